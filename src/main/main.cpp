@@ -1,0 +1,2 @@
+// Entry point of the game.
+int main() { return 0; }

@@ -1,0 +1,37 @@
+// Data-file names as the game writes them ("SOUNDS//tally.wav", "FONT\noire.png", any case) turned into real
+// paths on a case-sensitive file system. Every data file the game opens goes through here.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Separators normalised to '/', runs of separators collapsed, then each component matched case-insensitively
+// against the real directory entries (an exact match wins). A component that matches nothing is kept as written,
+// so the result can name a file still to be created. Absolute names stay absolute; relative names are relative
+// to the current folder.
+std::string ResolveDataPath(const std::string& name);
+
+// fopen on the resolved name. Returns null when the file cannot be opened.
+std::FILE* OpenDataFile(const std::string& name, const char* mode);
+
+// Whole file read into memory; false when it cannot be read.
+bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes);
+
+// Writes the bytes to a temporary file in the same folder, flushes it to disk and renames it over the name,
+// so a crash mid-write leaves either the old file or the new one. False on any failure (the old file is kept).
+bool WriteFileAtomically(const std::string& name, const void* data, size_t size);
+
+// Creates the folder and its parents; true when it exists afterwards.
+bool CreateFolders(const std::string& name);
+
+// Names (not paths) of the entries of a folder, files and folders, in sorted order; empty when unreadable.
+struct FolderEntry {
+  std::string name;
+  bool isFolder = false;
+};
+std::vector<FolderEntry> ListFolder(const std::string& name);
+
+}  // namespace platform

@@ -1,0 +1,59 @@
+// Operating-system services: the executable's folder, the single-instance lock, the clock, launching programs,
+// processor and memory facts.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Folder of the running executable with a trailing '/'; empty when it cannot be read.
+std::string ExecutableFolder();
+// Makes the folder the current directory; false on failure.
+bool SetCurrentFolder(const std::string& folder);
+
+// A lock held by at most one process at a time, released by the kernel when the holder dies.
+class InstanceLock {
+ public:
+  virtual ~InstanceLock() = default;
+  // Takes the lock without waiting; false when another process holds it.
+  virtual bool TryAcquire() = 0;
+  // Gives the lock back; nothing when it is not held.
+  virtual void Release() = 0;
+};
+// An advisory lock on a file named after `name` in the user's runtime (or temporary) folder.
+std::unique_ptr<InstanceLock> CreateInstanceLock(const std::string& name);
+
+// A monotonic high-resolution counter and its frequency (ticks per second).
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual int64_t Ticks() const = 0;
+  virtual int64_t TicksPerSecond() const = 0;
+};
+// The system's monotonic clock.
+Clock& SystemClock();
+
+void SleepMilliseconds(int milliseconds);
+
+// Starts a program, or opens a document or address with the desktop's default handler, with no shell.
+// Returns 0 when nothing could be started, else a positive process id. When wait is set, returns only after
+// the process has ended (the child is reaped either way, never left as a zombie).
+int64_t LaunchProgram(const std::string& programOrDocument, const std::vector<std::string>& arguments, bool wait);
+
+// Processor clock in MHz (cpufreq, then /proc/cpuinfo); 0 when unknown.
+int ProcessorMegahertz();
+// Installed memory in bytes; 0 when unknown.
+uint64_t InstalledMemoryBytes();
+// Operating system name and version, for reports.
+std::string SystemVersionText();
+
+// The C runtime's rand/srand generator as the game's rules expect it: state = state × 214013 + 2531011,
+// result (state >> 16) & 0x7fff. One process-wide state, seed 1 at start.
+void CrtSeed(uint32_t seed);
+int CrtRand();
+constexpr int kCrtRandMax = 0x7fff;
+
+}  // namespace platform

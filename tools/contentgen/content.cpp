@@ -1,0 +1,20 @@
+// The list of sample-content writers, run in order by the contentgen program.
+#include "contentgen/content.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace contentgen {
+
+bool WriteAllContent(const std::string& gameFolder) {
+  std::error_code error;
+  std::filesystem::create_directories(gameFolder, error);
+  if (error) {
+    std::fprintf(stderr, "contentgen: cannot create %s: %s\n", gameFolder.c_str(), error.message().c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace contentgen
