@@ -24,7 +24,8 @@ function(corsaire_tests name folder)
   endif()
   add_executable(${name} ${sources})
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
-  target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gmock GTest::gtest_main)
+  # Every test program can use the sample-content writers as fixtures.
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} contentgen_lib GTest::gtest GTest::gmock GTest::gtest_main)
   # Tests find generated fixtures and write scratch files through these.
   target_compile_definitions(${name} PRIVATE
     CORSAIRE_GAME_DIR="${CORSAIRE_GAME_DIR}"
