@@ -1,0 +1,132 @@
+// Tests of the tokenizing text reader.
+#include "app/text_file_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace app {
+namespace {
+
+constexpr const char* kDataSeparators = ":,\n\t\r";
+
+TokenQueue Tokens(std::initializer_list<const char*> values) {
+  TokenQueue tokens;
+  for (const char* v : values) tokens.emplace_back(v);
+  return tokens;
+}
+
+TEST(TokenizeString, RunsOfSeparatorsMakeNoEmptyTokens) {
+  TokenQueue tokens;
+  TokenizeString(tokens, "A:B,,C", kDataSeparators, '#');
+  EXPECT_EQ(tokens, Tokens({"A", "B", "C"}));
+  tokens.clear();
+  TokenizeString(tokens, ",,:", kDataSeparators, '#');
+  EXPECT_TRUE(tokens.empty());
+}
+
+TEST(TokenizeString, CutsAtTheCommentAndAppends) {
+  TokenQueue tokens = Tokens({"kept"});
+  TokenizeString(tokens, "<X>, a b #, c", kDataSeparators, '#');
+  EXPECT_EQ(tokens, Tokens({"kept", "<X>", " a b "}));
+  tokens.clear();
+  TokenizeString(tokens, "#all comment", kDataSeparators, '#');
+  EXPECT_TRUE(tokens.empty());
+}
+
+TEST(TextFileReader, SkipsCommentLinesWithinOneRead) {
+  TextFileReader reader;
+  reader.OpenText("# header\n#more\nA,B\n\nC\n");
+  TokenQueue tokens;
+  reader.ReadTokens(tokens, kDataSeparators, '#');
+  EXPECT_EQ(tokens, Tokens({"A", "B"}));
+  EXPECT_FALSE(reader.Eof());
+  tokens.clear();
+  reader.ReadTokens(tokens, kDataSeparators, '#');  // an empty line is a line, not a comment
+  EXPECT_TRUE(tokens.empty());
+  EXPECT_FALSE(reader.Eof());
+  reader.ReadTokens(tokens, kDataSeparators, '#');
+  EXPECT_EQ(tokens, Tokens({"C"}));
+  tokens.clear();
+  reader.ReadTokens(tokens, kDataSeparators, '#');
+  EXPECT_TRUE(tokens.empty());
+  EXPECT_TRUE(reader.Eof());
+}
+
+TEST(TextFileReader, LastLineNeedsItsLineFeed) {
+  TokenQueue tokens;
+  {
+    TextFileReader reader;
+    reader.OpenText("A\nB");
+    reader.ReadTokens(tokens, kDataSeparators, '#');
+    reader.ReadTokens(tokens, kDataSeparators, '#');
+    EXPECT_TRUE(reader.Eof());
+    EXPECT_EQ(tokens, Tokens({"A"}));
+  }
+  tokens.clear();
+  {
+    TextFileReader reader;
+    reader.OpenText("A\nB\n");
+    reader.ReadTokens(tokens, kDataSeparators, '#');
+    reader.ReadTokens(tokens, kDataSeparators, '#');
+    EXPECT_FALSE(reader.Eof());
+    EXPECT_EQ(tokens, Tokens({"A", "B"}));
+    reader.ReadTokens(tokens, kDataSeparators, '#');
+    EXPECT_TRUE(reader.Eof());
+    EXPECT_EQ(tokens.size(), 2u);
+  }
+}
+
+TEST(TextFileReader, CarriageReturnStaysUnlessItSeparates) {
+  TextFileReader reader;
+  reader.OpenText("A B\r\nC D\r\n");
+  TokenQueue tokens;
+  reader.ReadTokens(tokens, " ", '#');
+  EXPECT_EQ(tokens, Tokens({"A", "B\r"}));
+  tokens.clear();
+  reader.ReadWhitespaceTokens(tokens, '#');
+  EXPECT_EQ(tokens, Tokens({"C", "D"}));
+}
+
+TEST(TextFileReader, LinesStopAtZeroBytes) {
+  TextFileReader reader;
+  reader.OpenText(std::string("AB\0CD\n", 6));
+  EXPECT_EQ(reader.ReadLine(), "AB");
+  EXPECT_EQ(reader.ReadLine(), "CD");
+  EXPECT_FALSE(reader.Eof());
+  EXPECT_EQ(reader.ReadLine(), "");
+  EXPECT_TRUE(reader.Eof());
+}
+
+TEST(TextFileReader, ReadingWithoutAFileDeliversNothing) {
+  TextFileReader reader;
+  TokenQueue tokens;
+  reader.ReadTokens(tokens, kDataSeparators, '#');
+  EXPECT_TRUE(tokens.empty());
+  EXPECT_TRUE(reader.Eof());
+  EXPECT_FALSE(reader.Open(testing::TempDir() + "/no_such_folder/missing.dat"));
+  EXPECT_FALSE(reader.IsOpen());
+}
+
+TEST(TextFileReader, OpensFilesFromDisk) {
+  const std::filesystem::path path = std::filesystem::path(testing::TempDir()) / "text_file_reader_test.dat";
+  {
+    std::ofstream out(path, std::ios::binary);
+    out << "#comment\r\n<NAME>,Corsaire\r\n";
+  }
+  TextFileReader reader;
+  ASSERT_TRUE(reader.Open(path.string()));
+  EXPECT_EQ(reader.Path(), path.string());
+  TokenQueue tokens;
+  reader.ReadTokens(tokens, kDataSeparators, '#');
+  EXPECT_EQ(tokens, Tokens({"<NAME>", "Corsaire"}));
+  reader.Close();
+  EXPECT_FALSE(reader.IsOpen());
+  std::filesystem::remove(path);
+}
+
+}  // namespace
+}  // namespace app
