@@ -1,0 +1,252 @@
+// The SDL window system on a real (virtual) display: window geometry, message order, procedures, event translation.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "platform/sdl_native.h"
+#include "platform/window_system.h"
+
+namespace platform {
+namespace {
+
+struct Received {
+  uint32_t message;
+  uintptr_t wParam;
+  intptr_t lParam;
+};
+
+class SdlWindowSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    windows_ = CreateSdlWindowSystem();
+    ASSERT_NE(windows_, nullptr) << "no display";
+    window_ = windows_->CreateWindow("Corsaire test", window_style::kWindowed, 640, 480,
+                                     [this](WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+                                       received_.push_back({message, wParam, lParam});
+                                       if (message == wm::kClose) {
+                                         return windows_->DefWindowProc(window, message, wParam, lParam);
+                                       }
+                                       return intptr_t{message == wm::kUser + 7 ? 77 : 0};
+                                     });
+    ASSERT_NE(window_, 0u);
+    Drain();
+  }
+
+  // Takes every waiting message so a test sees only what it caused.
+  void Drain() {
+    Message message;
+    while (windows_->PeekMessage(message, true)) {
+    }
+  }
+
+  // The next messages whose id is one of the wanted kinds, in arrival order.
+  std::vector<Message> Take(std::initializer_list<uint32_t> kinds) {
+    std::vector<Message> taken;
+    Message message;
+    while (windows_->PeekMessage(message, true)) {
+      for (uint32_t kind : kinds) {
+        if (message.message == kind) taken.push_back(message);
+      }
+    }
+    return taken;
+  }
+
+  void PushKey(uint32_t type, SDL_Keycode keycode, SDL_Scancode scancode, bool repeat) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.windowID = window_;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat ? 1 : 0;
+    event.key.keysym.sym = keycode;
+    event.key.keysym.scancode = scancode;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+  }
+
+  std::unique_ptr<WindowSystem> windows_;
+  WindowHandle window_ = 0;
+  std::vector<Received> received_;
+};
+
+TEST_F(SdlWindowSystemTest, WindowHasTheRequestedClientSizeAndTitle) {
+  const Rect client = windows_->GetClientRect(window_);
+  EXPECT_EQ(client, (Rect{0, 0, 640, 480}));
+  EXPECT_EQ(windows_->AdjustWindowRect(client, window_style::kWindowed), client);
+  EXPECT_EQ(windows_->GetWindowText(window_), "Corsaire test");
+  windows_->SetWindowText(window_, "Corsaire 12 fps");
+  EXPECT_EQ(windows_->GetWindowText(window_), "Corsaire 12 fps");
+  EXPECT_STREQ(SDL_GetWindowTitle(SdlNativeWindow(*windows_, window_)), "Corsaire 12 fps");
+  EXPECT_EQ(windows_->GetWindowStyle(window_), window_style::kWindowed);
+  EXPECT_TRUE(windows_->IsWindow(window_));
+}
+
+TEST_F(SdlWindowSystemTest, NativeWindowIsTheOpenGlWindowOfTheHandle) {
+  SDL_Window* native = SdlNativeWindow(*windows_, window_);
+  ASSERT_NE(native, nullptr);
+  EXPECT_EQ(SDL_GetWindowID(native), window_);
+  EXPECT_NE(SDL_GetWindowFlags(native) & SDL_WINDOW_OPENGL, 0u);
+  EXPECT_EQ(SdlNativeWindow(*windows_, window_ + 1000), nullptr);
+}
+
+TEST_F(SdlWindowSystemTest, SetWindowPosMovesAndResizes) {
+  windows_->SetWindowPos(window_, {10, 20, 10 + 320, 20 + 240}, true);
+  SDL_Delay(0);
+  Drain();
+  const Rect client = windows_->GetClientRect(window_);
+  EXPECT_EQ(client.Width(), 320);
+  EXPECT_EQ(client.Height(), 240);
+  const Rect outer = windows_->GetWindowRect(window_);
+  EXPECT_EQ(outer.Width(), 320);
+  const Point inside = windows_->ScreenToClient(window_, {outer.left + 5, outer.top + 7});
+  EXPECT_EQ(inside.x, 5);
+  EXPECT_EQ(inside.y, 7);
+}
+
+TEST_F(SdlWindowSystemTest, PostedMessagesComeBackInOrderAndQuitLast) {
+  windows_->PostMessage(window_, wm::kUser + 1, 11, 111);
+  windows_->PostMessage(window_, wm::kUser + 2, 22, 222);
+  windows_->PostQuitMessage(3);
+  Message peeked;
+  ASSERT_TRUE(windows_->PeekMessage(peeked, false));
+  EXPECT_EQ(peeked.message, wm::kUser + 1);
+  const std::vector<Message> taken = Take({wm::kUser + 1, wm::kUser + 2, wm::kQuit});
+  ASSERT_EQ(taken.size(), 3u);
+  EXPECT_EQ(taken[0].message, wm::kUser + 1);
+  EXPECT_EQ(taken[0].wParam, 11u);
+  EXPECT_EQ(taken[0].lParam, 111);
+  EXPECT_EQ(taken[0].window, window_);
+  EXPECT_EQ(taken[1].message, wm::kUser + 2);
+  EXPECT_EQ(taken[2].message, wm::kQuit);
+  EXPECT_EQ(taken[2].wParam, 3u);
+  EXPECT_EQ(taken[2].window, 0u);
+}
+
+TEST_F(SdlWindowSystemTest, SendMessageCallsTheProcedureAtOnce) {
+  EXPECT_EQ(windows_->SendMessage(window_, wm::kUser + 7, 5, 6), 77);
+  ASSERT_EQ(received_.size(), 1u);
+  EXPECT_EQ(received_[0].message, wm::kUser + 7);
+  EXPECT_EQ(received_[0].wParam, 5u);
+  EXPECT_EQ(received_[0].lParam, 6);
+  EXPECT_EQ(windows_->SendMessage(window_ + 1000, wm::kUser + 7, 0, 0), 0);
+}
+
+TEST_F(SdlWindowSystemTest, CloseThroughDefaultHandlingDestroysTheWindow) {
+  windows_->PostMessage(window_, wm::kClose, 0, 0);
+  windows_->PostMessage(window_, wm::kUser + 3, 0, 0);
+  Message message;
+  ASSERT_TRUE(windows_->PeekMessage(message, true));
+  ASSERT_EQ(message.message, wm::kClose);
+  windows_->DispatchMessage(message);
+  EXPECT_FALSE(windows_->IsWindow(window_));
+  EXPECT_EQ(SdlNativeWindow(*windows_, window_), nullptr);
+  // What was still queued for the window goes with it.
+  EXPECT_TRUE(Take({wm::kUser + 3}).empty());
+  EXPECT_EQ(windows_->SendMessage(window_, wm::kUser + 7, 0, 0), 0);
+}
+
+TEST_F(SdlWindowSystemTest, WindowManagerCloseAndTerminationArriveAsClose) {
+  SDL_Event close{};
+  close.type = SDL_WINDOWEVENT;
+  close.window.event = SDL_WINDOWEVENT_CLOSE;
+  close.window.windowID = window_;
+  ASSERT_EQ(SDL_PushEvent(&close), 1);
+  SDL_Event quit{};
+  quit.type = SDL_QUIT;
+  ASSERT_EQ(SDL_PushEvent(&quit), 1);
+  const std::vector<Message> taken = Take({wm::kClose, wm::kQuit});
+  ASSERT_EQ(taken.size(), 2u);
+  EXPECT_EQ(taken[0].message, wm::kClose);
+  EXPECT_EQ(taken[0].window, window_);
+  EXPECT_EQ(taken[1].message, wm::kClose);
+  EXPECT_TRUE(windows_->IsWindow(window_));
+}
+
+TEST_F(SdlWindowSystemTest, KeysArriveAsVirtualKeysWithClassicFlags) {
+  PushKey(SDL_KEYDOWN, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, false);
+  PushKey(SDL_KEYDOWN, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, true);
+  PushKey(SDL_KEYUP, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE, false);
+  PushKey(SDL_KEYDOWN, SDLK_LEFT, SDL_SCANCODE_LEFT, false);
+  const std::vector<Message> taken = Take({wm::kKeyDown, wm::kKeyUp, wm::kChar});
+  ASSERT_EQ(taken.size(), 6u);
+  // Escape is an ordinary key: key down then its character 27, every time.
+  EXPECT_EQ(taken[0].message, wm::kKeyDown);
+  EXPECT_EQ(taken[0].wParam, vk::kEscape);
+  EXPECT_EQ(taken[0].lParam, 0x00010001);
+  EXPECT_EQ(taken[1].message, wm::kChar);
+  EXPECT_EQ(taken[1].wParam, 27u);
+  EXPECT_EQ(taken[2].message, wm::kKeyDown);
+  EXPECT_EQ(taken[2].lParam, 0x40010001);
+  EXPECT_EQ(taken[3].message, wm::kChar);
+  EXPECT_EQ(taken[4].message, wm::kKeyUp);
+  EXPECT_EQ(taken[4].wParam, vk::kEscape);
+  EXPECT_EQ(taken[4].lParam, static_cast<intptr_t>(0xC0010001u));
+  EXPECT_EQ(taken[5].message, wm::kKeyDown);
+  EXPECT_EQ(taken[5].wParam, vk::kLeft);
+  EXPECT_EQ(taken[5].lParam, 0x014B0001);
+}
+
+TEST_F(SdlWindowSystemTest, TextInputArrivesAsLatin1Characters) {
+  SDL_Event text{};
+  text.type = SDL_TEXTINPUT;
+  text.text.windowID = window_;
+  // 'a', e-acute (U+00E9), the euro sign (outside Latin-1, dropped), 'Z'.
+  SDL_strlcpy(text.text.text, "a\xC3\xA9\xE2\x82\xAC" "Z", sizeof(text.text.text));
+  ASSERT_EQ(SDL_PushEvent(&text), 1);
+  const std::vector<Message> taken = Take({wm::kChar});
+  ASSERT_EQ(taken.size(), 3u);
+  EXPECT_EQ(taken[0].wParam, static_cast<uintptr_t>('a'));
+  EXPECT_EQ(taken[1].wParam, 0xE9u);
+  EXPECT_EQ(taken[2].wParam, static_cast<uintptr_t>('Z'));
+}
+
+TEST_F(SdlWindowSystemTest, MouseEventsCarryClientCoordinates) {
+  SDL_Event motion{};
+  motion.type = SDL_MOUSEMOTION;
+  motion.motion.windowID = window_;
+  motion.motion.x = 12;
+  motion.motion.y = 34;
+  motion.motion.state = SDL_BUTTON_LMASK | SDL_BUTTON_MMASK;
+  ASSERT_EQ(SDL_PushEvent(&motion), 1);
+  SDL_Event press{};
+  press.type = SDL_MOUSEBUTTONDOWN;
+  press.button.windowID = window_;
+  press.button.button = SDL_BUTTON_RIGHT;
+  press.button.state = SDL_PRESSED;
+  press.button.x = 56;
+  press.button.y = 78;
+  ASSERT_EQ(SDL_PushEvent(&press), 1);
+  const std::vector<Message> taken = Take({wm::kMouseMove, wm::kRButtonDown});
+  ASSERT_EQ(taken.size(), 2u);
+  EXPECT_EQ(taken[0].message, wm::kMouseMove);
+  EXPECT_EQ(taken[0].wParam & 0x13, 0x11u);
+  EXPECT_EQ(LowWord(taken[0].lParam), 12);
+  EXPECT_EQ(HighWord(taken[0].lParam), 34);
+  EXPECT_EQ(taken[1].message, wm::kRButtonDown);
+  EXPECT_EQ(LowWord(taken[1].lParam), 56);
+  EXPECT_EQ(HighWord(taken[1].lParam), 78);
+}
+
+TEST_F(SdlWindowSystemTest, FocusAndSizeEventsBecomeMessages) {
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.windowID = window_;
+  event.window.event = SDL_WINDOWEVENT_FOCUS_LOST;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+  event.window.event = SDL_WINDOWEVENT_MINIMIZED;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+  event.window.event = SDL_WINDOWEVENT_FOCUS_GAINED;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+  const std::vector<Message> taken = Take({wm::kKillFocus, wm::kSize, wm::kSetFocus});
+  ASSERT_EQ(taken.size(), 3u);
+  EXPECT_EQ(taken[0].message, wm::kKillFocus);
+  EXPECT_EQ(taken[1].message, wm::kSize);
+  EXPECT_EQ(taken[1].wParam, size_kind::kMinimized);
+  EXPECT_EQ(taken[2].message, wm::kSetFocus);
+}
+
+TEST_F(SdlWindowSystemTest, DesktopDepthOfA24BitDisplayIs32BitPixels) {
+  EXPECT_EQ(windows_->GetDesktopColorDepth(), 32);
+}
+
+}  // namespace
+}  // namespace platform
