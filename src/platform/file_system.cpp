@@ -1,0 +1,227 @@
+// Data-file names resolved against a case-sensitive file system, whole-file reads and crash-safe saves.
+#include "platform/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+namespace platform {
+namespace {
+
+// Larger files are not data files of this game; refusing them keeps a corrupt size from exhausting memory.
+constexpr size_t kMaxWholeFileBytes = size_t{1} << 30;
+constexpr size_t kReadChunkBytes = 64 * 1024;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
+
+struct FolderCloser {
+  void operator()(DIR* folder) const { closedir(folder); }
+};
+
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0;
+}
+
+bool IsFolder(const std::string& path) {
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// Backslashes become '/', and every run of separators one '/'.
+std::string NormaliseSeparators(const std::string& name) {
+  std::string result;
+  result.reserve(name.size());
+  for (char c : name) {
+    if (c == '\\') c = '/';
+    if (c == '/' && !result.empty() && result.back() == '/') continue;
+    result.push_back(c);
+  }
+  return result;
+}
+
+// The entry of the folder whose name equals the wanted one ignoring case; empty when none does. When several do,
+// the first in byte order wins, so the answer does not depend on the order the file system lists them.
+std::string FindEntryIgnoringCase(const std::string& folder, const std::string& wanted) {
+  std::unique_ptr<DIR, FolderCloser> listing(opendir(folder.empty() ? "." : folder.c_str()));
+  if (!listing) return {};
+  std::string best;
+  while (const dirent* entry = readdir(listing.get())) {
+    if (strcasecmp(entry->d_name, wanted.c_str()) != 0) continue;
+    if (best.empty() || std::strcmp(entry->d_name, best.c_str()) < 0) best = entry->d_name;
+  }
+  return best;
+}
+
+// The folder part of a path, for creating the temporary file beside it.
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void SyncFolder(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
+}
+
+}  // namespace
+
+std::string ResolveDataPath(const std::string& name) {
+  const std::string normalised = NormaliseSeparators(name);
+  if (normalised.empty() || Exists(normalised)) return normalised;
+
+  const bool absolute = normalised.front() == '/';
+  std::string result = absolute ? "/" : "";
+  bool matching = true;  // once a folder is missing, nothing below it can be found
+  size_t start = absolute ? 1 : 0;
+  while (start < normalised.size()) {
+    size_t end = normalised.find('/', start);
+    const bool last = end == std::string::npos;
+    if (last) end = normalised.size();
+    std::string component = normalised.substr(start, end - start);
+    const std::string folder = result;
+    if (matching && component != "." && component != "..") {
+      if (!Exists(folder + component)) {
+        const std::string found = FindEntryIgnoringCase(folder, component);
+        if (found.empty()) {
+          matching = false;
+        } else {
+          component = found;
+        }
+      }
+    }
+    result += component;
+    if (!last) result += '/';
+    start = end + 1;
+  }
+  return result;
+}
+
+std::FILE* OpenDataFile(const std::string& name, const char* mode) {
+  if (mode == nullptr) return nullptr;
+  // Close-on-exec, so programs the game launches do not inherit its open files.
+  std::string modeText = mode;
+  if (modeText.find('e') == std::string::npos) modeText += 'e';
+  return std::fopen(ResolveDataPath(name).c_str(), modeText.c_str());
+}
+
+bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes) {
+  bytes.clear();
+  FilePointer file(OpenDataFile(name, "rb"));
+  if (!file) return false;
+  struct stat info {};
+  if (fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) return false;
+  if (info.st_size > 0 && static_cast<uint64_t>(info.st_size) > kMaxWholeFileBytes) {
+    std::fprintf(stderr, "%s: too large to read (%lld bytes)\n", name.c_str(), static_cast<long long>(info.st_size));
+    return false;
+  }
+  // Read to the end rather than trusting the size: files of the proc file system report 0, others may change.
+  std::vector<unsigned char> content;
+  content.reserve(info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0);
+  unsigned char chunk[kReadChunkBytes];
+  for (;;) {
+    const size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
+    if (got > 0) {
+      if (content.size() + got > kMaxWholeFileBytes) {
+        std::fprintf(stderr, "%s: too large to read\n", name.c_str());
+        return false;
+      }
+      content.insert(content.end(), chunk, chunk + got);
+    }
+    if (got < sizeof chunk) break;
+  }
+  if (std::ferror(file.get())) return false;
+  bytes = std::move(content);
+  return true;
+}
+
+bool WriteFileAtomically(const std::string& name, const void* data, size_t size) {
+  const std::string path = ResolveDataPath(name);
+  if (path.empty() || path.back() == '/') return false;
+  if (IsFolder(path)) {
+    std::fprintf(stderr, "%s: cannot save over a folder\n", path.c_str());
+    return false;
+  }
+  const std::string folder = FolderOf(path);
+  std::string temporary = folder + "/." + FileNameOf(path) + ".XXXXXX";
+  const int fd = mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0) {
+    std::fprintf(stderr, "%s: cannot save: %s\n", path.c_str(), std::strerror(errno));
+    return false;
+  }
+  // Keep the permissions of the file being replaced; a new file gets the usual read-for-all.
+  struct stat previous {};
+  fchmod(fd, stat(path.c_str(), &previous) == 0 ? (previous.st_mode & 07777) : 0644);
+
+  FilePointer file(fdopen(fd, "wb"));
+  if (!file) {
+    close(fd);
+    unlink(temporary.c_str());
+    return false;
+  }
+  bool written = size == 0 || (data != nullptr && std::fwrite(data, 1, size, file.get()) == size);
+  written = written && std::fflush(file.get()) == 0 && fsync(fileno(file.get())) == 0;
+  const int error = written ? 0 : errno;
+  written = std::fclose(file.release()) == 0 && written;
+  if (written && std::rename(temporary.c_str(), path.c_str()) == 0) {
+    SyncFolder(folder);
+    return true;
+  }
+  std::fprintf(stderr, "%s: cannot save: %s\n", path.c_str(), std::strerror(error != 0 ? error : errno));
+  unlink(temporary.c_str());
+  return false;
+}
+
+bool CreateFolders(const std::string& name) {
+  const std::string path = ResolveDataPath(name);
+  if (path.empty()) return false;
+  for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+    const std::string prefix = path.substr(0, slash);
+    if (mkdir(prefix.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  }
+  if (mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) return false;
+  return IsFolder(path);
+}
+
+std::vector<FolderEntry> ListFolder(const std::string& name) {
+  std::vector<FolderEntry> entries;
+  const std::string path = ResolveDataPath(name);
+  std::unique_ptr<DIR, FolderCloser> listing(opendir(path.empty() ? "." : path.c_str()));
+  if (!listing) return entries;
+  const std::string prefix = path.empty() || path.back() == '/' ? path : path + "/";
+  while (const dirent* entry = readdir(listing.get())) {
+    if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+    FolderEntry item;
+    item.name = entry->d_name;
+    if (entry->d_type == DT_DIR) {
+      item.isFolder = true;
+    } else if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) {
+      item.isFolder = IsFolder(prefix + item.name);
+    }
+    entries.push_back(std::move(item));
+  }
+  std::sort(entries.begin(), entries.end(),
+            [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+  return entries;
+}
+
+}  // namespace platform

@@ -1,0 +1,176 @@
+// Data-path resolution, whole-file reads, crash-safe saves and folder listing in a scratch folder.
+#include "platform/file_system.h"
+
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/os.h"
+
+namespace platform {
+namespace {
+
+class FileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/corsaire-fs-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    root_ = pattern;
+    std::filesystem::create_directories(root_ + "/Sounds/Engine");
+    std::filesystem::create_directories(root_ + "/FONT");
+    Write("Sounds/Tally.WAV", "tally");
+    Write("Sounds/Engine/idle.ogg", "idle");
+    Write("FONT/noire.png", "noire");
+  }
+
+  void TearDown() override { std::filesystem::remove_all(root_); }
+
+  void Write(const std::string& relative, const std::string& content) {
+    std::ofstream(root_ + "/" + relative, std::ios::binary) << content;
+  }
+
+  std::string Read(const std::string& relative) {
+    std::ifstream file(root_ + "/" + relative, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  }
+
+  std::string root_;
+};
+
+TEST_F(FileSystemTest, ResolvesMixedCaseBackslashesAndDoubledSlashes) {
+  EXPECT_EQ(ResolveDataPath(root_ + "/SOUNDS//tally.wav"), root_ + "/Sounds/Tally.WAV");
+  EXPECT_EQ(ResolveDataPath(root_ + "\\font\\NOIRE.PNG"), root_ + "/FONT/noire.png");
+  EXPECT_EQ(ResolveDataPath(root_ + "\\\\sounds\\/engine///IDLE.OGG"), root_ + "/Sounds/Engine/idle.ogg");
+  EXPECT_EQ(ResolveDataPath(root_ + "/Sounds/Tally.WAV"), root_ + "/Sounds/Tally.WAV");
+  EXPECT_EQ(ResolveDataPath(root_ + "/sounds/"), root_ + "/Sounds/");
+  EXPECT_EQ(ResolveDataPath(""), "");
+}
+
+TEST_F(FileSystemTest, RelativeNamesResolveFromTheCurrentFolder) {
+  const std::string previous = std::filesystem::current_path().string();
+  ASSERT_TRUE(SetCurrentFolder(root_));
+  const std::string sound = ResolveDataPath("sounds\\TALLY.wav");
+  const std::string dotted = ResolveDataPath("./font/Noire.png");
+  ASSERT_TRUE(SetCurrentFolder(previous));
+  EXPECT_EQ(sound, "Sounds/Tally.WAV");
+  EXPECT_EQ(dotted, "./FONT/noire.png");
+}
+
+TEST_F(FileSystemTest, ExactMatchWinsAndCaseTwinsResolveTheSameWayEachTime) {
+  Write("Sounds/crash.wav", "lower");
+  Write("Sounds/CRASH.wav", "upper");
+  EXPECT_EQ(ResolveDataPath(root_ + "/sounds/crash.wav"), root_ + "/Sounds/crash.wav");
+  EXPECT_EQ(ResolveDataPath(root_ + "/sounds/CRASH.wav"), root_ + "/Sounds/CRASH.wav");
+  // Neither spelling matches exactly: the first in byte order.
+  EXPECT_EQ(ResolveDataPath(root_ + "/sounds/Crash.wav"), root_ + "/Sounds/CRASH.wav");
+}
+
+TEST_F(FileSystemTest, UnknownComponentsAreKeptSoNewFilesCanBeNamed) {
+  EXPECT_EQ(ResolveDataPath(root_ + "/SOUNDS/New.dat"), root_ + "/Sounds/New.dat");
+  EXPECT_EQ(ResolveDataPath(root_ + "/Saves\\Slot1/Profile.DAT"), root_ + "/Saves/Slot1/Profile.DAT");
+}
+
+TEST_F(FileSystemTest, OpenAndReadWholeFileGoThroughResolution) {
+  std::FILE* file = OpenDataFile(root_ + "\\sounds\\tally.wav", "rb");
+  ASSERT_NE(file, nullptr);
+  char text[8] = {};
+  EXPECT_EQ(std::fread(text, 1, sizeof text, file), 5u);
+  std::fclose(file);
+  EXPECT_STREQ(text, "tally");
+
+  std::vector<unsigned char> bytes;
+  ASSERT_TRUE(ReadWholeFile(root_ + "/font/NOIRE.png", bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "noire");
+}
+
+TEST_F(FileSystemTest, ReadWholeFileFailsCleanlyOnWhatIsNotAFile) {
+  std::vector<unsigned char> bytes = {1, 2, 3};
+  EXPECT_FALSE(ReadWholeFile(root_ + "/missing.bin", bytes));
+  EXPECT_TRUE(bytes.empty());
+  bytes = {1};
+  EXPECT_FALSE(ReadWholeFile(root_ + "/Sounds", bytes));
+  EXPECT_TRUE(bytes.empty());
+  Write("empty.bin", "");
+  EXPECT_TRUE(ReadWholeFile(root_ + "/empty.bin", bytes));
+  EXPECT_TRUE(bytes.empty());
+  // Files whose size the file system does not know are read to their end.
+  EXPECT_TRUE(ReadWholeFile("/proc/self/stat", bytes));
+  EXPECT_FALSE(bytes.empty());
+}
+
+TEST_F(FileSystemTest, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {
+  const std::string first = "first version";
+  ASSERT_TRUE(WriteFileAtomically(root_ + "/config.dat", first.data(), first.size()));
+  EXPECT_EQ(Read("config.dat"), first);
+  const std::string second = "second";
+  ASSERT_TRUE(WriteFileAtomically(root_ + "\\CONFIG.DAT", second.data(), second.size()));
+  EXPECT_EQ(Read("config.dat"), second);
+  ASSERT_TRUE(WriteFileAtomically(root_ + "/config.dat", nullptr, 0));
+  EXPECT_EQ(Read("config.dat"), "");
+
+  const std::vector<FolderEntry> entries = ListFolder(root_);
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].name, "FONT");
+  EXPECT_EQ(entries[1].name, "Sounds");
+  EXPECT_EQ(entries[2].name, "config.dat");
+}
+
+TEST_F(FileSystemTest, FailedWritesKeepTheOldFileAndRemoveTheTemporary) {
+  const std::string old = "old settings";
+  ASSERT_TRUE(WriteFileAtomically(root_ + "/config.dat", old.data(), old.size()));
+
+  // The file system refuses the bytes part-way (a file-size limit stands in for a full disk).
+  const std::string longer(4096, 'x');
+  rlimit previousLimit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previousLimit), 0);
+  const auto previousHandler = signal(SIGXFSZ, SIG_IGN);
+  rlimit small = previousLimit;
+  small.rlim_cur = 16;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = WriteFileAtomically(root_ + "/config.dat", longer.data(), longer.size());
+  setrlimit(RLIMIT_FSIZE, &previousLimit);
+  signal(SIGXFSZ, previousHandler);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(Read("config.dat"), old);
+
+  // A folder in the way, and a folder that does not exist.
+  EXPECT_FALSE(WriteFileAtomically(root_ + "/sounds", old.data(), old.size()));
+  EXPECT_TRUE(std::filesystem::is_directory(root_ + "/Sounds"));
+  EXPECT_FALSE(WriteFileAtomically(root_ + "/nowhere/config.dat", old.data(), old.size()));
+
+  const std::vector<FolderEntry> entries = ListFolder(root_);
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[2].name, "config.dat");
+}
+
+TEST_F(FileSystemTest, CreateFoldersMakesParentsAndListFolderSortsAndFlagsFolders) {
+  ASSERT_TRUE(CreateFolders(root_ + "/Saves\\Slot1//Ghosts"));
+  EXPECT_TRUE(std::filesystem::is_directory(root_ + "/Saves/Slot1/Ghosts"));
+  EXPECT_TRUE(CreateFolders(root_ + "/saves/slot1"));
+  Write("FONT/bold.png", "b");
+  Write("FONT/Arial.png", "a");
+  ASSERT_TRUE(CreateFolders(root_ + "/FONT/cache"));
+
+  const std::vector<FolderEntry> fonts = ListFolder(root_ + "/font");
+  ASSERT_EQ(fonts.size(), 4u);
+  EXPECT_EQ(fonts[0].name, "Arial.png");
+  EXPECT_EQ(fonts[1].name, "bold.png");
+  EXPECT_EQ(fonts[2].name, "cache");
+  EXPECT_TRUE(fonts[2].isFolder);
+  EXPECT_EQ(fonts[3].name, "noire.png");
+  EXPECT_FALSE(fonts[3].isFolder);
+
+  EXPECT_TRUE(ListFolder(root_ + "/missing").empty());
+  EXPECT_FALSE(CreateFolders(root_ + "/FONT/noire.png/inside"));
+}
+
+}  // namespace
+}  // namespace platform

@@ -1,0 +1,158 @@
+// Operating-system services: executable folder, single-instance lock, clock, launching programs, machine facts.
+#include "platform/os.h"
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/utsname.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+
+namespace platform {
+namespace {
+
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    char pattern[] = "/tmp/corsaire-os-XXXXXX";
+    if (mkdtemp(pattern) != nullptr) path_ = pattern;
+  }
+  ~ScratchFolder() {
+    if (!path_.empty()) std::filesystem::remove_all(path_);
+  }
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+// True once the process is gone entirely: ended and reaped, not a zombie. Looks without reaping it.
+bool Reaped(int64_t pid) {
+  siginfo_t info{};
+  return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) < 0 && errno == ECHILD &&
+         !std::filesystem::exists("/proc/" + std::to_string(pid));
+}
+
+TEST(ExecutableFolder, IsTheFolderOfTheRunningProgram) {
+  const std::string folder = ExecutableFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), '/');
+  EXPECT_TRUE(std::filesystem::is_directory(folder));
+  const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
+  EXPECT_EQ(program.substr(0, folder.size()), folder);
+  EXPECT_EQ(program.find('/', folder.size()), std::string::npos);
+}
+
+TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstReleases) {
+  ScratchFolder runtime;
+  ASSERT_FALSE(runtime.Path().empty());
+  const char* previous = getenv("XDG_RUNTIME_DIR");
+  const std::string saved = previous != nullptr ? previous : "";
+  setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+  auto first = CreateInstanceLock("Corsaire");
+  auto second = CreateInstanceLock("Corsaire");
+  auto other = CreateInstanceLock("Other/Game");
+  if (previous != nullptr) {
+    setenv("XDG_RUNTIME_DIR", saved.c_str(), 1);
+  } else {
+    unsetenv("XDG_RUNTIME_DIR");
+  }
+
+  ASSERT_TRUE(first->TryAcquire());
+  EXPECT_TRUE(std::filesystem::exists(runtime.Path() + "/Corsaire.lock"));
+  EXPECT_TRUE(first->TryAcquire()) << "taking a lock already held is no failure";
+  EXPECT_FALSE(second->TryAcquire());
+  EXPECT_TRUE(other->TryAcquire()) << "another name is another lock";
+  EXPECT_TRUE(std::filesystem::exists(runtime.Path() + "/Other_Game.lock"));
+  first->Release();
+  first->Release();
+  EXPECT_TRUE(second->TryAcquire());
+  EXPECT_FALSE(first->TryAcquire());
+  second.reset();
+  EXPECT_TRUE(first->TryAcquire()) << "destroying the holder releases the lock";
+}
+
+TEST(InstanceLock, IsNotInheritedByLaunchedPrograms) {
+  ScratchFolder runtime;
+  ASSERT_FALSE(runtime.Path().empty());
+  setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+  auto lock = CreateInstanceLock("Inherited");
+  unsetenv("XDG_RUNTIME_DIR");
+  ASSERT_TRUE(lock->TryAcquire());
+  // A child that outlives us must not hold our lock: list the descriptors it was started with.
+  const std::string listing = runtime.Path() + "/fds";
+  ASSERT_GT(LaunchProgram("/usr/bin/find", {"/proc/self/fd/", "-lname", "*Inherited.lock", "-fprint", listing}, true),
+            0);
+  std::error_code error;
+  EXPECT_EQ(std::filesystem::file_size(listing, error), 0u);
+  EXPECT_FALSE(error);
+}
+
+TEST(Clock, CountsNanosecondsMonotonically) {
+  Clock& clock = SystemClock();
+  EXPECT_EQ(clock.TicksPerSecond(), 1000000000);
+  int64_t previous = clock.Ticks();
+  EXPECT_GT(previous, 0);
+  for (int i = 0; i < 1000; ++i) {
+    const int64_t now = clock.Ticks();
+    ASSERT_GE(now, previous);
+    previous = now;
+  }
+  EXPECT_EQ(&SystemClock(), &clock);
+}
+
+TEST(LaunchProgram, WaitsForTheProgramAndReapsIt) {
+  const int64_t succeeded = LaunchProgram("/bin/true", {}, true);
+  ASSERT_GT(succeeded, 0);
+  EXPECT_TRUE(Reaped(succeeded));
+  const int64_t failed = LaunchProgram("/bin/false", {}, true);
+  ASSERT_GT(failed, 0);
+  EXPECT_TRUE(Reaped(failed));
+  // A bare program name is looked up on the search path.
+  const int64_t searched = LaunchProgram("true", {}, true);
+  ASSERT_GT(searched, 0);
+  EXPECT_TRUE(Reaped(searched));
+  EXPECT_EQ(LaunchProgram("", {}, true), 0);
+}
+
+TEST(LaunchProgram, PassesArgumentsUninterpreted) {
+  ScratchFolder scratch;
+  ASSERT_FALSE(scratch.Path().empty());
+  const std::string odd = scratch.Path() + "/a b;c$(x)`y` *";
+  ASSERT_GT(LaunchProgram("/usr/bin/touch", {odd}, true), 0);
+  EXPECT_TRUE(std::filesystem::exists(odd));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.Path()), {}), 1);
+}
+
+TEST(LaunchProgram, ChildStartedWithoutWaitingIsReapedLater) {
+  const int64_t child = LaunchProgram("/bin/true", {}, false);
+  ASSERT_GT(child, 0);
+  // Wait until it has ended without reaping it ourselves: it is now a zombie only the launcher may collect.
+  siginfo_t info{};
+  ASSERT_EQ(waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT), 0);
+  EXPECT_FALSE(Reaped(child));
+  // The next launch collects every child that has ended.
+  const int64_t next = LaunchProgram("/bin/true", {}, true);
+  ASSERT_GT(next, 0);
+  EXPECT_TRUE(Reaped(child));
+}
+
+TEST(MachineFacts, DescribeThisMachine) {
+  EXPECT_GE(ProcessorMegahertz(), 0);
+  EXPECT_LT(ProcessorMegahertz(), 100000);
+  const uint64_t memory = InstalledMemoryBytes();
+  EXPECT_GT(memory, uint64_t{64} << 20);
+  utsname name{};
+  ASSERT_EQ(uname(&name), 0);
+  const std::string version = SystemVersionText();
+  EXPECT_NE(version.find(name.sysname), std::string::npos);
+  EXPECT_NE(version.find(name.release), std::string::npos);
+}
+
+}  // namespace
+}  // namespace platform
