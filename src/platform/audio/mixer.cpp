@@ -1,0 +1,386 @@
+// The mixer's channels: free-channel choice with priority stealing, linear-interpolated resampling, volume and
+// pan, and streams decoded a block at a time inside the mix.
+#include "platform/audio/mixer.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/file_system.h"
+
+namespace platform::audio {
+
+namespace {
+
+constexpr int kStreamBlockFrames = 4096;
+constexpr uint32_t kMaxGeneration = INT_MAX / kMaxChannelCount;
+
+int Clamp255(int value) { return std::clamp(value, 0, 255); }
+
+}  // namespace
+
+Mixer::Mixer(int outputRate, int channelCount)
+    : outputRate_(outputRate > 0 ? outputRate : kDefaultOutputRate),
+      channels_(static_cast<size_t>(std::clamp(channelCount, 1, kMaxChannelCount))) {}
+
+Mixer::Channel* Mixer::Find(int handle) {
+  if (handle < 0) return nullptr;
+  const size_t index = static_cast<size_t>(handle % kMaxChannelCount);
+  const uint32_t generation = static_cast<uint32_t>(handle / kMaxChannelCount);
+  if (index >= channels_.size()) return nullptr;
+  Channel& channel = channels_[index];
+  if (!channel.playing || channel.generation != generation) return nullptr;
+  return &channel;
+}
+
+const Mixer::Channel* Mixer::Find(int handle) const { return const_cast<Mixer*>(this)->Find(handle); }
+
+SampleId Mixer::LoadSample(const std::string& path, bool loop) {
+  std::vector<unsigned char> bytes;
+  if (!ReadWholeFile(path, bytes)) {
+    std::printf("sound: %s: cannot be read\n", path.c_str());
+    return kNoSample;
+  }
+  SampleData data;
+  std::string error;
+  if (!ParseWav(bytes.data(), bytes.size(), data, error)) {
+    std::printf("sound: %s: %s\n", path.c_str(), error.c_str());
+    return kNoSample;
+  }
+  return CreateSample(std::move(data), loop);
+}
+
+SampleId Mixer::CreateSample(SampleData data, bool loop) {
+  if (data.rate <= 0 || (data.channels != 1 && data.channels != 2) || data.FrameCount() == 0) return kNoSample;
+  std::lock_guard lock(mutex_);
+  auto sample = std::make_unique<Sample>();
+  sample->id = nextId_++;
+  sample->data = std::move(data);
+  sample->loop = loop;
+  const SampleId id = sample->id;
+  samples_.push_back(std::move(sample));
+  return id;
+}
+
+void Mixer::FreeSample(SampleId id) {
+  std::lock_guard lock(mutex_);
+  for (auto it = samples_.begin(); it != samples_.end(); ++it) {
+    if ((*it)->id != id) continue;
+    for (Channel& channel : channels_) {
+      if (channel.playing && channel.sample == it->get()) StopChannel(channel);
+    }
+    samples_.erase(it);
+    return;
+  }
+}
+
+int Mixer::SampleRate(SampleId id) const {
+  std::lock_guard lock(mutex_);
+  for (const auto& sample : samples_) {
+    if (sample->id == id) return sample->data.rate;
+  }
+  return 0;
+}
+
+void Mixer::StopChannel(Channel& channel) {
+  channel.playing = false;
+  channel.paused = false;
+  channel.sample = nullptr;
+  channel.stream = nullptr;
+}
+
+int Mixer::StartChannel(int requested, int priority) {
+  int index = -1;
+  if (requested >= 0) {
+    if (requested >= static_cast<int>(channels_.size())) return -1;
+    index = requested;
+  } else {
+    for (size_t i = 0; i < channels_.size() && index < 0; ++i) {
+      if (!channels_[i].playing) index = static_cast<int>(i);
+    }
+    if (index < 0) {
+      // Every channel busy: take the least important one, never one that matters more than the new sound.
+      for (size_t i = 0; i < channels_.size(); ++i) {
+        const Channel& candidate = channels_[i];
+        if (candidate.priority > priority) continue;
+        if (index < 0 || candidate.priority < channels_[index].priority ||
+            (candidate.priority == channels_[index].priority && candidate.startOrder < channels_[index].startOrder)) {
+          index = static_cast<int>(i);
+        }
+      }
+      if (index < 0) return -1;
+    }
+  }
+  Channel& channel = channels_[index];
+  StopChannel(channel);
+  const uint32_t generation = channel.generation >= kMaxGeneration ? 1 : channel.generation + 1;
+  channel = Channel{};
+  channel.generation = generation;
+  channel.playing = true;
+  channel.priority = priority;
+  channel.startOrder = ++startCounter_;
+  return index;
+}
+
+int Mixer::PlaySound(int requested, SampleId id) {
+  std::lock_guard lock(mutex_);
+  Sample* sample = nullptr;
+  for (const auto& candidate : samples_) {
+    if (candidate->id == id) sample = candidate.get();
+  }
+  if (sample == nullptr) return kNoChannel;
+  const int index = StartChannel(requested, kDefaultPriority);
+  if (index < 0) return kNoChannel;
+  Channel& channel = channels_[index];
+  channel.sample = sample;
+  channel.frequency = sample->data.rate;
+  return static_cast<int>(channel.generation) * kMaxChannelCount + index;
+}
+
+bool Mixer::StopSound(int handle) {
+  std::lock_guard lock(mutex_);
+  Channel* channel = Find(handle);
+  if (channel == nullptr) return false;
+  StopChannel(*channel);
+  return true;
+}
+
+bool Mixer::SetVolume(int handle, int volume) {
+  std::lock_guard lock(mutex_);
+  Channel* channel = Find(handle);
+  if (channel == nullptr) return false;
+  channel->volume = Clamp255(volume);
+  channel->absolute = false;
+  return true;
+}
+
+bool Mixer::SetVolumeAbsolute(int handle, int volume) {
+  std::lock_guard lock(mutex_);
+  Channel* channel = Find(handle);
+  if (channel == nullptr) return false;
+  channel->volume = Clamp255(volume);
+  channel->absolute = true;
+  return true;
+}
+
+bool Mixer::SetFrequency(int handle, int hertz) {
+  std::lock_guard lock(mutex_);
+  Channel* channel = Find(handle);
+  if (channel == nullptr || hertz <= 0) return false;
+  channel->frequency = std::min(hertz, outputRate_ * 64);
+  return true;
+}
+
+bool Mixer::SetPan(int handle, int pan) {
+  std::lock_guard lock(mutex_);
+  Channel* channel = Find(handle);
+  if (channel == nullptr) return false;
+  channel->pan = Clamp255(pan);
+  return true;
+}
+
+bool Mixer::SetPriority(int handle, int priority) {
+  std::lock_guard lock(mutex_);
+  Channel* channel = Find(handle);
+  if (channel == nullptr) return false;
+  channel->priority = Clamp255(priority);
+  return true;
+}
+
+bool Mixer::SetPaused(int handle, bool paused) {
+  std::lock_guard lock(mutex_);
+  Channel* channel = Find(handle);
+  if (channel == nullptr) return false;
+  channel->paused = paused;
+  return true;
+}
+
+bool Mixer::IsPlaying(int handle) const {
+  std::lock_guard lock(mutex_);
+  return Find(handle) != nullptr;
+}
+
+int Mixer::GetVolume(int handle) const {
+  std::lock_guard lock(mutex_);
+  const Channel* channel = Find(handle);
+  return channel != nullptr ? channel->volume : 0;
+}
+
+int Mixer::GetFrequency(int handle) const {
+  std::lock_guard lock(mutex_);
+  const Channel* channel = Find(handle);
+  return channel != nullptr ? channel->frequency : 0;
+}
+
+int Mixer::GetChannelsPlaying() const {
+  std::lock_guard lock(mutex_);
+  return static_cast<int>(std::count_if(channels_.begin(), channels_.end(), [](const Channel& c) { return c.playing; }));
+}
+
+void Mixer::SetSfxMasterVolume(int volume) {
+  std::lock_guard lock(mutex_);
+  sfxMasterVolume_ = Clamp255(volume);
+}
+
+int Mixer::GetSfxMasterVolume() const {
+  std::lock_guard lock(mutex_);
+  return sfxMasterVolume_;
+}
+
+StreamId Mixer::OpenStream(const std::string& path, bool loop) {
+  std::unique_ptr<StreamDecoder> decoder = OpenStreamDecoder(path);
+  if (decoder == nullptr) {
+    std::printf("music: %s: cannot be decoded\n", path.c_str());
+    return kNoStream;
+  }
+  std::lock_guard lock(mutex_);
+  auto stream = std::make_unique<Stream>();
+  stream->id = nextId_++;
+  stream->decoder = std::move(decoder);
+  stream->loop = loop;
+  const StreamId id = stream->id;
+  streams_.push_back(std::move(stream));
+  return id;
+}
+
+int Mixer::PlayStream(int requested, StreamId id) {
+  std::lock_guard lock(mutex_);
+  Stream* stream = nullptr;
+  for (const auto& candidate : streams_) {
+    if (candidate->id == id) stream = candidate.get();
+  }
+  if (stream == nullptr || stream->ended) return kNoChannel;
+  for (Channel& channel : channels_) {
+    if (channel.playing && channel.stream == stream) StopChannel(channel);  // one channel per stream
+  }
+  const int index = StartChannel(requested, kStreamPriority);
+  if (index < 0) return kNoChannel;
+  Channel& channel = channels_[index];
+  channel.stream = stream;
+  channel.absolute = true;
+  channel.frequency = stream->decoder->Rate();
+  channel.position = static_cast<double>(stream->bufferStart);
+  return static_cast<int>(channel.generation) * kMaxChannelCount + index;
+}
+
+bool Mixer::IsStreamEnded(StreamId id) const {
+  std::lock_guard lock(mutex_);
+  for (const auto& stream : streams_) {
+    if (stream->id == id) return stream->ended;
+  }
+  return true;
+}
+
+void Mixer::CloseStream(StreamId id) {
+  std::lock_guard lock(mutex_);
+  for (auto it = streams_.begin(); it != streams_.end(); ++it) {
+    if ((*it)->id != id) continue;
+    for (Channel& channel : channels_) {
+      if (channel.playing && channel.stream == it->get()) StopChannel(channel);
+    }
+    streams_.erase(it);
+    return;
+  }
+}
+
+// One source frame as floats; false past the end of a one-shot sample or an ended stream.
+bool Mixer::FetchFrame(Channel& channel, int64_t index, float& left, float& right) {
+  const int16_t* frame = nullptr;
+  int channelsInSource = 1;
+  if (channel.sample != nullptr) {
+    const SampleData& data = channel.sample->data;
+    const int64_t count = static_cast<int64_t>(data.FrameCount());
+    if (index >= count) {
+      if (!channel.sample->loop) return false;
+      index %= count;
+    }
+    channelsInSource = data.channels;
+    frame = &data.samples[static_cast<size_t>(index) * channelsInSource];
+  } else if (channel.stream != nullptr) {
+    Stream& stream = *channel.stream;
+    channelsInSource = stream.decoder->Channels();
+    while (index >= stream.BufferedEnd() && !stream.decoderEnded) {
+      // Drop what the channel has passed, then decode the next block (rewinding at the end of a looping stream).
+      const int64_t keepFrom = std::clamp<int64_t>(static_cast<int64_t>(channel.position), stream.bufferStart, stream.BufferedEnd());
+      stream.buffer.erase(stream.buffer.begin(), stream.buffer.begin() + (keepFrom - stream.bufferStart) * channelsInSource);
+      stream.bufferStart = keepFrom;
+      const size_t old = stream.buffer.size();
+      stream.buffer.resize(old + static_cast<size_t>(kStreamBlockFrames) * channelsInSource);
+      int got = stream.decoder->Read(stream.buffer.data() + old, kStreamBlockFrames);
+      if (got == 0 && stream.loop && stream.decoder->Rewind()) {
+        got = stream.decoder->Read(stream.buffer.data() + old, kStreamBlockFrames);
+      }
+      stream.buffer.resize(old + static_cast<size_t>(got) * channelsInSource);
+      if (got == 0) stream.decoderEnded = true;
+    }
+    if (index < stream.bufferStart || index >= stream.BufferedEnd()) return false;
+    frame = &stream.buffer[static_cast<size_t>(index - stream.bufferStart) * channelsInSource];
+  } else {
+    return false;
+  }
+  left = frame[0];
+  right = channelsInSource == 2 ? frame[1] : frame[0];
+  return true;
+}
+
+void Mixer::Render(int16_t* out, int frames) {
+  if (out == nullptr || frames <= 0) return;
+  std::lock_guard lock(mutex_);
+  std::vector<float>& mix = mixBuffer_;
+  mix.assign(static_cast<size_t>(frames) * 2, 0.0f);
+  for (Channel& channel : channels_) {
+    if (!channel.playing || channel.paused) continue;
+    const float gain = static_cast<float>(channel.volume) / 255.0f *
+                       (channel.absolute ? 1.0f : static_cast<float>(sfxMasterVolume_) / 255.0f);
+    const float panLeft = channel.pan <= kPanCenter ? 1.0f : static_cast<float>(255 - channel.pan) / 127.0f;
+    const float panRight = channel.pan >= kPanCenter ? 1.0f : static_cast<float>(channel.pan) / 128.0f;
+    const float gainLeft = gain * panLeft;
+    const float gainRight = gain * panRight;
+    const double step = static_cast<double>(channel.frequency) / outputRate_;
+    for (int f = 0; f < frames && channel.playing; ++f) {
+      const int64_t index = static_cast<int64_t>(channel.position);
+      const float fraction = static_cast<float>(channel.position - static_cast<double>(index));
+      float left0 = 0, right0 = 0, left1 = 0, right1 = 0;
+      if (!FetchFrame(channel, index, left0, right0)) {
+        if (channel.stream != nullptr) channel.stream->ended = true;
+        StopChannel(channel);
+        break;
+      }
+      if (!FetchFrame(channel, index + 1, left1, right1)) {
+        left1 = left0;
+        right1 = right0;
+      }
+      mix[2 * f] += (left0 + (left1 - left0) * fraction) * gainLeft;
+      mix[2 * f + 1] += (right0 + (right1 - right0) * fraction) * gainRight;
+      channel.position += step;
+      if (channel.sample != nullptr) {
+        const double count = static_cast<double>(channel.sample->data.FrameCount());
+        if (channel.position >= count) {
+          if (channel.sample->loop) {
+            channel.position = std::fmod(channel.position, count);
+          } else {
+            StopChannel(channel);  // a one-shot frees its channel at its last frame
+          }
+        }
+      }
+    }
+  }
+  for (size_t i = 0; i < mix.size(); ++i) {
+    out[i] = static_cast<int16_t>(std::clamp(std::lrint(mix[i]), -32768L, 32767L));
+  }
+}
+
+void Mixer::Advance(double seconds) {
+  if (HasDevice() || !(seconds > 0)) return;
+  pendingNullFrames_ += seconds * outputRate_;
+  constexpr int kChunk = 1024;
+  scratch_.resize(kChunk * 2);
+  while (pendingNullFrames_ >= 1.0) {
+    const int frames = static_cast<int>(std::min<double>(pendingNullFrames_, kChunk));
+    Render(scratch_.data(), frames);
+    pendingNullFrames_ -= frames;
+  }
+}
+
+}  // namespace platform::audio

@@ -1,0 +1,152 @@
+// The software sound mixer: samples and music streams played on a fixed set of channels with volume, pitch,
+// pan and priority, mixed into 16-bit stereo for the audio device (or for nothing, on the null output).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/audio/stream_decoder.h"
+#include "platform/audio/wav.h"
+
+namespace platform::audio {
+
+// Handles: 0 is "no sample" / "no stream"; channel handles are non-negative, -1 is "no channel".
+using SampleId = uint32_t;
+using StreamId = uint32_t;
+constexpr SampleId kNoSample = 0;
+constexpr StreamId kNoStream = 0;
+constexpr int kNoChannel = -1;
+constexpr int kFreeChannel = -1;  // PlaySound/PlayStream: choose a free channel
+
+constexpr int kMaxVolume = 255;
+constexpr int kPanLeft = 0;
+constexpr int kPanCenter = 128;
+constexpr int kPanRight = 255;
+constexpr int kDefaultPriority = 128;
+constexpr int kStreamPriority = 255;
+constexpr int kDefaultOutputRate = 44100;
+constexpr int kDefaultChannelCount = 32;
+constexpr int kMaxChannelCount = 256;
+
+class Mixer {
+ public:
+  explicit Mixer(int outputRate = kDefaultOutputRate, int channelCount = kDefaultChannelCount);
+  ~Mixer();
+  Mixer(const Mixer&) = delete;
+  Mixer& operator=(const Mixer&) = delete;
+
+  // Opens the default audio device and feeds it from this mixer. Without a device (headless, no driver) the
+  // mixer keeps the null output: every call behaves the same and Advance moves the sounds on. Always true.
+  bool OpenOutput();
+  void CloseOutput();
+  bool HasDevice() const;
+
+  int OutputRate() const { return outputRate_; }
+  int ChannelCount() const { return static_cast<int>(channels_.size()); }
+
+  // Samples. A loop sample repeats until stopped; a one-shot frees its channel at its end.
+  // Returns kNoSample (and prints one line) when the file is missing or not a usable WAV.
+  SampleId LoadSample(const std::string& path, bool loop);
+  SampleId CreateSample(SampleData data, bool loop);
+  // Stops every channel playing it, then forgets it.
+  void FreeSample(SampleId sample);
+  int SampleRate(SampleId sample) const;
+
+  // Starts the sample on `channel` (an index below ChannelCount) or, with kFreeChannel, on an idle channel, else
+  // on the playing channel of lowest priority not above the default priority (the longest-playing first).
+  // The channel starts at full volume, centred, at the sample's own rate. Returns the channel handle or kNoChannel.
+  int PlaySound(int channel, SampleId sample);
+  // Handles of stopped or stolen channels are stale: every call on them does nothing and returns false.
+  bool StopSound(int channel);
+  bool SetVolume(int channel, int volume);          // 0-255, scaled by the effects master volume
+  bool SetVolumeAbsolute(int channel, int volume);  // 0-255, not scaled by the master volume
+  bool SetFrequency(int channel, int hertz);        // playback rate in Hz (pitch)
+  bool SetPan(int channel, int pan);                // 0 left, 128 centre, 255 right
+  bool SetPriority(int channel, int priority);      // 0-255
+  bool SetPaused(int channel, bool paused);
+  bool IsPlaying(int channel) const;
+  int GetVolume(int channel) const;
+  int GetFrequency(int channel) const;
+  int GetChannelsPlaying() const;
+  void SetSfxMasterVolume(int volume);  // 0-255
+  int GetSfxMasterVolume() const;
+
+  // Music streams: opened here, decoded a block at a time while they play. OpenStream returns kNoStream when
+  // the file cannot be decoded. A stream ends at its decoder's end of file unless it loops.
+  StreamId OpenStream(const std::string& path, bool loop);
+  int PlayStream(int channel, StreamId stream);
+  bool IsStreamEnded(StreamId stream) const;
+  // Stops its channel and closes the file.
+  void CloseStream(StreamId stream);
+
+  // Mixes `frames` interleaved 16-bit stereo frames into `out` and moves every channel on.
+  void Render(int16_t* out, int frames);
+  // On the null output: renders `seconds` of sound into a scratch buffer so sounds still end and streams advance.
+  // Nothing with a device, whose own clock pulls the sound.
+  void Advance(double seconds);
+
+ private:
+  struct Sample {
+    SampleId id = kNoSample;
+    SampleData data;
+    bool loop = false;
+  };
+
+  struct Stream {
+    StreamId id = kNoStream;
+    std::unique_ptr<StreamDecoder> decoder;
+    bool loop = false;
+    std::vector<int16_t> buffer;  // decoded frames from bufferStart on, interleaved
+    int64_t bufferStart = 0;
+    bool decoderEnded = false;
+    bool ended = false;
+    int64_t BufferedEnd() const { return bufferStart + static_cast<int64_t>(buffer.size()) / decoder->Channels(); }
+  };
+
+  struct Channel {
+    uint32_t generation = 0;
+    bool playing = false;
+    bool paused = false;
+    bool absolute = false;
+    Sample* sample = nullptr;
+    Stream* stream = nullptr;
+    int volume = kMaxVolume;
+    int frequency = 0;
+    int pan = kPanCenter;
+    int priority = kDefaultPriority;
+    double position = 0;  // in source frames
+    uint64_t startOrder = 0;
+  };
+
+
+  Channel* Find(int handle);
+  const Channel* Find(int handle) const;
+  int StartChannel(int channel, int priority);
+  void StopChannel(Channel& channel);
+  bool FetchFrame(Channel& channel, int64_t index, float& left, float& right);
+
+  mutable std::mutex mutex_;
+  int outputRate_;
+  std::vector<Channel> channels_;
+  std::vector<std::unique_ptr<Sample>> samples_;
+  std::vector<std::unique_ptr<Stream>> streams_;
+  uint32_t nextId_ = 1;
+  uint64_t startCounter_ = 0;
+  int sfxMasterVolume_ = kMaxVolume;
+  double pendingNullFrames_ = 0;
+  std::vector<int16_t> scratch_;
+  std::vector<float> mixBuffer_;
+  bool outputOpen_ = false;
+  uint32_t device_ = 0;  // the audio device id; 0 on the null output
+};
+
+// The one mixer of the running game, made on first use.
+Mixer& SystemMixer();
+
+// Audio CD: this platform plays no CDs; there is no drive and no track.
+inline int CdTrackCount() { return 0; }
+
+}  // namespace platform::audio
