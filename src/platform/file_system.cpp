@@ -3,14 +3,16 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <memory>
+#include <mutex>
+#include <unordered_map>
 
 namespace platform {
 namespace {
@@ -50,17 +52,76 @@ std::string NormaliseSeparators(const std::string& name) {
   return result;
 }
 
-// The entry of the folder whose name equals the wanted one ignoring case; empty when none does. When several do,
-// the first in byte order wins, so the answer does not depend on the order the file system lists them.
+std::string LowerCase(const std::string& text) {
+  std::string lower = text;
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// A folder's entries by lower-case name, kept while the folder is unchanged so repeated opens of mixed-case names
+// do not list the folder each time.
+struct FolderNames {
+  dev_t device = 0;
+  ino_t inode = 0;
+  timespec modified{};
+  // Lower-case name -> the entry; when several spellings exist, the first in byte order, so the answer does not
+  // depend on the order the file system lists them.
+  std::unordered_map<std::string, std::string> byLowerCase;
+};
+
+constexpr size_t kMaxCachedFolders = 256;
+// A folder changed within this many seconds of being listed may change again within the same timestamp tick,
+// which the cache could not notice; such listings are used once and not kept.
+constexpr time_t kSettledSeconds = 2;
+
+std::mutex folderCacheMutex;
+std::unordered_map<std::string, FolderNames> folderCache;
+
+bool SameFolderState(const FolderNames& names, const struct stat& info) {
+  return names.device == info.st_dev && names.inode == info.st_ino && names.modified.tv_sec == info.st_mtim.tv_sec &&
+         names.modified.tv_nsec == info.st_mtim.tv_nsec;
+}
+
+// The entry of the folder whose name equals the wanted one ignoring case; empty when none does.
 std::string FindEntryIgnoringCase(const std::string& folder, const std::string& wanted) {
-  std::unique_ptr<DIR, FolderCloser> listing(opendir(folder.empty() ? "." : folder.c_str()));
+  const std::string path = folder.empty() ? "." : folder;
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return {};
+  // Relative folders depend on the current folder, so they are looked up but never kept.
+  const bool cacheable = path.front() == '/';
+  const std::string key = LowerCase(wanted);
+
+  std::lock_guard<std::mutex> lock(folderCacheMutex);
+  if (cacheable) {
+    const auto cached = folderCache.find(path);
+    if (cached != folderCache.end() && SameFolderState(cached->second, info)) {
+      const auto found = cached->second.byLowerCase.find(key);
+      return found == cached->second.byLowerCase.end() ? std::string() : found->second;
+    }
+  }
+
+  std::unique_ptr<DIR, FolderCloser> listing(opendir(path.c_str()));
   if (!listing) return {};
-  std::string best;
+  FolderNames names;
+  names.device = info.st_dev;
+  names.inode = info.st_ino;
+  names.modified = info.st_mtim;
   while (const dirent* entry = readdir(listing.get())) {
-    if (strcasecmp(entry->d_name, wanted.c_str()) != 0) continue;
+    std::string& best = names.byLowerCase[LowerCase(entry->d_name)];
     if (best.empty() || std::strcmp(entry->d_name, best.c_str()) < 0) best = entry->d_name;
   }
-  return best;
+  const auto found = names.byLowerCase.find(key);
+  std::string answer = found == names.byLowerCase.end() ? std::string() : found->second;
+
+  timespec now{};
+  clock_gettime(CLOCK_REALTIME, &now);
+  if (cacheable && now.tv_sec - info.st_mtim.tv_sec >= kSettledSeconds) {
+    if (folderCache.size() >= kMaxCachedFolders) folderCache.clear();
+    folderCache[path] = std::move(names);
+  }
+  return answer;
 }
 
 // The folder part of a path, for creating the temporary file beside it.

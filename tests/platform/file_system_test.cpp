@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <stdlib.h>
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,6 +72,27 @@ TEST_F(FileSystemTest, ExactMatchWinsAndCaseTwinsResolveTheSameWayEachTime) {
   EXPECT_EQ(ResolveDataPath(root_ + "/sounds/CRASH.wav"), root_ + "/Sounds/CRASH.wav");
   // Neither spelling matches exactly: the first in byte order.
   EXPECT_EQ(ResolveDataPath(root_ + "/sounds/Crash.wav"), root_ + "/Sounds/CRASH.wav");
+}
+
+TEST_F(FileSystemTest, AnswersFollowChangesToAFolderSeenBefore) {
+  // A folder last changed long ago, whose listing is worth keeping between lookups.
+  const std::string sounds = root_ + "/Sounds";
+  const timespec longAgo[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, sounds.c_str(), longAgo, 0), 0);
+  EXPECT_EQ(ResolveDataPath(root_ + "/sounds/tally.wav"), root_ + "/Sounds/Tally.WAV");
+  EXPECT_EQ(ResolveDataPath(root_ + "/sounds/HORN.wav"), root_ + "/Sounds/HORN.wav");
+
+  Write("Sounds/Horn.Wav", "horn");
+  EXPECT_EQ(ResolveDataPath(root_ + "/sounds/HORN.wav"), root_ + "/Sounds/Horn.Wav");
+  std::filesystem::rename(sounds + "/Tally.WAV", sounds + "/tally2.wav");
+  EXPECT_EQ(ResolveDataPath(root_ + "/sounds/TALLY.WAV"), root_ + "/Sounds/TALLY.WAV");
+  EXPECT_EQ(ResolveDataPath(root_ + "/sounds/TALLY2.WAV"), root_ + "/Sounds/tally2.wav");
+
+  // The same path naming a new folder.
+  std::filesystem::remove_all(sounds);
+  std::filesystem::create_directories(sounds);
+  ASSERT_EQ(utimensat(AT_FDCWD, sounds.c_str(), longAgo, 0), 0);
+  EXPECT_EQ(ResolveDataPath(root_ + "/sounds/horn.wav"), root_ + "/Sounds/horn.wav");
 }
 
 TEST_F(FileSystemTest, UnknownComponentsAreKeptSoNewFilesCanBeNamed) {
