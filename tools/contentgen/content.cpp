@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "contentgen/images.h"
+#include "contentgen/test_world.h"
+
 namespace contentgen {
 
 bool WriteAllContent(const std::string& gameFolder) {
@@ -14,6 +17,8 @@ bool WriteAllContent(const std::string& gameFolder) {
     std::fprintf(stderr, "contentgen: cannot create %s: %s\n", gameFolder.c_str(), error.message().c_str());
     return false;
   }
+  if (!WriteImageContent(gameFolder)) return false;
+  if (!WriteTestWorld(gameFolder)) return false;
   return true;
 }
 

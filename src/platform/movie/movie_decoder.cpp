@@ -1,0 +1,174 @@
+// Movie decoding: demux the first video stream, decode forward to the asked frame (rewinding when asked for an
+// earlier one), and convert each frame to BGRA with swscale.
+#include "platform/movie/movie_decoder.h"
+
+#include <cstring>
+#include <limits>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+namespace platform::movie {
+
+struct MovieDecoder::State {
+  AVFormatContext* format = nullptr;
+  AVCodecContext* codec = nullptr;
+  SwsContext* scaler = nullptr;
+  AVPacket* packet = nullptr;
+  AVFrame* frame = nullptr;
+  int streamIndex = -1;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  uint32_t frameCount = 0;
+  uint32_t rate = 0;
+  uint32_t scale = 0;
+  // Index of the next frame the decoder will hand out.
+  uint32_t nextFrame = 0;
+  bool endOfInput = false;
+
+  ~State() {
+    sws_freeContext(scaler);
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&codec);
+    avformat_close_input(&format);
+  }
+
+  // Receives the next decoded frame into `frame`; false at the end of the stream or on an error.
+  bool NextFrame() {
+    for (;;) {
+      const int received = avcodec_receive_frame(codec, frame);
+      if (received == 0) return true;
+      if (received != AVERROR(EAGAIN)) return false;
+      if (endOfInput) return false;
+      const int read = av_read_frame(format, packet);
+      if (read < 0) {
+        endOfInput = true;
+        avcodec_send_packet(codec, nullptr);
+        continue;
+      }
+      if (packet->stream_index == streamIndex) {
+        const int sent = avcodec_send_packet(codec, packet);
+        av_packet_unref(packet);
+        if (sent < 0 && sent != AVERROR(EAGAIN)) return false;
+      } else {
+        av_packet_unref(packet);
+      }
+    }
+  }
+
+  bool Rewind() {
+    if (av_seek_frame(format, streamIndex, 0, AVSEEK_FLAG_BACKWARD) < 0 &&
+        avformat_seek_file(format, streamIndex, std::numeric_limits<int64_t>::min(), 0, 0, 0) < 0) {
+      return false;
+    }
+    avcodec_flush_buffers(codec);
+    nextFrame = 0;
+    endOfInput = false;
+    return true;
+  }
+};
+
+MovieDecoder::MovieDecoder() = default;
+MovieDecoder::~MovieDecoder() = default;
+
+void MovieDecoder::Close() { state_.reset(); }
+bool MovieDecoder::IsOpen() const { return state_ != nullptr; }
+uint32_t MovieDecoder::Width() const { return state_ ? state_->width : 0; }
+uint32_t MovieDecoder::Height() const { return state_ ? state_->height : 0; }
+uint32_t MovieDecoder::FrameCount() const { return state_ ? state_->frameCount : 0; }
+uint32_t MovieDecoder::Rate() const { return state_ ? state_->rate : 0; }
+uint32_t MovieDecoder::Scale() const { return state_ ? state_->scale : 0; }
+
+bool MovieDecoder::Open(const std::string& path, std::string& error) {
+  Close();
+  av_log_set_level(AV_LOG_QUIET);
+  auto state = std::make_unique<State>();
+  if (avformat_open_input(&state->format, path.c_str(), nullptr, nullptr) < 0) {
+    error = "cannot open movie";
+    return false;
+  }
+  if (avformat_find_stream_info(state->format, nullptr) < 0) {
+    error = "cannot read movie streams";
+    return false;
+  }
+  const AVCodec* codec = nullptr;
+  state->streamIndex = av_find_best_stream(state->format, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+  if (state->streamIndex < 0 || codec == nullptr) {
+    error = "no decodable video stream";
+    return false;
+  }
+  AVStream* stream = state->format->streams[state->streamIndex];
+  state->codec = avcodec_alloc_context3(codec);
+  if (state->codec == nullptr || avcodec_parameters_to_context(state->codec, stream->codecpar) < 0 ||
+      avcodec_open2(state->codec, codec, nullptr) < 0) {
+    error = "cannot start the video decoder";
+    return false;
+  }
+  const int width = state->codec->width;
+  const int height = state->codec->height;
+  if (width <= 0 || height <= 0 || width > 8192 || height > 8192) {
+    error = "movie frame size out of range";
+    return false;
+  }
+  state->width = static_cast<uint32_t>(width);
+  state->height = static_cast<uint32_t>(height);
+  // The container's frame rate: AVI stores it as rate over scale.
+  AVRational frameRate = stream->avg_frame_rate;
+  if (frameRate.num <= 0 || frameRate.den <= 0) frameRate = stream->r_frame_rate;
+  if (frameRate.num > 0 && frameRate.den > 0) {
+    state->rate = static_cast<uint32_t>(frameRate.num);
+    state->scale = static_cast<uint32_t>(frameRate.den);
+  }
+  if (stream->nb_frames > 0 && stream->nb_frames < std::numeric_limits<uint32_t>::max()) {
+    state->frameCount = static_cast<uint32_t>(stream->nb_frames);
+  } else if (stream->duration > 0 && state->scale > 0 && stream->time_base.den > 0) {
+    const double seconds = static_cast<double>(stream->duration) * stream->time_base.num / stream->time_base.den;
+    const double frames = seconds * state->rate / state->scale;
+    if (frames > 0 && frames < 1e9) state->frameCount = static_cast<uint32_t>(frames + 0.5);
+  }
+  state->packet = av_packet_alloc();
+  state->frame = av_frame_alloc();
+  if (state->packet == nullptr || state->frame == nullptr) {
+    error = "out of memory";
+    return false;
+  }
+  state_ = std::move(state);
+  return true;
+}
+
+bool MovieDecoder::DecodeFrame(uint32_t index, std::vector<uint8_t>& texels) {
+  if (!state_ || index >= state_->frameCount) return false;
+  State& s = *state_;
+  if (index < s.nextFrame && !s.Rewind()) return false;
+  while (s.nextFrame <= index) {
+    if (!s.NextFrame()) return false;
+    ++s.nextFrame;
+    if (s.nextFrame <= index) av_frame_unref(s.frame);
+  }
+  if (s.frame->width != static_cast<int>(s.width) || s.frame->height != static_cast<int>(s.height)) {
+    av_frame_unref(s.frame);
+    return false;
+  }
+  s.scaler = sws_getCachedContext(s.scaler, s.frame->width, s.frame->height,
+                                  static_cast<AVPixelFormat>(s.frame->format), s.frame->width, s.frame->height,
+                                  AV_PIX_FMT_BGRA, SWS_POINT, nullptr, nullptr, nullptr);
+  if (s.scaler == nullptr) {
+    av_frame_unref(s.frame);
+    return false;
+  }
+  std::vector<uint8_t> out(size_t{s.width} * s.height * 4);
+  uint8_t* planes[4] = {out.data(), nullptr, nullptr, nullptr};
+  int strides[4] = {static_cast<int>(s.width * 4), 0, 0, 0};
+  const int rows = sws_scale(s.scaler, s.frame->data, s.frame->linesize, 0, s.frame->height, planes, strides);
+  av_frame_unref(s.frame);
+  if (rows != static_cast<int>(s.height)) return false;
+  texels = std::move(out);
+  return true;
+}
+
+}  // namespace platform::movie
