@@ -1,0 +1,266 @@
+// Tests of the triangle geometry: building rules, boxes and normals, and the segment and sphere searches.
+#include "geometry/model_geometry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace geometry {
+namespace {
+
+void ExpectNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-4f) {
+  EXPECT_NEAR(actual.x, expected.x, tolerance);
+  EXPECT_NEAR(actual.y, expected.y, tolerance);
+  EXPECT_NEAR(actual.z, expected.z, tolerance);
+}
+
+// A right triangle lying at height y with its front face up: corners (0,y,0), (size,y,0), (0,y,size).
+void AddFloor(ModelGeometry& g, float y, uint32_t flag, float size = 10) {
+  uint32_t base = static_cast<uint32_t>(g.PositionCount());
+  g.SetPosition({0, y, 0});
+  g.SetPosition({size, y, 0});
+  g.SetPosition({0, y, size});
+  g.SetTriangle(base, base + 1, base + 2, flag);
+}
+
+void Ready(ModelGeometry& g) {
+  g.Finalize();
+  g.ComputeFaceNormals();
+}
+
+// Segment search over everything, with the query box of the segment.
+bool Segment(const ModelGeometry& g, const Vec3& start, const Vec3& end, SurfaceHit& hit) {
+  Vec3 boxMin{std::fmin(start.x, end.x), std::fmin(start.y, end.y), std::fmin(start.z, end.z)};
+  Vec3 boxMax{std::fmax(start.x, end.x), std::fmax(start.y, end.y), std::fmax(start.z, end.z)};
+  float best = kNoHitDistance;
+  return g.SegmentHit(start, end, boxMin, boxMax, hit, best);
+}
+
+bool Sphere(const ModelGeometry& g, const Vec3& start, const Vec3& end, float radius, SurfaceHit& hit) {
+  Vec3 boxMin{std::fmin(start.x, end.x) - radius, std::fmin(start.y, end.y) - radius, std::fmin(start.z, end.z) - radius};
+  Vec3 boxMax{std::fmax(start.x, end.x) + radius, std::fmax(start.y, end.y) + radius, std::fmax(start.z, end.z) + radius};
+  float best = kNoHitDistance;
+  return g.SphereHit(start, end, boxMin, boxMax, radius, hit, best);
+}
+
+TEST(ModelGeometryBuilding, SetRulesAppendOverwriteOrIgnore) {
+  ModelGeometry g;
+  g.SetPosition({1, 2, 3});
+  g.SetPosition({4, 5, 6}, 0);
+  g.SetPosition({7, 8, 9}, 5);
+  g.SetPosition({7, 8, 9}, -2);
+  ASSERT_EQ(g.PositionCount(), 1u);
+  ExpectNear(g.GetPosition(0), {4, 5, 6});
+  g.AddTriangle(0, 0, 0);
+  EXPECT_EQ(g.TriangleFlags()[0], 1u);
+  g.SetTriangle(1, 2, 3, 7, 0);
+  EXPECT_EQ(g.CornerA()[0], 1u);
+  EXPECT_EQ(g.TriangleFlags()[0], 7u);
+  g.SetTriangle(1, 2, 3, 9, 4);
+  EXPECT_EQ(g.TriangleCount(), 1u);
+  g.SetColor({1, 0, 0});
+  g.SetColor({0, 1, 0}, 3);
+  EXPECT_EQ(g.Colours().size(), 1u);
+}
+
+TEST(ModelGeometryBuilding, MergeDuplicatePositionsRenamesCorners) {
+  ModelGeometry pqp;
+  pqp.SetPosition({1, 1, 1});
+  pqp.SetPosition({2, 2, 2});
+  pqp.SetPosition({1, 1, 1});
+  pqp.AddTriangle(0, 1, 2);
+  pqp.MergeDuplicatePositions();
+  ASSERT_EQ(pqp.PositionCount(), 2u);
+  EXPECT_EQ(pqp.CornerC()[0], 0u);
+  EXPECT_EQ(pqp.CornerB()[0], 1u);
+
+  // Three equal positions leave one: the position moved into a freed slot is compared again.
+  ModelGeometry ppp;
+  for (int i = 0; i < 3; ++i) ppp.SetPosition({5, 5, 5});
+  ppp.AddTriangle(0, 1, 2);
+  ppp.MergeDuplicatePositions();
+  EXPECT_EQ(ppp.PositionCount(), 1u);
+  EXPECT_EQ(ppp.CornerA()[0], 0u);
+  EXPECT_EQ(ppp.CornerB()[0], 0u);
+  EXPECT_EQ(ppp.CornerC()[0], 0u);
+
+  // P Q P Q R P: the last position moved down keeps its triangles pointing at it.
+  ModelGeometry mixed;
+  Vec3 p{1, 0, 0}, q{2, 0, 0}, r{3, 0, 0};
+  for (const Vec3& v : {p, q, p, q, r, p}) mixed.SetPosition(v);
+  mixed.AddTriangle(3, 4, 5);
+  mixed.MergeDuplicatePositions();
+  ASSERT_EQ(mixed.PositionCount(), 3u);
+  ExpectNear(mixed.GetPosition(mixed.CornerA()[0]), q);
+  ExpectNear(mixed.GetPosition(mixed.CornerB()[0]), r);
+  ExpectNear(mixed.GetPosition(mixed.CornerC()[0]), p);
+}
+
+TEST(ModelGeometryBuilding, FinalizeAndNormals) {
+  ModelGeometry g;
+  AddFloor(g, 2, 1);
+  g.SetPosition({-5, 20, 3});
+  Ready(g);
+  ExpectNear(g.BoundsMin(), {-5, 2, 0});
+  ExpectNear(g.BoundsMax(), {10, 20, 10});
+  ExpectNear(g.GetTriangleMin(0), {0, 2, 0});
+  ExpectNear(g.GetTriangleMax(0), {10, 2, 10});
+  ExpectNear(g.FaceNormals()[0], {0, 1, 0});
+
+  // A triangle without area gets a zero normal, not NaN; a triangle naming missing positions an empty box.
+  g.AddTriangle(0, 0, 1);
+  g.AddTriangle(0, 1, 99);
+  Ready(g);
+  ExpectNear(g.FaceNormals()[1], {0, 0, 0});
+  EXPECT_FALSE(g.CornersInRange(2));
+  EXPECT_GT(g.GetTriangleMin(2).x, g.GetTriangleMax(2).x);
+}
+
+TEST(ModelGeometryBuilding, PointInTriangleIncludesBorders) {
+  ModelGeometry g;
+  AddFloor(g, 0, 1);
+  Ready(g);
+  EXPECT_TRUE(g.PointInTriangle({2, 0, 2}, 0));
+  EXPECT_TRUE(g.PointInTriangle({0, 0, 0}, 0));   // corner
+  EXPECT_TRUE(g.PointInTriangle({5, 0, 0}, 0));   // edge
+  EXPECT_TRUE(g.PointInTriangle({5, 0, 5}, 0));   // hypotenuse
+  EXPECT_FALSE(g.PointInTriangle({6, 0, 6}, 0));
+  EXPECT_FALSE(g.PointInTriangle({-0.01f, 0, 1}, 0));
+}
+
+TEST(ModelGeometrySegment, HitsFrontFacesOnly) {
+  ModelGeometry g;
+  AddFloor(g, 0, 4);
+  Ready(g);
+  SurfaceHit hit;
+  ASSERT_TRUE(Segment(g, {2, 5, 2}, {2, -5, 2}, hit));
+  ExpectNear(hit.point, {2, 0, 2});
+  ExpectNear(hit.normal, {0, 1, 0});
+  EXPECT_EQ(hit.flag, 4u);
+  ExpectNear(hit.colour, {1, 1, 1});
+
+  // From exactly on the plane to behind it: a hit. From behind to in front: none.
+  SurfaceHit onPlane;
+  EXPECT_TRUE(Segment(g, {2, 0, 2}, {2, -5, 2}, onPlane));
+  SurfaceHit fromBehind;
+  EXPECT_FALSE(Segment(g, {2, -5, 2}, {2, 5, 2}, fromBehind));
+  // Lying in the plane, or ending in front: none.
+  EXPECT_FALSE(Segment(g, {1, 0, 1}, {3, 0, 3}, fromBehind));
+  EXPECT_FALSE(Segment(g, {2, 5, 2}, {2, 1, 2}, fromBehind));
+  // A single point finds nothing.
+  EXPECT_FALSE(Segment(g, {2, 0, 2}, {2, 0, 2}, fromBehind));
+}
+
+TEST(ModelGeometrySegment, MissLeavesOutputsUntouched) {
+  ModelGeometry g;
+  AddFloor(g, 0, 4);
+  Ready(g);
+  SurfaceHit hit;
+  hit.point = {7, 7, 7};
+  hit.flag = 99;
+  float best = kNoHitDistance;
+  EXPECT_FALSE(g.SegmentHit({20, 5, 20}, {20, -5, 20}, {20, -5, 20}, {20, 5, 20}, hit, best));
+  EXPECT_EQ(best, kNoHitDistance);
+  ExpectNear(hit.point, {7, 7, 7});
+  EXPECT_EQ(hit.flag, 99u);
+  // An empty geometry or one not finalised finds nothing.
+  ModelGeometry empty;
+  EXPECT_FALSE(Segment(empty, {0, 1, 0}, {0, -1, 0}, hit));
+}
+
+TEST(ModelGeometrySegment, NearestWinsAndTiesKeepTheFirstVisited) {
+  ModelGeometry g;
+  AddFloor(g, 0, 1);
+  AddFloor(g, 3, 2);
+  AddFloor(g, 3, 3);  // same place as the second
+  Ready(g);
+  SurfaceHit hit;
+  ASSERT_TRUE(Segment(g, {2, 10, 2}, {2, -10, 2}, hit));
+  EXPECT_EQ(hit.flag, 2u);
+  ExpectNear(hit.point, {2, 3, 2});
+
+  std::vector<uint32_t> reversed = {2, 1, 0};
+  float best = kNoHitDistance;
+  SurfaceHit listHit;
+  ASSERT_TRUE(g.SegmentHitInList(reversed, {2, 10, 2}, {2, -10, 2}, {2, -10, 2}, {2, 10, 2}, listHit, best));
+  EXPECT_EQ(listHit.flag, 3u);
+  EXPECT_NEAR(best, 7, 1e-5f);
+
+  // Indices beyond the triangle count are skipped, not read.
+  std::vector<uint32_t> bad = {1000, 0xFFFFFFFFu};
+  best = kNoHitDistance;
+  EXPECT_FALSE(g.SegmentHitInList(bad, {2, 10, 2}, {2, -10, 2}, {2, -10, 2}, {2, 10, 2}, listHit, best));
+}
+
+TEST(ModelGeometrySegment, ColourIsTheMeanOfCornerColours) {
+  ModelGeometry g;
+  AddFloor(g, 0, 1);
+  g.SetColor({0.3f, 0, 0});
+  g.SetColor({0, 0.6f, 0});
+  g.SetColor({0, 0, 0.9f});
+  Ready(g);
+  SurfaceHit hit;
+  ASSERT_TRUE(Segment(g, {1, 1, 1}, {1, -1, 1}, hit));
+  ExpectNear(hit.colour, {0.1f, 0.2f, 0.3f});
+}
+
+TEST(ModelGeometrySegment, BadTrianglesAreNeverHit) {
+  ModelGeometry g;
+  AddFloor(g, 0, 1);
+  g.AddTriangle(0, 0, 1);   // no area
+  g.AddTriangle(0, 1, 50);  // names a missing position
+  Ready(g);
+  SurfaceHit hit;
+  ASSERT_TRUE(Segment(g, {1, 1, 1}, {1, -1, 1}, hit));
+  EXPECT_EQ(hit.flag, 1u);
+  float best = kNoHitDistance;
+  std::vector<uint32_t> onlyBad = {1, 2};
+  Vec3 huge{1e30f, 1e30f, 1e30f};
+  EXPECT_FALSE(g.SegmentHitInList(onlyBad, {1, 1, 1}, {1, -1, 1}, huge * -1.0f, huge, hit, best));
+}
+
+TEST(ModelGeometrySphere, FaceContactPlacesCentreOneRadiusOut) {
+  ModelGeometry g;
+  AddFloor(g, 0, 6);
+  Ready(g);
+  SurfaceHit hit;
+  ASSERT_TRUE(Sphere(g, {2, 5, 2}, {2, 0.5f, 2}, 1, hit));
+  ExpectNear(hit.point, {2, 0, 2});
+  ExpectNear(hit.centre, {2, 1, 2});
+  ExpectNear(hit.normal, {0, 1, 0});
+  EXPECT_EQ(hit.flag, 6u);
+
+  // Ending more than a radius in front never touches.
+  SurfaceHit miss;
+  EXPECT_FALSE(Sphere(g, {2, 5, 2}, {2, 1.5f, 2}, 1, miss));
+}
+
+TEST(ModelGeometrySphere, StartBehindThePlaneNeverHits) {
+  ModelGeometry g;
+  AddFloor(g, 0, 6);
+  Ready(g);
+  SurfaceHit hit;
+  // Rising from below to exactly one radius above: the back face must not catch it.
+  EXPECT_FALSE(Sphere(g, {2, -1, 2}, {2, 1, 2}, 1, hit));
+  EXPECT_FALSE(Sphere(g, {2, -3, 2}, {2, 0.5f, 2}, 1, hit));
+}
+
+TEST(ModelGeometrySphere, GrazesAnEdgeBesideTheFace) {
+  ModelGeometry g;
+  AddFloor(g, 0, 6);
+  Ready(g);
+  SurfaceHit hit;
+  // Ends beyond the hypotenuse, within the radius of its nearest point (5, 0, 5).
+  ASSERT_TRUE(Sphere(g, {8, 3, 8}, {6, 0.5f, 6}, 2, hit));
+  ExpectNear(hit.point, {5, 0, 5});
+  Vec3 away{1 / 1.5f, 0.5f / 1.5f, 1 / 1.5f};
+  ExpectNear(hit.normal, away);
+  ExpectNear(hit.centre, Vec3{5, 0, 5} + away * 2.0f);
+
+  // Farther than the radius from the edge: nothing.
+  SurfaceHit miss;
+  EXPECT_FALSE(Sphere(g, {8, 3, 8}, {7, 0.5f, 7}, 2, miss));
+}
+
+}  // namespace
+}  // namespace geometry
