@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "contentgen/images.h"
-#include "contentgen/test_world.h"
 
 namespace contentgen {
 
@@ -18,7 +17,6 @@ bool WriteAllContent(const std::string& gameFolder) {
     return false;
   }
   if (!WriteImageContent(gameFolder)) return false;
-  if (!WriteTestWorld(gameFolder)) return false;
   return true;
 }
 
