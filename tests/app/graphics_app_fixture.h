@@ -1,0 +1,204 @@
+// Test harness for the application framework: a recording application on the null window and graphics backends,
+// an in-memory single-instance lock and an injected timer and sleep.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/graphics_app.h"
+#include "platform/gfx/null_graphics.h"
+#include "platform/null_window_system.h"
+
+namespace app::testing {
+
+// Locks that live in one table, so two applications in one test see each other.
+class LockTable {
+ public:
+  class Lock : public platform::InstanceLock {
+   public:
+    Lock(LockTable& table, std::string name) : table_(table), name_(std::move(name)) {}
+    ~Lock() override { Release(); }
+    bool TryAcquire() override {
+      if (held_) return true;
+      if (!table_.held.insert(name_).second) return false;
+      held_ = true;
+      return true;
+    }
+    void Release() override {
+      if (held_) table_.held.erase(name_);
+      held_ = false;
+    }
+
+   private:
+    LockTable& table_;
+    std::string name_;
+    bool held_ = false;
+  };
+
+  std::set<std::string> held;
+  std::vector<std::string> requestedNames;
+};
+
+// An application that records every hook it gets and fails on request.
+class RecordingApp : public GraphicsApp {
+ public:
+  using GraphicsApp::GraphicsApp;
+
+  // Hook names in call order.
+  std::vector<std::string> log;
+  // Key messages that reached the application's message handling: (message, wParam).
+  std::vector<std::pair<uint32_t, uintptr_t>> keys;
+  int pauses = 0;
+  int resumes = 0;
+  int frameMoves = 0;
+  int renders = 0;
+  int finalCleanups = 0;
+
+  // Results FrameMove gives, front first; kOk once the list is used up.
+  std::deque<platform::HResult> frameMoveResults;
+  platform::HResult initResult = platform::kOk;
+  platform::HResult restoreResult = platform::kOk;
+  // The run ends (quit request) once this many frames have been moved; 0 never.
+  int quitAfterFrames = 0;
+  // Called at the start of each FrameMove with the frame number (1 = first).
+  std::function<void(int)> onFrameMove;
+  // Called inside RestoreDeviceObjects.
+  std::function<void()> onRestore;
+
+  platform::HResult OneTimeInit() override {
+    log.push_back("OneTimeInit");
+    return platform::kOk;
+  }
+  platform::HResult InitDeviceObjects() override {
+    log.push_back("InitDeviceObjects");
+    return initResult;
+  }
+  platform::HResult RestoreDeviceObjects() override {
+    log.push_back("RestoreDeviceObjects");
+    if (onRestore) onRestore();
+    return restoreResult;
+  }
+  platform::HResult InvalidateDeviceObjects() override {
+    log.push_back("InvalidateDeviceObjects");
+    return platform::kOk;
+  }
+  platform::HResult DeleteDeviceObjects() override {
+    log.push_back("DeleteDeviceObjects");
+    return platform::kOk;
+  }
+  platform::HResult FinalCleanup() override {
+    log.push_back("FinalCleanup");
+    ++finalCleanups;
+    return platform::kOk;
+  }
+  platform::HResult FrameMove() override {
+    ++frameMoves;
+    if (onFrameMove) onFrameMove(frameMoves);
+    if (frameMoveResults.empty()) return platform::kOk;
+    const platform::HResult result = frameMoveResults.front();
+    frameMoveResults.pop_front();
+    return result;
+  }
+  platform::HResult Render() override {
+    ++renders;
+    return platform::kOk;
+  }
+  bool IsQuitRequested() override { return quitAfterFrames > 0 && frameMoves >= quitAfterFrames; }
+  platform::HResult Pause() override {
+    ++pauses;
+    return GraphicsApp::Pause();
+  }
+  platform::HResult Resume() override {
+    ++resumes;
+    return GraphicsApp::Resume();
+  }
+  intptr_t MsgProc(platform::WindowHandle hwnd, uint32_t message, uintptr_t wParam, intptr_t lParam) override {
+    if (message == platform::wm::kKeyDown || message == platform::wm::kKeyUp || message == platform::wm::kChar) {
+      keys.emplace_back(message, wParam);
+    }
+    return GraphicsApp::MsgProc(hwnd, message, wParam, lParam);
+  }
+
+  // The framework's state, for the tests to read and set.
+  using GraphicsApp::clientRect;
+  using GraphicsApp::closing;
+  using GraphicsApp::device;
+  using GraphicsApp::deviceLost;
+  using GraphicsApp::deviceSettings;
+  using GraphicsApp::directX9Capable;
+  using GraphicsApp::failedFrames;
+  using GraphicsApp::fatalErrorShown;
+  using GraphicsApp::fullscreenMultisampleAvailable;
+  using GraphicsApp::fullscreenMultisampleOn;
+  using GraphicsApp::ignoreSizeChange;
+  using GraphicsApp::multisampleByRenderState;
+  using GraphicsApp::multisampleWanted;
+  using GraphicsApp::presentParameters;
+  using GraphicsApp::ready;
+  using GraphicsApp::running;
+  using GraphicsApp::startFullscreen;
+  using GraphicsApp::window;
+  using GraphicsApp::windowed;
+  using GraphicsApp::windowedMultisampleAvailable;
+  using GraphicsApp::windowedMultisampleOn;
+  using GraphicsApp::windowRect;
+};
+
+// The services on the null backends, with their records.
+struct Harness {
+  platform::NullWindowSystem windows;
+  platform::gfx::NullDescription machine = platform::gfx::NullDefaultDescription();
+  LockTable locks;
+  // The graphics system the last application made (owned by the application; null once released).
+  platform::gfx::NullGraphicsSystem* graphics = nullptr;
+  bool graphicsAvailable = true;
+  int graphicsCreated = 0;
+  // Application time the timer reports (seconds).
+  double applicationTime = 0.0;
+  std::vector<int> timerCommands;
+  std::vector<int> sleeps;
+  uint32_t directXVersion = 0x00090000;
+
+  GraphicsAppServices Services() {
+    GraphicsAppServices services;
+    services.windows = &windows;
+    services.createGraphics = [this]() -> std::unique_ptr<platform::gfx::GraphicsSystem> {
+      ++graphicsCreated;
+      if (!graphicsAvailable) return nullptr;
+      auto system = std::make_unique<platform::gfx::NullGraphicsSystem>(machine);
+      graphics = system.get();
+      return system;
+    };
+    services.createInstanceLock = [this](const std::string& name) -> std::unique_ptr<platform::InstanceLock> {
+      locks.requestedNames.push_back(name);
+      return std::make_unique<LockTable::Lock>(locks, name);
+    };
+    services.timer = [this](int command) {
+      timerCommands.push_back(command);
+      return command == 5 ? applicationTime : 0.0;
+    };
+    services.sleep = [this](int milliseconds) { sleeps.push_back(milliseconds); };
+    services.directXVersion = [this] { return directXVersion; };
+    return services;
+  }
+
+  // The device the application holds, as the null device it is.
+  static platform::gfx::NullDevice* NullDeviceOf(const RecordingApp& app) {
+    return static_cast<platform::gfx::NullDevice*>(app.device);
+  }
+
+  // Counts the messages of one kind handed to the window procedure through the loop.
+  int DispatchedCount(uint32_t message) const {
+    int count = 0;
+    for (const platform::Message& dispatched : windows.DispatchedMessages()) {
+      if (dispatched.message == message) ++count;
+    }
+    return count;
+  }
+};
+
+}  // namespace app::testing
