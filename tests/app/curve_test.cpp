@@ -1,0 +1,97 @@
+// Tests of curves and the .crv reader, fed by the sample-content writer.
+#include "app/curve.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "contentgen/curve_writer.h"
+
+namespace app {
+namespace {
+
+TEST(Curve, RoundTripsThroughTheWriter) {
+  const contentgen::CurvePoints points = {{0.0f, 120.5f}, {1000.0f, 180.25f}, {6500.0f, 0.1f}};
+  const std::filesystem::path path = std::filesystem::path(testing::TempDir()) / "curve_test_torque.crv";
+  ASSERT_TRUE(contentgen::WriteCurve(path.string(), points));
+  const Curve curve(path.string());
+  ASSERT_EQ(curve.Points().size(), points.size());
+  for (size_t i = 0; i < points.size(); ++i) {
+    EXPECT_EQ(curve.Points()[i].x, points[i].first);
+    EXPECT_EQ(curve.Points()[i].y, points[i].second);
+  }
+  std::filesystem::remove(path);
+}
+
+TEST(Curve, InterpolatesAndClampsToTheEnds) {
+  const Curve curve = Curve::FromText(contentgen::CurveText({{0, 0}, {10, 100}}));
+  EXPECT_EQ(curve.Evaluate(-5), 0.0f);
+  EXPECT_EQ(curve.Evaluate(0), 0.0f);
+  EXPECT_FLOAT_EQ(curve.Evaluate(5), 50.0f);
+  EXPECT_FLOAT_EQ(curve.Evaluate(2.5f), 25.0f);
+  EXPECT_EQ(curve.Evaluate(10), 100.0f);
+  EXPECT_EQ(curve.Evaluate(20), 100.0f);
+  EXPECT_EQ(curve.FindIndex(-1), 0u);
+  EXPECT_EQ(curve.FindIndex(0), 1u);
+  EXPECT_EQ(curve.FindIndex(10), 2u);
+
+  const Curve steps = Curve::FromText(contentgen::CurveText({{0, 10}, {1, 20}, {2, 5}}));
+  EXPECT_EQ(steps.Evaluate(1), 20.0f);  // a point's own x gives its own y
+  EXPECT_FLOAT_EQ(steps.Evaluate(1.5f), 12.5f);
+}
+
+TEST(Curve, EmptyCurveEvaluatesToZero) {
+  const Curve missing(testing::TempDir() + "/no_such_curve.crv");
+  EXPECT_TRUE(missing.Empty());
+  EXPECT_EQ(missing.Evaluate(3.0f), 0.0f);
+  EXPECT_EQ(missing.MaxY(), 0.0f);
+  EXPECT_EQ(missing.FindIndex(0), 0u);
+  const Curve empty = Curve::FromText("");
+  EXPECT_EQ(empty.Evaluate(-1.0f), 0.0f);
+}
+
+TEST(Curve, ScaleAndMaximum) {
+  Curve curve = Curve::FromText(contentgen::CurveText({{1, 40}, {2, 80}, {3, -10}}));
+  EXPECT_EQ(curve.MaxY(), 80.0f);
+  curve.ScaleY(0.5f);
+  EXPECT_EQ(curve.Points()[0].y, 20.0f);
+  EXPECT_EQ(curve.Points()[1].y, 40.0f);
+  EXPECT_EQ(curve.Points()[2].y, -5.0f);
+  EXPECT_EQ(curve.Points()[1].x, 2.0f);
+  const Curve negative = Curve::FromText(contentgen::CurveText({{0, -3}, {1, -1}}));
+  EXPECT_EQ(negative.MaxY(), 0.0f);
+}
+
+TEST(Curve, PointLinesAndValueLines) {
+  // "point 1" has two tokens and starts nothing; "pointer3" starts a point; the line after a point name is
+  // dropped whatever it holds; comments and tabs are handled by the line reader and the number parser.
+  const Curve curve = Curve::FromText(
+      "# slip curve\n"
+      "point 1\n"
+      "x = 99\n"
+      "pointer3\n"
+      "anything here\n"
+      "# a comment line is skipped\n"
+      "x = 1.5\t\n"
+      "y =\t2.5 # comment\n"
+      "}\n"
+      "p0\n"
+      "point9\n"
+      "{\n"
+      "x = 4\n"
+      "y\n");
+  ASSERT_EQ(curve.Points().size(), 2u);
+  EXPECT_EQ(curve.Points()[0].x, 1.5f);
+  EXPECT_EQ(curve.Points()[0].y, 2.5f);
+  EXPECT_EQ(curve.Points()[1].x, 4.0f);
+  EXPECT_EQ(curve.Points()[1].y, 0.0f);  // a value line with a single token reads 0
+}
+
+TEST(Curve, FileEndingInsideAPointAddsNothing) {
+  const Curve curve = Curve::FromText("point0\n{\nx = 1\ny = 2\n}\npoint1\n{\nx = 5\n");
+  ASSERT_EQ(curve.Points().size(), 1u);
+  EXPECT_EQ(curve.Evaluate(100), 2.0f);
+}
+
+}  // namespace
+}  // namespace app

@@ -1,0 +1,137 @@
+// Tests of the tagged text data file reader, fed by the sample-content writer.
+#include "app/data_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "contentgen/data_file_writer.h"
+
+namespace app {
+namespace {
+
+using Values = std::vector<std::string>;
+
+TEST(DataFile, ReadsRecordsAndBlocksWrittenByTheWriter) {
+  contentgen::DataFileWriter writer;
+  writer.Comment("race list")
+      .Record("NAME", {"Harbour Run"})
+      .BeginBlock("RACE")
+      .Record("LAPS", {3})
+      .Record("REWARD", {1000, 500, 250})
+      .EndBlock("RACE")
+      .BeginBlock("RACE")
+      .Record("LAPS", {5})
+      .EndBlock("RACE");
+  const std::filesystem::path path = std::filesystem::path(testing::TempDir()) / "data_file_test_races.dat";
+  ASSERT_TRUE(writer.Save(path.string()));
+
+  const DataFile file(path.string());
+  EXPECT_EQ(file.Path(), path.string());
+  ASSERT_EQ(file.Records().size(), 3u);
+  ASSERT_NE(file.FindRecord("NAME"), nullptr);
+  EXPECT_EQ(file.FindRecord("NAME")->values, Values{"Harbour Run"});
+
+  EXPECT_EQ(file.CountRecords("RACE"), 2);
+  const DataRecord* first = file.NthRecord("RACE", 0);
+  const DataRecord* second = file.NthRecord("RACE", 1);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(file.NthRecord("RACE", 2), nullptr);
+  EXPECT_EQ(file.NthRecord("RACE", -1), nullptr);
+  ASSERT_NE(first->FindChild("REWARD"), nullptr);
+  EXPECT_EQ(first->FindChild("REWARD")->values, (Values{"1000", "500", "250"}));
+  EXPECT_EQ(first->FindChild("LAPS")->values, Values{"3"});
+  EXPECT_EQ(second->FindChild("LAPS")->values, Values{"5"});
+  EXPECT_EQ(second->FindChild("REWARD"), nullptr);
+  std::filesystem::remove(path);
+}
+
+TEST(DataFile, MissingFileGivesNoRecords) {
+  const DataFile file(testing::TempDir() + "/no_such_data_file.dat");
+  EXPECT_TRUE(file.Records().empty());
+  EXPECT_FALSE(file.HasRecord("RACE"));
+  EXPECT_EQ(file.FindRecord("RACE"), nullptr);
+}
+
+TEST(DataFile, TagShapesDecideWhatALineIs) {
+  const DataFile file = DataFile::FromText(
+      "<EMPTY>\n"
+      "<OPEN,1\n"
+      "CLOSE>,2\n"
+      "<>,3\n"
+      "AB,4\n"
+      "plain,5\n"
+      "<NAME>,a b c\n"
+      "<X>: 1, 2\n"
+      "<TAG> # a comment after a space\n"
+      "<V>,value # trailing\n"
+      "#<HIDDEN>,1\n");
+  ASSERT_NE(file.FindRecord("EMPTY"), nullptr);
+  EXPECT_TRUE(file.FindRecord("EMPTY")->values.empty());
+  EXPECT_FALSE(file.HasRecord("OPEN"));
+  EXPECT_FALSE(file.HasRecord("CLOSE"));
+  EXPECT_FALSE(file.HasRecord(""));
+  EXPECT_EQ(file.FindRecord("NAME")->values, Values{"a b c"});
+  EXPECT_EQ(file.FindRecord("X")->values, (Values{" 1", " 2"}));
+  EXPECT_FALSE(file.HasRecord("TAG"));  // "<TAG> " does not end with '>'
+  EXPECT_EQ(file.FindRecord("V")->values, Values{"value "});
+  EXPECT_FALSE(file.HasRecord("HIDDEN"));
+  EXPECT_EQ(file.Records().size(), 4u);
+}
+
+TEST(DataFile, BlocksDoNotNestAndTopLevelClosersOpenBlocks) {
+  const DataFile file = DataFile::FromText("[A]\n<X>,1\n[B]\n<Y>,2\n[/B]\n[/A]\n<Z>,3\n");
+  ASSERT_EQ(file.Records().size(), 2u);
+  const DataRecord* a = file.FindRecord("A");
+  ASSERT_NE(a, nullptr);
+  ASSERT_EQ(a->children.size(), 3u);
+  EXPECT_EQ(a->children[0].name, "X");
+  EXPECT_EQ(a->children[1].name, "B");
+  EXPECT_TRUE(a->children[1].values.empty());
+  EXPECT_EQ(a->children[2].name, "Y");
+  EXPECT_EQ(a->CountChildren("B"), 1);
+  // [/A] at the top level opens a block named "/A" that runs to the end of the file.
+  const DataRecord* closer = file.FindRecord("/A");
+  ASSERT_NE(closer, nullptr);
+  ASSERT_EQ(closer->children.size(), 1u);
+  EXPECT_EQ(closer->children[0].name, "Z");
+  EXPECT_FALSE(file.HasRecord("Z"));
+}
+
+TEST(DataFile, UnclosedBlockEndsAtEndOfFileAndLastLineNeedsLineFeed) {
+  const DataFile file = DataFile::FromText("[CAR]\n<MASS>,1200\n<LAST>,1");
+  const DataRecord* car = file.FindRecord("CAR");
+  ASSERT_NE(car, nullptr);
+  EXPECT_EQ(car->CountChildren("MASS"), 1);
+  EXPECT_EQ(car->FindChild("LAST"), nullptr);
+
+  const DataFile top = DataFile::FromText("<A>,1\n<B>,2");
+  EXPECT_TRUE(top.HasRecord("A"));
+  EXPECT_FALSE(top.HasRecord("B"));
+}
+
+TEST(DataFile, LookupsAreCaseSensitiveAndCountInOrder) {
+  const DataFile file = DataFile::FromText(
+      "<UPGRADE>,turbo\n<upgrade>,lower\n<UPGRADE>,nitro\r\n[LIST]\n<ITEM>,1\n<ITEM>,2\n[/LIST]\n");
+  EXPECT_EQ(file.CountRecords("UPGRADE"), 2);
+  EXPECT_EQ(file.NthRecord("UPGRADE", 1)->values, Values{"nitro"});  // carriage return separated away
+  EXPECT_EQ(file.CountRecords("upgrade"), 1);
+  EXPECT_FALSE(file.HasRecord("Upgrade"));
+  const DataRecord* list = file.FindRecord("LIST");
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(list->CountChildren("ITEM"), 2);
+  EXPECT_EQ(list->NthChild("ITEM", 1)->values, Values{"2"});
+  EXPECT_EQ(list->NthChild("ITEM", 2), nullptr);
+  EXPECT_EQ(list->FindChild("item"), nullptr);
+}
+
+TEST(DataFile, RecordsAreValues) {
+  const DataFile file = DataFile::FromText("[A]\n<X>,1\n[/A]\n");
+  DataRecord copy = *file.FindRecord("A");
+  copy.children[0].values[0] = "changed";
+  EXPECT_EQ(file.FindRecord("A")->children[0].values[0], "1");
+}
+
+}  // namespace
+}  // namespace app

@@ -1,0 +1,176 @@
+// Tests of the machine tier, the detail presets and the validation against the device.
+#include "app/machine_tier.h"
+
+#include <gtest/gtest.h>
+
+#include "app/hardware_info.h"
+#include "app/settings.h"
+#include "app/text_file_reader.h"
+#include "contentgen/default_config.h"
+#include "device_facts_fixture.h"
+
+namespace app {
+namespace {
+
+using S = SettingId;
+using testing_support::CapableDeviceFacts;
+
+TEST(MachineTier, RatingFromProcessorMemoryAndVideoMemory) {
+  EXPECT_EQ(RateMachineTier(700, 128, 32, false), 1);
+  EXPECT_EQ(RateMachineTier(-1, 256, 64, false), 3);  // unknown clock counts as 1000 MHz
+  EXPECT_EQ(RateMachineTier(2000, 512, 128, true), 2);
+  EXPECT_EQ(RateMachineTier(2000, 512, 128, false), 4);
+  EXPECT_EQ(RateMachineTier(3000, 4096, 14, false), 0);
+  EXPECT_EQ(RateMachineTier(3000, 4096, 16, false), 1);
+  EXPECT_EQ(RateMachineTier(3000, 100, 128, false), 0);
+  EXPECT_EQ(RateMachineTier(850, 512, 128, false), 2);
+  EXPECT_EQ(RateMachineTier(550, 512, 128, false), 0);
+  EXPECT_EQ(RateMachineTier(1300, 192, 40, false), 4);
+  EXPECT_EQ(RateMachineTier(1299, 192, 40, false), 3);
+  EXPECT_EQ(RateMachineTier(1000, 512, 128, true), 2);  // tier 3 lowered
+  EXPECT_EQ(RateMachineTier(850, 512, 128, true), 2);   // already 2: unchanged
+  EXPECT_EQ(RateMachineTier(700, 512, 128, true), 1);
+}
+
+TEST(MachineTier, SettingsRateTheDetectedMachine) {
+  HardwareInfo hardware(MachineFacts{2000, 512, 8});
+  hardware.DetectFrom(CapableDeviceFacts("Intel(R) 82865G Graphics Controller", 128));
+  Settings settings(hardware, "", "");
+  EXPECT_EQ(settings.RateMachine(), 2);
+  hardware.DetectFrom(CapableDeviceFacts("Fast card", 128));
+  EXPECT_EQ(settings.RateMachine(), 4);
+}
+
+class ValidationTest : public ::testing::Test {
+ protected:
+  ValidationTest() : hardware(testing_support::FastMachine()), settings(hardware, "", "") {
+    hardware.DetectFrom(CapableDeviceFacts());
+  }
+  void Detect(const DeviceFacts& facts) { hardware.DetectFrom(facts); }
+  HardwareInfo hardware;
+  Settings settings;
+};
+
+TEST_F(ValidationTest, PresetRowsFollowTheTier) {
+  hardware.SetMachine({700, 128, 8});  // with 128 MB video memory: tier 1
+  settings.ApplyPreset();
+  EXPECT_EQ(settings.GetInt(S::GLOWDETAIL), 0);
+  EXPECT_EQ(settings.GetInt(S::RESOLUTION), 1);
+  hardware.SetMachine({500, 128, 8});  // tier 0
+  settings.ApplyPreset();
+  EXPECT_EQ(settings.GetInt(S::GLOWDETAIL), 1);
+  EXPECT_EQ(settings.GetInt(S::RESOLUTION), 0);
+  hardware.SetMachine(testing_support::FastMachine());  // tier 4
+  settings.ApplyPreset();
+  for (const PresetEntry& entry : DetailPresets) EXPECT_EQ(settings.GetInt(entry.id), entry.valueByTier[4]);
+  EXPECT_EQ(settings.GetInt(S::MOTIONBLUR), 1);
+  EXPECT_EQ(settings.GetInt(S::REARVIEW), 1);
+}
+
+TEST_F(ValidationTest, FirstRunAppliesTheMiddlePresetOnAFastMachine) {
+  const std::string defaults = contentgen::DefaultConfigText();
+  TextFileReader reader;
+  reader.OpenText(defaults);
+  // Loading the default file is what marks a first run; LoadConfig does it when config.dat is missing.
+  Settings firstRun(hardware, testing::TempDir() + "/no_such_folder/", testing::TempDir() + "/no_such_folder/");
+  firstRun.LoadConfig("no_such_config.dat");
+  firstRun.ReadConfig(reader);
+  ASSERT_TRUE(firstRun.IsAutoConfigurePending());
+  ASSERT_EQ(firstRun.RateMachine(), 4);
+  firstRun.Validate();
+  EXPECT_FALSE(firstRun.IsAutoConfigurePending());
+  EXPECT_EQ(firstRun.GetInt(S::RESOLUTION), 2);
+  EXPECT_EQ(firstRun.GetInt(S::REARVIEW), 0);
+  EXPECT_EQ(firstRun.GetInt(S::MOTIONBLUR), 0);
+  EXPECT_EQ(firstRun.GetInt(S::STENCILSHADOWS), 1);
+  EXPECT_EQ(firstRun.GetInt(S::POINTLIGHTS), 0);
+
+  // Later automatic configurations use the measured tier.
+  firstRun.AutoConfigure();
+  EXPECT_EQ(firstRun.GetInt(S::REARVIEW), 1);
+  EXPECT_EQ(firstRun.GetInt(S::MOTIONBLUR), 1);
+  EXPECT_EQ(firstRun.GetInt(S::POINTLIGHTS), 1);
+}
+
+TEST_F(ValidationTest, CapableDeviceKeepsChoicesAndCopiesLimits) {
+  settings.SetInt(S::MAXLIGHTS, 2);
+  settings.SetInt(S::MIPFILTER, 1);
+  settings.Validate();
+  EXPECT_EQ(settings.GetInt(S::SCENEREFLECTION), 1);
+  EXPECT_EQ(settings.GetInt(S::NORMALMAPPING), 1);
+  EXPECT_EQ(settings.GetInt(S::REFLECTIONDETAIL), 2);
+  EXPECT_EQ(settings.GetInt(S::HEADLIGHTS), 1);
+  EXPECT_EQ(settings.GetInt(S::NORMALMODULATE), 6);
+  EXPECT_EQ(settings.GetInt(S::NORMALADDITIVE), 11);
+  EXPECT_EQ(settings.GetInt(S::MAXLIGHTS), 8);
+  EXPECT_EQ(settings.GetInt(S::MIPFILTER), 2);
+  EXPECT_EQ(settings.GetInt(S::CLAMPUVS), 4);
+  EXPECT_EQ(settings.GetInt(S::ALLOWCDAUDIO), 1);
+}
+
+TEST_F(ValidationTest, NoRenderTargetsSwitchesReflectionsOff) {
+  DeviceFacts facts = CapableDeviceFacts();
+  facts.renderTargetTexture = false;
+  Detect(facts);
+  settings.SetInt(S::REFLECTIONDETAIL, 2);
+  settings.Validate();
+  EXPECT_EQ(settings.GetInt(S::REFLECTIONDETAIL), 0);
+  EXPECT_EQ(settings.GetInt(S::CUBEMAPPING), 0);
+  EXPECT_EQ(settings.GetInt(S::DYNAMICREFLECTIONS), 0);
+  EXPECT_EQ(settings.GetInt(S::SCENEREFLECTION), 0);
+  EXPECT_EQ(settings.GetInt(S::MOTIONBLUR), 0);
+  EXPECT_EQ(settings.GetInt(S::REARVIEW), 0);
+}
+
+TEST_F(ValidationTest, MissingTextureOperationsPickWeakerOnes) {
+  DeviceFacts facts = CapableDeviceFacts();
+  facts.caps.textureOpCaps &= ~(platform::gfx::texture_op_caps::kModulate4x | platform::gfx::texture_op_caps::kAddSmooth);
+  Detect(facts);
+  settings.Validate();
+  EXPECT_EQ(settings.GetInt(S::NORMALMODULATE), 5);
+  EXPECT_EQ(settings.GetInt(S::NORMALADDITIVE), 7);
+  facts.caps.textureOpCaps &= ~platform::gfx::texture_op_caps::kModulate2x;
+  Detect(facts);
+  settings.Validate();
+  EXPECT_EQ(settings.GetInt(S::NORMALMODULATE), 4);
+}
+
+TEST_F(ValidationTest, WeakDeviceSwitchesEverythingItCannotDoOff) {
+  DeviceFacts facts = CapableDeviceFacts();
+  facts.caps.maxSimultaneousTextures = 1;
+  facts.caps.maxTextureBlendStages = 1;
+  facts.caps.textureOpCaps = platform::gfx::texture_op_caps::kModulate;
+  facts.caps.textureCaps = 0;
+  facts.caps.maxPointSize = 1.0f;
+  facts.caps.alphaCmpCaps = 0;
+  facts.caps.rasterCaps = 0;
+  facts.caps.maxUserClipPlanes = 0;
+  facts.autoDepthStencilFormat = platform::gfx::Format::D16;
+  facts.caps.maxActiveLights = 2;
+  Detect(facts);
+  settings.SetInt(S::STENCILSHADOWS, 1);
+  settings.Validate();
+  for (S id : {S::SCENEREFLECTION, S::CUBEMAPPING, S::SPECULARMAPPING, S::REFLECTIONSPECULARMAPPING, S::NORMALMAPPING,
+               S::STENCILSHADOWS, S::ALPHAFADE, S::ALPHAWRITE, S::FOGTABLE, S::POINTSPRITES, S::HEADLIGHTS,
+               S::REFLECTIONDETAIL}) {
+    EXPECT_EQ(settings.GetInt(id), 0) << static_cast<int>(id);
+  }
+  EXPECT_EQ(settings.GetInt(S::MAXLIGHTS), 2);
+  EXPECT_EQ(settings.GetInt(S::FOGVERTEX), 1);  // nothing said against it
+  EXPECT_EQ(settings.GetInt(S::REARVIEW), 1);   // render targets are still there
+
+  // Validation never switches anything back on.
+  Detect(CapableDeviceFacts());
+  settings.Validate();
+  EXPECT_EQ(settings.GetInt(S::STENCILSHADOWS), 0);
+  EXPECT_EQ(settings.GetInt(S::NORMALMAPPING), 0);
+}
+
+TEST_F(ValidationTest, OldSystemsLoseAudioCd) {
+  hardware.SetMachine({3000, 4096, 1});
+  settings.Validate();
+  EXPECT_EQ(settings.GetInt(S::ALLOWCDAUDIO), 0);
+}
+
+}  // namespace
+}  // namespace app

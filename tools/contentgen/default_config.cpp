@@ -1,0 +1,38 @@
+// Generates default_config.dat from the settings' own tables, so the file always matches what the game reads.
+#include "contentgen/default_config.h"
+
+#include "app/hardware_info.h"
+#include "app/machine_tier.h"
+#include "app/settings.h"
+#include "app/settings_file.h"
+#include "contentgen/data_file_writer.h"
+
+namespace contentgen {
+
+std::string DefaultConfigText() {
+  // Machine facts play no part: the text comes from the tables only.
+  const app::HardwareInfo hardware(app::MachineFacts{});
+  app::Settings settings(hardware, "", "");
+  using S = app::SettingId;
+  for (const app::PresetEntry& entry : app::AutoConfigureBase) {
+    settings.SetInt(entry.id, entry.valueByTier[app::kFirstRunTier]);
+  }
+  for (const app::PresetEntry& entry : app::DetailPresets) {
+    settings.SetInt(entry.id, entry.valueByTier[app::kFirstRunTier]);
+  }
+  settings.SetInt(S::FULLSCREEN, 0);
+  // No audio-CD playback on this platform: music comes from the MUSIC folder.
+  settings.SetInt(S::ALLOWCDAUDIO, 0);
+  settings.SetInt(S::CDMUSIC, 0);
+  settings.SetInt(S::MP3MUSIC, 1);
+  settings.UpdateDerived();
+  settings.SetFirstRun(true);
+  return "# Corsaire default settings: read on a first run, when config.dat does not exist yet.\n" +
+         settings.ConfigText();
+}
+
+bool WriteDefaultConfig(const std::string& gameFolder) {
+  return WriteTextFile(gameFolder + "/" + app::kDefaultConfigFileName, DefaultConfigText());
+}
+
+}  // namespace contentgen
