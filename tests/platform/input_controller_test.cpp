@@ -1,0 +1,77 @@
+// The SDL controller backend driven by SDL virtual joysticks: discovery, wheel recognition, axis scaling with
+// the dead zone, buttons, acquisition, and force feedback absent on a device without haptics.
+#include <gtest/gtest.h>
+
+#include "platform/input/controller.h"
+#include "platform/input/virtual_controller.h"
+
+namespace {
+
+using platform::input::ControllerState;
+using platform::input::OpenFirstController;
+using platform::input::VirtualController;
+
+TEST(SdlController, FindsAVirtualWheelAndReadsItsAxesAndButtons) {
+  auto virtualWheel = VirtualController::Attach(true, 8, 16);
+  ASSERT_NE(virtualWheel, nullptr);
+  auto controller = OpenFirstController(false);
+  ASSERT_NE(controller, nullptr);
+  EXPECT_TRUE(controller->IsWheel());
+  EXPECT_FALSE(controller->HasForceFeedback());
+  EXPECT_EQ(controller->AxisCount(), 8);
+  EXPECT_EQ(controller->ButtonCount(), 16);
+
+  ControllerState state;
+  EXPECT_EQ(controller->Poll(), platform::input::kNotAcquired) << "the first poll must acquire";
+  ASSERT_EQ(controller->Acquire(), platform::kOk);
+
+  virtualWheel->SetAxis(0, 32767);
+  virtualWheel->SetAxis(1, -32767);
+  virtualWheel->SetAxis(2, 16384);
+  virtualWheel->SetAxis(7, -16384);
+  virtualWheel->SetButton(0, true);
+  virtualWheel->SetButton(15, true);
+  ASSERT_EQ(controller->Poll(), platform::kOk);
+  ASSERT_EQ(controller->GetState(state), platform::kOk);
+  EXPECT_EQ(state.axes[0], 1000) << "the range end reads the full scale";
+  EXPECT_EQ(state.axes[1], -1000);
+  EXPECT_EQ(state.axes[2], 16384 * 1000 / 32767);
+  EXPECT_EQ(state.axes[7], -16384 * 1000 / 32767);
+  EXPECT_EQ(state.buttons[0], platform::input::kButtonDown);
+  EXPECT_EQ(state.buttons[1], 0);
+  EXPECT_EQ(state.buttons[15], platform::input::kButtonDown);
+  EXPECT_EQ(state.buttons[16], 0);
+
+  // The x axis has a 1% dead zone (below 10 of 1000); the others read small values as they are.
+  virtualWheel->SetAxis(0, 300);  // 9 of 1000
+  virtualWheel->SetAxis(1, 300);
+  virtualWheel->SetButton(0, false);
+  controller->Poll();
+  controller->GetState(state);
+  EXPECT_EQ(state.axes[0], 0);
+  EXPECT_EQ(state.axes[1], 9);
+  EXPECT_EQ(state.buttons[0], 0);
+
+  controller->Unacquire();
+  EXPECT_EQ(controller->GetState(state), platform::input::kNotAcquired);
+}
+
+TEST(SdlController, AGamepadIsNoWheelAndNothingHasForceFeedback) {
+  auto pad = VirtualController::Attach(false, 6, 10);
+  ASSERT_NE(pad, nullptr);
+  EXPECT_EQ(OpenFirstController(true), nullptr) << "no virtual device has haptics";
+  auto controller = OpenFirstController(false);
+  ASSERT_NE(controller, nullptr);
+  EXPECT_FALSE(controller->IsWheel());
+  EXPECT_EQ(controller->AxisCount(), 6);
+  platform::input::ForceEffect effect;
+  EXPECT_EQ(controller->CreateEffect(effect), -1);
+  EXPECT_FALSE(controller->StartEffect(0, 1));
+  EXPECT_FALSE(controller->SetEffectGain(0, 5000));
+}
+
+TEST(SdlController, NoDeviceMeansNoController) {
+  EXPECT_EQ(OpenFirstController(false), nullptr);
+}
+
+}  // namespace

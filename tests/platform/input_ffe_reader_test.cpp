@@ -1,0 +1,174 @@
+// Effect-file reading: every effect kind through the writer and back, and damaged files refused whole.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "contentgen/ffe_writer.h"
+#include "platform/input/ffe_reader.h"
+
+namespace {
+
+using platform::input::ForceEffect;
+using platform::input::ForceEffectKind;
+using platform::input::ReadForceEffects;
+
+std::vector<uint8_t> Le32(uint32_t value) {
+  return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value >> 16),
+          static_cast<uint8_t>(value >> 24)};
+}
+
+TEST(ForceEffectFile, GameEffectsSurviveTheRoundTripInOrder) {
+  for (bool wheel : {false, true}) {
+    const std::vector<ForceEffect> written = contentgen::GameForceEffects(wheel);
+    ASSERT_GE(written.size(), 14u);
+    const std::vector<uint8_t> bytes = contentgen::EncodeForceEffects(written);
+    std::vector<ForceEffect> read;
+    std::string error;
+    ASSERT_TRUE(ReadForceEffects(bytes.data(), bytes.size(), read, error)) << error;
+    ASSERT_EQ(read.size(), written.size());
+    for (size_t i = 0; i < read.size(); ++i) {
+      SCOPED_TRACE(written[i].name);
+      EXPECT_EQ(read[i].name, written[i].name);
+      EXPECT_EQ(read[i].kind, written[i].kind);
+      EXPECT_EQ(read[i].duration, written[i].duration);
+      EXPECT_EQ(read[i].gain, written[i].gain);
+      EXPECT_EQ(read[i].axes, written[i].axes);
+      EXPECT_EQ(read[i].directions, written[i].directions);
+      EXPECT_EQ(read[i].hasEnvelope, written[i].hasEnvelope);
+      EXPECT_EQ(read[i].magnitude, written[i].magnitude);
+      EXPECT_EQ(read[i].rampStart, written[i].rampStart);
+      EXPECT_EQ(read[i].periodicMagnitude, written[i].periodicMagnitude);
+      EXPECT_EQ(read[i].period, written[i].period);
+      EXPECT_EQ(read[i].conditions.size(), written[i].conditions.size());
+    }
+    EXPECT_EQ(read[contentgen::kImpactJoltEffect].kind, ForceEffectKind::kConstant);
+    EXPECT_EQ(read[contentgen::kEngineRumbleEffect].name, "Engine rumble");
+  }
+}
+
+TEST(ForceEffectFile, ReadsEveryFieldOfEachKind) {
+  ForceEffect constant;
+  constant.name = "push";
+  constant.kind = ForceEffectKind::kConstant;
+  constant.flags = platform::input::force_flags::kPolar;
+  constant.duration = 250000;
+  constant.samplePeriod = 1000;
+  constant.gain = 7000;
+  constant.triggerButton = 3;
+  constant.triggerRepeatInterval = 500000;
+  constant.startDelay = 20000;
+  constant.axes = {0, 4};
+  constant.directions = {9000, -1};
+  constant.hasEnvelope = true;
+  constant.envelope = {1, 2, 3, 4};
+  constant.magnitude = -6000;
+  ForceEffect ramp;
+  ramp.kind = ForceEffectKind::kRamp;
+  ramp.rampStart = -100;
+  ramp.rampEnd = 200;
+  ForceEffect wave;
+  wave.kind = ForceEffectKind::kSawtoothDown;
+  wave.periodicMagnitude = 4000;
+  wave.periodicOffset = -50;
+  wave.phase = 18000;
+  wave.period = 33000;
+  ForceEffect spring;
+  spring.kind = ForceEffectKind::kSpring;
+  spring.conditions = {{1, 2, 3, 4, 5, 6}, {-1, -2, -3, 7, 8, -9}};
+
+  const std::vector<uint8_t> bytes = contentgen::EncodeForceEffects({constant, ramp, wave, spring});
+  std::vector<ForceEffect> read;
+  std::string error;
+  ASSERT_TRUE(ReadForceEffects(bytes.data(), bytes.size(), read, error)) << error;
+  ASSERT_EQ(read.size(), 4u);
+  const ForceEffect& c = read[0];
+  EXPECT_EQ(c.name, "push");
+  EXPECT_EQ(c.flags, platform::input::force_flags::kPolar);
+  EXPECT_EQ(c.duration, 250000u);
+  EXPECT_EQ(c.samplePeriod, 1000u);
+  EXPECT_EQ(c.gain, 7000u);
+  EXPECT_EQ(c.triggerButton, 3u);
+  EXPECT_EQ(c.triggerRepeatInterval, 500000u);
+  EXPECT_EQ(c.startDelay, 20000u);
+  EXPECT_EQ(c.axes, (std::vector<uint32_t>{0, 4}));
+  EXPECT_EQ(c.directions, (std::vector<int32_t>{9000, -1}));
+  EXPECT_EQ(c.envelope.attackLevel, 1u);
+  EXPECT_EQ(c.envelope.fadeTime, 4u);
+  EXPECT_EQ(c.magnitude, -6000);
+  EXPECT_EQ(read[1].rampStart, -100);
+  EXPECT_EQ(read[1].rampEnd, 200);
+  EXPECT_EQ(read[2].periodicOffset, -50);
+  EXPECT_EQ(read[2].phase, 18000u);
+  ASSERT_EQ(read[3].conditions.size(), 2u);
+  EXPECT_EQ(read[3].conditions[1].negativeCoefficient, -3);
+  EXPECT_EQ(read[3].conditions[1].deadBand, -9);
+}
+
+TEST(ForceEffectFile, LeavesOutEffectsOfAnUnknownTypeButKeepsTheRest) {
+  std::vector<uint8_t> bytes = contentgen::EncodeForceEffects(contentgen::GameForceEffects(false));
+  // The first effect's type GUID sits after "RIFF" size "FORC" "LIST" size "efct" and its name chunk.
+  const std::string name = "Pavement";
+  const size_t guidOffset = 12 + 8 + 4 + 8 + ((name.size() + 1 + 1) & ~size_t{1}) + 8;
+  ASSERT_EQ(bytes[guidOffset], 0x23) << "the sine GUID";
+  bytes[guidOffset] = 0x7F;
+  std::vector<ForceEffect> read;
+  std::string error;
+  ASSERT_TRUE(ReadForceEffects(bytes.data(), bytes.size(), read, error)) << error;
+  ASSERT_EQ(read.size(), contentgen::GameForceEffects(false).size() - 1);
+  EXPECT_EQ(read[0].name, "Dirt");
+}
+
+TEST(ForceEffectFile, RefusesDamagedFilesWhole) {
+  const std::vector<uint8_t> good = contentgen::EncodeForceEffects(contentgen::GameForceEffects(false));
+  std::vector<ForceEffect> read;
+  std::string error;
+
+  EXPECT_FALSE(ReadForceEffects(nullptr, 0, read, error));
+  std::vector<uint8_t> wrongForm = good;
+  wrongForm[8] = 'X';
+  EXPECT_FALSE(ReadForceEffects(wrongForm.data(), wrongForm.size(), read, error));
+
+  // Cut anywhere: the RIFF size no longer fits, so the file is refused instead of half-read.
+  for (size_t cut : {size_t{13}, good.size() / 3, good.size() - 1}) {
+    EXPECT_FALSE(ReadForceEffects(good.data(), cut, read, error)) << "cut at " << cut;
+    EXPECT_TRUE(read.empty());
+  }
+
+  // An effect claiming more axes than its chunks hold.
+  std::vector<uint8_t> axes = good;
+  const size_t parm = std::search(axes.begin(), axes.end(), std::begin("parm"), std::end("parm") - 1) - axes.begin();
+  const std::vector<uint8_t> many = Le32(5);
+  std::copy(many.begin(), many.end(), axes.begin() + parm + 8 + 24);
+  EXPECT_FALSE(ReadForceEffects(axes.data(), axes.size(), read, error));
+  const std::vector<uint8_t> huge = Le32(0x40000000);
+  std::copy(huge.begin(), huge.end(), axes.begin() + parm + 8 + 24);
+  EXPECT_FALSE(ReadForceEffects(axes.data(), axes.size(), read, error));
+
+  // A chunk inside a list longer than the list.
+  std::vector<uint8_t> longChunk = good;
+  const std::vector<uint8_t> big = Le32(0x00FFFFFF);
+  std::copy(big.begin(), big.end(), longChunk.begin() + parm + 4);
+  EXPECT_FALSE(ReadForceEffects(longChunk.data(), longChunk.size(), read, error));
+
+  // A periodic effect with its parameters cut short.
+  ForceEffect wave;
+  wave.kind = ForceEffectKind::kSine;
+  std::vector<uint8_t> shortSpecific = contentgen::EncodeForceEffects({wave});
+  const size_t tspc = std::search(shortSpecific.begin(), shortSpecific.end(), std::begin("tspc"), std::end("tspc") - 1) -
+                      shortSpecific.begin();
+  shortSpecific[tspc + 4] = 8;  // claims 8 bytes; the rest of the old body becomes an unknown chunk
+  EXPECT_FALSE(ReadForceEffects(shortSpecific.data(), shortSpecific.size(), read, error));
+  EXPECT_TRUE(read.empty());
+}
+
+TEST(ForceEffectFile, GuidsMapBothWays) {
+  for (int kind = 0; kind <= static_cast<int>(ForceEffectKind::kFriction); ++kind) {
+    const auto guid = platform::input::ForceEffectGuid(static_cast<ForceEffectKind>(kind));
+    EXPECT_EQ(platform::input::ForceEffectKindOfGuid(guid), static_cast<ForceEffectKind>(kind));
+  }
+  auto custom = platform::input::ForceEffectGuid(ForceEffectKind::kFriction);
+  custom[0] += 1;  // the custom-force GUID: not played
+  EXPECT_FALSE(platform::input::ForceEffectKindOfGuid(custom).has_value());
+}
+
+}  // namespace
