@@ -366,6 +366,28 @@ TEST(GraphicsAppMessages, FocusAndMinimizePauseAndResume) {
   EXPECT_EQ(harness.windows.SendMessage(app.window, wm::kSysCommand, platform::sys_command::kMove, 0), 1);
 }
 
+TEST(GraphicsAppMessages, PaintDrawsTheLastFrameOnlyWhileTheLoopDoesNot) {
+  Harness harness;
+  RecordingApp app(harness.Services());
+  ASSERT_EQ(app.Create(), platform::kOk);
+  platform::gfx::NullDevice* device = Harness::NullDeviceOf(app);
+
+  harness.windows.SendMessage(app.window, wm::kPaint, 0, 0);
+  EXPECT_EQ(app.renders, 0);
+
+  // During a switch the loop is held; the window is painted from a fresh render.
+  app.ready = false;
+  harness.windows.SendMessage(app.window, wm::kPaint, 0, 0);
+  EXPECT_EQ(app.renders, 1);
+  EXPECT_EQ(device->Stats().presents, 1u);
+  app.ready = true;
+
+  // Over the client area the pointer is hidden, as the game draws its own.
+  harness.windows.ShowCursor(true);
+  EXPECT_EQ(harness.windows.SendMessage(app.window, wm::kSetCursor, 0, platform::MakeLParam(1, 0)), 0);
+  EXPECT_FALSE(harness.windows.CursorShown());
+}
+
 // A clock the tests move by hand, read by the real application timer.
 class ManualClock : public platform::Clock {
  public:
