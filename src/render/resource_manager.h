@@ -1,0 +1,186 @@
+// The one owner of every shared resource: images, movies, font width tables, cube maps and sound samples (and,
+// through LoadShared, any other kind), found again by normalised file name and kept by reference count until
+// purged.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/audio/mixer.h"
+#include "platform/gfx/graphics.h"
+#include "render/bitmap_font.h"
+#include "render/cube_map.h"
+#include "render/image_resource.h"
+#include "render/movie_texture.h"
+
+namespace app {
+class Settings;
+}
+
+namespace render {
+
+// The lists of the manager, in the order a purge or a free-all walks them.
+enum class ResourceKind {
+  kMeshModel, kScene, kCollisionTree, kAnimatedModel, kModel, kImage, kSample, kMovie, kCubeMap, kFont,
+};
+constexpr int kResourceKindCount = 10;
+
+// Names of a cube render target's record, which no load by name can find.
+constexpr char kUnnamedResource[] = "NONE";
+
+struct ImageRecord {
+  std::unique_ptr<ImageResource> object;
+  int32_t refCount = 0;
+  std::string givenName;
+  // The five normalised names of the image description: colour, alpha, layer, normal map, environment.
+  std::array<std::string, 5> names;
+};
+
+struct MovieRecord {
+  std::unique_ptr<MovieTexture> object;
+  int32_t refCount = 0;
+  std::string name;
+  std::string givenName;
+  bool autoUpdate = false;
+};
+
+struct FontRecord {
+  std::unique_ptr<BitmapFont> object;
+  int32_t refCount = 0;
+  std::string name;
+  std::string givenName;
+};
+
+struct CubeMapRecord {
+  std::unique_ptr<CubeMap> object;
+  int32_t refCount = 0;
+  std::string givenName;
+  std::string name;
+};
+
+struct SampleRecord {
+  platform::audio::SampleId object = platform::audio::kNoSample;
+  int32_t refCount = 0;
+  std::string name;
+};
+
+// A record of a kind the manager holds without knowing its type (models, scenes, collision trees).
+struct SharedRecord {
+  std::shared_ptr<void> object;
+  int32_t refCount = 0;
+  std::string name;
+};
+
+class ResourceManager {
+ public:
+  // baseFolder is put in front of every relative name; it carries its own trailing separator.
+  ResourceManager(app::Settings* settings, std::string baseFolder);
+  // Frees everything, referenced or not.
+  ~ResourceManager();
+  ResourceManager(const ResourceManager&) = delete;
+  ResourceManager& operator=(const ResourceManager&) = delete;
+
+  // The lookup form of a file name: made absolute under the base folder (unless empty, holding ':' or starting
+  // with '/'), upper-cased, backslashes turned into '/', repeated '/' collapsed, "." and "dir/.." removed.
+  std::string NormaliseName(const std::string& name) const;
+
+  // Sound samples come from this mixer; without one LoadSoundSample returns kNoSample.
+  void SetMixer(platform::audio::Mixer* mixer) { mixer_ = mixer; }
+  // Whether the device takes DXT1 and DXT3 textures; the compressed flag of image loads is kept only then.
+  void SetCompressionSupported(bool supported) { compressionSupported_ = supported; }
+
+  // Loads return the object (also the release handle), registered even when its files could not be read.
+  // An image of that name is reused (one more reference) unless unique is set or its hasAlpha differs from
+  // colourKeyed.
+  ImageResource* LoadImage(platform::gfx::Device* device, const std::string& name, bool colourKeyed,
+                           uint32_t colourKey, bool unique, bool compressedTextures);
+  ImageResource* LoadImagePair(platform::gfx::Device* device, const std::string& colour, const std::string& alpha,
+                               bool unique, bool compressedTextures);
+  ImageResource* CreateImage(platform::gfx::Device* device, const std::string& colour, const std::string& alpha,
+                             const std::string& layer, const std::string& normal, const std::string& environment,
+                             bool unique, bool compressedTextures);
+  MovieTexture* LoadMovie(platform::gfx::Device* device, const std::string& name, bool autoUpdate);
+  BitmapFont* LoadFont(const std::string& name);
+  CubeMap* LoadCubeMap(platform::gfx::Device* device, const std::string& name);
+  // Always a new map (never found by name).
+  CubeMap* CreateCubeRenderTarget(platform::gfx::Device* device, uint32_t size, uint32_t mode);
+  // kNoSample, registering nothing, when the file cannot be loaded; the loop flag of a reuse is ignored.
+  platform::audio::SampleId LoadSoundSample(const std::string& name, bool loop);
+
+  // Any other kind: reuse by normalised name unless unique, else make(normalised name) and register it.
+  // make must not return null.
+  template <typename T>
+  T* LoadShared(ResourceKind kind, const std::string& name, bool unique,
+                const std::function<std::shared_ptr<T>(const std::string&)>& make) {
+    const std::string normalised = NormaliseName(name);
+    if (!unique) {
+      for (SharedRecord* record : SharedList(kind)) {
+        if (record->name == normalised) {
+          ++record->refCount;
+          return static_cast<T*>(record->object.get());
+        }
+      }
+    }
+    auto* record = new SharedRecord;
+    SharedList(kind).push_back(record);
+    std::shared_ptr<T> object = make(normalised);
+    record->object = object;
+    record->refCount = 1;
+    record->name = normalised;
+    return object.get();
+  }
+
+  // Releases drop one reference of the record holding the handle (the count may go negative); they return the
+  // record, or null when no record holds it. Nothing is freed here.
+  ImageRecord* ReleaseImage(const ImageResource* image);
+  MovieRecord* ReleaseMovie(const MovieTexture* movie);
+  FontRecord* ReleaseFont(const BitmapFont* font);
+  CubeMapRecord* ReleaseCubeMap(const CubeMap* cubeMap);
+  SampleRecord* ReleaseSoundSample(platform::audio::SampleId sample);
+  SharedRecord* ReleaseShared(ResourceKind kind, const void* object);
+
+  // One more reference for an image held by a copied object; registers it when it has no record.
+  ImageResource* AddImageReference(ImageResource* image);
+
+  ImageRecord* FindImageRecord(const ImageResource* image);
+  MovieRecord* FindMovieRecord(const MovieTexture* movie);
+  FontRecord* FindFontRecord(const BitmapFont* font);
+  CubeMapRecord* FindCubeMapRecord(const CubeMap* cubeMap);
+  SampleRecord* FindSampleRecord(platform::audio::SampleId sample);
+  SharedRecord* FindSharedRecord(ResourceKind kind, const void* object);
+
+  // Destroys every record whose count is exactly 0; the remaining records of a list may change order.
+  void PurgeUnused();
+  // Destroys every record.
+  void FreeAll();
+  // Advances the auto-updated movies, then every image's animation channels (dt in seconds).
+  void Update(float dt);
+  // The device-reset pair: cube maps and image render targets.
+  void InvalidateDeviceObjects();
+  void RestoreDeviceObjects(platform::gfx::Device* device);
+
+  size_t Count(ResourceKind kind) const;
+  app::Settings* GetSettings() const { return settings_; }
+  const std::string& BaseFolder() const { return baseFolder_; }
+
+ private:
+  std::vector<SharedRecord*>& SharedList(ResourceKind kind);
+  void DestroyRecords(ResourceKind kind, bool onlyUnreferenced);
+
+  app::Settings* settings_;
+  std::string baseFolder_;
+  platform::audio::Mixer* mixer_ = nullptr;
+  bool compressionSupported_ = false;
+  std::vector<ImageRecord*> images_;
+  std::vector<MovieRecord*> movies_;
+  std::vector<FontRecord*> fonts_;
+  std::vector<CubeMapRecord*> cubeMaps_;
+  std::vector<SampleRecord*> samples_;
+  std::array<std::vector<SharedRecord*>, kResourceKindCount> shared_;
+};
+
+}  // namespace render

@@ -1,0 +1,129 @@
+// Movie textures: frame timing with injected frame times, looping, the last frame, skipped frames not decoded,
+// the frame copied upright into the texture, and streams that cannot be played.
+#include "render/movie_texture.h"
+
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "contentgen/movie_writer.h"
+#include "render/image_test_support.h"
+
+namespace {
+
+using render::MovieTexture;
+using render_test::ReadTexel;
+
+class MovieTextureTest : public render_test::NullDeviceFixture {
+ protected:
+  // A raw movie of frameCount frames at 16 frames per second (a duration of 1/16 s adds up exactly).
+  std::string WriteMovie(uint32_t frameCount, uint32_t rate = 16, uint32_t scale = 1) {
+    contentgen::MovieSpec spec;
+    spec.width = 8;
+    spec.height = 4;
+    spec.frameCount = frameCount;
+    spec.rate = rate;
+    spec.scale = scale;
+    const std::string path = folder_ + "movie.avi";
+    EXPECT_TRUE(contentgen::WriteTestPatternMovie(path, spec));
+    return path;
+  }
+  static constexpr float kFrame = 1.0f / 16.0f;
+};
+
+TEST_F(MovieTextureTest, OpensWithFrameFactsAndAnUprightFrameTexture) {
+  MovieTexture movie(WriteMovie(10), device_, true);
+  ASSERT_TRUE(movie.opened);
+  EXPECT_EQ(movie.frameCount, 10u);
+  EXPECT_EQ(movie.frameRate, 16u);
+  EXPECT_FLOAT_EQ(movie.frameDuration, kFrame);
+  EXPECT_FLOAT_EQ(movie.frameClock, kFrame) << "the clock starts full";
+  EXPECT_EQ(movie.frameWidth, 8u);
+  EXPECT_EQ(movie.frameHeight, 4u);
+  ASSERT_NE(movie.GetTexture(), nullptr);
+  EXPECT_EQ(movie.GetTexture()->GetLevelCount(), 1u);
+
+  movie.Advance(0.0f);  // full clock: frame 1 is due at once
+  EXPECT_EQ(movie.currentFrame, 1u);
+  EXPECT_EQ(ReadTexel(movie.GetTexture(), 0, 0, 0), 0xFFFFFFFFu) << "the marked top-left texel stays on top";
+  EXPECT_EQ(ReadTexel(movie.GetTexture(), 0, 5, 3), contentgen::MovieFrameColour(1));
+}
+
+TEST_F(MovieTextureTest, StepsOneFramePerDurationAndDecodesOnlyTheLastOfSeveral) {
+  MovieTexture movie(WriteMovie(10), device_, true);
+  ASSERT_TRUE(movie.opened);
+  movie.Advance(kFrame / 2);
+  EXPECT_EQ(movie.currentFrame, 1u);
+  movie.Advance(kFrame / 4);
+  EXPECT_EQ(movie.currentFrame, 1u) << "not a whole duration yet";
+  movie.Advance(kFrame / 4);
+  EXPECT_EQ(movie.currentFrame, 2u);
+  const uint32_t decodedBefore = movie.decodedFrames;
+  movie.Advance(3 * kFrame);
+  EXPECT_EQ(movie.currentFrame, 5u);
+  EXPECT_EQ(movie.decodedFrames, decodedBefore + 1);
+  EXPECT_EQ(ReadTexel(movie.GetTexture(), 0, 4, 2), contentgen::MovieFrameColour(5));
+}
+
+TEST_F(MovieTextureTest, LoopingMovieNeverShowsItsLastFrame) {
+  MovieTexture movie(WriteMovie(10), device_, true);
+  ASSERT_TRUE(movie.opened);
+  std::vector<uint32_t> shown;
+  for (int step = 0; step < 12; ++step) {
+    movie.Advance(step == 0 ? 0.0f : kFrame);
+    shown.push_back(movie.currentFrame);
+  }
+  EXPECT_EQ(shown, (std::vector<uint32_t>{1, 2, 3, 4, 5, 6, 7, 8, 0, 1, 2, 3}));
+  // A long pause wraps as many times as it covers, in one step.
+  movie.Advance(9 * 100 * kFrame);
+  EXPECT_EQ(movie.currentFrame, 3u);
+}
+
+TEST_F(MovieTextureTest, MovieThatDoesNotLoopStopsOnFrameCountMinusTwo) {
+  MovieTexture movie(WriteMovie(5), device_, false);
+  ASSERT_TRUE(movie.opened);
+  for (int step = 0; step < 3; ++step) movie.Advance(step == 0 ? 0.0f : kFrame);
+  EXPECT_EQ(movie.currentFrame, 3u);
+  const uint32_t decoded = movie.decodedFrames;
+  movie.Advance(kFrame);
+  movie.Advance(10 * kFrame);
+  EXPECT_EQ(movie.currentFrame, 3u);
+  EXPECT_EQ(movie.decodedFrames, decoded) << "no more decoding at the end";
+  // Jumping past the end in one step still shows the last frame.
+  MovieTexture jumping(folder_ + "movie.avi", device_, false);
+  jumping.Advance(50 * kFrame);
+  EXPECT_EQ(jumping.currentFrame, 3u);
+  EXPECT_EQ(ReadTexel(jumping.GetTexture(), 0, 3, 3), contentgen::MovieFrameColour(3));
+}
+
+TEST_F(MovieTextureTest, FrameRateIsTheWholeQuotientKeptInBounds) {
+  EXPECT_EQ(render::MovieFrameRate(30000, 1001), 29u);
+  EXPECT_EQ(render::MovieFrameRate(25, 1), 25u);
+  EXPECT_EQ(render::MovieFrameRate(1, 2), render::kMinMovieFrameRate) << "slower than one a second";
+  EXPECT_EQ(render::MovieFrameRate(100000, 1), render::kMaxMovieFrameRate);
+  EXPECT_EQ(render::MovieFrameRate(25, 0), 0u);
+  EXPECT_EQ(render::MovieFrameRate(0, 1), 0u);
+  MovieTexture ntsc(WriteMovie(3, 30000, 1001), device_, true);
+  ASSERT_TRUE(ntsc.opened);
+  EXPECT_EQ(ntsc.frameRate, 29u);
+}
+
+TEST_F(MovieTextureTest, UnplayableFilesStayClosedAndIgnoreTime) {
+  MovieTexture missing(folder_ + "missing.avi", device_, true);
+  EXPECT_FALSE(missing.opened);
+  EXPECT_EQ(missing.GetTexture(), nullptr);
+  missing.Advance(1.0f);
+  EXPECT_EQ(missing.currentFrame, 0u);
+  ASSERT_TRUE(contentgen::WriteContentFile(folder_ + "junk.avi", std::vector<uint8_t>(64, 0x41)));
+  MovieTexture junk(folder_ + "junk.avi", device_, true);
+  EXPECT_FALSE(junk.opened);
+  // Bad frame times are ignored rather than poisoning the clock.
+  MovieTexture movie(WriteMovie(4), device_, true);
+  movie.Advance(-1.0f);
+  movie.Advance(std::numeric_limits<float>::quiet_NaN());
+  movie.Advance(std::numeric_limits<float>::infinity());
+  EXPECT_FLOAT_EQ(movie.frameClock, kFrame);
+  EXPECT_EQ(movie.currentFrame, 0u);
+}
+
+}  // namespace

@@ -1,0 +1,196 @@
+// Texture loading (PNG, JPEG, every DDS format), colour keys, format conversion and the alpha merge per format.
+#include "render/texture.h"
+
+#include <cctype>
+
+#include <gtest/gtest.h>
+
+#include "contentgen/dds_writer.h"
+#include "render/image_test_support.h"
+
+namespace {
+
+using platform::gfx::Format;
+using render::Texture;
+using render_test::ReadTexel;
+
+class TextureTest : public render_test::NullDeviceFixture {
+ protected:
+  std::string WriteDds(const std::string& name, Format format, const contentgen::PictureData& picture,
+                       uint32_t levels = 1) {
+    EXPECT_TRUE(contentgen::WriteDds(folder_ + name, format, {picture}, levels));
+    return folder_ + name;
+  }
+  Format FormatOf(const Texture& texture) {
+    platform::gfx::SurfaceDesc desc;
+    texture.GetD3DTexture()->GetLevelDesc(0, desc);
+    return desc.format;
+  }
+};
+
+TEST_F(TextureTest, PngAndJpegLoadWithSizeFormatAndFullMipChain) {
+  Texture withAlpha(false);
+  EXPECT_EQ(withAlpha.Load(device_, Write("alpha.png", Solid(16, 8, 0x80112233), true), false), platform::kOk);
+  EXPECT_TRUE(withAlpha.loaded);
+  EXPECT_TRUE(withAlpha.hasAlpha);
+  EXPECT_FALSE(withAlpha.colourKeyed);
+  EXPECT_EQ(withAlpha.width, 16u);
+  EXPECT_EQ(withAlpha.height, 8u);
+  EXPECT_EQ(FormatOf(withAlpha), Format::A8R8G8B8);
+  EXPECT_EQ(withAlpha.GetD3DTexture()->GetLevelCount(), 5u);
+  EXPECT_EQ(ReadTexel(withAlpha.GetD3DTexture(), 0, 3, 3), 0x80112233u);
+  EXPECT_EQ(ReadTexel(withAlpha.GetD3DTexture(), 4, 0, 0), 0x80112233u);  // mips built from level 0
+  std::string upper = folder_ + "ALPHA.PNG";
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  EXPECT_EQ(withAlpha.name, upper);
+
+  Texture opaque(false);
+  EXPECT_EQ(opaque.Load(device_, Write("opaque.png", Solid(4, 4, 0xFF00FF00)), false), platform::kOk);
+  EXPECT_FALSE(opaque.hasAlpha);
+  EXPECT_EQ(FormatOf(opaque), Format::X8R8G8B8);
+
+  ASSERT_TRUE(contentgen::WriteJpeg(folder_ + "photo.jpg", Solid(8, 8, 0xFF808080), 90));
+  Texture jpeg(false);
+  EXPECT_EQ(jpeg.Load(device_, folder_ + "photo.jpg", false), platform::kOk);
+  EXPECT_TRUE(jpeg.loaded);
+  EXPECT_FALSE(jpeg.hasAlpha);
+}
+
+TEST_F(TextureTest, ColourKeyMakesOneArgbLevelWithKeyTexelsTransparentBlack) {
+  contentgen::PictureData picture = Solid(4, 4, 0xFF204060);
+  picture.Set(1, 2, 0xFFFF00FF);
+  Texture texture(false);
+  ASSERT_EQ(texture.Load(device_, Write("keyed.png", picture), true, 0xFFFF00FF), platform::kOk);
+  EXPECT_TRUE(texture.colourKeyed);
+  EXPECT_TRUE(texture.hasAlpha);
+  EXPECT_EQ(FormatOf(texture), Format::A8R8G8B8);
+  EXPECT_EQ(texture.GetD3DTexture()->GetLevelCount(), 1u);
+  EXPECT_EQ(ReadTexel(texture.GetD3DTexture(), 0, 1, 2), 0u);
+  EXPECT_EQ(ReadTexel(texture.GetD3DTexture(), 0, 2, 1), 0xFF204060u);
+}
+
+TEST_F(TextureTest, EveryDdsFormatLoadsWithItsAlphaFlag) {
+  const contentgen::PictureData picture = Solid(8, 8, 0xC0A08060);
+  const struct {
+    Format format;
+    bool alpha;
+  } cases[] = {{Format::A8R8G8B8, true}, {Format::X8R8G8B8, false}, {Format::R5G6B5, false},
+               {Format::X1R5G5B5, false}, {Format::A1R5G5B5, true}, {Format::A4R4G4B4, true},
+               {Format::Dxt1, false},     {Format::Dxt3, true},     {Format::Dxt5, false}};
+  for (const auto& c : cases) {
+    const std::string path = WriteDds("f" + std::to_string(static_cast<uint32_t>(c.format)) + ".dds", c.format, picture, 0);
+    Texture texture(false);
+    ASSERT_EQ(texture.Load(device_, path, false), platform::kOk) << static_cast<uint32_t>(c.format);
+    EXPECT_EQ(FormatOf(texture), c.format);
+    EXPECT_EQ(texture.hasAlpha, c.alpha) << static_cast<uint32_t>(c.format);
+    EXPECT_EQ(texture.GetD3DTexture()->GetLevelCount(), 4u);
+    EXPECT_EQ(texture.width, 8u);
+  }
+  // A single-level uncompressed file gets its chain built; a compressed one keeps its one level.
+  Texture built(false);
+  built.Load(device_, WriteDds("one.dds", Format::R5G6B5, picture, 1), false);
+  EXPECT_EQ(built.GetD3DTexture()->GetLevelCount(), 4u);
+  Texture compressed(false);
+  compressed.Load(device_, WriteDds("one_dxt.dds", Format::Dxt1, picture, 1), false);
+  EXPECT_EQ(compressed.GetD3DTexture()->GetLevelCount(), 1u);
+}
+
+TEST_F(TextureTest, MissingAndCorruptFilesFailAndStayEmpty) {
+  Texture missing(false);
+  EXPECT_EQ(missing.Load(device_, folder_ + "nothing.png", false), platform::kFail);
+  EXPECT_FALSE(missing.loaded);
+  EXPECT_EQ(missing.GetD3DTexture(), nullptr);
+  ASSERT_TRUE(contentgen::WriteContentFile(folder_ + "bad.png", {0x89, 'P', 'N', 'G', 1, 2, 3}));
+  Texture corrupt(false);
+  EXPECT_EQ(corrupt.Load(device_, folder_ + "bad.png", false), platform::kFail);
+  EXPECT_FALSE(corrupt.loaded);
+}
+
+TEST_F(TextureTest, MergeIntoOpaquePictureTakesAlphaFromGreen) {
+  contentgen::PictureData alpha = Solid(4, 4, 0xFF000000);
+  alpha.Set(0, 0, 0xFF00FF00);
+  alpha.Set(1, 0, 0xFF104010);
+  Texture colour(false), alphaTexture(false);
+  colour.Load(device_, Write("c.png", Solid(4, 4, 0xFF336699)), false);
+  alphaTexture.Load(device_, Write("a.png", alpha), false);
+  ASSERT_EQ(colour.MergeAlpha(device_, alphaTexture, render::kRebuildMipLevels), platform::kOk);
+  EXPECT_TRUE(colour.hasAlpha);
+  EXPECT_EQ(FormatOf(colour), Format::A8R8G8B8);
+  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 0, 0), 0xFF336699u);
+  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 1, 0), 0x40336699u);
+  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 2, 2), 0x00336699u);
+  // Level 1 texel (0, 0) averages the 2×2 box: alphas 0xFF, 0x40, 0, 0.
+  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 1, 0, 0) >> 24, (0xFFu + 0x40u + 2) / 4);
+}
+
+TEST_F(TextureTest, MergeWithKeepMipOptionLeavesSmallerLevels) {
+  Texture colour(false), alphaTexture(false);
+  colour.Load(device_, Write("c.png", Solid(4, 4, 0xFF336699), true), false);
+  alphaTexture.Load(device_, Write("a.png", Solid(4, 4, 0xFF000000)), false);
+  ASSERT_EQ(colour.MergeAlpha(device_, alphaTexture, render::kKeepMipLevels), platform::kOk);
+  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 0, 0), 0x00336699u);
+  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 1, 0, 0), 0xFF336699u);
+}
+
+TEST_F(TextureTest, MergeInFourBitFormatCopiesGreenNibble) {
+  contentgen::PictureData alpha = Solid(4, 4, 0xFF000000);
+  alpha.Set(2, 1, 0xFF00A000);
+  Texture colour(false), alphaTexture(false);
+  colour.Load(device_, WriteDds("c.dds", Format::A4R4G4B4, Solid(4, 4, 0xFF8844CC)), false);
+  alphaTexture.Load(device_, WriteDds("a.dds", Format::A4R4G4B4, alpha), false);
+  ASSERT_EQ(colour.MergeAlpha(device_, alphaTexture, render::kKeepMipLevels), platform::kOk);
+  EXPECT_EQ(FormatOf(colour), Format::A4R4G4B4);
+  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 2, 1), 0xA84Cu);
+  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 0, 0), 0x084Cu);
+}
+
+TEST_F(TextureTest, MergeInOneBitFormatClearsAlphaBelowBlueEighteen) {
+  contentgen::PictureData alpha = Solid(4, 4, 0xFF000000u | (31u << 3));
+  alpha.Set(0, 0, 0xFF000000u | (17u << 3));
+  alpha.Set(1, 0, 0xFF000000u | (18u << 3));
+  Texture colour(false), alphaTexture(false);
+  colour.Load(device_, WriteDds("c.dds", Format::A1R5G5B5, Solid(4, 4, 0xFFFFFFFF)), false);
+  alphaTexture.Load(device_, WriteDds("a.dds", Format::A1R5G5B5, alpha), false);
+  ASSERT_EQ(colour.MergeAlpha(device_, alphaTexture, render::kKeepMipLevels), platform::kOk);
+  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 0, 0), 0x7FFFu);  // blue 17: cleared
+  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 1, 0), 0xFFFFu);  // blue 18: kept
+  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 3, 3), 0xFFFFu);
+}
+
+TEST_F(TextureTest, MergeOfDifferentSizesFailsLeavingOpaqueArgb) {
+  Texture colour(false), alphaTexture(false);
+  colour.Load(device_, Write("c.png", Solid(256, 128, 0xFF102030)), false);
+  alphaTexture.Load(device_, Write("a.png", Solid(256, 256, 0xFF808080)), false);
+  EXPECT_EQ(colour.MergeAlpha(device_, alphaTexture, render::kRebuildMipLevels), platform::kFail);
+  EXPECT_EQ(FormatOf(colour), Format::A8R8G8B8);
+  EXPECT_FALSE(colour.hasAlpha);
+  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 10, 10), 0xFF102030u);
+  Texture empty(false);
+  EXPECT_EQ(colour.MergeAlpha(device_, empty, render::kRebuildMipLevels), platform::kFail);
+}
+
+TEST_F(TextureTest, BlankTextureIsOpaqueBlackWithoutRecordingSize) {
+  Texture blank(false);
+  ASSERT_EQ(blank.CreateBlank(device_, 8, 4), platform::kOk);
+  EXPECT_TRUE(blank.loaded);
+  EXPECT_EQ(blank.width, 0u);
+  EXPECT_FALSE(blank.hasAlpha);
+  EXPECT_EQ(ReadTexel(blank.GetD3DTexture(), 0, 7, 3), 0xFF000000u);
+  EXPECT_EQ(ReadTexel(blank.GetD3DTexture(), 3, 0, 0), 0xFF000000u);
+}
+
+TEST(TexelMerge, RoutinesHonourRowPitch) {
+  // Two rows of two texels with a padded pitch: the padding must stay untouched.
+  uint8_t destination[2 * 12] = {};
+  uint8_t source[2 * 12] = {};
+  for (int i = 0; i < 24; ++i) destination[i] = 0x11;
+  source[1] = 0x77;        // row 0 texel 0 green
+  source[12 + 5] = 0x99;   // row 1 texel 1 green
+  render::MergeAlphaA8R8G8B8(2, 2, {12, destination}, {12, source});
+  EXPECT_EQ(destination[3], 0x77);
+  EXPECT_EQ(destination[12 + 7], 0x99);
+  EXPECT_EQ(destination[8], 0x11);  // padding
+  EXPECT_EQ(destination[12 + 3], 0x00);
+}
+
+}  // namespace
