@@ -30,6 +30,8 @@ struct Window {
   std::shared_ptr<const WindowProc> proc;
   uint32_t style = 0;
   std::string title;
+  // Where the window was before it went full screen.
+  Rect windowedRect;
 };
 
 uintptr_t MouseStateBits(uint32_t sdlButtons) {
@@ -196,11 +198,21 @@ class SdlWindowSystem final : public WindowSystem {
   void SetWindowStyle(WindowHandle handle, uint32_t style) override {
     const auto found = windows_.find(handle);
     if (found == windows_.end()) return;
-    found->second.style = style;
+    Window& window = found->second;
+    const bool wasFullscreen = window.style == window_style::kFullscreen;
     const bool fullscreen = style == window_style::kFullscreen;
-    if (SDL_SetWindowFullscreen(found->second.sdl, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+    window.style = style;
+    if (fullscreen == wasFullscreen) return;
+    if (fullscreen) window.windowedRect = GetWindowRect(handle);
+    if (SDL_SetWindowFullscreen(window.sdl, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
       std::fprintf(stderr, "window: cannot switch to %s: %s\n", fullscreen ? "full screen" : "a window",
                    SDL_GetError());
+      return;
+    }
+    // Without a window manager nobody gives the window its old size back; ask for it explicitly.
+    if (!fullscreen && window.windowedRect.Width() > 0) {
+      SDL_SetWindowSize(window.sdl, window.windowedRect.Width(), window.windowedRect.Height());
+      SDL_SetWindowPosition(window.sdl, window.windowedRect.left, window.windowedRect.top);
     }
   }
 

@@ -244,6 +244,42 @@ TEST_F(SdlWindowSystemTest, FocusAndSizeEventsBecomeMessages) {
   EXPECT_EQ(taken[2].message, wm::kSetFocus);
 }
 
+TEST_F(SdlWindowSystemTest, FullscreenStyleCoversTheDesktopAndWindowedGivesTheSizeBack) {
+  windows_->ShowWindow(window_, show_command::kNormal);
+  windows_->SetWindowStyle(window_, window_style::kFullscreen);
+  Drain();
+  SDL_DisplayMode desktop{};
+  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+  EXPECT_EQ(windows_->GetWindowStyle(window_), window_style::kFullscreen);
+  EXPECT_EQ(windows_->GetClientRect(window_), (Rect{0, 0, desktop.w, desktop.h}));
+  windows_->SetWindowStyle(window_, window_style::kWindowed);
+  Drain();
+  EXPECT_EQ(windows_->GetWindowStyle(window_), window_style::kWindowed);
+  EXPECT_EQ(windows_->GetClientRect(window_), (Rect{0, 0, 640, 480}));
+}
+
+TEST_F(SdlWindowSystemTest, CursorPositionIsOnTheScreenAndConvertsToTheWindow) {
+  windows_->SetWindowPos(window_, {100, 50, 740, 530}, true);
+  Drain();
+  SDL_WarpMouseGlobal(300, 200);
+  Drain();
+  const Point cursor = windows_->GetCursorPos();
+  EXPECT_EQ(cursor.x, 300);
+  EXPECT_EQ(cursor.y, 200);
+  const Rect outer = windows_->GetWindowRect(window_);
+  const Point client = windows_->ScreenToClient(window_, cursor);
+  EXPECT_EQ(client.x, 300 - outer.left);
+  EXPECT_EQ(client.y, 200 - outer.top);
+  // Confining and hiding the pointer are requests to the desktop; they must not disturb the window.
+  windows_->ClipCursor(&outer);
+  windows_->ShowCursor(false);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
+  windows_->ShowCursor(true);
+  windows_->ClipCursor(nullptr);
+  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
+  EXPECT_EQ(windows_->GetClientRect(window_), (Rect{0, 0, 640, 480}));
+}
+
 TEST_F(SdlWindowSystemTest, DesktopDepthOfA24BitDisplayIs32BitPixels) {
   EXPECT_EQ(windows_->GetDesktopColorDepth(), 32);
 }

@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 namespace platform {
@@ -127,6 +129,47 @@ TEST(LaunchProgram, PassesArgumentsUninterpreted) {
   ASSERT_GT(LaunchProgram("/usr/bin/touch", {odd}, true), 0);
   EXPECT_TRUE(std::filesystem::exists(odd));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.Path()), {}), 1);
+}
+
+// Puts a stand-in for the desktop's document opener first on the search path: `touch`, so the name it was given
+// shows up as a file.
+class StandInOpener {
+ public:
+  explicit StandInOpener(const std::string& folder) {
+    const char* path = getenv("PATH");
+    savedPath_ = path != nullptr ? path : "";
+    std::filesystem::create_directories(folder + "/bin");
+    std::filesystem::create_symlink("/usr/bin/touch", folder + "/bin/xdg-open");
+    setenv("PATH", (folder + "/bin:" + savedPath_).c_str(), 1);
+  }
+  ~StandInOpener() { setenv("PATH", savedPath_.c_str(), 1); }
+
+ private:
+  std::string savedPath_;
+};
+
+TEST(LaunchProgram, DocumentsAndAddressesGoToTheDesktopOpener) {
+  ScratchFolder scratch;
+  ASSERT_FALSE(scratch.Path().empty());
+  StandInOpener opener(scratch.Path());
+  std::filesystem::create_directories(scratch.Path() + "/Help");
+  const std::string page = scratch.Path() + "/Help/Index.htm";
+  { std::ofstream(page) << "<html></html>"; }
+  const auto longAgo = std::filesystem::file_time_type::clock::now() - std::chrono::hours(24 * 365);
+  std::filesystem::last_write_time(page, longAgo);
+
+  // A document is found as data files are, then handed over (here: touched).
+  ASSERT_GT(LaunchProgram(scratch.Path() + "\\\\help\\INDEX.HTM", {"ignored"}, true), 0);
+  EXPECT_GT(std::filesystem::last_write_time(page), longAgo);
+
+  // An address goes over verbatim, query and all: made relative here so the stand-in can write it down.
+  std::filesystem::create_directories(scratch.Path() + "/https:/example.com");
+  const std::string previous = std::filesystem::current_path().string();
+  ASSERT_TRUE(SetCurrentFolder(scratch.Path()));
+  const int64_t opened = LaunchProgram("https://example.com/board?u=1&g=2 x", {}, true);
+  ASSERT_TRUE(SetCurrentFolder(previous));
+  ASSERT_GT(opened, 0);
+  EXPECT_TRUE(std::filesystem::exists(scratch.Path() + "/https:/example.com/board?u=1&g=2 x"));
 }
 
 TEST(LaunchProgram, ChildStartedWithoutWaitingIsReapedLater) {

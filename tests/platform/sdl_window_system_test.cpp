@@ -1,0 +1,64 @@
+// The SDL window system with no screen (SDL's dummy video driver): it still works and never blocks on a message box.
+#include <SDL.h>
+#include <stdlib.h>
+
+#include <gtest/gtest.h>
+
+#include "platform/sdl_native.h"
+#include "platform/window_system.h"
+
+namespace platform {
+namespace {
+
+class HeadlessWindowSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    windows_ = CreateSdlWindowSystem();
+    ASSERT_NE(windows_, nullptr);
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::string(driver) != "dummy") GTEST_SKIP() << "video already started on a display";
+  }
+
+  std::unique_ptr<WindowSystem> windows_;
+};
+
+TEST_F(HeadlessWindowSystemTest, MessageBoxPrintsCaptionAndTextInsteadOfWaiting) {
+  ::testing::internal::CaptureStderr();
+  const int answer = windows_->MessageBox("FAILED RESTORE", "Load Error", message_box::kIconError);
+  const std::string printed = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(answer, message_box::kIdOk);
+  EXPECT_EQ(printed, "Load Error: FAILED RESTORE\n");
+}
+
+TEST_F(HeadlessWindowSystemTest, WindowsWithoutOpenGlStillCarryMessages) {
+  int closes = 0;
+  const WindowHandle window = windows_->CreateWindow(
+      "Headless", window_style::kWindowed, 320, 200, [&](WindowHandle handle, uint32_t message, uintptr_t w, intptr_t l) {
+        if (message == wm::kClose) ++closes;
+        return windows_->DefWindowProc(handle, message, w, l);
+      });
+  ASSERT_NE(window, 0u);
+  EXPECT_NE(SdlNativeWindow(*windows_, window), nullptr);
+  EXPECT_EQ(windows_->GetClientRect(window), (Rect{0, 0, 320, 200}));
+  windows_->PostMessage(window, wm::kClose, 0, 0);
+  Message message;
+  bool sawClose = false;
+  while (windows_->PeekMessage(message, true)) {
+    if (message.message == wm::kClose) sawClose = true;
+    windows_->DispatchMessage(message);
+  }
+  EXPECT_TRUE(sawClose);
+  EXPECT_EQ(closes, 1);
+  EXPECT_FALSE(windows_->IsWindow(window));
+}
+
+TEST_F(HeadlessWindowSystemTest, DesktopDepthIsBytesPerPixelTimesEight) {
+  SDL_DisplayMode mode{};
+  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &mode), 0);
+  EXPECT_EQ(windows_->GetDesktopColorDepth(), SDL_BYTESPERPIXEL(mode.format) * 8);
+  EXPECT_GE(windows_->GetDesktopColorDepth(), 16);
+}
+
+}  // namespace
+}  // namespace platform
