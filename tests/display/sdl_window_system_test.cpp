@@ -1,5 +1,6 @@
 // The SDL window system on a real (virtual) display: window geometry, message order, procedures, event translation.
 #include <SDL.h>
+#include <signal.h>
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -159,6 +160,20 @@ TEST_F(SdlWindowSystemTest, WindowManagerCloseAndTerminationArriveAsClose) {
   EXPECT_EQ(taken[0].window, window_);
   EXPECT_EQ(taken[1].message, wm::kClose);
   EXPECT_TRUE(windows_->IsWindow(window_));
+}
+
+TEST_F(SdlWindowSystemTest, TerminationSignalsAskTheWindowToClose) {
+  for (int signalNumber : {SIGTERM, SIGINT}) {
+    struct sigaction current {};
+    ASSERT_EQ(sigaction(signalNumber, nullptr, &current), 0);
+    // Without a handler the signal would end the process before the game could save.
+    ASSERT_NE(current.sa_handler, SIG_DFL) << "signal " << signalNumber << " is not caught";
+    ASSERT_EQ(raise(signalNumber), 0);
+    const std::vector<Message> taken = Take({wm::kClose, wm::kQuit});
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_EQ(taken[0].message, wm::kClose);
+    EXPECT_EQ(taken[0].window, window_);
+  }
 }
 
 TEST_F(SdlWindowSystemTest, KeysArriveAsVirtualKeysWithClassicFlags) {
