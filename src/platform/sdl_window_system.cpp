@@ -374,6 +374,7 @@ class SdlWindowSystem final : public WindowSystem {
         break;
       }
       case SDL_MOUSEMOTION:
+        mouseButtons_ = event.motion.state;
         PostToSdlWindow(event.motion.windowID, wm::kMouseMove, MouseStateBits(event.motion.state),
                         MakeLParam(event.motion.x, event.motion.y));
         break;
@@ -386,9 +387,14 @@ class SdlWindowSystem final : public WindowSystem {
         if (button.button == SDL_BUTTON_RIGHT) message = down ? wm::kRButtonDown : wm::kRButtonUp;
         if (button.button == SDL_BUTTON_MIDDLE) message = down ? wm::kMButtonDown : wm::kMButtonUp;
         if (message == 0) break;
-        // The state after the press or release, as the classic desktop reports it.
-        PostToSdlWindow(button.windowID, message, MouseStateBits(SDL_GetMouseState(nullptr, nullptr)),
-                        MakeLParam(button.x, button.y));
+        // The buttons held after this press or release, as the classic desktop reports them; kept from the events
+        // themselves, since the live state may already be further on.
+        if (down) {
+          mouseButtons_ |= SDL_BUTTON(button.button);
+        } else {
+          mouseButtons_ &= ~SDL_BUTTON(button.button);
+        }
+        PostToSdlWindow(button.windowID, message, MouseStateBits(mouseButtons_), MakeLParam(button.x, button.y));
         break;
       }
       case SDL_MOUSEWHEEL: {
@@ -396,11 +402,10 @@ class SdlWindowSystem final : public WindowSystem {
         int notches = wheel.y;
         if (wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
         if (notches == 0) break;
-        int x = 0, y = 0;
-        const uint32_t buttons = SDL_GetMouseState(&x, &y);
         const auto delta = static_cast<uint16_t>(static_cast<int16_t>(notches * kWheelDelta));
-        PostToSdlWindow(wheel.windowID, wm::kMouseWheel, (static_cast<uintptr_t>(delta) << 16) | MouseStateBits(buttons),
-                        MakeLParam(x, y));
+        PostToSdlWindow(wheel.windowID, wm::kMouseWheel,
+                        (static_cast<uintptr_t>(delta) << 16) | MouseStateBits(mouseButtons_),
+                        MakeLParam(wheel.mouseX, wheel.mouseY));
         break;
       }
       default:
@@ -449,6 +454,8 @@ class SdlWindowSystem final : public WindowSystem {
 
   std::map<WindowHandle, Window> windows_;
   std::deque<Message> queue_;
+  // SDL button mask as of the last translated mouse event.
+  uint32_t mouseButtons_ = 0;
 };
 
 }  // namespace

@@ -241,6 +241,41 @@ TEST_F(SdlWindowSystemTest, MouseEventsCarryClientCoordinates) {
   EXPECT_EQ(HighWord(taken[1].lParam), 78);
 }
 
+TEST_F(SdlWindowSystemTest, ButtonStateAndWheelFollowTheEvents) {
+  SDL_Event press{};
+  press.type = SDL_MOUSEBUTTONDOWN;
+  press.button.windowID = window_;
+  press.button.button = SDL_BUTTON_LEFT;
+  press.button.state = SDL_PRESSED;
+  press.button.x = 5;
+  press.button.y = 6;
+  ASSERT_EQ(SDL_PushEvent(&press), 1);
+  SDL_Event wheel{};
+  wheel.type = SDL_MOUSEWHEEL;
+  wheel.wheel.windowID = window_;
+  wheel.wheel.y = -2;
+  wheel.wheel.direction = SDL_MOUSEWHEEL_NORMAL;
+  wheel.wheel.mouseX = 7;
+  wheel.wheel.mouseY = 8;
+  ASSERT_EQ(SDL_PushEvent(&wheel), 1);
+  SDL_Event release = press;
+  release.type = SDL_MOUSEBUTTONUP;
+  release.button.state = SDL_RELEASED;
+  ASSERT_EQ(SDL_PushEvent(&release), 1);
+  const std::vector<Message> taken = Take({wm::kLButtonDown, wm::kMouseWheel, wm::kLButtonUp});
+  ASSERT_EQ(taken.size(), 3u);
+  EXPECT_EQ(taken[0].message, wm::kLButtonDown);
+  EXPECT_EQ(taken[0].wParam & 0x13, 0x01u);
+  EXPECT_EQ(taken[1].message, wm::kMouseWheel);
+  // Two notches towards the user, the left button still held.
+  EXPECT_EQ(static_cast<int16_t>(taken[1].wParam >> 16), -240);
+  EXPECT_EQ(taken[1].wParam & 0x13, 0x01u);
+  EXPECT_EQ(LowWord(taken[1].lParam), 7);
+  EXPECT_EQ(HighWord(taken[1].lParam), 8);
+  EXPECT_EQ(taken[2].message, wm::kLButtonUp);
+  EXPECT_EQ(taken[2].wParam & 0x13, 0x00u);
+}
+
 TEST_F(SdlWindowSystemTest, FocusAndSizeEventsBecomeMessages) {
   SDL_Event event{};
   event.type = SDL_WINDOWEVENT;
