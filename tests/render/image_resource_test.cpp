@@ -1,0 +1,241 @@
+// Material images: defaults, the alpha pair and its black stand-in, movies in the colour slot, animation channels
+// (strict flip-book comparisons and scrolling), the environment slot by extension, and the render target.
+#include "render/image_resource.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "contentgen/dds_writer.h"
+#include "contentgen/movie_writer.h"
+#include "render/cube_map.h"
+#include "render/image_test_support.h"
+#include "render/movie_texture.h"
+#include "render/resource_manager.h"
+
+namespace {
+
+using render::ImageResource;
+using render_test::ReadTexel;
+
+class ImageResourceTest : public render_test::NullDeviceFixture {
+ protected:
+  void SetUp() override {
+    NullDeviceFixture::SetUp();
+    manager_ = std::make_unique<render::ResourceManager>(nullptr, folder_);
+  }
+  void TearDown() override {
+    manager_.reset();
+    NullDeviceFixture::TearDown();
+  }
+  std::unique_ptr<render::ResourceManager> manager_;
+};
+
+TEST_F(ImageResourceTest, StartsWithTheDefaultMaterialAndFlags) {
+  ImageResource image(manager_.get(), false);
+  EXPECT_FLOAT_EQ(image.material.diffuse.a, 1.0f);
+  EXPECT_FLOAT_EQ(image.material.ambient.r, 0.15f);
+  EXPECT_FLOAT_EQ(image.material.specular.g, 0.4f);
+  EXPECT_FLOAT_EQ(image.material.specular.a, 0.0f);
+  EXPECT_FLOAT_EQ(image.material.power, 0.0001f);
+  EXPECT_EQ(image.layerMode, 6);
+  EXPECT_TRUE(image.depthWrite);
+  EXPECT_FALSE(image.loaded);
+  EXPECT_EQ(image.targetWidth, 128u);
+  for (int channel = 0; channel < render::kAnimationChannels; ++channel) {
+    EXPECT_EQ(image.columns[channel], 1u);
+    EXPECT_FALSE(image.IsImageAnimating(channel));
+  }
+  EXPECT_EQ(image.GetImageTexture(), nullptr);
+  EXPECT_EQ(image.GetImageWidth(), 0u);
+}
+
+TEST_F(ImageResourceTest, AlphaPairMergesIntoTheColourTexture) {
+  contentgen::PictureData alpha = Solid(8, 8, 0xFF000000);
+  alpha.Set(1, 1, 0xFF00C000);
+  ImageResource image(manager_.get(), false);
+  image.LoadWithAlpha(device_, Write("car.png", Solid(8, 8, 0xFF102030)), Write("cara.png", alpha));
+  EXPECT_TRUE(image.loaded);
+  EXPECT_TRUE(image.hasTexture);
+  EXPECT_TRUE(image.alphaMerged);
+  EXPECT_TRUE(image.hasAlpha);
+  EXPECT_FALSE(image.blankStandIn);
+  ASSERT_NE(image.GetAlphaTexture(), nullptr);
+  EXPECT_EQ(ReadTexel(image.GetImageTexture(), 0, 1, 1), 0xC0102030u);
+  EXPECT_EQ(ReadTexel(image.GetImageTexture(), 0, 2, 2), 0x00102030u);
+  EXPECT_EQ(image.GetImageWidth(), 8u);
+}
+
+TEST_F(ImageResourceTest, MissingColourPictureGetsABlackStandInOfTheAlphaSize) {
+  contentgen::PictureData alpha = Solid(16, 8, 0xFF000000);
+  alpha.Set(3, 2, 0xFF00FF00);
+  ImageResource image(manager_.get(), false);
+  image.LoadWithAlpha(device_, folder_ + "missing.png", Write("shapea.png", alpha));
+  EXPECT_TRUE(image.loaded);
+  EXPECT_TRUE(image.blankStandIn);
+  EXPECT_TRUE(image.alphaMerged);
+  EXPECT_TRUE(image.hasAlpha);
+  EXPECT_EQ(image.GetImageWidth(), 16u) << "the merge records the size on the stand-in";
+  EXPECT_EQ(image.GetImageHeight(), 8u);
+  EXPECT_EQ(ReadTexel(image.GetImageTexture(), 0, 3, 2), 0xFF000000u);
+  EXPECT_EQ(ReadTexel(image.GetImageTexture(), 0, 0, 0), 0x00000000u);
+
+  ImageResource nothing(manager_.get(), false);
+  nothing.LoadWithAlpha(device_, folder_ + "missing.png", folder_ + "missinga.png");
+  EXPECT_FALSE(nothing.loaded);
+  EXPECT_FALSE(nothing.hasTexture);
+  EXPECT_FALSE(nothing.alphaMerged);
+}
+
+TEST_F(ImageResourceTest, AlphaPictureOfAnotherSizeLeavesTheColourUnmerged) {
+  ImageResource image(manager_.get(), false);
+  image.LoadWithAlpha(device_, Write("c.png", Solid(8, 4, 0xFF445566)), Write("a.png", Solid(8, 8, 0xFF000000)));
+  EXPECT_TRUE(image.alphaMerged) << "the merge was tried";
+  EXPECT_FALSE(image.hasAlpha);
+  EXPECT_EQ(ReadTexel(image.GetImageTexture(), 0, 1, 1), 0xFF445566u);
+}
+
+TEST_F(ImageResourceTest, MovieColourSlotPlaysOrFallsBackToBlack) {
+  contentgen::MovieSpec spec;
+  spec.width = 8;
+  spec.height = 4;
+  spec.frameCount = 4;
+  ASSERT_TRUE(contentgen::WriteTestPatternMovie(folder_ + "clip.avi", spec));
+  ImageResource image(manager_.get(), false);
+  image.LoadFromFile(device_, folder_ + "clip.avi", false);
+  EXPECT_TRUE(image.loaded);
+  EXPECT_TRUE(image.hasTexture);
+  ASSERT_NE(image.colourMovie, nullptr);
+  EXPECT_EQ(image.GetImageTexture(), image.colourMovie->GetTexture());
+  EXPECT_EQ(image.GetImageWidth(), 8u);
+
+  ASSERT_TRUE(contentgen::WriteContentFile(folder_ + "broken.avi", std::vector<uint8_t>(32, 7)));
+  ImageResource broken(manager_.get(), false);
+  broken.LoadFromFile(device_, folder_ + "broken.avi", false);
+  EXPECT_EQ(broken.colourMovie, nullptr);
+  EXPECT_TRUE(broken.blankStandIn);
+  EXPECT_TRUE(broken.loaded);
+  EXPECT_EQ(broken.GetImageWidth(), 0u) << "a blank texture records no size";
+  EXPECT_EQ(ReadTexel(broken.GetImageTexture(), 0, 31, 31), 0xFF000000u);
+}
+
+TEST_F(ImageResourceTest, FlipBookStepsOnlyWhenTheTimerIsStrictlyPastTheDuration) {
+  ImageResource image(manager_.get(), false);
+  image.SetImageAnimation(0, 4, 2, 0.1f);
+  EXPECT_TRUE(image.IsImageAnimating(0));
+  EXPECT_FALSE(image.IsImageAnimating(1));
+  std::vector<std::pair<float, float>> offsets;
+  for (int update = 0; update < 8; ++update) {
+    image.UpdateAnimation(0.06f);
+    offsets.emplace_back(image.offsetU[0], image.offsetV[0]);
+  }
+  // Steps on every second update: 0.12 > 0.1, then the timer restarts at 0.
+  EXPECT_FLOAT_EQ(offsets[0].first, 0.0f);
+  EXPECT_FLOAT_EQ(offsets[1].first, 0.25f);
+  EXPECT_FLOAT_EQ(offsets[3].first, 0.5f);
+  EXPECT_FLOAT_EQ(offsets[5].first, 0.75f);
+  EXPECT_FLOAT_EQ(offsets[7].first, 0.0f);
+  EXPECT_FLOAT_EQ(offsets[7].second, 0.5f);
+  EXPECT_EQ(image.column[0], 0u);
+
+  ImageResource exact(manager_.get(), false);
+  exact.SetImageAnimation(1, 2, 1, 0.25f);
+  exact.UpdateAnimation(0.25f);
+  EXPECT_FLOAT_EQ(exact.offsetU[1], 0.0f) << "a timer equal to the duration does not step";
+  exact.UpdateAnimation(1.0f);
+  EXPECT_FLOAT_EQ(exact.offsetU[1], 0.5f) << "at most one frame per update";
+
+  ImageResource degenerate(manager_.get(), false);
+  degenerate.SetImageAnimation(2, 0, 0, 0.1f);
+  degenerate.SetImageAnimation(7, 4, 4, 0.1f);
+  degenerate.UpdateAnimation(0.2f);
+  EXPECT_TRUE(std::isfinite(degenerate.offsetU[2]));
+  EXPECT_TRUE(std::isfinite(degenerate.offsetV[2]));
+}
+
+TEST_F(ImageResourceTest, ScrollingAddsSpeedTimesFrameTimeWithoutWrapping) {
+  ImageResource image(manager_.get(), false);
+  image.SetImageScroll(1, 0.5f, -2.0f);
+  EXPECT_TRUE(image.IsImageAnimating(1));
+  for (int update = 0; update < 4; ++update) image.UpdateAnimation(0.5f);
+  EXPECT_FLOAT_EQ(image.offsetU[1], 1.0f);
+  EXPECT_FLOAT_EQ(image.offsetV[1], -4.0f);
+  EXPECT_FLOAT_EQ(image.offsetU[0], 0.0f);
+  image.ResetAnimation();
+  EXPECT_FALSE(image.IsImageAnimating(1));
+  EXPECT_FLOAT_EQ(image.offsetV[1], 0.0f);
+}
+
+TEST_F(ImageResourceTest, NormalMapCanOnlyBeSwitchedOffHere) {
+  ImageResource failed(manager_.get(), false);
+  failed.LoadNormalMap(device_, folder_ + "none.png");
+  failed.EnableNormalMap(true);
+  EXPECT_FALSE(failed.normalMapped);
+  ImageResource image(manager_.get(), false);
+  image.LoadNormalMap(device_, Write("bump.png", Solid(4, 4, 0xFF8080FF)));
+  EXPECT_TRUE(image.normalMapped);
+  EXPECT_NE(image.GetNormalMapTexture(), nullptr);
+  image.EnableNormalMap(false);
+  EXPECT_FALSE(image.normalMapped);
+  image.EnableNormalMap(true);
+  EXPECT_FALSE(image.normalMapped);
+}
+
+TEST_F(ImageResourceTest, EnvironmentSlotLoadsACubeMapForDdsInAnyCase) {
+  std::vector<contentgen::PictureData> faces(6, Solid(8, 8, 0xFF336699));
+  ASSERT_TRUE(contentgen::WriteDds(folder_ + "sky.dds", platform::gfx::Format::A8R8G8B8, faces, 1));
+  ImageResource cube(manager_.get(), false);
+  cube.LoadEnvironmentMap(device_, folder_ + "sky.dds");
+  EXPECT_TRUE(cube.hasCubeMap);
+  EXPECT_FALSE(cube.hasEnvironment);
+  ASSERT_NE(cube.GetCubeMap(), nullptr);
+  EXPECT_TRUE(cube.GetCubeMap()->ready);
+  ImageResource upper(manager_.get(), false);
+  upper.LoadEnvironmentMap(device_, folder_ + "SKY.DDS");
+  EXPECT_EQ(upper.GetCubeMap(), cube.GetCubeMap()) << "shared through the manager";
+
+  ImageResource flat(manager_.get(), false);
+  flat.LoadEnvironmentMap(device_, Write("chrome.png", Solid(4, 4, 0xFFC0C0C0)));
+  EXPECT_TRUE(flat.hasEnvironment);
+  EXPECT_FALSE(flat.hasCubeMap);
+  EXPECT_NE(flat.GetEnvironmentTexture(), nullptr);
+  EXPECT_EQ(render::FileExtension("a.dds"), "DDS");
+  EXPECT_EQ(render::FileExtension("dds"), "");
+}
+
+TEST_F(ImageResourceTest, RenderTargetIsSquareByDefaultAndSurvivesAReset) {
+  ImageResource image(manager_.get(), false);
+  image.CreateRenderTarget(device_, 256, 0);
+  ASSERT_TRUE(image.targetReady);
+  platform::gfx::SurfaceDesc desc;
+  image.GetRenderTargetTexture()->GetLevelDesc(0, desc);
+  EXPECT_EQ(desc.width, 256u);
+  EXPECT_EQ(desc.height, 256u);
+  EXPECT_EQ(desc.format, platform::gfx::Format::X8R8G8B8);
+  EXPECT_EQ(image.BeginRenderToTexture(), platform::kOk);
+  platform::gfx::Viewport viewport;
+  device_->GetViewport(viewport);
+  EXPECT_EQ(viewport.width, 256u);
+  EXPECT_EQ(image.EndRenderToTexture(), platform::kOk);
+
+  image.InvalidateRenderTarget();
+  EXPECT_FALSE(image.targetReady);
+  EXPECT_EQ(image.GetRenderTargetTexture(), nullptr);
+  EXPECT_EQ(device_->LiveDefaultPoolResources(), 0);
+  platform::gfx::PresentParameters parameters = device_->Parameters();
+  ASSERT_EQ(device_->Reset(parameters), platform::kOk);
+  image.RestoreRenderTarget(device_);
+  EXPECT_TRUE(image.targetReady);
+  EXPECT_EQ(image.BeginRenderToTexture(), platform::kOk);
+  EXPECT_EQ(image.EndRenderToTexture(), platform::kOk);
+}
+
+TEST_F(ImageResourceTest, ReflectionPlanePassesThroughThePoint) {
+  ImageResource image(manager_.get(), false);
+  image.SetReflectionPlane({1, 2, 3}, {0, 1, 0});
+  EXPECT_FLOAT_EQ(image.reflectionPlane.b, 1.0f);
+  EXPECT_FLOAT_EQ(image.reflectionPlane.d, -2.0f);
+  EXPECT_FLOAT_EQ(image.reflectionNormal.y, 1.0f);
+}
+
+}  // namespace

@@ -1,0 +1,278 @@
+// The resource manager: name normalisation (".." included), sharing by reference count, the unique flag,
+// release, purge and reload, kinds never shared, the per-frame update and the device-reset pair.
+#include "render/resource_manager.h"
+
+#include <cctype>
+
+#include <gtest/gtest.h>
+
+#include "contentgen/dds_writer.h"
+#include "contentgen/movie_writer.h"
+#include "contentgen/wav_writer.h"
+#include "render/image_test_support.h"
+
+namespace {
+
+using render::ImageResource;
+using render::ResourceKind;
+using render::ResourceManager;
+using render_test::ReadTexel;
+
+class ResourceManagerTest : public render_test::NullDeviceFixture {
+ protected:
+  void SetUp() override {
+    NullDeviceFixture::SetUp();
+    manager_ = std::make_unique<ResourceManager>(nullptr, folder_);
+  }
+  void TearDown() override {
+    manager_.reset();
+    NullDeviceFixture::TearDown();
+  }
+  std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+  }
+  int32_t Count(const ImageResource* image) {
+    const render::ImageRecord* record = manager_->FindImageRecord(image);
+    return record == nullptr ? -999 : record->refCount;
+  }
+  std::unique_ptr<ResourceManager> manager_;
+};
+
+TEST_F(ResourceManagerTest, NamesAreAbsoluteUpperCaseWithForwardSlashes) {
+  EXPECT_EQ(manager_->NormaliseName("Font\\noire.png"), Upper(folder_) + "FONT/NOIRE.PNG");
+  EXPECT_EQ(manager_->NormaliseName("font//NOIRE.png"), Upper(folder_) + "FONT/NOIRE.PNG");
+  EXPECT_EQ(manager_->NormaliseName("C:\\Data\\x.png"), "C:/DATA/X.PNG") << "a drive name is not prefixed";
+  EXPECT_EQ(manager_->NormaliseName("/abs/x.png"), "/ABS/X.PNG");
+  EXPECT_EQ(manager_->NormaliseName(""), "");
+  // Two cars reach the shared sounds through their own folders.
+  EXPECT_EQ(manager_->NormaliseName("CARS\\ONE\\..\\..\\SOUNDS\\CARSOUNDS\\skid.wav"),
+            manager_->NormaliseName("CARS/TWO/../../sounds/carsounds/SKID.WAV"));
+  EXPECT_EQ(manager_->NormaliseName("CARS/./ONE/../x.png"), Upper(folder_) + "CARS/X.PNG");
+  EXPECT_EQ(manager_->NormaliseName("/../../x"), "/X") << "nothing climbs above the root";
+}
+
+TEST_F(ResourceManagerTest, SameFileByAnySpellingIsSharedAndCounted) {
+  Write("TEXTURES/road.png", Solid(4, 4, 0xFF404040));
+  ImageResource* first = manager_->LoadImage(device_, "textures\\Road.png", false, 0, false, false);
+  ImageResource* second = manager_->LoadImage(device_, "TEXTURES/ROAD.PNG", false, 0, false, false);
+  ImageResource* third = manager_->LoadImage(device_, "CARS/A/../../textures//road.png", false, 0, false, false);
+  EXPECT_TRUE(first->loaded);
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(first, third);
+  EXPECT_EQ(Count(first), 3);
+  EXPECT_EQ(manager_->Count(ResourceKind::kImage), 1u);
+  EXPECT_EQ(manager_->FindImageRecord(first)->givenName, "textures\\Road.png");
+}
+
+TEST_F(ResourceManagerTest, ColourKeyedAndPlainRequestsAreSharedOnlyByKeyFlag) {
+  Write("sign.png", Solid(4, 4, 0x80FF00FF), true);
+  ImageResource* plain = manager_->LoadImage(device_, "sign.png", false, 0, false, false);
+  EXPECT_TRUE(plain->hasAlpha);
+  ImageResource* plainAgain = manager_->LoadImage(device_, "sign.png", false, 0, false, false);
+  EXPECT_EQ(plain, plainAgain) << "a PNG with its own alpha is shared by plain requests";
+  ImageResource* keyed = manager_->LoadImage(device_, "sign.png", true, 0xFFFF00FF, false, false);
+  EXPECT_NE(keyed, plain);
+  EXPECT_TRUE(keyed->colourKeyed);
+  EXPECT_EQ(manager_->LoadImage(device_, "sign.png", true, 0xFFFF00FF, false, false), keyed);
+  EXPECT_EQ(Count(plain), 2);
+  EXPECT_EQ(Count(keyed), 2);
+}
+
+TEST_F(ResourceManagerTest, UniqueLoadsMakeIndependentObjectsAndLaterLoadsFindTheFirst) {
+  Write("a.png", Solid(4, 4, 0xFF000000));
+  ImageResource* first = manager_->LoadImage(device_, "a.png", false, 0, false, false);
+  ImageResource* unique = manager_->LoadImage(device_, "a.png", false, 0, true, false);
+  EXPECT_NE(first, unique);
+  EXPECT_EQ(manager_->LoadImage(device_, "a.png", false, 0, false, false), first);
+  EXPECT_EQ(Count(unique), 1);
+  ImageResource* pair = manager_->LoadImagePair(device_, "a.png", "a.png", false, false);
+  ImageResource* pairUnique = manager_->LoadImagePair(device_, "a.png", "a.png", true, false);
+  EXPECT_NE(pair, pairUnique);
+  EXPECT_EQ(manager_->LoadImagePair(device_, "A.PNG", "a.png", false, false), pair);
+  EXPECT_EQ(manager_->CreateImage(device_, "a.png", "a.png", "", "", "", false, false), pair);
+  EXPECT_NE(manager_->CreateImage(device_, "a.png", "a.png", "a.png", "", "", false, false), pair);
+}
+
+TEST_F(ResourceManagerTest, ReleaseKeepsObjectsUntilPurgeThenReloadReadsTheFileAgain) {
+  const std::string path = Write("grey.png", Solid(4, 4, 0xFF808080));
+  ImageResource* image = manager_->LoadImage(device_, "grey.png", false, 0, false, false);
+  ASSERT_NE(manager_->ReleaseImage(image), nullptr);
+  EXPECT_EQ(Count(image), 0);
+  EXPECT_EQ(manager_->LoadImage(device_, "grey.png", false, 0, false, false), image) << "reusable until a purge";
+  manager_->ReleaseImage(image);
+  manager_->PurgeUnused();
+  EXPECT_EQ(manager_->Count(ResourceKind::kImage), 0u);
+  EXPECT_EQ(manager_->FindImageRecord(image), nullptr);
+  Write("grey.png", Solid(4, 4, 0xFF102030));
+  ImageResource* reloaded = manager_->LoadImage(device_, "grey.png", false, 0, false, false);
+  EXPECT_EQ(ReadTexel(reloaded->GetImageTexture(), 0, 0, 0), 0xFF102030u);
+}
+
+TEST_F(ResourceManagerTest, PurgeRemovesRunsOfUnreferencedRecordsAndSparesNegativeCounts) {
+  std::vector<ImageResource*> images;
+  for (int i = 0; i < 6; ++i) {
+    images.push_back(manager_->LoadImage(device_, "img" + std::to_string(i) + ".png", false, 0, false, false));
+  }
+  EXPECT_FALSE(images[0]->loaded) << "missing files still give a registered object";
+  for (int i : {1, 2, 3, 5}) manager_->ReleaseImage(images[i]);
+  manager_->ReleaseImage(images[4]);
+  manager_->ReleaseImage(images[4]);  // one release too many: −1
+  manager_->PurgeUnused();
+  EXPECT_EQ(manager_->Count(ResourceKind::kImage), 2u);
+  EXPECT_NE(manager_->FindImageRecord(images[0]), nullptr);
+  EXPECT_EQ(manager_->FindImageRecord(images[4])->refCount, -1);
+  manager_->FreeAll();
+  EXPECT_EQ(manager_->Count(ResourceKind::kImage), 0u);
+}
+
+TEST_F(ResourceManagerTest, ReleasingUnknownHandlesDoesNothing) {
+  ImageResource stranger(manager_.get(), false);
+  EXPECT_EQ(manager_->ReleaseImage(nullptr), nullptr);
+  EXPECT_EQ(manager_->ReleaseImage(&stranger), nullptr);
+  EXPECT_EQ(manager_->ReleaseMovie(nullptr), nullptr);
+  EXPECT_EQ(manager_->ReleaseFont(nullptr), nullptr);
+  EXPECT_EQ(manager_->ReleaseCubeMap(nullptr), nullptr);
+  EXPECT_EQ(manager_->ReleaseSoundSample(12345), nullptr);
+}
+
+TEST_F(ResourceManagerTest, AddImageReferenceCountsOrAdoptsTheImage) {
+  Write("x.png", Solid(2, 2, 0xFF000000));
+  ImageResource* image = manager_->LoadImage(device_, "x.png", false, 0, false, false);
+  EXPECT_EQ(manager_->AddImageReference(image), image);
+  EXPECT_EQ(Count(image), 2);
+  auto* loose = new ImageResource(manager_.get(), false);
+  loose->LoadFromFile(device_, folder_ + "x.png", false);
+  EXPECT_EQ(manager_->AddImageReference(loose), loose);
+  EXPECT_EQ(Count(loose), 1);
+  EXPECT_EQ(manager_->FindImageRecord(loose)->givenName, Upper(folder_) + "X.PNG");
+  manager_->ReleaseImage(loose);
+  manager_->PurgeUnused();  // frees the adopted image
+  EXPECT_EQ(manager_->Count(ResourceKind::kImage), 1u);
+}
+
+TEST_F(ResourceManagerTest, FontsMoviesAndCubeFilesAreSharedByName) {
+  ASSERT_TRUE(contentgen::WriteContentFile(folder_ + "FONT/noire.ini", {'6', '5', '=', '9', '\n'}));
+  render::BitmapFont* font = manager_->LoadFont("font\\NOIRE.ini");
+  EXPECT_EQ(font->widths[65], 9);
+  EXPECT_EQ(manager_->LoadFont("FONT/noire.ini"), font);
+  EXPECT_EQ(manager_->FindFontRecord(font)->refCount, 2);
+
+  contentgen::MovieSpec spec;
+  spec.width = 8;
+  spec.height = 8;
+  spec.frameCount = 4;
+  ASSERT_TRUE(contentgen::WriteTestPatternMovie(folder_ + "clip.avi", spec));
+  render::MovieTexture* movie = manager_->LoadMovie(device_, "CLIP.avi", true);
+  EXPECT_TRUE(movie->opened);
+  EXPECT_TRUE(movie->loop);
+  EXPECT_EQ(manager_->LoadMovie(device_, "clip.AVI", false), movie);
+
+  std::vector<contentgen::PictureData> faces(6, Solid(4, 4, 0xFF000000));
+  ASSERT_TRUE(contentgen::WriteDds(folder_ + "CUBEMAPS/envmap.dds", platform::gfx::Format::X8R8G8B8, faces, 1));
+  render::CubeMap* cube = manager_->LoadCubeMap(device_, "CUBEMAPS\\envmap.dds");
+  EXPECT_TRUE(cube->ready);
+  EXPECT_EQ(manager_->LoadCubeMap(device_, "cubemaps/ENVMAP.DDS"), cube);
+  render::CubeMap* missing = manager_->LoadCubeMap(device_, "CUBEMAPS\\none.dds");
+  EXPECT_FALSE(missing->ready);
+  EXPECT_EQ(manager_->LoadCubeMap(device_, "CUBEMAPS/NONE.DDS"), missing) << "the unloaded object is shared too";
+}
+
+TEST_F(ResourceManagerTest, CubeRenderTargetsAndSharedKindsWithoutNamesAreNeverShared) {
+  render::CubeMap* first = manager_->CreateCubeRenderTarget(device_, 128, render::kCubeRenderTarget);
+  render::CubeMap* second = manager_->CreateCubeRenderTarget(device_, 128, render::kCubeRenderTarget);
+  EXPECT_NE(first, second);
+  EXPECT_TRUE(first->ready);
+  EXPECT_EQ(manager_->FindCubeMapRecord(first)->name, "NONE");
+  EXPECT_EQ(manager_->LoadCubeMap(device_, "NONE")->mode, render::kCubeFromFile) << "a load never finds a target";
+
+  int made = 0, destroyed = 0;
+  auto make = [&](const std::string&) {
+    ++made;
+    return std::shared_ptr<int>(new int(7), [&](int* value) {
+      ++destroyed;
+      delete value;
+    });
+  };
+  int* a = manager_->LoadShared<int>(ResourceKind::kModel, "car.mdl", false, make);
+  EXPECT_EQ(manager_->LoadShared<int>(ResourceKind::kModel, "CAR.MDL", false, make), a);
+  EXPECT_NE(manager_->LoadShared<int>(ResourceKind::kModel, "car.mdl", true, make), a);
+  EXPECT_EQ(made, 2);
+  manager_->ReleaseShared(ResourceKind::kModel, a);
+  manager_->ReleaseShared(ResourceKind::kModel, a);
+  manager_->PurgeUnused();
+  EXPECT_EQ(destroyed, 1);
+  EXPECT_EQ(manager_->Count(ResourceKind::kModel), 1u);
+  manager_->FreeAll();
+  EXPECT_EQ(destroyed, 2);
+}
+
+TEST_F(ResourceManagerTest, SoundSamplesAreSharedAndMissingOnesRegisterNothing) {
+  platform::audio::Mixer mixer;
+  manager_->SetMixer(&mixer);
+  EXPECT_EQ(manager_->LoadSoundSample("SOUNDS\\missing.wav", false), platform::audio::kNoSample);
+  EXPECT_EQ(manager_->Count(ResourceKind::kSample), 0u);
+  ASSERT_TRUE(contentgen::WriteWav(folder_ + "SOUNDS/tally.wav", std::vector<int16_t>(100, 1000), 22050, 1));
+  const platform::audio::SampleId sample = manager_->LoadSoundSample("SOUNDS//tally.wav", false);
+  EXPECT_NE(sample, platform::audio::kNoSample);
+  EXPECT_EQ(manager_->LoadSoundSample("sounds\\TALLY.WAV", true), sample);
+  EXPECT_EQ(manager_->FindSampleRecord(sample)->refCount, 2);
+  manager_->ReleaseSoundSample(sample);
+  manager_->ReleaseSoundSample(sample);
+  manager_->PurgeUnused();
+  EXPECT_EQ(manager_->Count(ResourceKind::kSample), 0u);
+  EXPECT_EQ(mixer.SampleRate(sample), 0) << "the mixer forgot the sample";
+}
+
+TEST_F(ResourceManagerTest, UpdateAdvancesSharedMoviesOncePerFrameAndAnimatesImages) {
+  contentgen::MovieSpec spec;
+  spec.width = 8;
+  spec.height = 8;
+  spec.frameCount = 10;
+  spec.rate = 16;
+  ASSERT_TRUE(contentgen::WriteTestPatternMovie(folder_ + "clip.avi", spec));
+  ImageResource* a = manager_->CreateImage(device_, "clip.avi", "", "", "", "", false, false);
+  ImageResource* b = manager_->CreateImage(device_, "clip.avi", "", "", "", "", true, false);
+  ASSERT_NE(a, b);
+  ASSERT_EQ(a->colourMovie, b->colourMovie);
+  a->SetImageScroll(0, 1.0f, 0.0f);
+  manager_->Update(0.0f);
+  manager_->Update(1.0f / 16);
+  EXPECT_EQ(a->colourMovie->currentFrame, 2u) << "two frames, not four";
+  EXPECT_FLOAT_EQ(a->offsetU[0], 1.0f / 16);
+  // Images give their movie back when they are purged; the movie then goes with them.
+  manager_->ReleaseImage(a);
+  manager_->ReleaseImage(b);
+  manager_->PurgeUnused();
+  EXPECT_EQ(manager_->Count(ResourceKind::kMovie), 0u);
+}
+
+TEST_F(ResourceManagerTest, DeviceResetKeepsEveryResourceUsable) {
+  Write("road.png", Solid(8, 8, 0xFF203040));
+  std::vector<contentgen::PictureData> faces(6, Solid(4, 4, 0xFF00FF00));
+  ASSERT_TRUE(contentgen::WriteDds(folder_ + "env.dds", platform::gfx::Format::X8R8G8B8, faces, 1));
+  ImageResource* road = manager_->CreateImage(device_, "road.png", "", "", "", "env.dds", false, false);
+  ImageResource* mirror = manager_->LoadImage(device_, "mirror", false, 0, true, false);
+  mirror->CreateRenderTarget(device_, 128, 64);
+  render::CubeMap* dynamic = manager_->CreateCubeRenderTarget(device_, 64, render::kCubeRenderTarget);
+  ASSERT_TRUE(road->hasCubeMap);
+  ASSERT_TRUE(mirror->targetReady);
+
+  for (int reset = 0; reset < 2; ++reset) {
+    manager_->InvalidateDeviceObjects();
+    EXPECT_EQ(device_->LiveDefaultPoolResources(), 0);
+    platform::gfx::PresentParameters parameters = device_->Parameters();
+    ASSERT_EQ(device_->Reset(parameters), platform::kOk);
+    manager_->RestoreDeviceObjects(device_);
+    EXPECT_TRUE(road->GetCubeMap()->ready);
+    EXPECT_TRUE(dynamic->ready);
+    EXPECT_TRUE(mirror->targetReady);
+    EXPECT_EQ(ReadTexel(road->GetImageTexture(), 0, 1, 1), 0xFF203040u) << "managed textures are untouched";
+    EXPECT_EQ(mirror->BeginRenderToTexture(), platform::kOk);
+    EXPECT_EQ(mirror->EndRenderToTexture(), platform::kOk);
+    EXPECT_EQ(dynamic->BeginCubeRender(), platform::kOk);
+    EXPECT_EQ(dynamic->EndCubeRender(), platform::kOk);
+  }
+}
+
+}  // namespace
