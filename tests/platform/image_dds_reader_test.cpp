@@ -1,0 +1,143 @@
+// DDS reading of every supported format written by the content writer, cube maps, and bounded refusal of
+// broken headers and short data.
+#include "platform/image/dds_reader.h"
+
+#include <gtest/gtest.h>
+
+#include "contentgen/dds_writer.h"
+#include "platform/image/texel_formats.h"
+
+namespace {
+
+using platform::gfx::Format;
+using platform::image::DdsImage;
+using platform::image::ReadDds;
+
+contentgen::PictureData Gradient(uint32_t size) {
+  contentgen::PictureData picture(size, size);
+  for (uint32_t y = 0; y < size; ++y) {
+    for (uint32_t x = 0; x < size; ++x) {
+      picture.Set(x, y, (y * 255 / size) << 24 | (x * 255 / size) << 16 | 0x00 << 8 | 0xFF);
+    }
+  }
+  return picture;
+}
+
+TEST(DdsReader, ReadsEveryUncompressedFormatWithItsMipChain) {
+  const contentgen::PictureData source = Gradient(8);
+  for (Format format : {Format::A8R8G8B8, Format::X8R8G8B8, Format::R5G6B5, Format::X1R5G5B5, Format::A1R5G5B5,
+                        Format::A4R4G4B4, Format::X4R4G4B4}) {
+    const std::vector<uint8_t> bytes = contentgen::EncodeDds(format, {source}, 0);
+    ASSERT_FALSE(bytes.empty());
+    DdsImage image;
+    std::string error;
+    ASSERT_TRUE(ReadDds(bytes.data(), bytes.size(), image, error)) << error;
+    EXPECT_EQ(image.format, format);
+    EXPECT_EQ(image.width, 8u);
+    EXPECT_EQ(image.levelCount, 4u);  // 8, 4, 2, 1
+    EXPECT_FALSE(image.isCube);
+    EXPECT_EQ(image.Level(0, 3).width, 1u);
+    // Level 0 texel (3, 5) comes back as the writer packed it.
+    const uint32_t expected = source.Get(3, 5);
+    const uint32_t bytesPer = platform::image::TexelBytes(format);
+    const uint32_t got = platform::image::UnpackTexel(format, &image.Level(0, 0).bytes[(5 * 8 + 3) * bytesPer]);
+    uint8_t packed[4];
+    platform::image::PackTexel(format, expected, packed);
+    EXPECT_EQ(got, platform::image::UnpackTexel(format, packed)) << static_cast<uint32_t>(format);
+  }
+}
+
+TEST(DdsReader, SwappedAndTwentyFourBitFilesBecomeArgb) {
+  const contentgen::PictureData source = Gradient(4);
+  DdsImage image;
+  std::string error;
+  std::vector<uint8_t> bytes = contentgen::EncodeDds(Format::A8R8G8B8, {source}, 1, contentgen::DdsLayout::kSwappedRedBlue);
+  ASSERT_TRUE(ReadDds(bytes.data(), bytes.size(), image, error)) << error;
+  EXPECT_EQ(image.format, Format::A8R8G8B8);
+  EXPECT_EQ(platform::image::UnpackTexel(Format::A8R8G8B8, &image.Level(0, 0).bytes[(2 * 4 + 3) * 4]),
+            source.Get(3, 2));
+  bytes = contentgen::EncodeDds(Format::X8R8G8B8, {source}, 1, contentgen::DdsLayout::kPacked24);
+  ASSERT_TRUE(ReadDds(bytes.data(), bytes.size(), image, error)) << error;
+  EXPECT_EQ(image.format, Format::X8R8G8B8);
+  EXPECT_EQ(image.Level(0, 0).bytes.size(), 4u * 4 * 4);
+  EXPECT_EQ(platform::image::UnpackTexel(Format::X8R8G8B8, &image.Level(0, 0).bytes[(2 * 4 + 3) * 4]),
+            source.Get(3, 2) | 0xFF000000u);
+}
+
+TEST(DdsReader, CompressedFormatsStayAsBlocksAndDecodeNearTheSource) {
+  contentgen::PictureData source(8, 8);
+  for (uint32_t y = 0; y < 8; ++y) {
+    for (uint32_t x = 0; x < 8; ++x) source.Set(x, y, x < 4 ? 0xFFFF0000u : 0x400000FFu);
+  }
+  for (Format format : {Format::Dxt1, Format::Dxt3, Format::Dxt5}) {
+    const std::vector<uint8_t> bytes = contentgen::EncodeDds(format, {source}, 0);
+    DdsImage image;
+    std::string error;
+    ASSERT_TRUE(ReadDds(bytes.data(), bytes.size(), image, error)) << error;
+    EXPECT_EQ(image.format, format);
+    EXPECT_EQ(image.levelCount, 4u);
+    EXPECT_EQ(image.Level(0, 0).bytes.size(), format == Format::Dxt1 ? 4u * 8 : 4u * 16);
+    EXPECT_EQ(image.Level(0, 3).bytes.size(), format == Format::Dxt1 ? 8u : 16u);  // 1×1 still one block
+    std::vector<uint32_t> texels(64);
+    ASSERT_TRUE(platform::image::DecodeDxtLevel(format, image.Level(0, 0).bytes.data(), 8, 8, texels.data()));
+    EXPECT_EQ(texels[0] & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(texels[7] & 0xFFFFFF, 0x0000FFu);
+    if (format == Format::Dxt3) EXPECT_EQ(texels[7] >> 24, 0x44u);
+    if (format == Format::Dxt5) EXPECT_EQ(texels[7] >> 24, 0x40u);
+  }
+}
+
+TEST(DdsReader, CubeMapsHaveSixFacesInOrder) {
+  std::vector<contentgen::PictureData> faces;
+  for (uint32_t face = 0; face < 6; ++face) {
+    contentgen::PictureData picture(4, 4);
+    picture.Fill(0xFF000000u | face * 40);
+    faces.push_back(picture);
+  }
+  const std::vector<uint8_t> bytes = contentgen::EncodeDds(Format::X8R8G8B8, faces, 0);
+  DdsImage image;
+  std::string error;
+  ASSERT_TRUE(ReadDds(bytes.data(), bytes.size(), image, error)) << error;
+  EXPECT_TRUE(image.isCube);
+  EXPECT_EQ(image.FaceCount(), 6u);
+  EXPECT_EQ(image.levelCount, 3u);
+  for (uint32_t face = 0; face < 6; ++face) {
+    EXPECT_EQ(image.Level(face, 0).bytes[0], face * 40);
+    EXPECT_EQ(image.Level(face, 2).bytes[0], face * 40);
+  }
+}
+
+TEST(DdsReader, BrokenFilesAreRefusedWithoutReadingPastTheEnd) {
+  const std::vector<uint8_t> good = contentgen::EncodeDds(Format::A8R8G8B8, {Gradient(16)}, 0);
+  DdsImage image;
+  std::string error;
+  // Every truncation fails cleanly.
+  for (size_t cut = 0; cut < good.size(); cut += 97) {
+    EXPECT_FALSE(ReadDds(good.data(), cut, image, error)) << cut;
+    EXPECT_TRUE(image.levels.empty());
+  }
+  auto patched = [&](size_t offset, uint32_t value) {
+    std::vector<uint8_t> bytes = good;
+    for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
+    return bytes;
+  };
+  const std::vector<std::vector<uint8_t>> broken = {
+      patched(4, 100),          // header size
+      patched(12, 0),           // height 0
+      patched(16, 0x7FFFFFFF),  // absurd width
+      patched(12, 100000),      // height past the limit
+      patched(80, 0),           // pixel format flags: neither RGB nor four-character code
+      patched(88, 16),          // 16 bits with 32-bit masks
+      patched(112, 0x200),      // cube flag without faces
+      patched(112, 0x200000),   // volume
+  };
+  for (size_t i = 0; i < broken.size(); ++i) {
+    EXPECT_FALSE(ReadDds(broken[i].data(), broken[i].size(), image, error)) << i;
+  }
+  // An absurd mip count is bounded by the size's own chain.
+  const std::vector<uint8_t> manyLevels = patched(28, 0xFFFFFFFF);
+  ASSERT_TRUE(ReadDds(manyLevels.data(), manyLevels.size(), image, error)) << error;
+  EXPECT_EQ(image.levelCount, 5u);
+}
+
+}  // namespace

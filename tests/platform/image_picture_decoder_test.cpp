@@ -1,0 +1,83 @@
+// PNG and JPEG decoding into BGRA: round trips through the content writers and refusal of broken files.
+#include "platform/image/picture_decoder.h"
+
+#include <gtest/gtest.h>
+
+#include "contentgen/png_writer.h"
+
+namespace {
+
+using platform::image::DecodeJpeg;
+using platform::image::DecodePng;
+using platform::image::Picture;
+
+uint32_t TexelAt(const Picture& picture, uint32_t x, uint32_t y) {
+  const uint8_t* t = &picture.texels[(size_t{y} * picture.width + x) * 4];
+  return uint32_t{t[0]} | uint32_t{t[1]} << 8 | uint32_t{t[2]} << 16 | uint32_t{t[3]} << 24;
+}
+
+contentgen::PictureData Checker(uint32_t width, uint32_t height) {
+  contentgen::PictureData picture(width, height);
+  for (uint32_t y = 0; y < height; ++y) {
+    for (uint32_t x = 0; x < width; ++x) {
+      picture.Set(x, y, ((x + y) % 2) ? 0x80FF0000u : 0xFF00FF40u);
+    }
+  }
+  return picture;
+}
+
+TEST(PictureDecoder, PngRoundTripKeepsTexelsAndAlphaFlag) {
+  const contentgen::PictureData source = Checker(5, 3);
+  Picture picture;
+  std::string error;
+  const std::vector<uint8_t> withAlpha = contentgen::EncodePng(source, true);
+  ASSERT_TRUE(DecodePng(withAlpha.data(), withAlpha.size(), picture, error)) << error;
+  EXPECT_EQ(picture.width, 5u);
+  EXPECT_EQ(picture.height, 3u);
+  EXPECT_TRUE(picture.hasAlpha);
+  EXPECT_EQ(TexelAt(picture, 0, 0), 0xFF00FF40u);
+  EXPECT_EQ(TexelAt(picture, 1, 0), 0x80FF0000u);
+  EXPECT_EQ(TexelAt(picture, 4, 2), 0xFF00FF40u);
+
+  const std::vector<uint8_t> opaque = contentgen::EncodePng(source, false);
+  ASSERT_TRUE(DecodePng(opaque.data(), opaque.size(), picture, error)) << error;
+  EXPECT_FALSE(picture.hasAlpha);
+  EXPECT_EQ(TexelAt(picture, 1, 0), 0xFFFF0000u);  // alpha dropped: opaque
+}
+
+TEST(PictureDecoder, JpegDecodesOpaqueWithColoursClose) {
+  contentgen::PictureData source(16, 16);
+  source.Fill(0xFF3080C0u);
+  const std::vector<uint8_t> bytes = contentgen::EncodeJpeg(source, 95);
+  Picture picture;
+  std::string error;
+  ASSERT_TRUE(DecodeJpeg(bytes.data(), bytes.size(), picture, error)) << error;
+  EXPECT_EQ(picture.width, 16u);
+  EXPECT_FALSE(picture.hasAlpha);
+  const uint32_t texel = TexelAt(picture, 7, 7);
+  EXPECT_EQ(texel >> 24, 0xFFu);
+  EXPECT_NEAR(double((texel >> 16) & 0xFF), 0x30, 4);
+  EXPECT_NEAR(double((texel >> 8) & 0xFF), 0x80, 4);
+  EXPECT_NEAR(double(texel & 0xFF), 0xC0, 4);
+}
+
+TEST(PictureDecoder, BrokenFilesAreRefusedAndLeaveThePictureEmpty) {
+  const contentgen::PictureData source = Checker(8, 8);
+  std::vector<uint8_t> png = contentgen::EncodePng(source, true);
+  std::vector<uint8_t> jpeg = contentgen::EncodeJpeg(source, 80);
+  Picture picture;
+  std::string error;
+  for (size_t cut : {size_t{0}, size_t{4}, size_t{20}, png.size() / 2, png.size() - 20}) {
+    EXPECT_FALSE(DecodePng(png.data(), cut, picture, error)) << cut;
+    EXPECT_TRUE(picture.texels.empty());
+  }
+  for (size_t cut : {size_t{0}, size_t{3}, size_t{40}, jpeg.size() / 3}) {
+    EXPECT_FALSE(DecodeJpeg(jpeg.data(), cut, picture, error)) << cut;
+    EXPECT_TRUE(picture.texels.empty());
+    EXPECT_FALSE(error.empty());
+  }
+  EXPECT_FALSE(DecodePng(jpeg.data(), jpeg.size(), picture, error));
+  EXPECT_FALSE(DecodeJpeg(png.data(), png.size(), picture, error));
+}
+
+}  // namespace

@@ -1,0 +1,88 @@
+// Movie decoding: frame count and rate from the container, exact frames of an uncompressed movie in any order,
+// and refusal of files that hold no video.
+#include "platform/movie/movie_decoder.h"
+
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "contentgen/movie_writer.h"
+#include "contentgen/png_writer.h"
+
+namespace {
+
+std::string ScratchPath(const std::string& name) {
+  const std::filesystem::path folder = std::filesystem::path(CORSAIRE_GAME_DIR).parent_path() / "scratch" / "movie";
+  std::filesystem::create_directories(folder);
+  return (folder / name).string();
+}
+
+uint32_t TexelAt(const std::vector<uint8_t>& texels, uint32_t width, uint32_t x, uint32_t y) {
+  const uint8_t* t = &texels[(size_t{y} * width + x) * 4];
+  return uint32_t{t[0]} | uint32_t{t[1]} << 8 | uint32_t{t[2]} << 16 | uint32_t{t[3]} << 24;
+}
+
+TEST(MovieDecoder, ReadsSizeCountRateAndExactFrames) {
+  const std::string path = ScratchPath("pattern.avi");
+  contentgen::MovieSpec spec;
+  spec.width = 16;
+  spec.height = 8;
+  spec.frameCount = 6;
+  spec.rate = 25;
+  ASSERT_TRUE(contentgen::WriteTestPatternMovie(path, spec));
+
+  platform::movie::MovieDecoder decoder;
+  std::string error;
+  ASSERT_TRUE(decoder.Open(path, error)) << error;
+  EXPECT_EQ(decoder.Width(), 16u);
+  EXPECT_EQ(decoder.Height(), 8u);
+  EXPECT_EQ(decoder.FrameCount(), 6u);
+  EXPECT_EQ(decoder.Rate() / decoder.Scale(), 25u);
+
+  std::vector<uint8_t> texels;
+  // Forward, skipping, then back to an earlier frame.
+  for (uint32_t frame : {0u, 1u, 4u, 2u, 5u, 0u}) {
+    ASSERT_TRUE(decoder.DecodeFrame(frame, texels)) << frame;
+    ASSERT_EQ(texels.size(), 16u * 8 * 4);
+    EXPECT_EQ(TexelAt(texels, 16, 5, 5), contentgen::MovieFrameColour(frame)) << frame;
+    EXPECT_EQ(TexelAt(texels, 16, 0, 0), 0xFFFFFFFFu) << "top row first";
+  }
+  const std::vector<uint8_t> before = texels;
+  EXPECT_FALSE(decoder.DecodeFrame(6, texels));
+  EXPECT_EQ(texels, before);
+}
+
+TEST(MovieDecoder, KeepsAFractionalRateAsRateOverScale) {
+  const std::string path = ScratchPath("ntsc.avi");
+  contentgen::MovieSpec spec;
+  spec.width = 8;
+  spec.height = 8;
+  spec.frameCount = 3;
+  spec.rate = 30000;
+  spec.scale = 1001;
+  spec.codec = contentgen::MovieCodec::kMotionJpeg;
+  ASSERT_TRUE(contentgen::WriteTestPatternMovie(path, spec));
+  platform::movie::MovieDecoder decoder;
+  std::string error;
+  ASSERT_TRUE(decoder.Open(path, error)) << error;
+  EXPECT_EQ(decoder.Rate() / decoder.Scale(), 29u);
+  EXPECT_EQ(decoder.FrameCount(), 3u);
+  std::vector<uint8_t> texels;
+  EXPECT_TRUE(decoder.DecodeFrame(2, texels));
+}
+
+TEST(MovieDecoder, FilesWithoutVideoDoNotOpen) {
+  platform::movie::MovieDecoder decoder;
+  std::string error;
+  EXPECT_FALSE(decoder.Open(ScratchPath("missing.avi"), error));
+  EXPECT_FALSE(decoder.IsOpen());
+  contentgen::PictureData picture(4, 4);
+  const std::string png = ScratchPath("not_a_movie.avi");
+  ASSERT_TRUE(contentgen::WriteContentFile(png, {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'A', 'V', 'I', ' '}));
+  EXPECT_FALSE(decoder.Open(png, error));
+  std::vector<uint8_t> texels;
+  EXPECT_FALSE(decoder.DecodeFrame(0, texels));
+  EXPECT_EQ(decoder.FrameCount(), 0u);
+}
+
+}  // namespace
