@@ -1,13 +1,15 @@
 // Reading and writing the settings file: every setting as KEY:value, the control bindings, the first-run flag.
 #include "app/settings_file.h"
 
-#include <cctype>
+#include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <locale>
 #include <sstream>
+#include <utility>
 
 #include "app/settings.h"
 #include "app/text_file_reader.h"
@@ -81,11 +83,13 @@ float ParseLeadingFloat(const std::string& text) {
   const size_t start = SkipBlanks(text);
   const size_t length = DecimalPrefix(text, start, true);
   if (length == 0) return 0.0f;
-  std::istringstream in(text.substr(start, length));
-  in.imbue(std::locale::classic());
+  const char* first = text.data() + start;
+  const char* last = first + length;
+  if (*first == '+') ++first;  // from_chars takes no plus sign
+  // from_chars reads the classic decimal form whatever the process locale says.
   double value = 0.0;
-  in >> value;
-  if (in.fail() || !std::isfinite(value) || std::fabs(value) > 3.4e38) return 0.0f;
+  const auto [end, error] = std::from_chars(first, last, value, std::chars_format::general);
+  if (error != std::errc() || end == first || !std::isfinite(value) || std::fabs(value) > FLT_MAX) return 0.0f;
   return static_cast<float>(value);
 }
 
@@ -116,6 +120,9 @@ int Settings::LoadConfig(const std::string& fileName) {
 
 void Settings::ReadConfig(TextFileReader& reader) {
   TokenQueue tokens;
+  // A file lists only bound keys, so the first key binding it holds replaces the whole key map: an action the
+  // player left unbound stays unbound instead of getting its default key back.
+  bool keyMapFromFile = false;
   while (true) {
     tokens.clear();
     reader.ReadTokens(tokens, kConfigSeparators, kConfigComment);
@@ -159,7 +166,9 @@ void Settings::ReadConfig(TextFileReader& reader) {
       if (count < 3) continue;
       const int action = ParseLeadingInt(tokens[1]);
       const int keyCode = ParseLeadingInt(tokens[2]);
-      if (InRange(action, kActionSlots) && InRange(keyCode, kKeyCodeLimit)) BindKey(action, keyCode);
+      if (!InRange(action, kActionSlots) || !InRange(keyCode, kKeyCodeLimit)) continue;
+      if (!std::exchange(keyMapFromFile, true)) keyMap_.fill(-1);
+      BindKey(action, keyCode);
     } else if (key == "JOYBUTTONMAP") {
       if (count < 3) continue;
       const int action = ParseLeadingInt(tokens[1]);

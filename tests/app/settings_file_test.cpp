@@ -221,6 +221,19 @@ TEST_F(SettingsFileTest, LineRulesForBindings) {
   EXPECT_NE(text.find("JOYBUTTONMAP:3:4\nJOYAXISMAP:3:1:1\n"), std::string::npos);
 }
 
+TEST_F(SettingsFileTest, UnboundActionsStayUnboundAfterReload) {
+  Settings settings(hardware, folderText, folderText);
+  settings.BindKey(static_cast<int>(InputAction::Right), -1);
+  settings.BindKey(static_cast<int>(InputAction::Accelerate), 'A');  // takes A from "shift up"
+  Settings loaded = FromText(settings.ConfigText());
+  EXPECT_EQ(loaded.GetKey(static_cast<int>(InputAction::Right)), -1);
+  EXPECT_EQ(loaded.GetKey(static_cast<int>(InputAction::ShiftUp)), -1);
+  EXPECT_EQ(loaded.GetKey(static_cast<int>(InputAction::Accelerate)), 'A');
+  EXPECT_EQ(loaded.GetKey(static_cast<int>(InputAction::Left)), 37);
+  // A file without key lines keeps the default keys.
+  EXPECT_EQ(FromText("SHOWFPS:1\n").GetKey(static_cast<int>(InputAction::Right)), 39);
+}
+
 TEST_F(SettingsFileTest, ReadValuesDoNotRaiseResolutionChangedUnlessDerivationDiffers) {
   Settings same = FromText("FULLSCREEN:1\nRESOLUTION:1\nSCREENWIDTH:640\nSCREENHEIGHT:480\n");
   EXPECT_FALSE(same.TakeResolutionChanged());
