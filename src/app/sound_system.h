@@ -1,0 +1,94 @@
+// The sound system: the mixer's start and stop, the master, effects and music volumes from the settings, and
+// the music: files streamed from a folder as a playlist (audio CD is reported absent on this platform).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/audio/mixer.h"
+
+namespace app {
+
+class Settings;
+
+// The playlist walk's limits: entries counted over the whole walk, and folder levels (the given one included).
+constexpr int kMusicEntryLimit = 500;
+constexpr int kMusicFolderDepth = 3;
+// The music start is tried again at most this often while nothing plays.
+constexpr double kMusicRetrySeconds = 1.0;
+
+class SoundSystem {
+ public:
+  // Seeds the game's random generator, once, before the first random music choice.
+  using SeedSource = std::function<uint32_t()>;
+
+  // programFolder ends with its separator. Opens the mixer's output (null output without a device).
+  SoundSystem(Settings& settings, std::string programFolder);
+  SoundSystem(Settings& settings, std::string programFolder, platform::audio::Mixer& mixer, SeedSource seedSource);
+  ~SoundSystem();
+  SoundSystem(const SoundSystem&) = delete;
+  SoundSystem& operator=(const SoundSystem&) = delete;
+
+  // Takes changed volume settings, closes a stream that reached its end, and moves the null output on.
+  void Update(float frameTime);
+  void ApplyVolumes();
+  void Pause();
+  void Resume();
+
+  // floor(value / 100 · masterVolume / 100 · 255 + 0.5), in floats: the mixer's 0-255 volume of a setting.
+  int Level(int value) const;
+
+  // Audio CD: there is no drive here, so cdPresent stays false and every CD operation does nothing.
+  int GetCdTrackCount();
+  void PlayCdTrack();
+  void PlayNextCdTrack();
+
+  bool IsMusicPlaying() const;
+  void StopMusic();
+  void SetPlayFirstFile(bool flag) { playFirstFile = flag; }
+  // Chooses a file of the folder (the first with playFirstFile, else the playlist order below) and streams it
+  // once. False for an empty folder name or a folder without music.
+  bool PlayMusicFolder(const std::string& folder);
+  // Streams one file (relative to the program folder) once or looping; nothing while the music volume is 0.
+  void PlayMusicFile(const std::string& path, bool loop);
+  // MP3 and OGG files of the folder and up to two levels below it, in folder order, stopping after
+  // kMusicEntryLimit entries.
+  static std::vector<std::string> ListMusicFiles(const std::string& folder);
+
+  // The music start: the MP3MUSIC folder when chosen (a folder that has no music now is skipped for this run,
+  // the setting itself kept), else CD music when asked and present, else the game's own MUSIC folder.
+  void StartMusic(bool playFirst);
+  // StartMusic while nothing plays, at most once every kMusicRetrySeconds of the given clock (seconds).
+  void KeepMusicPlaying(double nowSeconds, bool playFirst);
+
+  int masterVolume = 60;
+  int sfxVolume = 100;
+  int musicVolume = 100;
+  bool paused = false;
+  bool initialised = false;
+  bool playFirstFile = false;
+  platform::audio::StreamId musicStream = platform::audio::kNoStream;
+  int musicChannel = platform::audio::kNoChannel;
+  int playlistIndex = 0;
+  bool cdPresent = false;
+  int cdTrackCount = 0;
+  int cdTrack = 1;
+  bool cdPlaying = false;
+  // The chosen MP3 folder had no music at some start of this run.
+  bool mp3FolderFailed = false;
+
+ private:
+  void CloseMusicStream();
+
+  Settings& settings_;
+  std::string programFolder_;
+  platform::audio::Mixer& mixer_;
+  SeedSource seedSource_;
+  bool seeded_ = false;
+  bool startAttempted_ = false;
+  double lastStartAttempt_ = 0;
+};
+
+}  // namespace app

@@ -1,0 +1,111 @@
+// Sound emitters: start and stop at the range edge, volume by distance, silence for a range of 0 or less.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/sound_emitter.h"
+#include "contentgen/wav_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Vec3;
+
+class SoundEmitters : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() / ("corsaire_emitters_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::create_directories(folder_);
+    ASSERT_TRUE(contentgen::WriteWav((folder_ / "hum.wav").string(), {100, 200}, 8000, 1));
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+  fs::path folder_;
+  platform::audio::Mixer mixer_{8000, 8};
+};
+
+TEST_F(SoundEmitters, VolumeFallsWithDistanceAndStopsBeyondTheRange) {
+  app::SoundSampleCache cache(mixer_, folder_.string() + "/");
+  app::SoundEmitterList list(cache);
+  app::SoundEmitter& emitter = list.Add({100, 0, 0}, "hum.wav", 200, 1000);
+  EXPECT_EQ(emitter.channel, platform::audio::kNoChannel);
+
+  list.Update({100, 0, 250});  // a quarter of the range away
+  ASSERT_NE(emitter.channel, platform::audio::kNoChannel);
+  EXPECT_EQ(mixer_.GetVolume(emitter.channel), static_cast<int>(200 * (1.0f - 250.0f / 1000.0f)));
+
+  list.Update({100, 0, 0});
+  EXPECT_EQ(mixer_.GetVolume(emitter.channel), 200);
+
+  list.Update({100, 1000, 0});  // exactly at the range: heard at volume 0
+  ASSERT_NE(emitter.channel, platform::audio::kNoChannel);
+  EXPECT_EQ(mixer_.GetVolume(emitter.channel), 0);
+
+  const int before = emitter.channel;
+  list.Update({100, 1001, 0});
+  EXPECT_EQ(emitter.channel, platform::audio::kNoChannel);
+  EXPECT_FALSE(mixer_.IsPlaying(before));
+
+  list.Update({100, 500, 0});  // re-entering starts a new channel
+  EXPECT_NE(emitter.channel, platform::audio::kNoChannel);
+  EXPECT_NE(emitter.channel, before);
+}
+
+TEST_F(SoundEmitters, TheVolumeIsCappedAt255) {
+  app::SoundSampleCache cache(mixer_, folder_.string() + "/");
+  app::SoundEmitterList list(cache);
+  app::SoundEmitter& loud = list.Add({0, 0, 0}, "hum.wav", 400, 100);
+  list.Update({0, 0, 0});
+  EXPECT_EQ(mixer_.GetVolume(loud.channel), 255);
+}
+
+TEST_F(SoundEmitters, ARangeOfZeroOrLessIsSilent) {
+  app::SoundSampleCache cache(mixer_, folder_.string() + "/");
+  app::SoundEmitterList list(cache);
+  app::SoundEmitter& zero = list.Add({0, 0, 0}, "hum.wav", 255, 0);
+  app::SoundEmitter& negative = list.Add({0, 0, 0}, "hum.wav", 255, -5);
+  list.Update({0, 0, 0});
+  EXPECT_EQ(zero.channel, platform::audio::kNoChannel);
+  EXPECT_EQ(negative.channel, platform::audio::kNoChannel);
+  EXPECT_EQ(mixer_.GetChannelsPlaying(), 0);
+}
+
+TEST_F(SoundEmitters, NewestFirstAndClearStopsAndReleasesEverything) {
+  app::SoundSampleCache cache(mixer_, folder_.string() + "/");
+  app::SoundEmitterList list(cache);
+  list.Add({0, 0, 0}, "hum.wav", 100, 500);
+  list.Add({9, 0, 0}, "hum.wav", 100, 500);
+  EXPECT_EQ(list.Emitters().front().position.x, 9.0f);
+  ASSERT_EQ(cache.Count(), 1u);
+  const app::SoundSample sample = list.Emitters().front().sample;
+  EXPECT_EQ(cache.ReferenceCount(sample), 2);
+  list.Update({0, 0, 0});
+  EXPECT_EQ(mixer_.GetChannelsPlaying(), 2);
+  list.Clear();
+  EXPECT_EQ(mixer_.GetChannelsPlaying(), 0);
+  EXPECT_EQ(cache.ReferenceCount(sample), 0);
+  EXPECT_TRUE(list.Emitters().empty());
+}
+
+TEST_F(SoundEmitters, AStolenChannelIsStartedAgain) {
+  platform::audio::Mixer small(8000, 1);
+  app::SoundSampleCache cache(small, folder_.string() + "/");
+  app::SoundEmitterList list(cache);
+  app::SoundEmitter& emitter = list.Add({0, 0, 0}, "hum.wav", 100, 500);
+  list.Update({0, 0, 0});
+  const int first = emitter.channel;
+  small.PlaySound(platform::audio::kFreeChannel, emitter.sample);  // takes the only channel
+  EXPECT_FALSE(small.IsPlaying(first));
+  list.Update({0, 0, 0});
+  EXPECT_TRUE(small.IsPlaying(emitter.channel));
+}
+
+TEST_F(SoundEmitters, AMissingSampleStaysSilent) {
+  app::SoundSampleCache cache(mixer_, folder_.string() + "/");
+  app::SoundEmitterList list(cache);
+  app::SoundEmitter& emitter = list.Add({0, 0, 0}, "missing.wav", 100, 500);
+  EXPECT_EQ(emitter.sample, platform::audio::kNoSample);
+  list.Update({0, 0, 0});
+  EXPECT_EQ(mixer_.GetChannelsPlaying(), 0);
+}
+
+}  // namespace
