@@ -32,6 +32,10 @@ struct Window {
   std::string title;
   // Where the window was before it went full screen.
   Rect windowedRect;
+  // The last kSize posted, so a state is not reported twice.
+  bool sizeReported = false;
+  uint32_t reportedSizeKind = 0;
+  intptr_t reportedSize = 0;
 };
 
 uintptr_t MouseStateBits(uint32_t sdlButtons) {
@@ -413,6 +417,18 @@ class SdlWindowSystem final : public WindowSystem {
     }
   }
 
+  // SDL reports a maximise or restore and the size change it brings as separate events; the game hears of each
+  // new state once, as the classic desktop tells it.
+  void PostSize(WindowHandle handle, uint32_t kind, int width, int height) {
+    Window& window = windows_[handle];
+    const intptr_t size = MakeLParam(width, height);
+    if (window.sizeReported && window.reportedSizeKind == kind && window.reportedSize == size) return;
+    window.sizeReported = true;
+    window.reportedSizeKind = kind;
+    window.reportedSize = size;
+    PostMessage(handle, wm::kSize, kind, size);
+  }
+
   void TranslateWindowEvent(const SDL_WindowEvent& event) {
     const uint32_t id = event.windowID;
     SDL_Window* sdl = Native(id);
@@ -430,18 +446,17 @@ class SdlWindowSystem final : public WindowSystem {
         PostMessage(id, wm::kKillFocus, 0, 0);
         break;
       case SDL_WINDOWEVENT_MINIMIZED:
-        PostMessage(id, wm::kSize, size_kind::kMinimized, MakeLParam(0, 0));
+        PostSize(id, size_kind::kMinimized, 0, 0);
         break;
       case SDL_WINDOWEVENT_MAXIMIZED:
-        PostMessage(id, wm::kSize, size_kind::kMaximized, MakeLParam(width, height));
+        PostSize(id, size_kind::kMaximized, width, height);
         break;
       case SDL_WINDOWEVENT_RESTORED:
-        PostMessage(id, wm::kSize, size_kind::kRestored, MakeLParam(width, height));
+        PostSize(id, size_kind::kRestored, width, height);
         break;
       case SDL_WINDOWEVENT_SIZE_CHANGED: {
         const bool maximized = (SDL_GetWindowFlags(sdl) & SDL_WINDOW_MAXIMIZED) != 0;
-        PostMessage(id, wm::kSize, maximized ? size_kind::kMaximized : size_kind::kRestored,
-                    MakeLParam(event.data1, event.data2));
+        PostSize(id, maximized ? size_kind::kMaximized : size_kind::kRestored, event.data1, event.data2);
         break;
       }
       case SDL_WINDOWEVENT_EXPOSED:

@@ -330,6 +330,31 @@ TEST_F(SdlWindowSystemTest, CursorPositionIsOnTheScreenAndConvertsToTheWindow) {
   EXPECT_EQ(windows_->GetClientRect(window_), (Rect{0, 0, 640, 480}));
 }
 
+TEST_F(SdlWindowSystemTest, EachSizeStateIsReportedOnce) {
+  SDL_Event event{};
+  event.type = SDL_WINDOWEVENT;
+  event.window.windowID = window_;
+  event.window.event = SDL_WINDOWEVENT_MINIMIZED;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+  event.window.event = SDL_WINDOWEVENT_RESTORED;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+  // The size change that comes with the restore says nothing new.
+  event.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+  event.window.data1 = 640;
+  event.window.data2 = 480;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+  event.window.data1 = 800;
+  event.window.data2 = 600;
+  ASSERT_EQ(SDL_PushEvent(&event), 1);
+  const std::vector<Message> taken = Take({wm::kSize});
+  ASSERT_EQ(taken.size(), 3u);
+  EXPECT_EQ(taken[0].wParam, size_kind::kMinimized);
+  EXPECT_EQ(taken[1].wParam, size_kind::kRestored);
+  EXPECT_EQ(taken[1].lParam, MakeLParam(640, 480));
+  EXPECT_EQ(taken[2].wParam, size_kind::kRestored);
+  EXPECT_EQ(taken[2].lParam, MakeLParam(800, 600));
+}
+
 TEST_F(SdlWindowSystemTest, DesktopDepthOfA24BitDisplayIs32BitPixels) {
   EXPECT_EQ(windows_->GetDesktopColorDepth(), 32);
 }
