@@ -166,6 +166,7 @@ class SdlWindowSystem final : public WindowSystem {
     if (found == windows_.end()) return 0;
     // The procedure may destroy its own window; keep it alive for the call.
     const std::shared_ptr<const WindowProc> proc = found->second.proc;
+    if (!*proc) return DefWindowProc(window, message, wParam, lParam);
     return (*proc)(window, message, wParam, lParam);
   }
 

@@ -53,6 +53,15 @@ TEST_F(HeadlessWindowSystemTest, WindowsWithoutOpenGlStillCarryMessages) {
   EXPECT_FALSE(windows_->IsWindow(window));
 }
 
+TEST_F(HeadlessWindowSystemTest, WindowWithoutProcedureGetsDefaultHandling) {
+  const WindowHandle window = windows_->CreateWindow("Bare", window_style::kWindowed, 64, 64, nullptr);
+  ASSERT_NE(window, 0u);
+  EXPECT_EQ(windows_->SendMessage(window, wm::kUser, 1, 2), 0);
+  EXPECT_TRUE(windows_->IsWindow(window));
+  EXPECT_EQ(windows_->SendMessage(window, wm::kClose, 0, 0), 0);
+  EXPECT_FALSE(windows_->IsWindow(window));
+}
+
 TEST_F(HeadlessWindowSystemTest, DesktopDepthIsBytesPerPixelTimesEight) {
   SDL_DisplayMode mode{};
   ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &mode), 0);
