@@ -15,6 +15,15 @@ constexpr bool IsOctree() {
   return kChildCount == 8;
 }
 
+// The shared inclusive overlap test, inlined here because collection runs it on every item of every visited
+// node. Same comparisons, same order, so a NaN bound fails it the same way.
+template <int kChildCount>
+inline bool Overlaps(const Vec3& aMin, const Vec3& aMax, const Vec3& bMin, const Vec3& bMax) {
+  bool xz = bMax.x >= aMin.x && bMin.x <= aMax.x && (!IsOctree<kChildCount>() || (bMax.y >= aMin.y && bMin.y <= aMax.y)) &&
+            bMax.z >= aMin.z && bMin.z <= aMax.z;
+  return xz;
+}
+
 }  // namespace
 
 template <int kChildCount>
@@ -88,9 +97,7 @@ template <int kChildCount>
 void PartitionNode<kChildCount>::Collect(const Vec3& queryMin, const Vec3& queryMax, bool testChildren,
                                          std::vector<uint32_t>& out, int depth) const {
   for (size_t i = 0; i < items.size(); ++i) {
-    bool meets = IsOctree<kChildCount>() ? app::AabbOverlap(itemMin[i], itemMax[i], queryMin, queryMax)
-                                         : app::AabbOverlapXZ(itemMin[i], itemMax[i], queryMin, queryMax);
-    if (meets) out.push_back(items[i]);
+    if (Overlaps<kChildCount>(itemMin[i], itemMax[i], queryMin, queryMax)) out.push_back(items[i]);
   }
   if (!hasChildren || depth > kMaxPartitionDepth) return;
   for (const auto& child : children) {

@@ -1,0 +1,76 @@
+// Fuzzing the collision-file loader: any bytes must load or be rejected without a crash or a sanitizer report,
+// and a loaded tree must answer queries safely. Seeds a generated small file into the corpus folder.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "contentgen/col_writer.h"
+#include "geometry/collision_tree.h"
+#include "platform/file_system.h"
+
+namespace {
+
+// A small valid file touching every record kind, so mutation starts from the real layout.
+std::vector<unsigned char> SeedFile() {
+  contentgen::ColFile file;
+  file.scale = 1.5f;
+  file.materialNames = {"PAVE", "GRASS"};
+  contentgen::ColMeshBlock block;
+  block.vertices = {{0, 0, 0}, {0, 0, 10}, {10, 0, 10}, {10, 5, 0}};
+  block.cornerVertices = {0, 1, 2, 3};
+  block.cornerColours = {{255, 0, 0}, {0, 255, 0}};
+  block.groups.push_back({0, {{0, 1, 2}}});
+  block.groups.push_back({1, {{0, 2, 3}}});
+  file.blocks.push_back(block);
+  contentgen::NodeRecord node;
+  node.name = "SUN";
+  node.kind = 2;
+  node.text = "T";
+  file.nodes.push_back(node);
+  contentgen::MarkerRecord marker;
+  marker.name = "START1";
+  file.markers.push_back(marker);
+  contentgen::PathRecord path;
+  path.name = "AIPATH1";
+  path.lists.push_back({true, {{0, 0, 0}, {10, 0, 0}, {10, 0, 10}}});
+  file.paths.push_back(path);
+  return contentgen::EncodeCollisionFile(file);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  // The first argument that is not a flag is the corpus folder: put the generated seed there.
+  for (int i = 1; i < *argc; ++i) {
+    std::string argument = (*argv)[i];
+    if (argument.empty() || argument[0] == '-') continue;
+    std::vector<unsigned char> seed = SeedFile();
+    platform::WriteFileAtomically(argument + "/generated_seed.col", seed.data(), seed.size());
+    break;
+  }
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  for (bool useQuadtree : {true, false}) {
+    geometry::CollisionTree tree;
+    if (!tree.LoadFromMemory(data, size, "fuzz.COL", useQuadtree)) continue;
+    platform::Vec3 low = tree.BoundsMin(), high = tree.BoundsMax();
+    tree.QueryBox(low, high);
+    geometry::SurfaceHit hit;
+    tree.SegmentCast(high, low, hit);
+    tree.SphereCast(high, low, 3, hit);
+    tree.SegmentHitInCandidates(low, high, hit);
+    tree.SweptSphereHitInCandidates(high, low, 1, hit);
+    for (const auto& path : tree.Paths()) {
+      geometry::PathProjection projection;
+      path->ProjectPoint(high, projection, 5, 0);
+      path->PointAt(17);
+      path->SmoothPointAt(-3);
+      path->BendAngleBetween(0, 50);
+      path->SampleValueAtDistance(9);
+    }
+  }
+  return 0;
+}
