@@ -46,12 +46,14 @@ bool ListInto(const std::string& folder, int level, int& entries, std::vector<st
 }  // namespace
 
 SoundSystem::SoundSystem(Settings& settings, std::string programFolder)
-    : SoundSystem(settings, std::move(programFolder), platform::audio::SystemMixer(), ClockSeed) {}
+    : SoundSystem(settings, std::move(programFolder), platform::audio::SystemMixer(), ClockSeed) {
+  // The game's own mixer plays on the audio device (or the null output when there is none).
+  ownsOutput_ = platform::audio::SystemMixer().OpenOutput();
+}
 
 SoundSystem::SoundSystem(Settings& settings, std::string programFolder, platform::audio::Mixer& mixer,
                          SeedSource seedSource)
     : settings_(settings), programFolder_(std::move(programFolder)), mixer_(mixer), seedSource_(std::move(seedSource)) {
-  mixer_.OpenOutput();
   ApplyVolumes();
   cdPresent = false;
   initialised = true;
@@ -59,7 +61,7 @@ SoundSystem::SoundSystem(Settings& settings, std::string programFolder, platform
 
 SoundSystem::~SoundSystem() {
   StopMusic();
-  if (initialised) mixer_.CloseOutput();
+  if (initialised && ownsOutput_) mixer_.CloseOutput();
 }
 
 int SoundSystem::Level(int value) const {
@@ -133,6 +135,7 @@ void SoundSystem::PlayMusicFile(const std::string& path, bool loop) {
   if (musicVolume == 0) return;
   if (cdPlaying) cdPlaying = false;
   CloseMusicStream();
+  musicFile = path;
   musicStream = mixer_.OpenStream(MakeAbsolutePath(programFolder_, path), loop);
   if (musicStream == platform::audio::kNoStream) return;  // the next music start tries again
   musicChannel = mixer_.PlayStream(platform::audio::kFreeChannel, musicStream);

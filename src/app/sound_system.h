@@ -24,8 +24,10 @@ class SoundSystem {
   // Seeds the game's random generator, once, before the first random music choice.
   using SeedSource = std::function<uint32_t()>;
 
-  // programFolder ends with its separator. Opens the mixer's output (null output without a device).
+  // programFolder ends with its separator. Plays through the game's mixer, opening its output (the null
+  // output without a device) and seeding from the clock.
   SoundSystem(Settings& settings, std::string programFolder);
+  // Plays through the given mixer, whose output stays the caller's business.
   SoundSystem(Settings& settings, std::string programFolder, platform::audio::Mixer& mixer, SeedSource seedSource);
   ~SoundSystem();
   SoundSystem(const SoundSystem&) = delete;
@@ -71,6 +73,7 @@ class SoundSystem {
   bool playFirstFile = false;
   platform::audio::StreamId musicStream = platform::audio::kNoStream;
   int musicChannel = platform::audio::kNoChannel;
+  std::string musicFile;  // the last file a stream was started from
   int playlistIndex = 0;
   bool cdPresent = false;
   int cdTrackCount = 0;
@@ -87,6 +90,7 @@ class SoundSystem {
   platform::audio::Mixer& mixer_;
   SeedSource seedSource_;
   bool seeded_ = false;
+  bool ownsOutput_ = false;
   bool startAttempted_ = false;
   double lastStartAttempt_ = 0;
 };

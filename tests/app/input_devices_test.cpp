@@ -1,0 +1,228 @@
+// Controller input through a scripted controller: discovery order, polling, held and pressed buttons, axis
+// deltas, re-acquiring a lost device, and force-feedback effects loaded from effect files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/input_devices.h"
+#include "contentgen/ffe_writer.h"
+#include "platform/input/scripted_controller.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::input::ScriptedController;
+
+// Hands out one scripted controller, to the force-feedback search or to the plain one, as it allows.
+struct Opener {
+  ScriptedController* made = nullptr;
+  std::unique_ptr<ScriptedController> next;
+  std::vector<bool> asked;
+  std::unique_ptr<platform::input::Controller> operator()(bool forceFeedbackOnly) {
+    asked.push_back(forceFeedbackOnly);
+    if (next == nullptr || (forceFeedbackOnly && !next->HasForceFeedback())) return nullptr;
+    made = next.get();
+    return std::move(next);
+  }
+};
+
+app::InputDevices Make(Opener& opener, bool wheel, bool forceFeedback) {
+  opener.next = std::make_unique<ScriptedController>(wheel, forceFeedback);
+  return app::InputDevices(1, [&opener](bool ff) { return opener(ff); });
+}
+
+class EffectFiles : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("corsaire_ffe_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+  std::string Write(const std::string& name, const std::vector<platform::input::ForceEffect>& effects) {
+    const std::string path = (folder_ / name).string();
+    const std::vector<uint8_t> bytes = contentgen::EncodeForceEffects(effects);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+  fs::path folder_;
+};
+
+TEST(InputDevices, WithoutAControllerEverythingReadsZero) {
+  app::InputDevices devices(1, [](bool) { return nullptr; });
+  EXPECT_FALSE(devices.present);
+  EXPECT_FALSE(devices.forceFeedback);
+  devices.Poll();
+  EXPECT_EQ(devices.GetJoystickAxis(0), 0.0f);
+  EXPECT_FALSE(devices.GetJoystickButton(0));
+  EXPECT_EQ(devices.GetJoystickAxisCount(), 0);
+  EXPECT_EQ(devices.GetJoystickButtonCount(), 0);
+  EXPECT_EQ(devices.LoadForceEffects("FF/effects.ffe"), platform::kFail);
+  devices.PlayForceEffect(0, 1);  // nothing to play: no fault
+  devices.StopAllForceEffects();
+}
+
+TEST(InputDevices, ForceFeedbackControllersAreLookedForFirst) {
+  Opener withForce;
+  app::InputDevices wheel = Make(withForce, true, true);
+  EXPECT_TRUE(wheel.present);
+  EXPECT_TRUE(wheel.forceFeedback);
+  EXPECT_TRUE(wheel.isWheel);
+  EXPECT_EQ(withForce.asked, (std::vector<bool>{true}));
+
+  Opener plain;
+  app::InputDevices pad = Make(plain, false, false);
+  EXPECT_TRUE(pad.present);
+  EXPECT_FALSE(pad.forceFeedback);
+  EXPECT_FALSE(pad.isWheel);
+  EXPECT_EQ(plain.asked, (std::vector<bool>{true, false}));
+  EXPECT_EQ(pad.GetJoystickAxisCount(), platform::input::kAxisCount);
+  EXPECT_EQ(pad.GetJoystickButtonCount(), 32);
+}
+
+TEST(InputDevices, PollingReadsAxesButtonsAndDeltas) {
+  Opener opener;
+  app::InputDevices devices = Make(opener, false, false);
+  ScriptedController& pad = *opener.made;
+  pad.state.axes[0] = 1000;
+  pad.state.axes[7] = -500;
+  pad.state.buttons[3] = platform::input::kButtonDown;
+
+  devices.Poll();  // the first poll only acquires
+  EXPECT_EQ(devices.GetJoystickAxis(0), 0.0f);
+  EXPECT_TRUE(pad.acquired);
+
+  devices.Poll();
+  EXPECT_EQ(devices.GetJoystickAxis(0), 1.0f);
+  EXPECT_EQ(devices.GetJoystickAxis(7), -0.5f);
+  EXPECT_EQ(devices.GetJoystickAxisDelta(0), 1.0f);
+  EXPECT_TRUE(devices.GetJoystickButton(3));
+  EXPECT_TRUE(devices.GetJoystickButtonPressed(3));
+
+  devices.Poll();  // held over two polls: pressed only after the first
+  EXPECT_TRUE(devices.GetJoystickButton(3));
+  EXPECT_FALSE(devices.GetJoystickButtonPressed(3));
+  EXPECT_EQ(devices.GetJoystickAxisDelta(0), 0.0f) << "no movement, no delta";
+
+  pad.state.buttons[3] = 0;
+  pad.state.axes[0] = 250;
+  devices.Poll();
+  EXPECT_FALSE(devices.GetJoystickButton(3));
+  EXPECT_FALSE(devices.GetJoystickButtonPressed(3));
+  EXPECT_FLOAT_EQ(devices.GetJoystickAxisDelta(0), -0.75f);
+
+  EXPECT_EQ(devices.GetJoystickAxis(8), 0.0f);
+  EXPECT_EQ(devices.GetJoystickAxis(-1), 0.0f);
+  EXPECT_EQ(devices.GetJoystickAxisDelta(8), 0.0f);
+  EXPECT_FALSE(devices.GetJoystickButton(128));
+  EXPECT_FALSE(devices.GetJoystickButtonPressed(-3));
+
+  pad.failReads = true;
+  pad.state.axes[0] = -1000;
+  devices.Poll();
+  EXPECT_FLOAT_EQ(devices.GetJoystickAxis(0), 0.25f) << "a failed read keeps the last state";
+}
+
+TEST(InputDevices, ALostDeviceIsReacquiredABoundedNumberOfTimes) {
+  Opener opener;
+  app::InputDevices devices = Make(opener, false, false);
+  ScriptedController& pad = *opener.made;
+  pad.lostAcquires = 1000;
+  devices.Poll();
+  EXPECT_EQ(pad.acquireCalls, app::kMaxAcquireAttempts);
+  pad.lostAcquires = 2;
+  pad.acquireCalls = 0;
+  devices.Poll();
+  EXPECT_EQ(pad.acquireCalls, 3) << "stops at the first attempt that is not lost";
+  EXPECT_TRUE(pad.acquired);
+}
+
+TEST_F(EffectFiles, EffectsPlayByTheirPositionInTheFile) {
+  Opener opener;
+  app::InputDevices devices = Make(opener, true, true);
+  ScriptedController& wheel = *opener.made;
+  const std::vector<platform::input::ForceEffect> game = contentgen::GameForceEffects(true);
+  ASSERT_EQ(devices.LoadForceEffects(Write("wheel.ffe", game)), platform::kOk);
+  EXPECT_TRUE(devices.effectsLoaded);
+  EXPECT_TRUE(devices.AreForceEffectsLoaded());
+  ASSERT_EQ(devices.effectCount, static_cast<int>(game.size()));
+
+  devices.PlayForceEffect(contentgen::kImpactJoltEffect, 1);
+  devices.SetForceEffectGain(contentgen::kImpactJoltEffect, 10000);
+  EXPECT_TRUE(wheel.effects[contentgen::kImpactJoltEffect].playing);
+  EXPECT_EQ(wheel.effects[contentgen::kImpactJoltEffect].iterations, 1);
+  EXPECT_EQ(wheel.effects[contentgen::kImpactJoltEffect].effect.name, "Impact jolt");
+  EXPECT_EQ(wheel.effects[contentgen::kImpactJoltEffect].gain, 10000);
+
+  devices.PlayForceEffect(contentgen::kEngineRumbleEffect, -1);
+  EXPECT_EQ(wheel.effects[contentgen::kEngineRumbleEffect].iterations, -1);
+  devices.StopForceEffect(contentgen::kEngineRumbleEffect);
+  EXPECT_FALSE(wheel.effects[contentgen::kEngineRumbleEffect].playing);
+
+  devices.PlayForceEffect(devices.effectCount, 1);  // past the end: ignored
+  devices.PlayForceEffect(-1, 1);
+  int starts = 0;
+  for (const auto& record : wheel.effects) starts += record.starts;
+  EXPECT_EQ(starts, 2);
+
+  devices.StopAllForceEffects();
+  for (const auto& record : wheel.effects) EXPECT_FALSE(record.playing);
+}
+
+TEST_F(EffectFiles, AtMost99EffectsAreKeptAndASecondFileReplacesTheFirst) {
+  Opener opener;
+  app::InputDevices devices = Make(opener, false, true);
+  ScriptedController& pad = *opener.made;
+  std::vector<platform::input::ForceEffect> many(120);
+  for (size_t i = 0; i < many.size(); ++i) many[i].name = "e" + std::to_string(i);
+  ASSERT_EQ(devices.LoadForceEffects(Write("many.ffe", many)), platform::kOk);
+  EXPECT_EQ(devices.effectCount, 99);
+  EXPECT_EQ(pad.effects.back().effect.name, "e98");
+
+  ASSERT_EQ(devices.LoadForceEffects(Write("game.ffe", contentgen::GameForceEffects(false))), platform::kOk);
+  EXPECT_EQ(devices.effectCount, static_cast<int>(contentgen::GameForceEffects(false).size()));
+  for (int i = 0; i < 99; ++i) EXPECT_TRUE(pad.effects[i].released) << "effect " << i << " of the first file";
+  devices.PlayForceEffect(0, 1);
+  EXPECT_TRUE(pad.effects[99].playing) << "number 0 is now the second file's first effect";
+}
+
+TEST_F(EffectFiles, EffectsTheControllerRefusesAreSkippedAndBadFilesLeaveNone) {
+  Opener opener;
+  app::InputDevices devices = Make(opener, false, true);
+  ScriptedController& pad = *opener.made;
+  pad.refuseEffects = true;
+  ASSERT_EQ(devices.LoadForceEffects(Write("game.ffe", contentgen::GameForceEffects(false))), platform::kOk);
+  EXPECT_EQ(devices.effectCount, 0);
+  devices.PlayForceEffect(0, 1);  // nothing loaded: nothing plays
+
+  pad.refuseEffects = false;
+  EXPECT_EQ(devices.LoadForceEffects((folder_ / "missing.ffe").string()), platform::kFail);
+  EXPECT_FALSE(devices.effectsLoaded);
+  std::ofstream((folder_ / "junk.ffe").string()) << "not an effect file";
+  EXPECT_EQ(devices.LoadForceEffects((folder_ / "junk.ffe").string()), platform::kFail);
+  EXPECT_EQ(devices.effectCount, 0);
+  EXPECT_TRUE(pad.effects.empty());
+}
+
+TEST_F(EffectFiles, EffectsNeedAForceFeedbackControllerAndShutdownReleasesThem) {
+  Opener plainOpener;
+  app::InputDevices pad = Make(plainOpener, false, false);
+  EXPECT_EQ(pad.LoadForceEffects(Write("game.ffe", contentgen::GameForceEffects(false))), platform::kFail);
+  EXPECT_FALSE(pad.effectsLoaded);
+
+  Opener opener;
+  app::InputDevices wheel = Make(opener, true, true);
+  ASSERT_EQ(wheel.LoadForceEffects(Write("wheel.ffe", contentgen::GameForceEffects(true))), platform::kOk);
+  EXPECT_TRUE(wheel.AreForceEffectsLoaded());
+  wheel.Shutdown();
+  EXPECT_FALSE(wheel.present);
+  EXPECT_FALSE(wheel.AreForceEffectsLoaded());
+  EXPECT_EQ(wheel.effectCount, 0);
+  EXPECT_EQ(wheel.GetJoystickAxisCount(), 0);
+  // After shutdown the controller is gone: these must not reach it.
+  wheel.PlayForceEffect(0, 1);
+  wheel.Poll();
+}
+
+}  // namespace

@@ -1,0 +1,226 @@
+// Sound system: volume levels, pause, the music playlist walk and order, stream ends, and the music start's
+// retry, seeding and fallback rules.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/hardware_info.h"
+#include "app/settings.h"
+#include "app/sound_system.h"
+#include "contentgen/music.h"
+#include "platform/os.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using app::SettingId;
+using app::SoundSystem;
+using app::StringSettingId;
+
+constexpr int kRate = 8000;
+
+class SoundSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("corsaire_sound_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+    // A tenth of a second of music, so streams end within a few updates.
+    tune_ = contentgen::EncodeOggVorbis(contentgen::SynthesiseTune(0, 0.1, kRate), kRate, 2);
+    ASSERT_FALSE(tune_.empty());
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  std::string Program() const { return folder_.string() + "/"; }
+  void Touch(const fs::path& relative, bool music = true) {
+    const fs::path path = folder_ / relative;
+    fs::create_directories(path.parent_path());
+    std::ofstream file(path, std::ios::binary);
+    if (music) file.write(reinterpret_cast<const char*>(tune_.data()), static_cast<std::streamsize>(tune_.size()));
+  }
+  std::unique_ptr<SoundSystem> Make() {
+    return std::make_unique<SoundSystem>(settings_, Program(), mixer_, [this] {
+      ++seeds_;
+      return 99u;
+    });
+  }
+  std::string Relative(const std::string& path) const { return fs::path(path).filename().string(); }
+
+  fs::path folder_;
+  std::vector<uint8_t> tune_;
+  app::HardwareInfo hardware_;
+  app::Settings settings_{hardware_, "", ""};
+  platform::audio::Mixer mixer_{kRate, 8};
+  int seeds_ = 0;
+};
+
+TEST_F(SoundSystemTest, VolumeLevelsFollowTheSettings) {
+  auto sound = Make();
+  EXPECT_TRUE(sound->initialised);
+  EXPECT_EQ(sound->Level(100), 153) << "master 60, value 100";
+  EXPECT_EQ(mixer_.GetSfxMasterVolume(), 153);
+  EXPECT_EQ(sound->Level(0), 0);
+
+  settings_.SetInt(SettingId::MASTERVOLUME, 100);
+  settings_.SetInt(SettingId::SFXVOLUME, 50);
+  sound->Update(0);
+  EXPECT_EQ(sound->masterVolume, 100);
+  EXPECT_EQ(mixer_.GetSfxMasterVolume(), 128) << "floor(0.5 · 255 + 0.5)";
+
+  sound->Pause();
+  EXPECT_EQ(mixer_.GetSfxMasterVolume(), 0);
+  settings_.SetInt(SettingId::SFXVOLUME, 100);
+  sound->Update(0);
+  EXPECT_EQ(mixer_.GetSfxMasterVolume(), 0) << "volumes wait while paused";
+  sound->Resume();
+  EXPECT_EQ(mixer_.GetSfxMasterVolume(), 255);
+}
+
+TEST_F(SoundSystemTest, MusicFilesAreListedInOrderThreeFolderLevelsDeep) {
+  Touch("M/b.ogg");
+  Touch("M/a.MP3");
+  Touch("M/A.mp3");
+  Touch("M/.mp3");
+  Touch("M/tunemp3");
+  Touch("M/notes.txt");
+  Touch("M/one/x.ogg");
+  Touch("M/one/two/y.ogg");
+  Touch("M/one/two/three/z.ogg");
+  const std::string root = folder_.string() + "/M";
+  const std::vector<std::string> files = SoundSystem::ListMusicFiles(root);
+  std::vector<std::string> expected = {root + "/A.mp3", root + "/a.MP3", root + "/b.ogg", root + "/one/two/y.ogg",
+                                       root + "/one/x.ogg", root + "/tunemp3"};
+  // Folder order is the listing's sorted order; only the nesting is checked independently of it.
+  std::vector<std::string> sortedFiles = files;
+  std::sort(sortedFiles.begin(), sortedFiles.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(sortedFiles, expected);
+  EXPECT_TRUE(std::is_sorted(files.begin(), files.begin() + 3)) << "a folder's own files come in sorted order";
+  EXPECT_TRUE(SoundSystem::ListMusicFiles(folder_.string() + "/missing").empty());
+}
+
+TEST_F(SoundSystemTest, TheListingStopsAfterFiveHundredEntries) {
+  for (int i = 0; i < 510; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "M/t%03d.mp3", i);
+    Touch(name, false);
+  }
+  const std::vector<std::string> files = SoundSystem::ListMusicFiles(folder_.string() + "/M");
+  EXPECT_EQ(files.size(), 498u) << "\".\" and \"..\" count among the 500 entries";
+}
+
+TEST_F(SoundSystemTest, PlaylistDrawsAtRandomThenWalksInOrder) {
+  Touch("M/a.ogg");
+  Touch("M/b.ogg");
+  Touch("M/c.ogg");
+  auto sound = Make();
+  const std::string root = folder_.string() + "/M";
+
+  // The first draw: rand() mod 3 from the seed, with 0 replaced by 1.
+  platform::CrtSeed(99);
+  int expected = platform::CrtRand() % 3;
+  if (expected == 0) expected = 1;
+  ASSERT_TRUE(sound->PlayMusicFolder(root));
+  EXPECT_EQ(sound->playlistIndex, expected);
+  const char* names[] = {"a.ogg", "b.ogg", "c.ogg"};
+  EXPECT_EQ(Relative(sound->musicFile), names[expected]);
+  EXPECT_TRUE(sound->IsMusicPlaying());
+
+  for (int step = 0; step < 3 && sound->playlistIndex != 0; ++step) {
+    const int next = (sound->playlistIndex + 1) % 3;
+    ASSERT_TRUE(sound->PlayMusicFolder(root));
+    EXPECT_EQ(sound->playlistIndex, next);
+    EXPECT_EQ(Relative(sound->musicFile), names[next]);
+  }
+  EXPECT_EQ(sound->playlistIndex, 0) << "the walk wraps to the first file";
+  ASSERT_TRUE(sound->PlayMusicFolder(root));
+  EXPECT_NE(sound->playlistIndex, 0) << "after the first file the next call draws again, never 0";
+  EXPECT_EQ(seeds_, 1) << "the generator is seeded once, not on every call";
+
+  sound->SetPlayFirstFile(true);
+  const int kept = sound->playlistIndex;
+  ASSERT_TRUE(sound->PlayMusicFolder(root));
+  EXPECT_EQ(Relative(sound->musicFile), "a.ogg");
+  EXPECT_EQ(sound->playlistIndex, kept);
+
+  EXPECT_FALSE(sound->PlayMusicFolder(""));
+  EXPECT_FALSE(sound->PlayMusicFolder(folder_.string() + "/empty"));
+}
+
+TEST_F(SoundSystemTest, AOneFileFolderAlwaysPlaysThatFile) {
+  Touch("M/only.ogg");
+  auto sound = Make();
+  for (int i = 0; i < 3; ++i) {
+    ASSERT_TRUE(sound->PlayMusicFolder(folder_.string() + "/M"));
+    EXPECT_EQ(Relative(sound->musicFile), "only.ogg");
+  }
+}
+
+TEST_F(SoundSystemTest, AStreamEndsAtTheDecoderEndAndMusicVolumeZeroStopsIt) {
+  Touch("MUSIC/t.ogg");
+  auto sound = Make();
+  sound->PlayMusicFile("MUSIC/t.ogg", false);
+  ASSERT_TRUE(sound->IsMusicPlaying());
+  EXPECT_EQ(mixer_.GetVolume(sound->musicChannel), 153);
+  sound->Update(0.05f);
+  EXPECT_TRUE(sound->IsMusicPlaying());
+  sound->Update(0.1f);
+  EXPECT_FALSE(sound->IsMusicPlaying()) << "closed once the decoder ran out";
+  EXPECT_EQ(sound->musicChannel, platform::audio::kNoChannel);
+
+  sound->PlayMusicFile("MUSIC/t.ogg", true);
+  ASSERT_TRUE(sound->IsMusicPlaying());
+  settings_.SetInt(SettingId::MUSICVOLUME, 0);
+  sound->Update(0.01f);
+  EXPECT_FALSE(sound->IsMusicPlaying());
+  sound->PlayMusicFile("MUSIC/t.ogg", false);
+  EXPECT_FALSE(sound->IsMusicPlaying()) << "nothing starts at music volume 0";
+}
+
+TEST_F(SoundSystemTest, MusicStartIsRetriedAtMostOnceASecond) {
+  auto sound = Make();
+  sound->KeepMusicPlaying(10.0, true);  // no MUSIC folder yet
+  EXPECT_FALSE(sound->IsMusicPlaying());
+  Touch("MUSIC/first.ogg");
+  Touch("MUSIC/second.ogg");
+  sound->KeepMusicPlaying(10.5, true);
+  EXPECT_FALSE(sound->IsMusicPlaying()) << "half a second later: not tried again";
+  sound->KeepMusicPlaying(11.0, true);
+  ASSERT_TRUE(sound->IsMusicPlaying());
+  EXPECT_EQ(Relative(sound->musicFile), "first.ogg") << "the flag asks for the first file";
+  EXPECT_TRUE(sound->playFirstFile) << "the start keeps the flag it was given";
+  EXPECT_EQ(seeds_, 1);
+}
+
+TEST_F(SoundSystemTest, AMissingMp3FolderIsKeptAndTheGameMusicPlaysInstead) {
+  Touch("MUSIC/game.ogg");
+  settings_.SetInt(SettingId::MP3MUSIC, 1);
+  settings_.SetString(StringSettingId::MP3FOLDER, folder_.string() + "/unplugged_drive");
+  auto sound = Make();
+  sound->StartMusic(false);
+  EXPECT_EQ(settings_.GetString(StringSettingId::MP3FOLDER), folder_.string() + "/unplugged_drive");
+  EXPECT_TRUE(sound->mp3FolderFailed);
+  ASSERT_TRUE(sound->IsMusicPlaying());
+  EXPECT_EQ(Relative(sound->musicFile), "game.ogg");
+
+  Touch("MINE/mine.ogg");
+  settings_.SetString(StringSettingId::MP3FOLDER, folder_.string() + "/MINE");
+  auto next = Make();
+  next->StartMusic(false);
+  EXPECT_EQ(Relative(next->musicFile), "mine.ogg") << "a new run tries the chosen folder again";
+}
+
+TEST_F(SoundSystemTest, ThereIsNoAudioCd) {
+  settings_.SetInt(SettingId::CDMUSIC, 1);
+  auto sound = Make();
+  EXPECT_EQ(sound->GetCdTrackCount(), 0);
+  EXPECT_FALSE(sound->cdPresent);
+  sound->PlayCdTrack();
+  sound->PlayNextCdTrack();
+  EXPECT_FALSE(sound->cdPlaying);
+  EXPECT_FALSE(sound->IsMusicPlaying());
+}
+
+}  // namespace
