@@ -9,6 +9,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   render::BitmapFont font;
   font.widths.fill(-7);
   font.ParseIni(std::string(reinterpret_cast<const char*>(data), size));
-  if (font.reserved != 0 || font.letterSpacing != 0) std::abort();
+  if (font.widthAdjustment != 0 || font.letterSpacing != 0.0f) std::abort();
   return 0;
 }

@@ -67,7 +67,7 @@ void BitmapFont::ParseIni(const std::string& text) {
 }
 
 void BitmapFont::LoadIni(const std::string& fileName) {
-  reserved = 0;
+  widthAdjustment = 0;
   letterSpacing = 0;
   std::vector<unsigned char> bytes;
   if (!platform::ReadWholeFile(platform::ResolveDataPath(fileName), bytes)) return;

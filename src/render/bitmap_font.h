@@ -17,9 +17,10 @@ class BitmapFont {
 
   // Advance of each glyph in texels of the font picture.
   std::array<int32_t, 256> widths{};
-  int32_t reserved = 0;
-  // Extra advance a text label adds to every glyph.
-  int32_t letterSpacing = 0;
+  // Added to every glyph's width by text labels; 0 after loading.
+  int32_t widthAdjustment = 0;
+  // Extra advance (texels) text labels add after every glyph; 0 after loading (the gauge cluster sets 6).
+  float letterSpacing = 0;
 };
 
 }  // namespace render

@@ -46,6 +46,7 @@ class ImageResource {
   // The colour movie's texture when there is one, else the colour texture (null when none loaded).
   platform::gfx::Texture* GetImageTexture() const;
   platform::gfx::Texture* GetLayerTexture() const;
+  platform::gfx::Texture* GetImageSurface() const { return GetLayerTexture(); }
   platform::gfx::Texture* GetAlphaTexture() const;
   platform::gfx::Texture* GetNormalMapTexture() const;
   platform::gfx::Texture* GetEnvironmentTexture() const;
@@ -56,6 +57,7 @@ class ImageResource {
   uint32_t GetImageHeight() const;
 
   void SetReflective(bool on) { reflective = on; }
+  void SetImageVisible(bool on) { SetReflective(on); }
   // Turning the normal map off is always possible; turning it on only keeps what loading found.
   void EnableNormalMap(bool on) {
     if (!on) normalMapped = false;
@@ -65,6 +67,7 @@ class ImageResource {
   void SetImageAnimation(int channel, uint32_t columnCount, uint32_t rowCount, float frameSeconds);
   // Scrolling at (u, v) texture units per second.
   void SetImageScroll(int channel, float speedU, float speedV);
+  void QueueImageAnimation(int channel, float speedU, float speedV) { SetImageScroll(channel, speedU, speedV); }
   bool IsImageAnimating(int channel) const;
   void UpdateAnimation(float dt);
   void ResetAnimation();
@@ -117,6 +120,22 @@ class ImageResource {
   platform::Vec3 reflectionNormal;
   bool compressed = false;
 
+  // The same fields under the names the model, scene and menu code use for them.
+  int32_t& overlayPass = layerMode;
+  int32_t& lightValue = layerParam;
+  bool& renderTargetReady = targetReady;
+  bool& additiveBlend = additive;
+  bool& hasOverlay = hasLayer;
+  bool& hasSeparateAlpha = alphaMerged;
+  bool& hasNormalMap = normalMapped;
+  bool& hasEnvironmentMap = hasEnvironment;
+  bool& hasBaseTexture = hasTexture;
+  bool& isBlank = blankStandIn;
+  std::array<bool, kAnimationChannels>& frameRunning = flipRunning;
+  std::array<bool, kAnimationChannels>& scrollRunning = scrolling;
+  std::array<float, kAnimationChannels>& uOffset = offsetU;
+  std::array<float, kAnimationChannels>& vOffset = offsetV;
+
  private:
   // What drawing into the target needs: its depth buffer and the target and viewport it replaces.
   struct RenderToSurface {
@@ -133,5 +152,15 @@ class ImageResource {
 
 // The last three characters of a name longer than three, in upper case; empty otherwise.
 std::string FileExtension(const std::string& name);
+
+// Access by handle for widgets and effects that hold only the image pointer (null gives null / 0).
+inline platform::gfx::Texture* GetImageTexture(const ImageResource* image) {
+  return image != nullptr ? image->GetImageTexture() : nullptr;
+}
+inline platform::gfx::Texture* GetImageSurface(const ImageResource* image) {
+  return image != nullptr ? image->GetLayerTexture() : nullptr;
+}
+inline uint32_t GetImageWidth(const ImageResource* image) { return image != nullptr ? image->GetImageWidth() : 0; }
+inline uint32_t GetImageHeight(const ImageResource* image) { return image != nullptr ? image->GetImageHeight() : 0; }
 
 }  // namespace render

@@ -103,6 +103,11 @@ class ResourceManager {
   ImageResource* CreateImage(platform::gfx::Device* device, const std::string& colour, const std::string& alpha,
                              const std::string& layer, const std::string& normal, const std::string& environment,
                              bool unique, bool compressedTextures);
+  // The image pair load as the menus and the application call it (they pass unique 0, compressed 1).
+  ImageResource* LoadTextureEx(platform::gfx::Device* device, const std::string& colour, const std::string& alpha,
+                               int unique, int compressedTextures) {
+    return LoadImagePair(device, colour, alpha, unique != 0, compressedTextures != 0);
+  }
   MovieTexture* LoadMovie(platform::gfx::Device* device, const std::string& name, bool autoUpdate);
   BitmapFont* LoadFont(const std::string& name);
   CubeMap* LoadCubeMap(platform::gfx::Device* device, const std::string& name);
@@ -145,6 +150,7 @@ class ResourceManager {
 
   // One more reference for an image held by a copied object; registers it when it has no record.
   ImageResource* AddImageReference(ImageResource* image);
+  ImageResource* ReloadImageById(ImageResource* image) { return AddImageReference(image); }
 
   ImageRecord* FindImageRecord(const ImageResource* image);
   MovieRecord* FindMovieRecord(const MovieTexture* movie);
@@ -155,6 +161,8 @@ class ResourceManager {
 
   // Destroys every record whose count is exactly 0; the remaining records of a list may change order.
   void PurgeUnused();
+  void PurgeUnreferenced() { PurgeUnused(); }
+  void FreeAllResources() { PurgeUnused(); }
   // Destroys every record.
   void FreeAll();
   // Advances the auto-updated movies, then every image's animation channels (dt in seconds).

@@ -51,10 +51,10 @@ TEST(BitmapFont, CodesOutsideTheTableAreIgnoredAndWordsReadAsZero) {
 TEST(BitmapFont, LoadIniResetsSpacingAndToleratesAMissingFile) {
   BitmapFont font;
   font.letterSpacing = 6;
-  font.reserved = 2;
+  font.widthAdjustment = 2;
   font.LoadIni(render_test::ScratchFolder() + "missing.ini");
-  EXPECT_EQ(font.letterSpacing, 0);
-  EXPECT_EQ(font.reserved, 0);
+  EXPECT_FLOAT_EQ(font.letterSpacing, 0.0f);
+  EXPECT_EQ(font.widthAdjustment, 0);
   EXPECT_EQ(font.widths[65], 0);
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "contentgen/dds_writer.h"
+#include "contentgen/images.h"
 #include "contentgen/movie_writer.h"
 #include "contentgen/wav_writer.h"
 #include "render/image_test_support.h"
@@ -273,6 +274,49 @@ TEST_F(ResourceManagerTest, DeviceResetKeepsEveryResourceUsable) {
     EXPECT_EQ(dynamic->BeginCubeRender(), platform::kOk);
     EXPECT_EQ(dynamic->EndCubeRender(), platform::kOk);
   }
+}
+
+TEST_F(ResourceManagerTest, SampleContentLoadsUnderTheNamesTheGameUses) {
+  ASSERT_TRUE(contentgen::WriteImageContent(folder_));
+  ImageResource* font = manager_->LoadTextureEx(device_, "FONT\\noire.png", "FONT\\noirea.png", 0, 1);
+  EXPECT_TRUE(font->loaded);
+  EXPECT_TRUE(font->hasSeparateAlpha);
+  EXPECT_TRUE(font->hasAlpha);
+  EXPECT_EQ(render::GetImageWidth(font), 512u);
+  EXPECT_NE(manager_->LoadImagePair(device_, "font/NOIREA.png", "font/noirea.png", false, false), font);
+  EXPECT_EQ(manager_->LoadImagePair(device_, "FONT/NOIRE.PNG", "FONT/NOIREA.PNG", false, true), font);
+  // Glyph 'A' (code 65, glyph 33): solid strokes inside its cell, transparent in the cell's corner.
+  const uint32_t cell = 32, column = 33 % 16, row = 33 / 16;
+  int solid = 0;
+  for (uint32_t y = 0; y < cell; ++y) {
+    for (uint32_t x = 0; x < cell; ++x) {
+      if ((ReadTexel(font->GetImageTexture(), 0, column * cell + x, row * cell + y) >> 24) > 0xF0) ++solid;
+    }
+  }
+  EXPECT_GT(solid, 40);
+  EXPECT_EQ(ReadTexel(font->GetImageTexture(), 0, column * cell + 1, row * cell + 1) >> 24, 0u);
+
+  for (const char* name : {"FONT\\noire.ini", "FONT\\digital.ini"}) {
+    render::BitmapFont* widths = manager_->LoadFont(name);
+    EXPECT_GT(widths->widths['A' - 32], 0) << name;
+    EXPECT_EQ(widths->widths['A' - 32 + 128], widths->widths['A' - 32]) << name;
+  }
+  render::CubeMap* environment = manager_->LoadCubeMap(device_, "CUBEMAPS\\envmap.dds");
+  EXPECT_TRUE(environment->ready);
+  EXPECT_EQ(environment->size, 64u);
+  render::MovieTexture* movie = manager_->LoadMovie(device_, "MOVIES\\sample.avi", true);
+  EXPECT_TRUE(movie->opened);
+  EXPECT_EQ(movie->frameCount, 16u);
+
+  // Aliases reach the same fields and operations.
+  font->SetImageVisible(true);
+  EXPECT_TRUE(font->reflective);
+  font->QueueImageAnimation(2, 1.0f, 0.0f);
+  EXPECT_TRUE(font->scrollRunning[2]);
+  font->overlayPass = 7;
+  EXPECT_EQ(font->layerMode, 7);
+  EXPECT_EQ(manager_->ReloadImageById(font), font);
+  EXPECT_EQ(Count(font), 3);  // the two pair loads and the reload
 }
 
 }  // namespace
