@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <functional>
 
+#include "contentgen/ffe_writer.h"
+#include "contentgen/music.h"
 #include "contentgen/wav_writer.h"
 
 namespace contentgen {
@@ -140,6 +142,10 @@ bool WriteSounds(const std::string& gameFolder) {
     }
   }
   return true;
+}
+
+bool WriteSoundAndForceContent(const std::string& gameFolder) {
+  return WriteSounds(gameFolder) && WriteMusic(gameFolder) && WriteForceEffectFiles(gameFolder);
 }
 
 }  // namespace contentgen

@@ -17,4 +17,7 @@ std::vector<std::string> SoundFileNames();
 // Writes every sound below gameFolder. False (with a printed line) when one cannot be written.
 bool WriteSounds(const std::string& gameFolder);
 
+// The sounds, the MUSIC folder and the force-feedback effect files: everything the sound and input code reads.
+bool WriteSoundAndForceContent(const std::string& gameFolder);
+
 }  // namespace contentgen
