@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "contentgen/images.h"
+#include "contentgen/sounds.h"
 
 namespace contentgen {
 
@@ -17,6 +18,7 @@ bool WriteAllContent(const std::string& gameFolder) {
     return false;
   }
   if (!WriteImageContent(gameFolder)) return false;
+  if (!WriteSoundAndForceContent(gameFolder)) return false;
   return true;
 }
 
