@@ -315,6 +315,15 @@ bool CollisionTree::SphereCast(const Vec3& start, const Vec3& end, float radius,
   return geometry_->SphereHitInList(castCandidates_, start, end, box.min, box.max, radius, hit, best);
 }
 
+bool CollisionTree::SphereCastSimple(const Vec3& start, const Vec3& end, float radius, Vec3& centre,
+                                     Vec3& normal) const {
+  SurfaceHit hit;
+  if (!SphereCast(start, end, radius, hit)) return false;
+  centre = hit.centre;
+  normal = hit.normal;
+  return true;
+}
+
 bool CollisionTree::SegmentHitInCandidates(const Vec3& start, const Vec3& end, SurfaceHit& hit) const {
   if (!geometry_) return false;
   app::Aabb box = CastBox(start, end, 0);

@@ -40,6 +40,9 @@ class CollisionTree {
   bool SegmentCast(const Vec3& start, const Vec3& end, SurfaceHit& hit) const;
   // First contact of a sphere of the radius moved from start to end.
   bool SphereCast(const Vec3& start, const Vec3& end, float radius, SurfaceHit& hit) const;
+  // SphereCast reporting only where the sphere's centre stops and the surface normal there (the chase camera's
+  // question); both are written only on a hit.
+  bool SphereCastSimple(const Vec3& start, const Vec3& end, float radius, Vec3& centre, Vec3& normal) const;
   // The same two casts over the candidates of the last QueryBox only (the partition is not consulted, so one
   // box query serves many casts; triangles outside that box are missed).
   bool SegmentHitInCandidates(const Vec3& start, const Vec3& end, SurfaceHit& hit) const;

@@ -323,6 +323,14 @@ TEST_P(CircuitTest, SphereCastStopsAtTheOuterWall) {
   EXPECT_EQ(hit.flag, static_cast<uint32_t>(kNoDriveWall));
   EXPECT_NEAR(platform::Dot(hit.normal, outward), -1, 1e-2f);
   EXPECT_NEAR(platform::Dot(hit.centre - centre, outward), kWallOffset - 30, 1.0f);
+  Vec3 stop, normal;
+  ASSERT_TRUE(tree_.SphereCastSimple(centre, centre + outward * (kWallOffset + 100), 30, stop, normal));
+  ExpectNear(stop, hit.centre);
+  ExpectNear(normal, hit.normal);
+  // Short of the wall: nothing, and the outputs keep their values.
+  stop = {1, 2, 3};
+  EXPECT_FALSE(tree_.SphereCastSimple(centre, centre + outward * 100, 30, stop, normal));
+  ExpectNear(stop, {1, 2, 3});
 }
 
 TEST_P(CircuitTest, CandidateCastsSeeOnlyTheLastQueryBox) {

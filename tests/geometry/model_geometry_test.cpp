@@ -262,5 +262,59 @@ TEST(ModelGeometrySphere, GrazesAnEdgeBesideTheFace) {
   EXPECT_FALSE(Sphere(g, {8, 3, 8}, {7, 0.5f, 7}, 2, miss));
 }
 
+
+// Adds a triangle, ordering its corners so that its front face points up.
+void AddFacingUp(ModelGeometry& g, const Vec3& a, const Vec3& b, const Vec3& c, uint32_t flag) {
+  uint32_t base = static_cast<uint32_t>(g.PositionCount());
+  g.SetPosition(a);
+  g.SetPosition(b);
+  g.SetPosition(c);
+  Vec3 ab = b - a, bc = c - b;
+  // (C − B) × (B − A), y component only.
+  float up = bc.z * ab.x - bc.x * ab.z;
+  if (up > 0) {
+    g.SetTriangle(base, base + 1, base + 2, flag);
+  } else {
+    g.SetTriangle(base + 2, base + 1, base, flag);
+  }
+}
+
+TEST(ModelGeometrySphere, EqualEdgeDistancesGoToTheSmallerSlope) {
+  // Two floor triangles either side of the path, their nearest edges equally far from the start; the end leans
+  // toward the right one, so the left edge meets the sphere at the flatter angle.
+  for (bool leftFirst : {false, true}) {
+    ModelGeometry g;
+    Vec3 right[] = {{1, 0, -5}, {1, 0, 5}, {6, 0, 0}};
+    Vec3 left[] = {{-1, 0, -5}, {-1, 0, 5}, {-6, 0, 0}};
+    if (leftFirst) {
+      AddFacingUp(g, left[0], left[1], left[2], 1);
+      AddFacingUp(g, right[0], right[1], right[2], 2);
+    } else {
+      AddFacingUp(g, right[0], right[1], right[2], 2);
+      AddFacingUp(g, left[0], left[1], left[2], 1);
+    }
+    Ready(g);
+    SurfaceHit hit;
+    ASSERT_TRUE(Sphere(g, {0, 5, 0}, {0.2f, 0.5f, 0}, 2, hit)) << leftFirst;
+    EXPECT_EQ(hit.flag, 1u) << leftFirst;
+    ExpectNear(hit.point, {-1, 0, 0});
+    ExpectNear(hit.normal, Vec3{1.2f, 0.5f, 0} * (1 / 1.3f));
+  }
+}
+
+TEST(ModelGeometrySphere, EqualFaceDistancesKeepTheFirstVisited) {
+  ModelGeometry g;
+  AddFloor(g, 0, 1);
+  AddFloor(g, 0, 2);
+  Ready(g);
+  SurfaceHit hit;
+  ASSERT_TRUE(Sphere(g, {2, 5, 2}, {2, 0.5f, 2}, 1, hit));
+  EXPECT_EQ(hit.flag, 1u);
+  std::vector<uint32_t> reversed = {1, 0};
+  float best = kNoHitDistance;
+  ASSERT_TRUE(g.SphereHitInList(reversed, {2, 5, 2}, {2, 0.5f, 2}, {0, -1, 0}, {4, 6, 4}, 1, hit, best));
+  EXPECT_EQ(hit.flag, 2u);
+}
+
 }  // namespace
 }  // namespace geometry

@@ -46,6 +46,11 @@ TEST(PathDistances, CumulativeDistancesBendsAndClosing) {
   // Counted once however often it is asked for.
   path.UpdateClosingSegment();
   EXPECT_NEAR(path.TotalLength(), 341.42f, 0.01f);
+  // A new point moves the closing segment: it is dropped until asked for again.
+  path.AddPoint({0, 100, 0});
+  EXPECT_FLOAT_EQ(path.TotalLength(), 300);
+  path.UpdateClosingSegment();
+  EXPECT_FLOAT_EQ(path.TotalLength(), 400);
 }
 
 TEST(PathDistances, RepeatedPointsGiveARightAngleAndStayFinite) {
