@@ -234,6 +234,16 @@ platform::audio::SampleId ResourceManager::LoadSoundSample(const std::string& na
   return sample;
 }
 
+geometry::CollisionTree* ResourceManager::LoadCollisionTree(const std::string& name, bool useQuadtree,
+                                                            bool forceReload) {
+  return LoadShared<geometry::CollisionTree>(
+      ResourceKind::kCollisionTree, name, forceReload, [useQuadtree](const std::string& normalised) {
+        auto tree = std::make_shared<geometry::CollisionTree>();
+        tree->Load(normalised, useQuadtree);
+        return tree;
+      });
+}
+
 ImageRecord* ResourceManager::ReleaseImage(const ImageResource* image) {
   if (image == nullptr) return nullptr;
   return Release(images_, image);

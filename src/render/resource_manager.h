@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/collision_tree.h"
 #include "platform/audio/mixer.h"
 #include "platform/gfx/graphics.h"
 #include "render/bitmap_font.h"
@@ -115,6 +116,13 @@ class ResourceManager {
   CubeMap* CreateCubeRenderTarget(platform::gfx::Device* device, uint32_t size, uint32_t mode);
   // kNoSample, registering nothing, when the file cannot be loaded; the loop flag of a reuse is ignored.
   platform::audio::SampleId LoadSoundSample(const std::string& name, bool loop);
+
+  // A track's collision tree, shared by name unless forceReload; a file that cannot be read gives a registered,
+  // empty tree.
+  geometry::CollisionTree* LoadCollisionTree(const std::string& name, bool useQuadtree, bool forceReload);
+  SharedRecord* ReleaseCollisionTree(const geometry::CollisionTree* tree) {
+    return ReleaseShared(ResourceKind::kCollisionTree, tree);
+  }
 
   // Any other kind: reuse by normalised name unless unique, else make(normalised name) and register it.
   // make must not return null.

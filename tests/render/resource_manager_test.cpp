@@ -3,9 +3,11 @@
 #include "render/resource_manager.h"
 
 #include <cctype>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
+#include "contentgen/col_writer.h"
 #include "contentgen/dds_writer.h"
 #include "contentgen/images.h"
 #include "contentgen/movie_writer.h"
@@ -317,6 +319,30 @@ TEST_F(ResourceManagerTest, SampleContentLoadsUnderTheNamesTheGameUses) {
   EXPECT_EQ(font->layerMode, 7);
   EXPECT_EQ(manager_->ReloadImageById(font), font);
   EXPECT_EQ(Count(font), 3);  // the two pair loads and the reload
+}
+
+TEST_F(ResourceManagerTest, CollisionTreesAreSharedUnlessReloadIsForced) {
+  contentgen::ColFile file;
+  file.materialNames = {"PAVE"};
+  contentgen::ColMeshBlock block;
+  block.vertices = {{0, 0, 0}, {100, 0, 0}, {0, 0, 100}};
+  block.cornerVertices = {0, 1, 2};
+  block.groups.push_back({0, {{0, 1, 2}}});
+  file.blocks.push_back(block);
+  std::filesystem::create_directories(folder_ + "TRACKS");
+  ASSERT_TRUE(contentgen::WriteCollisionFile(folder_ + "TRACKS/city.col", file));
+  geometry::CollisionTree* tree = manager_->LoadCollisionTree("tracks\\CITY.col", true, false);
+  EXPECT_FALSE(tree->Empty());
+  EXPECT_EQ(manager_->LoadCollisionTree("TRACKS/city.col", false, false), tree);
+  geometry::CollisionTree* fresh = manager_->LoadCollisionTree("TRACKS/city.col", true, true);
+  EXPECT_NE(fresh, tree);
+  geometry::CollisionTree* missing = manager_->LoadCollisionTree("TRACKS/none.col", true, false);
+  EXPECT_TRUE(missing->Empty());
+  EXPECT_EQ(manager_->Count(ResourceKind::kCollisionTree), 3u);
+  ASSERT_NE(manager_->ReleaseCollisionTree(fresh), nullptr);
+  manager_->PurgeUnused();
+  EXPECT_EQ(manager_->Count(ResourceKind::kCollisionTree), 2u);
+  EXPECT_EQ(manager_->FindSharedRecord(ResourceKind::kCollisionTree, tree)->refCount, 2);
 }
 
 }  // namespace
