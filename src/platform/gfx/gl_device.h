@@ -1,0 +1,141 @@
+// The OpenGL 3.3 device: renders the fixed-function state model through generated programs into an offscreen back
+// buffer (rows top-down, as Direct3D addresses them) that Present resolves and shows on the window.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gfx/gl_program_key.h"
+#include "platform/gfx/gl_resources.h"
+#include "platform/gfx/state_device.h"
+
+struct SDL_Window;
+
+namespace platform::gfx {
+
+// What the graphics system learned about the GL implementation.
+struct GlLimits {
+  int maxTextureSize = 2048;
+  int maxSamples = 0;
+  int maxClipDistances = 6;
+  bool s3tc = false;
+  bool memoryInfoNvx = false;
+  bool memoryInfoAti = false;
+  float maxAnisotropy = 1.0f;
+  float maxPointSize = 1.0f;
+};
+
+class GlDevice : public StateDevice {
+ public:
+  // Takes ownership of the context (an SDL_GLContext, current on this thread).
+  GlDevice(SDL_Window* window, void* context, const GlLimits& limits, const Caps& caps, DisplayMode desktop,
+           const PresentParameters& parameters);
+  ~GlDevice() override;
+
+  HResult TestCooperativeLevel() override;
+  HResult Reset(PresentParameters& parameters) override;
+  HResult Present() override;
+  HResult GetDeviceCaps(Caps& caps) const override;
+  HResult GetDisplayMode(DisplayMode& mode) const override;
+  HResult GetBackBufferDesc(SurfaceDesc& desc) const override;
+  bool ShowCursor(bool show) override;
+  void SetCursorPosition(int x, int y, uint32_t flags) override;
+  HResult BeginScene() override;
+  HResult EndScene() override;
+  HResult Clear(uint32_t flags, uint32_t color, float z, uint32_t stencil) override;
+  HResult ClearRects(uint32_t count, const Rect* rects, uint32_t flags, uint32_t color, float z,
+                     uint32_t stencil) override;
+  HResult CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvfCode, Pool pool,
+                             VertexBuffer** buffer) override;
+  HResult CreateIndexBuffer(uint32_t length, uint32_t usage, Format format, Pool pool, IndexBuffer** buffer) override;
+  HResult CreateTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool,
+                        Texture** texture) override;
+  HResult CreateCubeTexture(uint32_t edgeLength, uint32_t levels, uint32_t usage, Format format, Pool pool,
+                            CubeTexture** texture) override;
+  HResult GetBackBuffer(uint32_t index, Surface** surface) override;
+  HResult GetDepthStencilSurface(Surface** surface) override;
+  HResult CreateDepthStencilSurface(uint32_t width, uint32_t height, Format format, uint32_t multiSampleType,
+                                    Surface** surface) override;
+  HResult SetRenderTarget(Surface* renderTarget, Surface* depthStencil) override;
+  HResult GetRenderTarget(Surface** surface) override;
+  HResult DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
+  HResult DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, uint32_t numVertices, uint32_t startIndex,
+                               uint32_t primitiveCount) override;
+  HResult DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertexData,
+                          uint32_t stride) override;
+  HResult DrawIndexedPrimitiveUP(PrimitiveType type, uint32_t minVertexIndex, uint32_t numVertexIndices,
+                                 uint32_t primitiveCount, const void* indexData, Format indexFormat,
+                                 const void* vertexData, uint32_t stride) override;
+  uint32_t GetAvailableTextureMemory() override;
+
+  // Reads one pixel of the current render target as 0xAARRGGBB; (0, 0) is the top-left pixel.
+  uint32_t ReadPixel(uint32_t x, uint32_t y);
+  // Counters for benchmarks and tests.
+  struct Counters {
+    uint64_t draws = 0;
+    uint64_t programSwitches = 0;
+    uint64_t programsBuilt = 0;
+  };
+  const Counters& GetCounters() const { return counters_; }
+  size_t CachedPrograms() const { return programs_.size(); }
+
+ protected:
+  void OnStateChanged() override { ++stateVersion_; }
+
+ private:
+  static constexpr int kUniformSlots = 40;
+  struct Program {
+    GLuint name = 0;  // 0 when the program failed to build: its draws are skipped
+    uint64_t uploadedVersion = ~0ull;
+    GLint locations[kUniformSlots] = {};
+  };
+
+  HResult CreateBackBuffer();
+  void DestroyBackBuffer();
+  void ApplyPresentParameters(PresentParameters& parameters);
+  // Binds the framebuffer of the current render target; false when it cannot be drawn to.
+  bool BindTarget();
+  void ApplyRenderStates();
+  void BindTextures(StageTexture kinds[kMaxTextureStages]);
+  Program* UseProgram(const StageTexture kinds[kMaxTextureStages]);
+  void UploadUniforms(Program& program);
+  void SetUpAttributes(GLuint buffer, size_t baseOffset, uint32_t stride);
+  bool PrepareDraw(GLuint vertexBuffer, size_t baseOffset, uint32_t stride);
+  GLuint StreamVertices(const void* data, size_t bytes);
+  GLuint StreamIndices(const void* data, size_t bytes);
+
+  SDL_Window* window_;
+  void* context_;
+  GlContextToken contextToken_;
+  GlLimits limits_;
+  DisplayMode desktop_;
+  PresentParameters parameters_;
+  bool inScene_ = false;
+  bool cursorShown_ = true;
+
+  // The back buffer: a framebuffer (multisampled when asked) and, with multisampling, a resolve framebuffer.
+  GLuint backFramebuffer_ = 0, backColor_ = 0, backDepth_ = 0;
+  GLuint resolveFramebuffer_ = 0, resolveColor_ = 0;
+  // Framebuffer for texture render targets.
+  GLuint targetFramebuffer_ = 0;
+  MemorySurface* backBufferSurface_ = nullptr;
+  MemorySurface* autoDepthSurface_ = nullptr;
+  Surface* currentTarget_ = nullptr;
+  Surface* currentDepth_ = nullptr;
+
+  GLuint vertexArray_ = 0;
+  GLuint streamVertexBuffer_ = 0, streamIndexBuffer_ = 0;
+  GLuint samplers_[kMaxTextureStages] = {};
+
+  std::unordered_map<ProgramKey, Program, ProgramKeyHash> programs_;
+  Program* currentProgram_ = nullptr;
+  ProgramKey currentKey_;
+  uint64_t stateVersion_ = 1;
+  uint64_t keyVersion_ = 0;
+  Counters counters_;
+};
+
+}  // namespace platform::gfx

@@ -1,0 +1,518 @@
+// Drawing on the OpenGL device: render states to GL, texture and sampler bindings, the generated program for the
+// current state (cached by key) and its uniforms, vertex attributes from the vertex format, and the draw calls.
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/gfx/gl_device.h"
+
+namespace platform::gfx {
+
+namespace {
+
+enum Uniform : int {
+  kWorld, kWorldView, kProjection, kNormalMatrix, kViewport, kMatDiffuse, kMatAmbient, kMatSpecular, kMatEmissive,
+  kMatPower, kAmbient, kLightDiffuse, kLightSpecular, kLightAmbient, kLightPosition, kLightDirection,
+  kLightAttenuation, kLightSpot, kTexMatrix, kClipPlane, kFog, kTextureFactor, kFogColor, kAlphaRef,
+  kSampler0, kUniformCount = kSampler0 + 8,
+};
+constexpr const char* kUniformNames[kSampler0] = {
+    "uWorld", "uWorldView", "uProjection", "uNormalMatrix", "uViewport", "uMatDiffuse", "uMatAmbient", "uMatSpecular",
+    "uMatEmissive", "uMatPower", "uAmbient", "uLightDiffuse", "uLightSpecular", "uLightAmbient", "uLightPosition",
+    "uLightDirection", "uLightAttenuation", "uLightSpot", "uTexMatrix", "uClipPlane", "uFog", "uTextureFactor",
+    "uFogColor", "uAlphaRef",
+};
+
+Matrix4 Multiply(const Matrix4& a, const Matrix4& b) {
+  Matrix4 c;
+  for (int r = 0; r < 4; ++r)
+    for (int k = 0; k < 4; ++k) {
+      float sum = 0;
+      for (int i = 0; i < 4; ++i) sum += a.m[r][i] * b.m[i][k];
+      c.m[r][k] = sum;
+    }
+  return c;
+}
+
+// The inverse transpose of the upper 3x3, row-major; the identity when the matrix is singular.
+void NormalMatrix(const Matrix4& m, float out[9]) {
+  const float a = m.m[0][0], b = m.m[0][1], c = m.m[0][2];
+  const float d = m.m[1][0], e = m.m[1][1], f = m.m[1][2];
+  const float g = m.m[2][0], h = m.m[2][1], i = m.m[2][2];
+  const float co[9] = {e * i - f * h, -(d * i - f * g), d * h - e * g,
+                       -(b * i - c * h), a * i - c * g, -(a * h - b * g),
+                       b * f - c * e, -(a * f - c * d), a * e - b * d};
+  const float det = a * co[0] + b * co[1] + c * co[2];
+  if (std::fabs(det) < 1e-20f) {
+    const float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    std::memcpy(out, identity, sizeof(identity));
+    return;
+  }
+  // The inverse is the transposed cofactor matrix over det; its transpose is the cofactor matrix over det.
+  for (int k = 0; k < 9; ++k) out[k] = co[k] / det;
+}
+
+void ColorOf(uint32_t argb, float out[4]) {
+  out[0] = static_cast<float>((argb >> 16) & 0xFF) / 255.0f;
+  out[1] = static_cast<float>((argb >> 8) & 0xFF) / 255.0f;
+  out[2] = static_cast<float>(argb & 0xFF) / 255.0f;
+  out[3] = static_cast<float>(argb >> 24) / 255.0f;
+}
+
+GLenum BlendFactor(uint32_t blend) {
+  switch (static_cast<Blend>(blend)) {
+    case Blend::Zero: return GL_ZERO;
+    case Blend::One: return GL_ONE;
+    case Blend::SrcColor: return GL_SRC_COLOR;
+    case Blend::InvSrcColor: return GL_ONE_MINUS_SRC_COLOR;
+    case Blend::SrcAlpha: return GL_SRC_ALPHA;
+    case Blend::InvSrcAlpha: return GL_ONE_MINUS_SRC_ALPHA;
+    case Blend::DestAlpha: return GL_DST_ALPHA;
+    case Blend::InvDestAlpha: return GL_ONE_MINUS_DST_ALPHA;
+    case Blend::DestColor: return GL_DST_COLOR;
+    case Blend::InvDestColor: return GL_ONE_MINUS_DST_COLOR;
+    case Blend::SrcAlphaSat: return GL_SRC_ALPHA_SATURATE;
+    default: return GL_ONE;
+  }
+}
+
+GLenum CompareOf(uint32_t func) {
+  switch (static_cast<CompareFunc>(func)) {
+    case CompareFunc::Never: return GL_NEVER;
+    case CompareFunc::Less: return GL_LESS;
+    case CompareFunc::Equal: return GL_EQUAL;
+    case CompareFunc::LessEqual: return GL_LEQUAL;
+    case CompareFunc::Greater: return GL_GREATER;
+    case CompareFunc::NotEqual: return GL_NOTEQUAL;
+    case CompareFunc::GreaterEqual: return GL_GEQUAL;
+    default: return GL_ALWAYS;
+  }
+}
+
+// The classic saturating INCRSAT/DECRSAT are GL's INCR/DECR; the wrapping INCR/DECR are GL's *_WRAP.
+GLenum StencilOpOf(uint32_t op) {
+  switch (static_cast<StencilOp>(op)) {
+    case StencilOp::Zero: return GL_ZERO;
+    case StencilOp::Replace: return GL_REPLACE;
+    case StencilOp::IncrSat: return GL_INCR;
+    case StencilOp::DecrSat: return GL_DECR;
+    case StencilOp::Invert: return GL_INVERT;
+    case StencilOp::Incr: return GL_INCR_WRAP;
+    case StencilOp::Decr: return GL_DECR_WRAP;
+    default: return GL_KEEP;
+  }
+}
+
+GLenum BlendEquationOf(uint32_t op) {
+  switch (static_cast<BlendOp>(op)) {
+    case BlendOp::Subtract: return GL_FUNC_SUBTRACT;
+    case BlendOp::RevSubtract: return GL_FUNC_REVERSE_SUBTRACT;
+    case BlendOp::Min: return GL_MIN;
+    case BlendOp::Max: return GL_MAX;
+    default: return GL_FUNC_ADD;
+  }
+}
+
+GLenum AddressOf(uint32_t address) {
+  switch (static_cast<TextureAddress>(address)) {
+    case TextureAddress::Mirror: return GL_MIRRORED_REPEAT;
+    case TextureAddress::Clamp: return GL_CLAMP_TO_EDGE;
+    case TextureAddress::Border: return GL_CLAMP_TO_BORDER;
+    case TextureAddress::MirrorOnce: return GL_MIRRORED_REPEAT;
+    default: return GL_REPEAT;
+  }
+}
+
+GLenum PrimitiveOf(PrimitiveType type) {
+  switch (type) {
+    case PrimitiveType::PointList: return GL_POINTS;
+    case PrimitiveType::LineList: return GL_LINES;
+    case PrimitiveType::LineStrip: return GL_LINE_STRIP;
+    case PrimitiveType::TriangleStrip: return GL_TRIANGLE_STRIP;
+    case PrimitiveType::TriangleFan: return GL_TRIANGLE_FAN;
+    default: return GL_TRIANGLES;
+  }
+}
+
+void SetEnabled(GLenum capability, bool on) {
+  if (on) glEnable(capability);
+  else glDisable(capability);
+}
+
+}  // namespace
+
+void GlDevice::ApplyRenderStates() {
+  const DeviceState& s = State();
+  const Viewport& vp = s.viewport;
+  glViewport(static_cast<GLint>(vp.x), static_cast<GLint>(vp.y), static_cast<GLsizei>(vp.width),
+             static_cast<GLsizei>(vp.height));
+  glDepthRange(vp.minZ, vp.maxZ);
+  glDisable(GL_SCISSOR_TEST);
+
+  const bool depth = s.Render(RenderState::ZEnable) != 0 && currentDepth_ != nullptr;
+  SetEnabled(GL_DEPTH_TEST, depth);
+  glDepthFunc(CompareOf(s.Render(RenderState::ZFunc)));
+  glDepthMask(s.Render(RenderState::ZWriteEnable) ? GL_TRUE : GL_FALSE);
+
+  const bool blend = s.Render(RenderState::AlphaBlendEnable) != 0;
+  SetEnabled(GL_BLEND, blend);
+  if (blend) {
+    uint32_t source = s.Render(RenderState::SrcBlend), destination = s.Render(RenderState::DestBlend);
+    if (source == static_cast<uint32_t>(Blend::BothSrcAlpha)) {
+      source = static_cast<uint32_t>(Blend::SrcAlpha);
+      destination = static_cast<uint32_t>(Blend::InvSrcAlpha);
+    } else if (source == static_cast<uint32_t>(Blend::BothInvSrcAlpha)) {
+      source = static_cast<uint32_t>(Blend::InvSrcAlpha);
+      destination = static_cast<uint32_t>(Blend::SrcAlpha);
+    }
+    glBlendFunc(BlendFactor(source), BlendFactor(destination));
+    glBlendEquation(BlendEquationOf(s.Render(RenderState::BlendOp)));
+  }
+
+  // Rows are addressed top-down, which mirrors the winding GL sees: the classic clockwise is GL's
+  // counter-clockwise.
+  const uint32_t cull = s.Render(RenderState::CullMode);
+  SetEnabled(GL_CULL_FACE, cull == static_cast<uint32_t>(CullMode::Clockwise) ||
+                               cull == static_cast<uint32_t>(CullMode::CounterClockwise));
+  glFrontFace(GL_CCW);
+  glCullFace(cull == static_cast<uint32_t>(CullMode::Clockwise) ? GL_FRONT : GL_BACK);
+
+  const bool stencil = s.Render(RenderState::StencilEnable) != 0;
+  SetEnabled(GL_STENCIL_TEST, stencil);
+  glStencilFunc(CompareOf(s.Render(RenderState::StencilFunc)), static_cast<GLint>(s.Render(RenderState::StencilRef) & 0xFF),
+                s.Render(RenderState::StencilMask));
+  glStencilOp(StencilOpOf(s.Render(RenderState::StencilFail)), StencilOpOf(s.Render(RenderState::StencilZFail)),
+              StencilOpOf(s.Render(RenderState::StencilPass)));
+  glStencilMask(s.Render(RenderState::StencilWriteMask));
+
+  const uint32_t mask = s.Render(RenderState::ColorWriteEnable);
+  glColorMask((mask & color_write::kRed) != 0, (mask & color_write::kGreen) != 0, (mask & color_write::kBlue) != 0,
+              (mask & color_write::kAlpha) != 0);
+
+  const uint32_t bias = s.Render(RenderState::ZBias);
+  SetEnabled(GL_POLYGON_OFFSET_FILL, bias != 0);
+  SetEnabled(GL_POLYGON_OFFSET_LINE, bias != 0);
+  if (bias != 0) glPolygonOffset(0.0f, -static_cast<float>(bias));
+
+  const uint32_t fill = s.Render(RenderState::FillMode);
+  glPolygonMode(GL_FRONT_AND_BACK, fill == static_cast<uint32_t>(FillMode::Point)       ? GL_POINT
+                                   : fill == static_cast<uint32_t>(FillMode::Wireframe) ? GL_LINE
+                                                                                        : GL_FILL);
+  const uint32_t planes = s.Render(RenderState::ClipPlaneEnable);
+  for (uint32_t i = 0; i < kMaxClipPlanes && static_cast<int>(i) < limits_.maxClipDistances; ++i)
+    SetEnabled(GL_CLIP_DISTANCE0 + i, (planes >> i) & 1);
+}
+
+void GlDevice::BindTextures(StageTexture kinds[kMaxTextureStages]) {
+  const DeviceState& s = State();
+  for (uint32_t stage = 0; stage < kMaxTextureStages; ++stage) {
+    kinds[stage] = StageTexture::None;
+    BaseTexture* texture = s.textures[stage];
+    if (texture == nullptr) continue;
+    glActiveTexture(GL_TEXTURE0 + stage);
+    if (auto* flat = dynamic_cast<GlTexture*>(texture)) {
+      glBindTexture(GL_TEXTURE_2D, flat->Name());
+      kinds[stage] = StageTexture::Flat;
+    } else if (auto* cube = dynamic_cast<GlCubeTexture*>(texture)) {
+      glBindTexture(GL_TEXTURE_CUBE_MAP, cube->Name());
+      kinds[stage] = StageTexture::Cube;
+    } else {
+      continue;
+    }
+    const GLuint sampler = samplers_[stage];
+    const uint32_t mag = s.Stage(stage, TextureStageState::MagFilter);
+    const uint32_t min = s.Stage(stage, TextureStageState::MinFilter);
+    const uint32_t mip = s.Stage(stage, TextureStageState::MipFilter);
+    const bool magLinear = mag >= static_cast<uint32_t>(TextureFilter::Linear);
+    const bool minLinear = min >= static_cast<uint32_t>(TextureFilter::Linear);
+    GLenum minFilter = minLinear ? GL_LINEAR : GL_NEAREST;
+    if (mip == static_cast<uint32_t>(TextureFilter::Point))
+      minFilter = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
+    else if (mip >= static_cast<uint32_t>(TextureFilter::Linear))
+      minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
+    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, magLinear ? GL_LINEAR : GL_NEAREST);
+    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressOf(s.Stage(stage, TextureStageState::AddressU))));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressOf(s.Stage(stage, TextureStageState::AddressV))));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, static_cast<GLint>(AddressOf(s.Stage(stage, TextureStageState::AddressW))));
+    float border[4];
+    ColorOf(s.Stage(stage, TextureStageState::BorderColor), border);
+    glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
+    glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, BitsFloat(s.Stage(stage, TextureStageState::MipMapLodBias)));
+    glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(s.Stage(stage, TextureStageState::MaxMipLevel)));
+    if (limits_.maxAnisotropy > 1.0f) {
+      const bool anisotropic = min == static_cast<uint32_t>(TextureFilter::Anisotropic) ||
+                               mag == static_cast<uint32_t>(TextureFilter::Anisotropic);
+      const float amount = anisotropic ? std::min(limits_.maxAnisotropy,
+                                                  static_cast<float>(s.Stage(stage, TextureStageState::MaxAnisotropy)))
+                                       : 1.0f;
+      glSamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY_EXT, std::max(1.0f, amount));
+    }
+  }
+}
+
+GlDevice::Program* GlDevice::UseProgram(const StageTexture kinds[kMaxTextureStages]) {
+  if (keyVersion_ != stateVersion_ || currentProgram_ == nullptr) {
+    const ProgramKey key = BuildProgramKey(State(), kinds);
+    keyVersion_ = stateVersion_;
+    if (currentProgram_ != nullptr && key == currentKey_) return currentProgram_;
+    currentKey_ = key;
+    auto found = programs_.find(key);
+    if (found == programs_.end()) {
+      Program program;
+      const ProgramSource source = GenerateProgram(key);
+      auto compile = [](GLenum type, const std::string& text) {
+        const GLuint shader = glCreateShader(type);
+        const char* chars = text.c_str();
+        glShaderSource(shader, 1, &chars, nullptr);
+        glCompileShader(shader);
+        GLint ok = 0;
+        glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+        if (!ok) {
+          char log[1024] = {};
+          glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
+          std::fprintf(stderr, "graphics: a generated shader did not compile: %s\n", log);
+        }
+        return shader;
+      };
+      const GLuint vertex = compile(GL_VERTEX_SHADER, source.vertex);
+      const GLuint fragment = compile(GL_FRAGMENT_SHADER, source.fragment);
+      GLuint name = glCreateProgram();
+      glAttachShader(name, vertex);
+      glAttachShader(name, fragment);
+      glLinkProgram(name);
+      glDeleteShader(vertex);
+      glDeleteShader(fragment);
+      GLint linked = 0;
+      glGetProgramiv(name, GL_LINK_STATUS, &linked);
+      if (!linked) {
+        char log[1024] = {};
+        glGetProgramInfoLog(name, sizeof(log), nullptr, log);
+        std::fprintf(stderr, "graphics: a generated program did not link: %s\n", log);
+        glDeleteProgram(name);
+        name = 0;
+      }
+      program.name = name;
+      if (name != 0) {
+        for (int u = 0; u < kSampler0; ++u) program.locations[u] = glGetUniformLocation(name, kUniformNames[u]);
+        glUseProgram(name);
+        for (int stage = 0; stage < 8; ++stage) {
+          const std::string sampler = "uSampler" + std::to_string(stage);
+          program.locations[kSampler0 + stage] = glGetUniformLocation(name, sampler.c_str());
+          if (program.locations[kSampler0 + stage] >= 0) glUniform1i(program.locations[kSampler0 + stage], stage);
+        }
+      }
+      ++counters_.programsBuilt;
+      found = programs_.emplace(key, program).first;
+    }
+    if (currentProgram_ != &found->second) {
+      ++counters_.programSwitches;
+      currentProgram_ = &found->second;
+      glUseProgram(currentProgram_->name);
+    }
+  }
+  return currentProgram_;
+}
+
+void GlDevice::UploadUniforms(Program& program) {
+  if (program.uploadedVersion == stateVersion_) return;
+  program.uploadedVersion = stateVersion_;
+  const DeviceState& s = State();
+  const GLint* at = program.locations;
+  const Matrix4 worldView = Multiply(s.world[0], s.view);
+  if (at[kWorld] >= 0) glUniformMatrix4fv(at[kWorld], 1, GL_FALSE, &s.world[0].m[0][0]);
+  if (at[kWorldView] >= 0) glUniformMatrix4fv(at[kWorldView], 1, GL_FALSE, &worldView.m[0][0]);
+  if (at[kProjection] >= 0) glUniformMatrix4fv(at[kProjection], 1, GL_FALSE, &s.projection.m[0][0]);
+  if (at[kNormalMatrix] >= 0) {
+    float normal[9];
+    NormalMatrix(worldView, normal);
+    glUniformMatrix3fv(at[kNormalMatrix], 1, GL_FALSE, normal);
+  }
+  if (at[kViewport] >= 0)
+    glUniform4f(at[kViewport], static_cast<float>(s.viewport.x), static_cast<float>(s.viewport.y),
+                static_cast<float>(std::max(1u, s.viewport.width)), static_cast<float>(std::max(1u, s.viewport.height)));
+  const Material& m = s.material;
+  if (at[kMatDiffuse] >= 0) glUniform4fv(at[kMatDiffuse], 1, &m.diffuse.r);
+  if (at[kMatAmbient] >= 0) glUniform4fv(at[kMatAmbient], 1, &m.ambient.r);
+  if (at[kMatSpecular] >= 0) glUniform4fv(at[kMatSpecular], 1, &m.specular.r);
+  if (at[kMatEmissive] >= 0) glUniform4fv(at[kMatEmissive], 1, &m.emissive.r);
+  if (at[kMatPower] >= 0) glUniform1f(at[kMatPower], m.power);
+  float color[4];
+  ColorOf(s.Render(RenderState::Ambient), color);
+  if (at[kAmbient] >= 0) glUniform4fv(at[kAmbient], 1, color);
+  if (at[kLightDiffuse] >= 0) {
+    // Lights live in world space; lighting runs in camera space with the view matrix of this draw.
+    const ActiveLights active = CollectActiveLights(s);
+    float diffuse[32] = {}, specular[32] = {}, ambient[32] = {}, position[24] = {}, direction[24] = {};
+    float attenuation[32] = {}, spot[24] = {};
+    for (uint32_t i = 0; i < active.count; ++i) {
+      const Light& light = *active.lights[i];
+      std::memcpy(&diffuse[i * 4], &light.diffuse.r, 16);
+      std::memcpy(&specular[i * 4], &light.specular.r, 16);
+      std::memcpy(&ambient[i * 4], &light.ambient.r, 16);
+      const Vec3& p = light.position;
+      const Vec3& d = light.direction;
+      for (int c = 0; c < 3; ++c) {
+        position[i * 3 + c] = p.x * s.view.m[0][c] + p.y * s.view.m[1][c] + p.z * s.view.m[2][c] + s.view.m[3][c];
+        direction[i * 3 + c] = d.x * s.view.m[0][c] + d.y * s.view.m[1][c] + d.z * s.view.m[2][c];
+      }
+      attenuation[i * 4 + 0] = light.attenuation0;
+      attenuation[i * 4 + 1] = light.attenuation1;
+      attenuation[i * 4 + 2] = light.attenuation2;
+      attenuation[i * 4 + 3] = light.range;
+      spot[i * 3 + 0] = std::cos(light.theta * 0.5f);
+      spot[i * 3 + 1] = std::cos(light.phi * 0.5f);
+      spot[i * 3 + 2] = light.falloff;
+    }
+    glUniform4fv(at[kLightDiffuse], 8, diffuse);
+    if (at[kLightSpecular] >= 0) glUniform4fv(at[kLightSpecular], 8, specular);
+    if (at[kLightAmbient] >= 0) glUniform4fv(at[kLightAmbient], 8, ambient);
+    if (at[kLightPosition] >= 0) glUniform3fv(at[kLightPosition], 8, position);
+    if (at[kLightDirection] >= 0) glUniform3fv(at[kLightDirection], 8, direction);
+    if (at[kLightAttenuation] >= 0) glUniform4fv(at[kLightAttenuation], 8, attenuation);
+    if (at[kLightSpot] >= 0) glUniform3fv(at[kLightSpot], 8, spot);
+  }
+  if (at[kTexMatrix] >= 0) glUniformMatrix4fv(at[kTexMatrix], 8, GL_FALSE, &s.texture[0].m[0][0]);
+  if (at[kClipPlane] >= 0) glUniform4fv(at[kClipPlane], 6, &s.clipPlanes[0].a);
+  if (at[kFog] >= 0)
+    glUniform4f(at[kFog], s.RenderFloat(RenderState::FogStart), s.RenderFloat(RenderState::FogEnd),
+                s.RenderFloat(RenderState::FogDensity), 0.0f);
+  ColorOf(s.Render(RenderState::TextureFactor), color);
+  if (at[kTextureFactor] >= 0) glUniform4fv(at[kTextureFactor], 1, color);
+  ColorOf(s.Render(RenderState::FogColor), color);
+  if (at[kFogColor] >= 0) glUniform4fv(at[kFogColor], 1, color);
+  if (at[kAlphaRef] >= 0) glUniform1f(at[kAlphaRef], static_cast<float>(s.Render(RenderState::AlphaRef) & 0xFF));
+}
+
+void GlDevice::SetUpAttributes(GLuint buffer, size_t baseOffset, uint32_t stride) {
+  const VertexLayout layout = DescribeVertexFormat(State().fvf);
+  glBindBuffer(GL_ARRAY_BUFFER, buffer);
+  auto pointer = [&](GLuint location, int offset, GLint size, GLenum type, GLboolean normalized) {
+    if (offset < 0) {
+      glDisableVertexAttribArray(location);
+      return;
+    }
+    glEnableVertexAttribArray(location);
+    glVertexAttribPointer(location, size, type, normalized, static_cast<GLsizei>(stride),
+                          reinterpret_cast<const void*>(baseOffset + static_cast<size_t>(offset)));
+  };
+  pointer(attribute::kPosition, layout.position, layout.positionFloats, GL_FLOAT, GL_FALSE);
+  pointer(attribute::kNormal, layout.normal, 3, GL_FLOAT, GL_FALSE);
+  // Colours are stored B, G, R, A in memory.
+  pointer(attribute::kDiffuse, layout.diffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE);
+  pointer(attribute::kSpecular, layout.specular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE);
+  for (int i = 0; i < 8; ++i)
+    pointer(attribute::kTexCoord0 + static_cast<GLuint>(i), i < layout.texCoordCount ? layout.texCoord[i] : -1,
+            layout.texCoordFloats[i] > 0 ? layout.texCoordFloats[i] : 2, GL_FLOAT, GL_FALSE);
+}
+
+bool GlDevice::PrepareDraw(GLuint vertexBuffer, size_t baseOffset, uint32_t stride) {
+  if (!BindTarget()) return false;
+  glBindVertexArray(vertexArray_);
+  ApplyRenderStates();
+  StageTexture kinds[kMaxTextureStages];
+  BindTextures(kinds);
+  Program* program = UseProgram(kinds);
+  if (program == nullptr || program->name == 0) return false;
+  glUseProgram(program->name);
+  UploadUniforms(*program);
+  SetUpAttributes(vertexBuffer, baseOffset, stride);
+  ++counters_.draws;
+  return true;
+}
+
+GLuint GlDevice::StreamVertices(const void* data, size_t bytes) {
+  glBindBuffer(GL_ARRAY_BUFFER, streamVertexBuffer_);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), data, GL_STREAM_DRAW);
+  return streamVertexBuffer_;
+}
+
+GLuint GlDevice::StreamIndices(const void* data, size_t bytes) {
+  glBindVertexArray(vertexArray_);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndexBuffer_);
+  glBufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), data, GL_STREAM_DRAW);
+  return streamIndexBuffer_;
+}
+
+HResult GlDevice::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) {
+  uint32_t count = 0;
+  const HResult result = CheckStreamDraw(type, startVertex, primitiveCount, count);
+  if (Failed(result) || count == 0) return result;
+  const StreamBinding& stream = State().streams[0];
+  auto* buffer = dynamic_cast<GlVertexBuffer*>(stream.buffer);
+  if (buffer == nullptr || buffer->IsLocked()) return kInvalidCall;
+  if (!PrepareDraw(buffer->Name(), 0, stream.stride)) return kOk;
+  glDrawArrays(PrimitiveOf(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
+  return kOk;
+}
+
+HResult GlDevice::DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, uint32_t numVertices,
+                                       uint32_t startIndex, uint32_t primitiveCount) {
+  uint32_t count = 0;
+  const HResult result = CheckIndexedDraw(type, minIndex, numVertices, startIndex, primitiveCount, count);
+  if (Failed(result) || count == 0) return result;
+  const DeviceState& s = State();
+  auto* vertices = dynamic_cast<GlVertexBuffer*>(s.streams[0].buffer);
+  auto* indices = dynamic_cast<GlIndexBuffer*>(s.indices);
+  if (vertices == nullptr || indices == nullptr || vertices->IsLocked() || indices->IsLocked()) return kInvalidCall;
+  // Every index must address a vertex inside the buffer: GL would read past its end.
+  const uint32_t stride = s.streams[0].stride;
+  const VertexLayout layout = DescribeVertexFormat(s.fvf);
+  const uint64_t vertexCount = (vertices->Bytes().size() - layout.stride) / stride + 1;
+  const uint8_t* first = indices->Bytes().data() + static_cast<size_t>(startIndex) * indices->IndexSize();
+  for (uint32_t i = 0; i < count; ++i) {
+    uint32_t index = 0;
+    if (indices->IndexSize() == 2) {
+      uint16_t value;
+      std::memcpy(&value, first + i * 2, 2);
+      index = value;
+    } else {
+      std::memcpy(&index, first + i * 4, 4);
+    }
+    if (uint64_t{index} + s.baseVertexIndex >= vertexCount) return kInvalidCall;
+  }
+  if (!PrepareDraw(vertices->Name(), 0, stride)) return kOk;
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->Name());
+  const GLenum indexType = indices->IndexSize() == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;
+  glDrawElementsBaseVertex(PrimitiveOf(type), static_cast<GLsizei>(count), indexType,
+                           reinterpret_cast<const void*>(static_cast<size_t>(startIndex) * indices->IndexSize()),
+                           static_cast<GLint>(s.baseVertexIndex));
+  return kOk;
+}
+
+HResult GlDevice::DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertexData,
+                                  uint32_t stride) {
+  uint32_t count = 0;
+  const HResult result = CheckUserDraw(type, primitiveCount, vertexData, stride, count);
+  if (Failed(result) || count == 0) return result;
+  const GLuint buffer = StreamVertices(vertexData, static_cast<size_t>(count) * stride);
+  if (!PrepareDraw(buffer, 0, stride)) return kOk;
+  glDrawArrays(PrimitiveOf(type), 0, static_cast<GLsizei>(count));
+  return kOk;
+}
+
+HResult GlDevice::DrawIndexedPrimitiveUP(PrimitiveType type, uint32_t minVertexIndex, uint32_t numVertexIndices,
+                                         uint32_t primitiveCount, const void* indexData, Format indexFormat,
+                                         const void* vertexData, uint32_t stride) {
+  uint32_t count = 0;
+  const HResult result = CheckUserDraw(type, primitiveCount, vertexData, stride, count);
+  if (Failed(result) || count == 0) return result;
+  if (indexData == nullptr || (indexFormat != Format::Index16 && indexFormat != Format::Index32) ||
+      numVertexIndices == 0)
+    return kInvalidCall;
+  const uint32_t indexSize = indexFormat == Format::Index16 ? 2 : 4;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t index = indexSize == 2 ? static_cast<const uint16_t*>(indexData)[i]
+                                          : static_cast<const uint32_t*>(indexData)[i];
+    if (index < minVertexIndex || index - minVertexIndex >= numVertexIndices) return kInvalidCall;
+  }
+  const size_t vertexBytes = (static_cast<size_t>(minVertexIndex) + numVertexIndices) * stride;
+  const GLuint buffer = StreamVertices(vertexData, vertexBytes);
+  if (!PrepareDraw(buffer, 0, stride)) return kOk;
+  StreamIndices(indexData, static_cast<size_t>(count) * indexSize);
+  glDrawElements(PrimitiveOf(type), static_cast<GLsizei>(count), indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
+                 nullptr);
+  return kOk;
+}
+
+}  // namespace platform::gfx

@@ -1,0 +1,259 @@
+// OpenGL buffers, textures and depth surfaces. Uploads use their own binding points (the copy-write buffer target
+// and a texture unit no stage uses) so they never disturb the device's bindings.
+#include "platform/gfx/gl_resources.h"
+
+namespace platform::gfx {
+
+namespace {
+
+constexpr GLuint kUploadUnit = 15;
+
+bool Alive(const GlContextToken& context) { return context && *context; }
+
+}  // namespace
+
+bool GlFormatOf(Format format, GlPixelFormat& out) {
+  out = GlPixelFormat{};
+  switch (format) {
+    case Format::A8R8G8B8:
+      out.internalFormat = GL_RGBA8;
+      out.format = GL_BGRA;
+      out.type = GL_UNSIGNED_INT_8_8_8_8_REV;
+      return true;
+    case Format::X8R8G8B8:
+      out.internalFormat = GL_RGB8;
+      out.format = GL_BGRA;
+      out.type = GL_UNSIGNED_INT_8_8_8_8_REV;
+      out.swizzle[3] = GL_ONE;
+      return true;
+    case Format::R5G6B5:
+      out.internalFormat = GL_RGB565;
+      out.format = GL_RGB;
+      out.type = GL_UNSIGNED_SHORT_5_6_5;
+      return true;
+    case Format::A1R5G5B5:
+      out.internalFormat = GL_RGB5_A1;
+      out.format = GL_BGRA;
+      out.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
+      return true;
+    case Format::X1R5G5B5:
+      out.internalFormat = GL_RGB5;
+      out.format = GL_BGRA;
+      out.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
+      out.swizzle[3] = GL_ONE;
+      return true;
+    case Format::A4R4G4B4:
+      out.internalFormat = GL_RGBA4;
+      out.format = GL_BGRA;
+      out.type = GL_UNSIGNED_SHORT_4_4_4_4_REV;
+      return true;
+    case Format::L8:
+      out.internalFormat = GL_R8;
+      out.format = GL_RED;
+      out.type = GL_UNSIGNED_BYTE;
+      out.swizzle[1] = out.swizzle[2] = GL_RED;
+      out.swizzle[3] = GL_ONE;
+      return true;
+    case Format::A8:
+      out.internalFormat = GL_R8;
+      out.format = GL_RED;
+      out.type = GL_UNSIGNED_BYTE;
+      out.swizzle[0] = out.swizzle[1] = out.swizzle[2] = GL_ZERO;
+      out.swizzle[3] = GL_RED;
+      return true;
+    case Format::A8L8:
+      out.internalFormat = GL_RG8;
+      out.format = GL_RG;
+      out.type = GL_UNSIGNED_BYTE;
+      out.swizzle[1] = out.swizzle[2] = GL_RED;
+      out.swizzle[3] = GL_GREEN;
+      return true;
+    case Format::Dxt1:
+      out.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT1_EXT;
+      out.compressed = true;
+      return true;
+    case Format::Dxt2:
+    case Format::Dxt3:
+      out.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT3_EXT;
+      out.compressed = true;
+      return true;
+    case Format::Dxt4:
+    case Format::Dxt5:
+      out.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT5_EXT;
+      out.compressed = true;
+      return true;
+    default:
+      return false;
+  }
+}
+
+// ---- buffers ----
+
+GlVertexBuffer::GlVertexBuffer(const VertexBufferDesc& desc, std::shared_ptr<ResourceTally> tally,
+                               GlContextToken context)
+    : MemoryVertexBuffer(desc, std::move(tally)), context_(std::move(context)) {
+  glGenBuffers(1, &buffer_);
+  glBindBuffer(GL_COPY_WRITE_BUFFER, buffer_);
+  glBufferData(GL_COPY_WRITE_BUFFER, desc.size, Bytes().data(),
+               (desc.usage & usage::kDynamic) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+}
+
+GlVertexBuffer::~GlVertexBuffer() {
+  if (Alive(context_)) glDeleteBuffers(1, &buffer_);
+}
+
+void GlVertexBuffer::OnUnlock(uint32_t offset, uint32_t size, uint32_t flags) {
+  if (!Alive(context_) || size == 0) return;
+  glBindBuffer(GL_COPY_WRITE_BUFFER, buffer_);
+  if (flags & lock_flags::kDiscard) {
+    // A fresh store, so pending draws keep the old one and nothing waits.
+    glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(Bytes().size()), Bytes().data(), GL_DYNAMIC_DRAW);
+  } else {
+    glBufferSubData(GL_COPY_WRITE_BUFFER, offset, size, Bytes().data() + offset);
+  }
+}
+
+GlIndexBuffer::GlIndexBuffer(const IndexBufferDesc& desc, std::shared_ptr<ResourceTally> tally, GlContextToken context)
+    : MemoryIndexBuffer(desc, std::move(tally)), context_(std::move(context)) {
+  glGenBuffers(1, &buffer_);
+  glBindBuffer(GL_COPY_WRITE_BUFFER, buffer_);
+  glBufferData(GL_COPY_WRITE_BUFFER, desc.size, Bytes().data(),
+               (desc.usage & usage::kDynamic) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+}
+
+GlIndexBuffer::~GlIndexBuffer() {
+  if (Alive(context_)) glDeleteBuffers(1, &buffer_);
+}
+
+void GlIndexBuffer::OnUnlock(uint32_t offset, uint32_t size, uint32_t flags) {
+  if (!Alive(context_) || size == 0) return;
+  glBindBuffer(GL_COPY_WRITE_BUFFER, buffer_);
+  if (flags & lock_flags::kDiscard)
+    glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(Bytes().size()), Bytes().data(), GL_DYNAMIC_DRAW);
+  else
+    glBufferSubData(GL_COPY_WRITE_BUFFER, offset, size, Bytes().data() + offset);
+}
+
+// ---- textures ----
+
+namespace {
+
+void UploadLevel(GLenum target, const GlPixelFormat& pixel, uint32_t level, const ImageLevel& image, bool allocate) {
+  const void* data = image.bytes.empty() ? nullptr : image.bytes.data();
+  const auto width = static_cast<GLsizei>(image.width);
+  const auto height = static_cast<GLsizei>(image.height);
+  if (pixel.compressed) {
+    if (data == nullptr) return;
+    glCompressedTexImage2D(target, static_cast<GLint>(level), pixel.internalFormat, width, height, 0,
+                           static_cast<GLsizei>(image.bytes.size()), data);
+  } else if (allocate) {
+    glTexImage2D(target, static_cast<GLint>(level), static_cast<GLint>(pixel.internalFormat), width, height, 0,
+                 pixel.format, pixel.type, data);
+  } else {
+    glTexSubImage2D(target, static_cast<GLint>(level), 0, 0, width, height, pixel.format, pixel.type, data);
+  }
+}
+
+void SetUpTexture(GLenum target, const GlPixelFormat& pixel, uint32_t levels) {
+  glTexParameteri(target, GL_TEXTURE_BASE_LEVEL, 0);
+  glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
+  glTexParameteriv(target, GL_TEXTURE_SWIZZLE_RGBA, pixel.swizzle);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+}
+
+// Render targets start black instead of undefined.
+std::vector<uint8_t> BlackPixels(const ImageLevel& image) {
+  return std::vector<uint8_t>(static_cast<size_t>(image.width) * image.height * 4, 0);
+}
+
+}  // namespace
+
+GlTexture::GlTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool,
+                     std::shared_ptr<ResourceTally> tally, GlContextToken context)
+    : MemoryTexture(width, height, levels, usage, format, pool, std::move(tally)), context_(std::move(context)) {
+  GlFormatOf(format, pixel_);
+  glGenTextures(1, &texture_);
+  glActiveTexture(GL_TEXTURE0 + kUploadUnit);
+  glBindTexture(GL_TEXTURE_2D, texture_);
+  SetUpTexture(GL_TEXTURE_2D, pixel_, levels);
+  const bool target = (usage & usage::kRenderTarget) != 0;
+  for (uint32_t level = 0; level < levels; ++level) {
+    const ImageLevel& image = *Store().Level(0, level);
+    if (target) {
+      const std::vector<uint8_t> black = BlackPixels(image);
+      glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), static_cast<GLint>(pixel_.internalFormat),
+                   static_cast<GLsizei>(image.width), static_cast<GLsizei>(image.height), 0, GL_BGRA,
+                   GL_UNSIGNED_BYTE, black.data());
+    } else {
+      UploadLevel(GL_TEXTURE_2D, pixel_, level, image, true);
+    }
+  }
+}
+
+GlTexture::~GlTexture() {
+  if (Alive(context_)) glDeleteTextures(1, &texture_);
+}
+
+void GlTexture::OnUnlock(uint32_t level) {
+  if (!Alive(context_)) return;
+  glActiveTexture(GL_TEXTURE0 + kUploadUnit);
+  glBindTexture(GL_TEXTURE_2D, texture_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  UploadLevel(GL_TEXTURE_2D, pixel_, level, *Store().Level(0, level), pixel_.compressed);
+}
+
+GlCubeTexture::GlCubeTexture(uint32_t edge, uint32_t levels, uint32_t usage, Format format, Pool pool,
+                             std::shared_ptr<ResourceTally> tally, GlContextToken context)
+    : MemoryCubeTexture(edge, levels, usage, format, pool, std::move(tally)), context_(std::move(context)) {
+  GlFormatOf(format, pixel_);
+  glGenTextures(1, &texture_);
+  glActiveTexture(GL_TEXTURE0 + kUploadUnit);
+  glBindTexture(GL_TEXTURE_CUBE_MAP, texture_);
+  SetUpTexture(GL_TEXTURE_CUBE_MAP, pixel_, levels);
+  const bool target = (usage & usage::kRenderTarget) != 0;
+  for (uint32_t face = 0; face < 6; ++face) {
+    for (uint32_t level = 0; level < levels; ++level) {
+      const ImageLevel& image = *Store().Level(face, level);
+      const GLenum faceTarget = GL_TEXTURE_CUBE_MAP_POSITIVE_X + face;
+      if (target) {
+        const std::vector<uint8_t> black = BlackPixels(image);
+        glTexImage2D(faceTarget, static_cast<GLint>(level), static_cast<GLint>(pixel_.internalFormat),
+                     static_cast<GLsizei>(image.width), static_cast<GLsizei>(image.height), 0, GL_BGRA,
+                     GL_UNSIGNED_BYTE, black.data());
+      } else {
+        UploadLevel(faceTarget, pixel_, level, image, true);
+      }
+    }
+  }
+}
+
+GlCubeTexture::~GlCubeTexture() {
+  if (Alive(context_)) glDeleteTextures(1, &texture_);
+}
+
+void GlCubeTexture::OnUnlock(CubeFace face, uint32_t level) {
+  if (!Alive(context_)) return;
+  glActiveTexture(GL_TEXTURE0 + kUploadUnit);
+  glBindTexture(GL_TEXTURE_CUBE_MAP, texture_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  const uint32_t faceIndex = static_cast<uint32_t>(face);
+  UploadLevel(GL_TEXTURE_CUBE_MAP_POSITIVE_X + faceIndex, pixel_, level, *Store().Level(faceIndex, level),
+              pixel_.compressed);
+}
+
+GlDepthSurface::GlDepthSurface(const SurfaceDesc& desc, GlContextToken context)
+    : MemorySurface(desc, nullptr, 0, 0), context_(std::move(context)) {
+  glGenRenderbuffers(1, &renderbuffer_);
+  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer_);
+  const GLenum format = (desc.format == Format::D16 || desc.format == Format::D16Lockable) ? GL_DEPTH_COMPONENT16
+                        : (desc.format == Format::D32 || desc.format == Format::D24X8)    ? GL_DEPTH_COMPONENT24
+                                                                                          : GL_DEPTH24_STENCIL8;
+  glRenderbufferStorage(GL_RENDERBUFFER, format, static_cast<GLsizei>(desc.width), static_cast<GLsizei>(desc.height));
+}
+
+GlDepthSurface::~GlDepthSurface() {
+  if (Alive(context_)) glDeleteRenderbuffers(1, &renderbuffer_);
+}
+
+}  // namespace platform::gfx

@@ -1,0 +1,100 @@
+// OpenGL buffers, textures and depth surfaces: system-memory resources with a GL object updated on unlock.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <memory>
+
+#include "platform/gfx/memory_resources.h"
+
+namespace platform::gfx {
+
+// Whether the device's GL context still exists; resources outliving the device skip their GL clean-up.
+using GlContextToken = std::shared_ptr<bool>;
+
+// How a Direct3D-style pixel format is stored in GL.
+struct GlPixelFormat {
+  GLenum internalFormat = 0;
+  GLenum format = 0;
+  GLenum type = 0;
+  bool compressed = false;
+  // Swizzle of the sampled channels (for luminance and alpha-only formats), GL_RED.. or GL_ZERO/GL_ONE.
+  GLint swizzle[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
+};
+
+// False for formats GL cannot hold.
+bool GlFormatOf(Format format, GlPixelFormat& out);
+
+class GlVertexBuffer : public MemoryVertexBuffer {
+ public:
+  GlVertexBuffer(const VertexBufferDesc& desc, std::shared_ptr<ResourceTally> tally, GlContextToken context);
+  ~GlVertexBuffer() override;
+  GLuint Name() const { return buffer_; }
+
+ protected:
+  void OnUnlock(uint32_t offset, uint32_t size, uint32_t flags) override;
+
+ private:
+  GlContextToken context_;
+  GLuint buffer_ = 0;
+};
+
+class GlIndexBuffer : public MemoryIndexBuffer {
+ public:
+  GlIndexBuffer(const IndexBufferDesc& desc, std::shared_ptr<ResourceTally> tally, GlContextToken context);
+  ~GlIndexBuffer() override;
+  GLuint Name() const { return buffer_; }
+
+ protected:
+  void OnUnlock(uint32_t offset, uint32_t size, uint32_t flags) override;
+
+ private:
+  GlContextToken context_;
+  GLuint buffer_ = 0;
+};
+
+class GlTexture : public MemoryTexture {
+ public:
+  GlTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool,
+            std::shared_ptr<ResourceTally> tally, GlContextToken context);
+  ~GlTexture() override;
+  GLuint Name() const { return texture_; }
+
+ protected:
+  void OnUnlock(uint32_t level) override;
+
+ private:
+  GlContextToken context_;
+  GlPixelFormat pixel_;
+  GLuint texture_ = 0;
+};
+
+class GlCubeTexture : public MemoryCubeTexture {
+ public:
+  GlCubeTexture(uint32_t edge, uint32_t levels, uint32_t usage, Format format, Pool pool,
+                std::shared_ptr<ResourceTally> tally, GlContextToken context);
+  ~GlCubeTexture() override;
+  GLuint Name() const { return texture_; }
+
+ protected:
+  void OnUnlock(CubeFace face, uint32_t level) override;
+
+ private:
+  GlContextToken context_;
+  GlPixelFormat pixel_;
+  GLuint texture_ = 0;
+};
+
+// A depth-stencil buffer of its own (not the back buffer's).
+class GlDepthSurface : public MemorySurface {
+ public:
+  GlDepthSurface(const SurfaceDesc& desc, GlContextToken context);
+  ~GlDepthSurface() override;
+  GLuint Renderbuffer() const { return renderbuffer_; }
+
+ private:
+  GlContextToken context_;
+  GLuint renderbuffer_ = 0;
+};
+
+}  // namespace platform::gfx

@@ -1,0 +1,318 @@
+// The OpenGL device on a real (virtual) display: creation, clears, screen-space and transformed drawing, depth,
+// blending, culling, buffers and presentation, checked on read-back pixels.
+#include <cstring>
+
+#include "gl_fixture.h"
+
+namespace platform::gfx::testing {
+namespace {
+
+TEST_F(GlDeviceTest, DescribesTheAdapterFromOpenGl) {
+  AdapterIdentifier identifier;
+  ASSERT_EQ(system_->GetAdapterIdentifier(0, 0, identifier), kOk);
+  EXPECT_FALSE(identifier.description.empty());
+  EXPECT_FALSE(identifier.driver.empty());
+  DisplayMode desktop;
+  ASSERT_EQ(system_->GetAdapterDisplayMode(0, desktop), kOk);
+  EXPECT_EQ(desktop.format, Format::X8R8G8B8);  // a 24-bit X desktop counts as 32-bit pixels
+  EXPECT_GT(system_->GetAdapterModeCount(0), 0u);
+  Caps caps;
+  ASSERT_EQ(device().GetDeviceCaps(caps), kOk);
+  EXPECT_TRUE(caps.devCaps & dev_caps::kHwTransformAndLight);
+  EXPECT_EQ(caps.maxActiveLights, 8u);
+  EXPECT_GE(caps.maxTextureWidth, 2048u);
+  EXPECT_TRUE(caps.textureOpCaps & texture_op_caps::kModulateAlphaAddColor);
+  EXPECT_EQ(system_->CheckDeviceType(0, DeviceType::Hal, Format::X8R8G8B8, Format::X8R8G8B8, true), kOk);
+  EXPECT_EQ(system_->CheckDeviceFormat(0, DeviceType::Hal, Format::X8R8G8B8, usage::kDepthStencil,
+                                       ResourceType::Surface, Format::D24S8), kOk);
+  EXPECT_EQ(system_->CheckDeviceFormat(0, DeviceType::Hal, Format::X8R8G8B8, usage::kDepthStencil,
+                                       ResourceType::Surface, Format::D15S1), kNotAvailable);
+  EXPECT_EQ(system_->CheckDeviceMultiSampleType(0, DeviceType::Hal, Format::X8R8G8B8, true, 0), kOk);
+  EXPECT_GT(device().GetAvailableTextureMemory(), 40u << 20);
+}
+
+TEST_F(GlDeviceTest, ClearFillsTheViewportOrTheRectangles) {
+  ASSERT_EQ(device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, Argb(255, 0x33, 0x66, 0x99), 1.0f, 0), kOk);
+  EXPECT_COLOR_NEAR(Pixel(0, 0), Argb(255, 0x33, 0x66, 0x99), 0);
+  EXPECT_COLOR_NEAR(Pixel(63, 63), Argb(255, 0x33, 0x66, 0x99), 0);
+
+  // Rectangles use top-down rows, clipped to the viewport.
+  const Rect rects[2] = {{0, 0, 8, 4}, {60, 60, 70, 70}};
+  ASSERT_EQ(device().ClearRects(2, rects, clear_flags::kTarget, Argb(255, 255, 0, 0), 1.0f, 0), kOk);
+  EXPECT_COLOR_NEAR(Pixel(7, 3), Argb(255, 255, 0, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(8, 3), Argb(255, 0x33, 0x66, 0x99), 0);
+  EXPECT_COLOR_NEAR(Pixel(7, 4), Argb(255, 0x33, 0x66, 0x99), 0);
+  EXPECT_COLOR_NEAR(Pixel(63, 63), Argb(255, 255, 0, 0), 0);
+
+  // A viewport limits the clear.
+  device().SetViewport(Viewport{16, 16, 8, 8, 0, 1});
+  ASSERT_EQ(device().Clear(clear_flags::kTarget, Argb(255, 0, 255, 0), 1.0f, 0), kOk);
+  EXPECT_COLOR_NEAR(Pixel(16, 16), Argb(255, 0, 255, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(23, 23), Argb(255, 0, 255, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(24, 23), Argb(255, 0x33, 0x66, 0x99), 0);
+  EXPECT_EQ(device().Clear(clear_flags::kTarget, 0, 1.5f, 0), kInvalidCall);
+}
+
+TEST_F(GlDeviceTest, ScreenSpaceTriangleCoversItsPixelsWithTheVertexColour) {
+  device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, Argb(255, 0, 0, 0), 1.0f, 0);
+  device().SetRenderState(RenderState::Lighting, false);
+  ASSERT_EQ(device().BeginScene(), kOk);
+  DrawScreenRect(10, 20, 30, 25, Argb(255, 200, 100, 50));
+  ASSERT_EQ(device().EndScene(), kOk);
+  EXPECT_COLOR_NEAR(Pixel(10, 20), Argb(255, 200, 100, 50), 0);
+  EXPECT_COLOR_NEAR(Pixel(29, 24), Argb(255, 200, 100, 50), 0);
+  EXPECT_COLOR_NEAR(Pixel(9, 20), Argb(255, 0, 0, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(30, 24), Argb(255, 0, 0, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(10, 19), Argb(255, 0, 0, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(10, 25), Argb(255, 0, 0, 0), 0);
+}
+
+TEST_F(GlDeviceTest, VertexColoursInterpolateAcrossTheTriangle) {
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  device().SetRenderState(RenderState::Lighting, false);
+  device().SetRenderState(RenderState::CullMode, CullMode::None);
+  // Red on the left edge, blue on the right: halfway is half of each.
+  const ScreenVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, Argb(255, 255, 0, 0)},
+                                {63.5f, -0.5f, 0.5f, 1, Argb(255, 0, 0, 255)},
+                                {-0.5f, 63.5f, 0.5f, 1, Argb(255, 255, 0, 0)},
+                                {63.5f, 63.5f, 0.5f, 1, Argb(255, 0, 0, 255)}};
+  device().SetVertexShader(kScreenFvf);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ScreenVertex)), kOk);
+  // Pixel x has its centre at x, i.e. (x + 0.5) / 64 of the way across.
+  const double t = (31 + 0.5) / 64.0;
+  EXPECT_COLOR_NEAR(Pixel(31, 10), Argb(255, Byte(1 - t), 0, Byte(t)));
+  // Flat shading takes the first vertex's colour.
+  device().SetRenderState(RenderState::ShadeMode, ShadeMode::Flat);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ScreenVertex)), kOk);
+  EXPECT_COLOR_NEAR(Pixel(20, 5), Argb(255, 255, 0, 0), 0);
+}
+
+TEST_F(GlDeviceTest, TransformedVerticesFollowTheClassicAxes) {
+  device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, 0, 1.0f, 0);
+  device().SetRenderState(RenderState::Lighting, false);
+  device().SetRenderState(RenderState::CullMode, CullMode::None);
+  // Identity transforms: clip space is the vertex space; +y is the top of the target.
+  const ColorVertex top[4] = {{-1, 1, 0.5f, Argb(255, 0, 255, 0)},
+                              {1, 1, 0.5f, Argb(255, 0, 255, 0)},
+                              {-1, 0, 0.5f, Argb(255, 0, 255, 0)},
+                              {1, 0, 0.5f, Argb(255, 0, 255, 0)}};
+  device().SetVertexShader(kColorFvf);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, top, sizeof(ColorVertex)), kOk);
+  EXPECT_COLOR_NEAR(Pixel(5, 2), Argb(255, 0, 255, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(5, 61), Argb(255, 0, 0, 0), 0);
+
+  // A world translation moves it right by half the target (x +1 in clip space) and view-scale 0.5 shrinks it.
+  Matrix4 world;
+  for (int i = 0; i < 4; ++i) world.m[i][i] = 1;
+  world.m[3][0] = 1;
+  Matrix4 view;
+  for (int i = 0; i < 4; ++i) view.m[i][i] = i < 2 ? 0.5f : 1.0f;
+  device().SetTransform(TransformState::World, world);
+  device().SetTransform(TransformState::View, view);
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, top, sizeof(ColorVertex)), kOk);
+  // x from (−1+1)·0.5 = 0 to (1+1)·0.5 = 1, y from 0 to 0.5: the upper-right quarter's lower half.
+  EXPECT_COLOR_NEAR(Pixel(40, 20), Argb(255, 0, 255, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(20, 20), Argb(255, 0, 0, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(40, 10), Argb(255, 0, 0, 0), 0);
+}
+
+TEST_F(GlDeviceTest, DepthIsZeroToOneAndTestedWithTheComparison) {
+  device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, 0, 1.0f, 0);
+  device().SetRenderState(RenderState::Lighting, false);
+  DrawScreenRect(0, 0, 32, 32, Argb(255, 255, 0, 0), 0.2f);
+  DrawScreenRect(0, 0, 32, 32, Argb(255, 0, 255, 0), 0.8f);  // behind: hidden with LESSEQUAL
+  EXPECT_COLOR_NEAR(Pixel(10, 10), Argb(255, 255, 0, 0), 0);
+  device().SetRenderState(RenderState::ZFunc, CompareFunc::Greater);
+  DrawScreenRect(0, 0, 32, 32, Argb(255, 0, 0, 255), 0.9f);
+  EXPECT_COLOR_NEAR(Pixel(10, 10), Argb(255, 0, 0, 255), 0);
+  // Without depth writes the buffer keeps 0.9: a 0.95 quad still passes GREATER... and 0.85 does not.
+  device().SetRenderState(RenderState::ZWriteEnable, false);
+  DrawScreenRect(0, 0, 32, 32, Argb(255, 255, 255, 0), 0.95f);
+  DrawScreenRect(0, 0, 32, 32, Argb(255, 0, 255, 255), 0.85f);
+  EXPECT_COLOR_NEAR(Pixel(10, 10), Argb(255, 255, 255, 0), 0);
+  // Depth off draws whatever the depth.
+  device().SetRenderState(RenderState::ZEnable, false);
+  DrawScreenRect(0, 0, 32, 32, Argb(255, 10, 20, 30), 0.0f);
+  EXPECT_COLOR_NEAR(Pixel(10, 10), Argb(255, 10, 20, 30), 0);
+  // Clearing depth to 0.5 hides a quad at 0.6 under LESSEQUAL.
+  device().SetRenderState(RenderState::ZEnable, true);
+  device().SetRenderState(RenderState::ZFunc, CompareFunc::LessEqual);
+  device().Clear(clear_flags::kZBuffer, 0, 0.5f, 0);
+  DrawScreenRect(0, 0, 32, 32, Argb(255, 99, 99, 99), 0.6f);
+  EXPECT_COLOR_NEAR(Pixel(10, 10), Argb(255, 10, 20, 30), 0);
+}
+
+TEST_F(GlDeviceTest, AlphaBlendFollowsTheFactorEquations) {
+  device().SetRenderState(RenderState::Lighting, false);
+  device().SetRenderState(RenderState::ZEnable, false);
+  const uint32_t destination = Argb(255, 40, 80, 200);
+  const uint32_t source = Argb(96, 240, 160, 20);
+  const double sa = 96 / 255.0;
+  struct Case {
+    Blend src, dst;
+    double r, g, b;  // expected, from the factor equations
+  };
+  const double sr = 240 / 255.0, sg = 160 / 255.0, sb = 20 / 255.0, dr = 40 / 255.0, dg = 80 / 255.0, db = 200 / 255.0;
+  const Case cases[] = {
+      {Blend::SrcAlpha, Blend::InvSrcAlpha, sr * sa + dr * (1 - sa), sg * sa + dg * (1 - sa), sb * sa + db * (1 - sa)},
+      {Blend::One, Blend::One, sr + dr, sg + dg, sb + db},
+      {Blend::Zero, Blend::SrcColor, dr * sr, dg * sg, db * sb},
+      {Blend::DestColor, Blend::Zero, sr * dr, sg * dg, sb * db},
+      {Blend::SrcAlpha, Blend::One, sr * sa + dr, sg * sa + dg, sb * sa + db},
+      {Blend::InvSrcColor, Blend::InvDestColor, sr * (1 - sr) + dr * (1 - dr), sg * (1 - sg) + dg * (1 - dg),
+       sb * (1 - sb) + db * (1 - db)},
+      // Destination alpha of a back buffer without alpha reads as 1.
+      {Blend::DestAlpha, Blend::InvDestAlpha, sr, sg, sb},
+      {Blend::BothSrcAlpha, Blend::Zero, sr * sa + dr * (1 - sa), sg * sa + dg * (1 - sa), sb * sa + db * (1 - sa)},
+  };
+  for (const Case& c : cases) {
+    device().SetRenderState(RenderState::AlphaBlendEnable, false);
+    DrawScreenRect(0, 0, 16, 16, destination);
+    device().SetRenderState(RenderState::AlphaBlendEnable, true);
+    device().SetRenderState(RenderState::SrcBlend, c.src);
+    device().SetRenderState(RenderState::DestBlend, c.dst);
+    DrawScreenRect(0, 0, 16, 16, source);
+    EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, Byte(c.r), Byte(c.g), Byte(c.b)))
+        << "blend " << static_cast<int>(c.src) << "/" << static_cast<int>(c.dst);
+  }
+}
+
+TEST_F(GlDeviceTest, CullingUsesTheClassicWinding) {
+  device().SetRenderState(RenderState::Lighting, false);
+  // Clockwise on screen (rows down): right, then down-left.
+  const ScreenVertex clockwise[3] = {{10, 10, 0.5f, 1, Argb(255, 255, 0, 0)},
+                                     {50, 10, 0.5f, 1, Argb(255, 255, 0, 0)},
+                                     {10, 50, 0.5f, 1, Argb(255, 255, 0, 0)}};
+  const ScreenVertex counter[3] = {clockwise[0], clockwise[2], clockwise[1]};
+  device().SetVertexShader(kScreenFvf);
+  struct Case {
+    CullMode mode;
+    bool clockwiseDrawn, counterDrawn;
+  };
+  for (const Case& c : {Case{CullMode::CounterClockwise, true, false}, Case{CullMode::Clockwise, false, true},
+                        Case{CullMode::None, true, true}}) {
+    device().SetRenderState(RenderState::CullMode, c.mode);
+    device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+    device().DrawPrimitiveUP(PrimitiveType::TriangleList, 1, clockwise, sizeof(ScreenVertex));
+    EXPECT_EQ(Red(Pixel(15, 15)) == 255, c.clockwiseDrawn) << static_cast<int>(c.mode);
+    device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+    device().DrawPrimitiveUP(PrimitiveType::TriangleList, 1, counter, sizeof(ScreenVertex));
+    EXPECT_EQ(Red(Pixel(15, 15)) == 255, c.counterDrawn) << static_cast<int>(c.mode);
+  }
+}
+
+TEST_F(GlDeviceTest, BuffersDrawPlainAndIndexedAndRefuseOutOfRangeIndices) {
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  device().SetRenderState(RenderState::Lighting, false);
+  device().SetRenderState(RenderState::CullMode, CullMode::None);
+  VertexBuffer* vertices = nullptr;
+  ASSERT_EQ(device().CreateVertexBuffer(8 * sizeof(ScreenVertex), usage::kWriteOnly | usage::kDynamic, kScreenFvf,
+                                        Pool::Default, &vertices), kOk);
+  uint8_t* data = nullptr;
+  ASSERT_EQ(vertices->Lock(0, 0, &data, lock_flags::kDiscard), kOk);
+  const ScreenVertex quads[8] = {
+      {-0.5f, -0.5f, 0.5f, 1, Argb(255, 255, 0, 0)}, {31.5f, -0.5f, 0.5f, 1, Argb(255, 255, 0, 0)},
+      {-0.5f, 31.5f, 0.5f, 1, Argb(255, 255, 0, 0)}, {31.5f, 31.5f, 0.5f, 1, Argb(255, 255, 0, 0)},
+      {31.5f, 31.5f, 0.5f, 1, Argb(255, 0, 255, 0)}, {63.5f, 31.5f, 0.5f, 1, Argb(255, 0, 255, 0)},
+      {31.5f, 63.5f, 0.5f, 1, Argb(255, 0, 255, 0)}, {63.5f, 63.5f, 0.5f, 1, Argb(255, 0, 255, 0)}};
+  std::memcpy(data, quads, sizeof(quads));
+  ASSERT_EQ(vertices->Unlock(), kOk);
+  device().SetVertexShader(kScreenFvf);
+  device().SetStreamSource(0, vertices, sizeof(ScreenVertex));
+  ASSERT_EQ(device().DrawPrimitive(PrimitiveType::TriangleStrip, 0, 2), kOk);
+  EXPECT_COLOR_NEAR(Pixel(5, 5), Argb(255, 255, 0, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(40, 40), Argb(255, 0, 0, 0), 0);
+
+  IndexBuffer* indices = nullptr;
+  ASSERT_EQ(device().CreateIndexBuffer(6 * 2, usage::kWriteOnly, Format::Index16, Pool::Managed, &indices), kOk);
+  ASSERT_EQ(indices->Lock(0, 0, &data, 0), kOk);
+  const uint16_t list[6] = {0, 1, 2, 1, 3, 2};
+  std::memcpy(data, list, sizeof(list));
+  indices->Unlock();
+  // The base vertex index moves the indices onto the second quad.
+  device().SetIndices(indices, 4);
+  ASSERT_EQ(device().DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), kOk);
+  EXPECT_COLOR_NEAR(Pixel(40, 40), Argb(255, 0, 255, 0), 0);
+
+  // An index beyond the vertex buffer is refused instead of read past its end.
+  ASSERT_EQ(indices->Lock(0, 2, &data, 0), kOk);
+  const uint16_t far = 9;
+  std::memcpy(data, &far, 2);
+  indices->Unlock();
+  EXPECT_EQ(device().DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), kInvalidCall);
+
+  // A no-overwrite lock changes part of the buffer and the next draw sees it.
+  ASSERT_EQ(vertices->Lock(0, 4 * sizeof(ScreenVertex), &data, lock_flags::kNoOverwrite), kOk);
+  for (int i = 0; i < 4; ++i) reinterpret_cast<ScreenVertex*>(data)[i].color = Argb(255, 0, 0, 255);
+  vertices->Unlock();
+  ASSERT_EQ(device().DrawPrimitive(PrimitiveType::TriangleStrip, 0, 2), kOk);
+  EXPECT_COLOR_NEAR(Pixel(5, 5), Argb(255, 0, 0, 255), 0);
+
+  // Indexed user-pointer draws.
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  const uint16_t upIndices[6] = {4, 5, 6, 5, 7, 6};
+  ASSERT_EQ(device().DrawIndexedPrimitiveUP(PrimitiveType::TriangleList, 4, 4, 2, upIndices, Format::Index16, quads,
+                                            sizeof(ScreenVertex)), kOk);
+  EXPECT_COLOR_NEAR(Pixel(40, 40), Argb(255, 0, 255, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(5, 5), Argb(255, 0, 0, 0), 0);
+  // Zero primitives draw nothing and succeed.
+  EXPECT_EQ(device().DrawPrimitive(PrimitiveType::TriangleList, 0, 0), kOk);
+
+  device().SetStreamSource(0, nullptr, 0);
+  device().SetIndices(nullptr, 0);
+  vertices->Release();
+  indices->Release();
+}
+
+TEST_F(GlDeviceTest, PresentShowsTheBackBufferAndResetResizesIt) {
+  device().Clear(clear_flags::kTarget, Argb(255, 0, 128, 255), 1.0f, 0);
+  ASSERT_EQ(device().BeginScene(), kOk);
+  EXPECT_EQ(device().Present(), kInvalidCall);  // not inside a scene
+  ASSERT_EQ(device().EndScene(), kOk);
+  EXPECT_EQ(device().Present(), kOk);
+  EXPECT_EQ(device().TestCooperativeLevel(), kOk);
+
+  PresentParameters parameters;
+  parameters.windowed = true;
+  parameters.backBufferWidth = 32;
+  parameters.backBufferHeight = 16;
+  parameters.backBufferFormat = Format::X8R8G8B8;
+  parameters.autoDepthStencilFormat = Format::D24S8;
+  parameters.multiSampleType = 2;
+  parameters.presentationInterval = present_interval::kImmediate;
+  device().SetRenderState(RenderState::Lighting, false);
+  ASSERT_EQ(device().Reset(parameters), kOk);
+  SurfaceDesc desc;
+  device().GetBackBufferDesc(desc);
+  EXPECT_EQ(desc.width, 32u);
+  EXPECT_EQ(desc.height, 16u);
+  uint32_t lighting = 0;
+  device().GetRenderState(RenderState::Lighting, lighting);
+  EXPECT_EQ(lighting, 1u);  // states back to defaults
+  Viewport viewport;
+  device().GetViewport(viewport);
+  EXPECT_EQ(viewport.width, 32u);
+  // Multisampled drawing resolves into what is read and shown.
+  device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, Argb(255, 0, 0, 0), 1.0f, 0);
+  device().SetRenderState(RenderState::Lighting, false);
+  DrawScreenRect(0, 0, 16, 16, Argb(255, 255, 255, 255));
+  EXPECT_COLOR_NEAR(Pixel(4, 4), Argb(255, 255, 255, 255), 0);
+  EXPECT_COLOR_NEAR(Pixel(20, 4), Argb(255, 0, 0, 0), 0);
+  EXPECT_EQ(device().Present(), kOk);
+}
+
+TEST_F(GlDeviceTest, ValidateRefusesWhatTheProgramsCannotDraw) {
+  uint32_t passes = 0;
+  EXPECT_EQ(device().ValidateDevice(passes), kOk);
+  device().SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::BumpEnvMap);
+  EXPECT_EQ(device().ValidateDevice(passes), kUnsupportedColorOperation);
+  device().SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::DotProduct3);
+  device().SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::ModulateAlphaAddColor);
+  device().SetTextureStageState(1, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpaceReflectionVector);
+  EXPECT_EQ(device().ValidateDevice(passes), kOk);
+  EXPECT_EQ(passes, 1u);
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing
