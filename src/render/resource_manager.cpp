@@ -337,11 +337,21 @@ void ResourceManager::Update(float dt) {
 }
 
 void ResourceManager::InvalidateDeviceObjects() {
+  for (ResourceKind kind : {ResourceKind::kModel, ResourceKind::kMeshModel}) {
+    for (SharedRecord* record : SharedList(kind)) {
+      if (record->invalidate) record->invalidate();
+    }
+  }
   for (CubeMapRecord* record : cubeMaps_) record->object->Invalidate();
   for (ImageRecord* record : images_) record->object->InvalidateRenderTarget();
 }
 
 void ResourceManager::RestoreDeviceObjects(platform::gfx::Device* device) {
+  for (ResourceKind kind : {ResourceKind::kModel, ResourceKind::kMeshModel}) {
+    for (SharedRecord* record : SharedList(kind)) {
+      if (record->restore) record->restore(device);
+    }
+  }
   for (CubeMapRecord* record : cubeMaps_) record->object->Restore(device);
   for (ImageRecord* record : images_) record->object->RestoreRenderTarget(device);
 }

@@ -74,6 +74,9 @@ struct SharedRecord {
   std::shared_ptr<void> object;
   int32_t refCount = 0;
   std::string name;
+  // The device-reset pair of objects that hold device resources outside the managed pool (shadow volumes).
+  std::function<void()> invalidate;
+  std::function<void(platform::gfx::Device*)> restore;
 };
 
 class ResourceManager {
@@ -125,7 +128,8 @@ class ResourceManager {
   }
 
   // Any other kind: reuse by normalised name unless unique, else make(normalised name) and register it.
-  // make must not return null.
+  // make must not return null. A type with ReleaseShadow() and RestoreShadow(device) takes part in device
+  // resets (models first, then mesh models, before cube maps and images).
   template <typename T>
   T* LoadShared(ResourceKind kind, const std::string& name, bool unique,
                 const std::function<std::shared_ptr<T>(const std::string&)>& make) {
@@ -141,10 +145,15 @@ class ResourceManager {
     auto* record = new SharedRecord;
     SharedList(kind).push_back(record);
     std::shared_ptr<T> object = make(normalised);
-    record->object = object;
+    T* raw = object.get();
+    record->object = std::move(object);
     record->refCount = 1;
     record->name = normalised;
-    return object.get();
+    if constexpr (requires(T& t) { t.ReleaseShadow(); }) record->invalidate = [raw] { raw->ReleaseShadow(); };
+    if constexpr (requires(T& t, platform::gfx::Device* device) { t.RestoreShadow(device); }) {
+      record->restore = [raw](platform::gfx::Device* device) { raw->RestoreShadow(device); };
+    }
+    return raw;
   }
 
   // Releases drop one reference of the record holding the handle (the count may go negative); they return the
@@ -175,7 +184,7 @@ class ResourceManager {
   void FreeAll();
   // Advances the auto-updated movies, then every image's animation channels (dt in seconds).
   void Update(float dt);
-  // The device-reset pair: cube maps and image render targets.
+  // The device-reset pair: model and mesh-model shadows, cube maps, image render targets.
   void InvalidateDeviceObjects();
   void RestoreDeviceObjects(platform::gfx::Device* device);
 

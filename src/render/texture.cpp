@@ -234,9 +234,6 @@ HResult Texture::Load(platform::gfx::Device* device, const std::string& fileName
       created->Release();
       return kFail;
     }
-    if (format == Format::X8R8G8B8) {
-      // PNG gives alpha 0xFF already; the level is packed as stored.
-    }
     RebuildMipLevels(created);
   } else {
     const platform::image::DdsImage& dds = file.dds;

@@ -345,4 +345,24 @@ TEST_F(ResourceManagerTest, CollisionTreesAreSharedUnlessReloadIsForced) {
   EXPECT_EQ(manager_->FindSharedRecord(ResourceKind::kCollisionTree, tree)->refCount, 2);
 }
 
+// A stand-in for a model with a shadow volume: records the reset calls it receives.
+struct ShadowedModel {
+  std::vector<std::string>* log;
+  std::string name;
+  void ReleaseShadow() { log->push_back("release " + name); }
+  void RestoreShadow(platform::gfx::Device* device) { log->push_back(device != nullptr ? "restore " + name : "null"); }
+};
+
+TEST_F(ResourceManagerTest, ModelShadowsFollowTheDeviceResetModelsFirst) {
+  std::vector<std::string> log;
+  auto maker = [&](const std::string& label) {
+    return [&log, label](const std::string&) { return std::make_shared<ShadowedModel>(ShadowedModel{&log, label}); };
+  };
+  manager_->LoadShared<ShadowedModel>(ResourceKind::kMeshModel, "car.mdl", false, maker("mesh"));
+  manager_->LoadShared<ShadowedModel>(ResourceKind::kModel, "tree.mdl", false, maker("model"));
+  manager_->InvalidateDeviceObjects();
+  manager_->RestoreDeviceObjects(device_);
+  EXPECT_EQ(log, (std::vector<std::string>{"release model", "release mesh", "restore model", "restore mesh"}));
+}
+
 }  // namespace
