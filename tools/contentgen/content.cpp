@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "contentgen/default_config.h"
 #include "contentgen/images.h"
 #include "contentgen/sounds.h"
 
@@ -19,6 +20,7 @@ bool WriteAllContent(const std::string& gameFolder) {
   }
   if (!WriteImageContent(gameFolder)) return false;
   if (!WriteSoundAndForceContent(gameFolder)) return false;
+  if (!WriteDefaultConfig(gameFolder)) return false;
   return true;
 }
 
