@@ -117,6 +117,10 @@ TEST_F(MovieTextureTest, UnplayableFilesStayClosedAndIgnoreTime) {
   ASSERT_TRUE(contentgen::WriteContentFile(folder_ + "junk.avi", std::vector<uint8_t>(64, 0x41)));
   MovieTexture junk(folder_ + "junk.avi", device_, true);
   EXPECT_FALSE(junk.opened);
+  MovieTexture empty(WriteMovie(0), device_, true);
+  EXPECT_FALSE(empty.opened) << "a stream without frames has nothing to show";
+  empty.Advance(1.0f);
+  EXPECT_EQ(empty.currentFrame, 0u);
   // Bad frame times are ignored rather than poisoning the clock.
   MovieTexture movie(WriteMovie(4), device_, true);
   movie.Advance(-1.0f);

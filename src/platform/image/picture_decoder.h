@@ -18,7 +18,7 @@ struct Picture {
 };
 
 // Pictures larger than this on either side are refused rather than allocated.
-constexpr uint32_t kMaxPictureSide = 16384;
+constexpr uint32_t kMaxPictureSide = 8192;
 
 // Each returns false, leaves picture empty and puts one line into error when the bytes are not a valid picture.
 bool DecodePng(const uint8_t* data, size_t size, Picture& picture, std::string& error);
