@@ -1,0 +1,292 @@
+// Texture-stage combiners on the OpenGL device: every op and argument modifier the game's set-ups use, compared
+// with the combiner equations on read-back pixels.
+#include "gl_fixture.h"
+
+namespace platform::gfx::testing {
+namespace {
+
+// XYZRHW | DIFFUSE | SPECULAR | TEX1
+struct StageVertex {
+  float x, y, z, rhw;
+  uint32_t diffuse, specular;
+  float u, v;
+};
+constexpr uint32_t kStageFvf = fvf::kXyzRhw | fvf::kDiffuse | fvf::kSpecular | fvf::kTex1;
+
+// Colour channels as 0-1 values.
+struct Rgba {
+  double r, g, b, a;
+};
+Rgba Unpack(uint32_t argb) { return {Red(argb) / 255.0, Green(argb) / 255.0, Blue(argb) / 255.0, Alpha(argb) / 255.0}; }
+double Clamp(double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
+uint32_t Pack(const Rgba& c) { return Argb(Byte(c.a), Byte(c.r), Byte(c.g), Byte(c.b)); }
+
+class GlCombinerTest : public GlDeviceTest {
+ protected:
+  void SetUp() override {
+    GlDeviceTest::SetUp();
+    if (HasFatalFailure()) return;
+    device().SetRenderState(RenderState::Lighting, false);
+    device().SetRenderState(RenderState::ZEnable, false);
+    device().SetRenderState(RenderState::CullMode, CullMode::None);
+  }
+
+  // Draws a full-target quad with the given vertex colours and returns the colour of its middle pixel. The back
+  // buffer has no alpha, so the alpha the stages produced is read by drawing it as colour: see ResultAlpha.
+  uint32_t DrawQuad(uint32_t diffuse, uint32_t specular = 0) {
+    const StageVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, diffuse, specular, 0, 0},
+                                 {63.5f, -0.5f, 0.5f, 1, diffuse, specular, 1, 0},
+                                 {-0.5f, 63.5f, 0.5f, 1, diffuse, specular, 0, 1},
+                                 {63.5f, 63.5f, 0.5f, 1, diffuse, specular, 1, 1}};
+    device().SetVertexShader(kStageFvf);
+    EXPECT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(StageVertex)), kOk);
+    return Pixel(32, 32);
+  }
+
+  // The alpha the stage chain produced: blended as ZERO/SRCALPHA over white, it becomes the colour.
+  int ResultAlpha(uint32_t diffuse, uint32_t specular = 0) {
+    device().Clear(clear_flags::kTarget, Argb(255, 255, 255, 255), 1.0f, 0);
+    device().SetRenderState(RenderState::AlphaBlendEnable, true);
+    device().SetRenderState(RenderState::SrcBlend, Blend::Zero);
+    device().SetRenderState(RenderState::DestBlend, Blend::SrcAlpha);
+    const int alpha = Red(DrawQuad(diffuse, specular));
+    device().SetRenderState(RenderState::AlphaBlendEnable, false);
+    return alpha;
+  }
+
+  void Stage(uint32_t stage, TextureOp colorOp, uint32_t arg1, uint32_t arg2, TextureOp alphaOp, uint32_t alphaArg1,
+             uint32_t alphaArg2) {
+    device().SetTextureStageState(stage, TextureStageState::ColorOp, colorOp);
+    device().SetTextureStageState(stage, TextureStageState::ColorArg1, arg1);
+    device().SetTextureStageState(stage, TextureStageState::ColorArg2, arg2);
+    device().SetTextureStageState(stage, TextureStageState::AlphaOp, alphaOp);
+    device().SetTextureStageState(stage, TextureStageState::AlphaArg1, alphaArg1);
+    device().SetTextureStageState(stage, TextureStageState::AlphaArg2, alphaArg2);
+    device().SetTextureStageState(stage, TextureStageState::TexCoordIndex, 0);
+  }
+
+  void BindSolid(uint32_t stage, uint32_t color) {
+    Texture* texture = MakeSolidTexture(color);
+    device().SetTexture(stage, texture);
+    texture->Release();  // the device keeps its own reference
+  }
+};
+
+constexpr uint32_t kTexel = 0x80C86432;    // a 128, r 200, g 100, b 50
+constexpr uint32_t kDiffuse = 0xC080FF40;  // a 192, r 128, g 255, b 64
+
+TEST_F(GlCombinerTest, BaselineModulateMultipliesTextureAndDiffuse) {
+  BindSolid(0, kTexel);
+  Stage(0, TextureOp::Modulate, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::Modulate,
+        texture_arg::kTexture, texture_arg::kDiffuse);
+  const Rgba t = Unpack(kTexel), d = Unpack(kDiffuse);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({t.r * d.r, t.g * d.g, t.b * d.b, 1}));
+  EXPECT_NEAR(ResultAlpha(kDiffuse), Byte(t.a * d.a), 2);
+}
+
+TEST_F(GlCombinerTest, SelectArgumentsPickOneSource) {
+  BindSolid(0, kTexel);
+  // Depth-only passes draw the diffuse colour alone.
+  Stage(0, TextureOp::SelectArg1, texture_arg::kDiffuse, texture_arg::kTexture, TextureOp::SelectArg2,
+        texture_arg::kDiffuse, texture_arg::kTexture);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), kDiffuse | 0xFF000000u);
+  EXPECT_NEAR(ResultAlpha(kDiffuse), Alpha(kTexel), 1);
+  device().SetRenderState(RenderState::TextureFactor, Argb(77, 10, 20, 30));
+  Stage(0, TextureOp::SelectArg1, texture_arg::kTFactor, 0, TextureOp::SelectArg1, texture_arg::kTFactor, 0);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Argb(255, 10, 20, 30));
+  EXPECT_NEAR(ResultAlpha(kDiffuse), 77, 1);
+}
+
+TEST_F(GlCombinerTest, ArithmeticOpsFollowTheirEquations) {
+  BindSolid(0, kTexel);
+  const Rgba t = Unpack(kTexel), d = Unpack(kDiffuse);
+  struct Case {
+    TextureOp op;
+    double (*f)(double, double);
+  };
+  const Case cases[] = {
+      {TextureOp::Modulate2x, [](double a, double b) { return Clamp(a * b * 2); }},
+      {TextureOp::Modulate4x, [](double a, double b) { return Clamp(a * b * 4); }},
+      {TextureOp::Add, [](double a, double b) { return Clamp(a + b); }},
+      {TextureOp::AddSigned, [](double a, double b) { return Clamp(a + b - 0.5); }},
+      {TextureOp::AddSigned2x, [](double a, double b) { return Clamp((a + b - 0.5) * 2); }},
+      {TextureOp::Subtract, [](double a, double b) { return Clamp(a - b); }},
+      {TextureOp::AddSmooth, [](double a, double b) { return Clamp(a + b - a * b); }},
+  };
+  for (const Case& c : cases) {
+    Stage(0, c.op, texture_arg::kTexture, texture_arg::kDiffuse, c.op, texture_arg::kTexture, texture_arg::kDiffuse);
+    EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({c.f(t.r, d.r), c.f(t.g, d.g), c.f(t.b, d.b), 1}))
+        << "op " << static_cast<int>(c.op);
+    EXPECT_NEAR(ResultAlpha(kDiffuse), Byte(c.f(t.a, d.a)), 2) << "op " << static_cast<int>(c.op);
+  }
+}
+
+TEST_F(GlCombinerTest, BlendOpsMixByTheirAlpha) {
+  BindSolid(0, kTexel);
+  const uint32_t factor = Argb(64, 0, 0, 255);
+  device().SetRenderState(RenderState::TextureFactor, factor);
+  const Rgba t = Unpack(kTexel), d = Unpack(kDiffuse), f = Unpack(factor);
+  auto mix = [](const Rgba& a1, const Rgba& a2, double s) {
+    return Rgba{a1.r * s + a2.r * (1 - s), a1.g * s + a2.g * (1 - s), a1.b * s + a2.b * (1 - s), 1};
+  };
+  Stage(0, TextureOp::BlendTextureAlpha, texture_arg::kTFactor, texture_arg::kDiffuse, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack(mix(f, d, t.a)));
+  Stage(0, TextureOp::BlendDiffuseAlpha, texture_arg::kTexture, texture_arg::kTFactor, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack(mix(t, f, d.a)));
+  Stage(0, TextureOp::BlendFactorAlpha, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack(mix(t, d, f.a)));
+  // CURRENT on stage 0 is the diffuse colour.
+  Stage(0, TextureOp::BlendCurrentAlpha, texture_arg::kTexture, texture_arg::kTFactor, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack(mix(t, f, d.a)));
+  Stage(0, TextureOp::BlendTextureAlphaPm, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({Clamp(t.r + d.r * (1 - t.a)), Clamp(t.g + d.g * (1 - t.a)),
+                                              Clamp(t.b + d.b * (1 - t.a)), 1}));
+}
+
+TEST_F(GlCombinerTest, ModulateAddOpsCombineColourAndAlpha) {
+  BindSolid(0, kTexel);
+  const Rgba t = Unpack(kTexel), d = Unpack(kDiffuse);
+  struct Case {
+    TextureOp op;
+    Rgba expected;
+  };
+  const Case cases[] = {
+      {TextureOp::ModulateAlphaAddColor, {Clamp(t.r + t.a * d.r), Clamp(t.g + t.a * d.g), Clamp(t.b + t.a * d.b), 1}},
+      {TextureOp::ModulateColorAddAlpha, {Clamp(t.r * d.r + t.a), Clamp(t.g * d.g + t.a), Clamp(t.b * d.b + t.a), 1}},
+      {TextureOp::ModulateInvAlphaAddColor,
+       {Clamp((1 - t.a) * d.r + t.r), Clamp((1 - t.a) * d.g + t.g), Clamp((1 - t.a) * d.b + t.b), 1}},
+      {TextureOp::ModulateInvColorAddAlpha,
+       {Clamp((1 - t.r) * d.r + t.a), Clamp((1 - t.g) * d.g + t.a), Clamp((1 - t.b) * d.b + t.a), 1}},
+  };
+  for (const Case& c : cases) {
+    Stage(0, c.op, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::SelectArg1, texture_arg::kTexture, 0);
+    EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack(c.expected)) << "op " << static_cast<int>(c.op);
+  }
+}
+
+TEST_F(GlCombinerTest, SpecularStageAddsTheSpecularColourByAlpha) {
+  // The car paint set-up: stage 0 modulates, stage 1 adds the specular colour scaled by the current alpha.
+  BindSolid(0, kTexel);
+  const uint32_t specular = Argb(0, 40, 80, 120);
+  Stage(0, TextureOp::Modulate, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  Stage(1, TextureOp::ModulateAlphaAddColor, texture_arg::kCurrent, texture_arg::kSpecular, TextureOp::SelectArg1,
+        texture_arg::kCurrent, 0);
+  const Rgba t = Unpack(kTexel), d = Unpack(kDiffuse), s = Unpack(specular);
+  const Rgba current{t.r * d.r, t.g * d.g, t.b * d.b, t.a};
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse, specular), Pack({Clamp(current.r + current.a * s.r),
+                                                        Clamp(current.g + current.a * s.g),
+                                                        Clamp(current.b + current.a * s.b), 1}));
+}
+
+TEST_F(GlCombinerTest, DotProductWithTheTextureFactorLightsANormalMap) {
+  // Normal map texel (0.5, 0.75, 1.0)-ish against a light direction in the factor; the result fills every channel.
+  const uint32_t normal = Argb(255, 128, 192, 255);
+  const uint32_t light = Argb(255, 200, 128, 230);
+  BindSolid(0, normal);
+  device().SetRenderState(RenderState::TextureFactor, light);
+  Stage(0, TextureOp::DotProduct3, texture_arg::kTexture, texture_arg::kTFactor, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  const Rgba n = Unpack(normal), l = Unpack(light);
+  const double dot = Clamp(4 * ((n.r - 0.5) * (l.r - 0.5) + (n.g - 0.5) * (l.g - 0.5) + (n.b - 0.5) * (l.b - 0.5)));
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({dot, dot, dot, 1}));
+  EXPECT_NEAR(ResultAlpha(kDiffuse), Byte(dot), 2);
+  // Then modulated by the diffuse colour on the next stage.
+  Stage(1, TextureOp::Modulate, texture_arg::kCurrent, texture_arg::kDiffuse, TextureOp::SelectArg1,
+        texture_arg::kCurrent, 0);
+  const Rgba d = Unpack(kDiffuse);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({dot * d.r, dot * d.g, dot * d.b, 1}));
+}
+
+TEST_F(GlCombinerTest, LightmapStageModulatesTwiceTheBase) {
+  const uint32_t base = Argb(255, 100, 150, 200);
+  const uint32_t lightmap = Argb(255, 160, 64, 255);
+  BindSolid(0, base);
+  BindSolid(1, lightmap);
+  Stage(0, TextureOp::SelectArg1, texture_arg::kTexture, 0, TextureOp::SelectArg1, texture_arg::kTexture, 0);
+  Stage(1, TextureOp::Modulate2x, texture_arg::kTexture, texture_arg::kCurrent, TextureOp::SelectArg1,
+        texture_arg::kCurrent, 0);
+  const Rgba b = Unpack(base), m = Unpack(lightmap);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({Clamp(2 * b.r * m.r), Clamp(2 * b.g * m.g), Clamp(2 * b.b * m.b), 1}));
+  device().SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::Modulate4x);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({Clamp(4 * b.r * m.r), Clamp(4 * b.g * m.g), Clamp(4 * b.b * m.b), 1}));
+}
+
+TEST_F(GlCombinerTest, ModifiersComplementAndReplicateAlpha) {
+  BindSolid(0, kTexel);
+  const Rgba t = Unpack(kTexel);
+  Stage(0, TextureOp::SelectArg1, texture_arg::kTexture | texture_arg::kComplement, 0, TextureOp::SelectArg1,
+        texture_arg::kTexture | texture_arg::kComplement, 0);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({1 - t.r, 1 - t.g, 1 - t.b, 1}));
+  EXPECT_NEAR(ResultAlpha(kDiffuse), Byte(1 - t.a), 2);
+  Stage(0, TextureOp::SelectArg1, texture_arg::kTexture | texture_arg::kAlphaReplicate, 0, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({t.a, t.a, t.a, 1}));
+  Stage(0, TextureOp::SelectArg1, texture_arg::kTexture | texture_arg::kAlphaReplicate | texture_arg::kComplement, 0,
+        TextureOp::SelectArg1, texture_arg::kTexture, 0);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({1 - t.a, 1 - t.a, 1 - t.a, 1}));
+}
+
+TEST_F(GlCombinerTest, ThreeArgumentOpsAndTheTempRegister) {
+  BindSolid(0, kTexel);
+  const uint32_t factor = Argb(255, 20, 40, 60);
+  device().SetRenderState(RenderState::TextureFactor, factor);
+  const Rgba t = Unpack(kTexel), d = Unpack(kDiffuse), f = Unpack(factor);
+  Stage(0, TextureOp::MultiplyAdd, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  device().SetTextureStageState(0, TextureStageState::ColorArg0, texture_arg::kTFactor);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({Clamp(f.r + t.r * d.r), Clamp(f.g + t.g * d.g), Clamp(f.b + t.b * d.b), 1}));
+  device().SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::Lerp);
+  device().SetTextureStageState(0, TextureStageState::ColorArg0, texture_arg::kTexture | texture_arg::kAlphaReplicate);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({t.a * t.r + (1 - t.a) * d.r, t.a * t.g + (1 - t.a) * d.g,
+                                              t.a * t.b + (1 - t.a) * d.b, 1}));
+
+  // Stage 0 writes the temporary register; stage 1 selects the factor; stage 2 adds the two.
+  device().SetTextureStageState(0, TextureStageState::ColorArg0, texture_arg::kCurrent);
+  Stage(0, TextureOp::Modulate, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  device().SetTextureStageState(0, TextureStageState::ResultArg, texture_arg::kTemp);
+  Stage(1, TextureOp::SelectArg1, texture_arg::kTFactor, 0, TextureOp::SelectArg1, texture_arg::kTFactor, 0);
+  Stage(2, TextureOp::Add, texture_arg::kCurrent, texture_arg::kTemp, TextureOp::SelectArg1, texture_arg::kCurrent, 0);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({Clamp(f.r + t.r * d.r), Clamp(f.g + t.g * d.g), Clamp(f.b + t.b * d.b), 1}));
+}
+
+TEST_F(GlCombinerTest, TheChainEndsAtTheFirstDisabledStage) {
+  BindSolid(0, kTexel);
+  device().SetRenderState(RenderState::TextureFactor, Argb(255, 1, 2, 3));
+  Stage(0, TextureOp::Modulate, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  Stage(1, TextureOp::Disable, 0, 0, TextureOp::Disable, 0, 0);
+  Stage(2, TextureOp::SelectArg1, texture_arg::kTFactor, 0, TextureOp::SelectArg1, texture_arg::kTFactor, 0);
+  const Rgba t = Unpack(kTexel), d = Unpack(kDiffuse);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({t.r * d.r, t.g * d.g, t.b * d.b, 1}));
+  // With stage 0 disabled the diffuse colour comes through untouched.
+  device().SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::Disable);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), kDiffuse | 0xFF000000u);
+}
+
+TEST_F(GlCombinerTest, AStageWithoutItsTextureShowsTheVertexColour) {
+  // The default stage 0 (MODULATE texture, current; SELECTARG1 texture) with nothing bound.
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), kDiffuse | 0xFF000000u);
+  EXPECT_NEAR(ResultAlpha(kDiffuse), Alpha(kDiffuse), 1);
+}
+
+TEST_F(GlCombinerTest, SpecularEnableAddsSpecularAfterTheStages) {
+  BindSolid(0, kTexel);
+  const uint32_t specular = Argb(0, 30, 60, 90);
+  Stage(0, TextureOp::Modulate, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  const Rgba t = Unpack(kTexel), d = Unpack(kDiffuse), s = Unpack(specular);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse, specular), Pack({t.r * d.r, t.g * d.g, t.b * d.b, 1}));
+  device().SetRenderState(RenderState::SpecularEnable, true);
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse, specular),
+                    Pack({Clamp(t.r * d.r + s.r), Clamp(t.g * d.g + s.g), Clamp(t.b * d.b + s.b), 1}));
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing
