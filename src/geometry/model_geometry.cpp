@@ -116,6 +116,7 @@ void ModelGeometry::ComputeFaceNormals() {
 }
 
 bool ModelGeometry::PointInTriangle(const Vec3& point, uint32_t triangle) const {
+  if (!CornersInRange(triangle) || triangle >= faceNormals_.size()) return false;
   const Vec3& a = positions_[cornerA_[triangle]];
   const Vec3 e1 = positions_[cornerB_[triangle]] - a;
   const Vec3 e2 = positions_[cornerC_[triangle]] - a;

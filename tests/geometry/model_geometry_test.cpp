@@ -163,6 +163,11 @@ TEST(ModelGeometrySegment, MissLeavesOutputsUntouched) {
   EXPECT_EQ(best, kNoHitDistance);
   ExpectNear(hit.point, {7, 7, 7});
   EXPECT_EQ(hit.flag, 99u);
+  // A surface exactly at the starting best distance does not count as a hit.
+  best = kNoHitDistance;
+  EXPECT_FALSE(g.SegmentHit({2, kNoHitDistance, 2}, {2, -1, 2}, {2, -1, 2}, {2, kNoHitDistance, 2}, hit, best));
+  EXPECT_EQ(hit.flag, 99u);
+  EXPECT_FALSE(g.PointInTriangle({0, 0, 0}, 5));
   // An empty geometry or one not finalised finds nothing.
   ModelGeometry empty;
   EXPECT_FALSE(Segment(empty, {0, 1, 0}, {0, -1, 0}, hit));
