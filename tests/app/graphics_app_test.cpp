@@ -172,8 +172,12 @@ TEST(GraphicsAppLoop, ASuccessfulFrameResetsTheFailureCount) {
   app.frameMoveResults = {platform::kFail, platform::kFail, platform::kOk, platform::kFail,
                           platform::kFail, platform::kOk,  platform::kFail, platform::kFail};
   app.onFrameMove = [&](int frame) {
-    if (frame == 3) EXPECT_EQ(app.failedFrames, 2);
-    if (frame == 4) EXPECT_EQ(app.failedFrames, 0);
+    if (frame == 3) {
+      EXPECT_EQ(app.failedFrames, 2);
+    }
+    if (frame == 4) {
+      EXPECT_EQ(app.failedFrames, 0);
+    }
   };
   app.quitAfterFrames = 8;
 
@@ -422,7 +426,9 @@ TEST(GraphicsAppFps, TextAppearsOnlyAfterMoreThanOneSecondOfRunningTimerTime) {
   ASSERT_EQ(running.Create(), platform::kOk);
   AppTimer(TimerCommand::Start);
   running.onFrameMove = [&](int frame) {
-    if (frame == 5) EXPECT_EQ(running.GetFpsText(), "") << "after exactly 1 s";
+    if (frame == 5) {
+      EXPECT_EQ(running.GetFpsText(), "") << "after exactly 1 s";
+    }
     clock.ticks += 250;
   };
   running.quitAfterFrames = 5;
