@@ -65,6 +65,38 @@ TEST_F(MusicStream, OggDecoderGivesTheEncodedLengthAndShape) {
   EXPECT_EQ(block[0], decoded[0]);
 }
 
+TEST_F(MusicStream, MpegAudioDecodesThroughTheMp3Decoder) {
+  const std::vector<int16_t> tune = contentgen::SynthesiseTune(1, 1.0, 44100);
+  const std::vector<uint8_t> mpeg = contentgen::EncodeMpegAudio(tune, 44100, 2);
+  ASSERT_FALSE(mpeg.empty());
+  Write("tune.mp3", mpeg);
+  auto decoder = platform::audio::OpenStreamDecoder(Path("tune.mp3"));
+  ASSERT_NE(decoder, nullptr);
+  EXPECT_EQ(decoder->Rate(), 44100);
+  EXPECT_EQ(decoder->Channels(), 2);
+  std::vector<int16_t> block(1152 * 2);
+  size_t frames = 0;
+  int got = 0;
+  double energy = 0;
+  while ((got = decoder->Read(block.data(), 1152)) > 0) {
+    frames += static_cast<size_t>(got);
+    for (int i = 0; i < got * 2; ++i) energy += static_cast<double>(block[i]) * block[i];
+  }
+  // Whole 1152-frame blocks, with the encoder's delay: about a second, and not silence.
+  EXPECT_GE(frames, tune.size() / 2);
+  EXPECT_LE(frames, tune.size() / 2 + 3 * 1152);
+  EXPECT_GT(energy / static_cast<double>(frames), 1e5);
+  ASSERT_TRUE(decoder->Rewind());
+  EXPECT_EQ(decoder->Read(block.data(), 1152), 1152);
+
+  Mixer mixer(44100, 2);
+  const auto stream = mixer.OpenStream(Path("tune.mp3"), false);
+  const int channel = mixer.PlayStream(kFreeChannel, stream);
+  ASSERT_NE(channel, kNoChannel);
+  mixer.Advance(1.2);
+  EXPECT_TRUE(mixer.IsStreamEnded(stream));
+}
+
 TEST_F(MusicStream, PlaysToTheDecoderEndOfFileThenEnds) {
   Mixer mixer(kRate, 4);
   const auto stream = mixer.OpenStream(Path("tune.ogg"), false);

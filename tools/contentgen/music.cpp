@@ -3,6 +3,11 @@
 
 #include <vorbis/vorbisenc.h>
 
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/channel_layout.h>
+}
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -89,6 +94,51 @@ std::vector<uint8_t> EncodeOggVorbis(const std::vector<int16_t>& samples, int ra
   vorbis_dsp_clear(&dsp);
   vorbis_comment_clear(&comment);
   vorbis_info_clear(&info);
+  return out;
+}
+
+std::vector<uint8_t> EncodeMpegAudio(const std::vector<int16_t>& samples, int rate, int channels) {
+  std::vector<uint8_t> out;
+  const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MP2);
+  if (codec == nullptr || (channels != 1 && channels != 2)) return out;
+  AVCodecContext* context = avcodec_alloc_context3(codec);
+  AVFrame* frame = av_frame_alloc();
+  AVPacket* packet = av_packet_alloc();
+  bool ok = context != nullptr && frame != nullptr && packet != nullptr;
+  if (ok) {
+    context->sample_fmt = AV_SAMPLE_FMT_S16;
+    context->sample_rate = rate;
+    context->bit_rate = channels == 2 ? 128000 : 64000;
+    av_channel_layout_default(&context->ch_layout, channels);
+    ok = avcodec_open2(context, codec, nullptr) == 0;
+  }
+  auto drain = [&]() {
+    while (avcodec_receive_packet(context, packet) == 0) {
+      out.insert(out.end(), packet->data, packet->data + packet->size);
+      av_packet_unref(packet);
+    }
+  };
+  const size_t frames = samples.size() / static_cast<size_t>(channels);
+  for (size_t done = 0; ok && done < frames; done += static_cast<size_t>(context->frame_size)) {
+    frame->nb_samples = context->frame_size;
+    frame->format = context->sample_fmt;
+    av_channel_layout_copy(&frame->ch_layout, &context->ch_layout);
+    ok = av_frame_get_buffer(frame, 0) == 0;
+    if (!ok) break;
+    auto* target = reinterpret_cast<int16_t*>(frame->data[0]);
+    for (int i = 0; i < context->frame_size * channels; ++i) {
+      const size_t index = done * channels + static_cast<size_t>(i);
+      target[i] = index < samples.size() ? samples[index] : 0;  // the last frame is padded with silence
+    }
+    ok = avcodec_send_frame(context, frame) == 0;
+    av_frame_unref(frame);
+    if (ok) drain();
+  }
+  if (ok && avcodec_send_frame(context, nullptr) == 0) drain();
+  av_packet_free(&packet);
+  av_frame_free(&frame);
+  avcodec_free_context(&context);
+  if (!ok) out.clear();
   return out;
 }
 
