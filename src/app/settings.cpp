@@ -2,6 +2,7 @@
 #include "app/settings.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <utility>
 
 #include "app/hardware_info.h"
@@ -275,6 +276,18 @@ void Settings::UpdateDerived() {
   clampSetting(S::GLOWDETAIL, kDetailLevelCount);
   clampSetting(S::SKIDMARKS, kDetailLevelCount);
   clampSetting(S::PARTICLES, kDetailLevelCount);
+  // These hold graphics-device codes that go straight to the device: anything but the codes the game uses
+  // falls back to the default, and validation then fits it to the device.
+  const auto keepKnownCode = [this](SettingId id, std::initializer_list<int> known) {
+    const int value = GetInt(id);
+    if (std::find(known.begin(), known.end(), value) == known.end()) {
+      StoreInt(id, kIntTable[static_cast<int>(id)].defaultValue);
+    }
+  };
+  keepKnownCode(S::MIPFILTER, {1, 2});
+  keepKnownCode(S::CLAMPUVS, {3, 4});
+  keepKnownCode(S::NORMALMODULATE, {4, 5, 6});
+  keepKnownCode(S::NORMALADDITIVE, {7, 11});
 
   if (GetInt(S::FULLSCREEN) != 0) {
     StoreInt(S::SCREENWIDTH, ResolutionWidths[resolution]);

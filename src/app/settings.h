@@ -131,7 +131,8 @@ class Settings {
   void SetJoystickCounts(unsigned axes, unsigned buttons);
 
   // Recomputes the screen size, the reflection switches, the music source and the far clip from the settings
-  // they follow. Table indices are clamped first, so a bad stored value never reads outside a table.
+  // they follow. Table indices are clamped first, so a bad stored value never reads outside a table, and
+  // device-code settings holding an unknown code return to their default.
   void UpdateDerived();
 
   // Reads the settings file: the given name, else config.dat in the config folder, else default_config.dat in

@@ -115,7 +115,7 @@ TEST_F(SettingsTest, DerivedValuesFollowResolutionViewDistanceAndReflections) {
   EXPECT_EQ(settings.GetInt(S::MP3MUSIC), 1);
 }
 
-TEST_F(SettingsTest, DerivedValuesClampTableIndices) {
+TEST_F(SettingsTest, DerivedValuesClampTableIndicesAndDeviceCodes) {
   settings.SetInt(S::FULLSCREEN, 1);
   settings.SetInt(S::RESOLUTION, 99);
   settings.SetInt(S::VIEWDISTANCE, -7);
@@ -130,6 +130,25 @@ TEST_F(SettingsTest, DerivedValuesClampTableIndices) {
   EXPECT_EQ(settings.GetInt(S::REFLECTIONDETAIL), 2);
   EXPECT_EQ(settings.GetInt(S::PARTICLES), 2);
   EXPECT_EQ(settings.GetInt(S::GLOWDETAIL), 0);
+
+  settings.SetInt(S::MIPFILTER, 1);
+  settings.SetInt(S::CLAMPUVS, 4);
+  settings.SetInt(S::NORMALMODULATE, 5);
+  settings.SetInt(S::NORMALADDITIVE, 7);
+  settings.UpdateDerived();
+  EXPECT_EQ(settings.GetInt(S::MIPFILTER), 1);
+  EXPECT_EQ(settings.GetInt(S::CLAMPUVS), 4);
+  EXPECT_EQ(settings.GetInt(S::NORMALMODULATE), 5);
+  EXPECT_EQ(settings.GetInt(S::NORMALADDITIVE), 7);
+  settings.SetInt(S::MIPFILTER, 77);
+  settings.SetInt(S::CLAMPUVS, -1);
+  settings.SetInt(S::NORMALMODULATE, 26);
+  settings.SetInt(S::NORMALADDITIVE, 0);
+  settings.UpdateDerived();
+  EXPECT_EQ(settings.GetInt(S::MIPFILTER), 2);
+  EXPECT_EQ(settings.GetInt(S::CLAMPUVS), 3);
+  EXPECT_EQ(settings.GetInt(S::NORMALMODULATE), 6);
+  EXPECT_EQ(settings.GetInt(S::NORMALADDITIVE), 11);
 }
 
 TEST_F(SettingsTest, DefaultKeysAndRebinding) {
