@@ -85,7 +85,7 @@ ProgramKey BuildProgramKey(const DeviceState& state, const StageTexture textureK
     s.texCoordSet = static_cast<uint8_t>(index & 7);
     s.texGen = key.pretransformed ? 0 : static_cast<uint8_t>((index >> 16) & 3);
     const uint32_t transform = state.Stage(stage, TextureStageState::TextureTransformFlags);
-    s.transformCount = static_cast<uint8_t>(key.pretransformed ? 0 : (transform & 7) > 4 ? 4 : (transform & 7));
+    s.transformCount = static_cast<uint8_t>((transform & 7) > 4 ? 4 : (transform & 7));
     s.projected = (transform & texture_transform::kProjected) ? 1 : 0;
     s.texture = textureKinds[stage];
     key.stageCount = static_cast<uint8_t>(stage + 1);
