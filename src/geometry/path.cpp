@@ -14,12 +14,6 @@ namespace {
 // Radians to degrees as the bend angles have always been stored (slightly below 180/π).
 constexpr float kDegreesPerRadian = 57.295827f;
 
-// Uniform Catmull-Rom through p1 (s = 0) and p2 (s = 1).
-Vec3 CatmullRom(const Vec3& p0, const Vec3& p1, const Vec3& p2, const Vec3& p3, float s) {
-  float s2 = s * s, s3 = s2 * s;
-  return (p1 * 2 + (p2 - p0) * s + (p0 * 2 - p1 * 5 + p2 * 4 - p3) * s2 + (p1 * 3 - p0 - p2 * 3 + p3) * s3) * 0.5f;
-}
-
 }  // namespace
 
 Path::Path(std::string name, bool closed, const Vec3& origin)
@@ -185,7 +179,7 @@ Vec3 Path::SmoothPointAt(float distance) const {
   float offset = d - cumulativeDistance_[k];
   if (d < cumulativeDistance_[k]) offset += totalLength_;
   float s = segmentLength > 0 ? offset / segmentLength : 0;
-  return CatmullRom(points_[before], points_[k], points_[after], points_[next], s) + origin_;
+  return platform::CatmullRom(points_[before], points_[k], points_[after], points_[next], s) + origin_;
 }
 
 float Path::BendAngleBetween(float from, float to) const {

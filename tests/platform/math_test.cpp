@@ -156,6 +156,47 @@ TEST(Matrices, OrthographicMapsTheBoxOntoClipSpace) {
   ExpectNear(TransformCoord({5, -10, 6}, centred), {1, -1, 0.5f});
 }
 
+TEST(Matrices, ReflectionMirrorsThroughThePlane) {
+  Matrix4 mirror = ReflectionMatrix({0, 2, 0, -10});  // y = 5, not yet normalised
+  ExpectNear(TransformCoord({1, 0, 3}, mirror), {1, 10, 3});
+  ExpectNear(TransformCoord({1, 7, 3}, mirror), {1, 3, 3});
+  ExpectNear(TransformNormal({0, 1, 0}, mirror), {0, -1, 0});
+  ExpectNear(mirror * mirror, IdentityMatrix());
+}
+
+TEST(Matrices, ShadowFlattensOntoThePlane) {
+  // Light straight overhead (direction toward it, w = 0): points drop vertically onto y = 0.
+  Matrix4 flatten = ShadowMatrix({0, 1, 0, 0}, {0, 1, 0, 0});
+  ExpectNear(TransformCoord({3, 5, 2}, flatten), {3, 0, 2});
+  // A point light at (0, 10, 0): a point at (1, 5, 0) casts onto the floor at (2, 0, 0).
+  Matrix4 fromLamp = ShadowMatrix({0, 10, 0, 1}, {0, 1, 0, 0});
+  ExpectNear(TransformCoord({1, 5, 0}, fromLamp), {2, 0, 0});
+}
+
+TEST(Matrices, ProjectAndUnprojectAreInverse) {
+  Matrix4 viewProjection = LookAtLH({0, 0, -10}, {0, 0, 0}, {0, 1, 0}) * PerspectiveFovLH(kPi / 2, 4.0f / 3, 1, 100);
+  ScreenViewport viewport{0, 0, 800, 600, 0, 1};
+  // The look-at point lands in the middle of the screen.
+  Vec3 centre = Project({0, 0, 0}, viewport, viewProjection);
+  EXPECT_NEAR(centre.x, 400, 1e-3f);
+  EXPECT_NEAR(centre.y, 300, 1e-3f);
+  // Up in the world is up on the screen (smaller y).
+  EXPECT_LT(Project({0, 1, 0}, viewport, viewProjection).y, 300);
+  Vec3 back;
+  Vec3 point{2, -3, 7};
+  ASSERT_TRUE(Unproject(Project(point, viewport, viewProjection), viewport, viewProjection, &back));
+  ExpectNear(back, point, 1e-3f);
+  EXPECT_FALSE(Unproject({1, 1, 0}, viewport, Matrix4{}, &back));
+}
+
+TEST(Vectors, CatmullRomPassesThroughTheMiddlePoints) {
+  Vec3 p0{0, 0, 0}, p1{1, 0, 0}, p2{2, 1, 0}, p3{3, 1, 0};
+  ExpectNear(CatmullRom(p0, p1, p2, p3, 0), p1);
+  ExpectNear(CatmullRom(p0, p1, p2, p3, 1), p2);
+  // Evenly spaced points on a line give linear interpolation.
+  ExpectNear(CatmullRom({0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}, 0.25f), {1.25f, 0, 0});
+}
+
 TEST(Quaternions, MatrixRoundTripKeepsTheRotation) {
   const Vec3 axes[] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 2, 3}, {-1, 0.5f, 0.2f}};
   const float angles[] = {0.0f, 0.3f, 1.5f, kPi - 0.001f, kPi, 4.0f};

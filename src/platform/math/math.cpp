@@ -286,6 +286,26 @@ Matrix4 OrthoOffCenterLH(float left, float right, float bottom, float top, float
   return r;
 }
 
+Matrix4 ReflectionMatrix(const Plane& plane) {
+  Plane p = Normalize(plane);
+  const float n[4] = {p.a, p.b, p.c, p.d};
+  Matrix4 r = IdentityMatrix();
+  for (int row = 0; row < 4; ++row)
+    for (int col = 0; col < 3; ++col) r.m[row][col] -= 2 * n[row] * n[col];
+  return r;
+}
+
+Matrix4 ShadowMatrix(const Vec4& light, const Plane& plane) {
+  Plane p = Normalize(plane);
+  const float n[4] = {p.a, p.b, p.c, p.d};
+  const float l[4] = {light.x, light.y, light.z, light.w};
+  float d = n[0] * l[0] + n[1] * l[1] + n[2] * l[2] + n[3] * l[3];
+  Matrix4 r;
+  for (int row = 0; row < 4; ++row)
+    for (int col = 0; col < 4; ++col) r.m[row][col] = (row == col ? d : 0) - n[row] * l[col];
+  return r;
+}
+
 Vec4 Transform(Vec4 v, const Matrix4& m) {
   return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + v.w * m.m[3][0],
           v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1] + v.w * m.m[3][1],
@@ -305,6 +325,27 @@ Vec3 TransformCoord(Vec3 v, const Matrix4& m) {
 Vec3 TransformNormal(Vec3 v, const Matrix4& m) {
   Vec4 r = Transform(Vec4{v.x, v.y, v.z, 0}, m);
   return {r.x, r.y, r.z};
+}
+
+Vec3 Project(Vec3 v, const ScreenViewport& viewport, const Matrix4& worldViewProjection) {
+  Vec3 ndc = TransformCoord(v, worldViewProjection);
+  return {viewport.x + (1 + ndc.x) * viewport.width * 0.5f, viewport.y + (1 - ndc.y) * viewport.height * 0.5f,
+          viewport.minZ + ndc.z * (viewport.maxZ - viewport.minZ)};
+}
+
+bool Unproject(Vec3 screen, const ScreenViewport& viewport, const Matrix4& worldViewProjection, Vec3* out) {
+  Matrix4 inverse;
+  if (!Inverse(worldViewProjection, &inverse)) return false;
+  if (viewport.width == 0 || viewport.height == 0 || viewport.maxZ == viewport.minZ) return false;
+  Vec3 ndc{(screen.x - viewport.x) * 2 / viewport.width - 1, 1 - (screen.y - viewport.y) * 2 / viewport.height,
+           (screen.z - viewport.minZ) / (viewport.maxZ - viewport.minZ)};
+  *out = TransformCoord(ndc, inverse);
+  return true;
+}
+
+Vec3 CatmullRom(Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, float s) {
+  float s2 = s * s, s3 = s2 * s;
+  return (p1 * 2 + (p2 - p0) * s + (p0 * 2 - p1 * 5 + p2 * 4 - p3) * s2 + (p1 * 3 - p0 - p2 * 3 + p3) * s3) * 0.5f;
 }
 
 // ---- Quaternions ------------------------------------------------------------------------------------------

@@ -65,6 +65,11 @@ Matrix4 PerspectiveFovLH(float fovY, float aspect, float nearZ, float farZ);
 Matrix4 PerspectiveLH(float width, float height, float nearZ, float farZ);
 Matrix4 OrthoLH(float width, float height, float nearZ, float farZ);
 Matrix4 OrthoOffCenterLH(float left, float right, float bottom, float top, float nearZ, float farZ);
+// Mirror image through a plane (normalised first); planar reflections are drawn with it.
+Matrix4 ReflectionMatrix(const Plane& plane);
+// Flattens geometry onto a plane (normalised first) away from a light: w = 1 for a light at that position,
+// w = 0 for a light in the direction (x, y, z) from the scene.
+Matrix4 ShadowMatrix(const Vec4& light, const Plane& plane);
 
 // (v, 1) · M then divided by w (w of zero leaves the undivided result).
 Vec3 TransformCoord(Vec3 v, const Matrix4& m);
@@ -73,6 +78,18 @@ Vec3 TransformNormal(Vec3 v, const Matrix4& m);
 // (v, 1) · M with the full homogeneous result.
 Vec4 Transform(Vec3 v, const Matrix4& m);
 Vec4 Transform(Vec4 v, const Matrix4& m);
+
+// Pixel rectangle and depth range that clip space maps onto.
+struct ScreenViewport {
+  float x = 0, y = 0, width = 0, height = 0, minZ = 0, maxZ = 1;
+};
+// Object space to screen pixels (y down) through world · view · projection and the viewport.
+Vec3 Project(Vec3 v, const ScreenViewport& viewport, const Matrix4& worldViewProjection);
+// Screen pixels and depth back to object space; false when the matrix is singular.
+bool Unproject(Vec3 screen, const ScreenViewport& viewport, const Matrix4& worldViewProjection, Vec3* out);
+
+// Uniform Catmull-Rom spline through p1 (s = 0) and p2 (s = 1), with p0 and p3 shaping the ends.
+Vec3 CatmullRom(Vec3 p0, Vec3 p1, Vec3 p2, Vec3 p3, float s);
 
 // ---- Quaternions ------------------------------------------------------------------------------------------
 // The rotation part of m (assumed orthonormal, no scale).
