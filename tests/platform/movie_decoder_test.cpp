@@ -52,6 +52,32 @@ TEST(MovieDecoder, ReadsSizeCountRateAndExactFrames) {
   EXPECT_EQ(texels, before);
 }
 
+TEST(MovieDecoder, JumpsFarAheadAndBackInLongMovies) {
+  for (contentgen::MovieCodec codec : {contentgen::MovieCodec::kRawVideo, contentgen::MovieCodec::kMotionJpeg}) {
+    const std::string path = ScratchPath(codec == contentgen::MovieCodec::kRawVideo ? "long_raw.avi" : "long_mjpeg.avi");
+    contentgen::MovieSpec spec;
+    spec.width = 16;
+    spec.height = 16;
+    spec.frameCount = 40;
+    spec.rate = 30000;
+    spec.scale = 1001;
+    spec.codec = codec;
+    ASSERT_TRUE(contentgen::WriteTestPatternMovie(path, spec));
+    platform::movie::MovieDecoder decoder;
+    std::string error;
+    ASSERT_TRUE(decoder.Open(path, error)) << error;
+    std::vector<uint8_t> texels;
+    for (uint32_t frame : {0u, 37u, 3u, 20u, 21u, 39u, 39u, 12u}) {
+      ASSERT_TRUE(decoder.DecodeFrame(frame, texels)) << frame;
+      const uint32_t got = TexelAt(texels, 16, 8, 8);
+      const uint32_t want = contentgen::MovieFrameColour(frame);
+      for (int shift = 0; shift < 24; shift += 8) {
+        EXPECT_NEAR(double((got >> shift) & 0xFF), double((want >> shift) & 0xFF), 6) << frame;
+      }
+    }
+  }
+}
+
 TEST(MovieDecoder, KeepsAFractionalRateAsRateOverScale) {
   const std::string path = ScratchPath("ntsc.avi");
   contentgen::MovieSpec spec;

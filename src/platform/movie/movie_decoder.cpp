@@ -26,9 +26,15 @@ struct MovieDecoder::State {
   uint32_t frameCount = 0;
   uint32_t rate = 0;
   uint32_t scale = 0;
-  // Index of the next frame the decoder will hand out.
-  uint32_t nextFrame = 0;
+  // Index of the next frame the decoder will hand out, and whether counting frames from the last rewind gives it
+  // (after a seek only the frames' time stamps tell where the stream is).
+  int64_t nextFrame = 0;
+  bool countingKnown = true;
   bool endOfInput = false;
+  // Time stamp of frame 0 and the length of one frame, in the stream's time base.
+  int64_t startTime = 0;
+  AVRational timeBase{0, 1};
+  AVRational frameLength{0, 1};
 
   ~State() {
     sws_freeContext(scaler);
@@ -62,16 +68,58 @@ struct MovieDecoder::State {
   }
 
   bool Rewind() {
-    if (av_seek_frame(format, streamIndex, 0, AVSEEK_FLAG_BACKWARD) < 0 &&
+    if (av_seek_frame(format, streamIndex, startTime, AVSEEK_FLAG_BACKWARD) < 0 &&
         avformat_seek_file(format, streamIndex, std::numeric_limits<int64_t>::min(), 0, 0, 0) < 0) {
       return false;
     }
     avcodec_flush_buffers(codec);
     nextFrame = 0;
+    countingKnown = true;
     endOfInput = false;
     return true;
   }
+
+  // Jumps to the key frame at or before index; false when the container cannot seek.
+  bool SeekTo(uint32_t index) {
+    if (frameLength.num <= 0 || timeBase.num <= 0) return false;
+    const int64_t target = startTime + av_rescale_q(index, frameLength, timeBase);
+    if (av_seek_frame(format, streamIndex, target, AVSEEK_FLAG_BACKWARD) < 0) return false;
+    avcodec_flush_buffers(codec);
+    countingKnown = false;
+    endOfInput = false;
+    return true;
+  }
+
+  // The index of the frame just received: from its time stamp when it has one, else by counting.
+  // -1 when neither is known.
+  int64_t FrameIndex() const {
+    const int64_t stamp = frame->best_effort_timestamp;
+    if (stamp != AV_NOPTS_VALUE && frameLength.num > 0 && timeBase.num > 0) {
+      return av_rescale_q_rnd(stamp - startTime, timeBase, frameLength,
+                              static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
+    }
+    return countingKnown ? nextFrame : -1;
+  }
+
+  // Leaves frame index (or the first frame after it, when the stream skips it) in `frame`.
+  bool ReceiveFrame(uint32_t index) {
+    for (;;) {
+      if (!NextFrame()) return false;
+      const int64_t at = FrameIndex();
+      if (at < 0) {
+        av_frame_unref(frame);
+        return false;
+      }
+      nextFrame = at + 1;
+      countingKnown = true;
+      if (at >= index) return true;
+      av_frame_unref(frame);
+    }
+  }
 };
+
+// Frames ahead of the decoder that are decoded through rather than sought to.
+constexpr int64_t kDecodeAheadLimit = 8;
 
 MovieDecoder::MovieDecoder() = default;
 MovieDecoder::~MovieDecoder() = default;
@@ -124,6 +172,11 @@ bool MovieDecoder::Open(const std::string& path, std::string& error) {
     state->rate = static_cast<uint32_t>(frameRate.num);
     state->scale = static_cast<uint32_t>(frameRate.den);
   }
+  state->timeBase = stream->time_base;
+  if (stream->start_time != AV_NOPTS_VALUE) state->startTime = stream->start_time;
+  if (state->rate > 0 && state->scale > 0) {
+    state->frameLength = AVRational{static_cast<int>(state->scale), static_cast<int>(state->rate)};
+  }
   if (stream->nb_frames > 0 && stream->nb_frames < std::numeric_limits<uint32_t>::max()) {
     state->frameCount = static_cast<uint32_t>(stream->nb_frames);
   } else if (stream->duration > 0 && state->scale > 0 && stream->time_base.den > 0) {
@@ -144,11 +197,14 @@ bool MovieDecoder::Open(const std::string& path, std::string& error) {
 bool MovieDecoder::DecodeFrame(uint32_t index, std::vector<uint8_t>& texels) {
   if (!state_ || index >= state_->frameCount) return false;
   State& s = *state_;
-  if (index < s.nextFrame && !s.Rewind()) return false;
-  while (s.nextFrame <= index) {
-    if (!s.NextFrame()) return false;
-    ++s.nextFrame;
-    if (s.nextFrame <= index) av_frame_unref(s.frame);
+  // Behind the decoder or far ahead of it: seek (to the key frame before it) instead of decoding every frame
+  // between; a stream that cannot seek or has no time stamps is read again from the start.
+  const bool jump = !s.countingKnown || index < s.nextFrame || index > s.nextFrame + kDecodeAheadLimit;
+  if (jump && !s.SeekTo(index) && !s.Rewind()) return false;
+  if (!s.ReceiveFrame(index)) {
+    if (s.countingKnown && s.nextFrame <= index) return false;
+    // A seek that left the decoder without time stamps: count from the start instead.
+    if (!s.Rewind() || !s.ReceiveFrame(index)) return false;
   }
   if (s.frame->width != static_cast<int>(s.width) || s.frame->height != static_cast<int>(s.height)) {
     av_frame_unref(s.frame);
