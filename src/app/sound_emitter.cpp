@@ -6,7 +6,7 @@
 
 namespace app {
 
-SoundEmitterList::SoundEmitterList(SoundSampleCache& resources) : resources_(resources) {}
+SoundEmitterList::SoundEmitterList(SoundSampleSource& resources) : resources_(resources) {}
 
 SoundEmitterList::~SoundEmitterList() { Clear(); }
 
@@ -22,7 +22,7 @@ SoundEmitter& SoundEmitterList::Add(const platform::Vec3& position, const std::s
 }
 
 void SoundEmitterList::UpdateEmitter(SoundEmitter& emitter, const platform::Vec3& listener) {
-  platform::audio::Mixer& mixer = resources_.Mixer();
+  platform::audio::Mixer& mixer = resources_.SampleMixer();
   const float dx = listener.x - emitter.position.x;
   const float dy = listener.y - emitter.position.y;
   const float dz = listener.z - emitter.position.z;
@@ -52,7 +52,7 @@ void SoundEmitterList::Update(const platform::Vec3& listener, float /*frameTime*
 
 void SoundEmitterList::Clear() {
   for (SoundEmitter& emitter : emitters_) {
-    if (emitter.channel != platform::audio::kNoChannel) resources_.Mixer().StopSound(emitter.channel);
+    if (emitter.channel != platform::audio::kNoChannel) resources_.SampleMixer().StopSound(emitter.channel);
     ReleaseSoundSample(resources_, emitter.sample);
   }
   emitters_.clear();

@@ -21,7 +21,7 @@ struct SoundEmitter {
 
 class SoundEmitterList {
  public:
-  explicit SoundEmitterList(SoundSampleCache& resources);
+  explicit SoundEmitterList(SoundSampleSource& resources);
   ~SoundEmitterList();
   SoundEmitterList(const SoundEmitterList&) = delete;
   SoundEmitterList& operator=(const SoundEmitterList&) = delete;
@@ -39,7 +39,7 @@ class SoundEmitterList {
  private:
   void UpdateEmitter(SoundEmitter& emitter, const platform::Vec3& listener);
 
-  SoundSampleCache& resources_;
+  SoundSampleSource& resources_;
   std::list<SoundEmitter> emitters_;
 };
 

@@ -11,7 +11,19 @@ namespace app {
 
 using SoundSample = platform::audio::SampleId;  // 0 = none
 
-class SoundSampleCache {
+// Whatever hands out shared samples by name (the resource manager, or the cache below) and the mixer that
+// plays them. Sound emitters and other players of samples go through this.
+class SoundSampleSource {
+ public:
+  virtual ~SoundSampleSource() = default;
+  // The sample with one more reference; 0 when the file cannot be loaded.
+  virtual SoundSample AcquireSample(const std::string& name, bool loop) = 0;
+  // Drops one reference; nothing for 0 or an unknown sample.
+  virtual void DropSample(SoundSample sample) = 0;
+  virtual platform::audio::Mixer& SampleMixer() = 0;
+};
+
+class SoundSampleCache final : public SoundSampleSource {
  public:
   // folder: prefixed to relative names (with its trailing separator).
   SoundSampleCache(platform::audio::Mixer& mixer, std::string folder);
@@ -30,7 +42,10 @@ class SoundSampleCache {
 
   int ReferenceCount(SoundSample sample) const;
   size_t Count() const { return records_.size(); }
-  platform::audio::Mixer& Mixer() { return mixer_; }
+
+  SoundSample AcquireSample(const std::string& name, bool loop) override { return Load(name, loop); }
+  void DropSample(SoundSample sample) override { Release(sample); }
+  platform::audio::Mixer& SampleMixer() override { return mixer_; }
 
   // Names compare after this: made absolute, upper-cased, backslashes to '/', doubled slashes collapsed.
   std::string CanonicalName(const std::string& name) const;
@@ -47,9 +62,9 @@ class SoundSampleCache {
 };
 
 // The resource manager's sound-sample services, by these names.
-inline SoundSample LoadSoundSample(SoundSampleCache& cache, const std::string& name, bool loop) {
-  return cache.Load(name, loop);
+inline SoundSample LoadSoundSample(SoundSampleSource& source, const std::string& name, bool loop) {
+  return source.AcquireSample(name, loop);
 }
-inline void ReleaseSoundSample(SoundSampleCache& cache, SoundSample sample) { cache.Release(sample); }
+inline void ReleaseSoundSample(SoundSampleSource& source, SoundSample sample) { source.DropSample(sample); }
 
 }  // namespace app

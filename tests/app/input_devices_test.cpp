@@ -8,6 +8,7 @@
 #include "app/input_devices.h"
 #include "contentgen/ffe_writer.h"
 #include "platform/input/scripted_controller.h"
+#include "platform/input/virtual_controller.h"
 
 namespace {
 
@@ -61,6 +62,25 @@ TEST(InputDevices, WithoutAControllerEverythingReadsZero) {
   EXPECT_EQ(devices.LoadForceEffects("FF/effects.ffe"), platform::kFail);
   devices.PlayForceEffect(0, 1);  // nothing to play: no fault
   devices.StopAllForceEffects();
+}
+
+TEST(InputDevices, AVirtualWheelIsReadAsTheController) {
+  auto virtualWheel = platform::input::VirtualController::Attach(true, 8, 16);
+  ASSERT_NE(virtualWheel, nullptr);
+  app::InputDevices devices(1);
+  ASSERT_TRUE(devices.present);
+  EXPECT_TRUE(devices.isWheel);
+  EXPECT_FALSE(devices.forceFeedback) << "virtual devices have no haptics";
+  EXPECT_EQ(devices.GetJoystickAxisCount(), 8);
+  EXPECT_EQ(devices.GetJoystickButtonCount(), 16);
+  virtualWheel->SetAxis(0, -32767);
+  virtualWheel->SetButton(2, true);
+  devices.Poll();
+  devices.Poll();
+  EXPECT_EQ(devices.GetJoystickAxis(0), -1.0f);
+  EXPECT_TRUE(devices.GetJoystickButtonPressed(2));
+  EXPECT_EQ(devices.LoadForceEffects("FF/wheeleffects.ffe"), platform::kFail);
+  devices.PlayForceEffect(4, 1);  // silently absent
 }
 
 TEST(InputDevices, ForceFeedbackControllersAreLookedForFirst) {
