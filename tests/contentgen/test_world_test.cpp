@@ -1,0 +1,114 @@
+// Tests of the procedural city circuit: a continuous loop whose racing line and grid lie on drivable road,
+// walls facing the road on both sides, and material names that name their surfaces.
+#include "contentgen/test_world.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "geometry/collision_tree.h"
+#include "platform/math/math.h"
+
+namespace contentgen {
+namespace {
+
+using namespace test_world;
+using platform::Vec3;
+
+class TestWorld : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    file_ = new ColFile(BuildTestWorld());
+    std::vector<unsigned char> bytes = EncodeCollisionFile(*file_);
+    tree_ = new geometry::CollisionTree;
+    ASSERT_TRUE(tree_->LoadFromMemory(bytes.data(), bytes.size(), "city.COL", true));
+  }
+  static void TearDownTestSuite() {
+    delete tree_;
+    delete file_;
+  }
+
+  // Material under a point, or −1 when nothing is below it.
+  static int MaterialBelow(const Vec3& point) {
+    geometry::SurfaceHit hit;
+    if (!tree_->SegmentCast(point + Vec3{0, 200, 0}, point - Vec3{0, 50, 0}, hit)) return -1;
+    return static_cast<int>(hit.flag);
+  }
+  static bool Drivable(int material) {
+    return material == kPave || material == kDirt || material == kCobble || material == kRamp;
+  }
+
+  static ColFile* file_;
+  static geometry::CollisionTree* tree_;
+};
+ColFile* TestWorld::file_ = nullptr;
+geometry::CollisionTree* TestWorld::tree_ = nullptr;
+
+TEST_F(TestWorld, CentrelineIsAContinuousLoop) {
+  Vec3 heading;
+  Vec3 start = CentreAt(0, &heading);
+  EXPECT_NEAR(platform::Length(start - CentreAt(Perimeter())), 0, 0.1f);
+  EXPECT_NEAR(heading.x, 1, 1e-5f);
+  float step = 5;
+  for (float d = 0; d < Perimeter(); d += step) {
+    float gap = platform::Length(CentreAt(d + step) - CentreAt(d));
+    ASSERT_NEAR(gap, step, 0.05f) << "at " << d;
+    ASSERT_NEAR(platform::Length(InwardAt(d)), 1, 1e-4f);
+  }
+}
+
+TEST_F(TestWorld, RacingLineAndGridLieOnDrivableRoad) {
+  ASSERT_FALSE(tree_->Paths().empty());
+  const geometry::Path& line = *tree_->Paths()[0];
+  EXPECT_EQ(line.Name(), "AIPATH1");
+  EXPECT_TRUE(line.Closed());
+  EXPECT_NEAR(line.TotalLength(), Perimeter(), Perimeter() * 0.01f);
+  for (size_t i = 0; i < line.PointCount(); ++i) EXPECT_TRUE(Drivable(MaterialBelow(line.GetPoint(i)))) << "point " << i;
+  int starts = 0;
+  for (const auto& marker : tree_->Markers()) {
+    if (marker->name.rfind("START", 0) != 0) continue;
+    ++starts;
+    EXPECT_EQ(MaterialBelow(marker->position), kPave) << marker->name;
+    // Facing +x: the marker's forward row.
+    EXPECT_FLOAT_EQ(marker->matrix.m[2][0], 1);
+  }
+  EXPECT_EQ(starts, 8);
+}
+
+TEST_F(TestWorld, WallsFaceTheRoadOnBothSides) {
+  for (float fraction : {0.0f, 0.2f, 0.45f, 0.7f, 0.9f}) {
+    float d = Perimeter() * fraction;
+    Vec3 centre = CentreAt(d) + Vec3{0, 60, 0};
+    for (float side : {-1.0f, 1.0f}) {
+      Vec3 direction = InwardAt(d) * side;
+      geometry::SurfaceHit hit;
+      ASSERT_TRUE(tree_->SegmentCast(centre, centre + direction * (kWallOffset + 50), hit)) << fraction << " " << side;
+      EXPECT_EQ(hit.flag, static_cast<uint32_t>(kNoDriveWall));
+      EXPECT_NEAR(platform::Dot(hit.normal, direction), -1, 0.05f);
+      EXPECT_NEAR(platform::Length(hit.point - centre), kWallOffset, 5);
+    }
+  }
+}
+
+TEST_F(TestWorld, SurfacesAndFeaturesAreWhereTheLayoutSays) {
+  EXPECT_EQ(MaterialBelow(CentreAt(Perimeter() * 0.35f)), kDirt);
+  EXPECT_EQ(MaterialBelow(CentreAt(Perimeter() * 0.64f)), kCobble);
+  EXPECT_EQ(MaterialBelow(Vec3{kPondCentreX, 0, kPondCentreZ}), kWater);
+  EXPECT_EQ(MaterialBelow(Vec3{kParkHalfX - 50, 0, 0}), kGrass);
+  float verge = kRoadWidth / 2 + kKerbWidth + kVergeWidth / 2;
+  EXPECT_EQ(MaterialBelow(CentreAt(100) + InwardAt(100) * verge), kGrass);
+  EXPECT_EQ(MaterialBelow(CentreAt(100) - InwardAt(100) * (kRoadWidth / 2 + kKerbWidth / 2)), kKerb);
+  geometry::SurfaceHit hit;
+  Vec3 rampTop = CentreAt(RampStart() + kRampUpLength + 10);
+  ASSERT_TRUE(tree_->SegmentCast(rampTop + Vec3{0, 200, 0}, rampTop, hit));
+  EXPECT_NEAR(hit.point.y, kRampRise, 0.1f);
+
+  // Material names begin with the surface the race reads from them.
+  const char* expected[] = {"PAVE", "DIRT", "GRASS", "COBBLE", "WATER", "NODRIVE", "COBBLE", "PAVE"};
+  ASSERT_EQ(file_->materialNames.size(), static_cast<size_t>(kMaterialCount));
+  for (int i = 0; i < kMaterialCount; ++i) EXPECT_EQ(file_->materialNames[i].rfind(expected[i], 0), 0u) << i;
+  EXPECT_GT(tree_->TriangleCount(), 20000u);
+}
+
+}  // namespace
+}  // namespace contentgen
