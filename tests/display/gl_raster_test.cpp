@@ -1,0 +1,201 @@
+// Per-pixel operations on the OpenGL device: fog, alpha test, stencil shadow passes, user clip planes and colour
+// writes, compared with their equations on read-back pixels.
+#include <cmath>
+
+#include "gl_fixture.h"
+
+namespace platform::gfx::testing {
+namespace {
+
+// XYZRHW | DIFFUSE | SPECULAR
+struct FogVertex {
+  float x, y, z, rhw;
+  uint32_t diffuse, specular;
+};
+
+class GlRasterTest : public GlDeviceTest {
+ protected:
+  void SetUp() override {
+    GlDeviceTest::SetUp();
+    if (HasFatalFailure()) return;
+    device().SetRenderState(RenderState::Lighting, false);
+    device().SetRenderState(RenderState::CullMode, CullMode::None);
+  }
+
+  // A full-target quad of transformed vertices at camera depth z (identity transforms).
+  uint32_t DrawDepthQuad(float z, uint32_t color) {
+    const ColorVertex quad[4] = {{-1, 1, z, color}, {1, 1, z, color}, {-1, -1, z, color}, {1, -1, z, color}};
+    device().SetVertexShader(kColorFvf);
+    EXPECT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ColorVertex)), kOk);
+    return Pixel(32, 32);
+  }
+};
+
+TEST_F(GlRasterTest, FogMixesTheFogColourByTheFogFactor) {
+  device().SetRenderState(RenderState::ZEnable, false);
+  device().SetRenderState(RenderState::FogEnable, true);
+  device().SetRenderState(RenderState::FogColor, Argb(0, 0, 0, 255));
+  device().SetRenderState(RenderState::FogStart, FloatBits(0.25f));
+  device().SetRenderState(RenderState::FogEnd, FloatBits(0.75f));
+  const uint32_t color = Argb(255, 255, 100, 0);
+  auto expected = [&](double f) { return Argb(255, Byte(f * 1.0), Byte(f * 100 / 255.0), Byte((1 - f) * 1.0)); };
+  // Vertex fog, linear in camera depth: f = (end - z) / (end - start).
+  device().SetRenderState(RenderState::FogVertexMode, FogMode::Linear);
+  EXPECT_COLOR_NEAR(DrawDepthQuad(0.4f, color), expected((0.75 - 0.4) / 0.5));
+  EXPECT_COLOR_NEAR(DrawDepthQuad(0.9f, color), expected(0.0));
+  EXPECT_COLOR_NEAR(DrawDepthQuad(0.1f, color), expected(1.0));
+  // Pixel (table) fog takes over when set.
+  device().SetRenderState(RenderState::FogTableMode, FogMode::Linear);
+  EXPECT_COLOR_NEAR(DrawDepthQuad(0.6f, color), expected((0.75 - 0.6) / 0.5));
+  device().SetRenderState(RenderState::FogTableMode, FogMode::Exp);
+  device().SetRenderState(RenderState::FogDensity, FloatBits(2.0f));
+  EXPECT_COLOR_NEAR(DrawDepthQuad(0.5f, color), expected(std::exp(-0.5 * 2.0)));
+  device().SetRenderState(RenderState::FogTableMode, FogMode::Exp2);
+  EXPECT_COLOR_NEAR(DrawDepthQuad(0.5f, color), expected(std::exp(-(0.5 * 2.0) * (0.5 * 2.0))));
+  // Fog off: the colour as it is.
+  device().SetRenderState(RenderState::FogEnable, false);
+  EXPECT_COLOR_NEAR(DrawDepthQuad(0.5f, color), color, 0);
+}
+
+TEST_F(GlRasterTest, ScreenSpaceVerticesCarryTheirFogInSpecularAlpha) {
+  device().SetRenderState(RenderState::FogEnable, true);
+  device().SetRenderState(RenderState::FogColor, Argb(0, 255, 255, 255));
+  const uint32_t specular = Argb(64, 0, 0, 0);
+  const FogVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, Argb(255, 0, 0, 0), specular},
+                             {63.5f, -0.5f, 0.5f, 1, Argb(255, 0, 0, 0), specular},
+                             {-0.5f, 63.5f, 0.5f, 1, Argb(255, 0, 0, 0), specular},
+                             {63.5f, 63.5f, 0.5f, 1, Argb(255, 0, 0, 0), specular}};
+  device().SetVertexShader(fvf::kXyzRhw | fvf::kDiffuse | fvf::kSpecular);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(FogVertex)), kOk);
+  const int fogged = Byte(1 - 64 / 255.0);
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, fogged, fogged, fogged));
+}
+
+TEST_F(GlRasterTest, AlphaTestComparesTheAlphaByteWithTheReference) {
+  device().SetRenderState(RenderState::ZEnable, false);
+  device().SetRenderState(RenderState::AlphaTestEnable, true);
+  device().SetRenderState(RenderState::AlphaRef, 128);
+  struct Case {
+    CompareFunc func;
+    bool at127, at128, at129;
+  };
+  const Case cases[] = {
+      {CompareFunc::Never, false, false, false},      {CompareFunc::Less, true, false, false},
+      {CompareFunc::Equal, false, true, false},       {CompareFunc::LessEqual, true, true, false},
+      {CompareFunc::Greater, false, false, true},     {CompareFunc::NotEqual, true, false, true},
+      {CompareFunc::GreaterEqual, false, true, true}, {CompareFunc::Always, true, true, true},
+  };
+  for (const Case& c : cases) {
+    device().SetRenderState(RenderState::AlphaFunc, c.func);
+    const bool expected[3] = {c.at127, c.at128, c.at129};
+    for (int i = 0; i < 3; ++i) {
+      device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+      DrawScreenRect(0, 0, 64, 64, Argb(127 + i, 255, 255, 255));
+      EXPECT_EQ(Red(Pixel(32, 32)) == 255, expected[i]) << "func " << static_cast<int>(c.func) << " alpha " << 127 + i;
+    }
+  }
+}
+
+TEST_F(GlRasterTest, StencilShadowPassesCountThenShadeWhereNonZero) {
+  device().Clear(clear_flags::kTarget | clear_flags::kZBuffer | clear_flags::kStencil, Argb(255, 200, 200, 200), 1.0f, 0);
+  // Volume passes: no colour or depth writes, the stencil counts the faces.
+  device().SetRenderState(RenderState::StencilEnable, true);
+  device().SetRenderState(RenderState::StencilFunc, CompareFunc::Always);
+  device().SetRenderState(RenderState::StencilPass, StencilOp::Incr);
+  device().SetRenderState(RenderState::ZWriteEnable, false);
+  device().SetRenderState(RenderState::ColorWriteEnable, 0);
+  DrawScreenRect(0, 0, 32, 64, 0xFFFFFFFF);   // left half +1
+  DrawScreenRect(16, 0, 48, 64, 0xFFFFFFFF);  // middle +1
+  device().SetRenderState(RenderState::StencilPass, StencilOp::Decr);
+  DrawScreenRect(16, 0, 32, 64, 0xFFFFFFFF);  // 16..31 back to 1
+  // Counts now: 0..15 → 1, 16..31 → 1, 32..47 → 1, 48..63 → 0.
+  // Shade pass: a full-screen quad where ref 1 <= stencil.
+  device().SetRenderState(RenderState::ColorWriteEnable, 0xF);
+  device().SetRenderState(RenderState::StencilFunc, CompareFunc::LessEqual);
+  device().SetRenderState(RenderState::StencilRef, 1);
+  device().SetRenderState(RenderState::StencilPass, StencilOp::Keep);
+  device().SetRenderState(RenderState::AlphaBlendEnable, true);
+  device().SetRenderState(RenderState::SrcBlend, Blend::SrcAlpha);
+  device().SetRenderState(RenderState::DestBlend, Blend::InvSrcAlpha);
+  DrawScreenRect(0, 0, 64, 64, Argb(128, 0, 0, 0));
+  const int shaded = Byte(200 / 255.0 * (1 - 128 / 255.0));
+  EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, shaded, shaded, shaded));
+  EXPECT_COLOR_NEAR(Pixel(24, 8), Argb(255, shaded, shaded, shaded));
+  EXPECT_COLOR_NEAR(Pixel(40, 8), Argb(255, shaded, shaded, shaded));
+  EXPECT_COLOR_NEAR(Pixel(56, 8), Argb(255, 200, 200, 200), 0);
+}
+
+TEST_F(GlRasterTest, StencilIncrementsSaturateOrWrapAsNamed) {
+  device().SetRenderState(RenderState::ZEnable, false);
+  device().SetRenderState(RenderState::StencilEnable, true);
+  device().SetRenderState(RenderState::ColorWriteEnable, 0);
+  auto stencilEquals = [&](uint32_t value) {
+    device().SetRenderState(RenderState::ColorWriteEnable, 0xF);
+    device().SetRenderState(RenderState::StencilFunc, CompareFunc::Equal);
+    device().SetRenderState(RenderState::StencilRef, value);
+    device().SetRenderState(RenderState::StencilPass, StencilOp::Keep);
+    device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+    DrawScreenRect(0, 0, 64, 64, Argb(255, 255, 0, 0));
+    device().SetRenderState(RenderState::ColorWriteEnable, 0);
+    device().SetRenderState(RenderState::StencilFunc, CompareFunc::Always);
+    return Red(Pixel(32, 32)) == 255;
+  };
+  struct Case {
+    uint32_t start;
+    StencilOp op;
+    uint32_t result;
+  };
+  for (const Case& c : {Case{255, StencilOp::IncrSat, 255}, Case{255, StencilOp::Incr, 0}, Case{0, StencilOp::DecrSat, 0},
+                        Case{0, StencilOp::Decr, 255}, Case{7, StencilOp::Invert, 248}, Case{7, StencilOp::Zero, 0}}) {
+    device().Clear(clear_flags::kStencil, 0, 1.0f, c.start);
+    device().SetRenderState(RenderState::StencilFunc, CompareFunc::Always);
+    device().SetRenderState(RenderState::StencilPass, c.op);
+    DrawScreenRect(0, 0, 64, 64, 0xFFFFFFFF);
+    EXPECT_TRUE(stencilEquals(c.result)) << "op " << static_cast<int>(c.op) << " from " << c.start;
+  }
+  // Depth-fail counting: the z-fail op runs where the depth test fails.
+  device().SetRenderState(RenderState::ZEnable, true);
+  device().SetRenderState(RenderState::ZWriteEnable, false);
+  device().Clear(clear_flags::kStencil | clear_flags::kZBuffer, 0, 0.5f, 0);
+  device().SetRenderState(RenderState::StencilZFail, StencilOp::Replace);
+  device().SetRenderState(RenderState::StencilRef, 9);
+  device().SetRenderState(RenderState::StencilPass, StencilOp::Keep);
+  DrawScreenRect(0, 0, 64, 64, 0xFFFFFFFF, 0.7f);
+  device().SetRenderState(RenderState::ZEnable, false);
+  EXPECT_TRUE(stencilEquals(9));
+}
+
+TEST_F(GlRasterTest, ClipPlanesKeepThePositiveSide) {
+  device().SetRenderState(RenderState::ZEnable, false);
+  ASSERT_EQ(device().SetClipPlane(2, Plane{0, 1, 0, -0.5f}), kOk);  // keep y >= 0.5 (the top quarter)
+  device().SetRenderState(RenderState::ClipPlaneEnable, 1u << 2);
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  DrawDepthQuad(0.5f, Argb(255, 0, 255, 0));
+  EXPECT_COLOR_NEAR(Pixel(32, 4), Argb(255, 0, 255, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(32, 30), Argb(255, 0, 0, 0), 0);
+  // Planes are in world space: moved down by 0.5, the quad's top edge (world y 0.5) is all that would stay, and
+  // nothing shows. Were the plane applied to the untransformed vertices, rows 16..31 would be drawn.
+  Matrix4 world;
+  for (int i = 0; i < 4; ++i) world.m[i][i] = 1;
+  world.m[3][1] = -0.5f;
+  device().SetTransform(TransformState::World, world);
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  DrawDepthQuad(0.5f, Argb(255, 0, 255, 0));
+  EXPECT_COLOR_NEAR(Pixel(32, 20), Argb(255, 0, 0, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(32, 40), Argb(255, 0, 0, 0), 0);
+  device().SetRenderState(RenderState::ClipPlaneEnable, 0);
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  DrawDepthQuad(0.5f, Argb(255, 0, 255, 0));
+  EXPECT_COLOR_NEAR(Pixel(32, 30), Argb(255, 0, 255, 0), 0);
+}
+
+TEST_F(GlRasterTest, ColorWriteMaskKeepsTheMaskedChannels) {
+  device().SetRenderState(RenderState::ZEnable, false);
+  device().Clear(clear_flags::kTarget, Argb(255, 10, 20, 30), 1.0f, 0);
+  device().SetRenderState(RenderState::ColorWriteEnable, color_write::kRed | color_write::kBlue);
+  DrawScreenRect(0, 0, 64, 64, Argb(255, 200, 200, 200));
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 200, 20, 200), 0);
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing
