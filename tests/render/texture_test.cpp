@@ -193,4 +193,29 @@ TEST(TexelMerge, RoutinesHonourRowPitch) {
   EXPECT_EQ(destination[12 + 3], 0x00);
 }
 
+TEST_F(TextureTest, ColourKeyAppliesToCompressedAndSixteenBitFiles) {
+  contentgen::PictureData picture = Solid(8, 8, 0xFF00FF00);
+  for (uint32_t y = 0; y < 4; ++y) {
+    for (uint32_t x = 0; x < 4; ++x) picture.Set(x, y, 0xFFFF00FF);
+  }
+  for (Format format : {Format::Dxt1, Format::R5G6B5}) {
+    Texture texture(false);
+    ASSERT_EQ(texture.Load(device_, WriteDds("k.dds", format, picture), true, 0xFFFF00FF), platform::kOk);
+    EXPECT_EQ(FormatOf(texture), Format::A8R8G8B8);
+    EXPECT_EQ(ReadTexel(texture.GetD3DTexture(), 0, 1, 1), 0u) << static_cast<uint32_t>(format);
+    EXPECT_EQ(ReadTexel(texture.GetD3DTexture(), 0, 6, 6), 0xFF00FF00u) << static_cast<uint32_t>(format);
+  }
+}
+
+TEST_F(TextureTest, ConvertFormatRepacksTexelsAndRefusesCompressedTargets) {
+  Texture texture(false);
+  texture.Load(device_, Write("c.png", Solid(4, 4, 0xFFFF0000)), false);
+  ASSERT_EQ(texture.ConvertFormat(device_, Format::R5G6B5), platform::kOk);
+  EXPECT_EQ(FormatOf(texture), Format::R5G6B5);
+  EXPECT_EQ(ReadTexel(texture.GetD3DTexture(), 0, 2, 2), 0xF800u);
+  EXPECT_EQ(texture.GetD3DTexture()->GetLevelCount(), 3u);
+  EXPECT_EQ(texture.ConvertFormat(device_, Format::Dxt1), platform::kFail);
+  EXPECT_EQ(FormatOf(texture), Format::R5G6B5) << "the held texture remains";
+}
+
 }  // namespace
