@@ -8,6 +8,7 @@
 #include "contentgen/default_config.h"
 #include "contentgen/images.h"
 #include "contentgen/sounds.h"
+#include "contentgen/test_world.h"
 
 namespace contentgen {
 
@@ -20,6 +21,7 @@ bool WriteAllContent(const std::string& gameFolder) {
   }
   if (!WriteImageContent(gameFolder)) return false;
   if (!WriteSoundAndForceContent(gameFolder)) return false;
+  if (!WriteTestWorld(gameFolder)) return false;
   if (!WriteDefaultConfig(gameFolder)) return false;
   return true;
 }
