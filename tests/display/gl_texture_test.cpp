@@ -1,0 +1,350 @@
+// Textures on the OpenGL device: texel order, pixel formats, mip levels, filtering and addressing, texture
+// transforms, projected and generated coordinates, cube maps and render-target round trips.
+#include <cstring>
+
+#include "gl_fixture.h"
+
+namespace platform::gfx::testing {
+namespace {
+
+// XYZRHW | DIFFUSE | TEX1 with three-float coordinates.
+struct CubeVertex {
+  float x, y, z, rhw;
+  uint32_t color;
+  float u, v, w;
+};
+
+class GlTextureTest : public GlDeviceTest {
+ protected:
+  void SetUp() override {
+    GlDeviceTest::SetUp();
+    if (HasFatalFailure()) return;
+    device().SetRenderState(RenderState::Lighting, false);
+    device().SetRenderState(RenderState::ZEnable, false);
+    device().SetRenderState(RenderState::CullMode, CullMode::None);
+    device().SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::SelectArg1);
+    device().SetTextureStageState(0, TextureStageState::ColorArg1, texture_arg::kTexture);
+  }
+
+  // A texture of one level in the given format, filled with `texel` (bytes as stored).
+  Texture* MakeFormatTexture(Format format, const void* texel, uint32_t texelBytes, uint32_t size = 4) {
+    Texture* texture = nullptr;
+    EXPECT_EQ(device().CreateTexture(size, size, 1, 0, format, Pool::Managed, &texture), kOk);
+    if (texture == nullptr) return nullptr;
+    LockedRect locked;
+    EXPECT_EQ(texture->LockRect(0, locked, nullptr, 0), kOk);
+    for (uint32_t y = 0; y < size; ++y)
+      for (uint32_t x = 0; x < size; ++x)
+        std::memcpy(static_cast<uint8_t*>(locked.bits) + y * locked.pitch + x * texelBytes, texel, texelBytes);
+    texture->UnlockRect(0);
+    return texture;
+  }
+
+  uint32_t DrawWith(Texture* texture) {
+    device().SetTexture(0, texture);
+    DrawScreenTexRect(0, 0, 64, 64, 0xFFFFFFFF);
+    return Pixel(32, 32);
+  }
+};
+
+TEST_F(GlTextureTest, RowZeroIsTheTopOfTheImage) {
+  Texture* texture = MakeTexture2x2(Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255),
+                                    Argb(255, 255, 255, 0));
+  device().SetTexture(0, texture);
+  DrawScreenTexRect(0, 0, 64, 64, 0xFFFFFFFF);
+  EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, 255, 0, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(56, 8), Argb(255, 0, 255, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(8, 56), Argb(255, 0, 0, 255), 0);
+  EXPECT_COLOR_NEAR(Pixel(56, 56), Argb(255, 255, 255, 0), 0);
+  device().SetTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(GlTextureTest, PixelFormatsDecodeTheirChannels) {
+  const uint16_t red565 = 0xF800, green565 = 0x07E0;
+  Texture* texture = MakeFormatTexture(Format::R5G6B5, &red565, 2);
+  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 255, 0, 0), 0);
+  texture->Release();
+  texture = MakeFormatTexture(Format::R5G6B5, &green565, 2);
+  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 0, 255, 0), 0);
+  texture->Release();
+  const uint16_t argb4444 = 0xF0A5;  // a 15, r 0, g 10, b 5
+  texture = MakeFormatTexture(Format::A4R4G4B4, &argb4444, 2);
+  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 0, 170, 85), 1);
+  texture->Release();
+  const uint16_t argb1555 = 0x801F;  // opaque blue
+  texture = MakeFormatTexture(Format::A1R5G5B5, &argb1555, 2);
+  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 0, 0, 255), 0);
+  texture->Release();
+  // X8R8G8B8 ignores its alpha byte: blending with source alpha shows the full colour.
+  const uint32_t xrgb = 0x00406080;
+  texture = MakeFormatTexture(Format::X8R8G8B8, &xrgb, 4);
+  device().SetRenderState(RenderState::AlphaBlendEnable, true);
+  device().SetRenderState(RenderState::SrcBlend, Blend::SrcAlpha);
+  device().SetRenderState(RenderState::DestBlend, Blend::InvSrcAlpha);
+  device().SetTextureStageState(0, TextureStageState::AlphaOp, TextureOp::SelectArg1);
+  device().SetTextureStageState(0, TextureStageState::AlphaArg1, texture_arg::kTexture);
+  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 0x40, 0x60, 0x80), 0);
+  device().SetRenderState(RenderState::AlphaBlendEnable, false);
+  texture->Release();
+  const uint8_t luminance = 0x7F;
+  texture = MakeFormatTexture(Format::L8, &luminance, 1);
+  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 0x7F, 0x7F, 0x7F), 0);
+  texture->Release();
+  device().SetTexture(0, nullptr);
+}
+
+TEST_F(GlTextureTest, CompressedBlocksDecode) {
+  Caps caps;
+  device().GetDeviceCaps(caps);
+  Texture* texture = nullptr;
+  if (Failed(system_->CheckDeviceFormat(0, DeviceType::Hal, Format::X8R8G8B8, 0, ResourceType::Texture, Format::Dxt1)))
+    GTEST_SKIP() << "no S3TC here";
+  ASSERT_EQ(device().CreateTexture(4, 4, 1, 0, Format::Dxt1, Pool::Managed, &texture), kOk);
+  LockedRect locked;
+  ASSERT_EQ(texture->LockRect(0, locked, nullptr, 0), kOk);
+  // One block: colour 0 pure red (565), colour 1 black, every index 0.
+  const uint8_t block[8] = {0x00, 0xF8, 0x00, 0x00, 0, 0, 0, 0};
+  std::memcpy(locked.bits, block, sizeof(block));
+  texture->UnlockRect(0);
+  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 255, 0, 0), 0);
+  device().SetTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(GlTextureTest, MipLevelsAndTheLargestLevelSetting) {
+  Texture* texture = nullptr;
+  ASSERT_EQ(device().CreateTexture(4, 4, 0, 0, Format::A8R8G8B8, Pool::Managed, &texture), kOk);
+  ASSERT_EQ(texture->GetLevelCount(), 3u);
+  const uint32_t colors[3] = {Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255)};
+  for (uint32_t level = 0; level < 3; ++level) {
+    LockedRect locked;
+    ASSERT_EQ(texture->LockRect(level, locked, nullptr, 0), kOk);
+    SurfaceDesc desc;
+    texture->GetLevelDesc(level, desc);
+    for (uint32_t y = 0; y < desc.height; ++y)
+      for (uint32_t x = 0; x < desc.width; ++x)
+        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch)[x] = colors[level];
+    texture->UnlockRect(level);
+  }
+  device().SetTextureStageState(0, TextureStageState::MipFilter, TextureFilter::Point);
+  EXPECT_COLOR_NEAR(DrawWith(texture), colors[0], 0);  // magnified: level 0
+  device().SetTextureStageState(0, TextureStageState::MaxMipLevel, 1);
+  EXPECT_COLOR_NEAR(DrawWith(texture), colors[1], 0);
+  device().SetTextureStageState(0, TextureStageState::MaxMipLevel, 2);
+  EXPECT_COLOR_NEAR(DrawWith(texture), colors[2], 0);
+  // Minified to a 1x1 quad: the smallest level.
+  device().SetTextureStageState(0, TextureStageState::MaxMipLevel, 0);
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  DrawScreenTexRect(10, 10, 11, 11, 0xFFFFFFFF);
+  EXPECT_COLOR_NEAR(Pixel(10, 10), colors[2], 0);
+  device().SetTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(GlTextureTest, FilteringAndAddressModes) {
+  Texture* texture = MakeTexture2x2(Argb(255, 0, 0, 0), Argb(255, 255, 255, 255), Argb(255, 0, 0, 0),
+                                    Argb(255, 255, 255, 255));
+  device().SetTexture(0, texture);
+  // Linear filtering at the middle of the quad blends the two columns halfway.
+  device().SetTextureStageState(0, TextureStageState::MagFilter, TextureFilter::Linear);
+  device().SetTextureStageState(0, TextureStageState::MinFilter, TextureFilter::Linear);
+  DrawScreenTexRect(0, 0, 64, 64, 0xFFFFFFFF);
+  const int middle = Red(Pixel(32, 32));
+  EXPECT_NEAR(middle, 128, 12);
+  device().SetTextureStageState(0, TextureStageState::MagFilter, TextureFilter::Point);
+  device().SetTextureStageState(0, TextureStageState::MinFilter, TextureFilter::Point);
+
+  // Coordinates 0..2 across the quad: wrap repeats, clamp holds the edge texel, border gives the border colour.
+  auto drawDouble = [&]() {
+    const ScreenTexVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0, 0},
+                                     {63.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 2, 0},
+                                     {-0.5f, 63.5f, 0.5f, 1, 0xFFFFFFFF, 0, 1},
+                                     {63.5f, 63.5f, 0.5f, 1, 0xFFFFFFFF, 2, 1}};
+    device().SetVertexShader(kScreenTexFvf);
+    EXPECT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ScreenTexVertex)), kOk);
+  };
+  drawDouble();
+  EXPECT_EQ(Red(Pixel(40, 8)), 0);  // u = 1.25: wraps to the black column
+  device().SetTextureStageState(0, TextureStageState::AddressU, TextureAddress::Clamp);
+  drawDouble();
+  EXPECT_EQ(Red(Pixel(40, 8)), 255);
+  device().SetTextureStageState(0, TextureStageState::AddressU, TextureAddress::Border);
+  device().SetTextureStageState(0, TextureStageState::BorderColor, Argb(255, 0, 0, 200));
+  drawDouble();
+  EXPECT_COLOR_NEAR(Pixel(40, 8), Argb(255, 0, 0, 200), 0);
+  device().SetTextureStageState(0, TextureStageState::AddressU, TextureAddress::Mirror);
+  drawDouble();
+  EXPECT_EQ(Red(Pixel(40, 8)), 255);  // u = 1.25 mirrors to 0.75: the white column
+  device().SetTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(GlTextureTest, TextureTransformScrollsAndProjects) {
+  Texture* texture = MakeTexture2x2(Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255),
+                                    Argb(255, 255, 255, 0));
+  device().SetTexture(0, texture);
+  // Two-coordinate sets are transformed as (u, v, 1, 0): the third row translates.
+  Matrix4 scroll;
+  for (int i = 0; i < 4; ++i) scroll.m[i][i] = 1;
+  scroll.m[2][0] = 0.5f;
+  device().SetTransform(TransformState::Texture0, scroll);
+  device().SetTextureStageState(0, TextureStageState::TextureTransformFlags, texture_transform::kCount2);
+  DrawScreenTexRect(0, 0, 64, 64, 0xFFFFFFFF);
+  EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, 0, 255, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(56, 8), Argb(255, 255, 0, 0), 0);
+  // Disabled, the matrix is ignored.
+  device().SetTextureStageState(0, TextureStageState::TextureTransformFlags, texture_transform::kDisable);
+  DrawScreenTexRect(0, 0, 64, 64, 0xFFFFFFFF);
+  EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, 255, 0, 0), 0);
+
+  // Projected: three coordinates (u·q, v·q, q) divided by the third give (u, v) per pixel.
+  Matrix4 identity;
+  for (int i = 0; i < 4; ++i) identity.m[i][i] = 1;
+  device().SetTransform(TransformState::Texture0, identity);
+  device().SetTextureStageState(0, TextureStageState::TextureTransformFlags,
+                                texture_transform::kCount3 | texture_transform::kProjected);
+  const float q = 4;
+  const CubeVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0, 0, q},
+                              {63.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 1 * q, 0, q},
+                              {-0.5f, 63.5f, 0.5f, 1, 0xFFFFFFFF, 0, 1 * q, q},
+                              {63.5f, 63.5f, 0.5f, 1, 0xFFFFFFFF, 1 * q, 1 * q, q}};
+  device().SetVertexShader(fvf::kXyzRhw | fvf::kDiffuse | fvf::kTex1 | fvf::TexCoordSize3(0));
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(CubeVertex)), kOk);
+  EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, 255, 0, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(56, 56), Argb(255, 255, 255, 0), 0);
+  device().SetTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(GlTextureTest, CameraSpacePositionFeedsAProjectedTexture) {
+  // The projected-texture set-up: camera-space position through a matrix that maps x, y in -1..1 to 0..1.
+  Texture* texture = MakeTexture2x2(Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255),
+                                    Argb(255, 255, 255, 0));
+  device().SetTexture(0, texture);
+  Matrix4 project;
+  project.m[0][0] = 0.5f;   // u = 0.5·x + 0.5·z'  (z' = 1 after the divide)
+  project.m[1][1] = -0.5f;  // v = -0.5·y + 0.5
+  project.m[2][0] = 0.0f;
+  project.m[3][0] = 0.5f;
+  project.m[3][1] = 0.5f;
+  project.m[3][2] = 1.0f;   // q = 1
+  device().SetTransform(TransformState::Texture0, project);
+  device().SetTextureStageState(0, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpacePosition);
+  device().SetTextureStageState(0, TextureStageState::TextureTransformFlags,
+                                texture_transform::kCount3 | texture_transform::kProjected);
+  const ColorVertex quad[4] = {{-1, 1, 0.5f, 0xFFFFFFFF}, {1, 1, 0.5f, 0xFFFFFFFF}, {-1, -1, 0.5f, 0xFFFFFFFF},
+                               {1, -1, 0.5f, 0xFFFFFFFF}};
+  device().SetVertexShader(kColorFvf);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ColorVertex)), kOk);
+  EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, 255, 0, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(56, 8), Argb(255, 0, 255, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(8, 56), Argb(255, 0, 0, 255), 0);
+  device().SetTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(GlTextureTest, CubeMapLooksUpTheFaceOfTheDirection) {
+  CubeTexture* cube = nullptr;
+  ASSERT_EQ(device().CreateCubeTexture(4, 1, 0, Format::A8R8G8B8, Pool::Managed, &cube), kOk);
+  const uint32_t faces[6] = {Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255),
+                             Argb(255, 255, 255, 0), Argb(255, 0, 255, 255), Argb(255, 255, 0, 255)};
+  for (uint32_t face = 0; face < 6; ++face) {
+    LockedRect locked;
+    ASSERT_EQ(cube->LockRect(static_cast<CubeFace>(face), 0, locked, nullptr, 0), kOk);
+    for (uint32_t y = 0; y < 4; ++y)
+      for (uint32_t x = 0; x < 4; ++x)
+        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch)[x] = faces[face];
+    cube->UnlockRect(static_cast<CubeFace>(face), 0);
+  }
+  device().SetTexture(0, cube);
+  device().SetVertexShader(fvf::kXyzRhw | fvf::kDiffuse | fvf::kTex1 | fvf::TexCoordSize3(0));
+  const float directions[6][3] = {{1, 0.1f, 0.1f}, {-1, 0.1f, 0.1f}, {0.1f, 1, 0.1f},
+                                  {0.1f, -1, 0.1f}, {0.1f, 0.1f, 1}, {0.1f, 0.1f, -1}};
+  for (int face = 0; face < 6; ++face) {
+    const float* d = directions[face];
+    CubeVertex quad[4];
+    const float corners[4][2] = {{-0.5f, -0.5f}, {63.5f, -0.5f}, {-0.5f, 63.5f}, {63.5f, 63.5f}};
+    for (int i = 0; i < 4; ++i) quad[i] = {corners[i][0], corners[i][1], 0.5f, 1, 0xFFFFFFFF, d[0], d[1], d[2]};
+    ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(CubeVertex)), kOk);
+    EXPECT_COLOR_NEAR(Pixel(32, 32), faces[face], 0) << "face " << face;
+  }
+  device().SetTexture(0, nullptr);
+  cube->Release();
+}
+
+TEST_F(GlTextureTest, ReflectionVectorLooksUpTheMirroredDirection) {
+  CubeTexture* cube = nullptr;
+  ASSERT_EQ(device().CreateCubeTexture(4, 1, 0, Format::X8R8G8B8, Pool::Managed, &cube), kOk);
+  for (uint32_t face = 0; face < 6; ++face) {
+    LockedRect locked;
+    cube->LockRect(static_cast<CubeFace>(face), 0, locked, nullptr, 0);
+    const uint32_t color = face == static_cast<uint32_t>(CubeFace::NegativeZ) ? Argb(255, 0, 255, 0) : Argb(255, 255, 0, 0);
+    for (uint32_t y = 0; y < 4; ++y)
+      for (uint32_t x = 0; x < 4; ++x)
+        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch)[x] = color;
+    cube->UnlockRect(static_cast<CubeFace>(face), 0);
+  }
+  device().SetTexture(0, cube);
+  device().SetTextureStageState(0, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpaceReflectionVector);
+  // A surface facing the viewer reflects the view straight back: towards -z.
+  struct NormalVertex {
+    float x, y, z, nx, ny, nz;
+  };
+  const NormalVertex quad[4] = {{-1, 1, 0.5f, 0, 0, -1}, {1, 1, 0.5f, 0, 0, -1}, {-1, -1, 0.5f, 0, 0, -1},
+                                {1, -1, 0.5f, 0, 0, -1}};
+  device().SetRenderState(RenderState::LocalViewer, false);
+  device().SetVertexShader(fvf::kXyz | fvf::kNormal);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(NormalVertex)), kOk);
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 0, 255, 0), 0);
+  device().SetTexture(0, nullptr);
+  cube->Release();
+}
+
+TEST_F(GlTextureTest, RenderTargetRoundTripKeepsTheImageUpright) {
+  Texture* target = nullptr;
+  ASSERT_EQ(device().CreateTexture(16, 16, 1, usage::kRenderTarget, Format::X8R8G8B8, Pool::Default, &target), kOk);
+  Surface* level = nullptr;
+  ASSERT_EQ(target->GetSurfaceLevel(0, &level), kOk);
+  Surface* back = nullptr;
+  Surface* depth = nullptr;
+  device().GetBackBuffer(0, &back);
+  device().GetDepthStencilSurface(&depth);
+  ASSERT_EQ(device().SetRenderTarget(level, nullptr), kOk);
+  Viewport viewport;
+  device().GetViewport(viewport);
+  EXPECT_EQ(viewport.width, 16u);
+  device().Clear(clear_flags::kTarget, Argb(255, 255, 0, 0), 1.0f, 0);
+  device().SetTexture(0, nullptr);
+  DrawScreenRect(0, 0, 8, 8, Argb(255, 0, 255, 0));  // the top-left quarter of the target
+  EXPECT_COLOR_NEAR(Pixel(2, 2), Argb(255, 0, 255, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(12, 12), Argb(255, 255, 0, 0), 0);
+  ASSERT_EQ(device().SetRenderTarget(back, depth), kOk);
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  device().SetTexture(0, target);
+  DrawScreenTexRect(0, 0, 64, 64, 0xFFFFFFFF);
+  EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, 0, 255, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(56, 8), Argb(255, 255, 0, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(8, 56), Argb(255, 255, 0, 0), 0);
+
+  // A target with its own depth buffer depth-tests inside the texture.
+  Surface* ownDepth = nullptr;
+  ASSERT_EQ(device().CreateDepthStencilSurface(16, 16, Format::D24S8, 0, &ownDepth), kOk);
+  ASSERT_EQ(device().SetRenderTarget(level, ownDepth), kOk);
+  device().SetTexture(0, nullptr);
+  device().SetRenderState(RenderState::ZEnable, true);
+  device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, Argb(255, 0, 0, 0), 1.0f, 0);
+  DrawScreenRect(0, 0, 16, 16, Argb(255, 0, 0, 255), 0.3f);
+  DrawScreenRect(0, 0, 16, 16, Argb(255, 255, 255, 255), 0.6f);
+  EXPECT_COLOR_NEAR(Pixel(5, 5), Argb(255, 0, 0, 255), 0);
+  ASSERT_EQ(device().SetRenderTarget(back, depth), kOk);
+  ownDepth->Release();
+  back->Release();
+  depth->Release();
+  level->Release();
+  device().SetTexture(0, nullptr);
+  target->Release();
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing
