@@ -30,7 +30,7 @@ using Guid = std::array<uint8_t, 16>;
 Guid ForceEffectGuid(ForceEffectKind kind);
 std::optional<ForceEffectKind> ForceEffectKindOfGuid(const Guid& guid);
 
-// At most this many axes per effect (a DirectInput joystick has eight).
+// At most this many axes per effect (a joystick reports at most eight).
 constexpr uint32_t kMaxEffectAxes = 8;
 
 // Reads every effect of the file image in file order. Any structural fault (a chunk running past its list, a

@@ -2,134 +2,99 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <vector>
 
 #include "platform/input/controller.h"
+#include "platform/input/haptic_mapping.h"
 
 namespace platform::input {
 namespace {
 
 constexpr int kDeadZone = kAxisRange / 100;  // 1% of the range, on the x axis only
 
-Sint16 ToLevel(int64_t value) { return static_cast<Sint16>(std::clamp<int64_t>(value * 32767 / kMaxForceMagnitude, -32767, 32767)); }
-Uint16 ToUnsignedLevel(int64_t value) { return static_cast<Uint16>(std::clamp<int64_t>(value * 65535 / kMaxForceMagnitude, 0, 65535)); }
-Uint32 ToMilliseconds(uint32_t microseconds) {
-  return microseconds == kInfiniteDuration ? SDL_HAPTIC_INFINITY : microseconds / 1000;
-}
-Uint16 ToShortMilliseconds(uint32_t microseconds) { return static_cast<Uint16>(std::min<uint32_t>(microseconds / 1000, 65535)); }
-
-SDL_HapticDirection ToDirection(const ForceEffect& effect) {
-  SDL_HapticDirection direction{};
-  if ((effect.flags & force_flags::kPolar) != 0 && !effect.directions.empty()) {
-    direction.type = SDL_HAPTIC_POLAR;
-    direction.dir[0] = effect.directions[0];
-  } else if ((effect.flags & force_flags::kSpherical) != 0 && !effect.directions.empty()) {
-    direction.type = SDL_HAPTIC_SPHERICAL;
-    for (size_t i = 0; i < effect.directions.size() && i < 3; ++i) direction.dir[i] = effect.directions[i];
-  } else {
-    direction.type = SDL_HAPTIC_CARTESIAN;
-    for (size_t i = 0; i < effect.directions.size() && i < 3; ++i) direction.dir[i] = effect.directions[i];
-    if (effect.directions.empty()) direction.dir[0] = 1;
+Uint16 SdlType(HapticType type) {
+  switch (type) {
+    case HapticType::kConstant: return SDL_HAPTIC_CONSTANT;
+    case HapticType::kRamp: return SDL_HAPTIC_RAMP;
+    case HapticType::kSine: return SDL_HAPTIC_SINE;
+    case HapticType::kTriangle: return SDL_HAPTIC_TRIANGLE;
+    case HapticType::kSawtoothUp: return SDL_HAPTIC_SAWTOOTHUP;
+    case HapticType::kSawtoothDown: return SDL_HAPTIC_SAWTOOTHDOWN;
+    case HapticType::kSpring: return SDL_HAPTIC_SPRING;
+    case HapticType::kDamper: return SDL_HAPTIC_DAMPER;
+    case HapticType::kInertia: return SDL_HAPTIC_INERTIA;
+    case HapticType::kFriction: return SDL_HAPTIC_FRICTION;
   }
-  return direction;
+  return 0;
 }
 
-// The effect as SDL plays it, magnitudes scaled by gain / 10000. False when SDL has no matching effect type.
-bool ToHapticEffect(const ForceEffect& effect, int gain, unsigned int supported, SDL_HapticEffect& out) {
+// The effect as SDL plays it. False when the device does not offer its type.
+bool ToSdlEffect(const ForceEffect& effect, int gain, unsigned int supported, SDL_HapticEffect& out) {
+  HapticEffect haptic;
+  if (!ToHapticEffect(effect, gain, haptic)) return false;
+  const Uint16 type = SdlType(haptic.type);
+  if ((supported & type) == 0) return false;
   out = SDL_HapticEffect{};
-  const int64_t scale = std::clamp(gain, 0, kMaxForceGain);
-  auto scaled = [scale](int64_t value) { return value * scale / kMaxForceGain; };
-  const Uint32 length = ToMilliseconds(effect.duration);
-  const Uint16 delay = ToShortMilliseconds(effect.startDelay);
-  const Uint16 button = effect.triggerButton == kNoTriggerButton ? 0 : static_cast<Uint16>(effect.triggerButton + 1);
-  const Uint16 interval = ToShortMilliseconds(effect.triggerRepeatInterval);
-  auto envelope = [&](auto& target) {
-    if (!effect.hasEnvelope) return;
-    target.attack_length = ToShortMilliseconds(effect.envelope.attackTime);
-    target.attack_level = ToUnsignedLevel(scaled(effect.envelope.attackLevel)) / 2;
-    target.fade_length = ToShortMilliseconds(effect.envelope.fadeTime);
-    target.fade_level = ToUnsignedLevel(scaled(effect.envelope.fadeLevel)) / 2;
+  SDL_HapticDirection direction{};
+  direction.type = haptic.directionType == HapticDirection::kPolar       ? SDL_HAPTIC_POLAR
+                   : haptic.directionType == HapticDirection::kSpherical ? SDL_HAPTIC_SPHERICAL
+                                                                         : SDL_HAPTIC_CARTESIAN;
+  for (int i = 0; i < 3; ++i) direction.dir[i] = haptic.direction[i];
+  const Uint32 length = haptic.lengthMs == kHapticInfinity ? SDL_HAPTIC_INFINITY : haptic.lengthMs;
+  auto common = [&](auto& target) {
+    target.type = type;
+    target.direction = direction;
+    target.length = length;
+    target.delay = haptic.delayMs;
+    target.button = haptic.button;
+    target.interval = haptic.intervalMs;
   };
-  switch (effect.kind) {
-    case ForceEffectKind::kConstant: {
-      if ((supported & SDL_HAPTIC_CONSTANT) == 0) return false;
-      SDL_HapticConstant& c = out.constant;
-      c.type = SDL_HAPTIC_CONSTANT;
-      c.direction = ToDirection(effect);
-      c.length = length;
-      c.delay = delay;
-      c.button = button;
-      c.interval = interval;
-      c.level = ToLevel(scaled(effect.magnitude));
-      envelope(c);
+  auto envelope = [&](auto& target) {
+    target.attack_length = haptic.attackMs;
+    target.attack_level = haptic.attackLevel;
+    target.fade_length = haptic.fadeMs;
+    target.fade_level = haptic.fadeLevel;
+  };
+  switch (haptic.type) {
+    case HapticType::kConstant:
+      common(out.constant);
+      envelope(out.constant);
+      out.constant.level = haptic.level;
       return true;
-    }
-    case ForceEffectKind::kRamp: {
-      if ((supported & SDL_HAPTIC_RAMP) == 0) return false;
-      SDL_HapticRamp& r = out.ramp;
-      r.type = SDL_HAPTIC_RAMP;
-      r.direction = ToDirection(effect);
-      r.length = length == SDL_HAPTIC_INFINITY ? 1000 : length;  // a ramp needs an end
-      r.delay = delay;
-      r.button = button;
-      r.interval = interval;
-      r.start = ToLevel(scaled(effect.rampStart));
-      r.end = ToLevel(scaled(effect.rampEnd));
-      envelope(r);
+    case HapticType::kRamp:
+      common(out.ramp);
+      envelope(out.ramp);
+      out.ramp.start = haptic.rampStart;
+      out.ramp.end = haptic.rampEnd;
       return true;
-    }
-    case ForceEffectKind::kSquare:  // SDL2 has no square wave: the sine is the nearest
-    case ForceEffectKind::kSine:
-    case ForceEffectKind::kTriangle:
-    case ForceEffectKind::kSawtoothUp:
-    case ForceEffectKind::kSawtoothDown: {
-      Uint16 type = SDL_HAPTIC_SINE;
-      if (effect.kind == ForceEffectKind::kTriangle) type = SDL_HAPTIC_TRIANGLE;
-      if (effect.kind == ForceEffectKind::kSawtoothUp) type = SDL_HAPTIC_SAWTOOTHUP;
-      if (effect.kind == ForceEffectKind::kSawtoothDown) type = SDL_HAPTIC_SAWTOOTHDOWN;
-      if ((supported & type) == 0) return false;
-      SDL_HapticPeriodic& p = out.periodic;
-      p.type = type;
-      p.direction = ToDirection(effect);
-      p.length = length;
-      p.delay = delay;
-      p.button = button;
-      p.interval = interval;
-      p.period = ToShortMilliseconds(effect.period);
-      p.magnitude = ToLevel(scaled(effect.periodicMagnitude));
-      p.offset = ToLevel(scaled(effect.periodicOffset));
-      p.phase = static_cast<Uint16>(effect.phase % 36000);
-      envelope(p);
+    case HapticType::kSine:
+    case HapticType::kTriangle:
+    case HapticType::kSawtoothUp:
+    case HapticType::kSawtoothDown:
+      common(out.periodic);
+      envelope(out.periodic);
+      out.periodic.period = haptic.periodMs;
+      out.periodic.magnitude = haptic.magnitude;
+      out.periodic.offset = haptic.offset;
+      out.periodic.phase = haptic.phase;
       return true;
-    }
-    case ForceEffectKind::kSpring:
-    case ForceEffectKind::kDamper:
-    case ForceEffectKind::kInertia:
-    case ForceEffectKind::kFriction: {
-      Uint16 type = SDL_HAPTIC_SPRING;
-      if (effect.kind == ForceEffectKind::kDamper) type = SDL_HAPTIC_DAMPER;
-      if (effect.kind == ForceEffectKind::kInertia) type = SDL_HAPTIC_INERTIA;
-      if (effect.kind == ForceEffectKind::kFriction) type = SDL_HAPTIC_FRICTION;
-      if ((supported & type) == 0 || effect.conditions.empty()) return false;
-      SDL_HapticCondition& c = out.condition;
-      c.type = type;
-      c.direction = ToDirection(effect);
-      c.length = length;
-      c.delay = delay;
-      c.button = button;
-      c.interval = interval;
-      for (size_t axis = 0; axis < 3; ++axis) {
-        const ForceCondition& source = effect.conditions[std::min(axis, effect.conditions.size() - 1)];
-        c.right_sat[axis] = ToUnsignedLevel(scaled(source.positiveSaturation));
-        c.left_sat[axis] = ToUnsignedLevel(scaled(source.negativeSaturation));
-        c.right_coeff[axis] = ToLevel(scaled(source.positiveCoefficient));
-        c.left_coeff[axis] = ToLevel(scaled(source.negativeCoefficient));
-        c.deadband[axis] = ToUnsignedLevel(source.deadBand);
-        c.center[axis] = ToLevel(source.offset);
+    case HapticType::kSpring:
+    case HapticType::kDamper:
+    case HapticType::kInertia:
+    case HapticType::kFriction:
+      common(out.condition);
+      for (int axis = 0; axis < 3; ++axis) {
+        const HapticCondition& c = haptic.conditions[axis];
+        out.condition.right_sat[axis] = c.rightSaturation;
+        out.condition.left_sat[axis] = c.leftSaturation;
+        out.condition.right_coeff[axis] = c.rightCoefficient;
+        out.condition.left_coeff[axis] = c.leftCoefficient;
+        out.condition.deadband[axis] = c.deadBand;
+        out.condition.center[axis] = c.center;
       }
       return true;
-    }
   }
   return false;
 }
@@ -195,7 +160,7 @@ class SdlController final : public Controller {
   int CreateEffect(const ForceEffect& effect) override {
     if (haptic_ == nullptr) return -1;
     SDL_HapticEffect sdlEffect;
-    if (!ToHapticEffect(effect, static_cast<int>(effect.gain), supported_, sdlEffect)) return -1;
+    if (!ToSdlEffect(effect, static_cast<int>(effect.gain), supported_, sdlEffect)) return -1;
     const int id = SDL_HapticNewEffect(haptic_, &sdlEffect);
     if (id < 0) return -1;
     slots_.push_back({effect, id});
@@ -218,7 +183,7 @@ class SdlController final : public Controller {
   bool SetEffectGain(int effect, int gain) override {
     if (!Valid(effect)) return false;
     SDL_HapticEffect sdlEffect;
-    if (!ToHapticEffect(slots_[effect].effect, gain, supported_, sdlEffect)) return false;
+    if (!ToSdlEffect(slots_[effect].effect, gain, supported_, sdlEffect)) return false;
     return SDL_HapticUpdateEffect(haptic_, slots_[effect].sdlId, &sdlEffect) >= 0;
   }
 
