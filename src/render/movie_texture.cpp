@@ -55,6 +55,9 @@ bool MovieTexture::Open(platform::gfx::Device* device) {
     return false;
   }
   opened = true;
+  // The first frame goes in at once, so a movie too short to advance still shows a picture.
+  DecodeFrame(0);
+  CopyToTexture(texture);
   return true;
 }
 

@@ -43,6 +43,7 @@ TEST_F(MovieTextureTest, OpensWithFrameFactsAndAnUprightFrameTexture) {
   ASSERT_NE(movie.GetTexture(), nullptr);
   EXPECT_EQ(movie.GetTexture()->GetLevelCount(), 1u);
 
+  EXPECT_EQ(ReadTexel(movie.GetTexture(), 0, 5, 3), contentgen::MovieFrameColour(0)) << "frame 0 from the start";
   movie.Advance(0.0f);  // full clock: frame 1 is due at once
   EXPECT_EQ(movie.currentFrame, 1u);
   EXPECT_EQ(ReadTexel(movie.GetTexture(), 0, 0, 0), 0xFFFFFFFFu) << "the marked top-left texel stays on top";
@@ -94,6 +95,11 @@ TEST_F(MovieTextureTest, MovieThatDoesNotLoopStopsOnFrameCountMinusTwo) {
   jumping.Advance(50 * kFrame);
   EXPECT_EQ(jumping.currentFrame, 3u);
   EXPECT_EQ(ReadTexel(jumping.GetTexture(), 0, 3, 3), contentgen::MovieFrameColour(3));
+  // A two-frame movie that does not loop never moves, but shows its first frame.
+  MovieTexture shortest(WriteMovie(2), device_, false);
+  shortest.Advance(1.0f);
+  EXPECT_EQ(shortest.currentFrame, 0u);
+  EXPECT_EQ(ReadTexel(shortest.GetTexture(), 0, 3, 3), contentgen::MovieFrameColour(0));
 }
 
 TEST_F(MovieTextureTest, FrameRateIsTheWholeQuotientKeptInBounds) {
