@@ -316,3 +316,46 @@ TEST_F(GlDeviceTest, ValidateRefusesWhatTheProgramsCannotDraw) {
 
 }  // namespace
 }  // namespace platform::gfx::testing
+
+namespace platform::gfx::testing {
+namespace {
+
+TEST_F(GlDeviceTest, ProgramsAreBuiltOncePerKeyAndKeptAcrossValueChanges) {
+  device().SetRenderState(RenderState::Lighting, false);
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  DrawScreenRect(0, 0, 8, 8, Argb(255, 1, 2, 3));
+  const GlDevice::Counters first = gl().GetCounters();
+  // Uniform values and GL states change; the program does not.
+  for (int i = 0; i < 5; ++i) {
+    device().SetRenderState(RenderState::TextureFactor, Argb(255, i, i, i));
+    device().SetRenderState(RenderState::AlphaBlendEnable, i % 2 == 0);
+    device().SetRenderState(RenderState::ZFunc, i % 2 == 0 ? CompareFunc::Less : CompareFunc::Always);
+    DrawScreenRect(0, 0, 8, 8, Argb(255, 1, 2, 3));
+  }
+  EXPECT_EQ(gl().GetCounters().programSwitches, first.programSwitches);
+  EXPECT_EQ(gl().GetCounters().programsBuilt, first.programsBuilt);
+  EXPECT_EQ(gl().GetCounters().draws, first.draws + 5);
+  // Two set-ups alternating build two programs once and then only switch.
+  for (int i = 0; i < 4; ++i) {
+    device().SetRenderState(RenderState::AlphaTestEnable, i % 2 == 0);
+    DrawScreenRect(0, 0, 8, 8, Argb(255, 1, 2, 3));
+  }
+  EXPECT_EQ(gl().GetCounters().programsBuilt, first.programsBuilt + 1);
+  EXPECT_EQ(gl().GetCounters().programSwitches, first.programSwitches + 4);
+  EXPECT_EQ(gl().CachedPrograms(), first.programsBuilt + 1);
+}
+
+TEST_F(GlDeviceTest, ResourcesOutlivingTheDeviceAreReleasedSafely) {
+  Texture* texture = MakeSolidTexture(Argb(255, 9, 9, 9));
+  VertexBuffer* buffer = nullptr;
+  ASSERT_EQ(device().CreateVertexBuffer(64, 0, kScreenFvf, Pool::Managed, &buffer), kOk);
+  device().SetTexture(0, texture);
+  device_->Release();
+  device_ = nullptr;
+  // The context is gone: releasing must not touch GL.
+  EXPECT_EQ(texture->Release(), 0u);
+  EXPECT_EQ(buffer->Release(), 0u);
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing
