@@ -468,6 +468,7 @@ uint32_t GlDevice::ReadPixel(uint32_t x, uint32_t y) {
   uint32_t pixel = 0;
   glReadPixels(static_cast<GLint>(x), static_cast<GLint>(y), 1, 1, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &pixel);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  ++stateVersion_;  // the framebuffer binding changed under the state cache
   return pixel;
 }
 

@@ -135,6 +135,8 @@ class GlDevice : public StateDevice {
   ProgramKey currentKey_;
   uint64_t stateVersion_ = 1;
   uint64_t keyVersion_ = 0;
+  uint64_t appliedVersion_ = 0;
+  StageTexture boundKinds_[kMaxTextureStages] = {};
   Counters counters_;
 };
 

@@ -407,14 +407,17 @@ void GlDevice::SetUpAttributes(GLuint buffer, size_t baseOffset, uint32_t stride
 }
 
 bool GlDevice::PrepareDraw(GLuint vertexBuffer, size_t baseOffset, uint32_t stride) {
-  if (!BindTarget()) return false;
-  glBindVertexArray(vertexArray_);
-  ApplyRenderStates();
-  StageTexture kinds[kMaxTextureStages];
-  BindTextures(kinds);
-  Program* program = UseProgram(kinds);
+  // Target, fixed GL states and texture bindings follow the device state only; while it is unchanged since the
+  // last draw they are still in place and are not sent again.
+  if (appliedVersion_ != stateVersion_) {
+    if (!BindTarget()) return false;
+    glBindVertexArray(vertexArray_);
+    ApplyRenderStates();
+    BindTextures(boundKinds_);
+    appliedVersion_ = stateVersion_;
+  }
+  Program* program = UseProgram(boundKinds_);
   if (program == nullptr || program->name == 0) return false;
-  glUseProgram(program->name);
   UploadUniforms(*program);
   SetUpAttributes(vertexBuffer, baseOffset, stride);
   ++counters_.draws;
