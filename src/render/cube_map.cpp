@@ -232,7 +232,10 @@ HResult CubeMap::BeginCubeRender() {
   if (platform::Failed(device->GetDepthStencilSurface(&envRenderer_->savedDepth))) envRenderer_->savedDepth = nullptr;
   device->GetViewport(envRenderer_->savedViewport);
   envRenderer_->drawing = true;
-  return kOk;
+  // Like drawing into an image's target, the faces are drawn in a scene of their own.
+  const HResult began = device->BeginScene();
+  if (platform::Failed(began)) RestoreSavedTarget();
+  return began;
 }
 
 HResult CubeMap::SetCubeRenderFace(uint32_t face) {
@@ -253,6 +256,11 @@ HResult CubeMap::SetCubeRenderFace(uint32_t face) {
 
 HResult CubeMap::EndCubeRender() {
   if (envRenderer_ == nullptr || !envRenderer_->drawing) return kOk;
+  envRenderer_->device->EndScene();
+  return RestoreSavedTarget();
+}
+
+HResult CubeMap::RestoreSavedTarget() {
   platform::gfx::Device* device = envRenderer_->device;
   const HResult result = device->SetRenderTarget(envRenderer_->savedTarget, envRenderer_->savedDepth);
   device->SetViewport(envRenderer_->savedViewport);

@@ -65,6 +65,7 @@ class CubeMap {
     bool drawing = false;
   };
   void ReleaseDeviceObjects();
+  platform::HResult RestoreSavedTarget();
   CubeRenderer* envRenderer_ = nullptr;
 };
 

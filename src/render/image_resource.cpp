@@ -350,13 +350,20 @@ HResult ImageResource::BeginRenderToTexture() {
   viewport.height = targetHeight;
   renderer.device->SetViewport(viewport);
   renderer.drawing = true;
-  return renderer.device->BeginScene();
+  const HResult began = renderer.device->BeginScene();
+  // The caller will not end what did not begin: put the old target back now.
+  if (platform::Failed(began)) RestoreSavedTarget();
+  return began;
 }
 
 HResult ImageResource::EndRenderToTexture() {
   if (!renderToSurface_ || !renderToSurface_->drawing) return kFail;
+  renderToSurface_->device->EndScene();
+  return RestoreSavedTarget();
+}
+
+HResult ImageResource::RestoreSavedTarget() {
   RenderToSurface& renderer = *renderToSurface_;
-  renderer.device->EndScene();
   const HResult result = renderer.device->SetRenderTarget(renderer.savedTarget, renderer.savedDepth);
   renderer.device->SetViewport(renderer.savedViewport);
   if (renderer.savedTarget != nullptr) renderer.savedTarget->Release();

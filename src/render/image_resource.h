@@ -147,6 +147,7 @@ class ImageResource {
     bool drawing = false;
   };
   void ReleaseRenderTarget();
+  platform::HResult RestoreSavedTarget();
   std::unique_ptr<RenderToSurface> renderToSurface_;
 };
 

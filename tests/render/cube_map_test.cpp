@@ -124,6 +124,17 @@ TEST_F(CubeMapTest, RenderTargetDrawsFaceByFaceAndRestoresTheTarget) {
   before->Release();
   after->Release();
 
+  // Inside the frame's own scene the drawing cannot begin, and the frame's target stays.
+  device_->GetRenderTarget(&before);
+  ASSERT_EQ(device_->BeginScene(), platform::kOk);
+  EXPECT_TRUE(platform::Failed(cube.BeginCubeRender()));
+  EXPECT_EQ(cube.SetCubeRenderFace(0), platform::kFail);
+  device_->GetRenderTarget(&after);
+  EXPECT_EQ(after, before);
+  before->Release();
+  after->Release();
+  device_->EndScene();
+
   CubeMap plain;
   plain.Create(device_, 64, render::kCubeEmpty);
   EXPECT_EQ(plain.BeginCubeRender(), platform::kFail);

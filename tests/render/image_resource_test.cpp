@@ -218,6 +218,19 @@ TEST_F(ImageResourceTest, RenderTargetIsSquareByDefaultAndSurvivesAReset) {
   EXPECT_EQ(viewport.width, 256u);
   EXPECT_EQ(image.EndRenderToTexture(), platform::kOk);
 
+  // Beginning inside the frame's own scene fails and leaves the frame's target in place.
+  platform::gfx::Surface* frameTarget = nullptr;
+  device_->GetRenderTarget(&frameTarget);
+  ASSERT_EQ(device_->BeginScene(), platform::kOk);
+  EXPECT_TRUE(platform::Failed(image.BeginRenderToTexture()));
+  platform::gfx::Surface* current = nullptr;
+  device_->GetRenderTarget(&current);
+  EXPECT_EQ(current, frameTarget);
+  EXPECT_EQ(image.EndRenderToTexture(), platform::kFail) << "nothing to end";
+  device_->EndScene();
+  current->Release();
+  frameTarget->Release();
+
   image.InvalidateRenderTarget();
   EXPECT_FALSE(image.targetReady);
   EXPECT_EQ(image.GetRenderTargetTexture(), nullptr);
