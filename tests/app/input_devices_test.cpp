@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <fstream>
 
 #include "app/input_devices.h"
@@ -37,7 +38,8 @@ class EffectFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = fs::temp_directory_path() /
-              ("corsaire_ffe_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("corsaire_ffe_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+               std::to_string(std::random_device{}()));
     fs::create_directories(folder_);
   }
   void TearDown() override { fs::remove_all(folder_); }

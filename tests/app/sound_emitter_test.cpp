@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "app/sound_emitter.h"
 #include "contentgen/wav_writer.h"
@@ -14,7 +15,8 @@ using platform::Vec3;
 class SoundEmitters : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("corsaire_emitters_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    folder_ = fs::temp_directory_path() / ("corsaire_emitters_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                                           "_" + std::to_string(std::random_device{}()));
     fs::create_directories(folder_);
     ASSERT_TRUE(contentgen::WriteWav((folder_ / "hum.wav").string(), {100, 200}, 8000, 1));
   }

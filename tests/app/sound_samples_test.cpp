@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "app/sound_samples.h"
 #include "contentgen/wav_writer.h"
@@ -13,7 +14,8 @@ namespace fs = std::filesystem;
 class SoundSamples : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("corsaire_samples_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    folder_ = fs::temp_directory_path() / ("corsaire_samples_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                                           "_" + std::to_string(std::random_device{}()));
     fs::create_directories(folder_ / "SOUNDS");
     ASSERT_TRUE(contentgen::WriteWav((folder_ / "SOUNDS" / "tally.wav").string(), {1, 2, 3}, 8000, 1));
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 #include <fstream>
 
 #include "app/hardware_info.h"
@@ -24,7 +25,8 @@ class SoundSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
     folder_ = fs::temp_directory_path() /
-              ("corsaire_sound_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+              ("corsaire_sound_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+               std::to_string(std::random_device{}()));
     fs::remove_all(folder_);
     fs::create_directories(folder_);
     // A tenth of a second of music, so streams end within a few updates.

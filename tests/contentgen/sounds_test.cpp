@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "contentgen/ffe_writer.h"
 #include "contentgen/music.h"
@@ -16,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(SoundContent, EverySoundMusicAndEffectFileIsWrittenAndReadable) {
-  const fs::path folder = fs::temp_directory_path() / "corsaire_sound_content";
+  const fs::path folder = fs::temp_directory_path() / ("corsaire_sound_content_" + std::to_string(std::random_device{}()));
   fs::remove_all(folder);
   ASSERT_TRUE(contentgen::WriteSoundAndForceContent(folder.string()));
 

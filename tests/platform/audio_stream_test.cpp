@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <random>
 #include <fstream>
 
 #include "contentgen/music.h"
@@ -23,8 +24,8 @@ constexpr int kRate = 22050;
 class MusicStream : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_ = fs::temp_directory_path() / ("corsaire_stream_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    folder_ = fs::temp_directory_path() / ("corsaire_stream_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+                                           "_" + std::to_string(std::random_device{}()));
     fs::create_directories(folder_);
     tune_ = contentgen::SynthesiseTune(0, 1.0, kRate);
     Write("tune.ogg", contentgen::EncodeOggVorbis(tune_, kRate, 2));
