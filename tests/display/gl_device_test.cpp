@@ -359,3 +359,27 @@ TEST_F(GlDeviceTest, ResourcesOutlivingTheDeviceAreReleasedSafely) {
 
 }  // namespace
 }  // namespace platform::gfx::testing
+
+namespace platform::gfx::testing {
+namespace {
+
+TEST_F(GlDeviceTest, TransformedPixelCentresSitOnIntegerScreenCoordinates) {
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  device().SetRenderState(RenderState::Lighting, false);
+  device().SetRenderState(RenderState::CullMode, CullMode::None);
+  // Right edge at screen x 10.25, bottom edge at screen y 5.25: pixel centres 0..10 and rows 0..5 are inside.
+  const float right = -1.0f + 2.0f * 10.25f / 64.0f;
+  const float bottom = 1.0f - 2.0f * 5.25f / 64.0f;
+  const uint32_t color = Argb(255, 255, 255, 255);
+  const ColorVertex quad[4] = {{-1, 1, 0.5f, color}, {right, 1, 0.5f, color}, {-1, bottom, 0.5f, color},
+                               {right, bottom, 0.5f, color}};
+  device().SetVertexShader(kColorFvf);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ColorVertex)), kOk);
+  EXPECT_EQ(Red(Pixel(10, 2)), 255);
+  EXPECT_EQ(Red(Pixel(11, 2)), 0);
+  EXPECT_EQ(Red(Pixel(2, 5)), 255);
+  EXPECT_EQ(Red(Pixel(2, 6)), 0);
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing

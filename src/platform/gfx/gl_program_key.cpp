@@ -191,6 +191,8 @@ void AppendVertexShader(const ProgramKey& key, std::string& s) {
     s += "  vec4 clip = uProjection * eye4;\n";
     // Direct3D's depth range is 0..1 at w; OpenGL's is -w..w. Rows run top-down in every target, so y flips.
     s += "  gl_Position = vec4(clip.x, -clip.y, clip.z * 2.0 - clip.w, clip.w);\n";
+    // Pixel centres sit on integer screen coordinates in the classic rasteriser, half a pixel from GL's.
+    s += "  gl_Position.xy += clip.w / uViewport.zw;\n";
     s += key.hasNormal ? "  vec3 normal = uNormalMatrix * aNormal;\n" : "  vec3 normal = vec3(0.0);\n";
     if (key.normalizeNormals && key.hasNormal) s += "  if (dot(normal, normal) > 0.0) normal = normalize(normal);\n";
     if (key.clipPlaneMask) {
