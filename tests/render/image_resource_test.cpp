@@ -109,6 +109,15 @@ TEST_F(ImageResourceTest, MovieColourSlotPlaysOrFallsBackToBlack) {
   EXPECT_EQ(image.GetImageTexture(), image.colourMovie->GetTexture());
   EXPECT_EQ(image.GetImageWidth(), 8u);
 
+  // The second layer plays the same movie through the same shared object.
+  ImageResource layered(manager_.get(), false);
+  layered.LoadFromFile(device_, Write("base.png", Solid(4, 4, 0xFF000000)), false);
+  layered.LoadLayer(device_, folder_ + "clip.avi");
+  EXPECT_TRUE(layered.hasLayer);
+  EXPECT_EQ(layered.layerMovie, image.colourMovie);
+  EXPECT_EQ(layered.GetImageSurface(), image.colourMovie->GetTexture());
+  EXPECT_EQ(layered.GetImageWidth(), 4u) << "the colour texture comes first";
+
   ASSERT_TRUE(contentgen::WriteContentFile(folder_ + "broken.avi", std::vector<uint8_t>(32, 7)));
   ImageResource broken(manager_.get(), false);
   broken.LoadFromFile(device_, folder_ + "broken.avi", false);
@@ -117,6 +126,11 @@ TEST_F(ImageResourceTest, MovieColourSlotPlaysOrFallsBackToBlack) {
   EXPECT_TRUE(broken.loaded);
   EXPECT_EQ(broken.GetImageWidth(), 0u) << "a blank texture records no size";
   EXPECT_EQ(ReadTexel(broken.GetImageTexture(), 0, 31, 31), 0xFF000000u);
+  ImageResource brokenLayer(manager_.get(), false);
+  brokenLayer.LoadLayer(device_, folder_ + "broken.avi");
+  EXPECT_TRUE(brokenLayer.hasLayer) << "a black stand-in layer";
+  EXPECT_EQ(brokenLayer.layerMovie, nullptr);
+  EXPECT_NE(brokenLayer.GetLayerTexture(), nullptr);
 }
 
 TEST_F(ImageResourceTest, FlipBookStepsOnlyWhenTheTimerIsStrictlyPastTheDuration) {
