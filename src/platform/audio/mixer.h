@@ -121,7 +121,6 @@ class Mixer {
     uint64_t startOrder = 0;
   };
 
-
   Channel* Find(int handle);
   const Channel* Find(int handle) const;
   int StartChannel(int channel, int priority);
