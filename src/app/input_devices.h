@@ -41,6 +41,8 @@ class InputDevices {
   int GetJoystickAxisCount() const;
   int GetJoystickButtonCount() const;
   bool AreForceEffectsLoaded() const { return present && forceFeedback && effectsLoaded; }
+  // The effect file for this controller, under the executable's folder: the wheel set for a wheel.
+  const char* ForceEffectFileName() const { return isWheel ? "FF\\wheeleffects.ffe" : "FF\\effects.ffe"; }
 
   // With a force-feedback controller: replaces the loaded effects by those of the file (the first 99 the
   // controller accepts, in file order) and returns kOk; kFail without one; a file that cannot be read returns

@@ -92,6 +92,7 @@ TEST(InputDevices, ForceFeedbackControllersAreLookedForFirst) {
   EXPECT_TRUE(wheel.forceFeedback);
   EXPECT_TRUE(wheel.isWheel);
   EXPECT_EQ(withForce.asked, (std::vector<bool>{true}));
+  EXPECT_STREQ(wheel.ForceEffectFileName(), "FF\\wheeleffects.ffe");
 
   Opener plain;
   app::InputDevices pad = Make(plain, false, false);
@@ -99,6 +100,7 @@ TEST(InputDevices, ForceFeedbackControllersAreLookedForFirst) {
   EXPECT_FALSE(pad.forceFeedback);
   EXPECT_FALSE(pad.isWheel);
   EXPECT_EQ(plain.asked, (std::vector<bool>{true, false}));
+  EXPECT_STREQ(pad.ForceEffectFileName(), "FF\\effects.ffe");
   EXPECT_EQ(pad.GetJoystickAxisCount(), platform::input::kAxisCount);
   EXPECT_EQ(pad.GetJoystickButtonCount(), 32);
 }
@@ -190,6 +192,14 @@ TEST_F(EffectFiles, EffectsPlayByTheirPositionInTheFile) {
 
   devices.StopAllForceEffects();
   for (const auto& record : wheel.effects) EXPECT_FALSE(record.playing);
+}
+
+TEST_F(EffectFiles, TheGameFolderEffectFileLoadsByItsWrittenName) {
+  ASSERT_TRUE(contentgen::WriteForceEffectFiles(folder_.string()));
+  Opener opener;
+  app::InputDevices devices = Make(opener, true, true);
+  ASSERT_EQ(devices.LoadForceEffects(folder_.string() + "/" + devices.ForceEffectFileName()), platform::kOk);
+  EXPECT_EQ(devices.effectCount, static_cast<int>(contentgen::GameForceEffects(true).size()));
 }
 
 TEST_F(EffectFiles, AtMost99EffectsAreKeptAndASecondFileReplacesTheFirst) {
