@@ -383,3 +383,36 @@ TEST_F(GlDeviceTest, TransformedPixelCentresSitOnIntegerScreenCoordinates) {
 
 }  // namespace
 }  // namespace platform::gfx::testing
+
+namespace platform::gfx::testing {
+namespace {
+
+TEST_F(GlDeviceTest, ADeviceReleasedAfterANewOneLeavesTheNewOneDrawing) {
+  // The framework may create the replacement device before the old one is gone.
+  const WindowHandle second = windows_->CreateWindow(
+      "Corsaire second", window_style::kWindowed, 32, 32,
+      [this](WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+        return windows_->DefWindowProc(window, message, wParam, lParam);
+      });
+  ASSERT_NE(second, 0u);
+  PresentParameters parameters;
+  parameters.backBufferWidth = 32;
+  parameters.backBufferHeight = 32;
+  parameters.backBufferFormat = Format::X8R8G8B8;
+  parameters.deviceWindow = second;
+  Device* replacement = nullptr;
+  ASSERT_EQ(system_->CreateDevice(0, DeviceType::Hal, second, 0, parameters, &replacement), kOk);
+  device_->Release();
+  device_ = replacement;
+  device().SetRenderState(RenderState::Lighting, false);
+  device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, 0, 1.0f, 0);
+  DrawScreenRect(0, 0, 16, 16, Argb(255, 0, 200, 0));
+  EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, 0, 200, 0), 0);
+  EXPECT_EQ(device().Present(), kOk);
+  device_->Release();
+  device_ = nullptr;
+  windows_->DestroyWindow(second);
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing

@@ -346,5 +346,34 @@ TEST_F(GlTextureTest, RenderTargetRoundTripKeepsTheImageUpright) {
   target->Release();
 }
 
+TEST_F(GlTextureTest, CubeFacesCanBeRenderedIntoAndSampled) {
+  CubeTexture* cube = nullptr;
+  ASSERT_EQ(device().CreateCubeTexture(8, 1, usage::kRenderTarget, Format::X8R8G8B8, Pool::Default, &cube), kOk);
+  Surface* back = nullptr;
+  Surface* depth = nullptr;
+  device().GetBackBuffer(0, &back);
+  device().GetDepthStencilSurface(&depth);
+  for (uint32_t face = 0; face < 6; ++face) {
+    Surface* surface = nullptr;
+    ASSERT_EQ(cube->GetCubeMapSurface(static_cast<CubeFace>(face), 0, &surface), kOk);
+    ASSERT_EQ(device().SetRenderTarget(surface, nullptr), kOk);
+    device().Clear(clear_flags::kTarget, Argb(255, face * 40, 255 - face * 40, 7), 1.0f, 0);
+    surface->Release();
+  }
+  ASSERT_EQ(device().SetRenderTarget(back, depth), kOk);
+  device().SetTexture(0, cube);
+  device().SetVertexShader(fvf::kXyzRhw | fvf::kDiffuse | fvf::kTex1 | fvf::TexCoordSize3(0));
+  const float corners[4][2] = {{-0.5f, -0.5f}, {63.5f, -0.5f}, {-0.5f, 63.5f}, {63.5f, 63.5f}};
+  CubeVertex quad[4];
+  for (int i = 0; i < 4; ++i) quad[i] = {corners[i][0], corners[i][1], 0.5f, 1, 0xFFFFFFFF, 0.1f, -1.0f, 0.1f};
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(CubeVertex)), kOk);
+  const uint32_t face = static_cast<uint32_t>(CubeFace::NegativeY);
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, face * 40, 255 - face * 40, 7), 0);
+  device().SetTexture(0, nullptr);
+  back->Release();
+  depth->Release();
+  cube->Release();
+}
+
 }  // namespace
 }  // namespace platform::gfx::testing

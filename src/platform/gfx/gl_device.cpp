@@ -35,6 +35,11 @@ GlDevice::GlDevice(SDL_Window* window, void* context, const GlLimits& limits, co
 }
 
 GlDevice::~GlDevice() {
+  // Another device may have made its own context current since; clean up in ours and give theirs back.
+  SDL_GLContext previous = SDL_GL_GetCurrentContext();
+  SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
+  const bool ours = previous == static_cast<SDL_GLContext>(context_);
+  if (!ours) SDL_GL_MakeCurrent(window_, static_cast<SDL_GLContext>(context_));
   for (Surface* surface : {currentTarget_, currentDepth_}) {
     if (surface != nullptr) surface->Release();
   }
@@ -50,6 +55,7 @@ GlDevice::~GlDevice() {
   glDeleteVertexArrays(1, &vertexArray_);
   *contextToken_ = false;
   SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
+  if (!ours && previous != nullptr) SDL_GL_MakeCurrent(previousWindow, previous);
 }
 
 void GlDevice::DestroyBackBuffer() {

@@ -198,6 +198,7 @@ void GlDevice::ApplyRenderStates() {
   glPolygonMode(GL_FRONT_AND_BACK, fill == static_cast<uint32_t>(FillMode::Point)       ? GL_POINT
                                    : fill == static_cast<uint32_t>(FillMode::Wireframe) ? GL_LINE
                                                                                         : GL_FILL);
+  SetEnabled(GL_MULTISAMPLE, s.Render(RenderState::MultisampleAntialias) != 0);
   const uint32_t planes = s.Render(RenderState::ClipPlaneEnable);
   for (uint32_t i = 0; i < kMaxClipPlanes && static_cast<int>(i) < limits_.maxClipDistances; ++i)
     SetEnabled(GL_CLIP_DISTANCE0 + i, (planes >> i) & 1);
