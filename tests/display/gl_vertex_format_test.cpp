@@ -1,0 +1,125 @@
+// Flexible vertex formats on the OpenGL device: every layout the game draws with reaches the right attributes,
+// and the capability probes of the hardware detection validate and draw.
+#include <cstring>
+#include <vector>
+
+#include "gl_fixture.h"
+
+namespace platform::gfx::testing {
+namespace {
+
+// Writes one vertex of `code` at `out`: position (x, y, z[, rhw]), normal -z, diffuse, specular 0, every
+// texture coordinate set to (u, v[, 0, 0]).
+void WriteVertex(uint32_t code, uint8_t* out, float x, float y, uint32_t diffuse, float u, float v) {
+  const VertexLayout layout = DescribeVertexFormat(code);
+  const float position[4] = {x, y, 0.5f, 1.0f};
+  std::memcpy(out + layout.position, position, sizeof(float) * layout.positionFloats);
+  if (layout.normal >= 0) {
+    const float normal[3] = {0, 0, -1};
+    std::memcpy(out + layout.normal, normal, sizeof(normal));
+  }
+  if (layout.diffuse >= 0) std::memcpy(out + layout.diffuse, &diffuse, 4);
+  if (layout.specular >= 0) std::memset(out + layout.specular, 0, 4);
+  for (int i = 0; i < layout.texCoordCount; ++i) {
+    const float coord[4] = {u, v, 0, 0};
+    std::memcpy(out + layout.texCoord[i], coord, sizeof(float) * layout.texCoordFloats[i]);
+  }
+}
+
+class GlVertexFormatTest : public GlDeviceTest {};
+
+TEST_F(GlVertexFormatTest, EveryLayoutTheGameUsesDrawsItsColourAndTexture) {
+  device().SetRenderState(RenderState::Lighting, false);
+  device().SetRenderState(RenderState::CullMode, CullMode::None);
+  device().SetRenderState(RenderState::ZEnable, false);
+  // Left half of the texture black, right half white: u picks the column.
+  Texture* texture = MakeTexture2x2(Argb(255, 0, 0, 0), Argb(255, 255, 255, 255), Argb(255, 0, 0, 0),
+                                    Argb(255, 255, 255, 255));
+  const uint32_t diffuse = Argb(255, 200, 100, 50);
+  const uint32_t codes[] = {0x002, 0x004, 0x044, 0x104, 0x112, 0x142, 0x144, 0x152, 0x242, 0x252, 0x1C4,
+                            fvf::kXyz | fvf::kTex1 | fvf::TexCoordSize3(0)};
+  for (uint32_t code : codes) {
+    const VertexLayout layout = DescribeVertexFormat(code);
+    const bool screen = layout.positionFloats == 4;
+    const bool textured = layout.texCoordCount > 0;
+    device().SetTexture(0, textured ? texture : nullptr);
+    // Full-target quad; u = 0.75 everywhere so a textured draw reads the white column.
+    std::vector<uint8_t> vertices(layout.stride * 4);
+    const float xs[4] = {screen ? -0.5f : -1.0f, screen ? 63.5f : 1.0f, screen ? -0.5f : -1.0f, screen ? 63.5f : 1.0f};
+    const float ys[4] = {screen ? -0.5f : 1.0f, screen ? -0.5f : 1.0f, screen ? 63.5f : -1.0f, screen ? 63.5f : -1.0f};
+    for (int i = 0; i < 4; ++i) WriteVertex(code, vertices.data() + i * layout.stride, xs[i], ys[i], diffuse, 0.75f, 0.5f);
+    device().Clear(clear_flags::kTarget, Argb(255, 1, 2, 3), 1.0f, 0);
+    device().SetVertexShader(code);
+    ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, vertices.data(), layout.stride), kOk)
+        << std::hex << code;
+    // Without a diffuse colour the vertex is white; the texture (white here) modulates it.
+    const uint32_t expected = layout.diffuse >= 0 ? diffuse : Argb(255, 255, 255, 255);
+    EXPECT_COLOR_NEAR(Pixel(32, 32), expected, 1) << "format " << std::hex << code;
+  }
+  device().SetTexture(0, nullptr);
+  texture->Release();
+}
+
+TEST_F(GlVertexFormatTest, SecondTextureCoordinateSetFeedsTheSecondStage) {
+  device().SetRenderState(RenderState::Lighting, false);
+  device().SetRenderState(RenderState::CullMode, CullMode::None);
+  Texture* texture = MakeTexture2x2(Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255),
+                                    Argb(255, 255, 255, 0));
+  // Stage 0 passes the diffuse on; stage 1 selects its texture through coordinate set 1.
+  device().SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::SelectArg1);
+  device().SetTextureStageState(0, TextureStageState::ColorArg1, texture_arg::kDiffuse);
+  device().SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::SelectArg1);
+  device().SetTextureStageState(1, TextureStageState::ColorArg1, texture_arg::kTexture);
+  device().SetTexture(1, texture);
+  struct TwoSetVertex {
+    float x, y, z;
+    uint32_t color;
+    float u0, v0, u1, v1;
+  };
+  const TwoSetVertex quad[4] = {{-1, 1, 0.5f, 0xFFFFFFFF, 0, 0, 0.75f, 0.75f},
+                                {1, 1, 0.5f, 0xFFFFFFFF, 0, 0, 0.75f, 0.75f},
+                                {-1, -1, 0.5f, 0xFFFFFFFF, 0, 0, 0.75f, 0.75f},
+                                {1, -1, 0.5f, 0xFFFFFFFF, 0, 0, 0.75f, 0.75f}};
+  device().SetVertexShader(0x242);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(TwoSetVertex)), kOk);
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 255, 255, 0), 0);  // bottom-right texel
+  // Pointed at set 0 instead, stage 1 reads the top-left texel.
+  device().SetTextureStageState(1, TextureStageState::TexCoordIndex, 0);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(TwoSetVertex)), kOk);
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 255, 0, 0), 0);
+  device().SetTexture(1, nullptr);
+  texture->Release();
+}
+
+TEST_F(GlVertexFormatTest, HardwareDetectionProbesValidateAndDraw) {
+  uint32_t passes = 0;
+  // Cube-map probe: stage 1 coordinates from the camera-space reflection vector.
+  device().SetTextureStageState(1, TextureStageState::TextureTransformFlags, texture_transform::kDisable);
+  device().SetTextureStageState(1, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpaceReflectionVector);
+  EXPECT_EQ(device().ValidateDevice(passes), kOk);
+  // Reflection and specular probe.
+  device().SetTextureStageState(0, TextureStageState::AlphaArg1, texture_arg::kTexture);
+  device().SetTextureStageState(1, TextureStageState::ColorArg1, texture_arg::kCurrent);
+  device().SetTextureStageState(1, TextureStageState::ColorArg2, texture_arg::kTexture);
+  device().SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::ModulateAlphaAddColor);
+  device().SetRenderState(RenderState::SpecularEnable, false);
+  device().SetTextureStageState(2, TextureStageState::ColorArg1, texture_arg::kCurrent);
+  device().SetTextureStageState(2, TextureStageState::ColorArg2, texture_arg::kSpecular);
+  device().SetTextureStageState(2, TextureStageState::ColorOp, TextureOp::ModulateAlphaAddColor);
+  EXPECT_EQ(device().ValidateDevice(passes), kOk);
+  // The detection draws one position-only triangle from memory, 12 bytes a vertex.
+  ASSERT_EQ(device().BeginScene(), kOk);
+  device().SetVertexShader(fvf::kXyz);
+  const float triangle[9] = {0, 0, 0.5f, 1, 0, 0.5f, 0, 1, 0.5f};
+  EXPECT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleList, 1, triangle, 12), kOk);
+  ASSERT_EQ(device().EndScene(), kOk);
+  // Projected-texture probe.
+  device().SetTextureStageState(1, TextureStageState::TextureTransformFlags,
+                                texture_transform::kCount3 | texture_transform::kProjected);
+  device().SetTextureStageState(1, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpacePosition | 2);
+  EXPECT_EQ(device().ValidateDevice(passes), kOk);
+  EXPECT_EQ(passes, 1u);
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing
