@@ -199,3 +199,50 @@ TEST_F(GlRasterTest, ColorWriteMaskKeepsTheMaskedChannels) {
 
 }  // namespace
 }  // namespace platform::gfx::testing
+
+namespace platform::gfx::testing {
+namespace {
+
+TEST_F(GlRasterTest, DepthBiasPullsCoplanarGeometryForward) {
+  device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, 0, 1.0f, 0);
+  device().SetRenderState(RenderState::ZFunc, CompareFunc::Less);
+  DrawDepthQuad(0.5f, Argb(255, 255, 0, 0));
+  // The same depth again fails LESS...
+  DrawDepthQuad(0.5f, Argb(255, 0, 255, 0));
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 255, 0, 0), 0);
+  // ... unless biased towards the viewer, as decals are.
+  device().SetRenderState(RenderState::ZBias, 2);
+  DrawDepthQuad(0.5f, Argb(255, 0, 255, 0));
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 0, 255, 0), 0);
+}
+
+TEST_F(GlRasterTest, RangeFogUsesTheDistanceNotTheDepth) {
+  device().SetRenderState(RenderState::ZEnable, false);
+  device().SetRenderState(RenderState::FogEnable, true);
+  device().SetRenderState(RenderState::FogColor, Argb(0, 255, 255, 255));
+  device().SetRenderState(RenderState::FogVertexMode, FogMode::Linear);
+  device().SetRenderState(RenderState::FogStart, FloatBits(0.0f));
+  device().SetRenderState(RenderState::FogEnd, FloatBits(2.0f));
+  device().SetRenderState(RenderState::RangeFogEnable, true);
+  // Corners at (±1, ±1, 1): depth 1 but distance √3; the projection halves z to keep it inside the depth range.
+  const uint32_t black = Argb(255, 0, 0, 0);
+  const ColorVertex quad[4] = {{-1, 1, 1, black}, {1, 1, 1, black}, {-1, -1, 1, black}, {1, -1, 1, black}};
+  Matrix4 projection;
+  for (int i = 0; i < 4; ++i) projection.m[i][i] = 1;
+  projection.m[2][2] = 0.5f;
+  device().SetTransform(TransformState::Projection, projection);
+  device().SetVertexShader(kColorFvf);
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ColorVertex)), kOk);
+  const double distance = std::sqrt(3.0);
+  const int fogged = Byte(1 - (2.0 - distance) / 2.0);
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, fogged, fogged, fogged));
+  // By depth the factor would be (2 - 1) / 2.
+  device().SetRenderState(RenderState::RangeFogEnable, false);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ColorVertex)), kOk);
+  const int byDepth = Byte(0.5);
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, byDepth, byDepth, byDepth));
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing

@@ -375,5 +375,73 @@ TEST_F(GlTextureTest, CubeFacesCanBeRenderedIntoAndSampled) {
   cube->Release();
 }
 
+TEST_F(GlTextureTest, AlphaCompressedBlocksDecodeColourAndAlpha) {
+  if (Failed(system_->CheckDeviceFormat(0, DeviceType::Hal, Format::X8R8G8B8, 0, ResourceType::Texture, Format::Dxt5)))
+    GTEST_SKIP() << "no S3TC here";
+  // Colour half: colour 0 pure green (565), every index 0. Alpha halves: DXT3 explicit 4-bit alpha 0x8 (136);
+  // DXT5 alpha 0 = 100, every index 0.
+  const uint8_t colour[8] = {0xE0, 0x07, 0x00, 0x00, 0, 0, 0, 0};
+  const uint8_t dxt3Alpha[8] = {0x88, 0x88, 0x88, 0x88, 0x88, 0x88, 0x88, 0x88};
+  const uint8_t dxt5Alpha[8] = {100, 0, 0, 0, 0, 0, 0, 0};
+  device().SetTextureStageState(0, TextureStageState::AlphaOp, TextureOp::SelectArg1);
+  device().SetTextureStageState(0, TextureStageState::AlphaArg1, texture_arg::kTexture);
+  device().SetRenderState(RenderState::AlphaBlendEnable, true);
+  device().SetRenderState(RenderState::SrcBlend, Blend::SrcAlpha);
+  device().SetRenderState(RenderState::DestBlend, Blend::InvSrcAlpha);
+  struct Case {
+    Format format;
+    const uint8_t* alpha;
+    int expectedAlpha;
+  };
+  for (const Case& c : {Case{Format::Dxt3, dxt3Alpha, 0x88}, Case{Format::Dxt5, dxt5Alpha, 100}}) {
+    Texture* texture = nullptr;
+    ASSERT_EQ(device().CreateTexture(4, 4, 1, 0, c.format, Pool::Managed, &texture), kOk);
+    LockedRect locked;
+    ASSERT_EQ(texture->LockRect(0, locked, nullptr, 0), kOk);
+    std::memcpy(locked.bits, c.alpha, 8);
+    std::memcpy(static_cast<uint8_t*>(locked.bits) + 8, colour, 8);
+    texture->UnlockRect(0);
+    device().Clear(clear_flags::kTarget, Argb(255, 0, 0, 0), 1.0f, 0);
+    EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 0, Byte(c.expectedAlpha / 255.0), 0), 1)
+        << "format " << static_cast<uint32_t>(c.format);
+    device().SetTexture(0, nullptr);
+    texture->Release();
+  }
+}
+
+TEST_F(GlTextureTest, CameraSpaceNormalLooksUpTheFacingDirection) {
+  CubeTexture* cube = nullptr;
+  ASSERT_EQ(device().CreateCubeTexture(4, 1, 0, Format::X8R8G8B8, Pool::Managed, &cube), kOk);
+  for (uint32_t face = 0; face < 6; ++face) {
+    LockedRect locked;
+    cube->LockRect(static_cast<CubeFace>(face), 0, locked, nullptr, 0);
+    const uint32_t color = face == static_cast<uint32_t>(CubeFace::PositiveX) ? Argb(255, 0, 0, 255) : Argb(255, 90, 0, 0);
+    for (uint32_t y = 0; y < 4; ++y)
+      for (uint32_t x = 0; x < 4; ++x)
+        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch)[x] = color;
+    cube->UnlockRect(static_cast<CubeFace>(face), 0);
+  }
+  device().SetTexture(0, cube);
+  device().SetTextureStageState(0, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpaceNormal);
+  // Normals along world +z, turned by a view matrix that maps z onto x.
+  Matrix4 view;
+  view.m[2][0] = 1;
+  view.m[0][2] = -1;
+  view.m[1][1] = 1;
+  view.m[3][3] = 1;
+  device().SetTransform(TransformState::View, view);
+  // The positions go through the same view: lay the quad in the world so it lands at camera z 0.5.
+  struct NormalVertex {
+    float x, y, z, nx, ny, nz;
+  };
+  const NormalVertex quad[4] = {{-0.5f, 1, 1, 0, 0, 1}, {-0.5f, 1, -1, 0, 0, 1}, {-0.5f, -1, 1, 0, 0, 1},
+                                {-0.5f, -1, -1, 0, 0, 1}};
+  device().SetVertexShader(fvf::kXyz | fvf::kNormal);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(NormalVertex)), kOk);
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 0, 0, 255), 0);
+  device().SetTexture(0, nullptr);
+  cube->Release();
+}
+
 }  // namespace
 }  // namespace platform::gfx::testing
