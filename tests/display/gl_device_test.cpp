@@ -416,3 +416,24 @@ TEST_F(GlDeviceTest, ADeviceReleasedAfterANewOneLeavesTheNewOneDrawing) {
 
 }  // namespace
 }  // namespace platform::gfx::testing
+
+namespace platform::gfx::testing {
+namespace {
+
+TEST_F(GlDeviceTest, ResetRefusesABackBufferLargerThanOpenGlAllows) {
+  PresentParameters parameters;
+  parameters.backBufferWidth = 1u << 20;
+  parameters.backBufferHeight = 16;
+  parameters.backBufferFormat = Format::X8R8G8B8;
+  EXPECT_EQ(device().Reset(parameters), kInvalidCall);
+  // A sound reset afterwards gives a working device.
+  parameters.backBufferWidth = 16;
+  ASSERT_EQ(device().Reset(parameters), kOk);
+  device().SetRenderState(RenderState::Lighting, false);
+  device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, 0, 1.0f, 0);
+  DrawScreenRect(0, 0, 16, 16, Argb(255, 7, 8, 9));
+  EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, 7, 8, 9), 0);
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing

@@ -31,7 +31,7 @@ GlDevice::GlDevice(SDL_Window* window, void* context, const GlLimits& limits, co
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   PresentParameters copy = parameters;
-  ApplyPresentParameters(copy);
+  usable_ = Succeeded(ApplyPresentParameters(copy));
 }
 
 GlDevice::~GlDevice() {
@@ -137,7 +137,7 @@ HResult GlDevice::CreateBackBuffer() {
   return kOk;
 }
 
-void GlDevice::ApplyPresentParameters(PresentParameters& parameters) {
+HResult GlDevice::ApplyPresentParameters(PresentParameters& parameters) {
   if (parameters.backBufferWidth == 0 || parameters.backBufferHeight == 0) {
     int w = 0, h = 0;
     SDL_GL_GetDrawableSize(window_, &w, &h);
@@ -151,7 +151,7 @@ void GlDevice::ApplyPresentParameters(PresentParameters& parameters) {
     *surface = nullptr;
   }
   DestroyBackBuffer();
-  CreateBackBuffer();
+  const HResult created = CreateBackBuffer();
   currentTarget_ = backBufferSurface_;
   currentTarget_->AddRef();
   currentDepth_ = autoDepthSurface_;
@@ -160,6 +160,7 @@ void GlDevice::ApplyPresentParameters(PresentParameters& parameters) {
   ResetState(parameters_.backBufferWidth, parameters_.backBufferHeight, parameters_.enableAutoDepthStencil);
   currentProgram_ = nullptr;
   keyVersion_ = 0;
+  return created;
 }
 
 HResult GlDevice::TestCooperativeLevel() { return kOk; }
@@ -167,9 +168,10 @@ HResult GlDevice::TestCooperativeLevel() { return kOk; }
 HResult GlDevice::Reset(PresentParameters& parameters) {
   if (parameters.multiSampleType >= 2 && static_cast<int>(parameters.multiSampleType) > limits_.maxSamples)
     return kInvalidCall;
+  const auto largest = static_cast<uint32_t>(limits_.maxTextureSize);
+  if (parameters.backBufferWidth > largest || parameters.backBufferHeight > largest) return kInvalidCall;
   inScene_ = false;
-  ApplyPresentParameters(parameters);
-  return kOk;
+  return ApplyPresentParameters(parameters);
 }
 
 HResult GlDevice::Present() {
@@ -326,8 +328,14 @@ HResult GlDevice::CreateTexture(uint32_t width, uint32_t height, uint32_t levels
   if (!GlFormatOf(format, pixel) || (pixel.compressed && !limits_.s3tc)) return kInvalidCall;
   if ((usage & usage::kRenderTarget) && !RenderTargetFormat(format)) return kInvalidCall;
   if (usage & usage::kDepthStencil) return kInvalidCall;
-  *texture = new GlTexture(width, height, levels, usage, format, pool, tally_, contextToken_);
-  ++stateVersion_;  // texture creation rebinds the upload unit
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  auto* created = new GlTexture(width, height, levels, usage, format, pool, tally_, contextToken_);
+  if (glGetError() == GL_OUT_OF_MEMORY) {
+    created->Release();
+    return kOutOfVideoMemory;
+  }
+  *texture = created;
   return kOk;
 }
 
@@ -341,8 +349,14 @@ HResult GlDevice::CreateCubeTexture(uint32_t edgeLength, uint32_t levels, uint32
   if (!GlFormatOf(format, pixel) || (pixel.compressed && !limits_.s3tc)) return kInvalidCall;
   if ((usage & usage::kRenderTarget) && !RenderTargetFormat(format)) return kInvalidCall;
   if (usage & usage::kDepthStencil) return kInvalidCall;
-  *texture = new GlCubeTexture(edgeLength, levels, usage, format, pool, tally_, contextToken_);
-  ++stateVersion_;
+  while (glGetError() != GL_NO_ERROR) {
+  }
+  auto* created = new GlCubeTexture(edgeLength, levels, usage, format, pool, tally_, contextToken_);
+  if (glGetError() == GL_OUT_OF_MEMORY) {
+    created->Release();
+    return kOutOfVideoMemory;
+  }
+  *texture = created;
   return kOk;
 }
 

@@ -80,6 +80,8 @@ class GlDevice : public StateDevice {
     uint64_t programsBuilt = 0;
   };
   const Counters& GetCounters() const { return counters_; }
+  // Whether the back buffer made at creation can be rendered to.
+  bool Usable() const { return usable_; }
   size_t CachedPrograms() const { return programs_.size(); }
 
  protected:
@@ -95,7 +97,8 @@ class GlDevice : public StateDevice {
 
   HResult CreateBackBuffer();
   void DestroyBackBuffer();
-  void ApplyPresentParameters(PresentParameters& parameters);
+  // kOutOfVideoMemory when the back buffer cannot be made.
+  HResult ApplyPresentParameters(PresentParameters& parameters);
   // Binds the framebuffer of the current render target; false when it cannot be drawn to.
   bool BindTarget();
   void ApplyRenderStates();
@@ -114,6 +117,7 @@ class GlDevice : public StateDevice {
   DisplayMode desktop_;
   PresentParameters parameters_;
   bool inScene_ = false;
+  bool usable_ = false;
   bool cursorShown_ = true;
 
   // The back buffer: a framebuffer (multisampled when asked) and, with multisampling, a resolve framebuffer.

@@ -240,7 +240,12 @@ class GlGraphicsSystem : public GraphicsSystem {
       return kNotAvailable;
     }
     SDL_GL_MakeCurrent(window, context);
-    *device = new GlDevice(window, context, limits_, caps_, desktop_, parameters);
+    auto* created = new GlDevice(window, context, limits_, caps_, desktop_, parameters);
+    if (!created->Usable()) {
+      created->Release();
+      return kOutOfVideoMemory;
+    }
+    *device = created;
     SurfaceDesc back;
     (*device)->GetBackBufferDesc(back);
     parameters.backBufferWidth = back.width;
