@@ -176,6 +176,15 @@ TEST_F(GlTextureTest, FilteringAndAddressModes) {
   device().SetTextureStageState(0, TextureStageState::AddressU, TextureAddress::Mirror);
   drawDouble();
   EXPECT_EQ(Red(Pixel(40, 8)), 255);  // u = 1.25 mirrors to 0.75: the white column
+  EXPECT_EQ(Red(Pixel(56, 8)), 0);    // u = 1.77 mirrors to 0.23: the black column
+  Caps caps;
+  device().GetDeviceCaps(caps);
+  if (caps.textureAddressCaps & texture_address_caps::kMirrorOnce) {
+    // Mirrored once about 0, then clamped: u = 1.77 holds the last (white) texel.
+    device().SetTextureStageState(0, TextureStageState::AddressU, TextureAddress::MirrorOnce);
+    drawDouble();
+    EXPECT_EQ(Red(Pixel(56, 8)), 255);
+  }
   device().SetTexture(0, nullptr);
   texture->Release();
 }

@@ -22,6 +22,7 @@ struct GlLimits {
   int maxSamples = 0;
   int maxClipDistances = 6;
   bool s3tc = false;
+  bool mirrorOnce = false;
   bool memoryInfoNvx = false;
   bool memoryInfoAti = false;
   float maxAnisotropy = 1.0f;

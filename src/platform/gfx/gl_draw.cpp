@@ -113,12 +113,13 @@ GLenum BlendEquationOf(uint32_t op) {
   }
 }
 
-GLenum AddressOf(uint32_t address) {
+// MIRRORONCE falls back to plain mirroring where GL lacks mirror-clamp (the caps then do not offer it).
+GLenum AddressOf(uint32_t address, bool mirrorOnce) {
   switch (static_cast<TextureAddress>(address)) {
     case TextureAddress::Mirror: return GL_MIRRORED_REPEAT;
     case TextureAddress::Clamp: return GL_CLAMP_TO_EDGE;
     case TextureAddress::Border: return GL_CLAMP_TO_BORDER;
-    case TextureAddress::MirrorOnce: return GL_MIRRORED_REPEAT;
+    case TextureAddress::MirrorOnce: return mirrorOnce ? GL_MIRROR_CLAMP_TO_EDGE : GL_MIRRORED_REPEAT;
     default: return GL_REPEAT;
   }
 }
@@ -233,9 +234,9 @@ void GlDevice::BindTextures(StageTexture kinds[kMaxTextureStages]) {
       minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
     glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, magLinear ? GL_LINEAR : GL_NEAREST);
     glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressOf(s.Stage(stage, TextureStageState::AddressU))));
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressOf(s.Stage(stage, TextureStageState::AddressV))));
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, static_cast<GLint>(AddressOf(s.Stage(stage, TextureStageState::AddressW))));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressOf(s.Stage(stage, TextureStageState::AddressU), limits_.mirrorOnce)));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressOf(s.Stage(stage, TextureStageState::AddressV), limits_.mirrorOnce)));
+    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, static_cast<GLint>(AddressOf(s.Stage(stage, TextureStageState::AddressW), limits_.mirrorOnce)));
     float border[4];
     ColorOf(s.Stage(stage, TextureStageState::BorderColor), border);
     glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);

@@ -69,7 +69,8 @@ Caps CapsFromLimits(const GlLimits& limits) {
       texture_filter_caps::kMipLinear | texture_filter_caps::kMagPoint | texture_filter_caps::kMagLinear |
       (limits.maxAnisotropy > 1.0f ? texture_filter_caps::kMinAnisotropic | texture_filter_caps::kMagAnisotropic : 0);
   caps.textureAddressCaps = texture_address_caps::kWrap | texture_address_caps::kMirror | texture_address_caps::kClamp |
-                            texture_address_caps::kBorder | texture_address_caps::kIndependentUv;
+                            texture_address_caps::kBorder | texture_address_caps::kIndependentUv |
+                            (limits.mirrorOnce ? texture_address_caps::kMirrorOnce : 0);
   const auto edge = static_cast<uint32_t>(std::min<int>(limits.maxTextureSize, static_cast<int>(kMaxTextureEdge)));
   caps.maxTextureWidth = caps.maxTextureHeight = edge;
   caps.maxTextureRepeat = 8192;
@@ -140,6 +141,8 @@ class GlGraphicsSystem : public GraphicsSystem {
     glGetFloatv(GL_POINT_SIZE_RANGE, pointSizes);
     limits_.maxPointSize = pointSizes[1];
     limits_.s3tc = HasExtension("GL_EXT_texture_compression_s3tc");
+    limits_.mirrorOnce = HasExtension("GL_ARB_texture_mirror_clamp_to_edge") ||
+                         HasExtension("GL_EXT_texture_mirror_clamp") || epoxy_gl_version() >= 44;
     limits_.memoryInfoNvx = HasExtension("GL_NVX_gpu_memory_info");
     limits_.memoryInfoAti = HasExtension("GL_ATI_meminfo");
     if (HasExtension("GL_EXT_texture_filter_anisotropic") || HasExtension("GL_ARB_texture_filter_anisotropic"))
