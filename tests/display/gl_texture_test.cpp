@@ -454,3 +454,49 @@ TEST_F(GlTextureTest, CameraSpaceNormalLooksUpTheFacingDirection) {
 
 }  // namespace
 }  // namespace platform::gfx::testing
+
+namespace platform::gfx::testing {
+namespace {
+
+TEST_F(GlTextureTest, PointSpritesSpanTheirTextureAndScaleWithDistance) {
+  Texture* texture = MakeTexture2x2(Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255),
+                                    Argb(255, 255, 255, 0));
+  device().SetTexture(0, texture);
+  device().SetRenderState(RenderState::PointSpriteEnable, true);
+  device().SetRenderState(RenderState::PointSize, FloatBits(32.0f));
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  const ScreenTexVertex point = {31.5f, 31.5f, 0.5f, 1, 0xFFFFFFFF, 0, 0};
+  device().SetVertexShader(kScreenTexFvf);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::PointList, 1, &point, sizeof(point)), kOk);
+  // A 32-pixel square around the centre, its texture upright.
+  EXPECT_COLOR_NEAR(Pixel(20, 20), Argb(255, 255, 0, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(44, 20), Argb(255, 0, 255, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(20, 44), Argb(255, 0, 0, 255), 0);
+  EXPECT_COLOR_NEAR(Pixel(44, 44), Argb(255, 255, 255, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(10, 32), Argb(255, 0, 0, 0), 0);
+
+  // Scaled: size · viewport height · sqrt(1 / (A + B·d + C·d²)) = 0.25 · 64 · sqrt(1 / 4) = 8 pixels at d = 2.
+  device().SetTexture(0, nullptr);
+  device().SetRenderState(RenderState::PointScaleEnable, true);
+  device().SetRenderState(RenderState::PointScaleA, FloatBits(0.0f));
+  device().SetRenderState(RenderState::PointScaleB, FloatBits(0.0f));
+  device().SetRenderState(RenderState::PointScaleC, FloatBits(1.0f));
+  device().SetRenderState(RenderState::PointSize, FloatBits(0.25f));
+  Matrix4 projection;  // keeps x, y; depth 2 → 0.5
+  for (int i = 0; i < 4; ++i) projection.m[i][i] = 1;
+  projection.m[2][2] = 0.25f;
+  device().SetTransform(TransformState::Projection, projection);
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  const ColorVertex far = {0, 0, 2, Argb(255, 255, 255, 255)};
+  device().SetVertexShader(kColorFvf);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::PointList, 1, &far, sizeof(far)), kOk);
+  // Centre at screen (32, 32) (pixel centres on integers): 8 pixels cover 28..35.
+  EXPECT_EQ(Red(Pixel(29, 32)), 255);
+  EXPECT_EQ(Red(Pixel(35, 32)), 255);
+  EXPECT_EQ(Red(Pixel(26, 32)), 0);
+  EXPECT_EQ(Red(Pixel(38, 32)), 0);
+  texture->Release();
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing

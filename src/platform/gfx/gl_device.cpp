@@ -28,6 +28,9 @@ GlDevice::GlDevice(SDL_Window* window, void* context, const GlLimits& limits, co
   glGenSamplers(kMaxTextureStages, samplers_);
   for (uint32_t stage = 0; stage < kMaxTextureStages; ++stage) glBindSampler(stage, samplers_[stage]);
   glGenFramebuffers(1, &targetFramebuffer_);
+  // Point sizes come from the programs; sprite coordinates start at the top row, which is GL's lower left here.
+  glEnable(GL_PROGRAM_POINT_SIZE);
+  glPointParameteri(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   PresentParameters copy = parameters;

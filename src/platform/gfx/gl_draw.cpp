@@ -14,13 +14,14 @@ enum Uniform : int {
   kWorld, kWorldView, kProjection, kNormalMatrix, kViewport, kMatDiffuse, kMatAmbient, kMatSpecular, kMatEmissive,
   kMatPower, kAmbient, kLightDiffuse, kLightSpecular, kLightAmbient, kLightPosition, kLightDirection,
   kLightAttenuation, kLightSpot, kTexMatrix, kClipPlane, kFog, kTextureFactor, kFogColor, kAlphaRef,
-  kSampler0, kUniformCount = kSampler0 + 8,
+  kPointSize, kPointScale, kSampler0, kUniformCount = kSampler0 + 8,
 };
+static_assert(kUniformCount <= 40, "Program::locations holds every uniform");
 constexpr const char* kUniformNames[kSampler0] = {
     "uWorld", "uWorldView", "uProjection", "uNormalMatrix", "uViewport", "uMatDiffuse", "uMatAmbient", "uMatSpecular",
     "uMatEmissive", "uMatPower", "uAmbient", "uLightDiffuse", "uLightSpecular", "uLightAmbient", "uLightPosition",
     "uLightDirection", "uLightAttenuation", "uLightSpot", "uTexMatrix", "uClipPlane", "uFog", "uTextureFactor",
-    "uFogColor", "uAlphaRef",
+    "uFogColor", "uAlphaRef", "uPointSize", "uPointScale",
 };
 
 Matrix4 Multiply(const Matrix4& a, const Matrix4& b) {
@@ -384,6 +385,12 @@ void GlDevice::UploadUniforms(Program& program) {
   ColorOf(s.Render(RenderState::FogColor), color);
   if (at[kFogColor] >= 0) glUniform4fv(at[kFogColor], 1, color);
   if (at[kAlphaRef] >= 0) glUniform1f(at[kAlphaRef], static_cast<float>(s.Render(RenderState::AlphaRef) & 0xFF));
+  if (at[kPointSize] >= 0)
+    glUniform4f(at[kPointSize], s.RenderFloat(RenderState::PointSize), s.RenderFloat(RenderState::PointSizeMin),
+                std::min(s.RenderFloat(RenderState::PointSizeMax), limits_.maxPointSize), 0.0f);
+  if (at[kPointScale] >= 0)
+    glUniform3f(at[kPointScale], s.RenderFloat(RenderState::PointScaleA), s.RenderFloat(RenderState::PointScaleB),
+                s.RenderFloat(RenderState::PointScaleC));
 }
 
 void GlDevice::SetUpAttributes(GLuint buffer, size_t baseOffset, uint32_t stride) {
@@ -406,6 +413,7 @@ void GlDevice::SetUpAttributes(GLuint buffer, size_t baseOffset, uint32_t stride
   for (int i = 0; i < 8; ++i)
     pointer(attribute::kTexCoord0 + static_cast<GLuint>(i), i < layout.texCoordCount ? layout.texCoord[i] : -1,
             layout.texCoordFloats[i] > 0 ? layout.texCoordFloats[i] : 2, GL_FLOAT, GL_FALSE);
+  pointer(attribute::kPointSize, layout.pointSize, 1, GL_FLOAT, GL_FALSE);
 }
 
 bool GlDevice::PrepareDraw(GLuint vertexBuffer, size_t baseOffset, uint32_t stride) {

@@ -66,6 +66,9 @@ ProgramKey BuildProgramKey(const DeviceState& state, const StageTexture textureK
   }
   if (!key.pretransformed) key.clipPlaneMask = static_cast<uint8_t>(state.Render(RenderState::ClipPlaneEnable) & 0x3F);
   key.flatShade = state.Render(RenderState::ShadeMode) == static_cast<uint32_t>(ShadeMode::Flat) ? 1 : 0;
+  key.pointSprite = state.Render(RenderState::PointSpriteEnable) ? 1 : 0;
+  key.pointScale = (!key.pretransformed && state.Render(RenderState::PointScaleEnable)) ? 1 : 0;
+  key.hasPointSize = layout.pointSize >= 0 ? 1 : 0;
 
   for (uint32_t stage = 0; stage < kMaxTextureStages; ++stage) {
     const uint32_t colorOp = state.Stage(stage, TextureStageState::ColorOp);
@@ -165,6 +168,7 @@ void AppendVertexShader(const ProgramKey& key, std::string& s) {
   if (key.hasSpecular) s += "layout(location = 3) in vec4 aSpecular;\n";
   for (uint32_t i = 0; i < 8; ++i)
     if (key.texCoordFloats[i]) s += "layout(location = " + Num(4 + i) + ") in vec4 aTex" + Num(i) + ";\n";
+  if (key.hasPointSize) s += "layout(location = 12) in float aPointSize;\n";
   s += "uniform mat4 uWorld;\nuniform mat4 uWorldView;\nuniform mat4 uProjection;\nuniform mat3 uNormalMatrix;\n";
   s += "uniform vec4 uViewport;\n";  // x, y, width, height of the viewport in pixels
   s += "uniform vec4 uMatDiffuse;\nuniform vec4 uMatAmbient;\nuniform vec4 uMatSpecular;\nuniform vec4 uMatEmissive;\n";
@@ -174,6 +178,7 @@ void AppendVertexShader(const ProgramKey& key, std::string& s) {
   s += "uniform vec4 uLightAttenuation[8];\n";  // a0, a1, a2, range
   s += "uniform vec3 uLightSpot[8];\n";         // cos(theta/2), cos(phi/2), falloff
   s += "uniform mat4 uTexMatrix[8];\nuniform vec4 uClipPlane[6];\nuniform vec4 uFog;\n";  // start, end, density
+  s += "uniform vec4 uPointSize;\nuniform vec3 uPointScale;\n";  // size, min, max; A, B, C
   const std::string flat = key.flatShade ? "flat " : "";
   s += flat + "out vec4 vDiffuse;\n" + flat + "out vec4 vSpecular;\nout float vFog;\n";
   for (uint32_t i = 0; i < key.stageCount; ++i) s += "out vec4 vTex" + Num(i) + ";\n";
@@ -247,6 +252,14 @@ void AppendVertexShader(const ProgramKey& key, std::string& s) {
   } else {
     s += "  vDiffuse = inDiffuse;\n  vSpecular = inSpecular;\n";
   }
+  // Point size in pixels: the vertex's or the render state's, scaled by distance when asked, within min..max.
+  s += key.hasPointSize ? "  float pointSize = aPointSize;\n" : "  float pointSize = uPointSize.x;\n";
+  if (key.pointScale) {
+    s += "  float eyeDistance = length(eye);\n";
+    s += "  pointSize *= uViewport.w * sqrt(1.0 / max(uPointScale.x + uPointScale.y * eyeDistance + "
+         "uPointScale.z * eyeDistance * eyeDistance, 1e-12));\n";
+  }
+  s += "  gl_PointSize = clamp(pointSize, max(uPointSize.y, 1.0), max(uPointSize.z, 1.0));\n";
   // Fog: the factor (1 = no fog) per vertex, or the eye depth for the per-pixel table.
   if (key.fogEnable && key.fogTableMode != 0) {
     s += key.rangeFog ? "  vFog = length(eye);\n" : "  vFog = eye.z;\n";
@@ -309,7 +322,10 @@ void AppendFragmentShader(const ProgramKey& key, std::string& s) {
     const std::string n = Num(i);
     // Sample this stage's texture.
     std::string coord;
-    if (stage.texture == StageTexture::Cube) {
+    if (key.pointSprite && stage.texture == StageTexture::Flat) {
+      // A point sprite spans its texture: (0, 0) at its top-left corner.
+      coord = "gl_PointCoord";
+    } else if (stage.texture == StageTexture::Cube) {
       coord = "vTex" + n + ".xyz";
     } else if (stage.projected && stage.transformCount >= 3) {
       const char* divisor = stage.transformCount == 3 ? ".z" : ".w";
