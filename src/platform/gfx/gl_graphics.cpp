@@ -47,7 +47,7 @@ bool IsDepthFormat(Format format) {
 Caps CapsFromLimits(const GlLimits& limits) {
   Caps caps;
   caps.deviceType = DeviceType::Hal;
-  caps.caps2 = caps2_bits::kCanRenderWindowed | caps2_bits::kDynamicTextures | caps2_bits::kFullscreenGamma;
+  caps.caps2 = caps2_bits::kCanRenderWindowed | caps2_bits::kDynamicTextures;
   caps.presentationIntervals = present_interval::kImmediate | present_interval::kOne;
   caps.devCaps = dev_caps::kHwTransformAndLight | dev_caps::kHwRasterization;
   caps.primitiveMiscCaps = primitive_misc_caps::kMaskZ | primitive_misc_caps::kCullNone | primitive_misc_caps::kCullCw |
