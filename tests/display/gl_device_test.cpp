@@ -437,3 +437,29 @@ TEST_F(GlDeviceTest, ResetRefusesABackBufferLargerThanOpenGlAllows) {
 
 }  // namespace
 }  // namespace platform::gfx::testing
+
+namespace platform::gfx::testing {
+namespace {
+
+TEST_F(GlDeviceTest, ANewTextureInTheNameOfADeletedOneIsBoundAfresh) {
+  device().SetRenderState(RenderState::Lighting, false);
+  Texture* first = MakeSolidTexture(Argb(255, 255, 0, 0));
+  device().SetTexture(0, first);
+  DrawScreenTexRect(0, 0, 64, 64, 0xFFFFFFFF);
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 255, 0, 0), 0);
+  device().SetTexture(0, nullptr);
+  first->Release();  // GL may hand its name to the next texture
+  Texture* second = MakeSolidTexture(Argb(255, 0, 0, 255));
+  device().SetTexture(0, second);
+  DrawScreenTexRect(0, 0, 64, 64, 0xFFFFFFFF);
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 0, 0, 255), 0);
+  // Sampler settings follow the stage even when the texture stays.
+  device().SetTextureStageState(0, TextureStageState::AddressU, TextureAddress::Clamp);
+  DrawScreenTexRect(0, 0, 64, 64, 0xFFFFFFFF);
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 0, 0, 255), 0);
+  device().SetTexture(0, nullptr);
+  second->Release();
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing

@@ -162,8 +162,31 @@ HResult GlDevice::ApplyPresentParameters(PresentParameters& parameters) {
   SDL_GL_SetSwapInterval(parameters.presentationInterval == present_interval::kImmediate ? 0 : 1);
   ResetState(parameters_.backBufferWidth, parameters_.backBufferHeight, parameters_.enableAutoDepthStencil);
   currentProgram_ = nullptr;
-  keyVersion_ = 0;
+  keySeen_ = 0;
+  ForgetGlState();
   return created;
+}
+
+void GlDevice::OnStateChanged(StateGroup group) {
+  ++serial_;
+  if (group == StateGroup::All) {
+    for (uint64_t& changed : groupChanged_) changed = serial_;
+  } else {
+    groupChanged_[static_cast<size_t>(group)] = serial_;
+  }
+}
+
+bool GlDevice::ChangedSince(uint64_t seen, std::initializer_list<StateGroup> groups) const {
+  for (StateGroup group : groups)
+    if (groupChanged_[static_cast<size_t>(group)] > seen) return true;
+  return false;
+}
+
+void GlDevice::ForgetGlState() {
+  targetBound_ = false;
+  glCache_.known = false;
+  for (StageCache& stage : stageCache_) stage.known = false;
+  texturesSeen_ = 0;
 }
 
 HResult GlDevice::TestCooperativeLevel() { return kOk; }
@@ -199,7 +222,7 @@ HResult GlDevice::Present() {
                     sameSize ? GL_NEAREST : GL_LINEAR);
   SDL_GL_SwapWindow(window_);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  ++stateVersion_;  // the framebuffer binding and scissor changed under the state cache
+  ForgetGlState();  // the framebuffer binding and scissor changed
   return kOk;
 }
 
@@ -281,7 +304,7 @@ HResult GlDevice::ClearRects(uint32_t count, const Rect* rects, uint32_t flags, 
     }
   }
   glDisable(GL_SCISSOR_TEST);
-  ++stateVersion_;  // masks changed under the state cache
+  ForgetGlState();  // masks and scissor changed
   return kOk;
 }
 
@@ -427,7 +450,7 @@ HResult GlDevice::SetRenderTarget(Surface* renderTarget, Surface* depthStencil) 
   SurfaceDesc target;
   currentTarget_->GetDesc(target);
   SetViewport(Viewport{0, 0, target.width, target.height, 0.0f, 1.0f});
-  ++stateVersion_;
+  ForgetGlState();
   return kOk;
 }
 
@@ -486,12 +509,11 @@ uint32_t GlDevice::ReadPixel(uint32_t x, uint32_t y) {
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, resolveFramebuffer_);
     glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, resolveFramebuffer_);
-    ++stateVersion_;
   }
   uint32_t pixel = 0;
   glReadPixels(static_cast<GLint>(x), static_cast<GLint>(y), 1, 1, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &pixel);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
-  ++stateVersion_;  // the framebuffer binding changed under the state cache
+  ForgetGlState();  // the framebuffer binding changed
   return pixel;
 }
 

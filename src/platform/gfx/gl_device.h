@@ -5,6 +5,7 @@
 #include <epoxy/gl.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <unordered_map>
 #include <vector>
 
@@ -86,14 +87,35 @@ class GlDevice : public StateDevice {
   size_t CachedPrograms() const { return programs_.size(); }
 
  protected:
-  void OnStateChanged() override { ++stateVersion_; }
+  void OnStateChanged(StateGroup group) override;
 
  private:
   static constexpr int kUniformSlots = 40;
   struct Program {
     GLuint name = 0;  // 0 when the program failed to build: its draws are skipped
-    uint64_t uploadedVersion = ~0ull;
+    uint64_t uploaded[kStateGroupCount] = {};  // change serial of each state group when last uploaded
     GLint locations[kUniformSlots] = {};
+  };
+
+  // What was last sent to GL, so unchanged values are not sent again; `known` false sends everything once.
+  struct GlStateCache {
+    bool known = false;
+    GLint viewport[4] = {};
+    float depthRange[2] = {};
+    bool depthTest = false, depthWrite = false, blend = false, cull = false, stencil = false, offset = false;
+    bool multisample = false;
+    GLenum depthFunc = 0, blendSource = 0, blendDestination = 0, blendEquation = 0, cullFace = 0, polygonMode = 0;
+    GLenum stencilFunc = 0, stencilFail = 0, stencilDepthFail = 0, stencilPass = 0;
+    GLint stencilRef = -1;
+    GLuint stencilMask = 0, stencilWriteMask = 0;
+    uint32_t colorMask = 0xFF, clipPlanes = 0xFF;
+    float offsetUnits = 0;
+  };
+  struct StageCache {
+    bool known = false;
+    uint64_t texture = 0;  // the bound texture's serial
+    GLenum target = 0;
+    uint32_t sampler[12] = {};
   };
 
   HResult CreateBackBuffer();
@@ -138,9 +160,16 @@ class GlDevice : public StateDevice {
   std::unordered_map<ProgramKey, Program, ProgramKeyHash> programs_;
   Program* currentProgram_ = nullptr;
   ProgramKey currentKey_;
-  uint64_t stateVersion_ = 1;
-  uint64_t keyVersion_ = 0;
-  uint64_t appliedVersion_ = 0;
+  // Change tracking: a serial per change, the serial of each group's last change, and what each consumer saw.
+  uint64_t serial_ = 1;
+  uint64_t groupChanged_[kStateGroupCount] = {};
+  uint64_t keySeen_ = 0, statesSeen_ = 0, texturesSeen_ = 0;
+  bool ChangedSince(uint64_t seen, std::initializer_list<StateGroup> groups) const;
+  // GL state changed outside the tracking (clears, presents, read-backs, target switches): send it all again.
+  void ForgetGlState();
+  bool targetBound_ = false;
+  GlStateCache glCache_;
+  StageCache stageCache_[kMaxTextureStages];
   StageTexture boundKinds_[kMaxTextureStages] = {};
   Counters counters_;
 };

@@ -143,21 +143,45 @@ void SetEnabled(GLenum capability, bool on) {
 
 }  // namespace
 
+namespace {
+
+// Stores value in cached and says whether GL must hear it: always when the cache is not known yet.
+template <typename T>
+bool Differs(bool known, T& cached, const T& value) {
+  if (known && cached == value) return false;
+  cached = value;
+  return true;
+}
+
+}  // namespace
+
 void GlDevice::ApplyRenderStates() {
   const DeviceState& s = State();
+  GlStateCache& c = glCache_;
+  const bool k = c.known;
+  auto toggle = [k](GLenum capability, bool& cached, bool on) {
+    if (Differs(k, cached, on)) SetEnabled(capability, on);
+  };
   const Viewport& vp = s.viewport;
-  glViewport(static_cast<GLint>(vp.x), static_cast<GLint>(vp.y), static_cast<GLsizei>(vp.width),
-             static_cast<GLsizei>(vp.height));
-  glDepthRange(vp.minZ, vp.maxZ);
-  glDisable(GL_SCISSOR_TEST);
+  const GLint viewport[4] = {static_cast<GLint>(vp.x), static_cast<GLint>(vp.y), static_cast<GLint>(vp.width),
+                             static_cast<GLint>(vp.height)};
+  if (!k || std::memcmp(c.viewport, viewport, sizeof(viewport)) != 0) {
+    std::memcpy(c.viewport, viewport, sizeof(viewport));
+    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+  }
+  if (!k || c.depthRange[0] != vp.minZ || c.depthRange[1] != vp.maxZ) {
+    c.depthRange[0] = vp.minZ;
+    c.depthRange[1] = vp.maxZ;
+    glDepthRange(vp.minZ, vp.maxZ);
+  }
+  if (!k) glDisable(GL_SCISSOR_TEST);
 
-  const bool depth = s.Render(RenderState::ZEnable) != 0 && currentDepth_ != nullptr;
-  SetEnabled(GL_DEPTH_TEST, depth);
-  glDepthFunc(CompareOf(s.Render(RenderState::ZFunc)));
-  glDepthMask(s.Render(RenderState::ZWriteEnable) ? GL_TRUE : GL_FALSE);
+  toggle(GL_DEPTH_TEST, c.depthTest, s.Render(RenderState::ZEnable) != 0 && currentDepth_ != nullptr);
+  if (Differs(k, c.depthFunc, CompareOf(s.Render(RenderState::ZFunc)))) glDepthFunc(c.depthFunc);
+  if (Differs(k, c.depthWrite, s.Render(RenderState::ZWriteEnable) != 0)) glDepthMask(c.depthWrite ? GL_TRUE : GL_FALSE);
 
   const bool blend = s.Render(RenderState::AlphaBlendEnable) != 0;
-  SetEnabled(GL_BLEND, blend);
+  toggle(GL_BLEND, c.blend, blend);
   if (blend) {
     uint32_t source = s.Render(RenderState::SrcBlend), destination = s.Render(RenderState::DestBlend);
     if (source == static_cast<uint32_t>(Blend::BothSrcAlpha)) {
@@ -167,65 +191,103 @@ void GlDevice::ApplyRenderStates() {
       source = static_cast<uint32_t>(Blend::InvSrcAlpha);
       destination = static_cast<uint32_t>(Blend::SrcAlpha);
     }
-    glBlendFunc(BlendFactor(source), BlendFactor(destination));
-    glBlendEquation(BlendEquationOf(s.Render(RenderState::BlendOp)));
+    const bool sourceChanged = Differs(k, c.blendSource, BlendFactor(source));
+    const bool destinationChanged = Differs(k, c.blendDestination, BlendFactor(destination));
+    if (sourceChanged || destinationChanged) glBlendFunc(c.blendSource, c.blendDestination);
+    if (Differs(k, c.blendEquation, BlendEquationOf(s.Render(RenderState::BlendOp)))) glBlendEquation(c.blendEquation);
   }
 
   // Rows are addressed top-down, which mirrors the winding GL sees: the classic clockwise is GL's
-  // counter-clockwise.
+  // counter-clockwise, so culling clockwise faces culls GL's front faces.
   const uint32_t cull = s.Render(RenderState::CullMode);
-  SetEnabled(GL_CULL_FACE, cull == static_cast<uint32_t>(CullMode::Clockwise) ||
-                               cull == static_cast<uint32_t>(CullMode::CounterClockwise));
-  glFrontFace(GL_CCW);
-  glCullFace(cull == static_cast<uint32_t>(CullMode::Clockwise) ? GL_FRONT : GL_BACK);
+  toggle(GL_CULL_FACE, c.cull, cull == static_cast<uint32_t>(CullMode::Clockwise) ||
+                                   cull == static_cast<uint32_t>(CullMode::CounterClockwise));
+  if (!k) glFrontFace(GL_CCW);
+  if (Differs(k, c.cullFace, static_cast<GLenum>(cull == static_cast<uint32_t>(CullMode::Clockwise) ? GL_FRONT : GL_BACK)))
+    glCullFace(c.cullFace);
 
   const bool stencil = s.Render(RenderState::StencilEnable) != 0;
-  SetEnabled(GL_STENCIL_TEST, stencil);
-  glStencilFunc(CompareOf(s.Render(RenderState::StencilFunc)), static_cast<GLint>(s.Render(RenderState::StencilRef) & 0xFF),
-                s.Render(RenderState::StencilMask));
-  glStencilOp(StencilOpOf(s.Render(RenderState::StencilFail)), StencilOpOf(s.Render(RenderState::StencilZFail)),
-              StencilOpOf(s.Render(RenderState::StencilPass)));
-  glStencilMask(s.Render(RenderState::StencilWriteMask));
+  toggle(GL_STENCIL_TEST, c.stencil, stencil);
+  if (stencil) {
+    const bool funcChanged = Differs(k, c.stencilFunc, CompareOf(s.Render(RenderState::StencilFunc)));
+    const bool refChanged = Differs(k, c.stencilRef, static_cast<GLint>(s.Render(RenderState::StencilRef) & 0xFF));
+    const bool maskChanged = Differs(k, c.stencilMask, static_cast<GLuint>(s.Render(RenderState::StencilMask)));
+    if (funcChanged || refChanged || maskChanged) glStencilFunc(c.stencilFunc, c.stencilRef, c.stencilMask);
+    const bool failChanged = Differs(k, c.stencilFail, StencilOpOf(s.Render(RenderState::StencilFail)));
+    const bool depthFailChanged = Differs(k, c.stencilDepthFail, StencilOpOf(s.Render(RenderState::StencilZFail)));
+    const bool passChanged = Differs(k, c.stencilPass, StencilOpOf(s.Render(RenderState::StencilPass)));
+    if (failChanged || depthFailChanged || passChanged) glStencilOp(c.stencilFail, c.stencilDepthFail, c.stencilPass);
+    if (Differs(k, c.stencilWriteMask, static_cast<GLuint>(s.Render(RenderState::StencilWriteMask))))
+      glStencilMask(c.stencilWriteMask);
+  }
 
-  const uint32_t mask = s.Render(RenderState::ColorWriteEnable);
-  glColorMask((mask & color_write::kRed) != 0, (mask & color_write::kGreen) != 0, (mask & color_write::kBlue) != 0,
-              (mask & color_write::kAlpha) != 0);
+  const uint32_t mask = s.Render(RenderState::ColorWriteEnable) & 0xF;
+  if (Differs(k, c.colorMask, mask))
+    glColorMask((mask & color_write::kRed) != 0, (mask & color_write::kGreen) != 0, (mask & color_write::kBlue) != 0,
+                (mask & color_write::kAlpha) != 0);
 
   const uint32_t bias = s.Render(RenderState::ZBias);
-  SetEnabled(GL_POLYGON_OFFSET_FILL, bias != 0);
-  SetEnabled(GL_POLYGON_OFFSET_LINE, bias != 0);
-  if (bias != 0) glPolygonOffset(0.0f, -static_cast<float>(bias));
+  if (Differs(k, c.offset, bias != 0)) {
+    SetEnabled(GL_POLYGON_OFFSET_FILL, bias != 0);
+    SetEnabled(GL_POLYGON_OFFSET_LINE, bias != 0);
+  }
+  if (bias != 0 && Differs(k, c.offsetUnits, -static_cast<float>(bias))) glPolygonOffset(0.0f, c.offsetUnits);
 
   const uint32_t fill = s.Render(RenderState::FillMode);
-  glPolygonMode(GL_FRONT_AND_BACK, fill == static_cast<uint32_t>(FillMode::Point)       ? GL_POINT
-                                   : fill == static_cast<uint32_t>(FillMode::Wireframe) ? GL_LINE
-                                                                                        : GL_FILL);
-  SetEnabled(GL_MULTISAMPLE, s.Render(RenderState::MultisampleAntialias) != 0);
-  const uint32_t planes = s.Render(RenderState::ClipPlaneEnable);
-  for (uint32_t i = 0; i < kMaxClipPlanes && static_cast<int>(i) < limits_.maxClipDistances; ++i)
-    SetEnabled(GL_CLIP_DISTANCE0 + i, (planes >> i) & 1);
+  const GLenum polygonMode = fill == static_cast<uint32_t>(FillMode::Point)       ? GL_POINT
+                             : fill == static_cast<uint32_t>(FillMode::Wireframe) ? GL_LINE
+                                                                                  : GL_FILL;
+  if (Differs(k, c.polygonMode, polygonMode)) glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
+  toggle(GL_MULTISAMPLE, c.multisample, s.Render(RenderState::MultisampleAntialias) != 0);
+  const uint32_t planes = s.Render(RenderState::ClipPlaneEnable) & 0x3F;
+  if (Differs(k, c.clipPlanes, planes)) {
+    for (uint32_t i = 0; i < kMaxClipPlanes && static_cast<int>(i) < limits_.maxClipDistances; ++i)
+      SetEnabled(GL_CLIP_DISTANCE0 + i, (planes >> i) & 1);
+  }
+  c.known = true;
 }
 
 void GlDevice::BindTextures(StageTexture kinds[kMaxTextureStages]) {
   const DeviceState& s = State();
   for (uint32_t stage = 0; stage < kMaxTextureStages; ++stage) {
     kinds[stage] = StageTexture::None;
+    StageCache& cache = stageCache_[stage];
     BaseTexture* texture = s.textures[stage];
-    if (texture == nullptr) continue;
-    glActiveTexture(GL_TEXTURE0 + stage);
+    GLuint name = 0;
+    GLenum target = 0;
+    uint64_t serial = 0;
     if (auto* flat = dynamic_cast<GlTexture*>(texture)) {
-      glBindTexture(GL_TEXTURE_2D, flat->Name());
+      name = flat->Name();
+      target = GL_TEXTURE_2D;
+      serial = flat->Serial();
       kinds[stage] = StageTexture::Flat;
     } else if (auto* cube = dynamic_cast<GlCubeTexture*>(texture)) {
-      glBindTexture(GL_TEXTURE_CUBE_MAP, cube->Name());
+      name = cube->Name();
+      target = GL_TEXTURE_CUBE_MAP;
+      serial = cube->Serial();
       kinds[stage] = StageTexture::Cube;
     } else {
+      cache.known = false;  // nothing bound here: the next texture binds afresh
       continue;
     }
-    const GLuint sampler = samplers_[stage];
-    const uint32_t mag = s.Stage(stage, TextureStageState::MagFilter);
-    const uint32_t min = s.Stage(stage, TextureStageState::MinFilter);
-    const uint32_t mip = s.Stage(stage, TextureStageState::MipFilter);
+    if (!cache.known || cache.texture != serial || cache.target != target) {
+      glActiveTexture(GL_TEXTURE0 + stage);
+      glBindTexture(target, name);
+      cache.texture = serial;
+      cache.target = target;
+    }
+    const uint32_t sampler[12] = {
+        s.Stage(stage, TextureStageState::MagFilter),     s.Stage(stage, TextureStageState::MinFilter),
+        s.Stage(stage, TextureStageState::MipFilter),     s.Stage(stage, TextureStageState::AddressU),
+        s.Stage(stage, TextureStageState::AddressV),      s.Stage(stage, TextureStageState::AddressW),
+        s.Stage(stage, TextureStageState::BorderColor),   s.Stage(stage, TextureStageState::MipMapLodBias),
+        s.Stage(stage, TextureStageState::MaxMipLevel),   s.Stage(stage, TextureStageState::MaxAnisotropy),
+        0, 0};
+    if (cache.known && std::memcmp(cache.sampler, sampler, sizeof(sampler)) == 0) continue;
+    std::memcpy(cache.sampler, sampler, sizeof(sampler));
+    cache.known = true;
+    const GLuint object = samplers_[stage];
+    const uint32_t mag = sampler[0], min = sampler[1], mip = sampler[2];
     const bool magLinear = mag >= static_cast<uint32_t>(TextureFilter::Linear);
     const bool minLinear = min >= static_cast<uint32_t>(TextureFilter::Linear);
     GLenum minFilter = minLinear ? GL_LINEAR : GL_NEAREST;
@@ -233,31 +295,31 @@ void GlDevice::BindTextures(StageTexture kinds[kMaxTextureStages]) {
       minFilter = minLinear ? GL_LINEAR_MIPMAP_NEAREST : GL_NEAREST_MIPMAP_NEAREST;
     else if (mip >= static_cast<uint32_t>(TextureFilter::Linear))
       minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
-    glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, magLinear ? GL_LINEAR : GL_NEAREST);
-    glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressOf(s.Stage(stage, TextureStageState::AddressU), limits_.mirrorOnce)));
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressOf(s.Stage(stage, TextureStageState::AddressV), limits_.mirrorOnce)));
-    glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, static_cast<GLint>(AddressOf(s.Stage(stage, TextureStageState::AddressW), limits_.mirrorOnce)));
+    glSamplerParameteri(object, GL_TEXTURE_MAG_FILTER, magLinear ? GL_LINEAR : GL_NEAREST);
+    glSamplerParameteri(object, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
+    glSamplerParameteri(object, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressOf(sampler[3], limits_.mirrorOnce)));
+    glSamplerParameteri(object, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressOf(sampler[4], limits_.mirrorOnce)));
+    glSamplerParameteri(object, GL_TEXTURE_WRAP_R, static_cast<GLint>(AddressOf(sampler[5], limits_.mirrorOnce)));
     float border[4];
-    ColorOf(s.Stage(stage, TextureStageState::BorderColor), border);
-    glSamplerParameterfv(sampler, GL_TEXTURE_BORDER_COLOR, border);
-    glSamplerParameterf(sampler, GL_TEXTURE_LOD_BIAS, BitsFloat(s.Stage(stage, TextureStageState::MipMapLodBias)));
-    glSamplerParameterf(sampler, GL_TEXTURE_MIN_LOD, static_cast<float>(s.Stage(stage, TextureStageState::MaxMipLevel)));
+    ColorOf(sampler[6], border);
+    glSamplerParameterfv(object, GL_TEXTURE_BORDER_COLOR, border);
+    glSamplerParameterf(object, GL_TEXTURE_LOD_BIAS, BitsFloat(sampler[7]));
+    glSamplerParameterf(object, GL_TEXTURE_MIN_LOD, static_cast<float>(sampler[8]));
     if (limits_.maxAnisotropy > 1.0f) {
       const bool anisotropic = min == static_cast<uint32_t>(TextureFilter::Anisotropic) ||
                                mag == static_cast<uint32_t>(TextureFilter::Anisotropic);
-      const float amount = anisotropic ? std::min(limits_.maxAnisotropy,
-                                                  static_cast<float>(s.Stage(stage, TextureStageState::MaxAnisotropy)))
-                                       : 1.0f;
-      glSamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY_EXT, std::max(1.0f, amount));
+      const float amount = anisotropic ? std::min(limits_.maxAnisotropy, static_cast<float>(sampler[9])) : 1.0f;
+      glSamplerParameterf(object, GL_TEXTURE_MAX_ANISOTROPY_EXT, std::max(1.0f, amount));
     }
   }
 }
 
 GlDevice::Program* GlDevice::UseProgram(const StageTexture kinds[kMaxTextureStages]) {
-  if (keyVersion_ != stateVersion_ || currentProgram_ == nullptr) {
+  const bool inputsChanged = ChangedSince(keySeen_, {StateGroup::Render, StateGroup::Stage, StateGroup::Texture,
+                                                     StateGroup::Light, StateGroup::Fvf});
+  if (inputsChanged || currentProgram_ == nullptr) {
     const ProgramKey key = BuildProgramKey(State(), kinds);
-    keyVersion_ = stateVersion_;
+    keySeen_ = serial_;
     if (currentProgram_ != nullptr && key == currentKey_) return currentProgram_;
     currentKey_ = key;
     auto found = programs_.find(key);
@@ -318,33 +380,42 @@ GlDevice::Program* GlDevice::UseProgram(const StageTexture kinds[kMaxTextureStag
 }
 
 void GlDevice::UploadUniforms(Program& program) {
-  if (program.uploadedVersion == stateVersion_) return;
-  program.uploadedVersion = stateVersion_;
   const DeviceState& s = State();
   const GLint* at = program.locations;
-  const Matrix4 worldView = Multiply(s.world[0], s.view);
-  if (at[kWorld] >= 0) glUniformMatrix4fv(at[kWorld], 1, GL_FALSE, &s.world[0].m[0][0]);
-  if (at[kWorldView] >= 0) glUniformMatrix4fv(at[kWorldView], 1, GL_FALSE, &worldView.m[0][0]);
-  if (at[kProjection] >= 0) glUniformMatrix4fv(at[kProjection], 1, GL_FALSE, &s.projection.m[0][0]);
-  if (at[kNormalMatrix] >= 0) {
-    float normal[9];
-    NormalMatrix(worldView, normal);
-    glUniformMatrix3fv(at[kNormalMatrix], 1, GL_FALSE, normal);
+  auto stale = [&](StateGroup group) {
+    uint64_t& uploaded = program.uploaded[static_cast<size_t>(group)];
+    const uint64_t changed = groupChanged_[static_cast<size_t>(group)];
+    if (uploaded >= changed && uploaded != 0) return false;
+    uploaded = serial_;
+    return true;
+  };
+  const bool transforms = stale(StateGroup::Transform);
+  const bool lights = stale(StateGroup::Light);
+  if (transforms) {
+    const Matrix4 worldView = Multiply(s.world[0], s.view);
+    if (at[kWorld] >= 0) glUniformMatrix4fv(at[kWorld], 1, GL_FALSE, &s.world[0].m[0][0]);
+    if (at[kWorldView] >= 0) glUniformMatrix4fv(at[kWorldView], 1, GL_FALSE, &worldView.m[0][0]);
+    if (at[kProjection] >= 0) glUniformMatrix4fv(at[kProjection], 1, GL_FALSE, &s.projection.m[0][0]);
+    if (at[kNormalMatrix] >= 0) {
+      float normal[9];
+      NormalMatrix(worldView, normal);
+      glUniformMatrix3fv(at[kNormalMatrix], 1, GL_FALSE, normal);
+    }
+    if (at[kTexMatrix] >= 0) glUniformMatrix4fv(at[kTexMatrix], 8, GL_FALSE, &s.texture[0].m[0][0]);
   }
-  if (at[kViewport] >= 0)
+  if (stale(StateGroup::Viewport) && at[kViewport] >= 0)
     glUniform4f(at[kViewport], static_cast<float>(s.viewport.x), static_cast<float>(s.viewport.y),
                 static_cast<float>(std::max(1u, s.viewport.width)), static_cast<float>(std::max(1u, s.viewport.height)));
-  const Material& m = s.material;
-  if (at[kMatDiffuse] >= 0) glUniform4fv(at[kMatDiffuse], 1, &m.diffuse.r);
-  if (at[kMatAmbient] >= 0) glUniform4fv(at[kMatAmbient], 1, &m.ambient.r);
-  if (at[kMatSpecular] >= 0) glUniform4fv(at[kMatSpecular], 1, &m.specular.r);
-  if (at[kMatEmissive] >= 0) glUniform4fv(at[kMatEmissive], 1, &m.emissive.r);
-  if (at[kMatPower] >= 0) glUniform1f(at[kMatPower], m.power);
-  float color[4];
-  ColorOf(s.Render(RenderState::Ambient), color);
-  if (at[kAmbient] >= 0) glUniform4fv(at[kAmbient], 1, color);
-  if (at[kLightDiffuse] >= 0) {
-    // Lights live in world space; lighting runs in camera space with the view matrix of this draw.
+  if (stale(StateGroup::Material)) {
+    const Material& m = s.material;
+    if (at[kMatDiffuse] >= 0) glUniform4fv(at[kMatDiffuse], 1, &m.diffuse.r);
+    if (at[kMatAmbient] >= 0) glUniform4fv(at[kMatAmbient], 1, &m.ambient.r);
+    if (at[kMatSpecular] >= 0) glUniform4fv(at[kMatSpecular], 1, &m.specular.r);
+    if (at[kMatEmissive] >= 0) glUniform4fv(at[kMatEmissive], 1, &m.emissive.r);
+    if (at[kMatPower] >= 0) glUniform1f(at[kMatPower], m.power);
+  }
+  // Lights live in world space; lighting runs in camera space with the view matrix of this draw.
+  if ((transforms || lights) && at[kLightDiffuse] >= 0) {
     const ActiveLights active = CollectActiveLights(s);
     float diffuse[32] = {}, specular[32] = {}, ambient[32] = {}, position[24] = {}, direction[24] = {};
     float attenuation[32] = {}, spot[24] = {};
@@ -375,22 +446,26 @@ void GlDevice::UploadUniforms(Program& program) {
     if (at[kLightAttenuation] >= 0) glUniform4fv(at[kLightAttenuation], 8, attenuation);
     if (at[kLightSpot] >= 0) glUniform3fv(at[kLightSpot], 8, spot);
   }
-  if (at[kTexMatrix] >= 0) glUniformMatrix4fv(at[kTexMatrix], 8, GL_FALSE, &s.texture[0].m[0][0]);
-  if (at[kClipPlane] >= 0) glUniform4fv(at[kClipPlane], 6, &s.clipPlanes[0].a);
-  if (at[kFog] >= 0)
-    glUniform4f(at[kFog], s.RenderFloat(RenderState::FogStart), s.RenderFloat(RenderState::FogEnd),
-                s.RenderFloat(RenderState::FogDensity), 0.0f);
-  ColorOf(s.Render(RenderState::TextureFactor), color);
-  if (at[kTextureFactor] >= 0) glUniform4fv(at[kTextureFactor], 1, color);
-  ColorOf(s.Render(RenderState::FogColor), color);
-  if (at[kFogColor] >= 0) glUniform4fv(at[kFogColor], 1, color);
-  if (at[kAlphaRef] >= 0) glUniform1f(at[kAlphaRef], static_cast<float>(s.Render(RenderState::AlphaRef) & 0xFF));
-  if (at[kPointSize] >= 0)
-    glUniform4f(at[kPointSize], s.RenderFloat(RenderState::PointSize), s.RenderFloat(RenderState::PointSizeMin),
-                std::min(s.RenderFloat(RenderState::PointSizeMax), limits_.maxPointSize), 0.0f);
-  if (at[kPointScale] >= 0)
-    glUniform3f(at[kPointScale], s.RenderFloat(RenderState::PointScaleA), s.RenderFloat(RenderState::PointScaleB),
-                s.RenderFloat(RenderState::PointScaleC));
+  if (stale(StateGroup::ClipPlane) && at[kClipPlane] >= 0) glUniform4fv(at[kClipPlane], 6, &s.clipPlanes[0].a);
+  if (stale(StateGroup::Render)) {
+    float color[4];
+    ColorOf(s.Render(RenderState::Ambient), color);
+    if (at[kAmbient] >= 0) glUniform4fv(at[kAmbient], 1, color);
+    if (at[kFog] >= 0)
+      glUniform4f(at[kFog], s.RenderFloat(RenderState::FogStart), s.RenderFloat(RenderState::FogEnd),
+                  s.RenderFloat(RenderState::FogDensity), 0.0f);
+    ColorOf(s.Render(RenderState::TextureFactor), color);
+    if (at[kTextureFactor] >= 0) glUniform4fv(at[kTextureFactor], 1, color);
+    ColorOf(s.Render(RenderState::FogColor), color);
+    if (at[kFogColor] >= 0) glUniform4fv(at[kFogColor], 1, color);
+    if (at[kAlphaRef] >= 0) glUniform1f(at[kAlphaRef], static_cast<float>(s.Render(RenderState::AlphaRef) & 0xFF));
+    if (at[kPointSize] >= 0)
+      glUniform4f(at[kPointSize], s.RenderFloat(RenderState::PointSize), s.RenderFloat(RenderState::PointSizeMin),
+                  std::min(s.RenderFloat(RenderState::PointSizeMax), limits_.maxPointSize), 0.0f);
+    if (at[kPointScale] >= 0)
+      glUniform3f(at[kPointScale], s.RenderFloat(RenderState::PointScaleA), s.RenderFloat(RenderState::PointScaleB),
+                  s.RenderFloat(RenderState::PointScaleC));
+  }
 }
 
 void GlDevice::SetUpAttributes(GLuint buffer, size_t baseOffset, uint32_t stride) {
@@ -417,14 +492,20 @@ void GlDevice::SetUpAttributes(GLuint buffer, size_t baseOffset, uint32_t stride
 }
 
 bool GlDevice::PrepareDraw(GLuint vertexBuffer, size_t baseOffset, uint32_t stride) {
-  // Target, fixed GL states and texture bindings follow the device state only; while it is unchanged since the
-  // last draw they are still in place and are not sent again.
-  if (appliedVersion_ != stateVersion_) {
+  if (!targetBound_) {
     if (!BindTarget()) return false;
     glBindVertexArray(vertexArray_);
+    targetBound_ = true;
+  }
+  // Fixed GL states and texture bindings are looked at only when their state changed; what did not change
+  // is not sent again.
+  if (!glCache_.known || ChangedSince(statesSeen_, {StateGroup::Render, StateGroup::Viewport})) {
     ApplyRenderStates();
+    statesSeen_ = serial_;
+  }
+  if (ChangedSince(texturesSeen_, {StateGroup::Texture, StateGroup::Stage}) || texturesSeen_ == 0) {
     BindTextures(boundKinds_);
-    appliedVersion_ = stateVersion_;
+    texturesSeen_ = serial_;
   }
   Program* program = UseProgram(boundKinds_);
   if (program == nullptr || program->name == 0) return false;

@@ -87,6 +87,11 @@ bool GlFormatOf(Format format, GlPixelFormat& out) {
   }
 }
 
+uint64_t NextTextureSerial() {
+  static uint64_t next = 0;
+  return ++next;
+}
+
 // ---- buffers ----
 
 GlVertexBuffer::GlVertexBuffer(const VertexBufferDesc& desc, std::shared_ptr<ResourceTally> tally,

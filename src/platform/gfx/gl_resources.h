@@ -25,6 +25,10 @@ struct GlPixelFormat {
 // False for formats GL cannot hold.
 bool GlFormatOf(Format format, GlPixelFormat& out);
 
+// A number no other texture of this process gets, so binding caches never mistake a new texture for a deleted one
+// that had the same GL name.
+uint64_t NextTextureSerial();
+
 class GlVertexBuffer : public MemoryVertexBuffer {
  public:
   GlVertexBuffer(const VertexBufferDesc& desc, std::shared_ptr<ResourceTally> tally, GlContextToken context);
@@ -59,6 +63,7 @@ class GlTexture : public MemoryTexture {
             std::shared_ptr<ResourceTally> tally, GlContextToken context);
   ~GlTexture() override;
   GLuint Name() const { return texture_; }
+  uint64_t Serial() const { return serial_; }
 
  protected:
   void OnUnlock(uint32_t level) override;
@@ -67,6 +72,7 @@ class GlTexture : public MemoryTexture {
   GlContextToken context_;
   GlPixelFormat pixel_;
   GLuint texture_ = 0;
+  uint64_t serial_ = NextTextureSerial();
 };
 
 class GlCubeTexture : public MemoryCubeTexture {
@@ -75,6 +81,7 @@ class GlCubeTexture : public MemoryCubeTexture {
                 std::shared_ptr<ResourceTally> tally, GlContextToken context);
   ~GlCubeTexture() override;
   GLuint Name() const { return texture_; }
+  uint64_t Serial() const { return serial_; }
 
  protected:
   void OnUnlock(CubeFace face, uint32_t level) override;
@@ -83,6 +90,7 @@ class GlCubeTexture : public MemoryCubeTexture {
   GlContextToken context_;
   GlPixelFormat pixel_;
   GLuint texture_ = 0;
+  uint64_t serial_ = NextTextureSerial();
 };
 
 // A depth-stencil buffer of its own (not the back buffer's).

@@ -174,14 +174,14 @@ void StateDevice::ResetState(uint32_t width, uint32_t height, bool depthEnabled)
     state_.renderStates[code] = IsKnownRenderState(code) ? DefaultRenderState(static_cast<RenderState>(code), depthEnabled) : 0;
   for (uint32_t stage = 0; stage < kMaxTextureStages; ++stage)
     for (uint32_t code = 0; code < kTextureStageStateCount; ++code) state_.stageStates[stage][code] = DefaultStageState(stage, code);
-  OnStateChanged();
+  OnStateChanged(StateGroup::All);
 }
 
 HResult StateDevice::SetViewport(const Viewport& viewport) {
   if (!(viewport.minZ >= 0.0f && viewport.maxZ <= 1.0f && viewport.minZ <= viewport.maxZ)) return kInvalidCall;
   if (viewport.width > 0x7FFFFFFFu || viewport.height > 0x7FFFFFFFu) return kInvalidCall;
   state_.viewport = viewport;
-  OnStateChanged();
+  OnStateChanged(StateGroup::Viewport);
   return kOk;
 }
 
@@ -197,7 +197,7 @@ HResult StateDevice::SetTransform(TransformState state, const Matrix4& matrix) {
   else if (code == 3) state_.projection = matrix;
   else if (code < 256) state_.texture[code - 16] = matrix;
   else state_.world[code - 256] = matrix;
-  OnStateChanged();
+  OnStateChanged(StateGroup::Transform);
   return kOk;
 }
 
@@ -215,7 +215,7 @@ HResult StateDevice::SetRenderState(RenderState state, StateValue value) {
   const uint32_t code = static_cast<uint32_t>(state);
   if (code >= kRenderStateCount || !IsKnownRenderState(code)) return kInvalidCall;
   state_.renderStates[code] = value;
-  OnStateChanged();
+  OnStateChanged(StateGroup::Render);
   return kOk;
 }
 
@@ -230,7 +230,7 @@ HResult StateDevice::SetTextureStageState(uint32_t stage, TextureStageState stat
   const uint32_t code = static_cast<uint32_t>(state);
   if (stage >= kMaxTextureStages || !IsKnownStageState(code)) return kInvalidCall;
   state_.stageStates[stage][code] = value;
-  OnStateChanged();
+  OnStateChanged(StateGroup::Stage);
   return kOk;
 }
 
@@ -246,7 +246,7 @@ HResult StateDevice::SetTexture(uint32_t stage, BaseTexture* texture) {
   if (texture != nullptr) texture->AddRef();
   if (state_.textures[stage] != nullptr) state_.textures[stage]->Release();
   state_.textures[stage] = texture;
-  OnStateChanged();
+  OnStateChanged(StateGroup::Texture);
   return kOk;
 }
 
@@ -259,7 +259,7 @@ HResult StateDevice::GetTexture(uint32_t stage, BaseTexture** texture) const {
 
 HResult StateDevice::SetMaterial(const Material& material) {
   state_.material = material;
-  OnStateChanged();
+  OnStateChanged(StateGroup::Material);
   return kOk;
 }
 
@@ -294,7 +294,7 @@ bool ValidLight(const Light& light) {
 HResult StateDevice::SetLight(uint32_t index, const Light& light) {
   if (index > kMaxLightIndex || !ValidLight(light)) return kInvalidCall;
   state_.lights[index].light = light;
-  OnStateChanged();
+  OnStateChanged(StateGroup::Light);
   return kOk;
 }
 
@@ -321,7 +321,7 @@ HResult StateDevice::LightEnable(uint32_t index, bool enable) {
     if (active >= caps_.maxActiveLights) return kInvalidCall;
   }
   found->second.enabled = enable;
-  OnStateChanged();
+  OnStateChanged(StateGroup::Light);
   return kOk;
 }
 
@@ -335,7 +335,7 @@ HResult StateDevice::GetLightEnable(uint32_t index, bool& enable) const {
 HResult StateDevice::SetClipPlane(uint32_t index, const Plane& plane) {
   if (index >= kMaxClipPlanes) return kInvalidCall;
   state_.clipPlanes[index] = plane;
-  OnStateChanged();
+  OnStateChanged(StateGroup::ClipPlane);
   return kOk;
 }
 
@@ -350,7 +350,7 @@ HResult StateDevice::SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint
   if (buffer != nullptr) buffer->AddRef();
   if (state_.streams[stream].buffer != nullptr) state_.streams[stream].buffer->Release();
   state_.streams[stream] = {buffer, stride};
-  OnStateChanged();
+  OnStateChanged(StateGroup::Stream);
   return kOk;
 }
 
@@ -367,7 +367,7 @@ HResult StateDevice::SetIndices(IndexBuffer* buffer, uint32_t baseVertexIndex) {
   if (state_.indices != nullptr) state_.indices->Release();
   state_.indices = buffer;
   state_.baseVertexIndex = baseVertexIndex;
-  OnStateChanged();
+  OnStateChanged(StateGroup::Stream);
   return kOk;
 }
 
@@ -381,7 +381,7 @@ HResult StateDevice::GetIndices(IndexBuffer** buffer, uint32_t& baseVertexIndex)
 
 HResult StateDevice::SetVertexShader(uint32_t fvfCode) {
   state_.fvf = fvfCode;
-  OnStateChanged();
+  OnStateChanged(StateGroup::Fvf);
   return kOk;
 }
 

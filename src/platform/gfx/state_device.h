@@ -16,6 +16,10 @@ constexpr uint32_t kMaxStreams = 16;
 // Light indices above this are refused, so a stray index cannot grow the light table without bound.
 constexpr uint32_t kMaxLightIndex = 4095;
 
+// Kinds of state, as backends track their changes.
+enum class StateGroup : uint8_t { Viewport, Transform, Render, Stage, Texture, Material, Light, ClipPlane, Stream, Fvf, All };
+constexpr size_t kStateGroupCount = static_cast<size_t>(StateGroup::All);
+
 struct LightSlot {
   Light light;
   bool enabled = false;
@@ -106,8 +110,8 @@ class StateDevice : public Device {
   // Checks a user-pointer draw.
   HResult CheckUserDraw(PrimitiveType type, uint32_t primitiveCount, const void* vertexData, uint32_t stride,
                         uint32_t& vertexCount) const;
-  // Called after each state change, for backends that track what changed.
-  virtual void OnStateChanged() {}
+  // Called after each state change with the kind of state, for backends that track what changed.
+  virtual void OnStateChanged(StateGroup /*group*/) {}
 
  private:
   DeviceState state_;
