@@ -9,7 +9,7 @@
 #include "contentgen/dds_writer.h"
 #include "contentgen/images.h"
 #include "platform/gfx/null_graphics.h"
-#include "render/resource_manager.h"
+#include "render/resources/resource_manager.h"
 
 namespace {
 

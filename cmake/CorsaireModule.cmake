@@ -1,9 +1,13 @@
 # Helpers that turn a source folder into a library or a test program, so adding a file needs no build edit.
 
-# corsaire_module(<name> <folder> DEPS <targets...>): a static library of every .cpp below src/<folder>.
+# corsaire_module(<name> <folder> DEPS <targets...> [EXCLUDE <subfolders...>]): a static library of every .cpp
+# below src/<folder>, less the subfolders that form libraries of their own.
 function(corsaire_module name folder)
-  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "DEPS;EXCLUDE" ${ARGN})
   file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/src/${folder}/*.cpp)
+  foreach(sub ${ARG_EXCLUDE})
+    list(FILTER sources EXCLUDE REGEX "/src/${folder}/${sub}/")
+  endforeach()
   if(NOT sources)
     add_library(${name} INTERFACE)
     target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR}/src)

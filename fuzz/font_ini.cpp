@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "render/bitmap_font.h"
+#include "render/resources/bitmap_font.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   render::BitmapFont font;

@@ -1,6 +1,6 @@
 // Material images: loading each picture slot (pictures, movies through the manager, cube maps), the alpha merge
 // with its black stand-in, the animation channels and the render target.
-#include "render/image_resource.h"
+#include "render/resources/image_resource.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,9 +8,9 @@
 #include <cstring>
 
 #include "platform/file_system.h"
-#include "render/cube_map.h"
-#include "render/movie_texture.h"
-#include "render/resource_manager.h"
+#include "render/resources/cube_map.h"
+#include "render/resources/movie_texture.h"
+#include "render/resources/resource_manager.h"
 
 namespace render {
 

@@ -1,11 +1,11 @@
 // Font width tables: every separator form, comments, header lines, codes out of range (negative included), and
 // the tables the content writer makes for the game's fonts.
-#include "render/bitmap_font.h"
+#include "render/resources/bitmap_font.h"
 
 #include <gtest/gtest.h>
 
 #include "contentgen/font_writer.h"
-#include "render/image_test_support.h"
+#include "render/resources/image_test_support.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Width-table parsing: tokens split by the table's separators, numbers read like the C library's atoi.
-#include "render/bitmap_font.h"
+#include "render/resources/bitmap_font.h"
 
 #include <cctype>
 #include <climits>

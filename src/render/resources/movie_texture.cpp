@@ -1,5 +1,5 @@
 // Movie playback into a texture through the platform movie decoder.
-#include "render/movie_texture.h"
+#include "render/resources/movie_texture.h"
 
 #include <algorithm>
 #include <cmath>

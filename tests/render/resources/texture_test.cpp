@@ -1,12 +1,12 @@
 // Texture loading (PNG, JPEG, every DDS format), colour keys, format conversion and the alpha merge per format.
-#include "render/texture.h"
+#include "render/resources/texture.h"
 
 #include <cctype>
 
 #include <gtest/gtest.h>
 
 #include "contentgen/dds_writer.h"
-#include "render/image_test_support.h"
+#include "render/resources/image_test_support.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Cube maps: DDS cube loading, face building with a bilinear scale on the processor, render-target drawing
 // through the device's render-target switch, and the rebuild after a device reset.
-#include "render/cube_map.h"
+#include "render/resources/cube_map.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,7 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/image/dds_reader.h"
 #include "platform/image/texel_formats.h"
-#include "render/texture.h"
+#include "render/resources/texture.h"
 
 namespace render {
 

@@ -11,7 +11,7 @@
 #include "platform/gfx/graphics.h"
 #include "platform/math/types.h"
 #include "platform/result.h"
-#include "render/texture.h"
+#include "render/resources/texture.h"
 
 namespace render {
 

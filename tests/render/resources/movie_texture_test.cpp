@@ -1,13 +1,13 @@
 // Movie textures: frame timing with injected frame times, looping, the last frame, skipped frames not decoded,
 // the frame copied upright into the texture, and streams that cannot be played.
-#include "render/movie_texture.h"
+#include "render/resources/movie_texture.h"
 
 #include <limits>
 
 #include <gtest/gtest.h>
 
 #include "contentgen/movie_writer.h"
-#include "render/image_test_support.h"
+#include "render/resources/image_test_support.h"
 
 namespace {
 

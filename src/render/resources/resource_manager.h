@@ -13,10 +13,10 @@
 #include "geometry/collision_tree.h"
 #include "platform/audio/mixer.h"
 #include "platform/gfx/graphics.h"
-#include "render/bitmap_font.h"
-#include "render/cube_map.h"
-#include "render/image_resource.h"
-#include "render/movie_texture.h"
+#include "render/resources/bitmap_font.h"
+#include "render/resources/cube_map.h"
+#include "render/resources/image_resource.h"
+#include "render/resources/movie_texture.h"
 
 namespace app {
 class Settings;

@@ -1,6 +1,6 @@
 // The resource manager: name normalisation (".." included), sharing by reference count, the unique flag,
 // release, purge and reload, kinds never shared, the per-frame update and the device-reset pair.
-#include "render/resource_manager.h"
+#include "render/resources/resource_manager.h"
 
 #include <cctype>
 #include <filesystem>
@@ -12,7 +12,7 @@
 #include "contentgen/images.h"
 #include "contentgen/movie_writer.h"
 #include "contentgen/wav_writer.h"
-#include "render/image_test_support.h"
+#include "render/resources/image_test_support.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Resource records: name normalisation, reuse by name, reference counts, purge by swapping the last record into
 // the freed slot, and the per-frame and device-reset passes over what is held.
-#include "render/resource_manager.h"
+#include "render/resources/resource_manager.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,6 +1,6 @@
 // Material images: defaults, the alpha pair and its black stand-in, movies in the colour slot, animation channels
 // (strict flip-book comparisons and scrolling), the environment slot by extension, and the render target.
-#include "render/image_resource.h"
+#include "render/resources/image_resource.h"
 
 #include <cmath>
 
@@ -8,10 +8,10 @@
 
 #include "contentgen/dds_writer.h"
 #include "contentgen/movie_writer.h"
-#include "render/cube_map.h"
-#include "render/image_test_support.h"
-#include "render/movie_texture.h"
-#include "render/resource_manager.h"
+#include "render/resources/cube_map.h"
+#include "render/resources/image_test_support.h"
+#include "render/resources/movie_texture.h"
+#include "render/resources/resource_manager.h"
 
 namespace {
 

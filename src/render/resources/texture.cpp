@@ -1,6 +1,6 @@
 // Texture loading and the processor-side work behind it: file decoding, colour keys, mip building, format
 // conversion and the alpha merge.
-#include "render/texture.h"
+#include "render/resources/texture.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,11 +1,11 @@
 // Cube maps in all four modes: from a DDS cube file, from six face pictures, empty, and as a render target;
 // drawing calls by mode, and the rebuild after a device reset.
-#include "render/cube_map.h"
+#include "render/resources/cube_map.h"
 
 #include <gtest/gtest.h>
 
 #include "contentgen/dds_writer.h"
-#include "render/image_test_support.h"
+#include "render/resources/image_test_support.h"
 
 namespace {
 
