@@ -115,7 +115,7 @@ class GlDevice : public StateDevice {
     bool known = false;
     uint64_t texture = 0;  // the bound texture's serial
     GLenum target = 0;
-    uint32_t sampler[12] = {};
+    uint32_t sampler[10] = {};  // the stage states that make up the sampler
   };
 
   HResult CreateBackBuffer();

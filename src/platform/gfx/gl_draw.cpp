@@ -276,13 +276,12 @@ void GlDevice::BindTextures(StageTexture kinds[kMaxTextureStages]) {
       cache.texture = serial;
       cache.target = target;
     }
-    const uint32_t sampler[12] = {
+    const uint32_t sampler[10] = {
         s.Stage(stage, TextureStageState::MagFilter),     s.Stage(stage, TextureStageState::MinFilter),
         s.Stage(stage, TextureStageState::MipFilter),     s.Stage(stage, TextureStageState::AddressU),
         s.Stage(stage, TextureStageState::AddressV),      s.Stage(stage, TextureStageState::AddressW),
         s.Stage(stage, TextureStageState::BorderColor),   s.Stage(stage, TextureStageState::MipMapLodBias),
-        s.Stage(stage, TextureStageState::MaxMipLevel),   s.Stage(stage, TextureStageState::MaxAnisotropy),
-        0, 0};
+        s.Stage(stage, TextureStageState::MaxMipLevel),   s.Stage(stage, TextureStageState::MaxAnisotropy)};
     if (cache.known && std::memcmp(cache.sampler, sampler, sizeof(sampler)) == 0) continue;
     std::memcpy(cache.sampler, sampler, sizeof(sampler));
     cache.known = true;
