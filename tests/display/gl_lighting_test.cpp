@@ -165,9 +165,13 @@ TEST_F(GlLightingTest, SpecularHighlightUsesTheHalfwayVectorAndPower) {
   const double nDotH = 1.8 / std::sqrt(0.36 + 3.24);
   const double s = std::pow(nDotH, 4.0);
   EXPECT_COLOR_NEAR(DrawFacingQuad(), Argb(255, Byte(s), Byte(0.5 * s), Byte(0.25 * s)));
-  // Without SPECULARENABLE the highlight is not added.
+  // Without SPECULARENABLE the highlight is not added...
   device().SetRenderState(RenderState::SpecularEnable, false);
   EXPECT_COLOR_NEAR(DrawFacingQuad(), Argb(255, 0, 0, 0));
+  // ... but a stage can still read it, as the reflection set-up does to weight it by the texture's alpha.
+  device().SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::SelectArg1);
+  device().SetTextureStageState(0, TextureStageState::ColorArg1, texture_arg::kSpecular);
+  EXPECT_COLOR_NEAR(DrawFacingQuad(), Argb(255, Byte(s), Byte(0.5 * s), Byte(0.25 * s)));
 }
 
 TEST_F(GlLightingTest, VertexColourReplacesTheMaterialWhereTheSourceSaysSo) {

@@ -414,7 +414,10 @@ void GlDevice::UploadUniforms(Program& program) {
     if (at[kMatPower] >= 0) glUniform1f(at[kMatPower], m.power);
   }
   // Lights live in world space; lighting runs in camera space with the view matrix of this draw.
-  if ((transforms || lights) && at[kLightDiffuse] >= 0) {
+  // The compiler drops the light arrays a program does not read, any of them.
+  const bool readsLights = at[kLightDiffuse] >= 0 || at[kLightSpecular] >= 0 || at[kLightAmbient] >= 0 ||
+                           at[kLightPosition] >= 0 || at[kLightDirection] >= 0;
+  if ((transforms || lights) && readsLights) {
     const ActiveLights active = CollectActiveLights(s);
     float diffuse[32] = {}, specular[32] = {}, ambient[32] = {}, position[24] = {}, direction[24] = {};
     float attenuation[32] = {}, spot[24] = {};
@@ -437,7 +440,7 @@ void GlDevice::UploadUniforms(Program& program) {
       spot[i * 3 + 1] = std::cos(light.phi * 0.5f);
       spot[i * 3 + 2] = light.falloff;
     }
-    glUniform4fv(at[kLightDiffuse], 8, diffuse);
+    if (at[kLightDiffuse] >= 0) glUniform4fv(at[kLightDiffuse], 8, diffuse);
     if (at[kLightSpecular] >= 0) glUniform4fv(at[kLightSpecular], 8, specular);
     if (at[kLightAmbient] >= 0) glUniform4fv(at[kLightAmbient], 8, ambient);
     if (at[kLightPosition] >= 0) glUniform3fv(at[kLightPosition], 8, position);

@@ -240,11 +240,10 @@ void AppendVertexShader(const ProgramKey& key, std::string& s) {
       s += "    float nDotL = dot(normal, L);\n";
       s += "    if (nDotL > 0.0) {\n";
       s += "      diffuseSum += scale * nDotL * uLightDiffuse[" + n + "].rgb;\n";
-      if (key.specularEnable) {
-        s += "      vec3 H = normalize(L + toEye);\n";
-        s += "      float nDotH = max(dot(normal, H), 0.0);\n";
-        s += "      if (nDotH > 0.0) specularSum += scale * pow(nDotH, uMatPower) * uLightSpecular[" + n + "].rgb;\n";
-      }
+      // Specular is lit whatever SPECULARENABLE says: stages can read it; the enable only adds it at the end.
+      s += "      vec3 H = normalize(L + toEye);\n";
+      s += "      float nDotH = max(dot(normal, H), 0.0);\n";
+      s += "      if (nDotH > 0.0) specularSum += scale * pow(nDotH, uMatPower) * uLightSpecular[" + n + "].rgb;\n";
       s += "    }\n  }\n";
     }
     s += "  vDiffuse = vec4(clamp(me.rgb + ma.rgb * ambient + md.rgb * diffuseSum, 0.0, 1.0), clamp(md.a, 0.0, 1.0));\n";
