@@ -1,0 +1,85 @@
+// The race's one camera: chase, in-car and look-back placement, smoothing and shake, and the view, projection,
+// billboard and frustum that the race's drawers read.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/math/types.h"
+#include "render/view_frustum.h"
+
+namespace app {
+class Settings;
+}
+namespace geometry {
+class CollisionTree;
+}
+
+namespace render {
+
+using platform::Matrix4;
+using platform::Vec3;
+
+// x raised to y, computed in double precision and rounded to float.
+float PowF(float x, float y);
+// 1 when x >= 0 (and for NaN), -1 when x < 0.
+float SignOf(float x);
+
+// The nearest the chase camera may come to the target offset along z, either way (inches).
+constexpr float kMaxCameraDistance = 35.0f;
+constexpr float kMaxCameraShake = 5.0f;
+// Radius of the sphere cast that keeps the chase eye out of walls (inches).
+constexpr float kCameraCollisionRadius = 10.0f;
+
+class RaceCamera {
+ public:
+  // The owner (race session or showroom) keeps the settings alive; the projection and view are built at once.
+  explicit RaceCamera(const app::Settings* settings);
+
+  // One step (dt in seconds): shake decay, placement by view, then projection, view and frustum. The collision
+  // tree (or null) keeps the chase eye in front of walls.
+  void Update(const geometry::CollisionTree* collision, float dt);
+  // Projection, view and frustum from the eye and lookAt the owner wrote, without moving the eye.
+  void Apply();
+  // Chase -> in-car -> chase.
+  void NextView();
+  bool IsInCarView() const { return !lookBack && viewMode == 1; }
+
+  void DecayShake(float dt);
+  void PlaceChase(const geometry::CollisionTree* collision, float dt);
+  void PlaceInCar();
+  void PlaceLookBack();
+  // Rebuilt only when the screen size, field of view or clip distances changed.
+  void UpdateProjection();
+  void UpdateView();
+  void UpdateFrustum(const Matrix4& viewMatrix, const Matrix4& projectionMatrix);
+
+  ViewFrustum frustum;
+  const app::Settings* settings;
+  Matrix4 view;
+  Matrix4 projection;
+  Matrix4 billboard;
+  Matrix4 orientation;
+  // Written by the owner: the car's matrix in in-car view, a level heading otherwise. Row 1 is up, row 2 forward.
+  Matrix4 targetOrientation;
+  Vec3 eye{0, 0, 0};
+  // Written by the owner every step: the car's position.
+  Vec3 lookAt{0, 0, 0};
+  Vec3 up{0, 1, 0};
+  Vec3 offset{0, 60, -200};
+  Vec3 desiredOffset{0, 60, -200};
+  Vec3 targetOffset{0, 60, 0};
+  Vec3 desiredTargetOffset{0, 60, 0};
+  float cachedAspect = 0, cachedNear = 0, cachedFar = 0, cachedFov = 0;
+  // Added to by the owner on impacts; capped at kMaxCameraShake.
+  float shake = 0;
+  float followRate = 1.0f;
+  float desiredFollowRate = 1.0f;
+  float distance = 0;
+  float desiredDistance = 0;
+  // 0 chase, 1 in-car; any other value leaves the eye where it is.
+  int32_t viewMode = 0;
+  // Held by the owner while the look-back control is down; wins over viewMode.
+  bool lookBack = false;
+};
+
+}  // namespace render
