@@ -82,8 +82,12 @@ TEST(DdsReader, CompressedFormatsStayAsBlocksAndDecodeNearTheSource) {
     ASSERT_TRUE(platform::image::DecodeDxtLevel(format, image.Level(0, 0).bytes.data(), 8, 8, texels.data()));
     EXPECT_EQ(texels[0] & 0xFFFFFF, 0xFF0000u);
     EXPECT_EQ(texels[7] & 0xFFFFFF, 0x0000FFu);
-    if (format == Format::Dxt3) EXPECT_EQ(texels[7] >> 24, 0x44u);
-    if (format == Format::Dxt5) EXPECT_EQ(texels[7] >> 24, 0x40u);
+    if (format == Format::Dxt3) {
+      EXPECT_EQ(texels[7] >> 24, 0x44u);
+    }
+    if (format == Format::Dxt5) {
+      EXPECT_EQ(texels[7] >> 24, 0x40u);
+    }
   }
 }
 
