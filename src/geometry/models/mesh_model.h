@@ -1,0 +1,117 @@
+// The static model of the game (car bodies and parts, track objects, sky boxes, menu previews), loaded from a
+// .MDL file: collision geometry, a device mesh with one batch per material sorted into 13 kind lists, and the
+// file's light nodes, markers and paths.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "geometry/model_geometry.h"
+#include "geometry/models/material_kind.h"
+#include "geometry/models/mesh_data.h"
+#include "geometry/path.h"
+#include "geometry/scene_records.h"
+#include "platform/gfx/graphics.h"
+
+namespace app {
+class Settings;
+}
+namespace render {
+class ImageResource;
+class ResourceManager;
+}  // namespace render
+
+namespace geometry {
+
+class MeshModel {
+ public:
+  MeshModel(render::ResourceManager* resourceManager, const app::Settings* settings);
+  ~MeshModel();
+  MeshModel(const MeshModel&) = delete;
+  MeshModel& operator=(const MeshModel&) = delete;
+
+  // Builds the model from the file. The texture folder, when empty, is the path's folder. ignoreOrigins drops
+  // the object origins; withMaterials loads the material images (without, no image is requested and kinds
+  // come from the texture references alone). A missing file leaves the model empty silently; a file that
+  // breaks a rule (truncated, counts beyond the bytes left, indices outside their lists, values that are not
+  // finite, more vertices than 16-bit indices reach) leaves it empty and prints one line. Returns true on load.
+  bool Load(platform::gfx::Device* device, const std::string& path, const std::string& textureFolder,
+            bool ignoreOrigins, bool withMaterials);
+  // The same from bytes in memory; path names the file in the message and gives the default texture folder.
+  bool LoadFromMemory(platform::gfx::Device* device, const std::vector<unsigned char>& bytes, const std::string& path,
+                      const std::string& textureFolder, bool ignoreOrigins, bool withMaterials);
+  // Back to the empty state of a new model.
+  void Clear();
+  bool Empty() const { return geometry == nullptr; }
+
+  // Marker i; null when out of range.
+  SceneMarker* IntArrayAt(size_t index) const { return index < markers.size() ? markers[index].get() : nullptr; }
+  const SceneMarker* FindMarker(const std::string& name) const;
+  // The image of the first batch of the slot, or null.
+  render::ImageResource* GetMaterialImage(int32_t slot) const;
+  // Gives every batch of the slot the image (a reference of its own), releasing the one it held.
+  void SetPartMaterial(int32_t slot, render::ImageResource* image);
+  // True when a kind-4 or kind-10 list has batches: drawing then wants an environment cube.
+  bool UsesEnvironmentMap() const;
+
+  // Segment cast: true when the segment hits a front face; outputs written only on a hit.
+  bool Raycast(const platform::Vec3& start, const platform::Vec3& end, platform::Vec3& hitPoint,
+               platform::Vec3& normal) const;
+  // Moving-sphere cast: true when the sphere moved from start to end touches the model.
+  bool SweptSphereHit(const platform::Vec3& start, const platform::Vec3& end, float radius, platform::Vec3& centre,
+                      platform::Vec3& contact, platform::Vec3& normal) const;
+
+  void MakeDeformable();
+  void DeformTowards(const MeshModel& other, const platform::Vec3& point, float radius, float amount);
+
+  void EnableShadow(platform::gfx::Device* device);
+  void DrawShadow(platform::gfx::Device* device, const platform::Matrix4& matrix, const platform::Vec3& light);
+  void ReleaseShadow();
+  void RestoreShadow(platform::gfx::Device* device);
+
+  // Drawing by material kind; matrix is the object-to-view transform, light the model-space light vector used by
+  // normal mapping. Group -1 draws every batch, another value only the slots of that group.
+  void Draw(platform::gfx::Device* device, const platform::Matrix4& matrix, const platform::Vec3& light);
+  void DrawWithEnvironment(platform::gfx::Device* device, const platform::Matrix4& matrix,
+                           platform::gfx::BaseTexture* environment, const platform::Vec3& light);
+  void DrawByKind(platform::gfx::Device* device, const platform::Matrix4& matrix,
+                  platform::gfx::BaseTexture* environment, int32_t group, const platform::Vec3& light);
+  // The self-lit parts over a depth-only pass.
+  void DrawPass(platform::gfx::Device* device, const platform::Matrix4& matrix);
+  void DrawBatches(platform::gfx::Device* device, const std::vector<MeshBatch*>& list, int32_t group);
+  void DrawOverlays(platform::gfx::Device* device, const std::vector<MeshBatch*>& list, int32_t group, int32_t pass);
+
+  std::vector<std::unique_ptr<SceneMarker>> markers;
+  std::vector<std::unique_ptr<Path>> paths;
+  std::vector<std::unique_ptr<SceneNode>> nodes;
+  render::ResourceManager* resourceManager = nullptr;
+  const app::Settings* settings = nullptr;
+  platform::Vec3 boundsMax, boundsMin;
+  uint32_t materialCount = 0;
+  uint32_t triangleCount = 0;
+  uint32_t groupCount = 0;
+  bool withMaterials = false;
+  bool shadowEnabled = false;
+  std::vector<std::string> materialNames;
+  std::vector<int32_t> materialGroups;
+  std::unique_ptr<MeshData> meshData;
+  std::unique_ptr<ModelGeometry> geometry;
+  std::array<std::vector<MeshBatch*>, kMaterialKindCount> kindLists;
+
+ private:
+  bool InGroup(const MeshBatch* batch, int32_t group) const;
+  void BindBuffers(platform::gfx::Device* device, const platform::Matrix4& matrix) const;
+  void DrawReflectionKind(platform::gfx::Device* device, MaterialKind kind, platform::gfx::BaseTexture* environment,
+                          int32_t group);
+};
+
+// The shared model of that file through the resource manager (one more reference when already loaded; a file
+// that cannot be read still gives a registered, empty model). ReleaseModel drops one reference.
+MeshModel* LoadModel(render::ResourceManager& manager, platform::gfx::Device* device, const std::string& path,
+                     const std::string& textureFolder, bool ignoreOrigins, bool withMaterials);
+void ReleaseModel(render::ResourceManager& manager, const MeshModel* model);
+
+}  // namespace geometry
