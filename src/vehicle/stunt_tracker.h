@@ -51,9 +51,11 @@ class StuntTracker {
   void Wipe();
   bool HasActiveEvent(int32_t type) const;
   int CountScoringEvents() const;
-  // Banked points; when raceFlag is 1 the pending scoring events are added with their multiplier first.
-  int32_t CollectPoints(uint8_t raceFlag);
-  int32_t CollectPoints();
+  // Banked points, plus (when raceFlag is 1) the pending scoring events with their multiplier; the pending
+  // chain is not banked by this, so repeated calls give the same value.
+  int32_t CollectPoints(uint8_t raceFlag) const;
+  // The same with the owning car's raceFlag.
+  int32_t CollectPoints() const;
   void ClearEvents() { events.clear(); }
 
   int32_t total = 0;

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+namespace app {
+class DataFile;
+}
+
 namespace vehicle {
 
 // Upgrade categories, indices into UpgradeCategoryNames.
@@ -122,6 +126,8 @@ class UpgradeList {
   size_t Size() const { return upgrades_.size(); }
 
  private:
+  void LoadRecords(const app::DataFile& file);
+
   std::vector<std::unique_ptr<KeyedRecord>> upgrades_;
 };
 

@@ -73,7 +73,6 @@ extern const char* const CarClassNames[kCarClassCount];
 
 // in/s per mph.
 constexpr float kInchesPerSecondPerMph = 17.6f;
-constexpr float kGravity = 386.0f;
 
 class Vehicle {
  public:
@@ -227,6 +226,7 @@ class Vehicle {
   bool inert = false;
 
  private:
+  std::unique_ptr<app::DataFile> definition_;  // kept for the tyre keys read when the wheels are built
   bool WheelsShouldWork() const;
   void StepWheels(VehicleWorld& world, float dt);
   void GatherCandidates(VehicleWorld& world);

@@ -12,6 +12,9 @@ using platform::Vec3;
 
 class Vehicle;
 
+// Gravity, in/s².
+constexpr float kGravity = 386.0f;
+
 // Surface ids of the track surface table; anything above kSurfaceVehicle counts as kSurfacePave.
 enum Surface : int32_t {
   kSurfacePave, kSurfaceDirt, kSurfaceRoughPave, kSurfaceGrass, kSurfaceWood, kSurfaceCobble, kSurfaceGravel,
