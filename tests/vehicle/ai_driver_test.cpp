@@ -1,0 +1,374 @@
+// Tests of the computer driver on the test world's racing line: it follows the path, steers back toward it,
+// brakes for bends, avoids slower cars, recovers when stuck, tipped or airborne, and drives the same way for
+// the same inputs.
+#include "vehicle/ai_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "contentgen/test_world.h"
+#include "geometry/collision_tree.h"
+#include "platform/math/math.h"
+
+namespace vehicle {
+namespace {
+
+using contentgen::test_world::CentreAt;
+using contentgen::test_world::InwardAt;
+using contentgen::test_world::Perimeter;
+
+constexpr float kMph = 17.6f;
+
+// A car that moves like a bicycle on flat ground: pedals change its speed, steering turns it (less at speed).
+class KinematicCar final : public AICar {
+ public:
+  KinematicCar(Vec3 start, float headingRadians, float speed) : position(start), yaw(headingRadians), speed(speed) {}
+
+  Vec3 Position() const override { return position; }
+  Vec3 Velocity() const override { return Forward() * speed; }
+  Vec3 ForwardAxis() const override { return Forward(); }
+  float SpeedMph() const override { return std::fabs(speed) / kMph; }
+  float BodyWidth() const override { return 72; }
+  float BodyLength() const override { return 180; }
+  int RacePosition() const override { return racePosition; }
+  int GearIndex() const override { return speed > 1 ? 3 : 2; }
+  bool WrongWay() const override { return wrongWay; }
+  bool AnyWheelOnGround() const override { return grounded; }
+  bool AllWheelsOnGround() const override { return grounded; }
+  bool IsTippedOver() const override { return tippedOver; }
+  bool HasBodyContact() const override { return false; }
+  bool IsRespawning() const override { return false; }
+  bool IsNitrousActive() const override { return false; }
+  float SteeringRange() const override { return 30; }
+  void SetControls(float newThrottle, float newBrake, bool newHandbrake, bool newNitrous, float newSteering) override {
+    throttle = newThrottle;
+    brake = newBrake;
+    handbrake = newHandbrake;
+    nitrous = newNitrous;
+    steering = newSteering;
+  }
+  void Respawn(const geometry::Path* path) override {
+    ++respawns;
+    respawnPath = path;
+    geometry::PathProjection on;
+    if (path != nullptr && path->ProjectPoint(position, on)) position = on.point;
+    speed = 0;
+  }
+  void SavePreviousPosition() override { ++saves; }
+
+  // Moves the car on by dt seconds under its controls (unless pinned against something).
+  void Step(float dt) {
+    if (pinned) return;
+    float accel = throttle * 500.0f - brake * 900.0f - (handbrake ? 300.0f : 0.0f);
+    speed = std::clamp(speed + accel * dt, 0.0f, 110.0f * kMph);
+    // Like the real steering, the lock shrinks as the speed rises.
+    const float angle = steering * SteeringRange() / 57.29578f / (1.0f + speed / 200.0f);
+    yaw += speed * std::tan(angle) / 110.0f * dt;
+    position += Forward() * (speed * dt);
+  }
+  Vec3 Forward() const { return {std::sin(yaw), 0, std::cos(yaw)}; }
+
+  Vec3 position;
+  float yaw;
+  float speed;
+  float throttle = 0, brake = 0, steering = 0;
+  bool handbrake = false, nitrous = false;
+  int racePosition = 3;
+  bool wrongWay = false, grounded = true, tippedOver = false, pinned = false;
+  int respawns = 0, saves = 0;
+  const geometry::Path* respawnPath = nullptr;
+};
+
+class RaceWithPath final : public AIRace {
+ public:
+  explicit RaceWithPath(const geometry::Path* path) {
+    if (path != nullptr) forward_.push_back(path);
+  }
+  const std::vector<const geometry::Path*>& AIPaths(bool reverse) const override {
+    return reverse ? backward_ : forward_;
+  }
+  const geometry::Path* NearestAIPath(const Vec3&, bool reverse) const override {
+    const auto& list = AIPaths(reverse);
+    return list.empty() ? nullptr : list.front();
+  }
+  bool FindCarAhead(const AICar&, const Vec3& direction, float, float, float, CarAhead& out) const override {
+    if (direction.z > 0 && front) return out = *front, true;
+    if (direction.x < 0 && left) return out = *left, true;
+    if (direction.x > 0 && right) return out = *right, true;
+    return false;
+  }
+  bool IsOffWorld(const AICar&) const override { return false; }
+  int CountCollidableCarsNear(const Vec3&, float) const override { return carsNear; }
+
+  std::unique_ptr<CarAhead> front, left, right;
+  int carsNear = 2;
+
+ private:
+  std::vector<const geometry::Path*> forward_, backward_;
+};
+
+class AIDriverOnTestWorld : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    contentgen::ColFile file = contentgen::BuildTestWorld();
+    std::vector<unsigned char> bytes = contentgen::EncodeCollisionFile(file);
+    tree_ = new geometry::CollisionTree;
+    ASSERT_TRUE(tree_->LoadFromMemory(bytes.data(), bytes.size(), "city.COL", true));
+    ASSERT_FALSE(tree_->Paths().empty());
+    ASSERT_EQ(tree_->Paths()[0]->Name(), "AIPATH1");
+  }
+  static void TearDownTestSuite() {
+    delete tree_;
+    tree_ = nullptr;
+  }
+  static const geometry::Path* Line() { return tree_->Paths()[0].get(); }
+
+  // A car on the centreline at a distance along the loop, heading along it.
+  static KinematicCar CarAt(float distance, float speed, float sideways = 0) {
+    Vec3 heading;
+    const Vec3 centre = CentreAt(distance, &heading);
+    return KinematicCar(centre + InwardAt(distance) * sideways, std::atan2(heading.x, heading.z), speed);
+  }
+  static float LateralDistance(const Vec3& position) {
+    geometry::PathProjection on;
+    Line()->ProjectPoint(position, on);
+    return std::hypot(on.offset.x, on.offset.z);
+  }
+  // A seeded copy of the game's generator, so runs can be repeated.
+  static std::function<int()> Generator(uint32_t seed) {
+    return [state = seed]() mutable {
+      state = state * 214013u + 2531011u;
+      return static_cast<int>((state >> 16) & 0x7fff);
+    };
+  }
+
+  static geometry::CollisionTree* tree_;
+};
+geometry::CollisionTree* AIDriverOnTestWorld::tree_ = nullptr;
+
+TEST_F(AIDriverOnTestWorld, DrivesLapsOfTheRacingLineWithoutLeavingTheRoad) {
+  KinematicCar car = CarAt(0, 0);
+  RaceWithPath race(Line());
+  AIDriver driver(&race, &car, false, Generator(7));
+  float worst = 0;
+  float travelled = 0;
+  Vec3 last = car.position;
+  for (int step = 0; step < 6000; ++step) {
+    driver.Update(10, 0.01f);
+    driver.ApplyControls();
+    car.Step(0.01f);
+    worst = std::max(worst, LateralDistance(car.position));
+    travelled += platform::Length(car.position - last);
+    last = car.position;
+  }
+  EXPECT_EQ(driver.path, Line());
+  // It cuts the tight corners a little at full speed but never reaches the walls.
+  EXPECT_LT(worst, contentgen::test_world::kWallOffset - car.BodyWidth() / 2) << "stayed off the walls";
+  EXPECT_GT(travelled, Perimeter()) << "made it round at least once";
+  EXPECT_EQ(car.respawns, 0);
+  EXPECT_GT(car.saves, 0) << "safe spots saved while on its wheels";
+}
+
+TEST_F(AIDriverOnTestWorld, SteersBackTowardThePathFromEitherSide) {
+  RaceWithPath race(Line());
+  for (float side : {-200.0f, 200.0f}) {
+    KinematicCar car = CarAt(0, 40 * kMph, side);
+    AIDriver driver(&race, &car, false, Generator(1));
+    driver.Update(10, 0.01f);
+    // Inward is to the left of the heading on this counter-clockwise loop: a car inside steers right (+).
+    EXPECT_EQ(driver.steering > 0, side > 0) << side;
+    driver.ApplyControls();
+    for (int step = 0; step < 150; ++step) {
+      driver.Update(10, 0.01f);
+      driver.ApplyControls();
+      car.Step(0.01f);
+    }
+    EXPECT_LT(LateralDistance(car.position), 100) << "halfway back within 1.5 s, from " << side;
+  }
+}
+
+TEST_F(AIDriverOnTestWorld, BrakesForBendsOnlyAtSpeed) {
+  RaceWithPath race(Line());
+  const float cornerStart = contentgen::test_world::kHalfWidthX - contentgen::test_world::kCornerRadius;
+  {
+    KinematicCar car = CarAt(0, 100 * kMph);
+    AIDriver driver(&race, &car, false, Generator(1));
+    driver.Update(10, 0.01f);
+    EXPECT_EQ(driver.brake, 0.0f) << "straight road ahead";
+  }
+  {
+    KinematicCar car = CarAt(cornerStart - 1000, 100 * kMph);
+    AIDriver driver(&race, &car, false, Generator(1));
+    driver.Update(10, 0.01f);
+    // About 1000 inches of the quarter circle lie in the window from s + 100 to s + 2000.
+    geometry::PathProjection on;
+    ASSERT_TRUE(Line()->ProjectPoint(car.position, on));
+    const float bend = Line()->BendAngleBetween(on.distance + 100, on.distance + 2000);
+    EXPECT_GT(bend, 30.0f);
+    EXPECT_FLOAT_EQ(driver.brake, std::min((bend - 30) / 20, 1.0f));
+  }
+  {
+    KinematicCar car = CarAt(cornerStart - 1000, 70 * kMph);
+    AIDriver driver(&race, &car, false, Generator(1));
+    driver.Update(10, 0.01f);
+    EXPECT_EQ(driver.brake, 0.0f) << "slow enough for the bend";
+  }
+}
+
+TEST_F(AIDriverOnTestWorld, SlowerCarAheadBlocksAndSideCarsPushAway) {
+  RaceWithPath race(Line());
+  KinematicCar car = CarAt(0, 60 * kMph);
+  AIDriver driver(&race, &car, false, Generator(1));
+  race.front = std::make_unique<CarAhead>();
+  race.front->relative = {-10, 0, 300};
+  race.front->distance = 300;
+  race.front->forwardSpeedMph = 40;
+  driver.Update(10, 0.01f);
+  EXPECT_TRUE(driver.blocked);
+  EXPECT_EQ(driver.throttle, 0.0f) << "in a high gear it brakes";
+  EXPECT_EQ(driver.brake, 1.0f);
+  EXPECT_FLOAT_EQ(driver.avoidOffset, 2 * 72.0f) << "passes on the side away from the other car";
+
+  race.front->forwardSpeedMph = 80;
+  race.left = std::make_unique<CarAhead>();
+  race.left->distance = 90;
+  driver.Update(10, 0.01f);
+  EXPECT_FALSE(driver.blocked) << "a faster car ahead is no obstacle";
+  EXPECT_FLOAT_EQ(driver.avoidOffset2, 3 * 72.0f * (1 - 90.0f / (2.5f * 72.0f)));
+  race.right = std::make_unique<CarAhead>();
+  const float kept = driver.avoidOffset2;
+  driver.Update(10, 0.01f);
+  EXPECT_FLOAT_EQ(driver.avoidOffset2, kept) << "boxed in on both sides: unchanged";
+  race.left.reset();
+  race.right.reset();
+  race.front.reset();
+  driver.Update(10, 0.01f);
+  EXPECT_EQ(driver.avoidOffset, 0.0f);
+  EXPECT_EQ(driver.avoidOffset2, 0.0f);
+}
+
+// Steps a pinned or moving car with its driver for a time and reports when the first respawn happened.
+float TimeToFirstRespawn(AIDriver& driver, KinematicCar& car, int raceState, float limit) {
+  for (int step = 1; step <= static_cast<int>(limit * 100); ++step) {
+    driver.Update(raceState, 0.01f);
+    driver.ApplyControls();
+    car.Step(0.01f);
+    if (car.respawns > 0) return static_cast<float>(step) * 0.01f;
+  }
+  return -1;
+}
+
+TEST_F(AIDriverOnTestWorld, RecoversWhenStuckWrongWayTippedOrAirborne) {
+  RaceWithPath race(Line());
+  {
+    KinematicCar car = CarAt(0, 0);
+    car.pinned = true;  // against a wall with full throttle
+    AIDriver driver(&race, &car, false, Generator(1));
+    EXPECT_NEAR(TimeToFirstRespawn(driver, car, 10, 10), 3.0f, 0.025f);
+    EXPECT_EQ(car.respawnPath, Line());
+    EXPECT_EQ(driver.stuckTimer, 0.0f);
+  }
+  {
+    KinematicCar car = CarAt(0, 0);
+    car.pinned = true;
+    car.wrongWay = true;
+    AIDriver driver(&race, &car, false, Generator(1));
+    EXPECT_NEAR(TimeToFirstRespawn(driver, car, 10, 10), 1.0f, 0.015f);
+  }
+  {
+    KinematicCar car = CarAt(0, 60 * kMph);
+    car.wrongWay = true;  // keeps moving, the wrong way
+    AIDriver driver(&race, &car, false, Generator(1));
+    // Three times the time while still near where it was first seen, then twice the time: 1.5 s once away.
+    const float near = AIDriverTuning::kStuckRadius / car.speed;
+    EXPECT_NEAR(TimeToFirstRespawn(driver, car, 10, 10), near + (3.0f - 3.0f * near) / 2.0f, 0.025f);
+  }
+  {
+    KinematicCar car = CarAt(0, 0);
+    car.tippedOver = true;
+    car.pinned = true;
+    AIDriver driver(&race, &car, false, Generator(1));
+    EXPECT_NEAR(TimeToFirstRespawn(driver, car, 10, 10), 5.0f, 0.015f);
+    EXPECT_FALSE(driver.tipped);
+  }
+  {
+    KinematicCar car = CarAt(0, 0);
+    car.grounded = false;
+    AIDriver driver(&race, &car, false, Generator(1));
+    EXPECT_NEAR(TimeToFirstRespawn(driver, car, 10, 10), 8.0f, 0.015f);
+    EXPECT_EQ(driver.airTimer, 0.0f);
+  }
+  {
+    KinematicCar car = CarAt(0, 0);
+    car.pinned = true;
+    car.tippedOver = true;
+    AIDriver driver(&race, &car, false, Generator(1));
+    EXPECT_LT(TimeToFirstRespawn(driver, car, kCountdownState, 12), 0.0f) << "never during the countdown";
+  }
+}
+
+TEST_F(AIDriverOnTestWorld, NitrousOnlyBehindTheLeaderAndSpeedFactorCapsAtOne) {
+  RaceWithPath race(Line());
+  KinematicCar car = CarAt(0, 80 * kMph);
+  AIDriver driver(&race, &car, false, [] { return 0; });  // every chance comes up
+  driver.Update(10, 0.01f);
+  EXPECT_TRUE(driver.nitrous);
+  car.racePosition = 1;
+  driver.Update(10, 0.01f);
+  EXPECT_FALSE(driver.nitrous) << "the leader never fires nitrous";
+  car.racePosition = 2;
+  race.carsNear = 0;
+  driver.nitrous = false;
+  driver.Update(10, 0.01f);
+  EXPECT_FALSE(driver.nitrous) << "nobody around to race";
+
+  driver.SetSpeedFactor(2);
+  EXPECT_FLOAT_EQ(driver.speedFactor, 1.0f);
+  driver.SetSpeedFactor(-1);
+  EXPECT_FLOAT_EQ(driver.speedFactor, 0.5f);
+  driver.Update(10, 0.01f);
+  EXPECT_FLOAT_EQ(driver.throttle, 0.5f);
+  driver.ScaleFirstValue(4);
+  EXPECT_FLOAT_EQ(driver.throttle, 2.0f);
+}
+
+TEST_F(AIDriverOnTestWorld, DisabledOrPathlessDriverDoesNothing) {
+  RaceWithPath empty(nullptr);
+  KinematicCar car = CarAt(0, 0);
+  AIDriver pathless(&empty, &car, false, Generator(1));
+  pathless.Update(10, 0.01f);
+  EXPECT_EQ(pathless.throttle, 0.0f);
+  EXPECT_EQ(pathless.path, nullptr);
+
+  RaceWithPath race(Line());
+  AIDriver disabled(&race, &car, true, Generator(1));
+  car.throttle = 0.25f;
+  disabled.Update(10, 0.01f);
+  disabled.ApplyControls();
+  EXPECT_EQ(disabled.path, nullptr);
+  EXPECT_EQ(car.throttle, 0.25f);
+}
+
+TEST_F(AIDriverOnTestWorld, SameInputsGiveTheSameDrive) {
+  auto run = [&]() {
+    RaceWithPath race(Line());
+    KinematicCar car = CarAt(1234, 30 * kMph, 100);
+    AIDriver driver(&race, &car, false, Generator(99));
+    std::vector<float> trace;
+    for (int step = 0; step < 1500; ++step) {
+      driver.Update(10, 0.01f);
+      driver.ApplyControls();
+      car.Step(0.01f);
+      trace.insert(trace.end(), {driver.throttle, driver.brake, driver.steering, driver.nitrous ? 1.0f : 0.0f,
+                                 car.position.x, car.position.z});
+    }
+    return trace;
+  };
+  EXPECT_EQ(run(), run());
+}
+
+}  // namespace
+}  // namespace vehicle
