@@ -187,6 +187,7 @@ void GlDevice::ForgetGlState() {
   glCache_.known = false;
   for (StageCache& stage : stageCache_) stage.known = false;
   texturesSeen_ = 0;
+  attributeCache_.known = false;
 }
 
 HResult GlDevice::TestCooperativeLevel() { return kOk; }

@@ -128,8 +128,9 @@ class GlDevice : public StateDevice {
   void BindTextures(StageTexture kinds[kMaxTextureStages]);
   Program* UseProgram(const StageTexture kinds[kMaxTextureStages]);
   void UploadUniforms(Program& program);
-  void SetUpAttributes(GLuint buffer, size_t baseOffset, uint32_t stride);
-  bool PrepareDraw(GLuint vertexBuffer, size_t baseOffset, uint32_t stride);
+  // bufferSerial names the buffer's contents owner (the stream buffer is 0), so unchanged set-ups are skipped.
+  void SetUpAttributes(GLuint buffer, uint64_t bufferSerial, uint32_t stride);
+  bool PrepareDraw(GLuint vertexBuffer, uint64_t bufferSerial, uint32_t stride);
   GLuint StreamVertices(const void* data, size_t bytes);
   GLuint StreamIndices(const void* data, size_t bytes);
 
@@ -170,6 +171,11 @@ class GlDevice : public StateDevice {
   bool targetBound_ = false;
   GlStateCache glCache_;
   StageCache stageCache_[kMaxTextureStages];
+  struct AttributeCache {
+    bool known = false;
+    uint64_t buffer = 0;
+    uint32_t stride = 0, fvf = 0;
+  } attributeCache_;
   StageTexture boundKinds_[kMaxTextureStages] = {};
   Counters counters_;
 };

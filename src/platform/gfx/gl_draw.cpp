@@ -470,7 +470,11 @@ void GlDevice::UploadUniforms(Program& program) {
   }
 }
 
-void GlDevice::SetUpAttributes(GLuint buffer, size_t baseOffset, uint32_t stride) {
+void GlDevice::SetUpAttributes(GLuint buffer, uint64_t bufferSerial, uint32_t stride) {
+  AttributeCache& cache = attributeCache_;
+  if (cache.known && cache.buffer == bufferSerial && cache.stride == stride && cache.fvf == State().fvf) return;
+  cache = AttributeCache{true, bufferSerial, stride, State().fvf};
+  const size_t baseOffset = 0;
   const VertexLayout layout = DescribeVertexFormat(State().fvf);
   glBindBuffer(GL_ARRAY_BUFFER, buffer);
   auto pointer = [&](GLuint location, int offset, GLint size, GLenum type, GLboolean normalized) {
@@ -493,7 +497,7 @@ void GlDevice::SetUpAttributes(GLuint buffer, size_t baseOffset, uint32_t stride
   pointer(attribute::kPointSize, layout.pointSize, 1, GL_FLOAT, GL_FALSE);
 }
 
-bool GlDevice::PrepareDraw(GLuint vertexBuffer, size_t baseOffset, uint32_t stride) {
+bool GlDevice::PrepareDraw(GLuint vertexBuffer, uint64_t bufferSerial, uint32_t stride) {
   if (!targetBound_) {
     if (!BindTarget()) return false;
     glBindVertexArray(vertexArray_);
@@ -512,7 +516,7 @@ bool GlDevice::PrepareDraw(GLuint vertexBuffer, size_t baseOffset, uint32_t stri
   Program* program = UseProgram(boundKinds_);
   if (program == nullptr || program->name == 0) return false;
   UploadUniforms(*program);
-  SetUpAttributes(vertexBuffer, baseOffset, stride);
+  SetUpAttributes(vertexBuffer, bufferSerial, stride);
   ++counters_.draws;
   return true;
 }
@@ -537,7 +541,7 @@ HResult GlDevice::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32
   const StreamBinding& stream = State().streams[0];
   auto* buffer = dynamic_cast<GlVertexBuffer*>(stream.buffer);
   if (buffer == nullptr || buffer->IsLocked()) return kInvalidCall;
-  if (!PrepareDraw(buffer->Name(), 0, stream.stride)) return kOk;
+  if (!PrepareDraw(buffer->Name(), buffer->Serial(), stream.stride)) return kOk;
   glDrawArrays(PrimitiveOf(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
   return kOk;
 }
@@ -567,7 +571,7 @@ HResult GlDevice::DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, ui
     }
     if (uint64_t{index} + s.baseVertexIndex >= vertexCount) return kInvalidCall;
   }
-  if (!PrepareDraw(vertices->Name(), 0, stride)) return kOk;
+  if (!PrepareDraw(vertices->Name(), vertices->Serial(), stride)) return kOk;
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->Name());
   const GLenum indexType = indices->IndexSize() == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;
   glDrawElementsBaseVertex(PrimitiveOf(type), static_cast<GLsizei>(count), indexType,

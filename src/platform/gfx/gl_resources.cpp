@@ -87,7 +87,7 @@ bool GlFormatOf(Format format, GlPixelFormat& out) {
   }
 }
 
-uint64_t NextTextureSerial() {
+uint64_t NextResourceSerial() {
   static uint64_t next = 0;
   return ++next;
 }

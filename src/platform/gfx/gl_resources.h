@@ -25,15 +25,16 @@ struct GlPixelFormat {
 // False for formats GL cannot hold.
 bool GlFormatOf(Format format, GlPixelFormat& out);
 
-// A number no other texture of this process gets, so binding caches never mistake a new texture for a deleted one
-// that had the same GL name.
-uint64_t NextTextureSerial();
+// A number no other resource of this process gets, so binding caches never mistake a new texture or buffer for a
+// deleted one that had the same GL name.
+uint64_t NextResourceSerial();
 
 class GlVertexBuffer : public MemoryVertexBuffer {
  public:
   GlVertexBuffer(const VertexBufferDesc& desc, std::shared_ptr<ResourceTally> tally, GlContextToken context);
   ~GlVertexBuffer() override;
   GLuint Name() const { return buffer_; }
+  uint64_t Serial() const { return serial_; }
 
  protected:
   void OnUnlock(uint32_t offset, uint32_t size, uint32_t flags) override;
@@ -41,6 +42,7 @@ class GlVertexBuffer : public MemoryVertexBuffer {
  private:
   GlContextToken context_;
   GLuint buffer_ = 0;
+  uint64_t serial_ = NextResourceSerial();
 };
 
 class GlIndexBuffer : public MemoryIndexBuffer {
@@ -72,7 +74,7 @@ class GlTexture : public MemoryTexture {
   GlContextToken context_;
   GlPixelFormat pixel_;
   GLuint texture_ = 0;
-  uint64_t serial_ = NextTextureSerial();
+  uint64_t serial_ = NextResourceSerial();
 };
 
 class GlCubeTexture : public MemoryCubeTexture {
@@ -90,7 +92,7 @@ class GlCubeTexture : public MemoryCubeTexture {
   GlContextToken context_;
   GlPixelFormat pixel_;
   GLuint texture_ = 0;
-  uint64_t serial_ = NextTextureSerial();
+  uint64_t serial_ = NextResourceSerial();
 };
 
 // A depth-stencil buffer of its own (not the back buffer's).
