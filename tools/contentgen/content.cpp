@@ -6,9 +6,12 @@
 #include <system_error>
 
 #include "contentgen/default_config.h"
+#include "contentgen/effect_textures.h"
 #include "contentgen/images.h"
+#include "contentgen/race_content.h"
 #include "contentgen/sounds.h"
 #include "contentgen/test_world.h"
+#include "contentgen/vehicle_content.h"
 
 namespace contentgen {
 
@@ -22,7 +25,10 @@ bool WriteAllContent(const std::string& gameFolder) {
   if (!WriteImageContent(gameFolder)) return false;
   if (!WriteSoundAndForceContent(gameFolder)) return false;
   if (!WriteTestWorld(gameFolder)) return false;
+  if (!WriteVehicleContent(gameFolder)) return false;
   if (!WriteDefaultConfig(gameFolder)) return false;
+  if (!WriteEffectTextures(gameFolder)) return false;
+  if (!WriteRaceContent(gameFolder)) return false;
   return true;
 }
 

@@ -1,0 +1,242 @@
+// The player profile: fresh state over the database's cars, working selection, and the binary profile file.
+#include "race/player_profile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+
+#include "app/binary_reader.h"
+#include "app/paths.h"
+#include "platform/file_system.h"
+#include "race/content_database.h"
+
+namespace race {
+namespace {
+
+// Smallest vehicle entry: name length, owned byte, two counts.
+constexpr uint64_t kMinEntryBytes = 4 + 1 + 4 + 4;
+constexpr size_t kHeaderBytes = 12;
+
+void AddUnique(std::vector<uint32_t>& ids, uint32_t id) {
+  if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+}
+
+uint32_t ReadUint32(app::BinaryReader& reader) { return static_cast<uint32_t>(app::ReadInt32(reader)); }
+
+bool ReadIds(app::BinaryReader& reader, uint32_t count, std::vector<uint32_t>& ids) {
+  if (!reader.CanRead(count, 4)) return false;
+  ids.resize(count);
+  for (uint32_t& id : ids) id = ReadUint32(reader);
+  return true;
+}
+
+void PutUint32(std::vector<unsigned char>& bytes, uint32_t value) {
+  for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<unsigned char>(value >> shift));
+}
+
+}  // namespace
+
+bool ParseProfileFile(const std::vector<unsigned char>& bytes, ProfileFileData& data, std::string& problem) {
+  data = ProfileFileData{};
+  app::BinaryReader reader(bytes);
+  if (bytes.size() < kHeaderBytes) {
+    problem = "shorter than its header";
+    return false;
+  }
+  data.money = app::ReadInt32(reader);
+  data.careerProgress = ReadUint32(reader);
+  const uint32_t count = ReadUint32(reader);
+  if (!reader.CanRead(count, kMinEntryBytes)) {
+    problem = "counts " + std::to_string(count) + " cars, more than the file holds";
+    return false;
+  }
+  data.vehicles.resize(count);
+  for (uint32_t i = 0; i < count; ++i) {
+    ProfileFileEntry& entry = data.vehicles[i];
+    const uint32_t nameBytes = ReadUint32(reader);
+    if (nameBytes > kMaxProfileNameBytes || !reader.CanRead(nameBytes, 1)) {
+      problem = "car " + std::to_string(i) + " has a name of " + std::to_string(nameBytes) + " bytes";
+      return false;
+    }
+    entry.vehicleName.resize(nameBytes);
+    reader.ReadBytes(entry.vehicleName.data(), nameBytes);
+    entry.owned = app::ReadByte(reader) != 0;
+    const uint32_t ownedCount = ReadUint32(reader);
+    const uint32_t installedCount = ReadUint32(reader);
+    if (reader.Overrun() || !ReadIds(reader, ownedCount, entry.ownedIds) ||
+        !ReadIds(reader, installedCount, entry.installedIds)) {
+      problem = "ends inside car " + std::to_string(i);
+      return false;
+    }
+  }
+  if (reader.Overrun()) {
+    problem = "ends before its last car";
+    return false;
+  }
+  if (!reader.AtEnd()) {
+    problem = std::to_string(reader.Remaining()) + " stray bytes after the last car";
+    return false;
+  }
+  return true;
+}
+
+std::vector<unsigned char> EncodeProfileFile(const ProfileFileData& data) {
+  std::vector<unsigned char> bytes;
+  PutUint32(bytes, static_cast<uint32_t>(data.money));
+  PutUint32(bytes, data.careerProgress);
+  PutUint32(bytes, static_cast<uint32_t>(data.vehicles.size()));
+  for (const ProfileFileEntry& entry : data.vehicles) {
+    PutUint32(bytes, static_cast<uint32_t>(entry.vehicleName.size()));
+    bytes.insert(bytes.end(), entry.vehicleName.begin(), entry.vehicleName.end());
+    bytes.push_back(entry.owned ? 1 : 0);
+    PutUint32(bytes, static_cast<uint32_t>(entry.ownedIds.size()));
+    PutUint32(bytes, static_cast<uint32_t>(entry.installedIds.size()));
+    for (uint32_t id : entry.ownedIds) PutUint32(bytes, id);
+    for (uint32_t id : entry.installedIds) PutUint32(bytes, id);
+  }
+  return bytes;
+}
+
+PlayerProfile::PlayerProfile(const ContentDatabase* database)
+    : database(database), workingSelection(std::make_unique<vehicle::UpgradeSelection>()) {
+  Reset();
+  // A new profile starts with its flags down; Reset raised `changed` by clearing the working selection.
+  changed = false;
+}
+
+int PlayerProfile::IndexOf(const std::string& vehicleName) const {
+  for (size_t i = 0; i < vehicleNames.size(); ++i) {
+    if (vehicleNames[i] == vehicleName) return static_cast<int>(i);
+  }
+  return -1;
+}
+
+vehicle::UpgradeSelection* PlayerProfile::GetVehicleRecord(const std::string& vehicleName) {
+  const int index = IndexOf(vehicleName);
+  return index < 0 ? nullptr : selections[static_cast<size_t>(index)].get();
+}
+
+bool PlayerProfile::IsOwned(const std::string& vehicleName) const {
+  const int index = IndexOf(vehicleName);
+  return index >= 0 && owned[static_cast<size_t>(index)];
+}
+
+void PlayerProfile::SetOwned(const std::string& vehicleName) {
+  const int index = IndexOf(vehicleName);
+  if (index >= 0) owned[static_cast<size_t>(index)] = true;
+}
+
+void PlayerProfile::SetWorkingSelection(const vehicle::UpgradeSelection& selection) {
+  if (selection.ownedIds != workingSelection->ownedIds || selection.installedIds != workingSelection->installedIds) {
+    changed = true;
+  }
+  workingSelection->ownedIds = selection.ownedIds;
+  workingSelection->installedIds = selection.installedIds;
+}
+
+void PlayerProfile::GetWorkingSelection(vehicle::UpgradeSelection& selection) const {
+  selection.ownedIds = workingSelection->ownedIds;
+  selection.installedIds = workingSelection->installedIds;
+}
+
+void PlayerProfile::ClearWorkingSelection() {
+  workingSelection->ownedIds.clear();
+  workingSelection->installedIds.clear();
+  changed = true;
+}
+
+void PlayerProfile::Reset() {
+  ClearWorkingSelection();
+  vehicleNames.clear();
+  owned.clear();
+  selections.clear();
+  money = kFreshProfileMoney;
+  careerProgress = 0;
+  if (database == nullptr) return;
+  for (const std::string& vehicleName : database->vehicleNames) {
+    vehicleNames.push_back(vehicleName);
+    owned.push_back(false);
+    selections.push_back(std::make_unique<vehicle::UpgradeSelection>());
+  }
+}
+
+ProfileFileData PlayerProfile::ToFileData() const {
+  ProfileFileData data;
+  data.money = money;
+  data.careerProgress = careerProgress;
+  for (size_t i = 0; i < vehicleNames.size(); ++i) {
+    ProfileFileEntry entry;
+    entry.vehicleName = vehicleNames[i];
+    entry.owned = owned[i];
+    entry.ownedIds = selections[i]->ownedIds;
+    entry.installedIds = selections[i]->installedIds;
+    data.vehicles.push_back(std::move(entry));
+  }
+  return data;
+}
+
+void PlayerProfile::Apply(const ProfileFileData& data) {
+  money = data.money;
+  careerProgress = std::min(data.careerProgress, kMaxCareerProgress);
+  for (const ProfileFileEntry& entry : data.vehicles) {
+    const int index = IndexOf(entry.vehicleName);
+    if (index < 0) continue;
+    owned[static_cast<size_t>(index)] = entry.owned;
+    vehicle::UpgradeSelection& selection = *selections[static_cast<size_t>(index)];
+    for (uint32_t id : entry.ownedIds) AddUnique(selection.ownedIds, id);
+    for (uint32_t id : entry.installedIds) AddUnique(selection.installedIds, id);
+  }
+}
+
+bool PlayerProfile::Save() const {
+  if (fileName.empty()) return false;
+  const size_t separator = fileName.find_last_of("/\\");
+  if (separator != std::string::npos && separator > 0) platform::CreateFolders(fileName.substr(0, separator));
+  const std::vector<unsigned char> bytes = EncodeProfileFile(ToFileData());
+  return platform::WriteFileAtomically(fileName, bytes.data(), bytes.size());
+}
+
+ProfileLoad PlayerProfile::Load(const std::string& path) {
+  Save();
+  Reset();
+  fileName = path;
+  if (path.size() > 4) {
+    // The profile screens join the game folder ('/') and "PROFILES\\": the last separator of either kind counts.
+    const size_t separator = path.find_last_of("/\\");
+    std::string fileNamePart = separator == std::string::npos ? path : path.substr(separator + 1);
+    fileNamePart = fileNamePart.size() > 4 ? fileNamePart.substr(0, fileNamePart.size() - 4) : std::string();
+    for (char& c : fileNamePart) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    name = fileNamePart;
+  }
+
+  if (!app::FileExists(path)) {
+    // A new player: the fresh profile is written at once.
+    Save();
+    return ProfileLoad::kCreated;
+  }
+  std::vector<unsigned char> bytes;
+  if (!platform::ReadWholeFile(path, bytes)) {
+    std::fprintf(stderr, "%s: profile cannot be read; playing a fresh profile that is not saved\n", path.c_str());
+    fileName.clear();
+    return ProfileLoad::kRejected;
+  }
+  ProfileFileData data;
+  std::string problem;
+  if (!ParseProfileFile(bytes, data, problem)) {
+    const std::string keep = path + ".bad";
+    if (platform::WriteFileAtomically(keep, bytes.data(), bytes.size())) {
+      std::fprintf(stderr, "%s: damaged profile (%s); kept as %s, starting fresh\n", path.c_str(), problem.c_str(),
+                   keep.c_str());
+    } else {
+      std::fprintf(stderr, "%s: damaged profile (%s); playing a fresh profile that is not saved\n", path.c_str(),
+                   problem.c_str());
+      fileName.clear();
+    }
+    return ProfileLoad::kRejected;
+  }
+  Apply(data);
+  loaded = true;
+  return ProfileLoad::kLoaded;
+}
+
+}  // namespace race

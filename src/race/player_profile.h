@@ -1,0 +1,107 @@
+// The player's profile: name, money, career progress, owned cars and each car's upgrade selection, kept in one
+// binary file per player under PROFILES\.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "vehicle/upgrades.h"
+
+namespace race {
+
+class ContentDatabase;
+
+inline constexpr int32_t kFreshProfileMoney = 5000;
+inline constexpr uint32_t kMaxCareerProgress = 4;
+// Longest car name a profile file may hold; longer ones mark the file as damaged.
+inline constexpr uint32_t kMaxProfileNameBytes = 499;
+
+// What PlayerProfile::Load found.
+enum class ProfileLoad {
+  kLoaded,    // the file was read
+  kCreated,   // no file: a fresh profile was written under the name
+  // The file is damaged: the profile is fresh, its bytes are kept as <path>.bad. When the file cannot be read or
+  // kept, the file name is cleared so that nothing is written over it.
+  kRejected,
+};
+
+// The file's content before it is applied to the profile.
+struct ProfileFileEntry {
+  std::string vehicleName;
+  bool owned = false;
+  std::vector<uint32_t> ownedIds;
+  std::vector<uint32_t> installedIds;
+};
+struct ProfileFileData {
+  int32_t money = kFreshProfileMoney;
+  uint32_t careerProgress = 0;
+  std::vector<ProfileFileEntry> vehicles;
+};
+
+// Little-endian, no header: money, career progress, N, then N entries of name length, name bytes, owned byte,
+// A, B, A owned ids, B installed ids. Counts are checked against the bytes left before anything is allocated,
+// names are at most kMaxProfileNameBytes, and bytes after the last entry mark the file as damaged. Returns
+// false with the problem in words.
+bool ParseProfileFile(const std::vector<unsigned char>& bytes, ProfileFileData& data, std::string& problem);
+std::vector<unsigned char> EncodeProfileFile(const ProfileFileData& data);
+
+class PlayerProfile {
+ public:
+  // A fresh profile ("Player", 5000, career 0, nothing owned) over the database's cars. The database must outlive
+  // the profile.
+  explicit PlayerProfile(const ContentDatabase* database);
+  PlayerProfile(const PlayerProfile&) = delete;
+  PlayerProfile& operator=(const PlayerProfile&) = delete;
+
+  // Position of the car name, matched byte for byte (letter case matters), or -1.
+  int IndexOf(const std::string& vehicleName) const;
+  // The car's selection, or null for a name the profile does not hold.
+  vehicle::UpgradeSelection* GetVehicleRecord(const std::string& vehicleName);
+  bool IsOwned(const std::string& vehicleName) const;
+  // Marks a bought car owned; an unknown name changes nothing.
+  void SetOwned(const std::string& vehicleName);
+
+  // The working selection is the one the garage edits for the car on display. Setting it copies both id lists
+  // and raises `changed` when they differ from the working ones; clearing always raises it.
+  void SetWorkingSelection(const vehicle::UpgradeSelection& selection);
+  void GetWorkingSelection(vehicle::UpgradeSelection& selection) const;
+  void ClearWorkingSelection();
+  // The screens call the working selection the current one.
+  void SetCurrentSelection(const vehicle::UpgradeSelection& selection) { SetWorkingSelection(selection); }
+  void GetCurrentSelection(vehicle::UpgradeSelection& selection) const { GetWorkingSelection(selection); }
+  void ClearCurrentSelection() { ClearWorkingSelection(); }
+
+  void SetName(const std::string& text) { name = text; }
+  void SetFilePath(const std::string& path) { fileName = path; }
+
+  // Fresh money, progress, cars and selections for the database's current cars; name, file and `loaded` stay.
+  void Reset();
+  // Writes the profile to fileName through a temporary file (its folder is created when missing). False when
+  // there is no file name or it cannot be written; an old file is then left as it was.
+  bool Save() const;
+  // Saves the current player, resets, takes the path as the new file and its name (upper-cased, without folder
+  // and extension) as the player's name, then reads it. A missing file is created with the fresh profile. A
+  // damaged file prints one line and is handled as ProfileLoad::kRejected says.
+  ProfileLoad Load(const std::string& path);
+  // Applies parsed file content: known cars get their owned bit and ids (duplicates dropped), unknown cars are
+  // skipped, progress is held at kMaxCareerProgress.
+  void Apply(const ProfileFileData& data);
+  // The profile as file content, cars in database order.
+  ProfileFileData ToFileData() const;
+
+  bool loaded = false;
+  bool changed = false;
+  std::string name = "Player";
+  std::string fileName;
+  const ContentDatabase* database = nullptr;
+  int32_t money = kFreshProfileMoney;
+  uint32_t careerProgress = 0;
+  std::vector<std::string> vehicleNames;
+  std::vector<bool> owned;
+  std::vector<std::unique_ptr<vehicle::UpgradeSelection>> selections;
+  std::unique_ptr<vehicle::UpgradeSelection> workingSelection;
+};
+
+}  // namespace race

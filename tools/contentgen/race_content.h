@@ -1,0 +1,59 @@
+// Sample race data: the content list (manifest.dat) with the sample cars, the race lists of every kind of play,
+// the opponent names, and a writer of player profile files for tests.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+namespace contentgen {
+
+// A car of the content list. The car's files live in CARS/<folder>/; its definition file is named here.
+struct SampleCar {
+  const char* folder;          // "BERLINE"
+  const char* definitionFile;  // path as the content list writes it, relative to the game folder
+  const char* name;            // the name players see and the VEHICLE setting holds
+  const char* carClass;        // "OPEN", "C", "B", "A" or "MIXED"
+};
+const std::vector<SampleCar>& SampleCars();
+
+constexpr const char* kManifestFile = "manifest.dat";
+constexpr const char* kAiNamesFile = "ainames.dat";
+constexpr const char* kQuickRaceFile = "RACES/quickrace.dat";
+constexpr const char* kCareerFile = "RACES/career.dat";
+constexpr const char* kContestFile = "RACES/contest.dat";
+constexpr const char* kInstantRaceFile = "RACES/instantrace.dat";
+constexpr const char* kDemoFile = "RACES/demo.dat";
+// The track every sample race drives; its collision file is city.COL beside it.
+constexpr const char* kCityTrackScene = "TRACKS\\CITY\\city.SCN";
+
+std::string ManifestText();
+std::string AiNamesText();
+std::string QuickRaceText();
+std::string CareerText();
+std::string ContestText();
+std::string InstantRaceText();
+std::string DemoText();
+
+// Writes manifest.dat, ainames.dat and the race lists below the game folder; false with a printed line on failure.
+bool WriteRaceContent(const std::string& gameFolder);
+
+// Builds a profile file byte by byte: money, career progress, then one entry per car. Raw lets tests write
+// damaged files (wrong counts, cut names).
+class ProfileFileWriter {
+ public:
+  ProfileFileWriter(int32_t money, uint32_t careerProgress, uint32_t vehicleCount);
+  ProfileFileWriter& Vehicle(const std::string& name, bool owned, std::initializer_list<uint32_t> ownedIds,
+                             std::initializer_list<uint32_t> installedIds);
+  ProfileFileWriter& Raw32(uint32_t value);
+  ProfileFileWriter& RawBytes(const std::string& bytes);
+  const std::vector<unsigned char>& Bytes() const { return bytes_; }
+  // Writes the bytes to the path (folders created); false with a printed line on failure.
+  bool Save(const std::string& path) const;
+
+ private:
+  std::vector<unsigned char> bytes_;
+};
+
+}  // namespace contentgen
