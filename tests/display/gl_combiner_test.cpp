@@ -290,3 +290,111 @@ TEST_F(GlCombinerTest, SpecularEnableAddsSpecularAfterTheStages) {
 
 }  // namespace
 }  // namespace platform::gfx::testing
+
+namespace platform::gfx::testing {
+namespace {
+
+TEST_F(GlCombinerTest, TransparentSetUpBlendsByTheTextureAlpha) {
+  // Texture alpha through stage 0, blended source-alpha over what is there.
+  BindSolid(0, kTexel);
+  Stage(0, TextureOp::Modulate, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  device().Clear(clear_flags::kTarget, Argb(255, 0, 0, 255), 1.0f, 0);
+  device().SetRenderState(RenderState::AlphaBlendEnable, true);
+  device().SetRenderState(RenderState::SrcBlend, Blend::SrcAlpha);
+  device().SetRenderState(RenderState::DestBlend, Blend::InvSrcAlpha);
+  const Rgba t = Unpack(kTexel), d = Unpack(kDiffuse);
+  const double a = t.a;
+  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack({t.r * d.r * a, t.g * d.g * a, t.b * d.b * a + (1 - a), 1}));
+}
+
+TEST_F(GlCombinerTest, ReflectionStageAddsTheCubeMapByTheBaseAlpha) {
+  // The car set-up: stage 0 modulates the base texture, stage 1 adds a cube map looked up by the reflection
+  // vector, weighted by the base texture's alpha.
+  BindSolid(0, kTexel);
+  CubeTexture* cube = nullptr;
+  ASSERT_EQ(device().CreateCubeTexture(4, 1, 0, Format::X8R8G8B8, Pool::Managed, &cube), kOk);
+  const uint32_t sky = Argb(255, 40, 60, 200);
+  for (uint32_t face = 0; face < 6; ++face) {
+    LockedRect locked;
+    cube->LockRect(static_cast<CubeFace>(face), 0, locked, nullptr, 0);
+    for (uint32_t y = 0; y < 4; ++y)
+      for (uint32_t x = 0; x < 4; ++x)
+        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch)[x] = sky;
+    cube->UnlockRect(static_cast<CubeFace>(face), 0);
+  }
+  device().SetTexture(1, cube);
+  cube->Release();
+  Stage(0, TextureOp::Modulate, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::SelectArg1,
+        texture_arg::kTexture, 0);
+  Stage(1, TextureOp::ModulateAlphaAddColor, texture_arg::kCurrent, texture_arg::kTexture, TextureOp::SelectArg1,
+        texture_arg::kCurrent, 0);
+  device().SetTextureStageState(1, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpaceReflectionVector);
+  struct NormalColorVertex {
+    float x, y, z, nx, ny, nz;
+    uint32_t color;
+    float u, v;
+  };
+  const NormalColorVertex quad[4] = {{-1, 1, 0.5f, 0, 0, -1, kDiffuse, 0, 0},
+                                     {1, 1, 0.5f, 0, 0, -1, kDiffuse, 1, 0},
+                                     {-1, -1, 0.5f, 0, 0, -1, kDiffuse, 0, 1},
+                                     {1, -1, 0.5f, 0, 0, -1, kDiffuse, 1, 1}};
+  device().SetVertexShader(fvf::kXyz | fvf::kNormal | fvf::kDiffuse | fvf::kTex1);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(NormalColorVertex)), kOk);
+  const Rgba t = Unpack(kTexel), d = Unpack(kDiffuse), c = Unpack(sky);
+  EXPECT_COLOR_NEAR(Pixel(32, 32), Pack({Clamp(t.r * d.r + t.a * c.r), Clamp(t.g * d.g + t.a * c.g),
+                                         Clamp(t.b * d.b + t.a * c.b), 1}));
+}
+
+// The blend factor of the classic equations for one channel: source s, destination d, source alpha sa; the
+// destination alpha is 1 (the back buffer has none).
+double Factor(Blend factor, double s, double d, double sa) {
+  switch (factor) {
+    case Blend::Zero: return 0;
+    case Blend::One: return 1;
+    case Blend::SrcColor: return s;
+    case Blend::InvSrcColor: return 1 - s;
+    case Blend::SrcAlpha: return sa;
+    case Blend::InvSrcAlpha: return 1 - sa;
+    case Blend::DestAlpha: return 1;
+    case Blend::InvDestAlpha: return 0;
+    case Blend::DestColor: return d;
+    case Blend::InvDestColor: return 1 - d;
+    case Blend::SrcAlphaSat: return std::min(sa, 1.0 - 1.0);
+    default: return 0;
+  }
+}
+
+TEST_F(GlCombinerTest, EveryBlendFactorPairFollowsTheBlendEquation) {
+  const uint32_t destination = Argb(255, 40, 120, 200), source = Argb(160, 220, 90, 30);
+  const Rgba s = Unpack(source), d = Unpack(destination);
+  for (uint32_t src = 1; src <= 13; ++src) {
+    for (uint32_t dst = 1; dst <= 13; ++dst) {
+      Blend sourceFactor = static_cast<Blend>(src), destinationFactor = static_cast<Blend>(dst);
+      // The two "both" factors set the destination factor too.
+      if (sourceFactor == Blend::BothSrcAlpha) {
+        sourceFactor = Blend::SrcAlpha;
+        destinationFactor = Blend::InvSrcAlpha;
+      } else if (sourceFactor == Blend::BothInvSrcAlpha) {
+        sourceFactor = Blend::InvSrcAlpha;
+        destinationFactor = Blend::SrcAlpha;
+      }
+      if (destinationFactor == Blend::BothSrcAlpha || destinationFactor == Blend::BothInvSrcAlpha ||
+          destinationFactor == Blend::SrcAlphaSat)
+        continue;  // not destination factors
+      device().SetRenderState(RenderState::AlphaBlendEnable, false);
+      DrawQuad(destination);
+      device().SetRenderState(RenderState::AlphaBlendEnable, true);
+      device().SetRenderState(RenderState::SrcBlend, src);
+      device().SetRenderState(RenderState::DestBlend, dst);
+      auto channel = [&](double sc, double dc) {
+        return Clamp(sc * Factor(sourceFactor, sc, dc, s.a) + dc * Factor(destinationFactor, sc, dc, s.a));
+      };
+      EXPECT_COLOR_NEAR(DrawQuad(source), Pack({channel(s.r, d.r), channel(s.g, d.g), channel(s.b, d.b), 1}), 3)
+          << "source " << src << " destination " << dst;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing
