@@ -301,3 +301,72 @@ TEST_F(StateDeviceTest, ValidateChecksTheStageChainAgainstTheCaps) {
 
 }  // namespace
 }  // namespace platform::gfx
+
+namespace platform::gfx {
+namespace {
+
+// A fixed-seed generator, so the sequence below is the same on every run.
+struct Sequence {
+  uint64_t state = 0x9E3779B97F4A7C15ull;
+  uint32_t Next() {
+    state = state * 6364136223846793005ull + 1442695040888963407ull;
+    return static_cast<uint32_t>(state >> 33);
+  }
+  uint32_t Below(uint32_t limit) { return Next() % limit; }
+};
+
+TEST_F(StateDeviceTest, ArbitraryCallsWithArbitraryArgumentsNeverReadOutOfBounds) {
+  Sequence random;
+  VertexBuffer* vertices = nullptr;
+  IndexBuffer* indices = nullptr;
+  ASSERT_EQ(device().CreateVertexBuffer(1024, 0, fvf::kXyz, Pool::Managed, &vertices), kOk);
+  ASSERT_EQ(device().CreateIndexBuffer(256, 0, Format::Index16, Pool::Managed, &indices), kOk);
+  uint8_t scratch[4096] = {};
+  for (int i = 0; i < 20000; ++i) {
+    const uint32_t a = random.Next(), b = random.Next(), c = random.Next();
+    switch (random.Below(12)) {
+      case 0: device().SetRenderState(static_cast<RenderState>(a % 300), b); break;
+      case 1: device().SetTextureStageState(a % 10, static_cast<TextureStageState>(b % 40), c); break;
+      case 2: device().SetVertexShader(a & 0xFFFFFF); break;
+      case 3: device().SetStreamSource(a % 20, (b & 1) ? vertices : nullptr, c % 64); break;
+      case 4: device().SetIndices((a & 1) ? indices : nullptr, b % 100); break;
+      case 5: device().DrawPrimitive(static_cast<PrimitiveType>(a % 8), b % 200, c % 200); break;
+      case 6: device().DrawIndexedPrimitive(static_cast<PrimitiveType>(a % 8), b % 50, c % 90, a % 150, b % 100); break;
+      case 7: device().DrawPrimitiveUP(static_cast<PrimitiveType>(a % 8), b % 30, scratch, 12 + c % 20); break;
+      case 8: {
+        // Index data the scratch block can hold: at most 600 16-bit indices.
+        device().DrawIndexedPrimitiveUP(static_cast<PrimitiveType>(a % 8), b % 10, 1 + c % 40, a % 30, scratch,
+                                        Format::Index16, scratch + 2048, 12);
+        break;
+      }
+      case 9: {
+        uint8_t* data = nullptr;
+        if (Succeeded(vertices->Lock(a % 1100, b % 1100, &data, 0))) vertices->Unlock();
+        break;
+      }
+      case 10: device().LightEnable(a % 5000, b & 1); break;
+      case 11: {
+        Light light;
+        light.type = static_cast<LightType>(1 + a % 3);
+        light.range = static_cast<float>(static_cast<int32_t>(b % 200) - 50);
+        light.direction = {static_cast<float>(c % 3), 0, 0};
+        light.theta = static_cast<float>(a % 4);
+        light.phi = static_cast<float>(b % 4);
+        device().SetLight(c % 5000, light);
+        break;
+      }
+    }
+  }
+  // Every binding made along the way gave its reference back: unbound, the buffers hold only ours.
+  device().SetIndices(nullptr, 0);
+  for (uint32_t stream = 0; stream < kMaxStreams; ++stream) device().SetStreamSource(stream, nullptr, 0);
+  EXPECT_EQ(vertices->Release(), 0u);
+  EXPECT_EQ(indices->Release(), 0u);
+  // The state kept its shape: defaults the sequence never touched read back unchanged.
+  Viewport viewport;
+  device().GetViewport(viewport);
+  EXPECT_EQ(viewport, (Viewport{0, 0, 320, 240, 0.0f, 1.0f}));
+}
+
+}  // namespace
+}  // namespace platform::gfx
