@@ -10,6 +10,7 @@
 #include "contentgen/test_world.h"
 #include "geometry/collision_tree.h"
 #include "platform/gfx/null_graphics.h"
+#include "vehicle/null_device_fixture.h"
 #include "platform/math/math.h"
 
 namespace vehicle {
@@ -57,22 +58,7 @@ class TrackGround final : public VehicleWorld {
   const geometry::CollisionTree& tree_;
 };
 
-struct NullDeviceFixture {
-  NullDeviceFixture() {
-    gfx::PresentParameters p;
-    p.windowed = true;
-    p.backBufferFormat = gfx::Format::X8R8G8B8;
-    p.backBufferWidth = 640;
-    p.backBufferHeight = 480;
-    EXPECT_EQ(system.CreateDevice(0, gfx::DeviceType::Hal, 1, 0, p, &device), platform::kOk);
-  }
-  ~NullDeviceFixture() {
-    if (device != nullptr) device->Release();
-  }
-  gfx::NullDevice& Null() { return *static_cast<gfx::NullDevice*>(device); }
-  gfx::NullGraphicsSystem system;
-  gfx::Device* device = nullptr;
-};
+using testing::NullDeviceFixture;
 
 platform::Matrix4 CarAt(Vec3 position, float yaw = 0) {
   return platform::RotationYMatrix(yaw) * platform::TranslationMatrix(position);
