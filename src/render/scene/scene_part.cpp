@@ -1,0 +1,235 @@
+// Scene parts: vertex welding, buffers, pieces and their index ranges, tangent frames.
+#include "render/scene/scene_part.h"
+
+#include <cstring>
+
+#include "platform/math/math.h"
+#include "render/resources/resource_manager.h"
+#include "render/scene/view_frustum.h"
+
+namespace render {
+
+namespace gfx = platform::gfx;
+
+MeshPart::MeshPart(ResourceManager* resourceManager, app::Settings* settings, ScenePart* part)
+    : resourceManager(resourceManager), settings(settings), part(part) {}
+
+MeshPart::~MeshPart() { Release(); }
+
+void MeshPart::SetImage(ImageResource* newImage) {
+  if (newImage == nullptr) return;
+  image = resourceManager != nullptr ? resourceManager->AddImageReference(newImage) : newImage;
+}
+
+void MeshPart::SetSecondImage(ImageResource* newImage) {
+  if (newImage == nullptr) return;
+  secondImage = resourceManager != nullptr ? resourceManager->AddImageReference(newImage) : newImage;
+}
+
+void MeshPart::Release() {
+  if (resourceManager != nullptr) {
+    if (image != nullptr) resourceManager->ReleaseImage(image);
+    if (secondImage != nullptr) resourceManager->ReleaseImage(secondImage);
+  }
+  image = nullptr;
+  secondImage = nullptr;
+}
+
+void MeshPart::Bind(gfx::Device* device) const {
+  device->SetStreamSource(0, part->vertexBuffer, part->stride);
+  device->SetIndices(part->indexBuffer, 0);
+}
+
+void MeshPart::Draw(gfx::Device* device) const {
+  if (primitiveCount == 0 || part->indexBuffer == nullptr) return;
+  device->DrawIndexedPrimitive(gfx::PrimitiveType::TriangleList, minIndex, maxIndex - minIndex + 1, startIndex,
+                               primitiveCount);
+}
+
+ScenePart::~ScenePart() { Release(); }
+
+bool ScenePart::BuildVertices(gfx::Device* device, PartVertexInput& input) {
+  const bool secondUv = input.hasSecondUv;
+  if (input.hasNormals) {
+    stride = secondUv ? 44 : 36;
+    vertexFormat = secondUv ? kSceneFormatNormalsSecondUv : kSceneFormatNormals;
+  } else {
+    stride = secondUv ? 32 : 24;
+    vertexFormat = secondUv ? kSceneFormatSecondUv : kSceneFormatPlain;
+  }
+  const size_t fileVertices = input.positionIndices.size();
+  std::vector<Vertex> list(input.positions.size());
+  std::vector<bool> claimed(input.positions.size(), false);
+  for (size_t i = 0; i < fileVertices; ++i) {
+    const uint32_t slot = input.positionIndices[i];
+    Vertex vertex;
+    vertex.position = input.positions[slot];
+    vertex.colour = i < input.colours.size() ? input.colours[i] : 0xFFFFFFFF;
+    if (!input.uvIndices.empty()) vertex.uv = input.uvs[input.uvIndices[i]];
+    if (!input.secondUvIndices.empty()) vertex.secondUv = input.uvs[input.secondUvIndices[i]];
+    if (input.hasNormals) vertex.normal = input.normals[input.normalIndices[i]];
+    if (!claimed[slot]) {
+      list[slot] = vertex;
+      claimed[slot] = true;
+      continue;
+    }
+    const Vertex& held = list[slot];
+    const bool same = held.colour == vertex.colour && held.uv.x == vertex.uv.x && held.uv.y == vertex.uv.y &&
+                      held.secondUv.x == vertex.secondUv.x && held.secondUv.y == vertex.secondUv.y &&
+                      held.normal.x == vertex.normal.x && held.normal.y == vertex.normal.y &&
+                      held.normal.z == vertex.normal.z;
+    if (same) continue;
+    input.positionIndices[i] = static_cast<uint32_t>(list.size());
+    list.push_back(vertex);
+  }
+  if (list.size() > kMaxPartVertices) return false;
+  vertices_ = std::move(list);
+  vertexCount = static_cast<uint32_t>(vertices_.size());
+  positions.resize(vertexCount);
+  for (uint32_t k = 0; k < vertexCount; ++k) positions[k] = vertices_[k].position;
+  if (vertexCount == 0) return true;
+
+  if (platform::Failed(device->CreateVertexBuffer(vertexCount * stride, gfx::usage::kWriteOnly, vertexFormat,
+                                                  gfx::Pool::Managed, &vertexBuffer))) {
+    vertexBuffer = nullptr;
+    return true;  // the part stays without buffers and draws nothing
+  }
+  uint8_t* data = nullptr;
+  if (platform::Failed(vertexBuffer->Lock(0, vertexCount * stride, &data, 0)) || data == nullptr) {
+    vertexBuffer->Release();
+    vertexBuffer = nullptr;
+    return true;
+  }
+  for (const Vertex& vertex : vertices_) {
+    auto put = [&data](const void* value, size_t bytes) {
+      std::memcpy(data, value, bytes);
+      data += bytes;
+    };
+    put(&vertex.position, 12);
+    if (input.hasNormals) put(&vertex.normal, 12);
+    put(&vertex.colour, 4);
+    put(&vertex.uv, 8);
+    if (secondUv) put(&vertex.secondUv, 8);
+  }
+  vertexBuffer->Unlock();
+  return true;
+}
+
+size_t ScenePart::AddPiece(ResourceManager* resourceManager, app::Settings* settings,
+                           const std::vector<std::array<uint32_t, 3>>& triangles, uint32_t materialSlot,
+                           geometry::MaterialKind kind, bool doubleSided) {
+  auto piece = std::make_unique<MeshPart>(resourceManager, settings, this);
+  piece->materialSlot = materialSlot;
+  piece->kind = kind;
+  piece->startIndex = indexCount;
+  piece->minIndex = vertexCount;
+  piece->maxIndex = 0;
+  bool first = true;
+  for (const auto& triangle : triangles) {
+    for (uint32_t corner : triangle) {
+      if (corner >= vertexCount) continue;  // the loader checks; never read outside the buffer
+      piece->minIndex = std::min(piece->minIndex, corner);
+      piece->maxIndex = std::max(piece->maxIndex, corner);
+      const Vec3& position = positions[corner];
+      if (first) {
+        piece->boxMin = piece->boxMax = position;
+        first = false;
+      } else {
+        piece->boxMin = platform::ComponentMin(piece->boxMin, position);
+        piece->boxMax = platform::ComponentMax(piece->boxMax, position);
+      }
+    }
+  }
+  uint32_t count = 0;
+  if (vertexBuffer != nullptr) {
+    for (const auto& triangle : triangles) {
+      if (triangle[0] >= vertexCount || triangle[1] >= vertexCount || triangle[2] >= vertexCount) continue;
+      for (uint32_t corner : triangle) indices_.push_back(static_cast<uint16_t>(corner));
+      ++count;
+      if (doubleSided) {
+        for (int c = 2; c >= 0; --c) indices_.push_back(static_cast<uint16_t>(triangle[c]));
+        ++count;
+      }
+    }
+  }
+  piece->primitiveCount = count;
+  indexCount += count * 3;
+  triangleCount += count;
+  piece->corners = BoxCorners(piece->boxMin, piece->boxMax);
+  pieces.push_back(std::move(piece));
+  return pieces.size() - 1;
+}
+
+void ScenePart::SetPieceImage(ImageResource* image, size_t piece) {
+  if (piece < pieces.size()) pieces[piece]->SetImage(image);
+}
+
+void ScenePart::SetPieceSecondImage(ImageResource* image, size_t piece) {
+  if (piece < pieces.size()) pieces[piece]->SetSecondImage(image);
+}
+
+void ScenePart::SetPieceEnabled(size_t piece, bool flag) {
+  if (piece < pieces.size()) pieces[piece]->enabled = flag;
+}
+
+void ScenePart::Optimize(gfx::Device* device) {
+  if (indexBuffer != nullptr || indices_.empty() || vertexBuffer == nullptr) return;
+  const uint32_t bytes = static_cast<uint32_t>(indices_.size() * sizeof(uint16_t));
+  bool made = platform::Succeeded(
+      device->CreateIndexBuffer(bytes, gfx::usage::kWriteOnly, gfx::Format::Index16, gfx::Pool::Managed, &indexBuffer));
+  uint8_t* data = nullptr;
+  if (made && platform::Succeeded(indexBuffer->Lock(0, bytes, &data, 0)) && data != nullptr) {
+    std::memcpy(data, indices_.data(), bytes);
+    indexBuffer->Unlock();
+  } else {
+    if (indexBuffer != nullptr) indexBuffer->Release();
+    indexBuffer = nullptr;
+    for (auto& piece : pieces) piece->primitiveCount = 0;
+  }
+}
+
+bool ScenePart::HasNormalMappedPiece() const {
+  for (const auto& piece : pieces) {
+    if (piece->image != nullptr && piece->image->hasNormalMap) return true;
+  }
+  return false;
+}
+
+void ScenePart::ComputeTangentFrames() {
+  tangents.assign(vertexCount, Vec3{});
+  binormals.assign(vertexCount, Vec3{});
+  normals.assign(vertexCount, Vec3{});
+  for (size_t t = 0; t + 2 < indices_.size(); t += 3) {
+    const Vertex& a = vertices_[indices_[t]];
+    const Vertex& b = vertices_[indices_[t + 1]];
+    const Vertex& c = vertices_[indices_[t + 2]];
+    const Vec3 e1 = b.position - a.position, e2 = c.position - a.position;
+    const float du1 = b.uv.x - a.uv.x, dv1 = b.uv.y - a.uv.y, du2 = c.uv.x - a.uv.x, dv2 = c.uv.y - a.uv.y;
+    const float det = du1 * dv2 - du2 * dv1;
+    if (det == 0) continue;
+    const Vec3 tangent = (e1 * dv2 - e2 * dv1) * (1.0f / det);
+    for (size_t k = 0; k < 3; ++k) tangents[indices_[t + k]] = tangents[indices_[t + k]] + tangent;
+  }
+  for (uint32_t k = 0; k < vertexCount; ++k) {
+    normals[k] = vertices_[k].normal;
+    binormals[k] = platform::Normalize(platform::Cross(normals[k], tangents[k]));
+    tangents[k] = platform::Normalize(tangents[k]);
+  }
+}
+
+void ScenePart::Release() {
+  for (auto& piece : pieces) piece->Release();
+  pieces.clear();
+  if (vertexBuffer != nullptr) vertexBuffer->Release();
+  if (indexBuffer != nullptr) indexBuffer->Release();
+  vertexBuffer = nullptr;
+  indexBuffer = nullptr;
+  positions.clear();
+  binormals.clear();
+  tangents.clear();
+  normals.clear();
+  vertices_.clear();
+  indices_.clear();
+}
+
+}  // namespace render

@@ -1,0 +1,253 @@
+// Scene drawing on the recording device: the order of the kinds, each kind's blend and stage states at its draws,
+// the settings that switch set-ups off, and the render-state baseline after every pass.
+#include <gtest/gtest.h>
+
+#include "platform/gfx/null_graphics.h"
+#include "platform/math/math.h"
+#include "render/resources/image_resource.h"
+#include "render/scene/scene_test_support.h"
+
+namespace {
+
+namespace gfx = platform::gfx;
+using contentgen::ScnFile;
+using gfx::RenderState;
+using gfx::TextureStageState;
+using scene_test::Material;
+using scene_test::Square;
+
+// What decided the look of one indexed draw.
+struct DrawState {
+  uint32_t primitives = 0;
+  uint32_t alphaBlend = 0, zWrite = 0, alphaTest = 0, srcBlend = 0, destBlend = 0;
+  uint32_t stage0Op = 0, stage1Op = 0, stage1Coordinates = 0;
+};
+
+class RecordingDevice : public gfx::NullDevice {
+ public:
+  using NullDevice::NullDevice;
+  platform::HResult DrawIndexedPrimitive(gfx::PrimitiveType type, uint32_t minIndex, uint32_t numVertices,
+                                    uint32_t startIndex, uint32_t primitiveCount) override {
+    const platform::HResult result = NullDevice::DrawIndexedPrimitive(type, minIndex, numVertices, startIndex, primitiveCount);
+    DrawState state;
+    state.primitives = primitiveCount;
+    GetRenderState(RenderState::AlphaBlendEnable, state.alphaBlend);
+    GetRenderState(RenderState::ZWriteEnable, state.zWrite);
+    GetRenderState(RenderState::AlphaTestEnable, state.alphaTest);
+    GetRenderState(RenderState::SrcBlend, state.srcBlend);
+    GetRenderState(RenderState::DestBlend, state.destBlend);
+    GetTextureStageState(0, TextureStageState::ColorOp, state.stage0Op);
+    GetTextureStageState(1, TextureStageState::ColorOp, state.stage1Op);
+    GetTextureStageState(1, TextureStageState::TexCoordIndex, state.stage1Coordinates);
+    draws.push_back(state);
+    return result;
+  }
+  platform::HResult SetRenderState(RenderState state, gfx::StateValue value) override {
+    if (state == RenderState::AlphaTestEnable && value != 0) alphaTestTurnedOn = true;
+    return NullDevice::SetRenderState(state, value);
+  }
+  std::vector<DrawState> draws;
+  bool alphaTestTurnedOn = false;
+};
+
+class SceneDrawTest : public scene_test::SceneFixture {
+ protected:
+  void SetUp() override {
+    SceneFixture::SetUp();
+    gfx::PresentParameters parameters;
+    parameters.backBufferWidth = 640;
+    parameters.backBufferHeight = 480;
+    parameters.backBufferFormat = gfx::Format::X8R8G8B8;
+    parameters.windowed = true;
+    recorder_ = new RecordingDevice(system_, 0, system_.description.adapters[0], parameters);
+    // The baseline the frame sets up before any model or scene draw.
+    recorder_->SetTextureStageState(1, TextureStageState::TexCoordIndex, 0u);
+    recorder_->SetTextureStageState(0, TextureStageState::AlphaArg1, gfx::texture_arg::kDiffuse);
+    settings_->SetInt(app::SettingId::ALPHAWRITE, 1);
+    settings_->SetInt(app::SettingId::NORMALMAPPING, 1);
+    settings_->SetInt(app::SettingId::MIPFILTER, 2);
+    WriteTexture("base.png");
+    WriteTexture("alpha.png");
+    WriteTexture("over.png");
+    WriteTexture("norm.png");
+  }
+  void TearDown() override {
+    scene_.reset();
+    manager_.reset();
+    recorder_->Release();
+    SceneFixture::TearDown();
+  }
+
+  // Five materials, one square each with a distinct triangle count so the draws tell which kind they were:
+  // plain 1, normal-mapped 2, alpha 3, multiplied overlay 4, additive overlay 5.
+  void LoadKinds() {
+    ScnFile file;
+    file.textureNames = {{"base.png", 0}, {"alpha.png", 1}, {"over.png", 2}, {"norm.png", 3}};
+    file.materials = {Material("PLAIN", 0, 0), Material("NORMAL", 1, 0), Material("ALPHA", 2, 0),
+                      Material("MULTIPLY", 3), Material("ADD", 4)};
+    file.materials[1].textures[contentgen::kScnNormalMap] = 3;
+    file.materials[2].textures[contentgen::kScnAlpha] = 1;
+    file.materials[3].textures[contentgen::kScnOverlayMultiply] = 2;
+    file.materials[4].textures[contentgen::kScnOverlayAdd] = 2;
+    for (int16_t m = 0; m < 5; ++m) {
+      contentgen::ScnPart part = Square(m * 200.0f, 0, 100, m);
+      part.batches[0].triangles.clear();
+      for (int t = 0; t <= m; ++t) part.batches[0].triangles.push_back({0, 1, 2});
+      file.parts.push_back(part);
+    }
+    const std::string path = folder_ + "SCENE/kinds.scn";
+    ASSERT_TRUE(contentgen::WriteSceneFile(path, file));
+    scene_ = std::make_unique<render::Scene>(manager_.get(), settings_.get());
+    ASSERT_TRUE(scene_->Load(recorder_, path, "", false, false, true));
+    scene_->visibleParts = scene_->allParts;
+  }
+
+  std::vector<uint32_t> DrawnPrimitives() const {
+    std::vector<uint32_t> out;
+    for (const DrawState& draw : recorder_->draws) out.push_back(draw.primitives);
+    return out;
+  }
+
+  // The state every model and scene pass starts from and returns to.
+  void ExpectBaseline() {
+    auto render = [&](RenderState state) {
+      uint32_t value = 0;
+      recorder_->GetRenderState(state, value);
+      return value;
+    };
+    auto stage = [&](uint32_t index, TextureStageState state) {
+      uint32_t value = 0;
+      recorder_->GetTextureStageState(index, state, value);
+      return value;
+    };
+    EXPECT_EQ(stage(0, TextureStageState::ColorOp), uint32_t(gfx::TextureOp::Modulate));
+    EXPECT_EQ(stage(0, TextureStageState::ColorArg2), uint32_t(gfx::texture_arg::kCurrent));
+    EXPECT_EQ(stage(0, TextureStageState::AlphaArg1), uint32_t(gfx::texture_arg::kDiffuse));
+    EXPECT_EQ(stage(0, TextureStageState::TextureTransformFlags), 0u);
+    EXPECT_EQ(stage(1, TextureStageState::ColorOp), uint32_t(gfx::TextureOp::Disable));
+    EXPECT_EQ(stage(1, TextureStageState::TexCoordIndex), 0u);
+    EXPECT_EQ(stage(1, TextureStageState::TextureTransformFlags), 0u);
+    EXPECT_EQ(stage(2, TextureStageState::ColorOp), uint32_t(gfx::TextureOp::Disable));
+    EXPECT_EQ(render(RenderState::AlphaBlendEnable), 0u);
+    EXPECT_EQ(render(RenderState::SrcBlend), uint32_t(gfx::Blend::One));
+    EXPECT_EQ(render(RenderState::DestBlend), uint32_t(gfx::Blend::Zero));
+    EXPECT_EQ(render(RenderState::ZWriteEnable), 1u);
+    EXPECT_EQ(render(RenderState::AlphaTestEnable), 0u);
+  }
+
+  RecordingDevice* recorder_ = nullptr;
+  std::unique_ptr<render::Scene> scene_;
+};
+
+TEST_F(SceneDrawTest, MainPassDrawsKindsInOrderWithTheirStates) {
+  LoadKinds();
+  ASSERT_EQ(scene_->allParts[8].size(), 1u) << "the normal-mapped material";
+  ASSERT_EQ(scene_->allParts[2].size(), 1u);
+  ASSERT_EQ(scene_->allParts[7].size(), 1u);
+  ASSERT_EQ(scene_->allParts[6].size(), 1u);
+  scene_->DrawVisible(recorder_, platform::IdentityMatrix(), nullptr, nullptr);
+  ASSERT_EQ(DrawnPrimitives(), (std::vector<uint32_t>{1, 2, 3, 4, 5}));
+  EXPECT_EQ(recorder_->Stats().failedDraws, 0u) << "every range lies inside its buffers";
+  const auto& draws = recorder_->draws;
+  EXPECT_EQ(draws[0].alphaBlend, 0u);
+  EXPECT_EQ(draws[1].stage0Op, uint32_t(gfx::TextureOp::DotProduct3)) << "normal mapping on";
+  EXPECT_EQ(draws[1].stage1Op, uint32_t(gfx::TextureOp::AddSigned));
+  EXPECT_EQ(draws[2].alphaBlend, 1u);
+  EXPECT_EQ(draws[2].srcBlend, uint32_t(gfx::Blend::SrcAlpha));
+  EXPECT_EQ(draws[2].alphaTest, 1u);
+  EXPECT_EQ(draws[3].srcBlend, uint32_t(gfx::Blend::Zero));
+  EXPECT_EQ(draws[3].destBlend, uint32_t(gfx::Blend::SrcColor));
+  EXPECT_EQ(draws[3].zWrite, 0u);
+  EXPECT_EQ(draws[4].srcBlend, uint32_t(gfx::Blend::One));
+  EXPECT_EQ(draws[4].destBlend, uint32_t(gfx::Blend::One));
+  ExpectBaseline();
+}
+
+TEST_F(SceneDrawTest, SettingsSwitchSetUpsOff) {
+  settings_->SetInt(app::SettingId::NORMALMAPPING, 0);
+  settings_->SetInt(app::SettingId::ALPHAWRITE, 0);
+  LoadKinds();
+  scene_->DrawVisible(recorder_, platform::IdentityMatrix(), nullptr, nullptr);
+  ASSERT_EQ(recorder_->draws.size(), 5u);
+  EXPECT_EQ(recorder_->draws[1].stage0Op, uint32_t(gfx::TextureOp::Modulate)) << "plain states for kind 8";
+  EXPECT_EQ(recorder_->draws[1].stage1Op, uint32_t(gfx::TextureOp::Disable));
+  EXPECT_FALSE(recorder_->alphaTestTurnedOn) << "no alpha test anywhere without ALPHAWRITE";
+  ExpectBaseline();
+}
+
+TEST_F(SceneDrawTest, HiddenPiecesAreSkippedButTheirListIsRestored) {
+  LoadKinds();
+  for (auto& list : scene_->visibleParts[0])
+    for (render::MeshPart* part : list) part->enabled = false;
+  scene_->DrawVisible(recorder_, platform::IdentityMatrix(), nullptr, nullptr);
+  EXPECT_EQ(DrawnPrimitives(), (std::vector<uint32_t>{2, 3, 4, 5}));
+  ExpectBaseline();
+}
+
+TEST_F(SceneDrawTest, OverlaysOfTexturedMaterialsDrawInTheirPass) {
+  ScnFile file;
+  file.textureNames = {{"base.png", 0}, {"over.png", 1}};
+  file.materials = {Material("SIGN", 0, 0)};
+  file.materials[0].textures[contentgen::kScnOverlayAdd] = 1;
+  file.materials[0].hasScroll1 = true;
+  file.materials[0].scroll1[0] = 0.5f;
+  file.parts.push_back(Square(0, 0, 10, 0));
+  scene_ = LoadFile(file, false);
+  ASSERT_EQ(scene_->allParts[0].size(), 1u) << "base with overlay stays plain";
+  scene_->visibleParts = scene_->allParts;
+  scene_->DrawVisible(recorder_, platform::IdentityMatrix(), nullptr, nullptr);
+  ASSERT_EQ(recorder_->draws.size(), 2u) << "the plain draw, then the additive overlay draw";
+  EXPECT_EQ(recorder_->draws[1].srcBlend, uint32_t(gfx::Blend::One));
+  EXPECT_EQ(recorder_->draws[1].destBlend, uint32_t(gfx::Blend::One));
+  ExpectBaseline();
+}
+
+TEST_F(SceneDrawTest, SecondPassStopsAListAtAPieceWithoutDepthWrites) {
+  LoadKinds();
+  scene_->DrawSecondPass(recorder_, platform::IdentityMatrix(), scene_->visibleParts);
+  // Depth pass: plain 1, alpha 3, normal-mapped 2; then the additive kind 5; no self-lit material.
+  EXPECT_EQ(DrawnPrimitives(), (std::vector<uint32_t>{1, 3, 2, 5}));
+  ExpectBaseline();
+
+  recorder_->draws.clear();
+  scene_->materialImages[2]->depthWrite = false;
+  scene_->materialImages[0]->lightValue = 100;
+  scene_->DrawSecondPass(recorder_, platform::IdentityMatrix(), scene_->visibleParts);
+  EXPECT_EQ(DrawnPrimitives(), (std::vector<uint32_t>{1, 2, 5, 1})) << "the self-lit plain piece at the end";
+  ExpectBaseline();
+}
+
+TEST_F(SceneDrawTest, ProjectedPassAddsOntoOpaqueKindsOnly) {
+  LoadKinds();
+  scene_->DrawProjected(recorder_, platform::IdentityMatrix(), platform::TranslationMatrix(0, 100, 0));
+  EXPECT_EQ(DrawnPrimitives(), (std::vector<uint32_t>{1, 2}));
+  EXPECT_EQ(recorder_->draws[0].stage0Op, uint32_t(gfx::TextureOp::SelectArg1));
+  EXPECT_EQ(recorder_->draws[0].srcBlend, uint32_t(gfx::Blend::One));
+  ExpectBaseline();
+}
+
+TEST_F(SceneDrawTest, DrawBuildsTheReflectionProjectionFromTheSettings) {
+  WriteTexture("refl.png");
+  ScnFile file;
+  file.textureNames = {{"base.png", 0}, {"refl.png", 1}};
+  file.materials = {Material("FLOOR", 0, 0)};
+  file.materials[0].textures[contentgen::kScnReflectionAlpha] = 1;
+  file.parts.push_back(Square(0, 0, 10, 0));
+  settings_->SetInt(app::SettingId::SCENEREFLECTION, 1);
+  scene_ = LoadFile(file, false);
+  scene_->visibleParts = scene_->allParts;
+  scene_->Draw(recorder_, platform::IdentityMatrix(), nullptr);
+  ASSERT_EQ(recorder_->draws.size(), 1u);
+  EXPECT_EQ(recorder_->draws[0].stage1Op, uint32_t(gfx::TextureOp::ModulateAlphaAddColor));
+  EXPECT_EQ(recorder_->draws[0].stage1Coordinates, gfx::texcoord_index::kCameraSpacePosition | 1u);
+  ExpectBaseline();
+
+  recorder_->draws.clear();
+  settings_->SetInt(app::SettingId::SCENEREFLECTION, 0);
+  scene_->Draw(recorder_, platform::IdentityMatrix(), nullptr);
+  ASSERT_EQ(recorder_->draws.size(), 1u);
+  EXPECT_EQ(recorder_->draws[0].stage1Op, uint32_t(gfx::TextureOp::Disable)) << "no reflection stage when off";
+  ExpectBaseline();
+}
+
+}  // namespace

@@ -1,0 +1,311 @@
+// The scene-file loader: a round trip through the writer, header and material tables, parts, welding, pieces,
+// geometry, named records, and damaged files that must leave the scene empty.
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "contentgen/scn_writer.h"
+#include "render/resources/image_resource.h"
+#include "render/scene/scene.h"
+#include "render/scene/scene_test_support.h"
+
+namespace {
+
+using contentgen::ScnFile;
+using geometry::MaterialKind;
+using render::Scene;
+using scene_test::Material;
+using scene_test::Square;
+
+class SceneLoaderTest : public scene_test::SceneFixture {};
+
+ScnFile TwoMaterialFile() {
+  ScnFile file;
+  file.colour1 = {0.5f, 0.25f, 1.0f};
+  file.colour2 = {0.2f, 0.4f, 0.6f};
+  file.scale = 2;
+  file.textureNames = {{"TEXTURES\\road.png", 0}, {"wall.png", 1}};
+  file.materials = {Material("ROAD", 0, 0), Material("WALL", 1, 1)};
+  file.materials[1].doubleSided = 1;
+  file.parts.push_back(Square(0, 0, 100, 0));
+  contentgen::ScnPart wall = Square(500, 0, 100, 1);
+  wall.origin = {0, 10, 0};
+  file.parts.push_back(wall);
+  contentgen::NodeRecord node;
+  node.name = "Sun";
+  node.kind = 2;
+  node.range = 5000;
+  node.text = "RADIUS=4";
+  file.nodes.push_back(node);
+  contentgen::MarkerRecord marker;
+  marker.name = "START1";
+  marker.position = {1, 2, 3};
+  file.markers.push_back(marker);
+  contentgen::PathRecord path;
+  path.name = "AIPATH1";
+  path.lists.push_back({true, {{0, 0, 0}, {100, 0, 0}, {100, 0, 100}}});
+  path.lists.push_back({false, {{5, 5, 5}}});
+  file.paths.push_back(path);
+  return file;
+}
+
+TEST_F(SceneLoaderTest, RoundTripKeepsHeaderRecordsAndNamedObjects) {
+  WriteTexture("road.png");
+  WriteTexture("WALL.PNG");
+  auto scene = LoadFile(TwoMaterialFile());
+  EXPECT_EQ(scene->packedColour1, 0x7F3FFFu);
+  EXPECT_EQ(scene->packedAmbient, (51u << 16) | (102u << 8) | 153u);
+  EXPECT_FLOAT_EQ(scene->ambient.y, 0.4f);
+  EXPECT_EQ(scene->materialCount, 2u);
+  EXPECT_EQ(scene->materialNames, (std::vector<std::string>{"ROAD", "WALL"}));
+  ASSERT_EQ(scene->materialImages.size(), 2u);
+  ASSERT_NE(scene->materialImages[0], nullptr);
+  EXPECT_TRUE(scene->materialImages[0]->loaded) << "texture found in the scene's own folder, folders cut off";
+  EXPECT_TRUE(scene->materialImages[1]->loaded) << "table names are upper-cased and found case-insensitively";
+
+  ASSERT_EQ(scene->parts.size(), 2u);
+  EXPECT_EQ(scene->triangleCount, 4u);
+  EXPECT_EQ(scene->pieceCount, 2u);
+  EXPECT_FLOAT_EQ(scene->boundsMin.x, -100) << "positions are scaled";
+  EXPECT_FLOAT_EQ(scene->boundsMax.x, 1100);
+  EXPECT_FLOAT_EQ(scene->boundsMax.y, 20) << "the origin is scaled and added";
+
+  ASSERT_EQ(scene->nodes.size(), 1u);
+  EXPECT_EQ(scene->nodes[0]->name, "Sun") << "names keep their case";
+  EXPECT_EQ(scene->nodes[0]->leadingString, "RADIUS=4");
+  EXPECT_FLOAT_EQ(scene->nodes[0]->light.range, 5000);
+  ASSERT_NE(scene->FindMarker("START1"), nullptr);
+  EXPECT_FLOAT_EQ(scene->FindMarker("START1")->position.z, 6);
+  const geometry::Path* path = scene->FindPath("AIPATH1");
+  ASSERT_NE(path, nullptr);
+  EXPECT_EQ(path->PointCount(), 3u) << "later point lists are dropped";
+  EXPECT_FLOAT_EQ(path->LeftEdges()[0], -60);
+  EXPECT_FLOAT_EQ(path->RightEdges()[0], 60);
+  EXPECT_NEAR(path->TotalLength(), 200 + 200 + 200 * std::sqrt(2.0f), 0.01f) << "closing segment counted once";
+  EXPECT_EQ(scene->GetPath(1), nullptr);
+  EXPECT_EQ(scene->GetNode(0), scene->nodes[0].get());
+}
+
+TEST_F(SceneLoaderTest, PiecesSortIntoListsByKindAndMaterialIndex) {
+  WriteTexture("road.png");
+  WriteTexture("wall.png");
+  auto scene = LoadFile(TwoMaterialFile());
+  const auto& plain = scene->allParts[geometry::KindIndex(MaterialKind::Plain)];
+  ASSERT_EQ(plain.size(), 2u);
+  ASSERT_EQ(plain[0].size(), 1u);
+  ASSERT_EQ(plain[1].size(), 1u);
+  EXPECT_EQ(plain[0][0]->kindIndex, 0u);
+  EXPECT_EQ(plain[1][0]->kindIndex, 1u);
+  EXPECT_EQ(plain[0][0]->primitiveCount, 2u);
+  EXPECT_EQ(plain[1][0]->primitiveCount, 4u) << "a double-sided batch also draws every triangle reversed";
+  EXPECT_EQ(plain[1][0]->startIndex, 0u);
+  EXPECT_EQ(plain[0][0]->image, scene->materialImages[0]);
+  EXPECT_EQ(scene->visibleParts[0].size(), 2u) << "visible lists have the same shape";
+  EXPECT_TRUE(scene->visibleParts[0][0].empty());
+}
+
+TEST_F(SceneLoaderTest, GeometryTakesCollidableTrianglesReversedAndDoubleSidedBothWays) {
+  auto scene = LoadFile(TwoMaterialFile());
+  ASSERT_TRUE(scene->HasGeometry());
+  EXPECT_EQ(scene->geometry.PositionCount(), 8u);
+  ASSERT_EQ(scene->geometry.TriangleCount(), 2u + 4u);
+  EXPECT_EQ(scene->geometry.CornerA()[0], 2u) << "(c, b, a): the file's winding is reversed";
+  EXPECT_EQ(scene->geometry.CornerC()[0], 0u);
+  EXPECT_EQ(scene->geometry.TriangleFlags()[0], 0xFFFFFFFFu);
+  EXPECT_EQ(scene->geometry.CornerA()[3], 4u) << "second part: vertex base 4, double-sided copy as written";
+  EXPECT_FLOAT_EQ(scene->geometry.FaceNormals()[0].y, 1) << "the floor faces up once reversed";
+  scene->CollectInBox({-10, -10, -10}, {10, 10, 10});
+  EXPECT_EQ(scene->candidates.size(), 2u);
+  scene->CollectInBox({5000, 0, 0}, {6000, 1, 1});
+  EXPECT_TRUE(scene->candidates.empty());
+}
+
+TEST_F(SceneLoaderTest, WithoutKeepGeometryThereIsNoCollisionCopy) {
+  auto scene = LoadFile(TwoMaterialFile(), false);
+  EXPECT_FALSE(scene->HasGeometry());
+  EXPECT_EQ(scene->collisionQuadtree, nullptr);
+  scene->CollectInBox({-1000, -1000, -1000}, {1000, 1000, 1000});
+  EXPECT_TRUE(scene->candidates.empty());
+  EXPECT_EQ(scene->parts.size(), 2u) << "drawing is unaffected";
+}
+
+TEST_F(SceneLoaderTest, OctreeOrQuadtreeAsAsked) {
+  auto quad = LoadFile(TwoMaterialFile(), true, true);
+  EXPECT_NE(quad->renderQuadtree, nullptr);
+  EXPECT_EQ(quad->renderOctree, nullptr);
+  EXPECT_NE(quad->collisionQuadtree, nullptr);
+  auto oct = LoadFile(TwoMaterialFile(), true, false);
+  EXPECT_NE(oct->renderOctree, nullptr);
+  EXPECT_NE(oct->collisionOctree, nullptr);
+  EXPECT_EQ(oct->renderQuadtree, nullptr);
+}
+
+TEST_F(SceneLoaderTest, NoMaterialRecordsStillGiveOnePlainSlot) {
+  ScnFile file;
+  contentgen::ScnPart part = Square(0, 0, 10, 5);
+  file.parts.push_back(part);
+  auto scene = LoadFile(file);
+  EXPECT_EQ(scene->materialCount, 1u);
+  ASSERT_EQ(scene->allParts[0].size(), 1u);
+  ASSERT_EQ(scene->allParts[0][0].size(), 1u) << "an out-of-range slot is clamped to the last one";
+  EXPECT_EQ(scene->allParts[0][0][0]->materialSlot, 0u);
+  EXPECT_EQ(scene->allParts[0][0][0]->image, nullptr);
+}
+
+TEST_F(SceneLoaderTest, WeldingSharesEqualVerticesAndAppendsDifferentOnes) {
+  ScnFile file;
+  file.materials = {Material("M", 0)};
+  contentgen::ScnPart part;
+  part.positions = {{0, 0, 0}, {0, 0, 10}, {10, 0, 10}};
+  part.positionIndices = {0, 1, 2, 0, 2, 0};
+  part.hasUv = 1;
+  part.uvs = {{0, 0}, {0, 1}, {1, 1}, {0.5f, 0.5f}};
+  part.uvIndices = {0, 1, 2, 0, 2, 3};  // vertex 3 equals vertex 0; vertex 5 has another uv
+  part.batches.push_back({0, 0, {{0, 1, 2}, {3, 4, 5}}});
+  file.parts.push_back(part);
+  auto scene = LoadFile(file);
+  ASSERT_EQ(scene->parts.size(), 1u);
+  EXPECT_EQ(scene->parts[0]->vertexCount, 4u);
+  EXPECT_EQ(scene->parts[0]->vertexFormat, render::kSceneFormatPlain);
+  EXPECT_EQ(scene->parts[0]->stride, 24u);
+  const render::MeshPart& piece = *scene->parts[0]->pieces[0];
+  EXPECT_EQ(piece.minIndex, 0u);
+  EXPECT_EQ(piece.maxIndex, 3u) << "the appended vertex is used";
+}
+
+TEST_F(SceneLoaderTest, LayoutFollowsNormalsAndSecondUv) {
+  ScnFile file;
+  file.materials = {Material("M", 0)};
+  contentgen::ScnPart part = Square(0, 0, 10, 0);
+  part.hasSecondUv = 1;
+  part.secondUvIndices = {3, 2, 1, 0};
+  part.hasNormals = 1;
+  part.normalIndices = {0, 0, 0, 0};
+  part.normals = {{0, 0}};
+  file.parts.push_back(part);
+  auto scene = LoadFile(file);
+  ASSERT_EQ(scene->parts.size(), 1u);
+  EXPECT_EQ(scene->parts[0]->vertexFormat, render::kSceneFormatNormalsSecondUv);
+  EXPECT_EQ(scene->parts[0]->stride, 44u);
+}
+
+TEST_F(SceneLoaderTest, UvFlagOtherThanOneMeansNoUvLists) {
+  for (int16_t flag : {0, 2, -1}) {
+    ScnFile file;
+    file.materials = {Material("M", 0)};
+    contentgen::ScnPart part = Square(0, 0, 10, 0);
+    part.hasUv = flag;
+    file.parts.push_back(part);
+    auto scene = LoadFile(file);
+    ASSERT_EQ(scene->parts.size(), 1u) << flag;
+    EXPECT_EQ(scene->parts[0]->vertexCount, 4u) << flag;
+  }
+}
+
+TEST_F(SceneLoaderTest, HiddenMaterialsDisableTheirPieces) {
+  ScnFile file = TwoMaterialFile();
+  file.materials[1].visible = 0;
+  auto scene = LoadFile(file);
+  EXPECT_TRUE(scene->allParts[0][0][0]->enabled);
+  EXPECT_FALSE(scene->allParts[0][1][0]->enabled);
+}
+
+// Every damaged file: nothing is kept, one line is printed, nothing is read outside the buffer.
+TEST_F(SceneLoaderTest, DamagedFilesLeaveTheSceneEmpty) {
+  const std::vector<unsigned char> good = contentgen::EncodeSceneFile(TwoMaterialFile());
+  for (size_t length = 0; length < good.size(); ++length) {
+    std::vector<unsigned char> cut(good.begin(), good.begin() + static_cast<long>(length));
+    auto scene = LoadBytes(cut);
+    EXPECT_TRUE(scene->parts.empty()) << length;
+    EXPECT_TRUE(scene->nodes.empty() && scene->markers.empty() && scene->paths.empty()) << length;
+    EXPECT_TRUE(scene->materialImages.empty()) << length;
+    EXPECT_EQ(scene->renderQuadtree, nullptr) << length;
+  }
+
+  auto broken = [&](auto change) {
+    ScnFile file = TwoMaterialFile();
+    change(file);
+    return LoadBytes(contentgen::EncodeSceneFile(file));
+  };
+  EXPECT_TRUE(broken([](ScnFile& f) { f.parts[0].positionIndices[1] = 4; })->parts.empty()) << "position index";
+  EXPECT_TRUE(broken([](ScnFile& f) { f.parts[0].uvIndices[2] = -1; })->parts.empty()) << "uv index";
+  EXPECT_TRUE(broken([](ScnFile& f) { f.parts[0].batches[0].triangles[1][2] = 4; })->parts.empty()) << "corner";
+  EXPECT_TRUE(broken([](ScnFile& f) { f.materials[1].slot = 2; })->parts.empty()) << "material slot";
+  EXPECT_TRUE(broken([](ScnFile& f) { f.materials[1].slot = 0; })->parts.empty()) << "slot filled twice";
+  EXPECT_TRUE(broken([](ScnFile& f) { f.textureNames[1].second = 7; })->parts.empty()) << "texture table index";
+
+  std::vector<unsigned char> huge = good;
+  huge[28] = 0xFF;  // the part count's top byte: negative, so four thousand million parts
+  huge[31] = 0x7F;
+  EXPECT_TRUE(LoadBytes(huge)->parts.empty());
+}
+
+TEST_F(SceneLoaderTest, TextureIndicesOutsideTheTableMeanNoTexture) {
+  ScnFile file = TwoMaterialFile();
+  file.materials[0].textures[contentgen::kScnBase] = 9;
+  file.materials[1].textures[contentgen::kScnAlpha] = -5;
+  auto scene = LoadFile(file);
+  ASSERT_EQ(scene->parts.size(), 2u);
+  EXPECT_EQ(scene->allParts[0].size(), 2u) << "both stay plain";
+}
+
+TEST_F(SceneLoaderTest, PartsBeyondSixteenBitIndicesAreRefused) {
+  ScnFile file;
+  file.materials = {Material("M", 0)};
+  contentgen::ScnPart part;
+  const int count = 65537;
+  for (int i = 0; i < count; ++i) {
+    part.positions.push_back({static_cast<float>(i), 0, 0});
+    part.positionIndices.push_back(i);
+  }
+  part.batches.push_back({0, 0, {{0, 1, 65536}}});
+  file.parts.push_back(part);
+  auto scene = LoadFile(file);
+  EXPECT_TRUE(scene->parts.empty()) << "index 65536 would wrap to 0 in a 16-bit buffer";
+}
+
+TEST_F(SceneLoaderTest, MissingFileLeavesTheSceneEmptySilently) {
+  Scene scene(manager_.get(), settings_.get());
+  EXPECT_FALSE(scene.Load(device_, folder_ + "none.scn", "", true, false, true));
+  EXPECT_TRUE(scene.parts.empty());
+  scene.CollectVisible(render::ViewFrustum());
+  scene.CollectInBox({0, 0, 0}, {1, 1, 1});
+  EXPECT_TRUE(scene.candidates.empty());
+}
+
+TEST_F(SceneLoaderTest, TeardownGivesBackEveryImageReference) {
+  WriteTexture("road.png");
+  WriteTexture("wall.png");
+  auto scene = LoadFile(TwoMaterialFile());
+  render::ImageResource* road = scene->materialImages[0];
+  EXPECT_EQ(manager_->FindImageRecord(road)->refCount, 2) << "the slot and its one piece";
+  scene->Teardown();
+  EXPECT_EQ(manager_->FindImageRecord(road)->refCount, 0);
+  EXPECT_TRUE(scene->parts.empty());
+  manager_->PurgeUnused();
+  EXPECT_EQ(manager_->Count(render::ResourceKind::kImage), 0u);
+}
+
+TEST_F(SceneLoaderTest, ResourceManagerSharesScenesByNameUnlessACopyIsAsked) {
+  const std::string path = folder_ + "SCENE/shared.scn";
+  ASSERT_TRUE(contentgen::WriteSceneFile(path, TwoMaterialFile()));
+  Scene* first = render::LoadScene(*manager_, device_, path, "", true, false, true, false);
+  Scene* again = render::LoadScene(*manager_, device_, "SCENE\\SHARED.SCN", "", true, false, true, false);
+  Scene* copy = render::LoadScene(*manager_, device_, path, "", true, false, true, true);
+  EXPECT_EQ(first, again);
+  EXPECT_NE(first, copy);
+  EXPECT_EQ(first->parts.size(), 2u);
+  EXPECT_EQ(manager_->FindSharedRecord(render::ResourceKind::kScene, first)->refCount, 2);
+  Scene* missing = render::LoadScene(*manager_, device_, "SCENE/none.scn", "", true, false, true, false);
+  ASSERT_NE(missing, nullptr) << "a file that cannot be read still gives a registered, empty scene";
+  EXPECT_TRUE(missing->parts.empty());
+  render::ReleaseScene(*manager_, first);
+  render::ReleaseScene(*manager_, again);
+  render::ReleaseScene(*manager_, copy);
+  render::ReleaseScene(*manager_, missing);
+  manager_->PurgeUnused();
+  EXPECT_EQ(manager_->Count(render::ResourceKind::kScene), 0u);
+  EXPECT_EQ(manager_->Count(render::ResourceKind::kImage), 0u) << "scenes give their images back when freed";
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+// The scene's render partition: pieces placed by their boxes, collection by frustum into kind and material
+// lists, reflectors facing the camera.
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "platform/math/math.h"
+#include "render/resources/image_resource.h"
+#include "render/scene/scene_test_support.h"
+
+namespace {
+
+using contentgen::ScnFile;
+using geometry::MaterialKind;
+using scene_test::Material;
+using scene_test::Square;
+
+class SceneTreeTest : public scene_test::SceneFixture {
+ protected:
+  // Ten squares along x every 1000 inches, materials alternating 0 and 1.
+  ScnFile Row() {
+    ScnFile file;
+    file.materials = {Material("A", 0), Material("B", 1)};
+    for (int i = 0; i < 10; ++i) file.parts.push_back(Square(i * 1000.0f, 0, 100, static_cast<int16_t>(i % 2)));
+    return file;
+  }
+  // Looking along +z from (x, 50, -1000), a narrow view.
+  static render::ViewFrustum ViewFrom(float x, float farClip = 3000) {
+    render::ViewFrustum frustum;
+    const platform::Matrix4 view = platform::LookAtLH({x, 50, -1000}, {x, 50, 0}, {0, 1, 0});
+    frustum.BuildOrdinary(view, platform::PerspectiveFovLH(0.5f, 1.0f, 1.0f, farClip));
+    return frustum;
+  }
+  static size_t Total(const render::SceneBuckets& buckets) {
+    size_t count = 0;
+    for (const auto& kind : buckets)
+      for (const auto& list : kind) count += list.size();
+    return count;
+  }
+};
+
+TEST_F(SceneTreeTest, CollectsOnlyPiecesInsideTheView) {
+  for (bool quadtree : {true, false}) {
+    auto scene = LoadFile(Row(), false, quadtree);
+    scene->CollectVisible(ViewFrom(3000));
+    ASSERT_EQ(Total(scene->visibleParts), 1u) << quadtree;
+    ASSERT_EQ(scene->visibleParts[0][1].size(), 1u) << "square 3 uses material 1";
+    EXPECT_FLOAT_EQ(scene->visibleParts[0][1][0]->boxMin.x, 2950);
+
+    scene->CollectVisible(ViewFrom(3000, 100));
+    EXPECT_EQ(Total(scene->visibleParts), 0u) << "beyond the far plane";
+    scene->CollectVisible(ViewFrom(50000));
+    EXPECT_EQ(Total(scene->visibleParts), 0u);
+    EXPECT_EQ(scene->visibleParts[0].size(), 2u) << "the lists themselves stay";
+  }
+}
+
+TEST_F(SceneTreeTest, AWideViewTakesEveryPieceOnce) {
+  auto scene = LoadFile(Row(), false);
+  render::ViewFrustum frustum;
+  const platform::Matrix4 view = platform::LookAtLH({4500, 20000, 0}, {4500, 0, 0}, {0, 0, 1});
+  frustum.BuildOrdinary(view, platform::PerspectiveFovLH(1.5f, 1.0f, 1.0f, 50000));
+  scene->CollectVisible(frustum);
+  EXPECT_EQ(Total(scene->visibleParts), 10u);
+  EXPECT_EQ(scene->visibleParts[0][0].size(), 5u);
+  EXPECT_EQ(scene->visibleParts[0][1].size(), 5u);
+  scene->CollectVisible(frustum);
+  EXPECT_EQ(Total(scene->visibleParts), 10u) << "a second collection replaces the first";
+}
+
+TEST_F(SceneTreeTest, PiecesSitInTheDeepestNodeThatHoldsThem) {
+  ScnFile file;
+  file.materials = {Material("A", 0)};
+  file.parts = {Square(1000, 1000, 100, 0), Square(-1000, -1000, 100, 0), Square(0, 0, 100, 0)};
+  auto scene = LoadFile(file, false);
+  ASSERT_NE(scene->renderQuadtree, nullptr);
+  const auto& tree = scene->renderQuadtree->partition;
+  EXPECT_FLOAT_EQ(tree.minNodeSize, 100 * std::sqrt(2.0f)) << "the shortest piece diagonal";
+  ASSERT_TRUE(tree.root->hasChildren);
+  ASSERT_EQ(tree.root->items.size(), 1u) << "only the square across the middle stays in the root";
+  EXPECT_EQ(scene->renderQuadtree->parts[tree.root->items[0]]->boxMin.x, -50);
+  size_t below = 0;
+  for (const auto& child : tree.root->children) below += child->NodeCount() > 0 && child->hasChildren ? 1 : 0;
+  EXPECT_EQ(below, 2u) << "the two corner squares each went down a child";
+}
+
+TEST_F(SceneTreeTest, ReflectorsAreVisiblePlanarImagesFacingTheCamera) {
+  WriteTexture("base.png");
+  WriteTexture("refl.png");
+  ScnFile file = Row();
+  file.textureNames = {{"base.png", 0}, {"refl.png", 1}};
+  file.materials[1].textures[contentgen::kScnBase] = 0;
+  file.materials[1].textures[contentgen::kScnReflectionAlpha] = 1;
+  auto scene = LoadFile(file, false);
+  EXPECT_TRUE(scene->HasReflectiveParts());
+  const auto& planar = scene->allParts[geometry::KindIndex(MaterialKind::SharedReflection)];
+  ASSERT_EQ(planar.size(), 1u);
+  render::ImageResource* image = planar[0][0]->image;
+  // The average of (c − b) × (b − a): for the file's winding of a floor seen from above it points down, along
+  // the direction of a camera that looks at it.
+  EXPECT_NEAR(image->reflectionNormal.y, -1, 1e-5);
+
+  scene->CollectVisible(ViewFrom(3000));
+  scene->CollectReflectors({0, -0.3f, 1});
+  ASSERT_EQ(scene->GetReflectorCount(), 1u);
+  EXPECT_EQ(scene->GetReflector(0), image);
+  scene->CollectReflectors({0, 0.9f, 0.1f});
+  EXPECT_EQ(scene->GetReflectorCount(), 0u) << "looking up, away from the floor";
+  scene->CollectVisible(ViewFrom(2000));
+  scene->CollectReflectors({0, 0, 1});
+  EXPECT_EQ(scene->GetReflectorCount(), 0u) << "material 1 not in view";
+  EXPECT_EQ(scene->GetReflector(5), nullptr);
+
+  auto plain = LoadFile(Row(), false);
+  EXPECT_FALSE(plain->HasReflectiveParts());
+}
+
+}  // namespace

@@ -1,0 +1,89 @@
+// The view frustum: corners, box, planes and view direction of both builds, and the conservative box test.
+#include "render/scene/view_frustum.h"
+
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "platform/math/math.h"
+
+namespace {
+
+using platform::Vec3;
+using render::BoxCorners;
+using render::BoxInFrustum;
+using render::ViewFrustum;
+
+constexpr float kQuarterTurn = 1.5707963f;
+
+platform::Matrix4 Projection() { return platform::PerspectiveFovLH(kQuarterTurn, 1.0f, 1.0f, 10.0f); }
+
+TEST(ViewFrustum, OrdinaryBuildOfIdentityViewSpansNearAndFarRectangles) {
+  ViewFrustum frustum;
+  frustum.BuildOrdinary(platform::IdentityMatrix(), Projection());
+  EXPECT_NEAR(frustum.corners[0].x, -1, 1e-4);
+  EXPECT_NEAR(frustum.corners[0].y, -1, 1e-4);
+  EXPECT_NEAR(frustum.corners[0].z, 1, 1e-4);
+  EXPECT_NEAR(frustum.corners[7].x, 10, 1e-3);
+  EXPECT_NEAR(frustum.corners[7].y, 10, 1e-3);
+  EXPECT_NEAR(frustum.corners[7].z, 10, 1e-3);
+  EXPECT_NEAR(frustum.boxMin.x, -10, 1e-3);
+  EXPECT_NEAR(frustum.boxMin.z, 1, 1e-4);
+  EXPECT_NEAR(frustum.boxMax.y, 10, 1e-3);
+  EXPECT_FLOAT_EQ(frustum.viewDirection.z, 1);
+
+  const Vec3 point{0.3f, 0.2f, 5};
+  EXPECT_NEAR(platform::DotCoord(frustum.planes[0], point), 4.0f, 1e-3) << "near";
+  EXPECT_NEAR(platform::DotCoord(frustum.planes[1], point), 5.0f, 1e-3) << "far";
+  for (int side = 2; side < 6; ++side) {
+    const float distance = platform::DotCoord(frustum.planes[side], point);
+    EXPECT_GT(distance, 3.3f) << "side plane " << side;
+    EXPECT_LT(distance, 3.8f) << "side plane " << side;
+  }
+}
+
+TEST(ViewFrustum, EachBuildFacesInwardOnlyForItsKindOfView) {
+  const platform::Matrix4 mirrored =
+      platform::Multiply(platform::ReflectionMatrix(platform::Plane{0, 1, 0, 0}), platform::IdentityMatrix());
+  // The point seen in the mirror: reflected through y = 0.
+  const Vec3 point{0.3f, -0.2f, 5};
+  ViewFrustum plainFromMirror, mirrorFromMirror, mirrorFromPlain;
+  mirrorFromMirror.Build(mirrored, Projection());
+  plainFromMirror.BuildOrdinary(mirrored, Projection());
+  mirrorFromPlain.Build(platform::IdentityMatrix(), Projection());
+  EXPECT_NEAR(platform::DotCoord(mirrorFromMirror.planes[0], point), 4.0f, 1e-3);
+  EXPECT_NEAR(platform::DotCoord(mirrorFromMirror.planes[1], point), 5.0f, 1e-3);
+  for (int plane = 0; plane < 6; ++plane) {
+    EXPECT_GT(platform::DotCoord(mirrorFromMirror.planes[plane], point), 0) << plane;
+    EXPECT_LT(platform::DotCoord(plainFromMirror.planes[plane], point), 0) << plane;
+    EXPECT_LT(platform::DotCoord(mirrorFromPlain.planes[plane], Vec3{0.3f, 0.2f, 5}), 0) << plane;
+  }
+}
+
+TEST(BoxInFrustum, RejectsOnlyBoxesWhollyBehindOnePlane) {
+  ViewFrustum frustum;
+  frustum.BuildOrdinary(platform::IdentityMatrix(), Projection());
+  EXPECT_TRUE(BoxInFrustum(frustum, BoxCorners({-1, -1, 4}, {1, 1, 6}))) << "inside";
+  EXPECT_FALSE(BoxInFrustum(frustum, BoxCorners({-1, -1, -6}, {1, 1, -4}))) << "behind the near plane";
+  EXPECT_FALSE(BoxInFrustum(frustum, BoxCorners({-1, -1, 20}, {1, 1, 30}))) << "beyond the far plane";
+  EXPECT_TRUE(BoxInFrustum(frustum, BoxCorners({-1, -1, 0}, {1, 1, 2}))) << "straddling the near plane";
+
+  // A view rolled 45 degrees: beyond the volume's side edge a box is outside two planes at once, each corner
+  // behind only one of them, so the test keeps it.
+  ViewFrustum rolled;
+  rolled.BuildOrdinary(platform::RotationZMatrix(0.78539816f), Projection());
+  EXPECT_TRUE(BoxInFrustum(rolled, BoxCorners({7.5f, -0.7f, 4.9f}, {9, 0.7f, 5.1f})));
+  EXPECT_FALSE(BoxInFrustum(rolled, BoxCorners({7.5f, 3, 4.9f}, {9, 4, 5.1f}))) << "wholly behind one side";
+}
+
+TEST(BoxInFrustum, CornersThatAreNotNumbersNeverCountAsBehind) {
+  ViewFrustum frustum;
+  frustum.BuildOrdinary(platform::IdentityMatrix(), Projection());
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  auto corners = BoxCorners({-1, -1, -6}, {1, 1, -4});
+  corners[3] = {nan, nan, nan};
+  EXPECT_TRUE(BoxInFrustum(frustum, corners));
+}
+
+}  // namespace
