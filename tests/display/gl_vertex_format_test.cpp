@@ -123,3 +123,39 @@ TEST_F(GlVertexFormatTest, HardwareDetectionProbesValidateAndDraw) {
 
 }  // namespace
 }  // namespace platform::gfx::testing
+
+namespace platform::gfx::testing {
+namespace {
+
+TEST_F(GlVertexFormatTest, VertexBlendingMixesWorldMatricesByTheWeights) {
+  device().SetRenderState(RenderState::Lighting, false);
+  device().SetRenderState(RenderState::CullMode, CullMode::None);
+  // XYZB1 | DIFFUSE: one weight for world 0, the rest for world 1 (moved right by 1).
+  struct BlendVertex {
+    float x, y, z, weight;
+    uint32_t color;
+  };
+  const uint32_t white = Argb(255, 255, 255, 255);
+  const BlendVertex quad[4] = {{-1, 1, 0.5f, 0.5f, white}, {-0.5f, 1, 0.5f, 0.5f, white},
+                               {-1, -1, 0.5f, 0.5f, white}, {-0.5f, -1, 0.5f, 0.5f, white}};
+  Matrix4 moved;
+  for (int i = 0; i < 4; ++i) moved.m[i][i] = 1;
+  moved.m[3][0] = 1;
+  ASSERT_EQ(device().SetTransform(TransformState::World1, moved), kOk);
+  device().SetVertexShader(fvf::kXyzB1 | fvf::kDiffuse);
+  // Blending off: the weight is skipped and world 0 alone places the quad at x -1..-0.5 (columns 0..15).
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(BlendVertex)), kOk);
+  EXPECT_EQ(Red(Pixel(8, 32)), 255);
+  EXPECT_EQ(Red(Pixel(24, 32)), 0);
+  // One weight: half of world 0 and half of world 1 move it by 0.5, to x -0.5..0 (columns 16..31).
+  device().SetRenderState(RenderState::VertexBlend, 1);
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(BlendVertex)), kOk);
+  EXPECT_EQ(Red(Pixel(8, 32)), 0);
+  EXPECT_EQ(Red(Pixel(24, 32)), 255);
+  EXPECT_EQ(Red(Pixel(40, 32)), 0);
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing

@@ -14,14 +14,14 @@ enum Uniform : int {
   kWorld, kWorldView, kProjection, kNormalMatrix, kViewport, kMatDiffuse, kMatAmbient, kMatSpecular, kMatEmissive,
   kMatPower, kAmbient, kLightDiffuse, kLightSpecular, kLightAmbient, kLightPosition, kLightDirection,
   kLightAttenuation, kLightSpot, kTexMatrix, kClipPlane, kFog, kTextureFactor, kFogColor, kAlphaRef,
-  kPointSize, kPointScale, kSampler0, kUniformCount = kSampler0 + 8,
+  kPointSize, kPointScale, kWorldBlend, kWorldViewBlend, kNormalBlend, kSampler0, kUniformCount = kSampler0 + 8,
 };
 static_assert(kUniformCount <= 40, "Program::locations holds every uniform");
 constexpr const char* kUniformNames[kSampler0] = {
     "uWorld", "uWorldView", "uProjection", "uNormalMatrix", "uViewport", "uMatDiffuse", "uMatAmbient", "uMatSpecular",
     "uMatEmissive", "uMatPower", "uAmbient", "uLightDiffuse", "uLightSpecular", "uLightAmbient", "uLightPosition",
     "uLightDirection", "uLightAttenuation", "uLightSpot", "uTexMatrix", "uClipPlane", "uFog", "uTextureFactor",
-    "uFogColor", "uAlphaRef", "uPointSize", "uPointScale",
+    "uFogColor", "uAlphaRef", "uPointSize", "uPointScale", "uWorldBlend", "uWorldViewBlend", "uNormalBlend",
 };
 
 Matrix4 Multiply(const Matrix4& a, const Matrix4& b) {
@@ -401,6 +401,17 @@ void GlDevice::UploadUniforms(Program& program) {
       glUniformMatrix3fv(at[kNormalMatrix], 1, GL_FALSE, normal);
     }
     if (at[kTexMatrix] >= 0) glUniformMatrix4fv(at[kTexMatrix], 8, GL_FALSE, &s.texture[0].m[0][0]);
+    if (at[kWorldBlend] >= 0) glUniformMatrix4fv(at[kWorldBlend], 4, GL_FALSE, &s.world[0].m[0][0]);
+    if (at[kWorldViewBlend] >= 0 || at[kNormalBlend] >= 0) {
+      Matrix4 worldViews[4];
+      float normals[36];
+      for (int i = 0; i < 4; ++i) {
+        worldViews[i] = Multiply(s.world[i], s.view);
+        NormalMatrix(worldViews[i], &normals[i * 9]);
+      }
+      if (at[kWorldViewBlend] >= 0) glUniformMatrix4fv(at[kWorldViewBlend], 4, GL_FALSE, &worldViews[0].m[0][0]);
+      if (at[kNormalBlend] >= 0) glUniformMatrix3fv(at[kNormalBlend], 4, GL_FALSE, normals);
+    }
   }
   if (stale(StateGroup::Viewport) && at[kViewport] >= 0)
     glUniform4f(at[kViewport], static_cast<float>(s.viewport.x), static_cast<float>(s.viewport.y),
@@ -495,6 +506,8 @@ void GlDevice::SetUpAttributes(GLuint buffer, uint64_t bufferSerial, uint32_t st
     pointer(attribute::kTexCoord0 + static_cast<GLuint>(i), i < layout.texCoordCount ? layout.texCoord[i] : -1,
             layout.texCoordFloats[i] > 0 ? layout.texCoordFloats[i] : 2, GL_FLOAT, GL_FALSE);
   pointer(attribute::kPointSize, layout.pointSize, 1, GL_FLOAT, GL_FALSE);
+  pointer(attribute::kBlendWeights, layout.blendWeightCount > 0 ? layout.blendWeights : -1,
+          std::min(layout.blendWeightCount, 4), GL_FLOAT, GL_FALSE);
 }
 
 bool GlDevice::PrepareDraw(GLuint vertexBuffer, uint64_t bufferSerial, uint32_t stride) {

@@ -69,6 +69,11 @@ ProgramKey BuildProgramKey(const DeviceState& state, const StageTexture textureK
   key.pointSprite = state.Render(RenderState::PointSpriteEnable) ? 1 : 0;
   key.pointScale = (!key.pretransformed && state.Render(RenderState::PointScaleEnable)) ? 1 : 0;
   key.hasPointSize = layout.pointSize >= 0 ? 1 : 0;
+  // Vertex blending: VERTEXBLEND 1-3 weights (from the vertex) mix 2-4 world matrices; the last weight is what the
+  // others leave.
+  const uint32_t blend = state.Render(RenderState::VertexBlend);
+  if (!key.pretransformed && blend >= 1 && blend <= 3 && static_cast<uint32_t>(layout.blendWeightCount) >= blend)
+    key.blendMatrices = static_cast<uint8_t>(blend + 1);
 
   for (uint32_t stage = 0; stage < kMaxTextureStages; ++stage) {
     const uint32_t colorOp = state.Stage(stage, TextureStageState::ColorOp);
@@ -169,6 +174,10 @@ void AppendVertexShader(const ProgramKey& key, std::string& s) {
   for (uint32_t i = 0; i < 8; ++i)
     if (key.texCoordFloats[i]) s += "layout(location = " + Num(4 + i) + ") in vec4 aTex" + Num(i) + ";\n";
   if (key.hasPointSize) s += "layout(location = 12) in float aPointSize;\n";
+  if (key.blendMatrices) {
+    s += "layout(location = 13) in vec4 aBlendWeights;\n";
+    s += "uniform mat4 uWorldBlend[4];\nuniform mat4 uWorldViewBlend[4];\nuniform mat3 uNormalBlend[4];\n";
+  }
   s += "uniform mat4 uWorld;\nuniform mat4 uWorldView;\nuniform mat4 uProjection;\nuniform mat3 uNormalMatrix;\n";
   s += "uniform vec4 uViewport;\n";  // x, y, width, height of the viewport in pixels
   s += "uniform vec4 uMatDiffuse;\nuniform vec4 uMatAmbient;\nuniform vec4 uMatSpecular;\nuniform vec4 uMatEmissive;\n";
@@ -192,16 +201,34 @@ void AppendVertexShader(const ProgramKey& key, std::string& s) {
     s += "  gl_Position = vec4(ndc * w, (aPosition.z * 2.0 - 1.0) * w, w);\n";
     s += "  vec3 eye = vec3(0.0, 0.0, w);\n  vec3 normal = vec3(0.0, 0.0, -1.0);\n";
   } else {
-    s += "  vec4 eye4 = uWorldView * vec4(aPosition.xyz, 1.0);\n  vec3 eye = eye4.xyz;\n";
+    if (key.blendMatrices) {
+      const uint32_t n = key.blendMatrices;
+      s += "  float weights[4] = float[4](0.0, 0.0, 0.0, 0.0);\n  float rest = 1.0;\n";
+      static const char* kComponents = "xyzw";
+      for (uint32_t i = 0; i + 1 < n; ++i) {
+        s += "  weights[" + Num(i) + "] = aBlendWeights." + std::string(1, kComponents[i]) + ";\n";
+        s += "  rest -= weights[" + Num(i) + "];\n";
+      }
+      s += "  weights[" + Num(n - 1) + "] = rest;\n";
+      s += "  vec4 eye4 = vec4(0.0);\n  vec4 blendedWorld = vec4(0.0);\n  vec3 blendedNormal = vec3(0.0);\n";
+      s += "  for (int i = 0; i < " + Num(n) + "; ++i) {\n";
+      s += "    eye4 += weights[i] * (uWorldViewBlend[i] * vec4(aPosition.xyz, 1.0));\n";
+      s += "    blendedWorld += weights[i] * (uWorldBlend[i] * vec4(aPosition.xyz, 1.0));\n";
+      if (key.hasNormal) s += "    blendedNormal += weights[i] * (uNormalBlend[i] * aNormal);\n";
+      s += "  }\n  vec3 eye = eye4.xyz;\n";
+    } else {
+      s += "  vec4 eye4 = uWorldView * vec4(aPosition.xyz, 1.0);\n  vec3 eye = eye4.xyz;\n";
+    }
     s += "  vec4 clip = uProjection * eye4;\n";
     // Direct3D's depth range is 0..1 at w; OpenGL's is -w..w. Rows run top-down in every target, so y flips.
     s += "  gl_Position = vec4(clip.x, -clip.y, clip.z * 2.0 - clip.w, clip.w);\n";
     // Pixel centres sit on integer screen coordinates in the classic rasteriser, half a pixel from GL's.
     s += "  gl_Position.xy += clip.w / uViewport.zw;\n";
-    s += key.hasNormal ? "  vec3 normal = uNormalMatrix * aNormal;\n" : "  vec3 normal = vec3(0.0);\n";
+    if (key.blendMatrices) s += "  vec3 normal = blendedNormal;\n";
+    else s += key.hasNormal ? "  vec3 normal = uNormalMatrix * aNormal;\n" : "  vec3 normal = vec3(0.0);\n";
     if (key.normalizeNormals && key.hasNormal) s += "  if (dot(normal, normal) > 0.0) normal = normalize(normal);\n";
     if (key.clipPlaneMask) {
-      s += "  vec4 world = uWorld * vec4(aPosition.xyz, 1.0);\n";
+      s += key.blendMatrices ? "  vec4 world = blendedWorld;\n" : "  vec4 world = uWorld * vec4(aPosition.xyz, 1.0);\n";
       for (uint32_t i = 0; i < kMaxClipPlanes; ++i)
         if (key.clipPlaneMask & (1u << i)) s += "  gl_ClipDistance[" + Num(i) + "] = dot(world, uClipPlane[" + Num(i) + "]);\n";
     }

@@ -41,6 +41,7 @@ struct ProgramKey {
   uint8_t clipPlaneMask = 0;
   uint8_t flatShade = 0;
   uint8_t pointSprite = 0, pointScale = 0, hasPointSize = 0;
+  uint8_t blendMatrices = 0;  // world matrices blended by vertex weights (2-4), 0 without blending
   uint8_t stageCount = 0;
   StageKey stages[kMaxTextureStages] = {};
 
@@ -77,7 +78,7 @@ ProgramSource GenerateProgram(const ProgramKey& key);
 
 // Attribute locations of the generated vertex shader.
 namespace attribute {
-enum : uint32_t { kPosition = 0, kNormal = 1, kDiffuse = 2, kSpecular = 3, kTexCoord0 = 4, kPointSize = 12 };
+enum : uint32_t { kPosition = 0, kNormal = 1, kDiffuse = 2, kSpecular = 3, kTexCoord0 = 4, kPointSize = 12, kBlendWeights = 13 };
 }
 
 }  // namespace platform::gfx
