@@ -88,6 +88,7 @@ Caps CapsFromLimits(const GlLimits& limits) {
                               vertex_processing_caps::kDirectionalLights | vertex_processing_caps::kPositionalLights |
                               vertex_processing_caps::kLocalViewer;
   caps.maxActiveLights = kMaxActiveLights;
+  caps.maxVertexBlendMatrices = 4;
   caps.maxUserClipPlanes = static_cast<uint32_t>(std::min<int>(limits.maxClipDistances, kMaxClipPlanes));
   caps.maxPointSize = limits.maxPointSize;
   caps.maxPrimitiveCount = 0xFFFFFF;

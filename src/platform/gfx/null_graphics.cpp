@@ -60,6 +60,7 @@ Caps NullDefaultCaps() {
                               vertex_processing_caps::kDirectionalLights | vertex_processing_caps::kPositionalLights |
                               vertex_processing_caps::kLocalViewer;
   caps.maxActiveLights = 8;
+  caps.maxVertexBlendMatrices = 4;
   caps.maxUserClipPlanes = 6;
   caps.maxPointSize = 64.0f;
   caps.maxPrimitiveCount = 0xFFFFF;
