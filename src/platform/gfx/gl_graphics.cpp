@@ -70,7 +70,7 @@ Caps CapsFromLimits(const GlLimits& limits) {
       (limits.maxAnisotropy > 1.0f ? texture_filter_caps::kMinAnisotropic | texture_filter_caps::kMagAnisotropic : 0);
   caps.textureAddressCaps = texture_address_caps::kWrap | texture_address_caps::kMirror | texture_address_caps::kClamp |
                             texture_address_caps::kBorder | texture_address_caps::kIndependentUv |
-                            (limits.mirrorOnce ? texture_address_caps::kMirrorOnce : 0);
+                            (limits.mirrorOnce ? uint32_t{texture_address_caps::kMirrorOnce} : 0u);
   const auto edge = static_cast<uint32_t>(std::min<int>(limits.maxTextureSize, static_cast<int>(kMaxTextureEdge)));
   caps.maxTextureWidth = caps.maxTextureHeight = edge;
   caps.maxTextureRepeat = 8192;
