@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/math/types.h"
-#include "render/view_frustum.h"
+#include "render/scene/view_frustum.h"
 
 namespace app {
 class Settings;

@@ -1,0 +1,333 @@
+// Particles: the emitter's quad, ageing, fading, flip-book loops, growth, caps and culling with injected time;
+// the particle types' caps, images, spawn recipes and the two drawing passes.
+#include "render/effects/particle_system.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "platform/math/math.h"
+#include "platform/os.h"
+#include "render/effects/effects_test_support.h"
+#include "render/resources/image_resource.h"
+
+namespace {
+
+using platform::Vec3;
+using platform::gfx::RenderState;
+using platform::gfx::TextureStageState;
+using render::Particle;
+using render::ParticleEmitter;
+using render::ParticleSystem;
+
+class ParticleTest : public effects_test::EffectsTest {
+ protected:
+  // An emitter with the smoke constants of the type table unless told otherwise.
+  std::unique_ptr<ParticleEmitter> Emitter(uint32_t cap = 200, float alphaRate = -200.0f, uint32_t grid = 4,
+                                           float frameTime = 0.1f, float growth = 3.0f) {
+    return std::make_unique<ParticleEmitter>(device_, settings_.get(), cap, 15.0f, Vec3{0, 30, 0}, growth,
+                                             alphaRate, grid, frameTime);
+  }
+  static std::unique_ptr<Particle> Make(float life = 2.0f, uint32_t maxLoops = 0) {
+    auto p = std::make_unique<Particle>();
+    p->life = life;
+    p->maxLoops = maxLoops;
+    return p;
+  }
+  // Steps until the emitter is empty; returns the seconds that took (or -1 after the limit).
+  static float Lifetime(ParticleEmitter& emitter, float dt, int limit = 1000) {
+    for (int i = 1; i <= limit; ++i) {
+      emitter.Update(dt);
+      if (emitter.particles.empty()) return static_cast<float>(i) * dt;
+    }
+    return -1.0f;
+  }
+  // A camera at the origin looking down +z.
+  static render::ViewFrustum FrustumAhead(platform::Matrix4* view) {
+    *view = platform::LookAtLH({0, 0, 0}, {0, 0, 1}, {0, 1, 0});
+    render::ViewFrustum frustum;
+    frustum.BuildOrdinary(*view, platform::PerspectiveFovLH(1.0f, 1.0f, 1.0f, 1000.0f));
+    return frustum;
+  }
+};
+
+TEST_F(ParticleTest, EmitterQuadCoversTheFirstFlipBookCell) {
+  auto emitter = Emitter();
+  EXPECT_TRUE(emitter->enabled);
+  EXPECT_EQ(emitter->frameCount, 16u);
+  EXPECT_FLOAT_EQ(emitter->cellSize, 0.25f);
+  const auto v = Vertices(emitter->quad);
+  ASSERT_EQ(v.size(), 4u);
+  EXPECT_EQ(v[0].x, -7.5f);
+  EXPECT_EQ(v[0].y, 7.5f);
+  EXPECT_EQ(v[2].x, 7.5f);
+  EXPECT_EQ(v[2].y, -7.5f);
+  EXPECT_EQ(v[1].u, 0.25f);
+  EXPECT_EQ(v[2].v, 0.25f);
+  EXPECT_EQ(v[3].u, 0.0f);
+  for (const auto& vertex : v) EXPECT_EQ(vertex.diffuse, 0xFFFFFFFFu);
+  auto still = Emitter(200, 0.0f, 0, 0.0f);
+  EXPECT_FLOAT_EQ(still->cellSize, 1.0f) << "no flip-book: the whole picture";
+}
+
+TEST_F(ParticleTest, SmokeVanishesBelow75WithoutFadingAndFadesOutWithIt) {
+  SetInt(app::SettingId::ALPHAFADE, 0);
+  auto unfaded = Emitter();
+  unfaded->AddParticle(Make());
+  EXPECT_FLOAT_EQ(Lifetime(*unfaded, 0.125f), 1.0f) << "alpha 55 after 1 s is below 75";
+  SetInt(app::SettingId::ALPHAFADE, 1);
+  auto faded = Emitter();
+  faded->AddParticle(Make());
+  for (int i = 0; i < 10; ++i) faded->Update(0.125f);
+  ASSERT_EQ(faded->particles.size(), 1u);
+  EXPECT_FLOAT_EQ(faded->particles.front()->alpha, 5.0f);
+  faded->Update(0.125f);
+  EXPECT_TRUE(faded->particles.empty()) << "gone once alpha drops below 0, before its 2 s life";
+}
+
+TEST_F(ParticleTest, WithoutAlphaRateAParticleDiesByLifeOrLoopsOnly) {
+  auto emitter = Emitter(200, 0.0f, 0, 0.0f, 0.0f);
+  emitter->AddParticle(Make(0.5f));
+  EXPECT_FLOAT_EQ(Lifetime(*emitter, 0.125f), 0.5f);
+  auto emitterFaded = Emitter(200, 0.0f, 0, 0.0f, 0.0f);
+  SetInt(app::SettingId::ALPHAFADE, 0);
+  emitterFaded->AddParticle(Make(0.5f));
+  emitterFaded->Update(0.125f);
+  EXPECT_EQ(emitterFaded->particles.front()->alpha, 255.0f) << "no fade, and no cut at 75";
+}
+
+TEST_F(ParticleTest, FlipBookWrapCountsALoopAndOneLoopEndsADebrisParticle) {
+  auto emitter = Emitter(200, 0.0f, 4, 0.125f, 0.0f);
+  emitter->AddParticle(Make(100.0f, 1));
+  auto keeps = Make(100.0f, 0);
+  Particle* looping = keeps.get();
+  emitter->AddParticle(std::move(keeps));
+  for (int i = 0; i < 15; ++i) emitter->Update(0.125f);
+  EXPECT_EQ(emitter->particles.size(), 2u);
+  EXPECT_EQ(looping->frame, 15.0f);
+  emitter->Update(0.125f);
+  ASSERT_EQ(emitter->particles.size(), 1u) << "the one-loop particle died at its first wrap (2 s)";
+  EXPECT_EQ(looping->loops, 1u);
+  EXPECT_EQ(looping->frame, 0.0f) << "16 - 16";
+}
+
+TEST_F(ParticleTest, MotionSpinAndSizeFloor) {
+  auto emitter = Emitter(200, 0.0f, 0, 0.0f, -10.0f);
+  auto made = Make(100.0f);
+  made->velocity = {0, 20, 0};
+  made->spin = 8.0f;
+  Particle* p = made.get();
+  emitter->AddParticle(std::move(made));
+  emitter->Update(0.5f);
+  EXPECT_EQ(p->velocity, (Vec3{0, 35, 0})) << "gravity 30 for 0.5 s";
+  EXPECT_EQ(p->position, (Vec3{0, 17.5f, 0})) << "moved with the new velocity";
+  EXPECT_EQ(p->angle, 4.0f);
+  EXPECT_EQ(p->size, 0.001f) << "shrinking stops at 0.001";
+  EXPECT_EQ(emitter->liveCount, 1u);
+}
+
+TEST_F(ParticleTest, CapComparesWithTheCountOfTheLastUpdate) {
+  auto emitter = Emitter(2);
+  EXPECT_TRUE(emitter->AddParticle(Make()));
+  EXPECT_TRUE(emitter->AddParticle(Make()));
+  EXPECT_TRUE(emitter->AddParticle(Make())) << "no update yet: the count is still 0";
+  emitter->Update(0.01f);
+  EXPECT_EQ(emitter->liveCount, 3u);
+  EXPECT_FALSE(emitter->AddParticle(Make()));
+  EXPECT_EQ(emitter->particles.size(), 3u);
+  auto none = Emitter(0);
+  EXPECT_FALSE(none->AddParticle(Make())) << "a cap of 0 accepts nothing";
+}
+
+TEST_F(ParticleTest, EmitterWithoutQuadAcceptsUpdatesAndDrawsNothing) {
+  auto* failing = new effects_test::FailingBufferDevice(system_, 0, system_.description.adapters[0],
+                                                        device_->Parameters());
+  failing->failBuffers = true;
+  {
+    ParticleEmitter emitter(failing, settings_.get(), 200, 15.0f, {0, 30, 0}, 3.0f, -200.0f, 4, 0.1f);
+    EXPECT_FALSE(emitter.enabled);
+    EXPECT_FALSE(emitter.AddParticle(Make()));
+    emitter.Update(0.1f);
+    emitter.Draw(failing, platform::IdentityMatrix(), nullptr);
+    EXPECT_TRUE(failing->Draws().empty());
+  }
+  failing->Release();
+}
+
+TEST_F(ParticleTest, ParticleOutsideTheViewBoxIsDroppedEvenIfTheCameraTurnsBack) {
+  auto emitter = Emitter(200, 0.0f, 0, 0.0f, 0.0f);
+  auto inside = Make(10.0f);
+  inside->position = {0, 0, 100};
+  auto outside = Make(10.0f);
+  outside->position = {0, 0, -100};
+  emitter->AddParticle(std::move(outside));
+  emitter->AddParticle(std::move(inside));
+  platform::Matrix4 view;
+  const render::ViewFrustum frustum = FrustumAhead(&view);
+  emitter->Draw(device_, view, &frustum);
+  EXPECT_EQ(device_->Draws().size(), 1u);
+  EXPECT_EQ(emitter->particles.back()->alpha, -1.0f);
+  emitter->Update(0.01f);
+  ASSERT_EQ(emitter->particles.size(), 1u);
+  EXPECT_EQ(emitter->particles.front()->position.z, 100.0f);
+}
+
+TEST_F(ParticleTest, DrawFacesTheCameraPicksFramesAndFadesByTextureFactor) {
+  auto emitter = Emitter();
+  auto made = Make();
+  made->position = {10, 20, 300};
+  made->size = 2.0f;
+  made->frame = 5.4f;
+  made->alpha = 100.4f;
+  emitter->AddParticle(std::move(made));
+  platform::Matrix4 view = platform::LookAtLH({0, 0, 0}, {1, 0, 1}, {0, 1, 0});
+  emitter->Draw(device_, view, nullptr);
+  ASSERT_EQ(device_->Draws().size(), 1u);
+  EXPECT_EQ(device_->Draws()[0].type, platform::gfx::PrimitiveType::TriangleFan);
+  platform::Matrix4 placed;
+  device_->GetTransform(platform::gfx::TransformState::View, placed);
+  // The quad's corner (7.5, 7.5) lands 15 units right and up of the particle, as the camera sees it.
+  const Vec3 centre = platform::TransformCoord({10, 20, 300}, view);
+  const Vec3 corner = platform::TransformCoord({7.5f, 7.5f, 0}, placed);
+  EXPECT_NEAR(corner.x - centre.x, 15.0f, 1e-3f);
+  EXPECT_NEAR(corner.y - centre.y, 15.0f, 1e-3f);
+  EXPECT_NEAR(corner.z - centre.z, 0.0f, 1e-3f);
+  platform::Matrix4 texture;
+  device_->GetTransform(platform::gfx::TransformState::Texture0, texture);
+  EXPECT_EQ(texture.m[2][0], 0.25f) << "frame 5 is column 1";
+  EXPECT_EQ(texture.m[2][1], 0.25f) << "and row 1";
+  EXPECT_EQ(Render(RenderState::TextureFactor), 100u << 24);
+  EXPECT_EQ(Stage(TextureStageState::TextureTransformFlags), 0u) << "texture transform off afterwards";
+  EXPECT_EQ(Stage(TextureStageState::ColorOp), static_cast<uint32_t>(platform::gfx::TextureOp::Modulate));
+}
+
+class ParticleSystemTest : public ParticleTest {};
+
+TEST_F(ParticleSystemTest, DetailSettingScalesEveryCap) {
+  for (int detail = 0; detail < 3; ++detail) {
+    SetInt(app::SettingId::PARTICLES, detail);
+    ParticleSystem system(device_, &Resources(), settings_.get());
+    ASSERT_EQ(system.emitters.size(), 9u);
+    EXPECT_EQ(system.Emitter(0)->maxParticles, 0u);
+    for (int type = 1; type < 9; ++type) EXPECT_EQ(system.Emitter(type)->maxParticles, 100u * detail) << type;
+  }
+}
+
+TEST_F(ParticleSystemTest, ImagesByTypeWithFireTypesAsLayers) {
+  ParticleSystem system(device_, &Resources(), settings_.get());
+  ASSERT_EQ(system.images.size(), 9u);
+  EXPECT_EQ(system.images[0], nullptr);
+  for (int type = 1; type <= 5; ++type) {
+    ASSERT_NE(system.images[type], nullptr);
+    EXPECT_TRUE(system.images[type]->loaded) << type;
+    EXPECT_EQ(system.images[type]->GetLayerTexture(), nullptr) << type;
+  }
+  for (int type = 6; type <= 8; ++type) {
+    ASSERT_NE(system.images[type], nullptr);
+    EXPECT_NE(system.images[type]->GetLayerTexture(), nullptr) << type;
+  }
+  EXPECT_EQ(Resources().FindImageRecord(system.images[1])->refCount, 1);
+  render::ImageResource* smoke = system.images[1];
+  system.Release();
+  EXPECT_EQ(Resources().FindImageRecord(smoke)->refCount, 0) << "released to the manager";
+  EXPECT_EQ(system.Emitter(1), nullptr);
+}
+
+TEST_F(ParticleSystemTest, TypeZeroDrawsOneRandomNumberAndAddsNothing) {
+  ParticleSystem system(device_, &Resources(), settings_.get());
+  const Vec3 at{0, 0, 0};
+  platform::CrtSeed(99);
+  system.SpawnBurst(0, &at, &at);
+  const int next = platform::CrtRand();
+  platform::CrtSeed(99);
+  platform::CrtRand();
+  EXPECT_EQ(platform::CrtRand(), next);
+  system.SpawnBurst(9, &at, &at);
+  system.SpawnBurst(-1, &at, &at);
+  for (const auto& emitter : system.emitters) EXPECT_TRUE(emitter->particles.empty());
+}
+
+TEST_F(ParticleSystemTest, SpawnRecipesGiveTheirTypesMotion) {
+  ParticleSystem system(device_, &Resources(), settings_.get());
+  const Vec3 at{100, 5, -50};
+  const Vec3 still{0, 0, 0};
+  platform::CrtSeed(1);
+  for (int i = 0; i < 50; ++i) system.SpawnBurst(render::kParticleGrass, &at, &still);
+  EXPECT_EQ(system.Emitter(render::kParticleGrass)->particles.size(), 50u) << "grass always passes the chance";
+  for (const auto& p : system.Emitter(render::kParticleGrass)->particles) {
+    EXPECT_EQ(p->velocity, (Vec3{0, 100, 0}));
+    EXPECT_EQ(p->position.y, 5.0f);
+    EXPECT_NEAR(p->position.x, 100.0f, 5.0f);
+    EXPECT_FLOAT_EQ(p->life, 0.5f);
+  }
+
+  for (int i = 0; i < 400; ++i) {
+    system.SpawnBurst(render::kParticleSmoke, &at, &still);
+    system.SpawnBurst(render::kParticleSparks, &at, &still);
+    system.SpawnBurst(render::kParticleFlames, &at, &still);
+  }
+  const auto& smoke = system.Emitter(render::kParticleSmoke)->particles;
+  EXPECT_GT(smoke.size(), 50u);
+  EXPECT_LT(smoke.size(), 160u) << "a quarter of the attempts, roughly";
+  for (const auto& p : smoke) {
+    EXPECT_EQ(p->velocity, (Vec3{0, 20, 0}));
+    EXPECT_GE(p->size, 1.0f);
+    EXPECT_LT(p->size, 1.5f);
+    EXPECT_EQ(p->maxLoops, 0u);
+    EXPECT_FLOAT_EQ(p->life, 2.0f);
+  }
+  for (const auto& p : system.Emitter(render::kParticleSparks)->particles) {
+    EXPECT_GE(p->velocity.y, 50.0f);
+    EXPECT_LE(p->velocity.y, 69.0f);
+    EXPECT_EQ(p->maxLoops, 1u);
+    EXPECT_LT(p->frame, 15.0f);
+  }
+  for (const auto& p : system.Emitter(render::kParticleFlames)->particles) {
+    EXPECT_EQ(p->frame, 0.0f);
+    EXPECT_EQ(p->maxLoops, 1u);
+    EXPECT_GE(p->size, 0.5f);
+    EXPECT_LT(p->size, 1.5f);
+  }
+
+  // Smoke from a still point rises at 20 at once and speeds up by 30 per second.
+  system.Update(1.0f);
+  EXPECT_EQ(smoke.front()->velocity, (Vec3{0, 50, 0}));
+  // A flame lives 15.5 frames of 0.025 s, whatever its random draws.
+  ParticleSystem fresh(device_, &Resources(), settings_.get());
+  ParticleEmitter* flames = fresh.Emitter(render::kParticleFlames);
+  while (flames->particles.empty()) fresh.SpawnBurst(render::kParticleFlames, &at, &still);
+  float flameLife = 0.0f;
+  while (!flames->particles.empty() && flameLife < 1.0f) {
+    fresh.Update(0.0125f);
+    flameLife += 0.0125f;
+  }
+  EXPECT_NEAR(flameLife, 0.3875f, 0.0126f);
+}
+
+TEST_F(ParticleSystemTest, BlendedTypesDrawBeforeAdditiveOnesAndStatesAreRestored) {
+  ParticleSystem system(device_, &Resources(), settings_.get());
+  const Vec3 at{0, 0, 0};
+  const Vec3 still{0, 0, 0};
+  for (int i = 0; i < 20; ++i) {
+    system.SpawnBurst(render::kParticleFlames, &at, &still);
+    system.SpawnBurst(render::kParticleGrass, &at, &still);
+  }
+  const size_t flames = system.Emitter(render::kParticleFlames)->particles.size();
+  ASSERT_GT(flames, 0u);
+  device_->SetRenderState(RenderState::Lighting, true);
+  system.Draw(device_, platform::IdentityMatrix(), nullptr);
+  const auto& draws = device_->Draws();
+  ASSERT_EQ(draws.size(), 20u + flames);
+  platform::gfx::BaseTexture* grass = system.images[render::kParticleGrass]->GetImageTexture();
+  platform::gfx::BaseTexture* fire = system.images[render::kParticleFlames]->GetLayerTexture();
+  for (size_t i = 0; i < draws.size(); ++i) EXPECT_EQ(draws[i].texture0, i < 20 ? grass : fire) << i;
+  ExpectBaseline();
+  EXPECT_EQ(Render(RenderState::Lighting), 0u) << "lighting stays off";
+
+  device_->ClearRecords();
+  system.DrawSecondPass(device_, platform::IdentityMatrix(), nullptr);
+  EXPECT_EQ(device_->Draws().size(), flames) << "the capture pass has only the additive types";
+  ExpectBaseline();
+}
+
+}  // namespace

@@ -1,0 +1,222 @@
+// Race camera: smoothing rates, distance clamp, shake decay and jitter, view modes, look-back, projection
+// caching, billboard and frustum, and the wall pull-in of the chase eye.
+#include "render/effects/race_camera.h"
+
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "contentgen/col_writer.h"
+#include "geometry/collision_tree.h"
+#include "platform/math/math.h"
+#include "platform/os.h"
+#include "render/effects/effects_test_support.h"
+
+namespace {
+
+using platform::Vec3;
+using render::RaceCamera;
+
+class RaceCameraTest : public effects_test::EffectsTest {};
+
+TEST(RaceCameraHelpers, PowAndSign) {
+  EXPECT_FLOAT_EQ(render::PowF(0.1f, 1.0f), 0.1f);
+  EXPECT_FLOAT_EQ(render::PowF(2.0f, 10.0f), 1024.0f);
+  EXPECT_EQ(render::SignOf(0.0f), 1.0f);
+  EXPECT_EQ(render::SignOf(-0.5f), -1.0f);
+  EXPECT_EQ(render::SignOf(3.0f), 1.0f);
+  EXPECT_EQ(render::SignOf(std::nanf("")), 1.0f);
+}
+
+TEST_F(RaceCameraTest, StartsBehindAndAboveWithProjectionFromTheSettings) {
+  RaceCamera camera(settings_.get());
+  EXPECT_EQ(camera.offset, (Vec3{0, 60, -200}));
+  EXPECT_EQ(camera.targetOffset, (Vec3{0, 60, 0}));
+  EXPECT_EQ(camera.viewMode, 0);
+  EXPECT_FLOAT_EQ(camera.cachedAspect, 640.0f / 480.0f);
+  EXPECT_FLOAT_EQ(camera.cachedFov, 45.0f * 0.01745329252f);
+  const platform::Matrix4 expected = platform::PerspectiveFovLH(45.0f * 0.01745329252f, 640.0f / 480.0f, 10, 6000);
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c) EXPECT_FLOAT_EQ(camera.projection.m[r][c], expected.m[r][c]);
+  }
+  EXPECT_EQ(camera.frustum.viewDirection, (Vec3{0, 0, 1})) << "no frustum before the first update";
+}
+
+TEST_F(RaceCameraTest, ProjectionIsRebuiltOnlyWhenItsSettingsChange) {
+  RaceCamera camera(settings_.get());
+  camera.projection.m[0][1] = 123.0f;  // a marker that a rebuild would overwrite
+  camera.Apply();
+  EXPECT_EQ(camera.projection.m[0][1], 123.0f) << "unchanged settings keep the matrix";
+  SetInt(app::SettingId::SCREENWIDTH, 1024);
+  SetInt(app::SettingId::SCREENHEIGHT, 600);
+  camera.Apply();
+  EXPECT_EQ(camera.projection.m[0][1], 0.0f);
+  EXPECT_FLOAT_EQ(camera.cachedAspect, 1024.0f / 600.0f);
+  camera.projection.m[0][1] = 7.0f;
+  ReadSettings("FOV:60\n");
+  camera.Apply();
+  EXPECT_EQ(camera.projection.m[0][1], 0.0f);
+  EXPECT_FLOAT_EQ(camera.cachedFov, 60.0f * 0.01745329252f);
+}
+
+TEST_F(RaceCameraTest, ZeroScreenHeightKeepsTheLastAspect) {
+  RaceCamera camera(settings_.get());
+  SetInt(app::SettingId::SCREENHEIGHT, 0);
+  camera.Apply();
+  EXPECT_FLOAT_EQ(camera.cachedAspect, 640.0f / 480.0f);
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c) EXPECT_TRUE(std::isfinite(camera.projection.m[r][c]));
+  }
+}
+
+TEST_F(RaceCameraTest, ZeroStepMovesNothingButStillJitters) {
+  RaceCamera camera(settings_.get());
+  camera.desiredFollowRate = 7.0f;
+  camera.desiredDistance = 20.0f;
+  camera.desiredOffset = {0, 100, -300};
+  camera.targetOrientation = platform::RotationYMatrix(1.0f);
+  camera.Update(nullptr, 0.0f);
+  EXPECT_FLOAT_EQ(camera.followRate, 1.0f);
+  EXPECT_FLOAT_EQ(camera.distance, 0.0f);
+  EXPECT_EQ(camera.offset, (Vec3{0, 60, -200}));
+  EXPECT_TRUE(platform::IsIdentity(camera.orientation));
+
+  camera.shake = 4.0f;
+  platform::CrtSeed(7);
+  camera.Update(nullptr, 0.0f);
+  EXPECT_FLOAT_EQ(camera.shake, 4.0f) << "no decay over no time";
+  EXPECT_NE(camera.offset, (Vec3{0, 60, -200})) << "jitter is added even at dt 0";
+  EXPECT_NEAR(camera.offset.x, 0.0f, 0.4f + 1e-4f);
+  EXPECT_NEAR(camera.offset.y, 60.0f, 0.4f + 1e-4f);
+  EXPECT_EQ(camera.offset.z, -200.0f) << "z never shakes";
+  EXPECT_NEAR(camera.targetOffset.x, 0.0f, 1.0f + 1e-4f);
+}
+
+TEST_F(RaceCameraTest, ShakeIsCappedBeforeItDecays) {
+  RaceCamera camera(settings_.get());
+  camera.shake = 12.0f;
+  camera.DecayShake(1.0f);
+  EXPECT_NEAR(camera.shake, 0.5f, 1e-6f);
+  camera.shake = 2.0f;
+  camera.DecayShake(0.5f);
+  EXPECT_NEAR(camera.shake, 2.0f * std::pow(0.1, 0.5), 1e-6f);
+}
+
+TEST_F(RaceCameraTest, FollowRateFallsFastAndRisesSlowly) {
+  RaceCamera camera(settings_.get());
+  camera.desiredFollowRate = 7.0f;
+  camera.PlaceChase(nullptr, 0.5f);
+  EXPECT_NEAR(camera.followRate, 7.0f + (1.0f - 7.0f) * std::pow(0.3, 0.5), 1e-5f);
+  camera.followRate = 7.0f;
+  camera.desiredFollowRate = 3.0f;
+  camera.PlaceChase(nullptr, 0.5f);
+  EXPECT_NEAR(camera.followRate, 3.0f + 4.0f * std::pow(0.01, 0.5), 1e-5f);
+}
+
+TEST_F(RaceCameraTest, DesiredDistanceIsClampedAndApproachedAtTwoRates) {
+  RaceCamera camera(settings_.get());
+  camera.desiredDistance = -50.0f;
+  camera.PlaceChase(nullptr, 0.0f);
+  EXPECT_EQ(camera.desiredDistance, -35.0f);
+  camera.desiredDistance = 35.0f;
+  camera.PlaceChase(nullptr, 0.0f);
+  EXPECT_EQ(camera.desiredDistance, 35.0f);
+  camera.PlaceChase(nullptr, 1.0f);
+  EXPECT_NEAR(camera.distance, 35.0f - 35.0f * 0.05f, 1e-4f) << "moving in uses 0.05^dt";
+  camera.desiredDistance = 0.0f;
+  const float before = camera.distance;
+  camera.PlaceChase(nullptr, 1.0f);
+  EXPECT_NEAR(camera.distance, before * 0.1f, 1e-4f) << "moving out uses 0.1^dt";
+}
+
+TEST_F(RaceCameraTest, ChaseEyeSitsBehindTheCarAndTurnsWithIt) {
+  RaceCamera camera(settings_.get());
+  camera.lookAt = {100, 0, 100};
+  camera.Update(nullptr, 0.1f);
+  EXPECT_NEAR(camera.eye.x, 100.0f, 1e-3f);
+  EXPECT_NEAR(camera.eye.y, 60.0f, 1e-3f);
+  EXPECT_NEAR(camera.eye.z, -100.0f, 1e-3f);
+
+  // A car facing +x: the camera turns toward it a little each step and sits behind it in the end.
+  camera.targetOrientation = platform::RotationYMatrix(platform::kPi / 2);
+  camera.desiredFollowRate = 50.0f;
+  camera.followRate = 50.0f;
+  float lastX = camera.eye.x;
+  camera.Update(nullptr, 0.01f);
+  EXPECT_LT(camera.eye.x, lastX) << "the eye swings round toward -x behind the car";
+  for (int i = 0; i < 200; ++i) camera.Update(nullptr, 0.01f);
+  EXPECT_NEAR(camera.eye.x, 100.0f - 200.0f, 0.5f);
+  EXPECT_NEAR(camera.eye.z, 100.0f, 0.5f);
+  const Vec3 forward = camera.frustum.viewDirection;
+  EXPECT_GT(forward.x, 0.9f) << "the frustum looks along the car";
+}
+
+TEST_F(RaceCameraTest, InCarAndLookBackViews) {
+  RaceCamera camera(settings_.get());
+  camera.NextView();
+  EXPECT_EQ(camera.viewMode, 1);
+  EXPECT_TRUE(camera.IsInCarView());
+  camera.lookAt = {0, 10, 0};
+  camera.Update(nullptr, 0.01f);
+  EXPECT_NEAR(camera.eye.x, 0.0f, 1e-4f);
+  EXPECT_NEAR(camera.eye.y, 10.0f + 32.0f, 1e-4f);
+  EXPECT_NEAR(camera.eye.z, 40.0f, 1e-4f);
+  EXPECT_EQ(camera.lookAt, (Vec3{0, 42, 41})) << "looks one unit ahead along the car";
+  EXPECT_EQ(camera.targetOffset, (Vec3{0, 0, 0}));
+
+  camera.lookAt = {0, 0, 0};
+  camera.lookBack = true;
+  EXPECT_FALSE(camera.IsInCarView()) << "look-back wins over the in-car view";
+  camera.Update(nullptr, 0.01f);
+  EXPECT_EQ(camera.eye, (Vec3{0, 50, 250}));
+  EXPECT_EQ(camera.lookAt, (Vec3{0, 0, 0}));
+  EXPECT_LT(camera.frustum.viewDirection.z, -0.9f) << "looking back at the car";
+
+  camera.lookBack = false;
+  camera.NextView();
+  EXPECT_EQ(camera.viewMode, 0);
+  camera.viewMode = 5;
+  const Vec3 eye = camera.eye;
+  camera.Update(nullptr, 0.01f);
+  EXPECT_EQ(camera.eye, eye) << "an unknown view leaves the eye alone";
+}
+
+TEST_F(RaceCameraTest, BillboardIsTheInverseRotationOfTheView) {
+  RaceCamera camera(settings_.get());
+  camera.lookAt = {30, 0, -20};
+  camera.targetOrientation = platform::RotationYMatrix(0.7f);
+  for (int i = 0; i < 10; ++i) camera.Update(nullptr, 0.05f);
+  const platform::Matrix4 product = camera.billboard * camera.view;
+  for (int r = 0; r < 3; ++r) {
+    for (int c = 0; c < 3; ++c) EXPECT_NEAR(product.m[r][c], r == c ? 1.0f : 0.0f, 1e-5f);
+  }
+  EXPECT_EQ(camera.billboard.m[3][0], 0.0f);
+  EXPECT_EQ(camera.billboard.m[0][3], 0.0f);
+}
+
+TEST_F(RaceCameraTest, ChaseEyeIsPulledInFrontOfAWall) {
+  // A wall across z = -100 facing the car at the origin.
+  contentgen::ColFile file;
+  file.materialNames = {"NODRIVE"};
+  contentgen::ColMeshBlock wall;
+  wall.vertices = {{-500, -500, -100}, {500, -500, -100}, {500, 500, -100}, {-500, 500, -100}};
+  wall.cornerVertices = {0, 1, 2, 3};
+  // (b - a) x (c - a) points along +z, toward the car.
+  wall.groups.push_back({0, {{0, 1, 2}, {0, 2, 3}}});
+  file.blocks.push_back(wall);
+  const std::string path = folder_ + "wall.col";
+  ASSERT_TRUE(contentgen::WriteCollisionFile(path, file));
+  geometry::CollisionTree tree;
+  ASSERT_TRUE(tree.Load(path, false));
+
+  RaceCamera free(settings_.get());
+  free.Update(nullptr, 0.01f);
+  EXPECT_NEAR(free.eye.z, -200.0f, 1e-3f) << "without a tree nothing pulls the eye in";
+
+  RaceCamera walled(settings_.get());
+  walled.Update(&tree, 0.01f);
+  EXPECT_GT(walled.eye.z, -100.0f) << "the eye stops on the car's side of the wall";
+  EXPECT_LT(walled.eye.z, 0.0f);
+}
+
+}  // namespace

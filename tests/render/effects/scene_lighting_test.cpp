@@ -1,0 +1,131 @@
+// Scene lighting on the device: material and ambient, suns first, range-tested local lights in the object's
+// frame, the MAXLIGHTS limit and the switch-off of unused indices.
+#include "render/effects/scene_lighting.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/math/math.h"
+#include "render/effects/effects_test_support.h"
+
+namespace {
+
+using geometry::SceneNode;
+using platform::Vec3;
+using render::SceneLighting;
+
+class SceneLightingTest : public effects_test::EffectsTest {
+ protected:
+  static std::unique_ptr<SceneNode> Sun(const Vec3& direction) {
+    return std::make_unique<SceneNode>("SUN", 2, 0.0f, Vec3{0, 0, 0}, direction, Vec3{1, 1, 1});
+  }
+  static std::unique_ptr<SceneNode> Lamp(const Vec3& position, float range, int32_t kind = 0) {
+    auto node = std::make_unique<SceneNode>("LAMP", kind, range, position, Vec3{0, -1, 0}, Vec3{1, 1, 0});
+    node->SetRange(range);
+    return node;
+  }
+  bool Enabled(uint32_t index) const {
+    bool on = false;
+    device_->GetLightEnable(index, on);
+    return on;
+  }
+  platform::gfx::Light LightAt(uint32_t index) const {
+    platform::gfx::Light light;
+    device_->GetLight(index, light);
+    return light;
+  }
+};
+
+TEST_F(SceneLightingTest, AmbientLevelFollowsRedOnly) {
+  SceneLighting lighting(settings_.get());
+  lighting.SetAmbient(0.5f, 0.9f, 0.1f);
+  EXPECT_EQ(lighting.ambientLevel, (std::array<int32_t, 3>{127, 127, 127}));
+  EXPECT_FLOAT_EQ(lighting.material->ambient.g, 0.9f);
+  EXPECT_FLOAT_EQ(lighting.material->ambient.a, 1.0f) << "alpha unchanged";
+  lighting.SetSpecular(0.1f, 0.2f, 0.3f);
+  EXPECT_FLOAT_EQ(lighting.material->specular.b, 0.3f);
+  lighting.Apply(device_, platform::IdentityMatrix());
+  EXPECT_EQ(Render(platform::gfx::RenderState::Ambient), 0x007F7F7Fu);
+  platform::gfx::Material material;
+  device_->GetMaterial(material);
+  EXPECT_FLOAT_EQ(material.power, 10.0f);
+  EXPECT_FLOAT_EQ(material.ambient.r, 0.5f);
+}
+
+TEST_F(SceneLightingTest, NewestLightIsVisitedFirstAndTheLastSunWins) {
+  SceneLighting lighting(settings_.get());
+  EXPECT_EQ(*lighting.FindSunLight(), (Vec3{0, -1, 0})) << "a defined direction before any sun";
+  lighting.AddLight(Sun({1, 0, 0}));
+  lighting.AddLight(Sun({0, 0, 1}));
+  EXPECT_EQ(*lighting.FindSunLight(), (Vec3{1, 0, 0})) << "A added first is visited last";
+  lighting.Apply(device_, platform::IdentityMatrix());
+  EXPECT_NEAR(LightAt(0).direction.z, 1.0f, 1e-5f);
+  EXPECT_NEAR(LightAt(1).direction.x, 1.0f, 1e-5f);
+}
+
+TEST_F(SceneLightingTest, LightsAreGivenInTheObjectsFrameAndTestedByRange) {
+  SceneLighting lighting(settings_.get());
+  lighting.AddLight(Lamp({100, 0, 0}, 50.0f));   // exactly at range from the object: not set
+  lighting.AddLight(Lamp({60, 0, 0}, 50.0f));    // 10 from the object
+  lighting.AddLight(Sun({0, -1, 0}));
+  const platform::Matrix4 world = platform::RotationYMatrix(platform::kPi / 2) * platform::TranslationMatrix(50, 0, 0);
+  lighting.Apply(device_, world);
+  EXPECT_TRUE(Enabled(0));
+  EXPECT_EQ(LightAt(0).type, platform::gfx::LightType::Directional) << "the sun claims index 0";
+  EXPECT_TRUE(Enabled(1));
+  const Vec3 local = LightAt(1).position;
+  EXPECT_NEAR(platform::Length(local), 10.0f, 1e-4f);
+  EXPECT_NEAR(local.z, 10.0f, 1e-4f) << "world +x is the object's +z after its quarter turn";
+  for (uint32_t i = 2; i < 8; ++i) EXPECT_FALSE(Enabled(i)) << i;
+  EXPECT_EQ(lighting.lights->back()->position, (Vec3{100, 0, 0})) << "nodes keep their world position";
+}
+
+TEST_F(SceneLightingTest, SunsClaimIndicesFirstUpToMaxLights) {
+  SetInt(app::SettingId::MAXLIGHTS, 2);
+  SceneLighting lighting(settings_.get());
+  lighting.AddLight(Lamp({0, 0, 0}, 100.0f));
+  for (int i = 0; i < 3; ++i) lighting.AddLight(Sun({0, -1, 0}));
+  device_->LightEnable(5, true);
+  lighting.Apply(device_, platform::IdentityMatrix());
+  EXPECT_TRUE(Enabled(0));
+  EXPECT_TRUE(Enabled(1));
+  EXPECT_FALSE(Enabled(2)) << "the point light found no free index";
+  EXPECT_TRUE(Enabled(5)) << "nothing beyond MAXLIGHTS is touched";
+}
+
+TEST_F(SceneLightingTest, ZeroMaxLightsSetsOnlyMaterialAndAmbient) {
+  SetInt(app::SettingId::MAXLIGHTS, 0);
+  SceneLighting lighting(settings_.get());
+  lighting.AddLight(Sun({0, -1, 0}));
+  device_->LightEnable(0, true);
+  device_->LightEnable(3, true);
+  lighting.Apply(device_, platform::IdentityMatrix());
+  EXPECT_TRUE(Enabled(0));
+  EXPECT_TRUE(Enabled(3));
+  EXPECT_EQ(Render(platform::gfx::RenderState::Ambient), 0x00141414u);
+}
+
+TEST_F(SceneLightingTest, SpotKindsAreLocalLightsAndOtherKindsAreSkipped) {
+  SceneLighting lighting(settings_.get());
+  lighting.AddLight(Lamp({0, 5, 0}, 100.0f, 1));
+  lighting.AddLight(Lamp({0, 5, 0}, 100.0f, 3));
+  auto odd = Lamp({0, 5, 0}, 100.0f, 0);
+  odd->kind = 9;
+  lighting.AddLight(std::move(odd));
+  lighting.Apply(device_, platform::IdentityMatrix());
+  EXPECT_TRUE(Enabled(0));
+  EXPECT_TRUE(Enabled(1));
+  EXPECT_FALSE(Enabled(2));
+}
+
+TEST_F(SceneLightingTest, ReleaseDropsEverythingAndApplyStillWorks) {
+  SceneLighting lighting(settings_.get());
+  lighting.AddLight(Sun({0, -1, 0}));
+  lighting.Release();
+  EXPECT_EQ(lighting.material, nullptr);
+  EXPECT_EQ(lighting.lights, nullptr);
+  EXPECT_EQ(lighting.AddLight(Sun({0, -1, 0})), nullptr);
+  lighting.Apply(device_, platform::IdentityMatrix());
+  EXPECT_FALSE(Enabled(0));
+}
+
+}  // namespace

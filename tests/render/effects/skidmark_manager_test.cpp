@@ -1,0 +1,152 @@
+// Skid marks: cross-section timing, the strip's vertices and box, self-closing at the last cross-section, the
+// list's capacity and oldest-closed replacement, culling and two-sided drawing.
+#include "render/effects/skidmark_manager.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/math/math.h"
+#include "render/effects/effects_test_support.h"
+
+namespace {
+
+using platform::Vec3;
+using render::SkidmarkManager;
+using render::SkidmarkSegment;
+
+class SkidmarkTest : public effects_test::EffectsTest {
+ protected:
+  void SetUp() override {
+    EffectsTest::SetUp();
+    manager_.Init(device_, &Resources(), settings_.get(), "TREADS\\tread.png", "TREADS\\treada.png");
+  }
+  void TearDown() override {
+    manager_.Shutdown();
+    EffectsTest::TearDown();
+  }
+  SkidmarkSegment* Add(const Vec3& at = {0, 0, 0}) {
+    return manager_.AddSegment(device_, at, platform::IdentityMatrix(), 1, 8.0f);
+  }
+  SkidmarkManager manager_;
+};
+
+TEST_F(SkidmarkTest, InitLoadsTheTreadAndStartsEmpty) {
+  EXPECT_EQ(manager_.capacity, 100u);
+  EXPECT_EQ(manager_.count, 0u);
+  ASSERT_NE(manager_.treadImage, nullptr);
+  EXPECT_TRUE(manager_.treadImage->loaded);
+}
+
+TEST_F(SkidmarkTest, NewSegmentWritesCrossSectionZeroAcrossTheWheel) {
+  SkidmarkSegment* segment = Add({100, 0, 50});
+  ASSERT_NE(segment, nullptr);
+  EXPECT_TRUE(segment->open);
+  EXPECT_EQ(segment->crossSection, 0u);
+  EXPECT_FLOAT_EQ(segment->timer, 0.05f);
+  const auto v = Vertices(segment->vertexBuffer);
+  ASSERT_EQ(v.size(), 82u);
+  EXPECT_EQ((Vec3{v[0].x, v[0].y, v[0].z}), (Vec3{-4, 0.5f, 0})) << "relative to the origin, half an inch up";
+  EXPECT_EQ((Vec3{v[1].x, v[1].y, v[1].z}), (Vec3{4, 0.5f, 0}));
+  EXPECT_EQ(v[0].u, 0.0f) << "style 1 takes the left half";
+  EXPECT_EQ(v[1].u, 0.5f);
+  EXPECT_EQ(v[0].diffuse, 0xFFFFFFFFu);
+  EXPECT_EQ(segment->boxMin, (Vec3{-4, 0, 0}));
+  EXPECT_EQ(segment->boxMax, (Vec3{4, 0.5f, 0}));
+  EXPECT_EQ(segment->corners->worldMin, (Vec3{96, 0, 50}));
+  EXPECT_EQ(segment->TriangleCount(), 0u) << "nothing to draw yet";
+}
+
+TEST_F(SkidmarkTest, CrossSectionsAdvanceOnlyAfterMoreThanATwentiethOfASecond) {
+  SkidmarkSegment* segment = Add();
+  const platform::Matrix4 turned = platform::RotationYMatrix(platform::kPi / 2);
+  segment->Grow(device_, {0, 0, 10}, turned, 0.02f);
+  EXPECT_EQ(segment->crossSection, 1u) << "the first grow already moves on";
+  const auto v = Vertices(segment->vertexBuffer);
+  EXPECT_NEAR(v[2].z, 14.0f, 1e-5f) << "the side axis of a quarter-turned wheel is -z";
+  EXPECT_NEAR(v[3].z, 6.0f, 1e-5f);
+  EXPECT_EQ(v[2].v, 1.0f);
+  segment->Grow(device_, {0, 0, 12}, platform::IdentityMatrix(), 0.02f);
+  segment->Grow(device_, {0, 0, 14}, platform::IdentityMatrix(), 0.02f);
+  EXPECT_EQ(segment->crossSection, 1u) << "0.04 s is not past 0.05";
+  segment->Grow(device_, {0, 0, 16}, platform::IdentityMatrix(), 0.02f);
+  EXPECT_EQ(segment->crossSection, 2u) << "every third step of 0.02 s";
+  EXPECT_EQ(segment->TriangleCount(), 4u);
+  EXPECT_EQ(segment->boxMax.z, 16.0f);
+}
+
+TEST_F(SkidmarkTest, SegmentClosesItselfAtTheLastCrossSectionWithoutWritingPastIt) {
+  SkidmarkSegment* segment = Add();
+  for (int i = 0; i < 60; ++i) segment->Grow(device_, {0, 0, float(i)}, platform::IdentityMatrix(), 0.06f);
+  EXPECT_FALSE(segment->open);
+  EXPECT_EQ(segment->crossSection, 40u);
+  const auto v = Vertices(segment->vertexBuffer);
+  EXPECT_EQ(v.size(), 82u);
+  EXPECT_EQ(v[81].v, 40.0f);
+  const float lastZ = v[81].z;
+  segment->Grow(device_, {0, 0, 999}, platform::IdentityMatrix(), 0.06f);
+  EXPECT_EQ(Vertices(segment->vertexBuffer)[81].z, lastZ) << "a closed segment ignores further growth";
+  EXPECT_EQ(segment->TriangleCount(), 80u);
+}
+
+TEST_F(SkidmarkTest, FullListReplacesTheOldestClosedSegmentOrRefuses) {
+  std::vector<SkidmarkSegment*> added;
+  for (int i = 0; i < 101; ++i) added.push_back(Add({float(i), 0, 0}));
+  EXPECT_EQ(manager_.count, 101u) << "one over capacity before anything is removed";
+  EXPECT_EQ(Add(), nullptr) << "every segment still open: refused";
+  added[3]->open = false;
+  added[7]->open = false;
+  SkidmarkSegment* fresh = Add({500, 0, 0});
+  ASSERT_NE(fresh, nullptr);
+  EXPECT_EQ(manager_.count, 101u);
+  EXPECT_EQ(manager_.segments.front().get(), fresh) << "newest first";
+  bool hasThree = false, hasSeven = false;
+  for (const auto& s : manager_.segments) {
+    hasThree |= s.get() == added[3];
+    hasSeven |= s.get() == added[7];
+  }
+  EXPECT_FALSE(hasThree) << "the oldest closed one went";
+  EXPECT_TRUE(hasSeven);
+  EXPECT_TRUE(manager_.RemoveOldestClosed());
+  EXPECT_FALSE(manager_.RemoveOldestClosed());
+  EXPECT_EQ(manager_.count, 100u);
+}
+
+TEST_F(SkidmarkTest, ZeroCapacityMakesNoSegments) {
+  manager_.capacity = 0;
+  EXPECT_EQ(Add(), nullptr);
+  EXPECT_EQ(manager_.count, 0u);
+}
+
+TEST_F(SkidmarkTest, DrawsBothFacesOfVisibleSegmentsAndRestoresStates) {
+  SkidmarkSegment* ahead = Add({0, 0, 100});
+  ahead->Grow(device_, {0, 0, 110}, platform::IdentityMatrix(), 0.1f);
+  SkidmarkSegment* behind = Add({0, 0, -100});
+  behind->Grow(device_, {0, 0, -110}, platform::IdentityMatrix(), 0.1f);
+  Add({0, 0, 50});  // cross-section 0 only: nothing to draw
+  const platform::Matrix4 view = platform::LookAtLH({0, 10, 0}, {0, 10, 1}, {0, 1, 0});
+  render::ViewFrustum frustum;
+  frustum.BuildOrdinary(view, platform::PerspectiveFovLH(1.0f, 1.0f, 1.0f, 1000.0f));
+  device_->ClearRecords();
+  manager_.Draw(device_, view, &frustum);
+  const auto& draws = device_->Draws();
+  ASSERT_EQ(draws.size(), 2u) << "one segment, drawn once per face";
+  EXPECT_EQ(draws[0].type, platform::gfx::PrimitiveType::TriangleStrip);
+  EXPECT_EQ(draws[0].primitiveCount, 2u);
+  EXPECT_EQ(draws[0].texture0, render::GetImageTexture(manager_.treadImage));
+  EXPECT_EQ(Render(platform::gfx::RenderState::CullMode),
+            static_cast<uint32_t>(platform::gfx::CullMode::CounterClockwise));
+  ExpectBaseline();
+  device_->ClearRecords();
+  manager_.Draw(device_, view, nullptr);
+  EXPECT_EQ(device_->Draws().size(), 4u) << "without a frustum nothing is culled";
+}
+
+TEST_F(SkidmarkTest, ShutdownFreesSegmentsAndGivesTheTreadBack) {
+  Add();
+  render::ImageResource* tread = manager_.treadImage;
+  manager_.Shutdown();
+  EXPECT_EQ(manager_.count, 0u);
+  EXPECT_TRUE(manager_.segments.empty());
+  EXPECT_EQ(Resources().FindImageRecord(tread)->refCount, 0);
+}
+
+}  // namespace
