@@ -1,0 +1,56 @@
+// Sample cars: one folder per car under CARS/<NAME>/ with its definition (body, engine, steering and tyre
+// keys), torque, turbo and steering curves, tyre slip curves and an upgrade catalogue.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "contentgen/curve_writer.h"
+#include "platform/math/types.h"
+
+namespace contentgen {
+
+// What makes one sample car; the body and tyre sizes are what its model is built to.
+struct SampleCar {
+  std::string name;         // folder name under CARS/ (upper case)
+  std::string displayName;  // VEHICLE_NAME
+  std::string carClass;     // OPEN, C, B, A
+  int cost = 0;
+  float mass = 1500;
+  float cgHeight = 25;
+  std::string drivetrain;   // RWD, FWD, AWD
+  float peakTorque = 200;   // lb-ft
+  float redline = 6500;
+  int gears = 5;
+  std::vector<double> gearRatios;  // reverse, neutral, first, ...
+  double finalDrive = 3.5;
+  bool turbo = false;
+  float tyreRadius = 12;
+  float tyreWidth = 8;
+  float halfTrack = 30;     // tyre x
+  float frontAxle = 50;     // tyre z
+  float rearAxle = -50;
+  float bodyHalfWidth = 36, bodyLength = 180, bodyHeight = 50;
+};
+
+// The cars of the content list, in its order.
+const std::vector<SampleCar>& SampleCars();
+// Folder of a car below the game folder ("CARS/<NAME>/") and the definition's file name in it.
+std::string CarFolder(const SampleCar& car);
+constexpr const char* kCarDefinitionFile = "vehicle.dat";
+constexpr const char* kCarUpgradeFile = "upgrades.dat";
+// The definition file's text.
+std::string CarDefinitionText(const SampleCar& car);
+// The upgrade catalogue's text (the same parts for every sample car, with prices by class).
+std::string CarUpgradeText(const SampleCar& car);
+// The tyre slip curves every sample car uses, by file name.
+std::vector<std::pair<std::string, CurvePoints>> TyreCurves();
+// Where the car's tyre parts sit in car space (front left, front right, rear left, rear right).
+std::vector<platform::Vec3> TyrePositions(const SampleCar& car);
+
+// Writes one car's folder below folder (the game folder or a scratch folder).
+bool WriteSampleCar(const std::string& folder, const SampleCar& car);
+// Writes every sample car below the game folder.
+bool WriteVehicleContent(const std::string& gameFolder);
+
+}  // namespace contentgen
