@@ -10,6 +10,7 @@
 #include "app/data_file.h"
 #include "contentgen/data_file_writer.h"
 #include "contentgen/race_content.h"
+#include "contentgen/vehicle_content.h"
 #include "race_test_support.h"
 
 namespace {
@@ -159,12 +160,14 @@ TEST_F(ContentDatabases, SampleContentListsEveryCarAndRaceList) {
   ContentDatabase content(&holder.settings, "", &clock);
   content.LoadFrom(app::DataFile(scratch.File(contentgen::kManifestFile)), scratch.Path(), scratch.Path());
 
-  ASSERT_EQ(content.VehicleCount(), static_cast<int>(contentgen::SampleCars().size()));
-  for (const contentgen::SampleCar& car : contentgen::SampleCars()) {
+  const std::vector<contentgen::ManifestCar> cars = contentgen::ManifestCars();
+  ASSERT_EQ(content.VehicleCount(), static_cast<int>(cars.size()));
+  ASSERT_EQ(cars.size(), contentgen::SampleCars().size());
+  for (const contentgen::ManifestCar& car : cars) {
     const int index = content.FindStringIndex(car.name);
     ASSERT_GE(index, 0) << car.name;
     EXPECT_EQ(content.vehiclePaths[index], car.definitionFile);
-    EXPECT_STREQ(race::CarClassNames[content.vehicleClasses[index]], car.carClass);
+    EXPECT_EQ(race::CarClassNames[content.vehicleClasses[index]], car.carClass);
   }
   for (const auto* list : {&content.quickRaces, &content.careerRaces, &content.contestRaces, &content.demoRaces,
                            &content.instantRaces}) {

@@ -1,5 +1,4 @@
-// Sample race data. Car folders are CARS/<FOLDER>/ with the definition file <folder>.dat in it, as listed by
-// SampleCars(): BERLINE (class C), PICKUP (C), COUPE (B), ROADSTER (A). Every race drives the city circuit.
+// Sample race data over the sample cars (CARS/<NAME>/vehicle.dat) and the city circuit.
 #include "contentgen/race_content.h"
 
 #include <cstdio>
@@ -8,6 +7,7 @@
 #include <system_error>
 
 #include "contentgen/data_file_writer.h"
+#include "contentgen/vehicle_content.h"
 
 namespace contentgen {
 namespace {
@@ -55,20 +55,19 @@ bool Write(const std::string& gameFolder, const char* file, const std::string& t
 
 }  // namespace
 
-const std::vector<SampleCar>& SampleCars() {
-  static const std::vector<SampleCar> cars = {
-      {"BERLINE", "CARS\\BERLINE\\berline.dat", "Berline", "C"},
-      {"PICKUP", "CARS\\PICKUP\\pickup.dat", "Pickup", "C"},
-      {"COUPE", "CARS\\COUPE\\coupe.dat", "Coupe", "B"},
-      {"ROADSTER", "CARS\\ROADSTER\\roadster.dat", "Roadster", "A"},
-  };
+std::vector<ManifestCar> ManifestCars() {
+  std::vector<ManifestCar> cars;
+  for (const SampleCar& car : SampleCars()) {
+    cars.push_back({"CARS\\" + car.name + "\\" + kCarDefinitionFile, car.displayName.empty() ? car.name : car.displayName,
+                    car.carClass});
+  }
   return cars;
 }
 
 std::string ManifestText() {
   DataFileWriter writer;
   writer.Comment("Content list: cars, race lists and the opponent names");
-  for (const SampleCar& car : SampleCars()) writer.Record("VEHICLE", {car.definitionFile, car.name, car.carClass});
+  for (const ManifestCar& car : ManifestCars()) writer.Record("VEHICLE", {car.definitionFile, car.name, car.carClass});
   writer.BlankLine();
   writer.Record("QUICKRACE", {"RACES\\quickrace.dat"});
   writer.Record("CONTEST", {"RACES\\contest.dat"});
@@ -149,11 +148,14 @@ std::string DemoText() {
   writer.Record("LAPS", {2});
   writer.Record("OPPONENTS", {3});
   writer.Record("PLAYER_START", {1});
-  const std::vector<SampleCar>& cars = SampleCars();
-  writer.Record("PLAYER", {cars[2].definitionFile});
-  writer.Record("AI", {"Marcel", "2", cars[0].definitionFile});
-  writer.Record("AI", {"Josette", "3", cars[1].definitionFile});
-  writer.Record("AI", {"Bruno", "4", cars[3].definitionFile});
+  const std::vector<ManifestCar> cars = ManifestCars();
+  if (!cars.empty()) {
+    writer.Record("PLAYER", {cars[0].definitionFile});
+    const char* opponents[] = {"Marcel", "Josette", "Bruno"};
+    for (size_t i = 0; i < 3; ++i) {
+      writer.Record("AI", {opponents[i], std::to_string(i + 2), cars[(i + 1) % cars.size()].definitionFile});
+    }
+  }
   writer.EndBlock("RACE");
   return writer.Text();
 }

@@ -9,14 +9,13 @@
 
 namespace contentgen {
 
-// A car of the content list. The car's files live in CARS/<folder>/; its definition file is named here.
-struct SampleCar {
-  const char* folder;          // "BERLINE"
-  const char* definitionFile;  // path as the content list writes it, relative to the game folder
-  const char* name;            // the name players see and the VEHICLE setting holds
-  const char* carClass;        // "OPEN", "C", "B", "A" or "MIXED"
+// A car as the content list names it: the sample cars of the vehicle content, in their order.
+struct ManifestCar {
+  std::string definitionFile;  // relative to the game folder, as the content list writes it
+  std::string name;            // the name players see and the VEHICLE setting holds
+  std::string carClass;        // "OPEN", "C", "B", "A" or "MIXED"
 };
-const std::vector<SampleCar>& SampleCars();
+std::vector<ManifestCar> ManifestCars();
 
 constexpr const char* kManifestFile = "manifest.dat";
 constexpr const char* kAiNamesFile = "ainames.dat";
