@@ -11,6 +11,9 @@
 #include "contentgen/race_content.h"
 #include "contentgen/sounds.h"
 #include "contentgen/test_world.h"
+#include "contentgen/track_scene.h"
+#include "contentgen/showroom_scene.h"
+#include "contentgen/intro_scene.h"
 #include "contentgen/vehicle_content.h"
 
 namespace contentgen {
@@ -25,6 +28,7 @@ bool WriteAllContent(const std::string& gameFolder) {
   if (!WriteImageContent(gameFolder)) return false;
   if (!WriteSoundAndForceContent(gameFolder)) return false;
   if (!WriteTestWorld(gameFolder)) return false;
+  if (!WriteTrackScene(gameFolder) || !WriteShowroomScene(gameFolder) || !WriteIntroScene(gameFolder)) return false;
   if (!WriteVehicleContent(gameFolder)) return false;
   if (!WriteDefaultConfig(gameFolder)) return false;
   if (!WriteEffectTextures(gameFolder)) return false;

@@ -139,4 +139,68 @@ ScnPart SimplePart(const std::vector<platform::Vec3>& positions, const std::vect
   return part;
 }
 
+int32_t ScnPartBuilder::AddVertex(const platform::Vec3& position, std::pair<float, float> uv) {
+  const int32_t index = static_cast<int32_t>(part_.positionIndices.size());
+  part_.positions.push_back(position);
+  part_.positionIndices.push_back(index);
+  part_.uvs.push_back(uv);
+  part_.uvIndices.push_back(index);
+  part_.hasUv = 1;
+  return index;
+}
+
+ScnBatch& ScnPartBuilder::Batch(int16_t material) {
+  for (ScnBatch& batch : part_.batches)
+    if (batch.material == material) return batch;
+  part_.batches.push_back({material, 0, {}});
+  return part_.batches.back();
+}
+
+void ScnPartBuilder::AddTriangle(int16_t material, const std::array<platform::Vec3, 3>& corners,
+                                 const std::array<std::pair<float, float>, 3>& uvs) {
+  std::array<int32_t, 3> triangle{};
+  for (int i = 0; i < 3; ++i) triangle[i] = AddVertex(corners[i], uvs[i]);
+  Batch(material).triangles.push_back(triangle);
+}
+
+void ScnPartBuilder::AddQuad(int16_t material, const std::array<platform::Vec3, 4>& corners,
+                             const std::array<std::pair<float, float>, 4>& uvs) {
+  AddTriangle(material, {corners[0], corners[1], corners[2]}, {uvs[0], uvs[1], uvs[2]});
+  AddTriangle(material, {corners[0], corners[2], corners[3]}, {uvs[0], uvs[2], uvs[3]});
+}
+
+void ScnPartBuilder::AddFloor(int16_t material, float x0, float z0, float x1, float z1, float y, float uvSize) {
+  auto uv = [uvSize](float a, float b) { return std::pair<float, float>{a / uvSize, b / uvSize}; };
+  AddQuad(material, {platform::Vec3{x0, y, z0}, {x0, y, z1}, {x1, y, z1}, {x1, y, z0}},
+          {uv(x0, z0), uv(x0, z1), uv(x1, z1), uv(x1, z0)});
+}
+
+void ScnPartBuilder::AddBox(int16_t material, const platform::Vec3& low, const platform::Vec3& high, float uvSize) {
+  using platform::Vec3;
+  const float w = (high.x - low.x) / uvSize, d = (high.z - low.z) / uvSize, h = (high.y - low.y) / uvSize;
+  // Each side seen from outside: bottom-left, top-left, top-right, bottom-right.
+  AddQuad(material, {Vec3{low.x, low.y, low.z}, {low.x, high.y, low.z}, {high.x, high.y, low.z}, {high.x, low.y, low.z}},
+          {{{0, h}, {0, 0}, {w, 0}, {w, h}}});
+  AddQuad(material, {Vec3{high.x, low.y, low.z}, {high.x, high.y, low.z}, {high.x, high.y, high.z}, {high.x, low.y, high.z}},
+          {{{0, h}, {0, 0}, {d, 0}, {d, h}}});
+  AddQuad(material, {Vec3{high.x, low.y, high.z}, {high.x, high.y, high.z}, {low.x, high.y, high.z}, {low.x, low.y, high.z}},
+          {{{0, h}, {0, 0}, {w, 0}, {w, h}}});
+  AddQuad(material, {Vec3{low.x, low.y, high.z}, {low.x, high.y, high.z}, {low.x, high.y, low.z}, {low.x, low.y, low.z}},
+          {{{0, h}, {0, 0}, {d, 0}, {d, h}}});
+  AddFloor(material, low.x, low.z, high.x, high.z, high.y, uvSize);
+}
+
+PictureData PatternPicture(uint32_t size, const std::function<uint32_t(uint32_t, uint32_t)>& pattern) {
+  PictureData picture(size, size);
+  for (uint32_t y = 0; y < size; ++y)
+    for (uint32_t x = 0; x < size; ++x) picture.Set(x, y, pattern(x, y));
+  return picture;
+}
+
+uint32_t Speckle(uint32_t x, uint32_t y) {
+  uint32_t h = x * 374761393u + y * 668265263u;
+  h = (h ^ (h >> 13)) * 1274126177u;
+  return (h ^ (h >> 16)) & 0xFF;
+}
+
 }  // namespace contentgen

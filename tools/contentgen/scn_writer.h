@@ -4,10 +4,12 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "contentgen/png_writer.h"
 #include "contentgen/scene_record_writer.h"
 #include "platform/math/types.h"
 
@@ -84,5 +86,32 @@ bool WriteSceneFile(const std::string& fileName, const ScnFile& file);
 // A part of one vertex per position, uvs one per vertex as given, every vertex white: the common case of the
 // procedural scenes.
 ScnPart SimplePart(const std::vector<platform::Vec3>& positions, const std::vector<std::pair<float, float>>& uvs);
+
+// Builds one part from faces: every corner becomes a vertex with its own uv (equal ones weld at load), and the
+// triangles of each material go into that material's batch.
+class ScnPartBuilder {
+ public:
+  // The front side of a triangle (a, b, c) is the one (b − a) × (c − a) points to.
+  void AddTriangle(int16_t material, const std::array<platform::Vec3, 3>& corners,
+                   const std::array<std::pair<float, float>, 3>& uvs);
+  void AddQuad(int16_t material, const std::array<platform::Vec3, 4>& corners,
+               const std::array<std::pair<float, float>, 4>& uvs);
+  // The four side faces and the top of an axis-aligned box, facing out, uvs repeating every uvSize inches.
+  void AddBox(int16_t material, const platform::Vec3& low, const platform::Vec3& high, float uvSize);
+  // A horizontal rectangle facing up, uvs repeating every uvSize inches.
+  void AddFloor(int16_t material, float x0, float z0, float x1, float z1, float y, float uvSize);
+  size_t VertexCount() const { return part_.positionIndices.size(); }
+  ScnPart Take() { return std::move(part_); }
+
+ private:
+  int32_t AddVertex(const platform::Vec3& position, std::pair<float, float> uv);
+  ScnBatch& Batch(int16_t material);
+  ScnPart part_;
+};
+
+// A square picture whose texel (x, y) is pattern(x, y) as 0xAARRGGBB.
+PictureData PatternPicture(uint32_t size, const std::function<uint32_t(uint32_t, uint32_t)>& pattern);
+// A repeatable hash of two numbers to 0-255, for speckled textures.
+uint32_t Speckle(uint32_t x, uint32_t y);
 
 }  // namespace contentgen

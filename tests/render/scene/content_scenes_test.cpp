@@ -1,0 +1,107 @@
+// The sample scenes: the city track agrees with its collision world, its mirror copy faces the other way, and
+// the showroom and intro scenes carry the named objects the menus and the intro look for.
+#include <gtest/gtest.h>
+
+#include "contentgen/col_writer.h"
+#include "contentgen/intro_scene.h"
+#include "contentgen/showroom_scene.h"
+#include "contentgen/test_world.h"
+#include "contentgen/track_scene.h"
+#include "geometry/collision_tree.h"
+#include "render/scene/scene_test_support.h"
+
+namespace {
+
+using geometry::MaterialKind;
+
+class ContentScenesTest : public scene_test::SceneFixture {
+ protected:
+  std::unique_ptr<render::Scene> LoadEncoded(const contentgen::ScnFile& file, bool keepGeometry = true) {
+    return LoadBytes(contentgen::EncodeSceneFile(file), keepGeometry);
+  }
+};
+
+TEST_F(ContentScenesTest, TrackSceneMatchesTheCollisionWorld) {
+  const contentgen::ColFile world = contentgen::BuildTestWorld();
+  auto scene = LoadEncoded(contentgen::BuildTrackScene());
+  ASSERT_EQ(scene->parts.size(), world.blocks.size());
+  size_t worldTriangles = 0;
+  for (const auto& block : world.blocks)
+    for (const auto& group : block.groups) worldTriangles += group.triangles.size();
+  EXPECT_EQ(scene->triangleCount, worldTriangles);
+  EXPECT_EQ(scene->materialNames, world.materialNames);
+  EXPECT_EQ(scene->paths.size(), world.paths.size());
+  EXPECT_NE(scene->FindPath("AIPATH1"), nullptr);
+  EXPECT_NE(scene->FindMarker("START1"), nullptr);
+  EXPECT_TRUE(scene->HasReflectiveParts()) << "the pond";
+
+  const std::vector<unsigned char> colBytes = contentgen::EncodeCollisionFile(world);
+  geometry::CollisionTree tree;
+  ASSERT_TRUE(tree.LoadFromMemory(colBytes.data(), colBytes.size(), "city.COL", true));
+  // Drop a line onto the racing line every so often: the drawn surface is where the driven one is.
+  const geometry::Path* line = scene->FindPath("AIPATH1");
+  for (size_t i = 0; i < line->PointCount(); i += 7) {
+    const platform::Vec3 p = line->GetPoint(i);
+    const platform::Vec3 top{p.x, 500, p.z}, bottom{p.x, -500, p.z};
+    geometry::SurfaceHit driven, drawn;
+    ASSERT_TRUE(tree.SegmentCast(top, bottom, driven)) << i;
+    float best = geometry::kNoHitDistance;
+    ASSERT_TRUE(scene->geometry.SegmentHit(top, bottom, {p.x - 1, -500, p.z - 1}, {p.x + 1, 500, p.z + 1}, drawn, best))
+        << i;
+    EXPECT_NEAR(drawn.point.y, driven.point.y, 0.01f) << i;
+  }
+}
+
+TEST_F(ContentScenesTest, MirroredTrackFacesDownBelowTheGround) {
+  const contentgen::ScnFile track = contentgen::BuildTrackScene();
+  auto mirrored = LoadEncoded(contentgen::MirrorScene(track));
+  ASSERT_FALSE(mirrored->parts.empty());
+  EXPECT_LE(mirrored->boundsMax.y, 0.01f);
+  // The road's first triangle faced up in the track; in the mirror it faces down.
+  ASSERT_GT(mirrored->geometry.TriangleCount(), 0u);
+  EXPECT_LT(mirrored->geometry.FaceNormals()[0].y, -0.99f);
+  auto reflection = LoadEncoded(contentgen::MirrorScene(track), false);
+  EXPECT_FALSE(reflection->HasGeometry()) << "loaded as the race loads it, without geometry";
+}
+
+TEST_F(ContentScenesTest, ShowroomHasItsSpotCameraPathsAndReflectiveFloor) {
+  auto scene = LoadEncoded(contentgen::BuildShowroomScene());
+  EXPECT_NE(scene->FindNode("SHOWROOM"), nullptr);
+  EXPECT_NE(scene->FindNode("VEHICLE"), nullptr);
+  EXPECT_NE(scene->FindNode("CAMERA"), nullptr);
+  EXPECT_NE(scene->FindNode("TARGET"), nullptr);
+  EXPECT_NE(scene->FindPath("CAMERAPATH1"), nullptr);
+  EXPECT_NE(scene->FindPath("CAMERAPATH2"), nullptr);
+  EXPECT_TRUE(scene->FindPath("CAMERAPATH1")->Closed());
+  EXPECT_EQ(scene->allParts[geometry::KindIndex(MaterialKind::SharedReflection)].size(), 1u);
+  // The floor faces up, the walls inward: a ray from the middle hits the ceiling from below.
+  geometry::SurfaceHit hit;
+  float best = geometry::kNoHitDistance;
+  EXPECT_TRUE(scene->geometry.SegmentHit({0, 100, 0}, {0, 1000, 0}, {-1, 0, -1}, {1, 1000, 1}, hit, best));
+  best = geometry::kNoHitDistance;
+  EXPECT_TRUE(scene->geometry.SegmentHit({0, 100, 0}, {5000, 100, 0}, {0, 99, -1}, {5000, 101, 1}, hit, best))
+      << "a wall seen from inside";
+}
+
+TEST_F(ContentScenesTest, IntroHasCameraAndWingPathsAndAdditiveWindows) {
+  auto scene = LoadEncoded(contentgen::BuildIntroScene());
+  EXPECT_NE(scene->FindPath("CAMERAPATH1"), nullptr);
+  EXPECT_NE(scene->FindPath("WINGPATH1"), nullptr);
+  EXPECT_NE(scene->FindNode("TARGET"), nullptr);
+  EXPECT_EQ(scene->allParts[geometry::KindIndex(MaterialKind::Additive)].size(), 1u);
+  EXPECT_GT(scene->parts.size(), 10u) << "blocks are parts of their own, for culling";
+}
+
+TEST_F(ContentScenesTest, WrittenScenesLoadThroughTheResourceManager) {
+  ASSERT_TRUE(contentgen::WriteShowroomScene(folder_));
+  render::Scene* showroom =
+      render::LoadScene(*manager_, device_, "showroom\\SHOWROOM.SCN", "", true, true, true, false);
+  ASSERT_FALSE(showroom->parts.empty());
+  for (render::ImageResource* image : showroom->materialImages) {
+    ASSERT_NE(image, nullptr);
+    EXPECT_TRUE(image->loaded) << "every texture is found beside the scene";
+  }
+  render::ReleaseScene(*manager_, showroom);
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// The showroom scene: a square hall around a turntable with a mirror-polished floor.
+#include "contentgen/showroom_scene.h"
+
+#include <cmath>
+
+namespace contentgen {
+
+namespace {
+
+using platform::Vec3;
+
+constexpr float kHallHalf = 600;       // inches from the centre to each wall
+constexpr float kHallHeight = 300;
+constexpr float kTurntableHalf = 160;
+constexpr float kTurntableHeight = 4;
+constexpr float kCameraPathRadius = 380;
+constexpr int kCameraPathPoints = 24;
+
+enum ShowroomMaterial : int16_t { kFloor, kWalls, kTurntable, kCeiling, kMaterialCount };
+enum ShowroomTexture : int32_t { kFloorTexture, kFloorReflection, kWallTexture, kTurntableTexture, kTextureCount };
+const char* const kTextureFiles[kTextureCount] = {"floor.png", "floorreflect.png", "wall.png", "turntable.png"};
+
+PathRecord Circle(const std::string& name, float radius, float height, float phase) {
+  PathRecord path;
+  path.name = name;
+  PathPointList list;
+  list.closed = true;
+  for (int i = 0; i < kCameraPathPoints; ++i) {
+    const float angle = phase + 6.2831853f * static_cast<float>(i) / kCameraPathPoints;
+    list.points.push_back({radius * std::cos(angle), height + 30 * std::sin(2 * angle), radius * std::sin(angle)});
+  }
+  path.lists.push_back(list);
+  return path;
+}
+
+NodeRecord Node(const std::string& name, const Vec3& position, int16_t kind = 0, const std::string& text = "") {
+  NodeRecord node;
+  node.name = name;
+  node.position = position;
+  node.kind = kind;
+  node.text = text;
+  return node;
+}
+
+}  // namespace
+
+ScnFile BuildShowroomScene() {
+  ScnFile scene;
+  scene.colour2 = {0.35f, 0.35f, 0.4f};
+  for (int32_t i = 0; i < kTextureCount; ++i) scene.textureNames.push_back({kTextureFiles[i], i});
+  const char* names[kMaterialCount] = {"PAVE_FLOOR", "NODRIVE_WALLS", "PAVE_TURNTABLE", "NODRIVE_CEILING"};
+  const int32_t textures[kMaterialCount] = {kFloorTexture, kWallTexture, kTurntableTexture, kWallTexture};
+  for (int16_t m = 0; m < kMaterialCount; ++m) {
+    ScnMaterial material;
+    material.name = names[m];
+    material.slot = m;
+    material.textures[kScnBase] = textures[m];
+    scene.materials.push_back(material);
+  }
+  // The polished floor reflects the car.
+  scene.materials[kFloor].textures[kScnReflectionAlpha] = kFloorReflection;
+  scene.materials[kFloor].specular = {255, 255, 255};
+  scene.materials[kFloor].glossiness = 0.6f;
+  scene.materials[kTurntable].lightValue = 100;
+
+  ScnPartBuilder floor;
+  floor.AddFloor(kFloor, -kHallHalf, -kHallHalf, kHallHalf, kHallHalf, 0, 120);
+  scene.parts.push_back(floor.Take());
+
+  ScnPartBuilder walls;
+  // Inward-facing walls: each quad seen from inside the hall.
+  const float h = kHallHalf, top = kHallHeight;
+  walls.AddQuad(kWalls, {Vec3{h, 0, -h}, {h, top, -h}, {-h, top, -h}, {-h, 0, -h}}, {{{0, 2}, {0, 0}, {4, 0}, {4, 2}}});
+  walls.AddQuad(kWalls, {Vec3{h, 0, h}, {h, top, h}, {h, top, -h}, {h, 0, -h}}, {{{0, 2}, {0, 0}, {4, 0}, {4, 2}}});
+  walls.AddQuad(kWalls, {Vec3{-h, 0, h}, {-h, top, h}, {h, top, h}, {h, 0, h}}, {{{0, 2}, {0, 0}, {4, 0}, {4, 2}}});
+  walls.AddQuad(kWalls, {Vec3{-h, 0, -h}, {-h, top, -h}, {-h, top, h}, {-h, 0, h}}, {{{0, 2}, {0, 0}, {4, 0}, {4, 2}}});
+  walls.AddQuad(kCeiling, {Vec3{-h, top, -h}, {h, top, -h}, {h, top, h}, {-h, top, h}}, {{{0, 0}, {4, 0}, {4, 4}, {0, 4}}});
+  scene.parts.push_back(walls.Take());
+
+  ScnPartBuilder turntable;
+  turntable.AddBox(kTurntable, {-kTurntableHalf, 0, -kTurntableHalf}, {kTurntableHalf, kTurntableHeight, kTurntableHalf}, 80);
+  scene.parts.push_back(turntable.Take());
+
+  scene.nodes.push_back(Node("SHOWROOM", {0, kTurntableHeight, 0}));
+  scene.nodes.push_back(Node("VEHICLE", {0, kTurntableHeight, 0}));
+  scene.nodes.push_back(Node("CAMERA", {-350, 90, -300}));
+  scene.nodes.push_back(Node("TARGET", {0, 40, 0}));
+  NodeRecord light = Node("KEYLIGHT", {0, 280, 0}, 2);
+  light.direction = {0.3f, -1, 0.2f};
+  scene.nodes.push_back(light);
+  scene.nodes.push_back(Node("FLARE_WHITE1", {-h + 20, 260, -h + 20}, 0, "2.0"));
+  scene.nodes.push_back(Node("FLARE_WHITE2", {h - 20, 260, -h + 20}, 0, "2.0"));
+  scene.nodes.push_back(Node("FLARE_BLUE1", {0, 260, h - 20}, 0, ""));
+  scene.paths.push_back(Circle("CAMERAPATH1", kCameraPathRadius, 80, 0));
+  scene.paths.push_back(Circle("CAMERAPATH2", kCameraPathRadius * 0.7f, 140, 1.5f));
+  return scene;
+}
+
+bool WriteShowroomScene(const std::string& gameFolder) {
+  const std::string folder = gameFolder + "/" + kShowroomFolder + "/";
+  const PictureData pictures[kTextureCount] = {
+      PatternPicture(64, [](uint32_t x, uint32_t y) { return (x / 32 + y / 32) % 2 == 0 ? 0xFF303038u : 0xFF404048u; }),
+      PatternPicture(64, [](uint32_t x, uint32_t y) { return 0xFF000000u | (90 + Speckle(x, y) % 10) * 0x010101u; }),
+      PatternPicture(64, [](uint32_t x, uint32_t y) { return 0xFFB8B8C0u - (Speckle(x, y) % 12) * 0x010101u; }),
+      PatternPicture(64, [](uint32_t x, uint32_t y) { return (x % 8 == 0 || y % 8 == 0) ? 0xFF606060u : 0xFF909090u; }),
+  };
+  for (int i = 0; i < kTextureCount; ++i) {
+    if (!WritePng(folder + kTextureFiles[i], pictures[i], false)) return false;
+  }
+  return WriteSceneFile(folder + kShowroomSceneFile, BuildShowroomScene());
+}
+
+}  // namespace contentgen
