@@ -1,0 +1,134 @@
+// Tests of the engine: torque from the curve through the gearbox, rpm limits and smoothing, nitrous and turbo,
+// and the upgrade overrides of the engine keys.
+#include "vehicle/engine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/data_file.h"
+#include "contentgen/curve_writer.h"
+#include "vehicle/upgrades.h"
+#include "vehicle_fixture.h"
+
+namespace {
+
+using vehicle::Engine;
+
+// An engine file in a scratch folder with a flat 200 lb-ft torque curve and a rising turbo curve beside it.
+app::DataFile EngineFile(const std::string& keys) {
+  const std::string folder = vehicle_test::ScratchFolder("engine");
+  contentgen::WriteCurve(folder + "flat.crv", {{0, 200}, {10000, 200}});
+  contentgen::WriteCurve(folder + "turbo.crv", {{0, 0}, {3000, 0}, {6000, 60}});
+  return app::DataFile::FromText("<TORQUE_CURVE>,flat.crv\n<SOUNDS_FOLDER>,SOUNDS\n" + keys, folder + "engine.dat");
+}
+
+TEST(Engine, TorqueComesFromTheCurveThroughGearAndEfficiency) {
+  Engine engine(EngineFile(""), 0, nullptr);
+  engine.throttle = 1.0f;
+  engine.Update(0.01f);
+  // 200 lb-ft in newton-metres, times first gear (4.17 × 2.74), its efficiency 0.7, over 20.
+  const float expected = 200 / 0.7374f * 4.17f * 2.74f * 0.7f / 20;
+  EXPECT_NEAR(engine.wheelTorque, expected, expected * 1e-4f);
+  engine.throttle = 0.5f;
+  engine.Update(0.01f);
+  EXPECT_NEAR(engine.wheelTorque, expected / 2, expected * 1e-4f);
+}
+
+TEST(Engine, ReverseGivesNegativeTorqueAndNeutralOrShiftingNone) {
+  Engine engine(EngineFile(""), 1, nullptr);
+  engine.throttle = 1;
+  engine.gearbox.gear = vehicle::kGearReverse;
+  engine.Update(0.01f);
+  EXPECT_LT(engine.wheelTorque, 0);
+  engine.ForceGear(vehicle::kGearNeutral);
+  engine.Update(0.01f);
+  EXPECT_EQ(engine.wheelTorque, 0);
+  EXPECT_EQ(engine.MaxWheelSpeed(), 10000.0f);
+}
+
+TEST(Engine, RpmNeverBelowMinimumAndClampedAtRedline) {
+  Engine engine(EngineFile("<REDLINE_RPM>,6000\n<MINIMUM_RPM>,900\n"), 1, nullptr);
+  EXPECT_FLOAT_EQ(engine.TargetRpm(), 900);
+  // A wheel far beyond the redline speed: the driveshaft is held at the redline of first gear.
+  engine.UpdateDriveshaft(1000.0f, 0.01f);
+  EXPECT_NEAR(engine.TargetRpm(), 6000, 0.5f);
+  EXPECT_NEAR(engine.MaxWheelSpeed(), 6000 / (4.17f * 2.74f) / 9.55f, 1e-3f);
+  // A slower wheel lets the driveshaft fall by at most a factor ten per second.
+  const float before = engine.driveshaftRpm;
+  engine.UpdateDriveshaft(0.0f, 0.01f);
+  EXPECT_NEAR(engine.driveshaftRpm, before * std::pow(0.1f, 0.01f), 1e-2f);
+}
+
+TEST(Engine, EngineSpeedSlewsAndSettlesOnTheTargetBelowTheLimiter) {
+  Engine engine(EngineFile(""), 1, nullptr);
+  engine.UpdateDriveshaft(40.0f, 0.01f);  // 40 rad/s → 382 rpm at the shaft, 4364 at the engine in first
+  const float target = engine.TargetRpm();
+  engine.Update(0.01f);
+  EXPECT_FLOAT_EQ(engine.engineRpm, 400);  // at most 40000 rpm per second
+  for (int i = 0; i < 20; ++i) engine.Update(0.01f);
+  EXPECT_FLOAT_EQ(engine.engineRpm, target);
+}
+
+TEST(Engine, NitrousAddsTorqueOnlyWhileEngagedWithAReserve) {
+  Engine engine(EngineFile("<NITROUS>,100,80\n"), 1, nullptr);
+  engine.throttle = 1;
+  engine.Update(0.01f);
+  const float plain = engine.wheelTorque;
+  engine.EngageNitrous();
+  EXPECT_TRUE(engine.nitrousEngageEvent);
+  EXPECT_TRUE(engine.IsNitrousActive());
+  engine.Update(0.01f);
+  EXPECT_NEAR(engine.wheelTorque / plain, 280.0f / 200.0f, 1e-4f);
+  EXPECT_EQ(engine.nitrousRemaining, 100.0f);
+
+  Engine empty(EngineFile(""), 1, nullptr);
+  empty.EngageNitrous();
+  EXPECT_FALSE(empty.IsNitrousActive());
+}
+
+TEST(Engine, UpgradesOverrideKeysAddATurboAndScaleTorqueUntilReload) {
+  vehicle::UpgradeList upgrades;
+  upgrades.LoadFromText(
+      "[UPGRADE]\n<ID>,1\n<TURBO_TORQUE_CURVE>,turbo.crv\n<GEARS>,3\n<TORQUE_MULTIPLIER>,1.5\n[/UPGRADE]\n"
+      "[UPGRADE]\n<ID>,2\n<TORQUE_MULTIPLIER>,2\n<REDLINE_RPM>,5000\n[/UPGRADE]\n");
+  for (auto& u : upgrades.Upgrades()) u->installed = true;
+  // No GEARS key in the file: the upgrade's GEARS is ignored; REDLINE_RPM is in the file, so it is replaced.
+  Engine engine(EngineFile("<REDLINE_RPM>,6500\n"), 1, &upgrades);
+  EXPECT_TRUE(engine.hasTurbo);
+  EXPECT_EQ(engine.gearbox.topGear, 7);
+  EXPECT_EQ(engine.redlineRpm, 5000);
+  EXPECT_FLOAT_EQ(engine.torqueCurve.Evaluate(3000), 600);
+  engine.ReloadCurves();
+  EXPECT_FLOAT_EQ(engine.torqueCurve.Evaluate(3000), 200);
+}
+
+TEST(Engine, GearTablesCopyFirstIntoNeutralAndIgnoreExcessValues) {
+  Engine engine(EngineFile("<GEAR_RATIOS>,3.5,9.9,3.2,2.1,1,1,1,1,1,7,7,7\n<GEARS>,5\n<DOWNSHIFT_RPM>,2000\n"), 0,
+                nullptr);
+  EXPECT_FLOAT_EQ(engine.gearbox.gearRatio[vehicle::kGearNeutral], 3.2f);
+  EXPECT_FLOAT_EQ(engine.gearbox.gearRatio[8], 1.0f);
+  EXPECT_EQ(engine.gearbox.topGear, 6);
+  EXPECT_FLOAT_EQ(engine.gearbox.downshiftRpm[3], 2000);
+  Engine plain(EngineFile(""), 0, nullptr);
+  EXPECT_FLOAT_EQ(plain.gearbox.gearRatio[vehicle::kGearNeutral], 1.0f);
+  EXPECT_FLOAT_EQ(plain.gearbox.gearEfficiency[vehicle::kGearNeutral], 1.0f);
+  EXPECT_FLOAT_EQ(plain.gearbox.finalDrive[vehicle::kGearNeutral], 2.74f);
+  // GEARS beyond the tables stays within them.
+  Engine many(EngineFile("<GEARS>,40\n"), 0, nullptr);
+  EXPECT_EQ(many.gearbox.topGear, vehicle::kMaxGear);
+}
+
+TEST(Engine, FreeRevsInNeutralAndResetsToFirstGear) {
+  Engine engine(EngineFile(""), 1, nullptr);
+  engine.ForceGear(vehicle::kGearNeutral);
+  engine.throttle = 1;
+  for (int i = 0; i < 10; ++i) engine.Update(0.01f);
+  EXPECT_GT(engine.driveshaftRpm, 0);
+  engine.Reset();
+  EXPECT_EQ(engine.Gear(), vehicle::kGearFirst);
+  EXPECT_EQ(engine.driveshaftRpm, 0);
+  EXPECT_EQ(engine.throttle, 0);
+}
+
+}  // namespace

@@ -1,0 +1,99 @@
+// Tests of the gearbox: shift timing, forced gears, the manual and the automatic rules.
+#include "vehicle/gearbox.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace vehicle;
+
+TEST(Gearbox, UpShiftsWaitTheDelayDownShiftsIntoForwardGearsDoNot) {
+  Gearbox box;
+  box.manual = 1;
+  box.shiftRequest = kShiftUp;
+  box.SelectGear(1000, 1000, 6750);
+  EXPECT_TRUE(box.shifting);
+  box.TickShift(0.2f);
+  EXPECT_EQ(box.gear, kGearFirst);
+  box.TickShift(0.05f);
+  EXPECT_FALSE(box.shifting);
+  EXPECT_EQ(box.gear, kGearFirst + 1);
+
+  box.shiftRequest = kShiftDown;
+  box.SelectGear(1000, 1000, 6750);
+  box.TickShift(0.01f);
+  EXPECT_EQ(box.gear, kGearFirst);
+  box.shiftRequest = kShiftDown;
+  box.SelectGear(1000, 1000, 6750);
+  box.TickShift(0.01f);
+  EXPECT_EQ(box.gear, kGearNeutral);
+  // Into reverse the full delay applies.
+  box.shiftRequest = kShiftDown;
+  box.SelectGear(1000, 1000, 6750);
+  box.TickShift(0.01f);
+  EXPECT_EQ(box.gear, kGearNeutral);
+  box.TickShift(0.25f);
+  EXPECT_EQ(box.gear, kGearReverse);
+}
+
+TEST(Gearbox, ManualRequestStaysWhenAShiftCannotStart) {
+  Gearbox box;
+  box.manual = 1;
+  box.shiftingAllowed = false;
+  box.shiftRequest = kShiftUp;
+  box.SelectGear(1000, 1000, 6750);
+  EXPECT_FALSE(box.shifting);
+  EXPECT_EQ(box.shiftRequest, kShiftUp);
+  box.shiftingAllowed = true;
+  box.gear = box.topGear;
+  box.SelectGear(1000, 1000, 6750);
+  EXPECT_FALSE(box.shifting);
+}
+
+TEST(Gearbox, AutomaticShiftsUpNearTheRedlineAndDownBelowThresholds) {
+  Gearbox box;
+  box.topGear = 6;
+  box.SelectGear(6700, 1000, 6750);
+  box.TickShift(0.3f);
+  EXPECT_EQ(box.gear, kGearFirst + 1);
+  box.SelectGear(2000, 1000, 6750);  // below downshiftRpm[3] = 3000
+  box.TickShift(0.01f);
+  EXPECT_EQ(box.gear, kGearFirst);
+  // First gear never shifts down by itself, only on a down request at minimum rpm.
+  box.shiftRequest = kShiftUp;
+  box.SelectGear(500, 1000, 6750);
+  EXPECT_EQ(box.gear, kGearFirst);
+  EXPECT_FALSE(box.shifting);
+  // The top gear is never exceeded.
+  box.gear = 6;
+  box.SelectGear(6749, 1000, 6750);
+  EXPECT_FALSE(box.shifting);
+}
+
+TEST(Gearbox, AutomaticGoesThroughNeutralIntoReverseAndBack) {
+  Gearbox box;
+  box.shiftRequest = kShiftDown;
+  box.SelectGear(1000, 1000, 6750);
+  box.TickShift(0.01f);
+  EXPECT_EQ(box.gear, kGearNeutral);
+  box.shiftRequest = kShiftDown;
+  box.SelectGear(1000, 1000, 6750);
+  box.TickShift(0.3f);
+  EXPECT_EQ(box.gear, kGearReverse);
+  box.shiftRequest = kShiftUp;
+  box.SelectGear(1000, 1000, 6750);
+  box.TickShift(0.3f);
+  EXPECT_EQ(box.gear, kGearNeutral);
+}
+
+TEST(Gearbox, ForcedGearHoldsTheDriveForOneDelayWithoutChangingGear) {
+  Gearbox box;
+  box.ForceGear(kGearNeutral);
+  EXPECT_TRUE(box.shifting);
+  EXPECT_EQ(box.shiftDirection, kShiftNone);
+  box.TickShift(0.3f);
+  EXPECT_FALSE(box.shifting);
+  EXPECT_EQ(box.gear, kGearNeutral);
+}
+
+}  // namespace

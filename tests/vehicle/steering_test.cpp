@@ -1,0 +1,82 @@
+// Tests of the steering angle: acceleration from the centre, full lock without overshoot, self-centring,
+// reversal through the centre, input clamping and the speed curve.
+#include "vehicle/steering.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/data_file.h"
+#include "contentgen/curve_writer.h"
+#include "vehicle_fixture.h"
+
+namespace {
+
+using vehicle::Steering;
+
+TEST(Steering, FullInputAcceleratesToFullLockWithoutOvershoot) {
+  Steering steering;
+  steering.SetInput(1);
+  steering.Update(0.01f);
+  EXPECT_NEAR(steering.angle, 1400 * 0.01f * 0.01f, 1e-5f);
+  float previous = steering.angle;
+  for (int i = 0; i < 200; ++i) {
+    steering.Update(0.01f);
+    EXPECT_GE(steering.angle, previous);
+    EXPECT_LE(steering.angle, 30.0f);
+    previous = steering.angle;
+  }
+  EXPECT_FLOAT_EQ(steering.angle, 30.0f);
+}
+
+TEST(Steering, ReleasedInputRecentresWithoutChangingSign) {
+  Steering steering;
+  steering.angle = 30;
+  steering.SetInput(0);
+  steering.Update(0.01f);
+  // Recentring by 0.01 per half second, then one step of the returning velocity (-14 degrees per second),
+  // slowed near full lock.
+  const float recentred = 30 * std::pow(0.01f, 0.02f);
+  const float slow = std::pow(recentred / 30 - 0.15f, 8.0f);
+  EXPECT_NEAR(steering.angle, recentred - 0.14f * (1 - slow), 1e-4f);
+  float previous = steering.angle;
+  for (int i = 0; i < 100; ++i) {
+    steering.Update(0.01f);
+    EXPECT_GE(steering.angle, 0.0f);
+    EXPECT_LE(steering.angle, previous);
+    previous = steering.angle;
+  }
+  EXPECT_LT(steering.angle, 0.01f);
+}
+
+TEST(Steering, ReversalStopsAtTheCentreThenTurnsTheOtherWay) {
+  Steering steering;
+  steering.SetInput(1);
+  for (int i = 0; i < 100; ++i) steering.Update(0.01f);
+  steering.SetInput(-1);
+  bool stoppedAtZero = false;
+  for (int i = 0; i < 300; ++i) {
+    steering.Update(0.01f);
+    stoppedAtZero = stoppedAtZero || steering.angle == 0.0f;
+  }
+  EXPECT_TRUE(stoppedAtZero);
+  EXPECT_FLOAT_EQ(steering.angle, -30.0f);
+}
+
+TEST(Steering, InputIsClampedAndTheCurveNarrowsTheAngleAtSpeed) {
+  const std::string folder = vehicle_test::ScratchFolder("steering");
+  contentgen::WriteCurve(folder + "range.crv", {{0, 1}, {1000, 0.5f}});
+  Steering steering(app::DataFile::FromText("<STEERING_RANGE_CURVE>,range.crv\n<STEERING_RANGE>,20\n",
+                                            folder + "car.dat"));
+  steering.SetInput(5);
+  EXPECT_FLOAT_EQ(steering.target, 20);
+  steering.angle = 10;
+  steering.SetSpeed(1000);
+  EXPECT_FLOAT_EQ(steering.GetAngle(), 5);
+  // A missing curve keeps the full angle rather than locking the wheels straight.
+  Steering bare;
+  bare.angle = 10;
+  EXPECT_FLOAT_EQ(bare.GetAngle(), 10);
+}
+
+}  // namespace
