@@ -1,0 +1,99 @@
+// The car's presentation side hung on the simulation: engine, tyre, landing and crash sounds, lights and
+// exhausts, ground tint, ground shadow, wheel particles and skid marks, the controller's rumble, and the driver
+// and upgrade parts that ride on the body.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/sound_samples.h"
+#include "platform/gfx/graphics.h"
+#include "vehicle/engine_sound_mix.h"
+#include "vehicle/ground_shadow.h"
+#include "vehicle/part_models.h"
+#include "vehicle/surface_effects.h"
+#include "vehicle/vehicle.h"
+#include "vehicle/vehicle_lights.h"
+#include "vehicle/vehicle_sounds.h"
+#include "vehicle/wheel_effects.h"
+
+namespace render {
+class GlowTrailSystem;
+class SkidmarkManager;
+}  // namespace render
+
+namespace vehicle {
+
+// The shared tyre and crash sounds, relative to a car's own folder.
+constexpr char kCarSoundsFromCarFolder[] = "../../SOUNDS/CARSOUNDS/";
+// The shadow grid: points across and along, and its margins beyond the hull (inches).
+constexpr uint32_t kShadowGridPoints = 4;
+constexpr float kShadowSideMargin = 30.0f;
+constexpr float kShadowEndMargin = 10.0f;
+
+struct PresentationServices {
+  app::SoundSampleSource* sounds = nullptr;  // samples and the mixer; no sounds without it
+  platform::gfx::Device* device = nullptr;    // shadow buffers; may be null
+  ForceFeedbackOutput* forceFeedback = nullptr;  // the player's controller, or null
+  std::function<int()> random;                // the game's generator; the C-runtime one when empty
+};
+
+class VehiclePresentation final : public VehicleFeatures {
+ public:
+  VehiclePresentation(Vehicle& car, PresentationServices services);
+  // Stops every sound and controller effect and lets go of the glows.
+  ~VehiclePresentation() override;
+
+  // Tyre, crash and landing sounds from the shared folder two levels above the car's, and the engine's samples
+  // from its sound folder (when the car has an engine).
+  void LoadSounds();
+  // The shadow grid sized from the car's hull box.
+  void BuildShadow();
+  // Glows for the light parts and exhaust points for the named parts (a name no part has puts the exhaust at
+  // the origin).
+  void LoadLights(render::GlowTrailSystem* glows, const std::vector<BodyPart>& parts);
+
+  // Simulation hooks.
+  void AfterCollisions(Vehicle& car, VehicleWorld& world, float dt) override;
+  void UpdateAttachments(Vehicle& car, float dt) override;
+  void OnPlaced(Vehicle& car) override;
+  void PlayCrashSound(Vehicle& car, int kind, int volume) override;
+  void ForceJolt(Vehicle& car, int magnitude) override;
+  int ChannelsPlaying() const override;
+
+  // Once per frame (or sub-step) after the car's update: engine mix, tyre loops, controller rumble and timers.
+  void UpdateSounds(float dt);
+  // Skid marks of the four wheels; marks may be null.
+  void UpdateWheelEffects(render::SkidmarkManager* marks, float dt);
+  // Glows and exhausts onto the body, lit toward the camera's view direction.
+  void UpdateLightGlows(const Vec3& cameraDirection);
+  void StartForceFeedback() { feedback.Start(); }
+  void StopForceFeedback() { feedback.Stop(); }
+  void StopSounds();
+
+  VehicleSounds* Sounds() { return sounds_.get(); }
+  EngineSoundMix* EngineSound() { return engineSound_.get(); }
+  WheelEffects* WheelEffectsOf(int wheel) { return wheelEffects_[wheel].get(); }
+
+  VehicleLights lights;
+  std::unique_ptr<GroundShadow> shadow;
+  SurfaceForceFeedback feedback;
+  std::unique_ptr<PartModel> driverModel;
+  std::vector<std::unique_ptr<VisualPartModel>> visualParts;
+
+ private:
+  WheelContact ContactOf(const Wheel& wheel) const;
+  bool AnyWheelSkidding() const;
+  int Random();
+
+  Vehicle& car_;
+  PresentationServices services_;
+  std::unique_ptr<VehicleSounds> sounds_;
+  std::unique_ptr<EngineSoundMix> engineSound_;
+  std::array<std::unique_ptr<WheelEffects>, 4> wheelEffects_;
+};
+
+}  // namespace vehicle
