@@ -1,0 +1,56 @@
+// Fuzzes the player profile file reader: any bytes either parse into content that encodes back to a file of the
+// same size and content or are rejected; parsed content applied to a profile keeps one entry per database car.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "race/content_database.h"
+#include "race/player_profile.h"
+
+namespace {
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::vector<unsigned char> bytes(data, data + size);
+  race::ProfileFileData content;
+  std::string problem;
+  if (!race::ParseProfileFile(bytes, content, problem)) {
+    Check(!problem.empty());
+    return 0;
+  }
+  // Encoding is canonical (any non-zero owned byte reads as owned and is written as 1).
+  const std::vector<unsigned char> encoded = race::EncodeProfileFile(content);
+  Check(encoded.size() == bytes.size());
+  race::ProfileFileData reread;
+  Check(race::ParseProfileFile(encoded, reread, problem));
+  Check(race::EncodeProfileFile(reread) == encoded);
+
+  static race::ContentDatabase* database = [] {
+    auto* made = new race::ContentDatabase(nullptr, "");
+    made->vehicleNames = {"Berline", "Coupe", "C"};
+    made->vehiclePaths = {"a.dat", "b.dat", "c.dat"};
+    made->vehicleClasses = {1, 2, 3};
+    return made;
+  }();
+  race::PlayerProfile profile(database);
+  profile.Apply(content);
+  Check(profile.vehicleNames.size() == 3 && profile.owned.size() == 3 && profile.selections.size() == 3);
+  Check(profile.careerProgress <= race::kMaxCareerProgress);
+  for (const auto& selection : profile.selections) {
+    for (size_t i = 0; i < selection->ownedIds.size(); ++i) {
+      for (size_t j = i + 1; j < selection->ownedIds.size(); ++j) Check(selection->ownedIds[i] != selection->ownedIds[j]);
+    }
+  }
+  // What the profile holds encodes to a file that reads back to the same profile.
+  race::ProfileFileData again;
+  Check(race::ParseProfileFile(race::EncodeProfileFile(profile.ToFileData()), again, problem));
+  Check(again.vehicles.size() == 3);
+  return 0;
+}
