@@ -7,7 +7,7 @@
 
 #include "app/binary_reader.h"
 #include "app/box_tests.h"
-#include "geometry/models/material_record.h"
+#include "geometry/models/model_materials.h"
 #include "geometry/models/mesh_model.h"
 #include "platform/file_system.h"
 #include "render/resources/resource_manager.h"
@@ -18,9 +18,6 @@ namespace {
 
 using platform::Vec3;
 
-constexpr int kTextureReferences = 7;
-constexpr uint64_t kTextureNameMinBytes = 1 + 4;
-constexpr uint64_t kMaterialMinBytes = 1 + 6 * 4 + 4 * 4 + 2 * 4 + 12 * 2 + 2 * 4 + kTextureReferences * 4;
 constexpr uint64_t kObjectMinBytes = 12 + 4 + 4 + 2 + 2 + 4 + 4 + 4;
 constexpr uint64_t kFaceGroupMinBytes = 2 + 4;
 constexpr uint64_t kNodeMinBytes = 1 + 2 + 12 + 24 + 12 + 12 + 4 + 2;
@@ -29,29 +26,6 @@ constexpr uint64_t kPathMinBytes = 1 + 12 + 2 + 2;
 constexpr uint64_t kSubpathMinBytes = 2 + 1;
 // The step of a packed normal's byte angles, kept as the files were made with it (a little over 2π/255).
 constexpr double kAngleStep = 6.28318 / 255.0;
-
-struct Slot {
-  bool doubleSided = false;
-  bool collides = false;
-  bool visible = false;
-  bool colourKeyed = false;
-  uint32_t colourKey = 0;
-  MaterialRecord record;
-  int32_t variantA = 0, variantB = 0;
-  std::array<int32_t, kTextureReferences> textures{-1, -1, -1, -1, -1, -1, -1};
-  bool used = false;
-  MaterialKind kind = MaterialKind::Plain;
-  render::ImageResource* image = nullptr;
-  bool Has(int reference) const { return textures[reference] >= 0; }
-};
-
-struct ParseError {
-  const char* what;
-};
-
-void Require(bool condition, const char* what) {
-  if (!condition) throw ParseError{what};
-}
 
 bool Finite(const Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
@@ -63,110 +37,14 @@ Vec3 ReadVec3(app::BinaryReader& reader) {
   return v;
 }
 
-// A count that must be non-negative and leave room for that many records of at least minBytes each.
-uint32_t ReadCount(app::BinaryReader& reader, int32_t value, uint64_t minBytes, const char* what) {
-  Require(value >= 0 && reader.CanRead(static_cast<uint64_t>(value), minBytes), what);
-  return static_cast<uint32_t>(value);
-}
-
 std::string ReadOptionalText(app::BinaryReader& reader) {
   return app::ReadInt16(reader) != 0 ? app::ReadZeroTerminatedString(reader) : std::string();
-}
-
-std::string TableName(const std::string& fileName) {
-  const size_t slash = fileName.find_last_of('\\');
-  std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);
-  for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return name;
 }
 
 Vec3 UnpackNormal(int a, int b) {
   const double polar = a * kAngleStep, azimuth = b * kAngleStep;
   return {static_cast<float>(std::sin(polar) * std::cos(azimuth)), static_cast<float>(std::cos(polar)),
           static_cast<float>(std::sin(polar) * std::sin(azimuth))};
-}
-
-Vec3 ReadColour(app::BinaryReader& reader) {
-  Vec3 colour;
-  colour.x = app::ReadInt16(reader) / 255.0f;
-  colour.y = app::ReadInt16(reader) / 255.0f;
-  colour.z = app::ReadInt16(reader) / 255.0f;
-  return colour;
-}
-
-void ReadAnimation(app::BinaryReader& reader, TextureAnimation& animation) {
-  animation.hasScroll = app::ReadInt32(reader) != 0;
-  if (animation.hasScroll) {
-    animation.scrollU = app::ReadFloat(reader);
-    animation.scrollV = app::ReadFloat(reader);
-  }
-  animation.hasGrid = app::ReadInt32(reader) != 0;
-  if (animation.hasGrid) {
-    animation.columns = app::ReadInt16(reader);
-    animation.rows = app::ReadInt16(reader);
-    animation.frameSeconds = app::ReadFloat(reader);
-  }
-}
-
-// Kind from the texture references alone (the first eight rules); fills the five picture names.
-MaterialKind KindFromTextures(const Slot& slot, const std::vector<std::string>& table, const std::string& folder,
-                              std::array<std::string, 5>& pictures) {
-  auto name = [&](int reference) { return folder + table[static_cast<size_t>(slot.textures[reference])]; };
-  MaterialKind kind = MaterialKind::Plain;
-  if (slot.Has(0)) pictures[0] = name(0);
-  if (slot.Has(1)) {
-    pictures[1] = name(1);
-    kind = MaterialKind::Alpha;
-  }
-  if (slot.colourKeyed) kind = MaterialKind::Alpha;
-  if (slot.Has(3)) {
-    pictures[2] = name(3);
-    kind = slot.Has(0) ? MaterialKind::Plain : MaterialKind::Additive;
-  }
-  if (slot.Has(6) && !slot.Has(3)) {
-    pictures[2] = name(6);
-    kind = slot.Has(0) ? MaterialKind::Plain : MaterialKind::Multiply;
-  }
-  if (slot.Has(2)) {
-    pictures[1] = name(2);
-    kind = MaterialKind::SharedReflection;
-  }
-  if (slot.Has(5) && slot.Has(2)) {
-    pictures[4] = name(5);
-    kind = MaterialKind::MapReflection;
-  }
-  if (slot.Has(4)) {
-    pictures[3] = name(4);
-    kind = MaterialKind::NormalMapped;
-  }
-  return kind;
-}
-
-// The refinements that need the image, and what the kind writes back into it.
-MaterialKind RefineWithImage(const Slot& slot, MaterialKind kind, render::ImageResource& image) {
-  if (image.hasCubeMap && slot.Has(2)) kind = MaterialKind::CubeReflection;
-  if (kind == MaterialKind::Plain && image.hasAlpha) kind = MaterialKind::Alpha;
-  if (kind == MaterialKind::Alpha && slot.variantA != 0) kind = MaterialKind::AlphaLast;
-  if (kind == MaterialKind::Alpha && slot.variantB != 0) kind = MaterialKind::AlphaFirst;
-  if (slot.Has(6)) image.overlayPass = kMultiplyOverlayPass;
-  ApplyMaterialRecord(image, slot.record);
-  if (kind == MaterialKind::SharedReflection) image.SetImageVisible(true);
-  if (kind == MaterialKind::NormalMapped) image.EnableNormalMap(true);
-  if (kind == MaterialKind::SharedReflection || kind == MaterialKind::CubeReflection ||
-      kind == MaterialKind::MapReflection) {
-    if (slot.variantA != 0) {
-      image.depthWrite = false;
-      kind = kind == MaterialKind::SharedReflection  ? MaterialKind::SharedReflectionBlended
-             : kind == MaterialKind::CubeReflection ? MaterialKind::CubeReflectionBlended
-                                                    : MaterialKind::MapReflectionBlended;
-    }
-    if (image.isBlank) {
-      image.additiveBlend = true;
-    } else if (slot.Has(1)) {
-      image.alphaBlend = true;
-    }
-  }
-  return kind;
 }
 
 }  // namespace
@@ -192,7 +70,7 @@ bool MeshModel::LoadFromMemory(platform::gfx::Device* device, const std::vector<
   }
 
   // Everything is read and checked first; images and device buffers are made only from a sound file.
-  std::vector<Slot> slots;
+  std::vector<MaterialSlot> slots;
   std::vector<std::string> names;
   std::vector<std::string> table;
   std::vector<uint32_t> cornerPositions, cornerUvs, cornerNormals;
@@ -218,62 +96,12 @@ bool MeshModel::LoadFromMemory(platform::gfx::Device* device, const std::vector<
     const int32_t materialValue = app::ReadInt32(reader);
     const int32_t textureValue = app::ReadInt32(reader);
 
-    const uint32_t textureCount = ReadCount(reader, textureValue, kTextureNameMinBytes, "texture name count is beyond the end of the file");
-    table.assign(textureCount, std::string());
-    for (uint32_t i = 0; i < textureCount; ++i) {
-      std::string fileName = app::ReadZeroTerminatedString(reader);
-      const int32_t slot = app::ReadInt32(reader);
-      Require(slot >= 0 && static_cast<uint32_t>(slot) < textureCount, "a texture name slot is out of range");
-      table[static_cast<size_t>(slot)] = TableName(fileName);
-    }
-    Require(!reader.Overrun(), "texture names are truncated");
-
-    fileMaterialCount = ReadCount(reader, materialValue, kMaterialMinBytes, "material count is beyond the end of the file");
-    const uint32_t slotCount = std::max<uint32_t>(fileMaterialCount, 1);
-    slots.assign(slotCount, Slot());
-    names.assign(slotCount, std::string());
-    if (fileMaterialCount == 0) {
-      names[0] = "NONE";
-      slots[0].collides = true;
-      slots[0].visible = true;
-    }
-    for (uint32_t i = 0; i < fileMaterialCount; ++i) {
-      names[i] = app::ReadZeroTerminatedString(reader);
-      const int32_t id = app::ReadInt32(reader);
-      Require(id >= 0 && static_cast<uint32_t>(id) < fileMaterialCount, "a material id is out of range");
-      Slot slot;
-      slot.doubleSided = app::ReadInt32(reader) != 0;
-      slot.collides = app::ReadInt32(reader) != 0;
-      slot.visible = app::ReadInt32(reader) != 0;
-      slot.record.lightValue = app::ReadInt32(reader);
-      const int32_t hasColourKey = app::ReadInt32(reader);
-      if (hasColourKey != 0) {
-        const uint32_t red = static_cast<uint16_t>(app::ReadInt16(reader)) & 0xFFu;
-        const uint32_t green = static_cast<uint16_t>(app::ReadInt16(reader)) & 0xFFu;
-        const uint32_t blue = static_cast<uint16_t>(app::ReadInt16(reader)) & 0xFFu;
-        slot.colourKey = 0xFF000000u | red << 16 | green << 8 | blue;
-      }
-      slot.colourKeyed = hasColourKey > 0;
-      ReadAnimation(reader, slot.record.animation[0]);
-      ReadAnimation(reader, slot.record.animation[1]);
-      slot.variantA = app::ReadInt32(reader);
-      slot.variantB = app::ReadInt32(reader);
-      slot.record.diffuse = ReadColour(reader);
-      slot.record.ambient = ReadColour(reader);
-      slot.record.specular = ReadColour(reader);
-      slot.record.emissive = ReadColour(reader);
-      slot.record.glossiness = app::ReadFloat(reader);
-      slot.record.specularLevel = app::ReadFloat(reader);
-      for (int t = 0; t < kTextureReferences; ++t) {
-        slot.textures[t] = app::ReadInt32(reader);
-        Require(slot.textures[t] >= -1 && slot.textures[t] < static_cast<int32_t>(textureCount),
-                "a texture reference is out of range");
-        if (slot.textures[t] < 0) slot.textures[t] = -1;
-      }
-      slots[static_cast<size_t>(id)] = slot;
-    }
-    Require(!reader.Overrun(), "materials are truncated");
-
+    Require(textureValue >= 0, "texture name count is negative");
+    const uint32_t textureCount = static_cast<uint32_t>(textureValue);
+    ReadTextureTable(reader, textureCount, table);
+    fileMaterialCount = materialValue >= 0 ? static_cast<uint32_t>(materialValue) : ~0u;
+    ReadMaterialRecords(reader, fileMaterialCount, textureCount, slots, names);
+    const uint32_t slotCount = static_cast<uint32_t>(slots.size());
     const uint32_t objectCount = ReadCount(reader, objectValue, kObjectMinBytes, "object count is beyond the end of the file");
     for (uint32_t object = 0; object < objectCount; ++object) {
       const uint32_t positionBase = static_cast<uint32_t>(positions.size());
@@ -433,7 +261,7 @@ bool MeshModel::LoadFromMemory(platform::gfx::Device* device, const std::vector<
       }
     }
     Require(!reader.Overrun(), "paths are truncated");
-  } catch (const ParseError& error) {
+  } catch (const ModelFileError& error) {
     std::printf("%s: %s\n", path.c_str(), error.what);
     Clear();
     return false;
@@ -449,23 +277,9 @@ bool MeshModel::LoadFromMemory(platform::gfx::Device* device, const std::vector<
     return false;
   }
 
-  for (uint32_t i = 0; i < slots.size(); ++i) {
-    Slot& slot = slots[i];
-    if (i >= fileMaterialCount) break;  // the stand-in slot of a file without materials has no image
-    std::array<std::string, 5> pictures;
-    slot.kind = KindFromTextures(slot, table, folder, pictures);
-    if (!withMaterials || resourceManager == nullptr) continue;
-    if (slot.colourKeyed) {
-      slot.image = resourceManager->LoadImage(device, pictures[0], true, slot.colourKey, false, true);
-    } else {
-      slot.image = resourceManager->CreateImage(device, pictures[0], pictures[1], pictures[2], pictures[3],
-                                                pictures[4], false, true);
-    }
-    if (slot.image != nullptr) slot.kind = RefineWithImage(slot, slot.kind, *slot.image);
-  }
-
+  MakeMaterialImages(slots, fileMaterialCount, table, folder, resourceManager, device, withMaterials);
   for (uint32_t i = 0; i < fileMaterialCount; ++i) {
-    const Slot& slot = slots[i];
+    const MaterialSlot& slot = slots[i];
     if (!slot.used) continue;
     const int32_t batch =
         mesh->AddBatch(resourceManager, settings, cornerPositions, triangles, static_cast<int32_t>(i), slot.kind,
@@ -493,11 +307,7 @@ bool MeshModel::LoadFromMemory(platform::gfx::Device* device, const std::vector<
   nodes = std::move(fileNodes);
   markers = std::move(fileMarkers);
   paths = std::move(filePaths);
-  if (resourceManager != nullptr) {
-    for (const Slot& slot : slots) {
-      if (slot.image != nullptr) resourceManager->ReleaseImage(slot.image);
-    }
-  }
+  ReleaseMaterialImages(slots, resourceManager);
   return true;
 }
 
