@@ -4,11 +4,13 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <limits>
 
 #include "app/binary_reader.h"
 #include "app/paths.h"
 #include "platform/file_system.h"
 #include "race/content_database.h"
+#include "race/race_definition.h"
 
 namespace race {
 namespace {
@@ -143,6 +145,33 @@ void PlayerProfile::ClearWorkingSelection() {
   workingSelection->ownedIds.clear();
   workingSelection->installedIds.clear();
   changed = true;
+}
+
+bool PlayerProfile::IsRaceLocked(const RaceDefinition& race) const {
+  return race.classRestriction != kClassMixed && race.classRestriction > careerProgress;
+}
+
+bool PlayerProfile::CanAffordEntry(const RaceDefinition& race) const { return money >= race.entryFee; }
+
+bool PlayerProfile::PayEntryFee(const RaceDefinition& race) {
+  if (race.entryFee <= 0) return true;
+  if (!CanAffordEntry(race)) return false;
+  money -= race.entryFee;
+  return true;
+}
+
+void PlayerProfile::AddMoney(int64_t amount) {
+  constexpr int64_t kLimit = int64_t{1} << 32;  // beyond any 32-bit result, and no 64-bit overflow
+  const int64_t total = static_cast<int64_t>(money) + std::clamp(amount, -kLimit, kLimit);
+  money = static_cast<int32_t>(std::clamp<int64_t>(total, std::numeric_limits<int32_t>::min(),
+                                                   std::numeric_limits<int32_t>::max()));
+}
+
+bool PlayerProfile::AdvanceCareer(const RaceDefinition& race, uint32_t place) {
+  if (race.mode != kModeCareer || place != 1) return false;
+  if (race.classRestriction != careerProgress || careerProgress >= kMaxCareerProgress) return false;
+  ++careerProgress;
+  return true;
 }
 
 void PlayerProfile::Reset() {

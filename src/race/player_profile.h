@@ -12,6 +12,7 @@
 namespace race {
 
 class ContentDatabase;
+struct RaceDefinition;
 
 inline constexpr int32_t kFreshProfileMoney = 5000;
 inline constexpr uint32_t kMaxCareerProgress = 4;
@@ -72,6 +73,17 @@ class PlayerProfile {
   void SetCurrentSelection(const vehicle::UpgradeSelection& selection) { SetWorkingSelection(selection); }
   void GetCurrentSelection(vehicle::UpgradeSelection& selection) const { GetWorkingSelection(selection); }
   void ClearCurrentSelection() { ClearWorkingSelection(); }
+
+  // A career race is locked while its tier (class restriction) is above the career progress; MIXED races never are.
+  bool IsRaceLocked(const RaceDefinition& race) const;
+  bool CanAffordEntry(const RaceDefinition& race) const;
+  // Takes the entry fee; false (money unchanged) when the player cannot afford it. A fee below 0 costs nothing.
+  bool PayEntryFee(const RaceDefinition& race);
+  // Adds winnings (or a negative amount), held inside the 32-bit range instead of wrapping.
+  void AddMoney(int64_t amount);
+  // After a race: a first place (place 1) in a career race of the current tier opens the next tier, up to
+  // kMaxCareerProgress. Other modes never move the career. True when the progress rose.
+  bool AdvanceCareer(const RaceDefinition& race, uint32_t place);
 
   void SetName(const std::string& text) { name = text; }
   void SetFilePath(const std::string& path) { fileName = path; }

@@ -45,6 +45,10 @@ RaceDefinition::RaceDefinition(uint32_t index, std::string name, std::string pat
       playerStart(playerStart),
       aiNameList(aiNameList) {}
 
+int32_t RaceDefinition::RewardForPlace(uint32_t place) const {
+  return place < kRewardPlaces ? rewards[place] : 0;
+}
+
 void RaceDefinition::AddAiRacer(const std::string& racerName, const std::string& vehicleFile, uint32_t startPosition,
                                 const std::vector<uint32_t>& upgradeIds) {
   aiRacerNames.push_back(racerName);

@@ -37,11 +37,20 @@ int FindKeyword(const std::array<const char*, N>& table, const std::string& word
 // character; 0 without digits. Values beyond 32 bits are clamped.
 int32_t ParseInt(const std::string& text);
 
+class RaceList;
+
 // A race of a list. Definitions are built by their list and never change after reading, except that the
 // practice screen writes its choices (laps, opponents, class, difficulty) straight into its venues.
 struct RaceDefinition {
   RaceDefinition(uint32_t index, std::string name, std::string path, const std::vector<std::string>* aiNameList,
                  uint32_t mode, uint32_t type, int32_t laps, uint32_t playerStart, uint32_t opponents, bool reverse);
+
+  // The prize for a finishing place (1 = first, up to 10); 0 for other places.
+  int32_t RewardForPlace(uint32_t place) const;
+
+  // The screens' names for RaceList::CountByClass and RaceList::NthByClass; a missing list has no races.
+  static int CountByClass(const RaceList* list, uint32_t classId);
+  static RaceDefinition* NthByClass(const RaceList* list, uint32_t classId, int n);
 
   // Appends one fixed opponent; startPosition counts from 0.
   void AddAiRacer(const std::string& racerName, const std::string& vehicleFile, uint32_t startPosition,

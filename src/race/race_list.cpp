@@ -127,6 +127,14 @@ void RaceList::ReadFrom(const app::DataFile& file) {
   }
 }
 
+int RaceDefinition::CountByClass(const RaceList* list, uint32_t classId) {
+  return list == nullptr ? 0 : list->CountByClass(classId);
+}
+
+RaceDefinition* RaceDefinition::NthByClass(const RaceList* list, uint32_t classId, int n) {
+  return list == nullptr ? nullptr : list->NthByClass(classId, n);
+}
+
 int RaceList::CountByClass(uint32_t classId) const {
   int count = 0;
   for (const auto& race : races) count += race->classRestriction == classId ? 1 : 0;

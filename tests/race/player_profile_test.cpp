@@ -11,6 +11,7 @@
 #include "app/data_file.h"
 #include "contentgen/race_content.h"
 #include "race/content_database.h"
+#include "race/race_definition.h"
 #include "race_test_support.h"
 
 namespace {
@@ -190,6 +191,59 @@ TEST_F(PlayerProfiles, LoadingSavesThePreviousPlayerAndANewPlayerStartsFresh) {
   EXPECT_EQ(profile.careerProgress, 3u);
   EXPECT_EQ(profile.money, 90);
   EXPECT_TRUE(profile.IsOwned("Berline"));
+}
+
+TEST_F(PlayerProfiles, CareerRacesUnlockTierByTierAndCostTheirEntryFee) {
+  PlayerProfile profile(&database);
+  race::RaceDefinition race(0, "Tier race", "", nullptr, race::kModeCareer, race::kRaceLap, 3, 0, 4, false);
+  race.classRestriction = race::kClassC;
+  race.entryFee = 3000;
+
+  EXPECT_TRUE(profile.IsRaceLocked(race));
+  race.classRestriction = race::kClassOpen;
+  EXPECT_FALSE(profile.IsRaceLocked(race));
+  race::RaceDefinition mixed = race;
+  mixed.classRestriction = race::kClassMixed;
+  EXPECT_FALSE(profile.IsRaceLocked(mixed));
+
+  // Only a win of a career race of the current tier opens the next one.
+  EXPECT_FALSE(profile.AdvanceCareer(race, 2));
+  race::RaceDefinition practice = race;
+  practice.mode = race::kModeQuick;
+  EXPECT_FALSE(profile.AdvanceCareer(practice, 1));
+  EXPECT_EQ(profile.careerProgress, 0u);
+  EXPECT_TRUE(profile.AdvanceCareer(race, 1));
+  EXPECT_EQ(profile.careerProgress, 1u);
+  EXPECT_FALSE(profile.AdvanceCareer(race, 1));  // an old tier won again
+  race.classRestriction = race::kClassC;
+  EXPECT_FALSE(profile.IsRaceLocked(race));
+  for (uint32_t tier = 1; tier < 4; ++tier) {
+    race.classRestriction = tier;
+    EXPECT_TRUE(profile.AdvanceCareer(race, 1));
+  }
+  EXPECT_EQ(profile.careerProgress, race::kMaxCareerProgress);
+  race.classRestriction = race::kMaxCareerProgress;
+  EXPECT_FALSE(profile.AdvanceCareer(race, 1));
+  EXPECT_EQ(profile.careerProgress, race::kMaxCareerProgress);
+
+  // Entry fees: paid only when affordable.
+  EXPECT_TRUE(profile.CanAffordEntry(race));
+  EXPECT_TRUE(profile.PayEntryFee(race));
+  EXPECT_EQ(profile.money, 2000);
+  EXPECT_FALSE(profile.CanAffordEntry(race));
+  EXPECT_FALSE(profile.PayEntryFee(race));
+  EXPECT_EQ(profile.money, 2000);
+  race.entryFee = -500;
+  EXPECT_TRUE(profile.PayEntryFee(race));
+  EXPECT_EQ(profile.money, 2000);
+
+  // Winnings never wrap the 32-bit purse.
+  profile.AddMoney(race.RewardForPlace(1) + 700);
+  EXPECT_EQ(profile.money, 2700);
+  profile.AddMoney(int64_t{1} << 40);
+  EXPECT_EQ(profile.money, INT32_MAX);
+  profile.AddMoney(INT64_MIN);
+  EXPECT_EQ(profile.money, INT32_MIN);
 }
 
 TEST_F(PlayerProfiles, CareerProgressFromAFileIsHeldAtTheLastTier) {

@@ -179,6 +179,10 @@ TEST_F(RaceLists, RewardsAndTargetTimesFillTheirSlotsInRange) {
   EXPECT_EQ(race.targetTimes[0], 95);
   EXPECT_EQ(race.targetTimes[1], 0);
   EXPECT_EQ(race.targetTimes[3], 140);
+  EXPECT_EQ(race.RewardForPlace(1), 1000);
+  EXPECT_EQ(race.RewardForPlace(10), 5);
+  EXPECT_EQ(race.RewardForPlace(11), 0);
+  EXPECT_EQ(race.RewardForPlace(UINT32_MAX), 0);
 }
 
 TEST_F(RaceLists, FixedPlayerCarAndOpponents) {
@@ -217,6 +221,11 @@ TEST_F(RaceLists, RacesAreNumberedInFileOrderAndPickedByClass) {
   EXPECT_EQ(races.NthByClass(race::kClassB, -1), nullptr);
   EXPECT_EQ(races.NthByClass(race::kClassA, 0), nullptr);
   EXPECT_EQ(races.At(3), nullptr);
+  // The screens' spelling, which also copes with a list the content does not have.
+  EXPECT_EQ(RaceDefinition::CountByClass(&races, race::kClassB), 2);
+  EXPECT_EQ(RaceDefinition::NthByClass(&races, race::kClassB, 1), races.At(2));
+  EXPECT_EQ(RaceDefinition::CountByClass(nullptr, race::kClassB), 0);
+  EXPECT_EQ(RaceDefinition::NthByClass(nullptr, race::kClassB, 0), nullptr);
 }
 
 TEST_F(RaceLists, ReadingReplacesTheListAndAMissingFileLeavesItEmpty) {
