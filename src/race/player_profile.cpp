@@ -179,6 +179,7 @@ void PlayerProfile::Reset() {
   vehicleNames.clear();
   owned.clear();
   selections.clear();
+  otherVehicles.clear();
   money = kFreshProfileMoney;
   careerProgress = 0;
   if (database == nullptr) return;
@@ -201,6 +202,7 @@ ProfileFileData PlayerProfile::ToFileData() const {
     entry.installedIds = selections[i]->installedIds;
     data.vehicles.push_back(std::move(entry));
   }
+  data.vehicles.insert(data.vehicles.end(), otherVehicles.begin(), otherVehicles.end());
   return data;
 }
 
@@ -209,7 +211,16 @@ void PlayerProfile::Apply(const ProfileFileData& data) {
   careerProgress = std::min(data.careerProgress, kMaxCareerProgress);
   for (const ProfileFileEntry& entry : data.vehicles) {
     const int index = IndexOf(entry.vehicleName);
-    if (index < 0) continue;
+    if (index < 0) {
+      auto kept = std::find_if(otherVehicles.begin(), otherVehicles.end(),
+                               [&](const ProfileFileEntry& other) { return other.vehicleName == entry.vehicleName; });
+      if (kept != otherVehicles.end()) {
+        *kept = entry;
+      } else {
+        otherVehicles.push_back(entry);
+      }
+      continue;
+    }
     owned[static_cast<size_t>(index)] = entry.owned;
     vehicle::UpgradeSelection& selection = *selections[static_cast<size_t>(index)];
     for (uint32_t id : entry.ownedIds) AddUnique(selection.ownedIds, id);

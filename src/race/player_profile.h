@@ -97,10 +97,11 @@ class PlayerProfile {
   // and extension) as the player's name, then reads it. A missing file is created with the fresh profile. A
   // damaged file prints one line and is handled as ProfileLoad::kRejected says.
   ProfileLoad Load(const std::string& path);
-  // Applies parsed file content: known cars get their owned bit and ids (duplicates dropped), unknown cars are
-  // skipped, progress is held at kMaxCareerProgress.
+  // Applies parsed file content: known cars get their owned bit and ids (duplicates dropped), progress is held
+  // at kMaxCareerProgress. Cars the content list no longer names are kept aside in `otherVehicles` and written
+  // back on save, so a car missing for one run (a damaged or edited content list) is not lost for good.
   void Apply(const ProfileFileData& data);
-  // The profile as file content, cars in database order.
+  // The profile as file content: cars in database order, then the cars kept aside.
   ProfileFileData ToFileData() const;
 
   bool loaded = false;
@@ -114,6 +115,8 @@ class PlayerProfile {
   std::vector<bool> owned;
   std::vector<std::unique_ptr<vehicle::UpgradeSelection>> selections;
   std::unique_ptr<vehicle::UpgradeSelection> workingSelection;
+  // File entries of cars the database does not list, in file order (a later entry of a name replaces it).
+  std::vector<ProfileFileEntry> otherVehicles;
 };
 
 }  // namespace race

@@ -168,6 +168,19 @@ TEST_F(PlayerProfiles, FileEntriesAreMatchedToTheDatabaseByExactName) {
   EXPECT_EQ(profile.GetVehicleRecord("Berline")->ownedIds, (Ids{2, 6, 8}));
   EXPECT_EQ(profile.GetVehicleRecord("Berline")->installedIds, (Ids{3, 5}));
   EXPECT_EQ(profile.vehicleNames, database.vehicleNames);
+
+  // Cars this content list does not name are written back untouched, after the listed ones.
+  ASSERT_TRUE(profile.Save());
+  const Bytes expected = ProfileFileWriter(800, 1, 4)
+                             .Vehicle("Berline", false, {2, 6, 8}, {3, 5})
+                             .Vehicle("Coupe", false, {}, {})
+                             .Vehicle("COUPE", true, {1}, {1})
+                             .Vehicle("Retired", true, {5}, {5})
+                             .Bytes();
+  EXPECT_EQ(scratch.Read("mixed.dat"), expected);
+  // A fresh profile forgets them.
+  profile.Reset();
+  EXPECT_TRUE(profile.otherVehicles.empty());
 }
 
 TEST_F(PlayerProfiles, LoadingSavesThePreviousPlayerAndANewPlayerStartsFresh) {
