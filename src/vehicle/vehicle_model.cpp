@@ -1,0 +1,148 @@
+// A car's body models: the body and its parts, levels of detail, tyre and hull models, ground tint.
+#include "vehicle/vehicle_model.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <memory>
+
+#include "geometry/models/mesh_model.h"
+#include "render/resources/image_resource.h"
+#include "render/resources/resource_manager.h"
+
+namespace vehicle {
+
+const std::array<const char*, 4> kTyrePartNames = {"FRONT_LEFT_TIRE", "FRONT_RIGHT_TIRE", "REAR_LEFT_TIRE",
+                                                   "REAR_RIGHT_TIRE"};
+
+namespace {
+
+constexpr std::array<uint32_t, 4> kTyreUpgradeKeys = {kKeyFrontLeftTire, kKeyFrontRightTire, kKeyRearLeftTire,
+                                                      kKeyRearRightTire};
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace
+
+VehicleBody::VehicleBody(platform::gfx::Device* device, render::ResourceManager* resources)
+    : device_(device), resources_(resources) {}
+
+VehicleBody::~VehicleBody() { Release(); }
+
+void VehicleBody::Release() {
+  if (resources_ != nullptr) {
+    for (LodLevel& level : lods) {
+      if (level.model != nullptr) geometry::ReleaseModel(*resources_, level.model);
+    }
+    for (geometry::MeshModel*& tyre : tyreModels) {
+      if (tyre != nullptr) geometry::ReleaseModel(*resources_, tyre);
+    }
+    if (collisionModel != nullptr) geometry::ReleaseModel(*resources_, collisionModel);
+  }
+  lods.clear();
+  tyreModels.fill(nullptr);
+  collisionModel = nullptr;
+  parts.clear();
+}
+
+geometry::MeshModel* VehicleBody::LoadUnique(const std::string& path) {
+  if (resources_ == nullptr) return nullptr;
+  platform::gfx::Device* device = device_;
+  render::ResourceManager* manager = resources_;
+  return resources_->LoadShared<geometry::MeshModel>(
+      render::ResourceKind::kMeshModel, path, true, [device, manager](const std::string& normalised) {
+        auto model = std::make_shared<geometry::MeshModel>(manager, manager->GetSettings());
+        model->Load(device, normalised, "", false, true);
+        return model;
+      });
+}
+
+bool VehicleBody::LoadBodyModel(const std::string& folder, const std::string& file, const UpgradeList* upgrades) {
+  Release();
+  geometry::MeshModel* body = LoadUnique(folder + file);
+  if (body == nullptr) return false;
+  lods.push_back({body, 0.0f, true});
+  layout.bodyMin = body->boundsMin;
+  layout.bodyMax = body->boundsMax;
+
+  for (const auto& marker : body->markers) {
+    parts.push_back({marker->name, marker->leadingString, marker->position});
+  }
+  bool tyreFound[4] = {};
+  bool hullFound = false;
+  for (const BodyPart& part : parts) {
+    const std::string name = Upper(part.name);
+    for (int i = 0; i < 4; ++i) {
+      if (name != kTyrePartNames[i] || tyreFound[i]) continue;
+      tyreFound[i] = true;
+      std::string tyreFile = part.file;
+      if (upgrades != nullptr) {
+        const UpgradeProperty* swap = upgrades->InstalledProperty(kTyreUpgradeKeys[i]);
+        if (swap != nullptr && !swap->values.empty()) tyreFile = swap->values[0];
+      }
+      layout.tyrePositions[i] = part.position;
+      tyreModels[i] = geometry::LoadModel(*resources_, device_, folder + tyreFile, "", false, true);
+      if (tyreModels[i] != nullptr && !tyreModels[i]->Empty()) {
+        // The tyre's size from its model: radius the largest height, width the x extent.
+        layout.tyreRadius[i] = tyreModels[i]->boundsMax.y;
+        layout.tyreWidth[i] = tyreModels[i]->boundsMax.x - tyreModels[i]->boundsMin.x;
+      }
+    }
+    if (name == kCollisionPartName && !hullFound) {
+      hullFound = true;
+      collisionModel = geometry::LoadModel(*resources_, device_, folder + part.file, "", false, false);
+      if (collisionModel != nullptr && !collisionModel->Empty()) {
+        layout.collisionMin = collisionModel->boundsMin;
+        layout.collisionMax = collisionModel->boundsMax;
+      }
+    }
+    if (name == kDriverPartName && driverFile.empty()) {
+      driverFile = folder + part.file;
+      driverPosition = part.position;
+    }
+  }
+  const bool complete = !body->Empty() && hullFound && std::all_of(std::begin(tyreFound), std::end(tyreFound),
+                                                                   [](bool found) { return found; });
+  if (!complete) {
+    std::printf("%s%s: a car body needs geometry, four tyre parts and a COLLISION part\n", folder.c_str(),
+                file.c_str());
+  }
+  return complete;
+}
+
+void VehicleBody::AddLod(const std::string& folder, const std::string& file, float distance, bool drawWheels) {
+  geometry::MeshModel* model = LoadUnique(folder + file);
+  if (model != nullptr) lods.push_back({model, distance, drawWheels});
+}
+
+bool VehicleBody::FindPart(const std::string& name, Vec3& position) const {
+  const std::string wanted = Upper(name);
+  for (const BodyPart& part : parts) {
+    if (Upper(part.name) == wanted) {
+      position = part.position;
+      return true;
+    }
+  }
+  return false;
+}
+
+bool VehicleBody::WantsCubeMap(bool cubeMappingSetting) const {
+  return cubeMappingSetting && !lods.empty() && lods[0].model != nullptr && lods[0].model->UsesEnvironmentMap();
+}
+
+void VehicleBody::ApplyGroundTint(size_t level, const float tint[3]) const {
+  if (level >= lods.size() || lods[level].model == nullptr) return;
+  const geometry::MeshModel& model = *lods[level].model;
+  for (uint32_t slot = 0; slot < model.materialCount; ++slot) {
+    render::ImageResource* image = model.GetMaterialImage(static_cast<int32_t>(slot));
+    if (image == nullptr) continue;
+    image->material.diffuse.r = tint[0];
+    image->material.diffuse.g = tint[1];
+    image->material.diffuse.b = tint[2];
+  }
+}
+
+}  // namespace vehicle
