@@ -175,6 +175,8 @@ void Vehicle::SetTransform(const Vec3& newPosition, const Matrix4& newRotation) 
     if (!wheel) continue;
     wheel->UpdateMount(wheelFrame);
     wheel->Reset();
+    // Contact belongs to the old place; a car put in the air must not count as standing.
+    wheel->onGround = false;
   }
   if (features) features->OnPlaced(*this);
 }

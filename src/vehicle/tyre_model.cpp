@@ -117,6 +117,10 @@ void Wheel::GripStep(float dt) {
   float kLat = latSlipCurve.Evaluate(slip);
   if (speed < 600) kLong = kLat = 1;
   if (speed < 150) gLong = slipAngleLongCurve.Evaluate(0);
+  // The grip adds velocity along the tyre's rolling direction; an undriven wheel rolls at (or, braked, below)
+  // the ground speed and has no drive to give, so its part along the travel would push a coasting or braking
+  // car forward. It keeps its cornering grip only.
+  if (!driven) kLong = 0;
   const Vec3 d = speed > 1e-6f ? velocity / speed : Vec3{};
   const Vec3 w = forward * (radius * spin);
   const Vec3 p = d * Dot(d, w);
@@ -175,7 +179,9 @@ void Wheel::DampingStep(float dt) {
       k = std::min(k + grip.lateralSlip, 0.99f);
       DampLateral(std::pow(k, dt));
     }
-    const bool coasting = !driven || driveTorque == 0;
+    // Coasting: no drive torque pushes the wheel along its motion. Undriven wheels of a car under power receive
+    // a share of the torque; damping them as coasting would hold a front-driven car at walking pace.
+    const bool coasting = driveTorque == 0 || (!driven && SignOf(driveTorque) != SignOf(vLong));
     if (u < 300 && coasting) {
       const float k = std::min((u / 300 + grip.longitudinalSlip) * 0.1f * (1 - 0.9f * brake), 0.99f);
       DampLongitudinal(std::pow(k, dt));

@@ -88,6 +88,8 @@ void Vehicle::GatherCandidates(VehicleWorld& world) {
 }
 
 bool Vehicle::WheelsShouldWork() const {
+  // A car that is not standing on all four wheels must fall, whatever its speed.
+  if (!AllWheelsOnGround()) return true;
   const float speed = Length(velocity);
   if (speed >= 5.0f) return true;
   const bool idle = (engine->throttle == 0.0f && engine->TargetRpm() <= 1000.0f) || engine->Gear() == kGearNeutral;

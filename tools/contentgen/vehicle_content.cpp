@@ -78,7 +78,7 @@ const std::vector<SampleCar>& SampleCars() {
     rally.peakTorque = 260;
     rally.redline = 7200;
     rally.gears = 6;
-    rally.gearRatios = {3.3, 1, 3.2, 2.1, 1.55, 1.2, 0.98, 0.8};
+    rally.gearRatios = {3.3, 1, 3.2, 2.1, 1.55, 1.25, 1.05, 0.95};
     rally.finalDrive = 3.9;
     rally.turbo = true;
     rally.tyreRadius = 12;

@@ -1,0 +1,163 @@
+// Drawing a car: level of detail, culling, body, wheels and riding parts in three passes, and its shadow.
+#include "vehicle/vehicle_renderer.h"
+
+#include "geometry/models/mesh_model.h"
+#include "platform/math/math.h"
+#include "render/effects/box_corners.h"
+#include "render/effects/scene_lighting.h"
+#include "vehicle/vehicle_presentation.h"
+
+namespace vehicle {
+
+namespace gfx = platform::gfx;
+
+size_t SelectLodIndex(const std::vector<LodLevel>& lods, float depth) {
+  size_t index = 0;
+  for (size_t i = 0; i < lods.size(); ++i) {
+    if (lods[i].distance <= depth) index = i;
+  }
+  return index;
+}
+
+float LodDepth(const render::ViewFrustum& frustum, const Vec3& position, float bias) {
+  const platform::Plane& plane = frustum.planes[0];
+  return plane.a * position.x + plane.b * position.y + plane.c * position.z + plane.d + bias;
+}
+
+Matrix4 BodyTransform(const Vehicle& car, const Matrix4& extra) {
+  return car.tilt * car.orientation * platform::TranslationMatrix(car.position) * extra;
+}
+
+Matrix4 WheelTransform(const Wheel& wheel) {
+  return platform::RotationXMatrix(wheel.spinAngle) * wheel.drawOrientation *
+         platform::TranslationMatrix(wheel.position + wheel.up * wheel.suspensionOffset);
+}
+
+void VehicleRenderer::SelectLod(const render::ViewFrustum& frustum, float bias) {
+  const float depth = LodDepth(frustum, car_.position, bias);
+  lodIndex = SelectLodIndex(body_.lods, depth);
+  if (presentation_ != nullptr) {
+    for (auto& part : presentation_->visualParts) part->UpdateVisibility(depth);
+    if (presentation_->driverModel != nullptr) presentation_->driverModel->UpdateVisibility(depth);
+  }
+}
+
+bool VehicleRenderer::IsInView(const render::ViewFrustum& frustum) const {
+  class render::BoxCorners box(car_.bodyMin, car_.bodyMax);
+  box.BoxTransform(car_.worldMatrix);
+  return render::BoxInFrustum(frustum, box.corners);
+}
+
+Vec3 VehicleRenderer::LightDirection(gfx::Device* device, render::SceneLighting* lighting) const {
+  Vec3 light{0, -1, 0};
+  if (lighting == nullptr) return light;
+  if (device != nullptr) lighting->Apply(device, car_.worldMatrix);
+  const Vec3* sun = lighting->FindSunLight();
+  Matrix4 inverse;
+  if (sun != nullptr && platform::Inverse(car_.worldMatrix, &inverse)) light = platform::TransformNormal(*sun, inverse);
+  return light;
+}
+
+void VehicleRenderer::DrawCar(gfx::Device* device, render::SceneLighting* lighting, const Matrix4& extra,
+                              gfx::BaseTexture* environment) {
+  if (presentation_ != nullptr && presentation_->driverModel != nullptr) {
+    presentation_->driverModel->Render(device, lighting, extra, environment);
+  }
+  const Vec3 light = LightDirection(device, lighting);
+  const Matrix4 world = BodyTransform(car_, extra);
+  if (lodIndex < body_.lods.size() && body_.lods[lodIndex].model != nullptr) {
+    body_.ApplyGroundTint(lodIndex, car_.groundTint);
+    geometry::MeshModel& model = *body_.lods[lodIndex].model;
+    if (environment != nullptr) {
+      model.DrawWithEnvironment(device, world, environment, light);
+    } else {
+      model.Draw(device, world, light);
+    }
+  }
+  if (lodIndex < body_.lods.size() && body_.lods[lodIndex].drawWheels) {
+    for (int i = 0; i < 4; ++i) {
+      const Wheel* wheel = car_.wheels[i].get();
+      geometry::MeshModel* tyre = body_.tyreModels[i];
+      if (wheel == nullptr || tyre == nullptr) continue;
+      const Matrix4 local = WheelTransform(*wheel);
+      Vec3 wheelLight{0, -1, 0};
+      if (lighting != nullptr) {
+        lighting->Apply(device, local);
+        Matrix4 inverse;
+        const Vec3* sun = lighting->FindSunLight();
+        if (sun != nullptr && platform::Inverse(local, &inverse)) wheelLight = platform::TransformNormal(*sun, inverse);
+      }
+      tyre->Draw(device, local * extra, wheelLight);
+    }
+  }
+  if (presentation_ != nullptr) {
+    for (auto& part : presentation_->visualParts) part->Render(lighting, &extra);
+  }
+}
+
+bool VehicleRenderer::Render(gfx::Device* device, render::SceneLighting* lighting, const Matrix4& extra,
+                             const render::ViewFrustum* frustum, float bias, gfx::BaseTexture* environment) {
+  if (car_.inert || RespawnHidden(car_)) return false;
+  if (frustum != nullptr) {
+    SelectLod(*frustum, bias);
+    if (!IsInView(*frustum)) return false;
+  }
+  DrawCar(device, lighting, extra, environment);
+  return true;
+}
+
+bool VehicleRenderer::RenderAlternatePass(gfx::Device* device, const Matrix4& extra,
+                                          const render::ViewFrustum* frustum, float bias) {
+  if (RespawnHidden(car_)) return false;
+  if (frustum != nullptr) {
+    SelectLod(*frustum, bias);
+    if (!IsInView(*frustum)) return false;
+  }
+  if (presentation_ != nullptr && presentation_->driverModel != nullptr) {
+    presentation_->driverModel->RenderSimple(device, extra);
+  }
+  if (lodIndex < body_.lods.size() && body_.lods[lodIndex].model != nullptr) {
+    body_.lods[lodIndex].model->DrawPass(device, BodyTransform(car_, extra));
+  }
+  if (lodIndex < body_.lods.size() && body_.lods[lodIndex].drawWheels) {
+    for (int i = 0; i < 4; ++i) {
+      if (car_.wheels[i] == nullptr || body_.tyreModels[i] == nullptr) continue;
+      body_.tyreModels[i]->DrawPass(device, WheelTransform(*car_.wheels[i]) * extra);
+    }
+  }
+  if (presentation_ != nullptr) {
+    for (auto& part : presentation_->visualParts) part->RenderWithMatrix(extra);
+  }
+  return true;
+}
+
+bool VehicleRenderer::RenderReflected(gfx::Device* device, render::SceneLighting* lighting, const Matrix4& view,
+                                      const Matrix4& projection, render::ViewFrustum* mirrored, float bias,
+                                      gfx::BaseTexture* environment) {
+  if (mirrored == nullptr || presentation_ == nullptr || presentation_->shadow == nullptr) return false;
+  const GroundShadow& shadow = *presentation_->shadow;
+  const platform::Plane ground = platform::PlaneFromPointNormal(shadow.groundPoint, shadow.groundNormal);
+  const Matrix4 reflection = platform::ReflectionMatrix(ground);
+  mirrored->Build(reflection * view, projection);
+  if (RespawnHidden(car_)) return false;
+  SelectLod(*mirrored, bias);
+  if (!IsInView(*mirrored)) return false;
+  // Mirroring reverses the winding of every triangle.
+  if (device != nullptr) {
+    device->SetRenderState(gfx::RenderState::CullMode, static_cast<uint32_t>(gfx::CullMode::Clockwise));
+  }
+  DrawCar(device, lighting, reflection, environment);
+  if (device != nullptr) {
+    device->SetRenderState(gfx::RenderState::CullMode, static_cast<uint32_t>(gfx::CullMode::CounterClockwise));
+  }
+  return true;
+}
+
+bool VehicleRenderer::RenderGroundShadow(gfx::Device* device, const Matrix4& view, const render::ViewFrustum* frustum) {
+  if (RespawnHidden(car_) || presentation_ == nullptr || presentation_->shadow == nullptr) return false;
+  if (frustum != nullptr && !IsInView(*frustum)) return false;
+  presentation_->shadow->Render(device, view);
+  return true;
+}
+
+}  // namespace vehicle

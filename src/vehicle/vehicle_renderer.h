@@ -1,0 +1,68 @@
+// Drawing a car: level of detail by depth, culling against the view, the body (environment-mapped when asked),
+// the four wheels, the driver and the upgrade parts, in the normal pass, the second pass and the mirror image in
+// the ground, hidden while a respawned car blinks; and its ground shadow.
+#pragma once
+
+#include <vector>
+
+#include "platform/gfx/graphics.h"
+#include "platform/math/types.h"
+#include "render/scene/view_frustum.h"
+#include "vehicle/vehicle.h"
+#include "vehicle/vehicle_model.h"
+
+namespace render {
+class SceneLighting;
+}
+
+namespace vehicle {
+
+class VehiclePresentation;
+
+// The last level whose switch distance does not exceed the depth (0 when none does or there are none).
+size_t SelectLodIndex(const std::vector<LodLevel>& lods, float depth);
+// Depth of a point for level-of-detail choices: the frustum's first plane at the point, plus the bias.
+float LodDepth(const render::ViewFrustum& frustum, const Vec3& position, float bias);
+// A respawned car blinks: hidden while respawning in the off half of each tenth of a second.
+inline bool RespawnHidden(const Vehicle& car) { return car.respawning && !car.respawnVisible; }
+// tilt × orientation × translation(position) × extra.
+Matrix4 BodyTransform(const Vehicle& car, const Matrix4& extra);
+// rotation about x by the spin, times the drawing orientation, times a translation to the wheel on its spring.
+Matrix4 WheelTransform(const Wheel& wheel);
+
+class VehicleRenderer {
+ public:
+  // presentation (driver, upgrade parts, shadow) may be null.
+  VehicleRenderer(Vehicle& car, VehicleBody& body, VehiclePresentation* presentation)
+      : car_(car), body_(body), presentation_(presentation) {}
+
+  // Chooses lodIndex from the frustum's depth and tells the riding parts the depth.
+  void SelectLod(const render::ViewFrustum& frustum, float bias);
+  // Each returns whether the car was drawn. A null frustum draws at the current level without culling.
+  bool Render(platform::gfx::Device* device, render::SceneLighting* lighting, const Matrix4& extra,
+              const render::ViewFrustum* frustum, float bias, platform::gfx::BaseTexture* environment);
+  bool RenderAlternatePass(platform::gfx::Device* device, const Matrix4& extra, const render::ViewFrustum* frustum,
+                           float bias);
+  // The mirror image about the ground under the car; fills mirrored with the mirrored view's frustum. Nothing
+  // without a frustum or without a ground shadow (which knows the ground).
+  bool RenderReflected(platform::gfx::Device* device, render::SceneLighting* lighting, const Matrix4& view,
+                       const Matrix4& projection, render::ViewFrustum* mirrored, float bias,
+                       platform::gfx::BaseTexture* environment);
+  // The shadow grid, unless the car blinks or is out of view.
+  bool RenderGroundShadow(platform::gfx::Device* device, const Matrix4& view, const render::ViewFrustum* frustum);
+  bool IsInView(const render::ViewFrustum& frustum) const;
+
+  size_t lodIndex = 0;
+
+ private:
+  // Driver, body, wheels (when the level says so) and upgrade parts with the body transform.
+  void DrawCar(platform::gfx::Device* device, render::SceneLighting* lighting, const Matrix4& extra,
+               platform::gfx::BaseTexture* environment);
+  Vec3 LightDirection(platform::gfx::Device* device, render::SceneLighting* lighting) const;
+
+  Vehicle& car_;
+  VehicleBody& body_;
+  VehiclePresentation* presentation_;
+};
+
+}  // namespace vehicle

@@ -1,0 +1,141 @@
+// Tests of whole cars driving on generated worlds: settling at ride height, acceleration and top speed,
+// braking, steering, standing still in neutral, inert cars and determinism.
+#include "vehicle/vehicle.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "vehicle_fixture.h"
+
+namespace {
+
+using namespace vehicle_test;
+
+class CarOnFlatGround : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override {
+    platform::CrtSeed(1);
+    tree_ = FlatWorld("PAVE_TEST");
+    world_ = std::make_unique<vehicle::TrackWorld>(*tree_);
+    car_ = LoadCar(GetParam());
+    ASSERT_TRUE(car_->CanDrive());
+    world_->AddCar(car_.get());
+    PlaceAt(*car_, *world_, {-350000, 30, 0});
+  }
+  std::unique_ptr<geometry::CollisionTree> tree_;
+  std::unique_ptr<vehicle::TrackWorld> world_;
+  std::unique_ptr<Vehicle> car_;
+};
+
+TEST_P(CarOnFlatGround, ReleasedAboveTheGroundSettlesAtRestAtItsRideHeight) {
+  car_->SetTransform(car_->position + Vec3{0, 25, 0}, car_->rotation);
+  Drive(*car_, *world_, 3, 0, 0);
+  EXPECT_NEAR(car_->position.y, car_->GetRestHeight(), 0.5f);
+  EXPECT_LT(car_->speedMph, 0.5f);
+  EXPECT_TRUE(car_->AllWheelsOnGround());
+  EXPECT_GT(car_->upAxis.y, 0.999f);
+  EXPECT_FALSE(car_->IsTippedOver());
+}
+
+TEST_P(CarOnFlatGround, FullThrottleAcceleratesToAPlausibleTopSpeed) {
+  Drive(*car_, *world_, 5, 1, 0);
+  const float atFive = car_->speedMph;
+  EXPECT_GT(atFive, 40);
+  EXPECT_GT(car_->engine->Gear(), vehicle::kGearFirst);
+  Drive(*car_, *world_, 45, 1, 0);
+  const float atFifty = car_->speedMph;
+  Drive(*car_, *world_, 10, 1, 0);
+  EXPECT_GT(atFifty, atFive);
+  EXPECT_GT(car_->speedMph, 80);
+  EXPECT_LT(car_->speedMph, 250);
+  EXPECT_NEAR(car_->speedMph, atFifty, 0.1f * atFifty);  // hardly gaining: top speed reached
+  EXPECT_LE(car_->engine->engineRpm, car_->engine->redlineRpm * 1.1f);
+  EXPECT_NEAR(car_->position.z, 0, 50);  // straight ahead
+}
+
+TEST_P(CarOnFlatGround, BrakingFromSpeedStops) {
+  Drive(*car_, *world_, 6, 1, 0);
+  ASSERT_GT(car_->speedMph, 50);
+  float slowest = car_->speedMph;
+  for (int i = 0; i < 800 && slowest > 2; ++i) {
+    Drive(*car_, *world_, 0.01f, 0, 1);
+    slowest = std::min(slowest, car_->speedMph);
+  }
+  EXPECT_LE(slowest, 2);
+}
+
+TEST_P(CarOnFlatGround, SteeringRightTurnsTheHeadingRight) {
+  Drive(*car_, *world_, 2, 0.6f, 0);
+  Drive(*car_, *world_, 0.5f, 0.4f, 0, 1);
+  // Heading +x, right is -z in car space terms (x right, z forward, y up).
+  EXPECT_LT(car_->forwardAxis.z, -0.2f);
+  EXPECT_LT(car_->position.z, -10);
+}
+
+INSTANTIATE_TEST_SUITE_P(SampleCars, CarOnFlatGround, ::testing::Values("BERLINE", "PICKUP", "COUPE", "ROADSTER"));
+
+TEST(Vehicle, StandingInNeutralSkipsTheWheelsAndDoesNotCreep) {
+  auto tree = FlatWorld("PAVE_TEST");
+  vehicle::TrackWorld world(*tree);
+  auto car = LoadCar("COUPE");
+  PlaceAt(*car, world, {0, 30, 0});
+  car->engine->ForceGear(vehicle::kGearNeutral);
+  Drive(*car, world, 0.5f, 0, 0);
+  const Vec3 before = car->position;
+  Drive(*car, world, 2, 0, 0);
+  EXPECT_EQ(car->position, before);
+  EXPECT_EQ(car->velocity, Vec3{});
+}
+
+TEST(Vehicle, InertCarNeverChanges) {
+  auto tree = FlatWorld("PAVE_TEST");
+  vehicle::TrackWorld world(*tree);
+  auto car = LoadCar("COUPE", true);
+  car->SetTransform({0, 200, 0}, platform::IdentityMatrix());
+  Drive(*car, world, 1, 1, 0, 1);
+  EXPECT_EQ(car->position, (Vec3{0, 200, 0}));
+  Vec3 centre, point, normal;
+  EXPECT_FALSE(car->HitTestSweptSphere({0, 500, 0}, {0, 0, 0}, 2, centre, point, normal));
+}
+
+TEST(Vehicle, CarWithoutEngineOrWheelsIsNotStepped) {
+  auto tree = FlatWorld("PAVE_TEST");
+  vehicle::TrackWorld world(*tree);
+  Vehicle car(nullptr, nullptr, "Nobody", false);
+  EXPECT_FALSE(car.CanDrive());
+  car.Update(world, 0.01f);  // must not touch the missing parts
+  EXPECT_EQ(car.position, Vec3{});
+}
+
+TEST(Vehicle, SameInputsGiveTheSameDriveOnTheCircuit) {
+  auto run = [] {
+    platform::CrtSeed(7);
+    vehicle::TrackWorld world(CityTree());
+    auto car = LoadCar("ROADSTER");
+    world.AddCar(car.get());
+    PlaceOnCircuit(*car, world, 200);
+    for (int i = 0; i < 600; ++i) {
+      const float steer = std::sin(i * 0.02f) * 0.5f;
+      car->SetControls(i < 400 ? 1.0f : 0.0f, i < 400 ? 0.0f : 1.0f, i > 500, false, steer, false, false);
+      car->Update(world, 0.01f);
+    }
+    return std::make_pair(car->position, car->velocity);
+  };
+  const auto first = run(), second = run();
+  EXPECT_EQ(first.first, second.first);
+  EXPECT_EQ(first.second, second.second);
+  EXPECT_GT(platform::Length(first.first - contentgen::test_world::CentreAt(200)), 500);
+}
+
+TEST(Vehicle, CarPlacedOnTheCircuitStandsOnItsRoad) {
+  vehicle::TrackWorld world(CityTree());
+  auto car = LoadCar("BERLINE");
+  PlaceOnCircuit(*car, world, 300);
+  Drive(*car, world, 1, 0, 0);
+  EXPECT_TRUE(car->AllWheelsOnGround());
+  for (const auto& wheel : car->wheels) EXPECT_EQ(wheel->surface, vehicle::kSurfacePave);
+  EXPECT_NEAR(car->position.y, car->GetRestHeight(), 1.0f);
+}
+
+}  // namespace
