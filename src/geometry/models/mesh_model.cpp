@@ -107,17 +107,17 @@ void MeshModel::RestoreShadow(platform::gfx::Device* device) {
   if (meshData) meshData->RestoreShadow(device);
 }
 
-MeshModel* LoadModel(render::ResourceManager& manager, platform::gfx::Device* device, const std::string& path,
-                     const std::string& textureFolder, bool ignoreOrigins, bool withMaterials) {
+MeshModel* LoadMeshModel(render::ResourceManager& manager, platform::gfx::Device* device, const std::string& path,
+                         const std::string& textureFolder, bool ignoreOrigins, bool withMaterials, bool unique) {
   return manager.LoadShared<MeshModel>(
-      render::ResourceKind::kMeshModel, path, false, [&](const std::string& normalised) {
+      render::ResourceKind::kMeshModel, path, unique, [&](const std::string& normalised) {
         auto model = std::make_shared<MeshModel>(&manager, manager.GetSettings());
         model->Load(device, normalised, textureFolder, ignoreOrigins, withMaterials);
         return model;
       });
 }
 
-void ReleaseModel(render::ResourceManager& manager, const MeshModel* model) {
+void ReleaseMeshModel(render::ResourceManager& manager, const MeshModel* model) {
   manager.ReleaseShared(render::ResourceKind::kMeshModel, model);
 }
 

@@ -108,10 +108,23 @@ class MeshModel {
                           int32_t group);
 };
 
-// The shared model of that file through the resource manager (one more reference when already loaded; a file
-// that cannot be read still gives a registered, empty model). ReleaseModel drops one reference.
-MeshModel* LoadModel(render::ResourceManager& manager, platform::gfx::Device* device, const std::string& path,
-                     const std::string& textureFolder, bool ignoreOrigins, bool withMaterials);
-void ReleaseModel(render::ResourceManager& manager, const MeshModel* model);
+// The model of that file through the resource manager: shared by name (one more reference when already
+// loaded) unless unique asks for a copy of its own (a car body that is dented and painted). A file that cannot
+// be read still gives a registered, empty model. ReleaseMeshModel drops one reference.
+MeshModel* LoadMeshModel(render::ResourceManager& manager, platform::gfx::Device* device, const std::string& path,
+                         const std::string& textureFolder, bool ignoreOrigins, bool withMaterials,
+                         bool unique = false);
+inline MeshModel* LoadObjectResource(render::ResourceManager& manager, platform::gfx::Device* device,
+                                     const std::string& path, const std::string& textureFolder, bool ignoreOrigins,
+                                     bool withMaterials, bool unique) {
+  return LoadMeshModel(manager, device, path, textureFolder, ignoreOrigins, withMaterials, unique);
+}
+void ReleaseMeshModel(render::ResourceManager& manager, const MeshModel* model);
+// The same under the names the vehicle code uses (the versioned Model has its own overloads).
+inline MeshModel* LoadModel(render::ResourceManager& manager, platform::gfx::Device* device, const std::string& path,
+                            const std::string& textureFolder, bool ignoreOrigins, bool withMaterials) {
+  return LoadMeshModel(manager, device, path, textureFolder, ignoreOrigins, withMaterials);
+}
+inline void ReleaseModel(render::ResourceManager& manager, const MeshModel* model) { ReleaseMeshModel(manager, model); }
 
 }  // namespace geometry

@@ -304,14 +304,14 @@ TEST_F(MeshModelTest, CastsHitFrontFacesOnlyAndLeaveOutputsOnAMiss) {
 
 TEST_F(MeshModelTest, ResourceManagerSharesModelsByName) {
   ASSERT_TRUE(contentgen::WriteMdl(folder_ + "car.mdl", BoxesFile({Material("a", 0)})));
-  geometry::MeshModel* first = geometry::LoadModel(*manager_, device_, folder_ + "car.mdl", "", false, true);
-  geometry::MeshModel* again = geometry::LoadModel(*manager_, device_, folder_ + "CAR.MDL", "", false, true);
+  geometry::MeshModel* first = geometry::LoadMeshModel(*manager_, device_, folder_ + "car.mdl", "", false, true);
+  geometry::MeshModel* again = geometry::LoadMeshModel(*manager_, device_, folder_ + "CAR.MDL", "", false, true);
   EXPECT_EQ(first, again);
   EXPECT_FALSE(first->Empty());
-  geometry::MeshModel* missing = geometry::LoadModel(*manager_, device_, folder_ + "none.mdl", "", false, true);
+  geometry::MeshModel* missing = geometry::LoadMeshModel(*manager_, device_, folder_ + "none.mdl", "", false, true);
   ASSERT_NE(missing, nullptr);
   EXPECT_TRUE(missing->Empty());
-  geometry::ReleaseModel(*manager_, first);
+  geometry::ReleaseMeshModel(*manager_, first);
   EXPECT_EQ(manager_->FindSharedRecord(render::ResourceKind::kMeshModel, first)->refCount, 1);
   // Device resets reach the model's shadow.
   first->EnableShadow(device_);
