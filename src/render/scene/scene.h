@@ -113,6 +113,11 @@ class Scene {
   int Setting(int id) const;
 };
 
+// The main pass and the second pass over the scene's visible pieces, as the race and the showroom call them.
+void SceneForwardDraw(Scene& scene, platform::gfx::Device* device, const Matrix4& view,
+                      const Matrix4* reflectionMatrix, platform::gfx::BaseTexture* reflectionTexture);
+void SceneForward(Scene& scene, platform::gfx::Device* device, const Matrix4& view);
+
 // The resource manager's shared scene of that name (one more reference when already loaded, unless
 // separateCopy asks for a new one). A file that cannot be read still gives a registered, empty scene.
 Scene* LoadScene(ResourceManager& manager, platform::gfx::Device* device, const std::string& fileName,

@@ -361,4 +361,14 @@ void Scene::DrawProjected(gfx::Device* device, const Matrix4& view, const Matrix
   if (alphaWrite) device->SetRenderState(RenderState::AlphaTestEnable, false);
 }
 
+void SceneForwardDraw(Scene& scene, gfx::Device* device, const Matrix4& view, const Matrix4* reflectionMatrix,
+                      gfx::BaseTexture* reflectionTexture) {
+  scene.DrawVisible(device, view, reflectionMatrix, reflectionTexture);
+  scene.DrawSecondPass(device, view, scene.visibleParts);
+}
+
+void SceneForward(Scene& scene, gfx::Device* device, const Matrix4& view) {
+  SceneForwardDraw(scene, device, view, nullptr, nullptr);
+}
+
 }  // namespace render

@@ -450,6 +450,7 @@ bool SceneLoader::ReadPart(app::BinaryReader& reader) {
   }
   part->Optimize(device_);
   if (part->HasNormalMappedPiece()) part->ComputeTangentFrames();
+  part->ReleaseBuildData();
   vertexBase_ += vertexCount;
   if (scene_.parts.empty()) {
     scene_.boundsMin = part->boxMin;

@@ -217,6 +217,11 @@ void ScenePart::ComputeTangentFrames() {
   }
 }
 
+void ScenePart::ReleaseBuildData() {
+  std::vector<Vertex>().swap(vertices_);
+  std::vector<uint16_t>().swap(indices_);
+}
+
 void ScenePart::Release() {
   for (auto& piece : pieces) piece->Release();
   pieces.clear();

@@ -121,6 +121,8 @@ class ScenePart {
   bool HasNormalMappedPiece() const;
   // Per-vertex tangent, binormal and normal from the uvs (normal-mapped parts only).
   void ComputeTangentFrames();
+  // Frees the copies of the vertices and indices that building keeps; the device buffers stay.
+  void ReleaseBuildData();
   void Release();
 
   uint32_t stride = 24;

@@ -1,5 +1,7 @@
 // Scene drawing on the recording device: the order of the kinds, each kind's blend and stage states at its draws,
 // the settings that switch set-ups off, and the render-state baseline after every pass.
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "platform/gfx/null_graphics.h"
@@ -160,6 +162,25 @@ TEST_F(SceneDrawTest, MainPassDrawsKindsInOrderWithTheirStates) {
   EXPECT_EQ(draws[3].zWrite, 0u);
   EXPECT_EQ(draws[4].srcBlend, uint32_t(gfx::Blend::One));
   EXPECT_EQ(draws[4].destBlend, uint32_t(gfx::Blend::One));
+  ExpectBaseline();
+}
+
+TEST_F(SceneDrawTest, NormalMappedPartsGetTangentFramesFromTheirUvs) {
+  LoadKinds();
+  const render::ScenePart& plain = *scene_->parts[0];
+  EXPECT_TRUE(plain.tangents.empty()) << "only parts with a normal-mapped piece";
+  const render::ScenePart& bumpy = *scene_->parts[1];
+  ASSERT_EQ(bumpy.tangents.size(), bumpy.vertexCount);
+  ASSERT_EQ(bumpy.binormals.size(), bumpy.vertexCount);
+  // The square's u runs along x; the tangent follows u, the binormal lies across it in the floor.
+  EXPECT_NEAR(bumpy.tangents[0].x, 1.0f, 1e-4);
+  EXPECT_NEAR(bumpy.tangents[0].z, 0.0f, 1e-4);
+}
+
+TEST_F(SceneDrawTest, ForwardDrawRunsBothPassesAndRestoresTheBaseline) {
+  LoadKinds();
+  render::SceneForward(*scene_, recorder_, platform::IdentityMatrix());
+  EXPECT_EQ(DrawnPrimitives(), (std::vector<uint32_t>{1, 2, 3, 4, 5, 1, 3, 2, 5}));
   ExpectBaseline();
 }
 
