@@ -48,7 +48,7 @@ bool ParseProfileFile(const std::vector<unsigned char>& bytes, ProfileFileData& 
   data.money = app::ReadInt32(reader);
   data.careerProgress = ReadUint32(reader);
   const uint32_t count = ReadUint32(reader);
-  if (!reader.CanRead(count, kMinEntryBytes)) {
+  if (count > kMaxProfileVehicles || !reader.CanRead(count, kMinEntryBytes)) {
     problem = "counts " + std::to_string(count) + " cars, more than the file holds";
     return false;
   }

@@ -18,6 +18,9 @@ inline constexpr int32_t kFreshProfileMoney = 5000;
 inline constexpr uint32_t kMaxCareerProgress = 4;
 // Longest car name a profile file may hold; longer ones mark the file as damaged.
 inline constexpr uint32_t kMaxProfileNameBytes = 499;
+// Most car entries a profile file may hold: far beyond any content list, and it keeps a damaged count from
+// costing gigabytes.
+inline constexpr uint32_t kMaxProfileVehicles = 4096;
 
 // What PlayerProfile::Load found.
 enum class ProfileLoad {
@@ -42,9 +45,9 @@ struct ProfileFileData {
 };
 
 // Little-endian, no header: money, career progress, N, then N entries of name length, name bytes, owned byte,
-// A, B, A owned ids, B installed ids. Counts are checked against the bytes left before anything is allocated,
-// names are at most kMaxProfileNameBytes, and bytes after the last entry mark the file as damaged. Returns
-// false with the problem in words.
+// A, B, A owned ids, B installed ids. Counts are checked against the bytes left before anything is allocated;
+// more than kMaxProfileVehicles cars, a name longer than kMaxProfileNameBytes or bytes after the last entry mark
+// the file as damaged. Returns false with the problem in words.
 bool ParseProfileFile(const std::vector<unsigned char>& bytes, ProfileFileData& data, std::string& problem);
 std::vector<unsigned char> EncodeProfileFile(const ProfileFileData& data);
 

@@ -287,6 +287,16 @@ TEST_F(PlayerProfiles, CountsBeyondTheFileAreRejectedBeforeAnythingIsAllocated) 
   race::ProfileFileData data;
   std::string problem;
   EXPECT_FALSE(race::ParseProfileFile(ProfileFileWriter(0, 0, 0xffffffffu).Bytes(), data, problem));
+  // More cars than a profile may hold, even with the bytes for them.
+  ProfileFileWriter many(0, 0, race::kMaxProfileVehicles + 1);
+  ProfileFileWriter most(0, 0, race::kMaxProfileVehicles);
+  for (uint32_t i = 0; i < race::kMaxProfileVehicles; ++i) {
+    many.Vehicle("", false, {}, {});
+    most.Vehicle("", false, {}, {});
+  }
+  many.Vehicle("", false, {}, {});
+  EXPECT_FALSE(race::ParseProfileFile(many.Bytes(), data, problem));
+  EXPECT_TRUE(race::ParseProfileFile(most.Bytes(), data, problem));
   // A name length near 4 GB, and one just past the longest name allowed although the bytes are there.
   EXPECT_FALSE(race::ParseProfileFile(ProfileFileWriter(0, 0, 1).Raw32(0xfffffff0u).Bytes(), data, problem));
   const std::string longName(race::kMaxProfileNameBytes + 1, 'x');
