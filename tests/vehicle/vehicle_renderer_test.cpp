@@ -1,0 +1,160 @@
+// Tests of drawing a car on the null device: level of detail by depth, wheels drawn or not by the level, the
+// respawn blink in every pass, culling, the mirror image about the ground and the shadow's skip rules.
+#include "vehicle/vehicle_renderer.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "contentgen/car_models.h"
+#include "platform/math/math.h"
+#include "render/resources/resource_manager.h"
+#include "vehicle/fake_sound_source.h"
+#include "vehicle/null_device_fixture.h"
+#include "vehicle/vehicle_presentation.h"
+
+namespace vehicle {
+namespace {
+
+namespace gfx = platform::gfx;
+
+TEST(VehicleRendererLod, LastLevelNotBeyondTheDepthWins) {
+  std::vector<LodLevel> lods = {{nullptr, 0, true}, {nullptr, 1500, true}, {nullptr, 4000, false}};
+  EXPECT_EQ(SelectLodIndex(lods, 2000), 1u);
+  EXPECT_EQ(SelectLodIndex(lods, -10), 0u);
+  EXPECT_EQ(SelectLodIndex(lods, 4000), 2u);
+  EXPECT_EQ(SelectLodIndex({}, 100), 0u);
+}
+
+TEST(VehicleRendererLod, WheelSitsOnItsSpringAndSpins) {
+  Wheel wheel;
+  wheel.position = {10, 12, 50};
+  wheel.up = {0, 1, 0};
+  wheel.suspensionOffset = 2;
+  wheel.spinAngle = 0.5f;
+  wheel.drawOrientation = platform::IdentityMatrix();
+  const Matrix4 m = WheelTransform(wheel);
+  const Vec3 centre = platform::TransformCoord({0, 0, 0}, m);
+  EXPECT_EQ(centre, (Vec3{10, 14, 50}));
+  const Vec3 top = platform::TransformNormal({0, 1, 0}, m);
+  EXPECT_NEAR(top.z, std::sin(0.5f), 1e-5f);
+}
+
+class VehicleRendererTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = (std::filesystem::path(CORSAIRE_GAME_DIR).parent_path() / "scratch" / "vehicle_renderer").string() + "/";
+    std::filesystem::create_directories(folder_ + "CAR");
+    ASSERT_TRUE(contentgen::WriteCarModels(folder_ + "CAR/", contentgen::CarModelSpec{}));
+  }
+
+  VehicleRendererTest() : car(&resources, nullptr, "Drawn", false), body(fixture.device, &resources) {
+    EXPECT_TRUE(body.LoadBodyModel("CAR/", contentgen::kCarBodyModel, nullptr));
+    car.AssembleChassis(body.Layout());
+    PresentationServices services;
+    services.sounds = &sounds;
+    services.device = fixture.device;
+    auto owned = std::make_unique<VehiclePresentation>(car, services);
+    presentation = owned.get();
+    car.features = std::move(owned);
+    presentation->BuildShadow();
+    for (auto& wheel : car.wheels) {
+      wheel->position = wheel->mountLocal;
+      wheel->drawOrientation = platform::IdentityMatrix();
+    }
+    renderer = std::make_unique<VehicleRenderer>(car, body, presentation);
+    view = platform::LookAtLH({0, 150, -600}, {0, 0, 0}, {0, 1, 0});
+    projection = platform::PerspectiveFovLH(1.0f, 4.0f / 3.0f, 10.0f, 20000.0f);
+    frustum.BuildOrdinary(view, projection);
+  }
+
+  size_t Draws() { return fixture.Null().Draws().size(); }
+
+  testing::NullDeviceFixture fixture;
+  testing::FakeSoundSource sounds;
+  render::ResourceManager resources{nullptr, folder_};
+  Vehicle car;
+  VehicleBody body;
+  VehiclePresentation* presentation = nullptr;
+  std::unique_ptr<VehicleRenderer> renderer;
+  Matrix4 view, projection;
+  render::ViewFrustum frustum;
+  static std::string folder_;
+};
+std::string VehicleRendererTest::folder_;
+
+TEST_F(VehicleRendererTest, LevelsChooseBodyAndWhetherWheelsAreDrawn) {
+  body.AddLod("CAR/", contentgen::kCarLodModel, 0.5f, false);  // beyond the near plane: chosen here
+  const Matrix4 identity = platform::IdentityMatrix();
+
+  ASSERT_TRUE(renderer->Render(fixture.device, nullptr, identity, &frustum, 0, nullptr));
+  EXPECT_EQ(renderer->lodIndex, 1u);
+  const size_t farDraws = Draws();
+  EXPECT_GT(farDraws, 0u);
+
+  fixture.Null().ClearRecords();
+  ASSERT_TRUE(renderer->Render(fixture.device, nullptr, identity, &frustum, -1e6f, nullptr));
+  EXPECT_EQ(renderer->lodIndex, 0u) << "a large negative bias brings the full body back";
+  EXPECT_GT(Draws(), farDraws) << "the full body comes with its four wheels";
+
+  // No frustum: the current level, no culling.
+  fixture.Null().ClearRecords();
+  renderer->lodIndex = 1;
+  EXPECT_TRUE(renderer->Render(fixture.device, nullptr, identity, nullptr, 0, nullptr));
+  EXPECT_EQ(Draws(), farDraws);
+}
+
+TEST_F(VehicleRendererTest, RespawnBlinkHidesEveryPassAndInertCarsSkipTheNormalPass) {
+  const Matrix4 identity = platform::IdentityMatrix();
+  render::ViewFrustum mirrored;
+  car.respawning = true;
+  car.respawnVisible = false;
+  EXPECT_FALSE(renderer->Render(fixture.device, nullptr, identity, &frustum, 0, nullptr));
+  EXPECT_FALSE(renderer->RenderAlternatePass(fixture.device, identity, &frustum, 0));
+  EXPECT_FALSE(renderer->RenderReflected(fixture.device, nullptr, view, projection, &mirrored, 0, nullptr));
+  EXPECT_FALSE(renderer->RenderGroundShadow(fixture.device, view, &frustum));
+  EXPECT_EQ(Draws(), 0u);
+
+  car.respawnVisible = true;
+  EXPECT_TRUE(renderer->Render(fixture.device, nullptr, identity, &frustum, 0, nullptr));
+  EXPECT_TRUE(renderer->RenderGroundShadow(fixture.device, view, &frustum));
+
+  car.respawning = false;
+  car.inert = true;
+  EXPECT_FALSE(renderer->Render(fixture.device, nullptr, identity, &frustum, 0, nullptr));
+  EXPECT_TRUE(renderer->RenderAlternatePass(fixture.device, identity, &frustum, 0)) << "the second pass ignores inert";
+}
+
+TEST_F(VehicleRendererTest, CarBehindTheCameraIsCulled) {
+  car.position = {0, 0, -5000};
+  car.worldMatrix = platform::TranslationMatrix(car.position);
+  EXPECT_FALSE(renderer->IsInView(frustum));
+  EXPECT_FALSE(renderer->Render(fixture.device, nullptr, platform::IdentityMatrix(), &frustum, 0, nullptr));
+  EXPECT_FALSE(renderer->RenderGroundShadow(fixture.device, view, &frustum));
+  EXPECT_EQ(Draws(), 0u);
+}
+
+TEST_F(VehicleRendererTest, MirrorImageFlipsTheWindingAndPutsItBack) {
+  render::ViewFrustum mirrored;
+  EXPECT_FALSE(renderer->RenderReflected(fixture.device, nullptr, view, projection, nullptr, 0, nullptr));
+  presentation->shadow->groundPoint = {0, 0, 0};
+  presentation->shadow->groundNormal = {0, 1, 0};
+  const bool drawn = renderer->RenderReflected(fixture.device, nullptr, view, projection, &mirrored, 0, nullptr);
+  EXPECT_TRUE(drawn);
+  EXPECT_GT(Draws(), 0u);
+  uint32_t cull = 0;
+  fixture.device->GetRenderState(gfx::RenderState::CullMode, cull);
+  EXPECT_EQ(cull, static_cast<uint32_t>(gfx::CullMode::CounterClockwise));
+  // The mirrored view looks up at the car from under the ground: its eye lies below the plane.
+  EXPECT_LT(mirrored.corners[0].y, 0.0f);
+
+  presentation->shadow.reset();
+  EXPECT_FALSE(renderer->RenderReflected(fixture.device, nullptr, view, projection, &mirrored, 0, nullptr))
+      << "no ground shadow, no mirror image";
+}
+
+}  // namespace
+}  // namespace vehicle
