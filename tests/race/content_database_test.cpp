@@ -9,7 +9,10 @@
 
 #include "app/data_file.h"
 #include "contentgen/data_file_writer.h"
+#include "app/paths.h"
 #include "contentgen/race_content.h"
+#include "contentgen/test_world.h"
+#include "contentgen/track_scene.h"
 #include "contentgen/vehicle_content.h"
 #include "race_test_support.h"
 
@@ -187,6 +190,29 @@ TEST_F(ContentDatabases, SampleContentListsEveryCarAndRaceList) {
     EXPECT_NE(std::find(content.vehiclePaths.begin(), content.vehiclePaths.end(), car), content.vehiclePaths.end());
   }
   EXPECT_EQ(holder.settings.GetString(app::StringSettingId::VEHICLE), content.vehicleNames.front());
+}
+
+TEST_F(ContentDatabases, SampleRacesAndCarsNameFilesTheOtherWritersLayOut) {
+  ASSERT_TRUE(contentgen::WriteRaceContent(scratch.Path()));
+  ASSERT_TRUE(contentgen::WriteTestWorld(scratch.Path()));
+  ASSERT_TRUE(contentgen::WriteTrackScene(scratch.Path()));
+  ASSERT_TRUE(contentgen::WriteVehicleContent(scratch.Path()));
+  ContentDatabase content(&holder.settings, "", &clock);
+  content.LoadFrom(app::DataFile(scratch.File(contentgen::kManifestFile)), scratch.Path(), scratch.Path());
+
+  for (const std::string& car : content.vehiclePaths) EXPECT_TRUE(app::FileExists(scratch.Path() + car)) << car;
+  for (const auto* list : {&content.quickRaces, &content.careerRaces, &content.contestRaces, &content.demoRaces,
+                           &content.instantRaces}) {
+    ASSERT_NE(*list, nullptr);
+    for (const auto& race : (*list)->races) {
+      // The race loads the scene and, beside it, the collision file of the same name.
+      EXPECT_TRUE(app::FileExists(scratch.Path() + race->path)) << race->path;
+      const std::string collision = race->path.substr(0, race->path.size() - 4) + ".COL";
+      EXPECT_TRUE(app::FileExists(scratch.Path() + collision)) << collision;
+      if (race->hasPlayerEntry) EXPECT_TRUE(app::FileExists(scratch.Path() + race->playerVehicle));
+      for (const std::string& car : race->aiVehicles) EXPECT_TRUE(app::FileExists(scratch.Path() + car)) << car;
+    }
+  }
 }
 
 }  // namespace
