@@ -1,4 +1,5 @@
 // The list of sample-content writers, run in order by the contentgen program.
+#include "contentgen/animated_models.h"
 #include "contentgen/content.h"
 
 #include <cstdio>
@@ -14,6 +15,7 @@
 #include "contentgen/track_scene.h"
 #include "contentgen/showroom_scene.h"
 #include "contentgen/intro_scene.h"
+#include "contentgen/menu_content.h"
 #include "contentgen/vehicle_content.h"
 
 namespace contentgen {
@@ -30,9 +32,11 @@ bool WriteAllContent(const std::string& gameFolder) {
   if (!WriteTestWorld(gameFolder)) return false;
   if (!WriteTrackScene(gameFolder) || !WriteShowroomScene(gameFolder) || !WriteIntroScene(gameFolder)) return false;
   if (!WriteVehicleContent(gameFolder)) return false;
+  if (!WriteAnimatedModelContent(gameFolder)) return false;
   if (!WriteDefaultConfig(gameFolder)) return false;
   if (!WriteEffectTextures(gameFolder)) return false;
   if (!WriteRaceContent(gameFolder)) return false;
+  if (!WriteMenuContent(gameFolder)) return false;
   return true;
 }
 
