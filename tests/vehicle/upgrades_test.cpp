@@ -1,0 +1,154 @@
+// Tests of the upgrade catalogue: loading rules, selections, exclusion, stat totals, stat matching and rating
+// previews.
+#include "vehicle/upgrades.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/os.h"
+
+namespace {
+
+using namespace vehicle;
+
+UpgradeList Catalogue(const std::string& text) {
+  UpgradeList list;
+  list.LoadFromText(text);
+  return list;
+}
+
+std::string Upgrade(int id, const std::string& category, const std::string& extra = "") {
+  return "[UPGRADE]\n<ID>," + std::to_string(id) + "\n<CATEGORY>," + category + "\n" + extra + "[/UPGRADE]\n";
+}
+
+TEST(Upgrades, RecordsReadWithDefaultsFlagsAndPropertyOrder) {
+  UpgradeList list = Catalogue(
+      "[UPGRADE]\n<NAME>,Big,Wing\n<CATEGORY>,tires AND suspension\n<ID>,7\n<COST>,1200\n<DEFAULT_INSTALLED>,yes\n"
+      "<PURCHASEABLE>,no\n<OWNED>,1\n<EXCLUSIVE>,01\n<REQUIRES>,3\n<REQUIRES>,4\n<GEAR_RATIOS>,1,2\n"
+      "<TORQUE_CURVE>,t.crv\n<GEAR_RATIOS>,3,4\n<ID>,9\n[/UPGRADE]\n"
+      "[UPGRADE]\n<CATEGORY>,Hovercraft\n[/UPGRADE]\n");
+  ASSERT_EQ(list.Size(), 2u);
+  const KeyedRecord& first = *list.Upgrades()[0];
+  EXPECT_EQ(first.name, "Big,Wing");
+  EXPECT_EQ(first.category, kCategoryTires);
+  EXPECT_EQ(first.id, 7u);  // only the first ID counts
+  EXPECT_EQ(first.cost, 1200);
+  EXPECT_FALSE(first.defaultInstalled);
+  EXPECT_TRUE(first.purchaseable);
+  EXPECT_TRUE(first.owned);
+  EXPECT_FALSE(first.exclusive);
+  EXPECT_FALSE(first.installed);
+  EXPECT_EQ(first.requiredIds, (std::vector<uint32_t>{3, 4}));
+  ASSERT_EQ(first.properties.size(), 3u);
+  EXPECT_EQ(first.properties[0].key, kKeyTorqueCurve);
+  EXPECT_EQ(first.properties[1].values, (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ(first.properties[2].values, (std::vector<std::string>{"3", "4"}));
+  EXPECT_EQ(first.Count(kKeyGearRatios), 2);
+  const KeyedRecord& second = *list.Upgrades()[1];
+  EXPECT_EQ(second.name, "UNKNOWN");
+  EXPECT_EQ(second.category, kCategoryAirIntakes);
+}
+
+TEST(Upgrades, MissingFileGivesAnEmptyCatalogue) {
+  UpgradeList list;
+  list.Load("/nonexistent/upgrades.dat");
+  EXPECT_EQ(list.Size(), 0u);
+  EXPECT_EQ(list.InstalledProperty(kKeyNeon), nullptr);
+  EXPECT_EQ(list.StatTotal(kKeyStatStyle), 0.0f);
+}
+
+TEST(Upgrades, SelectionInstallsOwnedDefaultsOncePerCategory) {
+  UpgradeList list = Catalogue(Upgrade(1, "Spoiler", "<OWNED>,1\n<DEFAULT_INSTALLED>,1\n") +
+                               Upgrade(2, "Spoiler", "<OWNED>,1\n<DEFAULT_INSTALLED>,1\n") + Upgrade(3, "Spoiler"));
+  UpgradeSelection selection;
+  list.ApplySelection(&selection);
+  EXPECT_TRUE(list.Upgrades()[0]->installed);
+  EXPECT_FALSE(list.Upgrades()[1]->installed);
+  EXPECT_FALSE(list.Upgrades()[2]->installed);
+  EXPECT_EQ(selection.ownedIds, (std::vector<uint32_t>{1, 2}));
+  EXPECT_EQ(selection.installedIds, (std::vector<uint32_t>{1}));
+  // A selection that installs the optional part instead keeps the default out.
+  UpgradeSelection chosen;
+  chosen.SetOwned(3, true);
+  chosen.SetInstalled(3, true);
+  list.ApplySelection(&chosen);
+  EXPECT_FALSE(list.Upgrades()[0]->installed);
+  EXPECT_TRUE(list.Upgrades()[2]->installed);
+}
+
+TEST(Upgrades, ExclusiveUpgradesStandAloneInTheirCategory) {
+  UpgradeList list = Catalogue(Upgrade(1, "Rims") + Upgrade(2, "Rims") + Upgrade(3, "Rims", "<EXCLUSIVE>,1\n") +
+                               Upgrade(4, "Rims", "<EXCLUSIVE>,1\n") + Upgrade(5, "Neon"));
+  UpgradeSelection selection;
+  selection.SetInstalledExclusive(list, 1, true);
+  selection.SetInstalledExclusive(list, 2, true);
+  selection.SetInstalledExclusive(list, 5, true);
+  selection.SetInstalledExclusive(list, 3, true);  // removes 1 and 2; the last id fills each gap
+  EXPECT_EQ(selection.installedIds, (std::vector<uint32_t>{5, 3}));
+  selection.SetInstalledExclusive(list, 1, true);
+  EXPECT_EQ(selection.installedIds, (std::vector<uint32_t>{5, 1}));
+  // Re-installing an exclusive one removes non-exclusive parts but leaves another exclusive one.
+  selection.installedIds = {1, 4, 3};
+  selection.SetInstalledExclusive(list, 3, true);
+  EXPECT_EQ(selection.installedIds, (std::vector<uint32_t>{3, 4}));
+  // Unknown ids are kept; off removes by moving the last id into the gap.
+  selection.installedIds = {99, 3, 4};
+  selection.SetInstalledExclusive(list, 99, false);
+  EXPECT_EQ(selection.installedIds, (std::vector<uint32_t>{4, 3}));
+}
+
+TEST(Upgrades, StatTotalsNeverGoNegativeAlongTheWay) {
+  UpgradeList list = Catalogue(Upgrade(1, "Engine", "<STAT_TOPSPEED>,3\n") +
+                               Upgrade(2, "Engine", "<STAT_TOPSPEED>,-5\n") +
+                               Upgrade(3, "Engine", "<STAT_TOPSPEED>,4\n"));
+  for (auto& u : list.Upgrades()) u->installed = true;
+  EXPECT_FLOAT_EQ(list.StatTotal(kKeyStatTopSpeed), 4.0f);
+}
+
+TEST(Upgrades, RatingsSumEveryValueAndClampToTen) {
+  UpgradeList list = Catalogue(Upgrade(1, "Color", "<STAT_STYLE>,7.5\n") + Upgrade(2, "Neon", "<STAT_STYLE>,5\n") +
+                               Upgrade(3, "Rims", "<STAT_HANDLING>,-2\n"));
+  for (auto& u : list.Upgrades()) u->installed = true;
+  EXPECT_FLOAT_EQ(RatingFromUpgrades(list, 0), 10.0f);
+  EXPECT_FLOAT_EQ(RatingFromUpgrades(list, 1), 0.0f);
+  UpgradeSelection selection;
+  selection.SetOwned(2, true);
+  selection.SetInstalled(2, true);
+  EXPECT_FLOAT_EQ(UpgradeList::PreviewStat(&selection, &list, 0), 5.0f);
+  // The preview leaves the list's flags and the selection as they were.
+  for (auto& u : list.Upgrades()) EXPECT_TRUE(u->installed);
+  EXPECT_EQ(selection.installedIds, (std::vector<uint32_t>{2}));
+}
+
+TEST(Upgrades, MatchingStatsInstallsUntilTheReferenceIsReachedOrTwentyRounds) {
+  UpgradeList reference = Catalogue(Upgrade(1, "Engine", "<STAT_ACCELERATION>,6\n"));
+  reference.Upgrades()[0]->installed = true;
+  UpgradeList list = Catalogue(Upgrade(1, "Engine", "<STAT_ACCELERATION>,2\n") +
+                               Upgrade(2, "Fast Turbo", "<STAT_ACCELERATION>,2\n") +
+                               Upgrade(3, "Transmission", "<STAT_ACCELERATION>,2\n") +
+                               Upgrade(4, "Braking", "<STAT_ACCELERATION>,2\n"));
+  platform::CrtSeed(3);
+  list.MatchStats(reference, 1);
+  EXPECT_GE(list.StatTotal(kKeyStatAcceleration), 7.0f);
+  UpgradeList hopeless = Catalogue(Upgrade(1, "Rims", "<EXCLUSIVE>,1\n<STAT_NITRO>,1\n") +
+                                   Upgrade(2, "Rims", "<EXCLUSIVE>,1\n<STAT_NITRO>,1\n"));
+  hopeless.MatchStats(reference, 50);  // unreachable: the second exclusive rim never joins the first
+  EXPECT_EQ(hopeless.CountInstalledInCategory(kCategoryRims), 1);
+  EXPECT_FLOAT_EQ(hopeless.StatTotal(kKeyStatNitro), 1.0f);
+}
+
+TEST(Upgrades, LookupsCountInstalledPropertiesInListOrder) {
+  UpgradeList list = Catalogue(Upgrade(1, "Neon", "<NEON>,a.png\n") + Upgrade(2, "Neon", "<NEON>,b.png\n") +
+                               Upgrade(3, "Model", "<MODELTYPE>,x.MDL\n"));
+  list.Upgrades()[0]->installed = true;
+  list.Upgrades()[1]->installed = true;
+  EXPECT_EQ(list.CountInstalledWithProperty(kKeyNeon), 2);
+  EXPECT_EQ(list.InstalledProperty(kKeyNeon)->values[0], "b.png");
+  EXPECT_EQ(list.NthInstalledProperty(kKeyNeon, 0)->values[0], "a.png");
+  EXPECT_EQ(list.NthInstalledProperty(kKeyNeon, 2), nullptr);
+  EXPECT_EQ(list.CountNotInstalledWithProperty(kKeyModelType), 1);
+  EXPECT_EQ(list.FindById(3)->category, kCategoryModel);
+  EXPECT_EQ(FindVehicleKey("STAT_NITRO"), kKeyStatNitro);
+  EXPECT_EQ(FindVehicleKey("stat_nitro"), kVehicleKeyCount);
+}
+
+}  // namespace

@@ -1,0 +1,113 @@
+// Tests of loading a car from its definition: the sample cars, keys with defaults, bad and missing values,
+// upgrade overrides and ratings.
+#include "vehicle/vehicle_definition.h"
+
+#include <gtest/gtest.h>
+
+#include "app/data_file.h"
+#include "contentgen/data_file_writer.h"
+#include "vehicle/vehicle.h"
+#include "vehicle_fixture.h"
+
+namespace {
+
+using platform::Vec3;
+using vehicle::Vehicle;
+
+std::unique_ptr<Vehicle> FromText(const std::string& definition, const std::string& upgrades = "",
+                                  vehicle::UpgradeSelection* selection = nullptr) {
+  const std::string folder = vehicle_test::ScratchFolder("definition");
+  contentgen::WriteTextFile(folder + "upgrades.dat", upgrades);
+  auto car = std::make_unique<Vehicle>(nullptr, nullptr, "Tester", false);
+  car->LoadDefinitionFrom(app::DataFile::FromText(definition, folder + "car.dat"), folder, selection, nullptr, 0,
+                          true);
+  return car;
+}
+
+TEST(VehicleDefinition, SampleCarsLoadWithEngineSteeringAndUpgrades) {
+  for (const auto& sample : contentgen::SampleCars()) {
+    auto car = vehicle_test::LoadCar(sample.name);
+    EXPECT_EQ(car->vehicleName, sample.displayName.empty() ? sample.name : sample.displayName);
+    EXPECT_TRUE(car->CanDrive()) << sample.name;
+    EXPECT_FALSE(car->engine->torqueCurve.Empty());
+    EXPECT_GT(car->upgrades->Size(), 5u);
+    EXPECT_GT(car->ratings[1], 0.0f);  // the stock body's handling
+    EXPECT_EQ(car->mass, sample.mass);
+  }
+}
+
+TEST(VehicleDefinition, MissingKeysKeepTheDefaultsAndNoEngineWithoutBothKeys) {
+  auto car = FromText("<TORQUE_CURVE>,t.crv\n");
+  EXPECT_EQ(car->cost, 1000);
+  EXPECT_EQ(car->mass, 1500.0f);
+  EXPECT_EQ(car->cgHeight, 25.0f);
+  EXPECT_EQ(car->carClass, vehicle::kClassOpen);
+  EXPECT_EQ(car->drivetrain, vehicle::kFrontWheelDrive);
+  EXPECT_EQ(car->maxBodyPitch, 3.0f);
+  EXPECT_EQ(car->engine, nullptr);
+  EXPECT_NE(car->steering, nullptr);
+  EXPECT_FALSE(car->CanDrive());
+}
+
+TEST(VehicleDefinition, KeywordsMatchAsThePartsSay) {
+  auto lower = FromText("<CLASS>,b\n<DRIVETRAIN>,fwd\n");
+  EXPECT_EQ(lower->carClass, vehicle::kClassB);
+  EXPECT_EQ(lower->drivetrain, vehicle::kFrontWheelDrive);
+  auto awd = FromText("<DRIVETRAIN>,AWD\n<CLASS>,Z\n");
+  EXPECT_EQ(awd->drivetrain, vehicle::kAllWheelDrive);
+  EXPECT_EQ(awd->carClass, vehicle::kClassOpen);
+  awd->AssembleChassis(vehicle_test::LayoutOf(vehicle_test::Design("COUPE")));
+  for (const auto& wheel : awd->wheels) EXPECT_TRUE(wheel->driven);
+  EXPECT_TRUE(awd->wheels[vehicle::kRearLeft]->syncToGround);
+  EXPECT_FALSE(awd->wheels[vehicle::kFrontLeft]->syncToGround);
+}
+
+TEST(VehicleDefinition, BadValuesAndEmptyRecordsNeverBreakTheCar) {
+  auto car = FromText("<MASS>,heavy\n<COST>\n<CGHEIGHT>,1e999\n<VEHICLE_NAME>\n<EXHAUST>\n<SHADOW>,s.png\n");
+  EXPECT_EQ(car->mass, 1500.0f);  // no mass would divide the weight transfer by zero
+  EXPECT_EQ(car->cost, 1000);
+  EXPECT_EQ(car->cgHeight, 0.0f);
+  EXPECT_EQ(car->exhaustPartNames, std::vector<std::string>{""});
+  EXPECT_EQ(car->shadowFile, "s.png");
+  EXPECT_EQ(car->shadowAlphaFile, "");
+  Vehicle missing(nullptr, nullptr, "Nobody", false);
+  EXPECT_FALSE(missing.LoadDefinition("/nonexistent/car.dat", nullptr, nullptr, 0, false));
+  EXPECT_NE(missing.upgrades, nullptr);
+  EXPECT_FALSE(missing.CanDrive());
+}
+
+TEST(VehicleDefinition, InstalledUpgradesOverrideDrivetrainNeonAndRatings) {
+  const std::string upgrades =
+      "[UPGRADE]\n<ID>,1\n<CATEGORY>,Transmission\n<DRIVETRAIN>,RWD\n<STAT_STYLE>,12.5\n[/UPGRADE]\n"
+      "[UPGRADE]\n<ID>,2\n<CATEGORY>,Neon\n<NEON>\n[/UPGRADE]\n";
+  vehicle::UpgradeSelection selection;
+  for (uint32_t id : {1u, 2u}) {
+    selection.SetOwned(id, true);
+    selection.SetInstalled(id, true);
+  }
+  auto car = FromText("<UPGRADES>,upgrades.dat\n<DRIVETRAIN>,AWD\n<NEON>,file_neon.png\n", upgrades, &selection);
+  EXPECT_EQ(car->drivetrain, vehicle::kRearWheelDrive);
+  EXPECT_EQ(car->neonFile, "file_neon.png");  // an empty NEON value list leaves the file's image
+  EXPECT_EQ(car->ratings[0], 10.0f);
+}
+
+TEST(VehicleDefinition, ChassisMountsAreSymmetricFromTheTyreBox) {
+  auto car = FromText("");
+  vehicle::ChassisLayout layout;
+  layout.tyrePositions[0] = {-30, 12, 55};  // front left further forward than the right
+  layout.tyrePositions[1] = {28, 12, 50};
+  layout.tyrePositions[2] = {-30, 12, -45};
+  layout.tyrePositions[3] = {30, 12, -45};
+  car->AssembleChassis(layout);
+  // The box includes the origin, so tyres above it give a mount height of 0.
+  EXPECT_EQ(car->wheels[0]->mountLocal, (Vec3{-30, 0, 55}));
+  EXPECT_EQ(car->wheels[1]->mountLocal, (Vec3{30, 0, 55}));
+  EXPECT_EQ(car->wheels[3]->mountLocal, (Vec3{30, 0, -45}));
+  EXPECT_FLOAT_EQ(car->wheelbase, 100);
+  EXPECT_FLOAT_EQ(car->frontShare, 0.55f);
+  EXPECT_FLOAT_EQ(car->rearShare, 0.45f);
+  EXPECT_EQ(car->hullPoints.size(), 8u);
+  EXPECT_EQ(car->hullPoints[4], (Vec3{0, 10, layout.collisionMax.z + 1}));
+}
+
+}  // namespace
