@@ -29,8 +29,8 @@ std::vector<unsigned char> SeedFile() {
   mirror.hasAnim1 = true;
   mirror.textures[contentgen::kScnReflectionAlpha] = 1;
   file.materials = {plain, mirror};
-  contentgen::ScnPart part = contentgen::SimplePart({{0, 0, 0}, {0, 0, 10}, {10, 0, 10}, {10, 5, 0}},
-                                                    {{0, 0}, {0, 1}, {1, 1}, {1, 0}});
+  contentgen::ScnPart part =
+      contentgen::SimplePart({{0, 0, 0}, {0, 0, 10}, {10, 0, 10}, {10, 5, 0}}, {{0, 0}, {0, 1}, {1, 1}, {1, 0}});
   part.hasSecondUv = 1;
   part.secondUvIndices = {0, 1, 2, 3};
   part.hasNormals = 1;

@@ -14,8 +14,14 @@ constexpr float kBlockDepth = 500;
 constexpr float kBlockSpacing = 800;
 
 enum IntroMaterial : int16_t { kRoad, kPavement, kBuilding, kWindows, kMaterialCount };
-enum IntroTexture : int32_t { kRoadTexture, kRoadReflection, kPavementTexture, kBuildingTexture, kWindowTexture,
-                              kTextureCount };
+enum IntroTexture : int32_t {
+  kRoadTexture,
+  kRoadReflection,
+  kPavementTexture,
+  kBuildingTexture,
+  kWindowTexture,
+  kTextureCount
+};
 const char* const kTextureFiles[kTextureCount] = {"road.png", "roadreflect.png", "pavement.png", "building.png",
                                                   "windows.png"};
 
@@ -98,8 +104,8 @@ ScnFile BuildIntroScene() {
   moon.direction = {-0.2f, -1, 0.4f};
   moon.colour = {0.5f, 0.55f, 0.8f};
   scene.nodes.push_back(moon);
-  scene.paths.push_back(OpenPath("CAMERAPATH1", {{-150, 120, -half + 300}, {-50, 140, -1500}, {100, 180, -500},
-                                                  {200, 260, 500}, {0, 400, 1500}}));
+  scene.paths.push_back(OpenPath(
+      "CAMERAPATH1", {{-150, 120, -half + 300}, {-50, 140, -1500}, {100, 180, -500}, {200, 260, 500}, {0, 400, 1500}}));
   scene.paths.push_back(OpenPath("WINGPATH1", {{0, 300, -2000}, {200, 250, -500}, {-200, 220, 500}, {0, 600, 2000}}));
   return scene;
 }
@@ -107,17 +113,20 @@ ScnFile BuildIntroScene() {
 bool WriteIntroScene(const std::string& gameFolder) {
   const std::string folder = gameFolder + "/" + kIntroFolder + "/";
   const PictureData pictures[kTextureCount] = {
-      PatternPicture(64, [](uint32_t x, uint32_t y) {
-        const bool line = x >= 30 && x < 34 && y % 32 < 16;
-        return line ? 0xFFE0E0E0u : 0xFF000000u | (30 + Speckle(x, y) % 16) * 0x010101u;
-      }),
+      PatternPicture(64,
+                     [](uint32_t x, uint32_t y) {
+                       const bool line = x >= 30 && x < 34 && y % 32 < 16;
+                       return line ? 0xFFE0E0E0u : 0xFF000000u | (30 + Speckle(x, y) % 16) * 0x010101u;
+                     }),
       PatternPicture(64, [](uint32_t x, uint32_t y) { return 0xFF000000u | (140 + Speckle(x, y) % 40) * 0x010101u; }),
-      PatternPicture(64, [](uint32_t x, uint32_t y) { return (x % 32 == 0 || y % 32 == 0) ? 0xFF505050u : 0xFF787878u; }),
+      PatternPicture(64,
+                     [](uint32_t x, uint32_t y) { return (x % 32 == 0 || y % 32 == 0) ? 0xFF505050u : 0xFF787878u; }),
       PatternPicture(64, [](uint32_t x, uint32_t y) { return 0xFF4A4038u + (Speckle(x, y) % 12) * 0x010101u; }),
-      PatternPicture(64, [](uint32_t x, uint32_t y) {
-        const bool lit = x % 16 > 3 && y % 16 > 5 && Speckle(x / 16, y / 16) % 3 != 0;
-        return lit ? 0xFFFFD890u : 0xFF000000u;
-      }),
+      PatternPicture(64,
+                     [](uint32_t x, uint32_t y) {
+                       const bool lit = x % 16 > 3 && y % 16 > 5 && Speckle(x / 16, y / 16) % 3 != 0;
+                       return lit ? 0xFFFFD890u : 0xFF000000u;
+                     }),
   };
   for (int i = 0; i < kTextureCount; ++i) {
     if (!WritePng(folder + kTextureFiles[i], pictures[i], false)) return false;

@@ -179,13 +179,17 @@ void ScnPartBuilder::AddBox(int16_t material, const platform::Vec3& low, const p
   using platform::Vec3;
   const float w = (high.x - low.x) / uvSize, d = (high.z - low.z) / uvSize, h = (high.y - low.y) / uvSize;
   // Each side seen from outside: bottom-left, top-left, top-right, bottom-right.
-  AddQuad(material, {Vec3{low.x, low.y, low.z}, {low.x, high.y, low.z}, {high.x, high.y, low.z}, {high.x, low.y, low.z}},
+  AddQuad(material,
+          {Vec3{low.x, low.y, low.z}, {low.x, high.y, low.z}, {high.x, high.y, low.z}, {high.x, low.y, low.z}},
           {{{0, h}, {0, 0}, {w, 0}, {w, h}}});
-  AddQuad(material, {Vec3{high.x, low.y, low.z}, {high.x, high.y, low.z}, {high.x, high.y, high.z}, {high.x, low.y, high.z}},
+  AddQuad(material,
+          {Vec3{high.x, low.y, low.z}, {high.x, high.y, low.z}, {high.x, high.y, high.z}, {high.x, low.y, high.z}},
           {{{0, h}, {0, 0}, {d, 0}, {d, h}}});
-  AddQuad(material, {Vec3{high.x, low.y, high.z}, {high.x, high.y, high.z}, {low.x, high.y, high.z}, {low.x, low.y, high.z}},
+  AddQuad(material,
+          {Vec3{high.x, low.y, high.z}, {high.x, high.y, high.z}, {low.x, high.y, high.z}, {low.x, low.y, high.z}},
           {{{0, h}, {0, 0}, {w, 0}, {w, h}}});
-  AddQuad(material, {Vec3{low.x, low.y, high.z}, {low.x, high.y, high.z}, {low.x, high.y, low.z}, {low.x, low.y, low.z}},
+  AddQuad(material,
+          {Vec3{low.x, low.y, high.z}, {low.x, high.y, high.z}, {low.x, high.y, low.z}, {low.x, low.y, low.z}},
           {{{0, h}, {0, 0}, {d, 0}, {d, h}}});
   AddFloor(material, low.x, low.z, high.x, high.z, high.y, uvSize);
 }

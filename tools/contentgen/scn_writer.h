@@ -19,7 +19,13 @@ constexpr int32_t kNoTexture = -1;
 
 // Texture slots of a material record, in file order.
 enum ScnTextureSlot : int {
-  kScnBase, kScnAlpha, kScnReflectionAlpha, kScnOverlayAdd, kScnNormalMap, kScnEnvironment, kScnOverlayMultiply,
+  kScnBase,
+  kScnAlpha,
+  kScnReflectionAlpha,
+  kScnOverlayAdd,
+  kScnNormalMap,
+  kScnEnvironment,
+  kScnOverlayMultiply,
   kScnTextureSlots
 };
 
@@ -46,7 +52,7 @@ struct ScnMaterial {
 
 struct ScnBatch {
   int16_t material = 0;
-  int16_t secondMaterial = 0;  // written only when the part has second uvs
+  int16_t secondMaterial = 0;                     // written only when the part has second uvs
   std::vector<std::array<int32_t, 3>> triangles;  // vertex indices within the part
 };
 
@@ -55,11 +61,11 @@ struct ScnPart {
   int16_t hasSecondUv = 0;
   std::vector<int32_t> positionIndices;  // per vertex
   std::vector<platform::Vec3> positions;
-  int16_t hasUv = 0;                     // 1 writes uvIndices (and secondUvIndices) and uvs
+  int16_t hasUv = 0;  // 1 writes uvIndices (and secondUvIndices) and uvs
   std::vector<int32_t> uvIndices;
   std::vector<int32_t> secondUvIndices;
   std::vector<std::pair<float, float>> uvs;  // as the file stores them; readers negate v
-  int16_t hasNormals = 0;                // > 0 writes normalIndices and normals
+  int16_t hasNormals = 0;                    // > 0 writes normalIndices and normals
   std::vector<int32_t> normalIndices;
   std::vector<std::array<uint8_t, 2>> normals;  // angle bytes
   std::vector<std::array<int16_t, 3>> colours;  // r, g, b for the first vertices; may be short

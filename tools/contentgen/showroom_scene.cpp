@@ -9,7 +9,7 @@ namespace {
 
 using platform::Vec3;
 
-constexpr float kHallHalf = 600;       // inches from the centre to each wall
+constexpr float kHallHalf = 600;  // inches from the centre to each wall
 constexpr float kHallHeight = 300;
 constexpr float kTurntableHalf = 160;
 constexpr float kTurntableHeight = 4;
@@ -74,11 +74,13 @@ ScnFile BuildShowroomScene() {
   walls.AddQuad(kWalls, {Vec3{h, 0, h}, {h, top, h}, {h, top, -h}, {h, 0, -h}}, {{{0, 2}, {0, 0}, {4, 0}, {4, 2}}});
   walls.AddQuad(kWalls, {Vec3{-h, 0, h}, {-h, top, h}, {h, top, h}, {h, 0, h}}, {{{0, 2}, {0, 0}, {4, 0}, {4, 2}}});
   walls.AddQuad(kWalls, {Vec3{-h, 0, -h}, {-h, top, -h}, {-h, top, h}, {-h, 0, h}}, {{{0, 2}, {0, 0}, {4, 0}, {4, 2}}});
-  walls.AddQuad(kCeiling, {Vec3{-h, top, -h}, {h, top, -h}, {h, top, h}, {-h, top, h}}, {{{0, 0}, {4, 0}, {4, 4}, {0, 4}}});
+  walls.AddQuad(kCeiling, {Vec3{-h, top, -h}, {h, top, -h}, {h, top, h}, {-h, top, h}},
+                {{{0, 0}, {4, 0}, {4, 4}, {0, 4}}});
   scene.parts.push_back(walls.Take());
 
   ScnPartBuilder turntable;
-  turntable.AddBox(kTurntable, {-kTurntableHalf, 0, -kTurntableHalf}, {kTurntableHalf, kTurntableHeight, kTurntableHalf}, 80);
+  turntable.AddBox(kTurntable, {-kTurntableHalf, 0, -kTurntableHalf},
+                   {kTurntableHalf, kTurntableHeight, kTurntableHalf}, 80);
   scene.parts.push_back(turntable.Take());
 
   scene.nodes.push_back(Node("SHOWROOM", {0, kTurntableHeight, 0}));

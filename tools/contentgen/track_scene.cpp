@@ -16,9 +16,9 @@ using test_world::Material;
 constexpr float kGroundUvSize = 256;
 constexpr float kWallUvSize = 150;
 
-const char* const kTextureFiles[kTrackTextureCount] = {
-    "asphalt.png", "dirt.png", "grass.png", "cobble.png", "water.png", "waterreflect.png", "wall.png", "kerb.png",
-    "ramp.png"};
+const char* const kTextureFiles[kTrackTextureCount] = {"asphalt.png", "dirt.png",  "grass.png",
+                                                       "cobble.png",  "water.png", "waterreflect.png",
+                                                       "wall.png",    "kerb.png",  "ramp.png"};
 
 std::pair<float, float> UvAt(const Vec3& p, int16_t material) {
   if (material == test_world::kNoDriveWall) return {(p.x + p.z) / kWallUvSize, -p.y / kWallUvSize};
@@ -64,13 +64,17 @@ bool WriteTextures(const std::string& folder) {
       PatternPicture(64, [&](uint32_t x, uint32_t y) { return grey(60, Speckle(x, y) % 24); }),
       PatternPicture(64, [](uint32_t x, uint32_t y) { return 0xFF7A5A3Au + (Speckle(x, y) % 20) * 0x010101u; }),
       PatternPicture(64, [](uint32_t x, uint32_t y) { return 0xFF2E6B22u + (Speckle(x, y) % 32) * 0x000100u; }),
-      PatternPicture(64, [&](uint32_t x, uint32_t y) { return (x % 16 == 0 || y % 16 == 0) ? grey(50, 0) : grey(120, Speckle(x, y) % 16); }),
+      PatternPicture(64,
+                     [&](uint32_t x, uint32_t y) {
+                       return (x % 16 == 0 || y % 16 == 0) ? grey(50, 0) : grey(120, Speckle(x, y) % 16);
+                     }),
       PatternPicture(64, [](uint32_t x, uint32_t y) { return 0xFF1E4C7Au + (Speckle(x, y) % 16); }),
       PatternPicture(64, [](uint32_t x, uint32_t y) { return 0xFF000000u | (100 + Speckle(x, y) % 60) * 0x010101u; }),
-      PatternPicture(64, [&](uint32_t x, uint32_t y) {
-        const bool mortar = y % 16 == 0 || (x + (y / 16 % 2) * 16) % 32 == 0;
-        return mortar ? grey(180, 0) : 0xFF8A3B2Au + (Speckle(x, y) % 16) * 0x010000u;
-      }),
+      PatternPicture(64,
+                     [&](uint32_t x, uint32_t y) {
+                       const bool mortar = y % 16 == 0 || (x + (y / 16 % 2) * 16) % 32 == 0;
+                       return mortar ? grey(180, 0) : 0xFF8A3B2Au + (Speckle(x, y) % 16) * 0x010000u;
+                     }),
       PatternPicture(64, [](uint32_t x, uint32_t) { return x / 16 % 2 == 0 ? 0xFFD01818u : 0xFFF0F0F0u; }),
       PatternPicture(64, [](uint32_t x, uint32_t y) { return (x + y) / 16 % 2 == 0 ? 0xFFE0C020u : 0xFF202020u; }),
   };

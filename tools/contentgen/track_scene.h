@@ -13,8 +13,16 @@ constexpr const char* kTrackReflectionFile = "cityreflect.SCN";
 
 // Texture-name table entries of the track scene.
 enum TrackTexture : int32_t {
-  kTrackAsphalt, kTrackDirt, kTrackGrass, kTrackCobble, kTrackWater, kTrackWaterReflection, kTrackWall, kTrackKerb,
-  kTrackRamp, kTrackTextureCount
+  kTrackAsphalt,
+  kTrackDirt,
+  kTrackGrass,
+  kTrackCobble,
+  kTrackWater,
+  kTrackWaterReflection,
+  kTrackWall,
+  kTrackKerb,
+  kTrackRamp,
+  kTrackTextureCount
 };
 
 // The circuit scene: one part per collision block, material slots equal to the collision file's.

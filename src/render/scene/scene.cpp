@@ -110,14 +110,13 @@ const geometry::Path* Scene::FindPath(const std::string& name) const {
 Scene* LoadScene(ResourceManager& manager, platform::gfx::Device* device, const std::string& fileName,
                  const std::string& textureFolder, bool keepGeometry, bool makeReflectionTargets, bool useQuadtree,
                  bool separateCopy) {
-  return manager.LoadShared<Scene>(
-      ResourceKind::kScene, fileName, separateCopy, [&](const std::string& normalised) {
-        auto scene = std::make_shared<Scene>(&manager, manager.GetSettings());
-        // The given spelling keeps the texture folder relative, as written; the file is found case-insensitively.
-        const std::string path = platform::ResolveDataPath(normalised);
-        scene->Load(device, path, textureFolder, keepGeometry, makeReflectionTargets, useQuadtree);
-        return scene;
-      });
+  return manager.LoadShared<Scene>(ResourceKind::kScene, fileName, separateCopy, [&](const std::string& normalised) {
+    auto scene = std::make_shared<Scene>(&manager, manager.GetSettings());
+    // The given spelling keeps the texture folder relative, as written; the file is found case-insensitively.
+    const std::string path = platform::ResolveDataPath(normalised);
+    scene->Load(device, path, textureFolder, keepGeometry, makeReflectionTargets, useQuadtree);
+    return scene;
+  });
 }
 
 void ReleaseScene(ResourceManager& manager, const Scene* scene) { manager.ReleaseShared(ResourceKind::kScene, scene); }

@@ -60,9 +60,7 @@ class Scene {
   bool HasGeometry() const { return keepGeometry && geometry.TriangleCount() > 0; }
   // Null when out of range.
   const geometry::Path* GetPath(size_t index) const { return index < paths.size() ? paths[index].get() : nullptr; }
-  const geometry::SceneNode* GetNode(size_t index) const {
-    return index < nodes.size() ? nodes[index].get() : nullptr;
-  }
+  const geometry::SceneNode* GetNode(size_t index) const { return index < nodes.size() ? nodes[index].get() : nullptr; }
   // First node / marker / path of that exact name, or null.
   const geometry::SceneNode* FindNode(const std::string& name) const;
   const geometry::SceneMarker* FindMarker(const std::string& name) const;
@@ -75,8 +73,7 @@ class Scene {
   void DrawSecondPass(platform::gfx::Device* device, const Matrix4& view, const SceneBuckets& lists);
   void DrawProjected(platform::gfx::Device* device, const Matrix4& view, const Matrix4& projectorView);
   void DrawBucket(platform::gfx::Device* device, const std::vector<std::vector<MeshPart*>>& lists);
-  void DrawOverlayKind(platform::gfx::Device* device, const std::vector<std::vector<MeshPart*>>& lists,
-                       int32_t pass);
+  void DrawOverlayKind(platform::gfx::Device* device, const std::vector<std::vector<MeshPart*>>& lists, int32_t pass);
 
   std::vector<std::unique_ptr<geometry::SceneMarker>> markers;
   std::vector<std::unique_ptr<geometry::Path>> paths;
@@ -114,8 +111,8 @@ class Scene {
 };
 
 // The main pass and the second pass over the scene's visible pieces, as the race and the showroom call them.
-void SceneForwardDraw(Scene& scene, platform::gfx::Device* device, const Matrix4& view,
-                      const Matrix4* reflectionMatrix, platform::gfx::BaseTexture* reflectionTexture);
+void SceneForwardDraw(Scene& scene, platform::gfx::Device* device, const Matrix4& view, const Matrix4* reflectionMatrix,
+                      platform::gfx::BaseTexture* reflectionTexture);
 void SceneForward(Scene& scene, platform::gfx::Device* device, const Matrix4& view);
 
 // The resource manager's shared scene of that name (one more reference when already loaded, unless

@@ -165,8 +165,7 @@ void Scene::DrawVisible(gfx::Device* device, const Matrix4& view, const Matrix4*
       device->SetTextureStageState(1, TextureStageState::AddressV, clampUvs);
       device->SetTextureStageState(1, TextureStageState::TextureTransformFlags,
                                    gfx::texture_transform::kCount3 | gfx::texture_transform::kProjected);
-      device->SetTextureStageState(1, TextureStageState::TexCoordIndex,
-                                   gfx::texcoord_index::kCameraSpacePosition | 1u);
+      device->SetTextureStageState(1, TextureStageState::TexCoordIndex, gfx::texcoord_index::kCameraSpacePosition | 1u);
       device->SetTextureStageState(0, TextureStageState::AlphaArg1, arg::kTexture);
       SetStage(device, 1, TextureOp::ModulateAlphaAddColor, arg::kCurrent, arg::kTexture);
     }
@@ -184,7 +183,8 @@ void Scene::DrawVisible(gfx::Device* device, const Matrix4& view, const Matrix4*
     const auto& lists = Lists(visibleParts, kind);
     const bool setup = !lists.empty() && Setting(static_cast<int>(app::SettingId::CUBEMAPPING)) > 0;
     if (setup) {
-      device->SetTextureStageState(1, TextureStageState::TexCoordIndex, gfx::texcoord_index::kCameraSpaceReflectionVector);
+      device->SetTextureStageState(1, TextureStageState::TexCoordIndex,
+                                   gfx::texcoord_index::kCameraSpaceReflectionVector);
       device->SetTextureStageState(0, TextureStageState::AlphaArg1, arg::kTexture);
       SetStage(device, 1, TextureOp::ModulateAlphaAddColor, arg::kCurrent, arg::kTexture);
     }
@@ -287,12 +287,13 @@ void Scene::DrawSecondPass(gfx::Device* device, const Matrix4& view, const Scene
   DrawBucket(device, Lists(visibleParts, MaterialKind::Additive));
 
   lastBound = nullptr;
-  for (MaterialKind kind : {MaterialKind::Plain, MaterialKind::SharedReflection, MaterialKind::NormalMapped,
-                            MaterialKind::MapReflection}) {
+  for (MaterialKind kind :
+       {MaterialKind::Plain, MaterialKind::SharedReflection, MaterialKind::NormalMapped, MaterialKind::MapReflection}) {
     for (const auto& list : Lists(lists, kind)) {
       bool drawn = false;
       for (const MeshPart* part : list) {
-        if (part->image != nullptr && (!part->image->depthWrite || part->image->lightValue != geometry::kSelfLitValue)) {
+        if (part->image != nullptr &&
+            (!part->image->depthWrite || part->image->lightValue != geometry::kSelfLitValue)) {
           break;
         }
         if (!part->enabled) continue;
@@ -339,8 +340,8 @@ void Scene::DrawProjected(gfx::Device* device, const Matrix4& view, const Matrix
   SetBlend(device, Blend::One, Blend::One);
 
   const ScenePart* lastBound = nullptr;
-  for (MaterialKind kind : {MaterialKind::Plain, MaterialKind::SharedReflection, MaterialKind::NormalMapped,
-                            MaterialKind::MapReflection}) {
+  for (MaterialKind kind :
+       {MaterialKind::Plain, MaterialKind::SharedReflection, MaterialKind::NormalMapped, MaterialKind::MapReflection}) {
     for (const auto& list : Lists(visibleParts, kind)) {
       for (const MeshPart* part : list) {
         if (!part->enabled) continue;

@@ -135,7 +135,8 @@ bool SceneLoader::Parse(app::BinaryReader& reader, const std::string& folder, st
     const uint32_t textureCount = static_cast<uint32_t>(app::ReadInt32(reader));
     if (reader.Overrun()) return Fail("the header is truncated");
     if (!reader.CanRead(textureCount, kTextureNameMinBytes)) return Fail("texture count is beyond the end of the file");
-    if (!reader.CanRead(materialRecords, kMaterialMinBytes)) return Fail("material count is beyond the end of the file");
+    if (!reader.CanRead(materialRecords, kMaterialMinBytes))
+      return Fail("material count is beyond the end of the file");
     if (!reader.CanRead(partCount, kPartMinBytes)) return Fail("part count is beyond the end of the file");
 
     textureNames_.assign(textureCount, std::string());
@@ -174,7 +175,8 @@ bool SceneLoader::Parse(app::BinaryReader& reader, const std::string& folder, st
       scene_.geometry.ComputeFaceNormals();
     }
     if (useQuadtree_) {
-      scene_.renderQuadtree = std::make_unique<RenderQuadtree>(scene_.boundsMin, scene_.boundsMax, smallestPartDiagonal_);
+      scene_.renderQuadtree =
+          std::make_unique<RenderQuadtree>(scene_.boundsMin, scene_.boundsMax, smallestPartDiagonal_);
     } else {
       scene_.renderOctree = std::make_unique<RenderOctree>(scene_.boundsMin, scene_.boundsMax, smallestPartDiagonal_);
     }
@@ -418,10 +420,11 @@ bool SceneLoader::ReadPart(app::BinaryReader& reader) {
     std::vector<std::array<uint32_t, 3>> bufferTriangles;
     bufferTriangles.reserve(batch.triangles.size());
     for (const auto& t : batch.triangles) {
-      bufferTriangles.push_back({input.positionIndices[t[0]], input.positionIndices[t[1]], input.positionIndices[t[2]]});
+      bufferTriangles.push_back(
+          {input.positionIndices[t[0]], input.positionIndices[t[1]], input.positionIndices[t[2]]});
     }
-    const size_t piece = part->AddPiece(scene_.resourceManager, scene_.settings, bufferTriangles, batch.slot,
-                                        slot.kind, slot.doubleSided);
+    const size_t piece = part->AddPiece(scene_.resourceManager, scene_.settings, bufferTriangles, batch.slot, slot.kind,
+                                        slot.doubleSided);
     ImageResource* image = scene_.materialImages[batch.slot];
     part->SetPieceImage(image, piece);
     if (hasSecondUv) part->SetPieceSecondImage(scene_.materialImages[batch.secondSlot], piece);
@@ -441,9 +444,10 @@ bool SceneLoader::ReadPart(app::BinaryReader& reader) {
     if (scene_.keepGeometry && slot.collidable) {
       for (const auto& t : batch.triangles) {
         scene_.geometry.SetTriangle(t[2] + vertexBase_, t[1] + vertexBase_, t[0] + vertexBase_, 0xFFFFFFFFu);
-        if (slot.doubleSided) scene_.geometry.SetTriangle(t[0] + vertexBase_, t[1] + vertexBase_, t[2] + vertexBase_, 0xFFFFFFFFu);
-        const float edge = platform::Length(input.positions[filePositionIndices[t[0]]] -
-                                            input.positions[filePositionIndices[t[1]]]);
+        if (slot.doubleSided)
+          scene_.geometry.SetTriangle(t[0] + vertexBase_, t[1] + vertexBase_, t[2] + vertexBase_, 0xFFFFFFFFu);
+        const float edge =
+            platform::Length(input.positions[filePositionIndices[t[0]]] - input.positions[filePositionIndices[t[1]]]);
         shortestEdge_ = std::min(shortestEdge_, edge);
       }
     }

@@ -97,8 +97,8 @@ ImageResource* MakeMaterialImage(ResourceManager& manager, platform::gfx::Device
   if (files.flatColoured) {
     image = manager.LoadImage(device, files.files[0], true, record.flatColour, planar, true);
   } else {
-    image = manager.CreateImage(device, files.files[0], files.files[1], files.files[2], files.files[3],
-                                files.files[4], planar, true);
+    image = manager.CreateImage(device, files.files[0], files.files[1], files.files[2], files.files[3], files.files[4],
+                                planar, true);
   }
   if (image == nullptr) {
     *kindOut = kind;
@@ -122,9 +122,11 @@ ImageResource* MakeMaterialImage(ResourceManager& manager, platform::gfx::Device
 
   // A grid of zero or negative frames would divide by zero in the image's stepping; such a grid is one frame.
   auto frames = [](int16_t count) { return static_cast<uint32_t>(std::max<int16_t>(count, 1)); };
-  if (record.hasAnim0) image->SetImageAnimation(0, frames(record.anim0Grid[0]), frames(record.anim0Grid[1]), record.anim0Rate);
+  if (record.hasAnim0)
+    image->SetImageAnimation(0, frames(record.anim0Grid[0]), frames(record.anim0Grid[1]), record.anim0Rate);
   if (record.hasScroll0) image->QueueImageAnimation(0, record.scroll0[0], record.scroll0[1]);
-  if (record.hasAnim1) image->SetImageAnimation(1, frames(record.anim1Grid[0]), frames(record.anim1Grid[1]), record.anim1Rate);
+  if (record.hasAnim1)
+    image->SetImageAnimation(1, frames(record.anim1Grid[0]), frames(record.anim1Grid[1]), record.anim1Rate);
   if (record.hasScroll1) image->QueueImageAnimation(1, record.scroll1[0], record.scroll1[1]);
 
   if (kind == MaterialKind::SharedReflection) {

@@ -20,8 +20,14 @@ constexpr int32_t kNoTextureIndex = -1;
 
 // Texture slots of a record, in file order.
 enum SceneTextureSlot : int {
-  kTextureBase, kTextureAlpha, kTextureReflectionAlpha, kTextureOverlayAdd, kTextureNormalMap, kTextureEnvironment,
-  kTextureOverlayMultiply, kSceneTextureSlots
+  kTextureBase,
+  kTextureAlpha,
+  kTextureReflectionAlpha,
+  kTextureOverlayAdd,
+  kTextureNormalMap,
+  kTextureEnvironment,
+  kTextureOverlayMultiply,
+  kSceneTextureSlots
 };
 
 // One material record as read (colours already divided by 255).
@@ -42,9 +48,8 @@ struct SceneMaterialRecord {
   platform::Vec3 diffuse, ambient, specular, emissive;
   float glossiness = 0;
   float specularLevel = 0;
-  std::array<int32_t, kSceneTextureSlots> textures{kNoTextureIndex, kNoTextureIndex, kNoTextureIndex,
-                                                   kNoTextureIndex, kNoTextureIndex, kNoTextureIndex,
-                                                   kNoTextureIndex};
+  std::array<int32_t, kSceneTextureSlots> textures{kNoTextureIndex, kNoTextureIndex, kNoTextureIndex, kNoTextureIndex,
+                                                   kNoTextureIndex, kNoTextureIndex, kNoTextureIndex};
 };
 
 // The picture files and first kind of a record, before its image exists.

@@ -41,9 +41,9 @@ struct PartVertexInput {
   std::vector<uint32_t> secondUvIndices;  // per file vertex when hasSecondUv and uvs are present
   std::vector<uint32_t> normalIndices;    // per file vertex when hasNormals
   std::vector<Vec3> positions;
-  std::vector<Vec2> uvs;                  // as used: v already negated
+  std::vector<Vec2> uvs;  // as used: v already negated
   std::vector<Vec3> normals;
-  std::vector<uint32_t> colours;          // per file vertex, 0xAARRGGBB
+  std::vector<uint32_t> colours;  // per file vertex, 0xAARRGGBB
 };
 
 // One material's triangles inside a part.
@@ -65,7 +65,7 @@ class MeshPart {
   // One indexed triangle list over the piece's range; nothing for an empty piece.
   void Draw(platform::gfx::Device* device) const;
 
-  // Material stages (textures, blending, uv scroll) for a list's first piece, then the draw.
+  // The material (colours, textures, blending, uv scroll) for a list's first piece, then the draw.
   void DrawWithMaterial(platform::gfx::Device* device) const;
   // Undoes what DrawWithMaterial set that the next list would not set itself.
   void RestoreMaterialStates(platform::gfx::Device* device) const;

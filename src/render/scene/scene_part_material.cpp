@@ -21,9 +21,7 @@ gfx::TransformState TextureTransform(uint32_t stage) {
 
 bool MeshPart::NormalMapping() const { return SceneSetting(settings, app::SettingId::NORMALMAPPING) > 0; }
 
-uint32_t MeshPart::ScrollStage() const {
-  return (NormalMapping() && image != nullptr && image->hasNormalMap) ? 1 : 0;
-}
+uint32_t MeshPart::ScrollStage() const { return (NormalMapping() && image != nullptr && image->hasNormalMap) ? 1 : 0; }
 
 uint32_t MeshPart::SecondTextureStage() const {
   const bool stageOneTaken = (NormalMapping() && image->hasNormalMap) || image->hasEnvironmentMap ||
@@ -33,6 +31,7 @@ uint32_t MeshPart::SecondTextureStage() const {
 
 void MeshPart::DrawWithMaterial(gfx::Device* device) const {
   if (image != nullptr && image->loaded) {
+    device->SetMaterial(image->material);
     const bool normalMapping = NormalMapping();
     if (normalMapping && image->hasNormalMap) {
       device->SetTexture(0, image->GetNormalMapTexture());

@@ -1,8 +1,8 @@
 // Scene drawing on the recording device: the order of the kinds, each kind's blend and stage states at its draws,
 // the settings that switch set-ups off, and the render-state baseline after every pass.
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "platform/gfx/null_graphics.h"
 #include "platform/math/math.h"
@@ -29,8 +29,9 @@ class RecordingDevice : public gfx::NullDevice {
  public:
   using NullDevice::NullDevice;
   platform::HResult DrawIndexedPrimitive(gfx::PrimitiveType type, uint32_t minIndex, uint32_t numVertices,
-                                    uint32_t startIndex, uint32_t primitiveCount) override {
-    const platform::HResult result = NullDevice::DrawIndexedPrimitive(type, minIndex, numVertices, startIndex, primitiveCount);
+                                         uint32_t startIndex, uint32_t primitiveCount) override {
+    const platform::HResult result =
+        NullDevice::DrawIndexedPrimitive(type, minIndex, numVertices, startIndex, primitiveCount);
     DrawState state;
     state.primitives = primitiveCount;
     GetRenderState(RenderState::AlphaBlendEnable, state.alphaBlend);
@@ -91,6 +92,7 @@ class SceneDrawTest : public scene_test::SceneFixture {
     file.materials[2].textures[contentgen::kScnAlpha] = 1;
     file.materials[3].textures[contentgen::kScnOverlayMultiply] = 2;
     file.materials[4].textures[contentgen::kScnOverlayAdd] = 2;
+    file.materials[4].diffuse = {255, 0, 0};
     for (int16_t m = 0; m < 5; ++m) {
       contentgen::ScnPart part = Square(m * 200.0f, 0, 100, m);
       part.batches[0].triangles.clear();
@@ -162,6 +164,10 @@ TEST_F(SceneDrawTest, MainPassDrawsKindsInOrderWithTheirStates) {
   EXPECT_EQ(draws[3].zWrite, 0u);
   EXPECT_EQ(draws[4].srcBlend, uint32_t(gfx::Blend::One));
   EXPECT_EQ(draws[4].destBlend, uint32_t(gfx::Blend::One));
+  gfx::Material material;
+  recorder_->GetMaterial(material);
+  EXPECT_FLOAT_EQ(material.diffuse.r, 1.0f) << "the last list's material colours are on the device";
+  EXPECT_FLOAT_EQ(material.diffuse.g, 0.0f);
   ExpectBaseline();
 }
 

@@ -1,8 +1,8 @@
 // The scene-file loader: a round trip through the writer, header and material tables, parts, welding, pieces,
 // geometry, named records, and damaged files that must leave the scene empty.
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "contentgen/scn_writer.h"
 #include "render/resources/image_resource.h"

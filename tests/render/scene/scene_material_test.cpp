@@ -13,8 +13,8 @@ using geometry::MaterialKind;
 using render::DeriveMaterialFiles;
 using render::SceneMaterialRecord;
 
-const std::vector<std::string> kTable = {"BASE.PNG", "ALPHA.PNG", "REFL.PNG", "OVER.PNG", "NORM.PNG", "ENV.PNG",
-                                         "MULT.PNG"};
+const std::vector<std::string> kTable = {"BASE.PNG", "ALPHA.PNG", "REFL.PNG", "OVER.PNG",
+                                         "NORM.PNG", "ENV.PNG",   "MULT.PNG"};
 
 SceneMaterialRecord Record(std::initializer_list<std::pair<int, int>> slots) {
   SceneMaterialRecord record;
@@ -38,8 +38,8 @@ TEST(SceneMaterialFiles, KindFollowsTheTextureSlots) {
       {Record({{kTextureOverlayMultiply, 6}}), MaterialKind::Multiply, "multiplied overlay without base"},
       {Record({{kTextureBase, 0}, {kTextureReflectionAlpha, 2}}), MaterialKind::SharedReflection, "planar"},
       {Record({{kTextureReflectionAlpha, 2}}), MaterialKind::Plain, "reflection alpha needs a base"},
-      {Record({{kTextureBase, 0}, {kTextureReflectionAlpha, 2}, {kTextureEnvironment, 5}}),
-       MaterialKind::MapReflection, "environment map"},
+      {Record({{kTextureBase, 0}, {kTextureReflectionAlpha, 2}, {kTextureEnvironment, 5}}), MaterialKind::MapReflection,
+       "environment map"},
       {Record({{kTextureBase, 0}, {kTextureNormalMap, 4}}), MaterialKind::NormalMapped, "normal map"},
       {Record({{kTextureBase, 0}, {kTextureReflectionAlpha, 2}, {kTextureNormalMap, 4}}),
        MaterialKind::SharedReflection, "a normal map is ignored beside reflection alpha"},
@@ -147,8 +147,7 @@ TEST_F(SceneMaterialImageTest, ImageCarriesMaterialOverlayPassAnimationAndReflec
   record.anim1Rate = 0.1f;
   const render::MaterialFiles files = DeriveMaterialFiles(record, kTable, folder_ + "SCENE/");
   MaterialKind kind = MaterialKind::Plain;
-  render::ImageResource* image =
-      render::MakeMaterialImage(*manager_, device_, record, files, true, 64, &kind);
+  render::ImageResource* image = render::MakeMaterialImage(*manager_, device_, record, files, true, 64, &kind);
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(kind, MaterialKind::SharedReflection);
   EXPECT_TRUE(image->reflective);

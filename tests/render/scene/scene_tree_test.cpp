@@ -1,8 +1,8 @@
 // The scene's render partition: pieces placed by their boxes, collection by frustum into kind and material
 // lists, reflectors facing the camera.
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "platform/math/math.h"
 #include "render/resources/image_resource.h"

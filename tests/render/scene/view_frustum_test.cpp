@@ -1,10 +1,10 @@
 // The view frustum: corners, box, planes and view direction of both builds, and the conservative box test.
 #include "render/scene/view_frustum.h"
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <limits>
-
-#include <gtest/gtest.h>
 
 #include "platform/math/math.h"
 
