@@ -84,6 +84,20 @@ TEST_F(SceneTreeTest, PiecesSitInTheDeepestNodeThatHoldsThem) {
   EXPECT_EQ(below, 2u) << "the two corner squares each went down a child";
 }
 
+TEST_F(SceneTreeTest, ANodeInsideTheFrustumBoxIsTakenWithoutPlaneTests) {
+  ScnFile file;
+  file.materials = {Material("A", 0)};
+  file.parts = {Square(-900, 100, 10, 0), Square(900, 900, 10, 0)};
+  auto scene = LoadFile(file, false);
+  render::ViewFrustum frustum;
+  const platform::Matrix4 view = platform::LookAtLH({0, 0, -1000}, {0, 0, 0}, {0, 1, 0});
+  frustum.BuildOrdinary(view, platform::PerspectiveFovLH(0.5f, 1.0f, 1.0f, 5000));
+  const render::MeshPart* aside = scene->allParts[0][0][0];
+  ASSERT_FALSE(render::BoxInFrustum(frustum, aside->corners)) << "the planes alone would reject it";
+  scene->CollectVisible(frustum);
+  EXPECT_EQ(scene->visibleParts[0][0].size(), 2u) << "its node lies wholly inside the frustum's box";
+}
+
 TEST_F(SceneTreeTest, ReflectorsAreVisiblePlanarImagesFacingTheCamera) {
   WriteTexture("base.png");
   WriteTexture("refl.png");
