@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "contentgen/animated_models.h"
 #include "contentgen/mdl_writer.h"
 #include "contentgen/png_writer.h"
 
@@ -65,6 +66,7 @@ MdlFile BodyFile(const CarModelSpec& spec, const std::function<Vec3(Vec3)>& bend
       Part("REAR_LEFT_TIRE", {-spec.halfTrack, tyreY, spec.rearAxle}, kCarTyreModel),
       Part("REAR_RIGHT_TIRE", {spec.halfTrack, tyreY, spec.rearAxle}, kCarTyreModel),
       Part("COLLISION", {0, 0, 0}, kCarCollisionModel),
+      Part("DRIVER", {-w * 0.4f, sill + 4, -halfLength * 0.1f}, kDriverModel),
       Part("HEADLIGHT_LEFT", {-w * 0.65f, waist * 0.8f, halfLength + 1}, "1.0"),
       Part("HEADLIGHT_RIGHT", {w * 0.65f, waist * 0.8f, halfLength + 1}, "1.0"),
       Part("BRAKELIGHT_LEFT", {-w * 0.65f, waist * 0.8f, -halfLength - 1}, "0.8"),
@@ -116,7 +118,8 @@ bool WriteCarModels(const std::string& carFolder, const CarModelSpec& spec) {
          WriteMdl(carFolder + kCarLodModel, lod) && WritePicture(carFolder + "body.png", spec.paintArgb) &&
          WritePicture(carFolder + "glass.png", 0xFF203040) && WritePicture(carFolder + "glassa.png", 0xFF808080) &&
          WritePicture(carFolder + "lights.png", 0xFFFFFFE0) && WritePicture(carFolder + "logo1.png", 0xFFFFFFFF) &&
-         WritePicture(carFolder + "logo2.png", 0xFF000000) && WritePicture(carFolder + "tyre.png", 0xFF202020);
+         WritePicture(carFolder + "logo2.png", 0xFF000000) && WritePicture(carFolder + "tyre.png", 0xFF202020) &&
+         WriteDriverModel(carFolder);
 }
 
 }  // namespace contentgen

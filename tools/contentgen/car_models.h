@@ -1,6 +1,6 @@
 // The model set of one sample car: body with its part markers (tyres, collision hull, lights, exhausts), the
 // damaged body the dents pull toward, the stencil shadow caster, the collision hull, a tyre, a distant level of
-// detail, and their pictures.
+// detail, the seated driver with its steering clip, and their pictures.
 #pragma once
 
 #include <cstdint>

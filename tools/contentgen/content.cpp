@@ -1,11 +1,11 @@
 // The list of sample-content writers, run in order by the contentgen program.
-#include "contentgen/animated_models.h"
 #include "contentgen/content.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
 
+#include "contentgen/animated_models.h"
 #include "contentgen/default_config.h"
 #include "contentgen/effect_textures.h"
 #include "contentgen/images.h"

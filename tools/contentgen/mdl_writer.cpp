@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/file_system.h"
+#include "contentgen/png_writer.h"
 #include "platform/math/math.h"
 
 namespace contentgen {
@@ -158,12 +158,8 @@ std::vector<unsigned char> EncodeMdl(const MdlFile& file) {
 }
 
 bool WriteMdl(const std::string& fileName, const MdlFile& file) {
-  const std::vector<unsigned char> bytes = EncodeMdl(file);
-  if (!platform::WriteFileAtomically(fileName, bytes.data(), bytes.size())) {
-    std::fprintf(stderr, "contentgen: cannot write %s\n", fileName.c_str());
-    return false;
-  }
-  return true;
+  // Written through a temporary file and a rename, with its folder made first.
+  return WriteContentFile(fileName, EncodeMdl(file));
 }
 
 MdlObject BoxObject(const Vec3& boxMin, const Vec3& boxMax, int16_t material) {
