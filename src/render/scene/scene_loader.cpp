@@ -550,7 +550,7 @@ bool Scene::LoadFromMemory(platform::gfx::Device* device, const void* data, size
   SceneLoader loader(*this, device, makeReflectionTargets, useQuadtree);
   std::string problem;
   if (!loader.Parse(reader, textureFolder, &problem)) {
-    std::printf("Scene %s not loaded: %s\n", fileName.c_str(), problem.c_str());
+    std::fprintf(stderr, "scene file %s: %s\n", fileName.c_str(), problem.c_str());
     Teardown();
     return false;
   }

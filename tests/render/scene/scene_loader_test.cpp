@@ -2,6 +2,7 @@
 // geometry, named records, and damaged files that must leave the scene empty.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "contentgen/scn_writer.h"
@@ -233,6 +234,12 @@ TEST_F(SceneLoaderTest, DamagedFilesLeaveTheSceneEmpty) {
   EXPECT_TRUE(broken([](ScnFile& f) { f.materials[1].slot = 2; })->parts.empty()) << "material slot";
   EXPECT_TRUE(broken([](ScnFile& f) { f.materials[1].slot = 0; })->parts.empty()) << "slot filled twice";
   EXPECT_TRUE(broken([](ScnFile& f) { f.textureNames[1].second = 7; })->parts.empty()) << "texture table index";
+
+  testing::internal::CaptureStderr();
+  broken([](ScnFile& f) { f.parts[1].positionIndices[0] = 99; });
+  const std::string printed = testing::internal::GetCapturedStderr();
+  EXPECT_NE(printed.find("bytes.scn: a position index is out of range\n"), std::string::npos) << printed;
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << "one line per bad file";
 
   std::vector<unsigned char> huge = good;
   huge[28] = 0xFF;  // the part count's top byte: negative, so four thousand million parts
