@@ -1,0 +1,132 @@
+// Tests of the car's collision response: a wall stops the car and pushes it back, the impact dents the body,
+// wipes stunts, shakes, sparks and sounds; crash sound cooldowns and distance rules; car-to-car hits.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "vehicle/vehicle.h"
+#include "vehicle_fixture.h"
+
+namespace {
+
+using namespace vehicle_test;
+
+// Records what the presentation side is asked to do.
+class RecordingFeatures : public vehicle::VehicleFeatures {
+ public:
+  void PlayCrashSound(Vehicle&, int kind, int volume) override { sounds.push_back({kind, volume}); }
+  void ForceJolt(Vehicle&, int magnitude) override { jolts.push_back(magnitude); }
+  std::vector<std::pair<int, int>> sounds;
+  std::vector<int> jolts;
+};
+
+class CarAndWall : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    platform::CrtSeed(5);
+    tree_ = FlatWorld("PAVE_TEST", 20000, 1500);
+    world_ = std::make_unique<vehicle::TrackWorld>(*tree_);
+    car_ = LoadCar("COUPE");
+    auto features = std::make_unique<RecordingFeatures>();
+    features_ = features.get();
+    car_->features = std::move(features);
+    vehicle::DamageMeshes meshes;
+    meshes.bodyPartNames = {"FRONT_BUMPER", "REAR_BUMPER", "LEFT_DOOR"};
+    meshes.damagedPartNames = {"FRONT_BUMPER_D"};
+    meshes.bodySize = {70, 48, 175};
+    car_->damage = std::make_unique<vehicle::DamageModel>(std::move(meshes));
+    PlaceAt(*car_, *world_, {0, 30, 0});
+  }
+  std::unique_ptr<geometry::CollisionTree> tree_;
+  std::unique_ptr<vehicle::TrackWorld> world_;
+  std::unique_ptr<Vehicle> car_;
+  RecordingFeatures* features_ = nullptr;
+};
+
+TEST_F(CarAndWall, FullThrottleIntoAWallStopsPushesBackAndDamagesTheFront) {
+  car_->SetPlayerFlag(true);
+  float maxShake = 0, fastest = 0;
+  for (int i = 0; i < 500; ++i) {
+    Drive(*car_, *world_, 0.01f, 1, 0);
+    maxShake = std::max(maxShake, car_->shake);
+    fastest = std::max(fastest, car_->speedMph);
+    // The hull never ends up through the wall.
+    ASSERT_LT(car_->position.x + car_->FrontExtent() * 0.9f, 1500) << "step " << i;
+  }
+  EXPECT_GT(fastest, 40);
+  EXPECT_LT(car_->speedMph, 15);
+  EXPECT_GT(maxShake, 0);
+  EXPECT_GT(car_->damage->zoneDamage[vehicle::kZoneFront], 0);
+  EXPECT_EQ(car_->damage->zoneDamage[vehicle::kZoneRear], 0);
+  EXPECT_FALSE(features_->sounds.empty());
+  for (const auto& [kind, volume] : features_->sounds) {
+    EXPECT_TRUE(kind == 0 || kind == 1 || kind == 2);
+    EXPECT_EQ(volume, 255);  // the listener is at the car
+  }
+  EXPECT_FALSE(features_->jolts.empty());
+  EXPECT_GT(world_->particleBursts, 0);
+  EXPECT_LT(car_->stunts->sinceCrash, 5.0f);
+}
+
+TEST_F(CarAndWall, ResolvingWithoutContactLeavesThePoseAlone) {
+  Drive(*car_, *world_, 1, 0, 0);
+  car_->SavePreviousState();
+  const Vec3 before = car_->position;
+  car_->ResolveCollisions(*world_, 0.01f);
+  EXPECT_NEAR(car_->position.x, before.x, 1e-3f);
+  EXPECT_NEAR(car_->position.y, before.y, 1e-3f);
+  EXPECT_NEAR(car_->position.z, before.z, 1e-3f);
+  EXPECT_EQ(car_->shake, 0);
+}
+
+TEST_F(CarAndWall, CrashSoundsWaitTheirCooldownAndFadeWithDistance) {
+  car_->PlayCrashSound(1);
+  car_->PlayCrashSound(1);
+  car_->PlayCrashSound(0);  // another kind may overlap
+  ASSERT_EQ(features_->sounds.size(), 2u);
+  car_->TickCrashCooldowns(1.01f);
+  car_->PlayCrashSound(1);
+  EXPECT_EQ(features_->sounds.size(), 3u);
+  car_->TickCrashCooldowns(2);
+  car_->DistanceTo(car_->position + Vec3{1000, 0, 0});
+  car_->PlayCrashSound(2);
+  EXPECT_EQ(features_->sounds.size(), 3u);  // too far to be heard: nothing, no cooldown
+  EXPECT_EQ(car_->crashCooldowns[2], 0.0f);
+  car_->DistanceTo(car_->position + Vec3{900, 0, 0});
+  car_->PlayCrashSound(2);
+  ASSERT_EQ(features_->sounds.size(), 4u);
+  // (1 − (0.9^4 × 1.1 − 0.1)) × 255, rounded down.
+  EXPECT_EQ(features_->sounds.back().second, 96);
+}
+
+TEST(VehicleCollision, CarsHitEachOtherButNotWhileRespawning) {
+  auto tree = FlatWorld("PAVE_TEST", 20000);
+  vehicle::TrackWorld world(*tree);
+  auto parked = LoadCar("PICKUP");
+  auto mover = LoadCar("COUPE");
+  vehicle::DamageMeshes meshes;
+  meshes.bodyPartNames = {"REAR_BUMPER"};
+  meshes.damagedPartNames = {"REAR_BUMPER_D"};
+  meshes.bodySize = {76, 50, 195};
+  parked->damage = std::make_unique<vehicle::DamageModel>(std::move(meshes));
+  world.AddCar(parked.get());
+  world.AddCar(mover.get());
+  PlaceAt(*parked, world, {600, 30, 0});
+  PlaceAt(*mover, world, {0, 30, 0});
+  for (int i = 0; i < 300; ++i) {
+    Drive(*mover, world, 0.01f, 1, 0);
+    Drive(*parked, world, 0.01f, 0, 0);
+  }
+  // The mover is held behind the parked car, whose rear takes the damage.
+  EXPECT_LT(mover->position.x + mover->FrontExtent(), parked->position.x - parked->FrontExtent() + 20);
+  EXPECT_GT(parked->damage->zoneDamage[vehicle::kZoneRear], 0);
+
+  // A respawning car drives through.
+  PlaceAt(*mover, world, {0, 30, 0});
+  mover->respawning = true;
+  Drive(*mover, world, 2.9f, 1, 0);
+  EXPECT_TRUE(mover->respawning);
+  EXPECT_GT(mover->position.x, parked->position.x + 100);
+}
+
+}  // namespace
