@@ -1,6 +1,7 @@
 // Models fixed to a car's body: placement, steering pose, visibility by distance and drawing.
 #include "vehicle/part_models.h"
 
+#include "geometry/models/animated_model.h"
 #include "geometry/models/mesh_model.h"
 #include "platform/math/math.h"
 #include "render/effects/scene_lighting.h"
@@ -28,6 +29,37 @@ Vec3 PartLightDirection(render::SceneLighting* lighting, platform::gfx::Device* 
 }
 
 float SteerClipPosition(float steer, int frames) { return (steer + 1.0f) * 0.5f * static_cast<float>(frames); }
+
+SharedAnimatedModel::SharedAnimatedModel(platform::gfx::Device* device, render::ResourceManager* resources,
+                                         const std::string& fileName)
+    : resources_(resources) {
+  if (resources_ != nullptr) model = geometry::LoadAnimatedModel(*resources_, device, fileName, "", "");
+}
+
+SharedAnimatedModel::~SharedAnimatedModel() {
+  if (model != nullptr && resources_ != nullptr) geometry::ReleaseAnimatedModel(*resources_, model);
+}
+
+int SharedAnimatedModel::ClipLength(const std::string& clip) const {
+  return model != nullptr ? static_cast<int>(model->GetClipLength(clip)) : 0;
+}
+
+void SharedAnimatedModel::PlayClip(const std::string& clip, float position) {
+  if (model != nullptr) model->PlayClipByName(clip, position);
+}
+
+void SharedAnimatedModel::Draw(platform::gfx::Device* device, const Matrix4& world, const Vec3&) {
+  if (model != nullptr && device != nullptr) model->Draw(device, world);
+}
+
+void SharedAnimatedModel::DrawWithEnvironment(platform::gfx::Device* device, const Matrix4& world,
+                                              platform::gfx::BaseTexture* environment, const Vec3&) {
+  if (model != nullptr && device != nullptr) model->DrawWithEnvironment(device, world, environment);
+}
+
+void SharedAnimatedModel::DrawSimple(platform::gfx::Device* device, const Matrix4& world) {
+  if (model != nullptr && device != nullptr) model->DrawSimple(device, world);
+}
 
 PartModel::PartModel(PosableModel* partModel, const Vec3& attachPoint) : model(partModel) {
   placement.attachPoint = attachPoint;

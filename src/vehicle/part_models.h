@@ -8,6 +8,7 @@
 #include "platform/math/types.h"
 
 namespace geometry {
+class AnimatedModel;
 class MeshModel;
 }
 namespace render {
@@ -53,6 +54,28 @@ class PosableModel {
   virtual void DrawWithEnvironment(platform::gfx::Device* device, const Matrix4& world,
                                    platform::gfx::BaseTexture* environment, const Vec3& light) = 0;
   virtual void DrawSimple(platform::gfx::Device* device, const Matrix4& world) = 0;
+};
+
+// An animated model shared through the resource manager (loaded by file name, given back when this goes).
+class SharedAnimatedModel final : public PosableModel {
+ public:
+  SharedAnimatedModel(platform::gfx::Device* device, render::ResourceManager* resources, const std::string& fileName);
+  ~SharedAnimatedModel() override;
+  SharedAnimatedModel(const SharedAnimatedModel&) = delete;
+  SharedAnimatedModel& operator=(const SharedAnimatedModel&) = delete;
+
+  int ClipLength(const std::string& clip) const override;
+  void PlayClip(const std::string& clip, float position) override;
+  // The animated model lights itself; the light direction is not used.
+  void Draw(platform::gfx::Device* device, const Matrix4& world, const Vec3& light) override;
+  void DrawWithEnvironment(platform::gfx::Device* device, const Matrix4& world,
+                           platform::gfx::BaseTexture* environment, const Vec3& light) override;
+  void DrawSimple(platform::gfx::Device* device, const Matrix4& world) override;
+
+  geometry::AnimatedModel* model = nullptr;
+
+ private:
+  render::ResourceManager* resources_;
 };
 
 // The driver: an animated model turning with the steering.

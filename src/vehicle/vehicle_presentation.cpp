@@ -6,6 +6,7 @@
 
 #include "platform/math/math.h"
 #include "platform/os.h"
+#include "render/resources/resource_manager.h"
 
 namespace vehicle {
 
@@ -22,6 +23,13 @@ VehiclePresentation::~VehiclePresentation() {
   StopSounds();
   feedback.Stop();
   lights.ClearLights();
+  renderer.reset();
+  visualParts.clear();
+  driverModel.reset();
+  driverAnimation.reset();
+  body.reset();
+  if (cubeMap != nullptr && cubeMapOwner != nullptr) cubeMapOwner->ReleaseCubeMap(cubeMap);
+  cubeMap = nullptr;
 }
 
 int VehiclePresentation::Random() { return services_.random ? services_.random() : platform::CrtRand(); }

@@ -17,11 +17,15 @@
 #include "vehicle/surface_effects.h"
 #include "vehicle/vehicle.h"
 #include "vehicle/vehicle_lights.h"
+#include "vehicle/vehicle_model.h"
+#include "vehicle/vehicle_renderer.h"
 #include "vehicle/vehicle_sounds.h"
 #include "vehicle/wheel_effects.h"
 
 namespace render {
+class CubeMap;
 class GlowTrailSystem;
+class ResourceManager;
 class SkidmarkManager;
 }  // namespace render
 
@@ -82,7 +86,14 @@ class VehiclePresentation final : public VehicleFeatures {
   std::unique_ptr<GroundShadow> shadow;
   SurfaceForceFeedback feedback;
   std::unique_ptr<PartModel> driverModel;
+  std::unique_ptr<PosableModel> driverAnimation;  // the driver's shared model, kept for driverModel
   std::vector<std::unique_ptr<VisualPartModel>> visualParts;
+  // The body models and the car's drawing, when the car was assembled with its appearance.
+  std::unique_ptr<VehicleBody> body;
+  std::unique_ptr<VehicleRenderer> renderer;
+  // The car's environment cube, or null; given back to cubeMapOwner with the car.
+  render::CubeMap* cubeMap = nullptr;
+  render::ResourceManager* cubeMapOwner = nullptr;
 
  private:
   WheelContact ContactOf(const Wheel& wheel) const;

@@ -64,7 +64,10 @@ TEST_F(VehicleBodyTest, BodyPartsLayOutTheChassis) {
   bool headlightSized = false;
   for (const BodyPart& part : body.parts) headlightSized |= part.name == "HEADLIGHT_LEFT" && part.file == "1.0";
   EXPECT_TRUE(headlightSized) << "light sizes ride in the part's file field";
-  EXPECT_TRUE(body.driverFile.empty()) << "the sample car has no driver";
+  Vec3 seat;
+  ASSERT_TRUE(body.FindPart("DRIVER", seat));
+  EXPECT_EQ(body.driverPosition, seat);
+  EXPECT_EQ(body.driverFile.rfind("CAR/", 0), 0u) << "the driver's file lies in the car's folder";
 }
 
 TEST_F(VehicleBodyTest, EachCarDentsItsOwnBodyButSharesTyres) {
