@@ -178,7 +178,7 @@ TEST_F(MeshModelTest, OriginsMoveObjectsUnlessIgnoredAndTheBoxCoversEveryObject)
   MdlFile file = BoxesFile({Material("a", 0), Material("b", 1)});
   file.objects[1].origin = {0, 10, 0};
   file.scale = 2.0f;
-  file.markers.push_back({"WHEEL_FL", {1, 2, 3}});
+  file.markers.push_back({"WHEEL_FL", {1, 2, 3}, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, ""});
   auto moved = Load(file, false);
   EXPECT_FLOAT_EQ(moved->boundsMax.y, 22.0f);  // (1 + 10) × 2
   EXPECT_FLOAT_EQ(moved->boundsMax.x, 8.0f);
@@ -225,7 +225,7 @@ TEST_F(MeshModelTest, RecordsRoundTripAndOnlyTheFirstSubPathIsKept) {
 
 TEST_F(MeshModelTest, BadFilesLeaveTheModelEmptyWithOneLine) {
   MdlFile file = BoxesFile({Material("a", 0, {{0, 0}})}, {"a.png"});
-  file.markers.push_back({"M", {0, 0, 0}});
+  file.markers.push_back({"M", {0, 0, 0}, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, ""});
   const std::vector<unsigned char> good = contentgen::EncodeMdl(file);
   ASSERT_FALSE(LoadBytes(good, false)->Empty());
 
