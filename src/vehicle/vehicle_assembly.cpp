@@ -68,6 +68,11 @@ VehiclePresentation* AssembleAppearance(Vehicle& car, const app::DataFile& defin
   }
   LoadVisualParts(view, car, resources, device);
   ApplyMaterialUpgrades(view, car, resources, device);
+  if (resources != nullptr && !car.shadowModelFile.empty()) {
+    view.shadowModel = geometry::LoadModel(*resources, device, car.folder + car.shadowModelFile, "", false, false);
+    view.shadowModelOwner = resources;
+    if (view.shadowModel != nullptr) view.shadowModel->EnableShadow(device);
+  }
   if (resources != nullptr && view.body->WantsCubeMap(options.cubeMapping)) {
     view.cubeMap = options.dynamicReflections ? resources->CreateCubeRenderTarget(device, kCarCubeSize, 3)
                                               : resources->LoadCubeMap(device, kEnvironmentCubeFile);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "geometry/models/mesh_model.h"
 #include "platform/math/math.h"
 #include "platform/os.h"
 #include "render/resources/resource_manager.h"
@@ -28,6 +29,8 @@ VehiclePresentation::~VehiclePresentation() {
   driverModel.reset();
   driverAnimation.reset();
   body.reset();
+  if (shadowModel != nullptr && shadowModelOwner != nullptr) geometry::ReleaseModel(*shadowModelOwner, shadowModel);
+  shadowModel = nullptr;
   if (cubeMap != nullptr && cubeMapOwner != nullptr) cubeMapOwner->ReleaseCubeMap(cubeMap);
   cubeMap = nullptr;
 }

@@ -22,6 +22,9 @@
 #include "vehicle/vehicle_sounds.h"
 #include "vehicle/wheel_effects.h"
 
+namespace geometry {
+class MeshModel;
+}
 namespace render {
 class CubeMap;
 class GlowTrailSystem;
@@ -91,6 +94,9 @@ class VehiclePresentation final : public VehicleFeatures {
   // The body models and the car's drawing, when the car was assembled with its appearance.
   std::unique_ptr<VehicleBody> body;
   std::unique_ptr<VehicleRenderer> renderer;
+  // The stencil shadow caster (SHADOW_MODEL), or null; given back to shadowModelOwner with the car.
+  geometry::MeshModel* shadowModel = nullptr;
+  render::ResourceManager* shadowModelOwner = nullptr;
   // The car's environment cube, or null; given back to cubeMapOwner with the car.
   render::CubeMap* cubeMap = nullptr;
   render::ResourceManager* cubeMapOwner = nullptr;

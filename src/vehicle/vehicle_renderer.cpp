@@ -161,3 +161,23 @@ bool VehicleRenderer::RenderGroundShadow(gfx::Device* device, const Matrix4& vie
 }
 
 }  // namespace vehicle
+
+namespace vehicle {
+
+bool VehicleRenderer::RenderShadowModel(gfx::Device* device, render::SceneLighting* lighting,
+                                        const render::ViewFrustum* frustum, bool stencilShadows) {
+  if (!stencilShadows || RespawnHidden(car_) || presentation_ == nullptr || presentation_->shadowModel == nullptr) {
+    return false;
+  }
+  if (frustum != nullptr && !IsInView(*frustum)) return false;
+  Vec3 light{0, -1, 0};
+  if (lighting != nullptr) {
+    const Vec3* sun = lighting->FindSunLight();
+    Matrix4 inverse;
+    if (sun != nullptr && platform::Inverse(car_.worldMatrix, &inverse)) light = platform::TransformNormal(*sun, inverse);
+  }
+  presentation_->shadowModel->DrawShadow(device, BodyTransform(car_, platform::IdentityMatrix()), light);
+  return true;
+}
+
+}  // namespace vehicle

@@ -50,6 +50,10 @@ class VehicleRenderer {
                        platform::gfx::BaseTexture* environment);
   // The shadow grid, unless the car blinks or is out of view.
   bool RenderGroundShadow(platform::gfx::Device* device, const Matrix4& view, const render::ViewFrustum* frustum);
+  // The stencil shadow volume of the shadow model, lit by the scene's sun (straight down without one), under
+  // the same skip rules as the ground shadow and only with stencil shadows on.
+  bool RenderShadowModel(platform::gfx::Device* device, render::SceneLighting* lighting,
+                         const render::ViewFrustum* frustum, bool stencilShadows);
   bool IsInView(const render::ViewFrustum& frustum) const;
 
   size_t lodIndex = 0;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "contentgen/car_models.h"
+#include "geometry/models/mesh_model.h"
 #include "platform/math/math.h"
 #include "render/resources/resource_manager.h"
 #include "vehicle/fake_sound_source.h"
@@ -126,6 +127,20 @@ TEST_F(VehicleRendererTest, RespawnBlinkHidesEveryPassAndInertCarsSkipTheNormalP
   car.inert = true;
   EXPECT_FALSE(renderer->Render(fixture.device, nullptr, identity, &frustum, 0, nullptr));
   EXPECT_TRUE(renderer->RenderAlternatePass(fixture.device, identity, &frustum, 0)) << "the second pass ignores inert";
+}
+
+TEST_F(VehicleRendererTest, StencilShadowNeedsTheSettingACasterAndAVisibleCar) {
+  EXPECT_FALSE(renderer->RenderShadowModel(fixture.device, nullptr, &frustum, true)) << "no caster";
+  presentation->shadowModel = geometry::LoadModel(resources, fixture.device, "CAR/" + std::string(contentgen::kCarShadowModel),
+                                                  "", false, false);
+  presentation->shadowModelOwner = &resources;
+  ASSERT_NE(presentation->shadowModel, nullptr);
+  presentation->shadowModel->EnableShadow(fixture.device);
+  EXPECT_FALSE(renderer->RenderShadowModel(fixture.device, nullptr, &frustum, false)) << "STENCILSHADOWS off";
+  EXPECT_TRUE(renderer->RenderShadowModel(fixture.device, nullptr, &frustum, true));
+  car.respawning = true;
+  car.respawnVisible = false;
+  EXPECT_FALSE(renderer->RenderShadowModel(fixture.device, nullptr, &frustum, true)) << "blinks with the car";
 }
 
 TEST_F(VehicleRendererTest, CarBehindTheCameraIsCulled) {
