@@ -196,6 +196,8 @@ void Vehicle::Respawn(VehicleWorld& world, const geometry::Path* path) {
   respawnTimer = 0;
   collidable = false;
   Reset(world, path);
+  // Placing makes a car collidable; a respawning one stays a ghost until its spot is clear.
+  collidable = false;
 }
 
 }  // namespace vehicle
