@@ -133,16 +133,28 @@ bool VehicleBody::WantsCubeMap(bool cubeMappingSetting) const {
   return cubeMappingSetting && !lods.empty() && lods[0].model != nullptr && lods[0].model->UsesEnvironmentMap();
 }
 
-void VehicleBody::ApplyGroundTint(size_t level, const float tint[3]) const {
-  if (level >= lods.size() || lods[level].model == nullptr) return;
-  const geometry::MeshModel& model = *lods[level].model;
+namespace {
+
+void TintModel(const geometry::MeshModel& model, float r, float g, float b) {
   for (uint32_t slot = 0; slot < model.materialCount; ++slot) {
     render::ImageResource* image = model.GetMaterialImage(static_cast<int32_t>(slot));
     if (image == nullptr) continue;
-    image->material.diffuse.r = tint[0];
-    image->material.diffuse.g = tint[1];
-    image->material.diffuse.b = tint[2];
+    image->material.diffuse.r = r;
+    image->material.diffuse.g = g;
+    image->material.diffuse.b = b;
   }
+}
+
+}  // namespace
+
+void VehicleBody::ApplyGroundTint(size_t level, const float tint[3]) const {
+  if (level >= lods.size() || lods[level].model == nullptr) return;
+  TintModel(*lods[level].model, tint[0], tint[1], tint[2]);
+}
+
+void VehicleBody::ApplyTyreColour(int wheel, const Vec3& colour) const {
+  if (wheel < 0 || wheel >= 4 || tyreModels[wheel] == nullptr) return;
+  TintModel(*tyreModels[wheel], colour.x, colour.y, colour.z);
 }
 
 }  // namespace vehicle

@@ -53,6 +53,8 @@ class VehicleBody {
   bool WantsCubeMap(bool cubeMappingSetting) const;
   // Writes the tint into the diffuse colour of every material of the level's model.
   void ApplyGroundTint(size_t level, const float tint[3]) const;
+  // Writes a wheel's ground colour into its tyre model's materials (just before that wheel is drawn).
+  void ApplyTyreColour(int wheel, const Vec3& colour) const;
   void Release();
 
   std::vector<BodyPart> parts;

@@ -87,6 +87,7 @@ void VehicleRenderer::DrawCar(gfx::Device* device, render::SceneLighting* lighti
         const Vec3* sun = lighting->FindSunLight();
         if (sun != nullptr && platform::Inverse(local, &inverse)) wheelLight = platform::TransformNormal(*sun, inverse);
       }
+      body_.ApplyTyreColour(i, wheel->groundColour);
       tyre->Draw(device, local * extra, wheelLight);
     }
   }

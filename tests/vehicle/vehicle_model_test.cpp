@@ -118,6 +118,15 @@ TEST_F(VehicleBodyTest, GroundTintLandsInTheBodysMaterials) {
     ++tinted;
   }
   EXPECT_GT(tinted, 0);
+
+  // A wheel on grass takes the grass's light into its tyre's materials.
+  body.ApplyTyreColour(2, {0.1f, 0.9f, 0.2f});
+  body.ApplyTyreColour(9, {0, 0, 0});  // no such wheel
+  const geometry::MeshModel& tyre = *body.tyreModels[2];
+  for (uint32_t slot = 0; slot < tyre.materialCount; ++slot) {
+    const render::ImageResource* image = tyre.GetMaterialImage(static_cast<int32_t>(slot));
+    if (image != nullptr) EXPECT_FLOAT_EQ(image->material.diffuse.g, 0.9f);
+  }
 }
 
 }  // namespace
