@@ -11,6 +11,7 @@
 #include "app/data_file.h"
 #include "app/paths.h"
 #include "platform/os.h"
+#include "vehicle/random_upgrades.h"
 #include "vehicle/upgrades.h"
 #include "vehicle/vehicle.h"
 
@@ -64,34 +65,18 @@ bool DefinitionReader::FileFloat(const char* key, float& out) const {
 
 namespace {
 
-// Random choices for a computer car without a selection; only the stat matching is simulated here, the
-// cosmetic picks are made by the presentation side that knows the parts.
+// Installed upgrades: the player's selection, or random picks for a computer car (matched to a reference car's
+// stats when one is given).
 void ChooseUpgrades(UpgradeList& list, UpgradeSelection* selection, const UpgradeList* reference, float margin,
                     bool dressed) {
   if (selection != nullptr) {
     list.ApplySelection(selection);
-    return;
-  }
-  if (reference != nullptr) {
-    list.ApplySelection(nullptr);
+  } else if (reference != nullptr) {
+    ChooseRandomUpgrades(list, UpgradeRule::kCosmetic, platform::CrtRand);
     list.MatchStats(*reference, margin);
-    return;
+  } else {
+    ChooseRandomUpgrades(list, dressed ? UpgradeRule::kDressed : UpgradeRule::kFull, platform::CrtRand);
   }
-  if (!dressed) {
-    // The first Model upgrade, then one random upgrade in each category with a chance of 800 in 1000.
-    if (KeyedRecord* model = list.FindNthInCategory(kCategoryModel, 0)) model->installed = true;
-    for (uint32_t category = 0; category < kUpgradeCategoryCount; ++category) {
-      const int count = list.CountInCategory(category);
-      if (count == 0 || platform::CrtRand() % 1000 >= 800) continue;
-      list.FindNthInCategory(category, platform::CrtRand() % count)->installed = true;
-    }
-    return;
-  }
-  for (uint32_t category : {kCategoryColor, kCategoryNeon, kCategorySpoiler, kCategoryScoop}) {
-    const int count = list.CountInCategory(category);
-    if (count > 0) list.FindNthInCategory(category, platform::CrtRand() % count)->installed = true;
-  }
-  for (int n = 0; KeyedRecord* vinyl = list.FindNthInCategory(kCategoryVinyl, n); ++n) vinyl->installed = true;
 }
 
 }  // namespace
