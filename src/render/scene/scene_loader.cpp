@@ -398,7 +398,7 @@ bool SceneLoader::ReadPart(app::BinaryReader& reader) {
   auto part = std::make_unique<ScenePart>();
   // The file vertices as the geometry takes them, before welding renames them.
   const std::vector<uint32_t> filePositionIndices = input.positionIndices;
-  if (!part->BuildVertices(device_, input)) return Fail("a part has more vertices than 16-bit indices reach");
+  if (!part->BuildVertices(input)) return Fail("a part has more vertices than 16-bit indices reach");
 
   if (positionCount > 0) {
     part->boxMin = part->boxMax = input.positions[0];

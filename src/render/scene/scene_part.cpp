@@ -1,6 +1,9 @@
 // Scene parts: vertex welding, buffers, pieces and their index ranges, tangent frames.
 #include "render/scene/scene_part.h"
 
+#include <meshoptimizer.h>
+
+#include <algorithm>
 #include <cstring>
 
 #include "platform/math/math.h"
@@ -48,7 +51,7 @@ void MeshPart::Draw(gfx::Device* device) const {
 
 ScenePart::~ScenePart() { Release(); }
 
-bool ScenePart::BuildVertices(gfx::Device* device, PartVertexInput& input) {
+bool ScenePart::BuildVertices(PartVertexInput& input) {
   const bool secondUv = input.hasSecondUv;
   if (input.hasNormals) {
     stride = secondUv ? 44 : 36;
@@ -87,18 +90,22 @@ bool ScenePart::BuildVertices(gfx::Device* device, PartVertexInput& input) {
   vertexCount = static_cast<uint32_t>(vertices_.size());
   positions.resize(vertexCount);
   for (uint32_t k = 0; k < vertexCount; ++k) positions[k] = vertices_[k].position;
-  if (vertexCount == 0) return true;
+  hasNormals_ = input.hasNormals;
+  hasSecondUv_ = secondUv;
+  return true;
+}
 
+bool ScenePart::CreateVertexBuffer(gfx::Device* device) {
   if (platform::Failed(device->CreateVertexBuffer(vertexCount * stride, gfx::usage::kWriteOnly, vertexFormat,
                                                   gfx::Pool::Managed, &vertexBuffer))) {
     vertexBuffer = nullptr;
-    return true;  // the part stays without buffers and draws nothing
+    return false;
   }
   uint8_t* data = nullptr;
   if (platform::Failed(vertexBuffer->Lock(0, vertexCount * stride, &data, 0)) || data == nullptr) {
     vertexBuffer->Release();
     vertexBuffer = nullptr;
-    return true;
+    return false;
   }
   for (const Vertex& vertex : vertices_) {
     auto put = [&data](const void* value, size_t bytes) {
@@ -106,10 +113,10 @@ bool ScenePart::BuildVertices(gfx::Device* device, PartVertexInput& input) {
       data += bytes;
     };
     put(&vertex.position, 12);
-    if (input.hasNormals) put(&vertex.normal, 12);
+    if (hasNormals_) put(&vertex.normal, 12);
     put(&vertex.colour, 4);
     put(&vertex.uv, 8);
-    if (secondUv) put(&vertex.secondUv, 8);
+    if (hasSecondUv_) put(&vertex.secondUv, 8);
   }
   vertexBuffer->Unlock();
   return true;
@@ -141,7 +148,7 @@ size_t ScenePart::AddPiece(ResourceManager* resourceManager, app::Settings* sett
     }
   }
   uint32_t count = 0;
-  if (vertexBuffer != nullptr) {
+  {
     for (const auto& triangle : triangles) {
       if (triangle[0] >= vertexCount || triangle[1] >= vertexCount || triangle[2] >= vertexCount) continue;
       for (uint32_t corner : triangle) indices_.push_back(static_cast<uint16_t>(corner));
@@ -173,19 +180,59 @@ void ScenePart::SetPieceEnabled(size_t piece, bool flag) {
 }
 
 void ScenePart::Optimize(gfx::Device* device) {
-  if (indexBuffer != nullptr || indices_.empty() || vertexBuffer == nullptr) return;
+  if (vertexBuffer != nullptr || indexBuffer != nullptr) return;
+  // Each piece's triangles in vertex-cache order, within its own range so the pieces stay contiguous.
+  for (const auto& piece : pieces) {
+    uint16_t* range = indices_.data() + piece->startIndex;
+    const size_t count = size_t{piece->primitiveCount} * 3;
+    if (count == 0) continue;
+    std::vector<uint32_t> wide(range, range + count);
+    meshopt_optimizeVertexCache(wide.data(), wide.data(), count, vertexCount);
+    for (size_t i = 0; i < count; ++i) range[i] = static_cast<uint16_t>(wide[i]);
+  }
+  // Vertices renumbered in the order the triangles first use them; vertices no triangle uses are dropped.
+  std::vector<uint32_t> wideIndices(indices_.begin(), indices_.end());
+  std::vector<uint32_t> remap(vertexCount, ~0u);
+  const size_t used = indices_.empty() ? 0
+                                       : meshopt_optimizeVertexFetchRemap(remap.data(), wideIndices.data(),
+                                                                          wideIndices.size(), vertexCount);
+  std::vector<Vertex> reordered(used);
+  for (uint32_t old = 0; old < vertexCount; ++old) {
+    if (remap[old] != ~0u) reordered[remap[old]] = vertices_[old];
+  }
+  for (uint16_t& index : indices_) index = static_cast<uint16_t>(remap[index]);
+  vertices_ = std::move(reordered);
+  vertexCount = static_cast<uint32_t>(vertices_.size());
+  positions.resize(vertexCount);
+  for (uint32_t k = 0; k < vertexCount; ++k) positions[k] = vertices_[k].position;
+  for (auto& piece : pieces) {
+    piece->minIndex = vertexCount;
+    piece->maxIndex = 0;
+    for (uint32_t i = 0; i < piece->primitiveCount * 3; ++i) {
+      const uint32_t index = indices_[piece->startIndex + i];
+      piece->minIndex = std::min(piece->minIndex, index);
+      piece->maxIndex = std::max(piece->maxIndex, index);
+    }
+  }
+  if (indices_.empty()) return;
+
   const uint32_t bytes = static_cast<uint32_t>(indices_.size() * sizeof(uint16_t));
-  bool made = platform::Succeeded(
-      device->CreateIndexBuffer(bytes, gfx::usage::kWriteOnly, gfx::Format::Index16, gfx::Pool::Managed, &indexBuffer));
+  bool made = CreateVertexBuffer(device) &&
+              platform::Succeeded(device->CreateIndexBuffer(bytes, gfx::usage::kWriteOnly, gfx::Format::Index16,
+                                                            gfx::Pool::Managed, &indexBuffer));
   uint8_t* data = nullptr;
-  if (made && platform::Succeeded(indexBuffer->Lock(0, bytes, &data, 0)) && data != nullptr) {
+  made = made && platform::Succeeded(indexBuffer->Lock(0, bytes, &data, 0)) && data != nullptr;
+  if (made) {
     std::memcpy(data, indices_.data(), bytes);
     indexBuffer->Unlock();
-  } else {
-    if (indexBuffer != nullptr) indexBuffer->Release();
-    indexBuffer = nullptr;
-    for (auto& piece : pieces) piece->primitiveCount = 0;
+    return;
   }
+  // Without both buffers the part draws nothing.
+  if (indexBuffer != nullptr) indexBuffer->Release();
+  if (vertexBuffer != nullptr) vertexBuffer->Release();
+  indexBuffer = nullptr;
+  vertexBuffer = nullptr;
+  for (auto& piece : pieces) piece->primitiveCount = 0;
 }
 
 bool ScenePart::HasNormalMappedPiece() const {

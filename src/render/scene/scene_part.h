@@ -104,9 +104,9 @@ class ScenePart {
   ScenePart& operator=(const ScenePart&) = delete;
 
   // Welds equal vertices (a file vertex shares its position's slot when colour, uvs and normal are equal, else
-  // it is appended), rewrites input.positionIndices to buffer indices and creates the vertex buffer. False, with
-  // no buffers, when the welded vertices would not fit 16-bit indices or the buffer cannot be made.
-  bool BuildVertices(platform::gfx::Device* device, PartVertexInput& input);
+  // it is appended) and rewrites input.positionIndices to vertex indices. False when the welded vertices would
+  // not fit 16-bit indices.
+  bool BuildVertices(PartVertexInput& input);
   // Makes a piece from triangles of buffer indices; a double-sided material also gets every triangle reversed.
   // Returns the piece's index.
   size_t AddPiece(ResourceManager* resourceManager, app::Settings* settings,
@@ -115,8 +115,9 @@ class ScenePart {
   void SetPieceImage(ImageResource* image, size_t piece);
   void SetPieceSecondImage(ImageResource* image, size_t piece);
   void SetPieceEnabled(size_t piece, bool flag);
-  // Creates the index buffer holding exactly the pieces' indices, each piece contiguous. A part whose buffers
-  // cannot be made keeps empty pieces, which draw nothing.
+  // Orders each piece's triangles for the vertex cache (pieces stay contiguous), renumbers the vertices in first
+  // use order dropping unused ones, and creates both buffers. A part whose buffers cannot be made keeps empty
+  // pieces, which draw nothing.
   void Optimize(platform::gfx::Device* device);
   bool HasNormalMappedPiece() const;
   // Per-vertex tangent, binormal and normal from the uvs (normal-mapped parts only).
@@ -145,8 +146,11 @@ class ScenePart {
     uint32_t colour = 0xFFFFFFFF;
     Vec2 uv, secondUv;
   };
+  bool CreateVertexBuffer(platform::gfx::Device* device);
   std::vector<Vertex> vertices_;
   std::vector<uint16_t> indices_;
+  bool hasNormals_ = false;
+  bool hasSecondUv_ = false;
 };
 
 }  // namespace render

@@ -174,6 +174,37 @@ TEST_F(SceneLoaderTest, WeldingSharesEqualVerticesAndAppendsDifferentOnes) {
   EXPECT_EQ(piece.maxIndex, 3u) << "the appended vertex is used";
 }
 
+TEST_F(SceneLoaderTest, RepackingKeepsPiecesContiguousAndDropsUnusedVertices) {
+  ScnFile file;
+  file.materials = {Material("A", 0), Material("B", 1), Material("C", 2)};
+  contentgen::ScnPart part = contentgen::SimplePart({{0, 0, 0}, {0, 0, 10}, {10, 0, 10}, {10, 0, 0}, {50, 50, 50}}, {});
+  part.batches.push_back({1, 0, {{0, 1, 2}}});
+  part.batches.push_back({0, 0, {{0, 2, 3}, {0, 1, 3}}});
+  part.batches.push_back({2, 0, {}});
+  file.parts.push_back(part);
+  auto scene = LoadFile(file);
+  ASSERT_EQ(scene->parts.size(), 1u);
+  const render::ScenePart& packed = *scene->parts[0];
+  EXPECT_EQ(packed.vertexCount, 4u) << "the fifth position is used by no triangle";
+  EXPECT_EQ(packed.positions.size(), 4u);
+  ASSERT_EQ(packed.pieces.size(), 3u);
+  EXPECT_EQ(packed.pieces[0]->startIndex, 0u);
+  EXPECT_EQ(packed.pieces[0]->primitiveCount, 1u);
+  EXPECT_EQ(packed.pieces[1]->startIndex, 3u);
+  EXPECT_EQ(packed.pieces[1]->primitiveCount, 2u);
+  EXPECT_LE(packed.pieces[1]->maxIndex, 3u);
+  EXPECT_EQ(packed.pieces[2]->primitiveCount, 0u) << "a batch without triangles";
+  EXPECT_GT(packed.pieces[2]->minIndex, packed.pieces[2]->maxIndex);
+  EXPECT_FLOAT_EQ(packed.pieces[0]->boxMax.z, 10);
+  EXPECT_FLOAT_EQ(packed.boxMax.y, 50) << "the part's box still takes every file position";
+
+  file.parts.push_back(contentgen::SimplePart({{1, 2, 3}, {4, 5, 6}}, {}));
+  auto withBare = LoadFile(file);
+  ASSERT_EQ(withBare->parts.size(), 2u) << "a part without triangles loads";
+  EXPECT_EQ(withBare->parts[1]->vertexCount, 0u);
+  EXPECT_EQ(withBare->parts[1]->vertexBuffer, nullptr);
+}
+
 TEST_F(SceneLoaderTest, LayoutFollowsNormalsAndSecondUv) {
   ScnFile file;
   file.materials = {Material("M", 0)};
