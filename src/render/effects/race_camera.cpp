@@ -60,6 +60,37 @@ void RaceCamera::Apply() {
   UpdateFrustum(view, projection);
 }
 
+void RaceCamera::FollowSubject(const CameraSubject& car) {
+  lookAt = car.position;
+  if (IsInCarView()) {
+    targetOrientation = car.world;
+    return;
+  }
+  desiredTargetOffset = {0, 60, 0};
+  desiredOffset = {0, 60, -200};
+  float rate = kSlowFollowRate + kSteeringFollowRange * (1.0f - std::fabs(car.steeringFraction));
+  if (car.handbrakeOn) rate = car.speed < kHandbrakeFreezeSpeed ? kHandbrakeFollowRate : 0.0f;
+  if (!car.anyWheelOnGround || car.tippedOver) rate = kSlowFollowRate;
+  desiredFollowRate = rate;
+  desiredDistance = car.anyWheelOnGround ? car.speedMph / -5.0f - car.forwardAcceleration * 0.5f
+                                         : kAirborneCameraDistance;
+  shake += car.shake;
+
+  if (!car.anyWheelOnGround) return;
+  const Vec3 forward = platform::Normalize(Vec3{car.forwardAxis.x, car.forwardAxis.y * 0.9f, car.forwardAxis.z});
+  const Vec3 side = platform::Normalize(platform::Cross({0, 1, 0}, forward));
+  if (platform::LengthSquared(side) == 0.0f) return;
+  const Vec3 headingUp = platform::Normalize(platform::Cross(forward, side));
+  Matrix4 heading = platform::IdentityMatrix();
+  const Vec3 rows[3] = {side, headingUp, forward};
+  for (int r = 0; r < 3; ++r) {
+    heading.m[r][0] = rows[r].x;
+    heading.m[r][1] = rows[r].y;
+    heading.m[r][2] = rows[r].z;
+  }
+  targetOrientation = heading;
+}
+
 void RaceCamera::NextView() {
   viewMode += 1;
   if (viewMode >= 2) viewMode = 0;

@@ -30,6 +30,35 @@ constexpr float kMaxCameraShake = 5.0f;
 // Radius of the sphere cast that keeps the chase eye out of walls (inches).
 constexpr float kCameraCollisionRadius = 10.0f;
 
+// What the camera follows of the player's car, filled by the race from the car each sub-step. Car space is +x
+// right, +y up, +z forward.
+struct CameraSubject {
+  Vec3 position;
+  // The car's world matrix: rows side, up, forward, position.
+  Matrix4 world;
+  Vec3 forwardAxis{0, 0, 1};
+  float speedMph = 0;
+  // Length of the car's velocity, inches per second.
+  float speed = 0;
+  // Change per second of the car-space forward velocity (inches per second squared).
+  float forwardAcceleration = 0;
+  // |steering angle ÷ steering range|, 0 straight ahead to 1 at full lock.
+  float steeringFraction = 0;
+  bool handbrakeOn = false;
+  bool anyWheelOnGround = true;
+  bool tippedOver = false;
+  // Camera shake the car gathered this step (impacts, bumps, nitrous).
+  float shake = 0;
+};
+
+// Chase follow rates: a straight car is followed quickly, a car at full lock slowly; a handbrake turn at speed
+// freezes the turn, and a car in the air or on its side is followed at the slow rate.
+constexpr float kSlowFollowRate = 3.0f;
+constexpr float kSteeringFollowRange = 7.0f;
+constexpr float kHandbrakeFollowRate = 7.0f;
+constexpr float kHandbrakeFreezeSpeed = 150.0f;
+constexpr float kAirborneCameraDistance = -35.0f;
+
 class RaceCamera {
  public:
   // The owner (race session or showroom) keeps the settings alive; the projection and view are built at once.
@@ -40,6 +69,10 @@ class RaceCamera {
   void Update(const geometry::CollisionTree* collision, float dt);
   // Projection, view and frustum from the eye and lookAt the owner wrote, without moving the eye.
   void Apply();
+  // Writes the owner's fields from the car: lookAt, and the target orientation of the in-car view; outside it
+  // the chase offsets, follow rate, distance and shake, and a level heading that is kept while the car is in
+  // the air (or when its forward axis points straight up or down, where no heading exists).
+  void FollowSubject(const CameraSubject& car);
   // Chase -> in-car -> chase.
   void NextView();
   bool IsInCarView() const { return !lookBack && viewMode == 1; }

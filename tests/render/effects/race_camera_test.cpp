@@ -220,3 +220,81 @@ TEST_F(RaceCameraTest, ChaseEyeIsPulledInFrontOfAWall) {
 }
 
 }  // namespace
+
+namespace {
+
+class CameraSubjectTest : public effects_test::EffectsTest {
+ protected:
+  render::CameraSubject Car() {
+    render::CameraSubject car;
+    car.position = {10, 20, 30};
+    car.world = platform::RotationYMatrix(0.5f) * platform::TranslationMatrix(10, 20, 30);
+    car.forwardAxis = {0, 0, 1};
+    return car;
+  }
+};
+
+TEST_F(CameraSubjectTest, ChaseFollowsTheCarsSteeringSpeedAndHeading) {
+  RaceCamera camera(settings_.get());
+  render::CameraSubject car = Car();
+  car.steeringFraction = 0.5f;
+  car.speedMph = 50.0f;
+  car.forwardAcceleration = 10.0f;
+  car.shake = 1.5f;
+  car.forwardAxis = {1, 0.5f, 0};
+  camera.desiredOffset = {1, 2, 3};
+  camera.FollowSubject(car);
+  EXPECT_EQ(camera.lookAt, (Vec3{10, 20, 30}));
+  EXPECT_EQ(camera.desiredOffset, (Vec3{0, 60, -200}));
+  EXPECT_FLOAT_EQ(camera.desiredFollowRate, 6.5f);
+  EXPECT_FLOAT_EQ(camera.desiredDistance, -15.0f);
+  EXPECT_FLOAT_EQ(camera.shake, 1.5f);
+  // A level heading: side along -z for a car facing +x, forward tilted less than the car.
+  EXPECT_NEAR(camera.targetOrientation.m[0][2], -1.0f, 1e-5f);
+  EXPECT_NEAR(camera.targetOrientation.m[2][1], 0.45f / std::sqrt(1.0f + 0.45f * 0.45f), 1e-5f);
+  EXPECT_NEAR(camera.targetOrientation.m[1][1], 1.0f / std::sqrt(1.0f + 0.45f * 0.45f), 1e-5f);
+}
+
+TEST_F(CameraSubjectTest, HandbrakeAirAndTippingChooseTheFollowRate) {
+  RaceCamera camera(settings_.get());
+  render::CameraSubject car = Car();
+  car.handbrakeOn = true;
+  car.speed = 100.0f;
+  camera.FollowSubject(car);
+  EXPECT_FLOAT_EQ(camera.desiredFollowRate, 7.0f);
+  car.speed = 200.0f;
+  camera.FollowSubject(car);
+  EXPECT_FLOAT_EQ(camera.desiredFollowRate, 0.0f) << "a fast handbrake turn freezes the camera's turn";
+  car.tippedOver = true;
+  camera.FollowSubject(car);
+  EXPECT_FLOAT_EQ(camera.desiredFollowRate, 3.0f);
+
+  const platform::Matrix4 kept = camera.targetOrientation;
+  car.tippedOver = false;
+  car.anyWheelOnGround = false;
+  car.forwardAxis = {1, 0, 0};
+  camera.FollowSubject(car);
+  EXPECT_FLOAT_EQ(camera.desiredFollowRate, 3.0f);
+  EXPECT_FLOAT_EQ(camera.desiredDistance, -35.0f);
+  EXPECT_EQ(std::memcmp(&kept, &camera.targetOrientation, sizeof(kept)), 0) << "in the air the heading is kept";
+
+  car.anyWheelOnGround = true;
+  car.forwardAxis = {0, 1, 0};
+  camera.FollowSubject(car);
+  EXPECT_EQ(std::memcmp(&kept, &camera.targetOrientation, sizeof(kept)), 0) << "no heading when pointing up";
+  for (int r = 0; r < 4; ++r) {
+    for (int c = 0; c < 4; ++c) EXPECT_TRUE(std::isfinite(camera.targetOrientation.m[r][c]));
+  }
+}
+
+TEST_F(CameraSubjectTest, InCarViewTakesTheCarsWholeMatrix) {
+  RaceCamera camera(settings_.get());
+  camera.NextView();
+  const render::CameraSubject car = Car();
+  camera.desiredFollowRate = 9.0f;
+  camera.FollowSubject(car);
+  EXPECT_EQ(std::memcmp(&car.world, &camera.targetOrientation, sizeof(car.world)), 0);
+  EXPECT_EQ(camera.desiredFollowRate, 9.0f) << "chase inputs untouched in the in-car view";
+}
+
+}  // namespace
