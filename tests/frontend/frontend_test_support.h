@@ -78,7 +78,9 @@ class FrontEndTest : public render_test::NullDeviceFixture {
     screen.Update(Window(), 0.016f);
     screen.OnMouseMessage(platform::wm::kLButtonUp);
   }
+  // A fresh press of a key (released first, so a key still held from an earlier frame counts again).
   void PressKey(frontend::MenuScreen& screen, uintptr_t key) {
+    screen.OnKeyMessage(platform::wm::kKeyUp, key);
     screen.OnKeyMessage(platform::wm::kKeyDown, key);
   }
 
