@@ -20,6 +20,8 @@ bool Gearbox::StartShift(int32_t target) {
 }
 
 void Gearbox::SelectGear(float rpm, float minimumRpm, float redlineRpm) {
+  // A gear set from outside the tables would read past them.
+  if (gear < 0 || gear > kMaxGear) gear = kGearNeutral;
   if (manual != 0) {
     if (shiftRequest == kShiftDown) {
       StartShift(gear - 1);

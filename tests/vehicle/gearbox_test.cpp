@@ -96,4 +96,13 @@ TEST(Gearbox, ForcedGearHoldsTheDriveForOneDelayWithoutChangingGear) {
   EXPECT_EQ(box.gear, kGearNeutral);
 }
 
+TEST(Gearbox, GearOutsideTheTablesFallsBackToNeutral) {
+  Gearbox box;
+  box.gear = 40;
+  box.SelectGear(3000, 1000, 6750);
+  EXPECT_EQ(box.gear, kGearNeutral);
+  box.gear = -3;
+  EXPECT_FLOAT_EQ(box.Ratio(), box.finalDrive[kGearNeutral] * box.gearRatio[kGearNeutral]);
+}
+
 }  // namespace
