@@ -214,3 +214,36 @@ TEST_F(GlowTrailTest, BatchWithoutBufferReturnsPointsItNeverDraws) {
 }
 
 }  // namespace
+
+namespace {
+
+class GlowBatchTest : public effects_test::EffectsTest {};
+
+TEST_F(GlowBatchTest, AnimatedBatchWrapsItsFrameCounterAndPicksCells) {
+  render::GlowBatch batch(device_, settings_.get(), 40.0f, 1.0f, false, 2, 0.25f);
+  EXPECT_TRUE(batch.animated);
+  EXPECT_EQ(batch.frames, 4u);
+  EXPECT_FLOAT_EQ(batch.uvStep, 0.5f);
+  EXPECT_EQ(Vertices(batch.quad)[2].u, 0.5f);
+  auto made = std::make_unique<GlowPoint>();
+  made->position = {0, 0, 10};
+  GlowPoint* point = made.get();
+  ASSERT_TRUE(batch.AddPoint(made));
+  EXPECT_EQ(made, nullptr) << "the batch took it";
+  for (int i = 0; i < 3; ++i) batch.Update(0.25f);
+  EXPECT_EQ(point->frameTime, 3.0f);
+  batch.Draw(device_, platform::IdentityMatrix(), nullptr);
+  platform::Matrix4 texture;
+  device_->GetTransform(platform::gfx::TransformState::Texture0, texture);
+  EXPECT_EQ(texture.m[2][0], 0.5f) << "frame 3: column 1";
+  EXPECT_EQ(texture.m[2][1], 0.5f) << "and row 1";
+  EXPECT_EQ(Stage(platform::gfx::TextureStageState::TextureTransformFlags), 0u);
+  batch.Update(0.25f);
+  EXPECT_EQ(point->frameTime, 0.0f) << "4 passes 3.5 and wraps by 4";
+  EXPECT_EQ(batch.pointCount, 1u);
+  batch.Release();
+  EXPECT_EQ(batch.Count(), 0u);
+  EXPECT_FALSE(batch.ready);
+}
+
+}  // namespace

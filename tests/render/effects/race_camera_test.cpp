@@ -8,6 +8,7 @@
 
 #include "contentgen/col_writer.h"
 #include "geometry/collision_tree.h"
+#include "geometry/path.h"
 #include "platform/math/math.h"
 #include "platform/os.h"
 #include "render/effects/effects_test_support.h"
@@ -295,6 +296,39 @@ TEST_F(CameraSubjectTest, InCarViewTakesTheCarsWholeMatrix) {
   camera.FollowSubject(car);
   EXPECT_EQ(std::memcmp(&car.world, &camera.targetOrientation, sizeof(car.world)), 0);
   EXPECT_EQ(camera.desiredFollowRate, 9.0f) << "chase inputs untouched in the in-car view";
+}
+
+}  // namespace
+
+namespace {
+
+class PathCameraTest : public effects_test::EffectsTest {};
+
+// The showroom glides the camera along a scene path: it writes the eye and target itself, then applies.
+TEST_F(PathCameraTest, ApplyLooksFromAWrittenEyeWithoutMovingIt) {
+  geometry::Path path("CAMERAPATH01", true, {0, 0, 0});
+  path.AddPoint({0, 50, -300});
+  path.AddPoint({300, 50, 0});
+  path.AddPoint({0, 50, 300});
+  path.AddPoint({-300, 50, 0});
+  path.UpdateClosingSegment();
+  RaceCamera camera(settings_.get());
+  camera.targetOffset = {0, 0, 0};
+  const Vec3 target{0, 20, 0};
+  for (float distance : {0.0f, 250.0f, 700.0f, 1100.0f}) {
+    camera.eye = path.PointAt(distance);
+    camera.lookAt = target;
+    camera.Apply();
+    EXPECT_EQ(camera.eye, path.PointAt(distance)) << distance;
+    const Vec3 eyeInView = platform::TransformCoord(camera.eye, camera.view);
+    EXPECT_NEAR(platform::Length(eyeInView), 0.0f, 1e-3f);
+    const Vec3 targetInView = platform::TransformCoord(target, camera.view);
+    EXPECT_NEAR(targetInView.x, 0.0f, 1e-3f);
+    EXPECT_NEAR(targetInView.y, 0.0f, 1e-3f);
+    EXPECT_GT(targetInView.z, 0.0f) << "the target lies straight ahead";
+    const float inFront = platform::DotCoord(camera.frustum.planes[0], target);
+    EXPECT_GT(inFront, 0.0f) << "the frustum follows the applied view";
+  }
 }
 
 }  // namespace
