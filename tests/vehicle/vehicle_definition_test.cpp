@@ -91,6 +91,31 @@ TEST(VehicleDefinition, InstalledUpgradesOverrideDrivetrainNeonAndRatings) {
   EXPECT_EQ(car->ratings[0], 10.0f);
 }
 
+TEST(VehicleDefinition, SampleEngineUpgradeRaisesTorqueAndRedline) {
+  const auto& sample = vehicle_test::Design("COUPE");
+  const std::string folder = vehicle_test::ScratchFolder("cars");
+  contentgen::WriteSampleCar(folder, sample);
+  const std::string path = folder + contentgen::CarFolder(sample) + contentgen::kCarDefinitionFile;
+  auto load = [&](std::vector<uint32_t> ids) {
+    vehicle::UpgradeSelection selection;
+    for (uint32_t id : ids) {
+      selection.SetOwned(id, true);
+      selection.SetInstalled(id, true);
+    }
+    auto car = std::make_unique<Vehicle>(nullptr, nullptr, "Tester", false);
+    car->LoadDefinition(path, &selection, nullptr, 0, false);
+    return car;
+  };
+  auto stock = load({});
+  auto tuned = load({6, 5, 11});  // engine, air intake, nitrous kit
+  EXPECT_FLOAT_EQ(tuned->engine->redlineRpm, stock->engine->redlineRpm + 300);
+  EXPECT_NEAR(tuned->engine->torqueCurve.Evaluate(4000), stock->engine->torqueCurve.Evaluate(4000) * 1.15f * 1.05f,
+              0.01f);
+  EXPECT_FLOAT_EQ(tuned->engine->nitrousCapacity, 200);
+  EXPECT_GT(tuned->ratings[4], stock->ratings[4]);  // acceleration rating
+  EXPECT_GT(tuned->ratings[2], stock->ratings[2]);  // nitro rating
+}
+
 TEST(VehicleDefinition, ChassisMountsAreSymmetricFromTheTyreBox) {
   auto car = FromText("");
   vehicle::ChassisLayout layout;

@@ -138,6 +138,23 @@ TEST(Vehicle, CarPlacedOnTheCircuitStandsOnItsRoad) {
   EXPECT_NEAR(car->position.y, car->GetRestHeight(), 1.0f);
 }
 
+TEST(Vehicle, HandbrakeSlideRunsFartherOnDirtThanOnPavement) {
+  auto stoppingDistance = [](const std::string& material) {
+    platform::CrtSeed(1);
+    auto tree = FlatWorld(material);
+    vehicle::TrackWorld world(*tree);
+    auto car = LoadCar("COUPE");
+    PlaceAt(*car, world, {-350000, 30, 0});
+    Drive(*car, world, 3, 1, 0);
+    const float from = car->position.x;
+    for (int i = 0; i < 1000 && car->speedMph > 3; ++i) Drive(*car, world, 0.01f, 0, 0, 0, true);
+    return car->position.x - from;
+  };
+  const float pave = stoppingDistance("PAVE_TEST"), dirt = stoppingDistance("DIRT_TEST");
+  EXPECT_GT(pave, 0);
+  EXPECT_GT(dirt, pave);
+}
+
 TEST(Vehicle, JumpOverTheCircuitRampRaisesAnAirStunt) {
   vehicle::TrackWorld world(CityTree());
   auto car = LoadCar("COUPE");
