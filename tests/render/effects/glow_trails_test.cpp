@@ -247,3 +247,17 @@ TEST_F(GlowBatchTest, AnimatedBatchWrapsItsFrameCounterAndPicksCells) {
 }
 
 }  // namespace
+
+namespace {
+
+class GlowAlphaTest : public GlowTrailTest {};
+
+TEST_F(GlowAlphaTest, OutOfRangeAlphaReachesTheDeviceAsAByte) {
+  GlowTrailSystem glows(device_, &Resources(), settings_.get());
+  GlowPoint* point = glows.AddGlowTrailPoint({0, 0, 100}, render::kGlowBrake, 1.0f, 0);
+  point->alpha = 1000.0f;
+  glows.DrawGlowTrails(device_, platform::IdentityMatrix(), nullptr);
+  EXPECT_EQ(Render(RenderState::TextureFactor), 255u << 24);
+}
+
+}  // namespace

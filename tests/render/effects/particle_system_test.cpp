@@ -331,3 +331,25 @@ TEST_F(ParticleSystemTest, BlendedTypesDrawBeforeAdditiveOnesAndStatesAreRestore
 }
 
 }  // namespace
+
+namespace {
+
+class ParticleFrameTest : public ParticleTest {};
+
+TEST_F(ParticleFrameTest, LongStepNeverPicksACellOutsideTheGrid) {
+  auto emitter = Emitter(200, 0.0f, 4, 0.1f, 0.0f);
+  auto made = Make(100.0f);
+  Particle* p = made.get();
+  emitter->AddParticle(std::move(made));
+  emitter->Update(5.0f);  // 50 frames in one step: only one wrap is taken
+  ASSERT_GE(p->frame, 16.0f);
+  emitter->Draw(device_, platform::IdentityMatrix(), nullptr);
+  platform::Matrix4 texture;
+  device_->GetTransform(platform::gfx::TransformState::Texture0, texture);
+  EXPECT_GE(texture.m[2][0], 0.0f);
+  EXPECT_LT(texture.m[2][0], 1.0f);
+  EXPECT_GE(texture.m[2][1], 0.0f);
+  EXPECT_LT(texture.m[2][1], 1.0f);
+}
+
+}  // namespace

@@ -129,3 +129,19 @@ TEST_F(SceneLightingTest, ReleaseDropsEverythingAndApplyStillWorks) {
 }
 
 }  // namespace
+
+namespace {
+
+class SceneLightingLimitTest : public SceneLightingTest {};
+
+TEST_F(SceneLightingLimitTest, HugeMaxLightsStopsAtTheDevicesLightTable) {
+  SetInt(app::SettingId::MAXLIGHTS, 2000000000);
+  SceneLighting lighting(settings_.get());
+  lighting.AddLight(Sun({0, -1, 0}));
+  device_->LightEnable(100, true);
+  lighting.Apply(device_, platform::IdentityMatrix());
+  EXPECT_TRUE(Enabled(0));
+  EXPECT_FALSE(Enabled(100)) << "unused indices are switched off";
+}
+
+}  // namespace

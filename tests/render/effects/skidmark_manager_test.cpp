@@ -150,3 +150,24 @@ TEST_F(SkidmarkTest, ShutdownFreesSegmentsAndGivesTheTreadBack) {
 }
 
 }  // namespace
+
+namespace {
+
+class SkidmarkBufferTest : public effects_test::EffectsTest {};
+
+TEST_F(SkidmarkBufferTest, NoStripBufferMeansNoMark) {
+  auto* failing = new effects_test::FailingBufferDevice(system_, 0, system_.description.adapters[0],
+                                                        device_->Parameters());
+  failing->failBuffers = true;
+  {
+    SkidmarkManager manager;
+    manager.Init(failing, &Resources(), settings_.get(), "TREADS\\tread.png", "TREADS\\treada.png");
+    EXPECT_EQ(manager.AddSegment(failing, {0, 0, 0}, platform::IdentityMatrix(), 2, 8.0f), nullptr);
+    EXPECT_EQ(manager.count, 0u);
+    manager.Draw(failing, platform::IdentityMatrix(), nullptr);
+    EXPECT_TRUE(failing->Draws().empty());
+  }
+  failing->Release();
+}
+
+}  // namespace
