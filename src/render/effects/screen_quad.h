@@ -55,6 +55,9 @@ class ScreenQuad {
   // Starts drawing into the capture target with the camera's projection.
   void BeginCapture(platform::gfx::Device* device);
   void EndCapture(platform::gfx::Device* device);
+  // The same two operations under the names the race's drawing code uses for them.
+  void Draw(platform::gfx::Device* device) { BeginCapture(device); }
+  void DrawBlended(platform::gfx::Device* device) { EndCapture(device); }
   // Adds the capture over the screen.
   void DrawPass(platform::gfx::Device* device);
   // Leaves the object reusable by a new Create.
