@@ -2,6 +2,8 @@
 // face-group clamping, origins, records, rejection of bad files, casts and sharing through the resource manager.
 #include "geometry/models/mesh_model.h"
 
+#include <cstring>
+
 #include <gtest/gtest.h>
 
 #include "model_test_support.h"
@@ -270,6 +272,37 @@ TEST_F(MeshModelTest, BadFilesLeaveTheModelEmptyWithOneLine) {
   testing::internal::CaptureStdout();
   EXPECT_TRUE(LoadBytes(hugeCount, false)->Empty());
   testing::internal::GetCapturedStdout();
+}
+
+TEST_F(MeshModelTest, PackedNormalsUseTheFileAngleStepAndColoursAreReadPast) {
+  contentgen::MdlObject object;
+  object.positions = {{0, 0, 0}, {1, 0, 0}, {0, 0, 1}};
+  object.vertexPositions = {0, 1, 2};
+  object.hasNormals = true;
+  object.vertexNormals = {0, 1, 2};
+  object.normals = {{0, 0}, {64, 0}, {128, 0}};
+  object.colours = {{255, 0, 0}, {0, 255, 0}};  // fewer colours than vertices
+  object.groups.push_back({0, {{0, 1, 2}}});
+  MdlFile file;
+  file.materials = {Material("a", 0)};
+  file.objects = {object};
+  auto model = Load(file, false);
+  ASSERT_FALSE(model->Empty());
+  std::vector<geometry::MeshVertex> vertices(model->meshData->VertexCount());
+  uint8_t* data = nullptr;
+  ASSERT_EQ(model->meshData->VertexBuffer()->Lock(0, 0, &data, platform::gfx::lock_flags::kReadOnly), platform::kOk);
+  std::memcpy(vertices.data(), data, vertices.size() * sizeof(geometry::MeshVertex));
+  model->meshData->VertexBuffer()->Unlock();
+  auto normalAt = [&](float x, float z) {
+    for (const auto& vertex : vertices)
+      if (vertex.position.x == x && vertex.position.z == z) return vertex.normal;
+    return Vec3{9, 9, 9};
+  };
+  EXPECT_FLOAT_EQ(normalAt(0, 0).y, 1.0f);
+  EXPECT_NEAR(normalAt(1, 0).x, 0.99998f, 1e-5f);
+  EXPECT_NEAR(normalAt(1, 0).y, -0.00616f, 1e-5f);
+  EXPECT_NEAR(normalAt(0, 1).x, -0.0123f, 1e-4f);
+  EXPECT_NEAR(normalAt(0, 1).y, -0.99992f, 1e-5f);
 }
 
 TEST_F(MeshModelTest, MissingFileIsEmptySilently) {
