@@ -100,6 +100,14 @@ void MenuScreen::ClearTexts() {
   texts.clear();
 }
 
+void MenuScreen::ClearListButtons(std::vector<MenuButton*>& rows) {
+  for (MenuButton* button : rows) {
+    RemoveButton(button);
+    delete button;
+  }
+  rows.clear();
+}
+
 void MenuScreen::RenderImages(platform::gfx::Device* device) {
   for (Sprite* sprite : images) sprite->Draw(device);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <list>
 #include <string>
+#include <vector>
 
 #include "app/keyboard_state.h"
 #include "app/mouse_state.h"
@@ -95,6 +96,9 @@ class MenuScreen {
   void RemoveImage(Sprite* sprite);
   void RemoveText(TextLabel* label);
   void ClearTexts();
+  // For screens that also keep run-time rows of buttons in a vector of their own: unlinks and deletes each row
+  // button and empties the vector.
+  void ClearListButtons(std::vector<MenuButton*>& rows);
   void RenderImages(platform::gfx::Device* device);
   void RenderButtons(platform::gfx::Device* device);
   void RenderTexts(platform::gfx::Device* device);

@@ -108,6 +108,16 @@ TEST_F(MenuScreenTest, ListsKeepOrderAndRemovingUnlistedWidgetsChangesNothing) {
   delete first;
 }
 
+TEST_F(MenuScreenTest, ClearListButtonsRemovesOnlyTheRowButtons) {
+  MenuScreen screen(Services());
+  MenuButton* fixed = AddSquare(screen, 0, 0, 1);
+  std::vector<MenuButton*> rows = {AddSquare(screen, 0, 100, 100), AddSquare(screen, 0, 200, 101)};
+  screen.ClearListButtons(rows);
+  EXPECT_TRUE(rows.empty());
+  ASSERT_EQ(screen.buttons.size(), 1u);
+  EXPECT_EQ(screen.buttons.front(), fixed);
+}
+
 TEST_F(MenuScreenTest, RenderDrawsImagesThenButtonsThenTexts) {
   MenuScreen screen(Services());
   screen.AddImage(new frontend::Sprite(device_, nullptr, 0, 0, 1, 1, 0, 0, 1, 1, 0, 800, 600));
