@@ -25,6 +25,8 @@ constexpr uint64_t kTriangleRecordBytes = 16;
 constexpr uint64_t kUvRecordBytes = 8;
 constexpr uint64_t kVertexRecordBytes = 8;
 constexpr int32_t kVersion1Divisor = 64;
+// Frames × vertices any file may claim whatever its size (small models with few stored frames).
+constexpr uint64_t kMinFrameEntryAllowance = 4096;
 // The step of the packed normals' byte angles, as the files were made with it (a little over 2π/255).
 constexpr double kAngleStep = 6.28318 / 255.0;
 
@@ -121,7 +123,11 @@ bool Model::LoadFromMemory(platform::gfx::Device* device, const std::vector<unsi
     frames = static_cast<uint32_t>(frameValue);
     vertices = static_cast<uint32_t>(vertexValue);
     Require(vertices <= kMaxMeshVertices, "more vertices than 16-bit indices reach");
-    Require(uint64_t{frames} * vertices <= kMaxModelFrameEntries, "too many frames of vertices");
+    // Each stored vertex of each frame takes 8 bytes of the file; a header claiming far more frames of vertices
+    // than the file could hold is refused before anything is allocated for them.
+    const uint64_t entries = uint64_t{frames} * vertices;
+    Require(entries <= kMaxModelFrameEntries && entries <= std::max<uint64_t>(bytes.size(), kMinFrameEntryAllowance),
+            "too many frames of vertices for the file");
     Require(vertices == 0 || frames > 0, "vertices without any frame");
     scaleOfFrames = static_cast<float>(std::clamp((100.0 - framePercent) / 100.0, 0.1, 1.0));
 

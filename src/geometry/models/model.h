@@ -48,7 +48,8 @@ class Model {
 
   // False, leaving the model unchanged, when the file cannot be read. A file that breaks a rule (truncated,
   // counts or offsets beyond the file, indices outside their surface, a zero divisor, more than 16-bit indices
-  // reach) leaves the model empty, prints one line and returns false. The texture folder is used as given.
+  // reach, more frames × vertices than the file's bytes) leaves the model empty, prints one line and returns
+  // false. The texture folder is used as given.
   bool Load(platform::gfx::Device* device, const std::string& path, const std::string& textureFolder);
   bool LoadFromMemory(platform::gfx::Device* device, const std::vector<unsigned char>& bytes,
                       const std::string& path, const std::string& textureFolder);
