@@ -1,7 +1,9 @@
 // Sample cars across the classes: definitions, curves and upgrade catalogues written into CARS/<NAME>/.
 #include "contentgen/vehicle_content.h"
 
+#include "contentgen/car_models.h"
 #include "contentgen/data_file_writer.h"
+#include "contentgen/png_writer.h"
 
 namespace contentgen {
 
@@ -47,6 +49,7 @@ const std::vector<SampleCar>& SampleCars() {
     hatch.bodyHalfWidth = 33;
     hatch.bodyLength = 160;
     hatch.bodyHeight = 55;
+    hatch.paintArgb = 0xFF2060C0;
 
     SampleCar coupe;
     coupe.name = "COUPE";
@@ -67,6 +70,7 @@ const std::vector<SampleCar>& SampleCars() {
     coupe.bodyHalfWidth = 35;
     coupe.bodyLength = 175;
     coupe.bodyHeight = 48;
+    coupe.paintArgb = 0xFFC02020;
 
     SampleCar rally;
     rally.name = "ROADSTER";
@@ -88,6 +92,7 @@ const std::vector<SampleCar>& SampleCars() {
     rally.bodyHalfWidth = 35;
     rally.bodyLength = 170;
     rally.bodyHeight = 52;
+    rally.paintArgb = 0xFFE0C020;
 
     SampleCar muscle;
     muscle.name = "PICKUP";
@@ -110,6 +115,7 @@ const std::vector<SampleCar>& SampleCars() {
     muscle.bodyHalfWidth = 38;
     muscle.bodyLength = 195;
     muscle.bodyHeight = 50;
+    muscle.paintArgb = 0xFF308030;
     list = {hatch, muscle, coupe, rally};
     return list;
   }();
@@ -138,8 +144,10 @@ std::string CarDefinitionText(const SampleCar& car) {
   w.Record("DRIVETRAIN", {car.drivetrain});
   w.Record("HEADLIGHT", {std::string("headlight.png")});
   w.Record("SHADOW", {std::string("shadow.png"), std::string("shadowa.png")});
-  w.Record("VEHICLE_MODEL", {std::string("body.MDL")});
-  w.Record("DAMAGE_MODEL", {std::string("body_damaged.MDL")});
+  w.Record("VEHICLE_MODEL", {std::string(kCarBodyModel)});
+  w.Record("DAMAGE_MODEL", {std::string(kCarDamagedModel)});
+  w.Record("SHADOW_MODEL", {std::string(kCarShadowModel)});
+  w.Record("LOD", {std::string(kCarLodModel), std::string("3000"), std::string("YES")});
   w.Record("EXHAUST", {std::string("EXHAUST_LEFT")});
   w.Comment("engine");
   w.Record("TORQUE_CURVE", {std::string("torque.crv")});
@@ -268,6 +276,16 @@ std::vector<std::pair<std::string, CurvePoints>> TyreCurves() {
   };
 }
 
+namespace {
+
+bool WriteFlatPicture(const std::string& path, uint32_t argb) {
+  PictureData picture(8, 8);
+  picture.Fill(argb);
+  return WritePng(path, picture, false);
+}
+
+}  // namespace
+
 bool WriteSampleCar(const std::string& folder, const SampleCar& car) {
   std::string base = folder;
   if (!base.empty() && base.back() != '/') base += '/';
@@ -278,7 +296,21 @@ bool WriteSampleCar(const std::string& folder, const SampleCar& car) {
   ok = ok && WriteCurve(base + "turbo.crv", TurboCurve(car));
   ok = ok && WriteCurve(base + "steering.crv", SteeringRangeCurve());
   for (const auto& [name, points] : TyreCurves()) ok = ok && WriteCurve(base + "TIRES/" + name, points);
-  return ok;
+  // The pictures the definition and the upgrades name; the body, its parts and their pictures come with the
+  // car's models.
+  ok = ok && WriteFlatPicture(base + "headlight.png", 0xFFFFFFD0) && WriteFlatPicture(base + "shadow.png", 0xFF000000) &&
+       WriteFlatPicture(base + "shadowa.png", 0xFF808080) && WriteFlatPicture(base + "neon_blue.png", 0xFF2040FF);
+  CarModelSpec spec;
+  spec.bodyHalfWidth = car.bodyHalfWidth;
+  spec.bodyLength = car.bodyLength;
+  spec.bodyHeight = car.bodyHeight;
+  spec.tyreRadius = car.tyreRadius;
+  spec.tyreWidth = car.tyreWidth;
+  spec.halfTrack = car.halfTrack;
+  spec.frontAxle = car.frontAxle;
+  spec.rearAxle = car.rearAxle;
+  spec.paintArgb = car.paintArgb;
+  return ok && WriteCarModels(base, spec);
 }
 
 bool WriteVehicleContent(const std::string& gameFolder) {

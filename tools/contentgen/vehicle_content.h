@@ -2,6 +2,7 @@
 // keys), torque, turbo and steering curves, tyre slip curves and an upgrade catalogue.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ struct SampleCar {
   float frontAxle = 50;     // tyre z
   float rearAxle = -50;
   float bodyHalfWidth = 36, bodyLength = 180, bodyHeight = 50;
+  uint32_t paintArgb = 0xFFC02020;
 };
 
 // The cars of the content list, in its order.
@@ -39,7 +41,7 @@ const std::vector<SampleCar>& SampleCars();
 std::string CarFolder(const SampleCar& car);
 constexpr const char* kCarDefinitionFile = "vehicle.dat";
 constexpr const char* kCarUpgradeFile = "upgrades.dat";
-// The definition file's text.
+// The definition file's text. It names the model files the car's models writer lays out beside it.
 std::string CarDefinitionText(const SampleCar& car);
 // The upgrade catalogue's text (the same parts for every sample car, with prices by class).
 std::string CarUpgradeText(const SampleCar& car);
@@ -48,7 +50,8 @@ std::vector<std::pair<std::string, CurvePoints>> TyreCurves();
 // Where the car's tyre parts sit in car space (front left, front right, rear left, rear right).
 std::vector<platform::Vec3> TyrePositions(const SampleCar& car);
 
-// Writes one car's folder below folder (the game folder or a scratch folder).
+// Writes one car's folder below folder (the game folder or a scratch folder): definition, curves, upgrades,
+// pictures and models.
 bool WriteSampleCar(const std::string& folder, const SampleCar& car);
 // Writes every sample car below the game folder.
 bool WriteVehicleContent(const std::string& gameFolder);
