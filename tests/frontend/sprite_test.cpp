@@ -60,6 +60,28 @@ TEST_F(SpriteTest, PlacementPutsTheQuadWhereItsVirtualCoordinatesSay) {
   EXPECT_FLOAT_EQ(by, 320);
 }
 
+// Back-buffer pixel of a local point through the view and the 2D pass's 800 × 600 orthographic projection.
+std::pair<float, float> OnBackBuffer(const platform::Matrix4& view, float x, float y, float bufferWidth,
+                                     float bufferHeight) {
+  const platform::Matrix4 clip = view * platform::OrthoLH(800, 600, 1, 10);
+  const float cx = x * clip.m[0][0] + y * clip.m[1][0] + clip.m[3][0];
+  const float cy = x * clip.m[0][1] + y * clip.m[1][1] + clip.m[3][1];
+  return {(cx + 1) * bufferWidth / 2, (1 - cy) * bufferHeight / 2};
+}
+
+TEST_F(SpriteTest, VirtualPlacementScalesToAnyBackBuffer) {
+  Sprite sprite(device_, nullptr, 400, 300, 80, 60, 0, 0, 1, 1, 0, 800, 600);
+  const auto corners = Vertices(sprite.vertexBuffer);
+  for (const auto& [width, height] : {std::pair{640.0f, 480.0f}, std::pair{1024.0f, 768.0f}}) {
+    auto [left, top] = OnBackBuffer(sprite.PlacementView(), corners[0].x, corners[0].y, width, height);
+    auto [right, bottom] = OnBackBuffer(sprite.PlacementView(), corners[2].x, corners[2].y, width, height);
+    EXPECT_NEAR(left, width / 2, 1e-3);
+    EXPECT_NEAR(top, height / 2, 1e-3);
+    EXPECT_NEAR(right, (400 + 80) * width / 800, 1e-3);
+    EXPECT_NEAR(bottom, (300 + 60) * height / 600, 1e-3);
+  }
+}
+
 TEST_F(SpriteTest, RotationTurnsAboutTheOriginPoint) {
   Sprite sprite(device_, nullptr, 100, 100, 40, 20, 0, 0, 1, 1, 0, 800, 600);
   sprite.angle = 90;
