@@ -49,7 +49,7 @@ TEST(VehicleDefinition, MissingKeysKeepTheDefaultsAndNoEngineWithoutBothKeys) {
   EXPECT_FALSE(car->CanDrive());
 }
 
-TEST(VehicleDefinition, KeywordsMatchAsThePartsSay) {
+TEST(VehicleDefinition, ClassIsUpperCasedButDrivetrainMustMatchExactly) {
   auto lower = FromText("<CLASS>,b\n<DRIVETRAIN>,fwd\n");
   EXPECT_EQ(lower->carClass, vehicle::kClassB);
   EXPECT_EQ(lower->drivetrain, vehicle::kFrontWheelDrive);
