@@ -30,6 +30,8 @@ class Sprite {
   void SetPosition(float newX, float newY, uint32_t newScreenWidth, uint32_t newScreenHeight);
   // Rewrites the corners for a new size, keeping texture coordinates; the failed lock's code, else the unlock's.
   platform::HResult SetSize(float width, float height);
+  // The HUD's name for SetSize: nothing changes when the buffer cannot be locked.
+  void Resize(float width, float height) { SetSize(width, height); }
   void Draw(platform::gfx::Device* device);
   // Draw without setting a texture: the caller has set texture and stage states.
   void DrawRotated(platform::gfx::Device* device);

@@ -34,6 +34,7 @@ class TextLabel {
   void SetText(platform::gfx::Device* device, const std::string& newText);
   // Switches between the font's two glyph sets.
   void SetColor(platform::gfx::Device* device, bool newAlternate);
+  void SetAltGlyphs(platform::gfx::Device* device, bool highlight) { SetColor(device, highlight); }
   // Moves the label without rebuilding its quads.
   void SetPosition(float newX, float newY, uint32_t newScreenWidth, uint32_t newScreenHeight);
   void Draw(platform::gfx::Device* device);

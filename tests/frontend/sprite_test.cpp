@@ -102,6 +102,8 @@ TEST_F(SpriteTest, SetSizeRewritesCornersAndKeepsTextureCoordinates) {
   EXPECT_FLOAT_EQ(corners[1].y, 15);
   EXPECT_FLOAT_EQ(corners[1].u, 0.3f);
   EXPECT_FLOAT_EQ(corners[3].v, 0.4f);
+  sprite.Resize(20, 10);
+  EXPECT_FLOAT_EQ(Vertices(sprite.vertexBuffer)[0].x, -10);
 }
 
 TEST_F(SpriteTest, DrawSubmitsOneFanWithTheImageTextureAndItsView) {

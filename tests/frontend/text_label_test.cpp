@@ -100,7 +100,7 @@ TEST_F(TextLabelTest, GlyphSetSwitchRebuildsOnlyWhenTheSetChanges) {
   label->SetColor(device_, false);
   EXPECT_EQ(label->vertexBuffer, buffer);
   EXPECT_FLOAT_EQ(Vertices(label->vertexBuffer)[0].u, normalU);
-  label->SetColor(device_, true);
+  label->SetAltGlyphs(device_, true);
   EXPECT_TRUE(label->alternate);
   const auto quads = Vertices(label->vertexBuffer);
   // Glyph 33 + 128 = 161: row 10, column 1.
