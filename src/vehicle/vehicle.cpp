@@ -36,6 +36,14 @@ bool Vehicle::CanDrive() const {
          std::all_of(wheels.begin(), wheels.end(), [](const auto& w) { return w != nullptr; });
 }
 
+void Vehicle::ReloadCurves() {
+  if (engine) engine->ReloadCurves();
+  if (steering) steering->ReloadCurve();
+  for (auto& wheel : wheels) {
+    if (wheel) wheel->LoadTireCurves();
+  }
+}
+
 void Vehicle::AssembleChassis(const ChassisLayout& layout) {
   Vec3 boxMin, boxMax;  // the wheel box starts at the origin
   for (int i = 0; i < 4; ++i) {

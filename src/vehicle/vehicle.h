@@ -95,6 +95,8 @@ class Vehicle {
   void AssembleChassis(const ChassisLayout& layout);
   // True when the car can be stepped: engine and four wheels present.
   bool CanDrive() const;
+  // Re-reads the engine, steering and tyre curves from their files (the torque curve loses its upgrade scaling).
+  void ReloadCurves();
 
   // --- simulation step (vehicle.cpp) ---
   void Update(VehicleWorld& world, float dt);

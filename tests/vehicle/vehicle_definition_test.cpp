@@ -114,6 +114,8 @@ TEST(VehicleDefinition, SampleEngineUpgradeRaisesTorqueAndRedline) {
   EXPECT_FLOAT_EQ(tuned->engine->nitrousCapacity, 200);
   EXPECT_GT(tuned->ratings[4], stock->ratings[4]);  // acceleration rating
   EXPECT_GT(tuned->ratings[2], stock->ratings[2]);  // nitro rating
+  tuned->ReloadCurves();  // the reload key reads the files again, without the upgrade scaling
+  EXPECT_FLOAT_EQ(tuned->engine->torqueCurve.Evaluate(4000), stock->engine->torqueCurve.Evaluate(4000));
 }
 
 TEST(VehicleDefinition, ChassisMountsAreSymmetricFromTheTyreBox) {
