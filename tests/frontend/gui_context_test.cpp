@@ -103,6 +103,14 @@ TEST_F(GuiContextTest, ClickOutsideTheButtonDoesNothingAndThePointerFollowsTheCu
   EXPECT_FALSE(gui_->mouse.IsKeyPressed(0));
 }
 
+TEST_F(GuiContextTest, DeletingTheNoticeGivesBackItsImagesFontAndSound) {
+  gui_.reset();
+  resources_->PurgeUnused();
+  EXPECT_EQ(resources_->Count(render::ResourceKind::kImage), 0u);
+  EXPECT_EQ(resources_->Count(render::ResourceKind::kFont), 0u);
+  EXPECT_EQ(resources_->Count(render::ResourceKind::kSample), 0u);
+}
+
 TEST_F(GuiContextTest, RestoreRebuildsTheFadeQuadForTheWindowSize) {
   gui_->RestoreDeviceObjects(device_);
   EXPECT_NE(gui_->fadeQuad->buffer, nullptr);

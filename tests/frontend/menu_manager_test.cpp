@@ -86,6 +86,16 @@ TEST_F(MenuManagerTest, BuildsItsOwnScreensAndLeavesOthersForTheGame) {
   EXPECT_EQ(manager_->Screen(13), nullptr);
 }
 
+TEST_F(MenuManagerTest, DeletingTheManagerGivesBackEveryImageFontAndSound) {
+  EXPECT_GT(resources_->Count(render::ResourceKind::kImage), 0u);
+  EXPECT_GT(resources_->Count(render::ResourceKind::kSample), 0u);
+  manager_.reset();
+  resources_->PurgeUnused();
+  EXPECT_EQ(resources_->Count(render::ResourceKind::kImage), 0u);
+  EXPECT_EQ(resources_->Count(render::ResourceKind::kFont), 0u);
+  EXPECT_EQ(resources_->Count(render::ResourceKind::kSample), 0u);
+}
+
 TEST_F(MenuManagerTest, SwitchLeavesTheOldScreenThenEntersTheNewOne) {
   Install(1, "one");
   Install(2, "two");
