@@ -43,7 +43,7 @@ void VehicleRenderer::SelectLod(const render::ViewFrustum& frustum, float bias) 
 }
 
 bool VehicleRenderer::IsInView(const render::ViewFrustum& frustum) const {
-  class render::BoxCorners box(car_.bodyMin, car_.bodyMax);
+  render::BoxCorners box(car_.bodyMin, car_.bodyMax);
   box.BoxTransform(car_.worldMatrix);
   return render::BoxInFrustum(frustum, box.corners);
 }

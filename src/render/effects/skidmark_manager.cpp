@@ -30,7 +30,7 @@ SkidmarkSegment::SkidmarkSegment(platform::gfx::Device* device, const Vec3& posi
       vertexBuffer(CreateEffectBuffer(device, kSkidCrossSections * 2)),
       origin(position),
       transform(platform::TranslationMatrix(position)),
-      corners(std::make_unique<class BoxCorners>(Vec3{0, 0, 0}, Vec3{0, 0, 0})),
+      corners(std::make_unique<BoxCorners>(Vec3{0, 0, 0}, Vec3{0, 0, 0})),
       style(markStyle) {}
 
 SkidmarkSegment::~SkidmarkSegment() {

@@ -53,7 +53,7 @@ class SkidmarkSegment {
   Vec3 boxMin{0, 0, 0};
   Vec3 boxMax{0, 0, 0};
   // Elaborated, since the frustum header also offers a corner-listing function of this name.
-  std::unique_ptr<class BoxCorners> corners;
+  std::unique_ptr<BoxCorners> corners;
   int32_t style;
 };
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/sound_samples.h"
 #include "geometry/collision_tree.h"
 #include "platform/audio/mixer.h"
 #include "platform/gfx/graphics.h"
@@ -79,12 +80,13 @@ struct SharedRecord {
   std::function<void(platform::gfx::Device*)> restore;
 };
 
-class ResourceManager {
+// The owner of the game's sound samples too: emitters and other players reach them through SoundSampleSource.
+class ResourceManager : public app::SoundSampleSource {
  public:
   // baseFolder is put in front of every relative name; it carries its own trailing separator.
   ResourceManager(app::Settings* settings, std::string baseFolder);
   // Frees everything, referenced or not.
-  ~ResourceManager();
+  ~ResourceManager() override;
   ResourceManager(const ResourceManager&) = delete;
   ResourceManager& operator=(const ResourceManager&) = delete;
 
@@ -163,6 +165,12 @@ class ResourceManager {
   FontRecord* ReleaseFont(const BitmapFont* font);
   CubeMapRecord* ReleaseCubeMap(const CubeMap* cubeMap);
   SampleRecord* ReleaseSoundSample(platform::audio::SampleId sample);
+
+  // The sample services under their interface names: the same records, loads and releases as above.
+  app::SoundSample AcquireSample(const std::string& name, bool loop) override { return LoadSoundSample(name, loop); }
+  void DropSample(app::SoundSample sample) override { ReleaseSoundSample(sample); }
+  // The mixer given to SetMixer, else the game's own (which then plays none of this manager's samples).
+  platform::audio::Mixer& SampleMixer() override { return mixer_ != nullptr ? *mixer_ : platform::audio::SystemMixer(); }
   SharedRecord* ReleaseShared(ResourceKind kind, const void* object);
 
   // One more reference for an image held by a copied object; registers it when it has no record.

@@ -162,7 +162,7 @@ size_t ScenePart::AddPiece(ResourceManager* resourceManager, app::Settings* sett
   piece->primitiveCount = count;
   indexCount += count * 3;
   triangleCount += count;
-  piece->corners = BoxCorners(piece->boxMin, piece->boxMax);
+  piece->corners = BoxCornerPoints(piece->boxMin, piece->boxMax);
   pieces.push_back(std::move(piece));
   return pieces.size() - 1;
 }

@@ -43,7 +43,7 @@ bool BoxInFrustum(const ViewFrustum& frustum, const std::array<Vec3, 8>& boxCorn
   return true;
 }
 
-std::array<Vec3, 8> BoxCorners(const Vec3& boxMin, const Vec3& boxMax) {
+std::array<Vec3, 8> BoxCornerPoints(const Vec3& boxMin, const Vec3& boxMax) {
   std::array<Vec3, 8> out;
   for (int i = 0; i < 8; ++i) {
     out[i] = {(i & 1) ? boxMax.x : boxMin.x, (i & 2) ? boxMax.y : boxMin.y, (i & 4) ? boxMax.z : boxMin.z};

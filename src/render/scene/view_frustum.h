@@ -36,6 +36,6 @@ struct ViewFrustum {
 bool BoxInFrustum(const ViewFrustum& frustum, const std::array<Vec3, 8>& boxCorners);
 
 // The eight corners of a box in the same bit order as the frustum's corners (bit 0 x, bit 1 y, bit 2 z).
-std::array<Vec3, 8> BoxCorners(const Vec3& boxMin, const Vec3& boxMax);
+std::array<Vec3, 8> BoxCornerPoints(const Vec3& boxMin, const Vec3& boxMax);
 
 }  // namespace render

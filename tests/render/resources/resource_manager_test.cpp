@@ -366,3 +366,45 @@ TEST_F(ResourceManagerTest, ModelShadowsFollowTheDeviceResetModelsFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+// The manager as the game's sound-sample source: every spelling of a name (absolute ones too) is one record,
+// released samples stay playable until the purge frees them and stops their channels, and a file that was
+// missing is read once it appears.
+TEST_F(ResourceManagerTest, IsTheSoundSampleSourceOfTheGame) {
+  platform::audio::Mixer mixer(8000, 4);
+  app::SoundSampleSource& source = *manager_;
+  EXPECT_EQ(app::LoadSoundSample(source, "SOUNDS//tally.wav", false), platform::audio::kNoSample)
+      << "no mixer, no sample";
+  manager_->SetMixer(&mixer);
+  EXPECT_EQ(&source.SampleMixer(), &mixer);
+
+  EXPECT_EQ(app::LoadSoundSample(source, "SOUNDS//late.wav", false), platform::audio::kNoSample);
+  EXPECT_EQ(manager_->Count(ResourceKind::kSample), 0u);
+  ASSERT_TRUE(contentgen::WriteWav(folder_ + "SOUNDS/late.wav", {5}, 8000, 1));
+  EXPECT_NE(app::LoadSoundSample(source, "SOUNDS//late.wav", false), platform::audio::kNoSample)
+      << "tried again once the file exists";
+
+  ASSERT_TRUE(contentgen::WriteWav(folder_ + "SOUNDS/tally.wav", {1, 2, 3}, 8000, 1));
+  const app::SoundSample first = app::LoadSoundSample(source, "SOUNDS//tally.wav", true);
+  ASSERT_NE(first, platform::audio::kNoSample);
+  EXPECT_EQ(app::LoadSoundSample(source, "sounds\\TALLY.WAV", false), first) << "reused whatever the loop flag";
+  EXPECT_EQ(app::LoadSoundSample(source, folder_ + "SOUNDS/tally.wav", true), first) << "absolute names match too";
+  EXPECT_EQ(manager_->Count(ResourceKind::kSample), 2u);
+  EXPECT_EQ(manager_->FindSampleRecord(first)->refCount, 3);
+
+  const int channel = mixer.PlaySound(platform::audio::kFreeChannel, first);
+  for (int release = 0; release < 3; ++release) app::ReleaseSoundSample(source, first);
+  app::ReleaseSoundSample(source, platform::audio::kNoSample);
+  app::ReleaseSoundSample(source, 9999);
+  EXPECT_EQ(manager_->FindSampleRecord(first)->refCount, 0);
+  EXPECT_TRUE(mixer.IsPlaying(channel)) << "a release alone frees nothing";
+  manager_->PurgeUnreferenced();
+  EXPECT_EQ(manager_->FindSampleRecord(first), nullptr);
+  EXPECT_FALSE(mixer.IsPlaying(channel)) << "a freed sample's channels stop";
+  EXPECT_EQ(mixer.PlaySound(platform::audio::kFreeChannel, first), platform::audio::kNoChannel);
+  manager_->FreeAll();
+}
+
+}  // namespace

@@ -11,7 +11,7 @@
 namespace {
 
 using platform::Vec3;
-using render::BoxCorners;
+using render::BoxCornerPoints;
 using render::BoxInFrustum;
 using render::ViewFrustum;
 
@@ -64,24 +64,24 @@ TEST(ViewFrustum, EachBuildFacesInwardOnlyForItsKindOfView) {
 TEST(BoxInFrustum, RejectsOnlyBoxesWhollyBehindOnePlane) {
   ViewFrustum frustum;
   frustum.BuildOrdinary(platform::IdentityMatrix(), Projection());
-  EXPECT_TRUE(BoxInFrustum(frustum, BoxCorners({-1, -1, 4}, {1, 1, 6}))) << "inside";
-  EXPECT_FALSE(BoxInFrustum(frustum, BoxCorners({-1, -1, -6}, {1, 1, -4}))) << "behind the near plane";
-  EXPECT_FALSE(BoxInFrustum(frustum, BoxCorners({-1, -1, 20}, {1, 1, 30}))) << "beyond the far plane";
-  EXPECT_TRUE(BoxInFrustum(frustum, BoxCorners({-1, -1, 0}, {1, 1, 2}))) << "straddling the near plane";
+  EXPECT_TRUE(BoxInFrustum(frustum, BoxCornerPoints({-1, -1, 4}, {1, 1, 6}))) << "inside";
+  EXPECT_FALSE(BoxInFrustum(frustum, BoxCornerPoints({-1, -1, -6}, {1, 1, -4}))) << "behind the near plane";
+  EXPECT_FALSE(BoxInFrustum(frustum, BoxCornerPoints({-1, -1, 20}, {1, 1, 30}))) << "beyond the far plane";
+  EXPECT_TRUE(BoxInFrustum(frustum, BoxCornerPoints({-1, -1, 0}, {1, 1, 2}))) << "straddling the near plane";
 
   // A view rolled 45 degrees: beyond the volume's side edge a box is outside two planes at once, each corner
   // behind only one of them, so the test keeps it.
   ViewFrustum rolled;
   rolled.BuildOrdinary(platform::RotationZMatrix(0.78539816f), Projection());
-  EXPECT_TRUE(BoxInFrustum(rolled, BoxCorners({7.5f, -0.7f, 4.9f}, {9, 0.7f, 5.1f})));
-  EXPECT_FALSE(BoxInFrustum(rolled, BoxCorners({7.5f, 3, 4.9f}, {9, 4, 5.1f}))) << "wholly behind one side";
+  EXPECT_TRUE(BoxInFrustum(rolled, BoxCornerPoints({7.5f, -0.7f, 4.9f}, {9, 0.7f, 5.1f})));
+  EXPECT_FALSE(BoxInFrustum(rolled, BoxCornerPoints({7.5f, 3, 4.9f}, {9, 4, 5.1f}))) << "wholly behind one side";
 }
 
 TEST(BoxInFrustum, CornersThatAreNotNumbersNeverCountAsBehind) {
   ViewFrustum frustum;
   frustum.BuildOrdinary(platform::IdentityMatrix(), Projection());
   const float nan = std::numeric_limits<float>::quiet_NaN();
-  auto corners = BoxCorners({-1, -1, -6}, {1, 1, -4});
+  auto corners = BoxCornerPoints({-1, -1, -6}, {1, 1, -4});
   corners[3] = {nan, nan, nan};
   EXPECT_TRUE(BoxInFrustum(frustum, corners));
 }
