@@ -208,6 +208,8 @@ void VehiclePresentation::UpdateSounds(float dt) {
     const bool nitrous = car_.engine != nullptr && car_.engine->IsNitrousActive();
     feedback.Update(dt, car_.speedMph, touched, AnyWheelSkidding(), rpm, redline, nitrous);
   }
+  // Without this tick a crash sound of each kind would play once per car and never again.
+  car_.TickCrashCooldowns(dt);
   for (auto& wheel : wheelEffects_) {
     if (wheel != nullptr) wheel->UpdateSoundTimers(dt);
   }

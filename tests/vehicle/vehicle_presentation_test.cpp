@@ -159,3 +159,15 @@ TEST_F(PresentationTest, LightsAndExhaustsRideOnTheBody) {
 
 }  // namespace
 }  // namespace vehicle
+
+TEST_F(PresentationTest, SoundStepRunsDownTheCrashCooldowns) {
+  presentation->LoadSounds();
+  car.listenerDistance = 0;
+  car.PlayCrashSound(0);
+  ASSERT_GT(car.crashCooldowns[0], 0.0f);
+  const float start = car.crashCooldowns[0];
+  presentation->UpdateSounds(0.25f);
+  EXPECT_FLOAT_EQ(car.crashCooldowns[0], start - 0.25f);
+  for (int step = 0; step < 4; ++step) presentation->UpdateSounds(0.25f);
+  EXPECT_LE(car.crashCooldowns[0], 0.0f) << "the same crash may sound again after its second";
+}
