@@ -157,9 +157,6 @@ TEST_F(PresentationTest, LightsAndExhaustsRideOnTheBody) {
   EXPECT_TRUE(head->expired);
 }
 
-}  // namespace
-}  // namespace vehicle
-
 TEST_F(PresentationTest, SoundStepRunsDownTheCrashCooldowns) {
   presentation->LoadSounds();
   car.listenerDistance = 0;
@@ -171,3 +168,6 @@ TEST_F(PresentationTest, SoundStepRunsDownTheCrashCooldowns) {
   for (int step = 0; step < 4; ++step) presentation->UpdateSounds(0.25f);
   EXPECT_LE(car.crashCooldowns[0], 0.0f) << "the same crash may sound again after its second";
 }
+
+}  // namespace
+}  // namespace vehicle
