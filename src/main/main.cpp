@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "app/minimal_app.h"
+#include "game/game_application.h"
 #include "platform/gfx/graphics.h"
 #include "platform/os.h"
 #include "platform/window_system.h"
@@ -34,7 +34,7 @@ int main(int argc, char** argv) {
 
   int exitCode = app::kExitCodeCreateFailed;
   {
-    auto application = std::make_unique<app::MinimalApp>(services, commandLine);
+    auto application = std::make_unique<game::GameApplication>(services, commandLine);
     if (platform::Succeeded(application->Create())) exitCode = application->Run();
   }
   return exitCode;

@@ -8,7 +8,6 @@
 #include "app/app_timer.h"
 #include "app/fatal_errors.h"
 #include "app/graphics_app_fixture.h"
-#include "app/minimal_app.h"
 
 namespace app {
 namespace {
@@ -436,26 +435,6 @@ TEST(GraphicsAppFps, TextAppearsOnlyAfterMoreThanOneSecondOfRunningTimerTime) {
   // Five frames in 1.25 s.
   EXPECT_EQ(running.GetFpsText(), "FPS : 4.00");
   SetAppTimerClock(nullptr);
-}
-
-TEST(MinimalApp, TitlesTheWindowAndClearsEveryFrameToItsColour) {
-  Harness harness;
-  MinimalApp app(harness.Services(), "--ignored");
-  ASSERT_EQ(app.Create(), platform::kOk);
-  const platform::WindowHandle window = 1;
-  EXPECT_EQ(harness.windows.GetWindowText(window), "Corsaire");
-  // The timer is started once at one-time initialisation.
-  EXPECT_EQ(std::count(harness.timerCommands.begin(), harness.timerCommands.end(),
-                       static_cast<int>(TimerCommand::Start)),
-            1);
-  ASSERT_NE(harness.graphics->lastDevice, nullptr);
-  platform::gfx::NullDevice* device = harness.graphics->lastDevice;
-  ASSERT_EQ(app.RenderFrame(), platform::kOk);
-  ASSERT_EQ(app.RenderFrame(), platform::kOk);
-  EXPECT_EQ(app.FramesRendered(), 2);
-  ASSERT_EQ(device->Clears().size(), 2u);
-  EXPECT_EQ(device->Clears()[1].color, MinimalApp::kClearColor);
-  EXPECT_EQ(device->Stats().presents, 2u);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <random>
 
 #include "app/sound_emitter.h"
@@ -11,6 +12,38 @@ namespace {
 
 namespace fs = std::filesystem;
 using platform::Vec3;
+
+// Samples straight from a mixer, one per file name, with reference counts: the part of the resource manager
+// that emitters use (the manager itself sits in a layer above the sound code).
+class MixerSamples final : public app::SoundSampleSource {
+ public:
+  MixerSamples(platform::audio::Mixer& mixer, std::string folder) : mixer_(mixer), folder_(std::move(folder)) {}
+  app::SoundSample AcquireSample(const std::string& name, bool loop) override {
+    auto found = byName_.find(name);
+    if (found == byName_.end()) {
+      const app::SoundSample sample = mixer_.LoadSample(folder_ + name, loop);
+      if (sample == platform::audio::kNoSample) return sample;
+      found = byName_.emplace(name, sample).first;
+    }
+    ++references_[found->second];
+    return found->second;
+  }
+  void DropSample(app::SoundSample sample) override {
+    if (references_.count(sample) != 0) --references_[sample];
+  }
+  platform::audio::Mixer& SampleMixer() override { return mixer_; }
+  size_t Count() const { return byName_.size(); }
+  int ReferenceCount(app::SoundSample sample) const {
+    const auto found = references_.find(sample);
+    return found == references_.end() ? 0 : found->second;
+  }
+
+ private:
+  platform::audio::Mixer& mixer_;
+  std::string folder_;
+  std::map<std::string, app::SoundSample> byName_;
+  std::map<app::SoundSample, int> references_;
+};
 
 class SoundEmitters : public ::testing::Test {
  protected:
@@ -26,7 +59,7 @@ class SoundEmitters : public ::testing::Test {
 };
 
 TEST_F(SoundEmitters, VolumeFallsWithDistanceAndStopsBeyondTheRange) {
-  app::SoundSampleCache cache(mixer_, folder_.string() + "/");
+  MixerSamples cache(mixer_, folder_.string() + "/");
   app::SoundEmitterList list(cache);
   app::SoundEmitter& emitter = list.Add({100, 0, 0}, "hum.wav", 200, 1000);
   EXPECT_EQ(emitter.channel, platform::audio::kNoChannel);
@@ -53,7 +86,7 @@ TEST_F(SoundEmitters, VolumeFallsWithDistanceAndStopsBeyondTheRange) {
 }
 
 TEST_F(SoundEmitters, TheVolumeIsCappedAt255) {
-  app::SoundSampleCache cache(mixer_, folder_.string() + "/");
+  MixerSamples cache(mixer_, folder_.string() + "/");
   app::SoundEmitterList list(cache);
   app::SoundEmitter& loud = list.Add({0, 0, 0}, "hum.wav", 400, 100);
   list.Update({0, 0, 0});
@@ -61,7 +94,7 @@ TEST_F(SoundEmitters, TheVolumeIsCappedAt255) {
 }
 
 TEST_F(SoundEmitters, ARangeOfZeroOrLessIsSilent) {
-  app::SoundSampleCache cache(mixer_, folder_.string() + "/");
+  MixerSamples cache(mixer_, folder_.string() + "/");
   app::SoundEmitterList list(cache);
   app::SoundEmitter& zero = list.Add({0, 0, 0}, "hum.wav", 255, 0);
   app::SoundEmitter& negative = list.Add({0, 0, 0}, "hum.wav", 255, -5);
@@ -72,7 +105,7 @@ TEST_F(SoundEmitters, ARangeOfZeroOrLessIsSilent) {
 }
 
 TEST_F(SoundEmitters, NewestFirstAndClearStopsAndReleasesEverything) {
-  app::SoundSampleCache cache(mixer_, folder_.string() + "/");
+  MixerSamples cache(mixer_, folder_.string() + "/");
   app::SoundEmitterList list(cache);
   list.Add({0, 0, 0}, "hum.wav", 100, 500);
   list.Add({9, 0, 0}, "hum.wav", 100, 500);
@@ -90,7 +123,7 @@ TEST_F(SoundEmitters, NewestFirstAndClearStopsAndReleasesEverything) {
 
 TEST_F(SoundEmitters, AStolenChannelIsStartedAgain) {
   platform::audio::Mixer small(8000, 1);
-  app::SoundSampleCache cache(small, folder_.string() + "/");
+  MixerSamples cache(small, folder_.string() + "/");
   app::SoundEmitterList list(cache);
   app::SoundEmitter& emitter = list.Add({0, 0, 0}, "hum.wav", 100, 500);
   list.Update({0, 0, 0});
@@ -102,7 +135,7 @@ TEST_F(SoundEmitters, AStolenChannelIsStartedAgain) {
 }
 
 TEST_F(SoundEmitters, AMissingSampleStaysSilent) {
-  app::SoundSampleCache cache(mixer_, folder_.string() + "/");
+  MixerSamples cache(mixer_, folder_.string() + "/");
   app::SoundEmitterList list(cache);
   app::SoundEmitter& emitter = list.Add({0, 0, 0}, "missing.wav", 100, 500);
   EXPECT_EQ(emitter.sample, platform::audio::kNoSample);

@@ -1,0 +1,500 @@
+// The game application: construction order of the services, the device life cycle hooks, message routing,
+// pause and resume, and the per-frame game-state update and render.
+#include "game/game_application.h"
+
+#include <utility>
+
+#include "app/app_timer.h"
+#include "app/paths.h"
+#include "app/settings_file.h"
+#include "platform/math/math.h"
+
+namespace game {
+
+using platform::HResult;
+using platform::kOk;
+namespace gfx = platform::gfx;
+namespace gs = app::game_state;
+namespace wm = platform::wm;
+using app::FloatSettingId;
+using app::SettingId;
+using app::StringSettingId;
+
+namespace {
+
+// A screen-covering pre-transformed quad of one colour.
+struct BackdropVertex {
+  float x, y, z, rhw;
+  uint32_t color;
+};
+
+}  // namespace
+
+GameApplication::GameApplication(const app::GraphicsAppServices& services, const std::string& commandLineText,
+                                 GameServices gameServicesGiven)
+    : GraphicsApp(services), gameServices(std::move(gameServicesGiven)), commandLine(commandLineText) {
+  programFolder = gameServices.programFolder.empty() ? app::GetExecutableFolder() : gameServices.programFolder;
+
+  hardwareInfo = gameServices.machine ? std::make_unique<app::HardwareInfo>(*gameServices.machine)
+                                      : std::make_unique<app::HardwareInfo>();
+  settings = std::make_unique<app::Settings>(*hardwareInfo, programFolder, programFolder);
+  settings->LoadConfig(programFolder + app::kConfigFileName);
+
+  // The program always starts in a window; FrameMove switches to full screen when the settings ask for it.
+  showCursor = false;
+  SetWindowSize(settings->GetInt(SettingId::SCREENWIDTH), settings->GetInt(SettingId::SCREENHEIGHT));
+  startFullscreen = false;
+
+  if (gameServices.mixer != nullptr) {
+    mixer = gameServices.mixer;
+    std::function<uint32_t()> seed = gameServices.randomSeed ? gameServices.randomSeed : [] { return 1u; };
+    soundSystem = std::make_unique<app::SoundSystem>(*settings, programFolder, *mixer, seed);
+  } else {
+    mixer = &platform::audio::SystemMixer();
+    soundSystem = std::make_unique<app::SoundSystem>(*settings, programFolder);
+  }
+  resourceManager = std::make_unique<render::ResourceManager>(settings.get(), programFolder);
+  resourceManager->SetMixer(mixer);
+  screenFlow = std::make_unique<app::ScreenFlow>();
+  hostStatsReport = std::make_unique<app::HostStatsReport>(kGameName, "", false, gameServices.hostStatsConnector);
+  settings->SetString(StringSettingId::GAMENAME, kGameName);
+  SetWindowTitle(kGameName);
+}
+
+GameApplication::~GameApplication() { loadingStep = 0; }
+
+// ---------------------------------------------------------------------------------------------------------------
+// Messages, pause and resume.
+
+intptr_t GameApplication::MsgProc(platform::WindowHandle hwnd, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  if (closing) return GraphicsApp::MsgProc(hwnd, message, wParam, lParam);
+  // In a window the pointer is the desktop's own. Moving the device cursor to the pointer's screen position
+  // would warp it by the window's offset on every move, so it would run off to the screen's corner.
+  if (message == wm::kMouseMove && windowed) return windows.DefWindowProc(hwnd, message, wParam, lParam);
+  // Dropped files have no effect on the game, so the window does not accept them.
+  if (window != 0 && ready) {
+    switch (message) {
+      case wm::kKeyDown:
+      case wm::kKeyUp:
+        keyboardState.HandleKeyMessage(message, wParam);
+        ForwardKeyToScreens(message, wParam);
+        break;
+      case wm::kLButtonDown:
+      case wm::kRButtonDown:
+      case wm::kLButtonUp:
+      case wm::kRButtonUp:
+        mouseState.HandleMouseMessage(message);
+        ForwardMouseToScreens(message);
+        break;
+      default:
+        break;
+    }
+  }
+  return GraphicsApp::MsgProc(hwnd, message, wParam, lParam);
+}
+
+HResult GameApplication::Pause() {
+  if (screenFlow && screenFlow->state == gs::kRacing) screenFlow->RequestOptions(app::menu_screen::kPauseMenu, 0.0f);
+  PauseSound();
+  running = false;
+  return kOk;
+}
+
+HResult GameApplication::Resume() {
+  // With the pause menu open the sound stays paused until the player leaves it.
+  if (screenFlow && screenFlow->state != gs::kPauseMenu) ResumeSound();
+  running = true;
+  return kOk;
+}
+
+void GameApplication::PauseSound() {
+  if (!soundSystem) return;
+  soundSystem->Pause();
+  soundSystem->ApplyVolumes();
+}
+
+void GameApplication::ResumeSound() {
+  if (!soundSystem) return;
+  soundSystem->Resume();
+  soundSystem->ApplyVolumes();
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Device life cycle.
+
+HResult GameApplication::OneTimeInit() {
+  services.timer(static_cast<int>(app::TimerCommand::Start));
+  CreateInputDevices();
+  return kOk;
+}
+
+void GameApplication::CreateInputDevices() {
+  inputDevices = gameServices.controllerOpener
+                     ? std::make_unique<app::InputDevices>(window, gameServices.controllerOpener)
+                     : std::make_unique<app::InputDevices>(window);
+  if (!inputDevices->present) {
+    settings->SetInt(SettingId::JOYSTICK, 0);
+    return;
+  }
+  inputDevices->LoadForceEffects(programFolder + inputDevices->ForceEffectFileName());
+  settings->SetJoystickCounts(static_cast<unsigned>(inputDevices->GetJoystickAxisCount()),
+                              static_cast<unsigned>(inputDevices->GetJoystickButtonCount()));
+}
+
+HResult GameApplication::InitDeviceObjects() {
+  // After a device re-creation the resource manager and the input devices are made again.
+  if (!resourceManager) {
+    resourceManager = std::make_unique<render::ResourceManager>(settings.get(), programFolder);
+    resourceManager->SetMixer(mixer);
+  }
+  if (!inputDevices) CreateInputDevices();
+
+  if (device != nullptr && direct3D) hardwareInfo->Detect(*device, *direct3D, presentParameters);
+  settings->Validate();
+
+  menuFontImage = resourceManager->LoadTextureEx(device, kMenuFontImage, kMenuFontAlpha, 0, 1);
+  menuFont = resourceManager->LoadFont(kMenuFontTable);
+  CreateFrontEnd();
+  screenFlow->Request(gs::kIntro, 0.0f);
+  return kOk;
+}
+
+HResult GameApplication::RestoreDeviceObjects() {
+  settings->Validate();
+  if (device == nullptr) return kOk;
+  device->SetTransform(gfx::TransformState::World, platform::IdentityMatrix());
+  for (uint32_t stage = 0; stage < 3; ++stage) {
+    device->SetTextureStageState(stage, gfx::TextureStageState::MinFilter, gfx::TextureFilter::Linear);
+    device->SetTextureStageState(stage, gfx::TextureStageState::MagFilter, gfx::TextureFilter::Linear);
+    device->SetTextureStageState(stage, gfx::TextureStageState::MipFilter,
+                                 static_cast<uint32_t>(settings->GetInt(SettingId::MIPFILTER)));
+  }
+  device->SetTextureStageState(0, gfx::TextureStageState::ColorOp, gfx::TextureOp::Modulate);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::TextureOp::Modulate);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kDiffuse);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg2, gfx::texture_arg::kCurrent);
+  device->SetTextureStageState(0, gfx::TextureStageState::ColorArg1, gfx::texture_arg::kTexture);
+  device->SetTextureStageState(0, gfx::TextureStageState::ColorArg2, gfx::texture_arg::kCurrent);
+  for (uint32_t stage = 1; stage < 3; ++stage) {
+    device->SetTextureStageState(stage, gfx::TextureStageState::ColorOp, gfx::TextureOp::Disable);
+    device->SetTextureStageState(stage, gfx::TextureStageState::AlphaOp, gfx::TextureOp::Modulate);
+    device->SetTextureStageState(stage, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kDiffuse);
+    device->SetTextureStageState(stage, gfx::TextureStageState::AlphaArg2, gfx::texture_arg::kCurrent);
+    device->SetTextureStageState(stage, gfx::TextureStageState::TexCoordIndex, 0u);
+    device->SetTextureStageState(stage, gfx::TextureStageState::ColorArg1, gfx::texture_arg::kTexture);
+    device->SetTextureStageState(stage, gfx::TextureStageState::ColorArg2, gfx::texture_arg::kCurrent);
+  }
+  device->SetRenderState(gfx::RenderState::SrcBlend, gfx::Blend::One);
+  device->SetRenderState(gfx::RenderState::DestBlend, gfx::Blend::Zero);
+  device->SetRenderState(gfx::RenderState::Lighting, 1u);
+  device->SetRenderState(gfx::RenderState::AlphaTestEnable, 0u);
+  if (settings->GetInt(SettingId::SPECULAR) != 0) {
+    device->SetRenderState(gfx::RenderState::SpecularEnable, 1u);
+    device->SetRenderState(gfx::RenderState::SpecularMaterialSource, gfx::MaterialColorSource::Material);
+  }
+  device->SetRenderState(gfx::RenderState::CullMode, gfx::CullMode::CounterClockwise);
+
+  if (resourceManager) resourceManager->RestoreDeviceObjects(device);
+  RestoreFrontEnd();
+  return kOk;
+}
+
+HResult GameApplication::InvalidateDeviceObjects() {
+  if (resourceManager) resourceManager->InvalidateDeviceObjects();
+  return kOk;
+}
+
+HResult GameApplication::DeleteDeviceObjects() {
+  DeleteFrontEnd();
+  DeleteRace();
+  if (soundSystem) soundSystem->StopMusic();
+  inputDevices.reset();
+  menuFont = nullptr;
+  menuFontImage = nullptr;
+  resourceManager.reset();
+  return kOk;
+}
+
+HResult GameApplication::FinalCleanup() {
+  SavePlayerProfile();
+  if (settings) settings->SaveConfig();
+  soundSystem.reset();
+  settings.reset();
+  hardwareInfo.reset();
+  if (hostStatsReport) hostStatsReport->ReportHostStats(0);
+  hostStatsReport.reset();
+  screenFlow.reset();
+  return kOk;
+}
+
+void GameApplication::SetLoadingProgress(int32_t step) { loadingStep = step; }
+
+void GameApplication::DeleteRace() {
+  // No race session exists yet, so there is nothing to unload.
+  if (soundSystem) soundSystem->StopMusic();
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Frame update.
+
+HResult GameApplication::FrameMove() {
+  if (!settings || !screenFlow) return kOk;
+  SetWindowTitle(settings->GetString(StringSettingId::GAMENAME));
+  if (!running && windowed) services.sleep(kPausedFrameSleepMs);
+
+  frameTime = static_cast<float>(services.timer(static_cast<int>(app::TimerCommand::ElapsedTime)));
+  if (!(frameTime <= kMaxFrameTime)) frameTime = kMaxFrameTime;  // NaN too
+  if (frameTime < 0.0f) frameTime = 0.0f;
+
+  hostStatsReport->AddPlayTime(frameTime);
+  screenFlow->Update(frameTime);
+  if (soundSystem) soundSystem->Update(frameTime);
+  if (resourceManager) resourceManager->Update(frameTime);
+
+  // A new state starts from released keys, so a key held into it does not act there at once.
+  if (screenFlow->state != lastState) {
+    keyboardState.ClearAllKeys();
+    lastState = screenFlow->state;
+  }
+  UpdateGameState();
+  lastState = screenFlow->state;
+
+  if (inputDevices) inputDevices->Poll();
+  if (window != 0) {
+    mouseState.GetCursorClientPos(windows, window);
+    mouseState.ScaleMouseToScreen(static_cast<float>(settings->GetInt(SettingId::SCREENWIDTH)),
+                                  static_cast<float>(settings->GetInt(SettingId::SCREENHEIGHT)),
+                                  kVirtualScreenWidth, kVirtualScreenHeight);
+  }
+  FollowFullscreenSetting();
+  // Bringing a full-screen window back to the front is the window system's business on this platform.
+  return kOk;
+}
+
+void GameApplication::UpdateGameState() {
+  app::ScreenFlow& flow = *screenFlow;
+  switch (flow.state) {
+    case gs::kIntro:
+      UpdateIntroScene();
+      break;
+    case gs::kLoadingScreen:
+      SwitchMenuScreen();
+      UpdateMenuState();
+      KeepMusicPlaying(true);
+      // The loading screen takes the next request at once and drops the rest.
+      if (!flow.IsQueueEmpty()) flow.Reset(flow.FrontState(), flow.FrontParameter(), flow.FrontScreen());
+      break;
+    case gs::kEnterMenus:
+      ResumeSound();
+      SwitchMenuScreen();
+      UpdateMenuState();
+      flow.Reset(gs::kMenus, 0, app::menu_screen::NoScreenChange);
+      KeepMusicPlaying(true);
+      break;
+    case gs::kOpenPauseMenu:
+      SwitchMenuScreen();
+      UpdateMenuState();
+      flow.Reset(gs::kPauseMenu, 0, app::menu_screen::NoScreenChange);
+      PauseSound();
+      break;
+    case gs::kOpenResults:
+      SwitchMenuScreen();
+      HandOverRaceResults();
+      UpdateMenuState();
+      flow.Reset(gs::kResults, 0, app::menu_screen::NoScreenChange);
+      break;
+    case gs::kResumeRace:
+      flow.Reset(gs::kRacing, 0, app::menu_screen::NoScreenChange);
+      ResumeSound();
+      break;
+    case gs::kDisclaimer:
+      UpdateDisclaimerScreen();
+      break;
+    case gs::kMenus:
+      UpdateMenuState();
+      KeepMusicPlaying(true);
+      break;
+    case gs::kRaceLoading:
+      LoadRaceStep();
+      break;
+    case gs::kRacing:
+    case gs::kCountdown:
+    case gs::kAfterFinish:
+      UpdateRaceState();
+      if (flow.state == gs::kRacing) KeepMusicPlaying(false);
+      break;
+    case gs::kStartSignal:
+      flow.Request(gs::kRacing, 0.0f);
+      UpdateRaceState();
+      KeepMusicPlaying(false);
+      break;
+    case gs::kRestartRace:
+      flow.RequestWithParameter(gs::kRaceLoading, CurrentRaceEntry(), 0.0f);
+      DeleteRace();
+      ResumeSound();
+      break;
+    case gs::kBackFromRace:
+      ResumeSound();
+      DeleteRace();
+      SwitchMenuScreen();
+      flow.Reset(gs::kMenus, 0, app::menu_screen::NoScreenChange);
+      if (resourceManager) resourceManager->PurgeUnreferenced();
+      StartMusic(false);
+      break;
+    case gs::kPauseMenu:
+      UpdateMenuState();
+      break;
+    case gs::kResults:
+      UpdateMenuState();
+      UpdateRaceState();
+      break;
+    case gs::kQuit:
+      quitRequested = true;
+      break;
+    default:
+      break;
+  }
+}
+
+void GameApplication::KeepMusicPlaying(bool firstFile) {
+  if (!soundSystem) return;
+  soundSystem->KeepMusicPlaying(services.timer(static_cast<int>(app::TimerCommand::ApplicationTime)), firstFile);
+}
+
+void GameApplication::StartMusic(bool firstFile) {
+  if (soundSystem) soundSystem->StartMusic(firstFile);
+}
+
+void GameApplication::FollowFullscreenSetting() {
+  const int wanted = settings->GetInt(SettingId::FULLSCREEN);
+  if (!((!windowed && wanted == 0) || (windowed && wanted == 1))) return;
+  if (settings->TakeResolutionChanged()) {
+    width = settings->GetInt(SettingId::SCREENWIDTH);
+    height = settings->GetInt(SettingId::SCREENHEIGHT);
+  }
+  if (platform::Failed(ToggleFullscreen())) {
+    // The failed switch left the game in a window; the setting says so too, so the next start does not fail
+    // the same way.
+    settings->SetInt(SettingId::FULLSCREEN, windowed ? 0 : 1);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Rendering.
+
+HResult GameApplication::Render() {
+  if (device == nullptr || !settings || !screenFlow) return kOk;
+  if (multisampleByRenderState) {
+    const bool modeUsesMultisampling = windowed ? windowedMultisampleOn : fullscreenMultisampleOn;
+    device->SetRenderState(gfx::RenderState::MultisampleAntialias,
+                           settings->GetInt(SettingId::FSAA) != 0 && modeUsesMultisampling ? 1u : 0u);
+  }
+  RenderPrePass();
+  const HResult begin = device->BeginScene();
+  if (platform::Failed(begin)) return begin;
+  uint32_t clearFlags = gfx::clear_flags::kTarget | gfx::clear_flags::kZBuffer;
+  if (settings->GetInt(SettingId::STENCILSHADOWS) != 0) clearFlags |= gfx::clear_flags::kStencil;
+  device->Clear(clearFlags, 0, 1.0f, 0);
+  Render3DPass();
+  const bool alphaWrite = settings->GetInt(SettingId::ALPHAWRITE) != 0;
+  if (alphaWrite) {
+    device->SetRenderState(gfx::RenderState::AlphaTestEnable, 1u);
+    device->SetRenderState(gfx::RenderState::AlphaRef, 1u);
+    device->SetRenderState(gfx::RenderState::AlphaFunc, gfx::CompareFunc::Greater);
+  }
+  Render2D();
+  if (alphaWrite) device->SetRenderState(gfx::RenderState::AlphaTestEnable, 0u);
+  device->EndScene();
+  RenderAfterFrame();
+  ApplyDisplaySettings();
+  return kOk;
+}
+
+void GameApplication::ApplyDisplaySettings() {
+  if (settings->TakeResolutionChanged()) {
+    ChangeResolution(settings->GetInt(SettingId::SCREENWIDTH), settings->GetInt(SettingId::SCREENHEIGHT));
+  }
+  if (multisampleByRenderState || !settings) return;
+  const int fsaa = settings->GetInt(SettingId::FSAA);
+  const bool available = windowed ? windowedMultisampleAvailable : fullscreenMultisampleAvailable;
+  const bool inUse = windowed ? windowedMultisampleOn : fullscreenMultisampleOn;
+  if (fsaa != 0 && available && !multisampleWanted) {
+    multisampleWanted = true;
+    ChangeResolution(settings->GetInt(SettingId::SCREENWIDTH), settings->GetInt(SettingId::SCREENHEIGHT));
+  } else if (fsaa == 0 && inUse) {
+    multisampleWanted = false;
+    ChangeResolution(settings->GetInt(SettingId::SCREENWIDTH), settings->GetInt(SettingId::SCREENHEIGHT));
+  }
+}
+
+void GameApplication::Render2D() {
+  device->SetTransform(gfx::TransformState::Projection,
+                       platform::OrthoLH(kVirtualScreenWidth, kVirtualScreenHeight, 1.0f, 10.0f));
+  device->SetTransform(gfx::TransformState::View, platform::IdentityMatrix());
+  device->SetTransform(gfx::TransformState::World, platform::IdentityMatrix());
+  device->SetRenderState(gfx::RenderState::Lighting, 0u);
+  device->SetRenderState(gfx::RenderState::AlphaBlendEnable, 1u);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kTexture);
+  device->SetRenderState(gfx::RenderState::SrcBlend, gfx::Blend::SrcAlpha);
+  device->SetRenderState(gfx::RenderState::DestBlend, gfx::Blend::InvSrcAlpha);
+  device->SetRenderState(gfx::RenderState::ZWriteEnable, 0u);
+  device->SetRenderState(gfx::RenderState::ZEnable, 0u);
+
+  RenderScreens2D();
+
+  device->SetRenderState(gfx::RenderState::ZWriteEnable, 1u);
+  device->SetRenderState(gfx::RenderState::ZEnable, 1u);
+  device->SetRenderState(gfx::RenderState::AlphaBlendEnable, 0u);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kDiffuse);
+  device->SetRenderState(gfx::RenderState::SrcBlend, gfx::Blend::One);
+  device->SetRenderState(gfx::RenderState::DestBlend, gfx::Blend::Zero);
+  device->SetRenderState(gfx::RenderState::Lighting, 1u);
+}
+
+void GameApplication::DrawStandInBackdrop() {
+  const float right = static_cast<float>(backBufferDesc.width);
+  const float bottom = static_cast<float>(backBufferDesc.height);
+  const BackdropVertex quad[4] = {
+      {0.0f, 0.0f, 0.5f, 1.0f, kStandInBackdropColor},
+      {right, 0.0f, 0.5f, 1.0f, kStandInBackdropColor},
+      {0.0f, bottom, 0.5f, 1.0f, kStandInBackdropColor},
+      {right, bottom, 0.5f, 1.0f, kStandInBackdropColor},
+  };
+  device->SetTexture(0, nullptr);
+  device->SetTextureStageState(0, gfx::TextureStageState::ColorOp, gfx::TextureOp::SelectArg1);
+  device->SetTextureStageState(0, gfx::TextureStageState::ColorArg1, gfx::texture_arg::kDiffuse);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::TextureOp::SelectArg1);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kDiffuse);
+  device->SetVertexShader(gfx::fvf::kXyzRhw | gfx::fvf::kDiffuse);
+  device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, quad, sizeof(BackdropVertex));
+  // Back to the 2D pass's stage set-up.
+  device->SetTextureStageState(0, gfx::TextureStageState::ColorOp, gfx::TextureOp::Modulate);
+  device->SetTextureStageState(0, gfx::TextureStageState::ColorArg1, gfx::texture_arg::kTexture);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::TextureOp::Modulate);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kTexture);
+}
+
+// ---------------------------------------------------------------------------------------------------------------
+// Services that are not in the game yet. Each is the one place its subsystem joins in; until then it does
+// nothing, so the states that need it stand still.
+
+void GameApplication::UpdateIntroScene() {}
+void GameApplication::UpdateDisclaimerScreen() {}
+void GameApplication::SwitchMenuScreen() {}
+void GameApplication::UpdateMenuState() {}
+void GameApplication::UpdateRaceState() {}
+void GameApplication::LoadRaceStep() {}
+void GameApplication::HandOverRaceResults() {}
+int32_t GameApplication::CurrentRaceEntry() const { return screenFlow ? screenFlow->parameter : 0; }
+void GameApplication::ForwardKeyToScreens(uint32_t, uintptr_t) {}
+void GameApplication::ForwardMouseToScreens(uint32_t) {}
+void GameApplication::RenderPrePass() {}
+void GameApplication::Render3DPass() {}
+void GameApplication::RenderScreens2D() { DrawStandInBackdrop(); }
+void GameApplication::RenderAfterFrame() {}
+void GameApplication::CreateFrontEnd() {}
+void GameApplication::RestoreFrontEnd() {}
+void GameApplication::DeleteFrontEnd() {}
+void GameApplication::SavePlayerProfile() {}
+
+}  // namespace game

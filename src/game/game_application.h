@@ -1,0 +1,165 @@
+// The game's application object: owns every long-lived service of the game, creates and releases them through
+// the framework's device life cycle, routes window messages and runs the per-frame game-state update and render.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/graphics_app.h"
+#include "app/hardware_info.h"
+#include "app/input_devices.h"
+#include "app/keyboard_state.h"
+#include "app/mouse_state.h"
+#include "app/screen_flow.h"
+#include "app/settings.h"
+#include "app/sound_system.h"
+#include "app/usage_report.h"
+#include "platform/audio/mixer.h"
+#include "platform/input/controller.h"
+#include "render/resources/resource_manager.h"
+
+namespace game {
+
+// The game's title, stored as the GAMENAME setting and shown on the window every frame.
+inline constexpr char kGameName[] = "Corsaire";
+// The longest frame the game simulates (seconds): a stall never becomes one huge step.
+inline constexpr float kMaxFrameTime = 0.05f;
+// Sleep of each frame while paused in a window (milliseconds).
+inline constexpr int kPausedFrameSleepMs = 100;
+// The virtual screen of the 2D pass.
+inline constexpr float kVirtualScreenWidth = 800.0f;
+inline constexpr float kVirtualScreenHeight = 600.0f;
+// The menu font the application loads for its labels.
+inline constexpr char kMenuFontImage[] = "FONT\\noire.png";
+inline constexpr char kMenuFontAlpha[] = "FONT\\noirea.png";
+inline constexpr char kMenuFontTable[] = "FONT\\noire.ini";
+// The colour of the stand-in backdrop drawn while the game has no front end to draw (0xAARRGGBB).
+inline constexpr uint32_t kStandInBackdropColor = 0xFF1E3C64u;
+
+// What the game runs on besides the framework's services; every empty field means the real one.
+struct GameServices {
+  // The program folder with its trailing separator; empty means the executable's folder.
+  std::string programFolder;
+  // The mixer for sounds and music; null means the system mixer, with its output opened.
+  platform::audio::Mixer* mixer = nullptr;
+  // Seeds the music choice when a mixer is given.
+  std::function<uint32_t()> randomSeed;
+  // Opens the game controller; empty means the attached hardware.
+  platform::input::ControllerOpener controllerOpener;
+  // The host's statistics component; empty means none (nothing is sent).
+  app::HostStatsConnector hostStatsConnector;
+  // Fixed machine facts instead of reading the system's.
+  std::optional<app::MachineFacts> machine;
+};
+
+class GameApplication : public app::GraphicsApp {
+ public:
+  // Loads the settings (config.dat, else default_config.dat) and makes the sound system, the resource manager,
+  // the screen flow and the usage report. The command line is accepted and not interpreted.
+  GameApplication(const app::GraphicsAppServices& services, const std::string& commandLine,
+                  GameServices gameServices = {});
+  ~GameApplication() override;
+
+  intptr_t MsgProc(platform::WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+  platform::HResult OneTimeInit() override;
+  platform::HResult InitDeviceObjects() override;
+  platform::HResult RestoreDeviceObjects() override;
+  platform::HResult FrameMove() override;
+  platform::HResult Render() override;
+  platform::HResult InvalidateDeviceObjects() override;
+  platform::HResult DeleteDeviceObjects() override;
+  platform::HResult FinalCleanup() override;
+  bool IsQuitRequested() override { return quitRequested; }
+  platform::HResult Pause() override;
+  platform::HResult Resume() override;
+
+  // The race's loader reports each step here; the loading of state 9 reads it back.
+  void SetLoadingProgress(int32_t step);
+  // Ends the current race, when there is one, and stops the music.
+  void DeleteRace();
+
+  // The services, for the game's objects and for tests; null once released.
+  app::Settings* GetSettings() const { return settings.get(); }
+  app::HardwareInfo* GetHardwareInfo() const { return hardwareInfo.get(); }
+  app::SoundSystem* GetSoundSystem() const { return soundSystem.get(); }
+  render::ResourceManager* GetResourceManager() const { return resourceManager.get(); }
+  app::InputDevices* GetInputDevices() const { return inputDevices.get(); }
+  app::ScreenFlow* GetScreenFlow() const { return screenFlow.get(); }
+  app::HostStatsReport* GetHostStatsReport() const { return hostStatsReport.get(); }
+  const app::KeyboardState& Keyboard() const { return keyboardState; }
+  const app::MouseState& Mouse() const { return mouseState; }
+  const std::string& ProgramFolder() const { return programFolder; }
+  // The frame time of the last FrameMove (seconds, at most kMaxFrameTime).
+  float LastFrameTime() const { return frameTime; }
+  platform::audio::Mixer& GameMixer() const { return *mixer; }
+
+ protected:
+  // One step of the state switch of FrameMove.
+  void UpdateGameState();
+  // The music check: starts the music when none plays (at most once a second).
+  void KeepMusicPlaying(bool firstFile);
+  void StartMusic(bool firstFile);
+  void ResumeSound();
+  void PauseSound();
+  // Creates the input devices, switches the joystick off without a controller, else loads its force effects
+  // and reports its size to the settings.
+  void CreateInputDevices();
+  void Render2D();
+  // Fullscreen follows the FULLSCREEN setting; a resolution stored with it is taken first.
+  void FollowFullscreenSetting();
+  // A changed resolution or multisampling setting resets the device with new present parameters.
+  void ApplyDisplaySettings();
+
+  // Services not in the game yet: each does nothing until its subsystem exists.
+  void UpdateIntroScene();         // state 1: the intro scene, which asks for the disclaimer when it ends
+  void UpdateDisclaimerScreen();   // state 7: the start-up notice, which goes on to the menus or quits
+  void SwitchMenuScreen();         // the menu manager's screen follows the screen flow's menuScreen
+  void UpdateMenuState();          // the menu manager's per-frame step
+  void UpdateRaceState();          // the race session's per-frame step
+  void LoadRaceStep();             // state 9: one step of the race's loading
+  void HandOverRaceResults();      // state 5: the finished race's results to the results screen
+  int32_t CurrentRaceEntry() const;  // state 13: the race entry to load again
+  void ForwardKeyToScreens(uint32_t message, uintptr_t wParam);
+  void ForwardMouseToScreens(uint32_t message);
+  void RenderPrePass();
+  void Render3DPass();
+  void RenderScreens2D();
+  void RenderAfterFrame();
+  void CreateFrontEnd();           // the FPS label, menu manager with its showroom, intro scene, disclaimer
+  void RestoreFrontEnd();
+  void DeleteFrontEnd();
+  void SavePlayerProfile();
+  // While the front end does not exist, the 2D pass covers the screen with a plain backdrop so the window
+  // shows that the game runs.
+  void DrawStandInBackdrop();
+
+  GameServices gameServices;
+  std::string commandLine;
+  std::string programFolder;
+  platform::audio::Mixer* mixer = nullptr;
+
+  // Owned services, in the order the game application lists them.
+  // The settings read the hardware information, so it is made first and freed last.
+  std::unique_ptr<app::HardwareInfo> hardwareInfo;
+  std::unique_ptr<app::Settings> settings;
+  std::unique_ptr<app::SoundSystem> soundSystem;
+  std::unique_ptr<render::ResourceManager> resourceManager;
+  std::unique_ptr<app::InputDevices> inputDevices;
+  render::BitmapFont* menuFont = nullptr;       // held by the resource manager
+  render::ImageResource* menuFontImage = nullptr;  // held by the resource manager
+  std::unique_ptr<app::ScreenFlow> screenFlow;
+  std::unique_ptr<app::HostStatsReport> hostStatsReport;
+  bool quitRequested = false;
+  int32_t loadingStep = 0;
+
+  // The application's own view of the player's keys and mouse, fed from the window messages.
+  app::KeyboardState keyboardState;
+  app::MouseState mouseState;
+  float frameTime = 0.0f;
+  app::GameState lastState = app::game_state::kNone;
+};
+
+}  // namespace game
