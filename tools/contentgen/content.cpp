@@ -15,6 +15,7 @@
 #include "contentgen/track_scene.h"
 #include "contentgen/showroom_scene.h"
 #include "contentgen/intro_scene.h"
+#include "contentgen/garage_content.h"
 #include "contentgen/menu_content.h"
 #include "contentgen/vehicle_content.h"
 
@@ -37,6 +38,7 @@ bool WriteAllContent(const std::string& gameFolder) {
   if (!WriteEffectTextures(gameFolder)) return false;
   if (!WriteRaceContent(gameFolder)) return false;
   if (!WriteMenuContent(gameFolder)) return false;
+  if (!WriteGarageContent(gameFolder)) return false;
   return true;
 }
 
