@@ -3,6 +3,7 @@
 #include "screens/garage_screen.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "app/screen_flow.h"
 #include "app/settings.h"
@@ -202,7 +203,8 @@ void GarageScreen::Render(platform::gfx::Device* device) {
   }
   if (rebuild) {
     rebuild = false;
-    carNameLabel->SetText(device, showroomVehicle != nullptr ? showroomVehicle->vehicleName : "Loading...");
+    const vehicle::Vehicle* car = CarOnDisplay();
+    carNameLabel->SetText(device, car != nullptr ? car->vehicleName : "Loading...");
     BuildTransmissionButtons(device);
     UpdateButtons(device);
   }
@@ -214,6 +216,29 @@ void GarageScreen::Render(platform::gfx::Device* device) {
   MenuScreen::Render(device);
 }
 
+void GarageScreen::SetShowroomVehicle(vehicle::Vehicle* vehicle) {
+  if (vehicle != showroomVehicle) {
+    displayedFor = VehicleName();
+    // A new car brings its own colours and page.
+    carChanged = true;
+    rebuild = true;
+  }
+  MenuScreen::SetShowroomVehicle(vehicle);
+}
+
+vehicle::Vehicle* GarageScreen::CarOnDisplay() const {
+  if (showroomVehicle == nullptr) return nullptr;
+  const std::string name = VehicleName();
+  if (displayedFor == name) return showroomVehicle;
+  // A car whose own name matches the setting is the right one even if it came in before the step.
+  const std::string& own = showroomVehicle->vehicleName;
+  const bool same = own.size() == name.size() &&
+                    std::equal(own.begin(), own.end(), name.begin(), [](char a, char b) {
+                      return std::toupper(static_cast<unsigned char>(a)) == std::toupper(static_cast<unsigned char>(b));
+                    });
+  return same ? showroomVehicle : nullptr;
+}
+
 std::string GarageScreen::VehicleName() const {
   return settings != nullptr ? settings->GetString(app::StringSettingId::VEHICLE) : std::string();
 }
@@ -223,7 +248,8 @@ vehicle::UpgradeSelection* GarageScreen::CarRecord() const {
 }
 
 vehicle::UpgradeList* GarageScreen::CarUpgrades() const {
-  return showroomVehicle != nullptr ? showroomVehicle->upgrades.get() : nullptr;
+  const vehicle::Vehicle* car = CarOnDisplay();
+  return car != nullptr ? car->upgrades.get() : nullptr;
 }
 
 vehicle::KeyedRecord* GarageScreen::CurrentUpgrade() const {
@@ -285,8 +311,9 @@ void GarageScreen::UpdateButtons(platform::gfx::Device* device) {
   categoryChanged = false;
   pageShown = pageRequested;
   ClearPageWidgets();
+  vehicle::Vehicle* car = CarOnDisplay();
   vehicle::UpgradeList* list = CarUpgrades();
-  if (showroomVehicle == nullptr || list == nullptr || profile == nullptr) return;
+  if (car == nullptr || list == nullptr || profile == nullptr) return;
 
   LoadSelectionFromRecord();
   vehicle::UpgradeSelection& selection = *profile->workingSelection;
@@ -295,9 +322,9 @@ void GarageScreen::UpdateButtons(platform::gfx::Device* device) {
   const uint32_t funds = AsUnsigned(profile->money);
 
   if (pageShown == 0) {
-    if (showroomVehicle->cost == 0) profile->SetOwned(carName);
+    if (car->cost == 0) profile->SetOwned(carName);
     if (!profile->IsOwned(carName)) {
-      const uint32_t price = AsUnsigned(showroomVehicle->cost);
+      const uint32_t price = AsUnsigned(car->cost);
       AddButton(buyButton);
       AddImage(carPricePanel);
       carPriceLabel->SetText(device, "$" + std::to_string(price));
@@ -356,7 +383,7 @@ void GarageScreen::UpdateButtons(platform::gfx::Device* device) {
       // another body's picture whenever a non-purchaseable one (the stock body) comes first.
       const std::string picture = ModelImageName(*upgrade);
       if (!picture.empty()) {
-        modelImage = resourceManager->LoadImage(device, showroomVehicle->folder + picture, true,
+        modelImage = resourceManager->LoadImage(device, car->folder + picture, true,
                                                 kModelImageColourKey, false, true);
         if (render::GetImageWidth(modelImage) > 0) {
           modelSprite = AddImage(new Sprite(device, modelImage, 450, 130, 117, 106, 0, 0, 1, 1, 0,
@@ -370,8 +397,9 @@ void GarageScreen::UpdateButtons(platform::gfx::Device* device) {
 }
 
 bool GarageScreen::BuyCar() {
-  if (showroomVehicle == nullptr || profile == nullptr) return false;
-  const uint32_t price = AsUnsigned(showroomVehicle->cost);
+  const vehicle::Vehicle* car = CarOnDisplay();
+  if (car == nullptr || profile == nullptr) return false;
+  const uint32_t price = AsUnsigned(car->cost);
   if (AsUnsigned(profile->money) < price) {
     if (resourceManager != nullptr) resourceManager->SampleMixer().PlaySound(platform::audio::kFreeChannel, failureSound);
     return false;
@@ -533,14 +561,19 @@ void GarageScreen::BuildColorSwatches(platform::gfx::Device* device) {
   swatchImages.clear();
   color = 0;
   vehicle::UpgradeList* list = CarUpgrades();
-  if (list == nullptr) return;
+  if (list == nullptr) {
+    // The car is still loading: build the swatches once it is handed in.
+    carChanged = true;
+    return;
+  }
+  const std::string& folder = CarOnDisplay()->folder;
   const int count = list->CountPurchaseableInCategory(vehicle::kCategoryColor);
   for (int i = 0; i < count; ++i) {
     const vehicle::KeyedRecord* upgrade = list->NthPurchaseableInCategory(vehicle::kCategoryColor, i);
     if (upgrade->installed) color = i;
     for (const std::string& name : SwatchImageNames(*upgrade)) {
       render::ImageResource* image =
-          resourceManager->LoadTextureEx(device, showroomVehicle->folder + name, kSwatchAlpha, 0, 1);
+          resourceManager->LoadTextureEx(device, folder + name, kSwatchAlpha, 0, 1);
       swatchImages.push_back(image);
       swatchSprites.push_back(new Sprite(device, image, 0, 0, 25, 16, 0, 0, 1, 1, 0, frontend::kVirtualWidth,
                                          frontend::kVirtualHeight));
@@ -597,12 +630,13 @@ void GarageScreen::AddStatBar(platform::gfx::Device* device, float x, float y, f
 
 void GarageScreen::RefreshStatBars(platform::gfx::Device* device) {
   ClearStatBars();
+  const vehicle::Vehicle* car = CarOnDisplay();
   vehicle::UpgradeList* list = CarUpgrades();
-  if (showroomVehicle == nullptr || list == nullptr) return;
+  if (car == nullptr || list == nullptr) return;
   vehicle::UpgradeSelection* record = CarRecord();
   for (const StatBarPlace& place : kStatBarPlaces) {
     const float upgraded = vehicle::UpgradeList::PreviewStat(record, list, place.rating) / 10.0f;
-    AddStatBar(device, place.x, place.y, upgraded, showroomVehicle->ratings[place.rating] / 10.0f);
+    AddStatBar(device, place.x, place.y, upgraded, car->ratings[place.rating] / 10.0f);
   }
   // Re-entered so that the panel stays drawn under the fresh bars.
   RemoveImage(statPanel);

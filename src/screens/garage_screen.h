@@ -37,6 +37,8 @@ class GarageScreen : public frontend::MenuScreen {
   void Update(const frontend::ScreenWindow& window, float frameTime) override;
   void Render(platform::gfx::Device* device) override;
   int32_t HandleInput(const frontend::ScreenWindow& window) override;
+  // A different car raises carChanged and the rebuild flag.
+  void SetShowroomVehicle(vehicle::Vehicle* vehicle) override;
 
   // step is +1 or -1.
   void StepCar(int32_t step);
@@ -69,6 +71,9 @@ class GarageScreen : public frontend::MenuScreen {
   // The name VEHICLE holds, the profile's stored record of it (null when the profile has none) and the
   // item-th purchaseable upgrade of the current category (null without a car or such an upgrade).
   std::string VehicleName() const;
+  // The showroom's car when it is the one VEHICLE names: after a car step the old car stays handed in until
+  // the new one has loaded, and its price, colours and stats must not be applied to the new car's record.
+  vehicle::Vehicle* CarOnDisplay() const;
   vehicle::UpgradeSelection* CarRecord() const;
   vehicle::KeyedRecord* CurrentUpgrade() const;
   vehicle::UpgradeList* CarUpgrades() const;
@@ -121,6 +126,8 @@ class GarageScreen : public frontend::MenuScreen {
   platform::audio::SampleId failureSound = platform::audio::kNoSample;
   int tallyChannel = platform::audio::kNoChannel;
   bool justRemoved = false;
+  // The VEHICLE value when the current car was handed in.
+  std::string displayedFor;
   // The text F9 last built.
   std::string upgradeInfo;
 };

@@ -311,6 +311,30 @@ TEST_F(GarageScreenTest, CarStepsWrapAroundTheContentList) {
   EXPECT_EQ(screen_->pageRequested, 0);
 }
 
+TEST_F(GarageScreenTest, TheOldCarIsNotAppliedToTheNextOneWhileItLoads) {
+  car_->cost = 0;
+  screen_->StepCar(1);
+  screen_->SetShowroomVehicle(car_.get());  // the showroom still shows the old car
+  screen_->Render(device_);
+  EXPECT_EQ(screen_->carNameLabel->text, "Loading...");
+  EXPECT_FALSE(profile_->IsOwned("ZULU"));
+  EXPECT_FALSE(Shows(screen_->buyButton));
+  EXPECT_TRUE(screen_->statBars.empty());
+  EXPECT_TRUE(profile_->GetVehicleRecord("ZULU")->installedIds.empty());
+
+  vehicle::Vehicle next(resources_.get(), settings_.get(), "", true);
+  next.vehicleName = "Zulu";
+  next.cost = 2000;
+  next.upgrades = std::make_unique<vehicle::UpgradeList>();
+  screen_->SetShowroomVehicle(&next);
+  screen_->Render(device_);
+  EXPECT_EQ(screen_->carNameLabel->text, "Zulu");
+  EXPECT_TRUE(Shows(screen_->buyButton));
+  EXPECT_EQ(screen_->carPriceLabel->text, "$2000");
+  EXPECT_EQ(screen_->statBars.size(), 12u);
+  screen_->SetShowroomVehicle(nullptr);
+}
+
 TEST_F(GarageScreenTest, CategoriesSkipColoursAndEmptyOnes) {
   screen_->category = 0;
   screen_->NextCategory(1);
