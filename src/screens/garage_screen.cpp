@@ -496,6 +496,9 @@ int32_t GarageScreen::HandleInput(const frontend::ScreenWindow& window) {
       settings->SetInt(app::SettingId::FULLSCREEN, 0);
     } else {
       upgradeInfo = InstalledUpgradeText();
+      if (messageWindows != nullptr) {
+        messageWindows->MessageBox(upgradeInfo, "UPGRADE INFO", platform::message_box::kIconInformation);
+      }
       keyboard.ClearAllKeys();
       mouse.ResetMouseButtons();
     }

@@ -128,6 +128,8 @@ class GarageScreen : public frontend::MenuScreen {
   bool justRemoved = false;
   // The VEHICLE value when the current car was handed in.
   std::string displayedFor;
+  // Where F9 shows the upgrade information; the game sets its window system (none: the text is only kept).
+  platform::WindowSystem* messageWindows = nullptr;
   // The text F9 last built.
   std::string upgradeInfo;
 };

@@ -383,9 +383,21 @@ TEST_F(GarageScreenTest, UpgradeInformationListsInstalledIds) {
   Record().SetInstalled(4, true);
   screen_->rebuild = true;
   screen_->Render(device_);
+  screen_->messageWindows = &windows_;
   PressKey(*screen_, GarageScreen::kKeyF9);
   screen_->Update(Window(), 0.016f);
   EXPECT_EQ(screen_->upgradeInfo, ":1:2:4");
+  ASSERT_EQ(windows_.MessageBoxes().size(), 1u);
+  EXPECT_EQ(windows_.MessageBoxes()[0].caption, "UPGRADE INFO");
+  EXPECT_EQ(windows_.MessageBoxes()[0].text, ":1:2:4");
+  EXPECT_EQ(windows_.MessageBoxes()[0].flags, platform::message_box::kIconInformation);
+
+  // In full screen F9 only leaves full screen.
+  settings_->SetInt(app::SettingId::FULLSCREEN, 1);
+  PressKey(*screen_, GarageScreen::kKeyF9);
+  screen_->Update(Window(), 0.016f);
+  EXPECT_EQ(FullScreen(), 0);
+  EXPECT_EQ(windows_.MessageBoxes().size(), 1u);
 }
 
 }  // namespace
