@@ -1,0 +1,219 @@
+// The race's answers to its cars and drivers: nearest hit of cars and track, surfaces by material, paths.
+#include "race/race_world.h"
+
+#include <cmath>
+
+#include "platform/math/math.h"
+#include "vehicle/track_world.h"
+#include "vehicle/vehicle.h"
+
+namespace race {
+
+namespace {
+constexpr float kEdgeCastReach = 1000.0f;
+constexpr float kOpenEdge = 600.0f;
+constexpr float kEdgeCastLift = 50.0f;
+constexpr float kOffWorldAbove = 20.0f;
+constexpr float kOffWorldBelow = 2000.0f;
+
+float HorizontalDistance(const Vec3& a, const Vec3& b) {
+  const float dx = a.x - b.x, dz = a.z - b.z;
+  return std::sqrt(dx * dx + dz * dz);
+}
+}  // namespace
+
+void RaceWorld::SetCollision(geometry::CollisionTree* tree) {
+  tree_ = tree;
+  materialSurfaces_.clear();
+  if (tree_ == nullptr) return;
+  for (const std::string& name : tree_->MaterialNames()) {
+    materialSurfaces_.push_back(static_cast<uint32_t>(vehicle::SurfaceOfMaterial(name)));
+  }
+}
+
+int32_t RaceWorld::SurfaceOfMaterial(uint32_t material) const {
+  if (material >= materialSurfaces_.size()) return vehicle::kSurfacePave;
+  const uint32_t surface = materialSurfaces_[material];
+  return surface > static_cast<uint32_t>(vehicle::kSurfaceVehicle) ? vehicle::kSurfacePave
+                                                                   : static_cast<int32_t>(surface);
+}
+
+void RaceWorld::AddAIPath(std::unique_ptr<geometry::Path> path) {
+  if (path == nullptr) return;
+  auto reversed = std::make_unique<geometry::Path>(*path);
+  reversed->Reverse();
+  pathView_.push_back(path.get());
+  reversedView_.push_back(reversed.get());
+  paths_.push_back(std::move(path));
+  reversed_.push_back(std::move(reversed));
+}
+
+void RaceWorld::MeasurePathEdges() {
+  if (tree_ == nullptr || tree_->Empty()) return;
+  const float top = tree_->BoundsMax().y + kEdgeCastLift;
+  const float bottom = tree_->BoundsMin().y - kEdgeCastLift;
+  for (auto& path : paths_) {
+    for (size_t i = 0; i < path->PointCount(); ++i) {
+      const Vec3 p = path->GetPoint(i);
+      SegmentHit ground;
+      if (!CastSegmentFull({p.x, top, p.z}, {p.x, bottom, p.z}, false, ground)) {
+        path->SetLeftEdge(i, -kOpenEdge);
+        path->SetRightEdge(i, kOpenEdge);
+        continue;
+      }
+      const Vec3 start{p.x, ground.point.y + kEdgeCastLift, p.z};
+      const Vec3 next = path->GetPoint((i + 1) % path->PointCount());
+      Vec3 along = next - p;
+      if (platform::Length(along) <= 0) along = {0, 0, 1};
+      const Vec3 side = platform::Normalize(platform::Cross(platform::Normalize(along), {0, 1, 0})) * kEdgeCastReach;
+      SegmentHit wall;
+      path->SetRightEdge(i, CastSegmentFull(start, start + side, false, wall) ? HorizontalDistance(start, wall.point)
+                                                                              : kOpenEdge);
+      path->SetLeftEdge(i, CastSegmentFull(start, start - side, false, wall) ? -HorizontalDistance(start, wall.point)
+                                                                             : -kOpenEdge);
+    }
+  }
+}
+
+const geometry::Path* RaceWorld::FindNearestPath(const Vec3& point, bool reverse) const {
+  const auto& paths = reverse ? reversedView_ : pathView_;
+  const geometry::Path* nearest = nullptr;
+  float best = kPathSearchDistance;
+  for (const geometry::Path* path : paths) {
+    geometry::PathProjection projection;
+    if (!path->ProjectPoint(point, projection)) continue;
+    const float distance = HorizontalDistance(point, projection.point);
+    if (distance < best) {
+      best = distance;
+      nearest = path;
+    }
+  }
+  return nearest;
+}
+
+bool RaceWorld::CastCars(const Vec3& start, const Vec3& end, float& best, SegmentHit& hit) const {
+  bool found = false;
+  for (vehicle::Vehicle* car : cars_) {
+    if (car == nullptr || !car->collidable) continue;
+    Vec3 point, normal;
+    if (!car->HitTestRay(start, end, point, normal)) continue;
+    const float distance = platform::Length(point - start);
+    if (distance < best) {
+      best = distance;
+      hit = {point, normal, vehicle::kSurfaceVehicle, {1, 1, 1}, car};
+      found = true;
+    }
+  }
+  return found;
+}
+
+bool RaceWorld::CastTrack(const Vec3& start, const Vec3& end, bool full, float& best, SegmentHit& hit) const {
+  if (tree_ == nullptr || tree_->Empty()) return false;
+  geometry::SurfaceHit surfaceHit;
+  const bool found = full ? tree_->SegmentCast(start, end, surfaceHit) : tree_->SegmentHitInCandidates(start, end, surfaceHit);
+  if (!found) return false;
+  const float distance = platform::Length(surfaceHit.point - start);
+  if (!(distance < best)) return false;  // a car at the same distance stays the answer
+  best = distance;
+  hit = {surfaceHit.point, surfaceHit.normal, SurfaceOfMaterial(surfaceHit.flag), surfaceHit.colour, nullptr};
+  return true;
+}
+
+bool RaceWorld::CastSegment(const Vec3& start, const Vec3& end, bool testCars, SegmentHit& hit) const {
+  float best = kNoHitDistance;
+  if (testCars) CastCars(start, end, best, hit);
+  CastTrack(start, end, false, best, hit);
+  return best != kNoHitDistance;
+}
+
+bool RaceWorld::CastSegmentFull(const Vec3& start, const Vec3& end, bool testCars, SegmentHit& hit) const {
+  float best = kNoHitDistance;
+  if (testCars) CastCars(start, end, best, hit);
+  CastTrack(start, end, true, best, hit);
+  return best != kNoHitDistance;
+}
+
+bool RaceWorld::IsCarOffWorld(const vehicle::Vehicle& car) const {
+  if (tree_ == nullptr || tree_->Empty()) return false;  // nothing to fall off without a tree
+  if (car.AnyWheelOnGround()) return false;
+  geometry::SurfaceHit below;
+  const Vec3 from = car.position + Vec3{0, kOffWorldAbove, 0};
+  const Vec3 to = car.position - Vec3{0, kOffWorldBelow, 0};
+  return !tree_->SegmentHitInCandidates(from, to, below);
+}
+
+void RaceWorld::QueryWorldBox(const Vec3& boxMin, const Vec3& boxMax) {
+  if (tree_ != nullptr) tree_->QueryBox(boxMin, boxMax);
+}
+
+bool RaceWorld::CastSphere(const Vec3& start, const Vec3& end, float radius, bool testCars, vehicle::SphereHit& hit) {
+  float best = kNoHitDistance;
+  if (testCars) {
+    for (vehicle::Vehicle* car : cars_) {
+      if (car == nullptr || !car->collidable) continue;
+      Vec3 centre, point, normal;
+      if (!car->HitTestSweptSphere(start, end, radius, centre, point, normal)) continue;
+      const float distance = platform::Length(centre - start);
+      if (distance < best) {
+        best = distance;
+        hit = {centre, point, normal, vehicle::kSurfaceVehicle, {1, 1, 1}, car};
+      }
+    }
+  }
+  geometry::SurfaceHit surfaceHit;
+  if (tree_ != nullptr && !tree_->Empty() && tree_->SweptSphereHitInCandidates(start, end, radius, surfaceHit)) {
+    const float distance = platform::Length(surfaceHit.centre - start);
+    if (distance < best) {
+      best = distance;
+      hit = {surfaceHit.centre, surfaceHit.point, platform::Normalize(surfaceHit.normal),
+             SurfaceOfMaterial(surfaceHit.flag), surfaceHit.colour, nullptr};
+    }
+  }
+  return best != kNoHitDistance;
+}
+
+int RaceWorld::CountCarsNear(const Vec3& point, float radius) const {
+  int count = 0;
+  for (const vehicle::Vehicle* car : cars_) {
+    if (car != nullptr && car->collidable && HorizontalDistance(car->position, point) <= radius) ++count;
+  }
+  return count;
+}
+
+void RaceWorld::SpawnParticles(int type, const Vec3& position, const Vec3& velocity) {
+  if (particleSink) particleSink(type, position, velocity);
+}
+
+bool RaceWorld::FindCarAhead(const vehicle::AICar& car, const Vec3& direction, float maxDistance, float minDistance,
+                             float halfWidth, vehicle::CarAhead& out) const {
+  const vehicle::Vehicle* self = car.GetVehicle();
+  platform::Matrix4 toCar;
+  if (self == nullptr || !platform::Inverse(self->worldMatrix, &toCar)) return false;
+  const Vec3 side{-direction.z, 0, direction.x};
+  float best = kNoHitDistance;
+  bool found = false;
+  for (const vehicle::Vehicle* other : cars_) {
+    if (other == nullptr || other == self) continue;
+    const Vec3 offset = platform::TransformNormal(other->position - self->position, toCar);
+    const float ahead = platform::Dot(offset, direction);
+    const float aside = std::fabs(platform::Dot(offset, side));
+    if (ahead > 0 && ahead < best && ahead < maxDistance && ahead > minDistance && aside < halfWidth) {
+      best = ahead;
+      found = true;
+      out.relative = offset;
+      out.distance = ahead;
+      out.speedMph = other->speedMph;
+      const float speed = platform::Length(other->velocity);
+      const float cosine = speed > 0 ? platform::Dot(platform::Normalize(self->forwardAxis), other->velocity) / speed : 0;
+      out.forwardSpeedMph = other->speedMph * cosine;
+    }
+  }
+  return found;
+}
+
+bool RaceWorld::IsOffWorld(const vehicle::AICar& car) const {
+  const vehicle::Vehicle* vehicle = car.GetVehicle();
+  return vehicle != nullptr && IsCarOffWorld(*vehicle);
+}
+
+}  // namespace race

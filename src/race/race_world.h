@@ -1,0 +1,102 @@
+// The world as the race's cars and computer drivers see it: casts against the track's collision tree and the
+// other cars, nearby-car counts, the car ahead, and the AI paths with their reversed copies.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "geometry/collision_tree.h"
+#include "geometry/path.h"
+#include "vehicle/ai_driver.h"
+#include "vehicle/vehicle_world.h"
+
+namespace race {
+
+using platform::Vec3;
+
+// Distance a query reports when nothing was hit; path searches start further out.
+constexpr float kNoHitDistance = 99999.0f;
+constexpr float kPathSearchDistance = 100000.0f;
+
+// A hit of a segment cast.
+struct SegmentHit {
+  Vec3 point;
+  Vec3 normal;
+  int32_t surface = vehicle::kSurfacePave;
+  Vec3 colour{1, 1, 1};
+  vehicle::Vehicle* car = nullptr;
+};
+
+class RaceWorld : public vehicle::VehicleWorld, public vehicle::AIRace {
+ public:
+  RaceWorld() = default;
+  RaceWorld(const RaceWorld&) = delete;
+  RaceWorld& operator=(const RaceWorld&) = delete;
+
+  // The track's collision tree (not owned; may be null: casts then find no track). Maps its materials to
+  // surfaces by their leading surface word.
+  void SetCollision(geometry::CollisionTree* tree);
+  // Surfaces by material, as loaded; a value above the car surface (13) reads as pavement.
+  void SetMaterialSurfaces(std::vector<uint32_t> surfaces) { materialSurfaces_ = std::move(surfaces); }
+  const std::vector<uint32_t>& MaterialSurfaces() const { return materialSurfaces_; }
+  // The surface of a track material; pavement for a material index or a surface id out of range.
+  int32_t SurfaceOfMaterial(uint32_t material) const;
+
+  // AI paths (owned) in scene order; each gets a reversed copy.
+  void AddAIPath(std::unique_ptr<geometry::Path> path);
+  size_t AIPathCount() const { return paths_.size(); }
+  geometry::Path* AIPath(size_t i) const { return i < paths_.size() ? paths_[i].get() : nullptr; }
+  // Sets each path's edge offsets from sideways casts against the track at every point (no tree: untouched).
+  void MeasurePathEdges();
+
+  // Cars taking part (not owned); only collidable ones are obstacles.
+  std::vector<vehicle::Vehicle*>& Cars() { return cars_; }
+  const std::vector<vehicle::Vehicle*>& Cars() const { return cars_; }
+
+  // The path whose projection of the point is horizontally nearest (first of equals), or null.
+  const geometry::Path* FindNearestPath(const Vec3& point, bool reverse = false) const;
+
+  // Segment cast over the candidates of the last box query (full: the tree's own search), cars first; a car
+  // hit at the same distance as the track wins. True on a hit.
+  bool CastSegment(const Vec3& start, const Vec3& end, bool testCars, SegmentHit& hit) const;
+  bool CastSegmentFull(const Vec3& start, const Vec3& end, bool testCars, SegmentHit& hit) const;
+  // True when no wheel touches and nothing lies under the car from 20 above to 2000 below (tree required).
+  bool IsCarOffWorld(const vehicle::Vehicle& car) const;
+
+  // Particle bursts go here when set.
+  std::function<void(int, const Vec3&, const Vec3&)> particleSink;
+
+  // VehicleWorld
+  void QueryWorldBox(const Vec3& boxMin, const Vec3& boxMax) override;
+  bool CastSphere(const Vec3& start, const Vec3& end, float radius, bool testCars,
+                  vehicle::SphereHit& hit) override;
+  int CountCarsNear(const Vec3& point, float radius) const override;
+  void SpawnParticles(int type, const Vec3& position, const Vec3& velocity) override;
+
+  // AIRace
+  const std::vector<const geometry::Path*>& AIPaths(bool reverse) const override {
+    return reverse ? reversedView_ : pathView_;
+  }
+  const geometry::Path* NearestAIPath(const Vec3& point, bool reverse) const override {
+    return FindNearestPath(point, reverse);
+  }
+  bool FindCarAhead(const vehicle::AICar& car, const Vec3& direction, float maxDistance, float minDistance,
+                    float halfWidth, vehicle::CarAhead& out) const override;
+  bool IsOffWorld(const vehicle::AICar& car) const override;
+  int CountCollidableCarsNear(const Vec3& point, float radius) const override { return CountCarsNear(point, radius); }
+
+ private:
+  bool CastTrack(const Vec3& start, const Vec3& end, bool full, float& best, SegmentHit& hit) const;
+  bool CastCars(const Vec3& start, const Vec3& end, float& best, SegmentHit& hit) const;
+
+  geometry::CollisionTree* tree_ = nullptr;
+  std::vector<uint32_t> materialSurfaces_;
+  std::vector<std::unique_ptr<geometry::Path>> paths_, reversed_;
+  std::vector<const geometry::Path*> pathView_, reversedView_;
+  std::vector<vehicle::Vehicle*> cars_;
+};
+
+}  // namespace race
