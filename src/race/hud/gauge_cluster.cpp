@@ -75,6 +75,12 @@ int32_t GaugeCluster::NitrousCell() const {
   return static_cast<int32_t>(cell);
 }
 
+platform::Matrix4 GaugeCluster::NeedleView() const {
+  const float radians = -NeedleAngle() * kPi / 180.0f;
+  const platform::Vec2 centre = needle ? needle->origin : platform::Vec2{};
+  return platform::RotationZMatrix(radians) * platform::TranslationMatrix(centre.x, centre.y, 1.0f);
+}
+
 void GaugeCluster::Draw(platform::gfx::Device* device) {
   if (speedLabel) speedLabel->SetText(SpeedText());
   if (gearLabel) gearLabel->SetText(GearText());
@@ -97,10 +103,7 @@ void GaugeCluster::Draw(platform::gfx::Device* device) {
   }
 
   if (needle) {
-    const float radians = -NeedleAngle() * kPi / 180.0f;
-    const platform::Matrix4 view =
-        platform::RotationZMatrix(radians) * platform::TranslationMatrix(needle->origin.x, needle->origin.y, 1.0f);
-    needle->DrawWithView(device, view);
+    needle->DrawWithView(device, NeedleView());
   }
   if (speedLabel) speedLabel->Draw(device);
   if (gearLabel) gearLabel->Draw(device);

@@ -46,6 +46,8 @@ class GaugeCluster {
   std::string GearText() const;
   // Needle angle in degrees, clockwise from upright: rpm x degreesPerRpm + angleOffset (not clamped).
   float NeedleAngle() const { return rpm * degreesPerRpm + angleOffset; }
+  // View of the needle: turned by -NeedleAngle about z, then moved to the needle's centre.
+  platform::Matrix4 NeedleView() const;
   // Nitrous cell 0..7 of the 4 x 2 grid: ceil(nitrous x 7); anything not a number or below 0 shows cell 0.
   int32_t NitrousCell() const;
 

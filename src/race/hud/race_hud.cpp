@@ -13,10 +13,6 @@
 
 namespace race {
 
-const std::array<const char*, 32> OrdinalSuffixes = {
-    "th", "st", "nd", "rd", "th", "th", "th", "th", "th", "th", "th", "th", "th", "th", "th", "th",
-    "th", "th", "th", "th", "th", "th", "th", "th", "th", "th", "th", "th", "th", "th", "th", "th"};
-
 const std::array<const char*, 6> StuntAwardNames = {"Air!", "Powerslide", "Nice Pass!",
                                                     "Two Wheels", "Big Air!", "Huge Air!"};
 

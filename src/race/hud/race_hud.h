@@ -15,6 +15,7 @@
 #include "race/hud/hud_widgets.h"
 #include "race/hud/minimap.h"
 #include "race/hud/ptr_list.h"
+#include "race/race_definition.h"
 
 namespace app {
 class ScreenFlow;
@@ -29,16 +30,12 @@ class ResourceManager;
 
 namespace race {
 
-struct RaceDefinition;
-
-// Indexed by the number itself: "th", "st", "nd", "rd", then "th" up to 31.
-extern const std::array<const char*, 32> OrdinalSuffixes;
 // Indexed by stunt type: "Air!", "Powerslide", "Nice Pass!", "Two Wheels", "Big Air!", "Huge Air!".
 extern const std::array<const char*, 6> StuntAwardNames;
 
 // Minutes:seconds'hundredths, "01:23'45"; from 100 minutes on "99:99'99". Negative or non-finite times read 0.
 std::string FormatRaceTime(float seconds);
-// The number followed by its ordinal suffix ("2nd"); numbers from 32 on take "th".
+// The number followed by its OrdinalSuffixes entry ("2nd"); numbers past the table take "th".
 std::string OrdinalText(uint32_t number);
 
 // One stunt event as the player's stunt tracker holds it; points below 0 mark a wiped event.
