@@ -8,6 +8,7 @@
 #include "contentgen/animated_models.h"
 #include "contentgen/default_config.h"
 #include "contentgen/effect_textures.h"
+#include "contentgen/hud_content.h"
 #include "contentgen/images.h"
 #include "contentgen/race_content.h"
 #include "contentgen/sounds.h"
@@ -37,6 +38,7 @@ bool WriteAllContent(const std::string& gameFolder) {
   if (!WriteDefaultConfig(gameFolder)) return false;
   if (!WriteEffectTextures(gameFolder)) return false;
   if (!WriteRaceContent(gameFolder)) return false;
+  if (!WriteHudContent(gameFolder)) return false;
   if (!WriteMenuContent(gameFolder)) return false;
   if (!WriteGarageContent(gameFolder)) return false;
   return true;
