@@ -1,0 +1,280 @@
+// Audio options: volume sliders with step arrows, the CD and music-folder sources, Accept keeps and Back undoes.
+#include "frontend/audio_screen.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "app/paths.h"
+#include "app/screen_flow.h"
+#include "app/sound_system.h"
+#include "frontend/screen_ids.h"
+#include "platform/file_system.h"
+
+namespace frontend {
+
+const char* const MusicModeNames[3] = {"OFF", "SHUFFLE", "CONTINUOUS"};
+const char* const OnOffNamesAudio[2] = {"OFF", "ON"};
+
+namespace {
+using app::SettingId;
+
+enum ButtonId : int32_t { kAccept = 0, kBack = 1, kQuitIcon = 2, kFullScreenIcon = 3 };
+constexpr int32_t kFirstOption = 4;
+constexpr float kLeftArrowNormal[4] = {195, 44, 170, 67};
+constexpr float kLeftArrowHighlight[4] = {195, 69, 170, 92};
+constexpr float kRightArrowNormal[4] = {170, 44, 195, 67};
+constexpr float kRightArrowHighlight[4] = {170, 69, 195, 92};
+constexpr float kKnobRect[4] = {12, 106, 13, 107};
+constexpr float kTrackRect[4] = {12, 88, 13, 89};
+constexpr float kBackRect[4] = {297, 168, 455, 196};
+constexpr float kAcceptRect[4] = {455, 168, 297, 196};
+constexpr float kRowNormal[4] = {10, 88, 11, 89};
+constexpr float kRowHighlight[4] = {3, 2, 200, 39};
+
+int32_t Clamp(int32_t value) { return std::clamp(value, 0, 100); }
+}  // namespace
+
+AudioOptionsScreen::AudioOptionsScreen(const ScreenServices& services, app::SoundSystem* soundSystem)
+    : MenuScreen(services), soundSystem(soundSystem), musicRoot(app::GetExecutableFolder() + "MUSIC/") {
+  folderChooser = [this] { return NextMusicFolder(); };
+}
+
+AudioOptionsScreen::~AudioOptionsScreen() {
+  ClearListButtons(dynamicButtons);
+  skin.Release(resourceManager);
+}
+
+void AudioOptionsScreen::Init(platform::gfx::Device* device) {
+  skin.Load(resourceManager, device);
+  AddText(new TextLabel(device, skin.fontImage, skin.font, "Audio Menu", 735, 135, 1.25f, false, kAlignRight,
+                        kVirtualWidth, kVirtualHeight));
+  AddAtlasImage(device, skin.buttonImage, 9, 172, 6, 345, 459, 164, 465, 508);
+  const struct {
+    const char* name;
+    float y;
+    int32_t upId;
+    MenuButton** knob;
+  } sliders[] = {{"Master Volume", 215, 4, &masterKnob}, {"Music Volume", 255, 7, &musicKnob},
+                 {"SFX Volume", 295, 10, &effectsKnob}};
+  for (const auto& slider : sliders) {
+    AddText(new TextLabel(device, skin.fontImage, skin.font, slider.name, 250, slider.y + 3, 0.75f, false,
+                          kAlignRight, kVirtualWidth, kVirtualHeight));
+    AddAtlasButton(device, skin.buttonImage, 260, slider.y, 26, 24, kLeftArrowNormal, kLeftArrowHighlight, 0,
+                   slider.upId + 1);
+    AddAtlasButton(device, skin.buttonImage, 570, slider.y, 26, 24, kRightArrowNormal, kRightArrowHighlight, 0,
+                   slider.upId);
+    *slider.knob = AddAtlasButton(device, skin.buttonImage, kSliderLeft, slider.y + 3, 20, 20, kKnobRect,
+                                  kKnobRect, 0, slider.upId + 2);
+    AddAtlasButton(device, skin.buttonImage, kSliderLeft, slider.y + 3, 256, 20, kTrackRect, kTrackRect, 0,
+                   slider.upId + 2);
+  }
+  AddAtlasImage(device, skin.buttonImage, 15, 172, 725, 345, 460, 164, 465, 508);
+  AddAtlasImage(device, skin.buttonImage, 740, 172, 23, 345, 486, 164, 508, 508);
+  AddAtlasImage(device, skin.buttonImage, 501, 128, 262, 44, 247, 120, 508, 163);
+  MenuButton* back = AddAtlasButton(device, skin.buttonImage, 5, 567, 159, 29, kBackRect, kBackRect, 0, kBack);
+  AddButtonLabels(device, back, "Back", skin.fontImage, skin.font, 145, 4, 0.75f, false, kAlignRight);
+  MenuButton* accept =
+      AddAtlasButton(device, skin.buttonImage, 635, 567, 159, 29, kAcceptRect, kAcceptRect, 0, kAccept);
+  AddButtonLabels(device, accept, "Accept", skin.fontImage, skin.font, 145, 4, 0.75f, false, kAlignRight);
+  AddAtlasButton(device, skin.buttonImage, 710, 8, 48, 29, kFullScreenIconNormal, kFullScreenIconHighlight, 0,
+                 kFullScreenIcon);
+  AddAtlasButton(device, skin.buttonImage, 764, 8, 29, 29, kQuitIconNormal, kQuitIconHighlight, 0, kQuitIcon);
+}
+
+void AudioOptionsScreen::OnEnter() {
+  browsePending = false;
+  TakeSnapshot();
+  MenuScreen::OnEnter();
+  rebuild = true;
+}
+
+void AudioOptionsScreen::TakeSnapshot() {
+  folderSnapshot = settings->GetString(app::StringSettingId::MP3FOLDER);
+  for (int i = 0; i < app::kIntSettingCount; ++i) settingsSnapshot[i] = settings->GetInt(static_cast<SettingId>(i));
+}
+
+void AudioOptionsScreen::RestoreSnapshot() {
+  settings->SetString(app::StringSettingId::MP3FOLDER, folderSnapshot);
+  for (int i = 0; i < app::kIntSettingCount; ++i) {
+    const auto id = static_cast<SettingId>(i);
+    if (id == SettingId::SCREENWIDTH || id == SettingId::SCREENHEIGHT || id == SettingId::FULLSCREEN) continue;
+    settings->SetInt(id, settingsSnapshot[i]);
+  }
+}
+
+void AudioOptionsScreen::Render(platform::gfx::Device* device) {
+  if (rebuild) {
+    rebuild = false;
+    RebuildRows(device);
+  }
+  MenuScreen::Render(device);
+}
+
+std::string AudioOptionsScreen::FolderRowText(const std::string& folder) {
+  if (folder.empty()) return "Select Folder";
+  if (folder.size() > kFolderTextLimit) return folder.substr(0, kFolderTextLimit) + "...";
+  return folder;
+}
+
+void AudioOptionsScreen::RebuildRows(platform::gfx::Device* device) {
+  ClearListButtons(dynamicButtons);
+  const std::pair<MenuButton*, SettingId> knobs[] = {
+      {masterKnob, SettingId::MASTERVOLUME}, {musicKnob, SettingId::MUSICVOLUME}, {effectsKnob, SettingId::SFXVOLUME}};
+  for (const auto& [knob, id] : knobs) {
+    if (knob != nullptr) knob->SetPosition(kSliderLeft + kSliderStep * static_cast<float>(settings->GetInt(id)), knob->y);
+  }
+  // Settings are validated, but a stray value must never index past the name tables.
+  const int cdMode = std::clamp(settings->GetInt(SettingId::CDMUSIC), 0, 2);
+  const int folderMusic = settings->GetInt(SettingId::MP3MUSIC) != 0 ? 1 : 0;
+  auto addRow = [&](int32_t id, float x, float y, float width, const std::string& text) {
+    MenuButton* row = AddAtlasButton(device, skin.buttonImage, x, y, width, 38, kRowNormal, kRowHighlight, 0, id);
+    AddButtonLabels(device, row, text, skin.fontImage, skin.font, 5, 8, 0.75f, true, kAlignLeft);
+    dynamicButtons.push_back(row);
+  };
+  addRow(13, 12, 360, 256, std::string("Audio CD : ") + MusicModeNames[cdMode]);
+  addRow(14, 12, 400, 256, std::string("MP3 Folder : ") + OnOffNamesAudio[folderMusic]);
+  if (folderMusic != 0) addRow(15, 275, 400, 480, FolderRowText(settings->GetString(app::StringSettingId::MP3FOLDER)));
+}
+
+void AudioOptionsScreen::Update(const ScreenWindow& window, float frameTime) {
+  if (browsePending && settings->GetInt(SettingId::FULLSCREEN) == 0) {
+    BrowseMusicFolder();
+    if (soundSystem != nullptr) soundSystem->StopMusic();
+    RestartMusic();
+    browsePending = false;
+  }
+  UpdateUnscaled(window, frameTime);
+}
+
+int32_t AudioOptionsScreen::HandleInput(const ScreenWindow& window) {
+  const int32_t id = MenuScreen::HandleInput(window);
+  switch (id) {
+    case kNoButton: break;
+    case kAccept: screenFlow->RequestBack(screen_index::kOptionsMenu, 0.0f); break;
+    case kBack:
+      RestoreSnapshot();
+      screenFlow->RequestBack(screen_index::kOptionsMenu, 0.0f);
+      break;
+    case kQuitIcon: screenFlow->Request(app::game_state::kQuit, 0.0f); break;
+    case kFullScreenIcon:
+      ToggleFullScreen();
+      mouse.ResetMouseButtons();
+      break;
+    default:
+      if (id >= kFirstOption) OnOptionButton(id - kFirstOption);
+      break;
+  }
+  if (keyboard.IsKeyPressed(kKeyEscape)) {
+    screenFlow->RequestBack(screen_index::kOptionsMenu, 0.0f);
+    return id;
+  }
+  if (keyboard.IsKeyPressed(kKeyF)) ToggleFullScreen();
+  return id;
+}
+
+void AudioOptionsScreen::OnOptionButton(int32_t n) {
+  const float cx = static_cast<float>(ScaledCursor().x);
+  const int32_t slider = static_cast<int32_t>(std::floor((cx - kSliderLeft) / kSliderStep));
+  auto value = [&](SettingId id) { return settings->GetInt(id); };
+  auto set = [&](SettingId id, int32_t v) { settings->SetInt(id, v); };
+  auto musicOn = [&](int32_t v) {
+    if (v > 0 && soundSystem != nullptr && !soundSystem->IsMusicPlaying()) RestartMusic();
+    set(SettingId::MUSICVOLUME, v);
+  };
+  auto restart = [&] {
+    if (soundSystem != nullptr) soundSystem->StopMusic();
+    RestartMusic();
+  };
+  switch (n) {
+    case 0: set(SettingId::MASTERVOLUME, std::min(value(SettingId::MASTERVOLUME) + 10, 100)); break;
+    case 1: set(SettingId::MASTERVOLUME, std::max(value(SettingId::MASTERVOLUME) - 10, 0)); break;
+    case 2: set(SettingId::MASTERVOLUME, Clamp(slider)); break;
+    case 3: musicOn(std::min(value(SettingId::MUSICVOLUME) + 10, 100)); break;
+    case 4: set(SettingId::MUSICVOLUME, std::max(value(SettingId::MUSICVOLUME) - 10, 0)); break;
+    case 5:
+      if (slider >= 1) {
+        musicOn(std::min(slider, 100));
+      } else if (slider == 0) {
+        set(SettingId::MUSICVOLUME, 0);
+      } else {
+        if (soundSystem != nullptr) soundSystem->StopMusic();
+        set(SettingId::MUSICVOLUME, 0);
+      }
+      break;
+    case 6: set(SettingId::SFXVOLUME, std::min(value(SettingId::SFXVOLUME) + 10, 100)); break;
+    case 7: set(SettingId::SFXVOLUME, std::max(value(SettingId::SFXVOLUME) - 10, 0)); break;
+    case 8: set(SettingId::SFXVOLUME, Clamp(slider)); break;
+    case 9: {
+      int32_t mode = value(SettingId::CDMUSIC) + 1;
+      if (mode >= 3) mode = 0;
+      set(SettingId::CDMUSIC, mode);
+      if (mode != 0 && value(SettingId::MP3MUSIC) != 0) set(SettingId::MP3MUSIC, 0);
+      restart();
+      break;
+    }
+    case 10: {
+      int32_t on = value(SettingId::MP3MUSIC) + 1;
+      if (on >= 2) on = 0;
+      set(SettingId::MP3MUSIC, on);
+      if (on != 0 && value(SettingId::CDMUSIC) != 0) set(SettingId::CDMUSIC, 0);
+      restart();
+      break;
+    }
+    case 11:
+      BrowseMusicFolder();
+      restart();
+      break;
+    default: break;
+  }
+  settings->Validate();
+  rebuild = true;
+}
+
+void AudioOptionsScreen::RestartMusic() {
+  if (soundSystem == nullptr) return;
+  const bool cdPresent = soundSystem->GetCdTrackCount() > 0;
+  if (settings->GetInt(SettingId::MP3MUSIC) != 0) {
+    const std::string folder = settings->GetString(app::StringSettingId::MP3FOLDER);
+    if (!soundSystem->PlayMusicFolder(folder)) {
+      settings->SetString(app::StringSettingId::MP3FOLDER, "");
+      rebuild = true;
+    }
+    return;
+  }
+  if (settings->GetInt(SettingId::CDMUSIC) > 0 && cdPresent) {
+    if (settings->GetInt(SettingId::CDMUSIC) == 1) {
+      soundSystem->PlayCdTrack();
+    } else {
+      soundSystem->PlayNextCdTrack();
+    }
+    return;
+  }
+  soundSystem->PlayMusicFolder(app::GetExecutableFolder() + "MUSIC/");
+}
+
+void AudioOptionsScreen::BrowseMusicFolder() {
+  if (settings->GetInt(SettingId::FULLSCREEN) != 0) {
+    settings->SetInt(SettingId::FULLSCREEN, 0);
+    browsePending = true;
+    return;
+  }
+  if (!folderChooser) return;
+  const std::optional<std::string> chosen = folderChooser();
+  if (!chosen || chosen->empty()) return;
+  settings->SetString(app::StringSettingId::MP3FOLDER, *chosen);
+  rebuild = true;
+}
+
+std::optional<std::string> AudioOptionsScreen::NextMusicFolder() const {
+  std::vector<std::string> folders;
+  for (const platform::FolderEntry& entry : platform::ListFolder(musicRoot)) {
+    if (entry.isFolder && entry.name != "." && entry.name != "..") folders.push_back(musicRoot + entry.name);
+  }
+  if (folders.empty()) return std::nullopt;
+  const std::string& current = settings->GetString(app::StringSettingId::MP3FOLDER);
+  const auto found = std::find(folders.begin(), folders.end(), current);
+  if (found == folders.end() || found + 1 == folders.end()) return folders.front();
+  return *(found + 1);
+}
+
+}  // namespace frontend

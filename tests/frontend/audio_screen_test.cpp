@@ -1,0 +1,205 @@
+// Audio options: slider and arrow volumes reaching the settings and the mixer, the music-source switches, the
+// folder row, Back's undo, and the folder choice waiting for windowed mode.
+#include <cmath>
+
+#include "frontend/audio_screen.h"
+
+#include <filesystem>
+
+#include "app/sound_system.h"
+#include "contentgen/music.h"
+#include "frontend_test_support.h"
+
+namespace frontend_test {
+namespace {
+
+using app::SettingId;
+using app::StringSettingId;
+using Queue = std::vector<std::pair<int32_t, int32_t>>;
+
+class AudioOptionsScreenTest : public FrontEndTest {
+ protected:
+  void SetUp() override {
+    FrontEndTest::SetUp();
+    settings_->SetInt(SettingId::MASTERVOLUME, 50);
+    settings_->SetInt(SettingId::MUSICVOLUME, 50);
+    settings_->SetInt(SettingId::SFXVOLUME, 50);
+    settings_->SetInt(SettingId::CDMUSIC, 0);
+    settings_->SetInt(SettingId::MP3MUSIC, 0);
+    sound_ = std::make_unique<app::SoundSystem>(*settings_, folder_, mixer_, [] { return 7u; });
+    screen_ = std::make_unique<frontend::AudioOptionsScreen>(Services(), sound_.get());
+    screen_->musicRoot = folder_ + "MUSIC/";
+    screen_->Init(device_);
+    screen_->OnEnter();
+    screen_->Render(device_);
+  }
+  void TearDown() override {
+    screen_.reset();
+    sound_.reset();
+    FrontEndTest::TearDown();
+  }
+  // A click at a virtual point, then the frame's render (which rebuilds the rows).
+  // A click at a virtual point for the window size the settings hold now (validation may change it).
+  void ClickScaled(frontend::MenuScreen& screen, int x, int y) {
+    const int width = settings_->GetInt(app::SettingId::SCREENWIDTH);
+    const int height = settings_->GetInt(app::SettingId::SCREENHEIGHT);
+    windows_.SetCursorPos(platform::Point{(x * width + 799) / 800, (y * height + 599) / 600});
+    screen.OnMouseMessage(platform::wm::kLButtonDown);
+    screen.Update(Window(), 0.016f);
+    screen.OnMouseMessage(platform::wm::kLButtonUp);
+  }
+  void Click(int x, int y) {
+    ClickScaled(*screen_, x, y);
+    screen_->Render(device_);
+  }
+  int Get(SettingId id) const { return settings_->GetInt(id); }
+  std::vector<std::string> RowTexts() const {
+    std::vector<std::string> texts;
+    for (const frontend::MenuButton* row : screen_->dynamicButtons) texts.push_back(row->label->text);
+    return texts;
+  }
+
+  std::unique_ptr<app::SoundSystem> sound_;
+  std::unique_ptr<frontend::AudioOptionsScreen> screen_;
+};
+
+TEST_F(AudioOptionsScreenTest, ArrowsStepVolumesByTenWithinRange) {
+  Click(580, 225);  // master +
+  EXPECT_EQ(Get(SettingId::MASTERVOLUME), 60);
+  for (int i = 0; i < 8; ++i) Click(270, 225);  // master -
+  EXPECT_EQ(Get(SettingId::MASTERVOLUME), 0);
+  for (int i = 0; i < 7; ++i) Click(580, 305);  // effects +
+  EXPECT_EQ(Get(SettingId::SFXVOLUME), 100);
+  Click(270, 305);
+  EXPECT_EQ(Get(SettingId::SFXVOLUME), 90);
+}
+
+TEST_F(AudioOptionsScreenTest, SliderClickSetsVolumeFromCursorAndMovesKnob) {
+  Click(301, 228);
+  EXPECT_EQ(Get(SettingId::MASTERVOLUME), 0);
+  Click(535, 228);
+  EXPECT_EQ(Get(SettingId::MASTERVOLUME), 99);
+  Click(550, 308);
+  EXPECT_EQ(Get(SettingId::SFXVOLUME), 100);
+  Click(418, 308);  // floor(118 / 2.36) = 50 in single precision: 49 or 50 depending on rounding of 2.36f
+  EXPECT_EQ(Get(SettingId::SFXVOLUME), static_cast<int>(std::floor(118.0f / 2.36f)));
+  EXPECT_FLOAT_EQ(screen_->effectsKnob->x, 300.0f + 2.36f * static_cast<float>(Get(SettingId::SFXVOLUME)));
+  EXPECT_FLOAT_EQ(screen_->masterKnob->x, 300.0f + 2.36f * 99.0f);
+}
+
+TEST_F(AudioOptionsScreenTest, VolumeChangesReachTheMixerThroughTheSoundSystem) {
+  for (int i = 0; i < 5; ++i) Click(270, 305);  // effects 50 -> 0
+  sound_->Update(0.016f);
+  EXPECT_EQ(Get(SettingId::SFXVOLUME), 0);
+  EXPECT_EQ(mixer_.GetSfxMasterVolume(), 0);
+  Click(550, 308);  // effects 100
+  sound_->Update(0.016f);
+  EXPECT_EQ(mixer_.GetSfxMasterVolume(), sound_->Level(100));
+  EXPECT_GT(mixer_.GetSfxMasterVolume(), 0);
+}
+
+TEST_F(AudioOptionsScreenTest, MusicSourcesExcludeEachOtherAndCdModeCycles) {
+  settings_->SetInt(SettingId::CDMUSIC, 1);
+  screen_->rebuild = true;
+  screen_->Render(device_);
+  Click(100, 420);  // folder music on
+  EXPECT_EQ(Get(SettingId::MP3MUSIC), 1);
+  EXPECT_EQ(Get(SettingId::CDMUSIC), 0);
+  EXPECT_EQ(RowTexts(), (std::vector<std::string>{"Audio CD : OFF", "MP3 Folder : ON", "Select Folder"}));
+  Click(100, 380);  // CD shuffle switches folder music off
+  EXPECT_EQ(Get(SettingId::CDMUSIC), 1);
+  EXPECT_EQ(Get(SettingId::MP3MUSIC), 0);
+  EXPECT_EQ(screen_->dynamicButtons.size(), 2u) << "no folder row while folder music is off";
+  Click(100, 380);
+  EXPECT_EQ(Get(SettingId::CDMUSIC), 2);
+  Click(100, 380);
+  EXPECT_EQ(Get(SettingId::CDMUSIC), 0);
+}
+
+TEST_F(AudioOptionsScreenTest, FolderRowTextIsCutAfterFortyCharacters) {
+  EXPECT_EQ(frontend::AudioOptionsScreen::FolderRowText(""), "Select Folder");
+  const std::string forty(40, 'x');
+  EXPECT_EQ(frontend::AudioOptionsScreen::FolderRowText(forty), forty);
+  EXPECT_EQ(frontend::AudioOptionsScreen::FolderRowText(forty + "y"), forty + "...");
+}
+
+TEST_F(AudioOptionsScreenTest, FolderThatCannotPlayIsForgottenAndAPlayableOneStarts) {
+  settings_->SetInt(SettingId::MP3MUSIC, 1);
+  settings_->SetString(StringSettingId::MP3FOLDER, folder_ + "nowhere");
+  screen_->RestartMusic();
+  EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), "");
+  EXPECT_FALSE(sound_->IsMusicPlaying());
+
+  ASSERT_TRUE(contentgen::WriteMusic(folder_));
+  std::string chosen;
+  screen_->folderChooser = [&] { return std::optional<std::string>(folder_ + "MUSIC"); };
+  screen_->rebuild = true;
+  screen_->Render(device_);
+  Click(400, 420);  // the folder row
+  EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), folder_ + "MUSIC");
+  EXPECT_TRUE(sound_->IsMusicPlaying());
+}
+
+TEST_F(AudioOptionsScreenTest, CancelledFolderChoiceChangesNothing) {
+  settings_->SetString(StringSettingId::MP3FOLDER, "kept");
+  screen_->folderChooser = [] { return std::optional<std::string>(); };
+  screen_->BrowseMusicFolder();
+  EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), "kept");
+}
+
+TEST_F(AudioOptionsScreenTest, FolderChoiceInFullScreenWaitsForWindowedMode) {
+  settings_->SetInt(SettingId::FULLSCREEN, 1);
+  int asked = 0;
+  screen_->folderChooser = [&] {
+    ++asked;
+    return std::optional<std::string>("chosen");
+  };
+  screen_->BrowseMusicFolder();
+  EXPECT_EQ(asked, 0);
+  EXPECT_TRUE(screen_->browsePending);
+  EXPECT_EQ(FullScreen(), 0);
+  screen_->Update(Window(), 0.016f);
+  EXPECT_EQ(asked, 1);
+  EXPECT_FALSE(screen_->browsePending);
+  EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), "chosen");
+}
+
+TEST_F(AudioOptionsScreenTest, InGameBrowserCyclesTheMusicSubfolders) {
+  std::filesystem::create_directories(folder_ + "MUSIC/b");
+  std::filesystem::create_directories(folder_ + "MUSIC/a");
+  EXPECT_EQ(screen_->NextMusicFolder(), folder_ + "MUSIC/a");
+  settings_->SetString(StringSettingId::MP3FOLDER, folder_ + "MUSIC/a");
+  EXPECT_EQ(screen_->NextMusicFolder(), folder_ + "MUSIC/b");
+  settings_->SetString(StringSettingId::MP3FOLDER, folder_ + "MUSIC/b");
+  EXPECT_EQ(screen_->NextMusicFolder(), folder_ + "MUSIC/a");
+  screen_->musicRoot = folder_ + "none/";
+  EXPECT_FALSE(screen_->NextMusicFolder().has_value());
+}
+
+TEST_F(AudioOptionsScreenTest, BackRestoresSettingsAcceptAndEscapeKeepThem) {
+  Click(580, 225);
+  Click(580, 265);
+  Click(100, 380);
+  settings_->SetString(StringSettingId::MP3FOLDER, "changed");
+  Click(50, 580);  // Back
+  EXPECT_EQ(Get(SettingId::MASTERVOLUME), 50);
+  EXPECT_EQ(Get(SettingId::MUSICVOLUME), 50);
+  EXPECT_EQ(Get(SettingId::CDMUSIC), 0);
+  EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), "");
+
+  screen_->OnEnter();
+  Click(580, 225);
+  Click(700, 580);  // Accept
+  EXPECT_EQ(Get(SettingId::MASTERVOLUME), 60);
+  screen_->OnEnter();
+  Click(580, 225);
+  PressKey(*screen_, frontend::kKeyEscape);
+  screen_->Update(Window(), 0.016f);
+  EXPECT_EQ(Get(SettingId::MASTERVOLUME), 70);
+  EXPECT_EQ(Requests(), (Queue{{app::game_state::kEnterMenus, 6},
+                               {app::game_state::kEnterMenus, 6},
+                               {app::game_state::kEnterMenus, 6}}));
+}
+
+}  // namespace
+}  // namespace frontend_test

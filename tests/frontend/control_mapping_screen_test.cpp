@@ -1,0 +1,181 @@
+// Control mapping: key capture with one key per action, unnamed keys refused, controller button and moving-axis
+// capture, defaults, Back's undo and the controller column's texts.
+#include "frontend/control_mapping_screen.h"
+
+#include "app/input_devices.h"
+#include "frontend_test_support.h"
+
+namespace frontend_test {
+namespace {
+
+using app::SettingId;
+using Queue = std::vector<std::pair<int32_t, int32_t>>;
+
+constexpr int kBrake = 3;
+constexpr int kShiftUp = 5;
+constexpr int kKeyA = 65;
+
+class ControlMenuScreenTest : public FrontEndTest {
+ protected:
+  void SetUp() override {
+    FrontEndTest::SetUp();
+    settings_->DefaultKeys();
+    devices_ = std::make_unique<app::InputDevices>(0, [](bool) { return nullptr; });
+    screen_ = std::make_unique<frontend::ControlMenuScreen>(Services(), devices_.get());
+    screen_->Init(device_);
+    screen_->OnEnter();
+    screen_->Render(device_);
+  }
+  void TearDown() override {
+    screen_.reset();
+    devices_.reset();
+    FrontEndTest::TearDown();
+  }
+  // A click at a virtual point for the window size the settings hold now (validation may change it).
+  void ClickScaled(frontend::MenuScreen& screen, int x, int y) {
+    const int width = settings_->GetInt(app::SettingId::SCREENWIDTH);
+    const int height = settings_->GetInt(app::SettingId::SCREENHEIGHT);
+    windows_.SetCursorPos(platform::Point{(x * width + 799) / 800, (y * height + 599) / 600});
+    screen.OnMouseMessage(platform::wm::kLButtonDown);
+    screen.Update(Window(), 0.016f);
+    screen.OnMouseMessage(platform::wm::kLButtonUp);
+  }
+  void Click(int x, int y) {
+    ClickScaled(*screen_, x, y);
+    screen_->Render(device_);
+  }
+  // One frame with a key pressed.
+  void Press(uintptr_t key) {
+    PressKey(*screen_, key);
+    screen_->Update(Window(), 0.016f);
+    screen_->OnKeyMessage(platform::wm::kKeyUp, key);
+    screen_->Render(device_);
+  }
+  void ClickKeyCell(int action) { Click(500, 210 + 24 * action); }
+  void ClickControllerCell(int action) { Click(660, 210 + 24 * action); }
+  const frontend::MenuButton* Row(int32_t id) const {
+    for (const frontend::MenuButton* row : screen_->dynamicButtons)
+      if (row->id == id) return row;
+    return nullptr;
+  }
+  std::string RowText(int32_t id) const {
+    const frontend::MenuButton* row = Row(id);
+    return row != nullptr && row->label ? row->label->text : "<missing>";
+  }
+  void UseController() {
+    devices_->present = true;
+    settings_->SetInt(SettingId::JOYSTICK, 1);
+    screen_->rebuild = true;
+    screen_->Render(device_);
+  }
+
+  std::unique_ptr<app::InputDevices> devices_;
+  std::unique_ptr<frontend::ControlMenuScreen> screen_;
+};
+
+TEST(KeyNameTable, NamesAndUnbindableCodes) {
+  EXPECT_STREQ(frontend::KeyName(19), "tab");
+  EXPECT_STREQ(frontend::KeyName(9), "NA");
+  EXPECT_STREQ(frontend::KeyName(65), "a");
+  EXPECT_STREQ(frontend::KeyName(70), "NA");
+  EXPECT_STREQ(frontend::KeyName(81), "NA");
+  EXPECT_STREQ(frontend::KeyName(90), "z");
+  EXPECT_STREQ(frontend::KeyName(92), "\\");
+  EXPECT_STREQ(frontend::KeyName(105), "NUM 9");
+  EXPECT_STREQ(frontend::KeyName(112), "NA");
+  EXPECT_STREQ(frontend::KeyName(222), "'");
+  EXPECT_STREQ(frontend::KeyName(225), "NA");
+  EXPECT_STREQ(frontend::KeyName(-1), "NA");
+}
+
+TEST_F(ControlMenuScreenTest, CapturedKeyMovesFromItsOldActionToTheWaitingOne) {
+  ClickKeyCell(kBrake);
+  EXPECT_EQ(screen_->keyWait, kBrake);
+  EXPECT_EQ(RowText(505 + kBrake), "press a key");
+  Press(kKeyA);
+  EXPECT_EQ(screen_->keyWait, -1);
+  EXPECT_EQ(settings_->GetKey(kBrake), kKeyA);
+  EXPECT_EQ(settings_->GetKey(kShiftUp), -1);
+  EXPECT_EQ(RowText(505 + kBrake), "a");
+  EXPECT_EQ(RowText(505 + kShiftUp), "none");
+}
+
+TEST_F(ControlMenuScreenTest, UnnamedKeysAreRefusedAndTheWaitContinues) {
+  ClickKeyCell(kBrake);
+  Press(frontend::kKeyF);
+  EXPECT_EQ(FullScreen(), 1) << "F still toggles full screen";
+  Press(81);   // Q
+  Press(112);  // a function key
+  EXPECT_EQ(settings_->GetKey(kBrake), 40);
+  EXPECT_EQ(screen_->keyWait, kBrake);
+  Press(32);
+  EXPECT_EQ(settings_->GetKey(kBrake), 32);
+  EXPECT_EQ(settings_->GetKey(4), -1) << "space taken from the handbrake";
+}
+
+TEST_F(ControlMenuScreenTest, ControllerButtonAndMovingAxisAreCaptured) {
+  UseController();
+  ASSERT_NE(Row(1005), nullptr);
+  ClickControllerCell(kBrake);
+  EXPECT_EQ(RowText(1005 + kBrake), "press button");
+  devices_->buttonPressed[40] = 1;  // beyond the buttons a binding can take
+  screen_->Update(Window(), 0.016f);
+  EXPECT_EQ(screen_->controllerWait, kBrake);
+  devices_->buttonPressed[40] = 0;
+  devices_->buttonPressed[2] = 1;
+  screen_->Update(Window(), 0.016f);
+  devices_->buttonPressed[2] = 0;
+  screen_->Render(device_);
+  EXPECT_EQ(settings_->GetJoyButton(kBrake), 2);
+  EXPECT_EQ(RowText(1005 + kBrake), "button 3");
+
+  ClickControllerCell(0);
+  devices_->axes[1] = 0.9f;  // held far from centre, not moving
+  devices_->previousAxes[1] = 0.9f;
+  screen_->Update(Window(), 0.016f);
+  EXPECT_EQ(screen_->controllerWait, 0);
+  devices_->axes[1] = 0.95f;
+  screen_->Update(Window(), 0.016f);
+  screen_->Render(device_);
+  EXPECT_EQ(settings_->GetJoyAxis(0), 1);
+  EXPECT_EQ(settings_->GetJoyAxisDir(0), 1);
+  EXPECT_EQ(RowText(1005), "+ axis 2");
+}
+
+TEST_F(ControlMenuScreenTest, ControllerSwitchNeedsAPresentController) {
+  Click(100, 215);
+  EXPECT_EQ(settings_->GetInt(SettingId::JOYSTICK), 0);
+  EXPECT_EQ(Row(1005), nullptr);
+  EXPECT_EQ(RowText(5), "Controller : Keyboard");
+  devices_->present = true;
+  devices_->isWheel = true;
+  Click(100, 215);
+  EXPECT_EQ(RowText(5), settings_->GetInt(SettingId::JOYSTICK) != 0 ? "Controller : Wheel" : "Controller : Keyboard");
+}
+
+TEST_F(ControlMenuScreenTest, DefaultsEndTheWaitAndRestoreKeys) {
+  settings_->BindKey(kBrake, kKeyA);
+  ClickKeyCell(0);
+  Click(100, 490);  // Set To Default
+  EXPECT_EQ(screen_->keyWait, -1);
+  EXPECT_EQ(settings_->GetKey(kBrake), 40);
+  EXPECT_EQ(settings_->GetKey(kShiftUp), kKeyA);
+}
+
+TEST_F(ControlMenuScreenTest, BackRestoresBindingsEscapeKeepsThem) {
+  ClickKeyCell(kBrake);
+  Press(kKeyA);
+  Click(50, 580);  // Back
+  EXPECT_EQ(settings_->GetKey(kBrake), 40);
+  EXPECT_EQ(settings_->GetKey(kShiftUp), kKeyA);
+
+  screen_->OnEnter();
+  ClickKeyCell(kBrake);
+  Press(kKeyA);
+  Press(frontend::kKeyEscape);
+  EXPECT_EQ(settings_->GetKey(kBrake), kKeyA);
+  EXPECT_EQ(Requests(), (Queue{{app::game_state::kEnterMenus, 6}, {app::game_state::kEnterMenus, 6}}));
+}
+
+}  // namespace
+}  // namespace frontend_test
