@@ -1,0 +1,154 @@
+// Tests of the race's world queries: surfaces of hits, casts against track and cars, nearby cars, nearest
+// path and the measured path edges.
+#include "race/race_world.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "contentgen/test_world.h"
+#include "platform/math/math.h"
+#include "vehicle/vehicle.h"
+
+namespace {
+
+using platform::Vec3;
+
+// A flat ground (y = 0) of one material split into two halves by x (x < 0: first name, x >= 0: second) and a
+// wall across +z at z = 1000 (facing -z) of a third material.
+std::unique_ptr<geometry::CollisionTree> TwoSurfaceWorld(const std::vector<std::string>& names) {
+  contentgen::ColFile file;
+  file.materialNames = names;
+  contentgen::ColMeshBlock block;
+  auto quad = [&block](int16_t material, Vec3 a, Vec3 b, Vec3 c, Vec3 d, Vec3 facing) {
+    const int32_t base = static_cast<int32_t>(block.vertices.size());
+    for (const Vec3& v : {a, b, c, d}) {
+      block.cornerVertices.push_back(static_cast<int32_t>(block.vertices.size()));
+      block.vertices.push_back(v);
+    }
+    auto add = [&](int32_t i, int32_t j, int32_t k) {
+      const Vec3 n = platform::Cross(block.vertices[j] - block.vertices[i], block.vertices[k] - block.vertices[i]);
+      if (platform::Dot(n, facing) < 0) std::swap(j, k);
+      for (auto& group : block.groups) {
+        if (group.material == material) {
+          group.triangles.push_back({i, j, k});
+          return;
+        }
+      }
+      block.groups.push_back({material, {{i, j, k}}});
+    };
+    add(base, base + 1, base + 2);
+    add(base, base + 2, base + 3);
+  };
+  quad(0, {-5000, 0, -5000}, {0, 0, -5000}, {0, 0, 5000}, {-5000, 0, 5000}, {0, 1, 0});
+  quad(1, {0, 0, -5000}, {5000, 0, -5000}, {5000, 0, 5000}, {0, 0, 5000}, {0, 1, 0});
+  quad(2, {-5000, 0, 1000}, {5000, 0, 1000}, {5000, 300, 1000}, {-5000, 300, 1000}, {0, 0, -1});
+  file.blocks.push_back(std::move(block));
+  const auto bytes = contentgen::EncodeCollisionFile(file);
+  auto tree = std::make_unique<geometry::CollisionTree>();
+  EXPECT_TRUE(tree->LoadFromMemory(bytes.data(), bytes.size(), "two.COL", true));
+  return tree;
+}
+
+std::unique_ptr<geometry::Path> StraightPath(const std::string& name, float x) {
+  auto path = std::make_unique<geometry::Path>(name, false, Vec3{});
+  for (int i = 0; i < 5; ++i) path->AddPoint({x, 10, -2000.0f + 500.0f * i});
+  return path;
+}
+
+TEST(RaceWorld, HitsReportTheSurfaceOfTheirMaterial) {
+  auto tree = TwoSurfaceWorld({"PAVE_ROAD", "GRASSY_VERGE", "NODRIVE_WALL"});
+  race::RaceWorld world;
+  world.SetCollision(tree.get());
+  EXPECT_EQ(world.MaterialSurfaces(), (std::vector<uint32_t>{0, 3, 12}));
+
+  race::SegmentHit hit;
+  ASSERT_TRUE(world.CastSegmentFull({-100, 100, 0}, {-100, -100, 0}, false, hit));
+  EXPECT_EQ(hit.surface, vehicle::kSurfacePave);
+  EXPECT_NEAR(hit.point.y, 0, 1e-3);
+  ASSERT_TRUE(world.CastSegmentFull({100, 100, 0}, {100, -100, 0}, false, hit));
+  EXPECT_EQ(hit.surface, vehicle::kSurfaceGrass);
+
+  world.QueryWorldBox({50, -10, -10}, {150, 10, 10});
+  ASSERT_TRUE(world.CastSegment({100, 100, 0}, {100, -100, 0}, false, hit));
+  EXPECT_EQ(hit.surface, vehicle::kSurfaceGrass);
+  vehicle::SphereHit sphere;
+  ASSERT_TRUE(world.CastSphere({100, 100, 0}, {100, -100, 0}, 10, false, sphere));
+  EXPECT_EQ(sphere.surface, vehicle::kSurfaceGrass);
+  EXPECT_EQ(sphere.car, nullptr);
+}
+
+TEST(RaceWorld, SurfaceIdsAboveTheCarSurfaceOrUnknownMaterialsReadAsPavement) {
+  race::RaceWorld world;
+  world.SetMaterialSurfaces({1, 13, 14, 200});
+  EXPECT_EQ(world.SurfaceOfMaterial(0), vehicle::kSurfaceDirt);
+  EXPECT_EQ(world.SurfaceOfMaterial(1), vehicle::kSurfaceVehicle);
+  EXPECT_EQ(world.SurfaceOfMaterial(2), vehicle::kSurfacePave);
+  EXPECT_EQ(world.SurfaceOfMaterial(3), vehicle::kSurfacePave);
+  EXPECT_EQ(world.SurfaceOfMaterial(4), vehicle::kSurfacePave);
+}
+
+TEST(RaceWorld, CastsMissWithoutATrackAndReportNoHit) {
+  race::RaceWorld world;
+  race::SegmentHit hit;
+  EXPECT_FALSE(world.CastSegment({0, 100, 0}, {0, -100, 0}, true, hit));
+  EXPECT_FALSE(world.CastSegmentFull({0, 100, 0}, {0, -100, 0}, true, hit));
+  vehicle::SphereHit sphere;
+  EXPECT_FALSE(world.CastSphere({0, 100, 0}, {0, -100, 0}, 5, true, sphere));
+}
+
+TEST(RaceWorld, CountsCollidableCarsByHorizontalDistance) {
+  race::RaceWorld world;
+  vehicle::Vehicle near(nullptr, nullptr, "near", true), high(nullptr, nullptr, "high", true),
+      far(nullptr, nullptr, "far", true), ghost(nullptr, nullptr, "ghost", true);
+  near.position = {30, 0, 40};     // 50 away
+  high.position = {0, 5000, 100};  // height does not count
+  far.position = {0, 0, 101};
+  ghost.position = {0, 0, 0};
+  ghost.collidable = false;
+  world.Cars() = {&near, &high, &far, &ghost};
+  EXPECT_EQ(world.CountCarsNear({0, 0, 0}, 100), 2);
+  EXPECT_EQ(world.CountCollidableCarsNear({0, 0, 0}, 101), 3);
+}
+
+TEST(RaceWorld, NearestPathIsTheHorizontallyClosestAndTheFirstOfEquals) {
+  race::RaceWorld world;
+  EXPECT_EQ(world.FindNearestPath({0, 0, 0}), nullptr);
+  world.AddAIPath(StraightPath("AIPATH1", -300));
+  world.AddAIPath(StraightPath("AIPATH2", 200));
+  world.AddAIPath(StraightPath("AIPATH3", -200));
+  ASSERT_EQ(world.AIPathCount(), 3u);
+  EXPECT_EQ(world.FindNearestPath({150, 900, 0}), world.AIPath(1));
+  EXPECT_EQ(world.FindNearestPath({0, 0, 0}), world.AIPath(1));  // equal distance: the first wins
+  EXPECT_EQ(world.FindNearestPath({-260, 0, 0}), world.AIPath(0));
+  const geometry::Path* reversed = world.FindNearestPath({150, 0, 0}, true);
+  ASSERT_NE(reversed, nullptr);
+  EXPECT_EQ(reversed, world.AIPaths(true)[1]);
+  EXPECT_EQ(reversed->GetPoint(0).z, world.AIPath(1)->GetPoint(4).z);
+}
+
+TEST(RaceWorld, PathEdgesAreMeasuredAgainstWallsOrLeftOpen) {
+  auto tree = TwoSurfaceWorld({"PAVE", "PAVE", "NODRIVE"});
+  race::RaceWorld world;
+  world.SetCollision(tree.get());
+  // Runs along +x at z = 700: the wall at z = 1000 lies 300 to the left of the direction of travel.
+  auto path = std::make_unique<geometry::Path>("AIPATH", false, Vec3{});
+  for (int i = 0; i < 4; ++i) path->AddPoint({-1500.0f + 1000.0f * i, 10, 700});
+  world.AddAIPath(std::move(path));
+  world.MeasurePathEdges();
+  const geometry::Path* measured = world.AIPath(0);
+  for (size_t i = 0; i < measured->PointCount(); ++i) {
+    const float left = measured->LeftEdges()[i], right = measured->RightEdges()[i];
+    // One side meets the wall 300 away, the other side is open.
+    const bool wallOnLeft = std::fabs(left + 300) < 1;
+    const bool wallOnRight = std::fabs(right - 300) < 1;
+    EXPECT_TRUE(wallOnLeft != wallOnRight) << i << ": " << left << " " << right;
+    if (wallOnLeft) EXPECT_FLOAT_EQ(right, 600);
+    if (wallOnRight) EXPECT_FLOAT_EQ(left, -600);
+  }
+}
+
+}  // namespace
