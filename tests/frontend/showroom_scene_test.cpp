@@ -1,0 +1,248 @@
+// Tests of the menu showroom: scene objects and the car on its spot, shots and faded cuts along the camera
+// paths, the blur overlay's strength, the car reload rules, and the reflection and cube-map passes by setting.
+#include "frontend/showroom_scene.h"
+
+#include <cmath>
+#include <deque>
+
+#include "contentgen/showroom_scene.h"
+#include "contentgen/vehicle_content.h"
+#include "frontend_test_support.h"
+#include "geometry/path.h"
+#include "race/content_database.h"
+#include "race/player_profile.h"
+#include "render/effects/race_camera.h"
+#include "render/effects/screen_quad.h"
+#include "render/resources/cube_map.h"
+#include "vehicle/vehicle.h"
+#include "vehicle/vehicle_presentation.h"
+
+namespace {
+
+using frontend::Showroom;
+
+class ShowroomTest : public frontend_test::FrontEndTest {
+ protected:
+  void SetUp() override {
+    FrontEndTest::SetUp();
+    ASSERT_TRUE(contentgen::WriteShowroomScene(folder_));
+    const auto& cars = contentgen::SampleCars();
+    ASSERT_GE(cars.size(), 2u);
+    database_ = std::make_unique<race::ContentDatabase>(settings_.get(), "");
+    for (size_t i = 0; i < 2; ++i) {
+      ASSERT_TRUE(contentgen::WriteSampleCar(folder_, cars[i]));
+      database_->vehicleNames.push_back(cars[i].name);
+      database_->vehiclePaths.push_back(contentgen::CarFolder(cars[i]) + contentgen::kCarDefinitionFile);
+      database_->vehicleClasses.push_back(0);
+    }
+    settings_->SetString(app::StringSettingId::VEHICLE, cars[0].name);
+    profile_ = std::make_unique<race::PlayerProfile>(database_.get());
+  }
+
+  // A showroom whose random numbers come from the queue (0 once it runs dry).
+  std::unique_ptr<Showroom> Open(bool randomCar = false) {
+    auto showroom = std::make_unique<Showroom>(resources_.get(), settings_.get(), database_.get(), profile_.get(),
+                                               randomCar, [this] {
+                                                 if (draws_.empty()) return 0;
+                                                 const int r = draws_.front();
+                                                 draws_.pop_front();
+                                                 return r;
+                                               });
+    showroom->Load(device_, "SHOWROOM\\showroom.scn");
+    return showroom;
+  }
+
+  std::unique_ptr<race::ContentDatabase> database_;
+  std::unique_ptr<race::PlayerProfile> profile_;
+  std::deque<int> draws_;
+};
+
+void ExpectNear(const platform::Vec3& a, const platform::Vec3& b) {
+  EXPECT_NEAR(a.x, b.x, 1e-3f);
+  EXPECT_NEAR(a.y, b.y, 1e-3f);
+  EXPECT_NEAR(a.z, b.z, 1e-3f);
+}
+
+TEST_F(ShowroomTest, LoadsPathsTargetAndTheSettingsCarOnItsSpot) {
+  auto showroom = Open();
+  ASSERT_NE(showroom->scene, nullptr);
+  ASSERT_EQ(showroom->cameraPaths.size(), 2u);
+  EXPECT_EQ(showroom->cameraPaths[0]->Name(), "CAMERAPATH1");
+  EXPECT_EQ(showroom->currentPath, 1) << "the last camera path found is followed first";
+  ExpectNear(showroom->target, {0, 40, 0});
+  ExpectNear(showroom->camera->eye, {-350, 90, -300});
+  ASSERT_NE(showroom->DisplayedVehicle(), nullptr);
+  EXPECT_EQ(showroom->carName, contentgen::SampleCars()[0].name);
+  const vehicle::Vehicle& car = *showroom->DisplayedVehicle();
+  EXPECT_NEAR(car.position.x, showroom->carSpot.x, 1e-3f);
+  EXPECT_NEAR(car.position.y, showroom->carSpot.y + car.GetRestHeight(), 1e-3f) << "raised by its rest height";
+  EXPECT_EQ(showroom->sceneFolder.substr(showroom->sceneFolder.size() - 9), "SHOWROOM/");
+}
+
+TEST_F(ShowroomTest, RandomCarComesFromTheDatabaseByTheDrawnNumber) {
+  draws_ = {3};
+  auto showroom = Open(true);
+  EXPECT_EQ(showroom->carName, contentgen::SampleCars()[1].name) << "3 mod 2 cars";
+  // The first main pass brings the setting's car back.
+  showroom->RenderMain(device_);
+  EXPECT_EQ(showroom->carName, contentgen::SampleCars()[0].name);
+  EXPECT_NE(showroom->DisplayedVehicle(), nullptr);
+}
+
+TEST_F(ShowroomTest, CameraGlidesAlongItsPathAtFiftyInchesASecond) {
+  auto showroom = Open();
+  showroom->Update(1.0f);
+  ExpectNear(showroom->camera->eye, showroom->cameraPaths[1]->SmoothPointAt(50.0f));
+  ExpectNear(showroom->camera->lookAt, showroom->target);
+  showroom->Update(0.5f);
+  ExpectNear(showroom->camera->eye, showroom->cameraPaths[1]->SmoothPointAt(75.0f));
+}
+
+TEST_F(ShowroomTest, FirstCutFadesToBlackAfterFiveSecondsAndCutsAtFullBlack) {
+  draws_ = {0, 0, 4};  // the car draw at construction, the next path, the shot length
+  auto showroom = Open();
+  showroom->Update(4.0f);
+  EXPECT_FALSE(showroom->fading);
+  showroom->Update(1.0f);  // the timer reaches exactly 0: a cut starts
+  EXPECT_TRUE(showroom->fading);
+  EXPECT_EQ(showroom->nextPath, 0);
+  EXPECT_FLOAT_EQ(showroom->shotTimer, 12.0f) << "4 mod 10 + 8 whole seconds";
+  EXPECT_EQ(showroom->currentPath, 1) << "still on the old path while fading out";
+  showroom->Update(0.7f);
+  EXPECT_EQ(showroom->currentPath, 1);
+  showroom->Update(0.7f);  // carries the fade past 1.0
+  EXPECT_FLOAT_EQ(showroom->fade, 1.0f);
+  EXPECT_EQ(showroom->currentPath, 0);
+  showroom->Update(0.5f);
+  EXPECT_TRUE(showroom->fading);
+  showroom->Update(0.6f);
+  EXPECT_FALSE(showroom->fading) << "fade-in over at 2.0";
+}
+
+TEST_F(ShowroomTest, TwoPathsAlternateAtEveryCut) {
+  auto showroom = Open();  // every draw is 0
+  std::vector<int32_t> followed;
+  for (int step = 0; step < 60 * 4; ++step) {
+    showroom->Update(0.25f);
+    if (followed.empty() || followed.back() != showroom->currentPath) followed.push_back(showroom->currentPath);
+  }
+  ASSERT_GE(followed.size(), 4u);
+  for (size_t i = 1; i < followed.size(); ++i) EXPECT_NE(followed[i], followed[i - 1]);
+  EXPECT_EQ(followed[0], 1);
+  EXPECT_EQ(followed[1], 0);
+  EXPECT_EQ(followed[2], 1) << "a draw equal to the current path moves to the next one";
+}
+
+TEST_F(ShowroomTest, FadeQuadDarkensTowardsTheMiddleOfTheFade) {
+  auto showroom = Open();
+  showroom->Update(5.0f);
+  showroom->Update(0.5f);
+  showroom->RenderMain(device_);
+  EXPECT_NEAR(showroom->fadeQuad->alpha, 0.5f, 1e-5f);
+  EXPECT_FLOAT_EQ(showroom->fadeQuad->red, 0.0f);
+}
+
+TEST(ShowroomBlurAlpha, FollowsTheFrameRateBetweenItsLimits) {
+  EXPECT_FLOAT_EQ(frontend::ShowroomBlurAlpha(10.0f), 1.0f);
+  EXPECT_FLOAT_EQ(frontend::ShowroomBlurAlpha(15.0f), 1.0f);
+  EXPECT_NEAR(frontend::ShowroomBlurAlpha(30.0f), 1.0f - 0.75f * 1.67f * 0.15f, 1e-5f);
+  EXPECT_NEAR(frontend::ShowroomBlurAlpha(40.0f), 0.687f, 1e-3f);
+  EXPECT_NEAR(frontend::ShowroomBlurAlpha(60.0f), 0.436f, 1e-3f);
+  EXPECT_FLOAT_EQ(frontend::ShowroomBlurAlpha(75.0f), 0.25f);
+  EXPECT_FLOAT_EQ(frontend::ShowroomBlurAlpha(500.0f), 0.25f);
+}
+
+TEST_F(ShowroomTest, BlurAlphaChangesOnlyWithMotionBlurOn) {
+  settings_->SetInt(app::SettingId::MOTIONBLUR, 0);
+  auto showroom = Open();
+  const float before = showroom->blurQuad->alpha;
+  showroom->UpdateMotionBlur(60.0f);
+  EXPECT_FLOAT_EQ(showroom->blurQuad->alpha, before);
+  settings_->SetInt(app::SettingId::MOTIONBLUR, 1);
+  showroom->UpdateMotionBlur(60.0f);
+  EXPECT_FLOAT_EQ(showroom->blurQuad->alpha, frontend::ShowroomBlurAlpha(60.0f));
+}
+
+TEST_F(ShowroomTest, CarIsReloadedWhenTheSettingOrTheProfileChanges) {
+  auto showroom = Open();
+  const vehicle::Vehicle* first = showroom->DisplayedVehicle();
+  EXPECT_FALSE(showroom->RenderMain(device_));
+  EXPECT_EQ(showroom->DisplayedVehicle(), first) << "same car, profile unchanged: kept";
+
+  settings_->SetString(app::StringSettingId::VEHICLE, contentgen::SampleCars()[1].name);
+  showroom->RenderMain(device_);
+  EXPECT_EQ(showroom->carName, contentgen::SampleCars()[1].name);
+  ASSERT_NE(showroom->DisplayedVehicle(), nullptr);
+  EXPECT_EQ(showroom->DisplayedVehicle()->vehicleName.empty(), false);
+
+  const vehicle::Vehicle* second = showroom->DisplayedVehicle();
+  profile_->changed = true;
+  showroom->RenderMain(device_);
+  EXPECT_FALSE(profile_->changed) << "the showroom takes the change";
+  EXPECT_NE(showroom->DisplayedVehicle(), nullptr);
+  (void)second;
+}
+
+TEST_F(ShowroomTest, MissingCarIsLoadedOnTheNextMainPassAndReported) {
+  settings_->SetString(app::StringSettingId::VEHICLE, "NOSUCHCAR");
+  auto showroom = Open();
+  EXPECT_EQ(showroom->DisplayedVehicle(), nullptr) << "an unknown car shows none";
+  settings_->SetString(app::StringSettingId::VEHICLE, contentgen::SampleCars()[0].name);
+  showroom->carName = contentgen::SampleCars()[0].name;  // same name, no car yet
+  EXPECT_TRUE(showroom->RenderMain(device_));
+  EXPECT_NE(showroom->DisplayedVehicle(), nullptr);
+  EXPECT_FALSE(showroom->RenderMain(device_)) << "reported only in the frame that loaded it";
+}
+
+TEST_F(ShowroomTest, ReflectionTargetsAreDrawnOnlyWithSceneReflectionOn) {
+  settings_->SetInt(app::SettingId::SCENEREFLECTION, 0);
+  auto showroom = Open();
+  showroom->Update(0.1f);
+  showroom->RenderReflections(device_);
+  EXPECT_EQ(showroom->reflectionTargetsDrawn, 0u);
+  settings_->SetInt(app::SettingId::SCENEREFLECTION, 1);
+  showroom->RenderReflections(device_);
+  EXPECT_GT(showroom->reflectionTargetsDrawn, 0u) << "the showroom floor reflects";
+}
+
+TEST_F(ShowroomTest, CarCubeMapIsRenderedOnlyWithCubeMappingAndADrawableTarget) {
+  settings_->SetInt(app::SettingId::CUBEMAPPING, 0);
+  auto showroom = Open();
+  auto* view = dynamic_cast<vehicle::VehiclePresentation*>(showroom->DisplayedVehicle()->features.get());
+  ASSERT_NE(view, nullptr);
+  showroom->RenderCubeMap(device_);
+  EXPECT_EQ(showroom->cubeFacesDrawn, 0u) << "a car without a cube map";
+
+  // The car takes a cube it can be drawn into, as with dynamic reflections on.
+  view->cubeMap = resources_->CreateCubeRenderTarget(device_, 128, 3);
+  view->cubeMapOwner = resources_.get();
+  ASSERT_TRUE(view->cubeMap->ready);
+  showroom->RenderCubeMap(device_);
+  EXPECT_EQ(showroom->cubeFacesDrawn, 0u) << "CUBEMAPPING off";
+
+  settings_->SetInt(app::SettingId::CUBEMAPPING, 1);
+  const size_t clears = device_->Clears().size();
+  showroom->RenderCubeMap(device_);
+  EXPECT_EQ(showroom->cubeFacesDrawn, 6u);
+  ASSERT_EQ(device_->Clears().size(), clears + 6);
+  EXPECT_NE(device_->Clears().back().flags & platform::gfx::clear_flags::kTarget, 0u) << "no sky box: colour too";
+
+  // A cube map loaded from a file is never drawn into.
+  view->cubeMap->mode = render::kCubeEmpty + 5;
+  EXPECT_EQ(showroom->CarCubeMapToRender(), nullptr);
+  view->cubeMap->mode = render::kCubeRenderTarget;
+}
+
+TEST_F(ShowroomTest, FactoryBuildsAShowroomWithTheRandomOption) {
+  const frontend::BackdropFactory factory = frontend::MakeShowroomFactory([] { return 1; });
+  frontend::ScreenServices services{resources_.get(), settings_.get(), &flow_, database_.get(), profile_.get()};
+  auto backdrop = factory(services, 1);
+  auto* showroom = dynamic_cast<Showroom*>(backdrop.get());
+  ASSERT_NE(showroom, nullptr);
+  EXPECT_TRUE(showroom->randomCar);
+  EXPECT_EQ(showroom->carName, contentgen::SampleCars()[1].name);
+  backdrop->ClearOption();
+  EXPECT_FALSE(showroom->randomCar);
+}
+
+}  // namespace
