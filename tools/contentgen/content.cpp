@@ -17,6 +17,7 @@
 #include "contentgen/showroom_scene.h"
 #include "contentgen/intro_scene.h"
 #include "contentgen/garage_content.h"
+#include "contentgen/help_content.h"
 #include "contentgen/menu_content.h"
 #include "contentgen/vehicle_content.h"
 
@@ -41,6 +42,7 @@ bool WriteAllContent(const std::string& gameFolder) {
   if (!WriteHudContent(gameFolder)) return false;
   if (!WriteMenuContent(gameFolder)) return false;
   if (!WriteGarageContent(gameFolder)) return false;
+  if (!WriteHelpContent(gameFolder)) return false;
   return true;
 }
 
