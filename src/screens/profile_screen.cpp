@@ -160,6 +160,9 @@ void ProfileScreen::ScrollTo(float y) {
 void ProfileScreen::ShowDeleteConfirm() {
   confirmDialog->OnEnter();
   dialogActive = true;
+  // The button's release goes to the dialog: without this the screen would think it still held after the
+  // dialog closes and swallow the next click.
+  mouse.ResetMouseButtons();
 }
 
 void ProfileScreen::PlayFailure() {
@@ -298,7 +301,9 @@ void ProfileScreen::Update(const frontend::ScreenWindow& window, float frameTime
     confirmDialog->Update(window, frameTime);
     if (!confirmDialog->closed) return;
     if (confirmDialog->answer && selectedIndex < Count()) {
-      if (profile != nullptr && names[selectedIndex] == profile->name) {
+      const bool loaded = profile != nullptr && (names[selectedIndex] == profile->name ||
+                                                 paths[selectedIndex] == profile->fileName);
+      if (loaded) {
         // The deleted profile must not be saved again when another one is loaded.
         profile->SetName("");
         profile->SetFilePath("");

@@ -246,7 +246,7 @@ void VehicleClassScreen::BuildStatBars(platform::gfx::Device* device) {
 }
 
 void VehicleClassScreen::Render(platform::gfx::Device* device) {
-  if (rebuild) {
+  if (rebuild && nameLabel != nullptr && classLabel != nullptr) {
     rebuild = false;
     if (showroomVehicle != nullptr) {
       nameLabel->SetText(device, showroomVehicle->vehicleName);

@@ -184,6 +184,33 @@ TEST_F(ProfileScreenTest, DeletingTheLoadedLastProfileKeepsTheListEmpty) {
   EXPECT_FALSE(std::filesystem::exists(profiles_ + "Player.dat"));
 }
 
+TEST_F(ProfileScreenTest, DeleteAsksFirstAndNoKeepsTheFile) {
+  settings_->SetFirstRun(false);
+  Touch("ANN.dat");
+  Touch("BEN.dat");
+  profile_->Load(profiles_ + "BEN.dat");
+  ProfileScreen& screen = Screen();
+  screen.selectedIndex = 1;
+  ClickAt(screen, 380, 447);
+  ASSERT_TRUE(screen.dialogActive);
+  screen.confirmDialog->answer = false;
+  screen.confirmDialog->closed = true;
+  Frame();
+  EXPECT_FALSE(screen.dialogActive);
+  EXPECT_TRUE(std::filesystem::exists(profiles_ + "BEN.dat"));
+  ClickAt(screen, 380, 447);
+  screen.confirmDialog->answer = true;
+  screen.confirmDialog->closed = true;
+  Frame();
+  EXPECT_FALSE(std::filesystem::exists(profiles_ + "BEN.dat"));
+  EXPECT_TRUE(profile_->fileName.empty());
+  ASSERT_EQ(screen.names.size(), 1u);
+  EXPECT_EQ(screen.names[0], "ANN");
+  // Loading another profile does not write the deleted one back.
+  profile_->Load(profiles_ + "ANN.dat");
+  EXPECT_FALSE(std::filesystem::exists(profiles_ + "BEN.dat"));
+}
+
 TEST_F(ProfileScreenTest, ScrollingKeepsTheWindowInsideTheList) {
   settings_->SetFirstRun(false);
   for (int i = 0; i < 10; ++i) Touch("P" + std::to_string(i) + ".dat");
