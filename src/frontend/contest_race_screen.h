@@ -1,0 +1,69 @@
+// Menu screen 5: the contest races whose results can be posted online, the chosen race's panel and outline, the
+// race start and the leaderboard page.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "frontend/menu_screen.h"
+
+namespace app {
+class LeaderboardClient;
+}
+namespace race {
+class Minimap;
+class RaceList;
+struct RaceDefinition;
+}
+
+namespace frontend {
+
+// The description line of a contest race, by race type.
+extern const std::array<const char*, 4> CareerRaceDescriptions;
+
+class ContestRaceScreen : public MenuScreen {
+ public:
+  // leaderboard may be null: "View Scores" then only leaves full-screen mode.
+  ContestRaceScreen(const ScreenServices& services, app::LeaderboardClient* leaderboard);
+  ~ContestRaceScreen() override;
+
+  void OnEnter() override;
+  void OnLeave() override {}
+  void Init(platform::gfx::Device* device) override;
+  void Update(const ScreenWindow& window, float frameTime) override { UpdateUnscaled(window, frameTime); }
+  void Render(platform::gfx::Device* device) override;
+  int32_t HandleInput(const ScreenWindow& window) override;
+
+  // Moves the view by rows; the chosen race stays.
+  void Scroll(int32_t step);
+  void ClickScrollBar();
+  void BuildList(platform::gfx::Device* device);
+  void BuildRacePanel(platform::gfx::Device* device);
+  void CreateMinimap(platform::gfx::Device* device, const std::string& trackPath);
+  void ClearRowButtons();
+  void ClearPanelLabels();
+
+  int32_t RaceCount() const;
+  race::RaceDefinition* ChosenRace() const;
+
+  ScreenSkin skin;
+  render::ImageResource* minimapBackImage = nullptr;
+  std::unique_ptr<race::Minimap> minimap;
+  MenuButton* scrollThumb = nullptr;
+  MenuButton* raceButton = nullptr;
+  MenuButton* viewScoresButton = nullptr;
+  int32_t selectedIndex = 0;
+  int32_t firstVisibleRow = 0;
+  std::vector<MenuButton*> rowButtons;
+  std::vector<TextLabel*> panelLabels;
+  app::LeaderboardClient* leaderboard = nullptr;
+
+ private:
+  const race::RaceList* ContestList() const;
+  // Holds firstVisibleRow inside the list: at most size - 6, at least 0.
+  void ClampFirstRow();
+};
+
+}  // namespace frontend

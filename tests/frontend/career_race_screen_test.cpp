@@ -1,0 +1,205 @@
+// Career race screen: rows by class, lock and entry-fee rules with their messages and the Race button, reward
+// lines, selection by arrows and scroll bar, the fee paid and the race queued, and the counting money display.
+#include <cmath>
+
+#include "frontend/career_race_screen.h"
+
+#include "app/data_file.h"
+#include "contentgen/race_content.h"
+#include "frontend/race_request.h"
+#include "frontend_test_support.h"
+#include "race/content_database.h"
+#include "race/player_profile.h"
+#include "race/race_definition.h"
+#include "race/race_list.h"
+
+namespace frontend_test {
+namespace {
+
+using frontend::CareerRaceScreen;
+
+class CareerRaceScreenTest : public FrontEndTest {
+ protected:
+  void SetUp() override {
+    FrontEndTest::SetUp();
+    database_ = std::make_unique<race::ContentDatabase>(settings_.get(), folder_ + "no-content.dat");
+    database_->careerRaces =
+        std::make_unique<race::RaceList>(settings_.get(), &database_->aiNames, folder_ + "no-races.lst");
+    database_->careerRaces->ReadFrom(app::DataFile::FromText(contentgen::CareerText()));
+    profile_ = std::make_unique<race::PlayerProfile>(database_.get());
+    profile_->money = 5000;
+    profile_->careerProgress = 0;
+    profile_->name = "ACE";
+  }
+  void TearDown() override {
+    screen_.reset();
+    profile_.reset();
+    database_.reset();
+    FrontEndTest::TearDown();
+  }
+  CareerRaceScreen& Screen() {
+    if (!screen_) {
+      frontend::ScreenServices services = Services();
+      services.contentDatabase = database_.get();
+      services.profile = profile_.get();
+      screen_ = std::make_unique<CareerRaceScreen>(services);
+      screen_->Init(device_);
+      screen_->OnEnter();
+      screen_->Render(device_);
+    }
+    return *screen_;
+  }
+  // A click at a virtual point for the window size the settings hold now (validation may change it).
+  void ClickScaled(frontend::MenuScreen& screen, int x, int y) {
+    const int width = settings_->GetInt(app::SettingId::SCREENWIDTH);
+    const int height = settings_->GetInt(app::SettingId::SCREENHEIGHT);
+    windows_.SetCursorPos(platform::Point{(x * width + 799) / 800, (y * height + 599) / 600});
+    screen.OnMouseMessage(platform::wm::kLButtonDown);
+    screen.Update(Window(), 0.016f);
+    screen.OnMouseMessage(platform::wm::kLButtonUp);
+  }
+  void Click(int x, int y) {
+    ClickScaled(Screen(), x, y);
+    Screen().Render(device_);
+  }
+  bool RaceButtonListed() {
+    const auto& list = Screen().buttons;
+    return std::find(list.begin(), list.end(), Screen().raceButton) != list.end();
+  }
+  std::vector<std::string> PanelTexts() {
+    std::vector<std::string> texts;
+    for (const frontend::TextLabel* label : Screen().panelLabels) texts.push_back(label->text);
+    return texts;
+  }
+  // The message line as drawn: an emptied label keeps its old text but draws no glyph.
+  std::string Message() {
+    const frontend::TextLabel* label = Screen().messageLabel;
+    return label->glyphCount > 0 ? label->text : "";
+  }
+  std::vector<int32_t> RowIds() {
+    std::vector<int32_t> ids;
+    for (const frontend::MenuButton* row : Screen().rowButtons) ids.push_back(row->id);
+    return ids;
+  }
+
+  std::unique_ptr<race::ContentDatabase> database_;
+  std::unique_ptr<race::PlayerProfile> profile_;
+  std::unique_ptr<CareerRaceScreen> screen_;
+};
+
+TEST_F(CareerRaceScreenTest, ListsSixRowsByClassAndShowsTheChosenRacesPanel) {
+  CareerRaceScreen& screen = Screen();
+  EXPECT_EQ(RowIds(), (std::vector<int32_t>{100, 101, 102, 103, 104, 105}));
+  EXPECT_EQ(screen.rowButtons[0]->label->text, "Night Shift");
+  EXPECT_EQ(PanelTexts(), (std::vector<std::string>{"Race Type", ": LAP", "Laps", ": 2", "Opponents", ": 3",
+                                                    "Entry Fee :", "$0", "REWARDS", "1st", ": $1500", "2nd",
+                                                    ": $800", "3rd", ": $400"}));
+  EXPECT_EQ(Message(), "");
+  EXPECT_TRUE(RaceButtonListed());
+}
+
+TEST_F(CareerRaceScreenTest, LockedAndUnaffordableRacesHideTheRaceButton) {
+  CareerRaceScreen& screen = Screen();
+  screen.SelectRow(2);  // Market Sprint: class C, fee 500
+  screen.Render(device_);
+  EXPECT_EQ(screen.selectedClass, 1);
+  EXPECT_EQ(Message(), frontend::kLockedMessage);
+  EXPECT_FALSE(RaceButtonListed());
+
+  profile_->careerProgress = 1;
+  profile_->money = 499;
+  screen.rebuild = true;
+  screen.Render(device_);
+  EXPECT_EQ(Message(), frontend::kNoFundsMessage);
+  EXPECT_FALSE(RaceButtonListed());
+
+  profile_->money = 500;  // exactly the fee passes
+  screen.rebuild = true;
+  screen.Render(device_);
+  EXPECT_EQ(Message(), "");
+  EXPECT_TRUE(RaceButtonListed());
+
+  profile_->careerProgress = 0;
+  profile_->money = 0;  // locked and unaffordable: the lock message wins
+  screen.rebuild = true;
+  screen.Render(device_);
+  EXPECT_EQ(Message(), frontend::kLockedMessage);
+}
+
+TEST_F(CareerRaceScreenTest, RaceClickPaysTheFeeAndQueuesTheChosenRace) {
+  profile_->careerProgress = 1;
+  CareerRaceScreen& screen = Screen();
+  screen.displayedMoney = 5000.0f;
+  screen.SelectRow(2);
+  screen.Render(device_);
+  Click(700, 580);
+  EXPECT_EQ(profile_->money, 4500);
+  ASSERT_FALSE(flow_.parameterQueue.empty());
+  EXPECT_EQ(frontend::FindRaceByParameter(*database_, flow_.parameterQueue.back()),
+            race::RaceDefinition::NthByClass(database_->careerRaces.get(), 1, 0));
+  EXPECT_EQ(flow_.stateQueue.back(), app::game_state::kRaceLoading);
+
+  // The display counts down at 100000 dollars a second with the tally sound, which stops once it arrives.
+  screen.UpdateMoneyDisplay(0.001f);
+  EXPECT_FLOAT_EQ(screen.displayedMoney, 4900.0f);
+  EXPECT_NE(screen.tallyChannel, -1);
+  screen.UpdateMoneyDisplay(0.01f);
+  EXPECT_FLOAT_EQ(screen.displayedMoney, 4500.0f);
+  screen.UpdateMoneyDisplay(0.01f);
+  EXPECT_EQ(screen.tallyChannel, -1);
+  screen.Render(device_);
+  EXPECT_EQ(screen.moneyLabel->text, "$4500");
+}
+
+TEST_F(CareerRaceScreenTest, ArrowsMoveOverRankedRacesOnlyAndScrollTheList) {
+  CareerRaceScreen& screen = Screen();
+  for (int i = 0; i < 10; ++i) screen.MoveSelection(1);
+  EXPECT_EQ(screen.selectedRow, 7) << "eight ranked races in the sample career";
+  EXPECT_EQ(screen.selectedClass, 3);
+  EXPECT_EQ(screen.selectedIndex, 1);
+  screen.Render(device_);
+  EXPECT_EQ(RowIds(), (std::vector<int32_t>{102, 103, 104, 105, 106, 107}));
+  Click(300, 420);  // scroll bar near its top: row floor(175/150 * 7) clipped... computed below
+  const int32_t expected = static_cast<int32_t>(std::floor((420.0f - 245.0f) / 150.0f * 7.0f));
+  EXPECT_EQ(screen.selectedRow, std::min(expected, 7));
+  screen.MoveSelection(-100);
+  EXPECT_EQ(screen.selectedRow, 0);
+  EXPECT_EQ(screen.firstVisibleRow, 0);
+}
+
+TEST_F(CareerRaceScreenTest, ReEnteringChoosesTheOpenRaceAtTheSameIndex) {
+  CareerRaceScreen& screen = Screen();
+  screen.SelectRow(5);  // class B, index 1
+  screen.OnEnter();
+  screen.Render(device_);
+  EXPECT_EQ(screen.selectedClass, 0);
+  EXPECT_EQ(screen.selectedIndex, 1);
+  EXPECT_EQ(PanelTexts()[1], ": KNOCKOUT");
+}
+
+TEST_F(CareerRaceScreenTest, EmptyCareerShowsNoPanelAndNoRaceButton) {
+  database_->careerRaces->Clear();
+  CareerRaceScreen& screen = Screen();
+  EXPECT_TRUE(PanelTexts().empty());
+  EXPECT_FALSE(RaceButtonListed());
+  screen.MoveSelection(1);
+  EXPECT_EQ(screen.selectedRow, 0);
+  Click(700, 580);
+  EXPECT_TRUE(Requests().empty());
+}
+
+TEST_F(CareerRaceScreenTest, BackAndEscapeReturnToTheGarage) {
+  Click(50, 580);
+  PressKey(Screen(), frontend::kKeyEscape);
+  Screen().Update(Window(), 0.016f);
+  EXPECT_EQ(Requests(), (std::vector<std::pair<int32_t, int32_t>>{{app::game_state::kEnterMenus, 3},
+                                                                  {app::game_state::kEnterMenus, 3}}));
+}
+
+TEST(RaceScreenOutline, ModelFileSitsBesideTheSceneFile) {
+  EXPECT_EQ(frontend::race_screen::TrackModelPath("/games/TRACKS/CITY/city.scn"), "/games/TRACKS/CITY/city.MDL");
+  EXPECT_EQ(frontend::race_screen::TrackModelPath("/games/TRACKS/.scn"), "");
+}
+
+}  // namespace
+}  // namespace frontend_test

@@ -1,0 +1,171 @@
+// Contest race screen: scrolling view over the contest list, the scroll-bar pick, the description by race type,
+// the race start without payment, and "View Scores" leaving full screen and opening the leaderboard page.
+#include <cmath>
+
+#include "frontend/contest_race_screen.h"
+
+#include "app/data_file.h"
+#include "app/leaderboard.h"
+#include "contentgen/race_content.h"
+#include "frontend/career_race_screen.h"
+#include "frontend/race_request.h"
+#include "frontend_test_support.h"
+#include "race/content_database.h"
+#include "race/race_definition.h"
+#include "race/race_list.h"
+
+namespace frontend_test {
+namespace {
+
+using frontend::ContestRaceScreen;
+
+class ContestRaceScreenTest : public FrontEndTest {
+ protected:
+  void SetUp() override {
+    FrontEndTest::SetUp();
+    database_ = std::make_unique<race::ContentDatabase>(settings_.get(), folder_ + "no-content.dat");
+    leaderboard_ = std::make_unique<app::LeaderboardClient>("dp", "corsaire", [this](const std::string& address) {
+      opened_.push_back(address);
+      return true;
+    });
+  }
+  void TearDown() override {
+    screen_.reset();
+    database_.reset();
+    FrontEndTest::TearDown();
+  }
+  void UseRaces(int count, uint32_t type = race::kRaceTimeTrial) {
+    database_->contestRaces =
+        std::make_unique<race::RaceList>(settings_.get(), &database_->aiNames, folder_ + "no-races.lst");
+    for (int i = 0; i < count; ++i) {
+      database_->contestRaces->races.push_back(std::make_unique<race::RaceDefinition>(
+          i, "Contest " + std::to_string(i), "TRACKS/a.scn", &database_->aiNames, race::kModeContest, type, 3, 0, 0,
+          false));
+    }
+  }
+  ContestRaceScreen& Screen() {
+    if (!screen_) {
+      frontend::ScreenServices services = Services();
+      services.contentDatabase = database_.get();
+      screen_ = std::make_unique<ContestRaceScreen>(services, leaderboard_.get());
+      screen_->Init(device_);
+      screen_->OnEnter();
+      screen_->Render(device_);
+    }
+    return *screen_;
+  }
+  // A click at a virtual point for the window size the settings hold now (validation may change it).
+  void ClickScaled(frontend::MenuScreen& screen, int x, int y) {
+    const int width = settings_->GetInt(app::SettingId::SCREENWIDTH);
+    const int height = settings_->GetInt(app::SettingId::SCREENHEIGHT);
+    windows_.SetCursorPos(platform::Point{(x * width + 799) / 800, (y * height + 599) / 600});
+    screen.OnMouseMessage(platform::wm::kLButtonDown);
+    screen.Update(Window(), 0.016f);
+    screen.OnMouseMessage(platform::wm::kLButtonUp);
+  }
+  void Click(int x, int y) {
+    ClickScaled(Screen(), x, y);
+    Screen().Render(device_);
+  }
+  std::vector<int32_t> RowIds() {
+    std::vector<int32_t> ids;
+    for (const frontend::MenuButton* row : Screen().rowButtons) ids.push_back(row->id);
+    return ids;
+  }
+
+  std::unique_ptr<race::ContentDatabase> database_;
+  std::unique_ptr<app::LeaderboardClient> leaderboard_;
+  std::vector<std::string> opened_;
+  std::unique_ptr<ContestRaceScreen> screen_;
+};
+
+TEST_F(ContestRaceScreenTest, ArrowsScrollTheViewWithinTheListAndKeepTheChoice) {
+  UseRaces(10);
+  EXPECT_EQ(RowIds(), (std::vector<int32_t>{100, 101, 102, 103, 104, 105}));
+  for (int i = 0; i < 4; ++i) Click(300, 430);  // down arrow
+  EXPECT_EQ(RowIds(), (std::vector<int32_t>{104, 105, 106, 107, 108, 109}));
+  Click(300, 430);
+  EXPECT_EQ(Screen().firstVisibleRow, 4);
+  EXPECT_EQ(Screen().selectedIndex, 0);
+  EXPECT_FLOAT_EQ(Screen().scrollThumb->y, frontend::kThumbTop + 150.0f);
+  Click(300, 225);  // up arrow
+  EXPECT_EQ(Screen().firstVisibleRow, 3);
+}
+
+TEST_F(ContestRaceScreenTest, ShortListsNeverScroll) {
+  UseRaces(6);
+  Click(300, 430);
+  EXPECT_EQ(Screen().firstVisibleRow, 0);
+  EXPECT_FLOAT_EQ(Screen().scrollThumb->y, frontend::kThumbTop);
+}
+
+TEST_F(ContestRaceScreenTest, ScrollBarPickRoundsToTheNearestTopRow) {
+  UseRaces(16);
+  Screen();
+  PointAt(303, 320);
+  Screen().ReadCursor(Window());
+  const int y = Screen().ScaledCursor().y;
+  Screen().ClickScrollBar();
+  EXPECT_EQ(Screen().firstVisibleRow,
+            static_cast<int32_t>(std::floor((static_cast<float>(y) - 245.0f) / 150.0f * 10.0f + 0.5f)));
+  EXPECT_EQ(y, 320);
+  EXPECT_EQ(Screen().firstVisibleRow, 5);
+}
+
+TEST_F(ContestRaceScreenTest, RowClickChoosesAndReEntryScrollsItToTheTop) {
+  UseRaces(10);
+  Click(150, 215 + 40 * 2);  // row 2
+  EXPECT_EQ(Screen().selectedIndex, 2);
+  Screen().selectedIndex = 8;
+  Screen().OnEnter();
+  Screen().Render(device_);
+  EXPECT_EQ(RowIds(), (std::vector<int32_t>{104, 105, 106, 107, 108, 109}));
+}
+
+TEST_F(ContestRaceScreenTest, DescriptionFollowsTheRaceType) {
+  UseRaces(1, race::kRaceKnockout);
+  EXPECT_EQ(Screen().panelLabels.back()->text, "Lap Race: Outrun your rivals to gain Class B status");
+  database_->contestRaces->races.front()->type = race::kRaceChicken;
+  Screen().rebuild = true;
+  Screen().Render(device_);
+  EXPECT_EQ(Screen().panelLabels.back()->text, "Lap Race: Outrun your rivals to take 1st prize");
+  EXPECT_EQ(Screen().panelLabels[1]->text, ": CHICKEN");
+}
+
+TEST_F(ContestRaceScreenTest, RaceQueuesTheSampleTimeTrial) {
+  database_->contestRaces =
+      std::make_unique<race::RaceList>(settings_.get(), &database_->aiNames, folder_ + "no-races.lst");
+  database_->contestRaces->ReadFrom(app::DataFile::FromText(contentgen::ContestText()));
+  ASSERT_EQ(database_->contestRaces->Count(), 2);
+  Click(150, 255);  // second row
+  Click(700, 580);  // Race
+  ASSERT_FALSE(flow_.parameterQueue.empty());
+  race::RaceDefinition* queued = frontend::FindRaceByParameter(*database_, flow_.parameterQueue.back());
+  ASSERT_NE(queued, nullptr);
+  EXPECT_EQ(queued, database_->contestRaces->At(1));
+  EXPECT_EQ(queued->type, race::kRaceTimeTrial);
+  EXPECT_EQ(flow_.stateQueue.back(), app::game_state::kRaceLoading);
+}
+
+TEST_F(ContestRaceScreenTest, ViewScoresLeavesFullScreenAndOpensTheLeaderboard) {
+  UseRaces(2);
+  settings_->SetInt(app::SettingId::FULLSCREEN, 1);
+  Click(600, 445);
+  EXPECT_EQ(FullScreen(), 0);
+  ASSERT_EQ(opened_.size(), 1u);
+  EXPECT_EQ(opened_[0], leaderboard_->BuildViewAddress());
+  Click(600, 445);
+  EXPECT_EQ(opened_.size(), 2u);
+  EXPECT_EQ(FullScreen(), 0);
+}
+
+TEST_F(ContestRaceScreenTest, EmptyListOffersNoRace) {
+  UseRaces(0);
+  EXPECT_TRUE(Screen().panelLabels.empty());
+  Click(700, 580);
+  Click(50, 580);  // Back
+  EXPECT_EQ(Requests(), (std::vector<std::pair<int32_t, int32_t>>{{app::game_state::kEnterMenus, 0}}));
+}
+
+}  // namespace
+}  // namespace frontend_test
