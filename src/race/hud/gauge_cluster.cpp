@@ -56,9 +56,7 @@ GaugeCluster::GaugeCluster(platform::gfx::Device* device, render::ResourceManage
 }
 
 std::string GaugeCluster::SpeedText() const {
-  const double rounded = std::floor(static_cast<double>(speed) + 0.5);
-  if (!std::isfinite(rounded)) return "0";
-  return std::to_string(static_cast<long long>(rounded));
+  return WholeNumberText(std::floor(static_cast<double>(speed) + 0.5));
 }
 
 std::string GaugeCluster::GearText() const {

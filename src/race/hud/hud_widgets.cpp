@@ -30,6 +30,14 @@ void WriteCorners(std::array<HudVertex, 4>& quad, bool centred, float width, flo
 }
 }  // namespace
 
+std::string WholeNumberText(double value) {
+  constexpr double kLimit = 1e15;
+  if (!(value == value)) return "0";
+  if (value > kLimit) value = kLimit;
+  if (value < -kLimit) value = -kLimit;
+  return std::to_string(static_cast<long long>(value));
+}
+
 platform::Vec2 HudViewOrigin(float x, float y, uint32_t screenWidth, uint32_t screenHeight) {
   return {x - static_cast<float>(screenWidth) * 0.5f, -(y - static_cast<float>(screenHeight) * 0.5f)};
 }

@@ -28,6 +28,9 @@ static_assert(sizeof(HudVertex) == 24);
 inline constexpr uint32_t kHudVertexFormat =
     platform::gfx::fvf::kXyz | platform::gfx::fvf::kDiffuse | platform::gfx::fvf::kTex1;
 
+// Decimal text of a whole number held in a double, clamped to +-1e15 so huge or broken values stay printable.
+std::string WholeNumberText(double value);
+
 // The centred, y-up drawing space of the 2D pass for a virtual-screen point.
 platform::Vec2 HudViewOrigin(float x, float y, uint32_t screenWidth, uint32_t screenHeight);
 

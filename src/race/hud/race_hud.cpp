@@ -221,9 +221,8 @@ void RaceHud::UpdateStunts(const HudRacerView& player) {
       stuntTexts.emplace_back(StuntAwardNames[type]);
       stuntWiped.push_back(true);
     } else {
-      const double rounded = std::floor(static_cast<double>(event.points) + 0.5);
       stuntTexts.push_back(std::string(StuntAwardNames[type]) + " " +
-                           std::to_string(static_cast<long long>(rounded)));
+                           WholeNumberText(std::floor(static_cast<double>(event.points) + 0.5)));
       stuntWiped.push_back(false);
     }
   }
@@ -279,8 +278,7 @@ void RaceHud::UpdateTexts() {
     }
   }
   multiplierLabel->SetText(multiplier < 2 ? std::string() : std::to_string(multiplier) + "x Multiplier");
-  const double shown = std::trunc(static_cast<double>(tallyShown));
-  scoreLabel->SetText("$" + std::to_string(static_cast<long long>(shown)));
+  scoreLabel->SetText("$" + WholeNumberText(std::trunc(static_cast<double>(tallyShown))));
 }
 
 void RaceHud::Tick(app::ScreenFlow& flow, float dt) {

@@ -68,6 +68,10 @@ TEST_F(GaugeClusterTest, SpeedRoundsHalfUpAndGearReadsFromTable) {
   EXPECT_EQ(gauges.SpeedText(), "54");
   gauges.speed = 0.0f;
   EXPECT_EQ(gauges.SpeedText(), "0");
+  gauges.speed = 1e30f;
+  EXPECT_EQ(gauges.SpeedText(), "1000000000000000") << "a runaway value is clamped, not converted out of range";
+  gauges.speed = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_EQ(gauges.SpeedText(), "0");
 
   gauges.gear = 0;
   EXPECT_EQ(gauges.GearText(), "R");

@@ -56,6 +56,27 @@ TEST_F(HudFixture, LoadsTheHudPicturesFontAndSounds) {
   EXPECT_FLOAT_EQ(hud.panelSprites.head->object->quad[0].v, (19.0f * 3 + 13.0f) / 128.0f);
 }
 
+TEST_F(HudFixture, DestructionGivesBackEveryPictureFontAndSound) {
+  const RaceDefinition definition = Definition(kRaceLap);
+  RaceHud& hud = MakeHud(definition);
+  geometry::Path path("AIPATH", true, platform::Vec3{});
+  path.AddPoint({0, 0, 0});
+  path.AddPoint({100, 0, 0});
+  path.AddPoint({100, 0, 100});
+  hud.CreateMinimap(device_, path);
+  app::ScreenFlow flow;
+  hud.StartCountdown(flow);
+  for (int frame = 0; frame < 30; ++frame) hud.Tick(flow, 0.05f);  // "3" shown, owned by the HUD
+  hud.tallyTarget = 500;
+  hud.UpdateTally(0.1f);  // the tally sound is playing
+  EXPECT_GT(resources_->Count(render::ResourceKind::kImage), 0u);
+  hud_.reset();
+  resources_->PurgeUnused();
+  EXPECT_EQ(resources_->Count(render::ResourceKind::kImage), 0u);
+  EXPECT_EQ(resources_->Count(render::ResourceKind::kFont), 0u);
+  EXPECT_EQ(resources_->Count(render::ResourceKind::kSample), 0u);
+}
+
 TEST_F(HudFixture, RowsFollowRacePositionsAndOnlyRowsInUseAreReset) {
   const RaceDefinition definition = Definition(kRaceLap);
   RaceHud& hud = MakeHud(definition);
