@@ -6,11 +6,14 @@
 #include <cmath>
 
 #include "app/screen_flow.h"
+#include "frontend/career_race_screen.h"
 #include "frontend/race_request.h"
 #include "frontend/screen_ids.h"
 #include "race/content_database.h"
+#include "race/hud/minimap.h"
 #include "race/race_definition.h"
 #include "race/race_list.h"
+#include "render/resources/resource_manager.h"
 
 namespace screens {
 
@@ -50,8 +53,13 @@ int32_t Wrap(int32_t value) {
 }
 }  // namespace
 
+PracticeRaceScreen::PracticeRaceScreen(const frontend::ScreenServices& services) : MenuScreen(services) {}
+
 PracticeRaceScreen::~PracticeRaceScreen() {
   ClearListButtons(rows);
+  if (minimap) minimap->Release();
+  minimap.reset();
+  if (resourceManager != nullptr && minimapImage != nullptr) resourceManager->ReleaseImage(minimapImage);
   skin.Release(resourceManager);
 }
 
@@ -64,6 +72,9 @@ race::RaceDefinition* PracticeRaceScreen::Selected() const {
 
 void PracticeRaceScreen::Init(platform::gfx::Device* device) {
   skin.Load(resourceManager, device);
+  if (resourceManager != nullptr) {
+    minimapImage = resourceManager->LoadTextureEx(device, frontend::kMinimapBackImage, frontend::kMinimapAlpha, 0, 1);
+  }
   auto label = [&](const char* text, float x, float y, float scale, bool alternate, int32_t align) {
     return AddText(new TextLabel(device, skin.fontImage, skin.font, text, x, y, scale, alternate, align,
                                  kVirtualWidth, kVirtualHeight));
@@ -244,6 +255,8 @@ void PracticeRaceScreen::RefreshValues(platform::gfx::Device* device) {
   if (opponentsLabel != nullptr) opponentsLabel->SetText(device, std::to_string(venue->opponents));
   if (classLabel != nullptr) classLabel->SetText(device, race::CarClassNames[safeIndex(venue->classRestriction)]);
   if (difficultyLabel != nullptr) difficultyLabel->SetText(device, DifficultyNames[safeIndex(venue->aiDifficulty)]);
+  if (minimap) minimap->Release();
+  minimap = frontend::race_screen::LoadTrackOutline(*this, device, venue->path, minimapImage, nullptr);
 }
 
 void PracticeRaceScreen::Render(platform::gfx::Device* device) {
@@ -253,6 +266,7 @@ void PracticeRaceScreen::Render(platform::gfx::Device* device) {
     RefreshValues(device);
   }
   RenderImages(device);
+  if (minimap) minimap->Draw(device);
   RenderButtons(device);
   RenderTexts(device);
 }

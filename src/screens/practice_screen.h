@@ -3,11 +3,13 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <vector>
 
 #include "frontend/menu_screen.h"
 
 namespace race {
+class Minimap;
 class RaceList;
 struct RaceDefinition;
 }
@@ -27,7 +29,7 @@ class PracticeRaceScreen : public frontend::MenuScreen {
                             kClassUp = 11, kDifficultyDown = 12, kDifficultyUp = 13, kScrollBar = 14,
                             kFirstRow = 100 };
 
-  explicit PracticeRaceScreen(const frontend::ScreenServices& services) : MenuScreen(services) {}
+  explicit PracticeRaceScreen(const frontend::ScreenServices& services);
   ~PracticeRaceScreen() override;
 
   void OnEnter() override;
@@ -45,10 +47,13 @@ class PracticeRaceScreen : public frontend::MenuScreen {
   void StepVehicleClass(int32_t step);
   void StepDifficulty(int32_t step);
   void BuildVenueRows(platform::gfx::Device* device);
+  // The value texts and the selected venue's outline (none when its model file or path is missing).
   void RefreshValues(platform::gfx::Device* device);
   race::RaceDefinition* Selected() const;
 
   frontend::ScreenSkin skin;
+  render::ImageResource* minimapImage = nullptr;
+  std::unique_ptr<race::Minimap> minimap;
   int32_t selected = 0;
   int32_t firstRow = 0;
   frontend::MenuButton* scrollThumb = nullptr;

@@ -5,6 +5,7 @@
 #include "frontend/race_request.h"
 #include "frontend/screen_ids.h"
 #include "race/content_database.h"
+#include "race/hud/minimap.h"
 #include "race/race_definition.h"
 #include "race/race_list.h"
 
@@ -62,6 +63,8 @@ TEST_F(PracticeRaceScreenTest, EnteringWritesTheStartingChoicesIntoTheFirstVenue
   EXPECT_EQ(LabelText(screen.classLabel), "MIXED");
   EXPECT_EQ(LabelText(screen.difficultyLabel), "Normal");
   EXPECT_EQ(screen.rows.size(), 3u);
+  // The sample venues name a track with no outline model: no map, everything else works.
+  EXPECT_EQ(screen.minimap, nullptr);
 }
 
 TEST_F(PracticeRaceScreenTest, StepperArrowsStopAtTheirLimitsOrWrap) {
