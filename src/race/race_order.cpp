@@ -31,7 +31,7 @@ int32_t UpdateRaceOrder(const std::vector<vehicle::Vehicle*>& racers, int32_t ra
 
 int KnockOutIndex(const std::vector<vehicle::Vehicle*>& racers, int32_t raceType, int32_t laps, int32_t maxLaps) {
   const int32_t n = static_cast<int32_t>(racers.size());
-  if (raceType != kRaceKnockOut || n < 2) return -1;
+  if (raceType != kRaceKnockout || n < 2) return -1;
   const int32_t threshold = laps - n + 1;
   for (int i = 0; i < n; ++i) {
     const vehicle::Vehicle* car = racers[i];

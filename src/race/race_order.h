@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "race/race_definition.h"
 #include "race/race_result.h"
 
 namespace vehicle {
@@ -14,10 +15,7 @@ class Vehicle;
 
 namespace race {
 
-// Race types as the definitions number them.
-enum RaceType : int32_t { kRaceLap = 0, kRaceKnockOut = 1, kRaceTimeTrial = 2, kRaceChicken = 3 };
-
-// Numbers the cars 1, 2, 3 ... in list order; outside time-trial and chicken races, swaps positions until no
+// Numbers the cars 1, 2, 3 ... in list order; outside time-trial and chicken races, renumbers them so that no
 // car behind in position is ahead in progress (equal progress keeps list order). Returns the largest bestLap.
 int32_t UpdateRaceOrder(const std::vector<vehicle::Vehicle*>& racers, int32_t raceType);
 

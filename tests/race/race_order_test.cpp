@@ -62,17 +62,17 @@ TEST(KnockOut, LastCarGoesOnceItsLapsPassTheThreshold) {
   field.Add("B", 1.8f, 1);
   field.Add("C", 1.7f, 1);
   Vehicle& last = field.Add("D", 0.9f, 0);
-  int32_t maxLaps = race::UpdateRaceOrder(field.cars, race::kRaceKnockOut);
+  int32_t maxLaps = race::UpdateRaceOrder(field.cars, race::kRaceKnockout);
   ASSERT_EQ(last.racePosition, 4);
   // Three laps, four cars: the threshold is 0; the last car has not yet passed it, but every other car has
   // more laps, so it goes.
-  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockOut, 3, maxLaps), 3);
+  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockout, 3, maxLaps), 3);
 
   last.bestLap = 1;
   last.progress = 1.1f;
-  maxLaps = race::UpdateRaceOrder(field.cars, race::kRaceKnockOut);
+  maxLaps = race::UpdateRaceOrder(field.cars, race::kRaceKnockout);
   // Last with bestLap 1 > threshold 0: out.
-  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockOut, 3, maxLaps), 3);
+  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockout, 3, maxLaps), 3);
 }
 
 TEST(KnockOut, NobodyGoesWhileTheLastCarIsLevelAndBelowTheThreshold) {
@@ -80,8 +80,8 @@ TEST(KnockOut, NobodyGoesWhileTheLastCarIsLevelAndBelowTheThreshold) {
   field.Add("A", 0.5f, 0);
   field.Add("B", 0.4f, 0);
   field.Add("C", 0.3f, 0);
-  const int32_t maxLaps = race::UpdateRaceOrder(field.cars, race::kRaceKnockOut);
-  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockOut, 3, maxLaps), -1);
+  const int32_t maxLaps = race::UpdateRaceOrder(field.cars, race::kRaceKnockout);
+  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockout, 3, maxLaps), -1);
   EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceLap, 3, maxLaps), -1);
 }
 
@@ -90,15 +90,15 @@ TEST(KnockOut, ALappedCarGoesAtOnceWhereverItStands) {
   field.Add("A", 3.5f, 3);
   Vehicle& lapped = field.Add("B", 1.2f, 1);
   field.Add("C", 1.0f, 1);
-  const int32_t maxLaps = race::UpdateRaceOrder(field.cars, race::kRaceKnockOut);
+  const int32_t maxLaps = race::UpdateRaceOrder(field.cars, race::kRaceKnockout);
   ASSERT_EQ(lapped.racePosition, 2);
-  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockOut, 5, maxLaps), 1);
+  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockout, 5, maxLaps), 1);
 }
 
 TEST(KnockOut, ASingleCarIsNeverDropped) {
   Field field;
   field.Add("A", 0, 0);
-  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockOut, 3, 5), -1);
+  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockout, 3, 5), -1);
 }
 
 TEST(RaceResult, NamesAndTimesFollowPositionsAndEveryCarIsFlagged) {

@@ -1,0 +1,96 @@
+// One running race as the simulation sees it: the racers and their computer drivers on the race's world, the
+// per-frame step with its sub-steps, the start hold and release, race order, knock-out and the finish record.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/screen_flow.h"
+#include "race/race_order.h"
+#include "race/race_result.h"
+#include "race/race_timing.h"
+#include "race/race_world.h"
+
+namespace vehicle {
+class AIDriver;
+class VehicleAICar;
+class Vehicle;
+}  // namespace vehicle
+
+namespace race {
+
+struct RaceDefinition;
+class PlayerProfile;
+
+// Cars of a race have no controls of their own until released: the neutral and first gears of the gearbox.
+constexpr int32_t kNeutralGear = 1;
+constexpr int32_t kFirstGear = 2;
+// Seconds of racing after the release before the rubber band may slow leading drivers.
+constexpr float kRubberBandDelay = 5.0f;
+constexpr float kRubberBandScale = 4.0f;
+
+class RaceSession {
+ public:
+  // Neither is owned; both must outlive the session. The profile may be null (no career progress).
+  RaceSession(PlayerProfile* profile, RaceDefinition* definition, bool rubberBand);
+  ~RaceSession();
+  RaceSession(const RaceSession&) = delete;
+  RaceSession& operator=(const RaceSession&) = delete;
+
+  // Takes a car into the race at the front of the list (the newest racer first). A computer racer gets a
+  // driver; the player's car becomes `player`. Returns the car.
+  vehicle::Vehicle* AddRacer(std::unique_ptr<vehicle::Vehicle> car, bool isPlayer);
+
+  // The per-frame step in the flow's current state: automatic reset and race time while racing, the sub-steps,
+  // race order and knock-out while racing or counting down, the finish test, and the release in state 12.
+  void Step(app::ScreenFlow& flow, float dt);
+  // One sub-step of h seconds: rubber-band clock, path progress, drivers, cars.
+  void StepRacers(app::ScreenFlow& flow, float h);
+
+  // Cars held in neutral with shifting off; released into first gear with the rubber-band clock cleared.
+  void HoldRacersAtStart();
+  void ReleaseRacers();
+  // Race order every frame of racing and countdown; in knock-out races at most one car drops per frame.
+  void UpdatePositions(app::ScreenFlow& flow);
+  // Ends the race for the player once: the result, career progress, state 14 at once, and a computer driver
+  // for the player's car.
+  void FinishRacer(app::ScreenFlow& flow);
+  // The player car's off-world and tipped-over clocks; puts it back on the nearest path when one runs out.
+  void AutoResetPlayer(float dt);
+
+  RaceWorld& World() { return world_; }
+  const std::vector<vehicle::Vehicle*>& Racers() const { return world_.Cars(); }
+  vehicle::Vehicle* Player() const { return player_; }
+  size_t DriverCount() const { return drivers_.size(); }
+  bool IsDriven(const vehicle::Vehicle* car) const;
+  const RaceResult* Result() const { return result_.get(); }
+  // Hands the result over (to the results screen); the session keeps nothing.
+  std::unique_ptr<RaceResult> TakeResult() { return std::move(result_); }
+
+  // The place the HUD shows for the player; the race position unless set (time-trial and chicken races).
+  std::function<uint32_t()> playerPlace;
+  // Called after each sub-step with its length (the camera and the sounds follow it in the full game).
+  std::function<void(float)> afterSubStep;
+
+  float raceTime = 0;
+  int32_t laps = 3;
+  float rubberBandTimer = 0;
+  bool rubberBand = false;
+  AutoResetTimers resetTimers;
+
+ private:
+  struct Driver;
+  void RemoveRacer(vehicle::Vehicle* car);
+
+  PlayerProfile* profile_;
+  RaceDefinition* definition_;
+  RaceWorld world_;
+  std::vector<std::unique_ptr<vehicle::Vehicle>> cars_;
+  std::vector<std::unique_ptr<Driver>> drivers_;
+  vehicle::Vehicle* player_ = nullptr;
+  std::unique_ptr<RaceResult> result_;
+};
+
+}  // namespace race
