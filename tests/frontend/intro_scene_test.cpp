@@ -1,0 +1,178 @@
+// Tests of the intro scene: its objects, the camera and wing timeline, the closing fade and finished flag, the
+// blur strength, and the reflection and blur passes by setting.
+#include "frontend/intro_scene.h"
+
+#include "contentgen/intro_scene.h"
+#include "frontend/showroom_scene.h"
+#include "frontend_test_support.h"
+#include "platform/math/math.h"
+#include "geometry/path.h"
+#include "render/effects/screen_quad.h"
+
+namespace {
+
+using frontend::ShowroomScene;
+
+class IntroSceneTest : public frontend_test::FrontEndTest {
+ protected:
+  void SetUp() override {
+    FrontEndTest::SetUp();
+    ASSERT_TRUE(contentgen::WriteIntroScene(folder_));
+  }
+  void TearDown() override {
+    intro_.reset();  // gives its scene back while the resource manager lives
+    FrontEndTest::TearDown();
+  }
+  ShowroomScene& Open() {
+    intro_ = std::make_unique<ShowroomScene>(resources_.get(), settings_.get());
+    intro_->Load(device_, frontend::kIntroScene);
+    return *intro_;
+  }
+
+  std::unique_ptr<ShowroomScene> intro_;
+};
+
+void ExpectNear(const platform::Vec3& a, const platform::Vec3& b, float tolerance = 1e-2f) {
+  EXPECT_NEAR(a.x, b.x, tolerance);
+  EXPECT_NEAR(a.y, b.y, tolerance);
+  EXPECT_NEAR(a.z, b.z, tolerance);
+}
+
+TEST_F(IntroSceneTest, LoadsPathsTargetAndCameraPlacement) {
+  ShowroomScene& intro = Open();
+  ASSERT_NE(intro.scene, nullptr);
+  ASSERT_NE(intro.cameraPath, nullptr);
+  ASSERT_NE(intro.wingPath, nullptr);
+  EXPECT_EQ(intro.wingPath->Name(), "WINGPATH1");
+  EXPECT_EQ(intro.wing, nullptr) << "a WING node without a model file flies nothing";
+  EXPECT_EQ(intro.logo, nullptr);
+  ExpectNear(intro.target, {0, 80, 0});
+  ExpectNear(intro.camera->target, {0, 80, 0});
+  EXPECT_EQ(intro.sceneFolder.substr(intro.sceneFolder.size() - 6), "INTRO/");
+}
+
+TEST_F(IntroSceneTest, CameraCoversItsPathThenHolds) {
+  ShowroomScene& intro = Open();
+  const geometry::Path& path = *intro.cameraPath;
+  intro.Update(1.0f);
+  EXPECT_FLOAT_EQ(intro.progress, 0.4f);
+  ExpectNear(intro.camera->eye, path.SmoothPointAt(path.TotalLength() * 0.4f));
+  ExpectNear(intro.camera->target, intro.target);
+  intro.Update(1.5f);
+  ExpectNear(intro.camera->eye, path.SmoothPointAt(path.TotalLength()));
+  intro.Update(1.0f);
+  ExpectNear(intro.camera->eye, path.SmoothPointAt(path.TotalLength()));  // held at the last point
+}
+
+TEST_F(IntroSceneTest, FadeStartsAfterFiveSecondsAndFinishesOneSecondLater) {
+  ShowroomScene& intro = Open();
+  float time = 0;
+  while (!intro.fading && time < 10.0f) {
+    intro.Update(0.05f);
+    time += 0.05f;
+  }
+  EXPECT_NEAR(time, 5.0f, 0.06f);
+  EXPECT_FLOAT_EQ(intro.fade, 0.0f) << "the fade starts at 0 in the update that reached 2.0";
+  EXPECT_FLOAT_EQ(intro.progress, 2.0f);
+  EXPECT_FALSE(intro.finished);
+  while (!intro.finished && time < 10.0f) {
+    intro.Update(0.05f);
+    time += 0.05f;
+  }
+  EXPECT_NEAR(time, 6.0f, 0.11f);
+  EXPECT_FLOAT_EQ(intro.fade, 1.0f);
+  intro.Update(0.5f);
+  EXPECT_FLOAT_EQ(intro.fade, 1.0f) << "held at full black";
+  EXPECT_FLOAT_EQ(intro.progress, 2.0f);
+  EXPECT_TRUE(intro.finished);
+  intro.Render(device_);
+  EXPECT_FLOAT_EQ(intro.fadeQuad->alpha, 1.0f);
+}
+
+TEST_F(IntroSceneTest, WingFliesAlongItsPathFacingAhead) {
+  ShowroomScene& intro = Open();
+  intro.wing = std::make_unique<frontend::IntroModel>(resources_.get(), settings_.get());
+  const geometry::Path& path = *intro.wingPath;
+  intro.Update(1.0f);
+  const float distance = path.TotalLength() * 0.4f;
+  EXPECT_FLOAT_EQ(intro.wingDistance, distance);
+  ExpectNear(intro.wing->position, path.SmoothPointAt(distance));
+  // Row 2 of the orientation is the direction of flight.
+  const platform::Vec3 ahead = platform::Normalize(path.SmoothPointAt(distance + 2.0f) - path.SmoothPointAt(distance));
+  ExpectNear({intro.wing->orientation.m[2][0], intro.wing->orientation.m[2][1], intro.wing->orientation.m[2][2]},
+             ahead);
+  intro.Update(5.0f);
+  EXPECT_FLOAT_EQ(intro.wingDistance, path.TotalLength() - 2.0f) << "stops 2 inches before the end";
+}
+
+TEST_F(IntroSceneTest, WithoutWingPathTheWingStaysAtTheOrigin) {
+  ShowroomScene& intro = Open();
+  intro.wingPath = nullptr;
+  intro.wing = std::make_unique<frontend::IntroModel>(resources_.get(), settings_.get());
+  intro.Update(1.0f);
+  ExpectNear(intro.wing->position, {0, 0, 0});
+  EXPECT_TRUE(platform::IsIdentity(intro.wing->orientation));
+}
+
+TEST_F(IntroSceneTest, BlurAlphaIsLightAtEveryFrameRate) {
+  for (float rate : {5.0f, 15.0f, 30.0f, 60.0f, 75.0f, 200.0f}) EXPECT_FLOAT_EQ(frontend::IntroBlurAlpha(rate), 0.15f);
+  settings_->SetInt(app::SettingId::MOTIONBLUR, 1);
+  ShowroomScene& intro = Open();
+  intro.UpdateMotionBlur(60.0f);
+  EXPECT_FLOAT_EQ(intro.blurQuad->alpha, 0.15f);
+}
+
+TEST_F(IntroSceneTest, NothingMovesOrDrawsWithoutAScene) {
+  ShowroomScene intro(resources_.get(), settings_.get());
+  intro.Update(10.0f);
+  EXPECT_FLOAT_EQ(intro.progress, 0.0f);
+  EXPECT_FALSE(intro.finished);
+  const size_t draws = DrawCount();
+  intro.Render(device_);
+  intro.RenderSecondPass(device_);
+  intro.RenderReflectionTexture(device_);
+  EXPECT_EQ(DrawCount(), draws);
+}
+
+TEST_F(IntroSceneTest, ReflectionsFollowTheSceneReflectionSetting) {
+  settings_->SetInt(app::SettingId::SCENEREFLECTION, 0);
+  ShowroomScene& intro = Open();
+  intro.Update(0.1f);
+  intro.RenderReflectionTexture(device_);
+  EXPECT_EQ(intro.reflectionTargetsDrawn, 0u);
+  settings_->SetInt(app::SettingId::SCENEREFLECTION, 1);
+  intro.RenderReflectionTexture(device_);
+  EXPECT_GT(intro.reflectionTargetsDrawn, 0u) << "the wet road reflects";
+  const size_t drawn = intro.reflectionTargetsDrawn;
+  intro.Unload();
+  intro.RenderReflectionTexture(device_);
+  EXPECT_EQ(intro.reflectionTargetsDrawn, drawn) << "nothing once unloaded";
+}
+
+TEST_F(IntroSceneTest, ReportsTheCubeMappingSetting) {
+  ShowroomScene& intro = Open();
+  settings_->SetInt(app::SettingId::CUBEMAPPING, 0);
+  EXPECT_FALSE(intro.IsCubeMappingOn(device_));
+  settings_->SetInt(app::SettingId::CUBEMAPPING, 1);
+  EXPECT_TRUE(intro.IsCubeMappingOn(device_));
+}
+
+TEST_F(IntroSceneTest, BlurCaptureRunsAtMostFortyTimesASecond) {
+  settings_->SetInt(app::SettingId::MOTIONBLUR, 1);
+  ShowroomScene& intro = Open();
+  intro.RestoreDeviceObjects(device_);
+  if (!intro.blurQuad->HasTexture()) GTEST_SKIP() << "the null device gave the capture no texture";
+  intro.Update(0.01f);
+  intro.RenderSecondPass(device_);
+  EXPECT_EQ(intro.blurCaptures, 0u) << "below one capture interval";
+  intro.Update(0.09f);
+  intro.RenderSecondPass(device_);
+  EXPECT_EQ(intro.blurCaptures, 1u);
+  EXPECT_LE(intro.blurTimer, frontend::kBlurCaptureInterval);
+  settings_->SetInt(app::SettingId::MOTIONBLUR, 0);
+  intro.Update(0.1f);
+  intro.RenderSecondPass(device_);
+  EXPECT_EQ(intro.blurCaptures, 1u) << "no capture with motion blur off";
+}
+
+}  // namespace
