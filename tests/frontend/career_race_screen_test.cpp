@@ -5,10 +5,12 @@
 #include "frontend/career_race_screen.h"
 
 #include "app/data_file.h"
+#include "contentgen/menu_screens_content.h"
 #include "contentgen/race_content.h"
 #include "frontend/race_request.h"
 #include "frontend_test_support.h"
 #include "race/content_database.h"
+#include "race/hud/minimap.h"
 #include "race/player_profile.h"
 #include "race/race_definition.h"
 #include "race/race_list.h"
@@ -194,6 +196,25 @@ TEST_F(CareerRaceScreenTest, BackAndEscapeReturnToTheGarage) {
   Screen().Update(Window(), 0.016f);
   EXPECT_EQ(Requests(), (std::vector<std::pair<int32_t, int32_t>>{{app::game_state::kEnterMenus, 3},
                                                                   {app::game_state::kEnterMenus, 3}}));
+}
+
+TEST_F(CareerRaceScreenTest, ChosenRaceShowsTheSampleTrackOutline) {
+  ASSERT_TRUE(contentgen::WriteMenuScreensContent(folder_));
+  for (int i = 0; i < race::RaceDefinition::CountByClass(database_->careerRaces.get(), 0); ++i) {
+    race::RaceDefinition::NthByClass(database_->careerRaces.get(), 0, i)->path = folder_ + "TRACKS/CITY/city.SCN";
+  }
+  CareerRaceScreen& screen = Screen();
+  ASSERT_NE(screen.minimap, nullptr);
+  EXPECT_GT(screen.minimap->stripTriangles, 0u);
+  EXPECT_NE(screen.minimap->startMarker, nullptr);
+  const size_t draws = DrawCount();
+  screen.Render(device_);
+  EXPECT_GT(DrawCount(), draws);
+
+  race::RaceDefinition::NthByClass(database_->careerRaces.get(), 0, 0)->path = folder_ + "TRACKS/CITY/none.SCN";
+  screen.rebuild = true;
+  screen.Render(device_);
+  EXPECT_EQ(screen.minimap, nullptr) << "no model file, no outline";
 }
 
 TEST(RaceScreenOutline, ModelFileSitsBesideTheSceneFile) {

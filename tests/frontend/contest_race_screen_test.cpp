@@ -6,11 +6,13 @@
 
 #include "app/data_file.h"
 #include "app/leaderboard.h"
+#include "contentgen/menu_screens_content.h"
 #include "contentgen/race_content.h"
 #include "frontend/career_race_screen.h"
 #include "frontend/race_request.h"
 #include "frontend_test_support.h"
 #include "race/content_database.h"
+#include "race/hud/minimap.h"
 #include "race/race_definition.h"
 #include "race/race_list.h"
 
@@ -157,6 +159,15 @@ TEST_F(ContestRaceScreenTest, ViewScoresLeavesFullScreenAndOpensTheLeaderboard) 
   Click(600, 445);
   EXPECT_EQ(opened_.size(), 2u);
   EXPECT_EQ(FullScreen(), 0);
+}
+
+TEST_F(ContestRaceScreenTest, OutlineIsDrawnWithoutAStartMarker) {
+  ASSERT_TRUE(contentgen::WriteMenuScreensContent(folder_));
+  UseRaces(1);
+  database_->contestRaces->races.front()->path = folder_ + "TRACKS/CITY/city.SCN";
+  ASSERT_NE(Screen().minimap, nullptr);
+  EXPECT_EQ(Screen().minimap->startMarker, nullptr);
+  EXPECT_GT(Screen().minimap->stripTriangles, 0u);
 }
 
 TEST_F(ContestRaceScreenTest, EmptyListOffersNoRace) {

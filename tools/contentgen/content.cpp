@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "contentgen/animated_models.h"
+#include "contentgen/career_screens_content.h"
 #include "contentgen/default_config.h"
 #include "contentgen/effect_textures.h"
 #include "contentgen/hud_content.h"
@@ -19,6 +20,7 @@
 #include "contentgen/garage_content.h"
 #include "contentgen/help_content.h"
 #include "contentgen/menu_content.h"
+#include "contentgen/menu_screens_content.h"
 #include "contentgen/vehicle_content.h"
 
 namespace contentgen {
@@ -41,8 +43,10 @@ bool WriteAllContent(const std::string& gameFolder) {
   if (!WriteRaceContent(gameFolder)) return false;
   if (!WriteHudContent(gameFolder)) return false;
   if (!WriteMenuContent(gameFolder)) return false;
+  if (!WriteMenuScreensContent(gameFolder)) return false;
   if (!WriteGarageContent(gameFolder)) return false;
   if (!WriteHelpContent(gameFolder)) return false;
+  if (!WriteCareerScreensContent(gameFolder)) return false;
   return true;
 }
 
