@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "contentgen/animated_models.h"
-#include "contentgen/career_screens_content.h"
 #include "contentgen/default_config.h"
 #include "contentgen/effect_textures.h"
 #include "contentgen/hud_content.h"
@@ -46,7 +45,6 @@ bool WriteAllContent(const std::string& gameFolder) {
   if (!WriteMenuScreensContent(gameFolder)) return false;
   if (!WriteGarageContent(gameFolder)) return false;
   if (!WriteHelpContent(gameFolder)) return false;
-  if (!WriteCareerScreensContent(gameFolder)) return false;
   return true;
 }
 
