@@ -1,0 +1,33 @@
+// The pictures the career and practice screens load by fixed name that no other writer provides.
+#include "contentgen/career_screens_content.h"
+
+#include <filesystem>
+#include <system_error>
+
+namespace contentgen {
+
+namespace {
+constexpr uint32_t kRibbonSize = 64;
+constexpr uint32_t kKerbWidth = 6;
+constexpr uint32_t kKerbColour = 0xFFB0B0B0u;
+constexpr uint32_t kAsphaltColour = 0xFF303038u;
+}  // namespace
+
+PictureData MakeDarkMinimapRibbon() {
+  PictureData ribbon(kRibbonSize, kRibbonSize);
+  for (uint32_t y = 0; y < kRibbonSize; ++y) {
+    for (uint32_t x = 0; x < kRibbonSize; ++x) {
+      const bool kerb = x < kKerbWidth || x >= kRibbonSize - kKerbWidth;
+      ribbon.Set(x, y, kerb ? kKerbColour : kAsphaltColour);
+    }
+  }
+  return ribbon;
+}
+
+bool WriteCareerScreensContent(const std::string& gameFolder) {
+  std::error_code error;
+  std::filesystem::create_directories(gameFolder + "HUD", error);
+  return WritePng(gameFolder + "HUD/minimapdark.png", MakeDarkMinimapRibbon(), false);
+}
+
+}  // namespace contentgen

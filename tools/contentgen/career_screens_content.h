@@ -1,0 +1,16 @@
+// The pictures the career and practice screens load by fixed name that no other writer provides.
+#pragma once
+
+#include <string>
+
+#include "contentgen/png_writer.h"
+
+namespace contentgen {
+
+// The dark road ribbon behind the practice screen's track outline: bright kerbs, dark asphalt between them.
+PictureData MakeDarkMinimapRibbon();
+
+// Writes HUD/minimapdark.png below gameFolder (its alpha picture HUD/minimapa.png comes with the HUD content).
+bool WriteCareerScreensContent(const std::string& gameFolder);
+
+}  // namespace contentgen
