@@ -165,22 +165,25 @@ TEST_F(ShowroomTest, BlurAlphaChangesOnlyWithMotionBlurOn) {
 
 TEST_F(ShowroomTest, CarIsReloadedWhenTheSettingOrTheProfileChanges) {
   auto showroom = Open();
-  const vehicle::Vehicle* first = showroom->DisplayedVehicle();
+  ASSERT_NE(showroom->DisplayedVehicle(), nullptr);
+  // A mark on the car shows whether the next pass replaced it.
+  showroom->DisplayedVehicle()->position.x = 9999.0f;
   EXPECT_FALSE(showroom->RenderMain(device_));
-  EXPECT_EQ(showroom->DisplayedVehicle(), first) << "same car, profile unchanged: kept";
+  EXPECT_FLOAT_EQ(showroom->DisplayedVehicle()->position.x, 9999.0f) << "same car, profile unchanged: kept";
 
   settings_->SetString(app::StringSettingId::VEHICLE, contentgen::SampleCars()[1].name);
-  showroom->RenderMain(device_);
+  EXPECT_FALSE(showroom->RenderMain(device_)) << "a replaced car does not report a fresh load";
   EXPECT_EQ(showroom->carName, contentgen::SampleCars()[1].name);
+  EXPECT_EQ(showroom->carFile, database_->vehiclePaths[1]);
   ASSERT_NE(showroom->DisplayedVehicle(), nullptr);
-  EXPECT_EQ(showroom->DisplayedVehicle()->vehicleName.empty(), false);
+  EXPECT_NEAR(showroom->DisplayedVehicle()->position.x, showroom->carSpot.x, 1e-3f);
 
-  const vehicle::Vehicle* second = showroom->DisplayedVehicle();
+  showroom->DisplayedVehicle()->position.x = 9999.0f;
   profile_->changed = true;
   showroom->RenderMain(device_);
   EXPECT_FALSE(profile_->changed) << "the showroom takes the change";
-  EXPECT_NE(showroom->DisplayedVehicle(), nullptr);
-  (void)second;
+  ASSERT_NE(showroom->DisplayedVehicle(), nullptr);
+  EXPECT_NEAR(showroom->DisplayedVehicle()->position.x, showroom->carSpot.x, 1e-3f) << "same car reloaded";
 }
 
 TEST_F(ShowroomTest, MissingCarIsLoadedOnTheNextMainPassAndReported) {
