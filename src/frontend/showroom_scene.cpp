@@ -225,6 +225,10 @@ render::CubeMap* Showroom::CarCubeMapToRender() const {
 }
 
 void Showroom::Update(float dt) {
+  // The car's light glows sit on its body and face the camera.
+  if (auto* presentation = car ? dynamic_cast<vehicle::VehiclePresentation*>(car->features.get()) : nullptr) {
+    presentation->UpdateLightGlows(camera->frustum.viewDirection);
+  }
   if (fading) {
     const float previous = fade;
     fade += dt;
