@@ -5,6 +5,7 @@
 
 #include "race/player_profile.h"
 #include "race/race_definition.h"
+#include "render/resources/resource_manager.h"
 #include "vehicle/ai_driver.h"
 #include "vehicle/ai_vehicle_car.h"
 #include "vehicle/vehicle.h"
@@ -29,6 +30,40 @@ RaceSession::~RaceSession() {
   drivers_.clear();
   world_.Cars().clear();
   cars_.clear();
+  world_.SetCollision(nullptr);
+  if (resources_ != nullptr && collision_ != nullptr) resources_->ReleaseCollisionTree(collision_);
+}
+
+bool RaceSession::LoadTrack(render::ResourceManager* resources, const std::function<void(uint32_t)>& report) {
+  if (loadStage > kLoadComplete) loadStage = 0;
+  const std::string trackFile = definition_ != nullptr ? definition_->path : std::string();
+  switch (loadStage) {
+    case 1:
+      if (definition_ != nullptr) laps = definition_->laps;
+      break;
+    case 6: {
+      const std::string collisionFile = CollisionFileOf(trackFile);
+      if (resources != nullptr && collision_ == nullptr && !collisionFile.empty()) {
+        resources_ = resources;
+        collision_ = resources->LoadCollisionTree(collisionFile, true, false);
+      }
+      break;
+    }
+    case 7:
+      world_.SetCollision(collision_);
+      break;
+    case 8:
+      if (collision_ != nullptr) {
+        LoadAIPaths(*collision_, world_, definition_ != nullptr && definition_->reverse);
+        grid_ = ReadStartGrid(*collision_);
+      }
+      break;
+    default:
+      break;
+  }
+  if (loadStage < kLoadComplete) ++loadStage;
+  if (report) report(loadStage);
+  return loadStage == kLoadComplete;
 }
 
 vehicle::Vehicle* RaceSession::AddRacer(std::unique_ptr<vehicle::Vehicle> car, bool isPlayer) {

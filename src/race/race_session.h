@@ -12,6 +12,11 @@
 #include "race/race_result.h"
 #include "race/race_timing.h"
 #include "race/race_world.h"
+#include "race/track_loader.h"
+
+namespace render {
+class ResourceManager;
+}
 
 namespace vehicle {
 class AIDriver;
@@ -38,6 +43,14 @@ class RaceSession {
   ~RaceSession();
   RaceSession(const RaceSession&) = delete;
   RaceSession& operator=(const RaceSession&) = delete;
+
+  // One stage of the track load per call, then loadStage moves on and is reported; it stays at 10 once the load
+  // is complete, and a value above 10 starts over. Stage 1 takes the lap count, 6 the collision file through the
+  // resource manager (kept until the session ends), 7 its surfaces, 8 the AI paths and the start grid. Returns
+  // true once complete.
+  bool LoadTrack(render::ResourceManager* resources, const std::function<void(uint32_t)>& report);
+  const std::vector<GridSlot>& StartGrid() const { return grid_; }
+  geometry::CollisionTree* Collision() const { return collision_; }
 
   // Takes a car into the race at the front of the list (the newest racer first). A computer racer gets a
   // driver; the player's car becomes `player`. Returns the car.
@@ -79,6 +92,7 @@ class RaceSession {
   float rubberBandTimer = 0;
   bool rubberBand = false;
   AutoResetTimers resetTimers;
+  uint32_t loadStage = 0;
 
  private:
   struct Driver;
@@ -91,6 +105,9 @@ class RaceSession {
   std::vector<std::unique_ptr<Driver>> drivers_;
   vehicle::Vehicle* player_ = nullptr;
   std::unique_ptr<RaceResult> result_;
+  render::ResourceManager* resources_ = nullptr;
+  geometry::CollisionTree* collision_ = nullptr;
+  std::vector<GridSlot> grid_;
 };
 
 }  // namespace race
