@@ -249,7 +249,7 @@ void AudioOptionsScreen::RestartMusic() {
     }
     return;
   }
-  soundSystem->PlayMusicFolder(app::GetExecutableFolder() + "MUSIC/");
+  soundSystem->PlayMusicFolder(musicRoot);
 }
 
 void AudioOptionsScreen::BrowseMusicFolder() {

@@ -67,7 +67,8 @@ class AudioOptionsScreen : public MenuScreen {
   bool browsePending = false;
   // Replaceable so a test (or another platform) can answer for the player.
   FolderChooser folderChooser;
-  // Where the in-game browser looks; ends with its separator.
+  // The game's own MUSIC folder: where the in-game browser looks and the music played without another source.
+  // Ends with its separator.
   std::string musicRoot;
 
 };

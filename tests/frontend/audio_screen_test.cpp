@@ -140,6 +140,31 @@ TEST_F(AudioOptionsScreenTest, FolderThatCannotPlayIsForgottenAndAPlayableOneSta
   EXPECT_TRUE(sound_->IsMusicPlaying());
 }
 
+TEST_F(AudioOptionsScreenTest, CdModeWithoutADiscFallsBackToTheGamesMusicFolder) {
+  ASSERT_TRUE(contentgen::WriteMusic(folder_));
+  Click(100, 380);  // CD shuffle
+  EXPECT_EQ(Get(SettingId::CDMUSIC), 1);
+  EXPECT_TRUE(sound_->IsMusicPlaying());
+  EXPECT_EQ(sound_->musicFile.rfind(folder_ + "MUSIC", 0), 0u) << sound_->musicFile;
+}
+
+TEST_F(AudioOptionsScreenTest, MusicStepUpRestartsSilentMusicButStepDownKeepsItPlaying) {
+  ASSERT_TRUE(contentgen::WriteMusic(folder_));
+  ASSERT_FALSE(sound_->IsMusicPlaying());
+  Click(580, 265);  // music +
+  EXPECT_EQ(Get(SettingId::MUSICVOLUME), 60);
+  EXPECT_TRUE(sound_->IsMusicPlaying());
+  for (int i = 0; i < 6; ++i) Click(270, 265);  // music - down to 0
+  EXPECT_EQ(Get(SettingId::MUSICVOLUME), 0);
+  EXPECT_TRUE(sound_->IsMusicPlaying()) << "volume 0 leaves the music running";
+  // A slider value below 0 (a cursor left of the track's start) stops the music.
+  windows_.SetCursorPos(platform::Point{(290 * Get(SettingId::SCREENWIDTH) + 799) / 800, 100});
+  screen_->ReadCursor(Window());
+  screen_->OnOptionButton(5);
+  EXPECT_EQ(Get(SettingId::MUSICVOLUME), 0);
+  EXPECT_FALSE(sound_->IsMusicPlaying());
+}
+
 TEST_F(AudioOptionsScreenTest, CancelledFolderChoiceChangesNothing) {
   settings_->SetString(StringSettingId::MP3FOLDER, "kept");
   screen_->folderChooser = [] { return std::optional<std::string>(); };
