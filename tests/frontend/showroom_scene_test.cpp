@@ -7,6 +7,7 @@
 
 #include "contentgen/showroom_scene.h"
 #include "contentgen/vehicle_content.h"
+#include "frontend/menu_manager.h"
 #include "frontend_test_support.h"
 #include "geometry/path.h"
 #include "race/content_database.h"
@@ -246,6 +247,25 @@ TEST_F(ShowroomTest, FactoryBuildsAShowroomWithTheRandomOption) {
   EXPECT_EQ(showroom->carName, contentgen::SampleCars()[1].name);
   backdrop->ClearOption();
   EXPECT_FALSE(showroom->randomCar);
+}
+
+TEST_F(ShowroomTest, MenuManagerOpensItAndHandsItsCarToTheCurrentScreen) {
+  frontend::MenuManager manager(device_, resources_.get(), settings_.get(), &flow_, database_.get(), profile_.get(),
+                                nullptr, nullptr);
+  manager.SetShowroomFactory(frontend::MakeShowroomFactory([] { return 0; }));
+  manager.OpenShowroom(device_, frontend::kShowroomScene, 0);
+  auto* showroom = dynamic_cast<Showroom*>(manager.Showroom());
+  ASSERT_NE(showroom, nullptr);
+  ASSERT_NE(showroom->DisplayedVehicle(), nullptr);
+  manager.Update(Window(), 0.1f);
+  manager.ShowroomRenderMain(device_);
+  ASSERT_NE(manager.CurrentScreen(), nullptr);
+  EXPECT_EQ(manager.CurrentScreen()->showroomVehicle, showroom->DisplayedVehicle());
+  manager.ShowroomRenderReflections(device_);
+  manager.ShowroomRenderCubeMap(device_);
+  manager.ShowroomRenderSecondPass(device_);
+  manager.CloseShowroom();
+  EXPECT_EQ(manager.Showroom(), nullptr);
 }
 
 }  // namespace
