@@ -161,12 +161,25 @@ TEST_F(CareerRaceScreenTest, ArrowsMoveOverRankedRacesOnlyAndScrollTheList) {
   EXPECT_EQ(screen.selectedIndex, 1);
   screen.Render(device_);
   EXPECT_EQ(RowIds(), (std::vector<int32_t>{102, 103, 104, 105, 106, 107}));
-  Click(300, 420);  // scroll bar near its top: row floor(175/150 * 7) clipped... computed below
-  const int32_t expected = static_cast<int32_t>(std::floor((420.0f - 245.0f) / 150.0f * 7.0f));
+  Click(300, 400);  // the scroll bar: row floor((y - 245) / 150 * (ranked races - 1))
+  const int32_t expected = static_cast<int32_t>(std::floor((400.0f - 245.0f) / 150.0f * 7.0f));
   EXPECT_EQ(screen.selectedRow, std::min(expected, 7));
   screen.MoveSelection(-100);
   EXPECT_EQ(screen.selectedRow, 0);
   EXPECT_EQ(screen.firstVisibleRow, 0);
+}
+
+TEST_F(CareerRaceScreenTest, LeavingWhileCountingStopsTheTallyAndReturnResumes) {
+  CareerRaceScreen& screen = Screen();
+  screen.UpdateMoneyDisplay(0.01f);
+  EXPECT_FLOAT_EQ(screen.displayedMoney, 1000.0f);
+  ASSERT_NE(screen.tallyChannel, -1);
+  screen.OnLeave();
+  EXPECT_EQ(screen.tallyChannel, -1);
+  screen.OnEnter();
+  screen.UpdateMoneyDisplay(0.01f);
+  EXPECT_FLOAT_EQ(screen.displayedMoney, 2000.0f);
+  EXPECT_NE(screen.tallyChannel, -1);
 }
 
 TEST_F(CareerRaceScreenTest, ReEnteringChoosesTheOpenRaceAtTheSameIndex) {
