@@ -84,8 +84,46 @@ bool RaceSession::IsDriven(const vehicle::Vehicle* car) const {
   return std::any_of(drivers_.begin(), drivers_.end(), [car](const auto& d) { return d->car == car; });
 }
 
+void RaceSession::ReloadRacerCurves() {
+  for (vehicle::Vehicle* car : world_.Cars()) car->ReloadCurves();
+}
+
+void RaceSession::HandlePlayerInput(app::ScreenFlow& flow) {
+  const bool racing = flow.state == app::game_state::kRacing;
+  switch (ReadRaceKey(keys, racing)) {
+    case RaceKey::kPause:
+      flow.RequestOptions(kRacePauseKind, 0);
+      break;
+    case RaceKey::kFullScreen:
+      if (settings != nullptr) settings->SetInt(app::SettingId::FULLSCREEN, settings->GetInt(app::SettingId::FULLSCREEN) == 0 ? 1 : 0);
+      if (racing) flow.RequestOptions(kRacePauseKind, 0);
+      break;
+    case RaceKey::kReloadCurves:
+      ReloadRacerCurves();
+      break;
+    case RaceKey::kNone:
+      break;
+  }
+  lastControls = settings != nullptr ? ReadKeyboardControls(keys, *settings) : PlayerControls{};
+  const PlayerControls& controls = lastControls;
+  if (player_ != nullptr) {
+    if (controls.reset && racing) player_->Respawn(world_, world_.FindNearestPath(player_->position));
+    if (controls.headlights) {
+      player_->headlightsOn = !player_->headlightsOn;
+      if (settings != nullptr) settings->SetInt(app::SettingId::TURNONHEADLIGHT, player_->headlightsOn ? 1 : 0);
+    }
+    if (!IsDriven(player_)) {
+      player_->SetControls(controls.throttle, controls.brake, controls.handbrake, false, controls.steering,
+                           controls.shiftUp, controls.shiftDown);
+    }
+  }
+  if (controls.pause && racing) flow.RequestOptions(kRacePauseKind, 0);
+  keys.ClearKeyPresses();
+}
+
 void RaceSession::Step(app::ScreenFlow& flow, float dt) {
   const app::GameState state = flow.state;
+  HandlePlayerInput(flow);
   if (state == app::game_state::kRacing) {
     AutoResetPlayer(dt);
     raceTime += dt;

@@ -7,7 +7,10 @@
 #include <memory>
 #include <vector>
 
+#include "app/keyboard_state.h"
 #include "app/screen_flow.h"
+#include "app/settings.h"
+#include "race/player_input.h"
 #include "race/race_order.h"
 #include "race/race_result.h"
 #include "race/race_timing.h"
@@ -56,6 +59,15 @@ class RaceSession {
   // driver; the player's car becomes `player`. Returns the car.
   vehicle::Vehicle* AddRacer(std::unique_ptr<vehicle::Vehicle> car, bool isPlayer);
 
+  // A window key message for the race's keyboard.
+  void ForwardInput(uint32_t message, uintptr_t wParam) { keys.HandleKeyMessage(message, wParam); }
+  // First in every step: the race keys (Esc pauses while racing, 'F' toggles FULLSCREEN and pauses while
+  // racing, F5 reloads the curves), then the player's bound actions: reset while racing, headlights (stored in
+  // TURNONHEADLIGHT), pause while racing, and the driving controls unless a driver has the car; then this
+  // frame's presses are cleared. Without settings only the race keys count.
+  void HandlePlayerInput(app::ScreenFlow& flow);
+  void ReloadRacerCurves();
+
   // The per-frame step in the flow's current state: automatic reset and race time while racing, the sub-steps,
   // race order and knock-out while racing or counting down, the finish test, and the release in state 12.
   void Step(app::ScreenFlow& flow, float dt);
@@ -92,6 +104,9 @@ class RaceSession {
   float rubberBandTimer = 0;
   bool rubberBand = false;
   AutoResetTimers resetTimers;
+  app::KeyboardState keys;
+  app::Settings* settings = nullptr;  // not owned
+  PlayerControls lastControls;        // what the player asked for in the last step
   uint32_t loadStage = 0;
 
  private:
