@@ -1,0 +1,111 @@
+// Tests of the field of a race: grid slots, cars and driver names of the player and the opponents.
+#include "race/racer_plan.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "race/content_database.h"
+#include "race/race_definition.h"
+
+namespace {
+
+// A generator that returns the given values in turn, then repeats the last.
+std::function<int()> Sequence(std::vector<int> values) {
+  auto index = std::make_shared<size_t>(0);
+  return [values, index]() {
+    const int value = values[std::min(*index, values.size() - 1)];
+    ++*index;
+    return value;
+  };
+}
+
+class RacerPlans : public ::testing::Test {
+ protected:
+  RacerPlans() : content(nullptr, "no_such_manifest.dat") {
+    content.vehicleNames = {"Berline", "Coupe", "Roadster"};
+    content.vehiclePaths = {"CARS/BERLINE/berline.dat", "CARS/COUPE/coupe.dat", "CARS/ROADSTER/roadster.dat"};
+    content.vehicleClasses = {1, 2, 2};
+  }
+  race::RaceDefinition Definition(uint32_t mode, uint32_t playerStart, uint32_t opponents) {
+    race::RaceDefinition definition(0, "Test", "TRACKS/CITY/city.scn", &names, mode, race::kRaceLap, 3,
+                                    playerStart, opponents, false);
+    definition.classRestriction = race::kClassMixed;
+    return definition;
+  }
+  race::ContentDatabase content;
+  std::vector<std::string> names{"Ada", "Bea", "Cleo", "Dora"};
+};
+
+TEST_F(RacerPlans, UnnamedOpponentsFillTheGridAroundThePlayer) {
+  auto definition = Definition(race::kModeQuick, 1, 3);
+  const auto field = race::PlanRacers(definition, content, 8, "Me", "CARS/COUPE/coupe.dat", Sequence({0, 1, 2, 3}));
+  ASSERT_EQ(field.size(), 4u);
+  EXPECT_TRUE(field[0].isPlayer);
+  EXPECT_EQ(field[0].slot, 1u);
+  EXPECT_EQ(field[0].name, "Me");
+  EXPECT_EQ(field[0].vehicleFile, "CARS/COUPE/coupe.dat");
+  std::vector<size_t> slots;
+  for (size_t i = 1; i < field.size(); ++i) {
+    EXPECT_FALSE(field[i].isPlayer);
+    slots.push_back(field[i].slot);
+  }
+  EXPECT_EQ(slots, (std::vector<size_t>{0, 2, 3}));
+}
+
+TEST_F(RacerPlans, ASmallGridIsNeverReadPastAndABadPlayerSlotFallsToZero) {
+  auto definition = Definition(race::kModeQuick, 5, 7);
+  const auto field = race::PlanRacers(definition, content, 3, "Me", "", Sequence({0}));
+  ASSERT_EQ(field.size(), 3u);
+  EXPECT_EQ(field[0].slot, 0u);
+  for (const auto& racer : field) EXPECT_LT(racer.slot, 3u);
+  EXPECT_TRUE(race::PlanRacers(definition, content, 0, "Me", "", Sequence({0})).empty());
+}
+
+TEST_F(RacerPlans, OpponentsOfAClassDriveCarsOfThatClass) {
+  auto definition = Definition(race::kModeQuick, 0, 4);
+  definition.classRestriction = 2;
+  const auto field = race::PlanRacers(definition, content, 8, "Me", "", Sequence({0, 1, 5, 3, 2, 7, 8}));
+  for (size_t i = 1; i < field.size(); ++i) {
+    EXPECT_TRUE(field[i].vehicleFile == "CARS/COUPE/coupe.dat" || field[i].vehicleFile == "CARS/ROADSTER/roadster.dat")
+        << field[i].vehicleFile;
+  }
+}
+
+TEST_F(RacerPlans, NamedOpponentsKeepTheirSlotsAndThePlayersNamesakeStaysOut) {
+  auto definition = Definition(race::kModeCareer, 0, 3);
+  definition.AddAiRacer("Rival", "CARS/BERLINE/berline.dat", 1, {4, 5});
+  definition.AddAiRacer("ME", "CARS/COUPE/coupe.dat", 2, {});
+  definition.AddAiRacer("Late", "CARS/COUPE/coupe.dat", 9, {});
+  definition.AddAiRacer("Squatter", "CARS/COUPE/coupe.dat", 0, {});
+  const auto field = race::PlanRacers(definition, content, 4, "Me", "", Sequence({0}));
+  ASSERT_EQ(field.size(), 2u);
+  EXPECT_EQ(field[1].name, "Rival");
+  EXPECT_EQ(field[1].slot, 1u);
+  EXPECT_TRUE(field[1].hasUpgrades);
+  EXPECT_EQ(field[1].upgrades, (std::vector<uint32_t>{4, 5}));
+}
+
+TEST_F(RacerPlans, InstantRacesDrawThePlayersCarAndOneToFourOpponents) {
+  auto definition = Definition(race::kModeInstant, 0, 0);
+  const auto field = race::PlanRacers(definition, content, 8, "Me", "CARS/COUPE/coupe.dat", Sequence({2, 3, 0}));
+  EXPECT_EQ(field[0].name, "Player");
+  EXPECT_EQ(field[0].vehicleFile, "CARS/ROADSTER/roadster.dat");
+  EXPECT_EQ(definition.opponents, 4u);
+  EXPECT_EQ(field.size(), 5u);
+}
+
+TEST(DriverNames, DrawsUnusedNamesAndTakesTheLastDrawWhenAllTriesAreUsed) {
+  std::vector<int> used;
+  EXPECT_EQ(race::DrawDriverName(4, used, Sequence({2})), 2);
+  EXPECT_EQ(race::DrawDriverName(4, used, Sequence({2, 2, 3})), 3);
+  EXPECT_EQ(race::DrawDriverName(4, used, Sequence({2})), 2);  // twenty used draws: the last one stands
+  EXPECT_EQ(used, (std::vector<int>{2, 3, 2}));
+  EXPECT_EQ(race::DrawDriverName(0, used, Sequence({0})), -1);
+  EXPECT_EQ(race::DrawDriverName(4, used, Sequence({-7})), 1);  // a negative draw stays in range
+}
+
+}  // namespace
