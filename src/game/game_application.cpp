@@ -39,6 +39,8 @@ GameApplication::GameApplication(const app::GraphicsAppServices& services, const
                                       : std::make_unique<app::HardwareInfo>();
   settings = std::make_unique<app::Settings>(*hardwareInfo, programFolder, programFolder);
   settings->LoadConfig(programFolder + app::kConfigFileName);
+  contentDatabase = std::make_unique<race::ContentDatabase>(settings.get(), programFolder + kContentListFile);
+  playerProfile = std::make_unique<race::PlayerProfile>(contentDatabase.get());
 
   // The program always starts in a window; FrameMove switches to full screen when the settings ask for it.
   showCursor = false;
@@ -219,12 +221,20 @@ HResult GameApplication::FinalCleanup() {
   SavePlayerProfile();
   if (settings) settings->SaveConfig();
   soundSystem.reset();
+  // The profile and the content list go before the settings they read.
+  playerProfile.reset();
+  contentDatabase.reset();
   settings.reset();
   hardwareInfo.reset();
   if (hostStatsReport) hostStatsReport->ReportHostStats(0);
   hostStatsReport.reset();
   screenFlow.reset();
   return kOk;
+}
+
+void GameApplication::SavePlayerProfile() {
+  // A profile without a file (no player chosen yet) has nothing to write.
+  if (playerProfile && !playerProfile->fileName.empty()) playerProfile->Save();
 }
 
 void GameApplication::SetLoadingProgress(int32_t step) { loadingStep = step; }
@@ -495,6 +505,5 @@ void GameApplication::RenderAfterFrame() {}
 void GameApplication::CreateFrontEnd() {}
 void GameApplication::RestoreFrontEnd() {}
 void GameApplication::DeleteFrontEnd() {}
-void GameApplication::SavePlayerProfile() {}
 
 }  // namespace game

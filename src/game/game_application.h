@@ -19,6 +19,8 @@
 #include "app/usage_report.h"
 #include "platform/audio/mixer.h"
 #include "platform/input/controller.h"
+#include "race/content_database.h"
+#include "race/player_profile.h"
 #include "render/resources/resource_manager.h"
 
 namespace game {
@@ -32,6 +34,8 @@ inline constexpr int kPausedFrameSleepMs = 100;
 // The virtual screen of the 2D pass.
 inline constexpr float kVirtualScreenWidth = 800.0f;
 inline constexpr float kVirtualScreenHeight = 600.0f;
+// The content list the game reads at start.
+inline constexpr char kContentListFile[] = "manifest.dat";
 // The menu font the application loads for its labels.
 inline constexpr char kMenuFontImage[] = "FONT\\noire.png";
 inline constexpr char kMenuFontAlpha[] = "FONT\\noirea.png";
@@ -57,8 +61,8 @@ struct GameServices {
 
 class GameApplication : public app::GraphicsApp {
  public:
-  // Loads the settings (config.dat, else default_config.dat) and makes the sound system, the resource manager,
-  // the screen flow and the usage report. The command line is accepted and not interpreted.
+  // Loads the settings (config.dat, else default_config.dat), the content list and a fresh player profile, and
+  // makes the sound system, the resource manager, the screen flow and the usage report. The command line is accepted and not interpreted.
   GameApplication(const app::GraphicsAppServices& services, const std::string& commandLine,
                   GameServices gameServices = {});
   ~GameApplication() override;
@@ -89,6 +93,8 @@ class GameApplication : public app::GraphicsApp {
   app::InputDevices* GetInputDevices() const { return inputDevices.get(); }
   app::ScreenFlow* GetScreenFlow() const { return screenFlow.get(); }
   app::HostStatsReport* GetHostStatsReport() const { return hostStatsReport.get(); }
+  race::ContentDatabase* GetContentDatabase() const { return contentDatabase.get(); }
+  race::PlayerProfile* GetPlayerProfile() const { return playerProfile.get(); }
   const app::KeyboardState& Keyboard() const { return keyboardState; }
   const app::MouseState& Mouse() const { return mouseState; }
   const std::string& ProgramFolder() const { return programFolder; }
@@ -145,6 +151,9 @@ class GameApplication : public app::GraphicsApp {
   // The settings read the hardware information, so it is made first and freed last.
   std::unique_ptr<app::HardwareInfo> hardwareInfo;
   std::unique_ptr<app::Settings> settings;
+  // The content list and the profile over its cars read the settings, so they are freed before them.
+  std::unique_ptr<race::ContentDatabase> contentDatabase;
+  std::unique_ptr<race::PlayerProfile> playerProfile;
   std::unique_ptr<app::SoundSystem> soundSystem;
   std::unique_ptr<render::ResourceManager> resourceManager;
   std::unique_ptr<app::InputDevices> inputDevices;

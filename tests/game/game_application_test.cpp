@@ -15,6 +15,7 @@
 #include "app/text_file_reader.h"
 #include "contentgen/default_config.h"
 #include "contentgen/images.h"
+#include "contentgen/race_content.h"
 #include "platform/input/scripted_controller.h"
 
 namespace game {
@@ -87,7 +88,9 @@ class GameApplicationTest : public ::testing::Test {
   }
 
   void Close(GameApplication& game) {
-    harness_.windows.PostMessage(1, wm::kClose, 0, 0);
+    // Windows are numbered from 1 in the order they are made; the game's is the newest.
+    const auto window = static_cast<platform::WindowHandle>(harness_.windows.WindowsCreated());
+    harness_.windows.PostMessage(window, wm::kClose, 0, 0);
     game.Run();
   }
 
@@ -127,6 +130,37 @@ TEST_F(GameApplicationTest, ConstructionReadsDefaultConfigOnAFirstRunAndConfigDa
   EXPECT_FALSE(second.GetSettings()->IsAutoConfigurePending());
   EXPECT_EQ(second.GetSettings()->GetInt(SettingId::MASTERVOLUME), 37);
   EXPECT_EQ(second.GetSettings()->GetInt(SettingId::SHOWFPS), 1);
+}
+
+TEST_F(GameApplicationTest, ConstructionReadsTheContentListAndMakesAFreshProfileOverItsCars) {
+  ASSERT_TRUE(contentgen::WriteRaceContent(folder_.string()));
+  GameApplication& game = Make();
+  ASSERT_NE(game.GetContentDatabase(), nullptr);
+  EXPECT_EQ(game.GetContentDatabase()->VehicleCount(), static_cast<int>(contentgen::ManifestCars().size()));
+  EXPECT_GT(game.GetContentDatabase()->VehicleCount(), 0);
+  EXPECT_EQ(game.GetContentDatabase()->settings, game.GetSettings());
+  ASSERT_NE(game.GetPlayerProfile(), nullptr);
+  EXPECT_EQ(game.GetPlayerProfile()->IndexOf(game.GetContentDatabase()->vehicleNames.front()), 0);
+}
+
+TEST_F(GameApplicationTest, ClosingSavesTheChosenPlayersProfileAndNothingWithoutOne) {
+  ASSERT_TRUE(contentgen::WriteRaceContent(folder_.string()));
+  GameApplication& game = Started();
+  const fs::path profile = folder_ / "PROFILES" / "ANNA.dat";
+  game.GetPlayerProfile()->SetName("ANNA");
+  game.GetPlayerProfile()->SetFilePath(profile.string());
+  game.GetPlayerProfile()->AddMoney(1234);
+  Close(game);
+  ASSERT_TRUE(fs::exists(profile)) << "written at shutdown";
+  EXPECT_TRUE(fs::exists(folder_ / "config.dat"));
+
+  app_.reset();
+  fs::remove_all(folder_ / "PROFILES");
+  fs::remove(folder_ / "config.dat");
+  GameApplication& anonymous = Started();
+  Close(anonymous);
+  EXPECT_FALSE(fs::exists(folder_ / "PROFILES")) << "no player chosen, no profile file";
+  EXPECT_TRUE(fs::exists(folder_ / "config.dat"));
 }
 
 TEST_F(GameApplicationTest, SettingsChangedDuringTheRunAreInConfigDatAfterTheWindowCloses) {
