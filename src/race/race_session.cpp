@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "race/hud/race_hud.h"
 #include "race/player_profile.h"
 #include "race/race_definition.h"
 #include "render/resources/resource_manager.h"
@@ -130,7 +131,14 @@ void RaceSession::Step(app::ScreenFlow& flow, float dt) {
   }
   const SubStepPlan plan = PlanSubSteps(dt);
   for (uint32_t i = 0; i < plan.count; ++i) StepRacers(flow, plan.step);
-  if (state == app::game_state::kRacing || state == app::game_state::kCountdown) UpdatePositions(flow);
+  if (state == app::game_state::kRacing || state == app::game_state::kCountdown) {
+    UpdatePositions(flow);
+    if (hud != nullptr) {
+      hud->SetRaceTime(raceTime);
+      hud->Update(HudViews());
+    }
+  }
+  if (hud != nullptr) hud->Tick(flow, dt);
   if (state == app::game_state::kRacing && player_ != nullptr &&
       player_->progress >= static_cast<float>(laps)) {
     FinishRacer(flow);
@@ -158,7 +166,36 @@ void RaceSession::StepRacers(app::ScreenFlow& flow, float h) {
   if (afterSubStep) afterSubStep(h);
 }
 
-void RaceSession::HoldRacersAtStart() {
+std::vector<HudRacerView> RaceSession::HudViews() const {
+  std::vector<HudRacerView> views;
+  views.reserve(world_.Cars().size());
+  for (const vehicle::Vehicle* car : world_.Cars()) {
+    HudRacerView view;
+    view.driverName = car->driverName;
+    view.racePosition = car->racePosition;
+    view.isPlayer = car->isPlayer;
+    view.wrongWay = car->wrongWay;
+    view.position = car->position;
+    view.forwardAxis = car->forwardAxis;
+    view.speedMph = car->speedMph;
+    view.bestLap = car->bestLap;
+    if (car->engine != nullptr) {
+      view.engineRpm = car->engine->engineRpm;
+      view.gear = car->engine->Gear();
+      view.nitrousRemaining = car->engine->nitrousRemaining;
+      view.nitrousCapacity = car->engine->nitrousCapacity;
+    }
+    if (car->stunts != nullptr) {
+      view.hasStunts = true;
+      view.stuntPoints = static_cast<uint32_t>(std::max(0, car->stunts->CollectPoints()));
+    }
+    views.push_back(std::move(view));
+  }
+  return views;
+}
+
+void RaceSession::HoldRacersAtStart(app::ScreenFlow& flow) {
+  if (hud != nullptr) hud->StartCountdown(flow);
   for (vehicle::Vehicle* car : world_.Cars()) {
     if (car->engine == nullptr) continue;
     car->engine->ForceGear(kNeutralGear);
@@ -209,6 +246,7 @@ void RaceSession::FinishRacer(app::ScreenFlow& flow) {
                             static_cast<int32_t>(definition_->classRestriction), player_->racePosition));
   }
   flow.Reset(app::game_state::kAfterFinish, 0, app::game_state::kRestartRace);
+  if (hud != nullptr && definition_ != nullptr) hud->ShowResults(*definition_);
   if (!IsDriven(player_)) {
     drivers_.insert(drivers_.begin(), std::make_unique<Driver>(world_, *player_));
     if (player_->engine != nullptr) player_->engine->gearbox.manual = 0;

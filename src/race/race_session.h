@@ -29,6 +29,8 @@ class Vehicle;
 
 namespace race {
 
+class RaceHud;
+struct HudRacerView;
 struct RaceDefinition;
 class PlayerProfile;
 
@@ -74,8 +76,9 @@ class RaceSession {
   // One sub-step of h seconds: rubber-band clock, path progress, drivers, cars.
   void StepRacers(app::ScreenFlow& flow, float h);
 
-  // Cars held in neutral with shifting off; released into first gear with the rubber-band clock cleared.
-  void HoldRacersAtStart();
+  // Starts the HUD's countdown (which asks for the countdown state and, 4 s on, the start signal) and holds the
+  // cars in neutral with shifting off; ReleaseRacers puts them in first gear and clears the rubber-band clock.
+  void HoldRacersAtStart(app::ScreenFlow& flow);
   void ReleaseRacers();
   // Race order every frame of racing and countdown; in knock-out races at most one car drops per frame.
   void UpdatePositions(app::ScreenFlow& flow);
@@ -99,6 +102,9 @@ class RaceSession {
   // Called after each sub-step with its length (the camera and the sounds follow it in the full game).
   std::function<void(float)> afterSubStep;
 
+  // The in-race overlay (not owned; may be null): fed every frame, runs the countdown and the after-finish wait.
+  RaceHud* hud = nullptr;
+
   float raceTime = 0;
   int32_t laps = 3;
   float rubberBandTimer = 0;
@@ -111,6 +117,7 @@ class RaceSession {
 
  private:
   struct Driver;
+  std::vector<HudRacerView> HudViews() const;
   void RemoveRacer(vehicle::Vehicle* car);
 
   PlayerProfile* profile_;

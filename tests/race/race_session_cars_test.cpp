@@ -42,7 +42,7 @@ TEST_F(RaceSessionCars, HeldCarsWaitInNeutralAndTheStartSignalPutsThemInFirstGea
   Vehicle* player = AddCar(true, {0, 0, 0});
   Vehicle* rival = AddCar(false, {200, 0, 0});
   ASSERT_TRUE(player->CanDrive());
-  session.HoldRacersAtStart();
+  session.HoldRacersAtStart(flow);
   for (Vehicle* car : {player, rival}) {
     EXPECT_EQ(car->engine->Gear(), race::kNeutralGear);
     EXPECT_FALSE(car->engine->gearbox.shiftingAllowed);
