@@ -1,6 +1,7 @@
 // Sub-step planning and the automatic-reset clocks.
 #include "race/race_timing.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace race {
@@ -16,6 +17,14 @@ SubStepPlan PlanSubSteps(float dt) {
   plan.count = count;
   plan.step = dt / static_cast<float>(count);
   return plan;
+}
+
+float MotionBlurAlpha(float framesPerSecond, bool nitrousActive) {
+  constexpr float kFastestRate = 75.0f, kSlowRate = 25.0f, kMinimumAlpha = 0.25f, kNitrousShare = 0.25f;
+  const float rate = std::min(framesPerSecond, kFastestRate);
+  float alpha = ((rate - kSlowRate) / 100.0f) * 1.33f * -0.75f + 1.0f;
+  alpha = std::clamp(alpha, kMinimumAlpha, 1.0f);
+  return nitrousActive ? alpha * kNitrousShare : alpha;
 }
 
 ResetDecision AutoResetTimers::Update(float dt, bool offWorld, bool allWheelsDown, bool tipped) {

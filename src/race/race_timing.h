@@ -18,6 +18,10 @@ struct SubStepPlan {
 // ceil(dt / 0.01) sub-steps, at most 5, each dt / count long: a long frame gets longer sub-steps, not more.
 SubStepPlan PlanSubSteps(float dt);
 
+// Alpha of the motion-blur overlay at a measured frame rate: 1.0 at 25 frames per second or fewer, falling to
+// about 0.5 at 75 and more, never below 0.25; a quarter of that while the player's nitrous burns.
+float MotionBlurAlpha(float framesPerSecond, bool nitrousActive);
+
 // What the automatic reset asks of the step: put the car back, and whether to save its position first.
 struct ResetDecision {
   bool respawn = false;

@@ -25,6 +25,15 @@ TEST(SubSteps, ZeroOrNegativeFrameRunsNone) {
   EXPECT_EQ(race::PlanSubSteps(-0.1f).count, 0u);
 }
 
+TEST(MotionBlur, AlphaFallsWithTheFrameRateAndNitrousQuartersIt) {
+  EXPECT_FLOAT_EQ(race::MotionBlurAlpha(10, false), 1.0f);
+  EXPECT_FLOAT_EQ(race::MotionBlurAlpha(25, false), 1.0f);
+  EXPECT_NEAR(race::MotionBlurAlpha(75, false), 1.0f - 0.5f * 1.33f * 0.75f, 1e-5);
+  EXPECT_FLOAT_EQ(race::MotionBlurAlpha(200, false), race::MotionBlurAlpha(75, false));
+  EXPECT_NEAR(race::MotionBlurAlpha(75, true), race::MotionBlurAlpha(75, false) * 0.25f, 1e-6);
+  EXPECT_GT(race::MotionBlurAlpha(50, false), race::MotionBlurAlpha(60, false));
+}
+
 TEST(AutoReset, OffWorldResetsOnlyAfterExceedingOneSecond) {
   race::AutoResetTimers timers;
   EXPECT_FALSE(timers.Update(0.5f, true, false, false).respawn);

@@ -11,6 +11,7 @@
 
 #include "contentgen/test_world.h"
 #include "platform/math/math.h"
+#include "vehicle/ai_vehicle_car.h"
 #include "vehicle/vehicle.h"
 
 namespace {
@@ -149,6 +150,33 @@ TEST(RaceWorld, PathEdgesAreMeasuredAgainstWallsOrLeftOpen) {
     if (wallOnLeft) EXPECT_FLOAT_EQ(right, 600);
     if (wallOnRight) EXPECT_FLOAT_EQ(left, -600);
   }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(RaceWorld, CarAheadIsTheNearestWithinTheWindowInTheAskingCarsFrame) {
+  race::RaceWorld world;
+  vehicle::Vehicle self(nullptr, nullptr, "self", true), near(nullptr, nullptr, "near", true),
+      far(nullptr, nullptr, "far", true), aside(nullptr, nullptr, "aside", true), behind(nullptr, nullptr, "behind", true);
+  self.worldMatrix = platform::IdentityMatrix();  // heading +z from the origin
+  near.position = {10, 0, 300};
+  near.speedMph = 40;
+  near.velocity = {0, 0, 500};
+  far.position = {0, 0, 900};
+  aside.position = {400, 0, 200};
+  behind.position = {0, 0, -100};
+  world.Cars() = {&self, &far, &aside, &behind, &near};
+  vehicle::VehicleAICar view(self, world);
+  vehicle::CarAhead found;
+  ASSERT_TRUE(world.FindCarAhead(view, {0, 0, 1}, 1000, 50, 100, found));
+  EXPECT_FLOAT_EQ(found.distance, 300);
+  EXPECT_FLOAT_EQ(found.relative.x, 10);
+  EXPECT_FLOAT_EQ(found.speedMph, 40);
+  EXPECT_FLOAT_EQ(found.forwardSpeedMph, 40);  // moving along the asking car's heading
+  EXPECT_FALSE(world.FindCarAhead(view, {0, 0, 1}, 250, 50, 100, found));   // nearest is beyond the reach
+  EXPECT_FALSE(world.FindCarAhead(view, {0, 0, 1}, 1000, 950, 100, found)); // everything nearer than minimum
 }
 
 }  // namespace
