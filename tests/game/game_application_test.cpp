@@ -323,6 +323,17 @@ TEST_F(GameApplicationTest, TheFullscreenSettingSwitchesTheDisplayModeAtTheEndOf
   EXPECT_EQ(harness_.windows.GetWindowStyle(1), platform::window_style::kWindowed);
 }
 
+TEST_F(GameApplicationTest, AFailedSwitchToFullScreenTurnsTheSettingOffSoTheNextStartRunsInAWindow) {
+  GameApplication& game = Started();
+  ASSERT_NE(harness_.graphics->lastDevice, nullptr);
+  harness_.graphics->lastDevice->FailNextResets(1, platform::kFail);
+  game.GetSettings()->SetInt(SettingId::FULLSCREEN, 1);
+  game.RenderFrame();
+  EXPECT_EQ(harness_.windows.GetWindowStyle(1), platform::window_style::kWindowed);
+  EXPECT_EQ(game.GetSettings()->GetInt(SettingId::FULLSCREEN), 0);
+  EXPECT_EQ(harness_.windows.MessageBoxes().size(), 1u) << "the failure is reported once";
+}
+
 TEST_F(GameApplicationTest, FrameTimeIsClampedToOneTwentiethOfASecond) {
   GameApplication& game = Started();
   elapsed_ = 0.3;
