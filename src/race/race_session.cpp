@@ -81,6 +81,21 @@ vehicle::Vehicle* RaceSession::AddRacer(std::unique_ptr<vehicle::Vehicle> car, b
   return raw;
 }
 
+size_t RaceSession::CreateRacers(const std::vector<RacerPlan>& plans, const CarFactory& factory) {
+  size_t created = 0;
+  const geometry::Path* firstPath = world_.AIPath(0);
+  for (const RacerPlan& plan : plans) {
+    if (plan.slot >= grid_.size() || !factory) continue;
+    std::unique_ptr<vehicle::Vehicle> car = factory(plan);
+    if (car == nullptr) continue;
+    car->SetTransform(grid_[plan.slot].position, grid_[plan.slot].orientation);
+    car->Reset(world_, firstPath);
+    AddRacer(std::move(car), plan.isPlayer);
+    ++created;
+  }
+  return created;
+}
+
 bool RaceSession::IsDriven(const vehicle::Vehicle* car) const {
   return std::any_of(drivers_.begin(), drivers_.end(), [car](const auto& d) { return d->car == car; });
 }

@@ -12,6 +12,7 @@
 #include "app/settings.h"
 #include "race/player_input.h"
 #include "race/race_order.h"
+#include "race/racer_plan.h"
 #include "race/race_result.h"
 #include "race/race_timing.h"
 #include "race/race_world.h"
@@ -56,6 +57,13 @@ class RaceSession {
   bool LoadTrack(render::ResourceManager* resources, const std::function<void(uint32_t)>& report);
   const std::vector<GridSlot>& StartGrid() const { return grid_; }
   geometry::CollisionTree* Collision() const { return collision_; }
+
+  // Builds the car of a plan entry (definition, body, upgrades), or null to leave that racer out.
+  using CarFactory = std::function<std::unique_ptr<vehicle::Vehicle>(const RacerPlan&)>;
+  // Creates the planned field on the start grid: each car placed on its slot and reset onto the first AI path,
+  // the player's car marked, the others given drivers. Entries whose slot the grid lacks are left out. Returns
+  // the number of cars created.
+  size_t CreateRacers(const std::vector<RacerPlan>& plans, const CarFactory& factory);
 
   // Takes a car into the race at the front of the list (the newest racer first). A computer racer gets a
   // driver; the player's car becomes `player`. Returns the car.

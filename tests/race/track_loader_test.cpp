@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "../vehicle/vehicle_fixture.h"
 #include "contentgen/test_world.h"
 #include "race/race_definition.h"
 #include "race/race_session.h"
@@ -99,6 +100,45 @@ TEST_F(TrackLoading, AMissingTrackLeavesAnEmptyWorldWithoutAGrid) {
   EXPECT_EQ(session.World().AIPathCount(), 0u);
   race::SegmentHit hit;
   EXPECT_FALSE(session.World().CastSegmentFull({0, 100, 0}, {0, -100, 0}, false, hit));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TrackLoading, PlannedRacersStandOnTheirGridSlotsAndDrive) {
+  auto definition = Definition("TRACKS/CITY/city.scn", false);
+  race::RaceSession session(nullptr, &definition, false);
+  while (!session.LoadTrack(&resources, {})) {}
+  std::vector<race::RacerPlan> plans(4);
+  for (size_t i = 0; i < plans.size(); ++i) plans[i].slot = i;
+  plans[2].isPlayer = true;
+  plans.push_back({});
+  plans.back().slot = 40;  // beyond the grid: left out
+  const auto factory = [](const race::RacerPlan&) {
+    return vehicle_test::LoadCar(contentgen::SampleCars().front().name);
+  };
+  ASSERT_EQ(session.CreateRacers(plans, factory), 4u);
+  ASSERT_NE(session.Player(), nullptr);
+  EXPECT_EQ(session.DriverCount(), 3u);
+  for (const vehicle::Vehicle* car : session.Racers()) {
+    bool onSlot = false;
+    for (const race::GridSlot& slot : session.StartGrid()) {
+      const float dx = car->position.x - slot.position.x, dz = car->position.z - slot.position.z;
+      onSlot = onSlot || dx * dx + dz * dz < 1.0f;
+    }
+    EXPECT_TRUE(onSlot) << car->position.x << " " << car->position.z;
+  }
+  app::ScreenFlow flow;
+  flow.state = app::game_state::kStartSignal;
+  session.Step(flow, 0.05f);
+  flow.state = app::game_state::kRacing;
+  for (int i = 0; i < 40; ++i) session.Step(flow, 0.05f);
+  for (const vehicle::Vehicle* car : session.Racers()) {
+    EXPECT_GT(car->position.y, -50.0f);  // still on the track
+    EXPECT_GE(car->racePosition, 1);
+    EXPECT_LE(car->racePosition, 4);
+  }
 }
 
 }  // namespace
