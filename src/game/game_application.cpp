@@ -156,6 +156,9 @@ HResult GameApplication::InitDeviceObjects() {
 
   menuFontImage = resourceManager->LoadTextureEx(device, kMenuFontImage, kMenuFontAlpha, 0, 1);
   menuFont = resourceManager->LoadFont(kMenuFontTable);
+  fpsLabel = std::make_unique<frontend::TextLabel>(device, menuFontImage, menuFont, "FPS : 0", 0.0f, 0.0f, 1.0f, true,
+                                                   frontend::kAlignLeft, static_cast<uint32_t>(kVirtualScreenWidth),
+                                                   static_cast<uint32_t>(kVirtualScreenHeight));
   CreateFrontEnd();
   screenFlow->Request(gs::kIntro, 0.0f);
   return kOk;
@@ -208,6 +211,8 @@ HResult GameApplication::InvalidateDeviceObjects() {
 
 HResult GameApplication::DeleteDeviceObjects() {
   DeleteFrontEnd();
+  if (fpsLabel) fpsLabel->Release();
+  fpsLabel.reset();
   DeleteRace();
   if (soundSystem) soundSystem->StopMusic();
   inputDevices.reset();
@@ -270,6 +275,10 @@ HResult GameApplication::FrameMove() {
   lastState = screenFlow->state;
 
   if (inputDevices) inputDevices->Poll();
+  // The frame counter has no text before its first second; the label keeps "FPS : 0" until then.
+  if (settings->GetInt(SettingId::SHOWFPS) > 0 && fpsLabel && !GetFpsText().empty()) {
+    fpsLabel->SetText(device, GetFpsText());
+  }
   if (window != 0) {
     mouseState.GetCursorClientPos(windows, window);
     mouseState.ScaleMouseToScreen(static_cast<float>(settings->GetInt(SettingId::SCREENWIDTH)),
@@ -451,6 +460,7 @@ void GameApplication::Render2D() {
   device->SetRenderState(gfx::RenderState::ZEnable, 0u);
 
   RenderScreens2D();
+  if (settings->GetInt(SettingId::SHOWFPS) > 0 && fpsLabel) fpsLabel->Draw(device);
 
   device->SetRenderState(gfx::RenderState::ZWriteEnable, 1u);
   device->SetRenderState(gfx::RenderState::ZEnable, 1u);

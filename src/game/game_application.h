@@ -17,6 +17,7 @@
 #include "app/settings.h"
 #include "app/sound_system.h"
 #include "app/usage_report.h"
+#include "frontend/text_label.h"
 #include "platform/audio/mixer.h"
 #include "platform/input/controller.h"
 #include "race/content_database.h"
@@ -134,7 +135,7 @@ class GameApplication : public app::GraphicsApp {
   void Render3DPass();
   void RenderScreens2D();
   void RenderAfterFrame();
-  void CreateFrontEnd();           // the FPS label, menu manager with its showroom, intro scene, disclaimer
+  void CreateFrontEnd();           // the menu manager with its showroom, the intro scene, the disclaimer
   void RestoreFrontEnd();
   void DeleteFrontEnd();
   void SavePlayerProfile();
@@ -159,6 +160,7 @@ class GameApplication : public app::GraphicsApp {
   std::unique_ptr<app::InputDevices> inputDevices;
   render::BitmapFont* menuFont = nullptr;       // held by the resource manager
   render::ImageResource* menuFontImage = nullptr;  // held by the resource manager
+  std::unique_ptr<frontend::TextLabel> fpsLabel;
   std::unique_ptr<app::ScreenFlow> screenFlow;
   std::unique_ptr<app::HostStatsReport> hostStatsReport;
   bool quitRequested = false;

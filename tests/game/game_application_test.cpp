@@ -387,5 +387,21 @@ TEST_F(GameApplicationTest, EachFrameTitlesTheWindowAndDrawsOnAClearedTarget) {
   EXPECT_EQ(value, static_cast<uint32_t>(platform::gfx::texture_arg::kDiffuse));
 }
 
+TEST_F(GameApplicationTest, TheFrameRateLabelIsDrawnOnlyWhenShowFpsIsOn) {
+  ASSERT_TRUE(contentgen::WriteImageContent(folder_.string()));
+  GameApplication& game = Started();
+  platform::gfx::NullDevice* device = harness_.graphics->lastDevice;
+  ASSERT_NE(device, nullptr);
+  game.GetSettings()->SetInt(SettingId::SHOWFPS, 0);
+  ASSERT_EQ(game.RenderFrame(), platform::kOk);
+  const uint32_t drawsWithout = device->Stats().draws;
+  ASSERT_EQ(game.RenderFrame(), platform::kOk);
+  const uint32_t perFrameWithout = device->Stats().draws - drawsWithout;
+  game.GetSettings()->SetInt(SettingId::SHOWFPS, 1);
+  const uint32_t before = device->Stats().draws;
+  ASSERT_EQ(game.RenderFrame(), platform::kOk);
+  EXPECT_GT(device->Stats().draws - before, perFrameWithout) << "the label adds its glyphs";
+}
+
 }  // namespace
 }  // namespace game
