@@ -70,9 +70,6 @@ GameApplication::~GameApplication() { loadingStep = 0; }
 
 intptr_t GameApplication::MsgProc(platform::WindowHandle hwnd, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   if (closing) return GraphicsApp::MsgProc(hwnd, message, wParam, lParam);
-  // In a window the pointer is the desktop's own. Moving the device cursor to the pointer's screen position
-  // would warp it by the window's offset on every move, so it would run off to the screen's corner.
-  if (message == wm::kMouseMove && windowed) return windows.DefWindowProc(hwnd, message, wParam, lParam);
   // Dropped files have no effect on the game, so the window does not accept them.
   if (window != 0 && ready) {
     switch (message) {

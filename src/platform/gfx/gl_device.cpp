@@ -251,7 +251,9 @@ bool GlDevice::ShowCursor(bool show) {
   return was;
 }
 
-void GlDevice::SetCursorPosition(int x, int y, uint32_t) { SDL_WarpMouseInWindow(window_, x, y); }
+// The desktop's own pointer is the device cursor here and is already where the game asks it to be; warping it
+// would feed every move back as another move (and, in a window, drift by the window's offset).
+void GlDevice::SetCursorPosition(int, int, uint32_t) {}
 
 HResult GlDevice::BeginScene() {
   if (inScene_) return kInvalidCall;
