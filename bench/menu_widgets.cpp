@@ -4,28 +4,12 @@
 
 #include <string>
 
+#include "null_device.h"
 #include "frontend/menu_screen.h"
 #include "frontend/text_label.h"
-#include "platform/gfx/null_graphics.h"
 #include "render/resources/bitmap_font.h"
 
 namespace {
-
-struct NullDevice {
-  NullDevice() {
-    platform::gfx::PresentParameters parameters;
-    parameters.backBufferWidth = 800;
-    parameters.backBufferHeight = 600;
-    parameters.backBufferFormat = platform::gfx::Format::X8R8G8B8;
-    parameters.windowed = true;
-    system.CreateDevice(0, platform::gfx::DeviceType::Hal, 0, 0, parameters, &device);
-  }
-  ~NullDevice() {
-    if (device != nullptr) device->Release();
-  }
-  platform::gfx::NullGraphicsSystem system;
-  platform::gfx::Device* device = nullptr;
-};
 
 render::BitmapFont MakeFont() {
   render::BitmapFont font;
@@ -34,7 +18,7 @@ render::BitmapFont MakeFont() {
 }
 
 void LabelRewriteSameLength(benchmark::State& state) {
-  NullDevice null;
+  bench::NullDevice null;
   render::BitmapFont font = MakeFont();
   frontend::TextLabel label(null.device, nullptr, &font, std::string(64, 'a'), 10, 10, 1, false, 2, 800, 600);
   std::string texts[2] = {std::string(64, 'b'), std::string(64, 'c')};
@@ -44,7 +28,7 @@ void LabelRewriteSameLength(benchmark::State& state) {
 BENCHMARK(LabelRewriteSameLength);
 
 void LabelUnchangedText(benchmark::State& state) {
-  NullDevice null;
+  bench::NullDevice null;
   render::BitmapFont font = MakeFont();
   const std::string text(64, 'a');
   frontend::TextLabel label(null.device, nullptr, &font, text, 10, 10, 1, false, 2, 800, 600);
@@ -53,7 +37,7 @@ void LabelUnchangedText(benchmark::State& state) {
 BENCHMARK(LabelUnchangedText);
 
 void ScreenFrame(benchmark::State& state) {
-  NullDevice null;
+  bench::NullDevice null;
   render::BitmapFont font = MakeFont();
   frontend::MenuScreen screen(frontend::ScreenServices{});
   const float rect[4] = {0, 0, 1, 1};

@@ -4,27 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/gfx/null_graphics.h"
+#include "null_device.h"
 #include "race/hud/race_hud.h"
 #include "race/race_definition.h"
 
 namespace {
-
-struct NullDevice {
-  NullDevice() {
-    platform::gfx::PresentParameters parameters;
-    parameters.backBufferWidth = 800;
-    parameters.backBufferHeight = 600;
-    parameters.backBufferFormat = platform::gfx::Format::X8R8G8B8;
-    parameters.windowed = true;
-    system.CreateDevice(0, platform::gfx::DeviceType::Hal, 0, 0, parameters, &device);
-  }
-  ~NullDevice() {
-    if (device != nullptr) device->Release();
-  }
-  platform::gfx::NullGraphicsSystem system;
-  platform::gfx::Device* device = nullptr;
-};
 
 std::vector<race::HudRacerView> Racers() {
   std::vector<race::HudRacerView> racers(8);
@@ -43,7 +27,7 @@ std::vector<race::HudRacerView> Racers() {
 }
 
 void HudFrame(benchmark::State& state) {
-  NullDevice null;
+  bench::NullDevice null;
   const race::RaceDefinition definition(0, "BENCH", "TRACKS\\CITY\\", nullptr, 0, race::kRaceLap, 3, 0, 7, false);
   race::RaceHud hud(null.device, nullptr, nullptr, definition);
   hud.BuildPositionRows(null.device, 8);

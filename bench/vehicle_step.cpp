@@ -2,56 +2,25 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <filesystem>
 #include <memory>
+#include <vector>
 
+#include "city_circuit.h"
 #include "contentgen/test_world.h"
 #include "contentgen/vehicle_content.h"
-#include "geometry/collision_tree.h"
-#include "platform/math/math.h"
 #include "vehicle/track_world.h"
-#include "vehicle/vehicle.h"
 
 namespace {
 
-struct City {
-  City() {
-    const auto bytes = contentgen::EncodeCollisionFile(contentgen::BuildTestWorld());
-    tree.LoadFromMemory(bytes.data(), bytes.size(), "city.COL", true);
-    folder = (std::filesystem::temp_directory_path() / "corsaire_bench_vehicle").string() + "/";
-    for (const auto& car : contentgen::SampleCars()) contentgen::WriteSampleCar(folder, car);
-  }
-  geometry::CollisionTree tree;
-  std::string folder;
-};
-
-City& TheCity() {
-  static City city;
-  return city;
-}
-
 std::unique_ptr<vehicle::Vehicle> CarOnCircuit(vehicle::TrackWorld& world, const contentgen::SampleCar& sample) {
-  auto car = std::make_unique<vehicle::Vehicle>(nullptr, nullptr, "Bench", false);
-  car->LoadDefinition(TheCity().folder + contentgen::CarFolder(sample) + contentgen::kCarDefinitionFile, nullptr,
-                      nullptr, 0, true);
-  vehicle::ChassisLayout layout;
-  const auto tyres = contentgen::TyrePositions(sample);
-  for (int i = 0; i < 4; ++i) {
-    layout.tyrePositions[i] = tyres[i];
-    layout.tyreRadius[i] = sample.tyreRadius;
-  }
-  car->AssembleChassis(layout);
-  platform::Vec3 heading;
-  car->position = contentgen::test_world::CentreAt(100, &heading) + platform::Vec3{0, 30, 0};
-  car->rotation = platform::Transpose(platform::LookAtLH({}, heading, {0, 1, 0}));
-  car->Reset(world, nullptr);
+  auto car = bench::CarOnCentreLine(world, sample, 100);
   world.AddCar(car.get());
   return car;
 }
 
 // One car driving round the circuit with a weaving steer; the car is put back after 20 s of driving.
 void BM_CarSubStepDriving(benchmark::State& state) {
-  vehicle::TrackWorld world(TheCity().tree);
+  vehicle::TrackWorld world(bench::TheCity().tree);
   auto car = CarOnCircuit(world, contentgen::SampleCars()[2]);
   int step = 0;
   for (auto _ : state) {
@@ -68,7 +37,7 @@ BENCHMARK(BM_CarSubStepDriving);
 
 // Eight cars stepped together (a full grid): each sub-step runs every car.
 void BM_GridSubStep(benchmark::State& state) {
-  vehicle::TrackWorld world(TheCity().tree);
+  vehicle::TrackWorld world(bench::TheCity().tree);
   std::vector<std::unique_ptr<vehicle::Vehicle>> cars;
   for (int i = 0; i < 8; ++i) {
     auto car = CarOnCircuit(world, contentgen::SampleCars()[i % 4]);
