@@ -9,6 +9,7 @@
 #include "frontend/career_race_screen.h"
 #include "frontend/race_request.h"
 #include "frontend/screen_ids.h"
+#include "frontend/skin_rects.h"
 #include "race/content_database.h"
 #include "race/hud/minimap.h"
 #include "race/race_definition.h"
@@ -24,24 +25,11 @@ using frontend::kVirtualHeight;
 using frontend::kVirtualWidth;
 using frontend::MenuButton;
 using frontend::TextLabel;
+using namespace frontend::skin;
 
 const std::array<const char*, 5> DifficultyNames = {"Very Easy", "Easy", "Normal", "Hard", "Very Hard"};
 
 namespace {
-constexpr float kSelectedRow[4] = {2, 2, 231, 31};
-constexpr float kPlainRow[4] = {50, 85, 52, 100};
-constexpr float kThumbRect[4] = {12, 106, 13, 107};
-constexpr float kTrackRect[4] = {12, 88, 13, 89};
-constexpr float kDownNormal[4] = {199, 66, 220, 43};
-constexpr float kDownHighlight[4] = {199, 91, 220, 68};
-constexpr float kUpNormal[4] = {199, 43, 220, 66};
-constexpr float kUpHighlight[4] = {199, 68, 220, 91};
-constexpr float kLeftNormal[4] = {195, 44, 170, 67};
-constexpr float kLeftHighlight[4] = {195, 69, 170, 92};
-constexpr float kRightNormal[4] = {170, 44, 195, 67};
-constexpr float kRightHighlight[4] = {170, 69, 195, 92};
-constexpr float kNextRect[4] = {455, 168, 297, 196};
-constexpr float kBackRect[4] = {297, 168, 455, 196};
 constexpr float kThumbTop = 245.0f;
 constexpr float kThumbTravel = 150.0f;
 

@@ -9,6 +9,7 @@
 #include "app/screen_flow.h"
 #include "app/settings.h"
 #include "frontend/screen_ids.h"
+#include "frontend/skin_rects.h"
 #include "platform/file_system.h"
 #include "platform/os.h"
 #include "platform/window_system.h"
@@ -24,17 +25,9 @@ using frontend::kVirtualHeight;
 using frontend::kVirtualWidth;
 using frontend::MenuButton;
 using frontend::TextLabel;
+using namespace frontend::skin;
 
 namespace {
-constexpr float kSelectedRow[4] = {2, 2, 231, 31};
-constexpr float kPlainRow[4] = {50, 85, 52, 100};
-constexpr float kThumbRect[4] = {12, 106, 13, 107};
-constexpr float kTrackRect[4] = {12, 88, 13, 89};
-constexpr float kDownNormal[4] = {199, 66, 220, 43};
-constexpr float kDownHighlight[4] = {199, 91, 220, 68};
-constexpr float kUpNormal[4] = {199, 43, 220, 66};
-constexpr float kUpHighlight[4] = {199, 68, 220, 91};
-constexpr float kBackRect[4] = {297, 168, 455, 196};
 constexpr float kThumbTop = 230.0f;
 constexpr float kThumbTravel = 150.0f;
 constexpr uintptr_t kKeyBackspace = 8;

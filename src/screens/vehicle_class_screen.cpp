@@ -8,6 +8,7 @@
 #include "app/screen_flow.h"
 #include "app/settings.h"
 #include "frontend/screen_ids.h"
+#include "frontend/skin_rects.h"
 #include "race/content_database.h"
 #include "race/player_profile.h"
 #include "race/race_definition.h"
@@ -24,14 +25,9 @@ using frontend::kVirtualHeight;
 using frontend::kVirtualWidth;
 using frontend::MenuButton;
 using frontend::TextLabel;
+using namespace frontend::skin;
 
 namespace {
-constexpr float kNextRect[4] = {455, 168, 297, 196};
-constexpr float kBackRect[4] = {297, 168, 455, 196};
-constexpr float kRightNormal[4] = {170, 44, 195, 67};
-constexpr float kRightHighlight[4] = {170, 69, 195, 92};
-constexpr float kLeftNormal[4] = {195, 44, 170, 67};
-constexpr float kLeftHighlight[4] = {195, 69, 170, 92};
 constexpr float kTransmissionRect[4] = {3, 45, 152, 75};
 constexpr float kStatBarWidth = 110.0f;
 constexpr float kStatBarHeight = 16.0f;
