@@ -30,6 +30,7 @@ struct PlayerControls {
   float brake = 0;      // 0..1
   float steering = 0;   // -1 left .. +1 right
   bool handbrake = false;
+  bool nitrous = false;
   bool shiftUp = false;
   bool shiftDown = false;
   bool lookBack = false;

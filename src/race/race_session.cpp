@@ -2,14 +2,26 @@
 #include "race/race_session.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
+#include "app/data_file.h"
+#include "app/input_devices.h"
+#include "app/paths.h"
+#include "platform/math/math.h"
+#include "race/content_database.h"
 #include "race/hud/race_hud.h"
 #include "race/player_profile.h"
 #include "race/race_definition.h"
 #include "render/resources/resource_manager.h"
 #include "vehicle/ai_driver.h"
 #include "vehicle/ai_vehicle_car.h"
+#include "vehicle/force_feedback_output.h"
 #include "vehicle/vehicle.h"
+#include "vehicle/vehicle_assembly.h"
+#include "vehicle/vehicle_presentation.h"
+#include "vehicle/wheel.h"
 
 namespace race {
 
@@ -21,33 +33,72 @@ struct RaceSession::Driver {
   vehicle::Vehicle* car;
 };
 
+namespace {
+// Joystick axes move the controls only beyond this much of their travel, so a resting stick leaves the keys in charge.
+constexpr float kJoystickDeadZone = 0.1f;
+constexpr int kSteeringAxis = 0;
+constexpr int kPedalAxis = 1;
+constexpr int kHandbrakeButton = 0;
+constexpr int kNitrousButton = 1;
+
+vehicle::VehiclePresentation* PresentationOf(const vehicle::Vehicle& car) {
+  return dynamic_cast<vehicle::VehiclePresentation*>(car.features.get());
+}
+}  // namespace
+
 RaceSession::RaceSession(PlayerProfile* profile, RaceDefinition* definition, bool rubberBandOn)
-    : rubberBand(rubberBandOn), profile_(profile), definition_(definition) {
+    : rubberBand(rubberBandOn), profile_(profile), definition_(definition), scenery_(nullptr, nullptr) {
   if (definition_ != nullptr) laps = definition_->laps;
 }
 
-// Drivers hold views of the cars, so they go first.
-RaceSession::~RaceSession() {
+RaceSession::RaceSession(render::ResourceManager* resources, app::Settings* gameSettings, ContentDatabase* content,
+                         PlayerProfile* profile, RaceDefinition* definition, int32_t entry)
+    : settings(gameSettings),
+      raceEntry(entry),
+      profile_(profile),
+      definition_(definition),
+      content_(content),
+      scenery_(resources, gameSettings),
+      resources_(resources) {
+  rubberBand = gameSettings != nullptr && gameSettings->GetInt(app::SettingId::RUBBERBAND) != 0;
+}
+
+RaceSession::~RaceSession() { Unload(); }
+
+// Drivers hold views of the cars, so they go first; cars hold glow points and sounds, so they go before the
+// effect systems.
+void RaceSession::Unload() {
   drivers_.clear();
   world_.Cars().clear();
+  player_ = nullptr;
   cars_.clear();
+  scenery_.Unload();
   world_.SetCollision(nullptr);
   if (resources_ != nullptr && collision_ != nullptr) resources_->ReleaseCollisionTree(collision_);
+  collision_ = nullptr;
+  grid_.clear();
+  forceFeedback_.reset();
 }
 
 bool RaceSession::LoadTrack(render::ResourceManager* resources, const std::function<void(uint32_t)>& report) {
+  if (resources != nullptr) resources_ = resources;
+  return LoadTrack(static_cast<platform::gfx::Device*>(nullptr), report);
+}
+
+bool RaceSession::LoadTrack(platform::gfx::Device* device, const std::function<void(uint32_t)>& report) {
   if (loadStage > kLoadComplete) loadStage = 0;
   const std::string trackFile = definition_ != nullptr ? definition_->path : std::string();
+  scenery_.CreateEffects(device, loadStage);
   switch (loadStage) {
     case 1:
       if (definition_ != nullptr) laps = definition_->laps;
       break;
     case 6: {
       const std::string collisionFile = CollisionFileOf(trackFile);
-      if (resources != nullptr && collision_ == nullptr && !collisionFile.empty()) {
-        resources_ = resources;
-        collision_ = resources->LoadCollisionTree(collisionFile, true, false);
+      if (resources_ != nullptr && collision_ == nullptr && !collisionFile.empty()) {
+        collision_ = resources_->LoadCollisionTree(collisionFile, true, false);
       }
+      scenery_.LoadTrackScene(device, trackFile);
       break;
     }
     case 7:
@@ -58,6 +109,11 @@ bool RaceSession::LoadTrack(render::ResourceManager* resources, const std::funct
         LoadAIPaths(*collision_, world_, definition_ != nullptr && definition_->reverse);
         grid_ = ReadStartGrid(*collision_);
       }
+      scenery_.SetupSceneObjects(device);
+      BuildField(device);
+      break;
+    case 9:
+      scenery_.CreateOverlays(device, ReflectionFileOf(trackFile), device != nullptr);
       break;
     default:
       break;
@@ -65,6 +121,46 @@ bool RaceSession::LoadTrack(render::ResourceManager* resources, const std::funct
   if (loadStage < kLoadComplete) ++loadStage;
   if (report) report(loadStage);
   return loadStage == kLoadComplete;
+}
+
+void RaceSession::BuildField(platform::gfx::Device* device) {
+  if (!cars_.empty() || definition_ == nullptr || content_ == nullptr || grid_.empty()) return;
+  CarFactory factory = carFactory;
+  if (!factory) factory = [this, device](const RacerPlan& plan) { return MakeCar(device, plan); };
+  const std::string playerName = profile_ != nullptr ? profile_->name : std::string("Player");
+  const std::string playerVehicle =
+      settings != nullptr ? content_->FindVehicle(settings->GetString(app::StringSettingId::VEHICLE)) : std::string();
+  const std::function<int()> draw = random ? random : [] { return std::rand(); };
+  CreateRacers(PlanRacers(*definition_, *content_, grid_.size(), playerName, playerVehicle, draw), factory);
+}
+
+std::unique_ptr<vehicle::Vehicle> RaceSession::MakeCar(platform::gfx::Device* device, const RacerPlan& plan) {
+  if (resources_ == nullptr || plan.vehicleFile.empty()) return nullptr;
+  auto car = std::make_unique<vehicle::Vehicle>(resources_, settings, plan.name, false);
+  vehicle::UpgradeSelection selection;
+  const bool ownUpgrades = plan.isPlayer && profile_ != nullptr && !plan.hasUpgrades;
+  if (ownUpgrades) profile_->GetWorkingSelection(selection);
+  const std::string path =
+      app::MakeAbsolutePath(resources_->BaseFolder(), app::NormalizePathSlashes(plan.vehicleFile));
+  if (!car->LoadDefinition(path, ownUpgrades ? &selection : nullptr, nullptr, 0, false)) {
+    std::printf("%s: the car's definition could not be read\n", path.c_str());
+    return nullptr;
+  }
+  vehicle::PresentationServices services;
+  services.sounds = resources_;
+  services.device = device;
+  services.random = random;
+  vehicle::AppearanceOptions options;
+  if (settings != nullptr) {
+    options.cubeMapping = settings->GetInt(app::SettingId::CUBEMAPPING) != 0;
+    options.dynamicReflections = settings->GetInt(app::SettingId::DYNAMICREFLECTIONS) != 0;
+  }
+  if (vehicle::AssembleAppearance(*car, app::DataFile(path), resources_, services,
+                                  scenery_.glows.get(), options) == nullptr) {
+    std::printf("%s: the car's body could not be loaded\n", path.c_str());
+    return nullptr;
+  }
+  return car;
 }
 
 vehicle::Vehicle* RaceSession::AddRacer(std::unique_ptr<vehicle::Vehicle> car, bool isPlayer) {
@@ -121,6 +217,17 @@ void RaceSession::HandlePlayerInput(app::ScreenFlow& flow) {
       break;
   }
   lastControls = settings != nullptr ? ReadKeyboardControls(keys, *settings) : PlayerControls{};
+  if (joystick_ != nullptr && joystick_->GetJoystickAxisCount() >= 2 &&
+      (settings == nullptr || settings->GetInt(app::SettingId::JOYSTICK) != 0)) {
+    const float steer = joystick_->GetJoystickAxis(kSteeringAxis);
+    const float pedal = joystick_->GetJoystickAxis(kPedalAxis);
+    // Stick forward (negative) is the throttle, back the brake; the keys keep whatever the stick leaves alone.
+    if (std::fabs(steer) > kJoystickDeadZone) lastControls.steering = std::clamp(steer, -1.0f, 1.0f);
+    if (pedal < -kJoystickDeadZone) lastControls.throttle = std::min(-pedal, 1.0f);
+    if (pedal > kJoystickDeadZone) lastControls.brake = std::min(pedal, 1.0f);
+    if (joystick_->GetJoystickButton(kHandbrakeButton)) lastControls.handbrake = true;
+    if (joystick_->GetJoystickButton(kNitrousButton)) lastControls.nitrous = true;
+  }
   const PlayerControls& controls = lastControls;
   if (player_ != nullptr) {
     if (controls.reset && racing) player_->Respawn(world_, world_.FindNearestPath(player_->position));
@@ -129,7 +236,7 @@ void RaceSession::HandlePlayerInput(app::ScreenFlow& flow) {
       if (settings != nullptr) settings->SetInt(app::SettingId::TURNONHEADLIGHT, player_->headlightsOn ? 1 : 0);
     }
     if (!IsDriven(player_)) {
-      player_->SetControls(controls.throttle, controls.brake, controls.handbrake, false, controls.steering,
+      player_->SetControls(controls.throttle, controls.brake, controls.handbrake, controls.nitrous, controls.steering,
                            controls.shiftUp, controls.shiftDown);
     }
   }
@@ -275,5 +382,92 @@ void RaceSession::AutoResetPlayer(float dt) {
   if (decision.savePosition) player_->SavePreviousPosition();
   if (decision.respawn) player_->Respawn(world_, world_.FindNearestPath(player_->position));
 }
+
+void RaceSession::Step(platform::gfx::Device* device, platform::WindowSystem* window, app::ScreenFlow& flow,
+                       app::InputDevices* input, float dt) {
+  (void)device, (void)window;
+  joystick_ = input;
+  Step(flow, dt);
+  joystick_ = nullptr;
+  if (player_ != nullptr) {
+    if (scenery_.camera != nullptr) scenery_.camera->lookBack = lastControls.lookBack;
+    if (lastControls.camera && scenery_.camera != nullptr) scenery_.camera->NextView();
+    scenery_.Update(SubjectOf(*player_), collision_, dt);
+  }
+}
+
+render::CameraSubject RaceSession::SubjectOf(const vehicle::Vehicle& car) {
+  render::CameraSubject subject;
+  subject.position = car.position;
+  subject.world = car.worldMatrix;
+  subject.forwardAxis = car.forwardAxis;
+  subject.speedMph = car.speedMph;
+  subject.speed = platform::Length(car.velocity);
+  subject.forwardAcceleration = car.localAcceleration.z;
+  if (car.steering != nullptr) subject.steeringFraction = std::min(std::fabs(car.steering->target), 1.0f);
+  subject.anyWheelOnGround = std::any_of(car.wheels.begin(), car.wheels.end(),
+                                         [](const auto& wheel) { return wheel != nullptr && wheel->onGround; });
+  subject.tippedOver = car.IsTippedOver();
+  return subject;
+}
+
+void RaceSession::UpdateOverlayAlpha(float framesPerSecond) {
+  const bool nitrous = player_ != nullptr && player_->engine != nullptr && player_->engine->nitrousEngaged;
+  scenery_.UpdateOverlayAlpha(framesPerSecond, nitrous);
+}
+
+void RaceSession::AttachForceFeedback(app::InputDevices* input) {
+  if (player_ == nullptr || input == nullptr) return;
+  vehicle::VehiclePresentation* presentation = PresentationOf(*player_);
+  if (presentation == nullptr) return;
+  forceFeedback_ = std::make_unique<vehicle::InputDevicesForceFeedback>(*input);
+  presentation->feedback.SetOutput(forceFeedback_.get());
+  presentation->StartForceFeedback();
+}
+
+void RaceSession::RenderReflection(platform::gfx::Device* device) {
+  if (settings != nullptr && settings->GetInt(app::SettingId::SCENEREFLECTION) == 0) return;
+  scenery_.RenderReflection(device);
+}
+
+// Cars keep their own environment maps up to date when they are drawn; nothing is rendered here.
+void RaceSession::RenderMirror(platform::gfx::Device* device) { (void)device; }
+
+void RaceSession::RenderMirrorView(platform::gfx::Device* device) {
+  if (player_ == nullptr) return;
+  const Vec3 eye = player_->position + player_->upAxis * (player_->bodyHeight * 0.5f);
+  scenery_.RenderMirrorView(device, eye, player_->forwardAxis);
+}
+
+void RaceSession::RenderCars(platform::gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer,
+                             bool alternate) {
+  for (vehicle::Vehicle* car : world_.Cars()) {
+    if (car == player_ && !drawPlayer) continue;
+    vehicle::VehiclePresentation* presentation = PresentationOf(*car);
+    if (presentation == nullptr || presentation->renderer == nullptr) continue;
+    const platform::Matrix4 identity = platform::IdentityMatrix();
+    if (alternate) {
+      presentation->renderer->RenderAlternatePass(device, identity, &frustum, 0);
+    } else {
+      presentation->renderer->Render(device, scenery_.lighting.get(), identity, &frustum, 0, nullptr);
+    }
+  }
+}
+
+void RaceSession::Render(platform::gfx::Device* device) {
+  if (device == nullptr || scenery_.camera == nullptr) return;
+  scenery_.Render(device, [this, device](const render::RaceCamera& camera) {
+    RenderCars(device, camera.frustum, !camera.IsInCarView(), false);
+  });
+}
+
+void RaceSession::RenderSecondPass(platform::gfx::Device* device) { scenery_.RenderSecondPass(device); }
+
+void RaceSession::DrawHud(platform::gfx::Device* device) {
+  if (hud == nullptr || device == nullptr) return;
+  hud->Draw(device);
+}
+
+void RaceSession::DrawFadeOverlay(platform::gfx::Device* device) { scenery_.RestoreOverlays(device); }
 
 }  // namespace race

@@ -15,15 +15,23 @@
 #include "race/racer_plan.h"
 #include "race/race_result.h"
 #include "race/race_timing.h"
+#include "race/race_scenery.h"
 #include "race/race_world.h"
 #include "race/track_loader.h"
 
+namespace app {
+class InputDevices;
+}
+namespace platform {
+class WindowSystem;
+}
 namespace render {
 class ResourceManager;
 }
 
 namespace vehicle {
 class AIDriver;
+class ForceFeedbackOutput;
 class VehicleAICar;
 class Vehicle;
 }  // namespace vehicle
@@ -34,6 +42,7 @@ class RaceHud;
 struct HudRacerView;
 struct RaceDefinition;
 class PlayerProfile;
+class ContentDatabase;
 
 // Cars of a race have no controls of their own until released: the neutral and first gears of the gearbox.
 constexpr int32_t kNeutralGear = 1;
@@ -46,6 +55,11 @@ class RaceSession {
  public:
   // Neither is owned; both must outlive the session. The profile may be null (no career progress).
   RaceSession(PlayerProfile* profile, RaceDefinition* definition, bool rubberBand);
+  // The game's session: none is owned, all outlive the session. The rubber band follows RUBBERBAND; raceEntry is
+  // the screen-flow parameter the race was started with (queued again for a restart). The field is planned from
+  // the content database at load stage 8 and each car built by MakeCar unless carFactory is set.
+  RaceSession(render::ResourceManager* resources, app::Settings* settings, ContentDatabase* content,
+              PlayerProfile* profile, RaceDefinition* definition, int32_t raceEntry);
   ~RaceSession();
   RaceSession(const RaceSession&) = delete;
   RaceSession& operator=(const RaceSession&) = delete;
@@ -55,6 +69,17 @@ class RaceSession {
   // resource manager (kept until the session ends), 7 its surfaces, 8 the AI paths and the start grid. Returns
   // true once complete.
   bool LoadTrack(render::ResourceManager* resources, const std::function<void(uint32_t)>& report);
+  // The full staged load: 1 laps, shade quad, lighting and camera; 2 track sounds; 4 skid marks; 5 glows;
+  // 6 particles, collision and track scene; 7 surfaces; 8 AI paths, start grid, scene objects (flares, sky
+  // boxes, sounds) and the racers; 9 overlays and render targets; 10 complete.
+  bool LoadTrack(platform::gfx::Device* device, const std::function<void(uint32_t)>& report);
+  // Frees racers (before the glows they hold lights in), paths, effects, scenes and the collision file. The
+  // session can be deleted afterwards; calling it twice is harmless.
+  void Unload();
+
+  // The car of a plan entry as the game builds it: definition with the profile's upgrades for the player,
+  // body and presentation. Null (one printed line) when the definition or body cannot be read.
+  std::unique_ptr<vehicle::Vehicle> MakeCar(platform::gfx::Device* device, const RacerPlan& plan);
   const std::vector<GridSlot>& StartGrid() const { return grid_; }
   geometry::CollisionTree* Collision() const { return collision_; }
 
@@ -81,12 +106,35 @@ class RaceSession {
   // The per-frame step in the flow's current state: automatic reset and race time while racing, the sub-steps,
   // race order and knock-out while racing or counting down, the finish test, and the release in state 12.
   void Step(app::ScreenFlow& flow, float dt);
+  // The application's step: the simulation step, then the joystick's driving controls, the camera following
+  // the player's car and the track sounds following the camera. window and input may be null.
+  void Step(platform::gfx::Device* device, platform::WindowSystem* window, app::ScreenFlow& flow,
+            app::InputDevices* input, float dt);
+  // What the camera follows of a car.
+  static render::CameraSubject SubjectOf(const vehicle::Vehicle& car);
+  // Motion-blur alpha from the frame rate while MOTIONBLUR is on (nitrous blurs more).
+  void UpdateOverlayAlpha(float framesPerSecond);
+  // Gives the player's car the controller's force feedback and starts it; nothing without a player car.
+  void AttachForceFeedback(app::InputDevices* input);
+
+  // Render passes, each skipped without its resources: the reflection (only with SCENEREFLECTION on), the car
+  // environment maps (cars render their own), the rear-view mirror, the 3D pass, the blur capture after the
+  // scene, the HUD (2D, last) and the overlays rebuilt after a device reset.
+  void RenderReflection(platform::gfx::Device* device);
+  void RenderMirror(platform::gfx::Device* device);
+  void RenderMirrorView(platform::gfx::Device* device);
+  void Render(platform::gfx::Device* device);
+  void RenderSecondPass(platform::gfx::Device* device);
+  void DrawHud(platform::gfx::Device* device);
+  void DrawFadeOverlay(platform::gfx::Device* device);
+  RaceScenery& Scenery() { return scenery_; }
   // One sub-step of h seconds: rubber-band clock, path progress, drivers, cars.
   void StepRacers(app::ScreenFlow& flow, float h);
 
   // Starts the HUD's countdown (which asks for the countdown state and, 4 s on, the start signal) and holds the
   // cars in neutral with shifting off; ReleaseRacers puts them in first gear and clears the rubber-band clock.
   void HoldRacersAtStart(app::ScreenFlow& flow);
+  void HoldRacersAtStart(platform::gfx::Device* device, app::ScreenFlow& flow) { (void)device, HoldRacersAtStart(flow); }
   void ReleaseRacers();
   // Race order every frame of racing and countdown; in knock-out races at most one car drops per frame.
   void UpdatePositions(app::ScreenFlow& flow);
@@ -122,6 +170,11 @@ class RaceSession {
   app::Settings* settings = nullptr;  // not owned
   PlayerControls lastControls;        // what the player asked for in the last step
   uint32_t loadStage = 0;
+  int32_t raceEntry = 0;
+  // Builds the racers at load stage 8 instead of MakeCar (tests, tools).
+  CarFactory carFactory;
+  // The game's random generator for the field; the C runtime's when empty.
+  std::function<int()> random;
 
  private:
   struct Driver;
@@ -130,7 +183,14 @@ class RaceSession {
 
   PlayerProfile* profile_;
   RaceDefinition* definition_;
+  void RenderCars(platform::gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer, bool alternate);
+  void BuildField(platform::gfx::Device* device);
+
+  ContentDatabase* content_ = nullptr;
+  app::InputDevices* joystick_ = nullptr;  // this step's controller, read with the keyboard
   RaceWorld world_;
+  RaceScenery scenery_;
+  std::unique_ptr<vehicle::ForceFeedbackOutput> forceFeedback_;
   std::vector<std::unique_ptr<vehicle::Vehicle>> cars_;
   std::vector<std::unique_ptr<Driver>> drivers_;
   vehicle::Vehicle* player_ = nullptr;

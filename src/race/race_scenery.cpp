@@ -1,0 +1,324 @@
+// Track scenery of a race: scene objects from the track's nodes, the effect systems and the render passes.
+#include "race/race_scenery.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/file_system.h"
+#include "platform/math/math.h"
+#include "render/resources/image_resource.h"
+#include "render/resources/resource_manager.h"
+
+namespace race {
+
+namespace {
+using platform::gfx::RenderState;
+using platform::gfx::TransformState;
+namespace clear_flags = platform::gfx::clear_flags;
+
+constexpr float kDegreesToRadians = 0.01745329252f;
+constexpr float kPi = 3.14159265f;
+constexpr float kReflectionFarScale = 0.25f;
+constexpr float kBlurFadeAlpha = 0.75f;
+constexpr uint32_t kBlurCaptureSize = 256;
+constexpr float kNitrousBlurBoost = 0.1f;
+constexpr float kMaxBlurAlpha = 0.9f;
+
+std::string Upper(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+bool DataFileExists(const std::string& name) {
+  std::FILE* file = platform::OpenDataFile(name, "rb");
+  if (file == nullptr) return false;
+  std::fclose(file);
+  return true;
+}
+
+std::string FolderOf(const std::string& file) {
+  const size_t slash = file.find_last_of("/\\");
+  return slash == std::string::npos ? std::string() : file.substr(0, slash + 1);
+}
+}  // namespace
+
+TrackSound ParseSoundNode(const std::string& text) {
+  TrackSound sound;
+  std::vector<std::string> tokens;
+  std::string current;
+  auto flush = [&] {
+    if (!current.empty()) tokens.push_back(current);
+    current.clear();
+  };
+  bool comment = false;
+  for (char c : text) {
+    if (c == '\n' || c == '\r') {
+      comment = false;
+      flush();
+    } else if (comment) {
+      continue;
+    } else if (c == '#') {
+      comment = true;
+      flush();
+    } else if (c == '=' || c == '\t') {
+      flush();
+    } else {
+      current.push_back(c);
+    }
+  }
+  flush();
+  for (size_t i = 0; i + 1 < tokens.size(); ++i) {
+    const std::string key = Upper(tokens[i]);
+    if (key == "PATH") {
+      sound.path = tokens[i + 1];
+    } else if (key == "RADIUS") {
+      sound.radius = std::strtof(tokens[i + 1].c_str(), nullptr);
+    } else if (key == "VOLUME") {
+      // Volumes above 255 or below 0 are clamped: the emitter scales by them as a byte.
+      sound.volume = static_cast<uint32_t>(std::clamp(std::atoi(tokens[i + 1].c_str()), 0, 255));
+    }
+  }
+  return sound;
+}
+
+RaceScenery::RaceScenery(render::ResourceManager* resources, app::Settings* settings)
+    : resources_(resources), settings_(settings) {}
+
+RaceScenery::~RaceScenery() { Unload(); }
+
+void RaceScenery::CreateEffects(platform::gfx::Device* device, uint32_t stage) {
+  switch (stage) {
+    case 1:
+      shadeQuad = std::make_unique<render::ColorQuad>();
+      shadeQuad->Create(device, settings_);
+      shadeQuad->SetColor(0, 0, 0, kShadeAlpha);
+      lighting = std::make_unique<render::SceneLighting>(settings_);
+      camera = std::make_unique<render::RaceCamera>(settings_);
+      break;
+    case 2:
+      if (resources_ != nullptr) sounds = std::make_unique<app::SoundEmitterList>(*resources_);
+      break;
+    case 4: {
+      skids = std::make_unique<render::SkidmarkManager>();
+      skids->Init(device, resources_, settings_, "TREADS\\tread.png", "TREADS\\treada.png");
+      // SKIDMARKS 0 is off, 1 keeps fewer marks, 2 (or more) the most.
+      constexpr uint32_t kSkidCapacities[] = {0, 50, 100};
+      skids->capacity = kSkidCapacities[std::clamp(Setting(app::SettingId::SKIDMARKS), 0, 2)];
+      break;
+    }
+    case 5:
+      glows = std::make_unique<render::GlowTrailSystem>(device, resources_, settings_);
+      break;
+    case 6:
+      particles = std::make_unique<render::ParticleSystem>(device, resources_, settings_);
+      break;
+    default:
+      break;
+  }
+}
+
+void RaceScenery::LoadTrackScene(platform::gfx::Device* device, const std::string& trackFile) {
+  if (resources_ == nullptr || track != nullptr || trackFile.empty()) return;
+  track = render::LoadScene(*resources_, device, trackFile, "", true, true, true, false);
+  trackFolder = FolderOf(trackFile);
+}
+
+render::Scene* RaceScenery::LoadSkyBox(platform::gfx::Device* device, const std::string& text) {
+  std::string name = text;
+  name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; }), name.end());
+  const std::string file = trackFolder + name;
+  if (name.empty() || resources_ == nullptr || !DataFileExists(file)) return nullptr;
+  return render::LoadScene(*resources_, device, file, "", false, false, false, false);
+}
+
+void RaceScenery::SetupSceneObjects(platform::gfx::Device* device) {
+  if (track == nullptr) return;
+  for (const auto& node : track->nodes) {
+    if (node == nullptr) continue;
+    const std::string name = Upper(node->name);
+    if (name.rfind("FLARE", 0) == 0) {
+      if (glows != nullptr) glows->AddGlowTrailPoint(node->position, 0, 1.0f, render::GlowColourFromName(name));
+    } else if (name == "SKYBOX") {
+      if (skyBox == nullptr) skyBox = LoadSkyBox(device, node->leadingString);
+    } else if (name == "GLOWSKYBOX") {
+      if (glowSkyBox == nullptr) glowSkyBox = LoadSkyBox(device, node->leadingString);
+    } else if (name.rfind("SOUND", 0) == 0) {
+      const TrackSound sound = ParseSoundNode(node->leadingString);
+      if (sounds != nullptr && !sound.path.empty()) {
+        sounds->Add(node->position, trackFolder + sound.path, sound.volume, sound.radius);
+      }
+    }
+  }
+}
+
+void RaceScenery::CreateOverlays(platform::gfx::Device* device, const std::string& reflectionFile,
+                                 bool renderTargets) {
+  blurOverlay = std::make_unique<render::ScreenQuad>();
+  blurOverlay->Create(device, resources_, settings_, "IMAGES\\blur.png", "IMAGES\\bluralpha.png", kBlurCaptureSize,
+                      kBlurFadeAlpha);
+  if (resources_ != nullptr && renderTargets && track != nullptr && track->HasGeometry() && reflectionTarget == nullptr) {
+    reflectionTarget = resources_->CreateImage(device, "", "", "", "", "", true, false);
+    reflectionTarget->CreateRenderTarget(device, kReflectionTargetSize, kReflectionTargetSize);
+    if (!reflectionFile.empty() && DataFileExists(reflectionFile)) {
+      reflection = render::LoadScene(*resources_, device, reflectionFile, "", false, false, true, false);
+    }
+  }
+  if (resources_ != nullptr && renderTargets && Setting(app::SettingId::REARVIEW) != 0 && mirrorTarget == nullptr) {
+    mirrorTarget = resources_->CreateImage(device, "", "", "", "", "", true, false);
+    mirrorTarget->CreateRenderTarget(device, kMirrorTargetWidth, kMirrorTargetHeight);
+  }
+  if (lighting != nullptr && track != nullptr) lighting->SetAmbient(track->ambient.x, track->ambient.y, track->ambient.z);
+  RestoreOverlays(device);
+}
+
+void RaceScenery::RestoreOverlays(platform::gfx::Device* device) {
+  if (shadeQuad != nullptr) shadeQuad->Build(device, settings_);
+  if (blurOverlay != nullptr && Setting(app::SettingId::MOTIONBLUR) != 0) blurOverlay->Build(device, settings_);
+}
+
+void RaceScenery::Update(const render::CameraSubject& subject, const geometry::CollisionTree* collision, float dt) {
+  if (camera != nullptr) {
+    camera->FollowSubject(subject);
+    camera->Update(collision, dt);
+  }
+  if (sounds != nullptr) sounds->Update(camera != nullptr ? camera->eye : subject.position, dt);
+  if (glows != nullptr) glows->UpdateGlowTrails(dt);
+  if (particles != nullptr) particles->Update(dt);
+}
+
+void RaceScenery::UpdateOverlayAlpha(float framesPerSecond, bool nitrous) {
+  if (blurOverlay == nullptr || Setting(app::SettingId::MOTIONBLUR) == 0 || framesPerSecond <= 0) return;
+  // Fewer frames per second blend less of the previous ones, so the trail keeps about the same length in time.
+  float alpha = std::clamp(1.0f - 15.0f / framesPerSecond, 0.0f, kMaxBlurAlpha);
+  if (nitrous) alpha = std::min(alpha + kNitrousBlurBoost, kMaxBlurAlpha);
+  blurOverlay->SetAlpha(alpha);
+}
+
+Matrix4 RaceScenery::Projection(float fov, float aspect, float farScale) const {
+  const float nearClip = std::max(FloatSetting(app::FloatSettingId::NEARCLIP), 1.0f);
+  const float farClip = std::max(FloatSetting(app::FloatSettingId::FARCLIP) * farScale, nearClip + 1.0f);
+  return platform::PerspectiveFovLH(fov, aspect, nearClip, farClip);
+}
+
+void RaceScenery::DrawSkyBox(platform::gfx::Device* device, render::Scene* box, const Matrix4& view, float scale) {
+  if (box == nullptr) return;
+  Matrix4 centred = view;
+  centred.m[3][0] = centred.m[3][1] = centred.m[3][2] = 0;
+  if (scale != 1.0f) centred = platform::ScalingMatrix(scale, scale, scale) * centred;
+  device->SetRenderState(RenderState::ZWriteEnable, 0);
+  box->Draw(device, centred, nullptr);
+  device->SetRenderState(RenderState::ZWriteEnable, 1);
+}
+
+void RaceScenery::RenderReflection(platform::gfx::Device* device) {
+  if (device == nullptr || reflectionTarget == nullptr || !reflectionTarget->targetReady || camera == nullptr) return;
+  const float height = static_cast<float>(std::max(Setting(app::SettingId::SCREENHEIGHT), 1));
+  const float aspect = static_cast<float>(Setting(app::SettingId::SCREENWIDTH)) / height;
+  const float fov = FloatSetting(app::FloatSettingId::FOV) * kDegreesToRadians;
+  const Matrix4 projection = Projection(fov, aspect, kReflectionFarScale);
+  device->SetTransform(TransformState::Projection, projection);
+  reflectionTarget->BeginRenderToTexture();
+  device->Clear(clear_flags::kTarget | clear_flags::kZBuffer, 0, 1.0f, 0);
+  device->SetRenderState(RenderState::Lighting, 0);
+  reflectionView.Build(camera->view, projection);
+  if (reflection != nullptr) {
+    reflection->CollectVisible(reflectionView);
+    reflection->Draw(device, camera->view, nullptr);
+  }
+  device->SetTransform(TransformState::Projection, camera->projection);
+  if (glows != nullptr) glows->DrawReflection(device, camera->view, &reflectionView);
+  reflectionTarget->EndRenderToTexture();
+}
+
+void RaceScenery::RenderMirrorView(platform::gfx::Device* device, const Vec3& eye, const Vec3& forwardAxis) {
+  if (device == nullptr || mirrorTarget == nullptr || !mirrorTarget->targetReady ||
+      Setting(app::SettingId::REARVIEW) == 0) {
+    return;
+  }
+  const Matrix4 projection =
+      Projection(kPi / 4, static_cast<float>(kMirrorTargetWidth) / static_cast<float>(kMirrorTargetHeight), 1.0f);
+  const Matrix4 view = platform::LookAtLH(eye, platform::Subtract(eye, forwardAxis), Vec3{0, 1, 0});
+  mirrorView.Build(view, projection);
+  device->SetTransform(TransformState::Projection, projection);
+  mirrorTarget->BeginRenderToTexture();
+  device->Clear(skyBox != nullptr ? clear_flags::kZBuffer : clear_flags::kTarget | clear_flags::kZBuffer, 0, 1.0f, 0);
+  device->SetRenderState(RenderState::Lighting, 0);
+  DrawSkyBox(device, skyBox, view, 1.0f);
+  if (track != nullptr) {
+    track->CollectVisible(mirrorView);
+    track->Draw(device, view, nullptr);
+  }
+  device->SetRenderState(RenderState::Lighting, 1);
+  mirrorTarget->EndRenderToTexture();
+  if (camera != nullptr) device->SetTransform(TransformState::Projection, camera->projection);
+}
+
+void RaceScenery::Render(platform::gfx::Device* device,
+                         const std::function<void(const render::RaceCamera&)>& drawCars) {
+  if (device == nullptr || camera == nullptr) return;
+  device->SetTransform(TransformState::Projection, camera->projection);
+  device->SetRenderState(RenderState::Lighting, 0);
+  DrawSkyBox(device, skyBox, camera->view, 1.0f);
+  if (track != nullptr) {
+    track->CollectVisible(camera->frustum);
+    platform::gfx::BaseTexture* mirrorTexture =
+        reflectionTarget != nullptr ? render::GetImageTexture(reflectionTarget) : nullptr;
+    track->Draw(device, camera->view, mirrorTexture);
+  }
+  device->SetRenderState(RenderState::Lighting, 1);
+  if (lighting != nullptr) lighting->Apply(device, platform::IdentityMatrix());
+  if (drawCars) drawCars(*camera);
+  device->SetRenderState(RenderState::Lighting, 0);
+  if (shadeQuad != nullptr && Setting(app::SettingId::STENCILSHADOWS) > 0) shadeQuad->DrawStencilShadow(device);
+  if (skids != nullptr) skids->Draw(device, camera->view, &camera->frustum);
+  if (particles != nullptr) particles->Draw(device, camera->view, &camera->frustum);
+  if (glows != nullptr) glows->DrawGlowTrails(device, camera->view, &camera->frustum);
+  if (blurOverlay != nullptr && Setting(app::SettingId::MOTIONBLUR) != 0) blurOverlay->DrawPass(device);
+}
+
+void RaceScenery::RenderSecondPass(platform::gfx::Device* device) {
+  if (device == nullptr || camera == nullptr || blurOverlay == nullptr || !blurOverlay->HasTexture() ||
+      Setting(app::SettingId::MOTIONBLUR) == 0) {
+    return;
+  }
+  device->SetRenderState(RenderState::Lighting, 0);
+  blurOverlay->BeginCapture(device);
+  device->SetRenderState(RenderState::ZWriteEnable, 1);
+  if (track != nullptr) {
+    track->CollectVisible(camera->frustum);
+    render::SceneForward(*track, device, camera->view);
+  }
+  device->SetRenderState(RenderState::ZWriteEnable, 0);
+  DrawSkyBox(device, glowSkyBox, camera->view, std::max(FloatSetting(app::FloatSettingId::FARCLIP), 1.0f));
+  device->SetRenderState(RenderState::ZWriteEnable, 0);
+  if (glows != nullptr) glows->DrawSecondPass(device, camera->view, &camera->frustum);
+  if (particles != nullptr) particles->DrawSecondPass(device, camera->view, &camera->frustum);
+  blurOverlay->EndCapture(device);
+}
+
+void RaceScenery::Unload() {
+  if (sounds != nullptr) sounds->Clear();
+  sounds.reset();
+  particles.reset();
+  glows.reset();
+  if (skids != nullptr) skids->Shutdown();
+  skids.reset();
+  blurOverlay.reset();
+  shadeQuad.reset();
+  lighting.reset();
+  camera.reset();
+  if (resources_ != nullptr) {
+    for (render::Scene** scene : {&track, &reflection, &skyBox, &glowSkyBox}) {
+      if (*scene != nullptr) render::ReleaseScene(*resources_, *scene);
+      *scene = nullptr;
+    }
+    for (render::ImageResource** image : {&reflectionTarget, &mirrorTarget}) {
+      if (*image != nullptr) resources_->ReleaseImage(*image);
+      *image = nullptr;
+    }
+  }
+}
+
+}  // namespace race

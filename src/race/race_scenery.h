@@ -1,0 +1,107 @@
+// What a race shows around its cars: track and reflection scenes, sky boxes, flares, track sounds, the effect
+// systems, the camera and the overlays, with the render passes the application calls each frame.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/settings.h"
+#include "app/sound_emitter.h"
+#include "platform/gfx/graphics.h"
+#include "render/effects/glow_trails.h"
+#include "render/effects/particle_system.h"
+#include "render/effects/race_camera.h"
+#include "render/effects/scene_lighting.h"
+#include "render/effects/screen_quad.h"
+#include "render/effects/skidmark_manager.h"
+#include "render/scene/scene.h"
+#include "render/scene/view_frustum.h"
+
+namespace render {
+class ImageResource;
+class ResourceManager;
+}  // namespace render
+
+namespace race {
+
+using platform::Matrix4;
+using platform::Vec3;
+
+// A positional track sound read from a "SOUND" node's text ("PATH=x", "RADIUS=r", "VOLUME=v", '#' comments).
+struct TrackSound {
+  std::string path;
+  float radius = 100.0f;
+  uint32_t volume = 255;
+};
+TrackSound ParseSoundNode(const std::string& text);
+
+constexpr uint32_t kReflectionTargetSize = 256;
+constexpr uint32_t kMirrorTargetWidth = 256;
+constexpr uint32_t kMirrorTargetHeight = 64;
+constexpr float kShadeAlpha = 0.4f;
+
+class RaceScenery {
+ public:
+  // Neither is owned; both outlive the scenery.
+  RaceScenery(render::ResourceManager* resources, app::Settings* settings);
+  ~RaceScenery();
+  RaceScenery(const RaceScenery&) = delete;
+  RaceScenery& operator=(const RaceScenery&) = delete;
+
+  // Load stages 1-6 of the session: shade quad, sounds, skid marks (capacity from SKIDMARKS), glows, particles.
+  void CreateEffects(platform::gfx::Device* device, uint32_t stage);
+  // The track scene and its folder (the sky-box and sound files are named relative to it).
+  void LoadTrackScene(platform::gfx::Device* device, const std::string& trackFile);
+  // Flares, sky boxes and sounds from the track scene's nodes.
+  void SetupSceneObjects(platform::gfx::Device* device);
+  // Blur overlay, the reflection target and scene (when the track has geometry and targets are offered) and
+  // the mirror target (REARVIEW); the ambient light from the track.
+  void CreateOverlays(platform::gfx::Device* device, const std::string& reflectionFile, bool renderTargets);
+
+  // The camera follows the subject; track sounds follow the camera's eye.
+  void Update(const render::CameraSubject& subject, const geometry::CollisionTree* collision, float dt);
+  // Motion-blur alpha from the frame rate (only with MOTIONBLUR on).
+  void UpdateOverlayAlpha(float framesPerSecond, bool nitrous);
+  void RestoreOverlays(platform::gfx::Device* device);
+
+  // Passes; each is skipped without its resources. eye/back give the mirror's view from the player's car.
+  void RenderReflection(platform::gfx::Device* device);
+  void RenderMirrorView(platform::gfx::Device* device, const Vec3& eye, const Vec3& forwardAxis);
+  // drawCars draws the racers lit, between the track and the effects.
+  void Render(platform::gfx::Device* device, const std::function<void(const render::RaceCamera&)>& drawCars = {});
+  void RenderSecondPass(platform::gfx::Device* device);
+  // Frees everything; safe to call twice.
+  void Unload();
+
+  render::Scene* track = nullptr;
+  render::Scene* reflection = nullptr;
+  render::Scene* skyBox = nullptr;
+  render::Scene* glowSkyBox = nullptr;
+  std::string trackFolder;
+  std::unique_ptr<render::RaceCamera> camera;
+  std::unique_ptr<render::SceneLighting> lighting;
+  std::unique_ptr<app::SoundEmitterList> sounds;
+  std::unique_ptr<render::SkidmarkManager> skids;
+  std::unique_ptr<render::GlowTrailSystem> glows;
+  std::unique_ptr<render::ParticleSystem> particles;
+  std::unique_ptr<render::ScreenQuad> blurOverlay;
+  std::unique_ptr<render::ColorQuad> shadeQuad;
+  render::ImageResource* reflectionTarget = nullptr;
+  render::ImageResource* mirrorTarget = nullptr;
+  render::ViewFrustum reflectionView;
+  render::ViewFrustum mirrorView;
+
+ private:
+  render::Scene* LoadSkyBox(platform::gfx::Device* device, const std::string& text);
+  void DrawSkyBox(platform::gfx::Device* device, render::Scene* box, const Matrix4& view, float scale);
+  int Setting(app::SettingId id) const { return settings_ != nullptr ? settings_->GetInt(id) : 0; }
+  float FloatSetting(app::FloatSettingId id) const { return settings_ != nullptr ? settings_->GetFloat(id) : 0; }
+  Matrix4 Projection(float fov, float aspect, float farScale) const;
+
+  render::ResourceManager* resources_;
+  app::Settings* settings_;
+};
+
+}  // namespace race
