@@ -21,15 +21,7 @@
 namespace frontend {
 
 namespace {
-enum ButtonId : int32_t {
-  kRace = 0,
-  kBack = 1,
-  kDownArrow = 2,
-  kUpArrow = 3,
-  kQuitIcon = 4,
-  kFullScreenIcon = 5,
-  kScrollBar = 6,
-};
+using namespace race_screen;
 constexpr float kRaceRect[4] = {455, 168, 297, 196};
 constexpr float kBackRect[4] = {297, 168, 455, 196};
 constexpr float kDownNormal[4] = {199, 66, 220, 43};
@@ -90,6 +82,29 @@ MenuButton* AddRow(MenuScreen& screen, platform::gfx::Device* device, const Scre
     screen.AddButtonLabels(device, row, name, skin.fontImage, skin.font, 10, 10, labelScale, false, kAlignLeft);
   }
   return row;
+}
+
+void AddRaceFacts(MenuScreen& screen, platform::gfx::Device* device, const ScreenSkin& skin,
+                  const race::RaceDefinition& race, std::vector<TextLabel*>& labels) {
+  const uint32_t type = race.type < race::kRaceTypeCount ? race.type : 0;
+  auto add = [&](const std::string& text, float x, float y) {
+    labels.push_back(screen.AddText(new TextLabel(device, skin.fontImage, skin.font, text, x, y, 0.75f, true,
+                                                  kAlignLeft, kVirtualWidth, kVirtualHeight)));
+  };
+  add("Race Type", 350, 220);
+  add(std::string(": ") + race::RaceTypeNames[type], 450, 220);
+  add("Laps", 350, 260);
+  add(": " + std::to_string(race.laps), 450, 260);
+  add("Opponents", 350, 300);
+  add(": " + std::to_string(race.opponents), 450, 300);
+}
+
+void ClearLabels(MenuScreen& screen, std::vector<TextLabel*>& labels) {
+  for (TextLabel* label : labels) {
+    screen.RemoveText(label);
+    delete label;
+  }
+  labels.clear();
 }
 
 std::string TrackModelPath(const std::string& scenePath) {
@@ -311,13 +326,7 @@ void CareerRaceScreen::ClickScrollBar() {
 
 void CareerRaceScreen::ClearRowButtons() { ClearListButtons(rowButtons); }
 
-void CareerRaceScreen::ClearPanelLabels() {
-  for (TextLabel* label : panelLabels) {
-    RemoveText(label);
-    delete label;
-  }
-  panelLabels.clear();
-}
+void CareerRaceScreen::ClearPanelLabels() { race_screen::ClearLabels(*this, panelLabels); }
 
 void CareerRaceScreen::BuildList(platform::gfx::Device* device) {
   ClearRowButtons();
@@ -353,13 +362,7 @@ void CareerRaceScreen::BuildRacePanel(platform::gfx::Device* device) {
   race::RaceDefinition* race = ChosenRace();
   if (raceButton != nullptr) RemoveButton(raceButton);
   if (race == nullptr) return;
-  const uint32_t type = race->type < race::kRaceTypeCount ? race->type : 0;
-  AddPanelLabel(device, "Race Type", 350, 220, true);
-  AddPanelLabel(device, std::string(": ") + race::RaceTypeNames[type], 450, 220, true);
-  AddPanelLabel(device, "Laps", 350, 260, true);
-  AddPanelLabel(device, ": " + std::to_string(race->laps), 450, 260, true);
-  AddPanelLabel(device, "Opponents", 350, 300, true);
-  AddPanelLabel(device, ": " + std::to_string(race->opponents), 450, 300, true);
+  race_screen::AddRaceFacts(*this, device, skin, *race, panelLabels);
   AddPanelLabel(device, "Entry Fee :", 480, 430, false);
   AddPanelLabel(device, "$" + std::to_string(race->entryFee), 630, 430, true);
   AddPanelLabel(device, "REWARDS", 580, 220, false);

@@ -37,6 +37,16 @@ inline constexpr char kStartEndImage[] = "HUD\\startend.png";
 
 // Pieces shared by the career and contest race screens.
 namespace race_screen {
+// Button ids of both screens' shared buttons; list rows count up from kFirstRowId.
+enum ButtonId : int32_t {
+  kRace = 0,
+  kBack = 1,
+  kDownArrow = 2,
+  kUpArrow = 3,
+  kQuitIcon = 4,
+  kFullScreenIcon = 5,
+  kScrollBar = 6,
+};
 // The title bar, list panel and bottom bar (nine sprites).
 void AddFrame(MenuScreen& screen, platform::gfx::Device* device, render::ImageResource* buttonImage);
 // "Race" (id 0) and "Back" (id 1); returns the Race button.
@@ -51,6 +61,11 @@ MenuButton* AddRow(MenuScreen& screen, platform::gfx::Device* device, const Scre
 std::unique_ptr<race::Minimap> LoadTrackOutline(MenuScreen& screen, platform::gfx::Device* device,
                                                 const std::string& trackPath, render::ImageResource* backImage,
                                                 render::ImageResource* startImage);
+// The chosen race's type, laps and opponents as three name/value label pairs, each kept in labels.
+void AddRaceFacts(MenuScreen& screen, platform::gfx::Device* device, const ScreenSkin& skin,
+                  const race::RaceDefinition& race, std::vector<TextLabel*>& labels);
+// Takes every label in labels off the screen, deletes it and empties the list.
+void ClearLabels(MenuScreen& screen, std::vector<TextLabel*>& labels);
 // The model file beside a track scene file ("X.SCN" gives "X.MDL"); empty when the name is 4 characters or shorter.
 std::string TrackModelPath(const std::string& scenePath);
 }  // namespace race_screen

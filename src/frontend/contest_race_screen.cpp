@@ -27,16 +27,9 @@ const std::array<const char*, 4> CareerRaceDescriptions = {
 };
 
 namespace {
-enum ButtonId : int32_t {
-  kRace = 0,
-  kBack = 1,
-  kDownArrow = 2,
-  kUpArrow = 3,
-  kQuitIcon = 4,
-  kFullScreenIcon = 5,
-  kScrollBar = 6,
-  kViewScores = 7,
-};
+using namespace race_screen;
+// The contest screen's own button, after the shared ones.
+constexpr int32_t kViewScores = kScrollBar + 1;
 constexpr float kEntryNormal[4] = {10, 88, 11, 89};
 constexpr float kEntryHighlight[4] = {3, 2, 200, 39};
 }  // namespace
@@ -165,13 +158,7 @@ void ContestRaceScreen::ClickScrollBar() {
 
 void ContestRaceScreen::ClearRowButtons() { ClearListButtons(rowButtons); }
 
-void ContestRaceScreen::ClearPanelLabels() {
-  for (TextLabel* label : panelLabels) {
-    RemoveText(label);
-    delete label;
-  }
-  panelLabels.clear();
-}
+void ContestRaceScreen::ClearPanelLabels() { race_screen::ClearLabels(*this, panelLabels); }
 
 void ContestRaceScreen::BuildList(platform::gfx::Device* device) {
   ClearRowButtons();
@@ -202,18 +189,10 @@ void ContestRaceScreen::BuildRacePanel(platform::gfx::Device* device) {
   if (raceButton != nullptr && std::find(buttons.begin(), buttons.end(), raceButton) == buttons.end()) {
     AddButton(raceButton);
   }
+  race_screen::AddRaceFacts(*this, device, skin, *race, panelLabels);
   const uint32_t type = race->type < race::kRaceTypeCount ? race->type : 0;
-  auto add = [&](const std::string& text, float x, float y) {
-    panelLabels.push_back(AddText(new TextLabel(device, skin.fontImage, skin.font, text, x, y, 0.75f, true,
-                                                kAlignLeft, kVirtualWidth, kVirtualHeight)));
-  };
-  add("Race Type", 350, 220);
-  add(std::string(": ") + race::RaceTypeNames[type], 450, 220);
-  add("Laps", 350, 260);
-  add(": " + std::to_string(race->laps), 450, 260);
-  add("Opponents", 350, 300);
-  add(": " + std::to_string(race->opponents), 450, 300);
-  add(CareerRaceDescriptions[type], 350, 350);
+  panelLabels.push_back(AddText(new TextLabel(device, skin.fontImage, skin.font, CareerRaceDescriptions[type], 350,
+                                              350, 0.75f, true, kAlignLeft, kVirtualWidth, kVirtualHeight)));
   CreateMinimap(device, race->path);
 }
 
