@@ -3,10 +3,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 
-#include "platform/file_system.h"
+#include "app/paths.h"
 #include "platform/math/math.h"
 #include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
@@ -31,11 +30,9 @@ std::string Upper(std::string text) {
   return text;
 }
 
-bool DataFileExists(const std::string& name) {
-  std::FILE* file = platform::OpenDataFile(name, "rb");
-  if (file == nullptr) return false;
-  std::fclose(file);
-  return true;
+// Files of the track are named relative to the game folder the resource manager reads from.
+bool DataFileExists(const render::ResourceManager& resources, const std::string& name) {
+  return app::FileExists(app::MakeAbsolutePath(resources.BaseFolder(), app::NormalizePathSlashes(name)));
 }
 
 std::string FolderOf(const std::string& file) {
@@ -48,8 +45,10 @@ TrackSound ParseSoundNode(const std::string& text) {
   TrackSound sound;
   std::vector<std::string> tokens;
   std::string current;
+  // Spaces around a token (before a comment, after '=') belong to the layout of the text, not to the value.
   auto flush = [&] {
-    if (!current.empty()) tokens.push_back(current);
+    const size_t first = current.find_first_not_of(' ');
+    if (first != std::string::npos) tokens.push_back(current.substr(first, current.find_last_not_of(' ') - first + 1));
     current.clear();
   };
   bool comment = false;
@@ -129,7 +128,7 @@ render::Scene* RaceScenery::LoadSkyBox(platform::gfx::Device* device, const std:
   std::string name = text;
   name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; }), name.end());
   const std::string file = trackFolder + name;
-  if (name.empty() || resources_ == nullptr || !DataFileExists(file)) return nullptr;
+  if (name.empty() || resources_ == nullptr || !DataFileExists(*resources_, file)) return nullptr;
   return render::LoadScene(*resources_, device, file, "", false, false, false, false);
 }
 
@@ -161,7 +160,7 @@ void RaceScenery::CreateOverlays(platform::gfx::Device* device, const std::strin
   if (resources_ != nullptr && renderTargets && track != nullptr && track->HasGeometry() && reflectionTarget == nullptr) {
     reflectionTarget = resources_->CreateImage(device, "", "", "", "", "", true, false);
     reflectionTarget->CreateRenderTarget(device, kReflectionTargetSize, kReflectionTargetSize);
-    if (!reflectionFile.empty() && DataFileExists(reflectionFile)) {
+    if (!reflectionFile.empty() && DataFileExists(*resources_, reflectionFile)) {
       reflection = render::LoadScene(*resources_, device, reflectionFile, "", false, false, true, false);
     }
   }

@@ -1,0 +1,250 @@
+// Tests of the race's scenery over the generated city track, cars and content list on a null device: the staged
+// load of scene and effects, the render passes and their settings, the camera, track sounds and the unload.
+#include "race/race_scenery.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "../vehicle/null_device_fixture.h"
+#include "app/data_file.h"
+#include "contentgen/race_content.h"
+#include "contentgen/test_world.h"
+#include "contentgen/track_scene.h"
+#include "contentgen/vehicle_content.h"
+#include "contentgen/wav_writer.h"
+#include "platform/audio/mixer.h"
+#include "platform/math/math.h"
+#include "race/content_database.h"
+#include "race/race_definition.h"
+#include "race/race_session.h"
+#include "race_test_support.h"
+#include "render/resources/image_resource.h"
+#include "render/resources/resource_manager.h"
+#include "vehicle/vehicle.h"
+
+namespace {
+
+using app::SettingId;
+using platform::Vec3;
+
+TEST(TrackSoundNodes, KeysValuesAndCommentsOfTheNodeText) {
+  const race::TrackSound full = race::ParseSoundNode("PATH=fountain.wav\nRADIUS=400\nVOLUME=200");
+  EXPECT_EQ(full.path, "fountain.wav");
+  EXPECT_FLOAT_EQ(full.radius, 400.0f);
+  EXPECT_EQ(full.volume, 200u);
+
+  const race::TrackSound bare = race::ParseSoundNode("PATH\tbirds.wav\r\n");
+  EXPECT_EQ(bare.path, "birds.wav");
+  EXPECT_FLOAT_EQ(bare.radius, 100.0f);
+  EXPECT_EQ(bare.volume, 255u);
+
+  // A comment runs to the end of its line; the next line still counts.
+  const race::TrackSound commented = race::ParseSoundNode("PATH=a.wav # VOLUME=3\nradius=50");
+  EXPECT_EQ(commented.path, "a.wav");
+  EXPECT_EQ(commented.volume, 255u);
+  EXPECT_FLOAT_EQ(commented.radius, 50.0f);
+
+  // A key without a value and an out-of-range volume cannot break the sound.
+  EXPECT_EQ(race::ParseSoundNode("PATH").path, "");
+  EXPECT_EQ(race::ParseSoundNode("VOLUME=9999").volume, 255u);
+  EXPECT_EQ(race::ParseSoundNode("VOLUME=-4").volume, 0u);
+}
+
+class RaceScenerySession : public ::testing::Test {
+ protected:
+  RaceScenerySession() : resources(&holder.settings, scratch.Path()) {
+    EXPECT_TRUE(contentgen::WriteRaceContent(scratch.Path()));
+    EXPECT_TRUE(contentgen::WriteTestWorld(scratch.Path()));
+    EXPECT_TRUE(contentgen::WriteTrackScene(scratch.Path()));
+    EXPECT_TRUE(contentgen::WriteVehicleContent(scratch.Path()));
+    std::vector<int16_t> tone(800);
+    for (size_t i = 0; i < tone.size(); ++i) tone[i] = static_cast<int16_t>(i % 40 < 20 ? 8000 : -8000);
+    EXPECT_TRUE(contentgen::WriteWav(scratch.File("TRACKS/CITY/fountain.wav"), tone, 8000, 1));
+    content = std::make_unique<race::ContentDatabase>(&holder.settings, "", &clock);
+    content->LoadFrom(app::DataFile(scratch.File(contentgen::kManifestFile)), scratch.Path(), scratch.Path());
+    resources.SetMixer(&mixer);
+    holder.settings.SetInt(SettingId::REARVIEW, 1);
+    holder.settings.SetInt(SettingId::MOTIONBLUR, 1);
+  }
+
+  // Loads the whole track; returns the stages reported.
+  std::vector<uint32_t> Load(race::RaceSession& session) {
+    std::vector<uint32_t> reported;
+    for (int i = 0; i < 20 && !session.LoadTrack(gfx.device, [&](uint32_t s) { reported.push_back(s); }); ++i) {
+    }
+    return reported;
+  }
+
+  race_test::ScratchFolder scratch{"corsaire_scenery"};
+  race_test::SettingsHolder holder;
+  race_test::ManualClock clock;
+  platform::audio::Mixer mixer{8000, 8};
+  render::ResourceManager resources;
+  std::unique_ptr<race::ContentDatabase> content;
+  race::RaceDefinition definition{0, "City", "TRACKS/CITY/city.scn", nullptr, race::kModeQuick, race::kRaceLap,
+                                  2, 0, 3, false};
+  vehicle::testing::NullDeviceFixture gfx;
+  app::ScreenFlow flow;
+};
+
+TEST_F(RaceScenerySession, LoadingStepsThroughSceneEffectsAndRacersUpToTen) {
+  race::RaceSession session(&resources, &holder.settings, content.get(), nullptr, &definition, 77);
+  EXPECT_EQ(session.raceEntry, 77);
+  EXPECT_EQ(Load(session), (std::vector<uint32_t>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+  race::RaceScenery& scenery = session.Scenery();
+  ASSERT_NE(scenery.track, nullptr);
+  EXPECT_TRUE(scenery.track->HasGeometry());
+  EXPECT_EQ(scenery.trackFolder, "TRACKS/CITY/");
+  EXPECT_NE(session.Collision(), nullptr);
+  for (bool made : {scenery.camera != nullptr, scenery.lighting != nullptr, scenery.sounds != nullptr,
+                    scenery.skids != nullptr, scenery.glows != nullptr, scenery.particles != nullptr,
+                    scenery.blurOverlay != nullptr, scenery.shadeQuad != nullptr}) {
+    EXPECT_TRUE(made);
+  }
+  // The city has one sound node: the fountain at the pond, radius 400, volume 200.
+  ASSERT_EQ(scenery.sounds->Emitters().size(), 1u);
+  const app::SoundEmitter& fountain = scenery.sounds->Emitters().front();
+  EXPECT_FLOAT_EQ(fountain.range, 400.0f);
+  EXPECT_EQ(fountain.maxVolume, 200u);
+  EXPECT_FLOAT_EQ(fountain.position.x, contentgen::test_world::kPondCentreX);
+  // The track has geometry and the device offers targets: reflection and (REARVIEW) mirror targets.
+  ASSERT_NE(scenery.reflectionTarget, nullptr);
+  EXPECT_EQ(scenery.reflectionTarget->targetWidth, race::kReflectionTargetSize);
+  ASSERT_NE(scenery.mirrorTarget, nullptr);
+  EXPECT_EQ(scenery.mirrorTarget->targetHeight, race::kMirrorTargetHeight);
+  EXPECT_NE(scenery.reflection, nullptr);
+  // The field: the player and three opponents from the content list on the grid.
+  EXPECT_EQ(session.Racers().size(), 4u);
+  ASSERT_NE(session.Player(), nullptr);
+  EXPECT_EQ(session.DriverCount(), 3u);
+  // Complete: another call changes nothing.
+  EXPECT_TRUE(session.LoadTrack(gfx.device, {}));
+  EXPECT_EQ(session.Racers().size(), 4u);
+}
+
+TEST_F(RaceScenerySession, ReflectionPassRunsOnlyWithSceneReflectionAndMirrorOnlyWithRearView) {
+  race::RaceSession session(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
+  Load(session);
+  flow.state = app::game_state::kCountdown;
+  session.Step(gfx.device, nullptr, flow, nullptr, 0.02f);
+  auto clearsOf = [this](auto&& pass) {
+    const size_t before = gfx.Null().Clears().size();
+    pass();
+    return gfx.Null().Clears().size() - before;
+  };
+  holder.settings.SetInt(SettingId::SCENEREFLECTION, 0);
+  EXPECT_EQ(clearsOf([&] { session.RenderReflection(gfx.device); }), 0u);
+  holder.settings.SetInt(SettingId::SCENEREFLECTION, 1);
+  EXPECT_EQ(clearsOf([&] { session.RenderReflection(gfx.device); }), 1u);
+
+  // The city has no sky box: the mirror clears colour and depth.
+  const size_t before = gfx.Null().Clears().size();
+  session.RenderMirrorView(gfx.device);
+  ASSERT_EQ(gfx.Null().Clears().size(), before + 1);
+  EXPECT_EQ(gfx.Null().Clears().back().flags,
+            platform::gfx::clear_flags::kTarget | platform::gfx::clear_flags::kZBuffer);
+  holder.settings.SetInt(SettingId::REARVIEW, 0);
+  EXPECT_EQ(clearsOf([&] { session.RenderMirrorView(gfx.device); }), 0u);
+}
+
+TEST_F(RaceScenerySession, MainPassDrawsTrackAndCarsAndTheBlurPassFollowsMotionBlur) {
+  race::RaceSession session(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
+  Load(session);
+  flow.state = app::game_state::kCountdown;
+  session.Step(gfx.device, nullptr, flow, nullptr, 0.02f);
+  const size_t before = gfx.Null().Draws().size();
+  session.Render(gfx.device);
+  const size_t mainDraws = gfx.Null().Draws().size() - before;
+  EXPECT_GT(mainDraws, 0u);
+
+  // Without cars the same pass draws less: the racers are part of it.
+  race::RaceSession empty(&resources, &holder.settings, nullptr, nullptr, &definition, 0);
+  Load(empty);
+  ASSERT_TRUE(empty.Racers().empty());
+  const size_t emptyBefore = gfx.Null().Draws().size();
+  empty.Render(gfx.device);
+  EXPECT_LT(gfx.Null().Draws().size() - emptyBefore, mainDraws);
+
+  session.UpdateOverlayAlpha(60.0f);
+  EXPECT_GT(session.Scenery().blurOverlay->alpha, 0.0f);
+  holder.settings.SetInt(SettingId::MOTIONBLUR, 0);
+  const size_t log = gfx.Null().CallLog().size();
+  session.RenderSecondPass(gfx.device);
+  EXPECT_EQ(gfx.Null().CallLog().size(), log);
+}
+
+TEST_F(RaceScenerySession, CameraFollowsThePlayersCar) {
+  race::RaceSession session(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
+  Load(session);
+  ASSERT_NE(session.Player(), nullptr);
+  flow.state = app::game_state::kCountdown;
+  for (int i = 0; i < 30; ++i) session.Step(gfx.device, nullptr, flow, nullptr, 0.02f);
+  const render::RaceCamera& camera = *session.Scenery().camera;
+  const Vec3 car = session.Player()->position;
+  EXPECT_LT(platform::Length(camera.lookAt - car), 1.0f);
+  // The chase eye sits behind the car (against its heading) and above it, within a few car lengths.
+  const Vec3 toEye = camera.eye - car;
+  EXPECT_LT(platform::Dot(toEye, session.Player()->forwardAxis), 0.0f);
+  EXPECT_GT(toEye.y, 0.0f);
+  EXPECT_LT(platform::Length(toEye), 600.0f);
+}
+
+TEST_F(RaceScenerySession, FlareAndTrackSoundsThatPlayNearTheCameraAndStopFarAway) {
+  race::RaceSession session(&resources, &holder.settings, nullptr, nullptr, &definition, 0);
+  Load(session);
+  race::RaceScenery& scenery = session.Scenery();
+  ASSERT_EQ(scenery.sounds->Emitters().size(), 1u);
+  // Without cars the only glow is the city's one flare node.
+  uint32_t flares = 0;
+  for (const auto& colour : scenery.glows->batches)
+    for (const auto& batch : colour) flares += batch != nullptr ? batch->Count() : 0;
+  EXPECT_EQ(flares, 1u);
+  const Vec3 pond{contentgen::test_world::kPondCentreX, 0, contentgen::test_world::kPondCentreZ};
+  render::CameraSubject subject;
+  subject.position = pond + Vec3{0, 0, 100};
+  subject.world = platform::IdentityMatrix();
+  scenery.camera->lookBack = true;  // the look-back eye stays close to the subject
+  for (int i = 0; i < 5; ++i) scenery.Update(subject, nullptr, 0.02f);
+  const app::SoundEmitter& fountain = scenery.sounds->Emitters().front();
+  ASSERT_NE(fountain.channel, platform::audio::kNoChannel);
+  const float distance = platform::Length(scenery.camera->eye - pond);
+  ASSERT_LT(distance, 400.0f);
+  EXPECT_TRUE(mixer.IsPlaying(fountain.channel));
+
+  subject.position = pond + Vec3{5000, 0, 0};
+  for (int i = 0; i < 5; ++i) scenery.Update(subject, nullptr, 0.02f);
+  EXPECT_EQ(fountain.channel, platform::audio::kNoChannel);
+}
+
+TEST_F(RaceScenerySession, UnloadFreesRacersScenesAndEffects) {
+  race::RaceSession session(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
+  Load(session);
+  ASSERT_FALSE(session.Racers().empty());
+  session.Unload();
+  race::RaceScenery& scenery = session.Scenery();
+  EXPECT_TRUE(session.Racers().empty());
+  EXPECT_EQ(session.Player(), nullptr);
+  EXPECT_EQ(session.Collision(), nullptr);
+  EXPECT_EQ(scenery.track, nullptr);
+  EXPECT_EQ(scenery.reflection, nullptr);
+  EXPECT_EQ(scenery.reflectionTarget, nullptr);
+  EXPECT_EQ(scenery.glows, nullptr);
+  EXPECT_EQ(scenery.particles, nullptr);
+  EXPECT_EQ(scenery.sounds, nullptr);
+  resources.PurgeUnreferenced();
+  EXPECT_EQ(resources.Count(render::ResourceKind::kScene), 0u);
+  EXPECT_EQ(resources.Count(render::ResourceKind::kCollisionTree), 0u);
+  session.Unload();  // twice is harmless
+  // Passes after the unload draw nothing.
+  const size_t log = gfx.Null().CallLog().size();
+  session.Render(gfx.device);
+  session.RenderReflection(gfx.device);
+  session.RenderMirrorView(gfx.device);
+  EXPECT_EQ(gfx.Null().CallLog().size(), log);
+}
+
+}  // namespace
