@@ -20,16 +20,6 @@ using app::FloatSettingId;
 using app::SettingId;
 using app::StringSettingId;
 
-namespace {
-
-// A screen-covering pre-transformed quad of one colour.
-struct BackdropVertex {
-  float x, y, z, rhw;
-  uint32_t color;
-};
-
-}  // namespace
-
 GameApplication::GameApplication(const app::GraphicsAppServices& services, const std::string& commandLineText,
                                  GameServices gameServicesGiven)
     : GraphicsApp(services), gameServices(std::move(gameServicesGiven)), commandLine(commandLineText) {
@@ -59,6 +49,8 @@ GameApplication::GameApplication(const app::GraphicsAppServices& services, const
   resourceManager->SetMixer(mixer);
   screenFlow = std::make_unique<app::ScreenFlow>();
   hostStatsReport = std::make_unique<app::HostStatsReport>(kGameName, "", false, gameServices.hostStatsConnector);
+  leaderboard = std::make_unique<app::LeaderboardClient>(kLeaderboardDpValue, kLeaderboardGameValue,
+                                                         gameServices.browserLauncher);
   settings->SetString(StringSettingId::GAMENAME, kGameName);
   SetWindowTitle(kGameName);
 }
@@ -202,6 +194,11 @@ HResult GameApplication::RestoreDeviceObjects() {
 }
 
 HResult GameApplication::InvalidateDeviceObjects() {
+  // A texture still bound to a stage holds a reference the device keeps through the reset: the intro's and the
+  // showroom's render targets are often the last ones drawn, and a reset with them alive fails.
+  if (device != nullptr) {
+    for (uint32_t stage = 0; stage < gfx::kMaxTextureStages; ++stage) device->SetTexture(stage, nullptr);
+  }
   if (resourceManager) resourceManager->InvalidateDeviceObjects();
   return kOk;
 }
@@ -239,7 +236,10 @@ void GameApplication::SavePlayerProfile() {
   if (playerProfile && !playerProfile->fileName.empty()) playerProfile->Save();
 }
 
-void GameApplication::SetLoadingProgress(int32_t step) { loadingStep = step; }
+void GameApplication::SetLoadingProgress(int32_t step) {
+  if (menuManager) menuManager->SetLoadingProgress(device, step < 0 ? 0u : static_cast<uint32_t>(step));
+  loadingStep = step;
+}
 
 void GameApplication::DeleteRace() {
   // No race session exists yet, so there is nothing to unload.
@@ -294,13 +294,14 @@ void GameApplication::UpdateGameState() {
       UpdateIntroScene();
       break;
     case gs::kLoadingScreen:
-      SwitchMenuScreen();
+      SwitchMenuScreen(true);
       UpdateMenuState();
       KeepMusicPlaying(true);
       // The loading screen takes the next request at once and drops the rest.
       if (!flow.IsQueueEmpty()) flow.Reset(flow.FrontState(), flow.FrontParameter(), flow.FrontScreen());
       break;
     case gs::kEnterMenus:
+      DeleteIntroAndNotice();
       ResumeSound();
       SwitchMenuScreen();
       UpdateMenuState();
@@ -327,10 +328,15 @@ void GameApplication::UpdateGameState() {
       UpdateDisclaimerScreen();
       break;
     case gs::kMenus:
+      if (menuManager && menuManager->Showroom() == nullptr) {
+        menuManager->OpenShowroom(device, frontend::kShowroomScene, 0);
+      }
       UpdateMenuState();
       KeepMusicPlaying(true);
       break;
     case gs::kRaceLoading:
+      // The showroom's car and scene give way to the track before its first piece loads.
+      if (loadingStep == 0 && menuManager) menuManager->CloseShowroom();
       LoadRaceStep();
       break;
     case gs::kRacing:
@@ -352,6 +358,7 @@ void GameApplication::UpdateGameState() {
     case gs::kBackFromRace:
       ResumeSound();
       DeleteRace();
+      if (menuManager) menuManager->OpenShowroom(device, frontend::kShowroomScene, 0);
       SwitchMenuScreen();
       flow.Reset(gs::kMenus, 0, app::menu_screen::NoScreenChange);
       if (resourceManager) resourceManager->PurgeUnreferenced();
@@ -468,49 +475,13 @@ void GameApplication::Render2D() {
   device->SetRenderState(gfx::RenderState::Lighting, 1u);
 }
 
-void GameApplication::DrawStandInBackdrop() {
-  const float right = static_cast<float>(backBufferDesc.width);
-  const float bottom = static_cast<float>(backBufferDesc.height);
-  const BackdropVertex quad[4] = {
-      {0.0f, 0.0f, 0.5f, 1.0f, kStandInBackdropColor},
-      {right, 0.0f, 0.5f, 1.0f, kStandInBackdropColor},
-      {0.0f, bottom, 0.5f, 1.0f, kStandInBackdropColor},
-      {right, bottom, 0.5f, 1.0f, kStandInBackdropColor},
-  };
-  device->SetTexture(0, nullptr);
-  device->SetTextureStageState(0, gfx::TextureStageState::ColorOp, gfx::TextureOp::SelectArg1);
-  device->SetTextureStageState(0, gfx::TextureStageState::ColorArg1, gfx::texture_arg::kDiffuse);
-  device->SetTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::TextureOp::SelectArg1);
-  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kDiffuse);
-  device->SetVertexShader(gfx::fvf::kXyzRhw | gfx::fvf::kDiffuse);
-  device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, quad, sizeof(BackdropVertex));
-  // Back to the 2D pass's stage set-up.
-  device->SetTextureStageState(0, gfx::TextureStageState::ColorOp, gfx::TextureOp::Modulate);
-  device->SetTextureStageState(0, gfx::TextureStageState::ColorArg1, gfx::texture_arg::kTexture);
-  device->SetTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::TextureOp::Modulate);
-  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kTexture);
-}
-
 // ---------------------------------------------------------------------------------------------------------------
-// Services that are not in the game yet. Each is the one place its subsystem joins in; until then it does
-// nothing, so the states that need it stand still.
+// The race's share. Each is the one place the race session joins in; until then it does nothing, so the
+// race states stand still.
 
-void GameApplication::UpdateIntroScene() {}
-void GameApplication::UpdateDisclaimerScreen() {}
-void GameApplication::SwitchMenuScreen() {}
-void GameApplication::UpdateMenuState() {}
 void GameApplication::UpdateRaceState() {}
 void GameApplication::LoadRaceStep() {}
 void GameApplication::HandOverRaceResults() {}
 int32_t GameApplication::CurrentRaceEntry() const { return screenFlow ? screenFlow->parameter : 0; }
-void GameApplication::ForwardKeyToScreens(uint32_t, uintptr_t) {}
-void GameApplication::ForwardMouseToScreens(uint32_t) {}
-void GameApplication::RenderPrePass() {}
-void GameApplication::Render3DPass() {}
-void GameApplication::RenderScreens2D() { DrawStandInBackdrop(); }
-void GameApplication::RenderAfterFrame() {}
-void GameApplication::CreateFrontEnd() {}
-void GameApplication::RestoreFrontEnd() {}
-void GameApplication::DeleteFrontEnd() {}
 
 }  // namespace game

@@ -12,11 +12,16 @@
 #include "app/hardware_info.h"
 #include "app/input_devices.h"
 #include "app/keyboard_state.h"
+#include "app/leaderboard.h"
 #include "app/mouse_state.h"
 #include "app/screen_flow.h"
 #include "app/settings.h"
 #include "app/sound_system.h"
 #include "app/usage_report.h"
+#include "frontend/gui_context.h"
+#include "frontend/help_screen.h"
+#include "frontend/intro_scene.h"
+#include "frontend/menu_manager.h"
 #include "frontend/text_label.h"
 #include "platform/audio/mixer.h"
 #include "platform/input/controller.h"
@@ -41,8 +46,9 @@ inline constexpr char kContentListFile[] = "manifest.dat";
 inline constexpr char kMenuFontImage[] = "FONT\\noire.png";
 inline constexpr char kMenuFontAlpha[] = "FONT\\noirea.png";
 inline constexpr char kMenuFontTable[] = "FONT\\noire.ini";
-// The colour of the stand-in backdrop drawn while the game has no front end to draw (0xAARRGGBB).
-inline constexpr uint32_t kStandInBackdropColor = 0xFF1E3C64u;
+// The two values every leaderboard request carries.
+inline constexpr char kLeaderboardDpValue[] = "corsaire";
+inline constexpr char kLeaderboardGameValue[] = "corsaire";
 
 // What the game runs on besides the framework's services; every empty field means the real one.
 struct GameServices {
@@ -58,6 +64,10 @@ struct GameServices {
   app::HostStatsConnector hostStatsConnector;
   // Fixed machine facts instead of reading the system's.
   std::optional<app::MachineFacts> machine;
+  // Opens leaderboard addresses; empty means the desktop's browser.
+  app::LeaderboardClient::BrowserLauncher browserLauncher;
+  // Opens the help screen's web page; empty means the help screen's own default.
+  frontend::HelpScreen::PageOpener helpPageOpener;
 };
 
 class GameApplication : public app::GraphicsApp {
@@ -102,6 +112,12 @@ class GameApplication : public app::GraphicsApp {
   // The frame time of the last FrameMove (seconds, at most kMaxFrameTime).
   float LastFrameTime() const { return frameTime; }
   platform::audio::Mixer& GameMixer() const { return *mixer; }
+  // The front end, for tests; each null while it does not exist (the intro and the notice live until the
+  // menus are entered).
+  frontend::MenuManager* GetMenuManager() const { return menuManager.get(); }
+  frontend::ShowroomScene* GetIntroScene() const { return showroomScene.get(); }
+  frontend::GuiContext* GetGuiContext() const { return guiContext.get(); }
+  app::LeaderboardClient* GetLeaderboard() const { return leaderboard.get(); }
 
  protected:
   // One step of the state switch of FrameMove.
@@ -120,10 +136,12 @@ class GameApplication : public app::GraphicsApp {
   // A changed resolution or multisampling setting resets the device with new present parameters.
   void ApplyDisplaySettings();
 
-  // Services not in the game yet: each does nothing until its subsystem exists.
+  // The front end's and the race's share of the state switch, the message routing and the render passes.
   void UpdateIntroScene();         // state 1: the intro scene, which asks for the disclaimer when it ends
   void UpdateDisclaimerScreen();   // state 7: the start-up notice, which goes on to the menus or quits
-  void SwitchMenuScreen();         // the menu manager's screen follows the screen flow's menuScreen
+  // The menu manager's screen follows the screen flow's menuScreen; onlyWhenDifferent keeps a current screen
+  // that already is the one asked for.
+  void SwitchMenuScreen(bool onlyWhenDifferent = false);
   void UpdateMenuState();          // the menu manager's per-frame step
   void UpdateRaceState();          // the race session's per-frame step
   void LoadRaceStep();             // state 9: one step of the race's loading
@@ -136,12 +154,13 @@ class GameApplication : public app::GraphicsApp {
   void RenderScreens2D();
   void RenderAfterFrame();
   void CreateFrontEnd();           // the menu manager with its showroom, the intro scene, the disclaimer
+  void InstallMenuScreens();       // every screen the manager does not build itself, by index
+  // State 3: the intro scene and the notice are no longer needed once the menus run.
+  void DeleteIntroAndNotice();
+  frontend::ScreenWindow GameWindow() const { return frontend::ScreenWindow{&windows, window}; }
   void RestoreFrontEnd();
   void DeleteFrontEnd();
   void SavePlayerProfile();
-  // While the front end does not exist, the 2D pass covers the screen with a plain backdrop so the window
-  // shows that the game runs.
-  void DrawStandInBackdrop();
 
   GameServices gameServices;
   std::string commandLine;
@@ -163,6 +182,11 @@ class GameApplication : public app::GraphicsApp {
   std::unique_ptr<frontend::TextLabel> fpsLabel;
   std::unique_ptr<app::ScreenFlow> screenFlow;
   std::unique_ptr<app::HostStatsReport> hostStatsReport;
+  // Outlives the device: the contest and results screens hold it across device re-creations.
+  std::unique_ptr<app::LeaderboardClient> leaderboard;
+  std::unique_ptr<frontend::MenuManager> menuManager;
+  std::unique_ptr<frontend::ShowroomScene> showroomScene;  // the intro scene
+  std::unique_ptr<frontend::GuiContext> guiContext;        // the start-up notice
   bool quitRequested = false;
   int32_t loadingStep = 0;
 
