@@ -72,6 +72,8 @@ void RaceSession::Unload() {
   world_.Cars().clear();
   player_ = nullptr;
   cars_.clear();
+  if (hud == ownedHud_.get()) hud = nullptr;
+  ownedHud_.reset();
   scenery_.Unload();
   world_.SetCollision(nullptr);
   if (resources_ != nullptr && collision_ != nullptr) resources_->ReleaseCollisionTree(collision_);
@@ -93,6 +95,12 @@ bool RaceSession::LoadTrack(platform::gfx::Device* device, const std::function<v
     case 1:
       if (definition_ != nullptr) laps = definition_->laps;
       break;
+    case 3:
+      if (hud == nullptr && device != nullptr && resources_ != nullptr && definition_ != nullptr) {
+        ownedHud_ = std::make_unique<RaceHud>(device, resources_, settings, *definition_);
+        hud = ownedHud_.get();
+      }
+      break;
     case 6: {
       const std::string collisionFile = CollisionFileOf(trackFile);
       if (resources_ != nullptr && collision_ == nullptr && !collisionFile.empty()) {
@@ -110,7 +118,9 @@ bool RaceSession::LoadTrack(platform::gfx::Device* device, const std::function<v
         grid_ = ReadStartGrid(*collision_);
       }
       scenery_.SetupSceneObjects(device);
+      if (ownedHud_ != nullptr && world_.AIPath(0) != nullptr) ownedHud_->CreateMinimap(device, *world_.AIPath(0));
       BuildField(device);
+      if (ownedHud_ != nullptr) ownedHud_->BuildPositionRows(device, static_cast<uint32_t>(world_.Cars().size()));
       break;
     case 9:
       scenery_.CreateOverlays(device, ReflectionFileOf(trackFile), device != nullptr);
@@ -466,6 +476,9 @@ void RaceSession::RenderSecondPass(platform::gfx::Device* device) { scenery_.Ren
 void RaceSession::DrawHud(platform::gfx::Device* device) {
   if (hud == nullptr || device == nullptr) return;
   hud->Draw(device);
+  if (settings != nullptr && settings->GetInt(app::SettingId::REARVIEW) != 0 && scenery_.mirrorTarget != nullptr) {
+    hud->DrawMirror(device, scenery_.mirrorTarget);
+  }
 }
 
 void RaceSession::DrawFadeOverlay(platform::gfx::Device* device) { scenery_.RestoreOverlays(device); }

@@ -158,7 +158,8 @@ class RaceSession {
   // Called after each sub-step with its length (the camera and the sounds follow it in the full game).
   std::function<void(float)> afterSubStep;
 
-  // The in-race overlay (not owned; may be null): fed every frame, runs the countdown and the after-finish wait.
+  // The in-race overlay (may be null): fed every frame, runs the countdown and the after-finish wait. The full
+  // load creates its own at stage 3 when none was given.
   RaceHud* hud = nullptr;
 
   float raceTime = 0;
@@ -191,6 +192,7 @@ class RaceSession {
   RaceWorld world_;
   RaceScenery scenery_;
   std::unique_ptr<vehicle::ForceFeedbackOutput> forceFeedback_;
+  std::unique_ptr<RaceHud> ownedHud_;
   std::vector<std::unique_ptr<vehicle::Vehicle>> cars_;
   std::vector<std::unique_ptr<Driver>> drivers_;
   vehicle::Vehicle* player_ = nullptr;

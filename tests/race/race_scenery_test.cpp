@@ -177,6 +177,21 @@ TEST_F(RaceScenerySession, MainPassDrawsTrackAndCarsAndTheBlurPassFollowsMotionB
   EXPECT_EQ(gfx.Null().CallLog().size(), log);
 }
 
+TEST_F(RaceScenerySession, FullLoadMakesItsOwnHudDrawnInTheTwoDPass) {
+  race::RaceSession session(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
+  Load(session);
+  ASSERT_NE(session.hud, nullptr);
+  flow.state = app::game_state::kCountdown;
+  session.Step(gfx.device, nullptr, flow, nullptr, 0.02f);
+  session.Render(gfx.device);
+  const size_t before = gfx.Null().Draws().size();
+  session.DrawHud(gfx.device);
+  EXPECT_GT(gfx.Null().Draws().size(), before);
+  session.Unload();
+  EXPECT_EQ(session.hud, nullptr);
+  session.DrawHud(gfx.device);  // nothing left to draw, and no dangling overlay
+}
+
 TEST_F(RaceScenerySession, CameraFollowsThePlayersCar) {
   race::RaceSession session(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
   Load(session);
