@@ -2,12 +2,12 @@
 #include "frontend/intro_scene.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdlib>
 
 #include "app/paths.h"
 #include "app/settings.h"
+#include "frontend/backdrop_pieces.h"
 #include "frontend/showroom_scene.h"
 #include "geometry/models/mesh_model.h"
 #include "geometry/path.h"
@@ -28,18 +28,13 @@ namespace gfx = platform::gfx;
 using platform::Matrix4;
 using platform::Vec3;
 
+using backdrop::SettingOn;
+using backdrop::StartsWith;
+using backdrop::Upper;
+
 namespace {
 
 constexpr float kPi = 3.14159265f;
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
-
-int SettingOn(const app::Settings* settings, app::SettingId id) { return settings ? settings->GetInt(id) : 0; }
 
 float Aspect(const app::Settings* settings) {
   const int height = std::max(1, settings->GetInt(app::SettingId::SCREENHEIGHT));
@@ -50,12 +45,7 @@ float Aspect(const app::Settings* settings) {
 
 float IntroBlurAlpha(float framesPerSecond) {
   // The showroom's value before its own limits, then the intro's much lighter ones.
-  const float v = framesPerSecond > 75.0f ? 75.0f : framesPerSecond;
-  float a = v - 15.0f;
-  a = a / 100.0f;
-  a = a * 1.67f;
-  a = a * -0.75f;
-  a = a + 1.0f;
+  const float a = backdrop::BlurAlphaBeforeLimits(framesPerSecond);
   if (a > 0.15f) return 0.15f;
   if (a < 0.10f) return 0.10f;
   return a;
@@ -198,7 +188,7 @@ void ShowroomScene::LoadSceneObjects(gfx::Device* device) {
       (StartsWith(name, "WING") ? wing : logo) = std::move(model);
     } else if (StartsWith(name, "FLARE")) {
       glows->AddGlowTrailPoint(node->position, render::kGlowFlare,
-                               value.empty() ? 1.0f : std::strtof(value.c_str(), nullptr),
+                               backdrop::FlareSize(value),
                                render::GlowColourFromName(name));
     } else if (name == "CAMERA") {
       camera->eye = node->position;
@@ -211,10 +201,7 @@ void ShowroomScene::LoadSceneObjects(gfx::Device* device) {
       (name == "SKYBOX" ? skyBox : glowSkyBox) = geometry::LoadMeshModel(*resources, device, file, "", false, true);
     } else {
       // Every other node is one of the scene's lights; the lighting keeps its own copy.
-      auto light = std::make_unique<geometry::SceneNode>(node->name, node->kind, node->range, node->position,
-                                                         node->direction, node->colour);
-      light->SetRange(node->range);
-      lighting->AddLight(std::move(light));
+      backdrop::AddSceneLight(*lighting, *node);
     }
   }
   camera->Update();
@@ -268,12 +255,7 @@ void ShowroomScene::UpdateMotionBlur(float framesPerSecond) {
 }
 
 void ShowroomScene::DrawSkyBox(gfx::Device* device, const Matrix4& view) {
-  if (skyBox == nullptr) return;
-  Matrix4 still = view;
-  still.m[3][0] = still.m[3][1] = still.m[3][2] = 0;
-  device->SetRenderState(gfx::RenderState::ZWriteEnable, 0u);
-  skyBox->Draw(device, still, Vec3{0, -1, 0});
-  device->SetRenderState(gfx::RenderState::ZWriteEnable, 1u);
+  backdrop::DrawSkyBox(device, skyBox, view);
 }
 
 void ShowroomScene::Render(gfx::Device* device) {
@@ -291,8 +273,7 @@ void ShowroomScene::Render(gfx::Device* device) {
   if (glows) glows->DrawGlowTrails(device, camera->view, &camera->frustum);
   if (SettingOn(settings, app::SettingId::MOTIONBLUR) != 0 && blurQuad) blurQuad->DrawPass(device);
   if (fading && fadeQuad) {
-    fadeQuad->SetColor(0, 0, 0, 1.0f - std::fabs(fade - 1.0f));
-    fadeQuad->Draw(device);
+    backdrop::DrawFade(device, *fadeQuad, fade);
   }
 }
 

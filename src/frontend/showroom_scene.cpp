@@ -2,7 +2,6 @@
 #include "frontend/showroom_scene.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +9,7 @@
 #include "app/data_file.h"
 #include "app/paths.h"
 #include "app/settings.h"
+#include "frontend/backdrop_pieces.h"
 #include "frontend/menu_screen.h"
 #include "geometry/models/mesh_model.h"
 #include "geometry/path.h"
@@ -37,19 +37,11 @@ namespace gfx = platform::gfx;
 using platform::Matrix4;
 using platform::Vec3;
 
+using backdrop::SettingOn;
+using backdrop::StartsWith;
+using backdrop::Upper;
+
 namespace {
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
-
-bool StartsWith(const std::string& text, const char* prefix) { return text.rfind(prefix, 0) == 0; }
-
-float SizeFromValue(const std::string& value) {
-  if (value.empty()) return 1.0f;
-  return std::strtof(value.c_str(), nullptr);
-}
 
 // The view with its translation row cleared, for sky boxes that stay around the eye.
 Matrix4 WithoutTranslation(Matrix4 view) {
@@ -57,18 +49,10 @@ Matrix4 WithoutTranslation(Matrix4 view) {
   return view;
 }
 
-int SettingOn(const app::Settings* settings, app::SettingId id) { return settings ? settings->GetInt(id) : 0; }
-
 }  // namespace
 
 float ShowroomBlurAlpha(float framesPerSecond) {
-  const float v = framesPerSecond > 75.0f ? 75.0f : framesPerSecond;
-  // Each step rounded to float in this order, so the thresholds land where they always did.
-  float a = v - 15.0f;
-  a = a / 100.0f;
-  a = a * 1.67f;
-  a = a * -0.75f;
-  a = a + 1.0f;
+  const float a = backdrop::BlurAlphaBeforeLimits(framesPerSecond);
   if (a > 1.0f) return 1.0f;
   if (a < 0.25f) return 0.25f;
   return a;
@@ -149,7 +133,7 @@ void Showroom::LoadSceneObjects(gfx::Device* device) {
     const std::string name = Upper(node->name);
     const std::string& value = node->leadingString;
     if (StartsWith(name, "FLARE")) {
-      if (glows) glows->AddGlowTrailPoint(node->position, render::kGlowFlare, SizeFromValue(value),
+      if (glows) glows->AddGlowTrailPoint(node->position, render::kGlowFlare, backdrop::FlareSize(value),
                                           render::GlowColourFromName(name));
     } else if (StartsWith(name, "VEHICLE")) {
       hasCarSpot = true;
@@ -166,10 +150,7 @@ void Showroom::LoadSceneObjects(gfx::Device* device) {
       (name == "SKYBOX" ? skyBox : glowSkyBox) = model;
     } else if (name != "SHOWROOM") {
       // Every other node is one of the scene's lights; the lighting keeps a copy of its own.
-      auto light = std::make_unique<geometry::SceneNode>(node->name, node->kind, node->range, node->position,
-                                                         node->direction, node->colour);
-      light->SetRange(node->range);
-      lighting->AddLight(std::move(light));
+      backdrop::AddSceneLight(*lighting, *node);
     }
   }
   // A marker may give the car's spot its orientation.
@@ -303,16 +284,12 @@ void Showroom::Render(gfx::Device* device) {
   if (glows) glows->DrawGlowTrails(device, camera->view, &camera->frustum);
   if (SettingOn(settings, app::SettingId::MOTIONBLUR) != 0 && blurQuad) blurQuad->DrawPass(device);
   if (fading && fadeQuad) {
-    fadeQuad->SetColor(0, 0, 0, 1.0f - std::fabs(fade - 1.0f));
-    fadeQuad->Draw(device);
+    backdrop::DrawFade(device, *fadeQuad, fade);
   }
 }
 
 void Showroom::DrawSkyBox(gfx::Device* device, const Matrix4& view) {
-  if (skyBox == nullptr) return;
-  device->SetRenderState(gfx::RenderState::ZWriteEnable, 0u);
-  skyBox->Draw(device, WithoutTranslation(view), Vec3{0, -1, 0});
-  device->SetRenderState(gfx::RenderState::ZWriteEnable, 1u);
+  backdrop::DrawSkyBox(device, skyBox, view);
 }
 
 void Showroom::DrawGlowSkyBox(gfx::Device* device, const Matrix4& view) {
