@@ -2,11 +2,13 @@
 // pause and resume, and the per-frame game-state update and render.
 #include "game/game_application.h"
 
+#include <cstdio>
 #include <utility>
 
 #include "app/app_timer.h"
 #include "app/paths.h"
 #include "app/settings_file.h"
+#include "frontend/race_request.h"
 #include "platform/math/math.h"
 
 namespace game {
@@ -69,6 +71,7 @@ intptr_t GameApplication::MsgProc(platform::WindowHandle hwnd, uint32_t message,
       case wm::kKeyUp:
         keyboardState.HandleKeyMessage(message, wParam);
         ForwardKeyToScreens(message, wParam);
+        if (raceSession) raceSession->ForwardInput(message, wParam);
         break;
       case wm::kLButtonDown:
       case wm::kRButtonDown:
@@ -190,6 +193,7 @@ HResult GameApplication::RestoreDeviceObjects() {
 
   if (resourceManager) resourceManager->RestoreDeviceObjects(device);
   RestoreFrontEnd();
+  if (raceSession) raceSession->DrawFadeOverlay(device);
   return kOk;
 }
 
@@ -242,7 +246,10 @@ void GameApplication::SetLoadingProgress(int32_t step) {
 }
 
 void GameApplication::DeleteRace() {
-  // No race session exists yet, so there is nothing to unload.
+  if (raceSession) {
+    raceSession->Unload();
+    raceSession.reset();
+  }
   if (soundSystem) soundSystem->StopMusic();
 }
 
@@ -479,9 +486,52 @@ void GameApplication::Render2D() {
 // The race's share. Each is the one place the race session joins in; until then it does nothing, so the
 // race states stand still.
 
-void GameApplication::UpdateRaceState() {}
-void GameApplication::LoadRaceStep() {}
-void GameApplication::HandOverRaceResults() {}
-int32_t GameApplication::CurrentRaceEntry() const { return screenFlow ? screenFlow->parameter : 0; }
+void GameApplication::UpdateRaceState() {
+  if (!raceSession || !screenFlow) return;
+  raceSession->UpdateOverlayAlpha(framesPerSecond);
+  raceSession->Step(device, nullptr, *screenFlow, inputDevices.get(), frameTime);
+}
+
+// One step per frame: a new session at step 0, the track's next piece, and once the load is complete the start
+// hold (which queues the countdown) and the race counters.
+void GameApplication::LoadRaceStep() {
+  if (!screenFlow || !resourceManager || !contentDatabase) return;
+  if (loadingStep >= static_cast<int32_t>(race::kLoadComplete) && raceSession) {
+    raceSession->HoldRacersAtStart(device, *screenFlow);
+    ++screenFlow->racesStarted;
+    if (hostStatsReport) hostStatsReport->AddGamePlayed();
+    loadingStep = 0;
+    return;
+  }
+  if (loadingStep == 0 || !raceSession) {
+    if (menuManager) menuManager->CloseShowroom();
+    DeleteRace();
+    const int32_t entry = screenFlow->parameter;
+    race::RaceDefinition* definition = frontend::FindRaceByParameter(*contentDatabase, entry);
+    if (definition == nullptr) {
+      // A stale or damaged request must not leave the player on a loading screen that never ends.
+      std::printf("race %d: no such race in the content list\n", static_cast<int>(entry));
+      screenFlow->Request(gs::kBackFromRace, 0.0f);
+      return;
+    }
+    raceSession = std::make_unique<race::RaceSession>(resourceManager.get(), settings.get(), contentDatabase.get(),
+                                                      playerProfile.get(), definition, entry);
+  }
+  raceSession->LoadTrack(device, [this](uint32_t step) { SetLoadingProgress(static_cast<int32_t>(step)); });
+  if (loadingStep == static_cast<int32_t>(race::kLoadComplete)) {
+    if (inputDevices && inputDevices->AreForceEffectsLoaded()) raceSession->AttachForceFeedback(inputDevices.get());
+    resourceManager->PurgeUnreferenced();
+  }
+}
+
+void GameApplication::HandOverRaceResults() {
+  if (raceSession && raceSession->Result() != nullptr) raceResults = raceSession->TakeResult();
+  if (menuManager) menuManager->SetRaceResults(raceResults.get());
+}
+
+int32_t GameApplication::CurrentRaceEntry() const {
+  if (raceSession) return raceSession->raceEntry;
+  return screenFlow ? screenFlow->parameter : 0;
+}
 
 }  // namespace game

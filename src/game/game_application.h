@@ -27,6 +27,8 @@
 #include "platform/input/controller.h"
 #include "race/content_database.h"
 #include "race/player_profile.h"
+#include "race/race_result.h"
+#include "race/race_session.h"
 #include "render/resources/resource_manager.h"
 
 namespace game {
@@ -177,6 +179,10 @@ class GameApplication : public app::GraphicsApp {
   std::unique_ptr<app::SoundSystem> soundSystem;
   std::unique_ptr<render::ResourceManager> resourceManager;
   std::unique_ptr<app::InputDevices> inputDevices;
+  // The running race (state 9 on); freed before the services it reads. The finished race's results outlive it
+  // while the results screen shows them.
+  std::unique_ptr<race::RaceSession> raceSession;
+  std::unique_ptr<race::RaceResult> raceResults;
   render::BitmapFont* menuFont = nullptr;       // held by the resource manager
   render::ImageResource* menuFontImage = nullptr;  // held by the resource manager
   std::unique_ptr<frontend::TextLabel> fpsLabel;

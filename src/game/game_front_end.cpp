@@ -33,6 +33,11 @@ bool ShowroomShown(app::GameState state) {
   return state == gs::kLoadingScreen || state == gs::kEnterMenus || state == gs::kMenus;
 }
 
+// The race's own states: countdown, start, racing and the wait after the finish.
+bool RaceRunning(app::GameState state) {
+  return state == gs::kRacing || state == gs::kCountdown || state == gs::kStartSignal || state == gs::kAfterFinish;
+}
+
 }  // namespace
 
 void GameApplication::CreateFrontEnd() {
@@ -156,11 +161,19 @@ void GameApplication::RenderPrePass() {
   } else if (ShowroomShown(state) && menuManager) {
     menuManager->ShowroomRenderReflections(device);
     menuManager->ShowroomRenderCubeMap(device);
+  } else if (raceSession && (RaceRunning(state) || state == gs::kPauseMenu || state == gs::kResults)) {
+    if (settings->GetInt(app::SettingId::SCENEREFLECTION) != 0) raceSession->RenderReflection(device);
+    raceSession->RenderMirror(device);
+    raceSession->RenderMirrorView(device);
   }
 }
 
 void GameApplication::Render3DPass() {
   const app::GameState state = screenFlow->state;
+  // Behind the pause menu and the results the race stays in view, under the menus' own showroom step.
+  if (raceSession && (RaceRunning(state) || state == gs::kPauseMenu || state == gs::kResults)) {
+    raceSession->Render(device);
+  }
   if (state == gs::kIntro) {
     if (showroomScene) showroomScene->Render(device);
   } else if ((ShowroomShown(state) || state == gs::kPauseMenu || state == gs::kResults) && menuManager) {
@@ -174,6 +187,8 @@ void GameApplication::RenderScreens2D() {
     if (guiContext) guiContext->Render(device);
   } else if (MenusTakeInput(state) || state == gs::kRaceLoading) {
     if (menuManager) menuManager->Render(device);
+  } else if (RaceRunning(state) && raceSession) {
+    raceSession->DrawHud(device);
   }
 }
 
@@ -183,6 +198,8 @@ void GameApplication::RenderAfterFrame() {
     if (showroomScene) showroomScene->RenderSecondPass(device);
   } else if (ShowroomShown(state) && menuManager) {
     menuManager->ShowroomAfterFrame(device);
+  } else if (raceSession && (RaceRunning(state) || state == gs::kResults)) {
+    raceSession->RenderSecondPass(device);
   }
 }
 
