@@ -26,99 +26,27 @@ CurvePoints SteeringRangeCurve() { return {{0, 1.0f}, {600, 0.8f}, {1200, 0.45f}
 
 }  // namespace
 
+// Fields left out keep SampleCar's defaults.
 const std::vector<SampleCar>& SampleCars() {
-  static const std::vector<SampleCar> cars = [] {
-    std::vector<SampleCar> list;
-    SampleCar hatch;
-    hatch.name = "BERLINE";
-    hatch.displayName = "Berline";
-    hatch.carClass = "C";
-    hatch.cost = 8000;
-    hatch.mass = 1100;
-    hatch.cgHeight = 22;
-    hatch.drivetrain = "FWD";
-    hatch.peakTorque = 140;
-    hatch.redline = 6800;
-    hatch.gears = 5;
-    hatch.gearRatios = {3.5, 1, 3.4, 2.1, 1.5, 1.15, 0.9};
-    hatch.finalDrive = 3.9;
-    hatch.tyreRadius = 11;
-    hatch.halfTrack = 28;
-    hatch.frontAxle = 46;
-    hatch.rearAxle = -46;
-    hatch.bodyHalfWidth = 33;
-    hatch.bodyLength = 160;
-    hatch.bodyHeight = 55;
-    hatch.paintArgb = 0xFF2060C0;
-
-    SampleCar coupe;
-    coupe.name = "COUPE";
-    coupe.displayName = "Coupe";
-    coupe.carClass = "B";
-    coupe.cost = 18000;
-    coupe.mass = 1350;
-    coupe.drivetrain = "RWD";
-    coupe.peakTorque = 220;
-    coupe.redline = 7000;
-    coupe.gears = 6;
-    coupe.gearRatios = {3.4, 1, 3.3, 2.2, 1.6, 1.25, 1.0, 0.82};
-    coupe.finalDrive = 3.7;
-    coupe.tyreRadius = 12;
-    coupe.halfTrack = 30;
-    coupe.frontAxle = 52;
-    coupe.rearAxle = -48;
-    coupe.bodyHalfWidth = 35;
-    coupe.bodyLength = 175;
-    coupe.bodyHeight = 48;
-    coupe.paintArgb = 0xFFC02020;
-
-    SampleCar rally;
-    rally.name = "ROADSTER";
-    rally.displayName = "Roadster";
-    rally.carClass = "A";
-    rally.cost = 32000;
-    rally.mass = 1300;
-    rally.drivetrain = "AWD";
-    rally.peakTorque = 260;
-    rally.redline = 7200;
-    rally.gears = 6;
-    rally.gearRatios = {3.3, 1, 3.2, 2.1, 1.55, 1.25, 1.05, 0.95};
-    rally.finalDrive = 3.9;
-    rally.turbo = true;
-    rally.tyreRadius = 12;
-    rally.halfTrack = 30;
-    rally.frontAxle = 50;
-    rally.rearAxle = -50;
-    rally.bodyHalfWidth = 35;
-    rally.bodyLength = 170;
-    rally.bodyHeight = 52;
-    rally.paintArgb = 0xFFE0C020;
-
-    SampleCar muscle;
-    muscle.name = "PICKUP";
-    muscle.displayName = "Pickup";
-    muscle.carClass = "C";
-    muscle.cost = 45000;
-    muscle.mass = 1650;
-    muscle.cgHeight = 24;
-    muscle.drivetrain = "RWD";
-    muscle.peakTorque = 380;
-    muscle.redline = 6200;
-    muscle.gears = 4;
-    muscle.gearRatios = {3.0, 1, 2.6, 1.7, 1.25, 0.95};
-    muscle.finalDrive = 3.4;
-    muscle.tyreRadius = 13;
-    muscle.tyreWidth = 10;
-    muscle.halfTrack = 32;
-    muscle.frontAxle = 58;
-    muscle.rearAxle = -52;
-    muscle.bodyHalfWidth = 38;
-    muscle.bodyLength = 195;
-    muscle.bodyHeight = 50;
-    muscle.paintArgb = 0xFF308030;
-    list = {hatch, muscle, coupe, rally};
-    return list;
-  }();
+  static const std::vector<SampleCar> cars = {
+      {.name = "BERLINE", .displayName = "Berline", .carClass = "C", .cost = 8000, .mass = 1100, .cgHeight = 22,
+       .drivetrain = "FWD", .peakTorque = 140, .redline = 6800, .gears = 5,
+       .gearRatios = {3.5, 1, 3.4, 2.1, 1.5, 1.15, 0.9}, .finalDrive = 3.9, .tyreRadius = 11, .halfTrack = 28,
+       .frontAxle = 46, .rearAxle = -46, .bodyHalfWidth = 33, .bodyLength = 160, .bodyHeight = 55,
+       .paintArgb = 0xFF2060C0},
+      {.name = "PICKUP", .displayName = "Pickup", .carClass = "C", .cost = 45000, .mass = 1650, .cgHeight = 24,
+       .drivetrain = "RWD", .peakTorque = 380, .redline = 6200, .gears = 4, .gearRatios = {3.0, 1, 2.6, 1.7, 1.25, 0.95},
+       .finalDrive = 3.4, .tyreRadius = 13, .tyreWidth = 10, .halfTrack = 32, .frontAxle = 58, .rearAxle = -52,
+       .bodyHalfWidth = 38, .bodyLength = 195, .bodyHeight = 50, .paintArgb = 0xFF308030},
+      {.name = "COUPE", .displayName = "Coupe", .carClass = "B", .cost = 18000, .mass = 1350, .drivetrain = "RWD",
+       .peakTorque = 220, .redline = 7000, .gears = 6, .gearRatios = {3.4, 1, 3.3, 2.2, 1.6, 1.25, 1.0, 0.82},
+       .finalDrive = 3.7, .tyreRadius = 12, .halfTrack = 30, .frontAxle = 52, .rearAxle = -48, .bodyHalfWidth = 35,
+       .bodyLength = 175, .bodyHeight = 48, .paintArgb = 0xFFC02020},
+      {.name = "ROADSTER", .displayName = "Roadster", .carClass = "A", .cost = 32000, .mass = 1300, .drivetrain = "AWD",
+       .peakTorque = 260, .redline = 7200, .gears = 6, .gearRatios = {3.3, 1, 3.2, 2.1, 1.55, 1.25, 1.05, 0.95},
+       .finalDrive = 3.9, .turbo = true, .tyreRadius = 12, .halfTrack = 30, .frontAxle = 50, .rearAxle = -50,
+       .bodyHalfWidth = 35, .bodyLength = 170, .bodyHeight = 52, .paintArgb = 0xFFE0C020},
+  };
   return cars;
 }
 
