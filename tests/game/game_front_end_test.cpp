@@ -1,0 +1,316 @@
+// The game's front end on the null window and graphics backends: intro, notice and menus in order, the screen
+// table, screen requests, keys and buttons reaching the current screen, the showroom and device resets.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <random>
+
+#include "app/app_timer.h"
+#include "app/data_file.h"
+#include "app/graphics_app_fixture.h"
+#include "contentgen/content.h"
+#include "frontend/contest_race_screen.h"
+#include "frontend/loading_screen.h"
+#include "frontend/main_menu_screen.h"
+#include "frontend/race_request.h"
+#include "frontend/screen_ids.h"
+#include "game/game_application.h"
+#include "screens/garage_screen.h"
+#include "screens/results_screen.h"
+
+namespace game {
+namespace {
+
+namespace fs = std::filesystem;
+namespace gs = app::game_state;
+namespace wm = platform::wm;
+namespace index = frontend::screen_index;
+using app::SettingId;
+
+// The frame budget for any wait below: far more than the intro or a fade needs at 20 frames a second.
+constexpr int kMaxFrames = 2000;
+
+// The sample content is written once: every test reads it and none changes it.
+class GameFrontEndTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new fs::path(fs::temp_directory_path() /
+                           ("corsaire_front_end_" + std::to_string(std::random_device{}())));
+    ASSERT_TRUE(contentgen::WriteAllContent(folder_->string() + "/"));
+  }
+  static void TearDownTestSuite() {
+    fs::remove_all(*folder_);
+    delete folder_;
+    folder_ = nullptr;
+  }
+  void TearDown() override { app_.reset(); }
+
+  GameApplication& Started() {
+    app::GraphicsAppServices services = harness_.Services();
+    services.timer = [this](int command) {
+      if (command == static_cast<int>(app::TimerCommand::ElapsedTime)) return elapsed_;
+      return 0.0;
+    };
+    GameServices game;
+    game.programFolder = folder_->string() + "/";
+    game.mixer = &mixer_;
+    game.randomSeed = [] { return 7u; };
+    game.controllerOpener = [](bool) -> std::unique_ptr<platform::input::Controller> { return nullptr; };
+    game.machine = app::MachineFacts{1500, 1024, 8};
+    game.browserLauncher = [this](const std::string& address) {
+      opened_.push_back(address);
+      return true;
+    };
+    game.helpPageOpener = [this](const std::string& address) { opened_.push_back(address); };
+    app_ = std::make_unique<GameApplication>(services, "", std::move(game));
+    EXPECT_EQ(app_->Create(), platform::kOk);
+    return *app_;
+  }
+
+  platform::WindowHandle Window() const {
+    return static_cast<platform::WindowHandle>(harness_.windows.WindowsCreated());
+  }
+
+  // Frames until the flow reaches state, at most kMaxFrames; returns the frames it took, or -1.
+  int RunUntil(app::GameState state) {
+    for (int frame = 1; frame <= kMaxFrames; ++frame) {
+      EXPECT_EQ(app_->RenderFrame(), platform::kOk);
+      if (app_->GetScreenFlow()->state == state) return frame;
+    }
+    return -1;
+  }
+
+  void Frames(int count) {
+    for (int frame = 0; frame < count; ++frame) ASSERT_EQ(app_->RenderFrame(), platform::kOk);
+  }
+
+  void PressKey(uintptr_t key) {
+    app_->MsgProc(Window(), wm::kKeyDown, key, 0);
+    Frames(1);
+    app_->MsgProc(Window(), wm::kKeyUp, key, 0);
+  }
+
+  // Puts the desktop pointer over a point of the 800 × 600 virtual screen and clicks the left button.
+  void ClickAt(float x, float y) {
+    const int width = app_->GetSettings()->GetInt(SettingId::SCREENWIDTH);
+    const int height = app_->GetSettings()->GetInt(SettingId::SCREENHEIGHT);
+    const platform::Point origin = harness_.windows.ScreenToClient(Window(), platform::Point{0, 0});
+    const auto clientX = static_cast<int>(x * static_cast<float>(width) / 800.0f);
+    const auto clientY = static_cast<int>(y * static_cast<float>(height) / 600.0f);
+    harness_.windows.SetCursorPos(platform::Point{clientX - origin.x, clientY - origin.y});
+    // A button answers a click once the pointer has come over it.
+    Frames(1);
+    // The press is seen by the frame between the button's down and up.
+    app_->MsgProc(Window(), wm::kLButtonDown, 0, 0);
+    Frames(1);
+    app_->MsgProc(Window(), wm::kLButtonUp, 0, 0);
+  }
+
+  // From the start through the intro and the notice into the running menus.
+  GameApplication& AtTheMainMenu() {
+    GameApplication& game = Started();
+    game.GetScreenFlow()->Reset(gs::kDisclaimer, 0, app::menu_screen::NoScreenChange);
+    game.GetGuiContext()->accepted = true;
+    EXPECT_GT(RunUntil(gs::kMenus), 0);
+    return game;
+  }
+
+  static fs::path* folder_;
+  app::testing::Harness harness_;
+  platform::audio::Mixer mixer_{8000, 8};
+  double elapsed_ = 0.05;
+  std::vector<std::string> opened_;
+  std::unique_ptr<GameApplication> app_;
+};
+
+fs::path* GameFrontEndTest::folder_ = nullptr;
+
+TEST_F(GameFrontEndTest, StartUpRunsTheIntroThenTheNoticeThenTheMainMenu) {
+  GameApplication& game = Started();
+  app::ScreenFlow& flow = *game.GetScreenFlow();
+  ASSERT_NE(game.GetMenuManager(), nullptr);
+  ASSERT_NE(game.GetIntroScene(), nullptr);
+  ASSERT_NE(game.GetIntroScene()->scene, nullptr) << "the sample intro scene loads";
+  ASSERT_NE(game.GetGuiContext(), nullptr);
+
+  Frames(1);
+  EXPECT_EQ(flow.state, gs::kIntro);
+  const int introFrames = RunUntil(gs::kDisclaimer);
+  ASSERT_GT(introFrames, 0) << "the intro ends by itself";
+  // Progress runs 0.4 a second and the fade starts at 2: no fewer than five seconds of 0.05 s frames.
+  EXPECT_GE(introFrames, 100);
+  EXPECT_TRUE(game.GetIntroScene()->finished);
+
+  // The notice stays up until Accept is clicked, whatever the time.
+  Frames(60);
+  EXPECT_EQ(flow.state, gs::kDisclaimer);
+  frontend::GuiContext& notice = *game.GetGuiContext();
+  ASSERT_FALSE(notice.buttons.empty());
+  const frontend::MenuButton& accept = *notice.buttons.front();
+  // The button is placed by its centre.
+  ClickAt(accept.x, accept.y);
+  ASSERT_GT(RunUntil(gs::kMenus), 0) << "Accept fades out and enters the menus";
+  EXPECT_FALSE(game.IsQuitRequested());
+  EXPECT_EQ(game.GetGuiContext(), nullptr) << "the notice is gone once the menus run";
+  EXPECT_EQ(game.GetIntroScene(), nullptr) << "the intro scene is gone once the menus run";
+  EXPECT_EQ(game.GetMenuManager()->current, index::kMainMenu);
+}
+
+TEST_F(GameFrontEndTest, TheNoticeIgnoresClicksOutsideAccept) {
+  GameApplication& game = Started();
+  game.GetScreenFlow()->Reset(gs::kDisclaimer, 0, app::menu_screen::NoScreenChange);
+  Frames(40);
+  ClickAt(1.0f, 1.0f);
+  Frames(40);
+  EXPECT_EQ(game.GetScreenFlow()->state, gs::kDisclaimer);
+  EXPECT_NE(game.GetGuiContext(), nullptr);
+}
+
+TEST_F(GameFrontEndTest, EveryScreenIndexIsInstalledWithTheGamesServices) {
+  GameApplication& game = Started();
+  frontend::MenuManager& menus = *game.GetMenuManager();
+  for (int32_t screen = 0; screen < index::kScreenCount; ++screen) {
+    EXPECT_NE(menus.Screen(screen), nullptr) << "screen " << screen;
+  }
+  EXPECT_EQ(menus.Screen(index::kScreenCount), nullptr) << "no screen change has no screen";
+
+  auto* garage = dynamic_cast<screens::GarageScreen*>(menus.Screen(index::kGarage));
+  ASSERT_NE(garage, nullptr);
+  EXPECT_EQ(garage->messageWindows, &harness_.windows);
+  auto* results = dynamic_cast<screens::RaceResultsScreen*>(menus.Screen(index::kRaceResults));
+  ASSERT_NE(results, nullptr);
+  ASSERT_NE(game.GetLeaderboard(), nullptr);
+  EXPECT_EQ(results->leaderboard, game.GetLeaderboard());
+  auto* contest = dynamic_cast<frontend::ContestRaceScreen*>(menus.Screen(index::kContestRace));
+  ASSERT_NE(contest, nullptr);
+  EXPECT_EQ(contest->leaderboard, game.GetLeaderboard());
+  auto* mainMenu = dynamic_cast<frontend::MainMenuScreen*>(menus.Screen(index::kMainMenu));
+  ASSERT_NE(mainMenu, nullptr);
+  EXPECT_NE(mainMenu->profileScreen, nullptr);
+  EXPECT_NE(mainMenu->helpScreen, nullptr);
+
+  // The leaderboard goes through the game's launcher, never straight to a browser.
+  game.GetLeaderboard()->ViewScores();
+  ASSERT_EQ(opened_.size(), 1u);
+  EXPECT_EQ(opened_[0], game.GetLeaderboard()->BuildViewAddress());
+}
+
+TEST_F(GameFrontEndTest, AScreensRequestSwitchesTheCurrentScreenAndEscapeReachesIt) {
+  GameApplication& game = AtTheMainMenu();
+  frontend::MenuManager& menus = *game.GetMenuManager();
+  game.GetScreenFlow()->RequestBack(index::kOptionsMenu, 0.0f);
+  Frames(3);
+  EXPECT_EQ(game.GetScreenFlow()->state, gs::kMenus);
+  EXPECT_EQ(menus.current, index::kOptionsMenu);
+
+  // The options menu answers Escape with a request for the main menu.
+  PressKey(frontend::kKeyEscape);
+  Frames(3);
+  EXPECT_EQ(menus.current, index::kMainMenu);
+  EXPECT_EQ(game.GetScreenFlow()->state, gs::kMenus);
+}
+
+TEST_F(GameFrontEndTest, KeysAndButtonsReachTheMenusOnlyInMenuStates) {
+  GameApplication& game = AtTheMainMenu();
+  frontend::MenuManager& menus = *game.GetMenuManager();
+  app_->MsgProc(Window(), wm::kKeyDown, 'Q', 0);
+  app_->MsgProc(Window(), wm::kLButtonDown, 0, 0);
+  EXPECT_TRUE(menus.keyboard.IsKeyHeld('Q'));
+  EXPECT_TRUE(menus.mouse.leftHeld == 1);
+  app_->MsgProc(Window(), wm::kKeyUp, 'Q', 0);
+  app_->MsgProc(Window(), wm::kLButtonUp, 0, 0);
+
+  // While racing the keys belong to the race.
+  game.GetScreenFlow()->Reset(gs::kRacing, 0, app::menu_screen::NoScreenChange);
+  menus.keyboard.ClearAllKeys();
+  menus.mouse.ResetMouseButtons();
+  app_->MsgProc(Window(), wm::kKeyDown, 'Q', 0);
+  app_->MsgProc(Window(), wm::kLButtonDown, 0, 0);
+  EXPECT_FALSE(menus.keyboard.IsKeyHeld('Q'));
+  EXPECT_FALSE(menus.mouse.leftHeld == 1);
+  app_->MsgProc(Window(), wm::kKeyUp, 'Q', 0);
+  app_->MsgProc(Window(), wm::kLButtonUp, 0, 0);
+}
+
+TEST_F(GameFrontEndTest, TheShowroomIsOpenedSteppedAndGivesWayToARace) {
+  GameApplication& game = AtTheMainMenu();
+  frontend::MenuManager& menus = *game.GetMenuManager();
+  ASSERT_NE(menus.Showroom(), nullptr) << "the showroom stands behind the menus";
+  platform::gfx::NullDevice* device = harness_.graphics->lastDevice;
+  ASSERT_NE(device, nullptr);
+  const uint32_t before = device->Stats().draws;
+  Frames(2);
+  EXPECT_GT(device->Stats().draws, before) << "the showroom and the menu draw every frame";
+
+  // Choosing a race queues the loading screen and then the race loading, which closes the showroom.
+  race::ContentDatabase& database = *game.GetContentDatabase();
+  // Race lists are found beside the executable; the test's game folder is elsewhere.
+  const std::string gameFolder = folder_->string() + "/";
+  database.LoadFrom(app::DataFile(gameFolder + kContentListFile), gameFolder, gameFolder);
+  const race::RaceDefinition* race = nullptr;
+  for (const auto* list : {database.instantRaces.get(), database.quickRaces.get(), database.careerRaces.get(),
+                           database.contestRaces.get()}) {
+    if (race == nullptr && list != nullptr && list->Count() > 0) race = list->At(0);
+  }
+  ASSERT_NE(race, nullptr) << "the sample content lists races";
+  ASSERT_TRUE(frontend::RequestRace(*game.GetScreenFlow(), database, race));
+  EXPECT_EQ(game.GetScreenFlow()->FrontState(), gs::kLoadingScreen);
+  // The loading screen shows in the frame it opens and hands over to the race loading at once.
+  Frames(1);
+  EXPECT_EQ(menus.current, index::kLoading);
+  EXPECT_EQ(game.GetScreenFlow()->state, gs::kRaceLoading);
+  EXPECT_EQ(frontend::FindRaceByParameter(database, game.GetScreenFlow()->parameter), race);
+  Frames(1);
+  EXPECT_EQ(menus.Showroom(), nullptr);
+
+  // Back from a race the showroom opens again.
+  game.GetScreenFlow()->Reset(gs::kBackFromRace, 0, index::kMainMenu);
+  Frames(1);
+  EXPECT_EQ(game.GetScreenFlow()->state, gs::kMenus);
+  EXPECT_NE(menus.Showroom(), nullptr);
+  EXPECT_EQ(menus.current, index::kMainMenu);
+}
+
+TEST_F(GameFrontEndTest, DeviceResetsKeepTheFrontEndAndARecreationBuildsItAgain) {
+  GameApplication& game = Started();
+  Frames(2);
+  frontend::MenuManager* menus = game.GetMenuManager();
+  EXPECT_EQ(game.ChangeResolution(1024, 768), platform::kOk);
+  Frames(2);
+  EXPECT_EQ(game.GetMenuManager(), menus) << "a reset keeps the menus";
+  ASSERT_NE(game.GetGuiContext(), nullptr);
+  EXPECT_NE(game.GetGuiContext()->fadeQuad, nullptr);
+
+  // A re-created device rebuilds the menus, the intro and the notice and starts over with the intro.
+  EXPECT_EQ(game.InvalidateDeviceObjects(), platform::kOk);
+  EXPECT_EQ(game.DeleteDeviceObjects(), platform::kOk);
+  EXPECT_EQ(game.GetMenuManager(), nullptr);
+  EXPECT_EQ(game.GetIntroScene(), nullptr);
+  EXPECT_EQ(game.GetGuiContext(), nullptr);
+  EXPECT_EQ(game.InitDeviceObjects(), platform::kOk);
+  EXPECT_EQ(game.RestoreDeviceObjects(), platform::kOk);
+  ASSERT_NE(game.GetMenuManager(), nullptr);
+  EXPECT_NE(game.GetIntroScene(), nullptr);
+  EXPECT_NE(game.GetGuiContext(), nullptr);
+  EXPECT_EQ(game.GetScreenFlow()->FrontState(), gs::kIntro);
+  Frames(2);
+  EXPECT_EQ(game.GetScreenFlow()->state, gs::kIntro);
+}
+
+TEST_F(GameFrontEndTest, LoadingProgressReachesTheLoadingScreen) {
+  GameApplication& game = AtTheMainMenu();
+  game.GetScreenFlow()->Reset(gs::kLoadingScreen, 0, index::kLoading);
+  Frames(1);
+  ASSERT_EQ(game.GetMenuManager()->current, index::kLoading);
+  auto* loading = dynamic_cast<frontend::LoadingScreen*>(game.GetMenuManager()->CurrentScreen());
+  ASSERT_NE(loading, nullptr);
+  ASSERT_NE(loading->progressLabel, nullptr);
+  game.SetLoadingProgress(4);
+  EXPECT_EQ(loading->progressLabel->text, frontend::LoadingText(4));
+  Frames(1);
+  EXPECT_EQ(game.GetScreenFlow()->state, gs::kLoadingScreen) << "nothing queued: the loading screen stays";
+  EXPECT_EQ(game.GetMenuManager()->current, index::kLoading);
+}
+
+}  // namespace
+}  // namespace game
