@@ -277,13 +277,16 @@ void RaceScenery::Render(platform::gfx::Device* device,
   if (blurOverlay != nullptr && Setting(app::SettingId::MOTIONBLUR) != 0) blurOverlay->DrawPass(device);
 }
 
-void RaceScenery::RenderSecondPass(platform::gfx::Device* device) {
+void RaceScenery::RenderSecondPass(platform::gfx::Device* device,
+                                   const std::function<void(const render::RaceCamera&)>& drawCars) {
   if (device == nullptr || camera == nullptr || blurOverlay == nullptr || !blurOverlay->HasTexture() ||
       Setting(app::SettingId::MOTIONBLUR) == 0) {
     return;
   }
   device->SetRenderState(RenderState::Lighting, 0);
   blurOverlay->BeginCapture(device);
+  device->SetRenderState(RenderState::ZWriteEnable, 1);
+  if (drawCars) drawCars(*camera);
   device->SetRenderState(RenderState::ZWriteEnable, 1);
   if (track != nullptr) {
     track->CollectVisible(camera->frustum);

@@ -71,7 +71,9 @@ class RaceScenery {
   void RenderMirrorView(platform::gfx::Device* device, const Vec3& eye, const Vec3& forwardAxis);
   // drawCars draws the racers lit, between the track and the effects.
   void Render(platform::gfx::Device* device, const std::function<void(const render::RaceCamera&)>& drawCars = {});
-  void RenderSecondPass(platform::gfx::Device* device);
+  // The blur capture; drawCars draws the racers' glowing second pass into it.
+  void RenderSecondPass(platform::gfx::Device* device,
+                        const std::function<void(const render::RaceCamera&)>& drawCars = {});
   // Frees everything; safe to call twice.
   void Unload();
 

@@ -404,6 +404,23 @@ void RaceSession::Step(platform::gfx::Device* device, platform::WindowSystem* wi
     if (lastControls.camera && scenery_.camera != nullptr) scenery_.camera->NextView();
     scenery_.Update(SubjectOf(*player_), collision_, dt);
   }
+  UpdateRacerEffects(dt);
+}
+
+void RaceSession::UpdateRacerEffects(float dt) {
+  Vec3 cameraDirection{0, 0, 1};
+  if (scenery_.camera != nullptr) {
+    const Vec3 sight = scenery_.camera->lookAt - scenery_.camera->eye;
+    // An eye on the target has no direction; the glows keep facing ahead rather than take a NaN.
+    if (platform::Length(sight) > 1e-3f) cameraDirection = platform::Normalize(sight);
+  }
+  for (vehicle::Vehicle* car : world_.Cars()) {
+    vehicle::VehiclePresentation* presentation = PresentationOf(*car);
+    if (presentation == nullptr) continue;
+    presentation->UpdateSounds(dt);
+    presentation->UpdateWheelEffects(scenery_.skids.get(), dt);
+    presentation->UpdateLightGlows(cameraDirection);
+  }
 }
 
 render::CameraSubject RaceSession::SubjectOf(const vehicle::Vehicle& car) {
@@ -462,6 +479,21 @@ void RaceSession::RenderCars(platform::gfx::Device* device, const render::ViewFr
       presentation->renderer->Render(device, scenery_.lighting.get(), identity, &frustum, 0, nullptr);
     }
   }
+  if (alternate || scenery_.camera == nullptr) return;
+  // Shadows after the lit cars, blended over the track without writing depth.
+  device->SetRenderState(platform::gfx::RenderState::Lighting, 0);
+  device->SetRenderState(platform::gfx::RenderState::AlphaBlendEnable, 1);
+  device->SetRenderState(platform::gfx::RenderState::ZWriteEnable, 0);
+  const bool stencil = settings != nullptr && settings->GetInt(app::SettingId::STENCILSHADOWS) > 0;
+  for (vehicle::Vehicle* car : world_.Cars()) {
+    if (car == player_ && !drawPlayer) continue;
+    vehicle::VehiclePresentation* presentation = PresentationOf(*car);
+    if (presentation == nullptr || presentation->renderer == nullptr) continue;
+    presentation->renderer->RenderGroundShadow(device, scenery_.camera->view, &frustum);
+    presentation->renderer->RenderShadowModel(device, scenery_.lighting.get(), &frustum, stencil);
+  }
+  device->SetRenderState(platform::gfx::RenderState::ZWriteEnable, 1);
+  device->SetRenderState(platform::gfx::RenderState::AlphaBlendEnable, 0);
 }
 
 void RaceSession::Render(platform::gfx::Device* device) {
@@ -471,7 +503,12 @@ void RaceSession::Render(platform::gfx::Device* device) {
   });
 }
 
-void RaceSession::RenderSecondPass(platform::gfx::Device* device) { scenery_.RenderSecondPass(device); }
+void RaceSession::RenderSecondPass(platform::gfx::Device* device) {
+  if (device == nullptr) return;
+  scenery_.RenderSecondPass(device, [this, device](const render::RaceCamera& camera) {
+    RenderCars(device, camera.frustum, !camera.IsInCarView(), true);
+  });
+}
 
 void RaceSession::DrawHud(platform::gfx::Device* device) {
   if (hud == nullptr || device == nullptr) return;

@@ -110,6 +110,8 @@ class RaceSession {
   // the player's car and the track sounds following the camera. window and input may be null.
   void Step(platform::gfx::Device* device, platform::WindowSystem* window, app::ScreenFlow& flow,
             app::InputDevices* input, float dt);
+  // Per-frame car effects after the step: engine and tyre sounds, skid marks, light glows toward the camera.
+  void UpdateRacerEffects(float dt);
   // What the camera follows of a car.
   static render::CameraSubject SubjectOf(const vehicle::Vehicle& car);
   // Motion-blur alpha from the frame rate while MOTIONBLUR is on (nitrous blurs more).
