@@ -18,6 +18,8 @@
 #include "contentgen/wav_writer.h"
 #include "platform/audio/mixer.h"
 #include "platform/math/math.h"
+#include "platform/window_system.h"
+#include "race/player_input.h"
 #include "race/content_database.h"
 #include "race/race_definition.h"
 #include "race/race_session.h"
@@ -206,6 +208,37 @@ TEST_F(RaceScenerySession, CameraFollowsThePlayersCar) {
   EXPECT_LT(platform::Dot(toEye, session.Player()->forwardAxis), 0.0f);
   EXPECT_GT(toEye.y, 0.0f);
   EXPECT_LT(platform::Length(toEye), 600.0f);
+}
+
+TEST_F(RaceScenerySession, CameraKeyChangesToTheInCarViewWhereThePlayersCarIsNotDrawn) {
+  race::RaceSession session(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
+  Load(session);
+  flow.state = app::game_state::kCountdown;
+  session.Step(gfx.device, nullptr, flow, nullptr, 0.02f);
+  render::RaceCamera& camera = *session.Scenery().camera;
+  ASSERT_FALSE(camera.IsInCarView());
+  size_t before = gfx.Null().Draws().size();
+  session.Render(gfx.device);
+  const size_t chaseDraws = gfx.Null().Draws().size() - before;
+
+  const auto key = static_cast<uintptr_t>(holder.settings.GetKey(race::kActionCamera));
+  session.ForwardInput(platform::wm::kKeyDown, key);
+  session.Step(gfx.device, nullptr, flow, nullptr, 0.02f);
+  session.ForwardInput(platform::wm::kKeyUp, key);
+  ASSERT_TRUE(camera.IsInCarView());
+  before = gfx.Null().Draws().size();
+  session.Render(gfx.device);
+  EXPECT_LT(gfx.Null().Draws().size() - before, chaseDraws);
+
+  // Holding look-back overrides the in-car view for as long as the key is down.
+  const auto back = static_cast<uintptr_t>(holder.settings.GetKey(race::kActionLookBack));
+  session.ForwardInput(platform::wm::kKeyDown, back);
+  session.Step(gfx.device, nullptr, flow, nullptr, 0.02f);
+  EXPECT_TRUE(camera.lookBack);
+  EXPECT_FALSE(camera.IsInCarView());
+  session.ForwardInput(platform::wm::kKeyUp, back);
+  session.Step(gfx.device, nullptr, flow, nullptr, 0.02f);
+  EXPECT_FALSE(camera.lookBack);
 }
 
 TEST_F(RaceScenerySession, FlareAndTrackSoundsThatPlayNearTheCameraAndStopFarAway) {
