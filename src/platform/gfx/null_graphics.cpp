@@ -536,20 +536,25 @@ void NullDevice::RecordDraw(NullDrawRecord::Kind kind, PrimitiveType type, uint3
   draws_.push_back(record);
 }
 
+HResult NullDevice::FinishDraw(HResult checked, NullDrawRecord::Kind kind, PrimitiveType type,
+                               uint32_t primitiveCount, uint32_t vertexCount) {
+  if (Failed(checked)) {
+    ++stats_.failedDraws;
+    return checked;
+  }
+  if (vertexCount == 0) {
+    ++stats_.emptyDraws;
+    return kOk;
+  }
+  RecordDraw(kind, type, primitiveCount, vertexCount);
+  return kOk;
+}
+
 HResult NullDevice::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) {
   Log("DrawPrimitive");
   uint32_t count = 0;
   const HResult result = CheckStreamDraw(type, startVertex, primitiveCount, count);
-  if (Failed(result)) {
-    ++stats_.failedDraws;
-    return result;
-  }
-  if (count == 0) {
-    ++stats_.emptyDraws;
-    return kOk;
-  }
-  RecordDraw(NullDrawRecord::Kind::Primitive, type, primitiveCount, count);
-  return kOk;
+  return FinishDraw(result, NullDrawRecord::Kind::Primitive, type, primitiveCount, count);
 }
 
 HResult NullDevice::DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, uint32_t numVertices,
@@ -557,16 +562,7 @@ HResult NullDevice::DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, 
   Log("DrawIndexedPrimitive");
   uint32_t count = 0;
   const HResult result = CheckIndexedDraw(type, minIndex, numVertices, startIndex, primitiveCount, count);
-  if (Failed(result)) {
-    ++stats_.failedDraws;
-    return result;
-  }
-  if (count == 0) {
-    ++stats_.emptyDraws;
-    return kOk;
-  }
-  RecordDraw(NullDrawRecord::Kind::IndexedPrimitive, type, primitiveCount, count);
-  return kOk;
+  return FinishDraw(result, NullDrawRecord::Kind::IndexedPrimitive, type, primitiveCount, count);
 }
 
 HResult NullDevice::DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertexData,
@@ -574,16 +570,7 @@ HResult NullDevice::DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount,
   Log("DrawPrimitiveUP");
   uint32_t count = 0;
   const HResult result = CheckUserDraw(type, primitiveCount, vertexData, stride, count);
-  if (Failed(result)) {
-    ++stats_.failedDraws;
-    return result;
-  }
-  if (count == 0) {
-    ++stats_.emptyDraws;
-    return kOk;
-  }
-  RecordDraw(NullDrawRecord::Kind::PrimitiveUp, type, primitiveCount, count);
-  return kOk;
+  return FinishDraw(result, NullDrawRecord::Kind::PrimitiveUp, type, primitiveCount, count);
 }
 
 HResult NullDevice::DrawIndexedPrimitiveUP(PrimitiveType type, uint32_t minVertexIndex, uint32_t numVertexIndices,
@@ -603,16 +590,7 @@ HResult NullDevice::DrawIndexedPrimitiveUP(PrimitiveType type, uint32_t minVerte
       if (index < minVertexIndex || index - minVertexIndex >= numVertexIndices) result = kInvalidCall;
     }
   }
-  if (Failed(result)) {
-    ++stats_.failedDraws;
-    return result;
-  }
-  if (count == 0) {
-    ++stats_.emptyDraws;
-    return kOk;
-  }
-  RecordDraw(NullDrawRecord::Kind::IndexedPrimitiveUp, type, primitiveCount, count);
-  return kOk;
+  return FinishDraw(result, NullDrawRecord::Kind::IndexedPrimitiveUp, type, primitiveCount, count);
 }
 
 uint32_t NullDevice::GetAvailableTextureMemory() {

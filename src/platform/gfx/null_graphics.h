@@ -152,6 +152,10 @@ class NullDevice : public StateDevice {
  private:
   void Log(const char* call);
   void RecordDraw(NullDrawRecord::Kind kind, PrimitiveType type, uint32_t primitiveCount, uint32_t vertexCount);
+  // Ends every draw call: a failed check counts as a failed draw and is returned, a draw of no vertices counts as
+  // empty, any other is recorded.
+  HResult FinishDraw(HResult checked, NullDrawRecord::Kind kind, PrimitiveType type, uint32_t primitiveCount,
+                     uint32_t vertexCount);
   HResult ApplyParameters(PresentParameters& parameters);
 
   NullGraphicsSystem& system_;
