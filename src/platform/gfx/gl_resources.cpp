@@ -12,79 +12,51 @@ bool Alive(const GlContextToken& context) { return context && *context; }
 
 }  // namespace
 
+namespace {
+
+struct FormatRow {
+  Format format;
+  GlPixelFormat gl;
+};
+
+// Luminance and alpha-only formats live in the red (and green) channel and are swizzled back on sampling; formats
+// without alpha read alpha as one.
+const FormatRow kFormats[] = {
+    {Format::A8R8G8B8, {.internalFormat = GL_RGBA8, .format = GL_BGRA, .type = GL_UNSIGNED_INT_8_8_8_8_REV}},
+    {Format::X8R8G8B8,
+     {.internalFormat = GL_RGB8, .format = GL_BGRA, .type = GL_UNSIGNED_INT_8_8_8_8_REV,
+      .swizzle = {GL_RED, GL_GREEN, GL_BLUE, GL_ONE}}},
+    {Format::R5G6B5, {.internalFormat = GL_RGB565, .format = GL_RGB, .type = GL_UNSIGNED_SHORT_5_6_5}},
+    {Format::A1R5G5B5, {.internalFormat = GL_RGB5_A1, .format = GL_BGRA, .type = GL_UNSIGNED_SHORT_1_5_5_5_REV}},
+    {Format::X1R5G5B5,
+     {.internalFormat = GL_RGB5, .format = GL_BGRA, .type = GL_UNSIGNED_SHORT_1_5_5_5_REV,
+      .swizzle = {GL_RED, GL_GREEN, GL_BLUE, GL_ONE}}},
+    {Format::A4R4G4B4, {.internalFormat = GL_RGBA4, .format = GL_BGRA, .type = GL_UNSIGNED_SHORT_4_4_4_4_REV}},
+    {Format::L8,
+     {.internalFormat = GL_R8, .format = GL_RED, .type = GL_UNSIGNED_BYTE, .swizzle = {GL_RED, GL_RED, GL_RED, GL_ONE}}},
+    {Format::A8,
+     {.internalFormat = GL_R8, .format = GL_RED, .type = GL_UNSIGNED_BYTE,
+      .swizzle = {GL_ZERO, GL_ZERO, GL_ZERO, GL_RED}}},
+    {Format::A8L8,
+     {.internalFormat = GL_RG8, .format = GL_RG, .type = GL_UNSIGNED_BYTE, .swizzle = {GL_RED, GL_RED, GL_RED, GL_GREEN}}},
+    {Format::Dxt1, {.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, .compressed = true}},
+    {Format::Dxt2, {.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT3_EXT, .compressed = true}},
+    {Format::Dxt3, {.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT3_EXT, .compressed = true}},
+    {Format::Dxt4, {.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT5_EXT, .compressed = true}},
+    {Format::Dxt5, {.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT5_EXT, .compressed = true}},
+};
+
+}  // namespace
+
 bool GlFormatOf(Format format, GlPixelFormat& out) {
-  out = GlPixelFormat{};
-  switch (format) {
-    case Format::A8R8G8B8:
-      out.internalFormat = GL_RGBA8;
-      out.format = GL_BGRA;
-      out.type = GL_UNSIGNED_INT_8_8_8_8_REV;
+  for (const FormatRow& row : kFormats) {
+    if (row.format == format) {
+      out = row.gl;
       return true;
-    case Format::X8R8G8B8:
-      out.internalFormat = GL_RGB8;
-      out.format = GL_BGRA;
-      out.type = GL_UNSIGNED_INT_8_8_8_8_REV;
-      out.swizzle[3] = GL_ONE;
-      return true;
-    case Format::R5G6B5:
-      out.internalFormat = GL_RGB565;
-      out.format = GL_RGB;
-      out.type = GL_UNSIGNED_SHORT_5_6_5;
-      return true;
-    case Format::A1R5G5B5:
-      out.internalFormat = GL_RGB5_A1;
-      out.format = GL_BGRA;
-      out.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
-      return true;
-    case Format::X1R5G5B5:
-      out.internalFormat = GL_RGB5;
-      out.format = GL_BGRA;
-      out.type = GL_UNSIGNED_SHORT_1_5_5_5_REV;
-      out.swizzle[3] = GL_ONE;
-      return true;
-    case Format::A4R4G4B4:
-      out.internalFormat = GL_RGBA4;
-      out.format = GL_BGRA;
-      out.type = GL_UNSIGNED_SHORT_4_4_4_4_REV;
-      return true;
-    case Format::L8:
-      out.internalFormat = GL_R8;
-      out.format = GL_RED;
-      out.type = GL_UNSIGNED_BYTE;
-      out.swizzle[1] = out.swizzle[2] = GL_RED;
-      out.swizzle[3] = GL_ONE;
-      return true;
-    case Format::A8:
-      out.internalFormat = GL_R8;
-      out.format = GL_RED;
-      out.type = GL_UNSIGNED_BYTE;
-      out.swizzle[0] = out.swizzle[1] = out.swizzle[2] = GL_ZERO;
-      out.swizzle[3] = GL_RED;
-      return true;
-    case Format::A8L8:
-      out.internalFormat = GL_RG8;
-      out.format = GL_RG;
-      out.type = GL_UNSIGNED_BYTE;
-      out.swizzle[1] = out.swizzle[2] = GL_RED;
-      out.swizzle[3] = GL_GREEN;
-      return true;
-    case Format::Dxt1:
-      out.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT1_EXT;
-      out.compressed = true;
-      return true;
-    case Format::Dxt2:
-    case Format::Dxt3:
-      out.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT3_EXT;
-      out.compressed = true;
-      return true;
-    case Format::Dxt4:
-    case Format::Dxt5:
-      out.internalFormat = GL_COMPRESSED_RGBA_S3TC_DXT5_EXT;
-      out.compressed = true;
-      return true;
-    default:
-      return false;
+    }
   }
+  out = GlPixelFormat{};
+  return false;
 }
 
 uint64_t NextResourceSerial() {
