@@ -313,28 +313,15 @@ HResult GlDevice::ClearRects(uint32_t count, const Rect* rects, uint32_t flags, 
 
 HResult GlDevice::CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvfCode, Pool pool,
                                      VertexBuffer** buffer) {
-  if (buffer == nullptr) return kInvalidCall;
-  *buffer = nullptr;
-  if (Failed(CheckBufferArguments(length, pool))) return kInvalidCall;
   VertexBufferDesc desc;
-  desc.usage = usage;
-  desc.pool = pool;
-  desc.size = length;
-  desc.fvf = fvfCode;
+  if (Failed(VertexBufferRequest(length, usage, fvfCode, pool, buffer, desc))) return kInvalidCall;
   *buffer = new GlVertexBuffer(desc, tally_, contextToken_);
   return kOk;
 }
 
 HResult GlDevice::CreateIndexBuffer(uint32_t length, uint32_t usage, Format format, Pool pool, IndexBuffer** buffer) {
-  if (buffer == nullptr) return kInvalidCall;
-  *buffer = nullptr;
-  if (Failed(CheckBufferArguments(length, pool))) return kInvalidCall;
-  if (format != Format::Index16 && format != Format::Index32) return kInvalidCall;
   IndexBufferDesc desc;
-  desc.format = format;
-  desc.usage = usage;
-  desc.pool = pool;
-  desc.size = length;
+  if (Failed(IndexBufferRequest(length, usage, format, pool, buffer, desc))) return kInvalidCall;
   *buffer = new GlIndexBuffer(desc, tally_, contextToken_);
   return kOk;
 }

@@ -498,4 +498,29 @@ HResult CheckBufferArguments(uint32_t length, Pool pool) {
   return kOk;
 }
 
+HResult VertexBufferRequest(uint32_t length, uint32_t usage, uint32_t fvfCode, Pool pool, VertexBuffer** buffer,
+                            VertexBufferDesc& desc) {
+  if (buffer == nullptr) return kInvalidCall;
+  *buffer = nullptr;
+  if (Failed(CheckBufferArguments(length, pool))) return kInvalidCall;
+  desc.usage = usage;
+  desc.pool = pool;
+  desc.size = length;
+  desc.fvf = fvfCode;
+  return kOk;
+}
+
+HResult IndexBufferRequest(uint32_t length, uint32_t usage, Format format, Pool pool, IndexBuffer** buffer,
+                           IndexBufferDesc& desc) {
+  if (buffer == nullptr) return kInvalidCall;
+  *buffer = nullptr;
+  if (Failed(CheckBufferArguments(length, pool))) return kInvalidCall;
+  if (format != Format::Index16 && format != Format::Index32) return kInvalidCall;
+  desc.format = format;
+  desc.usage = usage;
+  desc.pool = pool;
+  desc.size = length;
+  return kOk;
+}
+
 }  // namespace platform::gfx

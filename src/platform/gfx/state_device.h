@@ -122,5 +122,11 @@ class StateDevice : public Device {
 HResult CheckTextureArguments(uint32_t width, uint32_t height, uint32_t& levels, uint32_t usage, Format format,
                               Pool pool);
 HResult CheckBufferArguments(uint32_t length, Pool pool);
+// The checks and description of a requested vertex or index buffer: clears *buffer first, then kInvalidCall for a
+// null out pointer or bad arguments, otherwise kOk with desc filled in for the device to create the buffer from.
+HResult VertexBufferRequest(uint32_t length, uint32_t usage, uint32_t fvfCode, Pool pool, VertexBuffer** buffer,
+                            VertexBufferDesc& desc);
+HResult IndexBufferRequest(uint32_t length, uint32_t usage, Format format, Pool pool, IndexBuffer** buffer,
+                           IndexBufferDesc& desc);
 
 }  // namespace platform::gfx
