@@ -29,14 +29,11 @@ bool LockRange(uint32_t length, uint32_t offset, uint32_t size, uint32_t& outSiz
 
 }  // namespace
 
-MemoryVertexBuffer::MemoryVertexBuffer(const VertexBufferDesc& desc, std::shared_ptr<ResourceTally> tally)
-    : desc_(desc), bytes_(desc.size), entry_(std::move(tally), desc.pool, 0) {}
-
-HResult MemoryVertexBuffer::Lock(uint32_t offset, uint32_t size, uint8_t** data, uint32_t flags) {
+HResult LockableBytes::Lock(uint32_t offset, uint32_t size, uint8_t** data, uint32_t flags) {
   if (data == nullptr) return kInvalidCall;
   *data = nullptr;
   uint32_t length = 0;
-  if (locked_ || !LockRange(desc_.size, offset, size, length)) return kInvalidCall;
+  if (locked_ || !LockRange(static_cast<uint32_t>(bytes_.size()), offset, size, length)) return kInvalidCall;
   locked_ = true;
   lockOffset_ = offset;
   lockSize_ = length;
@@ -46,10 +43,26 @@ HResult MemoryVertexBuffer::Lock(uint32_t offset, uint32_t size, uint8_t** data,
   return kOk;
 }
 
-HResult MemoryVertexBuffer::Unlock() {
-  if (!locked_) return kInvalidCall;
+bool LockableBytes::Unlock(uint32_t& offset, uint32_t& size, uint32_t& flags) {
+  if (!locked_) return false;
   locked_ = false;
-  OnUnlock(lockOffset_, lockSize_, lastLockFlags_);
+  offset = lockOffset_;
+  size = lockSize_;
+  flags = lastLockFlags_;
+  return true;
+}
+
+MemoryVertexBuffer::MemoryVertexBuffer(const VertexBufferDesc& desc, std::shared_ptr<ResourceTally> tally)
+    : desc_(desc), bytes_(desc.size), entry_(std::move(tally), desc.pool, 0) {}
+
+HResult MemoryVertexBuffer::Lock(uint32_t offset, uint32_t size, uint8_t** data, uint32_t flags) {
+  return bytes_.Lock(offset, size, data, flags);
+}
+
+HResult MemoryVertexBuffer::Unlock() {
+  uint32_t offset = 0, size = 0, flags = 0;
+  if (!bytes_.Unlock(offset, size, flags)) return kInvalidCall;
+  OnUnlock(offset, size, flags);
   return kOk;
 }
 
@@ -62,22 +75,14 @@ MemoryIndexBuffer::MemoryIndexBuffer(const IndexBufferDesc& desc, std::shared_pt
     : desc_(desc), bytes_(desc.size), entry_(std::move(tally), desc.pool, 0) {}
 
 HResult MemoryIndexBuffer::Lock(uint32_t offset, uint32_t size, uint8_t** data, uint32_t flags) {
-  if (data == nullptr) return kInvalidCall;
-  *data = nullptr;
-  uint32_t length = 0;
-  if (locked_ || !LockRange(desc_.size, offset, size, length)) return kInvalidCall;
-  locked_ = true;
-  lockOffset_ = offset;
-  lockSize_ = length;
-  (void)flags;
-  *data = bytes_.data() + offset;
-  return kOk;
+  return bytes_.Lock(offset, size, data, flags);
 }
 
 HResult MemoryIndexBuffer::Unlock() {
-  if (!locked_) return kInvalidCall;
-  locked_ = false;
-  OnUnlock(lockOffset_, lockSize_, 0);
+  uint32_t offset = 0, size = 0, flags = 0;
+  if (!bytes_.Unlock(offset, size, flags)) return kInvalidCall;
+  // Index buffer updates never pass lock flags on.
+  OnUnlock(offset, size, 0);
   return kOk;
 }
 

@@ -35,6 +35,26 @@ class TallyEntry {
 constexpr uint32_t kMaxBufferBytes = 256u << 20;
 constexpr uint32_t kMaxTextureEdge = 8192;
 
+// The bytes of a vertex or index buffer and its lock: one lock at a time, over a range inside the buffer.
+class LockableBytes {
+ public:
+  explicit LockableBytes(uint32_t size) : bytes_(size) {}
+  // size 0 locks from offset to the end; kInvalidCall (and *data null) while locked or for a range outside.
+  HResult Lock(uint32_t offset, uint32_t size, uint8_t** data, uint32_t flags);
+  // False when not locked; otherwise ends the lock and gives its range and flags.
+  bool Unlock(uint32_t& offset, uint32_t& size, uint32_t& flags);
+
+  const std::vector<uint8_t>& Bytes() const { return bytes_; }
+  bool IsLocked() const { return locked_; }
+  uint32_t LockCount() const { return lockCount_; }
+  uint32_t LastLockFlags() const { return lastLockFlags_; }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  bool locked_ = false;
+  uint32_t lockOffset_ = 0, lockSize_ = 0, lastLockFlags_ = 0, lockCount_ = 0;
+};
+
 class MemoryVertexBuffer : public VertexBuffer {
  public:
   MemoryVertexBuffer(const VertexBufferDesc& desc, std::shared_ptr<ResourceTally> tally);
@@ -42,10 +62,10 @@ class MemoryVertexBuffer : public VertexBuffer {
   HResult Unlock() override;
   HResult GetDesc(VertexBufferDesc& desc) const override;
 
-  const std::vector<uint8_t>& Bytes() const { return bytes_; }
-  bool IsLocked() const { return locked_; }
-  uint32_t LockCount() const { return lockCount_; }
-  uint32_t LastLockFlags() const { return lastLockFlags_; }
+  const std::vector<uint8_t>& Bytes() const { return bytes_.Bytes(); }
+  bool IsLocked() const { return bytes_.IsLocked(); }
+  uint32_t LockCount() const { return bytes_.LockCount(); }
+  uint32_t LastLockFlags() const { return bytes_.LastLockFlags(); }
 
  protected:
   // Called when a lock of [offset, offset + size) ends.
@@ -53,10 +73,8 @@ class MemoryVertexBuffer : public VertexBuffer {
 
  private:
   VertexBufferDesc desc_;
-  std::vector<uint8_t> bytes_;
+  LockableBytes bytes_;
   TallyEntry entry_;
-  bool locked_ = false;
-  uint32_t lockOffset_ = 0, lockSize_ = 0, lastLockFlags_ = 0, lockCount_ = 0;
 };
 
 class MemoryIndexBuffer : public IndexBuffer {
@@ -66,8 +84,8 @@ class MemoryIndexBuffer : public IndexBuffer {
   HResult Unlock() override;
   HResult GetDesc(IndexBufferDesc& desc) const override;
 
-  const std::vector<uint8_t>& Bytes() const { return bytes_; }
-  bool IsLocked() const { return locked_; }
+  const std::vector<uint8_t>& Bytes() const { return bytes_.Bytes(); }
+  bool IsLocked() const { return bytes_.IsLocked(); }
   uint32_t IndexSize() const { return desc_.format == Format::Index32 ? 4 : 2; }
 
  protected:
@@ -75,10 +93,8 @@ class MemoryIndexBuffer : public IndexBuffer {
 
  private:
   IndexBufferDesc desc_;
-  std::vector<uint8_t> bytes_;
+  LockableBytes bytes_;
   TallyEntry entry_;
-  bool locked_ = false;
-  uint32_t lockOffset_ = 0, lockSize_ = 0;
 };
 
 // One mip level of an image: its size and its pixels, rows top to bottom.
