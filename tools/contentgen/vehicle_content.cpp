@@ -81,7 +81,8 @@ std::string CarDefinitionText(const SampleCar& car) {
   w.Record("TORQUE_CURVE", {std::string("torque.crv")});
   if (car.turbo) w.Record("TURBO_TORQUE_CURVE", {std::string("turbo.crv")});
   w.Record("NITROUS", {100.0, 80.0});
-  w.Record("SOUNDS_FOLDER", {std::string("SOUNDS")});
+  // Every sample car shares the synthesised engine sounds.
+  w.Record("SOUNDS_FOLDER", {std::string("..\\..\\SOUNDS\\ENGINE")});
   w.Record("SHIFT_DELAY", {0.25});
   w.Record("GEARS", {static_cast<double>(car.gears)});
   w.Record("REDLINE_RPM", {car.redline});
