@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "contentgen/animated_models.h"
+#include "contentgen/career_screens_content.h"
 #include "contentgen/default_config.h"
 #include "contentgen/effect_textures.h"
 #include "contentgen/hud_content.h"
@@ -24,7 +25,9 @@
 
 namespace contentgen {
 
-bool WriteAllContent(const std::string& gameFolder) {
+bool WriteAllContent(const std::string& folder) {
+  // Every writer joins file names straight onto the folder, so it must end with its separator.
+  const std::string gameFolder = folder.empty() || folder.back() == '/' ? folder : folder + '/';
   std::error_code error;
   std::filesystem::create_directories(gameFolder, error);
   if (error) {
@@ -45,6 +48,7 @@ bool WriteAllContent(const std::string& gameFolder) {
   if (!WriteMenuScreensContent(gameFolder)) return false;
   if (!WriteGarageContent(gameFolder)) return false;
   if (!WriteHelpContent(gameFolder)) return false;
+  if (!WriteCareerScreensContent(gameFolder)) return false;
   return true;
 }
 
