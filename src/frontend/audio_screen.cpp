@@ -7,6 +7,7 @@
 #include "app/paths.h"
 #include "app/screen_flow.h"
 #include "app/sound_system.h"
+#include "frontend/options_panel.h"
 #include "frontend/screen_ids.h"
 #include "platform/file_system.h"
 
@@ -19,6 +20,8 @@ namespace {
 using app::SettingId;
 
 enum ButtonId : int32_t { kAccept = 0, kBack = 1, kQuitIcon = 2, kFullScreenIcon = 3 };
+static_assert(kAccept == options_panel::kAcceptId && kBack == options_panel::kBackId &&
+              kQuitIcon == options_panel::kQuitIconId && kFullScreenIcon == options_panel::kFullScreenIconId);
 constexpr int32_t kFirstOption = 4;
 constexpr float kLeftArrowNormal[4] = {195, 44, 170, 67};
 constexpr float kLeftArrowHighlight[4] = {195, 69, 170, 92};
@@ -26,8 +29,6 @@ constexpr float kRightArrowNormal[4] = {170, 44, 195, 67};
 constexpr float kRightArrowHighlight[4] = {170, 69, 195, 92};
 constexpr float kKnobRect[4] = {12, 106, 13, 107};
 constexpr float kTrackRect[4] = {12, 88, 13, 89};
-constexpr float kBackRect[4] = {297, 168, 455, 196};
-constexpr float kAcceptRect[4] = {455, 168, 297, 196};
 constexpr float kRowNormal[4] = {10, 88, 11, 89};
 constexpr float kRowHighlight[4] = {3, 2, 200, 39};
 
@@ -48,7 +49,6 @@ void AudioOptionsScreen::Init(platform::gfx::Device* device) {
   skin.Load(resourceManager, device);
   AddText(new TextLabel(device, skin.fontImage, skin.font, "Audio Menu", 735, 135, 1.25f, false, kAlignRight,
                         kVirtualWidth, kVirtualHeight));
-  AddAtlasImage(device, skin.buttonImage, 9, 172, 6, 345, 459, 164, 465, 508);
   const struct {
     const char* name;
     float y;
@@ -68,17 +68,8 @@ void AudioOptionsScreen::Init(platform::gfx::Device* device) {
     AddAtlasButton(device, skin.buttonImage, kSliderLeft, slider.y + 3, 256, 20, kTrackRect, kTrackRect, 0,
                    slider.upId + 2);
   }
-  AddAtlasImage(device, skin.buttonImage, 15, 172, 725, 345, 460, 164, 465, 508);
-  AddAtlasImage(device, skin.buttonImage, 740, 172, 23, 345, 486, 164, 508, 508);
-  AddAtlasImage(device, skin.buttonImage, 501, 128, 262, 44, 247, 120, 508, 163);
-  MenuButton* back = AddAtlasButton(device, skin.buttonImage, 5, 567, 159, 29, kBackRect, kBackRect, 0, kBack);
-  AddButtonLabels(device, back, "Back", skin.fontImage, skin.font, 145, 4, 0.75f, false, kAlignRight);
-  MenuButton* accept =
-      AddAtlasButton(device, skin.buttonImage, 635, 567, 159, 29, kAcceptRect, kAcceptRect, 0, kAccept);
-  AddButtonLabels(device, accept, "Accept", skin.fontImage, skin.font, 145, 4, 0.75f, false, kAlignRight);
-  AddAtlasButton(device, skin.buttonImage, 710, 8, 48, 29, kFullScreenIconNormal, kFullScreenIconHighlight, 0,
-                 kFullScreenIcon);
-  AddAtlasButton(device, skin.buttonImage, 764, 8, 29, 29, kQuitIconNormal, kQuitIconHighlight, 0, kQuitIcon);
+  options_panel::AddFrame(*this, device, skin.buttonImage);
+  options_panel::AddButtons(*this, device, skin, 567);
 }
 
 void AudioOptionsScreen::OnEnter() {

@@ -3,6 +3,7 @@
 
 #include "app/input_devices.h"
 #include "app/screen_flow.h"
+#include "frontend/options_panel.h"
 #include "frontend/screen_ids.h"
 
 namespace frontend {
@@ -100,6 +101,8 @@ enum ButtonId : int32_t {
   kSetToDefault = 4,
   kFirstBinding = 5,
 };
+static_assert(kAccept == options_panel::kAcceptId && kBack == options_panel::kBackId &&
+              kQuitIcon == options_panel::kQuitIconId && kFullScreenIcon == options_panel::kFullScreenIconId);
 constexpr int32_t kKeyButtonBase = 500;
 constexpr int32_t kControllerButtonBase = 1000;
 // Keys 0-224 are examined for a capture.
@@ -107,8 +110,6 @@ constexpr int kCaptureKeyLimit = 225;
 constexpr float kRowNormal[4] = {10, 88, 11, 89};
 constexpr float kRowHighlight[4] = {3, 2, 200, 39};
 constexpr float kCellHighlight[4] = {3, 2, 4, 39};
-constexpr float kBackRect[4] = {297, 168, 455, 196};
-constexpr float kAcceptRect[4] = {455, 168, 297, 196};
 
 bool IsNamed(int key) { return std::string_view(KeyName(key)) != "NA"; }
 }  // namespace
@@ -137,21 +138,11 @@ void ControlMenuScreen::Init(platform::gfx::Device* device) {
   for (int a = 0; a < app::kInputActionCount; ++a) {
     text(app::InputActionNames[a], 415, 200.0f + 24.0f * static_cast<float>(a), 0.75f, true, kAlignRight);
   }
-  AddAtlasImage(device, skin.buttonImage, 9, 172, 6, 345, 459, 164, 465, 508);
-  AddAtlasImage(device, skin.buttonImage, 15, 172, 725, 345, 460, 164, 465, 508);
-  AddAtlasImage(device, skin.buttonImage, 740, 172, 23, 345, 486, 164, 508, 508);
-  AddAtlasImage(device, skin.buttonImage, 501, 128, 262, 44, 247, 120, 508, 163);
+  options_panel::AddFrame(*this, device, skin.buttonImage);
   MenuButton* defaults =
       AddAtlasButton(device, skin.buttonImage, 12, 475, 256, 38, kRowNormal, kRowHighlight, 0, kSetToDefault);
   AddButtonLabels(device, defaults, "Set To Default", skin.fontImage, skin.font, 5, 8, 0.75f, true, kAlignLeft);
-  MenuButton* back = AddAtlasButton(device, skin.buttonImage, 5, 567, 159, 29, kBackRect, kBackRect, 0, kBack);
-  AddButtonLabels(device, back, "Back", skin.fontImage, skin.font, 145, 4, 0.75f, false, kAlignRight);
-  MenuButton* accept =
-      AddAtlasButton(device, skin.buttonImage, 635, 567, 159, 29, kAcceptRect, kAcceptRect, 0, kAccept);
-  AddButtonLabels(device, accept, "Accept", skin.fontImage, skin.font, 145, 4, 0.75f, false, kAlignRight);
-  AddAtlasButton(device, skin.buttonImage, 710, 8, 48, 29, kFullScreenIconNormal, kFullScreenIconHighlight, 0,
-                 kFullScreenIcon);
-  AddAtlasButton(device, skin.buttonImage, 764, 8, 29, 29, kQuitIconNormal, kQuitIconHighlight, 0, kQuitIcon);
+  options_panel::AddButtons(*this, device, skin, 567);
 }
 
 void ControlMenuScreen::OnEnter() {

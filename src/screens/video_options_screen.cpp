@@ -2,6 +2,7 @@
 #include "screens/video_options_screen.h"
 
 #include "app/screen_flow.h"
+#include "frontend/options_panel.h"
 #include "frontend/screen_ids.h"
 #include "race/player_profile.h"
 
@@ -34,12 +35,15 @@ const std::array<VideoRow, kVideoRowCount> VideoRows = {{
     {16, 280, 440, "Rubber Band : ", SettingId::RUBBERBAND, OnOffNames, 2},
 }};
 
+static_assert(VideoOptionsScreen::kAccept == frontend::options_panel::kAcceptId &&
+              VideoOptionsScreen::kBack == frontend::options_panel::kBackId &&
+              VideoOptionsScreen::kQuitIcon == frontend::options_panel::kQuitIconId &&
+              VideoOptionsScreen::kFullScreenIcon == frontend::options_panel::kFullScreenIconId);
+
 namespace {
 constexpr int32_t kFullScreenRow = 9;
 constexpr int32_t kCarReflectionRow = 6;
 constexpr int kFullScreen = static_cast<int>(SettingId::FULLSCREEN);
-constexpr float kBackRect[4] = {297, 168, 455, 196};
-constexpr float kAcceptRect[4] = {455, 168, 297, 196};
 constexpr float kAutoDetectNormal[4] = {3, 2, 200, 39};
 
 const VideoRow* FindRow(int32_t rowIndex) {
@@ -60,18 +64,8 @@ void VideoOptionsScreen::Init(platform::gfx::Device* device) {
   skin.Load(resourceManager, device);
   AddText(new TextLabel(device, skin.fontImage, skin.font, "Video Menu", 735, 135, 1.25f, false, kAlignRight,
                         kVirtualWidth, kVirtualHeight));
-  AddAtlasImage(device, skin.buttonImage, 9, 172, 6, 345, 459, 164, 465, 508);
-  AddAtlasImage(device, skin.buttonImage, 15, 172, 725, 345, 460, 164, 465, 508);
-  AddAtlasImage(device, skin.buttonImage, 740, 172, 23, 345, 486, 164, 508, 508);
-  AddAtlasImage(device, skin.buttonImage, 501, 128, 262, 44, 247, 120, 508, 163);
-  MenuButton* back = AddAtlasButton(device, skin.buttonImage, 5, 550, 159, 29, kBackRect, kBackRect, 0, kBack);
-  AddButtonLabels(device, back, "Back", skin.fontImage, skin.font, 145, 4, 0.75f, false, kAlignRight);
-  MenuButton* accept =
-      AddAtlasButton(device, skin.buttonImage, 635, 550, 159, 29, kAcceptRect, kAcceptRect, 0, kAccept);
-  AddButtonLabels(device, accept, "Accept", skin.fontImage, skin.font, 145, 4, 0.75f, false, kAlignRight);
-  AddAtlasButton(device, skin.buttonImage, 710, 8, 48, 29, kFullScreenIconNormal, kFullScreenIconHighlight, 0,
-                 kFullScreenIcon);
-  AddAtlasButton(device, skin.buttonImage, 764, 8, 29, 29, kQuitIconNormal, kQuitIconHighlight, 0, kQuitIcon);
+  frontend::options_panel::AddFrame(*this, device, skin.buttonImage);
+  frontend::options_panel::AddButtons(*this, device, skin, 550);
   MenuButton* autoDetect = AddAtlasButton(device, skin.buttonImage, 550, 200, 200, 38, kAutoDetectNormal,
                                           kBlankButtonNormal, 0, kAutoDetect);
   AddButtonLabels(device, autoDetect, "AutoDetect", skin.fontImage, skin.font, 190, 3, 1.0f, true, kAlignRight);
