@@ -40,6 +40,7 @@ constexpr int kSteeringAxis = 0;
 constexpr int kPedalAxis = 1;
 constexpr int kHandbrakeButton = 0;
 constexpr int kNitrousButton = 1;
+constexpr int32_t kMaxInstantLaps = 3;
 
 vehicle::VehiclePresentation* PresentationOf(const vehicle::Vehicle& car) {
   return dynamic_cast<vehicle::VehiclePresentation*>(car.features.get());
@@ -93,6 +94,11 @@ bool RaceSession::LoadTrack(platform::gfx::Device* device, const std::function<v
   scenery_.CreateEffects(device, loadStage);
   switch (loadStage) {
     case 1:
+      // An instant race picks its own length, 1 to 3 laps, each time it is run.
+      if (definition_ != nullptr && definition_->mode == kModeInstant) {
+        definition_->laps = (random ? random() : std::rand()) % kMaxInstantLaps + 1;
+        if (definition_->laps < 1) definition_->laps += kMaxInstantLaps;
+      }
       if (definition_ != nullptr) laps = definition_->laps;
       break;
     case 3:

@@ -131,6 +131,24 @@ TEST_F(RaceScenerySession, LoadingStepsThroughSceneEffectsAndRacersUpToTen) {
   EXPECT_EQ(session.Racers().size(), 4u);
 }
 
+TEST_F(RaceScenerySession, InstantRacesDrawOneToThreeLapsAtLoad) {
+  race::RaceDefinition instant{0, "City", "TRACKS/CITY/city.scn", nullptr, race::kModeInstant, race::kRaceLap,
+                               9, 0, 1, false};
+  for (int drawn : {0, 1, 2, 5, -1}) {
+    race::RaceSession session(&resources, &holder.settings, nullptr, nullptr, &instant, 0);
+    session.random = [drawn] { return drawn; };
+    session.loadStage = 1;
+    session.LoadTrack(gfx.device, {});
+    EXPECT_GE(session.laps, 1) << drawn;
+    EXPECT_LE(session.laps, 3) << drawn;
+    EXPECT_EQ(instant.laps, session.laps);
+  }
+  race::RaceSession quick(&resources, &holder.settings, nullptr, nullptr, &definition, 0);
+  quick.loadStage = 1;
+  quick.LoadTrack(gfx.device, {});
+  EXPECT_EQ(quick.laps, 2);
+}
+
 TEST_F(RaceScenerySession, ReflectionPassRunsOnlyWithSceneReflectionAndMirrorOnlyWithRearView) {
   race::RaceSession session(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
   Load(session);
