@@ -333,7 +333,14 @@ std::vector<HudRacerView> RaceSession::HudViews() const {
 }
 
 void RaceSession::HoldRacersAtStart(app::ScreenFlow& flow) {
-  if (hud != nullptr) hud->StartCountdown(flow);
+  if (hud != nullptr) {
+    hud->StartCountdown(flow);
+  } else {
+    // Without an overlay to count down, the race still starts: a loading screen that waits for a countdown
+    // nobody queues would load the race again and again.
+    flow.Request(app::game_state::kCountdown, 0);
+    flow.Request(app::game_state::kStartSignal, kCountdownSeconds);
+  }
   for (vehicle::Vehicle* car : world_.Cars()) {
     if (car->engine == nullptr) continue;
     car->engine->ForceGear(kNeutralGear);

@@ -50,6 +50,8 @@ constexpr int32_t kFirstGear = 2;
 // Seconds of racing after the release before the rubber band may slow leading drivers.
 constexpr float kRubberBandDelay = 5.0f;
 constexpr float kRubberBandScale = 4.0f;
+// Seconds from the countdown to the start signal when no HUD counts them.
+constexpr float kCountdownSeconds = 4.0f;
 
 class RaceSession {
  public:

@@ -149,6 +149,20 @@ TEST_F(RaceScenerySession, InstantRacesDrawOneToThreeLapsAtLoad) {
   EXPECT_EQ(quick.laps, 2);
 }
 
+TEST_F(RaceScenerySession, WithoutAHudTheHoldStillQueuesTheCountdownAndTheStart) {
+  race::RaceSession session(&resources, &holder.settings, nullptr, nullptr, &definition, 0);
+  ASSERT_EQ(session.hud, nullptr);
+  session.HoldRacersAtStart(flow);
+  std::vector<app::GameState> seen;
+  for (int frame = 0; frame < 200; ++frame) {
+    flow.Update(0.05f);
+    if (seen.empty() || seen.back() != flow.state) seen.push_back(flow.state);
+  }
+  const auto countdown = std::find(seen.begin(), seen.end(), app::game_state::kCountdown);
+  ASSERT_NE(countdown, seen.end());
+  EXPECT_NE(std::find(countdown, seen.end(), app::game_state::kStartSignal), seen.end());
+}
+
 TEST_F(RaceScenerySession, ReflectionPassRunsOnlyWithSceneReflectionAndMirrorOnlyWithRearView) {
   race::RaceSession session(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
   Load(session);
