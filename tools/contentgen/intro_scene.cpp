@@ -45,16 +45,10 @@ PathRecord OpenPath(const std::string& name, std::vector<Vec3> points) {
 ScnFile BuildIntroScene() {
   ScnFile scene;
   scene.colour2 = {0.15f, 0.15f, 0.25f};
-  for (int32_t i = 0; i < kTextureCount; ++i) scene.textureNames.push_back({kTextureFiles[i], i});
+  AddTextureTable(scene, kTextureFiles, kTextureCount);
   const char* names[kMaterialCount] = {"PAVE_ROAD", "COBBLE_PAVEMENT", "NODRIVE_BUILDING", "NODRIVE_WINDOWS"};
   const int32_t textures[kMaterialCount] = {kRoadTexture, kPavementTexture, kBuildingTexture, -1};
-  for (int16_t m = 0; m < kMaterialCount; ++m) {
-    ScnMaterial material;
-    material.name = names[m];
-    material.slot = m;
-    material.textures[kScnBase] = textures[m];
-    scene.materials.push_back(material);
-  }
+  AddBaseMaterials(scene, names, textures, kMaterialCount);
   scene.materials[kRoad].textures[kScnReflectionAlpha] = kRoadReflection;
   // Lit windows: an additive overlay without a base, slowly flickering through a scroll.
   scene.materials[kWindows].textures[kScnOverlayAdd] = kWindowTexture;

@@ -127,6 +127,20 @@ bool WriteSceneFile(const std::string& fileName, const ScnFile& file) {
   return WriteContentFile(fileName, EncodeSceneFile(file));
 }
 
+void AddTextureTable(ScnFile& scene, const char* const* files, int32_t count) {
+  for (int32_t i = 0; i < count; ++i) scene.textureNames.push_back({files[i], i});
+}
+
+void AddBaseMaterials(ScnFile& scene, const char* const* names, const int32_t* baseTextures, int16_t count) {
+  for (int16_t m = 0; m < count; ++m) {
+    ScnMaterial material;
+    material.name = names[m];
+    material.slot = m;
+    material.textures[kScnBase] = baseTextures[m];
+    scene.materials.push_back(material);
+  }
+}
+
 ScnPart SimplePart(const std::vector<platform::Vec3>& positions, const std::vector<std::pair<float, float>>& uvs) {
   ScnPart part;
   part.positions = positions;

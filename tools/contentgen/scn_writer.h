@@ -89,6 +89,11 @@ std::vector<unsigned char> EncodeSceneFile(const ScnFile& file);
 // Writes through a temporary file and a rename; false (with a printed line) on failure.
 bool WriteSceneFile(const std::string& fileName, const ScnFile& file);
 
+// Appends the texture table: file i at index i.
+void AddTextureTable(ScnFile& scene, const char* const* files, int32_t count);
+// Appends one material per name, its slot its place in the list, with the base texture given (-1 for none).
+void AddBaseMaterials(ScnFile& scene, const char* const* names, const int32_t* baseTextures, int16_t count);
+
 // A part of one vertex per position, uvs one per vertex as given, every vertex white: the common case of the
 // procedural scenes.
 ScnPart SimplePart(const std::vector<platform::Vec3>& positions, const std::vector<std::pair<float, float>>& uvs);

@@ -47,16 +47,10 @@ NodeRecord Node(const std::string& name, const Vec3& position, int16_t kind = 0,
 ScnFile BuildShowroomScene() {
   ScnFile scene;
   scene.colour2 = {0.35f, 0.35f, 0.4f};
-  for (int32_t i = 0; i < kTextureCount; ++i) scene.textureNames.push_back({kTextureFiles[i], i});
+  AddTextureTable(scene, kTextureFiles, kTextureCount);
   const char* names[kMaterialCount] = {"PAVE_FLOOR", "NODRIVE_WALLS", "PAVE_TURNTABLE", "NODRIVE_CEILING"};
   const int32_t textures[kMaterialCount] = {kFloorTexture, kWallTexture, kTurntableTexture, kWallTexture};
-  for (int16_t m = 0; m < kMaterialCount; ++m) {
-    ScnMaterial material;
-    material.name = names[m];
-    material.slot = m;
-    material.textures[kScnBase] = textures[m];
-    scene.materials.push_back(material);
-  }
+  AddBaseMaterials(scene, names, textures, kMaterialCount);
   // The polished floor reflects the car.
   scene.materials[kFloor].textures[kScnReflectionAlpha] = kFloorReflection;
   scene.materials[kFloor].specular = {255, 255, 255};
