@@ -7,6 +7,7 @@
 
 #include "app/paths.h"
 #include "platform/math/math.h"
+#include "race/race_timing.h"
 #include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
 
@@ -22,8 +23,6 @@ constexpr float kPi = 3.14159265f;
 constexpr float kReflectionFarScale = 0.25f;
 constexpr float kBlurFadeAlpha = 0.75f;
 constexpr uint32_t kBlurCaptureSize = 256;
-constexpr float kNitrousBlurBoost = 0.1f;
-constexpr float kMaxBlurAlpha = 0.9f;
 
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -188,11 +187,8 @@ void RaceScenery::Update(const render::CameraSubject& subject, const geometry::C
 }
 
 void RaceScenery::UpdateOverlayAlpha(float framesPerSecond, bool nitrous) {
-  if (blurOverlay == nullptr || Setting(app::SettingId::MOTIONBLUR) == 0 || framesPerSecond <= 0) return;
-  // Fewer frames per second blend less of the previous ones, so the trail keeps about the same length in time.
-  float alpha = std::clamp(1.0f - 15.0f / framesPerSecond, 0.0f, kMaxBlurAlpha);
-  if (nitrous) alpha = std::min(alpha + kNitrousBlurBoost, kMaxBlurAlpha);
-  blurOverlay->SetAlpha(alpha);
+  if (blurOverlay == nullptr || Setting(app::SettingId::MOTIONBLUR) == 0) return;
+  blurOverlay->SetAlpha(MotionBlurAlpha(framesPerSecond, nitrous));
 }
 
 Matrix4 RaceScenery::Projection(float fov, float aspect, float farScale) const {

@@ -25,6 +25,7 @@
 #include "race/content_database.h"
 #include "race/race_definition.h"
 #include "race/race_session.h"
+#include "race/race_timing.h"
 #include "race_test_support.h"
 #include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
@@ -206,9 +207,15 @@ TEST_F(RaceScenerySession, MainPassDrawsTrackAndCarsAndTheBlurPassFollowsMotionB
   empty.Render(gfx.device);
   EXPECT_LT(gfx.Null().Draws().size() - emptyBefore, mainDraws);
 
-  session.UpdateOverlayAlpha(60.0f);
-  EXPECT_GT(session.Scenery().blurOverlay->alpha, 0.0f);
+  // The overlay takes the blur alpha of the frame rate, and keeps it while MOTIONBLUR is off.
+  session.UpdateOverlayAlpha(20.0f);
+  EXPECT_FLOAT_EQ(session.Scenery().blurOverlay->alpha, race::MotionBlurAlpha(20.0f, false));
+  session.UpdateOverlayAlpha(90.0f);
+  EXPECT_FLOAT_EQ(session.Scenery().blurOverlay->alpha, race::MotionBlurAlpha(90.0f, false));
+  EXPECT_LT(race::MotionBlurAlpha(90.0f, false), race::MotionBlurAlpha(20.0f, false));
   holder.settings.SetInt(SettingId::MOTIONBLUR, 0);
+  session.UpdateOverlayAlpha(20.0f);
+  EXPECT_FLOAT_EQ(session.Scenery().blurOverlay->alpha, race::MotionBlurAlpha(90.0f, false));
   const size_t log = gfx.Null().CallLog().size();
   session.RenderSecondPass(gfx.device);
   EXPECT_EQ(gfx.Null().CallLog().size(), log);
