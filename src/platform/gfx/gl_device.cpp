@@ -380,18 +380,10 @@ HResult GlDevice::GetBackBuffer(uint32_t index, Surface** surface) {
   if (surface == nullptr) return kInvalidCall;
   *surface = nullptr;
   if (index != 0) return kInvalidCall;
-  backBufferSurface_->AddRef();
-  *surface = backBufferSurface_;
-  return kOk;
+  return ShareSurface(backBufferSurface_, surface);
 }
 
-HResult GlDevice::GetDepthStencilSurface(Surface** surface) {
-  if (surface == nullptr) return kInvalidCall;
-  *surface = currentDepth_;
-  if (currentDepth_ == nullptr) return kNotAvailable;
-  currentDepth_->AddRef();
-  return kOk;
-}
+HResult GlDevice::GetDepthStencilSurface(Surface** surface) { return ShareSurface(currentDepth_, surface); }
 
 HResult GlDevice::CreateDepthStencilSurface(uint32_t width, uint32_t height, Format format, uint32_t multiSampleType,
                                             Surface** surface) {

@@ -446,18 +446,10 @@ HResult NullDevice::GetBackBuffer(uint32_t index, Surface** surface) {
   if (surface == nullptr) return kInvalidCall;
   *surface = nullptr;
   if (index != 0) return kInvalidCall;
-  backBuffer_->AddRef();
-  *surface = backBuffer_;
-  return kOk;
+  return ShareSurface(backBuffer_, surface);
 }
 
-HResult NullDevice::GetDepthStencilSurface(Surface** surface) {
-  if (surface == nullptr) return kInvalidCall;
-  *surface = currentDepth_;
-  if (currentDepth_ == nullptr) return kNotAvailable;
-  currentDepth_->AddRef();
-  return kOk;
-}
+HResult NullDevice::GetDepthStencilSurface(Surface** surface) { return ShareSurface(currentDepth_, surface); }
 
 HResult NullDevice::CreateDepthStencilSurface(uint32_t width, uint32_t height, Format format, uint32_t multiSampleType,
                                               Surface** surface) {

@@ -498,6 +498,14 @@ HResult CheckBufferArguments(uint32_t length, Pool pool) {
   return kOk;
 }
 
+HResult ShareSurface(Surface* held, Surface** out) {
+  if (out == nullptr) return kInvalidCall;
+  *out = held;
+  if (held == nullptr) return kNotAvailable;
+  held->AddRef();
+  return kOk;
+}
+
 HResult VertexBufferRequest(uint32_t length, uint32_t usage, uint32_t fvfCode, Pool pool, VertexBuffer** buffer,
                             VertexBufferDesc& desc) {
   if (buffer == nullptr) return kInvalidCall;

@@ -122,6 +122,9 @@ class StateDevice : public Device {
 HResult CheckTextureArguments(uint32_t width, uint32_t height, uint32_t& levels, uint32_t usage, Format format,
                               Pool pool);
 HResult CheckBufferArguments(uint32_t length, Pool pool);
+// Hands a device-held surface to the caller with a reference added: kInvalidCall for a null out pointer,
+// kNotAvailable (and *out null) when the device holds none.
+HResult ShareSurface(Surface* held, Surface** out);
 // The checks and description of a requested vertex or index buffer: clears *buffer first, then kInvalidCall for a
 // null out pointer or bad arguments, otherwise kOk with desc filled in for the device to create the buffer from.
 HResult VertexBufferRequest(uint32_t length, uint32_t usage, uint32_t fvfCode, Pool pool, VertexBuffer** buffer,
