@@ -358,7 +358,7 @@ void RaceSession::ReleaseRacers() {
 }
 
 void RaceSession::UpdatePositions(app::ScreenFlow& flow) {
-  const int32_t type = definition_ != nullptr ? static_cast<int32_t>(definition_->type) : kRaceLap;
+  const int32_t type = definition_ != nullptr ? static_cast<int32_t>(definition_->type) : static_cast<int32_t>(kRaceLap);
   const int32_t maxLaps = UpdateRaceOrder(world_.Cars(), type);
   const int32_t definedLaps = definition_ != nullptr ? definition_->laps : laps;
   const int out = KnockOutIndex(world_.Cars(), type, definedLaps, maxLaps);

@@ -209,7 +209,9 @@ TEST_F(ContentDatabases, SampleRacesAndCarsNameFilesTheOtherWritersLayOut) {
       EXPECT_TRUE(app::FileExists(scratch.Path() + race->path)) << race->path;
       const std::string collision = race->path.substr(0, race->path.size() - 4) + ".COL";
       EXPECT_TRUE(app::FileExists(scratch.Path() + collision)) << collision;
-      if (race->hasPlayerEntry) EXPECT_TRUE(app::FileExists(scratch.Path() + race->playerVehicle));
+      if (race->hasPlayerEntry) {
+        EXPECT_TRUE(app::FileExists(scratch.Path() + race->playerVehicle));
+      }
       for (const std::string& car : race->aiVehicles) EXPECT_TRUE(app::FileExists(scratch.Path() + car)) << car;
     }
   }

@@ -43,7 +43,9 @@ TEST_F(RaceSessionHud, CountdownHoldsTheCarsAndReleasesThemAtFourSeconds) {
   for (int i = 0; i < 120 && !released; ++i) {
     Frame(session, flow, 0.05f);
     clock += 0.05f;
-    if (flow.state == app::game_state::kCountdown) EXPECT_EQ(player->engine->Gear(), race::kNeutralGear);
+    if (flow.state == app::game_state::kCountdown) {
+      EXPECT_EQ(player->engine->Gear(), race::kNeutralGear);
+    }
     if (player->engine->Gear() == race::kFirstGear) {
       released = true;
       releasedAt = clock;

@@ -147,8 +147,12 @@ TEST(RaceWorld, PathEdgesAreMeasuredAgainstWallsOrLeftOpen) {
     const bool wallOnLeft = std::fabs(left + 300) < 1;
     const bool wallOnRight = std::fabs(right - 300) < 1;
     EXPECT_TRUE(wallOnLeft != wallOnRight) << i << ": " << left << " " << right;
-    if (wallOnLeft) EXPECT_FLOAT_EQ(right, 600);
-    if (wallOnRight) EXPECT_FLOAT_EQ(left, -600);
+    if (wallOnLeft) {
+      EXPECT_FLOAT_EQ(right, 600);
+    }
+    if (wallOnRight) {
+      EXPECT_FLOAT_EQ(left, -600);
+    }
   }
 }
 

@@ -125,7 +125,9 @@ TEST_F(VehicleBodyTest, GroundTintLandsInTheBodysMaterials) {
   const geometry::MeshModel& tyre = *body.tyreModels[2];
   for (uint32_t slot = 0; slot < tyre.materialCount; ++slot) {
     const render::ImageResource* image = tyre.GetMaterialImage(static_cast<int32_t>(slot));
-    if (image != nullptr) EXPECT_FLOAT_EQ(image->material.diffuse.g, 0.9f);
+    if (image != nullptr) {
+      EXPECT_FLOAT_EQ(image->material.diffuse.g, 0.9f);
+    }
   }
 }
 
