@@ -7,7 +7,7 @@
 
 #include "app/paths.h"
 #include "app/settings.h"
-#include "frontend/backdrop_pieces.h"
+#include "frontend/backdrop_shared.h"
 #include "frontend/showroom_scene.h"
 #include "geometry/models/mesh_model.h"
 #include "geometry/path.h"

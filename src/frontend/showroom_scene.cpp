@@ -9,7 +9,7 @@
 #include "app/data_file.h"
 #include "app/paths.h"
 #include "app/settings.h"
-#include "frontend/backdrop_pieces.h"
+#include "frontend/backdrop_shared.h"
 #include "frontend/menu_screen.h"
 #include "geometry/models/mesh_model.h"
 #include "geometry/path.h"

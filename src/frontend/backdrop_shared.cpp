@@ -1,5 +1,5 @@
 // Pieces the intro scene and the menu showroom both use to read their scene files and draw their backdrops.
-#include "frontend/backdrop_pieces.h"
+#include "frontend/backdrop_shared.h"
 
 #include <cctype>
 #include <cmath>
