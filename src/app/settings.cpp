@@ -94,9 +94,6 @@ constexpr std::array<int, kInputActionCount> kDefaultKeys = {
     'A', 'Z', 'H', 'S', 'C', 'R', 'P',
 };
 
-// Keys are taken from this many leading actions when rebound (one more than the game reads).
-constexpr int kKeyUnbindActions = 13;
-
 bool ActionInMaps(int action) { return action >= 0 && action < kActionSlots; }
 
 const std::string kEmptyString;

@@ -73,6 +73,8 @@ extern const std::array<const char*, kInputActionCount> InputActionNames;
 // Bindings outside these ranges are never stored from a file: key codes index 256-entry key tables, buttons
 // and axes those of the game controller.
 inline constexpr int kKeyCodeLimit = 256;
+// Keys are taken from this many leading actions when rebound (one more than the game reads).
+inline constexpr int kKeyUnbindActions = 13;
 inline constexpr int kJoyButtonLimit = 128;
 inline constexpr int kJoyAxisLimit = 8;
 
@@ -142,7 +144,7 @@ class Settings {
   // Applies the lines of an open settings reader, then UpdateDerived. Lines with unknown keys, missing values
   // or bindings out of range are skipped; reading stops at the first empty line.
   void ReadConfig(TextFileReader& reader);
-  // The settings file's text: every setting, every binding, then FIRSTRUN.
+  // The settings file's text: every setting, every binding, then FIRSTRUN. Reading it back gives the same text.
   std::string ConfigText() const;
   // Writes config.dat in the config folder through a temporary file; false (old file kept) on failure.
   bool SaveConfig() const;
@@ -162,6 +164,8 @@ class Settings {
   const HardwareInfo& Hardware() const { return hardwareInfo_; }
 
  private:
+  // Whether the action's key binding would be read back from the settings file as it stands.
+  bool KeySurvivesReload(int action) const;
   void StoreInt(SettingId id, int value);
 
   std::array<int, kActionSlots> keyMap_{};

@@ -202,6 +202,18 @@ std::string OneLine(const std::string& text) {
 
 }  // namespace
 
+bool Settings::KeySurvivesReload(int action) const {
+  const int key = keyMap_[action];
+  if (key < 0) return false;
+  // Reading a KEYMAP line takes its key from the first actions, so a binding of one of them that a later line
+  // repeats would vanish on the next start; leaving it out keeps what is saved equal to what is read back.
+  if (action >= kKeyUnbindActions) return true;
+  for (int later = action + 1; later < kActionSlots; ++later) {
+    if (keyMap_[later] == key) return false;
+  }
+  return true;
+}
+
 std::string Settings::ConfigText() const {
   std::string text;
   for (const IntSettingDef& def : SettingsTable) {
@@ -214,7 +226,9 @@ std::string Settings::ConfigText() const {
     text += std::string(def.key) + ":" + OneLine(stringValues_[static_cast<int>(def.id)]) + "\n";
   }
   for (int action = 0; action < kActionSlots; ++action) {
-    if (keyMap_[action] >= 0) text += "KEYMAP:" + IntToString(action) + ":" + IntToString(keyMap_[action]) + "\n";
+    if (KeySurvivesReload(action)) {
+      text += "KEYMAP:" + IntToString(action) + ":" + IntToString(keyMap_[action]) + "\n";
+    }
     if (joyButtonMap_[action] >= 0) {
       text += "JOYBUTTONMAP:" + IntToString(action) + ":" + IntToString(joyButtonMap_[action]) + "\n";
     }

@@ -234,6 +234,20 @@ TEST_F(SettingsFileTest, UnboundActionsStayUnboundAfterReload) {
   EXPECT_EQ(FromText("SHOWFPS:1\n").GetKey(static_cast<int>(InputAction::Right)), 39);
 }
 
+TEST_F(SettingsFileTest, AKeySharedWithAHighSlotSavesWhatTheNextStartReads) {
+  // A hand edit binds key 0 to slot 37 first and to "left" after; reading the saved file would take the key
+  // from "left" again, so the save must not promise a binding the next start cannot read.
+  Settings edited = FromText("KEYMAP:37:0\nKEYMAP:0:0\n");
+  ASSERT_EQ(edited.GetKey(0), 0);
+  ASSERT_EQ(edited.GetKey(37), 0);
+  const std::string saved = edited.ConfigText();
+  EXPECT_EQ(saved.find("KEYMAP:0:0\n"), std::string::npos);
+  Settings reloaded = FromText(saved);
+  EXPECT_EQ(reloaded.GetKey(0), -1);
+  EXPECT_EQ(reloaded.GetKey(37), 0);
+  EXPECT_EQ(reloaded.ConfigText(), saved);
+}
+
 TEST_F(SettingsFileTest, ReadValuesDoNotRaiseResolutionChangedUnlessDerivationDiffers) {
   Settings same = FromText("FULLSCREEN:1\nRESOLUTION:1\nSCREENWIDTH:640\nSCREENHEIGHT:480\n");
   EXPECT_FALSE(same.TakeResolutionChanged());
