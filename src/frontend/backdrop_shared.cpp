@@ -10,6 +10,9 @@
 #include "geometry/scene_records.h"
 #include "render/effects/scene_lighting.h"
 #include "render/effects/screen_quad.h"
+#include "render/resources/image_resource.h"
+#include "render/scene/view_frustum.h"
+#include "platform/math/math.h"
 
 namespace frontend::backdrop {
 
@@ -51,6 +54,21 @@ void DrawSkyBox(platform::gfx::Device* device, geometry::MeshModel* skyBox, cons
   device->SetRenderState(platform::gfx::RenderState::ZWriteEnable, 0u);
   skyBox->Draw(device, still, platform::Vec3{0, -1, 0});
   device->SetRenderState(platform::gfx::RenderState::ZWriteEnable, 1u);
+}
+
+platform::Matrix4 BeginReflectorPass(platform::gfx::Device* device, const render::ImageResource& image, bool hasSkyBox,
+                                     const platform::Matrix4& view, const platform::Matrix4& projection,
+                                     render::ViewFrustum& frustum) {
+  namespace gfx = platform::gfx;
+  const uint32_t flags = hasSkyBox ? gfx::clear_flags::kZBuffer : gfx::clear_flags::kTarget | gfx::clear_flags::kZBuffer;
+  device->Clear(flags | gfx::clear_flags::kStencil, 0, 1.0f, 0);
+  device->SetRenderState(gfx::RenderState::Lighting, 0u);
+  const platform::Plane& plane = image.reflectionPlane;
+  const platform::Matrix4 reflectedView = platform::ReflectionMatrix(plane) * view;
+  frustum.Build(reflectedView, projection);
+  device->SetClipPlane(0, platform::Plane{-plane.a, -plane.b, -plane.c, -plane.d - 1.0f});
+  device->SetRenderState(gfx::RenderState::ClipPlaneEnable, 1u);
+  return reflectedView;
 }
 
 void DrawFade(platform::gfx::Device* device, render::ColorQuad& quad, float fade) {

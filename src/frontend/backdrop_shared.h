@@ -13,7 +13,9 @@ struct SceneNode;
 }
 namespace render {
 class ColorQuad;
+class ImageResource;
 class SceneLighting;
+struct ViewFrustum;
 }
 
 namespace frontend::backdrop {
@@ -32,6 +34,12 @@ float BlurAlphaBeforeLimits(float framesPerSecond);
 void AddSceneLight(render::SceneLighting& lighting, const geometry::SceneNode& node);
 // The sky box around the eye (the view without its translation), drawn without writing depth; nothing when null.
 void DrawSkyBox(platform::gfx::Device* device, geometry::MeshModel* skyBox, const platform::Matrix4& view);
+// Starts one planar reflector's pass into its own target: clears it (the colour too when no sky box will cover
+// it), turns lighting off and clips away what lies behind the mirror plane. Returns the view seen in the mirror
+// and builds the frustum for it.
+platform::Matrix4 BeginReflectorPass(platform::gfx::Device* device, const render::ImageResource& image, bool hasSkyBox,
+                                     const platform::Matrix4& view, const platform::Matrix4& projection,
+                                     render::ViewFrustum& frustum);
 // The closing fade to black: fade runs 0..1 and the quad's alpha follows it.
 void DrawFade(platform::gfx::Device* device, render::ColorQuad& quad, float fade);
 

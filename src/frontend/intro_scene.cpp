@@ -315,15 +315,8 @@ void ShowroomScene::RenderReflectionTargets(gfx::Device* device) {
   for (size_t i = 0; i < scene->GetReflectorCount(); ++i) {
     render::ImageResource* image = scene->GetReflector(i);
     if (image == nullptr || image->BeginRenderToTexture() != platform::kOk) continue;
-    const uint32_t flags = skyBox != nullptr ? gfx::clear_flags::kZBuffer
-                                              : gfx::clear_flags::kTarget | gfx::clear_flags::kZBuffer;
-    device->Clear(flags | gfx::clear_flags::kStencil, 0, 1.0f, 0);
-    device->SetRenderState(gfx::RenderState::Lighting, 0u);
-    const platform::Plane& plane = image->reflectionPlane;
-    const Matrix4 reflectedView = platform::ReflectionMatrix(plane) * camera->view;
-    reflectionFrustum.Build(reflectedView, projection);
-    device->SetClipPlane(0, platform::Plane{-plane.a, -plane.b, -plane.c, -plane.d - 1.0f});
-    device->SetRenderState(gfx::RenderState::ClipPlaneEnable, 1u);
+    const Matrix4 reflectedView = backdrop::BeginReflectorPass(device, *image, skyBox != nullptr, camera->view,
+                                                               projection, reflectionFrustum);
     DrawSkyBox(device, reflectedView);
     scene->CollectVisible(reflectionFrustum);
     render::SceneForwardDraw(*scene, device, reflectedView, nullptr, nullptr);
