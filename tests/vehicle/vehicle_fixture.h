@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "contentgen/test_world.h"
 #include "contentgen/vehicle_content.h"
 #include "geometry/collision_tree.h"
@@ -20,8 +22,13 @@ using platform::Vec3;
 using vehicle::Vehicle;
 
 // A scratch folder of this test program, made on first use.
+// Each test gets its own folder: the suite runs tests in parallel processes, which must not rewrite each other's
+// files while one of them reads.
 inline std::string ScratchFolder(const std::string& name) {
-  const auto folder = std::filesystem::path(CORSAIRE_GAME_DIR).parent_path() / "scratch" / "vehicle" / name;
+  const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string owner = test != nullptr ? std::string(test->test_suite_name()) + "." + test->name() : "shared";
+  const auto folder =
+      std::filesystem::path(CORSAIRE_GAME_DIR).parent_path() / "scratch" / "vehicle" / owner / name;
   std::filesystem::create_directories(folder);
   return folder.string() + "/";
 }
