@@ -199,7 +199,7 @@ void Showroom::LoadVehicle(gfx::Device* device) {
 
 render::CubeMap* Showroom::CarCubeMapToRender() const {
   if (!car || SettingOn(settings, app::SettingId::CUBEMAPPING) == 0) return nullptr;
-  auto* presentation = dynamic_cast<vehicle::VehiclePresentation*>(car->features.get());
+  auto* presentation = vehicle::PresentationOf(*car);
   if (presentation == nullptr || presentation->cubeMap == nullptr) return nullptr;
   render::CubeMap* cube = presentation->cubeMap;
   return cube->ready && cube->mode == render::kCubeRenderTarget ? cube : nullptr;
@@ -207,7 +207,7 @@ render::CubeMap* Showroom::CarCubeMapToRender() const {
 
 void Showroom::Update(float dt) {
   // The car's light glows sit on its body and face the camera.
-  if (auto* presentation = car ? dynamic_cast<vehicle::VehiclePresentation*>(car->features.get()) : nullptr) {
+  if (auto* presentation = car ? vehicle::PresentationOf(*car) : nullptr) {
     presentation->UpdateLightGlows(camera->frustum.viewDirection);
   }
   if (fading) {
@@ -273,7 +273,7 @@ void Showroom::Render(gfx::Device* device) {
     render::SceneForwardDraw(*scene, device, camera->view, nullptr, nullptr);
   }
   device->SetRenderState(gfx::RenderState::Lighting, 1u);
-  auto* presentation = car ? dynamic_cast<vehicle::VehiclePresentation*>(car->features.get()) : nullptr;
+  auto* presentation = car ? vehicle::PresentationOf(*car) : nullptr;
   if (presentation != nullptr && presentation->renderer) {
     presentation->renderer->Render(device, lighting.get(), camera->view, &camera->frustum, 0,
                                    presentation->cubeMap ? presentation->cubeMap->GetCubeTexture() : nullptr);
@@ -301,7 +301,7 @@ void Showroom::DrawGlowSkyBox(gfx::Device* device, const Matrix4& view) {
 }
 
 void Showroom::DrawCarShadow(gfx::Device* device, const Matrix4& view, const render::ViewFrustum* frustum) {
-  auto* presentation = car ? dynamic_cast<vehicle::VehiclePresentation*>(car->features.get()) : nullptr;
+  auto* presentation = car ? vehicle::PresentationOf(*car) : nullptr;
   if (presentation == nullptr || !presentation->renderer) return;
   device->SetRenderState(gfx::RenderState::AlphaBlendEnable, 1u);
   device->SetRenderState(gfx::RenderState::ZWriteEnable, 0u);
@@ -321,7 +321,7 @@ void Showroom::RenderSecondPass(gfx::Device* device) {
   device->SetRenderState(gfx::RenderState::Lighting, 0u);
   blurQuad->BeginCapture(device);
   device->SetRenderState(gfx::RenderState::ZWriteEnable, 1u);
-  auto* presentation = car ? dynamic_cast<vehicle::VehiclePresentation*>(car->features.get()) : nullptr;
+  auto* presentation = car ? vehicle::PresentationOf(*car) : nullptr;
   if (presentation != nullptr && presentation->renderer) {
     presentation->renderer->RenderAlternatePass(device, camera->view, &camera->frustum, 0);
   }
@@ -363,7 +363,7 @@ void Showroom::RenderReflectionTargets(gfx::Device* device) {
     scene->CollectVisible(reflectionFrustum);
     render::SceneForwardDraw(*scene, device, reflectedView, nullptr, nullptr);
     device->SetRenderState(gfx::RenderState::Lighting, 1u);
-    auto* presentation = car ? dynamic_cast<vehicle::VehiclePresentation*>(car->features.get()) : nullptr;
+    auto* presentation = car ? vehicle::PresentationOf(*car) : nullptr;
     if (presentation != nullptr && presentation->renderer) {
       presentation->renderer->Render(device, lighting.get(), reflectedView, &reflectionFrustum, 0, nullptr);
     }

@@ -113,4 +113,9 @@ class VehiclePresentation final : public VehicleFeatures {
   std::array<std::unique_ptr<WheelEffects>, 4> wheelEffects_;
 };
 
+// The presentation of a car built by the game, or null for a bare simulated car (tests, tools).
+inline VehiclePresentation* PresentationOf(const Vehicle& car) {
+  return dynamic_cast<VehiclePresentation*>(car.features.get());
+}
+
 }  // namespace vehicle
