@@ -2,6 +2,7 @@
 // earlier one), and convert each frame to BGRA with swscale.
 #include "platform/movie/movie_decoder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -217,13 +218,20 @@ bool MovieDecoder::DecodeFrame(uint32_t index, std::vector<uint8_t>& texels) {
     av_frame_unref(s.frame);
     return false;
   }
-  std::vector<uint8_t> out(size_t{s.width} * s.height * 4);
-  uint8_t* planes[4] = {out.data(), nullptr, nullptr, nullptr};
-  int strides[4] = {static_cast<int>(s.width * 4), 0, 0, 0};
+  // The scaler's vector code writes whole blocks past the end of a row: it gets rows padded to 64 bytes and a
+  // spare block at the end, and the picture is packed tightly afterwards.
+  const size_t row = size_t{s.width} * 4;
+  const size_t paddedRow = (row + 63) & ~size_t{63};
+  std::vector<uint8_t> scaled(paddedRow * s.height + 64);
+  uint8_t* planes[4] = {scaled.data(), nullptr, nullptr, nullptr};
+  int strides[4] = {static_cast<int>(paddedRow), 0, 0, 0};
   const int rows = sws_scale(s.scaler, s.frame->data, s.frame->linesize, 0, s.frame->height, planes, strides);
   av_frame_unref(s.frame);
   if (rows != static_cast<int>(s.height)) return false;
-  texels = std::move(out);
+  texels.resize(row * s.height);
+  for (uint32_t y = 0; y < s.height; ++y) {
+    std::copy_n(scaled.data() + paddedRow * y, row, texels.data() + row * y);
+  }
   return true;
 }
 
