@@ -8,7 +8,7 @@
 #include "app/app_timer.h"
 #include "app/paths.h"
 #include "app/settings_file.h"
-#include "frontend/race_request.h"
+#include "game/race_start.h"
 #include "platform/math/math.h"
 
 namespace game {
@@ -123,16 +123,7 @@ HResult GameApplication::OneTimeInit() {
 }
 
 void GameApplication::CreateInputDevices() {
-  inputDevices = gameServices.controllerOpener
-                     ? std::make_unique<app::InputDevices>(window, gameServices.controllerOpener)
-                     : std::make_unique<app::InputDevices>(window);
-  if (!inputDevices->present) {
-    settings->SetInt(SettingId::JOYSTICK, 0);
-    return;
-  }
-  inputDevices->LoadForceEffects(programFolder + inputDevices->ForceEffectFileName());
-  settings->SetJoystickCounts(static_cast<unsigned>(inputDevices->GetJoystickAxisCount()),
-                              static_cast<unsigned>(inputDevices->GetJoystickButtonCount()));
+  inputDevices = OpenInputDevices(window, gameServices.controllerOpener, *settings, programFolder);
 }
 
 HResult GameApplication::InitDeviceObjects() {
@@ -353,7 +344,6 @@ void GameApplication::UpdateGameState() {
       if (flow.state == gs::kRacing) KeepMusicPlaying(false);
       break;
     case gs::kStartSignal:
-      flow.Request(gs::kRacing, 0.0f);
       UpdateRaceState();
       KeepMusicPlaying(false);
       break;
@@ -488,8 +478,7 @@ void GameApplication::Render2D() {
 
 void GameApplication::UpdateRaceState() {
   if (!raceSession || !screenFlow) return;
-  raceSession->UpdateOverlayAlpha(framesPerSecond);
-  raceSession->Step(device, nullptr, *screenFlow, inputDevices.get(), frameTime);
+  StepRace(*raceSession, RaceServicesOf(), device, *screenFlow, frameTime, framesPerSecond);
 }
 
 // One step per frame: a new session at step 0, the track's next piece, and once the load is complete the start
@@ -497,8 +486,7 @@ void GameApplication::UpdateRaceState() {
 void GameApplication::LoadRaceStep() {
   if (!screenFlow || !resourceManager || !contentDatabase) return;
   if (loadingStep >= static_cast<int32_t>(race::kLoadComplete) && raceSession) {
-    raceSession->HoldRacersAtStart(device, *screenFlow);
-    ++screenFlow->racesStarted;
+    StartRace(*raceSession, device, *screenFlow);
     if (hostStatsReport) hostStatsReport->AddGamePlayed();
     loadingStep = 0;
     return;
@@ -506,22 +494,19 @@ void GameApplication::LoadRaceStep() {
   if (loadingStep == 0 || !raceSession) {
     if (menuManager) menuManager->CloseShowroom();
     DeleteRace();
-    const int32_t entry = screenFlow->parameter;
-    race::RaceDefinition* definition = frontend::FindRaceByParameter(*contentDatabase, entry);
-    if (definition == nullptr) {
+    raceSession = CreateRaceSession(RaceServicesOf(), screenFlow->parameter);
+    if (!raceSession) {
       // A stale or damaged request must not leave the player on a loading screen that never ends.
-      std::printf("race %d: no such race in the content list\n", static_cast<int>(entry));
       screenFlow->Request(gs::kBackFromRace, 0.0f);
       return;
     }
-    raceSession = std::make_unique<race::RaceSession>(resourceManager.get(), settings.get(), contentDatabase.get(),
-                                                      playerProfile.get(), definition, entry);
   }
-  raceSession->LoadTrack(device, [this](uint32_t step) { SetLoadingProgress(static_cast<int32_t>(step)); });
-  if (loadingStep == static_cast<int32_t>(race::kLoadComplete)) {
-    if (inputDevices && inputDevices->AreForceEffectsLoaded()) raceSession->AttachForceFeedback(inputDevices.get());
-    resourceManager->PurgeUnreferenced();
-  }
+  LoadRaceStage(*raceSession, RaceServicesOf(), device,
+                [this](uint32_t step) { SetLoadingProgress(static_cast<int32_t>(step)); });
+}
+
+RaceServices GameApplication::RaceServicesOf() const {
+  return {resourceManager.get(), settings.get(), contentDatabase.get(), playerProfile.get(), inputDevices.get()};
 }
 
 void GameApplication::HandOverRaceResults() {

@@ -29,6 +29,7 @@
 #include "race/player_profile.h"
 #include "race/race_result.h"
 #include "race/race_session.h"
+#include "game/race_start.h"
 #include "render/resources/resource_manager.h"
 
 namespace game {
@@ -149,6 +150,7 @@ class GameApplication : public app::GraphicsApp {
   void LoadRaceStep();             // state 9: one step of the race's loading
   void HandOverRaceResults();      // state 5: the finished race's results to the results screen
   int32_t CurrentRaceEntry() const;  // state 13: the race entry to load again
+  RaceServices RaceServicesOf() const;
   void ForwardKeyToScreens(uint32_t message, uintptr_t wParam);
   void ForwardMouseToScreens(uint32_t message);
   void RenderPrePass();

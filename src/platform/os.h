@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,6 +38,11 @@ class Clock {
 Clock& SystemClock();
 
 void SleepMilliseconds(int milliseconds);
+
+// For tools whose standard output carries their result: from now on whatever the program prints to standard
+// output goes to standard error, and the returned stream writes to the original standard output (null when
+// it cannot be kept, and then nothing is diverted).
+std::FILE* DivertStandardOutput();
 
 // Starts a program, or opens a document or address with the desktop's default handler, with no shell.
 // Returns 0 when nothing could be started, else a positive process id. When wait is set, returns only after

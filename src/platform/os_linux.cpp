@@ -184,6 +184,22 @@ Clock& SystemClock() {
   return clock;
 }
 
+std::FILE* DivertStandardOutput() {
+  std::fflush(stdout);
+  const int original = dup(STDOUT_FILENO);
+  if (original < 0) return nullptr;
+  std::FILE* result = fdopen(original, "w");
+  if (result == nullptr) {
+    close(original);
+    return nullptr;
+  }
+  if (dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+    std::fclose(result);
+    return nullptr;
+  }
+  return result;
+}
+
 void SleepMilliseconds(int milliseconds) {
   if (milliseconds <= 0) return;
   timespec remaining{milliseconds / 1000, static_cast<long>(milliseconds % 1000) * 1000000L};

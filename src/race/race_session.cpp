@@ -390,10 +390,14 @@ void RaceSession::FinishRacer(app::ScreenFlow& flow) {
   }
   flow.Reset(app::game_state::kAfterFinish, 0, app::game_state::kRestartRace);
   if (hud != nullptr && definition_ != nullptr) hud->ShowResults(*definition_);
-  if (!IsDriven(player_)) {
-    drivers_.insert(drivers_.begin(), std::make_unique<Driver>(world_, *player_));
-    if (player_->engine != nullptr) player_->engine->gearbox.manual = 0;
-  }
+  HandPlayerToDriver();
+}
+
+void RaceSession::HandPlayerToDriver() {
+  if (player_ == nullptr || IsDriven(player_)) return;
+  drivers_.insert(drivers_.begin(), std::make_unique<Driver>(world_, *player_));
+  // The computer drives with the automatic gearbox whatever the player chose.
+  if (player_->engine != nullptr) player_->engine->gearbox.manual = 0;
 }
 
 void RaceSession::AutoResetPlayer(float dt) {

@@ -145,6 +145,8 @@ class RaceSession {
   // Ends the race for the player once: the result, career progress, state 14 at once, and a computer driver
   // for the player's car.
   void FinishRacer(app::ScreenFlow& flow);
+  // A computer driver takes the player's car (once): after the finish, and for races run without a player.
+  void HandPlayerToDriver();
   // The player car's off-world and tipped-over clocks; puts it back on the nearest path when one runs out.
   void AutoResetPlayer(float dt);
 

@@ -135,6 +135,7 @@ int Mixer::PlaySound(int requested, SampleId id) {
   Channel& channel = channels_[index];
   channel.sample = sample;
   channel.frequency = sample->data.rate;
+  ++sample->starts;
   return static_cast<int>(channel.generation) * kMaxChannelCount + index;
 }
 
@@ -216,6 +217,22 @@ int Mixer::GetFrequency(int handle) const {
 int Mixer::GetChannelsPlaying() const {
   std::lock_guard lock(mutex_);
   return static_cast<int>(std::count_if(channels_.begin(), channels_.end(), [](const Channel& c) { return c.playing; }));
+}
+
+std::vector<Mixer::ChannelUse> Mixer::BusyChannels() const {
+  std::lock_guard lock(mutex_);
+  std::vector<ChannelUse> busy;
+  for (const Channel& channel : channels_) {
+    if (channel.playing && channel.sample != nullptr) busy.push_back({channel.sample->id, channel.volume});
+  }
+  return busy;
+}
+
+std::vector<std::pair<SampleId, uint32_t>> Mixer::SampleStarts() const {
+  std::lock_guard lock(mutex_);
+  std::vector<std::pair<SampleId, uint32_t>> starts;
+  for (const auto& sample : samples_) starts.emplace_back(sample->id, sample->starts);
+  return starts;
 }
 
 void Mixer::SetSfxMasterVolume(int volume) {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/audio/stream_decoder.h"
@@ -72,6 +73,14 @@ class Mixer {
   int GetFrequency(int channel) const;
   int GetChannelsPlaying() const;
   void SetSfxMasterVolume(int volume);  // 0-255
+  // For reports and tests: the sample and volume of every busy sample channel, and how many times each loaded
+  // sample has been started on a channel.
+  struct ChannelUse {
+    SampleId sample = kNoSample;
+    int volume = 0;
+  };
+  std::vector<ChannelUse> BusyChannels() const;
+  std::vector<std::pair<SampleId, uint32_t>> SampleStarts() const;
   int GetSfxMasterVolume() const;
 
   // Music streams: opened here, decoded a block at a time while they play. OpenStream returns kNoStream when
@@ -93,6 +102,7 @@ class Mixer {
     SampleId id = kNoSample;
     SampleData data;
     bool loop = false;
+    uint32_t starts = 0;
   };
 
   struct Stream {

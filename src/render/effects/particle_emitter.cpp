@@ -54,6 +54,7 @@ bool ParticleEmitter::FadeActive() const {
 bool ParticleEmitter::AddParticle(std::unique_ptr<Particle> particle) {
   if (!enabled || particle == nullptr || liveCount >= maxParticles) return false;
   particles.push_front(std::move(particle));
+  ++acceptedCount;
   return true;
 }
 

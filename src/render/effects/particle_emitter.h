@@ -58,6 +58,8 @@ class ParticleEmitter {
   const app::Settings* settings;
   Vec3 gravity;
   uint32_t liveCount = 0;
+  // Particles accepted since the emitter was made (for reports and tests).
+  uint64_t acceptedCount = 0;
   uint32_t maxParticles;
   uint32_t gridSize;
   uint32_t frameCount;

@@ -1,0 +1,195 @@
+// What a headless race did, gathered frame by frame, and its JSON form.
+#include "race_report/race_report.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "race/hud/race_hud.h"
+#include "race/race_definition.h"
+#include "vehicle/vehicle.h"
+#include "vehicle/wheel_effects.h"
+
+namespace race_report {
+
+namespace {
+
+constexpr std::array<const char*, render::kParticleTypeCount> kParticleKinds = {
+    "none", "smoke", "dust", "snow", "grass", "debris", "sparks", "blueSparks", "flames"};
+
+bool Finite(const platform::Vec3& v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
+
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (byte < 0x20) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+std::string Number(float value) {
+  if (!std::isfinite(value)) return "null";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.3f", static_cast<double>(value));
+  return text;
+}
+
+const char* Bool(bool value) { return value ? "true" : "false"; }
+
+}  // namespace
+
+Recorder::Recorder(game::HeadlessRace& race) : race_(race) {
+  if (race_.Session() == nullptr) return;
+  for (const vehicle::Vehicle* car : race_.Session()->Racers()) cars_.push_back(car);
+  carLines_.resize(cars_.size());
+}
+
+std::string Recorder::SampleName(platform::audio::SampleId sample) const {
+  const render::SampleRecord* record = race_.Resources().FindSampleRecord(sample);
+  if (record == nullptr) return "sample " + std::to_string(sample);
+  // Names are kept in their normalised form, under the game folder; the report names them from there.
+  const std::string base = race_.Resources().NormaliseName("x");
+  const std::string prefix = base.substr(0, base.size() - 1);
+  return record->name.rfind(prefix, 0) == 0 ? record->name.substr(prefix.size()) : record->name;
+}
+
+void Recorder::Observe() {
+  race::RaceSession* session = race_.Session();
+  if (session == nullptr) return;
+  const auto& racing = session->Racers();
+  for (size_t i = 0; i < cars_.size(); ++i) {
+    const vehicle::Vehicle* car = cars_[i];
+    // A knocked-out car has left the race; its line keeps what it had reached.
+    if (std::find(racing.begin(), racing.end(), car) == racing.end()) continue;
+    if (!Finite(car->position)) ++nonFinite_;
+    CarLine& line = carLines_[i];
+    line.driver = car->driverName;
+    line.player = car->isPlayer;
+    line.laps = car->lapCount;
+    line.place = car->racePosition;
+    line.finished = car->progress >= static_cast<float>(session->laps);
+    line.stuntPoints = car->stunts != nullptr ? car->stunts->CollectPoints() : 0;
+  }
+
+  std::vector<std::string> shown;
+  if (session->hud != nullptr) {
+    for (const race::HudLabel* label : session->hud->stuntLabels) {
+      if (label != nullptr && !label->text.empty()) shown.push_back(label->text);
+    }
+  }
+  for (const std::string& text : shown) {
+    if (std::find(shownStunts_.begin(), shownStunts_.end(), text) == shownStunts_.end()) stuntLog_.push_back(text);
+  }
+  shownStunts_ = std::move(shown);
+
+  platform::audio::Mixer& mixer = race_.Mixer();
+  for (const auto& [sample, starts] : mixer.SampleStarts()) {
+    if (starts == 0) continue;
+    SoundSeen& seen = sounds_[sample];
+    if (seen.name.empty()) seen.name = SampleName(sample);
+    seen.starts = std::max(seen.starts, starts);
+  }
+  for (const platform::audio::Mixer::ChannelUse& use : mixer.BusyChannels()) {
+    SoundSeen& seen = sounds_[use.sample];
+    if (seen.name.empty()) seen.name = SampleName(use.sample);
+    seen.minVolume = seen.heard ? std::min(seen.minVolume, use.volume) : use.volume;
+    seen.maxVolume = seen.heard ? std::max(seen.maxVolume, use.volume) : use.volume;
+    seen.heard = true;
+  }
+}
+
+Report Recorder::Finish() {
+  Report report;
+  const race::RaceDefinition* definition = race_.Definition();
+  race::RaceSession* session = race_.Session();
+  if (definition != nullptr) {
+    report.race = definition->name;
+    report.type = definition->type < race::RaceTypeNames.size() ? race::RaceTypeNames[definition->type] : "LAP";
+  }
+  report.seconds = race_.Time();
+  report.cars = carLines_;
+  report.hudStuntLines = stuntLog_;
+  if (session != nullptr && session->Scenery().particles != nullptr) {
+    for (int type = 0; type < render::kParticleTypeCount; ++type) {
+      if (const render::ParticleEmitter* emitter = session->Scenery().particles->Emitter(type)) {
+        report.particles[static_cast<size_t>(type)] = emitter->acceptedCount;
+      }
+    }
+  }
+  for (const auto& [sample, seen] : sounds_) {
+    report.sounds.push_back({seen.name, seen.starts, seen.minVolume, seen.maxVolume});
+  }
+  std::sort(report.sounds.begin(), report.sounds.end(),
+            [](const SoundLine& a, const SoundLine& b) { return a.name < b.name; });
+  if (const platform::input::ScriptedController* controller = race_.Controller()) {
+    // The input devices number the controller's effects in the order it accepted them, as it made them.
+    for (size_t effect = 0; effect < controller->effects.size(); ++effect) {
+      const int starts = controller->effects[effect].starts;
+      report.forceEffects += static_cast<uint32_t>(starts);
+      if (effect == static_cast<size_t>(vehicle::kJoltEffect)) report.jolts = static_cast<uint32_t>(starts);
+    }
+  }
+  if (session != nullptr && session->Result() != nullptr) {
+    report.hasResult = true;
+    report.resultPlace = session->Result()->place;
+    report.prize = definition != nullptr ? definition->RewardForPlace(report.resultPlace) : 0;
+  }
+  report.nonFinite = nonFinite_;
+  return report;
+}
+
+void Run(game::HeadlessRace& race, float seconds, const std::function<void()>& afterFrame) {
+  const auto frames = static_cast<long>(std::ceil(seconds / kFrameTime));
+  for (long frame = 0; frame < frames; ++frame) {
+    race.Frame(kFrameTime);
+    if (afterFrame) afterFrame();
+  }
+}
+
+std::string ToJson(const Report& report) {
+  std::string json = "{\"race\": " + Quoted(report.race) + ", \"type\": " + Quoted(report.type) +
+                     ", \"seconds\": " + Number(report.seconds) + ",\n \"cars\": [";
+  for (size_t i = 0; i < report.cars.size(); ++i) {
+    const CarLine& car = report.cars[i];
+    json += (i == 0 ? "\n  " : ",\n  ");
+    json += "{\"driver\": " + Quoted(car.driver) + ", \"player\": " + Bool(car.player) +
+            ", \"laps\": " + std::to_string(car.laps) + ", \"place\": " + std::to_string(car.place) +
+            ", \"finished\": " + Bool(car.finished) + ", \"stuntPoints\": " + std::to_string(car.stuntPoints) + "}";
+  }
+  json += "],\n \"hudStuntLines\": [";
+  for (size_t i = 0; i < report.hudStuntLines.size(); ++i) {
+    json += (i == 0 ? "" : ", ") + Quoted(report.hudStuntLines[i]);
+  }
+  json += "],\n \"particles\": {";
+  for (int type = 1; type < render::kParticleTypeCount; ++type) {
+    json += std::string(type == 1 ? "" : ", ") + Quoted(kParticleKinds[static_cast<size_t>(type)]) + ": " +
+            std::to_string(report.particles[static_cast<size_t>(type)]);
+  }
+  json += "},\n \"sounds\": [";
+  for (size_t i = 0; i < report.sounds.size(); ++i) {
+    const SoundLine& sound = report.sounds[i];
+    json += (i == 0 ? "\n  " : ",\n  ");
+    json += "{\"name\": " + Quoted(sound.name) + ", \"count\": " + std::to_string(sound.count) +
+            ", \"minVolume\": " + std::to_string(sound.minVolume) +
+            ", \"maxVolume\": " + std::to_string(sound.maxVolume) + "}";
+  }
+  json += "],\n \"forceFeedback\": {\"effects\": " + std::to_string(report.forceEffects) +
+          ", \"jolts\": " + std::to_string(report.jolts) + "},\n \"result\": ";
+  json += report.hasResult ? "{\"place\": " + std::to_string(report.resultPlace) +
+                                 ", \"prize\": " + std::to_string(report.prize) + "}"
+                           : std::string("null");
+  json += ",\n \"nonFinite\": " + std::to_string(report.nonFinite) + "}\n";
+  return json;
+}
+
+}  // namespace race_report

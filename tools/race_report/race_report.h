@@ -1,0 +1,85 @@
+// The race report: one race of a race list run headless for a number of simulated seconds with a computer
+// driver in every car, and what it did (cars, HUD stunt lines, particles, sounds, force feedback, the result)
+// gathered from the race's own state and the recording backends, as one JSON object.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "game/headless_race.h"
+#include "render/effects/particle_system.h"
+
+namespace race_report {
+
+struct CarLine {
+  std::string driver;
+  bool player = false;
+  int32_t laps = 0;
+  int32_t place = 0;
+  bool finished = false;
+  int32_t stuntPoints = 0;
+};
+
+struct SoundLine {
+  std::string name;  // relative to the game folder
+  uint32_t count = 0;
+  int minVolume = 0;
+  int maxVolume = 0;
+};
+
+struct Report {
+  std::string race;
+  std::string type;
+  float seconds = 0;
+  std::vector<CarLine> cars;
+  std::vector<std::string> hudStuntLines;  // each line as it appeared, in order
+  std::array<uint64_t, render::kParticleTypeCount> particles{};
+  std::vector<SoundLine> sounds;
+  uint32_t forceEffects = 0;  // effect starts on the controller
+  uint32_t jolts = 0;         // starts of the jolt effect
+  bool hasResult = false;
+  uint32_t resultPlace = 0;
+  int32_t prize = 0;
+  uint32_t nonFinite = 0;  // car positions found not finite, counted per car and frame
+};
+
+// Watches a loaded headless race frame by frame and builds the report from what it saw.
+class Recorder {
+ public:
+  explicit Recorder(game::HeadlessRace& race);
+  // After every frame: new HUD stunt lines, sound channels, car states and positions.
+  void Observe();
+  Report Finish();
+
+ private:
+  struct SoundSeen {
+    std::string name;
+    uint32_t starts = 0;
+    int minVolume = 0;
+    int maxVolume = 0;
+    bool heard = false;
+  };
+  std::string SampleName(platform::audio::SampleId sample) const;
+
+  game::HeadlessRace& race_;
+  std::vector<const vehicle::Vehicle*> cars_;  // the field at the start, knocked-out cars included
+  std::vector<CarLine> carLines_;
+  std::vector<std::string> shownStunts_;
+  std::vector<std::string> stuntLog_;
+  std::map<platform::audio::SampleId, SoundSeen> sounds_;
+  uint32_t nonFinite_ = 0;
+};
+
+// The frame length of a report run (seconds): two sub-steps a frame, as at 60 frames a second.
+constexpr float kFrameTime = 1.0f / 60.0f;
+
+// Runs the loaded race for `seconds` of simulated time, frame by frame, calling afterFrame after each.
+void Run(game::HeadlessRace& race, float seconds, const std::function<void()>& afterFrame);
+
+std::string ToJson(const Report& report);
+
+}  // namespace race_report
