@@ -344,6 +344,7 @@ void GameApplication::UpdateGameState() {
       if (flow.state == gs::kRacing) KeepMusicPlaying(false);
       break;
     case gs::kStartSignal:
+      flow.Request(gs::kRacing, 0.0f);
       UpdateRaceState();
       KeepMusicPlaying(false);
       break;

@@ -123,23 +123,12 @@ void HeadlessRace::DriveEveryCar() {
 void HeadlessRace::Frame(float dt) {
   flow_.Update(dt);
   resources_->Update(dt);
-  if (session_ != nullptr) {
-    switch (flow_.state) {
-      case gs::kOpenResults:
-        // The results screen would take over here; the race runs on behind it as in the game.
-        flow_.Reset(gs::kResults, 0, app::menu_screen::NoScreenChange);
-        [[fallthrough]];
-      case gs::kCountdown:
-      case gs::kStartSignal:
-      case gs::kRacing:
-      case gs::kAfterFinish:
-      case gs::kResults:
-        StepRace(*session_, Services(), device_, flow_, dt, dt > 0 ? 1.0f / dt : 0.0f);
-        break;
-      default:
-        break;
-    }
-  }
+  // The game's frame in the race states; where the results screen would take over, the race runs on behind it.
+  if (flow_.state == gs::kOpenResults) flow_.Reset(gs::kResults, 0, app::menu_screen::NoScreenChange);
+  if (flow_.state == gs::kStartSignal) flow_.Request(gs::kRacing, 0.0f);
+  const bool raceRuns = flow_.state == gs::kCountdown || flow_.state == gs::kStartSignal ||
+                        flow_.state == gs::kRacing || flow_.state == gs::kAfterFinish || flow_.state == gs::kResults;
+  if (session_ != nullptr && raceRuns) StepRace(*session_, Services(), device_, flow_, dt, dt > 0 ? 1.0f / dt : 0.0f);
   input_->Poll();
   mixer_.Advance(dt);
   time_ += dt;

@@ -11,8 +11,6 @@
 
 namespace game {
 
-namespace gs = app::game_state;
-
 std::unique_ptr<app::InputDevices> OpenInputDevices(platform::WindowHandle window,
                                                     const platform::input::ControllerOpener& opener,
                                                     app::Settings& settings, const std::string& programFolder) {
@@ -58,7 +56,6 @@ void StartRace(race::RaceSession& session, platform::gfx::Device* device, app::S
 
 void StepRace(race::RaceSession& session, const RaceServices& services, platform::gfx::Device* device,
               app::ScreenFlow& flow, float dt, float framesPerSecond) {
-  if (flow.state == gs::kStartSignal) flow.Request(gs::kRacing, 0.0f);
   session.UpdateOverlayAlpha(framesPerSecond);
   session.Step(device, nullptr, flow, services.input, dt);
 }

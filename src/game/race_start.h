@@ -56,7 +56,7 @@ bool LoadRaceStage(race::RaceSession& session, const RaceServices& services, pla
 void StartRace(race::RaceSession& session, platform::gfx::Device* device, app::ScreenFlow& flow);
 
 // The race's share of a frame in the race states (countdown, start signal, racing, after the finish, results):
-// the start signal moves the flow on to racing, the blur follows the frame rate and the session steps.
+// the blur follows the frame rate and the session steps. The caller moves the flow on from the start signal.
 void StepRace(race::RaceSession& session, const RaceServices& services, platform::gfx::Device* device,
               app::ScreenFlow& flow, float dt, float framesPerSecond);
 
