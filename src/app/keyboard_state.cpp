@@ -11,7 +11,7 @@ void KeyboardState::HandleKeyMessage(uint32_t message, uintptr_t key) {
     if (keyHeld[key] == 0) keyPressed[key] = 1;
     keyHeld[key] = 1;
   } else if (message == platform::wm::kKeyUp) {
-    keyPressed[key] = 0;
+    // The press stays until the frame has seen it: a tap that goes down and up between two frames counts once.
     keyHeld[key] = 0;
   }
 }

@@ -13,8 +13,9 @@ class KeyboardState {
 
   KeyboardState() { ClearAllKeys(); }
 
-  // Key-down sets pressed only when the key was not already held (auto-repeat presses once); key-up clears both.
-  // Other messages and keys outside 0-511 change nothing.
+  // Key-down sets pressed only when the key was not already held (auto-repeat presses once); key-up clears held
+  // and leaves the press for ClearKeyPresses, so a tap within one frame is seen. Other messages and keys outside
+  // 0-511 change nothing.
   void HandleKeyMessage(uint32_t message, uintptr_t key);
   bool IsKeyPressed(uintptr_t key) const { return key < kKeyCount && keyPressed[key] == 1; }
   bool IsKeyHeld(uintptr_t key) const { return key < kKeyCount && keyHeld[key] == 1; }

@@ -11,9 +11,9 @@ void MouseState::HandleMouseMessage(uint32_t message) {
       if (leftHeld == 0) leftClicked = 1;
       leftHeld = 1;
       break;
+    // A release leaves the click for ClearMouseClicks: a quick tap between two frames still clicks once.
     case platform::wm::kLButtonUp:
       leftHeld = 0;
-      leftClicked = 0;
       break;
     case platform::wm::kRButtonDown:
       if (rightHeld == 0) rightClicked = 1;
@@ -21,7 +21,6 @@ void MouseState::HandleMouseMessage(uint32_t message) {
       break;
     case platform::wm::kRButtonUp:
       rightHeld = 0;
-      rightClicked = 0;
       break;
     default:
       break;

@@ -16,8 +16,8 @@ class MouseState {
  public:
   MouseState() { ResetMouseButtons(); }
 
-  // Left and right button down/up messages; a down sets clicked only when the button was not already held.
-  // Double clicks and other messages change nothing.
+  // Left and right button down/up messages; a down sets clicked only when the button was not already held, an up
+  // clears held and leaves the click until ClearMouseClicks. Double clicks and other messages change nothing.
   void HandleMouseMessage(uint32_t message);
   void ClearMouseClicks() {
     leftClicked = 0;

@@ -84,14 +84,9 @@ class GameFrontEndTest : public ::testing::Test {
     for (int frame = 0; frame < count; ++frame) ASSERT_EQ(app_->RenderFrame(), platform::kOk);
   }
 
-  void PressKey(uintptr_t key) {
-    app_->MsgProc(Window(), wm::kKeyDown, key, 0);
-    Frames(1);
-    app_->MsgProc(Window(), wm::kKeyUp, key, 0);
-  }
-
-  // Puts the desktop pointer over a point of the 800 × 600 virtual screen and clicks the left button.
-  void ClickAt(float x, float y) {
+  // Puts the desktop pointer over a point of the 800 × 600 virtual screen and clicks the left button. A quick click
+  // goes down and up between two frames, as a touchpad tap does.
+  void ClickAt(float x, float y, bool quick = false) {
     const int width = app_->GetSettings()->GetInt(SettingId::SCREENWIDTH);
     const int height = app_->GetSettings()->GetInt(SettingId::SCREENHEIGHT);
     const platform::Point origin = harness_.windows.ScreenToClient(Window(), platform::Point{0, 0});
@@ -100,9 +95,8 @@ class GameFrontEndTest : public ::testing::Test {
     harness_.windows.SetCursorPos(platform::Point{clientX - origin.x, clientY - origin.y});
     // A button answers a click once the pointer has come over it.
     Frames(1);
-    // The press is seen by the frame between the button's down and up.
     app_->MsgProc(Window(), wm::kLButtonDown, 0, 0);
-    Frames(1);
+    if (!quick) Frames(1);
     app_->MsgProc(Window(), wm::kLButtonUp, 0, 0);
   }
 
@@ -195,19 +189,24 @@ TEST_F(GameFrontEndTest, EveryScreenIndexIsInstalledWithTheGamesServices) {
   EXPECT_EQ(opened_[0], game.GetLeaderboard()->BuildViewAddress());
 }
 
-TEST_F(GameFrontEndTest, AScreensRequestSwitchesTheCurrentScreenAndEscapeReachesIt) {
+TEST_F(GameFrontEndTest, AQuickClickAndAQuickKeyTapEachActOnce) {
   GameApplication& game = AtTheMainMenu();
   frontend::MenuManager& menus = *game.GetMenuManager();
-  game.GetScreenFlow()->RequestBack(index::kOptionsMenu, 0.0f);
+  // "Options": pressed and released before the next frame.
+  ClickAt(650, 390, true);
   Frames(3);
   EXPECT_EQ(game.GetScreenFlow()->state, gs::kMenus);
   EXPECT_EQ(menus.current, index::kOptionsMenu);
 
-  // The options menu answers Escape with a request for the main menu.
-  PressKey(frontend::kKeyEscape);
-  Frames(3);
+  // Escape tapped between two frames takes the options menu back to the main menu, and only once: a second
+  // Escape there would quit the game.
+  app_->MsgProc(Window(), wm::kKeyDown, frontend::kKeyEscape, 0);
+  app_->MsgProc(Window(), wm::kKeyUp, frontend::kKeyEscape, 0);
+  Frames(5);
   EXPECT_EQ(menus.current, index::kMainMenu);
   EXPECT_EQ(game.GetScreenFlow()->state, gs::kMenus);
+  EXPECT_FALSE(game.IsQuitRequested());
+  EXPECT_TRUE(game.GetScreenFlow()->IsQueueEmpty());
 }
 
 TEST_F(GameFrontEndTest, KeysAndButtonsReachTheMenusOnlyInMenuStates) {
