@@ -1,4 +1,5 @@
-// Main menu: instant race on a random track, career through the profile popup, options, help and quit.
+// Main menu: instant race on a random track, practice through the car choice, career through the profile popup,
+// contest races, options, help and quit.
 #include "frontend/main_menu_screen.h"
 
 #include "app/screen_flow.h"
@@ -14,6 +15,8 @@ namespace frontend {
 namespace {
 constexpr float kEntryNormal[4] = {4, 144, 5, 145};
 constexpr float kEntryHighlight[4] = {3, 2, 421, 39};
+constexpr float kFirstEntryY = 220;
+constexpr float kEntrySpacing = 38;
 }  // namespace
 
 MainMenuScreen::~MainMenuScreen() {
@@ -56,18 +59,20 @@ void MainMenuScreen::Init(platform::gfx::Device* device) {
   AddAtlasImage(device, panelCapImage, 40, 146, 761, 20, 1, 0, 418, 20);
   AddAtlasImage(device, panelImage, 280, 166, 418, 418, 1, 0, 418, 418);
   AddAtlasImage(device, panelImage, 698, 166, 103, 418, 418, 0, 423, 418);
+  // One entry every 38 pixels down the panel; the race entries first, in the order a player meets them.
   const struct {
     int32_t id;
     const char* text;
-    float x, y, width;
-  } entries[] = {{kInstantRace, "Instant Race", 563, 220, 200},
-                 {kCareerMode, "Career Mode", 563, 258, 200},
-                 {kOptions, "Options", 613, 296, 120},
-                 {kHelp, "Help", 660, 334, 70},
-                 {kQuit, "Quit", 660, 372, 70}};
+    float x, width;
+  } entries[] = {{kInstantRace, "Instant Race", 563, 200}, {kPracticeRace, "Practice Race", 563, 200},
+                 {kCareerMode, "Career Mode", 563, 200},   {kContestRace, "Contest Race", 563, 200},
+                 {kOptions, "Options", 613, 120},          {kHelp, "Help", 660, 70},
+                 {kQuit, "Quit", 660, 70}};
+  float y = kFirstEntryY;
   for (const auto& entry : entries) {
-    MenuButton* button = AddAtlasButton(device, skin.buttonImage, entry.x, entry.y, entry.width, 36, kEntryNormal,
+    MenuButton* button = AddAtlasButton(device, skin.buttonImage, entry.x, y, entry.width, 36, kEntryNormal,
                                         kEntryHighlight, 0, entry.id);
+    y += kEntrySpacing;
     // The label's right edge sits a few pixels inside the button's right end, under the title's.
     const float offset = entry.width == 200 ? 172 : entry.width;
     AddButtonLabels(device, button, entry.text, skin.fontImage, skin.font, offset, 3, 1.0f, true, kAlignRight);

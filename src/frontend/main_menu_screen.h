@@ -1,4 +1,4 @@
-// Menu screen 0: the logo, "Main Menu" and its five entries; owns the profile and help popups, which the game
+// Menu screen 0: the logo, "Main Menu" and its seven entries; owns the profile and help popups, which the game
 // hands in once they exist.
 #pragma once
 

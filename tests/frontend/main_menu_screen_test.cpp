@@ -50,22 +50,19 @@ class MainMenuScreenTest : public FrontEndTest {
   std::vector<std::string> log_;
 };
 
-TEST_F(MainMenuScreenTest, BuildsItsPopupsAndTheLayoutWidgets) {
+TEST_F(MainMenuScreenTest, EveryEntrysLabelEndsUnderTheTitle) {
   MainMenuScreen& menu = Menu();
   EXPECT_EQ(log_.front(), "profile init");
-  EXPECT_EQ(menu.buttons.size(), 7u);
-  EXPECT_EQ(menu.images.size(), 4u);
-  EXPECT_EQ(menu.texts.size(), 1u);
-  EXPECT_EQ(menu.texts.front()->text, "Main Menu");
-  // Every entry's label ends between x 730 and 735, under the title's right edge.
+  int labelled = 0;
   for (frontend::MenuButton* button : menu.buttons) {
-    if (button->label) {
-      EXPECT_GE(button->label->x, 730);
-      EXPECT_LE(button->label->x, 735);
-      EXPECT_TRUE(button->label->alternate);
-      EXPECT_FALSE(button->highlightLabel->alternate);
-    }
+    if (!button->label) continue;
+    ++labelled;
+    EXPECT_GE(button->label->x, 730) << button->label->text;
+    EXPECT_LE(button->label->x, 735) << button->label->text;
+    EXPECT_TRUE(button->label->alternate);
+    EXPECT_FALSE(button->highlightLabel->alternate);
   }
+  EXPECT_EQ(labelled, 7);
 }
 
 TEST_F(MainMenuScreenTest, InstantRaceStartsARaceOfTheInstantList) {
@@ -82,20 +79,36 @@ TEST_F(MainMenuScreenTest, InstantRaceStartsARaceOfTheInstantList) {
   EXPECT_TRUE(listed);
 }
 
-TEST_F(MainMenuScreenTest, InstantRaceWithAnEmptyOrMissingListDoesNothing) {
-  ClickAt(Menu(), 600, 230);
-  EXPECT_TRUE(Requests().empty());
+TEST_F(MainMenuScreenTest, EveryEntryQueuesItsRequestWhenItsContentExists) {
+  using Requests_ = std::vector<std::pair<int32_t, int32_t>>;
+  const struct {
+    const char* entry;
+    float x, y;
+    Requests_ withoutLists, withLists;
+  } cases[] = {
+      {"Instant Race", 600, 230, {}, {{app::game_state::kLoadingScreen, 12}, {app::game_state::kRaceLoading, 13}}},
+      {"Practice Race", 600, 270, {}, {{app::game_state::kEnterMenus, 1}}},
+      {"Contest Race", 600, 345, {}, {{app::game_state::kEnterMenus, 5}}},
+      {"Options", 650, 385, {{app::game_state::kEnterMenus, 6}}, {{app::game_state::kEnterMenus, 6}}},
+      {"Quit", 680, 460, {{app::game_state::kQuit, 13}}, {{app::game_state::kQuit, 13}}},
+      {"close icon", 770, 15, {{app::game_state::kQuit, 13}}, {{app::game_state::kQuit, 13}}},
+  };
+  for (const auto& test : cases) {
+    ClickAt(Menu(), test.x, test.y);
+    EXPECT_EQ(Requests(), test.withoutLists) << test.entry << " without race lists";
+    flow_.Reset(flow_.state, 0, app::menu_screen::NoScreenChange);
+  }
   database_->instantRaces = RaceListOf(0);
   ClickAt(Menu(), 600, 230);
-  EXPECT_TRUE(Requests().empty());
-}
-
-TEST_F(MainMenuScreenTest, OptionsQuitAndCloseQueueTheirRequests) {
-  ClickAt(Menu(), 650, 300);
-  ClickAt(Menu(), 680, 380);
-  ClickAt(Menu(), 770, 15);
-  EXPECT_EQ(Requests(), (std::vector<std::pair<int32_t, int32_t>>{
-                            {app::game_state::kEnterMenus, 6}, {app::game_state::kQuit, 13}, {app::game_state::kQuit, 13}}));
+  EXPECT_TRUE(Requests().empty()) << "an empty instant list starts nothing";
+  database_->instantRaces = RaceListOf(3);
+  database_->quickRaces = RaceListOf(1);
+  database_->careerRaces = RaceListOf(1);
+  for (const auto& test : cases) {
+    ClickAt(Menu(), test.x, test.y);
+    EXPECT_EQ(Requests(), test.withLists) << test.entry << " with race lists";
+    flow_.Reset(flow_.state, 0, app::menu_screen::NoScreenChange);
+  }
 }
 
 TEST_F(MainMenuScreenTest, EscapeQuitsWithoutConfirmation) {
@@ -117,10 +130,10 @@ TEST_F(MainMenuScreenTest, FullScreenIconAndKeyToggleTheSetting) {
 }
 
 TEST_F(MainMenuScreenTest, CareerModeOpensTheProfilePopupOnlyWithACareerList) {
-  ClickAt(Menu(), 600, 268);
+  ClickAt(Menu(), 600, 306);
   EXPECT_FALSE(Menu().profileOpen);
   database_->careerRaces = RaceListOf(1);
-  ClickAt(Menu(), 600, 268);
+  ClickAt(Menu(), 600, 306);
   EXPECT_TRUE(Menu().profileOpen);
   EXPECT_EQ(Menu().OpenPopup(), Menu().profileScreen.get());
   // Entering the menu again closes the profile popup.
@@ -129,11 +142,11 @@ TEST_F(MainMenuScreenTest, CareerModeOpensTheProfilePopupOnlyWithACareerList) {
 }
 
 TEST_F(MainMenuScreenTest, OpenHelpPopupTakesClicksKeysAndDrawing) {
-  ClickAt(Menu(), 680, 340);
+  ClickAt(Menu(), 680, 420);
   ASSERT_TRUE(Menu().helpOpen);
   log_.clear();
   // Quit's position reaches only the popup.
-  ClickAt(Menu(), 680, 380);
+  ClickAt(Menu(), 680, 460);
   EXPECT_TRUE(Requests().empty());
   device_->ClearRecords();
   Menu().Render(device_);
@@ -145,22 +158,6 @@ TEST_F(MainMenuScreenTest, OpenHelpPopupTakesClicksKeysAndDrawing) {
   EXPECT_FALSE(Menu().helpOpen);
   EXPECT_TRUE(Requests().empty());
   Menu().UnusedHook(1);
-}
-
-TEST_F(MainMenuScreenTest, UnlistedIdsRequestPracticeAndContestScreensWhenTheirListsExist) {
-  MainMenuScreen& menu = Menu();
-  const float rect[4] = {0, 0, 1, 1};
-  menu.AddAtlasButton(device_, nullptr, 0, 500, 50, 50, rect, rect, 0, MainMenuScreen::kPracticeRace);
-  menu.AddAtlasButton(device_, nullptr, 100, 500, 50, 50, rect, rect, 0, MainMenuScreen::kContestRace);
-  ClickAt(menu, 10, 510);
-  ClickAt(menu, 110, 510);
-  EXPECT_TRUE(Requests().empty());
-  database_->quickRaces = RaceListOf(1);
-  database_->careerRaces = RaceListOf(1);
-  ClickAt(menu, 10, 510);
-  ClickAt(menu, 110, 510);
-  EXPECT_EQ(Requests(), (std::vector<std::pair<int32_t, int32_t>>{{app::game_state::kEnterMenus, 1},
-                                                                  {app::game_state::kEnterMenus, 5}}));
 }
 
 TEST_F(MainMenuScreenTest, RaceParametersNameTheirListAndPositionAndRejectStrangers) {
