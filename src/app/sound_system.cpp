@@ -79,6 +79,10 @@ void SoundSystem::Update(float frameTime) {
     musicVolume = music;
     ApplyVolumes();
   }
+  if (mp3FolderFailed && (settings_.GetString(StringSettingId::MP3FOLDER) != failedFolder_ ||
+                          settings_.GetInt(SettingId::MP3MUSIC) != failedMp3Music_)) {
+    mp3FolderFailed = false;
+  }
   mixer_.Advance(frameTime);
   // The end of a stream is its decoder's end of file.
   if (musicStream != platform::audio::kNoStream && mixer_.IsStreamEnded(musicStream)) CloseMusicStream();
@@ -177,9 +181,12 @@ void SoundSystem::StartMusic(bool playFirst) {
   GetCdTrackCount();
   playFirstFile = false;
   if (settings_.GetInt(SettingId::MP3MUSIC) != 0 && !mp3FolderFailed) {
-    if (PlayMusicFolder(settings_.GetString(StringSettingId::MP3FOLDER))) return;
+    const std::string folder = settings_.GetString(StringSettingId::MP3FOLDER);
+    if (PlayMusicFolder(folder)) return;
     // Keep the player's choice in the settings: the folder may only be away for now (a drive not mounted).
     mp3FolderFailed = true;
+    failedFolder_ = folder;
+    failedMp3Music_ = settings_.GetInt(SettingId::MP3MUSIC);
   } else if (settings_.GetInt(SettingId::MP3MUSIC) == 0 && settings_.GetInt(SettingId::CDMUSIC) > 0 && cdPresent) {
     if (settings_.GetInt(SettingId::CDMUSIC) == 1) {
       PlayCdTrack();

@@ -33,7 +33,8 @@ class SoundSystem {
   SoundSystem(const SoundSystem&) = delete;
   SoundSystem& operator=(const SoundSystem&) = delete;
 
-  // Takes changed volume settings, closes a stream that reached its end, and moves the null output on.
+  // Takes changed volume settings, forgets a failed MP3 folder once its settings change, closes a stream that
+  // reached its end, and moves the null output on.
   void Update(float frameTime);
   void ApplyVolumes();
   void Pause();
@@ -79,7 +80,8 @@ class SoundSystem {
   int cdTrackCount = 0;
   int cdTrack = 1;
   bool cdPlaying = false;
-  // The chosen MP3 folder had no music at some start of this run.
+  // The chosen MP3 folder had no music at a start of this run; forgotten once the player picks another folder or
+  // switches MP3 music off or on.
   bool mp3FolderFailed = false;
 
  private:
@@ -91,6 +93,8 @@ class SoundSystem {
   SeedSource seedSource_;
   bool seeded_ = false;
   bool ownsOutput_ = false;
+  std::string failedFolder_;
+  int failedMp3Music_ = 0;
   bool startAttempted_ = false;
   double lastStartAttempt_ = 0;
 };

@@ -123,21 +123,36 @@ TEST_F(AudioOptionsScreenTest, FolderRowTextIsCutAfterFortyCharacters) {
   EXPECT_EQ(frontend::AudioOptionsScreen::FolderRowText(forty + "y"), forty + "...");
 }
 
-TEST_F(AudioOptionsScreenTest, FolderThatCannotPlayIsForgottenAndAPlayableOneStarts) {
+TEST_F(AudioOptionsScreenTest, AChosenFolderPlaysOnAfterItsFirstTrack) {
+  // As on a first run: MP3 music on with no folder, so the music start finds nothing to play there.
   settings_->SetInt(SettingId::MP3MUSIC, 1);
   settings_->SetString(StringSettingId::MP3FOLDER, folder_ + "nowhere");
+  sound_->StartMusic(false);
   screen_->RestartMusic();
   EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), "");
   EXPECT_FALSE(sound_->IsMusicPlaying());
 
-  ASSERT_TRUE(contentgen::WriteMusic(folder_));
-  std::string chosen;
-  screen_->folderChooser = [&] { return std::optional<std::string>(folder_ + "MUSIC"); };
+  // Two short tracks of the player's own.
+  constexpr int kRate = 8000;
+  const std::vector<uint8_t> tune = contentgen::EncodeOggVorbis(contentgen::SynthesiseTune(0, 0.1, kRate), kRate, 1);
+  for (const char* name : {"mine/one.ogg", "mine/two.ogg"}) {
+    ASSERT_TRUE(contentgen::WriteContentFile(folder_ + name, tune));
+  }
+  screen_->folderChooser = [&] { return std::optional<std::string>(folder_ + "mine"); };
   screen_->rebuild = true;
   screen_->Render(device_);
   Click(400, 420);  // the folder row
-  EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), folder_ + "MUSIC");
-  EXPECT_TRUE(sound_->IsMusicPlaying());
+  EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), folder_ + "mine");
+  ASSERT_TRUE(sound_->IsMusicPlaying());
+
+  // The game's music start after each track ends keeps to the chosen folder.
+  for (int track = 0; track < 2; ++track) {
+    for (int frame = 0; frame < 200 && sound_->IsMusicPlaying(); ++frame) sound_->Update(0.05f);
+    ASSERT_FALSE(sound_->IsMusicPlaying()) << "the track ends";
+    sound_->StartMusic(false);
+    ASSERT_TRUE(sound_->IsMusicPlaying()) << "track " << track + 2;
+    EXPECT_EQ(sound_->musicFile.rfind(folder_ + "mine", 0), 0u) << sound_->musicFile;
+  }
 }
 
 TEST_F(AudioOptionsScreenTest, CdModeWithoutADiscFallsBackToTheGamesMusicFolder) {
