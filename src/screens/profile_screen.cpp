@@ -248,7 +248,11 @@ void ProfileScreen::OnKeyMessage(uint32_t message, uintptr_t key) {
     const bool digit = key >= '0' && key <= '9';
     if (letter || digit || key == ' ') {
       std::string& name = names[selectedIndex];
-      if (name.size() < kMaxProfileNameLength) {
+      if (key == ' ' && name.empty()) {
+        // The list shows only names that start with a letter or a digit: a profile saved under a leading space
+        // would never be offered again.
+        PlayFailure();
+      } else if (name.size() < kMaxProfileNameLength) {
         name.push_back(static_cast<char>(key));
         rebuild = true;
         MenuScreen::OnKeyMessage(message, key);

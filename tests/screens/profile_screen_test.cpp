@@ -89,8 +89,9 @@ TEST_F(ProfileScreenTest, TypedNameIsCappedAtTwelveAndBecomesTheLoadedProfile) {
   ClickAt(screen, 205, 447);  // Create
   ASSERT_TRUE(screen.typing);
   EXPECT_EQ(screen.selectedIndex, 0);
-  Type("ABCDEFGHIJKLM");
-  EXPECT_EQ(screen.names[0], "ABCDEFGHIJKL");
+  Type(" ABCDEFGHIJKLM");
+  EXPECT_EQ(screen.names[0], "ABCDEFGHIJKL") << "no leading space, then twelve characters at most";
+  EXPECT_EQ(screen.failureCount, 1) << "the leading space is refused aloud";
   PressKey(screen, 8);  // backspace
   Type("Z");
   EXPECT_EQ(screen.names[0], "ABCDEFGHIJKZ");
