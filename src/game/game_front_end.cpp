@@ -62,10 +62,12 @@ void GameApplication::InstallMenuScreens() {
 
   auto garage = std::make_unique<screens::GarageScreen>(screenServices);
   garage->messageWindows = &windows;
+  auto carChoice = std::make_unique<screens::VehicleClassScreen>(screenServices);
+  carChoice->messageWindows = &windows;
   auto results = std::make_unique<screens::RaceResultsScreen>(screenServices);
   results->leaderboard = leaderboard.get();
 
-  menus.InstallScreen(device, index::kVehicleClass, std::make_unique<screens::VehicleClassScreen>(screenServices));
+  menus.InstallScreen(device, index::kVehicleClass, std::move(carChoice));
   menus.InstallScreen(device, index::kPracticeRace, std::make_unique<screens::PracticeRaceScreen>(screenServices));
   menus.InstallScreen(device, index::kGarage, std::move(garage));
   menus.InstallScreen(device, index::kCareerRace, std::make_unique<frontend::CareerRaceScreen>(screenServices));

@@ -3,7 +3,6 @@
 #include "screens/vehicle_class_screen.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "app/screen_flow.h"
 #include "app/settings.h"
@@ -166,7 +165,9 @@ int32_t VehicleClassScreen::HandleInput(const frontend::ScreenWindow& window) {
   if (keyboard.IsKeyPressed(kKeyF9)) {
     if (settings->GetInt(app::SettingId::FULLSCREEN) == 0) {
       upgradeInfo = UpgradeInfoText();
-      std::printf("UPGRADE INFO: %s\n", upgradeInfo.c_str());
+      if (messageWindows != nullptr) {
+        messageWindows->MessageBox(upgradeInfo, "UPGRADE INFO", platform::message_box::kIconInformation);
+      }
       keyboard.ClearAllKeys();
       mouse.ResetMouseButtons();
     } else {

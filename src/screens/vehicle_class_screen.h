@@ -45,7 +45,9 @@ class VehicleClassScreen : public frontend::MenuScreen {
   std::vector<int32_t> choices;
   std::vector<bool> ownCar;
   int32_t position = 0;
-  // The last text F9 produced in a window (the game has no clipboard; it is printed instead of a message box).
+  // Where F9 shows the upgrade information; the game sets its window system (none: the text is only kept).
+  platform::WindowSystem* messageWindows = nullptr;
+  // The text F9 last built.
   std::string upgradeInfo;
 
  private:
