@@ -44,6 +44,10 @@ constexpr float kActionRect[4] = {154, 475, 279, 508};
 constexpr float kPageBackNormal[4] = {199, 43, 220, 66};
 constexpr float kPageBackHighlight[4] = {199, 68, 220, 91};
 constexpr float kPanelRect[4] = {3, 45, 152, 75};
+// The upgrade page's category row, under the gear choice: arrows either side of a panel naming the category.
+constexpr float kCategoryRowY = 112;
+constexpr float kCategoryPanelX = 56;
+constexpr float kCategoryPanelWidth = 250;
 
 // The bars in drawing order: position, rating index of the preview, and which base rating it compares with.
 struct StatBarPlace {
@@ -69,15 +73,16 @@ GarageScreen::~GarageScreen() {
   ClearStatBars();
   // Widgets held outside the lists are freed here; the base frees whatever is still listed.
   for (MenuButton* button : {buyButton, purchaseButton, installButton, removeButton, upgradeButton, nextButton,
-                             itemNextButton, itemPrevButton, pageBackButton}) {
+                             itemNextButton, itemPrevButton, pageBackButton, categoryNextButton,
+                             categoryPrevButton}) {
     RemoveButton(button);
     delete button;
   }
-  for (Sprite* sprite : {namePanel, carPricePanel, itemPricePanel, itemPageBackPanel, colorFrame}) {
+  for (Sprite* sprite : {namePanel, carPricePanel, itemPricePanel, itemPageBackPanel, colorFrame, categoryPanel}) {
     RemoveImage(sprite);
     delete sprite;
   }
-  for (TextLabel* label : {carPriceLabel, itemPriceLabel}) {
+  for (TextLabel* label : {carPriceLabel, itemPriceLabel, categoryLabel}) {
     RemoveText(label);
     delete label;
   }
@@ -164,6 +169,14 @@ void GarageScreen::Init(platform::gfx::Device* device) {
   itemPrevButton =
       heldButton(370, 46, 26, 24, kArrowPreviousNormal, kArrowPreviousHighlight, kPreviousItem, nullptr, 0, 0);
   pageBackButton = heldButton(372, 80, 22, 24, kPageBackNormal, kPageBackHighlight, kPageBack, nullptr, 0, 0);
+  categoryPrevButton = heldButton(kCategoryPanelX - 30, kCategoryRowY + 4, 26, 24, kArrowPreviousNormal,
+                                  kArrowPreviousHighlight, kPreviousCategoryKey, nullptr, 0, 0);
+  categoryNextButton = heldButton(kCategoryPanelX + kCategoryPanelWidth + 4, kCategoryRowY + 4, 26, 24,
+                                  kArrowNextNormal, kArrowNextHighlight, kNextCategoryKey, nullptr, 0, 0);
+  categoryPanel = heldImage(kCategoryPanelX, kCategoryRowY, kCategoryPanelWidth, 32, kPanelRect[0], kPanelRect[1],
+                            kPanelRect[2], kPanelRect[3]);
+  categoryLabel = new TextLabel(device, fontImage, font, "", kCategoryPanelX + kCategoryPanelWidth / 2,
+                                kCategoryRowY + 5, 0.75f, true, kAlignCentre, kVirtualWidth, kVirtualHeight);
   carPricePanel = heldImage(454, 42, 151, 32, kPanelRect[0], kPanelRect[1], kPanelRect[2], kPanelRect[3]);
   itemPricePanel = heldImage(454, 77, 151, 32, kPanelRect[0], kPanelRect[1], kPanelRect[2], kPanelRect[3]);
   namePanel = heldImage(322, 39, 397, 35, 59, 235, 455, 270);
@@ -218,10 +231,14 @@ void GarageScreen::Render(platform::gfx::Device* device) {
 
 void GarageScreen::SetShowroomVehicle(vehicle::Vehicle* vehicle) {
   if (vehicle != showroomVehicle) {
-    displayedFor = VehicleName();
-    // A new car brings its own colours and page.
-    carChanged = true;
-    rebuild = true;
+    // Another car brings its own colours and page. The same car built again (after a colour or an upgrade
+    // preview changed it) keeps them: rebuilding them would change the car again, every frame.
+    const std::string name = VehicleName();
+    if (name != displayedFor) {
+      carChanged = true;
+      rebuild = true;
+    }
+    displayedFor = name;
   }
   MenuScreen::SetShowroomVehicle(vehicle);
 }
@@ -271,11 +288,14 @@ void GarageScreen::StoreSelectionToRecord() {
 
 void GarageScreen::ClearPageWidgets() {
   for (MenuButton* button : {buyButton, purchaseButton, installButton, removeButton, upgradeButton, nextButton,
-                             itemNextButton, itemPrevButton, pageBackButton}) {
+                             itemNextButton, itemPrevButton, pageBackButton, categoryNextButton,
+                             categoryPrevButton}) {
     RemoveButton(button);
   }
-  for (Sprite* sprite : {namePanel, carPricePanel, itemPricePanel, itemPageBackPanel}) RemoveImage(sprite);
-  for (TextLabel* label : {carPriceLabel, itemPriceLabel}) RemoveText(label);
+  for (Sprite* sprite : {namePanel, carPricePanel, itemPricePanel, itemPageBackPanel, categoryPanel}) {
+    RemoveImage(sprite);
+  }
+  for (TextLabel* label : {carPriceLabel, itemPriceLabel, categoryLabel}) RemoveText(label);
   if (modelSprite != nullptr) {
     RemoveImage(modelSprite);
     delete modelSprite;
@@ -345,6 +365,11 @@ void GarageScreen::UpdateButtons(platform::gfx::Device* device) {
     AddButton(itemPrevButton);
     AddButton(pageBackButton);
     AddText(itemPriceLabel);
+    AddImage(categoryPanel);
+    AddButton(categoryPrevButton);
+    AddButton(categoryNextButton);
+    categoryLabel->SetText(device, vehicle::UpgradeCategoryNames[category]);
+    AddText(categoryLabel);
     itemPricePanel->SetPosition(454, below + 42, frontend::kVirtualWidth, frontend::kVirtualHeight);
     itemPageBackPanel->SetPosition(357, below + 42, frontend::kVirtualWidth, frontend::kVirtualHeight);
     itemPriceLabel->SetPosition(578, below + 42, frontend::kVirtualWidth, frontend::kVirtualHeight);
@@ -483,7 +508,10 @@ int32_t GarageScreen::HandleInput(const frontend::ScreenWindow& window) {
       rebuild = true;
       break;
     case kUpgrade:
-    case kUpgradeKey: pageRequested = std::min(1, pageRequested + 1); break;
+    case kUpgradeKey:
+      pageRequested = std::min(1, pageRequested + 1);
+      ShowAnUpgrade();
+      break;
     case kPurchase: PurchaseUpgrade(); break;
     case kInstall: InstallUpgrade(true); break;
     case kRemove: InstallUpgrade(false); break;
@@ -536,6 +564,15 @@ void GarageScreen::NextCategory(int32_t step) {
     if (category == start) break;
   }
   LoadSelectionFromRecord();
+}
+
+void GarageScreen::ShowAnUpgrade() {
+  vehicle::UpgradeList* list = CarUpgrades();
+  if (list == nullptr || CurrentUpgrade() != nullptr) return;
+  // The category and item were chosen on another car, which may have had more upgrades of that category.
+  categoryChanged = true;
+  item = 0;
+  if (list->CountPurchaseableInCategory(static_cast<uint32_t>(category)) == 0) NextCategory(1);
 }
 
 void GarageScreen::StepItem(int32_t step) {

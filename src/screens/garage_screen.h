@@ -1,6 +1,6 @@
 // Menu screen 3, the career garage: over the showroom's car the player steps through the cars and buys one,
-// picks gears and colour, and buys, installs or removes upgrades page by page, with stat bars and a money
-// counter at the bottom.
+// picks gears and colour, and buys, installs or removes upgrades category by category, with stat bars and a
+// money counter at the bottom.
 #pragma once
 
 #include <cstdint>
@@ -37,13 +37,17 @@ class GarageScreen : public frontend::MenuScreen {
   void Update(const frontend::ScreenWindow& window, float frameTime) override;
   void Render(platform::gfx::Device* device) override;
   int32_t HandleInput(const frontend::ScreenWindow& window) override;
-  // A different car raises carChanged and the rebuild flag.
+  // Another car than the one VEHICLE named at the last hand-over raises carChanged and the rebuild flag; the same
+  // car built again does not.
   void SetShowroomVehicle(vehicle::Vehicle* vehicle) override;
 
   // step is +1 or -1.
   void StepCar(int32_t step);
   void NextCategory(int32_t step);
   void StepItem(int32_t step);
+  // Before the upgrade page opens: when the current category and item name no upgrade of this car, the first
+  // upgrade of the current category, or of the next category that has one.
+  void ShowAnUpgrade();
   void StepColor(int32_t step);
 
   // Rebuilds the page widgets from the profile and the car on display.
@@ -98,6 +102,11 @@ class GarageScreen : public frontend::MenuScreen {
   frontend::MenuButton* itemNextButton = nullptr;
   frontend::MenuButton* itemPrevButton = nullptr;
   frontend::MenuButton* pageBackButton = nullptr;
+  // The upgrade page's category arrows (ids 6 and 4), its panel and the category's name.
+  frontend::MenuButton* categoryPrevButton = nullptr;
+  frontend::MenuButton* categoryNextButton = nullptr;
+  frontend::Sprite* categoryPanel = nullptr;
+  frontend::TextLabel* categoryLabel = nullptr;
   frontend::MenuButton* automaticButton = nullptr;
   frontend::MenuButton* manualButton = nullptr;
   frontend::Sprite* namePanel = nullptr;

@@ -15,8 +15,10 @@
 #include "frontend/race_request.h"
 #include "frontend/screen_ids.h"
 #include "game/game_application.h"
+#include "race/player_profile.h"
 #include "screens/garage_screen.h"
 #include "screens/results_screen.h"
+#include "screens/vehicle_class_screen.h"
 
 namespace game {
 namespace {
@@ -168,9 +170,6 @@ TEST_F(GameFrontEndTest, EveryScreenIndexIsInstalledWithTheGamesServices) {
   }
   EXPECT_EQ(menus.Screen(index::kScreenCount), nullptr) << "no screen change has no screen";
 
-  auto* garage = dynamic_cast<screens::GarageScreen*>(menus.Screen(index::kGarage));
-  ASSERT_NE(garage, nullptr);
-  EXPECT_EQ(garage->messageWindows, &harness_.windows);
   auto* results = dynamic_cast<screens::RaceResultsScreen*>(menus.Screen(index::kRaceResults));
   ASSERT_NE(results, nullptr);
   ASSERT_NE(game.GetLeaderboard(), nullptr);
@@ -207,6 +206,69 @@ TEST_F(GameFrontEndTest, AQuickClickAndAQuickKeyTapEachActOnce) {
   EXPECT_EQ(game.GetScreenFlow()->state, gs::kMenus);
   EXPECT_FALSE(game.IsQuitRequested());
   EXPECT_TRUE(game.GetScreenFlow()->IsQueueEmpty());
+}
+
+TEST_F(GameFrontEndTest, TheGarageShowsItsCarWithoutBuildingItAgainEveryFrame) {
+  GameApplication& game = AtTheMainMenu();
+  frontend::MenuManager& menus = *game.GetMenuManager();
+  race::PlayerProfile& profile = *game.GetPlayerProfile();
+  profile.money = 100000;
+  game.GetScreenFlow()->RequestBack(index::kGarage, 0.0f);
+  Frames(3);
+  ASSERT_EQ(menus.current, index::kGarage);
+  ASSERT_NE(menus.Showroom(), nullptr);
+  // The number of times the showroom put up another car in the next frames.
+  const auto carsBuilt = [&](int frames) {
+    int built = 0;
+    const vehicle::Vehicle* shown = menus.Showroom()->DisplayedVehicle();
+    for (int frame = 0; frame < frames; ++frame) {
+      Frames(1);
+      const vehicle::Vehicle* now = menus.Showroom()->DisplayedVehicle();
+      built += now != shown ? 1 : 0;
+      shown = now;
+    }
+    return built;
+  };
+  ASSERT_NE(menus.Showroom()->DisplayedVehicle(), nullptr);
+  EXPECT_EQ(carsBuilt(10), 0);
+
+  const std::string first = game.GetSettings()->GetString(app::StringSettingId::VEHICLE);
+  ClickAt(660, 20);  // next car
+  Frames(2);
+  EXPECT_NE(game.GetSettings()->GetString(app::StringSettingId::VEHICLE), first);
+  EXPECT_EQ(carsBuilt(10), 0) << "the next car, once shown, stays";
+
+  const int32_t before = profile.money;
+  ClickAt(650, 55);  // Buy
+  Frames(2);
+  EXPECT_LT(profile.money, before);
+  EXPECT_TRUE(profile.IsOwned(game.GetSettings()->GetString(app::StringSettingId::VEHICLE)));
+  EXPECT_EQ(carsBuilt(10), 0);
+}
+
+TEST_F(GameFrontEndTest, F9ShowsTheInstalledUpgradesInAMessageBoxOnBothCarScreens) {
+  GameApplication& game = AtTheMainMenu();
+  frontend::MenuManager& menus = *game.GetMenuManager();
+  const auto pressF9 = [&] {
+    app_->MsgProc(Window(), wm::kKeyDown, screens::kKeyF9, 0);
+    Frames(1);
+    app_->MsgProc(Window(), wm::kKeyUp, screens::kKeyF9, 0);
+    Frames(1);
+  };
+  ClickAt(600, 270);  // Practice Race leads to the car choice first
+  Frames(3);
+  ASSERT_EQ(menus.current, index::kVehicleClass);
+  pressF9();
+  game.GetScreenFlow()->RequestBack(index::kGarage, 0.0f);
+  Frames(3);
+  ASSERT_EQ(menus.current, index::kGarage);
+  pressF9();
+  const auto& boxes = harness_.windows.MessageBoxes();
+  ASSERT_EQ(boxes.size(), 2u);
+  for (const auto& box : boxes) {
+    EXPECT_EQ(box.caption, "UPGRADE INFO");
+    EXPECT_EQ(box.flags, platform::message_box::kIconInformation);
+  }
 }
 
 TEST_F(GameFrontEndTest, KeysAndButtonsReachTheMenusOnlyInMenuStates) {

@@ -335,15 +335,48 @@ TEST_F(GarageScreenTest, TheOldCarIsNotAppliedToTheNextOneWhileItLoads) {
   screen_->SetShowroomVehicle(nullptr);
 }
 
-TEST_F(GarageScreenTest, CategoriesSkipColoursAndEmptyOnes) {
-  screen_->category = 0;
-  screen_->NextCategory(1);
-  EXPECT_EQ(screen_->category, static_cast<int32_t>(vehicle::kCategorySpoiler));  // 1 passed over, 2 and 3 empty
-  screen_->NextCategory(-1);
-  EXPECT_EQ(screen_->category, 0);
-  screen_->NextCategory(-1);
-  EXPECT_EQ(screen_->category, static_cast<int32_t>(vehicle::kCategoryFastTurbo));
-  EXPECT_TRUE(screen_->categoryChanged);
+TEST_F(GarageScreenTest, CategoryArrowsOfTheUpgradePageSkipColoursAndEmptyCategories) {
+  OpenUpgradePage(vehicle::kCategoryModel, 0);
+  ASSERT_TRUE(Shows(screen_->categoryNextButton));
+  ASSERT_TRUE(Shows(screen_->categoryPrevButton));
+  EXPECT_EQ(screen_->categoryLabel->text, "Model");
+  const struct {
+    int x;
+    vehicle::UpgradeCategory expected;
+    const char* name;
+  } steps[] = {
+      {323, vehicle::kCategorySpoiler, "Spoiler"},   // 1 passed over, 2 and 3 empty
+      {39, vehicle::kCategoryModel, "Model"},
+      {39, vehicle::kCategoryFastTurbo, "Fast Turbo"},  // backward from 0 wraps to the last one filled
+      {323, vehicle::kCategoryModel, "Model"},
+  };
+  for (const auto& step : steps) {
+    ClickAt(*screen_, step.x, 128);
+    screen_->Render(device_);
+    EXPECT_EQ(screen_->category, static_cast<int32_t>(step.expected)) << step.name;
+    EXPECT_EQ(screen_->categoryLabel->text, step.name);
+    EXPECT_FALSE(screen_->itemNameLines.empty()) << "the page shows the category's first upgrade";
+  }
+}
+
+TEST_F(GarageScreenTest, TheUpgradePageOpensOnAnUpgradeOfThisCar) {
+  profile_->SetOwned("TESTCAR");
+  screen_->rebuild = true;
+  screen_->Render(device_);
+  // Chosen on another car: an item this car lacks, then a category it lacks.
+  for (const auto& [category, item] : {std::pair{vehicle::kCategorySpoiler, 5}, std::pair{vehicle::kCategoryNeon, 0}}) {
+    screen_->category = category;
+    screen_->item = item;
+    screen_->pageRequested = 0;
+    screen_->Render(device_);
+    ASSERT_TRUE(Shows(screen_->upgradeButton));
+    ClickAt(*screen_, 650, 55);  // Upgrade
+    screen_->Render(device_);
+    EXPECT_EQ(screen_->pageShown, 1);
+    ASSERT_NE(screen_->CurrentUpgrade(), nullptr) << vehicle::UpgradeCategoryNames[category];
+    EXPECT_FALSE(screen_->itemNameLines.empty());
+    EXPECT_TRUE(Shows(screen_->pageBackButton)) << "the way back is there";
+  }
 }
 
 TEST_F(GarageScreenTest, CategoryStepComesBackToTheStartWhenOthersAreEmpty) {
