@@ -128,14 +128,15 @@ TEST_F(AssemblyTest, UpgradePartsSitOnTheirBodyPartsWithTheirViewingDistance) {
 }
 
 TEST_F(AssemblyTest, MaterialUpgradeRepaintsAndSwapsTheLogo) {
-  InstallUpgrades("[UPGRADE]\n<ID>,5\n<CATEGORY>,Color\n<MATERIAL>,paint,glass.png,glassa.png,1\n[/UPGRADE]\n");
+  InstallUpgrades("[UPGRADE]\n<ID>,5\n<CATEGORY>,Color\n<MATERIAL>,roof_paint,glass.png,glassa.png,1\n[/UPGRADE]\n");
   VehiclePresentation* view = AssembleAppearance(car, app::DataFile::FromText(""), &resources, Services(), nullptr, {});
   ASSERT_NE(view, nullptr);
-  EXPECT_NE(PictureOf(*view, "PAINT").find("GLASS.PNG"), std::string::npos);
+  EXPECT_NE(PictureOf(*view, "ROOF_PAINT").find("GLASS.PNG"), std::string::npos);
+  EXPECT_EQ(PictureOf(*view, "FRONT_PAINT").find("GLASS.PNG"), std::string::npos) << "only the named material";
   EXPECT_NE(PictureOf(*view, "LOGO1").find("LOGO2.PNG"), std::string::npos);
   const geometry::MeshModel& model = *view->body->lods[0].model;
   for (size_t slot = 0; slot < model.materialNames.size(); ++slot) {
-    if (Upper(model.materialNames[slot]) != "PAINT") continue;
+    if (Upper(model.materialNames[slot]) != "ROOF_PAINT") continue;
     EXPECT_TRUE(model.GetMaterialImage(static_cast<int32_t>(slot))->reflective) << "flag 1 makes it reflective";
   }
   // A second pass finds no LOGO1.PNG any more: nothing else to swap.

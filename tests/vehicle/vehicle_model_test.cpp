@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -62,7 +63,7 @@ TEST_F(VehicleBodyTest, BodyPartsLayOutTheChassis) {
   EXPECT_LT(exhaust.z, 0.0f);
   EXPECT_FALSE(body.FindPart("SPOILER_MOUNT", exhaust));
   bool headlightSized = false;
-  for (const BodyPart& part : body.parts) headlightSized |= part.name == "HEADLIGHT_LEFT" && part.file == "1.0";
+  for (const BodyPart& part : body.parts) headlightSized |= part.name == "HEADLIGHT_LEFT" && std::atof(part.file.c_str()) > 0;
   EXPECT_TRUE(headlightSized) << "light sizes ride in the part's file field";
   Vec3 seat;
   ASSERT_TRUE(body.FindPart("DRIVER", seat));

@@ -82,6 +82,20 @@ PictureData MakeGlowSprite(uint32_t size, uint32_t rgb) {
   return picture;
 }
 
+// A car lamp: a small hot core in a faint halo, so a lit lamp does not wash over the body around it.
+PictureData MakeLampSprite(uint32_t size, uint32_t rgb) {
+  PictureData picture(size, size);
+  const float centre = static_cast<float>(size) / 2.0f;
+  for (uint32_t y = 0; y < size; ++y) {
+    for (uint32_t x = 0; x < size; ++x) {
+      const float r = std::hypot(x + 0.5f - centre, y + 0.5f - centre) / centre;
+      const float k = std::clamp(std::exp(-r * r * 30.0f) + 0.22f * std::exp(-r * r * 5.0f) * (1 - r), 0.0f, 1.0f);
+      picture.Set(x, y, static_cast<uint32_t>(k * 255.0f) << 24 | (rgb & 0xFFFFFF));
+    }
+  }
+  return picture;
+}
+
 PictureData MakeFlipBook(uint32_t size, uint32_t grid, uint32_t rgb) {
   PictureData picture(size, size);
   const uint32_t cell = size / grid;
@@ -131,14 +145,14 @@ bool WriteEffectTextures(const std::string& gameFolder) {
     ok = ok && WritePng(stem + "streetlight.png", flare, false) && WritePng(stem + "rstreetlight.png", flare, false) &&
          WritePng(stem + "bstreetlight.png", flare, false);
   }
-  const PictureData brake = Premultiplied(MakeGlowSprite(kSpriteSize, 0xFF2010));
-  const PictureData head = Premultiplied(MakeGlowSprite(kSpriteSize, 0xFFF8E0));
-  const PictureData reverse = Premultiplied(MakeGlowSprite(kSpriteSize, 0xF0F0F0));
+  const PictureData brake = Premultiplied(MakeLampSprite(kSpriteSize, 0xFF2010));
+  const PictureData head = Premultiplied(MakeLampSprite(kSpriteSize, 0xFFF8E0));
+  const PictureData reverse = Premultiplied(MakeLampSprite(kSpriteSize, 0xF0F0F0));
   ok = ok && WritePng(glows + "brakelight.png", brake, false) && WritePng(glows + "rbrakelight.png", brake, false) &&
        WritePng(glows + "headlight.png", head, false) && WritePng(glows + "rheadlight.png", head, false) &&
        WritePng(glows + "bheadlight.png", head, false) && WritePng(glows + "reverselight.png", reverse, false) &&
        WritePng(glows + "rreverselight.png", reverse, false) && WritePng(glows + "breverselight.png", reverse, false) &&
-       WritePng(glows + "corona.png", Premultiplied(MakeGlowSprite(kSpriteSize, 0xFFFFFF)), false);
+       WritePng(glows + "corona.png", Premultiplied(MakeLampSprite(kSpriteSize, 0xFFFFFF)), false);
 
   // The light-trail fade: an even grey whose alpha sets how fast old trails fade.
   PictureData blur(16, 16);

@@ -2,6 +2,7 @@
 #include "contentgen/vehicle_content.h"
 
 #include "contentgen/car_models.h"
+#include "contentgen/car_upgrades.h"
 #include "contentgen/data_file_writer.h"
 #include "contentgen/png_writer.h"
 
@@ -29,23 +30,26 @@ CurvePoints SteeringRangeCurve() { return {{0, 1.0f}, {600, 0.8f}, {1200, 0.45f}
 // Fields left out keep SampleCar's defaults.
 const std::vector<SampleCar>& SampleCars() {
   static const std::vector<SampleCar> cars = {
-      {.name = "BERLINE", .displayName = "Berline", .carClass = "C", .cost = 8000, .mass = 1100, .cgHeight = 22,
-       .drivetrain = "FWD", .peakTorque = 140, .redline = 6800, .gears = 5,
+      {.name = "BERLINE", .displayName = "Berline", .carClass = "C", .shape = CarShape::kSaloon, .cost = 4000,
+       .mass = 1100, .cgHeight = 22, .drivetrain = "FWD", .peakTorque = 140, .redline = 6800, .gears = 5,
        .gearRatios = {3.5, 1, 3.4, 2.1, 1.5, 1.15, 0.9}, .finalDrive = 3.9, .tyreRadius = 11, .halfTrack = 28,
-       .frontAxle = 46, .rearAxle = -46, .bodyHalfWidth = 33, .bodyLength = 160, .bodyHeight = 55,
+       .frontAxle = 50, .rearAxle = -46, .bodyHalfWidth = 33, .bodyLength = 160, .bodyHeight = 55,
        .paintArgb = 0xFF2060C0},
-      {.name = "PICKUP", .displayName = "Pickup", .carClass = "C", .cost = 45000, .mass = 1650, .cgHeight = 24,
-       .drivetrain = "RWD", .peakTorque = 380, .redline = 6200, .gears = 4, .gearRatios = {3.0, 1, 2.6, 1.7, 1.25, 0.95},
-       .finalDrive = 3.4, .tyreRadius = 13, .tyreWidth = 10, .halfTrack = 32, .frontAxle = 58, .rearAxle = -52,
-       .bodyHalfWidth = 38, .bodyLength = 195, .bodyHeight = 50, .paintArgb = 0xFF308030},
-      {.name = "COUPE", .displayName = "Coupe", .carClass = "B", .cost = 18000, .mass = 1350, .drivetrain = "RWD",
-       .peakTorque = 220, .redline = 7000, .gears = 6, .gearRatios = {3.4, 1, 3.3, 2.2, 1.6, 1.25, 1.0, 0.82},
-       .finalDrive = 3.7, .tyreRadius = 12, .halfTrack = 30, .frontAxle = 52, .rearAxle = -48, .bodyHalfWidth = 35,
-       .bodyLength = 175, .bodyHeight = 48, .paintArgb = 0xFFC02020},
-      {.name = "ROADSTER", .displayName = "Roadster", .carClass = "A", .cost = 32000, .mass = 1300, .drivetrain = "AWD",
-       .peakTorque = 260, .redline = 7200, .gears = 6, .gearRatios = {3.3, 1, 3.2, 2.1, 1.55, 1.25, 1.05, 0.95},
-       .finalDrive = 3.9, .turbo = true, .tyreRadius = 12, .halfTrack = 30, .frontAxle = 50, .rearAxle = -50,
-       .bodyHalfWidth = 35, .bodyLength = 170, .bodyHeight = 52, .paintArgb = 0xFFE0C020},
+      {.name = "PICKUP", .displayName = "Pickup", .carClass = "C", .shape = CarShape::kPickup, .cost = 6500,
+       .mass = 1650, .cgHeight = 24, .drivetrain = "RWD", .peakTorque = 380, .redline = 6200, .gears = 4,
+       .gearRatios = {3.0, 1, 2.6, 1.7, 1.25, 0.95}, .finalDrive = 3.4, .tyreRadius = 13, .tyreWidth = 10,
+       .halfTrack = 32, .frontAxle = 62, .rearAxle = -56, .bodyHalfWidth = 38, .bodyLength = 195,
+       .bodyHeight = 58, .paintArgb = 0xFF3C8C34, .neonArgb = 0xFFFFD8A0},
+      {.name = "COUPE", .displayName = "Coupe", .carClass = "B", .shape = CarShape::kCoupe, .cost = 14000,
+       .mass = 1350, .drivetrain = "RWD", .peakTorque = 220, .redline = 7000, .gears = 6,
+       .gearRatios = {3.4, 1, 3.3, 2.2, 1.6, 1.25, 1.0, 0.82}, .finalDrive = 3.7, .tyreRadius = 12,
+       .halfTrack = 30, .frontAxle = 56, .rearAxle = -52, .bodyHalfWidth = 35, .bodyLength = 175,
+       .bodyHeight = 48, .paintArgb = 0xFFC82020, .neonArgb = 0xFFFFC8C0},
+      {.name = "ROADSTER", .displayName = "Roadster", .carClass = "A", .shape = CarShape::kRoadster,
+       .cost = 26000, .mass = 1300, .drivetrain = "AWD", .peakTorque = 260, .redline = 7200, .gears = 6,
+       .gearRatios = {3.3, 1, 3.2, 2.1, 1.55, 1.25, 1.05, 0.95}, .finalDrive = 3.9, .turbo = true,
+       .tyreRadius = 12, .halfTrack = 30, .frontAxle = 54, .rearAxle = -50, .bodyHalfWidth = 35,
+       .bodyLength = 170, .bodyHeight = 46, .paintArgb = 0xFFE8C020, .neonArgb = 0xFFFFF0C0},
   };
   return cars;
 }
@@ -70,13 +74,17 @@ std::string CarDefinitionText(const SampleCar& car) {
   w.Record("MAXIMUM_BODY_PITCH", {3.0});
   w.Record("MAXIMUM_BODY_ROLL", {3.5});
   w.Record("DRIVETRAIN", {car.drivetrain});
-  w.Record("HEADLIGHT", {std::string("headlight.png")});
-  w.Record("SHADOW", {std::string("shadow.png"), std::string("shadowa.png")});
+  w.Record("HEADLIGHT", {std::string(kCarHeadlightPicture)});
+  w.Record("NEON", {std::string(kCarNeonPicture)});
+  w.Record("SHADOW", {std::string(kCarShadowPicture), std::string(kCarShadowAlphaPicture)});
   w.Record("VEHICLE_MODEL", {std::string(kCarBodyModel)});
   w.Record("DAMAGE_MODEL", {std::string(kCarDamagedModel)});
   w.Record("SHADOW_MODEL", {std::string(kCarShadowModel)});
-  w.Record("LOD", {std::string(kCarLodModel), std::string("3000"), std::string("YES")});
+  // Levels of detail by camera depth (inches): the far one has its wheels moulded in.
+  w.Record("LOD", {std::string(kCarLodModel), std::string("2500"), std::string("YES")});
+  w.Record("LOD", {std::string(kCarFarLodModel), std::string("7000"), std::string("NO")});
   w.Record("EXHAUST", {std::string("EXHAUST_LEFT")});
+  if (car.shape != CarShape::kPickup) w.Record("EXHAUST", {std::string("EXHAUST_RIGHT")});
   w.Comment("engine");
   w.Record("TORQUE_CURVE", {std::string("torque.crv")});
   if (car.turbo) w.Record("TURBO_TORQUE_CURVE", {std::string("turbo.crv")});
@@ -115,85 +123,6 @@ std::string CarDefinitionText(const SampleCar& car) {
   return w.Text();
 }
 
-std::string CarUpgradeText(const SampleCar& car) {
-  const double scale = car.cost / 10000.0;
-  DataFileWriter w;
-  auto upgrade = [&](int id, const std::string& name, const std::string& category, double cost, bool exclusive,
-                     bool defaultInstalled) {
-    w.BeginBlock("UPGRADE");
-    w.Record("NAME", {name});
-    w.Record("CATEGORY", {category});
-    w.Record("ID", {static_cast<double>(id)});
-    w.Record("COST", {static_cast<double>(static_cast<int>(cost * scale))});
-    w.Record("EXCLUSIVE", {std::string(exclusive ? "1" : "0")});
-    if (defaultInstalled) {
-      w.Record("DEFAULT_INSTALLED", {std::string("1")});
-      w.Record("OWNED", {std::string("1")});
-      w.Record("PURCHASEABLE", {std::string("0")});
-    }
-  };
-  upgrade(1, "Stock Body", "Model", 0, true, true);
-  w.Record("STAT_STYLE", {2.0});
-  w.Record("STAT_HANDLING", {3.0});
-  w.Record("STAT_TOPSPEED", {3.0});
-  w.Record("STAT_ACCELERATION", {3.0});
-  w.EndBlock("UPGRADE");
-  upgrade(2, "Red Paint", "Color", 500, true, false);
-  w.Record("STAT_STYLE", {1.0});
-  w.EndBlock("UPGRADE");
-  upgrade(3, "Blue Neon", "Neon", 800, true, false);
-  w.Record("NEON", {std::string("neon_blue.png")});
-  w.Record("STAT_STYLE", {1.5});
-  w.EndBlock("UPGRADE");
-  upgrade(4, "Rear Wing", "Spoiler", 1200, true, false);
-  w.Record("REAR_DOWNFORCE", {0.1});
-  w.Record("STAT_STYLE", {1.0});
-  w.Record("STAT_HANDLING", {1.0});
-  w.EndBlock("UPGRADE");
-  upgrade(5, "Cold Air Intake", "Air Intakes", 900, false, false);
-  w.Record("TORQUE_MULTIPLIER", {1.05});
-  w.Record("STAT_ACCELERATION", {0.5});
-  w.EndBlock("UPGRADE");
-  upgrade(6, "Street Engine", "Engine", 3000, true, false);
-  w.Record("TORQUE_MULTIPLIER", {1.15});
-  w.Record("REDLINE_RPM", {car.redline + 300});
-  w.Record("STAT_ACCELERATION", {1.5});
-  w.Record("STAT_TOPSPEED", {1.0});
-  w.EndBlock("UPGRADE");
-  upgrade(7, "Fast Turbo", "Fast Turbo", 4000, true, false);
-  w.Record("TURBO_TORQUE_CURVE", {std::string("turbo.crv")});
-  w.Record("STAT_ACCELERATION", {2.0});
-  w.EndBlock("UPGRADE");
-  upgrade(8, "Close Ratio Gearbox", "Transmission", 2500, true, false);
-  std::vector<std::string> closeRatios;
-  for (size_t i = 0; i < car.gearRatios.size(); ++i) {
-    closeRatios.push_back(FormatNumber(i < 2 ? car.gearRatios[i] : car.gearRatios[i] * 1.08));
-  }
-  w.Record("GEAR_RATIOS", closeRatios);
-  w.Record("SHIFT_DELAY", {0.15});
-  w.Record("STAT_ACCELERATION", {1.0});
-  w.EndBlock("UPGRADE");
-  upgrade(9, "Sport Tyres", "Tires and Suspension", 2000, true, false);
-  w.Record("SHOCK_LENGTH", {6.0});
-  w.Record("TIRE_BOUNCINESS", {0.05});
-  w.Record("STAT_HANDLING", {2.0});
-  w.EndBlock("UPGRADE");
-  upgrade(10, "Racing Brakes", "Braking", 1500, true, false);
-  w.Record("BRAKING_TORQUE", {200.0});
-  w.Record("HANDBRAKE_TORQUE", {140.0});
-  w.Record("STAT_BRAKING", {2.0});
-  w.EndBlock("UPGRADE");
-  upgrade(11, "Nitrous Kit", "Long Burn Turbo", 3500, true, false);
-  w.Record("NITROUS", {200.0, 120.0});
-  w.Record("STAT_NITRO", {4.0});
-  w.EndBlock("UPGRADE");
-  upgrade(12, "All Wheel Drive", "Transmission", 5000, true, false);
-  w.Record("DRIVETRAIN", {std::string("AWD")});
-  w.Record("STAT_HANDLING", {1.5});
-  w.EndBlock("UPGRADE");
-  return w.Text();
-}
-
 std::vector<std::pair<std::string, CurvePoints>> TyreCurves() {
   return {
       {"slipcurve.crv", {{0, 0}, {0.02f, 0}, {0.08f, 1.0f}, {0.2f, 0.8f}, {0.5f, 0.2f}, {1.0f, 0.1f}}},
@@ -205,15 +134,21 @@ std::vector<std::pair<std::string, CurvePoints>> TyreCurves() {
   };
 }
 
-namespace {
-
-bool WriteFlatPicture(const std::string& path, uint32_t argb) {
-  PictureData picture(8, 8);
-  picture.Fill(argb);
-  return WritePng(path, picture, false);
+CarModelSpec ModelSpecOf(const SampleCar& car) {
+  CarModelSpec spec;
+  spec.shape = car.shape;
+  spec.bodyHalfWidth = car.bodyHalfWidth;
+  spec.bodyLength = car.bodyLength;
+  spec.bodyHeight = car.bodyHeight;
+  spec.tyreRadius = car.tyreRadius;
+  spec.tyreWidth = car.tyreWidth;
+  spec.halfTrack = car.halfTrack;
+  spec.frontAxle = car.frontAxle;
+  spec.rearAxle = car.rearAxle;
+  spec.paintArgb = car.paintArgb;
+  spec.neonArgb = car.neonArgb;
+  return spec;
 }
-
-}  // namespace
 
 bool WriteSampleCar(const std::string& folder, const SampleCar& car) {
   std::string base = folder;
@@ -225,21 +160,7 @@ bool WriteSampleCar(const std::string& folder, const SampleCar& car) {
   ok = ok && WriteCurve(base + "turbo.crv", TurboCurve(car));
   ok = ok && WriteCurve(base + "steering.crv", SteeringRangeCurve());
   for (const auto& [name, points] : TyreCurves()) ok = ok && WriteCurve(base + "TIRES/" + name, points);
-  // The pictures the definition and the upgrades name; the body, its parts and their pictures come with the
-  // car's models.
-  ok = ok && WriteFlatPicture(base + "headlight.png", 0xFFFFFFD0) && WriteFlatPicture(base + "shadow.png", 0xFF000000) &&
-       WriteFlatPicture(base + "shadowa.png", 0xFF808080) && WriteFlatPicture(base + "neon_blue.png", 0xFF2040FF);
-  CarModelSpec spec;
-  spec.bodyHalfWidth = car.bodyHalfWidth;
-  spec.bodyLength = car.bodyLength;
-  spec.bodyHeight = car.bodyHeight;
-  spec.tyreRadius = car.tyreRadius;
-  spec.tyreWidth = car.tyreWidth;
-  spec.halfTrack = car.halfTrack;
-  spec.frontAxle = car.frontAxle;
-  spec.rearAxle = car.rearAxle;
-  spec.paintArgb = car.paintArgb;
-  return ok && WriteCarModels(base, spec);
+  return ok && WriteUpgradeFiles(base, car) && WriteCarModels(base, ModelSpecOf(car));
 }
 
 bool WriteVehicleContent(const std::string& gameFolder) {

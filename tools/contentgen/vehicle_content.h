@@ -1,11 +1,13 @@
 // Sample cars: one folder per car under CARS/<NAME>/ with its definition (body, engine, steering and tyre
-// keys), torque, turbo and steering curves, tyre slip curves and an upgrade catalogue.
+// keys), torque, turbo and steering curves, tyre slip curves, an upgrade catalogue (car_upgrades.h) and the
+// car's models and pictures (car_models.h).
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "contentgen/car_models.h"
 #include "contentgen/curve_writer.h"
 #include "platform/math/types.h"
 
@@ -16,6 +18,7 @@ struct SampleCar {
   std::string name;         // folder name under CARS/ (upper case)
   std::string displayName;  // VEHICLE_NAME
   std::string carClass;     // OPEN, C, B, A
+  CarShape shape = CarShape::kSaloon;
   int cost = 0;
   float mass = 1500;
   float cgHeight = 25;
@@ -33,6 +36,7 @@ struct SampleCar {
   float rearAxle = -50;
   float bodyHalfWidth = 36, bodyLength = 180, bodyHeight = 50;
   uint32_t paintArgb = 0xFFC02020;
+  uint32_t neonArgb = 0xFFFFE0B0;  // the dim glow under the car as it leaves the factory
 };
 
 // The cars of the content list, in its order.
@@ -43,8 +47,8 @@ constexpr const char* kCarDefinitionFile = "vehicle.dat";
 constexpr const char* kCarUpgradeFile = "upgrades.dat";
 // The definition file's text. It names the model files the car's models writer lays out beside it.
 std::string CarDefinitionText(const SampleCar& car);
-// The upgrade catalogue's text (the same parts for every sample car, with prices by class).
-std::string CarUpgradeText(const SampleCar& car);
+// The model sizes and colours of a car.
+CarModelSpec ModelSpecOf(const SampleCar& car);
 // The tyre slip curves every sample car uses, by file name.
 std::vector<std::pair<std::string, CurvePoints>> TyreCurves();
 // Where the car's tyre parts sit in car space (front left, front right, rear left, rear right).

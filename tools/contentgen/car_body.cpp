@@ -1,0 +1,451 @@
+// Lofted car bodies: cross-sections along the car, interpolated between a few key sections per shape.
+#include "contentgen/car_body.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace contentgen {
+
+namespace {
+
+using platform::Vec3;
+
+// Working surfaces, turned into zone materials once the whole body stands.
+constexpr int16_t kPaintSurface = 100;
+constexpr int16_t kRoofSurface = 101;
+constexpr int16_t kGlassSurface = 102;
+
+// One key cross-section of the lower body. t runs from -1 (rear) to 1 (front) along the body; heights are
+// shares of the body height, widths shares of the half width; crown is in inches; well < 0 for a closed top,
+// else the height share of an open bed or cockpit floor.
+struct KeySection {
+  float t, halfWidth, bottom, shoulder, top, topWidth, crown, well;
+};
+
+enum class Pane { kWindscreen, kSideGlass, kPillar, kRearWindow };
+
+// One key section of the glasshouse, front to rear; roof < 0 sits flat on the body (the foot of a windscreen or
+// rear window). pane is the kind of the stretch from this section to the next.
+struct CabinSection {
+  float t, roof, baseWidth, roofWidth;
+  Pane pane;
+};
+
+struct ShapeTable {
+  std::vector<KeySection> body;
+  std::vector<CabinSection> cabin;
+  float roofCrown = 2;
+};
+
+ShapeTable Table(CarShape shape) {
+  switch (shape) {
+    case CarShape::kPickup:
+      return {{{-1.00f, .95f, .22f, .50f, .70f, .93f, 0, -1},
+               {-0.97f, .97f, .21f, .52f, .70f, .95f, 0, -1},
+               {-0.94f, .97f, .21f, .52f, .70f, .95f, 0, .36f},
+               {-0.14f, .97f, .21f, .52f, .70f, .95f, 0, .36f},
+               {-0.11f, .97f, .21f, .52f, .70f, .95f, 1, -1},
+               {0.45f, .97f, .21f, .52f, .68f, .92f, 2, -1},
+               {0.85f, .95f, .21f, .50f, .64f, .88f, 2, -1},
+               {0.97f, .92f, .22f, .48f, .60f, .84f, 1, -1},
+               {1.00f, .86f, .24f, .45f, .56f, .78f, 0, -1}},
+              {{0.40f, -1, .92f, .92f, Pane::kWindscreen},
+               {0.15f, 1.0f, .92f, .80f, Pane::kSideGlass},
+               {-0.02f, 1.0f, .92f, .80f, Pane::kPillar},
+               {-0.05f, 1.0f, .92f, .80f, Pane::kSideGlass},
+               {-0.09f, 1.0f, .92f, .80f, Pane::kRearWindow},
+               {-0.11f, -1, .92f, .92f, Pane::kRearWindow}},
+              2.0f};
+    case CarShape::kCoupe:
+      return {{{-1.00f, .86f, .17f, .42f, .54f, .78f, 0, -1},
+               {-0.95f, .95f, .15f, .46f, .60f, .86f, 1, -1},
+               {-0.70f, 1.0f, .14f, .48f, .62f, .88f, 1.5f, -1},
+               {0.30f, 1.0f, .14f, .48f, .60f, .88f, 2, -1},
+               {0.75f, .97f, .14f, .44f, .53f, .84f, 2.5f, -1},
+               {0.95f, .92f, .15f, .38f, .45f, .76f, 1.5f, -1},
+               {1.00f, .84f, .16f, .32f, .39f, .68f, 0, -1}},
+              {{0.30f, -1, .86f, .86f, Pane::kWindscreen},
+               {0.00f, 1.0f, .86f, .66f, Pane::kSideGlass},
+               {-0.25f, .99f, .86f, .66f, Pane::kPillar},
+               {-0.35f, .97f, .86f, .64f, Pane::kRearWindow},
+               {-0.85f, -1, .86f, .86f, Pane::kRearWindow}},
+              1.5f};
+    case CarShape::kRoadster:
+      return {{{-1.00f, .86f, .19f, .45f, .60f, .78f, 0, -1},
+               {-0.95f, .95f, .17f, .50f, .66f, .86f, 1, -1},
+               {-0.60f, 1.0f, .16f, .52f, .70f, .90f, 1.5f, -1},
+               {-0.40f, 1.0f, .16f, .52f, .70f, .90f, 1, -1},
+               {-0.37f, 1.0f, .16f, .52f, .70f, .90f, 0, .30f},
+               {0.20f, 1.0f, .16f, .52f, .68f, .90f, 0, .30f},
+               {0.23f, 1.0f, .16f, .52f, .66f, .90f, 1, -1},
+               {0.80f, .97f, .16f, .46f, .58f, .86f, 2, -1},
+               {0.96f, .92f, .17f, .40f, .50f, .78f, 1, -1},
+               {1.00f, .84f, .18f, .36f, .45f, .70f, 0, -1}},
+              {{0.25f, -1, .88f, .88f, Pane::kWindscreen}, {0.11f, 1.0f, .88f, .84f, Pane::kWindscreen}},
+              0.5f};
+    case CarShape::kSaloon:
+    default:
+      return {{{-1.00f, .88f, .17f, .40f, .55f, .80f, 0, -1},
+               {-0.96f, .96f, .15f, .44f, .60f, .86f, 1, -1},
+               {-0.80f, 1.0f, .14f, .46f, .62f, .88f, 1.5f, -1},
+               {-0.55f, 1.0f, .14f, .46f, .62f, .88f, 1.5f, -1},
+               {0.40f, 1.0f, .14f, .46f, .60f, .88f, 2, -1},
+               {0.80f, .98f, .14f, .44f, .55f, .86f, 2, -1},
+               {0.96f, .94f, .15f, .40f, .49f, .80f, 1, -1},
+               {1.00f, .86f, .17f, .36f, .44f, .72f, 0, -1}},
+              {{0.42f, -1, .86f, .86f, Pane::kWindscreen},
+               {0.08f, 1.0f, .86f, .70f, Pane::kSideGlass},
+               {-0.18f, 1.0f, .86f, .70f, Pane::kPillar},
+               {-0.22f, 1.0f, .86f, .70f, Pane::kSideGlass},
+               {-0.40f, .99f, .86f, .70f, Pane::kRearWindow},
+               {-0.62f, -1, .86f, .86f, Pane::kRearWindow}},
+              2.0f};
+  }
+}
+
+// A cross-section in inches.
+struct Section {
+  float z, halfWidth, bottom, shoulder, top, topWidth, crown, well;
+  bool open() const { return well >= 0; }
+};
+
+float Smooth(float a, float b, float s) {
+  const float k = s * s * (3 - 2 * s);
+  return a + (b - a) * k;
+}
+
+struct Body {
+  const CarModelSpec& spec;
+  ShapeTable table;
+  bool kit;
+  float half() const { return spec.bodyLength / 2; }
+
+  // The section at a point along the body, from the key sections, the wheel arches and the kit.
+  Section At(float z, bool arches) const {
+    const float t = std::clamp(z / half(), -1.0f, 1.0f);
+    const auto& keys = table.body;
+    size_t i = 0;
+    while (i + 2 < keys.size() && t > keys[i + 1].t) ++i;
+    const KeySection& a = keys[i];
+    const KeySection& b = keys[i + 1];
+    const float s = b.t > a.t ? std::clamp((t - a.t) / (b.t - a.t), 0.0f, 1.0f) : 0.0f;
+    const float w = spec.bodyHalfWidth, h = spec.bodyHeight;
+    Section out;
+    out.z = z;
+    out.halfWidth = Smooth(a.halfWidth, b.halfWidth, s) * w;
+    out.bottom = Smooth(a.bottom, b.bottom, s) * h;
+    out.shoulder = Smooth(a.shoulder, b.shoulder, s) * h;
+    out.top = Smooth(a.top, b.top, s) * h;
+    out.topWidth = Smooth(a.topWidth, b.topWidth, s) * out.halfWidth;
+    out.crown = Smooth(a.crown, b.crown, s);
+    // A bed or cockpit is open only between two open key sections (or on an open key itself).
+    const bool open = (a.well >= 0 && (b.well >= 0 || s == 0.0f)) || (b.well >= 0 && s == 1.0f);
+    out.well = open ? (a.well >= 0 ? a.well : b.well) * h : -1;
+    if (kit) {
+      // Side skirts and flares; a deeper lip at both ends.
+      out.halfWidth += 1.2f;
+      out.bottom = std::max(3.5f, out.bottom - (std::fabs(t) > 0.9f ? 3.5f : 2.5f));
+    }
+    if (arches) {
+      const float radius = spec.tyreRadius + 2.5f;
+      for (float axle : {spec.frontAxle, spec.rearAxle}) {
+        const float dz = z - axle;
+        if (std::fabs(dz) >= radius) continue;
+        const float arch = spec.tyreRadius + std::sqrt(radius * radius - dz * dz);
+        out.bottom = std::max(out.bottom, std::min(arch, out.shoulder - 3.0f));
+      }
+    }
+    return out;
+  }
+
+  // Where the sections stand along the body: every key, evenly between them, and closely over the arches.
+  std::vector<float> Stations(BodyDetail detail) const {
+    std::vector<float> z;
+    for (const KeySection& k : table.body) z.push_back(k.t * half());
+    if (detail != BodyDetail::kFar) {
+      const float step = detail == BodyDetail::kFull ? 9.0f : 24.0f;
+      const int archSteps = detail == BodyDetail::kFull ? 4 : 2;
+      const size_t keys = z.size();
+      for (size_t i = 0; i + 1 < keys; ++i) {
+        const int n = static_cast<int>(std::ceil((z[i + 1] - z[i]) / step));
+        for (int k = 1; k < n; ++k) z.push_back(z[i] + (z[i + 1] - z[i]) * k / n);
+      }
+      const float radius = spec.tyreRadius + 2.5f;
+      for (float axle : {spec.frontAxle, spec.rearAxle}) {
+        for (int k = -archSteps; k <= archSteps; ++k) z.push_back(axle + radius * k / archSteps);
+      }
+    }
+    std::sort(z.begin(), z.end());
+    std::vector<float> kept;
+    for (float value : z) {
+      if (value < -half() || value > half()) continue;
+      if (kept.empty() || value - kept.back() > 0.4f) kept.push_back(value);
+    }
+    return kept;
+  }
+};
+
+// The right half of a section, from the bottom centre to the top centre: nine points (x >= 0, y).
+std::array<Vec3, 9> HalfRing(const Section& s) {
+  const float hw = s.halfWidth, b = s.bottom, sh = s.shoulder, tp = s.top, tw = s.topWidth;
+  std::array<Vec3, 9> p;
+  p[0] = {0, b, s.z};
+  p[1] = {hw * 0.86f, b, s.z};
+  p[2] = {hw * 0.98f, b + 0.3f * (sh - b), s.z};
+  p[3] = {hw, sh, s.z};
+  p[4] = {hw + (tw - hw) * 0.65f, sh + (tp - sh) * 0.75f, s.z};
+  p[5] = {tw, tp, s.z};
+  if (s.open()) {
+    const float inner = std::max(0.0f, tw - 2.5f);
+    p[6] = {inner, tp, s.z};
+    p[7] = {inner, s.well, s.z};
+    p[8] = {0, s.well, s.z};
+  } else {
+    p[6] = {tw * 0.62f, tp + s.crown * 0.7f, s.z};
+    p[7] = {tw * 0.3f, tp + s.crown * 0.93f, s.z};
+    p[8] = {0, tp + s.crown, s.z};
+  }
+  return p;
+}
+
+// The whole section as a loop of 16 points: the right half, then the left half mirrored back down.
+std::array<Vec3, 16> Ring(const Section& s) {
+  const auto half = HalfRing(s);
+  std::array<Vec3, 16> ring;
+  for (int i = 0; i < 9; ++i) ring[i] = half[i];
+  for (int i = 1; i < 8; ++i) ring[8 + i] = {-half[8 - i].x, half[8 - i].y, half[8 - i].z};
+  return ring;
+}
+
+int Band(int segment) { return segment < 8 ? segment : 15 - segment; }
+
+int16_t BandSurface(int band, bool open) {
+  if (band <= 1) return kTrim;
+  if (band >= 6 && open) return kInterior;
+  return kPaintSurface;
+}
+
+// Paint and glass by where they sit: the damage zones the car's crashes fill.
+int16_t ZoneMaterial(int16_t surface, const Vec3& c, const Vec3& normal, float halfWidth, float halfLength) {
+  if (surface == kRoofSurface) return kRoofPaint;
+  if (surface == kGlassSurface) {
+    if (normal.z > 0.45f) return kGlassFront;
+    if (normal.z < -0.45f) return kGlassRear;
+    return c.x < 0 ? kGlassLeft : kGlassRight;
+  }
+  if (surface != kPaintSurface) return surface;
+  const float w = 2 * halfWidth, l = 2 * halfLength;
+  if (c.z > l / 4) return c.x < -w / 4 ? kFrontLeftPaint : kFrontPaint;
+  if (c.z < -l / 4) return c.x > w / 4 ? kRearRightPaint : kRearPaint;
+  return c.x < 0 ? kLeftPaint : kRightPaint;
+}
+
+struct Lofter {
+  const CarModelSpec& spec;
+  CarMesh& mesh;
+
+  float U(float z) const { return z / spec.bodyLength + 0.5f; }
+  float V(float y) const { return 1.0f - y / spec.bodyHeight; }
+
+  void Quad(const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& d, int16_t material) {
+    mesh.AddQuad({a, b, c, d},
+                 {{U(a.z), V(a.y)}, {U(b.z), V(b.y)}, {U(c.z), V(c.y)}, {U(d.z), V(d.y)}}, material);
+  }
+
+  void Fan(const std::array<Vec3, 16>& ring, int16_t (*surface)(int band, bool open), bool open) {
+    Vec3 centre{0, 0, 0};
+    for (const Vec3& p : ring) centre = centre + p;
+    centre = centre * (1.0f / 16.0f);
+    for (int j = 0; j < 16; ++j) {
+      MeshTriangle t;
+      t.material = surface(Band(j), open);
+      t.corners[0] = centre;
+      t.corners[1] = ring[j];
+      t.corners[2] = ring[(j + 1) % 16];
+      for (int c = 0; c < 3; ++c) {
+        t.uvs[c][0] = U(t.corners[c].z) + t.corners[c].x / spec.bodyLength;
+        t.uvs[c][1] = V(t.corners[c].y);
+      }
+      mesh.AddTriangle(t);
+    }
+  }
+};
+
+// The lower body: rings along the stations, closed by a fan at each end.
+void LoftLowerBody(const Body& body, BodyDetail detail, CarMesh& mesh, std::vector<Section>& sections) {
+  const bool arches = detail != BodyDetail::kFar;
+  for (float z : body.Stations(detail)) {
+    Section s = body.At(z, arches);
+    if (detail == BodyDetail::kFar) s.well = -1;
+    sections.push_back(s);
+  }
+  Lofter loft{body.spec, mesh};
+  mesh.BeginPiece();
+  for (size_t i = 0; i + 1 < sections.size(); ++i) {
+    const auto a = Ring(sections[i]), b = Ring(sections[i + 1]);
+    const bool open = sections[i].open() || sections[i + 1].open();
+    for (int j = 0; j < 16; ++j) {
+      const int k = (j + 1) % 16;
+      loft.Quad(a[j], a[k], b[k], b[j], BandSurface(Band(j), open));
+    }
+  }
+  loft.Fan(Ring(sections.front()), BandSurface, false);
+  loft.Fan(Ring(sections.back()), BandSurface, false);
+  mesh.EndPiece({0, body.spec.bodyHeight * 0.3f, 0});
+}
+
+// Height of the lower body's top at a point across a section.
+float TopAt(const Section& s, float x) {
+  const auto p = HalfRing(s);
+  x = std::fabs(x);
+  for (int i = 8; i > 5; --i) {
+    if (x <= p[i - 1].x && p[i - 1].x > p[i].x) {
+      const float k = (x - p[i].x) / (p[i - 1].x - p[i].x);
+      return p[i].y + (p[i - 1].y - p[i].y) * k;
+    }
+  }
+  return p[5].y;
+}
+
+// The glasshouse: rings of seven points over the body, glass or paint by stretch.
+void LoftCabin(const Body& body, const std::vector<CabinSection>& keys, CarMesh& mesh) {
+  if (keys.size() < 2) return;
+  const float half = body.half(), w = body.spec.bodyHalfWidth, h = body.spec.bodyHeight;
+  auto ring = [&](const CabinSection& k) {
+    const Section s = body.At(k.t * half, false);
+    const float z = k.t * half;
+    const float baseWidth = k.baseWidth * w + (body.kit ? 1.2f : 0.0f);
+    const float base = TopAt(s, baseWidth) - 0.3f;
+    std::array<Vec3, 7> r;
+    if (k.roof < 0) {
+      r[0] = {baseWidth, base, z};
+      r[1] = {baseWidth * 0.8f, base, z};
+      r[2] = {baseWidth * 0.4f, base, z};
+      r[3] = {0, base, z};
+    } else {
+      const float roof = k.roof * h - body.table.roofCrown, roofWidth = k.roofWidth * w;
+      r[0] = {baseWidth, base, z};
+      r[1] = {roofWidth, roof, z};
+      r[2] = {roofWidth * 0.5f, roof + body.table.roofCrown * 0.75f, z};
+      r[3] = {0, roof + body.table.roofCrown, z};
+    }
+    for (int i = 1; i < 4; ++i) r[3 + i] = {-r[3 - i].x, r[3 - i].y, r[3 - i].z};
+    return r;
+  };
+  Lofter loft{body.spec, mesh};
+  mesh.BeginPiece();
+  for (size_t i = 0; i + 1 < keys.size(); ++i) {
+    const auto a = ring(keys[i]), b = ring(keys[i + 1]);
+    const Pane pane = keys[i].pane;
+    const int16_t side = pane == Pane::kSideGlass ? kGlassSurface : kPaintSurface;
+    const int16_t top = (pane == Pane::kWindscreen || pane == Pane::kRearWindow) ? kGlassSurface : kRoofSurface;
+    for (int j = 0; j < 6; ++j) loft.Quad(a[j], a[j + 1], b[j + 1], b[j], (j == 0 || j == 5) ? side : top);
+  }
+  const float midZ = (keys.front().t + keys.back().t) * 0.5f * half;
+  mesh.EndPiece({0, body.At(midZ, false).top, midZ});
+}
+
+Section SectionAt(const std::vector<Section>& sections, float z) {
+  for (const Section& s : sections) {
+    if (s.z >= z) return s;
+  }
+  return sections.back();
+}
+
+}  // namespace
+
+const char* BodyMaterialName(int16_t material) {
+  static const char* const names[kBodyMaterialCount] = {
+      "FRONT_LEFT_PAINT", "FRONT_PAINT", "RIGHT_PAINT", "REAR_RIGHT_PAINT", "REAR_PAINT", "LEFT_PAINT",
+      "ROOF_PAINT", "GLASS_FRONT", "GLASS_RIGHT", "GLASS_REAR", "GLASS_LEFT", "TRIM", "LIGHTS", "TAILLIGHTS",
+      "CHROME", "LOGO1", "STRIPE", "INTERIOR"};
+  return material >= 0 && material < kBodyMaterialCount ? names[material] : "";
+}
+
+bool IsPaintMaterial(int16_t material) { return material >= kFrontLeftPaint && material <= kRoofPaint; }
+bool IsGlassMaterial(int16_t material) { return material >= kGlassFront && material <= kGlassLeft; }
+
+CarMesh BuildBody(const CarModelSpec& spec, BodyDetail detail, bool withKit, BodyLayout* layout) {
+  Body body{spec, Table(spec.shape), withKit};
+  const float half = body.half(), w = spec.bodyHalfWidth;
+  CarMesh mesh;
+  std::vector<Section> sections;
+  LoftLowerBody(body, detail, mesh, sections);
+  LoftCabin(body, body.table.cabin, mesh);
+
+  const Section front = sections.back(), rear = sections.front();
+  const float lampLow = front.shoulder - 3.0f, lampHigh = std::min(front.top - 0.5f, front.shoulder + 2.5f);
+  const float tailLow = rear.shoulder - 3.0f, tailHigh = std::min(rear.top - 0.5f, rear.shoulder + 2.0f);
+  const float exhaustY = rear.bottom + 2.5f, exhaustX = w * 0.5f;
+  if (detail != BodyDetail::kFar) {
+    for (float side : {-1.0f, 1.0f}) {
+      const float x0 = side * front.halfWidth * 0.42f, x1 = side * front.halfWidth * 0.80f;
+      mesh.AddBox({std::min(x0, x1), lampLow, half - 3}, {std::max(x0, x1), lampHigh, half + 0.6f}, kHeadlights);
+      const float r0 = side * rear.halfWidth * 0.50f, r1 = side * rear.halfWidth * 0.86f;
+      mesh.AddBox({std::min(r0, r1), tailLow, -half - 0.6f}, {std::max(r0, r1), tailHigh, -half + 3}, kTailLights);
+    }
+    const float grilleLow = front.bottom + 0.35f * (front.shoulder - front.bottom);
+    mesh.AddBox({-front.halfWidth * 0.36f, grilleLow, half - 2}, {front.halfWidth * 0.36f, lampLow + 1, half + 0.4f},
+                kTrim);
+    mesh.AddBox({-2.5f, lampLow + 1.3f, half - 1}, {2.5f, lampLow + 3.3f, half + 0.7f}, kLogo);
+    const int exhausts = spec.shape == CarShape::kPickup ? 1 : 2;
+    for (int i = 0; i < exhausts; ++i) {
+      const float x = i == 0 ? -exhaustX : exhaustX;
+      mesh.AddCylinderZ(x, exhaustY, -half - 1.5f, -half + 8, 1.6f, detail == BodyDetail::kFull ? 10 : 6, kChrome);
+    }
+  }
+  if (detail == BodyDetail::kFull && !body.table.cabin.empty()) {
+    // Door mirrors at the foot of the windscreen.
+    const float z = body.table.cabin.front().t * half - 4;
+    const Section s = body.At(z, false);
+    for (float side : {-1.0f, 1.0f}) {
+      const float x0 = side * (s.topWidth + 0.5f), x1 = side * (s.topWidth + 4.5f);
+      mesh.AddBox({std::min(x0, x1), s.top + 1.5f, z - 3}, {std::max(x0, x1), s.top + 5.5f, z}, kPaintSurface);
+    }
+  }
+  if (spec.shape == CarShape::kRoadster && detail != BodyDetail::kFar) {
+    // Roll hoops behind the seats and a frame along the windscreen's top edge.
+    const float z = -0.35f * half;
+    const Section s = body.At(z, false);
+    for (float side : {-1.0f, 1.0f}) {
+      const float cx = side * w * 0.4f;
+      mesh.AddBox({cx - 7, s.top + 10, z - 1.5f}, {cx + 7, s.top + 12, z + 1.5f}, kChrome);
+      for (float leg : {-6.0f, 6.0f}) mesh.AddBox({cx + leg - 1, s.top - 1, z - 1.5f}, {cx + leg + 1, s.top + 10, z + 1.5f}, kChrome);
+    }
+    const CabinSection& top = body.table.cabin.back();
+    const float topZ = top.t * half, topY = top.roof * spec.bodyHeight;
+    mesh.AddBox({-top.roofWidth * w, topY - 0.6f, topZ - 1}, {top.roofWidth * w, topY + 1.2f, topZ + 0.6f}, kTrim);
+  }
+
+  mesh.Remap([&](const MeshTriangle& t, const Vec3& centroid, const Vec3& normal) {
+    return ZoneMaterial(t.material, centroid, normal, w, half);
+  });
+
+  if (layout != nullptr) {
+    const float lampY = (lampLow + lampHigh) * 0.5f, tailY = (tailLow + tailHigh) * 0.5f;
+    for (int i = 0; i < 2; ++i) {
+      const float side = i == 0 ? -1.0f : 1.0f;
+      layout->headlights[i] = {side * front.halfWidth * 0.61f, lampY, half + 1};
+      layout->brakeLights[i] = {side * rear.halfWidth * 0.68f, tailY, -half - 1};
+      layout->exhausts[i] = {side * exhaustX, exhaustY, -half - 2};
+    }
+    layout->reverseLight = {0, tailY, -half - 1};
+    const float cabinZ = body.table.cabin.empty()
+                             ? 0.0f
+                             : (body.table.cabin.front().t + body.table.cabin.back().t) * 0.5f * half;
+    const Section seat = SectionAt(sections, cabinZ);
+    const float floor = seat.open() ? seat.well : seat.bottom + 4.5f;
+    layout->driverSeat = {-w * 0.36f, floor, cabinZ - (spec.shape == CarShape::kRoadster ? 14.0f : 4.0f)};
+    const Section deck = body.At(-0.86f * half, false);
+    layout->wingMount = {0, deck.top + deck.crown, deck.z};
+    layout->deckHeightAtRear = deck.top + deck.crown;
+    const Section bonnet = body.At(0.62f * half, false);
+    layout->scoopMount = {0, bonnet.top + bonnet.crown - 0.5f, bonnet.z};
+    layout->bonnetHeight = bonnet.top + bonnet.crown;
+    layout->exhaustTips = {0, exhaustY, -half - 1.5f};
+  }
+  return mesh;
+}
+
+}  // namespace contentgen
