@@ -61,6 +61,14 @@ std::unique_ptr<RaceResult> BuildRaceResult(const std::vector<vehicle::Vehicle*>
   return std::make_unique<RaceResult>(place, stuntPoints, raceTime, std::move(names), std::move(times), definition);
 }
 
+uint32_t TargetTimePlace(const RaceDefinition& definition, float raceTime) {
+  constexpr uint32_t kNotPlaced = 4;
+  for (uint32_t target = 1; target < kNotPlaced && target < definition.targetTimes.size(); ++target) {
+    if (static_cast<float>(definition.targetTimes[target]) > raceTime) return target;
+  }
+  return kNotPlaced;
+}
+
 int32_t CareerProgressAfter(int32_t progress, int32_t raceTier, int32_t playerPosition) {
   if (playerPosition < 2 && progress == raceTier) return std::min(raceTier + 1, kTopCareerTier);
   return progress;

@@ -29,6 +29,10 @@ int KnockOutIndex(const std::vector<vehicle::Vehicle*>& racers, int32_t raceType
 std::unique_ptr<RaceResult> BuildRaceResult(const std::vector<vehicle::Vehicle*>& racers, uint32_t place,
                                             int32_t stuntPoints, float raceTime, const RaceDefinition* definition);
 
+// The place earned against the clock: the first of target times 1-3 that the race time is still below, 4 when
+// it is below none.
+uint32_t TargetTimePlace(const RaceDefinition& definition, float raceTime);
+
 // The career progress after a result: raised by one (at most 4) when the player came first in a race of the
 // current tier, else unchanged.
 int32_t CareerProgressAfter(int32_t progress, int32_t raceTier, int32_t playerPosition);

@@ -176,12 +176,8 @@ void RaceScenery::RestoreOverlays(platform::gfx::Device* device) {
   if (blurOverlay != nullptr && Setting(app::SettingId::MOTIONBLUR) != 0) blurOverlay->Build(device, settings_);
 }
 
-void RaceScenery::Update(const render::CameraSubject& subject, const geometry::CollisionTree* collision, float dt) {
-  if (camera != nullptr) {
-    camera->FollowSubject(subject);
-    camera->Update(collision, dt);
-  }
-  if (sounds != nullptr) sounds->Update(camera != nullptr ? camera->eye : subject.position, dt);
+void RaceScenery::UpdateEffects(float dt) {
+  if (sounds != nullptr && camera != nullptr) sounds->Update(camera->eye, dt);
   if (glows != nullptr) glows->UpdateGlowTrails(dt);
   if (particles != nullptr) particles->Update(dt);
 }

@@ -60,8 +60,8 @@ class RaceScenery {
   // the mirror target (REARVIEW); the ambient light from the track.
   void CreateOverlays(platform::gfx::Device* device, const std::string& reflectionFile, bool renderTargets);
 
-  // The camera follows the subject; track sounds follow the camera's eye.
-  void Update(const render::CameraSubject& subject, const geometry::CollisionTree* collision, float dt);
+  // The frame's effects: track sounds follow the camera's eye, glow trails and particles move on.
+  void UpdateEffects(float dt);
   // Motion-blur alpha from the frame rate (only with MOTIONBLUR on).
   void UpdateOverlayAlpha(float framesPerSecond, bool nitrous);
   void RestoreOverlays(platform::gfx::Device* device);

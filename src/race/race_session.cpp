@@ -2,6 +2,7 @@
 #include "race/race_session.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include "app/input_devices.h"
 #include "app/paths.h"
 #include "platform/math/math.h"
+#include "platform/os.h"
 #include "race/content_database.h"
 #include "race/hud/race_hud.h"
 #include "race/player_profile.h"
@@ -43,6 +45,11 @@ constexpr int kPedalAxis = 1;
 constexpr int kHandbrakeButton = 0;
 constexpr int kNitrousButton = 1;
 constexpr int32_t kMaxInstantLaps = 3;
+// How far computer cars are upgraded beyond the player's car (stat points), by the race's difficulty 0-4.
+constexpr std::array<float, 5> kDifficultyMargins = {-4.0f, -2.0f, 0.0f, 2.0f, 4.0f};
+// Slower drivers for the practice venues and the first career race (levels as AIDriver::SetSpeedFactor reads them).
+constexpr float kQuickRaceSpeedLevel = 0.75f;
+constexpr float kFirstCareerRaceSpeedLevel = 0.35f;
 }  // namespace
 
 RaceSession::RaceSession(PlayerProfile* profile, RaceDefinition* definition, bool rubberBandOn)
@@ -92,9 +99,14 @@ bool RaceSession::LoadTrack(platform::gfx::Device* device, const std::function<v
   scenery_.CreateEffects(device, loadStage);
   switch (loadStage) {
     case 1:
+      // The view the player chose last time (chase or in-car).
+      if (scenery_.camera != nullptr && settings != nullptr) {
+        const int views = std::max(settings->GetInt(app::SettingId::TRACKCAMERA), 0) % 2;
+        for (int i = 0; i < views; ++i) scenery_.camera->NextView();
+      }
       // An instant race picks its own length, 1 to 3 laps, each time it is run.
       if (definition_ != nullptr && definition_->mode == kModeInstant) {
-        definition_->laps = (random ? random() : std::rand()) % kMaxInstantLaps + 1;
+        definition_->laps = (random ? random() : platform::CrtRand()) % kMaxInstantLaps + 1;
         if (definition_->laps < 1) definition_->laps += kMaxInstantLaps;
       }
       if (definition_ != nullptr) laps = definition_->laps;
@@ -144,21 +156,46 @@ void RaceSession::BuildField(platform::gfx::Device* device) {
   const std::string playerName = profile_ != nullptr ? profile_->name : std::string("Player");
   const std::string playerVehicle =
       settings != nullptr ? content_->FindVehicle(settings->GetString(app::StringSettingId::VEHICLE)) : std::string();
-  const std::function<int()> draw = random ? random : [] { return std::rand(); };
+  const std::function<int()> draw = random ? random : [] { return platform::CrtRand(); };
   CreateRacers(PlanRacers(*definition_, *content_, grid_.size(), playerName, playerVehicle, draw), factory);
 }
 
 std::unique_ptr<vehicle::Vehicle> RaceSession::MakeCar(platform::gfx::Device* device, const RacerPlan& plan) {
   if (resources_ == nullptr || plan.vehicleFile.empty()) return nullptr;
   auto car = std::make_unique<vehicle::Vehicle>(resources_, settings, plan.name, false);
+  // The race's own upgrades, the player's from the profile (none in instant races, which hand out a random
+  // car), or for a computer car its upgrades matched to the player's car by the race's difficulty.
   vehicle::UpgradeSelection selection;
-  const bool ownUpgrades = plan.isPlayer && profile_ != nullptr && !plan.hasUpgrades;
-  if (ownUpgrades) profile_->GetWorkingSelection(selection);
+  vehicle::UpgradeSelection* chosen = nullptr;
+  const vehicle::UpgradeList* reference = nullptr;
+  float margin = 0.0f;
+  const bool instant = definition_ != nullptr && definition_->mode == kModeInstant;
+  if (plan.isPlayer && instant) {
+  } else if (plan.hasUpgrades) {
+    for (uint32_t id : plan.upgrades) {
+      selection.SetOwned(id, true);
+      selection.SetInstalled(id, true);
+    }
+    chosen = &selection;
+  } else if (plan.isPlayer) {
+    if (profile_ != nullptr) {
+      profile_->GetWorkingSelection(selection);
+      chosen = &selection;
+    }
+  } else if (player_ != nullptr && player_->upgrades != nullptr) {
+    reference = player_->upgrades.get();
+    const int32_t difficulty = definition_ != nullptr ? definition_->aiDifficulty : 2;
+    margin = kDifficultyMargins[static_cast<size_t>(std::clamp(difficulty, 0, 4))];
+  }
   const std::string path =
       app::MakeAbsolutePath(resources_->BaseFolder(), app::NormalizePathSlashes(plan.vehicleFile));
-  if (!car->LoadDefinition(path, ownUpgrades ? &selection : nullptr, nullptr, 0, false)) {
+  if (!car->LoadDefinition(path, chosen, reference, margin, false)) {
     std::printf("%s: the car's definition could not be read\n", path.c_str());
     return nullptr;
+  }
+  if (plan.isPlayer && settings != nullptr) {
+    car->headlightsOn = settings->GetInt(app::SettingId::TURNONHEADLIGHT) != 0;
+    if (car->engine != nullptr && settings->GetInt(app::SettingId::USEAUTOMATIC) == 0) car->engine->gearbox.manual = 1;
   }
   vehicle::PresentationServices services;
   services.sounds = resources_;
@@ -194,14 +231,33 @@ vehicle::Vehicle* RaceSession::AddRacer(std::unique_ptr<vehicle::Vehicle> car, b
 size_t RaceSession::CreateRacers(const std::vector<RacerPlan>& plans, const CarFactory& factory) {
   size_t created = 0;
   const geometry::Path* firstPath = world_.AIPath(0);
+  const bool chicken = definition_ != nullptr && definition_->type == kRaceChicken;
+  const std::vector<const geometry::Path*>& reversed = world_.AIPaths(true);
   for (const RacerPlan& plan : plans) {
     if (plan.slot >= grid_.size() || !factory) continue;
     std::unique_ptr<vehicle::Vehicle> car = factory(plan);
     if (car == nullptr) continue;
-    car->SetTransform(grid_[plan.slot].position, grid_[plan.slot].orientation);
+    Vec3 start = grid_[plan.slot].position;
+    if (chicken && plan.pathFraction >= 0.0f && firstPath != nullptr) {
+      start = firstPath->PointAt(firstPath->TotalLength() * plan.pathFraction);
+      if (collision_ != nullptr) start.y = (collision_->BoundsMax().y - collision_->BoundsMin().y) * 0.5f;
+    }
+    car->SetTransform(start, grid_[plan.slot].orientation);
     car->Reset(world_, firstPath);
-    AddRacer(std::move(car), plan.isPlayer);
+    vehicle::Vehicle* racer = AddRacer(std::move(car), plan.isPlayer);
     ++created;
+    if (plan.isPlayer) continue;
+    vehicle::AIDriver& driver = *drivers_.front()->driver;
+    if (definition_ != nullptr && definition_->mode == kModeQuick && definition_->flags == 0) {
+      driver.SetSpeedFactor(kQuickRaceSpeedLevel);
+    } else if (definition_ != nullptr && definition_->mode == kModeCareer && definition_->index == 0) {
+      driver.SetSpeedFactor(kFirstCareerRaceSpeedLevel);
+    }
+    if (chicken) {
+      // Opponents run the track the other way round, so they come at the player head-on.
+      driver.reversePaths = true;
+      if (!reversed.empty()) racer->Reset(world_, reversed.front());
+    }
   }
   return created;
 }
@@ -230,18 +286,7 @@ void RaceSession::HandlePlayerInput(app::ScreenFlow& flow) {
     case RaceKey::kNone:
       break;
   }
-  lastControls = settings != nullptr ? ReadKeyboardControls(keys, *settings) : PlayerControls{};
-  if (joystick_ != nullptr && joystick_->GetJoystickAxisCount() >= 2 &&
-      (settings == nullptr || settings->GetInt(app::SettingId::JOYSTICK) != 0)) {
-    const float steer = joystick_->GetJoystickAxis(kSteeringAxis);
-    const float pedal = joystick_->GetJoystickAxis(kPedalAxis);
-    // Stick forward (negative) is the throttle, back the brake; the keys keep whatever the stick leaves alone.
-    if (std::fabs(steer) > kJoystickDeadZone) lastControls.steering = std::clamp(steer, -1.0f, 1.0f);
-    if (pedal < -kJoystickDeadZone) lastControls.throttle = std::min(-pedal, 1.0f);
-    if (pedal > kJoystickDeadZone) lastControls.brake = std::min(pedal, 1.0f);
-    if (joystick_->GetJoystickButton(kHandbrakeButton)) lastControls.handbrake = true;
-    if (joystick_->GetJoystickButton(kNitrousButton)) lastControls.nitrous = true;
-  }
+  lastControls = settings != nullptr ? ReadPlayerControls(keys, joystick_, *settings) : PlayerControls{};
   const PlayerControls& controls = lastControls;
   if (player_ != nullptr) {
     if (controls.reset && racing) player_->Respawn(world_, world_.FindNearestPath(player_->position));
@@ -249,10 +294,18 @@ void RaceSession::HandlePlayerInput(app::ScreenFlow& flow) {
       player_->headlightsOn = !player_->headlightsOn;
       if (settings != nullptr) settings->SetInt(app::SettingId::TURNONHEADLIGHT, player_->headlightsOn ? 1 : 0);
     }
+    // The player's controls never fire the nitrous.
     if (!IsDriven(player_)) {
-      player_->SetControls(controls.throttle, controls.brake, controls.handbrake, controls.nitrous, controls.steering,
+      player_->SetControls(controls.throttle, controls.brake, controls.handbrake, false, controls.steering,
                            controls.shiftUp, controls.shiftDown);
     }
+  }
+  if (render::RaceCamera* camera = scenery_.camera.get()) {
+    if (controls.camera) {
+      camera->NextView();
+      if (settings != nullptr) settings->SetInt(app::SettingId::TRACKCAMERA, camera->viewMode);
+    }
+    camera->lookBack = controls.lookBack;
   }
   if (controls.pause && racing) flow.RequestOptions(kRacePauseKind, 0);
   keys.ClearKeyPresses();
@@ -299,6 +352,11 @@ void RaceSession::StepRacers(app::ScreenFlow& flow, float h) {
     d->driver->ApplyControls();
   }
   for (vehicle::Vehicle* car : world_.Cars()) car->Update(world_, h);
+  // The camera follows every sub-step, so it takes each step's shake of the player's car.
+  if (render::RaceCamera* camera = scenery_.camera.get()) {
+    if (player_ != nullptr) camera->FollowSubject(SubjectOf(*player_));
+    camera->Update(collision_, h);
+  }
   if (afterSubStep) afterSubStep(h);
 }
 
@@ -380,17 +438,27 @@ void RaceSession::RemoveRacer(vehicle::Vehicle* car) {
 
 void RaceSession::FinishRacer(app::ScreenFlow& flow) {
   if (result_ != nullptr || player_ == nullptr) return;
-  const uint32_t place = playerPlace ? playerPlace() : static_cast<uint32_t>(player_->racePosition);
+  const uint32_t place = PlayerPlace();
   const int32_t stuntPoints = player_->stunts != nullptr ? player_->stunts->CollectPoints() : 0;
   result_ = BuildRaceResult(world_.Cars(), place, stuntPoints, raceTime, definition_);
+  // Against the clock the list order means nothing, so the career moves on by the place earned, as the results
+  // screen pays it.
   if (profile_ != nullptr && definition_ != nullptr) {
     profile_->careerProgress = static_cast<uint32_t>(
         CareerProgressAfter(static_cast<int32_t>(profile_->careerProgress),
-                            static_cast<int32_t>(definition_->classRestriction), player_->racePosition));
+                            static_cast<int32_t>(definition_->classRestriction), static_cast<int32_t>(place)));
   }
   flow.Reset(app::game_state::kAfterFinish, 0, app::game_state::kRestartRace);
   if (hud != nullptr && definition_ != nullptr) hud->ShowResults(*definition_);
   HandPlayerToDriver();
+}
+
+uint32_t RaceSession::PlayerPlace() const {
+  if (player_ == nullptr) return 0;
+  if (definition_ != nullptr && (definition_->type == kRaceTimeTrial || definition_->type == kRaceChicken)) {
+    return TargetTimePlace(*definition_, raceTime);
+  }
+  return static_cast<uint32_t>(std::max(player_->racePosition, 0));
 }
 
 void RaceSession::HandPlayerToDriver() {
@@ -414,11 +482,7 @@ void RaceSession::Step(platform::gfx::Device* device, platform::WindowSystem* wi
   joystick_ = input;
   Step(flow, dt);
   joystick_ = nullptr;
-  if (player_ != nullptr) {
-    if (scenery_.camera != nullptr) scenery_.camera->lookBack = lastControls.lookBack;
-    if (lastControls.camera && scenery_.camera != nullptr) scenery_.camera->NextView();
-    scenery_.Update(SubjectOf(*player_), collision_, dt);
-  }
+  scenery_.UpdateEffects(dt);
   UpdateRacerEffects(dt);
 }
 
@@ -446,10 +510,13 @@ render::CameraSubject RaceSession::SubjectOf(const vehicle::Vehicle& car) {
   subject.speedMph = car.speedMph;
   subject.speed = platform::Length(car.velocity);
   subject.forwardAcceleration = car.localAcceleration.z;
-  if (car.steering != nullptr) subject.steeringFraction = std::min(std::fabs(car.steering->target), 1.0f);
-  subject.anyWheelOnGround = std::any_of(car.wheels.begin(), car.wheels.end(),
-                                         [](const auto& wheel) { return wheel != nullptr && wheel->onGround; });
+  if (car.steering != nullptr && car.steering->range != 0.0f) {
+    subject.steeringFraction = std::min(std::fabs(car.steering->angle / car.steering->range), 1.0f);
+  }
+  subject.handbrakeOn = car.IsHandbrakeOn();
+  subject.anyWheelOnGround = car.AnyWheelOnGround();
   subject.tippedOver = car.IsTippedOver();
+  subject.shake = car.shake;
   return subject;
 }
 

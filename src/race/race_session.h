@@ -147,6 +147,9 @@ class RaceSession {
   void FinishRacer(app::ScreenFlow& flow);
   // A computer driver takes the player's car (once): after the finish, and for races run without a player.
   void HandPlayerToDriver();
+  // The player's place as the HUD shows it: the race position, or against the clock (time-trial and chicken
+  // races) the best target time still ahead of the race time, 4 when none is. 0 without a player car.
+  uint32_t PlayerPlace() const;
   // The player car's off-world and tipped-over clocks; puts it back on the nearest path when one runs out.
   void AutoResetPlayer(float dt);
 
@@ -159,8 +162,6 @@ class RaceSession {
   // Hands the result over (to the results screen); the session keeps nothing.
   std::unique_ptr<RaceResult> TakeResult() { return std::move(result_); }
 
-  // The place the HUD shows for the player; the race position unless set (time-trial and chicken races).
-  std::function<uint32_t()> playerPlace;
   // Called after each sub-step with its length (the camera and the sounds follow it in the full game).
   std::function<void(float)> afterSubStep;
 

@@ -53,6 +53,7 @@ std::vector<RacerPlan> PlanRacers(RaceDefinition& definition, const ContentDatab
   std::vector<RacerPlan> field;
   if (gridSize == 0) return field;
   const bool instant = definition.mode == kModeInstant;
+  const bool chicken = definition.type == kRaceChicken;
   size_t playerSlot = definition.playerStart;
   if (definition.opponents < definition.playerStart) {
     playerSlot = definition.opponents == 0 ? 0 : static_cast<size_t>(Below(random, static_cast<int>(definition.opponents)));
@@ -89,6 +90,7 @@ std::vector<RacerPlan> PlanRacers(RaceDefinition& definition, const ContentDatab
       opponent.slot = i;
       opponent.vehicleFile = RandomVehicle(content, definition.classRestriction, random);
       opponent.name = drawName();
+      if (chicken) opponent.pathFraction = static_cast<float>(i) / static_cast<float>(definition.opponents + 1) * 0.6f + 0.2f;
       field.push_back(opponent);
     }
     return field;
@@ -103,10 +105,12 @@ std::vector<RacerPlan> PlanRacers(RaceDefinition& definition, const ContentDatab
     opponent.slot = slot;
     opponent.vehicleFile = definition.aiVehicles[j];
     opponent.name = definition.aiRacerNames[j];
-    if (j < definition.aiUpgrades.size()) {
+    // An opponent the race lists without upgrades has its upgrades matched to the player's car instead.
+    if (j < definition.aiUpgrades.size() && !definition.aiUpgrades[j].empty()) {
       opponent.hasUpgrades = true;
       opponent.upgrades = definition.aiUpgrades[j];
     }
+    if (chicken) opponent.pathFraction = static_cast<float>(j) / static_cast<float>(named) * 0.8f + 0.1f;
     field.push_back(opponent);
   }
   return field;

@@ -34,7 +34,8 @@ void Vehicle::SetControls(float throttle, float brake, bool handbrake, bool nitr
     } else {
       engine->nitrousEngaged = false;
     }
-    engine->throttle = std::clamp(engineThrottle, 0.0f, 1.0f);
+    // No upper bound: the race's rubber band hands leading computer drivers four times their throttle.
+    engine->throttle = std::max(engineThrottle, 0.0f);
   }
   if (steering) steering->SetInput(steeringInput);
   for (auto& wheel : wheels) {

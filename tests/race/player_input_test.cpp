@@ -3,13 +3,10 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include "platform/window_system.h"
 #include "race/race_definition.h"
 #include "race/race_session.h"
 #include "race_test_support.h"
-#include "vehicle/vehicle.h"
 
 namespace {
 
@@ -97,16 +94,6 @@ TEST_F(SessionInput, FullScreenKeyTogglesTheSettingAndPausesOnlyWhileRacing) {
   session.HandlePlayerInput(flow);
   EXPECT_EQ(holder.settings.GetInt(app::SettingId::FULLSCREEN), before);
   EXPECT_EQ(flow.FrontState(), app::game_state::kOpenPauseMenu);
-}
-
-TEST_F(SessionInput, HeadlightKeyTogglesThePlayersLightsAndRemembersThem) {
-  vehicle::Vehicle* player =
-      session.AddRacer(std::make_unique<vehicle::Vehicle>(nullptr, nullptr, "Me", true), true);
-  const bool before = player->headlightsOn;
-  session.ForwardInput(platform::wm::kKeyDown, KeyOf(holder.settings, race::kActionHeadlights));
-  session.HandlePlayerInput(flow);
-  EXPECT_EQ(player->headlightsOn, !before);
-  EXPECT_EQ(holder.settings.GetInt(app::SettingId::TURNONHEADLIGHT), before ? 0 : 1);
 }
 
 }  // namespace

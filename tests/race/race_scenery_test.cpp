@@ -17,8 +17,6 @@
 #include "contentgen/vehicle_content.h"
 #include "contentgen/wav_writer.h"
 #include "platform/audio/mixer.h"
-#include "app/input_devices.h"
-#include "platform/input/scripted_controller.h"
 #include "platform/math/math.h"
 #include "platform/window_system.h"
 #include "race/player_input.h"
@@ -30,7 +28,6 @@
 #include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
 #include "vehicle/vehicle.h"
-#include "vehicle/vehicle_presentation.h"
 
 namespace {
 
@@ -283,43 +280,6 @@ TEST_F(RaceScenerySession, CameraKeyChangesToTheInCarViewWhereThePlayersCarIsNot
   EXPECT_FALSE(camera.lookBack);
 }
 
-TEST_F(RaceScenerySession, JoystickDrivesThePlayerWhenOnAndForceFeedbackGoesToTheController) {
-  race::RaceSession session(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
-  Load(session);
-  ASSERT_NE(session.Player(), nullptr);
-  platform::input::ScriptedController* stick = nullptr;
-  app::InputDevices input(0, [&stick](bool) {
-    auto made = std::make_unique<platform::input::ScriptedController>(false, true);
-    stick = made.get();
-    return made;
-  });
-  ASSERT_NE(stick, nullptr);
-  stick->state.axes[0] = platform::input::kAxisRange / 2;  // half right
-  stick->state.axes[1] = -platform::input::kAxisRange;     // full forward: throttle
-  input.Poll();  // the first poll acquires the controller, the second reads it
-  input.Poll();
-  ASSERT_FLOAT_EQ(input.GetJoystickAxis(1), -1.0f);
-  flow.state = app::game_state::kRacing;
-
-  holder.settings.SetInt(SettingId::JOYSTICK, 0);
-  session.Step(gfx.device, nullptr, flow, &input, 0.02f);
-  EXPECT_EQ(session.lastControls.throttle, 0.0f);
-
-  holder.settings.SetInt(SettingId::JOYSTICK, 1);
-  session.Step(gfx.device, nullptr, flow, &input, 0.02f);
-  EXPECT_NEAR(session.lastControls.steering, 0.5f, 0.02f);
-  EXPECT_NEAR(session.lastControls.throttle, 1.0f, 0.01f);
-  EXPECT_EQ(session.lastControls.brake, 0.0f);
-
-  session.AttachForceFeedback(&input);
-  auto* presentation = dynamic_cast<vehicle::VehiclePresentation*>(session.Player()->features.get());
-  ASSERT_NE(presentation, nullptr);
-  EXPECT_NE(presentation->feedback.Output(), nullptr);
-  // Unloading drops the car before the output it holds.
-  session.Unload();
-  EXPECT_EQ(session.Player(), nullptr);
-}
-
 TEST_F(RaceScenerySession, FlareAndTrackSoundsThatPlayNearTheCameraAndStopFarAway) {
   race::RaceSession session(&resources, &holder.settings, nullptr, nullptr, &definition, 0);
   Load(session);
@@ -331,19 +291,14 @@ TEST_F(RaceScenerySession, FlareAndTrackSoundsThatPlayNearTheCameraAndStopFarAwa
     for (const auto& batch : colour) flares += batch != nullptr ? batch->Count() : 0;
   EXPECT_EQ(flares, 1u);
   const Vec3 pond{contentgen::test_world::kPondCentreX, 0, contentgen::test_world::kPondCentreZ};
-  render::CameraSubject subject;
-  subject.position = pond + Vec3{0, 0, 100};
-  subject.world = platform::IdentityMatrix();
-  scenery.camera->lookBack = true;  // the look-back eye stays close to the subject
-  for (int i = 0; i < 5; ++i) scenery.Update(subject, nullptr, 0.02f);
+  scenery.camera->eye = pond + Vec3{0, 0, 100};
+  for (int i = 0; i < 5; ++i) scenery.UpdateEffects(0.02f);
   const app::SoundEmitter& fountain = scenery.sounds->Emitters().front();
   ASSERT_NE(fountain.channel, platform::audio::kNoChannel);
-  const float distance = platform::Length(scenery.camera->eye - pond);
-  ASSERT_LT(distance, 400.0f);
   EXPECT_TRUE(mixer.IsPlaying(fountain.channel));
 
-  subject.position = pond + Vec3{5000, 0, 0};
-  for (int i = 0; i < 5; ++i) scenery.Update(subject, nullptr, 0.02f);
+  scenery.camera->eye = pond + Vec3{5000, 0, 0};
+  for (int i = 0; i < 5; ++i) scenery.UpdateEffects(0.02f);
   EXPECT_EQ(fountain.channel, platform::audio::kNoChannel);
 }
 

@@ -20,15 +20,6 @@ using render::RaceCamera;
 
 class RaceCameraTest : public effects_test::EffectsTest {};
 
-TEST(RaceCameraHelpers, PowAndSign) {
-  EXPECT_FLOAT_EQ(render::PowF(0.1f, 1.0f), 0.1f);
-  EXPECT_FLOAT_EQ(render::PowF(2.0f, 10.0f), 1024.0f);
-  EXPECT_EQ(render::SignOf(0.0f), 1.0f);
-  EXPECT_EQ(render::SignOf(-0.5f), -1.0f);
-  EXPECT_EQ(render::SignOf(3.0f), 1.0f);
-  EXPECT_EQ(render::SignOf(std::nanf("")), 1.0f);
-}
-
 TEST_F(RaceCameraTest, StartsBehindAndAboveWithProjectionFromTheSettings) {
   RaceCamera camera(settings_.get());
   EXPECT_EQ(camera.offset, (Vec3{0, 60, -200}));
@@ -262,10 +253,7 @@ TEST_F(CameraSubjectTest, HandbrakeAirAndTippingChooseTheFollowRate) {
   car.handbrakeOn = true;
   car.speed = 100.0f;
   camera.FollowSubject(car);
-  EXPECT_FLOAT_EQ(camera.desiredFollowRate, 7.0f);
-  car.speed = 200.0f;
-  camera.FollowSubject(car);
-  EXPECT_FLOAT_EQ(camera.desiredFollowRate, 0.0f) << "a fast handbrake turn freezes the camera's turn";
+  EXPECT_FLOAT_EQ(camera.desiredFollowRate, 7.0f) << "a slow handbrake turn is followed quickly";
   car.tippedOver = true;
   camera.FollowSubject(car);
   EXPECT_FLOAT_EQ(camera.desiredFollowRate, 3.0f);

@@ -1,0 +1,343 @@
+// Races of the sample race lists run headless through the game's own race start: chicken set-up, the place
+// against the clock, opponents' upgrades, the player's settings, the manual gearbox, the controller's bindings
+// and the camera following the car.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <random>
+#include <set>
+
+#include "contentgen/content.h"
+#include "game/headless_race.h"
+#include "platform/math/math.h"
+#include "platform/window_system.h"
+#include "race/hud/race_hud.h"
+#include "race/player_input.h"
+#include "race/race_definition.h"
+#include "race/race_list.h"
+#include "vehicle/upgrades.h"
+#include "vehicle/vehicle.h"
+
+namespace game {
+namespace {
+
+namespace fs = std::filesystem;
+namespace gs = app::game_state;
+using app::SettingId;
+using platform::Vec3;
+using vehicle::Vehicle;
+
+constexpr float kFrame = 1.0f / 60.0f;
+// The sample career's races by position.
+constexpr int kCareerCanalClock = 3;
+constexpr int kCareerHeadOn = 6;
+
+class RaceRules : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new fs::path(fs::temp_directory_path() / ("corsaire_race_rules_" + std::to_string(std::random_device{}())));
+    ASSERT_TRUE(contentgen::WriteAllContent(folder_->string() + "/"));
+  }
+  static void TearDownTestSuite() {
+    fs::remove_all(*folder_);
+    delete folder_;
+    folder_ = nullptr;
+  }
+
+  // A race of the list, loaded and held at the start; prepare may change settings, profile or race first.
+  std::unique_ptr<HeadlessRace> Load(const std::string& list, int index,
+                                     const std::function<void(HeadlessRace&, race::RaceDefinition&)>& prepare = {}) {
+    auto race = std::make_unique<HeadlessRace>(folder_->string(), 1);
+    race::RaceDefinition* definition = RaceListByName(race->Content(), list)->At(index);
+    if (prepare) prepare(*race, *definition);
+    std::string error;
+    EXPECT_TRUE(race->Load(list, index, error)) << error;
+    return race;
+  }
+  // Frames until the countdown is over and the cars are released.
+  static void RunToRacing(HeadlessRace& race) {
+    for (int frame = 0; frame < 600 && race.Flow().state != gs::kRacing; ++frame) race.Frame(kFrame);
+    ASSERT_EQ(race.Flow().state, gs::kRacing);
+  }
+  static void Run(HeadlessRace& race, float seconds) {
+    for (float t = 0; t < seconds; t += kFrame) race.Frame(kFrame);
+  }
+  static void Key(HeadlessRace& race, int action, bool down) {
+    race.Session()->ForwardInput(down ? platform::wm::kKeyDown : platform::wm::kKeyUp,
+                                 static_cast<uintptr_t>(race.Settings().GetKey(action)));
+  }
+  // The direction of the first AI path where the car is.
+  static Vec3 PathDirectionAt(HeadlessRace& race, const Vec3& position) {
+    const geometry::Path& path = *race.Session()->World().AIPath(0);
+    geometry::PathProjection at;
+    EXPECT_TRUE(path.ProjectPoint(position, at));
+    return platform::Normalize(path.PointAt(at.distance + 100.0f) - path.PointAt(at.distance));
+  }
+
+  static fs::path* folder_;
+};
+fs::path* RaceRules::folder_ = nullptr;
+
+TEST_F(RaceRules, ChickenOpponentsStartAlongThePathAndComeHeadOn) {
+  auto race = Load("CAREER", kCareerHeadOn);
+  ASSERT_EQ(race->Definition()->type, race::kRaceChicken);
+  Vehicle* player = race->Session()->Player();
+  ASSERT_NE(player, nullptr);
+  std::vector<Vehicle*> opponents;
+  for (Vehicle* car : race->Session()->Racers()) {
+    if (car != player) opponents.push_back(car);
+  }
+  ASSERT_EQ(opponents.size(), 3u);
+  EXPECT_GT(platform::Dot(player->forwardAxis, PathDirectionAt(*race, player->position)), 0.5f);
+  for (size_t i = 0; i < opponents.size(); ++i) {
+    EXPECT_LT(platform::Dot(opponents[i]->forwardAxis, PathDirectionAt(*race, opponents[i]->position)), -0.5f) << i;
+    for (size_t j = 0; j < i; ++j) {
+      EXPECT_GT(platform::Length(opponents[i]->position - opponents[j]->position), 1000.0f) << "spread along the path";
+    }
+  }
+  // Released, they keep driving the track the other way round.
+  RunToRacing(*race);
+  Run(*race, 5.0f);
+  for (Vehicle* car : opponents) {
+    EXPECT_GT(car->speedMph, 20.0f);
+    EXPECT_LT(platform::Dot(car->velocity, PathDirectionAt(*race, car->position)), 0.0f);
+  }
+}
+
+TEST_F(RaceRules, AgainstTheClockThePlaceAndTheCareerFollowTheTargetTimes) {
+  struct Case {
+    const char* list;
+    int index;
+    std::array<int32_t, 4> targets;
+    uint32_t place;
+  };
+  // Target times of 1-3 s are never met; 1000 s always is.
+  const Case cases[] = {
+      {"CONTEST", 0, {0, 1000, 1000, 1000}, 1},
+      {"CONTEST", 0, {0, 1, 2, 1000}, 3},
+      {"CONTEST", 0, {0, 1, 2, 3}, 4},
+      {"CAREER", kCareerHeadOn, {0, 1000, 1000, 1000}, 1},
+      {"CAREER", kCareerCanalClock, {0, 0, 0, 0}, 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.list) + " " + std::to_string(c.index) + " place " + std::to_string(c.place));
+    auto race = Load(c.list, c.index, [&](HeadlessRace& headless, race::RaceDefinition& definition) {
+      definition.targetTimes = c.targets;
+      definition.laps = 1;
+      headless.Profile().careerProgress = definition.classRestriction;
+    });
+    const uint32_t tier = race->Definition()->classRestriction;
+    race->DriveEveryCar();
+    for (int frame = 0; frame < 120 * 60 && race->Session()->Result() == nullptr; ++frame) race->Frame(kFrame);
+    const race::RaceResult* result = race->Session()->Result();
+    ASSERT_NE(result, nullptr);
+    EXPECT_EQ(result->place, c.place);
+    EXPECT_EQ(race->Session()->hud->place, c.place);
+    // The career moves on only for a first place.
+    if (race->Definition()->mode == race::kModeCareer) {
+      EXPECT_EQ(race->Profile().careerProgress, c.place == 1 ? tier + 1 : tier);
+    }
+  }
+}
+
+TEST_F(RaceRules, ComputerCarsAreUpgradedToThePlayersCarByTheDifficulty) {
+  const auto accelerationOf = [](const Vehicle& car) { return car.upgrades->StatTotal(vehicle::kKeyStatAcceleration); };
+  const auto ownUpgrades = [](HeadlessRace& race, race::RaceDefinition&) {
+    vehicle::UpgradeSelection selection;  // the stock body and the red paint
+    for (uint32_t id : {1u, 2u}) {
+      selection.SetOwned(id, true);
+      selection.SetInstalled(id, true);
+    }
+    race.Profile().SetWorkingSelection(selection);
+  };
+  for (int difficulty : {0, 4}) {
+    SCOPED_TRACE(difficulty);
+    auto race = Load("QUICKRACE", 0, [&](HeadlessRace& headless, race::RaceDefinition& definition) {
+      ownUpgrades(headless, definition);
+      definition.aiDifficulty = difficulty;
+    });
+    const Vehicle& player = *race->Session()->Player();
+    std::set<uint32_t> installed;
+    for (const auto& upgrade : player.upgrades->Upgrades()) {
+      if (upgrade->installed) installed.insert(upgrade->id);
+    }
+    EXPECT_EQ(installed, (std::set<uint32_t>{1, 2})) << "the player's car carries the profile's upgrades";
+    size_t opponents = 0;
+    for (const Vehicle* car : race->Session()->Racers()) {
+      if (car == &player) continue;
+      ++opponents;
+      if (difficulty == 4) {
+        EXPECT_GE(accelerationOf(*car), accelerationOf(player) + 4.0f) << car->driverName;
+      } else {
+        EXPECT_LT(accelerationOf(*car), accelerationOf(player) + 1.0f) << car->driverName;
+        for (uint32_t category : {vehicle::kCategoryEngine, vehicle::kCategoryFastTurbo, vehicle::kCategoryTransmission}) {
+          EXPECT_EQ(car->upgrades->CountInstalledInCategory(category), 0) << car->driverName;
+        }
+      }
+    }
+    EXPECT_EQ(opponents, 4u);
+  }
+  // An instant race hands out a car of its own: the profile's upgrades stay in the garage.
+  auto instant = Load("INSTANTRACE", 0, ownUpgrades);
+  size_t installed = 0;
+  for (const auto& upgrade : instant->Session()->Player()->upgrades->Upgrades()) installed += upgrade->installed ? 1 : 0;
+  EXPECT_GT(installed, 2u);
+}
+
+TEST_F(RaceRules, PlayersSettingsChooseGearboxHeadlightsAndViewAtTheStart) {
+  for (int on : {0, 1}) {
+    auto race = Load("QUICKRACE", 0, [on](HeadlessRace& headless, race::RaceDefinition&) {
+      headless.Settings().SetInt(SettingId::USEAUTOMATIC, on);
+      headless.Settings().SetInt(SettingId::TURNONHEADLIGHT, on);
+      headless.Settings().SetInt(SettingId::TRACKCAMERA, on);
+    });
+    const Vehicle& player = *race->Session()->Player();
+    EXPECT_EQ(player.engine->gearbox.manual, on == 1 ? 0 : 1);
+    EXPECT_EQ(player.headlightsOn, on == 1);
+    EXPECT_EQ(race->Session()->Scenery().camera->IsInCarView(), on == 1);
+    for (const Vehicle* car : race->Session()->Racers()) {
+      if (car != &player) {
+        EXPECT_EQ(car->engine->gearbox.manual, 0) << "computer cars shift for themselves";
+      }
+    }
+  }
+}
+
+TEST_F(RaceRules, RubberBandHandsCarsAheadOfThePlayerFourTimesTheirThrottle) {
+  for (int rubberBand : {0, 1}) {
+    SCOPED_TRACE(rubberBand);
+    auto race = Load("QUICKRACE", 0, [rubberBand](HeadlessRace& headless, race::RaceDefinition&) {
+      headless.Settings().SetInt(SettingId::RUBBERBAND, rubberBand);
+    });
+    RunToRacing(*race);
+    Run(*race, 6.0f);  // the player waits on the grid, so every computer car is ahead
+    float most = 0;
+    for (const Vehicle* car : race->Session()->Racers()) {
+      if (car != race->Session()->Player()) most = std::max(most, car->engine->throttle);
+    }
+    if (rubberBand == 1) {
+      EXPECT_GT(most, 1.5f);
+    } else {
+      EXPECT_LE(most, 1.0f);
+    }
+  }
+}
+
+TEST_F(RaceRules, ManualGearboxStaysInGearUntilTheShiftKeys) {
+  for (int automatic : {1, 0}) {
+    SCOPED_TRACE(automatic);
+    auto race = Load("QUICKRACE", 0, [automatic](HeadlessRace& headless, race::RaceDefinition&) {
+      headless.Settings().SetInt(SettingId::USEAUTOMATIC, automatic);
+    });
+    RunToRacing(*race);
+    const vehicle::Engine& engine = *race->Session()->Player()->engine;
+    Key(*race, race::kActionAccelerate, true);
+    Run(*race, 8.0f);
+    if (automatic == 1) {
+      EXPECT_GT(engine.Gear(), race::kFirstGear);
+      continue;
+    }
+    EXPECT_EQ(engine.Gear(), race::kFirstGear);
+    for (auto [action, gear] : {std::pair{race::kActionShiftUp, race::kFirstGear + 1},
+                                std::pair{race::kActionShiftDown, race::kFirstGear}}) {
+      Key(*race, action, true);
+      Run(*race, 1.0f);
+      Key(*race, action, false);
+      EXPECT_EQ(engine.Gear(), gear);
+    }
+  }
+}
+
+TEST_F(RaceRules, ControllerDrivesThroughThePlayersBindingsOnly) {
+  auto race = Load("QUICKRACE", 0, [](HeadlessRace& headless, race::RaceDefinition&) {
+    app::Settings& settings = headless.Settings();
+    settings.SetInt(SettingId::JOYSTICK, 1);
+    settings.BindJoyAxis(race::kActionAccelerate, 5, 1);  // a wheel's pedals
+    settings.BindJoyAxis(race::kActionBrake, 6, 1);
+    settings.BindJoyAxis(race::kActionRight, 0, 1);
+    settings.BindJoyAxis(race::kActionLeft, 0, -1);
+    settings.BindJoyButton(race::kActionHandbrake, 4);
+    settings.BindJoyButton(race::kActionHeadlights, 10);
+    settings.BindJoyButton(race::kActionCamera, 9);
+    for (int button : {0, 1, 2, 3}) settings.UnbindJoyButton(button);
+  });
+  RunToRacing(*race);
+  Vehicle& player = *race->Session()->Player();
+  platform::input::ScriptedController& pad = *race->Controller();
+  const auto hold = [&](std::array<int32_t, 8> axes, std::set<int> buttons, float seconds) {
+    pad.state = {};
+    pad.state.axes = axes;
+    for (int button : buttons) pad.state.buttons[static_cast<size_t>(button)] = platform::input::kButtonDown;
+    Run(*race, seconds);
+  };
+  // The stick's own axes and buttons do nothing the player did not bind; nitrous is on no button at all.
+  hold({0, -1000, 0, 0, 0, 0, 0, 0}, {0, 1, 2, 3}, 1.0f);
+  EXPECT_EQ(player.engine->throttle, 0.0f);
+  EXPECT_FALSE(player.engine->nitrousEngaged);
+  EXPECT_FALSE(player.IsHandbrakeOn());
+  EXPECT_LT(player.speedMph, 2.0f);
+  // The bound pedal drives, the bound axis steers left and right, the bound button pulls the handbrake.
+  hold({-600, 0, 0, 0, 0, 800, 0, 0}, {4}, 0.5f);
+  EXPECT_NEAR(player.engine->throttle, 0.8f, 0.01f);
+  EXPECT_NEAR(player.steering->target, -0.6f * player.steering->range, 0.01f);
+  EXPECT_TRUE(player.IsHandbrakeOn());
+  hold({700, 0, 0, 0, 0, 1000, 0, 0}, {}, 3.0f);
+  EXPECT_NEAR(player.steering->target, 0.7f * player.steering->range, 0.01f);
+  EXPECT_GT(player.speedMph, 5.0f);
+  hold({0, 0, 0, 0, 0, 0, 1000, 0}, {}, 0.2f);
+  EXPECT_EQ(player.wheels[0]->brake, 1.0f);
+  // Camera and headlight buttons act once per press and are remembered in the settings.
+  const bool lights = player.headlightsOn;
+  hold({}, {9, 10}, 0.5f);
+  hold({}, {}, 0.1f);
+  EXPECT_TRUE(race->Session()->Scenery().camera->IsInCarView());
+  EXPECT_EQ(race->Settings().GetInt(SettingId::TRACKCAMERA), 1);
+  EXPECT_EQ(player.headlightsOn, !lights);
+  EXPECT_EQ(race->Settings().GetInt(SettingId::TURNONHEADLIGHT), player.headlightsOn ? 1 : 0);
+  // The controller's force feedback was started for the player's car.
+  size_t started = 0;
+  for (const auto& effect : pad.effects) started += effect.starts > 0 ? 1 : 0;
+  EXPECT_GT(started, 0u);
+}
+
+TEST_F(RaceRules, CameraFollowsTheWheelAngleTheHandbrakeAndTheCarsShake) {
+  auto race = Load("QUICKRACE", 0);
+  RunToRacing(*race);
+  const render::RaceCamera& camera = *race->Session()->Scenery().camera;
+  const Vehicle& player = *race->Session()->Player();
+  Key(*race, race::kActionAccelerate, true);
+  Run(*race, 3.0f);
+  EXPECT_GT(camera.desiredFollowRate, 9.5f) << "straight ahead the camera follows quickly";
+  ASSERT_GT(platform::Length(player.velocity), 150.0f);
+  ASSERT_TRUE(player.AnyWheelOnGround());
+  Key(*race, race::kActionHandbrake, true);
+  Run(*race, kFrame);
+  EXPECT_EQ(camera.desiredFollowRate, 0.0f) << "a fast handbrake turn freezes the camera's turn";
+  Key(*race, race::kActionHandbrake, false);
+  Run(*race, 0.5f);
+  // A tap of the key barely turns the wheel, so the camera barely slows; a held key turns it to full lock.
+  Key(*race, race::kActionLeft, true);
+  Run(*race, kFrame);
+  EXPECT_GT(camera.desiredFollowRate, 9.0f);
+  Run(*race, 0.3f);
+  EXPECT_LT(camera.desiredFollowRate, 5.0f);
+  Key(*race, race::kActionLeft, false);
+
+  // Every sub-step adds the car's shake of that step: after a frame the camera holds at least the last one.
+  race->DriveEveryCar();
+  const float lastStep = kFrame / 2.0f;
+  int shaken = 0;
+  for (int frame = 0; frame < 20 * 60; ++frame) {
+    race->Frame(kFrame);
+    if (player.shake <= 0.0f) continue;
+    ++shaken;
+    EXPECT_GE(camera.shake, std::min(player.shake, 5.0f) * std::pow(0.1f, lastStep) * 0.999f);
+  }
+  EXPECT_GT(shaken, 0);
+}
+
+}  // namespace
+}  // namespace game
