@@ -61,7 +61,7 @@ class HeadlessRace {
   // The controller the input devices read; its effect records show what force feedback was played.
   platform::input::ScriptedController* Controller() const { return controller_; }
   platform::gfx::Device* Device() const { return device_; }
-  float Time() const { return time_; }
+  double Time() const { return time_; }
 
  private:
   class FixedClock : public platform::Clock {
@@ -91,7 +91,7 @@ class HeadlessRace {
   app::ScreenFlow flow_;
   race::RaceDefinition* definition_ = nullptr;
   std::unique_ptr<race::RaceSession> session_;
-  float time_ = 0;
+  double time_ = 0;
 };
 
 }  // namespace game

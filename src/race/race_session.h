@@ -99,17 +99,18 @@ class RaceSession {
   // A window key message for the race's keyboard.
   void ForwardInput(uint32_t message, uintptr_t wParam) { keys.HandleKeyMessage(message, wParam); }
   // First in every step: the race keys (Esc pauses while racing, 'F' toggles FULLSCREEN and pauses while
-  // racing, F5 reloads the curves), then the player's bound actions: reset while racing, headlights (stored in
-  // TURNONHEADLIGHT), pause while racing, and the driving controls unless a driver has the car; then this
-  // frame's presses are cleared. Without settings only the race keys count.
+  // racing, F5 reloads the curves), then the player's bound actions from the keys and, with JOYSTICK on, the
+  // controller: reset while racing, headlights (stored in TURNONHEADLIGHT), camera view (stored in
+  // TRACKCAMERA), look back, pause while racing, and the driving controls unless a driver has the car; then
+  // this frame's presses are cleared. Without settings only the race keys count.
   void HandlePlayerInput(app::ScreenFlow& flow);
   void ReloadRacerCurves();
 
   // The per-frame step in the flow's current state: automatic reset and race time while racing, the sub-steps,
   // race order and knock-out while racing or counting down, the finish test, and the release in state 12.
   void Step(app::ScreenFlow& flow, float dt);
-  // The application's step: the simulation step, then the joystick's driving controls, the camera following
-  // the player's car and the track sounds following the camera. window and input may be null.
+  // The application's step: the simulation step with the controller's input (null: keys only), then the
+  // frame's effects: track sounds at the camera, glows, particles and the cars' wheel and light effects.
   void Step(platform::gfx::Device* device, platform::WindowSystem* window, app::ScreenFlow& flow,
             app::InputDevices* input, float dt);
   // Per-frame car effects after the step: engine and tyre sounds, skid marks, light glows toward the camera.
@@ -132,7 +133,8 @@ class RaceSession {
   void DrawHud(platform::gfx::Device* device);
   void DrawFadeOverlay(platform::gfx::Device* device);
   RaceScenery& Scenery() { return scenery_; }
-  // One sub-step of h seconds: rubber-band clock, path progress, drivers, cars.
+  // One sub-step of h seconds: rubber-band clock, path progress, drivers, cars, then the camera following the
+  // player's car (with or without one, the camera steps).
   void StepRacers(app::ScreenFlow& flow, float h);
 
   // Starts the HUD's countdown (which asks for the countdown state and, 4 s on, the start signal) and holds the

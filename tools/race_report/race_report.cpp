@@ -79,6 +79,13 @@ void Recorder::Observe() {
     line.place = car->racePosition;
     line.finished = car->progress >= static_cast<float>(session->laps);
     line.stuntPoints = car->stunts != nullptr ? car->stunts->CollectPoints() : 0;
+    line.dents = line.brokenParts = 0;
+    if (car->damage != nullptr) {
+      for (int zone = 0; zone < vehicle::kDamageZoneCount; ++zone) {
+        line.dents += car->damage->zoneDamage[zone] > 0.0f ? 1 : 0;
+        line.brokenParts += car->damage->swapped[zone] ? 1 : 0;
+      }
+    }
   }
 
   std::vector<std::string> shown;
@@ -116,7 +123,7 @@ Report Recorder::Finish() {
     report.race = definition->name;
     report.type = definition->type < race::RaceTypeNames.size() ? race::RaceTypeNames[definition->type] : "LAP";
   }
-  report.seconds = race_.Time();
+  report.seconds = static_cast<float>(race_.Time());
   report.cars = carLines_;
   report.hudStuntLines = stuntLog_;
   if (session != nullptr && session->Scenery().particles != nullptr) {
@@ -164,7 +171,8 @@ std::string ToJson(const Report& report) {
     json += (i == 0 ? "\n  " : ",\n  ");
     json += "{\"driver\": " + Quoted(car.driver) + ", \"player\": " + Bool(car.player) +
             ", \"laps\": " + std::to_string(car.laps) + ", \"place\": " + std::to_string(car.place) +
-            ", \"finished\": " + Bool(car.finished) + ", \"stuntPoints\": " + std::to_string(car.stuntPoints) + "}";
+            ", \"finished\": " + Bool(car.finished) + ", \"dents\": " + std::to_string(car.dents) +
+            ", \"brokenParts\": " + std::to_string(car.brokenParts) + ", \"stuntPoints\": " + std::to_string(car.stuntPoints) + "}";
   }
   json += "],\n \"hudStuntLines\": [";
   for (size_t i = 0; i < report.hudStuntLines.size(); ++i) {

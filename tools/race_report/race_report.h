@@ -21,6 +21,8 @@ struct CarLine {
   int32_t laps = 0;
   int32_t place = 0;
   bool finished = false;
+  int32_t dents = 0;        // body zones that took damage
+  int32_t brokenParts = 0;  // zones whose parts show the damaged materials (crumpled panels, broken glass)
   int32_t stuntPoints = 0;
 };
 
