@@ -38,7 +38,7 @@ MdlMaterial Material(const std::string& name, int32_t texture, int16_t ambient, 
 
 MdlMaterial BodyMaterialRecord(int16_t id) {
   const std::string name = BodyMaterialName(id);
-  if (IsPaintMaterial(id)) return Material(name, kPaintTexture, 255, 40, 120, 0.6f);
+  if (IsPaintMaterial(id)) return Material(name, kPaintTexture, 255, 40, 70, 0.8f);
   if (IsGlassMaterial(id)) {
     MdlMaterial glass = Material(name, kGlassTexture, 255, 40, 255, 0.8f);
     glass.textures[1] = kGlassAlphaTexture;

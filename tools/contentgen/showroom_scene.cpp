@@ -98,7 +98,7 @@ bool WriteShowroomScene(const std::string& gameFolder) {
       PatternPicture(64, [](uint32_t x, uint32_t y) { return (x / 32 + y / 32) % 2 == 0 ? 0xFF303038u : 0xFF404048u; }),
       PatternPicture(64, [](uint32_t x, uint32_t y) { return 0xFF000000u | (90 + Speckle(x, y) % 10) * 0x010101u; }),
       PatternPicture(64, [](uint32_t x, uint32_t y) { return 0xFFB8B8C0u - (Speckle(x, y) % 12) * 0x010101u; }),
-      PatternPicture(64, [](uint32_t x, uint32_t y) { return (x % 8 == 0 || y % 8 == 0) ? 0xFF606060u : 0xFF909090u; }),
+      PatternPicture(64, [](uint32_t x, uint32_t y) { return (x % 8 == 0 || y % 8 == 0) ? 0xFF2A2A30u : 0xFF48484Eu; }),
   };
   for (int i = 0; i < kTextureCount; ++i) {
     if (!WritePng(folder + kTextureFiles[i], pictures[i], false)) return false;
