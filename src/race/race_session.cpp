@@ -5,7 +5,6 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "app/data_file.h"
 #include "app/input_devices.h"
@@ -38,12 +37,6 @@ struct RaceSession::Driver {
 };
 
 namespace {
-// Joystick axes move the controls only beyond this much of their travel, so a resting stick leaves the keys in charge.
-constexpr float kJoystickDeadZone = 0.1f;
-constexpr int kSteeringAxis = 0;
-constexpr int kPedalAxis = 1;
-constexpr int kHandbrakeButton = 0;
-constexpr int kNitrousButton = 1;
 constexpr int32_t kMaxInstantLaps = 3;
 // How far computer cars are upgraded beyond the player's car (stat points), by the race's difficulty 0-4.
 constexpr std::array<float, 5> kDifficultyMargins = {-4.0f, -2.0f, 0.0f, 2.0f, 4.0f};
@@ -171,6 +164,7 @@ std::unique_ptr<vehicle::Vehicle> RaceSession::MakeCar(platform::gfx::Device* de
   float margin = 0.0f;
   const bool instant = definition_ != nullptr && definition_->mode == kModeInstant;
   if (plan.isPlayer && instant) {
+    // The random car of an instant race comes with random upgrades of its own.
   } else if (plan.hasUpgrades) {
     for (uint32_t id : plan.upgrades) {
       selection.SetOwned(id, true);
