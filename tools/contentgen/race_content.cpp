@@ -23,6 +23,8 @@ struct SampleRace {
   int entryFee;
   bool reverse;
   std::vector<int> rewards;  // by place from 1
+  // Seconds to beat for 1st, 2nd and 3rd place in races against the clock (time trial and chicken).
+  std::vector<int> targetTimes = {};
 };
 
 void WriteRace(DataFileWriter& writer, const SampleRace& race) {
@@ -38,6 +40,9 @@ void WriteRace(DataFileWriter& writer, const SampleRace& race) {
   if (race.entryFee != 0) writer.Record("ENTRY_FEE", {static_cast<double>(race.entryFee)});
   for (size_t place = 0; place < race.rewards.size(); ++place) {
     writer.Record("REWARD", {static_cast<double>(place + 1), static_cast<double>(race.rewards[place])});
+  }
+  for (size_t place = 0; place < race.targetTimes.size(); ++place) {
+    writer.Record("TARGET_TIME", {static_cast<double>(place + 1), static_cast<double>(race.targetTimes[place])});
   }
   writer.EndBlock("RACE");
 }
@@ -102,10 +107,10 @@ std::string CareerText() {
                           {"Night Shift", "LAP", "CAREER", "OPEN", 2, 3, 0, false, {1500, 800, 400}},
                           {"Dock Dash", "KNOCKOUT", "CAREER", "OPEN", 4, 3, 250, true, {2000, 1000, 500}},
                           {"Market Sprint", "LAP", "CAREER", "C", 3, 4, 500, false, {3000, 1500, 750}},
-                          {"Canal Clock", "TIMETRIAL", "CAREER", "C", 2, 0, 500, true, {3500}},
+                          {"Canal Clock", "TIMETRIAL", "CAREER", "C", 2, 0, 500, true, {3500}, {80, 95, 110}},
                           {"Boulevard Duel", "LAP", "CAREER", "B", 3, 5, 1000, false, {6000, 3000, 1500}},
                           {"Square Knockout", "KNOCKOUT", "CAREER", "B", 5, 4, 1500, true, {8000, 4000, 2000}},
-                          {"Head On", "CHICKEN", "CAREER", "A", 1, 3, 2500, false, {12000, 6000}},
+                          {"Head On", "CHICKEN", "CAREER", "A", 1, 3, 2500, false, {12000, 6000}, {45, 55, 70}},
                           {"Grand Boucle", "LAP", "CAREER", "A", 5, 5, 5000, false, {25000, 12000, 6000}},
                       });
 }
