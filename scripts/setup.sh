@@ -11,7 +11,7 @@ packages=(
   libmeshoptimizer-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev fonts-dejavu-core
-  xvfb xauth xdotool imagemagick xdg-utils
+  xvfb xauth xdotool imagemagick xdg-utils jq
 )
 
 missing=()
