@@ -71,7 +71,12 @@ intptr_t GameApplication::MsgProc(platform::WindowHandle hwnd, uint32_t message,
       case wm::kKeyUp:
         keyboardState.HandleKeyMessage(message, wParam);
         ForwardKeyToScreens(message, wParam);
-        if (raceSession) raceSession->ForwardInput(message, wParam);
+        // The race hears keys only while it runs, counts down or starts: a key meant for a menu shown over it
+        // (the pause menu, the results) must not reach it.
+        if (raceSession && screenFlow && (screenFlow->state == gs::kRacing || screenFlow->state == gs::kCountdown ||
+                            screenFlow->state == gs::kStartSignal)) {
+          raceSession->ForwardInput(message, wParam);
+        }
         break;
       case wm::kLButtonDown:
       case wm::kRButtonDown:
@@ -321,6 +326,8 @@ void GameApplication::UpdateGameState() {
     case gs::kResumeRace:
       flow.Reset(gs::kRacing, 0, app::menu_screen::NoScreenChange);
       ResumeSound();
+      // The key that closed the pause menu is still held: the race starts again from released keys.
+      if (raceSession) raceSession->keys.ClearAllKeys();
       break;
     case gs::kDisclaimer:
       UpdateDisclaimerScreen();

@@ -121,6 +121,7 @@ class GameApplication : public app::GraphicsApp {
   frontend::ShowroomScene* GetIntroScene() const { return showroomScene.get(); }
   frontend::GuiContext* GetGuiContext() const { return guiContext.get(); }
   app::LeaderboardClient* GetLeaderboard() const { return leaderboard.get(); }
+  race::RaceSession* GetRaceSession() const { return raceSession.get(); }
 
  protected:
   // One step of the state switch of FrameMove.

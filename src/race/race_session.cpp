@@ -48,6 +48,7 @@ constexpr float kFirstCareerRaceSpeedLevel = 0.35f;
 RaceSession::RaceSession(PlayerProfile* profile, RaceDefinition* definition, bool rubberBandOn)
     : rubberBand(rubberBandOn), profile_(profile), definition_(definition), scenery_(nullptr, nullptr) {
   if (definition_ != nullptr) laps = definition_->laps;
+  ConnectWorld();
 }
 
 RaceSession::RaceSession(render::ResourceManager* resources, app::Settings* gameSettings, ContentDatabase* content,
@@ -60,6 +61,14 @@ RaceSession::RaceSession(render::ResourceManager* resources, app::Settings* game
       scenery_(resources, gameSettings),
       resources_(resources) {
   rubberBand = gameSettings != nullptr && gameSettings->GetInt(app::SettingId::RUBBERBAND) != 0;
+  ConnectWorld();
+}
+
+// Sparks, dust and flames the cars ask for go to the race's particle system once the load has made one.
+void RaceSession::ConnectWorld() {
+  world_.particleSink = [this](int type, const Vec3& position, const Vec3& velocity) {
+    if (scenery_.particles != nullptr) scenery_.particles->SpawnBurst(type, &position, &velocity);
+  };
 }
 
 RaceSession::~RaceSession() { Unload(); }
@@ -345,9 +354,15 @@ void RaceSession::StepRacers(app::ScreenFlow& flow, float h) {
     }
     d->driver->ApplyControls();
   }
-  for (vehicle::Vehicle* car : world_.Cars()) car->Update(world_, h);
+  // Every car hears itself from the camera: engines, tyres and crashes fade with the distance.
+  render::RaceCamera* camera = scenery_.camera.get();
+  for (vehicle::Vehicle* car : world_.Cars()) {
+    car->Update(world_, h);
+    if (camera != nullptr) car->DistanceTo(camera->eye);
+    if (vehicle::VehiclePresentation* presentation = PresentationOf(*car)) presentation->UpdateSounds(h);
+  }
   // The camera follows every sub-step, so it takes each step's shake of the player's car.
-  if (render::RaceCamera* camera = scenery_.camera.get()) {
+  if (camera != nullptr) {
     if (player_ != nullptr) camera->FollowSubject(SubjectOf(*player_));
     camera->Update(collision_, h);
   }
@@ -375,6 +390,8 @@ std::vector<HudRacerView> RaceSession::HudViews() const {
     }
     if (car->stunts != nullptr) {
       view.hasStunts = true;
+      for (const auto& event : car->stunts->events) view.stuntEvents.push_back({event->type, event->points});
+      view.scoringEvents = static_cast<uint32_t>(car->stunts->CountScoringEvents());
       view.stuntPoints = static_cast<uint32_t>(std::max(0, car->stunts->CollectPoints()));
     }
     views.push_back(std::move(view));
@@ -490,7 +507,6 @@ void RaceSession::UpdateRacerEffects(float dt) {
   for (vehicle::Vehicle* car : world_.Cars()) {
     vehicle::VehiclePresentation* presentation = PresentationOf(*car);
     if (presentation == nullptr) continue;
-    presentation->UpdateSounds(dt);
     presentation->UpdateWheelEffects(scenery_.skids.get(), dt);
     presentation->UpdateLightGlows(cameraDirection);
   }
@@ -521,11 +537,9 @@ void RaceSession::UpdateOverlayAlpha(float framesPerSecond) {
 
 void RaceSession::AttachForceFeedback(app::InputDevices* input) {
   if (player_ == nullptr || input == nullptr) return;
-  vehicle::VehiclePresentation* presentation = PresentationOf(*player_);
-  if (presentation == nullptr) return;
   forceFeedback_ = std::make_unique<vehicle::InputDevicesForceFeedback>(*input);
-  presentation->feedback.SetOutput(forceFeedback_.get());
-  presentation->StartForceFeedback();
+  player_->SetForceFeedbackDevice(forceFeedback_.get());
+  if (vehicle::VehiclePresentation* presentation = PresentationOf(*player_)) presentation->StartForceFeedback();
 }
 
 }  // namespace race

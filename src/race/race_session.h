@@ -113,7 +113,7 @@ class RaceSession {
   // frame's effects: track sounds at the camera, glows, particles and the cars' wheel and light effects.
   void Step(platform::gfx::Device* device, platform::WindowSystem* window, app::ScreenFlow& flow,
             app::InputDevices* input, float dt);
-  // Per-frame car effects after the step: engine and tyre sounds, skid marks, light glows toward the camera.
+  // Per-frame car effects after the step: skid marks and light glows toward the camera.
   void UpdateRacerEffects(float dt);
   // What the camera follows of a car.
   static render::CameraSubject SubjectOf(const vehicle::Vehicle& car);
@@ -133,8 +133,8 @@ class RaceSession {
   void DrawHud(platform::gfx::Device* device);
   void DrawFadeOverlay(platform::gfx::Device* device);
   RaceScenery& Scenery() { return scenery_; }
-  // One sub-step of h seconds: rubber-band clock, path progress, drivers, cars, then the camera following the
-  // player's car (with or without one, the camera steps).
+  // One sub-step of h seconds: rubber-band clock, path progress, drivers, cars with their distance to the camera
+  // and their sounds, then the camera following the player's car (with or without one, the camera steps).
   void StepRacers(app::ScreenFlow& flow, float h);
 
   // Starts the HUD's countdown (which asks for the countdown state and, 4 s on, the start signal) and holds the
@@ -188,6 +188,7 @@ class RaceSession {
 
  private:
   struct Driver;
+  void ConnectWorld();
   std::vector<HudRacerView> HudViews() const;
   void RemoveRacer(vehicle::Vehicle* car);
 

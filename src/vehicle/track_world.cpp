@@ -77,9 +77,4 @@ int TrackWorld::CountCarsNear(const Vec3& point, float radius) const {
   return count;
 }
 
-void TrackWorld::SpawnParticles(int type, const Vec3& position, const Vec3& velocity) {
-  (void)type, (void)position, (void)velocity;
-  ++particleBursts;
-}
-
 }  // namespace vehicle

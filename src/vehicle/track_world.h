@@ -26,10 +26,6 @@ class TrackWorld : public VehicleWorld {
   void QueryWorldBox(const Vec3& boxMin, const Vec3& boxMax) override;
   bool CastSphere(const Vec3& start, const Vec3& end, float radius, bool testCars, SphereHit& hit) override;
   int CountCarsNear(const Vec3& point, float radius) const override;
-  void SpawnParticles(int type, const Vec3& position, const Vec3& velocity) override;
-
-  // Particle bursts asked for so far (nothing draws them here).
-  int particleBursts = 0;
 
  private:
   geometry::CollisionTree& tree_;

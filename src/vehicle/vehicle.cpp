@@ -129,8 +129,9 @@ void Vehicle::StepWheels(VehicleWorld& world, float dt) {
       }
     }
     wheel->Step(world, dt);
-    if (wheel->impact > 0) ApplyImpact(wheel->position, wheel->impact);
+    // Only the body touching something is a crash (damage, stunts wiped); a hard landing just shakes the camera.
     if (wheel->bodyPenetration > 0) ApplyImpact(wheel->position, wheel->bodyPenetration);
+    shake += wheel->impact;
   }
 }
 

@@ -34,6 +34,7 @@ using platform::Matrix4;
 using platform::Vec3;
 
 class Vehicle;
+class ForceFeedbackOutput;
 
 // The car's presentation side (models, lights, sounds, shadow, particles, force feedback), called by the
 // simulation at fixed points of the step. Every hook does nothing unless overridden.
@@ -52,6 +53,8 @@ class VehicleFeatures {
   virtual void ForceJolt(Vehicle& car, int magnitude) { (void)car, (void)magnitude; }
   // Number of sound channels playing now (crash sounds give way above 16).
   virtual int ChannelsPlaying() const { return 0; }
+  // The car was given a controller (or none) to drive its force-feedback effects.
+  virtual void SetForceFeedbackDevice(Vehicle& car, ForceFeedbackOutput* device) { (void)car, (void)device; }
 };
 
 // Where the parts of a body model put the car's wheels and hull, in car space (inches): what the body
@@ -140,6 +143,8 @@ class Vehicle {
   void UpdateRespawnTimer(VehicleWorld& world, float dt);
   void DistanceTo(const Vec3& point);
   void SetPlayerFlag(bool flag);
+  // The controller whose effects this car drives (not owned; null for none): jolts, rumble, road effects.
+  void SetForceFeedbackDevice(ForceFeedbackOutput* device);
   // Hull tests in world space against the car's collision box (the hull); point and normal on a hit.
   bool HitTestRay(const Vec3& start, const Vec3& end, Vec3& outPoint, Vec3& outNormal) const;
   bool HitTestSweptSphere(const Vec3& start, const Vec3& end, float radius, Vec3& outCentre, Vec3& outPoint,
@@ -222,8 +227,9 @@ class Vehicle {
   bool respawning = false;
   bool respawnVisible = true;
   float respawnTimer = 0;
-  float shake = 0;
+  float shake = 0;  // camera shake gathered this step: nitrous, hard landings, impacts
   float listenerDistance = 0;
+  ForceFeedbackOutput* forceFeedback = nullptr;  // not owned
   float groundTint[3] = {1, 1, 1};
   bool inert = false;
 

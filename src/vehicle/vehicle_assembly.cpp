@@ -73,6 +73,7 @@ VehiclePresentation* AssembleAppearance(Vehicle& car, const app::DataFile& defin
     view.shadowModelOwner = resources;
     if (view.shadowModel != nullptr) view.shadowModel->EnableShadow(device);
   }
+  BuildDamageModel(view, car, resources, device);
   if (resources != nullptr && view.body->WantsCubeMap(options.cubeMapping)) {
     view.cubeMap = options.dynamicReflections ? resources->CreateCubeRenderTarget(device, kCarCubeSize, 3)
                                               : resources->LoadCubeMap(device, kEnvironmentCubeFile);
@@ -80,6 +81,37 @@ VehiclePresentation* AssembleAppearance(Vehicle& car, const app::DataFile& defin
   }
   car.features = std::move(presentation);
   return &view;
+}
+
+void BuildDamageModel(VehiclePresentation& presentation, Vehicle& car, render::ResourceManager* resources,
+                      platform::gfx::Device* device) {
+  if (resources == nullptr || car.damageModelFile.empty() || presentation.body == nullptr ||
+      presentation.body->lods.empty() || presentation.body->lods[0].model == nullptr) {
+    return;
+  }
+  geometry::MeshModel* body = presentation.body->lods[0].model;
+  geometry::MeshModel* damaged = geometry::LoadModel(*resources, device, car.folder + car.damageModelFile, "", false, true);
+  presentation.damageOwner = resources;
+  presentation.damagedModel = damaged;
+  if (damaged == nullptr || damaged->Empty() || body->Empty()) return;
+  body->MakeDeformable();
+  for (size_t slot = 0; slot < body->materialNames.size(); ++slot) {
+    presentation.bodyMaterials.push_back(resources->AddImageReference(body->GetMaterialImage(static_cast<int32_t>(slot))));
+  }
+  DamageMeshes meshes;
+  meshes.bodyPartNames = body->materialNames;
+  meshes.damagedPartNames = damaged->materialNames;
+  meshes.bodySize = body->boundsMax - body->boundsMin;
+  meshes.deform = [body, damaged](Vec3 point, float radius, float strength) {
+    body->DeformTowards(*damaged, point, radius, strength);
+  };
+  std::vector<render::ImageResource*>* own = &presentation.bodyMaterials;
+  meshes.setMaterial = [body, damaged, own](uint32_t bodyPart, uint32_t damagedPart, bool isDamaged) {
+    render::ImageResource* image = isDamaged ? damaged->GetMaterialImage(static_cast<int32_t>(damagedPart))
+                                             : (bodyPart < own->size() ? (*own)[bodyPart] : nullptr);
+    if (image != nullptr) body->SetPartMaterial(static_cast<int32_t>(bodyPart), image);
+  };
+  car.damage = std::make_unique<DamageModel>(std::move(meshes));
 }
 
 void LoadVisualParts(VehiclePresentation& presentation, const Vehicle& car, render::ResourceManager* resources,

@@ -51,4 +51,10 @@ void LoadVisualParts(VehiclePresentation& presentation, const Vehicle& car, rend
 int ApplyMaterialUpgrades(VehiclePresentation& presentation, const Vehicle& car, render::ResourceManager* resources,
                           platform::gfx::Device* device);
 
+// The damage model of a car whose definition names DAMAGE_MODEL: the crumpled body loaded (shared), the car's
+// own body made deformable, and zone parts matched by material name in both. Built after the paint, so a
+// repaired zone takes back the car's paint. Nothing without a body or a damaged body that loads.
+void BuildDamageModel(VehiclePresentation& presentation, Vehicle& car, render::ResourceManager* resources,
+                      platform::gfx::Device* device);
+
 }  // namespace vehicle

@@ -131,6 +131,11 @@ void Vehicle::DistanceTo(const Vec3& point) {
   }
 }
 
+void Vehicle::SetForceFeedbackDevice(ForceFeedbackOutput* device) {
+  forceFeedback = device;
+  if (features) features->SetForceFeedbackDevice(*this, device);
+}
+
 void Vehicle::SetPlayerFlag(bool flag) {
   isPlayer = flag;
   for (auto& wheel : wheels) {

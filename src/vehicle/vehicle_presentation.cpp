@@ -12,7 +12,7 @@
 namespace vehicle {
 
 VehiclePresentation::VehiclePresentation(Vehicle& car, PresentationServices services)
-    : feedback(services.forceFeedback), car_(car), services_(std::move(services)) {
+    : car_(car), services_(std::move(services)) {
   if (services_.sounds != nullptr) {
     sounds_ = std::make_unique<VehicleSounds>(*services_.sounds);
     engineSound_ = std::make_unique<EngineSoundMix>(*services_.sounds);
@@ -21,6 +21,7 @@ VehiclePresentation::VehiclePresentation(Vehicle& car, PresentationServices serv
 }
 
 VehiclePresentation::~VehiclePresentation() {
+  if (car_.stunts != nullptr) car_.stunts->playSound = nullptr;
   StopSounds();
   feedback.Stop();
   lights.ClearLights();
@@ -31,6 +32,14 @@ VehiclePresentation::~VehiclePresentation() {
   body.reset();
   if (shadowModel != nullptr && shadowModelOwner != nullptr) geometry::ReleaseModel(*shadowModelOwner, shadowModel);
   shadowModel = nullptr;
+  // The damage model works on the body and the crumpled body held here.
+  car_.damage.reset();
+  if (damageOwner != nullptr) {
+    if (damagedModel != nullptr) geometry::ReleaseModel(*damageOwner, damagedModel);
+    for (render::ImageResource* image : bodyMaterials) damageOwner->ReleaseImage(image);
+  }
+  damagedModel = nullptr;
+  bodyMaterials.clear();
   if (cubeMap != nullptr && cubeMapOwner != nullptr) cubeMapOwner->ReleaseCubeMap(cubeMap);
   cubeMap = nullptr;
 }
@@ -42,6 +51,12 @@ void VehiclePresentation::LoadSounds() {
   const std::string folder = car_.folder + kCarSoundsFromCarFolder;
   sounds_->LoadSounds(folder);
   for (auto& wheel : wheelEffects_) wheel->LoadSounds(folder);
+  sounds_->LoadStuntSounds();
+  if (car_.stunts != nullptr) {
+    car_.stunts->playSound = [this](bool success) {
+      sounds_->PlayStunt(success ? kStuntSuccessSound : kStuntWipeSound);
+    };
+  }
   if (car_.engine != nullptr && !car_.engine->soundsFolder.empty()) {
     std::string engineFolder = car_.engine->soundsFolder;
     if (engineFolder.back() != '/' && engineFolder.back() != '\\') engineFolder += '/';
@@ -114,8 +129,8 @@ void VehiclePresentation::AfterCollisions(Vehicle& car, VehicleWorld& world, flo
       WheelEffects& effects = *wheelEffects_[i];
       effects.audible = car.isPlayer;
       effects.listenerDistance = car.listenerDistance;
-      effects.forceFeedback = car.isPlayer ? services_.forceFeedback : nullptr;
       if (wheel->landing > 0) effects.PlaySound(wheel->landing - 1);
+      if (wheel->landing >= kLandingMedium) effects.ForceFeedbackJolt(kLandingJolt);
     }
     WheelDust entry;
     entry.onGround = wheel->onGround;
@@ -160,9 +175,16 @@ void VehiclePresentation::PlayCrashSound(Vehicle& car, int kind, int volume) {
 }
 
 void VehiclePresentation::ForceJolt(Vehicle& car, int magnitude) {
-  if (!car.isPlayer || wheelEffects_[0] == nullptr) return;
-  wheelEffects_[0]->forceFeedback = services_.forceFeedback;
-  wheelEffects_[0]->ForceFeedbackJolt(static_cast<float>(magnitude));
+  (void)car;
+  if (wheelEffects_[0] != nullptr) wheelEffects_[0]->ForceFeedbackJolt(static_cast<float>(magnitude));
+}
+
+void VehiclePresentation::SetForceFeedbackDevice(Vehicle& car, ForceFeedbackOutput* device) {
+  (void)car;
+  feedback.SetOutput(device);
+  for (auto& wheel : wheelEffects_) {
+    if (wheel != nullptr) wheel->forceFeedback = device;
+  }
 }
 
 int VehiclePresentation::ChannelsPlaying() const {

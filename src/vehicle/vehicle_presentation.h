@@ -27,6 +27,7 @@ class MeshModel;
 }
 namespace render {
 class CubeMap;
+class ImageResource;
 class GlowTrailSystem;
 class ResourceManager;
 class SkidmarkManager;
@@ -36,6 +37,8 @@ namespace vehicle {
 
 // The shared tyre and crash sounds, relative to a car's own folder.
 constexpr char kCarSoundsFromCarFolder[] = "../../SOUNDS/CARSOUNDS/";
+// Medium and heavy landings jolt the controller this hard.
+constexpr int kLandingJolt = 10000;
 // The shadow grid: points across and along, and its margins beyond the hull (inches).
 constexpr uint32_t kShadowGridPoints = 4;
 constexpr float kShadowSideMargin = 30.0f;
@@ -44,7 +47,6 @@ constexpr float kShadowEndMargin = 10.0f;
 struct PresentationServices {
   app::SoundSampleSource* sounds = nullptr;  // samples and the mixer; no sounds without it
   platform::gfx::Device* device = nullptr;    // shadow buffers; may be null
-  ForceFeedbackOutput* forceFeedback = nullptr;  // the player's controller, or null
   std::function<int()> random;                // the game's generator; the C-runtime one when empty
 };
 
@@ -54,8 +56,9 @@ class VehiclePresentation final : public VehicleFeatures {
   // Stops every sound and controller effect and lets go of the glows.
   ~VehiclePresentation() override;
 
-  // Tyre, crash and landing sounds from the shared folder two levels above the car's, and the engine's samples
-  // from its sound folder (when the car has an engine).
+  // Tyre, crash and landing sounds from the shared folder two levels above the car's, the engine's samples
+  // from its sound folder (when the car has an engine), and the stunt sounds, which the car's stunt tracker
+  // then plays.
   void LoadSounds();
   // The shadow grid sized from the car's hull box.
   void BuildShadow();
@@ -70,6 +73,7 @@ class VehiclePresentation final : public VehicleFeatures {
   void PlayCrashSound(Vehicle& car, int kind, int volume) override;
   void ForceJolt(Vehicle& car, int magnitude) override;
   int ChannelsPlaying() const override;
+  void SetForceFeedbackDevice(Vehicle& car, ForceFeedbackOutput* device) override;
 
   // Once per frame (or sub-step) after the car's update: engine mix, tyre loops, controller rumble and timers.
   void UpdateSounds(float dt);
@@ -97,6 +101,11 @@ class VehiclePresentation final : public VehicleFeatures {
   // The stencil shadow caster (SHADOW_MODEL), or null; given back to shadowModelOwner with the car.
   geometry::MeshModel* shadowModel = nullptr;
   render::ResourceManager* shadowModelOwner = nullptr;
+  // The crumpled body the damage model dents toward (DAMAGE_MODEL), or null, and the body's own materials kept
+  // for repairs; all given back to damageOwner with the car.
+  geometry::MeshModel* damagedModel = nullptr;
+  std::vector<render::ImageResource*> bodyMaterials;
+  render::ResourceManager* damageOwner = nullptr;
   // The car's environment cube, or null; given back to cubeMapOwner with the car.
   render::CubeMap* cubeMap = nullptr;
   render::ResourceManager* cubeMapOwner = nullptr;

@@ -68,6 +68,7 @@ void VehicleSounds::ReleaseAll() {
   for (auto& sample : rollSamples) release(sample);
   for (auto& sample : hitSamples) release(sample);
   for (auto& sample : crashSamples) release(sample);
+  for (auto& sample : stuntSamples) release(sample);
 }
 
 void VehicleSounds::LoadSounds(const std::string& folder) {
@@ -161,8 +162,21 @@ bool VehicleSounds::PlayCrash(int kind, int volume) {
   auto& mixer = sounds_.SampleMixer();
   const int channel = mixer.PlaySound(platform::audio::kFreeChannel, crashSamples[kind]);
   if (channel == -1) return false;
+  mixer.SetPriority(channel, kCrashSoundPriority);
   mixer.SetVolume(channel, std::clamp(volume, 0, 255));
   return true;
+}
+
+void VehicleSounds::LoadStuntSounds() {
+  for (auto& sample : stuntSamples) {
+    if (sample != 0) app::ReleaseSoundSample(sounds_, sample);
+    sample = app::LoadSoundSample(sounds_, kStuntSoundFile, false);
+  }
+}
+
+bool VehicleSounds::PlayStunt(int i) {
+  if (i < 0 || i >= static_cast<int>(stuntSamples.size()) || stuntSamples[i] == 0) return false;
+  return sounds_.SampleMixer().PlaySound(platform::audio::kFreeChannel, stuntSamples[i]) != -1;
 }
 
 }  // namespace vehicle

@@ -18,6 +18,13 @@ extern const std::array<const char*, kSurfaceCount> SurfaceHitSounds;
 constexpr int kCrashSoundCount = 6;
 extern const std::array<const char*, kCrashSoundCount> CrashSoundNames;
 
+// The stunt tracker's two sounds (a banked chain, a wiped one), named relative to the game folder.
+constexpr char kStuntSoundFile[] = "SOUNDS/success.wav";
+constexpr int kStuntSuccessSound = 0;
+constexpr int kStuntWipeSound = 1;
+// Crash sounds play with this channel priority.
+constexpr int kCrashSoundPriority = 30;
+
 // The tyre loops move toward their targets at this many volume steps per second (a full fade takes 0.51 s).
 constexpr float kTyreFadeRate = 500.0f;
 
@@ -50,8 +57,13 @@ class VehicleSounds {
   void UpdateRollSounds(float dt, const TyreSoundInputs& car);
   // Stops every skid and rolling loop.
   void StopSounds();
-  // Plays a crash kind once at a volume (0-255); false when it has no sample or no channel was free.
+  // Plays a crash kind once at a volume (0-255) with the crash priority; false when it has no sample or no
+  // channel was free.
   bool PlayCrash(int kind, int volume);
+  // The stunt sounds, each loaded on its own from kStuntSoundFile.
+  void LoadStuntSounds();
+  // Plays stunt sound i once at the default volume; false without a sample or a free channel.
+  bool PlayStunt(int i);
 
   std::array<app::SoundSample, kSurfaceCount> skidSamples{};
   std::array<int, kSurfaceCount> skidChannels;
@@ -61,6 +73,7 @@ class VehicleSounds {
   std::array<float, kSurfaceCount> rollVolumes{};
   std::array<app::SoundSample, kSurfaceCount> hitSamples{};
   std::array<app::SoundSample, kCrashSoundCount> crashSamples{};
+  std::array<app::SoundSample, 2> stuntSamples{};
 
  private:
   void ReleaseAll();

@@ -116,7 +116,7 @@ void Wheel::Step(VehicleWorld& world, float dt) {
   const Vec3 p = position;
   impact = 0;
   bodyPenetration = 0;
-  landing = 0;
+  landing = kLandingNone;
   Vec3 g{0, -kGravity, 0};
   if (onGround) g = Length(velocity) < kSlowSpeed ? up * -kGravity : Vec3{0, -kGravity * std::fabs(up.y), 0};
   TireStep(dt);
@@ -199,7 +199,7 @@ void Wheel::Contact(VehicleWorld& world, Vec3& next, float dt) {
   if (lastImpact < -40 && !wasOnGround) {
     if (lastImpact < -200) {
       impact += 5;
-      landing = 3;
+      landing = kLandingHeavy;
       for (int i = 0; i < 20; ++i) {
         float u[5];
         for (float& value : u) value = static_cast<float>(platform::CrtRand() % 1000) / 500.0f - 1.0f;
@@ -207,7 +207,7 @@ void Wheel::Contact(VehicleWorld& world, Vec3& next, float dt) {
                              Vec3{hit.normal.x + 3 * u[2], hit.normal.y + 3 + u[1], hit.normal.z + 3 * u[0]});
       }
     } else if (!bodyContact) {
-      landing = lastImpact < -100 ? 2 : 1;
+      landing = lastImpact < -100 ? kLandingMedium : kLandingLight;
     }
   }
 }

@@ -19,6 +19,8 @@ using platform::Matrix4;
 
 class UpgradeList;
 
+enum Landing : int32_t { kLandingNone, kLandingLight, kLandingMedium, kLandingHeavy };
+
 // Retention and slipperiness of a surface for the tyre model.
 struct SurfaceGrip {
   float spinRetention;      // share of spin kept per second
@@ -108,8 +110,8 @@ class Wheel {
   float frontDownforce = 0.1f;
   float rearDownforce = 0.1f;
   float bodyPenetration = 0;
-  // Hardness of the last landing for the wheel's sounds and jolts: 0 none, 1 light, 2 medium, 3 heavy.
-  int32_t landing = 0;
+  // Hardness of the last landing for the wheel's sounds and jolts: kLandingNone ... kLandingHeavy.
+  int32_t landing = kLandingNone;
 
  private:
   static Matrix4 Identity();

@@ -111,6 +111,24 @@ class GameFrontEndTest : public ::testing::Test {
     return game;
   }
 
+  // The first race of the sample lists, started as a race screen starts it, run until the cars are racing.
+  const race::RaceDefinition* RaceFromTheMenus() {
+    race::ContentDatabase& database = *app_->GetContentDatabase();
+    // Race lists are found beside the executable; the test's game folder is elsewhere.
+    const std::string gameFolder = folder_->string() + "/";
+    database.LoadFrom(app::DataFile(gameFolder + kContentListFile), gameFolder, gameFolder);
+    const race::RaceDefinition* race = nullptr;
+    for (const auto* list : {database.instantRaces.get(), database.quickRaces.get(), database.careerRaces.get(),
+                             database.contestRaces.get()}) {
+      if (race == nullptr && list != nullptr && list->Count() > 0) race = list->At(0);
+    }
+    EXPECT_NE(race, nullptr) << "the sample content lists races";
+    if (race != nullptr) {
+      EXPECT_TRUE(frontend::RequestRace(*app_->GetScreenFlow(), database, race));
+    }
+    return race;
+  }
+
   static fs::path* folder_;
   app::testing::Harness harness_;
   platform::audio::Mixer mixer_{8000, 8};
@@ -304,23 +322,14 @@ TEST_F(GameFrontEndTest, TheShowroomIsOpenedSteppedAndGivesWayToARace) {
   EXPECT_GT(device->Stats().draws, before) << "the showroom and the menu draw every frame";
 
   // Choosing a race queues the loading screen and then the race loading, which closes the showroom.
-  race::ContentDatabase& database = *game.GetContentDatabase();
-  // Race lists are found beside the executable; the test's game folder is elsewhere.
-  const std::string gameFolder = folder_->string() + "/";
-  database.LoadFrom(app::DataFile(gameFolder + kContentListFile), gameFolder, gameFolder);
-  const race::RaceDefinition* race = nullptr;
-  for (const auto* list : {database.instantRaces.get(), database.quickRaces.get(), database.careerRaces.get(),
-                           database.contestRaces.get()}) {
-    if (race == nullptr && list != nullptr && list->Count() > 0) race = list->At(0);
-  }
-  ASSERT_NE(race, nullptr) << "the sample content lists races";
-  ASSERT_TRUE(frontend::RequestRace(*game.GetScreenFlow(), database, race));
+  const race::RaceDefinition* race = RaceFromTheMenus();
+  ASSERT_NE(race, nullptr);
   EXPECT_EQ(game.GetScreenFlow()->FrontState(), gs::kLoadingScreen);
   // The loading screen shows in the frame it opens and hands over to the race loading at once.
   Frames(1);
   EXPECT_EQ(menus.current, index::kLoading);
   EXPECT_EQ(game.GetScreenFlow()->state, gs::kRaceLoading);
-  EXPECT_EQ(frontend::FindRaceByParameter(database, game.GetScreenFlow()->parameter), race);
+  EXPECT_EQ(frontend::FindRaceByParameter(*game.GetContentDatabase(), game.GetScreenFlow()->parameter), race);
   Frames(1);
   EXPECT_EQ(menus.Showroom(), nullptr);
 
@@ -330,6 +339,32 @@ TEST_F(GameFrontEndTest, TheShowroomIsOpenedSteppedAndGivesWayToARace) {
   EXPECT_EQ(game.GetScreenFlow()->state, gs::kMenus);
   EXPECT_NE(menus.Showroom(), nullptr);
   EXPECT_EQ(menus.current, index::kMainMenu);
+}
+
+TEST_F(GameFrontEndTest, EscapeHeldInThePauseMenuResumesTheRaceAndDoesNotOpenTheMenuAgain) {
+  GameApplication& game = AtTheMainMenu();
+  ASSERT_NE(RaceFromTheMenus(), nullptr);
+  ASSERT_GT(RunUntil(gs::kRacing), 0);
+  ASSERT_NE(game.GetRaceSession(), nullptr);
+  app::ScreenFlow& flow = *game.GetScreenFlow();
+
+  PressKey(frontend::kKeyEscape);
+  ASSERT_GT(RunUntil(gs::kPauseMenu), 0);
+  // Escape held for several frames in the pause menu: the menu resumes the race, which then sees no fresh press.
+  app_->MsgProc(Window(), wm::kKeyDown, frontend::kKeyEscape, 0);
+  ASSERT_GT(RunUntil(gs::kRacing), 0);
+  Frames(6);
+  app_->MsgProc(Window(), wm::kKeyUp, frontend::kKeyEscape, 0);
+  Frames(4);
+  EXPECT_EQ(flow.state, gs::kRacing);
+  EXPECT_TRUE(flow.IsQueueEmpty());
+
+  // Keys pressed while the pause menu is open never reach the race.
+  PressKey(frontend::kKeyEscape);
+  ASSERT_GT(RunUntil(gs::kPauseMenu), 0);
+  app_->MsgProc(Window(), wm::kKeyDown, 'Q', 0);
+  EXPECT_FALSE(game.GetRaceSession()->keys.IsKeyHeld('Q'));
+  app_->MsgProc(Window(), wm::kKeyUp, 'Q', 0);
 }
 
 TEST_F(GameFrontEndTest, DeviceResetsKeepTheFrontEndAndARecreationBuildsItAgain) {

@@ -31,15 +31,6 @@ StuntInputs InAir() {
   return in;
 }
 
-TEST(StuntTracker, NamesAreTheOnesTheHudShows) {
-  EXPECT_STREQ(StuntNames[kStuntAir], "Air!");
-  EXPECT_STREQ(StuntNames[kStuntBigAir], "Big Air!");
-  EXPECT_STREQ(StuntNames[kStuntHugeAir], "Huge Air!");
-  EXPECT_STREQ(StuntNames[kStuntTwoWheels], "Two Wheels");
-  EXPECT_STREQ(StuntNames[kStuntPowerslide], "Powerslide");
-  EXPECT_STREQ(StuntNames[kStuntNicePass], "Nice Pass!");
-}
-
 TEST(StuntTracker, LongJumpGrowsThroughAirBigAirAndHugeAirThenBanksOnce) {
   StuntTracker tracker;
   std::vector<bool> sounds;

@@ -1,5 +1,6 @@
-// Tests of the car's collision response: a wall stops the car and pushes it back, the impact dents the body,
-// wipes stunts, shakes, sparks and sounds; crash sound cooldowns and distance rules; car-to-car hits.
+// Tests of the car's collision response: a wall stops the car and pushes it back, the impact wipes stunts and
+// shakes; crash sound cooldowns and distance rules; car-to-car hits. What a crash shows and sounds like in a race
+// is tested through the race (race_effects_test).
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -11,13 +12,11 @@ namespace {
 
 using namespace vehicle_test;
 
-// Records what the presentation side is asked to do.
+// Records the crash sounds the car asks for.
 class RecordingFeatures : public vehicle::VehicleFeatures {
  public:
   void PlayCrashSound(Vehicle&, int kind, int volume) override { sounds.push_back({kind, volume}); }
-  void ForceJolt(Vehicle&, int magnitude) override { jolts.push_back(magnitude); }
   std::vector<std::pair<int, int>> sounds;
-  std::vector<int> jolts;
 };
 
 class CarAndWall : public ::testing::Test {
@@ -30,11 +29,6 @@ class CarAndWall : public ::testing::Test {
     auto features = std::make_unique<RecordingFeatures>();
     features_ = features.get();
     car_->features = std::move(features);
-    vehicle::DamageMeshes meshes;
-    meshes.bodyPartNames = {"FRONT_BUMPER", "REAR_BUMPER", "LEFT_DOOR"};
-    meshes.damagedPartNames = {"FRONT_BUMPER_D"};
-    meshes.bodySize = {70, 48, 175};
-    car_->damage = std::make_unique<vehicle::DamageModel>(std::move(meshes));
     PlaceAt(*car_, *world_, {0, 30, 0});
   }
   std::unique_ptr<geometry::CollisionTree> tree_;
@@ -43,7 +37,7 @@ class CarAndWall : public ::testing::Test {
   RecordingFeatures* features_ = nullptr;
 };
 
-TEST_F(CarAndWall, FullThrottleIntoAWallStopsPushesBackAndDamagesTheFront) {
+TEST_F(CarAndWall, FullThrottleIntoAWallStopsAndPushesBack) {
   car_->SetPlayerFlag(true);
   float maxShake = 0, fastest = 0;
   for (int i = 0; i < 500; ++i) {
@@ -56,15 +50,7 @@ TEST_F(CarAndWall, FullThrottleIntoAWallStopsPushesBackAndDamagesTheFront) {
   EXPECT_GT(fastest, 40);
   EXPECT_LT(car_->speedMph, 15);
   EXPECT_GT(maxShake, 0);
-  EXPECT_GT(car_->damage->zoneDamage[vehicle::kZoneFront], 0);
-  EXPECT_EQ(car_->damage->zoneDamage[vehicle::kZoneRear], 0);
-  EXPECT_FALSE(features_->sounds.empty());
-  for (const auto& [kind, volume] : features_->sounds) {
-    EXPECT_TRUE(kind == 0 || kind == 1 || kind == 2);
-    EXPECT_EQ(volume, 255);  // the listener is at the car
-  }
-  EXPECT_FALSE(features_->jolts.empty());
-  EXPECT_GT(world_->particleBursts, 0);
+  for (const auto& sound : features_->sounds) EXPECT_TRUE(sound.first == 0 || sound.first == 1 || sound.first == 2);
   EXPECT_LT(car_->stunts->sinceCrash, 5.0f);
 }
 

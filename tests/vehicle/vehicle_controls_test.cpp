@@ -166,20 +166,4 @@ TEST(VehicleControls, QueriesReadTheWheels) {
   EXPECT_EQ(car->safePosition, car->position);
 }
 
-TEST(VehicleControls, DroppedPlayerCarRaisesAnAirStunt) {
-  auto tree = FlatWorld("PAVE_TEST", 20000);
-  vehicle::TrackWorld world(*tree);
-  auto car = LoadCar("COUPE");
-  car->SetPlayerFlag(true);
-  PlaceAt(*car, world, {0, 30, 0});
-  Drive(*car, world, 2.1f, 0, 0);
-  // Low enough for a landing that is no crash: a hard landing would wipe the stunt.
-  car->SetTransform(car->position + Vec3{0, 30, 0}, car->rotation);
-  Drive(*car, world, 0.2f, 0, 0);
-  EXPECT_TRUE(car->stunts->HasActiveEvent(vehicle::kStuntAir));
-  Drive(*car, world, 3, 0, 0);  // lands and the chain settles
-  EXPECT_TRUE(car->stunts->events.empty());
-  EXPECT_GT(car->stunts->total, 100);
-}
-
 }  // namespace

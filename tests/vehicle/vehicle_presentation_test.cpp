@@ -9,14 +9,12 @@
 
 #include "platform/math/math.h"
 #include "render/effects/glow_trails.h"
-#include "vehicle/fake_force_feedback.h"
 #include "vehicle/fake_sound_source.h"
 
 namespace vehicle {
 namespace {
 
 using testing::FakeSoundSource;
-using testing::RecordingForceFeedback;
 
 class FlatWorld final : public VehicleWorld {
  public:
@@ -48,7 +46,6 @@ class PresentationTest : public ::testing::Test {
     car.AssembleChassis(Layout());
     PresentationServices services;
     services.sounds = &sounds;
-    services.forceFeedback = &controller;
     services.random = [] { return 750; };
     auto owned = std::make_unique<VehiclePresentation>(car, services);
     presentation = owned.get();
@@ -66,7 +63,6 @@ class PresentationTest : public ::testing::Test {
   }
 
   FakeSoundSource sounds;
-  RecordingForceFeedback controller;
   Vehicle car;
   VehiclePresentation* presentation = nullptr;
 };
@@ -100,7 +96,7 @@ TEST_F(PresentationTest, GathersSurfacesTintShadowAndDustAfterTheCollisions) {
   EXPECT_FLOAT_EQ(presentation->shadow->Vertices()[0].y, -10 + kShadowLift);
 }
 
-TEST_F(PresentationTest, PlayerHearsItsSurfaceLandingsAndCrashes) {
+TEST_F(PresentationTest, PlayerHearsItsSurfaceAndLandings) {
   presentation->LoadSounds();
   car.isPlayer = true;
   car.velocity = {0, 0, 300};
@@ -115,27 +111,18 @@ TEST_F(PresentationTest, PlayerHearsItsSurfaceLandingsAndCrashes) {
   presentation->AfterCollisions(car, world, 0.01f);
   EXPECT_FLOAT_EQ(presentation->WheelEffectsOf(1)->timers[1], 1.0f) << "a medium landing";
 
-  const int before = presentation->ChannelsPlaying();
-  presentation->PlayCrashSound(car, 0, 200);
-  EXPECT_EQ(presentation->ChannelsPlaying(), before + 1);
-
-  presentation->ForceJolt(car, 20000);
-  EXPECT_EQ(controller.gains[kJoltEffect], 10000);
-
   car.features.reset();
   EXPECT_FALSE(sounds.SampleMixer().IsPlaying(rolling)) << "the loops stop with the car; one-shots run out";
 }
 
-TEST_F(PresentationTest, ComputerCarMakesNoTyreSoundsOrJolts) {
+TEST_F(PresentationTest, ComputerCarMakesNoTyreSounds) {
   presentation->LoadSounds();
   car.velocity = {0, 0, 300};
   StandOn(kSurfaceGrass, {1, 1, 1});
   FlatWorld world;
   presentation->AfterCollisions(car, world, 0.01f);
   presentation->UpdateSounds(0.01f);
-  presentation->ForceJolt(car, 5000);
   EXPECT_EQ(sounds.SampleMixer().GetChannelsPlaying(), 0);
-  EXPECT_TRUE(controller.gains.empty());
 }
 
 TEST_F(PresentationTest, LightsAndExhaustsRideOnTheBody) {

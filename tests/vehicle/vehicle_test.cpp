@@ -155,25 +155,4 @@ TEST(Vehicle, HandbrakeSlideRunsFartherOnDirtThanOnPavement) {
   EXPECT_GT(dirt, pave);
 }
 
-TEST(Vehicle, JumpOverTheCircuitRampRaisesAnAirStunt) {
-  vehicle::TrackWorld world(CityTree());
-  auto car = LoadCar("COUPE");
-  world.AddCar(car.get());
-  car->SetPlayerFlag(true);
-  PlaceOnCircuit(*car, world, contentgen::test_world::RampStart() - 1800);
-  bool air = false;
-  float longestAir = 0, highest = 0;
-  for (int i = 0; i < 600; ++i) {
-    Drive(*car, world, 0.01f, 1, 0);
-    air = air || car->stunts->HasActiveEvent(vehicle::kStuntAir);
-    longestAir = std::max(longestAir, car->stunts->airTime);
-    highest = std::max(highest, car->position.y);
-  }
-  EXPECT_TRUE(air);
-  EXPECT_GT(longestAir, 0.2f);
-  EXPECT_GT(highest, contentgen::test_world::kRampRise);
-  EXPECT_TRUE(car->AllWheelsOnGround());  // landed on its wheels
-  EXPECT_GT(car->upAxis.y, 0.9f);
-}
-
 }  // namespace

@@ -124,19 +124,40 @@ int Mixer::StartChannel(int requested, int priority) {
 }
 
 int Mixer::PlaySound(int requested, SampleId id) {
-  std::lock_guard lock(mutex_);
-  Sample* sample = nullptr;
-  for (const auto& candidate : samples_) {
-    if (candidate->id == id) sample = candidate.get();
+  int handle = kNoChannel;
+  {
+    std::lock_guard lock(mutex_);
+    Sample* sample = nullptr;
+    for (const auto& candidate : samples_) {
+      if (candidate->id == id) sample = candidate.get();
+    }
+    if (sample == nullptr) return kNoChannel;
+    const int index = StartChannel(requested, kDefaultPriority);
+    if (index < 0) return kNoChannel;
+    Channel& channel = channels_[index];
+    channel.sample = sample;
+    channel.frequency = sample->data.rate;
+    ++sample->starts;
+    handle = static_cast<int>(channel.generation) * kMaxChannelCount + index;
   }
-  if (sample == nullptr) return kNoChannel;
-  const int index = StartChannel(requested, kDefaultPriority);
-  if (index < 0) return kNoChannel;
-  Channel& channel = channels_[index];
-  channel.sample = sample;
-  channel.frequency = sample->data.rate;
-  ++sample->starts;
-  return static_cast<int>(channel.generation) * kMaxChannelCount + index;
+  Report(handle);
+  return handle;
+}
+
+bool Mixer::Report(int handle) {
+  if (!observer_) return true;
+  ChannelEvent event;
+  {
+    std::lock_guard lock(mutex_);
+    const Channel* channel = Find(handle);
+    if (channel == nullptr) return true;
+    event.channel = handle;
+    event.sample = channel->sample != nullptr ? channel->sample->id : kNoSample;
+    event.volume = channel->volume;
+    event.priority = channel->priority;
+  }
+  observer_(event);
+  return true;
 }
 
 bool Mixer::StopSound(int handle) {
@@ -148,21 +169,25 @@ bool Mixer::StopSound(int handle) {
 }
 
 bool Mixer::SetVolume(int handle, int volume) {
-  std::lock_guard lock(mutex_);
-  Channel* channel = Find(handle);
-  if (channel == nullptr) return false;
-  channel->volume = Clamp255(volume);
-  channel->absolute = false;
-  return true;
+  {
+    std::lock_guard lock(mutex_);
+    Channel* channel = Find(handle);
+    if (channel == nullptr) return false;
+    channel->volume = Clamp255(volume);
+    channel->absolute = false;
+  }
+  return Report(handle);
 }
 
 bool Mixer::SetVolumeAbsolute(int handle, int volume) {
-  std::lock_guard lock(mutex_);
-  Channel* channel = Find(handle);
-  if (channel == nullptr) return false;
-  channel->volume = Clamp255(volume);
-  channel->absolute = true;
-  return true;
+  {
+    std::lock_guard lock(mutex_);
+    Channel* channel = Find(handle);
+    if (channel == nullptr) return false;
+    channel->volume = Clamp255(volume);
+    channel->absolute = true;
+  }
+  return Report(handle);
 }
 
 bool Mixer::SetFrequency(int handle, int hertz) {
@@ -182,11 +207,13 @@ bool Mixer::SetPan(int handle, int pan) {
 }
 
 bool Mixer::SetPriority(int handle, int priority) {
-  std::lock_guard lock(mutex_);
-  Channel* channel = Find(handle);
-  if (channel == nullptr) return false;
-  channel->priority = Clamp255(priority);
-  return true;
+  {
+    std::lock_guard lock(mutex_);
+    Channel* channel = Find(handle);
+    if (channel == nullptr) return false;
+    channel->priority = Clamp255(priority);
+  }
+  return Report(handle);
 }
 
 bool Mixer::SetPaused(int handle, bool paused) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -72,6 +73,17 @@ class Mixer {
   int GetVolume(int channel) const;
   int GetFrequency(int channel) const;
   int GetChannelsPlaying() const;
+  // A change a caller made to a channel, for tools and tests that record what was heard: the channel's handle,
+  // its sample, and its volume and priority after the change.
+  struct ChannelEvent {
+    int channel = kNoChannel;
+    SampleId sample = kNoSample;
+    int volume = 0;
+    int priority = 0;
+  };
+  // Called (outside the mixer's lock) after every successful PlaySound, SetVolume, SetVolumeAbsolute and
+  // SetPriority; empty for none. Set it before sounds play, from the thread that plays them.
+  void SetObserver(std::function<void(const ChannelEvent&)> observer) { observer_ = std::move(observer); }
   void SetSfxMasterVolume(int volume);  // 0-255
   // For reports and tests: the sample and volume of every busy sample channel, and how many times each loaded
   // sample has been started on a channel.
@@ -136,6 +148,8 @@ class Mixer {
   int StartChannel(int channel, int priority);
   void StopChannel(Channel& channel);
   bool FetchFrame(Channel& channel, int64_t index, float& left, float& right);
+  // Tells the observer about the channel, when there is one; true, for the caller's return.
+  bool Report(int handle);
 
   mutable std::mutex mutex_;
   int outputRate_;
@@ -148,6 +162,7 @@ class Mixer {
   double pendingNullFrames_ = 0;
   std::vector<int16_t> scratch_;
   std::vector<float> mixBuffer_;
+  std::function<void(const ChannelEvent&)> observer_;
   bool outputOpen_ = false;
   uint32_t device_ = 0;  // the audio device id; 0 on the null output
 };

@@ -1,0 +1,284 @@
+// Races on the generated city as the game runs them: the full staged load on the null device, a scripted
+// controller with force feedback, the real mixer, the countdown and the release. Cars are driven into walls and
+// over the ramp, and what a player would see, hear and feel is read from the race's own particle system, mixer,
+// controller, HUD and car bodies.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <random>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "../vehicle/null_device_fixture.h"
+#include "app/data_file.h"
+#include "app/input_devices.h"
+#include "contentgen/content.h"
+#include "contentgen/race_content.h"
+#include "contentgen/test_world.h"
+#include "geometry/models/mesh_model.h"
+#include "platform/audio/mixer.h"
+#include "platform/input/scripted_controller.h"
+#include "platform/math/math.h"
+#include "platform/window_system.h"
+#include "race/content_database.h"
+#include "race/hud/race_hud.h"
+#include "race/player_input.h"
+#include "race/race_definition.h"
+#include "race/race_session.h"
+#include "race_test_support.h"
+#include "render/resources/resource_manager.h"
+#include "vehicle/vehicle.h"
+#include "vehicle/vehicle_presentation.h"
+#include "vehicle/wheel_effects.h"
+
+namespace {
+
+using app::SettingId;
+using platform::Vec3;
+using vehicle::Vehicle;
+namespace world = contentgen::test_world;
+
+constexpr float kFrame = 0.02f;
+
+// The sample game folder, written once for the whole suite.
+class RaceEffects : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new std::string((std::filesystem::temp_directory_path() /
+                               ("corsaire_race_effects_" + std::to_string(std::random_device{}()))).string() + "/");
+    ASSERT_TRUE(contentgen::WriteAllContent(*folder_));
+  }
+  static void TearDownTestSuite() {
+    std::filesystem::remove_all(*folder_);
+    delete folder_;
+    folder_ = nullptr;
+  }
+
+  RaceEffects() : resources(&holder.settings, *folder_) {
+    content = std::make_unique<race::ContentDatabase>(&holder.settings, "", &clock);
+    content->LoadFrom(app::DataFile(*folder_ + contentgen::kManifestFile), *folder_, *folder_);
+    resources.SetMixer(&mixer);
+    mixer.SetObserver([this](const platform::audio::Mixer::ChannelEvent& event) { heard.push_back(event); });
+    input = std::make_unique<app::InputDevices>(0, [this](bool) {
+      auto made = std::make_unique<platform::input::ScriptedController>(false, true);
+      stick = made.get();
+      return made;
+    });
+    input->LoadForceEffects(*folder_ + "FF/effects.ffe");
+  }
+
+  // Loads the race as the game does, hands the player's car the controller, counts down and releases the cars.
+  race::RaceSession& Start() {
+    session = std::make_unique<race::RaceSession>(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
+    for (int stage = 0; stage < 20 && !session->LoadTrack(gfx.device, {}); ++stage) {
+    }
+    EXPECT_TRUE(input->AreForceEffectsLoaded());
+    session->AttachForceFeedback(input.get());
+    session->HoldRacersAtStart(flow);
+    for (int frame = 0; frame < 400 && flow.state != app::game_state::kRacing; ++frame) Frame();
+    EXPECT_EQ(flow.state, app::game_state::kRacing);
+    return *session;
+  }
+
+  // One frame of the game's race state: the flow's requests and the sound clock, then the race step with the
+  // controller.
+  void Frame() {
+    flow.Update(kFrame);
+    mixer.Advance(kFrame);
+    if (flow.state == app::game_state::kStartSignal) flow.Request(app::game_state::kRacing, 0);
+    session->Step(gfx.device, nullptr, flow, input.get(), kFrame);
+  }
+  void Frames(float seconds) {
+    for (float t = 0; t < seconds; t += kFrame) Frame();
+  }
+
+  void Hold(int action, bool down) {
+    session->ForwardInput(down ? platform::wm::kKeyDown : platform::wm::kKeyUp,
+                          static_cast<uintptr_t>(holder.settings.GetKey(action)));
+  }
+
+  // Sets the car on the circuit at a distance along it and across it (toward the inside), turned from the
+  // road's heading toward the inside by an angle (radians; negative turns toward the outer wall), at rest.
+  static void Place(race::RaceSession& race, Vehicle& car, float along, float across, float turn) {
+    Vec3 heading;
+    const Vec3 centre = world::CentreAt(along, &heading);
+    const Vec3 inward = world::InwardAt(along);
+    car.position = centre + inward * across + Vec3{0, 30, 0};
+    const Vec3 forward = heading * std::cos(turn) + inward * std::sin(turn);
+    car.rotation = platform::Transpose(platform::LookAtLH({}, forward, {0, 1, 0}));
+    car.Reset(race.World(), nullptr);
+  }
+
+  // Sets the car rolling straight ahead at a speed (in/s), as if it had been driven up to it.
+  static void Launch(Vehicle& car, float speed) {
+    for (auto& wheel : car.wheels) {
+      wheel->velocity = car.forwardAxis * speed;
+      wheel->spin = speed / wheel->radius;
+    }
+    car.velocity = car.forwardAxis * speed;
+  }
+
+  // The player's car aims at the outer wall of the south straight from the inner half of the road and is driven
+  // into it across the grass verge; returns once a crash sound played.
+  void DriveIntoTheOuterWall(race::RaceSession& race) {
+    Place(race, *race.Player(), 0, 250, -0.5f);
+    Hold(race::kActionAccelerate, true);
+    for (int frame = 0; frame < 500 && !Crashed(*race.Player()); ++frame) Frame();
+    Hold(race::kActionAccelerate, false);
+    Frame();
+  }
+
+  // A crash sound of the car has just played (its kind waits out its cooldown).
+  static bool Crashed(const Vehicle& car) {
+    return std::any_of(std::begin(car.crashCooldowns), std::end(car.crashCooldowns), [](float t) { return t > 0; });
+  }
+
+  // Every live particle of a type in the race.
+  size_t Particles(int type) const {
+    const render::ParticleEmitter* emitter = session->Scenery().particles->Emitter(type);
+    return emitter != nullptr ? emitter->particles.size() : 0;
+  }
+
+  // The sounds of these samples started since `heard` was cleared, each as its channel was last set.
+  using Played = platform::audio::Mixer::ChannelEvent;
+  template <typename Samples>
+  std::vector<Played> SoundsOf(const Samples& samples) const {
+    std::map<int, Played> channels;
+    for (const Played& event : heard) {
+      if (std::find(samples.begin(), samples.end(), event.sample) != samples.end()) channels[event.channel] = event;
+    }
+    std::vector<Played> played;
+    for (const auto& entry : channels) played.push_back(entry.second);
+    return played;
+  }
+
+  static std::string* folder_;
+  race_test::SettingsHolder holder;
+  race_test::ManualClock clock;
+  platform::audio::Mixer mixer{8000, 32};
+  render::ResourceManager resources;
+  std::unique_ptr<race::ContentDatabase> content;
+  platform::input::ScriptedController* stick = nullptr;
+  std::unique_ptr<app::InputDevices> input;
+  vehicle::testing::NullDeviceFixture gfx;
+  race::RaceDefinition definition{0, "City", "TRACKS/CITY/city.scn", nullptr, race::kModeQuick, race::kRaceLap,
+                                  3, 0, 1, false};
+  app::ScreenFlow flow;
+  std::unique_ptr<race::RaceSession> session;
+  std::vector<platform::audio::Mixer::ChannelEvent> heard;
+};
+
+std::string* RaceEffects::folder_ = nullptr;
+
+TEST_F(RaceEffects, CarsDrivenIntoTheWallThrowSparksSoundByDistanceJoltThePlayerAndDent) {
+  race::RaceSession& race = Start();
+  Vehicle* player = race.Player();
+  ASSERT_NE(player, nullptr);
+  const geometry::MeshModel& body = *vehicle::PresentationOf(*player)->body->lods[0].model;
+  const std::vector<Vec3> clean = body.meshData->SourcePositions();
+  const auto crashes = vehicle::PresentationOf(*player)->Sounds()->crashSamples;
+
+  DriveIntoTheOuterWall(race);
+  EXPECT_GT(Particles(vehicle::kParticleSparks), 0u);
+  EXPECT_GT(Particles(vehicle::kParticleGrass), 0u) << "thrown up from the verge";
+  EXPECT_GT(Particles(vehicle::kParticleDebris), 0u);
+  const auto& jolt = stick->effects.at(vehicle::kJoltEffect);
+  EXPECT_GT(jolt.starts, 0);
+  EXPECT_EQ(jolt.gain, vehicle::kMaxForceGain);
+  // The body is dented where it hit and the front zones took the damage.
+  ASSERT_NE(player->damage, nullptr);
+  EXPECT_GT(player->damage->zoneDamage[vehicle::kZoneFront] + player->damage->zoneDamage[vehicle::kZoneFrontLeft] +
+                player->damage->zoneDamage[vehicle::kZoneFrontRight], 0.0f);
+  EXPECT_NE(body.meshData->SourcePositions(), clean);
+  // Heard from the chase camera just behind the car: full volume, at the crash priority.
+  const std::vector<Played> near = SoundsOf(crashes);
+  ASSERT_FALSE(near.empty());
+  for (const Played& crash : near) {
+    EXPECT_GT(crash.volume, 240);
+    EXPECT_EQ(crash.priority, vehicle::kCrashSoundPriority);
+  }
+
+  // The player waits on the road; the computer car hits the same wall some 800 inches from the camera: the same
+  // crash, heard quieter.
+  Place(race, *player, 0, 0, 0);
+  Frames(1.0f);
+  Vehicle* rival = race.Racers()[0] == player ? race.Racers()[1] : race.Racers()[0];
+  const Vec3 eye = race.Scenery().camera->eye;
+  Place(race, *rival, eye.x + 450, -490, -0.5f);
+  Launch(*rival, 1000);
+  heard.clear();
+  for (int frame = 0; frame < 100 && !Crashed(*rival); ++frame) Frame();
+  const std::vector<Played> far = SoundsOf(crashes);
+  ASSERT_FALSE(far.empty());
+  for (const Played& crash : far) {
+    EXPECT_GT(crash.volume, 10);
+    EXPECT_LT(crash.volume, 200);
+  }
+}
+
+TEST_F(RaceEffects, WithoutParticlesTheSameCrashThrowsNoSparks) {
+  holder.settings.SetInt(SettingId::PARTICLES, 0);
+  race::RaceSession& race = Start();
+  ASSERT_NE(race.Player(), nullptr);
+  DriveIntoTheOuterWall(race);
+  EXPECT_TRUE(Crashed(*race.Player()));
+  for (int type = 0; type < render::kParticleTypeCount; ++type) EXPECT_EQ(Particles(type), 0u);
+}
+
+TEST_F(RaceEffects, JumpOverTheRampShowsTheAirStuntOnTheHudAndBanksItWithTheSuccessSound) {
+  race::RaceSession& race = Start();
+  Vehicle* player = race.Player();
+  ASSERT_NE(player, nullptr);
+  const auto stuntSounds = vehicle::PresentationOf(*player)->Sounds()->stuntSamples;
+  // The hardest landing of any wheel, and the camera shake the car gathered in that sub-step.
+  int landing = vehicle::kLandingNone;
+  float landingShake = 0;
+  race.afterSubStep = [&](float) {
+    for (auto& wheel : player->wheels) {
+      if (wheel->landing <= landing) continue;
+      landing = wheel->landing;
+      landingShake = player->shake;
+    }
+  };
+  Place(race, *player, world::RampStart() - 1800, 0, 0);
+  Hold(race::kActionAccelerate, true);
+  std::vector<std::string> lines;  // the first stunt line of the HUD, each time it changes
+  int joltsBeforeLanding = 0;
+  size_t landingSparks = 0;
+  for (int frame = 0; frame < 500 && player->stunts->total == 0; ++frame) {
+    const int before = landing;
+    if (landing == vehicle::kLandingNone) joltsBeforeLanding = stick->effects.at(vehicle::kJoltEffect).starts;
+    Frame();
+    race.DrawHud(gfx.device);
+    const std::string& line = race.hud->StuntLabel(0).text;
+    if (!line.empty() && (lines.empty() || lines.back() != line)) {
+      lines.push_back(line);
+      EXPECT_EQ(race.hud->multiplier, 1u) << line;
+    }
+    if (before == vehicle::kLandingNone && landing != vehicle::kLandingNone) {
+      landingSparks = Particles(vehicle::kParticleSparks);
+    }
+  }
+  // The award counts up on the HUD while the car flies, and the landing does not wipe it.
+  ASSERT_GE(lines.size(), 5u);
+  EXPECT_EQ(lines.front().rfind("Air! ", 0), 0u) << lines.front();
+  EXPECT_EQ(lines.back().rfind("Air! ", 0), 0u) << lines.back();
+  EXPECT_GT(std::stoi(lines.back().substr(5)), std::stoi(lines.front().substr(5)));
+  // A heavy landing: sparks under the wheels, a jolt on the controller, the camera shaken.
+  EXPECT_EQ(landing, vehicle::kLandingHeavy);
+  EXPECT_GT(landingSparks, 0u);
+  EXPECT_GT(stick->effects.at(vehicle::kJoltEffect).starts, joltsBeforeLanding);
+  EXPECT_GE(landingShake, 5.0f);
+  // Two seconds after the landing the chain is banked with the success sound, and the score counts up to it.
+  EXPECT_EQ(player->stunts->total, std::stoi(lines.back().substr(5)));
+  EXPECT_EQ(SoundsOf(std::vector<platform::audio::SampleId>{stuntSounds[vehicle::kStuntSuccessSound]}).size(), 1u);
+  Frames(0.5f);
+  race.DrawHud(gfx.device);
+  EXPECT_EQ(race.hud->ScoreLabel().text, "$" + std::to_string(player->stunts->total));
+}
+
+}  // namespace
