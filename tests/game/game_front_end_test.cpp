@@ -82,6 +82,13 @@ class GameFrontEndTest : public ::testing::Test {
     return -1;
   }
 
+  // A key held down for one frame.
+  void PressKey(uintptr_t key) {
+    app_->MsgProc(Window(), wm::kKeyDown, key, 0);
+    Frames(1);
+    app_->MsgProc(Window(), wm::kKeyUp, key, 0);
+  }
+
   void Frames(int count) {
     for (int frame = 0; frame < count; ++frame) ASSERT_EQ(app_->RenderFrame(), platform::kOk);
   }
