@@ -155,15 +155,15 @@ TEST_F(CareerRaceScreenTest, RaceClickPaysTheFeeAndQueuesTheChosenRace) {
 
 TEST_F(CareerRaceScreenTest, ArrowsMoveOverRankedRacesOnlyAndScrollTheList) {
   CareerRaceScreen& screen = Screen();
-  for (int i = 0; i < 10; ++i) screen.MoveSelection(1);
-  EXPECT_EQ(screen.selectedRow, 7) << "eight ranked races in the sample career";
+  for (int i = 0; i < 20; ++i) screen.MoveSelection(1);
+  EXPECT_EQ(screen.selectedRow, 10) << "eleven ranked races in the sample career";
   EXPECT_EQ(screen.selectedClass, 3);
-  EXPECT_EQ(screen.selectedIndex, 1);
+  EXPECT_EQ(screen.selectedIndex, 2);
   screen.Render(device_);
-  EXPECT_EQ(RowIds(), (std::vector<int32_t>{102, 103, 104, 105, 106, 107}));
+  EXPECT_EQ(RowIds(), (std::vector<int32_t>{105, 106, 107, 108, 109, 110}));
   Click(300, 400);  // the scroll bar: row floor((y - 245) / 150 * (ranked races - 1))
-  const int32_t expected = static_cast<int32_t>(std::floor((400.0f - 245.0f) / 150.0f * 7.0f));
-  EXPECT_EQ(screen.selectedRow, std::min(expected, 7));
+  const int32_t expected = static_cast<int32_t>(std::floor((400.0f - 245.0f) / 150.0f * 10.0f));
+  EXPECT_EQ(screen.selectedRow, std::min(expected, 10));
   screen.MoveSelection(-100);
   EXPECT_EQ(screen.selectedRow, 0);
   EXPECT_EQ(screen.firstVisibleRow, 0);
@@ -184,7 +184,7 @@ TEST_F(CareerRaceScreenTest, LeavingWhileCountingStopsTheTallyAndReturnResumes) 
 
 TEST_F(CareerRaceScreenTest, ReEnteringChoosesTheOpenRaceAtTheSameIndex) {
   CareerRaceScreen& screen = Screen();
-  screen.SelectRow(5);  // class B, index 1
+  screen.SelectRow(6);  // class B, index 1
   screen.OnEnter();
   screen.Render(device_);
   EXPECT_EQ(screen.selectedClass, 0);

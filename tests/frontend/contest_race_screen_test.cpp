@@ -138,7 +138,7 @@ TEST_F(ContestRaceScreenTest, RaceQueuesTheSampleTimeTrial) {
   database_->contestRaces =
       std::make_unique<race::RaceList>(settings_.get(), &database_->aiNames, folder_ + "no-races.lst");
   database_->contestRaces->ReadFrom(app::DataFile::FromText(contentgen::ContestText()));
-  ASSERT_EQ(database_->contestRaces->Count(), 2);
+  ASSERT_GE(database_->contestRaces->Count(), 2);
   Click(150, 255);  // second row
   Click(700, 580);  // Race
   ASSERT_FALSE(flow_.parameterQueue.empty());

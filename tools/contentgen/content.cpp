@@ -12,6 +12,7 @@
 #include "contentgen/hud_content.h"
 #include "contentgen/images.h"
 #include "contentgen/race_content.h"
+#include "contentgen/sample_tracks.h"
 #include "contentgen/sounds.h"
 #include "contentgen/test_world.h"
 #include "contentgen/track_scene.h"
@@ -38,6 +39,7 @@ bool WriteAllContent(const std::string& folder) {
   if (!WriteSoundAndForceContent(gameFolder)) return false;
   if (!WriteTestWorld(gameFolder)) return false;
   if (!WriteTrackScene(gameFolder) || !WriteShowroomScene(gameFolder) || !WriteIntroScene(gameFolder)) return false;
+  if (!WriteSampleTracks(gameFolder)) return false;
   if (!WriteVehicleContent(gameFolder)) return false;
   if (!WriteAnimatedModelContent(gameFolder)) return false;
   if (!WriteDefaultConfig(gameFolder)) return false;

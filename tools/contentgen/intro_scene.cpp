@@ -1,6 +1,8 @@
 // The intro scene: a straight wet road between rows of buildings, seen from a sweeping camera.
 #include "contentgen/intro_scene.h"
 
+#include "contentgen/sky_box.h"
+
 namespace contentgen {
 
 namespace {
@@ -12,6 +14,7 @@ constexpr float kStreetLength = 6000;
 constexpr float kPavementWidth = 200;
 constexpr float kBlockDepth = 500;
 constexpr float kBlockSpacing = 800;
+constexpr Vec3 kMoonDirection{-0.2f, -1, 0.4f};
 
 enum IntroMaterial : int16_t { kRoad, kPavement, kBuilding, kWindows, kMaterialCount };
 enum IntroTexture : int32_t {
@@ -95,9 +98,11 @@ ScnFile BuildIntroScene() {
   scene.nodes.push_back(Node("FLARE_ORANGE3", {-kRoadHalfWidth - 20, 250, 1000}, "1.5"));
   NodeRecord moon = Node("MOON", {0, 3000, 0});
   moon.kind = 2;
-  moon.direction = {-0.2f, -1, 0.4f};
+  moon.direction = kMoonDirection;
   moon.colour = {0.5f, 0.55f, 0.8f};
   scene.nodes.push_back(moon);
+  scene.nodes.push_back(Node("SKYBOX", {}, "sky.MDL"));
+  scene.nodes.push_back(Node("GLOWSKYBOX", {}, "skyglow.MDL"));
   scene.paths.push_back(OpenPath(
       "CAMERAPATH1", {{-150, 120, -half + 300}, {-50, 140, -1500}, {100, 180, -500}, {200, 260, 500}, {0, 400, 1500}}));
   scene.paths.push_back(OpenPath("WINGPATH1", {{0, 300, -2000}, {200, 250, -500}, {-200, 220, 500}, {0, 600, 2000}}));
@@ -125,7 +130,21 @@ bool WriteIntroScene(const std::string& gameFolder) {
   for (int i = 0; i < kTextureCount; ++i) {
     if (!WritePng(folder + kTextureFiles[i], pictures[i], false)) return false;
   }
-  return WriteSceneFile(folder + kIntroSceneFile, BuildIntroScene());
+  // A clear night over the city: stars, the moon's glow and lit windows on the skyline.
+  SkyLook night;
+  night.zenith = 0xFF060A1Cu;
+  night.horizon = 0xFF27304Eu;
+  night.ground = 0xFF1A1E2Au;
+  night.sun = 0xFFC8D0F0u;
+  night.sunDirection = kMoonDirection;
+  night.cloudCover = 0.25f;
+  night.stars = true;
+  night.skyline = 0xFF10131Cu;
+  night.skylineHeight = 0.14f;
+  night.litWindows = true;
+  night.glow = 0xFFFF9A50u;
+  night.seed = 17;
+  return WriteSkyBoxes(folder, "sky", night) && WriteSceneFile(folder + kIntroSceneFile, BuildIntroScene());
 }
 
 }  // namespace contentgen

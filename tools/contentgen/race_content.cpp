@@ -1,6 +1,7 @@
-// Sample race data over the sample cars (CARS/<NAME>/vehicle.dat) and the city circuit.
+// Sample race data over the sample cars (CARS/<NAME>/vehicle.dat) and the sample circuits.
 #include "contentgen/race_content.h"
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -12,28 +13,36 @@
 namespace contentgen {
 namespace {
 
+// A circuit and the seconds a good lap of it takes, from which timed races set their target times.
+struct Circuit {
+  const char* scene;
+  float parLap;
+};
+constexpr Circuit kCity{kCityTrackScene, 26};
+constexpr Circuit kDowntown{kDowntownTrackScene, 32};
+constexpr Circuit kDocks{kDocksTrackScene, 34};
+constexpr Circuit kCanal{kCanalTrackScene, 31};
+
 // One race block. Values follow the order of the children the race lists read.
 struct SampleRace {
   std::string name;
+  Circuit circuit;
   std::string type;
-  std::string mode;
   std::string carClass;
   int laps;
   int opponents;
   int entryFee;
   bool reverse;
   std::vector<int> rewards;  // by place from 1
-  // Seconds to beat for 1st, 2nd and 3rd place in races against the clock (time trial and chicken).
-  std::vector<int> targetTimes = {};
 };
 
-void WriteRace(DataFileWriter& writer, const SampleRace& race) {
+void WriteRace(DataFileWriter& writer, const SampleRace& race, const std::string& mode) {
   writer.BeginBlock("RACE");
   writer.Record("NAME", {race.name});
-  writer.Record("PATH", {kCityTrackScene});
+  writer.Record("PATH", {race.circuit.scene});
   if (race.reverse) writer.Record("REVERSE", {1});
   writer.Record("TYPE", {race.type});
-  writer.Record("MODE", {race.mode});
+  writer.Record("MODE", {mode});
   writer.Record("CLASS_RESTRICTION", {race.carClass});
   writer.Record("LAPS", {static_cast<double>(race.laps)});
   writer.Record("OPPONENTS", {static_cast<double>(race.opponents)});
@@ -41,16 +50,21 @@ void WriteRace(DataFileWriter& writer, const SampleRace& race) {
   for (size_t place = 0; place < race.rewards.size(); ++place) {
     writer.Record("REWARD", {static_cast<double>(place + 1), static_cast<double>(race.rewards[place])});
   }
-  for (size_t place = 0; place < race.targetTimes.size(); ++place) {
-    writer.Record("TARGET_TIME", {static_cast<double>(place + 1), static_cast<double>(race.targetTimes[place])});
+  // Timed races place the player by the clock: first within a par run, third within half as long again.
+  if (race.type == "TIMETRIAL" || race.type == "CHICKEN" || mode == "CONTEST") {
+    const float par = race.circuit.parLap * static_cast<float>(race.laps);
+    const float margins[] = {1.05f, 1.25f, 1.5f};
+    for (int place = 1; place <= 3; ++place) {
+      writer.Record("TARGET_TIME", {static_cast<double>(place), std::round(par * margins[place - 1]) + 3});
+    }
   }
   writer.EndBlock("RACE");
 }
 
-std::string RaceListText(const std::string& comment, const std::vector<SampleRace>& races) {
+std::string RaceListText(const std::string& comment, const std::string& mode, const std::vector<SampleRace>& races) {
   DataFileWriter writer;
   writer.Comment(comment);
-  for (const SampleRace& race : races) WriteRace(writer, race);
+  for (const SampleRace& race : races) WriteRace(writer, race, mode);
   return writer.Text();
 }
 
@@ -94,50 +108,63 @@ std::string AiNamesText() {
 }
 
 std::string QuickRaceText() {
-  return RaceListText("Practice venues", {
-                                             {"City Circuit", "LAP", "QUICK", "MIXED", 3, 4, 0, false, {}},
-                                             {"City Circuit Reversed", "LAP", "QUICK", "MIXED", 3, 4, 0, true, {}},
-                                         });
+  return RaceListText("Practice venues: every circuit and every kind of race", "QUICK",
+                      {
+                          {"City Circuit", kCity, "LAP", "MIXED", 3, 4, 0, false, {}},
+                          {"City Circuit Reversed", kCity, "LAP", "MIXED", 3, 4, 0, true, {}},
+                          {"City Chicken", kCity, "CHICKEN", "MIXED", 2, 3, 0, false, {}},
+                          {"Downtown Grid", kDowntown, "LAP", "MIXED", 3, 4, 0, false, {}},
+                          {"Downtown Knockout", kDowntown, "KNOCKOUT", "MIXED", 4, 3, 0, true, {}},
+                          {"Harbour Docks", kDocks, "LAP", "MIXED", 3, 4, 0, false, {}},
+                          {"Docks Time Trial", kDocks, "TIMETRIAL", "MIXED", 2, 0, 0, false, {}},
+                          {"Docks Chicken", kDocks, "CHICKEN", "MIXED", 2, 3, 0, true, {}},
+                          {"Canal Route", kCanal, "LAP", "MIXED", 3, 4, 0, false, {}},
+                          {"Canal Route Reversed", kCanal, "LAP", "MIXED", 3, 4, 0, true, {}},
+                          {"Canal Time Trial", kCanal, "TIMETRIAL", "MIXED", 2, 0, 0, false, {}},
+                      });
 }
 
 std::string CareerText() {
-  // Career tiers follow the class restriction: OPEN first, then C, B and A.
-  return RaceListText("Career races, tier by tier",
+  // Career tiers follow the class restriction: OPEN first, then C, B and A. A win pays the first reward plus the
+  // stunt cash: two or three early wins buy upgrades, the C tier and a B race buy the Coupe, the B and A tiers the
+  // Roadster.
+  return RaceListText("Career races, tier by tier", "CAREER",
                       {
-                          {"Night Shift", "LAP", "CAREER", "OPEN", 2, 3, 0, false, {1500, 800, 400}},
-                          {"Dock Dash", "KNOCKOUT", "CAREER", "OPEN", 4, 3, 250, true, {2000, 1000, 500}},
-                          {"Market Sprint", "LAP", "CAREER", "C", 3, 4, 500, false, {3000, 1500, 750}},
-                          {"Canal Clock", "TIMETRIAL", "CAREER", "C", 2, 0, 500, true, {3500}, {80, 95, 110}},
-                          {"Boulevard Duel", "LAP", "CAREER", "B", 3, 5, 1000, false, {6000, 3000, 1500}},
-                          {"Square Knockout", "KNOCKOUT", "CAREER", "B", 5, 4, 1500, true, {8000, 4000, 2000}},
-                          {"Head On", "CHICKEN", "CAREER", "A", 1, 3, 2500, false, {12000, 6000}, {45, 55, 70}},
-                          {"Grand Boucle", "LAP", "CAREER", "A", 5, 5, 5000, false, {25000, 12000, 6000}},
+                          {"Night Shift", kDowntown, "LAP", "OPEN", 2, 3, 0, false, {1500, 800, 400}},
+                          {"Dock Dash", kDocks, "KNOCKOUT", "OPEN", 4, 3, 250, false, {2000, 1000, 500}},
+                          {"Market Sprint", kCity, "LAP", "C", 3, 4, 500, false, {3000, 1500, 750}},
+                          {"Canal Clock", kCanal, "TIMETRIAL", "C", 2, 0, 500, true, {3500, 1500, 700}},
+                          {"Tram Line Chicken", kDowntown, "CHICKEN", "C", 2, 3, 600, false, {4000, 2000, 1000}},
+                          {"Boulevard Duel", kDowntown, "LAP", "B", 3, 5, 1000, true, {6000, 3000, 1500}},
+                          {"Quay Knockout", kDocks, "KNOCKOUT", "B", 5, 4, 1500, true, {8000, 4000, 2000}},
+                          {"Lock Keeper", kCanal, "TIMETRIAL", "B", 3, 0, 1200, false, {7000, 3500, 1800}},
+                          {"Head On", kDocks, "CHICKEN", "A", 2, 3, 2500, false, {12000, 6000, 3000}},
+                          {"Canal Grand Prix", kCanal, "LAP", "A", 5, 5, 5000, false, {25000, 12000, 6000}},
+                          {"Midnight Knockout", kCity, "KNOCKOUT", "A", 5, 4, 4000, true, {20000, 10000, 5000}},
                       });
 }
 
 std::string ContestText() {
-  DataFileWriter writer;
-  writer.Comment("Contest races: timed, scores go to the leaderboard");
-  for (int i = 0; i < 2; ++i) {
-    writer.BeginBlock("RACE");
-    writer.Record("NAME", {i == 0 ? "City Time Attack" : "Reverse Time Attack"});
-    writer.Record("PATH", {kCityTrackScene});
-    if (i == 1) writer.Record("REVERSE", {1});
-    writer.Record("TYPE", {"TIMETRIAL"});
-    writer.Record("MODE", {"CONTEST"});
-    writer.Record("LAPS", {3});
-    writer.Record("OPPONENTS", {0});
-    for (int slot = 0; slot < 4; ++slot) writer.Record("TARGET_TIME", {static_cast<double>(slot), 90.0 + 15.0 * slot});
-    writer.EndBlock("RACE");
-  }
-  return writer.Text();
+  return RaceListText("Contest races: timed, scores go to the leaderboard", "CONTEST",
+                      {
+                          {"City Time Attack", kCity, "TIMETRIAL", "MIXED", 3, 0, 0, false, {}},
+                          {"Reverse Time Attack", kCity, "TIMETRIAL", "MIXED", 3, 0, 0, true, {}},
+                          {"Downtown Sprint", kDowntown, "LAP", "MIXED", 3, 4, 0, false, {}},
+                          {"Harbour Knockout", kDocks, "KNOCKOUT", "MIXED", 4, 3, 0, false, {}},
+                          {"Canal Chicken", kCanal, "CHICKEN", "MIXED", 2, 3, 0, false, {}},
+                          {"Docks Time Attack", kDocks, "TIMETRIAL", "MIXED", 2, 0, 0, true, {}},
+                      });
 }
 
 std::string InstantRaceText() {
-  return RaceListText("Instant races: a random one is started from the main menu",
+  return RaceListText("Instant races: a random one is started from the main menu", "INSTANT",
                       {
-                          {"City Rush", "LAP", "INSTANT", "MIXED", 2, 4, 0, false, {}},
-                          {"City Rush Reversed", "LAP", "INSTANT", "MIXED", 2, 4, 0, true, {}},
+                          {"City Rush", kCity, "LAP", "MIXED", 2, 4, 0, false, {}},
+                          {"City Rush Reversed", kCity, "LAP", "MIXED", 2, 4, 0, true, {}},
+                          {"Downtown Rush", kDowntown, "LAP", "MIXED", 2, 4, 0, false, {}},
+                          {"Downtown Chicken", kDowntown, "CHICKEN", "MIXED", 2, 3, 0, true, {}},
+                          {"Docks Knockout", kDocks, "KNOCKOUT", "MIXED", 3, 3, 0, false, {}},
+                          {"Canal Time Trial", kCanal, "TIMETRIAL", "MIXED", 2, 0, 0, true, {}},
                       });
 }
 
@@ -147,7 +174,7 @@ std::string DemoText() {
   writer.Comment("Demo race with a fixed field");
   writer.BeginBlock("RACE");
   writer.Record("NAME", {"Demo"});
-  writer.Record("PATH", {kCityTrackScene});
+  writer.Record("PATH", {kDowntownTrackScene});
   writer.Record("TYPE", {"LAP"});
   writer.Record("MODE", {"QUICK"});
   writer.Record("LAPS", {2});

@@ -24,8 +24,13 @@ constexpr const char* kCareerFile = "RACES/career.dat";
 constexpr const char* kContestFile = "RACES/contest.dat";
 constexpr const char* kInstantRaceFile = "RACES/instantrace.dat";
 constexpr const char* kDemoFile = "RACES/demo.dat";
-// The track every sample race drives; its collision file is city.COL beside it.
+// The circuits the sample races drive, as race lists name them; each collision file lies beside its scene.
 constexpr const char* kCityTrackScene = "TRACKS\\CITY\\city.SCN";
+constexpr const char* kDowntownTrackScene = "TRACKS\\DOWNTOWN\\downtown.SCN";
+constexpr const char* kDocksTrackScene = "TRACKS\\DOCKS\\docks.SCN";
+constexpr const char* kCanalTrackScene = "TRACKS\\CANAL\\canal.SCN";
+constexpr const char* kSampleTrackScenes[] = {kCityTrackScene, kDowntownTrackScene, kDocksTrackScene,
+                                              kCanalTrackScene};
 
 std::string ManifestText();
 std::string AiNamesText();

@@ -4,7 +4,9 @@
 #include <cstdio>
 
 #include "contentgen/png_writer.h"
+#include "contentgen/sky_box.h"
 #include "contentgen/test_world.h"
+#include "contentgen/track_sounds.h"
 
 namespace contentgen {
 
@@ -14,6 +16,7 @@ using platform::Vec3;
 using test_world::Material;
 
 constexpr float kGroundUvSize = 256;
+constexpr platform::Vec3 kCitySunDirection{0.4f, -1, 0.3f};
 constexpr float kWallUvSize = 150;
 
 const char* const kTextureFiles[kTrackTextureCount] = {"asphalt.png", "dirt.png",  "grass.png",
@@ -106,6 +109,31 @@ ScnFile BuildTrackScene() {
   scene.nodes = world.nodes;
   scene.markers = world.markers;
   scene.paths = world.paths;
+  // Lights, sky boxes, flares and sounds live in the scene alone: the collision file keeps its records.
+  NodeRecord sun;
+  sun.name = "SUN ";
+  sun.kind = 2;
+  sun.direction = kCitySunDirection;
+  sun.colour = {1, 0.95f, 0.85f};
+  sun.range = 100000;
+  scene.nodes.push_back(sun);
+  for (const auto& [name, file] : {std::pair{"SKYBOX", "sky.MDL"}, std::pair{"GLOWSKYBOX", "skyglow.MDL"}}) {
+    NodeRecord node;
+    node.name = name;
+    node.text = file;
+    scene.nodes.push_back(node);
+  }
+  // Flares and sounds also as markers, so the track reads the same whichever record list looks for them.
+  for (const NodeRecord& node : scene.nodes) {
+    const bool object = node.name.rfind("FLARE", 0) == 0 || node.name.rfind("SOUND", 0) == 0 ||
+                        node.name.rfind("SKYBOX", 0) == 0 || node.name.rfind("GLOWSKYBOX", 0) == 0;
+    if (!object) continue;
+    MarkerRecord marker;
+    marker.name = node.name;
+    marker.position = node.position;
+    marker.text = node.text;
+    scene.markers.push_back(marker);
+  }
   return scene;
 }
 
@@ -133,6 +161,10 @@ ScnFile MirrorScene(const ScnFile& original) {
 bool WriteTrackScene(const std::string& gameFolder) {
   const std::string folder = gameFolder + "/" + kTestWorldFolder;
   if (!WriteTextures(folder)) return false;
+  SkyLook sky;
+  sky.sunDirection = kCitySunDirection;
+  sky.seed = 5;
+  if (!WriteSkyBoxes(folder + "/", "sky", sky) || !WriteTrackSound(folder + "/", TrackSound::kFountain)) return false;
   const ScnFile scene = BuildTrackScene();
   return WriteSceneFile(folder + "/" + kTrackSceneFile, scene) &&
          WriteSceneFile(folder + "/" + kTrackReflectionFile, MirrorScene(scene));

@@ -1,5 +1,5 @@
 // The city circuit's scene and its mirror copy for reflections, built from the same geometry as the circuit's
-// collision file so the drawn track and the driven one agree, with the textures they use.
+// collision file so the drawn track and the driven one agree, with the textures, sky boxes and sounds they use.
 #pragma once
 
 #include <string>
@@ -29,7 +29,8 @@ enum TrackTexture : int32_t {
 ScnFile BuildTrackScene();
 // The same world mirrored in the ground plane (y negated, windings reversed so faces stay front-facing).
 ScnFile MirrorScene(const ScnFile& scene);
-// Writes both scene files and their textures into TRACKS/CITY below the game folder.
+// Writes both scene files, their textures, the sky boxes and the fountain's sound into TRACKS/CITY below the
+// game folder.
 bool WriteTrackScene(const std::string& gameFolder);
 
 }  // namespace contentgen
