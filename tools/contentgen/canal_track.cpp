@@ -194,8 +194,9 @@ TrackDesign BuildCanalTrack() {
                  b.Loop().CentreAt(d) - b.Loop().LeftAt(d) * (widths.wall - 10) + Vec3{0, 230, 0});
     }
   }
-  b.AddSound("SOUNDWEIR", {0, kWaterLevel, 0}, TrackSoundFile(TrackSound::kWeir), 1800, 230);
-  b.AddSound("SOUNDBASIN", {kBasinWest + 200, kWaterLevel, 0}, TrackSoundFile(TrackSound::kWeir), 1200, 150);
+  // The water pours through the locks under both bridges.
+  b.AddSound("SOUNDWEIRNORTH", {0, kWaterLevel, 1900}, TrackSoundFile(TrackSound::kWeir), 1500, 230);
+  b.AddSound("SOUNDWEIRSOUTH", {0, kWaterLevel, -1900}, TrackSoundFile(TrackSound::kWeir), 1500, 230);
   b.AddSound("SOUNDTRAFFIC", b.Loop().CentreAt(at(kStart, 0.5f)), TrackSoundFile(TrackSound::kTraffic), 2500, 160);
   b.AddRacingLine("AIPATH1");
   b.AddStartGrid();

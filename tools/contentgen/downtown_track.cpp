@@ -46,7 +46,7 @@ TrackDesign BuildDowntownTrack() {
     return false;
   };
   // Gentle enough that a car from either corner lands on the boulevard, steep enough for a second in the air.
-  const Hump kicker{at(kBoulevard, 0.5f) - 340, 300, 80, 300, 80};
+  const Hump kicker{at(kBoulevard, 0.5f) - 340, 300, 80, 300, 88};
 
   auto style = [&](float d) {
     SectionStyle s;
@@ -161,7 +161,7 @@ TrackDesign BuildDowntownTrack() {
                b.Loop().CentreAt(d) - b.Loop().LeftAt(d) * (widths.wall - 10) + Vec3{0, 110, 0});
   }
   b.AddFlare("FLARE_YELLOW1", b.Loop().CentreAt(kicker.start) + Vec3{0, 120, 0});
-  b.AddSound("SOUNDFOUNTAIN", {3900, 40, 3000}, TrackSoundFile(TrackSound::kFountain), 1500, 220);
+  b.AddSound("SOUNDFOUNTAIN", {3900, 40, 3000}, TrackSoundFile(TrackSound::kFountain), 2800, 230);
   b.AddSound("SOUNDWORKS", b.Loop().CentreAt(at(kEastStreet, 0.5f)), TrackSoundFile(TrackSound::kWorks), 1600, 200);
   b.AddSound("SOUNDTRAFFIC", b.Loop().CentreAt(at(kAvenue, 0.5f)), TrackSoundFile(TrackSound::kTraffic), 3000, 160);
   b.AddRacingLine("AIPATH1");

@@ -123,6 +123,10 @@ ScnFile BuildTrackScene() {
     node.text = file;
     scene.nodes.push_back(node);
   }
+  // The pond lies far inside the park: its fountain carries to the road.
+  for (NodeRecord& node : scene.nodes) {
+    if (node.name == "SOUNDFOUNTAIN") node.text = "PATH=fountain.wav\nRADIUS=3600\nVOLUME=200";
+  }
   // Flares and sounds also as markers, so the track reads the same whichever record list looks for them.
   for (const NodeRecord& node : scene.nodes) {
     const bool object = node.name.rfind("FLARE", 0) == 0 || node.name.rfind("SOUND", 0) == 0 ||

@@ -1,0 +1,141 @@
+// The sample circuits raced through the game's own headless race start: every circuit both ways round, with
+// computer drivers for every car, the player's included.
+#include "contentgen/sample_tracks.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <random>
+#include <set>
+
+#include "contentgen/content.h"
+#include "contentgen/data_file_writer.h"
+#include "contentgen/race_content.h"
+#include "game/headless_race.h"
+#include "vehicle/vehicle.h"
+#include "vehicle/track_world.h"
+#include "vehicle/vehicle_world.h"
+
+namespace contentgen {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr float kFrame = 0.05f;
+constexpr float kLapLimit = 80;       // seconds for every car to finish its first lap
+constexpr float kLongJump = 0.9f;     // seconds in the air off a ramp
+constexpr float kJumpSpeedMph = 40;   // a car faster than this at take-off is jumping, not lying on its side
+constexpr float kRampTop = 35;        // inches above the ground at take-off
+constexpr int kOpponents = 2;
+const char* const kCircuits[] = {kDowntownTrackScene, kDocksTrackScene, kCanalTrackScene};
+
+class SampleTracks : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = new std::string((fs::temp_directory_path() /
+                               ("corsaire_tracks_" + std::to_string(std::random_device{}()))).string() + "/");
+    ASSERT_TRUE(WriteAllContent(*folder_));
+    // The practice list is replaced by plain lap races: each circuit forwards, then reversed.
+    DataFileWriter list;
+    for (const char* circuit : kCircuits) {
+      for (bool reverse : {false, true}) {
+        list.BeginBlock("RACE");
+        list.Record("NAME", {circuit});
+        list.Record("PATH", {circuit});
+        if (reverse) list.Record("REVERSE", {1});
+        list.Record("TYPE", {"LAP"});
+        list.Record("MODE", {"QUICK"});
+        list.Record("LAPS", {3});
+        list.Record("OPPONENTS", {static_cast<double>(kOpponents)});
+        list.EndBlock("RACE");
+      }
+    }
+    ASSERT_TRUE(WriteTextFile(*folder_ + kQuickRaceFile, list.Text()));
+  }
+  static void TearDownTestSuite() {
+    fs::remove_all(*folder_);
+    delete folder_;
+  }
+  static std::string* folder_;
+};
+std::string* SampleTracks::folder_ = nullptr;
+
+// The scene objects a circuit's race set up: grid, racing line, sky boxes, flares, sounds and surfaces.
+void ExpectSceneObjects(race::RaceSession& session) {
+  EXPECT_EQ(session.StartGrid().size(), 8u);
+  EXPECT_EQ(session.World().AIPathCount(), 1u);
+  race::RaceScenery& scenery = session.Scenery();
+  EXPECT_NE(scenery.skyBox, nullptr);
+  EXPECT_NE(scenery.glowSkyBox, nullptr);
+  uint32_t flares = 0;
+  for (const auto& batches : scenery.glows->batches)
+    for (const auto& batch : batches) flares += batch != nullptr ? batch->Count() : 0;
+  EXPECT_GT(flares, 10u);
+  ASSERT_NE(scenery.sounds, nullptr);
+  EXPECT_GE(scenery.sounds->Emitters().size(), 2u);
+  for (const app::SoundEmitter& emitter : scenery.sounds->Emitters()) {
+    EXPECT_NE(emitter.sample, platform::audio::kNoSample) << "a track sound whose file is missing";
+  }
+  // Every surface a car can meet lies under some triangle of the collision file.
+  const geometry::ModelGeometry* geometry = session.Collision()->Geometry();
+  ASSERT_NE(geometry, nullptr);
+  const std::vector<uint32_t>& surfaces = session.World().MaterialSurfaces();
+  std::set<uint32_t> used;
+  for (uint32_t material : geometry->TriangleFlags()) {
+    if (material < surfaces.size()) used.insert(surfaces[material]);
+  }
+  for (uint32_t surface = 0; surface < static_cast<uint32_t>(vehicle::kSurfaceVehicle); ++surface) {
+    EXPECT_EQ(used.count(surface), 1u) << "no " << vehicle::SurfaceTypeNames[surface];
+  }
+}
+
+TEST_F(SampleTracks, ComputerDriversLapEveryCircuitBothWaysAndJumpItsRamps) {
+  for (int index = 0; index < 2 * static_cast<int>(std::size(kCircuits)); ++index) {
+    const bool reverse = index % 2 == 1;
+    SCOPED_TRACE(std::string(kCircuits[index / 2]) + (reverse ? " reversed" : ""));
+    game::HeadlessRace race(*folder_, 11 + static_cast<uint32_t>(index));
+    std::string error;
+    ASSERT_TRUE(race.Load("QUICKRACE", index, error)) << error;
+    race::RaceSession& session = *race.Session();
+    ASSERT_EQ(session.Racers().size(), static_cast<size_t>(kOpponents + 1));
+    if (!reverse) ExpectSceneObjects(session);
+    race.DriveEveryCar();
+
+    const std::vector<vehicle::Vehicle*> cars = session.Racers();
+    std::vector<float> airborne(cars.size(), 0), takeOffHeight(cars.size(), 0), takeOffSpeed(cars.size(), 0);
+    float longestJump = 0;
+    int nonFinite = 0;
+    auto everyCarLapped = [&] {
+      return std::all_of(cars.begin(), cars.end(), [](const vehicle::Vehicle* car) { return car->lapCount >= 1; });
+    };
+    while (race.Time() < kLapLimit && !everyCarLapped()) {
+      race.Frame(kFrame);
+      for (size_t i = 0; i < cars.size(); ++i) {
+        const vehicle::Vehicle& car = *cars[i];
+        if (!std::isfinite(car.position.x) || !std::isfinite(car.position.y) || !std::isfinite(car.position.z)) {
+          ++nonFinite;
+        }
+        if (!car.AnyWheelOnGround()) {
+          if (airborne[i] == 0) {
+            takeOffHeight[i] = car.position.y;
+            takeOffSpeed[i] = car.speedMph;
+          }
+          airborne[i] += kFrame;
+        } else {
+          if (takeOffHeight[i] > kRampTop && takeOffSpeed[i] > kJumpSpeedMph) longestJump = std::max(longestJump, airborne[i]);
+          airborne[i] = 0;
+        }
+      }
+    }
+    EXPECT_EQ(nonFinite, 0);
+    for (const vehicle::Vehicle* car : cars) {
+      EXPECT_GE(car->lapCount, 1) << car->driverName << " stuck at " << car->position.x << ", " << car->position.z;
+    }
+    EXPECT_GT(longestJump, kLongJump);
+  }
+}
+
+}  // namespace
+}  // namespace contentgen
