@@ -34,7 +34,7 @@ using vehicle::Vehicle;
 constexpr float kFrame = 1.0f / 60.0f;
 // The sample career's races by position.
 constexpr int kCareerCanalClock = 3;
-constexpr int kCareerHeadOn = 6;
+constexpr int kCareerHeadOn = 8;
 
 class RaceRules : public ::testing::Test {
  protected:
@@ -257,7 +257,8 @@ TEST_F(RaceRules, ManualGearboxStaysInGearUntilTheShiftKeys) {
 }
 
 TEST_F(RaceRules, ControllerDrivesThroughThePlayersBindingsOnly) {
-  auto race = Load("QUICKRACE", 0, [](HeadlessRace& headless, race::RaceDefinition&) {
+  auto race = Load("QUICKRACE", 0, [](HeadlessRace& headless, race::RaceDefinition& definition) {
+    definition.opponents = 0;  // an open road: no other car to run into while steering
     app::Settings& settings = headless.Settings();
     settings.SetInt(SettingId::JOYSTICK, 1);
     settings.BindJoyAxis(race::kActionAccelerate, 5, 1);  // a wheel's pedals

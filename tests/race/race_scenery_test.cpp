@@ -15,7 +15,6 @@
 #include "contentgen/test_world.h"
 #include "contentgen/track_scene.h"
 #include "contentgen/vehicle_content.h"
-#include "contentgen/wav_writer.h"
 #include "platform/audio/mixer.h"
 #include "platform/math/math.h"
 #include "platform/window_system.h"
@@ -64,9 +63,6 @@ class RaceScenerySession : public ::testing::Test {
     EXPECT_TRUE(contentgen::WriteTestWorld(scratch.Path()));
     EXPECT_TRUE(contentgen::WriteTrackScene(scratch.Path()));
     EXPECT_TRUE(contentgen::WriteVehicleContent(scratch.Path()));
-    std::vector<int16_t> tone(800);
-    for (size_t i = 0; i < tone.size(); ++i) tone[i] = static_cast<int16_t>(i % 40 < 20 ? 8000 : -8000);
-    EXPECT_TRUE(contentgen::WriteWav(scratch.File("TRACKS/CITY/fountain.wav"), tone, 8000, 1));
     content = std::make_unique<race::ContentDatabase>(&holder.settings, "", &clock);
     content->LoadFrom(app::DataFile(scratch.File(contentgen::kManifestFile)), scratch.Path(), scratch.Path());
     resources.SetMixer(&mixer);
@@ -108,10 +104,11 @@ TEST_F(RaceScenerySession, LoadingStepsThroughSceneEffectsAndRacersUpToTen) {
                     scenery.blurOverlay != nullptr, scenery.shadeQuad != nullptr}) {
     EXPECT_TRUE(made);
   }
-  // The city has one sound node: the fountain at the pond, radius 400, volume 200.
+  // The city has one sound node: the fountain at the pond, heard from the road, volume 200.
   ASSERT_EQ(scenery.sounds->Emitters().size(), 1u);
   const app::SoundEmitter& fountain = scenery.sounds->Emitters().front();
-  EXPECT_FLOAT_EQ(fountain.range, 400.0f);
+  EXPECT_NE(fountain.sample, platform::audio::kNoSample);
+  EXPECT_FLOAT_EQ(fountain.range, 3600.0f);
   EXPECT_EQ(fountain.maxVolume, 200u);
   EXPECT_FLOAT_EQ(fountain.position.x, contentgen::test_world::kPondCentreX);
   // The track has geometry and the device offers targets: reflection and (REARVIEW) mirror targets.
@@ -176,12 +173,11 @@ TEST_F(RaceScenerySession, ReflectionPassRunsOnlyWithSceneReflectionAndMirrorOnl
   holder.settings.SetInt(SettingId::SCENEREFLECTION, 1);
   EXPECT_EQ(clearsOf([&] { session.RenderReflection(gfx.device); }), 1u);
 
-  // The city has no sky box: the mirror clears colour and depth.
+  // The city's sky box covers the mirror's background: it clears depth only.
   const size_t before = gfx.Null().Clears().size();
   session.RenderMirrorView(gfx.device);
   ASSERT_EQ(gfx.Null().Clears().size(), before + 1);
-  EXPECT_EQ(gfx.Null().Clears().back().flags,
-            platform::gfx::clear_flags::kTarget | platform::gfx::clear_flags::kZBuffer);
+  EXPECT_EQ(gfx.Null().Clears().back().flags, platform::gfx::clear_flags::kZBuffer);
   holder.settings.SetInt(SettingId::REARVIEW, 0);
   EXPECT_EQ(clearsOf([&] { session.RenderMirrorView(gfx.device); }), 0u);
 }
