@@ -3,6 +3,8 @@
 
 #include <cmath>
 
+#include "contentgen/showroom_movie.h"
+
 namespace contentgen {
 
 namespace {
@@ -15,10 +17,16 @@ constexpr float kTurntableHalf = 160;
 constexpr float kTurntableHeight = 4;
 constexpr float kCameraPathRadius = 380;
 constexpr int kCameraPathPoints = 24;
+// The wall screen: half its width (it is twice as wide as tall) and its lower edge, inches.
+constexpr float kScreenHalfWidth = 200;
+constexpr float kScreenBottom = 60;
 
-enum ShowroomMaterial : int16_t { kFloor, kWalls, kTurntable, kCeiling, kMaterialCount };
-enum ShowroomTexture : int32_t { kFloorTexture, kFloorReflection, kWallTexture, kTurntableTexture, kTextureCount };
-const char* const kTextureFiles[kTextureCount] = {"floor.png", "floorreflect.png", "wall.png", "turntable.png"};
+enum ShowroomMaterial : int16_t { kFloor, kWalls, kTurntable, kCeiling, kScreen, kScreenFrame, kMaterialCount };
+enum ShowroomTexture : int32_t {
+  kFloorTexture, kFloorReflection, kWallTexture, kTurntableTexture, kScreenMovie, kFrameTexture, kTextureCount
+};
+const char* const kTextureFiles[kTextureCount] = {"floor.png", "floorreflect.png", "wall.png", "turntable.png",
+                                                  kShowroomMovie, "frame.png"};
 
 PathRecord Circle(const std::string& name, float radius, float height, float phase) {
   PathRecord path;
@@ -48,14 +56,18 @@ ScnFile BuildShowroomScene() {
   ScnFile scene;
   scene.colour2 = {0.35f, 0.35f, 0.4f};
   AddTextureTable(scene, kTextureFiles, kTextureCount);
-  const char* names[kMaterialCount] = {"PAVE_FLOOR", "NODRIVE_WALLS", "PAVE_TURNTABLE", "NODRIVE_CEILING"};
-  const int32_t textures[kMaterialCount] = {kFloorTexture, kWallTexture, kTurntableTexture, kWallTexture};
+  const char* names[kMaterialCount] = {"PAVE_FLOOR", "NODRIVE_WALLS", "PAVE_TURNTABLE", "NODRIVE_CEILING",
+                                       "NODRIVE_SCREEN", "NODRIVE_SCREENFRAME"};
+  const int32_t textures[kMaterialCount] = {kFloorTexture, kWallTexture, kTurntableTexture, kWallTexture,
+                                            kScreenMovie, kFrameTexture};
   AddBaseMaterials(scene, names, textures, kMaterialCount);
   // The polished floor reflects the car.
   scene.materials[kFloor].textures[kScnReflectionAlpha] = kFloorReflection;
   scene.materials[kFloor].specular = {255, 255, 255};
   scene.materials[kFloor].glossiness = 0.6f;
   scene.materials[kTurntable].lightValue = 100;
+  // The wall screen plays a looping movie and lights itself.
+  scene.materials[kScreen].lightValue = 100;
 
   ScnPartBuilder floor;
   floor.AddFloor(kFloor, -kHallHalf, -kHallHalf, kHallHalf, kHallHalf, 0, 120);
@@ -71,6 +83,16 @@ ScnFile BuildShowroomScene() {
   walls.AddQuad(kCeiling, {Vec3{-h, top, -h}, {h, top, -h}, {h, top, h}, {-h, top, h}},
                 {{{0, 0}, {4, 0}, {4, 4}, {0, 4}}});
   scene.parts.push_back(walls.Take());
+
+  // A movie screen on the far wall, in a dark frame.
+  ScnPartBuilder screen;
+  const float sx = kScreenHalfWidth, sy0 = kScreenBottom, sy1 = kScreenBottom + kScreenHalfWidth;
+  screen.AddQuad(kScreenFrame, {Vec3{sx + 12, sy0 - 12, -h + 1}, {sx + 12, sy1 + 12, -h + 1},
+                                {-sx - 12, sy1 + 12, -h + 1}, {-sx - 12, sy0 - 12, -h + 1}},
+                 {{{0, 1}, {0, 0}, {1, 0}, {1, 1}}});
+  screen.AddQuad(kScreen, {Vec3{sx, sy0, -h + 2}, {sx, sy1, -h + 2}, {-sx, sy1, -h + 2}, {-sx, sy0, -h + 2}},
+                 {{{0, 0}, {0, 1}, {1, 1}, {1, 0}}});
+  scene.parts.push_back(screen.Take());
 
   ScnPartBuilder turntable;
   turntable.AddBox(kTurntable, {-kTurntableHalf, 0, -kTurntableHalf},
@@ -99,10 +121,14 @@ bool WriteShowroomScene(const std::string& gameFolder) {
       PatternPicture(64, [](uint32_t x, uint32_t y) { return 0xFF000000u | (90 + Speckle(x, y) % 10) * 0x010101u; }),
       PatternPicture(64, [](uint32_t x, uint32_t y) { return 0xFFB8B8C0u - (Speckle(x, y) % 12) * 0x010101u; }),
       PatternPicture(64, [](uint32_t x, uint32_t y) { return (x % 8 == 0 || y % 8 == 0) ? 0xFF2A2A30u : 0xFF48484Eu; }),
+      PictureData(),
+      PatternPicture(16, [](uint32_t, uint32_t) { return 0xFF18181Cu; }),
   };
   for (int i = 0; i < kTextureCount; ++i) {
+    if (i == kScreenMovie) continue;
     if (!WritePng(folder + kTextureFiles[i], pictures[i], false)) return false;
   }
+  if (!WriteShowroomMovie(folder + kShowroomMovie)) return false;
   return WriteSceneFile(folder + kShowroomSceneFile, BuildShowroomScene());
 }
 

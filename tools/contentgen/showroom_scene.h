@@ -1,5 +1,5 @@
 // The showroom behind the menus: a reflective floor, walls and a turntable, the car's spot, camera placement,
-// two camera paths and flares, with its textures.
+// two camera paths, flares and a wall screen playing a movie, with its textures.
 #pragma once
 
 #include <string>
@@ -10,6 +10,7 @@ namespace contentgen {
 
 constexpr const char* kShowroomFolder = "SHOWROOM";
 constexpr const char* kShowroomSceneFile = "showroom.scn";
+constexpr const char* kShowroomMovie = "screen.avi";
 
 ScnFile BuildShowroomScene();
 // Writes SHOWROOM/showroom.scn and its textures below the game folder.

@@ -1,5 +1,5 @@
 // The sample scenes: the city track agrees with its collision world, its mirror copy faces the other way, and
-// the showroom and intro scenes carry the named objects the menus and the intro look for.
+// the showroom and intro scenes carry the named objects the menus and the intro look for; the showroom screen plays its movie.
 #include <gtest/gtest.h>
 
 #include "contentgen/col_writer.h"
@@ -8,6 +8,7 @@
 #include "contentgen/test_world.h"
 #include "contentgen/track_scene.h"
 #include "geometry/collision_tree.h"
+#include "render/resources/movie_texture.h"
 #include "render/scene/scene_test_support.h"
 
 namespace {
@@ -97,10 +98,18 @@ TEST_F(ContentScenesTest, WrittenScenesLoadThroughTheResourceManager) {
   render::Scene* showroom =
       render::LoadScene(*manager_, device_, "showroom\\SHOWROOM.SCN", "", true, true, true, false);
   ASSERT_FALSE(showroom->parts.empty());
+  render::MovieTexture* screen = nullptr;
   for (render::ImageResource* image : showroom->materialImages) {
     ASSERT_NE(image, nullptr);
     EXPECT_TRUE(image->loaded) << "every texture is found beside the scene";
+    if (image->colourMovie != nullptr) screen = image->colourMovie;
   }
+  // The wall screen plays its movie: the manager moves it on frame by frame.
+  ASSERT_NE(screen, nullptr);
+  ASSERT_TRUE(screen->opened);
+  const uint32_t before = screen->currentFrame;
+  manager_->Update(1.0f / 5);
+  EXPECT_NE(screen->currentFrame, before);
   render::ReleaseScene(*manager_, showroom);
 }
 
