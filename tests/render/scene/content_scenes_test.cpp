@@ -1,5 +1,6 @@
-// The sample scenes: the city track agrees with its collision world, its mirror copy faces the other way, and
-// the showroom and intro scenes carry the named objects the menus and the intro look for; the showroom screen plays its movie.
+// The sample scenes: the city track agrees with its collision world, its mirror copy faces the other way, the
+// showroom and intro scenes carry the named objects the menus and the intro look for, and the showroom's wall
+// screen plays its movie.
 #include <gtest/gtest.h>
 
 #include "contentgen/col_writer.h"
