@@ -1,5 +1,5 @@
-// Tests of the race session with sample cars on a flat ground: start hold and release, and the automatic reset
-// of a player car that lies upside down or has left the world.
+// Tests of the race session with sample cars on a flat ground: the automatic reset of a player car that lies
+// upside down or has left the world.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -37,28 +37,6 @@ class RaceSessionCars : public ::testing::Test {
   race::RaceSession session;
   app::ScreenFlow flow;
 };
-
-TEST_F(RaceSessionCars, HeldCarsWaitInNeutralAndTheStartSignalPutsThemInFirstGear) {
-  Vehicle* player = AddCar(true, {0, 0, 0});
-  Vehicle* rival = AddCar(false, {200, 0, 0});
-  ASSERT_TRUE(player->CanDrive());
-  session.HoldRacersAtStart(flow);
-  for (Vehicle* car : {player, rival}) {
-    EXPECT_EQ(car->engine->Gear(), race::kNeutralGear);
-    EXPECT_FALSE(car->engine->gearbox.shiftingAllowed);
-  }
-  flow.state = app::game_state::kCountdown;
-  const Vec3 start = player->position;
-  for (int i = 0; i < 20; ++i) session.Step(flow, 0.05f);
-  EXPECT_LT(platform::Length(player->position - start), 5.0f);  // still on the grid
-
-  flow.state = app::game_state::kStartSignal;
-  session.Step(flow, 0.05f);
-  for (Vehicle* car : {player, rival}) {
-    EXPECT_EQ(car->engine->Gear(), race::kFirstGear);
-    EXPECT_TRUE(car->engine->gearbox.shiftingAllowed);
-  }
-}
 
 TEST_F(RaceSessionCars, UpsideDownPlayerIsPutBackOnThePathAfterFourSeconds) {
   Vehicle* player = AddCar(true, {600, 0, 0});

@@ -38,6 +38,8 @@ TEST_P(CarOnFlatGround, ReleasedAboveTheGroundSettlesAtRestAtItsRideHeight) {
   EXPECT_FALSE(car_->IsTippedOver());
 }
 
+// Also what keeps undriven wheels under power out of the low-speed coasting damping: with it, the front-driven
+// saloon tops out at 2 mph and the rear-driven coupe at 10 mph.
 TEST_P(CarOnFlatGround, FullThrottleAcceleratesToAPlausibleTopSpeed) {
   Drive(*car_, *world_, 5, 1, 0);
   const float atFive = car_->speedMph;
@@ -54,6 +56,8 @@ TEST_P(CarOnFlatGround, FullThrottleAcceleratesToAPlausibleTopSpeed) {
   EXPECT_NEAR(car_->position.z, 0, 50);  // straight ahead
 }
 
+// Also what keeps undriven wheels from adding grip along their travel: with it, the rolling rear wheels push the
+// front-driven saloon on, and braking from 60 mph takes 30 s and some 17,000 inches.
 TEST_P(CarOnFlatGround, BrakingFromSpeedStops) {
   Drive(*car_, *world_, 6, 1, 0);
   ASSERT_GT(car_->speedMph, 50);
