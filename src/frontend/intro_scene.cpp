@@ -264,7 +264,8 @@ void ShowroomScene::Render(gfx::Device* device) {
   device->SetRenderState(gfx::RenderState::Lighting, 0u);
   DrawSkyBox(device, camera->view);
   scene->CollectVisible(camera->frustum);
-  render::SceneForwardDraw(*scene, device, camera->view, nullptr, nullptr);
+  // The wet road shows its own reflection target through the camera's projection.
+  scene->Draw(device, camera->view, nullptr);
   device->SetRenderState(gfx::RenderState::Lighting, 1u);
   if (logo) logo->Render(device, lighting.get(), camera->view, &camera->frustum);
   if (wing) wing->Render(device, lighting.get(), camera->view, &camera->frustum);

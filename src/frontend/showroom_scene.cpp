@@ -270,7 +270,8 @@ void Showroom::Render(gfx::Device* device) {
   DrawSkyBox(device, camera->view);
   if (scene != nullptr) {
     scene->CollectVisible(camera->frustum);
-    render::SceneForwardDraw(*scene, device, camera->view, nullptr, nullptr);
+    // The reflective floor shows its own reflection target through the camera's projection.
+    scene->Draw(device, camera->view, nullptr);
   }
   device->SetRenderState(gfx::RenderState::Lighting, 1u);
   auto* presentation = car ? vehicle::PresentationOf(*car) : nullptr;

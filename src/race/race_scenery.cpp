@@ -6,6 +6,8 @@
 #include <cstdlib>
 
 #include "app/paths.h"
+#include "geometry/models/mesh_model.h"
+#include "geometry/scene_records.h"
 #include "platform/math/math.h"
 #include "race/race_timing.h"
 #include "render/resources/image_resource.h"
@@ -23,6 +25,10 @@ constexpr float kPi = 3.14159265f;
 constexpr float kReflectionFarScale = 0.25f;
 constexpr float kBlurFadeAlpha = 0.75f;
 constexpr uint32_t kBlurCaptureSize = 256;
+constexpr float kRaceAmbient = 0.4f;
+constexpr float kRaceSpecular = 0.5f;
+constexpr char kSunLightName[] = "SUN ";
+constexpr Vec3 kSunDirection{0.2f, -0.5f, -0.4f};
 
 std::string Upper(std::string text) {
   for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -93,6 +99,11 @@ void RaceScenery::CreateEffects(platform::gfx::Device* device, uint32_t stage) {
       shadeQuad->Create(device, settings_);
       shadeQuad->SetColor(0, 0, 0, kShadeAlpha);
       lighting = std::make_unique<render::SceneLighting>(settings_);
+      lighting->SetAmbient(kRaceAmbient, kRaceAmbient, kRaceAmbient);
+      lighting->SetSpecular(kRaceSpecular, kRaceSpecular, kRaceSpecular);
+      // The sun lights the cars and sets the direction their stencil shadows fall in.
+      lighting->AddLight(std::make_unique<geometry::SceneNode>(kSunLightName, geometry::light_kind::kDirectional, 0.0f,
+                                                               Vec3{0, 0, 0}, kSunDirection, Vec3{1, 1, 1}));
       camera = std::make_unique<render::RaceCamera>(settings_);
       break;
     case 2:
@@ -119,16 +130,17 @@ void RaceScenery::CreateEffects(platform::gfx::Device* device, uint32_t stage) {
 
 void RaceScenery::LoadTrackScene(platform::gfx::Device* device, const std::string& trackFile) {
   if (resources_ == nullptr || track != nullptr || trackFile.empty()) return;
-  track = render::LoadScene(*resources_, device, trackFile, "", true, true, true, false);
+  // The pond and other planar mirrors show the reflection pass's picture, not targets of their own.
+  track = render::LoadScene(*resources_, device, trackFile, "", true, false, true, false);
   trackFolder = FolderOf(trackFile);
 }
 
-render::Scene* RaceScenery::LoadSkyBox(platform::gfx::Device* device, const std::string& text) {
+geometry::MeshModel* RaceScenery::LoadSkyBox(platform::gfx::Device* device, const std::string& text) {
   std::string name = text;
   name.erase(std::remove_if(name.begin(), name.end(), [](char c) { return c == '\r' || c == '\n'; }), name.end());
   const std::string file = trackFolder + name;
   if (name.empty() || resources_ == nullptr || !DataFileExists(*resources_, file)) return nullptr;
-  return render::LoadScene(*resources_, device, file, "", false, false, false, false);
+  return geometry::LoadObjectResource(*resources_, device, file, "", false, true, false);
 }
 
 void RaceScenery::SetupSceneObjects(platform::gfx::Device* device) {
@@ -193,13 +205,14 @@ Matrix4 RaceScenery::Projection(float fov, float aspect, float farScale) const {
   return platform::PerspectiveFovLH(fov, aspect, nearClip, farClip);
 }
 
-void RaceScenery::DrawSkyBox(platform::gfx::Device* device, render::Scene* box, const Matrix4& view, float scale) {
+void RaceScenery::DrawSkyBox(platform::gfx::Device* device, geometry::MeshModel* box, const Matrix4& view,
+                             float scale) {
   if (box == nullptr) return;
   Matrix4 centred = view;
   centred.m[3][0] = centred.m[3][1] = centred.m[3][2] = 0;
   if (scale != 1.0f) centred = platform::ScalingMatrix(scale, scale, scale) * centred;
   device->SetRenderState(RenderState::ZWriteEnable, 0);
-  box->Draw(device, centred, nullptr);
+  box->Draw(device, centred, Vec3{0, -1, 0});
   device->SetRenderState(RenderState::ZWriteEnable, 1);
 }
 
@@ -304,9 +317,13 @@ void RaceScenery::Unload() {
   lighting.reset();
   camera.reset();
   if (resources_ != nullptr) {
-    for (render::Scene** scene : {&track, &reflection, &skyBox, &glowSkyBox}) {
+    for (render::Scene** scene : {&track, &reflection}) {
       if (*scene != nullptr) render::ReleaseScene(*resources_, *scene);
       *scene = nullptr;
+    }
+    for (geometry::MeshModel** box : {&skyBox, &glowSkyBox}) {
+      if (*box != nullptr) geometry::ReleaseMeshModel(*resources_, *box);
+      *box = nullptr;
     }
     for (render::ImageResource** image : {&reflectionTarget, &mirrorTarget}) {
       if (*image != nullptr) resources_->ReleaseImage(*image);

@@ -19,6 +19,9 @@
 #include "render/scene/scene.h"
 #include "render/scene/view_frustum.h"
 
+namespace geometry {
+class MeshModel;
+}
 namespace render {
 class ImageResource;
 class ResourceManager;
@@ -79,8 +82,8 @@ class RaceScenery {
 
   render::Scene* track = nullptr;
   render::Scene* reflection = nullptr;
-  render::Scene* skyBox = nullptr;
-  render::Scene* glowSkyBox = nullptr;
+  geometry::MeshModel* skyBox = nullptr;
+  geometry::MeshModel* glowSkyBox = nullptr;
   std::string trackFolder;
   std::unique_ptr<render::RaceCamera> camera;
   std::unique_ptr<render::SceneLighting> lighting;
@@ -96,8 +99,8 @@ class RaceScenery {
   render::ViewFrustum mirrorView;
 
  private:
-  render::Scene* LoadSkyBox(platform::gfx::Device* device, const std::string& text);
-  void DrawSkyBox(platform::gfx::Device* device, render::Scene* box, const Matrix4& view, float scale);
+  geometry::MeshModel* LoadSkyBox(platform::gfx::Device* device, const std::string& text);
+  void DrawSkyBox(platform::gfx::Device* device, geometry::MeshModel* box, const Matrix4& view, float scale);
   int Setting(app::SettingId id) const { return settings_ != nullptr ? settings_->GetInt(id) : 0; }
   float FloatSetting(app::FloatSettingId id) const { return settings_ != nullptr ? settings_->GetFloat(id) : 0; }
   Matrix4 Projection(float fov, float aspect, float farScale) const;

@@ -56,7 +56,7 @@ class PosableModel {
   virtual void DrawSimple(platform::gfx::Device* device, const Matrix4& world) = 0;
 };
 
-// An animated model shared through the resource manager (loaded by file name, given back when this goes).
+// An animated model of its own, loaded through the resource manager (given back when this goes).
 class SharedAnimatedModel final : public PosableModel {
  public:
   SharedAnimatedModel(platform::gfx::Device* device, render::ResourceManager* resources, const std::string& fileName);

@@ -177,7 +177,9 @@ bool VehicleRenderer::RenderShadowModel(gfx::Device* device, render::SceneLighti
     Matrix4 inverse;
     if (sun != nullptr && platform::Inverse(car_.worldMatrix, &inverse)) light = platform::TransformNormal(*sun, inverse);
   }
-  presentation_->shadowModel->DrawShadow(device, BodyTransform(car_, platform::IdentityMatrix()), light);
+  // The volume runs from the silhouette away from the sun, far enough to reach any ground below the car.
+  presentation_->shadowModel->DrawShadow(device, BodyTransform(car_, platform::IdentityMatrix()),
+                                         light * -kShadowVolumeLength);
   return true;
 }
 

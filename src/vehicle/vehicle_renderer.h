@@ -19,6 +19,9 @@ namespace vehicle {
 
 class VehiclePresentation;
 
+// How far a stencil shadow volume reaches from the car's silhouette (inches).
+constexpr float kShadowVolumeLength = 10000.0f;
+
 // The last level whose switch distance does not exceed the depth (0 when none does or there are none).
 size_t SelectLodIndex(const std::vector<LodLevel>& lods, float depth);
 // Depth of a point for level-of-detail choices: the frustum's first plane at the point, plus the bias.

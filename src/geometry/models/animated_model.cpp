@@ -193,8 +193,9 @@ void ReleaseModel(render::ResourceManager& manager, const Model* model) {
 AnimatedModel* LoadAnimatedModel(render::ResourceManager& manager, platform::gfx::Device* device,
                                  const std::string& path, const std::string& folder,
                                  const std::string& animationFile) {
+  // Never shared: each driver keeps its own pose over the one shared Model.
   return manager.LoadShared<AnimatedModel>(
-      render::ResourceKind::kAnimatedModel, path, false, [&](const std::string& normalised) {
+      render::ResourceKind::kAnimatedModel, path, true, [&](const std::string& normalised) {
         auto animated = std::make_shared<AnimatedModel>(&manager, manager.GetSettings());
         animated->Load(device, normalised, folder, animationFile);
         return animated;

@@ -78,6 +78,7 @@ class AnimatedModel {
 Model* LoadModel(render::ResourceManager& manager, platform::gfx::Device* device, const std::string& path,
                  const std::string& textureFolder);
 void ReleaseModel(render::ResourceManager& manager, const Model* model);
+// A new animated model on every call (its pose is its own); the Model under it is shared by file name.
 AnimatedModel* LoadAnimatedModel(render::ResourceManager& manager, platform::gfx::Device* device,
                                  const std::string& path, const std::string& folder,
                                  const std::string& animationFile);

@@ -110,7 +110,8 @@ class Scene {
   int Setting(int id) const;
 };
 
-// The main pass and the second pass over the scene's visible pieces, as the race and the showroom call them.
+// The main pass (SceneForwardDraw) and, on its own, the second pass (SceneForward: depth, then the self-lit and
+// additive pieces, as the glow capture wants them) over the scene's visible pieces.
 void SceneForwardDraw(Scene& scene, platform::gfx::Device* device, const Matrix4& view, const Matrix4* reflectionMatrix,
                       platform::gfx::BaseTexture* reflectionTexture);
 void SceneForward(Scene& scene, platform::gfx::Device* device, const Matrix4& view);

@@ -365,11 +365,10 @@ void Scene::DrawProjected(gfx::Device* device, const Matrix4& view, const Matrix
 void SceneForwardDraw(Scene& scene, gfx::Device* device, const Matrix4& view, const Matrix4* reflectionMatrix,
                       gfx::BaseTexture* reflectionTexture) {
   scene.DrawVisible(device, view, reflectionMatrix, reflectionTexture);
-  scene.DrawSecondPass(device, view, scene.visibleParts);
 }
 
 void SceneForward(Scene& scene, gfx::Device* device, const Matrix4& view) {
-  SceneForwardDraw(scene, device, view, nullptr, nullptr);
+  scene.DrawSecondPass(device, view, scene.visibleParts);
 }
 
 }  // namespace render

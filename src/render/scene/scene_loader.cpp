@@ -81,7 +81,8 @@ Vec3 ReadColour(app::BinaryReader& reader) {
 struct SlotInfo {
   bool doubleSided = false;
   bool collidable = false;
-  bool visible = true;
+  // A slot no material record fills shows nothing: its pieces start hidden.
+  bool visible = false;
   MaterialKind kind = MaterialKind::Plain;
   uint32_t kindIndex = 0;
 };
@@ -284,7 +285,7 @@ bool SceneLoader::ReadMaterials(app::BinaryReader& reader, uint32_t recordCount,
     slot.kind = kind;
     slot.kindIndex = kindCounters[geometry::KindIndex(kind)]++;
   }
-  // Slots no record filled stay plain, each with its own place among the plain materials.
+  // Slots no record filled stay plain and hidden, each with its own place among the plain materials.
   for (size_t s = 0; s < slots_.size(); ++s) {
     if (!filled[s]) {
       slots_[s] = SlotInfo();

@@ -129,19 +129,29 @@ TEST_F(AnimatedModelTest, MissingFilesLeaveNoClipsAndDrawNothing) {
   EXPECT_EQ(device_->Count(model_test::Call::Kind::IndexedDraw), 0u);
 }
 
-TEST_F(AnimatedModelTest, SharedLoadsReuseTheModelAndTheDriverSteers) {
+TEST_F(AnimatedModelTest, EveryLoadMakesItsOwnPosedObjectOverOneSharedModel) {
   ASSERT_TRUE(contentgen::WriteDriverModel(folder_));
   const std::string path = folder_ + contentgen::kDriverModel;
   AnimatedModel* first = geometry::LoadAnimatedModel(*manager_, device_, path, "", "");
-  AnimatedModel* again = geometry::LoadAnimatedModel(*manager_, device_, path, "", "");
-  EXPECT_EQ(first, again);
+  AnimatedModel* second = geometry::LoadAnimatedModel(*manager_, device_, path, "", "");
+  ASSERT_NE(first, second) << "two drivers, two poses";
+  EXPECT_EQ(first->model, second->model);
+  EXPECT_EQ(manager_->Count(render::ResourceKind::kModel), 1u);
   const uint32_t frames = first->GetClipLength("STEER");
   EXPECT_EQ(frames, uint32_t(contentgen::kDriverFrames - 1));
-  first->PlayClipByName("STEER", (0.0f + 1.0f) * 0.5f * frames);
-  EXPECT_EQ(first->ActiveState()->frame, frames / 2);
-  EXPECT_EQ(manager_->Count(render::ResourceKind::kModel), 1u);
+  first->PlayClipByName("STEER", 0.0f);
+  second->PlayClipByName("STEER", static_cast<float>(frames));
+  EXPECT_EQ(first->ActiveState()->frame, 0u);
+  EXPECT_EQ(second->ActiveState()->frame, frames);
+  // Each draw shows its own driver's pose on the shared vertices.
+  const uint32_t writes = first->model->PoseWrites();
+  first->Draw(device_, platform::gfx::IdentityMatrix());
+  second->Draw(device_, platform::gfx::IdentityMatrix());
+  EXPECT_EQ(first->model->PoseWrites(), writes + 2);
   geometry::ReleaseAnimatedModel(*manager_, first);
-  EXPECT_EQ(manager_->FindSharedRecord(render::ResourceKind::kAnimatedModel, first)->refCount, 1);
+  geometry::ReleaseAnimatedModel(*manager_, second);
+  EXPECT_EQ(manager_->FindSharedRecord(render::ResourceKind::kAnimatedModel, first)->refCount, 0);
+  EXPECT_EQ(manager_->FindSharedRecord(render::ResourceKind::kAnimatedModel, second)->refCount, 0);
 }
 
 }  // namespace

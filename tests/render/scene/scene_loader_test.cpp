@@ -141,7 +141,7 @@ TEST_F(SceneLoaderTest, OctreeOrQuadtreeAsAsked) {
   EXPECT_EQ(oct->renderQuadtree, nullptr);
 }
 
-TEST_F(SceneLoaderTest, NoMaterialRecordsStillGiveOnePlainSlot) {
+TEST_F(SceneLoaderTest, NoMaterialRecordsStillGiveOnePlainHiddenSlot) {
   ScnFile file;
   contentgen::ScnPart part = Square(0, 0, 10, 5);
   file.parts.push_back(part);
@@ -151,6 +151,7 @@ TEST_F(SceneLoaderTest, NoMaterialRecordsStillGiveOnePlainSlot) {
   ASSERT_EQ(scene->allParts[0][0].size(), 1u) << "an out-of-range slot is clamped to the last one";
   EXPECT_EQ(scene->allParts[0][0][0]->materialSlot, 0u);
   EXPECT_EQ(scene->allParts[0][0][0]->image, nullptr);
+  EXPECT_FALSE(scene->allParts[0][0][0]->enabled) << "a slot without a material record shows nothing";
 }
 
 TEST_F(SceneLoaderTest, WeldingSharesEqualVerticesAndAppendsDifferentOnes) {
