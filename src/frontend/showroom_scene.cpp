@@ -281,6 +281,7 @@ void Showroom::Render(gfx::Device* device) {
   }
   device->SetRenderState(gfx::RenderState::Lighting, 0u);
   DrawCarShadow(device, camera->view, &camera->frustum);
+  DrawCarGlow(device, camera->view, &camera->frustum);
   if (particles) particles->Draw(device, camera->view, &camera->frustum);
   if (glows) glows->DrawGlowTrails(device, camera->view, &camera->frustum);
   if (SettingOn(settings, app::SettingId::MOTIONBLUR) != 0 && blurQuad) blurQuad->DrawPass(device);
@@ -305,14 +306,42 @@ void Showroom::DrawCarShadow(gfx::Device* device, const Matrix4& view, const ren
   auto* presentation = car ? vehicle::PresentationOf(*car) : nullptr;
   if (presentation == nullptr || !presentation->renderer) return;
   device->SetRenderState(gfx::RenderState::AlphaBlendEnable, 1u);
+  device->SetRenderState(gfx::RenderState::SrcBlend, gfx::Blend::SrcAlpha);
+  device->SetRenderState(gfx::RenderState::DestBlend, gfx::Blend::InvSrcAlpha);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kTexture);
+  device->SetRenderState(gfx::RenderState::ZEnable, 1u);
   device->SetRenderState(gfx::RenderState::ZWriteEnable, 0u);
-  presentation->renderer->RenderGroundShadow(device, view, frustum);
+  if (presentation->shadowTexture != nullptr) {
+    device->SetTexture(0, render::GetImageTexture(presentation->shadowTexture));
+    presentation->renderer->RenderGroundShadow(device, view, frustum);
+  }
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kDiffuse);
   if (presentation->shadowModel != nullptr) {
-    presentation->renderer->RenderShadowModel(device, lighting.get(), frustum,
+    presentation->renderer->RenderShadowModel(device, lighting.get(), view, frustum,
                                               SettingOn(settings, app::SettingId::STENCILSHADOWS) != 0);
   }
   device->SetRenderState(gfx::RenderState::ZWriteEnable, 1u);
   device->SetRenderState(gfx::RenderState::AlphaBlendEnable, 0u);
+  device->SetRenderState(gfx::RenderState::SrcBlend, gfx::Blend::One);
+  device->SetRenderState(gfx::RenderState::DestBlend, gfx::Blend::Zero);
+}
+
+void Showroom::DrawCarGlow(gfx::Device* device, const Matrix4& view, const render::ViewFrustum* frustum) {
+  auto* presentation = car ? vehicle::PresentationOf(*car) : nullptr;
+  if (presentation == nullptr || !presentation->renderer) return;
+  device->SetRenderState(gfx::RenderState::AlphaBlendEnable, 1u);
+  device->SetRenderState(gfx::RenderState::SrcBlend, gfx::Blend::One);
+  device->SetRenderState(gfx::RenderState::DestBlend, gfx::Blend::One);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kDiffuse);
+  device->SetRenderState(gfx::RenderState::ZEnable, 1u);
+  device->SetRenderState(gfx::RenderState::ZWriteEnable, 0u);
+  if (presentation->neonTexture != nullptr && presentation->neonTexture->loaded) {
+    device->SetTexture(0, render::GetImageTexture(presentation->neonTexture));
+    presentation->renderer->RenderGroundShadow(device, view, frustum);
+  }
+  device->SetRenderState(gfx::RenderState::ZWriteEnable, 1u);
+  device->SetRenderState(gfx::RenderState::AlphaBlendEnable, 0u);
+  device->SetRenderState(gfx::RenderState::DestBlend, gfx::Blend::Zero);
 }
 
 void Showroom::RenderSecondPass(gfx::Device* device) {
@@ -331,6 +360,7 @@ void Showroom::RenderSecondPass(gfx::Device* device) {
     render::SceneForward(*scene, device, camera->view);
   }
   device->SetRenderState(gfx::RenderState::ZWriteEnable, 0u);
+  DrawCarGlow(device, camera->view, &camera->frustum);
   DrawGlowSkyBox(device, camera->view);
   if (glows) glows->DrawSecondPass(device, camera->view, &camera->frustum);
   if (particles) particles->DrawSecondPass(device, camera->view, &camera->frustum);

@@ -82,6 +82,9 @@ class Showroom : public MenuBackdrop {
   void DrawGlowSkyBox(platform::gfx::Device* device, const platform::Matrix4& view);
   void DrawCarShadow(platform::gfx::Device* device, const platform::Matrix4& view,
                      const render::ViewFrustum* frustum);
+  // The car's neon picture added onto the floor through its shadow grid.
+  void DrawCarGlow(platform::gfx::Device* device, const platform::Matrix4& view,
+                     const render::ViewFrustum* frustum);
   // The car's own cube map when it may be drawn into now, else null.
   render::CubeMap* CarCubeMapToRender() const;
 

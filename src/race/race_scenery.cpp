@@ -17,12 +17,8 @@ namespace race {
 
 namespace {
 using platform::gfx::RenderState;
-using platform::gfx::TransformState;
-namespace clear_flags = platform::gfx::clear_flags;
 
 constexpr float kDegreesToRadians = 0.01745329252f;
-constexpr float kPi = 3.14159265f;
-constexpr float kReflectionFarScale = 0.25f;
 constexpr float kBlurFadeAlpha = 0.75f;
 constexpr uint32_t kBlurCaptureSize = 256;
 constexpr float kRaceAmbient = 0.4f;
@@ -205,104 +201,45 @@ Matrix4 RaceScenery::Projection(float fov, float aspect, float farScale) const {
   return platform::PerspectiveFovLH(fov, aspect, nearClip, farClip);
 }
 
-void RaceScenery::DrawSkyBox(platform::gfx::Device* device, geometry::MeshModel* box, const Matrix4& view,
-                             float scale) {
+Matrix4 RaceScenery::CameraProjection(float farScale) const {
+  const float height = static_cast<float>(std::max(Setting(app::SettingId::SCREENHEIGHT), 1));
+  const float aspect = static_cast<float>(Setting(app::SettingId::SCREENWIDTH)) / height;
+  return Projection(FloatSetting(app::FloatSettingId::FOV) * kDegreesToRadians, aspect, farScale);
+}
+
+void RaceScenery::DrawBox(platform::gfx::Device* device, geometry::MeshModel* box, const Matrix4& view, float scale) {
   if (box == nullptr) return;
   Matrix4 centred = view;
   centred.m[3][0] = centred.m[3][1] = centred.m[3][2] = 0;
   if (scale != 1.0f) centred = platform::ScalingMatrix(scale, scale, scale) * centred;
   device->SetRenderState(RenderState::ZWriteEnable, 0);
   box->Draw(device, centred, Vec3{0, -1, 0});
+}
+
+void RaceScenery::DrawSkyBox(platform::gfx::Device* device, const Matrix4& view) {
+  if (skyBox == nullptr) return;
+  DrawBox(device, skyBox, view, 1.0f);
   device->SetRenderState(RenderState::ZWriteEnable, 1);
 }
 
-void RaceScenery::RenderReflection(platform::gfx::Device* device) {
-  if (device == nullptr || reflectionTarget == nullptr || !reflectionTarget->targetReady || camera == nullptr) return;
-  const float height = static_cast<float>(std::max(Setting(app::SettingId::SCREENHEIGHT), 1));
-  const float aspect = static_cast<float>(Setting(app::SettingId::SCREENWIDTH)) / height;
-  const float fov = FloatSetting(app::FloatSettingId::FOV) * kDegreesToRadians;
-  const Matrix4 projection = Projection(fov, aspect, kReflectionFarScale);
-  device->SetTransform(TransformState::Projection, projection);
-  reflectionTarget->BeginRenderToTexture();
-  device->Clear(clear_flags::kTarget | clear_flags::kZBuffer, 0, 1.0f, 0);
-  device->SetRenderState(RenderState::Lighting, 0);
-  reflectionView.Build(camera->view, projection);
-  if (reflection != nullptr) {
-    reflection->CollectVisible(reflectionView);
-    reflection->Draw(device, camera->view, nullptr);
-  }
-  device->SetTransform(TransformState::Projection, camera->projection);
-  if (glows != nullptr) glows->DrawReflection(device, camera->view, &reflectionView);
-  reflectionTarget->EndRenderToTexture();
+void RaceScenery::DrawGlowSkyBox(platform::gfx::Device* device, const Matrix4& view) {
+  DrawBox(device, glowSkyBox, view, std::max(FloatSetting(app::FloatSettingId::FARCLIP), 1.0f));
 }
 
-void RaceScenery::RenderMirrorView(platform::gfx::Device* device, const Vec3& eye, const Vec3& forwardAxis) {
-  if (device == nullptr || mirrorTarget == nullptr || !mirrorTarget->targetReady ||
-      Setting(app::SettingId::REARVIEW) == 0) {
-    return;
-  }
-  const Matrix4 projection =
-      Projection(kPi / 4, static_cast<float>(kMirrorTargetWidth) / static_cast<float>(kMirrorTargetHeight), 1.0f);
-  const Matrix4 view = platform::LookAtLH(eye, platform::Subtract(eye, forwardAxis), Vec3{0, 1, 0});
-  mirrorView.Build(view, projection);
-  device->SetTransform(TransformState::Projection, projection);
-  mirrorTarget->BeginRenderToTexture();
-  device->Clear(skyBox != nullptr ? clear_flags::kZBuffer : clear_flags::kTarget | clear_flags::kZBuffer, 0, 1.0f, 0);
-  device->SetRenderState(RenderState::Lighting, 0);
-  DrawSkyBox(device, skyBox, view, 1.0f);
-  if (track != nullptr) {
-    track->CollectVisible(mirrorView);
-    track->Draw(device, view, nullptr);
-  }
-  device->SetRenderState(RenderState::Lighting, 1);
-  mirrorTarget->EndRenderToTexture();
-  if (camera != nullptr) device->SetTransform(TransformState::Projection, camera->projection);
+bool RaceScenery::BeginFog(platform::gfx::Device* device, float start, float end) const {
+  if (Setting(app::SettingId::FOGVERTEX) == 0) return false;
+  device->SetRenderState(RenderState::FogEnable, 1);
+  device->SetRenderState(RenderState::FogVertexMode, platform::gfx::FogMode::Linear);
+  device->SetRenderState(RenderState::FogTableMode, platform::gfx::FogMode::None);
+  device->SetRenderState(RenderState::RangeFogEnable, 0);
+  device->SetRenderState(RenderState::FogStart, platform::gfx::FloatBits(start));
+  device->SetRenderState(RenderState::FogEnd, platform::gfx::FloatBits(end));
+  device->SetRenderState(RenderState::FogColor, 0xFF000000u);
+  return true;
 }
 
-void RaceScenery::Render(platform::gfx::Device* device,
-                         const std::function<void(const render::RaceCamera&)>& drawCars) {
-  if (device == nullptr || camera == nullptr) return;
-  device->SetTransform(TransformState::Projection, camera->projection);
-  device->SetRenderState(RenderState::Lighting, 0);
-  DrawSkyBox(device, skyBox, camera->view, 1.0f);
-  if (track != nullptr) {
-    track->CollectVisible(camera->frustum);
-    platform::gfx::BaseTexture* mirrorTexture =
-        reflectionTarget != nullptr ? render::GetImageTexture(reflectionTarget) : nullptr;
-    track->Draw(device, camera->view, mirrorTexture);
-  }
-  device->SetRenderState(RenderState::Lighting, 1);
-  if (lighting != nullptr) lighting->Apply(device, platform::IdentityMatrix());
-  if (drawCars) drawCars(*camera);
-  device->SetRenderState(RenderState::Lighting, 0);
-  if (shadeQuad != nullptr && Setting(app::SettingId::STENCILSHADOWS) > 0) shadeQuad->DrawStencilShadow(device);
-  if (skids != nullptr) skids->Draw(device, camera->view, &camera->frustum);
-  if (particles != nullptr) particles->Draw(device, camera->view, &camera->frustum);
-  if (glows != nullptr) glows->DrawGlowTrails(device, camera->view, &camera->frustum);
-  if (blurOverlay != nullptr && Setting(app::SettingId::MOTIONBLUR) != 0) blurOverlay->DrawPass(device);
-}
-
-void RaceScenery::RenderSecondPass(platform::gfx::Device* device,
-                                   const std::function<void(const render::RaceCamera&)>& drawCars) {
-  if (device == nullptr || camera == nullptr || blurOverlay == nullptr || !blurOverlay->HasTexture() ||
-      Setting(app::SettingId::MOTIONBLUR) == 0) {
-    return;
-  }
-  device->SetRenderState(RenderState::Lighting, 0);
-  blurOverlay->BeginCapture(device);
-  device->SetRenderState(RenderState::ZWriteEnable, 1);
-  if (drawCars) drawCars(*camera);
-  device->SetRenderState(RenderState::ZWriteEnable, 1);
-  if (track != nullptr) {
-    track->CollectVisible(camera->frustum);
-    render::SceneForward(*track, device, camera->view);
-  }
-  device->SetRenderState(RenderState::ZWriteEnable, 0);
-  DrawSkyBox(device, glowSkyBox, camera->view, std::max(FloatSetting(app::FloatSettingId::FARCLIP), 1.0f));
-  device->SetRenderState(RenderState::ZWriteEnable, 0);
-  if (glows != nullptr) glows->DrawSecondPass(device, camera->view, &camera->frustum);
-  if (particles != nullptr) particles->DrawSecondPass(device, camera->view, &camera->frustum);
-  blurOverlay->EndCapture(device);
+void RaceScenery::EndFog(platform::gfx::Device* device, bool fogOn) {
+  if (fogOn) device->SetRenderState(RenderState::FogEnable, 0);
 }
 
 void RaceScenery::Unload() {

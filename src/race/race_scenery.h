@@ -69,14 +69,19 @@ class RaceScenery {
   void UpdateOverlayAlpha(float framesPerSecond, bool nitrous);
   void RestoreOverlays(platform::gfx::Device* device);
 
-  // Passes; each is skipped without its resources. eye/back give the mirror's view from the player's car.
-  void RenderReflection(platform::gfx::Device* device);
-  void RenderMirrorView(platform::gfx::Device* device, const Vec3& eye, const Vec3& forwardAxis);
-  // drawCars draws the racers lit, between the track and the effects.
-  void Render(platform::gfx::Device* device, const std::function<void(const render::RaceCamera&)>& drawCars = {});
-  // The blur capture; drawCars draws the racers' glowing second pass into it.
-  void RenderSecondPass(platform::gfx::Device* device,
-                        const std::function<void(const render::RaceCamera&)>& drawCars = {});
+  // Drawing helpers of the race's passes (race_session_render.cpp). Projection: perspective of the field of
+  // view (radians) and aspect between the near clip and the far clip times farScale. The sky boxes stay
+  // centred on the eye and write no depth; the glowing one is scaled out to the far clip and leaves depth
+  // writes off.
+  Matrix4 Projection(float fov, float aspect, float farScale) const;
+  Matrix4 CameraProjection(float farScale) const;
+  void DrawSkyBox(platform::gfx::Device* device, const Matrix4& view);
+  void DrawGlowSkyBox(platform::gfx::Device* device, const Matrix4& view);
+  // Linear vertex fog toward black from start to end, only with FOGVERTEX on; EndFog switches it off again.
+  bool BeginFog(platform::gfx::Device* device, float start, float end) const;
+  static void EndFog(platform::gfx::Device* device, bool fogOn);
+  int Setting(app::SettingId id) const { return settings_ != nullptr ? settings_->GetInt(id) : 0; }
+  float FloatSetting(app::FloatSettingId id) const { return settings_ != nullptr ? settings_->GetFloat(id) : 0; }
   // Frees everything; safe to call twice.
   void Unload();
 
@@ -97,13 +102,13 @@ class RaceScenery {
   render::ImageResource* mirrorTarget = nullptr;
   render::ViewFrustum reflectionView;
   render::ViewFrustum mirrorView;
+  render::ViewFrustum cubeView;
+  // The racer whose environment cube was drawn last (one car's per frame, in turn); null at first.
+  const void* cubeMapCursor = nullptr;
 
  private:
   geometry::MeshModel* LoadSkyBox(platform::gfx::Device* device, const std::string& text);
-  void DrawSkyBox(platform::gfx::Device* device, geometry::MeshModel* box, const Matrix4& view, float scale);
-  int Setting(app::SettingId id) const { return settings_ != nullptr ? settings_->GetInt(id) : 0; }
-  float FloatSetting(app::FloatSettingId id) const { return settings_ != nullptr ? settings_->GetFloat(id) : 0; }
-  Matrix4 Projection(float fov, float aspect, float farScale) const;
+  void DrawBox(platform::gfx::Device* device, geometry::MeshModel* box, const Matrix4& view, float scale);
 
   render::ResourceManager* resources_;
   app::Settings* settings_;

@@ -122,11 +122,12 @@ class RaceSession {
   // Gives the player's car the controller's force feedback and starts it; nothing without a player car.
   void AttachForceFeedback(app::InputDevices* input);
 
-  // Render passes, each skipped without its resources: the reflection (only with SCENEREFLECTION on), the car
-  // environment maps (cars render their own), the rear-view mirror, the 3D pass, the blur capture after the
-  // scene, the HUD (2D, last) and the overlays rebuilt after a device reset.
+  // Render passes, each skipped without its resources: the reflection (only with SCENEREFLECTION on), one car's
+  // environment cube (RenderMirror is its other name), the rear-view mirror, the 3D pass, the blur capture after
+  // the scene, the HUD (2D, last) and the overlays rebuilt after a device reset.
   void RenderReflection(platform::gfx::Device* device);
   void RenderMirror(platform::gfx::Device* device);
+  void UpdateCarCubeMap(platform::gfx::Device* device);
   void RenderMirrorView(platform::gfx::Device* device);
   void Render(platform::gfx::Device* device);
   void RenderSecondPass(platform::gfx::Device* device);
@@ -195,6 +196,9 @@ class RaceSession {
   PlayerProfile* profile_;
   RaceDefinition* definition_;
   void RenderCars(platform::gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer, bool alternate);
+  void RenderRacerShadows(platform::gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer);
+  void DrawCarLights(platform::gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer);
+  void DrawHeadlightProjection(platform::gfx::Device* device);
   void BuildField(platform::gfx::Device* device);
 
   ContentDatabase* content_ = nullptr;

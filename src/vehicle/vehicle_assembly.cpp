@@ -74,6 +74,7 @@ VehiclePresentation* AssembleAppearance(Vehicle& car, const app::DataFile& defin
     if (view.shadowModel != nullptr) view.shadowModel->EnableShadow(device);
   }
   BuildDamageModel(view, car, resources, device);
+  if (resources != nullptr) LoadCarPictures(view, car, resources, device);
   if (resources != nullptr && view.body->WantsCubeMap(options.cubeMapping)) {
     view.cubeMap = options.dynamicReflections ? resources->CreateCubeRenderTarget(device, kCarCubeSize, 3)
                                               : resources->LoadCubeMap(device, kEnvironmentCubeFile);
@@ -112,6 +113,23 @@ void BuildDamageModel(VehiclePresentation& presentation, Vehicle& car, render::R
     if (image != nullptr) body->SetPartMaterial(static_cast<int32_t>(bodyPart), image);
   };
   car.damage = std::make_unique<DamageModel>(std::move(meshes));
+}
+
+void LoadCarPictures(VehiclePresentation& presentation, const Vehicle& car, render::ResourceManager* resources,
+                     platform::gfx::Device* device) {
+  presentation.imageOwner = resources;
+  if (!car.headlightFile.empty()) {
+    presentation.headlightTexture =
+        resources->LoadImage(device, car.folder + car.headlightFile, false, kPictureColourKey, false, true);
+  }
+  if (!car.neonFile.empty()) {
+    presentation.neonTexture =
+        resources->LoadImage(device, car.folder + car.neonFile, false, kPictureColourKey, false, true);
+  }
+  if (!car.shadowFile.empty()) {
+    const std::string alpha = car.shadowAlphaFile.empty() ? std::string() : car.folder + car.shadowAlphaFile;
+    presentation.shadowTexture = resources->LoadImagePair(device, car.folder + car.shadowFile, alpha, false, true);
+  }
 }
 
 void LoadVisualParts(VehiclePresentation& presentation, const Vehicle& car, render::ResourceManager* resources,

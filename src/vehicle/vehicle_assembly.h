@@ -40,6 +40,12 @@ VehiclePresentation* AssembleAppearance(Vehicle& car, const app::DataFile& defin
                                         PresentationServices services, render::GlowTrailSystem* glows,
                                         const AppearanceOptions& options);
 
+// The key colour passed with the car's single pictures (opaque magenta), which load without colour keying.
+constexpr uint32_t kPictureColourKey = 0xFFFF00FF;
+// The HEADLIGHT and NEON pictures and the SHADOW pair named by the definition, each from the car's folder.
+void LoadCarPictures(VehiclePresentation& presentation, const Vehicle& car, render::ResourceManager* resources,
+                     platform::gfx::Device* device);
+
 // Upgrade parts from the installed VISUAL_PART properties (model file, body part to sit on), each with the
 // VIEWABLE_DISTANCE of its upgrade.
 void LoadVisualParts(VehiclePresentation& presentation, const Vehicle& car, render::ResourceManager* resources,

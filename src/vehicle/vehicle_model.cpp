@@ -133,8 +133,6 @@ bool VehicleBody::WantsCubeMap(bool cubeMappingSetting) const {
   return cubeMappingSetting && !lods.empty() && lods[0].model != nullptr && lods[0].model->UsesEnvironmentMap();
 }
 
-namespace {
-
 void TintModel(const geometry::MeshModel& model, float r, float g, float b) {
   for (uint32_t slot = 0; slot < model.materialCount; ++slot) {
     render::ImageResource* image = model.GetMaterialImage(static_cast<int32_t>(slot));
@@ -144,8 +142,6 @@ void TintModel(const geometry::MeshModel& model, float r, float g, float b) {
     image->material.diffuse.b = b;
   }
 }
-
-}  // namespace
 
 void VehicleBody::ApplyGroundTint(size_t level, const float tint[3]) const {
   if (level >= lods.size() || lods[level].model == nullptr) return;

@@ -25,6 +25,9 @@ extern const std::array<const char*, 4> kTyrePartNames;  // front left, front ri
 constexpr char kCollisionPartName[] = "COLLISION";
 constexpr char kDriverPartName[] = "DRIVER";
 
+// Writes the colour into the diffuse colour of every material of the model (the ground's light on a car).
+void TintModel(const geometry::MeshModel& model, float r, float g, float b);
+
 struct LodLevel {
   geometry::MeshModel* model = nullptr;
   float distance = 0;  // switch depth

@@ -42,6 +42,10 @@ VehiclePresentation::~VehiclePresentation() {
   bodyMaterials.clear();
   if (cubeMap != nullptr && cubeMapOwner != nullptr) cubeMapOwner->ReleaseCubeMap(cubeMap);
   cubeMap = nullptr;
+  for (render::ImageResource** image : {&headlightTexture, &shadowTexture, &neonTexture}) {
+    if (*image != nullptr && imageOwner != nullptr) imageOwner->ReleaseImage(*image);
+    *image = nullptr;
+  }
 }
 
 int VehiclePresentation::Random() { return services_.random ? services_.random() : platform::CrtRand(); }
@@ -165,7 +169,10 @@ void VehiclePresentation::UpdateAttachments(Vehicle& car, float dt) {
 }
 
 void VehiclePresentation::OnPlaced(Vehicle& car) {
-  if (shadow != nullptr) shadow->PlaceFlat({0, 0, 0}, car.worldMatrix);
+  // Laid flat an inch above the ground the tyres stand on, so it never fights the floor for depth.
+  const Wheel* frontLeft = car.wheels[kFrontLeft].get();
+  const float radius = frontLeft != nullptr ? frontLeft->radius : 0.0f;
+  if (shadow != nullptr) shadow->PlaceFlat({0, kShadowPlacementLift - car.wheelCentreOffset.y - radius, 0}, car.worldMatrix);
   UpdateAttachments(car, 0);
 }
 

@@ -43,6 +43,8 @@ constexpr int kLandingJolt = 10000;
 constexpr uint32_t kShadowGridPoints = 4;
 constexpr float kShadowSideMargin = 30.0f;
 constexpr float kShadowEndMargin = 10.0f;
+// A car placed by hand lays its shadow grid this far above the ground under its tyres (inches).
+constexpr float kShadowPlacementLift = 1.0f;
 
 struct PresentationServices {
   app::SoundSampleSource* sounds = nullptr;  // samples and the mixer; no sounds without it
@@ -109,6 +111,13 @@ class VehiclePresentation final : public VehicleFeatures {
   // The car's environment cube, or null; given back to cubeMapOwner with the car.
   render::CubeMap* cubeMap = nullptr;
   render::ResourceManager* cubeMapOwner = nullptr;
+  // The pictures of the definition's HEADLIGHT (the beam thrown on the road), SHADOW (colour and alpha pair
+  // drawn on the shadow grid) and NEON (the glow on the ground under the car), each null when the car has
+  // none; given back to imageOwner with the car.
+  render::ImageResource* headlightTexture = nullptr;
+  render::ImageResource* shadowTexture = nullptr;
+  render::ImageResource* neonTexture = nullptr;
+  render::ResourceManager* imageOwner = nullptr;
 
  private:
   WheelContact ContactOf(const Wheel& wheel) const;

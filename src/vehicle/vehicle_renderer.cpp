@@ -92,7 +92,10 @@ void VehicleRenderer::DrawCar(gfx::Device* device, render::SceneLighting* lighti
     }
   }
   if (presentation_ != nullptr) {
-    for (auto& part : presentation_->visualParts) part->Render(lighting, &extra);
+    for (auto& part : presentation_->visualParts) {
+      if (part->model != nullptr) TintModel(*part->model, car_.groundTint[0], car_.groundTint[1], car_.groundTint[2]);
+      part->Render(lighting, &extra);
+    }
   }
 }
 
@@ -147,7 +150,8 @@ bool VehicleRenderer::RenderReflected(gfx::Device* device, render::SceneLighting
   if (device != nullptr) {
     device->SetRenderState(gfx::RenderState::CullMode, static_cast<uint32_t>(gfx::CullMode::Clockwise));
   }
-  DrawCar(device, lighting, reflection, environment);
+  // The mirror image seen through the view.
+  DrawCar(device, lighting, reflection * view, environment);
   if (device != nullptr) {
     device->SetRenderState(gfx::RenderState::CullMode, static_cast<uint32_t>(gfx::CullMode::CounterClockwise));
   }
@@ -165,7 +169,7 @@ bool VehicleRenderer::RenderGroundShadow(gfx::Device* device, const Matrix4& vie
 
 namespace vehicle {
 
-bool VehicleRenderer::RenderShadowModel(gfx::Device* device, render::SceneLighting* lighting,
+bool VehicleRenderer::RenderShadowModel(gfx::Device* device, render::SceneLighting* lighting, const Matrix4& view,
                                         const render::ViewFrustum* frustum, bool stencilShadows) {
   if (!stencilShadows || RespawnHidden(car_) || presentation_ == nullptr || presentation_->shadowModel == nullptr) {
     return false;
@@ -178,8 +182,32 @@ bool VehicleRenderer::RenderShadowModel(gfx::Device* device, render::SceneLighti
     if (sun != nullptr && platform::Inverse(car_.worldMatrix, &inverse)) light = platform::TransformNormal(*sun, inverse);
   }
   // The volume runs from the silhouette away from the sun, far enough to reach any ground below the car.
-  presentation_->shadowModel->DrawShadow(device, BodyTransform(car_, platform::IdentityMatrix()),
-                                         light * -kShadowVolumeLength);
+  presentation_->shadowModel->DrawShadow(device, BodyTransform(car_, view), light * -kShadowVolumeLength);
+  return true;
+}
+
+bool VehicleRenderer::RenderLightPool(gfx::Device* device, const Matrix4& view, const render::ViewFrustum* frustum) {
+  if (RespawnHidden(car_)) return false;
+  if (frustum != nullptr && !IsInView(*frustum)) return false;
+  struct PoolVertex {
+    float x, y, z;
+    uint32_t colour;
+    float u, v;
+  };
+  const float ground = kLightPoolLift - car_.GetRestHeight();
+  const float halfWidth = car_.bodyMax.x * kLightPoolWidthFactor;
+  const float nose = car_.bodyMax.z;
+  const float far = nose + kLightPoolLength;
+  // The picture's bottom edge lies at the nose, its top edge far ahead.
+  const PoolVertex quad[4] = {{-halfWidth, ground, nose, 0xFFFFFFFFu, 0, 1},
+                              {-halfWidth, ground, far, 0xFFFFFFFFu, 0, 0},
+                              {halfWidth, ground, nose, 0xFFFFFFFFu, 1, 1},
+                              {halfWidth, ground, far, 0xFFFFFFFFu, 1, 0}};
+  device->SetTransform(gfx::TransformState::View, car_.worldMatrix * view);
+  device->SetVertexShader(gfx::fvf::kXyz | gfx::fvf::kDiffuse | gfx::fvf::kTex1);
+  device->SetRenderState(gfx::RenderState::CullMode, static_cast<uint32_t>(gfx::CullMode::None));
+  device->DrawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, quad, sizeof(PoolVertex));
+  device->SetRenderState(gfx::RenderState::CullMode, static_cast<uint32_t>(gfx::CullMode::CounterClockwise));
   return true;
 }
 

@@ -21,6 +21,11 @@ class VehiclePresentation;
 
 // How far a stencil shadow volume reaches from the car's silhouette (inches).
 constexpr float kShadowVolumeLength = 10000.0f;
+// The headlights' beam on the road: how far it reaches ahead of the nose, its width against the car's, and its
+// height above the ground the tyres stand on (inches).
+constexpr float kLightPoolLength = 500.0f;
+constexpr float kLightPoolWidthFactor = 3.0f;
+constexpr float kLightPoolLift = 1.0f;
 
 // The last level whose switch distance does not exceed the depth (0 when none does or there are none).
 size_t SelectLodIndex(const std::vector<LodLevel>& lods, float depth);
@@ -53,10 +58,14 @@ class VehicleRenderer {
                        platform::gfx::BaseTexture* environment);
   // The shadow grid, unless the car blinks or is out of view.
   bool RenderGroundShadow(platform::gfx::Device* device, const Matrix4& view, const render::ViewFrustum* frustum);
-  // The stencil shadow volume of the shadow model, lit by the scene's sun (straight down without one), under
-  // the same skip rules as the ground shadow and only with stencil shadows on.
-  bool RenderShadowModel(platform::gfx::Device* device, render::SceneLighting* lighting,
+  // The stencil shadow volume of the shadow model, cast away from the scene's sun (straight down without one),
+  // under the same skip rules as the ground shadow and only with stencil shadows on.
+  bool RenderShadowModel(platform::gfx::Device* device, render::SceneLighting* lighting, const Matrix4& view,
                          const render::ViewFrustum* frustum, bool stencilShadows);
+  // The beam of the car's headlights on the road: a flat quad on the ground ahead of its nose, textured by the
+  // caller (its HEADLIGHT picture) and blended as the caller set; drawn from both sides. Nothing while the car
+  // blinks or is out of view.
+  bool RenderLightPool(platform::gfx::Device* device, const Matrix4& view, const render::ViewFrustum* frustum);
   bool IsInView(const render::ViewFrustum& frustum) const;
 
   size_t lodIndex = 0;

@@ -130,17 +130,17 @@ TEST_F(VehicleRendererTest, RespawnBlinkHidesEveryPassAndInertCarsSkipTheNormalP
 }
 
 TEST_F(VehicleRendererTest, StencilShadowNeedsTheSettingACasterAndAVisibleCar) {
-  EXPECT_FALSE(renderer->RenderShadowModel(fixture.device, nullptr, &frustum, true)) << "no caster";
+  EXPECT_FALSE(renderer->RenderShadowModel(fixture.device, nullptr, platform::IdentityMatrix(), &frustum, true)) << "no caster";
   presentation->shadowModel = geometry::LoadModel(resources, fixture.device, "CAR/" + std::string(contentgen::kCarShadowModel),
                                                   "", false, false);
   presentation->shadowModelOwner = &resources;
   ASSERT_NE(presentation->shadowModel, nullptr);
   presentation->shadowModel->EnableShadow(fixture.device);
-  EXPECT_FALSE(renderer->RenderShadowModel(fixture.device, nullptr, &frustum, false)) << "STENCILSHADOWS off";
-  EXPECT_TRUE(renderer->RenderShadowModel(fixture.device, nullptr, &frustum, true));
+  EXPECT_FALSE(renderer->RenderShadowModel(fixture.device, nullptr, platform::IdentityMatrix(), &frustum, false)) << "STENCILSHADOWS off";
+  EXPECT_TRUE(renderer->RenderShadowModel(fixture.device, nullptr, platform::IdentityMatrix(), &frustum, true));
   car.respawning = true;
   car.respawnVisible = false;
-  EXPECT_FALSE(renderer->RenderShadowModel(fixture.device, nullptr, &frustum, true)) << "blinks with the car";
+  EXPECT_FALSE(renderer->RenderShadowModel(fixture.device, nullptr, platform::IdentityMatrix(), &frustum, true)) << "blinks with the car";
 }
 
 TEST_F(VehicleRendererTest, CarBehindTheCameraIsCulled) {

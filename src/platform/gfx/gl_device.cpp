@@ -480,10 +480,18 @@ bool GlDevice::BindTarget() {
 }
 
 uint32_t GlDevice::ReadPixel(uint32_t x, uint32_t y) {
+  const std::vector<uint32_t> pixel = ReadPixels(x, y, 1, 1);
+  return pixel.empty() ? 0 : pixel[0];
+}
+
+std::vector<uint32_t> GlDevice::ReadPixels(uint32_t x, uint32_t y, uint32_t width, uint32_t height) {
   SurfaceDesc desc;
   currentTarget_->GetDesc(desc);
-  if (x >= desc.width || y >= desc.height) return 0;
-  if (!BindTarget()) return 0;
+  if (width == 0 || height == 0 || x >= desc.width || y >= desc.height || width > desc.width - x ||
+      height > desc.height - y) {
+    return {};
+  }
+  if (!BindTarget()) return {};
   if (currentTarget_ == backBufferSurface_ && resolveFramebuffer_ != 0) {
     const auto w = static_cast<GLint>(parameters_.backBufferWidth), h = static_cast<GLint>(parameters_.backBufferHeight);
     glDisable(GL_SCISSOR_TEST);
@@ -492,11 +500,13 @@ uint32_t GlDevice::ReadPixel(uint32_t x, uint32_t y) {
     glBlitFramebuffer(0, 0, w, h, 0, 0, w, h, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, resolveFramebuffer_);
   }
-  uint32_t pixel = 0;
-  glReadPixels(static_cast<GLint>(x), static_cast<GLint>(y), 1, 1, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, &pixel);
+  std::vector<uint32_t> pixels(static_cast<size_t>(width) * height);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glReadPixels(static_cast<GLint>(x), static_cast<GLint>(y), static_cast<GLsizei>(width), static_cast<GLsizei>(height),
+               GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   ForgetGlState();  // the framebuffer binding changed
-  return pixel;
+  return pixels;
 }
 
 uint32_t GlDevice::GetAvailableTextureMemory() {

@@ -75,6 +75,9 @@ class GlDevice : public StateDevice {
 
   // Reads one pixel of the current render target as 0xAARRGGBB; (0, 0) is the top-left pixel.
   uint32_t ReadPixel(uint32_t x, uint32_t y);
+  // The rectangle (x, y, width, height) of the current render target as ARGB pixels, rows top-down; empty when
+  // it does not lie inside the target.
+  std::vector<uint32_t> ReadPixels(uint32_t x, uint32_t y, uint32_t width, uint32_t height);
   // Counters for benchmarks and tests.
   struct Counters {
     uint64_t draws = 0;
