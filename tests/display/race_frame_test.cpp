@@ -13,6 +13,7 @@
 
 #include "app/app_timer.h"
 #include "app/data_file.h"
+#include "contentgen/car_upgrades.h"
 #include "contentgen/content.h"
 #include "contentgen/png_writer.h"
 #include "frontend/race_request.h"
@@ -39,9 +40,6 @@ namespace gs = app::game_state;
 using app::SettingId;
 using platform::Matrix4;
 using platform::Vec3;
-
-// The sample cars' neon upgrade.
-constexpr uint32_t kBlueNeonUpgrade = 3;
 
 class FreeLock : public platform::InstanceLock {
  public:
@@ -138,13 +136,7 @@ class RaceFrameTest : public ::testing::Test {
     // same at every run.
     ASSERT_FALSE(database.vehicleNames.empty());
     settings.SetString(app::StringSettingId::VEHICLE, database.vehicleNames[0]);
-    // The player's car carries the Blue Neon upgrade when asked, nothing otherwise.
-    vehicle::UpgradeSelection selection;
-    if (neon) {
-      selection.SetOwned(kBlueNeonUpgrade, true);
-      selection.SetInstalled(kBlueNeonUpgrade, true);
-    }
-    app_->GetPlayerProfile()->SetWorkingSelection(selection);
+    app_->GetPlayerProfile()->SetWorkingSelection(vehicle::UpgradeSelection());
     race->opponents = opponents;
     race->playerStart = 0;
     race->reverse = false;
@@ -152,8 +144,11 @@ class RaceFrameTest : public ::testing::Test {
     race->aiVehicles.clear();
     race->aiStartPositions.clear();
     race->aiUpgrades.clear();
+    // The opponents' cars as they come, or with the Blue Neon when asked.
+    std::vector<uint32_t> upgrades{contentgen::kUpgradeStockBody};
+    if (neon) upgrades.push_back(contentgen::kUpgradeNeonBlue);
     for (uint32_t n = 0; n < opponents; ++n) {
-      race->AddAiRacer("Rival" + std::to_string(n + 1), database.vehiclePaths[0], n + 1, {});
+      race->AddAiRacer("Rival" + std::to_string(n + 1), database.vehiclePaths[0], n + 1, upgrades);
     }
     app_->GetScreenFlow()->Reset(gs::kMenus, 0, app::menu_screen::NoScreenChange);
     ASSERT_TRUE(frontend::RequestRace(*app_->GetScreenFlow(), database, race));
@@ -405,20 +400,28 @@ TEST_F(RaceFrameTest, GlowCaptureAddsOnlyTheGlowTrailsToTheFrame) {
 TEST_F(RaceFrameTest, TheGroundUnderACarShowsItsShadowPictureOrItsNeon) {
   for (const bool neon : {false, true}) {
     SCOPED_TRACE(neon ? "neon" : "plain");
-    StartRace(0, [](app::Settings& settings) { settings.SetInt(SettingId::STENCILSHADOWS, 0); }, neon);
+    StartRace(1, [](app::Settings& settings) { settings.SetInt(SettingId::STENCILSHADOWS, 0); }, neon);
+    // Ahead of the player's car and to its left, the opponent shows the camera its right flank.
     Place(Player(), 0, -3000, 1, 0);
-    vehicle::Vehicle& car = Player();
+    vehicle::Vehicle& car = Opponent(0);
+    Place(car, 250, -2820, 1, 0);
+    vehicle::VehiclePresentation& presentation = *vehicle::PresentationOf(car);
+    if (!neon && presentation.neonTexture != nullptr) {
+      // The sample cars glow warm white underneath; without it the shadow shows on its own.
+      presentation.imageOwner->ReleaseImage(presentation.neonTexture);
+      presentation.neonTexture = nullptr;
+    }
     const Frame shown = Settle(neon ? "ground_neon" : "ground_shadow");
     Hide(car, true);
     const Frame hidden = Shoot(neon ? "ground_neon_hidden" : "ground_shadow_hidden");
-    // The road just off the car's flanks, between its wheels, inside the grid's margin.
-    const Vec3 ground = car.position - Vec3{0, car.GetRestHeight(), 0} + car.forwardAxis * 20.0f;
-    for (const float side : {-1.0f, 1.0f}) {
-      const Vec3 corner = ground + car.rightAxis * (side * (car.bodyMax.x + 6));
+    // The road just off the flank, inside the grid's margin.
+    const Vec3 ground = car.position - Vec3{0, car.GetRestHeight(), 0} + car.rightAxis * (car.bodyMax.x + 5);
+    for (const float along : {-30.0f, 0.0f, 30.0f}) {
+      const Vec3 road = ground + car.forwardAxis * along;
       if (neon) {
-        EXPECT_GT(MeanBlue(shown, corner, 2), MeanBlue(hidden, corner, 2) + 10) << "neon light on the road";
+        EXPECT_GT(MeanBlue(shown, road, 2), MeanBlue(hidden, road, 2) + 10) << "neon light on the road";
       } else {
-        EXPECT_LT(MeanLuminance(shown, corner, 2), MeanLuminance(hidden, corner, 2) - 4) << "the shadow darkens";
+        EXPECT_LT(MeanLuminance(shown, road, 2), MeanLuminance(hidden, road, 2) - 4) << "the shadow darkens";
       }
     }
   }
