@@ -20,7 +20,7 @@ constexpr float kWaterLevel = -40;
 constexpr float kCanalHalfWidth = 240;
 constexpr float kGround = -4;
 // The boat basin west of the canal, inside the loop.
-constexpr float kBasinWest = -2400, kBasinHalfDepth = 1200;
+constexpr float kBasinWest = -2600, kBasinHalfDepth = 1700;
 
 }  // namespace
 
@@ -30,7 +30,6 @@ TrackDesign BuildCanalTrack() {
   widths.wall = 600;
   TrackDesign design{"TRACKS/CANAL", "canal", TrackBuilder(kCorners, widths), {}, {}, kWaterLevel};
   TrackBuilder& b = design.builder;
-  b.sunDirection = {-0.3f, -0.6f, -0.75f};  // a morning sun low in the north
   b.ambient = {0.5f, 0.52f, 0.55f};
   TrackLook look;
   look.roadGrey = 84;
@@ -180,18 +179,14 @@ TrackDesign BuildCanalTrack() {
   int lamp = 1;
   for (const Hump& h : bridges) {
     for (float d : {h.start + h.up, h.start + h.up + h.top}) {
-      for (float side : {-1.0f, 1.0f}) {
-        b.AddFlare("FLARE_WHITE" + std::to_string(lamp++),
-                   b.Loop().CentreAt(d) + b.Loop().LeftAt(d) * (side * (widths.wall - 10)) + Vec3{0, kHeight + 120, 0});
-      }
+      for (bool left : {false, true}) b.AddLamp("FLARE_WHITE" + std::to_string(lamp++), d, left, 120, m.roof);
     }
   }
   b.AddFlare("FLARE_RED1", {-c, 60, 0});
   b.AddFlare("FLARE_GREEN1", {c, 60, 0});
   for (Straight s : {kStart, kTowpathIn, kTowpathOut}) {
     for (float d = straights[s].from + 400; d < straights[s].to - 400; d += 1500) {
-      b.AddFlare("FLARE_ORANGE" + std::to_string(lamp++),
-                 b.Loop().CentreAt(d) - b.Loop().LeftAt(d) * (widths.wall - 10) + Vec3{0, 230, 0});
+      b.AddLamp("FLARE_ORANGE" + std::to_string(lamp++), d, false, 230, m.roof);
     }
   }
   // The water pours through the locks under both bridges.

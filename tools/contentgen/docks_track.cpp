@@ -29,7 +29,6 @@ TrackDesign BuildDocksTrack() {
   widths.wall = 620;
   TrackDesign design{"TRACKS/DOCKS", "docks", TrackBuilder(kCorners, widths), {}, {}, kWaterLevel};
   TrackBuilder& b = design.builder;
-  b.sunDirection = {0.7f, -0.45f, 0.5f};  // a low evening sun over the water
   b.ambient = {0.5f, 0.45f, 0.45f};
   TrackLook look;
   look.roadGrey = 96;
@@ -148,13 +147,11 @@ TrackDesign BuildDocksTrack() {
   // Lights: quay lamps, the crane's warning lamps, the harbour mouth's red and green beacons.
   int lamp = 1;
   for (float d = at(kQuay, 0.05f); d < at(kQuay, 0.95f); d += 1400) {
-    b.AddFlare("FLARE_WHITE" + std::to_string(lamp++),
-               b.Loop().CentreAt(d) - b.Loop().LeftAt(d) * (widths.wall - 10) + Vec3{0, 240, 0});
+    b.AddLamp("FLARE_WHITE" + std::to_string(lamp++), d, false, 240, m.roof);
   }
   for (Straight s : {kEastWarehouses, kWharf, kNorthWarehouses, kOldQuay}) {
     for (float d = straights[s].from + 500; d < straights[s].to - 500; d += 1800) {
-      b.AddFlare("FLARE_ORANGE" + std::to_string(lamp++),
-                 b.Loop().CentreAt(d) + b.Loop().LeftAt(d) * (widths.wall - 10) + Vec3{0, 240, 0});
+      b.AddLamp("FLARE_ORANGE" + std::to_string(lamp++), d, true, 240, m.roof);
     }
   }
   b.AddFlare("FLARE_RED1", b.Loop().CentreAt(craneD) + Vec3{0, 830, -1300});

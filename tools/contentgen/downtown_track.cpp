@@ -28,7 +28,6 @@ TrackDesign BuildDowntownTrack() {
   widths.wall = 560;
   TrackDesign design{"TRACKS/DOWNTOWN", "downtown", TrackBuilder(kCorners, widths), {}, {}, 0};
   TrackBuilder& b = design.builder;
-  b.sunDirection = {-0.5f, -1, 0.35f};
   b.ambient = {0.5f, 0.5f, 0.55f};
   TrackLook look;
   look.roadGrey = 72;
@@ -149,9 +148,8 @@ TrackDesign BuildDowntownTrack() {
   for (int s = kAvenue; s <= kWestStreet; ++s) {
     for (float d = straights[static_cast<size_t>(s)].from + 400; d < straights[static_cast<size_t>(s)].to - 400;
          d += 1600) {
-      const float side = (lamp % 2 == 0) ? 1.0f : -1.0f;
-      b.AddFlare("FLARE_ORANGE" + std::to_string(lamp++),
-                 b.Loop().CentreAt(d) + b.Loop().LeftAt(d) * (side * (widths.wall - 20)) + Vec3{0, 250, 0});
+      b.AddLamp("FLARE_ORANGE" + std::to_string(lamp), d, lamp % 2 == 0, 250, m.roof);
+      ++lamp;
     }
   }
   b.AddFlare("FLARE_WHITE1", {3900, 120, 3000});

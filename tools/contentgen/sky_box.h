@@ -11,12 +11,16 @@
 
 namespace contentgen {
 
+// The direction of the sun the race lights its cars by: skies and baked shading follow it, so the sun in the
+// sky, the shade on the walls and the cars' shadows agree.
+constexpr platform::Vec3 kRaceSunDirection{0.2f, -0.5f, -0.4f};
+
 struct SkyLook {
   uint32_t zenith = 0xFF3A6EB8u;   // colours as 0xAARRGGBB
   uint32_t horizon = 0xFFB8D0E8u;
   uint32_t ground = 0xFF505850u;
   uint32_t sun = 0xFFFFF0C8u;
-  platform::Vec3 sunDirection{0.4f, -1, 0.3f};  // the way the sunlight travels
+  platform::Vec3 sunDirection = kRaceSunDirection;  // the way the sunlight travels
   float cloudCover = 0.4f;         // 0 clear, 1 overcast
   bool stars = false;
   uint32_t skyline = 0xFF404850u;  // silhouette on the horizon

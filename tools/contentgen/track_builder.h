@@ -15,6 +15,7 @@
 #include "contentgen/mdl_writer.h"
 #include "contentgen/png_writer.h"
 #include "contentgen/scn_writer.h"
+#include "contentgen/sky_box.h"
 #include "contentgen/track_loop.h"
 
 namespace contentgen {
@@ -107,6 +108,9 @@ class TrackBuilder {
   void AddMarker(const MarkerRecord& marker) { markers_.push_back(marker); }
   // Flares and sounds also go in as markers, so the track reads the same whichever record list looks for them.
   void AddFlare(const std::string& name, const platform::Vec3& position);
+  // A street lamp against one side's wall: a post of postMaterial from the ground to `height` and the named
+  // flare on top of it.
+  void AddLamp(const std::string& flareName, float distance, bool left, float height, int16_t postMaterial);
   void AddSound(const std::string& name, const platform::Vec3& position, const std::string& file, float radius,
                 int volume);
   void AddSkyBoxes(const std::string& skyFile, const std::string& glowFile);
@@ -125,7 +129,9 @@ class TrackBuilder {
   // The kerbs' material, set before BuildRoad when any section has kerbs.
   int16_t kerbMaterial = 0;
   platform::Vec3 ambient{0.45f, 0.45f, 0.5f};
-  platform::Vec3 sunDirection{0.4f, -1, 0.3f};
+  // The way the sunlight travels: the race's own sun, so the baked shading, the sky's sun and the cars' shadows
+  // agree.
+  platform::Vec3 sunDirection = kRaceSunDirection;
 
  private:
   struct Group {

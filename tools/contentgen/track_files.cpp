@@ -96,6 +96,18 @@ void TrackBuilder::AddFlare(const std::string& name, const Vec3& position) {
   markers_.push_back(marker);
 }
 
+void TrackBuilder::AddLamp(const std::string& flareName, float distance, bool left, float height,
+                           int16_t postMaterial) {
+  constexpr float kPostHalfWidth = 5;
+  constexpr float kBeforeWall = 8;  // the post stands against the wall, in front of the buildings
+  const float base = SurfaceHeight(distance);
+  const Vec3 foot = loop_.CentreAt(distance) + loop_.LeftAt(distance) * ((widths_.wall - kBeforeWall) * (left ? 1.0f : -1.0f));
+  const float w = kPostHalfWidth;
+  AddBlock({foot + Vec3{-w, 0, -w}, foot + Vec3{w, 0, -w}, foot + Vec3{w, 0, w}, foot + Vec3{-w, 0, w}}, base,
+           base + height, postMaterial, -1, {0.6f, 0.62f, 0.65f});
+  AddFlare(flareName, foot + Vec3{0, base + height + 8, 0});
+}
+
 void TrackBuilder::AddSound(const std::string& name, const Vec3& position, const std::string& file, float radius,
                             int volume) {
   const std::string text = "PATH=" + file + "\nRADIUS=" + std::to_string(static_cast<int>(radius)) +

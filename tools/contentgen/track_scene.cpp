@@ -16,7 +16,7 @@ using platform::Vec3;
 using test_world::Material;
 
 constexpr float kGroundUvSize = 256;
-constexpr platform::Vec3 kCitySunDirection{0.4f, -1, 0.3f};
+constexpr platform::Vec3 kCitySunDirection = kRaceSunDirection;
 constexpr float kWallUvSize = 150;
 
 const char* const kTextureFiles[kTrackTextureCount] = {"asphalt.png", "dirt.png",  "grass.png",
