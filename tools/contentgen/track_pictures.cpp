@@ -176,11 +176,9 @@ PictureData Brick() {
 
 PictureData Barrier() {
   return PatternPicture(64, [](uint32_t x, uint32_t y) {
-    // A band of chevrons pointing toward increasing u, on a concrete wall.
-    if (y >= 12 && y < 52) {
-      const int along = static_cast<int>((x + 64 - (y < 32 ? y - 12 : 51 - y)) % 32);
-      return along < 14 ? Shift(0xFFE02020u, Noise(x, y, 5)) : Grey(240);
-    }
+    // A band of red and white blocks on a concrete wall: it marks the corner for either way round the circuit.
+    if (y >= 12 && y < 52) return (x / 16) % 2 == 0 ? Shift(0xFFE02020u, Noise(x, y, 5)) : Grey(240);
+    if (y == 11 || y == 52) return Grey(60);
     return Grey(165 + static_cast<uint32_t>(Noise(x, y, 8) + 8));
   });
 }

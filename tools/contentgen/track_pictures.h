@@ -26,7 +26,7 @@ PictureData Chequer();                         // the start line
 PictureData Shopfront();                       // ground floor: sign band, windows, doors
 PictureData Facade(uint32_t seed);             // pale upper floors with windows, tinted by the geometry
 PictureData Brick();
-PictureData Barrier();                         // concrete with red and white chevrons
+PictureData Barrier();                         // concrete with a band of red and white blocks
 PictureData Hazard();                          // yellow and black stripes
 PictureData Container();                       // pale corrugated steel, tinted by the geometry
 PictureData Stone();                           // quay and bridge blocks
