@@ -15,6 +15,7 @@ using platform::Vec3;
 constexpr int32_t kDivisor = 64;
 constexpr float kHalfWidth = 7, kHeight = 28, kHalfDepth = 5;
 constexpr float kLean = 6;  // inches the shoulders move to each side at full lock
+constexpr float kHelmet = 5;  // half the helmet's size
 
 PackedVertex Pack(const Vec3& position, const Vec3& normal) {
   PackedVertex vertex;
@@ -57,6 +58,8 @@ ModelFileData DriverModelData(int version) {
   MdlMaterial suit;
   suit.name = "DRIVER";
   suit.textures[0] = 0;
+  // Lit from all round, as the body is, so the driver does not sink into the dark cabin.
+  suit.colours = {255, 255, 255, 255, 255, 255, 60, 60, 60, 40, 40, 40};
   data.materials = {suit};
   ModelTagRecord head;
   head.name = "HEAD";
@@ -68,19 +71,30 @@ ModelFileData DriverModelData(int version) {
       {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, {{-1, 0, 0}, {0, 0, 1}, {0, 1, 0}}, {{0, 1, 0}, {0, 0, 1}, {1, 0, 0}},
       {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}}, {{0, 0, 1}, {1, 0, 0}, {0, 1, 0}}, {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}},
   };
-  const Vec3 centre{0, kHeight / 2, 0}, half{kHalfWidth, kHeight / 2, kHalfDepth};
-  auto scaled = [&](const Vec3& v) { return Vec3{v.x * half.x, v.y * half.y, v.z * half.z}; };
+  // A suited torso and a helmet above it; the picture's lower half is the suit, its upper half the helmet.
+  struct Block {
+    Vec3 centre, half;
+    float vTop, vBottom;
+  };
+  const Block blocks[2] = {{{0, kHeight / 2, 0}, {kHalfWidth, kHeight / 2, kHalfDepth}, 0.55f, 1.0f},
+                           {{0, kHeight + kHelmet, 0.5f}, {kHelmet, kHelmet, kHelmet + 0.5f}, 0.0f, 0.45f}};
   std::vector<std::pair<Vec3, Vec3>> rest;  // position, normal
-  for (const auto& side : sides) {
-    const Vec3 n = scaled(side[0]), u = scaled(side[1]), v = scaled(side[2]);
-    const int32_t first = static_cast<int32_t>(rest.size());
-    for (const Vec3& corner : {centre + n - u - v, centre + n + u - v, centre + n + u + v, centre + n - u + v}) {
-      rest.emplace_back(corner, side[0]);
+  for (const Block& block : blocks) {
+    auto scaled = [&](const Vec3& v) { return Vec3{v.x * block.half.x, v.y * block.half.y, v.z * block.half.z}; };
+    for (const auto& side : sides) {
+      const Vec3 n = scaled(side[0]), u = scaled(side[1]), v = scaled(side[2]);
+      const int32_t first = static_cast<int32_t>(rest.size());
+      const Vec3 corners[4] = {block.centre + n - u - v, block.centre + n + u - v, block.centre + n + u + v,
+                               block.centre + n - u + v};
+      const float us[4] = {0, 1, 1, 0}, vs[4] = {block.vBottom, block.vBottom, block.vTop, block.vTop};
+      for (int c = 0; c < 4; ++c) {
+        rest.emplace_back(corners[c], side[0]);
+        surface.uvs.emplace_back(us[c], vs[c]);
+      }
+      surface.triangles.push_back({first, first + 1, first + 2, 0});
+      surface.triangles.push_back({first, first + 2, first + 3, 0});
     }
-    surface.triangles.push_back({first, first + 1, first + 2, 0});
-    surface.triangles.push_back({first, first + 2, first + 3, 0});
   }
-  for (size_t i = 0; i < rest.size(); ++i) surface.uvs.emplace_back(float(i % 2), float((i / 2) % 2));
   for (int f = 0; f < kDriverFrames; ++f) {
     const float steer = -1.0f + 2.0f * f / (kDriverFrames - 1);
     std::vector<PackedVertex> frame;
@@ -100,8 +114,11 @@ ModelFileData DriverModelData(int version) {
 }
 
 bool WriteDriverModel(const std::string& folder) {
-  PictureData picture(8, 8);
-  picture.Fill(0xFF3050A0);
+  // Suit below, a white helmet with a red band above.
+  PictureData picture(8, 16);
+  for (uint32_t y = 0; y < 16; ++y) {
+    for (uint32_t x = 0; x < 8; ++x) picture.Set(x, y, y >= 8 ? 0xFF2848A0 : (y == 4 || y == 5) ? 0xFFD02020 : 0xFFF0F0F0);
+  }
   const std::vector<AnimationClipLine> clips = {
       {"STEER", 0, kDriverFrames - 1, 30, {{15, "CENTRE"}}},
       {"IDLE", 15, 15, 30, {}},

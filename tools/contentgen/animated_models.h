@@ -25,7 +25,7 @@ struct AnimationClipLine {
 std::string AnimationListText(const std::vector<AnimationClipLine>& clips);
 bool WriteAnimationList(const std::string& fileName, const std::vector<AnimationClipLine>& clips);
 
-// The driver: a torso box whose top leans from left (frame 0) to right (last frame), on version `version`.
+// The driver: a torso and a helmet leaning from left (frame 0) to right (last frame), on version `version`.
 ModelFileData DriverModelData(int version = 2);
 // Writes the driver model, its animation.dat and its picture into folder (ending with '/').
 bool WriteDriverModel(const std::string& folder);

@@ -4,6 +4,9 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
+
+#include "platform/math/math.h"
 
 namespace contentgen {
 
@@ -353,6 +356,56 @@ Section SectionAt(const std::vector<Section>& sections, float z) {
   return sections.back();
 }
 
+// Racing stripes: two bands down the middle of the bonnet, roof and boot, standing a little proud of the paint.
+// Their picture is clear until a vinyl upgrade gives the STRIPE material one.
+void AddStripes(const Body& body, const std::vector<Section>& sections, CarMesh& mesh) {
+  const auto& cabin = body.table.cabin;
+  const float half = body.half();
+  const float cabinFront = cabin.empty() ? -1e9f : cabin.front().t * half;
+  const float cabinRear = cabin.empty() ? 1e9f : cabin.back().t * half;
+  constexpr float kInner = 3.0f, kOuter = 7.5f, kLift = 0.3f;
+  // One band from the section at a (inner and outer edge) to the section at b, facing up.
+  auto band = [&](const Vec3& a0, const Vec3& a1, const Vec3& b0, const Vec3& b1) {
+    Vec3 corners[4] = {a0, a1, b1, b0};
+    float uvs[4][2] = {{0, a0.z / 20}, {1, a1.z / 20}, {1, b1.z / 20}, {0, b0.z / 20}};
+    if (platform::Cross(corners[1] - corners[0], corners[2] - corners[0]).y < 0) {
+      std::swap(corners[1], corners[3]);
+      std::swap(uvs[1], uvs[3]);
+    }
+    mesh.AddQuad({corners[0], corners[1], corners[2], corners[3]},
+                 {{uvs[0][0], uvs[0][1]}, {uvs[1][0], uvs[1][1]}, {uvs[2][0], uvs[2][1]}, {uvs[3][0], uvs[3][1]}},
+                 kStripe);
+  };
+  for (size_t i = 0; i + 1 < sections.size(); ++i) {
+    const Section& a = sections[i];
+    const Section& b = sections[i + 1];
+    if (a.open() || b.open()) continue;
+    if (b.z > cabinRear && a.z < cabinFront) continue;  // under the glasshouse
+    for (float side : {-1.0f, 1.0f}) {
+      const float x0 = side * kInner, x1 = side * kOuter;
+      band({x0, TopAt(a, x0) + kLift, a.z}, {x1, TopAt(a, x1) + kLift, a.z}, {x0, TopAt(b, x0) + kLift, b.z},
+           {x1, TopAt(b, x1) + kLift, b.z});
+    }
+  }
+  // Over the roof, between the sections that stand at roof height.
+  const float crown = body.table.roofCrown, h = body.spec.bodyHeight, w = body.spec.bodyHalfWidth;
+  auto roofAt = [&](const CabinSection& k, float x) {
+    const float roof = k.roof * h, roofWidth = k.roofWidth * w;
+    const float s = std::clamp(std::fabs(x) / (roofWidth * 0.5f), 0.0f, 1.0f);
+    return roof - crown * 0.25f * s + kLift;
+  };
+  for (size_t i = 0; i + 1 < cabin.size(); ++i) {
+    const CabinSection& a = cabin[i];
+    const CabinSection& b = cabin[i + 1];
+    if (a.roof < 0 || b.roof < 0 || body.spec.shape == CarShape::kRoadster) continue;
+    const float za = a.t * half, zb = b.t * half;
+    for (float side : {-1.0f, 1.0f}) {
+      const float x0 = side * kInner, x1 = side * kOuter;
+      band({x0, roofAt(a, x0), za}, {x1, roofAt(a, x1), za}, {x0, roofAt(b, x0), zb}, {x1, roofAt(b, x1), zb});
+    }
+  }
+}
+
 }  // namespace
 
 const char* BodyMaterialName(int16_t material) {
@@ -373,6 +426,7 @@ CarMesh BuildBody(const CarModelSpec& spec, BodyDetail detail, bool withKit, Bod
   std::vector<Section> sections;
   LoftLowerBody(body, detail, mesh, sections);
   LoftCabin(body, body.table.cabin, mesh);
+  if (detail != BodyDetail::kFar) AddStripes(body, sections, mesh);
 
   const Section front = sections.back(), rear = sections.front();
   const float lampLow = front.shoulder - 3.0f, lampHigh = std::min(front.top - 0.5f, front.shoulder + 2.5f);

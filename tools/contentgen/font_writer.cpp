@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
@@ -13,6 +14,16 @@ namespace contentgen {
 
 namespace {
 constexpr int kFirstCharacter = 32;
+
+// The colour between a (t = 0) and b (t = 1), opaque.
+uint32_t Mix(uint32_t a, uint32_t b, float t) {
+  uint32_t out = 0xFF000000u;
+  for (int shift : {0, 8, 16}) {
+    const float c = static_cast<float>((a >> shift) & 0xFF) * (1 - t) + static_cast<float>((b >> shift) & 0xFF) * t;
+    out |= static_cast<uint32_t>(c + 0.5f) << shift;
+  }
+  return out;
+}
 constexpr int kLastCharacter = 126;
 constexpr int kHighlightOffset = 128;
 }  // namespace
@@ -41,11 +52,25 @@ bool RenderFont(const FontStyle& style, RenderedFont& font) {
   const int descender = static_cast<int>(-(face->size->metrics.descender >> 6));
   const int baseline = static_cast<int>(cell) / 2 + (ascender - descender) / 2;
 
+  std::vector<float> coverage(cell * cell);
+  const int rim = std::max(0, style.outline);
   for (int character = kFirstCharacter; character <= kLastCharacter; ++character) {
     if (FT_Load_Char(face, static_cast<FT_ULong>(character), FT_LOAD_RENDER) != 0) continue;
     const FT_GlyphSlot slot = face->glyph;
     const int advance = std::min(static_cast<int>(cell), static_cast<int>((slot->advance.x + 32) >> 6));
     const int glyph = character - kFirstCharacter;
+    // The glyph's coverage in its cell: the advance box is centred, the glyph sits in it at its bearing.
+    std::fill(coverage.begin(), coverage.end(), 0.0f);
+    const int left = (static_cast<int>(cell) - advance) / 2 + slot->bitmap_left;
+    const int top = baseline - slot->bitmap_top;
+    for (unsigned row = 0; row < slot->bitmap.rows; ++row) {
+      for (unsigned column = 0; column < slot->bitmap.width; ++column) {
+        const int x = left + static_cast<int>(column);
+        const int y = top + static_cast<int>(row);
+        if (x < 0 || y < 0 || x >= static_cast<int>(cell) || y >= static_cast<int>(cell)) continue;
+        coverage[y * cell + x] = slot->bitmap.buffer[row * slot->bitmap.pitch + column] / 255.0f;
+      }
+    }
     for (int set = 0; set < 2; ++set) {
       const int index = glyph + set * kHighlightOffset;
       font.widths[index] = advance;
@@ -53,18 +78,22 @@ bool RenderFont(const FontStyle& style, RenderedFont& font) {
       const uint32_t cellY = (index / 16) * cell;
       const uint32_t colour = set == 0 ? style.normalColour : style.highlightColour;
       for (uint32_t y = 0; y < cell; ++y) {
-        for (uint32_t x = 0; x < cell; ++x) font.colour.Set(cellX + x, cellY + y, colour);
-      }
-      // The advance box is centred in the cell; the glyph sits in it at its bearing.
-      const int left = (static_cast<int>(cell) - advance) / 2 + slot->bitmap_left;
-      const int top = baseline - slot->bitmap_top;
-      for (unsigned row = 0; row < slot->bitmap.rows; ++row) {
-        for (unsigned column = 0; column < slot->bitmap.width; ++column) {
-          const int x = left + static_cast<int>(column);
-          const int y = top + static_cast<int>(row);
-          if (x < 0 || y < 0 || x >= static_cast<int>(cell) || y >= static_cast<int>(cell)) continue;
-          const uint32_t coverage = slot->bitmap.buffer[row * slot->bitmap.pitch + column];
-          font.alpha.Set(cellX + x, cellY + y, 0xFF000000u | coverage << 16 | coverage << 8 | coverage);
+        for (uint32_t x = 0; x < cell; ++x) {
+          float ring = 0;
+          for (int dy = -rim; dy <= rim; ++dy) {
+            for (int dx = -rim; dx <= rim; ++dx) {
+              const int sx = static_cast<int>(x) + dx, sy = static_cast<int>(y) + dy;
+              if (dx * dx + dy * dy > rim * rim + rim || sx < 0 || sy < 0 || sx >= static_cast<int>(cell) ||
+                  sy >= static_cast<int>(cell)) {
+                continue;
+              }
+              ring = std::max(ring, coverage[sy * cell + sx]);
+            }
+          }
+          const float inside = coverage[y * cell + x];
+          font.colour.Set(cellX + x, cellY + y, Mix(style.outlineColour, colour, rim > 0 ? inside : 1.0f));
+          const uint32_t a = static_cast<uint32_t>(std::max(inside, ring) * 255.0f + 0.5f);
+          font.alpha.Set(cellX + x, cellY + y, 0xFF000000u | a << 16 | a << 8 | a);
         }
       }
     }

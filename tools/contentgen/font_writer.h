@@ -16,6 +16,9 @@ struct FontStyle {
   uint32_t pixelHeight = 22;     // glyph size handed to FreeType
   uint32_t normalColour = 0xFFFFFFFF;
   uint32_t highlightColour = 0xFFFFC020;  // the second set of 128 glyphs
+  // A dark rim around every glyph keeps text readable over bright or busy backgrounds.
+  int outline = 0;  // texels
+  uint32_t outlineColour = 0xFF000000;
 };
 
 // A rendered font: glyph g (g = character − 32, and g + 128 for the highlight set) in row g / 16, column

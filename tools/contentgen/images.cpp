@@ -46,10 +46,13 @@ std::vector<PictureData> MakeEnvironmentFaces(uint32_t size) {
 bool WriteImageContent(const std::string& gameFolder) {
   FontStyle noire;
   noire.fontFile = std::string(kFontFolder) + "DejaVuSans-Bold.ttf";
+  noire.outline = 1;
   FontStyle digital;
   digital.fontFile = std::string(kFontFolder) + "DejaVuSansMono-Bold.ttf";
   digital.normalColour = 0xFF80FF80;
-  digital.highlightColour = 0xFFFF6040;
+  // Warnings ("WRONG WAY") in amber with a black rim stand out from brick walls and dark roads alike.
+  digital.highlightColour = 0xFFFFC030;
+  digital.outline = 2;
   MovieSpec movie;
   movie.width = 64;
   movie.height = 32;
