@@ -48,8 +48,8 @@ std::vector<uint8_t> EncodePng(const PictureData& picture, bool withAlpha) {
     for (size_t i = 0; i < size_t{picture.width} * picture.height; ++i) std::memcpy(&rgb[i * 3], &texels[i * 4], 3);
     texels = std::move(rgb);
   }
-  png_alloc_size_t size = 0;
-  if (!png_image_write_to_memory(&image, nullptr, &size, 0, texels.data(), 0, nullptr)) return {};
+  // Room for the worst case, so the picture is compressed once rather than once to size it and again to keep it.
+  png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(image);
   std::vector<uint8_t> bytes(size);
   if (!png_image_write_to_memory(&image, bytes.data(), &size, 0, texels.data(), 0, nullptr)) return {};
   bytes.resize(size);

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 #include "contentgen/scn_writer.h"
 #include "platform/math/math.h"
@@ -13,7 +14,8 @@ using platform::Vec3;
 
 namespace {
 
-constexpr uint32_t kFaceSize = 128;
+constexpr uint32_t kFaceSize = 256;      // the sky fills the screen's top half, so it needs the texels
+constexpr uint32_t kGlowFaceSize = 64;   // the glow box is a soft band
 constexpr float kSkyHalf = 400;    // inches: its corners stay inside the menus' 1000-inch far clip too
 constexpr float kGlowHalf = 0.5f;  // times the far clip distance
 constexpr float kHalfPi = 1.5707963f;
@@ -82,7 +84,8 @@ uint32_t SkyColour(const SkyLook& look, const Vec3& direction) {
   }
   if (look.cloudCover > 0 && d.y > 0.02f) {
     const float px = d.x / d.y, pz = d.z / d.y;
-    const float n = ValueNoise(px * 1.5f, pz * 1.5f, look.seed) * 0.6f + ValueNoise(px * 4, pz * 4, look.seed + 7) * 0.4f;
+    const float n = ValueNoise(px * 1.5f, pz * 1.5f, look.seed) * 0.55f +
+                    ValueNoise(px * 4, pz * 4, look.seed + 7) * 0.3f + ValueNoise(px * 11, pz * 11, look.seed + 13) * 0.15f;
     const float cover = std::clamp((n - (1 - look.cloudCover)) * 3, 0.0f, 1.0f) * std::min(1.0f, d.y * 6);
     const Rgb cloud = look.stars ? Rgb{40, 44, 60} : Mix(horizon, {250, 250, 250}, 0.7f);
     sky = Mix(sky, cloud, cover * 0.85f);
@@ -111,12 +114,12 @@ uint32_t SkyGlowColour(const SkyLook& look, const Vec3& direction) {
   return Pack(Mix(Mix({0, 0, 0}, Unpack(look.glow), band * 0.7f), Unpack(look.sun), sun * 0.8f));
 }
 
-MdlFile SkyBoxModel(const std::string& name, float half) {
+MdlFile SkyBoxModel(const std::string& name, float half, uint32_t faceSize) {
   MdlFile file;
   MdlObject object;
   object.hasUvs = true;
   // Half a texel in from each edge, so filtering never wraps to the far side of a picture.
-  const float inset = 0.5f / static_cast<float>(kFaceSize);
+  const float inset = 0.5f / static_cast<float>(faceSize);
   for (int16_t f = 0; f < 6; ++f) {
     const Face& face = kFaces[f];
     file.textures.push_back({name + "_" + face.name + ".png", f});
@@ -154,24 +157,28 @@ MdlFile SkyBoxModel(const std::string& name, float half) {
 
 bool WriteSkyBoxes(const std::string& folder, const std::string& name, const SkyLook& look) {
   const std::string glowName = name + "glow";
-  for (const Face& face : kFaces) {
-    PictureData sky(kFaceSize, kFaceSize), glow(kFaceSize, kFaceSize);
-    for (uint32_t y = 0; y < kFaceSize; ++y) {
-      for (uint32_t x = 0; x < kFaceSize; ++x) {
-        const float a = (static_cast<float>(x) + 0.5f) / kFaceSize * 2 - 1;
-        const float b = (static_cast<float>(y) + 0.5f) / kFaceSize * 2 - 1;
-        const Vec3 direction = face.normal + face.across * a + face.down * b;
-        sky.Set(x, y, SkyColour(look, direction));
-        glow.Set(x, y, SkyGlowColour(look, direction));
+  // Each face's texel shows the sky in the direction its centre lies in.
+  auto paint = [](const Face& face, uint32_t size, const std::function<uint32_t(const Vec3&)>& colour) {
+    PictureData picture(size, size);
+    for (uint32_t y = 0; y < size; ++y) {
+      for (uint32_t x = 0; x < size; ++x) {
+        const float a = (static_cast<float>(x) + 0.5f) / static_cast<float>(size) * 2 - 1;
+        const float b = (static_cast<float>(y) + 0.5f) / static_cast<float>(size) * 2 - 1;
+        picture.Set(x, y, colour(face.normal + face.across * a + face.down * b));
       }
     }
+    return picture;
+  };
+  for (const Face& face : kFaces) {
+    const PictureData sky = paint(face, kFaceSize, [&look](const Vec3& d) { return SkyColour(look, d); });
+    const PictureData glow = paint(face, kGlowFaceSize, [&look](const Vec3& d) { return SkyGlowColour(look, d); });
     if (!WritePng(folder + name + "_" + face.name + ".png", sky, false) ||
         !WritePng(folder + glowName + "_" + face.name + ".png", glow, false)) {
       return false;
     }
   }
-  return WriteMdl(folder + name + ".MDL", SkyBoxModel(name, kSkyHalf)) &&
-         WriteMdl(folder + glowName + ".MDL", SkyBoxModel(glowName, kGlowHalf));
+  return WriteMdl(folder + name + ".MDL", SkyBoxModel(name, kSkyHalf, kFaceSize)) &&
+         WriteMdl(folder + glowName + ".MDL", SkyBoxModel(glowName, kGlowHalf, kGlowFaceSize));
 }
 
 }  // namespace contentgen

@@ -35,8 +35,9 @@ uint32_t SkyColour(const SkyLook& look, const platform::Vec3& direction);
 // The glow box's colour in a direction: black except near the horizon and the sun.
 uint32_t SkyGlowColour(const SkyLook& look, const platform::Vec3& direction);
 
-// A cube of half size `half` with one picture per face, seen from inside; pictures named <name>_<face>.png.
-MdlFile SkyBoxModel(const std::string& name, float half);
+// A cube of half size `half` with one picture (faceSize texels square) per face, seen from inside; pictures named
+// <name>_<face>.png.
+MdlFile SkyBoxModel(const std::string& name, float half, uint32_t faceSize);
 // Writes <name>.MDL (the sky box) and <name>glow.MDL (the glow box, unit-sized: the race scales it by the far
 // clip distance) with their pictures into folder (ending in its separator). False with a printed line on failure.
 bool WriteSkyBoxes(const std::string& folder, const std::string& name, const SkyLook& look);
