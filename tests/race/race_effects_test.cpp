@@ -178,8 +178,8 @@ class RaceEffects : public ::testing::Test {
   race::RaceDefinition definition{0, "City", "TRACKS/CITY/city.scn", nullptr, race::kModeQuick, race::kRaceLap,
                                   3, 0, 1, false};
   app::ScreenFlow flow;
+  std::vector<platform::audio::Mixer::ChannelEvent> heard;  // outlives the race, whose cars sound to the end
   std::unique_ptr<race::RaceSession> session;
-  std::vector<platform::audio::Mixer::ChannelEvent> heard;
 };
 
 std::string* RaceEffects::folder_ = nullptr;
