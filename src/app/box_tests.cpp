@@ -34,24 +34,6 @@ void Aabb::AddPoint(float x, float y, float z) {
   if (z > max.z) max.z = z;
 }
 
-bool AabbContains(const Vec3& aMin, const Vec3& aMax, const Vec3& bMin, const Vec3& bMax) {
-  return bMax.x <= aMax.x && bMin.x >= aMin.x && bMax.y <= aMax.y && bMin.y >= aMin.y && bMax.z <= aMax.z &&
-         bMin.z >= aMin.z;
-}
-
-bool AabbOverlap(const Vec3& aMin, const Vec3& aMax, const Vec3& bMin, const Vec3& bMax) {
-  return bMax.x >= aMin.x && bMin.x <= aMax.x && bMax.y >= aMin.y && bMin.y <= aMax.y && bMax.z >= aMin.z &&
-         bMin.z <= aMax.z;
-}
-
-bool AabbContainsXZ(const Vec3& aMin, const Vec3& aMax, const Vec3& bMin, const Vec3& bMax) {
-  return bMax.x <= aMax.x && bMin.x >= aMin.x && bMax.z <= aMax.z && bMin.z >= aMin.z;
-}
-
-bool AabbOverlapXZ(const Vec3& aMin, const Vec3& aMax, const Vec3& bMin, const Vec3& bMax) {
-  return bMax.x >= aMin.x && bMin.x <= aMax.x && bMax.z >= aMin.z && bMin.z <= aMax.z;
-}
-
 bool PointInBoxInset(const Vec3& boxMin, const Vec3& boxMax, const Vec3& point, float margin) {
   return point.x >= boxMin.x + margin && point.x <= boxMax.x - margin && point.y >= boxMin.y + margin &&
          point.y <= boxMax.y - margin && point.z >= boxMin.z + margin && point.z <= boxMax.z - margin;

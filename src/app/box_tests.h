@@ -26,12 +26,22 @@ struct Aabb {
 // component fails every comparison, so a box with a NaN corner is neither inside nor overlapping.
 
 // True when box b lies inside box a on all three axes.
-bool AabbContains(const Vec3& aMin, const Vec3& aMax, const Vec3& bMin, const Vec3& bMax);
+inline bool AabbContains(const Vec3& aMin, const Vec3& aMax, const Vec3& bMin, const Vec3& bMax) {
+  return bMax.x <= aMax.x && bMin.x >= aMin.x && bMax.y <= aMax.y && bMin.y >= aMin.y && bMax.z <= aMax.z &&
+         bMin.z >= aMin.z;
+}
 // True when the boxes overlap on all three axes.
-bool AabbOverlap(const Vec3& aMin, const Vec3& aMax, const Vec3& bMin, const Vec3& bMax);
+inline bool AabbOverlap(const Vec3& aMin, const Vec3& aMax, const Vec3& bMin, const Vec3& bMax) {
+  return bMax.x >= aMin.x && bMin.x <= aMax.x && bMax.y >= aMin.y && bMin.y <= aMax.y && bMax.z >= aMin.z &&
+         bMin.z <= aMax.z;
+}
 // The same two tests on x and z only (the ground plane of the quadtree).
-bool AabbContainsXZ(const Vec3& aMin, const Vec3& aMax, const Vec3& bMin, const Vec3& bMax);
-bool AabbOverlapXZ(const Vec3& aMin, const Vec3& aMax, const Vec3& bMin, const Vec3& bMax);
+inline bool AabbContainsXZ(const Vec3& aMin, const Vec3& aMax, const Vec3& bMin, const Vec3& bMax) {
+  return bMax.x <= aMax.x && bMin.x >= aMin.x && bMax.z <= aMax.z && bMin.z >= aMin.z;
+}
+inline bool AabbOverlapXZ(const Vec3& aMin, const Vec3& aMax, const Vec3& bMin, const Vec3& bMax) {
+  return bMax.x >= aMin.x && bMin.x <= aMax.x && bMax.z >= aMin.z && bMin.z <= aMax.z;
+}
 
 inline bool AabbContains(const Aabb& a, const Aabb& b) { return AabbContains(a.min, a.max, b.min, b.max); }
 inline bool AabbOverlap(const Aabb& a, const Aabb& b) { return AabbOverlap(a.min, a.max, b.min, b.max); }

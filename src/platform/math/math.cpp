@@ -6,55 +6,6 @@
 
 namespace platform {
 
-namespace {
-
-// Below this a vector or quaternion has no usable direction.
-constexpr float kTinyLengthSquared = 1e-30f;
-
-}  // namespace
-
-// ---- Vectors ----------------------------------------------------------------------------------------------
-
-float Dot(Vec2 a, Vec2 b) { return a.x * b.x + a.y * b.y; }
-float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-float Dot(Vec4 a, Vec4 b) { return a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w; }
-
-Vec3 Cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
-
-float LengthSquared(Vec2 v) { return Dot(v, v); }
-float LengthSquared(Vec3 v) { return Dot(v, v); }
-float LengthSquared(Vec4 v) { return Dot(v, v); }
-float Length(Vec2 v) { return std::sqrt(Dot(v, v)); }
-float Length(Vec3 v) { return std::sqrt(Dot(v, v)); }
-float Length(Vec4 v) { return std::sqrt(Dot(v, v)); }
-
-Vec2 Normalize(Vec2 v) {
-  float lengthSquared = LengthSquared(v);
-  if (!(lengthSquared > kTinyLengthSquared)) return {};
-  return v * (1.0f / std::sqrt(lengthSquared));
-}
-
-Vec3 Normalize(Vec3 v) {
-  float lengthSquared = LengthSquared(v);
-  if (!(lengthSquared > kTinyLengthSquared)) return {};
-  return v * (1.0f / std::sqrt(lengthSquared));
-}
-
-Vec4 Normalize(Vec4 v) {
-  float lengthSquared = LengthSquared(v);
-  if (!(lengthSquared > kTinyLengthSquared)) return {};
-  return v * (1.0f / std::sqrt(lengthSquared));
-}
-
-Vec2 Lerp(Vec2 a, Vec2 b, float t) { return a + (b - a) * t; }
-Vec3 Lerp(Vec3 a, Vec3 b, float t) { return a + (b - a) * t; }
-Vec4 Lerp(Vec4 a, Vec4 b, float t) { return a + (b - a) * t; }
-Vec3 Add(Vec3 a, Vec3 b) { return a + b; }
-Vec3 Subtract(Vec3 a, Vec3 b) { return a - b; }
-Vec3 Scale(Vec3 v, float s) { return v * s; }
-Vec3 ComponentMin(Vec3 a, Vec3 b) { return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)}; }
-Vec3 ComponentMax(Vec3 a, Vec3 b) { return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)}; }
-
 // ---- Matrices ---------------------------------------------------------------------------------------------
 
 Matrix4 IdentityMatrix() {
@@ -68,24 +19,6 @@ bool IsIdentity(const Matrix4& m) {
     for (int col = 0; col < 4; ++col)
       if (m.m[row][col] != (row == col ? 1.0f : 0.0f)) return false;
   return true;
-}
-
-Matrix4 Multiply(const Matrix4& a, const Matrix4& b) {
-  Matrix4 r;
-  for (int row = 0; row < 4; ++row)
-    for (int col = 0; col < 4; ++col)
-      r.m[row][col] = a.m[row][0] * b.m[0][col] + a.m[row][1] * b.m[1][col] + a.m[row][2] * b.m[2][col] +
-                      a.m[row][3] * b.m[3][col];
-  return r;
-}
-
-Matrix4 operator*(const Matrix4& a, const Matrix4& b) { return Multiply(a, b); }
-
-Matrix4 Transpose(const Matrix4& m) {
-  Matrix4 r;
-  for (int row = 0; row < 4; ++row)
-    for (int col = 0; col < 4; ++col) r.m[row][col] = m.m[col][row];
-  return r;
 }
 
 namespace {
@@ -306,26 +239,6 @@ Matrix4 ShadowMatrix(const Vec4& light, const Plane& plane) {
   return r;
 }
 
-Vec4 Transform(Vec4 v, const Matrix4& m) {
-  return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + v.w * m.m[3][0],
-          v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1] + v.w * m.m[3][1],
-          v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + v.w * m.m[3][2],
-          v.x * m.m[0][3] + v.y * m.m[1][3] + v.z * m.m[2][3] + v.w * m.m[3][3]};
-}
-
-Vec4 Transform(Vec3 v, const Matrix4& m) { return Transform(Vec4{v.x, v.y, v.z, 1}, m); }
-
-Vec3 TransformCoord(Vec3 v, const Matrix4& m) {
-  Vec4 r = Transform(v, m);
-  if (r.w == 0) return {r.x, r.y, r.z};
-  float inverseW = 1.0f / r.w;
-  return {r.x * inverseW, r.y * inverseW, r.z * inverseW};
-}
-
-Vec3 TransformNormal(Vec3 v, const Matrix4& m) {
-  Vec4 r = Transform(Vec4{v.x, v.y, v.z, 0}, m);
-  return {r.x, r.y, r.z};
-}
 
 Vec3 Project(Vec3 v, const ScreenViewport& viewport, const Matrix4& worldViewProjection) {
   Vec3 ndc = TransformCoord(v, worldViewProjection);

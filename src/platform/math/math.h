@@ -2,6 +2,8 @@
 // Angles are radians; matrices compose left to right (A · B applies A first, then B).
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "platform/math/types.h"
@@ -11,37 +13,13 @@ namespace platform {
 constexpr float kPi = 3.14159265358979323846f;
 
 // ---- Vectors ----------------------------------------------------------------------------------------------
-float Dot(Vec2 a, Vec2 b);
-float Dot(Vec3 a, Vec3 b);
-float Dot(Vec4 a, Vec4 b);
-Vec3 Cross(Vec3 a, Vec3 b);
-float Length(Vec2 v);
-float Length(Vec3 v);
-float Length(Vec4 v);
-float LengthSquared(Vec2 v);
-float LengthSquared(Vec3 v);
-float LengthSquared(Vec4 v);
-// A vector too short to have a direction normalises to zero, never NaN.
-Vec2 Normalize(Vec2 v);
-Vec3 Normalize(Vec3 v);
-Vec4 Normalize(Vec4 v);
-// a + (b − a)·t; t is not clamped.
-Vec2 Lerp(Vec2 a, Vec2 b, float t);
-Vec3 Lerp(Vec3 a, Vec3 b, float t);
-Vec4 Lerp(Vec4 a, Vec4 b, float t);
-Vec3 Add(Vec3 a, Vec3 b);
-Vec3 Subtract(Vec3 a, Vec3 b);
-Vec3 Scale(Vec3 v, float s);
-Vec3 ComponentMin(Vec3 a, Vec3 b);
-Vec3 ComponentMax(Vec3 a, Vec3 b);
+// Dot, Cross, Length, LengthSquared, Normalize, Lerp, Add, Subtract, Scale, ComponentMin and ComponentMax are
+// defined inline at the end of this file, since the simulation calls them in its innermost loops.
 
 // ---- Matrices ---------------------------------------------------------------------------------------------
 Matrix4 IdentityMatrix();
 bool IsIdentity(const Matrix4& m);
-// a · b: applies a, then b.
-Matrix4 Multiply(const Matrix4& a, const Matrix4& b);
-Matrix4 operator*(const Matrix4& a, const Matrix4& b);
-Matrix4 Transpose(const Matrix4& m);
+// Multiply, operator* and Transpose are inline at the end of this file.
 float Determinant(const Matrix4& m);
 // Returns false and leaves out untouched when m is singular; determinant (optional) always receives det(m).
 bool Inverse(const Matrix4& m, Matrix4* out, float* determinant = nullptr);
@@ -71,13 +49,7 @@ Matrix4 ReflectionMatrix(const Plane& plane);
 // w = 0 for a light in the direction (x, y, z) from the scene.
 Matrix4 ShadowMatrix(const Vec4& light, const Plane& plane);
 
-// (v, 1) · M then divided by w (w of zero leaves the undivided result).
-Vec3 TransformCoord(Vec3 v, const Matrix4& m);
-// (v, 0) · M: directions, ignoring translation.
-Vec3 TransformNormal(Vec3 v, const Matrix4& m);
-// (v, 1) · M with the full homogeneous result.
-Vec4 Transform(Vec3 v, const Matrix4& m);
-Vec4 Transform(Vec4 v, const Matrix4& m);
+// TransformCoord, TransformNormal and Transform are inline at the end of this file.
 
 // Pixel rectangle and depth range that clip space maps onto.
 struct ScreenViewport {
@@ -126,5 +98,95 @@ uint32_t PackColor(const ColorValue& c);
 ColorValue UnpackColor(uint32_t argb);
 ColorValue Lerp(const ColorValue& a, const ColorValue& b, float t);
 ColorValue Modulate(const ColorValue& a, const ColorValue& b);
+
+// ---- Inline definitions: the vector and transform operations of the simulation's inner loops ----------------
+
+// Below this a vector or quaternion has no usable direction.
+inline constexpr float kTinyLengthSquared = 1e-30f;
+
+inline float Dot(Vec2 a, Vec2 b) { return a.x * b.x + a.y * b.y; }
+inline float Dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline float Dot(Vec4 a, Vec4 b) { return a.x * b.x + a.y * b.y + a.z * b.z + a.w * b.w; }
+
+inline Vec3 Cross(Vec3 a, Vec3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
+
+inline float LengthSquared(Vec2 v) { return Dot(v, v); }
+inline float LengthSquared(Vec3 v) { return Dot(v, v); }
+inline float LengthSquared(Vec4 v) { return Dot(v, v); }
+inline float Length(Vec2 v) { return std::sqrt(Dot(v, v)); }
+inline float Length(Vec3 v) { return std::sqrt(Dot(v, v)); }
+inline float Length(Vec4 v) { return std::sqrt(Dot(v, v)); }
+
+// A vector too short to have a direction normalises to zero, never NaN.
+inline Vec2 Normalize(Vec2 v) {
+  float lengthSquared = LengthSquared(v);
+  if (!(lengthSquared > kTinyLengthSquared)) return {};
+  return v * (1.0f / std::sqrt(lengthSquared));
+}
+
+inline Vec3 Normalize(Vec3 v) {
+  float lengthSquared = LengthSquared(v);
+  if (!(lengthSquared > kTinyLengthSquared)) return {};
+  return v * (1.0f / std::sqrt(lengthSquared));
+}
+
+inline Vec4 Normalize(Vec4 v) {
+  float lengthSquared = LengthSquared(v);
+  if (!(lengthSquared > kTinyLengthSquared)) return {};
+  return v * (1.0f / std::sqrt(lengthSquared));
+}
+
+// a + (b − a)·t; t is not clamped.
+inline Vec2 Lerp(Vec2 a, Vec2 b, float t) { return a + (b - a) * t; }
+inline Vec3 Lerp(Vec3 a, Vec3 b, float t) { return a + (b - a) * t; }
+inline Vec4 Lerp(Vec4 a, Vec4 b, float t) { return a + (b - a) * t; }
+inline Vec3 Add(Vec3 a, Vec3 b) { return a + b; }
+inline Vec3 Subtract(Vec3 a, Vec3 b) { return a - b; }
+inline Vec3 Scale(Vec3 v, float s) { return v * s; }
+inline Vec3 ComponentMin(Vec3 a, Vec3 b) { return {std::min(a.x, b.x), std::min(a.y, b.y), std::min(a.z, b.z)}; }
+inline Vec3 ComponentMax(Vec3 a, Vec3 b) { return {std::max(a.x, b.x), std::max(a.y, b.y), std::max(a.z, b.z)}; }
+
+// a · b: applies a, then b.
+inline Matrix4 Multiply(const Matrix4& a, const Matrix4& b) {
+  Matrix4 r;
+  for (int row = 0; row < 4; ++row)
+    for (int col = 0; col < 4; ++col)
+      r.m[row][col] = a.m[row][0] * b.m[0][col] + a.m[row][1] * b.m[1][col] + a.m[row][2] * b.m[2][col] +
+                      a.m[row][3] * b.m[3][col];
+  return r;
+}
+
+inline Matrix4 operator*(const Matrix4& a, const Matrix4& b) { return Multiply(a, b); }
+
+inline Matrix4 Transpose(const Matrix4& m) {
+  Matrix4 r;
+  for (int row = 0; row < 4; ++row)
+    for (int col = 0; col < 4; ++col) r.m[row][col] = m.m[col][row];
+  return r;
+}
+
+// (v, 1) · M, or a Vec4 · M, with the full homogeneous result.
+inline Vec4 Transform(Vec4 v, const Matrix4& m) {
+  return {v.x * m.m[0][0] + v.y * m.m[1][0] + v.z * m.m[2][0] + v.w * m.m[3][0],
+          v.x * m.m[0][1] + v.y * m.m[1][1] + v.z * m.m[2][1] + v.w * m.m[3][1],
+          v.x * m.m[0][2] + v.y * m.m[1][2] + v.z * m.m[2][2] + v.w * m.m[3][2],
+          v.x * m.m[0][3] + v.y * m.m[1][3] + v.z * m.m[2][3] + v.w * m.m[3][3]};
+}
+
+inline Vec4 Transform(Vec3 v, const Matrix4& m) { return Transform(Vec4{v.x, v.y, v.z, 1}, m); }
+
+// (v, 1) · M then divided by w (w of zero leaves the undivided result).
+inline Vec3 TransformCoord(Vec3 v, const Matrix4& m) {
+  Vec4 r = Transform(v, m);
+  if (r.w == 0) return {r.x, r.y, r.z};
+  float inverseW = 1.0f / r.w;
+  return {r.x * inverseW, r.y * inverseW, r.z * inverseW};
+}
+
+// (v, 0) · M: directions, ignoring translation.
+inline Vec3 TransformNormal(Vec3 v, const Matrix4& m) {
+  Vec4 r = Transform(Vec4{v.x, v.y, v.z, 0}, m);
+  return {r.x, r.y, r.z};
+}
 
 }  // namespace platform
