@@ -28,6 +28,18 @@ void Path::AddPoint(const Vec3& point, float leftEdge, float rightEdge) {
     boundsMax_ = platform::ComponentMax(boundsMax_, point);
   }
   points_.push_back(point);
+  pointsFinite_ = pointsFinite_ && std::isfinite(point.x) && std::isfinite(point.y) && std::isfinite(point.z);
+  if (points_.size() >= 2) {
+    // The new point ends segment n − 2: its run's box takes in both ends.
+    const size_t run = (points_.size() - 2) / kSegmentsPerBox;
+    const Vec3& from = points_[points_.size() - 2];
+    if (run == segmentBoxMin_.size()) {
+      segmentBoxMin_.push_back(from);
+      segmentBoxMax_.push_back(from);
+    }
+    segmentBoxMin_[run] = platform::ComponentMin(platform::ComponentMin(segmentBoxMin_[run], from), point);
+    segmentBoxMax_[run] = platform::ComponentMax(platform::ComponentMax(segmentBoxMax_[run], from), point);
+  }
   leftEdge_.push_back(leftEdge);
   rightEdge_.push_back(rightEdge);
   bendAngle_.push_back(0);
@@ -65,6 +77,9 @@ void Path::Reset() {
   rightEdge_.clear();
   bendAngle_.clear();
   cumulativeDistance_.clear();
+  segmentBoxMin_.clear();
+  segmentBoxMax_.clear();
+  pointsFinite_ = true;
 }
 
 void Path::AddPoints(const std::vector<Vec3>& points) {
@@ -119,17 +134,29 @@ float Path::WrapDistance(float distance) const {
   return distance;
 }
 
-bool Path::FindSegment(float distance, size_t* from, size_t* to) const {
-  size_t n = points_.size();
-  for (size_t j = 0; j < n; ++j) {
-    size_t k = j + 1 < n ? j + 1 : j + 1 - n;
-    if (cumulativeDistance_[k] > distance || k == 0) {
-      *from = j;
-      *to = k;
-      return true;
-    }
+size_t Path::FirstPointBeyond(float distance) const {
+  const size_t n = points_.size();
+  if (n < 2) return n;
+  if (pointsFinite_) {
+    // Cumulative distances never fall along a path of finite points, so the first one beyond is found by halving.
+    return static_cast<size_t>(
+        std::upper_bound(cumulativeDistance_.begin() + 1, cumulativeDistance_.end(), distance) -
+        cumulativeDistance_.begin());
   }
-  return false;
+  for (size_t i = 1; i < n; ++i) {
+    if (cumulativeDistance_[i] > distance) return i;
+  }
+  return n;
+}
+
+bool Path::FindSegment(float distance, size_t* from, size_t* to) const {
+  const size_t n = points_.size();
+  if (n == 0) return false;
+  // The segment ending at the first point beyond the distance, else the one from the last point back to point 0.
+  const size_t k = FirstPointBeyond(distance);
+  *from = k < n ? k - 1 : n - 1;
+  *to = k < n ? k : 0;
+  return true;
 }
 
 float Path::SampleEdge(const std::vector<float>& values, float distance) const {
@@ -186,21 +213,10 @@ float Path::BendAngleBetween(float from, float to) const {
   if (!(to > from)) return 0;
   to = std::min(to, totalLength_);
   from = std::max(from, 0.0f);
-  size_t n = points_.size();
-  size_t s = 0, e = 0;
-  for (size_t i = 1; i < n; ++i) {
-    if (cumulativeDistance_[i] > from) {
-      s = i;
-      break;
-    }
-  }
-  for (size_t i = 1; i < n; ++i) {
-    if (cumulativeDistance_[i] > to) {
-      e = i;
-      break;
-    }
-  }
-  if (e == 0 || s == 0 || s >= e) return 0;
+  const size_t n = points_.size();
+  const size_t s = FirstPointBeyond(from);
+  const size_t e = FirstPointBeyond(to);
+  if (e >= n || s >= n || s >= e) return 0;
   float sum = 0;
   for (size_t i = s + 1; i < e; ++i) sum += bendAngle_[i];
   float span = cumulativeDistance_[e] - cumulativeDistance_[e - 1];
@@ -208,11 +224,54 @@ float Path::BendAngleBetween(float from, float to) const {
   return sum;
 }
 
+bool Path::SegmentCandidate(size_t s, const Vec3& q, float minimumDistance, Vec3& candidate, float& along) const {
+  const size_t n = points_.size();
+  const size_t e = s + 1 < n ? s + 1 : 0;
+  const Vec3 d = points_[e] - points_[s];
+  const float length = platform::Length(d);
+  // A repeated point adds no segment to project onto; its neighbours cover it.
+  if (!(length > 0)) return false;
+  float t = platform::Dot(q - points_[s], d) / (length * length);
+  if (t < 0 || t > 1) {
+    along = e == 0 ? totalLength_ : cumulativeDistance_[e];
+    if (along < minimumDistance) {
+      t = std::min(t + ((minimumDistance - along) + 1) / length, 1.0f);
+      along = t * length + cumulativeDistance_[s];
+    }
+    if (!(along >= minimumDistance)) return false;
+    candidate = points_[e];
+    return true;
+  }
+  along = t * length + cumulativeDistance_[s];
+  if (along < minimumDistance) {
+    t = std::min(t + ((minimumDistance - along) + 1) / length, 1.0f);
+    along = t * length + cumulativeDistance_[s];
+  }
+  if (!(along >= minimumDistance)) return false;
+  candidate = points_[s] + d * t;
+  return true;
+}
+
+namespace {
+
+// Squared distance from a point to a box (0 inside).
+inline float SquaredDistanceToBox(const Vec3& q, const Vec3& boxMin, const Vec3& boxMax) {
+  const float dx = q.x < boxMin.x ? boxMin.x - q.x : (q.x > boxMax.x ? q.x - boxMax.x : 0.0f);
+  const float dy = q.y < boxMin.y ? boxMin.y - q.y : (q.y > boxMax.y ? q.y - boxMax.y : 0.0f);
+  const float dz = q.z < boxMin.z ? boxMin.z - q.z : (q.z > boxMax.z ? q.z - boxMax.z : 0.0f);
+  return dx * dx + dy * dy + dz * dz;
+}
+
+float LargestMagnitude(const Vec3& v) { return std::max(std::max(std::fabs(v.x), std::fabs(v.y)), std::fabs(v.z)); }
+
+}  // namespace
+
 bool Path::ProjectPoint(const Vec3& position, PathProjection& out, float minimumDistance, int startSegment) const {
-  size_t n = points_.size();
+  const size_t n = points_.size();
   if (n < 2) return false;
-  Vec3 q = position - origin_;
-  size_t segmentCount = closed_ ? n : n - 1;
+  const Vec3 q = position - origin_;
+  const size_t segmentCount = closed_ ? n : n - 1;
+  const size_t first = static_cast<size_t>(std::max(startSegment, 0));
 
   PathProjection best;
   float bestDistance = platform::Length(q - points_[0]);
@@ -220,34 +279,11 @@ bool Path::ProjectPoint(const Vec3& position, PathProjection& out, float minimum
   best.offset = q - points_[0];
   best.segment = 0;
   best.distance = 0;
-
-  for (size_t s = static_cast<size_t>(std::max(startSegment, 0)); s < segmentCount; ++s) {
-    size_t e = s + 1 < n ? s + 1 : 0;
-    Vec3 d = points_[e] - points_[s];
-    float length = platform::Length(d);
-    // A repeated point adds no segment to project onto; its neighbours cover it.
-    if (!(length > 0)) continue;
-    float t = platform::Dot(q - points_[s], d) / (length * length);
+  auto consider = [&](size_t s) {
     Vec3 candidate;
     float along;
-    if (t < 0 || t > 1) {
-      along = e == 0 ? totalLength_ : cumulativeDistance_[e];
-      if (along < minimumDistance) {
-        t = std::min(t + ((minimumDistance - along) + 1) / length, 1.0f);
-        along = t * length + cumulativeDistance_[s];
-      }
-      if (!(along >= minimumDistance)) continue;
-      candidate = points_[e];
-    } else {
-      along = t * length + cumulativeDistance_[s];
-      if (along < minimumDistance) {
-        t = std::min(t + ((minimumDistance - along) + 1) / length, 1.0f);
-        along = t * length + cumulativeDistance_[s];
-      }
-      if (!(along >= minimumDistance)) continue;
-      candidate = points_[s] + d * t;
-    }
-    float distance = platform::Length(q - candidate);
+    if (!SegmentCandidate(s, q, minimumDistance, candidate, along)) return;
+    const float distance = platform::Length(q - candidate);
     if (distance < bestDistance) {
       bestDistance = distance;
       best.distance = along;
@@ -255,6 +291,67 @@ bool Path::ProjectPoint(const Vec3& position, PathProjection& out, float minimum
       best.offset = q - candidate;
       best.segment = static_cast<int>(s);
     }
+  };
+
+  // Segments 0 .. n − 2 lie in the run boxes; a loop's closing segment n − 1 is always tried, last as in order.
+  const size_t boxedEnd = std::min(segmentCount, n - 1);
+  const size_t runs = segmentBoxMin_.size();
+  if (!pointsFinite_ || !std::isfinite(q.x) || !std::isfinite(q.y) || !std::isfinite(q.z) || runs < 2) {
+    for (size_t s = first; s < segmentCount; ++s) consider(s);
+  } else {
+    // A run or segment is passed over only when even its box is farther than a distance the answer cannot
+    // exceed, by a margin far above the rounding of the candidate points and distances: every candidate it
+    // holds is then strictly farther than the answer and could never have been taken.
+    const float scale = std::max({LargestMagnitude(q), LargestMagnitude(boundsMin_), LargestMagnitude(boundsMax_)});
+    auto beyond = [scale](float bound) {
+      const float reach = bound + 1e-5f * (scale + bound) + 1e-6f;
+      return reach * reach;
+    };
+    auto segmentSquared = [this, &q](size_t s) {
+      const Vec3& a = points_[s];
+      const Vec3& b = points_[s + 1];
+      return SquaredDistanceToBox(q, platform::ComponentMin(a, b), platform::ComponentMax(a, b));
+    };
+
+    // The bound: point 0, or the nearest candidate of the run nearest to the position.
+    constexpr size_t kRememberedRuns = 64;
+    float runSquared[kRememberedRuns];
+    const size_t firstRun = first / kSegmentsPerBox;
+    size_t nearestRun = runs;
+    float nearestSquared = 0;
+    for (size_t run = firstRun; run < runs; ++run) {
+      const float squared = SquaredDistanceToBox(q, segmentBoxMin_[run], segmentBoxMax_[run]);
+      if (run - firstRun < kRememberedRuns) runSquared[run - firstRun] = squared;
+      if (nearestRun == runs || squared < nearestSquared) {
+        nearestRun = run;
+        nearestSquared = squared;
+      }
+    }
+    float bound = bestDistance;
+    for (size_t s = std::max(first, nearestRun * kSegmentsPerBox);
+         s < std::min(boxedEnd, (nearestRun + 1) * kSegmentsPerBox); ++s) {
+      Vec3 candidate;
+      float along;
+      if (segmentSquared(s) > beyond(bound) || !SegmentCandidate(s, q, minimumDistance, candidate, along)) continue;
+      bound = std::min(bound, platform::Length(q - candidate));
+    }
+
+    const float skipBeyond = beyond(bound);
+    for (size_t s = first; s < boxedEnd;) {
+      const size_t run = s / kSegmentsPerBox;
+      const size_t runEnd = std::min(boxedEnd, (run + 1) * kSegmentsPerBox);
+      const float squared = run - firstRun < kRememberedRuns
+                                ? runSquared[run - firstRun]
+                                : SquaredDistanceToBox(q, segmentBoxMin_[run], segmentBoxMax_[run]);
+      if (squared > skipBeyond) {
+        s = runEnd;
+        continue;
+      }
+      for (; s < runEnd; ++s) {
+        if (segmentSquared(s) <= skipBeyond) consider(s);
+      }
+    }
+    if (segmentCount > boxedEnd && boxedEnd >= first) consider(boxedEnd);
   }
   best.point = best.point + origin_;
   out = best;

@@ -57,7 +57,9 @@ class Path {
   float BendAngleBetween(float from, float to) const;
 
   // Projects a position onto the path from segment startSegment on, never accepting a point nearer to the
-  // start than minimumDistance along the path. False, out untouched, with fewer than two points.
+  // start than minimumDistance along the path. False, out untouched, with fewer than two points. The answer is
+  // that of trying every segment in order; runs of segments whose box lies plainly farther away than a point
+  // already found are passed over without being tried.
   bool ProjectPoint(const Vec3& position, PathProjection& out, float minimumDistance = 0, int startSegment = 0) const;
 
   size_t PointCount() const { return points_.size(); }
@@ -77,10 +79,15 @@ class Path {
 
  private:
   float WrapDistance(float distance) const;
+  // The first point from 1 on whose cumulative distance is beyond the distance; the point count when none is.
+  size_t FirstPointBeyond(float distance) const;
   // The segment a wrapped distance falls on: from point *from to point *to; false when there is none.
   bool FindSegment(float distance, size_t* from, size_t* to) const;
   float SampleEdge(const std::vector<float>& values, float distance) const;
   void AddPoints(const std::vector<Vec3>& points);
+  // The point of segment s a position q projects to under the minimum distance, and its distance along the path;
+  // false when the minimum distance rules the whole segment out.
+  bool SegmentCandidate(size_t s, const Vec3& q, float minimumDistance, Vec3& candidate, float& along) const;
 
   float totalLength_ = 0;
   float closingLength_ = 0;  // part of totalLength_ that is the closing segment
@@ -93,6 +100,11 @@ class Path {
   bool closed_ = false;
   std::string name_;
   Vec3 boundsMin_, boundsMax_;
+  // Boxes around runs of kSegmentsPerBox consecutive segments (the closing segment of a loop belongs to none),
+  // and whether every point is finite, which the box pruning of ProjectPoint needs.
+  static constexpr size_t kSegmentsPerBox = 8;
+  std::vector<Vec3> segmentBoxMin_, segmentBoxMax_;
+  bool pointsFinite_ = true;
 };
 
 }  // namespace geometry

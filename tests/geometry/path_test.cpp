@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
+#include <vector>
+
+#include "contentgen/test_world.h"
+#include "platform/math/math.h"
 
 namespace geometry {
 namespace {
@@ -190,6 +195,100 @@ TEST(PathProjection, MinimumDistanceAndStartSegmentHoldTheAnswerBack) {
   ASSERT_TRUE(path.ProjectPoint({60, 1, 0}, out, 1000));
   EXPECT_EQ(out.segment, 0);
   ExpectNear(out.point, {0, 0, 0});
+}
+
+// The projection as defined: every segment from the start segment on tried in order, the strictly nearest
+// candidate kept. The path's own search passes over far segments and must still agree to the last bit.
+PathProjection ProjectTryingEverySegment(const Path& path, const Vec3& position, float minimum, int startSegment) {
+  const std::vector<Vec3>& p = path.Points();
+  const std::vector<float>& along = path.CumulativeDistances();
+  const size_t n = p.size();
+  const Vec3 q = position - path.Origin();
+  PathProjection best;
+  float bestDistance = platform::Length(q - p[0]);
+  best.point = p[0];
+  best.offset = q - p[0];
+  for (size_t s = static_cast<size_t>(std::max(startSegment, 0)); s < (path.Closed() ? n : n - 1); ++s) {
+    const size_t e = s + 1 < n ? s + 1 : 0;
+    const Vec3 d = p[e] - p[s];
+    const float length = platform::Length(d);
+    if (!(length > 0)) continue;
+    float t = platform::Dot(q - p[s], d) / (length * length);
+    const bool outside = t < 0 || t > 1;
+    float at = outside ? (e == 0 ? path.TotalLength() : along[e]) : t * length + along[s];
+    if (at < minimum) {
+      t = std::min(t + ((minimum - at) + 1) / length, 1.0f);
+      at = t * length + along[s];
+    }
+    if (!(at >= minimum)) continue;
+    const Vec3 candidate = outside ? p[e] : p[s] + d * t;
+    const float distance = platform::Length(q - candidate);
+    if (distance < bestDistance) {
+      bestDistance = distance;
+      best = {candidate, q - candidate, static_cast<int>(s), at};
+    }
+  }
+  best.point = best.point + path.Origin();
+  return best;
+}
+
+// Positions along a driven lap of the city circuit (both sides of the road, kerb to kerb, on the ground and in
+// the air) and scattered far off, projected as the computer drivers and race progress do: from the start, one
+// lead ahead of the last answer, and from a start segment behind it.
+TEST(PathProjection, SearchAgreesWithTryingEverySegment) {
+  using namespace contentgen::test_world;
+  std::vector<Path> paths;
+  auto circuit = [](size_t points, Vec3 origin) {
+    Path path("AIPATH", true, origin);
+    for (size_t i = 0; i < points; ++i) path.AddPoint(CentreAt(Perimeter() * i / points) - origin);
+    path.UpdateClosingSegment();
+    return path;
+  };
+  paths.push_back(circuit(120, {}));
+  paths.push_back(circuit(1200, {}));
+  paths.back().Decimate(300);
+  paths.push_back(circuit(300, {150000, -2000, 90000}));  // far from the origin: rounding grows with the numbers
+  Path eight("EIGHT", true, {});  // crosses itself on a bridge
+  for (int i = 0; i < 200; ++i) {
+    const float a = 2 * platform::kPi * i / 200;
+    eight.AddPoint({6000 * std::sin(a), 300 * std::sin(a) + 300, 3000 * std::sin(2 * a)});
+  }
+  eight.UpdateClosingSegment();
+  paths.push_back(eight);
+  Path open("OPEN", false, {});
+  for (int i = 0; i < 90; ++i) {
+    open.AddPoint({i * 150.0f, 0, (i % 7) * 90.0f});
+    if (i % 11 == 0) open.AddPoint({i * 150.0f, 0, (i % 7) * 90.0f});  // repeated points make empty segments
+  }
+  paths.push_back(open);
+
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> side(-450, 450), lift(-20, 300), anywhere(-12000, 12000);
+  int compared = 0;
+  for (const Path& path : paths) {
+    for (float d = 0; d < Perimeter(); d += 13) {
+      Vec3 position = d < Perimeter() * 0.9f
+                          ? CentreAt(d) + InwardAt(d) * side(random) + Vec3{0, lift(random), 0}
+                          : Vec3{anywhere(random), lift(random), anywhere(random)};
+      if (&path == &paths[2]) position = position + path.Origin();
+      PathProjection here, expected;
+      ASSERT_TRUE(path.ProjectPoint(position, here));
+      expected = ProjectTryingEverySegment(path, position, 0, 0);
+      const float lead = here.distance + 100;
+      const int behind = std::max(here.segment - 3, 0);
+      for (auto [minimum, start] : {std::pair{0.0f, 0}, std::pair{lead, 0}, std::pair{0.0f, behind},
+                                    std::pair{lead * 0.5f, behind}, std::pair{path.TotalLength() * 2, 0}}) {
+        PathProjection fast;
+        ASSERT_TRUE(path.ProjectPoint(position, fast, minimum, start));
+        expected = ProjectTryingEverySegment(path, position, minimum, start);
+        ASSERT_TRUE(fast.point == expected.point && fast.offset == expected.offset &&
+                    fast.segment == expected.segment && fast.distance == expected.distance)
+            << path.Name() << " at " << d << ", minimum " << minimum << ", start " << start;
+        ++compared;
+      }
+    }
+  }
+  EXPECT_GT(compared, 40000);
 }
 
 TEST(PathReshaping, DecimateKeepsEvenlySpreadPoints) {
