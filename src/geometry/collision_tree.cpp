@@ -73,7 +73,11 @@ void CollisionTree::Clear() {
   packedColour2_ = 0;
   colour2_ = {};
   materialNames_.clear();
+  queried_ = false;
+  candidatesWritten_ = true;
   candidates_.clear();
+  grid_.Clear();
+  collectionOrder_.clear();
 }
 
 bool CollisionTree::Load(const std::string& fileName, bool useQuadtree) {
@@ -267,6 +271,13 @@ bool CollisionTree::Parse(const void* data, size_t size, bool useQuadtree, std::
     if (octree_) octree_->Insert(t, triangleMin, triangleMax);
     if (quadtree_) quadtree_->Insert(t, triangleMin, triangleMax);
   }
+  collectionOrder_ = octree_ ? octree_->AllItems() : quadtree_->AllItems();
+  std::vector<Vec3> triangleMin(geometry_->TriangleCount()), triangleMax(geometry_->TriangleCount());
+  for (uint32_t t = 0; t < geometry_->TriangleCount(); ++t) {
+    triangleMin[t] = geometry_->GetTriangleMin(t);
+    triangleMax[t] = geometry_->GetTriangleMax(t);
+  }
+  grid_.Build(collectionOrder_, triangleMin, triangleMax, boundsMin_, boundsMax_);
   return true;
 }
 
@@ -279,8 +290,43 @@ void CollisionTree::CollectNear(const Vec3& boxMin, const Vec3& boxMax, std::vec
 }
 
 void CollisionTree::QueryBox(const Vec3& boxMin, const Vec3& boxMax) {
-  candidates_.clear();
-  CollectNear(boxMin, boxMax, candidates_);
+  queryMin_ = boxMin;
+  queryMax_ = boxMax;
+  queried_ = true;
+  candidatesWritten_ = false;
+}
+
+const std::vector<uint32_t>& CollisionTree::Candidates() const {
+  if (!candidatesWritten_) {
+    candidates_.clear();
+    if (queried_) CollectNear(queryMin_, queryMax_, candidates_);
+    candidatesWritten_ = true;
+  }
+  return candidates_;
+}
+
+bool CollisionTree::InQueryBox(const Vec3& a, const Vec3& b) const {
+  // A triangle lies inside its partition node, so it is collected exactly when its own box meets the query box.
+  const bool xz = queryMax_.x >= a.x && queryMin_.x <= b.x && queryMax_.z >= a.z && queryMin_.z <= b.z;
+  return octree_ ? xz && queryMax_.y >= a.y && queryMin_.y <= b.y : xz;
+}
+
+bool CollisionTree::GatherNear(const Vec3& boxMin, const Vec3& boxMax, bool candidatesOnly) const {
+  castCandidates_.clear();
+  if (grid_.Empty()) return false;
+  if (candidatesOnly && !queried_) return true;
+  castPlaces_.clear();
+  bool ascending = true;
+  const bool answered = grid_.ForEachOverlapping(
+      boxMin, boxMax,
+      [this, candidatesOnly](uint32_t place, const Vec3& triangleMin, const Vec3& triangleMax) {
+        if (!candidatesOnly || InQueryBox(triangleMin, triangleMax)) castPlaces_.push_back(place);
+      },
+      &ascending);
+  if (!answered) return false;
+  if (!ascending) std::sort(castPlaces_.begin(), castPlaces_.end());
+  for (uint32_t place : castPlaces_) castCandidates_.push_back(collectionOrder_[place]);
+  return true;
 }
 
 namespace {
@@ -298,9 +344,10 @@ app::Aabb CastBox(const Vec3& start, const Vec3& end, float radius) {
 bool CollisionTree::SegmentCast(const Vec3& start, const Vec3& end, SurfaceHit& hit) const {
   if (!geometry_) return false;
   app::Aabb box = CastBox(start, end, 0);
-  castCandidates_.clear();
-  castCandidates_.reserve(kCastCandidateReserve);
-  CollectNear(box.min, box.max, castCandidates_);
+  if (!GatherNear(box.min, box.max, false)) {
+    castCandidates_.reserve(kCastCandidateReserve);
+    CollectNear(box.min, box.max, castCandidates_);
+  }
   float best = kNoHitDistance;
   return geometry_->SegmentHitInList(castCandidates_, start, end, box.min, box.max, hit, best);
 }
@@ -308,9 +355,10 @@ bool CollisionTree::SegmentCast(const Vec3& start, const Vec3& end, SurfaceHit& 
 bool CollisionTree::SphereCast(const Vec3& start, const Vec3& end, float radius, SurfaceHit& hit) const {
   if (!geometry_) return false;
   app::Aabb box = CastBox(start, end, radius);
-  castCandidates_.clear();
-  castCandidates_.reserve(kCastCandidateReserve);
-  CollectNear(box.min, box.max, castCandidates_);
+  if (!GatherNear(box.min, box.max, false)) {
+    castCandidates_.reserve(kCastCandidateReserve);
+    CollectNear(box.min, box.max, castCandidates_);
+  }
   float best = kNoHitDistance;
   return geometry_->SphereHitInList(castCandidates_, start, end, box.min, box.max, radius, hit, best);
 }
@@ -328,7 +376,8 @@ bool CollisionTree::SegmentHitInCandidates(const Vec3& start, const Vec3& end, S
   if (!geometry_) return false;
   app::Aabb box = CastBox(start, end, 0);
   float best = kNoHitDistance;
-  return geometry_->SegmentHitInList(candidates_, start, end, box.min, box.max, hit, best);
+  const auto& triangles = GatherNear(box.min, box.max, true) ? castCandidates_ : Candidates();
+  return geometry_->SegmentHitInList(triangles, start, end, box.min, box.max, hit, best);
 }
 
 bool CollisionTree::SweptSphereHitInCandidates(const Vec3& start, const Vec3& end, float radius,
@@ -336,7 +385,8 @@ bool CollisionTree::SweptSphereHitInCandidates(const Vec3& start, const Vec3& en
   if (!geometry_) return false;
   app::Aabb box = CastBox(start, end, radius);
   float best = kNoHitDistance;
-  return geometry_->SphereHitInList(candidates_, start, end, box.min, box.max, radius, hit, best);
+  const auto& triangles = GatherNear(box.min, box.max, true) ? castCandidates_ : Candidates();
+  return geometry_->SphereHitInList(triangles, start, end, box.min, box.max, radius, hit, best);
 }
 
 }  // namespace geometry

@@ -12,6 +12,7 @@
 #include "geometry/path.h"
 #include "geometry/scene_records.h"
 #include "geometry/spatial_partition.h"
+#include "geometry/triangle_grid.h"
 
 namespace geometry {
 
@@ -34,7 +35,9 @@ class CollisionTree {
 
   // Replaces the candidate list with every triangle whose box meets the query box (bounds included).
   void QueryBox(const Vec3& boxMin, const Vec3& boxMax);
-  const std::vector<uint32_t>& Candidates() const { return candidates_; }
+  // The candidates in the partition's order; the list is only written out when asked for, since the casts below
+  // answer from the query box itself.
+  const std::vector<uint32_t>& Candidates() const;
 
   // Nearest front-face hit of the segment among the triangles near it; hit is written only on a nearer hit.
   bool SegmentCast(const Vec3& start, const Vec3& end, SurfaceHit& hit) const;
@@ -43,8 +46,9 @@ class CollisionTree {
   // SphereCast reporting only where the sphere's centre stops and the surface normal there (the chase camera's
   // question); both are written only on a hit.
   bool SphereCastSimple(const Vec3& start, const Vec3& end, float radius, Vec3& centre, Vec3& normal) const;
-  // The same two casts over the candidates of the last QueryBox only (the partition is not consulted, so one
-  // box query serves many casts; triangles outside that box are missed).
+  // The same two casts over the candidates of the last QueryBox only (one box query serves many casts; triangles
+  // outside that box are missed). Every cast tries the triangles in the order the candidate list holds them,
+  // so ties and edge contacts resolve as they would walking that list, but it reads only those near its own box.
   bool SegmentHitInCandidates(const Vec3& start, const Vec3& end, SurfaceHit& hit) const;
   bool SweptSphereHitInCandidates(const Vec3& start, const Vec3& end, float radius, SurfaceHit& hit) const;
 
@@ -70,6 +74,12 @@ class CollisionTree {
   // Fills the tree or returns the problem; the caller clears on failure.
   bool Parse(const void* data, size_t size, bool useQuadtree, std::string* problem);
   void CollectNear(const Vec3& boxMin, const Vec3& boxMax, std::vector<uint32_t>& out) const;
+  // Whether the last QueryBox takes in a triangle of this box: the partition's overlap test (x and z only for a
+  // quadtree).
+  bool InQueryBox(const Vec3& triangleMin, const Vec3& triangleMax) const;
+  // Fills castCandidates_ with the triangles whose boxes meet the cast box, in the partition's order, only those
+  // of the last QueryBox when candidatesOnly; false when the grid cannot answer for the box.
+  bool GatherNear(const Vec3& boxMin, const Vec3& boxMax, bool candidatesOnly) const;
 
   std::vector<std::unique_ptr<SceneMarker>> markers_;
   std::vector<std::unique_ptr<Path>> paths_;
@@ -84,9 +94,17 @@ class CollisionTree {
   Vec3 colour2_;
   std::vector<std::string> materialNames_;
   std::unique_ptr<ModelGeometry> geometry_;
-  std::vector<uint32_t> candidates_;
-  // Scratch list of the self-contained casts, kept to avoid an allocation per cast.
+  Vec3 queryMin_, queryMax_;
+  bool queried_ = false;
+  mutable bool candidatesWritten_ = true;
+  mutable std::vector<uint32_t> candidates_;
+  // Every triangle in the partition's order (the order every box query reports them in); the grid knows each
+  // triangle by its place in it.
+  std::vector<uint32_t> collectionOrder_;
+  TriangleGrid grid_;
+  // Scratch lists of the casts, kept to avoid an allocation per cast.
   mutable std::vector<uint32_t> castCandidates_;
+  mutable std::vector<uint32_t> castPlaces_;
 };
 
 }  // namespace geometry

@@ -122,6 +122,13 @@ void PartitionNode<kChildCount>::Collect(const Vec3& queryMin, const Vec3& query
 }
 
 template <int kChildCount>
+void PartitionNode<kChildCount>::AppendAllItems(std::vector<uint32_t>& out) const {
+  out.insert(out.end(), items.begin(), items.end());
+  if (hasChildren)
+    for (const auto& child : children) child->AppendAllItems(out);
+}
+
+template <int kChildCount>
 size_t PartitionNode<kChildCount>::NodeCount() const {
   size_t count = 1;
   if (hasChildren)

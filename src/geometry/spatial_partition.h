@@ -36,6 +36,9 @@ class PartitionNode {
   // set, z low when bit 1 is set, y low when bit 2 is set; quadtree child i uses bits 0 and 1 the same way.
   void ChildBox(int child, Vec3* childMin, Vec3* childMax) const;
 
+  // Appends every item of this node and its children in the order CollectTriangles reports them.
+  void AppendAllItems(std::vector<uint32_t>& out) const;
+
   size_t NodeCount() const;
   int Depth() const;
 
@@ -69,6 +72,13 @@ class Partition {
   // Clears nothing: appends to out.
   void CollectTriangles(const Vec3& queryMin, const Vec3& queryMax, std::vector<uint32_t>& out) const {
     root->CollectTriangles(queryMin, queryMax, true, out);
+  }
+
+  // Every item in collection order: a box query reports the items it finds in the order they have here.
+  std::vector<uint32_t> AllItems() const {
+    std::vector<uint32_t> out;
+    root->AppendAllItems(out);
+    return out;
   }
 
   float minNodeSize = 0;

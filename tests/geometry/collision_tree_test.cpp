@@ -351,6 +351,71 @@ TEST_P(CircuitTest, CandidateCastsSeeOnlyTheLastQueryBox) {
   EXPECT_FALSE(tree_.SegmentHitInCandidates(far + Vec3{0, 10, 0}, far - Vec3{0, 10, 0}, hit));
 }
 
+bool SameHit(const SurfaceHit& a, const SurfaceHit& b) {
+  return a.point == b.point && a.centre == b.centre && a.normal == b.normal && a.flag == b.flag &&
+         a.colour == b.colour;
+}
+
+// The casts read only the triangles near their own box, yet must answer exactly as walking the whole candidate
+// list in its order (ties and edge contacts depend on that order): wheel-sized and hull-sized casts over the
+// road, kerbs, walls and ramp, against the list of a car-sized query box and of the cast's own box.
+TEST_P(CircuitTest, NearbyTriangleCastsAnswerAsTheWholeCandidateList) {
+  using namespace contentgen::test_world;
+  const ModelGeometry& g = *tree_.Geometry();
+  std::mt19937 random(99);
+  std::uniform_real_distribution<float> along(0, Perimeter()), across(-kWallOffset - 60, kWallOffset + 60),
+      height(-5, 70), step(-40, 40), reach(0, 600);
+  const float radii[] = {0, 4, 15, 30, -2};
+  int hits = 0;
+  std::vector<bool> materialsHit(kMaterialCount, false);
+  for (int i = 0; i < 3000; ++i) {
+    const float d = along(random);
+    const Vec3 start = CentreAt(d) + InwardAt(d) * across(random) + Vec3{0, height(random), 0};
+    // Mostly short falling moves as a wheel makes, some long sideways ones toward the walls, some standing still.
+    Vec3 move{step(random), step(random) - 30, step(random)};
+    if (i % 5 == 0) move = InwardAt(d) * (i % 10 == 0 ? reach(random) : -reach(random));
+    if (i % 17 == 0) move = {};
+    const Vec3 end = start + move;
+    const float radius = radii[i % 5];
+    const Vec3 queryMin = start - Vec3{200, 300, 200}, queryMax = start + Vec3{250, 100, 150};
+    tree_.QueryBox(queryMin, queryMax);
+
+    SurfaceHit fast, full;
+    float best = kNoHitDistance;
+    const Vec3 grow{radius, radius, radius};
+    const Vec3 castMin = platform::ComponentMin(start, end) - grow, castMax = platform::ComponentMax(start, end) + grow;
+    const bool sphereHit = tree_.SweptSphereHitInCandidates(start, end, radius, fast);
+    ASSERT_EQ(sphereHit, g.SphereHitInList(tree_.Candidates(), start, end, castMin, castMax, radius, full, best));
+    ASSERT_TRUE(SameHit(fast, full)) << "sphere cast " << i;
+    hits += sphereHit;
+    if (sphereHit && fast.flag < materialsHit.size()) materialsHit[fast.flag] = true;
+
+    fast = full = {};
+    best = kNoHitDistance;
+    const Vec3 lineMin = platform::ComponentMin(start, end), lineMax = platform::ComponentMax(start, end);
+    ASSERT_EQ(tree_.SegmentHitInCandidates(start, end, fast),
+              g.SegmentHitInList(tree_.Candidates(), start, end, lineMin, lineMax, full, best));
+    ASSERT_TRUE(SameHit(fast, full)) << "segment cast " << i;
+
+    // The self-contained casts against the list a query of their own box gives.
+    fast = full = {};
+    best = kNoHitDistance;
+    const bool ownHit = tree_.SphereCast(start, end, radius, fast);
+    tree_.QueryBox(castMin, castMax);
+    ASSERT_EQ(ownHit, g.SphereHitInList(tree_.Candidates(), start, end, castMin, castMax, radius, full, best));
+    ASSERT_TRUE(SameHit(fast, full)) << "own sphere cast " << i;
+    fast = full = {};
+    best = kNoHitDistance;
+    const bool ownSegmentHit = tree_.SegmentCast(start, end, fast);
+    tree_.QueryBox(lineMin, lineMax);
+    ASSERT_EQ(ownSegmentHit, g.SegmentHitInList(tree_.Candidates(), start, end, lineMin, lineMax, full, best));
+    ASSERT_TRUE(SameHit(fast, full)) << "own segment cast " << i;
+  }
+  // The draw hits often and on every kind of surface, so the comparison above means something.
+  EXPECT_GT(hits, 1000);
+  EXPECT_GE(std::count(materialsHit.begin(), materialsHit.end(), true), 5);
+}
+
 INSTANTIATE_TEST_SUITE_P(OctreeAndQuadtree, CircuitTest, ::testing::Bool(),
                          [](const ::testing::TestParamInfo<bool>& info) { return info.param ? "Quadtree" : "Octree"; });
 
