@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,51 @@ TEST(RaceWorld, CastsMissWithoutATrackAndReportNoHit) {
   EXPECT_FALSE(world.CastSegmentFull({0, 100, 0}, {0, -100, 0}, true, hit));
   vehicle::SphereHit sphere;
   EXPECT_FALSE(world.CastSphere({0, 100, 0}, {0, -100, 0}, 5, true, sphere));
+}
+
+// Casts pass over cars their path cannot reach without asking them; the answer must be the one asking every car
+// gives: turned cars of different sizes, casts through, beside and far from them, of several radii.
+TEST(RaceWorld, SphereCastsAnswerAsAskingEveryCar) {
+  race::RaceWorld world;
+  std::vector<std::unique_ptr<vehicle::Vehicle>> cars;
+  std::mt19937 random(5);
+  std::uniform_real_distribution<float> spread(-600, 600), unit(-1, 1), angle(-3.2f, 3.2f), size(20, 120);
+  for (int i = 0; i < 6; ++i) {
+    auto car = std::make_unique<vehicle::Vehicle>(nullptr, nullptr, "car", false);
+    car->position = {spread(random), spread(random) * 0.1f, spread(random)};
+    car->rotation = platform::RotationAxisMatrix({unit(random), unit(random), unit(random)}, angle(random));
+    car->collisionMin = {-size(random) * 0.5f, -size(random) * 0.2f, -size(random)};
+    car->collisionMax = {size(random) * 0.5f, size(random) * 0.5f, size(random)};
+    world.Cars().push_back(car.get());
+    cars.push_back(std::move(car));
+  }
+  int carHits = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const Vec3 start{spread(random), spread(random) * 0.2f, spread(random)};
+    const Vec3 end = i % 3 == 0 ? cars[static_cast<size_t>(i) % cars.size()]->position
+                                : start + Vec3{spread(random), spread(random), spread(random)} * 0.3f;
+    const float radius = static_cast<float>(i % 4) * 12.0f;
+    vehicle::SphereHit fast;
+    const bool found = world.CastSphere(start, end, radius, true, fast);
+    float best = 99999.0f;
+    vehicle::SphereHit expected;
+    for (const auto& car : cars) {
+      Vec3 centre, point, normal;
+      if (!car->HitTestSweptSphere(start, end, radius, centre, point, normal)) continue;
+      const float distance = platform::Length(centre - start);
+      if (distance < best) {
+        best = distance;
+        expected = {centre, point, normal, vehicle::kSurfaceVehicle, {1, 1, 1}, car.get()};
+      }
+    }
+    ASSERT_EQ(found, expected.car != nullptr) << i;
+    if (!found) continue;
+    ++carHits;
+    ASSERT_EQ(fast.car, expected.car) << i;
+    ASSERT_TRUE(fast.centre == expected.centre && fast.contact == expected.contact && fast.normal == expected.normal)
+        << i;
+  }
+  EXPECT_GT(carHits, 5000);
 }
 
 TEST(RaceWorld, CountsCollidableCarsByHorizontalDistance) {
