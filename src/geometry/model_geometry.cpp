@@ -1,7 +1,11 @@
 // Triangle geometry: building operations, triangle boxes and normals, and the segment and sphere searches.
 #include "geometry/model_geometry.h"
 
+#include <algorithm>
+#include <array>
 #include <cfloat>
+#include <cmath>
+#include <cstring>
 
 #include "app/box_tests.h"
 #include "platform/math/math.h"
@@ -48,27 +52,101 @@ void ModelGeometry::SetTriangle(uint32_t a, uint32_t b, uint32_t c, uint32_t fla
 }
 
 void ModelGeometry::MergeDuplicatePositions() {
-  auto rename = [this](uint32_t from, uint32_t to) {
-    for (auto* corners : {&cornerA_, &cornerB_, &cornerC_})
-      for (uint32_t& corner : *corners)
-        if (corner == from) corner = to;
+  // Each slot with a position equal to an earlier one is merged into it: its corners are renamed, the last
+  // position fills the slot, the corners of the last position follow it, and the filled slot is compared again.
+  // Instead of comparing every pair, positions are grouped by value first and every corner list by the
+  // position it names, so the same moves and renames happen in the same order at a fraction of the cost.
+  const size_t count = positions_.size();
+  if (count < 2 || count > UINT32_MAX) return;
+  constexpr uint32_t kNone = UINT32_MAX;
+
+  // Groups of exactly equal positions: −0 equals +0, and a position with a NaN equals nothing, not even itself.
+  auto key = [](const Vec3& p) {
+    auto bits = [](float v) {
+      v += 0.0f;  // −0 becomes +0
+      uint32_t b;
+      std::memcpy(&b, &v, sizeof b);
+      return b;
+    };
+    return std::array<uint32_t, 3>{bits(p.x), bits(p.y), bits(p.z)};
   };
-  for (size_t i = 0; i < positions_.size(); ++i) {
-    size_t j = i + 1;
-    while (j < positions_.size()) {
-      const Vec3& p = positions_[i];
-      const Vec3& q = positions_[j];
-      if (p.x != q.x || p.y != q.y || p.z != q.z) {
-        ++j;
-        continue;
-      }
-      rename(static_cast<uint32_t>(j), static_cast<uint32_t>(i));
-      size_t last = positions_.size() - 1;
-      positions_[j] = positions_[last];
-      positions_.pop_back();
-      rename(static_cast<uint32_t>(last), static_cast<uint32_t>(j));
-      // Slot j now holds what was the last position: compare it again rather than stepping past it.
+  auto hasNaN = [](const Vec3& p) { return std::isnan(p.x) || std::isnan(p.y) || std::isnan(p.z); };
+  std::vector<uint32_t> byValue(count);
+  for (uint32_t i = 0; i < count; ++i) byValue[i] = i;
+  std::sort(byValue.begin(), byValue.end(), [&](uint32_t a, uint32_t b) {
+    const auto ka = key(positions_[a]), kb = key(positions_[b]);
+    return ka != kb ? ka < kb : a < b;
+  });
+  std::vector<uint32_t> group(count), groupStart, groupSize, place(count);
+  for (size_t k = 0; k < count; ++k) {
+    const uint32_t index = byValue[k];
+    const bool joins = k > 0 && !hasNaN(positions_[index]) && key(positions_[index]) == key(positions_[byValue[k - 1]]);
+    if (!joins) {
+      groupStart.push_back(static_cast<uint32_t>(k));
+      groupSize.push_back(0);
     }
+    group[index] = static_cast<uint32_t>(groupStart.size() - 1);
+    place[index] = static_cast<uint32_t>(k);
+    ++groupSize.back();
+  }
+  std::vector<uint32_t>& members = byValue;  // members of group g: members[groupStart[g] .. + groupSize[g]]
+
+  // Corners naming each position, as lists through the corner slots (slot 3t + k is corner k of triangle t).
+  std::vector<uint32_t>* lists[3] = {&cornerA_, &cornerB_, &cornerC_};
+  const size_t triangles = std::min({cornerA_.size(), cornerB_.size(), cornerC_.size()});
+  std::vector<uint32_t> head(count, kNone), tail(count, kNone), next(triangles * 3, kNone);
+  auto corner = [&](uint32_t slot) -> uint32_t& { return (*lists[slot % 3])[slot / 3]; };
+  for (uint32_t slot = 0; slot < triangles * 3; ++slot) {
+    const uint32_t named = corner(slot);
+    if (named >= count) continue;
+    if (head[named] == kNone) {
+      head[named] = slot;
+    } else {
+      next[tail[named]] = slot;
+    }
+    tail[named] = slot;
+  }
+  auto rename = [&](uint32_t from, uint32_t to) {
+    if (from == to || head[from] == kNone) return;
+    for (uint32_t slot = head[from]; slot != kNone; slot = next[slot]) corner(slot) = to;
+    next[tail[from]] = head[to];
+    if (head[to] == kNone) tail[to] = tail[from];
+    head[to] = head[from];
+    head[from] = tail[from] = kNone;
+  };
+
+  std::vector<uint32_t> later;  // the other members of the group being merged, lowest first
+  for (uint32_t i = 0; i < positions_.size(); ++i) {
+    const uint32_t g = group[i];
+    if (groupSize[g] < 2) continue;
+    // Every earlier slot of this value merged it already, so i is the group's lowest member.
+    later.clear();
+    for (uint32_t k = groupStart[g]; k < groupStart[g] + groupSize[g]; ++k)
+      if (members[k] != i) later.push_back(members[k]);
+    std::sort(later.begin(), later.end());
+    size_t front = 0, back = later.size();
+    while (front < back) {
+      const uint32_t j = later[front];
+      rename(j, i);
+      const uint32_t last = static_cast<uint32_t>(positions_.size() - 1);
+      if (last != j) {
+        const uint32_t moved = group[last];
+        positions_[j] = positions_[last];
+        group[j] = moved;
+        if (moved == g) {
+          --back;  // the last position was the group's highest member; slot j holds an equal one again
+        } else {
+          ++front;
+          members[place[last]] = j;
+          place[j] = place[last];
+        }
+      } else {
+        ++front;
+      }
+      positions_.pop_back();
+      rename(last, j);
+    }
+    groupSize[g] = 1;
   }
 }
 

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
 
 namespace geometry {
 namespace {
@@ -94,6 +97,67 @@ TEST(ModelGeometryBuilding, MergeDuplicatePositionsRenamesCorners) {
   ExpectNear(mixed.GetPosition(mixed.CornerA()[0]), q);
   ExpectNear(mixed.GetPosition(mixed.CornerB()[0]), r);
   ExpectNear(mixed.GetPosition(mixed.CornerC()[0]), p);
+}
+
+// The merge as first written: every pair compared, every corner list scanned for each rename. The grouped merge
+// must leave the same positions in the same slots and the same corner indices.
+void MergeComparingEveryPair(std::vector<Vec3>& positions, std::vector<uint32_t>* corners[3]) {
+  auto rename = [&](uint32_t from, uint32_t to) {
+    for (int list = 0; list < 3; ++list)
+      for (uint32_t& corner : *corners[list])
+        if (corner == from) corner = to;
+  };
+  for (size_t i = 0; i < positions.size(); ++i) {
+    size_t j = i + 1;
+    while (j < positions.size()) {
+      const Vec3& p = positions[i];
+      const Vec3& q = positions[j];
+      if (p.x != q.x || p.y != q.y || p.z != q.z) {
+        ++j;
+        continue;
+      }
+      rename(static_cast<uint32_t>(j), static_cast<uint32_t>(i));
+      const size_t last = positions.size() - 1;
+      positions[j] = positions[last];
+      positions.pop_back();
+      rename(static_cast<uint32_t>(last), static_cast<uint32_t>(j));
+    }
+  }
+}
+
+TEST(ModelGeometryBuilding, MergeMovesAndRenamesAsComparingEveryPair) {
+  std::mt19937 random(11);
+  const float nan = std::nanf("");
+  // Few distinct values, so most positions have equals; −0 and +0 are equal, NaN equals nothing.
+  const float values[] = {0.0f, -0.0f, 1.5f, -3.0f, nan};
+  for (int round = 0; round < 300; ++round) {
+    const int count = 1 + static_cast<int>(random() % 120);
+    std::vector<Vec3> positions;
+    ModelGeometry g;
+    for (int i = 0; i < count; ++i) {
+      const int spread = round % 3 == 0 ? 2 : 5;  // some rounds nearly all equal
+      Vec3 p{values[random() % spread], values[random() % spread], values[random() % 4]};
+      positions.push_back(p);
+      g.SetPosition(p);
+    }
+    std::vector<uint32_t> a, b, c;
+    for (int t = 0; t < count; ++t) {
+      // Now and then a corner names a position that does not exist; it must stay as it is.
+      auto pick = [&] { return static_cast<uint32_t>(random() % (count + 2)); };
+      a.push_back(pick()), b.push_back(pick()), c.push_back(pick());
+      g.AddTriangle(a.back(), b.back(), c.back());
+    }
+    std::vector<uint32_t>* corners[3] = {&a, &b, &c};
+    MergeComparingEveryPair(positions, corners);
+    g.MergeDuplicatePositions();
+    ASSERT_EQ(g.PositionCount(), positions.size()) << round;
+    for (size_t i = 0; i < positions.size(); ++i) {
+      ASSERT_EQ(std::memcmp(&g.GetPosition(i), &positions[i], sizeof(Vec3)), 0) << round << " position " << i;
+    }
+    ASSERT_EQ(g.CornerA(), a) << round;
+    ASSERT_EQ(g.CornerB(), b) << round;
+    ASSERT_EQ(g.CornerC(), c) << round;
+  }
 }
 
 TEST(ModelGeometryBuilding, FinalizeAndNormals) {
