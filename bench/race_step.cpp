@@ -5,11 +5,11 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
 
 #include "city_circuit.h"
+#include "resident_memory.h"
 #include "contentgen/test_world.h"
 #include "contentgen/vehicle_content.h"
 #include "platform/os.h"
@@ -23,21 +23,6 @@ constexpr int kPathPoints = 120;
 constexpr float kFrameSeconds = 0.05f;
 // 90 s of racing: every computer car finishes its three laps well inside it.
 constexpr int kRaceFrames = 1800;
-
-// Resident memory of this process in megabytes (0 where /proc is not there to ask).
-double ResidentMegabytes() {
-  std::ifstream status("/proc/self/status");
-  std::string key;
-  while (status >> key) {
-    if (key == "VmRSS:") {
-      double kilobytes = 0;
-      status >> kilobytes;
-      return kilobytes / 1024.0;
-    }
-    status.ignore(4096, '\n');
-  }
-  return 0;
-}
 
 // One race on the city circuit: the player's car stands at the start, seven computer cars race.
 struct BenchRace {
@@ -98,7 +83,7 @@ void BM_RaceStepEightCars(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
   state.counters["x_real_time"] =
       benchmark::Counter(static_cast<double>(state.iterations()) * kFrameSeconds, benchmark::Counter::kIsRate);
-  state.counters["rss_MB"] = ResidentMegabytes();
+  state.counters["rss_MB"] = bench::ResidentMegabytes();
 }
 BENCHMARK(BM_RaceStepEightCars)->Unit(benchmark::kMicrosecond)->Iterations(kRaceFrames);
 

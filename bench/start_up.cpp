@@ -20,6 +20,7 @@
 #include "platform/null_window_system.h"
 #include "platform/os.h"
 #include "platform/window_system.h"
+#include "resident_memory.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ double SecondsSince(Clock::time_point start) {
 // Creation to the first frame, and to the first frame drawn in the main menu.
 void BM_StartUpToMainMenu(benchmark::State& state) {
   const std::string& folder = GameFolder();
-  double firstFrame = 0, menu = 0;
+  double firstFrame = 0, menu = 0, resident = 0;
   int frames = 0;
   bool realGraphics = false;
   for (auto _ : state) {
@@ -94,6 +95,7 @@ void BM_StartUpToMainMenu(benchmark::State& state) {
     application->RenderFrame();
     menu = SecondsSince(start);
     state.SetIterationTime(menu);
+    resident = bench::ResidentMegabytes();
     state.PauseTiming();
     application.reset();
     windows.reset();
@@ -102,6 +104,7 @@ void BM_StartUpToMainMenu(benchmark::State& state) {
   state.counters["first_frame_s"] = firstFrame;
   state.counters["main_menu_s"] = menu;
   state.counters["frames"] = frames;
+  state.counters["rss_MB"] = resident;
   state.SetLabel(realGraphics ? "OpenGL" : "null graphics");
 }
 BENCHMARK(BM_StartUpToMainMenu)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
@@ -131,7 +134,7 @@ void BM_TrackLoad(benchmark::State& state) {
       device = nullptr;
     }
   }
-  double seconds = 0;
+  double seconds = 0, resident = 0;
   for (auto _ : state) {
     state.PauseTiming();
     auto race = std::make_unique<game::HeadlessRace>(folder, 1);
@@ -144,12 +147,14 @@ void BM_TrackLoad(benchmark::State& state) {
     }
     seconds = SecondsSince(start);
     state.SetIterationTime(seconds);
+    resident = bench::ResidentMegabytes();
     state.PauseTiming();
     race.reset();
     state.ResumeTiming();
   }
   if (device != nullptr) device->Release();
   state.counters["track_load_s"] = seconds;
+  state.counters["rss_MB"] = resident;
   state.SetLabel(device != nullptr ? "OpenGL" : "null graphics");
 }
 BENCHMARK(BM_TrackLoad)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
