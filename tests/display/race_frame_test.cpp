@@ -363,7 +363,7 @@ TEST_F(RaceFrameTest, TheRoadReflectionShowsACar) {
   EXPECT_GT(CountChanged(mirrored, empty, water, 12), water.Area() / 4);
 }
 
-TEST_F(RaceFrameTest, HeadlightsLightTheRoadAheadAtNight) {
+TEST_F(RaceFrameTest, HeadlightsBrightenTheRoadAhead) {
   StartRace(1);
   Place(Player(), 0, -3000, 1, 0);
   vehicle::Vehicle& car = Opponent(0);
@@ -395,6 +395,30 @@ TEST_F(RaceFrameTest, GlowCaptureAddsOnlyTheGlowTrailsToTheFrame) {
   const double with = MeanLuminance(trails, view), without = MeanLuminance(plain, view);
   EXPECT_GT(with, without) << "the trails add light";
   EXPECT_LT(with, without * 1.05 + 1) << "and no more than the trails: the scene is not added a second time";
+}
+
+TEST_F(RaceFrameTest, ReflectiveCarsMirrorTheTrackDrawnIntoTheirOwnCube) {
+  StartRace(1);
+  Place(Player(), 0, -3000, 1, 0);
+  vehicle::Vehicle& car = Opponent(0);
+  Place(car, 250, -2820, 1, 0);
+  const uint64_t before = app_->Gl().GetCounters().draws;
+  const Frame mirrored = Settle("cube");
+  const uint64_t withCubes = app_->Gl().GetCounters().draws - before;
+  // The same frames without environment cubes.
+  app_->GetSettings()->SetInt(SettingId::CUBEMAPPING, 0);
+  const uint64_t start = app_->Gl().GetCounters().draws;
+  for (int frame = 0; frame < 41; ++frame) Step(0.0);
+  const uint64_t withoutCubes = app_->Gl().GetCounters().draws - start;
+  const Frame plain = Shoot("cube_off");
+  EXPECT_GT(withCubes, withoutCubes + 41 * 6) << "every frame draws the six faces of one car's cube";
+  // The paint shows what the cube holds.
+  int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+  ASSERT_TRUE(Project(car.position - car.forwardAxis * car.bodyMax.z + car.rightAxis * car.bodyMax.x, &x0, &y1));
+  ASSERT_TRUE(Project(car.position + car.forwardAxis * car.bodyMax.z - car.rightAxis * car.bodyMax.x +
+                          Vec3{0, car.bodyMax.y, 0}, &x1, &y0));
+  const Rect body{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
+  EXPECT_GT(CountChanged(mirrored, plain, body, 6), body.Area() / 20);
 }
 
 TEST_F(RaceFrameTest, TheGroundUnderACarShowsItsShadowPictureOrItsNeon) {

@@ -16,12 +16,16 @@ namespace {
 
 using platform::Vec3;
 
+// The share of the surroundings the paint mirrors, as the grey of its reflection mask.
+constexpr uint32_t kPaintReflectionMask = 0xFF383838;
+constexpr char kPaintReflectionPicture[] = "paint_reflect.png";
+
 // Normals of a body are shared across creases gentler than this.
 constexpr float kSmoothAngle = 50.0f;
 
 enum BodyTexture : int32_t {
   kPaintTexture, kGlassTexture, kGlassAlphaTexture, kTrimTexture, kLightsTexture, kTailTexture, kChromeTexture,
-  kLogoTexture, kStripeTexture, kStripeAlphaTexture, kInteriorTexture
+  kLogoTexture, kStripeTexture, kStripeAlphaTexture, kInteriorTexture, kPaintReflectionTexture
 };
 
 MdlMaterial Material(const std::string& name, int32_t texture, int16_t ambient, int16_t emissive, int16_t specular,
@@ -38,7 +42,12 @@ MdlMaterial Material(const std::string& name, int32_t texture, int16_t ambient, 
 
 MdlMaterial BodyMaterialRecord(int16_t id) {
   const std::string name = BodyMaterialName(id);
-  if (IsPaintMaterial(id)) return Material(name, kPaintTexture, 255, 40, 70, 0.8f);
+  if (IsPaintMaterial(id)) {
+    // The paint mirrors the car's surroundings (its environment cube) as strongly as its mask says.
+    MdlMaterial paint = Material(name, kPaintTexture, 255, 40, 70, 0.8f);
+    paint.textures[2] = kPaintReflectionTexture;
+    return paint;
+  }
   if (IsGlassMaterial(id)) {
     MdlMaterial glass = Material(name, kGlassTexture, 255, 40, 255, 0.8f);
     glass.textures[1] = kGlassAlphaTexture;
@@ -92,7 +101,8 @@ MdlFile BodyFile(const CarMesh& mesh, bool damaged) {
                    {"logo1.png", kLogoTexture},
                    {"stripe.png", kStripeTexture},
                    {"stripea.png", kStripeAlphaTexture},
-                   {"interior.png", kInteriorTexture}};
+                   {"interior.png", kInteriorTexture},
+                   {kPaintReflectionPicture, kPaintReflectionTexture}};
   for (int16_t id = 0; id < kBodyMaterialCount; ++id) {
     file.materials.push_back(BodyMaterialRecord(id));
     file.materials.back().id = id;
@@ -246,6 +256,7 @@ bool WritePicture(const std::string& path, const PictureData& picture) { return 
 
 bool WriteCarPictures(const std::string& folder, const CarModelSpec& spec) {
   return WritePicture(folder + "paint.png", PaintPicture(spec.paintArgb)) &&
+         WritePicture(folder + kPaintReflectionPicture, FlatPicture(kPaintReflectionMask)) &&
          WritePicture(folder + "paint_damaged.png", ScrapedPaintPicture()) &&
          WritePicture(folder + "glass.png", GlassPicture()) && WritePicture(folder + "glassa.png", GlassAlpha()) &&
          WritePicture(folder + "glass_broken.png", BrokenGlassPicture()) &&
