@@ -8,6 +8,7 @@
 #include "app/app_timer.h"
 #include "app/paths.h"
 #include "app/settings_file.h"
+#include "game/race_frame.h"
 #include "game/race_start.h"
 #include "platform/math/math.h"
 
@@ -420,18 +421,9 @@ HResult GameApplication::Render() {
   RenderPrePass();
   const HResult begin = device->BeginScene();
   if (platform::Failed(begin)) return begin;
-  uint32_t clearFlags = gfx::clear_flags::kTarget | gfx::clear_flags::kZBuffer;
-  if (settings->GetInt(SettingId::STENCILSHADOWS) != 0) clearFlags |= gfx::clear_flags::kStencil;
-  device->Clear(clearFlags, 0, 1.0f, 0);
+  ClearFrame(*settings, device);
   Render3DPass();
-  const bool alphaWrite = settings->GetInt(SettingId::ALPHAWRITE) != 0;
-  if (alphaWrite) {
-    device->SetRenderState(gfx::RenderState::AlphaTestEnable, 1u);
-    device->SetRenderState(gfx::RenderState::AlphaRef, 1u);
-    device->SetRenderState(gfx::RenderState::AlphaFunc, gfx::CompareFunc::Greater);
-  }
   Render2D();
-  if (alphaWrite) device->SetRenderState(gfx::RenderState::AlphaTestEnable, 0u);
   device->EndScene();
   RenderAfterFrame();
   ApplyDisplaySettings();
@@ -456,28 +448,10 @@ void GameApplication::ApplyDisplaySettings() {
 }
 
 void GameApplication::Render2D() {
-  device->SetTransform(gfx::TransformState::Projection,
-                       platform::OrthoLH(kVirtualScreenWidth, kVirtualScreenHeight, 1.0f, 10.0f));
-  device->SetTransform(gfx::TransformState::View, platform::IdentityMatrix());
-  device->SetTransform(gfx::TransformState::World, platform::IdentityMatrix());
-  device->SetRenderState(gfx::RenderState::Lighting, 0u);
-  device->SetRenderState(gfx::RenderState::AlphaBlendEnable, 1u);
-  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kTexture);
-  device->SetRenderState(gfx::RenderState::SrcBlend, gfx::Blend::SrcAlpha);
-  device->SetRenderState(gfx::RenderState::DestBlend, gfx::Blend::InvSrcAlpha);
-  device->SetRenderState(gfx::RenderState::ZWriteEnable, 0u);
-  device->SetRenderState(gfx::RenderState::ZEnable, 0u);
-
+  Begin2D(*settings, device);
   RenderScreens2D();
   if (settings->GetInt(SettingId::SHOWFPS) > 0 && fpsLabel) fpsLabel->Draw(device);
-
-  device->SetRenderState(gfx::RenderState::ZWriteEnable, 1u);
-  device->SetRenderState(gfx::RenderState::ZEnable, 1u);
-  device->SetRenderState(gfx::RenderState::AlphaBlendEnable, 0u);
-  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kDiffuse);
-  device->SetRenderState(gfx::RenderState::SrcBlend, gfx::Blend::One);
-  device->SetRenderState(gfx::RenderState::DestBlend, gfx::Blend::Zero);
-  device->SetRenderState(gfx::RenderState::Lighting, 1u);
+  End2D(*settings, device);
 }
 
 // ---------------------------------------------------------------------------------------------------------------

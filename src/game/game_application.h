@@ -29,6 +29,7 @@
 #include "race/player_profile.h"
 #include "race/race_result.h"
 #include "race/race_session.h"
+#include "game/race_frame.h"
 #include "game/race_start.h"
 #include "render/resources/resource_manager.h"
 
@@ -40,9 +41,6 @@ inline constexpr char kGameName[] = "Corsaire";
 inline constexpr float kMaxFrameTime = 0.05f;
 // Sleep of each frame while paused in a window (milliseconds).
 inline constexpr int kPausedFrameSleepMs = 100;
-// The virtual screen of the 2D pass.
-inline constexpr float kVirtualScreenWidth = 800.0f;
-inline constexpr float kVirtualScreenHeight = 600.0f;
 // The content list the game reads at start.
 inline constexpr char kContentListFile[] = "manifest.dat";
 // The menu font the application loads for its labels.

@@ -9,6 +9,7 @@
 #include "frontend/main_menu_screen.h"
 #include "frontend/screen_ids.h"
 #include "frontend/showroom_scene.h"
+#include "game/race_frame.h"
 #include "screens/garage_screen.h"
 #include "screens/practice_screen.h"
 #include "screens/profile_screen.h"
@@ -164,9 +165,7 @@ void GameApplication::RenderPrePass() {
     menuManager->ShowroomRenderReflections(device);
     menuManager->ShowroomRenderCubeMap(device);
   } else if (raceSession && (RaceRunning(state) || state == gs::kPauseMenu || state == gs::kResults)) {
-    if (settings->GetInt(app::SettingId::SCENEREFLECTION) != 0) raceSession->RenderReflection(device);
-    raceSession->RenderMirror(device);
-    raceSession->RenderMirrorView(device);
+    RenderRaceOffscreen(*raceSession, *settings, device);
   }
 }
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/data_file.h"
+#include "app/paths.h"
 #include "frontend/race_request.h"
 #include "race/race_list.h"
 
@@ -37,12 +38,13 @@ race::RaceList* RaceListByName(const race::ContentDatabase& content, const std::
   return nullptr;
 }
 
-HeadlessRace::HeadlessRace(std::string gameFolder, uint32_t seed)
+HeadlessRace::HeadlessRace(std::string gameFolder, uint32_t seed, bool playersSettings)
     : folder_(AbsoluteFolder(gameFolder)),
       clock_(seed),
       settings_(hardware_, folder_, folder_),
       mixer_(platform::audio::kDefaultOutputRate, platform::audio::kDefaultChannelCount) {
-  settings_.LoadConfig(folder_ + "default_config.dat");
+  const bool ownConfig = playersSettings && app::FileExists(folder_ + "config.dat");
+  settings_.LoadConfig(folder_ + (ownConfig ? "config.dat" : "default_config.dat"));
   content_ = std::make_unique<race::ContentDatabase>(&settings_, "", &clock_);
   content_->LoadFrom(app::DataFile(folder_ + "manifest.dat"), folder_, folder_);
   content_->ValidateVehicleSetting();

@@ -30,9 +30,10 @@ race::RaceList* RaceListByName(const race::ContentDatabase& content, const std::
 
 class HeadlessRace {
  public:
-  // Reads the settings (the folder's default_config.dat, so a player's config.dat changes nothing), the content
-  // list and a fresh profile of the game folder. seed fixes every random choice of the race.
-  HeadlessRace(std::string gameFolder, uint32_t seed);
+  // Reads the settings (the folder's default_config.dat, so a player's config.dat changes nothing, unless
+  // playersSettings asks for the folder's config.dat when there is one), the content list and a fresh profile
+  // of the game folder. seed fixes every random choice of the race.
+  HeadlessRace(std::string gameFolder, uint32_t seed, bool playersSettings = false);
   ~HeadlessRace();
   HeadlessRace(const HeadlessRace&) = delete;
   HeadlessRace& operator=(const HeadlessRace&) = delete;

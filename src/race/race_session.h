@@ -123,10 +123,9 @@ class RaceSession {
   void AttachForceFeedback(app::InputDevices* input);
 
   // Render passes, each skipped without its resources: the reflection (only with SCENEREFLECTION on), one car's
-  // environment cube (RenderMirror is its other name), the rear-view mirror, the 3D pass, the blur capture after
-  // the scene, the HUD (2D, last) and the overlays rebuilt after a device reset.
+  // environment cube (each reflective car's in turn, one a frame), the rear-view mirror, the 3D pass, the blur
+  // capture after the scene, the HUD (2D, last) and the overlays rebuilt after a device reset.
   void RenderReflection(platform::gfx::Device* device);
-  void RenderMirror(platform::gfx::Device* device);
   void UpdateCarCubeMap(platform::gfx::Device* device);
   void RenderMirrorView(platform::gfx::Device* device);
   void Render(platform::gfx::Device* device);

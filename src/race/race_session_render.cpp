@@ -89,8 +89,6 @@ void RaceSession::RenderReflection(gfx::Device* device) {
   s.reflectionTarget->EndRenderToTexture();
 }
 
-void RaceSession::RenderMirror(gfx::Device* device) { UpdateCarCubeMap(device); }
-
 void RaceSession::UpdateCarCubeMap(gfx::Device* device) {
   RaceScenery& s = scenery_;
   const std::vector<vehicle::Vehicle*>& cars = world_.Cars();
