@@ -265,7 +265,19 @@ void ModelGeometry::SphereTest(uint32_t t, const Vec3& start, const Vec3& end, f
     return;
   }
 
-  // The face was missed: the sphere may still graze an edge or a corner.
+  // The face was missed: the sphere may still graze an edge or a corner, which needs the path's end within one
+  // radius of a point on the edges. That point lies in the triangle's box, so an end plainly farther than a
+  // radius from the box (by a margin far above the rounding of the edge point) cannot graze it.
+  const float size = std::max({std::fabs(end.x), std::fabs(end.y), std::fabs(end.z), std::fabs(corner.x),
+                               std::fabs(corner.y), std::fabs(corner.z)});
+  const float reach = radius + 1e-5f * (size + std::fabs(radius)) + 1e-6f;
+  if (reach < 0) return;  // no length is within a negative radius
+  const Vec3& boxMin = triangleMin_[t];
+  const Vec3& boxMax = triangleMax_[t];
+  const float dx = std::max(std::max(boxMin.x - end.x, end.x - boxMax.x), 0.0f);
+  const float dy = std::max(std::max(boxMin.y - end.y, end.y - boxMax.y), 0.0f);
+  const float dz = std::max(std::max(boxMin.z - end.z, end.z - boxMax.z), 0.0f);
+  if (dx * dx + dy * dy + dz * dz > reach * reach) return;
   Vec3 edgePoint;
   app::ClosestPointOnTriangleEdges(corner, positions_[cornerB_[t]], positions_[cornerC_[t]], start, edgePoint);
   if (!(platform::Length(end - edgePoint) <= radius)) return;

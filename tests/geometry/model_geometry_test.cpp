@@ -8,6 +8,9 @@
 #include <random>
 #include <vector>
 
+#include "app/box_tests.h"
+#include "platform/math/math.h"
+
 namespace geometry {
 namespace {
 
@@ -383,6 +386,74 @@ TEST(ModelGeometrySphere, EqualFaceDistancesKeepTheFirstVisited) {
   float best = kNoHitDistance;
   ASSERT_TRUE(g.SphereHitInList(reversed, {2, 5, 2}, {2, 0.5f, 2}, {0, -1, 0}, {4, 6, 4}, 1, hit, best));
   EXPECT_EQ(hit.flag, 2u);
+}
+
+// The sphere search on one triangle as defined, nothing passed over early: a face contact where the path
+// meets the plane inside the triangle, else an edge contact when the path ends within a radius of the point of
+// the edges nearest its start.
+bool SphereOnTriangle(const Vec3& a, const Vec3& b, const Vec3& c, const Vec3& start, const Vec3& end, float radius,
+                      SurfaceHit& hit) {
+  const Vec3 n = platform::Normalize(platform::Cross(c - b, b - a));
+  const int startSide = app::ClassifyPointPlane(start, a, n);
+  const int endSide = app::ClassifyPointPlaneOffset(end, a, n, radius);
+  if (startSide == endSide || endSide == app::kPlaneFront || startSide == app::kPlaneBehind) return false;
+  Vec3 crossing;
+  if (!app::LinePlaneIntersection(start, end - n * radius, a, n, crossing)) return false;
+  const Vec3 e1 = b - a, e2 = c - a, d = crossing - a, w = platform::Cross(n, e2);
+  const float u = platform::Dot(w, d), den = platform::Dot(w, e1), v = platform::Dot(platform::Cross(d, e1), n);
+  if (u >= 0 && u <= den && v >= 0 && u + v <= den) {
+    hit.point = crossing;
+    hit.centre = crossing + n * radius;
+    hit.normal = n;
+    return true;
+  }
+  Vec3 edgePoint;
+  app::ClosestPointOnTriangleEdges(a, b, c, start, edgePoint);
+  if (!(platform::Length(end - edgePoint) <= radius)) return false;
+  const Vec3 away = platform::Normalize(end - edgePoint);
+  if (!(platform::Dot(away, n) < 1.0f) || app::ClassifyPointPlane(end, a, n) != app::kPlaneFront) return false;
+  hit.point = edgePoint;
+  hit.normal = away;
+  hit.centre = edgePoint + away * radius;
+  return true;
+}
+
+// Paths that end near a triangle's edges, just inside and just outside one radius of them, at every slope: the
+// search must find exactly the contacts the definition gives, although it passes over far triangles early.
+TEST(ModelGeometrySphere, GrazingContactsAreThoseOfTheDefinition) {
+  std::mt19937 random(3);
+  std::uniform_real_distribution<float> corner(-50, 50), unit(-1, 1), shell(0.9f, 1.1f), size(0.5f, 20);
+  int grazes = 0, misses = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const Vec3 a{corner(random), corner(random) * 0.2f, corner(random)};
+    const Vec3 b = a + Vec3{corner(random), unit(random) * 5, corner(random)};
+    const Vec3 c = a + Vec3{corner(random), unit(random) * 5, corner(random)};
+    ModelGeometry g;
+    AddFacingUp(g, a, b, c, 1);
+    g.Finalize();
+    g.ComputeFaceNormals();
+    const Vec3 n = g.FaceNormals()[0];
+    const float radius = size(random);
+    const Vec3 start = a + (b - a) * (unit(random) + 0.5f) + (c - a) * unit(random) + n * (radius * 3 + 10);
+    const Vec3& p = g.GetPosition(g.CornerA()[0]);
+    const Vec3& q = g.GetPosition(g.CornerB()[0]);
+    const Vec3& r = g.GetPosition(g.CornerC()[0]);
+    Vec3 edgePoint;
+    app::ClosestPointOnTriangleEdges(p, q, r, start, edgePoint);
+    const Vec3 end = edgePoint + platform::Normalize(Vec3{unit(random), unit(random), unit(random)}) * (radius * shell(random));
+    SurfaceHit fast, expected;
+    const bool found = Sphere(g, start, end, radius, fast);
+    ASSERT_EQ(found, SphereOnTriangle(p, q, r, start, end, radius, expected)) << i;
+    if (!found) {
+      ++misses;
+      continue;
+    }
+    ASSERT_TRUE(fast.point == expected.point && fast.centre == expected.centre && fast.normal == expected.normal) << i;
+    grazes += fast.point == edgePoint;
+  }
+  // Both outcomes come up often, edge contacts among the hits.
+  EXPECT_GT(grazes, 2000);
+  EXPECT_GT(misses, 2000);
 }
 
 }  // namespace
