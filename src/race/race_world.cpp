@@ -26,18 +26,17 @@ float HorizontalDistance(const Vec3& a, const Vec3& b) {
 // inside a ball around the car's position (the car's rotation only turns it), and the box of the path grown by
 // that ball, with a margin far above the rounding of the car's own test, leaves the position out. Most casts
 // of a race are nowhere near the other cars, and this spares them the car's full test.
-bool MayTouchCar(const vehicle::Vehicle& car, const Vec3& start, const Vec3& end, float radius) {
-  const float grow = std::fabs(radius);
-  const Vec3 reach{std::max(std::fabs(car.collisionMin.x), std::fabs(car.collisionMax.x)) + grow,
-                   std::max(std::fabs(car.collisionMin.y), std::fabs(car.collisionMax.y)) + grow,
-                   std::max(std::fabs(car.collisionMin.z), std::fabs(car.collisionMax.z)) + grow};
+bool MayTouchCar(const vehicle::Vehicle& car, const Vec3& pathMin, const Vec3& pathMax, float radius) {
   const Vec3& p = car.position;
+  // The sum of the reaches along the axes is never less than the ball's radius, and needs no root.
+  const float ball = std::max(std::fabs(car.collisionMin.x), std::fabs(car.collisionMax.x)) +
+                     std::max(std::fabs(car.collisionMin.y), std::fabs(car.collisionMax.y)) +
+                     std::max(std::fabs(car.collisionMin.z), std::fabs(car.collisionMax.z)) + 3 * std::fabs(radius);
   const float size = std::max(std::max(std::fabs(p.x), std::fabs(p.y)), std::fabs(p.z));
-  const float ball = platform::Length(reach) * 1.01f + 1.0f + 1e-5f * size;
+  const float reach = ball * 1.01f + 1.0f + 1e-5f * size;
   // Any comparison with a NaN fails, which leaves the decision to the full test.
-  return !(p.x < std::min(start.x, end.x) - ball || p.x > std::max(start.x, end.x) + ball ||
-           p.y < std::min(start.y, end.y) - ball || p.y > std::max(start.y, end.y) + ball ||
-           p.z < std::min(start.z, end.z) - ball || p.z > std::max(start.z, end.z) + ball);
+  return !(p.x < pathMin.x - reach || p.x > pathMax.x + reach || p.y < pathMin.y - reach ||
+           p.y > pathMax.y + reach || p.z < pathMin.z - reach || p.z > pathMax.z + reach);
 }
 }  // namespace
 
@@ -168,8 +167,9 @@ void RaceWorld::QueryWorldBox(const Vec3& boxMin, const Vec3& boxMax) {
 bool RaceWorld::CastSphere(const Vec3& start, const Vec3& end, float radius, bool testCars, vehicle::SphereHit& hit) {
   float best = kNoHitDistance;
   if (testCars) {
+    const Vec3 pathMin = platform::ComponentMin(start, end), pathMax = platform::ComponentMax(start, end);
     for (vehicle::Vehicle* car : cars_) {
-      if (car == nullptr || !car->collidable || !MayTouchCar(*car, start, end, radius)) continue;
+      if (car == nullptr || !car->collidable || !MayTouchCar(*car, pathMin, pathMax, radius)) continue;
       Vec3 centre, point, normal;
       if (!car->HitTestSweptSphere(start, end, radius, centre, point, normal)) continue;
       const float distance = platform::Length(centre - start);
