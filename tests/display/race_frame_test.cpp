@@ -16,7 +16,9 @@
 #include "contentgen/car_upgrades.h"
 #include "contentgen/content.h"
 #include "contentgen/png_writer.h"
+#include "frontend/menu_manager.h"
 #include "frontend/race_request.h"
+#include "frontend/showroom_scene.h"
 #include "game/game_application.h"
 #include "platform/gfx/gl_device.h"
 #include "platform/math/math.h"
@@ -89,9 +91,9 @@ class RaceFrameTest : public ::testing::Test {
     windows_.reset();
   }
 
-  // Starts the game and its quick race with the given number of opponents; every detail setting is on unless
-  // the test says otherwise. Returns at the countdown, with the cars held on the grid.
-  void StartRace(uint32_t opponents, const std::function<void(app::Settings&)>& adjust = {}, bool neon = false) {
+  // Starts the game with every detail setting on unless the test says otherwise, and the first car of the
+  // content list as the player's, as it comes from the catalogue.
+  void StartGame(const std::function<void(app::Settings&)>& adjust) {
     app_.reset();
     windows_.reset();
     windows_ = platform::CreateSdlWindowSystem();
@@ -125,18 +127,24 @@ class RaceFrameTest : public ::testing::Test {
     settings.SetInt(SettingId::GLOWDETAIL, 2);
     settings.SetInt(SettingId::MOTIONBLUR, 0);
     if (adjust) adjust(settings);
-
     race::ContentDatabase& database = *app_->GetContentDatabase();
     const std::string gameFolder = folder_->string() + "/";
     database.LoadFrom(app::DataFile(gameFolder + kContentListFile), gameFolder, gameFolder);
-    ASSERT_NE(database.quickRaces, nullptr);
-    race::RaceDefinition* race = database.quickRaces->At(0);
-    ASSERT_NE(race, nullptr);
-    // The same car for everybody, the player's first in the list, and named opponents, so the field is the
-    // same at every run.
     ASSERT_FALSE(database.vehicleNames.empty());
     settings.SetString(app::StringSettingId::VEHICLE, database.vehicleNames[0]);
     app_->GetPlayerProfile()->SetWorkingSelection(vehicle::UpgradeSelection());
+  }
+
+  // Starts the game and its quick race with the given number of opponents, all in the player's car. Returns at
+  // the countdown, with the cars held on the grid.
+  void StartRace(uint32_t opponents, const std::function<void(app::Settings&)>& adjust = {}, bool neon = false) {
+    StartGame(adjust);
+    if (HasFatalFailure()) return;
+    race::ContentDatabase& database = *app_->GetContentDatabase();
+    ASSERT_NE(database.quickRaces, nullptr);
+    race::RaceDefinition* race = database.quickRaces->At(0);
+    ASSERT_NE(race, nullptr);
+    // Named opponents, so the field is the same at every run.
     race->opponents = opponents;
     race->playerStart = 0;
     race->reverse = false;
@@ -449,6 +457,51 @@ TEST_F(RaceFrameTest, TheGroundUnderACarShowsItsShadowPictureOrItsNeon) {
       }
     }
   }
+}
+
+// The frames behind the menus, drawn by the game with the car on the showroom's turntable and the intro's street.
+TEST_F(RaceFrameTest, TheMenusFloorsMirrorTheirScenesAndTheCarShowsItsShadowAndGlow) {
+  StartGame({});
+  ASSERT_FALSE(HasFatalFailure());
+  // The intro's wet street shows its reflection target.
+  Step(0.0);
+  ASSERT_EQ(app_->GetScreenFlow()->state, gs::kIntro);
+  const Rect screen{0, 0, 640, 480};
+  const Frame street = Shoot("intro");
+  app_->GetSettings()->SetInt(SettingId::SCENEREFLECTION, 0);
+  const Frame dryStreet = Shoot("intro_no_reflection");
+  EXPECT_GT(CountChanged(street, dryStreet, screen, 4), screen.Area() / 100) << "the street mirrors the scene";
+  app_->GetSettings()->SetInt(SettingId::SCENEREFLECTION, 1);
+
+  // The showroom's polished floor mirrors the car; the car's neon lights the floor, its shadow darkens it.
+  app_->GetScreenFlow()->Reset(gs::kMenus, 0, app::menu_screen::NoScreenChange);
+  for (int frame = 0; frame < 10; ++frame) Step(0.0);
+  auto* showroom = dynamic_cast<frontend::Showroom*>(app_->GetMenuManager()->Showroom());
+  ASSERT_NE(showroom, nullptr);
+  ASSERT_NE(showroom->car, nullptr);
+  const Frame mirrored = Shoot("showroom");
+  app_->GetSettings()->SetInt(SettingId::SCENEREFLECTION, 0);
+  const Frame dry = Shoot("showroom_no_reflection");
+  EXPECT_GT(CountChanged(mirrored, dry, screen, 4), screen.Area() / 100) << "the floor mirrors the car";
+  // Each of the car's pictures on the floor, taken away in turn.
+  vehicle::VehiclePresentation& presentation = *vehicle::PresentationOf(*showroom->car);
+  ASSERT_NE(presentation.neonTexture, nullptr);
+  ASSERT_NE(presentation.shadowTexture, nullptr);
+  const auto takeAway = [&](render::ImageResource*& picture) {
+    presentation.imageOwner->ReleaseImage(picture);
+    picture = nullptr;
+  };
+  takeAway(presentation.neonTexture);
+  const Frame unlit = Shoot("showroom_no_neon");
+  takeAway(presentation.shadowTexture);
+  const Frame bare = Shoot("showroom_bare");
+  int glowing = 0, shaded = 0;
+  for (size_t i = 0; i < bare.pixels.size(); ++i) {
+    if (Luminance(dry.pixels[i]) > Luminance(unlit.pixels[i]) + 4) ++glowing;
+    if (Luminance(unlit.pixels[i]) < Luminance(bare.pixels[i]) - 4) ++shaded;
+  }
+  EXPECT_GT(glowing, 200) << "the neon lights the floor";
+  EXPECT_GT(shaded, 200) << "the shadow darkens the floor";
 }
 
 }  // namespace

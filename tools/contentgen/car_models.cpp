@@ -17,7 +17,7 @@ namespace {
 using platform::Vec3;
 
 // The share of the surroundings the paint mirrors, as the grey of its reflection mask.
-constexpr uint32_t kPaintReflectionMask = 0xFF383838;
+constexpr uint32_t kPaintReflectionMask = 0xFF242424;
 constexpr char kPaintReflectionPicture[] = "paint_reflect.png";
 
 // Normals of a body are shared across creases gentler than this.
