@@ -49,9 +49,21 @@ const DataRecord* DataRecord::NthChild(const std::string& childName, int n) cons
 }
 
 bool DataFile::HasRecord(const std::string& name) const { return FindRecord(name) != nullptr; }
-int DataFile::CountRecords(const std::string& name) const { return CountNamed(records_, name); }
-const DataRecord* DataFile::FindRecord(const std::string& name) const { return NthNamed(records_, name, 0); }
-const DataRecord* DataFile::NthRecord(const std::string& name, int n) const { return NthNamed(records_, name, n); }
+int DataFile::CountRecords(const std::string& name) const {
+  const auto found = positionsByName_.find(name);
+  return found == positionsByName_.end() ? 0 : static_cast<int>(found->second.size());
+}
+const DataRecord* DataFile::FindRecord(const std::string& name) const { return NthRecord(name, 0); }
+const DataRecord* DataFile::NthRecord(const std::string& name, int n) const {
+  const auto found = positionsByName_.find(name);
+  if (n < 0 || found == positionsByName_.end() || static_cast<size_t>(n) >= found->second.size()) return nullptr;
+  return &records_[found->second[static_cast<size_t>(n)]];
+}
+
+void DataFile::IndexRecords() {
+  positionsByName_.clear();
+  for (size_t i = 0; i < records_.size(); ++i) positionsByName_[records_[i].name].push_back(static_cast<uint32_t>(i));
+}
 
 DataFile::DataFile(const std::string& path) : path_(path) {
   TextFileReader reader;
@@ -59,6 +71,7 @@ DataFile::DataFile(const std::string& path) : path_(path) {
     Parse(reader);
     reader.Close();
   }
+  IndexRecords();
 }
 
 DataFile DataFile::FromText(const std::string& text, const std::string& name) {
@@ -67,6 +80,7 @@ DataFile DataFile::FromText(const std::string& text, const std::string& name) {
   TextFileReader reader;
   reader.OpenText(text, name);
   file.Parse(reader);
+  file.IndexRecords();
   return file;
 }
 

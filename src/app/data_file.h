@@ -2,7 +2,9 @@
 // construction. Content lists, race lists, vehicle, engine, tyre and upgrade definitions are written in it.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace app {
@@ -48,8 +50,12 @@ class DataFile {
   void Parse(TextFileReader& reader);
   void ParseBlock(TextFileReader& reader, DataRecord& block);
 
+  void IndexRecords();
+
   std::string path_;
   std::vector<DataRecord> records_;
+  // Positions of the top-level records of each name, so that walking every record of a name stays linear.
+  std::unordered_map<std::string, std::vector<uint32_t>> positionsByName_;
 };
 
 }  // namespace app

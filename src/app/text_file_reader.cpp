@@ -22,7 +22,7 @@ bool IsSeparator(char c, const char* separators) {
 bool TextFileReader::Open(const std::string& path) {
   Close();
   std::vector<unsigned char> bytes;
-  if (!platform::ReadWholeFile(path, bytes)) return false;
+  if (!platform::ReadWholeFile(path, bytes, platform::kMaxTextFileBytes)) return false;
   text_.assign(bytes.begin(), bytes.end());
   path_ = path;
   open_ = true;

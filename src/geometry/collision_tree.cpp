@@ -83,7 +83,7 @@ void CollisionTree::Clear() {
 bool CollisionTree::Load(const std::string& fileName, bool useQuadtree) {
   Clear();
   std::vector<unsigned char> bytes;
-  if (!platform::ReadWholeFile(fileName, bytes)) return false;
+  if (!platform::ReadWholeFile(fileName, bytes, platform::kMaxModelFileBytes)) return false;
   return LoadFromMemory(bytes.data(), bytes.size(), fileName, useQuadtree);
 }
 

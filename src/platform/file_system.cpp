@@ -17,8 +17,6 @@
 namespace platform {
 namespace {
 
-// Larger files are not data files of this game; refusing them keeps a corrupt size from exhausting memory.
-constexpr size_t kMaxWholeFileBytes = size_t{1} << 30;
 constexpr size_t kReadChunkBytes = 64 * 1024;
 
 struct FileCloser {
@@ -185,16 +183,23 @@ std::FILE* OpenDataFile(const std::string& name, const char* mode) {
   return std::fopen(ResolveDataPath(name).c_str(), modeText.c_str());
 }
 
-bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes) {
+bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes, size_t maxBytes,
+                   std::string* problem) {
   bytes.clear();
-  FilePointer file(OpenDataFile(name, "rb"));
-  if (!file) return false;
-  struct stat info {};
-  if (fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) return false;
-  if (info.st_size > 0 && static_cast<uint64_t>(info.st_size) > kMaxWholeFileBytes) {
-    std::fprintf(stderr, "%s: too large to read (%lld bytes)\n", name.c_str(), static_cast<long long>(info.st_size));
+  auto fail = [&](const std::string& what, bool printed) {
+    if (problem != nullptr) {
+      *problem = what;
+    } else if (printed) {
+      std::fprintf(stderr, "%s: %s\n", name.c_str(), what.c_str());
+    }
     return false;
-  }
+  };
+  FilePointer file(OpenDataFile(name, "rb"));
+  if (!file) return fail("cannot be opened", false);
+  struct stat info {};
+  if (fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) return fail("is not a file", false);
+  const std::string tooLarge = "is larger than " + std::to_string(maxBytes) + " bytes, more than any file of its kind";
+  if (info.st_size > 0 && static_cast<uint64_t>(info.st_size) > maxBytes) return fail(tooLarge, true);
   // Read to the end rather than trusting the size: files of the proc file system report 0, others may change.
   std::vector<unsigned char> content;
   content.reserve(info.st_size > 0 ? static_cast<size_t>(info.st_size) : 0);
@@ -202,15 +207,12 @@ bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes) {
   for (;;) {
     const size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
     if (got > 0) {
-      if (content.size() + got > kMaxWholeFileBytes) {
-        std::fprintf(stderr, "%s: too large to read\n", name.c_str());
-        return false;
-      }
+      if (got > maxBytes - content.size()) return fail(tooLarge, true);
       content.insert(content.end(), chunk, chunk + got);
     }
     if (got < sizeof chunk) break;
   }
-  if (std::ferror(file.get())) return false;
+  if (std::ferror(file.get())) return fail("cannot be read to its end", true);
   bytes = std::move(content);
   return true;
 }

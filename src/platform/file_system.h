@@ -17,8 +17,20 @@ std::string ResolveDataPath(const std::string& name);
 // fopen on the resolved name. Returns null when the file cannot be opened.
 std::FILE* OpenDataFile(const std::string& name, const char* mode);
 
-// Whole file read into memory; false when it cannot be read.
-bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes);
+// Largest data file of each kind the game reads whole. Each is hundreds of times the largest file of its kind
+// the game ships or saves, so only a damaged or foreign file meets it; such a file is refused before its bytes
+// are held.
+inline constexpr size_t kMaxTextFileBytes = size_t{1} << 20;    // tagged data, settings, curves, font and clip lists
+inline constexpr size_t kMaxModelFileBytes = size_t{64} << 20;  // models, scenes, collision files
+inline constexpr size_t kMaxImageFileBytes = size_t{64} << 20;  // pictures, textures, cube maps
+inline constexpr size_t kMaxSoundFileBytes = size_t{64} << 20;  // sound effects
+inline constexpr size_t kMaxForceEffectFileBytes = size_t{1} << 20;
+
+// Whole file read into memory; false, with bytes empty, when it cannot be read or holds more than maxBytes.
+// The reason goes into problem when one is given ("is larger than ... bytes"); without one, a file over the
+// limit prints one line naming it, and a missing file prints nothing (many files are optional).
+bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes, size_t maxBytes,
+                   std::string* problem = nullptr);
 
 // Writes the bytes to a temporary file in the same folder, flushes it to disk and renames it over the name,
 // so a crash mid-write leaves either the old file or the new one. False on any failure (the old file is kept).

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <limits>
+#include <unordered_set>
 
 #include "app/binary_reader.h"
 #include "app/paths.h"
@@ -19,8 +20,14 @@ namespace {
 constexpr uint64_t kMinEntryBytes = 4 + 1 + 4 + 4;
 constexpr size_t kHeaderBytes = 12;
 
-void AddUnique(std::vector<uint32_t>& ids, uint32_t id) {
-  if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+// Appends the ids the list does not hold yet, in order. A car has at most vehicle::kMaxUpgrades upgrades, so a
+// list is full there: a damaged profile naming one car many times cannot grow it further.
+void AddUnique(std::vector<uint32_t>& ids, const std::vector<uint32_t>& more) {
+  std::unordered_set<uint32_t> held(ids.begin(), ids.end());
+  for (uint32_t id : more) {
+    if (ids.size() >= vehicle::kMaxUpgrades) return;
+    if (held.insert(id).second) ids.push_back(id);
+  }
 }
 
 uint32_t ReadUint32(app::BinaryReader& reader) { return static_cast<uint32_t>(app::ReadInt32(reader)); }
@@ -65,6 +72,10 @@ bool ParseProfileFile(const std::vector<unsigned char>& bytes, ProfileFileData& 
     entry.owned = app::ReadByte(reader) != 0;
     const uint32_t ownedCount = ReadUint32(reader);
     const uint32_t installedCount = ReadUint32(reader);
+    if (ownedCount > vehicle::kMaxUpgrades || installedCount > vehicle::kMaxUpgrades) {
+      problem = "car " + std::to_string(i) + " lists more upgrades than a car has";
+      return false;
+    }
     if (reader.Overrun() || !ReadIds(reader, ownedCount, entry.ownedIds) ||
         !ReadIds(reader, installedCount, entry.installedIds)) {
       problem = "ends inside car " + std::to_string(i);
@@ -223,8 +234,8 @@ void PlayerProfile::Apply(const ProfileFileData& data) {
     }
     owned[static_cast<size_t>(index)] = entry.owned;
     vehicle::UpgradeSelection& selection = *selections[static_cast<size_t>(index)];
-    for (uint32_t id : entry.ownedIds) AddUnique(selection.ownedIds, id);
-    for (uint32_t id : entry.installedIds) AddUnique(selection.installedIds, id);
+    AddUnique(selection.ownedIds, entry.ownedIds);
+    AddUnique(selection.installedIds, entry.installedIds);
   }
 }
 
@@ -255,8 +266,10 @@ ProfileLoad PlayerProfile::Load(const std::string& path) {
     return ProfileLoad::kCreated;
   }
   std::vector<unsigned char> bytes;
-  if (!platform::ReadWholeFile(path, bytes)) {
-    std::fprintf(stderr, "%s: profile cannot be read; playing a fresh profile that is not saved\n", path.c_str());
+  std::string unreadable;
+  if (!platform::ReadWholeFile(path, bytes, kMaxProfileFileBytes, &unreadable)) {
+    std::fprintf(stderr, "%s: profile %s; playing a fresh profile that is not saved\n", path.c_str(),
+                 unreadable.c_str());
     fileName.clear();
     return ProfileLoad::kRejected;
   }

@@ -2,6 +2,7 @@
 // binary file per player under PROFILES\.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,6 +22,9 @@ inline constexpr uint32_t kMaxProfileNameBytes = 499;
 // Most car entries a profile file may hold: far beyond any content list, and it keeps a damaged count from
 // costing gigabytes.
 inline constexpr uint32_t kMaxProfileVehicles = 4096;
+// Largest profile file read: thousands of times what a player's profile holds (a few kilobytes for every car
+// of the content list with all its upgrades).
+inline constexpr size_t kMaxProfileFileBytes = size_t{4} << 20;
 
 // What PlayerProfile::Load found.
 enum class ProfileLoad {
@@ -46,8 +50,8 @@ struct ProfileFileData {
 
 // Little-endian, no header: money, career progress, N, then N entries of name length, name bytes, owned byte,
 // A, B, A owned ids, B installed ids. Counts are checked against the bytes left before anything is allocated;
-// more than kMaxProfileVehicles cars, a name longer than kMaxProfileNameBytes or bytes after the last entry mark
-// the file as damaged. Returns false with the problem in words.
+// more than kMaxProfileVehicles cars, a name longer than kMaxProfileNameBytes, more than vehicle::kMaxUpgrades
+// ids in a list or bytes after the last entry mark the file as damaged. Returns false with the problem in words.
 bool ParseProfileFile(const std::vector<unsigned char>& bytes, ProfileFileData& data, std::string& problem);
 std::vector<unsigned char> EncodeProfileFile(const ProfileFileData& data);
 

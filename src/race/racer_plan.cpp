@@ -84,8 +84,9 @@ std::vector<RacerPlan> PlanRacers(RaceDefinition& definition, const ContentDatab
   };
 
   if (definition.aiRacerNames.empty()) {
-    for (size_t i = 0; i <= definition.opponents; ++i) {
-      if (i == playerSlot || i >= gridSize) continue;  // no reading past the grid
+    // A race file may claim billions of opponents: only the grid's slots are walked.
+    for (size_t i = 0; i <= definition.opponents && i < gridSize; ++i) {
+      if (i == playerSlot) continue;
       RacerPlan opponent;
       opponent.slot = i;
       opponent.vehicleFile = RandomVehicle(content, definition.classRestriction, random);

@@ -65,10 +65,11 @@ void Engine::Load(const app::DataFile& file, const UpgradeList* upgrades) {
   ReloadCurves();
   if (upgrades != nullptr) {
     float multiplier = 1.0f;
-    for (int n = 0;; ++n) {
-      const UpgradeProperty* p = upgrades->NthInstalledProperty(kKeyTorqueMultiplier, n);
-      if (p == nullptr) break;
-      if (!p->values.empty()) multiplier *= ParseFloat(p->values[0]);
+    for (const auto& upgrade : upgrades->Upgrades()) {
+      if (!upgrade->installed) continue;
+      for (const UpgradeProperty& p : upgrade->properties) {
+        if (p.key == kKeyTorqueMultiplier && !p.values.empty()) multiplier *= ParseFloat(p.values[0]);
+      }
     }
     torqueCurve.ScaleY(multiplier);
   }

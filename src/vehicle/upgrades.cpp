@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/data_file.h"
@@ -136,6 +137,10 @@ void UpgradeList::LoadRecords(const app::DataFile& file) {
   for (int n = 0;; ++n) {
     const app::DataRecord* record = file.NthRecord("UPGRADE", n);
     if (record == nullptr) break;
+    if (upgrades_.size() >= kMaxUpgrades) {
+      std::printf("%s: more than %zu upgrades; the rest are left out\n", file.Path().c_str(), kMaxUpgrades);
+      break;
+    }
     auto upgrade = std::make_unique<KeyedRecord>();
     if (const app::DataRecord* name = record->FindChild("NAME"); name != nullptr && !name->values.empty()) {
       std::string joined;

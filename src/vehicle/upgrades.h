@@ -2,6 +2,7 @@
 // player's per-car selection of owned and installed upgrades.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -83,9 +84,14 @@ class UpgradeSelection {
   void SetInstalledExclusive(const UpgradeList& list, uint32_t id, bool on);
 };
 
+// Most upgrades one catalogue holds, far beyond any car's; the selection rules compare upgrades pairwise, so a
+// damaged file's thousands more are left out rather than slowing every garage visit.
+inline constexpr size_t kMaxUpgrades = 1024;
+
 class UpgradeList {
  public:
-  // Appends the "UPGRADE" records of the file (the path is used unchanged); a missing file adds nothing.
+  // Appends the "UPGRADE" records of the file (the path is used unchanged) up to kMaxUpgrades in all; a missing
+  // file adds nothing.
   void Load(const std::string& path);
   // The same from text held in memory.
   void LoadFromText(const std::string& text);

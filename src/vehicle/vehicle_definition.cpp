@@ -156,8 +156,8 @@ void Vehicle::LoadDefinitionFrom(const app::DataFile& file, const std::string& c
   }
   if (const KeyedRecord* u = upgrades->LastInstalledWithProperty(kKeyExhaust)) {
     exhaustPartNames.clear();
-    for (int n = 0; const UpgradeProperty* p = u->FindNth(kKeyExhaust, n); ++n) {
-      for (const std::string& name : p->values) exhaustPartNames.push_back(name);
+    for (const UpgradeProperty& p : u->properties) {
+      if (p.key == kKeyExhaust) exhaustPartNames.insert(exhaustPartNames.end(), p.values.begin(), p.values.end());
     }
   }
   steering = std::make_unique<Steering>(file);

@@ -26,11 +26,11 @@ TEST(SoundContent, EverySoundMusicAndEffectFileIsWrittenAndReadable) {
                            "SOUNDS//start2.wav", "SOUNDS\\CARSOUNDS\\skidpavement.wav", "SOUNDS\\CARSOUNDS\\hitelectric.wav",
                            "SOUNDS\\CARSOUNDS\\smallglass.wav", "SOUNDS\\CARSOUNDS\\tirehit.wav"}) {
     std::vector<unsigned char> bytes;
-    ASSERT_TRUE(platform::ReadWholeFile(platform::ResolveDataPath(folder.string() + "/" + name), bytes)) << name;
+    ASSERT_TRUE(platform::ReadWholeFile(platform::ResolveDataPath(folder.string() + "/" + name), bytes, platform::kMaxSoundFileBytes)) << name;
   }
   for (const std::string& name : contentgen::SoundFileNames()) {
     std::vector<unsigned char> bytes;
-    ASSERT_TRUE(platform::ReadWholeFile((folder / name).string(), bytes)) << name;
+    ASSERT_TRUE(platform::ReadWholeFile((folder / name).string(), bytes, platform::kMaxSoundFileBytes)) << name;
     platform::audio::SampleData data;
     std::string error;
     EXPECT_TRUE(platform::audio::ParseWav(bytes.data(), bytes.size(), data, error)) << name << ": " << error;

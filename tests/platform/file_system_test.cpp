@@ -109,23 +109,42 @@ TEST_F(FileSystemTest, OpenAndReadWholeFileGoThroughResolution) {
   EXPECT_STREQ(text, "tally");
 
   std::vector<unsigned char> bytes;
-  ASSERT_TRUE(ReadWholeFile(root_ + "/font/NOIRE.png", bytes));
+  ASSERT_TRUE(ReadWholeFile(root_ + "/font/NOIRE.png", bytes, kMaxImageFileBytes));
   EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "noire");
 }
 
 TEST_F(FileSystemTest, ReadWholeFileFailsCleanlyOnWhatIsNotAFile) {
   std::vector<unsigned char> bytes = {1, 2, 3};
-  EXPECT_FALSE(ReadWholeFile(root_ + "/missing.bin", bytes));
+  EXPECT_FALSE(ReadWholeFile(root_ + "/missing.bin", bytes, kMaxTextFileBytes));
   EXPECT_TRUE(bytes.empty());
   bytes = {1};
-  EXPECT_FALSE(ReadWholeFile(root_ + "/Sounds", bytes));
+  EXPECT_FALSE(ReadWholeFile(root_ + "/Sounds", bytes, kMaxTextFileBytes));
   EXPECT_TRUE(bytes.empty());
   Write("empty.bin", "");
-  EXPECT_TRUE(ReadWholeFile(root_ + "/empty.bin", bytes));
+  EXPECT_TRUE(ReadWholeFile(root_ + "/empty.bin", bytes, kMaxTextFileBytes));
   EXPECT_TRUE(bytes.empty());
-  // Files whose size the file system does not know are read to their end.
-  EXPECT_TRUE(ReadWholeFile("/proc/self/stat", bytes));
+  // Files whose size the file system does not know are read to their end, and held to the limit all the same.
+  EXPECT_TRUE(ReadWholeFile("/proc/self/stat", bytes, kMaxTextFileBytes));
   EXPECT_FALSE(bytes.empty());
+  std::string problem;
+  EXPECT_FALSE(ReadWholeFile("/proc/self/stat", bytes, 8, &problem));
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_NE(problem.find("larger than 8 bytes"), std::string::npos) << problem;
+}
+
+TEST_F(FileSystemTest, ReadWholeFileTakesAFileUpToItsLimitAndRefusesOneByteMore) {
+  const size_t limit = 200 * 1024;  // over three read chunks
+  Write("exact.bin", std::string(limit, 'x'));
+  Write("over.bin", std::string(limit + 1, 'x'));
+  std::vector<unsigned char> bytes;
+  std::string problem;
+  EXPECT_TRUE(ReadWholeFile(root_ + "/exact.bin", bytes, limit, &problem)) << problem;
+  EXPECT_EQ(bytes.size(), limit);
+  EXPECT_FALSE(ReadWholeFile(root_ + "/over.bin", bytes, limit, &problem));
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_NE(problem.find("larger than 204800 bytes"), std::string::npos) << problem;
+  EXPECT_FALSE(ReadWholeFile(root_ + "/missing.bin", bytes, limit, &problem));
+  EXPECT_EQ(problem, "cannot be opened");
 }
 
 TEST_F(FileSystemTest, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {

@@ -310,6 +310,17 @@ TEST_F(PlayerProfiles, CountsBeyondTheFileAreRejectedBeforeAnythingIsAllocated) 
   EXPECT_FALSE(race::ParseProfileFile(
       ProfileFileWriter(0, 0, 1).Raw32(1).RawBytes("C").RawBytes(std::string(1, '\0')).Raw32(1).Raw32(0xffffffffu).Raw32(5).Bytes(),
       data, problem));
+  // Id lists longer than a car's upgrades can be, although the bytes are there.
+  auto withIds = [](uint32_t owned, uint32_t installed) {
+    ProfileFileWriter file(0, 0, 1);
+    file.Raw32(1).RawBytes("C").RawBytes(std::string(1, '\1')).Raw32(owned).Raw32(installed);
+    for (uint32_t i = 0; i < owned + installed; ++i) file.Raw32(i % 7);
+    return file.Bytes();
+  };
+  const uint32_t longest = static_cast<uint32_t>(vehicle::kMaxUpgrades);
+  EXPECT_TRUE(race::ParseProfileFile(withIds(longest, longest), data, problem)) << problem;
+  EXPECT_FALSE(race::ParseProfileFile(withIds(longest + 1, 0), data, problem));
+  EXPECT_FALSE(race::ParseProfileFile(withIds(0, longest + 1), data, problem));
 }
 
 TEST_F(PlayerProfiles, DamagedFileIsKeptAsideAndThePlayerStartsFresh) {

@@ -63,6 +63,9 @@ TEST_F(RacerPlans, ASmallGridIsNeverReadPastAndABadPlayerSlotFallsToZero) {
   EXPECT_EQ(field[0].slot, 0u);
   for (const auto& racer : field) EXPECT_LT(racer.slot, 3u);
   EXPECT_TRUE(race::PlanRacers(definition, content, 0, "Me", "", Sequence({0})).empty());
+  // A race file claiming billions of opponents fills the grid and no more.
+  auto crowded = Definition(race::kModeQuick, 0, 0xfffffff0u);
+  EXPECT_EQ(race::PlanRacers(crowded, content, 8, "Me", "", Sequence({0})).size(), 8u);
 }
 
 TEST_F(RacerPlans, OpponentsOfAClassDriveCarsOfThatClass) {

@@ -2,6 +2,8 @@
 // previews.
 #include "vehicle/upgrades.h"
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "platform/os.h"
@@ -46,6 +48,17 @@ TEST(Upgrades, RecordsReadWithDefaultsFlagsAndPropertyOrder) {
   const KeyedRecord& second = *list.Upgrades()[1];
   EXPECT_EQ(second.name, "UNKNOWN");
   EXPECT_EQ(second.category, kCategoryAirIntakes);
+}
+
+TEST(Upgrades, ACatalogueKeepsItsFirstUpgradesUpToTheLimit) {
+  std::string text;
+  for (size_t id = 0; id < kMaxUpgrades + 5; ++id) text += Upgrade(static_cast<int>(id), "Rims");
+  testing::internal::CaptureStdout();
+  UpgradeList list = Catalogue(text);
+  const std::string printed = testing::internal::GetCapturedStdout();
+  ASSERT_EQ(list.Size(), kMaxUpgrades);
+  EXPECT_EQ(list.Upgrades().back()->id, kMaxUpgrades - 1);
+  EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
 }
 
 TEST(Upgrades, MissingFileGivesAnEmptyCatalogue) {

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <unordered_map>
 
 #include "platform/file_system.h"
 #include "render/resources/resource_manager.h"
@@ -80,7 +81,7 @@ void AnimatedModel::Load(platform::gfx::Device* device, const std::string& path,
 
 bool AnimatedModel::ReadAnimationFile(const std::string& path) {
   std::vector<unsigned char> bytes;
-  if (!platform::ReadWholeFile(path, bytes)) return false;
+  if (!platform::ReadWholeFile(path, bytes, platform::kMaxTextFileBytes)) return false;
   ReadAnimationText(std::string(bytes.begin(), bytes.end()));
   return true;
 }
@@ -88,6 +89,9 @@ bool AnimatedModel::ReadAnimationFile(const std::string& path) {
 void AnimatedModel::ReadAnimationText(const std::string& text) {
   const float frameScale = model != nullptr ? model->frameScale : 1.0f;
   const uint32_t frameCount = model != nullptr ? model->frameCount : 0;
+  // Key lines name their clip: a look-up by name keeps a file of many clips and many keys linear.
+  std::unordered_map<std::string, size_t> clipByName;
+  for (size_t i = 0; i < clips.size(); ++i) clipByName.emplace(clips[i]->name, i);
   size_t lineStart = 0;
   while (lineStart <= text.size()) {
     size_t lineEnd = text.find('\n', lineStart);
@@ -96,10 +100,11 @@ void AnimatedModel::ReadAnimationText(const std::string& text) {
     lineStart = lineEnd + 1;
     if (tokens.size() < 4) continue;
     if (tokens[0] == kKeyToken) {
-      const int32_t clip = FindClip(tokens[1]);
-      if (clip < 0) continue;
-      clips[static_cast<size_t>(clip)]->keyNames.push_back(tokens[3]);
-      clips[static_cast<size_t>(clip)]->keyTimes.push_back(DecimalNumber(tokens[2]) * frameScale);
+      const auto found = clipByName.find(tokens[1]);
+      if (found == clipByName.end()) continue;
+      AnimationClip& clip = *clips[found->second];
+      clip.keyNames.push_back(tokens[3]);
+      clip.keyTimes.push_back(DecimalNumber(tokens[2]) * frameScale);
       continue;
     }
     auto stored = [&](uint32_t authoring) {
@@ -120,6 +125,7 @@ void AnimatedModel::ReadAnimationText(const std::string& text) {
     clip->lastFrame = std::max(clip->firstFrame, stored(FrameNumber(tokens[2])));
     clip->length = clip->lastFrame - clip->firstFrame;
     clip->rate = DecimalNumber(tokens[3]) * frameScale;
+    clipByName.emplace(clip->name, clips.size());
     clips.push_back(std::move(clip));
   }
 }

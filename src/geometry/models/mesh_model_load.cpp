@@ -54,7 +54,7 @@ bool MeshModel::Load(platform::gfx::Device* device, const std::string& path, con
   Clear();
   withMaterials = withMaterialsIn;
   std::vector<unsigned char> bytes;
-  if (!platform::ReadWholeFile(path, bytes)) return false;
+  if (!platform::ReadWholeFile(path, bytes, platform::kMaxModelFileBytes)) return false;
   return LoadFromMemory(device, bytes, path, textureFolder, ignoreOrigins, withMaterialsIn);
 }
 

@@ -78,7 +78,7 @@ void Model::Release() {
 
 bool Model::Load(platform::gfx::Device* device, const std::string& path, const std::string& textureFolder) {
   std::vector<unsigned char> bytes;
-  if (!platform::ReadWholeFile(path, bytes)) return false;
+  if (!platform::ReadWholeFile(path, bytes, platform::kMaxModelFileBytes)) return false;
   return LoadFromMemory(device, bytes, path, textureFolder);
 }
 
@@ -124,8 +124,9 @@ bool Model::LoadFromMemory(platform::gfx::Device* device, const std::vector<unsi
     vertices = static_cast<uint32_t>(vertexValue);
     Require(vertices <= kMaxMeshVertices, "more vertices than 16-bit indices reach");
     // Each stored vertex of each frame takes 8 bytes of the file; a header claiming far more frames of vertices
-    // than the file could hold is refused before anything is allocated for them.
-    const uint64_t entries = uint64_t{frames} * vertices;
+    // than the file could hold is refused before anything is allocated for them. A model without vertices still
+    // walks its frames, so they count as one vertex each.
+    const uint64_t entries = uint64_t{frames} * std::max(vertices, 1u);
     Require(entries <= kMaxModelFrameEntries && entries <= std::max<uint64_t>(bytes.size(), kMinFrameEntryAllowance),
             "too many frames of vertices for the file");
     Require(vertices == 0 || frames > 0, "vertices without any frame");
@@ -188,11 +189,16 @@ bool Model::LoadFromMemory(platform::gfx::Device* device, const std::vector<unsi
       Require(uint64_t{base} + static_cast<uint32_t>(surfaceVertices) <= vertices,
               "the surfaces have more vertices than the model");
       const uint32_t surfaceVertexCount = static_cast<uint32_t>(surfaceVertices);
-      Require(RangeFits(start + triangleOffset, static_cast<uint32_t>(surfaceTriangles), kTriangleRecordBytes, fileSize) &&
-                  RangeFits(start + uvOffset, surfaceVertexCount, kUvRecordBytes, fileSize) &&
+      // Every surface holds its own records after its header, so surfaces never share bytes and the work of
+      // reading them all stays within the size of the file.
+      Require(static_cast<uint32_t>(surfaceSize) >= kSurfaceHeaderBytes && RangeFits(start, 1, surfaceSize, fileSize),
+              "a surface's size is out of range");
+      const uint64_t end = start + static_cast<uint32_t>(surfaceSize);
+      Require(RangeFits(start + triangleOffset, static_cast<uint32_t>(surfaceTriangles), kTriangleRecordBytes, end) &&
+                  RangeFits(start + uvOffset, surfaceVertexCount, kUvRecordBytes, end) &&
                   RangeFits(start + vertexOffset, uint64_t{surfaceVertexCount} * static_cast<uint32_t>(surfaceFrames),
-                            kVertexRecordBytes, fileSize),
-              "surface records are beyond the end of the file");
+                            kVertexRecordBytes, end),
+              "surface records are beyond the end of the surface");
 
       app::BinaryReader records(bytes);
       records.Seek(static_cast<size_t>(start + triangleOffset));
@@ -216,7 +222,7 @@ bool Model::LoadFromMemory(platform::gfx::Device* device, const std::vector<unsi
       records.Seek(static_cast<size_t>(start + vertexOffset));
       bool surfaceBox = false;
       app::Aabb sbox{};
-      for (int32_t f = 0; f < surfaceFrames; ++f) {
+      for (int32_t f = 0; f < surfaceFrames && surfaceVertexCount > 0; ++f) {
         for (uint32_t v = 0; v < surfaceVertexCount; ++v) {
           const float x = app::ReadInt16(records), y = app::ReadInt16(records), z = app::ReadInt16(records);
           const int latitude = app::ReadByte(records), longitude = app::ReadByte(records);

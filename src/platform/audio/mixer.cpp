@@ -38,12 +38,12 @@ const Mixer::Channel* Mixer::Find(int handle) const { return const_cast<Mixer*>(
 
 SampleId Mixer::LoadSample(const std::string& path, bool loop) {
   std::vector<unsigned char> bytes;
-  if (!ReadWholeFile(path, bytes)) {
-    std::printf("sound: %s: cannot be read\n", path.c_str());
+  std::string error;
+  if (!ReadWholeFile(path, bytes, kMaxSoundFileBytes, &error)) {
+    std::printf("sound: %s: %s\n", path.c_str(), error.c_str());
     return kNoSample;
   }
   SampleData data;
-  std::string error;
   if (!ParseWav(bytes.data(), bytes.size(), data, error)) {
     std::printf("sound: %s: %s\n", path.c_str(), error.c_str());
     return kNoSample;

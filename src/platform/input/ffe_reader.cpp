@@ -192,11 +192,11 @@ bool ReadForceEffects(const uint8_t* bytes, size_t size, std::vector<ForceEffect
 bool LoadForceEffectFile(const std::string& path, std::vector<ForceEffect>& effects) {
   effects.clear();
   std::vector<unsigned char> bytes;
-  if (!ReadWholeFile(path, bytes)) {
-    std::printf("force feedback: %s: cannot be read\n", path.c_str());
+  std::string error;
+  if (!ReadWholeFile(path, bytes, kMaxForceEffectFileBytes, &error)) {
+    std::printf("force feedback: %s: %s\n", path.c_str(), error.c_str());
     return false;
   }
-  std::string error;
   if (!ReadForceEffects(bytes.data(), bytes.size(), effects, error)) {
     std::printf("force feedback: %s: %s\n", path.c_str(), error.c_str());
     return false;

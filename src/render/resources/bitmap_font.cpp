@@ -70,7 +70,7 @@ void BitmapFont::LoadIni(const std::string& fileName) {
   widthAdjustment = 0;
   letterSpacing = 0;
   std::vector<unsigned char> bytes;
-  if (!platform::ReadWholeFile(platform::ResolveDataPath(fileName), bytes)) return;
+  if (!platform::ReadWholeFile(platform::ResolveDataPath(fileName), bytes, platform::kMaxTextFileBytes)) return;
   ParseIni(std::string(bytes.begin(), bytes.end()));
 }
 

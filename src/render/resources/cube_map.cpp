@@ -108,7 +108,7 @@ HResult CubeMap::LoadFromFile(platform::gfx::Device* device, const std::string& 
   mode = kCubeFromFile;
   if (device == nullptr) return kFail;
   std::vector<unsigned char> bytes;
-  if (!platform::ReadWholeFile(platform::ResolveDataPath(name), bytes)) return kFail;
+  if (!platform::ReadWholeFile(platform::ResolveDataPath(name), bytes, platform::kMaxImageFileBytes)) return kFail;
   platform::image::DdsImage image;
   std::string error;
   if (!platform::image::ReadDds(bytes.data(), bytes.size(), image, error)) {

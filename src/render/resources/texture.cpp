@@ -75,7 +75,7 @@ struct DecodedFile {
 bool DecodeFile(const std::string& fileName, DecodedFile& file, bool& missing) {
   std::vector<unsigned char> bytes;
   missing = false;
-  if (!platform::ReadWholeFile(platform::ResolveDataPath(fileName), bytes)) {
+  if (!platform::ReadWholeFile(platform::ResolveDataPath(fileName), bytes, platform::kMaxImageFileBytes)) {
     missing = true;
     return false;
   }

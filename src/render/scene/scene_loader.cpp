@@ -537,7 +537,7 @@ std::string FolderOf(const std::string& path) {
 bool Scene::Load(platform::gfx::Device* device, std::string fileName, std::string textureFolder, bool keep,
                  bool makeReflectionTargets, bool useQuadtree) {
   std::vector<unsigned char> bytes;
-  if (!platform::ReadWholeFile(fileName, bytes)) return false;
+  if (!platform::ReadWholeFile(fileName, bytes, platform::kMaxModelFileBytes)) return false;
   return LoadFromMemory(device, bytes.data(), bytes.size(), fileName, std::move(textureFolder), keep,
                         makeReflectionTargets, useQuadtree);
 }

@@ -183,6 +183,22 @@ TEST_F(ModelTest, BadFilesAreRefusedWithOneLine) {
   tooManyFrames.surfaces[0].frames = 2;
   tooManyFrames.surfaces[0].frameVertices.push_back(tooManyFrames.surfaces[0].frameVertices[0]);
   refused(tooManyFrames, "surface frames");
+  // A billion frames cost a file without vertices nothing, but walking them would take seconds.
+  ModelFileData framesWithoutVertices = Triangle(2, 1);
+  framesWithoutVertices.surfaces.clear();
+  framesWithoutVertices.frameCount = 1 << 30;
+  refused(framesWithoutVertices, "frames without vertices");
+  // A surface must hold its records: one of size 0 would be read again and again at the same place.
+  const std::vector<unsigned char> one = contentgen::EncodeModelFile(Triangle(2, 1));
+  const size_t surfaceBytes = 104 + 16 + 3 * 8 + 3 * 8;
+  for (int32_t size : {0, 104, int32_t(surfaceBytes) - 1}) {
+    std::vector<unsigned char> bytes = one;
+    std::memcpy(&bytes[bytes.size() - surfaceBytes + 100], &size, 4);
+    Model model(manager_.get(), settings_.get());
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(model.LoadFromMemory(device_, bytes, "overlap.mod", "")) << size;
+    testing::internal::GetCapturedStdout();
+  }
   Model missing(manager_.get(), settings_.get());
   EXPECT_FALSE(missing.Load(device_, folder_ + "absent.mod", ""));
 }
