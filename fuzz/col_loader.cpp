@@ -7,7 +7,7 @@
 
 #include "contentgen/col_writer.h"
 #include "geometry/collision_tree.h"
-#include "platform/file_system.h"
+#include "generated_seeds.h"
 
 namespace {
 
@@ -41,14 +41,7 @@ std::vector<unsigned char> SeedFile() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  // The first argument that is not a flag is the corpus folder: put the generated seed there.
-  for (int i = 1; i < *argc; ++i) {
-    std::string argument = (*argv)[i];
-    if (argument.empty() || argument[0] == '-') continue;
-    std::vector<unsigned char> seed = SeedFile();
-    platform::WriteFileAtomically(argument + "/generated_seed.col", seed.data(), seed.size());
-    break;
-  }
+  fuzz_support::WriteGeneratedSeeds(*argc, *argv, {{"seed.col", SeedFile()}});
   return 0;
 }
 

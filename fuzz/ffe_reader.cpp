@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "contentgen/ffe_writer.h"
+#include "generated_seeds.h"
 #include "platform/input/ffe_reader.h"
 
 namespace {
@@ -21,6 +23,14 @@ void Check(const uint8_t* data, size_t size) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  const auto effects = contentgen::GameForceEffects(true);
+  fuzz_support::WriteGeneratedSeeds(*argc, *argv,
+                                    {{"wheel.ffe", contentgen::EncodeForceEffects(effects)},
+                                     {"two.ffe", contentgen::EncodeForceEffects({effects[0], effects[1]})}});
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(data, size);

@@ -1,17 +1,13 @@
-// Fuzzing the model loaders: any bytes must load or be rejected without a crash or a sanitizer report, as a .MDL
-// file, as a versioned animated model file and as animation.dat text, and whatever loads must draw, cast, cast
-// its shadow and pose safely. Seeds a generated small model of each kind into the corpus folder.
+// Fuzzing the .MDL loader: any bytes must load or be rejected without a crash or a sanitizer report, and whatever
+// loads must draw, cast, cast its shadow and deform safely. Seeds a generated small model into the corpus folder.
 #include <cstddef>
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "contentgen/animated_models.h"
 #include "contentgen/mdl_writer.h"
-#include "geometry/models/animated_model.h"
+#include "generated_seeds.h"
 #include "geometry/models/mesh_model.h"
-#include "platform/file_system.h"
 #include "platform/gfx/null_graphics.h"
 
 namespace {
@@ -61,19 +57,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   parameters.backBufferFormat = platform::gfx::Format::X8R8G8B8;
   parameters.windowed = true;
   graphics->CreateDevice(0, platform::gfx::DeviceType::Hal, 0, 0, parameters, &device);
-  // The first argument that is not a flag is the corpus folder: put the generated seed there.
-  for (int i = 1; i < *argc; ++i) {
-    std::string argument = (*argv)[i];
-    if (argument.empty() || argument[0] == '-') continue;
-    std::vector<unsigned char> seed = SeedFile();
-    platform::WriteFileAtomically(argument + "/generated_seed.mdl", seed.data(), seed.size());
-    std::vector<unsigned char> animated = contentgen::EncodeModelFile(contentgen::DriverModelData(3));
-    animated.resize(std::min<size_t>(animated.size(), 4096));
-    platform::WriteFileAtomically(argument + "/generated_seed.mod", animated.data(), animated.size());
-    const std::string clips = contentgen::AnimationListText({{"STEER", 0, 30, 30, {{15, "MID"}}}, {"IDLE", 3, 2, 1, {}}});
-    platform::WriteFileAtomically(argument + "/generated_seed.dat", clips.data(), clips.size());
-    break;
-  }
+  fuzz_support::WriteGeneratedSeeds(*argc, *argv, {{"seed.mdl", SeedFile()}});
   return 0;
 }
 
@@ -96,15 +80,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     model.GetMaterialImage(0);
     model.IntArrayAt(3);
   }
-  geometry::Model animated(nullptr, nullptr);
-  if (animated.LoadFromMemory(device, bytes, "fuzz/model.mod", "")) {
-    animated.ShowPose(0, animated.frameCount, 0.5f);
-    animated.DrawByKind(device, platform::gfx::IdentityMatrix(), nullptr, nullptr);
-    animated.FindKeyFrame(7);
-  }
-  geometry::AnimatedModel clips(nullptr, nullptr);
-  clips.ReadAnimationText(std::string(bytes.begin(), bytes.end()));
-  for (int32_t i = 0; i < static_cast<int32_t>(clips.clips.size()) && i < 8; ++i) clips.PlayClip(i, 1000.5f);
   // The null device records every call; dropping the records keeps each run's memory balanced, so the fuzzer
   // does not suspect a leak after every input.
   static_cast<platform::gfx::NullDevice*>(device)->ClearRecords();

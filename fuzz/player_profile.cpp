@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "contentgen/race_content.h"
+#include "generated_seeds.h"
 #include "race/content_database.h"
 #include "race/player_profile.h"
 
@@ -16,6 +18,13 @@ void Check(bool condition) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  contentgen::ProfileFileWriter profile(7500, 2, 3);
+  profile.Vehicle("Berline", true, {1, 2, 3}, {2}).Vehicle("Retired", true, {5}, {5}).Vehicle("C", false, {}, {});
+  fuzz_support::WriteGeneratedSeeds(*argc, *argv, {{"profile.dat", profile.Bytes()}});
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<unsigned char> bytes(data, data + size);

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "contentgen/scn_writer.h"
-#include "platform/file_system.h"
+#include "generated_seeds.h"
 #include "platform/gfx/null_graphics.h"
 #include "platform/math/math.h"
 #include "render/scene/scene.h"
@@ -66,14 +66,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   parameters.backBufferFormat = platform::gfx::Format::X8R8G8B8;
   parameters.windowed = true;
   graphics.CreateDevice(0, platform::gfx::DeviceType::Hal, 0, 0, parameters, &device);
-  // The first argument that is not a flag is the corpus folder: put the generated seed there.
-  for (int i = 1; i < *argc; ++i) {
-    std::string argument = (*argv)[i];
-    if (argument.empty() || argument[0] == '-') continue;
-    std::vector<unsigned char> seed = SeedFile();
-    platform::WriteFileAtomically(argument + "/generated_seed.scn", seed.data(), seed.size());
-    break;
-  }
+  fuzz_support::WriteGeneratedSeeds(*argc, *argv, {{"seed.scn", SeedFile()}});
   return 0;
 }
 

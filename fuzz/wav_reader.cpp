@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "contentgen/wav_writer.h"
+#include "generated_seeds.h"
 #include "platform/audio/wav.h"
 
 namespace {
@@ -19,6 +21,14 @@ void Check(const uint8_t* data, size_t size) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  const std::vector<int16_t> samples = {0, 1000, -1000, 32767, -32768, 5, 6, 7};
+  fuzz_support::WriteGeneratedSeeds(*argc, *argv,
+                                    {{"stereo16.wav", contentgen::EncodeWav(samples, 22050, 2)},
+                                     {"mono8.wav", contentgen::EncodeWav(samples, 11025, 1, 8)}});
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(data, size);

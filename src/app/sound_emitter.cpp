@@ -42,8 +42,9 @@ void SoundEmitterList::UpdateEmitter(SoundEmitter& emitter, const platform::Vec3
   if (emitter.channel == platform::audio::kNoChannel) {
     emitter.channel = mixer.PlaySound(platform::audio::kFreeChannel, emitter.sample);
   }
+  // A listener too far out for its distance to be a number hears nothing rather than an undefined volume.
   const float volume = std::min(static_cast<float>(emitter.maxVolume) * (1.0f - distance / emitter.range), 255.0f);
-  mixer.SetVolume(emitter.channel, static_cast<int>(volume));
+  mixer.SetVolume(emitter.channel, volume >= 0.0f ? static_cast<int>(volume) : 0);
 }
 
 void SoundEmitterList::Update(const platform::Vec3& listener, float /*frameTime*/) {

@@ -194,10 +194,14 @@ bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes, s
     }
     return false;
   };
-  FilePointer file(OpenDataFile(name, "rb"));
-  if (!file) return fail("cannot be opened", false);
+  // Only regular files: opening a pipe or a terminal named by a damaged list would wait forever.
   struct stat info {};
-  if (fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) return fail("is not a file", false);
+  const std::string path = ResolveDataPath(name);
+  if (stat(path.c_str(), &info) != 0) return fail("cannot be opened", false);
+  if (!S_ISREG(info.st_mode)) return fail("is not a file", false);
+  FilePointer file(std::fopen(path.c_str(), "rb"));
+  if (!file) return fail("cannot be opened", false);
+  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return fail("is not a file", false);
   const std::string tooLarge = "is larger than " + std::to_string(maxBytes) + " bytes, more than any file of its kind";
   if (info.st_size > 0 && static_cast<uint64_t>(info.st_size) > maxBytes) return fail(tooLarge, true);
   // Read to the end rather than trusting the size: files of the proc file system report 0, others may change.

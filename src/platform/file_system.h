@@ -26,7 +26,8 @@ inline constexpr size_t kMaxImageFileBytes = size_t{64} << 20;  // pictures, tex
 inline constexpr size_t kMaxSoundFileBytes = size_t{64} << 20;  // sound effects
 inline constexpr size_t kMaxForceEffectFileBytes = size_t{1} << 20;
 
-// Whole file read into memory; false, with bytes empty, when it cannot be read or holds more than maxBytes.
+// Whole regular file read into memory; false, with bytes empty, when it cannot be read, is no regular file (a
+// folder, a pipe, a device) or holds more than maxBytes.
 // The reason goes into problem when one is given ("is larger than ... bytes"); without one, a file over the
 // limit prints one line naming it, and a missing file prints nothing (many files are optional).
 bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes, size_t maxBytes,

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 
 #include "app/paths.h"
@@ -74,7 +75,9 @@ TrackSound ParseSoundNode(const std::string& text) {
     if (key == "PATH") {
       sound.path = tokens[i + 1];
     } else if (key == "RADIUS") {
-      sound.radius = std::strtof(tokens[i + 1].c_str(), nullptr);
+      // A radius too large to be a number keeps the default rather than reaching every corner of the world.
+      const float radius = std::strtof(tokens[i + 1].c_str(), nullptr);
+      if (std::isfinite(radius)) sound.radius = radius;
     } else if (key == "VOLUME") {
       // Volumes above 255 or below 0 are clamped: the emitter scales by them as a byte.
       sound.volume = static_cast<uint32_t>(std::clamp(std::atoi(tokens[i + 1].c_str()), 0, 255));

@@ -120,6 +120,10 @@ TEST_F(FileSystemTest, ReadWholeFileFailsCleanlyOnWhatIsNotAFile) {
   bytes = {1};
   EXPECT_FALSE(ReadWholeFile(root_ + "/Sounds", bytes, kMaxTextFileBytes));
   EXPECT_TRUE(bytes.empty());
+  // A pipe with no writer would block the read forever; a device never ends.
+  ASSERT_EQ(mkfifo((root_ + "/pipe").c_str(), 0600), 0);
+  EXPECT_FALSE(ReadWholeFile(root_ + "/pipe", bytes, kMaxTextFileBytes));
+  EXPECT_FALSE(ReadWholeFile("/dev/zero", bytes, kMaxTextFileBytes));
   Write("empty.bin", "");
   EXPECT_TRUE(ReadWholeFile(root_ + "/empty.bin", bytes, kMaxTextFileBytes));
   EXPECT_TRUE(bytes.empty());

@@ -71,7 +71,8 @@ TEST(PictureDecoder, BrokenFilesAreRefusedAndLeaveThePictureEmpty) {
     EXPECT_FALSE(DecodePng(png.data(), cut, picture, error)) << cut;
     EXPECT_TRUE(picture.texels.empty());
   }
-  for (size_t cut : {size_t{0}, size_t{3}, size_t{40}, jpeg.size() / 3}) {
+  // Cut in the header, and cut in the picture data (the rows left would be made up).
+  for (size_t cut : {size_t{0}, size_t{3}, size_t{40}, jpeg.size() / 3, jpeg.size() - 8}) {
     EXPECT_FALSE(DecodeJpeg(jpeg.data(), cut, picture, error)) << cut;
     EXPECT_TRUE(picture.texels.empty());
     EXPECT_FALSE(error.empty());

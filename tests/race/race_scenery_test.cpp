@@ -54,6 +54,9 @@ TEST(TrackSoundNodes, KeysValuesAndCommentsOfTheNodeText) {
   EXPECT_EQ(race::ParseSoundNode("PATH").path, "");
   EXPECT_EQ(race::ParseSoundNode("VOLUME=9999").volume, 255u);
   EXPECT_EQ(race::ParseSoundNode("VOLUME=-4").volume, 0u);
+  // Radii that are no finite number keep the default.
+  EXPECT_EQ(race::ParseSoundNode("RADIUS=" + std::string(60, '4')).radius, 100.0f);
+  EXPECT_EQ(race::ParseSoundNode("RADIUS=nan").radius, 100.0f);
 }
 
 class RaceScenerySession : public ::testing::Test {

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include <jpeglib.h>
+#include <jerror.h>
 #include <png.h>
 
 namespace platform::image {
@@ -37,6 +38,14 @@ bool DecodePng(const uint8_t* data, size_t size, Picture& picture, std::string& 
     error = "PNG size out of range";
     return false;
   }
+  // Deflate packs at most 1032 bytes into one and a row byte holds at most 8 one-bit pixels: a header claiming
+  // more pixels than that is refused before its texels are allocated.
+  constexpr uint64_t kMostPixelsPerFileByte = 1032 * 8;
+  if (uint64_t{image.width} * image.height > uint64_t{size} * kMostPixelsPerFileByte) {
+    png_image_free(&image);
+    error = "PNG size beyond what its data can hold";
+    return false;
+  }
   const bool hasAlpha = (image.format & PNG_FORMAT_FLAG_ALPHA) != 0;
   image.format = PNG_FORMAT_BGRA;
   std::vector<uint8_t> texels(size_t{image.width} * image.height * 4);
@@ -66,7 +75,11 @@ void OnJpegError(j_common_ptr info) {
   std::longjmp(manager->jump, 1);
 }
 
-void OnJpegMessage(j_common_ptr, int) {}
+// Warnings are ignored, except the end of the data before the end of the picture: the rows left would be made
+// up, so a cut file is refused like any other broken one.
+void OnJpegMessage(j_common_ptr info, int level) {
+  if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF) OnJpegError(info);
+}
 
 }  // namespace
 
