@@ -17,11 +17,11 @@ std::string ResolveDataPath(const std::string& name);
 // fopen on the resolved name. Returns null when the file cannot be opened.
 std::FILE* OpenDataFile(const std::string& name, const char* mode);
 
-// Largest data file of each kind the game reads whole. Each is hundreds of times the largest file of its kind
-// the game ships or saves, so only a damaged or foreign file meets it; such a file is refused before its bytes
-// are held.
-inline constexpr size_t kMaxTextFileBytes = size_t{1} << 20;    // tagged data, settings, curves, font and clip lists
-inline constexpr size_t kMaxModelFileBytes = size_t{64} << 20;  // models, scenes, collision files
+// Largest data file of each kind the game reads whole. Each is well over a hundred times the largest file of its
+// kind the game ships or saves, so only a damaged or foreign file meets it; such a file is refused before its
+// bytes are held.
+inline constexpr size_t kMaxTextFileBytes = size_t{1} << 20;     // tagged data, settings, curves, font and clip lists
+inline constexpr size_t kMaxModelFileBytes = size_t{128} << 20;  // models, scenes, collision files
 inline constexpr size_t kMaxImageFileBytes = size_t{64} << 20;  // pictures, textures, cube maps
 inline constexpr size_t kMaxSoundFileBytes = size_t{64} << 20;  // sound effects
 inline constexpr size_t kMaxForceEffectFileBytes = size_t{1} << 20;
