@@ -167,7 +167,7 @@ struct Body {
     std::vector<float> z;
     for (const KeySection& k : table.body) z.push_back(k.t * half());
     if (detail != BodyDetail::kFar) {
-      const float step = detail == BodyDetail::kFull ? 9.0f : 24.0f;
+      const float step = detail == BodyDetail::kFull ? 11.0f : 24.0f;
       const int archSteps = detail == BodyDetail::kFull ? 4 : 2;
       const size_t keys = z.size();
       for (size_t i = 0; i + 1 < keys; ++i) {

@@ -81,8 +81,8 @@ std::string CarDefinitionText(const SampleCar& car) {
   w.Record("DAMAGE_MODEL", {std::string(kCarDamagedModel)});
   w.Record("SHADOW_MODEL", {std::string(kCarShadowModel)});
   // Levels of detail by camera depth (inches): the far one has its wheels moulded in.
-  w.Record("LOD", {std::string(kCarLodModel), std::string("2500"), std::string("YES")});
-  w.Record("LOD", {std::string(kCarFarLodModel), std::string("7000"), std::string("NO")});
+  w.Record("LOD", {std::string(kCarLodModel), std::string("1500"), std::string("YES")});
+  w.Record("LOD", {std::string(kCarFarLodModel), std::string("4500"), std::string("NO")});
   w.Record("EXHAUST", {std::string("EXHAUST_LEFT")});
   if (car.shape != CarShape::kPickup) w.Record("EXHAUST", {std::string("EXHAUST_RIGHT")});
   w.Comment("engine");
