@@ -198,11 +198,13 @@ bool VehicleRenderer::RenderLightPool(gfx::Device* device, const Matrix4& view, 
   const float halfWidth = car_.bodyMax.x * kLightPoolWidthFactor;
   const float nose = car_.bodyMax.z;
   const float far = nose + kLightPoolLength;
-  // The picture's bottom edge lies at the nose, its top edge far ahead.
-  const PoolVertex quad[4] = {{-halfWidth, ground, nose, 0xFFFFFFFFu, 0, 1},
-                              {-halfWidth, ground, far, 0xFFFFFFFFu, 0, 0},
-                              {halfWidth, ground, nose, 0xFFFFFFFFu, 1, 1},
-                              {halfWidth, ground, far, 0xFFFFFFFFu, 1, 0}};
+  // The picture's bottom edge lies at the nose, its top edge far ahead; spread flat over the road the beam
+  // gives half the light it throws where the player's projected beam falls.
+  const uint32_t light = kLightPoolColour;
+  const PoolVertex quad[4] = {{-halfWidth, ground, nose, light, 0, 1},
+                              {-halfWidth, ground, far, light, 0, 0},
+                              {halfWidth, ground, nose, light, 1, 1},
+                              {halfWidth, ground, far, light, 1, 0}};
   device->SetTransform(gfx::TransformState::View, car_.worldMatrix * view);
   device->SetVertexShader(gfx::fvf::kXyz | gfx::fvf::kDiffuse | gfx::fvf::kTex1);
   device->SetRenderState(gfx::RenderState::CullMode, static_cast<uint32_t>(gfx::CullMode::None));

@@ -26,6 +26,8 @@ constexpr float kShadowVolumeLength = 10000.0f;
 constexpr float kLightPoolLength = 500.0f;
 constexpr float kLightPoolWidthFactor = 3.0f;
 constexpr float kLightPoolLift = 1.0f;
+// The colour the beam's picture is multiplied by (half its light).
+constexpr uint32_t kLightPoolColour = 0xFF808080u;
 
 // The last level whose switch distance does not exceed the depth (0 when none does or there are none).
 size_t SelectLodIndex(const std::vector<LodLevel>& lods, float depth);
