@@ -185,38 +185,6 @@ TEST_F(RaceScenerySession, ReflectionPassRunsOnlyWithSceneReflectionAndMirrorOnl
   EXPECT_EQ(clearsOf([&] { session.RenderMirrorView(gfx.device); }), 0u);
 }
 
-TEST_F(RaceScenerySession, MainPassDrawsTrackAndCarsAndTheBlurPassFollowsMotionBlur) {
-  race::RaceSession session(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
-  Load(session);
-  flow.state = app::game_state::kCountdown;
-  session.Step(gfx.device, nullptr, flow, nullptr, 0.02f);
-  const size_t before = gfx.Null().Draws().size();
-  session.Render(gfx.device);
-  const size_t mainDraws = gfx.Null().Draws().size() - before;
-  EXPECT_GT(mainDraws, 0u);
-
-  // Without cars the same pass draws less: the racers are part of it.
-  race::RaceSession empty(&resources, &holder.settings, nullptr, nullptr, &definition, 0);
-  Load(empty);
-  ASSERT_TRUE(empty.Racers().empty());
-  const size_t emptyBefore = gfx.Null().Draws().size();
-  empty.Render(gfx.device);
-  EXPECT_LT(gfx.Null().Draws().size() - emptyBefore, mainDraws);
-
-  // The overlay takes the blur alpha of the frame rate, and keeps it while MOTIONBLUR is off.
-  session.UpdateOverlayAlpha(20.0f);
-  EXPECT_FLOAT_EQ(session.Scenery().blurOverlay->alpha, race::MotionBlurAlpha(20.0f, false));
-  session.UpdateOverlayAlpha(90.0f);
-  EXPECT_FLOAT_EQ(session.Scenery().blurOverlay->alpha, race::MotionBlurAlpha(90.0f, false));
-  EXPECT_LT(race::MotionBlurAlpha(90.0f, false), race::MotionBlurAlpha(20.0f, false));
-  holder.settings.SetInt(SettingId::MOTIONBLUR, 0);
-  session.UpdateOverlayAlpha(20.0f);
-  EXPECT_FLOAT_EQ(session.Scenery().blurOverlay->alpha, race::MotionBlurAlpha(90.0f, false));
-  const size_t log = gfx.Null().CallLog().size();
-  session.RenderSecondPass(gfx.device);
-  EXPECT_EQ(gfx.Null().CallLog().size(), log);
-}
-
 TEST_F(RaceScenerySession, FullLoadMakesItsOwnHudDrawnInTheTwoDPass) {
   race::RaceSession session(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
   Load(session);

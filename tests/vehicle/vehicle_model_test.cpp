@@ -104,22 +104,9 @@ TEST_F(VehicleBodyTest, BodyWithoutItsPartsIsRefused) {
   EXPECT_FALSE(body.WantsCubeMap(true));
 }
 
-TEST_F(VehicleBodyTest, GroundTintLandsInTheBodysMaterials) {
+TEST_F(VehicleBodyTest, AWheelTakesItsGroundsLightIntoItsTyre) {
   VehicleBody body(fixture.device, &resources);
   ASSERT_TRUE(body.LoadBodyModel("CAR/", contentgen::kCarBodyModel, nullptr));
-  const float tint[3] = {0.25f, 0.5f, 0.75f};
-  body.ApplyGroundTint(0, tint);
-  body.ApplyGroundTint(7, tint);  // no such level: nothing happens
-  const geometry::MeshModel& model = *body.lods[0].model;
-  int tinted = 0;
-  for (uint32_t slot = 0; slot < model.materialCount; ++slot) {
-    const render::ImageResource* image = model.GetMaterialImage(static_cast<int32_t>(slot));
-    if (image == nullptr) continue;
-    EXPECT_FLOAT_EQ(image->material.diffuse.g, 0.5f);
-    ++tinted;
-  }
-  EXPECT_GT(tinted, 0);
-
   // A wheel on grass takes the grass's light into its tyre's materials.
   body.ApplyTyreColour(2, {0.1f, 0.9f, 0.2f});
   body.ApplyTyreColour(9, {0, 0, 0});  // no such wheel

@@ -12,6 +12,7 @@
 #include "contentgen/car_models.h"
 #include "geometry/models/mesh_model.h"
 #include "platform/math/math.h"
+#include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
 #include "vehicle/fake_sound_source.h"
 #include "vehicle/null_device_fixture.h"
@@ -169,6 +170,25 @@ TEST_F(VehicleRendererTest, MirrorImageFlipsTheWindingAndPutsItBack) {
   presentation->shadow.reset();
   EXPECT_FALSE(renderer->RenderReflected(fixture.device, nullptr, view, projection, &mirrored, 0, nullptr))
       << "no ground shadow, no mirror image";
+}
+
+TEST_F(VehicleRendererTest, DrawingTintsTheBodyAndItsUpgradePartsWithTheGroundsLight) {
+  presentation->visualParts.push_back(std::make_unique<VisualPartModel>(
+      fixture.device, &resources, "CAR/" + std::string(contentgen::kCarExhaustTipsModel), Vec3{0, 10, -80}));
+  car.groundTint[0] = 0.25f, car.groundTint[1] = 0.5f, car.groundTint[2] = 0.75f;
+  ASSERT_TRUE(renderer->Render(fixture.device, nullptr, view, &frustum, 0, nullptr));
+  for (const geometry::MeshModel* model : {body.lods[0].model, presentation->visualParts[0]->model}) {
+    ASSERT_NE(model, nullptr);
+    int tinted = 0;
+    for (uint32_t slot = 0; slot < model->materialCount; ++slot) {
+      const render::ImageResource* image = model->GetMaterialImage(static_cast<int32_t>(slot));
+      if (image == nullptr) continue;
+      EXPECT_FLOAT_EQ(image->material.diffuse.r, 0.25f);
+      EXPECT_FLOAT_EQ(image->material.diffuse.b, 0.75f);
+      ++tinted;
+    }
+    EXPECT_GT(tinted, 0);
+  }
 }
 
 }  // namespace
