@@ -273,8 +273,12 @@ bool Path::ProjectPoint(const Vec3& position, PathProjection& out, float minimum
   const size_t segmentCount = closed_ ? n : n - 1;
   const size_t first = static_cast<size_t>(std::max(startSegment, 0));
 
+  // Tried in order, the answer is the first candidate of the smallest distance, point 0 counting as first of
+  // all. Keeping the smallest (distance, segment) pair gives the same answer whatever order the segments are
+  // tried in, so the search starts where the answer most likely lies and skips what cannot beat it.
   PathProjection best;
   float bestDistance = platform::Length(q - points_[0]);
+  long bestSegment = -1;
   best.point = points_[0];
   best.offset = q - points_[0];
   best.segment = 0;
@@ -284,8 +288,9 @@ bool Path::ProjectPoint(const Vec3& position, PathProjection& out, float minimum
     float along;
     if (!SegmentCandidate(s, q, minimumDistance, candidate, along)) return;
     const float distance = platform::Length(q - candidate);
-    if (distance < bestDistance) {
+    if (distance < bestDistance || (distance == bestDistance && static_cast<long>(s) < bestSegment)) {
       bestDistance = distance;
+      bestSegment = static_cast<long>(s);
       best.distance = along;
       best.point = candidate;
       best.offset = q - candidate;
@@ -293,65 +298,41 @@ bool Path::ProjectPoint(const Vec3& position, PathProjection& out, float minimum
     }
   };
 
-  // Segments 0 .. n − 2 lie in the run boxes; a loop's closing segment n − 1 is always tried, last as in order.
+  // Segments 0 .. n − 2 lie in the run boxes; a loop's closing segment n − 1 is tried on its own.
   const size_t boxedEnd = std::min(segmentCount, n - 1);
   const size_t runs = segmentBoxMin_.size();
-  if (!pointsFinite_ || !std::isfinite(q.x) || !std::isfinite(q.y) || !std::isfinite(q.z) || runs < 2) {
+  const size_t firstRun = first / kSegmentsPerBox;
+  constexpr size_t kRememberedRuns = 256;
+  if (!pointsFinite_ || !std::isfinite(q.x) || !std::isfinite(q.y) || !std::isfinite(q.z) || runs < 2 ||
+      runs - firstRun > kRememberedRuns || first >= boxedEnd) {
     for (size_t s = first; s < segmentCount; ++s) consider(s);
   } else {
-    // A run or segment is passed over only when even its box is farther than a distance the answer cannot
-    // exceed, by a margin far above the rounding of the candidate points and distances: every candidate it
-    // holds is then strictly farther than the answer and could never have been taken.
+    // A run or segment is passed over only when even its box is farther than the best distance so far, by a
+    // margin far above the rounding of the candidate points and distances: every candidate it holds is then
+    // strictly farther than the answer.
     const float scale = std::max({LargestMagnitude(q), LargestMagnitude(boundsMin_), LargestMagnitude(boundsMax_)});
-    auto beyond = [scale](float bound) {
-      const float reach = bound + 1e-5f * (scale + bound) + 1e-6f;
+    auto beyond = [scale, &bestDistance] {
+      const float reach = bestDistance + 1e-5f * (scale + bestDistance) + 1e-6f;
       return reach * reach;
     };
-    auto segmentSquared = [this, &q](size_t s) {
-      const Vec3& a = points_[s];
-      const Vec3& b = points_[s + 1];
-      return SquaredDistanceToBox(q, platform::ComponentMin(a, b), platform::ComponentMax(a, b));
+    auto tryRun = [&](size_t run) {
+      for (size_t s = std::max(first, run * kSegmentsPerBox); s < std::min(boxedEnd, (run + 1) * kSegmentsPerBox); ++s) {
+        const Vec3& a = points_[s];
+        const Vec3& b = points_[s + 1];
+        if (SquaredDistanceToBox(q, platform::ComponentMin(a, b), platform::ComponentMax(a, b)) <= beyond()) consider(s);
+      }
     };
-
-    // The bound: point 0, or the nearest candidate of the run nearest to the position.
-    constexpr size_t kRememberedRuns = 64;
     float runSquared[kRememberedRuns];
-    const size_t firstRun = first / kSegmentsPerBox;
-    size_t nearestRun = runs;
-    float nearestSquared = 0;
+    size_t nearestRun = firstRun;
     for (size_t run = firstRun; run < runs; ++run) {
-      const float squared = SquaredDistanceToBox(q, segmentBoxMin_[run], segmentBoxMax_[run]);
-      if (run - firstRun < kRememberedRuns) runSquared[run - firstRun] = squared;
-      if (nearestRun == runs || squared < nearestSquared) {
-        nearestRun = run;
-        nearestSquared = squared;
-      }
+      runSquared[run - firstRun] = SquaredDistanceToBox(q, segmentBoxMin_[run], segmentBoxMax_[run]);
+      if (runSquared[run - firstRun] < runSquared[nearestRun - firstRun]) nearestRun = run;
     }
-    float bound = bestDistance;
-    for (size_t s = std::max(first, nearestRun * kSegmentsPerBox);
-         s < std::min(boxedEnd, (nearestRun + 1) * kSegmentsPerBox); ++s) {
-      Vec3 candidate;
-      float along;
-      if (segmentSquared(s) > beyond(bound) || !SegmentCandidate(s, q, minimumDistance, candidate, along)) continue;
-      bound = std::min(bound, platform::Length(q - candidate));
+    tryRun(nearestRun);
+    for (size_t run = firstRun; run < runs; ++run) {
+      if (run != nearestRun && runSquared[run - firstRun] <= beyond()) tryRun(run);
     }
-
-    const float skipBeyond = beyond(bound);
-    for (size_t s = first; s < boxedEnd;) {
-      const size_t run = s / kSegmentsPerBox;
-      const size_t runEnd = std::min(boxedEnd, (run + 1) * kSegmentsPerBox);
-      const float squared = run - firstRun < kRememberedRuns
-                                ? runSquared[run - firstRun]
-                                : SquaredDistanceToBox(q, segmentBoxMin_[run], segmentBoxMax_[run]);
-      if (squared > skipBeyond) {
-        s = runEnd;
-        continue;
-      }
-      for (; s < runEnd; ++s) {
-        if (segmentSquared(s) <= skipBeyond) consider(s);
-      }
-    }
-    if (segmentCount > boxedEnd && boxedEnd >= first) consider(boxedEnd);
+    if (segmentCount > boxedEnd) consider(boxedEnd);
   }
   best.point = best.point + origin_;
   out = best;

@@ -262,6 +262,18 @@ TEST(PathProjection, SearchAgreesWithTryingEverySegment) {
   }
   paths.push_back(open);
 
+  // Equal distances go to the lower segment even when a later run of segments is nearer and tried first:
+  // (900, 0, 0) is 100 from point 8 both as the end of segment 7 and as the start of segment 8.
+  Path hook("HOOK", false, {});
+  for (int i = 0; i <= 8; ++i) hook.AddPoint({i * 100.0f, 0, 0});
+  for (Vec3 p : {Vec3{800, 0, 100}, Vec3{900, 0, 300}, Vec3{900, 0, 400}, Vec3{900, 0, 500}, Vec3{900, 0, 600},
+                 Vec3{900, 0, 700}, Vec3{900, 0, 800}, Vec3{900, 0, 900}, Vec3{900, 0, 1000}})
+    hook.AddPoint(p);
+  PathProjection tie;
+  ASSERT_TRUE(hook.ProjectPoint({900, 0, 0}, tie));
+  EXPECT_EQ(tie.segment, 7);
+  EXPECT_EQ(tie.segment, ProjectTryingEverySegment(hook, {900, 0, 0}, 0, 0).segment);
+
   std::mt19937 random(7);
   std::uniform_real_distribution<float> side(-450, 450), lift(-20, 300), anywhere(-12000, 12000);
   int compared = 0;
