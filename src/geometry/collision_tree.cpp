@@ -315,17 +315,20 @@ bool CollisionTree::GatherNear(const Vec3& boxMin, const Vec3& boxMax, bool cand
   castCandidates_.clear();
   if (grid_.Empty()) return false;
   if (candidatesOnly && !queried_) return true;
-  castPlaces_.clear();
   bool ascending = true;
   const bool answered = grid_.ForEachOverlapping(
       boxMin, boxMax,
       [this, candidatesOnly](uint32_t place, const Vec3& triangleMin, const Vec3& triangleMax) {
-        if (!candidatesOnly || InQueryBox(triangleMin, triangleMax)) castPlaces_.push_back(place);
+        if (!candidatesOnly || InQueryBox(triangleMin, triangleMax)) castCandidates_.push_back(place);
       },
       &ascending);
-  if (!answered) return false;
-  if (!ascending) std::sort(castPlaces_.begin(), castPlaces_.end());
-  for (uint32_t place : castPlaces_) castCandidates_.push_back(collectionOrder_[place]);
+  if (!answered) {
+    castCandidates_.clear();
+    return false;
+  }
+  // Places first, put in the partition's order, then turned into triangles.
+  if (!ascending) std::sort(castCandidates_.begin(), castCandidates_.end());
+  for (uint32_t& entry : castCandidates_) entry = collectionOrder_[entry];
   return true;
 }
 

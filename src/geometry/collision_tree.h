@@ -102,9 +102,8 @@ class CollisionTree {
   // triangle by its place in it.
   std::vector<uint32_t> collectionOrder_;
   TriangleGrid grid_;
-  // Scratch lists of the casts, kept to avoid an allocation per cast.
+  // Scratch list of the casts, kept to avoid an allocation per cast.
   mutable std::vector<uint32_t> castCandidates_;
-  mutable std::vector<uint32_t> castPlaces_;
 };
 
 }  // namespace geometry

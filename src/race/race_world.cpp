@@ -22,18 +22,18 @@ float HorizontalDistance(const Vec3& a, const Vec3& b) {
   return std::sqrt(dx * dx + dz * dz);
 }
 
-// False only when a sphere moved from start to end cannot touch the car: its hull box grown by the radius lies
-// inside a ball around the car's position (the car's rotation only turns it), and the box of the path grown by
-// that ball, with a margin far above the rounding of the car's own test, leaves the position out. Most casts
-// of a race are nowhere near the other cars, and this spares them the car's full test.
-bool MayTouchCar(const vehicle::Vehicle& car, const Vec3& pathMin, const Vec3& pathMax, float radius) {
+// False only when a sphere moved along a path (its box pathMin..pathMax, pathSize its largest coordinate
+// magnitude) cannot touch the car: the hull box grown by the radius lies inside a ball around the car's position
+// (the car's rotation only turns it), and the path's box grown by that ball, with a margin far above the
+// rounding of the car's own test, leaves the position out. Most casts of a race are nowhere near the other
+// cars, and this spares them the car's full test.
+bool MayTouchCar(const vehicle::Vehicle& car, const Vec3& pathMin, const Vec3& pathMax, float pathSize, float radius) {
   const Vec3& p = car.position;
   // The sum of the reaches along the axes is never less than the ball's radius, and needs no root.
   const float ball = std::max(std::fabs(car.collisionMin.x), std::fabs(car.collisionMax.x)) +
                      std::max(std::fabs(car.collisionMin.y), std::fabs(car.collisionMax.y)) +
                      std::max(std::fabs(car.collisionMin.z), std::fabs(car.collisionMax.z)) + 3 * std::fabs(radius);
-  const float size = std::max(std::max(std::fabs(p.x), std::fabs(p.y)), std::fabs(p.z));
-  const float reach = ball * 1.01f + 1.0f + 1e-5f * size;
+  const float reach = ball * 1.01f + 1.0f + 1e-5f * pathSize;
   // Any comparison with a NaN fails, which leaves the decision to the full test.
   return !(p.x < pathMin.x - reach || p.x > pathMax.x + reach || p.y < pathMin.y - reach ||
            p.y > pathMax.y + reach || p.z < pathMin.z - reach || p.z > pathMax.z + reach);
@@ -168,8 +168,10 @@ bool RaceWorld::CastSphere(const Vec3& start, const Vec3& end, float radius, boo
   float best = kNoHitDistance;
   if (testCars) {
     const Vec3 pathMin = platform::ComponentMin(start, end), pathMax = platform::ComponentMax(start, end);
+    const float pathSize = std::max({std::fabs(pathMin.x), std::fabs(pathMin.y), std::fabs(pathMin.z),
+                                     std::fabs(pathMax.x), std::fabs(pathMax.y), std::fabs(pathMax.z)});
     for (vehicle::Vehicle* car : cars_) {
-      if (car == nullptr || !car->collidable || !MayTouchCar(*car, pathMin, pathMax, radius)) continue;
+      if (car == nullptr || !car->collidable || !MayTouchCar(*car, pathMin, pathMax, pathSize, radius)) continue;
       Vec3 centre, point, normal;
       if (!car->HitTestSweptSphere(start, end, radius, centre, point, normal)) continue;
       const float distance = platform::Length(centre - start);
