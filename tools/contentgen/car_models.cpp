@@ -14,6 +14,9 @@ namespace contentgen {
 
 namespace {
 
+// Additive over the road, a stock car's glow must only tint the ground under it, never wash it white in daylight.
+constexpr float kFactoryGlowStrength = 0.3f;
+
 using platform::Vec3;
 
 // The share of the surroundings the paint mirrors, as the grey of its reflection mask.
@@ -276,7 +279,7 @@ bool WriteCarPictures(const std::string& folder, const CarModelSpec& spec) {
          WritePicture(folder + kCarShadowPicture, ShadowPicture()) &&
          WritePicture(folder + kCarShadowAlphaPicture, ShadowAlpha(spec)) &&
          WritePicture(folder + kCarHeadlightPicture, HeadlightPicture()) &&
-         WritePicture(folder + kCarNeonPicture, NeonPicture(spec, spec.neonArgb));
+         WritePicture(folder + kCarNeonPicture, NeonPicture(spec, spec.neonArgb, kFactoryGlowStrength));
 }
 
 }  // namespace

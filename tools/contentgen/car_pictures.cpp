@@ -188,12 +188,12 @@ PictureData ShadowAlpha(const CarModelSpec& spec) {
   });
 }
 
-PictureData NeonPicture(const CarModelSpec& spec, uint32_t argb) {
+PictureData NeonPicture(const CarModelSpec& spec, uint32_t argb, float strength) {
   return Draw(64, 64, [&](float u, float v, uint32_t, uint32_t) {
     const float d = OutlineDistance(spec, u, v);
     // Brightest just outside the body's edge, fading over a foot outward and less far inward.
     const float glow = d >= 0 ? std::exp(-d / 6.0f) : std::exp(d / 9.0f) * 0.8f + 0.15f;
-    return Shade(argb, std::clamp(glow, 0.0f, 1.0f));
+    return Shade(argb, std::clamp(glow, 0.0f, 1.0f) * strength);
   });
 }
 

@@ -42,7 +42,9 @@ PictureData FlatPicture(uint32_t argb, uint32_t size = 8);
 // dark with an alpha that fades out from the body's outline; the neon is an additive glow around it.
 PictureData ShadowPicture();
 PictureData ShadowAlpha(const CarModelSpec& spec);
-PictureData NeonPicture(const CarModelSpec& spec, uint32_t argb);
+// The glow under a car in the colour given; strength scales it (the factory glow is a faint one, bought neon is
+// full strength).
+PictureData NeonPicture(const CarModelSpec& spec, uint32_t argb, float strength = 1.0f);
 // The headlight pool thrown ahead of the car: black where no light falls.
 PictureData HeadlightPicture();
 // A garage colour swatch (the size of the swatch alpha picture).
