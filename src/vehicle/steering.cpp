@@ -52,17 +52,24 @@ void Steering::Update(float dt) {
   } else if (std::fabs(angle) > std::fabs(t)) {
     angle = t + (angle - t) * std::pow(recenterFactor, dt);
   }
-  if (SignOf(velocity) != SignOf(delta)) velocity = 0;
-  velocity = std::clamp(velocity + SignOf(delta) * acceleration * dt, -maxVelocity, maxVelocity);
+  if (delta == 0) {
+    // On target the steering rests: building speed toward "positive" here would let the next turn right start
+    // at full speed while a turn left starts from rest.
+    velocity = 0;
+  } else {
+    if (SignOf(velocity) != SignOf(delta)) velocity = 0;
+    velocity = std::clamp(velocity + SignOf(delta) * acceleration * dt, -maxVelocity, maxVelocity);
+  }
   float step = dt * velocity;
   const float q = range > 0 ? std::pow(std::max(std::fabs(angle / range) - kFullRateBand, 0.0f), 8.0f) : 0.0f;
   step *= (1 - q);
   if (std::fabs(step) > std::fabs(delta)) step = delta;
+  // Crossing the centre stops the steering there for this step; leaving the centre is no crossing, either way.
   const float old = angle;
   const float next = angle + step;
-  if (SignOf(next) != SignOf(old)) {
+  if (old != 0 && SignOf(next) != SignOf(old)) {
     velocity = 0;
-    angle = old == 0 ? next : 0.0f;
+    angle = 0;
   } else {
     angle = next;
   }

@@ -1,10 +1,11 @@
 // Tests of the steering angle: acceleration from the centre, full lock without overshoot, self-centring,
-// reversal through the centre, input clamping and the speed curve.
+// reversal through the centre, the same feel either way, input clamping and the speed curve.
 #include "vehicle/steering.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <vector>
 
 #include "app/data_file.h"
 #include "contentgen/curve_writer.h"
@@ -61,6 +62,33 @@ TEST(Steering, ReversalStopsAtTheCentreThenTurnsTheOtherWay) {
   }
   EXPECT_TRUE(stoppedAtZero);
   EXPECT_FLOAT_EQ(steering.angle, -30.0f);
+}
+
+// Input held for a time, in 0.01 s steps.
+struct Hold {
+  float input;
+  int steps;
+};
+
+TEST(Steering, LeftAndRightMirrorEachOther) {
+  const std::vector<std::vector<Hold>> drives = {
+      {{0, 100}, {1, 30}},             // a first turn after driving straight
+      {{1, 100}, {0, 100}, {1, 20}},   // full lock held, let go, turned again
+      {{0.5f, 50}, {-0.5f, 80}},       // half lock one way, then the other
+  };
+  for (size_t d = 0; d < drives.size(); ++d) {
+    Steering right, left;
+    int step = 0;
+    for (const Hold& hold : drives[d]) {
+      right.SetInput(hold.input);
+      left.SetInput(-hold.input);
+      for (int i = 0; i < hold.steps; ++i, ++step) {
+        right.Update(0.01f);
+        left.Update(0.01f);
+        ASSERT_FLOAT_EQ(left.angle, -right.angle) << "drive " << d << ", step " << step;
+      }
+    }
+  }
 }
 
 TEST(Steering, InputIsClampedAndTheCurveNarrowsTheAngleAtSpeed) {
