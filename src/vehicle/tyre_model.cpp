@@ -145,12 +145,19 @@ void Wheel::DampingStep(float dt) {
     const float u = Length(velocity) - Dot(velocity, groundNormal);
     const float alpha = static_cast<float>(std::fabs(slipAngle)) * kRadiansToDegrees;
     const float curveAt = u < 150 ? 0.0f : alpha;
+    const float tyreLong = Finite(slipAngleLongDamp.Evaluate(curveAt), 1.0f);
     float dLat = Finite(slipAngleLatDamp.Evaluate(curveAt), 1.0f) + grip.lateralSlip;
-    float dLong = Finite(slipAngleLongDamp.Evaluate(curveAt), 1.0f) + grip.longitudinalSlip;
+    float dLong = tyreLong + grip.longitudinalSlip;
     if (handbrake) dLat += 0.05f;
     // Retentions outside [0, 0.99] would grow the velocity or turn it into NaN through pow.
     dLat = std::clamp(dLat, 0.0f, 0.99f);
     dLong = std::clamp(dLong, 0.0f, 0.99f);
+    // A loose surface's slipperiness lifts every retention to 0.9 or more: a locked tyre on grass or dirt would
+    // keep 99% of its speed a second and never stop. Braking there keeps at least the surface's share of the
+    // tyre's own braking grip, so the car slides several times farther than on pavement but does stop.
+    const float dBrake = grip.highSpeedGrip < 1.0f
+                             ? std::min(dLong, std::pow(std::clamp(tyreLong, 0.0f, 0.99f), grip.highSpeedGrip))
+                             : dLong;
     const float l = Finite(Length(localVelocity), 0.0f);
     const float rollSpin = radius > 0 ? l / radius : 0.0f;
     const float vLong = localVelocity.z;
@@ -158,11 +165,11 @@ void Wheel::DampingStep(float dt) {
     spin *= Retain(rollingResistance, dt);
     if (driven && driveTorque == 0) ReduceSpinExcess(std::pow(0.7f, dt), rollSpin);
     if (slipRatio > 0 && SignOf(spin) == SignOf(vLong)) {
-      PullLongitudinal(std::pow(dLong, dt), radius * spin);
+      PullLongitudinal(std::pow(dBrake, dt), radius * spin);
     } else {
       PullLongitudinal(std::pow(0.99f, dt), SignOf(spin) * radius * 5);
     }
-    if (SignOf(spin) != SignOf(vLong) && !handbrake) DampLongitudinal(std::pow(dLong, dt));
+    if (SignOf(spin) != SignOf(vLong) && !handbrake) DampLongitudinal(std::pow(dBrake, dt));
     if (slipRatio < 0 && std::fabs(spin) > 5 && SignOf(spin) == SignOf(vLong)) {
       if (std::fabs(spin) > rollSpin) {
         const float k = u < 600 ? 0.3f : std::min(dLong + dLat + 0.3f, 1.0f);

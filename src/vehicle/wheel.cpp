@@ -189,8 +189,14 @@ void Wheel::Contact(VehicleWorld& world, Vec3& next, float dt) {
       bodyContact = true;
       if (vn < 0) v -= n * vn;
       groundNormal = n;
-      bodyPenetration += std::fabs(Dot(probeEnd - hit.centre, n));
-      next = hit.centre - up * bodyProbeHeight;
+      const float penetration = std::fabs(Dot(probeEnd - hit.centre, n));
+      bodyPenetration += penetration;
+      // The probe runs from the wheel up to the body's top, so it also meets what stands beside the wheel
+      // within the body's height: another car's flank, a wall, a kerb's face. Setting the wheel a body height
+      // below such a contact drags it into the ground, and the hull's push-out then throws the car into the
+      // air. The wheel is pushed out along the contact instead, by no more than the body's top moved this
+      // step; a roof landing on the ground still comes to rest with the roof on it.
+      next += n * std::min(penetration, Length(next - position));
     }
   }
   if (!onGround) groundNormal = up;

@@ -251,6 +251,73 @@ TEST_F(RaceEffects, CarsDrivenIntoTheWallThrowSparksSoundByDistanceJoltThePlayer
   }
 }
 
+TEST_F(RaceEffects, HeadOnContactsBetweenCarsKeepThemOnTheGround) {
+  race::RaceSession& race = Start();
+  Vehicle* player = race.Player();
+  ASSERT_NE(player, nullptr);
+  Vehicle* rival = race.Racers()[0] == player ? race.Racers()[1] : race.Racers()[0];
+  struct Crash {
+    float offset;  // inches between the two cars' lines
+    float speed;   // in/s, each
+  };
+  for (const Crash crash : {Crash{30, 800}, Crash{60, 800}, Crash{0, 1600}}) {
+    SCOPED_TRACE("offset " + std::to_string(crash.offset) + ", speed " + std::to_string(crash.speed));
+    Place(race, *player, 0, 0, 0);
+    Place(race, *rival, 600, crash.offset, 2 * kQuarterTurn);
+    Launch(*player, crash.speed);
+    Launch(*rival, crash.speed);
+    float highest = 0, fastestUp = 0;
+    race.afterSubStep = [&](float) {
+      for (const Vehicle* car : {player, rival}) {
+        highest = std::max(highest, car->position.y);
+        fastestUp = std::max(fastestUp, car->velocity.y);
+      }
+    };
+    Frames(2.0f);
+    race.afterSubStep = nullptr;
+    // One car may ride up the other's bonnet; neither is thrown into the air.
+    EXPECT_LT(highest, 150.0f);
+    EXPECT_LT(fastestUp, 400.0f);
+  }
+}
+
+TEST_F(RaceEffects, LockedBrakesStopTheCarOnTheRoadAndSlideItFartherOnTheGrass) {
+  race::RaceSession& race = Start();
+  Vehicle* player = race.Player();
+  ASSERT_NE(player, nullptr);
+  for (Vehicle* car : race.Racers()) {
+    if (car != player) Place(race, *car, world::Perimeter() / 2, 0, 0);
+  }
+  // From 34 mph heading +x: along the south straight's road, and across the infield park's grass, clear of
+  // its pond.
+  auto stop = [&](bool grass, float& seconds) {
+    if (grass) {
+      player->position = {-world::kParkHalfX + 500, 30, -world::kParkHalfZ + 500};
+      player->rotation = platform::Transpose(platform::LookAtLH({}, {1, 0, 0}, {0, 1, 0}));
+      player->Reset(race.World(), nullptr);
+    } else {
+      Place(race, *player, 0, 0, 0);
+    }
+    Frames(0.2f);
+    Launch(*player, 600);
+    const Vec3 from = player->position;
+    Hold(race::kActionBrake, true);
+    seconds = 0;
+    do {
+      Frame();
+      seconds += kFrame;
+    } while (seconds < 10 && player->speedMph > 1);
+    Hold(race::kActionBrake, false);
+    EXPECT_EQ(player->wheels[0]->surface, grass ? vehicle::kSurfaceGrass : vehicle::kSurfacePave);
+    return player->position.x - from.x;
+  };
+  float roadTime = 0, grassTime = 0;
+  const float road = stop(false, roadTime), grass = stop(true, grassTime);
+  EXPECT_LT(roadTime, 3.0f);
+  EXPECT_LT(grassTime, 8.0f);
+  EXPECT_GT(grass, 1.5f * road);
+}
+
 TEST_F(RaceEffects, WithoutParticlesTheSameCrashThrowsNoSparks) {
   holder.settings.SetInt(SettingId::PARTICLES, 0);
   race::RaceSession& race = Start();
