@@ -46,6 +46,13 @@ std::string Number(float value) {
 
 const char* Bool(bool value) { return value ? "true" : "false"; }
 
+// A HUD stunt line without the points that follow the award's name.
+std::string AwardName(const std::string& line) {
+  const size_t space = line.find_last_of(' ');
+  if (space == std::string::npos || line.find_first_not_of("0123456789", space + 1) != std::string::npos) return line;
+  return line.substr(0, space);
+}
+
 }  // namespace
 
 Recorder::Recorder(game::HeadlessRace& race) : race_(race) {
@@ -88,14 +95,25 @@ void Recorder::Observe() {
     }
   }
 
-  std::vector<std::string> shown;
+  // A line counts up while its award grows and loses its points when wiped: the same award keeps its log line.
+  std::vector<ShownStunt> shown;
   if (session->hud != nullptr) {
+    // The labels take their texts when the HUD is drawn, which a headless race never does.
+    session->hud->UpdateTexts();
     for (const race::HudLabel* label : session->hud->stuntLabels) {
-      if (label != nullptr && !label->text.empty()) shown.push_back(label->text);
+      if (label == nullptr || label->text.empty()) continue;
+      const std::string award = AwardName(label->text);
+      auto earlier = std::find_if(shownStunts_.begin(), shownStunts_.end(),
+                                  [&award](const ShownStunt& s) { return AwardName(s.text) == award; });
+      if (earlier != shownStunts_.end()) {
+        stuntLog_[earlier->logIndex] = label->text;
+        shown.push_back({label->text, earlier->logIndex});
+        shownStunts_.erase(earlier);
+      } else {
+        stuntLog_.push_back(label->text);
+        shown.push_back({label->text, stuntLog_.size() - 1});
+      }
     }
-  }
-  for (const std::string& text : shown) {
-    if (std::find(shownStunts_.begin(), shownStunts_.end(), text) == shownStunts_.end()) stuntLog_.push_back(text);
   }
   shownStunts_ = std::move(shown);
 

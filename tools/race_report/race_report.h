@@ -38,7 +38,7 @@ struct Report {
   std::string type;
   float seconds = 0;
   std::vector<CarLine> cars;
-  std::vector<std::string> hudStuntLines;  // each line as it appeared, in order
+  std::vector<std::string> hudStuntLines;  // each award once, in the order it appeared, as last shown
   std::array<uint64_t, render::kParticleTypeCount> particles{};
   std::vector<SoundLine> sounds;
   uint32_t forceEffects = 0;  // effect starts on the controller
@@ -70,7 +70,11 @@ class Recorder {
   game::HeadlessRace& race_;
   std::vector<const vehicle::Vehicle*> cars_;  // the field at the start, knocked-out cars included
   std::vector<CarLine> carLines_;
-  std::vector<std::string> shownStunts_;
+  struct ShownStunt {
+    std::string text;
+    size_t logIndex;  // its line in stuntLog_
+  };
+  std::vector<ShownStunt> shownStunts_;
   std::vector<std::string> stuntLog_;
   std::map<platform::audio::SampleId, SoundSeen> sounds_;
   uint32_t nonFinite_ = 0;
