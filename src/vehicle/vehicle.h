@@ -41,9 +41,9 @@ class ForceFeedbackOutput;
 class VehicleFeatures {
  public:
   virtual ~VehicleFeatures() = default;
-  // Steps 17-19 of the update: surface sounds and ground tint, ground shadow, wheel particles.
+  // After the body's collisions are resolved: surface sounds and ground tint, ground shadow, wheel particles.
   virtual void AfterCollisions(Vehicle& car, VehicleWorld& world, float dt) { (void)car, (void)world, (void)dt; }
-  // Step 22: driver and visual parts follow the body.
+  // Near the end of the step, once the speed is known: driver and visual parts follow the body.
   virtual void UpdateAttachments(Vehicle& car, float dt) { (void)car, (void)dt; }
   // The car was placed (SetTransform): re-drape the shadow, move attachments.
   virtual void OnPlaced(Vehicle& car) { (void)car; }
