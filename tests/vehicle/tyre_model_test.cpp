@@ -81,21 +81,6 @@ TEST(TyreModel, FreeWheelRollsAtGroundSpeedAndBrakesMoveSpinTowardZero) {
   EXPECT_EQ(wheel.spin, -2.0f);
 }
 
-TEST(TyreModel, DirtLetsALockedWheelSlideFartherThanPavement) {
-  auto slide = [](int surface) {
-    Wheel wheel = FlatWheel(0, 0.5f, 0.05f);
-    wheel.surface = surface;
-    wheel.velocity = {0, 0, 1000};
-    wheel.handbrake = true;
-    wheel.handbrakeTorque = 1e6f;
-    for (int i = 0; i < 50; ++i) wheel.TireStep(0.01f);
-    return wheel.velocity.z;
-  };
-  const float pave = slide(vehicle::kSurfacePave), dirt = slide(vehicle::kSurfaceDirt);
-  EXPECT_GT(dirt, pave * 2);
-  EXPECT_LT(dirt, 1000);
-}
-
 TEST(TyreModel, SlowWheelspinLosesItsExcessAtThreeTenthsPerSecond) {
   Wheel wheel = FlatWheel(0, 0.99f, 0.99f);
   wheel.driven = true;
