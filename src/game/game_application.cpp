@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/app_timer.h"
+#include "app/data_file.h"
 #include "app/paths.h"
 #include "app/settings_file.h"
 #include "game/race_frame.h"
@@ -32,7 +33,9 @@ GameApplication::GameApplication(const app::GraphicsAppServices& services, const
                                       : std::make_unique<app::HardwareInfo>();
   settings = std::make_unique<app::Settings>(*hardwareInfo, programFolder, programFolder);
   settings->LoadConfig(programFolder + app::kConfigFileName);
-  contentDatabase = std::make_unique<race::ContentDatabase>(settings.get(), programFolder + kContentListFile);
+  // The race lists and cars resolve against the program folder, which need not be the executable's.
+  contentDatabase = std::make_unique<race::ContentDatabase>(settings.get(), "");
+  contentDatabase->LoadFrom(app::DataFile(programFolder + kContentListFile), programFolder, programFolder);
   playerProfile = std::make_unique<race::PlayerProfile>(contentDatabase.get());
 
   // The program always starts in a window; FrameMove switches to full screen when the settings ask for it.
