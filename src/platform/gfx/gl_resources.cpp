@@ -2,6 +2,9 @@
 // and a texture unit no stage uses) so they never disturb the device's bindings.
 #include "platform/gfx/gl_resources.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace platform::gfx {
 
 namespace {
@@ -103,7 +106,22 @@ GlIndexBuffer::~GlIndexBuffer() {
 }
 
 void GlIndexBuffer::OnUnlock(uint32_t offset, uint32_t size, uint32_t flags) {
-  if (!Alive(context_) || size == 0) return;
+  if (size == 0) return;
+  const uint8_t* bytes = Bytes().data();
+  // Every index the written bytes touch, the partly written ones at either end too.
+  const size_t end = std::min<size_t>(size_t{offset} + size, Bytes().size());
+  for (size_t at = offset - offset % IndexSize(); at < end && at + IndexSize() <= Bytes().size(); at += IndexSize()) {
+    uint32_t index = 0;
+    if (IndexSize() == 2) {
+      uint16_t value;
+      std::memcpy(&value, bytes + at, 2);
+      index = value;
+    } else {
+      std::memcpy(&index, bytes + at, 4);
+    }
+    largestIndex_ = std::max(largestIndex_, index);
+  }
+  if (!Alive(context_)) return;
   glBindBuffer(GL_COPY_WRITE_BUFFER, buffer_);
   if (flags & lock_flags::kDiscard)
     glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(Bytes().size()), Bytes().data(), GL_DYNAMIC_DRAW);

@@ -50,6 +50,8 @@ class GlIndexBuffer : public MemoryIndexBuffer {
   GlIndexBuffer(const IndexBufferDesc& desc, std::shared_ptr<ResourceTally> tally, GlContextToken context);
   ~GlIndexBuffer() override;
   GLuint Name() const { return buffer_; }
+  // No index in the buffer is larger: draws whose vertices reach past it need not check their indices one by one.
+  uint32_t LargestIndex() const { return largestIndex_; }
 
  protected:
   void OnUnlock(uint32_t offset, uint32_t size, uint32_t flags) override;
@@ -57,6 +59,8 @@ class GlIndexBuffer : public MemoryIndexBuffer {
  private:
   GlContextToken context_;
   GLuint buffer_ = 0;
+  // Grows with every write and never shrinks, so it stays a bound whatever was overwritten.
+  uint32_t largestIndex_ = 0;
 };
 
 class GlTexture : public MemoryTexture {
