@@ -258,6 +258,7 @@ void GameApplication::DeleteRace() {
 
 HResult GameApplication::FrameMove() {
   if (!settings || !screenFlow) return kOk;
+  if (device != nullptr) device->MarkPass("update");
   SetWindowTitle(settings->GetString(StringSettingId::GAMENAME));
   if (!running && windowed) services.sleep(kPausedFrameSleepMs);
 
@@ -422,13 +423,17 @@ HResult GameApplication::Render() {
                            settings->GetInt(SettingId::FSAA) != 0 && modeUsesMultisampling ? 1u : 0u);
   }
   RenderPrePass();
+  device->MarkPass("3d");
   const HResult begin = device->BeginScene();
   if (platform::Failed(begin)) return begin;
   ClearFrame(*settings, device);
   Render3DPass();
+  device->MarkPass("2d");
   Render2D();
   device->EndScene();
+  device->MarkPass("second pass");
   RenderAfterFrame();
+  device->MarkPass("present");
   ApplyDisplaySettings();
   return kOk;
 }

@@ -159,10 +159,12 @@ void GameApplication::ForwardMouseToScreens(uint32_t message) {
 
 void GameApplication::RenderPrePass() {
   const app::GameState state = screenFlow->state;
+  device->MarkPass("reflection");
   if (state == gs::kIntro) {
     if (showroomScene) showroomScene->RenderReflectionTexture(device);
   } else if (ShowroomShown(state) && menuManager) {
     menuManager->ShowroomRenderReflections(device);
+    device->MarkPass("cube maps");
     menuManager->ShowroomRenderCubeMap(device);
   } else if (raceSession && (RaceRunning(state) || state == gs::kPauseMenu || state == gs::kResults)) {
     RenderRaceOffscreen(*raceSession, *settings, device);

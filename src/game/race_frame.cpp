@@ -10,8 +10,11 @@ namespace gfx = platform::gfx;
 using app::SettingId;
 
 void RenderRaceOffscreen(race::RaceSession& session, const app::Settings& settings, gfx::Device* device) {
+  device->MarkPass("reflection");
   if (settings.GetInt(SettingId::SCENEREFLECTION) != 0) session.RenderReflection(device);
+  device->MarkPass("cube maps");
   session.UpdateCarCubeMap(device);
+  device->MarkPass("mirror");
   session.RenderMirrorView(device);
 }
 

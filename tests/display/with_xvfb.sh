@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Runs a command under a private Xvfb with Mesa's software OpenGL, on the first free display number.
+# XVFB_SCREEN sets the screen (1024x768x24 unless given).
 set -euo pipefail
 for n in $(seq 90 140); do
   if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     trap 'kill $xvfb_pid 2>/dev/null; wait $xvfb_pid 2>/dev/null || true' EXIT
     for _ in $(seq 1 100); do

@@ -48,6 +48,10 @@ GlDevice::~GlDevice() {
   }
   currentTarget_ = currentDepth_ = nullptr;
   ResetState(0, 0, false);  // drops the bound textures and buffers while the context lives
+  if (samplesQuery_ != 0) {
+    if (passTiming_) glEndQuery(GL_SAMPLES_PASSED);
+    glDeleteQueries(1, &samplesQuery_);
+  }
   for (auto& [key, program] : programs_) glDeleteProgram(program.name);
   programs_.clear();
   DestroyBackBuffer();
@@ -102,6 +106,8 @@ HResult GlDevice::CreateBackBuffer() {
                               GL_RENDERBUFFER, backDepth_);
   }
   const bool complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  glBindRenderbuffer(GL_RENDERBUFFER, backColor_);
+  glGetRenderbufferParameteriv(GL_RENDERBUFFER, GL_RENDERBUFFER_SAMPLES, &backSamples_);
   if (samples > 0) {
     glGenFramebuffers(1, &resolveFramebuffer_);
     glBindFramebuffer(GL_FRAMEBUFFER, resolveFramebuffer_);
@@ -421,11 +427,13 @@ HResult GlDevice::SetRenderTarget(Surface* renderTarget, Surface* depthStencil) 
     if (depthStencil != autoDepthSurface_ && dynamic_cast<GlDepthSurface*>(depthStencil) == nullptr)
       return kInvalidCall;
   }
+  PassBoundary();
   if (renderTarget != nullptr) {
     renderTarget->AddRef();
     currentTarget_->Release();
     currentTarget_ = renderTarget;
   }
+  if (passTiming_) passTarget_ = DescribeTarget();
   if (depthStencil != nullptr) depthStencil->AddRef();
   if (currentDepth_ != nullptr) currentDepth_->Release();
   currentDepth_ = depthStencil;

@@ -4,8 +4,10 @@
 
 #include <epoxy/gl.h>
 
+#include <chrono>
 #include <cstdint>
 #include <initializer_list>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -89,6 +91,21 @@ class GlDevice : public StateDevice {
   bool Usable() const { return usable_; }
   size_t CachedPrograms() const { return programs_.size(); }
 
+  // Pass timing for benchmarks, off unless switched on. While on, every pass mark and render-target switch waits
+  // for the GL work issued so far (glFinish) and books the wall time since the previous boundary, the draws and
+  // the samples that passed the depth and stencil tests to the pass and target the work ran in.
+  struct PassTime {
+    std::string pass;    // the name of the last mark, empty before the first
+    std::string target;  // what was drawn into: "back buffer 800x600 4x", "texture 256x256", "cube face 128x128"
+    double seconds = 0;
+    uint64_t segments = 0, draws = 0, samples = 0;
+  };
+  void SetPassTiming(bool on);
+  // Totals since timing was switched on or last cleared, in the order the pass and target were first seen.
+  const std::vector<PassTime>& PassTimes() const { return passTimes_; }
+  void ClearPassTimes() { passTimes_.clear(); }
+  void MarkPass(const char* name) override;
+
  protected:
   void OnStateChanged(StateGroup group) override;
 
@@ -150,6 +167,7 @@ class GlDevice : public StateDevice {
   // The back buffer: a framebuffer (multisampled when asked) and, with multisampling, a resolve framebuffer.
   GLuint backFramebuffer_ = 0, backColor_ = 0, backDepth_ = 0;
   GLuint resolveFramebuffer_ = 0, resolveColor_ = 0;
+  GLint backSamples_ = 0;  // what GL made of the samples asked for
   // Framebuffer for texture render targets.
   GLuint targetFramebuffer_ = 0;
   MemorySurface* backBufferSurface_ = nullptr;
@@ -181,6 +199,17 @@ class GlDevice : public StateDevice {
   } attributeCache_;
   StageTexture boundKinds_[kMaxTextureStages] = {};
   Counters counters_;
+
+  // Ends the segment running since the last boundary and starts the next one (nothing while timing is off).
+  void PassBoundary();
+  std::string DescribeTarget() const;
+  bool passTiming_ = false;
+  const char* passName_ = "";
+  std::string passTarget_;
+  std::chrono::steady_clock::time_point segmentStart_;
+  uint64_t segmentDraws_ = 0;
+  GLuint samplesQuery_ = 0;
+  std::vector<PassTime> passTimes_;
 };
 
 }  // namespace platform::gfx

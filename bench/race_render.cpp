@@ -1,0 +1,293 @@
+// Benchmark of the game's own frame on the OpenGL device at 800x600 with every detail option on: the main menu
+// over the showroom, and a quick race on the city circuit with eight cars, every one computer-driven. Reports
+// frames per second, start-up to the first menu frame, the track's load time and the resident memory, and with
+// pass timing the time, draws and samples of each pass.
+// Needs a display, best one of 800x600 so presenting does not scale:
+//   XVFB_SCREEN=800x600x24 tests/display/with_xvfb.sh build-rel/bench/bench_race_render
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <ctime>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "app/app_timer.h"
+#include "app/hardware_info.h"
+#include "app/settings.h"
+#include "contentgen/content.h"
+#include "frontend/race_request.h"
+#include "game/game_application.h"
+#include "platform/audio/mixer.h"
+#include "platform/gfx/gl_device.h"
+#include "platform/os.h"
+#include "platform/window_system.h"
+#include "race/race_list.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace gs = app::game_state;
+using app::SettingId;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kCars = 8;
+// Every frame lasts this long in the game's clock, whatever it took, so each run renders the same race.
+constexpr double kFrameSeconds = 1.0 / 60.0;
+// Racing time before measuring: the field spreads out and skid marks, smoke and glows build up.
+constexpr int kWarmUpFrames = 240;
+constexpr int kFrameBudget = 3000;
+
+// The settings of a player who switched every detail option on, at 800x600 (full screen: the game keeps its
+// window at 640x480).
+const std::map<SettingId, int> kFullDetail = {
+    {SettingId::FULLSCREEN, 1},      {SettingId::RESOLUTION, 2},         {SettingId::FSAA, 1},
+    {SettingId::MOTIONBLUR, 1},      {SettingId::REFLECTIONDETAIL, 2},   {SettingId::SCENEREFLECTION, 1},
+    {SettingId::STENCILSHADOWS, 1},  {SettingId::HEADLIGHTS, 1},         {SettingId::VIEWDISTANCE, 3},
+    {SettingId::REARVIEW, 1},        {SettingId::PARTICLES, 2},          {SettingId::SKIDMARKS, 2},
+    {SettingId::GLOWDETAIL, 2},      {SettingId::ALPHAFADE, 1},          {SettingId::SHOWFPS, 0},
+    {SettingId::TURNONHEADLIGHT, 1},
+};
+
+double Seconds(Clock::time_point from) { return std::chrono::duration<double>(Clock::now() - from).count(); }
+double ProcessorSeconds(std::clock_t from) { return static_cast<double>(std::clock() - from) / CLOCKS_PER_SEC; }
+
+// Resident and peak resident memory of this process in megabytes, from the kernel's status file.
+double StatusMegabytes(const char* field) {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  const std::string key = std::string(field) + ":";
+  while (std::getline(status, line)) {
+    if (line.rfind(key, 0) == 0) return std::stod(line.substr(key.size())) / 1024.0;
+  }
+  return 0;
+}
+
+class FreeLock : public platform::InstanceLock {
+ public:
+  bool TryAcquire() override { return true; }
+  void Release() override {}
+};
+
+class BenchGame : public game::GameApplication {
+ public:
+  using GameApplication::GameApplication;
+  platform::gfx::GlDevice* Gl() const { return dynamic_cast<platform::gfx::GlDevice*>(device); }
+};
+
+struct Session {
+  std::string folder;
+  std::unique_ptr<platform::WindowSystem> windows;
+  platform::audio::Mixer mixer{platform::audio::kDefaultOutputRate, platform::audio::kDefaultChannelCount};
+  std::unique_ptr<BenchGame> game;
+  double clock = 0;
+  std::string error;
+  // Wall time and the processor time of every thread; the second is less stretched by a loaded machine.
+  double startUpSeconds = 0, trackLoadSeconds = 0, startUpProcessorSeconds = 0, trackLoadProcessorSeconds = 0;
+
+  ~Session() {
+    game.reset();
+    windows.reset();
+    if (!folder.empty()) fs::remove_all(folder);
+  }
+
+  // One frame as the main loop runs it: the waiting window messages, then update, render and present.
+  void Frame() {
+    platform::Message message;
+    while (windows->PeekMessage(message, true)) windows->DispatchMessage(message);
+    game->RenderFrame();
+  }
+  app::ScreenFlow& Flow() const { return *game->GetScreenFlow(); }
+
+  bool WriteGameFolder() {
+    const std::string name = "corsaire_bench_render_" + std::to_string(std::random_device{}());
+    folder = (fs::temp_directory_path() / name).string() + "/";
+    if (!contentgen::WriteAllContent(folder)) return Fail("the sample content cannot be written");
+    app::HardwareInfo hardware;
+    app::Settings settings(hardware, folder, folder);
+    settings.LoadConfig(folder + "default_config.dat");
+    for (const auto& [id, value] : kFullDetail) settings.SetInt(id, value);
+    // For measuring what one option costs: RACE_RENDER_SETTINGS="FSAA:0 MOTIONBLUR:0" overrides the above.
+    if (const char* overrides = std::getenv("RACE_RENDER_SETTINGS")) {
+      std::istringstream words(overrides);
+      std::string word;
+      while (words >> word) {
+        const size_t colon = word.find(':');
+        for (const app::IntSettingDef& def : app::SettingsTable) {
+          if (colon != std::string::npos && word.compare(0, colon, def.key) == 0 && std::strlen(def.key) == colon)
+            settings.SetInt(def.id, std::atoi(word.c_str() + colon + 1));
+        }
+      }
+    }
+    settings.SetFirstRun(false);
+    return settings.SaveConfig() || Fail("config.dat cannot be written");
+  }
+
+  // From nothing to the first frame of the main menu over the showroom, the intro and the notice skipped as
+  // the player's first click would.
+  bool StartToMenus() {
+    const Clock::time_point start = Clock::now();
+    const std::clock_t processorStart = std::clock();
+    windows = platform::CreateSdlWindowSystem();
+    if (!windows) return Fail("no display");
+    app::GraphicsAppServices services;
+    platform::WindowSystem& desktop = *windows;
+    services.windows = &desktop;
+    services.createGraphics = [&desktop] { return platform::gfx::CreateGlGraphicsSystem(desktop); };
+    services.createInstanceLock = [](const std::string&) { return std::make_unique<FreeLock>(); };
+    services.timer = [this](int command) {
+      switch (static_cast<app::TimerCommand>(command)) {
+        case app::TimerCommand::ElapsedTime:
+          clock += kFrameSeconds;
+          return kFrameSeconds;
+        case app::TimerCommand::ApplicationTime:
+          return clock;
+        case app::TimerCommand::AbsoluteTime:
+          return std::chrono::duration<double>(Clock::now().time_since_epoch()).count();
+        default:
+          return 0.0;
+      }
+    };
+    services.sleep = [](int) {};
+    game::GameServices gameServices;
+    gameServices.programFolder = folder;
+    gameServices.mixer = &mixer;
+    game = std::make_unique<BenchGame>(services, "", gameServices);
+    if (platform::Failed(game->Create()) || game->Gl() == nullptr) return Fail("no OpenGL 3.3 device");
+    Flow().Reset(gs::kEnterMenus, 0, app::menu_screen::kFirstMenu);
+    for (int frame = 0; frame < kFrameBudget && Flow().state != gs::kMenus; ++frame) Frame();
+    if (Flow().state != gs::kMenus) return Fail("the menus never came");
+    Frame();
+    startUpSeconds = Seconds(start);
+    startUpProcessorSeconds = ProcessorSeconds(processorStart);
+    return true;
+  }
+
+  // From the main menu through the loading screen into a racing field of eight computer-driven cars.
+  bool StartRace() {
+    race::ContentDatabase& content = *game->GetContentDatabase();
+    race::RaceDefinition* definition = content.quickRaces ? content.quickRaces->At(0) : nullptr;
+    if (definition == nullptr) return Fail("no quick race");
+    definition->opponents = kCars - 1;  // as the practice screen stores its choice
+    const Clock::time_point start = Clock::now();
+    const std::clock_t processorStart = std::clock();
+    Flow().RequestRaceStart(frontend::EncodeRaceParameter(content, definition));
+    for (int frame = 0; frame < kFrameBudget && Flow().state != gs::kCountdown; ++frame) Frame();
+    if (Flow().state != gs::kCountdown || game->GetRaceSession() == nullptr) return Fail("the race never loaded");
+    trackLoadSeconds = Seconds(start);
+    trackLoadProcessorSeconds = ProcessorSeconds(processorStart);
+    game->GetRaceSession()->HandPlayerToDriver();
+    for (int frame = 0; frame < kFrameBudget && Flow().state != gs::kRacing; ++frame) Frame();
+    if (Flow().state != gs::kRacing) return Fail("the countdown never ended");
+    for (int frame = 0; frame < kWarmUpFrames; ++frame) Frame();
+    return true;
+  }
+
+  bool Fail(const std::string& why) {
+    error = why;
+    return false;
+  }
+};
+
+Session* TheSession(benchmark::State& state, bool race) {
+  static std::unique_ptr<Session> session;
+  if (session == nullptr) {
+    session = std::make_unique<Session>();
+    if (!session->WriteGameFolder() || !session->StartToMenus()) {
+      std::fprintf(stderr, "race_render: %s\n", session->error.c_str());
+    }
+  }
+  if (session->error.empty() && race && session->game->GetRaceSession() == nullptr && !session->StartRace()) {
+    std::fprintf(stderr, "race_render: %s\n", session->error.c_str());
+  }
+  if (!session->error.empty()) {
+    state.SkipWithError(session->error.c_str());
+    return nullptr;
+  }
+  return session.get();
+}
+
+// Short counter names of the passes the game marks; the 3D pass is split by what it draws into.
+std::string CounterName(const platform::gfx::GlDevice::PassTime& time) {
+  if (time.pass == "3d" && time.target.rfind("cube face", 0) == 0) return "cubemaps";
+  if (time.pass == "3d" && time.target.rfind("texture", 0) == 0) return "3d_textures";
+  if (time.pass == "second pass") return "second";
+  if (time.pass == "cube maps") return "cubemaps";
+  return time.pass;
+}
+
+// The pass table of each benchmark's last run, printed once when the program ends.
+struct PassTables {
+  std::map<std::string, std::string> text;
+  ~PassTables() {
+    for (const auto& [name, table] : text) std::printf("\n%s\n%s", name.c_str(), table.c_str());
+  }
+} passTables;
+
+void RunFrames(benchmark::State& state, Session& session, bool passTiming, const std::string& name) {
+  platform::gfx::GlDevice& gl = *session.game->Gl();
+  session.Frame();
+  gl.SetPassTiming(passTiming);
+  gl.ClearPassTimes();
+  const uint64_t drawsBefore = gl.GetCounters().draws;
+  const uint64_t programsBefore = gl.GetCounters().programsBuilt;
+  int64_t frames = 0;
+  const std::clock_t processorBefore = std::clock();
+  for (auto _ : state) {
+    session.Frame();
+    ++frames;
+  }
+  gl.SetPassTiming(false);
+  const double perFrame = frames > 0 ? 1.0 / static_cast<double>(frames) : 0.0;
+  state.counters["fps"] = benchmark::Counter(static_cast<double>(frames), benchmark::Counter::kIsRate);
+  // Processor time of every thread (the rasteriser's too) per frame: the work a frame costs, which a loaded
+  // machine stretches less than the wall time.
+  state.counters["cpu_ms"] = ProcessorSeconds(processorBefore) * 1000.0 * perFrame;
+  state.counters["draws"] = static_cast<double>(gl.GetCounters().draws - drawsBefore) * perFrame;
+  state.counters["programs_built"] = static_cast<double>(gl.GetCounters().programsBuilt - programsBefore);
+  state.counters["rss_MB"] = StatusMegabytes("VmRSS");
+  state.counters["peak_rss_MB"] = StatusMegabytes("VmHWM");
+  state.counters["startup_s"] = session.startUpSeconds;
+  state.counters["startup_cpu_s"] = session.startUpProcessorSeconds;
+  if (session.trackLoadSeconds > 0) {
+    state.counters["track_load_s"] = session.trackLoadSeconds;
+    state.counters["track_load_cpu_s"] = session.trackLoadProcessorSeconds;
+  }
+  if (!passTiming) return;
+  std::map<std::string, double> milliseconds;
+  char line[160];
+  std::snprintf(line, sizeof line, "%-12s %-24s %9s %8s %10s\n", "pass", "target", "ms/frame", "draws", "samples");
+  std::string table = line;
+  for (const auto& time : gl.PassTimes()) {
+    milliseconds[CounterName(time) + "_ms"] += time.seconds * 1000.0 * perFrame;
+    std::snprintf(line, sizeof line, "%-12s %-24s %9.3f %8.1f %10.0f\n", time.pass.c_str(), time.target.c_str(),
+                  time.seconds * 1000.0 * perFrame, static_cast<double>(time.draws) * perFrame,
+                  static_cast<double>(time.samples) * perFrame);
+    table += line;
+  }
+  for (const auto& [counter, value] : milliseconds) state.counters[counter] = value;
+  passTables.text[name] = table;
+}
+
+void BM_MainMenuFrame(benchmark::State& state) {
+  Session* session = TheSession(state, false);
+  if (session != nullptr) RunFrames(state, *session, state.range(0) != 0, "main menu over the showroom");
+}
+BENCHMARK(BM_MainMenuFrame)
+    ->ArgName("pass_timing")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(3.0)->UseRealTime();
+
+void BM_RaceFrame(benchmark::State& state) {
+  Session* session = TheSession(state, true);
+  if (session != nullptr) RunFrames(state, *session, state.range(0) != 0, "race");
+}
+BENCHMARK(BM_RaceFrame)
+    ->ArgName("pass_timing")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(5.0)->UseRealTime();
+
+}  // namespace

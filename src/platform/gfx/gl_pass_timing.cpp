@@ -1,0 +1,70 @@
+// Pass timing of the OpenGL device for benchmarks: wall time, draws and passed samples booked per pass and render
+// target. The game never switches it on, so its only cost there is one flag test per boundary.
+#include <algorithm>
+
+#include "platform/gfx/gl_device.h"
+
+namespace platform::gfx {
+
+std::string GlDevice::DescribeTarget() const {
+  if (currentTarget_ == nullptr) return "none";
+  SurfaceDesc desc;
+  currentTarget_->GetDesc(desc);
+  std::string size = std::to_string(desc.width) + "x" + std::to_string(desc.height);
+  if (currentTarget_ == backBufferSurface_) {
+    return "back buffer " + size + (backSamples_ >= 2 ? " " + std::to_string(backSamples_) + "x" : std::string());
+  }
+  const auto* memory = dynamic_cast<const MemorySurface*>(currentTarget_);
+  if (memory != nullptr && dynamic_cast<GlCubeTexture*>(memory->Owner()) != nullptr) return "cube face " + size;
+  return "texture " + size;
+}
+
+void GlDevice::SetPassTiming(bool on) {
+  if (on == passTiming_) return;
+  if (on) {
+    if (samplesQuery_ == 0) glGenQueries(1, &samplesQuery_);
+    glFinish();
+    passTiming_ = true;
+    passTarget_ = DescribeTarget();
+    segmentStart_ = std::chrono::steady_clock::now();
+    segmentDraws_ = counters_.draws;
+    glBeginQuery(GL_SAMPLES_PASSED, samplesQuery_);
+  } else {
+    PassBoundary();
+    glEndQuery(GL_SAMPLES_PASSED);
+    passTiming_ = false;
+  }
+}
+
+void GlDevice::MarkPass(const char* name) {
+  if (!passTiming_) return;
+  PassBoundary();
+  passName_ = name != nullptr ? name : "";
+}
+
+void GlDevice::PassBoundary() {
+  if (!passTiming_) return;
+  glEndQuery(GL_SAMPLES_PASSED);
+  glFinish();
+  const auto now = std::chrono::steady_clock::now();
+  GLuint64 samples = 0;
+  glGetQueryObjectui64v(samplesQuery_, GL_QUERY_RESULT, &samples);
+  auto found = std::find_if(passTimes_.begin(), passTimes_.end(), [this](const PassTime& time) {
+    return time.pass == passName_ && time.target == passTarget_;
+  });
+  if (found == passTimes_.end()) {
+    passTimes_.push_back(PassTime{passName_, passTarget_});
+    found = passTimes_.end() - 1;
+  }
+  found->seconds += std::chrono::duration<double>(now - segmentStart_).count();
+  found->segments += 1;
+  found->draws += counters_.draws - segmentDraws_;
+  found->samples += samples;
+  passTarget_ = DescribeTarget();
+  segmentDraws_ = counters_.draws;
+  glBeginQuery(GL_SAMPLES_PASSED, samplesQuery_);
+  // The boundary's own waiting is left out of the next segment.
+  segmentStart_ = std::chrono::steady_clock::now();
+}
+
+}  // namespace platform::gfx
