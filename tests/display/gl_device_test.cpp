@@ -302,6 +302,39 @@ TEST_F(GlDeviceTest, PresentShowsTheBackBufferAndResetResizesIt) {
   EXPECT_EQ(device().Present(), kOk);
 }
 
+TEST_F(GlDeviceTest, PresentShowsTheBackBufferUprightInTheWindow) {
+  // A window of the back buffer's size, single-sampled and multisampled (resolved on the way to the window).
+  for (const uint32_t samples : {0u, 2u}) {
+    SCOPED_TRACE(samples);
+    PresentParameters parameters;
+    parameters.windowed = true;
+    parameters.backBufferWidth = kSize;
+    parameters.backBufferHeight = kSize;
+    parameters.backBufferFormat = Format::X8R8G8B8;
+    parameters.enableAutoDepthStencil = true;
+    parameters.autoDepthStencilFormat = Format::D24S8;
+    parameters.multiSampleType = samples;
+    parameters.presentationInterval = present_interval::kImmediate;
+    ASSERT_EQ(device().Reset(parameters), kOk);
+    device().SetRenderState(RenderState::Lighting, false);
+    device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, Argb(255, 0, 0, 255), 1.0f, 0);
+    ASSERT_EQ(device().BeginScene(), kOk);
+    DrawScreenRect(0, 0, kSize / 2, kSize / 4, Argb(255, 255, 0, 0));  // top-left
+    DrawScreenRect(kSize / 2, kSize * 3 / 4, kSize, kSize, Argb(255, 0, 255, 0));  // bottom-right
+    ASSERT_EQ(device().EndScene(), kOk);
+    ASSERT_EQ(device().Present(), kOk);
+    const struct {
+      uint32_t x, y, color;
+    } expected[] = {{4, 4, Argb(255, 255, 0, 0)},
+                    {kSize - 4, kSize - 4, Argb(255, 0, 255, 0)},
+                    {kSize - 4, 4, Argb(255, 0, 0, 255)},
+                    {4, kSize - 4, Argb(255, 0, 0, 255)}};
+    for (const auto& at : expected) {
+      EXPECT_COLOR_NEAR(gl().ReadWindowPixel(at.x, at.y) | 0xFF000000u, at.color, 0) << at.x << "," << at.y;
+    }
+  }
+}
+
 TEST_F(GlDeviceTest, ValidateRefusesWhatTheProgramsCannotDraw) {
   uint32_t passes = 0;
   EXPECT_EQ(device().ValidateDevice(passes), kOk);

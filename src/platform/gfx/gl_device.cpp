@@ -212,21 +212,34 @@ HResult GlDevice::Present() {
   const auto width = static_cast<GLint>(parameters_.backBufferWidth);
   const auto height = static_cast<GLint>(parameters_.backBufferHeight);
   glDisable(GL_SCISSOR_TEST);
-  GLuint source = backFramebuffer_;
-  if (resolveFramebuffer_ != 0) {
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, resolveFramebuffer_);
-    glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    source = resolveFramebuffer_;
-  }
   int drawableWidth = 0, drawableHeight = 0;
   SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
-  glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
-  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-  // Rows are stored top-down; the window's origin is bottom-left, so the copy flips them.
   const bool sameSize = drawableWidth == width && drawableHeight == height;
-  glBlitFramebuffer(0, 0, width, height, 0, drawableHeight, drawableWidth, 0, GL_COLOR_BUFFER_BIT,
-                    sameSize ? GL_NEAREST : GL_LINEAR);
+  // Rows are stored top-down; the window's origin is bottom-left, so the copy to it flips them. A window of the
+  // back buffer's size takes a multisampled buffer's resolve and the flip in one copy where GL allows it, which
+  // saves a full-screen pass each frame.
+  bool shown = false;
+  if (resolveFramebuffer_ != 0 && sameSize && resolveFlipAllowed_) {
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, width, height, 0, height, width, 0, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    shown = resolveFlipAllowed_ = glGetError() == GL_NO_ERROR;
+  }
+  if (!shown) {
+    GLuint source = backFramebuffer_;
+    if (resolveFramebuffer_ != 0) {
+      glBindFramebuffer(GL_READ_FRAMEBUFFER, backFramebuffer_);
+      glBindFramebuffer(GL_DRAW_FRAMEBUFFER, resolveFramebuffer_);
+      glBlitFramebuffer(0, 0, width, height, 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+      source = resolveFramebuffer_;
+    }
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glBlitFramebuffer(0, 0, width, height, 0, drawableHeight, drawableWidth, 0, GL_COLOR_BUFFER_BIT,
+                      sameSize ? GL_NEAREST : GL_LINEAR);
+  }
   SDL_GL_SwapWindow(window_);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   ForgetGlState();  // the framebuffer binding and scissor changed
@@ -515,6 +528,18 @@ std::vector<uint32_t> GlDevice::ReadPixels(uint32_t x, uint32_t y, uint32_t widt
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   ForgetGlState();  // the framebuffer binding changed
   return pixels;
+}
+
+uint32_t GlDevice::ReadWindowPixel(uint32_t x, uint32_t y) {
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(window_, &width, &height);
+  if (x >= static_cast<uint32_t>(width) || y >= static_cast<uint32_t>(height)) return 0;
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+  uint32_t pixel = 0;
+  glReadPixels(static_cast<GLint>(x), height - 1 - static_cast<GLint>(y), 1, 1, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+               &pixel);
+  ForgetGlState();  // the framebuffer binding changed
+  return pixel;
 }
 
 uint32_t GlDevice::GetAvailableTextureMemory() {

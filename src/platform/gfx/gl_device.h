@@ -80,6 +80,9 @@ class GlDevice : public StateDevice {
   // The rectangle (x, y, width, height) of the current render target as ARGB pixels, rows top-down; empty when
   // it does not lie inside the target.
   std::vector<uint32_t> ReadPixels(uint32_t x, uint32_t y, uint32_t width, uint32_t height);
+  // Reads one pixel of what the last Present copied to the window, the same way round. It reads the window's
+  // back buffer, which the software rasteriser keeps through the swap; for tests.
+  uint32_t ReadWindowPixel(uint32_t x, uint32_t y);
   // Counters for benchmarks and tests.
   struct Counters {
     uint64_t draws = 0;
@@ -168,6 +171,7 @@ class GlDevice : public StateDevice {
   GLuint backFramebuffer_ = 0, backColor_ = 0, backDepth_ = 0;
   GLuint resolveFramebuffer_ = 0, resolveColor_ = 0;
   GLint backSamples_ = 0;  // what GL made of the samples asked for
+  bool resolveFlipAllowed_ = true;  // false once GL refused to resolve and flip in one copy
   // Framebuffer for texture render targets.
   GLuint targetFramebuffer_ = 0;
   MemorySurface* backBufferSurface_ = nullptr;
