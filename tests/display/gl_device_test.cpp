@@ -369,6 +369,7 @@ TEST_F(GlDeviceTest, ProgramsAreBuiltOncePerKeyAndKeptAcrossValueChanges) {
   EXPECT_EQ(gl().GetCounters().programsBuilt, first.programsBuilt);
   EXPECT_EQ(gl().GetCounters().draws, first.draws + 5);
   // Two set-ups alternating build two programs once and then only switch.
+  device().SetRenderState(RenderState::AlphaFunc, CompareFunc::Greater);
   for (int i = 0; i < 4; ++i) {
     device().SetRenderState(RenderState::AlphaTestEnable, i % 2 == 0);
     DrawScreenRect(0, 0, 8, 8, Argb(255, 1, 2, 3));

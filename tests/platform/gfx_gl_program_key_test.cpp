@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "platform/gfx/null_graphics.h"
 
 namespace platform::gfx {
@@ -75,6 +77,7 @@ TEST_F(ProgramKeyTest, ShaderInputsChangeTheKey) {
   EXPECT_EQ(Key(), base);
   EXPECT_TRUE(changes([&] { device_->SetRenderState(RenderState::FogEnable, true); }));
   device_->SetRenderState(RenderState::FogEnable, false);
+  device_->SetRenderState(RenderState::AlphaFunc, CompareFunc::Greater);
   EXPECT_TRUE(changes([&] { device_->SetRenderState(RenderState::AlphaTestEnable, true); }));
   device_->SetRenderState(RenderState::AlphaTestEnable, false);
   EXPECT_TRUE(changes([&] { device_->SetVertexShader(fvf::kXyzRhw | fvf::kDiffuse); }));
@@ -103,6 +106,40 @@ TEST_F(ProgramKeyTest, LightingIsOffForScreenSpaceVertices) {
   EXPECT_EQ(key.pretransformed, 1);
   EXPECT_EQ(key.lighting, 0);
   EXPECT_EQ(key.lightTypes[0], 0);
+}
+
+TEST_F(ProgramKeyTest, SetUpsThatCannotChangeAPixelShareTheCheaperProgram) {
+  // Each set-up draws exactly what its plainer twin draws, so both get the twin's program.
+  const struct {
+    const char* what;
+    std::function<void(Device&)> setUp;
+  } cases[] = {
+      {"an alpha test that passes everything",
+       [](Device& d) {
+         d.SetRenderState(RenderState::AlphaTestEnable, true);
+         d.SetRenderState(RenderState::AlphaFunc, CompareFunc::Always);
+       }},
+      {"specular added to unlit vertices that carry none",
+       [](Device& d) {
+         d.SetRenderState(RenderState::Lighting, false);
+         d.SetRenderState(RenderState::SpecularEnable, true);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    device_->SetRenderState(RenderState::Lighting, false);
+    device_->SetRenderState(RenderState::SpecularEnable, false);
+    device_->SetRenderState(RenderState::AlphaTestEnable, false);
+    const ProgramKey plain = Key();
+    c.setUp(*device_);
+    EXPECT_EQ(Key(), plain);
+    const ProgramSource source = GenerateProgram(Key());
+    EXPECT_EQ(source.fragment.find("discard"), std::string::npos);
+    EXPECT_EQ(source.fragment.find("vSpecular"), std::string::npos);
+  }
+  // Vertices with their own specular colour still add it.
+  device_->SetVertexShader(fvf::kXyz | fvf::kDiffuse | fvf::kSpecular);
+  EXPECT_NE(GenerateProgram(Key()).fragment.find("color.rgb + specular.rgb"), std::string::npos);
 }
 
 TEST_F(ProgramKeyTest, GeneratedSourcesHoldTheSetUpTheyWereMadeFor) {

@@ -41,7 +41,8 @@ ProgramKey BuildProgramKey(const DeviceState& state, const StageTexture textureK
   for (int i = 0; i < layout.texCoordCount; ++i) key.texCoordFloats[i] = static_cast<uint8_t>(layout.texCoordFloats[i]);
 
   key.lighting = (!key.pretransformed && state.Render(RenderState::Lighting)) ? 1 : 0;
-  key.specularEnable = state.Render(RenderState::SpecularEnable) ? 1 : 0;
+  // Unlit vertices without a specular colour have none to add: the program skips the add and its varying.
+  key.specularEnable = state.Render(RenderState::SpecularEnable) && (key.lighting || key.hasSpecular) ? 1 : 0;
   if (key.lighting) {
     key.localViewer = state.Render(RenderState::LocalViewer) ? 1 : 0;
     key.normalizeNormals = state.Render(RenderState::NormalizeNormals) ? 1 : 0;
@@ -60,9 +61,10 @@ ProgramKey BuildProgramKey(const DeviceState& state, const StageTexture textureK
     key.rangeFog = state.Render(RenderState::RangeFogEnable) ? 1 : 0;
     if (key.pretransformed) key.fogVertexMode = 0;  // pre-lit vertices carry their fog in specular alpha
   }
+  // A test that passes everything is no test: the program keeps its early depth test without a discard.
   if (state.Render(RenderState::AlphaTestEnable)) {
     const uint32_t func = state.Render(RenderState::AlphaFunc);
-    key.alphaTestFunc = static_cast<uint8_t>(func >= 1 && func <= 8 ? func : 8);
+    key.alphaTestFunc = static_cast<uint8_t>(func >= 1 && func < 8 ? func : 0);
   }
   if (!key.pretransformed) key.clipPlaneMask = static_cast<uint8_t>(state.Render(RenderState::ClipPlaneEnable) & 0x3F);
   key.flatShade = state.Render(RenderState::ShadeMode) == static_cast<uint32_t>(ShadeMode::Flat) ? 1 : 0;
@@ -333,7 +335,10 @@ void AppendVertexShader(const ProgramKey& key, std::string& s) {
 void AppendFragmentShader(const ProgramKey& key, std::string& s) {
   s += "#version 330 core\n";
   const std::string flat = key.flatShade ? "flat " : "";
-  s += flat + "in vec4 vDiffuse;\n" + flat + "in vec4 vSpecular;\nin float vFog;\n";
+  const bool noSpecular = !key.lighting && !key.hasSpecular;  // the vertex program writes zero
+  s += flat + "in vec4 vDiffuse;\n";
+  if (!noSpecular) s += flat + "in vec4 vSpecular;\n";
+  s += "in float vFog;\n";
   for (uint32_t i = 0; i < key.stageCount; ++i) {
     s += "in vec4 vTex" + Num(i) + ";\n";
     if (key.stages[i].texture == StageTexture::Flat) s += "uniform sampler2D uSampler" + Num(i) + ";\n";
@@ -342,7 +347,9 @@ void AppendFragmentShader(const ProgramKey& key, std::string& s) {
   s += "uniform vec4 uTextureFactor;\nuniform vec4 uFogColor;\nuniform vec4 uFog;\nuniform float uAlphaRef;\n";
   s += "out vec4 fragColor;\n";
   s += "void main() {\n";
-  s += "  vec4 diffuse = vDiffuse;\n  vec4 specular = vSpecular;\n  vec4 current = diffuse;\n  vec4 temp = vec4(0.0);\n";
+  s += "  vec4 diffuse = vDiffuse;\n";
+  s += noSpecular ? "  vec4 specular = vec4(0.0);\n" : "  vec4 specular = vSpecular;\n";
+  s += "  vec4 current = diffuse;\n  vec4 temp = vec4(0.0);\n";
   for (uint32_t i = 0; i < key.stageCount; ++i) {
     const StageKey& stage = key.stages[i];
     const std::string n = Num(i);
