@@ -275,6 +275,7 @@ void RunFrames(benchmark::State& state, Session& session, bool passTiming, const
   state.counters["programs_built"] = static_cast<double>(gl.GetCounters().programsBuilt - programsBefore);
   state.counters["rss_MB"] = StatusMegabytes("VmRSS");
   state.counters["peak_rss_MB"] = StatusMegabytes("VmHWM");
+  state.counters["textures_MB"] = static_cast<double>(gl.TextureBytes()) / (1024.0 * 1024.0);
   state.counters["startup_s"] = session.startUpSeconds;
   state.counters["startup_cpu_s"] = session.startUpProcessorSeconds;
   if (session.trackLoadSeconds > 0) {

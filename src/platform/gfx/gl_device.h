@@ -93,6 +93,8 @@ class GlDevice : public StateDevice {
   // Whether the back buffer made at creation can be rendered to.
   bool Usable() const { return usable_; }
   size_t CachedPrograms() const { return programs_.size(); }
+  // Bytes of the live textures' pixels, mip levels included; the device keeps them in memory and GL once more.
+  uint64_t TextureBytes() const { return tally_->textureBytes; }
 
   // Pass timing for benchmarks, off unless switched on. While on, every pass mark and render-target switch waits
   // for the GL work issued so far (glFinish) and books the wall time since the previous boundary, the draws and
