@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Runs a command under a private Xvfb with Mesa's software OpenGL, on the first free display number.
-# XVFB_SCREEN sets the screen (1024x768x24 unless given).
+# XVFB_SCREEN sets the screen (1024x768x24 unless given). A sanitizer build's leak check skips what the system's
+# display libraries keep until exit (lsan.supp beside this script).
 set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$here/lsan.supp"
 for n in $(seq 90 140); do
   if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
     Xvfb ":$n" -screen 0 "${XVFB_SCREEN:-1024x768x24}" -nolisten tcp >/dev/null 2>&1 &
