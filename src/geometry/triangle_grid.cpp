@@ -61,7 +61,7 @@ void TriangleGrid::Build(const std::vector<uint32_t>& order, const std::vector<V
     if (!known(place)) continue;
     const Vec3& boxMin = triangleMin[order[place]];
     const Vec3& boxMax = triangleMax[order[place]];
-    const Entry entry{boxMin, boxMax, static_cast<uint32_t>(place), Column(boxMin.x), Row(boxMin.z)};
+    const Entry entry{boxMin, boxMax, static_cast<uint32_t>(place)};
     forEachCell(boxMin, boxMax, [&](size_t cell) { entries_[filled[cell]++] = entry; });
   }
 }

@@ -2,6 +2,7 @@
 // into it, so a cast finds the handful of triangles near its own small box without walking a long list.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -38,7 +39,6 @@ class TriangleGrid {
   struct Entry {
     Vec3 min, max;
     uint32_t place;
-    uint32_t firstColumn, firstRow;  // the lowest cell the box reaches, so a box spanning cells is reported once
   };
   uint32_t Cell(float coordinate, float origin, uint32_t count) const {
     // Truncation is the floor for the positive values that reach it.
@@ -75,8 +75,9 @@ bool TriangleGrid::ForEachOverlapping(const Vec3& boxMin, const Vec3& boxMax, Vi
               boxMax.z >= e.min.z && boxMin.z <= e.max.z)) {
           continue;
         }
-        const uint32_t firstColumn = e.firstColumn > column0 ? e.firstColumn : column0;
-        const uint32_t firstRow = e.firstRow > row0 ? e.firstRow : row0;
+        // A box spanning cells is reported from the lowest cell both reach.
+        const uint32_t firstColumn = std::max(Column(e.min.x), column0);
+        const uint32_t firstRow = std::max(Row(e.min.z), row0);
         if (column == firstColumn && row == firstRow) visit(e.place, e.min, e.max);
       }
     }
