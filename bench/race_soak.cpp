@@ -94,16 +94,20 @@ void BM_RaceSoak(benchmark::State& state) {
     double rssSettled = rssLoaded;
     race_report::Recorder recorder(race);
     HeadwayWatch headway(cars.size());
+    // Simulated time counted in whole frames: a running float sum drifts by seconds over an hour.
+    long frames = 0;
     race_report::Run(race, seconds, [&] {
+      const float now = static_cast<float>(++frames * static_cast<double>(race_report::kFrameTime));
       recorder.Observe();
-      for (size_t i = 0; i < cars.size(); ++i) headway.Observe(i, cars[i]->progress, race.Time());
-      if (race.Time() < kSettleSeconds) rssSettled = ResidentMegabytes();
+      for (size_t i = 0; i < cars.size(); ++i) headway.Observe(i, cars[i]->progress, now);
+      if (now < kSettleSeconds) rssSettled = ResidentMegabytes();
     });
     const double rssEnd = ResidentMegabytes();
     const race_report::Report report = recorder.Finish();
 
     int stuckCars = 0;
-    std::printf("\nrace soak: %zu cars, %.0f s simulated\n", cars.size(), static_cast<double>(race.Time()));
+    std::printf("\nrace soak: %zu cars, %.0f s simulated\n", cars.size(),
+                static_cast<double>(frames) * race_report::kFrameTime);
     for (size_t i = 0; i < report.cars.size(); ++i) {
       stuckCars += headway.stuckSpells[i] > 0 ? 1 : 0;
       std::printf("  car %zu %-10s laps %3d  place %d  stuck spells %d\n", i + 1, report.cars[i].driver.c_str(),
