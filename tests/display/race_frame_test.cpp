@@ -16,6 +16,7 @@
 #include "contentgen/car_upgrades.h"
 #include "contentgen/content.h"
 #include "contentgen/png_writer.h"
+#include "contentgen/vehicle_content.h"
 #include "frontend/menu_manager.h"
 #include "frontend/race_request.h"
 #include "frontend/showroom_scene.h"
@@ -72,6 +73,29 @@ struct Rect {
 
 double Luminance(uint32_t argb) {
   return 0.299 * ((argb >> 16) & 0xFF) + 0.587 * ((argb >> 8) & 0xFF) + 0.114 * (argb & 0xFF);
+}
+
+// A colour as hue (degrees) and saturation (0..1).
+struct Hsv {
+  double hue = 0, saturation = 0;
+};
+
+Hsv ToHsv(double r, double g, double b) {
+  const double high = std::max({r, g, b}), low = std::min({r, g, b}), span = high - low;
+  Hsv hsv;
+  hsv.saturation = high > 0 ? span / high : 0;
+  if (span <= 0) return hsv;
+  if (high == r) hsv.hue = 60 * std::fmod((g - b) / span + 6, 6.0);
+  else if (high == g) hsv.hue = 60 * ((b - r) / span + 2);
+  else hsv.hue = 60 * ((r - g) / span + 4);
+  return hsv;
+}
+
+Hsv ToHsv(uint32_t argb) { return ToHsv((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF); }
+
+double HueDistance(double a, double b) {
+  const double d = std::fabs(a - b);
+  return std::min(d, 360 - d);
 }
 
 class RaceFrameTest : public ::testing::Test {
@@ -216,6 +240,20 @@ class RaceFrameTest : public ::testing::Test {
     return changed;
   }
 
+  // The sample car's paint where the point lands on the screen shows the paint's own hue, lit or shaded, and
+  // keeps most of its saturation: light, specular and mirrored surroundings never wash it out toward white.
+  void ExpectPaint(const Frame& frame, const Vec3& point) const {
+    double rgb[3] = {};
+    for (int c = 0; c < 3; ++c) {
+      const int shift = 16 - 8 * c;
+      rgb[c] = MeanChannel(frame, point, 2, [shift](uint32_t argb) { return static_cast<double>((argb >> shift) & 0xFF); });
+    }
+    const Hsv seen = ToHsv(rgb[0], rgb[1], rgb[2]);
+    const Hsv paint = ToHsv(contentgen::SampleCars()[0].paintArgb);
+    EXPECT_LT(HueDistance(seen.hue, paint.hue), 15.0) << "seen " << rgb[0] << ", " << rgb[1] << ", " << rgb[2];
+    EXPECT_GT(seen.saturation, paint.saturation * 0.7) << "seen " << rgb[0] << ", " << rgb[1] << ", " << rgb[2];
+  }
+
   double MeanBlue(const Frame& frame, const Vec3& point, int r) const {
     return MeanChannel(frame, point, r, [](uint32_t argb) { return static_cast<double>(argb & 0xFF); });
   }
@@ -322,6 +360,8 @@ TEST_F(RaceFrameTest, TheSunLightsTheCarsSideFacingItAndItsShadowFallsOnTheRoadB
   sun.direction = direction;
   EXPECT_GT(MeanLuminance(sunlit, flank, 3), MeanLuminance(turned, flank, 3) * 1.5 + 5)
       << "the flank is brighter while it faces the sun";
+  ExpectPaint(sunlit, flank);
+  ExpectPaint(turned, flank);
 
   // Now to the player's left, showing its right flank, which turns away from the sun: its stencil shadow falls
   // on the road to its right and no further. Turning stencil shadows off brightens the road beside the flank
@@ -427,6 +467,14 @@ TEST_F(RaceFrameTest, ReflectiveCarsMirrorTheTrackDrawnIntoTheirOwnCube) {
                           Vec3{0, car.bodyMax.y, 0}, &x1, &y0));
   const Rect body{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
   EXPECT_GT(CountChanged(mirrored, plain, body, 6), body.Area() / 20);
+  // Mirroring a bright sky, the door still shows the paint: the reflection adds only a share of the surroundings.
+  const float doorHeight = car.bodyMin.y + (car.bodyMax.y - car.bodyMin.y) * 0.35f;
+  for (const float along : {-30.0f, 0.0f, 30.0f}) {
+    SCOPED_TRACE(testing::Message() << along << " inches along the door");
+    const Vec3 door = car.position + car.rightAxis * (car.bodyMax.x - 1) + car.forwardAxis * along + Vec3{0, doorHeight, 0};
+    ExpectPaint(mirrored, door);
+    ExpectPaint(plain, door);
+  }
 }
 
 TEST_F(RaceFrameTest, TheGroundUnderACarShowsItsShadowPictureOrItsNeon) {

@@ -19,9 +19,8 @@ constexpr float kFactoryGlowStrength = 0.3f;
 
 using platform::Vec3;
 
-// The share of the surroundings the paint mirrors, as the grey of its reflection mask.
-constexpr uint32_t kPaintReflectionMask = 0xFF242424;
 constexpr char kPaintReflectionPicture[] = "paint_reflect.png";
+constexpr char kDamagedReflectionPicture[] = "paint_damaged_reflect.png";
 
 // Normals of a body are shared across creases gentler than this.
 constexpr float kSmoothAngle = 50.0f;
@@ -105,7 +104,7 @@ MdlFile BodyFile(const CarMesh& mesh, bool damaged) {
                    {"stripe.png", kStripeTexture},
                    {"stripea.png", kStripeAlphaTexture},
                    {"interior.png", kInteriorTexture},
-                   {kPaintReflectionPicture, kPaintReflectionTexture}};
+                   {damaged ? kDamagedReflectionPicture : kPaintReflectionPicture, kPaintReflectionTexture}};
   for (int16_t id = 0; id < kBodyMaterialCount; ++id) {
     file.materials.push_back(BodyMaterialRecord(id));
     file.materials.back().id = id;
@@ -258,9 +257,12 @@ uint32_t PreviewColour(const CarModelSpec& spec, int16_t material) {
 bool WritePicture(const std::string& path, const PictureData& picture) { return WritePng(path, picture, false); }
 
 bool WriteCarPictures(const std::string& folder, const CarModelSpec& spec) {
-  return WritePicture(folder + "paint.png", PaintPicture(spec.paintArgb)) &&
-         WritePicture(folder + kPaintReflectionPicture, FlatPicture(kPaintReflectionMask)) &&
-         WritePicture(folder + "paint_damaged.png", ScrapedPaintPicture()) &&
+  const PictureData paint = PaintPicture(spec.paintArgb);
+  const PictureData scraped = ScrapedPaintPicture();
+  return WritePicture(folder + "paint.png", paint) &&
+         WritePicture(folder + kPaintReflectionPicture, PaintReflectionAlpha(paint)) &&
+         WritePicture(folder + "paint_damaged.png", scraped) &&
+         WritePicture(folder + kDamagedReflectionPicture, PaintReflectionAlpha(scraped)) &&
          WritePicture(folder + "glass.png", GlassPicture()) && WritePicture(folder + "glassa.png", GlassAlpha()) &&
          WritePicture(folder + "glass_broken.png", BrokenGlassPicture()) &&
          WritePicture(folder + "glass_brokena.png", BrokenGlassAlpha()) &&

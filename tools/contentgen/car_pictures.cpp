@@ -57,6 +57,9 @@ float OutlineDistance(const CarModelSpec& spec, float u, float v) {
 
 }  // namespace
 
+// The paints mirror a seventh of their surroundings.
+constexpr uint32_t kPaintReflectionGrey = 0xFF242424;
+
 PictureData PaintPicture(uint32_t argb) {
   return Draw(8, 64, [&](float, float v, uint32_t, uint32_t) {
     // Bright along the top, a soft shoulder line, darker toward the sills.
@@ -178,10 +181,19 @@ PictureData FlatPicture(uint32_t argb, uint32_t size) {
   return picture;
 }
 
-PictureData ShadowPicture() { return FlatPicture(0xFF050508, 16); }
+PictureData PaintReflectionAlpha(const PictureData& paint) {
+  PictureData picture(paint.width, paint.height);
+  picture.Fill(kPaintReflectionGrey);
+  return picture;
+}
+
+// The shadow's colour and alpha pictures are merged into one texture, so they share their size.
+constexpr uint32_t kShadowPictureSize = 64;
+
+PictureData ShadowPicture() { return FlatPicture(0xFF050508, kShadowPictureSize); }
 
 PictureData ShadowAlpha(const CarModelSpec& spec) {
-  return Draw(64, 64, [&](float u, float v, uint32_t, uint32_t) {
+  return Draw(kShadowPictureSize, kShadowPictureSize, [&](float u, float v, uint32_t, uint32_t) {
     const float d = OutlineDistance(spec, u, v);
     const float darkness = std::clamp(0.5f - d / 16.0f, 0.0f, 1.0f);
     return Grey(200 * darkness);

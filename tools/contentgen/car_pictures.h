@@ -37,6 +37,10 @@ PictureData RimPicture(uint32_t argb, int spokes);
 PictureData CarbonPicture();
 // A uniform opaque picture (any colour; alpha pictures read their green channel).
 PictureData FlatPicture(uint32_t argb, uint32_t size = 8);
+// A paint's alpha picture: the share of its surroundings the paint mirrors. It has the paint picture's size, for
+// the game merges an alpha picture only into a colour picture of its own size and leaves a mismatched one fully
+// opaque, which would make the paint mirror everything.
+PictureData PaintReflectionAlpha(const PictureData& paint);
 
 // The ground grid under a car spans the body plus 15 inches each side and 10 inches fore and aft. The shadow is
 // dark with an alpha that fades out from the body's outline; the neon is an additive glow around it.

@@ -234,7 +234,7 @@ std::string CarUpgradeText(const SampleCar& car) {
 bool WriteUpgradeFiles(const std::string& folder, const SampleCar& car) {
   const CarModelSpec spec = ModelSpecOf(car);
   // The paints' alpha is how much of the surroundings they mirror.
-  bool ok = WritePng(folder + "paint_a.png", FlatPicture(0xFF242424), false) &&
+  bool ok = WritePng(folder + "paint_a.png", PaintReflectionAlpha(PaintPicture(car.paintArgb)), false) &&
             WritePng(folder + "swatch_factory.png", SwatchPicture(car.paintArgb), false);
   for (const Paint& paint : OtherPaints(car)) {
     ok = ok && WritePng(folder + "paint_" + paint.key + ".png", PaintPicture(paint.argb), false) &&

@@ -7,8 +7,9 @@
 namespace contentgen {
 
 namespace {
-constexpr uint32_t kRibbonSize = 64;
-constexpr uint32_t kKerbWidth = 6;
+// The ribbon is merged with the HUD ribbon's alpha picture, which only merges into a picture of its own size.
+constexpr uint32_t kRibbonSize = 16;
+constexpr uint32_t kKerbWidth = 2;
 constexpr uint32_t kKerbColour = 0xFFB0B0B0u;
 constexpr uint32_t kAsphaltColour = 0xFF303038u;
 }  // namespace

@@ -325,7 +325,13 @@ HResult Texture::MergeAlpha(platform::gfx::Device* device, Texture& alphaTexture
       return kFail;
     }
   }
-  if (alphaDesc.width != desc.width || alphaDesc.height != desc.height) return kFail;
+  if (alphaDesc.width != desc.width || alphaDesc.height != desc.height) {
+    // The picture is then drawn fully opaque: say so, for a paint or a shadow quietly losing its alpha is hard
+    // to tell from a lighting fault.
+    std::fprintf(stderr, "%s: its alpha picture %s is %ux%u, not %ux%u; drawn without it\n", name.c_str(),
+                 alphaTexture.name.c_str(), alphaDesc.width, alphaDesc.height, desc.width, desc.height);
+    return kFail;
+  }
   // Level sizes beyond 16 bits cannot reach the texel routines.
   if (desc.width > 0xFFFF || desc.height > 0xFFFF) return kFail;
   LockedRect destination, source;
