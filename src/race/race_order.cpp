@@ -29,10 +29,13 @@ int32_t UpdateRaceOrder(const std::vector<vehicle::Vehicle*>& racers, int32_t ra
   return maxLaps;
 }
 
-int KnockOutIndex(const std::vector<vehicle::Vehicle*>& racers, int32_t raceType, int32_t laps, int32_t maxLaps) {
+int KnockOutIndex(const std::vector<vehicle::Vehicle*>& racers, int32_t raceType, int32_t laps, int32_t maxLaps,
+                  int32_t knockedOut) {
   const int32_t n = static_cast<int32_t>(racers.size());
   if (raceType != kRaceKnockout || n < 2) return -1;
-  const int32_t threshold = laps - n + 1;
+  // One car goes at each lap's end, the last few laps of the race. A field larger than the laps can thin out
+  // that way still loses one car a lap, never one still on the grid.
+  const int32_t threshold = std::max(laps - n + 1, knockedOut);
   for (int i = 0; i < n; ++i) {
     const vehicle::Vehicle* car = racers[i];
     if (car->bestLap < maxLaps - 1) return i;

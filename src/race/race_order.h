@@ -20,9 +20,10 @@ namespace race {
 int32_t UpdateRaceOrder(const std::vector<vehicle::Vehicle*>& racers, int32_t raceType);
 
 // The car a knock-out race drops this frame, or -1: the first in list order that is lapped (bestLap below
-// maxLaps - 1), or last with a bestLap above laps - n + 1, or last with every other car on more laps. Only
-// knock-out races with at least two cars drop anyone.
-int KnockOutIndex(const std::vector<vehicle::Vehicle*>& racers, int32_t raceType, int32_t laps, int32_t maxLaps);
+// maxLaps - 1), or last with a bestLap above laps - n + 1 and above knockedOut (the cars dropped so far), or
+// last with every other car on more laps. Only knock-out races with at least two cars drop anyone.
+int KnockOutIndex(const std::vector<vehicle::Vehicle*>& racers, int32_t raceType, int32_t laps, int32_t maxLaps,
+                  int32_t knockedOut);
 
 // The finish record: names and times by position (every time is the race time), each car's raceFlag set.
 // A car whose position lies outside 1..n is left out of the tables rather than written out of bounds.

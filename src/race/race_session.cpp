@@ -428,13 +428,14 @@ void RaceSession::UpdatePositions(app::ScreenFlow& flow) {
   const int32_t type = definition_ != nullptr ? static_cast<int32_t>(definition_->type) : static_cast<int32_t>(kRaceLap);
   const int32_t maxLaps = UpdateRaceOrder(world_.Cars(), type);
   const int32_t definedLaps = definition_ != nullptr ? definition_->laps : laps;
-  const int out = KnockOutIndex(world_.Cars(), type, definedLaps, maxLaps);
+  const int out = KnockOutIndex(world_.Cars(), type, definedLaps, maxLaps, knockedOut_);
   if (out < 0) return;
   vehicle::Vehicle* car = world_.Cars()[static_cast<size_t>(out)];
   if (car == player_) {
     FinishRacer(flow);
   } else {
     RemoveRacer(car);
+    ++knockedOut_;
   }
 }
 
@@ -453,14 +454,18 @@ void RaceSession::FinishRacer(app::ScreenFlow& flow) {
   const int32_t stuntPoints = player_->stunts != nullptr ? player_->stunts->CollectPoints() : 0;
   result_ = BuildRaceResult(world_.Cars(), place, stuntPoints, raceTime, definition_);
   // Against the clock the list order means nothing, so the career moves on by the place earned, as the results
-  // screen pays it.
-  if (profile_ != nullptr && definition_ != nullptr) {
+  // screen pays it. Only a career race moves it: a practice win of the same class unlocks nothing.
+  if (profile_ != nullptr && definition_ != nullptr && definition_->mode == kModeCareer) {
     profile_->careerProgress = static_cast<uint32_t>(
         CareerProgressAfter(static_cast<int32_t>(profile_->careerProgress),
                             static_cast<int32_t>(definition_->classRestriction), static_cast<int32_t>(place)));
   }
   flow.Reset(app::game_state::kAfterFinish, 0, app::game_state::kRestartRace);
-  if (hud != nullptr && definition_ != nullptr) hud->ShowResults(*definition_);
+  // A knock-out ends the race before the HUD has read this frame's order: its message shows the place recorded.
+  if (hud != nullptr && definition_ != nullptr) {
+    hud->place = place;
+    hud->ShowResults(*definition_);
+  }
   HandPlayerToDriver();
 }
 

@@ -209,6 +209,7 @@ class RaceSession {
   std::vector<std::unique_ptr<vehicle::Vehicle>> cars_;
   std::vector<std::unique_ptr<Driver>> drivers_;
   vehicle::Vehicle* player_ = nullptr;
+  int32_t knockedOut_ = 0;  // computer cars a knock-out race has dropped
   std::unique_ptr<RaceResult> result_;
   render::ResourceManager* resources_ = nullptr;
   geometry::CollisionTree* collision_ = nullptr;

@@ -1,10 +1,11 @@
-// Races of the sample race lists run headless through the game's own race start: chicken set-up, the place
-// against the clock, opponents' upgrades, the player's settings, the manual gearbox, the controller's bindings
+// Races of the sample race lists run headless through the game's own race start: every race type to its result,
+// chicken set-up, opponents' upgrades, the player's settings, the manual gearbox, the controller's bindings
 // and the camera following the car.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <random>
@@ -33,8 +34,11 @@ using vehicle::Vehicle;
 
 constexpr float kFrame = 1.0f / 60.0f;
 // The sample career's races by position.
+constexpr int kCareerNightShift = 0;
 constexpr int kCareerCanalClock = 3;
 constexpr int kCareerHeadOn = 8;
+constexpr int kContestCityTimeAttack = 0;
+constexpr int kInstantDocksKnockout = 4;
 
 class RaceRules : public ::testing::Test {
  protected:
@@ -108,39 +112,80 @@ TEST_F(RaceRules, ChickenOpponentsStartAlongThePathAndComeHeadOn) {
   }
 }
 
-TEST_F(RaceRules, AgainstTheClockThePlaceAndTheCareerFollowTheTargetTimes) {
+// Every race type on every circuit, raced to its end by computer drivers in every car: the result record, the
+// HUD's message and the career agree with the race; knock-outs take the last car at a lap's end, one a lap.
+TEST_F(RaceRules, EveryRaceTypeEndsWithTheResultOfTheRace) {
   struct Case {
     const char* list;
     int index;
-    std::array<int32_t, 4> targets;
-    uint32_t place;
+    uint32_t type;
+    int32_t laps;                     // 0 keeps the race's own
+    std::array<int32_t, 4> targets;   // target times 1-3 (s) for races against the clock
+    uint32_t clockPlace;              // the place they give
   };
-  // Target times of 1-3 s are never met; 1000 s always is.
+  // Target times of 1-2 s are never met; 1000 s always is.
   const Case cases[] = {
-      {"CONTEST", 0, {0, 1000, 1000, 1000}, 1},
-      {"CONTEST", 0, {0, 1, 2, 1000}, 3},
-      {"CONTEST", 0, {0, 1, 2, 3}, 4},
-      {"CAREER", kCareerHeadOn, {0, 1000, 1000, 1000}, 1},
-      {"CAREER", kCareerCanalClock, {0, 0, 0, 0}, 4},
+      {"CAREER", kCareerNightShift, race::kRaceLap, 1, {}, 0},
+      // An instant race draws 2 laps and 4 cars here: more cars than the laps can knock out one by one.
+      {"INSTANTRACE", kInstantDocksKnockout, race::kRaceKnockout, 0, {}, 0},
+      {"CONTEST", kContestCityTimeAttack, race::kRaceTimeTrial, 1, {0, 1, 2, 1000}, 3},
+      {"CAREER", kCareerCanalClock, race::kRaceTimeTrial, 1, {0, 1, 2, 2}, 4},
+      {"CAREER", kCareerHeadOn, race::kRaceChicken, 1, {0, 1000, 1000, 1000}, 1},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.list) + " " + std::to_string(c.index) + " place " + std::to_string(c.place));
+    SCOPED_TRACE(std::string(c.list) + " " + std::to_string(c.index));
     auto race = Load(c.list, c.index, [&](HeadlessRace& headless, race::RaceDefinition& definition) {
-      definition.targetTimes = c.targets;
-      definition.laps = 1;
+      if (c.laps > 0) definition.laps = c.laps;
+      if (c.clockPlace > 0) definition.targetTimes = c.targets;
       headless.Profile().careerProgress = definition.classRestriction;
     });
+    race::RaceSession& session = *race->Session();
+    ASSERT_EQ(race->Definition()->type, c.type);
     const uint32_t tier = race->Definition()->classRestriction;
+    Vehicle* player = session.Player();
     race->DriveEveryCar();
-    for (int frame = 0; frame < 120 * 60 && race->Session()->Result() == nullptr; ++frame) race->Frame(kFrame);
-    const race::RaceResult* result = race->Session()->Result();
-    ASSERT_NE(result, nullptr);
-    EXPECT_EQ(result->place, c.place);
-    EXPECT_EQ(race->Session()->hud->place, c.place);
-    // The career moves on only for a first place.
-    if (race->Definition()->mode == race::kModeCareer) {
-      EXPECT_EQ(race->Profile().careerProgress, c.place == 1 ? tier + 1 : tier);
+    int32_t knockedOut = 0;
+    size_t field = session.Racers().size();
+    Vehicle* lastCar = nullptr;
+    int32_t mostLaps = 0;
+    for (int frame = 0; frame < 150 * 60 && session.Result() == nullptr; ++frame) {
+      race->Frame(kFrame);
+      for (const Vehicle* car : session.Racers()) mostLaps = std::max(mostLaps, car->bestLap);
+      if (session.Racers().size() < field) {
+        ++knockedOut;
+        EXPECT_EQ(std::count(session.Racers().begin(), session.Racers().end(), lastCar), 0) << "the last car goes";
+        EXPECT_GE(mostLaps, knockedOut) << "one car at each lap's end, none from the grid";
+        field = session.Racers().size();
+      }
+      for (Vehicle* car : session.Racers()) {
+        if (car->racePosition == static_cast<int32_t>(field)) lastCar = car;
+      }
     }
+    const race::RaceResult* result = session.Result();
+    ASSERT_NE(result, nullptr);
+    EXPECT_GT(result->raceTime, 10.0f);
+    EXPECT_EQ(result->raceTime, session.raceTime);
+    const bool finished = player->progress >= static_cast<float>(session.laps);
+    if (c.type == race::kRaceKnockout && !finished) {
+      EXPECT_EQ(result->place, field) << "knocked out in last place";
+      EXPECT_GE(mostLaps, knockedOut + 1) << "at a lap's end";
+    } else {
+      EXPECT_TRUE(finished);
+    }
+    if (c.clockPlace > 0) {
+      EXPECT_EQ(result->place, c.clockPlace);
+    } else {
+      EXPECT_EQ(result->place, static_cast<uint32_t>(player->racePosition));
+      ASSERT_LE(result->place, result->names.size());
+      EXPECT_EQ(result->names[result->place - 1], player->driverName);
+    }
+    EXPECT_EQ(session.hud->place, result->place);
+    const std::vector<std::string> messages = session.hud->MessageTexts();
+    EXPECT_NE(std::find(messages.begin(), messages.end(), race::RaceHud::ResultText(c.type, result->place)),
+              messages.end());
+    // The career moves on only for a first place in a career race.
+    const bool career = race->Definition()->mode == race::kModeCareer;
+    EXPECT_EQ(race->Profile().careerProgress, career && result->place == 1 ? tier + 1 : tier);
   }
 }
 

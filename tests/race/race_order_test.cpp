@@ -45,7 +45,7 @@ TEST(RaceOrder, TimeTrialAndChickenKeepListPlaces) {
     race::UpdateRaceOrder(field.cars, type);
     EXPECT_EQ(a.racePosition, 1);
     EXPECT_EQ(b.racePosition, 2);
-    EXPECT_EQ(race::KnockOutIndex(field.cars, type, 3, 3), -1);
+    EXPECT_EQ(race::KnockOutIndex(field.cars, type, 3, 3, 0), -1);
   }
 }
 
@@ -56,49 +56,37 @@ TEST(RaceOrder, MaxLapsIsTheLargestBestLap) {
   EXPECT_EQ(race::UpdateRaceOrder(field.cars, race::kRaceLap), 3);
 }
 
-TEST(KnockOut, LastCarGoesOnceItsLapsPassTheThreshold) {
-  Field field;
-  field.Add("A", 1.9f, 1);
-  field.Add("B", 1.8f, 1);
-  field.Add("C", 1.7f, 1);
-  Vehicle& last = field.Add("D", 0.9f, 0);
-  int32_t maxLaps = race::UpdateRaceOrder(field.cars, race::kRaceKnockout);
-  ASSERT_EQ(last.racePosition, 4);
-  // Three laps, four cars: the threshold is 0; the last car has not yet passed it, but every other car has
-  // more laps, so it goes.
-  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockout, 3, maxLaps), 3);
-
-  last.bestLap = 1;
-  last.progress = 1.1f;
-  maxLaps = race::UpdateRaceOrder(field.cars, race::kRaceKnockout);
-  // Last with bestLap 1 > threshold 0: out.
-  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockout, 3, maxLaps), 3);
-}
-
-TEST(KnockOut, NobodyGoesWhileTheLastCarIsLevelAndBelowTheThreshold) {
-  Field field;
-  field.Add("A", 0.5f, 0);
-  field.Add("B", 0.4f, 0);
-  field.Add("C", 0.3f, 0);
-  const int32_t maxLaps = race::UpdateRaceOrder(field.cars, race::kRaceKnockout);
-  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockout, 3, maxLaps), -1);
-  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceLap, 3, maxLaps), -1);
-}
-
-TEST(KnockOut, ALappedCarGoesAtOnceWhereverItStands) {
-  Field field;
-  field.Add("A", 3.5f, 3);
-  Vehicle& lapped = field.Add("B", 1.2f, 1);
-  field.Add("C", 1.0f, 1);
-  const int32_t maxLaps = race::UpdateRaceOrder(field.cars, race::kRaceKnockout);
-  ASSERT_EQ(lapped.racePosition, 2);
-  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockout, 5, maxLaps), 1);
-}
-
-TEST(KnockOut, ASingleCarIsNeverDropped) {
-  Field field;
-  field.Add("A", 0, 0);
-  EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockout, 3, 5), -1);
+TEST(KnockOut, TheLastCarGoesAtALapsEndOneALap) {
+  struct Car {
+    float progress;
+    int32_t bestLap;
+  };
+  struct Case {
+    const char* what;
+    std::vector<Car> cars;  // listed in race order unless a car is lapped
+    int32_t laps;
+    int32_t knockedOut;
+    int expected;
+  };
+  const Case cases[] = {
+      {"four cars, three laps: every other car is a lap ahead", {{1.9f, 1}, {1.8f, 1}, {1.7f, 1}, {0.9f, 0}}, 3, 0, 3},
+      {"four cars, three laps: the last passes threshold 0", {{1.9f, 1}, {1.8f, 1}, {1.7f, 1}, {1.1f, 1}}, 3, 0, 3},
+      {"level on the first lap", {{0.5f, 0}, {0.4f, 0}, {0.3f, 0}}, 3, 0, -1},
+      {"a lapped car goes wherever it stands", {{3.5f, 3}, {1.2f, 1}, {1.0f, 1}}, 5, 0, 1},
+      {"a single car stays", {{0.0f, 0}}, 3, 0, -1},
+      {"more cars than laps: nobody goes from the grid", {{0.3f, 0}, {0.2f, 0}, {0.1f, 0}, {-0.1f, 0}}, 2, 0, -1},
+      {"more cars than laps: the last goes at the first lap's end", {{1.3f, 1}, {1.2f, 1}, {1.1f, 1}, {1.0f, 1}}, 2, 0, 3},
+      {"more cars than laps: one car a lap, not all at once", {{1.3f, 1}, {1.2f, 1}, {1.1f, 1}}, 2, 1, -1},
+      {"more cars than laps: the next at the second lap's end", {{2.3f, 2}, {2.2f, 2}, {2.1f, 2}}, 2, 1, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Field field;
+    for (const Car& car : c.cars) field.Add("", car.progress, car.bestLap);
+    const int32_t maxLaps = race::UpdateRaceOrder(field.cars, race::kRaceKnockout);
+    EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceKnockout, c.laps, maxLaps, c.knockedOut), c.expected);
+    EXPECT_EQ(race::KnockOutIndex(field.cars, race::kRaceLap, c.laps, maxLaps, c.knockedOut), -1);
+  }
 }
 
 TEST(RaceResult, NamesAndTimesFollowPositionsAndEveryCarIsFlagged) {

@@ -77,7 +77,10 @@ void Recorder::Observe() {
   for (size_t i = 0; i < cars_.size(); ++i) {
     const vehicle::Vehicle* car = cars_[i];
     // A knocked-out car has left the race; its line keeps what it had reached.
-    if (std::find(racing.begin(), racing.end(), car) == racing.end()) continue;
+    if (std::find(racing.begin(), racing.end(), car) == racing.end()) {
+      if (carLines_[i].knockedOutAt < 0) carLines_[i].knockedOutAt = static_cast<float>(race_.Time());
+      continue;
+    }
     if (!Finite(car->position)) ++nonFinite_;
     CarLine& line = carLines_[i];
     line.driver = car->driverName;
@@ -93,6 +96,12 @@ void Recorder::Observe() {
         line.brokenParts += car->damage->swapped[zone] ? 1 : 0;
       }
     }
+  }
+
+  if (!resultSeen_ && session->Result() != nullptr) {
+    resultSeen_ = true;
+    resultAt_ = static_cast<float>(race_.Time());
+    knockedOut_ = session->Player() != nullptr && session->Player()->progress < static_cast<float>(session->laps);
   }
 
   // A line counts up while its award grows and loses its points when wiped: the same award keeps its log line.
@@ -142,6 +151,7 @@ Report Recorder::Finish() {
     report.type = definition->type < race::RaceTypeNames.size() ? race::RaceTypeNames[definition->type] : "LAP";
   }
   report.seconds = static_cast<float>(race_.Time());
+  if (session != nullptr) report.laps = session->laps;
   report.cars = carLines_;
   report.hudStuntLines = stuntLog_;
   if (session != nullptr && session->Scenery().particles != nullptr) {
@@ -168,6 +178,9 @@ Report Recorder::Finish() {
     report.hasResult = true;
     report.resultPlace = session->Result()->place;
     report.prize = definition != nullptr ? definition->RewardForPlace(report.resultPlace) : 0;
+    report.resultTime = session->Result()->raceTime;
+    report.resultAt = resultAt_;
+    report.knockedOut = knockedOut_;
   }
   report.nonFinite = nonFinite_;
   return report;
@@ -183,14 +196,15 @@ void Run(game::HeadlessRace& race, float seconds, const std::function<void()>& a
 
 std::string ToJson(const Report& report) {
   std::string json = "{\"race\": " + Quoted(report.race) + ", \"type\": " + Quoted(report.type) +
-                     ", \"seconds\": " + Number(report.seconds) + ",\n \"cars\": [";
+                     ", \"laps\": " + std::to_string(report.laps) + ", \"seconds\": " + Number(report.seconds) + ",\n \"cars\": [";
   for (size_t i = 0; i < report.cars.size(); ++i) {
     const CarLine& car = report.cars[i];
     json += (i == 0 ? "\n  " : ",\n  ");
     json += "{\"driver\": " + Quoted(car.driver) + ", \"player\": " + Bool(car.player) +
             ", \"laps\": " + std::to_string(car.laps) + ", \"place\": " + std::to_string(car.place) +
             ", \"finished\": " + Bool(car.finished) + ", \"dents\": " + std::to_string(car.dents) +
-            ", \"brokenParts\": " + std::to_string(car.brokenParts) + ", \"stuntPoints\": " + std::to_string(car.stuntPoints) + "}";
+            ", \"brokenParts\": " + std::to_string(car.brokenParts) + ", \"stuntPoints\": " + std::to_string(car.stuntPoints) +
+            ", \"knockedOutAt\": " + (car.knockedOutAt < 0 ? std::string("null") : Number(car.knockedOutAt)) + "}";
   }
   json += "],\n \"hudStuntLines\": [";
   for (size_t i = 0; i < report.hudStuntLines.size(); ++i) {
@@ -212,7 +226,9 @@ std::string ToJson(const Report& report) {
   json += "],\n \"forceFeedback\": {\"effects\": " + std::to_string(report.forceEffects) +
           ", \"jolts\": " + std::to_string(report.jolts) + "},\n \"result\": ";
   json += report.hasResult ? "{\"place\": " + std::to_string(report.resultPlace) +
-                                 ", \"prize\": " + std::to_string(report.prize) + "}"
+                                 ", \"prize\": " + std::to_string(report.prize) +
+                                 ", \"time\": " + Number(report.resultTime) + ", \"at\": " + Number(report.resultAt) +
+                                 ", \"knockedOut\": " + Bool(report.knockedOut) + "}"
                            : std::string("null");
   json += ",\n \"nonFinite\": " + std::to_string(report.nonFinite) + "}\n";
   return json;

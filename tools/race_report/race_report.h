@@ -24,6 +24,7 @@ struct CarLine {
   int32_t dents = 0;        // body zones that took damage
   int32_t brokenParts = 0;  // zones whose parts show the damaged materials (crumpled panels, broken glass)
   int32_t stuntPoints = 0;
+  float knockedOutAt = -1;  // simulated seconds when a knock-out took the car out of the race, -1 when never
 };
 
 struct SoundLine {
@@ -36,6 +37,7 @@ struct SoundLine {
 struct Report {
   std::string race;
   std::string type;
+  int32_t laps = 0;  // as the race ran them (instant races choose their own)
   float seconds = 0;
   std::vector<CarLine> cars;
   std::vector<std::string> hudStuntLines;  // each award once, in the order it appeared, as last shown
@@ -46,6 +48,9 @@ struct Report {
   bool hasResult = false;
   uint32_t resultPlace = 0;
   int32_t prize = 0;
+  float resultTime = 0;  // the race clock the result records
+  float resultAt = 0;    // simulated seconds when the result was made
+  bool knockedOut = false;  // the player's race ended short of the lap count
   uint32_t nonFinite = 0;  // car positions found not finite, counted per car and frame
 };
 
@@ -78,6 +83,9 @@ class Recorder {
   std::vector<std::string> stuntLog_;
   std::map<platform::audio::SampleId, SoundSeen> sounds_;
   uint32_t nonFinite_ = 0;
+  bool resultSeen_ = false;
+  float resultAt_ = 0;
+  bool knockedOut_ = false;
 };
 
 // The frame length of a report run (seconds): two sub-steps a frame, as at 60 frames a second.
