@@ -23,7 +23,10 @@ constexpr float kJoystickColumn = 500;
 }  // namespace
 
 std::string HelpPageAddress(const std::string& gameFolder) {
-  return "file:///" + app::MakeAbsolutePath(gameFolder, kHelpPage);
+  // A file address has exactly three slashes before an absolute path's first folder.
+  std::string path = app::MakeAbsolutePath(gameFolder, kHelpPage);
+  path.erase(0, path.find_first_not_of('/'));
+  return "file:///" + path;
 }
 
 HelpScreen::HelpScreen(const ScreenServices& services, std::string gameFolder, PageOpener openPage)

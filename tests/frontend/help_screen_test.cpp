@@ -116,7 +116,7 @@ TEST_F(HelpScreenTest, MoreHelpOpensThePageAndMinimisesTheGame) {
   EXPECT_TRUE(opened_.empty());
   screen_->Update(Window(), 0.016f);
   ASSERT_EQ(opened_.size(), 1u);
-  EXPECT_EQ(opened_[0], "file:////game/HELP/introduction.htm");
+  EXPECT_EQ(opened_[0], "file:///game/HELP/introduction.htm");
   EXPECT_FALSE(screen_->moreHelp);
   EXPECT_EQ(Minimised(), 1u);
   screen_->Update(Window(), 0.016f);
