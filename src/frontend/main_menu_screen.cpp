@@ -13,7 +13,6 @@
 namespace frontend {
 
 namespace {
-constexpr float kEntryNormal[4] = {4, 144, 5, 145};
 constexpr float kEntryHighlight[4] = {3, 2, 421, 39};
 constexpr float kFirstEntryY = 220;
 constexpr float kEntrySpacing = 38;
@@ -70,7 +69,7 @@ void MainMenuScreen::Init(platform::gfx::Device* device) {
                  {kQuit, "Quit", 660, 70}};
   float y = kFirstEntryY;
   for (const auto& entry : entries) {
-    MenuButton* button = AddAtlasButton(device, skin.buttonImage, entry.x, y, entry.width, 36, kEntryNormal,
+    MenuButton* button = AddAtlasButton(device, skin.buttonImage, entry.x, y, entry.width, 36, kBlankEntryNormal,
                                         kEntryHighlight, 0, entry.id);
     y += kEntrySpacing;
     // The label's right edge sits a few pixels inside the button's right end, under the title's.

@@ -8,7 +8,6 @@ namespace frontend {
 
 namespace {
 enum ButtonId : int32_t { kBack = 0, kControls = 1, kAudio = 2, kVideo = 3, kQuitIcon = 5, kFullScreenIcon = 6 };
-constexpr float kEntryNormal[4] = {4, 144, 5, 145};
 constexpr float kEntryHighlight[4] = {3, 2, 421, 39};
 constexpr float kBackRect[4] = {297, 168, 455, 196};
 }  // namespace
@@ -31,7 +30,7 @@ void OptionsMenuScreen::Init(platform::gfx::Device* device) {
   } entries[] = {{kControls, "Controls", 200}, {kAudio, "Audio", 240}, {kVideo, "Video", 280}};
   for (const auto& entry : entries) {
     MenuButton* button =
-        AddAtlasButton(device, skin.buttonImage, 12, entry.y, 746, 38, kEntryNormal, kEntryHighlight, 0, entry.id);
+        AddAtlasButton(device, skin.buttonImage, 12, entry.y, 746, 38, kBlankEntryNormal, kEntryHighlight, 0, entry.id);
     AddButtonLabels(device, button, entry.text, skin.fontImage, skin.font, 723, 3, 1.0f, true, kAlignRight);
   }
   MenuButton* back = AddAtlasButton(device, skin.buttonImage, 5, 567, 159, 29, kBackRect, kBackRect, 0, kBack);

@@ -29,8 +29,9 @@ inline constexpr float kFullScreenIconNormal[4] = {428, 2, 475, 30};
 inline constexpr float kFullScreenIconHighlight[4] = {428, 34, 475, 62};
 inline constexpr float kQuitIconNormal[4] = {481, 2, 509, 30};
 inline constexpr float kQuitIconHighlight[4] = {481, 34, 509, 62};
-// A single texel: the button shows only its text until highlighted.
+// Single clear texels: a button with one of these faces shows only its text until highlighted.
 inline constexpr float kBlankButtonNormal[4] = {10, 88, 11, 89};
+inline constexpr float kBlankEntryNormal[4] = {4, 144, 5, 145};
 inline constexpr float kWideHighlight[4] = {3, 2, 200, 39};
 
 }  // namespace frontend

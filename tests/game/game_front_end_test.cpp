@@ -2,8 +2,13 @@
 // table, screen requests, keys and buttons reaching the current screen, the showroom and device resets.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
+#include <map>
 #include <random>
+#include <sstream>
 
 #include "app/app_timer.h"
 #include "app/data_file.h"
@@ -15,6 +20,11 @@
 #include "frontend/race_request.h"
 #include "frontend/screen_ids.h"
 #include "game/game_application.h"
+#include "platform/file_system.h"
+#include "platform/gfx/memory_resources.h"
+#include "platform/image/picture_decoder.h"
+#include "render/resources/image_resource.h"
+#include "screens/profile_screen.h"
 #include "race/player_profile.h"
 #include "screens/garage_screen.h"
 #include "screens/results_screen.h"
@@ -294,6 +304,140 @@ TEST_F(GameFrontEndTest, F9ShowsTheInstalledUpgradesInAMessageBoxOnBothCarScreen
     EXPECT_EQ(box.caption, "UPGRADE INFO");
     EXPECT_EQ(box.flags, platform::message_box::kIconInformation);
   }
+}
+
+// The pixel rectangles of "MENUS\button.png" that the screens' sprites and buttons cut, each with where it was
+// seen first.
+class ButtonImagePieces {
+ public:
+  void Add(const frontend::MenuScreen& screen, const std::string& where) {
+    for (const frontend::Sprite* sprite : screen.images) Add(*sprite, where);
+    for (const frontend::MenuButton* button : screen.buttons) Add(*button, where);
+  }
+  void Add(const frontend::Sprite& sprite, const std::string& where) {
+    if (!FromButtonImage(sprite.image) || sprite.vertexBuffer == nullptr) return;
+    const auto& bytes = static_cast<platform::gfx::MemoryVertexBuffer*>(sprite.vertexBuffer)->Bytes();
+    std::vector<frontend::WidgetVertex> quad(bytes.size() / sizeof(frontend::WidgetVertex));
+    std::memcpy(quad.data(), bytes.data(), quad.size() * sizeof(frontend::WidgetVertex));
+    if (quad.empty()) return;
+    frontend::TexRect rect{quad[0].u, quad[0].v, quad[0].u, quad[0].v};
+    for (const auto& corner : quad) {
+      rect = {std::min(rect.left, corner.u), std::min(rect.top, corner.v), std::max(rect.right, corner.u),
+              std::max(rect.bottom, corner.v)};
+    }
+    Record(sprite.image, rect, where + " sprite");
+  }
+  void Add(const frontend::MenuButton& button, const std::string& where) {
+    if (!FromButtonImage(button.image)) return;
+    Record(button.image, button.normalRect, where + " button " + std::to_string(button.id));
+    Record(button.image, button.highlightRect, where + " button " + std::to_string(button.id) + " lit");
+  }
+
+  // (left, top, right, bottom) in pixels of the image, ordered so left <= right and top <= bottom.
+  std::map<std::array<int, 4>, std::string> pieces;
+
+ private:
+  static bool FromButtonImage(const render::ImageResource* image) {
+    if (image == nullptr) return false;
+    std::string name = image->colourName;
+    std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    const std::string wanted = "button.png";
+    return name.size() >= wanted.size() && name.compare(name.size() - wanted.size(), wanted.size(), wanted) == 0;
+  }
+  void Record(const render::ImageResource* image, const frontend::TexRect& rect, const std::string& where) {
+    const auto width = static_cast<float>(render::GetImageWidth(image));
+    const auto height = static_cast<float>(render::GetImageHeight(image));
+    const std::array<int, 4> pixels = {
+        static_cast<int>(std::lround(std::min(rect.left, rect.right) * width)),
+        static_cast<int>(std::lround(std::min(rect.top, rect.bottom) * height)),
+        static_cast<int>(std::lround(std::max(rect.left, rect.right) * width)),
+        static_cast<int>(std::lround(std::max(rect.top, rect.bottom) * height))};
+    pieces.emplace(pixels, where);
+  }
+};
+
+TEST_F(GameFrontEndTest, EveryPieceOfTheButtonImageTheScreensDrawHasDrawnPixels) {
+  GameApplication& game = Started();
+  ButtonImagePieces seen;
+  for (const auto& button : game.GetGuiContext()->buttons) seen.Add(*button, "notice");
+  game.GetScreenFlow()->Reset(gs::kDisclaimer, 0, app::menu_screen::NoScreenChange);
+  game.GetGuiContext()->accepted = true;
+  ASSERT_GT(RunUntil(gs::kMenus), 0);
+
+  // Race lists are found beside the executable; the test's game folder is elsewhere.
+  const std::string gameFolder = folder_->string() + "/";
+  game.GetContentDatabase()->LoadFrom(app::DataFile(gameFolder + kContentListFile), gameFolder, gameFolder);
+  // A player with money and a car of their own, so the garage shows its upgrade page and its stat bars.
+  frontend::MenuManager& menus = *game.GetMenuManager();
+  race::PlayerProfile& profile = *game.GetPlayerProfile();
+  profile.money = 1000000;
+  for (const std::string& car : game.GetContentDatabase()->vehicleNames) profile.SetOwned(car);
+  for (int32_t screen = 0; screen < index::kScreenCount; ++screen) {
+    game.GetScreenFlow()->RequestBack(screen, 0.0f);
+    Frames(3);
+    ASSERT_EQ(menus.current, screen);
+    seen.Add(*menus.CurrentScreen(), "screen " + std::to_string(screen));
+  }
+  auto* mainMenu = dynamic_cast<frontend::MainMenuScreen*>(menus.Screen(index::kMainMenu));
+  ASSERT_NE(mainMenu, nullptr);
+  seen.Add(*mainMenu->helpScreen, "help");
+  auto* profiles = dynamic_cast<screens::ProfileScreen*>(mainMenu->profileScreen.get());
+  ASSERT_NE(profiles, nullptr);
+  seen.Add(*profiles, "profiles");
+  seen.Add(*profiles->confirmDialog, "confirmation");
+  auto* results = dynamic_cast<screens::RaceResultsScreen*>(menus.Screen(index::kRaceResults));
+  ASSERT_NE(results, nullptr);
+  seen.Add(*results->postScoreButton, "results");
+  // The garage's two pages: what one page shows, the other holds aside.
+  game.GetScreenFlow()->RequestBack(index::kGarage, 0.0f);
+  Frames(3);
+  auto* garage = dynamic_cast<screens::GarageScreen*>(menus.CurrentScreen());
+  ASSERT_NE(garage, nullptr);
+  garage->pageRequested = 1;
+  garage->ShowAnUpgrade();
+  Frames(2);
+  seen.Add(*garage, "garage page 1");
+  ASSERT_FALSE(garage->statBars.empty()) << "a car is on show";
+  for (const frontend::MenuButton* button :
+       {garage->buyButton, garage->upgradeButton, garage->purchaseButton, garage->installButton,
+        garage->removeButton, garage->nextButton}) {
+    seen.Add(*button, "garage");
+  }
+  for (const frontend::Sprite* sprite : {garage->carPricePanel, garage->statPanel}) seen.Add(*sprite, "garage");
+
+  // The generated picture as the game reads it: the alpha image's grey level is the transparency.
+  std::vector<unsigned char> bytes;
+  ASSERT_TRUE(platform::ReadWholeFile(folder_->string() + "/MENUS/buttonalpha.png", bytes, platform::kMaxImageFileBytes));
+  platform::image::Picture alpha;
+  std::string error;
+  ASSERT_TRUE(platform::image::DecodePng(bytes.data(), bytes.size(), alpha, error)) << error;
+  const auto drawn = [&](int x, int y) { return alpha.texels[(static_cast<size_t>(y) * alpha.width + x) * 4 + 2] >= 32; };
+
+  const std::array<int, 4> blankFaces[] = {
+      {static_cast<int>(frontend::kBlankButtonNormal[0]), static_cast<int>(frontend::kBlankButtonNormal[1]),
+       static_cast<int>(frontend::kBlankButtonNormal[2]), static_cast<int>(frontend::kBlankButtonNormal[3])},
+      {static_cast<int>(frontend::kBlankEntryNormal[0]), static_cast<int>(frontend::kBlankEntryNormal[1]),
+       static_cast<int>(frontend::kBlankEntryNormal[2]), static_cast<int>(frontend::kBlankEntryNormal[3])}};
+  EXPECT_GT(seen.pieces.size(), 30u) << "every screen was visited";
+  std::ostringstream empty;
+  int emptyCount = 0;
+  for (const auto& [rect, where] : seen.pieces) {
+    if (std::find(std::begin(blankFaces), std::end(blankFaces), rect) != std::end(blankFaces)) continue;
+    const auto [left, top, right, bottom] = rect;
+    ASSERT_TRUE(left >= 0 && top >= 0 && right <= static_cast<int>(alpha.width) &&
+                bottom <= static_cast<int>(alpha.height) && left < right && top < bottom)
+        << where << " cuts outside the image";
+    int count = 0;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = left; x < right; ++x) count += drawn(x, y) ? 1 : 0;
+    }
+    // Frames, arrows and icons leave most of their box clear; a region the image leaves empty shows nothing.
+    if (count * 20 < (right - left) * (bottom - top)) {
+      ++emptyCount;
+      empty << "\n  (" << left << ", " << top << ")-(" << right << ", " << bottom << ") " << where;
+    }
+  }
+  EXPECT_EQ(emptyCount, 0) << "pieces of MENUS/button.png the screens draw but the image leaves clear:" << empty.str();
 }
 
 TEST_F(GameFrontEndTest, KeysAndButtonsReachTheMenusOnlyInMenuStates) {
