@@ -51,10 +51,6 @@ done
 xdo() { timeout 20 xdotool "$@"; }
 grab() { timeout 30 import "$@" 2>/dev/null; }
 
-# A sanitizer build checks for leaks at exit; the session-bus library SDL opens keeps its connection until the
-# process ends, which is not the game's leak.
-printf 'leak:libdbus-1.so\n' >"$work/lsan.supp"
-export LSAN_OPTIONS="${LSAN_OPTIONS:+$LSAN_OPTIONS:}suppressions=$work/lsan.supp"
 # The instance lock lives in the runtime folder: a folder of this run's own keeps other games out of the way.
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$shots"
