@@ -35,7 +35,7 @@ struct BodyLayout {
   float deckHeightAtRear = 0, bonnetHeight = 0;
 };
 
-// The lofted body of the spec's shape. withKit reshapes it (skirts, flares, splitter) without changing the
+// The lofted body of the car's shape. withKit reshapes it (skirts, flares, splitter) without changing the
 // order or number of its corners, so a kit body dents toward the stock damaged body.
 CarMesh BuildBody(const CarModelSpec& spec, BodyDetail detail, bool withKit, BodyLayout* layout);
 
