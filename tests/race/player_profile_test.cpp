@@ -1,5 +1,5 @@
-// Tests of the player profile: fresh state, working selection, the binary file round trip, damaged files and
-// saving through a temporary file.
+// Tests of the player profile: the binary file round trip, cars the content list no longer names, the working
+// selection, career tiers and fees, damaged and hostile files, and saving through a temporary file.
 #include "race/player_profile.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/data_file.h"
 #include "contentgen/race_content.h"
 #include "race/content_database.h"
 #include "race/race_definition.h"
@@ -42,112 +41,55 @@ class PlayerProfiles : public ::testing::Test {
   race::ContentDatabase database;
 };
 
-TEST_F(PlayerProfiles, FreshProfileHoldsEveryCarOfTheDatabaseUnowned) {
-  PlayerProfile profile(&database);
-  EXPECT_FALSE(profile.loaded);
-  EXPECT_FALSE(profile.changed);
-  EXPECT_EQ(profile.name, "Player");
-  EXPECT_EQ(profile.fileName, "");
-  EXPECT_EQ(profile.money, 5000);
-  EXPECT_EQ(profile.careerProgress, 0u);
-  EXPECT_EQ(profile.vehicleNames, database.vehicleNames);
-  ASSERT_EQ(profile.selections.size(), 2u);
-  for (const std::string& car : database.vehicleNames) {
-    EXPECT_FALSE(profile.IsOwned(car));
-    ASSERT_NE(profile.GetVehicleRecord(car), nullptr);
-    EXPECT_TRUE(profile.GetVehicleRecord(car)->ownedIds.empty());
-  }
-  EXPECT_NE(profile.GetVehicleRecord("Berline"), profile.GetVehicleRecord("Coupe"));
-  // Names are matched exactly, letter case included.
-  EXPECT_EQ(profile.IndexOf("Coupe"), 1);
-  EXPECT_EQ(profile.IndexOf("COUPE"), -1);
-  EXPECT_EQ(profile.GetVehicleRecord("coupe"), nullptr);
-
-  profile.SetOwned("Coupe");
-  profile.SetOwned("Nothing");
-  EXPECT_TRUE(profile.IsOwned("Coupe"));
-  EXPECT_FALSE(profile.IsOwned("Berline"));
-  EXPECT_FALSE(profile.IsOwned("Nothing"));
-  // Saving without a file writes nothing.
-  EXPECT_FALSE(profile.Save());
-}
-
-TEST_F(PlayerProfiles, WorkingSelectionRaisesChangedOnlyWhenItDiffers) {
-  PlayerProfile profile(&database);
-  profile.SetWorkingSelection(Selection({}, {}));
-  EXPECT_FALSE(profile.changed);
-
-  profile.SetCurrentSelection(Selection({1, 2}, {2}));
-  EXPECT_TRUE(profile.changed);
-  UpgradeSelection copy;
-  profile.GetWorkingSelection(copy);
-  EXPECT_EQ(copy.ownedIds, (Ids{1, 2}));
-  EXPECT_EQ(copy.installedIds, (Ids{2}));
-
-  profile.changed = false;
-  profile.SetWorkingSelection(Selection({1, 2}, {2}));
-  EXPECT_FALSE(profile.changed);
-  profile.SetWorkingSelection(Selection({2, 1}, {2}));  // same ids, other order
-  EXPECT_TRUE(profile.changed);
-  profile.changed = false;
-  profile.SetWorkingSelection(Selection({2, 1}, {2, 1}));
-  EXPECT_TRUE(profile.changed);
-
-  profile.changed = false;
-  profile.ClearCurrentSelection();
-  EXPECT_TRUE(profile.changed);
-  profile.GetCurrentSelection(copy);
-  EXPECT_TRUE(copy.ownedIds.empty());
-  EXPECT_TRUE(copy.installedIds.empty());
-}
-
-TEST_F(PlayerProfiles, SavedFreshProfileHasTheDocumentedLayout) {
-  PlayerProfile profile(&database);
-  profile.SetFilePath(scratch.File("fresh.dat"));
-  ASSERT_TRUE(profile.Save());
-  const Bytes written = scratch.Read("fresh.dat");
-  EXPECT_EQ(written.size(), 12u + (4 + 7 + 1 + 4 + 4) + (4 + 5 + 1 + 4 + 4));
-  const Bytes expected = ProfileFileWriter(5000, 0, 2).Vehicle("Berline", false, {}, {}).Vehicle("Coupe", false, {}, {}).Bytes();
-  EXPECT_EQ(written, expected);
-}
-
 TEST_F(PlayerProfiles, MoneyProgressCarsAndUpgradesSurviveASaveAndLoad) {
   const std::string path = scratch.File("PROFILES/Ann.dat");
   {
     PlayerProfile profile(&database);
+    EXPECT_FALSE(profile.Save()) << "no file yet";
     EXPECT_EQ(profile.Load(path), ProfileLoad::kCreated);
     profile.money = 12345;
     profile.careerProgress = 3;
     profile.SetOwned("Coupe");
+    profile.SetOwned("Nothing");
     *profile.GetVehicleRecord("Coupe") = Selection({7, 3, 9}, {9, 3});
     *profile.GetVehicleRecord("Berline") = Selection({4}, {});
     ASSERT_TRUE(profile.Save());
   }
+  // Named by the file whatever the separator; names of cars match exactly, letter case included.
   PlayerProfile profile(&database);
-  EXPECT_EQ(profile.Load(path), ProfileLoad::kLoaded);
-  EXPECT_TRUE(profile.loaded);
+  EXPECT_EQ(profile.Load(scratch.Path() + "PROFILES\\Ann.dat"), ProfileLoad::kLoaded);
   EXPECT_EQ(profile.name, "ANN");
-  EXPECT_EQ(profile.fileName, path);
   EXPECT_EQ(profile.money, 12345);
   EXPECT_EQ(profile.careerProgress, 3u);
   EXPECT_TRUE(profile.IsOwned("Coupe"));
   EXPECT_FALSE(profile.IsOwned("Berline"));
-  // Selection order is kept.
-  EXPECT_EQ(profile.GetVehicleRecord("Coupe")->ownedIds, (Ids{7, 3, 9}));
+  EXPECT_FALSE(profile.IsOwned("Nothing"));
+  EXPECT_EQ(profile.GetVehicleRecord("coupe"), nullptr);
+  EXPECT_EQ(profile.GetVehicleRecord("Coupe")->ownedIds, (Ids{7, 3, 9})) << "in the order bought";
   EXPECT_EQ(profile.GetVehicleRecord("Coupe")->installedIds, (Ids{9, 3}));
   EXPECT_EQ(profile.GetVehicleRecord("Berline")->ownedIds, (Ids{4}));
+  // A progress past the last tier is held there.
+  ASSERT_TRUE(ProfileFileWriter(1, 9, 0).Save(scratch.File("far.dat")));
+  ASSERT_EQ(profile.Load(scratch.File("far.dat")), ProfileLoad::kLoaded);
+  EXPECT_EQ(profile.careerProgress, race::kMaxCareerProgress);
 }
 
-TEST_F(PlayerProfiles, NameComesFromTheFileNameWhateverTheSeparator) {
-  ASSERT_TRUE(ProfileFileWriter(10, 0, 0).Save(scratch.File("PROFILES/zoe.dat")));
+TEST_F(PlayerProfiles, TheWorkingSelectionIsChangedOnlyByOtherIdsOrAnotherOrder) {
   PlayerProfile profile(&database);
-  EXPECT_EQ(profile.Load(scratch.Path() + "PROFILES\\zoe.dat"), ProfileLoad::kLoaded);
-  EXPECT_EQ(profile.name, "ZOE");
-  EXPECT_EQ(profile.money, 10);
-  // A new player in a profiles folder that does not exist yet, named the way the profile screens name it.
-  EXPECT_EQ(profile.Load(scratch.Path() + "NEW\\Al.dat"), ProfileLoad::kCreated);
-  EXPECT_EQ(profile.name, "AL");
-  EXPECT_EQ(scratch.Entries("NEW"), (std::vector<std::string>{"Al.dat"}));
+  profile.SetWorkingSelection(Selection({}, {}));
+  EXPECT_FALSE(profile.changed);
+  profile.SetCurrentSelection(Selection({1, 2}, {2}));
+  EXPECT_TRUE(profile.changed);
+  const struct {
+    Ids owned, installed;
+    bool changed;
+  } cases[] = {{{1, 2}, {2}, false}, {{2, 1}, {2}, true}, {{1, 2}, {2, 1}, true}};
+  for (const auto& c : cases) {
+    profile.SetCurrentSelection(Selection({1, 2}, {2}));
+    profile.changed = false;
+    profile.SetWorkingSelection(Selection(c.owned, c.installed));
+    EXPECT_EQ(profile.changed, c.changed) << c.owned.front() << " " << c.installed.size();
+  }
 }
 
 TEST_F(PlayerProfiles, FileEntriesAreMatchedToTheDatabaseByExactName) {
@@ -160,14 +102,11 @@ TEST_F(PlayerProfiles, FileEntriesAreMatchedToTheDatabaseByExactName) {
 
   PlayerProfile profile(&database);
   ASSERT_EQ(profile.Load(scratch.File("mixed.dat")), ProfileLoad::kLoaded);
-  EXPECT_EQ(profile.money, 800);
-  EXPECT_EQ(profile.careerProgress, 1u);
   EXPECT_FALSE(profile.IsOwned("Coupe"));
   EXPECT_TRUE(profile.GetVehicleRecord("Coupe")->ownedIds.empty());
   EXPECT_FALSE(profile.IsOwned("Berline"));
   EXPECT_EQ(profile.GetVehicleRecord("Berline")->ownedIds, (Ids{2, 6, 8}));
   EXPECT_EQ(profile.GetVehicleRecord("Berline")->installedIds, (Ids{3, 5}));
-  EXPECT_EQ(profile.vehicleNames, database.vehicleNames);
 
   // Cars this content list does not name are written back untouched, after the listed ones.
   ASSERT_TRUE(profile.Save());
@@ -178,9 +117,6 @@ TEST_F(PlayerProfiles, FileEntriesAreMatchedToTheDatabaseByExactName) {
                              .Vehicle("Retired", true, {5}, {5})
                              .Bytes();
   EXPECT_EQ(scratch.Read("mixed.dat"), expected);
-  // A fresh profile forgets them.
-  profile.Reset();
-  EXPECT_TRUE(profile.otherVehicles.empty());
 }
 
 TEST_F(PlayerProfiles, LoadingSavesThePreviousPlayerAndANewPlayerStartsFresh) {
@@ -192,8 +128,6 @@ TEST_F(PlayerProfiles, LoadingSavesThePreviousPlayerAndANewPlayerStartsFresh) {
 
   EXPECT_EQ(profile.Load(scratch.File("PROFILES/Bob.dat")), ProfileLoad::kCreated);
   EXPECT_EQ(profile.name, "BOB");
-  EXPECT_EQ(profile.careerProgress, 0u);
-  EXPECT_EQ(profile.money, 5000);
   EXPECT_FALSE(profile.IsOwned("Berline"));
   // The new player's file exists at once, holding the fresh state.
   const Bytes fresh = ProfileFileWriter(5000, 0, 2).Vehicle("Berline", false, {}, {}).Vehicle("Coupe", false, {}, {}).Bytes();
@@ -209,61 +143,41 @@ TEST_F(PlayerProfiles, LoadingSavesThePreviousPlayerAndANewPlayerStartsFresh) {
 TEST_F(PlayerProfiles, CareerRacesUnlockTierByTierAndCostTheirEntryFee) {
   PlayerProfile profile(&database);
   race::RaceDefinition race(0, "Tier race", "", nullptr, race::kModeCareer, race::kRaceLap, 3, 0, 4, false);
-  race.classRestriction = race::kClassC;
   race.entryFee = 3000;
-
-  EXPECT_TRUE(profile.IsRaceLocked(race));
-  race.classRestriction = race::kClassOpen;
-  EXPECT_FALSE(profile.IsRaceLocked(race));
-  race::RaceDefinition mixed = race;
-  mixed.classRestriction = race::kClassMixed;
-  EXPECT_FALSE(profile.IsRaceLocked(mixed));
-
-  // Only a win of a career race of the current tier opens the next one.
-  EXPECT_FALSE(profile.AdvanceCareer(race, 2));
+  const std::pair<uint32_t, bool> locks[] = {{race::kClassOpen, false}, {race::kClassC, true}, {race::kClassMixed, false}};
+  for (const auto& [tier, locked] : locks) {
+    race.classRestriction = tier;
+    EXPECT_EQ(profile.IsRaceLocked(race), locked) << tier;
+  }
+  // Only a win of a career race of the current tier opens the next one, up to the last.
   race::RaceDefinition practice = race;
   practice.mode = race::kModeQuick;
-  EXPECT_FALSE(profile.AdvanceCareer(practice, 1));
-  EXPECT_EQ(profile.careerProgress, 0u);
-  EXPECT_TRUE(profile.AdvanceCareer(race, 1));
-  EXPECT_EQ(profile.careerProgress, 1u);
-  EXPECT_FALSE(profile.AdvanceCareer(race, 1));  // an old tier won again
-  race.classRestriction = race::kClassC;
-  EXPECT_FALSE(profile.IsRaceLocked(race));
-  for (uint32_t tier = 1; tier < 4; ++tier) {
-    race.classRestriction = tier;
-    EXPECT_TRUE(profile.AdvanceCareer(race, 1));
+  const struct {
+    const race::RaceDefinition* race;
+    uint32_t tier, place;
+    bool advances;
+  } wins[] = {{&race, 0, 2, false}, {&practice, 0, 1, false}, {&race, 0, 1, true}, {&race, 0, 1, false},
+              {&race, 1, 1, true},  {&race, 2, 1, true},        {&race, 3, 1, true}, {&race, 4, 1, false}};
+  for (const auto& win : wins) {
+    race.classRestriction = practice.classRestriction = win.tier;
+    const uint32_t before = profile.careerProgress;
+    EXPECT_EQ(profile.AdvanceCareer(*win.race, win.place), win.advances) << win.tier << " " << win.place;
+    EXPECT_EQ(profile.careerProgress, before + (win.advances ? 1 : 0));
   }
   EXPECT_EQ(profile.careerProgress, race::kMaxCareerProgress);
-  race.classRestriction = race::kMaxCareerProgress;
-  EXPECT_FALSE(profile.AdvanceCareer(race, 1));
-  EXPECT_EQ(profile.careerProgress, race::kMaxCareerProgress);
+  EXPECT_FALSE(profile.IsRaceLocked(race));
 
-  // Entry fees: paid only when affordable.
-  EXPECT_TRUE(profile.CanAffordEntry(race));
+  // Entry fees are paid only when affordable, and never pay the player; winnings never wrap the 32-bit purse.
   EXPECT_TRUE(profile.PayEntryFee(race));
-  EXPECT_EQ(profile.money, 2000);
   EXPECT_FALSE(profile.CanAffordEntry(race));
   EXPECT_FALSE(profile.PayEntryFee(race));
-  EXPECT_EQ(profile.money, 2000);
   race.entryFee = -500;
   EXPECT_TRUE(profile.PayEntryFee(race));
   EXPECT_EQ(profile.money, 2000);
-
-  // Winnings never wrap the 32-bit purse.
-  profile.AddMoney(race.RewardForPlace(1) + 700);
-  EXPECT_EQ(profile.money, 2700);
   profile.AddMoney(int64_t{1} << 40);
   EXPECT_EQ(profile.money, INT32_MAX);
   profile.AddMoney(INT64_MIN);
   EXPECT_EQ(profile.money, INT32_MIN);
-}
-
-TEST_F(PlayerProfiles, CareerProgressFromAFileIsHeldAtTheLastTier) {
-  ASSERT_TRUE(ProfileFileWriter(1, 9, 0).Save(scratch.File("far.dat")));
-  PlayerProfile profile(&database);
-  ASSERT_EQ(profile.Load(scratch.File("far.dat")), ProfileLoad::kLoaded);
-  EXPECT_EQ(profile.careerProgress, race::kMaxCareerProgress);
 }
 
 TEST_F(PlayerProfiles, EveryCutOfAValidFileIsRejected) {
@@ -328,13 +242,9 @@ TEST_F(PlayerProfiles, DamagedFileIsKeptAsideAndThePlayerStartsFresh) {
   scratch.Write("PROFILES/Cid.dat", std::string(damaged.begin(), damaged.end()));
   PlayerProfile profile(&database);
   EXPECT_EQ(profile.Load(scratch.File("PROFILES/Cid.dat")), ProfileLoad::kRejected);
-  EXPECT_FALSE(profile.loaded);
   EXPECT_EQ(profile.name, "CID");
   EXPECT_EQ(profile.money, 5000);
-  EXPECT_EQ(profile.careerProgress, 0u);
   EXPECT_FALSE(profile.IsOwned("Coupe"));
-  EXPECT_TRUE(profile.GetVehicleRecord("Coupe")->ownedIds.empty());
-  EXPECT_EQ(scratch.Read("PROFILES/Cid.dat.bad"), damaged);
 
   // Playing on saves under the same name; the damaged bytes stay in the kept copy.
   profile.money = 6000;
@@ -343,14 +253,10 @@ TEST_F(PlayerProfiles, DamagedFileIsKeptAsideAndThePlayerStartsFresh) {
   ASSERT_EQ(again.Load(scratch.File("PROFILES/Cid.dat")), ProfileLoad::kLoaded);
   EXPECT_EQ(again.money, 6000);
   EXPECT_EQ(scratch.Read("PROFILES/Cid.dat.bad"), damaged);
-}
 
-TEST_F(PlayerProfiles, ProfileThatCannotBeReadIsNeverWrittenOver) {
-  // A folder where the file should be: it exists but cannot be read as a file.
+  // A folder where the file should be exists but cannot be read as a file: it is never written over.
   std::filesystem::create_directories(scratch.File("PROFILES/Dee.dat"));
-  PlayerProfile profile(&database);
   EXPECT_EQ(profile.Load(scratch.File("PROFILES/Dee.dat")), ProfileLoad::kRejected);
-  EXPECT_EQ(profile.fileName, "");
   EXPECT_FALSE(profile.Save());
   EXPECT_TRUE(std::filesystem::is_directory(scratch.File("PROFILES/Dee.dat")));
 }
@@ -374,27 +280,6 @@ TEST_F(PlayerProfiles, SavingGoesThroughATemporaryFileAndKeepsTheOldOneOnFailure
   profile.SetFilePath(scratch.File("blocked_file/Eve.dat"));
   EXPECT_FALSE(profile.Save());
   EXPECT_EQ(scratch.Read("PROFILES/Eve.dat"), before);
-}
-
-TEST_F(PlayerProfiles, SampleCarsProfileRoundTripsThroughTheSampleContent) {
-  ASSERT_TRUE(contentgen::WriteRaceContent(scratch.Path()));
-  race::ContentDatabase content(nullptr, "");
-  content.LoadFrom(app::DataFile(scratch.File(contentgen::kManifestFile)), scratch.Path(), scratch.Path());
-  ASSERT_FALSE(content.vehicleNames.empty());
-  PlayerProfile profile(&content);
-  ASSERT_EQ(profile.Load(scratch.File("PROFILES/Player.dat")), ProfileLoad::kCreated);
-  const std::string& lastCar = content.vehicleNames.back();
-  profile.SetOwned(lastCar);
-  profile.GetVehicleRecord(lastCar)->SetOwned(12, true);
-  profile.GetVehicleRecord(lastCar)->SetInstalled(12, true);
-  ASSERT_TRUE(profile.Save());
-
-  PlayerProfile reread(&content);
-  ASSERT_EQ(reread.Load(scratch.File("PROFILES/Player.dat")), ProfileLoad::kLoaded);
-  EXPECT_EQ(reread.name, "PLAYER");
-  EXPECT_TRUE(reread.IsOwned(lastCar));
-  EXPECT_TRUE(reread.GetVehicleRecord(lastCar)->IsInstalled(12));
-  for (size_t i = 0; i + 1 < content.vehicleNames.size(); ++i) EXPECT_FALSE(reread.IsOwned(content.vehicleNames[i]));
 }
 
 }  // namespace

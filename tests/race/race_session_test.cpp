@@ -1,168 +1,128 @@
-// Tests of the race session's step: sub-steps, start hold and release, race time, finish and knock-out.
+// Tests of the race session's step: sub-steps and race time, the countdown's hold and release, the finish and the
+// results that follow, a knocked-out player, the automatic reset of a fallen player car and the blur overlay.
 #include "race/race_session.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <vector>
 
-#include "race/content_database.h"
-#include "race/player_profile.h"
+#include "../vehicle/vehicle_fixture.h"
+#include "hud/hud_test_support.h"
 #include "race/race_definition.h"
+#include "race/race_timing.h"
 #include "vehicle/vehicle.h"
 
 namespace {
 
+namespace gs = app::game_state;
+using platform::Vec3;
 using vehicle::Vehicle;
 
 race::RaceDefinition MakeDefinition(uint32_t type, int32_t laps) {
   return race::RaceDefinition(0, "Test", "TRACKS/CITY/city.scn", nullptr, race::kModeCareer, type, laps, 0, 3,
                               false);
 }
-
 std::unique_ptr<Vehicle> Car(const char* name) { return std::make_unique<Vehicle>(nullptr, nullptr, name, true); }
 
-TEST(RaceSession, FrameRunsItsSubStepsWithTheirLength) {
+TEST(RaceSession, AFrameRunsUpToFiveEqualSubStepsAndTheClockRunsOnlyWhileRacing) {
   auto definition = MakeDefinition(race::kRaceLap, 3);
   race::RaceSession session(nullptr, &definition, false);
   std::vector<float> steps;
   session.afterSubStep = [&steps](float h) { steps.push_back(h); };
   app::ScreenFlow flow;
-  flow.state = app::game_state::kRacing;
-  session.Step(flow, 0.05f);
-  ASSERT_EQ(steps.size(), 5u);
-  for (float h : steps) EXPECT_FLOAT_EQ(h, 0.01f);
-  steps.clear();
-  session.Step(flow, 0.015f);
-  ASSERT_EQ(steps.size(), 2u);
-  EXPECT_FLOAT_EQ(steps[0], 0.0075f);
-  steps.clear();
-  session.Step(flow, 0.2f);
-  ASSERT_EQ(steps.size(), 5u);
-  EXPECT_FLOAT_EQ(steps[0], 0.04f);
-  steps.clear();
-  session.Step(flow, 0);
-  EXPECT_TRUE(steps.empty());
-  EXPECT_FLOAT_EQ(session.raceTime, 0.265f);
+  flow.state = gs::kRacing;
+  const struct {
+    float frame;
+    size_t count;
+    float step;
+  } cases[] = {{0.05f, 5, 0.01f}, {0.015f, 2, 0.0075f}, {0.2f, 5, 0.04f}, {0.004f, 1, 0.004f}, {0, 0, 0}};
+  for (const auto& c : cases) {
+    steps.clear();
+    session.Step(flow, c.frame);
+    ASSERT_EQ(steps.size(), c.count) << c.frame;
+    for (float h : steps) EXPECT_FLOAT_EQ(h, c.step) << c.frame;
+  }
+  EXPECT_FLOAT_EQ(session.raceTime, 0.269f);
+  for (app::GameState state : {gs::kCountdown, gs::kAfterFinish}) {
+    flow.state = state;
+    session.Step(flow, 0.05f);
+  }
+  EXPECT_FLOAT_EQ(session.raceTime, 0.269f);
 }
 
-TEST(RaceSession, RaceTimeRunsOnlyWhileRacing) {
-  auto definition = MakeDefinition(race::kRaceLap, 3);
+class RaceSessionHud : public hud_test::HudFixture {
+ protected:
+  // Applies the flow's requests as the application does every frame, then steps the race; the application moves
+  // on to racing after the step that releases the cars.
+  static void Frame(race::RaceSession& session, app::ScreenFlow& flow, float dt) {
+    flow.Update(dt);
+    const bool released = flow.state == gs::kStartSignal;
+    if (released) flow.Request(gs::kRacing, 0);
+    session.Step(flow, dt);
+  }
+};
+
+TEST_F(RaceSessionHud, TheCountdownHoldsTheCarsInNeutralAndReleasesThemAtFourSeconds) {
+  race::RaceDefinition definition = Definition(race::kRaceLap, 1);
+  auto tree = vehicle_test::FlatWorld("PAVE", 20000);
   race::RaceSession session(nullptr, &definition, false);
+  session.World().SetCollision(tree.get());
+  session.hud = &MakeHud(definition);
+  auto car = vehicle_test::LoadCar(contentgen::SampleCars().front().name);
+  vehicle_test::PlaceAt(*car, session.World(), {0, 0, 0}, {0, 0, 1});
+  Vehicle* player = session.AddRacer(std::move(car), true);
   app::ScreenFlow flow;
-  flow.state = app::game_state::kCountdown;
-  session.Step(flow, 0.05f);
-  flow.state = app::game_state::kAfterFinish;
-  session.Step(flow, 0.05f);
-  EXPECT_FLOAT_EQ(session.raceTime, 0);
+  flow.state = gs::kRaceLoading;
+  session.HoldRacersAtStart(flow);
+  float clock = 0;
+  for (int i = 0; i < 120 && player->engine->Gear() != race::kFirstGear; ++i) {
+    Frame(session, flow, 0.05f);
+    clock += 0.05f;
+    if (flow.state == gs::kCountdown) {
+      EXPECT_EQ(player->engine->Gear(), race::kNeutralGear);
+    }
+  }
+  EXPECT_NEAR(clock, 4.0f, 0.15f);
+  EXPECT_TRUE(player->engine->gearbox.shiftingAllowed);
 }
 
-TEST(RaceSession, RubberBandClockStopsAtFiveSecondsAndIsClearedAtTheRelease) {
-  auto definition = MakeDefinition(race::kRaceLap, 3);
-  race::RaceSession session(nullptr, &definition, true);
-  app::ScreenFlow flow;
-  flow.state = app::game_state::kRacing;
-  for (int i = 0; i < 200; ++i) session.Step(flow, 0.05f);
-  EXPECT_FLOAT_EQ(session.rubberBandTimer, race::kRubberBandDelay);
-  flow.state = app::game_state::kStartSignal;
-  session.Step(flow, 0);
-  EXPECT_FLOAT_EQ(session.rubberBandTimer, 0);
-
-  race::RaceSession without(nullptr, &definition, false);
-  flow.state = app::game_state::kRacing;
-  for (int i = 0; i < 200; ++i) without.Step(flow, 0.05f);
-  EXPECT_FLOAT_EQ(without.rubberBandTimer, 0);
-}
-
-TEST(RaceSession, NewRacersGoToTheFrontAndComputerRacersGetDrivers) {
-  auto definition = MakeDefinition(race::kRaceLap, 3);
+TEST_F(RaceSessionHud, TheFinishIsRecordedOnceAndTheResultsAreAskedForFiveSecondsLater) {
+  race::RaceDefinition definition = Definition(race::kRaceLap, 2);
   race::RaceSession session(nullptr, &definition, false);
-  Vehicle* player = session.AddRacer(Car("Me"), true);
-  Vehicle* rival = session.AddRacer(Car("Rival"), false);
-  ASSERT_EQ(session.Racers().size(), 2u);
-  EXPECT_EQ(session.Racers()[0], rival);
-  EXPECT_EQ(session.Player(), player);
-  EXPECT_TRUE(player->isPlayer);
-  EXPECT_EQ(session.DriverCount(), 1u);
-  EXPECT_TRUE(session.IsDriven(rival));
-  EXPECT_FALSE(session.IsDriven(player));
-}
-
-TEST(RaceSession, ReachingTheLapCountFinishesOnceAndHandsOverTheResult) {
-  auto definition = MakeDefinition(race::kRaceLap, 2);
-  definition.classRestriction = race::kClassC;
-  race::ContentDatabase database(nullptr, "no_such_manifest.dat");
-  race::PlayerProfile profile(&database);
-  profile.careerProgress = race::kClassC;
-  race::RaceSession session(&profile, &definition, false);
+  session.hud = &MakeHud(definition);
   Vehicle* rival = session.AddRacer(Car("Rival"), false);
   Vehicle* player = session.AddRacer(Car("Me"), true);
   rival->progress = 1.5f;
   player->progress = 1.9f;
   app::ScreenFlow flow;
-  flow.state = app::game_state::kRacing;
+  flow.state = gs::kRacing;
   session.Step(flow, 0.05f);
   EXPECT_EQ(session.Result(), nullptr);
-
   player->progress = 2.0f;  // exactly the lap count finishes
   session.Step(flow, 0.05f);
-  ASSERT_NE(session.Result(), nullptr);
-  EXPECT_EQ(flow.state, app::game_state::kAfterFinish);
-  EXPECT_EQ(session.Result()->place, 1u);
-  EXPECT_EQ(session.Result()->names, (std::vector<std::string>{"Me", "Rival"}));
-  EXPECT_FLOAT_EQ(session.Result()->raceTime, 0.1f);
-  EXPECT_EQ(profile.careerProgress, static_cast<uint32_t>(race::kClassC) + 1);
-  EXPECT_TRUE(session.IsDriven(player));  // the computer drives on
+  const race::RaceResult* result = session.Result();
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(flow.state, gs::kAfterFinish);
+  EXPECT_EQ(result->place, 1u);
+  EXPECT_EQ(result->names, (std::vector<std::string>{"Me", "Rival"}));
+  EXPECT_TRUE(session.IsDriven(player)) << "the computer drives on";
 
-  // After the finish the clock and the order stand still and no second record is made.
-  const race::RaceResult* first = session.Result();
-  const size_t drivers = session.DriverCount();
-  session.Step(flow, 0.05f);
+  // After the finish the clock stands still and no second record is made.
   session.FinishRacer(flow);
-  EXPECT_EQ(session.Result(), first);
-  EXPECT_EQ(session.DriverCount(), drivers);
+  float waited = 0;
+  while (flow.FrontState() != race::RaceHud::kStateResults && waited < 10) {
+    session.Step(flow, 0.05f);
+    waited += 0.05f;
+  }
+  EXPECT_NEAR(waited, 5.0f, 0.11f);
+  EXPECT_EQ(flow.FrontScreen(), race::RaceHud::kResultsScreen);
+  EXPECT_EQ(session.Result(), result);
   EXPECT_FLOAT_EQ(session.raceTime, 0.1f);
-  EXPECT_EQ(profile.careerProgress, static_cast<uint32_t>(race::kClassC) + 1);
-  auto taken = session.TakeResult();
-  EXPECT_EQ(taken.get(), first);
 }
 
-TEST(RaceSession, WinningAnOlderTierOrLosingLeavesCareerProgress) {
-  auto definition = MakeDefinition(race::kRaceLap, 1);
-  definition.classRestriction = race::kClassOpen;
-  race::ContentDatabase database(nullptr, "no_such_manifest.dat");
-  race::PlayerProfile profile(&database);
-  profile.careerProgress = 2;
-  race::RaceSession session(&profile, &definition, false);
-  session.AddRacer(Car("Me"), true)->progress = 1.0f;
-  app::ScreenFlow flow;
-  flow.state = app::game_state::kRacing;
-  session.Step(flow, 0.01f);
-  ASSERT_NE(session.Result(), nullptr);
-  EXPECT_EQ(profile.careerProgress, 2u);
-}
-
-TEST(RaceSession, KnockOutDropsTheLastComputerCarAndItsDriver) {
-  auto definition = MakeDefinition(race::kRaceKnockout, 3);
-  race::RaceSession session(nullptr, &definition, false);
-  Vehicle* last = session.AddRacer(Car("Last"), false);
-  Vehicle* middle = session.AddRacer(Car("Middle"), false);
-  Vehicle* player = session.AddRacer(Car("Me"), true);
-  player->progress = 1.5f;
-  player->bestLap = 1;
-  middle->progress = 1.2f;
-  middle->bestLap = 1;
-  last->progress = 0.8f;
-  app::ScreenFlow flow;
-  flow.state = app::game_state::kRacing;
-  session.Step(flow, 0.01f);
-  ASSERT_EQ(session.Racers().size(), 2u);
-  EXPECT_EQ(session.DriverCount(), 1u);
-  EXPECT_FALSE(session.IsDriven(last));
-  EXPECT_EQ(session.Result(), nullptr);
-}
-
-TEST(RaceSession, KnockingOutThePlayerEndsTheRaceLikeAFinish) {
+TEST(RaceSession, KnockingOutThePlayerEndsTheRaceInLastPlace) {
   auto definition = MakeDefinition(race::kRaceKnockout, 3);
   race::RaceSession session(nullptr, &definition, false);
   Vehicle* player = session.AddRacer(Car("Me"), true);
@@ -171,12 +131,63 @@ TEST(RaceSession, KnockingOutThePlayerEndsTheRaceLikeAFinish) {
   rival->bestLap = 1;
   player->progress = 0.5f;
   app::ScreenFlow flow;
-  flow.state = app::game_state::kRacing;
+  flow.state = gs::kRacing;
   session.Step(flow, 0.01f);
   ASSERT_NE(session.Result(), nullptr);
   EXPECT_EQ(session.Result()->place, 2u);
   EXPECT_EQ(session.Result()->names, (std::vector<std::string>{"Rival", "Me"}));
-  EXPECT_EQ(flow.state, app::game_state::kAfterFinish);
+  EXPECT_EQ(flow.state, gs::kAfterFinish);
+}
+
+// A player car upside down is put back on the path after four seconds, one off the world after one second.
+TEST(RaceSession, AFallenPlayerCarIsPutBackOnThePathAfterItsWait) {
+  const struct {
+    Vec3 at;
+    bool flipped;
+    float wait;
+  } cases[] = {{{600, 150, 0}, true, race::AutoResetTimers::kTippedSeconds},
+               {{60000, 500, 0}, false, race::AutoResetTimers::kOffWorldSeconds}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.wait);
+    auto definition = MakeDefinition(race::kRaceLap, 3);
+    auto tree = vehicle_test::FlatWorld("PAVE", 20000);
+    race::RaceSession session(nullptr, &definition, false);
+    session.World().SetCollision(tree.get());
+    auto path = std::make_unique<geometry::Path>("AIPATH", true, Vec3{});
+    for (int i = 0; i < 8; ++i) path->AddPoint({0, 0, -8000.0f + 2000.0f * i});
+    session.World().AddAIPath(std::move(path));
+    auto car = vehicle_test::LoadCar(contentgen::SampleCars().front().name);
+    vehicle_test::PlaceAt(*car, session.World(), {600, 0, 0}, {0, 0, 1});
+    Vehicle* player = session.AddRacer(std::move(car), true);
+    platform::Matrix4 turn = platform::IdentityMatrix();
+    if (c.flipped) turn.m[0][0] = turn.m[1][1] = -1;
+    player->SetTransform(c.at, turn);
+    app::ScreenFlow flow;
+    flow.state = gs::kRacing;
+    float waited = 0;
+    for (; waited < 10 && std::fabs(player->position.x) > 50.0f; waited += 0.05f) session.Step(flow, 0.05f);
+    EXPECT_LT(std::fabs(player->position.x), 50.0f) << "put back onto the path at x = 0";
+    EXPECT_GT(waited, c.wait);
+    EXPECT_LT(waited, c.wait + 1.0f);
+  }
+}
+
+TEST(RaceTiming, RightingTheCarOrLandingClearsItsResetClock) {
+  race::AutoResetTimers timers;
+  timers.Update(3.9f, false, false, true);
+  timers.Update(0.01f, false, true, false);
+  EXPECT_FALSE(timers.Update(3.9f, false, false, true).respawn);
+  timers.Update(0.9f, true, false, false);
+  EXPECT_TRUE(timers.Update(0.01f, false, true, false).savePosition);
+  EXPECT_FALSE(timers.Update(0.9f, true, false, false).respawn);
+}
+
+TEST(RaceTiming, BlurAlphaFallsWithTheFrameRateAndNitrousQuartersIt) {
+  EXPECT_FLOAT_EQ(race::MotionBlurAlpha(25, false), 1.0f);
+  EXPECT_NEAR(race::MotionBlurAlpha(75, false), 1.0f - 0.5f * 1.33f * 0.75f, 1e-5);
+  EXPECT_FLOAT_EQ(race::MotionBlurAlpha(200, false), race::MotionBlurAlpha(75, false));
+  EXPECT_NEAR(race::MotionBlurAlpha(75, true), race::MotionBlurAlpha(75, false) * 0.25f, 1e-6);
+  EXPECT_GT(race::MotionBlurAlpha(50, false), race::MotionBlurAlpha(60, false));
 }
 
 }  // namespace

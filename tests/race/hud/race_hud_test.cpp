@@ -1,5 +1,9 @@
-// Tests of the race HUD: race-time text, position rows, place and lap texts, stunt lines, tally and drawing.
+// Tests of the race HUD: race-time text, position rows, lap text, stunt lines and tally, the countdown, the result
+// line and what it gives back when destroyed.
 #include "race/hud/race_hud.h"
+
+#include <string>
+#include <vector>
 
 #include "geometry/path.h"
 #include "hud_test_support.h"
@@ -8,6 +12,7 @@ namespace race {
 namespace {
 
 using hud_test::HudFixture;
+using Texts = std::vector<std::string>;
 
 HudRacerView Racer(const std::string& name, int32_t position, bool player = false) {
   HudRacerView view;
@@ -17,52 +22,26 @@ HudRacerView Racer(const std::string& name, int32_t position, bool player = fals
   return view;
 }
 
-TEST(FormatRaceTime, MinutesSecondsAndHundredthsCappedAtTheLargestText) {
-  EXPECT_EQ(FormatRaceTime(0.0f), "00:00'00");
-  EXPECT_EQ(FormatRaceTime(83.456f), "01:23'45");
-  EXPECT_EQ(FormatRaceTime(59.999f), "00:59'99");
-  EXPECT_EQ(FormatRaceTime(3600.0f), "60:00'00");
-  EXPECT_EQ(FormatRaceTime(5999.99f), "99:59'99");
-  EXPECT_EQ(FormatRaceTime(6000.0f), "99:99'99");
-  EXPECT_EQ(FormatRaceTime(1e12f), "99:99'99") << "times beyond 32 bits of hundredths do not wrap";
-  EXPECT_EQ(FormatRaceTime(-3.0f), "00:00'00");
-}
-
-TEST(OrdinalText, SuffixesByNumber) {
-  EXPECT_EQ(OrdinalText(1), "1st");
-  EXPECT_EQ(OrdinalText(2), "2nd");
-  EXPECT_EQ(OrdinalText(3), "3rd");
-  EXPECT_EQ(OrdinalText(5), "5th");
-  EXPECT_EQ(OrdinalText(21), "21th") << "the table has only 1, 2 and 3 as special numbers";
-  EXPECT_EQ(OrdinalText(40), "40th") << "numbers past the table read th rather than past its end";
-}
-
-TEST_F(HudFixture, LoadsTheHudPicturesFontAndSounds) {
-  const RaceDefinition definition = Definition(kRaceLap);
-  RaceHud& hud = MakeHud(definition);
-  for (render::ImageResource* image : {hud.panelImage, hud.minimapImage, hud.pointerImage, hud.focusedPointerImage,
-                                       hud.mirrorImage, hud.startEndImage, hud.fontImage}) {
-    EXPECT_GT(render::GetImageWidth(image), 0u);
-  }
-  EXPECT_NE(hud.tallySound, platform::audio::kNoSample);
-  EXPECT_NE(hud.start1Sound, platform::audio::kNoSample);
-  EXPECT_NE(hud.start2Sound, platform::audio::kNoSample);
-  EXPECT_EQ(hud.panelSprites.Count(), 3u) << "two top panels and the position-list header";
-  EXPECT_EQ(hud.panelLabels.Count(), 3u + 2u + 10u + 6u);
-  hud.BuildPositionRows(device_, 4);
-  EXPECT_EQ(hud.panelSprites.Count(), 7u);
-  ASSERT_NE(hud.panelSprites.head, nullptr);
-  EXPECT_FLOAT_EQ(hud.panelSprites.head->object->y, 103.0f + 19.0f * 3) << "the last row added is drawn first";
-  EXPECT_FLOAT_EQ(hud.panelSprites.head->object->quad[0].v, (19.0f * 3 + 13.0f) / 128.0f);
+TEST(HudTexts, RaceTimesCapAtTheLargestTextAndResultLinesFollowTypeAndPlace) {
+  const std::pair<float, const char*> times[] = {{0.0f, "00:00'00"},     {83.456f, "01:23'45"}, {59.999f, "00:59'99"},
+                                                 {5999.99f, "99:59'99"}, {6000.0f, "99:99'99"}, {1e12f, "99:99'99"},
+                                                 {-3.0f, "00:00'00"}};
+  for (const auto& [seconds, text] : times) EXPECT_EQ(FormatRaceTime(seconds), text) << seconds;
+  const struct {
+    uint32_t type, place;
+    const char* text;
+  } results[] = {{kRaceLap, 5, "You Placed 5th"},          {kRaceKnockout, 1, "You Won!"},
+                 {kRaceKnockout, 2, "You Were Knocked Out!"}, {kRaceTimeTrial, 4, "You Did Not Place"},
+                 {kRaceTimeTrial, 1, "You Placed 1st"},     {kRaceChicken, 3, "You Placed 3rd"},
+                 {kRaceChicken, 7, "You Did Not Place"}};
+  for (const auto& c : results) EXPECT_EQ(RaceHud::ResultText(c.type, c.place), c.text) << c.type << " " << c.place;
 }
 
 TEST_F(HudFixture, DestructionGivesBackEveryPictureFontAndSound) {
   const RaceDefinition definition = Definition(kRaceLap);
   RaceHud& hud = MakeHud(definition);
   geometry::Path path("AIPATH", true, platform::Vec3{});
-  path.AddPoint({0, 0, 0});
-  path.AddPoint({100, 0, 0});
-  path.AddPoint({100, 0, 100});
+  for (const platform::Vec3& point : {platform::Vec3{0, 0, 0}, {100, 0, 0}, {100, 0, 100}}) path.AddPoint(point);
   hud.CreateMinimap(device_, path);
   app::ScreenFlow flow;
   hud.StartCountdown(flow);
@@ -77,195 +56,109 @@ TEST_F(HudFixture, DestructionGivesBackEveryPictureFontAndSound) {
   EXPECT_EQ(resources_->Count(render::ResourceKind::kSample), 0u);
 }
 
-TEST_F(HudFixture, RowsFollowRacePositionsAndOnlyRowsInUseAreReset) {
-  const RaceDefinition definition = Definition(kRaceLap);
+TEST_F(HudFixture, RowsFollowRacePositionsAndTheLapTextStaysWithinTheLaps) {
+  const RaceDefinition definition = Definition(kRaceLap, 3);
   RaceHud& hud = MakeHud(definition);
   hud.Update({Racer("Ann", 2), Racer("Me", 1, true), Racer("Bob", 3)});
   hud.UpdateTexts();
-  EXPECT_EQ(hud.RowLabel(0).text, "Me");
+  EXPECT_EQ((Texts{hud.RowLabel(0).text, hud.RowLabel(1).text, hud.RowLabel(2).text}), (Texts{"Me", "Ann", "Bob"}));
   EXPECT_TRUE(hud.RowLabel(0).highlight);
-  EXPECT_EQ(hud.RowLabel(1).text, "Ann");
-  EXPECT_FALSE(hud.RowLabel(1).highlight);
-  EXPECT_EQ(hud.RowLabel(2).text, "Bob");
-  EXPECT_EQ(hud.RowLabel(3).text, "") << "rows beyond the racers keep their empty name";
-  EXPECT_EQ(hud.rowsFilled, 3u);
   EXPECT_EQ(hud.PlaceLabel()->text, "1st/3");
-
   hud.Update({Racer("Ann", 1), Racer("Me", 2, true), Racer("Bob", 0)});
   hud.UpdateTexts();
   EXPECT_EQ(hud.RowLabel(2).text, "----") << "a row no racer fills this frame is reset";
-  EXPECT_EQ(hud.PlaceLabel()->text, "2nd/3");
   EXPECT_FALSE(hud.RowLabel(0).highlight);
-  EXPECT_TRUE(hud.RowLabel(1).highlight);
-
   std::vector<HudRacerView> eight;
   for (int i = 1; i <= 8; ++i) eight.push_back(Racer("R" + std::to_string(i), i, i == 8));
   hud.Update(eight);
   hud.UpdateTexts();
-  EXPECT_EQ(hud.RowLabel(5).text, "R6");
   EXPECT_EQ(hud.PlaceLabel()->text, "8th/8") << "racers past six are counted but get no row";
-}
 
-TEST_F(HudFixture, LapTextNeverPassesTheLapCount) {
-  const RaceDefinition definition = Definition(kRaceLap, 3);
-  RaceHud& hud = MakeHud(definition);
   HudRacerView me = Racer("Me", 1, true);
-  hud.UpdateTexts();
-  EXPECT_EQ(hud.LapLabel()->text, "Lap 1/3");
-  me.bestLap = 1;
-  hud.Update({me});
-  hud.UpdateTexts();
-  EXPECT_EQ(hud.LapLabel()->text, "Lap 2/3");
-  me.bestLap = 3;
-  hud.Update({me});
-  hud.UpdateTexts();
-  EXPECT_EQ(hud.LapLabel()->text, "Lap 3/3");
-  me.bestLap = -4;
-  hud.Update({me});
-  hud.UpdateTexts();
-  EXPECT_EQ(hud.LapLabel()->text, "Lap 1/3");
+  const std::pair<int32_t, const char*> laps[] = {{1, "Lap 2/3"}, {3, "Lap 3/3"}, {-4, "Lap 1/3"}};
+  for (const auto& [lap, text] : laps) {
+    me.bestLap = lap;
+    hud.Update({me});
+    hud.UpdateTexts();
+    EXPECT_EQ(hud.LapLabel()->text, text) << lap;
+  }
 }
 
-TEST_F(HudFixture, TimeTrialRowsShowTargetTimesAndPlaceIsTheBestUnpassedTarget) {
-  RaceDefinition definition = Definition(kRaceTimeTrial);
-  definition.targetTimes = {0, 60, 75, 90};
-  RaceHud& hud = MakeHud(definition);
-  EXPECT_FLOAT_EQ(hud.TimeLabel()->x, 580.0f) << "the timer moves to the right panel";
-  EXPECT_FLOAT_EQ(hud.PlaceLabel()->x, 20.0f);
-  const HudRacerView me = Racer("Me", 1, true);
-
-  hud.SetRaceTime(30.0f);
-  hud.Update({me});
-  hud.UpdateTexts();
-  EXPECT_EQ(hud.place, 1u);
-  EXPECT_EQ(hud.PlaceLabel()->text, "TIMETRIAL");
-  EXPECT_EQ(hud.RowLabel(0).text, "01:00'00");
-  EXPECT_EQ(hud.RowLabel(1).text, "01:15'00");
-  EXPECT_EQ(hud.RowLabel(2).text, "01:30'00");
-  EXPECT_FALSE(hud.RowLabel(0).highlight);
-  EXPECT_EQ(hud.TimeLabel()->text, "00:30'00");
-
-  hud.SetRaceTime(80.0f);
-  hud.Update({me});
-  hud.UpdateTexts();
-  EXPECT_EQ(hud.place, 3u);
-  EXPECT_TRUE(hud.RowLabel(0).highlight);
-  EXPECT_TRUE(hud.RowLabel(1).highlight);
-  EXPECT_FALSE(hud.RowLabel(2).highlight);
-
-  hud.SetRaceTime(95.0f);
-  hud.Update({me});
-  EXPECT_EQ(hud.place, 4u) << "every target passed";
-
-  RaceDefinition chicken = Definition(kRaceChicken);
-  RaceHud& second = MakeHud(chicken);
-  second.UpdateTexts();
-  EXPECT_EQ(second.PlaceLabel()->text, "CHICKEN");
-}
-
-TEST_F(HudFixture, StuntLinesNameTheAwardsAndTheMultiplier) {
+TEST_F(HudFixture, StuntLinesShowTheFirstTenAwardsAndAWipedOneByItsNameAlone) {
   const RaceDefinition definition = Definition(kRaceLap);
   RaceHud& hud = MakeHud(definition);
   HudRacerView me = Racer("Me", 1, true);
   me.hasStunts = true;
-  me.stuntEvents = {{0, 120.5f}, {4, 300.2f}, {5, 999.0f}, {3, 49.4f}, {1, 10.0f}, {2, 250.0f}, {1, -1.0f}};
-  me.scoringEvents = 1;
-  me.stuntPoints = 1500;
+  me.stuntEvents = {{0, 120.5f}, {1, -1.0f}};
   hud.Update({me});
   hud.UpdateTexts();
   EXPECT_EQ(hud.StuntLabel(0).text, "Air! 121");
-  EXPECT_EQ(hud.StuntLabel(1).text, "Big Air! 300");
-  EXPECT_EQ(hud.StuntLabel(2).text, "Huge Air! 999");
-  EXPECT_EQ(hud.StuntLabel(3).text, "Two Wheels 49");
-  EXPECT_EQ(hud.StuntLabel(4).text, "Powerslide 10");
-  EXPECT_EQ(hud.StuntLabel(5).text, "Nice Pass! 250");
-  EXPECT_EQ(hud.StuntLabel(6).text, "Powerslide") << "a wiped stunt shows its name alone";
-  EXPECT_TRUE(hud.StuntLabel(6).highlight);
-  EXPECT_FALSE(hud.StuntLabel(5).highlight);
-  EXPECT_FLOAT_EQ(hud.StuntLabel(6).y, 260.0f + 20.0f * 6);
-  EXPECT_EQ(hud.StuntLabel(7).text, "");
-  EXPECT_EQ(hud.MultiplierLabel().text, "") << "a multiplier of 1 shows nothing";
-
-  me.scoringEvents = 2;
+  EXPECT_EQ(hud.StuntLabel(1).text, "Powerslide");
+  EXPECT_TRUE(hud.StuntLabel(1).highlight);
   me.stuntEvents.assign(14, HudStuntEvent{0, 5.0f});
-  me.stuntEvents.push_back({77, 1.0f});
+  me.stuntEvents.push_back({77, 1.0f});  // no such stunt
   hud.Update({me});
   hud.UpdateTexts();
-  EXPECT_EQ(hud.stuntTexts.size(), 10u) << "only the first ten events are shown";
-  EXPECT_EQ(hud.MultiplierLabel().text, "2x Multiplier");
+  EXPECT_EQ(hud.stuntTexts.size(), 10u);
 }
 
-TEST_F(HudFixture, TallyCountsTowardTheTargetBothWaysWithItsSound) {
+TEST_F(HudFixture, TallyCountsTowardTheTargetBothWaysAndItsSoundStopsThere) {
   const RaceDefinition definition = Definition(kRaceLap);
   RaceHud& hud = MakeHud(definition);
   hud.tallyTarget = 150;
   hud.UpdateTally(0.1f);
   EXPECT_FLOAT_EQ(hud.tallyShown, 100.0f);
-  EXPECT_NE(hud.tallyChannel, platform::audio::kNoChannel);
-  EXPECT_TRUE(mixer_.IsPlaying(hud.tallyChannel));
+  const int channel = hud.tallyChannel;
+  EXPECT_TRUE(mixer_.IsPlaying(channel));
   hud.UpdateTally(0.1f);
   EXPECT_FLOAT_EQ(hud.tallyShown, 150.0f) << "never beyond the target";
-  hud.UpdateTexts();
-  EXPECT_EQ(hud.ScoreLabel().text, "$150");
-  const int channel = hud.tallyChannel;
   hud.UpdateTally(0.1f);
-  EXPECT_EQ(hud.tallyChannel, platform::audio::kNoChannel) << "reaching the target stops the sound";
   EXPECT_FALSE(mixer_.IsPlaying(channel));
-
   hud.tallyTarget = 20;
   hud.UpdateTally(0.05f);
   EXPECT_FLOAT_EQ(hud.tallyShown, 100.0f) << "a lower target counts down at the same rate";
-  hud.UpdateTally(0.5f);
-  EXPECT_FLOAT_EQ(hud.tallyShown, 20.0f);
 }
 
-TEST_F(HudFixture, PlayerValuesReachTheGaugesAndTheMinimap) {
+TEST_F(HudFixture, CountdownShowsEachNumberOnceWithItsSoundAndClearsAfterFiveSeconds) {
   const RaceDefinition definition = Definition(kRaceLap);
   RaceHud& hud = MakeHud(definition);
-  geometry::Path path("AIPATH", true, platform::Vec3{});
-  for (int i = 0; i < 8; ++i) path.AddPoint({static_cast<float>(i % 4) * 500.0f, 0, static_cast<float>(i / 4) * 500.0f});
-  hud.CreateMinimap(device_, path);
-  HudRacerView me = Racer("Me", 2, true);
-  me.engineRpm = 4500;
-  me.speedMph = 77.6f;
-  me.gear = 3;
-  me.nitrousRemaining = 5;
-  me.nitrousCapacity = 10;
-  me.position = {10, 0, 20};
-  me.forwardAxis = {1, 0, 0};
-  me.wrongWay = true;
-  HudRacerView other = Racer("Ann", 1);
-  other.nitrousCapacity = 0;
-  hud.Update({other, me});
-  EXPECT_FLOAT_EQ(hud.gauges->rpm, 4500);
-  EXPECT_FLOAT_EQ(hud.gauges->nitrous, 0.5f);
-  EXPECT_EQ(hud.gauges->gear, 3);
-  EXPECT_TRUE(hud.wrongWay);
-  ASSERT_EQ(hud.minimap->RacerCount(), 2u);
-  EXPECT_TRUE(hud.minimap->racerHighlight[1]);
-  EXPECT_FLOAT_EQ(hud.minimap->racerPositions[1].z, 20.0f);
+  app::ScreenFlow flow;
+  flow.state = RaceHud::kStateCountdown;
+  hud.StartCountdown(flow);
+  flow.stateQueue.clear();
+  const std::pair<float, Texts> shown[] = {
+      {1.02f, {"3"}}, {1.9f, {"3"}}, {2.02f, {"2", "3"}}, {3.02f, {"1", "2", "3"}}, {4.02f, {"GO!", "1", "2", "3"}}};
+  for (const auto& [until, texts] : shown) {
+    while (hud.countdownClock < until) hud.Tick(flow, 0.05f);
+    EXPECT_EQ(hud.MessageTexts(), texts) << until;
+  }
+  EXPECT_EQ(hud.start1Plays, 3u);
+  EXPECT_EQ(hud.start2Plays, 1u);
+  EXPECT_EQ(std::vector<int32_t>(flow.stateQueue.begin(), flow.stateQueue.end()),
+            std::vector<int32_t>{RaceHud::kStateGo}) << "released once, at 4 s";
 
-  me.nitrousCapacity = 0;
-  hud.Update({me});
-  EXPECT_FLOAT_EQ(hud.gauges->nitrous, 0.0f) << "a car without nitrous shows an empty meter";
-  EXPECT_EQ(hud.minimap->RacerCount(), 1u);
+  flow.state = app::game_state::kRacing;
+  hud.countdownClock = 4.96f;
+  hud.Tick(flow, 0.04f);
+  EXPECT_EQ(hud.MessageTexts().size(), 4u) << "still shown at exactly 5 s";
+  hud.Tick(flow, 0.01f);
+  EXPECT_TRUE(hud.MessageTexts().empty());
+  EXPECT_TRUE(hud.overlaySprites.Empty());
 }
 
-TEST_F(HudFixture, DrawShowsWrongWayOnlyWhenSetAndNothingButMessagesOnceHidden) {
+TEST_F(HudFixture, TheResultsFreezeThePanelsAndHideAllButTheMessages) {
   const RaceDefinition definition = Definition(kRaceLap);
   RaceHud& hud = MakeHud(definition);
-  HudRacerView me = Racer("Me", 1, true);
-  hud.Update({me});
-  device_->ClearRecords();
-  hud.Draw(device_);
-  const size_t plain = device_->Draws().size();
-  me.wrongWay = true;
-  hud.Update({me});
-  device_->ClearRecords();
-  hud.Draw(device_);
-  EXPECT_EQ(device_->Draws().size(), plain + 1) << "the WRONG WAY label";
-
+  hud.place = 2;
+  hud.SetRaceTime(61.5f);
+  hud.UpdateTexts();
   hud.ShowResults(definition);
+  EXPECT_EQ(hud.MessageTexts(), (Texts{"You Placed 2nd", "Race Complete"}));
+  hud.SetRaceTime(90.0f);
+  hud.UpdateTexts();
+  bool frozen = false;
+  hud.panelLabels.ForEach([&](HudLabel* label) { frozen = frozen || label->text == "01:01'50"; });
+  EXPECT_TRUE(frozen);
   device_->ClearRecords();
   hud.Draw(device_);
   EXPECT_EQ(device_->Draws().size(), 3u) << "band, Race Complete and the result line only";

@@ -1,0 +1,67 @@
+// The game application on the null window and graphics backends over a game folder, with the frame time set by
+// hand, no controller unless one is attached, and the addresses the game asked to open kept.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/app_timer.h"
+#include "app/graphics_app_fixture.h"
+#include "game/game_application.h"
+#include "platform/input/scripted_controller.h"
+
+namespace game_test {
+
+class GameFixture : public ::testing::Test {
+ protected:
+  void TearDown() override { app_.reset(); }
+
+  // The game of `folder` (ending with '/'), made but not started.
+  game::GameApplication& Make(const std::string& folder) {
+    app::GraphicsAppServices services = harness_.Services();
+    services.timer = [this](int command) {
+      return command == static_cast<int>(app::TimerCommand::ElapsedTime) ? elapsed_ : 0.0;
+    };
+    game::GameServices game;
+    game.programFolder = folder;
+    game.mixer = &mixer_;
+    game.randomSeed = [] { return 7u; };
+    game.controllerOpener = [this](bool) -> std::unique_ptr<platform::input::Controller> {
+      if (!controllerAttached_) return nullptr;
+      return std::make_unique<platform::input::ScriptedController>(false, false, 6, 12);
+    };
+    game.machine = app::MachineFacts{1500, 1024, 8};
+    game.browserLauncher = [this](const std::string& address) {
+      opened_.push_back(address);
+      return true;
+    };
+    game.helpPageOpener = [this](const std::string& address) { opened_.push_back(address); };
+    app_ = std::make_unique<game::GameApplication>(services, "", std::move(game));
+    return *app_;
+  }
+  game::GameApplication& Started(const std::string& folder) {
+    game::GameApplication& game = Make(folder);
+    EXPECT_EQ(game.Create(), platform::kOk);
+    return game;
+  }
+
+  // Windows are numbered from 1 in the order they are made; the game's is the newest.
+  platform::WindowHandle Window() const {
+    return static_cast<platform::WindowHandle>(harness_.windows.WindowsCreated());
+  }
+  void Frames(int count) {
+    for (int frame = 0; frame < count; ++frame) ASSERT_EQ(app_->RenderFrame(), platform::kOk);
+  }
+
+  app::testing::Harness harness_;
+  platform::audio::Mixer mixer_{8000, 8};
+  double elapsed_ = 0.05;
+  bool controllerAttached_ = false;
+  std::vector<std::string> opened_;
+  std::unique_ptr<game::GameApplication> app_;
+};
+
+}  // namespace game_test
