@@ -6,31 +6,19 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <random>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "../vehicle/null_device_fixture.h"
-#include "app/data_file.h"
 #include "app/input_devices.h"
-#include "contentgen/content.h"
-#include "contentgen/race_content.h"
 #include "contentgen/test_world.h"
 #include "geometry/models/mesh_model.h"
-#include "platform/audio/mixer.h"
 #include "platform/input/scripted_controller.h"
 #include "platform/math/math.h"
-#include "platform/window_system.h"
-#include "race/content_database.h"
 #include "race/hud/race_hud.h"
 #include "race/player_input.h"
-#include "race/race_definition.h"
-#include "race/race_session.h"
 #include "race_test_support.h"
-#include "render/resources/resource_manager.h"
 #include "vehicle/vehicle.h"
 #include "vehicle/vehicle_presentation.h"
 #include "vehicle/wheel_effects.h"
@@ -45,38 +33,28 @@ namespace world = contentgen::test_world;
 constexpr float kFrame = 0.02f;
 constexpr float kQuarterTurn = 1.5707963f;
 
-// The sample game folder, written once for the whole suite.
-class RaceEffects : public ::testing::Test {
+class RaceEffects : public race_test::SampleRace {
  protected:
-  static void SetUpTestSuite() {
-    folder_ = new std::string((std::filesystem::temp_directory_path() /
-                               ("corsaire_race_effects_" + std::to_string(std::random_device{}()))).string() + "/");
-    ASSERT_TRUE(contentgen::WriteAllContent(*folder_));
-  }
-  static void TearDownTestSuite() {
-    std::filesystem::remove_all(*folder_);
-    delete folder_;
-    folder_ = nullptr;
-  }
-
-  RaceEffects() : resources(&holder.settings, *folder_) {
-    content = std::make_unique<race::ContentDatabase>(&holder.settings, "", &clock);
-    content->LoadFrom(app::DataFile(*folder_ + contentgen::kManifestFile), *folder_, *folder_);
-    resources.SetMixer(&mixer);
+  RaceEffects() {
+    definition.laps = 3;
+    definition.opponents = 1;
     mixer.SetObserver([this](const platform::audio::Mixer::ChannelEvent& event) { heard.push_back(event); });
     input = std::make_unique<app::InputDevices>(0, [this](bool) {
       auto made = std::make_unique<platform::input::ScriptedController>(false, true);
       stick = made.get();
       return made;
     });
-    input->LoadForceEffects(*folder_ + "FF/effects.ffe");
+    input->LoadForceEffects(folder_ + "FF/effects.ffe");
+  }
+  // The race's cars sound to the end: the record of what was heard outlives them.
+  ~RaceEffects() override {
+    session.reset();
+    mixer.SetObserver({});
   }
 
   // Loads the race as the game does, hands the player's car the controller, counts down and releases the cars.
   race::RaceSession& Start() {
-    session = std::make_unique<race::RaceSession>(&resources, &holder.settings, content.get(), nullptr, &definition, 0);
-    for (int stage = 0; stage < 20 && !session->LoadTrack(gfx.device, {}); ++stage) {
-    }
+    Load(content.get());
     EXPECT_TRUE(input->AreForceEffectsLoaded());
     session->AttachForceFeedback(input.get());
     session->HoldRacersAtStart(flow);
@@ -96,12 +74,6 @@ class RaceEffects : public ::testing::Test {
   void Frames(float seconds) {
     for (float t = 0; t < seconds; t += kFrame) Frame();
   }
-
-  void Hold(int action, bool down) {
-    session->ForwardInput(down ? platform::wm::kKeyDown : platform::wm::kKeyUp,
-                          static_cast<uintptr_t>(holder.settings.GetKey(action)));
-  }
-
   // Sets the car on the circuit at a distance along it and across it (toward the inside), turned from the
   // road's heading toward the inside by an angle (radians; negative turns toward the outer wall), at rest.
   static void Place(race::RaceSession& race, Vehicle& car, float along, float across, float turn) {
@@ -131,13 +103,13 @@ class RaceEffects : public ::testing::Test {
       if (car != race.Player()) Place(race, *car, world::Perimeter() / 2, 0, 0);
     }
     Place(race, *race.Player(), 0, 250, -0.5f);
-    Hold(race::kActionAccelerate, true);
+    Key(race::kActionAccelerate, true);
     size_t grass = 0;
     for (int frame = 0; frame < 500 && !Crashed(*race.Player()); ++frame) {
       Frame();
       grass = std::max(grass, Particles(vehicle::kParticleGrass));
     }
-    Hold(race::kActionAccelerate, false);
+    Key(race::kActionAccelerate, false);
     Frame();
     return grass;
   }
@@ -166,23 +138,10 @@ class RaceEffects : public ::testing::Test {
     return played;
   }
 
-  static std::string* folder_;
-  race_test::SettingsHolder holder;
-  race_test::ManualClock clock;
-  platform::audio::Mixer mixer{8000, 32};
-  render::ResourceManager resources;
-  std::unique_ptr<race::ContentDatabase> content;
   platform::input::ScriptedController* stick = nullptr;
   std::unique_ptr<app::InputDevices> input;
-  vehicle::testing::NullDeviceFixture gfx;
-  race::RaceDefinition definition{0, "City", "TRACKS/CITY/city.scn", nullptr, race::kModeQuick, race::kRaceLap,
-                                  3, 0, 1, false};
-  app::ScreenFlow flow;
-  std::vector<platform::audio::Mixer::ChannelEvent> heard;  // outlives the race, whose cars sound to the end
-  std::unique_ptr<race::RaceSession> session;
+  std::vector<platform::audio::Mixer::ChannelEvent> heard;
 };
-
-std::string* RaceEffects::folder_ = nullptr;
 
 TEST_F(RaceEffects, CarsDrivenIntoTheWallThrowSparksSoundByDistanceJoltThePlayerAndCrumple) {
   race::RaceSession& race = Start();
@@ -301,13 +260,13 @@ TEST_F(RaceEffects, LockedBrakesStopTheCarOnTheRoadAndSlideItFartherOnTheGrass) 
     Frames(0.2f);
     Launch(*player, 600);
     const Vec3 from = player->position;
-    Hold(race::kActionBrake, true);
+    Key(race::kActionBrake, true);
     seconds = 0;
     do {
       Frame();
       seconds += kFrame;
     } while (seconds < 10 && player->speedMph > 1);
-    Hold(race::kActionBrake, false);
+    Key(race::kActionBrake, false);
     EXPECT_EQ(player->wheels[0]->surface, grass ? vehicle::kSurfaceGrass : vehicle::kSurfacePave);
     return player->position.x - from.x;
   };
@@ -343,7 +302,7 @@ TEST_F(RaceEffects, JumpOverTheRampShowsTheAirStuntOnTheHudAndBanksItWithTheSucc
     }
   };
   Place(race, *player, world::RampStart() - 1800, 0, 0);
-  Hold(race::kActionAccelerate, true);
+  Key(race::kActionAccelerate, true);
   std::vector<std::string> lines;  // the first stunt line of the HUD, each time it changes
   int joltsBeforeLanding = 0;
   size_t landingSparks = 0;

@@ -1,20 +1,33 @@
-// Shared helpers of the race-data tests: a scratch folder per test, a clock set by hand and settings.
+// Shared helpers of the race tests: a scratch folder per test, a clock set by hand, settings, and a race over the
+// sample game folder on a null device.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "../vehicle/null_device_fixture.h"
+#include "app/data_file.h"
 #include "app/hardware_info.h"
 #include "app/settings.h"
+#include "contentgen/content.h"
+#include "contentgen/race_content.h"
+#include "platform/audio/mixer.h"
 #include "platform/os.h"
+#include "platform/window_system.h"
+#include "race/content_database.h"
+#include "race/race_definition.h"
+#include "race/race_session.h"
+#include "render/resources/resource_manager.h"
 
 namespace race_test {
 
@@ -33,7 +46,6 @@ class ScratchFolder {
   }
   std::string Path() const { return folder_.string() + "/"; }
   std::string File(const std::string& name) const { return Path() + name; }
-
   void Write(const std::string& name, const std::string& text) const {
     std::filesystem::create_directories(std::filesystem::path(File(name)).parent_path());
     std::ofstream(File(name), std::ios::binary) << text;
@@ -42,8 +54,8 @@ class ScratchFolder {
     std::ifstream in(File(name), std::ios::binary);
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  // Names of the entries of the folder (or a subfolder), sorted.
-  std::vector<std::string> Entries(const std::string& sub = "") const {
+  // Names of the entries of a subfolder, sorted.
+  std::vector<std::string> Entries(const std::string& sub) const {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder_ / sub)) names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
@@ -66,6 +78,47 @@ class ManualClock : public platform::Clock {
 struct SettingsHolder {
   app::HardwareInfo hardware;
   app::Settings settings{hardware, "", ""};
+};
+
+// A race on the generated city of the sample game folder, written once for the suite: the content list, a mixer,
+// the resource manager and a null device, loaded in stages as the game loads it.
+class SampleRace : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    folder_ = (std::filesystem::temp_directory_path() / ("corsaire_race_" + std::to_string(std::random_device{}())))
+                  .string() + "/";
+    ASSERT_TRUE(contentgen::WriteAllContent(folder_));
+  }
+  static void TearDownTestSuite() { std::filesystem::remove_all(folder_); }
+
+  SampleRace() : resources(&holder.settings, folder_) {
+    content = std::make_unique<race::ContentDatabase>(&holder.settings, "", &clock);
+    content->LoadFrom(app::DataFile(folder_ + contentgen::kManifestFile), folder_, folder_);
+    resources.SetMixer(&mixer);
+  }
+  // The race with the content list's cars, or with none; report hears each stage.
+  race::RaceSession& Load(race::ContentDatabase* cars, const std::function<void(uint32_t)>& report = {}) {
+    session = std::make_unique<race::RaceSession>(&resources, &holder.settings, cars, nullptr, &definition, 0);
+    for (int stage = 0; stage < 20 && !session->LoadTrack(gfx.device, report); ++stage) {
+    }
+    return *session;
+  }
+  void Key(int action, bool down) {
+    session->ForwardInput(down ? platform::wm::kKeyDown : platform::wm::kKeyUp,
+                          static_cast<uintptr_t>(holder.settings.GetKey(action)));
+  }
+
+  inline static std::string folder_;
+  SettingsHolder holder;
+  ManualClock clock;
+  platform::audio::Mixer mixer{8000, 32};
+  render::ResourceManager resources;
+  std::unique_ptr<race::ContentDatabase> content;
+  vehicle::testing::NullDeviceFixture gfx;
+  race::RaceDefinition definition{0, "City", "TRACKS/CITY/city.scn", nullptr, race::kModeQuick, race::kRaceLap,
+                                  2, 0, 3, false};
+  app::ScreenFlow flow;
+  std::unique_ptr<race::RaceSession> session;
 };
 
 }  // namespace race_test

@@ -61,45 +61,30 @@ std::unique_ptr<geometry::Path> StraightPath(const std::string& name, float x) {
   return path;
 }
 
-TEST(RaceWorld, HitsReportTheSurfaceOfTheirMaterial) {
-  auto tree = TwoSurfaceWorld({"PAVE_ROAD", "GRASSY_VERGE", "NODRIVE_WALL"});
+TEST(RaceWorld, HitsReportTheSurfaceOfTheirMaterialAndUnknownSurfacesReadAsPavement) {
   race::RaceWorld world;
+  race::SegmentHit hit;
+  vehicle::SphereHit sphere;
+  EXPECT_FALSE(world.CastSegmentFull({0, 100, 0}, {0, -100, 0}, true, hit)) << "no track, no hit";
+  EXPECT_FALSE(world.CastSphere({0, 100, 0}, {0, -100, 0}, 5, true, sphere));
+  auto tree = TwoSurfaceWorld({"PAVE_ROAD", "GRASSY_VERGE", "NODRIVE_WALL"});
   world.SetCollision(tree.get());
   EXPECT_EQ(world.MaterialSurfaces(), (std::vector<uint32_t>{0, 3, 12}));
-
-  race::SegmentHit hit;
   ASSERT_TRUE(world.CastSegmentFull({-100, 100, 0}, {-100, -100, 0}, false, hit));
   EXPECT_EQ(hit.surface, vehicle::kSurfacePave);
   EXPECT_NEAR(hit.point.y, 0, 1e-3);
-  ASSERT_TRUE(world.CastSegmentFull({100, 100, 0}, {100, -100, 0}, false, hit));
-  EXPECT_EQ(hit.surface, vehicle::kSurfaceGrass);
-
   world.QueryWorldBox({50, -10, -10}, {150, 10, 10});
   ASSERT_TRUE(world.CastSegment({100, 100, 0}, {100, -100, 0}, false, hit));
   EXPECT_EQ(hit.surface, vehicle::kSurfaceGrass);
-  vehicle::SphereHit sphere;
   ASSERT_TRUE(world.CastSphere({100, 100, 0}, {100, -100, 0}, 10, false, sphere));
   EXPECT_EQ(sphere.surface, vehicle::kSurfaceGrass);
-  EXPECT_EQ(sphere.car, nullptr);
-}
-
-TEST(RaceWorld, SurfaceIdsAboveTheCarSurfaceOrUnknownMaterialsReadAsPavement) {
-  race::RaceWorld world;
+  // Surface ids above the car's, and materials past the table, read as pavement.
   world.SetMaterialSurfaces({1, 13, 14, 200});
-  EXPECT_EQ(world.SurfaceOfMaterial(0), vehicle::kSurfaceDirt);
-  EXPECT_EQ(world.SurfaceOfMaterial(1), vehicle::kSurfaceVehicle);
-  EXPECT_EQ(world.SurfaceOfMaterial(2), vehicle::kSurfacePave);
-  EXPECT_EQ(world.SurfaceOfMaterial(3), vehicle::kSurfacePave);
-  EXPECT_EQ(world.SurfaceOfMaterial(4), vehicle::kSurfacePave);
-}
-
-TEST(RaceWorld, CastsMissWithoutATrackAndReportNoHit) {
-  race::RaceWorld world;
-  race::SegmentHit hit;
-  EXPECT_FALSE(world.CastSegment({0, 100, 0}, {0, -100, 0}, true, hit));
-  EXPECT_FALSE(world.CastSegmentFull({0, 100, 0}, {0, -100, 0}, true, hit));
-  vehicle::SphereHit sphere;
-  EXPECT_FALSE(world.CastSphere({0, 100, 0}, {0, -100, 0}, 5, true, sphere));
+  const int32_t expected[] = {vehicle::kSurfaceDirt, vehicle::kSurfaceVehicle, vehicle::kSurfacePave,
+                               vehicle::kSurfacePave, vehicle::kSurfacePave};
+  for (uint32_t material = 0; material < 5; ++material) {
+    EXPECT_EQ(world.SurfaceOfMaterial(material), expected[material]) << material;
+  }
 }
 
 // Casts pass over cars their path cannot reach without asking them; the answer must be the one asking every car
@@ -147,20 +132,6 @@ TEST(RaceWorld, SphereCastsAnswerAsAskingEveryCar) {
   EXPECT_GT(carHits, 5000);
 }
 
-TEST(RaceWorld, CountsCollidableCarsByHorizontalDistance) {
-  race::RaceWorld world;
-  vehicle::Vehicle near(nullptr, nullptr, "near", true), high(nullptr, nullptr, "high", true),
-      far(nullptr, nullptr, "far", true), ghost(nullptr, nullptr, "ghost", true);
-  near.position = {30, 0, 40};     // 50 away
-  high.position = {0, 5000, 100};  // height does not count
-  far.position = {0, 0, 101};
-  ghost.position = {0, 0, 0};
-  ghost.collidable = false;
-  world.Cars() = {&near, &high, &far, &ghost};
-  EXPECT_EQ(world.CountCarsNear({0, 0, 0}, 100), 2);
-  EXPECT_EQ(world.CountCollidableCarsNear({0, 0, 0}, 101), 3);
-}
-
 TEST(RaceWorld, NearestPathIsTheHorizontallyClosestAndTheFirstOfEquals) {
   race::RaceWorld world;
   EXPECT_EQ(world.FindNearestPath({0, 0, 0}), nullptr);
@@ -201,10 +172,6 @@ TEST(RaceWorld, PathEdgesAreMeasuredAgainstWallsOrLeftOpen) {
     }
   }
 }
-
-}  // namespace
-
-namespace {
 
 TEST(RaceWorld, CarAheadIsTheNearestWithinTheWindowInTheAskingCarsFrame) {
   race::RaceWorld world;

@@ -1,5 +1,5 @@
-// Tests of the HUD's parts: the gauge cluster's needle, readouts and nitrous meter, label alignment and glyph
-// quads, and the minimap's ribbon, projection and degenerate paths.
+// Tests of the HUD's parts: the gauge cluster's needle, readouts and nitrous meter, and the minimap's ribbon,
+// projection and degenerate paths.
 #include <cmath>
 #include <limits>
 #include <utility>
@@ -9,7 +9,6 @@
 #include "platform/math/math.h"
 #include "race/hud/gauge_cluster.h"
 #include "race/hud/minimap.h"
-#include "render/resources/bitmap_font.h"
 
 namespace race {
 namespace {
@@ -84,34 +83,6 @@ TEST_F(HudParts, ReadoutsStayPrintableAndInsideTheirTables) {
   EXPECT_EQ(flags, platform::gfx::texture_transform::kDisable);
 }
 
-TEST_F(HudParts, LabelsAlignAroundXAndDrawAQuadPerGlyph) {
-  render::BitmapFont font;
-  font.widths.fill(10);
-  font.letterSpacing = 2;
-  HudLabel label(nullptr, &font, "abcd", 300, 50, 0.5f, false, kHudAlignLeft);
-  const std::pair<int32_t, float> edges[] = {{kHudAlignLeft, 300.0f}, {kHudAlignRight, 276.0f}, {kHudAlignCentre, 288.0f}};
-  for (const auto& [align, left] : edges) {
-    label.align = align;
-    EXPECT_FLOAT_EQ(label.LeftEdge(), left) << align;
-  }
-  font.widths[static_cast<size_t>('a' - 32 + 128)] = 30;
-  label.SetAltGlyphs(true);
-  EXPECT_FLOAT_EQ(label.TextWidth(), (30 + 2 + 3 * 12) * 0.5f) << "highlight glyphs use the second half's widths";
-
-  render::ImageResource* image = resources_->LoadImagePair(device_, "FONT\\digital.png", "FONT\\digitala.png", false, true);
-  render::BitmapFont* digits = resources_->LoadFont("FONT\\digital.ini");
-  HudLabel go(image, digits, "GO!", 400, 320, 1.5f, true, kHudAlignCentre);
-  go.Draw(device_);
-  ASSERT_EQ(device_->Draws().size(), 1u);
-  EXPECT_EQ(device_->Draws()[0].primitiveCount, 6u);
-  go.SetText("");
-  device_->ClearRecords();
-  go.Draw(device_);
-  EXPECT_TRUE(device_->Draws().empty());
-  resources_->ReleaseImage(image);
-  resources_->ReleaseFont(digits);
-}
-
 TEST_F(HudParts, MinimapRibbonKeepsTheTrackWidthClosesLoopsAndProjectsNorthUp) {
   for (bool closed : {true, false}) {
     geometry::Path path("AIPATH", closed, platform::Vec3{});
@@ -136,7 +107,6 @@ TEST_F(HudParts, MinimapRibbonKeepsTheTrackWidthClosesLoopsAndProjectsNorthUp) {
     EXPECT_NEAR(ahead.y, 500.0f - 100.0f * map.scale, 1e-4);
   }
   EXPECT_NEAR(Minimap::HeadingAngle({1, 0, 0}), -90.0f, 1e-4) << "+x turns the arrow clockwise";
-
   // Paths of no or one point draw no ribbon and divide by nothing.
   geometry::Path single("AIPATH", false, platform::Vec3{});
   EXPECT_EQ(Map(single).stripTriangles, 0u);
