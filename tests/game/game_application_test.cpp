@@ -1,5 +1,5 @@
-// The game application on the null backends: settings and profile kept across the run, messages reaching the
-// keyboard and mouse, the screen flow in the frame update, full screen, frame time and the controller.
+// The game application on the null backends: settings and profile kept across the run, the screen flow in the
+// frame update, the pause menu, full screen, frame time and the frame-rate label.
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -115,28 +115,6 @@ TEST_F(GameApplicationTest, AHandBrokenConfigDatStartsWithSafeValues) {
   EXPECT_TRUE(harness_.windows.MessageBoxes().empty());
 }
 
-TEST_F(GameApplicationTest, KeyAndMouseMessagesReachTheKeyboardAndMouseState) {
-  GameApplication& game = Started();
-  harness_.windows.SendMessage(1, wm::kKeyDown, 'A', 0);
-  harness_.windows.SendMessage(1, wm::kKeyDown, 'A', 0);  // auto-repeat
-  EXPECT_TRUE(game.Keyboard().IsKeyPressed('A'));
-  harness_.windows.SendMessage(1, wm::kKeyUp, 'A', 0);
-  EXPECT_FALSE(game.Keyboard().IsKeyHeld('A'));
-  harness_.windows.SendMessage(1, wm::kRButtonDown, 0, 0);
-  EXPECT_EQ(game.Mouse().rightClicked, 1);
-  harness_.windows.SendMessage(1, wm::kRButtonUp, 0, 0);
-  EXPECT_EQ(game.Mouse().rightHeld, 0);
-
-  // The cursor is read each frame and scaled to the 800 x 600 virtual screen.
-  const platform::Rect client = harness_.windows.GetClientRect(1);
-  const platform::Point origin = harness_.windows.ScreenToClient(1, platform::Point{0, 0});
-  harness_.windows.SetCursorPos(platform::Point{client.Width() / 2 - origin.x, client.Height() / 2 - origin.y});
-  Frames(1);
-  EXPECT_EQ(game.Mouse().cursor.x, client.Width() / 2);
-  const float width = static_cast<float>(game.GetSettings()->GetInt(SettingId::SCREENWIDTH));
-  EXPECT_EQ(game.Mouse().scaledCursor.x, static_cast<int>(static_cast<float>(client.Width() / 2) * (800.0f / width)));
-}
-
 TEST_F(GameApplicationTest, ScreenFlowRequestsApplyOnePerFrameAfterTheirClampedDelay) {
   GameApplication& game = Started();
   app::ScreenFlow& flow = *game.GetScreenFlow();
@@ -227,17 +205,6 @@ TEST_F(GameApplicationTest, FullScreenFollowsTheSettingAndAFailedSwitchTurnsItOf
   EXPECT_EQ(harness_.windows.GetWindowStyle(1), platform::window_style::kWindowed);
   EXPECT_EQ(game.GetSettings()->GetInt(SettingId::FULLSCREEN), 0);
   EXPECT_EQ(harness_.windows.MessageBoxes().size(), 1u) << "the failure is reported once";
-}
-
-TEST_F(GameApplicationTest, TheControllerDecidesTheJoystickSettingAndItsSize) {
-  EXPECT_EQ(Started().GetSettings()->GetInt(SettingId::JOYSTICK), 0);
-  EXPECT_FALSE(app_->GetInputDevices()->present);
-  app_.reset();
-  controllerAttached_ = true;
-  GameApplication& with = Started();
-  ASSERT_TRUE(with.GetInputDevices()->present);
-  EXPECT_EQ(with.GetInputDevices()->GetJoystickAxisCount(), 6);
-  EXPECT_EQ(with.GetInputDevices()->GetJoystickButtonCount(), 12);
 }
 
 TEST_F(GameApplicationTest, TheFrameRateLabelIsDrawnOnlyWhenShowFpsIsOn) {

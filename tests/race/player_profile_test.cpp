@@ -180,61 +180,54 @@ TEST_F(PlayerProfiles, CareerRacesUnlockTierByTierAndCostTheirEntryFee) {
   EXPECT_EQ(profile.money, INT32_MIN);
 }
 
-TEST_F(PlayerProfiles, EveryCutOfAValidFileIsRejected) {
-  const Bytes whole =
-      ProfileFileWriter(777, 2, 2).Vehicle("Coupe", true, {1, 2}, {2}).Vehicle("Berline", false, {}, {4}).Bytes();
+// Every cut of a valid file, and counts the rest of the file cannot hold or no profile may hold although the bytes
+// are there, are rejected before anything is allocated for them.
+TEST_F(PlayerProfiles, CutFilesAndCountsBeyondTheirLimitsAreRejected) {
   race::ProfileFileData data;
   std::string problem;
+  const Bytes whole =
+      ProfileFileWriter(777, 2, 2).Vehicle("Coupe", true, {1, 2}, {2}).Vehicle("Berline", false, {}, {4}).Bytes();
   ASSERT_TRUE(race::ParseProfileFile(whole, data, problem));
   EXPECT_EQ(race::EncodeProfileFile(data), whole);
   for (size_t size = 0; size < whole.size(); ++size) {
-    const Bytes cut(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size));
-    EXPECT_FALSE(race::ParseProfileFile(cut, data, problem)) << size;
+    EXPECT_FALSE(race::ParseProfileFile(Bytes(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(size)), data,
+                                        problem)) << size;
     EXPECT_FALSE(problem.empty());
   }
   Bytes longer = whole;
   longer.push_back(0);
-  EXPECT_FALSE(race::ParseProfileFile(longer, data, problem));
-}
-
-TEST_F(PlayerProfiles, CountsBeyondTheFileAreRejectedBeforeAnythingIsAllocated) {
-  race::ProfileFileData data;
-  std::string problem;
-  EXPECT_FALSE(race::ParseProfileFile(ProfileFileWriter(0, 0, 0xffffffffu).Bytes(), data, problem));
-  // More cars than a profile may hold, even with the bytes for them.
-  ProfileFileWriter many(0, 0, race::kMaxProfileVehicles + 1);
-  ProfileFileWriter most(0, 0, race::kMaxProfileVehicles);
-  for (uint32_t i = 0; i < race::kMaxProfileVehicles; ++i) {
-    many.Vehicle("", false, {}, {});
-    most.Vehicle("", false, {}, {});
-  }
-  many.Vehicle("", false, {}, {});
-  EXPECT_FALSE(race::ParseProfileFile(many.Bytes(), data, problem));
-  EXPECT_TRUE(race::ParseProfileFile(most.Bytes(), data, problem));
-  // A name length near 4 GB, and one just past the longest name allowed although the bytes are there.
-  EXPECT_FALSE(race::ParseProfileFile(ProfileFileWriter(0, 0, 1).Raw32(0xfffffff0u).Bytes(), data, problem));
-  const std::string longName(race::kMaxProfileNameBytes + 1, 'x');
-  EXPECT_FALSE(race::ParseProfileFile(ProfileFileWriter(0, 0, 1).Vehicle(longName, false, {}, {}).Bytes(), data, problem));
-  const std::string longestName(race::kMaxProfileNameBytes, 'x');
-  EXPECT_TRUE(race::ParseProfileFile(ProfileFileWriter(0, 0, 1).Vehicle(longestName, false, {}, {}).Bytes(), data, problem));
-  // Owned and installed counts that the remaining bytes cannot hold.
-  EXPECT_FALSE(race::ParseProfileFile(
-      ProfileFileWriter(0, 0, 1).Raw32(1).RawBytes("C").RawBytes(std::string(1, '\1')).Raw32(0x40000000u).Raw32(0).Bytes(),
-      data, problem));
-  EXPECT_FALSE(race::ParseProfileFile(
-      ProfileFileWriter(0, 0, 1).Raw32(1).RawBytes("C").RawBytes(std::string(1, '\0')).Raw32(1).Raw32(0xffffffffu).Raw32(5).Bytes(),
-      data, problem));
-  // Id lists longer than a car's upgrades can be, although the bytes are there.
-  auto withIds = [](uint32_t owned, uint32_t installed) {
-    ProfileFileWriter file(0, 0, 1);
-    file.Raw32(1).RawBytes("C").RawBytes(std::string(1, '\1')).Raw32(owned).Raw32(installed);
-    for (uint32_t i = 0; i < owned + installed; ++i) file.Raw32(i % 7);
+  const auto cars = [](uint32_t count) {
+    ProfileFileWriter file(0, 0, count);
+    for (uint32_t i = 0; i < count; ++i) file.Vehicle("", false, {}, {});
     return file.Bytes();
   };
-  const uint32_t longest = static_cast<uint32_t>(vehicle::kMaxUpgrades);
-  EXPECT_TRUE(race::ParseProfileFile(withIds(longest, longest), data, problem)) << problem;
-  EXPECT_FALSE(race::ParseProfileFile(withIds(longest + 1, 0), data, problem));
-  EXPECT_FALSE(race::ParseProfileFile(withIds(0, longest + 1), data, problem));
+  const auto car = [](const std::string& name, uint32_t owned, uint32_t installed, uint32_t ids) {
+    ProfileFileWriter file(0, 0, 1);
+    file.Raw32(static_cast<uint32_t>(name.size())).RawBytes(name).RawBytes(std::string(1, '\1')).Raw32(owned).Raw32(installed);
+    for (uint32_t i = 0; i < ids; ++i) file.Raw32(i % 7);
+    return file.Bytes();
+  };
+  const uint32_t most = static_cast<uint32_t>(vehicle::kMaxUpgrades);
+  const std::string longest(race::kMaxProfileNameBytes, 'x');
+  const struct {
+    const char* what;
+    Bytes bytes;
+    bool valid;
+  } cases[] = {
+      {"a byte too many", longer, false},
+      {"four billion cars", ProfileFileWriter(0, 0, 0xffffffffu).Bytes(), false},
+      {"the most cars", cars(race::kMaxProfileVehicles), true},
+      {"one car too many", cars(race::kMaxProfileVehicles + 1), false},
+      {"a name of 4 GB", ProfileFileWriter(0, 0, 1).Raw32(0xfffffff0u).Bytes(), false},
+      {"the longest name", car(longest, 0, 0, 0), true},
+      {"a name too long", car(longest + "x", 0, 0, 0), false},
+      {"owned ids the file cannot hold", car("C", 0x40000000u, 0, 0), false},
+      {"installed ids the file cannot hold", car("C", 1, 0xffffffffu, 1), false},
+      {"the most ids", car("C", most, most, 2 * most), true},
+      {"owned ids past a car's upgrades", car("C", most + 1, 0, most + 1), false},
+      {"installed ids past a car's upgrades", car("C", 0, most + 1, most + 1), false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(race::ParseProfileFile(c.bytes, data, problem), c.valid) << c.what;
 }
 
 TEST_F(PlayerProfiles, DamagedFileIsKeptAsideAndThePlayerStartsFresh) {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "../vehicle/vehicle_fixture.h"
-#include "hud/hud_test_support.h"
+#include "race_test_support.h"
 #include "race/race_definition.h"
 #include "race/race_timing.h"
 #include "vehicle/vehicle.h"
@@ -52,7 +52,7 @@ TEST(RaceSession, AFrameRunsUpToFiveEqualSubStepsAndTheClockRunsOnlyWhileRacing)
   EXPECT_FLOAT_EQ(session.raceTime, 0.269f);
 }
 
-class RaceSessionHud : public hud_test::HudFixture {
+class RaceSessionHud : public race_test::HudFixture {
  protected:
   // Applies the flow's requests as the application does every frame, then steps the race; the application moves
   // on to racing after the step that releases the cars.

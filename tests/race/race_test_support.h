@@ -1,5 +1,5 @@
-// Shared helpers of the race tests: a scratch folder per test, a clock set by hand, settings, and a race over the
-// sample game folder on a null device.
+// Shared helpers of the race tests: a scratch folder per test, a clock set by hand, settings, a race over the
+// sample game folder and a HUD with its sample pictures, both on a null device.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -20,11 +20,15 @@
 #include "app/hardware_info.h"
 #include "app/settings.h"
 #include "contentgen/content.h"
+#include "contentgen/hud_content.h"
+#include "contentgen/images.h"
 #include "contentgen/race_content.h"
+#include "contentgen/sounds.h"
 #include "platform/audio/mixer.h"
 #include "platform/os.h"
 #include "platform/window_system.h"
 #include "race/content_database.h"
+#include "race/hud/race_hud.h"
 #include "race/race_definition.h"
 #include "race/race_session.h"
 #include "render/resources/resource_manager.h"
@@ -119,6 +123,33 @@ class SampleRace : public ::testing::Test {
                                   2, 0, 3, false};
   app::ScreenFlow flow;
   std::unique_ptr<race::RaceSession> session;
+};
+
+// The HUD's pictures, fonts and sounds in a scratch folder, a resource manager with a mixer of its own and a null
+// device; HUDs for a race of a chosen type.
+class HudFixture : public ::testing::Test {
+ protected:
+  HudFixture() {
+    EXPECT_TRUE(contentgen::WriteImageContent(folder_.Path()) && contentgen::WriteSoundAndForceContent(folder_.Path()) &&
+                contentgen::WriteHudContent(folder_.Path()));
+    resources_->SetMixer(&mixer_);
+  }
+  static race::RaceDefinition Definition(uint32_t type, int32_t laps = 3) {
+    return race::RaceDefinition(0, "TEST", "TRACKS\\CITY\\", nullptr, 0, type, laps, 0, 3, false);
+  }
+  race::RaceHud& MakeHud(const race::RaceDefinition& definition) {
+    hud_ = std::make_unique<race::RaceHud>(device_, resources_.get(), &settings_.settings, definition);
+    return *hud_;
+  }
+
+  vehicle::testing::NullDeviceFixture gfx_;
+  platform::gfx::NullDevice* device_ = &gfx_.Null();
+  ScratchFolder folder_{"hud"};
+  SettingsHolder settings_;
+  platform::audio::Mixer mixer_{22050, 8};
+  std::unique_ptr<render::ResourceManager> resources_ =
+      std::make_unique<render::ResourceManager>(&settings_.settings, folder_.Path());
+  std::unique_ptr<race::RaceHud> hud_;
 };
 
 }  // namespace race_test

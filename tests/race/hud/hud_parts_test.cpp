@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "geometry/path.h"
-#include "hud_test_support.h"
+#include "../race_test_support.h"
 #include "platform/math/math.h"
 #include "race/hud/gauge_cluster.h"
 #include "race/hud/minimap.h"
@@ -13,7 +13,7 @@
 namespace race {
 namespace {
 
-class HudParts : public hud_test::HudFixture {
+class HudParts : public race_test::HudFixture {
  protected:
   GaugeCluster& Gauges() {
     gauges_ = std::make_unique<GaugeCluster>(device_, resources_.get(), RaceGaugeLayout());
@@ -21,10 +21,6 @@ class HudParts : public hud_test::HudFixture {
   }
   Minimap Map(const geometry::Path& path) {
     return Minimap(device_, path, nullptr, nullptr, nullptr, nullptr, 90, 500, 150, 150, 8, 16);
-  }
-  void TearDown() override {
-    gauges_.reset();
-    HudFixture::TearDown();
   }
   std::unique_ptr<GaugeCluster> gauges_;
 };

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "geometry/path.h"
-#include "hud_test_support.h"
+#include "../race_test_support.h"
 
 namespace race {
 namespace {
 
-using hud_test::HudFixture;
+using race_test::HudFixture;
 using Texts = std::vector<std::string>;
 
 HudRacerView Racer(const std::string& name, int32_t position, bool player = false) {
