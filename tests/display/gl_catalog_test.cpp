@@ -40,18 +40,13 @@ TEST_F(GlDeviceTest, HardwareDetectionFindsTheEffectsTheDeviceDraws) {
   parameters.autoDepthStencilFormat = Format::D24S8;
   parameters.backBufferFormat = Format::X8R8G8B8;
   info.Detect(device(), *system_, parameters);
-  EXPECT_TRUE(info.HasCapability(app::CAP_RENDER_TARGET));
-  EXPECT_TRUE(info.HasCapability(app::CAP_STENCIL_SHADOWS));
-  EXPECT_TRUE(info.HasCapability(app::CAP_CUBE_MAP));
-  EXPECT_TRUE(info.HasCapability(app::CAP_PROJECTED_TEXTURE));
-  EXPECT_TRUE(info.HasCapability(app::CAP_MODULATE_ALPHA_ADD_COLOR));
-  EXPECT_TRUE(info.HasCapability(app::CAP_REFLECTION_SPECULAR));
-  EXPECT_TRUE(info.HasCapability(app::CAP_SPECULAR_STAGES));
-  EXPECT_TRUE(info.HasCapability(app::CAP_DOT_PRODUCT3));
-  EXPECT_TRUE(info.HasCapability(app::CAP_ADD_SMOOTH));
-  EXPECT_TRUE(info.HasCapability(app::CAP_TABLE_FOG));
-  EXPECT_TRUE(info.HasCapability(app::CAP_USER_CLIP));
-  EXPECT_TRUE(info.HasCapability(app::CAP_ALPHA_TEST_GREATER));
+  for (const auto capability :
+       {app::CAP_RENDER_TARGET, app::CAP_STENCIL_SHADOWS, app::CAP_CUBE_MAP, app::CAP_PROJECTED_TEXTURE,
+        app::CAP_MODULATE_ALPHA_ADD_COLOR, app::CAP_REFLECTION_SPECULAR, app::CAP_SPECULAR_STAGES,
+        app::CAP_DOT_PRODUCT3, app::CAP_ADD_SMOOTH, app::CAP_TABLE_FOG, app::CAP_USER_CLIP,
+        app::CAP_ALPHA_TEST_GREATER}) {
+    EXPECT_TRUE(info.HasCapability(capability)) << capability;
+  }
   EXPECT_EQ(info.GetCapability(app::VAL_MAX_LIGHTS), 8);
   EXPECT_EQ(info.GetCapability(app::VAL_MIP_FILTER), 2);
   EXPECT_EQ(info.GetCapability(app::VAL_CLAMP_ADDRESS), 4);

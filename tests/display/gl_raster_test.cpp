@@ -1,5 +1,5 @@
-// Per-pixel operations on the OpenGL device: fog, alpha test, stencil shadow passes, user clip planes and colour
-// writes, compared with their equations on read-back pixels.
+// Per-pixel operations on the OpenGL device: fog, alpha test, stencil shadow passes, user clip planes, depth bias and
+// range fog, compared with their equations on read-back pixels.
 #include <cmath>
 
 #include "gl_fixture.h"
@@ -188,20 +188,6 @@ TEST_F(GlRasterTest, ClipPlanesKeepThePositiveSide) {
   DrawDepthQuad(0.5f, Argb(255, 0, 255, 0));
   EXPECT_COLOR_NEAR(Pixel(32, 30), Argb(255, 0, 255, 0), 0);
 }
-
-TEST_F(GlRasterTest, ColorWriteMaskKeepsTheMaskedChannels) {
-  device().SetRenderState(RenderState::ZEnable, false);
-  device().Clear(clear_flags::kTarget, Argb(255, 10, 20, 30), 1.0f, 0);
-  device().SetRenderState(RenderState::ColorWriteEnable, color_write::kRed | color_write::kBlue);
-  DrawScreenRect(0, 0, 64, 64, Argb(255, 200, 200, 200));
-  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 200, 20, 200), 0);
-}
-
-}  // namespace
-}  // namespace platform::gfx::testing
-
-namespace platform::gfx::testing {
-namespace {
 
 TEST_F(GlRasterTest, DepthBiasPullsCoplanarGeometryForward) {
   device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, 0, 1.0f, 0);

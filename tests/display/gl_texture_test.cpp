@@ -47,69 +47,30 @@ class GlTextureTest : public GlDeviceTest {
   }
 };
 
-TEST_F(GlTextureTest, RowZeroIsTheTopOfTheImage) {
-  Texture* texture = MakeTexture2x2(Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255),
-                                    Argb(255, 255, 255, 0));
-  device().SetTexture(0, texture);
-  DrawScreenTexRect(0, 0, 64, 64, 0xFFFFFFFF);
-  EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, 255, 0, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(56, 8), Argb(255, 0, 255, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(8, 56), Argb(255, 0, 0, 255), 0);
-  EXPECT_COLOR_NEAR(Pixel(56, 56), Argb(255, 255, 255, 0), 0);
-  device().SetTexture(0, nullptr);
-  texture->Release();
-}
-
 TEST_F(GlTextureTest, PixelFormatsDecodeTheirChannels) {
-  const uint16_t red565 = 0xF800, green565 = 0x07E0;
-  Texture* texture = MakeFormatTexture(Format::R5G6B5, &red565, 2);
-  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 255, 0, 0), 0);
-  texture->Release();
-  texture = MakeFormatTexture(Format::R5G6B5, &green565, 2);
-  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 0, 255, 0), 0);
-  texture->Release();
-  const uint16_t argb4444 = 0xF0A5;  // a 15, r 0, g 10, b 5
-  texture = MakeFormatTexture(Format::A4R4G4B4, &argb4444, 2);
-  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 0, 170, 85), 1);
-  texture->Release();
-  const uint16_t argb1555 = 0x801F;  // opaque blue
-  texture = MakeFormatTexture(Format::A1R5G5B5, &argb1555, 2);
-  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 0, 0, 255), 0);
-  texture->Release();
-  // X8R8G8B8 ignores its alpha byte: blending with source alpha shows the full colour.
-  const uint32_t xrgb = 0x00406080;
-  texture = MakeFormatTexture(Format::X8R8G8B8, &xrgb, 4);
+  // Drawn with source-alpha blending: X8R8G8B8 must ignore its zero alpha byte and show the full colour.
   device().SetRenderState(RenderState::AlphaBlendEnable, true);
   device().SetRenderState(RenderState::SrcBlend, Blend::SrcAlpha);
   device().SetRenderState(RenderState::DestBlend, Blend::InvSrcAlpha);
   device().SetTextureStageState(0, TextureStageState::AlphaOp, TextureOp::SelectArg1);
   device().SetTextureStageState(0, TextureStageState::AlphaArg1, texture_arg::kTexture);
-  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 0x40, 0x60, 0x80), 0);
-  device().SetRenderState(RenderState::AlphaBlendEnable, false);
-  texture->Release();
-  const uint8_t luminance = 0x7F;
-  texture = MakeFormatTexture(Format::L8, &luminance, 1);
-  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 0x7F, 0x7F, 0x7F), 0);
-  texture->Release();
-  device().SetTexture(0, nullptr);
-}
-
-TEST_F(GlTextureTest, CompressedBlocksDecode) {
-  Caps caps;
-  device().GetDeviceCaps(caps);
-  Texture* texture = nullptr;
-  if (Failed(system_->CheckDeviceFormat(0, DeviceType::Hal, Format::X8R8G8B8, 0, ResourceType::Texture, Format::Dxt1)))
-    GTEST_SKIP() << "no S3TC here";
-  ASSERT_EQ(device().CreateTexture(4, 4, 1, 0, Format::Dxt1, Pool::Managed, &texture), kOk);
-  LockedRect locked;
-  ASSERT_EQ(texture->LockRect(0, locked, nullptr, 0), kOk);
-  // One block: colour 0 pure red (565), colour 1 black, every index 0.
-  const uint8_t block[8] = {0x00, 0xF8, 0x00, 0x00, 0, 0, 0, 0};
-  std::memcpy(locked.bits, block, sizeof(block));
-  texture->UnlockRect(0);
-  EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 255, 0, 0), 0);
-  device().SetTexture(0, nullptr);
-  texture->Release();
+  struct Case {
+    Format format;
+    uint32_t texel, bytes, expected;
+    int tolerance;
+  };
+  const Case cases[] = {{Format::R5G6B5, 0xF800, 2, Argb(255, 255, 0, 0), 0},
+                        {Format::R5G6B5, 0x07E0, 2, Argb(255, 0, 255, 0), 0},
+                        {Format::A4R4G4B4, 0xF0A5, 2, Argb(255, 0, 170, 85), 1},  // a 15, r 0, g 10, b 5
+                        {Format::A1R5G5B5, 0x801F, 2, Argb(255, 0, 0, 255), 0},
+                        {Format::X8R8G8B8, 0x00406080, 4, Argb(255, 0x40, 0x60, 0x80), 0},
+                        {Format::L8, 0x7F, 1, Argb(255, 0x7F, 0x7F, 0x7F), 0}};
+  for (const Case& c : cases) {
+    Texture* texture = MakeFormatTexture(c.format, &c.texel, c.bytes);  // little-endian: the low bytes
+    EXPECT_COLOR_NEAR(DrawWith(texture), c.expected, c.tolerance) << "format " << static_cast<uint32_t>(c.format);
+    device().SetTexture(0, nullptr);
+    texture->Release();
+  }
 }
 
 TEST_F(GlTextureTest, MipLevelsAndTheLargestLevelSetting) {
@@ -177,14 +138,6 @@ TEST_F(GlTextureTest, FilteringAndAddressModes) {
   drawDouble();
   EXPECT_EQ(Red(Pixel(40, 8)), 255);  // u = 1.25 mirrors to 0.75: the white column
   EXPECT_EQ(Red(Pixel(56, 8)), 0);    // u = 1.77 mirrors to 0.23: the black column
-  Caps caps;
-  device().GetDeviceCaps(caps);
-  if (caps.textureAddressCaps & texture_address_caps::kMirrorOnce) {
-    // Mirrored once about 0, then clamped: u = 1.77 holds the last (white) texel.
-    device().SetTextureStageState(0, TextureStageState::AddressU, TextureAddress::MirrorOnce);
-    drawDouble();
-    EXPECT_EQ(Red(Pixel(56, 8)), 255);
-  }
   device().SetTexture(0, nullptr);
   texture->Release();
 }
@@ -254,18 +207,10 @@ TEST_F(GlTextureTest, CameraSpacePositionFeedsAProjectedTexture) {
 }
 
 TEST_F(GlTextureTest, CubeMapLooksUpTheFaceOfTheDirection) {
-  CubeTexture* cube = nullptr;
-  ASSERT_EQ(device().CreateCubeTexture(4, 1, 0, Format::A8R8G8B8, Pool::Managed, &cube), kOk);
   const uint32_t faces[6] = {Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255),
                              Argb(255, 255, 255, 0), Argb(255, 0, 255, 255), Argb(255, 255, 0, 255)};
-  for (uint32_t face = 0; face < 6; ++face) {
-    LockedRect locked;
-    ASSERT_EQ(cube->LockRect(static_cast<CubeFace>(face), 0, locked, nullptr, 0), kOk);
-    for (uint32_t y = 0; y < 4; ++y)
-      for (uint32_t x = 0; x < 4; ++x)
-        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch)[x] = faces[face];
-    cube->UnlockRect(static_cast<CubeFace>(face), 0);
-  }
+  CubeTexture* cube = MakeCubeTexture(faces);
+  ASSERT_NE(cube, nullptr);
   device().SetTexture(0, cube);
   device().SetVertexShader(fvf::kXyzRhw | fvf::kDiffuse | fvf::kTex1 | fvf::TexCoordSize3(0));
   const float directions[6][3] = {{1, 0.1f, 0.1f}, {-1, 0.1f, 0.1f}, {0.1f, 1, 0.1f},
@@ -283,17 +228,10 @@ TEST_F(GlTextureTest, CubeMapLooksUpTheFaceOfTheDirection) {
 }
 
 TEST_F(GlTextureTest, ReflectionVectorLooksUpTheMirroredDirection) {
-  CubeTexture* cube = nullptr;
-  ASSERT_EQ(device().CreateCubeTexture(4, 1, 0, Format::X8R8G8B8, Pool::Managed, &cube), kOk);
-  for (uint32_t face = 0; face < 6; ++face) {
-    LockedRect locked;
-    cube->LockRect(static_cast<CubeFace>(face), 0, locked, nullptr, 0);
-    const uint32_t color = face == static_cast<uint32_t>(CubeFace::NegativeZ) ? Argb(255, 0, 255, 0) : Argb(255, 255, 0, 0);
-    for (uint32_t y = 0; y < 4; ++y)
-      for (uint32_t x = 0; x < 4; ++x)
-        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch)[x] = color;
-    cube->UnlockRect(static_cast<CubeFace>(face), 0);
-  }
+  // Red everywhere but the -z face.
+  const uint32_t red = Argb(255, 255, 0, 0);
+  CubeTexture* cube = MakeCubeTexture({red, red, red, red, red, Argb(255, 0, 255, 0)});
+  ASSERT_NE(cube, nullptr);
   device().SetTexture(0, cube);
   device().SetTextureStageState(0, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpaceReflectionVector);
   // A surface facing the viewer reflects the view straight back: towards -z.
@@ -384,11 +322,11 @@ TEST_F(GlTextureTest, CubeFacesCanBeRenderedIntoAndSampled) {
   cube->Release();
 }
 
-TEST_F(GlTextureTest, AlphaCompressedBlocksDecodeColourAndAlpha) {
+TEST_F(GlTextureTest, CompressedBlocksDecodeColourAndAlpha) {
   if (Failed(system_->CheckDeviceFormat(0, DeviceType::Hal, Format::X8R8G8B8, 0, ResourceType::Texture, Format::Dxt5)))
     GTEST_SKIP() << "no S3TC here";
   // Colour half: colour 0 pure green (565), every index 0. Alpha halves: DXT3 explicit 4-bit alpha 0x8 (136);
-  // DXT5 alpha 0 = 100, every index 0.
+  // DXT5 alpha 0 = 100, every index 0. DXT1 has no alpha half: opaque.
   const uint8_t colour[8] = {0xE0, 0x07, 0x00, 0x00, 0, 0, 0, 0};
   const uint8_t dxt3Alpha[8] = {0x88, 0x88, 0x88, 0x88, 0x88, 0x88, 0x88, 0x88};
   const uint8_t dxt5Alpha[8] = {100, 0, 0, 0, 0, 0, 0, 0};
@@ -402,13 +340,15 @@ TEST_F(GlTextureTest, AlphaCompressedBlocksDecodeColourAndAlpha) {
     const uint8_t* alpha;
     int expectedAlpha;
   };
-  for (const Case& c : {Case{Format::Dxt3, dxt3Alpha, 0x88}, Case{Format::Dxt5, dxt5Alpha, 100}}) {
+  for (const Case& c : {Case{Format::Dxt1, nullptr, 255}, Case{Format::Dxt3, dxt3Alpha, 0x88},
+                        Case{Format::Dxt5, dxt5Alpha, 100}}) {
     Texture* texture = nullptr;
     ASSERT_EQ(device().CreateTexture(4, 4, 1, 0, c.format, Pool::Managed, &texture), kOk);
     LockedRect locked;
     ASSERT_EQ(texture->LockRect(0, locked, nullptr, 0), kOk);
-    std::memcpy(locked.bits, c.alpha, 8);
-    std::memcpy(static_cast<uint8_t*>(locked.bits) + 8, colour, 8);
+    auto* bytes = static_cast<uint8_t*>(locked.bits);
+    if (c.alpha != nullptr) std::memcpy(bytes, c.alpha, 8);
+    std::memcpy(bytes + (c.alpha != nullptr ? 8 : 0), colour, 8);
     texture->UnlockRect(0);
     device().Clear(clear_flags::kTarget, Argb(255, 0, 0, 0), 1.0f, 0);
     EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 0, Byte(c.expectedAlpha / 255.0), 0), 1)
@@ -416,86 +356,6 @@ TEST_F(GlTextureTest, AlphaCompressedBlocksDecodeColourAndAlpha) {
     device().SetTexture(0, nullptr);
     texture->Release();
   }
-}
-
-TEST_F(GlTextureTest, CameraSpaceNormalLooksUpTheFacingDirection) {
-  CubeTexture* cube = nullptr;
-  ASSERT_EQ(device().CreateCubeTexture(4, 1, 0, Format::X8R8G8B8, Pool::Managed, &cube), kOk);
-  for (uint32_t face = 0; face < 6; ++face) {
-    LockedRect locked;
-    cube->LockRect(static_cast<CubeFace>(face), 0, locked, nullptr, 0);
-    const uint32_t color = face == static_cast<uint32_t>(CubeFace::PositiveX) ? Argb(255, 0, 0, 255) : Argb(255, 90, 0, 0);
-    for (uint32_t y = 0; y < 4; ++y)
-      for (uint32_t x = 0; x < 4; ++x)
-        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch)[x] = color;
-    cube->UnlockRect(static_cast<CubeFace>(face), 0);
-  }
-  device().SetTexture(0, cube);
-  device().SetTextureStageState(0, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpaceNormal);
-  // Normals along world +z, turned by a view matrix that maps z onto x.
-  Matrix4 view;
-  view.m[2][0] = 1;
-  view.m[0][2] = -1;
-  view.m[1][1] = 1;
-  view.m[3][3] = 1;
-  device().SetTransform(TransformState::View, view);
-  // The positions go through the same view: lay the quad in the world so it lands at camera z 0.5.
-  struct NormalVertex {
-    float x, y, z, nx, ny, nz;
-  };
-  const NormalVertex quad[4] = {{-0.5f, 1, 1, 0, 0, 1}, {-0.5f, 1, -1, 0, 0, 1}, {-0.5f, -1, 1, 0, 0, 1},
-                                {-0.5f, -1, -1, 0, 0, 1}};
-  device().SetVertexShader(fvf::kXyz | fvf::kNormal);
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(NormalVertex)), kOk);
-  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 0, 0, 255), 0);
-  device().SetTexture(0, nullptr);
-  cube->Release();
-}
-
-}  // namespace
-}  // namespace platform::gfx::testing
-
-namespace platform::gfx::testing {
-namespace {
-
-TEST_F(GlTextureTest, PointSpritesSpanTheirTextureAndScaleWithDistance) {
-  Texture* texture = MakeTexture2x2(Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255),
-                                    Argb(255, 255, 255, 0));
-  device().SetTexture(0, texture);
-  device().SetRenderState(RenderState::PointSpriteEnable, true);
-  device().SetRenderState(RenderState::PointSize, FloatBits(32.0f));
-  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
-  const ScreenTexVertex point = {31.5f, 31.5f, 0.5f, 1, 0xFFFFFFFF, 0, 0};
-  device().SetVertexShader(kScreenTexFvf);
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::PointList, 1, &point, sizeof(point)), kOk);
-  // A 32-pixel square around the centre, its texture upright.
-  EXPECT_COLOR_NEAR(Pixel(20, 20), Argb(255, 255, 0, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(44, 20), Argb(255, 0, 255, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(20, 44), Argb(255, 0, 0, 255), 0);
-  EXPECT_COLOR_NEAR(Pixel(44, 44), Argb(255, 255, 255, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(10, 32), Argb(255, 0, 0, 0), 0);
-
-  // Scaled: size · viewport height · sqrt(1 / (A + B·d + C·d²)) = 0.25 · 64 · sqrt(1 / 4) = 8 pixels at d = 2.
-  device().SetTexture(0, nullptr);
-  device().SetRenderState(RenderState::PointScaleEnable, true);
-  device().SetRenderState(RenderState::PointScaleA, FloatBits(0.0f));
-  device().SetRenderState(RenderState::PointScaleB, FloatBits(0.0f));
-  device().SetRenderState(RenderState::PointScaleC, FloatBits(1.0f));
-  device().SetRenderState(RenderState::PointSize, FloatBits(0.25f));
-  Matrix4 projection;  // keeps x, y; depth 2 → 0.5
-  for (int i = 0; i < 4; ++i) projection.m[i][i] = 1;
-  projection.m[2][2] = 0.25f;
-  device().SetTransform(TransformState::Projection, projection);
-  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
-  const ColorVertex far = {0, 0, 2, Argb(255, 255, 255, 255)};
-  device().SetVertexShader(kColorFvf);
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::PointList, 1, &far, sizeof(far)), kOk);
-  // Centre at screen (32, 32) (pixel centres on integers): 8 pixels cover 28..35.
-  EXPECT_EQ(Red(Pixel(29, 32)), 255);
-  EXPECT_EQ(Red(Pixel(35, 32)), 255);
-  EXPECT_EQ(Red(Pixel(26, 32)), 0);
-  EXPECT_EQ(Red(Pixel(38, 32)), 0);
-  texture->Release();
 }
 
 }  // namespace

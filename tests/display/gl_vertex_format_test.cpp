@@ -1,5 +1,4 @@
-// Flexible vertex formats on the OpenGL device: every layout the game draws with reaches the right attributes,
-// and the capability probes of the hardware detection validate and draw.
+// Flexible vertex formats on the OpenGL device: every layout the game draws with reaches the right attributes.
 #include <cstring>
 #include <vector>
 
@@ -89,72 +88,6 @@ TEST_F(GlVertexFormatTest, SecondTextureCoordinateSetFeedsTheSecondStage) {
   EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 255, 0, 0), 0);
   device().SetTexture(1, nullptr);
   texture->Release();
-}
-
-TEST_F(GlVertexFormatTest, HardwareDetectionProbesValidateAndDraw) {
-  uint32_t passes = 0;
-  // Cube-map probe: stage 1 coordinates from the camera-space reflection vector.
-  device().SetTextureStageState(1, TextureStageState::TextureTransformFlags, texture_transform::kDisable);
-  device().SetTextureStageState(1, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpaceReflectionVector);
-  EXPECT_EQ(device().ValidateDevice(passes), kOk);
-  // Reflection and specular probe.
-  device().SetTextureStageState(0, TextureStageState::AlphaArg1, texture_arg::kTexture);
-  device().SetTextureStageState(1, TextureStageState::ColorArg1, texture_arg::kCurrent);
-  device().SetTextureStageState(1, TextureStageState::ColorArg2, texture_arg::kTexture);
-  device().SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::ModulateAlphaAddColor);
-  device().SetRenderState(RenderState::SpecularEnable, false);
-  device().SetTextureStageState(2, TextureStageState::ColorArg1, texture_arg::kCurrent);
-  device().SetTextureStageState(2, TextureStageState::ColorArg2, texture_arg::kSpecular);
-  device().SetTextureStageState(2, TextureStageState::ColorOp, TextureOp::ModulateAlphaAddColor);
-  EXPECT_EQ(device().ValidateDevice(passes), kOk);
-  // The detection draws one position-only triangle from memory, 12 bytes a vertex.
-  ASSERT_EQ(device().BeginScene(), kOk);
-  device().SetVertexShader(fvf::kXyz);
-  const float triangle[9] = {0, 0, 0.5f, 1, 0, 0.5f, 0, 1, 0.5f};
-  EXPECT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleList, 1, triangle, 12), kOk);
-  ASSERT_EQ(device().EndScene(), kOk);
-  // Projected-texture probe.
-  device().SetTextureStageState(1, TextureStageState::TextureTransformFlags,
-                                texture_transform::kCount3 | texture_transform::kProjected);
-  device().SetTextureStageState(1, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpacePosition | 2);
-  EXPECT_EQ(device().ValidateDevice(passes), kOk);
-  EXPECT_EQ(passes, 1u);
-}
-
-}  // namespace
-}  // namespace platform::gfx::testing
-
-namespace platform::gfx::testing {
-namespace {
-
-TEST_F(GlVertexFormatTest, VertexBlendingMixesWorldMatricesByTheWeights) {
-  device().SetRenderState(RenderState::Lighting, false);
-  device().SetRenderState(RenderState::CullMode, CullMode::None);
-  // XYZB1 | DIFFUSE: one weight for world 0, the rest for world 1 (moved right by 1).
-  struct BlendVertex {
-    float x, y, z, weight;
-    uint32_t color;
-  };
-  const uint32_t white = Argb(255, 255, 255, 255);
-  const BlendVertex quad[4] = {{-1, 1, 0.5f, 0.5f, white}, {-0.5f, 1, 0.5f, 0.5f, white},
-                               {-1, -1, 0.5f, 0.5f, white}, {-0.5f, -1, 0.5f, 0.5f, white}};
-  Matrix4 moved;
-  for (int i = 0; i < 4; ++i) moved.m[i][i] = 1;
-  moved.m[3][0] = 1;
-  ASSERT_EQ(device().SetTransform(TransformState::World1, moved), kOk);
-  device().SetVertexShader(fvf::kXyzB1 | fvf::kDiffuse);
-  // Blending off: the weight is skipped and world 0 alone places the quad at x -1..-0.5 (columns 0..15).
-  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(BlendVertex)), kOk);
-  EXPECT_EQ(Red(Pixel(8, 32)), 255);
-  EXPECT_EQ(Red(Pixel(24, 32)), 0);
-  // One weight: half of world 0 and half of world 1 move it by 0.5, to x -0.5..0 (columns 16..31).
-  device().SetRenderState(RenderState::VertexBlend, 1);
-  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(BlendVertex)), kOk);
-  EXPECT_EQ(Red(Pixel(8, 32)), 0);
-  EXPECT_EQ(Red(Pixel(24, 32)), 255);
-  EXPECT_EQ(Red(Pixel(40, 32)), 0);
 }
 
 }  // namespace

@@ -79,29 +79,35 @@ TEST_F(SceneLightingTest, LightsAreGivenInTheObjectsFrameAndTestedByRange) {
   EXPECT_EQ(lighting.lights->back()->position, (Vec3{100, 0, 0})) << "nodes keep their world position";
 }
 
-TEST_F(SceneLightingTest, SunsClaimIndicesFirstUpToMaxLights) {
-  SetInt(app::SettingId::MAXLIGHTS, 2);
-  SceneLighting lighting(settings_.get());
-  lighting.AddLight(Lamp({0, 0, 0}, 100.0f));
-  for (int i = 0; i < 3; ++i) lighting.AddLight(Sun({0, -1, 0}));
-  device_->LightEnable(5, true);
-  lighting.Apply(device_, platform::IdentityMatrix());
-  EXPECT_TRUE(Enabled(0));
-  EXPECT_TRUE(Enabled(1));
-  EXPECT_FALSE(Enabled(2)) << "the point light found no free index";
-  EXPECT_TRUE(Enabled(5)) << "nothing beyond MAXLIGHTS is touched";
-}
-
-TEST_F(SceneLightingTest, ZeroMaxLightsSetsOnlyMaterialAndAmbient) {
-  SetInt(app::SettingId::MAXLIGHTS, 0);
-  SceneLighting lighting(settings_.get());
-  lighting.AddLight(Sun({0, -1, 0}));
-  device_->LightEnable(0, true);
-  device_->LightEnable(3, true);
-  lighting.Apply(device_, platform::IdentityMatrix());
-  EXPECT_TRUE(Enabled(0));
-  EXPECT_TRUE(Enabled(3));
-  EXPECT_EQ(Render(platform::gfx::RenderState::Ambient), 0x00141414u);
+TEST_F(SceneLightingTest, MaxLightsBoundsTheIndicesSetAndSunsClaimThemFirst) {
+  struct Case {
+    int maxLights;
+    bool enabled0, enabled1, enabled2, enabled5;
+    const char* what;
+  };
+  const Case cases[] = {
+      {2, true, true, false, true, "the point light finds no free index; nothing beyond MAXLIGHTS is touched"},
+      {0, true, false, false, true, "no lights set: the enables stay as they were"},
+      {2000000000, true, true, true, false, "a huge limit stops at the device's table and switches unused ones off"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetInt(app::SettingId::MAXLIGHTS, c.maxLights);
+    SceneLighting lighting(settings_.get());
+    lighting.AddLight(Lamp({0, 0, 0}, 100.0f));
+    for (int i = 0; i < 2; ++i) lighting.AddLight(Sun({0, -1, 0}));
+    for (uint32_t i = 0; i < 8; ++i) device_->LightEnable(i, false);
+    device_->LightEnable(0, true);
+    device_->LightEnable(5, true);
+    lighting.Apply(device_, platform::IdentityMatrix());
+    EXPECT_EQ(Enabled(0), c.enabled0);
+    EXPECT_EQ(Enabled(1), c.enabled1);
+    EXPECT_EQ(Enabled(2), c.enabled2);
+    EXPECT_EQ(Enabled(5), c.enabled5);
+    if (c.maxLights == 0) {
+      EXPECT_EQ(Render(platform::gfx::RenderState::Ambient), 0x00141414u);
+    }
+  }
 }
 
 TEST_F(SceneLightingTest, SpotKindsAreLocalLightsAndOtherKindsAreSkipped) {
@@ -115,33 +121,6 @@ TEST_F(SceneLightingTest, SpotKindsAreLocalLightsAndOtherKindsAreSkipped) {
   EXPECT_TRUE(Enabled(0));
   EXPECT_TRUE(Enabled(1));
   EXPECT_FALSE(Enabled(2));
-}
-
-TEST_F(SceneLightingTest, ReleaseDropsEverythingAndApplyStillWorks) {
-  SceneLighting lighting(settings_.get());
-  lighting.AddLight(Sun({0, -1, 0}));
-  lighting.Release();
-  EXPECT_EQ(lighting.material, nullptr);
-  EXPECT_EQ(lighting.lights, nullptr);
-  EXPECT_EQ(lighting.AddLight(Sun({0, -1, 0})), nullptr);
-  lighting.Apply(device_, platform::IdentityMatrix());
-  EXPECT_FALSE(Enabled(0));
-}
-
-}  // namespace
-
-namespace {
-
-class SceneLightingLimitTest : public SceneLightingTest {};
-
-TEST_F(SceneLightingLimitTest, HugeMaxLightsStopsAtTheDevicesLightTable) {
-  SetInt(app::SettingId::MAXLIGHTS, 2000000000);
-  SceneLighting lighting(settings_.get());
-  lighting.AddLight(Sun({0, -1, 0}));
-  device_->LightEnable(100, true);
-  lighting.Apply(device_, platform::IdentityMatrix());
-  EXPECT_TRUE(Enabled(0));
-  EXPECT_FALSE(Enabled(100)) << "unused indices are switched off";
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Screen and colour quads: colour conversion, the vertices of both quads, the capture target, the fade and
+// Screen and colour quads: colour conversion, the rebuild on a new resolution, the capture target, the fade and
 // overlay passes and their state restore, the stencil-limited shadow quad.
 #include "render/effects/screen_quad.h"
 
@@ -10,61 +10,21 @@
 
 namespace {
 
-using platform::gfx::Blend;
 using platform::gfx::RenderState;
-using platform::gfx::TextureOp;
-using platform::gfx::TextureStageState;
 using render::ColorQuad;
-using render::ColorScreenVertex;
 using render::ScreenQuad;
 using render::TexturedScreenVertex;
-namespace arg = platform::gfx::texture_arg;
 
 class ScreenQuadTest : public effects_test::EffectsTest {};
 
 TEST(ScreenQuadColour, ChannelsClampAndRound) {
-  EXPECT_EQ(render::ColorChannelByte(1.5f), 255u);
-  EXPECT_EQ(render::ColorChannelByte(1.0f), 255u);
-  EXPECT_EQ(render::ColorChannelByte(-0.2f), 0u);
-  EXPECT_EQ(render::ColorChannelByte(0.75f), 191u);
-  EXPECT_EQ(render::ColorChannelByte(0.4f), 102u);
-}
-
-TEST_F(ScreenQuadTest, QuadsCoverTheScreenAndTheCaptureSquareInStripOrder) {
-  ScreenQuad quad;
-  quad.Create(device_, &Resources(), settings_.get(), "IMAGES\\blur.png", "IMAGES\\bluralpha.png", 256, 0.75f);
-  const auto screen = Vertices<TexturedScreenVertex>(quad.fullScreenBuffer);
-  ASSERT_EQ(screen.size(), 4u);
-  const float xs[4] = {0, 0, 640, 640};
-  const float ys[4] = {480, 0, 480, 0};
-  const float us[4] = {0, 0, 1, 1};
-  const float vs[4] = {1, 0, 1, 0};
-  for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(screen[i].x, xs[i]);
-    EXPECT_EQ(screen[i].y, ys[i]);
-    EXPECT_EQ(screen[i].z, 0.0f);
-    EXPECT_EQ(screen[i].rhw, 1.0f);
-    EXPECT_EQ(screen[i].u, us[i]);
-    EXPECT_EQ(screen[i].v, vs[i]);
-    EXPECT_EQ(screen[i].diffuse, 0xFF000000u);
-  }
-  const auto capture = Vertices<TexturedScreenVertex>(quad.captureBuffer);
-  EXPECT_EQ(capture[2].x, 256.0f);
-  EXPECT_EQ(capture[0].y, 256.0f);
-  EXPECT_EQ(capture[0].diffuse, 191u << 24);
-  quad.SetAlpha(1.5f);
-  EXPECT_EQ(Vertices<TexturedScreenVertex>(quad.captureBuffer)[3].diffuse, 0xFF000000u);
-  EXPECT_NE(quad.fadeImage, nullptr);
-  ASSERT_NE(quad.captureImage, nullptr);
-  EXPECT_TRUE(quad.HasTexture());
-  EXPECT_EQ(quad.captureImage->targetWidth, 256u);
-  EXPECT_EQ(quad.captureImage->targetHeight, 256u);
+  const std::pair<float, uint32_t> cases[] = {{1.5f, 255}, {1.0f, 255}, {-0.2f, 0}, {0.75f, 191}, {0.4f, 102}};
+  for (const auto& [value, byte] : cases) EXPECT_EQ(render::ColorChannelByte(value), byte) << value;
 }
 
 TEST_F(ScreenQuadTest, ResolutionChangeRebuildsOnTheNextFade) {
   ScreenQuad quad;
   quad.Create(device_, &Resources(), settings_.get(), "", "", 128, 0.5f);
-  EXPECT_EQ(quad.fadeImage, nullptr) << "no names, no fade image";
   SetInt(app::SettingId::SCREENWIDTH, 1024);
   SetInt(app::SettingId::SCREENHEIGHT, 768);
   EXPECT_EQ(Vertices<TexturedScreenVertex>(quad.fullScreenBuffer)[2].x, 640.0f);
@@ -72,22 +32,6 @@ TEST_F(ScreenQuadTest, ResolutionChangeRebuildsOnTheNextFade) {
   EXPECT_EQ(quad.width, 1024.0f);
   EXPECT_EQ(Vertices<TexturedScreenVertex>(quad.fullScreenBuffer)[2].x, 1024.0f);
   EXPECT_EQ(Vertices<TexturedScreenVertex>(quad.fullScreenBuffer)[0].y, 768.0f);
-}
-
-TEST_F(ScreenQuadTest, FadeWithoutImageFadesByDiffuseAlphaAndRestoresStates) {
-  ScreenQuad quad;
-  quad.Create(device_, &Resources(), settings_.get(), "", "", 128, 0.5f);
-  device_->ClearRecords();
-  quad.DrawFade(device_);
-  ASSERT_EQ(device_->Draws().size(), 1u);
-  EXPECT_EQ(device_->Draws()[0].type, platform::gfx::PrimitiveType::TriangleStrip);
-  EXPECT_EQ(device_->Draws()[0].primitiveCount, 2u);
-  EXPECT_EQ(device_->Draws()[0].fvf, render::kTexturedScreenVertexFormat);
-  EXPECT_EQ(Render(RenderState::ZEnable), 1u);
-  EXPECT_EQ(Render(RenderState::AlphaBlendEnable), 0u);
-  EXPECT_EQ(Stage(TextureStageState::ColorArg1), arg::kTexture);
-  EXPECT_EQ(Stage(TextureStageState::ColorOp), static_cast<uint32_t>(TextureOp::Modulate));
-  EXPECT_EQ(Stage(TextureStageState::AlphaArg1), arg::kDiffuse);
 }
 
 TEST_F(ScreenQuadTest, CaptureFadesTheTargetAndOverlayAddsIt) {
@@ -131,22 +75,6 @@ TEST_F(ScreenQuadTest, WithoutBuffersNothingIsDrawnAndReleaseLeavesItReusable) {
   EXPECT_NE(quad.fullScreenBuffer, nullptr);
   quad.Release();
   failing->Release();
-}
-
-TEST_F(ScreenQuadTest, ColourQuadVerticesAndColours) {
-  ColorQuad quad;
-  quad.Create(device_, settings_.get());
-  EXPECT_FLOAT_EQ(quad.alpha, 0.8f);
-  auto vertices = Vertices<ColorScreenVertex>(quad.buffer);
-  ASSERT_EQ(vertices.size(), 4u);
-  EXPECT_EQ(vertices[0].diffuse, 204u << 24);
-  EXPECT_EQ(vertices[2].x, 640.0f);
-  EXPECT_EQ(vertices[0].y, 480.0f);
-  EXPECT_EQ(vertices[1].rhw, 1.0f);
-  quad.SetColor(1.0f, 0.5f, 0.0f, 0.4f);
-  vertices = Vertices<ColorScreenVertex>(quad.buffer);
-  for (const auto& v : vertices) EXPECT_EQ(v.diffuse, 0x66FF8000u);
-  EXPECT_EQ(vertices[3].x, 640.0f) << "positions kept";
 }
 
 TEST_F(ScreenQuadTest, ColourQuadDrawsUntexturedAndShadowQuadOnlyOnStencil) {

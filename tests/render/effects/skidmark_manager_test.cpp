@@ -29,26 +29,16 @@ class SkidmarkTest : public effects_test::EffectsTest {
   SkidmarkManager manager_;
 };
 
-TEST_F(SkidmarkTest, InitLoadsTheTreadAndStartsEmpty) {
-  EXPECT_EQ(manager_.capacity, 100u);
-  EXPECT_EQ(manager_.count, 0u);
-  ASSERT_NE(manager_.treadImage, nullptr);
-  EXPECT_TRUE(manager_.treadImage->loaded);
-}
-
 TEST_F(SkidmarkTest, NewSegmentWritesCrossSectionZeroAcrossTheWheel) {
   SkidmarkSegment* segment = Add({100, 0, 50});
   ASSERT_NE(segment, nullptr);
-  EXPECT_TRUE(segment->open);
   EXPECT_EQ(segment->crossSection, 0u);
-  EXPECT_FLOAT_EQ(segment->timer, 0.05f);
   const auto v = Vertices(segment->vertexBuffer);
   ASSERT_EQ(v.size(), 82u);
   EXPECT_EQ((Vec3{v[0].x, v[0].y, v[0].z}), (Vec3{-4, 0.5f, 0})) << "relative to the origin, half an inch up";
   EXPECT_EQ((Vec3{v[1].x, v[1].y, v[1].z}), (Vec3{4, 0.5f, 0}));
   EXPECT_EQ(v[0].u, 0.0f) << "style 1 takes the left half";
   EXPECT_EQ(v[1].u, 0.5f);
-  EXPECT_EQ(v[0].diffuse, 0xFFFFFFFFu);
   EXPECT_EQ(segment->boxMin, (Vec3{-4, 0, 0}));
   EXPECT_EQ(segment->boxMax, (Vec3{4, 0.5f, 0}));
   EXPECT_EQ(segment->corners->worldMin, (Vec3{96, 0, 50}));
@@ -109,12 +99,8 @@ TEST_F(SkidmarkTest, FullListReplacesTheOldestClosedSegmentOrRefuses) {
   EXPECT_TRUE(manager_.RemoveOldestClosed());
   EXPECT_FALSE(manager_.RemoveOldestClosed());
   EXPECT_EQ(manager_.count, 100u);
-}
-
-TEST_F(SkidmarkTest, ZeroCapacityMakesNoSegments) {
   manager_.capacity = 0;
-  EXPECT_EQ(Add(), nullptr);
-  EXPECT_EQ(manager_.count, 0u);
+  EXPECT_EQ(Add(), nullptr) << "a capacity of 0 makes no segments";
 }
 
 TEST_F(SkidmarkTest, DrawsBothFacesOfVisibleSegmentsAndRestoresStates) {

@@ -1,10 +1,9 @@
 // Font width tables: every separator form, comments, header lines, codes out of range (negative included), and
-// the tables the content writer makes for the game's fonts.
+// a missing file.
 #include "render/resources/bitmap_font.h"
 
 #include <gtest/gtest.h>
 
-#include "contentgen/font_writer.h"
 #include "render/resources/image_test_support.h"
 
 namespace {
@@ -56,23 +55,6 @@ TEST(BitmapFont, LoadIniResetsSpacingAndToleratesAMissingFile) {
   EXPECT_FLOAT_EQ(font.letterSpacing, 0.0f);
   EXPECT_EQ(font.widthAdjustment, 0);
   EXPECT_EQ(font.widths[65], 0);
-}
-
-TEST(BitmapFont, GeneratedFontTableMatchesTheRenderedWidths) {
-  const std::string folder = render_test::ScratchFolder();
-  contentgen::FontStyle style;
-  style.fontFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
-  contentgen::RenderedFont rendered;
-  ASSERT_TRUE(contentgen::RenderFont(style, rendered));
-  ASSERT_TRUE(contentgen::WriteFont(folder, "noire", style));
-  BitmapFont font;
-  font.LoadIni(folder + "NOIRE.INI");  // names reach the loader upper-cased
-  for (int glyph = 0; glyph < 256; ++glyph) EXPECT_EQ(font.widths[glyph], rendered.widths[glyph]) << glyph;
-  // Glyph 'W' − 32 is wider than 'i' − 32, and the highlight set repeats the normal one.
-  EXPECT_GT(font.widths['W' - 32], font.widths['i' - 32]);
-  EXPECT_EQ(font.widths['W' - 32 + 128], font.widths['W' - 32]);
-  EXPECT_EQ(font.widths[200], font.widths[72]);
-  EXPECT_EQ(rendered.colour.width, 512u);
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
-// The sample scenes: the city track agrees with its collision world, its mirror copy faces the other way, the
-// showroom and intro scenes carry the named objects the menus and the intro look for, and the showroom's wall
-// screen plays its movie.
+// The sample scenes: the city track's drawn surface is where its collision world is driven, and the showroom's
+// textures are found beside it with its wall screen playing its movie.
 #include <gtest/gtest.h>
 
 #include "contentgen/col_writer.h"
-#include "contentgen/intro_scene.h"
 #include "contentgen/showroom_scene.h"
 #include "contentgen/test_world.h"
 #include "contentgen/track_scene.h"
@@ -13,8 +11,6 @@
 #include "render/scene/scene_test_support.h"
 
 namespace {
-
-using geometry::MaterialKind;
 
 class ContentScenesTest : public scene_test::SceneFixture {
  protected:
@@ -52,46 +48,6 @@ TEST_F(ContentScenesTest, TrackSceneMatchesTheCollisionWorld) {
         << i;
     EXPECT_NEAR(drawn.point.y, driven.point.y, 0.01f) << i;
   }
-}
-
-TEST_F(ContentScenesTest, MirroredTrackFacesDownBelowTheGround) {
-  const contentgen::ScnFile track = contentgen::BuildTrackScene();
-  auto mirrored = LoadEncoded(contentgen::MirrorScene(track));
-  ASSERT_FALSE(mirrored->parts.empty());
-  EXPECT_LE(mirrored->boundsMax.y, 0.01f);
-  // The road's first triangle faced up in the track; in the mirror it faces down.
-  ASSERT_GT(mirrored->geometry.TriangleCount(), 0u);
-  EXPECT_LT(mirrored->geometry.FaceNormals()[0].y, -0.99f);
-  auto reflection = LoadEncoded(contentgen::MirrorScene(track), false);
-  EXPECT_FALSE(reflection->HasGeometry()) << "loaded as the race loads it, without geometry";
-}
-
-TEST_F(ContentScenesTest, ShowroomHasItsSpotCameraPathsAndReflectiveFloor) {
-  auto scene = LoadEncoded(contentgen::BuildShowroomScene());
-  EXPECT_NE(scene->FindNode("SHOWROOM"), nullptr);
-  EXPECT_NE(scene->FindNode("VEHICLE"), nullptr);
-  EXPECT_NE(scene->FindNode("CAMERA"), nullptr);
-  EXPECT_NE(scene->FindNode("TARGET"), nullptr);
-  EXPECT_NE(scene->FindPath("CAMERAPATH1"), nullptr);
-  EXPECT_NE(scene->FindPath("CAMERAPATH2"), nullptr);
-  EXPECT_TRUE(scene->FindPath("CAMERAPATH1")->Closed());
-  EXPECT_EQ(scene->allParts[geometry::KindIndex(MaterialKind::SharedReflection)].size(), 1u);
-  // The floor faces up, the walls inward: a ray from the middle hits the ceiling from below.
-  geometry::SurfaceHit hit;
-  float best = geometry::kNoHitDistance;
-  EXPECT_TRUE(scene->geometry.SegmentHit({0, 100, 0}, {0, 1000, 0}, {-1, 0, -1}, {1, 1000, 1}, hit, best));
-  best = geometry::kNoHitDistance;
-  EXPECT_TRUE(scene->geometry.SegmentHit({0, 100, 0}, {5000, 100, 0}, {0, 99, -1}, {5000, 101, 1}, hit, best))
-      << "a wall seen from inside";
-}
-
-TEST_F(ContentScenesTest, IntroHasCameraAndWingPathsAndAdditiveWindows) {
-  auto scene = LoadEncoded(contentgen::BuildIntroScene());
-  EXPECT_NE(scene->FindPath("CAMERAPATH1"), nullptr);
-  EXPECT_NE(scene->FindPath("WINGPATH1"), nullptr);
-  EXPECT_NE(scene->FindNode("TARGET"), nullptr);
-  EXPECT_EQ(scene->allParts[geometry::KindIndex(MaterialKind::Additive)].size(), 1u);
-  EXPECT_GT(scene->parts.size(), 10u) << "blocks are parts of their own, for culling";
 }
 
 TEST_F(ContentScenesTest, WrittenScenesLoadThroughTheResourceManager) {

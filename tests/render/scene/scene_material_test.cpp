@@ -58,12 +58,6 @@ TEST(SceneMaterialFiles, FilesComeFromTheFolderAndTheTable) {
   files = DeriveMaterialFiles(Record({{kTextureOverlayAdd, 3}, {kTextureOverlayMultiply, 6}}), kTable, "");
   EXPECT_EQ(files.files[2], "OVER.PNG") << "the additive overlay wins the overlay file";
 
-  files = DeriveMaterialFiles(Record({{kTextureBase, 0}, {kTextureNormalMap, 4}}), kTable, "");
-  EXPECT_EQ(files.files[3], "NORM.PNG");
-  files = DeriveMaterialFiles(Record({{kTextureBase, 0}, {kTextureReflectionAlpha, 2}, {kTextureEnvironment, 5}}),
-                              kTable, "");
-  EXPECT_EQ(files.files[4], "ENV.PNG");
-
   files = DeriveMaterialFiles(Record({{kTextureBase, 40}, {kTextureAlpha, -7}}), kTable, "");
   EXPECT_EQ(files.files[0], "") << "an index outside the table is no texture";
   EXPECT_EQ(files.kind, MaterialKind::Plain);
@@ -81,20 +75,6 @@ TEST(SceneMaterialFiles, OnlyAPositiveFlatColourFlagMakesAFlatColouredAlphaMater
   EXPECT_EQ(files.kind, MaterialKind::Plain);
 }
 
-TEST(SceneMaterialKind, ImageAlphaAndVariantsRefineTheKind) {
-  SceneMaterialRecord record;
-  EXPECT_EQ(render::RefineKindFromImage(record, MaterialKind::Plain, true), MaterialKind::Alpha);
-  EXPECT_EQ(render::RefineKindFromImage(record, MaterialKind::Plain, false), MaterialKind::Plain);
-  record.variantA = 1;
-  EXPECT_EQ(render::RefineKindFromImage(record, MaterialKind::Alpha, false), MaterialKind::AlphaLast);
-  record.variantB = 1;
-  EXPECT_EQ(render::RefineKindFromImage(record, MaterialKind::Alpha, false), MaterialKind::AlphaLast)
-      << "variant A wins";
-  record.variantA = 0;
-  EXPECT_EQ(render::RefineKindFromImage(record, MaterialKind::Alpha, false), MaterialKind::AlphaFirst);
-  EXPECT_EQ(render::RefineKindFromImage(record, MaterialKind::NormalMapped, true), MaterialKind::NormalMapped);
-}
-
 class SceneMaterialImageTest : public scene_test::SceneFixture {};
 
 TEST_F(SceneMaterialImageTest, ReflectionKindsMoveToTheirBlendedFormsWithVariantA) {
@@ -108,22 +88,9 @@ TEST_F(SceneMaterialImageTest, ReflectionKindsMoveToTheirBlendedFormsWithVariant
   EXPECT_EQ(render::ApplyReflectionBlending(record, MaterialKind::MapReflection, image),
             MaterialKind::MapReflectionBlended);
 
-  render::ImageResource blank(manager_.get(), false);
-  blank.isBlank = true;
-  SceneMaterialRecord withAlpha;
-  withAlpha.textures[render::kTextureAlpha] = 1;
-  EXPECT_EQ(render::ApplyReflectionBlending(withAlpha, MaterialKind::SharedReflection, blank),
-            MaterialKind::SharedReflection);
-  EXPECT_TRUE(blank.additiveBlend);
-  EXPECT_FALSE(blank.depthWrite);
-
-  render::ImageResource plain(manager_.get(), false);
-  render::ApplyReflectionBlending(withAlpha, MaterialKind::MapReflection, plain);
-  EXPECT_TRUE(plain.alphaBlend);
-  EXPECT_TRUE(plain.depthWrite);
   render::ImageResource untouched(manager_.get(), false);
-  EXPECT_EQ(render::ApplyReflectionBlending(withAlpha, MaterialKind::Alpha, untouched), MaterialKind::Alpha);
-  EXPECT_FALSE(untouched.alphaBlend);
+  EXPECT_EQ(render::ApplyReflectionBlending(record, MaterialKind::Alpha, untouched), MaterialKind::Alpha);
+  EXPECT_TRUE(untouched.depthWrite);
 }
 
 TEST_F(SceneMaterialImageTest, ImageCarriesMaterialOverlayPassAnimationAndReflection) {
