@@ -12,6 +12,8 @@ namespace {
 // track gets larger cells rather than more than kMaxCellsPerSide on a side.
 constexpr float kCellSize = 64.0f;
 constexpr uint32_t kMaxCellsPerSide = 512;
+// A triangle over more cells than this goes to the list every query reads instead of into each cell.
+constexpr size_t kMaxCellsPerTriangle = 64;
 
 bool EmptyBox(const Vec3& boxMin, const Vec3& boxMax) { return !(boxMin.x <= boxMax.x) || !(boxMin.z <= boxMax.z); }
 
@@ -22,6 +24,7 @@ void TriangleGrid::Clear() {
   cellsPerInch_ = 0;
   cellStart_.clear();
   entries_.clear();
+  large_.clear();
 }
 
 void TriangleGrid::Build(const std::vector<uint32_t>& order, const std::vector<Vec3>& triangleMin,
@@ -50,15 +53,25 @@ void TriangleGrid::Build(const std::vector<uint32_t>& order, const std::vector<V
     const uint32_t t = order[place];
     return t < triangleMin.size() && t < triangleMax.size() && !EmptyBox(triangleMin[t], triangleMax[t]);
   };
+  std::vector<bool> large(count, false);
   for (size_t place = 0; place < count; ++place) {
-    if (!known(place)) continue;
+    if (!known(place) || large[place]) continue;
+    const Vec3& boxMin = triangleMin[order[place]];
+    const Vec3& boxMax = triangleMax[order[place]];
+    const size_t cells = static_cast<size_t>(Column(boxMax.x) - Column(boxMin.x) + 1) * (Row(boxMax.z) - Row(boxMin.z) + 1);
+    if (cells <= kMaxCellsPerTriangle) continue;
+    large[place] = true;
+    large_.push_back({boxMin, boxMax, static_cast<uint32_t>(place)});
+  }
+  for (size_t place = 0; place < count; ++place) {
+    if (!known(place) || large[place]) continue;
     forEachCell(triangleMin[order[place]], triangleMax[order[place]], [&filled](size_t cell) { ++filled[cell + 1]; });
   }
   for (size_t cell = 1; cell < filled.size(); ++cell) filled[cell] += filled[cell - 1];
   cellStart_ = filled;
   entries_.resize(cellStart_.back());
   for (size_t place = 0; place < count; ++place) {
-    if (!known(place)) continue;
+    if (!known(place) || large[place]) continue;
     const Vec3& boxMin = triangleMin[order[place]];
     const Vec3& boxMax = triangleMax[order[place]];
     const Entry entry{boxMin, boxMax, static_cast<uint32_t>(place)};

@@ -1,5 +1,7 @@
 // Uniform grid over x and z of a collision file's triangle boxes: each cell lists the triangles whose boxes reach
-// into it, so a cast finds the handful of triangles near its own small box without walking a long list.
+// into it, so a cast finds the handful of triangles near its own small box without walking a long list. A
+// triangle reaching over many cells (a ground plane, or a damaged file's stray vertex) is kept once in a list of
+// its own that every query reads, so the grid's size stays a small multiple of the triangle count.
 #pragma once
 
 #include <algorithm>
@@ -27,12 +29,13 @@ class TriangleGrid {
   // Calls visit(place, boxMin, boxMax) once for every triangle whose box meets the query box on all three axes,
   // bounds included: the same comparisons as app::AabbOverlap(triangle box, query box). Places come in
   // ascending order when *ascending is set afterwards (a single cell was read). Returns false, visiting
-  // nothing, when the box has a NaN or reversed x or z extent, which the cells cannot answer for.
+  // nothing, when the box has a NaN or reversed x or z extent, which the cells cannot answer for, or reaches
+  // over more cells than a walk of the partition would cost.
   template <class Visit>
   bool ForEachOverlapping(const Vec3& boxMin, const Vec3& boxMax, Visit&& visit, bool* ascending) const;
 
   size_t CellCount() const { return cellStart_.empty() ? 0 : cellStart_.size() - 1; }
-  size_t EntryCount() const { return entries_.size(); }
+  size_t EntryCount() const { return entries_.size() + large_.size(); }
 
  private:
   // A triangle's box kept beside its place so a cell's entries are tested without touching the geometry.
@@ -54,7 +57,11 @@ class TriangleGrid {
   uint32_t columns_ = 0, rows_ = 0;
   std::vector<uint32_t> cellStart_;  // entries of cell (column, row) are [cellStart_[i], cellStart_[i + 1])
   std::vector<Entry> entries_;
+  std::vector<Entry> large_;  // triangles over more cells than kMaxCellsPerTriangle, in the given order
 };
+
+// A query over more cells than this is left to the partition: it is no longer a cast's small box.
+constexpr size_t kMaxQueryCells = 1024;
 
 template <class Visit>
 bool TriangleGrid::ForEachOverlapping(const Vec3& boxMin, const Vec3& boxMax, Visit&& visit, bool* ascending) const {
@@ -65,16 +72,23 @@ bool TriangleGrid::ForEachOverlapping(const Vec3& boxMin, const Vec3& boxMax, Vi
   // box meeting the query shares at least one cell with it; the first shared cell reports it.
   const uint32_t column0 = Column(boxMin.x), column1 = Column(boxMax.x);
   const uint32_t row0 = Row(boxMin.z), row1 = Row(boxMax.z);
+  if (static_cast<size_t>(column1 - column0 + 1) * (row1 - row0 + 1) > kMaxQueryCells) return false;
   *ascending = column0 == column1 && row0 == row1;
+  auto overlaps = [&boxMin, &boxMax](const Entry& e) {
+    return boxMax.x >= e.min.x && boxMin.x <= e.max.x && boxMax.y >= e.min.y && boxMin.y <= e.max.y &&
+           boxMax.z >= e.min.z && boxMin.z <= e.max.z;
+  };
+  for (const Entry& e : large_) {
+    if (!overlaps(e)) continue;
+    *ascending = false;
+    visit(e.place, e.min, e.max);
+  }
   for (uint32_t row = row0; row <= row1; ++row) {
     for (uint32_t column = column0; column <= column1; ++column) {
       const size_t cell = static_cast<size_t>(row) * columns_ + column;
       for (uint32_t i = cellStart_[cell]; i < cellStart_[cell + 1]; ++i) {
         const Entry& e = entries_[i];
-        if (!(boxMax.x >= e.min.x && boxMin.x <= e.max.x && boxMax.y >= e.min.y && boxMin.y <= e.max.y &&
-              boxMax.z >= e.min.z && boxMin.z <= e.max.z)) {
-          continue;
-        }
+        if (!overlaps(e)) continue;
         // A box spanning cells is reported from the lowest cell both reach.
         const uint32_t firstColumn = std::max(Column(e.min.x), column0);
         const uint32_t firstRow = std::max(Row(e.min.z), row0);
