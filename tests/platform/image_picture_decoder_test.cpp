@@ -77,6 +77,18 @@ TEST(PictureDecoder, BrokenFilesAreRefusedAndLeaveThePictureEmpty) {
     EXPECT_TRUE(picture.texels.empty());
     EXPECT_FALSE(error.empty());
   }
+  // A header claiming 8000 x 8000 pixels over a few hundred bytes: refused before a decode that would grind
+  // through sixty million made-up pixels.
+  std::vector<uint8_t> claimsHuge = jpeg;
+  for (size_t i = 0; i + 8 < claimsHuge.size(); ++i) {
+    if (claimsHuge[i] == 0xFF && claimsHuge[i + 1] == 0xC0) {
+      claimsHuge[i + 5] = claimsHuge[i + 7] = 8000 >> 8;
+      claimsHuge[i + 6] = claimsHuge[i + 8] = 8000 & 0xFF;
+      break;
+    }
+  }
+  EXPECT_FALSE(DecodeJpeg(claimsHuge.data(), claimsHuge.size(), picture, error));
+  EXPECT_NE(error.find("beyond"), std::string::npos) << error;
   EXPECT_FALSE(DecodePng(jpeg.data(), jpeg.size(), picture, error));
   EXPECT_FALSE(DecodeJpeg(png.data(), png.size(), picture, error));
 }

@@ -117,6 +117,17 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Picture& picture, std::string&
     error = "JPEG size out of range";
     return false;
   }
+  // Every 8x8 block of every component costs at least a bit even in a progressive file, so no real picture has
+  // more than a few hundred pixels per file byte: a header claiming far more is a damaged file whose decode
+  // would grind through made-up rows.
+  constexpr uint64_t kMostJpegPixelsPerFileByte = 4096;
+  if (uint64_t{info.image_width} * info.image_height > uint64_t{size} * kMostJpegPixelsPerFileByte) {
+    jpeg_destroy_decompress(&info);
+    delete texels;
+    delete row;
+    error = "JPEG size beyond what its data can hold";
+    return false;
+  }
   jpeg_start_decompress(&info);
   const uint32_t width = info.output_width;
   const uint32_t height = info.output_height;
