@@ -143,30 +143,6 @@ TEST_F(GameApplicationTest, ScreenFlowRequestsApplyOnePerFrameAfterTheirClampedD
   EXPECT_EQ(flow.state, gs::kQuit);
 }
 
-TEST_F(GameApplicationTest, StateChangesOfTheFrameUpdateFollowTheirRules) {
-  GameApplication& game = Started();
-  app::ScreenFlow& flow = *game.GetScreenFlow();
-  // Entering the menus from the intro goes on to the running menus in the same frame and drops what waits.
-  flow.Reset(gs::kIntro, 0, 13);
-  flow.RequestWithKind(gs::kEnterMenus, app::menu_screen::kFirstMenu, 0.0f);
-  flow.Request(gs::kRacing, 0.0f);
-  Frames(1);
-  EXPECT_EQ(flow.state, gs::kMenus);
-  EXPECT_TRUE(flow.IsQueueEmpty());
-  // The loading screen takes the next request at once and drops the rest.
-  flow.Reset(gs::kLoadingScreen, 0, app::menu_screen::kLoading);
-  flow.RequestWithParameter(gs::kRaceLoading, 4, 0.5f);
-  flow.Request(gs::kMenus, 0.0f);
-  Frames(1);
-  EXPECT_EQ(flow.state, gs::kRaceLoading);
-  EXPECT_EQ(flow.parameter, 4);
-  EXPECT_TRUE(flow.IsQueueEmpty());
-  // The start signal asks for racing on the next frame.
-  flow.Reset(gs::kStartSignal, 0, 13);
-  Frames(1);
-  EXPECT_EQ(flow.FrontState(), gs::kRacing);
-}
-
 TEST_F(GameApplicationTest, ThePauseMenuHoldsTheSoundAndOnlyARaceLosingFocusOpensIt) {
   GameApplication& game = Started();
   app::ScreenFlow& flow = *game.GetScreenFlow();

@@ -237,25 +237,6 @@ TEST_F(RaceRules, ComputerCarsAreUpgradedToThePlayersCarByTheDifficulty) {
   EXPECT_GT(installed, garage.size());
 }
 
-TEST_F(RaceRules, PlayersSettingsChooseGearboxHeadlightsAndViewAtTheStart) {
-  for (int on : {0, 1}) {
-    auto race = Load("QUICKRACE", 0, [on](HeadlessRace& headless, race::RaceDefinition&) {
-      headless.Settings().SetInt(SettingId::USEAUTOMATIC, on);
-      headless.Settings().SetInt(SettingId::TURNONHEADLIGHT, on);
-      headless.Settings().SetInt(SettingId::TRACKCAMERA, on);
-    });
-    const Vehicle& player = *race->Session()->Player();
-    EXPECT_EQ(player.engine->gearbox.manual, on == 1 ? 0 : 1);
-    EXPECT_EQ(player.headlightsOn, on == 1);
-    EXPECT_EQ(race->Session()->Scenery().camera->IsInCarView(), on == 1);
-    for (const Vehicle* car : race->Session()->Racers()) {
-      if (car != &player) {
-        EXPECT_EQ(car->engine->gearbox.manual, 0) << "computer cars shift for themselves";
-      }
-    }
-  }
-}
-
 TEST_F(RaceRules, RubberBandHandsCarsAheadOfThePlayerFourTimesTheirThrottle) {
   for (int rubberBand : {0, 1}) {
     SCOPED_TRACE(rubberBand);
@@ -276,14 +257,24 @@ TEST_F(RaceRules, RubberBandHandsCarsAheadOfThePlayerFourTimesTheirThrottle) {
   }
 }
 
-TEST_F(RaceRules, ManualGearboxStaysInGearUntilTheShiftKeys) {
+// The player's settings choose the gearbox, the headlights and the view at the start; a manual gearbox stays in
+// gear until the shift keys, and computer cars always shift for themselves.
+TEST_F(RaceRules, PlayersSettingsChooseGearboxHeadlightsAndViewAndManualGearsFollowTheShiftKeys) {
   for (int automatic : {1, 0}) {
     SCOPED_TRACE(automatic);
     auto race = Load("QUICKRACE", 0, [automatic](HeadlessRace& headless, race::RaceDefinition&) {
-      headless.Settings().SetInt(SettingId::USEAUTOMATIC, automatic);
+      for (SettingId setting : {SettingId::USEAUTOMATIC, SettingId::TURNONHEADLIGHT, SettingId::TRACKCAMERA}) {
+        headless.Settings().SetInt(setting, automatic);
+      }
     });
+    const Vehicle& player = *race->Session()->Player();
+    EXPECT_EQ(player.headlightsOn, automatic == 1);
+    EXPECT_EQ(race->Session()->Scenery().camera->IsInCarView(), automatic == 1);
+    for (const Vehicle* car : race->Session()->Racers()) {
+      EXPECT_EQ(car->engine->gearbox.manual, car == &player && automatic == 0 ? 1 : 0) << car->driverName;
+    }
     RunToRacing(*race);
-    const vehicle::Engine& engine = *race->Session()->Player()->engine;
+    const vehicle::Engine& engine = *player.engine;
     Key(*race, race::kActionAccelerate, true);
     Run(*race, 8.0f);
     if (automatic == 1) {

@@ -24,24 +24,6 @@ struct Field {
   }
 };
 
-// Lap and knock-out races order by progress, equal progress keeping list order; races against the clock keep
-// list places and knock nobody out.
-TEST(RaceOrder, PositionsFollowProgressOrListOrderByRaceType) {
-  for (int32_t type : {race::kRaceLap, race::kRaceTimeTrial, race::kRaceChicken}) {
-    SCOPED_TRACE(type);
-    Field field;
-    const std::pair<float, int32_t> cars[] = {{0.5f, 0}, {2.25f, 3}, {0.5f, 0}, {1.0f, 1}};
-    for (const auto& [progress, bestLap] : cars) field.Add("", progress, bestLap);
-    EXPECT_EQ(race::UpdateRaceOrder(field.cars, type), 3) << "the most laps of any car";
-    std::vector<int32_t> positions;
-    for (const Vehicle* car : field.cars) positions.push_back(car->racePosition);
-    EXPECT_EQ(positions, (type == race::kRaceLap ? std::vector<int32_t>{3, 1, 4, 2} : std::vector<int32_t>{1, 2, 3, 4}));
-    if (type != race::kRaceLap) {
-      EXPECT_EQ(race::KnockOutIndex(field.cars, type, 3, 3, 0), -1);
-    }
-  }
-}
-
 TEST(KnockOut, TheLastCarGoesAtALapsEndOneALap) {
   struct Car {
     float progress;
@@ -60,6 +42,7 @@ TEST(KnockOut, TheLastCarGoesAtALapsEndOneALap) {
       {"level on the first lap", {{0.5f, 0}, {0.4f, 0}, {0.3f, 0}}, 3, 0, -1},
       {"a lapped car goes wherever it stands", {{3.5f, 3}, {1.2f, 1}, {1.0f, 1}}, 5, 0, 1},
       {"a single car stays", {{0.0f, 0}}, 3, 0, -1},
+      {"equal progress: the later of the list goes", {{1.5f, 1}, {1.5f, 1}}, 1, 0, 1},
       {"more cars than laps: nobody goes from the grid", {{0.3f, 0}, {0.2f, 0}, {0.1f, 0}, {-0.1f, 0}}, 2, 0, -1},
       {"more cars than laps: the last goes at the first lap's end", {{1.3f, 1}, {1.2f, 1}, {1.1f, 1}, {1.0f, 1}}, 2, 0, 3},
       {"more cars than laps: one car a lap, not all at once", {{1.3f, 1}, {1.2f, 1}, {1.1f, 1}}, 2, 1, -1},

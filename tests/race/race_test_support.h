@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -58,14 +57,6 @@ class ScratchFolder {
     std::ifstream in(File(name), std::ios::binary);
     return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   }
-  // Names of the entries of a subfolder, sorted.
-  std::vector<std::string> Entries(const std::string& sub) const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_ / sub)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
  private:
   std::filesystem::path folder_;
 };

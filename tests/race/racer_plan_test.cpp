@@ -82,15 +82,6 @@ TEST_F(RacerPlans, NamedOpponentsKeepTheirSlotsAndThePlayersNamesakeStaysOut) {
   EXPECT_EQ(field[1].upgrades, (std::vector<uint32_t>{4, 5}));
 }
 
-TEST_F(RacerPlans, InstantRacesDrawThePlayersCarAndOneToFourOpponents) {
-  auto definition = Definition(race::kModeInstant, 0, 0);
-  const auto field = race::PlanRacers(definition, content, 8, "Me", "CARS/COUPE/coupe.dat", Sequence({2, 3, 0}));
-  EXPECT_EQ(field[0].name, "Player");
-  EXPECT_EQ(field[0].vehicleFile, "CARS/ROADSTER/roadster.dat");
-  EXPECT_EQ(definition.opponents, 4u);
-  EXPECT_EQ(field.size(), 5u);
-}
-
 TEST(DriverNames, DrawsUnusedNamesAndTakesTheLastDrawWhenAllTriesAreUsed) {
   std::vector<int> used;
   EXPECT_EQ(race::DrawDriverName(4, used, Sequence({2})), 2);
