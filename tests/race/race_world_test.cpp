@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "contentgen/test_world.h"
+#include "../vehicle/vehicle_fixture.h"
 #include "platform/math/math.h"
 #include "vehicle/ai_vehicle_car.h"
 #include "vehicle/vehicle.h"
@@ -19,45 +19,9 @@ namespace {
 
 using platform::Vec3;
 
-// A flat ground (y = 0) of one material split into two halves by x (x < 0: first name, x >= 0: second) and a
-// wall across +z at z = 1000 (facing -z) of a third material.
-std::unique_ptr<geometry::CollisionTree> TwoSurfaceWorld(const std::vector<std::string>& names) {
-  contentgen::ColFile file;
-  file.materialNames = names;
-  contentgen::ColMeshBlock block;
-  auto quad = [&block](int16_t material, Vec3 a, Vec3 b, Vec3 c, Vec3 d, Vec3 facing) {
-    const int32_t base = static_cast<int32_t>(block.vertices.size());
-    for (const Vec3& v : {a, b, c, d}) {
-      block.cornerVertices.push_back(static_cast<int32_t>(block.vertices.size()));
-      block.vertices.push_back(v);
-    }
-    auto add = [&](int32_t i, int32_t j, int32_t k) {
-      const Vec3 n = platform::Cross(block.vertices[j] - block.vertices[i], block.vertices[k] - block.vertices[i]);
-      if (platform::Dot(n, facing) < 0) std::swap(j, k);
-      for (auto& group : block.groups) {
-        if (group.material == material) {
-          group.triangles.push_back({i, j, k});
-          return;
-        }
-      }
-      block.groups.push_back({material, {{i, j, k}}});
-    };
-    add(base, base + 1, base + 2);
-    add(base, base + 2, base + 3);
-  };
-  quad(0, {-5000, 0, -5000}, {0, 0, -5000}, {0, 0, 5000}, {-5000, 0, 5000}, {0, 1, 0});
-  quad(1, {0, 0, -5000}, {5000, 0, -5000}, {5000, 0, 5000}, {0, 0, 5000}, {0, 1, 0});
-  quad(2, {-5000, 0, 1000}, {5000, 0, 1000}, {5000, 300, 1000}, {-5000, 300, 1000}, {0, 0, -1});
-  file.blocks.push_back(std::move(block));
-  const auto bytes = contentgen::EncodeCollisionFile(file);
-  auto tree = std::make_unique<geometry::CollisionTree>();
-  EXPECT_TRUE(tree->LoadFromMemory(bytes.data(), bytes.size(), "two.COL", true));
-  return tree;
-}
-
 std::unique_ptr<geometry::Path> StraightPath(const std::string& name, float x) {
   auto path = std::make_unique<geometry::Path>(name, false, Vec3{});
-  for (int i = 0; i < 5; ++i) path->AddPoint({x, 10, -2000.0f + 500.0f * i});
+  for (int i = 0; i < 5; ++i) path->AddPoint({x, 10, -1000.0f + 500.0f * i});
   return path;
 }
 
@@ -67,12 +31,13 @@ TEST(RaceWorld, HitsReportTheSurfaceOfTheirMaterialAndUnknownSurfacesReadAsPavem
   vehicle::SphereHit sphere;
   EXPECT_FALSE(world.CastSegmentFull({0, 100, 0}, {0, -100, 0}, true, hit)) << "no track, no hit";
   EXPECT_FALSE(world.CastSphere({0, 100, 0}, {0, -100, 0}, 5, true, sphere));
-  auto tree = TwoSurfaceWorld({"PAVE_ROAD", "GRASSY_VERGE", "NODRIVE_WALL"});
+  // A grass ground with a wall across +x at x = 1000.
+  auto tree = vehicle_test::FlatWorld("GRASSY_VERGE", 5000, 1000);
   world.SetCollision(tree.get());
-  EXPECT_EQ(world.MaterialSurfaces(), (std::vector<uint32_t>{0, 3, 12}));
-  ASSERT_TRUE(world.CastSegmentFull({-100, 100, 0}, {-100, -100, 0}, false, hit));
-  EXPECT_EQ(hit.surface, vehicle::kSurfacePave);
-  EXPECT_NEAR(hit.point.y, 0, 1e-3);
+  EXPECT_EQ(world.MaterialSurfaces(), (std::vector<uint32_t>{vehicle::kSurfaceGrass, vehicle::kSurfaceNoDrive}));
+  ASSERT_TRUE(world.CastSegmentFull({900, 50, 0}, {1100, 50, 0}, false, hit));
+  EXPECT_EQ(hit.surface, vehicle::kSurfaceNoDrive);
+  EXPECT_NEAR(hit.point.x, 1000, 1e-3);
   world.QueryWorldBox({50, -10, -10}, {150, 10, 10});
   ASSERT_TRUE(world.CastSegment({100, 100, 0}, {100, -100, 0}, false, hit));
   EXPECT_EQ(hit.surface, vehicle::kSurfaceGrass);
@@ -149,27 +114,16 @@ TEST(RaceWorld, NearestPathIsTheHorizontallyClosestAndTheFirstOfEquals) {
 }
 
 TEST(RaceWorld, PathEdgesAreMeasuredAgainstWallsOrLeftOpen) {
-  auto tree = TwoSurfaceWorld({"PAVE", "PAVE", "NODRIVE"});
+  auto tree = vehicle_test::FlatWorld("PAVE", 5000, 1000);
   race::RaceWorld world;
   world.SetCollision(tree.get());
-  // Runs along +x at z = 700: the wall at z = 1000 lies 300 to the left of the direction of travel.
-  auto path = std::make_unique<geometry::Path>("AIPATH", false, Vec3{});
-  for (int i = 0; i < 4; ++i) path->AddPoint({-1500.0f + 1000.0f * i, 10, 700});
-  world.AddAIPath(std::move(path));
+  // Runs along +z at x = 700: the wall at x = 1000 lies 300 to the left of the direction of travel.
+  world.AddAIPath(StraightPath("AIPATH", 700));
   world.MeasurePathEdges();
   const geometry::Path* measured = world.AIPath(0);
-  for (size_t i = 0; i < measured->PointCount(); ++i) {
-    const float left = measured->LeftEdges()[i], right = measured->RightEdges()[i];
-    // One side meets the wall 300 away, the other side is open.
-    const bool wallOnLeft = std::fabs(left + 300) < 1;
-    const bool wallOnRight = std::fabs(right - 300) < 1;
-    EXPECT_TRUE(wallOnLeft != wallOnRight) << i << ": " << left << " " << right;
-    if (wallOnLeft) {
-      EXPECT_FLOAT_EQ(right, 600);
-    }
-    if (wallOnRight) {
-      EXPECT_FLOAT_EQ(left, -600);
-    }
+  for (size_t i = 0; i + 1 < measured->PointCount(); ++i) {
+    EXPECT_NEAR(measured->LeftEdges()[i], -300, 1) << i;
+    EXPECT_FLOAT_EQ(measured->RightEdges()[i], 600) << i << ": open";
   }
 }
 
