@@ -98,23 +98,6 @@ TEST_F(GameApplicationTest, SettingsChangedDuringTheRunAreInConfigDatAfterTheWin
       << "default_config.dat and config.dat only: no temporary file is left behind";
 }
 
-TEST_F(GameApplicationTest, AHandBrokenConfigDatStartsWithSafeValues) {
-  std::ofstream(folder_ / "config.dat") << "RESOLUTION:99\nVIEWDISTANCE:-7\nMIPFILTER:12345\nKEYMAP:-3,999\n"
-                                           "KEYMAP:400,65\nJOYBUTTONMAP:2,100000\nSCREENWIDTH\n\xff\xfe garbage\n";
-  GameApplication& game = Started();
-  const app::Settings& settings = *game.GetSettings();
-  EXPECT_GE(settings.GetInt(SettingId::RESOLUTION), 0);
-  EXPECT_LT(settings.GetInt(SettingId::RESOLUTION), app::kResolutionCount);
-  EXPECT_GE(settings.GetInt(SettingId::VIEWDISTANCE), 0);
-  EXPECT_LT(settings.GetInt(SettingId::VIEWDISTANCE), app::kViewDistanceCount);
-  for (int action = 0; action < app::kInputActionCount; ++action) {
-    EXPECT_LT(settings.GetKey(action), app::kKeyCodeLimit);
-    EXPECT_LT(settings.GetJoyButton(action), app::kJoyButtonLimit);
-  }
-  Frames(3);
-  EXPECT_TRUE(harness_.windows.MessageBoxes().empty());
-}
-
 TEST_F(GameApplicationTest, ScreenFlowRequestsApplyOnePerFrameAfterTheirClampedDelay) {
   GameApplication& game = Started();
   app::ScreenFlow& flow = *game.GetScreenFlow();

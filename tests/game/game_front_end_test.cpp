@@ -25,7 +25,6 @@
 #include "screens/garage_screen.h"
 #include "screens/profile_screen.h"
 #include "screens/results_screen.h"
-#include "screens/vehicle_class_screen.h"
 
 namespace game {
 namespace {
@@ -205,20 +204,6 @@ TEST_F(GameFrontEndTest, TheGarageShowsItsCarWithoutBuildingItAgainEveryFrame) {
   EXPECT_LT(profile.money, 100000);
   EXPECT_TRUE(profile.IsOwned(game.GetSettings()->GetString(app::StringSettingId::VEHICLE)));
   EXPECT_EQ(carsBuilt(10), 0);
-
-  // F9 shows the installed upgrades in a message box here and on the car choice.
-  PressKey(screens::kKeyF9);
-  game.GetScreenFlow()->RequestBack(index::kVehicleClass, 0.0f);
-  Frames(3);
-  ASSERT_EQ(menus.current, index::kVehicleClass);
-  PressKey(screens::kKeyF9);
-  Frames(1);
-  const auto& boxes = harness_.windows.MessageBoxes();
-  ASSERT_EQ(boxes.size(), 2u);
-  for (const auto& box : boxes) {
-    EXPECT_EQ(box.caption, "UPGRADE INFO");
-    EXPECT_EQ(box.flags, platform::message_box::kIconInformation);
-  }
 }
 
 // The pixel rectangles of "MENUS\button.png" that the screens' sprites and buttons cut, each with where it was

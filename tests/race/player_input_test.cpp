@@ -1,4 +1,4 @@
-// Tests of the player's keyboard controls and of the race keys through the race session, by game state.
+// Tests of the race keys through the race session, by game state.
 #include "race/player_input.h"
 
 #include <gtest/gtest.h>
@@ -13,25 +13,6 @@
 namespace {
 
 namespace gs = app::game_state;
-
-TEST(KeyboardControls, BothSteeringKeysCancelAndShiftUpWinsForOneFrame) {
-  race_test::SettingsHolder holder;
-  const app::Settings& settings = holder.settings;
-  app::KeyboardState keys;
-  for (int action : {race::kActionAccelerate, race::kActionLeft, race::kActionShiftUp, race::kActionShiftDown}) {
-    keys.HandleKeyMessage(platform::wm::kKeyDown, static_cast<uintptr_t>(settings.GetKey(action)));
-  }
-  race::PlayerControls controls = race::ReadKeyboardControls(keys, settings);
-  EXPECT_FLOAT_EQ(controls.throttle, 1.0f);
-  EXPECT_FLOAT_EQ(controls.steering, -1.0f);
-  EXPECT_TRUE(controls.shiftUp);
-  EXPECT_FALSE(controls.shiftDown);
-  keys.ClearKeyPresses();
-  keys.HandleKeyMessage(platform::wm::kKeyDown, static_cast<uintptr_t>(settings.GetKey(race::kActionRight)));
-  controls = race::ReadKeyboardControls(keys, settings);
-  EXPECT_FLOAT_EQ(controls.steering, 0);
-  EXPECT_FALSE(controls.shiftUp || controls.shiftDown);
-}
 
 // Esc asks for the pause menu only while racing, once a press; the full-screen key toggles the setting in any
 // state and pauses a race.

@@ -147,23 +147,6 @@ TEST_F(RaceScenery, AReversedRaceRunsItsPathBackwardsAndAMissingTrackLeavesAnEmp
   EXPECT_FALSE(empty->World().CastSegmentFull({0, 100, 0}, {0, -100, 0}, false, hit));
 }
 
-TEST_F(RaceScenery, InstantRacesDrawOneToThreeLapsAtLoad) {
-  race::RaceDefinition instant = City(race::kModeInstant, 9);
-  for (int drawn : {0, 1, 2, 5, -1}) {
-    race::RaceSession drawing(&resources, &holder.settings, nullptr, nullptr, &instant, 0);
-    drawing.random = [drawn] { return drawn; };
-    drawing.loadStage = 1;
-    drawing.LoadTrack(gfx.device, {});
-    EXPECT_GE(drawing.laps, 1) << drawn;
-    EXPECT_LE(drawing.laps, 3) << drawn;
-    EXPECT_EQ(instant.laps, drawing.laps);
-  }
-  race::RaceSession quick(&resources, &holder.settings, nullptr, nullptr, &definition, 0);
-  quick.loadStage = 1;
-  quick.LoadTrack(gfx.device, {});
-  EXPECT_EQ(quick.laps, 2);
-}
-
 TEST_F(RaceScenery, WithoutAHudTheHoldStillQueuesTheCountdownAndTheStart) {
   race::RaceSession headless(&resources, &holder.settings, nullptr, nullptr, &definition, 0);
   ASSERT_EQ(headless.hud, nullptr);

@@ -1,5 +1,5 @@
-// Tests of the race HUD: race-time text, position rows, lap text, stunt lines and tally, the countdown, the result
-// line and what it gives back when destroyed.
+// Tests of the race HUD: race-time text, position rows, lap text, the countdown, the result line and what it gives
+// back when destroyed.
 #include "race/hud/race_hud.h"
 
 #include <string>
@@ -78,23 +78,6 @@ TEST_F(HudFixture, RowsFollowRacePositionsAndTheLapTextStaysWithinTheLaps) {
     hud.UpdateTexts();
     EXPECT_EQ(hud.LapLabel()->text, text) << lap;
   }
-}
-
-TEST_F(HudFixture, TallyCountsTowardTheTargetBothWaysAndItsSoundStopsThere) {
-  const RaceDefinition definition = Definition(kRaceLap);
-  RaceHud& hud = MakeHud(definition);
-  hud.tallyTarget = 150;
-  hud.UpdateTally(0.1f);
-  EXPECT_FLOAT_EQ(hud.tallyShown, 100.0f);
-  const int channel = hud.tallyChannel;
-  EXPECT_TRUE(mixer_.IsPlaying(channel));
-  hud.UpdateTally(0.1f);
-  EXPECT_FLOAT_EQ(hud.tallyShown, 150.0f) << "never beyond the target";
-  hud.UpdateTally(0.1f);
-  EXPECT_FALSE(mixer_.IsPlaying(channel));
-  hud.tallyTarget = 20;
-  hud.UpdateTally(0.05f);
-  EXPECT_FLOAT_EQ(hud.tallyShown, 100.0f) << "a lower target counts down at the same rate";
 }
 
 TEST_F(HudFixture, CountdownShowsEachNumberOnceWithItsSoundAndClearsAfterFiveSeconds) {
