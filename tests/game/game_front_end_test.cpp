@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <map>
-#include <random>
 
 #include "app/data_file.h"
 #include "contentgen/content.h"
@@ -29,7 +27,6 @@
 namespace game {
 namespace {
 
-namespace fs = std::filesystem;
 namespace gs = app::game_state;
 namespace wm = platform::wm;
 namespace index = frontend::screen_index;
@@ -38,21 +35,9 @@ using app::SettingId;
 // The frame budget for any wait below: far more than the intro or a fade needs at 20 frames a second.
 constexpr int kMaxFrames = 2000;
 
-// The sample content is written once: every test reads it and none changes it.
 class GameFrontEndTest : public game_test::GameFixture {
  protected:
-  static void SetUpTestSuite() {
-    folder_ = new fs::path(fs::temp_directory_path() /
-                           ("corsaire_front_end_" + std::to_string(std::random_device{}())));
-    ASSERT_TRUE(contentgen::WriteAllContent(folder_->string() + "/"));
-  }
-  static void TearDownTestSuite() {
-    fs::remove_all(*folder_);
-    delete folder_;
-    folder_ = nullptr;
-  }
-
-  GameApplication& Started() { return GameFixture::Started(folder_->string() + "/"); }
+  GameApplication& Started() { return GameFixture::Started(game_test::SampleGameFolder()); }
 
   // Frames until the flow reaches state, at most kMaxFrames; returns the frames it took, or -1.
   int RunUntil(app::GameState state) {
@@ -97,8 +82,8 @@ class GameFrontEndTest : public game_test::GameFixture {
     game.GetGuiContext()->accepted = true;
     EXPECT_GT(RunUntil(gs::kMenus), 0);
     // Race lists are found beside the executable; the test's game folder is elsewhere.
-    const std::string gameFolder = folder_->string() + "/";
-    game.GetContentDatabase()->LoadFrom(app::DataFile(gameFolder + kContentListFile), gameFolder, gameFolder);
+    const std::string& folder = game_test::SampleGameFolder();
+    game.GetContentDatabase()->LoadFrom(app::DataFile(folder + kContentListFile), folder, folder);
     return game;
   }
 
@@ -112,11 +97,7 @@ class GameFrontEndTest : public game_test::GameFixture {
     }
     return race;
   }
-
-  static fs::path* folder_;
 };
-
-fs::path* GameFrontEndTest::folder_ = nullptr;
 
 TEST_F(GameFrontEndTest, StartUpRunsTheIntroThenTheNoticeUntilAcceptThenTheMainMenu) {
   GameApplication& game = Started();
@@ -301,7 +282,8 @@ TEST_F(GameFrontEndTest, EveryPieceOfTheButtonImageTheScreensDrawHasDrawnPixels)
 
   // The generated picture as the game reads it: the alpha image's grey level is the transparency.
   std::vector<unsigned char> bytes;
-  ASSERT_TRUE(platform::ReadWholeFile(folder_->string() + "/MENUS/buttonalpha.png", bytes, platform::kMaxImageFileBytes));
+  ASSERT_TRUE(platform::ReadWholeFile(game_test::SampleGameFolder() + "MENUS/buttonalpha.png", bytes,
+                                      platform::kMaxImageFileBytes));
   platform::image::Picture alpha;
   std::string error;
   ASSERT_TRUE(platform::image::DecodePng(bytes.data(), bytes.size(), alpha, error)) << error;

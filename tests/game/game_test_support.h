@@ -4,16 +4,31 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "app/app_timer.h"
 #include "app/graphics_app_fixture.h"
+#include "contentgen/content.h"
 #include "game/game_application.h"
 #include "platform/input/scripted_controller.h"
 
 namespace game_test {
+
+// The sample game folder (ending with '/'), written once for the test program and removed at its end; no test
+// changes it.
+inline const std::string& SampleGameFolder() {
+  static const struct Folder {
+    Folder() { EXPECT_TRUE(contentgen::WriteAllContent(path)) << path; }
+    ~Folder() { std::filesystem::remove_all(path); }
+    std::string path = (std::filesystem::temp_directory_path() /
+                        ("corsaire_game_" + std::to_string(std::random_device{}()))).string() + "/";
+  } folder;
+  return folder.path;
+}
 
 class GameFixture : public ::testing::Test {
  protected:

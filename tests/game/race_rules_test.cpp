@@ -1,18 +1,16 @@
 // Races of the sample race lists run headless through the game's own race start: every race type to its result,
-// chicken set-up, opponents' upgrades, the player's settings, the manual gearbox, the controller's bindings
-// and the camera following the car.
+// chicken set-up, opponents' upgrades, the player's settings and gearbox, the rubber band, the controller's
+// bindings and the camera following the car.
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <filesystem>
 #include <algorithm>
 #include <functional>
 #include <memory>
-#include <random>
 #include <set>
 
 #include "contentgen/car_upgrades.h"
-#include "contentgen/content.h"
+#include "game_test_support.h"
 #include "game/headless_race.h"
 #include "platform/math/math.h"
 #include "platform/window_system.h"
@@ -26,7 +24,6 @@
 namespace game {
 namespace {
 
-namespace fs = std::filesystem;
 namespace gs = app::game_state;
 using app::SettingId;
 using platform::Vec3;
@@ -42,20 +39,10 @@ constexpr int kInstantDocksKnockout = 4;
 
 class RaceRules : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    folder_ = new fs::path(fs::temp_directory_path() / ("corsaire_race_rules_" + std::to_string(std::random_device{}())));
-    ASSERT_TRUE(contentgen::WriteAllContent(folder_->string() + "/"));
-  }
-  static void TearDownTestSuite() {
-    fs::remove_all(*folder_);
-    delete folder_;
-    folder_ = nullptr;
-  }
-
   // A race of the list, loaded and held at the start; prepare may change settings, profile or race first.
   std::unique_ptr<HeadlessRace> Load(const std::string& list, int index,
                                      const std::function<void(HeadlessRace&, race::RaceDefinition&)>& prepare = {}) {
-    auto race = std::make_unique<HeadlessRace>(folder_->string(), 1);
+    auto race = std::make_unique<HeadlessRace>(game_test::SampleGameFolder(), 1);
     race::RaceDefinition* definition = RaceListByName(race->Content(), list)->At(index);
     if (prepare) prepare(*race, *definition);
     std::string error;
@@ -81,10 +68,7 @@ class RaceRules : public ::testing::Test {
     EXPECT_TRUE(path.ProjectPoint(position, at));
     return platform::Normalize(path.PointAt(at.distance + 100.0f) - path.PointAt(at.distance));
   }
-
-  static fs::path* folder_;
 };
-fs::path* RaceRules::folder_ = nullptr;
 
 TEST_F(RaceRules, ChickenOpponentsStartAlongThePathAndComeHeadOn) {
   auto race = Load("CAREER", kCareerHeadOn);
