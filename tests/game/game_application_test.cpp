@@ -47,20 +47,6 @@ class GameApplicationTest : public game_test::GameFixture {
   app::HardwareInfo hardware_{app::MachineFacts{1500, 1024, 8}};
 };
 
-TEST_F(GameApplicationTest, AFirstRunReadsTheDefaultsAndALaterOneItsConfigDat) {
-  EXPECT_TRUE(Make().GetSettings()->IsAutoConfigurePending()) << "default_config.dat read: a first run";
-  EXPECT_EQ(app_->GetResourceManager()->BaseFolder(), Folder());
-  app_.reset();
-
-  app::Settings written(hardware_, Folder(), Folder());
-  written.LoadDefaults();
-  written.SetInt(SettingId::MASTERVOLUME, 37);
-  ASSERT_TRUE(written.SaveConfig());
-  GameApplication& second = Make();
-  EXPECT_FALSE(second.GetSettings()->IsAutoConfigurePending());
-  EXPECT_EQ(second.GetSettings()->GetInt(SettingId::MASTERVOLUME), 37);
-}
-
 TEST_F(GameApplicationTest, AFreshProfileCoversTheContentListsCarsAndIsSavedOnlyForAChosenPlayer) {
   ASSERT_TRUE(contentgen::WriteRaceContent(folder_.string()));
   GameApplication& game = Started();

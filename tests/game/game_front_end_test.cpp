@@ -291,7 +291,8 @@ TEST_F(GameFrontEndTest, EveryPieceOfTheButtonImageTheScreensDrawHasDrawnPixels)
 
   // The clear faces of text buttons are meant to be clear.
   const auto face = [](const float (&r)[4]) {
-    return std::array<int, 4>{static_cast<int>(r[0]), static_cast<int>(r[1]), static_cast<int>(r[2]), static_cast<int>(r[3])};
+    return std::array<int, 4>{static_cast<int>(r[0]), static_cast<int>(r[1]), static_cast<int>(r[2]),
+                              static_cast<int>(r[3])};
   };
   const std::array<int, 4> blankFaces[] = {face(frontend::kBlankButtonNormal), face(frontend::kBlankEntryNormal)};
   EXPECT_GT(seen.pieces.size(), 30u) << "every screen was visited";

@@ -68,26 +68,19 @@ TEST_F(ContentDatabases, CarsKeepFileOrderAndAreFoundByNameInAnyCaseAndByClass) 
   EXPECT_EQ(missing.careerRaces, nullptr);
 }
 
-TEST_F(ContentDatabases, TheFirstRecordOfEachKindNamesItsListAndOpponentsShareTheNames) {
-  DataFileWriter one, two, names;
-  one.BeginBlock("RACE").Record("NAME", {"First"}).EndBlock("RACE");
-  two.BeginBlock("RACE").EndBlock("RACE").BeginBlock("RACE").EndBlock("RACE");
+TEST_F(ContentDatabases, OpponentNamesComeFromTheFirstNameFileAndRacesShareThem) {
+  DataFileWriter races, names;
+  races.BeginBlock("RACE").EndBlock("RACE");
   names.Record("NAME", {"Marcel"}).Record("TITLE", {"ignored"}).Record("NAME", {"Josette"}).Record("NAME", {});
-  scratch.Write("one.dat", one.Text());
-  scratch.Write("two.dat", two.Text());
+  scratch.Write("races.dat", races.Text());
   scratch.Write("names.dat", names.Text());
   DataFileWriter manifest;
-  manifest.Record("CAREER", {scratch.File("one.dat")}).Record("CAREER", {scratch.File("two.dat")});
-  manifest.Record("CONTEST", {scratch.File("two.dat")});
+  manifest.Record("CAREER", {scratch.File("races.dat")});
   manifest.Record("AINAMES", {"names.dat"}).Record("AINAMES", {"other.dat"});
   const ContentDatabase& content = Load(manifest.Text());
-  ASSERT_EQ(content.careerRaces->Count(), 1);
-  EXPECT_EQ(content.careerRaces->At(0)->name, "First");
-  EXPECT_EQ(content.contestRaces->Count(), 2);
-  EXPECT_EQ(content.quickRaces, nullptr);
-  EXPECT_EQ(content.careerRaces->settings, &holder.settings);
   EXPECT_EQ(content.aiNames, (Strings{"Marcel", "Josette"}));
-  EXPECT_EQ(content.contestRaces->At(1)->aiNameList, &content.aiNames);
+  EXPECT_EQ(content.careerRaces->At(0)->aiNameList, &content.aiNames);
+  EXPECT_EQ(content.careerRaces->settings, &holder.settings);
 }
 
 TEST_F(ContentDatabases, TheCurrentCarSettingIsMadeToNameAListedCar) {

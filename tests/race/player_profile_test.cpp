@@ -126,7 +126,8 @@ TEST_F(PlayerProfiles, CareerRacesUnlockTierByTierAndCostTheirEntryFee) {
   PlayerProfile profile(&database);
   race::RaceDefinition race(0, "Tier race", "", nullptr, race::kModeCareer, race::kRaceLap, 3, 0, 4, false);
   race.entryFee = 3000;
-  const std::pair<uint32_t, bool> locks[] = {{race::kClassOpen, false}, {race::kClassC, true}, {race::kClassMixed, false}};
+  const std::pair<uint32_t, bool> locks[] = {
+      {race::kClassOpen, false}, {race::kClassC, true}, {race::kClassMixed, false}};
   for (const auto& [tier, locked] : locks) {
     race.classRestriction = tier;
     EXPECT_EQ(profile.IsRaceLocked(race), locked) << tier;
@@ -185,7 +186,8 @@ TEST_F(PlayerProfiles, CutFilesAndCountsBeyondTheirLimitsAreRejected) {
   };
   const auto car = [](const std::string& name, uint32_t owned, uint32_t installed, uint32_t ids) {
     ProfileFileWriter file(0, 0, 1);
-    file.Raw32(static_cast<uint32_t>(name.size())).RawBytes(name).RawBytes(std::string(1, '\1')).Raw32(owned).Raw32(installed);
+    file.Raw32(static_cast<uint32_t>(name.size())).RawBytes(name).RawBytes(std::string(1, '\1'));
+    file.Raw32(owned).Raw32(installed);
     for (uint32_t i = 0; i < ids; ++i) file.Raw32(i % 7);
     return file.Bytes();
   };
@@ -244,8 +246,8 @@ TEST_F(PlayerProfiles, SavingGoesThroughATemporaryFileAndKeepsTheOldOneOnFailure
   ASSERT_TRUE(profile.Save());
   profile.money = 2;
   ASSERT_TRUE(profile.Save());
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.File("PROFILES")), std::filesystem::directory_iterator()), 1)
-      << "no temporary file";
+  const std::filesystem::directory_iterator profiles(scratch.File("PROFILES"));
+  EXPECT_EQ(std::distance(profiles, std::filesystem::directory_iterator()), 1) << "no temporary file";
   PlayerProfile reread(&database);
   ASSERT_EQ(reread.Load(scratch.File("PROFILES/Eve.dat")), ProfileLoad::kLoaded);
   EXPECT_EQ(reread.money, 2);

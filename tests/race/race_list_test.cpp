@@ -71,7 +71,7 @@ TEST_F(RaceLists, StartSlotCountsFromOneAndFallsBackToTheFirstSlot) {
   }
   // Drawn start slots stay among the opponents', and the same millisecond draws the same grid.
   DataFileWriter writer;
-  for (int opponents : {5, 0, 7, 2}) writer.BeginBlock("RACE").Record("OPPONENTS", {static_cast<double>(opponents)}).EndBlock("RACE");
+  for (double opponents : {5, 0, 7, 2}) writer.BeginBlock("RACE").Record("OPPONENTS", {opponents}).EndBlock("RACE");
   const auto slots = [&] {
     std::vector<uint32_t> drawn;
     for (const auto& race : Read(writer.Text(), 987654).races) drawn.push_back(race->playerStart);
@@ -110,7 +110,9 @@ TEST_F(RaceLists, RewardsTargetTimesAndFixedRacersKeepToTheirTables) {
 TEST_F(RaceLists, RacesAreNumberedInFileOrderPickedByClassAndReplacedByTheNextRead) {
   DataFileWriter writer;
   writer.Record("NAME", {"not a race"});
-  for (const char* carClass : {"C", "B", "B"}) writer.BeginBlock("RACE").Record("CLASS_RESTRICTION", {carClass}).EndBlock("RACE");
+  for (const char* carClass : {"C", "B", "B"}) {
+    writer.BeginBlock("RACE").Record("CLASS_RESTRICTION", {carClass}).EndBlock("RACE");
+  }
   RaceList& races = Read(writer.Text());
   ASSERT_EQ(races.Count(), 3);
   EXPECT_EQ(races.At(3), nullptr);

@@ -121,8 +121,9 @@ class SampleRace : public ::testing::Test {
 class HudFixture : public ::testing::Test {
  protected:
   HudFixture() {
-    EXPECT_TRUE(contentgen::WriteImageContent(folder_.Path()) && contentgen::WriteSoundAndForceContent(folder_.Path()) &&
-                contentgen::WriteHudContent(folder_.Path()));
+    const std::string folder = folder_.Path();
+    EXPECT_TRUE(contentgen::WriteImageContent(folder) && contentgen::WriteSoundAndForceContent(folder) &&
+                contentgen::WriteHudContent(folder));
     resources_->SetMixer(&mixer_);
   }
   static race::RaceDefinition Definition(uint32_t type, int32_t laps = 3) {
