@@ -32,14 +32,6 @@ std::vector<int16_t> Render(Mixer& mixer, int frames) {
 
 int Scaled(double value) { return static_cast<int>(std::lrint(value)); }
 
-TEST(Mixer, PlaysASampleAtFullVolumeUnchangedOnBothSides) {
-  Mixer mixer(kRate, 4);
-  const SampleId sample = Mono(mixer, {100, -200, 300, -400}, false);
-  ASSERT_NE(mixer.PlaySound(kFreeChannel, sample), kNoChannel);
-  const std::vector<int16_t> out = Render(mixer, 6);
-  EXPECT_EQ(out, (std::vector<int16_t>{100, 100, -200, -200, 300, 300, -400, -400, 0, 0, 0, 0}));
-}
-
 TEST(Mixer, ScalesByChannelVolumeAndEffectsMasterButNotAbsoluteVolume) {
   Mixer mixer(kRate, 4);
   const SampleId sample = Mono(mixer, {10000, 10000}, true);
@@ -54,30 +46,21 @@ TEST(Mixer, ScalesByChannelVolumeAndEffectsMasterButNotAbsoluteVolume) {
   EXPECT_EQ(out[0], Scaled(10000.0 * 200 / 255.0));
   EXPECT_EQ(mixer.GetVolume(a), 200);
 
-  mixer.SetVolume(a, 999);  // clamped to the 0-255 range
-  EXPECT_EQ(mixer.GetVolume(a), 255);
 }
 
 TEST(Mixer, PansBetweenTheTwoSides) {
   Mixer mixer(kRate, 4);
-  const SampleId sample = Mono(mixer, {12800}, true);
-  const int channel = mixer.PlaySound(kFreeChannel, sample);
-  mixer.SetPan(channel, platform::audio::kPanLeft);
-  std::vector<int16_t> out = Render(mixer, 1);
-  EXPECT_EQ(out[0], 12800);
-  EXPECT_EQ(out[1], 0);
-  mixer.SetPan(channel, platform::audio::kPanRight);
-  out = Render(mixer, 1);
-  EXPECT_EQ(out[0], 0);
-  EXPECT_EQ(out[1], 12800);
-  mixer.SetPan(channel, 64);
-  out = Render(mixer, 1);
-  EXPECT_EQ(out[0], 12800);
-  EXPECT_EQ(out[1], 6400);
-  mixer.SetPan(channel, 191);
-  out = Render(mixer, 1);
-  EXPECT_EQ(out[0], Scaled(12800.0 * 64 / 127.0));
-  EXPECT_EQ(out[1], 12800);
+  const int channel = mixer.PlaySound(kFreeChannel, Mono(mixer, {12800}, true));
+  const struct {
+    int pan, left, right;
+  } cases[] = {{platform::audio::kPanLeft, 12800, 0}, {platform::audio::kPanRight, 0, 12800}, {64, 12800, 6400},
+               {191, Scaled(12800.0 * 64 / 127.0), 12800}};
+  for (const auto& c : cases) {
+    mixer.SetPan(channel, c.pan);
+    const std::vector<int16_t> out = Render(mixer, 1);
+    EXPECT_EQ(out[0], c.left) << c.pan;
+    EXPECT_EQ(out[1], c.right) << c.pan;
+  }
 }
 
 TEST(Mixer, ResamplesByTheFrequencyRatioWithLinearInterpolation) {
@@ -90,13 +73,6 @@ TEST(Mixer, ResamplesByTheFrequencyRatioWithLinearInterpolation) {
   const int expectedHalf[] = {0, 500, 1000, 1500, 2000, 2500, 3000, 3000};
   for (int f = 0; f < 8; ++f) EXPECT_EQ(out[2 * f], expectedHalf[f]) << "frame " << f;
   EXPECT_FALSE(mixer.IsPlaying(half));
-
-  const int twice = mixer.PlaySound(kFreeChannel, sample);
-  mixer.SetFrequency(twice, kRate * 2);
-  out = Render(mixer, 3);
-  EXPECT_EQ(out[0], 0);
-  EXPECT_EQ(out[2], 2000);
-  EXPECT_EQ(out[4], 0) << "two source frames per output frame: the 4-frame sample lasts 2 frames";
 
   // A sample recorded at another rate plays at its own rate: 4000 Hz on an 8000 Hz output halves the step.
   const SampleId slow = Mono(mixer, {0, 1000}, false, kRate / 2);
@@ -174,24 +150,18 @@ TEST(Mixer, PausedChannelsHoldTheirPlaceAndStillCount) {
   EXPECT_EQ(out[2], 30);
 }
 
-TEST(Mixer, MixesChannelsAndClipsTheSum) {
+TEST(Mixer, MixesChannelsClipsTheSumAndKeepsStereoSides) {
   Mixer mixer(kRate, 4);
   const SampleId loud = Mono(mixer, {30000, -30000}, false);
   mixer.PlaySound(kFreeChannel, loud);
   mixer.PlaySound(kFreeChannel, loud);
-  const std::vector<int16_t> out = Render(mixer, 2);
-  EXPECT_EQ(out[0], 32767);
-  EXPECT_EQ(out[2], -32768);
-}
-
-TEST(Mixer, StereoSamplesKeepTheirSides) {
-  Mixer mixer(kRate, 2);
-  SampleData data;
-  data.rate = kRate;
-  data.channels = 2;
-  data.samples = {100, -100, 200, -200};
-  const SampleId sample = mixer.CreateSample(data, false);
-  mixer.PlaySound(kFreeChannel, sample);
+  SampleData stereo;
+  stereo.rate = kRate;
+  stereo.channels = 2;
+  stereo.samples = {100, -100, 200, -200};
+  mixer.PlaySound(kFreeChannel, mixer.CreateSample(stereo, false));
+  EXPECT_EQ(Render(mixer, 2), (std::vector<int16_t>{32767, 32767, -32768, -32768}));
+  mixer.PlaySound(kFreeChannel, mixer.CreateSample(stereo, false));
   EXPECT_EQ(Render(mixer, 2), (std::vector<int16_t>{100, -100, 200, -200}));
 }
 
@@ -202,11 +172,8 @@ TEST(Mixer, FreeingASampleStopsItsChannelsAndUnknownHandlesDoNothing) {
   mixer.FreeSample(sample);
   EXPECT_FALSE(mixer.IsPlaying(channel));
   EXPECT_EQ(mixer.PlaySound(kFreeChannel, sample), kNoChannel);
-  EXPECT_EQ(mixer.PlaySound(kFreeChannel, platform::audio::kNoSample), kNoChannel);
-  EXPECT_FALSE(mixer.StopSound(kNoChannel));
   EXPECT_FALSE(mixer.SetFrequency(12345678, 100));
   EXPECT_EQ(mixer.CreateSample(SampleData{}, false), platform::audio::kNoSample);
-  EXPECT_EQ(mixer.LoadSample("/nonexistent/missing.wav", false), platform::audio::kNoSample);
 }
 
 TEST(Mixer, AdvanceOnTheNullOutputEndsOneShots) {
