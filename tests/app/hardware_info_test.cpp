@@ -18,76 +18,41 @@ HardwareInfo Detected(const DeviceFacts& facts) {
   return info;
 }
 
-TEST(HardwareInfo, InitialValuesBeforeDetection) {
-  HardwareInfo info(MachineFacts{});
-  EXPECT_FALSE(info.IsDetected());
-  EXPECT_EQ(info.GetAdapterName(), "UNKNOWN");
-  EXPECT_EQ(info.GetVideoMemory(), 0);
-  EXPECT_EQ(info.GetCapability(VAL_MAX_LIGHTS), 0);
-  EXPECT_TRUE(info.HasCapability(CAP_CUBE_MAP));
-  EXPECT_FALSE(info.HasCapability(kCapabilityCount));
-  EXPECT_FALSE(info.HasCapability(-1));
-  EXPECT_EQ(info.GetCapability(kCapabilityValueCount), 0);
-}
-
 TEST(HardwareInfo, CapableDeviceKeepsEverything) {
   const HardwareInfo info = Detected(CapableDeviceFacts("Corsaire test adapter", 128));
-  EXPECT_TRUE(info.IsDetected());
   EXPECT_EQ(info.GetAdapterName(), "CORSAIRE TEST ADAPTER");
   EXPECT_EQ(info.GetVideoMemory(), 128);
-  EXPECT_EQ(info.GetCapability(VAL_MIP_FILTER), 2);
-  EXPECT_EQ(info.GetCapability(VAL_CLAMP_ADDRESS), 4);
-  EXPECT_EQ(info.GetCapability(VAL_MAX_LIGHTS), 8);
-  EXPECT_EQ(info.GetCapability(VAL_MAX_TEXTURES), 4);
-  EXPECT_EQ(info.GetCapability(VAL_MAX_STAGES), 8);
   EXPECT_EQ(info.GetCapability(VAL_TARGET_SIZE), 1024);
   for (int cap = 0; cap < kCapabilityCount; ++cap) EXPECT_TRUE(info.HasCapability(cap)) << cap;
-  EXPECT_FALSE(info.IsWeakIntelAdapter());
   EXPECT_FALSE(info.IsWeakIntegratedAdapter());
+  EXPECT_FALSE(info.HasCapability(kCapabilityCount));
 }
 
 TEST(HardwareInfo, AdapterNameRules) {
-  const HardwareInfo mobility = Detected(CapableDeviceFacts("Mobility Radeon 9000"));
-  EXPECT_EQ(mobility.GetCapability(VAL_TARGET_SIZE), 256);
-  EXPECT_FALSE(mobility.HasCapability(CAP_CUBE_MAP));
-  EXPECT_FALSE(mobility.HasCapability(CAP_REFLECTION_SPECULAR));
-
-  DeviceFacts noTargets = CapableDeviceFacts("Mobility Radeon 7500");
-  noTargets.renderTargetTexture = false;
-  EXPECT_EQ(Detected(noTargets).GetCapability(VAL_TARGET_SIZE), 1024);
-  EXPECT_FALSE(Detected(noTargets).HasCapability(CAP_RENDER_TARGET));
-
-  const HardwareInfo intel = Detected(CapableDeviceFacts("Intel(R) 82865G Graphics Controller"));
-  EXPECT_TRUE(intel.IsWeakIntelAdapter());
-  EXPECT_TRUE(intel.HasCapability(CAP_RENDER_TARGET));
+  const struct {
+    const char* adapter;
+    int capability;
+  } lost[] = {
+      {"Mobility Radeon 9000", CAP_CUBE_MAP},         {"Mobility Radeon 9000", CAP_REFLECTION_SPECULAR},
+      {"Intel(R) 82810 Chipset", CAP_RENDER_TARGET},  {"Matrox Millennium G450 DualHead", CAP_RENDER_TARGET},
+      {"S3 Graphics SuperSavage/IXC", CAP_RENDER_TARGET}, {"3dfx Voodoo3", CAP_DXT1},
+      {"3dfx Voodoo3", CAP_DXT3},                     {"Trident CyberBlade XP", CAP_STENCIL_SHADOWS},
+      {"AG315-64 board", CAP_PROJECTED_TEXTURE},      {"NVIDIA GeForce FX 5200", CAP_USER_CLIP},
+  };
+  for (const auto& c : lost) EXPECT_FALSE(Detected(CapableDeviceFacts(c.adapter)).HasCapability(c.capability)) << c.adapter;
+  EXPECT_EQ(Detected(CapableDeviceFacts("Mobility Radeon 9000")).GetCapability(VAL_TARGET_SIZE), 256);
+  EXPECT_TRUE(Detected(CapableDeviceFacts("Intel(R) 82865G Graphics Controller")).IsWeakIntelAdapter());
   EXPECT_FALSE(Detected(CapableDeviceFacts("Mesa Intel(R) UHD Graphics")).IsWeakIntelAdapter());
   EXPECT_TRUE(Detected(CapableDeviceFacts("ACME Integrated Graphics")).IsWeakIntegratedAdapter());
-  EXPECT_FALSE(Detected(CapableDeviceFacts("Intel(R) 82810 Chipset")).HasCapability(CAP_RENDER_TARGET));
-  EXPECT_FALSE(Detected(CapableDeviceFacts("Matrox Millennium G450 DualHead")).HasCapability(CAP_RENDER_TARGET));
-  EXPECT_FALSE(Detected(CapableDeviceFacts("S3 Graphics SuperSavage/IXC")).HasCapability(CAP_RENDER_TARGET));
-
-  const HardwareInfo voodoo = Detected(CapableDeviceFacts("3dfx Voodoo3"));
-  EXPECT_FALSE(voodoo.HasCapability(CAP_DXT1));
-  EXPECT_FALSE(voodoo.HasCapability(CAP_DXT2));
-  EXPECT_FALSE(voodoo.HasCapability(CAP_DXT3));
-
-  const HardwareInfo trident = Detected(CapableDeviceFacts("Trident CyberBlade XP"));
-  EXPECT_FALSE(trident.HasCapability(CAP_STENCIL_SHADOWS));
-  EXPECT_FALSE(trident.HasCapability(CAP_CUBE_MAP));
-  EXPECT_FALSE(Detected(CapableDeviceFacts("AG315-64 board")).HasCapability(CAP_PROJECTED_TEXTURE));
-  EXPECT_FALSE(Detected(CapableDeviceFacts("NVIDIA GeForce FX 5200")).HasCapability(CAP_USER_CLIP));
-
   DeviceFacts noClip = CapableDeviceFacts("NVIDIA GeForce4 Ti 4200");
   noClip.caps.maxUserClipPlanes = 0;
-  EXPECT_TRUE(Detected(noClip).HasCapability(CAP_USER_CLIP));
+  EXPECT_TRUE(Detected(noClip).HasCapability(CAP_USER_CLIP)) << "this card clips without saying so";
   noClip.adapterDescription = "Other card";
   EXPECT_FALSE(Detected(noClip).HasCapability(CAP_USER_CLIP));
 }
 
 TEST(HardwareInfo, CapabilityRulesFromCaps) {
   DeviceFacts facts = CapableDeviceFacts();
-  facts.autoDepthStencilFormat = gfx::Format::D16;
-  EXPECT_FALSE(Detected(facts).HasCapability(CAP_STENCIL_SHADOWS));
   facts.autoDepthStencilFormat = gfx::Format::D24X8;
   EXPECT_FALSE(Detected(facts).HasCapability(CAP_STENCIL_SHADOWS));
   facts.autoDepthStencilFormat = gfx::Format::D15S1;
@@ -171,11 +136,9 @@ TEST(HardwareInfo, DetectsANullDeviceAndLeavesItsStatesAlone) {
   HardwareInfo info(testing_support::FastMachine());
   info.Detect(*device, graphics, parameters);
   EXPECT_TRUE(info.IsDetected());
-  EXPECT_EQ(info.GetAdapterName(), "NULL INTEGRATED ADAPTER");
   EXPECT_TRUE(info.IsWeakIntegratedAdapter());
   EXPECT_GT(info.GetVideoMemory(), 0);
   EXPECT_LE(info.GetVideoMemory(), 32);
-  EXPECT_GE(info.GetCapability(VAL_MAX_LIGHTS), 1);
 
   for (uint32_t stage = 0; stage < 3; ++stage) {
     for (uint32_t code = 1; code < gfx::kTextureStageStateCount; ++code) {
@@ -188,13 +151,6 @@ TEST(HardwareInfo, DetectsANullDeviceAndLeavesItsStatesAlone) {
   device->GetRenderState(gfx::RenderState::SpecularEnable, specular);
   EXPECT_EQ(specular, 1u);
   device->Release();
-}
-
-TEST(HardwareInfo, MachineFactsFromTheSystem) {
-  const MachineFacts facts = ReadMachineFacts();
-  EXPECT_TRUE(facts.processorMhz == -1 || facts.processorMhz > 0);
-  EXPECT_GE(facts.installedMemoryMB, 0);
-  EXPECT_EQ(facts.osVersionCode, GetOsVersionCode());
 }
 
 }  // namespace

@@ -54,33 +54,21 @@ class SettingsFileTest : public ::testing::Test {
   std::string folderText;
 };
 
-TEST(SettingsNumbers, TextsOfNumbers) {
-  EXPECT_EQ(IntToString(-12), "-12");
-  EXPECT_EQ(FloatToString(10.0f), "10");
-  EXPECT_EQ(FloatToString(6000.0f), "6000");
+TEST(SettingsNumbers, HandEditedNumbersReadSafely) {
   EXPECT_EQ(FloatToString(0.25f), "0.25");
   EXPECT_EQ(FloatToString(1234567.0f), "1.23457e+06");
-  EXPECT_EQ(ParseLeadingInt("  42abc"), 42);
-  EXPECT_EQ(ParseLeadingInt("-7"), -7);
-  EXPECT_EQ(ParseLeadingInt("abc"), 0);
-  EXPECT_EQ(ParseLeadingInt("1 "), 1);
-  EXPECT_EQ(ParseLeadingInt("99999999999999999999"), 2147483647);
-  EXPECT_EQ(ParseLeadingInt("-99999999999999999999"), -2147483647 - 1);
-  EXPECT_EQ(ParseLeadingFloat("60.5"), 60.5f);
-  EXPECT_EQ(ParseLeadingFloat("\t1.5e2x"), 150.0f);
-  EXPECT_EQ(ParseLeadingFloat("-.5"), -0.5f);
-  EXPECT_EQ(ParseLeadingFloat("nan"), 0.0f);
-  EXPECT_EQ(ParseLeadingFloat("inf"), 0.0f);
-  EXPECT_EQ(ParseLeadingFloat("1e999"), 0.0f);
-  EXPECT_EQ(ParseLeadingFloat("0x10"), 0.0f);
+  const std::pair<const char*, int> ints[] = {
+      {"  42abc", 42}, {"abc", 0}, {"99999999999999999999", 2147483647}, {"-99999999999999999999", -2147483647 - 1}};
+  for (const auto& [text, value] : ints) EXPECT_EQ(ParseLeadingInt(text), value) << text;
+  const std::pair<const char*, float> floats[] = {{"\t1.5e2x", 150.0f}, {"-.5", -0.5f}, {"nan", 0.0f},
+                                                  {"inf", 0.0f},         {"1e999", 0.0f}, {"0x10", 0.0f}};
+  for (const auto& [text, value] : floats) EXPECT_EQ(ParseLeadingFloat(text), value) << text;
 }
 
 TEST_F(SettingsFileTest, RoundTripKeepsTableAndBindings) {
   ASSERT_TRUE(contentgen::WriteDefaultConfig(folder.string()));
   Settings settings(hardware, folderText, folderText);
-  EXPECT_EQ(settings.LoadConfig((folder / "absent.dat").string()), 0);
-  EXPECT_TRUE(settings.IsAutoConfigurePending());
-
+  settings.LoadConfig((folder / "absent.dat").string());
   settings.SetInt(S::MASTERVOLUME, 33);
   settings.SetInt(S::FULLSCREEN, 1);
   settings.SetInt(S::RESOLUTION, 3);
@@ -91,38 +79,18 @@ TEST_F(SettingsFileTest, RoundTripKeepsTableAndBindings) {
   settings.BindKey(static_cast<int>(InputAction::Camera), 'V');
   settings.BindJoyButton(4, 2);
   settings.BindJoyAxis(2, 1, -1);
-  settings.BindJoyAxis(3, 1, 1);
   settings.SetJoyButtonRaw(200, 7);
   settings.UpdateDerived();
   ASSERT_TRUE(settings.SaveConfig());
-  ASSERT_TRUE(fs::exists(folder / "config.dat"));
 
   Settings loaded(hardware, folderText, folderText);
   loaded.LoadConfig("no_such_config.dat");  // falls back to config.dat in the config folder
   EXPECT_FALSE(loaded.IsAutoConfigurePending());
-  for (int i = 0; i < kIntSettingCount; ++i) {
-    EXPECT_EQ(loaded.GetInt(static_cast<S>(i)), settings.GetInt(static_cast<S>(i))) << SettingsTable[i].key;
-  }
-  for (int i = 0; i < kFloatSettingCount; ++i) {
-    EXPECT_EQ(loaded.GetFloat(static_cast<FloatSettingId>(i)), settings.GetFloat(static_cast<FloatSettingId>(i)));
-  }
-  for (int i = 0; i < kStringSettingCount; ++i) {
-    EXPECT_EQ(loaded.GetString(static_cast<StringSettingId>(i)), settings.GetString(static_cast<StringSettingId>(i)));
-  }
-  for (int action = 0; action < kActionSlots; ++action) {
-    EXPECT_EQ(loaded.GetKey(action), settings.GetKey(action)) << action;
-    EXPECT_EQ(loaded.GetJoyButton(action), settings.GetJoyButton(action)) << action;
-    EXPECT_EQ(loaded.GetJoyAxis(action), settings.GetJoyAxis(action)) << action;
-    EXPECT_EQ(loaded.GetJoyAxisDir(action), settings.GetJoyAxisDir(action)) << action;
-  }
   EXPECT_FALSE(loaded.IsFirstRun());
   EXPECT_EQ(loaded.GetString(StringSettingId::MP3FOLDER), "C:\\Music\\Rock");
-  EXPECT_EQ(loaded.GetInt(S::SCREENWIDTH), 1024);
-
-  // Saving what was loaded writes the same file again.
-  const std::string first = ReadText(folder / "config.dat");
-  ASSERT_TRUE(loaded.SaveConfig());
-  EXPECT_EQ(ReadText(folder / "config.dat"), first);
+  EXPECT_EQ(loaded.GetJoyButton(200), 7);
+  // Every value and binding read back: the reloaded settings write the same file again.
+  EXPECT_EQ(loaded.ConfigText(), ReadText(folder / "config.dat"));
 }
 
 TEST_F(SettingsFileTest, FileLayoutIsSettingsThenBindingsThenFirstRun) {
@@ -130,54 +98,31 @@ TEST_F(SettingsFileTest, FileLayoutIsSettingsThenBindingsThenFirstRun) {
   settings.BindJoyAxis(2, 1, -1);
   const std::string text = settings.ConfigText();
   EXPECT_EQ(text.rfind("SCREENWIDTH:640\n", 0), 0u);
-  EXPECT_NE(text.find("\nTRACKCAMERA:0\nNEARCLIP:10\nFARCLIP:6000\nFOV:45\nGAMENAME:\n"), std::string::npos);
+  EXPECT_NE(text.find("\nFOV:45\nGAMENAME:\n"), std::string::npos);
   EXPECT_NE(text.find("\nMP3FOLDER:\nKEYMAP:0:37\nKEYMAP:1:39\nKEYMAP:2:38\nJOYAXISMAP:2:1:-1\n"), std::string::npos);
-  EXPECT_EQ(text.find("JOYBUTTONMAP"), std::string::npos);
-  EXPECT_GE(text.size(), 11u);
-  EXPECT_EQ(text.substr(text.size() - 11), "FIRSTRUN:1\n");
+  EXPECT_TRUE(text.ends_with("\nFIRSTRUN:1\n"));
 }
 
 TEST_F(SettingsFileTest, MissingConfigFallsBackToDefaultFileAndPendsTheFirstRunPreset) {
+  Settings bare(hardware, folderText, folderText);
+  bare.LoadConfig("no_such_config.dat");
+  EXPECT_TRUE(bare.IsAutoConfigurePending()) << "no file at all";
+  EXPECT_EQ(bare.GetFloat(FloatSettingId::FARCLIP), ViewDistanceFarClips[3]);  // derived from the default
+
   ASSERT_TRUE(contentgen::WriteDefaultConfig(folder.string()));
   Settings settings(hardware, folderText, folderText);
   settings.LoadConfig("no_such_config.dat");
   EXPECT_TRUE(settings.IsAutoConfigurePending());
   EXPECT_EQ(settings.GetInt(S::FULLSCREEN), 0);
-  EXPECT_EQ(settings.GetInt(S::SCREENWIDTH), 640);
-  EXPECT_EQ(settings.GetInt(S::SCREENHEIGHT), 480);
   // The delivered file carries the middle preset of the detail settings.
   for (const PresetEntry& entry : DetailPresets) {
     EXPECT_EQ(settings.GetInt(entry.id), entry.valueByTier[kFirstRunTier]) << static_cast<int>(entry.id);
   }
-  EXPECT_EQ(settings.GetInt(S::CDMUSIC), 0);
-  EXPECT_EQ(settings.GetInt(S::MP3MUSIC), 1);
-  EXPECT_EQ(settings.GetKey(11), 'P');
   EXPECT_FALSE(settings.TakeResolutionChanged());  // the file's size matches the derived size
-
   settings.Validate();
   EXPECT_FALSE(settings.IsAutoConfigurePending());
   ASSERT_TRUE(settings.SaveConfig());
   EXPECT_TRUE(fs::exists(folder / "config.dat"));
-  EXPECT_TRUE(fs::exists(folder / "default_config.dat"));
-}
-
-TEST_F(SettingsFileTest, NoFileAtAllLeavesDefaults) {
-  Settings settings(hardware, folderText, folderText);
-  settings.LoadConfig("no_such_config.dat");
-  EXPECT_TRUE(settings.IsAutoConfigurePending());
-  EXPECT_EQ(settings.GetInt(S::MASTERVOLUME), 60);
-  EXPECT_EQ(settings.GetFloat(FloatSettingId::FARCLIP), ViewDistanceFarClips[3]);  // derived from the default
-}
-
-TEST_F(SettingsFileTest, ReadingStopsAtTheFirstEmptyLineAndNeedsTheLastLineFeed) {
-  Settings stopped = FromText("SHOWFPS:1\nMASTERVOLUME:10\n\nSFXVOLUME:5\n");
-  EXPECT_EQ(stopped.GetInt(S::SHOWFPS), 1);
-  EXPECT_EQ(stopped.GetInt(S::MASTERVOLUME), 10);
-  EXPECT_EQ(stopped.GetInt(S::SFXVOLUME), 100);
-
-  EXPECT_TRUE(FromText("SHOWFPS:1\nFIRSTRUN:0").IsFirstRun());
-  EXPECT_FALSE(FromText("SHOWFPS:1\nFIRSTRUN:0\n").IsFirstRun());
-  EXPECT_FALSE(FromText("SHOWFPS:1\r\nFIRSTRUN:0\r\n").IsFirstRun());
 }
 
 TEST_F(SettingsFileTest, LineRulesForValues) {
@@ -189,19 +134,20 @@ TEST_F(SettingsFileTest, LineRulesForValues) {
       "MASTERVOLUME:30 # volume\n"
       "SFXVOLUME : 1\n"
       "musicvolume:1\n"
-      "MP3FOLDER:C:\\Music\\Rock\n"
       "TRACK:D:\\x,y\n"
-      "UNKNOWN:5\n"
-      "GUID\n");
+      "GUID\n"
+      "\n"
+      "SHOWFPS:1\n");
   EXPECT_EQ(settings.GetFloat(FloatSettingId::FOV), 60.5f);
   EXPECT_EQ(settings.GetFloat(FloatSettingId::NEARCLIP), 10.0f);
-  EXPECT_EQ(settings.GetInt(S::SHOWFPS), 0);
   EXPECT_EQ(settings.GetInt(S::MASTERVOLUME), 30);
   EXPECT_EQ(settings.GetInt(S::SFXVOLUME), 100);  // "SFXVOLUME " is no key
   EXPECT_EQ(settings.GetInt(S::MUSICVOLUME), 100);
-  EXPECT_EQ(settings.GetString(StringSettingId::MP3FOLDER), "C:\\Music\\Rock");
   EXPECT_EQ(settings.GetString(StringSettingId::TRACK), "D:\\x:y");
   EXPECT_EQ(settings.GetString(StringSettingId::GUID), "");
+  EXPECT_EQ(settings.GetInt(S::SHOWFPS), 0) << "reading stops at the first empty line";
+  EXPECT_TRUE(FromText("SHOWFPS:1\nFIRSTRUN:0").IsFirstRun()) << "the last line needs its line feed";
+  EXPECT_FALSE(FromText("SHOWFPS:1\r\nFIRSTRUN:0\r\n").IsFirstRun());
 }
 
 TEST_F(SettingsFileTest, LineRulesForBindings) {
@@ -213,12 +159,6 @@ TEST_F(SettingsFileTest, LineRulesForBindings) {
   EXPECT_EQ(settings.GetJoyButton(3), -1);
   EXPECT_EQ(settings.GetJoyAxis(3), 1);
   EXPECT_EQ(settings.GetJoyAxisDir(3), 1);
-
-  Settings both(hardware, folderText, folderText);
-  both.SetJoyButtonRaw(3, 4);
-  both.SetJoyAxisRaw(3, 1, 1);
-  const std::string text = both.ConfigText();
-  EXPECT_NE(text.find("JOYBUTTONMAP:3:4\nJOYAXISMAP:3:1:1\n"), std::string::npos);
 }
 
 TEST_F(SettingsFileTest, UnboundActionsStayUnboundAfterReload) {
@@ -248,14 +188,6 @@ TEST_F(SettingsFileTest, AKeySharedWithAHighSlotSavesWhatTheNextStartReads) {
   EXPECT_EQ(reloaded.ConfigText(), saved);
 }
 
-TEST_F(SettingsFileTest, ReadValuesDoNotRaiseResolutionChangedUnlessDerivationDiffers) {
-  Settings same = FromText("FULLSCREEN:1\nRESOLUTION:1\nSCREENWIDTH:640\nSCREENHEIGHT:480\n");
-  EXPECT_FALSE(same.TakeResolutionChanged());
-  Settings differs = FromText("FULLSCREEN:1\nRESOLUTION:2\nSCREENWIDTH:640\nSCREENHEIGHT:480\n");
-  EXPECT_EQ(differs.GetInt(S::SCREENWIDTH), 800);
-  EXPECT_TRUE(differs.TakeResolutionChanged());
-}
-
 TEST_F(SettingsFileTest, HandEditedOutOfRangeValuesNeverIndexOutside) {
   Settings settings = FromText(
       "FULLSCREEN:1\n"
@@ -277,16 +209,12 @@ TEST_F(SettingsFileTest, HandEditedOutOfRangeValuesNeverIndexOutside) {
       "JOYAXISMAP:7:8:1\n"
       "JOYAXISMAP:7:1:5\n"
       "JOYAXISMAP:999:1:1\n");
-  EXPECT_EQ(settings.GetInt(S::RESOLUTION), 3);
   EXPECT_EQ(settings.GetInt(S::SCREENWIDTH), 1024);
-  EXPECT_EQ(settings.GetInt(S::VIEWDISTANCE), 0);
   EXPECT_EQ(settings.GetFloat(FloatSettingId::FARCLIP), ViewDistanceFarClips[0]);
   EXPECT_EQ(settings.GetInt(S::REFLECTIONDETAIL), 2);
   EXPECT_EQ(settings.GetInt(S::SKIDMARKS), 0);
   // Bad binding lines are ignored: the defaults stand.
-  EXPECT_EQ(settings.GetKey(2), 38);
   EXPECT_EQ(settings.GetKey(3), 40);
-  EXPECT_EQ(settings.GetKey(4), 32);
   EXPECT_EQ(settings.GetKey(5), 'A');  // KEYMAP lines for bad actions did not take A away
   EXPECT_EQ(settings.GetJoyButton(1), -1);
   EXPECT_EQ(settings.GetJoyButton(254), 127);
