@@ -39,36 +39,21 @@ TEST(BinaryReader, ReadsLittleEndianValuesInOrder) {
 
 TEST(BinaryReader, ReadsPastTheEndGiveZeroAndMarkOverrun) {
   auto bytes = Bytes({0x01, 0x02, 0x03});
-  {
-    BinaryReader reader(bytes);
-    EXPECT_EQ(ReadInt32(reader), 0);  // 3 bytes left: nothing partial is assembled
-    EXPECT_TRUE(reader.Overrun());
-    EXPECT_TRUE(reader.AtEnd());
-    EXPECT_EQ(ReadByte(reader), 0);
-    EXPECT_EQ(ReadSignedByte(reader), 0);
-    EXPECT_EQ(ReadInt16(reader), 0);
-    EXPECT_EQ(ReadFloat(reader), 0.0f);
-    EXPECT_EQ(ReadZeroTerminatedString(reader), "");
-  }
-  {
-    BinaryReader reader(bytes);
-    EXPECT_EQ(ReadInt16(reader), 0x0201);
-    EXPECT_FALSE(reader.Overrun());
-    EXPECT_EQ(ReadInt16(reader), 0);
-    EXPECT_TRUE(reader.Overrun());
-  }
-  {
-    BinaryReader empty;
-    EXPECT_EQ(ReadInt32(empty), 0);
-    EXPECT_TRUE(empty.Overrun());
-  }
+  BinaryReader reader(bytes);
+  EXPECT_EQ(ReadInt16(reader), 0x0201);
+  EXPECT_EQ(ReadInt16(reader), 0) << "one byte left: nothing partial is assembled";
+  EXPECT_TRUE(reader.Overrun());
+  EXPECT_EQ(ReadFloat(reader), 0.0f);
+  EXPECT_EQ(ReadZeroTerminatedString(reader), "");
+  BinaryReader empty;
+  EXPECT_EQ(ReadInt32(empty), 0);
+  EXPECT_TRUE(empty.Overrun());
 }
 
 TEST(BinaryReader, ZeroTerminatedStringsHaveNoPrefixAndStopAtTheEnd) {
   auto bytes = Bytes({'R', 'O', 'A', 'D', 0, 0, 'A', 'B'});
   BinaryReader reader(bytes);
   EXPECT_EQ(ReadZeroTerminatedString(reader), "ROAD");
-  EXPECT_EQ(reader.Position(), 5u);
   EXPECT_EQ(ReadZeroTerminatedString(reader), "");
   EXPECT_FALSE(reader.Overrun());
   // Unterminated tail: what was read comes back and the truncation is visible.
@@ -77,49 +62,29 @@ TEST(BinaryReader, ZeroTerminatedStringsHaveNoPrefixAndStopAtTheEnd) {
   EXPECT_EQ(ReadZeroTerminatedString(reader), "");
 }
 
-TEST(BinaryReader, CountsAreBoundedByTheBytesLeft) {
+TEST(BinaryReader, CountsSeeksAndBlocksAreBoundedByTheBytesLeft) {
   std::vector<unsigned char> bytes(40);
   BinaryReader reader(bytes);
   EXPECT_TRUE(reader.CanRead(10, 4));
   EXPECT_FALSE(reader.CanRead(11, 4));
-  EXPECT_FALSE(reader.CanRead(std::numeric_limits<uint64_t>::max(), 12));
-  EXPECT_TRUE(reader.CanRead(0, 1000));
+  EXPECT_FALSE(reader.CanRead(std::numeric_limits<uint64_t>::max(), 12)) << "the product must not wrap";
   EXPECT_TRUE(reader.Skip(36));
-  EXPECT_TRUE(reader.CanRead(1, 4));
   EXPECT_FALSE(reader.CanRead(2, 4));
-  EXPECT_FALSE(reader.Skip(5));
-  EXPECT_TRUE(reader.Overrun());
-  EXPECT_EQ(reader.Position(), 40u);
-}
-
-TEST(BinaryReader, SeekAndShortBlockReads) {
-  auto bytes = Bytes({1, 2, 3, 4});
-  BinaryReader reader(bytes);
-  EXPECT_TRUE(reader.Seek(2));
-  EXPECT_EQ(ReadByte(reader), 3);
-  unsigned char block[4] = {9, 9, 9, 9};
-  EXPECT_FALSE(reader.ReadBytes(block, 4));
+  unsigned char block[8] = {9, 9, 9, 9, 9, 9, 9, 9};
+  EXPECT_FALSE(reader.ReadBytes(block, 8));
   for (unsigned char b : block) EXPECT_EQ(b, 0);
   EXPECT_TRUE(reader.Overrun());
   BinaryReader other(bytes);
-  EXPECT_FALSE(other.Seek(5));
-  EXPECT_TRUE(other.Overrun());
+  EXPECT_FALSE(other.Seek(41));
   EXPECT_TRUE(other.AtEnd());
 }
 
 TEST(AngleBytesToDirection, DecodesPackedUnitDirections) {
-  const double step = 6.28318 / 255.0;
-  for (int b : {0, 17, 128, 255}) EXPECT_FLOAT_EQ(AngleBytesToDirection(0, b, 2), 1.0f);
-  EXPECT_FLOAT_EQ(AngleBytesToDirection(64, 0, 0), static_cast<float>(std::sin(64 * step)));
   EXPECT_NEAR(AngleBytesToDirection(64, 0, 0), 1.0f, 0.001f);
-  EXPECT_NEAR(AngleBytesToDirection(64, 0, 1), 0.0f, 1e-6f);
-  EXPECT_EQ(AngleBytesToDirection(64, 10, 3), 0.0f);
-  EXPECT_EQ(AngleBytesToDirection(64, 10, -1), 0.0f);
+  EXPECT_EQ(AngleBytesToDirection(64, 10, 3), 0.0f) << "no fourth component";
   for (int a = 0; a < 256; a += 15) {
     for (int b = 0; b < 256; b += 15) {
-      const float x = AngleBytesToDirection(a, b, 0);
-      const float y = AngleBytesToDirection(a, b, 1);
-      const float z = AngleBytesToDirection(a, b, 2);
+      const float x = AngleBytesToDirection(a, b, 0), y = AngleBytesToDirection(a, b, 1), z = AngleBytesToDirection(a, b, 2);
       EXPECT_NEAR(x * x + y * y + z * z, 1.0f, 1e-5f);
     }
   }

@@ -27,31 +27,17 @@ TEST(DataFile, ReadsRecordsAndBlocksWrittenByTheWriter) {
   ASSERT_TRUE(writer.Save(path.string()));
 
   const DataFile file(path.string());
-  EXPECT_EQ(file.Path(), path.string());
   ASSERT_EQ(file.Records().size(), 3u);
-  ASSERT_NE(file.FindRecord("NAME"), nullptr);
   EXPECT_EQ(file.FindRecord("NAME")->values, Values{"Harbour Run"});
-
-  EXPECT_EQ(file.CountRecords("RACE"), 2);
-  const DataRecord* first = file.NthRecord("RACE", 0);
   const DataRecord* second = file.NthRecord("RACE", 1);
-  ASSERT_NE(first, nullptr);
   ASSERT_NE(second, nullptr);
   EXPECT_EQ(file.NthRecord("RACE", 2), nullptr);
   EXPECT_EQ(file.NthRecord("RACE", -1), nullptr);
-  ASSERT_NE(first->FindChild("REWARD"), nullptr);
-  EXPECT_EQ(first->FindChild("REWARD")->values, (Values{"1000", "500", "250"}));
-  EXPECT_EQ(first->FindChild("LAPS")->values, Values{"3"});
+  EXPECT_EQ(file.NthRecord("RACE", 0)->FindChild("REWARD")->values, (Values{"1000", "500", "250"}));
   EXPECT_EQ(second->FindChild("LAPS")->values, Values{"5"});
   EXPECT_EQ(second->FindChild("REWARD"), nullptr);
   std::filesystem::remove(path);
-}
-
-TEST(DataFile, MissingFileGivesNoRecords) {
-  const DataFile file(testing::TempDir() + "/no_such_data_file.dat");
-  EXPECT_TRUE(file.Records().empty());
-  EXPECT_FALSE(file.HasRecord("RACE"));
-  EXPECT_EQ(file.FindRecord("RACE"), nullptr);
+  EXPECT_TRUE(DataFile(path.string()).Records().empty()) << "a missing file gives no records";
 }
 
 TEST(DataFile, TagShapesDecideWhatALineIs) {
@@ -68,10 +54,6 @@ TEST(DataFile, TagShapesDecideWhatALineIs) {
       "<V>,value # trailing\n"
       "#<HIDDEN>,1\n");
   ASSERT_NE(file.FindRecord("EMPTY"), nullptr);
-  EXPECT_TRUE(file.FindRecord("EMPTY")->values.empty());
-  EXPECT_FALSE(file.HasRecord("OPEN"));
-  EXPECT_FALSE(file.HasRecord("CLOSE"));
-  EXPECT_FALSE(file.HasRecord(""));
   EXPECT_EQ(file.FindRecord("NAME")->values, Values{"a b c"});
   EXPECT_EQ(file.FindRecord("X")->values, (Values{" 1", " 2"}));
   EXPECT_FALSE(file.HasRecord("TAG"));  // "<TAG> " does not end with '>'
@@ -86,11 +68,8 @@ TEST(DataFile, BlocksDoNotNestAndTopLevelClosersOpenBlocks) {
   const DataRecord* a = file.FindRecord("A");
   ASSERT_NE(a, nullptr);
   ASSERT_EQ(a->children.size(), 3u);
-  EXPECT_EQ(a->children[0].name, "X");
   EXPECT_EQ(a->children[1].name, "B");
-  EXPECT_TRUE(a->children[1].values.empty());
   EXPECT_EQ(a->children[2].name, "Y");
-  EXPECT_EQ(a->CountChildren("B"), 1);
   // [/A] at the top level opens a block named "/A" that runs to the end of the file.
   const DataRecord* closer = file.FindRecord("/A");
   ASSERT_NE(closer, nullptr);
@@ -121,16 +100,7 @@ TEST(DataFile, LookupsAreCaseSensitiveAndCountInOrder) {
   const DataRecord* list = file.FindRecord("LIST");
   ASSERT_NE(list, nullptr);
   EXPECT_EQ(list->CountChildren("ITEM"), 2);
-  EXPECT_EQ(list->NthChild("ITEM", 1)->values, Values{"2"});
   EXPECT_EQ(list->NthChild("ITEM", 2), nullptr);
-  EXPECT_EQ(list->FindChild("item"), nullptr);
-}
-
-TEST(DataFile, RecordsAreValues) {
-  const DataFile file = DataFile::FromText("[A]\n<X>,1\n[/A]\n");
-  DataRecord copy = *file.FindRecord("A");
-  copy.children[0].values[0] = "changed";
-  EXPECT_EQ(file.FindRecord("A")->children[0].values[0], "1");
 }
 
 }  // namespace

@@ -19,22 +19,11 @@ TokenQueue Tokens(std::initializer_list<const char*> values) {
   return tokens;
 }
 
-TEST(TokenizeString, RunsOfSeparatorsMakeNoEmptyTokens) {
-  TokenQueue tokens;
-  TokenizeString(tokens, "A:B,,C", kDataSeparators, '#');
-  EXPECT_EQ(tokens, Tokens({"A", "B", "C"}));
-  tokens.clear();
-  TokenizeString(tokens, ",,:", kDataSeparators, '#');
-  EXPECT_TRUE(tokens.empty());
-}
-
-TEST(TokenizeString, CutsAtTheCommentAndAppends) {
+TEST(TokenizeString, RunsOfSeparatorsMakeNoEmptyTokensAndTheCommentCutsTheLine) {
   TokenQueue tokens = Tokens({"kept"});
+  TokenizeString(tokens, "A:B,,C", kDataSeparators, '#');
   TokenizeString(tokens, "<X>, a b #, c", kDataSeparators, '#');
-  EXPECT_EQ(tokens, Tokens({"kept", "<X>", " a b "}));
-  tokens.clear();
-  TokenizeString(tokens, "#all comment", kDataSeparators, '#');
-  EXPECT_TRUE(tokens.empty());
+  EXPECT_EQ(tokens, Tokens({"kept", "A", "B", "C", "<X>", " a b "}));
 }
 
 TEST(TextFileReader, SkipsCommentLinesWithinOneRead) {
@@ -57,26 +46,13 @@ TEST(TextFileReader, SkipsCommentLinesWithinOneRead) {
 }
 
 TEST(TextFileReader, LastLineNeedsItsLineFeed) {
-  TokenQueue tokens;
-  {
+  for (auto [text, expected] : {std::pair{"A\nB", Tokens({"A"})}, {"A\nB\n", Tokens({"A", "B"})}}) {
     TextFileReader reader;
-    reader.OpenText("A\nB");
-    reader.ReadTokens(tokens, kDataSeparators, '#');
-    reader.ReadTokens(tokens, kDataSeparators, '#');
+    reader.OpenText(text);
+    TokenQueue tokens;
+    for (int line = 0; line < 3; ++line) reader.ReadTokens(tokens, kDataSeparators, '#');
     EXPECT_TRUE(reader.Eof());
-    EXPECT_EQ(tokens, Tokens({"A"}));
-  }
-  tokens.clear();
-  {
-    TextFileReader reader;
-    reader.OpenText("A\nB\n");
-    reader.ReadTokens(tokens, kDataSeparators, '#');
-    reader.ReadTokens(tokens, kDataSeparators, '#');
-    EXPECT_FALSE(reader.Eof());
-    EXPECT_EQ(tokens, Tokens({"A", "B"}));
-    reader.ReadTokens(tokens, kDataSeparators, '#');
-    EXPECT_TRUE(reader.Eof());
-    EXPECT_EQ(tokens.size(), 2u);
+    EXPECT_EQ(tokens, expected);
   }
 }
 
@@ -101,31 +77,20 @@ TEST(TextFileReader, LinesStopAtZeroBytes) {
   EXPECT_TRUE(reader.Eof());
 }
 
-TEST(TextFileReader, ReadingWithoutAFileDeliversNothing) {
-  TextFileReader reader;
-  TokenQueue tokens;
-  reader.ReadTokens(tokens, kDataSeparators, '#');
-  EXPECT_TRUE(tokens.empty());
-  EXPECT_TRUE(reader.Eof());
-  EXPECT_FALSE(reader.Open(testing::TempDir() + "/no_such_folder/missing.dat"));
-  EXPECT_FALSE(reader.IsOpen());
-}
-
-TEST(TextFileReader, OpensFilesFromDisk) {
+TEST(TextFileReader, OpensFilesFromDiskAndAMissingFileDeliversNothing) {
   const std::filesystem::path path = std::filesystem::path(testing::TempDir()) / "text_file_reader_test.dat";
-  {
-    std::ofstream out(path, std::ios::binary);
-    out << "#comment\r\n<NAME>,Corsaire\r\n";
-  }
+  std::ofstream(path, std::ios::binary) << "#comment\r\n<NAME>,Corsaire\r\n";
   TextFileReader reader;
   ASSERT_TRUE(reader.Open(path.string()));
-  EXPECT_EQ(reader.Path(), path.string());
   TokenQueue tokens;
   reader.ReadTokens(tokens, kDataSeparators, '#');
   EXPECT_EQ(tokens, Tokens({"<NAME>", "Corsaire"}));
-  reader.Close();
-  EXPECT_FALSE(reader.IsOpen());
   std::filesystem::remove(path);
+  TextFileReader missing;
+  EXPECT_FALSE(missing.Open(testing::TempDir() + "/no_such_folder/missing.dat"));
+  missing.ReadTokens(tokens, kDataSeparators, '#');
+  EXPECT_EQ(tokens.size(), 2u);
+  EXPECT_TRUE(missing.Eof());
 }
 
 }  // namespace
