@@ -40,7 +40,6 @@ class LockTable {
   };
 
   std::set<std::string> held;
-  std::vector<std::string> requestedNames;
 };
 
 // An application that records every hook it gets and fails on request.
@@ -124,16 +123,11 @@ class RecordingApp : public GraphicsApp {
   }
 
   // The framework's state, for the tests to read and set.
-  using GraphicsApp::clientRect;
   using GraphicsApp::closing;
   using GraphicsApp::device;
-  using GraphicsApp::deviceLost;
   using GraphicsApp::deviceSettings;
   using GraphicsApp::directX9Capable;
   using GraphicsApp::failedFrames;
-  using GraphicsApp::fatalErrorShown;
-  using GraphicsApp::fullscreenMultisampleAvailable;
-  using GraphicsApp::fullscreenMultisampleOn;
   using GraphicsApp::ignoreSizeChange;
   using GraphicsApp::multisampleByRenderState;
   using GraphicsApp::multisampleWanted;
@@ -145,7 +139,6 @@ class RecordingApp : public GraphicsApp {
   using GraphicsApp::windowed;
   using GraphicsApp::windowedMultisampleAvailable;
   using GraphicsApp::windowedMultisampleOn;
-  using GraphicsApp::windowRect;
 };
 
 // The services on the null backends, with their records.
@@ -157,9 +150,6 @@ struct Harness {
   platform::gfx::NullGraphicsSystem* graphics = nullptr;
   bool graphicsAvailable = true;
   int graphicsCreated = 0;
-  // Application time the timer reports (seconds).
-  double applicationTime = 0.0;
-  std::vector<int> timerCommands;
   std::vector<int> sleeps;
   uint32_t directXVersion = 0x00090000;
 
@@ -174,13 +164,9 @@ struct Harness {
       return system;
     };
     services.createInstanceLock = [this](const std::string& name) -> std::unique_ptr<platform::InstanceLock> {
-      locks.requestedNames.push_back(name);
       return std::make_unique<LockTable::Lock>(locks, name);
     };
-    services.timer = [this](int command) {
-      timerCommands.push_back(command);
-      return command == 5 ? applicationTime : 0.0;
-    };
+    services.timer = [](int) { return 0.0; };
     services.sleep = [this](int milliseconds) { sleeps.push_back(milliseconds); };
     services.directXVersion = [this] { return directXVersion; };
     return services;

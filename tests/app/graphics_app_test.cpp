@@ -204,7 +204,9 @@ TEST(GraphicsAppKeys, EscapeReachesTheApplicationUnchangedInAWindowAndInFullScre
     Harness harness;
     RecordingApp app(harness.Services());
     ASSERT_EQ(app.Create(), platform::kOk);
-    if (fullscreen) ASSERT_EQ(app.ToggleFullscreen(), platform::kOk);
+    if (fullscreen) {
+      ASSERT_EQ(app.ToggleFullscreen(), platform::kOk);
+    }
     for (uint32_t message : {wm::kKeyDown, wm::kChar, wm::kKeyUp}) {
       harness.windows.PostMessage(app.window, message, platform::vk::kEscape, 0);
     }
