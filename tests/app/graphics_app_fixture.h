@@ -68,31 +68,18 @@ class RecordingApp : public GraphicsApp {
   // Called inside RestoreDeviceObjects.
   std::function<void()> onRestore;
 
-  platform::HResult OneTimeInit() override {
-    log.push_back("OneTimeInit");
-    return platform::kOk;
-  }
-  platform::HResult InitDeviceObjects() override {
-    log.push_back("InitDeviceObjects");
-    return initResult;
-  }
+  platform::HResult OneTimeInit() override { return Logged("OneTimeInit", platform::kOk); }
+  platform::HResult InitDeviceObjects() override { return Logged("InitDeviceObjects", initResult); }
   platform::HResult RestoreDeviceObjects() override {
     log.push_back("RestoreDeviceObjects");
     if (onRestore) onRestore();
     return restoreResult;
   }
-  platform::HResult InvalidateDeviceObjects() override {
-    log.push_back("InvalidateDeviceObjects");
-    return platform::kOk;
-  }
-  platform::HResult DeleteDeviceObjects() override {
-    log.push_back("DeleteDeviceObjects");
-    return platform::kOk;
-  }
+  platform::HResult InvalidateDeviceObjects() override { return Logged("InvalidateDeviceObjects", platform::kOk); }
+  platform::HResult DeleteDeviceObjects() override { return Logged("DeleteDeviceObjects", platform::kOk); }
   platform::HResult FinalCleanup() override {
-    log.push_back("FinalCleanup");
     ++finalCleanups;
-    return platform::kOk;
+    return Logged("FinalCleanup", platform::kOk);
   }
   platform::HResult FrameMove() override {
     ++frameMoves;
@@ -102,19 +89,14 @@ class RecordingApp : public GraphicsApp {
     frameMoveResults.pop_front();
     return result;
   }
-  platform::HResult Render() override {
-    ++renders;
-    return platform::kOk;
+  platform::HResult Render() override { return ++renders, platform::kOk; }
+  platform::HResult Logged(const char* hook, platform::HResult result) {
+    log.push_back(hook);
+    return result;
   }
   bool IsQuitRequested() override { return quitAfterFrames > 0 && frameMoves >= quitAfterFrames; }
-  platform::HResult Pause() override {
-    ++pauses;
-    return GraphicsApp::Pause();
-  }
-  platform::HResult Resume() override {
-    ++resumes;
-    return GraphicsApp::Resume();
-  }
+  platform::HResult Pause() override { return ++pauses, GraphicsApp::Pause(); }
+  platform::HResult Resume() override { return ++resumes, GraphicsApp::Resume(); }
   intptr_t MsgProc(platform::WindowHandle hwnd, uint32_t message, uintptr_t wParam, intptr_t lParam) override {
     if (message == platform::wm::kKeyDown || message == platform::wm::kKeyUp || message == platform::wm::kChar) {
       keys.emplace_back(message, wParam);

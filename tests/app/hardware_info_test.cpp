@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "device_facts_fixture.h"
 #include "platform/gfx/null_graphics.h"
 
@@ -52,61 +54,49 @@ TEST(HardwareInfo, AdapterNameRules) {
 }
 
 TEST(HardwareInfo, CapabilityRulesFromCaps) {
+  using Change = std::function<void(DeviceFacts&)>;
+  const struct {
+    const char* what;
+    Change change;
+    int capability;
+  } lost[] = {
+      {"depth without stencil", [](DeviceFacts& f) { f.autoDepthStencilFormat = gfx::Format::D24X8; }, CAP_STENCIL_SHADOWS},
+      {"no saturating increment", [](DeviceFacts& f) { f.caps.stencilCaps &= ~gfx::stencil_caps::kIncrSat; },
+       CAP_STENCIL_SHADOWS},
+      {"points of size 1", [](DeviceFacts& f) { f.caps.maxPointSize = 1.0f; }, CAP_POINT_SPRITES},
+      {"wrap only", [](DeviceFacts& f) { f.caps.textureAddressCaps = gfx::texture_address_caps::kWrap; },
+       CAP_PROJECTED_TEXTURE},
+      {"no modulate-alpha-add-colour",
+       [](DeviceFacts& f) { f.caps.textureOpCaps &= ~gfx::texture_op_caps::kModulateAlphaAddColor; },
+       CAP_REFLECTION_SPECULAR},
+      {"one texture", [](DeviceFacts& f) { f.caps.maxSimultaneousTextures = 1; }, CAP_CUBE_MAP},
+      {"table fog needs both bits", [](DeviceFacts& f) { f.caps.rasterCaps = gfx::raster_caps::kFogTable; },
+       CAP_TABLE_FOG},
+      {"no additive blend", [](DeviceFacts& f) { f.caps.destBlendCaps = gfx::blend_caps::kZero; }, CAP_ADDITIVE_BLEND},
+      {"no greater alpha test", [](DeviceFacts& f) { f.caps.alphaCmpCaps = gfx::compare_caps::kAlways; },
+       CAP_ALPHA_TEST_GREATER},
+      {"failed cube probe", [](DeviceFacts& f) { f.cubeMapProbe = gfx::kUnsupportedColorOperation; },
+       CAP_REFLECTION_SPECULAR},
+      {"failed specular probe", [](DeviceFacts& f) { f.specularStagesProbe = gfx::kTooManyOperations; },
+       CAP_SPECULAR_STAGES},
+  };
+  for (const auto& c : lost) {
+    DeviceFacts facts = CapableDeviceFacts();
+    c.change(facts);
+    EXPECT_FALSE(Detected(facts).HasCapability(c.capability)) << c.what;
+  }
   DeviceFacts facts = CapableDeviceFacts();
-  facts.autoDepthStencilFormat = gfx::Format::D24X8;
-  EXPECT_FALSE(Detected(facts).HasCapability(CAP_STENCIL_SHADOWS));
   facts.autoDepthStencilFormat = gfx::Format::D15S1;
-  EXPECT_TRUE(Detected(facts).HasCapability(CAP_STENCIL_SHADOWS));
-  facts.caps.stencilCaps &= ~gfx::stencil_caps::kIncrSat;
-  EXPECT_FALSE(Detected(facts).HasCapability(CAP_STENCIL_SHADOWS));
-
-  facts = CapableDeviceFacts();
-  facts.caps.maxPointSize = 1.0f;
+  facts.projectionProbe = platform::kDeviceLost;  // a lost device keeps the flag
   facts.caps.maxActiveLights = 0;
   facts.caps.textureFilterCaps = 0;
   facts.caps.textureAddressCaps = gfx::texture_address_caps::kClamp;
-  HardwareInfo info = Detected(facts);
-  EXPECT_FALSE(info.HasCapability(CAP_POINT_SPRITES));
+  const HardwareInfo info = Detected(facts);
+  EXPECT_TRUE(info.HasCapability(CAP_STENCIL_SHADOWS));
+  EXPECT_TRUE(info.HasCapability(CAP_PROJECTED_TEXTURE));
   EXPECT_EQ(info.GetCapability(VAL_MAX_LIGHTS), 1);
   EXPECT_EQ(info.GetCapability(VAL_MIP_FILTER), 1);
   EXPECT_EQ(info.GetCapability(VAL_CLAMP_ADDRESS), 3);
-  EXPECT_TRUE(info.HasCapability(CAP_PROJECTED_TEXTURE));
-
-  facts.caps.textureAddressCaps = gfx::texture_address_caps::kWrap;
-  info = Detected(facts);
-  EXPECT_EQ(info.GetCapability(VAL_CLAMP_ADDRESS), 4);
-  EXPECT_FALSE(info.HasCapability(CAP_PROJECTED_TEXTURE));
-
-  facts = CapableDeviceFacts();
-  facts.caps.textureOpCaps &= ~gfx::texture_op_caps::kModulateAlphaAddColor;
-  info = Detected(facts);
-  EXPECT_FALSE(info.HasCapability(CAP_MODULATE_ALPHA_ADD_COLOR));
-  EXPECT_FALSE(info.HasCapability(CAP_REFLECTION_SPECULAR));
-  EXPECT_FALSE(info.HasCapability(CAP_SPECULAR_STAGES));
-  EXPECT_TRUE(info.HasCapability(CAP_CUBE_MAP));
-
-  facts = CapableDeviceFacts();
-  facts.caps.maxSimultaneousTextures = 1;
-  facts.caps.rasterCaps = gfx::raster_caps::kFogTable;
-  facts.caps.destBlendCaps = gfx::blend_caps::kZero;
-  facts.caps.alphaCmpCaps = gfx::compare_caps::kAlways;
-  info = Detected(facts);
-  EXPECT_FALSE(info.HasCapability(CAP_CUBE_MAP));
-  EXPECT_FALSE(info.HasCapability(CAP_TABLE_FOG));
-  EXPECT_FALSE(info.HasCapability(CAP_ADDITIVE_BLEND));
-  EXPECT_FALSE(info.HasCapability(CAP_ALPHA_TEST_GREATER));
-}
-
-TEST(HardwareInfo, FailedProbesTurnFlagsOffButALostDeviceDoesNot) {
-  DeviceFacts facts = CapableDeviceFacts();
-  facts.cubeMapProbe = gfx::kUnsupportedColorOperation;
-  facts.specularStagesProbe = gfx::kTooManyOperations;
-  facts.projectionProbe = platform::kDeviceLost;
-  const HardwareInfo info = Detected(facts);
-  EXPECT_FALSE(info.HasCapability(CAP_CUBE_MAP));
-  EXPECT_FALSE(info.HasCapability(CAP_REFLECTION_SPECULAR));  // needs the cube map
-  EXPECT_FALSE(info.HasCapability(CAP_SPECULAR_STAGES));
-  EXPECT_TRUE(info.HasCapability(CAP_PROJECTED_TEXTURE));
 }
 
 TEST(HardwareInfo, DetectsANullDeviceAndLeavesItsStatesAlone) {
