@@ -30,40 +30,6 @@ class ProgramKeyTest : public ::testing::Test {
   Device* device_ = nullptr;
 };
 
-TEST_F(ProgramKeyTest, OnlyShaderInputsChangeTheKey) {
-  const ProgramKey base = Key();
-  // Uniform values and GL states: the same program.
-  device_->SetRenderState(RenderState::TextureFactor, 0x12345678u);
-  device_->SetRenderState(RenderState::ZFunc, CompareFunc::Greater);
-  Light light;
-  device_->SetLight(0, light);
-  EXPECT_EQ(Key(), base);
-  const struct {
-    const char* what;
-    std::function<void(Device&)> change;
-    std::function<void(Device&)> undo;
-  } inputs[] = {
-      {"colour operation", [](Device& d) { d.SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::Add); },
-       [](Device& d) { d.SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::Modulate); }},
-      {"fog", [](Device& d) { d.SetRenderState(RenderState::FogEnable, true); },
-       [](Device& d) { d.SetRenderState(RenderState::FogEnable, false); }},
-      {"vertex format", [](Device& d) { d.SetVertexShader(fvf::kXyzRhw | fvf::kDiffuse); },
-       [](Device& d) { d.SetVertexShader(fvf::kXyz | fvf::kNormal | fvf::kTex1); }},
-      {"texture coordinates", [](Device& d) {
-         d.SetTextureStageState(0, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpaceReflectionVector);
-       }, [](Device& d) { d.SetTextureStageState(0, TextureStageState::TexCoordIndex, 0); }},
-      {"a light switched on", [](Device& d) { d.LightEnable(0, true); }, [](Device& d) { d.LightEnable(0, false); }},
-  };
-  for (const auto& input : inputs) {
-    SCOPED_TRACE(input.what);
-    input.change(*device_);
-    EXPECT_FALSE(Key() == base);
-    input.undo(*device_);
-    EXPECT_EQ(Key(), base);
-  }
-  EXPECT_FALSE(Key(StageTexture::Cube) == base);
-}
-
 TEST_F(ProgramKeyTest, StagesAfterTheFirstDisabledOneAreNotInTheKey) {
   const ProgramKey base = Key();
   EXPECT_EQ(base.stageCount, 1);

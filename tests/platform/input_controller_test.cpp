@@ -11,43 +11,27 @@ using platform::input::ControllerState;
 using platform::input::OpenFirstController;
 using platform::input::VirtualController;
 
-TEST(SdlController, FindsAVirtualWheelAndReadsItsAxesAndButtons) {
+TEST(SdlController, AVirtualWheelIsAcquiredAndItsXAxisHasADeadZone) {
   auto virtualWheel = VirtualController::Attach(true, 8, 16);
   ASSERT_NE(virtualWheel, nullptr);
   auto controller = OpenFirstController(false);
   ASSERT_NE(controller, nullptr);
   EXPECT_TRUE(controller->IsWheel());
-  EXPECT_FALSE(controller->HasForceFeedback());
-  EXPECT_EQ(controller->AxisCount(), 8);
   EXPECT_EQ(controller->ButtonCount(), 16);
-
-  ControllerState state;
   EXPECT_EQ(controller->Poll(), platform::input::kNotAcquired) << "the first poll must acquire";
   ASSERT_EQ(controller->Acquire(), platform::kOk);
-
-  virtualWheel->SetAxis(0, 32767);
-  virtualWheel->SetAxis(1, -32767);
-  virtualWheel->SetAxis(2, 16384);
-  virtualWheel->SetButton(0, true);
-  virtualWheel->SetButton(15, true);
-  ASSERT_EQ(controller->Poll(), platform::kOk);
-  ASSERT_EQ(controller->GetState(state), platform::kOk);
-  EXPECT_EQ(state.axes[0], 1000) << "the range end reads the full scale";
-  EXPECT_EQ(state.axes[1], -1000);
-  EXPECT_EQ(state.axes[2], 16384 * 1000 / 32767);
-  EXPECT_EQ(state.buttons[0], platform::input::kButtonDown);
-  EXPECT_EQ(state.buttons[15], platform::input::kButtonDown);
-
   // The x axis has a 1% dead zone (below 10 of 1000); the others read small values as they are.
   virtualWheel->SetAxis(0, 300);  // 9 of 1000
   virtualWheel->SetAxis(1, 300);
-  virtualWheel->SetButton(0, false);
-  controller->Poll();
-  controller->GetState(state);
+  virtualWheel->SetAxis(2, -32767);
+  virtualWheel->SetButton(15, true);
+  ASSERT_EQ(controller->Poll(), platform::kOk);
+  ControllerState state;
+  ASSERT_EQ(controller->GetState(state), platform::kOk);
   EXPECT_EQ(state.axes[0], 0);
   EXPECT_EQ(state.axes[1], 9);
-  EXPECT_EQ(state.buttons[0], 0);
-
+  EXPECT_EQ(state.axes[2], -1000);
+  EXPECT_EQ(state.buttons[15], platform::input::kButtonDown);
   controller->Unacquire();
   EXPECT_EQ(controller->GetState(state), platform::input::kNotAcquired);
 }

@@ -31,42 +31,14 @@ TEST_F(HeadlessWindowSystemTest, MessageBoxPrintsCaptionAndTextInsteadOfWaiting)
   EXPECT_EQ(printed, "Load Error: FAILED RESTORE\n");
 }
 
-TEST_F(HeadlessWindowSystemTest, WindowsWithoutOpenGlStillCarryMessages) {
-  int closes = 0;
-  const WindowHandle window = windows_->CreateWindow(
-      "Headless", window_style::kWindowed, 320, 200, [&](WindowHandle handle, uint32_t message, uintptr_t w, intptr_t l) {
-        if (message == wm::kClose) ++closes;
-        return windows_->DefWindowProc(handle, message, w, l);
-      });
-  ASSERT_NE(window, 0u);
-  EXPECT_NE(SdlNativeWindow(*windows_, window), nullptr);
-  EXPECT_EQ(windows_->GetClientRect(window), (Rect{0, 0, 320, 200}));
-  windows_->PostMessage(window, wm::kClose, 0, 0);
-  Message message;
-  bool sawClose = false;
-  while (windows_->PeekMessage(message, true)) {
-    if (message.message == wm::kClose) sawClose = true;
-    windows_->DispatchMessage(message);
-  }
-  EXPECT_TRUE(sawClose);
-  EXPECT_EQ(closes, 1);
-  EXPECT_FALSE(windows_->IsWindow(window));
-}
-
 TEST_F(HeadlessWindowSystemTest, WindowWithoutProcedureGetsDefaultHandling) {
   const WindowHandle window = windows_->CreateWindow("Bare", window_style::kWindowed, 64, 64, nullptr);
   ASSERT_NE(window, 0u);
+  EXPECT_NE(SdlNativeWindow(*windows_, window), nullptr) << "a window without OpenGL still exists";
   EXPECT_EQ(windows_->SendMessage(window, wm::kUser, 1, 2), 0);
   EXPECT_TRUE(windows_->IsWindow(window));
   EXPECT_EQ(windows_->SendMessage(window, wm::kClose, 0, 0), 0);
   EXPECT_FALSE(windows_->IsWindow(window));
-}
-
-TEST_F(HeadlessWindowSystemTest, DesktopDepthIsBytesPerPixelTimesEight) {
-  SDL_DisplayMode mode{};
-  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &mode), 0);
-  EXPECT_EQ(windows_->GetDesktopColorDepth(), SDL_BYTESPERPIXEL(mode.format) * 8);
-  EXPECT_GE(windows_->GetDesktopColorDepth(), 16);
 }
 
 }  // namespace
