@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -18,14 +17,8 @@ std::vector<unsigned char> Bytes(std::initializer_list<int> values) {
 }
 
 TEST(BinaryReader, ReadsLittleEndianValuesInOrder) {
-  float pi = 3.25f;
-  uint32_t piBits;
-  std::memcpy(&piBits, &pi, 4);
-  auto bytes = Bytes({0xFF, 0xFF, 0x78, 0x56, 0x34, 0x12, 0xFF, 0x80});
-  for (int i = 0; i < 4; ++i) bytes.push_back(static_cast<unsigned char>(piBits >> (8 * i)));
-  bytes.push_back(0x34);
-  bytes.push_back(0x12);
-
+  // 3.25f is 0x40500000.
+  auto bytes = Bytes({0xFF, 0xFF, 0x78, 0x56, 0x34, 0x12, 0xFF, 0x80, 0x00, 0x00, 0x50, 0x40, 0x34, 0x12});
   BinaryReader reader(bytes);
   EXPECT_EQ(ReadInt16(reader), -1);
   EXPECT_EQ(ReadInt32(reader), 0x12345678);

@@ -16,29 +16,19 @@
 namespace app::testing {
 
 // Locks that live in one table, so two applications in one test see each other.
-class LockTable {
- public:
-  class Lock : public platform::InstanceLock {
-   public:
-    Lock(LockTable& table, std::string name) : table_(table), name_(std::move(name)) {}
+struct LockTable {
+  struct Lock : platform::InstanceLock {
+    Lock(LockTable& table, std::string name) : table(table), name(std::move(name)) {}
     ~Lock() override { Release(); }
-    bool TryAcquire() override {
-      if (held_) return true;
-      if (!table_.held.insert(name_).second) return false;
-      held_ = true;
-      return true;
-    }
+    bool TryAcquire() override { return held || (held = table.held.insert(name).second); }
     void Release() override {
-      if (held_) table_.held.erase(name_);
-      held_ = false;
+      if (held) table.held.erase(name);
+      held = false;
     }
-
-   private:
-    LockTable& table_;
-    std::string name_;
-    bool held_ = false;
+    LockTable& table;
+    std::string name;
+    bool held = false;
   };
-
   std::set<std::string> held;
 };
 

@@ -126,28 +126,6 @@ TEST(InputDevices, ALostDeviceIsReacquiredABoundedNumberOfTimes) {
   EXPECT_TRUE(pad.acquired);
 }
 
-TEST_F(EffectFiles, TheGameFolderEffectFilePlaysEffectsByTheirPosition) {
-  ASSERT_TRUE(contentgen::WriteForceEffectFiles(folder_.string()));
-  Opener opener;
-  app::InputDevices devices = Make(opener, true, true);
-  ScriptedController& wheel = *opener.made;
-  ASSERT_EQ(devices.LoadForceEffects(folder_.string() + "/" + devices.ForceEffectFileName()), platform::kOk);
-  EXPECT_EQ(devices.effectCount, static_cast<int>(contentgen::GameForceEffects(true).size()));
-  devices.PlayForceEffect(contentgen::kImpactJoltEffect, 1);
-  devices.SetForceEffectGain(contentgen::kImpactJoltEffect, 10000);
-  EXPECT_TRUE(wheel.effects[contentgen::kImpactJoltEffect].playing);
-  EXPECT_EQ(wheel.effects[contentgen::kImpactJoltEffect].effect.name, "Impact jolt");
-  EXPECT_EQ(wheel.effects[contentgen::kImpactJoltEffect].gain, 10000);
-  devices.PlayForceEffect(contentgen::kEngineRumbleEffect, -1);
-  devices.StopForceEffect(contentgen::kEngineRumbleEffect);
-  EXPECT_FALSE(wheel.effects[contentgen::kEngineRumbleEffect].playing);
-  devices.PlayForceEffect(devices.effectCount, 1);  // past the end: ignored
-  devices.PlayForceEffect(-1, 1);
-  int starts = 0;
-  for (const auto& record : wheel.effects) starts += record.starts;
-  EXPECT_EQ(starts, 2);
-}
-
 TEST_F(EffectFiles, AtMost99EffectsAreKeptAndASecondFileReplacesTheFirst) {
   Opener opener;
   app::InputDevices devices = Make(opener, false, true);

@@ -58,30 +58,6 @@ class SoundEmitters : public ::testing::Test {
   platform::audio::Mixer mixer_{8000, 8};
 };
 
-TEST_F(SoundEmitters, VolumeFallsWithDistanceAndStopsBeyondTheRange) {
-  MixerSamples cache(mixer_, folder_.string() + "/");
-  app::SoundEmitterList list(cache);
-  app::SoundEmitter& emitter = list.Add({100, 0, 0}, "hum.wav", 200, 1000);
-  EXPECT_EQ(emitter.channel, platform::audio::kNoChannel);
-
-  list.Update({100, 0, 250});  // a quarter of the range away
-  ASSERT_NE(emitter.channel, platform::audio::kNoChannel);
-  EXPECT_EQ(mixer_.GetVolume(emitter.channel), static_cast<int>(200 * (1.0f - 250.0f / 1000.0f)));
-
-  list.Update({100, 1000, 0});  // exactly at the range: heard at volume 0
-  ASSERT_NE(emitter.channel, platform::audio::kNoChannel);
-  EXPECT_EQ(mixer_.GetVolume(emitter.channel), 0);
-
-  const int before = emitter.channel;
-  list.Update({100, 1001, 0});
-  EXPECT_EQ(emitter.channel, platform::audio::kNoChannel);
-  EXPECT_FALSE(mixer_.IsPlaying(before));
-
-  list.Update({100, 500, 0});  // re-entering starts a new channel
-  EXPECT_NE(emitter.channel, platform::audio::kNoChannel);
-  EXPECT_NE(emitter.channel, before);
-}
-
 TEST_F(SoundEmitters, LoudEmittersAreCappedAndEmptyRangesOrMissingSamplesAreSilent) {
   MixerSamples cache(mixer_, folder_.string() + "/");
   app::SoundEmitterList list(cache);

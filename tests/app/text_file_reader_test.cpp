@@ -26,33 +26,27 @@ TEST(TokenizeString, RunsOfSeparatorsMakeNoEmptyTokensAndTheCommentCutsTheLine) 
   EXPECT_EQ(tokens, Tokens({"kept", "A", "B", "C", "<X>", " a b "}));
 }
 
-TEST(TextFileReader, SkipsCommentLinesWithinOneRead) {
-  TextFileReader reader;
-  reader.OpenText("# header\n#more\nA,B\n\nC\n");
-  TokenQueue tokens;
-  reader.ReadTokens(tokens, kDataSeparators, '#');
-  EXPECT_EQ(tokens, Tokens({"A", "B"}));
-  EXPECT_FALSE(reader.Eof());
-  tokens.clear();
-  reader.ReadTokens(tokens, kDataSeparators, '#');  // an empty line is a line, not a comment
-  EXPECT_TRUE(tokens.empty());
-  EXPECT_FALSE(reader.Eof());
-  reader.ReadTokens(tokens, kDataSeparators, '#');
-  EXPECT_EQ(tokens, Tokens({"C"}));
-  tokens.clear();
-  reader.ReadTokens(tokens, kDataSeparators, '#');
-  EXPECT_TRUE(tokens.empty());
-  EXPECT_TRUE(reader.Eof());
-}
-
-TEST(TextFileReader, LastLineNeedsItsLineFeed) {
-  for (auto [text, expected] : {std::pair{"A\nB", Tokens({"A"})}, {"A\nB\n", Tokens({"A", "B"})}}) {
+TEST(TextFileReader, SkipsCommentLinesKeepsEmptyLinesAndNeedsTheLastLineFeed) {
+  const struct {
+    const char* text;
+    std::vector<TokenQueue> lines;
+  } cases[] = {
+      {"# header\n#more\nA,B\n\nC\n", {Tokens({"A", "B"}), {}, Tokens({"C"})}},  // an empty line is a line
+      {"A\nB", {Tokens({"A"})}},
+  };
+  for (const auto& c : cases) {
     TextFileReader reader;
-    reader.OpenText(text);
-    TokenQueue tokens;
-    for (int line = 0; line < 3; ++line) reader.ReadTokens(tokens, kDataSeparators, '#');
+    reader.OpenText(c.text);
+    for (const TokenQueue& expected : c.lines) {
+      TokenQueue tokens;
+      EXPECT_FALSE(reader.Eof());
+      reader.ReadTokens(tokens, kDataSeparators, '#');
+      EXPECT_EQ(tokens, expected) << c.text;
+    }
+    TokenQueue rest;
+    reader.ReadTokens(rest, kDataSeparators, '#');
+    EXPECT_TRUE(rest.empty()) << c.text;
     EXPECT_TRUE(reader.Eof());
-    EXPECT_EQ(tokens, expected);
   }
 }
 
