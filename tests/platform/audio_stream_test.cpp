@@ -66,24 +66,6 @@ TEST_F(MusicStream, OggDecoderGivesTheEncodedLengthAndShape) {
   EXPECT_EQ(block[1], decoded[1]);
 }
 
-TEST_F(MusicStream, MpegAudioDecodesThroughTheMp3Decoder) {
-  const std::vector<int16_t> tune = contentgen::SynthesiseTune(1, 1.0, 44100);
-  Write("tune.mp3", contentgen::EncodeMpegAudio(tune, 44100, 2));
-  auto decoder = platform::audio::OpenStreamDecoder(Path("tune.mp3"));
-  ASSERT_NE(decoder, nullptr);
-  EXPECT_EQ(decoder->Rate(), 44100);
-  std::vector<int16_t> block(1152 * 2);
-  size_t frames = 0;
-  double energy = 0;
-  for (int got; (got = decoder->Read(block.data(), 1152)) > 0; frames += static_cast<size_t>(got)) {
-    for (int i = 0; i < got * 2; ++i) energy += static_cast<double>(block[i]) * block[i];
-  }
-  // Whole 1152-frame blocks, with the encoder's delay: about a second, and not silence.
-  EXPECT_GE(frames, tune.size() / 2);
-  EXPECT_LE(frames, tune.size() / 2 + 3 * 1152);
-  EXPECT_GT(energy / static_cast<double>(frames), 1e5);
-}
-
 TEST_F(MusicStream, PlaysToTheDecoderEndOrLoops) {
   Mixer mixer(kRate, 4);
   const auto once = mixer.OpenStream(Path("tune.ogg"), false);

@@ -1,4 +1,4 @@
-// Tests of the fixed-function state model: refusals, light limits, references, bounded draws and validation.
+// Tests of the fixed-function state model: refusals, references and bounded draws.
 #include "platform/gfx/state_device.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +21,6 @@ class StateDeviceTest : public ::testing::Test {
     if (raw_ != nullptr) raw_->Release();
   }
   Device& device() { return *raw_; }
-  uint32_t Stage(uint32_t stage, TextureStageState state) {
-    uint32_t value = 0xDEADBEEF;
-    EXPECT_EQ(device().GetTextureStageState(stage, state, value), kOk);
-    return value;
-  }
 
   NullGraphicsSystem system_;
   Device* raw_ = nullptr;
@@ -109,31 +104,6 @@ TEST_F(StateDeviceTest, DrawsAreCheckedAgainstTheBoundBuffers) {
   EXPECT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleList, 1, nullptr, 12), kInvalidCall);
   vertices->Release();
   indices->Release();
-}
-
-TEST_F(StateDeviceTest, ValidateChecksTheStageChainAgainstTheCaps) {
-  uint32_t passes = 0;
-  EXPECT_EQ(device().ValidateDevice(passes), kOk);
-  EXPECT_EQ(passes, 1u);
-  device().SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::BumpEnvMap);
-  EXPECT_EQ(device().ValidateDevice(passes), kUnsupportedColorOperation);
-  EXPECT_EQ(passes, 0u);
-  device().SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::ModulateAlphaAddColor);
-  device().SetTextureStageState(1, TextureStageState::ColorArg2, texture_arg::kSpecular);
-  EXPECT_EQ(device().ValidateDevice(passes), kOk);
-  device().SetTextureStageState(1, TextureStageState::ColorArg2, texture_arg::kTemp);
-  EXPECT_EQ(device().ValidateDevice(passes), kUnsupportedColorArg);
-  device().SetTextureStageState(1, TextureStageState::ColorArg2, texture_arg::kCurrent);
-  // A stage after the first disabled one is never looked at.
-  device().SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::Disable);
-  device().SetTextureStageState(2, TextureStageState::ColorOp, TextureOp::BumpEnvMap);
-  EXPECT_EQ(device().ValidateDevice(passes), kOk);
-  // More stages than the device blends.
-  for (uint32_t stage = 0; stage < 5; ++stage)
-    device().SetTextureStageState(stage, TextureStageState::ColorOp, TextureOp::Modulate);
-  EXPECT_EQ(device().ValidateDevice(passes), kTooManyOperations);
-  // Validation changed nothing.
-  EXPECT_EQ(Stage(4, TextureStageState::ColorOp), static_cast<uint32_t>(TextureOp::Modulate));
 }
 
 // A fixed-seed generator, so the sequence below is the same on every run.
