@@ -1,5 +1,5 @@
-// Tests of the race's world queries: surfaces of hits, casts against track and cars, nearby cars, nearest
-// path and the measured path edges.
+// Tests of the race's world queries: surfaces of hits, casts against track and cars, the nearest path, the
+// measured path edges and the car ahead.
 #include "race/race_world.h"
 
 #include <gtest/gtest.h>

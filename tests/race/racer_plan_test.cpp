@@ -1,4 +1,4 @@
-// Tests of the field of a race: grid slots, cars and driver names of the player and the opponents.
+// Tests of the field of a race: grid slots, cars and names of the player and the opponents.
 #include "race/racer_plan.h"
 
 #include <gtest/gtest.h>
@@ -80,16 +80,6 @@ TEST_F(RacerPlans, NamedOpponentsKeepTheirSlotsAndThePlayersNamesakeStaysOut) {
   EXPECT_EQ(field[1].name, "Rival");
   EXPECT_EQ(field[1].slot, 1u);
   EXPECT_EQ(field[1].upgrades, (std::vector<uint32_t>{4, 5}));
-}
-
-TEST(DriverNames, DrawsUnusedNamesAndTakesTheLastDrawWhenAllTriesAreUsed) {
-  std::vector<int> used;
-  EXPECT_EQ(race::DrawDriverName(4, used, Sequence({2})), 2);
-  EXPECT_EQ(race::DrawDriverName(4, used, Sequence({2, 2, 3})), 3);
-  EXPECT_EQ(race::DrawDriverName(4, used, Sequence({2})), 2);  // twenty used draws: the last one stands
-  EXPECT_EQ(used, (std::vector<int>{2, 3, 2}));
-  EXPECT_EQ(race::DrawDriverName(0, used, Sequence({0})), -1);
-  EXPECT_EQ(race::DrawDriverName(4, used, Sequence({-7})), 1);  // a negative draw stays in range
 }
 
 }  // namespace
