@@ -34,19 +34,10 @@ TEST_F(ConfirmDialogTest, YesAndNoCloseWithTheirAnswer) {
 }
 
 TEST_F(ConfirmDialogTest, FrameWithoutAClickAndEscapeLeaveItOpen) {
-  PressKey(*dialog_, frontend::kKeyEscape);
-  dialog_->Update(Window(), 0.016f);
+  TapKey(*dialog_, frontend::kKeyEscape);
   ClickAt(*dialog_, 100, 100);
   EXPECT_FALSE(dialog_->closed);
   EXPECT_TRUE(Requests().empty());
-}
-
-TEST_F(ConfirmDialogTest, OpeningAsksForARebuildAndRenderClearsIt) {
-  EXPECT_TRUE(dialog_->rebuild);
-  dialog_->Render(device_);
-  EXPECT_FALSE(dialog_->rebuild);
-  EXPECT_EQ(dialog_->texts.front()->text, "Confirm?");
-  EXPECT_EQ(dialog_->buttons.size(), 2u);
 }
 
 }  // namespace

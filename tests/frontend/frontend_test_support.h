@@ -3,6 +3,7 @@
 // silent mixer, a null window system for the cursor, and readers of the widgets' buffers.
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -31,6 +32,7 @@ namespace frontend_test {
 // Glyph g of the test font is 8 + g mod 4 texels wide; its picture is 256 texels square (16-texel cells).
 inline int32_t TestGlyphWidth(int32_t glyph) { return 8 + glyph % 4; }
 inline constexpr uint32_t kFontImageSize = 256;
+using Queue = std::vector<std::pair<int32_t, int32_t>>;
 
 class FrontEndTest : public render_test::NullDeviceFixture {
  protected:
@@ -67,9 +69,11 @@ class FrontEndTest : public render_test::NullDeviceFixture {
     return {resources_.get(), settings_.get(), &flow_, nullptr, nullptr};
   }
   frontend::ScreenWindow Window() { return {&windows_, 0}; }
-  // Moves the cursor to a point of the 1024 × 768 client area given in virtual pixels (800 × 600).
+  // Moves the cursor to a point given in virtual pixels (800 × 600) of the window size the settings hold now.
   void PointAt(int virtualX, int virtualY) {
-    windows_.SetCursorPos(platform::Point{(virtualX * 1024 + 799) / 800, (virtualY * 768 + 599) / 600});
+    const int width = settings_->GetInt(app::SettingId::SCREENWIDTH);
+    const int height = settings_->GetInt(app::SettingId::SCREENHEIGHT);
+    windows_.SetCursorPos(platform::Point{(virtualX * width + 799) / 800, (virtualY * height + 599) / 600});
   }
   // A left click at a virtual point delivered to a screen, then one update of it.
   void ClickAt(frontend::MenuScreen& screen, int virtualX, int virtualY) {
@@ -83,20 +87,38 @@ class FrontEndTest : public render_test::NullDeviceFixture {
     screen.OnKeyMessage(platform::wm::kKeyUp, key);
     screen.OnKeyMessage(platform::wm::kKeyDown, key);
   }
+  // A fresh press of a key and the frame that sees it.
+  void TapKey(frontend::MenuScreen& screen, uintptr_t key) {
+    PressKey(screen, key);
+    screen.Update(Window(), 0.016f);
+  }
 
   // Requests queued in the flow, as (state, screen) pairs.
-  std::vector<std::pair<int32_t, int32_t>> Requests() const {
-    std::vector<std::pair<int32_t, int32_t>> queued;
+  Queue Requests() const {
+    Queue queued;
     for (size_t i = 0; i < flow_.stateQueue.size(); ++i) queued.emplace_back(flow_.stateQueue[i], flow_.screenQueue[i]);
     return queued;
   }
   int FullScreen() const { return settings_->GetInt(app::SettingId::FULLSCREEN); }
+  template <typename List, typename Item>
+  static bool Listed(const List& list, const Item* item) {
+    return std::find(list.begin(), list.end(), item) != list.end();
+  }
 
   static std::vector<frontend::WidgetVertex> Vertices(platform::gfx::VertexBuffer* buffer) {
     const auto& bytes = static_cast<platform::gfx::MemoryVertexBuffer*>(buffer)->Bytes();
     std::vector<frontend::WidgetVertex> vertices(bytes.size() / sizeof(frontend::WidgetVertex));
     std::memcpy(vertices.data(), bytes.data(), vertices.size() * sizeof(frontend::WidgetVertex));
     return vertices;
+  }
+  // Width of a widget's quad in virtual pixels.
+  static float QuadWidth(const frontend::Sprite* sprite) {
+    float low = 1e9f, high = -1e9f;
+    for (const frontend::WidgetVertex& vertex : Vertices(sprite->vertexBuffer)) {
+      low = std::min(low, vertex.x);
+      high = std::max(high, vertex.x);
+    }
+    return high - low;
   }
   size_t DrawCount() const { return device_->Draws().size(); }
 

@@ -34,8 +34,6 @@ class RecordingScreen : public frontend::MenuScreen {
     Note("mouse");
     MenuScreen::OnMouseMessage(message);
   }
-  void SetLoadingProgress(platform::gfx::Device*, uint32_t step) override { Note("progress " + std::to_string(step)); }
-  void SetRaceResults(const race::RaceResult*) override { Note("results"); }
   void SetShowroomVehicle(vehicle::Vehicle* vehicle) override {
     Note("vehicle");
     MenuScreen::SetShowroomVehicle(vehicle);
