@@ -24,16 +24,9 @@ class AudioOptionsScreenTest : public FrontEndTest {
     settings_->SetInt(SettingId::CDMUSIC, 0);
     settings_->SetInt(SettingId::MP3MUSIC, 0);
     sound_ = std::make_unique<app::SoundSystem>(*settings_, folder_, mixer_, [] { return 7u; });
-    screen_ = std::make_unique<frontend::AudioOptionsScreen>(Services(), sound_.get());
+    screen_ = &Open<frontend::AudioOptionsScreen>(sound_.get());
     screen_->musicRoot = folder_ + "MUSIC/";
-    screen_->Init(device_);
-    screen_->OnEnter();
     screen_->Render(device_);
-  }
-  void TearDown() override {
-    screen_.reset();
-    sound_.reset();
-    FrontEndTest::TearDown();
   }
   // A click at a virtual point, then the frame's render (which rebuilds the rows).
   void Click(int x, int y) {
@@ -48,7 +41,7 @@ class AudioOptionsScreenTest : public FrontEndTest {
   }
 
   std::unique_ptr<app::SoundSystem> sound_;
-  std::unique_ptr<frontend::AudioOptionsScreen> screen_;
+  frontend::AudioOptionsScreen* screen_ = nullptr;
 };
 
 TEST_F(AudioOptionsScreenTest, ArrowsAndSliderSetVolumesWithinRangeAndTheMixerFollows) {

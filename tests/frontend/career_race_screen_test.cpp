@@ -7,11 +7,7 @@
 #include "contentgen/race_content.h"
 #include "frontend/race_request.h"
 #include "frontend_test_support.h"
-#include "race/content_database.h"
 #include "race/hud/minimap.h"
-#include "race/player_profile.h"
-#include "race/race_definition.h"
-#include "race/race_list.h"
 
 namespace frontend_test {
 namespace {
@@ -22,29 +18,13 @@ class CareerRaceScreenTest : public FrontEndTest {
  protected:
   void SetUp() override {
     FrontEndTest::SetUp();
-    database_ = std::make_unique<race::ContentDatabase>(settings_.get(), folder_ + "no-content.dat");
-    database_->careerRaces =
-        std::make_unique<race::RaceList>(settings_.get(), &database_->aiNames, folder_ + "no-races.lst");
+    database_->careerRaces = RaceListOf(0);
     database_->careerRaces->ReadFrom(app::DataFile::FromText(contentgen::CareerText()));
-    profile_ = std::make_unique<race::PlayerProfile>(database_.get());
     profile_->money = 5000;
-    profile_->careerProgress = 0;
-    profile_->name = "ACE";
-  }
-  void TearDown() override {
-    screen_.reset();
-    profile_.reset();
-    database_.reset();
-    FrontEndTest::TearDown();
   }
   CareerRaceScreen& Screen() {
-    if (!screen_) {
-      frontend::ScreenServices services = Services();
-      services.contentDatabase = database_.get();
-      services.profile = profile_.get();
-      screen_ = std::make_unique<CareerRaceScreen>(services);
-      screen_->Init(device_);
-      screen_->OnEnter();
+    if (screen_ == nullptr) {
+      screen_ = &Open<CareerRaceScreen>();
       screen_->Render(device_);
     }
     return *screen_;
@@ -70,9 +50,7 @@ class CareerRaceScreenTest : public FrontEndTest {
     return ids;
   }
 
-  std::unique_ptr<race::ContentDatabase> database_;
-  std::unique_ptr<race::PlayerProfile> profile_;
-  std::unique_ptr<CareerRaceScreen> screen_;
+  CareerRaceScreen* screen_ = nullptr;
 };
 
 TEST_F(CareerRaceScreenTest, ListsSixRowsByClassAndShowsTheChosenRacesPanel) {

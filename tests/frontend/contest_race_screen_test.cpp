@@ -9,10 +9,7 @@
 #include "frontend/career_race_screen.h"
 #include "frontend/race_request.h"
 #include "frontend_test_support.h"
-#include "race/content_database.h"
 #include "race/hud/minimap.h"
-#include "race/race_definition.h"
-#include "race/race_list.h"
 
 namespace frontend_test {
 namespace {
@@ -21,35 +18,12 @@ using frontend::ContestRaceScreen;
 
 class ContestRaceScreenTest : public FrontEndTest {
  protected:
-  void SetUp() override {
-    FrontEndTest::SetUp();
-    database_ = std::make_unique<race::ContentDatabase>(settings_.get(), folder_ + "no-content.dat");
-    leaderboard_ = std::make_unique<app::LeaderboardClient>("dp", "corsaire", [this](const std::string& address) {
-      opened_.push_back(address);
-      return true;
-    });
-  }
-  void TearDown() override {
-    screen_.reset();
-    database_.reset();
-    FrontEndTest::TearDown();
-  }
   void UseRaces(int count, uint32_t type = race::kRaceTimeTrial) {
-    database_->contestRaces =
-        std::make_unique<race::RaceList>(settings_.get(), &database_->aiNames, folder_ + "no-races.lst");
-    for (int i = 0; i < count; ++i) {
-      database_->contestRaces->races.push_back(std::make_unique<race::RaceDefinition>(
-          i, "Contest " + std::to_string(i), "TRACKS/a.scn", &database_->aiNames, race::kModeContest, type, 3, 0, 0,
-          false));
-    }
+    database_->contestRaces = RaceListOf(count, race::kModeContest, type);
   }
   ContestRaceScreen& Screen() {
-    if (!screen_) {
-      frontend::ScreenServices services = Services();
-      services.contentDatabase = database_.get();
-      screen_ = std::make_unique<ContestRaceScreen>(services, leaderboard_.get());
-      screen_->Init(device_);
-      screen_->OnEnter();
+    if (screen_ == nullptr) {
+      screen_ = &Open<ContestRaceScreen>(&leaderboard_);
       screen_->Render(device_);
     }
     return *screen_;
@@ -64,10 +38,12 @@ class ContestRaceScreenTest : public FrontEndTest {
     return ids;
   }
 
-  std::unique_ptr<race::ContentDatabase> database_;
-  std::unique_ptr<app::LeaderboardClient> leaderboard_;
   std::vector<std::string> opened_;
-  std::unique_ptr<ContestRaceScreen> screen_;
+  app::LeaderboardClient leaderboard_{"dp", "corsaire", [this](const std::string& address) {
+                                        opened_.push_back(address);
+                                        return true;
+                                      }};
+  ContestRaceScreen* screen_ = nullptr;
 };
 
 TEST_F(ContestRaceScreenTest, ArrowsScrollTheViewWithinTheListAndKeepTheChoice) {
@@ -89,7 +65,7 @@ TEST_F(ContestRaceScreenTest, ScrollBarPickRoundsToTheNearestTopRowAndShortLists
   EXPECT_EQ(Screen().firstVisibleRow, 5);
   Click(303, 328);  // 5.53
   EXPECT_EQ(Screen().firstVisibleRow, 6);
-  screen_.reset();
+  screen_ = nullptr;
   UseRaces(6);
   Click(300, 430);
   EXPECT_EQ(Screen().firstVisibleRow, 0);
@@ -117,8 +93,7 @@ TEST_F(ContestRaceScreenTest, DescriptionFollowsTheRaceType) {
 }
 
 TEST_F(ContestRaceScreenTest, RaceQueuesTheSampleTimeTrial) {
-  database_->contestRaces =
-      std::make_unique<race::RaceList>(settings_.get(), &database_->aiNames, folder_ + "no-races.lst");
+  database_->contestRaces = RaceListOf(0);
   database_->contestRaces->ReadFrom(app::DataFile::FromText(contentgen::ContestText()));
   ASSERT_GE(database_->contestRaces->Count(), 2);
   Click(150, 255);  // second row
@@ -136,7 +111,7 @@ TEST_F(ContestRaceScreenTest, ViewScoresLeavesFullScreenAndOpensTheLeaderboard) 
   Click(600, 445);
   EXPECT_EQ(FullScreen(), 0);
   ASSERT_EQ(opened_.size(), 1u);
-  EXPECT_EQ(opened_[0], leaderboard_->BuildViewAddress());
+  EXPECT_EQ(opened_[0], leaderboard_.BuildViewAddress());
 }
 
 TEST_F(ContestRaceScreenTest, OutlineIsDrawnWithoutAStartMarker) {

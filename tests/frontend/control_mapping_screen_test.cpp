@@ -20,15 +20,8 @@ class ControlMenuScreenTest : public FrontEndTest {
     FrontEndTest::SetUp();
     settings_->DefaultKeys();
     devices_ = std::make_unique<app::InputDevices>(0, [](bool) { return nullptr; });
-    screen_ = std::make_unique<frontend::ControlMenuScreen>(Services(), devices_.get());
-    screen_->Init(device_);
-    screen_->OnEnter();
+    screen_ = &Open<frontend::ControlMenuScreen>(devices_.get());
     screen_->Render(device_);
-  }
-  void TearDown() override {
-    screen_.reset();
-    devices_.reset();
-    FrontEndTest::TearDown();
   }
   void Click(int x, int y) {
     ClickAt(*screen_, x, y);
@@ -59,7 +52,7 @@ class ControlMenuScreenTest : public FrontEndTest {
   }
 
   std::unique_ptr<app::InputDevices> devices_;
-  std::unique_ptr<frontend::ControlMenuScreen> screen_;
+  frontend::ControlMenuScreen* screen_ = nullptr;
 };
 
 TEST_F(ControlMenuScreenTest, CapturedKeyMovesFromItsOldActionToTheWaitingOne) {

@@ -1,6 +1,7 @@
 // Shared set-up of the front-end tests: a null device, settings for a 1024 × 768 window, a resource manager over
 // a scratch folder holding the menu pictures, a small font with a known width table and the hover sound, a
-// silent mixer, a null window system for the cursor, and readers of the widgets' buffers.
+// silent mixer, a null window system for the cursor, an empty content list and player, and readers of the
+// widgets' buffers.
 #pragma once
 
 #include <algorithm>
@@ -24,6 +25,10 @@
 #include "platform/gfx/memory_resources.h"
 #include "platform/null_window_system.h"
 #include "platform/window_system.h"
+#include "race/content_database.h"
+#include "race/player_profile.h"
+#include "race/race_definition.h"
+#include "race/race_list.h"
 #include "render/resources/image_test_support.h"
 #include "render/resources/resource_manager.h"
 
@@ -47,8 +52,11 @@ class FrontEndTest : public render_test::NullDeviceFixture {
     WriteContent();
     resources_ = std::make_unique<render::ResourceManager>(settings_.get(), folder_);
     resources_->SetMixer(&mixer_);
+    database_ = std::make_unique<race::ContentDatabase>(settings_.get(), folder_ + "no-content.dat");
+    profile_ = std::make_unique<race::PlayerProfile>(database_.get());
   }
   void TearDown() override {
+    opened_.reset();
     resources_.reset();
     NullDeviceFixture::TearDown();
   }
@@ -66,7 +74,17 @@ class FrontEndTest : public render_test::NullDeviceFixture {
   }
 
   frontend::ScreenServices Services() {
-    return {resources_.get(), settings_.get(), &flow_, nullptr, nullptr};
+    return {resources_.get(), settings_.get(), &flow_, database_.get(), profile_.get()};
+  }
+  // A screen over the test's services, initialised and entered; the fixture keeps it while the resources live.
+  template <typename Screen, typename... Extra>
+  Screen& Open(Extra&&... extra) {
+    auto screen = std::make_unique<Screen>(Services(), std::forward<Extra>(extra)...);
+    Screen& opened = *screen;
+    opened_ = std::move(screen);
+    opened.Init(device_);
+    opened.OnEnter();
+    return opened;
   }
   frontend::ScreenWindow Window() { return {&windows_, 0}; }
   // Moves the cursor to a point given in virtual pixels (800 × 600) of the window size the settings hold now.
@@ -91,6 +109,16 @@ class FrontEndTest : public render_test::NullDeviceFixture {
   void TapKey(frontend::MenuScreen& screen, uintptr_t key) {
     PressKey(screen, key);
     screen.Update(Window(), 0.016f);
+  }
+
+  // A race list of count races named "Race <n>" of that mode and type, three laps, four opponents.
+  std::unique_ptr<race::RaceList> RaceListOf(int count, uint32_t mode = 0, uint32_t type = 0) {
+    auto list = std::make_unique<race::RaceList>(settings_.get(), &database_->aiNames, folder_ + "no-races.lst");
+    for (int i = 0; i < count; ++i) {
+      list->races.push_back(std::make_unique<race::RaceDefinition>(i, "Race " + std::to_string(i), "TRACKS/a.scn",
+                                                                   &database_->aiNames, mode, type, 3, 0, 4, false));
+    }
+    return list;
   }
 
   // Requests queued in the flow, as (state, screen) pairs.
@@ -128,6 +156,9 @@ class FrontEndTest : public render_test::NullDeviceFixture {
   platform::audio::Mixer mixer_;
   platform::NullWindowSystem windows_;
   app::ScreenFlow flow_;
+  std::unique_ptr<race::ContentDatabase> database_;
+  std::unique_ptr<race::PlayerProfile> profile_;
+  std::unique_ptr<frontend::MenuScreen> opened_;
 };
 
 }  // namespace frontend_test

@@ -13,14 +13,7 @@ class HelpScreenTest : public frontend_test::FrontEndTest {
   void SetUp() override {
     FrontEndTest::SetUp();
     settings_->ClearBindings();
-    screen_ = std::make_unique<HelpScreen>(Services(), "/game/",
-                                           [this](const std::string& address) { opened_.push_back(address); });
-    screen_->Init(device_);
-    screen_->OnEnter();
-  }
-  void TearDown() override {
-    screen_.reset();  // gives its pictures back while the resource manager lives
-    FrontEndTest::TearDown();
+    screen_ = &Open<HelpScreen>("/game/", [this](const std::string& address) { opened_.push_back(address); });
   }
 
   std::vector<std::string> LabelTexts() const {
@@ -34,7 +27,7 @@ class HelpScreenTest : public frontend_test::FrontEndTest {
     return count;
   }
 
-  std::unique_ptr<HelpScreen> screen_;
+  HelpScreen* screen_ = nullptr;
   std::vector<std::string> opened_;
 };
 

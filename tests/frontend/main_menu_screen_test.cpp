@@ -3,9 +3,6 @@
 
 #include "frontend/race_request.h"
 #include "frontend_test_support.h"
-#include "race/content_database.h"
-#include "race/race_definition.h"
-#include "race/race_list.h"
 #include "recording_screen.h"
 
 namespace frontend_test {
@@ -15,38 +12,15 @@ using frontend::MainMenuScreen;
 
 class MainMenuScreenTest : public FrontEndTest {
  protected:
-  void SetUp() override {
-    FrontEndTest::SetUp();
-    database_ = std::make_unique<race::ContentDatabase>(settings_.get(), folder_ + "no-content.dat");
-  }
-  void TearDown() override {
-    menu_.reset();
-    database_.reset();
-    FrontEndTest::TearDown();
-  }
   MainMenuScreen& Menu() {
-    if (!menu_) {
-      frontend::ScreenServices services = Services();
-      services.contentDatabase = database_.get();
-      menu_ = std::make_unique<MainMenuScreen>(services);
-      menu_->SetPopups(std::make_unique<RecordingScreen>(services, &log_, "profile"),
-                       std::make_unique<RecordingScreen>(services, &log_, "help"));
-      menu_->Init(device_);
-      menu_->OnEnter();
+    if (menu_ == nullptr) {
+      menu_ = &Open<MainMenuScreen>();
+      menu_->SetPopups(std::make_unique<RecordingScreen>(Services(), &log_, "profile"),
+                       std::make_unique<RecordingScreen>(Services(), &log_, "help"));
     }
     return *menu_;
   }
-  std::unique_ptr<race::RaceList> RaceListOf(int count) {
-    auto list = std::make_unique<race::RaceList>(settings_.get(), &database_->aiNames, folder_ + "no-races.lst");
-    for (int i = 0; i < count; ++i) {
-      list->races.push_back(std::make_unique<race::RaceDefinition>(i, "Race " + std::to_string(i), "TRACKS/a.scn",
-                                                                   &database_->aiNames, 0, 0, 3, 0, 0, false));
-    }
-    return list;
-  }
-
-  std::unique_ptr<race::ContentDatabase> database_;
-  std::unique_ptr<MainMenuScreen> menu_;
+  MainMenuScreen* menu_ = nullptr;
   std::vector<std::string> log_;
 };
 

@@ -8,8 +8,6 @@
 #include "contentgen/vehicle_content.h"
 #include "frontend_test_support.h"
 #include "geometry/path.h"
-#include "race/content_database.h"
-#include "race/player_profile.h"
 #include "render/effects/race_camera.h"
 #include "render/effects/screen_quad.h"
 #include "render/resources/cube_map.h"
@@ -27,7 +25,6 @@ class ShowroomTest : public frontend_test::FrontEndTest {
     ASSERT_TRUE(contentgen::WriteShowroomScene(folder_));
     const auto& cars = contentgen::SampleCars();
     ASSERT_GE(cars.size(), 2u);
-    database_ = std::make_unique<race::ContentDatabase>(settings_.get(), "");
     for (size_t i = 0; i < 2; ++i) {
       ASSERT_TRUE(contentgen::WriteSampleCar(folder_, cars[i]));
       database_->vehicleNames.push_back(cars[i].name);
@@ -35,7 +32,6 @@ class ShowroomTest : public frontend_test::FrontEndTest {
       database_->vehicleClasses.push_back(0);
     }
     settings_->SetString(app::StringSettingId::VEHICLE, cars[0].name);
-    profile_ = std::make_unique<race::PlayerProfile>(database_.get());
   }
 
   // A showroom whose random numbers come from the queue (0 once it runs dry).
@@ -51,8 +47,6 @@ class ShowroomTest : public frontend_test::FrontEndTest {
     return showroom;
   }
 
-  std::unique_ptr<race::ContentDatabase> database_;
-  std::unique_ptr<race::PlayerProfile> profile_;
   std::deque<int> draws_;
 };
 
