@@ -2,8 +2,6 @@
 // folder row, Back's undo, and the folder choice waiting for windowed mode.
 #include "frontend/audio_screen.h"
 
-#include <filesystem>
-
 #include "app/sound_system.h"
 #include "contentgen/music.h"
 #include "frontend_test_support.h"
@@ -50,12 +48,13 @@ TEST_F(AudioOptionsScreenTest, ArrowsAndSliderSetVolumesWithinRangeAndTheMixerFo
     int x, y, clicks;
     SettingId id;
     int expected;
-  } cases[] = {
-      {"master +", 580, 225, 1, SettingId::MASTERVOLUME, 60},  {"master - past 0", 270, 225, 8, SettingId::MASTERVOLUME, 0},
-      {"effects + past 100", 580, 305, 7, SettingId::SFXVOLUME, 100}, {"effects -", 270, 305, 1, SettingId::SFXVOLUME, 90},
-      {"slider start", 301, 228, 1, SettingId::MASTERVOLUME, 0},   {"slider end", 535, 228, 1, SettingId::MASTERVOLUME, 99},
-      {"slider past end", 550, 308, 1, SettingId::SFXVOLUME, 100},
-  };
+  } cases[] = {{"master +", 580, 225, 1, SettingId::MASTERVOLUME, 60},
+               {"master - past 0", 270, 225, 8, SettingId::MASTERVOLUME, 0},
+               {"effects + past 100", 580, 305, 7, SettingId::SFXVOLUME, 100},
+               {"effects -", 270, 305, 1, SettingId::SFXVOLUME, 90},
+               {"slider start", 301, 228, 1, SettingId::MASTERVOLUME, 0},
+               {"slider end", 535, 228, 1, SettingId::MASTERVOLUME, 99},
+               {"slider past end", 550, 308, 1, SettingId::SFXVOLUME, 100}};
   for (const auto& test : cases) {
     for (int i = 0; i < test.clicks; ++i) Click(test.x, test.y);
     EXPECT_EQ(Get(test.id), test.expected) << test.what;
@@ -157,18 +156,6 @@ TEST_F(AudioOptionsScreenTest, FolderChoiceInFullScreenWaitsForWindowedModeAndAC
   EXPECT_EQ(asked, 1);
   EXPECT_FALSE(screen_->browsePending);
   EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), "chosen");
-}
-
-TEST_F(AudioOptionsScreenTest, InGameBrowserCyclesTheMusicSubfolders) {
-  std::filesystem::create_directories(folder_ + "MUSIC/b");
-  std::filesystem::create_directories(folder_ + "MUSIC/a");
-  EXPECT_EQ(screen_->NextMusicFolder(), folder_ + "MUSIC/a");
-  settings_->SetString(StringSettingId::MP3FOLDER, folder_ + "MUSIC/a");
-  EXPECT_EQ(screen_->NextMusicFolder(), folder_ + "MUSIC/b");
-  settings_->SetString(StringSettingId::MP3FOLDER, folder_ + "MUSIC/b");
-  EXPECT_EQ(screen_->NextMusicFolder(), folder_ + "MUSIC/a");
-  screen_->musicRoot = folder_ + "none/";
-  EXPECT_FALSE(screen_->NextMusicFolder().has_value());
 }
 
 TEST_F(AudioOptionsScreenTest, BackRestoresSettingsAcceptAndEscapeKeepThem) {

@@ -44,18 +44,12 @@ class ControlMenuScreenTest : public FrontEndTest {
     const frontend::MenuButton* row = Row(id);
     return row != nullptr && row->label ? row->label->text : "<missing>";
   }
-  void UseController() {
-    devices_->present = true;
-    settings_->SetInt(SettingId::JOYSTICK, 1);
-    screen_->rebuild = true;
-    screen_->Render(device_);
-  }
 
   std::unique_ptr<app::InputDevices> devices_;
   frontend::ControlMenuScreen* screen_ = nullptr;
 };
 
-TEST_F(ControlMenuScreenTest, CapturedKeyMovesFromItsOldActionToTheWaitingOne) {
+TEST_F(ControlMenuScreenTest, CapturedKeyMovesFromItsOldActionToTheWaitingOneAndUnnamedKeysAreRefused) {
   ClickKeyCell(kBrake);
   EXPECT_EQ(screen_->keyWait, kBrake);
   EXPECT_EQ(RowText(505 + kBrake), "press a key");
@@ -65,15 +59,13 @@ TEST_F(ControlMenuScreenTest, CapturedKeyMovesFromItsOldActionToTheWaitingOne) {
   EXPECT_EQ(settings_->GetKey(kShiftUp), -1);
   EXPECT_EQ(RowText(505 + kBrake), "a");
   EXPECT_EQ(RowText(505 + kShiftUp), "none");
-}
 
-TEST_F(ControlMenuScreenTest, UnnamedKeysAreRefusedAndTheWaitContinues) {
   ClickKeyCell(kBrake);
   Press(frontend::kKeyF);
   EXPECT_EQ(FullScreen(), 1) << "F still toggles full screen";
   Press(81);   // Q
   Press(112);  // a function key
-  EXPECT_EQ(settings_->GetKey(kBrake), 40);
+  EXPECT_EQ(settings_->GetKey(kBrake), kKeyA);
   EXPECT_EQ(screen_->keyWait, kBrake);
   Press(32);
   EXPECT_EQ(settings_->GetKey(kBrake), 32);
@@ -81,8 +73,15 @@ TEST_F(ControlMenuScreenTest, UnnamedKeysAreRefusedAndTheWaitContinues) {
   for (int code : {-1, 225}) EXPECT_STREQ(frontend::KeyName(code), "NA") << "outside the table";
 }
 
-TEST_F(ControlMenuScreenTest, ControllerButtonAndMovingAxisAreCaptured) {
-  UseController();
+TEST_F(ControlMenuScreenTest, ControllerSwitchNeedsAPresentControllerThenButtonAndMovingAxisAreCaptured) {
+  Click(100, 215);
+  EXPECT_EQ(settings_->GetInt(SettingId::JOYSTICK), 0);
+  EXPECT_EQ(Row(1005), nullptr);
+  devices_->present = true;
+  devices_->isWheel = true;
+  Click(100, 215);
+  EXPECT_EQ(settings_->GetInt(SettingId::JOYSTICK), 1);
+  EXPECT_EQ(RowText(5), "Controller : Wheel");
   ASSERT_NE(Row(1005), nullptr);
   ClickControllerCell(kBrake);
   EXPECT_EQ(RowText(1005 + kBrake), "press button");
@@ -108,18 +107,6 @@ TEST_F(ControlMenuScreenTest, ControllerButtonAndMovingAxisAreCaptured) {
   EXPECT_EQ(settings_->GetJoyAxis(0), 1);
   EXPECT_EQ(settings_->GetJoyAxisDir(0), 1);
   EXPECT_EQ(RowText(1005), "+ axis 2");
-}
-
-TEST_F(ControlMenuScreenTest, ControllerSwitchNeedsAPresentController) {
-  Click(100, 215);
-  EXPECT_EQ(settings_->GetInt(SettingId::JOYSTICK), 0);
-  EXPECT_EQ(Row(1005), nullptr);
-  EXPECT_EQ(RowText(5), "Controller : Keyboard");
-  devices_->present = true;
-  devices_->isWheel = true;
-  Click(100, 215);
-  EXPECT_EQ(settings_->GetInt(SettingId::JOYSTICK), 1);
-  EXPECT_EQ(RowText(5), "Controller : Wheel");
 }
 
 TEST_F(ControlMenuScreenTest, DefaultsEndTheWaitAndRestoreKeys) {

@@ -1,5 +1,4 @@
-// Intro scene: the camera and wing timeline, the closing fade and finished flag, and the reflection and blur
-// passes by setting.
+// Intro scene: the camera and wing timeline and the blur capture rate.
 #include "frontend/intro_scene.h"
 
 #include "contentgen/intro_scene.h"
@@ -53,22 +52,6 @@ TEST_F(IntroSceneTest, CameraCoversItsPathThenHolds) {
   ExpectNear(intro.camera->eye, path.SmoothPointAt(path.TotalLength()));  // held at the last point
 }
 
-TEST_F(IntroSceneTest, FadeStartsAfterFiveSecondsAndFinishesOneSecondLater) {
-  ShowroomScene& intro = Open();
-  intro.Update(4.9f);
-  EXPECT_FALSE(intro.fading);
-  intro.Update(0.2f);
-  EXPECT_TRUE(intro.fading);
-  EXPECT_FLOAT_EQ(intro.fade, 0.0f) << "the fade starts at 0 in the update that reached 2.0";
-  intro.Update(0.9f);
-  EXPECT_FALSE(intro.finished);
-  intro.Update(0.2f);
-  EXPECT_TRUE(intro.finished);
-  intro.Update(0.5f);
-  intro.Render(device_);
-  EXPECT_FLOAT_EQ(intro.fadeQuad->alpha, 1.0f) << "held at full black";
-}
-
 TEST_F(IntroSceneTest, WingFliesAlongItsPathFacingAhead) {
   ShowroomScene& intro = Open();
   intro.wing = std::make_unique<frontend::IntroModel>(resources_.get(), settings_.get());
@@ -102,21 +85,6 @@ TEST_F(IntroSceneTest, NothingMovesOrDrawsWithoutAScene) {
   intro.RenderSecondPass(device_);
   intro.RenderReflectionTexture(device_);
   EXPECT_EQ(DrawCount(), draws);
-}
-
-TEST_F(IntroSceneTest, ReflectionsFollowTheSceneReflectionSetting) {
-  settings_->SetInt(app::SettingId::SCENEREFLECTION, 0);
-  ShowroomScene& intro = Open();
-  intro.Update(0.1f);
-  intro.RenderReflectionTexture(device_);
-  EXPECT_EQ(intro.reflectionTargetsDrawn, 0u);
-  settings_->SetInt(app::SettingId::SCENEREFLECTION, 1);
-  intro.RenderReflectionTexture(device_);
-  EXPECT_GT(intro.reflectionTargetsDrawn, 0u) << "the wet road reflects";
-  const size_t drawn = intro.reflectionTargetsDrawn;
-  intro.Unload();
-  intro.RenderReflectionTexture(device_);
-  EXPECT_EQ(intro.reflectionTargetsDrawn, drawn) << "nothing once unloaded";
 }
 
 TEST_F(IntroSceneTest, BlurCaptureRunsAtMostFortyTimesASecond) {

@@ -1,5 +1,5 @@
-// Menu showroom: the car on its spot, shots and faded cuts along the camera paths, the blur overlay's strength,
-// the car reload rules, and the reflection and cube-map passes by setting.
+// Menu showroom: the car on its spot, shots and faded cuts along the camera paths, the blur overlay's strength
+// and the car reload rules.
 #include "frontend/showroom_scene.h"
 
 #include <deque>
@@ -10,9 +10,7 @@
 #include "geometry/path.h"
 #include "render/effects/race_camera.h"
 #include "render/effects/screen_quad.h"
-#include "render/resources/cube_map.h"
 #include "vehicle/vehicle.h"
-#include "vehicle/vehicle_presentation.h"
 
 namespace {
 
@@ -166,37 +164,6 @@ TEST_F(ShowroomTest, MissingCarIsLoadedOnTheNextMainPassAndReported) {
   EXPECT_TRUE(showroom->RenderMain(device_));
   EXPECT_NE(showroom->DisplayedVehicle(), nullptr);
   EXPECT_FALSE(showroom->RenderMain(device_)) << "reported only in the frame that loaded it";
-}
-
-TEST_F(ShowroomTest, FloorReflectionAndCarCubeMapAreDrawnOnlyWithTheirSettingsAndADrawableCube) {
-  settings_->SetInt(app::SettingId::SCENEREFLECTION, 0);
-  settings_->SetInt(app::SettingId::CUBEMAPPING, 0);
-  auto showroom = Open();
-  showroom->Update(0.1f);
-  showroom->RenderReflections(device_);
-  EXPECT_EQ(showroom->reflectionTargetsDrawn, 0u);
-  settings_->SetInt(app::SettingId::SCENEREFLECTION, 1);
-  showroom->RenderReflections(device_);
-  EXPECT_GT(showroom->reflectionTargetsDrawn, 0u) << "the showroom floor reflects";
-
-  auto* view = dynamic_cast<vehicle::VehiclePresentation*>(showroom->DisplayedVehicle()->features.get());
-  ASSERT_NE(view, nullptr);
-  showroom->RenderCubeMap(device_);
-  EXPECT_EQ(showroom->cubeFacesDrawn, 0u) << "a car without a cube map";
-
-  // The car takes a cube it can be drawn into, as with dynamic reflections on.
-  view->cubeMap = resources_->CreateCubeRenderTarget(device_, 128, 3);
-  view->cubeMapOwner = resources_.get();
-  ASSERT_TRUE(view->cubeMap->ready);
-  showroom->RenderCubeMap(device_);
-  EXPECT_EQ(showroom->cubeFacesDrawn, 0u) << "CUBEMAPPING off";
-
-  settings_->SetInt(app::SettingId::CUBEMAPPING, 1);
-  const size_t clears = device_->Clears().size();
-  showroom->RenderCubeMap(device_);
-  EXPECT_EQ(showroom->cubeFacesDrawn, 6u);
-  EXPECT_EQ(device_->Clears().size(), clears + 6);
-
 }
 
 }  // namespace

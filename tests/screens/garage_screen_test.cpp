@@ -1,22 +1,16 @@
-// The career garage: buying cars and upgrades, installing and removing, stat bars, money counter, colour
-// selector and stepping through cars, categories and upgrades.
+// The career garage: buying upgrades, stat bars, the colour selector, stepping through cars and categories, and the
+// page kept to the car on display.
 #include "screens/garage_screen.h"
-
-#include <algorithm>
 
 #include "contentgen/data_file_writer.h"
 #include "contentgen/garage_content.h"
 #include "frontend/frontend_test_support.h"
-#include "frontend/screen_ids.h"
-#include "race/content_database.h"
-#include "race/player_profile.h"
 #include "vehicle/vehicle.h"
 
 namespace screens_test {
 namespace {
 
 using screens::GarageScreen;
-using Queue = std::vector<std::pair<int32_t, int32_t>>;
 
 constexpr char kCarFolder[] = "CARS/TESTCAR/";
 
@@ -73,10 +67,8 @@ class GarageScreenTest : public frontend_test::FrontEndTest {
     for (const char* name : {"red.png", "blue.png", "widebody.png"}) {
       ASSERT_TRUE(contentgen::WritePng(folder_ + kCarFolder + name, swatch, false));
     }
-    database_ = std::make_unique<race::ContentDatabase>(settings_.get(), folder_ + "missing.txt");
     database_->vehicleNames = {"ALPHA", "TESTCAR", "ZULU"};
-    profile_ = std::make_unique<race::PlayerProfile>(database_.get());
-    profile_->name = "ACE";
+    profile_ = std::make_unique<race::PlayerProfile>(database_.get());  // a record for each car
     settings_->SetString(app::StringSettingId::VEHICLE, "TESTCAR");
 
     car_ = std::make_unique<vehicle::Vehicle>(resources_.get(), settings_.get(), "", true);
@@ -89,27 +81,17 @@ class GarageScreenTest : public frontend_test::FrontEndTest {
     car_->upgrades->LoadFromText(TestUpgrades());
     ASSERT_EQ(car_->upgrades->Size(), 9u);
 
-    frontend::ScreenServices services = Services();
-    services.contentDatabase = database_.get();
-    services.profile = profile_.get();
-    screen_ = std::make_unique<GarageScreen>(services);
-    screen_->Init(device_);
-    screen_->OnEnter();
+    screen_ = &Open<GarageScreen>();
     screen_->SetShowroomVehicle(car_.get());
     screen_->Render(device_);
   }
   void TearDown() override {
-    screen_.reset();
-    car_.reset();
+    opened_.reset();
+    car_.reset();  // gives its pictures back while the resource manager lives
     FrontEndTest::TearDown();
   }
 
-  bool Shows(const frontend::MenuButton* button) const {
-    return std::find(screen_->buttons.begin(), screen_->buttons.end(), button) != screen_->buttons.end();
-  }
-  bool ShowsImage(const frontend::Sprite* sprite) const {
-    return std::find(screen_->images.begin(), screen_->images.end(), sprite) != screen_->images.end();
-  }
+  bool Shows(const frontend::MenuButton* button) const { return Listed(screen_->buttons, button); }
   vehicle::UpgradeSelection& Record() { return *profile_->GetVehicleRecord("TESTCAR"); }
   // Opens the upgrade page on a category and item of an owned car.
   void OpenUpgradePage(int32_t category, int32_t item) {
@@ -119,86 +101,18 @@ class GarageScreenTest : public frontend_test::FrontEndTest {
     screen_->pageRequested = 1;
     screen_->Render(device_);
   }
-  static float Width(frontend::Sprite* sprite) {
-    const auto vertices = Vertices(sprite->vertexBuffer);
-    float low = vertices.at(0).x, high = vertices.at(0).x;
-    for (const auto& v : vertices) {
-      low = std::min(low, v.x);
-      high = std::max(high, v.x);
-    }
-    return high - low;
-  }
 
-  std::unique_ptr<race::ContentDatabase> database_;
-  std::unique_ptr<race::PlayerProfile> profile_;
   std::unique_ptr<vehicle::Vehicle> car_;
-  std::unique_ptr<GarageScreen> screen_;
+  GarageScreen* screen_ = nullptr;
 };
 
-TEST_F(GarageScreenTest, BuyingACarTakesItsPriceAndRefusesWhenTooPoor) {
-  EXPECT_TRUE(Shows(screen_->buyButton));
-  EXPECT_FALSE(Shows(screen_->nextButton));
-  EXPECT_EQ(screen_->carPriceLabel->text, "$1000");
-
-  profile_->money = 999;
-  ClickAt(*screen_, 650, 55);  // Buy
-  EXPECT_EQ(profile_->money, 999);
-  EXPECT_FALSE(profile_->IsOwned("TESTCAR"));
-
-  profile_->money = 1000;  // exactly the price
-  ClickAt(*screen_, 650, 55);
-  EXPECT_EQ(profile_->money, 0);
-  EXPECT_TRUE(profile_->IsOwned("TESTCAR"));
-  screen_->Render(device_);
-  EXPECT_FALSE(Shows(screen_->buyButton));
-  EXPECT_TRUE(Shows(screen_->nextButton));
-  EXPECT_TRUE(Shows(screen_->upgradeButton));
-  ClickAt(*screen_, 700, 580);  // Next
-  EXPECT_EQ(Requests(), (Queue{{app::game_state::kEnterMenus, frontend::screen_index::kCareerRace}}));
-}
-
-TEST_F(GarageScreenTest, AFreeCarIsOwnedOnItsFirstPageBuild) {
-  car_->cost = 0;
-  screen_->rebuild = true;
-  screen_->Render(device_);
-  EXPECT_TRUE(profile_->IsOwned("TESTCAR"));
-  EXPECT_FALSE(Shows(screen_->buyButton));
-  EXPECT_TRUE(Shows(screen_->nextButton));
-}
-
-TEST_F(GarageScreenTest, PurchaseOwnsAndInstallsTheUpgradeAndRemoveAndInstallToggleIt) {
-  profile_->money = 5000;
+TEST_F(GarageScreenTest, PurchasingAnExclusiveUpgradeTakesOutItsRivalAndNeedsTheMoney) {
+  profile_->money = 1199;
   OpenUpgradePage(vehicle::kCategorySpoiler, 0);
-  ASSERT_TRUE(Shows(screen_->purchaseButton));
-  EXPECT_EQ(screen_->itemPriceLabel->text, "$1200");
-  EXPECT_TRUE(profile_->workingSelection->IsInstalled(4));  // previewed on the car
+  EXPECT_FALSE(screen_->PurchaseUpgrade());
+  EXPECT_EQ(profile_->money, 1199);
   EXPECT_FALSE(Record().IsOwned(4));
-
-  ClickAt(*screen_, 650, 90);  // Purchase
-  EXPECT_EQ(profile_->money, 3800);
-  EXPECT_TRUE(Record().IsOwned(4));
-  EXPECT_TRUE(Record().IsInstalled(4));
-  screen_->Render(device_);
-  EXPECT_TRUE(Shows(screen_->removeButton));
-  EXPECT_EQ(screen_->itemPriceLabel->text, "Owned");
-
-  ClickAt(*screen_, 650, 90);  // Remove
-  EXPECT_FALSE(Record().IsInstalled(4));
-  EXPECT_TRUE(Record().IsOwned(4));
-  screen_->Render(device_);
-  EXPECT_TRUE(Shows(screen_->installButton));
-  EXPECT_FALSE(profile_->workingSelection->IsInstalled(4));  // the removed upgrade stays off for this build
-  screen_->categoryChanged = true;
-  screen_->Render(device_);
-  EXPECT_TRUE(profile_->workingSelection->IsInstalled(4));  // the next build previews it again
-
-  ClickAt(*screen_, 650, 90);  // Install
-  EXPECT_TRUE(Record().IsInstalled(4));
-}
-
-TEST_F(GarageScreenTest, PurchasingAnExclusiveUpgradeTakesOutItsRival) {
   profile_->money = 5000;
-  OpenUpgradePage(vehicle::kCategorySpoiler, 0);
   ASSERT_TRUE(screen_->PurchaseUpgrade());
   screen_->StepItem(1);
   screen_->Render(device_);
@@ -210,14 +124,6 @@ TEST_F(GarageScreenTest, PurchasingAnExclusiveUpgradeTakesOutItsRival) {
   EXPECT_EQ(profile_->money, 3000);
   EXPECT_TRUE(Record().IsInstalled(5));
   EXPECT_FALSE(Record().IsInstalled(4));
-}
-
-TEST_F(GarageScreenTest, PurchaseWithoutEnoughMoneyChangesNothing) {
-  profile_->money = 100;
-  OpenUpgradePage(vehicle::kCategorySpoiler, 0);
-  EXPECT_FALSE(screen_->PurchaseUpgrade());
-  EXPECT_EQ(profile_->money, 100);
-  EXPECT_FALSE(Record().IsOwned(4));
 }
 
 TEST_F(GarageScreenTest, FreeUpgradesAreOwnedAndLockedOnesOfferNoAction) {
@@ -233,48 +139,24 @@ TEST_F(GarageScreenTest, FreeUpgradesAreOwnedAndLockedOnesOfferNoAction) {
   EXPECT_FALSE(Shows(screen_->purchaseButton) || Shows(screen_->installButton) || Shows(screen_->removeButton));
 }
 
-TEST_F(GarageScreenTest, ModelUpgradeShowsItsPreviewPicture) {
-  OpenUpgradePage(vehicle::kCategoryModel, 0);
-  ASSERT_NE(screen_->modelSprite, nullptr);
-  EXPECT_TRUE(ShowsImage(screen_->modelSprite));
-  screen_->pageRequested = 0;
-  screen_->Render(device_);
-  EXPECT_EQ(screen_->modelSprite, nullptr);
-  EXPECT_EQ(screen_->modelImage, nullptr);
-}
-
 TEST_F(GarageScreenTest, StatBarsFollowTheInstalledUpgrades) {
   ASSERT_EQ(screen_->statBars.size(), 12u);
   // Top speed (rating 3, base 6): nothing installed adds to it, so the smaller bar is 0.
-  EXPECT_NEAR(Width(screen_->statBars[0]), 0, 1e-3);
-  EXPECT_NEAR(Width(screen_->statBars[1]) / Width(screen_->statBars[2]), 0.6f, 1e-4);
+  EXPECT_NEAR(QuadWidth(screen_->statBars[0]), 0, 1e-3);
+  EXPECT_NEAR(QuadWidth(screen_->statBars[1]) / QuadWidth(screen_->statBars[2]), 0.6f, 1e-4);
   Record().SetOwned(6, true);
   Record().SetInstalled(6, true);
   screen_->rebuild = true;
   screen_->Render(device_);
   ASSERT_EQ(screen_->statBars.size(), 12u);
-  EXPECT_NEAR(Width(screen_->statBars[0]) / Width(screen_->statBars[2]), 0.4f, 1e-4);
-  EXPECT_NEAR(Width(screen_->statBars[1]) / Width(screen_->statBars[2]), 0.6f, 1e-4);
+  EXPECT_NEAR(QuadWidth(screen_->statBars[0]) / QuadWidth(screen_->statBars[2]), 0.4f, 1e-4);
+  EXPECT_NEAR(QuadWidth(screen_->statBars[1]) / QuadWidth(screen_->statBars[2]), 0.6f, 1e-4);
 
   screen_->SetShowroomVehicle(nullptr);
   screen_->rebuild = true;
   screen_->Render(device_);
   EXPECT_TRUE(screen_->statBars.empty());
   EXPECT_EQ(screen_->carNameLabel->text, "Loading...");
-}
-
-TEST_F(GarageScreenTest, MoneyCounterRollsToTheProfilesMoneyWithTheTallySound) {
-  profile_->money = 50000;
-  screen_->money.displayed = 0;
-  screen_->UpdateMoneyDisplay(0.1f);
-  EXPECT_FLOAT_EQ(screen_->money.displayed, 10000);
-  EXPECT_NE(screen_->tallyChannel, platform::audio::kNoChannel);
-  for (int frame = 0; frame < 10; ++frame) screen_->UpdateMoneyDisplay(0.1f);
-  EXPECT_FLOAT_EQ(screen_->money.displayed, 50000);
-  EXPECT_EQ(screen_->tallyChannel, platform::audio::kNoChannel);
-  screen_->Render(device_);
-  EXPECT_EQ(screen_->moneyLabel->text, "$50000");
-  EXPECT_EQ(screen_->profileNameLabel->text, "ACE");
 }
 
 TEST_F(GarageScreenTest, ColourSelectorCyclesAndInstallsTheChosenColour) {
@@ -291,24 +173,21 @@ TEST_F(GarageScreenTest, ColourSelectorCyclesAndInstallsTheChosenColour) {
   screen_->Render(device_);
   EXPECT_EQ(screen_->color, 0);
   EXPECT_FLOAT_EQ(screen_->colorFrame->x, 376);
-  EXPECT_TRUE(ShowsImage(screen_->colorFrame));
+  EXPECT_TRUE(Listed(screen_->images, screen_->colorFrame));
 }
 
-TEST_F(GarageScreenTest, CarStepsWrapAroundTheContentList) {
-  screen_->StepCar(1);
-  EXPECT_EQ(settings_->GetString(app::StringSettingId::VEHICLE), "ZULU");
-  screen_->StepCar(1);
-  EXPECT_EQ(settings_->GetString(app::StringSettingId::VEHICLE), "ALPHA");
-  screen_->StepCar(-1);
-  EXPECT_EQ(settings_->GetString(app::StringSettingId::VEHICLE), "ZULU");
-  settings_->SetString(app::StringSettingId::VEHICLE, "UNKNOWN");
-  screen_->StepCar(-1);
-  EXPECT_EQ(settings_->GetString(app::StringSettingId::VEHICLE), "ZULU");
-  settings_->SetString(app::StringSettingId::VEHICLE, "UNKNOWN");
-  screen_->StepCar(1);
-  EXPECT_EQ(settings_->GetString(app::StringSettingId::VEHICLE), "ALPHA");
-  EXPECT_TRUE(screen_->carChanged);
-  EXPECT_EQ(screen_->pageRequested, 0);
+TEST_F(GarageScreenTest, CarStepsWrapAroundTheContentListFromAnyCar) {
+  const struct {
+    const char* from;
+    int step;
+    const char* to;
+  } cases[] = {{"TESTCAR", 1, "ZULU"}, {"ZULU", 1, "ALPHA"}, {"ALPHA", -1, "ZULU"}, {"UNKNOWN", -1, "ZULU"},
+               {"UNKNOWN", 1, "ALPHA"}};
+  for (const auto& test : cases) {
+    settings_->SetString(app::StringSettingId::VEHICLE, test.from);
+    screen_->StepCar(test.step);
+    EXPECT_EQ(settings_->GetString(app::StringSettingId::VEHICLE), test.to) << test.from << " " << test.step;
+  }
 }
 
 TEST_F(GarageScreenTest, TheOldCarIsNotAppliedToTheNextOneWhileItLoads) {
@@ -377,60 +256,6 @@ TEST_F(GarageScreenTest, TheUpgradePageOpensOnAnUpgradeOfThisCar) {
     EXPECT_FALSE(screen_->itemNameLines.empty());
     EXPECT_TRUE(Shows(screen_->pageBackButton)) << "the way back is there";
   }
-}
-
-TEST_F(GarageScreenTest, CategoryStepComesBackToTheStartWhenOthersAreEmpty) {
-  car_->upgrades = std::make_unique<vehicle::UpgradeList>();
-  car_->upgrades->LoadFromText(
-      "UPGRADE\n{\nNAME Wing\nCATEGORY Spoiler\nID 4\nCOST 10\n}\n");
-  screen_->category = vehicle::kCategorySpoiler;
-  screen_->item = 3;
-  screen_->NextCategory(1);
-  EXPECT_EQ(screen_->category, static_cast<int32_t>(vehicle::kCategorySpoiler));
-  EXPECT_EQ(screen_->item, 3);
-}
-
-TEST_F(GarageScreenTest, UpgradeStepsWrapWithinTheCategory) {
-  screen_->category = vehicle::kCategorySpoiler;
-  screen_->item = 1;
-  screen_->StepItem(1);
-  EXPECT_EQ(screen_->item, 0);
-  screen_->StepItem(-1);
-  EXPECT_EQ(screen_->item, 1);
-}
-
-TEST_F(GarageScreenTest, TransmissionButtonsStoreTheChoice) {
-  settings_->SetInt(app::SettingId::USEAUTOMATIC, 1);
-  ClickAt(*screen_, 100, 90);  // Manual
-  EXPECT_EQ(settings_->GetInt(app::SettingId::USEAUTOMATIC), 0);
-  screen_->Render(device_);
-  EXPECT_TRUE(screen_->manualButton->label->alternate);
-  EXPECT_FALSE(screen_->automaticButton->label->alternate);
-  ClickAt(*screen_, 100, 55);  // Automatic
-  EXPECT_EQ(settings_->GetInt(app::SettingId::USEAUTOMATIC), 1);
-}
-
-TEST_F(GarageScreenTest, UpgradeInformationListsInstalledIds) {
-  profile_->SetOwned("TESTCAR");
-  Record().SetOwned(4, true);
-  Record().SetInstalled(4, true);
-  screen_->rebuild = true;
-  screen_->Render(device_);
-  screen_->messageWindows = &windows_;
-  PressKey(*screen_, GarageScreen::kKeyF9);
-  screen_->Update(Window(), 0.016f);
-  EXPECT_EQ(screen_->upgradeInfo, ":1:2:4");
-  ASSERT_EQ(windows_.MessageBoxes().size(), 1u);
-  EXPECT_EQ(windows_.MessageBoxes()[0].caption, "UPGRADE INFO");
-  EXPECT_EQ(windows_.MessageBoxes()[0].text, ":1:2:4");
-  EXPECT_EQ(windows_.MessageBoxes()[0].flags, platform::message_box::kIconInformation);
-
-  // In full screen F9 only leaves full screen.
-  settings_->SetInt(app::SettingId::FULLSCREEN, 1);
-  PressKey(*screen_, GarageScreen::kKeyF9);
-  screen_->Update(Window(), 0.016f);
-  EXPECT_EQ(FullScreen(), 0);
-  EXPECT_EQ(windows_.MessageBoxes().size(), 1u);
 }
 
 }  // namespace

@@ -16,43 +16,24 @@ UpgradeProperty Property(uint32_t key, std::vector<std::string> values) {
   return property;
 }
 
-TEST(KeyedRecords, EmptyRecordFindsNothingForEveryKey) {
-  const KeyedRecord record;
-  for (uint32_t key = 0; key < vehicle::kVehicleKeyCount; ++key) {
-    EXPECT_EQ(record.Count(key), 0);
-    EXPECT_EQ(record.FindNth(key, 0), nullptr);
-  }
-  EXPECT_EQ(screens::ModelImageName(record), "");
-  EXPECT_TRUE(screens::SwatchImageNames(record).empty());
-}
-
 TEST(KeyedRecords, NthCountsOnlyMatchingEntriesInFileOrder) {
   KeyedRecord record;
   record.properties = {Property(vehicle::kKeyMaterial, {"a"}), Property(vehicle::kKeyNeon, {"n"}),
                        Property(vehicle::kKeyMaterial, {"b"}), Property(vehicle::kKeyStatStyle, {"1"}),
                        Property(vehicle::kKeyMaterial, {"c"})};
   EXPECT_EQ(record.Count(vehicle::kKeyMaterial), 3);
-  EXPECT_EQ(record.Count(vehicle::kKeyNeon), 1);
   EXPECT_EQ(record.Count(vehicle::kKeyModelImage), 0);
-  ASSERT_NE(record.FindNth(vehicle::kKeyMaterial, 0), nullptr);
-  EXPECT_EQ(record.FindNth(vehicle::kKeyMaterial, 0)->values[0], "a");
+  ASSERT_NE(record.FindNth(vehicle::kKeyMaterial, 1), nullptr);
   EXPECT_EQ(record.FindNth(vehicle::kKeyMaterial, 1)->values[0], "b");
-  EXPECT_EQ(record.FindNth(vehicle::kKeyMaterial, 2)->values[0], "c");
   EXPECT_EQ(record.FindNth(vehicle::kKeyMaterial, 3), nullptr);
   // The entry stays the record's own.
   EXPECT_EQ(record.FindNth(vehicle::kKeyMaterial, 2), &record.properties[4]);
 }
 
-TEST(KeyedRecords, ModelImageIsTheFirstValueOfThePropertyWhenThereIsOne) {
+TEST(KeyedRecords, PictureNamesComeOnlyFromPropertiesWithEnoughValues) {
   KeyedRecord record;
   record.properties = {Property(vehicle::kKeyModelImage, {})};
   EXPECT_EQ(screens::ModelImageName(record), "");
-  record.properties = {Property(vehicle::kKeyModelImage, {"body.png", "extra"})};
-  EXPECT_EQ(screens::ModelImageName(record), "body.png");
-}
-
-TEST(KeyedRecords, SwatchesComeFromMaterialsWithAtLeastFiveValues) {
-  KeyedRecord record;
   record.properties = {Property(vehicle::kKeyMaterial, {"1", "2", "3", "4"}),
                        Property(vehicle::kKeyNeon, {"1", "2", "3", "4", "neon.png"}),
                        Property(vehicle::kKeyMaterial, {"1", "2", "3", "4", "red.png"}),

@@ -6,8 +6,6 @@
 #include "frontend/frontend_test_support.h"
 #include "frontend/screen_ids.h"
 #include "platform/file_system.h"
-#include "race/content_database.h"
-#include "race/player_profile.h"
 
 namespace screens {
 namespace {
@@ -18,25 +16,16 @@ class ProfileScreenTest : public FrontEndTest {
  protected:
   void SetUp() override {
     FrontEndTest::SetUp();
-    database_ = std::make_unique<race::ContentDatabase>(settings_.get(), folder_ + "no-content.dat");
-    profile_ = std::make_unique<race::PlayerProfile>(database_.get());
     profiles_ = folder_ + "PROFILES/";
     ASSERT_TRUE(platform::CreateFolders(profiles_));
     ASSERT_TRUE(contentgen::WriteWav(folder_ + "SOUNDS/failure.wav", std::vector<int16_t>(441, 500), 22050, 1));
   }
-  void TearDown() override {
-    screen_.reset();
-    profile_.reset();
-    database_.reset();
-    FrontEndTest::TearDown();
-  }
   ProfileScreen& Screen() {
-    if (!screen_) {
-      frontend::ScreenServices services = Services();
-      services.contentDatabase = database_.get();
-      services.profile = profile_.get();
-      screen_ = std::make_unique<ProfileScreen>(services);
+    if (screen_ == nullptr) {
+      auto screen = std::make_unique<ProfileScreen>(Services());
+      screen_ = screen.get();
       screen_->profileFolder = profiles_;
+      opened_ = std::move(screen);
       screen_->Init(device_);
       screen_->OnEnter();
     }
@@ -49,10 +38,17 @@ class ProfileScreenTest : public FrontEndTest {
     for (char key : keys) PressKey(Screen(), static_cast<uintptr_t>(key));
   }
   void Frame() { Screen().Update(Window(), 0.016f); }
+  // Delete, then the given answer to the question it asks.
+  void Delete(bool answer) {
+    ClickAt(Screen(), 380, 447);
+    ASSERT_TRUE(Screen().dialogActive);
+    Screen().confirmDialog->answer = answer;
+    Screen().confirmDialog->closed = true;
+    Frame();
+    EXPECT_FALSE(Screen().dialogActive);
+  }
 
-  std::unique_ptr<race::ContentDatabase> database_;
-  std::unique_ptr<race::PlayerProfile> profile_;
-  std::unique_ptr<ProfileScreen> screen_;
+  ProfileScreen* screen_ = nullptr;
   std::string profiles_;
 };
 
@@ -81,11 +77,16 @@ TEST_F(ProfileScreenTest, FirstRunWithNoProfilesCreatesAndLoadsPlayer) {
   EXPECT_TRUE(std::filesystem::exists(profiles_ + "Player.dat"));
 }
 
-TEST_F(ProfileScreenTest, TypedNameIsCappedAtTwelveAndBecomesTheLoadedProfile) {
+TEST_F(ProfileScreenTest, TypedNameRefusesALeadingSpaceIsCappedAtTwelveAndBecomesTheLoadedProfile) {
   settings_->SetFirstRun(false);
   ProfileScreen& screen = Screen();
   ASSERT_TRUE(screen.names.empty());
-  PointAt(205, 447);
+  ClickAt(screen, 380, 447);  // Delete and Accept on an empty list only warn
+  ClickAt(screen, 555, 447);
+  EXPECT_EQ(screen.failureCount, 2);
+  EXPECT_FALSE(screen.dialogActive);
+  EXPECT_TRUE(Requests().empty());
+  screen.failureCount = 0;
   ClickAt(screen, 205, 447);  // Create
   ASSERT_TRUE(screen.typing);
   EXPECT_EQ(screen.selectedIndex, 0);
@@ -155,26 +156,11 @@ TEST_F(ProfileScreenTest, AcceptLoadsTheSelectedProfileAndQueuesTheGarage) {
   EXPECT_FALSE(screen.closed);
 }
 
-TEST_F(ProfileScreenTest, DeleteAndAcceptOnAnEmptyListOnlyWarn) {
-  settings_->SetFirstRun(false);
-  ProfileScreen& screen = Screen();
-  ClickAt(screen, 380, 447);
-  ClickAt(screen, 555, 447);
-  EXPECT_EQ(screen.failureCount, 2);
-  EXPECT_FALSE(screen.dialogActive);
-  EXPECT_TRUE(Requests().empty());
-}
-
 TEST_F(ProfileScreenTest, DeletingTheLoadedLastProfileKeepsTheListEmpty) {
   settings_->SetFirstRun(true);
   ProfileScreen& screen = Screen();
   ASSERT_EQ(screen.names.size(), 1u);
-  ClickAt(screen, 380, 447);  // Delete
-  ASSERT_TRUE(screen.dialogActive);
-  screen.confirmDialog->answer = true;
-  screen.confirmDialog->closed = true;
-  Frame();
-  EXPECT_FALSE(screen.dialogActive);
+  Delete(true);
   EXPECT_FALSE(std::filesystem::exists(profiles_ + "Player.dat"));
   EXPECT_TRUE(profile_->fileName.empty());
   EXPECT_TRUE(screen.names.empty());
@@ -192,17 +178,9 @@ TEST_F(ProfileScreenTest, DeleteAsksFirstAndNoKeepsTheFile) {
   profile_->Load(profiles_ + "BEN.dat");
   ProfileScreen& screen = Screen();
   screen.selectedIndex = 1;
-  ClickAt(screen, 380, 447);
-  ASSERT_TRUE(screen.dialogActive);
-  screen.confirmDialog->answer = false;
-  screen.confirmDialog->closed = true;
-  Frame();
-  EXPECT_FALSE(screen.dialogActive);
+  Delete(false);
   EXPECT_TRUE(std::filesystem::exists(profiles_ + "BEN.dat"));
-  ClickAt(screen, 380, 447);
-  screen.confirmDialog->answer = true;
-  screen.confirmDialog->closed = true;
-  Frame();
+  Delete(true);
   EXPECT_FALSE(std::filesystem::exists(profiles_ + "BEN.dat"));
   EXPECT_TRUE(profile_->fileName.empty());
   ASSERT_EQ(screen.names.size(), 1u);
@@ -214,8 +192,13 @@ TEST_F(ProfileScreenTest, DeleteAsksFirstAndNoKeepsTheFile) {
 
 TEST_F(ProfileScreenTest, ScrollingKeepsTheWindowInsideTheList) {
   settings_->SetFirstRun(false);
-  for (int i = 0; i < 10; ++i) Touch("P" + std::to_string(i) + ".dat");
+  for (int i = 0; i < 6; ++i) Touch("P" + std::to_string(i) + ".dat");
+  Screen().Scroll(1);
+  Screen().ScrollTo(400.0f);
+  EXPECT_EQ(Screen().firstVisibleRow, 0) << "six profiles never scroll";
+  for (int i = 6; i < 10; ++i) Touch("P" + std::to_string(i) + ".dat");
   ProfileScreen& screen = Screen();
+  screen.OnEnter();
   screen.Scroll(-1);
   EXPECT_EQ(screen.firstVisibleRow, 0);
   screen.Scroll(100);
@@ -233,16 +216,6 @@ TEST_F(ProfileScreenTest, ScrollingKeepsTheWindowInsideTheList) {
   EXPECT_EQ(screen.firstVisibleRow, 5);
 }
 
-TEST_F(ProfileScreenTest, SixProfilesNeverScroll) {
-  settings_->SetFirstRun(false);
-  for (int i = 0; i < 6; ++i) Touch("P" + std::to_string(i) + ".dat");
-  ProfileScreen& screen = Screen();
-  screen.Scroll(1);
-  screen.ScrollTo(400.0f);
-  screen.Render(device_);
-  EXPECT_EQ(screen.firstVisibleRow, 0);
-  EXPECT_FLOAT_EQ(screen.scrollThumb->y, 230.0f);
-}
 
 }  // namespace
 }  // namespace screens
