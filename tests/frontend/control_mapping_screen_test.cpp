@@ -109,15 +109,6 @@ TEST_F(ControlMenuScreenTest, ControllerSwitchNeedsAPresentControllerThenButtonA
   EXPECT_EQ(RowText(1005), "+ axis 2");
 }
 
-TEST_F(ControlMenuScreenTest, DefaultsEndTheWaitAndRestoreKeys) {
-  settings_->BindKey(kBrake, kKeyA);
-  ClickKeyCell(0);
-  Click(100, 490);  // Set To Default
-  EXPECT_EQ(screen_->keyWait, -1);
-  EXPECT_EQ(settings_->GetKey(kBrake), 40);
-  EXPECT_EQ(settings_->GetKey(kShiftUp), kKeyA);
-}
-
 TEST_F(ControlMenuScreenTest, BackRestoresBindingsEscapeKeepsThem) {
   ClickKeyCell(kBrake);
   Press(kKeyA);

@@ -61,17 +61,6 @@ TEST_F(HelpScreenTest, JoystickColumnNamesAxisHalvesButtonsAndNone) {
   EXPECT_EQ(LabelTexts().size(), 24u);
 }
 
-TEST_F(HelpScreenTest, CloseButtonAndEscapeClose) {
-  ClickAt(*screen_, 205, 447);
-  EXPECT_TRUE(screen_->closed);
-  screen_->OnEnter();
-  EXPECT_FALSE(screen_->closed);
-  PressKey(*screen_, frontend::kKeyEscape);
-  TapKey(*screen_, frontend::kKeyF);
-  EXPECT_TRUE(screen_->closed);
-  EXPECT_EQ(FullScreen(), 0) << "Esc stops the frame before the F test";
-}
-
 TEST_F(HelpScreenTest, MoreHelpOpensThePageOnceWindowedAndMinimisesTheGame) {
   ClickAt(*screen_, 555, 447);
   EXPECT_TRUE(screen_->moreHelp);

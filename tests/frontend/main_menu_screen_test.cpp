@@ -55,15 +55,6 @@ TEST_F(MainMenuScreenTest, EveryEntryQueuesItsRequestWhenItsContentExists) {
   }
 }
 
-TEST_F(MainMenuScreenTest, CareerModeOpensTheProfilePopupOnlyWithACareerList) {
-  ClickAt(Menu(), 600, 306);
-  EXPECT_FALSE(Menu().profileOpen);
-  database_->careerRaces = RaceListOf(1);
-  ClickAt(Menu(), 600, 306);
-  EXPECT_TRUE(Menu().profileOpen);
-  EXPECT_EQ(Menu().OpenPopup(), Menu().profileScreen.get());
-}
-
 TEST_F(MainMenuScreenTest, OpenHelpPopupTakesClicksKeysAndDrawingThenEscapeQuitsWithoutConfirmation) {
   ClickAt(Menu(), 680, 420);
   ASSERT_TRUE(Menu().helpOpen);

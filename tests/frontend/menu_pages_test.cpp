@@ -23,15 +23,6 @@ TEST_F(MenuPagesTest, OptionsEntriesRequestTheirScreensAndGoingBackFromThePauseM
   EXPECT_EQ(Requests(), (Queue{{gs::kBackFromRace, 0}}));
 }
 
-TEST_F(MenuPagesTest, OptionsEscapeInTheSameFrameAsAnEntryQueuesBothInOrderAndBlocksF) {
-  auto& options = Open<frontend::OptionsMenuScreen>();
-  PressKey(options, frontend::kKeyEscape);
-  PressKey(options, frontend::kKeyF);
-  ClickAt(options, 400, 250);
-  EXPECT_EQ(Requests(), (Queue{{gs::kEnterMenus, 9}, {gs::kEnterMenus, 0}}));
-  EXPECT_EQ(FullScreen(), 0);
-}
-
 TEST_F(MenuPagesTest, PauseMenuButtonsAndThePauseKeyResumeRestartAndExit) {
   app::InputDevices devices(1, [](bool) { return nullptr; });
   auto& pause = Open<frontend::PauseMenuScreen>(&devices);

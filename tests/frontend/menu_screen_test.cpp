@@ -66,14 +66,5 @@ TEST_F(MenuScreenTest, ShowroomVehicleChangeIsFlaggedOnlyForAnotherCar) {
   EXPECT_FALSE(screen.vehicleChanged);
 }
 
-TEST_F(MenuScreenTest, ClearListButtonsRemovesOnlyTheRowButtons) {
-  MenuScreen screen(Services());
-  MenuButton* fixed = AddSquare(screen, 0, 0, 1);
-  std::vector<MenuButton*> rows = {AddSquare(screen, 0, 100, 100), AddSquare(screen, 0, 200, 101)};
-  screen.ClearListButtons(rows);
-  EXPECT_TRUE(rows.empty());
-  EXPECT_EQ(std::vector<MenuButton*>(screen.buttons.begin(), screen.buttons.end()), std::vector<MenuButton*>{fixed});
-}
-
 }  // namespace
 }  // namespace frontend_test

@@ -1,4 +1,4 @@
-// Sprites: quad corners by mode, where the virtual placement lands on any back buffer, rotation and drawing.
+// Sprites: quad corners by mode, where the virtual placement lands on any back buffer, rotation and resizing.
 #include "frontend/sprite.h"
 
 #include "frontend_test_support.h"
@@ -63,29 +63,6 @@ TEST_F(SpriteTest, RotationTurnsAboutTheOriginPointAndResizingKeepsTheTexture) {
   EXPECT_FLOAT_EQ(corners[2].y, -30);
   EXPECT_FLOAT_EQ(corners[2].u, 0.3f);
   EXPECT_FLOAT_EQ(corners[2].v, 0.4f);
-}
-
-TEST_F(SpriteTest, DrawSubmitsOneFanWithTheImageAndAReleasedSpriteDrawsNothing) {
-  render::ImageResource* image = resources_->LoadTextureEx(device_, "MENUS\\pointer.png", "MENUS\\pointeralpha.png", 0, 1);
-  ASSERT_NE(render::GetImageTexture(image), nullptr);
-  Sprite sprite(device_, image, 10, 20, 32, 32, 0, 0, 1, 1, 0, 800, 600);
-  device_->ClearRecords();
-  sprite.Draw(device_);
-  ASSERT_EQ(device_->Draws().size(), 1u);
-  EXPECT_EQ(device_->Draws()[0].type, platform::gfx::PrimitiveType::TriangleFan);
-  EXPECT_EQ(device_->Draws()[0].primitiveCount, 2u);
-  EXPECT_EQ(device_->Draws()[0].texture0, render::GetImageTexture(image));
-  // The HUD's form leaves the caller's texture in place.
-  device_->SetTexture(0, nullptr);
-  sprite.DrawRotated(device_);
-  EXPECT_EQ(device_->Draws().back().texture0, nullptr);
-
-  sprite.Release();
-  device_->ClearRecords();
-  sprite.Draw(device_);
-  EXPECT_TRUE(device_->Draws().empty());
-  EXPECT_EQ(sprite.SetSize(5, 5), platform::kInvalidCall);
-  resources_->ReleaseImage(image);
 }
 
 }  // namespace

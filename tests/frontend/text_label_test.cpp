@@ -76,28 +76,6 @@ TEST_F(TextLabelTest, EveryLineIsAlignedOnItsOwn) {
   }
 }
 
-TEST_F(TextLabelTest, SameLengthTextReusesBuffersAndANewLengthRebuildsThemWhole) {
-  auto label = Make("", frontend::kAlignLeft);
-  device_->ClearRecords();
-  label->Draw(device_);
-  EXPECT_TRUE(device_->Draws().empty()) << "no text, no draw";
-  label->SetText(device_, "AAA");
-  platform::gfx::VertexBuffer* vertices = label->vertexBuffer;
-  label->SetText(device_, "BBB");
-  EXPECT_EQ(label->vertexBuffer, vertices);
-  EXPECT_FLOAT_EQ(Vertices(label->vertexBuffer)[1].x, Advance('B'));
-  label->SetText(device_, "BBBB");
-  EXPECT_EQ(Vertices(label->vertexBuffer).size(), 16u);
-  const auto& bytes = static_cast<platform::gfx::MemoryIndexBuffer*>(label->indexBuffer)->Bytes();
-  ASSERT_EQ(bytes.size(), 4u * 6 * 2);
-  std::vector<uint16_t> list(bytes.size() / 2);
-  std::memcpy(list.data(), bytes.data(), bytes.size());
-  EXPECT_EQ(std::vector<uint16_t>(list.begin() + 18, list.end()), (std::vector<uint16_t>{12, 13, 14, 12, 14, 15}));
-  label->Draw(device_);
-  ASSERT_EQ(device_->Draws().size(), 1u);
-  EXPECT_EQ(device_->Draws()[0].primitiveCount, 8u);
-}
-
 TEST_F(TextLabelTest, LabelWithoutAFontHasZeroWidthGlyphsAndReadsNoTableOutOfRange) {
   TextLabel label(device_, nullptr, nullptr, "abc", 0, 0, 1, false, frontend::kAlignCentre, 800, 600);
   EXPECT_EQ(label.glyphCount, 3);

@@ -126,39 +126,6 @@ TEST_F(GarageScreenTest, PurchasingAnExclusiveUpgradeTakesOutItsRivalAndNeedsThe
   EXPECT_FALSE(Record().IsInstalled(4));
 }
 
-TEST_F(GarageScreenTest, FreeUpgradesAreOwnedAndLockedOnesOfferNoAction) {
-  OpenUpgradePage(vehicle::kCategoryExhaustTip, 0);
-  EXPECT_TRUE(profile_->workingSelection->IsOwned(7));
-  EXPECT_TRUE(Shows(screen_->installButton));
-  EXPECT_FALSE(Shows(screen_->purchaseButton));
-
-  screen_->category = vehicle::kCategoryFastTurbo;
-  screen_->categoryChanged = true;
-  screen_->Render(device_);
-  EXPECT_EQ(screen_->itemPriceLabel->text, "Locked");
-  EXPECT_FALSE(Shows(screen_->purchaseButton) || Shows(screen_->installButton) || Shows(screen_->removeButton));
-}
-
-TEST_F(GarageScreenTest, StatBarsFollowTheInstalledUpgrades) {
-  ASSERT_EQ(screen_->statBars.size(), 12u);
-  // Top speed (rating 3, base 6): nothing installed adds to it, so the smaller bar is 0.
-  EXPECT_NEAR(QuadWidth(screen_->statBars[0]), 0, 1e-3);
-  EXPECT_NEAR(QuadWidth(screen_->statBars[1]) / QuadWidth(screen_->statBars[2]), 0.6f, 1e-4);
-  Record().SetOwned(6, true);
-  Record().SetInstalled(6, true);
-  screen_->rebuild = true;
-  screen_->Render(device_);
-  ASSERT_EQ(screen_->statBars.size(), 12u);
-  EXPECT_NEAR(QuadWidth(screen_->statBars[0]) / QuadWidth(screen_->statBars[2]), 0.4f, 1e-4);
-  EXPECT_NEAR(QuadWidth(screen_->statBars[1]) / QuadWidth(screen_->statBars[2]), 0.6f, 1e-4);
-
-  screen_->SetShowroomVehicle(nullptr);
-  screen_->rebuild = true;
-  screen_->Render(device_);
-  EXPECT_TRUE(screen_->statBars.empty());
-  EXPECT_EQ(screen_->carNameLabel->text, "Loading...");
-}
-
 TEST_F(GarageScreenTest, ColourSelectorCyclesAndInstallsTheChosenColour) {
   ASSERT_EQ(screen_->swatchSprites.size(), 2u);
   EXPECT_FLOAT_EQ(screen_->colorFrame->x, 376);

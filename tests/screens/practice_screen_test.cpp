@@ -91,19 +91,6 @@ TEST_F(PracticeRaceScreenTest, RaceQueuesTheSelectedVenueAndBackAndEscapeReturnT
                                               {app::game_state::kEnterMenus, frontend::screen_index::kVehicleClass}}));
 }
 
-TEST_F(PracticeRaceScreenTest, ScrollBarMovesTheRowsWithinTheList) {
-  PracticeRaceScreen& screen = Screen(7);
-  EXPECT_FLOAT_EQ(screen.scrollThumb->y, 245.0f);
-  ClickAt(screen, 300, 430);  // down arrow
-  screen.Render(device_);
-  EXPECT_EQ(screen.firstRow, 1);
-  EXPECT_FLOAT_EQ(screen.scrollThumb->y, 395.0f);
-  screen.ScrollVenues(5);
-  EXPECT_EQ(screen.firstRow, 1);
-  ClickAt(screen, 300, 250);  // top of the track
-  EXPECT_EQ(screen.firstRow, 0);
-}
-
 TEST_F(PracticeRaceScreenTest, AnEmptyListIgnoresEveryChoice) {
   PracticeRaceScreen& screen = Screen(0);
   screen.StepLaps(1);

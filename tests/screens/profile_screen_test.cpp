@@ -140,22 +140,6 @@ TEST_F(ProfileScreenTest, EscapeWhileTypingDropsTheEntryAndClosesThePopup) {
   EXPECT_FALSE(std::filesystem::exists(profiles_ + "X.dat"));
 }
 
-TEST_F(ProfileScreenTest, AcceptLoadsTheSelectedProfileAndQueuesTheGarage) {
-  settings_->SetFirstRun(false);
-  Touch("ANN.dat");
-  Touch("BEN.dat");
-  ProfileScreen& screen = Screen();
-  screen.Render(device_);  // the rows are built by the first frame drawn
-  ClickAt(screen, 300, 200 + 38 + 10);  // second row
-  EXPECT_EQ(screen.selectedIndex, 1);
-  screen.Render(device_);
-  ClickAt(screen, 555, 447);  // Accept
-  EXPECT_EQ(profile_->name, "BEN");
-  ASSERT_EQ(Requests().size(), 1u);
-  EXPECT_EQ(Requests()[0].second, frontend::screen_index::kGarage);
-  EXPECT_FALSE(screen.closed);
-}
-
 TEST_F(ProfileScreenTest, DeletingTheLoadedLastProfileKeepsTheListEmpty) {
   settings_->SetFirstRun(true);
   ProfileScreen& screen = Screen();

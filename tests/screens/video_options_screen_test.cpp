@@ -2,7 +2,6 @@
 // pending full-screen choice, AutoDetect stores the machine's preset.
 #include "screens/video_options_screen.h"
 
-#include "app/machine_tier.h"
 #include "frontend/frontend_test_support.h"
 #include "frontend/screen_ids.h"
 
@@ -100,15 +99,6 @@ TEST_F(VideoOptionsScreenTest, FullScreenRowIsAPendingChoiceThatAcceptApplies) {
   EXPECT_EQ(Requests(), (Queue{{app::game_state::kEnterMenus, frontend::screen_index::kOptionsMenu}}));
 }
 
-TEST_F(VideoOptionsScreenTest, FullScreenIconActsAtOnceAndAcceptRestoresThePendingValue) {
-  Click(720, 15);
-  EXPECT_EQ(FullScreen(), 1);
-  screen_->Render(device_);
-  EXPECT_EQ(RowLabel(9), "Full Screen : OFF");
-  Click(700, 560);
-  EXPECT_EQ(FullScreen(), 0);
-}
-
 TEST_F(VideoOptionsScreenTest, BackUndoesChangesButKeepsFullScreen) {
   settings_->SetInt(SettingId::FULLSCREEN, 1);
   settings_->SetInt(SettingId::RESOLUTION, 1);
@@ -131,21 +121,6 @@ TEST_F(VideoOptionsScreenTest, BackUndoesChangesButKeepsFullScreen) {
   EXPECT_EQ(Get(SettingId::SCREENHEIGHT), height);
   EXPECT_TRUE(settings_->TakeResolutionChanged());
   EXPECT_EQ(FullScreen(), 0);
-}
-
-TEST_F(VideoOptionsScreenTest, AutoDetectStoresTheMachineTiersPreset) {
-  for (SettingId id : {SettingId::PARTICLES, SettingId::SKIDMARKS, SettingId::VIEWDISTANCE}) settings_->SetInt(id, 1);
-  profile_->changed = false;
-  Click(650, 215);
-  const app::MachineTier tier = settings_->RateMachine();
-  for (const app::PresetEntry& entry : app::DetailPresets) {
-    if (entry.id == SettingId::PARTICLES || entry.id == SettingId::SKIDMARKS ||
-        entry.id == SettingId::VIEWDISTANCE) {
-      EXPECT_EQ(Get(entry.id), entry.valueByTier[tier]) << static_cast<int>(entry.id);
-    }
-  }
-  EXPECT_TRUE(profile_->changed);
-  EXPECT_TRUE(screen_->rebuild);
 }
 
 }  // namespace
