@@ -71,6 +71,7 @@ class FrontEndTest : public render_test::NullDeviceFixture {
     for (int code = 0; code < 256; ++code) table += std::to_string(code) + "=" + std::to_string(TestGlyphWidth(code)) + "\n";
     ASSERT_TRUE(contentgen::WriteContentFile(folder_ + "FONT/noire.ini", std::vector<uint8_t>(table.begin(), table.end())));
     ASSERT_TRUE(contentgen::WriteWav(folder_ + "SOUNDS/tally.wav", std::vector<int16_t>(2205, 1000), 22050, 1));
+    ASSERT_TRUE(contentgen::WriteWav(folder_ + "SOUNDS/failure.wav", std::vector<int16_t>(2205, 500), 22050, 1));
   }
 
   frontend::ScreenServices Services() {

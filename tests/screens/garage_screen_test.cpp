@@ -61,7 +61,6 @@ class GarageScreenTest : public frontend_test::FrontEndTest {
   void SetUp() override {
     FrontEndTest::SetUp();
     ASSERT_TRUE(contentgen::WriteGarageContent(folder_));
-    ASSERT_TRUE(contentgen::WriteWav(folder_ + "SOUNDS/failure.wav", std::vector<int16_t>(2205, 500), 22050, 1));
     contentgen::PictureData swatch(contentgen::kSwatchWidth, contentgen::kSwatchHeight);
     swatch.Fill(0xFFFF0000u);
     for (const char* name : {"red.png", "blue.png", "widebody.png"}) {
