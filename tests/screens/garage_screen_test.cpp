@@ -1,8 +1,7 @@
-// The career garage: buying upgrades, stat bars, the colour selector, stepping through cars and categories, and the
-// page kept to the car on display.
+// The career garage: buying upgrades, the colour selector, stepping through cars and categories, and the page kept
+// to the car on display.
 #include "screens/garage_screen.h"
 
-#include "contentgen/data_file_writer.h"
 #include "contentgen/garage_content.h"
 #include "frontend/frontend_test_support.h"
 #include "vehicle/vehicle.h"
@@ -14,46 +13,22 @@ using screens::GarageScreen;
 
 constexpr char kCarFolder[] = "CARS/TESTCAR/";
 
+// Seven upgrades: two bodies (the stock one not for sale), two paints, two rival spoilers, and a turbo that needs
+// an engine the car cannot have.
 std::string TestUpgrades() {
-  contentgen::DataFileWriter w;
-  auto upgrade = [&](int id, const std::string& name, const std::string& category, int cost, bool exclusive) {
-    w.BeginBlock("UPGRADE");
-    w.Record("NAME", {name});
-    w.Record("CATEGORY", {category});
-    w.Record("ID", {static_cast<double>(id)});
-    w.Record("COST", {static_cast<double>(cost)});
-    w.Record("EXCLUSIVE", {std::string(exclusive ? "1" : "0")});
+  std::string text;
+  const auto add = [&](int id, const std::string& name, const char* category, int cost, const char* extra = "") {
+    text += "[UPGRADE]\n<NAME>," + name + "\n<CATEGORY>," + category + "\n<ID>," + std::to_string(id) + "\n<COST>," +
+            std::to_string(cost) + "\n<EXCLUSIVE>,1\n" + extra + "[/UPGRADE]\n";
   };
-  upgrade(1, "Stock Body", "Model", 0, true);
-  w.Record("DEFAULT_INSTALLED", {std::string("1")});
-  w.Record("OWNED", {std::string("1")});
-  w.Record("PURCHASEABLE", {std::string("0")});
-  w.Record("STAT_STYLE", {2.0});
-  w.EndBlock("UPGRADE");
-  upgrade(13, "Wide Body Kit", "Model", 1000, true);
-  w.Record("MODEL_IMAGE", {std::string("widebody.png")});
-  w.EndBlock("UPGRADE");
-  upgrade(2, "Red Paint", "Color", 500, true);
-  w.Record("MATERIAL", std::vector<std::string>{"body", "1", "0", "0", "red.png"});
-  w.EndBlock("UPGRADE");
-  upgrade(3, "Blue Paint", "Color", 500, true);
-  w.Record("MATERIAL", std::vector<std::string>{"body", "0", "0", "1", "blue.png"});
-  w.EndBlock("UPGRADE");
-  upgrade(4, "Rear Wing", "Spoiler", 1200, true);
-  w.Record("STAT_HANDLING", {2.0});
-  w.EndBlock("UPGRADE");
-  upgrade(5, "Carbon Fiber Xx Spoilers123", "Spoiler", 800, true);
-  w.Record("STAT_HANDLING", {1.0});
-  w.EndBlock("UPGRADE");
-  upgrade(6, "Street Engine", "Engine", 3000, true);
-  w.Record("STAT_TOPSPEED", {4.0});
-  w.EndBlock("UPGRADE");
-  upgrade(7, "Chrome Tip", "Exhaust Tip", 0, true);
-  w.EndBlock("UPGRADE");
-  upgrade(8, "Big Turbo", "Fast Turbo", 2000, true);
-  w.Record("REQUIRES", {6.0});
-  w.EndBlock("UPGRADE");
-  return w.Text();
+  add(1, "Stock Body", "Model", 0, "<DEFAULT_INSTALLED>,1\n<OWNED>,1\n<PURCHASEABLE>,0\n");
+  add(13, "Wide Body Kit", "Model", 1000);
+  add(2, "Red Paint", "Color", 500, "<MATERIAL>,body,1,0,0,red.png\n");
+  add(3, "Blue Paint", "Color", 500, "<MATERIAL>,body,0,0,1,blue.png\n");
+  add(4, "Rear Wing", "Spoiler", 1200);
+  add(5, "Carbon Fiber Xx Spoilers123", "Spoiler", 800);
+  add(8, "Big Turbo", "Fast Turbo", 2000, "<REQUIRES>,6\n");
+  return text;
 }
 
 class GarageScreenTest : public frontend_test::FrontEndTest {
@@ -63,7 +38,7 @@ class GarageScreenTest : public frontend_test::FrontEndTest {
     ASSERT_TRUE(contentgen::WriteGarageContent(folder_));
     contentgen::PictureData swatch(contentgen::kSwatchWidth, contentgen::kSwatchHeight);
     swatch.Fill(0xFFFF0000u);
-    for (const char* name : {"red.png", "blue.png", "widebody.png"}) {
+    for (const char* name : {"red.png", "blue.png"}) {
       ASSERT_TRUE(contentgen::WritePng(folder_ + kCarFolder + name, swatch, false));
     }
     database_->vehicleNames = {"ALPHA", "TESTCAR", "ZULU"};
@@ -74,11 +49,9 @@ class GarageScreenTest : public frontend_test::FrontEndTest {
     car_->vehicleName = "TESTCAR";
     car_->folder = kCarFolder;
     car_->cost = 1000;
-    const float ratings[5] = {3, 4, 5, 6, 7};
-    std::copy(std::begin(ratings), std::end(ratings), car_->ratings);
     car_->upgrades = std::make_unique<vehicle::UpgradeList>();
     car_->upgrades->LoadFromText(TestUpgrades());
-    ASSERT_EQ(car_->upgrades->Size(), 9u);
+    ASSERT_EQ(car_->upgrades->Size(), 7u);
 
     screen_ = &Open<GarageScreen>();
     screen_->SetShowroomVehicle(car_.get());
@@ -127,19 +100,15 @@ TEST_F(GarageScreenTest, PurchasingAnExclusiveUpgradeTakesOutItsRivalAndNeedsThe
 
 TEST_F(GarageScreenTest, ColourSelectorCyclesAndInstallsTheChosenColour) {
   ASSERT_EQ(screen_->swatchSprites.size(), 2u);
-  EXPECT_FLOAT_EQ(screen_->colorFrame->x, 376);
   EXPECT_TRUE(Record().IsInstalled(2));  // choosing is free and stored at once
   screen_->StepColor(1);
   screen_->Render(device_);
   EXPECT_FLOAT_EQ(screen_->colorFrame->x, 416);
   EXPECT_TRUE(Record().IsInstalled(3));
   EXPECT_FALSE(Record().IsInstalled(2));
-  EXPECT_TRUE(Record().IsOwned(2));
   screen_->StepColor(1);
   screen_->Render(device_);
-  EXPECT_EQ(screen_->color, 0);
   EXPECT_FLOAT_EQ(screen_->colorFrame->x, 376);
-  EXPECT_TRUE(Listed(screen_->images, screen_->colorFrame));
 }
 
 TEST_F(GarageScreenTest, CarStepsWrapAroundTheContentListFromAnyCar) {
@@ -183,8 +152,6 @@ TEST_F(GarageScreenTest, TheOldCarIsNotAppliedToTheNextOneWhileItLoads) {
 TEST_F(GarageScreenTest, CategoryArrowsOfTheUpgradePageSkipColoursAndEmptyCategories) {
   OpenUpgradePage(vehicle::kCategoryModel, 0);
   ASSERT_TRUE(Shows(screen_->categoryNextButton));
-  ASSERT_TRUE(Shows(screen_->categoryPrevButton));
-  EXPECT_EQ(screen_->categoryLabel->text, "Model");
   const struct {
     int x;
     vehicle::UpgradeCategory expected;

@@ -1,6 +1,8 @@
 // Practice race set-up: steppers and their limits, choices carried between venues, scrolling, and the race queued.
 #include "screens/practice_screen.h"
 
+#include <functional>
+
 #include "frontend/frontend_test_support.h"
 #include "frontend/race_request.h"
 #include "frontend/screen_ids.h"
@@ -23,40 +25,29 @@ class PracticeRaceScreenTest : public FrontEndTest {
   race::RaceDefinition& Venue(int i) { return *database_->quickRaces->At(i); }
 };
 
-TEST_F(PracticeRaceScreenTest, EnteringWritesTheStartingChoicesIntoTheFirstVenue) {
-  PracticeRaceScreen& screen = Screen(3);
-  EXPECT_EQ(Venue(0).laps, 3);
-  EXPECT_EQ(Venue(0).opponents, 5u);
-  EXPECT_EQ(Venue(0).classRestriction, race::kClassMixed);
-  EXPECT_EQ(Venue(0).aiDifficulty, 2);
-  EXPECT_EQ(screen.lapsLabel->text, "3");
-  EXPECT_EQ(screen.opponentsLabel->text, "5");
-  EXPECT_EQ(screen.classLabel->text, "MIXED");
-  EXPECT_EQ(screen.difficultyLabel->text, "Normal");
-  EXPECT_EQ(screen.rows.size(), 3u);
-  // The sample venues name a track with no outline model: no map, everything else works.
-  EXPECT_EQ(screen.minimap, nullptr);
-}
-
-TEST_F(PracticeRaceScreenTest, StepperArrowsStopAtTheirLimitsOrWrap) {
+TEST_F(PracticeRaceScreenTest, StepperArrowsWriteIntoTheVenueAndStopAtTheirLimitsOrWrap) {
   PracticeRaceScreen& screen = Screen(2);
-  for (int i = 0; i < 12; ++i) ClickAt(screen, 660, 230);  // laps right
-  EXPECT_EQ(Venue(0).laps, 10);
-  for (int i = 0; i < 12; ++i) ClickAt(screen, 530, 230);  // laps left
-  EXPECT_EQ(Venue(0).laps, 1);
-  for (int i = 0; i < 3; ++i) ClickAt(screen, 660, 270);  // opponents right
-  EXPECT_EQ(Venue(0).opponents, 6u);
-  for (int i = 0; i < 8; ++i) ClickAt(screen, 530, 270);
-  EXPECT_EQ(Venue(0).opponents, 0u);
-  screen.vehicleClass = 0;
-  ClickAt(screen, 530, 310);  // class left from OPEN
-  EXPECT_EQ(Venue(0).classRestriction, race::kClassMixed);
-  screen.difficulty = 4;
-  ClickAt(screen, 660, 350);  // difficulty right from Very Hard
-  EXPECT_EQ(Venue(0).aiDifficulty, 0);
-  screen.Render(device_);
-  EXPECT_EQ(screen.classLabel->text, "MIXED");
-  EXPECT_EQ(screen.difficultyLabel->text, "Very Easy");
+  EXPECT_EQ(Venue(0).opponents, 5u) << "entering writes the starting choices into the first venue";
+  EXPECT_EQ(screen.minimap, nullptr) << "a track without an outline model shows no map";
+  const auto laps = [&] { return Venue(0).laps; };
+  const auto opponents = [&] { return static_cast<int32_t>(Venue(0).opponents); };
+  const auto vehicleClass = [&] { return static_cast<int32_t>(Venue(0).classRestriction); };
+  const auto difficulty = [&] { return Venue(0).aiDifficulty; };
+  const struct {
+    const char* what;
+    int x, y, clicks;
+    std::function<int32_t()> value;
+    int32_t expected;
+  } cases[] = {{"laps up to 10", 660, 230, 12, laps, 10},
+               {"laps down to 1", 530, 230, 12, laps, 1},
+               {"opponents up to 6", 660, 270, 3, opponents, 6},
+               {"opponents down to 0", 530, 270, 8, opponents, 0},
+               {"class wraps from mixed to open", 660, 310, 1, vehicleClass, static_cast<int32_t>(race::kClassOpen)},
+               {"difficulty wraps from very easy to very hard", 530, 350, 3, difficulty, 4}};
+  for (const auto& test : cases) {
+    for (int i = 0; i < test.clicks; ++i) ClickAt(screen, test.x, test.y);
+    EXPECT_EQ(test.value(), test.expected) << test.what;
+  }
 }
 
 TEST_F(PracticeRaceScreenTest, AnotherVenueTakesTheSameChoicesAndTheyLastToTheNextVisit) {
