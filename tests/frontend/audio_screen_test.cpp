@@ -114,18 +114,6 @@ TEST_F(AudioOptionsScreenTest, MusicStepUpRestartsSilentMusicButStepDownKeepsItP
   EXPECT_TRUE(sound_->IsMusicPlaying()) << "volume 0 leaves the music running";
 }
 
-TEST_F(AudioOptionsScreenTest, FolderChoiceInFullScreenWaitsForWindowedMode) {
-  settings_->SetInt(SettingId::FULLSCREEN, 1);
-  int asked = 0;
-  screen_->folderChooser = [&] { return ++asked, std::optional<std::string>("chosen"); };
-  screen_->BrowseMusicFolder();
-  EXPECT_EQ(asked, 0);
-  EXPECT_EQ(FullScreen(), 0);
-  screen_->Update(Window(), 0.016f);
-  EXPECT_EQ(asked, 1);
-  EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), "chosen");
-}
-
 TEST_F(AudioOptionsScreenTest, BackRestoresSettingsAndEscapeKeepsThem) {
   Click(580, 225);
   Click(580, 265);

@@ -51,15 +51,6 @@ class CareerRaceScreenTest : public FrontEndTest {
   CareerRaceScreen* screen_ = nullptr;
 };
 
-TEST_F(CareerRaceScreenTest, ListsSixRowsByClassAndShowsTheChosenRacesPanel) {
-  EXPECT_EQ(RowIds(), (std::vector<int32_t>{100, 101, 102, 103, 104, 105}));
-  // The reward lines stop at the first place without a reward.
-  EXPECT_EQ(PanelTexts(), (std::vector<std::string>{"Race Type", ": LAP", "Laps", ": 2", "Opponents", ": 3",
-                                                    "Entry Fee :", "$0", "REWARDS", "1st", ": $1500", "2nd",
-                                                    ": $800", "3rd", ": $400"}));
-  EXPECT_TRUE(RaceButtonListed());
-}
-
 TEST_F(CareerRaceScreenTest, LockedAndUnaffordableRacesHideTheRaceButtonAndTheLockMessageWins) {
   CareerRaceScreen& screen = Screen();
   screen.SelectRow(2);  // Market Sprint: class C, fee 500

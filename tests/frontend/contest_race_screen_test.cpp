@@ -57,19 +57,6 @@ TEST_F(ContestRaceScreenTest, ArrowsScrollTheViewWithinTheListAndKeepTheChoice) 
   EXPECT_EQ(Screen().firstVisibleRow, 3);
 }
 
-TEST_F(ContestRaceScreenTest, ScrollBarPickRoundsToTheNearestTopRowAndShortListsNeverScroll) {
-  UseRaces(16);
-  Click(303, 323);  // (323 - 245) / 150 × 10 = 5.2
-  EXPECT_EQ(Screen().firstVisibleRow, 5);
-  Click(303, 328);  // 5.53
-  EXPECT_EQ(Screen().firstVisibleRow, 6);
-  screen_ = nullptr;
-  UseRaces(6);
-  Click(300, 430);
-  EXPECT_EQ(Screen().firstVisibleRow, 0);
-  EXPECT_FLOAT_EQ(Screen().scrollThumb->y, frontend::kThumbTop);
-}
-
 TEST_F(ContestRaceScreenTest, RaceQueuesTheChosenSampleContest) {
   database_->contestRaces = RaceListOf(0);
   database_->contestRaces->ReadFrom(app::DataFile::FromText(contentgen::ContestText()));

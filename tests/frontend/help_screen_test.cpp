@@ -48,19 +48,6 @@ TEST_F(HelpScreenTest, SummaryShowsKeysAndNoneAndRebuildsAfterEachEntry) {
   EXPECT_EQ(screen_->texts.size(), 15u + 12u) << "old binding labels were removed";
 }
 
-TEST_F(HelpScreenTest, JoystickColumnNamesAxisHalvesButtonsAndNone) {
-  settings_->SetInt(app::SettingId::JOYSTICK, 1);
-  settings_->SetJoyAxisRaw(0, 0, -1);
-  settings_->SetJoyAxisRaw(1, 2, 1);
-  settings_->SetJoyButtonRaw(2, 4);
-  settings_->SetJoyAxisRaw(3, 1, 0);
-  settings_->SetJoyButtonRaw(3, -1);
-  const std::vector<std::string> expected = {"- axis 1", "+ axis 3", "button 5", "none"};
-  for (int action = 0; action < 4; ++action) EXPECT_EQ(screen_->JoystickBindingText(action), expected[action]);
-  screen_->Render(device_);
-  EXPECT_EQ(LabelTexts().size(), 24u);
-}
-
 TEST_F(HelpScreenTest, MoreHelpOpensThePageOnceWindowedAndMinimisesTheGame) {
   ClickAt(*screen_, 555, 447);
   EXPECT_TRUE(screen_->moreHelp);

@@ -76,18 +76,5 @@ TEST_F(MainMenuScreenTest, OpenHelpPopupTakesClicksKeysAndDrawingThenEscapeQuits
   EXPECT_EQ(FullScreen(), 0) << "Esc ends the frame's handling before F";
 }
 
-TEST_F(MainMenuScreenTest, RaceParametersNameTheirListAndPositionAndRejectStrangers) {
-  database_->careerRaces = RaceListOf(3);
-  race::RaceDefinition* third = database_->careerRaces->At(2);
-  const int32_t parameter = frontend::EncodeRaceParameter(*database_, third);
-  EXPECT_NE(parameter, 0);
-  EXPECT_EQ(frontend::FindRaceByParameter(*database_, parameter), third);
-  for (int32_t unknown : {0, -1, parameter + 5}) EXPECT_EQ(frontend::FindRaceByParameter(*database_, unknown), nullptr);
-  race::RaceDefinition stranger(0, "x", "y", &database_->aiNames, 0, 0, 1, 0, 0, false);
-  EXPECT_EQ(frontend::EncodeRaceParameter(*database_, &stranger), 0);
-  EXPECT_FALSE(frontend::RequestRace(flow_, *database_, &stranger));
-  EXPECT_TRUE(Requests().empty());
-}
-
 }  // namespace
 }  // namespace frontend_test

@@ -93,14 +93,5 @@ TEST_F(MenuButtonTest, HighlightLabelReplacesTheMainLabelOnlyWhileHighlightedAnd
   EXPECT_FALSE(DrawnLabelOrigin(*onlyHighlight).has_value());
 }
 
-TEST_F(MenuButtonTest, FailedQuadStillHitTestsAndDrawsNothing) {
-  MenuButton button(nullptr, nullptr, nullptr, 0, 0, 50, 50, kNormal, kHighlight, 0, 3, 800, 600);
-  EXPECT_EQ(button.Click({25, 25}), 3);
-  button.UpdateHover({25, 25});
-  device_->ClearRecords();
-  button.Draw(device_);
-  EXPECT_TRUE(device_->Draws().empty());
-}
-
 }  // namespace
 }  // namespace frontend_test

@@ -126,15 +126,4 @@ TEST_F(ShowroomTest, CarIsReloadedWhenTheSettingOrTheProfileChanges) {
   EXPECT_NEAR(showroom->DisplayedVehicle()->position.x, showroom->carSpot.x, 1e-3f) << "same car reloaded";
 }
 
-TEST_F(ShowroomTest, MissingCarIsLoadedOnTheNextMainPassAndReported) {
-  settings_->SetString(app::StringSettingId::VEHICLE, "NOSUCHCAR");
-  auto showroom = Open();
-  EXPECT_EQ(showroom->DisplayedVehicle(), nullptr) << "an unknown car shows none";
-  settings_->SetString(app::StringSettingId::VEHICLE, contentgen::SampleCars()[0].name);
-  showroom->carName = contentgen::SampleCars()[0].name;  // same name, no car yet
-  EXPECT_TRUE(showroom->RenderMain(device_));
-  EXPECT_NE(showroom->DisplayedVehicle(), nullptr);
-  EXPECT_FALSE(showroom->RenderMain(device_)) << "reported only in the frame that loaded it";
-}
-
 }  // namespace

@@ -35,16 +35,6 @@ TEST(GarageWidgets, MoneyCounterRunsTowardItsTargetWithoutPassingIt) {
   EXPECT_FLOAT_EQ(counter.displayed, 2000);
 }
 
-TEST(GarageWidgets, SelectorShowsEveryColourOfTwoAndTheChosenOneBetweenItsNeighboursOfMany) {
-  EXPECT_EQ(screens::LayoutSwatches(2, 1).swatches.size(), 2u);
-  const auto five = screens::LayoutSwatches(5, 0);
-  ASSERT_EQ(five.swatches.size(), 3u);
-  EXPECT_EQ(five.swatches[0].swatch, 4);
-  EXPECT_EQ(five.swatches[1].swatch, 0);
-  EXPECT_EQ(five.swatches[2].swatch, 1);
-  EXPECT_FALSE(screens::LayoutSwatches(0, 0).hasFrame);
-}
-
 TEST(GarageWidgets, StatBarShowsGainAndLossInDifferentStrips) {
   const auto gain = screens::StatBarQuads(148, 501, 0.6f, 0.4f);
   ASSERT_EQ(gain.size(), 3u);

@@ -70,16 +70,6 @@ TEST_F(RaceResultsScreenTest, CareerPaysTheAwardAndTheRewardAndOnlyAWinMovesTheC
   EXPECT_EQ(profile_->careerProgress, 1u);
 }
 
-TEST_F(RaceResultsScreenTest, TallyCountsUpAtTenThousandPerSecondThenFallsSilent) {
-  RaceResultsScreen& screen = Finish(1, 3000);
-  screen.Update(Window(), 0.1f);
-  EXPECT_FLOAT_EQ(screen.tally, 1000.0f);
-  screen.Update(Window(), 0.5f);
-  EXPECT_FLOAT_EQ(screen.tally, 3000.0f);
-  screen.Update(Window(), 0.1f);
-  EXPECT_EQ(screen.tallyChannel, -1);
-}
-
 TEST_F(RaceResultsScreenTest, RaceAgainInACareerNeedsTwiceTheEntryFee) {
   RaceResultsScreen& screen = Finish(6, 0);
   profile_->money = 1999;
