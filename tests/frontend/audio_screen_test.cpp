@@ -46,7 +46,6 @@ TEST_F(AudioOptionsScreenTest, ArrowsAndSliderSetVolumesWithinRangeAndTheMixerFo
   } cases[] = {{"master +", 580, 225, 1, SettingId::MASTERVOLUME, 60},
                {"master - past 0", 270, 225, 8, SettingId::MASTERVOLUME, 0},
                {"effects + past 100", 580, 305, 7, SettingId::SFXVOLUME, 100},
-               {"effects -", 270, 305, 1, SettingId::SFXVOLUME, 90},
                {"slider start", 301, 228, 1, SettingId::MASTERVOLUME, 0},
                {"slider end", 535, 228, 1, SettingId::MASTERVOLUME, 99},
                {"slider past end", 550, 308, 1, SettingId::SFXVOLUME, 100}};

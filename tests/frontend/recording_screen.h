@@ -19,7 +19,7 @@ class RecordingScreen : public frontend::MenuScreen {
     closed = false;
   }
   void OnLeave() override { Note("leave"); }
-  void Init(platform::gfx::Device*) override { Note("init"); }
+  void Init(platform::gfx::Device*) override {}
   void Update(const frontend::ScreenWindow& window, float frameTime) override {
     Note("update");
     sawPressedKey = keyboard.IsKeyPressed('A');
@@ -33,10 +33,6 @@ class RecordingScreen : public frontend::MenuScreen {
   void OnMouseMessage(uint32_t message) override {
     Note("mouse");
     MenuScreen::OnMouseMessage(message);
-  }
-  void SetShowroomVehicle(vehicle::Vehicle* vehicle) override {
-    Note("vehicle");
-    MenuScreen::SetShowroomVehicle(vehicle);
   }
   int32_t HandleInput(const frontend::ScreenWindow& window) override {
     const int32_t id = MenuScreen::HandleInput(window);

@@ -111,20 +111,6 @@ TEST_F(GarageScreenTest, ColourSelectorCyclesAndInstallsTheChosenColour) {
   EXPECT_FLOAT_EQ(screen_->colorFrame->x, 376);
 }
 
-TEST_F(GarageScreenTest, CarStepsWrapAroundTheContentListFromAnyCar) {
-  const struct {
-    const char* from;
-    int step;
-    const char* to;
-  } cases[] = {{"TESTCAR", 1, "ZULU"}, {"ZULU", 1, "ALPHA"}, {"ALPHA", -1, "ZULU"}, {"UNKNOWN", -1, "ZULU"},
-               {"UNKNOWN", 1, "ALPHA"}};
-  for (const auto& test : cases) {
-    settings_->SetString(app::StringSettingId::VEHICLE, test.from);
-    screen_->StepCar(test.step);
-    EXPECT_EQ(settings_->GetString(app::StringSettingId::VEHICLE), test.to) << test.from << " " << test.step;
-  }
-}
-
 TEST_F(GarageScreenTest, TheOldCarIsNotAppliedToTheNextOneWhileItLoads) {
   car_->cost = 0;
   screen_->StepCar(1);

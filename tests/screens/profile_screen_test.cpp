@@ -102,20 +102,6 @@ TEST_F(ProfileScreenTest, EnterOnAnExistingNameWarnsAndLoadsThatProfile) {
   EXPECT_EQ(screen.names.size(), 1u);
 }
 
-TEST_F(ProfileScreenTest, EscapeWhileTypingDropsTheEntryAndClosesThePopup) {
-  settings_->SetFirstRun(false);
-  Touch("ANN.dat");
-  ProfileScreen& screen = Screen();
-  ClickAt(screen, 205, 447);
-  Type("X");
-  PressKey(screen, frontend::kKeyEscape);
-  EXPECT_FALSE(screen.typing);
-  EXPECT_EQ(screen.names.size(), 1u);
-  Frame();
-  EXPECT_TRUE(screen.closed);
-  EXPECT_FALSE(Exists("X.dat"));
-}
-
 // A deleted profile that is still loaded must never be written back, by the popup opening again or by the next load.
 TEST_F(ProfileScreenTest, DeleteAsksFirstAndTheDeletedProfileIsNeverWrittenBack) {
   settings_->SetFirstRun(false);
