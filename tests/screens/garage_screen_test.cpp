@@ -177,5 +177,22 @@ TEST_F(GarageScreenTest, TheUpgradePageOpensOnAnUpgradeOfThisCar) {
   }
 }
 
+TEST_F(GarageScreenTest, F9ShowsTheInstalledUpgradesInAnInformationBoxOrFirstLeavesFullScreen) {
+  Record().SetOwned(4, true);
+  Record().SetInstalled(4, true);
+  screen_->rebuild = true;
+  screen_->Render(device_);
+  screen_->messageWindows = &windows_;
+  settings_->SetInt(app::SettingId::FULLSCREEN, 1);
+  TapKey(*screen_, GarageScreen::kKeyF9);
+  EXPECT_EQ(FullScreen(), 0);
+  EXPECT_TRUE(windows_.MessageBoxes().empty()) << "a box cannot be seen over a full-screen game";
+  TapKey(*screen_, GarageScreen::kKeyF9);
+  ASSERT_EQ(windows_.MessageBoxes().size(), 1u);
+  EXPECT_EQ(windows_.MessageBoxes()[0].caption, "UPGRADE INFO");
+  EXPECT_EQ(windows_.MessageBoxes()[0].text, ":1:2:4");
+  EXPECT_EQ(windows_.MessageBoxes()[0].flags, platform::message_box::kIconInformation);
+}
+
 }  // namespace
 }  // namespace screens_test

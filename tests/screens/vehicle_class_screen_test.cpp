@@ -81,5 +81,27 @@ TEST_F(VehicleClassScreenTest, ShowsTheDisplayedCarsNameClassAndStatBars) {
   screen.SetShowroomVehicle(nullptr);
 }
 
+TEST_F(VehicleClassScreenTest, F9ShowsTheInstalledUpgradesInAnInformationBoxOrFirstLeavesFullScreen) {
+  VehicleClassScreen& screen = Screen("ALPHA");
+  vehicle::Vehicle car(resources_.get(), settings_.get(), "", true);
+  car.upgrades = std::make_unique<vehicle::UpgradeList>();
+  for (uint32_t id : {3u, 5u, 12u}) {
+    car.upgrades->Upgrades().push_back(std::make_unique<vehicle::KeyedRecord>());
+    car.upgrades->Upgrades().back()->id = id;
+    car.upgrades->Upgrades().back()->installed = id != 5;
+  }
+  screen.SetShowroomVehicle(&car);
+  screen.messageWindows = &windows_;
+  settings_->SetInt(app::SettingId::FULLSCREEN, 1);
+  TapKey(screen, kKeyF9);
+  EXPECT_EQ(FullScreen(), 0);
+  EXPECT_TRUE(windows_.MessageBoxes().empty());
+  TapKey(screen, kKeyF9);
+  ASSERT_EQ(windows_.MessageBoxes().size(), 1u);
+  EXPECT_EQ(windows_.MessageBoxes()[0].caption, "UPGRADE INFO");
+  EXPECT_EQ(windows_.MessageBoxes()[0].text, ":3:12");
+  screen.SetShowroomVehicle(nullptr);
+}
+
 }  // namespace
 }  // namespace screens
