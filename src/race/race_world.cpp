@@ -80,8 +80,11 @@ void RaceWorld::MeasurePathEdges() {
         continue;
       }
       const Vec3 start{p.x, ground.point.y + kEdgeCastLift, p.z};
-      const Vec3 next = path->GetPoint((i + 1) % path->PointCount());
-      Vec3 along = next - p;
+      // The way the path runs here: toward the next point, or at the end of an open path, on from the one
+      // before (wrapping to the first point would turn it round and swap the edges).
+      const size_t count = path->PointCount();
+      const bool lastOfOpen = !path->Closed() && i + 1 == count && count > 1;
+      Vec3 along = lastOfOpen ? p - path->GetPoint(i - 1) : path->GetPoint((i + 1) % count) - p;
       if (platform::Length(along) <= 0) along = {0, 0, 1};
       const Vec3 side = platform::Normalize(platform::Cross(platform::Normalize(along), {0, 1, 0})) * kEdgeCastReach;
       SegmentHit wall;
