@@ -113,7 +113,7 @@ TEST_F(GlCombinerTest, ArithmeticOpsFollowTheirEquations) {
   }
 }
 
-TEST_F(GlCombinerTest, BlendOpsMixByTheirAlpha) {
+TEST_F(GlCombinerTest, BlendFactorAlphaMixesByTheFactorsAlpha) {
   BindSolid(0, kTexel);
   const uint32_t factor = Argb(64, 0, 0, 255);
   device().SetRenderState(RenderState::TextureFactor, factor);
@@ -121,19 +121,9 @@ TEST_F(GlCombinerTest, BlendOpsMixByTheirAlpha) {
   auto mix = [](const Rgba& a1, const Rgba& a2, double s) {
     return Rgba{a1.r * s + a2.r * (1 - s), a1.g * s + a2.g * (1 - s), a1.b * s + a2.b * (1 - s), 1};
   };
-  Stage(0, TextureOp::BlendTextureAlpha, texture_arg::kTFactor, texture_arg::kDiffuse, TextureOp::SelectArg1,
-        texture_arg::kTexture, 0);
-  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack(mix(f, d, t.a)));
-  Stage(0, TextureOp::BlendDiffuseAlpha, texture_arg::kTexture, texture_arg::kTFactor, TextureOp::SelectArg1,
-        texture_arg::kTexture, 0);
-  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack(mix(t, f, d.a)));
   Stage(0, TextureOp::BlendFactorAlpha, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::SelectArg1,
         texture_arg::kTexture, 0);
   EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack(mix(t, d, f.a)));
-  // CURRENT on stage 0 is the diffuse colour.
-  Stage(0, TextureOp::BlendCurrentAlpha, texture_arg::kTexture, texture_arg::kTFactor, TextureOp::SelectArg1,
-        texture_arg::kTexture, 0);
-  EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack(mix(t, f, d.a)));
 }
 
 TEST_F(GlCombinerTest, ModulateAddOpsCombineColourAndAlpha) {
@@ -206,36 +196,6 @@ TEST_F(GlCombinerTest, SpecularEnableAddsSpecularAfterTheStages) {
   device().SetRenderState(RenderState::SpecularEnable, true);
   EXPECT_COLOR_NEAR(DrawQuad(kDiffuse, specular),
                     Pack({Clamp(t.r * d.r + s.r), Clamp(t.g * d.g + s.g), Clamp(t.b * d.b + s.b), 1}));
-}
-
-TEST_F(GlCombinerTest, ReflectionStageAddsTheCubeMapByTheBaseAlpha) {
-  // The car set-up: stage 0 modulates the base texture, stage 1 adds a cube map looked up by the reflection
-  // vector, weighted by the base texture's alpha.
-  BindSolid(0, kTexel);
-  const uint32_t sky = Argb(255, 40, 60, 200);
-  CubeTexture* cube = MakeCubeTexture({sky, sky, sky, sky, sky, sky});
-  ASSERT_NE(cube, nullptr);
-  device().SetTexture(1, cube);
-  cube->Release();
-  Stage(0, TextureOp::Modulate, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::SelectArg1,
-        texture_arg::kTexture, 0);
-  Stage(1, TextureOp::ModulateAlphaAddColor, texture_arg::kCurrent, texture_arg::kTexture, TextureOp::SelectArg1,
-        texture_arg::kCurrent, 0);
-  device().SetTextureStageState(1, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpaceReflectionVector);
-  struct NormalColorVertex {
-    float x, y, z, nx, ny, nz;
-    uint32_t color;
-    float u, v;
-  };
-  const NormalColorVertex quad[4] = {{-1, 1, 0.5f, 0, 0, -1, kDiffuse, 0, 0},
-                                     {1, 1, 0.5f, 0, 0, -1, kDiffuse, 1, 0},
-                                     {-1, -1, 0.5f, 0, 0, -1, kDiffuse, 0, 1},
-                                     {1, -1, 0.5f, 0, 0, -1, kDiffuse, 1, 1}};
-  device().SetVertexShader(fvf::kXyz | fvf::kNormal | fvf::kDiffuse | fvf::kTex1);
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(NormalColorVertex)), kOk);
-  const Rgba t = Unpack(kTexel), d = Unpack(kDiffuse), c = Unpack(sky);
-  EXPECT_COLOR_NEAR(Pixel(32, 32), Pack({Clamp(t.r * d.r + t.a * c.r), Clamp(t.g * d.g + t.a * c.g),
-                                         Clamp(t.b * d.b + t.a * c.b), 1}));
 }
 
 // The blend factor of the classic equations for one channel: source s, destination d, source alpha sa; the

@@ -7,18 +7,10 @@
 namespace platform::gfx::testing {
 namespace {
 
-TEST_F(GlDeviceTest, ClearFillsTheViewportOrTheRectangles) {
+TEST_F(GlDeviceTest, ClearFillsTheViewport) {
   ASSERT_EQ(device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, Argb(255, 0x33, 0x66, 0x99), 1.0f, 0), kOk);
   EXPECT_COLOR_NEAR(Pixel(0, 0), Argb(255, 0x33, 0x66, 0x99), 0);
   EXPECT_COLOR_NEAR(Pixel(63, 63), Argb(255, 0x33, 0x66, 0x99), 0);
-
-  // Rectangles use top-down rows, clipped to the viewport.
-  const Rect rects[2] = {{0, 0, 8, 4}, {60, 60, 70, 70}};
-  ASSERT_EQ(device().ClearRects(2, rects, clear_flags::kTarget, Argb(255, 255, 0, 0), 1.0f, 0), kOk);
-  EXPECT_COLOR_NEAR(Pixel(7, 3), Argb(255, 255, 0, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(8, 3), Argb(255, 0x33, 0x66, 0x99), 0);
-  EXPECT_COLOR_NEAR(Pixel(7, 4), Argb(255, 0x33, 0x66, 0x99), 0);
-  EXPECT_COLOR_NEAR(Pixel(63, 63), Argb(255, 255, 0, 0), 0);
 
   // A viewport limits the clear.
   device().SetViewport(Viewport{16, 16, 8, 8, 0, 1});
@@ -190,13 +182,6 @@ TEST_F(GlDeviceTest, BuffersDrawPlainAndIndexedAndRefuseOutOfRangeIndices) {
   ASSERT_EQ(device().DrawPrimitive(PrimitiveType::TriangleStrip, 0, 2), kOk);
   EXPECT_COLOR_NEAR(Pixel(5, 5), Argb(255, 0, 0, 255), 0);
 
-  // Indexed user-pointer draws.
-  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
-  const uint16_t upIndices[6] = {4, 5, 6, 5, 7, 6};
-  ASSERT_EQ(device().DrawIndexedPrimitiveUP(PrimitiveType::TriangleList, 4, 4, 2, upIndices, Format::Index16, quads,
-                                            sizeof(ScreenVertex)), kOk);
-  EXPECT_COLOR_NEAR(Pixel(40, 40), Argb(255, 0, 255, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(5, 5), Argb(255, 0, 0, 0), 0);
   // Zero primitives draw nothing and succeed.
   EXPECT_EQ(device().DrawPrimitive(PrimitiveType::TriangleList, 0, 0), kOk);
 

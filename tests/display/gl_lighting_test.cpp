@@ -1,5 +1,6 @@
-// Per-vertex lighting on the OpenGL device: directional, point and spot lights with range, attenuation and cone,
-// material colours and their sources, specular highlights, compared with the lighting equations.
+// Per-vertex lighting on the OpenGL device: point and spot lights with range, attenuation and cone, material colours
+// and their sources, specular highlights, compared with the lighting equations. The race's sun is pixel-tested in
+// race_frame_test.cpp.
 #include <cmath>
 
 #include "gl_fixture.h"
@@ -45,36 +46,6 @@ class GlLightingTest : public GlDeviceTest {
     return Pixel(32, 32);
   }
 };
-
-TEST_F(GlLightingTest, DirectionalLightScalesDiffuseByTheCosine) {
-  device().SetRenderState(RenderState::ColorVertex, false);
-  device().SetRenderState(RenderState::Ambient, Argb(0, 51, 51, 51));  // 0.2
-  Light light;
-  light.type = LightType::Directional;
-  light.diffuse = Color(1.0f, 0.5f, 1.0f);
-  light.direction = {0, -0.6f, 0.8f};  // N·L = 0.8 with N = -z
-  ASSERT_EQ(device().SetLight(0, light), kOk);
-  ASSERT_EQ(device().LightEnable(0, true), kOk);
-  const double ambient = 0.2 * 0.5;
-  EXPECT_COLOR_NEAR(DrawFacingQuad(),
-                    Argb(255, Byte(ambient + 0.8 * 1.0 * 0.8), Byte(ambient + 0.6 * 0.5 * 0.8), Byte(ambient + 0.4 * 0.8)));
-  // A light from behind adds nothing; ambient and emissive remain.
-  light.direction = {0, 0, -1};
-  device().SetLight(0, light);
-  Material material;
-  device().GetMaterial(material);
-  material.emissive = Color(0.1f, 0, 0);
-  device().SetMaterial(material);
-  EXPECT_COLOR_NEAR(DrawFacingQuad(), Argb(255, Byte(ambient + 0.1), Byte(ambient), Byte(ambient)));
-  // Switched off, the light adds nothing either.
-  light.direction = {0, 0, 1};
-  device().SetLight(0, light);
-  device().LightEnable(0, false);
-  EXPECT_COLOR_NEAR(DrawFacingQuad(), Argb(255, Byte(ambient + 0.1), Byte(ambient), Byte(ambient)));
-  // Lighting off: the vertex colour as it is.
-  device().SetRenderState(RenderState::Lighting, false);
-  EXPECT_COLOR_NEAR(DrawFacingQuad(Argb(255, 1, 2, 3)), Argb(255, 1, 2, 3), 0);
-}
 
 TEST_F(GlLightingTest, PointLightAttenuatesWithDistanceAndStopsAtItsRange) {
   device().SetRenderState(RenderState::ColorVertex, false);
@@ -193,19 +164,6 @@ TEST_F(GlLightingTest, VertexColourReplacesTheMaterialWhereTheSourceSaysSo) {
   device().SetRenderState(RenderState::AmbientMaterialSource, MaterialColorSource::Color1);
   device().SetRenderState(RenderState::Ambient, Argb(0, 255, 255, 255));
   EXPECT_COLOR_NEAR(DrawFacingQuad(vertex), Argb(255, Byte(0.8 + 1.0), Byte(0.6 + 128 / 255.0), Byte(0.4)));
-}
-
-TEST_F(GlLightingTest, EightLightsAddUp) {
-  device().SetRenderState(RenderState::ColorVertex, false);
-  Light light;
-  light.type = LightType::Directional;
-  light.diffuse = Color(0.05f, 0.05f, 0.05f);
-  light.direction = {0, 0, 1};
-  for (uint32_t i = 0; i < 8; ++i) {
-    device().SetLight(i * 2, light);
-    ASSERT_EQ(device().LightEnable(i * 2, true), kOk);
-  }
-  EXPECT_COLOR_NEAR(DrawFacingQuad(), Argb(255, Byte(0.8 * 0.4), Byte(0.6 * 0.4), Byte(0.4 * 0.4)));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Per-pixel operations on the OpenGL device: fog, alpha test, stencil shadow passes, user clip planes, depth bias and
-// range fog, compared with their equations on read-back pixels.
+// Per-pixel operations on the OpenGL device: fog, alpha test, user clip planes, depth bias and range fog, compared
+// with their equations on read-back pixels. Stencil shadows are pixel-tested in race_frame_test.cpp.
 #include <cmath>
 
 #include "gl_fixture.h"
@@ -47,11 +47,6 @@ TEST_F(GlRasterTest, FogMixesTheFogColourByTheFogFactor) {
   // Pixel (table) fog takes over when set.
   device().SetRenderState(RenderState::FogTableMode, FogMode::Linear);
   EXPECT_COLOR_NEAR(DrawDepthQuad(0.6f, color), expected((0.75 - 0.6) / 0.5));
-  device().SetRenderState(RenderState::FogTableMode, FogMode::Exp);
-  device().SetRenderState(RenderState::FogDensity, FloatBits(2.0f));
-  EXPECT_COLOR_NEAR(DrawDepthQuad(0.5f, color), expected(std::exp(-0.5 * 2.0)));
-  device().SetRenderState(RenderState::FogTableMode, FogMode::Exp2);
-  EXPECT_COLOR_NEAR(DrawDepthQuad(0.5f, color), expected(std::exp(-(0.5 * 2.0) * (0.5 * 2.0))));
   // Fog off: the colour as it is.
   device().SetRenderState(RenderState::FogEnable, false);
   EXPECT_COLOR_NEAR(DrawDepthQuad(0.5f, color), color, 0);
@@ -94,75 +89,6 @@ TEST_F(GlRasterTest, AlphaTestComparesTheAlphaByteWithTheReference) {
       EXPECT_EQ(Red(Pixel(32, 32)) == 255, expected[i]) << "func " << static_cast<int>(c.func) << " alpha " << 127 + i;
     }
   }
-}
-
-TEST_F(GlRasterTest, StencilShadowPassesCountThenShadeWhereNonZero) {
-  device().Clear(clear_flags::kTarget | clear_flags::kZBuffer | clear_flags::kStencil, Argb(255, 200, 200, 200), 1.0f, 0);
-  // Volume passes: no colour or depth writes, the stencil counts the faces.
-  device().SetRenderState(RenderState::StencilEnable, true);
-  device().SetRenderState(RenderState::StencilFunc, CompareFunc::Always);
-  device().SetRenderState(RenderState::StencilPass, StencilOp::Incr);
-  device().SetRenderState(RenderState::ZWriteEnable, false);
-  device().SetRenderState(RenderState::ColorWriteEnable, 0);
-  DrawScreenRect(0, 0, 32, 64, 0xFFFFFFFF);   // left half +1
-  DrawScreenRect(16, 0, 48, 64, 0xFFFFFFFF);  // middle +1
-  device().SetRenderState(RenderState::StencilPass, StencilOp::Decr);
-  DrawScreenRect(16, 0, 32, 64, 0xFFFFFFFF);  // 16..31 back to 1
-  // Counts now: 0..15 → 1, 16..31 → 1, 32..47 → 1, 48..63 → 0.
-  // Shade pass: a full-screen quad where ref 1 <= stencil.
-  device().SetRenderState(RenderState::ColorWriteEnable, 0xF);
-  device().SetRenderState(RenderState::StencilFunc, CompareFunc::LessEqual);
-  device().SetRenderState(RenderState::StencilRef, 1);
-  device().SetRenderState(RenderState::StencilPass, StencilOp::Keep);
-  device().SetRenderState(RenderState::AlphaBlendEnable, true);
-  device().SetRenderState(RenderState::SrcBlend, Blend::SrcAlpha);
-  device().SetRenderState(RenderState::DestBlend, Blend::InvSrcAlpha);
-  DrawScreenRect(0, 0, 64, 64, Argb(128, 0, 0, 0));
-  const int shaded = Byte(200 / 255.0 * (1 - 128 / 255.0));
-  EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, shaded, shaded, shaded));
-  EXPECT_COLOR_NEAR(Pixel(24, 8), Argb(255, shaded, shaded, shaded));
-  EXPECT_COLOR_NEAR(Pixel(40, 8), Argb(255, shaded, shaded, shaded));
-  EXPECT_COLOR_NEAR(Pixel(56, 8), Argb(255, 200, 200, 200), 0);
-}
-
-TEST_F(GlRasterTest, StencilIncrementsSaturateOrWrapAsNamed) {
-  device().SetRenderState(RenderState::ZEnable, false);
-  device().SetRenderState(RenderState::StencilEnable, true);
-  device().SetRenderState(RenderState::ColorWriteEnable, 0);
-  auto stencilEquals = [&](uint32_t value) {
-    device().SetRenderState(RenderState::ColorWriteEnable, 0xF);
-    device().SetRenderState(RenderState::StencilFunc, CompareFunc::Equal);
-    device().SetRenderState(RenderState::StencilRef, value);
-    device().SetRenderState(RenderState::StencilPass, StencilOp::Keep);
-    device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
-    DrawScreenRect(0, 0, 64, 64, Argb(255, 255, 0, 0));
-    device().SetRenderState(RenderState::ColorWriteEnable, 0);
-    device().SetRenderState(RenderState::StencilFunc, CompareFunc::Always);
-    return Red(Pixel(32, 32)) == 255;
-  };
-  struct Case {
-    uint32_t start;
-    StencilOp op;
-    uint32_t result;
-  };
-  for (const Case& c : {Case{255, StencilOp::IncrSat, 255}, Case{255, StencilOp::Incr, 0}, Case{0, StencilOp::DecrSat, 0},
-                        Case{0, StencilOp::Decr, 255}, Case{7, StencilOp::Invert, 248}, Case{7, StencilOp::Zero, 0}}) {
-    device().Clear(clear_flags::kStencil, 0, 1.0f, c.start);
-    device().SetRenderState(RenderState::StencilFunc, CompareFunc::Always);
-    device().SetRenderState(RenderState::StencilPass, c.op);
-    DrawScreenRect(0, 0, 64, 64, 0xFFFFFFFF);
-    EXPECT_TRUE(stencilEquals(c.result)) << "op " << static_cast<int>(c.op) << " from " << c.start;
-  }
-  // Depth-fail counting: the z-fail op runs where the depth test fails.
-  device().SetRenderState(RenderState::ZEnable, true);
-  device().SetRenderState(RenderState::ZWriteEnable, false);
-  device().Clear(clear_flags::kStencil | clear_flags::kZBuffer, 0, 0.5f, 0);
-  device().SetRenderState(RenderState::StencilZFail, StencilOp::Replace);
-  device().SetRenderState(RenderState::StencilRef, 9);
-  device().SetRenderState(RenderState::StencilPass, StencilOp::Keep);
-  DrawScreenRect(0, 0, 64, 64, 0xFFFFFFFF, 0.7f);
-  device().SetRenderState(RenderState::ZEnable, false);
-  EXPECT_TRUE(stencilEquals(9));
 }
 
 TEST_F(GlRasterTest, ClipPlanesKeepThePositiveSide) {

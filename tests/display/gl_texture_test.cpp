@@ -1,5 +1,6 @@
-// Textures on the OpenGL device: texel order, pixel formats, mip levels, filtering and addressing, texture
-// transforms, projected and generated coordinates, cube maps and render-target round trips.
+// Textures on the OpenGL device: pixel formats, compressed blocks, mip levels, filtering and addressing, texture
+// transforms and projection, cube-map faces and render-target round trips. The game's projected headlights,
+// reflection vectors and cube rendering are pixel-tested in race_frame_test.cpp.
 #include <cstring>
 
 #include "gl_fixture.h"
@@ -73,7 +74,7 @@ TEST_F(GlTextureTest, PixelFormatsDecodeTheirChannels) {
   }
 }
 
-TEST_F(GlTextureTest, MipLevelsAndTheLargestLevelSetting) {
+TEST_F(GlTextureTest, MagnifiedAndMinifiedDrawsSampleTheirMipLevels) {
   Texture* texture = nullptr;
   ASSERT_EQ(device().CreateTexture(4, 4, 0, 0, Format::A8R8G8B8, Pool::Managed, &texture), kOk);
   ASSERT_EQ(texture->GetLevelCount(), 3u);
@@ -90,12 +91,7 @@ TEST_F(GlTextureTest, MipLevelsAndTheLargestLevelSetting) {
   }
   device().SetTextureStageState(0, TextureStageState::MipFilter, TextureFilter::Point);
   EXPECT_COLOR_NEAR(DrawWith(texture), colors[0], 0);  // magnified: level 0
-  device().SetTextureStageState(0, TextureStageState::MaxMipLevel, 1);
-  EXPECT_COLOR_NEAR(DrawWith(texture), colors[1], 0);
-  device().SetTextureStageState(0, TextureStageState::MaxMipLevel, 2);
-  EXPECT_COLOR_NEAR(DrawWith(texture), colors[2], 0);
   // Minified to a 1x1 quad: the smallest level.
-  device().SetTextureStageState(0, TextureStageState::MaxMipLevel, 0);
   device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
   DrawScreenTexRect(10, 10, 11, 11, 0xFFFFFFFF);
   EXPECT_COLOR_NEAR(Pixel(10, 10), colors[2], 0);
@@ -116,7 +112,7 @@ TEST_F(GlTextureTest, FilteringAndAddressModes) {
   device().SetTextureStageState(0, TextureStageState::MagFilter, TextureFilter::Point);
   device().SetTextureStageState(0, TextureStageState::MinFilter, TextureFilter::Point);
 
-  // Coordinates 0..2 across the quad: wrap repeats, clamp holds the edge texel, border gives the border colour.
+  // Coordinates 0..2 across the quad: wrap repeats, clamp holds the edge texel.
   auto drawDouble = [&]() {
     const ScreenTexVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0, 0},
                                      {63.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 2, 0},
@@ -130,14 +126,6 @@ TEST_F(GlTextureTest, FilteringAndAddressModes) {
   device().SetTextureStageState(0, TextureStageState::AddressU, TextureAddress::Clamp);
   drawDouble();
   EXPECT_EQ(Red(Pixel(40, 8)), 255);
-  device().SetTextureStageState(0, TextureStageState::AddressU, TextureAddress::Border);
-  device().SetTextureStageState(0, TextureStageState::BorderColor, Argb(255, 0, 0, 200));
-  drawDouble();
-  EXPECT_COLOR_NEAR(Pixel(40, 8), Argb(255, 0, 0, 200), 0);
-  device().SetTextureStageState(0, TextureStageState::AddressU, TextureAddress::Mirror);
-  drawDouble();
-  EXPECT_EQ(Red(Pixel(40, 8)), 255);  // u = 1.25 mirrors to 0.75: the white column
-  EXPECT_EQ(Red(Pixel(56, 8)), 0);    // u = 1.77 mirrors to 0.23: the black column
   device().SetTexture(0, nullptr);
   texture->Release();
 }
@@ -179,33 +167,6 @@ TEST_F(GlTextureTest, TextureTransformScrollsAndProjects) {
   texture->Release();
 }
 
-TEST_F(GlTextureTest, CameraSpacePositionFeedsAProjectedTexture) {
-  // The projected-texture set-up: camera-space position through a matrix that maps x, y in -1..1 to 0..1.
-  Texture* texture = MakeTexture2x2(Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255),
-                                    Argb(255, 255, 255, 0));
-  device().SetTexture(0, texture);
-  Matrix4 project;
-  project.m[0][0] = 0.5f;   // u = 0.5·x + 0.5·z'  (z' = 1 after the divide)
-  project.m[1][1] = -0.5f;  // v = -0.5·y + 0.5
-  project.m[2][0] = 0.0f;
-  project.m[3][0] = 0.5f;
-  project.m[3][1] = 0.5f;
-  project.m[3][2] = 1.0f;   // q = 1
-  device().SetTransform(TransformState::Texture0, project);
-  device().SetTextureStageState(0, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpacePosition);
-  device().SetTextureStageState(0, TextureStageState::TextureTransformFlags,
-                                texture_transform::kCount3 | texture_transform::kProjected);
-  const ColorVertex quad[4] = {{-1, 1, 0.5f, 0xFFFFFFFF}, {1, 1, 0.5f, 0xFFFFFFFF}, {-1, -1, 0.5f, 0xFFFFFFFF},
-                               {1, -1, 0.5f, 0xFFFFFFFF}};
-  device().SetVertexShader(kColorFvf);
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ColorVertex)), kOk);
-  EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, 255, 0, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(56, 8), Argb(255, 0, 255, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(8, 56), Argb(255, 0, 0, 255), 0);
-  device().SetTexture(0, nullptr);
-  texture->Release();
-}
-
 TEST_F(GlTextureTest, CubeMapLooksUpTheFaceOfTheDirection) {
   const uint32_t faces[6] = {Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255),
                              Argb(255, 255, 255, 0), Argb(255, 0, 255, 255), Argb(255, 255, 0, 255)};
@@ -223,27 +184,6 @@ TEST_F(GlTextureTest, CubeMapLooksUpTheFaceOfTheDirection) {
     ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(CubeVertex)), kOk);
     EXPECT_COLOR_NEAR(Pixel(32, 32), faces[face], 0) << "face " << face;
   }
-  device().SetTexture(0, nullptr);
-  cube->Release();
-}
-
-TEST_F(GlTextureTest, ReflectionVectorLooksUpTheMirroredDirection) {
-  // Red everywhere but the -z face.
-  const uint32_t red = Argb(255, 255, 0, 0);
-  CubeTexture* cube = MakeCubeTexture({red, red, red, red, red, Argb(255, 0, 255, 0)});
-  ASSERT_NE(cube, nullptr);
-  device().SetTexture(0, cube);
-  device().SetTextureStageState(0, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpaceReflectionVector);
-  // A surface facing the viewer reflects the view straight back: towards -z.
-  struct NormalVertex {
-    float x, y, z, nx, ny, nz;
-  };
-  const NormalVertex quad[4] = {{-1, 1, 0.5f, 0, 0, -1}, {1, 1, 0.5f, 0, 0, -1}, {-1, -1, 0.5f, 0, 0, -1},
-                                {1, -1, 0.5f, 0, 0, -1}};
-  device().SetRenderState(RenderState::LocalViewer, false);
-  device().SetVertexShader(fvf::kXyz | fvf::kNormal);
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(NormalVertex)), kOk);
-  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 0, 255, 0), 0);
   device().SetTexture(0, nullptr);
   cube->Release();
 }
@@ -291,35 +231,6 @@ TEST_F(GlTextureTest, RenderTargetRoundTripKeepsTheImageUpright) {
   level->Release();
   device().SetTexture(0, nullptr);
   target->Release();
-}
-
-TEST_F(GlTextureTest, CubeFacesCanBeRenderedIntoAndSampled) {
-  CubeTexture* cube = nullptr;
-  ASSERT_EQ(device().CreateCubeTexture(8, 1, usage::kRenderTarget, Format::X8R8G8B8, Pool::Default, &cube), kOk);
-  Surface* back = nullptr;
-  Surface* depth = nullptr;
-  device().GetBackBuffer(0, &back);
-  device().GetDepthStencilSurface(&depth);
-  for (uint32_t face = 0; face < 6; ++face) {
-    Surface* surface = nullptr;
-    ASSERT_EQ(cube->GetCubeMapSurface(static_cast<CubeFace>(face), 0, &surface), kOk);
-    ASSERT_EQ(device().SetRenderTarget(surface, nullptr), kOk);
-    device().Clear(clear_flags::kTarget, Argb(255, face * 40, 255 - face * 40, 7), 1.0f, 0);
-    surface->Release();
-  }
-  ASSERT_EQ(device().SetRenderTarget(back, depth), kOk);
-  device().SetTexture(0, cube);
-  device().SetVertexShader(fvf::kXyzRhw | fvf::kDiffuse | fvf::kTex1 | fvf::TexCoordSize3(0));
-  const float corners[4][2] = {{-0.5f, -0.5f}, {63.5f, -0.5f}, {-0.5f, 63.5f}, {63.5f, 63.5f}};
-  CubeVertex quad[4];
-  for (int i = 0; i < 4; ++i) quad[i] = {corners[i][0], corners[i][1], 0.5f, 1, 0xFFFFFFFF, 0.1f, -1.0f, 0.1f};
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(CubeVertex)), kOk);
-  const uint32_t face = static_cast<uint32_t>(CubeFace::NegativeY);
-  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, face * 40, 255 - face * 40, 7), 0);
-  device().SetTexture(0, nullptr);
-  back->Release();
-  depth->Release();
-  cube->Release();
 }
 
 TEST_F(GlTextureTest, CompressedBlocksDecodeColourAndAlpha) {

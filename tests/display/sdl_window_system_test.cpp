@@ -1,21 +1,14 @@
-// The SDL window system on a real (virtual) display: window geometry, message order, procedures, event translation.
+// The SDL window system on a real (virtual) display: event translation, focus and size states, full screen.
+// The smoke and career scripts drive the real game's window (title, SIGTERM, keys, typing, clicks) from outside.
 #include <SDL.h>
-#include <signal.h>
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "platform/sdl_native.h"
 #include "platform/window_system.h"
 
 namespace platform {
 namespace {
-
-struct Received {
-  uint32_t message;
-  uintptr_t wParam;
-  intptr_t lParam;
-};
 
 class SdlWindowSystemTest : public ::testing::Test {
  protected:
@@ -24,11 +17,7 @@ class SdlWindowSystemTest : public ::testing::Test {
     ASSERT_NE(windows_, nullptr) << "no display";
     window_ = windows_->CreateWindow("Corsaire test", window_style::kWindowed, 640, 480,
                                      [this](WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
-                                       received_.push_back({message, wParam, lParam});
-                                       if (message == wm::kClose) {
-                                         return windows_->DefWindowProc(window, message, wParam, lParam);
-                                       }
-                                       return intptr_t{message == wm::kUser + 7 ? 77 : 0};
+                                       return windows_->DefWindowProc(window, message, wParam, lParam);
                                      });
     ASSERT_NE(window_, 0u);
     Drain();
@@ -66,60 +55,7 @@ class SdlWindowSystemTest : public ::testing::Test {
 
   std::unique_ptr<WindowSystem> windows_;
   WindowHandle window_ = 0;
-  std::vector<Received> received_;
 };
-
-TEST_F(SdlWindowSystemTest, WindowHasTheRequestedClientSizeAndTitle) {
-  const Rect client = windows_->GetClientRect(window_);
-  EXPECT_EQ(client, (Rect{0, 0, 640, 480}));
-  EXPECT_EQ(windows_->AdjustWindowRect(client, window_style::kWindowed), client);
-  EXPECT_EQ(windows_->GetWindowText(window_), "Corsaire test");
-  windows_->SetWindowText(window_, "Corsaire 12 fps");
-  EXPECT_EQ(windows_->GetWindowText(window_), "Corsaire 12 fps");
-  EXPECT_STREQ(SDL_GetWindowTitle(SdlNativeWindow(*windows_, window_)), "Corsaire 12 fps");
-}
-
-TEST_F(SdlWindowSystemTest, PostedMessagesComeBackInOrderAndQuitLast) {
-  windows_->PostMessage(window_, wm::kUser + 1, 11, 111);
-  windows_->PostMessage(window_, wm::kUser + 2, 22, 222);
-  windows_->PostQuitMessage(3);
-  Message peeked;
-  ASSERT_TRUE(windows_->PeekMessage(peeked, false));
-  EXPECT_EQ(peeked.message, wm::kUser + 1);
-  const std::vector<Message> taken = Take({wm::kUser + 1, wm::kUser + 2, wm::kQuit});
-  ASSERT_EQ(taken.size(), 3u);
-  EXPECT_EQ(taken[0].message, wm::kUser + 1);
-  EXPECT_EQ(taken[0].wParam, 11u);
-  EXPECT_EQ(taken[0].lParam, 111);
-  EXPECT_EQ(taken[0].window, window_);
-  EXPECT_EQ(taken[1].message, wm::kUser + 2);
-  EXPECT_EQ(taken[2].message, wm::kQuit);
-  EXPECT_EQ(taken[2].wParam, 3u);
-  EXPECT_EQ(taken[2].window, 0u);
-}
-
-TEST_F(SdlWindowSystemTest, SendMessageCallsTheProcedureAtOnce) {
-  EXPECT_EQ(windows_->SendMessage(window_, wm::kUser + 7, 5, 6), 77);
-  ASSERT_EQ(received_.size(), 1u);
-  EXPECT_EQ(received_[0].message, wm::kUser + 7);
-  EXPECT_EQ(received_[0].wParam, 5u);
-  EXPECT_EQ(received_[0].lParam, 6);
-  EXPECT_EQ(windows_->SendMessage(window_ + 1000, wm::kUser + 7, 0, 0), 0);
-}
-
-TEST_F(SdlWindowSystemTest, CloseThroughDefaultHandlingDestroysTheWindow) {
-  windows_->PostMessage(window_, wm::kClose, 0, 0);
-  windows_->PostMessage(window_, wm::kUser + 3, 0, 0);
-  Message message;
-  ASSERT_TRUE(windows_->PeekMessage(message, true));
-  ASSERT_EQ(message.message, wm::kClose);
-  windows_->DispatchMessage(message);
-  EXPECT_FALSE(windows_->IsWindow(window_));
-  EXPECT_EQ(SdlNativeWindow(*windows_, window_), nullptr);
-  // What was still queued for the window goes with it.
-  EXPECT_TRUE(Take({wm::kUser + 3}).empty());
-  EXPECT_EQ(windows_->SendMessage(window_, wm::kUser + 7, 0, 0), 0);
-}
 
 TEST_F(SdlWindowSystemTest, WindowManagerCloseAndTerminationArriveAsClose) {
   SDL_Event close{};
@@ -136,20 +72,6 @@ TEST_F(SdlWindowSystemTest, WindowManagerCloseAndTerminationArriveAsClose) {
   EXPECT_EQ(taken[0].window, window_);
   EXPECT_EQ(taken[1].message, wm::kClose);
   EXPECT_TRUE(windows_->IsWindow(window_));
-}
-
-TEST_F(SdlWindowSystemTest, TerminationSignalsAskTheWindowToClose) {
-  for (int signalNumber : {SIGTERM, SIGINT}) {
-    struct sigaction current {};
-    ASSERT_EQ(sigaction(signalNumber, nullptr, &current), 0);
-    // Without a handler the signal would end the process before the game could save.
-    ASSERT_NE(current.sa_handler, SIG_DFL) << "signal " << signalNumber << " is not caught";
-    ASSERT_EQ(raise(signalNumber), 0);
-    const std::vector<Message> taken = Take({wm::kClose, wm::kQuit});
-    ASSERT_EQ(taken.size(), 1u);
-    EXPECT_EQ(taken[0].message, wm::kClose);
-    EXPECT_EQ(taken[0].window, window_);
-  }
 }
 
 TEST_F(SdlWindowSystemTest, KeysArriveAsVirtualKeysWithClassicFlags) {
@@ -249,28 +171,6 @@ TEST_F(SdlWindowSystemTest, FullscreenStyleCoversTheDesktopAndWindowedGivesTheSi
   windows_->SetWindowStyle(window_, window_style::kWindowed);
   Drain();
   EXPECT_EQ(windows_->GetWindowStyle(window_), window_style::kWindowed);
-  EXPECT_EQ(windows_->GetClientRect(window_), (Rect{0, 0, 640, 480}));
-}
-
-TEST_F(SdlWindowSystemTest, CursorPositionIsOnTheScreenAndConvertsToTheWindow) {
-  windows_->SetWindowPos(window_, {100, 50, 740, 530}, true);
-  Drain();
-  SDL_WarpMouseGlobal(300, 200);
-  Drain();
-  const Point cursor = windows_->GetCursorPos();
-  EXPECT_EQ(cursor.x, 300);
-  EXPECT_EQ(cursor.y, 200);
-  const Rect outer = windows_->GetWindowRect(window_);
-  const Point client = windows_->ScreenToClient(window_, cursor);
-  EXPECT_EQ(client.x, 300 - outer.left);
-  EXPECT_EQ(client.y, 200 - outer.top);
-  // Confining and hiding the pointer are requests to the desktop; they must not disturb the window.
-  windows_->ClipCursor(&outer);
-  windows_->ShowCursor(false);
-  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
-  windows_->ShowCursor(true);
-  windows_->ClipCursor(nullptr);
-  EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
   EXPECT_EQ(windows_->GetClientRect(window_), (Rect{0, 0, 640, 480}));
 }
 

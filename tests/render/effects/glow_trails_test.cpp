@@ -1,5 +1,5 @@
-// Glow trails: colour words, point expiry, detail levels, distance fade and growth, the mirrored streak, fog set-up,
-// the fogless adapter and the animated batch.
+// Glow trails: colour words, point expiry, detail levels, distance fade and growth, fog set-up per pass and the
+// fogless adapter, a batch without its buffer.
 #include "render/effects/glow_trails.h"
 
 #include <cmath>
@@ -111,20 +111,6 @@ TEST_F(GlowTrailTest, DistanceFadesGrowsAndCulls) {
   EXPECT_TRUE(device_->Draws().empty()) << "hidden by its owner";
 }
 
-TEST_F(GlowTrailTest, ReflectionIsATallUnrotatedStreak) {
-  GlowTrailSystem glows(device_, &Resources(), settings_.get());
-  GlowPoint* point = glows.AddGlowTrailPoint({0, 0, 100}, render::kGlowHead, 2.0f, 0);
-  point->rotation = 45.0f;
-  glows.DrawReflection(device_, platform::IdentityMatrix(), nullptr);
-  ASSERT_EQ(device_->Draws().size(), 1u);
-  platform::Matrix4 m;
-  device_->GetTransform(platform::gfx::TransformState::View, m);
-  EXPECT_NEAR(m.m[0][0], 6.0f, 1e-4f);
-  EXPECT_NEAR(m.m[1][1], 20.0f, 1e-4f);
-  EXPECT_NEAR(m.m[0][1], 0.0f, 1e-4f) << "no rotation";
-  EXPECT_EQ(m.m[3][2], 100.0f);
-}
-
 TEST_F(GlowTrailTest, FogStartsBeforeTheFarPlaneByPass) {
   GlowTrailSystem glows(device_, &Resources(), settings_.get());
   glows.AddGlowTrailPoint({0, 0, 100}, render::kGlowBrake, 1.0f, 0);
@@ -153,38 +139,6 @@ TEST_F(FoglessAdapterTest, LowerCaseAdapterNameAlsoTurnsGlowFogOff) {
   device_->SetRenderState(RenderState::FogStart, platform::gfx::FloatBits(1.0f));
   glows.DrawGlowTrails(device_, platform::IdentityMatrix(), nullptr);
   EXPECT_EQ(platform::gfx::BitsFloat(Render(RenderState::FogStart)), 1.0f);
-}
-
-TEST_F(GlowTrailTest, BatchWithoutBufferReturnsPointsItNeverDraws) {
-  auto* failing = new effects_test::FailingBufferDevice(system_, 0, system_.description.adapters[0],
-                                                        device_->Parameters());
-  failing->failBuffers = true;
-  {
-    GlowTrailSystem glows(failing, &Resources(), settings_.get());
-    GlowPoint* point = glows.AddGlowTrailPoint({0, 0, 100}, render::kGlowBrake, 1.0f, 0);
-    ASSERT_NE(point, nullptr);
-    point->scale = 3.0f;  // still the caller's to write
-    glows.DrawGlowTrails(failing, platform::IdentityMatrix(), nullptr);
-    EXPECT_TRUE(failing->Draws().empty());
-  }
-  failing->Release();
-}
-
-TEST_F(GlowTrailTest, AnimatedBatchWrapsItsFrameCounterAndPicksCells) {
-  render::GlowBatch batch(device_, settings_.get(), 40.0f, 1.0f, false, 2, 0.25f);
-  auto made = std::make_unique<GlowPoint>();
-  made->position = {0, 0, 10};
-  GlowPoint* point = made.get();
-  ASSERT_TRUE(batch.AddPoint(made));
-  for (int i = 0; i < 3; ++i) batch.Update(0.25f);
-  batch.Draw(device_, platform::IdentityMatrix(), nullptr);
-  platform::Matrix4 texture;
-  device_->GetTransform(platform::gfx::TransformState::Texture0, texture);
-  EXPECT_EQ(texture.m[2][0], 0.5f) << "frame 3: column 1";
-  EXPECT_EQ(texture.m[2][1], 0.5f) << "and row 1";
-  EXPECT_EQ(Stage(platform::gfx::TextureStageState::TextureTransformFlags), 0u);
-  batch.Update(0.25f);
-  EXPECT_EQ(point->frameTime, 0.0f) << "4 passes 3.5 and wraps by 4";
 }
 
 }  // namespace

@@ -84,21 +84,6 @@ TEST_F(ParticleTest, FlipBookWrapCountsALoopAndOneLoopEndsADebrisParticle) {
   EXPECT_EQ(looping->frame, 0.0f) << "16 - 16";
 }
 
-TEST_F(ParticleTest, MotionSpinAndSizeFloor) {
-  auto emitter = Emitter(200, 0.0f, 0, 0.0f, -10.0f);
-  auto made = Make(100.0f);
-  made->velocity = {0, 20, 0};
-  made->spin = 8.0f;
-  Particle* p = made.get();
-  emitter->AddParticle(std::move(made));
-  emitter->Update(0.5f);
-  EXPECT_EQ(p->velocity, (Vec3{0, 35, 0})) << "gravity 30 for 0.5 s";
-  EXPECT_EQ(p->position, (Vec3{0, 17.5f, 0})) << "moved with the new velocity";
-  EXPECT_EQ(p->angle, 4.0f);
-  EXPECT_EQ(p->size, 0.001f) << "shrinking stops at 0.001";
-  EXPECT_EQ(emitter->liveCount, 1u);
-}
-
 TEST_F(ParticleTest, CapComparesWithTheCountOfTheLastUpdate) {
   auto emitter = Emitter(2);
   EXPECT_TRUE(emitter->AddParticle(Make()));
@@ -110,21 +95,6 @@ TEST_F(ParticleTest, CapComparesWithTheCountOfTheLastUpdate) {
   EXPECT_EQ(emitter->particles.size(), 3u);
   auto none = Emitter(0);
   EXPECT_FALSE(none->AddParticle(Make())) << "a cap of 0 accepts nothing";
-}
-
-TEST_F(ParticleTest, EmitterWithoutQuadAcceptsUpdatesAndDrawsNothing) {
-  auto* failing = new effects_test::FailingBufferDevice(system_, 0, system_.description.adapters[0],
-                                                        device_->Parameters());
-  failing->failBuffers = true;
-  {
-    ParticleEmitter emitter(failing, settings_.get(), 200, 15.0f, {0, 30, 0}, 3.0f, -200.0f, 4, 0.1f);
-    EXPECT_FALSE(emitter.enabled);
-    EXPECT_FALSE(emitter.AddParticle(Make()));
-    emitter.Update(0.1f);
-    emitter.Draw(failing, platform::IdentityMatrix(), nullptr);
-    EXPECT_TRUE(failing->Draws().empty());
-  }
-  failing->Release();
 }
 
 TEST_F(ParticleTest, ParticleOutsideTheViewBoxIsDroppedEvenIfTheCameraTurnsBack) {
@@ -176,16 +146,6 @@ TEST_F(ParticleTest, DrawFacesTheCameraPicksFramesAndFadesByTextureFactor) {
 
 class ParticleSystemTest : public ParticleTest {};
 
-TEST_F(ParticleSystemTest, ReleaseGivesTheImagesBackToTheManager) {
-  ParticleSystem system(device_, &Resources(), settings_.get());
-  render::ImageResource* smoke = system.images[render::kParticleSmoke];
-  ASSERT_NE(smoke, nullptr);
-  EXPECT_EQ(Resources().FindImageRecord(smoke)->refCount, 1);
-  system.Release();
-  EXPECT_EQ(Resources().FindImageRecord(smoke)->refCount, 0);
-  EXPECT_EQ(system.Emitter(1), nullptr);
-}
-
 TEST_F(ParticleSystemTest, TypeZeroDrawsOneRandomNumberAndAddsNothing) {
   ParticleSystem system(device_, &Resources(), settings_.get());
   const Vec3 at{0, 0, 0};
@@ -200,37 +160,23 @@ TEST_F(ParticleSystemTest, TypeZeroDrawsOneRandomNumberAndAddsNothing) {
   for (const auto& emitter : system.emitters) EXPECT_TRUE(emitter->particles.empty());
 }
 
-TEST_F(ParticleSystemTest, SpawnRecipesGiveTheirTypesMotion) {
+TEST_F(ParticleSystemTest, SmokePassesAQuarterOfItsChancesAndAFlameLivesFifteenAndAHalfFrames) {
   ParticleSystem system(device_, &Resources(), settings_.get());
   const Vec3 at{100, 5, -50};
   const Vec3 still{0, 0, 0};
   platform::CrtSeed(1);
-  for (int i = 0; i < 50; ++i) system.SpawnBurst(render::kParticleGrass, &at, &still);
-  EXPECT_EQ(system.Emitter(render::kParticleGrass)->particles.size(), 50u) << "grass always passes the chance";
-  for (const auto& p : system.Emitter(render::kParticleGrass)->particles) {
-    EXPECT_EQ(p->velocity, (Vec3{0, 100, 0}));
-    EXPECT_EQ(p->position.y, 5.0f);
-    EXPECT_NEAR(p->position.x, 100.0f, 5.0f);
-    EXPECT_FLOAT_EQ(p->life, 0.5f);
-  }
-
   for (int i = 0; i < 400; ++i) system.SpawnBurst(render::kParticleSmoke, &at, &still);
-  const auto& smoke = system.Emitter(render::kParticleSmoke)->particles;
-  EXPECT_GT(smoke.size(), 50u);
-  EXPECT_LT(smoke.size(), 160u) << "a quarter of the attempts, roughly";
-  // Smoke from a still point rises at 20 at once and speeds up by 30 per second.
-  system.Update(1.0f);
-  EXPECT_EQ(smoke.front()->velocity, (Vec3{0, 50, 0}));
-  // A flame lives 15.5 frames of 0.025 s, whatever its random draws.
-  ParticleSystem fresh(device_, &Resources(), settings_.get());
-  ParticleEmitter* flames = fresh.Emitter(render::kParticleFlames);
-  while (flames->particles.empty()) fresh.SpawnBurst(render::kParticleFlames, &at, &still);
+  const size_t smoke = system.Emitter(render::kParticleSmoke)->particles.size();
+  EXPECT_GT(smoke, 50u);
+  EXPECT_LT(smoke, 160u);
+  ParticleEmitter* flames = system.Emitter(render::kParticleFlames);
+  while (flames->particles.empty()) system.SpawnBurst(render::kParticleFlames, &at, &still);
   float flameLife = 0.0f;
   while (!flames->particles.empty() && flameLife < 1.0f) {
-    fresh.Update(0.0125f);
+    system.Update(0.0125f);
     flameLife += 0.0125f;
   }
-  EXPECT_NEAR(flameLife, 0.3875f, 0.0126f);
+  EXPECT_NEAR(flameLife, 0.3875f, 0.0126f) << "whatever its random draws";
 }
 
 TEST_F(ParticleSystemTest, BlendedTypesDrawBeforeAdditiveOnesAndStatesAreRestored) {
@@ -257,22 +203,6 @@ TEST_F(ParticleSystemTest, BlendedTypesDrawBeforeAdditiveOnesAndStatesAreRestore
   system.DrawSecondPass(device_, platform::IdentityMatrix(), nullptr);
   EXPECT_EQ(device_->Draws().size(), flames) << "the capture pass has only the additive types";
   ExpectBaseline();
-}
-
-TEST_F(ParticleTest, LongStepNeverPicksACellOutsideTheGrid) {
-  auto emitter = Emitter(200, 0.0f, 4, 0.1f, 0.0f);
-  auto made = Make(100.0f);
-  Particle* p = made.get();
-  emitter->AddParticle(std::move(made));
-  emitter->Update(5.0f);  // 50 frames in one step: only one wrap is taken
-  ASSERT_GE(p->frame, 16.0f);
-  emitter->Draw(device_, platform::IdentityMatrix(), nullptr);
-  platform::Matrix4 texture;
-  device_->GetTransform(platform::gfx::TransformState::Texture0, texture);
-  EXPECT_GE(texture.m[2][0], 0.0f);
-  EXPECT_LT(texture.m[2][0], 1.0f);
-  EXPECT_GE(texture.m[2][1], 0.0f);
-  EXPECT_LT(texture.m[2][1], 1.0f);
 }
 
 }  // namespace

@@ -51,17 +51,6 @@ TEST_F(SceneLightingTest, AmbientLevelFollowsRedOnly) {
   EXPECT_FLOAT_EQ(material.ambient.r, 0.5f);
 }
 
-TEST_F(SceneLightingTest, NewestLightIsVisitedFirstAndTheLastSunWins) {
-  SceneLighting lighting(settings_.get());
-  EXPECT_EQ(*lighting.FindSunLight(), (Vec3{0, -1, 0})) << "a defined direction before any sun";
-  lighting.AddLight(Sun({1, 0, 0}));
-  lighting.AddLight(Sun({0, 0, 1}));
-  EXPECT_EQ(*lighting.FindSunLight(), (Vec3{1, 0, 0})) << "A added first is visited last";
-  lighting.Apply(device_, platform::IdentityMatrix());
-  EXPECT_NEAR(LightAt(0).direction.z, 1.0f, 1e-5f);
-  EXPECT_NEAR(LightAt(1).direction.x, 1.0f, 1e-5f);
-}
-
 TEST_F(SceneLightingTest, LightsAreGivenInTheObjectsFrameAndTestedByRange) {
   SceneLighting lighting(settings_.get());
   lighting.AddLight(Lamp({100, 0, 0}, 50.0f));   // exactly at range from the object: not set

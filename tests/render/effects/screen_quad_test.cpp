@@ -58,25 +58,6 @@ TEST_F(ScreenQuadTest, CaptureFadesTheTargetAndOverlayAddsIt) {
   EXPECT_EQ(Render(RenderState::ZEnable), 1u);
 }
 
-TEST_F(ScreenQuadTest, WithoutBuffersNothingIsDrawnAndReleaseLeavesItReusable) {
-  auto* failing = new effects_test::FailingBufferDevice(system_, 0, system_.description.adapters[0],
-                                                        device_->Parameters());
-  failing->failBuffers = true;
-  ScreenQuad quad;
-  quad.Create(failing, &Resources(), settings_.get(), "", "", 64, 0.5f);
-  EXPECT_EQ(quad.fullScreenBuffer, nullptr);
-  quad.DrawFade(failing);
-  quad.DrawPass(failing);
-  EXPECT_TRUE(failing->Draws().empty());
-  quad.Release();
-  EXPECT_EQ(quad.captureImage, nullptr);
-  failing->failBuffers = false;
-  quad.Create(failing, &Resources(), settings_.get(), "", "", 64, 0.5f);
-  EXPECT_NE(quad.fullScreenBuffer, nullptr);
-  quad.Release();
-  failing->Release();
-}
-
 TEST_F(ScreenQuadTest, ColourQuadDrawsUntexturedAndShadowQuadOnlyOnStencil) {
   ColorQuad quad;
   quad.Create(device_, settings_.get());

@@ -1,5 +1,5 @@
-// Skid marks: cross-section timing, the strip's vertices and box, self-closing at the last cross-section, the
-// list's capacity and oldest-closed replacement, culling and two-sided drawing.
+// Skid marks: cross-section timing, self-closing at the last cross-section, the list's capacity and oldest-closed
+// replacement, culling and two-sided drawing. The wheels' tests place the strips under the tyres.
 #include "render/effects/skidmark_manager.h"
 
 #include <gtest/gtest.h>
@@ -28,22 +28,6 @@ class SkidmarkTest : public effects_test::EffectsTest {
   }
   SkidmarkManager manager_;
 };
-
-TEST_F(SkidmarkTest, NewSegmentWritesCrossSectionZeroAcrossTheWheel) {
-  SkidmarkSegment* segment = Add({100, 0, 50});
-  ASSERT_NE(segment, nullptr);
-  EXPECT_EQ(segment->crossSection, 0u);
-  const auto v = Vertices(segment->vertexBuffer);
-  ASSERT_EQ(v.size(), 82u);
-  EXPECT_EQ((Vec3{v[0].x, v[0].y, v[0].z}), (Vec3{-4, 0.5f, 0})) << "relative to the origin, half an inch up";
-  EXPECT_EQ((Vec3{v[1].x, v[1].y, v[1].z}), (Vec3{4, 0.5f, 0}));
-  EXPECT_EQ(v[0].u, 0.0f) << "style 1 takes the left half";
-  EXPECT_EQ(v[1].u, 0.5f);
-  EXPECT_EQ(segment->boxMin, (Vec3{-4, 0, 0}));
-  EXPECT_EQ(segment->boxMax, (Vec3{4, 0.5f, 0}));
-  EXPECT_EQ(segment->corners->worldMin, (Vec3{96, 0, 50}));
-  EXPECT_EQ(segment->TriangleCount(), 0u) << "nothing to draw yet";
-}
 
 TEST_F(SkidmarkTest, CrossSectionsAdvanceOnlyAfterMoreThanATwentiethOfASecond) {
   SkidmarkSegment* segment = Add();
@@ -125,36 +109,6 @@ TEST_F(SkidmarkTest, DrawsBothFacesOfVisibleSegmentsAndRestoresStates) {
   device_->ClearRecords();
   manager_.Draw(device_, view, nullptr);
   EXPECT_EQ(device_->Draws().size(), 4u) << "without a frustum nothing is culled";
-}
-
-TEST_F(SkidmarkTest, ShutdownFreesSegmentsAndGivesTheTreadBack) {
-  Add();
-  render::ImageResource* tread = manager_.treadImage;
-  manager_.Shutdown();
-  EXPECT_EQ(manager_.count, 0u);
-  EXPECT_TRUE(manager_.segments.empty());
-  EXPECT_EQ(Resources().FindImageRecord(tread)->refCount, 0);
-}
-
-}  // namespace
-
-namespace {
-
-class SkidmarkBufferTest : public effects_test::EffectsTest {};
-
-TEST_F(SkidmarkBufferTest, NoStripBufferMeansNoMark) {
-  auto* failing = new effects_test::FailingBufferDevice(system_, 0, system_.description.adapters[0],
-                                                        device_->Parameters());
-  failing->failBuffers = true;
-  {
-    SkidmarkManager manager;
-    manager.Init(failing, &Resources(), settings_.get(), "TREADS\\tread.png", "TREADS\\treada.png");
-    EXPECT_EQ(manager.AddSegment(failing, {0, 0, 0}, platform::IdentityMatrix(), 2, 8.0f), nullptr);
-    EXPECT_EQ(manager.count, 0u);
-    manager.Draw(failing, platform::IdentityMatrix(), nullptr);
-    EXPECT_TRUE(failing->Draws().empty());
-  }
-  failing->Release();
 }
 
 }  // namespace

@@ -118,29 +118,4 @@ TEST_F(CubeMapTest, RenderTargetDrawsFaceByFaceAndRestoresTheTarget) {
   EXPECT_FALSE(broken.ready);
 }
 
-TEST_F(CubeMapTest, DeviceResetRebuildsEveryModeFromItsSource) {
-  CubeMap fromFile, fromFaces, target;
-  fromFile.LoadFromFile(device_, WriteCubeFile("env.dds", 8));
-  fromFaces.LoadFaces(device_, WriteFaces(8));
-  target.Create(device_, 32, render::kCubeRenderTarget);
-  // Two resets in a row: each time everything comes back usable.
-  for (int reset = 0; reset < 2; ++reset) {
-    for (CubeMap* cube : {&fromFile, &fromFaces, &target}) cube->Invalidate();
-    EXPECT_FALSE(fromFile.ready);
-    EXPECT_EQ(device_->LiveDefaultPoolResources(), 0);
-    platform::gfx::PresentParameters parameters = device_->Parameters();
-    ASSERT_EQ(device_->Reset(parameters), platform::kOk);
-    for (CubeMap* cube : {&fromFile, &fromFaces, &target}) cube->Restore(device_);
-    EXPECT_TRUE(fromFile.ready);
-    EXPECT_TRUE(fromFaces.ready);
-    EXPECT_TRUE(target.ready);
-    EXPECT_EQ(FaceTexel(fromFile, 2, 1, 1), kFaceColours[2]);
-    EXPECT_EQ(FaceTexel(fromFaces, 5, 1, 1), kFaceColours[5]);
-    EXPECT_EQ(target.mode, render::kCubeRenderTarget);
-    EXPECT_EQ(target.BeginCubeRender(), platform::kOk);
-    EXPECT_EQ(target.SetCubeRenderFace(1), platform::kOk);
-    EXPECT_EQ(target.EndCubeRender(), platform::kOk);
-  }
-}
-
 }  // namespace

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include "contentgen/col_writer.h"
 #include "contentgen/dds_writer.h"
 #include "contentgen/movie_writer.h"
 #include "contentgen/wav_writer.h"
@@ -131,21 +130,6 @@ TEST_F(ResourceManagerTest, PurgeRemovesRunsOfUnreferencedRecordsAndSparesNegati
   EXPECT_EQ(manager_->ReleaseImage(&stranger), nullptr) << "an image the manager never made is left alone";
 }
 
-TEST_F(ResourceManagerTest, AddImageReferenceCountsOrAdoptsTheImage) {
-  Write("x.png", Solid(2, 2, 0xFF000000));
-  ImageResource* image = manager_->LoadImage(device_, "x.png", false, 0, false, false);
-  EXPECT_EQ(manager_->AddImageReference(image), image);
-  EXPECT_EQ(Count(image), 2);
-  auto* loose = new ImageResource(manager_.get(), false);
-  loose->LoadFromFile(device_, folder_ + "x.png", false);
-  EXPECT_EQ(manager_->AddImageReference(loose), loose);
-  EXPECT_EQ(Count(loose), 1);
-  EXPECT_EQ(manager_->FindImageRecord(loose)->givenName, Upper(folder_) + "X.PNG");
-  manager_->ReleaseImage(loose);
-  manager_->PurgeUnused();  // frees the adopted image
-  EXPECT_EQ(manager_->Count(ResourceKind::kImage), 1u);
-}
-
 TEST_F(ResourceManagerTest, FontsAndCubeFilesAreSharedByNameEvenWhenMissing) {
   ASSERT_TRUE(contentgen::WriteContentFile(folder_ + "FONT/noire.ini", {'6', '5', '=', '9', '\n'}));
   render::BitmapFont* font = manager_->LoadFont("font\\NOIRE.ini");
@@ -239,30 +223,6 @@ TEST_F(ResourceManagerTest, DeviceResetKeepsEveryResourceUsable) {
     EXPECT_EQ(dynamic->BeginCubeRender(), platform::kOk);
     EXPECT_EQ(dynamic->EndCubeRender(), platform::kOk);
   }
-}
-
-TEST_F(ResourceManagerTest, CollisionTreesAreSharedUnlessReloadIsForced) {
-  contentgen::ColFile file;
-  file.materialNames = {"PAVE"};
-  contentgen::ColMeshBlock block;
-  block.vertices = {{0, 0, 0}, {100, 0, 0}, {0, 0, 100}};
-  block.cornerVertices = {0, 1, 2};
-  block.groups.push_back({0, {{0, 1, 2}}});
-  file.blocks.push_back(block);
-  std::filesystem::create_directories(folder_ + "TRACKS");
-  ASSERT_TRUE(contentgen::WriteCollisionFile(folder_ + "TRACKS/city.col", file));
-  geometry::CollisionTree* tree = manager_->LoadCollisionTree("tracks\\CITY.col", true, false);
-  EXPECT_FALSE(tree->Empty());
-  EXPECT_EQ(manager_->LoadCollisionTree("TRACKS/city.col", false, false), tree);
-  geometry::CollisionTree* fresh = manager_->LoadCollisionTree("TRACKS/city.col", true, true);
-  EXPECT_NE(fresh, tree);
-  geometry::CollisionTree* missing = manager_->LoadCollisionTree("TRACKS/none.col", true, false);
-  EXPECT_TRUE(missing->Empty());
-  EXPECT_EQ(manager_->Count(ResourceKind::kCollisionTree), 3u);
-  ASSERT_NE(manager_->ReleaseCollisionTree(fresh), nullptr);
-  manager_->PurgeUnused();
-  EXPECT_EQ(manager_->Count(ResourceKind::kCollisionTree), 2u);
-  EXPECT_EQ(manager_->FindSharedRecord(ResourceKind::kCollisionTree, tree)->refCount, 2);
 }
 
 // A stand-in for a model with a shadow volume: records the reset calls it receives.

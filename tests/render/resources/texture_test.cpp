@@ -128,29 +128,31 @@ TEST_F(TextureTest, MergeWithKeepMipOptionLeavesSmallerLevels) {
   EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 1, 0, 0), 0xFF336699u);
 }
 
-TEST_F(TextureTest, MergeInFourBitFormatCopiesGreenNibble) {
-  contentgen::PictureData alpha = Solid(4, 4, 0xFF000000);
-  alpha.Set(2, 1, 0xFF00A000);
-  Texture colour(false), alphaTexture(false);
-  colour.Load(device_, WriteDds("c.dds", Format::A4R4G4B4, Solid(4, 4, 0xFF8844CC)), false);
-  alphaTexture.Load(device_, WriteDds("a.dds", Format::A4R4G4B4, alpha), false);
-  ASSERT_EQ(colour.MergeAlpha(device_, alphaTexture, render::kKeepMipLevels), platform::kOk);
-  EXPECT_EQ(FormatOf(colour), Format::A4R4G4B4);
-  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 2, 1), 0xA84Cu);
-  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 0, 0), 0x084Cu);
-}
-
-TEST_F(TextureTest, MergeInOneBitFormatClearsAlphaBelowBlueEighteen) {
-  contentgen::PictureData alpha = Solid(4, 4, 0xFF000000u | (31u << 3));
-  alpha.Set(0, 0, 0xFF000000u | (17u << 3));
-  alpha.Set(1, 0, 0xFF000000u | (18u << 3));
-  Texture colour(false), alphaTexture(false);
-  colour.Load(device_, WriteDds("c.dds", Format::A1R5G5B5, Solid(4, 4, 0xFFFFFFFF)), false);
-  alphaTexture.Load(device_, WriteDds("a.dds", Format::A1R5G5B5, alpha), false);
-  ASSERT_EQ(colour.MergeAlpha(device_, alphaTexture, render::kKeepMipLevels), platform::kOk);
-  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 0, 0), 0x7FFFu);  // blue 17: cleared
-  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 1, 0), 0xFFFFu);  // blue 18: kept
-  EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 3, 3), 0xFFFFu);
+TEST_F(TextureTest, SixteenBitMergesTakeTheGreenNibbleOrClearAlphaBelowBlueEighteen) {
+  struct Case {
+    Format format;
+    uint32_t colour, alphaRest, alphaAt0, alphaAt1;
+    uint32_t expected0, expected1, expectedRest;
+  };
+  const Case cases[] = {
+      {Format::A4R4G4B4, 0xFF8844CC, 0xFF000000, 0xFF000000, 0xFF00A000, 0x084C, 0xA84C, 0x084C},
+      {Format::A1R5G5B5, 0xFFFFFFFF, 0xFF000000u | (31u << 3), 0xFF000000u | (17u << 3), 0xFF000000u | (18u << 3),
+       0x7FFF, 0xFFFF, 0xFFFF},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<uint32_t>(c.format));
+    contentgen::PictureData alpha = Solid(4, 4, c.alphaRest);
+    alpha.Set(0, 0, c.alphaAt0);
+    alpha.Set(1, 0, c.alphaAt1);
+    Texture colour(false), alphaTexture(false);
+    colour.Load(device_, WriteDds("c.dds", c.format, Solid(4, 4, c.colour)), false);
+    alphaTexture.Load(device_, WriteDds("a.dds", c.format, alpha), false);
+    ASSERT_EQ(colour.MergeAlpha(device_, alphaTexture, render::kKeepMipLevels), platform::kOk);
+    EXPECT_EQ(FormatOf(colour), c.format);
+    EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 0, 0), c.expected0);
+    EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 1, 0), c.expected1);
+    EXPECT_EQ(ReadTexel(colour.GetD3DTexture(), 0, 3, 3), c.expectedRest);
+  }
 }
 
 TEST_F(TextureTest, MergeOfDifferentSizesFailsLeavingOpaqueArgb) {

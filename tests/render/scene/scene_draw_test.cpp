@@ -166,18 +166,6 @@ TEST_F(SceneDrawTest, MainPassDrawsKindsInOrderWithTheirStates) {
   ExpectBaseline();
 }
 
-TEST_F(SceneDrawTest, NormalMappedPartsGetTangentFramesFromTheirUvs) {
-  LoadKinds();
-  const render::ScenePart& plain = *scene_->parts[0];
-  EXPECT_TRUE(plain.tangents.empty()) << "only parts with a normal-mapped piece";
-  const render::ScenePart& bumpy = *scene_->parts[1];
-  ASSERT_EQ(bumpy.tangents.size(), bumpy.vertexCount);
-  ASSERT_EQ(bumpy.binormals.size(), bumpy.vertexCount);
-  // The square's u runs along x; the tangent follows u, the binormal lies across it in the floor.
-  EXPECT_NEAR(bumpy.tangents[0].x, 1.0f, 1e-4);
-  EXPECT_NEAR(bumpy.tangents[0].z, 0.0f, 1e-4);
-}
-
 TEST_F(SceneDrawTest, EachForwarderRunsOnlyItsOwnPass) {
   LoadKinds();
   render::SceneForwardDraw(*scene_, recorder_, platform::IdentityMatrix(), nullptr, nullptr);
@@ -200,24 +188,6 @@ TEST_F(SceneDrawTest, SettingsSwitchSetUpsOff) {
   ExpectBaseline();
 }
 
-TEST_F(SceneDrawTest, OverlaysOfTexturedMaterialsDrawInTheirPass) {
-  ScnFile file;
-  file.textureNames = {{"base.png", 0}, {"over.png", 1}};
-  file.materials = {Material("SIGN", 0, 0)};
-  file.materials[0].textures[contentgen::kScnOverlayAdd] = 1;
-  file.materials[0].hasScroll1 = true;
-  file.materials[0].scroll1[0] = 0.5f;
-  file.parts.push_back(Square(0, 0, 10, 0));
-  scene_ = LoadFile(file, false);
-  ASSERT_EQ(scene_->allParts[0].size(), 1u) << "base with overlay stays plain";
-  scene_->visibleParts = scene_->allParts;
-  scene_->DrawVisible(recorder_, platform::IdentityMatrix(), nullptr, nullptr);
-  ASSERT_EQ(recorder_->draws.size(), 2u) << "the plain draw, then the additive overlay draw";
-  EXPECT_EQ(recorder_->draws[1].srcBlend, uint32_t(gfx::Blend::One));
-  EXPECT_EQ(recorder_->draws[1].destBlend, uint32_t(gfx::Blend::One));
-  ExpectBaseline();
-}
-
 TEST_F(SceneDrawTest, SecondPassStopsAListAtAPieceWithoutDepthWrites) {
   LoadKinds();
   scene_->DrawSecondPass(recorder_, platform::IdentityMatrix(), scene_->visibleParts);
@@ -230,15 +200,6 @@ TEST_F(SceneDrawTest, SecondPassStopsAListAtAPieceWithoutDepthWrites) {
   scene_->materialImages[0]->lightValue = 100;
   scene_->DrawSecondPass(recorder_, platform::IdentityMatrix(), scene_->visibleParts);
   EXPECT_EQ(DrawnPrimitives(), (std::vector<uint32_t>{1, 2, 5, 1})) << "the self-lit plain piece at the end";
-  ExpectBaseline();
-}
-
-TEST_F(SceneDrawTest, ProjectedPassAddsOntoOpaqueKindsOnly) {
-  LoadKinds();
-  scene_->DrawProjected(recorder_, platform::IdentityMatrix(), platform::TranslationMatrix(0, 100, 0));
-  EXPECT_EQ(DrawnPrimitives(), (std::vector<uint32_t>{1, 2}));
-  EXPECT_EQ(recorder_->draws[0].stage0Op, uint32_t(gfx::TextureOp::SelectArg1));
-  EXPECT_EQ(recorder_->draws[0].srcBlend, uint32_t(gfx::Blend::One));
   ExpectBaseline();
 }
 

@@ -239,15 +239,6 @@ TEST_F(SceneLoaderTest, DamagedFilesLeaveTheSceneEmpty) {
   EXPECT_TRUE(LoadBytes(huge)->parts.empty());
 }
 
-TEST_F(SceneLoaderTest, TextureIndicesOutsideTheTableMeanNoTexture) {
-  ScnFile file = TwoMaterialFile();
-  file.materials[0].textures[contentgen::kScnBase] = 9;
-  file.materials[1].textures[contentgen::kScnAlpha] = -5;
-  auto scene = LoadFile(file);
-  ASSERT_EQ(scene->parts.size(), 2u);
-  EXPECT_EQ(scene->allParts[0].size(), 2u) << "both stay plain";
-}
-
 TEST_F(SceneLoaderTest, PartsBeyondSixteenBitIndicesAreRefused) {
   ScnFile file;
   file.materials = {Material("M", 0)};

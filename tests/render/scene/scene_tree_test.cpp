@@ -68,22 +68,6 @@ TEST_F(SceneTreeTest, AWideViewTakesEveryPieceOnce) {
   EXPECT_EQ(Total(scene->visibleParts), 10u) << "a second collection replaces the first";
 }
 
-TEST_F(SceneTreeTest, PiecesSitInTheDeepestNodeThatHoldsThem) {
-  ScnFile file;
-  file.materials = {Material("A", 0)};
-  file.parts = {Square(1000, 1000, 100, 0), Square(-1000, -1000, 100, 0), Square(0, 0, 100, 0)};
-  auto scene = LoadFile(file, false);
-  ASSERT_NE(scene->renderQuadtree, nullptr);
-  const auto& tree = scene->renderQuadtree->partition;
-  EXPECT_FLOAT_EQ(tree.minNodeSize, 100 * std::sqrt(2.0f)) << "the shortest piece diagonal";
-  ASSERT_TRUE(tree.root->hasChildren);
-  ASSERT_EQ(tree.root->items.size(), 1u) << "only the square across the middle stays in the root";
-  EXPECT_EQ(scene->renderQuadtree->parts[tree.root->items[0]]->boxMin.x, -50);
-  size_t below = 0;
-  for (const auto& child : tree.root->children) below += child->NodeCount() > 0 && child->hasChildren ? 1 : 0;
-  EXPECT_EQ(below, 2u) << "the two corner squares each went down a child";
-}
-
 TEST_F(SceneTreeTest, ANodeInsideTheFrustumBoxIsTakenWithoutPlaneTests) {
   ScnFile file;
   file.materials = {Material("A", 0)};
