@@ -126,27 +126,6 @@ TEST_F(GlCombinerTest, BlendFactorAlphaMixesByTheFactorsAlpha) {
   EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack(mix(t, d, f.a)));
 }
 
-TEST_F(GlCombinerTest, ModulateAddOpsCombineColourAndAlpha) {
-  BindSolid(0, kTexel);
-  const Rgba t = Unpack(kTexel), d = Unpack(kDiffuse);
-  struct Case {
-    TextureOp op;
-    Rgba expected;
-  };
-  const Case cases[] = {
-      {TextureOp::ModulateAlphaAddColor, {Clamp(t.r + t.a * d.r), Clamp(t.g + t.a * d.g), Clamp(t.b + t.a * d.b), 1}},
-      {TextureOp::ModulateColorAddAlpha, {Clamp(t.r * d.r + t.a), Clamp(t.g * d.g + t.a), Clamp(t.b * d.b + t.a), 1}},
-      {TextureOp::ModulateInvAlphaAddColor,
-       {Clamp((1 - t.a) * d.r + t.r), Clamp((1 - t.a) * d.g + t.g), Clamp((1 - t.a) * d.b + t.b), 1}},
-      {TextureOp::ModulateInvColorAddAlpha,
-       {Clamp((1 - t.r) * d.r + t.a), Clamp((1 - t.g) * d.g + t.a), Clamp((1 - t.b) * d.b + t.a), 1}},
-  };
-  for (const Case& c : cases) {
-    Stage(0, c.op, texture_arg::kTexture, texture_arg::kDiffuse, TextureOp::SelectArg1, texture_arg::kTexture, 0);
-    EXPECT_COLOR_NEAR(DrawQuad(kDiffuse), Pack(c.expected)) << "op " << static_cast<int>(c.op);
-  }
-}
-
 TEST_F(GlCombinerTest, DotProductWithTheTextureFactorLightsANormalMap) {
   // Normal map texel (0.5, 0.75, 1.0)-ish against a light direction in the factor; the result fills every channel.
   const uint32_t normal = Argb(255, 128, 192, 255);

@@ -1,59 +1,11 @@
-// The OpenGL device on a real (virtual) display: creation, clears, screen-space and transformed drawing, depth,
-// blending, culling, buffers and presentation, checked on read-back pixels.
+// The OpenGL device on a real (virtual) display: transformed drawing and pixel centres, depth, buffers, resets,
+// presentation, program caching and resource lifetimes, checked on read-back pixels.
 #include <cstring>
 
 #include "gl_fixture.h"
 
 namespace platform::gfx::testing {
 namespace {
-
-TEST_F(GlDeviceTest, ClearFillsTheViewport) {
-  ASSERT_EQ(device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, Argb(255, 0x33, 0x66, 0x99), 1.0f, 0), kOk);
-  EXPECT_COLOR_NEAR(Pixel(0, 0), Argb(255, 0x33, 0x66, 0x99), 0);
-  EXPECT_COLOR_NEAR(Pixel(63, 63), Argb(255, 0x33, 0x66, 0x99), 0);
-
-  // A viewport limits the clear.
-  device().SetViewport(Viewport{16, 16, 8, 8, 0, 1});
-  ASSERT_EQ(device().Clear(clear_flags::kTarget, Argb(255, 0, 255, 0), 1.0f, 0), kOk);
-  EXPECT_COLOR_NEAR(Pixel(16, 16), Argb(255, 0, 255, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(23, 23), Argb(255, 0, 255, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(24, 23), Argb(255, 0x33, 0x66, 0x99), 0);
-  EXPECT_EQ(device().Clear(clear_flags::kTarget, 0, 1.5f, 0), kInvalidCall);
-}
-
-TEST_F(GlDeviceTest, ScreenSpaceTriangleCoversItsPixelsWithTheVertexColour) {
-  device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, Argb(255, 0, 0, 0), 1.0f, 0);
-  device().SetRenderState(RenderState::Lighting, false);
-  ASSERT_EQ(device().BeginScene(), kOk);
-  DrawScreenRect(10, 20, 30, 25, Argb(255, 200, 100, 50));
-  ASSERT_EQ(device().EndScene(), kOk);
-  EXPECT_COLOR_NEAR(Pixel(10, 20), Argb(255, 200, 100, 50), 0);
-  EXPECT_COLOR_NEAR(Pixel(29, 24), Argb(255, 200, 100, 50), 0);
-  EXPECT_COLOR_NEAR(Pixel(9, 20), Argb(255, 0, 0, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(30, 24), Argb(255, 0, 0, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(10, 19), Argb(255, 0, 0, 0), 0);
-  EXPECT_COLOR_NEAR(Pixel(10, 25), Argb(255, 0, 0, 0), 0);
-}
-
-TEST_F(GlDeviceTest, VertexColoursInterpolateAcrossTheTriangle) {
-  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
-  device().SetRenderState(RenderState::Lighting, false);
-  device().SetRenderState(RenderState::CullMode, CullMode::None);
-  // Red on the left edge, blue on the right: halfway is half of each.
-  const ScreenVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, Argb(255, 255, 0, 0)},
-                                {63.5f, -0.5f, 0.5f, 1, Argb(255, 0, 0, 255)},
-                                {-0.5f, 63.5f, 0.5f, 1, Argb(255, 255, 0, 0)},
-                                {63.5f, 63.5f, 0.5f, 1, Argb(255, 0, 0, 255)}};
-  device().SetVertexShader(kScreenFvf);
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ScreenVertex)), kOk);
-  // Pixel x has its centre at x, i.e. (x + 0.5) / 64 of the way across.
-  const double t = (31 + 0.5) / 64.0;
-  EXPECT_COLOR_NEAR(Pixel(31, 10), Argb(255, Byte(1 - t), 0, Byte(t)));
-  // Flat shading takes the first vertex's colour.
-  device().SetRenderState(RenderState::ShadeMode, ShadeMode::Flat);
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ScreenVertex)), kOk);
-  EXPECT_COLOR_NEAR(Pixel(20, 5), Argb(255, 255, 0, 0), 0);
-}
 
 TEST_F(GlDeviceTest, TransformedVerticesFollowTheClassicAxes) {
   device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, 0, 1.0f, 0);
@@ -109,30 +61,6 @@ TEST_F(GlDeviceTest, DepthIsZeroToOneAndTestedWithTheComparison) {
   device().Clear(clear_flags::kZBuffer, 0, 0.5f, 0);
   DrawScreenRect(0, 0, 32, 32, Argb(255, 99, 99, 99), 0.6f);
   EXPECT_COLOR_NEAR(Pixel(10, 10), Argb(255, 10, 20, 30), 0);
-}
-
-TEST_F(GlDeviceTest, CullingUsesTheClassicWinding) {
-  device().SetRenderState(RenderState::Lighting, false);
-  // Clockwise on screen (rows down): right, then down-left.
-  const ScreenVertex clockwise[3] = {{10, 10, 0.5f, 1, Argb(255, 255, 0, 0)},
-                                     {50, 10, 0.5f, 1, Argb(255, 255, 0, 0)},
-                                     {10, 50, 0.5f, 1, Argb(255, 255, 0, 0)}};
-  const ScreenVertex counter[3] = {clockwise[0], clockwise[2], clockwise[1]};
-  device().SetVertexShader(kScreenFvf);
-  struct Case {
-    CullMode mode;
-    bool clockwiseDrawn, counterDrawn;
-  };
-  for (const Case& c : {Case{CullMode::CounterClockwise, true, false}, Case{CullMode::Clockwise, false, true},
-                        Case{CullMode::None, true, true}}) {
-    device().SetRenderState(RenderState::CullMode, c.mode);
-    device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
-    device().DrawPrimitiveUP(PrimitiveType::TriangleList, 1, clockwise, sizeof(ScreenVertex));
-    EXPECT_EQ(Red(Pixel(15, 15)) == 255, c.clockwiseDrawn) << static_cast<int>(c.mode);
-    device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
-    device().DrawPrimitiveUP(PrimitiveType::TriangleList, 1, counter, sizeof(ScreenVertex));
-    EXPECT_EQ(Red(Pixel(15, 15)) == 255, c.counterDrawn) << static_cast<int>(c.mode);
-  }
 }
 
 TEST_F(GlDeviceTest, BuffersDrawPlainAndIndexedAndRefuseOutOfRangeIndices) {
@@ -254,18 +182,6 @@ TEST_F(GlDeviceTest, PresentShowsTheBackBufferUprightInTheWindow) {
       EXPECT_COLOR_NEAR(gl().ReadWindowPixel(at.x, at.y) | 0xFF000000u, at.color, 0) << at.x << "," << at.y;
     }
   }
-}
-
-TEST_F(GlDeviceTest, ValidateRefusesWhatTheProgramsCannotDraw) {
-  uint32_t passes = 0;
-  EXPECT_EQ(device().ValidateDevice(passes), kOk);
-  device().SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::BumpEnvMap);
-  EXPECT_EQ(device().ValidateDevice(passes), kUnsupportedColorOperation);
-  device().SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::DotProduct3);
-  device().SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::ModulateAlphaAddColor);
-  device().SetTextureStageState(1, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpaceReflectionVector);
-  EXPECT_EQ(device().ValidateDevice(passes), kOk);
-  EXPECT_EQ(passes, 1u);
 }
 
 TEST_F(GlDeviceTest, ProgramsAreBuiltOncePerKeyAndKeptAcrossValueChanges) {

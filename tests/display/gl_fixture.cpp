@@ -97,18 +97,4 @@ Texture* GlDeviceTest::MakeSolidTexture(uint32_t color, uint32_t size) {
   return texture;
 }
 
-CubeTexture* GlDeviceTest::MakeCubeTexture(const uint32_t (&faces)[6]) {
-  CubeTexture* cube = nullptr;
-  EXPECT_EQ(device().CreateCubeTexture(4, 1, 0, Format::X8R8G8B8, Pool::Managed, &cube), kOk);
-  for (uint32_t face = 0; face < 6 && cube != nullptr; ++face) {
-    LockedRect locked;
-    EXPECT_EQ(cube->LockRect(static_cast<CubeFace>(face), 0, locked, nullptr, 0), kOk);
-    for (uint32_t y = 0; y < 4; ++y)
-      for (uint32_t x = 0; x < 4; ++x)
-        reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(locked.bits) + y * locked.pitch)[x] = faces[face];
-    cube->UnlockRect(static_cast<CubeFace>(face), 0);
-  }
-  return cube;
-}
-
 }  // namespace platform::gfx::testing

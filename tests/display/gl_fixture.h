@@ -36,14 +36,6 @@ struct ColorVertex {
 };
 constexpr uint32_t kColorFvf = fvf::kXyz | fvf::kDiffuse;
 
-// XYZ | NORMAL | TEX1
-struct LitVertex {
-  float x, y, z;
-  float nx, ny, nz;
-  float u, v;
-};
-constexpr uint32_t kLitFvf = fvf::kXyz | fvf::kNormal | fvf::kTex1;
-
 inline int Red(uint32_t argb) { return static_cast<int>((argb >> 16) & 0xFF); }
 inline int Green(uint32_t argb) { return static_cast<int>((argb >> 8) & 0xFF); }
 inline int Blue(uint32_t argb) { return static_cast<int>(argb & 0xFF); }
@@ -81,8 +73,6 @@ class GlDeviceTest : public ::testing::Test {
   Texture* MakeTexture2x2(uint32_t topLeft, uint32_t topRight, uint32_t bottomLeft, uint32_t bottomRight);
   // An A8R8G8B8 texture of one colour.
   Texture* MakeSolidTexture(uint32_t color, uint32_t size = 4);
-  // A 4x4 X8R8G8B8 cube map, each face of one colour (faces in CubeFace order).
-  CubeTexture* MakeCubeTexture(const uint32_t (&faces)[6]);
 
   std::unique_ptr<WindowSystem> windows_;
   WindowHandle window_ = 0;

@@ -1,6 +1,5 @@
-// Per-vertex lighting on the OpenGL device: point and spot lights with range, attenuation and cone, material colours
-// and their sources, specular highlights, compared with the lighting equations. The race's sun is pixel-tested in
-// race_frame_test.cpp.
+// Per-vertex lighting on the OpenGL device: point lights with range and attenuation, specular highlights, compared
+// with the lighting equations. The race's sun and the cars' paint are pixel-tested in race_frame_test.cpp.
 #include <cmath>
 
 #include "gl_fixture.h"
@@ -81,41 +80,6 @@ TEST_F(GlLightingTest, PointLightAttenuatesWithDistanceAndStopsAtItsRange) {
   EXPECT_COLOR_NEAR(DrawFacingQuad(), Argb(255, Byte(0.8 * scale), Byte(0.6 * scale), Byte(0.4 * scale)));
 }
 
-TEST_F(GlLightingTest, SpotLightConeIsFullInsideThetaDarkOutsidePhiAndFallsOffBetween) {
-  device().SetRenderState(RenderState::ColorVertex, false);
-  Light light;
-  light.type = LightType::Spot;
-  light.diffuse = Color(1, 1, 1);
-  light.position = {0, 0, -2};
-  light.direction = {0, 0, 1};
-  light.range = 100;
-  light.attenuation0 = 1;
-  light.falloff = 1;
-  const double distance = std::sqrt(2.0 + 6.25);
-  const double rho = 2.5 / distance;  // cosine of the corners' angle from the axis, about 29.5 degrees
-  const double angle = std::acos(rho);
-  const double lit = 2.5 / distance;   // N·L
-  // Inside the inner cone.
-  light.theta = static_cast<float>(2 * angle + 0.2);
-  light.phi = static_cast<float>(2 * angle + 0.4);
-  ASSERT_EQ(device().SetLight(0, light), kOk);
-  device().LightEnable(0, true);
-  EXPECT_COLOR_NEAR(DrawFacingQuad(), Argb(255, Byte(0.8 * lit), Byte(0.6 * lit), Byte(0.4 * lit)));
-  // Outside the outer cone.
-  light.theta = static_cast<float>(2 * angle - 0.4);
-  light.phi = static_cast<float>(2 * angle - 0.2);
-  device().SetLight(0, light);
-  EXPECT_COLOR_NEAR(DrawFacingQuad(), Argb(255, 0, 0, 0));
-  // Between: ((rho - cos(phi/2)) / (cos(theta/2) - cos(phi/2))) ^ falloff.
-  light.theta = static_cast<float>(2 * angle - 0.3);
-  light.phi = static_cast<float>(2 * angle + 0.3);
-  light.falloff = 2;
-  device().SetLight(0, light);
-  const double cosTheta = std::cos(light.theta / 2), cosPhi = std::cos(light.phi / 2);
-  const double cone = std::pow((rho - cosPhi) / (cosTheta - cosPhi), 2.0);
-  EXPECT_COLOR_NEAR(DrawFacingQuad(), Argb(255, Byte(0.8 * lit * cone), Byte(0.6 * lit * cone), Byte(0.4 * lit * cone)));
-}
-
 TEST_F(GlLightingTest, SpecularHighlightUsesTheHalfwayVectorAndPower) {
   device().SetRenderState(RenderState::ColorVertex, false);
   device().SetRenderState(RenderState::SpecularEnable, true);
@@ -143,27 +107,6 @@ TEST_F(GlLightingTest, SpecularHighlightUsesTheHalfwayVectorAndPower) {
   device().SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::SelectArg1);
   device().SetTextureStageState(0, TextureStageState::ColorArg1, texture_arg::kSpecular);
   EXPECT_COLOR_NEAR(DrawFacingQuad(), Argb(255, Byte(s), Byte(0.5 * s), Byte(0.25 * s)));
-}
-
-TEST_F(GlLightingTest, VertexColourReplacesTheMaterialWhereTheSourceSaysSo) {
-  Light light;
-  light.type = LightType::Directional;
-  light.diffuse = Color(1, 1, 1);
-  light.direction = {0, 0, 1};
-  device().SetLight(0, light);
-  device().LightEnable(0, true);
-  const uint32_t vertex = Argb(128, 255, 128, 0);
-  // Defaults: colour vertex on, diffuse from colour 1: the vertex colour is the diffuse material.
-  EXPECT_COLOR_NEAR(DrawFacingQuad(vertex), Argb(255, 255, 128, 0));
-  // Off: the material's diffuse.
-  device().SetRenderState(RenderState::ColorVertex, false);
-  EXPECT_COLOR_NEAR(DrawFacingQuad(vertex), Argb(255, Byte(0.8), Byte(0.6), Byte(0.4)));
-  // Ambient from the vertex colour.
-  device().SetRenderState(RenderState::ColorVertex, true);
-  device().SetRenderState(RenderState::DiffuseMaterialSource, MaterialColorSource::Material);
-  device().SetRenderState(RenderState::AmbientMaterialSource, MaterialColorSource::Color1);
-  device().SetRenderState(RenderState::Ambient, Argb(0, 255, 255, 255));
-  EXPECT_COLOR_NEAR(DrawFacingQuad(vertex), Argb(255, Byte(0.8 + 1.0), Byte(0.6 + 128 / 255.0), Byte(0.4)));
 }
 
 }  // namespace

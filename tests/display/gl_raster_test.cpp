@@ -52,20 +52,6 @@ TEST_F(GlRasterTest, FogMixesTheFogColourByTheFogFactor) {
   EXPECT_COLOR_NEAR(DrawDepthQuad(0.5f, color), color, 0);
 }
 
-TEST_F(GlRasterTest, ScreenSpaceVerticesCarryTheirFogInSpecularAlpha) {
-  device().SetRenderState(RenderState::FogEnable, true);
-  device().SetRenderState(RenderState::FogColor, Argb(0, 255, 255, 255));
-  const uint32_t specular = Argb(64, 0, 0, 0);
-  const FogVertex quad[4] = {{-0.5f, -0.5f, 0.5f, 1, Argb(255, 0, 0, 0), specular},
-                             {63.5f, -0.5f, 0.5f, 1, Argb(255, 0, 0, 0), specular},
-                             {-0.5f, 63.5f, 0.5f, 1, Argb(255, 0, 0, 0), specular},
-                             {63.5f, 63.5f, 0.5f, 1, Argb(255, 0, 0, 0), specular}};
-  device().SetVertexShader(fvf::kXyzRhw | fvf::kDiffuse | fvf::kSpecular);
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(FogVertex)), kOk);
-  const int fogged = Byte(1 - 64 / 255.0);
-  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, fogged, fogged, fogged));
-}
-
 TEST_F(GlRasterTest, AlphaTestComparesTheAlphaByteWithTheReference) {
   device().SetRenderState(RenderState::ZEnable, false);
   device().SetRenderState(RenderState::AlphaTestEnable, true);
@@ -113,19 +99,6 @@ TEST_F(GlRasterTest, ClipPlanesKeepThePositiveSide) {
   device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
   DrawDepthQuad(0.5f, Argb(255, 0, 255, 0));
   EXPECT_COLOR_NEAR(Pixel(32, 30), Argb(255, 0, 255, 0), 0);
-}
-
-TEST_F(GlRasterTest, DepthBiasPullsCoplanarGeometryForward) {
-  device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, 0, 1.0f, 0);
-  device().SetRenderState(RenderState::ZFunc, CompareFunc::Less);
-  DrawDepthQuad(0.5f, Argb(255, 255, 0, 0));
-  // The same depth again fails LESS...
-  DrawDepthQuad(0.5f, Argb(255, 0, 255, 0));
-  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 255, 0, 0), 0);
-  // ... unless biased towards the viewer, as decals are.
-  device().SetRenderState(RenderState::ZBias, 2);
-  DrawDepthQuad(0.5f, Argb(255, 0, 255, 0));
-  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 0, 255, 0), 0);
 }
 
 TEST_F(GlRasterTest, RangeFogUsesTheDistanceNotTheDepth) {

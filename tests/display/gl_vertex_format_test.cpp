@@ -59,36 +59,5 @@ TEST_F(GlVertexFormatTest, EveryLayoutTheGameUsesDrawsItsColourAndTexture) {
   texture->Release();
 }
 
-TEST_F(GlVertexFormatTest, SecondTextureCoordinateSetFeedsTheSecondStage) {
-  device().SetRenderState(RenderState::Lighting, false);
-  device().SetRenderState(RenderState::CullMode, CullMode::None);
-  Texture* texture = MakeTexture2x2(Argb(255, 255, 0, 0), Argb(255, 0, 255, 0), Argb(255, 0, 0, 255),
-                                    Argb(255, 255, 255, 0));
-  // Stage 0 passes the diffuse on; stage 1 selects its texture through coordinate set 1.
-  device().SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::SelectArg1);
-  device().SetTextureStageState(0, TextureStageState::ColorArg1, texture_arg::kDiffuse);
-  device().SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::SelectArg1);
-  device().SetTextureStageState(1, TextureStageState::ColorArg1, texture_arg::kTexture);
-  device().SetTexture(1, texture);
-  struct TwoSetVertex {
-    float x, y, z;
-    uint32_t color;
-    float u0, v0, u1, v1;
-  };
-  const TwoSetVertex quad[4] = {{-1, 1, 0.5f, 0xFFFFFFFF, 0, 0, 0.75f, 0.75f},
-                                {1, 1, 0.5f, 0xFFFFFFFF, 0, 0, 0.75f, 0.75f},
-                                {-1, -1, 0.5f, 0xFFFFFFFF, 0, 0, 0.75f, 0.75f},
-                                {1, -1, 0.5f, 0xFFFFFFFF, 0, 0, 0.75f, 0.75f}};
-  device().SetVertexShader(0x242);
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(TwoSetVertex)), kOk);
-  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 255, 255, 0), 0);  // bottom-right texel
-  // Pointed at set 0 instead, stage 1 reads the top-left texel.
-  device().SetTextureStageState(1, TextureStageState::TexCoordIndex, 0);
-  ASSERT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(TwoSetVertex)), kOk);
-  EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 255, 0, 0), 0);
-  device().SetTexture(1, nullptr);
-  texture->Release();
-}
-
 }  // namespace
 }  // namespace platform::gfx::testing

@@ -39,23 +39,6 @@ TEST(GlowColour, FirstMatchingWordWinsAnywhereInTheName) {
   for (const auto& [name, colour] : cases) EXPECT_EQ(render::GlowColourFromName(name), colour) << name;
 }
 
-TEST_F(GlowTrailTest, ExpiredPointsAreFreedAtTheNextUpdate) {
-  GlowTrailSystem glows(device_, &Resources(), settings_.get());
-  GlowPoint* brake = glows.AddGlowTrailPoint({1, 2, 3}, render::kGlowBrake, 0.5f, 0);
-  glows.UpdateGlowTrails(0.1f);
-  EXPECT_EQ(glows.Batch(0, 1)->pointCount, 1u);
-  brake->expired = true;
-  glows.UpdateGlowTrails(0.1f);
-  EXPECT_EQ(glows.Batch(0, 1)->Count(), 0u);
-  // Out-of-range batches still hand back a point its owner may write, never drawn.
-  GlowPoint* stray = glows.AddGlowTrailPoint({0, 0, 0}, 9, 1.0f, 42);
-  ASSERT_NE(stray, nullptr);
-  stray->expired = true;
-  SetInt(app::SettingId::GLOWDETAIL, 2);
-  glows.DrawGlowTrails(device_, platform::IdentityMatrix(), nullptr);
-  EXPECT_TRUE(device_->Draws().empty());
-}
-
 TEST_F(GlowTrailTest, DetailLevelDecidesFlaresAndCarLights) {
   GlowTrailSystem glows(device_, &Resources(), settings_.get());
   glows.AddGlowTrailPoint({0, 0, 100}, render::kGlowFlare, 1.0f, 2);

@@ -146,20 +146,6 @@ TEST_F(ParticleTest, DrawFacesTheCameraPicksFramesAndFadesByTextureFactor) {
 
 class ParticleSystemTest : public ParticleTest {};
 
-TEST_F(ParticleSystemTest, TypeZeroDrawsOneRandomNumberAndAddsNothing) {
-  ParticleSystem system(device_, &Resources(), settings_.get());
-  const Vec3 at{0, 0, 0};
-  platform::CrtSeed(99);
-  system.SpawnBurst(0, &at, &at);
-  const int next = platform::CrtRand();
-  platform::CrtSeed(99);
-  platform::CrtRand();
-  EXPECT_EQ(platform::CrtRand(), next);
-  system.SpawnBurst(9, &at, &at);
-  system.SpawnBurst(-1, &at, &at);
-  for (const auto& emitter : system.emitters) EXPECT_TRUE(emitter->particles.empty());
-}
-
 TEST_F(ParticleSystemTest, SmokePassesAQuarterOfItsChancesAndAFlameLivesFifteenAndAHalfFrames) {
   ParticleSystem system(device_, &Resources(), settings_.get());
   const Vec3 at{100, 5, -50};
@@ -177,32 +163,6 @@ TEST_F(ParticleSystemTest, SmokePassesAQuarterOfItsChancesAndAFlameLivesFifteenA
     flameLife += 0.0125f;
   }
   EXPECT_NEAR(flameLife, 0.3875f, 0.0126f) << "whatever its random draws";
-}
-
-TEST_F(ParticleSystemTest, BlendedTypesDrawBeforeAdditiveOnesAndStatesAreRestored) {
-  ParticleSystem system(device_, &Resources(), settings_.get());
-  const Vec3 at{0, 0, 0};
-  const Vec3 still{0, 0, 0};
-  for (int i = 0; i < 20; ++i) {
-    system.SpawnBurst(render::kParticleFlames, &at, &still);
-    system.SpawnBurst(render::kParticleGrass, &at, &still);
-  }
-  const size_t flames = system.Emitter(render::kParticleFlames)->particles.size();
-  ASSERT_GT(flames, 0u);
-  device_->SetRenderState(RenderState::Lighting, true);
-  system.Draw(device_, platform::IdentityMatrix(), nullptr);
-  const auto& draws = device_->Draws();
-  ASSERT_EQ(draws.size(), 20u + flames);
-  platform::gfx::BaseTexture* grass = system.images[render::kParticleGrass]->GetImageTexture();
-  platform::gfx::BaseTexture* fire = system.images[render::kParticleFlames]->GetLayerTexture();
-  for (size_t i = 0; i < draws.size(); ++i) EXPECT_EQ(draws[i].texture0, i < 20 ? grass : fire) << i;
-  ExpectBaseline();
-  EXPECT_EQ(Render(RenderState::Lighting), 0u) << "lighting stays off";
-
-  device_->ClearRecords();
-  system.DrawSecondPass(device_, platform::IdentityMatrix(), nullptr);
-  EXPECT_EQ(device_->Draws().size(), flames) << "the capture pass has only the additive types";
-  ExpectBaseline();
 }
 
 }  // namespace

@@ -35,22 +35,6 @@ class SceneLightingTest : public effects_test::EffectsTest {
   }
 };
 
-TEST_F(SceneLightingTest, AmbientLevelFollowsRedOnly) {
-  SceneLighting lighting(settings_.get());
-  lighting.SetAmbient(0.5f, 0.9f, 0.1f);
-  EXPECT_EQ(lighting.ambientLevel, (std::array<int32_t, 3>{127, 127, 127}));
-  EXPECT_FLOAT_EQ(lighting.material->ambient.g, 0.9f);
-  EXPECT_FLOAT_EQ(lighting.material->ambient.a, 1.0f) << "alpha unchanged";
-  lighting.SetSpecular(0.1f, 0.2f, 0.3f);
-  EXPECT_FLOAT_EQ(lighting.material->specular.b, 0.3f);
-  lighting.Apply(device_, platform::IdentityMatrix());
-  EXPECT_EQ(Render(platform::gfx::RenderState::Ambient), 0x007F7F7Fu);
-  platform::gfx::Material material;
-  device_->GetMaterial(material);
-  EXPECT_FLOAT_EQ(material.power, 10.0f);
-  EXPECT_FLOAT_EQ(material.ambient.r, 0.5f);
-}
-
 TEST_F(SceneLightingTest, LightsAreGivenInTheObjectsFrameAndTestedByRange) {
   SceneLighting lighting(settings_.get());
   lighting.AddLight(Lamp({100, 0, 0}, 50.0f));   // exactly at range from the object: not set

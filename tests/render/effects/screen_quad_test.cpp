@@ -34,30 +34,6 @@ TEST_F(ScreenQuadTest, ResolutionChangeRebuildsOnTheNextFade) {
   EXPECT_EQ(Vertices<TexturedScreenVertex>(quad.fullScreenBuffer)[0].y, 768.0f);
 }
 
-TEST_F(ScreenQuadTest, CaptureFadesTheTargetAndOverlayAddsIt) {
-  ScreenQuad quad;
-  quad.Create(device_, &Resources(), settings_.get(), "IMAGES\\blur.png", "IMAGES\\bluralpha.png", 256, 0.75f);
-  ASSERT_TRUE(quad.HasTexture());
-  device_->ClearRecords();
-  quad.BeginCapture(device_);
-  ASSERT_EQ(device_->Clears().size(), 1u);
-  EXPECT_EQ(device_->Clears()[0].flags, platform::gfx::clear_flags::kZBuffer) << "old colour stays to fade";
-  ASSERT_EQ(device_->Draws().size(), 1u);
-  EXPECT_EQ(device_->Draws()[0].texture0, render::GetImageTexture(quad.fadeImage));
-  platform::Matrix4 projection;
-  device_->GetTransform(platform::gfx::TransformState::Projection, projection);
-  EXPECT_FLOAT_EQ(projection.m[3][2], platform::PerspectiveFovLH(45 * 0.01745329252f, 640.f / 480, 10, 6000).m[3][2]);
-  quad.EndCapture(device_);
-  EXPECT_EQ(device_->Draws().size(), 2u);
-
-  quad.DrawPass(device_);
-  ASSERT_EQ(device_->Draws().size(), 3u);
-  EXPECT_EQ(device_->Draws()[2].texture0, quad.captureImage->GetRenderTargetTexture());
-  EXPECT_EQ(device_->Draws()[2].vertexCount, 4u);
-  ExpectBaseline();
-  EXPECT_EQ(Render(RenderState::ZEnable), 1u);
-}
-
 TEST_F(ScreenQuadTest, ColourQuadDrawsUntexturedAndShadowQuadOnlyOnStencil) {
   ColorQuad quad;
   quad.Create(device_, settings_.get());

@@ -47,14 +47,4 @@ TEST(BitmapFont, CodesOutsideTheTableAreIgnoredAndWordsReadAsZero) {
   EXPECT_EQ(font.widths[1], 7);
 }
 
-TEST(BitmapFont, LoadIniResetsSpacingAndToleratesAMissingFile) {
-  BitmapFont font;
-  font.letterSpacing = 6;
-  font.widthAdjustment = 2;
-  font.LoadIni(render_test::ScratchFolder() + "missing.ini");
-  EXPECT_FLOAT_EQ(font.letterSpacing, 0.0f);
-  EXPECT_EQ(font.widthAdjustment, 0);
-  EXPECT_EQ(font.widths[65], 0);
-}
-
 }  // namespace

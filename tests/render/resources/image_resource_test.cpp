@@ -95,40 +95,6 @@ TEST_F(ImageResourceTest, MovieColourSlotPlaysOrFallsBackToBlack) {
   EXPECT_EQ(ReadTexel(broken.GetImageTexture(), 0, 31, 31), 0xFF000000u);
 }
 
-TEST_F(ImageResourceTest, FlipBookStepsOnlyWhenTheTimerIsStrictlyPastTheDuration) {
-  ImageResource image(manager_.get(), false);
-  image.SetImageAnimation(0, 4, 2, 0.1f);
-  EXPECT_TRUE(image.IsImageAnimating(0));
-  EXPECT_FALSE(image.IsImageAnimating(1));
-  std::vector<std::pair<float, float>> offsets;
-  for (int update = 0; update < 8; ++update) {
-    image.UpdateAnimation(0.06f);
-    offsets.emplace_back(image.offsetU[0], image.offsetV[0]);
-  }
-  // Steps on every second update: 0.12 > 0.1, then the timer restarts at 0.
-  EXPECT_FLOAT_EQ(offsets[0].first, 0.0f);
-  EXPECT_FLOAT_EQ(offsets[1].first, 0.25f);
-  EXPECT_FLOAT_EQ(offsets[3].first, 0.5f);
-  EXPECT_FLOAT_EQ(offsets[5].first, 0.75f);
-  EXPECT_FLOAT_EQ(offsets[7].first, 0.0f);
-  EXPECT_FLOAT_EQ(offsets[7].second, 0.5f);
-  EXPECT_EQ(image.column[0], 0u);
-
-  ImageResource exact(manager_.get(), false);
-  exact.SetImageAnimation(1, 2, 1, 0.25f);
-  exact.UpdateAnimation(0.25f);
-  EXPECT_FLOAT_EQ(exact.offsetU[1], 0.0f) << "a timer equal to the duration does not step";
-  exact.UpdateAnimation(1.0f);
-  EXPECT_FLOAT_EQ(exact.offsetU[1], 0.5f) << "at most one frame per update";
-
-  ImageResource degenerate(manager_.get(), false);
-  degenerate.SetImageAnimation(2, 0, 0, 0.1f);
-  degenerate.SetImageAnimation(7, 4, 4, 0.1f);
-  degenerate.UpdateAnimation(0.2f);
-  EXPECT_TRUE(std::isfinite(degenerate.offsetU[2]));
-  EXPECT_TRUE(std::isfinite(degenerate.offsetV[2]));
-}
-
 TEST_F(ImageResourceTest, EnvironmentSlotLoadsACubeMapForDdsInAnyCase) {
   std::vector<contentgen::PictureData> faces(6, Solid(8, 8, 0xFF336699));
   ASSERT_TRUE(contentgen::WriteDds(folder_ + "sky.dds", platform::gfx::Format::A8R8G8B8, faces, 1));

@@ -1,27 +1,19 @@
-// The sample scenes: the city track's drawn surface is where its collision world is driven, and the showroom's
-// textures are found beside it with its wall screen playing its movie.
+// The sample city: its drawn surface is where its collision world is driven.
 #include <gtest/gtest.h>
 
 #include "contentgen/col_writer.h"
-#include "contentgen/showroom_scene.h"
 #include "contentgen/test_world.h"
 #include "contentgen/track_scene.h"
 #include "geometry/collision_tree.h"
-#include "render/resources/movie_texture.h"
 #include "render/scene/scene_test_support.h"
 
 namespace {
 
-class ContentScenesTest : public scene_test::SceneFixture {
- protected:
-  std::unique_ptr<render::Scene> LoadEncoded(const contentgen::ScnFile& file, bool keepGeometry = true) {
-    return LoadBytes(contentgen::EncodeSceneFile(file), keepGeometry);
-  }
-};
+class ContentScenesTest : public scene_test::SceneFixture {};
 
 TEST_F(ContentScenesTest, TrackSceneMatchesTheCollisionWorld) {
   const contentgen::ColFile world = contentgen::BuildTestWorld();
-  auto scene = LoadEncoded(contentgen::BuildTrackScene());
+  auto scene = LoadBytes(contentgen::EncodeSceneFile(contentgen::BuildTrackScene()));
   ASSERT_EQ(scene->parts.size(), world.blocks.size());
   size_t worldTriangles = 0;
   for (const auto& block : world.blocks)
@@ -48,26 +40,6 @@ TEST_F(ContentScenesTest, TrackSceneMatchesTheCollisionWorld) {
         << i;
     EXPECT_NEAR(drawn.point.y, driven.point.y, 0.01f) << i;
   }
-}
-
-TEST_F(ContentScenesTest, WrittenScenesLoadThroughTheResourceManager) {
-  ASSERT_TRUE(contentgen::WriteShowroomScene(folder_));
-  render::Scene* showroom =
-      render::LoadScene(*manager_, device_, "showroom\\SHOWROOM.SCN", "", true, true, true, false);
-  ASSERT_FALSE(showroom->parts.empty());
-  render::MovieTexture* screen = nullptr;
-  for (render::ImageResource* image : showroom->materialImages) {
-    ASSERT_NE(image, nullptr);
-    EXPECT_TRUE(image->loaded) << "every texture is found beside the scene";
-    if (image->colourMovie != nullptr) screen = image->colourMovie;
-  }
-  // The wall screen plays its movie: the manager moves it on frame by frame.
-  ASSERT_NE(screen, nullptr);
-  ASSERT_TRUE(screen->opened);
-  const uint32_t before = screen->currentFrame;
-  manager_->Update(1.0f / 5);
-  EXPECT_NE(screen->currentFrame, before);
-  render::ReleaseScene(*manager_, showroom);
 }
 
 }  // namespace

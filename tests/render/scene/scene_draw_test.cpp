@@ -2,8 +2,6 @@
 // the settings that switch set-ups off, and the render-state baseline after every pass.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "platform/gfx/null_graphics.h"
 #include "platform/math/math.h"
 #include "render/resources/image_resource.h"
@@ -22,7 +20,7 @@ using scene_test::Square;
 struct DrawState {
   uint32_t primitives = 0;
   uint32_t alphaBlend = 0, zWrite = 0, alphaTest = 0, srcBlend = 0, destBlend = 0;
-  uint32_t stage0Op = 0, stage1Op = 0, stage1Coordinates = 0;
+  uint32_t stage0Op = 0, stage1Op = 0;
 };
 
 class RecordingDevice : public gfx::NullDevice {
@@ -41,7 +39,6 @@ class RecordingDevice : public gfx::NullDevice {
     GetRenderState(RenderState::DestBlend, state.destBlend);
     GetTextureStageState(0, TextureStageState::ColorOp, state.stage0Op);
     GetTextureStageState(1, TextureStageState::ColorOp, state.stage1Op);
-    GetTextureStageState(1, TextureStageState::TexCoordIndex, state.stage1Coordinates);
     draws.push_back(state);
     return result;
   }
@@ -57,22 +54,14 @@ class SceneDrawTest : public scene_test::SceneFixture {
  protected:
   void SetUp() override {
     SceneFixture::SetUp();
-    gfx::PresentParameters parameters;
-    parameters.backBufferWidth = 640;
-    parameters.backBufferHeight = 480;
-    parameters.backBufferFormat = gfx::Format::X8R8G8B8;
-    parameters.windowed = true;
-    recorder_ = new RecordingDevice(system_, 0, system_.description.adapters[0], parameters);
+    recorder_ = new RecordingDevice(system_, 0, system_.description.adapters[0], device_->Parameters());
     // The baseline the frame sets up before any model or scene draw.
     recorder_->SetTextureStageState(1, TextureStageState::TexCoordIndex, 0u);
     recorder_->SetTextureStageState(0, TextureStageState::AlphaArg1, gfx::texture_arg::kDiffuse);
     settings_->SetInt(app::SettingId::ALPHAWRITE, 1);
     settings_->SetInt(app::SettingId::NORMALMAPPING, 1);
     settings_->SetInt(app::SettingId::MIPFILTER, 2);
-    WriteTexture("base.png");
-    WriteTexture("alpha.png");
-    WriteTexture("over.png");
-    WriteTexture("norm.png");
+    for (const char* name : {"base.png", "alpha.png", "over.png", "norm.png"}) WriteTexture(name);
   }
   void TearDown() override {
     scene_.reset();
@@ -200,30 +189,6 @@ TEST_F(SceneDrawTest, SecondPassStopsAListAtAPieceWithoutDepthWrites) {
   scene_->materialImages[0]->lightValue = 100;
   scene_->DrawSecondPass(recorder_, platform::IdentityMatrix(), scene_->visibleParts);
   EXPECT_EQ(DrawnPrimitives(), (std::vector<uint32_t>{1, 2, 5, 1})) << "the self-lit plain piece at the end";
-  ExpectBaseline();
-}
-
-TEST_F(SceneDrawTest, DrawBuildsTheReflectionProjectionFromTheSettings) {
-  WriteTexture("refl.png");
-  ScnFile file;
-  file.textureNames = {{"base.png", 0}, {"refl.png", 1}};
-  file.materials = {Material("FLOOR", 0, 0)};
-  file.materials[0].textures[contentgen::kScnReflectionAlpha] = 1;
-  file.parts.push_back(Square(0, 0, 10, 0));
-  settings_->SetInt(app::SettingId::SCENEREFLECTION, 1);
-  scene_ = LoadFile(file, false);
-  scene_->visibleParts = scene_->allParts;
-  scene_->Draw(recorder_, platform::IdentityMatrix(), nullptr);
-  ASSERT_EQ(recorder_->draws.size(), 1u);
-  EXPECT_EQ(recorder_->draws[0].stage1Op, uint32_t(gfx::TextureOp::ModulateAlphaAddColor));
-  EXPECT_EQ(recorder_->draws[0].stage1Coordinates, gfx::texcoord_index::kCameraSpacePosition | 1u);
-  ExpectBaseline();
-
-  recorder_->draws.clear();
-  settings_->SetInt(app::SettingId::SCENEREFLECTION, 0);
-  scene_->Draw(recorder_, platform::IdentityMatrix(), nullptr);
-  ASSERT_EQ(recorder_->draws.size(), 1u);
-  EXPECT_EQ(recorder_->draws[0].stage1Op, uint32_t(gfx::TextureOp::Disable)) << "no reflection stage when off";
   ExpectBaseline();
 }
 

@@ -63,35 +63,7 @@ TEST(SceneMaterialFiles, FilesComeFromTheFolderAndTheTable) {
   EXPECT_EQ(files.kind, MaterialKind::Plain);
 }
 
-TEST(SceneMaterialFiles, OnlyAPositiveFlatColourFlagMakesAFlatColouredAlphaMaterial) {
-  SceneMaterialRecord record;
-  record.hasFlatColour = 1;
-  auto files = DeriveMaterialFiles(record, kTable, "");
-  EXPECT_TRUE(files.flatColoured);
-  EXPECT_EQ(files.kind, MaterialKind::Alpha);
-  record.hasFlatColour = -1;
-  files = DeriveMaterialFiles(record, kTable, "");
-  EXPECT_FALSE(files.flatColoured);
-  EXPECT_EQ(files.kind, MaterialKind::Plain);
-}
-
 class SceneMaterialImageTest : public scene_test::SceneFixture {};
-
-TEST_F(SceneMaterialImageTest, ReflectionKindsMoveToTheirBlendedFormsWithVariantA) {
-  render::ImageResource image(manager_.get(), false);
-  SceneMaterialRecord record;
-  record.variantA = 1;
-  EXPECT_EQ(render::ApplyReflectionBlending(record, MaterialKind::SharedReflection, image),
-            MaterialKind::SharedReflectionBlended);
-  EXPECT_FALSE(image.depthWrite);
-  EXPECT_FALSE(image.alphaBlend || image.additiveBlend);
-  EXPECT_EQ(render::ApplyReflectionBlending(record, MaterialKind::MapReflection, image),
-            MaterialKind::MapReflectionBlended);
-
-  render::ImageResource untouched(manager_.get(), false);
-  EXPECT_EQ(render::ApplyReflectionBlending(record, MaterialKind::Alpha, untouched), MaterialKind::Alpha);
-  EXPECT_TRUE(untouched.depthWrite);
-}
 
 TEST_F(SceneMaterialImageTest, ImageCarriesMaterialOverlayPassAnimationAndReflection) {
   WriteTexture("base.png");
@@ -105,7 +77,6 @@ TEST_F(SceneMaterialImageTest, ImageCarriesMaterialOverlayPassAnimationAndReflec
   record.specular = {0.5f, 0.5f, 0.5f};
   record.specularLevel = 0.5f;
   record.glossiness = 0.2f;
-  record.lightValue = 100;
   record.hasScroll0 = true;
   record.scroll0[0] = 0.25f;
   record.hasAnim1 = true;
@@ -120,7 +91,6 @@ TEST_F(SceneMaterialImageTest, ImageCarriesMaterialOverlayPassAnimationAndReflec
   EXPECT_TRUE(image->reflective);
   EXPECT_TRUE(image->renderTargetReady) << "reflection targets were asked for";
   EXPECT_EQ(image->overlayPass, 7);
-  EXPECT_EQ(image->lightValue, 100);
   EXPECT_FLOAT_EQ(image->material.diffuse.g, 0.5f);
   EXPECT_FLOAT_EQ(image->material.diffuse.a, 1.0f) << "alphas keep the image's defaults";
   EXPECT_FLOAT_EQ(image->material.specular.r, 0.25f);

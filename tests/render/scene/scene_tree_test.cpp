@@ -55,19 +55,6 @@ TEST_F(SceneTreeTest, CollectsOnlyPiecesInsideTheView) {
   }
 }
 
-TEST_F(SceneTreeTest, AWideViewTakesEveryPieceOnce) {
-  auto scene = LoadFile(Row(), false);
-  render::ViewFrustum frustum;
-  const platform::Matrix4 view = platform::LookAtLH({4500, 20000, 0}, {4500, 0, 0}, {0, 0, 1});
-  frustum.BuildOrdinary(view, platform::PerspectiveFovLH(1.5f, 1.0f, 1.0f, 50000));
-  scene->CollectVisible(frustum);
-  EXPECT_EQ(Total(scene->visibleParts), 10u);
-  EXPECT_EQ(scene->visibleParts[0][0].size(), 5u);
-  EXPECT_EQ(scene->visibleParts[0][1].size(), 5u);
-  scene->CollectVisible(frustum);
-  EXPECT_EQ(Total(scene->visibleParts), 10u) << "a second collection replaces the first";
-}
-
 TEST_F(SceneTreeTest, ANodeInsideTheFrustumBoxIsTakenWithoutPlaneTests) {
   ScnFile file;
   file.materials = {Material("A", 0)};
@@ -80,37 +67,6 @@ TEST_F(SceneTreeTest, ANodeInsideTheFrustumBoxIsTakenWithoutPlaneTests) {
   ASSERT_FALSE(render::BoxInFrustum(frustum, aside->corners)) << "the planes alone would reject it";
   scene->CollectVisible(frustum);
   EXPECT_EQ(scene->visibleParts[0][0].size(), 2u) << "its node lies wholly inside the frustum's box";
-}
-
-TEST_F(SceneTreeTest, ReflectorsAreVisiblePlanarImagesFacingTheCamera) {
-  WriteTexture("base.png");
-  WriteTexture("refl.png");
-  ScnFile file = Row();
-  file.textureNames = {{"base.png", 0}, {"refl.png", 1}};
-  file.materials[1].textures[contentgen::kScnBase] = 0;
-  file.materials[1].textures[contentgen::kScnReflectionAlpha] = 1;
-  auto scene = LoadFile(file, false);
-  EXPECT_TRUE(scene->HasReflectiveParts());
-  const auto& planar = scene->allParts[geometry::KindIndex(MaterialKind::SharedReflection)];
-  ASSERT_EQ(planar.size(), 1u);
-  render::ImageResource* image = planar[0][0]->image;
-  // The average of (c − b) × (b − a): for the file's winding of a floor seen from above it points down, along
-  // the direction of a camera that looks at it.
-  EXPECT_NEAR(image->reflectionNormal.y, -1, 1e-5);
-
-  scene->CollectVisible(ViewFrom(3000));
-  scene->CollectReflectors({0, -0.3f, 1});
-  ASSERT_EQ(scene->GetReflectorCount(), 1u);
-  EXPECT_EQ(scene->GetReflector(0), image);
-  scene->CollectReflectors({0, 0.9f, 0.1f});
-  EXPECT_EQ(scene->GetReflectorCount(), 0u) << "looking up, away from the floor";
-  scene->CollectVisible(ViewFrom(2000));
-  scene->CollectReflectors({0, 0, 1});
-  EXPECT_EQ(scene->GetReflectorCount(), 0u) << "material 1 not in view";
-  EXPECT_EQ(scene->GetReflector(5), nullptr);
-
-  auto plain = LoadFile(Row(), false);
-  EXPECT_FALSE(plain->HasReflectiveParts());
 }
 
 }  // namespace

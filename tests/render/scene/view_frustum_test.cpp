@@ -43,24 +43,6 @@ TEST(ViewFrustum, OrdinaryBuildOfIdentityViewSpansNearAndFarRectangles) {
   }
 }
 
-TEST(ViewFrustum, EachBuildFacesInwardOnlyForItsKindOfView) {
-  const platform::Matrix4 mirrored =
-      platform::Multiply(platform::ReflectionMatrix(platform::Plane{0, 1, 0, 0}), platform::IdentityMatrix());
-  // The point seen in the mirror: reflected through y = 0.
-  const Vec3 point{0.3f, -0.2f, 5};
-  ViewFrustum plainFromMirror, mirrorFromMirror, mirrorFromPlain;
-  mirrorFromMirror.Build(mirrored, Projection());
-  plainFromMirror.BuildOrdinary(mirrored, Projection());
-  mirrorFromPlain.Build(platform::IdentityMatrix(), Projection());
-  EXPECT_NEAR(platform::DotCoord(mirrorFromMirror.planes[0], point), 4.0f, 1e-3);
-  EXPECT_NEAR(platform::DotCoord(mirrorFromMirror.planes[1], point), 5.0f, 1e-3);
-  for (int plane = 0; plane < 6; ++plane) {
-    EXPECT_GT(platform::DotCoord(mirrorFromMirror.planes[plane], point), 0) << plane;
-    EXPECT_LT(platform::DotCoord(plainFromMirror.planes[plane], point), 0) << plane;
-    EXPECT_LT(platform::DotCoord(mirrorFromPlain.planes[plane], Vec3{0.3f, 0.2f, 5}), 0) << plane;
-  }
-}
-
 TEST(BoxInFrustum, RejectsOnlyBoxesWhollyBehindOnePlane) {
   ViewFrustum frustum;
   frustum.BuildOrdinary(platform::IdentityMatrix(), Projection());
