@@ -1,5 +1,4 @@
-// Glow trails: colour words, point expiry, detail levels, distance fade and growth, fog set-up per pass and the
-// fogless adapter, a batch without its buffer.
+// Glow trails: colour words, detail levels, distance fade and growth, fog set-up per pass and the fogless adapter.
 #include "render/effects/glow_trails.h"
 
 #include <cmath>

@@ -1,15 +1,12 @@
-// Particles: the emitter's quad, ageing, fading, flip-book loops, growth, caps and culling with injected time;
-// the particle types' caps, images, spawn recipes and the two drawing passes.
+// Particles with injected time: ageing and fading, flip-book loops, the cap, culling, the drawn quad facing the
+// camera, smoke's spawn chance and a flame's life. The race's tests throw sparks from crashes.
 #include "render/effects/particle_system.h"
-
-#include <cmath>
 
 #include <gtest/gtest.h>
 
 #include "platform/math/math.h"
 #include "platform/os.h"
 #include "render/effects/effects_test_support.h"
-#include "render/resources/image_resource.h"
 
 namespace {
 

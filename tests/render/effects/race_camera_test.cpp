@@ -1,5 +1,5 @@
-// Race camera: smoothing rates, distance clamp, shake decay and jitter, projection caching, the billboard and the
-// wall pull-in of the chase eye. The race's own tests follow the player's car, the in-car view and look-back.
+// Race camera: smoothing rates, distance clamp, shake decay, projection caching and the wall pull-in of the chase
+// eye. The race's own tests follow the player's car, the in-car view and look-back.
 #include "render/effects/race_camera.h"
 
 #include <cmath>

@@ -1,5 +1,5 @@
-// Scene lighting on the device: material and ambient, suns first, range-tested local lights in the object's
-// frame, the MAXLIGHTS limit and the switch-off of unused indices.
+// Scene lighting on the device: range-tested local lights in the object's frame, suns first, the MAXLIGHTS limit
+// and the switch-off of unused indices. The race's sun is pixel-tested in race_frame_test.cpp.
 #include "render/effects/scene_lighting.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-// Screen and colour quads: colour conversion, the rebuild on a new resolution, the capture target, the fade and
-// overlay passes and their state restore, the stencil-limited shadow quad.
+// Screen and colour quads: colour conversion, the rebuild on a new resolution, the untextured stencil-limited shadow
+// quad. The glow capture and the shadow quad are pixel-tested in race_frame_test.cpp.
 #include "render/effects/screen_quad.h"
 
 #include <gtest/gtest.h>

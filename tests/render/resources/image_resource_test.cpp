@@ -1,8 +1,6 @@
-// Material images: defaults, the alpha pair and its black stand-in, movies in the colour slot, animation channels
-// (strict flip-book comparisons and scrolling), the environment slot by extension, and the render target's begin.
+// Material images: the alpha pair and its black stand-in, movies in the colour slot, the environment slot by
+// extension, and the render target's refusal inside the frame's scene.
 #include "render/resources/image_resource.h"
-
-#include <cmath>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-// The resource manager: name normalisation (".." included), sharing by reference count, the unique flag,
-// release, purge and reload, kinds never shared, the per-frame update and the device-reset pair.
+// The resource manager: name normalisation (".." included) and sharing by reference count, release, purge and
+// reload, the device-reset pair and the sound samples of the game.
 #include "render/resources/resource_manager.h"
 
 #include <cctype>

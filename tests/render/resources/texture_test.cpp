@@ -1,4 +1,4 @@
-// Texture loading (PNG, JPEG, every DDS format), colour keys, format conversion and the alpha merge per format.
+// Texture loading (PNG, JPEG, every DDS format), colour keys, bad files and the alpha merge.
 #include "render/resources/texture.h"
 
 #include <gtest/gtest.h>

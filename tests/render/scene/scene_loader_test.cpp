@@ -1,5 +1,5 @@
-// The scene-file loader: a round trip through the writer, header and material tables, parts, welding, pieces,
-// geometry, named records, and damaged files that must leave the scene empty.
+// The scene-file loader: a round trip through the writer, parts, repacking, geometry, named records, sharing, and
+// damaged files that must leave the scene empty.
 #include <gtest/gtest.h>
 
 #include <algorithm>

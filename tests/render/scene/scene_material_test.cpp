@@ -1,5 +1,5 @@
-// Scene materials: picture files and kinds from the texture slots, refinements from the image, blending of the
-// reflection kinds, and the image's material, overlay pass and animation as loaded.
+// Scene materials: picture files and kinds from the texture slots, and the image's material, overlay pass and
+// animation as loaded.
 #include "render/scene/scene_material.h"
 
 #include <gtest/gtest.h>

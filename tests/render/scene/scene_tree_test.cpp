@@ -1,11 +1,8 @@
-// The scene's render partition: pieces placed by their boxes, collection by frustum into kind and material
-// lists, reflectors facing the camera.
+// The scene's render partition: collection by frustum into kind and material lists, and a node inside the
+// frustum's box taken whole.
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 #include "platform/math/math.h"
-#include "render/resources/image_resource.h"
 #include "render/scene/scene_test_support.h"
 
 namespace {

@@ -1,9 +1,8 @@
-// The view frustum: corners, box, planes and view direction of both builds, and the conservative box test.
+// The view frustum: corners, box, planes and view direction, and the conservative box test.
 #include "render/scene/view_frustum.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 
 #include "platform/math/math.h"
