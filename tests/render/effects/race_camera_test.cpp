@@ -1,5 +1,5 @@
-// Race camera: smoothing rates, distance clamp, shake decay, projection caching and the wall pull-in of the chase
-// eye. The race's own tests follow the player's car, the in-car view and look-back.
+// Race camera: smoothing rates, distance clamp, shake decay, projection caching, the in-car and look-back views and
+// the wall pull-in of the chase eye. The race's own tests follow the player's car and read the view keys.
 #include "render/effects/race_camera.h"
 
 #include <cmath>
@@ -72,6 +72,26 @@ TEST_F(RaceCameraTest, FollowRateAndDistanceApproachTheirTargetsAtTwoRatesEach) 
   const float before = camera.distance;
   camera.PlaceChase(nullptr, 1.0f);
   EXPECT_NEAR(camera.distance, before * 0.1f, 1e-4f) << "moving out uses 0.1^dt";
+}
+
+TEST_F(RaceCameraTest, InCarViewLooksAheadAndLookBackOverridesIt) {
+  RaceCamera camera(settings_.get());
+  camera.NextView();
+  ASSERT_TRUE(camera.IsInCarView());
+  camera.lookAt = {0, 10, 0};
+  camera.Update(nullptr, 0.01f);
+  EXPECT_NEAR(camera.eye.y, 10.0f + 32.0f, 1e-4f);
+  EXPECT_NEAR(camera.eye.z, 40.0f, 1e-4f);
+  EXPECT_EQ(camera.lookAt, (Vec3{0, 42, 41})) << "looks one unit ahead along the car";
+  camera.lookAt = {0, 0, 0};
+  camera.lookBack = true;
+  EXPECT_FALSE(camera.IsInCarView()) << "look-back wins over the in-car view while its key is held";
+  camera.Update(nullptr, 0.01f);
+  EXPECT_EQ(camera.eye, (Vec3{0, 50, 250}));
+  EXPECT_LT(camera.frustum.viewDirection.z, -0.9f) << "looking back at the car";
+  camera.lookBack = false;
+  camera.NextView();
+  EXPECT_EQ(camera.viewMode, 0) << "the views wrap";
 }
 
 TEST_F(RaceCameraTest, ChaseEyeIsPulledInFrontOfAWall) {
