@@ -1,5 +1,5 @@
-// The game application on the real SDL window, OpenGL device and mixer under Xvfb: sounds and music play. Keys and
-// clicks from outside the process are the career play-through's (game_career.sh).
+// The game application on the real SDL window, OpenGL device and mixer under Xvfb: a virtual joystick is its
+// controller, sounds and music play. Keys and clicks from outside are the career play-through's (game_career.sh).
 #include "game/game_application.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +14,7 @@
 #include "contentgen/images.h"
 #include "contentgen/sounds.h"
 #include "platform/gfx/graphics.h"
+#include "platform/input/virtual_controller.h"
 #include "platform/window_system.h"
 
 namespace game {
@@ -41,6 +42,7 @@ class GameApplicationDisplayTest : public ::testing::Test {
   }
   void TearDown() override {
     app_.reset();
+    joystick_.reset();
     windows_.reset();
     fs::remove_all(folder_);
   }
@@ -73,8 +75,26 @@ class GameApplicationDisplayTest : public ::testing::Test {
 
   fs::path folder_;
   std::unique_ptr<platform::WindowSystem> windows_;
+  std::unique_ptr<platform::input::VirtualController> joystick_;
   std::unique_ptr<GameApplication> app_;
 };
+
+TEST_F(GameApplicationDisplayTest, AVirtualJoystickIsReadAsTheControllerOfItsSize) {
+  joystick_ = platform::input::VirtualController::Attach(false, 6, 12);
+  ASSERT_NE(joystick_, nullptr);
+  GameApplication& game = Start();
+  app::InputDevices* input = game.GetInputDevices();
+  ASSERT_NE(input, nullptr);
+  ASSERT_TRUE(input->present);
+  EXPECT_EQ(input->GetJoystickAxisCount(), 6);
+  EXPECT_EQ(input->GetJoystickButtonCount(), 12);
+  joystick_->SetAxis(0, 32767);
+  joystick_->SetButton(3, true);
+  EXPECT_TRUE(PumpUntil([&] { return input->GetJoystickButton(3) && input->GetJoystickAxis(0) > 0.9f; }, 20))
+      << "the frame update polls the controller";
+  joystick_->SetButton(3, false);
+  EXPECT_TRUE(PumpUntil([&] { return !input->GetJoystickButton(3); }, 20));
+}
 
 TEST_F(GameApplicationDisplayTest, SoundsPlayAndMusicStreamsThroughTheMixer) {
   GameApplication& game = Start();

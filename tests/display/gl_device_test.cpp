@@ -1,5 +1,5 @@
 // The OpenGL device on a real (virtual) display: transformed drawing and pixel centres, depth, buffers, resets,
-// presentation, program caching and resource lifetimes, checked on read-back pixels.
+// presentation, validation, program caching and resource lifetimes, checked on read-back pixels.
 #include <cstring>
 
 #include "gl_fixture.h"
@@ -182,6 +182,18 @@ TEST_F(GlDeviceTest, PresentShowsTheBackBufferUprightInTheWindow) {
       EXPECT_COLOR_NEAR(gl().ReadWindowPixel(at.x, at.y) | 0xFF000000u, at.color, 0) << at.x << "," << at.y;
     }
   }
+}
+
+TEST_F(GlDeviceTest, ValidateRefusesWhatTheProgramsCannotDraw) {
+  uint32_t passes = 0;
+  EXPECT_EQ(device().ValidateDevice(passes), kOk);
+  device().SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::BumpEnvMap);
+  EXPECT_EQ(device().ValidateDevice(passes), kUnsupportedColorOperation);
+  device().SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::DotProduct3);
+  device().SetTextureStageState(1, TextureStageState::ColorOp, TextureOp::ModulateAlphaAddColor);
+  device().SetTextureStageState(1, TextureStageState::TexCoordIndex, texcoord_index::kCameraSpaceReflectionVector);
+  EXPECT_EQ(device().ValidateDevice(passes), kOk);
+  EXPECT_EQ(passes, 1u);
 }
 
 TEST_F(GlDeviceTest, ProgramsAreBuiltOncePerKeyAndKeptAcrossValueChanges) {

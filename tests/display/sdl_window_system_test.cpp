@@ -74,6 +74,19 @@ TEST_F(SdlWindowSystemTest, WindowManagerCloseAndTerminationArriveAsClose) {
   EXPECT_TRUE(windows_->IsWindow(window_));
 }
 
+TEST_F(SdlWindowSystemTest, CloseThroughDefaultHandlingDestroysTheWindowAndItsQueue) {
+  windows_->PostMessage(window_, wm::kClose, 0, 0);
+  windows_->PostMessage(window_, wm::kUser + 3, 0, 0);
+  Message message;
+  ASSERT_TRUE(windows_->PeekMessage(message, true));
+  ASSERT_EQ(message.message, wm::kClose);
+  windows_->DispatchMessage(message);
+  EXPECT_FALSE(windows_->IsWindow(window_));
+  EXPECT_TRUE(Take({wm::kUser + 3}).empty()) << "what was still queued for the window goes with it";
+  EXPECT_EQ(windows_->SendMessage(window_, wm::kUser + 7, 0, 0), 0);
+  EXPECT_EQ(windows_->GetDesktopColorDepth(), 32) << "a 24-bit X desktop counts as 32-bit pixels";
+}
+
 TEST_F(SdlWindowSystemTest, TextInputArrivesAsLatin1Characters) {
   SDL_Event text{};
   text.type = SDL_TEXTINPUT;

@@ -1,4 +1,4 @@
-// Glow trails: colour words, detail levels, distance fade and growth, fog set-up per pass and the fogless adapter.
+// Glow trails: colour words, detail levels, distance fade and growth, and the fog set-up per pass.
 #include "render/effects/glow_trails.h"
 
 #include <cmath>
@@ -105,22 +105,6 @@ TEST_F(GlowTrailTest, FogStartsBeforeTheFarPlaneByPass) {
   device_->SetRenderState(RenderState::FogStart, platform::gfx::FloatBits(1.0f));
   glows.DrawGlowTrails(device_, platform::IdentityMatrix(), nullptr);
   EXPECT_EQ(platform::gfx::BitsFloat(Render(RenderState::FogStart)), 1.0f) << "no vertex fog: fog untouched";
-}
-
-class FoglessAdapterTest : public GlowTrailTest {
- protected:
-  void SetUp() override {
-    adapterName_ = "ati radeon 9000 series";
-    GlowTrailTest::SetUp();
-  }
-};
-
-TEST_F(FoglessAdapterTest, LowerCaseAdapterNameAlsoTurnsGlowFogOff) {
-  GlowTrailSystem glows(device_, &Resources(), settings_.get());
-  glows.AddGlowTrailPoint({0, 0, 100}, render::kGlowBrake, 1.0f, 0);
-  device_->SetRenderState(RenderState::FogStart, platform::gfx::FloatBits(1.0f));
-  glows.DrawGlowTrails(device_, platform::IdentityMatrix(), nullptr);
-  EXPECT_EQ(platform::gfx::BitsFloat(Render(RenderState::FogStart)), 1.0f);
 }
 
 }  // namespace

@@ -83,17 +83,4 @@ TEST_F(SceneLightingTest, MaxLightsBoundsTheIndicesSetAndSunsClaimThemFirst) {
   }
 }
 
-TEST_F(SceneLightingTest, SpotKindsAreLocalLightsAndOtherKindsAreSkipped) {
-  SceneLighting lighting(settings_.get());
-  lighting.AddLight(Lamp({0, 5, 0}, 100.0f, 1));
-  lighting.AddLight(Lamp({0, 5, 0}, 100.0f, 3));
-  auto odd = Lamp({0, 5, 0}, 100.0f, 0);
-  odd->kind = 9;
-  lighting.AddLight(std::move(odd));
-  lighting.Apply(device_, platform::IdentityMatrix());
-  EXPECT_TRUE(Enabled(0));
-  EXPECT_TRUE(Enabled(1));
-  EXPECT_FALSE(Enabled(2));
-}
-
 }  // namespace
