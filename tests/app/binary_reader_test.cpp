@@ -16,20 +16,6 @@ std::vector<unsigned char> Bytes(std::initializer_list<int> values) {
   return bytes;
 }
 
-TEST(BinaryReader, ReadsLittleEndianValuesInOrder) {
-  // 3.25f is 0x40500000.
-  auto bytes = Bytes({0xFF, 0xFF, 0x78, 0x56, 0x34, 0x12, 0xFF, 0x80, 0x00, 0x00, 0x50, 0x40, 0x34, 0x12});
-  BinaryReader reader(bytes);
-  EXPECT_EQ(ReadInt16(reader), -1);
-  EXPECT_EQ(ReadInt32(reader), 0x12345678);
-  EXPECT_EQ(ReadByte(reader), 255);
-  EXPECT_EQ(ReadSignedByte(reader), -128);
-  EXPECT_EQ(ReadFloat(reader), 3.25f);
-  EXPECT_EQ(ReadInt16(reader), 0x1234);
-  EXPECT_TRUE(reader.AtEnd());
-  EXPECT_FALSE(reader.Overrun());
-}
-
 TEST(BinaryReader, ReadsPastTheEndGiveZeroAndMarkOverrun) {
   auto bytes = Bytes({0x01, 0x02, 0x03});
   BinaryReader reader(bytes);

@@ -41,14 +41,6 @@ TEST(AabbTests, ContainmentAndOverlapIncludeTheBoundsAndANaNCornerFailsEverythin
   EXPECT_EQ(grown.min.z, 3);
 }
 
-TEST(AabbTests, PointInsetAndPaddedBoxes) {
-  const Vec3 lo{0, 0, 0}, hi{10, 10, 10};
-  EXPECT_TRUE(PointInBoxInset(lo, hi, {2, 5, 8}, 2));
-  EXPECT_FALSE(PointInBoxInset(lo, hi, {1.9f, 5, 5}, 2));
-  EXPECT_TRUE(PointInBoxPadded(lo, hi, {-2, 12, 5}, 2));
-  EXPECT_FALSE(PointInBoxPadded(lo, hi, {-2.1f, 5, 5}, 2));
-}
-
 TEST(PlaneTests, ClassifyAndCrossings) {
   const Vec3 origin{0, 0, 0}, up{0, 1, 0};
   EXPECT_EQ(ClassifyPointPlane({3, 0.000005f, 1}, origin, up), kPlaneOn);

@@ -2,26 +2,12 @@
 #include "app/curve.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-
 #include "contentgen/curve_writer.h"
+
+
 
 namespace app {
 namespace {
-
-TEST(Curve, RoundTripsThroughTheWriter) {
-  const contentgen::CurvePoints points = {{0.0f, 120.5f}, {1000.0f, 180.25f}, {6500.0f, 0.1f}};
-  const std::filesystem::path path = std::filesystem::path(testing::TempDir()) / "curve_test_torque.crv";
-  ASSERT_TRUE(contentgen::WriteCurve(path.string(), points));
-  const Curve curve(path.string());
-  ASSERT_EQ(curve.Points().size(), points.size());
-  for (size_t i = 0; i < points.size(); ++i) {
-    EXPECT_EQ(curve.Points()[i].x, points[i].first);
-    EXPECT_EQ(curve.Points()[i].y, points[i].second);
-  }
-  std::filesystem::remove(path);
-}
 
 TEST(Curve, InterpolatesBetweenPointsAndAnEmptyCurveGivesZero) {
   const Curve curve = Curve::FromText(contentgen::CurveText({{0, 10}, {1, 20}, {2, 5}}));

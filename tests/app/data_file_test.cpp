@@ -3,42 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
-#include "contentgen/data_file_writer.h"
 
 namespace app {
 namespace {
 
 using Values = std::vector<std::string>;
-
-TEST(DataFile, ReadsRecordsAndBlocksWrittenByTheWriter) {
-  contentgen::DataFileWriter writer;
-  writer.Comment("race list")
-      .Record("NAME", {"Harbour Run"})
-      .BeginBlock("RACE")
-      .Record("LAPS", {3})
-      .Record("REWARD", {1000, 500, 250})
-      .EndBlock("RACE")
-      .BeginBlock("RACE")
-      .Record("LAPS", {5})
-      .EndBlock("RACE");
-  const std::filesystem::path path = std::filesystem::path(testing::TempDir()) / "data_file_test_races.dat";
-  ASSERT_TRUE(writer.Save(path.string()));
-
-  const DataFile file(path.string());
-  ASSERT_EQ(file.Records().size(), 3u);
-  EXPECT_EQ(file.FindRecord("NAME")->values, Values{"Harbour Run"});
-  const DataRecord* second = file.NthRecord("RACE", 1);
-  ASSERT_NE(second, nullptr);
-  EXPECT_EQ(file.NthRecord("RACE", 2), nullptr);
-  EXPECT_EQ(file.NthRecord("RACE", -1), nullptr);
-  EXPECT_EQ(file.NthRecord("RACE", 0)->FindChild("REWARD")->values, (Values{"1000", "500", "250"}));
-  EXPECT_EQ(second->FindChild("LAPS")->values, Values{"5"});
-  EXPECT_EQ(second->FindChild("REWARD"), nullptr);
-  std::filesystem::remove(path);
-  EXPECT_TRUE(DataFile(path.string()).Records().empty()) << "a missing file gives no records";
-}
 
 TEST(DataFile, TagShapesDecideWhatALineIs) {
   const DataFile file = DataFile::FromText(

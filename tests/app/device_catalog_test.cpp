@@ -112,45 +112,6 @@ TEST(DeviceChoice, ACardWithoutStencilRunsAfterDroppingTheStencilMinimumAndNoDep
             "Could not find any compatible Direct3D\ndevices.\n\nThis game will now exit.");
 }
 
-TEST(DeviceChoice, SixteenBitDesktopTakesTheExactWindowedMatch) {
-  Harness harness;
-  harness.machine.adapters[0].desktopMode = DisplayMode{1024, 768, 60, Format::R5G6B5};
-  // The card would also put 32-bit back buffers on a 16-bit desktop; the exact match still wins.
-  harness.machine.adapters[0].backBufferMustMatchAdapter = false;
-  RecordingApp app(harness.Services());
-  ASSERT_EQ(app.Create(), platform::kOk);
-  const FormatCombo* combo = app.deviceSettings.windowedChoice.formatCombo;
-  ASSERT_NE(combo, nullptr);
-  EXPECT_EQ(combo->adapterFormat, Format::R5G6B5);
-  EXPECT_EQ(app.presentParameters.backBufferFormat, Format::R5G6B5);
-}
-
-TEST(DeviceChoice, MultisampleFlagsFollowTheCardAndTheWish) {
-  const struct {
-    const char* what;
-    bool stretchBlit, wanted, twoSamples;
-    bool available, on, byRenderState;
-    uint32_t samples;
-  } cases[] = {
-      {"offered and blitted", true, true, true, true, true, false, 2},
-      {"not wanted, no blit", false, false, true, true, false, true, 0},
-      {"not offered", true, true, false, false, false, false, 0},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    Harness harness;
-    if (!c.stretchBlit) harness.machine.adapters[0].caps.rasterCaps &= ~platform::gfx::raster_caps::kStretchBltMultisample;
-    if (!c.twoSamples) harness.machine.adapters[0].multiSampleTypes = {0};
-    RecordingApp app(harness.Services());
-    app.multisampleWanted = c.wanted;
-    ASSERT_EQ(app.Create(), platform::kOk);
-    EXPECT_EQ(app.windowedMultisampleAvailable, c.available);
-    EXPECT_EQ(app.windowedMultisampleOn, c.on);
-    EXPECT_EQ(app.multisampleByRenderState, c.byRenderState);
-    EXPECT_EQ(app.presentParameters.multiSampleType, c.samples);
-  }
-}
-
 TEST(DeviceChoice, StartsInFullScreenWhenAskedOrWhenNoWindowedChoiceExists) {
   Harness asked;
   Harness noWindowed;

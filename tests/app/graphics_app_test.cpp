@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_timer.h"
 #include "app/fatal_errors.h"
 #include "app/graphics_app_fixture.h"
 
@@ -185,63 +184,6 @@ TEST(GraphicsAppKeys, EscapeReachesTheApplicationUnchangedInAWindowAndInFullScre
     EXPECT_EQ(app.keys, (std::vector<std::pair<uint32_t, uintptr_t>>{{wm::kKeyDown, 27}, {wm::kChar, 27}, {wm::kKeyUp, 27}}));
     EXPECT_EQ(app.pauses, 0);
   }
-}
-
-TEST(GraphicsAppMessages, MinimizePaintAndThePointer) {
-  Harness harness;
-  RecordingApp app(harness.Services());
-  ASSERT_EQ(app.Create(), platform::kOk);
-  harness.windows.SendMessage(app.window, wm::kSize, platform::size_kind::kMinimized, 0);
-  EXPECT_FALSE(app.running);
-  harness.windows.SendMessage(app.window, wm::kSize, platform::size_kind::kRestored, 0);
-  EXPECT_TRUE(app.running);
-
-  // Painting draws only while the loop does not, as during a switch.
-  harness.windows.SendMessage(app.window, wm::kPaint, 0, 0);
-  EXPECT_EQ(app.renders, 0);
-  app.ready = false;
-  harness.windows.SendMessage(app.window, wm::kPaint, 0, 0);
-  EXPECT_EQ(app.renders, 1);
-  EXPECT_EQ(Harness::NullDeviceOf(app)->Stats().presents, 1u);
-  app.ready = true;
-
-  // Over the client area the pointer is hidden, as the game draws its own.
-  harness.windows.ShowCursor(true);
-  EXPECT_EQ(harness.windows.SendMessage(app.window, wm::kSetCursor, 0, platform::MakeLParam(1, 0)), 0);
-  EXPECT_FALSE(harness.windows.CursorShown());
-}
-
-// A clock the tests move by hand, read by the real application timer.
-class ManualClock : public platform::Clock {
- public:
-  int64_t Ticks() const override { return ticks; }
-  int64_t TicksPerSecond() const override { return 1000; }
-  int64_t ticks = 5000;
-};
-
-TEST(GraphicsAppFps, TextAppearsOnlyAfterMoreThanOneSecondOfRunningTimerTime) {
-  ManualClock clock;
-  for (bool stopped : {true, false}) {
-    SCOPED_TRACE(stopped);
-    SetAppTimerClock(&clock);
-    Harness harness;
-    GraphicsAppServices services = harness.Services();
-    services.timer = [](int command) { return AppTimer(command); };
-    RecordingApp app(services);
-    ASSERT_EQ(app.Create(), platform::kOk);
-    AppTimer(TimerCommand::Start);
-    if (stopped) AppTimer(TimerCommand::Stop);
-    app.onFrameMove = [&](int frame) {
-      if (frame == 5) {
-        EXPECT_EQ(app.GetFpsText(), "") << "after exactly 1 s, or a stopped timer";
-      }
-      clock.ticks += 250;
-    };
-    app.quitAfterFrames = 5;
-    app.Run();
-    EXPECT_EQ(app.GetFpsText(), stopped ? "" : "FPS : 4.00");  // five frames in 1.25 s
-  }
-  SetAppTimerClock(nullptr);
 }
 
 }  // namespace

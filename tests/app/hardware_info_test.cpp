@@ -20,39 +20,6 @@ HardwareInfo Detected(const DeviceFacts& facts) {
   return info;
 }
 
-TEST(HardwareInfo, CapableDeviceKeepsEverything) {
-  const HardwareInfo info = Detected(CapableDeviceFacts("Corsaire test adapter", 128));
-  EXPECT_EQ(info.GetAdapterName(), "CORSAIRE TEST ADAPTER");
-  EXPECT_EQ(info.GetVideoMemory(), 128);
-  EXPECT_EQ(info.GetCapability(VAL_TARGET_SIZE), 1024);
-  for (int cap = 0; cap < kCapabilityCount; ++cap) EXPECT_TRUE(info.HasCapability(cap)) << cap;
-  EXPECT_FALSE(info.IsWeakIntegratedAdapter());
-  EXPECT_FALSE(info.HasCapability(kCapabilityCount));
-}
-
-TEST(HardwareInfo, AdapterNameRules) {
-  const struct {
-    const char* adapter;
-    int capability;
-  } lost[] = {
-      {"Mobility Radeon 9000", CAP_CUBE_MAP},         {"Mobility Radeon 9000", CAP_REFLECTION_SPECULAR},
-      {"Intel(R) 82810 Chipset", CAP_RENDER_TARGET},  {"Matrox Millennium G450 DualHead", CAP_RENDER_TARGET},
-      {"S3 Graphics SuperSavage/IXC", CAP_RENDER_TARGET}, {"3dfx Voodoo3", CAP_DXT1},
-      {"3dfx Voodoo3", CAP_DXT3},                     {"Trident CyberBlade XP", CAP_STENCIL_SHADOWS},
-      {"AG315-64 board", CAP_PROJECTED_TEXTURE},      {"NVIDIA GeForce FX 5200", CAP_USER_CLIP},
-  };
-  for (const auto& c : lost) EXPECT_FALSE(Detected(CapableDeviceFacts(c.adapter)).HasCapability(c.capability)) << c.adapter;
-  EXPECT_EQ(Detected(CapableDeviceFacts("Mobility Radeon 9000")).GetCapability(VAL_TARGET_SIZE), 256);
-  EXPECT_TRUE(Detected(CapableDeviceFacts("Intel(R) 82865G Graphics Controller")).IsWeakIntelAdapter());
-  EXPECT_FALSE(Detected(CapableDeviceFacts("Mesa Intel(R) UHD Graphics")).IsWeakIntelAdapter());
-  EXPECT_TRUE(Detected(CapableDeviceFacts("ACME Integrated Graphics")).IsWeakIntegratedAdapter());
-  DeviceFacts noClip = CapableDeviceFacts("NVIDIA GeForce4 Ti 4200");
-  noClip.caps.maxUserClipPlanes = 0;
-  EXPECT_TRUE(Detected(noClip).HasCapability(CAP_USER_CLIP)) << "this card clips without saying so";
-  noClip.adapterDescription = "Other card";
-  EXPECT_FALSE(Detected(noClip).HasCapability(CAP_USER_CLIP));
-}
-
 TEST(HardwareInfo, CapabilityRulesFromCaps) {
   using Change = std::function<void(DeviceFacts&)>;
   const struct {

@@ -61,20 +61,6 @@ TEST(InputDevices, WithoutAControllerEverythingReadsZero) {
   devices.PlayForceEffect(0, 1);  // nothing to play: no fault
 }
 
-TEST(InputDevices, ForceFeedbackControllersAreLookedForFirst) {
-  Opener withForce;
-  app::InputDevices wheel = Make(withForce, true, true);
-  EXPECT_TRUE(wheel.forceFeedback);
-  EXPECT_EQ(withForce.asked, (std::vector<bool>{true}));
-  EXPECT_STREQ(wheel.ForceEffectFileName(), "FF\\wheeleffects.ffe");
-
-  Opener plain;
-  app::InputDevices pad = Make(plain, false, false);
-  EXPECT_TRUE(pad.present);
-  EXPECT_EQ(plain.asked, (std::vector<bool>{true, false}));
-  EXPECT_STREQ(pad.ForceEffectFileName(), "FF\\effects.ffe");
-}
-
 TEST(InputDevices, PollingReadsAxesButtonsAndDeltas) {
   Opener opener;
   app::InputDevices devices = Make(opener, false, false);

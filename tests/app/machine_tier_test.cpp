@@ -67,46 +67,6 @@ TEST_F(ValidationTest, FirstRunAppliesTheMiddlePresetOnAFastMachine) {
   EXPECT_EQ(firstRun.GetInt(S::POINTLIGHTS), 1);
 }
 
-TEST_F(ValidationTest, CapableDeviceKeepsChoicesAndCopiesLimits) {
-  settings.SetInt(S::MAXLIGHTS, 2);
-  settings.SetInt(S::MIPFILTER, 1);
-  settings.Validate();
-  EXPECT_EQ(settings.GetInt(S::SCENEREFLECTION), 1);
-  EXPECT_EQ(settings.GetInt(S::REFLECTIONDETAIL), 2);
-  EXPECT_EQ(settings.GetInt(S::NORMALMODULATE), 6);
-  EXPECT_EQ(settings.GetInt(S::MAXLIGHTS), 8);
-  EXPECT_EQ(settings.GetInt(S::MIPFILTER), 2);
-  EXPECT_EQ(settings.GetInt(S::ALLOWCDAUDIO), 1);
-  hardware.SetMachine({3000, 4096, 1});  // an old system loses audio CD
-  settings.Validate();
-  EXPECT_EQ(settings.GetInt(S::ALLOWCDAUDIO), 0);
-}
-
-TEST_F(ValidationTest, NoRenderTargetsSwitchesReflectionsOff) {
-  DeviceFacts facts = CapableDeviceFacts();
-  facts.renderTargetTexture = false;
-  Detect(facts);
-  settings.SetInt(S::REFLECTIONDETAIL, 2);
-  settings.Validate();
-  EXPECT_EQ(settings.GetInt(S::REFLECTIONDETAIL), 0);
-  EXPECT_EQ(settings.GetInt(S::CUBEMAPPING), 0);
-  EXPECT_EQ(settings.GetInt(S::MOTIONBLUR), 0);
-  EXPECT_EQ(settings.GetInt(S::REARVIEW), 0);
-}
-
-TEST_F(ValidationTest, MissingTextureOperationsPickWeakerOnes) {
-  DeviceFacts facts = CapableDeviceFacts();
-  facts.caps.textureOpCaps &= ~(platform::gfx::texture_op_caps::kModulate4x | platform::gfx::texture_op_caps::kAddSmooth);
-  Detect(facts);
-  settings.Validate();
-  EXPECT_EQ(settings.GetInt(S::NORMALMODULATE), 5);
-  EXPECT_EQ(settings.GetInt(S::NORMALADDITIVE), 7);
-  facts.caps.textureOpCaps &= ~platform::gfx::texture_op_caps::kModulate2x;
-  Detect(facts);
-  settings.Validate();
-  EXPECT_EQ(settings.GetInt(S::NORMALMODULATE), 4);
-}
-
 TEST_F(ValidationTest, WeakDeviceSwitchesEverythingItCannotDoOff) {
   DeviceFacts facts = CapableDeviceFacts();
   facts.caps.maxSimultaneousTextures = 1;

@@ -49,20 +49,6 @@ TEST(ScreenFlow, RaceStartShowsTheLoadingScreenFirstUnlessItIsAlreadyShown) {
   EXPECT_EQ(loading.FrontParameter(), 6);
 }
 
-TEST(ScreenFlow, TheLoadingScreenStateHoldsTheQueueWithoutCountingDown) {
-  ScreenFlow flow;
-  flow.Reset(gs::kLoadingScreen, 0, menu_screen::kLoading);
-  flow.Request(gs::kRaceLoading, 0.25f);
-  flow.Update(1.0f);
-  EXPECT_EQ(flow.state, gs::kLoadingScreen);
-  EXPECT_EQ(flow.delayQueue.front(), 0.25f);
-  // The application's hand-over takes the front request and drops the rest.
-  flow.Request(gs::kMenus, 0.0f);
-  flow.Reset(flow.FrontState(), flow.FrontParameter(), flow.FrontScreen());
-  EXPECT_EQ(flow.state, gs::kRaceLoading);
-  EXPECT_TRUE(flow.IsQueueEmpty());
-}
-
 TEST(ScreenFlow, ResetDuringAPendingDelayDiscardsEveryPendingRequest) {
   ScreenFlow flow;
   flow.Request(gs::kMenus, 1.0f);

@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 namespace app {
@@ -69,22 +66,6 @@ TEST(TextFileReader, LinesStopAtZeroBytes) {
   EXPECT_FALSE(reader.Eof());
   EXPECT_EQ(reader.ReadLine(), "");
   EXPECT_TRUE(reader.Eof());
-}
-
-TEST(TextFileReader, OpensFilesFromDiskAndAMissingFileDeliversNothing) {
-  const std::filesystem::path path = std::filesystem::path(testing::TempDir()) / "text_file_reader_test.dat";
-  std::ofstream(path, std::ios::binary) << "#comment\r\n<NAME>,Corsaire\r\n";
-  TextFileReader reader;
-  ASSERT_TRUE(reader.Open(path.string()));
-  TokenQueue tokens;
-  reader.ReadTokens(tokens, kDataSeparators, '#');
-  EXPECT_EQ(tokens, Tokens({"<NAME>", "Corsaire"}));
-  std::filesystem::remove(path);
-  TextFileReader missing;
-  EXPECT_FALSE(missing.Open(testing::TempDir() + "/no_such_folder/missing.dat"));
-  missing.ReadTokens(tokens, kDataSeparators, '#');
-  EXPECT_EQ(tokens.size(), 2u);
-  EXPECT_TRUE(missing.Eof());
 }
 
 }  // namespace

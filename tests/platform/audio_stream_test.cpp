@@ -83,21 +83,6 @@ TEST_F(MusicStream, PlaysToTheDecoderEndOrLoops) {
   EXPECT_FALSE(mixer.IsStreamEnded(looped));
 }
 
-TEST_F(MusicStream, MixedOutputFollowsTheDecodedSamplesAtAbsoluteVolume) {
-  Mixer mixer(kRate, 4);
-  mixer.SetSfxMasterVolume(0);  // the effects master never silences music
-  const auto stream = mixer.OpenStream(Path("tune.ogg"), false);
-  const int channel = mixer.PlayStream(kFreeChannel, stream);
-  mixer.SetVolumeAbsolute(channel, 255);
-  std::vector<int16_t> out(2000 * 2);
-  mixer.Render(out.data(), 2000);
-
-  auto decoder = platform::audio::OpenStreamDecoder(Path("tune.ogg"));
-  std::vector<int16_t> decoded(2000 * 2);
-  ASSERT_EQ(decoder->Read(decoded.data(), 2000), 2000);
-  EXPECT_EQ(out, decoded);
-}
-
 TEST_F(MusicStream, FilesThatAreNotMusicAreRefused) {
   const std::vector<uint8_t> ogg = contentgen::EncodeOggVorbis(tune_, kRate, 2);
   const std::string refused[] = {Write("text.mp3", {'h', 'e', 'l', 'l', 'o', '\n'}), Write("empty.ogg", {}),

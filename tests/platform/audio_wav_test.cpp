@@ -3,6 +3,7 @@
 
 #include "contentgen/wav_writer.h"
 #include "platform/audio/wav.h"
+#include "loader_refusal.h"
 
 namespace {
 
@@ -40,36 +41,18 @@ TEST(WavParsing, SkipsUnknownChunksAndCutsATruncatedDataChunk) {
 }
 
 TEST(WavParsing, RefusesCorruptFilesAndLeavesTheSampleEmpty) {
+  using loader_refusal::Patched;
   const std::vector<uint8_t> good = contentgen::EncodeWav({1, 2, 3, 4}, 8000, 1, 16);
-  const auto patched = [&](size_t offset, uint8_t value) {
-    std::vector<uint8_t> bytes = good;
-    bytes[offset] = value;
-    return bytes;
-  };
-  const struct {
-    const char* what;
-    std::vector<uint8_t> bytes;
-  } cases[] = {
-      {"shorter than the RIFF header", std::vector<uint8_t>(good.begin(), good.begin() + 11)},
-      {"not WAVE", patched(8, 'X')},
-      {"format chunk longer than the file", patched(17, 0xFF)},
-      {"three channels", patched(22, 3)},
-      {"24 bits", patched(34, 24)},
-      {"compressed", patched(20, 2)},
-      {"no data chunk", std::vector<uint8_t>(good.begin(), good.begin() + 36)},
-      {"empty data chunk", std::vector<uint8_t>(good.begin(), good.begin() + 44)},
-  };
-  for (const auto& c : cases) {
-    SampleData data;
-    std::string error;
-    EXPECT_FALSE(ParseWav(c.bytes.data(), c.bytes.size(), data, error)) << c.what;
-    EXPECT_TRUE(data.samples.empty()) << c.what;
-  }
-  std::vector<uint8_t> zeroRate = good;
-  zeroRate[24] = zeroRate[25] = zeroRate[26] = zeroRate[27] = 0;
-  SampleData data;
-  std::string error;
-  EXPECT_FALSE(ParseWav(zeroRate.data(), zeroRate.size(), data, error));
+  loader_refusal::ExpectAllRefused(
+      {loader_refusal::Cut(good, 11), {"not WAVE", Patched(good, 8, 'X', 1)},
+       {"format chunk longer than the file", Patched(good, 17, 0xFF, 1)}, {"three channels", Patched(good, 22, 3, 1)},
+       {"24 bits", Patched(good, 34, 24, 1)}, {"compressed", Patched(good, 20, 2, 1)}, {"rate 0", Patched(good, 24, 0)},
+       {"no data chunk", loader_refusal::Cut(good, 36).bytes}, {"empty data chunk", loader_refusal::Cut(good, 44).bytes}},
+      [](const uint8_t* data, size_t size) {
+        SampleData sample;
+        std::string error;
+        return ParseWav(data, size, sample, error) || !sample.samples.empty();
+      });
 }
 
 }  // namespace

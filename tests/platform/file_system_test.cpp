@@ -112,16 +112,6 @@ TEST_F(FileSystemTest, ReadWholeFileHoldsToItsLimitAndFailsCleanlyOnWhatIsNotAFi
   }
 }
 
-TEST_F(FileSystemTest, AtomicWriteReplacesTheFileAndLeavesNoTemporary) {
-  const std::string first = "first version";
-  ASSERT_TRUE(WriteFileAtomically(root_ + "/config.dat", first.data(), first.size()));
-  EXPECT_EQ(Read("config.dat"), first);
-  const std::string second = "second";
-  ASSERT_TRUE(WriteFileAtomically(root_ + "\\CONFIG.DAT", second.data(), second.size()));
-  EXPECT_EQ(Read("config.dat"), second);
-  EXPECT_EQ(ListFolder(root_).size(), 3u) << "no temporary left";
-}
-
 TEST_F(FileSystemTest, FailedWritesKeepTheOldFileAndRemoveTheTemporary) {
   const std::string old = "old settings";
   ASSERT_TRUE(WriteFileAtomically(root_ + "/config.dat", old.data(), old.size()));
@@ -146,23 +136,6 @@ TEST_F(FileSystemTest, FailedWritesKeepTheOldFileAndRemoveTheTemporary) {
   EXPECT_FALSE(WriteFileAtomically(root_ + "/nowhere/config.dat", old.data(), old.size()));
 
   EXPECT_EQ(ListFolder(root_).size(), 3u) << "no temporary left";
-}
-
-TEST_F(FileSystemTest, CreateFoldersMakesParentsAndListFolderSortsAndFlagsFolders) {
-  ASSERT_TRUE(CreateFolders(root_ + "/Saves\\Slot1//Ghosts"));
-  EXPECT_TRUE(std::filesystem::is_directory(root_ + "/Saves/Slot1/Ghosts"));
-  Write("FONT/bold.png", "b");
-  Write("FONT/Arial.png", "a");
-  ASSERT_TRUE(CreateFolders(root_ + "/FONT/cache"));
-
-  const std::vector<FolderEntry> fonts = ListFolder(root_ + "/font");
-  ASSERT_EQ(fonts.size(), 4u);
-  EXPECT_EQ(fonts[1].name, "bold.png");
-  EXPECT_TRUE(fonts[2].isFolder);
-  EXPECT_FALSE(fonts[3].isFolder);
-
-  EXPECT_TRUE(ListFolder(root_ + "/missing").empty());
-  EXPECT_FALSE(CreateFolders(root_ + "/FONT/noire.png/inside"));
 }
 
 }  // namespace

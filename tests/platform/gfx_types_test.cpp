@@ -27,11 +27,5 @@ TEST(GfxVertexFormats, LayoutsPlaceEachElementAfterThePrevious) {
   EXPECT_EQ(DescribeVertexFormat(fvf::kXyz | 0xF00).texCoordCount, 8);  // counts above 8 clamp
 }
 
-TEST(GfxPrimitives, VertexCountsDoNotOverflow) {
-  EXPECT_EQ(VerticesForPrimitives(PrimitiveType::TriangleStrip, 5), 7u);
-  EXPECT_EQ(VerticesForPrimitives(PrimitiveType::LineList, 5), 10u);
-  EXPECT_EQ(VerticesForPrimitives(PrimitiveType::TriangleList, 0xFFFFFFFFu), 0xFFFFFFFFu);
-}
-
 }  // namespace
 }  // namespace platform::gfx

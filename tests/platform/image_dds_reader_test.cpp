@@ -6,6 +6,7 @@
 
 #include "contentgen/dds_writer.h"
 #include "platform/image/texel_formats.h"
+#include "loader_refusal.h"
 
 namespace {
 
@@ -101,34 +102,26 @@ TEST(DdsReader, CubeMapsHaveSixFacesInOrder) {
 }
 
 TEST(DdsReader, BrokenFilesAreRefusedWithoutReadingPastTheEnd) {
+  using loader_refusal::Patched;
   const std::vector<uint8_t> good = contentgen::EncodeDds(Format::A8R8G8B8, {Gradient(16)}, 0);
+  std::vector<loader_refusal::Broken> broken = loader_refusal::Cuts(good, 97);
+  broken.insert(broken.end(), {{"header size", Patched(good, 4, 100)},
+                               {"height 0", Patched(good, 12, 0)},
+                               {"absurd width", Patched(good, 16, 0x7FFFFFFF)},
+                               {"height past the limit", Patched(good, 12, 100000)},
+                               {"neither RGB nor four-character code", Patched(good, 80, 0)},
+                               {"16 bits with 32-bit masks", Patched(good, 88, 16)},
+                               {"cube flag without faces", Patched(good, 112, 0x200)},
+                               {"volume", Patched(good, 112, 0x200000)}});
+  loader_refusal::ExpectAllRefused(broken, [](const uint8_t* data, size_t size) {
+    DdsImage image;
+    std::string error;
+    return ReadDds(data, size, image, error) || !image.levels.empty();
+  });
+  // An absurd mip count is bounded by the size's own chain.
+  const std::vector<uint8_t> manyLevels = Patched(good, 28, 0xFFFFFFFF);
   DdsImage image;
   std::string error;
-  // Every truncation fails cleanly.
-  for (size_t cut = 0; cut < good.size(); cut += 97) {
-    EXPECT_FALSE(ReadDds(good.data(), cut, image, error)) << cut;
-    EXPECT_TRUE(image.levels.empty());
-  }
-  auto patched = [&](size_t offset, uint32_t value) {
-    std::vector<uint8_t> bytes = good;
-    for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<uint8_t>(value >> (8 * i));
-    return bytes;
-  };
-  const std::vector<std::vector<uint8_t>> broken = {
-      patched(4, 100),          // header size
-      patched(12, 0),           // height 0
-      patched(16, 0x7FFFFFFF),  // absurd width
-      patched(12, 100000),      // height past the limit
-      patched(80, 0),           // pixel format flags: neither RGB nor four-character code
-      patched(88, 16),          // 16 bits with 32-bit masks
-      patched(112, 0x200),      // cube flag without faces
-      patched(112, 0x200000),   // volume
-  };
-  for (size_t i = 0; i < broken.size(); ++i) {
-    EXPECT_FALSE(ReadDds(broken[i].data(), broken[i].size(), image, error)) << i;
-  }
-  // An absurd mip count is bounded by the size's own chain.
-  const std::vector<uint8_t> manyLevels = patched(28, 0xFFFFFFFF);
   ASSERT_TRUE(ReadDds(manyLevels.data(), manyLevels.size(), image, error)) << error;
   EXPECT_EQ(image.levelCount, 5u);
 }

@@ -5,17 +5,13 @@
 
 #include "contentgen/ffe_writer.h"
 #include "platform/input/ffe_reader.h"
+#include "loader_refusal.h"
 
 namespace {
 
 using platform::input::ForceEffect;
 using platform::input::ForceEffectKind;
 using platform::input::ReadForceEffects;
-
-std::vector<uint8_t> Le32(uint32_t value) {
-  return {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value >> 16),
-          static_cast<uint8_t>(value >> 24)};
-}
 
 TEST(ForceEffectFile, ReadsEveryFieldOfEachKind) {
   ForceEffect constant;
@@ -73,46 +69,27 @@ TEST(ForceEffectFile, LeavesOutEffectsOfAnUnknownTypeButKeepsTheRest) {
 }
 
 TEST(ForceEffectFile, RefusesDamagedFilesWhole) {
+  using loader_refusal::Patched;
   const std::vector<uint8_t> good = contentgen::EncodeForceEffects(contentgen::GameForceEffects(false));
-  std::vector<ForceEffect> read;
-  std::string error;
-
-  EXPECT_FALSE(ReadForceEffects(nullptr, 0, read, error));
-  std::vector<uint8_t> wrongForm = good;
-  wrongForm[8] = 'X';
-  EXPECT_FALSE(ReadForceEffects(wrongForm.data(), wrongForm.size(), read, error));
-
-  // Cut anywhere: the RIFF size no longer fits, so the file is refused instead of half-read.
-  for (size_t cut : {size_t{13}, good.size() / 3, good.size() - 1}) {
-    EXPECT_FALSE(ReadForceEffects(good.data(), cut, read, error)) << "cut at " << cut;
-    EXPECT_TRUE(read.empty());
-  }
-
-  // An effect claiming more axes than its chunks hold.
-  std::vector<uint8_t> axes = good;
-  const size_t parm = std::search(axes.begin(), axes.end(), std::begin("parm"), std::end("parm") - 1) - axes.begin();
-  const std::vector<uint8_t> many = Le32(5);
-  std::copy(many.begin(), many.end(), axes.begin() + parm + 8 + 24);
-  EXPECT_FALSE(ReadForceEffects(axes.data(), axes.size(), read, error));
-  const std::vector<uint8_t> huge = Le32(0x40000000);
-  std::copy(huge.begin(), huge.end(), axes.begin() + parm + 8 + 24);
-  EXPECT_FALSE(ReadForceEffects(axes.data(), axes.size(), read, error));
-
-  // A chunk inside a list longer than the list.
-  std::vector<uint8_t> longChunk = good;
-  const std::vector<uint8_t> big = Le32(0x00FFFFFF);
-  std::copy(big.begin(), big.end(), longChunk.begin() + parm + 4);
-  EXPECT_FALSE(ReadForceEffects(longChunk.data(), longChunk.size(), read, error));
-
-  // A periodic effect with its parameters cut short.
+  const size_t parm = std::search(good.begin(), good.end(), std::begin("parm"), std::end("parm") - 1) - good.begin();
   ForceEffect wave;
   wave.kind = ForceEffectKind::kSine;
-  std::vector<uint8_t> shortSpecific = contentgen::EncodeForceEffects({wave});
-  const size_t tspc = std::search(shortSpecific.begin(), shortSpecific.end(), std::begin("tspc"), std::end("tspc") - 1) -
-                      shortSpecific.begin();
-  shortSpecific[tspc + 4] = 8;  // claims 8 bytes; the rest of the old body becomes an unknown chunk
-  EXPECT_FALSE(ReadForceEffects(shortSpecific.data(), shortSpecific.size(), read, error));
-  EXPECT_TRUE(read.empty());
+  const std::vector<uint8_t> sine = contentgen::EncodeForceEffects({wave});
+  const size_t tspc = std::search(sine.begin(), sine.end(), std::begin("tspc"), std::end("tspc") - 1) - sine.begin();
+  // Cut anywhere, the RIFF size no longer fits: the file is refused instead of half-read.
+  loader_refusal::ExpectAllRefused(
+      {loader_refusal::Cut(good, 0), loader_refusal::Cut(good, 13), loader_refusal::Cut(good, good.size() / 3),
+       loader_refusal::Cut(good, good.size() - 1), {"wrong form", Patched(good, 8, 'X', 1)},
+       {"more axes than the chunks hold", Patched(good, parm + 8 + 24, 5)},
+       {"an absurd axis count", Patched(good, parm + 8 + 24, 0x40000000)},
+       {"a chunk longer than its list", Patched(good, parm + 4, 0x00FFFFFF)},
+       // Claims 8 bytes; the rest of the old body becomes an unknown chunk.
+       {"periodic parameters cut short", Patched(sine, tspc + 4, 8, 1)}},
+      [](const uint8_t* data, size_t size) {
+        std::vector<ForceEffect> read;
+        std::string error;
+        return ReadForceEffects(data, size, read, error) || !read.empty();
+      });
 }
 
 }  // namespace

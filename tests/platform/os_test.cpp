@@ -39,15 +39,6 @@ bool Reaped(int64_t pid) {
          !std::filesystem::exists("/proc/" + std::to_string(pid));
 }
 
-TEST(ExecutableFolder, IsTheFolderOfTheRunningProgram) {
-  const std::string folder = ExecutableFolder();
-  ASSERT_FALSE(folder.empty());
-  EXPECT_EQ(folder.back(), '/');
-  const std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
-  EXPECT_EQ(program.substr(0, folder.size()), folder);
-  EXPECT_EQ(program.find('/', folder.size()), std::string::npos);
-}
-
 TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstReleasesAndLaunchedProgramsNeverHoldIt) {
   ScratchFolder runtime;
   ASSERT_FALSE(runtime.Path().empty());
