@@ -112,18 +112,5 @@ TEST(DeviceChoice, ACardWithoutStencilRunsAfterDroppingTheStencilMinimumAndNoDep
             "Could not find any compatible Direct3D\ndevices.\n\nThis game will now exit.");
 }
 
-TEST(DeviceChoice, StartsInFullScreenWhenAskedOrWhenNoWindowedChoiceExists) {
-  Harness asked;
-  Harness noWindowed;
-  noWindowed.machine.adapters[0].windowedBackBufferFormats.clear();
-  for (Harness* harness : {&asked, &noWindowed}) {
-    RecordingApp app(harness->Services());
-    app.startFullscreen = harness == &asked;
-    ASSERT_EQ(app.Create(), platform::kOk);
-    EXPECT_FALSE(app.presentParameters.windowed);
-    EXPECT_EQ(harness->windows.GetWindowStyle(app.window), platform::window_style::kFullscreen);
-  }
-}
-
 }  // namespace
 }  // namespace app

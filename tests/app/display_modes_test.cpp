@@ -36,24 +36,6 @@ TEST(ToggleFullscreen, TwiceReturnsToTheSameWindowRectangleByResettingTheSameDev
   EXPECT_EQ(device->Stats().resets, 2u);
 }
 
-TEST(ToggleFullscreen, AFailedSwitchPutsTheWindowBackAndReportsWhy) {
-  for (auto [failure, message] : {std::pair{platform::kDeviceLost, kResetFailed},
-                                  {platform::kOutOfVideoMemory, "Not enough video memory.\n\nThis game will now exit."}}) {
-    Harness harness;
-    RecordingApp app(harness.Services());
-    ASSERT_EQ(app.Create(), platform::kOk);
-    const platform::Rect before = harness.windows.GetWindowRect(app.window);
-    Harness::NullDeviceOf(app)->FailNextResets(1, failure);
-    EXPECT_EQ(app.ToggleFullscreen(), platform::kFail);
-    EXPECT_TRUE(app.windowed);
-    EXPECT_TRUE(app.closing);
-    EXPECT_FALSE(app.ignoreSizeChange);
-    EXPECT_EQ(harness.windows.GetWindowRect(app.window), before);
-    ASSERT_EQ(harness.windows.MessageBoxes().size(), 1u);
-    EXPECT_EQ(harness.windows.MessageBoxes()[0].text, message);
-  }
-}
-
 TEST(ToggleFullscreen, SizeChangeDuringTheSwitchDoesNotResetASecondTime) {
   Harness harness;
   RecordingApp app(harness.Services());

@@ -98,19 +98,14 @@ class RecordingApp : public GraphicsApp {
   using GraphicsApp::closing;
   using GraphicsApp::device;
   using GraphicsApp::deviceSettings;
-  using GraphicsApp::directX9Capable;
   using GraphicsApp::failedFrames;
   using GraphicsApp::ignoreSizeChange;
-  using GraphicsApp::multisampleByRenderState;
-  using GraphicsApp::multisampleWanted;
   using GraphicsApp::presentParameters;
   using GraphicsApp::ready;
   using GraphicsApp::running;
   using GraphicsApp::startFullscreen;
   using GraphicsApp::window;
   using GraphicsApp::windowed;
-  using GraphicsApp::windowedMultisampleAvailable;
-  using GraphicsApp::windowedMultisampleOn;
 };
 
 // The services on the null backends, with their records.

@@ -51,47 +51,25 @@ class EffectFiles : public ::testing::Test {
   fs::path folder_;
 };
 
-TEST(InputDevices, WithoutAControllerEverythingReadsZero) {
-  app::InputDevices devices(1, [](bool) { return nullptr; });
-  EXPECT_FALSE(devices.present);
-  devices.Poll();
-  EXPECT_EQ(devices.GetJoystickAxis(0), 0.0f);
-  EXPECT_EQ(devices.GetJoystickAxisCount(), 0);
-  EXPECT_EQ(devices.LoadForceEffects("FF/effects.ffe"), platform::kFail);
-  devices.PlayForceEffect(0, 1);  // nothing to play: no fault
-}
-
-TEST(InputDevices, PollingReadsAxesButtonsAndDeltas) {
+TEST(InputDevices, PollingAcquiresFirstCountsAPressOnceAndKeepsTheLastStateOnAFailedRead) {
+  // Reading a controller through the game's frame update is covered by the display test; these are the edges.
   Opener opener;
   app::InputDevices devices = Make(opener, false, false);
   ScriptedController& pad = *opener.made;
   pad.state.axes[0] = 1000;
-  pad.state.axes[7] = -500;
   pad.state.buttons[3] = platform::input::kButtonDown;
-
   devices.Poll();  // the first poll only acquires
   EXPECT_EQ(devices.GetJoystickAxis(0), 0.0f);
-  EXPECT_TRUE(pad.acquired);
-
   devices.Poll();
-  EXPECT_EQ(devices.GetJoystickAxis(7), -0.5f);
   EXPECT_EQ(devices.GetJoystickAxisDelta(0), 1.0f);
   EXPECT_TRUE(devices.GetJoystickButtonPressed(3));
-
-  devices.Poll();  // held over two polls: pressed only after the first
-  EXPECT_TRUE(devices.GetJoystickButton(3));
-  EXPECT_FALSE(devices.GetJoystickButtonPressed(3));
-  EXPECT_EQ(devices.GetJoystickAxisDelta(0), 0.0f) << "no movement, no delta";
-
-  pad.state.buttons[3] = 0;
   pad.state.axes[0] = 250;
-  devices.Poll();
-  EXPECT_FALSE(devices.GetJoystickButton(3));
+  devices.Poll();  // held over two polls: pressed only after the first
+  EXPECT_FALSE(devices.GetJoystickButtonPressed(3));
   EXPECT_FLOAT_EQ(devices.GetJoystickAxisDelta(0), -0.75f);
   EXPECT_EQ(devices.GetJoystickAxis(-1), 0.0f);
   EXPECT_EQ(devices.GetJoystickAxisDelta(8), 0.0f);
   EXPECT_FALSE(devices.GetJoystickButtonPressed(128));
-
   pad.failReads = true;
   pad.state.axes[0] = -1000;
   devices.Poll();

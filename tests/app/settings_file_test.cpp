@@ -8,7 +8,6 @@
 #include <string>
 
 #include "app/hardware_info.h"
-#include "app/machine_tier.h"
 #include "app/settings.h"
 #include "app/text_file_reader.h"
 #include "contentgen/default_config.h"
@@ -52,8 +51,6 @@ class SettingsFileTest : public ::testing::Test {
 };
 
 TEST(SettingsNumbers, HandEditedNumbersReadSafely) {
-  EXPECT_EQ(FloatToString(0.25f), "0.25");
-  EXPECT_EQ(FloatToString(1234567.0f), "1.23457e+06");
   const std::pair<const char*, int> ints[] = {
       {"  42abc", 42}, {"abc", 0}, {"99999999999999999999", 2147483647}, {"-99999999999999999999", -2147483647 - 1}};
   for (const auto& [text, value] : ints) EXPECT_EQ(ParseLeadingInt(text), value) << text;
@@ -88,28 +85,6 @@ TEST_F(SettingsFileTest, RoundTripKeepsTableAndBindings) {
   EXPECT_EQ(loaded.GetJoyButton(200), 7);
   // Every value and binding read back: the reloaded settings write the same file again.
   EXPECT_EQ(loaded.ConfigText(), ReadText(folder / "config.dat"));
-}
-
-TEST_F(SettingsFileTest, MissingConfigFallsBackToDefaultFileAndPendsTheFirstRunPreset) {
-  Settings bare(hardware, folderText, folderText);
-  bare.LoadConfig("no_such_config.dat");
-  EXPECT_TRUE(bare.IsAutoConfigurePending()) << "no file at all";
-  EXPECT_EQ(bare.GetFloat(FloatSettingId::FARCLIP), ViewDistanceFarClips[3]);  // derived from the default
-
-  ASSERT_TRUE(contentgen::WriteDefaultConfig(folder.string()));
-  Settings settings(hardware, folderText, folderText);
-  settings.LoadConfig("no_such_config.dat");
-  EXPECT_TRUE(settings.IsAutoConfigurePending());
-  EXPECT_EQ(settings.GetInt(S::FULLSCREEN), 0);
-  // The delivered file carries the middle preset of the detail settings.
-  for (const PresetEntry& entry : DetailPresets) {
-    EXPECT_EQ(settings.GetInt(entry.id), entry.valueByTier[kFirstRunTier]) << static_cast<int>(entry.id);
-  }
-  EXPECT_FALSE(settings.TakeResolutionChanged());  // the file's size matches the derived size
-  settings.Validate();
-  EXPECT_FALSE(settings.IsAutoConfigurePending());
-  ASSERT_TRUE(settings.SaveConfig());
-  EXPECT_TRUE(fs::exists(folder / "config.dat"));
 }
 
 TEST_F(SettingsFileTest, LineRulesForValues) {

@@ -51,17 +51,10 @@ TEST_F(SettingsTest, DerivedValuesFollowTheirRulesAndClampHandEditedValues) {
   } cases[] = {
       {"a window is always 640x480", {{S::FULLSCREEN, 0}, {S::RESOLUTION, 3}},
        {{S::SCREENWIDTH, 640}, {S::SCREENHEIGHT, 480}}},
-      {"no reflections: no cube map, dynamic left alone",
-       {{S::REFLECTIONDETAIL, 0}, {S::DYNAMICREFLECTIONS, 1}}, {{S::CUBEMAPPING, 0}, {S::DYNAMICREFLECTIONS, 1}}},
-      {"static reflections", {{S::REFLECTIONDETAIL, 1}, {S::DYNAMICREFLECTIONS, 1}}, {{S::CUBEMAPPING, 1}, {S::DYNAMICREFLECTIONS, 0}}},
       {"dynamic reflections", {{S::REFLECTIONDETAIL, 2}, {S::DYNAMICREFLECTIONS, 0}}, {{S::CUBEMAPPING, 1}, {S::DYNAMICREFLECTIONS, 1}}},
-      {"CD music wins over MP3", {{S::CDMUSIC, 1}, {S::MP3MUSIC, 1}}, {{S::MP3MUSIC, 0}}},
       {"table indices clamp",
        {{S::FULLSCREEN, 1}, {S::RESOLUTION, 99}, {S::VIEWDISTANCE, -7}, {S::REFLECTIONDETAIL, 5}, {S::PARTICLES, 40}},
        {{S::RESOLUTION, 3}, {S::SCREENWIDTH, 1024}, {S::VIEWDISTANCE, 0}, {S::REFLECTIONDETAIL, 2}, {S::PARTICLES, 2}}},
-      {"known device codes stay",
-       {{S::MIPFILTER, 1}, {S::CLAMPUVS, 4}, {S::NORMALMODULATE, 5}, {S::NORMALADDITIVE, 7}},
-       {{S::MIPFILTER, 1}, {S::CLAMPUVS, 4}, {S::NORMALMODULATE, 5}, {S::NORMALADDITIVE, 7}}},
       {"unknown device codes fall back to their defaults",
        {{S::MIPFILTER, 77}, {S::CLAMPUVS, -1}, {S::NORMALMODULATE, 26}, {S::NORMALADDITIVE, 0}},
        {{S::MIPFILTER, 2}, {S::CLAMPUVS, 3}, {S::NORMALMODULATE, 6}, {S::NORMALADDITIVE, 11}}},
@@ -76,17 +69,6 @@ TEST_F(SettingsTest, DerivedValuesFollowTheirRulesAndClampHandEditedValues) {
   settings.SetInt(S::VIEWDISTANCE, 1);
   settings.UpdateDerived();
   EXPECT_EQ(settings.GetFloat(FloatSettingId::FARCLIP), ViewDistanceFarClips[1]);
-}
-
-TEST_F(SettingsTest, AKeyBelongsToOneActionAndDefaultKeysBringTheLayoutBack) {
-  settings.BindKey(static_cast<int>(InputAction::Camera), 'A');
-  EXPECT_EQ(settings.GetKey(static_cast<int>(InputAction::Camera)), 'A');
-  EXPECT_EQ(settings.GetKey(static_cast<int>(InputAction::ShiftUp)), -1);
-  settings.BindKey(300, 'H');  // unbinds it, stores nothing
-  EXPECT_EQ(settings.GetKey(static_cast<int>(InputAction::Headlights)), -1);
-  settings.DefaultKeys();
-  EXPECT_EQ(settings.GetKey(static_cast<int>(InputAction::ShiftUp)), 'A');
-  EXPECT_EQ(settings.GetKey(static_cast<int>(InputAction::Camera)), 'C');
 }
 
 TEST_F(SettingsTest, JoystickBindingsExcludeEachOther) {

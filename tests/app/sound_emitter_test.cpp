@@ -15,34 +15,23 @@ using platform::Vec3;
 
 // Samples straight from a mixer, one per file name, with reference counts: the part of the resource manager
 // that emitters use (the manager itself sits in a layer above the sound code).
-class MixerSamples final : public app::SoundSampleSource {
- public:
-  MixerSamples(platform::audio::Mixer& mixer, std::string folder) : mixer_(mixer), folder_(std::move(folder)) {}
+struct MixerSamples final : app::SoundSampleSource {
+  MixerSamples(platform::audio::Mixer& mixer, std::string folder) : mixer(mixer), folder(std::move(folder)) {}
   app::SoundSample AcquireSample(const std::string& name, bool loop) override {
-    auto found = byName_.find(name);
-    if (found == byName_.end()) {
-      const app::SoundSample sample = mixer_.LoadSample(folder_ + name, loop);
+    if (byName.count(name) == 0) {
+      const app::SoundSample sample = mixer.LoadSample(folder + name, loop);
       if (sample == platform::audio::kNoSample) return sample;
-      found = byName_.emplace(name, sample).first;
+      byName[name] = sample;
     }
-    ++references_[found->second];
-    return found->second;
+    ++references[byName[name]];
+    return byName[name];
   }
-  void DropSample(app::SoundSample sample) override {
-    if (references_.count(sample) != 0) --references_[sample];
-  }
-  platform::audio::Mixer& SampleMixer() override { return mixer_; }
-  size_t Count() const { return byName_.size(); }
-  int ReferenceCount(app::SoundSample sample) const {
-    const auto found = references_.find(sample);
-    return found == references_.end() ? 0 : found->second;
-  }
-
- private:
-  platform::audio::Mixer& mixer_;
-  std::string folder_;
-  std::map<std::string, app::SoundSample> byName_;
-  std::map<app::SoundSample, int> references_;
+  void DropSample(app::SoundSample sample) override { --references[sample]; }
+  platform::audio::Mixer& SampleMixer() override { return mixer; }
+  platform::audio::Mixer& mixer;
+  std::string folder;
+  std::map<std::string, app::SoundSample> byName;
+  std::map<app::SoundSample, int> references;
 };
 
 class SoundEmitters : public ::testing::Test {
@@ -79,14 +68,14 @@ TEST_F(SoundEmitters, NewestFirstAndClearStopsAndReleasesEverything) {
   list.Add({0, 0, 0}, "hum.wav", 100, 500);
   list.Add({9, 0, 0}, "hum.wav", 100, 500);
   EXPECT_EQ(list.Emitters().front().position.x, 9.0f);
-  ASSERT_EQ(cache.Count(), 1u);
+  ASSERT_EQ(cache.byName.size(), 1u);
   const app::SoundSample sample = list.Emitters().front().sample;
-  EXPECT_EQ(cache.ReferenceCount(sample), 2);
+  EXPECT_EQ(cache.references[sample], 2);
   list.Update({0, 0, 0});
   EXPECT_EQ(mixer_.GetChannelsPlaying(), 2);
   list.Clear();
   EXPECT_EQ(mixer_.GetChannelsPlaying(), 0);
-  EXPECT_EQ(cache.ReferenceCount(sample), 0);
+  EXPECT_EQ(cache.references[sample], 0);
   EXPECT_TRUE(list.Emitters().empty());
 }
 

@@ -16,13 +16,6 @@ TokenQueue Tokens(std::initializer_list<const char*> values) {
   return tokens;
 }
 
-TEST(TokenizeString, RunsOfSeparatorsMakeNoEmptyTokensAndTheCommentCutsTheLine) {
-  TokenQueue tokens = Tokens({"kept"});
-  TokenizeString(tokens, "A:B,,C", kDataSeparators, '#');
-  TokenizeString(tokens, "<X>, a b #, c", kDataSeparators, '#');
-  EXPECT_EQ(tokens, Tokens({"kept", "A", "B", "C", "<X>", " a b "}));
-}
-
 TEST(TextFileReader, SkipsCommentLinesKeepsEmptyLinesAndNeedsTheLastLineFeed) {
   const struct {
     const char* text;
@@ -45,17 +38,6 @@ TEST(TextFileReader, SkipsCommentLinesKeepsEmptyLinesAndNeedsTheLastLineFeed) {
     EXPECT_TRUE(rest.empty()) << c.text;
     EXPECT_TRUE(reader.Eof());
   }
-}
-
-TEST(TextFileReader, CarriageReturnStaysUnlessItSeparates) {
-  TextFileReader reader;
-  reader.OpenText("A B\r\nC D\r\n");
-  TokenQueue tokens;
-  reader.ReadTokens(tokens, " ", '#');
-  EXPECT_EQ(tokens, Tokens({"A", "B\r"}));
-  tokens.clear();
-  reader.ReadWhitespaceTokens(tokens, '#');
-  EXPECT_EQ(tokens, Tokens({"C", "D"}));
 }
 
 TEST(TextFileReader, LinesStopAtZeroBytes) {

@@ -59,19 +59,5 @@ TEST(MemoryTexture, MipChainPitchesAndLockRectangles) {
   target->Release();
 }
 
-TEST(MemoryCubeTexture, HasSixIndependentFaces) {
-  auto* cube = new MemoryCubeTexture(8, 1, 0, Format::A8R8G8B8, Pool::Managed, nullptr);
-  LockedRect locked;
-  ASSERT_EQ(cube->LockRect(CubeFace::NegativeY, 0, locked, nullptr, 0), kOk);
-  static_cast<uint8_t*>(locked.bits)[0] = 9;
-  ASSERT_EQ(cube->LockRect(CubeFace::PositiveY, 0, locked, nullptr, 0), kOk);
-  cube->UnlockRect(CubeFace::PositiveY, 0);
-  cube->UnlockRect(CubeFace::NegativeY, 0);
-  EXPECT_EQ(cube->Store().Level(3, 0)->bytes[0], 9);
-  EXPECT_EQ(cube->Store().Level(2, 0)->bytes[0], 0);
-  EXPECT_EQ(cube->LockRect(static_cast<CubeFace>(6), 0, locked, nullptr, 0), kInvalidCall);
-  EXPECT_EQ(cube->Release(), 0u);
-}
-
 }  // namespace
 }  // namespace platform::gfx

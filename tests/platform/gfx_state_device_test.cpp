@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "platform/gfx/null_graphics.h"
 
 namespace platform::gfx {
@@ -106,26 +108,16 @@ TEST_F(StateDeviceTest, DrawsAreCheckedAgainstTheBoundBuffers) {
   indices->Release();
 }
 
-// A fixed-seed generator, so the sequence below is the same on every run.
-struct Sequence {
-  uint64_t state = 0x9E3779B97F4A7C15ull;
-  uint32_t Next() {
-    state = state * 6364136223846793005ull + 1442695040888963407ull;
-    return static_cast<uint32_t>(state >> 33);
-  }
-  uint32_t Below(uint32_t limit) { return Next() % limit; }
-};
-
 TEST_F(StateDeviceTest, ArbitraryCallsWithArbitraryArgumentsNeverReadOutOfBounds) {
-  Sequence random;
+  std::minstd_rand random(12345);  // the same sequence on every run
   VertexBuffer* vertices = nullptr;
   IndexBuffer* indices = nullptr;
   ASSERT_EQ(device().CreateVertexBuffer(1024, 0, fvf::kXyz, Pool::Managed, &vertices), kOk);
   ASSERT_EQ(device().CreateIndexBuffer(256, 0, Format::Index16, Pool::Managed, &indices), kOk);
   uint8_t scratch[4096] = {};
   for (int i = 0; i < 20000; ++i) {
-    const uint32_t a = random.Next(), b = random.Next(), c = random.Next();
-    switch (random.Below(12)) {
+    const uint32_t a = random(), b = random(), c = random();
+    switch (random() % 12) {
       case 0: device().SetRenderState(static_cast<RenderState>(a % 300), b); break;
       case 1: device().SetTextureStageState(a % 10, static_cast<TextureStageState>(b % 40), c); break;
       case 2: device().SetVertexShader(a & 0xFFFFFF); break;

@@ -30,16 +30,6 @@ TEST(KeyTranslation, KeysMapToTheirVirtualCodes) {
   for (const auto& c : cases) EXPECT_EQ(VirtualKeyFromSdl(c.key, c.scan), c.expected) << c.key << " " << c.scan;
 }
 
-TEST(KeyTranslation, KeyMessageFlagsCarryScanCodeRepeatReleaseAndExtended) {
-  EXPECT_EQ(KeyMessageLParam(SDL_SCANCODE_SPACE, true, false), 0x00390001);
-  EXPECT_EQ(KeyMessageLParam(SDL_SCANCODE_SPACE, true, true), 0x40390001);
-  EXPECT_EQ(KeyMessageLParam(SDL_SCANCODE_SPACE, false, false), static_cast<intptr_t>(0xC0390001u));
-  EXPECT_EQ(KeyMessageLParam(SDL_SCANCODE_RIGHT, true, false), 0x014D0001);
-  EXPECT_TRUE(PcScanCodeFromSdl(SDL_SCANCODE_RCTRL).extended);
-  EXPECT_FALSE(PcScanCodeFromSdl(SDL_SCANCODE_LCTRL).extended);
-  EXPECT_EQ(PcScanCodeFromSdl(SDL_SCANCODE_VOLUMEUP).code, 0);
-}
-
 TEST(KeyTranslation, OnlyKeysWithoutTextGiveControlCharacters) {
   EXPECT_EQ(ControlCharacterFromSdl(SDLK_KP_ENTER), 13u);
   EXPECT_EQ(ControlCharacterFromSdl(SDLK_ESCAPE), 27u);
