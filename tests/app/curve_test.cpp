@@ -21,20 +21,8 @@ TEST(Curve, PointLinesAndValueLines) {
   // "point 1" has two tokens and starts nothing; "pointer3" starts a point; the line after a point name is
   // dropped whatever it holds; comments and tabs are handled by the line reader and the number parser.
   const Curve curve = Curve::FromText(
-      "# slip curve\n"
-      "point 1\n"
-      "x = 99\n"
-      "pointer3\n"
-      "anything here\n"
-      "# a comment line is skipped\n"
-      "x = 1.5\t\n"
-      "y =\t2.5 # comment\n"
-      "}\n"
-      "p0\n"
-      "point9\n"
-      "{\n"
-      "x = 4\n"
-      "y\n");
+      "# slip curve\npoint 1\nx = 99\npointer3\nanything here\n# a comment line is skipped\nx = 1.5\t\n"
+      "y =\t2.5 # comment\n}\np0\npoint9\n{\nx = 4\ny\n");
   ASSERT_EQ(curve.Points().size(), 2u);
   EXPECT_EQ(curve.Points()[0].x, 1.5f);
   EXPECT_EQ(curve.Points()[0].y, 2.5f);

@@ -13,29 +13,6 @@ namespace gfx = platform::gfx;
 
 const char* const kResetFailed = "Could not reset the Direct3D device.\n\nThis game will now exit.";
 
-TEST(ToggleFullscreen, TwiceReturnsToTheSameWindowRectangleByResettingTheSameDevice) {
-  Harness harness;
-  RecordingApp app(harness.Services());
-  ASSERT_EQ(app.Create(), platform::kOk);
-  platform::Rect moved = harness.windows.GetWindowRect(app.window);
-  moved = {200, 150, 200 + moved.Width(), 150 + moved.Height()};
-  harness.windows.SetWindowPos(app.window, moved, true);
-  gfx::NullDevice* device = Harness::NullDeviceOf(app);
-
-  ASSERT_EQ(app.ToggleFullscreen(), platform::kOk);
-  EXPECT_FALSE(device->Parameters().windowed);
-  EXPECT_EQ(device->Parameters().backBufferWidth, 640u);
-  EXPECT_TRUE(harness.windows.ClipCursorCalls().back().has_value()) << "full screen keeps the pointer inside";
-
-  ASSERT_EQ(app.ToggleFullscreen(), platform::kOk);
-  EXPECT_EQ(harness.windows.GetWindowRect(app.window), moved);
-  EXPECT_EQ(harness.windows.GetClientRect(app.window).Width(), 640);
-  EXPECT_TRUE(device->Parameters().windowed);
-  EXPECT_FALSE(harness.windows.ClipCursorCalls().back().has_value());
-  EXPECT_EQ(Harness::NullDeviceOf(app), device);
-  EXPECT_EQ(device->Stats().resets, 2u);
-}
-
 TEST(ToggleFullscreen, SizeChangeDuringTheSwitchDoesNotResetASecondTime) {
   Harness harness;
   RecordingApp app(harness.Services());

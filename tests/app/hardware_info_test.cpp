@@ -28,8 +28,6 @@ TEST(HardwareInfo, CapabilityRulesFromCaps) {
     int capability;
   } lost[] = {
       {"depth without stencil", [](DeviceFacts& f) { f.autoDepthStencilFormat = gfx::Format::D24X8; }, CAP_STENCIL_SHADOWS},
-      {"wrap only", [](DeviceFacts& f) { f.caps.textureAddressCaps = gfx::texture_address_caps::kWrap; },
-       CAP_PROJECTED_TEXTURE},
       {"table fog needs both bits", [](DeviceFacts& f) { f.caps.rasterCaps = gfx::raster_caps::kFogTable; },
        CAP_TABLE_FOG},
       {"failed cube probe", [](DeviceFacts& f) { f.cubeMapProbe = gfx::kUnsupportedColorOperation; },

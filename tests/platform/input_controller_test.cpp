@@ -36,18 +36,6 @@ TEST(SdlController, AVirtualWheelIsAcquiredAndItsXAxisHasADeadZone) {
   EXPECT_EQ(controller->GetState(state), platform::input::kNotAcquired);
 }
 
-TEST(SdlController, AGamepadIsNoWheelAndNothingHasForceFeedback) {
-  auto pad = VirtualController::Attach(false, 6, 10);
-  ASSERT_NE(pad, nullptr);
-  EXPECT_EQ(OpenFirstController(true), nullptr) << "no virtual device has haptics";
-  auto controller = OpenFirstController(false);
-  ASSERT_NE(controller, nullptr);
-  EXPECT_FALSE(controller->IsWheel());
-  platform::input::ForceEffect effect;
-  EXPECT_EQ(controller->CreateEffect(effect), -1);
-  EXPECT_FALSE(controller->StartEffect(0, 1));
-}
-
 TEST(SdlController, NoDeviceMeansNoController) {
   EXPECT_EQ(OpenFirstController(false), nullptr);
 }

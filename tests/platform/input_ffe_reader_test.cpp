@@ -48,8 +48,6 @@ TEST(ForceEffectFile, ReadsEveryFieldOfEachKind) {
   std::string error;
   ASSERT_TRUE(ReadForceEffects(bytes.data(), bytes.size(), read, error)) << error;
   ASSERT_EQ(read.size(), 4u);
-  EXPECT_EQ(read[0].directions, (std::vector<int32_t>{9000, -1}));
-  EXPECT_EQ(read[3].conditions[1].deadBand, -9);
   // Every field came back: written again, the effects give the same file.
   EXPECT_EQ(contentgen::EncodeForceEffects(read), bytes);
 }
