@@ -1,5 +1,5 @@
-// Audio options: slider and arrow volumes reaching the settings and the mixer, the music-source switches, the
-// folder row, Back's undo, and the folder choice waiting for windowed mode.
+// Audio options: slider and arrow volumes reaching the settings and the mixer, the music-source switches, and the
+// music that keeps playing from the chosen source.
 #include "frontend/audio_screen.h"
 
 #include "app/sound_system.h"
@@ -111,24 +111,6 @@ TEST_F(AudioOptionsScreenTest, MusicStepUpRestartsSilentMusicButStepDownKeepsItP
   for (int i = 0; i < 6; ++i) Click(270, 265);  // music - down to 0
   EXPECT_EQ(Get(SettingId::MUSICVOLUME), 0);
   EXPECT_TRUE(sound_->IsMusicPlaying()) << "volume 0 leaves the music running";
-}
-
-TEST_F(AudioOptionsScreenTest, BackRestoresSettingsAndEscapeKeepsThem) {
-  Click(580, 225);
-  Click(580, 265);
-  Click(100, 380);
-  settings_->SetString(StringSettingId::MP3FOLDER, "changed");
-  Click(50, 580);  // Back
-  EXPECT_EQ(Get(SettingId::MASTERVOLUME), 50);
-  EXPECT_EQ(Get(SettingId::MUSICVOLUME), 50);
-  EXPECT_EQ(Get(SettingId::CDMUSIC), 0);
-  EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), "");
-
-  screen_->OnEnter();
-  Click(580, 225);
-  TapKey(*screen_, frontend::kKeyEscape);
-  EXPECT_EQ(Get(SettingId::MASTERVOLUME), 60);
-  EXPECT_EQ(Requests(), (Queue{{app::game_state::kEnterMenus, 6}, {app::game_state::kEnterMenus, 6}}));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// Career race screen: rows by class, lock and entry-fee rules with their messages and the Race button, reward
-// lines, selection by arrows and scroll bar, the fee paid and the race queued, and the counting money display.
+// Career race screen: lock and entry-fee rules with their messages and the Race button, the fee paid and the race
+// queued, the counting money display, and an empty career.
 #include "frontend/career_race_screen.h"
 
 #include "app/data_file.h"
@@ -32,20 +32,10 @@ class CareerRaceScreenTest : public FrontEndTest {
     Screen().Render(device_);
   }
   bool RaceButtonListed() { return Listed(Screen().buttons, Screen().raceButton); }
-  std::vector<std::string> PanelTexts() {
-    std::vector<std::string> texts;
-    for (const frontend::TextLabel* label : Screen().panelLabels) texts.push_back(label->text);
-    return texts;
-  }
   // The message line as drawn: an emptied label keeps its old text but draws no glyph.
   std::string Message() {
     const frontend::TextLabel* label = Screen().messageLabel;
     return label->glyphCount > 0 ? label->text : "";
-  }
-  std::vector<int32_t> RowIds() {
-    std::vector<int32_t> ids;
-    for (const frontend::MenuButton* row : Screen().rowButtons) ids.push_back(row->id);
-    return ids;
   }
 
   CareerRaceScreen* screen_ = nullptr;
@@ -87,21 +77,6 @@ TEST_F(CareerRaceScreenTest, RaceClickPaysTheFeeAndQueuesTheChosenRace) {
   EXPECT_FLOAT_EQ(screen.displayedMoney, 4900.0f);
 }
 
-TEST_F(CareerRaceScreenTest, ArrowsMoveOverRankedRacesOnlyAndScrollTheList) {
-  CareerRaceScreen& screen = Screen();
-  for (int i = 0; i < 20; ++i) screen.MoveSelection(1);
-  EXPECT_EQ(screen.selectedRow, 10) << "eleven ranked races in the sample career";
-  EXPECT_EQ(screen.selectedClass, 3);
-  EXPECT_EQ(screen.selectedIndex, 2);
-  screen.Render(device_);
-  EXPECT_EQ(RowIds(), (std::vector<int32_t>{105, 106, 107, 108, 109, 110}));
-  Click(300, 320);  // the scroll bar: row floor((y - 245) / 150 * (ranked races - 1))
-  EXPECT_EQ(screen.selectedRow, 5);
-  screen.MoveSelection(-100);
-  EXPECT_EQ(screen.selectedRow, 0);
-  EXPECT_EQ(screen.firstVisibleRow, 0);
-}
-
 TEST_F(CareerRaceScreenTest, LeavingWhileCountingStopsTheTallyAndReturnResumes) {
   CareerRaceScreen& screen = Screen();
   screen.UpdateMoneyDisplay(0.01f);
@@ -122,7 +97,7 @@ TEST_F(CareerRaceScreenTest, LeavingWhileCountingStopsTheTallyAndReturnResumes) 
 TEST_F(CareerRaceScreenTest, EmptyCareerOffersNoRaceAndBackAndEscapeReturnToTheGarage) {
   database_->careerRaces->Clear();
   CareerRaceScreen& screen = Screen();
-  EXPECT_TRUE(PanelTexts().empty());
+  EXPECT_TRUE(screen.panelLabels.empty());
   EXPECT_FALSE(RaceButtonListed());
   screen.MoveSelection(1);
   EXPECT_EQ(screen.selectedRow, 0);

@@ -1,5 +1,4 @@
-// Contest race screen: scrolling view over the contest list, the scroll-bar pick, the description by race type,
-// the race start without payment, and "View Scores" leaving full screen and opening the leaderboard page.
+// Contest race screen: the scrolling view over the contest list, the race start without payment, an empty list.
 #include "frontend/contest_race_screen.h"
 
 #include "app/data_file.h"
@@ -66,15 +65,6 @@ TEST_F(ContestRaceScreenTest, RaceQueuesTheChosenSampleContest) {
   ASSERT_FALSE(flow_.parameterQueue.empty());
   EXPECT_EQ(frontend::FindRaceByParameter(*database_, flow_.parameterQueue.back()), database_->contestRaces->At(1));
   EXPECT_EQ(flow_.stateQueue.back(), app::game_state::kRaceLoading);
-}
-
-TEST_F(ContestRaceScreenTest, ViewScoresLeavesFullScreenAndOpensTheLeaderboard) {
-  UseRaces(2);
-  settings_->SetInt(app::SettingId::FULLSCREEN, 1);
-  Click(600, 445);
-  EXPECT_EQ(FullScreen(), 0);
-  ASSERT_EQ(opened_.size(), 1u);
-  EXPECT_EQ(opened_[0], leaderboard_.BuildViewAddress());
 }
 
 TEST_F(ContestRaceScreenTest, EmptyListOffersNoRace) {

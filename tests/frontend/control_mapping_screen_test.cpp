@@ -1,5 +1,5 @@
-// Control mapping: key capture with one key per action, unnamed keys refused, controller button and moving-axis
-// capture, defaults, Back's undo and the controller column's texts.
+// Control mapping: key capture with one key per action, unnamed keys refused, and the controller switch with its
+// button and moving-axis capture.
 #include "frontend/control_mapping_screen.h"
 
 #include "app/input_devices.h"
@@ -107,21 +107,6 @@ TEST_F(ControlMenuScreenTest, ControllerSwitchNeedsAPresentControllerThenButtonA
   EXPECT_EQ(settings_->GetJoyAxis(0), 1);
   EXPECT_EQ(settings_->GetJoyAxisDir(0), 1);
   EXPECT_EQ(RowText(1005), "+ axis 2");
-}
-
-TEST_F(ControlMenuScreenTest, BackRestoresBindingsEscapeKeepsThem) {
-  ClickKeyCell(kBrake);
-  Press(kKeyA);
-  Click(50, 580);  // Back
-  EXPECT_EQ(settings_->GetKey(kBrake), 40);
-  EXPECT_EQ(settings_->GetKey(kShiftUp), kKeyA);
-
-  screen_->OnEnter();
-  ClickKeyCell(kBrake);
-  Press(kKeyA);
-  Press(frontend::kKeyEscape);
-  EXPECT_EQ(settings_->GetKey(kBrake), kKeyA);
-  EXPECT_EQ(Requests(), (Queue{{app::game_state::kEnterMenus, 6}, {app::game_state::kEnterMenus, 6}}));
 }
 
 }  // namespace

@@ -140,15 +140,6 @@ class FrontEndTest : public render_test::NullDeviceFixture {
     std::memcpy(vertices.data(), bytes.data(), vertices.size() * sizeof(frontend::WidgetVertex));
     return vertices;
   }
-  // Width of a widget's quad in virtual pixels.
-  static float QuadWidth(const frontend::Sprite* sprite) {
-    float low = 1e9f, high = -1e9f;
-    for (const frontend::WidgetVertex& vertex : Vertices(sprite->vertexBuffer)) {
-      low = std::min(low, vertex.x);
-      high = std::max(high, vertex.x);
-    }
-    return high - low;
-  }
   size_t DrawCount() const { return device_->Draws().size(); }
 
   std::unique_ptr<app::HardwareInfo> hardware_;

@@ -1,4 +1,4 @@
-// Intro scene: the camera and wing timeline and the blur capture rate.
+// Intro scene: the camera and wing flights along their paths.
 #include "frontend/intro_scene.h"
 
 #include "contentgen/intro_scene.h"
@@ -62,24 +62,6 @@ TEST_F(IntroSceneTest, CameraAndWingFlyAlongTheirPathsWithTheWingFacingAhead) {
   intro.Update(1.0f);
   ExpectNear(intro.wing->position, {0, 0, 0});
   EXPECT_TRUE(platform::IsIdentity(intro.wing->orientation));
-}
-
-TEST_F(IntroSceneTest, BlurCaptureRunsAtMostFortyTimesASecond) {
-  settings_->SetInt(app::SettingId::MOTIONBLUR, 1);
-  ShowroomScene& intro = Open();
-  intro.RestoreDeviceObjects(device_);
-  ASSERT_TRUE(intro.blurQuad->HasTexture());
-  intro.Update(0.01f);
-  intro.RenderSecondPass(device_);
-  EXPECT_EQ(intro.blurCaptures, 0u) << "below one capture interval";
-  intro.Update(0.09f);
-  intro.RenderSecondPass(device_);
-  EXPECT_EQ(intro.blurCaptures, 1u);
-  EXPECT_LE(intro.blurTimer, frontend::kBlurCaptureInterval);
-  settings_->SetInt(app::SettingId::MOTIONBLUR, 0);
-  intro.Update(0.1f);
-  intro.RenderSecondPass(device_);
-  EXPECT_EQ(intro.blurCaptures, 1u) << "no capture with motion blur off";
 }
 
 }  // namespace

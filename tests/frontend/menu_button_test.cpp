@@ -1,7 +1,5 @@
-// Menu buttons: hit rectangles, highlight following the cursor, hover sounds, clicks and labels.
+// Menu buttons: hit rectangles, the highlight following the cursor, hover sounds and clicks.
 #include "frontend/menu_button.h"
-
-#include <optional>
 
 #include "frontend_test_support.h"
 
@@ -12,36 +10,12 @@ using frontend::MenuButton;
 
 class MenuButtonTest : public FrontEndTest {
  protected:
-  void SetUp() override {
-    FrontEndTest::SetUp();
-    fontImage_ = resources_->LoadTextureEx(device_, "FONT\\noire.png", "FONT\\noirea.png", 0, 1);
-    font_ = resources_->LoadFont("FONT\\noire.ini");
-  }
-  void TearDown() override {
-    resources_->ReleaseImage(fontImage_);
-    resources_->ReleaseFont(font_);
-    FrontEndTest::TearDown();
-  }
   std::unique_ptr<MenuButton> Make(int mode, float x = 100, float y = 50) {
     return std::make_unique<MenuButton>(device_, nullptr, resources_.get(), x, y, 200, 40, kNormal, kHighlight, mode,
                                         7, 800, 600);
   }
-  // Draws the button and returns where its drawn label stands (the indexed draw's view origin), if one is drawn.
-  std::optional<float> DrawnLabelOrigin(MenuButton& button) {
-    device_->ClearRecords();
-    button.Draw(device_);
-    for (const auto& draw : device_->Draws()) {
-      if (draw.kind != platform::gfx::NullDrawRecord::Kind::IndexedPrimitive) continue;
-      platform::Matrix4 view;
-      device_->GetTransform(platform::gfx::TransformState::View, view);
-      return view.m[3][0];
-    }
-    return std::nullopt;
-  }
   const frontend::TexRect kNormal{0.0f, 0.0f, 0.1f, 0.1f};
   const frontend::TexRect kHighlight{0.5f, 0.5f, 0.9f, 0.6f};
-  render::ImageResource* fontImage_ = nullptr;
-  render::BitmapFont* font_ = nullptr;
 };
 
 TEST_F(MenuButtonTest, HitRectangleIncludesItsEdgesInBothModes) {
@@ -73,24 +47,6 @@ TEST_F(MenuButtonTest, HighlightFollowsTheCursorAndItsSoundPlaysOnceEachTimeTheC
   EXPECT_EQ(button->Click({150, 60}), 7);
   button->UpdateHover({150, 60});
   EXPECT_EQ(mixer_.GetChannelsPlaying(), 2) << "a click sounds at the next hover update";
-}
-
-TEST_F(MenuButtonTest, HighlightLabelReplacesTheMainLabelOnlyWhileHighlightedAndMovesWithTheButton) {
-  auto button = Make(0);
-  button->SetLabel(device_, "Go", fontImage_, font_, 10, 3, 1, false, frontend::kAlignLeft, 800, 600);
-  button->SetSubLabel(device_, "Go", fontImage_, font_, 20, 3, 1, true, frontend::kAlignLeft, 800, 600);
-  EXPECT_FLOAT_EQ(*DrawnLabelOrigin(*button), 100 + 10 - 400);
-  button->UpdateHover({150, 60});
-  EXPECT_FLOAT_EQ(*DrawnLabelOrigin(*button), 100 + 20 - 400);
-  button->SetPosition(500, 400);
-  EXPECT_FLOAT_EQ(button->label->x, 510);
-  EXPECT_FLOAT_EQ(button->highlightLabel->x, 520);
-  EXPECT_TRUE(button->HitTest({700, 440}));
-  // A highlight label alone draws nothing.
-  auto onlyHighlight = Make(0);
-  onlyHighlight->SetSubLabel(device_, "Go", fontImage_, font_, 0, 0, 1, true, frontend::kAlignLeft, 800, 600);
-  onlyHighlight->UpdateHover({150, 60});
-  EXPECT_FALSE(DrawnLabelOrigin(*onlyHighlight).has_value());
 }
 
 }  // namespace

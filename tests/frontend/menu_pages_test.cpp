@@ -1,8 +1,7 @@
-// The options, pause and loading screens and the confirmation dialog: the requests their buttons and keys make.
+// The pause and loading screens and the confirmation dialog: the requests their buttons and keys make.
 #include "app/input_devices.h"
 #include "frontend/confirm_dialog.h"
 #include "frontend/loading_screen.h"
-#include "frontend/options_menu_screen.h"
 #include "frontend/pause_menu_screen.h"
 #include "frontend_test_support.h"
 
@@ -11,17 +10,6 @@ namespace {
 
 namespace gs = app::game_state;
 using MenuPagesTest = FrontEndTest;
-
-TEST_F(MenuPagesTest, OptionsEntriesRequestTheirScreensAndGoingBackFromThePauseMenuLeavesTheRace) {
-  auto& options = Open<frontend::OptionsMenuScreen>();
-  const std::pair<int, int> entries[] = {{400, 210}, {400, 250}, {400, 290}, {50, 580}, {770, 15}};
-  for (const auto& [x, y] : entries) ClickAt(options, x, y);
-  EXPECT_EQ(Requests(), (Queue{{gs::kEnterMenus, 8}, {gs::kEnterMenus, 9}, {gs::kEnterMenus, 7}, {gs::kEnterMenus, 0},
-                               {gs::kQuit, 13}}));
-  flow_.Reset(gs::kPauseMenu, 0, app::menu_screen::NoScreenChange);
-  ClickAt(options, 50, 580);
-  EXPECT_EQ(Requests(), (Queue{{gs::kBackFromRace, 0}}));
-}
 
 TEST_F(MenuPagesTest, PauseMenuButtonsAndThePauseKeyResumeRestartAndExit) {
   app::InputDevices devices(1, [](bool) { return nullptr; });

@@ -90,20 +90,6 @@ TEST_F(ShowroomTest, FirstCutFadesToBlackAfterFiveSecondsAndCutsAtFullBlack) {
   EXPECT_FALSE(showroom->fading) << "fade-in over at 2.0";
 }
 
-TEST_F(ShowroomTest, TwoPathsAlternateAtEveryCut) {
-  auto showroom = Open();  // every draw is 0
-  std::vector<int32_t> followed;
-  for (int step = 0; step < 60 * 4; ++step) {
-    showroom->Update(0.25f);
-    if (followed.empty() || followed.back() != showroom->currentPath) followed.push_back(showroom->currentPath);
-  }
-  ASSERT_GE(followed.size(), 4u);
-  for (size_t i = 1; i < followed.size(); ++i) EXPECT_NE(followed[i], followed[i - 1]);
-  EXPECT_EQ(followed[0], 1);
-  EXPECT_EQ(followed[1], 0);
-  EXPECT_EQ(followed[2], 1) << "a draw equal to the current path moves to the next one";
-}
-
 TEST_F(ShowroomTest, CarIsReloadedWhenTheSettingOrTheProfileChanges) {
   auto showroom = Open();
   ASSERT_NE(showroom->DisplayedVehicle(), nullptr);

@@ -1,4 +1,4 @@
-// Sprites: quad corners by mode, where the virtual placement lands on any back buffer, rotation and resizing.
+// Sprites: quad corners by mode, where the virtual placement lands on any back buffer.
 #include "frontend/sprite.h"
 
 #include "frontend_test_support.h"
@@ -44,25 +44,6 @@ TEST_F(SpriteTest, CornersAndTextureFollowTheModeAndLandWhereTheVirtualPlacement
       EXPECT_NEAR(bottom, test.bottom * height / 600, 1e-3);
     }
   }
-}
-
-TEST_F(SpriteTest, RotationTurnsAboutTheOriginPointAndResizingKeepsTheTexture) {
-  Sprite sprite(device_, nullptr, 100, 100, 40, 20, 0.1f, 0.2f, 0.3f, 0.4f, 0, 800, 600);
-  sprite.angle = 90;
-  // The origin stays put; the far top corner (40, 0) swings to straight above it.
-  auto [ox, oy] = OnBackBuffer(sprite.PlacementView(), 0, 0);
-  EXPECT_NEAR(ox, 100, 1e-3);
-  EXPECT_NEAR(oy, 100, 1e-3);
-  auto [cx, cy] = OnBackBuffer(sprite.PlacementView(), 40, 0);
-  EXPECT_NEAR(cx, 100, 1e-3);
-  EXPECT_NEAR(cy, 60, 1e-3);
-
-  EXPECT_EQ(sprite.SetSize(60, 30), platform::kOk);
-  const auto corners = Vertices(sprite.vertexBuffer);
-  EXPECT_FLOAT_EQ(corners[2].x, 60);
-  EXPECT_FLOAT_EQ(corners[2].y, -30);
-  EXPECT_FLOAT_EQ(corners[2].u, 0.3f);
-  EXPECT_FLOAT_EQ(corners[2].v, 0.4f);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// Profile popup: which files are listed, the first-run default, typing a new name, choosing, deleting, scrolling.
+// Profile popup: which files are listed, the first-run default, typing a new name, and deleting.
 #include "screens/profile_screen.h"
 
 #include <filesystem>
@@ -132,26 +132,6 @@ TEST_F(ProfileScreenTest, FirstRunWithNoProfilesCreatesPlayerAndDeletingItLeaves
   screen.OnEnter();
   EXPECT_TRUE(screen.names.empty());
   EXPECT_FALSE(Exists("Player.dat"));
-}
-
-TEST_F(ProfileScreenTest, ScrollingKeepsTheWindowInsideTheList) {
-  settings_->SetFirstRun(false);
-  for (int i = 0; i < 10; ++i) Touch("P" + std::to_string(i) + ".dat");
-  ProfileScreen& screen = Screen();
-  const struct {
-    int scroll;
-    float to;
-    int32_t first;
-  } cases[] = {{-1, 0, 0}, {100, 0, 4}, {0, 230.0f, 0}, {0, 305.0f, 2}, {0, 600.0f, 4}};
-  for (const auto& test : cases) {
-    if (test.to > 0) screen.ScrollTo(test.to);
-    else screen.Scroll(test.scroll);
-    EXPECT_EQ(screen.firstVisibleRow, test.first) << test.scroll << " " << test.to;
-  }
-  // Create on ten profiles selects the eleventh and shows rows 5 to 10.
-  ClickAt(screen, 205, 447);
-  EXPECT_EQ(screen.selectedIndex, 10);
-  EXPECT_EQ(screen.firstVisibleRow, 5);
 }
 
 }  // namespace
