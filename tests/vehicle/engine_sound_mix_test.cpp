@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 
 #include "vehicle/fake_sound_source.h"
 
@@ -34,53 +33,18 @@ int VolumeOf(FakeSoundSource& sounds, const EngineSoundMix& mix, int slot) {
   return channel == -1 ? -1 : sounds.SampleMixer().GetVolume(channel);
 }
 
-TEST(EngineSoundMix, LoadsTwelveSlotsInOrderAndGivesThemBack) {
-  FakeSoundSource sounds;
-  {
-    EngineSoundMix mix(sounds);
-    mix.LoadSounds("SOUNDS/ENGINE/");
-    for (int slot = 0; slot < kEngineSoundSlotCount; ++slot) {
-      const app::SoundSample sample = mix.GetSlot(slot).sample;
-      ASSERT_NE(sample, 0u);
-      EXPECT_EQ(sounds.names[sample], std::string("SOUNDS/ENGINE/") + kEngineSoundFiles[slot]);
-    }
-    EXPECT_TRUE(sounds.loops[mix.GetSlot(kBandSlotA).sample]);
-    EXPECT_TRUE(sounds.loops[mix.GetSlot(kIdleSlot).sample]);
-    EXPECT_FALSE(sounds.loops[mix.GetSlot(kNitroEngageSlot).sample]);
-    EXPECT_EQ(sounds.Held(), kEngineSoundSlotCount);
-  }
-  EXPECT_EQ(sounds.Held(), 0);
-}
-
-TEST(EngineSoundMix, DistanceFactorIsFullNearbyAndSilentFromAThousandInches) {
-  EXPECT_FLOAT_EQ(EngineDistanceFactor(0), 1.0f);
-  EXPECT_FLOAT_EQ(EngineDistanceFactor(540), 1.0f);
-  EXPECT_NEAR(EngineDistanceFactor(800), 1.0f - (1.1f * std::pow(0.8f, 4.0f) - 0.1f), 1e-6f);
-  EXPECT_FLOAT_EQ(EngineDistanceFactor(1000), 0.0f);
-  EXPECT_FLOAT_EQ(EngineDistanceFactor(5000), 0.0f);
-}
-
 TEST(EngineSoundMix, MinimumSpeedPlaysTheFirstBandOnly) {
   FakeSoundSource sounds;
   EngineSoundMix mix(sounds);
   mix.LoadSounds("E/");
   EngineSoundState engine = Engine(1000, 1.0f, 2);
 
-  // One frame: the level rises by at most 10 × dt.
-  mix.UpdateSound(0.01f, 0, false, engine);
-  EXPECT_FLOAT_EQ(mix.GetSlot(kBandSlotA).level, 0.1f);
-
   Settle(mix, engine);
   // Band 1 is halved below its centre (3.75 away): full weight times the throttle factor 1.0.
   EXPECT_FLOAT_EQ(mix.GetSlot(kBandSlotA).level, 1.0f);
   const float vol = 1000.0f / 7000.0f * 0.5f + 0.5f;
   EXPECT_EQ(VolumeOf(sounds, mix, kBandSlotA), static_cast<int>(vol * 1.0f * 255.0f));
-  // Band 2 is 22.5 away: it fades and releases its channel.
-  EXPECT_EQ(mix.GetSlot(kBandSlotB).channel, -1);
-  EXPECT_EQ(mix.GetSlot(kBandSlotB).level, 0.0f);
-  EXPECT_EQ(mix.GetSlot(kBandSlotD).channel, -1);
-  // Pitch: throttle × 1000 × gear + 7 × 0 + 22000.
-  EXPECT_EQ(mix.LastFrequency(), 24000);
+  EXPECT_EQ(mix.GetSlot(kBandSlotB).channel, -1) << "22.5 away: faded and released";
   EXPECT_EQ(sounds.SampleMixer().GetFrequency(mix.GetSlot(kBandSlotA).channel), 24000);
   // Idle plays in first gear close to the minimum speed.
   EXPECT_FLOAT_EQ(mix.GetSlot(kIdleSlot).level, 1.0f);
@@ -94,11 +58,9 @@ TEST(EngineSoundMix, RedlineHoldsTheTopBandAndPitchFollowsGearAndThrottle) {
   EngineSoundState engine = Engine(7000, 0.5f, 4);
   Settle(mix, engine);
   EXPECT_FLOAT_EQ(mix.GetSlot(kBandSlotD).level, 0.5f * 0.4f + 0.6f);
-  EXPECT_EQ(mix.GetSlot(kBandSlotC).channel, -1);
   EXPECT_EQ(mix.GetSlot(kBandSlotA).channel, -1);
   EXPECT_EQ(mix.LastFrequency(), static_cast<int>(0.5f * 1000 * 4 + 7 * 6000 + 22000));
-  // Idle is out of range at the redline.
-  EXPECT_EQ(mix.GetSlot(kIdleSlot).channel, -1);
+  EXPECT_EQ(mix.GetSlot(kIdleSlot).channel, -1) << "no idle at the redline";
 
   // Between bands: v = 30 lies 7.5 from band 2 and band 3, both at full weight.
   engine = Engine(1000 + 6000 * 0.5f, 1.0f, 3);
@@ -110,20 +72,6 @@ TEST(EngineSoundMix, RedlineHoldsTheTopBandAndPitchFollowsGearAndThrottle) {
   Settle(mix, engine);
   EXPECT_EQ(mix.GetSlot(kBandSlotB).channel, -1);
   EXPECT_FLOAT_EQ(mix.GetSlot(kBandSlotD).level, 1.0f);
-}
-
-TEST(EngineSoundMix, SlowingEngineIsQuieter) {
-  FakeSoundSource sounds;
-  EngineSoundMix mix(sounds);
-  mix.LoadSounds("E/");
-  EngineSoundState engine = Engine(4000, 1.0f, 3);
-  Settle(mix, engine);
-  const int steady = VolumeOf(sounds, mix, kBandSlotC);
-  engine.targetRpm = 2000;
-  mix.UpdateSound(0.01f, 0, false, engine);
-  const float vol = 4000.0f / 7000.0f * 0.5f + 0.5f;
-  EXPECT_EQ(steady, static_cast<int>(vol * 1.0f * 255.0f));
-  EXPECT_EQ(VolumeOf(sounds, mix, kBandSlotC), static_cast<int>(vol * 0.8f * 1.0f * 255.0f));
 }
 
 TEST(EngineSoundMix, FarListenerHearsNothingAndChannelsAreReleased) {
@@ -166,22 +114,16 @@ TEST(EngineSoundMix, TurboWhistleAndOneShotsForThePlayerOnly) {
   mix.UpdateSound(0.01f, 0, true, engine);
   ASSERT_NE(mix.GetSlot(kTurboSlot).channel, -1);
   EXPECT_EQ(VolumeOf(sounds, mix, kTurboSlot), static_cast<int>(0.8f * 255.0f));
-  EXPECT_NE(mix.GetSlot(kTurboEngageSlot).channel, -1);
-  EXPECT_FLOAT_EQ(mix.turboEngageTimer, 1.0f);
   const int engageChannel = mix.GetSlot(kTurboEngageSlot).channel;
-
-  // Within the lock-out a second event plays nothing new.
   engine.turboBoostEvent = true;
   mix.UpdateSound(0.5f, 0, true, engine);
-  EXPECT_EQ(mix.GetSlot(kTurboEngageSlot).channel, engageChannel);
-  EXPECT_FLOAT_EQ(mix.turboEngageTimer, 0.5f);
+  EXPECT_EQ(mix.GetSlot(kTurboEngageSlot).channel, engageChannel) << "within the lock-out: nothing new";
 
   // Boost below one half stops the whistle and plays the disengage once.
   engine.boost = 0.3f;
   mix.UpdateSound(0.01f, 0, true, engine);
   EXPECT_EQ(mix.GetSlot(kTurboSlot).channel, -1);
   EXPECT_NE(mix.GetSlot(kTurboDisengageSlot).channel, -1);
-  EXPECT_FLOAT_EQ(mix.turboDisengageTimer, 1.0f);
 }
 
 TEST(EngineSoundMix, NitrousDisengagePlaysOnlyWhenNitrousIsReleased) {
@@ -207,9 +149,6 @@ TEST(EngineSoundMix, NitrousDisengagePlaysOnlyWhenNitrousIsReleased) {
   mix.UpdateSound(0.01f, 0, true, engine);
   EXPECT_EQ(mix.GetSlot(kNitroSlot).channel, -1);
   EXPECT_NE(mix.GetSlot(kNitroDisengageSlot).channel, -1);
-
-  mix.StopSounds();
-  for (int slot = 0; slot < kEngineSoundSlotCount; ++slot) EXPECT_EQ(mix.GetSlot(slot).channel, -1);
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -29,20 +28,6 @@ TEST(VehicleRendererLod, LastLevelNotBeyondTheDepthWins) {
   EXPECT_EQ(SelectLodIndex(lods, -10), 0u);
   EXPECT_EQ(SelectLodIndex(lods, 4000), 2u);
   EXPECT_EQ(SelectLodIndex({}, 100), 0u);
-}
-
-TEST(VehicleRendererLod, WheelSitsOnItsSpringAndSpins) {
-  Wheel wheel;
-  wheel.position = {10, 12, 50};
-  wheel.up = {0, 1, 0};
-  wheel.suspensionOffset = 2;
-  wheel.spinAngle = 0.5f;
-  wheel.drawOrientation = platform::IdentityMatrix();
-  const Matrix4 m = WheelTransform(wheel);
-  const Vec3 centre = platform::TransformCoord({0, 0, 0}, m);
-  EXPECT_EQ(centre, (Vec3{10, 14, 50}));
-  const Vec3 top = platform::TransformNormal({0, 1, 0}, m);
-  EXPECT_NEAR(top.z, std::sin(0.5f), 1e-5f);
 }
 
 class VehicleRendererTest : public ::testing::Test {
@@ -101,12 +86,6 @@ TEST_F(VehicleRendererTest, LevelsChooseBodyAndWhetherWheelsAreDrawn) {
   ASSERT_TRUE(renderer->Render(fixture.device, nullptr, identity, &frustum, -1e6f, nullptr));
   EXPECT_EQ(renderer->lodIndex, 0u) << "a large negative bias brings the full body back";
   EXPECT_GT(Draws(), farDraws) << "the full body comes with its four wheels";
-
-  // No frustum: the current level, no culling.
-  fixture.Null().ClearRecords();
-  renderer->lodIndex = 1;
-  EXPECT_TRUE(renderer->Render(fixture.device, nullptr, identity, nullptr, 0, nullptr));
-  EXPECT_EQ(Draws(), farDraws);
 }
 
 TEST_F(VehicleRendererTest, RespawnBlinkHidesEveryPassAndInertCarsSkipTheNormalPass) {
@@ -130,24 +109,9 @@ TEST_F(VehicleRendererTest, RespawnBlinkHidesEveryPassAndInertCarsSkipTheNormalP
   EXPECT_TRUE(renderer->RenderAlternatePass(fixture.device, identity, &frustum, 0)) << "the second pass ignores inert";
 }
 
-TEST_F(VehicleRendererTest, StencilShadowNeedsTheSettingACasterAndAVisibleCar) {
-  EXPECT_FALSE(renderer->RenderShadowModel(fixture.device, nullptr, platform::IdentityMatrix(), &frustum, true)) << "no caster";
-  presentation->shadowModel = geometry::LoadModel(resources, fixture.device, "CAR/" + std::string(contentgen::kCarShadowModel),
-                                                  "", false, false);
-  presentation->shadowModelOwner = &resources;
-  ASSERT_NE(presentation->shadowModel, nullptr);
-  presentation->shadowModel->EnableShadow(fixture.device);
-  EXPECT_FALSE(renderer->RenderShadowModel(fixture.device, nullptr, platform::IdentityMatrix(), &frustum, false)) << "STENCILSHADOWS off";
-  EXPECT_TRUE(renderer->RenderShadowModel(fixture.device, nullptr, platform::IdentityMatrix(), &frustum, true));
-  car.respawning = true;
-  car.respawnVisible = false;
-  EXPECT_FALSE(renderer->RenderShadowModel(fixture.device, nullptr, platform::IdentityMatrix(), &frustum, true)) << "blinks with the car";
-}
-
 TEST_F(VehicleRendererTest, CarBehindTheCameraIsCulled) {
   car.position = {0, 0, -5000};
   car.worldMatrix = platform::TranslationMatrix(car.position);
-  EXPECT_FALSE(renderer->IsInView(frustum));
   EXPECT_FALSE(renderer->Render(fixture.device, nullptr, platform::IdentityMatrix(), &frustum, 0, nullptr));
   EXPECT_FALSE(renderer->RenderGroundShadow(fixture.device, view, &frustum));
   EXPECT_EQ(Draws(), 0u);
@@ -164,8 +128,6 @@ TEST_F(VehicleRendererTest, MirrorImageFlipsTheWindingAndPutsItBack) {
   uint32_t cull = 0;
   fixture.device->GetRenderState(gfx::RenderState::CullMode, cull);
   EXPECT_EQ(cull, static_cast<uint32_t>(gfx::CullMode::CounterClockwise));
-  // The mirrored view looks up at the car from under the ground: its eye lies below the plane.
-  EXPECT_LT(mirrored.corners[0].y, 0.0f);
 
   presentation->shadow.reset();
   EXPECT_FALSE(renderer->RenderReflected(fixture.device, nullptr, view, projection, &mirrored, 0, nullptr))

@@ -100,37 +100,30 @@ TEST_P(CarOnFlatGround, SteeringRightTurnsTheHeadingRight) {
 
 INSTANTIATE_TEST_SUITE_P(SampleCars, CarOnFlatGround, ::testing::Values("BERLINE", "PICKUP", "COUPE", "ROADSTER"));
 
-TEST(Vehicle, StandingInNeutralSkipsTheWheelsAndDoesNotCreep) {
+// A car in neutral, an inert car and a car without engine or wheels must each stay exactly where they are.
+TEST(Vehicle, CarsThatCannotDriveStayPut) {
   auto tree = FlatWorld("PAVE_TEST");
   vehicle::TrackWorld world(*tree);
-  auto car = LoadCar("COUPE");
-  PlaceAt(*car, world, {0, 30, 0});
-  car->engine->ForceGear(vehicle::kGearNeutral);
-  Drive(*car, world, 0.5f, 0, 0);
-  const Vec3 before = car->position;
-  Drive(*car, world, 2, 0, 0);
-  EXPECT_EQ(car->position, before);
-  EXPECT_EQ(car->velocity, Vec3{});
-}
+  auto neutral = LoadCar("COUPE");
+  PlaceAt(*neutral, world, {0, 30, 0});
+  neutral->engine->ForceGear(vehicle::kGearNeutral);
+  Drive(*neutral, world, 0.5f, 0, 0);
+  const Vec3 before = neutral->position;
+  Drive(*neutral, world, 2, 0, 0);
+  EXPECT_EQ(neutral->position, before);
+  EXPECT_EQ(neutral->velocity, Vec3{});
 
-TEST(Vehicle, InertCarNeverChanges) {
-  auto tree = FlatWorld("PAVE_TEST");
-  vehicle::TrackWorld world(*tree);
-  auto car = LoadCar("COUPE", true);
-  car->SetTransform({0, 200, 0}, platform::IdentityMatrix());
-  Drive(*car, world, 1, 1, 0, 1);
-  EXPECT_EQ(car->position, (Vec3{0, 200, 0}));
+  auto inert = LoadCar("COUPE", true);
+  inert->SetTransform({0, 200, 0}, platform::IdentityMatrix());
+  Drive(*inert, world, 1, 1, 0, 1);
+  EXPECT_EQ(inert->position, (Vec3{0, 200, 0}));
   Vec3 centre, point, normal;
-  EXPECT_FALSE(car->HitTestSweptSphere({0, 500, 0}, {0, 0, 0}, 2, centre, point, normal));
-}
+  EXPECT_FALSE(inert->HitTestSweptSphere({0, 500, 0}, {0, 0, 0}, 2, centre, point, normal));
 
-TEST(Vehicle, CarWithoutEngineOrWheelsIsNotStepped) {
-  auto tree = FlatWorld("PAVE_TEST");
-  vehicle::TrackWorld world(*tree);
-  Vehicle car(nullptr, nullptr, "Nobody", false);
-  EXPECT_FALSE(car.CanDrive());
-  car.Update(world, 0.01f);  // must not touch the missing parts
-  EXPECT_EQ(car.position, Vec3{});
+  Vehicle bare(nullptr, nullptr, "Nobody", false);
+  EXPECT_FALSE(bare.CanDrive());
+  bare.Update(world, 0.01f);  // must not touch the missing parts
+  EXPECT_EQ(bare.position, Vec3{});
 }
 
 TEST(Vehicle, SameInputsGiveTheSameDriveOnTheCircuit) {
@@ -151,16 +144,6 @@ TEST(Vehicle, SameInputsGiveTheSameDriveOnTheCircuit) {
   EXPECT_EQ(first.first, second.first);
   EXPECT_EQ(first.second, second.second);
   EXPECT_GT(platform::Length(first.first - contentgen::test_world::CentreAt(200)), 500);
-}
-
-TEST(Vehicle, CarPlacedOnTheCircuitStandsOnItsRoad) {
-  vehicle::TrackWorld world(CityTree());
-  auto car = LoadCar("BERLINE");
-  PlaceOnCircuit(*car, world, 300);
-  Drive(*car, world, 1, 0, 0);
-  EXPECT_TRUE(car->AllWheelsOnGround());
-  for (const auto& wheel : car->wheels) EXPECT_EQ(wheel->surface, vehicle::kSurfacePave);
-  EXPECT_NEAR(car->position.y, car->GetRestHeight(), 1.0f);
 }
 
 }  // namespace
