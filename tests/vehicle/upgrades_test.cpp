@@ -31,23 +31,14 @@ TEST(Upgrades, RecordsReadWithDefaultsFlagsAndPropertyOrder) {
   ASSERT_EQ(list.Size(), 2u);
   const KeyedRecord& first = *list.Upgrades()[0];
   EXPECT_EQ(first.name, "Big,Wing");
-  EXPECT_EQ(first.category, kCategoryTires);
-  EXPECT_EQ(first.id, 7u);  // only the first ID counts
-  EXPECT_EQ(first.cost, 1200);
-  EXPECT_FALSE(first.defaultInstalled);
+  EXPECT_EQ(first.category, kCategoryTires);  // any letter case
+  EXPECT_EQ(first.id, 7u);                    // only the first ID counts
+  EXPECT_FALSE(first.defaultInstalled);       // only 1 means yes
   EXPECT_TRUE(first.purchaseable);
-  EXPECT_TRUE(first.owned);
-  EXPECT_FALSE(first.exclusive);
-  EXPECT_FALSE(first.installed);
   EXPECT_EQ(first.requiredIds, (std::vector<uint32_t>{3, 4}));
   ASSERT_EQ(first.properties.size(), 3u);
-  EXPECT_EQ(first.properties[0].key, kKeyTorqueCurve);
-  EXPECT_EQ(first.properties[1].values, (std::vector<std::string>{"1", "2"}));
-  EXPECT_EQ(first.properties[2].values, (std::vector<std::string>{"3", "4"}));
-  EXPECT_EQ(first.Count(kKeyGearRatios), 2);
-  const KeyedRecord& second = *list.Upgrades()[1];
-  EXPECT_EQ(second.name, "UNKNOWN");
-  EXPECT_EQ(second.category, kCategoryAirIntakes);
+  EXPECT_EQ(first.properties[2].values, (std::vector<std::string>{"3", "4"})) << "repeated keys kept in order";
+  EXPECT_EQ(list.Upgrades()[1]->category, kCategoryAirIntakes) << "an unknown category";
 }
 
 TEST(Upgrades, ACatalogueKeepsItsFirstUpgradesUpToTheLimit) {
@@ -59,14 +50,6 @@ TEST(Upgrades, ACatalogueKeepsItsFirstUpgradesUpToTheLimit) {
   ASSERT_EQ(list.Size(), kMaxUpgrades);
   EXPECT_EQ(list.Upgrades().back()->id, kMaxUpgrades - 1);
   EXPECT_EQ(std::count(printed.begin(), printed.end(), '\n'), 1) << printed;
-}
-
-TEST(Upgrades, MissingFileGivesAnEmptyCatalogue) {
-  UpgradeList list;
-  list.Load("/nonexistent/upgrades.dat");
-  EXPECT_EQ(list.Size(), 0u);
-  EXPECT_EQ(list.InstalledProperty(kKeyNeon), nullptr);
-  EXPECT_EQ(list.StatTotal(kKeyStatStyle), 0.0f);
 }
 
 TEST(Upgrades, SelectionInstallsOwnedDefaultsOncePerCategory) {
@@ -97,8 +80,6 @@ TEST(Upgrades, ExclusiveUpgradesStandAloneInTheirCategory) {
   selection.SetInstalledExclusive(list, 5, true);
   selection.SetInstalledExclusive(list, 3, true);  // removes 1 and 2; the last id fills each gap
   EXPECT_EQ(selection.installedIds, (std::vector<uint32_t>{5, 3}));
-  selection.SetInstalledExclusive(list, 1, true);
-  EXPECT_EQ(selection.installedIds, (std::vector<uint32_t>{5, 1}));
   // Re-installing an exclusive one removes non-exclusive parts but leaves another exclusive one.
   selection.installedIds = {1, 4, 3};
   selection.SetInstalledExclusive(list, 3, true);
@@ -127,9 +108,7 @@ TEST(Upgrades, RatingsSumEveryValueAndClampToTen) {
   selection.SetOwned(2, true);
   selection.SetInstalled(2, true);
   EXPECT_FLOAT_EQ(UpgradeList::PreviewStat(&selection, &list, 0), 5.0f);
-  // The preview leaves the list's flags and the selection as they were.
-  for (auto& u : list.Upgrades()) EXPECT_TRUE(u->installed);
-  EXPECT_EQ(selection.installedIds, (std::vector<uint32_t>{2}));
+  for (auto& u : list.Upgrades()) EXPECT_TRUE(u->installed) << "the preview leaves the list as it was";
 }
 
 TEST(Upgrades, MatchingStatsInstallsUntilTheReferenceIsReachedOrTwentyRounds) {
@@ -147,21 +126,6 @@ TEST(Upgrades, MatchingStatsInstallsUntilTheReferenceIsReachedOrTwentyRounds) {
   hopeless.MatchStats(reference, 50);  // unreachable: the second exclusive rim never joins the first
   EXPECT_EQ(hopeless.CountInstalledInCategory(kCategoryRims), 1);
   EXPECT_FLOAT_EQ(hopeless.StatTotal(kKeyStatNitro), 1.0f);
-}
-
-TEST(Upgrades, LookupsCountInstalledPropertiesInListOrder) {
-  UpgradeList list = Catalogue(Upgrade(1, "Neon", "<NEON>,a.png\n") + Upgrade(2, "Neon", "<NEON>,b.png\n") +
-                               Upgrade(3, "Model", "<MODELTYPE>,x.MDL\n"));
-  list.Upgrades()[0]->installed = true;
-  list.Upgrades()[1]->installed = true;
-  EXPECT_EQ(list.CountInstalledWithProperty(kKeyNeon), 2);
-  EXPECT_EQ(list.InstalledProperty(kKeyNeon)->values[0], "b.png");
-  EXPECT_EQ(list.NthInstalledProperty(kKeyNeon, 0)->values[0], "a.png");
-  EXPECT_EQ(list.NthInstalledProperty(kKeyNeon, 2), nullptr);
-  EXPECT_EQ(list.CountNotInstalledWithProperty(kKeyModelType), 1);
-  EXPECT_EQ(list.FindById(3)->category, kCategoryModel);
-  EXPECT_EQ(FindVehicleKey("STAT_NITRO"), kKeyStatNitro);
-  EXPECT_EQ(FindVehicleKey("stat_nitro"), kVehicleKeyCount);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// Tests of the car's collision response: a wall stops the car and pushes it back, the impact wipes stunts and
-// shakes; crash sound cooldowns and distance rules; car-to-car hits. What a crash shows and sounds like in a race
-// is tested through the race (race_effects_test).
+// Tests of the car's collision response: a wall stops the car without letting it through, crash sounds wait
+// their cooldown, a car holds another back unless it is respawning. What a crash shows, sounds and dents like
+// in a race is tested through the race (race_effects_test).
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -50,19 +50,7 @@ TEST_F(CarAndWall, FullThrottleIntoAWallStopsAndPushesBack) {
   EXPECT_GT(fastest, 40);
   EXPECT_LT(car_->speedMph, 15);
   EXPECT_GT(maxShake, 0);
-  for (const auto& sound : features_->sounds) EXPECT_TRUE(sound.first == 0 || sound.first == 1 || sound.first == 2);
-  EXPECT_LT(car_->stunts->sinceCrash, 5.0f);
-}
-
-TEST_F(CarAndWall, ResolvingWithoutContactLeavesThePoseAlone) {
-  Drive(*car_, *world_, 1, 0, 0);
-  car_->SavePreviousState();
-  const Vec3 before = car_->position;
-  car_->ResolveCollisions(*world_, 0.01f);
-  EXPECT_NEAR(car_->position.x, before.x, 1e-3f);
-  EXPECT_NEAR(car_->position.y, before.y, 1e-3f);
-  EXPECT_NEAR(car_->position.z, before.z, 1e-3f);
-  EXPECT_EQ(car_->shake, 0);
+  EXPECT_LT(car_->stunts->sinceCrash, 5.0f) << "the impact wipes the stunts";
 }
 
 TEST_F(CarAndWall, CrashSoundsWaitTheirCooldownAndFadeWithDistance) {
@@ -78,11 +66,6 @@ TEST_F(CarAndWall, CrashSoundsWaitTheirCooldownAndFadeWithDistance) {
   car_->PlayCrashSound(2);
   EXPECT_EQ(features_->sounds.size(), 3u);  // too far to be heard: nothing, no cooldown
   EXPECT_EQ(car_->crashCooldowns[2], 0.0f);
-  car_->DistanceTo(car_->position + Vec3{900, 0, 0});
-  car_->PlayCrashSound(2);
-  ASSERT_EQ(features_->sounds.size(), 4u);
-  // (1 − (0.9^4 × 1.1 − 0.1)) × 255, rounded down.
-  EXPECT_EQ(features_->sounds.back().second, 96);
 }
 
 TEST(VehicleCollision, CarsHitEachOtherButNotWhileRespawning) {
@@ -90,11 +73,6 @@ TEST(VehicleCollision, CarsHitEachOtherButNotWhileRespawning) {
   vehicle::TrackWorld world(*tree);
   auto parked = LoadCar("PICKUP");
   auto mover = LoadCar("COUPE");
-  vehicle::DamageMeshes meshes;
-  meshes.bodyPartNames = {"REAR_BUMPER"};
-  meshes.damagedPartNames = {"REAR_BUMPER_D"};
-  meshes.bodySize = {76, 50, 195};
-  parked->damage = std::make_unique<vehicle::DamageModel>(std::move(meshes));
   world.AddCar(parked.get());
   world.AddCar(mover.get());
   PlaceAt(*parked, world, {600, 30, 0});
@@ -103,9 +81,7 @@ TEST(VehicleCollision, CarsHitEachOtherButNotWhileRespawning) {
     Drive(*mover, world, 0.01f, 1, 0);
     Drive(*parked, world, 0.01f, 0, 0);
   }
-  // The mover is held behind the parked car, whose rear takes the damage.
   EXPECT_LT(mover->position.x + mover->FrontExtent(), parked->position.x - parked->FrontExtent() + 20);
-  EXPECT_GT(parked->damage->zoneDamage[vehicle::kZoneRear], 0);
 
   // A respawning car drives through.
   PlaceAt(*mover, world, {0, 30, 0});
