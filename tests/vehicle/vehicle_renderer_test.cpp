@@ -1,5 +1,6 @@
 // Tests of drawing a car on the null device: level of detail by depth, wheels drawn or not by the level, the
-// respawn blink in every pass, culling, the mirror image about the ground and the shadow's skip rules.
+// respawn blink in every pass, culling, and the ground's light on the body and its upgrade parts. What a car
+// looks like in a race frame is tested on the display (race_frame_test).
 #include "vehicle/vehicle_renderer.h"
 
 #include <gtest/gtest.h>
@@ -20,7 +21,6 @@
 namespace vehicle {
 namespace {
 
-namespace gfx = platform::gfx;
 
 TEST(VehicleRendererLod, LastLevelNotBeyondTheDepthWins) {
   std::vector<LodLevel> lods = {{nullptr, 0, true}, {nullptr, 1500, true}, {nullptr, 4000, false}};
@@ -88,7 +88,7 @@ TEST_F(VehicleRendererTest, LevelsChooseBodyAndWhetherWheelsAreDrawn) {
   EXPECT_GT(Draws(), farDraws) << "the full body comes with its four wheels";
 }
 
-TEST_F(VehicleRendererTest, RespawnBlinkHidesEveryPassAndInertCarsSkipTheNormalPass) {
+TEST_F(VehicleRendererTest, RespawnBlinkHidesEveryPassCullingHidesACarBehindAndInertCarsSkipTheNormalPass) {
   const Matrix4 identity = platform::IdentityMatrix();
   render::ViewFrustum mirrored;
   car.respawning = true;
@@ -104,34 +104,14 @@ TEST_F(VehicleRendererTest, RespawnBlinkHidesEveryPassAndInertCarsSkipTheNormalP
   EXPECT_TRUE(renderer->RenderGroundShadow(fixture.device, view, &frustum));
 
   car.respawning = false;
+  car.position = {0, 0, -5000};  // behind the camera
+  car.worldMatrix = platform::TranslationMatrix(car.position);
+  EXPECT_FALSE(renderer->Render(fixture.device, nullptr, identity, &frustum, 0, nullptr));
+  EXPECT_FALSE(renderer->RenderGroundShadow(fixture.device, view, &frustum));
+  car.worldMatrix = platform::IdentityMatrix();
   car.inert = true;
   EXPECT_FALSE(renderer->Render(fixture.device, nullptr, identity, &frustum, 0, nullptr));
   EXPECT_TRUE(renderer->RenderAlternatePass(fixture.device, identity, &frustum, 0)) << "the second pass ignores inert";
-}
-
-TEST_F(VehicleRendererTest, CarBehindTheCameraIsCulled) {
-  car.position = {0, 0, -5000};
-  car.worldMatrix = platform::TranslationMatrix(car.position);
-  EXPECT_FALSE(renderer->Render(fixture.device, nullptr, platform::IdentityMatrix(), &frustum, 0, nullptr));
-  EXPECT_FALSE(renderer->RenderGroundShadow(fixture.device, view, &frustum));
-  EXPECT_EQ(Draws(), 0u);
-}
-
-TEST_F(VehicleRendererTest, MirrorImageFlipsTheWindingAndPutsItBack) {
-  render::ViewFrustum mirrored;
-  EXPECT_FALSE(renderer->RenderReflected(fixture.device, nullptr, view, projection, nullptr, 0, nullptr));
-  presentation->shadow->groundPoint = {0, 0, 0};
-  presentation->shadow->groundNormal = {0, 1, 0};
-  const bool drawn = renderer->RenderReflected(fixture.device, nullptr, view, projection, &mirrored, 0, nullptr);
-  EXPECT_TRUE(drawn);
-  EXPECT_GT(Draws(), 0u);
-  uint32_t cull = 0;
-  fixture.device->GetRenderState(gfx::RenderState::CullMode, cull);
-  EXPECT_EQ(cull, static_cast<uint32_t>(gfx::CullMode::CounterClockwise));
-
-  presentation->shadow.reset();
-  EXPECT_FALSE(renderer->RenderReflected(fixture.device, nullptr, view, projection, &mirrored, 0, nullptr))
-      << "no ground shadow, no mirror image";
 }
 
 TEST_F(VehicleRendererTest, DrawingTintsTheBodyAndItsUpgradePartsWithTheGroundsLight) {
