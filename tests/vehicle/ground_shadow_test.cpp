@@ -1,5 +1,6 @@
 // Tests of the ground shadow draped under a car: just above the ground, fading with height, dropping out over
-// holes and without ground, turning with the car, and a one-row grid that has nothing to draw.
+// holes and without ground, and a one-row grid that has nothing to draw. The shadow's picture in a race frame is
+// tested on the display (race_frame_test).
 #include "vehicle/ground_shadow.h"
 
 #include <gtest/gtest.h>
@@ -72,18 +73,6 @@ TEST(GroundShadow, PointsOverAHoleOrWithoutGroundAreInvisible) {
   ground.present = false;
   shadow.Update(ground, CarAt({0, 10, 0}));
   for (const ShadowVertex& vertex : shadow.Vertices()) EXPECT_EQ(vertex.colour, 0u);
-}
-
-TEST(GroundShadow, GridTurnsWithTheCarButStaysLevel) {
-  FlatGround ground;
-  GroundShadow shadow(nullptr, 2, 2, 100, 100, -100);
-  // Turned a quarter to the right: the car's forward is world +x, its right world −z.
-  shadow.Update(ground, CarAt({0, 0, 0}, 3.14159265f / 2));
-  EXPECT_NEAR(shadow.Vertices()[0].x, 100, 1e-3f);
-  EXPECT_NEAR(shadow.Vertices()[0].z, 50, 1e-3f);
-  shadow.PlaceFlat({0, 0, 0}, platform::RotationXMatrix(0.3f));  // a pitched car still lays a level grid
-  EXPECT_FLOAT_EQ(shadow.Vertices()[0].y, shadow.Vertices()[1].y);
-  EXPECT_FLOAT_EQ(shadow.Vertices()[0].y, shadow.Vertices()[2].y);
 }
 
 TEST(GroundShadow, DrawsOneListAndAOneRowGridDrawsNothing) {

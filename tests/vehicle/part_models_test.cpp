@@ -1,5 +1,5 @@
-// Tests of the models fixed to a car: the driver's steering frame, and upgrade parts shared by file name, hidden
-// beyond their viewing distance and given back with the car.
+// Tests of the upgrade parts fixed to a car: shared by file name, placed at their attachment point, hidden beyond
+// their viewing distance and given back with the car.
 #include "vehicle/part_models.h"
 
 #include <gtest/gtest.h>
@@ -11,13 +11,6 @@
 
 namespace vehicle {
 namespace {
-
-TEST(PartModels, SteeringPicksTheMatchingFrameOfTheSteerClip) {
-  EXPECT_FLOAT_EQ(SteerClipPosition(-1, 30), 0.0f);
-  EXPECT_FLOAT_EQ(SteerClipPosition(0, 30), 15.0f);
-  EXPECT_FLOAT_EQ(SteerClipPosition(0.5f, 30), 22.5f);
-  EXPECT_FLOAT_EQ(SteerClipPosition(1, 30), 30.0f);
-}
 
 TEST(PartModels, UpgradePartsShareTheirModelHideFarAwayAndGiveItBack) {
   testing::NullDeviceFixture fixture;

@@ -1,6 +1,8 @@
 // Tests of a car's body and appearance built from the sample car models: the parts lay out the chassis, every
 // car dents a body of its own over shared tyres, upgrade parts sit on their body parts, material upgrades
-// repaint and swap the logo, and a body without its parts is refused, leaving the car alone.
+// repaint and swap the logo, a body without its parts is refused; and drawing the car: level of detail, the
+// respawn blink, culling and the ground's light. What a car looks like in a race frame is tested on the display
+// (race_frame_test).
 #include "vehicle/vehicle_assembly.h"
 
 #include <gtest/gtest.h>
@@ -11,12 +13,14 @@
 
 #include "contentgen/car_models.h"
 #include "geometry/models/mesh_model.h"
+#include "platform/math/math.h"
 #include "render/effects/glow_trails.h"
 #include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
 #include "vehicle/fake_sound_source.h"
 #include "vehicle/null_device_fixture.h"
 #include "vehicle/vehicle_model.h"
+#include "vehicle/vehicle_renderer.h"
 
 namespace vehicle {
 namespace {
@@ -133,6 +137,90 @@ TEST_F(AssemblyTest, BodyWithoutItsPartsIsRefusedAndLeavesTheCarAlone) {
     EXPECT_EQ(Assemble(""), nullptr) << file;
     EXPECT_EQ(car.features, nullptr);
     EXPECT_EQ(car.wheels[0], nullptr);
+  }
+}
+
+TEST(VehicleRenderer, LastLevelNotBeyondTheDepthWins) {
+  std::vector<LodLevel> lods = {{nullptr, 0, true}, {nullptr, 1500, true}, {nullptr, 4000, false}};
+  EXPECT_EQ(SelectLodIndex(lods, 2000), 1u);
+  EXPECT_EQ(SelectLodIndex(lods, -10), 0u);
+  EXPECT_EQ(SelectLodIndex(lods, 4000), 2u);
+  EXPECT_EQ(SelectLodIndex({}, 100), 0u);
+}
+
+class DrawnCar : public AssemblyTest {
+ protected:
+  void SetUp() override {
+    view = Assemble("[UPGRADE]\n<ID>,6\n<CATEGORY>,Spoiler\n<VISUAL_PART>," + std::string(contentgen::kCarExhaustTipsModel) +
+                        "\n[/UPGRADE]\n",
+                    "<LOD>," + std::string(contentgen::kCarLodModel) + ",0.5,NO\n");  // beyond the near plane
+    ASSERT_NE(view, nullptr);
+    car.SetTransform({0, 0, 0}, platform::IdentityMatrix());
+    camera = platform::LookAtLH({0, 150, -600}, {0, 0, 0}, {0, 1, 0});
+    frustum.BuildOrdinary(camera, platform::PerspectiveFovLH(1.0f, 4.0f / 3.0f, 10.0f, 20000.0f));
+  }
+  bool Render(float bias = 0) {
+    return view->renderer->Render(fixture.device, nullptr, platform::IdentityMatrix(), &frustum, bias, nullptr);
+  }
+  size_t Draws() { return fixture.Null().Draws().size(); }
+
+  VehiclePresentation* view = nullptr;
+  Matrix4 camera;
+  render::ViewFrustum frustum;
+};
+
+TEST_F(DrawnCar, LevelsChooseBodyAndWhetherWheelsAreDrawn) {
+  ASSERT_TRUE(Render());
+  EXPECT_EQ(view->renderer->lodIndex, 1u);
+  const size_t farDraws = Draws();
+  EXPECT_GT(farDraws, 0u);
+  fixture.Null().ClearRecords();
+  ASSERT_TRUE(Render(-1e6f));
+  EXPECT_EQ(view->renderer->lodIndex, 0u) << "a large negative bias brings the full body back";
+  EXPECT_GT(Draws(), farDraws) << "the full body comes with its four wheels";
+}
+
+TEST_F(DrawnCar, RespawnBlinkHidesEveryPassCullingHidesACarBehindAndInertCarsSkipTheNormalPass) {
+  VehicleRenderer& renderer = *view->renderer;
+  const Matrix4 identity = platform::IdentityMatrix();
+  render::ViewFrustum mirrored;
+  fixture.Null().ClearRecords();
+  car.respawning = true;
+  car.respawnVisible = false;
+  EXPECT_FALSE(Render());
+  EXPECT_FALSE(renderer.RenderAlternatePass(fixture.device, identity, &frustum, 0));
+  EXPECT_FALSE(renderer.RenderReflected(fixture.device, nullptr, camera, identity, &mirrored, 0, nullptr));
+  EXPECT_FALSE(renderer.RenderGroundShadow(fixture.device, camera, &frustum));
+  EXPECT_EQ(Draws(), 0u);
+  car.respawnVisible = true;
+  EXPECT_TRUE(Render());
+  EXPECT_TRUE(renderer.RenderGroundShadow(fixture.device, camera, &frustum));
+
+  car.respawning = false;
+  car.SetTransform({0, 0, -5000}, identity);  // behind the camera
+  EXPECT_FALSE(Render());
+  EXPECT_FALSE(renderer.RenderGroundShadow(fixture.device, camera, &frustum));
+  car.SetTransform({0, 0, 0}, identity);
+  car.inert = true;
+  EXPECT_FALSE(Render());
+  EXPECT_TRUE(renderer.RenderAlternatePass(fixture.device, identity, &frustum, 0)) << "the second pass ignores inert";
+}
+
+TEST_F(DrawnCar, DrawingTintsTheBodyAndItsUpgradePartsWithTheGroundsLight) {
+  car.groundTint[0] = 0.25f, car.groundTint[1] = 0.5f, car.groundTint[2] = 0.75f;
+  ASSERT_TRUE(Render());
+  ASSERT_EQ(view->visualParts.size(), 1u);
+  for (const geometry::MeshModel* model : {view->body->lods[0].model, view->visualParts[0]->model}) {
+    ASSERT_NE(model, nullptr);
+    int tinted = 0;
+    for (uint32_t slot = 0; slot < model->materialCount; ++slot) {
+      const render::ImageResource* image = model->GetMaterialImage(static_cast<int32_t>(slot));
+      if (image == nullptr) continue;
+      EXPECT_FLOAT_EQ(image->material.diffuse.r, 0.25f);
+      EXPECT_FLOAT_EQ(image->material.diffuse.b, 0.75f);
+      ++tinted;
+    }
+    EXPECT_GT(tinted, 0);
   }
 }
 
