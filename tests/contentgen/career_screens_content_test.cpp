@@ -1,9 +1,9 @@
-// The practice screen's outline ribbon: bright kerbs at both edges, dark asphalt between, written where it is read.
+// The practice screen's outline ribbon: bright kerbs at both edges, dark asphalt between.
 #include "contentgen/career_screens_content.h"
 
-#include <filesystem>
-
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace contentgen {
 namespace {
@@ -15,20 +15,11 @@ TEST(CareerScreensContent, RibbonHasBrightEdgesAroundDarkAsphalt) {
   ASSERT_GT(ribbon.width, 2u);
   ASSERT_GT(ribbon.height, 0u);
   const uint32_t middle = ribbon.width / 2;
-  for (uint32_t y = 0; y < ribbon.height; y += ribbon.height / 4) {
+  for (uint32_t y = 0; y < ribbon.height; y += std::max(1u, ribbon.height / 4)) {
     EXPECT_GT(Brightness(ribbon.Get(0, y)), Brightness(ribbon.Get(middle, y)));
     EXPECT_EQ(ribbon.Get(0, y), ribbon.Get(ribbon.width - 1, y));
     EXPECT_EQ(ribbon.Get(middle, y) >> 24, 0xFFu);
   }
-}
-
-TEST(CareerScreensContent, WritesTheRibbonUnderHud) {
-  const std::string folder =
-      (std::filesystem::temp_directory_path() / "corsaire_career_screens_content/").string();
-  std::filesystem::remove_all(folder);
-  ASSERT_TRUE(WriteCareerScreensContent(folder));
-  EXPECT_GT(std::filesystem::file_size(folder + "HUD/minimapdark.png"), 8u);
-  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

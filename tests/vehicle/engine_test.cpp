@@ -1,5 +1,5 @@
-// Tests of the engine: torque from the curve through the gearbox, rpm limits and smoothing, nitrous and turbo,
-// and the upgrade overrides of the engine keys.
+// Tests of the engine and gearbox: torque from the curve through the gears, rpm limits, nitrous and turbo, the
+// upgrade overrides of the engine keys, gear tables, shift timing and the manual and automatic rules.
 #include "vehicle/engine.h"
 
 #include <gtest/gtest.h>
@@ -8,6 +8,7 @@
 
 #include "app/data_file.h"
 #include "contentgen/curve_writer.h"
+#include "vehicle/gearbox.h"
 #include "vehicle/upgrades.h"
 #include "vehicle_fixture.h"
 
@@ -59,16 +60,6 @@ TEST(Engine, RpmNeverBelowMinimumAndClampedAtRedline) {
   EXPECT_NEAR(engine.driveshaftRpm, before * std::pow(0.1f, 0.01f), 1e-2f);
 }
 
-TEST(Engine, EngineSpeedSlewsAndSettlesOnTheTargetBelowTheLimiter) {
-  Engine engine(EngineFile(""), 1, nullptr);
-  engine.UpdateDriveshaft(40.0f, 0.01f);  // 40 rad/s → 382 rpm at the shaft, 4364 at the engine in first
-  const float target = engine.TargetRpm();
-  engine.Update(0.01f);
-  EXPECT_FLOAT_EQ(engine.engineRpm, 400);  // at most 40000 rpm per second
-  for (int i = 0; i < 20; ++i) engine.Update(0.01f);
-  EXPECT_FLOAT_EQ(engine.engineRpm, target);
-}
-
 TEST(Engine, NitrousAddsTorqueOnlyWhileEngagedWithAReserve) {
   Engine engine(EngineFile("<NITROUS>,100,80\n"), 1, nullptr);
   engine.throttle = 1;
@@ -110,6 +101,70 @@ TEST(Engine, ExcessGearValuesAndCountsStayWithinTheTables) {
   EXPECT_EQ(engine.gearbox.topGear, 6);
   Engine many(EngineFile("<GEARS>,40\n"), 0, nullptr);
   EXPECT_EQ(many.gearbox.topGear, vehicle::kMaxGear);
+}
+
+TEST(Gearbox, UpShiftsWaitTheDelayDownShiftsIntoForwardGearsDoNot) {
+  vehicle::Gearbox box;
+  box.manual = 1;
+  box.shiftRequest = vehicle::kShiftUp;
+  box.SelectGear(1000, 1000, 6750);
+  EXPECT_TRUE(box.shifting);
+  box.TickShift(0.2f);
+  EXPECT_EQ(box.gear, vehicle::kGearFirst);
+  box.TickShift(0.05f);
+  EXPECT_FALSE(box.shifting);
+  EXPECT_EQ(box.gear, vehicle::kGearFirst + 1);
+
+  for (int expected : {vehicle::kGearFirst, vehicle::kGearNeutral, vehicle::kGearNeutral}) {  // into reverse the full delay applies
+    box.shiftRequest = vehicle::kShiftDown;
+    box.SelectGear(1000, 1000, 6750);
+    box.TickShift(0.01f);
+    EXPECT_EQ(box.gear, expected);
+  }
+  box.TickShift(0.25f);
+  EXPECT_EQ(box.gear, vehicle::kGearReverse);
+}
+
+TEST(Gearbox, ManualRequestStaysWhenAShiftCannotStart) {
+  vehicle::Gearbox box;
+  box.manual = 1;
+  box.shiftingAllowed = false;
+  box.shiftRequest = vehicle::kShiftUp;
+  box.SelectGear(1000, 1000, 6750);
+  EXPECT_FALSE(box.shifting);
+  EXPECT_EQ(box.shiftRequest, vehicle::kShiftUp);
+  box.shiftingAllowed = true;
+  box.gear = box.topGear;
+  box.SelectGear(1000, 1000, 6750);
+  EXPECT_FALSE(box.shifting);
+}
+
+TEST(Gearbox, AutomaticShiftsUpNearTheRedlineAndDownBelowThresholds) {
+  vehicle::Gearbox box;
+  box.topGear = 6;
+  box.SelectGear(6700, 1000, 6750);
+  box.TickShift(0.3f);
+  EXPECT_EQ(box.gear, vehicle::kGearFirst + 1);
+  box.SelectGear(2000, 1000, 6750);  // below downshiftRpm[3] = 3000
+  box.TickShift(0.01f);
+  EXPECT_EQ(box.gear, vehicle::kGearFirst);
+  // First gear never shifts down by itself, only on a down request at minimum rpm.
+  box.shiftRequest = vehicle::kShiftUp;
+  box.SelectGear(500, 1000, 6750);
+  EXPECT_EQ(box.gear, vehicle::kGearFirst);
+  EXPECT_FALSE(box.shifting);
+  box.gear = 6;
+  box.SelectGear(6749, 1000, 6750);
+  EXPECT_FALSE(box.shifting) << "never past the top gear";
+}
+
+TEST(Gearbox, GearOutsideTheTablesFallsBackToNeutral) {
+  vehicle::Gearbox box;
+  box.gear = 40;
+  box.SelectGear(3000, 1000, 6750);
+  EXPECT_EQ(box.gear, vehicle::kGearNeutral);
+  box.gear = -3;
+  EXPECT_FLOAT_EQ(box.Ratio(), box.finalDrive[vehicle::kGearNeutral] * box.gearRatio[vehicle::kGearNeutral]);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 
 #include "platform/gfx/null_graphics.h"
 #include "platform/math/math.h"
-#include "vehicle/null_device_fixture.h"
+#include "vehicle_fixture.h"
 
 namespace vehicle {
 namespace {

@@ -7,7 +7,7 @@
 #include "geometry/models/mesh_model.h"
 #include "platform/math/math.h"
 #include "render/resources/resource_manager.h"
-#include "vehicle/null_device_fixture.h"
+#include "vehicle_fixture.h"
 
 namespace vehicle {
 namespace {

@@ -11,14 +11,12 @@
 #include "geometry/models/mesh_model.h"
 #include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
-#include "vehicle/fake_sound_source.h"
-#include "vehicle/null_device_fixture.h"
+#include "vehicle_fixture.h"
 #include "vehicle/upgrades.h"
 #include "vehicle/vehicle.h"
 #include "vehicle/vehicle_assembly.h"
 #include "vehicle/vehicle_model.h"
 #include "vehicle/vehicle_presentation.h"
-#include "vehicle_fixture.h"
 
 namespace vehicle {
 namespace {

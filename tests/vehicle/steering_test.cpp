@@ -27,20 +27,6 @@ TEST(Steering, FullInputAcceleratesToFullLockWithoutOvershoot) {
   EXPECT_FLOAT_EQ(steering.angle, 30.0f);
 }
 
-TEST(Steering, ReleasedInputRecentresWithoutChangingSign) {
-  Steering steering;
-  steering.angle = 30;
-  steering.SetInput(0);
-  float previous = steering.angle;
-  for (int i = 0; i < 100; ++i) {
-    steering.Update(0.01f);
-    EXPECT_GE(steering.angle, 0.0f);
-    EXPECT_LE(steering.angle, previous);
-    previous = steering.angle;
-  }
-  EXPECT_LT(steering.angle, 0.01f);
-}
-
 TEST(Steering, ReversalStopsAtTheCentreThenTurnsTheOtherWay) {
   Steering steering;
   steering.SetInput(1);

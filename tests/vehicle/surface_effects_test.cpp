@@ -7,7 +7,7 @@
 #include <array>
 #include <vector>
 
-#include "vehicle/fake_force_feedback.h"
+#include "vehicle_fixture.h"
 
 namespace vehicle {
 namespace {

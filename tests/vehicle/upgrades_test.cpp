@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/os.h"
 
 namespace {
 
@@ -109,23 +108,6 @@ TEST(Upgrades, RatingsSumEveryValueAndClampToTen) {
   selection.SetInstalled(2, true);
   EXPECT_FLOAT_EQ(UpgradeList::PreviewStat(&selection, &list, 0), 5.0f);
   for (auto& u : list.Upgrades()) EXPECT_TRUE(u->installed) << "the preview leaves the list as it was";
-}
-
-TEST(Upgrades, MatchingStatsInstallsUntilTheReferenceIsReachedOrTwentyRounds) {
-  UpgradeList reference = Catalogue(Upgrade(1, "Engine", "<STAT_ACCELERATION>,6\n"));
-  reference.Upgrades()[0]->installed = true;
-  UpgradeList list = Catalogue(Upgrade(1, "Engine", "<STAT_ACCELERATION>,2\n") +
-                               Upgrade(2, "Fast Turbo", "<STAT_ACCELERATION>,2\n") +
-                               Upgrade(3, "Transmission", "<STAT_ACCELERATION>,2\n") +
-                               Upgrade(4, "Braking", "<STAT_ACCELERATION>,2\n"));
-  platform::CrtSeed(3);
-  list.MatchStats(reference, 1);
-  EXPECT_GE(list.StatTotal(kKeyStatAcceleration), 7.0f);
-  UpgradeList hopeless = Catalogue(Upgrade(1, "Rims", "<EXCLUSIVE>,1\n<STAT_NITRO>,1\n") +
-                                   Upgrade(2, "Rims", "<EXCLUSIVE>,1\n<STAT_NITRO>,1\n"));
-  hopeless.MatchStats(reference, 50);  // unreachable: the second exclusive rim never joins the first
-  EXPECT_EQ(hopeless.CountInstalledInCategory(kCategoryRims), 1);
-  EXPECT_FLOAT_EQ(hopeless.StatTotal(kKeyStatNitro), 1.0f);
 }
 
 }  // namespace

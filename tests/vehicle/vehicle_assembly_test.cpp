@@ -17,8 +17,7 @@
 #include "render/effects/glow_trails.h"
 #include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
-#include "vehicle/fake_sound_source.h"
-#include "vehicle/null_device_fixture.h"
+#include "vehicle_fixture.h"
 #include "vehicle/vehicle_model.h"
 #include "vehicle/vehicle_renderer.h"
 

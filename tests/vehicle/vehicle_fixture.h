@@ -1,18 +1,26 @@
 // Shared fixtures of the car tests: sample cars written by the content writers into a scratch folder, the city
-// circuit's collision world, and a car placed on it.
+// circuit's collision world, a car placed on it; a null graphics device, a sample source that records what it
+// hands out, and a force-feedback output that keeps what each effect was last told.
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/sound_samples.h"
 #include "contentgen/test_world.h"
 #include "contentgen/vehicle_content.h"
 #include "geometry/collision_tree.h"
+#include "platform/audio/mixer.h"
+#include "platform/gfx/null_graphics.h"
 #include "platform/math/math.h"
 #include "platform/os.h"
+#include "vehicle/force_feedback_output.h"
 #include "vehicle/track_world.h"
 #include "vehicle/vehicle.h"
 
@@ -156,3 +164,105 @@ inline void Drive(Vehicle& car, vehicle::VehicleWorld& world, float seconds, flo
 }
 
 }  // namespace vehicle_test
+
+namespace vehicle::testing {
+
+struct NullDeviceFixture {
+  NullDeviceFixture() {
+    platform::gfx::PresentParameters p;
+    p.windowed = true;
+    p.backBufferFormat = platform::gfx::Format::X8R8G8B8;
+    p.backBufferWidth = 640;
+    p.backBufferHeight = 480;
+    EXPECT_EQ(system.CreateDevice(0, platform::gfx::DeviceType::Hal, 1, 0, p, &device), platform::kOk);
+  }
+  ~NullDeviceFixture() {
+    if (device != nullptr) device->Release();
+  }
+  NullDeviceFixture(const NullDeviceFixture&) = delete;
+  NullDeviceFixture& operator=(const NullDeviceFixture&) = delete;
+  platform::gfx::NullDevice& Null() { return *static_cast<platform::gfx::NullDevice*>(device); }
+
+  platform::gfx::NullGraphicsSystem system;
+  platform::gfx::Device* device = nullptr;
+};
+
+class FakeSoundSource final : public app::SoundSampleSource {
+ public:
+  explicit FakeSoundSource(int channels = platform::audio::kDefaultChannelCount) : mixer_(22050, channels) {}
+
+  app::SoundSample AcquireSample(const std::string& name, bool loop) override {
+    if (missing.count(name) != 0) return 0;
+    auto found = byName_.find(name);
+    if (found != byName_.end()) {
+      ++references[found->second];
+      return found->second;
+    }
+    platform::audio::SampleData data;
+    data.rate = 22050;
+    data.channels = 1;
+    data.samples.assign(2205, 1000);
+    const app::SoundSample sample = mixer_.CreateSample(std::move(data), loop);
+    byName_[name] = sample;
+    names[sample] = name;
+    loops[sample] = loop;
+    references[sample] = 1;
+    return sample;
+  }
+  void DropSample(app::SoundSample sample) override {
+    if (sample != 0 && references.count(sample) != 0) --references[sample];
+  }
+  platform::audio::Mixer& SampleMixer() override { return mixer_; }
+
+  // The sample loaded under that name, or 0.
+  app::SoundSample Find(const std::string& name) const {
+    auto found = byName_.find(name);
+    return found == byName_.end() ? 0 : found->second;
+  }
+  int Held() const {
+    int total = 0;
+    for (const auto& entry : references) total += entry.second;
+    return total;
+  }
+
+  std::set<std::string> missing;  // names that fail to load
+  std::map<app::SoundSample, std::string> names;
+  std::map<app::SoundSample, bool> loops;
+  std::map<app::SoundSample, int> references;
+
+ private:
+  platform::audio::Mixer mixer_;
+  std::map<std::string, app::SoundSample> byName_;
+};
+
+class RecordingForceFeedback final : public ForceFeedbackOutput {
+ public:
+  void PlayEffect(int effect, int iterations) override {
+    playing[effect] = true;
+    lastIterations[effect] = iterations;
+    calls.push_back("play " + std::to_string(effect));
+  }
+  void StopEffect(int effect) override {
+    playing[effect] = false;
+    calls.push_back("stop " + std::to_string(effect));
+  }
+  void SetEffectGain(int effect, int gain) override { gains[effect] = gain; }
+  void StopAllEffects() override {
+    for (auto& entry : playing) entry.second = false;
+    calls.push_back("stop all");
+  }
+  bool Ready() const override { return ready; }
+
+  bool IsPlaying(int effect) const {
+    auto found = playing.find(effect);
+    return found != playing.end() && found->second;
+  }
+
+  bool ready = true;
+  std::map<int, bool> playing;
+  std::map<int, int> lastIterations;
+  std::map<int, int> gains;
+  std::vector<std::string> calls;
+};
+
+}  // namespace vehicle::testing

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "vehicle/fake_sound_source.h"
+#include "vehicle_fixture.h"
 
 namespace vehicle {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "contentgen/sounds.h"
-#include "vehicle/fake_sound_source.h"
+#include "vehicle_fixture.h"
 
 namespace vehicle {
 namespace {

@@ -1,9 +1,11 @@
 // Tests of whole cars driving on generated worlds: settling at ride height, pulling away, top speed, coasting,
-// braking, steering, standing still in neutral, inert cars and determinism.
+// braking, steering, standing still in neutral, inert cars, determinism, hitting a wall or another car; and the
+// body on its wheels: roll, weight transfer, tilt and the coupled spins of a driven pair.
 #include "vehicle/vehicle.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "vehicle_fixture.h"
@@ -144,6 +146,106 @@ TEST(Vehicle, SameInputsGiveTheSameDriveOnTheCircuit) {
   EXPECT_EQ(first.first, second.first);
   EXPECT_EQ(first.second, second.second);
   EXPECT_GT(platform::Length(first.first - contentgen::test_world::CentreAt(200)), 500);
+}
+
+// The hull never ends up through the wall, and the impact shakes the car and wipes its stunts. What a crash
+// shows, sounds and dents like in a race is tested through the race (race_effects_test).
+TEST(VehicleCollision, FullThrottleIntoAWallStopsTheCarWithoutLettingItThrough) {
+  platform::CrtSeed(5);
+  auto tree = FlatWorld("PAVE_TEST", 20000, 1500);
+  vehicle::TrackWorld world(*tree);
+  auto car = LoadCar("COUPE");
+  PlaceAt(*car, world, {0, 30, 0});
+  car->SetPlayerFlag(true);
+  float maxShake = 0, fastest = 0;
+  for (int i = 0; i < 500; ++i) {
+    Drive(*car, world, 0.01f, 1, 0);
+    maxShake = std::max(maxShake, car->shake);
+    fastest = std::max(fastest, car->speedMph);
+    ASSERT_LT(car->position.x + car->FrontExtent() * 0.9f, 1500) << "step " << i;
+  }
+  EXPECT_GT(fastest, 40);
+  EXPECT_LT(car->speedMph, 15);
+  EXPECT_GT(maxShake, 0);
+  EXPECT_LT(car->stunts->sinceCrash, 5.0f);
+}
+
+TEST(VehicleCollision, CarsHoldEachOtherBackButNotWhileRespawning) {
+  auto tree = FlatWorld("PAVE_TEST", 20000);
+  vehicle::TrackWorld world(*tree);
+  auto parked = LoadCar("PICKUP");
+  auto mover = LoadCar("COUPE");
+  world.AddCar(parked.get());
+  world.AddCar(mover.get());
+  PlaceAt(*parked, world, {600, 30, 0});
+  PlaceAt(*mover, world, {0, 30, 0});
+  for (int i = 0; i < 300; ++i) {
+    Drive(*mover, world, 0.01f, 1, 0);
+    Drive(*parked, world, 0.01f, 0, 0);
+  }
+  EXPECT_LT(mover->position.x + mover->FrontExtent(), parked->position.x - parked->FrontExtent() + 20);
+  PlaceAt(*mover, world, {0, 30, 0});
+  mover->respawning = true;
+  Drive(*mover, world, 2.9f, 1, 0);
+  EXPECT_TRUE(mover->respawning);
+  EXPECT_GT(mover->position.x, parked->position.x + 100);
+}
+
+// A coupe assembled but not placed, with its wheels put where a test wants them.
+std::unique_ptr<Vehicle> Assembled() {
+  auto car = LoadCar("COUPE");
+  car->SetTransform({0, 100, 0}, platform::IdentityMatrix());
+  return car;
+}
+
+TEST(BodyDynamics, LevelWheelsGiveALevelBodyAndRaisedRightWheelsRollIt) {
+  auto car = Assembled();
+  car->PlaceBodyOnWheels();
+  EXPECT_NEAR(car->upAxis.y, 1.0f, 1e-5f);
+  EXPECT_NEAR(car->position.y, 100.0f, 1e-3f);
+  car->wheels[vehicle::kFrontRight]->position.y += 10;
+  car->wheels[vehicle::kRearRight]->position.y += 10;
+  car->PlaceBodyOnWheels();
+  EXPECT_LT(car->upAxis.x, -0.1f);  // the right side up: the up axis leans left
+  EXPECT_NEAR(car->rightAxis.y, 10 / std::sqrt(60.0f * 60 + 100), 1e-3f);
+}
+
+TEST(BodyDynamics, BrakingMovesLoadForwardWithinItsLimitsAndNonFiniteAccelerationIsIgnored) {
+  auto car = Assembled();
+  car->localAcceleration = {0, 0, -5000};  // hard braking
+  car->ApplyWeightTransfer(0.01f);
+  EXPECT_FLOAT_EQ(car->wheels[vehicle::kRearLeft]->load, 0.1f);
+  EXPECT_FLOAT_EQ(car->wheels[vehicle::kFrontRight]->load, 1.0f);
+  car->localAcceleration = {0, 0, 0.0001f};  // no transfer at the threshold
+  car->ApplyWeightTransfer(0.01f);
+  EXPECT_FLOAT_EQ(car->frontLoad, std::min(2 * car->frontShare, 1.0f));
+
+  car->previousLocalVelocity = {0, 0, 0};
+  car->localVelocity = {NAN, 1, INFINITY};
+  car->UpdateLocalAcceleration(0.01f);
+  EXPECT_EQ(car->localAcceleration.x, 0.0f);
+  EXPECT_FLOAT_EQ(car->localAcceleration.y, 100.0f);
+  EXPECT_EQ(car->localAcceleration.z, 0.0f);
+}
+
+TEST(BodyDynamics, TiltStaysWithinItsLimitsAndLevelsOutAgain) {
+  auto car = Assembled();
+  car->localAcceleration = {3000, 0, -3000};
+  for (int i = 0; i < 200; ++i) car->UpdateBodyTilt(0.01f);
+  const float pitch = std::asin(std::fabs(car->tilt.m[2][1])) * 57.2958f;
+  EXPECT_LE(pitch, car->maxBodyPitch + 0.01f);
+  EXPECT_GT(pitch, car->maxBodyPitch * 0.9f);
+  car->localAcceleration = {};
+  for (int i = 0; i < 200; ++i) car->UpdateBodyTilt(0.01f);
+  EXPECT_NEAR(car->tilt.m[1][1], 1, 1e-5f);
+}
+
+TEST(BodyDynamics, PairsTakeTheirSlowerSpinAndTheRearDrivesTheFront) {
+  auto car = Assembled();
+  const float spins[4] = {5, 8, 30, 20};  // front left, front right, rear left, rear right
+  for (int i = 0; i < 4; ++i) car->wheels[i]->spin = spins[i];
+  car->CoupleWheelSpins();
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(car->wheels[i]->spin, 20) << i;
 }
 
 }  // namespace

@@ -8,9 +8,7 @@
 
 #include "platform/math/math.h"
 #include "render/effects/skidmark_manager.h"
-#include "vehicle/fake_force_feedback.h"
-#include "vehicle/fake_sound_source.h"
-#include "vehicle/null_device_fixture.h"
+#include "vehicle_fixture.h"
 
 namespace vehicle {
 namespace {
