@@ -62,23 +62,9 @@ class SampleTracks : public ::testing::Test {
 };
 std::string* SampleTracks::folder_ = nullptr;
 
-// The scene objects a circuit's race set up: grid, racing line, sky boxes, flares, sounds and surfaces.
-void ExpectSceneObjects(race::RaceSession& session) {
-  EXPECT_EQ(session.StartGrid().size(), 8u);
-  EXPECT_EQ(session.World().AIPathCount(), 1u);
-  race::RaceScenery& scenery = session.Scenery();
-  EXPECT_NE(scenery.skyBox, nullptr);
-  EXPECT_NE(scenery.glowSkyBox, nullptr);
-  uint32_t flares = 0;
-  for (const auto& batches : scenery.glows->batches)
-    for (const auto& batch : batches) flares += batch != nullptr ? batch->Count() : 0;
-  EXPECT_GT(flares, 10u);
-  ASSERT_NE(scenery.sounds, nullptr);
-  EXPECT_GE(scenery.sounds->Emitters().size(), 2u);
-  for (const app::SoundEmitter& emitter : scenery.sounds->Emitters()) {
-    EXPECT_NE(emitter.sample, platform::audio::kNoSample) << "a track sound whose file is missing";
-  }
-  // Every surface a car can meet lies under some triangle of the collision file.
+// Every surface a car can meet lies under some triangle of a circuit's collision file. Files a race cannot read
+// are caught by the race report's check that races load without a word on standard error.
+void ExpectEverySurface(race::RaceSession& session) {
   const geometry::ModelGeometry* geometry = session.Collision()->Geometry();
   ASSERT_NE(geometry, nullptr);
   const std::vector<uint32_t>& surfaces = session.World().MaterialSurfaces();
@@ -100,7 +86,7 @@ TEST_F(SampleTracks, ComputerDriversLapEveryCircuitBothWaysAndJumpItsRamps) {
     ASSERT_TRUE(race.Load("QUICKRACE", index, error)) << error;
     race::RaceSession& session = *race.Session();
     ASSERT_EQ(session.Racers().size(), static_cast<size_t>(kOpponents + 1));
-    if (!reverse) ExpectSceneObjects(session);
+    if (!reverse) ExpectEverySurface(session);
     race.DriveEveryCar();
 
     const std::vector<vehicle::Vehicle*> cars = session.Racers();

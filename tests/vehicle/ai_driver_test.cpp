@@ -1,17 +1,17 @@
 // Tests of the computer driver on the test world's racing line: it follows the path the same way for the same
-// seed, brakes for bends, avoids slower cars, recovers when stuck, tipped or airborne, and fires nitrous.
+// seed, brakes for bends, avoids slower cars, and recovers when stuck, tipped or airborne.
 #include "vehicle/ai_driver.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
-#include "contentgen/test_world.h"
-#include "geometry/collision_tree.h"
 #include "platform/math/math.h"
+#include "vehicle_fixture.h"
 
 namespace vehicle {
 namespace {
@@ -96,42 +96,27 @@ class RaceWithPath final : public AIRace {
   std::vector<const geometry::Path*> forward_, backward_;
 };
 
-class AIDriverOnTestWorld : public ::testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    contentgen::ColFile file = contentgen::BuildTestWorld();
-    std::vector<unsigned char> bytes = contentgen::EncodeCollisionFile(file);
-    tree_ = new geometry::CollisionTree;
-    ASSERT_TRUE(tree_->LoadFromMemory(bytes.data(), bytes.size(), "city.COL", true));
-    ASSERT_FALSE(tree_->Paths().empty());
-  }
-  static void TearDownTestSuite() {
-    delete tree_;
-    tree_ = nullptr;
-  }
-  static const geometry::Path* Line() { return tree_->Paths()[0].get(); }
+// The city circuit's racing line.
+const geometry::Path* Line() { return vehicle_test::CityTree().Paths()[0].get(); }
 
-  // A car on the centreline at a distance along the loop, heading along it.
-  static KinematicCar CarAt(float distance, float speed) {
-    Vec3 heading;
-    const Vec3 centre = CentreAt(distance, &heading);
-    return KinematicCar(centre, std::atan2(heading.x, heading.z), speed);
-  }
-  // A seeded copy of the game's generator, so runs can be repeated.
-  static std::function<int()> Generator(uint32_t seed) {
-    return [state = seed]() mutable {
-      state = state * 214013u + 2531011u;
-      return static_cast<int>((state >> 16) & 0x7fff);
-    };
-  }
+// A car on the centreline at a distance along the loop, heading along it.
+KinematicCar CarAt(float distance, float speed) {
+  Vec3 heading;
+  const Vec3 centre = CentreAt(distance, &heading);
+  return KinematicCar(centre, std::atan2(heading.x, heading.z), speed);
+}
 
-  static geometry::CollisionTree* tree_;
-};
-geometry::CollisionTree* AIDriverOnTestWorld::tree_ = nullptr;
+// A seeded copy of the game's generator, so runs can be repeated.
+std::function<int()> Generator(uint32_t seed) {
+  return [state = seed]() mutable {
+    state = state * 214013u + 2531011u;
+    return static_cast<int>((state >> 16) & 0x7fff);
+  };
+}
 
 // The same seed drives the same way: races replay alike. That the drivers lap every circuit is tested through
 // the game's race start (tests/contentgen/sample_tracks_test).
-TEST_F(AIDriverOnTestWorld, SameSeedDrivesTheSameWay) {
+TEST(AIDriver, SameSeedDrivesTheSameWay) {
   auto run = [] {
     KinematicCar car = CarAt(0, 0);
     RaceWithPath race(Line());
@@ -148,7 +133,7 @@ TEST_F(AIDriverOnTestWorld, SameSeedDrivesTheSameWay) {
   EXPECT_EQ(run(), run());
 }
 
-TEST_F(AIDriverOnTestWorld, BrakesForBendsOnlyAtSpeed) {
+TEST(AIDriver, BrakesForBendsOnlyAtSpeed) {
   RaceWithPath race(Line());
   const float cornerStart = contentgen::test_world::kHalfWidthX - contentgen::test_world::kCornerRadius;
   struct Case {
@@ -175,7 +160,7 @@ TEST_F(AIDriverOnTestWorld, BrakesForBendsOnlyAtSpeed) {
   }
 }
 
-TEST_F(AIDriverOnTestWorld, SlowerCarAheadBlocksAndSideCarsPushAway) {
+TEST(AIDriver, SlowerCarAheadBlocksAndSideCarsPushAway) {
   RaceWithPath race(Line());
   KinematicCar car = CarAt(0, 60 * kMph);
   AIDriver driver(&race, &car, false, Generator(1));
@@ -200,7 +185,7 @@ TEST_F(AIDriverOnTestWorld, SlowerCarAheadBlocksAndSideCarsPushAway) {
   EXPECT_FLOAT_EQ(driver.avoidOffset2, kept) << "boxed in on both sides: unchanged";
 }
 
-TEST_F(AIDriverOnTestWorld, RecoversWhenStuckWrongWayTippedOrAirborneButNeverDuringTheCountdown) {
+TEST(AIDriver, RecoversWhenStuckWrongWayTippedOrAirborneButNeverDuringTheCountdown) {
   RaceWithPath race(Line());
   // Moving the wrong way: three times the time while near where it was first seen, then twice: 1.5 s once away.
   const float near = AIDriverTuning::kStuckRadius / (60 * kMph);
@@ -238,21 +223,6 @@ TEST_F(AIDriverOnTestWorld, RecoversWhenStuckWrongWayTippedOrAirborneButNeverDur
       EXPECT_EQ(car.respawnPath, Line());
     }
   }
-}
-
-TEST_F(AIDriverOnTestWorld, NitrousOnlyBehindTheLeaderWithCarsAround) {
-  RaceWithPath race(Line());
-  KinematicCar car = CarAt(0, 80 * kMph);
-  AIDriver driver(&race, &car, false, [] { return 0; });  // every chance comes up
-  driver.Update(10, 0.01f);
-  EXPECT_TRUE(driver.nitrous);
-  car.racePosition = 1;
-  driver.Update(10, 0.01f);
-  EXPECT_FALSE(driver.nitrous) << "the leader never fires nitrous";
-  car.racePosition = 2;
-  race.carsNear = 0;
-  driver.Update(10, 0.01f);
-  EXPECT_FALSE(driver.nitrous) << "nobody around to race";
 }
 
 }  // namespace

@@ -77,23 +77,6 @@ TEST(Engine, NitrousAddsTorqueOnlyWhileEngagedWithAReserve) {
   EXPECT_FALSE(empty.IsNitrousActive());
 }
 
-TEST(Engine, UpgradesOverrideKeysAddATurboAndScaleTorqueUntilReload) {
-  vehicle::UpgradeList upgrades;
-  upgrades.LoadFromText(
-      "[UPGRADE]\n<ID>,1\n<TURBO_TORQUE_CURVE>,turbo.crv\n<GEARS>,3\n<TORQUE_MULTIPLIER>,1.5\n[/UPGRADE]\n"
-      "[UPGRADE]\n<ID>,2\n<TORQUE_MULTIPLIER>,2\n<REDLINE_RPM>,5000\n[/UPGRADE]\n");
-  for (auto& u : upgrades.Upgrades()) u->installed = true;
-  // No GEARS key in the file: the upgrade's GEARS is ignored; REDLINE_RPM is in the file, so it is replaced.
-  Engine engine(EngineFile("<REDLINE_RPM>,6500\n"), 1, &upgrades);
-  EXPECT_TRUE(engine.hasTurbo);
-  EXPECT_EQ(engine.gearbox.topGear, 7);
-  EXPECT_EQ(engine.redlineRpm, 5000);
-  EXPECT_FLOAT_EQ(engine.torqueCurve.Evaluate(3000), 600);
-  engine.ReloadCurves();
-  EXPECT_FLOAT_EQ(engine.torqueCurve.Evaluate(3000), 200);
-}
-
-// Gear lists and counts longer than the tables must stay inside them.
 TEST(Engine, ExcessGearValuesAndCountsStayWithinTheTables) {
   Engine engine(EngineFile("<GEAR_RATIOS>,3.5,9.9,3.2,2.1,1,1,1,1,1,7,7,7\n<GEARS>,5\n"), 0, nullptr);
   EXPECT_FLOAT_EQ(engine.gearbox.gearRatio[vehicle::kGearNeutral], 3.2f);  // first gear's ratio
@@ -123,20 +106,6 @@ TEST(Gearbox, UpShiftsWaitTheDelayDownShiftsIntoForwardGearsDoNot) {
   }
   box.TickShift(0.25f);
   EXPECT_EQ(box.gear, vehicle::kGearReverse);
-}
-
-TEST(Gearbox, ManualRequestStaysWhenAShiftCannotStart) {
-  vehicle::Gearbox box;
-  box.manual = 1;
-  box.shiftingAllowed = false;
-  box.shiftRequest = vehicle::kShiftUp;
-  box.SelectGear(1000, 1000, 6750);
-  EXPECT_FALSE(box.shifting);
-  EXPECT_EQ(box.shiftRequest, vehicle::kShiftUp);
-  box.shiftingAllowed = true;
-  box.gear = box.topGear;
-  box.SelectGear(1000, 1000, 6750);
-  EXPECT_FALSE(box.shifting);
 }
 
 TEST(Gearbox, AutomaticShiftsUpNearTheRedlineAndDownBelowThresholds) {

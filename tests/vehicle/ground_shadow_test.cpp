@@ -1,15 +1,12 @@
 // Tests of the ground shadow draped under a car: just above the ground, fading with height, dropping out over
-// holes and without ground, and a one-row grid that has nothing to draw. The shadow's picture in a race frame is
-// tested on the display (race_frame_test).
+// holes and without ground. The shadow's picture in a race frame is tested on the display (race_frame_test).
 #include "vehicle/ground_shadow.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "platform/gfx/null_graphics.h"
 #include "platform/math/math.h"
-#include "vehicle_fixture.h"
 
 namespace vehicle {
 namespace {
@@ -73,20 +70,6 @@ TEST(GroundShadow, PointsOverAHoleOrWithoutGroundAreInvisible) {
   ground.present = false;
   shadow.Update(ground, CarAt({0, 10, 0}));
   for (const ShadowVertex& vertex : shadow.Vertices()) EXPECT_EQ(vertex.colour, 0u);
-}
-
-TEST(GroundShadow, DrawsOneListAndAOneRowGridDrawsNothing) {
-  testing::NullDeviceFixture fixture;
-  FlatGround ground;
-  GroundShadow shadow(fixture.device, 4, 4, 100, 100, -100);
-  shadow.Update(ground, CarAt({7, 20, 9}));
-  shadow.Render(fixture.device, platform::IdentityMatrix());
-  ASSERT_EQ(fixture.Null().Draws().size(), 1u);
-  EXPECT_EQ(fixture.Null().Draws()[0].primitiveCount, 36u);  // nine cells, both sides
-  GroundShadow strip(fixture.device, 4, 1, 100, 10, -10);
-  EXPECT_TRUE(strip.Indices().empty());
-  strip.Render(fixture.device, platform::IdentityMatrix());
-  EXPECT_EQ(fixture.Null().Draws().size(), 1u);
 }
 
 }  // namespace

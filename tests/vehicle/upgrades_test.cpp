@@ -21,25 +21,6 @@ std::string Upgrade(int id, const std::string& category, const std::string& extr
   return "[UPGRADE]\n<ID>," + std::to_string(id) + "\n<CATEGORY>," + category + "\n" + extra + "[/UPGRADE]\n";
 }
 
-TEST(Upgrades, RecordsReadWithDefaultsFlagsAndPropertyOrder) {
-  UpgradeList list = Catalogue(
-      "[UPGRADE]\n<NAME>,Big,Wing\n<CATEGORY>,tires AND suspension\n<ID>,7\n<COST>,1200\n<DEFAULT_INSTALLED>,yes\n"
-      "<PURCHASEABLE>,no\n<OWNED>,1\n<EXCLUSIVE>,01\n<REQUIRES>,3\n<REQUIRES>,4\n<GEAR_RATIOS>,1,2\n"
-      "<TORQUE_CURVE>,t.crv\n<GEAR_RATIOS>,3,4\n<ID>,9\n[/UPGRADE]\n"
-      "[UPGRADE]\n<CATEGORY>,Hovercraft\n[/UPGRADE]\n");
-  ASSERT_EQ(list.Size(), 2u);
-  const KeyedRecord& first = *list.Upgrades()[0];
-  EXPECT_EQ(first.name, "Big,Wing");
-  EXPECT_EQ(first.category, kCategoryTires);  // any letter case
-  EXPECT_EQ(first.id, 7u);                    // only the first ID counts
-  EXPECT_FALSE(first.defaultInstalled);       // only 1 means yes
-  EXPECT_TRUE(first.purchaseable);
-  EXPECT_EQ(first.requiredIds, (std::vector<uint32_t>{3, 4}));
-  ASSERT_EQ(first.properties.size(), 3u);
-  EXPECT_EQ(first.properties[2].values, (std::vector<std::string>{"3", "4"})) << "repeated keys kept in order";
-  EXPECT_EQ(list.Upgrades()[1]->category, kCategoryAirIntakes) << "an unknown category";
-}
-
 TEST(Upgrades, ACatalogueKeepsItsFirstUpgradesUpToTheLimit) {
   std::string text;
   for (size_t id = 0; id < kMaxUpgrades + 5; ++id) text += Upgrade(static_cast<int>(id), "Rims");

@@ -1,6 +1,7 @@
 // Tests of a car's body and appearance built from the sample car models: the parts lay out the chassis, every
 // car dents a body of its own over shared tyres, upgrade parts sit on their body parts, material upgrades
-// repaint and swap the logo, a body without its parts is refused; and drawing the car: level of detail, the
+// repaint and swap the logo, a body without its parts is refused, upgrade parts share their model and give it
+// back; and drawing the car: level of detail, the
 // respawn blink, culling and the ground's light. What a car looks like in a race frame is tested on the display
 // (race_frame_test).
 #include "vehicle/vehicle_assembly.h"
@@ -18,6 +19,7 @@
 #include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
 #include "vehicle_fixture.h"
+#include "vehicle/part_models.h"
 #include "vehicle/vehicle_model.h"
 #include "vehicle/vehicle_renderer.h"
 
@@ -137,6 +139,35 @@ TEST_F(AssemblyTest, BodyWithoutItsPartsIsRefusedAndLeavesTheCarAlone) {
     EXPECT_EQ(car.features, nullptr);
     EXPECT_EQ(car.wheels[0], nullptr);
   }
+}
+
+TEST_F(AssemblyTest, UpgradePartsShareTheirModelHideFarAwayAndGiveItBack) {
+  const geometry::MeshModel* shared = nullptr;
+  {
+    VisualPartModel spoiler(fixture.device, &resources, "CARS/TEST/spoiler.mdl", {0, 40, -80});
+    VisualPartModel twin(fixture.device, &resources, "CARS/TEST/spoiler.mdl", {0, 40, -80});
+    ASSERT_NE(spoiler.model, nullptr) << "a missing file still gives a registered, empty model";
+    EXPECT_EQ(spoiler.model, twin.model);
+    shared = spoiler.model;
+    EXPECT_EQ(resources.FindSharedRecord(render::ResourceKind::kMeshModel, shared)->refCount, 2);
+
+    spoiler.UpdateVisibility(1e9f);
+    EXPECT_TRUE(spoiler.visible) << "no viewing distance: always shown";
+    spoiler.viewDistance = 500;
+    spoiler.UpdateVisibility(500);
+    EXPECT_TRUE(spoiler.visible);
+    spoiler.UpdateVisibility(500.5f);
+    EXPECT_FALSE(spoiler.visible);
+    twin.SetTransform(platform::RotationYMatrix(0.7f) * platform::TranslationMatrix(100, 5, -40));
+    const Vec3 expected = platform::TransformCoord({0, 40, -80}, platform::RotationYMatrix(0.7f) *
+                                                                     platform::TranslationMatrix(100, 5, -40));
+    EXPECT_NEAR(twin.placement.worldPosition.x, expected.x, 1e-3f);
+    EXPECT_NEAR(twin.placement.worldPosition.z, expected.z, 1e-3f);
+    twin.Render(nullptr, nullptr);  // an empty model draws nothing, without failing
+  }
+  const render::SharedRecord* record = resources.FindSharedRecord(render::ResourceKind::kMeshModel, shared);
+  ASSERT_NE(record, nullptr);
+  EXPECT_EQ(record->refCount, 0);
 }
 
 TEST(VehicleRenderer, LastLevelNotBeyondTheDepthWins) {

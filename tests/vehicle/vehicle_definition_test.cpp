@@ -1,5 +1,5 @@
-// Tests of loading a car from its definition: case rules, bad and missing values, upgrade overrides and ratings,
-// and the chassis laid out from the tyres.
+// Tests of loading a car from its definition: bad and missing values, and the upgrade overrides of its keys,
+// engine and ratings.
 #include "vehicle/vehicle_definition.h"
 
 #include <gtest/gtest.h>
@@ -22,19 +22,6 @@ std::unique_ptr<Vehicle> FromText(const std::string& definition, const std::stri
   car->LoadDefinitionFrom(app::DataFile::FromText(definition, folder + "car.dat"), folder, selection, nullptr, 0,
                           true);
   return car;
-}
-
-TEST(VehicleDefinition, ClassIsUpperCasedButDrivetrainMustMatchExactly) {
-  auto lower = FromText("<CLASS>,b\n<DRIVETRAIN>,fwd\n");
-  EXPECT_EQ(lower->carClass, vehicle::kClassB);
-  EXPECT_EQ(lower->drivetrain, vehicle::kFrontWheelDrive);
-  auto awd = FromText("<DRIVETRAIN>,AWD\n<CLASS>,Z\n");
-  EXPECT_EQ(awd->drivetrain, vehicle::kAllWheelDrive);
-  EXPECT_EQ(awd->carClass, vehicle::kClassOpen);
-  awd->AssembleChassis(vehicle_test::LayoutOf(vehicle_test::Design("COUPE")));
-  for (const auto& wheel : awd->wheels) EXPECT_TRUE(wheel->driven);
-  EXPECT_TRUE(awd->wheels[vehicle::kRearLeft]->syncToGround);
-  EXPECT_FALSE(awd->wheels[vehicle::kFrontLeft]->syncToGround);
 }
 
 TEST(VehicleDefinition, BadValuesEmptyRecordsAndMissingFilesNeverBreakTheCar) {
@@ -90,23 +77,6 @@ TEST(VehicleDefinition, SampleEngineUpgradeRaisesTorqueAndRedline) {
   EXPECT_GT(tuned->ratings[4], stock->ratings[4]);  // acceleration rating
   tuned->ReloadCurves();  // the reload key reads the files again, without the upgrade scaling
   EXPECT_FLOAT_EQ(tuned->engine->torqueCurve.Evaluate(4000), stock->engine->torqueCurve.Evaluate(4000));
-}
-
-TEST(VehicleDefinition, ChassisMountsAreSymmetricFromTheTyreBox) {
-  auto car = FromText("");
-  vehicle::ChassisLayout layout;
-  layout.tyrePositions[0] = {-30, 12, 55};  // front left further forward than the right
-  layout.tyrePositions[1] = {28, 12, 50};
-  layout.tyrePositions[2] = {-30, 12, -45};
-  layout.tyrePositions[3] = {30, 12, -45};
-  car->AssembleChassis(layout);
-  // The box includes the origin, so tyres above it give a mount height of 0.
-  EXPECT_EQ(car->wheels[0]->mountLocal, (Vec3{-30, 0, 55}));
-  EXPECT_EQ(car->wheels[1]->mountLocal, (Vec3{30, 0, 55}));
-  EXPECT_FLOAT_EQ(car->wheelbase, 100);
-  EXPECT_FLOAT_EQ(car->frontShare, 0.55f);
-  EXPECT_EQ(car->hullPoints.size(), 8u);
-  EXPECT_EQ(car->hullPoints[4], (Vec3{0, 10, layout.collisionMax.z + 1}));
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -192,7 +191,6 @@ class FakeSoundSource final : public app::SoundSampleSource {
   explicit FakeSoundSource(int channels = platform::audio::kDefaultChannelCount) : mixer_(22050, channels) {}
 
   app::SoundSample AcquireSample(const std::string& name, bool loop) override {
-    if (missing.count(name) != 0) return 0;
     auto found = byName_.find(name);
     if (found != byName_.end()) {
       ++references[found->second];
@@ -205,7 +203,6 @@ class FakeSoundSource final : public app::SoundSampleSource {
     const app::SoundSample sample = mixer_.CreateSample(std::move(data), loop);
     byName_[name] = sample;
     names[sample] = name;
-    loops[sample] = loop;
     references[sample] = 1;
     return sample;
   }
@@ -225,9 +222,7 @@ class FakeSoundSource final : public app::SoundSampleSource {
     return total;
   }
 
-  std::set<std::string> missing;  // names that fail to load
   std::map<app::SoundSample, std::string> names;
-  std::map<app::SoundSample, bool> loops;
   std::map<app::SoundSample, int> references;
 
  private:
@@ -240,16 +235,11 @@ class RecordingForceFeedback final : public ForceFeedbackOutput {
   void PlayEffect(int effect, int iterations) override {
     playing[effect] = true;
     lastIterations[effect] = iterations;
-    calls.push_back("play " + std::to_string(effect));
   }
-  void StopEffect(int effect) override {
-    playing[effect] = false;
-    calls.push_back("stop " + std::to_string(effect));
-  }
+  void StopEffect(int effect) override { playing[effect] = false; }
   void SetEffectGain(int effect, int gain) override { gains[effect] = gain; }
   void StopAllEffects() override {
     for (auto& entry : playing) entry.second = false;
-    calls.push_back("stop all");
   }
   bool Ready() const override { return ready; }
 
@@ -262,7 +252,6 @@ class RecordingForceFeedback final : public ForceFeedbackOutput {
   std::map<int, bool> playing;
   std::map<int, int> lastIterations;
   std::map<int, int> gains;
-  std::vector<std::string> calls;
 };
 
 }  // namespace vehicle::testing

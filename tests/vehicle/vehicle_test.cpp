@@ -1,6 +1,6 @@
 // Tests of whole cars driving on generated worlds: settling at ride height, pulling away, top speed, coasting,
 // braking, steering, standing still in neutral, inert cars, determinism, hitting a wall or another car; and the
-// body on its wheels: roll, weight transfer, tilt and the coupled spins of a driven pair.
+// body on its wheels: roll and weight transfer.
 #include "vehicle/vehicle.h"
 
 #include <gtest/gtest.h>
@@ -226,26 +226,6 @@ TEST(BodyDynamics, BrakingMovesLoadForwardWithinItsLimitsAndNonFiniteAcceleratio
   EXPECT_EQ(car->localAcceleration.x, 0.0f);
   EXPECT_FLOAT_EQ(car->localAcceleration.y, 100.0f);
   EXPECT_EQ(car->localAcceleration.z, 0.0f);
-}
-
-TEST(BodyDynamics, TiltStaysWithinItsLimitsAndLevelsOutAgain) {
-  auto car = Assembled();
-  car->localAcceleration = {3000, 0, -3000};
-  for (int i = 0; i < 200; ++i) car->UpdateBodyTilt(0.01f);
-  const float pitch = std::asin(std::fabs(car->tilt.m[2][1])) * 57.2958f;
-  EXPECT_LE(pitch, car->maxBodyPitch + 0.01f);
-  EXPECT_GT(pitch, car->maxBodyPitch * 0.9f);
-  car->localAcceleration = {};
-  for (int i = 0; i < 200; ++i) car->UpdateBodyTilt(0.01f);
-  EXPECT_NEAR(car->tilt.m[1][1], 1, 1e-5f);
-}
-
-TEST(BodyDynamics, PairsTakeTheirSlowerSpinAndTheRearDrivesTheFront) {
-  auto car = Assembled();
-  const float spins[4] = {5, 8, 30, 20};  // front left, front right, rear left, rear right
-  for (int i = 0; i < 4; ++i) car->wheels[i]->spin = spins[i];
-  car->CoupleWheelSpins();
-  for (int i = 0; i < 4; ++i) EXPECT_EQ(car->wheels[i]->spin, 20) << i;
 }
 
 }  // namespace

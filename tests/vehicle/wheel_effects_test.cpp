@@ -1,13 +1,16 @@
-// Tests of a wheel's feedback: impact sounds for the player's wheels with their lock-out, capped controller jolts,
-// and skid-mark strips at the tyre's outer edge that follow the surface under a sliding tyre.
+// Tests of what wheels and the ground give back: impact sounds for the player's wheels with their lock-out,
+// capped controller jolts, skid-mark strips at the tyre's outer edge that follow the surface under a sliding
+// tyre, particles by surface and speed, nitrous flames at the exhausts.
 #include "vehicle/wheel_effects.h"
 
 #include <gtest/gtest.h>
 
 #include <utility>
+#include <vector>
 
 #include "platform/math/math.h"
 #include "render/effects/skidmark_manager.h"
+#include "vehicle/surface_effects.h"
 #include "vehicle_fixture.h"
 
 namespace vehicle {
@@ -92,6 +95,62 @@ TEST(WheelEffects, SkidStripLiesAtTheOuterEdgeAndFollowsTheSurfaceUnderTheTyre) 
   marks.capacity = 10;
   wheel.UpdateSkidmark(fixture.device, &marks, Sliding(kSurfacePave), 0.01f);
   EXPECT_NE(wheel.skidSegment, nullptr);
+}
+
+class RecordingWorld final : public VehicleWorld {
+ public:
+  void QueryWorldBox(const Vec3&, const Vec3&) override {}
+  bool CastSphere(const Vec3&, const Vec3&, float, bool, SphereHit&) override { return false; }
+  int CountCarsNear(const Vec3&, float) const override { return 0; }
+  void SpawnParticles(int type, const Vec3& position, const Vec3&) override {
+    types.push_back(type);
+    positions.push_back(position);
+  }
+  std::vector<int> types;
+  std::vector<Vec3> positions;
+};
+
+WheelDust Wheel(int surface, float speed, bool skidding = false, bool onGround = true) {
+  WheelDust wheel;
+  wheel.onGround = onGround;
+  wheel.skidding = skidding;
+  wheel.surface = surface;
+  wheel.position = {10, 12, 20};
+  wheel.radius = 12;
+  wheel.velocity = {0, 0, speed};
+  return wheel;
+}
+
+TEST(SurfaceEffects, WheelsThrowTheirSurfacesParticlesAboveWalkingPaceAndNitrousFlamesAtTheExhausts) {
+  struct Case {
+    const char* label;
+    WheelDust wheel;
+    std::vector<int> types;
+  } const cases[] = {
+      {"grass at walking pace", Wheel(kSurfaceGrass, 40), {}},
+      {"grass above it", Wheel(kSurfaceGrass, 41), {4}},
+      {"rolling on pavement", Wheel(kSurfacePave, 300), {}},
+      {"sliding on pavement", Wheel(kSurfacePave, 300, true), {kParticleSmoke}},
+      {"sparks rolling and sliding", Wheel(kSurfaceElectric, 300, true), {7, 7}},
+      {"airborne", Wheel(kSurfaceDirt, 300, false, false), {}},
+      {"unknown surface as pavement", Wheel(99, 300, true), {kParticleSmoke}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    RecordingWorld world;
+    EmitWheelParticles(world, {c.wheel}, false, {}, {}, [] { return 750; });
+    EXPECT_EQ(world.types, c.types);
+    if (c.types == std::vector<int>{4}) {
+      EXPECT_EQ(world.positions[0], (Vec3{10, 0, 20})) << "at the contact patch";
+    }
+  }
+  const std::vector<Vec3> exhausts = {{-10, 5, -90}, {10, 5, -90}};
+  RecordingWorld world;
+  EmitWheelParticles(world, {}, false, exhausts, {0, 0, 1000}, [] { return 750; });
+  EXPECT_TRUE(world.types.empty());
+  EmitWheelParticles(world, {}, true, exhausts, {0, 0, 1000}, [] { return 750; });
+  EXPECT_EQ(world.types, (std::vector<int>{kFlameParticle, kFlameParticle}));
+  EXPECT_EQ(world.positions, exhausts);
 }
 
 }  // namespace

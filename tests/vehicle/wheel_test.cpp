@@ -72,17 +72,6 @@ TEST_F(WheelOnFlatGround, WallIsNeverGroundAndScrapesInProportionToSpeed) {
   EXPECT_LT(wheel.velocity.x, 200);
 }
 
-TEST(Wheel, UpgradesOverrideOnlyTyreKeysTheFileHas) {
-  vehicle::UpgradeList upgrades;
-  upgrades.LoadFromText("[UPGRADE]\n<ID>,4\n<TIRE_BOUNCINESS>,0.3\n<SHOCK_LENGTH>,3\n[/UPGRADE]\n");
-  upgrades.Upgrades()[0]->installed = true;
-  const auto file = app::DataFile::FromText("<BOUNCINESS>,0\n<BRAKING_TORQUE>,55\n", "/nowhere/car.dat");
-  Wheel upgraded(file, &upgrades);
-  EXPECT_FLOAT_EQ(upgraded.bounce, 1.3f);
-  EXPECT_FLOAT_EQ(upgraded.brakingTorque, 55);
-  EXPECT_FLOAT_EQ(upgraded.shockLength, 8.0f);  // no SHOCK_LENGTH in the file
-}
-
 app::Curve Constant(float y) { return app::Curve::FromText(contentgen::CurveText({{0, y}})); }
 
 // A wheel on flat pavement, axes aligned with the world, with constant curves given by value.
