@@ -1,7 +1,6 @@
-// Help popup: the key and joystick summary, closing, and opening the help page only once the game is windowed.
+// Help popup: More Help opens the help page only once the game is windowed, then minimises the game.
 #include "frontend/help_screen.h"
 
-#include "frontend/control_mapping_screen.h"
 #include "frontend_test_support.h"
 
 namespace {
@@ -16,11 +15,6 @@ class HelpScreenTest : public frontend_test::FrontEndTest {
     screen_ = &Open<HelpScreen>("/game/", [this](const std::string& address) { opened_.push_back(address); });
   }
 
-  std::vector<std::string> LabelTexts() const {
-    std::vector<std::string> texts;
-    for (const frontend::TextLabel* label : screen_->bindingLabels) texts.push_back(label->text);
-    return texts;
-  }
   size_t Minimised() const {
     size_t count = 0;
     for (const auto& call : windows_.ShowWindowCalls()) count += call.command == platform::show_command::kMinimized;
@@ -30,23 +24,6 @@ class HelpScreenTest : public frontend_test::FrontEndTest {
   HelpScreen* screen_ = nullptr;
   std::vector<std::string> opened_;
 };
-
-TEST_F(HelpScreenTest, SummaryShowsKeysAndNoneAndRebuildsAfterEachEntry) {
-  settings_->BindKey(0, 37);
-  screen_->Render(device_);
-  auto texts = LabelTexts();
-  ASSERT_EQ(texts.size(), 12u) << "joystick off: key column only";
-  EXPECT_EQ(texts[0], frontend::KeyName(37));
-  EXPECT_EQ(texts[1], "none");
-  screen_->Render(device_);
-  EXPECT_EQ(LabelTexts().size(), 12u) << "not rebuilt without a new entry";
-
-  settings_->BindKey(1, 39);
-  screen_->OnEnter();
-  screen_->Render(device_);
-  EXPECT_EQ(LabelTexts()[1], frontend::KeyName(39));
-  EXPECT_EQ(screen_->texts.size(), 15u + 12u) << "old binding labels were removed";
-}
 
 TEST_F(HelpScreenTest, MoreHelpOpensThePageOnceWindowedAndMinimisesTheGame) {
   ClickAt(*screen_, 555, 447);

@@ -1,4 +1,4 @@
-// Upgrade-name wrapping, the money counter, colour selector placement and stat-bar geometry.
+// Upgrade-name wrapping and the stat bar's gain and loss strips.
 #include "screens/garage_widgets.h"
 
 #include <gtest/gtest.h>
@@ -22,17 +22,6 @@ TEST(GarageWidgets, NamesWrapAtTheLastSpaceBeforeTheLimitOrAtTheLimitInsideAWord
       {std::string(50, 'w'), {std::string(22, 'w'), std::string(22, 'w'), std::string(6, 'w')}},
   };
   for (const auto& test : cases) EXPECT_EQ(WrapLines(test.name, 22), test.lines) << test.name;
-}
-
-TEST(GarageWidgets, MoneyCounterRunsTowardItsTargetWithoutPassingIt) {
-  screens::MoneyCounter counter;
-  EXPECT_TRUE(counter.Advance(5000, 0.05f));  // 100000 per second: 5000 in one 0.05 s frame
-  EXPECT_FLOAT_EQ(counter.displayed, 5000);
-  EXPECT_FALSE(counter.Advance(5000, 0.05f));
-  EXPECT_TRUE(counter.Advance(50000, 0.1f));
-  EXPECT_FLOAT_EQ(counter.displayed, 15000);
-  EXPECT_TRUE(counter.Advance(2000, 1.0f));  // spending counts down
-  EXPECT_FLOAT_EQ(counter.displayed, 2000);
 }
 
 TEST(GarageWidgets, StatBarShowsGainAndLossInDifferentStrips) {
