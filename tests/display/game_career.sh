@@ -249,8 +249,11 @@ hovers 130 432 150 30 || fail "the profile popup has no Create button"
 shot 02_profiles
 
 progress "new profile"
+# Create opens an empty, lit row under the first profile for the name: type only once it shows, for letters
+# typed before it would be lost on a slow machine.
+remember 150 245 400 28
 click 205 447
-sleep 1
+wait_change 30 || fail "Create opened no row for the new name"
 for letter in $(echo "$profile_name" | grep -o .); do
   press "$(echo "$letter" | tr 'A-Z' 'a-z')" 0.1
   sleep 0.1
