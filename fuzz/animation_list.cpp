@@ -1,21 +1,10 @@
 // Fuzzing the animation.dat clip list reader, alone and over a loaded model with key times: every clip keeps its
 // frames in order and inside the model, and playing any clip at any offset poses frames of that clip.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <vector>
-
 #include "contentgen/animated_models.h"
-#include "generated_seeds.h"
+#include "fuzz_support.h"
 #include "geometry/models/animated_model.h"
-#include "platform/gfx/null_graphics.h"
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 geometry::Model* driver = nullptr;
 
@@ -44,18 +33,9 @@ void ReadAndPlay(const std::string& text, geometry::Model* model) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  static platform::gfx::NullGraphicsSystem graphics;
-  platform::gfx::PresentParameters parameters;
-  parameters.backBufferWidth = 64;
-  parameters.backBufferHeight = 64;
-  parameters.backBufferFormat = platform::gfx::Format::X8R8G8B8;
-  parameters.windowed = true;
-  platform::gfx::Device* device = nullptr;
-  graphics.CreateDevice(0, platform::gfx::DeviceType::Hal, 0, 0, parameters, &device);
   driver = new geometry::Model(nullptr, nullptr);
-  if (!driver->LoadFromMemory(device, contentgen::EncodeModelFile(contentgen::DriverModelData(3)), "driver.mod", "")) {
-    std::abort();
-  }
+  Check(driver->LoadFromMemory(fuzz_support::NullDevice(), contentgen::EncodeModelFile(contentgen::DriverModelData(3)),
+                               "driver.mod", ""));
   fuzz_support::WriteGeneratedSeeds(
       *argc, *argv,
       {fuzz_support::TextSeed("clips.dat", contentgen::AnimationListText({{"STEER", 0, 30, 30, {{15, "MID"}}},
@@ -64,7 +44,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string text(reinterpret_cast<const char*>(data), size);
+  const std::string text = fuzz_support::Text(data, size);
   ReadAndPlay(text, nullptr);
   ReadAndPlay(text, driver);
   return 0;

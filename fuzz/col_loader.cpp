@@ -1,13 +1,8 @@
 // Fuzzing the collision-file loader: any bytes must load or be rejected without a crash or a sanitizer report,
 // and a loaded tree must answer queries safely. Seeds a generated small file into the corpus folder.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "contentgen/col_writer.h"
+#include "fuzz_support.h"
 #include "geometry/collision_tree.h"
-#include "generated_seeds.h"
 
 namespace {
 

@@ -1,24 +1,16 @@
 // Fuzzing the content list (manifest.dat) read through the content database, beside the generated race lists and
 // opponent names it may name: cars keep their file, name and class together, every car of a class is reachable
 // by class, and the chosen car setting always names a listed car.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
 
 #include "app/data_file.h"
 #include "app/hardware_info.h"
 #include "app/settings.h"
 #include "contentgen/race_content.h"
-#include "generated_seeds.h"
+#include "fuzz_support.h"
 #include "platform/os.h"
 #include "race/content_database.h"
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 // Race lists draw start places from the clock: a fixed one keeps every run of an input the same.
 class FixedClock : public platform::Clock {
@@ -38,7 +30,7 @@ void CheckList(const race::RaceList* list) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  if (!contentgen::WriteRaceContent(fuzz_support::ScratchFolder())) std::abort();
+  Check(contentgen::WriteRaceContent(fuzz_support::ScratchFolder()));
   fuzz_support::WriteGeneratedSeeds(*argc, *argv, {fuzz_support::TextSeed("manifest.dat", contentgen::ManifestText())});
   return 0;
 }
@@ -47,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const app::HardwareInfo hardware(app::MachineFacts{2000, 1024, 8});
   static const FixedClock clock;
   const std::string folder = fuzz_support::ScratchFolder();
-  const std::string text(reinterpret_cast<const char*>(data), size);
+  const std::string text = fuzz_support::Text(data, size);
   app::Settings settings(hardware, "", "");
   settings.SetString(app::StringSettingId::VEHICLE, "no such car");
   race::ContentDatabase database(&settings, folder + "absent.dat", &clock);

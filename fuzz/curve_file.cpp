@@ -1,23 +1,12 @@
 // Fuzzes the .crv curve reader and evaluation over whatever it read: any x, even far outside the points or not a
 // number, evaluates without reading outside the points.
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
 
 #include "app/curve.h"
-
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  app::Curve curve = app::Curve::FromText(std::string(reinterpret_cast<const char*>(data), size));
+  app::Curve curve = app::Curve::FromText(fuzz_support::Text(data, size));
   Check(curve.MaxY() >= 0.0f);
   for (float x : {-1e30f, -1.0f, 0.0f, 0.5f, 1.0f, 1e30f, NAN}) {
     (void)curve.Evaluate(x);

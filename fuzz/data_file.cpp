@@ -1,17 +1,10 @@
 // Fuzzes the tagged text data-file reader: every record is reachable by name and position.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
 #include <unordered_map>
 
 #include "app/data_file.h"
+#include "fuzz_support.h"
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 // Walks every record the way content readers do.
 size_t Visit(const app::DataRecord& record) {
@@ -25,7 +18,7 @@ size_t Visit(const app::DataRecord& record) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string text(reinterpret_cast<const char*>(data), size);
+  const std::string text = fuzz_support::Text(data, size);
 
   const app::DataFile file = app::DataFile::FromText(text);
   // The n-th record of a name, found by name, is the n-th met walking the file.

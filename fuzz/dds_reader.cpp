@@ -1,10 +1,8 @@
 // Fuzzing the DDS reader: raw inputs, and inputs laid over valid generated files so the mip and cube paths are
 // reached; every accepted image must hold exactly the bytes its levels need.
-#include <cstdint>
-#include <cstdlib>
-#include <vector>
 
 #include "contentgen/dds_writer.h"
+#include "fuzz_support.h"
 #include "platform/image/dds_reader.h"
 
 namespace {
@@ -22,16 +20,13 @@ std::vector<std::vector<uint8_t>> MakeTemplates() {
           contentgen::EncodeDds(Format::X8R8G8B8, faces, 0)};
 }
 
-void Check(const uint8_t* data, size_t size) {
+void Read(const uint8_t* data, size_t size) {
   platform::image::DdsImage image;
   std::string error;
-  if (!platform::image::ReadDds(data, size, image, error)) {
-    if (!image.levels.empty()) std::abort();
-    return;
-  }
-  if (image.levels.size() != size_t{image.FaceCount()} * image.levelCount) std::abort();
+  if (!platform::image::ReadDds(data, size, image, error)) return Check(image.levels.empty());
+  Check(image.levels.size() == size_t{image.FaceCount()} * image.levelCount);
   for (const platform::image::DdsLevel& level : image.levels) {
-    if (level.bytes.size() != platform::image::DdsLevelBytes(image.format, level.width, level.height)) std::abort();
+    Check(level.bytes.size() == platform::image::DdsLevelBytes(image.format, level.width, level.height));
   }
 }
 
@@ -39,13 +34,13 @@ void Check(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::vector<std::vector<uint8_t>> templates = MakeTemplates();
-  Check(data, size);
+  Read(data, size);
   if (size < 2) return 0;
   // First byte: template; then (offset, value) pairs overwrite it; an odd last byte trims the file.
   std::vector<uint8_t> file = templates[data[0] % templates.size()];
   size_t i = 1;
   for (; i + 1 < size; i += 2) file[data[i] % file.size()] = data[i + 1];
   if (i < size) file.resize(file.size() - data[i] % file.size());
-  Check(file.data(), file.size());
+  Read(file.data(), file.size());
   return 0;
 }

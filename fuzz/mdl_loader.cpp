@@ -1,14 +1,9 @@
 // Fuzzing the .MDL loader: any bytes must load or be rejected without a crash or a sanitizer report, and whatever
 // loads must draw, cast, cast its shadow and deform safely. Seeds a generated small model into the corpus folder.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
 
 #include "contentgen/mdl_writer.h"
-#include "generated_seeds.h"
+#include "fuzz_support.h"
 #include "geometry/models/mesh_model.h"
-#include "platform/gfx/null_graphics.h"
 
 namespace {
 
@@ -44,24 +39,15 @@ std::vector<unsigned char> SeedFile() {
   return contentgen::EncodeMdl(file);
 }
 
-platform::gfx::NullGraphicsSystem* graphics = nullptr;
-platform::gfx::Device* device = nullptr;
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  graphics = new platform::gfx::NullGraphicsSystem();
-  platform::gfx::PresentParameters parameters;
-  parameters.backBufferWidth = 64;
-  parameters.backBufferHeight = 64;
-  parameters.backBufferFormat = platform::gfx::Format::X8R8G8B8;
-  parameters.windowed = true;
-  graphics->CreateDevice(0, platform::gfx::DeviceType::Hal, 0, 0, parameters, &device);
   fuzz_support::WriteGeneratedSeeds(*argc, *argv, {{"seed.mdl", SeedFile()}});
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  platform::gfx::Device* device = fuzz_support::NullDevice();
   const std::vector<unsigned char> bytes(data, data + size);
   for (bool ignoreOrigins : {false, true}) {
     geometry::MeshModel model(nullptr, nullptr);
@@ -80,8 +66,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     model.GetMaterialImage(0);
     model.IntArrayAt(3);
   }
-  // The null device records every call; dropping the records keeps each run's memory balanced, so the fuzzer
-  // does not suspect a leak after every input.
-  static_cast<platform::gfx::NullDevice*>(device)->ClearRecords();
+  fuzz_support::ClearDeviceRecords();
   return 0;
 }

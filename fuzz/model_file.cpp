@@ -1,22 +1,13 @@
 // Fuzzing the versioned animated model loader: any bytes must load or be rejected without a crash, a sanitizer
 // report or work beyond their size, and a loaded model must pose between any frames and draw safely.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <string>
-#include <vector>
 
 #include "contentgen/animated_models.h"
 #include "contentgen/model_file_writer.h"
-#include "generated_seeds.h"
+#include "fuzz_support.h"
 #include "geometry/models/model.h"
-#include "platform/gfx/null_graphics.h"
 
 namespace {
-
-platform::gfx::NullGraphicsSystem* graphics = nullptr;
-platform::gfx::Device* device = nullptr;
 
 // Two frames of one surface with a tag and key times, so mutation reaches every record of the file.
 std::vector<unsigned char> SmallModel() {
@@ -54,13 +45,6 @@ std::vector<unsigned char> FramesWithoutVertices() {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  graphics = new platform::gfx::NullGraphicsSystem();
-  platform::gfx::PresentParameters parameters;
-  parameters.backBufferWidth = 64;
-  parameters.backBufferHeight = 64;
-  parameters.backBufferFormat = platform::gfx::Format::X8R8G8B8;
-  parameters.windowed = true;
-  graphics->CreateDevice(0, platform::gfx::DeviceType::Hal, 0, 0, parameters, &device);
   fuzz_support::WriteGeneratedSeeds(*argc, *argv,
                                     {{"small.mod", SmallModel()},
                                      {"driver.mod", contentgen::EncodeModelFile(contentgen::DriverModelData(3))},
@@ -69,18 +53,19 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  platform::gfx::Device* device = fuzz_support::NullDevice();
   geometry::Model model(nullptr, nullptr);
   if (model.LoadFromMemory(device, std::vector<unsigned char>(data, data + size), "fuzz/model.mod", "")) {
-    if (model.FramePositions().size() != size_t{model.frameCount} * model.VertexCount()) std::abort();
+    Check(model.FramePositions().size() == size_t{model.frameCount} * model.VertexCount());
     for (uint32_t frame : {0u, model.frameCount / 2, model.frameCount, ~0u}) model.ShowPose(frame, frame + 1, 0.25f);
     model.DrawByKind(device, platform::gfx::IdentityMatrix(), nullptr, nullptr);
     model.DrawPass(device, platform::gfx::IdentityMatrix(), nullptr);
     for (int32_t time : {-1, 0, 7, 1 << 30}) {
-      if (!model.keyTimes.empty() && model.FindKeyFrame(time) >= model.keyTimes.size()) std::abort();
+      Check(model.keyTimes.empty() || model.FindKeyFrame(time) < model.keyTimes.size());
     }
-  } else if (!model.Empty() || model.frameCount != 0) {
-    std::abort();  // a refused file leaves nothing behind
+  } else {
+    Check(model.Empty() && model.frameCount == 0);  // a refused file leaves nothing behind
   }
-  static_cast<platform::gfx::NullDevice*>(device)->ClearRecords();
+  fuzz_support::ClearDeviceRecords();
   return 0;
 }

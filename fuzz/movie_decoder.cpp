@@ -1,14 +1,8 @@
 // Fuzzing movie opening and frame decoding: any file is refused or gives frames of exactly its declared size,
 // whatever frame is asked for (the first, the next, one far ahead, one past the end, one behind).
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "contentgen/movie_writer.h"
-#include "generated_seeds.h"
-#include "platform/file_system.h"
+#include "fuzz_support.h"
 #include "platform/movie/movie_decoder.h"
 
 namespace {
@@ -16,10 +10,8 @@ namespace {
 std::vector<unsigned char> GeneratedMovie(const contentgen::MovieSpec& spec, const std::string& name) {
   const std::string path = fuzz_support::ScratchFolder() + name;
   std::vector<unsigned char> bytes;
-  if (!contentgen::WriteTestPatternMovie(path, spec) ||
-      !platform::ReadWholeFile(path, bytes, platform::kMaxImageFileBytes)) {
-    std::abort();
-  }
+  Check(contentgen::WriteTestPatternMovie(path, spec) &&
+        platform::ReadWholeFile(path, bytes, platform::kMaxImageFileBytes));
   return bytes;
 }
 
@@ -46,15 +38,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   platform::movie::MovieDecoder movie;
   std::string error;
   if (!movie.Open(path, error)) {
-    if (movie.IsOpen() || error.empty()) std::abort();
+    Check(!movie.IsOpen() && !error.empty());
     return 0;
   }
-  if (movie.Width() == 0 || movie.Height() == 0) std::abort();
+  Check(movie.Width() > 0 && movie.Height() > 0);
   const uint32_t count = movie.FrameCount();
   std::vector<uint8_t> texels;
   for (uint32_t frame : {0u, 1u, count / 2 + 20, count, 0u}) {
     texels.clear();
-    if (movie.DecodeFrame(frame, texels) && texels.size() != size_t{movie.Width()} * movie.Height() * 4) std::abort();
+    Check(!movie.DecodeFrame(frame, texels) || texels.size() == size_t{movie.Width()} * movie.Height() * 4);
   }
   return 0;
 }

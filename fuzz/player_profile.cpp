@@ -1,23 +1,10 @@
 // Fuzzes the player profile file reader: any bytes either parse into content that encodes back to a file of the
 // same size and content or are rejected; parsed content applied to a profile keeps one entry per database car.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "contentgen/race_content.h"
-#include "generated_seeds.h"
+#include "fuzz_support.h"
 #include "race/content_database.h"
 #include "race/player_profile.h"
-
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   contentgen::ProfileFileWriter profile(7500, 2, 3);

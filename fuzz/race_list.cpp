@@ -1,24 +1,12 @@
 // Fuzzes race-list reading on top of the tagged text format: every race keeps its fields inside their tables.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "app/data_file.h"
+#include "fuzz_support.h"
 #include "race/race_list.h"
-
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::vector<std::string> names = {"Marcel"};
-  const std::string text(reinterpret_cast<const char*>(data), size);
+  const std::string text = fuzz_support::Text(data, size);
   race::RaceList list(nullptr, &names, "");
   list.ReadFrom(app::DataFile::FromText(text));
   int byClass = 0;

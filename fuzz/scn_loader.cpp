@@ -1,13 +1,8 @@
 // Fuzzing the scene-file loader: any bytes must load or be rejected without a crash or a sanitizer report, and a
 // loaded scene must cull, query and draw safely on the null device. Seeds a generated small file into the corpus.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-#include <vector>
 
 #include "contentgen/scn_writer.h"
-#include "generated_seeds.h"
-#include "platform/gfx/null_graphics.h"
+#include "fuzz_support.h"
 #include "platform/math/math.h"
 #include "render/scene/scene.h"
 
@@ -54,24 +49,15 @@ std::vector<unsigned char> SeedFile() {
   return contentgen::EncodeSceneFile(file);
 }
 
-platform::gfx::NullGraphicsSystem graphics;
-platform::gfx::Device* device = nullptr;
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  platform::gfx::PresentParameters parameters;
-  parameters.backBufferWidth = 64;
-  parameters.backBufferHeight = 64;
-  parameters.backBufferFormat = platform::gfx::Format::X8R8G8B8;
-  parameters.windowed = true;
-  graphics.CreateDevice(0, platform::gfx::DeviceType::Hal, 0, 0, parameters, &device);
   fuzz_support::WriteGeneratedSeeds(*argc, *argv, {{"seed.scn", SeedFile()}});
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (device == nullptr) return 0;
+  platform::gfx::Device* device = fuzz_support::NullDevice();
   for (bool useQuadtree : {true, false}) {
     render::Scene scene(nullptr, nullptr);
     if (!scene.LoadFromMemory(device, data, size, "fuzz.scn", "", true, false, useQuadtree)) continue;
@@ -88,5 +74,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     scene.visibleParts = scene.allParts;
     scene.DrawVisible(device, view, nullptr, nullptr);
   }
+  fuzz_support::ClearDeviceRecords();
   return 0;
 }

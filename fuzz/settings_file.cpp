@@ -1,20 +1,13 @@
 // Fuzzes the settings-file reader: any text must load without reading outside a table, keep every binding in
 // range, and save to a text that reads back to itself.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
 #include <memory>
-#include <string>
 
 #include "app/hardware_info.h"
 #include "app/settings.h"
 #include "app/text_file_reader.h"
+#include "fuzz_support.h"
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 std::unique_ptr<app::Settings> Read(const app::HardwareInfo& hardware, const std::string& text) {
   auto settings = std::make_unique<app::Settings>(hardware, "", "");
@@ -28,7 +21,7 @@ std::unique_ptr<app::Settings> Read(const app::HardwareInfo& hardware, const std
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const app::HardwareInfo hardware(app::MachineFacts{2000, 1024, 8});
-  const std::string input(reinterpret_cast<const char*>(data), size);
+  const std::string input = fuzz_support::Text(data, size);
 
   const std::unique_ptr<app::Settings> settings = Read(hardware, input);
   const std::string saved = settings->ConfigText();

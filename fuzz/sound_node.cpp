@@ -1,22 +1,13 @@
 // Fuzzing the text of a track's SOUND node and the positional sound made from it: the emitter's volume stays
 // within a byte wherever the listener stands, whatever radius and volume the text gives.
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <vector>
 
 #include "app/sound_emitter.h"
 #include "app/sound_samples.h"
-#include "generated_seeds.h"
+#include "fuzz_support.h"
 #include "platform/audio/mixer.h"
 #include "race/race_scenery.h"
 
 namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
 
 // Every name gives the same short looping sample, so the emitter plays whatever path the text names.
 class OneSample : public app::SoundSampleSource {
@@ -47,7 +38,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static OneSample samples;
-  const race::TrackSound sound = race::ParseSoundNode(std::string(reinterpret_cast<const char*>(data), size));
+  const race::TrackSound sound = race::ParseSoundNode(fuzz_support::Text(data, size));
   Check(sound.volume <= 255);
   app::SoundEmitterList emitters(samples);
   app::SoundEmitter& emitter = emitters.Add({10, 0, 10}, sound.path, sound.volume, sound.radius);

@@ -2,14 +2,10 @@
 // steering curves from a generated car folder, so the keys naming them reach real files. Every value a
 // definition sets must land inside the tables the simulation indexes.
 #include <cmath>
-#include <cstddef>
-#include <cstdint>
-#include <cstdlib>
-#include <string>
 
 #include "app/data_file.h"
 #include "contentgen/vehicle_content.h"
-#include "generated_seeds.h"
+#include "fuzz_support.h"
 #include "vehicle/engine.h"
 #include "vehicle/steering.h"
 #include "vehicle/upgrades.h"
@@ -17,17 +13,13 @@
 
 namespace {
 
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
 std::string carFolder;
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   const contentgen::SampleCar& car = contentgen::SampleCars().front();
-  if (!contentgen::WriteSampleCar(fuzz_support::ScratchFolder(), car)) std::abort();
+  Check(contentgen::WriteSampleCar(fuzz_support::ScratchFolder(), car));
   carFolder = fuzz_support::ScratchFolder() + contentgen::CarFolder(car);
   fuzz_support::WriteGeneratedSeeds(*argc, *argv,
                                     {fuzz_support::TextSeed("vehicle.dat", contentgen::CarDefinitionText(car))});
@@ -35,7 +27,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::string text(reinterpret_cast<const char*>(data), size);
+  const std::string text = fuzz_support::Text(data, size);
   const app::DataFile file = app::DataFile::FromText(text, carFolder + contentgen::kCarDefinitionFile);
   // The player's car with an empty selection, and a computer car with upgrades drawn at random.
   vehicle::UpgradeSelection selection;

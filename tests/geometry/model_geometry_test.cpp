@@ -1,4 +1,5 @@
-// Tests of the triangle geometry: building rules, boxes and normals, and the segment and sphere searches.
+// Tests of the triangle geometry: merging equal positions, boxes and normals, and the segment and sphere searches
+// with their tie-breaks, against the definitions written out here.
 #include "geometry/model_geometry.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "app/box_tests.h"
@@ -20,13 +22,23 @@ void ExpectNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-4
   EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-// A right triangle lying at height y with its front face up: corners (0,y,0), (size,y,0), (0,y,size).
+// Adds a triangle, ordering its corners so that its front face points up.
+void AddFacingUp(ModelGeometry& g, const Vec3& a, const Vec3& b, const Vec3& c, uint32_t flag) {
+  const uint32_t base = static_cast<uint32_t>(g.PositionCount());
+  g.SetPosition(a);
+  g.SetPosition(b);
+  g.SetPosition(c);
+  const Vec3 ab = b - a, bc = c - b;
+  if (bc.z * ab.x - bc.x * ab.z > 0) {  // y of (C − B) × (B − A)
+    g.SetTriangle(base, base + 1, base + 2, flag);
+  } else {
+    g.SetTriangle(base + 2, base + 1, base, flag);
+  }
+}
+
+// A right triangle at height y, front face up: corners (0,y,0), (size,y,0), (0,y,size).
 void AddFloor(ModelGeometry& g, float y, uint32_t flag, float size = 10) {
-  uint32_t base = static_cast<uint32_t>(g.PositionCount());
-  g.SetPosition({0, y, 0});
-  g.SetPosition({size, y, 0});
-  g.SetPosition({0, y, size});
-  g.SetTriangle(base, base + 1, base + 2, flag);
+  AddFacingUp(g, {0, y, 0}, {size, y, 0}, {0, y, size}, flag);
 }
 
 void Ready(ModelGeometry& g) {
@@ -34,61 +46,17 @@ void Ready(ModelGeometry& g) {
   g.ComputeFaceNormals();
 }
 
-// Segment search over everything, with the query box of the segment.
+// The searches over every triangle, with the box of the path.
 bool Segment(const ModelGeometry& g, const Vec3& start, const Vec3& end, SurfaceHit& hit) {
-  Vec3 boxMin{std::fmin(start.x, end.x), std::fmin(start.y, end.y), std::fmin(start.z, end.z)};
-  Vec3 boxMax{std::fmax(start.x, end.x), std::fmax(start.y, end.y), std::fmax(start.z, end.z)};
   float best = kNoHitDistance;
-  return g.SegmentHit(start, end, boxMin, boxMax, hit, best);
+  return g.SegmentHit(start, end, platform::ComponentMin(start, end), platform::ComponentMax(start, end), hit, best);
 }
 
 bool Sphere(const ModelGeometry& g, const Vec3& start, const Vec3& end, float radius, SurfaceHit& hit) {
-  Vec3 boxMin{std::fmin(start.x, end.x) - radius, std::fmin(start.y, end.y) - radius, std::fmin(start.z, end.z) - radius};
-  Vec3 boxMax{std::fmax(start.x, end.x) + radius, std::fmax(start.y, end.y) + radius, std::fmax(start.z, end.z) + radius};
+  const Vec3 grow{radius, radius, radius};
   float best = kNoHitDistance;
-  return g.SphereHit(start, end, boxMin, boxMax, radius, hit, best);
-}
-
-TEST(ModelGeometryBuilding, SetRulesAppendOverwriteOrIgnore) {
-  ModelGeometry g;
-  g.SetPosition({1, 2, 3});
-  g.SetPosition({4, 5, 6}, 0);
-  g.SetPosition({7, 8, 9}, 5);
-  g.SetPosition({7, 8, 9}, -2);
-  ASSERT_EQ(g.PositionCount(), 1u);
-  ExpectNear(g.GetPosition(0), {4, 5, 6});
-  g.AddTriangle(0, 0, 0);
-  EXPECT_EQ(g.TriangleFlags()[0], 1u);
-  g.SetTriangle(1, 2, 3, 7, 0);
-  EXPECT_EQ(g.CornerA()[0], 1u);
-  EXPECT_EQ(g.TriangleFlags()[0], 7u);
-  g.SetTriangle(1, 2, 3, 9, 4);
-  EXPECT_EQ(g.TriangleCount(), 1u);
-  g.SetColor({1, 0, 0});
-  g.SetColor({0, 1, 0}, 3);
-  EXPECT_EQ(g.Colours().size(), 1u);
-}
-
-TEST(ModelGeometryBuilding, MergeDuplicatePositionsRenamesCorners) {
-  ModelGeometry pqp;
-  pqp.SetPosition({1, 1, 1});
-  pqp.SetPosition({2, 2, 2});
-  pqp.SetPosition({1, 1, 1});
-  pqp.AddTriangle(0, 1, 2);
-  pqp.MergeDuplicatePositions();
-  ASSERT_EQ(pqp.PositionCount(), 2u);
-  EXPECT_EQ(pqp.CornerC()[0], 0u);
-  EXPECT_EQ(pqp.CornerB()[0], 1u);
-
-  // Three equal positions leave one: the position moved into a freed slot is compared again.
-  ModelGeometry ppp;
-  for (int i = 0; i < 3; ++i) ppp.SetPosition({5, 5, 5});
-  ppp.AddTriangle(0, 1, 2);
-  ppp.MergeDuplicatePositions();
-  EXPECT_EQ(ppp.PositionCount(), 1u);
-  EXPECT_EQ(ppp.CornerA()[0], 0u);
-  EXPECT_EQ(ppp.CornerB()[0], 0u);
-  EXPECT_EQ(ppp.CornerC()[0], 0u);
+  return g.SphereHit(start, end, platform::ComponentMin(start, end) - grow, platform::ComponentMax(start, end) + grow,
+                     radius, hit, best);
 }
 
 // The merge as first written: every pair compared, every corner list scanned for each rename. The grouped merge
@@ -120,18 +88,16 @@ void MergeComparingEveryPair(std::vector<Vec3>& positions, std::vector<uint32_t>
 
 TEST(ModelGeometryBuilding, MergeMovesAndRenamesAsComparingEveryPair) {
   std::mt19937 random(11);
-  const float nan = std::nanf("");
   // Few distinct values, so most positions have equals; −0 and +0 are equal, NaN equals nothing.
-  const float values[] = {0.0f, -0.0f, 1.5f, -3.0f, nan};
+  const float values[] = {0.0f, -0.0f, 1.5f, -3.0f, std::nanf("")};
   for (int round = 0; round < 300; ++round) {
     const int count = 1 + static_cast<int>(random() % 120);
     std::vector<Vec3> positions;
     ModelGeometry g;
     for (int i = 0; i < count; ++i) {
       const int spread = round % 3 == 0 ? 2 : 5;  // some rounds nearly all equal
-      Vec3 p{values[random() % spread], values[random() % spread], values[random() % 4]};
-      positions.push_back(p);
-      g.SetPosition(p);
+      positions.push_back({values[random() % spread], values[random() % spread], values[random() % 4]});
+      g.SetPosition(positions.back());
     }
     std::vector<uint32_t> a, b, c;
     for (int t = 0; t < count; ++t) {
@@ -153,208 +119,71 @@ TEST(ModelGeometryBuilding, MergeMovesAndRenamesAsComparingEveryPair) {
   }
 }
 
-TEST(ModelGeometryBuilding, FinalizeAndNormals) {
-  ModelGeometry g;
-  AddFloor(g, 2, 1);
-  g.SetPosition({-5, 20, 3});
-  Ready(g);
-  ExpectNear(g.BoundsMin(), {-5, 2, 0});
-  ExpectNear(g.BoundsMax(), {10, 20, 10});
-  ExpectNear(g.GetTriangleMin(0), {0, 2, 0});
-  ExpectNear(g.GetTriangleMax(0), {10, 2, 10});
-  ExpectNear(g.FaceNormals()[0], {0, 1, 0});
-
-  // A triangle without area gets a zero normal, not NaN; a triangle naming missing positions an empty box.
-  g.AddTriangle(0, 0, 1);
-  g.AddTriangle(0, 1, 99);
-  Ready(g);
-  ExpectNear(g.FaceNormals()[1], {0, 0, 0});
-  EXPECT_FALSE(g.CornersInRange(2));
-  EXPECT_GT(g.GetTriangleMin(2).x, g.GetTriangleMax(2).x);
-}
-
-TEST(ModelGeometryBuilding, PointInTriangleIncludesBorders) {
-  ModelGeometry g;
-  AddFloor(g, 0, 1);
-  Ready(g);
-  EXPECT_TRUE(g.PointInTriangle({2, 0, 2}, 0));
-  EXPECT_TRUE(g.PointInTriangle({0, 0, 0}, 0));   // corner
-  EXPECT_TRUE(g.PointInTriangle({5, 0, 0}, 0));   // edge
-  EXPECT_TRUE(g.PointInTriangle({5, 0, 5}, 0));   // hypotenuse
-  EXPECT_FALSE(g.PointInTriangle({6, 0, 6}, 0));
-  EXPECT_FALSE(g.PointInTriangle({-0.01f, 0, 1}, 0));
-}
-
-TEST(ModelGeometrySegment, HitsFrontFacesOnly) {
+TEST(ModelGeometrySegment, HitsFrontFacesOnlyAndAMissLeavesTheOutputs) {
   ModelGeometry g;
   AddFloor(g, 0, 4);
   Ready(g);
+  const std::tuple<Vec3, Vec3, bool, const char*> cases[] = {
+      {{2, 5, 2}, {2, -5, 2}, true, "down through the face"},
+      {{2, 0, 2}, {2, -5, 2}, true, "from on the plane to behind it"},
+      {{2, -5, 2}, {2, 5, 2}, false, "from behind"},
+      {{1, 0, 1}, {3, 0, 3}, false, "lying in the plane"},
+      {{2, 5, 2}, {2, 1, 2}, false, "ending in front"},
+      {{2, 0, 2}, {2, 0, 2}, false, "a single point"},
+      {{20, 5, 20}, {20, -5, 20}, false, "beside the triangle"},
+      {{2, kNoHitDistance, 2}, {2, -1, 2}, false, "surface exactly at the starting best distance"},
+  };
+  for (const auto& [start, end, hits, label] : cases) {
+    SCOPED_TRACE(label);
+    SurfaceHit hit;
+    hit.flag = 99;
+    ASSERT_EQ(Segment(g, start, end, hit), hits);
+    EXPECT_EQ(hit.flag, hits ? 4u : 99u);
+    if (hits) ExpectNear(hit.point, {start.x, 0, start.z});
+  }
   SurfaceHit hit;
-  ASSERT_TRUE(Segment(g, {2, 5, 2}, {2, -5, 2}, hit));
-  ExpectNear(hit.point, {2, 0, 2});
-  ExpectNear(hit.normal, {0, 1, 0});
-  EXPECT_EQ(hit.flag, 4u);
-  ExpectNear(hit.colour, {1, 1, 1});
-
-  // From exactly on the plane to behind it: a hit. From behind to in front: none.
-  SurfaceHit onPlane;
-  EXPECT_TRUE(Segment(g, {2, 0, 2}, {2, -5, 2}, onPlane));
-  SurfaceHit fromBehind;
-  EXPECT_FALSE(Segment(g, {2, -5, 2}, {2, 5, 2}, fromBehind));
-  // Lying in the plane, or ending in front: none.
-  EXPECT_FALSE(Segment(g, {1, 0, 1}, {3, 0, 3}, fromBehind));
-  EXPECT_FALSE(Segment(g, {2, 5, 2}, {2, 1, 2}, fromBehind));
-  // A single point finds nothing.
-  EXPECT_FALSE(Segment(g, {2, 0, 2}, {2, 0, 2}, fromBehind));
+  EXPECT_FALSE(Segment(ModelGeometry(), {0, 1, 0}, {0, -1, 0}, hit));
 }
 
-TEST(ModelGeometrySegment, MissLeavesOutputsUntouched) {
-  ModelGeometry g;
-  AddFloor(g, 0, 4);
-  Ready(g);
-  SurfaceHit hit;
-  hit.point = {7, 7, 7};
-  hit.flag = 99;
-  float best = kNoHitDistance;
-  EXPECT_FALSE(g.SegmentHit({20, 5, 20}, {20, -5, 20}, {20, -5, 20}, {20, 5, 20}, hit, best));
-  EXPECT_EQ(best, kNoHitDistance);
-  ExpectNear(hit.point, {7, 7, 7});
-  EXPECT_EQ(hit.flag, 99u);
-  // A surface exactly at the starting best distance does not count as a hit.
-  best = kNoHitDistance;
-  EXPECT_FALSE(g.SegmentHit({2, kNoHitDistance, 2}, {2, -1, 2}, {2, -1, 2}, {2, kNoHitDistance, 2}, hit, best));
-  EXPECT_EQ(hit.flag, 99u);
-  EXPECT_FALSE(g.PointInTriangle({0, 0, 0}, 5));
-  // An empty geometry or one not finalised finds nothing.
-  ModelGeometry empty;
-  EXPECT_FALSE(Segment(empty, {0, 1, 0}, {0, -1, 0}, hit));
-}
-
-TEST(ModelGeometrySegment, NearestWinsAndTiesKeepTheFirstVisited) {
+TEST(ModelGeometrySegment, NearestWinsTiesKeepTheFirstVisitedAndBadTrianglesAreSkipped) {
   ModelGeometry g;
   AddFloor(g, 0, 1);
   AddFloor(g, 3, 2);
-  AddFloor(g, 3, 3);  // same place as the second
+  AddFloor(g, 3, 3);        // same place as the second
+  g.AddTriangle(0, 0, 1);   // no area: a zero normal, not NaN
+  g.AddTriangle(0, 1, 50);  // names a missing position: an empty box, no point inside
+  for (const Vec3& colour : {Vec3{0.3f, 0, 0}, Vec3{0, 0.6f, 0}, Vec3{0, 0, 0.9f}}) g.SetColor(colour);
   Ready(g);
+  ExpectNear(g.FaceNormals()[3], {0, 0, 0});
+  EXPECT_GT(g.GetTriangleMin(4).x, g.GetTriangleMax(4).x);
+  EXPECT_FALSE(g.PointInTriangle({0, 0, 0}, 4) || g.PointInTriangle({0, 0, 0}, 9));
+  for (const Vec3& border : {Vec3{0, 0, 0}, Vec3{5, 0, 0}, Vec3{5, 0, 5}}) EXPECT_TRUE(g.PointInTriangle(border, 0));
+  EXPECT_FALSE(g.PointInTriangle({5.01f, 0, 5}, 0));
+
   SurfaceHit hit;
-  ASSERT_TRUE(Segment(g, {2, 10, 2}, {2, -10, 2}, hit));
+  const Vec3 start{2, 10, 2}, end{2, -10, 2}, huge{1e30f, 1e30f, 1e30f};
+  ASSERT_TRUE(Segment(g, start, end, hit));
   EXPECT_EQ(hit.flag, 2u);
   ExpectNear(hit.point, {2, 3, 2});
-
-  std::vector<uint32_t> reversed = {2, 1, 0};
+  ASSERT_TRUE(Segment(g, {2, 1, 2}, {2, -1, 2}, hit));
+  ExpectNear(hit.colour, {0.1f, 0.2f, 0.3f});  // the mean of the first floor's corner colours
   float best = kNoHitDistance;
-  SurfaceHit listHit;
-  ASSERT_TRUE(g.SegmentHitInList(reversed, {2, 10, 2}, {2, -10, 2}, {2, -10, 2}, {2, 10, 2}, listHit, best));
-  EXPECT_EQ(listHit.flag, 3u);
+  ASSERT_TRUE(g.SegmentHitInList({2, 1, 0}, start, end, end, start, hit, best));
+  EXPECT_EQ(hit.flag, 3u);
   EXPECT_NEAR(best, 7, 1e-5f);
-
-  // Indices beyond the triangle count are skipped, not read.
-  std::vector<uint32_t> bad = {1000, 0xFFFFFFFFu};
   best = kNoHitDistance;
-  EXPECT_FALSE(g.SegmentHitInList(bad, {2, 10, 2}, {2, -10, 2}, {2, -10, 2}, {2, 10, 2}, listHit, best));
+  EXPECT_FALSE(g.SegmentHitInList({3, 4, 1000, 0xFFFFFFFFu}, start, end, huge * -1.0f, huge, hit, best));
 }
 
-TEST(ModelGeometrySegment, ColourIsTheMeanOfCornerColours) {
-  ModelGeometry g;
-  AddFloor(g, 0, 1);
-  g.SetColor({0.3f, 0, 0});
-  g.SetColor({0, 0.6f, 0});
-  g.SetColor({0, 0, 0.9f});
-  Ready(g);
-  SurfaceHit hit;
-  ASSERT_TRUE(Segment(g, {1, 1, 1}, {1, -1, 1}, hit));
-  ExpectNear(hit.colour, {0.1f, 0.2f, 0.3f});
-}
-
-TEST(ModelGeometrySegment, BadTrianglesAreNeverHit) {
-  ModelGeometry g;
-  AddFloor(g, 0, 1);
-  g.AddTriangle(0, 0, 1);   // no area
-  g.AddTriangle(0, 1, 50);  // names a missing position
-  Ready(g);
-  SurfaceHit hit;
-  ASSERT_TRUE(Segment(g, {1, 1, 1}, {1, -1, 1}, hit));
-  EXPECT_EQ(hit.flag, 1u);
-  float best = kNoHitDistance;
-  std::vector<uint32_t> onlyBad = {1, 2};
-  Vec3 huge{1e30f, 1e30f, 1e30f};
-  EXPECT_FALSE(g.SegmentHitInList(onlyBad, {1, 1, 1}, {1, -1, 1}, huge * -1.0f, huge, hit, best));
-}
-
-TEST(ModelGeometrySphere, FaceContactPlacesCentreOneRadiusOut) {
-  ModelGeometry g;
-  AddFloor(g, 0, 6);
-  Ready(g);
-  SurfaceHit hit;
-  ASSERT_TRUE(Sphere(g, {2, 5, 2}, {2, 0.5f, 2}, 1, hit));
-  ExpectNear(hit.point, {2, 0, 2});
-  ExpectNear(hit.centre, {2, 1, 2});
-  ExpectNear(hit.normal, {0, 1, 0});
-  EXPECT_EQ(hit.flag, 6u);
-
-  // Ending more than a radius in front never touches.
-  SurfaceHit miss;
-  EXPECT_FALSE(Sphere(g, {2, 5, 2}, {2, 1.5f, 2}, 1, miss));
-}
-
-TEST(ModelGeometrySphere, StartBehindThePlaneNeverHits) {
-  ModelGeometry g;
-  AddFloor(g, 0, 6);
-  Ready(g);
-  SurfaceHit hit;
-  // Rising from below to exactly one radius above: the back face must not catch it.
-  EXPECT_FALSE(Sphere(g, {2, -1, 2}, {2, 1, 2}, 1, hit));
-  EXPECT_FALSE(Sphere(g, {2, -3, 2}, {2, 0.5f, 2}, 1, hit));
-}
-
-TEST(ModelGeometrySphere, GrazesAnEdgeBesideTheFace) {
-  ModelGeometry g;
-  AddFloor(g, 0, 6);
-  Ready(g);
-  SurfaceHit hit;
-  // Ends beyond the hypotenuse, within the radius of its nearest point (5, 0, 5).
-  ASSERT_TRUE(Sphere(g, {8, 3, 8}, {6, 0.5f, 6}, 2, hit));
-  ExpectNear(hit.point, {5, 0, 5});
-  Vec3 away{1 / 1.5f, 0.5f / 1.5f, 1 / 1.5f};
-  ExpectNear(hit.normal, away);
-  ExpectNear(hit.centre, Vec3{5, 0, 5} + away * 2.0f);
-
-  // Farther than the radius from the edge: nothing.
-  SurfaceHit miss;
-  EXPECT_FALSE(Sphere(g, {8, 3, 8}, {7, 0.5f, 7}, 2, miss));
-}
-
-
-// Adds a triangle, ordering its corners so that its front face points up.
-void AddFacingUp(ModelGeometry& g, const Vec3& a, const Vec3& b, const Vec3& c, uint32_t flag) {
-  uint32_t base = static_cast<uint32_t>(g.PositionCount());
-  g.SetPosition(a);
-  g.SetPosition(b);
-  g.SetPosition(c);
-  Vec3 ab = b - a, bc = c - b;
-  // (C − B) × (B − A), y component only.
-  float up = bc.z * ab.x - bc.x * ab.z;
-  if (up > 0) {
-    g.SetTriangle(base, base + 1, base + 2, flag);
-  } else {
-    g.SetTriangle(base + 2, base + 1, base, flag);
-  }
-}
-
-TEST(ModelGeometrySphere, EqualEdgeDistancesGoToTheSmallerSlope) {
+TEST(ModelGeometrySphere, TiesGoToTheSmallerSlopeThenToTheFirstVisitedAndBackFacesAreNeverHit) {
   // Two floor triangles either side of the path, their nearest edges equally far from the start; the end leans
-  // toward the right one, so the left edge meets the sphere at the flatter angle.
+  // toward the right one, so the left edge meets the sphere at the flatter angle, in either order.
   for (bool leftFirst : {false, true}) {
     ModelGeometry g;
-    Vec3 right[] = {{1, 0, -5}, {1, 0, 5}, {6, 0, 0}};
-    Vec3 left[] = {{-1, 0, -5}, {-1, 0, 5}, {-6, 0, 0}};
-    if (leftFirst) {
-      AddFacingUp(g, left[0], left[1], left[2], 1);
-      AddFacingUp(g, right[0], right[1], right[2], 2);
-    } else {
-      AddFacingUp(g, right[0], right[1], right[2], 2);
-      AddFacingUp(g, left[0], left[1], left[2], 1);
-    }
+    const Vec3 right[] = {{1, 0, -5}, {1, 0, 5}, {6, 0, 0}}, left[] = {{-1, 0, -5}, {-1, 0, 5}, {-6, 0, 0}};
+    if (leftFirst) AddFacingUp(g, left[0], left[1], left[2], 1);
+    AddFacingUp(g, right[0], right[1], right[2], 2);
+    if (!leftFirst) AddFacingUp(g, left[0], left[1], left[2], 1);
     Ready(g);
     SurfaceHit hit;
     ASSERT_TRUE(Sphere(g, {0, 5, 0}, {0.2f, 0.5f, 0}, 2, hit)) << leftFirst;
@@ -362,9 +191,7 @@ TEST(ModelGeometrySphere, EqualEdgeDistancesGoToTheSmallerSlope) {
     ExpectNear(hit.point, {-1, 0, 0});
     ExpectNear(hit.normal, Vec3{1.2f, 0.5f, 0} * (1 / 1.3f));
   }
-}
-
-TEST(ModelGeometrySphere, EqualFaceDistancesKeepTheFirstVisited) {
+  // Two faces in one place: the first visited wins, in the list's order; the centre stops one radius out.
   ModelGeometry g;
   AddFloor(g, 0, 1);
   AddFloor(g, 0, 2);
@@ -372,9 +199,11 @@ TEST(ModelGeometrySphere, EqualFaceDistancesKeepTheFirstVisited) {
   SurfaceHit hit;
   ASSERT_TRUE(Sphere(g, {2, 5, 2}, {2, 0.5f, 2}, 1, hit));
   EXPECT_EQ(hit.flag, 1u);
-  std::vector<uint32_t> reversed = {1, 0};
+  ExpectNear(hit.centre, {2, 1, 2});
+  EXPECT_FALSE(Sphere(g, {2, -1, 2}, {2, 1, 2}, 1, hit));  // rising from behind the faces never touches them
+  EXPECT_FALSE(Sphere(g, {2, -3, 2}, {2, 0.5f, 2}, 1, hit));
   float best = kNoHitDistance;
-  ASSERT_TRUE(g.SphereHitInList(reversed, {2, 5, 2}, {2, 0.5f, 2}, {0, -1, 0}, {4, 6, 4}, 1, hit, best));
+  ASSERT_TRUE(g.SphereHitInList({1, 0}, {2, 5, 2}, {2, 0.5f, 2}, {0, -1, 0}, {4, 6, 4}, 1, hit, best));
   EXPECT_EQ(hit.flag, 2u);
 }
 
@@ -420,8 +249,7 @@ TEST(ModelGeometrySphere, GrazingContactsAreThoseOfTheDefinition) {
     const Vec3 c = a + Vec3{corner(random), unit(random) * 5, corner(random)};
     ModelGeometry g;
     AddFacingUp(g, a, b, c, 1);
-    g.Finalize();
-    g.ComputeFaceNormals();
+    Ready(g);
     const Vec3 n = g.FaceNormals()[0];
     const float radius = size(random);
     const Vec3 start = a + (b - a) * (unit(random) + 0.5f) + (c - a) * unit(random) + n * (radius * 3 + 10);

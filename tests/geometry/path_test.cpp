@@ -1,10 +1,14 @@
-// Tests of paths: distances, bends, sampling by distance, projection, decimation and reversal.
+// Tests of paths: the closing segment, sampling by distance, bends, degenerate paths, and projection against
+// trying every segment.
 #include "geometry/path.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <random>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "contentgen/test_world.h"
@@ -19,36 +23,18 @@ void ExpectNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-3
   EXPECT_NEAR(actual.z, expected.z, tolerance);
 }
 
-Path Corner(bool closed = false, Vec3 origin = {}) {
+Path MakePath(std::initializer_list<Vec3> points, bool closed = false, Vec3 origin = {}) {
   Path path("AIPATH", closed, origin);
-  path.AddPoint({0, 0, 0});
-  path.AddPoint({100, 0, 0});
-  path.AddPoint({100, 100, 0});
+  for (const Vec3& p : points) path.AddPoint(p);
   return path;
 }
 
-Path Staircase() {
-  Path path("STAIRS", false, {});
-  for (Vec3 p : {Vec3{0, 0, 0}, Vec3{100, 0, 0}, Vec3{100, 100, 0}, Vec3{200, 100, 0}}) path.AddPoint(p);
-  return path;
-}
+Path Corner(bool closed = false, Vec3 origin = {}) { return MakePath({{0, 0, 0}, {100, 0, 0}, {100, 100, 0}}, closed, origin); }
 
-TEST(PathDistances, CumulativeDistancesBendsAndClosing) {
-  Path path = Corner();
-  ASSERT_EQ(path.PointCount(), 3u);
-  EXPECT_FLOAT_EQ(path.CumulativeDistances()[1], 100);
-  EXPECT_FLOAT_EQ(path.CumulativeDistances()[2], 200);
-  EXPECT_NEAR(path.BendAngles()[1], 90.00007f, 1e-4f);
-  EXPECT_EQ(path.BendAngles()[0], 0);
-  EXPECT_EQ(path.BendAngles()[2], 0);
+TEST(Path, ClosingSegmentCountsOnceAndFollowsNewPointsAndReversal) {
+  Path path = Corner(true);
   EXPECT_FLOAT_EQ(path.TotalLength(), 200);
-  EXPECT_FLOAT_EQ(path.LeftEdges()[0], -60);
-  EXPECT_FLOAT_EQ(path.RightEdges()[2], 60);
-  ExpectNear(path.BoundsMin(), {0, 0, 0});
-  ExpectNear(path.BoundsMax(), {100, 100, 0});
   path.UpdateClosingSegment();
-  EXPECT_NEAR(path.TotalLength(), 341.42f, 0.01f);
-  // Counted once however often it is asked for.
   path.UpdateClosingSegment();
   EXPECT_NEAR(path.TotalLength(), 341.42f, 0.01f);
   // A new point moves the closing segment: it is dropped until asked for again.
@@ -56,145 +42,41 @@ TEST(PathDistances, CumulativeDistancesBendsAndClosing) {
   EXPECT_FLOAT_EQ(path.TotalLength(), 300);
   path.UpdateClosingSegment();
   EXPECT_FLOAT_EQ(path.TotalLength(), 400);
+  path.Reverse();
+  EXPECT_NEAR(path.TotalLength(), 400, 1e-3f);
+  ExpectNear(path.GetPoint(0), {0, 100, 0});
 }
 
-TEST(PathDistances, RepeatedPointsGiveARightAngleAndStayFinite) {
-  Path path("P", false, {});
-  path.AddPoint({0, 0, 0});
-  path.AddPoint({0, 0, 0});
-  path.AddPoint({10, 0, 0});
-  EXPECT_NEAR(path.BendAngles()[1], 90.00007f, 1e-4f);
-  // Straight on: rounding must not push the arc cosine out of range.
-  Path straight("S", false, {});
-  straight.AddPoint({0, 0, 0});
-  straight.AddPoint({0.1f, 0.7f, 0.3f});
-  straight.AddPoint({0.2f, 1.4f, 0.6f});
-  EXPECT_FALSE(std::isnan(straight.BendAngles()[1]));
-}
-
-TEST(PathSampling, PointAtWrapsAround) {
-  Path path = Corner();
-  ExpectNear(path.PointAt(50), {50, 0, 0});
-  ExpectNear(path.PointAt(250), {50, 0, 0});
-  ExpectNear(path.PointAt(-50), {100, 50, 0});
-  ExpectNear(path.PointAt(200), {100, 100, 0});
-  ExpectNear(path.PointAt(600), {100, 100, 0});  // a whole number of laps lands on the end, as stepping would
-  ExpectNear(path.PointAt(1000050.0f), {50, 0, 0});
-  Path moved = Corner(false, {10, 20, 30});
-  ExpectNear(moved.PointAt(50), {60, 20, 30});
-}
-
-TEST(PathSampling, GetPointAddsOriginAndIsZeroOutOfRange) {
-  Path path = Corner(false, {1, 2, 3});
-  ExpectNear(path.GetPoint(1), {101, 2, 3});
-  ExpectNear(path.GetPoint(3), {0, 0, 0});
-}
-
-TEST(PathSampling, EdgeOffsetsInterpolate) {
-  Path path = Corner(true);
+TEST(Path, SamplesPointsEdgesAndBendsByDistance) {
+  Path path = Corner(true, {10, 20, 30});
+  const std::pair<float, Vec3> points[] = {{50, {50, 0, 0}}, {-50, {100, 50, 0}}, {600, {100, 100, 0}},
+                                           {1000050.0f, {50, 0, 0}}};
+  for (const auto& [distance, point] : points) ExpectNear(path.PointAt(distance), point + path.Origin());
   path.UpdateClosingSegment();
   path.SetRightEdge(0, 10);
   path.SetRightEdge(1, 30);
-  path.SetLeftEdge(1, -100);
-  path.SetLeftEdge(7, -1);  // ignored
   EXPECT_FLOAT_EQ(path.SampleValueAtDistance(50), 20);
-  EXPECT_FLOAT_EQ(path.SampleValueAtDistanceB(50), -80);
-  // The closing segment runs from the last point back to the first.
-  float closingMiddle = 200 + 141.42f / 2;
-  EXPECT_NEAR(path.SampleValueAtDistance(closingMiddle), 35, 0.01f);
+  EXPECT_NEAR(path.SampleValueAtDistance(200 + 141.42f / 2), 35, 0.01f);  // back from the last point to the first
+  // Points straight on must not push the arc cosine out of range.
+  EXPECT_FALSE(std::isnan(MakePath({{0, 0, 0}, {0.1f, 0.7f, 0.3f}, {0.2f, 1.4f, 0.6f}}).BendAngles()[1]));
+  const Path stairs = MakePath({{0, 0, 0}, {100, 0, 0}, {100, 100, 0}, {200, 100, 0}});
+  const std::tuple<float, float, float> bends[] = {{0, 150, 45.00004f}, {50, 250, 90.00007f}, {50, 300, 0}, {200, 100, 0}};
+  for (const auto& [from, to, angle] : bends) EXPECT_NEAR(stairs.BendAngleBetween(from, to), angle, 1e-3f) << from << " to " << to;
 }
 
-TEST(PathSampling, ZeroLengthAndEmptyPathsAreSafe) {
+TEST(Path, EmptyStillAndSinglePointPathsAnswerSafely) {
   Path empty;
   EXPECT_EQ(empty.SampleValueAtDistance(10), 0);
-  ExpectNear(empty.PointAt(10), {0, 0, 0});
   ExpectNear(empty.SmoothPointAt(10), {0, 0, 0});
-  EXPECT_EQ(empty.BendAngleBetween(0, 10), 0);
-
-  Path still("STILL", true, {5, 0, 0});
-  still.AddPoint({1, 1, 1});
-  still.AddPoint({1, 1, 1});
+  Path still = MakePath({{1, 1, 1}, {1, 1, 1}}, true, {5, 0, 0});
   still.UpdateClosingSegment();
-  EXPECT_EQ(still.TotalLength(), 0);
-  ExpectNear(still.PointAt(123), {6, 1, 1});
-  ExpectNear(still.PointAt(-5), {6, 1, 1});
-  ExpectNear(still.SmoothPointAt(77), {6, 1, 1});
-  EXPECT_FLOAT_EQ(still.SampleValueAtDistance(3), 60);
+  for (const Vec3& p : {still.PointAt(123), still.PointAt(-5), still.SmoothPointAt(77)}) ExpectNear(p, {6, 1, 1});
   PathProjection projection;
   ASSERT_TRUE(still.ProjectPoint({9, 9, 9}, projection));
   ExpectNear(projection.point, {6, 1, 1});
-
-  Path single("ONE", false, {});
-  single.AddPoint({3, 4, 5});
-  ExpectNear(single.SmoothPointAt(0), {3, 4, 5});
-  ExpectNear(single.PointAt(0), {3, 4, 5});
-}
-
-TEST(PathSampling, SmoothPointPassesThroughThePoints) {
-  Path path("CAM", false, {0, 10, 0});
-  for (int i = 0; i < 5; ++i) path.AddPoint({100.0f * static_cast<float>(i), 0, 0});
-  ExpectNear(path.SmoothPointAt(100), {100, 10, 0});
-  ExpectNear(path.SmoothPointAt(250), {250, 10, 0});  // evenly spaced points on a line stay on the line
-  Path loop = Corner(true);
-  loop.UpdateClosingSegment();
-  Vec3 p = loop.SmoothPointAt(loop.TotalLength() - 1);
-  EXPECT_FALSE(std::isnan(p.x));
-}
-
-TEST(PathBends, BendAngleBetweenCountsOnlyPointsAhead) {
-  Path path = Staircase();
-  EXPECT_NEAR(path.BendAngleBetween(0, 150), 45.00004f, 1e-3f);
-  EXPECT_NEAR(path.BendAngleBetween(50, 250), 90.00007f, 1e-3f);
-  EXPECT_EQ(path.BendAngleBetween(50, 300), 0);
-  EXPECT_EQ(path.BendAngleBetween(150, 150), 0);
-  EXPECT_EQ(path.BendAngleBetween(200, 100), 0);
-}
-
-TEST(PathProjection, ProjectsOntoTheNearestSegment) {
-  Path path = Corner();
-  PathProjection out;
-  out.segment = 42;
-  Path one("ONE", false, {});
-  one.AddPoint({0, 0, 0});
-  EXPECT_FALSE(one.ProjectPoint({1, 1, 1}, out));
-  EXPECT_EQ(out.segment, 42);
-
-  ASSERT_TRUE(path.ProjectPoint({0, 0, 0}, out));
-  ExpectNear(out.point, {0, 0, 0});
-  EXPECT_EQ(out.distance, 0);
-  EXPECT_EQ(out.segment, 0);
-
-  ASSERT_TRUE(path.ProjectPoint({110, 40, 0}, out));
-  ExpectNear(out.point, {100, 40, 0});
-  ExpectNear(out.offset, {10, 0, 0});
-  EXPECT_EQ(out.segment, 1);
-  EXPECT_FLOAT_EQ(out.distance, 140);
-
-  Path moved = Corner(false, {1000, 0, 0});
-  ASSERT_TRUE(moved.ProjectPoint({1030, -5, 0}, out));
-  ExpectNear(out.point, {1030, 0, 0});
-  ExpectNear(out.offset, {0, -5, 0});
-}
-
-TEST(PathProjection, MinimumDistanceAndStartSegmentHoldTheAnswerBack) {
-  Path path = Corner();
-  PathProjection out;
-  // Nearest is on segment 0 at distance 95, but nothing before 150 may be taken: segment 1 is pushed on
-  // one inch past the minimum.
-  ASSERT_TRUE(path.ProjectPoint({95, 2, 0}, out, 150));
-  EXPECT_EQ(out.segment, 1);
-  EXPECT_FLOAT_EQ(out.distance, 151);
-  ExpectNear(out.point, {100, 51, 0});
-  // Without a start segment segment 0 is nearest; starting at segment 1 never looks at it.
-  ASSERT_TRUE(path.ProjectPoint({65, 25, 0}, out));
-  EXPECT_EQ(out.segment, 0);
-  ASSERT_TRUE(path.ProjectPoint({65, 25, 0}, out, 0, 1));
-  EXPECT_EQ(out.segment, 1);
-  ExpectNear(out.point, {100, 25, 0});
-  // A minimum beyond every segment leaves point 0.
-  ASSERT_TRUE(path.ProjectPoint({60, 1, 0}, out, 1000));
-  EXPECT_EQ(out.segment, 0);
-  ExpectNear(out.point, {0, 0, 0});
+  projection.segment = 42;
+  EXPECT_FALSE(MakePath({{3, 4, 5}}).ProjectPoint({1, 1, 1}, projection));
+  EXPECT_EQ(projection.segment, 42);
 }
 
 // The projection as defined: every segment from the start segment on tried in order, the strictly nearest
@@ -232,6 +114,20 @@ PathProjection ProjectTryingEverySegment(const Path& path, const Vec3& position,
   return best;
 }
 
+TEST(PathProjection, MinimumDistanceAndStartSegmentHoldTheAnswerBack) {
+  const Path path = Corner(false, {1000, 0, 0});
+  PathProjection out;
+  // Nearest is on segment 0 at 95, but nothing before 150 may be taken: segment 1, one inch past the minimum.
+  ASSERT_TRUE(path.ProjectPoint(Vec3{95, 2, 0} + path.Origin(), out, 150));
+  EXPECT_EQ(out.segment, 1);
+  EXPECT_FLOAT_EQ(out.distance, 151);
+  ExpectNear(out.point, Vec3{100, 51, 0} + path.Origin());
+  ExpectNear(out.offset, {-5, -49, 0});
+  ASSERT_TRUE(path.ProjectPoint(Vec3{65, 25, 0} + path.Origin(), out, 0, 1));  // never looks at segment 0
+  EXPECT_EQ(out.segment, 1);
+  ExpectNear(out.point, Vec3{100, 25, 0} + path.Origin());
+}
+
 // Positions along a driven lap of the city circuit (both sides of the road, kerb to kerb, on the ground and in
 // the air) and scattered far off, projected as the computer drivers and race progress do: from the start, one
 // lead ahead of the last answer, and from a start segment behind it.
@@ -266,9 +162,8 @@ TEST(PathProjection, SearchAgreesWithTryingEverySegment) {
   // (900, 0, 0) is 100 from point 8 both as the end of segment 7 and as the start of segment 8.
   Path hook("HOOK", false, {});
   for (int i = 0; i <= 8; ++i) hook.AddPoint({i * 100.0f, 0, 0});
-  for (Vec3 p : {Vec3{800, 0, 100}, Vec3{900, 0, 300}, Vec3{900, 0, 400}, Vec3{900, 0, 500}, Vec3{900, 0, 600},
-                 Vec3{900, 0, 700}, Vec3{900, 0, 800}, Vec3{900, 0, 900}, Vec3{900, 0, 1000}})
-    hook.AddPoint(p);
+  hook.AddPoint({800, 0, 100});
+  for (int i = 3; i <= 10; ++i) hook.AddPoint({900, 0, i * 100.0f});
   PathProjection tie;
   ASSERT_TRUE(hook.ProjectPoint({900, 0, 0}, tie));
   EXPECT_EQ(tie.segment, 7);
@@ -283,16 +178,15 @@ TEST(PathProjection, SearchAgreesWithTryingEverySegment) {
                           ? CentreAt(d) + InwardAt(d) * side(random) + Vec3{0, lift(random), 0}
                           : Vec3{anywhere(random), lift(random), anywhere(random)};
       if (&path == &paths[2]) position = position + path.Origin();
-      PathProjection here, expected;
+      PathProjection here;
       ASSERT_TRUE(path.ProjectPoint(position, here));
-      expected = ProjectTryingEverySegment(path, position, 0, 0);
       const float lead = here.distance + 100;
       const int behind = std::max(here.segment - 3, 0);
       for (auto [minimum, start] : {std::pair{0.0f, 0}, std::pair{lead, 0}, std::pair{0.0f, behind},
                                     std::pair{lead * 0.5f, behind}, std::pair{path.TotalLength() * 2, 0}}) {
         PathProjection fast;
         ASSERT_TRUE(path.ProjectPoint(position, fast, minimum, start));
-        expected = ProjectTryingEverySegment(path, position, minimum, start);
+        const PathProjection expected = ProjectTryingEverySegment(path, position, minimum, start);
         ASSERT_TRUE(fast.point == expected.point && fast.offset == expected.offset &&
                     fast.segment == expected.segment && fast.distance == expected.distance)
             << path.Name() << " at " << d << ", minimum " << minimum << ", start " << start;
@@ -301,45 +195,6 @@ TEST(PathProjection, SearchAgreesWithTryingEverySegment) {
     }
   }
   EXPECT_GT(compared, 40000);
-}
-
-TEST(PathReshaping, DecimateKeepsEvenlySpreadPoints) {
-  Path path("LONG", false, {});
-  for (int i = 0; i < 1000; ++i) path.AddPoint({static_cast<float>(i), 0, 0});
-  path.SetLeftEdge(3, -5);
-  path.Decimate(300);
-  ASSERT_EQ(path.PointCount(), 300u);
-  EXPECT_EQ(path.GetPoint(0).x, 0);
-  EXPECT_EQ(path.GetPoint(1).x, 3);
-  EXPECT_EQ(path.GetPoint(2).x, 7);
-  EXPECT_EQ(path.GetPoint(3).x, 10);
-  EXPECT_EQ(path.LeftEdges()[1], -60);
-  path.Decimate(300);
-  EXPECT_EQ(path.PointCount(), 300u);
-  path.Decimate(0);
-  EXPECT_EQ(path.PointCount(), 300u);
-}
-
-TEST(PathReshaping, ReverseKeepsLengthOfALoop) {
-  Path loop = Corner(true);
-  loop.UpdateClosingSegment();
-  float length = loop.TotalLength();
-  loop.leadingString = "TEXT";
-  loop.Reverse();
-  EXPECT_NEAR(loop.TotalLength(), length, 1e-3f);
-  EXPECT_EQ(loop.leadingString, "TEXT");
-  EXPECT_EQ(loop.Name(), "AIPATH");
-
-  Path open = Corner();
-  open.Reverse();
-  ExpectNear(open.GetPoint(0), {100, 100, 0});
-  EXPECT_FLOAT_EQ(open.TotalLength(), 200);
-  Path copy = open;
-  EXPECT_EQ(copy.PointCount(), 3u);
-  open.Reset();
-  EXPECT_EQ(open.PointCount(), 0u);
-  EXPECT_EQ(open.TotalLength(), 0);
-  EXPECT_EQ(copy.PointCount(), 3u);
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 // Tests of animated models: animation.dat clips and keys, frame mapping by frame scale and key times, clip
-// posing with its loop, drawing at the pose, and the shared loads.
+// posing with its loop, and shared loads posed and drawn each their own way.
 #include "geometry/models/animated_model.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include "contentgen/animated_models.h"
 #include "contentgen/model_file_writer.h"
@@ -12,18 +14,17 @@ namespace {
 
 using geometry::AnimatedModel;
 
-// A model of `frames` frames of one triangle, written into the folder with the given animation.dat text.
+// A model of `frames` frames of one triangle, loaded with the given animation.dat text beside it.
 class AnimatedModelTest : public model_test::ModelFixture {
  protected:
-  std::string WriteModel(int frames, int framePercent = 0, std::vector<int32_t> keyTimes = {}) {
+  std::unique_ptr<AnimatedModel> LoadWith(const std::string& clips, int frames, int framePercent = 0,
+                                          std::vector<int32_t> keyTimes = {}) {
     contentgen::ModelFileData data;
     data.version = keyTimes.empty() ? 2 : 3;
     data.frameCount = frames;
     data.framePercent = framePercent;
     data.keyTimes = keyTimes;
-    contentgen::MdlMaterial material;
-    material.name = "SKIN";
-    data.materials = {material};
+    data.materials = {model_test::Material("SKIN", 0)};
     contentgen::ModelSurface surface;
     surface.frames = frames;
     surface.triangles = {{0, 1, 2, 0}};
@@ -32,101 +33,57 @@ class AnimatedModelTest : public model_test::ModelFixture {
       surface.frameVertices.push_back({{int16_t(64 * f), 0, 0, 0, 0}, {64, 0, 0, 0, 0}, {0, 64, 0, 0, 0}});
     }
     data.surfaces = {surface};
-    const std::string path = folder_ + "part.MOD";
-    EXPECT_TRUE(contentgen::WriteModelFile(path, data));
-    return path;
-  }
-  void WriteAnimation(const std::string& text) {
-    EXPECT_TRUE(contentgen::WriteContentFile(folder_ + "animation.dat", std::vector<uint8_t>(text.begin(), text.end())));
+    EXPECT_TRUE(contentgen::WriteModelFile(folder_ + "part.MOD", data));
+    EXPECT_TRUE(contentgen::WriteContentFile(folder_ + "animation.dat", std::vector<uint8_t>(clips.begin(), clips.end())));
+    auto animated = std::make_unique<AnimatedModel>(manager_.get(), settings_.get());
+    animated->Load(device_, folder_ + "part.MOD", "", "");
+    return animated;
   }
 };
 
-TEST_F(AnimatedModelTest, ClipLinesMapFramesByTheFrameScaleAndKeysAttachToTheirClip) {
-  const std::string path = WriteModel(12, 50);
-  WriteAnimation("<KEY>:WALK:1:early # before its clip: ignored\n"
-                 "WALK:10:21:30\n"
-                 "<KEY>:WALK:4:STEP\n"
-                 "<key>:x:1:y\n"
-                 "SPACED 1 2 3\n"
-                 "LONG:0:99:10\n");
-  AnimatedModel animated(manager_.get(), settings_.get());
-  animated.Load(device_, path, "", "");
-  ASSERT_NE(animated.model, nullptr);
-  ASSERT_EQ(animated.clips.size(), 3u);
-  const geometry::AnimationClip& walk = *animated.clips[0];
+TEST_F(AnimatedModelTest, ClipLinesMapFramesByTheFrameScaleOrKeyTimesAndKeysAttachToTheirClip) {
+  auto animated = LoadWith("<KEY>:WALK:1:early # before its clip: ignored\n"
+                           "WALK:10:21:30\n"
+                           "<KEY>:WALK:4:STEP\n"
+                           "<key>:x:1:y\n"
+                           "SPACED 1 2 3\n"
+                           "LONG:0:99:10\n",
+                           12, 50);
+  ASSERT_EQ(animated->clips.size(), 3u);
+  const geometry::AnimationClip& walk = *animated->clips[0];
   EXPECT_EQ(walk.firstFrame, 5u);
   EXPECT_EQ(walk.lastFrame, 11u);  // 10.5 rounds up
   EXPECT_FLOAT_EQ(walk.rate, 15.0f);
   EXPECT_EQ(walk.keyNames, (std::vector<std::string>{"STEP"}));
   EXPECT_FLOAT_EQ(walk.keyTimes[0], 2.0f);
-  EXPECT_EQ(animated.FindClip("<key>"), 1);  // lower case is a clip name
-  EXPECT_EQ(animated.clips[2]->lastFrame, 11u);  // past the end: the last stored frame
-  EXPECT_EQ(animated.GetClipLength("WALK"), 6u);
-  EXPECT_EQ(animated.GetClipLength("walk"), 0u);
-  // Loading plays clip 0 at its first frame.
-  ASSERT_NE(animated.ActiveState(), nullptr);
-  EXPECT_EQ(animated.ActiveState()->frame, 5u);
-}
+  EXPECT_EQ(animated->FindClip("<key>"), 1);      // lower case is a clip name
+  EXPECT_EQ(animated->clips[2]->lastFrame, 11u);  // past the end: the last stored frame
+  EXPECT_EQ(animated->GetClipLength("walk"), 0u);
+  ASSERT_NE(animated->ActiveState(), nullptr);  // loading plays clip 0 at its first frame
+  EXPECT_EQ(animated->ActiveState()->frame, 5u);
 
-TEST_F(AnimatedModelTest, KeyTimesMapAuthoringFramesToStoredFrames) {
-  const std::string path = WriteModel(4, 0, {0, 2, 4, 6});
-  WriteAnimation("RUN:5:6:30\n");
-  AnimatedModel animated(manager_.get(), settings_.get());
-  animated.Load(device_, path, "", "");
-  ASSERT_EQ(animated.clips.size(), 1u);
-  EXPECT_EQ(animated.clips[0]->firstFrame, 3u);  // key 2 (time 4) + round(1.0)
-  EXPECT_EQ(animated.clips[0]->lastFrame, 3u);
+  auto keyed = LoadWith("RUN:5:6:30\n", 4, 0, {0, 2, 4, 6});
+  ASSERT_EQ(keyed->clips.size(), 1u);
+  EXPECT_EQ(keyed->clips[0]->firstFrame, 3u);  // key 2 (time 4) + round(1.0)
+  EXPECT_EQ(keyed->clips[0]->lastFrame, 3u);
 }
 
 TEST_F(AnimatedModelTest, PlayingLoopsFromTheLastFrameBackToTheFirst) {
-  const std::string path = WriteModel(30);
-  WriteAnimation("SPIN:10:20:30\nHOLD:4:4:30\n");
-  AnimatedModel animated(manager_.get(), settings_.get());
-  animated.Load(device_, path, "", "");
-  auto expect = [&](float offset, uint32_t frame, uint32_t next, float fraction) {
-    animated.PlayClipByName("SPIN", offset);
-    ASSERT_NE(animated.ActiveState(), nullptr);
-    EXPECT_EQ(animated.ActiveState()->frame, frame) << offset;
-    EXPECT_EQ(animated.ActiveState()->nextFrame, next) << offset;
-    EXPECT_FLOAT_EQ(animated.ActiveState()->fraction, fraction) << offset;
-    EXPECT_EQ(animated.activeStates.size(), 1u);
-  };
-  expect(25, 15, 16, 0);
-  expect(10, 20, 10, 0);
-  expect(9.5f, 19, 20, 0.5f);
-  animated.PlayClipByName("HOLD", 100);  // a one-frame clip stays on its frame
-  EXPECT_EQ(animated.ActiveState()->frame, 4u);
-  animated.PlayClipByName("NOPE", 3);  // unknown names keep the pose
-  EXPECT_EQ(animated.ActiveState()->frame, 4u);
-  animated.PlayClip(7, 0);
-  EXPECT_EQ(animated.ActiveState()->frame, 4u);
-  animated.StopAll();
-  EXPECT_EQ(animated.ActiveState(), nullptr);
-}
-
-TEST_F(AnimatedModelTest, DrawingShowsThePlayedPoseOnce) {
-  const std::string path = WriteModel(30);
-  WriteAnimation("SPIN:10:20:30\n");
-  AnimatedModel animated(manager_.get(), settings_.get());
-  animated.Load(device_, path, "", "");
-  animated.PlayClipByName("SPIN", 2.5f);
-  device_->log.clear();
-  animated.Draw(device_, platform::gfx::IdentityMatrix());
-  EXPECT_EQ(device_->Count(model_test::Call::Kind::IndexedDraw), 1u);
-  const uint32_t writes = animated.model->PoseWrites();
-  animated.Draw(device_, platform::gfx::IdentityMatrix());
-  animated.DrawSimple(device_, platform::gfx::IdentityMatrix());
-  EXPECT_EQ(animated.model->PoseWrites(), writes);
-}
-
-TEST_F(AnimatedModelTest, MissingFilesLeaveNoClipsAndDrawNothing) {
-  AnimatedModel animated(manager_.get(), settings_.get());
-  animated.Load(device_, folder_ + "absent.MOD", "", "");
-  EXPECT_TRUE(animated.clips.empty());
-  EXPECT_EQ(animated.ActiveState(), nullptr);
-  device_->log.clear();
-  animated.Draw(device_, platform::gfx::IdentityMatrix());
-  EXPECT_EQ(device_->Count(model_test::Call::Kind::IndexedDraw), 0u);
+  auto animated = LoadWith("SPIN:10:20:30\nHOLD:4:4:30\n", 30);
+  const std::tuple<float, uint32_t, uint32_t, float> poses[] = {{25, 15, 16, 0}, {10, 20, 10, 0}, {9.5f, 19, 20, 0.5f}};
+  for (const auto& [offset, frame, next, fraction] : poses) {
+    SCOPED_TRACE(offset);
+    animated->PlayClipByName("SPIN", offset);
+    ASSERT_EQ(animated->activeStates.size(), 1u);
+    EXPECT_EQ(animated->ActiveState()->frame, frame);
+    EXPECT_EQ(animated->ActiveState()->nextFrame, next);
+    EXPECT_FLOAT_EQ(animated->ActiveState()->fraction, fraction);
+  }
+  animated->PlayClipByName("HOLD", 100);  // a one-frame clip stays on its frame
+  EXPECT_EQ(animated->ActiveState()->frame, 4u);
+  animated->PlayClipByName("NOPE", 3);  // unknown names and numbers keep the pose
+  animated->PlayClip(7, 0);
+  EXPECT_EQ(animated->ActiveState()->frame, 4u);
 }
 
 TEST_F(AnimatedModelTest, EveryLoadMakesItsOwnPosedObjectOverOneSharedModel) {
@@ -143,10 +100,11 @@ TEST_F(AnimatedModelTest, EveryLoadMakesItsOwnPosedObjectOverOneSharedModel) {
   second->PlayClipByName("STEER", static_cast<float>(frames));
   EXPECT_EQ(first->ActiveState()->frame, 0u);
   EXPECT_EQ(second->ActiveState()->frame, frames);
-  // Each draw shows its own driver's pose on the shared vertices.
+  // Each draw shows its own driver's pose on the shared vertices, and drawing a pose again writes nothing.
   const uint32_t writes = first->model->PoseWrites();
   first->Draw(device_, platform::gfx::IdentityMatrix());
   second->Draw(device_, platform::gfx::IdentityMatrix());
+  second->DrawSimple(device_, platform::gfx::IdentityMatrix());
   EXPECT_EQ(first->model->PoseWrites(), writes + 2);
   geometry::ReleaseAnimatedModel(*manager_, first);
   geometry::ReleaseAnimatedModel(*manager_, second);

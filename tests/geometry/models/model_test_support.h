@@ -1,7 +1,9 @@
-// Shared set-up of the model tests: a null device that also logs every state change and draw in order, settings,
-// a resource manager over a scratch folder, and small .MDL files from the model writer.
+// Shared set-up of the model tests: a null device that also keeps the states of every draw, settings, a resource
+// manager over a scratch folder, small .MDL files from the model writer, and the mesh buffers read back.
 #pragma once
 
+#include <array>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -13,91 +15,35 @@
 #include "app/settings.h"
 #include "contentgen/mdl_writer.h"
 #include "contentgen/png_writer.h"
+#include "geometry/models/mesh_data.h"
 #include "geometry/models/mesh_model.h"
 #include "platform/gfx/null_graphics.h"
 #include "render/resources/resource_manager.h"
 
 namespace model_test {
 
-using platform::gfx::RenderState;
-using platform::gfx::TextureStageState;
-
-// One logged device call: a render state, a stage state, a texture binding or a draw.
-struct Call {
-  enum class Kind { Render, Stage, Texture, Draw, IndexedDraw, Transform, Material };
-  Kind kind;
-  uint32_t stage = 0;
-  uint32_t state = 0;
-  uint32_t value = 0;
-  bool operator==(const Call&) const = default;
-};
-
-inline Call R(RenderState state, platform::gfx::StateValue value) {
-  return {Call::Kind::Render, 0, static_cast<uint32_t>(state), value};
-}
-inline Call S(uint32_t stage, TextureStageState state, platform::gfx::StateValue value) {
-  return {Call::Kind::Stage, stage, static_cast<uint32_t>(state), value};
-}
-
+// A null device that also keeps, for every draw in order, its first vertex or index, its primitive count and the
+// render states in force.
 class RecordingDevice : public platform::gfx::NullDevice {
  public:
   using NullDevice::NullDevice;
-  platform::HResult SetRenderState(RenderState state, platform::gfx::StateValue value) override {
-    log.push_back(R(state, value));
-    return NullDevice::SetRenderState(state, value);
-  }
-  platform::HResult SetTextureStageState(uint32_t stage, TextureStageState state,
-                                         platform::gfx::StateValue value) override {
-    log.push_back(S(stage, state, value));
-    return NullDevice::SetTextureStageState(stage, state, value);
-  }
-  platform::HResult SetTexture(uint32_t stage, platform::gfx::BaseTexture* texture) override {
-    log.push_back({Call::Kind::Texture, stage, 0, texture != nullptr ? 1u : 0u});
-    return NullDevice::SetTexture(stage, texture);
-  }
-  platform::HResult SetTransform(platform::gfx::TransformState state, const platform::Matrix4& matrix) override {
-    log.push_back({Call::Kind::Transform, 0, static_cast<uint32_t>(state), 0});
-    return NullDevice::SetTransform(state, matrix);
-  }
-  platform::HResult SetMaterial(const platform::gfx::Material& material) override {
-    log.push_back({Call::Kind::Material, 0, 0, 0});
-    return NullDevice::SetMaterial(material);
-  }
+  struct Drawn {
+    uint32_t first, count;
+    std::array<uint32_t, platform::gfx::kRenderStateCount> render;
+    uint32_t Render(platform::gfx::RenderState state) const { return render[static_cast<uint32_t>(state)]; }
+  };
   platform::HResult DrawPrimitive(platform::gfx::PrimitiveType type, uint32_t start, uint32_t count) override {
-    log.push_back({Call::Kind::Draw, 0, start, count});
+    drawn.push_back({start, count, State().renderStates});
     return NullDevice::DrawPrimitive(type, start, count);
   }
   platform::HResult DrawIndexedPrimitive(platform::gfx::PrimitiveType type, uint32_t minIndex, uint32_t numVertices,
                                          uint32_t startIndex, uint32_t count) override {
-    log.push_back({Call::Kind::IndexedDraw, 0, startIndex, count});
+    drawn.push_back({startIndex, count, State().renderStates});
     return NullDevice::DrawIndexedPrimitive(type, minIndex, numVertices, startIndex, count);
   }
-  // Position of the first logged call equal to call at or after from; npos when absent.
-  size_t Find(const Call& call, size_t from = 0) const {
-    for (size_t i = from; i < log.size(); ++i)
-      if (log[i] == call) return i;
-    return std::string::npos;
-  }
-  size_t Count(Call::Kind kind) const {
-    size_t count = 0;
-    for (const Call& call : log) count += call.kind == kind ? 1 : 0;
-    return count;
-  }
-  uint32_t RenderValue(RenderState state) const { return State().Render(state); }
-  uint32_t StageValue(uint32_t stage, TextureStageState state) const { return State().Stage(stage, state); }
 
-  std::vector<Call> log;
+  std::vector<Drawn> drawn;
 };
-
-// A fresh scratch folder per test, ending with '/'.
-inline std::string ScratchFolder() {
-  const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-  const std::filesystem::path folder = std::filesystem::path(CORSAIRE_GAME_DIR).parent_path() / "scratch" /
-                                       "models" / (std::string(info->test_suite_name()) + "." + info->name());
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  return folder.string() + "/";
-}
 
 class ModelFixture : public testing::Test {
  protected:
@@ -108,7 +54,13 @@ class ModelFixture : public testing::Test {
     parameters.backBufferFormat = platform::gfx::Format::X8R8G8B8;
     parameters.windowed = true;
     device_ = new RecordingDevice(system_, 0, system_.description.adapters[0], parameters);
-    folder_ = ScratchFolder();
+    // A fresh scratch folder per test, ending with '/'.
+    const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
+    const std::filesystem::path folder = std::filesystem::path(CORSAIRE_GAME_DIR).parent_path() / "scratch" /
+                                         "models" / (std::string(info->test_suite_name()) + "." + info->name());
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    folder_ = folder.string() + "/";
     settings_ = std::make_unique<app::Settings>(hardware_, folder_, folder_);
     manager_ = std::make_unique<render::ResourceManager>(settings_.get(), folder_);
   }
@@ -128,11 +80,6 @@ class ModelFixture : public testing::Test {
     EXPECT_TRUE(contentgen::WriteMdl(folder_ + name, file));
     auto model = std::make_unique<geometry::MeshModel>(manager_.get(), settings_.get());
     model->Load(device_, folder_ + name, "", ignoreOrigins, withMaterials);
-    return model;
-  }
-  std::unique_ptr<geometry::MeshModel> LoadBytes(const std::vector<unsigned char>& bytes, bool withMaterials = true) {
-    auto model = std::make_unique<geometry::MeshModel>(manager_.get(), settings_.get());
-    model->LoadFromMemory(device_, bytes, folder_ + "bytes.mdl", "", false, withMaterials);
     return model;
   }
 
@@ -165,6 +112,26 @@ inline contentgen::MdlFile BoxesFile(const std::vector<contentgen::MdlMaterial>&
     file.objects.push_back(contentgen::BoxObject({x, 0, 0}, {x + 1, 1, 1}, static_cast<int16_t>(materials[i].id)));
   }
   return file;
+}
+
+// Read back a mesh's vertex and index buffers.
+inline std::vector<geometry::MeshVertex> Vertices(const geometry::MeshData& mesh) {
+  std::vector<geometry::MeshVertex> vertices(mesh.VertexCount());
+  uint8_t* data = nullptr;
+  EXPECT_EQ(mesh.VertexBuffer()->Lock(0, 0, &data, platform::gfx::lock_flags::kReadOnly), platform::kOk);
+  std::memcpy(vertices.data(), data, vertices.size() * sizeof(geometry::MeshVertex));
+  mesh.VertexBuffer()->Unlock();
+  return vertices;
+}
+
+inline std::vector<uint16_t> Indices(const geometry::MeshData& mesh) {
+  std::vector<uint16_t> indices(mesh.IndexCount());
+  uint8_t* data = nullptr;
+  EXPECT_EQ(mesh.IndexBuffer()->Lock(0, mesh.IndexCount() * 2, &data, platform::gfx::lock_flags::kReadOnly),
+            platform::kOk);
+  std::memcpy(indices.data(), data, indices.size() * 2);
+  mesh.IndexBuffer()->Unlock();
+  return indices;
 }
 
 }  // namespace model_test

@@ -1,10 +1,12 @@
 // Shared by the fuzz targets: generated seeds written into the corpus folder when a target starts (so mutation
-// begins from the real layouts without binary files in the repository), and a scratch file for the readers that
-// only open files by name.
+// begins from the real layouts without binary files in the repository), a scratch file for the readers that only
+// open files by name, a null device for the loaders that build device buffers, and the check that turns a broken
+// property of a loaded result into a finding.
 #pragma once
 
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -14,8 +16,15 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/gfx/null_graphics.h"
 
 namespace fuzz_support {
+
+inline void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+inline std::string Text(const uint8_t* data, size_t size) { return std::string(reinterpret_cast<const char*>(data), size); }
 
 struct GeneratedSeed {
   std::string name;
@@ -38,9 +47,28 @@ inline void WriteGeneratedSeeds(int argc, char** argv, const std::vector<Generat
   }
 }
 
+// A 64 × 64 windowed device on the null graphics system, made once and kept for the whole run.
+inline platform::gfx::Device* NullDevice() {
+  static platform::gfx::Device* device = [] {
+    static platform::gfx::NullGraphicsSystem graphics;
+    platform::gfx::PresentParameters parameters;
+    parameters.backBufferWidth = 64;
+    parameters.backBufferHeight = 64;
+    parameters.backBufferFormat = platform::gfx::Format::X8R8G8B8;
+    parameters.windowed = true;
+    platform::gfx::Device* made = nullptr;
+    if (graphics.CreateDevice(0, platform::gfx::DeviceType::Hal, 0, 0, parameters, &made) != platform::kOk) std::abort();
+    return made;
+  }();
+  return device;
+}
+
+// The null device records every call; dropping the records after each input keeps the run's memory balanced, so
+// the fuzzer does not suspect a leak.
+inline void ClearDeviceRecords() { static_cast<platform::gfx::NullDevice*>(NullDevice())->ClearRecords(); }
+
 // A folder of this process's own under the system's temporary folder (memory-backed where there is one); made
-// once, with a trailing '/'.
-// Removed again when the target exits.
+// once, with a trailing '/', and removed again when the target exits.
 inline const std::string& ScratchFolder() {
   // Never destroyed, so the removal at exit still has its name.
   static const std::string* folder = [] {
@@ -62,3 +90,5 @@ inline std::string ScratchFile(const std::string& name, const uint8_t* data, siz
 }
 
 }  // namespace fuzz_support
+
+using fuzz_support::Check;
