@@ -18,18 +18,7 @@ std::vector<unsigned char> SeedFile() {
   block.groups.push_back({0, {{0, 1, 2}}});
   block.groups.push_back({1, {{0, 2, 3}}});
   file.blocks.push_back(block);
-  contentgen::NodeRecord node;
-  node.name = "SUN";
-  node.kind = 2;
-  node.text = "T";
-  file.nodes.push_back(node);
-  contentgen::MarkerRecord marker;
-  marker.name = "START1";
-  file.markers.push_back(marker);
-  contentgen::PathRecord path;
-  path.name = "AIPATH1";
-  path.lists.push_back({true, {{0, 0, 0}, {10, 0, 0}, {10, 0, 10}}});
-  file.paths.push_back(path);
+  fuzz_support::AddRecords(file, "SUN", "START1", "AIPATH1");
   return contentgen::EncodeCollisionFile(file);
 }
 

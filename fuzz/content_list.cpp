@@ -19,14 +19,6 @@ class FixedClock : public platform::Clock {
   int64_t TicksPerSecond() const override { return 1000; }
 };
 
-void CheckList(const race::RaceList* list) {
-  if (list == nullptr) return;
-  for (int i = 0; i < list->Count(); ++i) {
-    const race::RaceDefinition& race = *list->At(i);
-    Check(race.classRestriction < race::kCarClassCount && race.type < race::kRaceTypeCount);
-  }
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
@@ -63,7 +55,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (cars > 0) Check(database.FindStringIndex(settings.GetString(app::StringSettingId::VEHICLE)) >= 0);
   for (const auto* list : {database.instantRaces.get(), database.quickRaces.get(), database.careerRaces.get(),
                            database.demoRaces.get(), database.contestRaces.get()}) {
-    CheckList(list);
+    for (int i = 0; list != nullptr && i < list->Count(); ++i) {
+      Check(list->At(i)->classRestriction < race::kCarClassCount && list->At(i)->type < race::kRaceTypeCount);
+    }
   }
   return 0;
 }

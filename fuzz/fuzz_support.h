@@ -47,6 +47,17 @@ inline void WriteGeneratedSeeds(int argc, char** argv, const std::vector<Generat
   }
 }
 
+// A light node, a marker and a closed three-point path of the given names, so that mutating a seed reaches every
+// record reader of its file.
+template <typename File>
+void AddRecords(File& file, const char* node, const char* marker, const char* path) {
+  file.nodes.emplace_back().name = node;
+  file.nodes.back().text = "T";
+  file.markers.emplace_back().name = marker;
+  file.paths.emplace_back().name = path;
+  file.paths.back().lists.push_back({true, {{0, 0, 0}, {10, 0, 0}, {10, 0, 10}}});
+}
+
 // A 64 × 64 windowed device on the null graphics system, made once and kept for the whole run.
 inline platform::gfx::Device* NullDevice() {
   static platform::gfx::Device* device = [] {

@@ -27,15 +27,8 @@ std::vector<unsigned char> SeedFile() {
   file.objects.push_back(contentgen::WheelObject(1, 0.5f, 6, 1));
   file.objects[1].hasNormals = false;
   file.objects[1].colours = {{255, 0, 0}, {0, 255, 0}};
-  contentgen::NodeRecord node;
-  node.name = "LIGHT";
-  node.text = "T";
-  file.nodes.push_back(node);
   file.markers.push_back({"FRONT_LEFT_TIRE", {1, 0, 1}, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, "tyre.MDL"});
-  contentgen::PathRecord path;
-  path.name = "PATH";
-  path.lists.push_back({false, {{0, 0, 0}, {1, 0, 0}}});
-  file.paths.push_back(path);
+  fuzz_support::AddRecords(file, "LIGHT", "EXHAUST", "PATH");
   return contentgen::EncodeMdl(file);
 }
 

@@ -35,17 +35,7 @@ std::vector<unsigned char> SeedFile() {
   part.batches.push_back({0, 1, {{0, 1, 2}}});
   part.batches.push_back({1, 0, {{0, 2, 3}}});
   file.parts.push_back(part);
-  contentgen::NodeRecord node;
-  node.name = "SHOWROOM";
-  node.text = "T";
-  file.nodes.push_back(node);
-  contentgen::MarkerRecord marker;
-  marker.name = "START1";
-  file.markers.push_back(marker);
-  contentgen::PathRecord path;
-  path.name = "CAMERAPATH1";
-  path.lists.push_back({true, {{0, 0, 0}, {10, 0, 0}, {10, 0, 10}}});
-  file.paths.push_back(path);
+  fuzz_support::AddRecords(file, "SHOWROOM", "START1", "CAMERAPATH1");
   return contentgen::EncodeSceneFile(file);
 }
 

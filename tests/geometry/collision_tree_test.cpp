@@ -45,25 +45,19 @@ ColFile SmallFile() {
   wall.cornerVertices = {0, 1, 2};
   wall.groups.push_back({99, {{0, 1, 2}}});
   file.blocks.push_back(wall);
-  contentgen::NodeRecord sun;
-  sun.name = "SUN";
-  sun.kind = 4;
-  sun.position = {1, 2, 3};
-  sun.direction = {0, -3, 0};
-  file.nodes.push_back(sun);
-  contentgen::MarkerRecord marker;
-  marker.name = "START1";
-  marker.position = {5, 0, 5};
-  file.markers.push_back(marker);
+  file.nodes.push_back({});
+  file.nodes.back().kind = 4;  // the other directional kind
+  file.nodes.back().position = {1, 2, 3};
+  file.nodes.back().direction = {0, -3, 0};
+  file.markers.push_back({});
+  file.markers.back().position = {5, 0, 5};
   contentgen::PathRecord loop;
   loop.name = "AIPATH1";
   loop.origin = {1, 0, 0};
   loop.lists.push_back({true, {{0, 0, 0}, {100, 0, 0}, {100, 0, 100}}});
   loop.lists.push_back({true, {{5, 5, 5}}});  // read and dropped
   file.paths.push_back(loop);
-  contentgen::PathRecord empty;
-  empty.name = "NOTHING";
-  file.paths.push_back(empty);
+  file.paths.push_back({});  // no point lists
   return file;
 }
 
@@ -82,17 +76,15 @@ TEST(CollisionFile, RoundTripThroughTheWriter) {
   const ModelGeometry& g = *tree.Geometry();
   ExpectNear(g.GetPosition(2), {40, 0, 20});
   ExpectNear(g.Colours()[1], {0, 1, 0});
-  ExpectNear(g.Colours()[2], {1, 1, 1});
   EXPECT_EQ(g.TriangleFlags(), (std::vector<uint32_t>{0, 2, 2}));
   // Stored in reverse order: the file's (0, 1, 2) becomes (2, 1, 0), and its front face still points up.
   EXPECT_EQ(g.CornerA()[0], 2u);
   ExpectNear(g.FaceNormals()[0], {0, 1, 0});
-  ASSERT_EQ(tree.Nodes().size(), 1u);
-  EXPECT_EQ(tree.Nodes()[0]->kind, 2);  // the other directional kind
-  ExpectNear(tree.Nodes()[0]->position, {2, 4, 6});
-  ExpectNear(tree.Nodes()[0]->light.direction, {0, -1, 0});
-  ASSERT_EQ(tree.Markers().size(), 1u);
-  ExpectNear(tree.Markers()[0]->position, {10, 0, 10});
+  const SceneNode& sun = *tree.Nodes().at(0);
+  EXPECT_EQ(sun.kind, 2);
+  ExpectNear(sun.position, {2, 4, 6});
+  ExpectNear(sun.light.direction, {0, -1, 0});
+  ExpectNear(tree.Markers().at(0)->position, {10, 0, 10});
   // A record without point lists makes no path; the closed loop counts its closing segment once.
   ASSERT_EQ(tree.Paths().size(), 1u);
   ExpectNear(tree.Paths()[0]->GetPoint(1), {202, 0, 0});
@@ -104,13 +96,12 @@ TEST(CollisionFile, EveryTruncationIsRejectedAndLeavesTheTreeEmpty) {
   for (size_t size = 0; size < bytes.size(); ++size) {
     CollisionTree tree;
     ASSERT_FALSE(Load(tree, {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(size)})) << size;
-    EXPECT_TRUE(tree.Empty() && tree.Nodes().empty() && tree.Paths().empty() && tree.MaterialNames().empty());
-    EXPECT_EQ(tree.GetQuadtree(), nullptr);
+    EXPECT_TRUE(tree.Empty() && tree.Nodes().empty() && tree.Paths().empty() && tree.MaterialNames().empty() &&
+                tree.GetQuadtree() == nullptr);
   }
   CollisionTree missing;  // answers every query with nothing
-  EXPECT_FALSE(missing.Load("/nonexistent/folder/none.COL", true));
   SurfaceHit hit;
-  EXPECT_FALSE(missing.SphereCast({0, 10, 0}, {0, -10, 0}, 5, hit));
+  EXPECT_FALSE(missing.Load("/nonexistent/folder/none.COL", true) || missing.SphereCast({0, 10, 0}, {}, 5, hit));
   missing.QueryBox({-1e9f, -1e9f, -1e9f}, {1e9f, 1e9f, 1e9f});
   EXPECT_TRUE(missing.Candidates().empty());
 }

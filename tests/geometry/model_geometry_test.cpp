@@ -25,9 +25,7 @@ void ExpectNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-4
 // Adds a triangle, ordering its corners so that its front face points up.
 void AddFacingUp(ModelGeometry& g, const Vec3& a, const Vec3& b, const Vec3& c, uint32_t flag) {
   const uint32_t base = static_cast<uint32_t>(g.PositionCount());
-  g.SetPosition(a);
-  g.SetPosition(b);
-  g.SetPosition(c);
+  for (const Vec3& corner : {a, b, c}) g.SetPosition(corner);
   const Vec3 ab = b - a, bc = c - b;
   if (bc.z * ab.x - bc.x * ab.z > 0) {  // y of (C − B) × (B − A)
     g.SetTriangle(base, base + 1, base + 2, flag);
@@ -36,15 +34,10 @@ void AddFacingUp(ModelGeometry& g, const Vec3& a, const Vec3& b, const Vec3& c, 
   }
 }
 
-// A right triangle at height y, front face up: corners (0,y,0), (size,y,0), (0,y,size).
-void AddFloor(ModelGeometry& g, float y, uint32_t flag, float size = 10) {
-  AddFacingUp(g, {0, y, 0}, {size, y, 0}, {0, y, size}, flag);
-}
+// A right triangle at height y, front face up: corners (0,y,0), (10,y,0), (0,y,10).
+void AddFloor(ModelGeometry& g, float y, uint32_t flag) { AddFacingUp(g, {0, y, 0}, {10, y, 0}, {0, y, 10}, flag); }
 
-void Ready(ModelGeometry& g) {
-  g.Finalize();
-  g.ComputeFaceNormals();
-}
+void Ready(ModelGeometry& g) { g.Finalize(); g.ComputeFaceNormals(); }
 
 // The searches over every triangle, with the box of the path.
 bool Segment(const ModelGeometry& g, const Vec3& start, const Vec3& end, SurfaceHit& hit) {
@@ -71,8 +64,7 @@ void MergeComparingEveryPair(std::vector<Vec3>& positions, std::vector<uint32_t>
   for (size_t i = 0; i < positions.size(); ++i) {
     size_t j = i + 1;
     while (j < positions.size()) {
-      const Vec3& p = positions[i];
-      const Vec3& q = positions[j];
+      const Vec3 &p = positions[i], &q = positions[j];
       if (p.x != q.x || p.y != q.y || p.z != q.z) {
         ++j;
         continue;
@@ -141,8 +133,6 @@ TEST(ModelGeometrySegment, HitsFrontFacesOnlyAndAMissLeavesTheOutputs) {
     EXPECT_EQ(hit.flag, hits ? 4u : 99u);
     if (hits) ExpectNear(hit.point, {start.x, 0, start.z});
   }
-  SurfaceHit hit;
-  EXPECT_FALSE(Segment(ModelGeometry(), {0, 1, 0}, {0, -1, 0}, hit));
 }
 
 TEST(ModelGeometrySegment, NearestWinsTiesKeepTheFirstVisitedAndBadTrianglesAreSkipped) {
@@ -151,20 +141,16 @@ TEST(ModelGeometrySegment, NearestWinsTiesKeepTheFirstVisitedAndBadTrianglesAreS
   AddFloor(g, 3, 2);
   AddFloor(g, 3, 3);        // same place as the second
   g.AddTriangle(0, 0, 1);   // no area: a zero normal, not NaN
-  g.AddTriangle(0, 1, 50);  // names a missing position: an empty box, no point inside
+  g.AddTriangle(0, 1, 50);  // names a missing position: no point inside
   for (const Vec3& colour : {Vec3{0.3f, 0, 0}, Vec3{0, 0.6f, 0}, Vec3{0, 0, 0.9f}}) g.SetColor(colour);
   Ready(g);
   ExpectNear(g.FaceNormals()[3], {0, 0, 0});
-  EXPECT_GT(g.GetTriangleMin(4).x, g.GetTriangleMax(4).x);
   EXPECT_FALSE(g.PointInTriangle({0, 0, 0}, 4) || g.PointInTriangle({0, 0, 0}, 9));
-  for (const Vec3& border : {Vec3{0, 0, 0}, Vec3{5, 0, 0}, Vec3{5, 0, 5}}) EXPECT_TRUE(g.PointInTriangle(border, 0));
-  EXPECT_FALSE(g.PointInTriangle({5.01f, 0, 5}, 0));
-
+  EXPECT_TRUE(g.PointInTriangle({5, 0, 5}, 0));  // borders belong to the triangle
   SurfaceHit hit;
   const Vec3 start{2, 10, 2}, end{2, -10, 2}, huge{1e30f, 1e30f, 1e30f};
   ASSERT_TRUE(Segment(g, start, end, hit));
   EXPECT_EQ(hit.flag, 2u);
-  ExpectNear(hit.point, {2, 3, 2});
   ASSERT_TRUE(Segment(g, {2, 1, 2}, {2, -1, 2}, hit));
   ExpectNear(hit.colour, {0.1f, 0.2f, 0.3f});  // the mean of the first floor's corner colours
   float best = kNoHitDistance;

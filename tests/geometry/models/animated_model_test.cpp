@@ -1,13 +1,10 @@
-// Tests of animated models: animation.dat clips and keys, frame mapping by frame scale and key times, clip
-// posing with its loop, and shared loads posed and drawn each their own way.
+// Tests of animated models: animation.dat clips and keys, frame mapping by frame scale and key times, and shared
+// loads posed and drawn each their own way.
 #include "geometry/models/animated_model.h"
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "contentgen/animated_models.h"
-#include "contentgen/model_file_writer.h"
 #include "model_test_support.h"
 
 namespace {
@@ -19,21 +16,7 @@ class AnimatedModelTest : public model_test::ModelFixture {
  protected:
   std::unique_ptr<AnimatedModel> LoadWith(const std::string& clips, int frames, int framePercent = 0,
                                           std::vector<int32_t> keyTimes = {}) {
-    contentgen::ModelFileData data;
-    data.version = keyTimes.empty() ? 2 : 3;
-    data.frameCount = frames;
-    data.framePercent = framePercent;
-    data.keyTimes = keyTimes;
-    data.materials = {model_test::Material("SKIN", 0)};
-    contentgen::ModelSurface surface;
-    surface.frames = frames;
-    surface.triangles = {{0, 1, 2, 0}};
-    surface.uvs = {{0, 0}, {1, 0}, {0, 1}};
-    for (int f = 0; f < frames; ++f) {
-      surface.frameVertices.push_back({{int16_t(64 * f), 0, 0, 0, 0}, {64, 0, 0, 0, 0}, {0, 64, 0, 0, 0}});
-    }
-    data.surfaces = {surface};
-    EXPECT_TRUE(contentgen::WriteModelFile(folder_ + "part.MOD", data));
+    EXPECT_TRUE(contentgen::WriteModelFile(folder_ + "part.MOD", model_test::TriangleModel(frames, framePercent, keyTimes)));
     EXPECT_TRUE(contentgen::WriteContentFile(folder_ + "animation.dat", std::vector<uint8_t>(clips.begin(), clips.end())));
     auto animated = std::make_unique<AnimatedModel>(manager_.get(), settings_.get());
     animated->Load(device_, folder_ + "part.MOD", "", "");
@@ -66,24 +49,6 @@ TEST_F(AnimatedModelTest, ClipLinesMapFramesByTheFrameScaleOrKeyTimesAndKeysAtta
   ASSERT_EQ(keyed->clips.size(), 1u);
   EXPECT_EQ(keyed->clips[0]->firstFrame, 3u);  // key 2 (time 4) + round(1.0)
   EXPECT_EQ(keyed->clips[0]->lastFrame, 3u);
-}
-
-TEST_F(AnimatedModelTest, PlayingLoopsFromTheLastFrameBackToTheFirst) {
-  auto animated = LoadWith("SPIN:10:20:30\nHOLD:4:4:30\n", 30);
-  const std::tuple<float, uint32_t, uint32_t, float> poses[] = {{25, 15, 16, 0}, {10, 20, 10, 0}, {9.5f, 19, 20, 0.5f}};
-  for (const auto& [offset, frame, next, fraction] : poses) {
-    SCOPED_TRACE(offset);
-    animated->PlayClipByName("SPIN", offset);
-    ASSERT_EQ(animated->activeStates.size(), 1u);
-    EXPECT_EQ(animated->ActiveState()->frame, frame);
-    EXPECT_EQ(animated->ActiveState()->nextFrame, next);
-    EXPECT_FLOAT_EQ(animated->ActiveState()->fraction, fraction);
-  }
-  animated->PlayClipByName("HOLD", 100);  // a one-frame clip stays on its frame
-  EXPECT_EQ(animated->ActiveState()->frame, 4u);
-  animated->PlayClipByName("NOPE", 3);  // unknown names and numbers keep the pose
-  animated->PlayClip(7, 0);
-  EXPECT_EQ(animated->ActiveState()->frame, 4u);
 }
 
 TEST_F(AnimatedModelTest, EveryLoadMakesItsOwnPosedObjectOverOneSharedModel) {

@@ -1,5 +1,5 @@
-// Tests of the device mesh of a static model: corner welding, double-sided batches, and optimisation that keeps
-// the vertex sources right (the damage morph moves vertices by them).
+// Tests of the device mesh of a static model: optimisation that keeps the vertex sources right, and the damage
+// morph that moves vertices by them.
 #include "geometry/models/mesh_data.h"
 
 #include <gtest/gtest.h>
@@ -13,30 +13,6 @@ using model_test::Vertices;
 using platform::Vec3;
 
 class MeshDataTest : public model_test::ModelFixture {};
-
-TEST_F(MeshDataTest, CornersWeldOnlyAgainstTheFirstUseOfTheirPositionAndDoubleSidedBatchesAddReversedCopies) {
-  const std::vector<Vec3> positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {5, 5, 5}};
-  const std::vector<Vec3> uvs = {{0, 0, 0}, {1, 1, 0}};
-  // Corners 3 and 4 use position 0 with a second uv: each appends its own vertex.
-  std::vector<uint32_t> cornerPositions = {0, 1, 2, 0, 0, 1};
-  MeshData mesh;
-  ASSERT_TRUE(mesh.Build(device_, 2, cornerPositions, {0, 0, 0, 1, 1, 0}, positions, uvs, std::vector<uint32_t>(6, 0),
-                         {{0, 0, 1}}));
-  EXPECT_EQ(mesh.VertexCount(), 6u);  // four slots (one never used) and two appended
-  EXPECT_EQ(cornerPositions, (std::vector<uint32_t>{0, 1, 2, 4, 5, 1}));
-  EXPECT_EQ(mesh.VertexSource(), (std::vector<uint32_t>{0, 1, 2, 0, 0, 0}));
-  EXPECT_EQ(Vertices(mesh)[4].u, 1.0f);
-
-  const std::vector<geometry::MeshTriangle> triangles = {{0, 1, 2, 0}, {3, 4, 5, 1}};
-  EXPECT_EQ(mesh.AddBatch(nullptr, nullptr, cornerPositions, triangles, 0, geometry::MaterialKind::Plain, true), 0);
-  EXPECT_EQ(mesh.AddBatch(nullptr, nullptr, cornerPositions, triangles, 1, geometry::MaterialKind::Alpha, false), 1);
-  EXPECT_EQ(mesh.Batches()[1]->startIndex, 6u);
-  EXPECT_EQ(mesh.Batches()[1]->lowestVertex, 1u);
-  EXPECT_EQ(mesh.Batches()[1]->highestVertex, 5u);
-  // Each double-sided triangle is followed by its reversed copy; the index buffer is then exactly full.
-  EXPECT_EQ(model_test::Indices(mesh), (std::vector<uint16_t>{0, 1, 2, 2, 1, 0, 4, 5, 1}));
-  mesh.SetBatchImage(nullptr, 2);  // beyond the batches: ignored
-}
 
 TEST_F(MeshDataTest, OptimizeDropsUnusedVerticesAndKeepsTheirSources) {
   auto model = Load(model_test::BoxesFile({model_test::Material("a", 0), model_test::Material("b", 1)}), false);
@@ -62,7 +38,7 @@ TEST_F(MeshDataTest, DeformPullsNearVerticesTowardTheTargetNeverPastItAndIgnores
   contentgen::MdlFile file = model_test::BoxesFile({model_test::Material("a", 0)});
   auto body = Load(file, false);
   for (Vec3& p : file.objects[0].positions) p.y -= p.y > 0.5f ? 0.5f : 0.0f;  // roof pushed down by 0.5
-  auto damaged = Load(file, false, false, "damaged.mdl");
+  auto damaged = Load(file, false, "damaged.mdl");
   const auto before = body->meshData->SourcePositions();
   body->DeformTowards(*damaged, {0, 1, 0}, 1.5f, 1.0f);  // not deformable yet
   EXPECT_EQ(body->meshData->SourcePositions(), before);
@@ -77,7 +53,7 @@ TEST_F(MeshDataTest, DeformPullsNearVerticesTowardTheTargetNeverPastItAndIgnores
   const auto vertices = Vertices(*body->meshData);  // the vertex buffer follows
   for (size_t i = 0; i < vertices.size(); ++i) EXPECT_EQ(vertices[i].position.y, after[body->meshData->VertexSource()[i]].y);
   auto other = Load(model_test::BoxesFile({model_test::Material("a", 0), model_test::Material("b", 1)}), false,
-                    false, "other.mdl");
+                    "other.mdl");
   body->DeformTowards(*other, {0, 1, 0}, 100.0f, 1.0f);
   EXPECT_EQ(body->meshData->SourcePositions(), after);
 }

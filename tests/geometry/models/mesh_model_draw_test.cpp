@@ -1,5 +1,5 @@
-// Tests of drawing a MeshModel by material kind on the recording null device: section order and blend states,
-// and the baseline every kind leaves behind.
+// Test of drawing a MeshModel by material kind on the recording null device: every kind's set-up is undone, so
+// the next model starts from the baseline.
 #include <gtest/gtest.h>
 
 #include "geometry/models/material_states.h"
@@ -10,7 +10,6 @@ namespace {
 
 using geometry::MaterialKind;
 using model_test::Material;
-using platform::gfx::Blend;
 using platform::gfx::RenderState;
 using platform::gfx::TextureStageState;
 namespace arg = platform::gfx::texture_arg;
@@ -40,36 +39,6 @@ class MeshModelDrawTest : public model_test::ModelFixture {
     model.DrawByKind(device_, platform::gfx::IdentityMatrix(), nullptr, -1, {0, -1, 0});
   }
 };
-
-TEST_F(MeshModelDrawTest, KindsDrawInTheirOrderWithTheirBlendStates) {
-  // Slots in a shuffled order: additive, multiply, alpha, plain (no images: kinds from the references).
-  auto model = Load(model_test::BoxesFile({Material("add", 0, {{3, 0}}), Material("mul", 1, {{6, 0}}),
-                                           Material("alpha", 2, {{0, 0}, {1, 0}}), Material("plain", 3, {{0, 0}})},
-                                          {"a.png"}),
-                    false);
-  ASSERT_FALSE(model->Empty());
-  Baseline();
-  Draw(*model);
-  const auto& batches = model->meshData->Batches();
-  const std::tuple<uint32_t, bool, Blend, Blend> expected[] = {
-      {batches[3]->startIndex, false, Blend::One, Blend::Zero},  // plain: no blending
-      {batches[2]->startIndex, true, Blend::SrcAlpha, Blend::InvSrcAlpha},
-      {batches[1]->startIndex, true, Blend::Zero, Blend::SrcColor},
-      {batches[0]->startIndex, true, Blend::One, Blend::One}};
-  ASSERT_EQ(device_->drawn.size(), 4u);
-  for (size_t i = 0; i < 4; ++i) {
-    SCOPED_TRACE(i);
-    const auto& [first, blends, source, destination] = expected[i];
-    const auto& drawn = device_->drawn[i];
-    EXPECT_EQ(drawn.first, first);
-    EXPECT_EQ(drawn.Render(RenderState::AlphaBlendEnable), uint32_t(blends));
-    if (!blends) continue;
-    EXPECT_EQ(drawn.Render(RenderState::SrcBlend), uint32_t(source));
-    EXPECT_EQ(drawn.Render(RenderState::DestBlend), uint32_t(destination));
-  }
-  EXPECT_EQ(device_->drawn[1].Render(RenderState::AlphaTestEnable), 1u);
-  EXPECT_EQ(device_->drawn[2].Render(RenderState::ZWriteEnable), 0u);
-}
 
 TEST_F(MeshModelDrawTest, EveryKindWithImagesLeavesTheBaselineBehind) {
   for (const char* name : {"BASE.PNG", "MASK.PNG", "ENV.PNG", "BUMP.PNG", "OVER.PNG"}) WritePicture(name);

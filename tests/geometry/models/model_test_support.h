@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -14,6 +15,7 @@
 #include "app/hardware_info.h"
 #include "app/settings.h"
 #include "contentgen/mdl_writer.h"
+#include "contentgen/model_file_writer.h"
 #include "contentgen/png_writer.h"
 #include "geometry/models/mesh_data.h"
 #include "geometry/models/mesh_model.h"
@@ -64,10 +66,7 @@ class ModelFixture : public testing::Test {
     settings_ = std::make_unique<app::Settings>(hardware_, folder_, folder_);
     manager_ = std::make_unique<render::ResourceManager>(settings_.get(), folder_);
   }
-  void TearDown() override {
-    manager_.reset();
-    device_->Release();
-  }
+  void TearDown() override { manager_.reset(); device_->Release(); }
 
   // A 4 × 4 picture in the scratch folder.
   void WritePicture(const std::string& name, uint32_t argb = 0xFF808080, bool withAlpha = false) {
@@ -76,10 +75,10 @@ class ModelFixture : public testing::Test {
     ASSERT_TRUE(contentgen::WritePng(folder_ + name, picture, withAlpha));
   }
   std::unique_ptr<geometry::MeshModel> Load(const contentgen::MdlFile& file, bool withMaterials = true,
-                                            bool ignoreOrigins = false, const std::string& name = "model.mdl") {
+                                            const std::string& name = "model.mdl") {
     EXPECT_TRUE(contentgen::WriteMdl(folder_ + name, file));
     auto model = std::make_unique<geometry::MeshModel>(manager_.get(), settings_.get());
-    model->Load(device_, folder_ + name, "", ignoreOrigins, withMaterials);
+    model->Load(device_, folder_ + name, "", false, withMaterials);
     return model;
   }
 
@@ -112,6 +111,24 @@ inline contentgen::MdlFile BoxesFile(const std::vector<contentgen::MdlMaterial>&
     file.objects.push_back(contentgen::BoxObject({x, 0, 0}, {x + 1, 1, 1}, static_cast<int16_t>(materials[i].id)));
   }
   return file;
+}
+
+// A versioned model file of one triangle over `frames` frames, vertex 0 moving 64 file units along x each frame;
+// key times make it version 3.
+inline contentgen::ModelFileData TriangleModel(int frames, int framePercent = 0, std::vector<int32_t> keyTimes = {}) {
+  contentgen::ModelFileData data;
+  data.version = keyTimes.empty() ? 2 : 3;
+  data.frameCount = frames;
+  data.framePercent = framePercent;
+  data.keyTimes = std::move(keyTimes);
+  data.materials = {Material("SKIN", 0)};
+  contentgen::ModelSurface surface;
+  surface.frames = frames;
+  surface.triangles = {{0, 1, 2, 0}};
+  surface.uvs = {{0, 0}, {1, 0}, {0, 1}};
+  for (int16_t f = 0; f < frames; ++f) surface.frameVertices.push_back({{int16_t(64 * f), 0, 0, 0, 0}, {64, 0, 0, 0, 0}, {0, 64, 0, 0, 0}});
+  data.surfaces = {surface};
+  return data;
 }
 
 // Read back a mesh's vertex and index buffers.
