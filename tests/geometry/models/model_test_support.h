@@ -1,5 +1,5 @@
 // Shared set-up of the model tests: a null device that also keeps the states of every draw, settings, a resource
-// manager over a scratch folder, small .MDL files from the model writer, and the mesh buffers read back.
+// manager over a scratch folder, small model files from the writers, and the vertex buffer read back.
 #pragma once
 
 #include <array>
@@ -131,7 +131,7 @@ inline contentgen::ModelFileData TriangleModel(int frames, int framePercent = 0,
   return data;
 }
 
-// Read back a mesh's vertex and index buffers.
+// Reads back a mesh's vertex buffer.
 inline std::vector<geometry::MeshVertex> Vertices(const geometry::MeshData& mesh) {
   std::vector<geometry::MeshVertex> vertices(mesh.VertexCount());
   uint8_t* data = nullptr;
@@ -139,16 +139,6 @@ inline std::vector<geometry::MeshVertex> Vertices(const geometry::MeshData& mesh
   std::memcpy(vertices.data(), data, vertices.size() * sizeof(geometry::MeshVertex));
   mesh.VertexBuffer()->Unlock();
   return vertices;
-}
-
-inline std::vector<uint16_t> Indices(const geometry::MeshData& mesh) {
-  std::vector<uint16_t> indices(mesh.IndexCount());
-  uint8_t* data = nullptr;
-  EXPECT_EQ(mesh.IndexBuffer()->Lock(0, mesh.IndexCount() * 2, &data, platform::gfx::lock_flags::kReadOnly),
-            platform::kOk);
-  std::memcpy(indices.data(), data, indices.size() * 2);
-  mesh.IndexBuffer()->Unlock();
-  return indices;
 }
 
 }  // namespace model_test
