@@ -225,6 +225,28 @@ void RaceScenery::DrawSkyBox(platform::gfx::Device* device, const Matrix4& view)
   device->SetRenderState(RenderState::ZWriteEnable, 1);
 }
 
+void RaceScenery::DrawSkyBehind(platform::gfx::Device* device, const Matrix4& view) {
+  if (skyBox == nullptr) return;
+  platform::gfx::Viewport viewport;
+  if (platform::Failed(device->GetViewport(viewport))) {
+    DrawSkyBox(device, view);
+    return;
+  }
+  platform::gfx::Viewport farPlane = viewport;
+  farPlane.minZ = farPlane.maxZ = 1.0f;
+  device->SetViewport(farPlane);
+  DrawSkyBox(device, view);
+  device->SetViewport(viewport);
+}
+
+void RaceScenery::DrawTrackAndSky(platform::gfx::Device* device, const Matrix4& view) {
+  if (track == nullptr) {
+    DrawSkyBox(device, view);
+    return;
+  }
+  render::SceneForwardDraw(*track, device, view, nullptr, nullptr, [&] { DrawSkyBehind(device, view); });
+}
+
 void RaceScenery::DrawGlowSkyBox(platform::gfx::Device* device, const Matrix4& view) {
   DrawBox(device, glowSkyBox, view, std::max(FloatSetting(app::FloatSettingId::FARCLIP), 1.0f));
 }

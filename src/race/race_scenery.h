@@ -76,6 +76,11 @@ class RaceScenery {
   Matrix4 Projection(float fov, float aspect, float farScale) const;
   Matrix4 CameraProjection(float farScale) const;
   void DrawSkyBox(platform::gfx::Device* device, const Matrix4& view);
+  // The sky box squeezed onto the far plane: drawn after the opaque scenery it fills only the pixels still at
+  // the cleared depth, the picture it would give drawn first with everything else over it.
+  void DrawSkyBehind(platform::gfx::Device* device, const Matrix4& view);
+  // Draws the track's visible pieces with the sky behind them; only the sky without a track.
+  void DrawTrackAndSky(platform::gfx::Device* device, const Matrix4& view);
   void DrawGlowSkyBox(platform::gfx::Device* device, const Matrix4& view);
   // Linear vertex fog toward black from start to end, only with FOGVERTEX on; EndFog switches it off again.
   bool BeginFog(platform::gfx::Device* device, float start, float end) const;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/keyboard_state.h"
@@ -195,7 +196,10 @@ class RaceSession {
   PlayerProfile* profile_;
   RaceDefinition* definition_;
   void RenderCars(platform::gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer, bool alternate);
-  void RenderRacerShadows(platform::gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer);
+  // The ground shadows and, with stencil shadows on, the volumes; returns the pixels where a volume can have set
+  // the stencil, nothing when none was drawn.
+  std::optional<platform::gfx::Rect> RenderRacerShadows(platform::gfx::Device* device,
+                                                        const render::ViewFrustum& frustum, bool drawPlayer);
   void DrawCarLights(platform::gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer);
   void DrawHeadlightProjection(platform::gfx::Device* device);
   void BuildField(platform::gfx::Device* device);

@@ -7,6 +7,7 @@
 #include "geometry/models/mesh_model.h"
 #include "platform/math/math.h"
 #include "race/hud/race_hud.h"
+#include "render/effects/box_corners.h"
 #include "render/resources/cube_map.h"
 #include "render/resources/image_resource.h"
 #include "vehicle/vehicle.h"
@@ -128,11 +129,8 @@ void RaceSession::UpdateCarCubeMap(gfx::Device* device) {
     cube.SetCubeRenderFace(face);
     device->Clear(s.skyBox != nullptr ? gfx::clear_flags::kZBuffer : gfx::clear_flags::kTarget | gfx::clear_flags::kZBuffer,
                   0, 1.0f, 0);
-    s.DrawSkyBox(device, view);
-    if (s.track != nullptr) {
-      s.track->CollectVisible(s.cubeView);
-      render::SceneForwardDraw(*s.track, device, view, nullptr, nullptr);
-    }
+    if (s.track != nullptr) s.track->CollectVisible(s.cubeView);
+    s.DrawTrackAndSky(device, view);
   }
   cube.EndCubeRender();
   device->SetTransform(TransformState::Projection, s.camera->projection);
@@ -154,11 +152,8 @@ void RaceSession::RenderMirrorView(gfx::Device* device) {
   device->Clear(s.skyBox != nullptr ? gfx::clear_flags::kZBuffer : gfx::clear_flags::kTarget | gfx::clear_flags::kZBuffer,
                 0, 1.0f, 0);
   device->SetRenderState(RenderState::Lighting, 0);
-  s.DrawSkyBox(device, view);
-  if (s.track != nullptr) {
-    s.track->CollectVisible(s.mirrorView);
-    render::SceneForwardDraw(*s.track, device, view, nullptr, nullptr);
-  }
+  if (s.track != nullptr) s.track->CollectVisible(s.mirrorView);
+  s.DrawTrackAndSky(device, view);
   // The cars behind: every racer but the player's own.
   device->SetRenderState(RenderState::Lighting, 1);
   const bool cubeMapping = s.Setting(app::SettingId::CUBEMAPPING) != 0;
@@ -207,7 +202,8 @@ void RaceSession::RenderCars(gfx::Device* device, const render::ViewFrustum& fru
   }
 }
 
-void RaceSession::RenderRacerShadows(gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer) {
+std::optional<gfx::Rect> RaceSession::RenderRacerShadows(gfx::Device* device, const render::ViewFrustum& frustum,
+                                                        bool drawPlayer) {
   const Matrix4& view = scenery_.camera->view;
   device->SetRenderState(RenderState::AlphaBlendEnable, 1);
   device->SetRenderState(RenderState::SrcBlend, gfx::Blend::SrcAlpha);
@@ -223,15 +219,37 @@ void RaceSession::RenderRacerShadows(gfx::Device* device, const render::ViewFrus
   }
   device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kDiffuse);
   const bool stencil = scenery_.Setting(app::SettingId::STENCILSHADOWS) > 0;
+  gfx::Viewport viewport;
+  viewport.width = static_cast<uint32_t>(std::max(scenery_.Setting(app::SettingId::SCREENWIDTH), 0));
+  viewport.height = static_cast<uint32_t>(std::max(scenery_.Setting(app::SettingId::SCREENHEIGHT), 0));
+  device->GetViewport(viewport);
+  const Matrix4 viewProjection = view * scenery_.camera->projection;
+  std::optional<gfx::Rect> area;
   for (vehicle::Vehicle* car : world_.Cars()) {
     VehiclePresentation* presentation = Drawable(car);
     if (presentation == nullptr || (car == player_ && !drawPlayer)) continue;
-    presentation->renderer->RenderShadowModel(device, scenery_.lighting.get(), view, &frustum, stencil);
+    Vec3 volumeMin, volumeMax;
+    if (!presentation->renderer->RenderShadowModel(device, scenery_.lighting.get(), view, &frustum, stencil,
+                                                   &volumeMin, &volumeMax)) {
+      continue;
+    }
+    const std::optional<gfx::Rect> covered =
+        render::BoxOnScreen(volumeMin, volumeMax, viewProjection, viewport.width, viewport.height);
+    if (!covered) continue;
+    if (!area) {
+      area = covered;
+    } else {
+      area->left = std::min(area->left, covered->left);
+      area->top = std::min(area->top, covered->top);
+      area->right = std::max(area->right, covered->right);
+      area->bottom = std::max(area->bottom, covered->bottom);
+    }
   }
   device->SetRenderState(RenderState::ZWriteEnable, 1);
   device->SetRenderState(RenderState::AlphaBlendEnable, 0);
   device->SetRenderState(RenderState::SrcBlend, gfx::Blend::One);
   device->SetRenderState(RenderState::DestBlend, gfx::Blend::Zero);
+  return area;
 }
 
 // The light the cars throw, added onto the picture: every drawn car's neon glow on the ground under it, and the
@@ -267,18 +285,23 @@ void RaceSession::Render(gfx::Device* device) {
   const bool drawPlayer = !camera.IsInCarView();
   device->SetTransform(TransformState::Projection, camera.projection);
   device->SetRenderState(RenderState::Lighting, 0);
-  s.DrawSkyBox(device, camera.view);
   if (s.track != nullptr) {
     s.track->CollectVisible(camera.frustum);
     s.track->Draw(device, camera.view,
-                  s.reflectionTarget != nullptr ? s.reflectionTarget->GetRenderTargetTexture() : nullptr);
+                  s.reflectionTarget != nullptr ? s.reflectionTarget->GetRenderTargetTexture() : nullptr,
+                  [&] { s.DrawSkyBehind(device, camera.view); });
     DrawHeadlightProjection(device);
+  } else {
+    s.DrawSkyBox(device, camera.view);
   }
   device->SetRenderState(RenderState::Lighting, 1);
   RenderCars(device, camera.frustum, drawPlayer, false);
   device->SetRenderState(RenderState::Lighting, 0);
-  RenderRacerShadows(device, camera.frustum, drawPlayer);
-  if (s.shadeQuad != nullptr && s.Setting(app::SettingId::STENCILSHADOWS) > 0) s.shadeQuad->DrawStencilShadow(device);
+  // The shade goes only where the volumes can have set the stencil.
+  const std::optional<gfx::Rect> shaded = RenderRacerShadows(device, camera.frustum, drawPlayer);
+  if (s.shadeQuad != nullptr && s.Setting(app::SettingId::STENCILSHADOWS) > 0 && shaded) {
+    s.shadeQuad->DrawStencilShadow(device, &*shaded);
+  }
   DrawCarLights(device, camera.frustum, drawPlayer);
   if (s.skids != nullptr) s.skids->Draw(device, camera.view, &camera.frustum);
   if (s.particles != nullptr) s.particles->Draw(device, camera.view, &camera.frustum);

@@ -118,7 +118,9 @@ void GroundShadow::Update(VehicleWorld& world, const Matrix4& car) {
 
   Vec3 drop{0, -10000, 0};
   SphereHit hit;
-  if (world.CastSphere(origin + Vec3{0, kShadowCastAbove, 0}, origin - Vec3{0, kShadowCastBelow, 0}, 0, false, hit)) {
+  groundFound = world.CastSphere(origin + Vec3{0, kShadowCastAbove, 0}, origin - Vec3{0, kShadowCastBelow, 0}, 0,
+                                 false, hit);
+  if (groundFound) {
     groundPoint = hit.contact;
     groundNormal = hit.normal;
     drop = hit.contact - origin;

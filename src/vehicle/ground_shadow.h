@@ -53,8 +53,10 @@ class GroundShadow {
   float width, front, rear;
   uint32_t vertexCount, indexCount;
   platform::Vec3 origin;
+  // Where the last update found the track under the car's centre; groundFound false when it found none.
   platform::Vec3 groundPoint;
   platform::Vec3 groundNormal{0, 1, 0};
+  bool groundFound = false;
   // The result of creating the buffers (kOk, or the first failure).
   platform::HResult createResult = platform::kOk;
 

@@ -1,10 +1,13 @@
 // Drawing a car: level of detail, culling, body, wheels and riding parts in three passes, and its shadow.
 #include "vehicle/vehicle_renderer.h"
 
+#include <algorithm>
+
 #include "geometry/models/mesh_model.h"
 #include "platform/math/math.h"
 #include "render/effects/box_corners.h"
 #include "render/effects/scene_lighting.h"
+#include "vehicle/ground_shadow.h"
 #include "vehicle/vehicle_presentation.h"
 
 namespace vehicle {
@@ -22,6 +25,13 @@ size_t SelectLodIndex(const std::vector<LodLevel>& lods, float depth) {
 float LodDepth(const render::ViewFrustum& frustum, const Vec3& position, float bias) {
   const platform::Plane& plane = frustum.planes[0];
   return plane.a * position.x + plane.b * position.y + plane.c * position.z + plane.d + bias;
+}
+
+float ShadowVolumeReach(const Vec3& sun, const Vec3& groundNormal, float height) {
+  const float descent = -platform::Dot(sun, groundNormal);
+  const float drop = std::max(height, 0.0f) + kShadowVolumeDepth;
+  if (descent * kShadowVolumeLength <= drop) return kShadowVolumeLength;
+  return drop / descent;
 }
 
 Matrix4 BodyTransform(const Vehicle& car, const Matrix4& extra) {
@@ -170,7 +180,8 @@ bool VehicleRenderer::RenderGroundShadow(gfx::Device* device, const Matrix4& vie
 namespace vehicle {
 
 bool VehicleRenderer::RenderShadowModel(gfx::Device* device, render::SceneLighting* lighting, const Matrix4& view,
-                                        const render::ViewFrustum* frustum, bool stencilShadows) {
+                                        const render::ViewFrustum* frustum, bool stencilShadows, Vec3* volumeMin,
+                                        Vec3* volumeMax) {
   if (!stencilShadows || RespawnHidden(car_) || presentation_ == nullptr || presentation_->shadowModel == nullptr) {
     return false;
   }
@@ -182,7 +193,27 @@ bool VehicleRenderer::RenderShadowModel(gfx::Device* device, render::SceneLighti
     if (sun != nullptr && platform::Inverse(car_.worldMatrix, &inverse)) light = platform::TransformNormal(*sun, inverse);
   }
   // The volume runs from the silhouette away from the sun, far enough to reach any ground below the car.
-  presentation_->shadowModel->DrawShadow(device, BodyTransform(car_, view), light * -kShadowVolumeLength);
+  geometry::MeshModel& caster = *presentation_->shadowModel;
+  const Matrix4 body = BodyTransform(car_, platform::IdentityMatrix());
+  const Vec3 lightInWorld = platform::TransformNormal(light, body);
+  float reach = kShadowVolumeLength;
+  render::BoxCorners box(caster.boundsMin, caster.boundsMax);
+  box.BoxTransform(body);
+  const GroundShadow* ground = presentation_->shadow.get();
+  if (ground != nullptr && ground->groundFound) {
+    float height = -kShadowVolumeLength;
+    for (const Vec3& corner : box.corners) {
+      height = std::max(height, platform::Dot(corner - ground->groundPoint, ground->groundNormal));
+    }
+    reach = ShadowVolumeReach(lightInWorld, ground->groundNormal, height);
+  }
+  caster.DrawShadow(device, BodyTransform(car_, view), light * -reach);
+  if (volumeMin != nullptr && volumeMax != nullptr) {
+    // The silhouette lies in the caster's box and its extrusion in that box moved along the light.
+    const Vec3 extrusion = lightInWorld * reach;
+    *volumeMin = platform::ComponentMin(box.worldMin, box.worldMin + extrusion);
+    *volumeMax = platform::ComponentMax(box.worldMax, box.worldMax + extrusion);
+  }
   return true;
 }
 

@@ -19,8 +19,15 @@ namespace vehicle {
 
 class VehiclePresentation;
 
-// How far a stencil shadow volume reaches from the car's silhouette (inches).
+// How far a stencil shadow volume reaches from the car's silhouette at most (inches), and how far below the plane
+// of the ground under the car it ends when that ground is known: past every surface near the car the shadow
+// falls on, while the rasteriser no longer walks the buried rest of the volume down to the screen's edge.
 constexpr float kShadowVolumeLength = 10000.0f;
+constexpr float kShadowVolumeDepth = 200.0f;
+// The factor the sun's vector is scaled by to extrude the volume of a caster whose highest point lies `height`
+// above the ground plane of that normal: its open end kShadowVolumeDepth below the plane, never more than
+// kShadowVolumeLength; the full length for a sun that does not descend toward the plane.
+float ShadowVolumeReach(const Vec3& sun, const Vec3& groundNormal, float height);
 // The headlights' beam on the road: how far it reaches ahead of the nose, its width against the car's, and its
 // height above the ground the tyres stand on (inches).
 constexpr float kLightPoolLength = 500.0f;
@@ -61,9 +68,11 @@ class VehicleRenderer {
   // The shadow grid, unless the car blinks or is out of view.
   bool RenderGroundShadow(platform::gfx::Device* device, const Matrix4& view, const render::ViewFrustum* frustum);
   // The stencil shadow volume of the shadow model, cast away from the scene's sun (straight down without one),
-  // under the same skip rules as the ground shadow and only with stencil shadows on.
+  // under the same skip rules as the ground shadow and only with stencil shadows on. When drawn, and the box is
+  // asked for, *volumeMin and *volumeMax take a world box around the volume.
   bool RenderShadowModel(platform::gfx::Device* device, render::SceneLighting* lighting, const Matrix4& view,
-                         const render::ViewFrustum* frustum, bool stencilShadows);
+                         const render::ViewFrustum* frustum, bool stencilShadows, Vec3* volumeMin = nullptr,
+                         Vec3* volumeMax = nullptr);
   // The beam of the car's headlights on the road: a flat quad on the ground ahead of its nose, textured by the
   // caller (its HEADLIGHT picture) and blended as the caller set; drawn from both sides. Nothing while the car
   // blinks or is out of view.

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <array>
+#include <optional>
 
+#include "platform/gfx/types.h"
 #include "platform/math/types.h"
 
 namespace render {
@@ -24,5 +26,11 @@ class BoxCorners {
   Vec3 worldMin, worldMax;
   std::array<Vec3, 8> corners{};
 };
+
+// The pixels of a width x height target (rows top-down) that a world box can cover once carried through the
+// view-projection matrix, one pixel wider on every side and kept inside the target; nothing when it lies wholly
+// outside. A box reaching behind the eye gives the whole target.
+std::optional<platform::gfx::Rect> BoxOnScreen(const Vec3& min, const Vec3& max, const Matrix4& viewProjection,
+                                               uint32_t width, uint32_t height);
 
 }  // namespace render

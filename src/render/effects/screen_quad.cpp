@@ -280,10 +280,14 @@ void ColorQuad::SetColor(float r, float g, float b, float a) {
   WriteVertices(false);
 }
 
+uint32_t ColorQuad::Colour() const {
+  return ColorChannelByte(alpha) << 24 | ColorChannelByte(red) << 16 | ColorChannelByte(green) << 8 |
+         ColorChannelByte(blue);
+}
+
 void ColorQuad::WriteVertices(bool positions) {
   if (buffer == nullptr) return;
-  const uint32_t colour = ColorChannelByte(alpha) << 24 | ColorChannelByte(red) << 16 |
-                          ColorChannelByte(green) << 8 | ColorChannelByte(blue);
+  const uint32_t colour = Colour();
   uint8_t* data = nullptr;
   if (platform::Failed(buffer->Lock(0, 4 * sizeof(ColorScreenVertex), &data, 0)) || data == nullptr) return;
   auto* vertices = reinterpret_cast<ColorScreenVertex*>(data);
@@ -297,7 +301,7 @@ void ColorQuad::WriteVertices(bool positions) {
   buffer->Unlock();
 }
 
-void ColorQuad::Draw(Device* device) {
+void ColorQuad::Draw(Device* device, const platform::gfx::Rect* area) {
   if (device == nullptr || buffer == nullptr) return;
   device->SetRenderState(RenderState::ZEnable, false);
   device->SetRenderState(RenderState::AlphaBlendEnable, true);
@@ -312,8 +316,19 @@ void ColorQuad::Draw(Device* device) {
   // A texture left bound by an earlier draw would tint the quad; with none the diffuse colour passes unchanged.
   device->SetTexture(0, nullptr);
   device->SetVertexShader(kColorScreenVertexFormat);
-  device->SetStreamSource(0, buffer, sizeof(ColorScreenVertex));
-  device->DrawPrimitive(platform::gfx::PrimitiveType::TriangleStrip, 0, 2);
+  if (area != nullptr) {
+    ColorScreenVertex corners[4];
+    FillCorners(corners, static_cast<float>(area->right - area->left), static_cast<float>(area->bottom - area->top),
+                Colour());
+    for (ColorScreenVertex& corner : corners) {
+      corner.x += static_cast<float>(area->left);
+      corner.y += static_cast<float>(area->top);
+    }
+    device->DrawPrimitiveUP(platform::gfx::PrimitiveType::TriangleStrip, 2, corners, sizeof(ColorScreenVertex));
+  } else {
+    device->SetStreamSource(0, buffer, sizeof(ColorScreenVertex));
+    device->DrawPrimitive(platform::gfx::PrimitiveType::TriangleStrip, 0, 2);
+  }
   device->SetRenderState(RenderState::ZEnable, true);
   device->SetRenderState(RenderState::AlphaBlendEnable, false);
   RestoreStageDefaults(device);
@@ -321,13 +336,13 @@ void ColorQuad::Draw(Device* device) {
   device->SetRenderState(RenderState::DestBlend, Blend::Zero);
 }
 
-void ColorQuad::DrawStencilShadow(Device* device) {
+void ColorQuad::DrawStencilShadow(Device* device, const platform::gfx::Rect* area) {
   if (device == nullptr || buffer == nullptr) return;
   device->SetRenderState(RenderState::StencilEnable, true);
   device->SetRenderState(RenderState::StencilRef, 1);
   device->SetRenderState(RenderState::StencilFunc, platform::gfx::CompareFunc::LessEqual);
   device->SetRenderState(RenderState::StencilPass, platform::gfx::StencilOp::Keep);
-  Draw(device);
+  Draw(device, area);
   device->SetRenderState(RenderState::StencilEnable, false);
 }
 

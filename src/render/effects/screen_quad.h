@@ -88,16 +88,18 @@ class ColorQuad {
   void Build(platform::gfx::Device* device, const app::Settings* settings);
   // Channels 0..1.
   void SetColor(float r, float g, float b, float a);
-  // Blended over the screen.
-  void Draw(platform::gfx::Device* device);
-  // Blended only where the stencil holds 1 or more.
-  void DrawStencilShadow(platform::gfx::Device* device);
+  // Blended over the screen, or only over `area` when given.
+  void Draw(platform::gfx::Device* device, const platform::gfx::Rect* area = nullptr);
+  // Blended only where the stencil holds 1 or more; only over `area` (pixels, rows top-down) when given, for a
+  // stencil set nowhere else.
+  void DrawStencilShadow(platform::gfx::Device* device, const platform::gfx::Rect* area = nullptr);
   void ReleaseComPointer();
 
   platform::gfx::VertexBuffer* buffer = nullptr;
   float red = 0, green = 0, blue = 0, alpha = 0.8f;
 
  private:
+  uint32_t Colour() const;
   void WriteVertices(bool positions);
   float width_ = 0, height_ = 0;
 };

@@ -57,6 +57,7 @@ void Scene::Teardown() {
 }
 
 void Scene::CollectVisible(const ViewFrustum& frustum) {
+  collectedFrustum_ = frustum;
   for (auto& kind : visibleParts)
     for (auto& list : kind) list.clear();
   if (renderOctree) {

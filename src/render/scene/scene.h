@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,9 +68,13 @@ class Scene {
   const geometry::Path* FindPath(const std::string& name) const;
 
   // Drawing (scene_draw.cpp): every pass leaves the device at the model/scene render-state baseline.
-  void Draw(platform::gfx::Device* device, const Matrix4& view, platform::gfx::BaseTexture* reflectionTexture);
+  // `behind`, when given, runs once the opaque kinds are drawn and before anything blends, for what lies behind
+  // every piece (the sky drawn onto the far plane then fills only the pixels nothing covers). When an opaque
+  // kind's material blends after all it runs first instead, so nothing blends over a sky not yet there.
+  void Draw(platform::gfx::Device* device, const Matrix4& view, platform::gfx::BaseTexture* reflectionTexture,
+            const std::function<void()>& behind = nullptr);
   void DrawVisible(platform::gfx::Device* device, const Matrix4& view, const Matrix4* reflectionMatrix,
-                   platform::gfx::BaseTexture* reflectionTexture);
+                   platform::gfx::BaseTexture* reflectionTexture, const std::function<void()>& behind = nullptr);
   void DrawSecondPass(platform::gfx::Device* device, const Matrix4& view, const SceneBuckets& lists);
   void DrawProjected(platform::gfx::Device* device, const Matrix4& view, const Matrix4& projectorView);
   void DrawBucket(platform::gfx::Device* device, const std::vector<std::vector<MeshPart*>>& lists);
@@ -105,6 +110,8 @@ class Scene {
 
  private:
   friend class SceneLoader;
+  // The frustum of the last CollectVisible: the draws skip the runs of the visible pieces outside it.
+  ViewFrustum collectedFrustum_;
   void SetVertexFormat(platform::gfx::Device* device, uint32_t format);
   void BindPart(platform::gfx::Device* device, const MeshPart* part, const ScenePart*& lastBound);
   int Setting(int id) const;
@@ -113,7 +120,7 @@ class Scene {
 // The main pass (SceneForwardDraw) and, on its own, the second pass (SceneForward: depth, then the self-lit and
 // additive pieces, as the glow capture wants them) over the scene's visible pieces.
 void SceneForwardDraw(Scene& scene, platform::gfx::Device* device, const Matrix4& view, const Matrix4* reflectionMatrix,
-                      platform::gfx::BaseTexture* reflectionTexture);
+                      platform::gfx::BaseTexture* reflectionTexture, const std::function<void()>& behind = nullptr);
 void SceneForward(Scene& scene, platform::gfx::Device* device, const Matrix4& view);
 
 // The resource manager's shared scene of that name (one more reference when already loaded, unless

@@ -39,6 +39,19 @@ void SetStage(gfx::Device* device, uint32_t stage, TextureOp op, uint32_t arg1, 
   device->SetTextureStageState(stage, TextureStageState::ColorArg2, arg2);
 }
 
+// Whether a material of the kinds drawn before `behind` blends with what is under it.
+bool OpaqueKindsBlend(const SceneBuckets& buckets) {
+  for (MaterialKind kind :
+       {MaterialKind::Plain, MaterialKind::NormalMapped, MaterialKind::SharedReflection, MaterialKind::MapReflection}) {
+    for (const auto& list : Lists(buckets, kind)) {
+      for (const MeshPart* part : list) {
+        if (part->image != nullptr && (part->image->additiveBlend || part->image->alphaBlend)) return true;
+      }
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 int Scene::Setting(int id) const { return SceneSetting(settings, static_cast<app::SettingId>(id)); }
@@ -76,10 +89,10 @@ void Scene::DrawBucket(gfx::Device* device, const std::vector<std::vector<MeshPa
         }
       }
       if (!firstDrawn) {
-        part->DrawWithMaterial(device);
+        part->DrawWithMaterial(device, &collectedFrustum_);
         firstDrawn = true;
       } else {
-        part->Draw(device);
+        part->Draw(device, &collectedFrustum_);
       }
     }
     if (!list.empty()) list.front()->RestoreMaterialStates(device);
@@ -110,7 +123,7 @@ void Scene::DrawOverlayKind(gfx::Device* device, const std::vector<std::vector<M
         scroll.m[2][1] = image->vOffset[1];
         device->SetTransform(gfx::TransformState::Texture0, scroll);
       }
-      part->Draw(device);
+      part->Draw(device, &collectedFrustum_);
       if (scrolling) {
         device->SetTextureStageState(0, TextureStageState::TextureTransformFlags, gfx::texture_transform::kDisable);
       }
@@ -118,7 +131,8 @@ void Scene::DrawOverlayKind(gfx::Device* device, const std::vector<std::vector<M
   }
 }
 
-void Scene::Draw(gfx::Device* device, const Matrix4& view, gfx::BaseTexture* reflectionTexture) {
+void Scene::Draw(gfx::Device* device, const Matrix4& view, gfx::BaseTexture* reflectionTexture,
+                 const std::function<void()>& behind) {
   const float width = static_cast<float>(Setting(static_cast<int>(app::SettingId::SCREENWIDTH)));
   const float height = static_cast<float>(Setting(static_cast<int>(app::SettingId::SCREENHEIGHT)));
   const float aspect = height > 0 ? width / height : 1.0f;
@@ -126,14 +140,16 @@ void Scene::Draw(gfx::Device* device, const Matrix4& view, gfx::BaseTexture* ref
   const float farClip = SceneFloatSetting(settings, app::FloatSettingId::FARCLIP, kDefaultFarClip);
   const Matrix4 projection = platform::PerspectiveFovLH(fov, aspect, 0.0f, farClip);
   const Matrix4 textureMatrix = platform::Multiply(projection, reflectionTextureMatrix);
-  DrawVisible(device, view, &textureMatrix, reflectionTexture);
+  DrawVisible(device, view, &textureMatrix, reflectionTexture, behind);
 }
 
 void Scene::DrawVisible(gfx::Device* device, const Matrix4& view, const Matrix4* reflectionMatrix,
-                        gfx::BaseTexture* reflectionTexture) {
+                        gfx::BaseTexture* reflectionTexture, const std::function<void()>& behind) {
   const bool alphaWrite = Setting(static_cast<int>(app::SettingId::ALPHAWRITE)) != 0;
   const uint32_t mipFilter = static_cast<uint32_t>(Setting(static_cast<int>(app::SettingId::MIPFILTER)));
   const uint32_t clampUvs = static_cast<uint32_t>(Setting(static_cast<int>(app::SettingId::CLAMPUVS)));
+  const bool behindFirst = behind && OpaqueKindsBlend(visibleParts);
+  if (behindFirst) behind();
   device->SetTransform(gfx::TransformState::View, view);
   device->SetVertexShader(kSceneFormatPlain);
   currentVertexFormat = kSceneFormatPlain;
@@ -197,6 +213,11 @@ void Scene::DrawVisible(gfx::Device* device, const Matrix4& view, const Matrix4*
   };
   drawPlanar(MaterialKind::SharedReflection);
   drawEnvironment(MaterialKind::MapReflection);
+  if (behind && !behindFirst) {
+    behind();
+    device->SetTransform(gfx::TransformState::View, view);
+    device->SetVertexShader(currentVertexFormat);
+  }
 
   const auto& alphaFirst = Lists(visibleParts, MaterialKind::AlphaFirst);
   const auto& alpha = Lists(visibleParts, MaterialKind::Alpha);
@@ -269,12 +290,12 @@ void Scene::DrawSecondPass(gfx::Device* device, const Matrix4& view, const Scene
             device->SetRenderState(RenderState::AlphaFunc, gfx::CompareFunc::Greater);
           }
           device->SetTextureStageState(0, TextureStageState::AlphaArg1, arg::kTexture);
-          part->DrawWithMaterial(device);
+          part->DrawWithMaterial(device, &collectedFrustum_);
           part->RestoreMaterialStates(device);
           if (alphaWrite) device->SetRenderState(RenderState::AlphaRef, kAlphaTestReferenceLate);
           device->SetTextureStageState(0, TextureStageState::AlphaArg1, arg::kDiffuse);
         } else {
-          part->Draw(device);
+          part->Draw(device, &collectedFrustum_);
         }
       }
     }
@@ -298,7 +319,7 @@ void Scene::DrawSecondPass(gfx::Device* device, const Matrix4& view, const Scene
         }
         if (!part->enabled) continue;
         BindPart(device, part, lastBound);
-        part->DrawWithMaterial(device);
+        part->DrawWithMaterial(device, &collectedFrustum_);
         drawn = true;
       }
       if (drawn) list.front()->RestoreMaterialStates(device);
@@ -346,7 +367,7 @@ void Scene::DrawProjected(gfx::Device* device, const Matrix4& view, const Matrix
       for (const MeshPart* part : list) {
         if (!part->enabled) continue;
         BindPart(device, part, lastBound);
-        part->Draw(device);
+        part->Draw(device, &collectedFrustum_);
       }
     }
   }
@@ -363,8 +384,8 @@ void Scene::DrawProjected(gfx::Device* device, const Matrix4& view, const Matrix
 }
 
 void SceneForwardDraw(Scene& scene, gfx::Device* device, const Matrix4& view, const Matrix4* reflectionMatrix,
-                      gfx::BaseTexture* reflectionTexture) {
-  scene.DrawVisible(device, view, reflectionMatrix, reflectionTexture);
+                      gfx::BaseTexture* reflectionTexture, const std::function<void()>& behind) {
+  scene.DrawVisible(device, view, reflectionMatrix, reflectionTexture, behind);
 }
 
 void SceneForward(Scene& scene, gfx::Device* device, const Matrix4& view) {

@@ -4,9 +4,11 @@
 #include <meshoptimizer.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "platform/math/math.h"
+#include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
 #include "render/scene/view_frustum.h"
 
@@ -43,13 +45,57 @@ void MeshPart::Bind(gfx::Device* device) const {
   device->SetIndices(part->indexBuffer, 0);
 }
 
-void MeshPart::Draw(gfx::Device* device) const {
+namespace {
+
+// Whether a box (centre, half size) reaches into the frustum: not wholly behind any one of its planes.
+bool RunInFrustum(const MeshPart::Run& run, const ViewFrustum& frustum) {
+  for (const platform::Plane& plane : frustum.planes) {
+    const float reach = std::fabs(plane.a) * run.halfSize.x + std::fabs(plane.b) * run.halfSize.y +
+                        std::fabs(plane.c) * run.halfSize.z;
+    if (platform::DotCoord(plane, run.centre) + reach < 0) return false;  // NaN compares false: drawn
+  }
+  return true;
+}
+
+}  // namespace
+
+void MeshPart::Draw(gfx::Device* device, const ViewFrustum* frustum) const {
   if (primitiveCount == 0 || part->indexBuffer == nullptr) return;
-  device->DrawIndexedPrimitive(gfx::PrimitiveType::TriangleList, minIndex, maxIndex - minIndex + 1, startIndex,
-                               primitiveCount);
+  if (frustum == nullptr || runs.empty()) {
+    device->DrawIndexedPrimitive(gfx::PrimitiveType::TriangleList, minIndex, maxIndex - minIndex + 1, startIndex,
+                                 primitiveCount);
+    return;
+  }
+  Run pending;
+  auto flush = [&] {
+    if (pending.primitiveCount == 0) return;
+    device->DrawIndexedPrimitive(gfx::PrimitiveType::TriangleList, pending.minIndex,
+                                 pending.maxIndex - pending.minIndex + 1, pending.startIndex, pending.primitiveCount);
+    pending.primitiveCount = 0;
+  };
+  for (const Run& run : runs) {
+    if (!RunInFrustum(run, *frustum)) {
+      flush();
+    } else if (pending.primitiveCount == 0) {
+      pending = run;
+    } else {
+      pending.primitiveCount += run.primitiveCount;
+      pending.minIndex = std::min(pending.minIndex, run.minIndex);
+      pending.maxIndex = std::max(pending.maxIndex, run.maxIndex);
+    }
+  }
+  flush();
 }
 
 ScenePart::~ScenePart() { Release(); }
+
+bool MeshPart::Opaque() const {
+  using geometry::MaterialKind;
+  const bool opaqueKind = kind == MaterialKind::Plain || kind == MaterialKind::NormalMapped ||
+                          kind == MaterialKind::SharedReflection || kind == MaterialKind::CubeReflection ||
+                          kind == MaterialKind::MapReflection;
+  return opaqueKind && (image == nullptr || (!image->alphaBlend && !image->additiveBlend));
+}
 
 bool ScenePart::BuildVertices(PartVertexInput& input) {
   const bool secondUv = input.hasSecondUv;
@@ -181,13 +227,28 @@ void ScenePart::SetPieceEnabled(size_t piece, bool flag) {
 
 void ScenePart::Optimize(gfx::Device* device) {
   if (vertexBuffer != nullptr || indexBuffer != nullptr) return;
-  // Each piece's triangles in vertex-cache order, within its own range so the pieces stay contiguous.
+  // Each piece's triangles in vertex-cache order, within its own range so the pieces stay contiguous. A large
+  // opaque piece is first sorted by place and cut into runs, each in vertex-cache order within itself; blended
+  // pieces keep one range, since the order of their triangles shows.
   for (const auto& piece : pieces) {
     uint16_t* range = indices_.data() + piece->startIndex;
     const size_t count = size_t{piece->primitiveCount} * 3;
+    piece->runs.clear();
     if (count == 0) continue;
     std::vector<uint32_t> wide(range, range + count);
-    meshopt_optimizeVertexCache(wide.data(), wide.data(), count, vertexCount);
+    if (piece->primitiveCount >= 2 * kRunTriangles && piece->Opaque() && !positions.empty()) {
+      meshopt_spatialSortTriangles(wide.data(), wide.data(), count, &positions[0].x, vertexCount, sizeof(Vec3));
+      for (uint32_t first = 0; first < piece->primitiveCount; first += kRunTriangles) {
+        MeshPart::Run run;
+        run.startIndex = piece->startIndex + first * 3;
+        run.primitiveCount = std::min(kRunTriangles, piece->primitiveCount - first);
+        meshopt_optimizeVertexCache(wide.data() + first * 3, wide.data() + first * 3, size_t{run.primitiveCount} * 3,
+                                    vertexCount);
+        piece->runs.push_back(run);
+      }
+    } else {
+      meshopt_optimizeVertexCache(wide.data(), wide.data(), count, vertexCount);
+    }
     for (size_t i = 0; i < count; ++i) range[i] = static_cast<uint16_t>(wide[i]);
   }
   // Vertices renumbered in the order the triangles first use them; vertices no triangle uses are dropped.
@@ -212,6 +273,20 @@ void ScenePart::Optimize(gfx::Device* device) {
       const uint32_t index = indices_[piece->startIndex + i];
       piece->minIndex = std::min(piece->minIndex, index);
       piece->maxIndex = std::max(piece->maxIndex, index);
+    }
+    for (MeshPart::Run& run : piece->runs) {
+      run.minIndex = vertexCount;
+      run.maxIndex = 0;
+      Vec3 low = positions[indices_[run.startIndex]], high = low;
+      for (uint32_t i = 0; i < run.primitiveCount * 3; ++i) {
+        const uint32_t index = indices_[run.startIndex + i];
+        run.minIndex = std::min(run.minIndex, index);
+        run.maxIndex = std::max(run.maxIndex, index);
+        low = platform::ComponentMin(low, positions[index]);
+        high = platform::ComponentMax(high, positions[index]);
+      }
+      run.centre = (low + high) * 0.5f;
+      run.halfSize = (high - low) * 0.5f;
     }
   }
   if (indices_.empty()) return;

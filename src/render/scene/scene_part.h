@@ -20,6 +20,7 @@ namespace render {
 class ImageResource;
 class ResourceManager;
 class ScenePart;
+struct ViewFrustum;
 
 using platform::Vec2;
 using platform::Vec3;
@@ -31,6 +32,9 @@ constexpr uint32_t kSceneFormatNormals = 0x152;
 constexpr uint32_t kSceneFormatNormalsSecondUv = 0x252;
 // Indices are 16-bit, so one part holds at most this many distinct vertices.
 constexpr uint32_t kMaxPartVertices = 65536;
+// Triangles of one run of a large opaque piece: small enough that a view skips most of a piece spread over the
+// whole track, large enough that the runs it sees cost few draws.
+constexpr uint32_t kRunTriangles = 512;
 
 // The per-vertex lists of one part record, every index already checked against its list.
 struct PartVertexInput {
@@ -59,14 +63,17 @@ class MeshPart {
   void SetSecondImage(ImageResource* newImage);
   // Gives both image references back.
   void Release();
+  // Whether the piece draws without blending, so its triangles may be drawn in any order.
+  bool Opaque() const;
 
   // Stream 0 and indices from the owning part.
   void Bind(platform::gfx::Device* device) const;
-  // One indexed triangle list over the piece's range; nothing for an empty piece.
-  void Draw(platform::gfx::Device* device) const;
+  // One indexed triangle list over the piece's range; nothing for an empty piece. With a frustum, a piece cut
+  // into runs draws only the runs whose boxes reach into it, neighbouring ones in one draw.
+  void Draw(platform::gfx::Device* device, const ViewFrustum* frustum = nullptr) const;
 
   // The material (colours, textures, blending, uv scroll) for a list's first piece, then the draw.
-  void DrawWithMaterial(platform::gfx::Device* device) const;
+  void DrawWithMaterial(platform::gfx::Device* device, const ViewFrustum* frustum = nullptr) const;
   // Undoes what DrawWithMaterial set that the next list would not set itself.
   void RestoreMaterialStates(platform::gfx::Device* device) const;
   // The second-uv image on its stage (modulated twice over what is below), and its undo.
@@ -87,6 +94,13 @@ class MeshPart {
   uint32_t materialSlot = 0;
   geometry::MaterialKind kind = geometry::MaterialKind::Plain;
   uint32_t minIndex = 0, maxIndex = 0;
+  // A large opaque piece is cut into runs of nearby triangles, one after another in the index buffer, so the
+  // draws of a view skip the runs it cannot see; empty for a piece drawn whole.
+  struct Run {
+    uint32_t startIndex = 0, primitiveCount = 0, minIndex = 0, maxIndex = 0;
+    Vec3 centre, halfSize;
+  };
+  std::vector<Run> runs;
 
  private:
   // Stage that channel 0's scroll and the normal map use: 1 when the normal map takes stage 0.

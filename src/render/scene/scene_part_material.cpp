@@ -29,7 +29,7 @@ uint32_t MeshPart::SecondTextureStage() const {
   return stageOneTaken ? 2 : 1;
 }
 
-void MeshPart::DrawWithMaterial(gfx::Device* device) const {
+void MeshPart::DrawWithMaterial(gfx::Device* device, const ViewFrustum* frustum) const {
   if (image != nullptr && image->loaded) {
     device->SetMaterial(image->material);
     const bool normalMapping = NormalMapping();
@@ -66,7 +66,7 @@ void MeshPart::DrawWithMaterial(gfx::Device* device) const {
       device->SetTransform(TextureTransform(stage), scroll);
     }
   }
-  Draw(device);
+  Draw(device, frustum);
 }
 
 void MeshPart::RestoreMaterialStates(gfx::Device* device) const {
