@@ -180,7 +180,13 @@ void GlDevice::ApplyRenderStates() {
   if (Differs(k, c.depthFunc, CompareOf(s.Render(RenderState::ZFunc)))) glDepthFunc(c.depthFunc);
   if (Differs(k, c.depthWrite, s.Render(RenderState::ZWriteEnable) != 0)) glDepthMask(c.depthWrite ? GL_TRUE : GL_FALSE);
 
-  const bool blend = s.Render(RenderState::AlphaBlendEnable) != 0;
+  // Blending with ZERO, ONE keeps every colour as it was: such draws (depth-only and stencil passes) are sent
+  // with colour writes off, so the rasteriser neither reads nor writes the colour buffer for them.
+  const bool keepsColour = s.Render(RenderState::AlphaBlendEnable) != 0 &&
+                           s.Render(RenderState::SrcBlend) == static_cast<uint32_t>(Blend::Zero) &&
+                           s.Render(RenderState::DestBlend) == static_cast<uint32_t>(Blend::One) &&
+                           BlendEquationOf(s.Render(RenderState::BlendOp)) == GL_FUNC_ADD;
+  const bool blend = s.Render(RenderState::AlphaBlendEnable) != 0 && !keepsColour;
   toggle(GL_BLEND, c.blend, blend);
   if (blend) {
     uint32_t source = s.Render(RenderState::SrcBlend), destination = s.Render(RenderState::DestBlend);
@@ -221,7 +227,7 @@ void GlDevice::ApplyRenderStates() {
       glStencilMask(c.stencilWriteMask);
   }
 
-  const uint32_t mask = s.Render(RenderState::ColorWriteEnable) & 0xF;
+  const uint32_t mask = keepsColour ? 0u : s.Render(RenderState::ColorWriteEnable) & 0xF;
   if (Differs(k, c.colorMask, mask))
     glColorMask((mask & color_write::kRed) != 0, (mask & color_write::kGreen) != 0, (mask & color_write::kBlue) != 0,
                 (mask & color_write::kAlpha) != 0);
