@@ -170,6 +170,24 @@ TEST_F(AssemblyTest, UpgradePartsShareTheirModelHideFarAwayAndGiveItBack) {
   EXPECT_EQ(record->refCount, 0);
 }
 
+TEST(VehicleRendererShadow, VolumeEndsJustBelowTheGroundItFallsOn) {
+  struct Case {
+    const char* what;
+    Vec3 sun, normal;
+    float height, reach;
+  };
+  const Case cases[] = {
+      {"straight down onto flat ground", {0, -1, 0}, {0, 1, 0}, 50, 50 + vehicle::kShadowVolumeDepth},
+      {"a slanting sun goes further", {0.6f, -0.8f, 0}, {0, 1, 0}, 40, (40 + vehicle::kShadowVolumeDepth) / 0.8f},
+      {"a caster below the plane still passes it by the depth", {0, -1, 0}, {0, 1, 0}, -30, vehicle::kShadowVolumeDepth},
+      {"a sun along the ground keeps the full length", {1, 0, 0}, {0, 1, 0}, 50, vehicle::kShadowVolumeLength},
+      {"a sun from below keeps the full length", {0, 1, 0}, {0, 1, 0}, 50, vehicle::kShadowVolumeLength},
+  };
+  for (const Case& c : cases) {
+    EXPECT_NEAR(vehicle::ShadowVolumeReach(c.sun, c.normal, c.height), c.reach, 1e-3f) << c.what;
+  }
+}
+
 TEST(VehicleRenderer, LastLevelNotBeyondTheDepthWins) {
   std::vector<LodLevel> lods = {{nullptr, 0, true}, {nullptr, 1500, true}, {nullptr, 4000, false}};
   EXPECT_EQ(SelectLodIndex(lods, 2000), 1u);

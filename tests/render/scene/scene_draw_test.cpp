@@ -192,4 +192,58 @@ TEST_F(SceneDrawTest, SecondPassStopsAListAtAPieceWithoutDepthWrites) {
   ExpectBaseline();
 }
 
+TEST_F(SceneDrawTest, BehindRunsAfterTheOpaqueKindsAndBeforeAnythingBlends) {
+  LoadKinds();
+  size_t drawsBefore = 99;
+  scene_->DrawVisible(recorder_, platform::IdentityMatrix(), nullptr, nullptr,
+                      [&] { drawsBefore = recorder_->draws.size(); });
+  EXPECT_EQ(drawsBefore, 2u) << "after plain and normal-mapped, before alpha";
+  ExpectBaseline();
+
+  recorder_->draws.clear();
+  scene_->materialImages[0]->alphaBlend = true;
+  scene_->DrawVisible(recorder_, platform::IdentityMatrix(), nullptr, nullptr,
+                      [&] { drawsBefore = recorder_->draws.size(); });
+  EXPECT_EQ(drawsBefore, 0u) << "first, when an opaque kind's material blends";
+}
+
+TEST_F(SceneDrawTest, AViewDrawsOnlyTheRunsOfALargePieceThatReachIntoIt) {
+  // A strip of 2000 triangles along x from 0 to 10000.
+  ScnFile file;
+  file.textureNames = {{"base.png", 0}};
+  file.materials = {Material("ROAD", 0, 0)};
+  std::vector<platform::Vec3> positions;
+  std::vector<std::pair<float, float>> uvs;
+  for (int i = 0; i <= 1000; ++i) {
+    positions.push_back({i * 10.0f, 0, 0});
+    positions.push_back({i * 10.0f, 0, 10});
+    uvs.push_back({0, 0});
+    uvs.push_back({0, 1});
+  }
+  contentgen::ScnPart part = contentgen::SimplePart(positions, uvs);
+  part.batches.push_back({0, 0, {}});
+  for (int32_t a = 0; a < 2000; a += 2) {
+    part.batches[0].triangles.push_back({a, a + 1, a + 3});
+    part.batches[0].triangles.push_back({a, a + 3, a + 2});
+  }
+  file.parts.push_back(part);
+  scene_ = LoadFile(file, false);
+  const auto drawn = [&](const platform::Vec3& eye, const platform::Vec3& at) {
+    render::ViewFrustum frustum;
+    frustum.BuildOrdinary(platform::LookAtLH(eye, at, {0, 1, 0}), platform::PerspectiveFovLH(0.8f, 1.0f, 1, 100000));
+    scene_->CollectVisible(frustum);
+    recorder_->draws.clear();
+    scene_->DrawVisible(recorder_, platform::IdentityMatrix(), nullptr, nullptr);
+    uint32_t total = 0;
+    for (const DrawState& draw : recorder_->draws) total += draw.primitives;
+    EXPECT_EQ(recorder_->Stats().failedDraws, 0u);
+    return total;
+  };
+  EXPECT_EQ(drawn({5000, 30000, -30000}, {5000, 0, 0}), 2000u) << "the whole strip in view";
+  const uint32_t near = drawn({5000, 20, -100}, {5000, 0, 5});
+  EXPECT_GT(near, 0u);
+  EXPECT_LT(near, 1000u) << "a close look at the middle skips most runs";
+  EXPECT_EQ(drawn({5000, 20, -100}, {5000, 0, -200}), 0u) << "looking away";
+}
+
 }  // namespace

@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <optional>
 
 #include "platform/math/math.h"
+#include "render/effects/box_corners.h"
 
 namespace {
 
@@ -65,6 +67,33 @@ TEST(BoxInFrustum, CornersThatAreNotNumbersNeverCountAsBehind) {
   auto corners = BoxCornerPoints({-1, -1, -6}, {1, 1, -4});
   corners[3] = {nan, nan, nan};
   EXPECT_TRUE(BoxInFrustum(frustum, corners));
+}
+
+
+TEST(BoxOnScreen, GivesThePixelsABoxCanCoverOrNone) {
+  // Looking down +z from the origin, 90 degrees wide, on a 200 x 100 target.
+  const platform::Matrix4 viewProjection =
+      platform::LookAtLH({0, 0, 0}, {0, 0, 1}, {0, 1, 0}) * platform::PerspectiveFovLH(platform::kPi / 2, 2.0f, 1, 1000);
+  struct Case {
+    const char* what;
+    Vec3 min, max;
+    std::optional<platform::gfx::Rect> rect;
+  };
+  const Case cases[] = {
+      {"a box at the centre, a pixel wider on every side", {-1, -1, 12}, {1, 1, 12}, platform::gfx::Rect{94, 44, 106, 56}},
+      {"a box up and right", {10, 2, 30}, {20, 4, 30}, platform::gfx::Rect{115, 42, 135, 48}},
+      {"a box reaching behind the eye covers everything", {-1, -1, -5}, {1, 1, 10}, platform::gfx::Rect{0, 0, 200, 100}},
+      {"a box wholly off to the left covers nothing", {-300, -1, 10}, {-200, 1, 20}, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    const std::optional<platform::gfx::Rect> rect = render::BoxOnScreen(c.min, c.max, viewProjection, 200, 100);
+    ASSERT_EQ(rect.has_value(), c.rect.has_value()) << c.what;
+    if (!rect) continue;
+    EXPECT_EQ(rect->left, c.rect->left) << c.what;
+    EXPECT_EQ(rect->top, c.rect->top) << c.what;
+    EXPECT_EQ(rect->right, c.rect->right) << c.what;
+    EXPECT_EQ(rect->bottom, c.rect->bottom) << c.what;
+  }
 }
 
 }  // namespace
