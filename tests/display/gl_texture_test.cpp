@@ -67,6 +67,50 @@ TEST_F(GlTextureTest, PixelFormatsDecodeTheirChannels) {
   }
 }
 
+// Once drawn, a texture's pixels live in GL alone: a later lock must read them back as they were written, and
+// what it changes must reach the next draw.
+TEST_F(GlTextureTest, ALockAfterDrawingReadsBackThePixelsAndItsChangesShow) {
+  const uint8_t red8888[4] = {0x00, 0x00, 0xFF, 0xFF}, blue8888[4] = {0xFF, 0x00, 0x00, 0xFF};
+  const uint8_t red565[2] = {0x00, 0xF8}, blue565[2] = {0x1F, 0x00};
+  const uint8_t redBlock[8] = {0x00, 0xF8, 0, 0, 0, 0, 0, 0}, blueBlock[8] = {0x1F, 0x00, 0, 0, 0, 0, 0, 0};
+  const struct {
+    Format format;
+    const uint8_t *red, *blue;
+    uint32_t bytes, units;  // bytes of a texel (or a 4x4 block) and how many of them a row of 4 texels holds
+  } cases[] = {{Format::A8R8G8B8, red8888, blue8888, 4, 4},
+               {Format::R5G6B5, red565, blue565, 2, 4},
+               {Format::Dxt1, redBlock, blueBlock, 8, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.format));
+    if (c.format == Format::Dxt1 && Failed(system_->CheckDeviceFormat(0, DeviceType::Hal, Format::X8R8G8B8, 0,
+                                                                       ResourceType::Texture, Format::Dxt1)))
+      continue;
+    Texture* texture = nullptr;
+    ASSERT_EQ(device().CreateTexture(4, 4, 1, 0, c.format, Pool::Managed, &texture), kOk);
+    // Paints every texel (or the block) with `unit`, first checking what the lock shows when `before` is given.
+    auto fill = [&](const uint8_t* unit, const uint8_t* before) {
+      LockedRect locked;
+      ASSERT_EQ(texture->LockRect(0, locked, nullptr, 0), kOk);
+      for (uint32_t row = 0; row < c.units; ++row) {
+        for (uint32_t x = 0; x < c.units; ++x) {
+          uint8_t* at = static_cast<uint8_t*>(locked.bits) + row * locked.pitch + x * c.bytes;
+          if (before != nullptr) {
+            EXPECT_EQ(std::memcmp(at, before, c.bytes), 0) << "at " << x << "," << row;
+          }
+          std::memcpy(at, unit, c.bytes);
+        }
+      }
+      texture->UnlockRect(0);
+    };
+    fill(c.red, nullptr);
+    EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 255, 0, 0), 0);
+    fill(c.blue, c.red);
+    EXPECT_COLOR_NEAR(DrawWith(texture), Argb(255, 0, 0, 255), 0);
+    device().SetTexture(0, nullptr);
+    texture->Release();
+  }
+}
+
 TEST_F(GlTextureTest, MagnifiedAndMinifiedDrawsSampleTheirMipLevels) {
   Texture* texture = nullptr;
   ASSERT_EQ(device().CreateTexture(4, 4, 0, 0, Format::A8R8G8B8, Pool::Managed, &texture), kOk);

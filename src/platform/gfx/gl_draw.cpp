@@ -263,12 +263,12 @@ void GlDevice::BindTextures(StageTexture kinds[kMaxTextureStages]) {
     GLenum target = 0;
     uint64_t serial = 0;
     if (auto* flat = dynamic_cast<GlTexture*>(texture)) {
-      name = flat->Name();
+      name = flat->DrawName();
       target = GL_TEXTURE_2D;
       serial = flat->Serial();
       kinds[stage] = StageTexture::Flat;
     } else if (auto* cube = dynamic_cast<GlCubeTexture*>(texture)) {
-      name = cube->Name();
+      name = cube->DrawName();
       target = GL_TEXTURE_CUBE_MAP;
       serial = cube->Serial();
       kinds[stage] = StageTexture::Cube;

@@ -149,6 +149,19 @@ void UploadLevel(GLenum target, const GlPixelFormat& pixel, uint32_t level, cons
   }
 }
 
+// Reads one level of the bound texture back into memory, in the layout its upload took.
+void ReadLevel(GLenum target, const GlPixelFormat& pixel, uint32_t level, std::vector<uint8_t>& bytes) {
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glPixelStorei(GL_PACK_ROW_LENGTH, 0);
+  if (pixel.compressed) {
+    GLint size = 0;
+    glGetTexLevelParameteriv(target, static_cast<GLint>(level), GL_TEXTURE_COMPRESSED_IMAGE_SIZE, &size);
+    if (size == static_cast<GLint>(bytes.size())) glGetCompressedTexImage(target, static_cast<GLint>(level), bytes.data());
+  } else {
+    glGetTexImage(target, static_cast<GLint>(level), pixel.format, pixel.type, bytes.data());
+  }
+}
+
 void SetUpTexture(GLenum target, const GlPixelFormat& pixel, uint32_t levels) {
   glTexParameteri(target, GL_TEXTURE_BASE_LEVEL, 0);
   glTexParameteri(target, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
@@ -166,23 +179,24 @@ std::vector<uint8_t> BlackPixels(const ImageLevel& image) {
 
 GlTexture::GlTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, Format format, Pool pool,
                      std::shared_ptr<ResourceTally> tally, GlContextToken context)
-    : MemoryTexture(width, height, levels, usage, format, pool, std::move(tally)), context_(std::move(context)) {
+    : MemoryTexture(width, height, levels, usage, format, pool, std::move(tally)),
+      context_(std::move(context)),
+      defined_(levels, false) {
   GlFormatOf(format, pixel_);
   glGenTextures(1, &texture_);
   glActiveTexture(GL_TEXTURE0 + kUploadUnit);
   glBindTexture(GL_TEXTURE_2D, texture_);
   SetUpTexture(GL_TEXTURE_2D, pixel_, levels);
-  const bool target = (usage & usage::kRenderTarget) != 0;
+  // A texture the game fills defines each level as its lock ends; only render targets are defined (black) here.
+  if ((usage & usage::kRenderTarget) == 0) return;
+  drawn_ = true;
   for (uint32_t level = 0; level < levels; ++level) {
     const ImageLevel& image = *Store().Level(0, level);
-    if (target) {
-      const std::vector<uint8_t> black = BlackPixels(image);
-      glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), static_cast<GLint>(pixel_.internalFormat),
-                   static_cast<GLsizei>(image.width), static_cast<GLsizei>(image.height), 0, GL_BGRA,
-                   GL_UNSIGNED_BYTE, black.data());
-    } else {
-      UploadLevel(GL_TEXTURE_2D, pixel_, level, image, true);
-    }
+    const std::vector<uint8_t> black = BlackPixels(image);
+    glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), static_cast<GLint>(pixel_.internalFormat),
+                 static_cast<GLsizei>(image.width), static_cast<GLsizei>(image.height), 0, GL_BGRA, GL_UNSIGNED_BYTE,
+                 black.data());
+    defined_[level] = true;
   }
 }
 
@@ -190,35 +204,57 @@ GlTexture::~GlTexture() {
   if (Alive(context_)) glDeleteTextures(1, &texture_);
 }
 
+void GlTexture::FirstDraw() {
+  drawn_ = true;
+  if (!Alive(context_)) return;
+  glActiveTexture(GL_TEXTURE0 + kUploadUnit);
+  glBindTexture(GL_TEXTURE_2D, texture_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  for (uint32_t level = 0; level < Store().LevelCount(); ++level) {
+    if (!defined_[level]) UploadLevel(GL_TEXTURE_2D, pixel_, level, *Store().Level(0, level), true);
+    defined_[level] = true;
+  }
+  MutableStore().ReleasePixels();
+}
+
+void GlTexture::OnLock(uint32_t level) {
+  if (Store().HasPixels(0, level)) return;
+  std::vector<uint8_t>* bytes = MutableStore().RestorePixels(0, level);
+  if (bytes == nullptr || !Alive(context_)) return;
+  glActiveTexture(GL_TEXTURE0 + kUploadUnit);
+  glBindTexture(GL_TEXTURE_2D, texture_);
+  ReadLevel(GL_TEXTURE_2D, pixel_, level, *bytes);
+}
+
 void GlTexture::OnUnlock(uint32_t level) {
   if (!Alive(context_)) return;
   glActiveTexture(GL_TEXTURE0 + kUploadUnit);
   glBindTexture(GL_TEXTURE_2D, texture_);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  UploadLevel(GL_TEXTURE_2D, pixel_, level, *Store().Level(0, level), pixel_.compressed);
+  UploadLevel(GL_TEXTURE_2D, pixel_, level, *Store().Level(0, level), pixel_.compressed || !defined_[level]);
+  defined_[level] = true;
 }
 
 GlCubeTexture::GlCubeTexture(uint32_t edge, uint32_t levels, uint32_t usage, Format format, Pool pool,
                              std::shared_ptr<ResourceTally> tally, GlContextToken context)
-    : MemoryCubeTexture(edge, levels, usage, format, pool, std::move(tally)), context_(std::move(context)) {
+    : MemoryCubeTexture(edge, levels, usage, format, pool, std::move(tally)),
+      context_(std::move(context)),
+      defined_(size_t{6} * levels, false) {
   GlFormatOf(format, pixel_);
   glGenTextures(1, &texture_);
   glActiveTexture(GL_TEXTURE0 + kUploadUnit);
   glBindTexture(GL_TEXTURE_CUBE_MAP, texture_);
   SetUpTexture(GL_TEXTURE_CUBE_MAP, pixel_, levels);
-  const bool target = (usage & usage::kRenderTarget) != 0;
+  if ((usage & usage::kRenderTarget) == 0) return;
+  drawn_ = true;
   for (uint32_t face = 0; face < 6; ++face) {
     for (uint32_t level = 0; level < levels; ++level) {
       const ImageLevel& image = *Store().Level(face, level);
-      const GLenum faceTarget = GL_TEXTURE_CUBE_MAP_POSITIVE_X + face;
-      if (target) {
-        const std::vector<uint8_t> black = BlackPixels(image);
-        glTexImage2D(faceTarget, static_cast<GLint>(level), static_cast<GLint>(pixel_.internalFormat),
-                     static_cast<GLsizei>(image.width), static_cast<GLsizei>(image.height), 0, GL_BGRA,
-                     GL_UNSIGNED_BYTE, black.data());
-      } else {
-        UploadLevel(faceTarget, pixel_, level, image, true);
-      }
+      const std::vector<uint8_t> black = BlackPixels(image);
+      glTexImage2D(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, static_cast<GLint>(level),
+                   static_cast<GLint>(pixel_.internalFormat), static_cast<GLsizei>(image.width),
+                   static_cast<GLsizei>(image.height), 0, GL_BGRA, GL_UNSIGNED_BYTE, black.data());
+      defined_[face * levels + level] = true;
     }
   }
 }
@@ -227,14 +263,43 @@ GlCubeTexture::~GlCubeTexture() {
   if (Alive(context_)) glDeleteTextures(1, &texture_);
 }
 
+void GlCubeTexture::FirstDraw() {
+  drawn_ = true;
+  if (!Alive(context_)) return;
+  glActiveTexture(GL_TEXTURE0 + kUploadUnit);
+  glBindTexture(GL_TEXTURE_CUBE_MAP, texture_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  const uint32_t levels = Store().LevelCount();
+  for (uint32_t face = 0; face < 6; ++face) {
+    for (uint32_t level = 0; level < levels; ++level) {
+      if (!defined_[face * levels + level])
+        UploadLevel(GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, pixel_, level, *Store().Level(face, level), true);
+      defined_[face * levels + level] = true;
+    }
+  }
+  MutableStore().ReleasePixels();
+}
+
+void GlCubeTexture::OnLock(CubeFace face, uint32_t level) {
+  const auto faceIndex = static_cast<uint32_t>(face);
+  if (Store().HasPixels(faceIndex, level)) return;
+  std::vector<uint8_t>* bytes = MutableStore().RestorePixels(faceIndex, level);
+  if (bytes == nullptr || !Alive(context_)) return;
+  glActiveTexture(GL_TEXTURE0 + kUploadUnit);
+  glBindTexture(GL_TEXTURE_CUBE_MAP, texture_);
+  ReadLevel(GL_TEXTURE_CUBE_MAP_POSITIVE_X + faceIndex, pixel_, level, *bytes);
+}
+
 void GlCubeTexture::OnUnlock(CubeFace face, uint32_t level) {
   if (!Alive(context_)) return;
   glActiveTexture(GL_TEXTURE0 + kUploadUnit);
   glBindTexture(GL_TEXTURE_CUBE_MAP, texture_);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   const uint32_t faceIndex = static_cast<uint32_t>(face);
+  const size_t at = size_t{faceIndex} * Store().LevelCount() + level;
   UploadLevel(GL_TEXTURE_CUBE_MAP_POSITIVE_X + faceIndex, pixel_, level, *Store().Level(faceIndex, level),
-              pixel_.compressed);
+              pixel_.compressed || !defined_[at]);
+  defined_[at] = true;
 }
 
 GlDepthSurface::GlDepthSurface(const SurfaceDesc& desc, GlContextToken context)

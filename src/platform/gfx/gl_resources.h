@@ -4,6 +4,7 @@
 #include <epoxy/gl.h>
 
 #include <memory>
+#include <vector>
 
 #include "platform/gfx/memory_resources.h"
 
@@ -69,16 +70,27 @@ class GlTexture : public MemoryTexture {
             std::shared_ptr<ResourceTally> tally, GlContextToken context);
   ~GlTexture() override;
   GLuint Name() const { return texture_; }
+  // The name to draw with. The first draw defines the levels nothing wrote yet (black) and frees the memory
+  // copy of the pixels: the GL texture holds them from then on, and a later lock reads its level back.
+  GLuint DrawName() {
+    if (!drawn_) FirstDraw();
+    return texture_;
+  }
   uint64_t Serial() const { return serial_; }
 
  protected:
+  void OnLock(uint32_t level) override;
   void OnUnlock(uint32_t level) override;
 
  private:
+  void FirstDraw();
+
   GlContextToken context_;
   GlPixelFormat pixel_;
   GLuint texture_ = 0;
   uint64_t serial_ = NextResourceSerial();
+  std::vector<bool> defined_;  // per level: its pixels are in the GL texture
+  bool drawn_ = false;
 };
 
 class GlCubeTexture : public MemoryCubeTexture {
@@ -87,16 +99,26 @@ class GlCubeTexture : public MemoryCubeTexture {
                 std::shared_ptr<ResourceTally> tally, GlContextToken context);
   ~GlCubeTexture() override;
   GLuint Name() const { return texture_; }
+  // As GlTexture::DrawName, for every face.
+  GLuint DrawName() {
+    if (!drawn_) FirstDraw();
+    return texture_;
+  }
   uint64_t Serial() const { return serial_; }
 
  protected:
+  void OnLock(CubeFace face, uint32_t level) override;
   void OnUnlock(CubeFace face, uint32_t level) override;
 
  private:
+  void FirstDraw();
+
   GlContextToken context_;
   GlPixelFormat pixel_;
   GLuint texture_ = 0;
   uint64_t serial_ = NextResourceSerial();
+  std::vector<bool> defined_;  // per face and level, face-major
+  bool drawn_ = false;
 };
 
 // A depth-stencil buffer of its own (not the back buffer's).

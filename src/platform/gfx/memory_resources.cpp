@@ -132,7 +132,7 @@ ImageLevel* ImageStore::Level(uint32_t face, uint32_t level) {
 HResult ImageStore::Lock(uint32_t face, uint32_t level, LockedRect& locked, const Rect* rect) {
   locked = {};
   ImageLevel* image = Level(face, level);
-  if (image == nullptr || image->locked || !keepPixels_) return kInvalidCall;
+  if (image == nullptr || image->locked || !keepPixels_ || image->bytes.empty()) return kInvalidCall;
   Rect area{0, 0, static_cast<int32_t>(image->width), static_cast<int32_t>(image->height)};
   if (rect != nullptr) {
     if (rect->left < 0 || rect->top < 0 || rect->right > area.right || rect->bottom > area.bottom ||
@@ -160,6 +160,24 @@ HResult ImageStore::Unlock(uint32_t face, uint32_t level) {
   if (image == nullptr || !image->locked) return kInvalidCall;
   image->locked = false;
   return kOk;
+}
+
+void ImageStore::ReleasePixels() {
+  for (ImageLevel& image : images_) {
+    if (!image.locked) std::vector<uint8_t>().swap(image.bytes);
+  }
+}
+
+bool ImageStore::HasPixels(uint32_t face, uint32_t level) const {
+  const ImageLevel* image = Level(face, level);
+  return image != nullptr && !image->bytes.empty();
+}
+
+std::vector<uint8_t>* ImageStore::RestorePixels(uint32_t face, uint32_t level) {
+  ImageLevel* image = Level(face, level);
+  if (image == nullptr || !keepPixels_) return nullptr;
+  if (image->bytes.empty()) image->bytes.assign(ImageBytes(format_, image->width, image->height), 0);
+  return &image->bytes;
 }
 
 namespace {
@@ -191,6 +209,7 @@ HResult MemoryTexture::GetLevelDesc(uint32_t level, SurfaceDesc& desc) const {
 }
 
 HResult MemoryTexture::LockRect(uint32_t level, LockedRect& locked, const Rect* rect, uint32_t /*flags*/) {
+  if (level < store_.LevelCount() && !store_.Level(0, level)->locked) OnLock(level);
   return store_.Lock(0, level, locked, rect);
 }
 
@@ -223,6 +242,8 @@ HResult MemoryCubeTexture::GetLevelDesc(uint32_t level, SurfaceDesc& desc) const
 
 HResult MemoryCubeTexture::LockRect(CubeFace face, uint32_t level, LockedRect& locked, const Rect* rect,
                                     uint32_t /*flags*/) {
+  const ImageLevel* image = store_.Level(static_cast<uint32_t>(face), level);
+  if (image != nullptr && !image->locked) OnLock(face, level);
   return store_.Lock(static_cast<uint32_t>(face), level, locked, rect);
 }
 

@@ -119,6 +119,12 @@ class ImageStore {
   HResult Lock(uint32_t face, uint32_t level, LockedRect& locked, const Rect* rect);
   HResult Unlock(uint32_t face, uint32_t level);
   uint64_t TotalBytes() const { return totalBytes_; }
+  // Frees the memory copy of every level not locked, once a device holds the pixels elsewhere; a level without
+  // its copy cannot be locked until RestorePixels gives it one back.
+  void ReleasePixels();
+  bool HasPixels(uint32_t face, uint32_t level) const;
+  // A zeroed memory copy for a released level, for the caller to fill; nullptr for a store without pixels.
+  std::vector<uint8_t>* RestorePixels(uint32_t face, uint32_t level);
 
  private:
   Format format_;
@@ -144,7 +150,10 @@ class MemoryTexture : public Texture {
   Pool GetPool() const { return pool_; }
 
  protected:
+  // Called before a lock of the level, so a device can bring back a released memory copy.
+  virtual void OnLock(uint32_t /*level*/) {}
   virtual void OnUnlock(uint32_t /*level*/) {}
+  ImageStore& MutableStore() { return store_; }
 
  private:
   ImageStore store_;
@@ -168,7 +177,9 @@ class MemoryCubeTexture : public CubeTexture {
   Pool GetPool() const { return pool_; }
 
  protected:
+  virtual void OnLock(CubeFace /*face*/, uint32_t /*level*/) {}
   virtual void OnUnlock(CubeFace /*face*/, uint32_t /*level*/) {}
+  ImageStore& MutableStore() { return store_; }
 
  private:
   ImageStore store_;
