@@ -169,17 +169,21 @@ bool RebuildMipLevels(platform::gfx::Texture* texture) {
     const uint32_t halfWidth = std::max(1u, width / 2), halfHeight = std::max(1u, height / 2);
     std::vector<uint32_t> half(size_t{halfWidth} * halfHeight);
     for (uint32_t y = 0; y < halfHeight; ++y) {
+      // The last row and column repeat where the level has an odd size.
+      const uint32_t* rows[2] = {&previous[size_t{std::min(y * 2, height - 1)} * width],
+                                 &previous[size_t{std::min(y * 2 + 1, height - 1)} * width]};
       for (uint32_t x = 0; x < halfWidth; ++x) {
-        uint32_t sums[4] = {};
-        for (uint32_t dy = 0; dy < 2; ++dy) {
-          for (uint32_t dx = 0; dx < 2; ++dx) {
-            const uint32_t texel = previous[size_t{std::min(y * 2 + dy, height - 1)} * width + std::min(x * 2 + dx, width - 1)];
-            for (int c = 0; c < 4; ++c) sums[c] += (texel >> (8 * c)) & 0xFF;
-          }
+        const uint32_t left = std::min(x * 2, width - 1), right = std::min(x * 2 + 1, width - 1);
+        const uint32_t quad[4] = {rows[0][left], rows[0][right], rows[1][left], rows[1][right]};
+        // Channels 0 and 2, then 1 and 3, summed side by side in 16-bit lanes (four 8-bit values never carry
+        // out of one), each rounded to the nearest quarter.
+        uint32_t evenSum = 0, oddSum = 0;
+        for (const uint32_t texel : quad) {
+          evenSum += texel & 0x00FF00FFu;
+          oddSum += (texel >> 8) & 0x00FF00FFu;
         }
-        uint32_t texel = 0;
-        for (int c = 0; c < 4; ++c) texel |= ((sums[c] + 2) / 4) << (8 * c);
-        half[size_t{y} * halfWidth + x] = texel;
+        half[size_t{y} * halfWidth + x] =
+            (((evenSum + 0x00020002u) >> 2) & 0x00FF00FFu) | ((((oddSum + 0x00020002u) >> 2) & 0x00FF00FFu) << 8);
       }
     }
     if (!WriteArgbLevel(texture, level, desc.format, half)) return false;
@@ -293,7 +297,7 @@ HResult Texture::CreateBlank(platform::gfx::Device* device, uint32_t blankWidth,
   return kOk;
 }
 
-HResult Texture::ConvertFormat(platform::gfx::Device* device, Format format) {
+HResult Texture::ConvertFormat(platform::gfx::Device* device, Format format, bool buildMipLevels) {
   if (device == nullptr || texture == nullptr || !platform::image::CanConvertTexels(format)) return kFail;
   std::vector<uint32_t> texels;
   uint32_t w = 0, h = 0;
@@ -306,13 +310,26 @@ HResult Texture::ConvertFormat(platform::gfx::Device* device, Format format) {
   }
   texture->Release();
   texture = created;
-  RebuildMipLevels(texture);
+  if (buildMipLevels) RebuildMipLevels(texture);
   return kOk;
 }
 
 HResult Texture::MergeAlpha(platform::gfx::Device* device, Texture& alphaTexture, int mipOption) {
   if (texture == nullptr || alphaTexture.texture == nullptr) return kFail;
-  if (!hasAlpha && platform::Failed(ConvertFormat(device, Format::A8R8G8B8))) return kFail;
+  // The merge rebuilds the converted texture's smaller levels itself; only a merge that fails after the
+  // conversion builds them here.
+  const bool rebuildAfterMerge = mipOption != kKeepMipLevels;
+  const bool converting = !hasAlpha;
+  if (converting && platform::Failed(ConvertFormat(device, Format::A8R8G8B8, !rebuildAfterMerge))) return kFail;
+  bool merged = false;
+  struct ChainOnFailure {
+    platform::gfx::Texture* texture;
+    const bool& merged;
+    bool build;
+    ~ChainOnFailure() {
+      if (build && !merged) RebuildMipLevels(texture);
+    }
+  } chainOnFailure{texture, merged, converting && rebuildAfterMerge};
   platform::gfx::SurfaceDesc desc;
   if (platform::Failed(texture->GetLevelDesc(0, desc))) return kFail;
   width = desc.width;
@@ -346,7 +363,8 @@ HResult Texture::MergeAlpha(platform::gfx::Device* device, Texture& alphaTexture
   if (desc.format == Format::A4R4G4B4) MergeAlphaA4R4G4B4(w, h, destination, source);
   alphaTexture.texture->UnlockRect(0);
   texture->UnlockRect(0);
-  if (mipOption != kKeepMipLevels) RebuildMipLevels(texture);
+  merged = true;
+  if (rebuildAfterMerge) RebuildMipLevels(texture);
   hasAlpha = true;
   return kOk;
 }

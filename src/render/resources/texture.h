@@ -33,9 +33,10 @@ class Texture {
   // An opaque black A8R8G8B8 texture with a full mip chain. Leaves width, height and hasAlpha as they were.
   platform::HResult CreateBlank(platform::gfx::Device* device, uint32_t width, uint32_t height);
   platform::gfx::Texture* GetD3DTexture() const { return texture; }
-  // Replaces the held texture by a copy in another format (full mip chain). kFail, keeping the old one, when
-  // either format cannot be converted.
-  platform::HResult ConvertFormat(platform::gfx::Device* device, platform::gfx::Format format);
+  // Replaces the held texture by a copy in another format (full mip chain, its smaller levels built unless the
+  // caller rebuilds them itself). kFail, keeping the old one, when either format cannot be converted.
+  platform::HResult ConvertFormat(platform::gfx::Device* device, platform::gfx::Format format,
+                                  bool buildMipLevels = true);
   // Puts the alpha picture's grey levels into this texture's alpha (see the MergeAlpha* routines). kFail when
   // either texture is empty or the level-0 sizes differ; this texture is then A8R8G8B8 with opaque alpha.
   platform::HResult MergeAlpha(platform::gfx::Device* device, Texture& alphaTexture, int mipOption);
