@@ -12,6 +12,7 @@
 #include "game/race_frame.h"
 #include "game/race_start.h"
 #include "platform/math/math.h"
+#include "platform/os.h"
 
 namespace game {
 
@@ -152,6 +153,7 @@ HResult GameApplication::InitDeviceObjects() {
                                                    frontend::kAlignLeft, static_cast<uint32_t>(kVirtualScreenWidth),
                                                    static_cast<uint32_t>(kVirtualScreenHeight));
   CreateFrontEnd();
+  platform::ReturnFreedMemory();
   screenFlow->Request(gs::kIntro, 0.0f);
   return kOk;
 }
@@ -372,6 +374,7 @@ void GameApplication::UpdateGameState() {
       SwitchMenuScreen();
       flow.Reset(gs::kMenus, 0, app::menu_screen::NoScreenChange);
       if (resourceManager) resourceManager->PurgeUnreferenced();
+      platform::ReturnFreedMemory();
       StartMusic(false);
       break;
     case gs::kPauseMenu:
@@ -476,6 +479,7 @@ void GameApplication::UpdateRaceState() {
 void GameApplication::LoadRaceStep() {
   if (!screenFlow || !resourceManager || !contentDatabase) return;
   if (loadingStep >= static_cast<int32_t>(race::kLoadComplete) && raceSession) {
+    platform::ReturnFreedMemory();
     StartRace(*raceSession, device, *screenFlow);
     if (hostStatsReport) hostStatsReport->AddGamePlayed();
     loadingStep = 0;

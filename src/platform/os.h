@@ -55,6 +55,9 @@ int ProcessorMegahertz();
 uint64_t InstalledMemoryBytes();
 // Operating system name and version, for reports.
 std::string SystemVersionText();
+// Hands the memory freed since the last call back to the system: a load frees far more than it keeps (decoded
+// pictures, file images, building buffers), and the allocator would otherwise hold those pages for good.
+void ReturnFreedMemory();
 
 // The C runtime's rand/srand generator as the game's rules expect it: state = state × 214013 + 2531011,
 // result (state >> 16) & 0x7fff. One process-wide state, seed 1 at start.

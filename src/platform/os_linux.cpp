@@ -8,6 +8,7 @@
 #include <sys/utsname.h>
 #include <sys/wait.h>
 #include <time.h>
+#include <malloc.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -262,6 +263,12 @@ std::string SystemVersionText() {
   utsname name{};
   if (uname(&name) != 0) return "Linux";
   return std::string(name.sysname) + " " + name.release + " (" + name.machine + ")";
+}
+
+void ReturnFreedMemory() {
+#ifdef __GLIBC__
+  malloc_trim(0);
+#endif
 }
 
 }  // namespace platform
