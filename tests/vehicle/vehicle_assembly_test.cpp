@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <random>
 #include <string>
 
 #include "contentgen/car_models.h"
@@ -34,10 +35,14 @@ std::string Upper(std::string text) {
 class AssemblyTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    folder_ = (std::filesystem::path(CORSAIRE_GAME_DIR).parent_path() / "scratch" / "vehicle_assembly").string() + "/";
+    // A folder of this process's own: the suite runs each test in a process of its own, and two writing the
+    // same car files at once replace each other's half-written files.
+    folder_ = (std::filesystem::path(CORSAIRE_GAME_DIR).parent_path() / "scratch" / "vehicle_assembly" /
+               std::to_string(std::random_device{}())).string() + "/";
     std::filesystem::create_directories(folder_ + "CAR");
     ASSERT_TRUE(contentgen::WriteCarModels(folder_ + "CAR/", contentgen::CarModelSpec{}));
   }
+  static void TearDownTestSuite() { std::filesystem::remove_all(folder_); }
 
   AssemblyTest() : car(&resources, nullptr, "Assembled", false) {
     car.folder = "CAR/";
