@@ -8,13 +8,13 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "game/headless_race.h"
 #include "race/race_list.h"
 #include "race_report/race_report.h"
+#include "resident_memory.h"
 #include "vehicle/vehicle.h"
 
 namespace {
@@ -31,21 +31,6 @@ float SoakSeconds() {
   const char* text = std::getenv("CORSAIRE_SOAK_SECONDS");
   const float seconds = text != nullptr ? std::strtof(text, nullptr) : 0.0f;
   return seconds > 0 ? seconds : kDefaultSoakSeconds;
-}
-
-// Resident memory of this process in megabytes, from the kernel's status of it; 0 when it cannot be read.
-double ResidentMegabytes() {
-  std::ifstream status("/proc/self/status");
-  std::string key;
-  while (status >> key) {
-    if (key == "VmRSS:") {
-      double kilobytes = 0;
-      status >> kilobytes;
-      return kilobytes / 1024.0;
-    }
-    status.ignore(1 << 16, '\n');
-  }
-  return 0;
 }
 
 // Headway of each car along the race path: how long since it last gained kHeadwayLaps, and the spells stuck.
@@ -90,7 +75,7 @@ void BM_RaceSoak(benchmark::State& state) {
     }
     race.DriveEveryCar();
     const std::vector<vehicle::Vehicle*> cars(race.Session()->Racers().begin(), race.Session()->Racers().end());
-    const double rssLoaded = ResidentMegabytes();
+    const double rssLoaded = bench::ResidentMegabytes();
     double rssSettled = rssLoaded;
     race_report::Recorder recorder(race);
     HeadwayWatch headway(cars.size());
@@ -100,9 +85,9 @@ void BM_RaceSoak(benchmark::State& state) {
       const float now = static_cast<float>(++frames * static_cast<double>(race_report::kFrameTime));
       recorder.Observe();
       for (size_t i = 0; i < cars.size(); ++i) headway.Observe(i, cars[i]->progress, now);
-      if (now < kSettleSeconds) rssSettled = ResidentMegabytes();
+      if (now < kSettleSeconds) rssSettled = bench::ResidentMegabytes();
     });
-    const double rssEnd = ResidentMegabytes();
+    const double rssEnd = bench::ResidentMegabytes();
     const race_report::Report report = recorder.Finish();
 
     int stuckCars = 0;
