@@ -155,13 +155,7 @@ TEST_F(GlDeviceTest, PresentShowsTheBackBufferUprightInTheWindow) {
   // A window of the back buffer's size, single-sampled and multisampled (resolved on the way to the window).
   for (const uint32_t samples : {0u, 2u}) {
     SCOPED_TRACE(samples);
-    PresentParameters parameters;
-    parameters.windowed = true;
-    parameters.backBufferWidth = kSize;
-    parameters.backBufferHeight = kSize;
-    parameters.backBufferFormat = Format::X8R8G8B8;
-    parameters.enableAutoDepthStencil = true;
-    parameters.autoDepthStencilFormat = Format::D24S8;
+    PresentParameters parameters = WindowedParameters();
     parameters.multiSampleType = samples;
     parameters.presentationInterval = present_interval::kImmediate;
     ASSERT_EQ(device().Reset(parameters), kOk);

@@ -21,6 +21,17 @@ namespace platform::gfx::testing {
   return ::testing::AssertionSuccess();
 }
 
+PresentParameters GlDeviceTest::WindowedParameters() {
+  PresentParameters parameters;
+  parameters.windowed = true;
+  parameters.backBufferWidth = kSize;
+  parameters.backBufferHeight = kSize;
+  parameters.backBufferFormat = Format::X8R8G8B8;
+  parameters.enableAutoDepthStencil = true;
+  parameters.autoDepthStencilFormat = Format::D24S8;
+  return parameters;
+}
+
 void GlDeviceTest::SetUp() {
   windows_ = CreateSdlWindowSystem();
   ASSERT_NE(windows_, nullptr) << "no display";
@@ -31,13 +42,7 @@ void GlDeviceTest::SetUp() {
   ASSERT_NE(window_, 0u);
   system_ = CreateGlGraphicsSystem(*windows_);
   ASSERT_NE(system_, nullptr) << "no OpenGL 3.3";
-  PresentParameters parameters;
-  parameters.windowed = true;
-  parameters.backBufferWidth = kSize;
-  parameters.backBufferHeight = kSize;
-  parameters.backBufferFormat = Format::X8R8G8B8;
-  parameters.enableAutoDepthStencil = true;
-  parameters.autoDepthStencilFormat = Format::D24S8;
+  PresentParameters parameters = WindowedParameters();
   parameters.deviceWindow = window_;
   ASSERT_EQ(system_->CreateDevice(0, DeviceType::Hal, window_, create_flags::kHardwareVertexProcessing, parameters,
                                   &device_),

@@ -61,6 +61,9 @@ class GlDeviceTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
+  // A windowed kSize x kSize back buffer with a 24-bit depth and 8-bit stencil buffer.
+  static PresentParameters WindowedParameters();
+
   GlDevice& gl() { return *static_cast<GlDevice*>(device_); }
   Device& device() { return *device_; }
   uint32_t Pixel(uint32_t x, uint32_t y) { return gl().ReadPixel(x, y); }
