@@ -28,6 +28,9 @@ std::string FloatToString(float value) {
 
 namespace {
 
+// The key of an action without one, as the file writes it.
+constexpr int kNoKey = -1;
+
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -120,9 +123,6 @@ int Settings::LoadConfig(const std::string& fileName) {
 
 void Settings::ReadConfig(TextFileReader& reader) {
   TokenQueue tokens;
-  // A file lists only bound keys, so the first key binding it holds replaces the whole key map: an action the
-  // player left unbound stays unbound instead of getting its default key back.
-  bool keyMapFromFile = false;
   while (true) {
     tokens.clear();
     reader.ReadTokens(tokens, kConfigSeparators, kConfigComment);
@@ -166,8 +166,11 @@ void Settings::ReadConfig(TextFileReader& reader) {
       if (count < 3) continue;
       const int action = ParseLeadingInt(tokens[1]);
       const int keyCode = ParseLeadingInt(tokens[2]);
-      if (!InRange(action, kActionSlots) || !InRange(keyCode, kKeyCodeLimit)) continue;
-      if (!std::exchange(keyMapFromFile, true)) keyMap_.fill(-1);
+      if (!InRange(action, kActionSlots)) continue;
+      // Key -1 is how the save marks an action the player left without a key: it stays without one instead
+      // of getting its default key back.
+      if (keyCode == kNoKey && action < kKeyUnbindActions) keyMap_[action] = kNoKey;
+      if (!InRange(keyCode, kKeyCodeLimit)) continue;
       BindKey(action, keyCode);
     } else if (key == "JOYBUTTONMAP") {
       if (count < 3) continue;
@@ -228,6 +231,9 @@ std::string Settings::ConfigText() const {
   for (int action = 0; action < kActionSlots; ++action) {
     if (KeySurvivesReload(action)) {
       text += "KEYMAP:" + IntToString(action) + ":" + IntToString(keyMap_[action]) + "\n";
+    } else if (action < kKeyUnbindActions) {
+      // Without this line the next start would give the action its default key again.
+      text += "KEYMAP:" + IntToString(action) + ":" + IntToString(kNoKey) + "\n";
     }
     if (joyButtonMap_[action] >= 0) {
       text += "JOYBUTTONMAP:" + IntToString(action) + ":" + IntToString(joyButtonMap_[action]) + "\n";

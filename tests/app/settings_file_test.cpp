@@ -10,6 +10,7 @@
 #include "app/hardware_info.h"
 #include "app/settings.h"
 #include "app/text_file_reader.h"
+#include "platform/file_system.h"
 #include "contentgen/default_config.h"
 #include "device_facts_fixture.h"
 
@@ -125,6 +126,35 @@ TEST_F(SettingsFileTest, UnboundActionsStayUnboundAfterReload) {
   EXPECT_EQ(loaded.GetKey(static_cast<int>(InputAction::Left)), 37);
   // A file without key lines keeps the default keys.
   EXPECT_EQ(FromText("SHOWFPS:1\n").GetKey(static_cast<int>(InputAction::Right)), 39);
+}
+
+TEST_F(SettingsFileTest, AKeyLineChangesOnlyItsKeyAndAction) {
+  const Settings defaults(hardware, folderText, folderText);
+  struct Case {
+    const char* text;
+    int action;       // the action the lines bind
+    int key;          // the key it ends with (-1: none)
+    int robbedAction; // an action whose default key the lines took, or -1
+  };
+  const Case cases[] = {
+      {"KEYMAP:7:66\n", 7, 66, -1},
+      {"KEYMAP:5:65\n", 5, 65, -1},                // A is already "shift up": nothing else moves
+      {"KEYMAP:2:37\n", 2, 37, 0},                 // the left arrow leaves "left" for "accelerate"
+      {"KEYMAP:5:65\nKEYMAP:9:65\n", 9, 65, 5},    // a later line takes the key from "shift up"
+      {"KEYMAP:3:-1\n", 3, -1, -1},                // "brake" saved without a key
+      {"KEYMAP:40:38\n", 40, 38, 2},               // a high slot still takes the key from the game's actions
+  };
+  for (const Case& c : cases) {
+    ASSERT_TRUE(platform::WriteFileAtomically(folderText + "config.dat", c.text, std::string(c.text).size()));
+    Settings loaded(hardware, folderText, folderText);
+    loaded.LoadConfig((folder / "config.dat").string());
+    EXPECT_EQ(loaded.GetKey(c.action), c.key) << c.text;
+    for (int action = 0; action < kKeyUnbindActions; ++action) {
+      if (action == c.action) continue;
+      const int expected = action == c.robbedAction ? -1 : defaults.GetKey(action);
+      EXPECT_EQ(loaded.GetKey(action), expected) << c.text << " action " << action;
+    }
+  }
 }
 
 TEST_F(SettingsFileTest, AKeySharedWithAHighSlotSavesWhatTheNextStartReads) {
