@@ -30,6 +30,7 @@
 #include "race/race_list.h"
 #include "vehicle/upgrades.h"
 #include "vehicle/vehicle.h"
+#include "vehicle/vehicle_model.h"
 #include "vehicle/vehicle_presentation.h"
 #include "render/effects/race_camera.h"
 #include "render/effects/scene_lighting.h"
@@ -375,6 +376,44 @@ TEST_F(RaceFrameTest, TheSunLightsTheCarsSideFacingItAndItsShadowFallsOnTheRoadB
   const Vec3 beyond = ground + car.rightAxis * (car.bodyMax.x + 90);
   EXPECT_GT(MeanLuminance(unshaded, inShadow, 2), MeanLuminance(shaded, inShadow, 2) + 6);
   EXPECT_NEAR(MeanLuminance(unshaded, beyond, 2), MeanLuminance(shaded, beyond, 2), 1.0);
+}
+
+// Seen from either side, each wheel facing the camera shows its rim and tyre: taking the wheels away changes
+// most of the picture inside the tyre's outline.
+TEST_F(RaceFrameTest, EveryWheelShowsItsFaceFromEitherSideOfTheCar) {
+  StartRace(1, [](app::Settings& settings) { settings.SetInt(SettingId::STENCILSHADOWS, 0); });
+  ASSERT_FALSE(HasFatalFailure());
+  Place(Player(), 0, -3000, 1, 0);
+  vehicle::Vehicle& car = Opponent(0);
+  vehicle::VehicleBody& body = *vehicle::PresentationOf(car)->body;
+  // Heading +z the car shows the chase camera its left flank, heading -z its right flank.
+  for (const float heading : {1.0f, -1.0f}) {
+    SCOPED_TRACE(heading > 0 ? "left flank" : "right flank");
+    Place(car, 420, -2800, 0, heading);
+    for (auto& level : body.lods) level.drawWheels = true;
+    const Frame wheels = Settle(heading > 0 ? "wheels_left" : "wheels_right");
+    for (auto& level : body.lods) level.drawWheels = false;
+    const Frame bare = Shoot(heading > 0 ? "wheels_left_bare" : "wheels_right_bare");
+    const Vec3 towardCamera{-1, 0, 0};
+    int seen = 0;
+    for (int i = 0; i < 4; ++i) {
+      const vehicle::Wheel& wheel = *car.wheels[i];
+      const Vec3 centre = wheel.position + wheel.up * wheel.suspensionOffset;
+      const float side = platform::Dot(centre - car.position, towardCamera);
+      if (side <= 0) continue;  // the far wheels hide behind the body
+      ++seen;
+      // The outer face's middle half, where the rim's disc is.
+      const Vec3 face = centre + towardCamera * (wheel.width * 0.5f);
+      int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+      ASSERT_TRUE(Project(face - Vec3{0, wheel.radius * 0.5f, 0} - car.forwardAxis * (wheel.radius * 0.5f), &x0, &y0));
+      ASSERT_TRUE(Project(face + Vec3{0, wheel.radius * 0.5f, 0} + car.forwardAxis * (wheel.radius * 0.5f), &x1, &y1));
+      const Rect disc{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
+      ASSERT_GT(disc.Area(), 16) << "wheel " << i << " is large enough on the screen to judge";
+      EXPECT_GT(CountChanged(wheels, bare, disc, 12), disc.Area() * 2 / 3) << "wheel " << i;
+    }
+    EXPECT_EQ(seen, 2) << "two wheels face the camera";
+  }
+  for (auto& level : body.lods) level.drawWheels = true;
 }
 
 TEST_F(RaceFrameTest, TheMirrorShowsTheCarBehind) {

@@ -82,12 +82,13 @@ void CarMesh::AddCylinderZ(float x, float y, float z0, float z1, float radius, i
   for (int i = 0; i < sides; ++i) {
     const float u0 = float(i) / sides, u1 = float(i + 1) / sides;
     AddQuad({at(i, z0), at(i + 1, z0), at(i + 1, z1), at(i, z1)}, {{u0, 1}, {u1, 1}, {u1, 0}, {u0, 0}}, material);
+    // The two caps face opposite ways, so their corners run opposite ways round.
     for (float z : {z0, z1}) {
       MeshTriangle cap;
       cap.material = material;
       cap.corners[0] = {x, y, z};
-      cap.corners[1] = at(i, z);
-      cap.corners[2] = at(i + 1, z);
+      cap.corners[1] = at(z == z1 ? i : i + 1, z);
+      cap.corners[2] = at(z == z1 ? i + 1 : i, z);
       cap.uvs[0][0] = cap.uvs[0][1] = 0.5f;
       AddTriangle(cap);
     }

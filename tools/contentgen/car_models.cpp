@@ -180,16 +180,21 @@ CarMesh TyreMesh(float radius, float halfWidth) {
     mesh.AddQuad({at(-halfWidth, radius, i), at(-halfWidth, radius, i + 1), at(halfWidth, radius, i + 1),
                   at(halfWidth, radius, i)},
                  {{u0, 0}, {u1, 0}, {u1, 1}, {u0, 1}}, 0);
+    // Each face is wound to face out of its own side: the left face is the right one mirrored, so its corners
+    // run the other way round, or the wheels on the car's left would show only their inside.
     for (float side : {-1.0f, 1.0f}) {
       const float face = side * halfWidth, rim = side * (halfWidth - inset);
-      mesh.AddQuad({at(face, radius, i), at(face, radius, i + 1), at(rim, rimRadius, i + 1), at(rim, rimRadius, i)},
-                   {{u0, 0.1f}, {u1, 0.1f}, {u1, 0.3f}, {u0, 0.3f}}, 0);
+      const int first = side > 0 ? i : i + 1, second = side > 0 ? i + 1 : i;
+      const float uFirst = side > 0 ? u0 : u1, uSecond = side > 0 ? u1 : u0;
+      mesh.AddQuad({at(face, radius, first), at(face, radius, second), at(rim, rimRadius, second),
+                    at(rim, rimRadius, first)},
+                   {{uFirst, 0.1f}, {uSecond, 0.1f}, {uSecond, 0.3f}, {uFirst, 0.3f}}, 0);
       auto uv = [&](const Vec3& p) { return std::pair{0.5f + p.y / (2 * radius), 0.5f + p.z / (2 * radius)}; };
       MeshTriangle disc;
       disc.material = 1;
       disc.corners[0] = {rim, 0, 0};
-      disc.corners[1] = at(rim, rimRadius, i);
-      disc.corners[2] = at(rim, rimRadius, i + 1);
+      disc.corners[1] = at(rim, rimRadius, first);
+      disc.corners[2] = at(rim, rimRadius, second);
       for (int c = 0; c < 3; ++c) {
         const auto [u, v] = uv(disc.corners[c]);
         disc.uvs[c][0] = u;
