@@ -86,6 +86,14 @@ void MainMenuScreen::OnEnter() {
   profileOpen = false;
 }
 
+void MainMenuScreen::OpenPopupScreen(MenuScreen& popup, bool& openFlag) {
+  popup.OnEnter();
+  openFlag = true;
+  // The click's release arrives after the popup has opened and goes to it; the menu would otherwise still
+  // think the button held and miss its next click.
+  mouse.ResetMouseButtons();
+}
+
 MenuScreen* MainMenuScreen::OpenPopup() const {
   if (profileOpen && profileScreen) return profileScreen.get();
   if (helpOpen && helpScreen) return helpScreen.get();
@@ -95,12 +103,18 @@ MenuScreen* MainMenuScreen::OpenPopup() const {
 void MainMenuScreen::Update(const ScreenWindow& window, float frameTime) {
   if (profileOpen && profileScreen) {
     profileScreen->Update(window, frameTime);
-    if (profileScreen->closed) profileOpen = false;
+    if (profileScreen->closed) {
+      profileOpen = false;
+      mouse.ResetMouseButtons();
+    }
     return;
   }
   if (helpOpen && helpScreen) {
     helpScreen->Update(window, frameTime);
-    if (helpScreen->closed) helpOpen = false;
+    if (helpScreen->closed) {
+      helpOpen = false;
+      mouse.ResetMouseButtons();
+    }
     return;
   }
   UpdateUnscaled(window, frameTime);
@@ -153,8 +167,7 @@ int32_t MainMenuScreen::HandleInput(const ScreenWindow& window) {
       break;
     case kCareerMode:
       if (contentDatabase != nullptr && contentDatabase->careerRaces && profileScreen) {
-        profileScreen->OnEnter();
-        profileOpen = true;
+        OpenPopupScreen(*profileScreen, profileOpen);
       }
       break;
     case kContestRace:
@@ -165,8 +178,7 @@ int32_t MainMenuScreen::HandleInput(const ScreenWindow& window) {
     case kOptions: screenFlow->RequestBack(screen_index::kOptionsMenu, 0.0f); break;
     case kHelp:
       if (helpScreen) {
-        helpScreen->OnEnter();
-        helpOpen = true;
+        OpenPopupScreen(*helpScreen, helpOpen);
       }
       break;
     case kQuit: screenFlow->Request(app::game_state::kQuit, 0.0f); break;

@@ -40,6 +40,8 @@ class MainMenuScreen : public MenuScreen {
 
   // The popup that receives messages, updates and drawing, or null.
   MenuScreen* OpenPopup() const;
+  // Enters the popup and shows it in the menu's place from now on.
+  void OpenPopupScreen(MenuScreen& popup, bool& openFlag);
 
   bool profileOpen = false;
   bool helpOpen = false;

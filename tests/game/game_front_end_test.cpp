@@ -154,6 +154,38 @@ TEST_F(GameFrontEndTest, AQuickClickAndAQuickKeyTapEachActOnce) {
   EXPECT_TRUE(game.GetScreenFlow()->IsQueueEmpty());
 }
 
+TEST_F(GameFrontEndTest, TheFirstClickOnTheMainMenuAfterAPopupClosedWithEscapeWorks) {
+  // Each popup is opened by a click whose release comes a frame later, so the release reaches the popup; it is
+  // then closed from the keyboard.
+  const struct {
+    const char* popup;
+    float x, y;         // the main-menu entry that opens it
+    bool typeAName;     // "Create" and a letter before Escape
+  } cases[] = {{"help", 690, 428, false}, {"profiles", 650, 314, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.popup);
+    GameApplication& game = AtTheMainMenu();
+    frontend::MenuManager& menus = *game.GetMenuManager();
+    auto* mainMenu = dynamic_cast<frontend::MainMenuScreen*>(menus.CurrentScreen());
+    ASSERT_NE(mainMenu, nullptr);
+    ClickAt(c.x, c.y);
+    Frames(1);
+    ASSERT_NE(mainMenu->OpenPopup(), nullptr);
+    if (c.typeAName) {
+      ClickAt(280, 462);  // Create
+      Frames(1);
+      PressKey('A');
+    }
+    PressKey(frontend::kKeyEscape);
+    Frames(3);
+    ASSERT_EQ(mainMenu->OpenPopup(), nullptr);
+    ClickAt(650, 390);  // Options
+    Frames(3);
+    EXPECT_EQ(menus.current, index::kOptionsMenu);
+    TearDown();
+  }
+}
+
 TEST_F(GameFrontEndTest, TheGarageShowsItsCarWithoutBuildingItAgainEveryFrame) {
   GameApplication& game = AtTheMainMenu();
   frontend::MenuManager& menus = *game.GetMenuManager();
