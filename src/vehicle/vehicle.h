@@ -228,6 +228,7 @@ class Vehicle {
   bool respawnVisible = true;
   float respawnTimer = 0;
   float shake = 0;  // camera shake gathered this step: nitrous, hard landings, impacts
+  uint32_t trackContacts = 0;  // hull points that have hit the track (not another car) since the car was made
   float listenerDistance = 0;
   ForceFeedbackOutput* forceFeedback = nullptr;  // not owned
   float groundTint[3] = {1, 1, 1};

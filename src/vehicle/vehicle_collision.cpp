@@ -46,6 +46,7 @@ void Vehicle::ResolveCollisions(VehicleWorld& world, float dt) {
       const float depth = Dot(n, point - now);
       const Vec3 push = n * depth;
       ApplyImpact(point, std::fabs(depth));
+      if (hit.surface != kSurfaceVehicle) ++trackContacts;
       for (auto& wheel : wheels) wheel->position += push;
       for (auto& wheelPtr : wheels) {
         Wheel& wheel = *wheelPtr;

@@ -59,6 +59,13 @@ Recorder::Recorder(game::HeadlessRace& race) : race_(race) {
   if (race_.Session() == nullptr) return;
   for (const vehicle::Vehicle* car : race_.Session()->Racers()) cars_.push_back(car);
   carLines_.resize(cars_.size());
+  // Chicken opponents race the other way round: for them the wrong way is the right one.
+  const race::RaceDefinition* definition = race_.Definition();
+  const bool chicken = definition != nullptr && definition->type == race::kRaceChicken;
+  std::vector<bool> reversed;
+  for (const vehicle::Vehicle* car : cars_) reversed.push_back(chicken && !car->isPlayer);
+  figures_ = std::make_unique<FigureKeeper>(cars_, reversed);
+  lastTime_ = race_.Time();
 }
 
 std::string Recorder::SampleName(platform::audio::SampleId sample) const {
@@ -74,6 +81,8 @@ void Recorder::Observe() {
   race::RaceSession* session = race_.Session();
   if (session == nullptr) return;
   const auto& racing = session->Racers();
+  figures_->Observe(racing, race_.Time(), static_cast<float>(race_.Time() - lastTime_), session->raceTime > 0);
+  lastTime_ = race_.Time();
   for (size_t i = 0; i < cars_.size(); ++i) {
     const vehicle::Vehicle* car = cars_[i];
     // A knocked-out car has left the race; its line keeps what it had reached.
@@ -85,6 +94,9 @@ void Recorder::Observe() {
     CarLine& line = carLines_[i];
     line.driver = car->driverName;
     line.player = car->isPlayer;
+    line.carClass = car->carClass >= 0 && static_cast<size_t>(car->carClass) < race::CarClassNames.size()
+                        ? race::CarClassNames[static_cast<size_t>(car->carClass)]
+                        : "";
     line.laps = car->lapCount;
     line.place = car->racePosition;
     line.finished = car->progress >= static_cast<float>(session->laps);
@@ -153,6 +165,9 @@ Report Recorder::Finish() {
   report.seconds = static_cast<float>(race_.Time());
   if (session != nullptr) report.laps = session->laps;
   report.cars = carLines_;
+  if (figures_) {
+    for (size_t i = 0; i < report.cars.size(); ++i) report.cars[i].figures = figures_->Figures()[i];
+  }
   report.hudStuntLines = stuntLog_;
   if (session != nullptr && session->Scenery().particles != nullptr) {
     for (int type = 0; type < render::kParticleTypeCount; ++type) {
@@ -204,7 +219,17 @@ std::string ToJson(const Report& report) {
             ", \"laps\": " + std::to_string(car.laps) + ", \"place\": " + std::to_string(car.place) +
             ", \"finished\": " + Bool(car.finished) + ", \"dents\": " + std::to_string(car.dents) +
             ", \"brokenParts\": " + std::to_string(car.brokenParts) + ", \"stuntPoints\": " + std::to_string(car.stuntPoints) +
-            ", \"knockedOutAt\": " + (car.knockedOutAt < 0 ? std::string("null") : Number(car.knockedOutAt)) + "}";
+            ", \"knockedOutAt\": " + (car.knockedOutAt < 0 ? std::string("null") : Number(car.knockedOutAt)) +
+            ", \"carClass\": " + Quoted(car.carClass) + ", \"spins\": " + std::to_string(car.figures.spins) +
+            ", \"spunSeconds\": " + Number(car.figures.spunSeconds) +
+            ", \"wrongWaySeconds\": " + Number(car.figures.wrongWaySeconds) +
+            ", \"respawns\": " + std::to_string(car.figures.respawns) +
+            ", \"wallContacts\": " + std::to_string(car.figures.wallContacts) +
+            ", \"bestLap\": " + Number(car.figures.BestLap()) + ", \"lapTimes\": [";
+    for (size_t lap = 0; lap < car.figures.lapTimes.size(); ++lap) {
+      json += (lap == 0 ? "" : ", ") + Number(car.figures.lapTimes[lap]);
+    }
+    json += "]}";
   }
   json += "],\n \"hudStuntLines\": [";
   for (size_t i = 0; i < report.hudStuntLines.size(); ++i) {

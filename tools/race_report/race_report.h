@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "game/headless_race.h"
+#include "race_report/racing_figures.h"
 #include "render/effects/particle_system.h"
 
 namespace race_report {
@@ -25,6 +27,8 @@ struct CarLine {
   int32_t brokenParts = 0;  // zones whose parts show the damaged materials (crumpled panels, broken glass)
   int32_t stuntPoints = 0;
   float knockedOutAt = -1;  // simulated seconds when a knock-out took the car out of the race, -1 when never
+  std::string carClass;     // OPEN, C, B or A
+  CarFigures figures;       // spins, wrong-way time, respawns, wall contacts, lap times
 };
 
 struct SoundLine {
@@ -74,6 +78,8 @@ class Recorder {
 
   game::HeadlessRace& race_;
   std::vector<const vehicle::Vehicle*> cars_;  // the field at the start, knocked-out cars included
+  std::unique_ptr<FigureKeeper> figures_;
+  double lastTime_ = 0;
   std::vector<CarLine> carLines_;
   struct ShownStunt {
     std::string text;

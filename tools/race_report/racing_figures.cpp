@@ -1,0 +1,122 @@
+// Spins, wrong-way time, respawns, wall contacts and lap times of every car of a race, and the goals they meet.
+#include "race_report/racing_figures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+namespace race_report {
+
+float CarFigures::BestLap() const {
+  return lapTimes.empty() ? 0.0f : *std::min_element(lapTimes.begin(), lapTimes.end());
+}
+
+FigureKeeper::FigureKeeper(const std::vector<const vehicle::Vehicle*>& cars, const std::vector<bool>& reversed)
+    : cars_(cars), reversed_(reversed), figures_(cars.size()), watch_(cars.size()) {
+  reversed_.resize(cars_.size(), false);
+  for (size_t i = 0; i < cars_.size(); ++i) figures_[i].carClass = cars_[i]->carClass;
+}
+
+void FigureKeeper::Observe(const std::vector<vehicle::Vehicle*>& racing, double now, float dt, bool raceStarted) {
+  for (size_t i = 0; i < cars_.size(); ++i) {
+    const vehicle::Vehicle& car = *cars_[i];
+    if (std::find(racing.begin(), racing.end(), &car) == racing.end()) continue;
+    CarFigures& figures = figures_[i];
+    Watch& watch = watch_[i];
+    if (!raceStarted) {
+      watch.contactsAtStart = car.trackContacts;
+      watch.highestLap = car.lapCount;
+      watch.wasRespawning = car.respawning;
+      continue;
+    }
+    if (!watch.started) {
+      // The first frame after the start signal: the clock of the first lap runs from here.
+      watch.started = true;
+      watch.lapStart = now - dt;
+    }
+    figures.wallContacts = car.trackContacts - watch.contactsAtStart;
+    if (car.respawning && !watch.wasRespawning) ++figures.respawns;
+    watch.wasRespawning = car.respawning;
+    if (car.wrongWay != reversed_[i]) figures.wrongWaySeconds += dt;
+
+    // Laps: a new highest lap closes one. Crossing the line from behind the grid (lap -1 to 0) only starts it.
+    if (car.lapCount > watch.highestLap) {
+      if (car.lapCount >= 1 && !reversed_[i]) figures.lapTimes.push_back(static_cast<float>(now - watch.lapStart));
+      watch.lapStart = now;
+      watch.highestLap = car.lapCount;
+    }
+
+    // Turned round: level velocity more than 90 degrees from the level nose, fast enough to be more than a
+    // shuffle. A car being put back on the track does not count.
+    const float along = car.velocity.x * car.forwardAxis.x + car.velocity.z * car.forwardAxis.z;
+    const bool spun = !car.respawning && car.speedMph > kSpinSpeedMph && along < 0;
+    if (spun) {
+      figures.spunSeconds += dt;
+      watch.settled = 0;
+      if (!watch.inSpin) {
+        watch.inSpin = true;
+        ++figures.spins;
+      }
+    } else if (watch.inSpin) {
+      watch.settled += dt;
+      if (watch.settled >= kSpinSettleSeconds) watch.inSpin = false;
+    }
+  }
+}
+
+namespace {
+
+std::string Line(const char* format, size_t car, double a, double b) {
+  char text[160];
+  std::snprintf(text, sizeof text, format, car, a, b);
+  return text;
+}
+
+}  // namespace
+
+std::vector<std::string> MissedGoals(const RaceFacts& race, const std::vector<CarFigures>& figures,
+                                     const std::vector<bool>& knockedOut, const RaceGoals& goals) {
+  std::vector<std::string> missed;
+  const bool lapsCount = race.type != "CHICKEN";
+  for (size_t i = 0; i < figures.size(); ++i) {
+    const CarFigures& car = figures[i];
+    const bool out = i < knockedOut.size() && knockedOut[i];
+    if (car.spunSeconds > goals.maxSpunShare * race.seconds) {
+      missed.push_back(Line("car %zu spent %.1f s turned round (limit %.1f s)", i, car.spunSeconds,
+                            goals.maxSpunShare * race.seconds));
+    }
+    // One respawn is allowed for every five whole laps driven.
+    const auto laps = static_cast<float>(car.lapTimes.size());
+    const float allowed = std::floor(laps * goals.respawnsPerLap + 1e-3f);
+    if (static_cast<float>(car.respawns) > allowed) {
+      missed.push_back(Line("car %zu was put back on the track %.0f times (limit %.0f)", i, car.respawns, allowed));
+    }
+    if (car.wallContacts > goals.maxWallContacts) {
+      missed.push_back(Line("car %zu touched the walls %.0f times (limit %.0f)", i, car.wallContacts,
+                            goals.maxWallContacts));
+    }
+    if (lapsCount && !out && static_cast<int32_t>(car.lapTimes.size()) < race.laps) {
+      missed.push_back(Line("car %zu drove %.0f of its %.0f laps", i, static_cast<double>(car.lapTimes.size()),
+                            race.laps));
+    }
+  }
+  if (race.type == "LAP") {
+    std::map<int32_t, std::pair<float, float>> byClass;  // fastest and slowest best lap
+    for (const CarFigures& car : figures) {
+      const float best = car.BestLap();
+      if (best <= 0) continue;
+      auto [it, fresh] = byClass.try_emplace(car.carClass, best, best);
+      if (!fresh) it->second = {std::min(it->second.first, best), std::max(it->second.second, best)};
+    }
+    for (const auto& [carClass, range] : byClass) {
+      if (range.second > range.first * (1 + goals.bestLapSpread)) {
+        missed.push_back(Line("class %zu best laps run from %.2f s to %.2f s", static_cast<size_t>(carClass),
+                              range.first, range.second));
+      }
+    }
+  }
+  return missed;
+}
+
+}  // namespace race_report

@@ -1,0 +1,76 @@
+// How cleanly the cars of a race drive: spins, time spent facing backwards or flagged wrong way, respawns, hull
+// contacts with the track and lap times, watched frame by frame. The race report prints them and the racing
+// tests hold the sample content to the goals below, from the same code.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "vehicle/vehicle.h"
+
+namespace race_report {
+
+struct CarFigures {
+  int32_t carClass = 0;
+  int32_t spins = 0;            // times the car turned round: velocity more than 90 degrees from the nose
+  float spunSeconds = 0;        // time spent turned round
+  float wrongWaySeconds = 0;    // time the car was flagged driving the wrong way
+  int32_t respawns = 0;         // times the car was put back on the track
+  uint32_t wallContacts = 0;    // hull points that touched the track (walls, ramp sides), counted per step
+  std::vector<float> lapTimes;  // seconds of every lap completed, the first from the start signal
+  float BestLap() const;        // the fastest of lapTimes, 0 when none
+};
+
+// Above this speed a car whose velocity points more than 90 degrees from its nose has spun round.
+constexpr float kSpinSpeedMph = 20;
+// A spin ends once the car has pointed the way it travels (or slowed down) for this long.
+constexpr float kSpinSettleSeconds = 0.5f;
+
+class FigureKeeper {
+ public:
+  // The cars of the field as the race starts; reversed: drivers that race the other way round (chicken
+  // opponents), whose wrong-way flag means the opposite.
+  FigureKeeper(const std::vector<const vehicle::Vehicle*>& cars, const std::vector<bool>& reversed);
+  // After a frame of dt seconds at time now (simulated seconds since loading); racing: the start signal has
+  // gone. Cars that left the race are left as they were.
+  void Observe(const std::vector<vehicle::Vehicle*>& racing, double now, float dt, bool raceStarted);
+  const std::vector<CarFigures>& Figures() const { return figures_; }
+
+ private:
+  struct Watch {
+    bool started = false;
+    double lapStart = 0;
+    int32_t highestLap = 0;
+    uint32_t contactsAtStart = 0;
+    bool wasRespawning = false;
+    bool inSpin = false;
+    float settled = 0;  // seconds the spin condition has been clear
+  };
+  std::vector<const vehicle::Vehicle*> cars_;
+  std::vector<bool> reversed_;
+  std::vector<CarFigures> figures_;
+  std::vector<Watch> watch_;
+};
+
+// What the sample content promises over a race of `seconds`: turned round under 2% of the time, at most one
+// respawn in five whole laps, at most maxWallContacts hull contacts, every car through its laps, and in lap races
+// best laps of cars of one class within 10% of each other.
+struct RaceGoals {
+  float maxSpunShare = 0.02f;
+  float respawnsPerLap = 0.2f;
+  uint32_t maxWallContacts = 0;
+  float bestLapSpread = 0.10f;
+};
+struct RaceFacts {
+  std::string race;
+  std::string type;  // LAP, KNOCKOUT, TIMETRIAL, CHICKEN
+  int32_t laps = 0;
+  float seconds = 0;
+};
+// One line per goal missed, naming the car (by its index in figures) and the figure; empty when all are met.
+// knockedOut: per car, whether a knock-out took it out (it need not finish).
+std::vector<std::string> MissedGoals(const RaceFacts& race, const std::vector<CarFigures>& figures,
+                                     const std::vector<bool>& knockedOut, const RaceGoals& goals = {});
+
+}  // namespace race_report
