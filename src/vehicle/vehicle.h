@@ -22,6 +22,7 @@ class DataFile;
 class Settings;
 }
 namespace geometry {
+class MeshModel;
 class Path;
 }
 namespace render {
@@ -145,7 +146,10 @@ class Vehicle {
   void SetPlayerFlag(bool flag);
   // The controller whose effects this car drives (not owned; null for none): jolts, rumble, road effects.
   void SetForceFeedbackDevice(ForceFeedbackOutput* device);
-  // Hull tests in world space against the car's collision box (the hull); point and normal on a hit.
+  // Hull tests in world space against the car's hull (collisionModel, or its box when the car has no hull
+  // model): the segment's first crossing of a face turned toward it, or the moving sphere's first contact;
+  // point, sphere centre and unit normal on a hit. A segment starting inside the hull's box but outside the
+  // hull still finds it. The sphere test never hits an inert car.
   bool HitTestRay(const Vec3& start, const Vec3& end, Vec3& outPoint, Vec3& outNormal) const;
   bool HitTestSweptSphere(const Vec3& start, const Vec3& end, float radius, Vec3& outCentre, Vec3& outPoint,
                           Vec3& outNormal) const;
@@ -200,6 +204,7 @@ class Vehicle {
   float bodyLength = 0, bodyWidth = 0, bodyHeight = 0;
   Vec3 bodyMin, bodyMax;       // the body model's box
   Vec3 collisionMin, collisionMax;  // the hull's box
+  const geometry::MeshModel* collisionModel = nullptr;  // the hull in car space (owned by the car's body models)
   float maxBodyPitch = 3.0f, maxBodyRoll = 3.0f;
   bool headlightsOn = true;
   // File names the presentation side loads: the keys of the definition it does not read itself.
@@ -237,6 +242,8 @@ class Vehicle {
  private:
   std::unique_ptr<app::DataFile> definition_;  // kept for the tyre keys read when the wheels are built
   bool WheelsShouldWork() const;
+  bool HitHull(const Vec3& start, const Vec3& end, float radius, Vec3& outCentre, Vec3& outPoint,
+               Vec3& outNormal) const;
   void StepWheels(VehicleWorld& world, float dt);
   void GatherCandidates(VehicleWorld& world);
   StuntInputs MakeStuntInputs() const;

@@ -54,6 +54,7 @@ VehiclePresentation* AssembleAppearance(Vehicle& car, const app::DataFile& defin
   }
   for (const LodRecord& lod : ReadLodRecords(definition)) body->AddLod(car.folder, lod.file, lod.distance, lod.drawWheels);
   car.AssembleChassis(body->Layout());
+  car.collisionModel = body->collisionModel != nullptr && !body->collisionModel->Empty() ? body->collisionModel : nullptr;
 
   auto presentation = std::make_unique<VehiclePresentation>(car, std::move(services));
   VehiclePresentation& view = *presentation;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "geometry/models/mesh_model.h"
 #include "geometry/path.h"
 #include "platform/math/math.h"
 #include "vehicle/vehicle.h"
@@ -177,31 +178,70 @@ bool SegmentBox(const Vec3& s, const Vec3& e, const Vec3& lo, const Vec3& hi, fl
   (axis == 0 ? normal.x : axis == 1 ? normal.y : normal.z) = sign;
   return true;
 }
+
+
+// Whether the segment comes within the box at all (a start inside counts).
+bool SegmentMeetsBox(const Vec3& s, const Vec3& e, const Vec3& lo, const Vec3& hi) {
+  const float start[3] = {s.x, s.y, s.z}, dir[3] = {e.x - s.x, e.y - s.y, e.z - s.z};
+  const float mins[3] = {lo.x, lo.y, lo.z}, maxs[3] = {hi.x, hi.y, hi.z};
+  float tNear = 0, tFar = 1;
+  for (int a = 0; a < 3; ++a) {
+    if (std::fabs(dir[a]) < 1e-9f) {
+      if (start[a] < mins[a] || start[a] > maxs[a]) return false;
+      continue;
+    }
+    float t0 = (mins[a] - start[a]) / dir[a], t1 = (maxs[a] - start[a]) / dir[a];
+    if (t0 > t1) std::swap(t0, t1);
+    tNear = std::max(tNear, t0);
+    tFar = std::min(tFar, t1);
+    if (tNear > tFar) return false;
+  }
+  return true;
+}
+
+Vec3 UnitOrZero(const Vec3& v) {
+  const float length = platform::Length(v);
+  return length > 1e-12f ? v / length : Vec3{};
+}
 }  // namespace
 
-bool Vehicle::HitTestRay(const Vec3& start, const Vec3& end, Vec3& outPoint, Vec3& outNormal) const {
+bool Vehicle::HitHull(const Vec3& start, const Vec3& end, float radius, Vec3& outCentre, Vec3& outPoint,
+                      Vec3& outNormal) const {
+  const Matrix4 toCar = platform::Transpose(rotation);
+  const Vec3 s = platform::TransformNormal(start - position, toCar);
+  const Vec3 e = platform::TransformNormal(end - position, toCar);
+  const Vec3 grow{radius, radius, radius};
   Vec3 centre, point, normal;
-  if (!HitTestSweptSphere(start, end, 0, centre, point, normal)) return false;
-  outPoint = point;
-  outNormal = normal;
+  if (collisionModel != nullptr) {
+    // Most casts pass well clear of the car: its box answers them before the hull's faces are searched.
+    if (!SegmentMeetsBox(s, e, collisionModel->boundsMin - grow, collisionModel->boundsMax + grow)) return false;
+    if (radius > 0) {
+      if (!collisionModel->SweptSphereHit(s, e, radius, centre, point, normal)) return false;
+    } else {
+      if (!collisionModel->Raycast(s, e, point, normal)) return false;
+      centre = point;
+    }
+  } else {
+    float t = 0;
+    if (!SegmentBox(s, e, collisionMin - grow, collisionMax + grow, t, normal)) return false;
+    centre = s + (e - s) * t;
+    point = centre - normal * radius;
+  }
+  outCentre = platform::TransformNormal(centre, rotation) + position;
+  outPoint = platform::TransformNormal(point, rotation) + position;
+  outNormal = UnitOrZero(platform::TransformNormal(normal, rotation));
   return true;
+}
+
+bool Vehicle::HitTestRay(const Vec3& start, const Vec3& end, Vec3& outPoint, Vec3& outNormal) const {
+  Vec3 centre;
+  return HitHull(start, end, 0, centre, outPoint, outNormal);
 }
 
 bool Vehicle::HitTestSweptSphere(const Vec3& start, const Vec3& end, float radius, Vec3& outCentre,
                                  Vec3& outPoint, Vec3& outNormal) const {
   if (inert) return false;
-  const Matrix4 toCar = platform::Transpose(rotation);
-  const Vec3 s = platform::TransformNormal(start - position, toCar);
-  const Vec3 e = platform::TransformNormal(end - position, toCar);
-  const Vec3 grow{radius, radius, radius};
-  float t = 0;
-  Vec3 normal;
-  if (!SegmentBox(s, e, collisionMin - grow, collisionMax + grow, t, normal)) return false;
-  const Vec3 worldNormal = platform::TransformNormal(normal, rotation);
-  outCentre = start + (end - start) * t;
-  outPoint = outCentre - worldNormal * radius;
-  outNormal = worldNormal;
-  return true;
+  return HitHull(start, end, radius, outCentre, outPoint, outNormal);
 }
 
 }  // namespace vehicle

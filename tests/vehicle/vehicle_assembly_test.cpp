@@ -135,6 +135,57 @@ TEST_F(AssemblyTest, MaterialUpgradeRepaintsAndSwapsTheLogo) {
   EXPECT_NE(PictureOf(*view, "LOGO1").find("LOGO2.PNG"), std::string::npos);
 }
 
+// Other cars, wheels and probes meet the sample car's hull where its body is, not anywhere in the box around it.
+TEST_F(AssemblyTest, HitTestsFindTheHullsShapeInsideItsBoxWhereverTheCarStands) {
+  ASSERT_NE(Assemble(""), nullptr);
+  ASSERT_NE(car.collisionModel, nullptr);
+  const contentgen::CarModelSpec spec;
+  const float half = spec.bodyLength / 2, w = spec.bodyHalfWidth, h = spec.bodyHeight;
+  EXPECT_NEAR(car.collisionMax.y, h, 0.5f) << "the hull reaches the roof";
+  // The car stands at (1000, 0, 500) with its nose along +x: car z is world x, car x is world -z.
+  const Vec3 at{1000, 0, 500};
+  car.SetTransform(at, platform::RotationYMatrix(1.5707963f));
+  auto world = [&](float x, float y, float z) { return at + Vec3{z, y, -x}; };
+  struct Case {
+    const char* what;
+    Vec3 start, end;
+    float radius;
+    bool hit;
+    float along;  // on a hit: how far along the segment the sphere's centre stops (0..1)
+    Vec3 normal;  // on a hit, in world space
+  };
+  const Case cases[] = {
+      {"down onto the bonnet from inside the box, above it", world(0, h - 2, 0.8f * half),
+       world(0, -10, 0.8f * half), 0, true, 0.35f, {0, 1, 0}},
+      {"across the box's empty top front corner", world(-w - 20, h - 3, half - 2), world(w + 20, h - 3, half - 2), 0,
+       false, 0, {}},
+      {"into the door", world(-w - 30, 20, 0), world(0, 20, 0), 0, true, 0.45f, {0, 0, 1}},
+      {"a sphere into the nose", world(0, 15, half + 100), world(0, 15, half - 20), 5, true, 0.79f, {1, 0, 0}},
+      {"a sphere over the boot, below the roof line", world(0, h - 6, -half - 50), world(0, h - 6, -0.7f * half),
+       4, false, 0, {}},
+      {"a sphere onto the roof", world(0, h + 40, 0), world(0, h - 10, 0), 3, true, 0.74f, {0, 1, 0}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Vec3 centre, point, normal;
+    const bool hit = c.radius > 0 ? car.HitTestSweptSphere(c.start, c.end, c.radius, centre, point, normal)
+                                  : car.HitTestRay(c.start, c.end, point, normal);
+    ASSERT_EQ(hit, c.hit);
+    if (!hit) continue;
+    if (c.radius == 0) centre = point;
+    const float along = platform::Dot(centre - c.start, c.end - c.start) / platform::LengthSquared(c.end - c.start);
+    EXPECT_NEAR(along, c.along, 0.06f);
+    EXPECT_GT(platform::Dot(normal, c.normal), 0.8f) << normal.x << ", " << normal.y << ", " << normal.z;
+    EXPECT_NEAR(platform::Length(normal), 1.0f, 1e-3f);
+    EXPECT_NEAR(platform::Length(point - centre), c.radius, 0.05f) << "the contact lies a radius from the centre";
+  }
+  // A car out of the race (the showroom's) is passed through by moving spheres but still seen by segments.
+  car.inert = true;
+  Vec3 centre, point, normal;
+  EXPECT_FALSE(car.HitTestSweptSphere(cases[3].start, cases[3].end, 5, centre, point, normal));
+  EXPECT_TRUE(car.HitTestRay(cases[2].start, cases[2].end, point, normal));
+}
+
 TEST_F(AssemblyTest, BodyWithoutItsPartsIsRefusedAndLeavesTheCarAlone) {
   VehicleBody tyreOnly(fixture.device, &resources);
   EXPECT_FALSE(tyreOnly.LoadBodyModel("CAR/", contentgen::kCarTyreModel, nullptr)) << "no tyre or hull parts";

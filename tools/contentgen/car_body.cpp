@@ -502,4 +502,90 @@ CarMesh BuildBody(const CarModelSpec& spec, BodyDetail detail, bool withKit, Bod
   return mesh;
 }
 
+CarMesh BuildHull(const CarModelSpec& spec) {
+  const Body body{spec, Table(spec.shape), false};
+  const float half = body.half(), w = spec.bodyHalfWidth, h = spec.bodyHeight;
+  const auto& cabin = body.table.cabin;  // front to rear
+  // The glasshouse's height and half width over the body at t, or false outside it.
+  auto cabinAt = [&](float t, const Section& s, float& roof, float& width) {
+    for (size_t i = 0; i + 1 < cabin.size(); ++i) {
+      const CabinSection& a = cabin[i];
+      const CabinSection& b = cabin[i + 1];
+      if (t > a.t || t < b.t) continue;
+      const float share = a.t > b.t ? (a.t - t) / (a.t - b.t) : 0.0f;
+      const float roofA = a.roof < 0 ? s.top : a.roof * h, roofB = b.roof < 0 ? s.top : b.roof * h;
+      const float widthA = (a.roof < 0 ? a.baseWidth : a.roofWidth) * w;
+      const float widthB = (b.roof < 0 ? b.baseWidth : b.roofWidth) * w;
+      roof = roofA + (roofB - roofA) * share;
+      width = widthA + (widthB - widthA) * share;
+      return true;
+    }
+    return false;
+  };
+  // Stations at the body's key sections outside the glasshouse and at the glasshouse's own keys where its
+  // line bends; just outside a glasshouse that ends in the air (a roadster's windscreen) the top drops straight
+  // back to the body. Few stations keep the hull cheap to test against.
+  std::vector<float> stations;
+  const float cabinFront = cabin.empty() ? 2.0f : cabin.front().t, cabinRear = cabin.empty() ? 2.0f : cabin.back().t;
+  for (const KeySection& k : body.table.body) {
+    if (cabin.empty() || k.t > cabinFront || k.t < cabinRear) stations.push_back(k.t);
+  }
+  auto sameLine = [](const CabinSection& a, const CabinSection& b) {
+    return a.roof == b.roof && a.roofWidth == b.roofWidth && a.baseWidth == b.baseWidth;
+  };
+  for (size_t i = 0; i < cabin.size(); ++i) {
+    const bool straight = i > 0 && i + 1 < cabin.size() && sameLine(cabin[i - 1], cabin[i]) &&
+                          sameLine(cabin[i], cabin[i + 1]);
+    if (!straight) stations.push_back(cabin[i].t);
+  }
+  if (!cabin.empty() && cabin.front().roof >= 0) stations.push_back(std::min(cabinFront + 0.01f, 1.0f));
+  if (!cabin.empty() && cabin.back().roof >= 0) stations.push_back(std::max(cabinRear - 0.01f, -1.0f));
+  std::sort(stations.begin(), stations.end());
+  stations.erase(std::unique(stations.begin(), stations.end(),
+                             [](float a, float b) { return std::fabs(a - b) < 0.005f; }),
+                 stations.end());
+  // Six points around each station: floor, shoulder and top on either side.
+  std::vector<std::array<Vec3, 6>> rings;
+  for (const float t : stations) {
+    const Section s = body.At(t * half, false);
+    float top = s.top + s.crown, topWidth = s.topWidth;
+    float roof = 0, roofWidth = 0;
+    if (cabinAt(t, s, roof, roofWidth) && roof > top) {
+      top = roof;
+      topWidth = roofWidth;
+    }
+    const float z = t * half;
+    rings.push_back({Vec3{s.halfWidth, 0, z}, Vec3{s.halfWidth, s.shoulder, z}, Vec3{topWidth, top, z},
+                     Vec3{-topWidth, top, z}, Vec3{-s.halfWidth, s.shoulder, z}, Vec3{-s.halfWidth, 0, z}});
+  }
+  CarMesh mesh;
+  mesh.BeginPiece();
+  // Every face turned away from the hull's spine, a line just above the floor.
+  auto face = [&](Vec3 a, Vec3 b, Vec3 c, const Vec3& outward) {
+    MeshTriangle t;
+    t.corners[0] = a;
+    t.corners[1] = b;
+    t.corners[2] = c;
+    if (platform::Dot(platform::Cross(b - a, c - a), outward) < 0) std::swap(t.corners[1], t.corners[2]);
+    mesh.AddTriangle(t);
+  };
+  for (size_t i = 0; i + 1 < rings.size(); ++i) {
+    const auto& a = rings[i];
+    const auto& b = rings[i + 1];
+    for (int j = 0; j < 6; ++j) {
+      const int k = (j + 1) % 6;
+      const Vec3 middle = (a[j] + a[k] + b[j] + b[k]) * 0.25f;
+      const Vec3 outward{middle.x, middle.y - 5.0f, 0};
+      face(a[j], a[k], b[k], outward);
+      face(a[j], b[k], b[j], outward);
+    }
+  }
+  for (const auto* end : {&rings.front(), &rings.back()}) {
+    const Vec3 outward{0, 0, end == &rings.front() ? -1.0f : 1.0f};
+    for (int j = 1; j + 1 < 6; ++j) face((*end)[0], (*end)[j], (*end)[j + 1], outward);
+  }
+  mesh.EndPiece({0, h * 0.3f, 0});
+  return mesh;
+}
+
 }  // namespace contentgen

@@ -39,4 +39,9 @@ struct BodyLayout {
 // order or number of its corners, so a kit body dents toward the stock damaged body.
 CarMesh BuildBody(const CarModelSpec& spec, BodyDetail detail, bool withKit, BodyLayout* layout);
 
+// The collision hull: the body's rough shape (its plan, shoulders, bonnet, glasshouse and boot) as one closed
+// shell standing on the ground, in the same box as the body (-half width..half width, 0..body height,
+// -half length..half length).
+CarMesh BuildHull(const CarModelSpec& spec);
+
 }  // namespace contentgen

@@ -314,7 +314,9 @@ bool WriteCarModels(const std::string& carFolder, const CarModelSpec& spec) {
   shadow.objects.push_back(std::move(caster));
   MdlFile hull;
   hull.materials = {Material("HULL", -1, 255, 0, 0, 0.2f)};
-  hull.objects.push_back(BoxObject({-w, 0, -half}, {w, spec.bodyHeight, half}, 0));
+  // The hull follows the body's rough shape, so other cars meet its tapered nose and tail, its bonnet and its
+  // glasshouse rather than the square box around them.
+  hull.objects.push_back(BuildHull(spec).ToObject(0));
 
   const CarMesh tyre = TyreMesh(spec.tyreRadius, spec.tyreWidth / 2);
   const auto preview = SideViewPicture(kit, 128, 112, [&](int16_t m) { return PreviewColour(spec, m); },
