@@ -152,12 +152,6 @@ void Wheel::DampingStep(float dt) {
     // Retentions outside [0, 0.99] would grow the velocity or turn it into NaN through pow.
     dLat = std::clamp(dLat, 0.0f, 0.99f);
     dLong = std::clamp(dLong, 0.0f, 0.99f);
-    // A loose surface's slipperiness lifts every retention to 0.9 or more: a locked tyre on grass or dirt would
-    // keep 99% of its speed a second and never stop. Braking there keeps at least the surface's share of the
-    // tyre's own braking grip, so the car slides several times farther than on pavement but does stop.
-    const float dBrake = grip.highSpeedGrip < 1.0f
-                             ? std::min(dLong, std::pow(std::clamp(tyreLong, 0.0f, 0.99f), grip.highSpeedGrip))
-                             : dLong;
     const float l = Finite(Length(localVelocity), 0.0f);
     const float rollSpin = radius > 0 ? l / radius : 0.0f;
     const float vLong = localVelocity.z;
@@ -165,11 +159,13 @@ void Wheel::DampingStep(float dt) {
     spin *= Retain(rollingResistance, dt);
     if (driven && driveTorque == 0) ReduceSpinExcess(std::pow(0.7f, dt), rollSpin);
     if (slipRatio > 0 && SignOf(spin) == SignOf(vLong)) {
-      PullLongitudinal(std::pow(dBrake, dt), radius * spin);
+      // Braking grip. A loose surface's slipperiness lifts the retention toward 0.99, so a locked wheel on grass
+      // or dirt slides far before the slow-speed damping below stops it.
+      PullLongitudinal(std::pow(dLong, dt), radius * spin);
     } else {
       PullLongitudinal(std::pow(0.99f, dt), SignOf(spin) * radius * 5);
     }
-    if (SignOf(spin) != SignOf(vLong) && !handbrake) DampLongitudinal(std::pow(dBrake, dt));
+    if (SignOf(spin) != SignOf(vLong) && !handbrake) DampLongitudinal(std::pow(dLong, dt));
     if (slipRatio < 0 && std::fabs(spin) > 5 && SignOf(spin) == SignOf(vLong)) {
       if (std::fabs(spin) > rollSpin) {
         const float k = u < 600 ? 0.3f : std::min(dLong + dLat + 0.3f, 1.0f);
