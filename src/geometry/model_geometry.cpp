@@ -236,6 +236,7 @@ void ModelGeometry::SegmentTest(uint32_t t, const Vec3& start, const Vec3& end, 
     hit.point = crossing;
     hit.normal = n;
     hit.flag = triangleFlags_[t];
+    hit.triangle = t;
     hit.colour = TriangleColour(t);
   }
 }
@@ -260,6 +261,7 @@ void ModelGeometry::SphereTest(uint32_t t, const Vec3& start, const Vec3& end, f
       hit.centre = crossing + n * radius;
       hit.normal = n;
       hit.flag = triangleFlags_[t];
+      hit.triangle = t;
       hit.colour = TriangleColour(t);
     }
     return;
@@ -293,6 +295,7 @@ void ModelGeometry::SphereTest(uint32_t t, const Vec3& start, const Vec3& end, f
   hit.normal = away;
   hit.centre = edgePoint + away * radius;
   hit.flag = triangleFlags_[t];
+  hit.triangle = t;
   hit.colour = TriangleColour(t);
 }
 

@@ -22,6 +22,7 @@ struct SurfaceHit {
   Vec3 centre;              // sphere only: the sphere's centre at contact
   Vec3 normal;              // face normal, or for an edge contact the direction from the edge to the path's end
   uint32_t flag = 0;        // the triangle's flag (material index for collision files)
+  uint32_t triangle = 0;    // which triangle was hit
   Vec3 colour{1, 1, 1};     // mean of the triangle's corner colours, white without colours
 };
 

@@ -1,4 +1,4 @@
-// Track scenery of a race: scene objects from the track's nodes, the effect systems and the render passes.
+// Track scenery of a race: scene objects from the track's markers, the effect systems and the render passes.
 #include "race/race_scenery.h"
 
 #include <algorithm>
@@ -128,7 +128,8 @@ void RaceScenery::CreateEffects(platform::gfx::Device* device, uint32_t stage) {
 }
 
 void RaceScenery::LoadTrackScene(platform::gfx::Device* device, const std::string& trackFile) {
-  if (resources_ == nullptr || track != nullptr || trackFile.empty()) return;
+  // Its parts are built on the device: none, no scene.
+  if (resources_ == nullptr || device == nullptr || track != nullptr || trackFile.empty()) return;
   // The pond and other planar mirrors show the reflection pass's picture, not targets of their own.
   track = render::LoadScene(*resources_, device, trackFile, "", true, false, true, false);
   trackFolder = FolderOf(trackFile);
@@ -144,19 +145,20 @@ geometry::MeshModel* RaceScenery::LoadSkyBox(platform::gfx::Device* device, cons
 
 void RaceScenery::SetupSceneObjects(platform::gfx::Device* device) {
   if (track == nullptr) return;
-  for (const auto& node : track->nodes) {
-    if (node == nullptr) continue;
-    const std::string name = Upper(node->name);
+  // The markers place them (the light nodes only light the scene).
+  for (const auto& marker : track->markers) {
+    if (marker == nullptr) continue;
+    const std::string name = Upper(marker->name);
     if (name.rfind("FLARE", 0) == 0) {
-      if (glows != nullptr) glows->AddGlowTrailPoint(node->position, 0, 1.0f, render::GlowColourFromName(name));
+      if (glows != nullptr) glows->AddGlowTrailPoint(marker->position, 0, 1.0f, render::GlowColourFromName(name));
     } else if (name == "SKYBOX") {
-      if (skyBox == nullptr) skyBox = LoadSkyBox(device, node->leadingString);
+      if (skyBox == nullptr) skyBox = LoadSkyBox(device, marker->leadingString);
     } else if (name == "GLOWSKYBOX") {
-      if (glowSkyBox == nullptr) glowSkyBox = LoadSkyBox(device, node->leadingString);
+      if (glowSkyBox == nullptr) glowSkyBox = LoadSkyBox(device, marker->leadingString);
     } else if (name.rfind("SOUND", 0) == 0) {
-      const TrackSound sound = ParseSoundNode(node->leadingString);
+      const TrackSound sound = ParseSoundNode(marker->leadingString);
       if (sounds != nullptr && !sound.path.empty()) {
-        sounds->Add(node->position, trackFolder + sound.path, sound.volume, sound.radius);
+        sounds->Add(marker->position, trackFolder + sound.path, sound.volume, sound.radius);
       }
     }
   }
@@ -188,9 +190,9 @@ void RaceScenery::RestoreOverlays(platform::gfx::Device* device) {
 }
 
 void RaceScenery::UpdateEffects(float dt) {
-  if (sounds != nullptr && camera != nullptr) sounds->Update(camera->eye, dt);
-  if (glows != nullptr) glows->UpdateGlowTrails(dt);
   if (particles != nullptr) particles->Update(dt);
+  if (glows != nullptr) glows->UpdateGlowTrails(dt);
+  if (sounds != nullptr && camera != nullptr) sounds->Update(camera->eye, dt);
 }
 
 void RaceScenery::UpdateOverlayAlpha(float framesPerSecond, bool nitrous) {

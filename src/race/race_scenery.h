@@ -32,7 +32,7 @@ namespace race {
 using platform::Matrix4;
 using platform::Vec3;
 
-// A positional track sound read from a "SOUND" node's text ("PATH=x", "RADIUS=r", "VOLUME=v", '#' comments).
+// A positional track sound read from a "SOUND" marker's text ("PATH=x", "RADIUS=r", "VOLUME=v", '#' comments).
 struct TrackSound {
   std::string path;
   float radius = 100.0f;
@@ -57,13 +57,13 @@ class RaceScenery {
   void CreateEffects(platform::gfx::Device* device, uint32_t stage);
   // The track scene and its folder (the sky-box and sound files are named relative to it).
   void LoadTrackScene(platform::gfx::Device* device, const std::string& trackFile);
-  // Flares, sky boxes and sounds from the track scene's nodes.
+  // Flares, sky boxes and sounds from the track scene's markers.
   void SetupSceneObjects(platform::gfx::Device* device);
   // Blur overlay, the reflection target and scene (when the track has geometry and targets are offered) and
   // the mirror target (REARVIEW); the ambient light from the track.
   void CreateOverlays(platform::gfx::Device* device, const std::string& reflectionFile, bool renderTargets);
 
-  // The frame's effects: track sounds follow the camera's eye, glow trails and particles move on.
+  // The frame's effects: particles and glow trails move on, track sounds follow the camera's eye.
   void UpdateEffects(float dt);
   // Motion-blur alpha from the frame rate (only with MOTIONBLUR on).
   void UpdateOverlayAlpha(float framesPerSecond, bool nitrous);

@@ -82,8 +82,10 @@ void RaceSession::Unload() {
   cars_.clear();
   if (hud == ownedHud_.get()) hud = nullptr;
   ownedHud_.reset();
-  scenery_.Unload();
+  // The world lets go of the track before the scenery gives the scene back.
+  world_.SetTrackScene(nullptr);
   world_.SetCollision(nullptr);
+  scenery_.Unload();
   if (resources_ != nullptr && collision_ != nullptr) resources_->ReleaseCollisionTree(collision_);
   collision_ = nullptr;
   grid_.clear();
@@ -123,17 +125,23 @@ bool RaceSession::LoadTrack(platform::gfx::Device* device, const std::function<v
       const std::string collisionFile = CollisionFileOf(trackFile);
       if (resources_ != nullptr && collision_ == nullptr && !collisionFile.empty()) {
         collision_ = resources_->LoadCollisionTree(collisionFile, true, false);
+        // A track without a collision file (or with one that cannot be read) is driven on its scene.
+        if (collision_ != nullptr && collision_->Empty()) {
+          resources_->ReleaseCollisionTree(collision_);
+          collision_ = nullptr;
+        }
       }
       scenery_.LoadTrackScene(device, trackFile);
       break;
     }
     case 7:
       world_.SetCollision(collision_);
+      world_.SetTrackScene(scenery_.track);
       break;
     case 8:
-      if (collision_ != nullptr) {
-        LoadAIPaths(*collision_, world_, definition_ != nullptr && definition_->reverse);
-        grid_ = ReadStartGrid(*collision_);
+      if (scenery_.track != nullptr) {
+        LoadAIPaths(*scenery_.track, world_, definition_ != nullptr && definition_->reverse);
+        grid_ = ReadStartGrid(*scenery_.track);
       }
       scenery_.SetupSceneObjects(device);
       if (ownedHud_ != nullptr && world_.AIPath(0) != nullptr) ownedHud_->CreateMinimap(device, *world_.AIPath(0));
@@ -243,7 +251,7 @@ size_t RaceSession::CreateRacers(const std::vector<RacerPlan>& plans, const CarF
     Vec3 start = grid_[plan.slot].position;
     if (chicken && plan.pathFraction >= 0.0f && firstPath != nullptr) {
       start = firstPath->PointAt(firstPath->TotalLength() * plan.pathFraction);
-      if (collision_ != nullptr) start.y = (collision_->BoundsMax().y - collision_->BoundsMin().y) * 0.5f;
+      if (world_.HasTrack()) start.y = (world_.TrackBoundsMax().y - world_.TrackBoundsMin().y) * 0.5f;
     }
     car->SetTransform(start, grid_[plan.slot].orientation);
     car->Reset(world_, firstPath);
@@ -323,6 +331,9 @@ void RaceSession::Step(app::ScreenFlow& flow, float dt) {
   }
   const SubStepPlan plan = PlanSubSteps(dt);
   for (uint32_t i = 0; i < plan.count; ++i) StepRacers(flow, plan.step);
+  // The frame's effects follow the cars' moves before the order and the finish are decided, so the glows, marks
+  // and particles drawn this frame stand where the cars now are.
+  UpdateRacerEffects(dt);
   if (state == app::game_state::kRacing || state == app::game_state::kCountdown) {
     UpdatePositions(flow);
     if (hud != nullptr) {
@@ -451,8 +462,10 @@ void RaceSession::RemoveRacer(vehicle::Vehicle* car) {
 void RaceSession::FinishRacer(app::ScreenFlow& flow) {
   if (result_ != nullptr || player_ == nullptr) return;
   const uint32_t place = PlayerPlace();
-  const int32_t stuntPoints = player_->stunts != nullptr ? player_->stunts->CollectPoints() : 0;
-  result_ = BuildRaceResult(world_.Cars(), place, stuntPoints, raceTime, definition_);
+  result_ = BuildRaceResult(world_.Cars(), place, 0, raceTime, definition_);
+  // The record has flagged every car as finished, so the player's points now take in the slide, pass or jump
+  // still scoring at the line.
+  if (player_->stunts != nullptr) result_->stuntPoints = player_->stunts->CollectPoints();
   // Against the clock the list order means nothing, so the career moves on by the place earned, as the results
   // screen pays it. Only a career race moves it: a practice win of the same class unlocks nothing.
   if (profile_ != nullptr && definition_ != nullptr && definition_->mode == kModeCareer) {
@@ -464,6 +477,8 @@ void RaceSession::FinishRacer(app::ScreenFlow& flow) {
   // A knock-out ends the race before the HUD has read this frame's order: its message shows the place recorded.
   if (hud != nullptr && definition_ != nullptr) {
     hud->place = place;
+    // The HUD's cash counts up to what the results screen pays; it is not fed again once the race is over.
+    hud->tallyTarget = static_cast<uint32_t>(std::max(0, result_->stuntPoints));
     hud->ShowResults(*definition_);
   }
   HandPlayerToDriver();
@@ -498,8 +513,6 @@ void RaceSession::Step(platform::gfx::Device* device, platform::WindowSystem* wi
   joystick_ = input;
   Step(flow, dt);
   joystick_ = nullptr;
-  scenery_.UpdateEffects(dt);
-  UpdateRacerEffects(dt);
 }
 
 void RaceSession::UpdateRacerEffects(float dt) {
@@ -515,6 +528,7 @@ void RaceSession::UpdateRacerEffects(float dt) {
     presentation->UpdateWheelEffects(scenery_.skids.get(), dt);
     presentation->UpdateLightGlows(cameraDirection);
   }
+  scenery_.UpdateEffects(dt);
 }
 
 render::CameraSubject RaceSession::SubjectOf(const vehicle::Vehicle& car) {
@@ -536,7 +550,7 @@ render::CameraSubject RaceSession::SubjectOf(const vehicle::Vehicle& car) {
 }
 
 void RaceSession::UpdateOverlayAlpha(float framesPerSecond) {
-  const bool nitrous = player_ != nullptr && player_->engine != nullptr && player_->engine->nitrousEngaged;
+  const bool nitrous = player_ != nullptr && player_->engine != nullptr && player_->engine->IsNitrousActive();
   scenery_.UpdateOverlayAlpha(framesPerSecond, nitrous);
 }
 

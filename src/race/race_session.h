@@ -69,12 +69,14 @@ class RaceSession {
 
   // One stage of the track load per call, then loadStage moves on and is reported; it stays at 10 once the load
   // is complete, and a value above 10 starts over. Stage 1 takes the lap count, 6 the collision file through the
-  // resource manager (kept until the session ends), 7 its surfaces, 8 the AI paths and the start grid. Returns
-  // true once complete.
+  // resource manager (kept until the session ends; none when it is missing or unreadable), 7 the surfaces (its
+  // materials', else the scene's), 8 the AI paths and the start grid from the scene. Without a device no scene
+  // loads, so no paths or grid either. Returns true once complete.
   bool LoadTrack(render::ResourceManager* resources, const std::function<void(uint32_t)>& report);
   // The full staged load: 1 laps, shade quad, lighting and camera; 2 track sounds; 4 skid marks; 5 glows;
   // 6 particles, collision and track scene; 7 surfaces; 8 AI paths, start grid, scene objects (flares, sky
-  // boxes, sounds) and the racers; 9 overlays and render targets; 10 complete.
+  // boxes, sounds: all from the scene's markers and paths) and the racers; 9 overlays and render targets;
+  // 10 complete.
   bool LoadTrack(platform::gfx::Device* device, const std::function<void(uint32_t)>& report);
   // Frees racers (before the glows they hold lights in), paths, effects, scenes and the collision file. The
   // session can be deleted afterwards; calling it twice is harmless.
@@ -108,13 +110,14 @@ class RaceSession {
   void ReloadRacerCurves();
 
   // The per-frame step in the flow's current state: automatic reset and race time while racing, the sub-steps,
-  // race order and knock-out while racing or counting down, the finish test, and the release in state 12.
+  // the frame's effects, race order and knock-out while racing or counting down, the finish test, and the
+  // release in state 12.
   void Step(app::ScreenFlow& flow, float dt);
-  // The application's step: the simulation step with the controller's input (null: keys only), then the
-  // frame's effects: track sounds at the camera, glows, particles and the cars' wheel and light effects.
+  // The application's step: the same with the controller's input (null: keys only).
   void Step(platform::gfx::Device* device, platform::WindowSystem* window, app::ScreenFlow& flow,
             app::InputDevices* input, float dt);
-  // Per-frame car effects after the step: skid marks and light glows toward the camera.
+  // The frame's effects after the sub-steps: each car's skid marks and light glows toward the camera, then the
+  // particles, the glow trails and the track sounds at the camera.
   void UpdateRacerEffects(float dt);
   // What the camera follows of a car.
   static render::CameraSubject SubjectOf(const vehicle::Vehicle& car);

@@ -42,11 +42,77 @@ bool MayTouchCar(const vehicle::Vehicle& car, const Vec3& pathMin, const Vec3& p
 
 void RaceWorld::SetCollision(geometry::CollisionTree* tree) {
   tree_ = tree;
+  MapSurfaces();
+}
+
+void RaceWorld::SetTrackScene(render::Scene* scene) {
+  scene_ = scene;
+  MapSurfaces();
+}
+
+// The collision file's materials name the surfaces; a track without one is driven on its scene's.
+void RaceWorld::MapSurfaces() {
   materialSurfaces_.clear();
-  if (tree_ == nullptr) return;
-  for (const std::string& name : tree_->MaterialNames()) {
+  const std::vector<std::string>* names = nullptr;
+  if (tree_ != nullptr && !tree_->Empty()) {
+    names = &tree_->MaterialNames();
+  } else if (scene_ != nullptr) {
+    names = &scene_->materialNames;
+  }
+  if (names == nullptr) return;
+  for (const std::string& name : *names) {
     materialSurfaces_.push_back(static_cast<uint32_t>(vehicle::SurfaceOfMaterial(name)));
   }
+}
+
+const render::Scene* RaceWorld::SceneTrack() const {
+  if (tree_ != nullptr && !tree_->Empty()) return nullptr;
+  if (scene_ == nullptr || !scene_->HasGeometry()) return nullptr;
+  return scene_->collisionOctree != nullptr || scene_->collisionQuadtree != nullptr ? scene_ : nullptr;
+}
+
+bool RaceWorld::HasTrack() const { return (tree_ != nullptr && !tree_->Empty()) || SceneTrack() != nullptr; }
+
+Vec3 RaceWorld::TrackBoundsMin() const {
+  if (tree_ != nullptr && !tree_->Empty()) return tree_->BoundsMin();
+  const render::Scene* scene = SceneTrack();
+  return scene != nullptr ? scene->geometry.BoundsMin() : Vec3{};
+}
+
+Vec3 RaceWorld::TrackBoundsMax() const {
+  if (tree_ != nullptr && !tree_->Empty()) return tree_->BoundsMax();
+  const render::Scene* scene = SceneTrack();
+  return scene != nullptr ? scene->geometry.BoundsMax() : Vec3{};
+}
+
+bool RaceWorld::TrackHit(const Vec3& start, const Vec3& end, bool sphere, float radius, bool full,
+                         geometry::SurfaceHit& hit) const {
+  if (tree_ != nullptr && !tree_->Empty()) {
+    if (sphere) return tree_->SweptSphereHitInCandidates(start, end, radius, hit);
+    return full ? tree_->SegmentCast(start, end, hit) : tree_->SegmentHitInCandidates(start, end, hit);
+  }
+  const render::Scene* scene = SceneTrack();
+  if (scene == nullptr) return false;
+  const float reach = sphere ? std::fabs(radius) : 0.0f;
+  const Vec3 boxMin = platform::ComponentMin(start, end) - Vec3{reach, reach, reach};
+  const Vec3 boxMax = platform::ComponentMax(start, end) + Vec3{reach, reach, reach};
+  const std::vector<uint32_t>* triangles = &scene->candidates;
+  if (full) {
+    // Its own search near the path: the candidates the cars' box queries left stay as they are.
+    sceneCastList_.clear();
+    if (scene->collisionOctree != nullptr) scene->collisionOctree->CollectTriangles(boxMin, boxMax, sceneCastList_);
+    if (scene->collisionQuadtree != nullptr) scene->collisionQuadtree->CollectTriangles(boxMin, boxMax, sceneCastList_);
+    triangles = &sceneCastList_;
+  }
+  float best = kNoHitDistance;
+  const bool found = sphere ? scene->geometry.SphereHitInList(*triangles, start, end, boxMin, boxMax, radius, hit, best)
+                            : scene->geometry.SegmentHitInList(*triangles, start, end, boxMin, boxMax, hit, best);
+  // The scene's own triangle flags say nothing; the surface is its material's.
+  if (found) {
+    hit.flag = hit.triangle < scene->triangleMaterials.size() ? scene->triangleMaterials[hit.triangle]
+                                                             : static_cast<uint32_t>(materialSurfaces_.size());
+  }
+  return found;
 }
 
 int32_t RaceWorld::SurfaceOfMaterial(uint32_t material) const {
@@ -67,9 +133,9 @@ void RaceWorld::AddAIPath(std::unique_ptr<geometry::Path> path) {
 }
 
 void RaceWorld::MeasurePathEdges() {
-  if (tree_ == nullptr || tree_->Empty()) return;
-  const float top = tree_->BoundsMax().y + kEdgeCastLift;
-  const float bottom = tree_->BoundsMin().y - kEdgeCastLift;
+  if (!HasTrack()) return;
+  const float top = TrackBoundsMax().y + kEdgeCastLift;
+  const float bottom = TrackBoundsMin().y - kEdgeCastLift;
   for (auto& path : paths_) {
     for (size_t i = 0; i < path->PointCount(); ++i) {
       const Vec3 p = path->GetPoint(i);
@@ -129,10 +195,8 @@ bool RaceWorld::CastCars(const Vec3& start, const Vec3& end, float& best, Segmen
 }
 
 bool RaceWorld::CastTrack(const Vec3& start, const Vec3& end, bool full, float& best, SegmentHit& hit) const {
-  if (tree_ == nullptr || tree_->Empty()) return false;
   geometry::SurfaceHit surfaceHit;
-  const bool found = full ? tree_->SegmentCast(start, end, surfaceHit) : tree_->SegmentHitInCandidates(start, end, surfaceHit);
-  if (!found) return false;
+  if (!TrackHit(start, end, false, 0.0f, full, surfaceHit)) return false;
   const float distance = platform::Length(surfaceHit.point - start);
   if (!(distance < best)) return false;  // a car at the same distance stays the answer
   best = distance;
@@ -155,16 +219,20 @@ bool RaceWorld::CastSegmentFull(const Vec3& start, const Vec3& end, bool testCar
 }
 
 bool RaceWorld::IsCarOffWorld(const vehicle::Vehicle& car) const {
-  if (tree_ == nullptr || tree_->Empty()) return false;  // nothing to fall off without a tree
+  if (!HasTrack()) return false;  // nothing to fall off without a track
   if (car.AnyWheelOnGround()) return false;
   geometry::SurfaceHit below;
   const Vec3 from = car.position + Vec3{0, kOffWorldAbove, 0};
   const Vec3 to = car.position - Vec3{0, kOffWorldBelow, 0};
-  return !tree_->SegmentHitInCandidates(from, to, below);
+  return !TrackHit(from, to, false, 0.0f, false, below);
 }
 
 void RaceWorld::QueryWorldBox(const Vec3& boxMin, const Vec3& boxMax) {
-  if (tree_ != nullptr) tree_->QueryBox(boxMin, boxMax);
+  if (tree_ != nullptr && !tree_->Empty()) {
+    tree_->QueryBox(boxMin, boxMax);
+  } else if (scene_ != nullptr) {
+    scene_->CollectInBox(boxMin, boxMax);
+  }
 }
 
 bool RaceWorld::CastSphere(const Vec3& start, const Vec3& end, float radius, bool testCars, vehicle::SphereHit& hit) {
@@ -185,7 +253,7 @@ bool RaceWorld::CastSphere(const Vec3& start, const Vec3& end, float radius, boo
     }
   }
   geometry::SurfaceHit surfaceHit;
-  if (tree_ != nullptr && !tree_->Empty() && tree_->SweptSphereHitInCandidates(start, end, radius, surfaceHit)) {
+  if (TrackHit(start, end, true, radius, false, surfaceHit)) {
     const float distance = platform::Length(surfaceHit.centre - start);
     if (distance < best) {
       best = distance;

@@ -10,6 +10,7 @@
 
 #include "geometry/collision_tree.h"
 #include "geometry/path.h"
+#include "render/scene/scene.h"
 #include "vehicle/ai_driver.h"
 #include "vehicle/vehicle_world.h"
 
@@ -36,9 +37,17 @@ class RaceWorld : public vehicle::VehicleWorld, public vehicle::AIRace {
   RaceWorld(const RaceWorld&) = delete;
   RaceWorld& operator=(const RaceWorld&) = delete;
 
-  // The track's collision tree (not owned; may be null: casts then find no track). Maps its materials to
-  // surfaces by their leading surface word.
+  // The track's collision tree (not owned; may be null). Maps its materials to surfaces by their leading surface
+  // word.
   void SetCollision(geometry::CollisionTree* tree);
+  // The track scene (not owned; may be null). Without a collision tree its kept triangles are the track the
+  // cars drive on and its materials give the surfaces; with neither, casts find no track.
+  void SetTrackScene(render::Scene* scene);
+  // Whether casts find a track: a collision tree, or else a scene with its triangles kept.
+  bool HasTrack() const;
+  // The box of the track the casts find (zero without one).
+  Vec3 TrackBoundsMin() const;
+  Vec3 TrackBoundsMax() const;
   // Surfaces by material, as loaded; a value above the car surface (13) reads as pavement.
   void SetMaterialSurfaces(std::vector<uint32_t> surfaces) { materialSurfaces_ = std::move(surfaces); }
   const std::vector<uint32_t>& MaterialSurfaces() const { return materialSurfaces_; }
@@ -63,7 +72,7 @@ class RaceWorld : public vehicle::VehicleWorld, public vehicle::AIRace {
   // hit at the same distance as the track wins. True on a hit.
   bool CastSegment(const Vec3& start, const Vec3& end, bool testCars, SegmentHit& hit) const;
   bool CastSegmentFull(const Vec3& start, const Vec3& end, bool testCars, SegmentHit& hit) const;
-  // True when no wheel touches and nothing lies under the car from 20 above to 2000 below (tree required).
+  // True when no wheel touches and nothing lies under the car from 20 above to 2000 below (a track required).
   bool IsCarOffWorld(const vehicle::Vehicle& car) const;
 
   // Particle bursts go here when set.
@@ -90,10 +99,19 @@ class RaceWorld : public vehicle::VehicleWorld, public vehicle::AIRace {
 
  private:
   bool CastTrack(const Vec3& start, const Vec3& end, bool full, float& best, SegmentHit& hit) const;
+  // The nearest hit of a segment or (sphere) a moving sphere on the track's triangles: among the candidates of
+  // the last box query, or (full, segments only) among those near the path; hit.flag then holds the triangle's
+  // material.
+  bool TrackHit(const Vec3& start, const Vec3& end, bool sphere, float radius, bool full,
+                geometry::SurfaceHit& hit) const;
+  void MapSurfaces();
+  const render::Scene* SceneTrack() const;
   bool CastCars(const Vec3& start, const Vec3& end, float& best, SegmentHit& hit) const;
 
   geometry::CollisionTree* tree_ = nullptr;
+  render::Scene* scene_ = nullptr;
   std::vector<uint32_t> materialSurfaces_;
+  mutable std::vector<uint32_t> sceneCastList_;  // scratch of the scene's full casts
   std::vector<std::unique_ptr<geometry::Path>> paths_, reversed_;
   std::vector<const geometry::Path*> pathView_, reversedView_;
   std::vector<vehicle::Vehicle*> cars_;

@@ -1,4 +1,4 @@
-// Companion file names, start grid and AI paths of a track.
+// Companion file names of a track, and its start grid and AI paths from the scene's records.
 #include "race/track_loader.h"
 
 #include <cctype>
@@ -27,17 +27,17 @@ std::string ReflectionFileOf(const std::string& trackFile) {
   return trackFile.substr(0, trackFile.size() - kExtensionLength) + "reflect.SCN";
 }
 
-std::vector<GridSlot> ReadStartGrid(const geometry::CollisionTree& tree) {
+std::vector<GridSlot> ReadStartGrid(const render::Scene& track) {
   std::vector<GridSlot> grid;
-  for (const auto& marker : tree.Markers()) {
+  for (const auto& marker : track.markers) {
     if (marker != nullptr && StartsWith(marker->name, "START")) grid.push_back({marker->position, marker->matrix});
   }
   return grid;
 }
 
-size_t LoadAIPaths(const geometry::CollisionTree& tree, RaceWorld& world, bool reverse) {
+size_t LoadAIPaths(const render::Scene& track, RaceWorld& world, bool reverse) {
   size_t added = 0;
-  for (const auto& path : tree.Paths()) {
+  for (const auto& path : track.paths) {
     if (path == nullptr || !StartsWith(path->Name(), "AIPATH")) continue;
     auto copy = std::make_unique<geometry::Path>(*path);
     copy->Decimate(kAIPathPoints);

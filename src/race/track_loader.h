@@ -1,13 +1,13 @@
-// What the race reads from a loaded track: the companion file names of a track scene, the start grid and the
-// AI paths of its collision file.
+// What the race reads from a loaded track: the companion file names of a track scene, and the start grid and
+// the AI paths among the scene's records.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "geometry/collision_tree.h"
 #include "platform/math/types.h"
 #include "race/race_world.h"
+#include "render/scene/scene.h"
 
 namespace race {
 
@@ -22,15 +22,16 @@ constexpr size_t kAIPathPoints = 300;
 std::string CollisionFileOf(const std::string& trackFile);
 std::string ReflectionFileOf(const std::string& trackFile);
 
-// One grid slot: a marker whose upper-cased name begins with "START", in file order.
+// One grid slot: a scene marker (a named record with text, position and orientation) whose upper-cased name
+// begins with "START", in file order.
 struct GridSlot {
   Vec3 position;
   platform::Matrix4 orientation;
 };
-std::vector<GridSlot> ReadStartGrid(const geometry::CollisionTree& tree);
+std::vector<GridSlot> ReadStartGrid(const render::Scene& track);
 
-// Copies every path whose upper-cased name begins with "AIPATH" into the world (thinned, reversed when the race
-// runs the track backwards), then measures their edges. Returns the number added.
-size_t LoadAIPaths(const geometry::CollisionTree& tree, RaceWorld& world, bool reverse);
+// Copies every path record of the scene whose upper-cased name begins with "AIPATH" into the world (thinned,
+// reversed when the race runs the track backwards), then measures their edges. Returns the number added.
+size_t LoadAIPaths(const render::Scene& track, RaceWorld& world, bool reverse);
 
 }  // namespace race

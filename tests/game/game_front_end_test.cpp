@@ -18,11 +18,14 @@
 #include "platform/file_system.h"
 #include "platform/gfx/memory_resources.h"
 #include "platform/image/picture_decoder.h"
+#include "race/hud/race_hud.h"
 #include "race/player_profile.h"
 #include "render/resources/image_resource.h"
 #include "screens/garage_screen.h"
 #include "screens/profile_screen.h"
 #include "screens/results_screen.h"
+#include "vehicle/stunt_tracker.h"
+#include "vehicle/vehicle.h"
 
 namespace game {
 namespace {
@@ -392,6 +395,61 @@ TEST_F(GameFrontEndTest, TheShowroomGivesWayToTheLoadingRaceAndComesBackAfterIt)
   EXPECT_EQ(game.GetScreenFlow()->state, gs::kMenus);
   EXPECT_NE(menus.Showroom(), nullptr);
   EXPECT_EQ(menus.current, index::kMainMenu);
+}
+
+// A pass made just before the line still scores when the player finishes: the race's result takes it in, the
+// HUD's cash counts up to the result and the results screen pays the same.
+TEST_F(GameFrontEndTest, AStuntStillScoringAtTheLineIsPaidAsTheHudCountsIt) {
+  GameApplication& game = AtTheMainMenu();
+  race::ContentDatabase& database = *game.GetContentDatabase();
+  race::RaceDefinition* career = database.careerRaces != nullptr ? database.careerRaces->At(0) : nullptr;
+  ASSERT_NE(career, nullptr);
+  career->laps = 1;
+  ASSERT_TRUE(frontend::RequestRace(*game.GetScreenFlow(), database, career));
+  ASSERT_GT(RunUntil(gs::kRacing), 0);
+  race::RaceSession* session = game.GetRaceSession();
+  ASSERT_TRUE(session != nullptr && session->Player() != nullptr && session->Player()->stunts != nullptr);
+  session->HandPlayerToDriver();
+  vehicle::StuntTracker& stunts = *session->Player()->stunts;
+  bool passed = false;
+  for (int frame = 0; frame < kMaxFrames && session->Result() == nullptr; ++frame) {
+    if (!passed && session->Player()->progress > 0.98f) {
+      // The pass is over at once and stays pending until its chain settles, two seconds later.
+      auto pass = std::make_unique<vehicle::StuntEvent>();
+      pass->type = vehicle::kStuntNicePass;
+      pass->active = false;
+      pass->points = 200;
+      stunts.events.push_back(std::move(pass));
+      passed = true;
+    }
+    Frames(1);
+  }
+  ASSERT_TRUE(passed);
+  ASSERT_NE(session->Result(), nullptr);
+  const int32_t paid = session->Result()->stuntPoints;
+  EXPECT_GE(paid, stunts.total + 200) << "the pending pass counts toward the result";
+
+  // The HUD counts its cash while the race runs out, then the results screen shows.
+  std::string hudCash;
+  for (int frame = 0; frame < kMaxFrames && game.GetScreenFlow()->state != gs::kResults; ++frame) {
+    if (game.GetRaceSession() != nullptr && game.GetRaceSession()->hud != nullptr) {
+      hudCash = game.GetRaceSession()->hud->ScoreLabel().text;
+    }
+    Frames(1);
+  }
+  EXPECT_EQ(hudCash, "$" + std::to_string(paid));
+  auto* results = dynamic_cast<screens::RaceResultsScreen*>(game.GetMenuManager()->Screen(index::kRaceResults));
+  ASSERT_TRUE(results != nullptr && results->results != nullptr);
+  EXPECT_EQ(results->results->stuntPoints, paid);
+  Frames(2);
+  // The newest label stands first: the amount made after its caption comes just before it.
+  bool shown = false;
+  const frontend::TextLabel* newer = nullptr;
+  for (const frontend::TextLabel* label : results->texts) {
+    if (label->text == "Cash Earned :") shown = newer != nullptr && newer->text == hudCash;
+    newer = label;
+  }
+  EXPECT_TRUE(shown) << "the results screen's cash earned is the HUD's";
 }
 
 TEST_F(GameFrontEndTest, EscapeHeldInThePauseMenuResumesTheRaceAndDoesNotOpenTheMenuAgain) {

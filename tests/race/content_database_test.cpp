@@ -10,6 +10,7 @@
 #include "app/data_file.h"
 #include "app/paths.h"
 #include "contentgen/data_file_writer.h"
+#include "contentgen/plaza_track.h"
 #include "contentgen/race_content.h"
 #include "contentgen/sample_tracks.h"
 #include "contentgen/test_world.h"
@@ -101,7 +102,7 @@ TEST_F(ContentDatabases, TheCurrentCarSettingIsMadeToNameAListedCar) {
 TEST_F(ContentDatabases, SampleRacesAndCarsNameFilesTheOtherWritersLayOut) {
   ASSERT_TRUE(contentgen::WriteRaceContent(scratch.Path()) && contentgen::WriteTestWorld(scratch.Path()) &&
               contentgen::WriteTrackScene(scratch.Path()) && contentgen::WriteSampleTracks(scratch.Path()) &&
-              contentgen::WriteVehicleContent(scratch.Path()));
+              contentgen::WritePlazaTrack(scratch.Path()) && contentgen::WriteVehicleContent(scratch.Path()));
   ContentDatabase content(&holder.settings, "", &clock);
   content.LoadFrom(app::DataFile(scratch.File(contentgen::kManifestFile)), scratch.Path(), scratch.Path());
   ASSERT_EQ(content.VehicleCount(), static_cast<int>(contentgen::SampleCars().size()));
@@ -111,9 +112,11 @@ TEST_F(ContentDatabases, SampleRacesAndCarsNameFilesTheOtherWritersLayOut) {
     ASSERT_NE(*list, nullptr);
     ASSERT_GT((*list)->Count(), 0);
     for (const auto& race : (*list)->races) {
-      // The race loads the scene and, beside it, the collision file of the same name.
+      // The race loads the scene and, beside it, the collision file of the same name; the plaza has none and
+      // races on its scene alone.
       EXPECT_TRUE(app::FileExists(scratch.Path() + race->path)) << race->path;
-      EXPECT_TRUE(app::FileExists(scratch.Path() + race::CollisionFileOf(race->path))) << race->path;
+      const bool sceneOnly = race->path == contentgen::kPlazaTrackScene;
+      EXPECT_EQ(app::FileExists(scratch.Path() + race::CollisionFileOf(race->path)), !sceneOnly) << race->path;
       if (race->hasPlayerEntry) {
         EXPECT_TRUE(app::FileExists(scratch.Path() + race->playerVehicle));
       }

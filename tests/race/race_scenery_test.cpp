@@ -15,6 +15,7 @@
 #include "contentgen/test_world.h"
 #include "platform/math/math.h"
 #include "race/player_input.h"
+#include "race/race_timing.h"
 #include "race/track_loader.h"
 #include "race_test_support.h"
 #include "vehicle/vehicle.h"
@@ -64,10 +65,10 @@ class RaceScenery : public race_test::SampleRace {
     session->Step(gfx.device, nullptr, flow, nullptr, 0.02f);
     return *session;
   }
-  // A track alone, loaded through the resource manager.
+  // A track alone (no cars), loaded through the resource manager onto the device.
   std::unique_ptr<race::RaceSession> Track(race::RaceDefinition& track) {
-    auto loaded = std::make_unique<race::RaceSession>(nullptr, &track, false);
-    while (!loaded->LoadTrack(&resources, {})) {
+    auto loaded = std::make_unique<race::RaceSession>(&resources, &holder.settings, nullptr, nullptr, &track, 0);
+    while (!loaded->LoadTrack(gfx.device, {})) {
     }
     return loaded;
   }
@@ -205,6 +206,39 @@ TEST_F(RaceScenery, TheFlareGlowsAndTheTrackSoundPlaysNearTheCameraAndStopsFarAw
     EXPECT_EQ(fountain.channel != platform::audio::kNoChannel && mixer.IsPlaying(fountain.channel), away < 1000)
         << away;
   }
+}
+
+// The race's own step moves the frame's effects on after the cars (no second call needed), and the motion blur
+// deepens only while the player's nitrous burns, not while it is engaged on an empty tank.
+TEST_F(RaceScenery, TheRaceStepRunsTheFramesEffectsAndOnlyBurningNitrousDeepensTheBlur) {
+  race::RaceSession& loaded = Load(content.get());
+  const render::GlowBatch* flare = nullptr;
+  for (const auto& colour : loaded.Scenery().glows->batches) {
+    for (const auto& batch : colour) {
+      if (batch != nullptr && batch->Count() > 0 && flare == nullptr) flare = batch.get();
+    }
+  }
+  ASSERT_NE(flare, nullptr);
+  ASSERT_EQ(flare->pointCount, 0u) << "not yet counted by an update";
+  flow.state = gs::kCountdown;
+  loaded.Step(flow, 0.02f);
+  EXPECT_EQ(flare->pointCount, flare->Count()) << "the step updated the glow trails";
+
+  vehicle::Vehicle& player = *loaded.Player();
+  const struct {
+    bool engaged;
+    float remaining;
+    bool burning;
+  } cases[] = {{true, 10.0f, true}, {true, 0.0f, false}, {false, 10.0f, false}};
+  for (const auto& c : cases) {
+    player.engine->nitrousEngaged = c.engaged;
+    player.engine->nitrousRemaining = c.remaining;
+    loaded.UpdateOverlayAlpha(30.0f);
+    const float alpha = loaded.Scenery().blurOverlay->alpha;
+    loaded.Scenery().blurOverlay->SetAlpha(race::MotionBlurAlpha(30.0f, c.burning));
+    EXPECT_EQ(alpha, loaded.Scenery().blurOverlay->alpha) << c.engaged << " " << c.remaining;
+  }
+  EXPECT_NE(race::MotionBlurAlpha(30.0f, true), race::MotionBlurAlpha(30.0f, false));
 }
 
 TEST_F(RaceScenery, UnloadFreesRacersScenesAndEffectsAndLeavesNothingToDraw) {

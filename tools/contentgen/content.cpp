@@ -11,6 +11,7 @@
 #include "contentgen/effect_textures.h"
 #include "contentgen/hud_content.h"
 #include "contentgen/images.h"
+#include "contentgen/plaza_track.h"
 #include "contentgen/race_content.h"
 #include "contentgen/sample_tracks.h"
 #include "contentgen/sounds.h"
@@ -39,7 +40,7 @@ bool WriteAllContent(const std::string& folder) {
   if (!WriteSoundAndForceContent(gameFolder)) return false;
   if (!WriteTestWorld(gameFolder)) return false;
   if (!WriteTrackScene(gameFolder) || !WriteShowroomScene(gameFolder) || !WriteIntroScene(gameFolder)) return false;
-  if (!WriteSampleTracks(gameFolder)) return false;
+  if (!WriteSampleTracks(gameFolder) || !WritePlazaTrack(gameFolder)) return false;
   if (!WriteVehicleContent(gameFolder)) return false;
   if (!WriteAnimatedModelContent(gameFolder)) return false;
   if (!WriteDefaultConfig(gameFolder)) return false;

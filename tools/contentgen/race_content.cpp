@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "contentgen/data_file_writer.h"
+#include "contentgen/plaza_track.h"
 #include "contentgen/vehicle_content.h"
 
 namespace contentgen {
@@ -22,6 +23,7 @@ constexpr Circuit kCity{kCityTrackScene, 26};
 constexpr Circuit kDowntown{kDowntownTrackScene, 32};
 constexpr Circuit kDocks{kDocksTrackScene, 34};
 constexpr Circuit kCanal{kCanalTrackScene, 31};
+constexpr Circuit kPlaza{kPlazaTrackScene, 28};
 
 // One race block. Values follow the order of the children the race lists read.
 struct SampleRace {
@@ -189,6 +191,8 @@ std::string DemoText() {
     }
   }
   writer.EndBlock("RACE");
+  // The plaza circuit has no collision file: the race finds everything in its scene.
+  WriteRace(writer, {"Plaza Demo", kPlaza, "LAP", "MIXED", 2, 3, 0, false, {}}, "QUICK");
   return writer.Text();
 }
 

@@ -35,6 +35,7 @@ void Scene::Teardown() {
   collisionOctree.reset();
   collisionQuadtree.reset();
   geometry = geometry::ModelGeometry();
+  triangleMaterials.clear();
   for (ImageResource* image : materialImages) {
     if (image != nullptr && resourceManager != nullptr) resourceManager->ReleaseImage(image);
   }

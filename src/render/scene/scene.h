@@ -103,6 +103,9 @@ class Scene {
   bool keepGeometry = false;
   std::vector<std::unique_ptr<ScenePart>> parts;
   geometry::ModelGeometry geometry;
+  // The material of each triangle of geometry, as its place in materialNames (the geometry's own flags are all
+  // -1): a race on a track without a collision file reads the surface under its wheels from it.
+  std::vector<uint32_t> triangleMaterials;
   std::vector<uint32_t> candidates;
   SceneBuckets allParts;
   SceneBuckets visibleParts;

@@ -85,6 +85,7 @@ struct SlotInfo {
   bool visible = false;
   MaterialKind kind = MaterialKind::Plain;
   uint32_t kindIndex = 0;
+  uint32_t nameIndex = 0;  // the filling record's place in materialNames
 };
 
 }  // namespace
@@ -284,6 +285,7 @@ bool SceneLoader::ReadMaterials(app::BinaryReader& reader, uint32_t recordCount,
     slot.visible = record.visible != 0;
     slot.kind = kind;
     slot.kindIndex = kindCounters[geometry::KindIndex(kind)]++;
+    slot.nameIndex = static_cast<uint32_t>(i);
   }
   // Slots no record filled stay plain and hidden, each with its own place among the plain materials.
   for (size_t s = 0; s < slots_.size(); ++s) {
@@ -445,8 +447,11 @@ bool SceneLoader::ReadPart(app::BinaryReader& reader) {
     if (scene_.keepGeometry && slot.collidable) {
       for (const auto& t : batch.triangles) {
         scene_.geometry.SetTriangle(t[2] + vertexBase_, t[1] + vertexBase_, t[0] + vertexBase_, 0xFFFFFFFFu);
-        if (slot.doubleSided)
+        scene_.triangleMaterials.push_back(slot.nameIndex);
+        if (slot.doubleSided) {
           scene_.geometry.SetTriangle(t[0] + vertexBase_, t[1] + vertexBase_, t[2] + vertexBase_, 0xFFFFFFFFu);
+          scene_.triangleMaterials.push_back(slot.nameIndex);
+        }
         const float edge =
             platform::Length(input.positions[filePositionIndices[t[0]]] - input.positions[filePositionIndices[t[1]]]);
         shortestEdge_ = std::min(shortestEdge_, edge);
