@@ -10,7 +10,9 @@
 #include <locale>
 #include <sstream>
 #include <utility>
+#include <vector>
 
+#include "app/damaged_file.h"
 #include "app/settings.h"
 #include "app/text_file_reader.h"
 #include "platform/file_system.h"
@@ -103,10 +105,142 @@ bool InRange(int value, int limit) { return value >= 0 && value < limit; }
 
 }  // namespace
 
+namespace {
+
+struct IntRange {
+  int low;
+  int high;
+};
+
+// The values a setting can hold. A file may hold anything: values beyond these are clamped as they are read, so
+// a damaged or hand-edited number is never used, nor written back.
+IntRange RangeOf(SettingId id) {
+  using S = SettingId;
+  switch (id) {
+    case S::MASTERVOLUME:
+    case S::MUSICVOLUME:
+    case S::SFXVOLUME: return {0, 100};
+    case S::MAXLIGHTS: return {0, 8};
+    case S::RESOLUTION: return {0, kResolutionCount - 1};
+    case S::VIEWDISTANCE: return {0, kViewDistanceCount - 1};
+    case S::REFLECTIONDETAIL: return {0, kReflectionDetailCount - 1};
+    case S::GLOWDETAIL:
+    case S::SKIDMARKS:
+    case S::PARTICLES: return {0, kDetailLevelCount - 1};
+    // Derived from other settings, counted, or device codes that validation replaces.
+    case S::SCREENWIDTH:
+    case S::SCREENHEIGHT:
+    case S::GAMESPLAYED:
+    case S::MIPFILTER:
+    case S::CLAMPUVS:
+    case S::NORMALMODULATE:
+    case S::NORMALADDITIVE: return {INT_MIN, INT_MAX};
+    default: return {0, 1};  // switches, and TRACKCAMERA's two views
+  }
+}
+
+struct FloatRange {
+  float low;
+  float high;
+};
+
+FloatRange RangeOf(FloatSettingId id) {
+  switch (id) {
+    case FloatSettingId::NEARCLIP: return {1.0f, 100.0f};
+    case FloatSettingId::FOV: return {10.0f, 120.0f};
+    default: return {-FLT_MAX, FLT_MAX};  // FARCLIP follows VIEWDISTANCE
+  }
+}
+
+std::string NumberText(int value) { return IntToString(value); }
+std::string NumberText(float value) { return FloatToString(value); }
+
+template <typename Value>
+Value ClampRead(const TextFileReader& reader, const char* key, Value value, Value low, Value high) {
+  if (value >= low && value <= high) return value;
+  const Value clamped = value < low ? low : high;
+  std::fprintf(stderr, "%s: %s %s is out of range; %s is used\n", reader.Path().c_str(), key,
+               NumberText(value).c_str(), NumberText(clamped).c_str());
+  return clamped;
+}
+
+// True when the token is a number and nothing else (blanks around it aside).
+bool IsNumber(const std::string& token, bool allowFraction) {
+  const size_t start = SkipBlanks(token);
+  const size_t length = DecimalPrefix(token, start, allowFraction);
+  if (length == 0) return false;
+  for (size_t i = start + length; i < token.size(); ++i) {
+    if (!IsBlank(token[i])) return false;
+  }
+  return true;
+}
+
+bool IsKeyOf(const std::string& key, const auto& table) {
+  for (const auto& def : table) {
+    if (key == def.key) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string ConfigFileProblem(const std::string& text) {
+  if (text.empty()) return "it is empty";
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool control = byte < 0x20 && c != '\t' && c != '\n' && c != '\r';
+    if (control || byte == 0x7f) return "it holds bytes that are not text";
+  }
+  // The game writes FIRSTRUN last and ends every line: a file without them was cut short.
+  if (text.back() != '\n') return "its last line is cut";
+  bool firstRunSeen = false;
+  size_t lineStart = 0;
+  for (int line = 1; lineStart < text.size(); ++line) {
+    const size_t lineEnd = text.find('\n', lineStart);
+    TokenQueue tokens;
+    TokenizeString(tokens, text.substr(lineStart, lineEnd - lineStart), kConfigSeparators, kConfigComment);
+    lineStart = lineEnd + 1;
+    if (tokens.empty()) continue;
+    const std::string& key = tokens[0];
+    const std::string where = "line " + std::to_string(line) + " ";
+    const bool isInt = IsKeyOf(key, SettingsTable) || key == "FIRSTRUN";
+    if (isInt || IsKeyOf(key, FloatSettingsTable)) {
+      if (tokens.size() < 2 || !IsNumber(tokens[1], !isInt)) return where + "gives " + key + " no number";
+      firstRunSeen = firstRunSeen || key == "FIRSTRUN";
+      continue;
+    }
+    // Binding lines are checked one by one as they are read.
+    const bool known = IsKeyOf(key, StringSettingsTable) || key == "KEYMAP" || key == "JOYBUTTONMAP" ||
+                       key == "JOYAXISMAP";
+    if (!known) return where + "holds no setting";
+  }
+  if (!firstRunSeen) return "it ends before its FIRSTRUN line";
+  return {};
+}
+
 int Settings::LoadConfig(const std::string& fileName) {
   TextFileReader reader;
-  bool opened = reader.Open(fileName);
-  if (!opened) opened = reader.Open(configFolder_ + kConfigFileName);
+  std::vector<unsigned char> bytes;
+  std::string path = fileName;
+  bool opened = platform::ReadWholeFile(path, bytes, platform::kMaxTextFileBytes);
+  if (!opened) {
+    path = configFolder_ + kConfigFileName;
+    opened = platform::ReadWholeFile(path, bytes, platform::kMaxTextFileBytes);
+  }
+  if (opened) {
+    std::string text(bytes.begin(), bytes.end());
+    const std::string problem = ConfigFileProblem(text);
+    if (problem.empty()) {
+      reader.OpenText(std::move(text), path);
+    } else {
+      // A damaged file is no guide to the machine or the player's wishes: start as a first run does (in a window,
+      // with the detail fitted to the machine) and keep the file for whoever wants to look at it.
+      const std::string kept = KeepDamagedCopy(path, bytes);
+      std::fprintf(stderr, "%s: damaged settings (%s); %s, starting with the first-run settings\n", path.c_str(),
+                   problem.c_str(), kept.empty() ? "no copy could be kept" : ("kept as " + kept).c_str());
+      opened = false;
+    }
+  }
   if (!opened) {
     autoConfigurePending_ = true;
     useMiddlePreset_ = true;
@@ -134,7 +268,11 @@ void Settings::ReadConfig(TextFileReader& reader) {
     for (const IntSettingDef& def : SettingsTable) {
       if (key == def.key) {
         // Straight into the table: a value read from the file is not a change of resolution.
-        if (count >= 2) intValues_[static_cast<int>(def.id)] = ParseLeadingInt(tokens[1]);
+        if (count >= 2) {
+          const IntRange range = RangeOf(def.id);
+          intValues_[static_cast<int>(def.id)] =
+              ClampRead(reader, def.key, ParseLeadingInt(tokens[1]), range.low, range.high);
+        }
         matched = true;
         break;
       }
@@ -142,7 +280,11 @@ void Settings::ReadConfig(TextFileReader& reader) {
     if (matched) continue;
     for (const FloatSettingDef& def : FloatSettingsTable) {
       if (key == def.key) {
-        if (count >= 2) floatValues_[static_cast<int>(def.id)] = ParseLeadingFloat(tokens[1]);
+        if (count >= 2) {
+          const FloatRange range = RangeOf(def.id);
+          floatValues_[static_cast<int>(def.id)] =
+              ClampRead(reader, def.key, ParseLeadingFloat(tokens[1]), range.low, range.high);
+        }
         matched = true;
         break;
       }

@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "app/binary_reader.h"
+#include "app/damaged_file.h"
 #include "app/paths.h"
 #include "platform/file_system.h"
 #include "race/content_database.h"
@@ -251,6 +252,7 @@ ProfileLoad PlayerProfile::Load(const std::string& path) {
   Save();
   Reset();
   fileName = path;
+  damagedCopy.clear();
   if (path.size() > 4) {
     // The profile screens join the game folder ('/') and "PROFILES\\": the last separator of either kind counts.
     const size_t separator = path.find_last_of("/\\");
@@ -267,8 +269,9 @@ ProfileLoad PlayerProfile::Load(const std::string& path) {
   }
   std::vector<unsigned char> bytes;
   std::string unreadable;
+  // From here on a file that cannot be used is never written over: the player decides what becomes of it.
   if (!platform::ReadWholeFile(path, bytes, kMaxProfileFileBytes, &unreadable)) {
-    std::fprintf(stderr, "%s: profile %s; playing a fresh profile that is not saved\n", path.c_str(),
+    std::fprintf(stderr, "%s: profile %s; left as it is, playing a fresh profile that is not saved\n", path.c_str(),
                  unreadable.c_str());
     fileName.clear();
     return ProfileLoad::kRejected;
@@ -276,15 +279,15 @@ ProfileLoad PlayerProfile::Load(const std::string& path) {
   ProfileFileData data;
   std::string problem;
   if (!ParseProfileFile(bytes, data, problem)) {
-    const std::string keep = path + ".bad";
-    if (platform::WriteFileAtomically(keep, bytes.data(), bytes.size())) {
-      std::fprintf(stderr, "%s: damaged profile (%s); kept as %s, starting fresh\n", path.c_str(), problem.c_str(),
-                   keep.c_str());
+    damagedCopy = app::KeepDamagedCopy(path, bytes);
+    if (!damagedCopy.empty()) {
+      std::fprintf(stderr, "%s: damaged profile (%s); kept as %s, playing a fresh profile that is not saved\n",
+                   path.c_str(), problem.c_str(), damagedCopy.c_str());
     } else {
-      std::fprintf(stderr, "%s: damaged profile (%s); playing a fresh profile that is not saved\n", path.c_str(),
-                   problem.c_str());
-      fileName.clear();
+      std::fprintf(stderr, "%s: damaged profile (%s); no copy could be kept, left as it is, playing a fresh profile "
+                   "that is not saved\n", path.c_str(), problem.c_str());
     }
+    fileName.clear();
     return ProfileLoad::kRejected;
   }
   Apply(data);

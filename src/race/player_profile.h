@@ -30,8 +30,8 @@ inline constexpr size_t kMaxProfileFileBytes = size_t{4} << 20;
 enum class ProfileLoad {
   kLoaded,    // the file was read
   kCreated,   // no file: a fresh profile was written under the name
-  // The file is damaged: the profile is fresh, its bytes are kept as <path>.bad. When the file cannot be read or
-  // kept, the file name is cleared so that nothing is written over it.
+  // The file cannot be read or is damaged: the profile is fresh and its file name is cleared, so nothing is
+  // written over the file until the player chooses. A damaged file's bytes are kept beside it (damagedCopy).
   kRejected,
 };
 
@@ -115,6 +115,8 @@ class PlayerProfile {
   bool changed = false;
   std::string name = "Player";
   std::string fileName;
+  // Where the last Load kept the bytes of a damaged file (app::KeepDamagedCopy); empty when nothing was kept.
+  std::string damagedCopy;
   const ContentDatabase* database = nullptr;
   int32_t money = kFreshProfileMoney;
   uint32_t careerProgress = 0;

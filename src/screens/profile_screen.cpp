@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "app/damaged_file.h"
 #include "app/screen_flow.h"
 #include "app/settings.h"
 #include "frontend/screen_ids.h"
@@ -83,6 +84,39 @@ void ProfileScreen::Init(platform::gfx::Device* device) {
   }
   MenuButton* back = AddAtlasButton(device, skin.buttonImage, 5, 567, 159, 29, kBackRect, kBackRect, 0, kBack);
   AddButtonLabels(device, back, "Back", skin.fontImage, skin.font, 145, 4, 0.75f, false, kAlignRight);
+  noticeLabel = AddText(new TextLabel(device, skin.fontImage, skin.font, notice, 400, 492, 0.6f, true, kAlignCentre,
+                                      kVirtualWidth, kVirtualHeight));
+}
+
+void ProfileScreen::SetNotice(const std::string& text, const std::string& path) {
+  notice = text;
+  rejectedPath = path;
+  rebuild = true;
+}
+
+bool ProfileScreen::LoadProfile(const std::string& path) {
+  if (profile == nullptr) return true;
+  if (path == rejectedPath && profile->fileName.empty() && !profile->damagedCopy.empty()) {
+    // Second Accept on a damaged profile: its bytes are kept, so the fresh profile may take the file now.
+    profile->SetFilePath(path);
+    profile->Save();
+    SetNotice("", "");
+    return true;
+  }
+  if (profile->Load(path) != race::ProfileLoad::kRejected) {
+    SetNotice("", "");
+    return true;
+  }
+  const std::string start = profile->name + "'s profile could not be read";
+  if (profile->damagedCopy.empty()) {
+    SetNotice(start + " and was left as it is", path);
+  } else {
+    SetNotice(start + "; it was kept as " + app::FileNamePart(profile->damagedCopy) + "\nAccept starts " +
+                  profile->name + " afresh",
+              path);
+  }
+  PlayFailure();
+  return false;
 }
 
 void ProfileScreen::ListProfiles(const std::string& folder, std::vector<std::string>& paths,
@@ -175,6 +209,7 @@ int32_t ProfileScreen::HandleInput(const frontend::ScreenWindow& window) {
   switch (id) {
     case kBack: closed = true; break;
     case kCreate:
+      SetNotice("", "");
       paths.emplace_back();
       names.emplace_back();
       typing = true;
@@ -193,8 +228,9 @@ int32_t ProfileScreen::HandleInput(const frontend::ScreenWindow& window) {
       if (names.empty()) {
         PlayFailure();
       } else {
-        if (profile != nullptr) profile->Load(paths[selectedIndex]);
-        if (screenFlow != nullptr) screenFlow->RequestBack(frontend::screen_index::kGarage, 0.0f);
+        if (LoadProfile(paths[selectedIndex]) && screenFlow != nullptr) {
+          screenFlow->RequestBack(frontend::screen_index::kGarage, 0.0f);
+        }
         closed = false;
       }
       break;
@@ -203,6 +239,7 @@ int32_t ProfileScreen::HandleInput(const frontend::ScreenWindow& window) {
     case kScrollBar: ScrollTo(ScaledCursor().y); break;
     default:
       if (id >= kFirstRow && id - kFirstRow < Count()) {
+        if (id - kFirstRow != selectedIndex) SetNotice("", "");
         selectedIndex = id - kFirstRow;
         rebuild = true;
       }
@@ -226,7 +263,7 @@ void ProfileScreen::FinishTyping() {
   const std::string path = profileFolder + name + ".dat";
   paths[selectedIndex] = path;
   if (FileExists(path)) PlayFailure();
-  if (profile != nullptr) profile->Load(path);
+  LoadProfile(path);
   typing = false;
   OnEnter();
   // The list is read again: keep the new profile selected and in view.
@@ -307,6 +344,7 @@ void ProfileScreen::Update(const frontend::ScreenWindow& window, float frameTime
       }
       std::error_code error;
       std::filesystem::remove(paths[selectedIndex], error);
+      SetNotice("", "");
       OnEnter();
     }
     dialogActive = false;
@@ -350,6 +388,7 @@ void ProfileScreen::Render(platform::gfx::Device* device) {
   if (rebuild) {
     rebuild = false;
     RebuildRows(device);
+    if (noticeLabel != nullptr) noticeLabel->SetText(device, notice);
   }
   if (typing && selectedRowButton != nullptr) {
     const std::string text = (blinkTimer < 0.5f ? "" : "*") + names[selectedIndex];

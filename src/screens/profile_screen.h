@@ -59,6 +59,11 @@ class ProfileScreen : public frontend::MenuScreen {
   float blinkTimer = 0.0f;
   // How often the failure sound was asked for (a silent mixer still counts).
   int32_t failureCount = 0;
+  // The line under the list that tells the player a profile could not be read, and the file it is about. While
+  // that file is selected and its copy is kept, Accept starts the player afresh under its name.
+  std::string notice;
+  std::string rejectedPath;
+  frontend::TextLabel* noticeLabel = nullptr;
 
  private:
   int32_t Count() const { return static_cast<int32_t>(names.size()); }
@@ -66,6 +71,9 @@ class ProfileScreen : public frontend::MenuScreen {
   void RebuildRows(platform::gfx::Device* device);
   void PlayFailure();
   void FinishTyping();
+  // Loads the profile file; a file that cannot be used leaves the notice up and returns false.
+  bool LoadProfile(const std::string& path);
+  void SetNotice(const std::string& text, const std::string& path);
 };
 
 }  // namespace screens

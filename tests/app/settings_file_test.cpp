@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "app/hardware_info.h"
@@ -200,6 +201,120 @@ TEST_F(SettingsFileTest, SavedStringsStayOnOneLine) {
   loaded.LoadConfig("no_such_config.dat");
   EXPECT_EQ(loaded.GetInt(S::SHOWFPS), 0);
   EXPECT_EQ(loaded.GetString(StringSettingId::VEHICLE), "coupe SHOWFPS:1");
+}
+
+// A config.dat written by the game, then changed: a setting's value replaced by the given text.
+std::string WithValue(std::string text, const std::string& key, const std::string& value) {
+  const size_t start = text.find("\n" + key + ":") + 1;
+  const size_t end = text.find('\n', start);
+  return text.replace(start, end - start, key + ":" + value);
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+// Numbers beyond a setting's range are clamped as the file is read, so the next save writes the clamped value.
+TEST_F(SettingsFileTest, OutOfRangeNumbersAreClampedWhenReadAndNeverWrittenBack) {
+  ASSERT_TRUE(contentgen::WriteDefaultConfig(folder.string()));
+  Settings game(hardware, folderText, folderText);
+  game.LoadConfig("no_such_config.dat");
+  game.SetFirstRun(false);
+  const std::string saved = game.ConfigText();
+  const struct {
+    const char* key;
+    const char* written;
+    int read;
+  } ints[] = {{"MASTERVOLUME", "99999", 100}, {"MUSICVOLUME", "-50", 0},  {"SFXVOLUME", "100", 100},
+              {"FULLSCREEN", "7", 1},         {"MAXLIGHTS", "64", 8},     {"TRACKCAMERA", "-3", 0},
+              {"GLOWDETAIL", "5", 2},         {"GAMESPLAYED", "12345", 12345}};
+  std::string text = saved;
+  for (const auto& c : ints) text = WithValue(text, c.key, c.written);
+  text = WithValue(WithValue(text, "FOV", "1000"), "NEARCLIP", "-4.5");
+  WriteText(folder / "config.dat", text);
+
+  Settings loaded(hardware, folderText, folderText);
+  loaded.LoadConfig("no_such_config.dat");
+  EXPECT_FALSE(loaded.IsAutoConfigurePending()) << "a number out of range is no damage";
+  EXPECT_FALSE(fs::exists(folder / "config.dat.bad"));
+  for (const auto& c : ints) {
+    const auto def = std::find_if(SettingsTable.begin(), SettingsTable.end(),
+                                  [&](const IntSettingDef& d) { return std::string(d.key) == c.key; });
+    EXPECT_EQ(loaded.GetInt(def->id), c.read) << c.key;
+  }
+  EXPECT_EQ(loaded.GetFloat(FloatSettingId::FOV), 120.0f);
+  EXPECT_EQ(loaded.GetFloat(FloatSettingId::NEARCLIP), 1.0f);
+  ASSERT_TRUE(loaded.SaveConfig());
+  const std::string written = ReadText(folder / "config.dat");
+  EXPECT_NE(written.find("\nMASTERVOLUME:100\n"), std::string::npos);
+  EXPECT_EQ(written.find("99999"), std::string::npos);
+}
+
+// A damaged config.dat is kept beside the new one, and the game starts as a first run does: in a window, with the
+// first-run detail fitted to the machine, instead of the table's full screen with every effect.
+TEST_F(SettingsFileTest, ADamagedConfigIsKeptAndTheGameStartsAsAFirstRun) {
+  ASSERT_TRUE(contentgen::WriteDefaultConfig(folder.string()));
+  Settings firstRun(hardware, folderText, folderText);
+  firstRun.LoadConfig("no_such_config.dat");
+  firstRun.Validate();
+  ASSERT_EQ(firstRun.GetInt(S::FULLSCREEN), 0);
+
+  // The player's own settings, as the game saved them: full screen, every effect.
+  Settings player(hardware, folderText, folderText);
+  player.SetInt(S::FULLSCREEN, 1);
+  player.SetInt(S::MOTIONBLUR, 1);
+  player.SetFirstRun(false);
+  const std::string good = player.ConfigText();
+  ASSERT_EQ(ConfigFileProblem(good), "");
+
+  std::mt19937 random(21);
+  std::string noise(700, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  const struct {
+    const char* what;
+    std::string text;
+  } cases[] = {
+      {"random bytes", noise},
+      {"random bytes after good lines", good + noise},
+      {"an empty file", ""},
+      {"a file cut inside a line", good.substr(0, good.size() / 2)},
+      {"a file cut at a line end", good.substr(0, good.find("\nREARVIEW") + 1)},
+      {"a line naming no setting", "garbage line\n" + good},
+      {"a misspelt setting", std::string(good).replace(good.find("SHOWFPS"), 7, "SHOWFSP")},
+      {"a setting without its value", WithValue(good, "FULLSCREEN", "")},
+      {"a word for a number", WithValue(good, "MASTERVOLUME", "loud")},
+      {"a number followed by a word", WithValue(good, "FOV", "45deg")},
+      {"FIRSTRUN without its number", WithValue(good, "FIRSTRUN", "yes")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_NE(ConfigFileProblem(c.text), "");
+    fs::remove(folder / "config.dat.bad");
+    WriteText(folder / "config.dat", c.text);
+    Settings loaded(hardware, folderText, folderText);
+    ::testing::internal::CaptureStderr();
+    loaded.LoadConfig("no_such_config.dat");
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("config.dat: damaged settings"), std::string::npos) << said;
+    EXPECT_NE(said.find("kept as " + folderText + "config.dat.bad,"), std::string::npos) << said;
+    EXPECT_EQ(ReadText(folder / "config.dat.bad"), c.text);
+    EXPECT_TRUE(loaded.IsFirstRun());
+    loaded.Validate();
+    EXPECT_EQ(loaded.GetInt(S::FULLSCREEN), 0);
+    EXPECT_EQ(loaded.ConfigText(), firstRun.ConfigText());
+
+    // The next save writes a sound file beside the kept one.
+    ASSERT_TRUE(loaded.SaveConfig());
+    EXPECT_EQ(ConfigFileProblem(ReadText(folder / "config.dat")), "");
+    EXPECT_EQ(ReadText(folder / "config.dat.bad"), c.text);
+  }
+
+  // A second damaged file keeps the first copy and takes the next name.
+  WriteText(folder / "config.dat", "\x01");
+  Settings again(hardware, folderText, folderText);
+  again.LoadConfig("no_such_config.dat");
+  EXPECT_EQ(ReadText(folder / "config.dat.bad2"), "\x01");
+  EXPECT_EQ(ReadText(folder / "config.dat.bad"), cases[std::size(cases) - 1].text);
 }
 
 }  // namespace

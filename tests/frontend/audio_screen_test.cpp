@@ -4,6 +4,7 @@
 
 #include "app/sound_system.h"
 #include "contentgen/music.h"
+#include "frontend/screen_ids.h"
 #include "frontend_test_support.h"
 
 namespace frontend_test {
@@ -111,6 +112,56 @@ TEST_F(AudioOptionsScreenTest, MusicStepUpRestartsSilentMusicButStepDownKeepsItP
   for (int i = 0; i < 6; ++i) Click(270, 265);  // music - down to 0
   EXPECT_EQ(Get(SettingId::MUSICVOLUME), 0);
   EXPECT_TRUE(sound_->IsMusicPlaying()) << "volume 0 leaves the music running";
+}
+
+// Back undoes everything changed since the screen opened (volumes, music source and folder); Accept and Esc keep it.
+TEST_F(AudioOptionsScreenTest, BackRestoresVolumesAndMusicAcceptAndEscapeKeepThem) {
+  using frontend::screen_index::kOptionsMenu;
+  const struct {
+    const char* leave;
+    bool kept;
+  } cases[] = {{"Back", false}, {"Accept", true}, {"Esc", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.leave);
+    ClearRequests();
+    settings_->SetInt(SettingId::MASTERVOLUME, 50);
+    settings_->SetInt(SettingId::MUSICVOLUME, 50);
+    settings_->SetInt(SettingId::SFXVOLUME, 50);
+    settings_->SetInt(SettingId::CDMUSIC, 0);
+    settings_->SetString(StringSettingId::MP3FOLDER, "");
+    screen_->OnEnter();
+    Click(580, 225);  // master +
+    Click(580, 265);  // music +
+    Click(270, 305);  // effects -
+    Click(100, 380);  // CD shuffle
+    settings_->SetString(StringSettingId::MP3FOLDER, "changed");
+    if (std::string(c.leave) == "Back") Click(50, 580);
+    if (std::string(c.leave) == "Accept") Click(700, 580);
+    if (std::string(c.leave) == "Esc") TapKey(*screen_, frontend::kKeyEscape);
+    EXPECT_EQ(Get(SettingId::MASTERVOLUME), c.kept ? 60 : 50);
+    EXPECT_EQ(Get(SettingId::MUSICVOLUME), c.kept ? 60 : 50);
+    EXPECT_EQ(Get(SettingId::SFXVOLUME), c.kept ? 40 : 50);
+    EXPECT_EQ(Get(SettingId::CDMUSIC), c.kept ? 1 : 0);
+    EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), c.kept ? "changed" : "");
+    EXPECT_EQ(Requests(), (Queue{{app::game_state::kEnterMenus, kOptionsMenu}}));
+  }
+}
+
+TEST_F(AudioOptionsScreenTest, MusicSliderLeftOfItsTrackStopsTheMusic) {
+  ASSERT_TRUE(contentgen::WriteMusic(folder_));
+  Click(580, 265);  // music +: the music starts
+  ASSERT_TRUE(sound_->IsMusicPlaying());
+  Click(301, 268);  // the slider's start: volume 0, the music runs on
+  EXPECT_EQ(Get(SettingId::MUSICVOLUME), 0);
+  EXPECT_TRUE(sound_->IsMusicPlaying());
+  Click(420, 268);
+  ASSERT_GT(Get(SettingId::MUSICVOLUME), 0);
+  // A slider reading below 0 (the cursor left of the track's start as the slider acts) stops the music.
+  PointAt(290, 268);
+  screen_->ReadCursor(Window());
+  screen_->OnOptionButton(5);
+  EXPECT_EQ(Get(SettingId::MUSICVOLUME), 0);
+  EXPECT_FALSE(sound_->IsMusicPlaying());
 }
 
 }  // namespace

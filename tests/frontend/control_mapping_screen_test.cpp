@@ -3,6 +3,7 @@
 #include "frontend/control_mapping_screen.h"
 
 #include "app/input_devices.h"
+#include "frontend/screen_ids.h"
 #include "frontend_test_support.h"
 
 namespace frontend_test {
@@ -107,6 +108,43 @@ TEST_F(ControlMenuScreenTest, ControllerSwitchNeedsAPresentControllerThenButtonA
   EXPECT_EQ(settings_->GetJoyAxis(0), 1);
   EXPECT_EQ(settings_->GetJoyAxisDir(0), 1);
   EXPECT_EQ(RowText(1005), "+ axis 2");
+}
+
+// Back undoes the bindings changed since the screen opened; Accept and Esc keep them.
+TEST_F(ControlMenuScreenTest, BackRestoresKeyBindingsAcceptAndEscapeKeepThem) {
+  using frontend::screen_index::kOptionsMenu;
+  const struct {
+    const char* leave;
+    bool kept;
+  } cases[] = {{"Back", false}, {"Accept", true}, {"Esc", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.leave);
+    ClearRequests();
+    settings_->DefaultKeys();
+    screen_->OnEnter();
+    screen_->Render(device_);
+    ClickKeyCell(kBrake);
+    Press(kKeyA);  // A moves from "shift up" to "brake"
+    ASSERT_EQ(settings_->GetKey(kBrake), kKeyA);
+    if (std::string(c.leave) == "Back") Click(50, 580);
+    if (std::string(c.leave) == "Accept") Click(700, 580);
+    if (std::string(c.leave) == "Esc") Press(frontend::kKeyEscape);
+    EXPECT_EQ(settings_->GetKey(kBrake), c.kept ? kKeyA : 40);
+    EXPECT_EQ(settings_->GetKey(kShiftUp), c.kept ? -1 : kKeyA);
+    EXPECT_EQ(Requests(), (Queue{{app::game_state::kEnterMenus, kOptionsMenu}}));
+  }
+}
+
+TEST_F(ControlMenuScreenTest, SetToDefaultEndsTheKeyWaitAndRestoresTheKeys) {
+  settings_->BindKey(kBrake, kKeyA);
+  ClickKeyCell(0);
+  ASSERT_EQ(screen_->keyWait, 0);
+  Click(100, 490);  // Set To Default
+  EXPECT_EQ(screen_->keyWait, -1);
+  EXPECT_EQ(settings_->GetKey(kBrake), 40);
+  EXPECT_EQ(settings_->GetKey(kShiftUp), kKeyA);
+  Press('Q');
+  EXPECT_EQ(settings_->GetKey(0), 37) << "no key wait is left open to take the next key";
 }
 
 }  // namespace

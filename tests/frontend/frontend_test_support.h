@@ -128,6 +128,13 @@ class FrontEndTest : public render_test::NullDeviceFixture {
     for (size_t i = 0; i < flow_.stateQueue.size(); ++i) queued.emplace_back(flow_.stateQueue[i], flow_.screenQueue[i]);
     return queued;
   }
+  // Forgets the requests queued so far.
+  void ClearRequests() {
+    flow_.delayQueue.clear();
+    flow_.stateQueue.clear();
+    flow_.parameterQueue.clear();
+    flow_.screenQueue.clear();
+  }
   int FullScreen() const { return settings_->GetInt(app::SettingId::FULLSCREEN); }
   template <typename List, typename Item>
   static bool Listed(const List& list, const Item* item) {

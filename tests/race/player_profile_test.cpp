@@ -214,7 +214,7 @@ TEST_F(PlayerProfiles, CutFilesAndCountsBeyondTheirLimitsAreRejected) {
   for (const auto& c : cases) EXPECT_EQ(race::ParseProfileFile(c.bytes, data, problem), c.valid) << c.what;
 }
 
-TEST_F(PlayerProfiles, DamagedFileIsKeptAsideAndThePlayerStartsFresh) {
+TEST_F(PlayerProfiles, DamagedFileIsKeptAsideAndNothingIsWrittenOverIt) {
   const Bytes damaged = ProfileFileWriter(99999, 4, 3).Vehicle("Coupe", true, {1}, {1}).Bytes();
   scratch.Write("PROFILES/Cid.dat", std::string(damaged.begin(), damaged.end()));
   PlayerProfile profile(&database);
@@ -222,18 +222,30 @@ TEST_F(PlayerProfiles, DamagedFileIsKeptAsideAndThePlayerStartsFresh) {
   EXPECT_EQ(profile.name, "CID");
   EXPECT_EQ(profile.money, 5000);
   EXPECT_FALSE(profile.IsOwned("Coupe"));
-
-  // Playing on saves under the same name; the damaged bytes stay in the kept copy.
-  profile.money = 6000;
-  ASSERT_TRUE(profile.Save());
-  PlayerProfile again(&database);
-  ASSERT_EQ(again.Load(scratch.File("PROFILES/Cid.dat")), ProfileLoad::kLoaded);
-  EXPECT_EQ(again.money, 6000);
+  EXPECT_EQ(profile.damagedCopy, scratch.File("PROFILES/Cid.dat.bad"));
   EXPECT_EQ(scratch.Read("PROFILES/Cid.dat.bad"), damaged);
+
+  // Playing on writes nothing over the damaged file until the player chooses (the profile screen gives it back
+  // its file), and loading another player does not save the fresh one under it either.
+  profile.money = 6000;
+  EXPECT_FALSE(profile.Save());
+  profile.Load(scratch.File("PROFILES/Other.dat"));
+  EXPECT_EQ(scratch.Read("PROFILES/Cid.dat"), damaged);
+
+  // Each later rejection keeps its own copy; none is replaced.
+  const Bytes later = {1, 2, 3};
+  scratch.Write("PROFILES/Cid.dat", std::string(later.begin(), later.end()));
+  EXPECT_EQ(profile.Load(scratch.File("PROFILES/Cid.dat")), ProfileLoad::kRejected);
+  EXPECT_EQ(profile.damagedCopy, scratch.File("PROFILES/Cid.dat.bad2"));
+  EXPECT_EQ(scratch.Read("PROFILES/Cid.dat.bad"), damaged);
+  EXPECT_EQ(scratch.Read("PROFILES/Cid.dat.bad2"), later);
+  EXPECT_EQ(profile.Load(scratch.File("PROFILES/Other.dat")), ProfileLoad::kLoaded);
+  EXPECT_TRUE(profile.damagedCopy.empty());
 
   // A folder where the file should be exists but cannot be read as a file: it is never written over.
   std::filesystem::create_directories(scratch.File("PROFILES/Dee.dat"));
   EXPECT_EQ(profile.Load(scratch.File("PROFILES/Dee.dat")), ProfileLoad::kRejected);
+  EXPECT_TRUE(profile.damagedCopy.empty());
   EXPECT_FALSE(profile.Save());
   EXPECT_TRUE(std::filesystem::is_directory(scratch.File("PROFILES/Dee.dat")));
 }

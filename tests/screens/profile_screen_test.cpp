@@ -1,7 +1,10 @@
-// Profile popup: which files are listed, the first-run default, typing a new name, and deleting.
+// Profile popup: which files are listed, the first-run default, typing a new name, deleting, accepting, scrolling,
+// and a damaged profile file.
 #include "screens/profile_screen.h"
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include "frontend/frontend_test_support.h"
 #include "frontend/screen_ids.h"
@@ -38,6 +41,37 @@ class ProfileScreenTest : public FrontEndTest {
   }
   void Frame() { Screen().Update(Window(), 0.016f); }
   bool Exists(const std::string& file) const { return std::filesystem::exists(profiles_ + file); }
+  std::string Read(const std::string& file) const {
+    std::ifstream in(profiles_ + file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  void Write(const std::string& file, const std::string& bytes) {
+    ASSERT_TRUE(platform::WriteFileAtomically(profiles_ + file, bytes.data(), bytes.size()));
+  }
+  // A profile file saved by the game with that much money.
+  void SaveProfile(const std::string& file, int32_t money) {
+    race::PlayerProfile saved(database_.get());
+    saved.money = money;
+    saved.SetFilePath(profiles_ + file);
+    ASSERT_TRUE(saved.Save());
+  }
+  void Accept() { ClickAt(Screen(), 555, 447); }
+  // A click on a visible row of the list (the rows are built as the screen draws).
+  void ClickRow(int visibleRow) {
+    Screen().Render(device_);
+    ClickAt(Screen(), 300, 200 + 38 * visibleRow + 18);
+  }
+  // The notice line as the screen draws it.
+  std::string ShownNotice() {
+    Screen().Render(device_);
+    const frontend::TextLabel* label = Screen().noticeLabel;
+    return label->glyphCount > 0 ? label->text : std::string();
+  }
+  bool GarageRequested() const {
+    return std::find_if(flow_.screenQueue.begin(), flow_.screenQueue.end(), [](int32_t screen) {
+             return screen == frontend::screen_index::kGarage;
+           }) != flow_.screenQueue.end();
+  }
   // Delete, then the given answer to the question it asks.
   void Delete(bool answer) {
     ClickAt(Screen(), 380, 447);
@@ -132,6 +166,130 @@ TEST_F(ProfileScreenTest, FirstRunWithNoProfilesCreatesPlayerAndDeletingItLeaves
   screen.OnEnter();
   EXPECT_TRUE(screen.names.empty());
   EXPECT_FALSE(Exists("Player.dat"));
+}
+
+TEST_F(ProfileScreenTest, AcceptLoadsTheSelectedProfileAndOpensTheGarage) {
+  settings_->SetFirstRun(false);
+  SaveProfile("ANN.dat", 111);
+  SaveProfile("BEN.dat", 222);
+  ProfileScreen& screen = Screen();
+  ClickRow(1);  // the second row
+  EXPECT_EQ(screen.selectedIndex, 1);
+  EXPECT_TRUE(Requests().empty()) << "choosing a row only selects it";
+  Accept();
+  EXPECT_EQ(profile_->name, "BEN");
+  EXPECT_EQ(profile_->money, 222);
+  EXPECT_TRUE(GarageRequested());
+  EXPECT_FALSE(screen.closed);
+  EXPECT_EQ(screen.failureCount, 0);
+}
+
+TEST_F(ProfileScreenTest, EscapeWhileTypingDropsTheEntryWritesNoFileAndClosesNextFrame) {
+  settings_->SetFirstRun(false);
+  Touch("ANN.dat");
+  ProfileScreen& screen = Screen();
+  ClickAt(screen, 205, 447);
+  ASSERT_TRUE(screen.typing);
+  Type("ZED");
+  PressKey(screen, frontend::kKeyEscape);
+  EXPECT_FALSE(screen.typing);
+  EXPECT_EQ(screen.names, std::vector<std::string>{"ANN"});
+  EXPECT_FALSE(Exists("ZED.dat"));
+  EXPECT_FALSE(Exists("ZED.DAT"));
+  EXPECT_FALSE(Exists(".dat")) << "an empty name is never saved";
+  Frame();
+  EXPECT_TRUE(screen.closed) << "the Esc that ended the entry closes the popup on the next frame";
+  EXPECT_TRUE(Requests().empty());
+}
+
+TEST_F(ProfileScreenTest, ScrollingStopsAtBothEndsOfTheList) {
+  settings_->SetFirstRun(false);
+  const struct {
+    int profiles;
+    int lastFirstRow;  // the first visible row with the list scrolled to its end
+  } cases[] = {{6, 0}, {9, 3}};
+  for (const auto& c : cases) {
+    std::filesystem::remove_all(profiles_);
+    ASSERT_TRUE(platform::CreateFolders(profiles_));
+    for (int i = 0; i < c.profiles; ++i) Touch(std::string(1, static_cast<char>('A' + i)) + ".dat");
+    ProfileScreen& screen = Screen();
+    screen.OnEnter();
+    ASSERT_EQ(static_cast<int>(screen.names.size()), c.profiles);
+    for (int i = 0; i < c.profiles + 2; ++i) ClickAt(screen, 600, 410);  // the down arrow
+    EXPECT_EQ(screen.firstVisibleRow, c.lastFirstRow) << c.profiles << " profiles";
+    ClickAt(screen, 600, 210);  // the up arrow
+    EXPECT_EQ(screen.firstVisibleRow, std::max(c.lastFirstRow - 1, 0)) << c.profiles << " profiles";
+    for (int i = 0; i < c.profiles + 2; ++i) ClickAt(screen, 600, 210);
+    EXPECT_EQ(screen.firstVisibleRow, 0) << c.profiles << " profiles";
+    // The bar: its bottom shows the last rows, its top the first, and nothing beyond.
+    screen.ScrollTo(1000.0f);
+    EXPECT_EQ(screen.firstVisibleRow, c.lastFirstRow) << c.profiles << " profiles";
+    screen.ScrollTo(-1000.0f);
+    EXPECT_EQ(screen.firstVisibleRow, 0) << c.profiles << " profiles";
+  }
+}
+
+// A profile that cannot be read is never silently replaced: the player is told, its bytes are kept where no later
+// damage writes over them, and the file is left alone until the player accepts starting it afresh.
+TEST_F(ProfileScreenTest, ADamagedProfileIsKeptAndTheDamagedFileWaitsForThePlayer) {
+  settings_->SetFirstRun(false);
+  const std::string garbage = "\x7f\x01garbage that is no profile at all";
+  Write("MARIN.dat", garbage);
+  SaveProfile("ANN.dat", 300);
+  profile_->Load(profiles_ + "ANN.dat");
+  ProfileScreen& screen = Screen();
+  ASSERT_EQ(screen.names, (std::vector<std::string>{"ANN", "MARIN"}));
+  ClickRow(1);
+  Accept();
+  EXPECT_FALSE(GarageRequested()) << "the player stays to choose";
+  EXPECT_EQ(screen.failureCount, 1);
+  EXPECT_EQ(ShownNotice(), "MARIN's profile could not be read; it was kept as MARIN.dat.bad\nAccept starts MARIN afresh");
+  EXPECT_EQ(Read("MARIN.dat"), garbage);
+  EXPECT_EQ(Read("MARIN.dat.bad"), garbage);
+  EXPECT_EQ(profile_->money, race::kFreshProfileMoney);
+  EXPECT_EQ(race::PlayerProfile(database_.get()).Load(profiles_ + "ANN.dat"), race::ProfileLoad::kLoaded)
+      << "the profile played before was saved, not replaced";
+
+  // Leaving and coming back writes nothing over it; choosing another row takes the notice away.
+  screen.OnEnter();
+  EXPECT_EQ(Read("MARIN.dat"), garbage);
+  ClickRow(0);
+  EXPECT_EQ(ShownNotice(), "");
+  ClickRow(1);
+  Accept();
+  EXPECT_EQ(Read("MARIN.dat.bad2"), garbage) << "each rejection keeps its own copy";
+
+  // Accepting once more starts MARIN afresh under its own name.
+  Accept();
+  EXPECT_TRUE(GarageRequested());
+  EXPECT_EQ(ShownNotice(), "");
+  race::PlayerProfile fresh(database_.get());
+  EXPECT_EQ(fresh.Load(profiles_ + "MARIN.dat"), race::ProfileLoad::kLoaded);
+  EXPECT_EQ(fresh.money, race::kFreshProfileMoney);
+  EXPECT_EQ(Read("MARIN.dat.bad"), garbage);
+
+  // Damage found at a later start never overwrites the copies already kept.
+  Write("MARIN.dat", "other damage");
+  profile_->SetFilePath("");  // as the game starts: no profile loaded yet
+  Accept();
+  EXPECT_EQ(Read("MARIN.dat.bad"), garbage);
+  EXPECT_EQ(Read("MARIN.dat.bad2"), garbage);
+  EXPECT_EQ(Read("MARIN.dat.bad3"), "other damage");
+  EXPECT_EQ(ShownNotice(), "MARIN's profile could not be read; it was kept as MARIN.dat.bad3\nAccept starts MARIN afresh");
+}
+
+// A profile that cannot even be read (here a folder under its name) is not copied and never written over.
+TEST_F(ProfileScreenTest, AnUnreadableProfileIsLeftAsItIs) {
+  settings_->SetFirstRun(false);
+  Touch("ANN.dat");
+  ProfileScreen& screen = Screen();
+  ASSERT_TRUE(platform::CreateFolders(profiles_ + "ZOE.dat"));
+  ClickAt(screen, 205, 447);
+  Type("ZOE");
+  PressKey(screen, 13);
+  EXPECT_EQ(ShownNotice(), "ZOE's profile could not be read and was left as it is");
+  EXPECT_TRUE(std::filesystem::is_directory(profiles_ + "ZOE.dat"));
+  EXPECT_TRUE(profile_->fileName.empty());
 }
 
 }  // namespace
