@@ -191,9 +191,8 @@ std::string ConfigFileProblem(const std::string& text) {
     const bool control = byte < 0x20 && c != '\t' && c != '\n' && c != '\r';
     if (control || byte == 0x7f) return "it holds bytes that are not text";
   }
-  // The game writes FIRSTRUN last and ends every line: a file without them was cut short.
+  // The game ends every line: a file that does not was cut short.
   if (text.back() != '\n') return "its last line is cut";
-  bool firstRunSeen = false;
   size_t lineStart = 0;
   for (int line = 1; lineStart < text.size(); ++line) {
     const size_t lineEnd = text.find('\n', lineStart);
@@ -206,7 +205,6 @@ std::string ConfigFileProblem(const std::string& text) {
     const bool isInt = IsKeyOf(key, SettingsTable) || key == "FIRSTRUN";
     if (isInt || IsKeyOf(key, FloatSettingsTable)) {
       if (tokens.size() < 2 || !IsNumber(tokens[1], !isInt)) return where + "gives " + key + " no number";
-      firstRunSeen = firstRunSeen || key == "FIRSTRUN";
       continue;
     }
     // Binding lines are checked one by one as they are read.
@@ -214,7 +212,6 @@ std::string ConfigFileProblem(const std::string& text) {
                        key == "JOYAXISMAP";
     if (!known) return where + "holds no setting";
   }
-  if (!firstRunSeen) return "it ends before its FIRSTRUN line";
   return {};
 }
 

@@ -24,9 +24,9 @@ int ParseLeadingInt(const std::string& text);
 // value too large for a float reads as 0.
 float ParseLeadingFloat(const std::string& text);
 
-// Why a config.dat's text cannot be trusted, or an empty string when it can: bytes that are not text, a line cut
-// short, a line that names no setting, a setting without its number, or no FIRSTRUN line (the game writes it
-// last). Numbers out of range are no damage: reading clamps them.
+// Why a config.dat's text cannot be trusted, or an empty string when it can: no text at all, bytes that are not
+// text, a last line cut short, a line that names no setting, or a setting without its number. Numbers out of
+// range are no damage: reading clamps them.
 std::string ConfigFileProblem(const std::string& text);
 
 }  // namespace app

@@ -278,7 +278,6 @@ TEST_F(SettingsFileTest, ADamagedConfigIsKeptAndTheGameStartsAsAFirstRun) {
       {"random bytes after good lines", good + noise},
       {"an empty file", ""},
       {"a file cut inside a line", good.substr(0, good.size() / 2)},
-      {"a file cut at a line end", good.substr(0, good.find("\nREARVIEW") + 1)},
       {"a line naming no setting", "garbage line\n" + good},
       {"a misspelt setting", std::string(good).replace(good.find("SHOWFPS"), 7, "SHOWFSP")},
       {"a setting without its value", WithValue(good, "FULLSCREEN", "")},
