@@ -1,5 +1,6 @@
-// The world as the race's cars and computer drivers see it: casts against the track's collision tree and the
-// other cars, nearby-car counts, the car ahead, and the AI paths with their reversed copies.
+// The world as the race's cars and computer drivers see it: casts against the track (its collision tree, or
+// without one its scene's triangles) and the other cars, nearby-car counts, the car ahead, and the AI paths with
+// their reversed copies.
 #pragma once
 
 #include <cstdint>

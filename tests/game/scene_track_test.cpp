@@ -10,6 +10,7 @@
 #include "game_test_support.h"
 #include "race/race_definition.h"
 #include "vehicle/vehicle.h"
+#include "vehicle/vehicle_fixture.h"
 #include "vehicle/vehicle_world.h"
 
 namespace game {
@@ -91,6 +92,24 @@ TEST_F(SceneTrack, SurfacesComeFromTheScenesMaterials) {
   world.QueryWorldBox(away + Vec3{5000, -100, 5000}, away + Vec3{5100, 100, 5100});
   race::SegmentHit none;
   EXPECT_FALSE(world.CastSegment(away + Vec3{0, 500, 0}, away - Vec3{0, 500, 0}, false, none));
+}
+
+// A collision file, where there is one, comes first: its materials name the surfaces and its triangles are the
+// track; without it the scene's are again.
+TEST_F(SceneTrack, ACollisionFileTakesPrecedenceOverTheScene) {
+  race::RaceWorld& world = race_->Session()->World();
+  const std::vector<uint32_t> sceneSurfaces = world.MaterialSurfaces();
+  auto tree = vehicle_test::FlatWorld("GRASS_FIELD", 20000);
+  world.SetCollision(tree.get());
+  EXPECT_EQ(world.MaterialSurfaces(), (std::vector<uint32_t>{vehicle::kSurfaceGrass, vehicle::kSurfaceNoDrive}));
+  const Vec3 road = contentgen::BuildPlazaTrack().builder.Loop().CentreAt(0);
+  race::SegmentHit hit;
+  ASSERT_TRUE(world.CastSegmentFull(road + Vec3{0, 500, 0}, road - Vec3{0, 500, 0}, false, hit));
+  EXPECT_EQ(hit.surface, vehicle::kSurfaceGrass) << "the tree's ground, not the scene's road";
+  world.SetCollision(nullptr);
+  EXPECT_EQ(world.MaterialSurfaces(), sceneSurfaces);
+  ASSERT_TRUE(world.CastSegmentFull(road + Vec3{0, 500, 0}, road - Vec3{0, 500, 0}, false, hit));
+  EXPECT_EQ(hit.surface, vehicle::kSurfacePave);
 }
 
 TEST_F(SceneTrack, ComputerDriversLapTheSceneOnItsOwnTriangles) {

@@ -98,6 +98,22 @@ TEST_F(SceneLoaderTest, GeometryTakesCollidableTrianglesReversedAndDoubleSidedBo
   EXPECT_EQ(drawnOnly->parts.size(), 2u);
 }
 
+// A track without a collision file reads its surfaces from the kept triangles' materials, named in file order
+// whatever slots the records fill.
+TEST_F(SceneLoaderTest, EachKeptTriangleKnowsTheNameOfItsMaterial) {
+  ScnFile file = TwoMaterialFile();
+  std::swap(file.materials[0], file.materials[1]);
+  auto scene = LoadFile(file);
+  ASSERT_EQ(scene->materialNames, (std::vector<std::string>{"WALL", "ROAD"}));
+  ASSERT_EQ(scene->triangleMaterials.size(), scene->geometry.TriangleCount());
+  for (size_t t = 0; t < scene->triangleMaterials.size(); ++t) {
+    ASSERT_LT(scene->triangleMaterials[t], scene->materialNames.size());
+    EXPECT_EQ(scene->materialNames[scene->triangleMaterials[t]], t < 2 ? "ROAD" : "WALL") << t;
+  }
+  scene->Teardown();
+  EXPECT_TRUE(scene->triangleMaterials.empty());
+}
+
 TEST_F(SceneLoaderTest, NoMaterialRecordsStillGiveOnePlainHiddenSlot) {
   ScnFile file;
   contentgen::ScnPart part = Square(0, 0, 10, 5);
