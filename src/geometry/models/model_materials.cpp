@@ -178,6 +178,22 @@ void ReadMaterialRecords(app::BinaryReader& reader, uint32_t fileMaterialCount, 
   Require(!reader.Overrun(), "materials are truncated");
 }
 
+std::string MaterialLook(const MaterialSlot& slot) {
+  const MaterialRecord& record = slot.record;
+  render::ImageLook look;
+  look.Add(record.lightValue).Add(record.diffuse).Add(record.ambient).Add(record.specular).Add(record.emissive);
+  look.Add(record.glossiness).Add(record.specularLevel);
+  for (const TextureAnimation& animation : record.animation) {
+    look.Add(animation.hasGrid).Add(animation.columns).Add(animation.rows).Add(animation.frameSeconds);
+    look.Add(animation.hasScroll).Add(animation.scrollU).Add(animation.scrollV);
+  }
+  // The flags the image is given follow which texture references are present, and for the reflective kinds
+  // (those with a reflection mask) the first variant; the variants of other kinds stay with the batch.
+  for (int reference = 0; reference < kTextureReferences; ++reference) look.Add(slot.Has(reference));
+  look.Add(slot.Has(2) && slot.variantA != 0);
+  return look.Key();
+}
+
 void MakeMaterialImages(std::vector<MaterialSlot>& slots, uint32_t fileMaterialCount,
                         const std::vector<std::string>& table, const std::string& folder,
                         render::ResourceManager* manager, platform::gfx::Device* device, bool withImages) {
@@ -187,11 +203,14 @@ void MakeMaterialImages(std::vector<MaterialSlot>& slots, uint32_t fileMaterialC
     std::array<std::string, 5> pictures;
     slot.kind = KindFromTextures(slot, table, folder, pictures);
     if (!withImages || manager == nullptr) continue;
+    // Materials with the same pictures share an image only when they also look the same: the image carries
+    // the material's colours, gloss and flags.
+    const std::string look = MaterialLook(slot);
     if (slot.colourKeyed) {
-      slot.image = manager->LoadImage(device, pictures[0], true, slot.colourKey, false, true);
+      slot.image = manager->LoadImage(device, pictures[0], true, slot.colourKey, false, true, look);
     } else {
-      slot.image = manager->CreateImage(device, pictures[0], pictures[1], pictures[2], pictures[3],
-                                                pictures[4], false, true);
+      slot.image = manager->CreateImage(device, pictures[0], pictures[1], pictures[2], pictures[3], pictures[4],
+                                        false, true, look);
     }
     if (slot.image != nullptr) slot.kind = RefineWithImage(slot, slot.kind, *slot.image);
   }

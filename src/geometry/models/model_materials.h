@@ -56,6 +56,9 @@ void ReadTextureTable(app::BinaryReader& reader, uint32_t textureCount, std::vec
 void ReadMaterialRecords(app::BinaryReader& reader, uint32_t materialCount, uint32_t textureCount,
                          std::vector<MaterialSlot>& slots, std::vector<std::string>& names);
 
+// What the slot's record and flags make of its pictures, as a key for sharing images (render::ImageLook).
+std::string MaterialLook(const MaterialSlot& slot);
+
 // Works out each file slot's kind from its texture references and, when withImages is set and a manager is
 // given, makes its image (one reference held by the slot) and refines the kind with it.
 void MakeMaterialImages(std::vector<MaterialSlot>& slots, uint32_t fileMaterialCount,

@@ -90,14 +90,16 @@ std::string ResourceManager::NormaliseName(const std::string& name) const {
 }
 
 ImageResource* ResourceManager::LoadImage(platform::gfx::Device* device, const std::string& name, bool colourKeyed,
-                                          uint32_t colourKey, bool unique, bool compressedTextures) {
+                                          uint32_t colourKey, bool unique, bool compressedTextures,
+                                          const std::string& look) {
   const std::string normalised = NormaliseName(name);
   if (!unique) {
     for (ImageRecord* record : images_) {
       // The colour-keyed flag decides reuse, not the alpha flag: a plain PNG with its own alpha is shared by
       // every plain request, and a keyed request never gets a picture without its key applied.
       if (record->names[0] == normalised && record->names[1].empty() && record->names[2].empty() &&
-          record->names[3].empty() && record->names[4].empty() && record->object->colourKeyed == colourKeyed) {
+          record->names[3].empty() && record->names[4].empty() && record->object->colourKeyed == colourKeyed &&
+          record->look == look) {
         ++record->refCount;
         return record->object.get();
       }
@@ -110,6 +112,7 @@ ImageResource* ResourceManager::LoadImage(platform::gfx::Device* device, const s
   record->refCount = 1;
   record->givenName = name;
   record->names[0] = normalised;
+  record->look = look;
   return record->object.get();
 }
 
@@ -121,12 +124,12 @@ ImageResource* ResourceManager::LoadImagePair(platform::gfx::Device* device, con
 ImageResource* ResourceManager::CreateImage(platform::gfx::Device* device, const std::string& colour,
                                             const std::string& alpha, const std::string& layer,
                                             const std::string& normal, const std::string& environment, bool unique,
-                                            bool compressedTextures) {
+                                            bool compressedTextures, const std::string& look) {
   const std::array<std::string, 5> names = {NormaliseName(colour), NormaliseName(alpha), NormaliseName(layer),
                                             NormaliseName(normal), NormaliseName(environment)};
   if (!unique) {
     for (ImageRecord* record : images_) {
-      if (record->names == names && !record->object->colourKeyed) {
+      if (record->names == names && !record->object->colourKeyed && record->look == look) {
         ++record->refCount;
         return record->object.get();
       }
@@ -147,6 +150,7 @@ ImageResource* ResourceManager::CreateImage(platform::gfx::Device* device, const
   record->refCount = 1;
   record->givenName = colour;
   record->names = names;
+  record->look = look;
   return record->object.get();
 }
 

@@ -34,12 +34,33 @@ constexpr int kResourceKindCount = 10;
 // Names of a cube render target's record, which no load by name can find.
 constexpr char kUnnamedResource[] = "NONE";
 
+// What a material makes of its pictures (colours, gloss, light value, animations, blending), as the exact bytes
+// of its values: materials that share pictures share an image only when their looks are equal too, so one
+// material's values never change how another draws.
+class ImageLook {
+ public:
+  ImageLook& Add(float value) { return Append(&value, sizeof value); }
+  ImageLook& Add(int32_t value) { return Append(&value, sizeof value); }
+  ImageLook& Add(bool value) { return Add(static_cast<int32_t>(value)); }
+  ImageLook& Add(const platform::Vec3& value) { return Add(value.x).Add(value.y).Add(value.z); }
+  const std::string& Key() const { return key_; }
+
+ private:
+  ImageLook& Append(const void* bytes, size_t size) {
+    key_.append(static_cast<const char*>(bytes), size);
+    return *this;
+  }
+  std::string key_;
+};
+
 struct ImageRecord {
   std::unique_ptr<ImageResource> object;
   int32_t refCount = 0;
   std::string givenName;
   // The five normalised names of the image description: colour, alpha, layer, normal map, environment.
   std::array<std::string, 5> names;
+  // The look of the material that asked for it (ImageLook); empty for pictures drawn as they are.
+  std::string look;
 };
 
 struct MovieRecord {
@@ -100,15 +121,16 @@ class ResourceManager : public app::SoundSampleSource {
   void SetCompressionSupported(bool supported) { compressionSupported_ = supported; }
 
   // Loads return the object (also the release handle), registered even when its files could not be read.
-  // An image of that name is reused (one more reference) unless unique is set or its hasAlpha differs from
-  // colourKeyed.
+  // An image of that name is reused (one more reference) unless unique is set, its colour keying differs or
+  // it was made for another look (a material's values, ImageLook::Key; empty for plain pictures).
   ImageResource* LoadImage(platform::gfx::Device* device, const std::string& name, bool colourKeyed,
-                           uint32_t colourKey, bool unique, bool compressedTextures);
+                           uint32_t colourKey, bool unique, bool compressedTextures, const std::string& look = {});
   ImageResource* LoadImagePair(platform::gfx::Device* device, const std::string& colour, const std::string& alpha,
                                bool unique, bool compressedTextures);
+  // Reused when all five names and the look match and unique is clear.
   ImageResource* CreateImage(platform::gfx::Device* device, const std::string& colour, const std::string& alpha,
                              const std::string& layer, const std::string& normal, const std::string& environment,
-                             bool unique, bool compressedTextures);
+                             bool unique, bool compressedTextures, const std::string& look = {});
   // The image pair load as the menus and the application call it (they pass unique 0, compressed 1).
   ImageResource* LoadTextureEx(platform::gfx::Device* device, const std::string& colour, const std::string& alpha,
                                int unique, int compressedTextures) {

@@ -88,6 +88,26 @@ MaterialKind ApplyReflectionBlending(const SceneMaterialRecord& record, Material
   return kind;
 }
 
+namespace {
+
+// What the record makes of its pictures: images with the same pictures are shared only between equal looks.
+std::string SceneMaterialLook(const SceneMaterialRecord& record) {
+  ImageLook look;
+  look.Add(record.lightValue).Add(record.hasFlatColour).Add(static_cast<int32_t>(record.flatColour));
+  look.Add(record.hasScroll0).Add(record.scroll0[0]).Add(record.scroll0[1]);
+  look.Add(record.hasScroll1).Add(record.scroll1[0]).Add(record.scroll1[1]);
+  look.Add(record.hasAnim0).Add(record.anim0Grid[0]).Add(record.anim0Grid[1]).Add(record.anim0Rate);
+  look.Add(record.hasAnim1).Add(record.anim1Grid[0]).Add(record.anim1Grid[1]).Add(record.anim1Rate);
+  // Of the variants only the reflective kinds' first one changes the image (its depth writes).
+  look.Add(Has(record, kTextureReflectionAlpha) && record.variantA != 0);
+  look.Add(record.diffuse).Add(record.ambient).Add(record.specular).Add(record.emissive);
+  look.Add(record.glossiness).Add(record.specularLevel);
+  for (const int32_t texture : record.textures) look.Add(texture != kNoTextureIndex);
+  return look.Key();
+}
+
+}  // namespace
+
 ImageResource* MakeMaterialImage(ResourceManager& manager, platform::gfx::Device* device,
                                  const SceneMaterialRecord& record, const MaterialFiles& files,
                                  bool makeReflectionTargets, uint32_t targetSize, MaterialKind* kindOut) {
@@ -95,10 +115,10 @@ ImageResource* MakeMaterialImage(ResourceManager& manager, platform::gfx::Device
   const bool planar = kind == MaterialKind::SharedReflection;
   ImageResource* image = nullptr;
   if (files.flatColoured) {
-    image = manager.LoadImage(device, files.files[0], true, record.flatColour, planar, true);
+    image = manager.LoadImage(device, files.files[0], true, record.flatColour, planar, true, SceneMaterialLook(record));
   } else {
     image = manager.CreateImage(device, files.files[0], files.files[1], files.files[2], files.files[3], files.files[4],
-                                planar, true);
+                                planar, true, SceneMaterialLook(record));
   }
   if (image == nullptr) {
     *kindOut = kind;

@@ -82,6 +82,57 @@ TEST_F(MeshModelTest, ImagesRefineKindsAndTheLoaderGivesItsReferencesBack) {
   }
 }
 
+// Chrome trim on a body and exhaust tips fitted over it use the same picture with their own shine: each keeps
+// its own colours and gloss however the two are loaded, and materials that look the same still share.
+TEST_F(MeshModelTest, MaterialsSharingPicturesShareAnImageOnlyWhenTheyLookTheSame) {
+  WritePicture("CHROME.PNG");
+  contentgen::MdlMaterial chrome = Material("chrome", 0, {{0, 0}});
+  chrome.glossiness = 0.9f;
+  chrome.colours = {255, 255, 255, 40, 40, 40, 255, 255, 255, 60, 60, 60};
+  contentgen::MdlMaterial trim = chrome;  // the same look under another name
+  trim.name = "trim";
+  trim.id = 1;
+  contentgen::MdlMaterial lit = chrome;  // the same but glowing
+  lit.name = "lit";
+  lit.id = 2;
+  lit.lightValue = 100;
+  auto body = Load(BoxesFile({chrome, trim, lit}, {"chrome.png"}), true, "body.mdl");
+  contentgen::MdlMaterial tips = Material("tips", 0, {{0, 0}});
+  tips.glossiness = 0.5f;
+  tips.colours = {255, 255, 255, 40, 40, 40, 120, 120, 120, 40, 40, 40};
+  tips.animation[0].hasScroll = true;
+  tips.animation[0].scrollU = 0.5f;
+  auto exhaust = Load(BoxesFile({tips}, {"chrome.png"}), true, "tips.mdl");
+  auto again = Load(BoxesFile({chrome}, {"chrome.png"}), true, "again.mdl");
+
+  const render::ImageResource* bodyChrome = body->GetMaterialImage(0);
+  const render::ImageResource* tipsChrome = exhaust->GetMaterialImage(0);
+  ASSERT_NE(bodyChrome, nullptr);
+  ASSERT_NE(tipsChrome, nullptr);
+  EXPECT_NE(bodyChrome, tipsChrome);
+  EXPECT_NE(body->GetMaterialImage(2), bodyChrome) << "a different light value is a different look";
+  EXPECT_EQ(body->GetMaterialImage(1), bodyChrome) << "same pictures, same look: one image";
+  EXPECT_EQ(again->GetMaterialImage(0), bodyChrome) << "shared across models too";
+  struct Expected {
+    const char* what;
+    const render::ImageResource* image;
+    float power, specular, emissive;
+    int lightValue;
+  };
+  const Expected expected[] = {{"body chrome", bodyChrome, 90, 1.0f, 60 / 255.0f, 0},
+                               {"glowing chrome", body->GetMaterialImage(2), 90, 1.0f, 60 / 255.0f, 100},
+                               {"exhaust tips", tipsChrome, 50, 120 / 255.0f, 40 / 255.0f, 0}};
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(e.what);
+    EXPECT_NEAR(e.image->material.power, e.power, 1e-3f);
+    EXPECT_NEAR(e.image->material.specular.g, e.specular, 1e-4f);
+    EXPECT_NEAR(e.image->material.emissive.b, e.emissive, 1e-4f);
+    EXPECT_EQ(e.image->lightValue, e.lightValue);
+  }
+  EXPECT_TRUE(bodyChrome->loaded);
+  EXPECT_TRUE(tipsChrome->loaded);
+}
+
 TEST_F(MeshModelTest, BadFilesLeaveTheModelEmptyWithOneLineAndAMissingFileSilently) {
   MdlFile file = BoxesFile({Material("a", 0, {{0, 0}})}, {"a.png"});
   file.markers.push_back({"M", {0, 0, 0}, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, ""});
