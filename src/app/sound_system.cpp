@@ -85,7 +85,18 @@ void SoundSystem::Update(float frameTime) {
   }
   mixer_.Advance(frameTime);
   // The end of a stream is its decoder's end of file.
-  if (musicStream != platform::audio::kNoStream && mixer_.IsStreamEnded(musicStream)) CloseMusicStream();
+  if (musicStream != platform::audio::kNoStream && mixer_.IsStreamEnded(musicStream)) {
+    if (nextStream != platform::audio::kNoStream && mixer_.IsPlaying(musicChannel)) {
+      // The queued stream already plays on the music channel: it becomes the music.
+      mixer_.CloseStream(musicStream);
+      musicStream = nextStream;
+      musicFile = nextFile;
+      nextStream = platform::audio::kNoStream;
+      followUpTried_ = false;
+    } else {
+      CloseMusicStream();
+    }
+  }
 }
 
 void SoundSystem::ApplyVolumes() {
@@ -124,10 +135,17 @@ void SoundSystem::PlayNextCdTrack() {
 
 bool SoundSystem::IsMusicPlaying() const { return musicStream != platform::audio::kNoStream || cdPlaying; }
 
+void SoundSystem::CloseNextStream() {
+  if (nextStream != platform::audio::kNoStream) mixer_.CloseStream(nextStream);
+  nextStream = platform::audio::kNoStream;
+}
+
 void SoundSystem::CloseMusicStream() {
+  CloseNextStream();
   if (musicStream != platform::audio::kNoStream) mixer_.CloseStream(musicStream);
   musicStream = platform::audio::kNoStream;
   musicChannel = platform::audio::kNoChannel;
+  followUpTried_ = false;
 }
 
 void SoundSystem::StopMusic() {
@@ -137,6 +155,15 @@ void SoundSystem::StopMusic() {
 
 void SoundSystem::PlayMusicFile(const std::string& path, bool loop) {
   if (musicVolume == 0) return;
+  if (queueing_) {
+    // Opened now, heard from the first frame after the playing stream's last.
+    CloseNextStream();
+    nextStream = mixer_.OpenStream(MakeAbsolutePath(programFolder_, path), loop);
+    if (nextStream == platform::audio::kNoStream) return;
+    nextFile = path;
+    if (!mixer_.QueueStream(musicChannel, nextStream)) CloseNextStream();
+    return;
+  }
   if (cdPlaying) cdPlaying = false;
   CloseMusicStream();
   musicFile = path;
@@ -200,7 +227,16 @@ void SoundSystem::StartMusic(bool playFirst) {
 }
 
 void SoundSystem::KeepMusicPlaying(double nowSeconds, bool playFirst) {
-  if (IsMusicPlaying()) return;
+  if (IsMusicPlaying()) {
+    if (musicStream != platform::audio::kNoStream && nextStream == platform::audio::kNoStream && !followUpTried_ &&
+        mixer_.IsStreamEnding(musicStream)) {
+      followUpTried_ = true;
+      queueing_ = true;
+      StartMusic(playFirst);
+      queueing_ = false;
+    }
+    return;
+  }
   if (startAttempted_ && nowSeconds - lastStartAttempt_ < kMusicRetrySeconds && nowSeconds >= lastStartAttempt_) return;
   startAttempted_ = true;
   lastStartAttempt_ = nowSeconds;

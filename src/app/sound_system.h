@@ -34,7 +34,7 @@ class SoundSystem {
   SoundSystem& operator=(const SoundSystem&) = delete;
 
   // Takes changed volume settings, forgets a failed MP3 folder once its settings change, closes a stream that
-  // reached its end, and moves the null output on.
+  // reached its end (the stream queued after it, if any, plays on in its place), and moves the null output on.
   void Update(float frameTime);
   void ApplyVolumes();
   void Pause();
@@ -63,7 +63,9 @@ class SoundSystem {
   // The music start: the MP3MUSIC folder when chosen (a folder that has no music now is skipped for this run,
   // the setting itself kept), else CD music when asked and present, else the game's own MUSIC folder.
   void StartMusic(bool playFirst);
-  // StartMusic while nothing plays, at most once every kMusicRetrySeconds of the given clock (seconds).
+  // StartMusic while nothing plays, at most once every kMusicRetrySeconds of the given clock (seconds). While a
+  // stream plays its last decoded stretch, the music start is made once ahead of time and its file queued, so
+  // it follows the ending stream without a gap.
   void KeepMusicPlaying(double nowSeconds, bool playFirst);
 
   int masterVolume = 60;
@@ -75,6 +77,9 @@ class SoundSystem {
   platform::audio::StreamId musicStream = platform::audio::kNoStream;
   int musicChannel = platform::audio::kNoChannel;
   std::string musicFile;  // the last file a stream was started from
+  // The stream queued to follow musicStream, and its file.
+  platform::audio::StreamId nextStream = platform::audio::kNoStream;
+  std::string nextFile;
   int playlistIndex = 0;
   bool cdPresent = false;
   int cdTrackCount = 0;
@@ -86,6 +91,7 @@ class SoundSystem {
 
  private:
   void CloseMusicStream();
+  void CloseNextStream();
 
   Settings& settings_;
   std::string programFolder_;
@@ -96,6 +102,8 @@ class SoundSystem {
   std::string failedFolder_;
   int failedMp3Music_ = 0;
   bool startAttempted_ = false;
+  bool queueing_ = false;           // the music start being made queues its file instead of playing it
+  bool followUpTried_ = false;      // the music start was made ahead for the playing stream
   double lastStartAttempt_ = 0;
 };
 

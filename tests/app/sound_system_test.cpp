@@ -1,7 +1,8 @@
-// Sound system: volume levels, pause, the music playlist walk and order, stream ends, and the music start's
-// retry, seeding and fallback rules.
+// Sound system: volume levels, pause, the music playlist walk and order, stream ends, tracks that follow one
+// another without a gap, and the music start's retry, seeding and fallback rules.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 #include <fstream>
@@ -124,6 +125,39 @@ TEST_F(SoundSystemTest, AMissingMp3FolderIsKeptAndTheGameMusicPlaysInstead) {
   EXPECT_EQ(settings_.GetString(StringSettingId::MP3FOLDER), folder_.string() + "/unplugged_drive");
   ASSERT_TRUE(sound->IsMusicPlaying());
   EXPECT_EQ(Relative(sound->musicFile), "game.ogg");
+}
+
+TEST_F(SoundSystemTest, TheNextTrackStartsInTheFrameTheLastOneEnds) {
+  for (const char* name : {"MUSIC/a.ogg", "MUSIC/b.ogg", "MUSIC/c.ogg"}) Touch(name);
+  auto sound = Make();
+  mixer_.SetRecording(true);
+  std::vector<std::string> played;
+  double now = 0;
+  for (int frame = 0; frame < 60; ++frame, now += 0.02) {
+    sound->Update(0.02f);
+    sound->KeepMusicPlaying(now, false);
+    if (played.empty() || played.back() != sound->musicFile) played.push_back(sound->musicFile);
+  }
+  // Tenth-of-a-second tunes over 1.2 s: about a dozen, in the playlist's order, with a draw after the first file.
+  ASSERT_GE(played.size(), 8u);
+  for (size_t i = 1; i < played.size(); ++i) {
+    if (Relative(played[i - 1]) == "a.ogg") continue;  // a draw follows the first file
+    const char expected = Relative(played[i - 1])[0] == 'b' ? 'c' : 'a';
+    EXPECT_EQ(Relative(played[i])[0], expected) << i;
+  }
+  const std::vector<int16_t> heard = mixer_.TakeRecording();
+  ASSERT_GT(heard.size(), static_cast<size_t>(kRate));
+  size_t first = 0;
+  while (first < heard.size() / 2 && heard[2 * first] == 0) ++first;
+  size_t longest = 0, run = 0;
+  for (size_t f = first; f < heard.size() / 2; ++f) {
+    run = heard[2 * f] == 0 && heard[2 * f + 1] == 0 ? run + 1 : 0;
+    longest = std::max(longest, run);
+  }
+  EXPECT_LT(longest, static_cast<size_t>(kRate / 500)) << "no silence between tracks";
+
+  sound->StopMusic();
+  EXPECT_EQ(sound->nextStream, platform::audio::kNoStream) << "stopping the music drops the queued track too";
 }
 
 }  // namespace

@@ -32,12 +32,16 @@ inline const std::string& SampleGameFolder() {
 
 class GameFixture : public ::testing::Test {
  protected:
+  GameFixture() = default;
+  // A mixer of this rate and channel count in place of the small default one.
+  GameFixture(int mixerRate, int mixerChannels) : mixer_(mixerRate, mixerChannels) {}
   void TearDown() override { app_.reset(); }
 
   // The game of `folder` (ending with '/'), made but not started.
   game::GameApplication& Make(const std::string& folder) {
     app::GraphicsAppServices services = harness_.Services();
     services.timer = [this](int command) {
+      if (command == static_cast<int>(app::TimerCommand::ApplicationTime)) return applicationTime_;
       return command == static_cast<int>(app::TimerCommand::ElapsedTime) ? elapsed_ : 0.0;
     };
     game::GameServices game;
@@ -74,6 +78,7 @@ class GameFixture : public ::testing::Test {
   app::testing::Harness harness_;
   platform::audio::Mixer mixer_{8000, 8};
   double elapsed_ = 0.05;
+  double applicationTime_ = 0;  // what the game's application clock reads; tests move it on when they need it
   bool controllerAttached_ = false;
   std::vector<std::string> opened_;
   std::unique_ptr<game::GameApplication> app_;

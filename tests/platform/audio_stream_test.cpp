@@ -1,8 +1,10 @@
-// Music streams: generated Ogg Vorbis decoded block by block, played to the decoder's end, looped, and
-// files that are not music refused.
+// Music streams: generated Ogg Vorbis decoded block by block, played to the decoder's end, looped, handed on to
+// a queued stream without a gap, cut with a fade, and files that are not music refused.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <random>
 #include <fstream>
@@ -104,6 +106,58 @@ TEST_F(MusicStream, ATruncatedOggPlaysWhatItHasAndEnds) {
   mixer.Advance(2.0);
   EXPECT_FALSE(mixer.IsPlaying(channel));
   EXPECT_TRUE(mixer.IsStreamEnded(stream));
+}
+
+// The longest run of frames that are exactly zero on both sides, in frames [from, to).
+size_t LongestSilence(const std::vector<int16_t>& stereo, size_t from, size_t to) {
+  size_t longest = 0, run = 0;
+  for (size_t f = from; f < std::min(to, stereo.size() / 2); ++f) {
+    run = stereo[2 * f] == 0 && stereo[2 * f + 1] == 0 ? run + 1 : 0;
+    longest = std::max(longest, run);
+  }
+  return longest;
+}
+
+TEST_F(MusicStream, AQueuedStreamFollowsInTheSameBufferAndACutFadesOut) {
+  Write("short.ogg", contentgen::EncodeOggVorbis(contentgen::SynthesiseTune(1, 0.5, kRate), kRate, 2));
+  Mixer mixer(kRate, 4);
+  mixer.SetRecording(true);
+  const auto first = mixer.OpenStream(Path("short.ogg"), false);
+  const auto second = mixer.OpenStream(Path("tune.ogg"), false);
+  const int channel = mixer.PlayStream(kFreeChannel, first);
+  EXPECT_FALSE(mixer.QueueStream(channel, first)) << "a stream cannot follow itself";
+  EXPECT_FALSE(mixer.QueueStream(channel + 1, second)) << "no stream plays there";
+
+  // Its end is known ahead: the player has time to choose what follows.
+  double played = 0;
+  while (!mixer.IsStreamEnding(first) && played < 1.0) {
+    mixer.Advance(0.02);
+    played += 0.02;
+  }
+  EXPECT_LT(played, 0.5 - 0.1);
+  EXPECT_FALSE(mixer.IsStreamEnded(first));
+  ASSERT_TRUE(mixer.QueueStream(channel, second));
+  mixer.Advance(0.5);
+  EXPECT_TRUE(mixer.IsStreamEnded(first));
+  EXPECT_TRUE(mixer.IsPlaying(channel)) << "the same channel plays on";
+  EXPECT_FALSE(mixer.IsStreamEnded(second));
+  mixer.CloseStream(first);
+  EXPECT_TRUE(mixer.IsPlaying(channel)) << "closing the finished stream leaves the one that follows";
+
+  // Cut in the middle, the music fades out over a few milliseconds instead of stopping dead.
+  mixer.CloseStream(second);
+  EXPECT_FALSE(mixer.IsPlaying(channel));
+  mixer.Advance(0.05);
+  const std::vector<int16_t> heard = mixer.TakeRecording();
+  ASSERT_GT(heard.size(), static_cast<size_t>(kRate));
+  const size_t cut = static_cast<size_t>((played + 0.5) * kRate);
+  EXPECT_LT(LongestSilence(heard, 1, cut), static_cast<size_t>(kRate / 500)) << "no gap between the two tunes";
+  int largestStep = 0;
+  for (size_t f = cut; f + 1 < heard.size() / 2; ++f) largestStep = std::max(largestStep, std::abs(heard[2 * f + 2] - heard[2 * f]));
+  int music = 0;
+  for (size_t f = cut - kRate / 10; f < cut; ++f) music = std::max(music, std::abs(heard[2 * f + 2] - heard[2 * f]));
+  EXPECT_LE(largestStep, music) << "the cut is no steeper than the music itself";
+  EXPECT_EQ(heard.back(), 0);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@ namespace {
 constexpr int kMusicRate = 22050;
 constexpr double kTrackSeconds = 4.0;
 constexpr int kTrackCount = 3;
+constexpr double kTuneFadeSeconds = 0.01;
 constexpr double kPi = 3.14159265358979323846;
 
 void AppendPage(std::vector<uint8_t>& out, const ogg_page& page) {
@@ -147,6 +148,7 @@ std::vector<int16_t> SynthesiseTune(int variant, double seconds, int rate) {
   const size_t frames = static_cast<size_t>(seconds * rate);
   std::vector<int16_t> out(frames * 2);
   const double beat = 0.25;
+  const double fadeFrames = std::max(1.0, kTuneFadeSeconds * rate);
   for (size_t i = 0; i < frames; ++i) {
     const double t = static_cast<double>(i) / rate;
     const int step = static_cast<int>(t / beat);
@@ -155,8 +157,10 @@ std::vector<int16_t> SynthesiseTune(int variant, double seconds, int rate) {
     const double local = t - step * beat;
     const double lead = std::sin(2 * kPi * hertz * t) * std::exp(-6 * local) * 0.35;
     const double bass = std::sin(2 * kPi * 55.0 * (1 + variant % 2) * t) * 0.2;
-    out[2 * i] = static_cast<int16_t>(std::lround((lead * 0.8 + bass) * 32767));
-    out[2 * i + 1] = static_cast<int16_t>(std::lround((lead + bass * 0.8) * 32767));
+    // A tune starts and ends at silence, so the next one can follow straight on without a click.
+    const double fade = std::min({1.0, static_cast<double>(i) / fadeFrames, static_cast<double>(frames - 1 - i) / fadeFrames});
+    out[2 * i] = static_cast<int16_t>(std::lround((lead * 0.8 + bass) * fade * 32767));
+    out[2 * i + 1] = static_cast<int16_t>(std::lround((lead + bass * 0.8) * fade * 32767));
   }
   return out;
 }

@@ -1,5 +1,6 @@
 // The mixer's channels: free-channel choice with priority stealing, linear-interpolated resampling, volume and
-// pan, and streams decoded a block at a time inside the mix.
+// pan with short ramps, streams decoded a block ahead inside the mix and handed on without a gap, and the
+// limited 16-bit output.
 #include "platform/audio/mixer.h"
 
 #include <algorithm>
@@ -14,6 +15,8 @@ namespace platform::audio {
 namespace {
 
 constexpr int kStreamBlockFrames = 4096;
+// A stream keeps this much decoded ahead of where it plays, so its end is known before it is heard.
+constexpr double kStreamReadAheadSeconds = 0.25;
 constexpr uint32_t kMaxGeneration = INT_MAX / kMaxChannelCount;
 
 int Clamp255(int value) { return std::clamp(value, 0, 255); }
@@ -22,7 +25,9 @@ int Clamp255(int value) { return std::clamp(value, 0, 255); }
 
 Mixer::Mixer(int outputRate, int channelCount)
     : outputRate_(outputRate > 0 ? outputRate : kDefaultOutputRate),
-      channels_(static_cast<size_t>(std::clamp(channelCount, 1, kMaxChannelCount))) {}
+      channels_(static_cast<size_t>(std::clamp(channelCount, 1, kMaxChannelCount))),
+      rampFrames_(std::max(1, static_cast<int>(std::lround(kRampSeconds * outputRate_)))),
+      limiter_(outputRate_) {}
 
 Mixer::Channel* Mixer::Find(int handle) {
   if (handle < 0) return nullptr;
@@ -68,7 +73,7 @@ void Mixer::FreeSample(SampleId id) {
   for (auto it = samples_.begin(); it != samples_.end(); ++it) {
     if ((*it)->id != id) continue;
     for (Channel& channel : channels_) {
-      if (channel.playing && channel.sample == it->get()) StopChannel(channel);
+      if (channel.playing && channel.sample == it->get()) FadeOutChannel(channel);
     }
     samples_.erase(it);
     return;
@@ -88,6 +93,28 @@ void Mixer::StopChannel(Channel& channel) {
   channel.paused = false;
   channel.sample = nullptr;
   channel.stream = nullptr;
+  channel.queued = nullptr;
+}
+
+void Mixer::FadeOutChannel(Channel& channel) {
+  if (channel.playing && channel.heard && channel.pauseGain > 0) {
+    // The copy plays on from here for the ramp's length; the real channel is free at once.
+    Channel copy = channel;
+    copy.queued = nullptr;
+    Tail tail;
+    tail.frames.assign(static_cast<size_t>(rampFrames_) * 2, 0.0f);
+    std::vector<float> gains(static_cast<size_t>(rampFrames_), sfxGain_);
+    MixChannel(copy, tail.frames.data(), rampFrames_, gains.data(), true);
+    bool audible = false;
+    for (int f = 0; f < rampFrames_; ++f) {
+      const float fade = 1.0f - static_cast<float>(f + 1) / static_cast<float>(rampFrames_ + 1);
+      tail.frames[2 * f] *= fade;
+      tail.frames[2 * f + 1] *= fade;
+      audible = audible || tail.frames[2 * f] != 0 || tail.frames[2 * f + 1] != 0;
+    }
+    if (audible) tails_.push_back(std::move(tail));
+  }
+  StopChannel(channel);
 }
 
 int Mixer::StartChannel(int requested, int priority) {
@@ -113,7 +140,7 @@ int Mixer::StartChannel(int requested, int priority) {
     }
   }
   Channel& channel = channels_[index];
-  StopChannel(channel);
+  FadeOutChannel(channel);
   const uint32_t generation = channel.generation >= kMaxGeneration ? 1 : channel.generation + 1;
   channel = Channel{};
   channel.generation = generation;
@@ -132,13 +159,24 @@ int Mixer::PlaySound(int requested, SampleId id) {
       if (candidate->id == id) sample = candidate.get();
     }
     if (sample == nullptr) return kNoChannel;
-    const int index = StartChannel(requested, kDefaultPriority);
-    if (index < 0) return kNoChannel;
-    Channel& channel = channels_[index];
-    channel.sample = sample;
-    channel.frequency = sample->data.rate;
-    ++sample->starts;
-    handle = static_cast<int>(channel.generation) * kMaxChannelCount + index;
+    if (requested < 0 && !sample->loop) {
+      // The same one-shot twice at the same place would only play it twice as loud.
+      for (size_t i = 0; i < channels_.size() && handle == kNoChannel; ++i) {
+        Channel& twin = channels_[i];
+        if (!twin.playing || twin.heard || twin.paused || twin.sample != sample) continue;
+        twin.shared = true;
+        handle = static_cast<int>(twin.generation) * kMaxChannelCount + static_cast<int>(i);
+      }
+    }
+    if (handle == kNoChannel) {
+      const int index = StartChannel(requested, kDefaultPriority);
+      if (index < 0) return kNoChannel;
+      Channel& channel = channels_[index];
+      channel.sample = sample;
+      channel.frequency = sample->data.rate;
+      ++sample->starts;
+      handle = static_cast<int>(channel.generation) * kMaxChannelCount + index;
+    }
   }
   Report(handle);
   return handle;
@@ -164,8 +202,17 @@ bool Mixer::StopSound(int handle) {
   std::lock_guard lock(mutex_);
   Channel* channel = Find(handle);
   if (channel == nullptr) return false;
-  StopChannel(*channel);
+  FadeOutChannel(*channel);
   return true;
+}
+
+void Mixer::SetChannelVolume(Channel& channel, int volume, bool absolute) {
+  volume = Clamp255(volume);
+  // Merged starts of one sound each set their volume: the loudest request wins.
+  if (channel.shared && !channel.heard && channel.volumeSet) volume = std::max(volume, channel.volume);
+  channel.volume = volume;
+  channel.absolute = absolute;
+  channel.volumeSet = true;
 }
 
 bool Mixer::SetVolume(int handle, int volume) {
@@ -173,8 +220,7 @@ bool Mixer::SetVolume(int handle, int volume) {
     std::lock_guard lock(mutex_);
     Channel* channel = Find(handle);
     if (channel == nullptr) return false;
-    channel->volume = Clamp255(volume);
-    channel->absolute = false;
+    SetChannelVolume(*channel, volume, false);
   }
   return Report(handle);
 }
@@ -184,8 +230,7 @@ bool Mixer::SetVolumeAbsolute(int handle, int volume) {
     std::lock_guard lock(mutex_);
     Channel* channel = Find(handle);
     if (channel == nullptr) return false;
-    channel->volume = Clamp255(volume);
-    channel->absolute = true;
+    SetChannelVolume(*channel, volume, true);
   }
   return Report(handle);
 }
@@ -211,7 +256,8 @@ bool Mixer::SetPriority(int handle, int priority) {
     std::lock_guard lock(mutex_);
     Channel* channel = Find(handle);
     if (channel == nullptr) return false;
-    channel->priority = Clamp255(priority);
+    const int wanted = Clamp255(priority);
+    channel->priority = channel->shared && !channel->heard ? std::max(wanted, channel->priority) : wanted;
   }
   return Report(handle);
 }
@@ -221,6 +267,7 @@ bool Mixer::SetPaused(int handle, bool paused) {
   Channel* channel = Find(handle);
   if (channel == nullptr) return false;
   channel->paused = paused;
+  if (paused && !channel->heard) channel->pauseGain = 0;  // nothing was heard: nothing to fade
   return true;
 }
 
@@ -272,6 +319,13 @@ int Mixer::GetSfxMasterVolume() const {
   return sfxMasterVolume_;
 }
 
+Mixer::Stream* Mixer::FindStream(StreamId id) const {
+  for (const auto& stream : streams_) {
+    if (stream->id == id) return stream.get();
+  }
+  return nullptr;
+}
+
 StreamId Mixer::OpenStream(const std::string& path, bool loop) {
   std::unique_ptr<StreamDecoder> decoder = OpenStreamDecoder(path);
   if (decoder == nullptr) {
@@ -290,13 +344,11 @@ StreamId Mixer::OpenStream(const std::string& path, bool loop) {
 
 int Mixer::PlayStream(int requested, StreamId id) {
   std::lock_guard lock(mutex_);
-  Stream* stream = nullptr;
-  for (const auto& candidate : streams_) {
-    if (candidate->id == id) stream = candidate.get();
-  }
+  Stream* stream = FindStream(id);
   if (stream == nullptr || stream->ended) return kNoChannel;
   for (Channel& channel : channels_) {
-    if (channel.playing && channel.stream == stream) StopChannel(channel);  // one channel per stream
+    if (channel.playing && channel.stream == stream) FadeOutChannel(channel);  // one channel per stream
+    if (channel.queued == stream) channel.queued = nullptr;
   }
   const int index = StartChannel(requested, kStreamPriority);
   if (index < 0) return kNoChannel;
@@ -310,9 +362,25 @@ int Mixer::PlayStream(int requested, StreamId id) {
 
 bool Mixer::IsStreamEnded(StreamId id) const {
   std::lock_guard lock(mutex_);
-  for (const auto& stream : streams_) {
-    if (stream->id == id) return stream->ended;
+  const Stream* stream = FindStream(id);
+  return stream == nullptr || stream->ended;
+}
+
+bool Mixer::IsStreamEnding(StreamId id) const {
+  std::lock_guard lock(mutex_);
+  const Stream* stream = FindStream(id);
+  return stream != nullptr && !stream->loop && stream->decoderEnded;
+}
+
+bool Mixer::QueueStream(int handle, StreamId next) {
+  std::lock_guard lock(mutex_);
+  Channel* channel = Find(handle);
+  Stream* stream = FindStream(next);
+  if (channel == nullptr || channel->stream == nullptr || stream == nullptr || stream == channel->stream ||
+      stream->ended) {
+    return false;
   }
+  channel->queued = stream;
   return true;
 }
 
@@ -321,7 +389,8 @@ void Mixer::CloseStream(StreamId id) {
   for (auto it = streams_.begin(); it != streams_.end(); ++it) {
     if ((*it)->id != id) continue;
     for (Channel& channel : channels_) {
-      if (channel.playing && channel.stream == it->get()) StopChannel(channel);
+      if (channel.playing && channel.stream == it->get()) FadeOutChannel(channel);
+      if (channel.queued == it->get()) channel.queued = nullptr;
     }
     streams_.erase(it);
     return;
@@ -344,7 +413,8 @@ bool Mixer::FetchFrame(Channel& channel, int64_t index, float& left, float& righ
   } else if (channel.stream != nullptr) {
     Stream& stream = *channel.stream;
     channelsInSource = stream.decoder->Channels();
-    while (index >= stream.BufferedEnd() && !stream.decoderEnded) {
+    const int64_t readAhead = static_cast<int64_t>(kStreamReadAheadSeconds * stream.decoder->Rate());
+    while (index + readAhead >= stream.BufferedEnd() && !stream.decoderEnded) {
       // Drop what the channel has passed, then decode the next block (rewinding at the end of a looping stream).
       const int64_t keepFrom = std::clamp<int64_t>(static_cast<int64_t>(channel.position), stream.bufferStart, stream.BufferedEnd());
       stream.buffer.erase(stream.buffer.begin(), stream.buffer.begin() + (keepFrom - stream.bufferStart) * channelsInSource);
@@ -368,50 +438,103 @@ bool Mixer::FetchFrame(Channel& channel, int64_t index, float& left, float& righ
   return true;
 }
 
+void Mixer::MixChannel(Channel& channel, float* mix, int frames, const float* sfxGains, bool tail) {
+  const float panLeft = channel.pan <= kPanCenter ? 1.0f : static_cast<float>(255 - channel.pan) / 127.0f;
+  const float panRight = channel.pan >= kPanCenter ? 1.0f : static_cast<float>(channel.pan) / 128.0f;
+  const float rampStep = 1.0f / static_cast<float>(rampFrames_);
+  double step = static_cast<double>(channel.frequency) / outputRate_;
+  // The first volume a channel is heard at needs no ramp: it starts there.
+  if (!channel.heard) channel.gain = static_cast<float>(channel.volume) / 255.0f;
+  channel.heard = true;
+  for (int f = 0; f < frames && channel.playing; ++f) {
+    // The fade is counted in whole frames: what float steps leave over at either end is rounded away.
+    if (channel.paused) {
+      channel.pauseGain -= rampStep;
+      if (channel.pauseGain < 0.5f * rampStep) channel.pauseGain = 0;
+      if (channel.pauseGain == 0) break;  // faded out: it holds its place until unpaused
+    } else if (channel.pauseGain < 1) {
+      channel.pauseGain += rampStep;
+      if (channel.pauseGain > 1.0f - 0.5f * rampStep) channel.pauseGain = 1;
+    }
+    const float target = static_cast<float>(channel.volume) / 255.0f;
+    if (channel.gain < target) {
+      channel.gain = std::min(target, channel.gain + rampStep);
+    } else if (channel.gain > target) {
+      channel.gain = std::max(target, channel.gain - rampStep);
+    }
+    const int64_t index = static_cast<int64_t>(channel.position);
+    const float fraction = static_cast<float>(channel.position - static_cast<double>(index));
+    float left0 = 0, right0 = 0, left1 = 0, right1 = 0;
+    if (!FetchFrame(channel, index, left0, right0)) {
+      if (channel.stream != nullptr && !tail) {
+        channel.stream->ended = true;
+        if (channel.queued != nullptr) {
+          // The next stream takes over in this very frame.
+          channel.stream = channel.queued;
+          channel.queued = nullptr;
+          channel.frequency = channel.stream->decoder->Rate();
+          channel.position = static_cast<double>(channel.stream->bufferStart);
+          step = static_cast<double>(channel.frequency) / outputRate_;
+          --f;
+          continue;
+        }
+      }
+      StopChannel(channel);
+      break;
+    }
+    if (!FetchFrame(channel, index + 1, left1, right1)) {
+      left1 = left0;
+      right1 = right0;
+    }
+    const float gain = channel.gain * channel.pauseGain * (channel.absolute ? 1.0f : sfxGains[f]);
+    mix[2 * f] += (left0 + (left1 - left0) * fraction) * gain * panLeft;
+    mix[2 * f + 1] += (right0 + (right1 - right0) * fraction) * gain * panRight;
+    channel.position += step;
+    if (channel.sample != nullptr) {
+      const double count = static_cast<double>(channel.sample->data.FrameCount());
+      if (channel.position >= count) {
+        if (channel.sample->loop) {
+          channel.position = std::fmod(channel.position, count);
+        } else {
+          StopChannel(channel);  // a one-shot frees its channel at its last frame
+        }
+      }
+    }
+  }
+}
+
 void Mixer::Render(int16_t* out, int frames) {
   if (out == nullptr || frames <= 0) return;
   std::lock_guard lock(mutex_);
   std::vector<float>& mix = mixBuffer_;
   mix.assign(static_cast<size_t>(frames) * 2, 0.0f);
-  for (Channel& channel : channels_) {
-    if (!channel.playing || channel.paused) continue;
-    const float gain = static_cast<float>(channel.volume) / 255.0f *
-                       (channel.absolute ? 1.0f : static_cast<float>(sfxMasterVolume_) / 255.0f);
-    const float panLeft = channel.pan <= kPanCenter ? 1.0f : static_cast<float>(255 - channel.pan) / 127.0f;
-    const float panRight = channel.pan >= kPanCenter ? 1.0f : static_cast<float>(channel.pan) / 128.0f;
-    const float gainLeft = gain * panLeft;
-    const float gainRight = gain * panRight;
-    const double step = static_cast<double>(channel.frequency) / outputRate_;
-    for (int f = 0; f < frames && channel.playing; ++f) {
-      const int64_t index = static_cast<int64_t>(channel.position);
-      const float fraction = static_cast<float>(channel.position - static_cast<double>(index));
-      float left0 = 0, right0 = 0, left1 = 0, right1 = 0;
-      if (!FetchFrame(channel, index, left0, right0)) {
-        if (channel.stream != nullptr) channel.stream->ended = true;
-        StopChannel(channel);
-        break;
-      }
-      if (!FetchFrame(channel, index + 1, left1, right1)) {
-        left1 = left0;
-        right1 = right0;
-      }
-      mix[2 * f] += (left0 + (left1 - left0) * fraction) * gainLeft;
-      mix[2 * f + 1] += (right0 + (right1 - right0) * fraction) * gainRight;
-      channel.position += step;
-      if (channel.sample != nullptr) {
-        const double count = static_cast<double>(channel.sample->data.FrameCount());
-        if (channel.position >= count) {
-          if (channel.sample->loop) {
-            channel.position = std::fmod(channel.position, count);
-          } else {
-            StopChannel(channel);  // a one-shot frees its channel at its last frame
-          }
-        }
-      }
-    }
+  // The effects master volume moves by a ramp; the first mix starts at it.
+  const float sfxTarget = static_cast<float>(sfxMasterVolume_) / 255.0f;
+  if (!mixedAny_) sfxGain_ = sfxTarget;
+  mixedAny_ = true;
+  sfxGains_.resize(static_cast<size_t>(frames));
+  const float rampStep = 1.0f / static_cast<float>(rampFrames_);
+  for (float& gain : sfxGains_) {
+    sfxGain_ = sfxGain_ < sfxTarget ? std::min(sfxTarget, sfxGain_ + rampStep) : std::max(sfxTarget, sfxGain_ - rampStep);
+    gain = sfxGain_;
   }
-  for (size_t i = 0; i < mix.size(); ++i) {
-    out[i] = static_cast<int16_t>(std::clamp(std::lrint(mix[i]), -32768L, 32767L));
+  for (Channel& channel : channels_) {
+    if (!channel.playing || (channel.paused && channel.pauseGain == 0)) continue;
+    MixChannel(channel, mix.data(), frames, sfxGains_.data(), false);
+  }
+  for (Tail& tail : tails_) {
+    const size_t count = std::min(mix.size(), tail.frames.size() - tail.next);
+    for (size_t i = 0; i < count; ++i) mix[i] += tail.frames[tail.next + i];
+    tail.next += count;
+  }
+  tails_.erase(std::remove_if(tails_.begin(), tails_.end(), [](const Tail& t) { return t.next >= t.frames.size(); }),
+               tails_.end());
+  for (int f = 0; f < frames; ++f) {
+    float left = mix[2 * f];
+    float right = mix[2 * f + 1];
+    limiter_.Process(left, right);
+    out[2 * f] = static_cast<int16_t>(std::clamp(std::lrint(left), -32768L, 32767L));
+    out[2 * f + 1] = static_cast<int16_t>(std::clamp(std::lrint(right), -32768L, 32767L));
   }
 }
 
@@ -423,8 +546,17 @@ void Mixer::Advance(double seconds) {
   while (pendingNullFrames_ >= 1.0) {
     const int frames = static_cast<int>(std::min<double>(pendingNullFrames_, kChunk));
     Render(scratch_.data(), frames);
+    if (recording_) recorded_.insert(recorded_.end(), scratch_.begin(), scratch_.begin() + frames * 2);
     pendingNullFrames_ -= frames;
   }
+}
+
+void Mixer::SetRecording(bool on) { recording_ = on; }
+
+std::vector<int16_t> Mixer::TakeRecording() {
+  std::vector<int16_t> taken;
+  taken.swap(recorded_);
+  return taken;
 }
 
 }  // namespace platform::audio
