@@ -5,12 +5,14 @@
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "app/paths.h"
 #include "geometry/models/mesh_model.h"
 #include "geometry/scene_records.h"
 #include "platform/math/math.h"
 #include "race/race_timing.h"
+#include "render/effects/box_corners.h"
 #include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
 
@@ -218,7 +220,21 @@ void RaceScenery::DrawBox(platform::gfx::Device* device, geometry::MeshModel* bo
   centred.m[3][0] = centred.m[3][1] = centred.m[3][2] = 0;
   if (scale != 1.0f) centred = platform::ScalingMatrix(scale, scale, scale) * centred;
   device->SetRenderState(RenderState::ZWriteEnable, 0);
+  // Only the sides of the box the view can reach are drawn: a view sees about three of the six.
+  Matrix4 projection;
+  std::vector<geometry::MeshBatch*> hidden;
+  if (platform::Succeeded(device->GetTransform(platform::gfx::TransformState::Projection, projection))) {
+    const Matrix4 toClip = centred * projection;
+    for (const auto& list : box->kindLists) {
+      for (geometry::MeshBatch* batch : list) {
+        if (!batch->enabled || !render::BoxOutsideView(batch->boxMin, batch->boxMax, toClip)) continue;
+        batch->enabled = false;
+        hidden.push_back(batch);
+      }
+    }
+  }
   box->Draw(device, centred, Vec3{0, -1, 0});
+  for (geometry::MeshBatch* batch : hidden) batch->enabled = true;
 }
 
 void RaceScenery::DrawSkyBox(platform::gfx::Device* device, const Matrix4& view) {

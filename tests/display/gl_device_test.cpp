@@ -1,6 +1,7 @@
 // The OpenGL device on a real (virtual) display: transformed drawing and pixel centres, depth, buffers, resets,
 // presentation, validation, program caching and resource lifetimes, checked on read-back pixels.
 #include <cstring>
+#include <functional>
 
 #include "gl_fixture.h"
 
@@ -291,6 +292,98 @@ TEST_F(GlDeviceTest, ANewTextureInTheNameOfADeletedOneIsBoundAfresh) {
   EXPECT_COLOR_NEAR(Pixel(32, 32), Argb(255, 0, 0, 255), 0);
   device().SetTexture(0, nullptr);
   second->Release();
+}
+
+// Indexed draws in a row under the same state reach GL as one call; whatever else reaches GL in between (a state
+// that really differs, a buffer rewrite, a clear) sends the held draws first, so each draw shows what it was given.
+TEST_F(GlDeviceTest, DrawsInARowUnderOneStateGoAsOneCallAndKeepTheirOwnPicture) {
+  const uint32_t red = Argb(255, 255, 0, 0), green = Argb(255, 0, 255, 0), blue = Argb(255, 0, 0, 255);
+  const uint32_t ground = Argb(255, 0, 0, 64);
+  const uint32_t colors[4] = {red, green, red, green};
+  VertexBuffer* vertices = nullptr;
+  IndexBuffer* indices = nullptr;
+  ASSERT_EQ(device().CreateVertexBuffer(16 * sizeof(ScreenVertex), usage::kWriteOnly, kScreenFvf, Pool::Managed,
+                                        &vertices), kOk);
+  ASSERT_EQ(device().CreateIndexBuffer(24 * 2, usage::kWriteOnly, Format::Index16, Pool::Managed, &indices), kOk);
+  // Four quads side by side, 16 pixels wide each.
+  auto writeQuad = [&](int quad, uint32_t color) {
+    uint8_t* data = nullptr;
+    ASSERT_EQ(vertices->Lock(static_cast<uint32_t>(quad * 4 * sizeof(ScreenVertex)), 4 * sizeof(ScreenVertex), &data, 0),
+              kOk);
+    const float l = static_cast<float>(quad * 16) - 0.5f, r = l + 16.0f;
+    const ScreenVertex corners[4] = {{l, -0.5f, 0.5f, 1, color}, {r, -0.5f, 0.5f, 1, color},
+                                     {l, 63.5f, 0.5f, 1, color}, {r, 63.5f, 0.5f, 1, color}};
+    std::memcpy(data, corners, sizeof(corners));
+    vertices->Unlock();
+  };
+  uint8_t* data = nullptr;
+  ASSERT_EQ(indices->Lock(0, 0, &data, 0), kOk);
+  for (uint16_t quad = 0; quad < 4; ++quad) {
+    const uint16_t b = static_cast<uint16_t>(quad * 4);
+    const uint16_t list[6] = {b, static_cast<uint16_t>(b + 1), static_cast<uint16_t>(b + 2),
+                              static_cast<uint16_t>(b + 1), static_cast<uint16_t>(b + 3), static_cast<uint16_t>(b + 2)};
+    std::memcpy(data + quad * sizeof(list), list, sizeof(list));
+  }
+  indices->Unlock();
+
+  Texture* texture = MakeSolidTexture(blue);
+  struct Case {
+    const char* name;
+    std::function<void(int quad)> before;  // runs before each quad's draw but the first
+    uint64_t glDraws;
+    uint32_t expected[4];
+  };
+  const Case cases[] = {
+      {"nothing between", [](int) {}, 1, {red, green, red, green}},
+      {"states set and set back",
+       [&](int) {
+         device().SetRenderState(RenderState::AlphaBlendEnable, true);
+         device().SetTexture(0, texture);
+         device().SetRenderState(RenderState::AlphaBlendEnable, false);
+         device().SetTexture(0, nullptr);
+         device().SetRenderState(RenderState::CullMode, CullMode::None);
+       },
+       1, {red, green, red, green}},
+      {"blending switched on for every second quad",
+       [&](int quad) {
+         device().SetRenderState(RenderState::AlphaBlendEnable, quad % 2 == 1);
+         device().SetRenderState(RenderState::SrcBlend, Blend::One);
+         device().SetRenderState(RenderState::DestBlend, Blend::One);
+       },
+       4, {red, Argb(255, 0, 255, 64), red, Argb(255, 0, 255, 64)}},
+      {"the first quad's vertices rewritten after its draw", [&](int quad) { if (quad == 1) writeQuad(0, blue); }, 2,
+       {red, green, red, green}},
+      {"a clear before the third quad",
+       [&](int quad) { if (quad == 2) device().Clear(clear_flags::kTarget, ground, 1.0f, 0); }, 2,
+       {ground, ground, red, green}},
+  };
+  device().SetRenderState(RenderState::Lighting, false);
+  device().SetRenderState(RenderState::CullMode, CullMode::None);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (int quad = 0; quad < 4; ++quad) writeQuad(quad, colors[quad]);
+    device().SetRenderState(RenderState::AlphaBlendEnable, false);
+    device().SetTexture(0, nullptr);
+    device().SetVertexShader(kScreenFvf);
+    device().SetStreamSource(0, vertices, sizeof(ScreenVertex));
+    device().SetIndices(indices, 0);
+    device().Clear(clear_flags::kTarget, ground, 1.0f, 0);
+    const GlDevice::Counters before = gl().GetCounters();
+    for (int quad = 0; quad < 4; ++quad) {
+      if (quad > 0) c.before(quad);
+      ASSERT_EQ(device().DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 16, static_cast<uint32_t>(quad * 6), 2),
+                kOk);
+    }
+    for (int quad = 0; quad < 4; ++quad) EXPECT_COLOR_NEAR(Pixel(static_cast<uint32_t>(quad * 16 + 8), 32), c.expected[quad], 0);
+    EXPECT_EQ(gl().GetCounters().draws - before.draws, 4u);
+    EXPECT_EQ(gl().GetCounters().glDraws - before.glDraws, c.glDraws);
+  }
+  device().SetStreamSource(0, nullptr, 0);
+  device().SetIndices(nullptr, 0);
+  device().SetTexture(0, nullptr);
+  vertices->Release();
+  indices->Release();
+  texture->Release();
 }
 
 }  // namespace

@@ -62,6 +62,26 @@ TEST_F(StateDeviceTest, BindingsHoldReferencesUntilReplaced) {
   device().SetIndices(indices, 4);
   EXPECT_EQ(vertices->References(), 2u);
   EXPECT_EQ(indices->References(), 2u);
+  // Binding what is already bound changes nothing, the references included; a new stride or base still counts.
+  device().SetStreamSource(0, vertices, 12);
+  device().SetIndices(indices, 4);
+  device().SetTexture(0, texture);
+  device().SetTexture(0, texture);
+  EXPECT_EQ(vertices->References(), 2u);
+  EXPECT_EQ(indices->References(), 2u);
+  EXPECT_EQ(texture->References(), 2u);
+  device().SetStreamSource(0, vertices, 24);
+  device().SetIndices(indices, 0);
+  VertexBuffer* bound = nullptr;
+  IndexBuffer* boundIndices = nullptr;
+  uint32_t stride = 0, base = 9;
+  ASSERT_EQ(device().GetStreamSource(0, &bound, stride), kOk);
+  ASSERT_EQ(device().GetIndices(&boundIndices, base), kOk);
+  EXPECT_EQ(stride, 24u);
+  EXPECT_EQ(base, 0u);
+  bound->Release();
+  boundIndices->Release();
+  EXPECT_EQ(vertices->References(), 2u);
 
   // A texture still bound when the device goes away is released with it.
   device().SetTexture(0, texture);

@@ -18,9 +18,10 @@ constexpr uint64_t kFallbackTextureMemory = 256ull << 20;
 
 GlDevice::GlDevice(SDL_Window* window, void* context, const GlLimits& limits, const Caps& caps, DisplayMode desktop,
                    const PresentParameters& parameters)
-    : window_(window), context_(context), contextToken_(std::make_shared<bool>(true)), limits_(limits),
+    : window_(window), context_(context), contextToken_(std::make_shared<GlContextState>()), limits_(limits),
       desktop_(desktop) {
   caps_ = caps;
+  contextToken_->beforeGlWork = [this] { FlushDraws(); };
   glGenVertexArrays(1, &vertexArray_);
   glBindVertexArray(vertexArray_);
   glGenBuffers(1, &streamVertexBuffer_);
@@ -43,6 +44,8 @@ GlDevice::~GlDevice() {
   SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
   const bool ours = previous == static_cast<SDL_GLContext>(context_);
   if (!ours) SDL_GL_MakeCurrent(window_, static_cast<SDL_GLContext>(context_));
+  pending_.counts.clear();
+  contextToken_->beforeGlWork = nullptr;
   for (Surface* surface : {currentTarget_, currentDepth_}) {
     if (surface != nullptr) surface->Release();
   }
@@ -60,7 +63,7 @@ GlDevice::~GlDevice() {
   glDeleteBuffers(1, &streamVertexBuffer_);
   glDeleteBuffers(1, &streamIndexBuffer_);
   glDeleteVertexArrays(1, &vertexArray_);
-  *contextToken_ = false;
+  contextToken_->alive = false;
   SDL_GL_DeleteContext(static_cast<SDL_GLContext>(context_));
   if (!ours && previous != nullptr) SDL_GL_MakeCurrent(previousWindow, previous);
 }
@@ -203,12 +206,14 @@ HResult GlDevice::Reset(PresentParameters& parameters) {
     return kInvalidCall;
   const auto largest = static_cast<uint32_t>(limits_.maxTextureSize);
   if (parameters.backBufferWidth > largest || parameters.backBufferHeight > largest) return kInvalidCall;
+  FlushDraws();
   inScene_ = false;
   return ApplyPresentParameters(parameters);
 }
 
 HResult GlDevice::Present() {
   if (inScene_) return kInvalidCall;
+  FlushDraws();
   const auto width = static_cast<GLint>(parameters_.backBufferWidth);
   const auto height = static_cast<GLint>(parameters_.backBufferHeight);
   glDisable(GL_SCISSOR_TEST);
@@ -282,6 +287,7 @@ HResult GlDevice::BeginScene() {
 
 HResult GlDevice::EndScene() {
   if (!inScene_) return kInvalidCall;
+  FlushDraws();
   inScene_ = false;
   return kOk;
 }
@@ -295,6 +301,7 @@ HResult GlDevice::ClearRects(uint32_t count, const Rect* rects, uint32_t flags, 
   if (count > 0 && rects == nullptr) return kInvalidCall;
   if ((flags & (clear_flags::kZBuffer | clear_flags::kStencil)) && currentDepth_ == nullptr) return kInvalidCall;
   if (!(z >= 0.0f && z <= 1.0f)) return kInvalidCall;
+  FlushDraws();
   if (!BindTarget()) return kInvalidCall;
   GLbitfield mask = 0;
   if (flags & clear_flags::kTarget) mask |= GL_COLOR_BUFFER_BIT;
@@ -440,6 +447,7 @@ HResult GlDevice::SetRenderTarget(Surface* renderTarget, Surface* depthStencil) 
     if (depthStencil != autoDepthSurface_ && dynamic_cast<GlDepthSurface*>(depthStencil) == nullptr)
       return kInvalidCall;
   }
+  FlushDraws();
   PassBoundary();
   if (renderTarget != nullptr) {
     renderTarget->AddRef();
@@ -512,6 +520,7 @@ std::vector<uint32_t> GlDevice::ReadPixels(uint32_t x, uint32_t y, uint32_t widt
       height > desc.height - y) {
     return {};
   }
+  FlushDraws();
   if (!BindTarget()) return {};
   if (currentTarget_ == backBufferSurface_ && resolveFramebuffer_ != 0) {
     const auto w = static_cast<GLint>(parameters_.backBufferWidth), h = static_cast<GLint>(parameters_.backBufferHeight);
@@ -534,6 +543,7 @@ uint32_t GlDevice::ReadWindowPixel(uint32_t x, uint32_t y) {
   int width = 0, height = 0;
   SDL_GL_GetDrawableSize(window_, &width, &height);
   if (x >= static_cast<uint32_t>(width) || y >= static_cast<uint32_t>(height)) return 0;
+  FlushDraws();
   glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
   uint32_t pixel = 0;
   glReadPixels(static_cast<GLint>(x), height - 1 - static_cast<GLint>(y), 1, 1, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,

@@ -4,6 +4,7 @@
 
 #include <epoxy/gl.h>
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <initializer_list>
@@ -85,7 +86,8 @@ class GlDevice : public StateDevice {
   uint32_t ReadWindowPixel(uint32_t x, uint32_t y);
   // Counters for benchmarks and tests.
   struct Counters {
-    uint64_t draws = 0;
+    uint64_t draws = 0;    // the draws asked for
+    uint64_t glDraws = 0;  // the draw calls GL got: draws in a row with nothing changed between them go as one
     uint64_t programSwitches = 0;
     uint64_t programsBuilt = 0;
   };
@@ -103,7 +105,8 @@ class GlDevice : public StateDevice {
     std::string pass;    // the name of the last mark, empty before the first
     std::string target;  // what was drawn into: "back buffer 800x600 4x", "texture 256x256", "cube face 128x128"
     double seconds = 0;
-    uint64_t segments = 0, draws = 0, samples = 0;
+    uint64_t segments = 0, draws = 0, samples = 0;  // draws: GL draw calls
+    uint64_t requests = 0;                          // the draws asked for
   };
   void SetPassTiming(bool on);
   // Totals since timing was switched on or last cleared, in the order the pass and target were first seen.
@@ -158,6 +161,8 @@ class GlDevice : public StateDevice {
   bool PrepareDraw(GLuint vertexBuffer, uint64_t bufferSerial, uint32_t stride);
   GLuint StreamVertices(const void* data, size_t bytes);
   GLuint StreamIndices(const void* data, size_t bytes);
+  // Sends the indexed draws held back, as one call.
+  void FlushDraws();
 
   SDL_Window* window_;
   void* context_;
@@ -205,6 +210,35 @@ class GlDevice : public StateDevice {
   } attributeCache_;
   StageTexture boundKinds_[kMaxTextureStages] = {};
   Counters counters_;
+  // Everything a draw's result depends on but the lights (whose changes are told apart by their serial).
+  struct DrawState {
+    Viewport viewport;
+    Matrix4 view, projection;
+    std::array<Matrix4, 4> world;
+    std::array<Matrix4, kMaxTextureStages> texture;
+    std::array<uint32_t, kRenderStateCount> renderStates{};
+    std::array<std::array<uint32_t, kTextureStageStateCount>, kMaxTextureStages> stageStates{};
+    std::array<BaseTexture*, kMaxTextureStages> textures{};
+    Material material;
+    std::array<Plane, kMaxClipPlanes> clipPlanes{};
+    uint32_t stride = 0, baseVertexIndex = 0, fvf = 0;
+  };
+  static void Capture(const DeviceState& state, DrawState& out);
+  static bool SameDrawState(const DeviceState& state, const DrawState& held);
+  // Indexed draws from the same buffers under the same state are held back and sent as one
+  // glMultiDrawElementsBaseVertex, however the state went back and forth between them: a software driver pays its
+  // per-draw set-up once. Anything else that reaches GL (another draw, a clear, a target switch, a resource's own
+  // upload or read-back) sends them first.
+  struct PendingDraws {
+    uint64_t serial = 0;  // the state change serial they were prepared under
+    DrawState state;      // and the state itself
+    uint64_t vertexBuffer = 0;
+    GLuint indexBuffer = 0;
+    GLenum mode = 0, indexType = 0;
+    std::vector<GLsizei> counts;
+    std::vector<const void*> offsets;
+    std::vector<GLint> baseVertices;
+  } pending_;
 
   // Ends the segment running since the last boundary and starts the next one (nothing while timing is off).
   void PassBoundary();
@@ -213,7 +247,7 @@ class GlDevice : public StateDevice {
   const char* passName_ = "";
   std::string passTarget_;
   std::chrono::steady_clock::time_point segmentStart_;
-  uint64_t segmentDraws_ = 0;
+  uint64_t segmentDraws_ = 0, segmentRequests_ = 0;
   GLuint samplesQuery_ = 0;
   std::vector<PassTime> passTimes_;
 };

@@ -517,6 +517,7 @@ void GlDevice::SetUpAttributes(GLuint buffer, uint64_t bufferSerial, uint32_t st
 }
 
 bool GlDevice::PrepareDraw(GLuint vertexBuffer, uint64_t bufferSerial, uint32_t stride) {
+  FlushDraws();
   if (!targetBound_) {
     if (!BindTarget()) return false;
     glBindVertexArray(vertexArray_);
@@ -540,7 +541,49 @@ bool GlDevice::PrepareDraw(GLuint vertexBuffer, uint64_t bufferSerial, uint32_t 
   return true;
 }
 
+void GlDevice::Capture(const DeviceState& state, DrawState& out) {
+  out.viewport = state.viewport;
+  out.view = state.view;
+  out.projection = state.projection;
+  out.world = state.world;
+  out.texture = state.texture;
+  out.renderStates = state.renderStates;
+  out.stageStates = state.stageStates;
+  out.textures = state.textures;
+  out.material = state.material;
+  out.clipPlanes = state.clipPlanes;
+  out.stride = state.streams[0].stride;
+  out.baseVertexIndex = state.baseVertexIndex;
+  out.fvf = state.fvf;
+}
+
+bool GlDevice::SameDrawState(const DeviceState& state, const DrawState& held) {
+  auto same = [](const auto& a, const auto& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; };
+  return state.fvf == held.fvf && state.streams[0].stride == held.stride &&
+         state.baseVertexIndex == held.baseVertexIndex && same(state.renderStates, held.renderStates) &&
+         same(state.stageStates, held.stageStates) && same(state.textures, held.textures) &&
+         same(state.material, held.material) && same(state.world, held.world) && same(state.view, held.view) &&
+         same(state.projection, held.projection) && same(state.texture, held.texture) &&
+         same(state.clipPlanes, held.clipPlanes) && same(state.viewport, held.viewport);
+}
+
+void GlDevice::FlushDraws() {
+  PendingDraws& p = pending_;
+  if (p.counts.empty()) return;
+  ++counters_.glDraws;
+  if (p.counts.size() == 1) {
+    glDrawElementsBaseVertex(p.mode, p.counts[0], p.indexType, p.offsets[0], p.baseVertices[0]);
+  } else {
+    glMultiDrawElementsBaseVertex(p.mode, p.counts.data(), p.indexType, p.offsets.data(),
+                                  static_cast<GLsizei>(p.counts.size()), p.baseVertices.data());
+  }
+  p.counts.clear();
+  p.offsets.clear();
+  p.baseVertices.clear();
+}
+
 GLuint GlDevice::StreamVertices(const void* data, size_t bytes) {
+  FlushDraws();
   glBindBuffer(GL_ARRAY_BUFFER, streamVertexBuffer_);
   glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), data, GL_STREAM_DRAW);
   return streamVertexBuffer_;
@@ -561,6 +604,9 @@ HResult GlDevice::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32
   auto* buffer = dynamic_cast<GlVertexBuffer*>(stream.buffer);
   if (buffer == nullptr || buffer->IsLocked()) return kInvalidCall;
   if (!PrepareDraw(buffer->Name(), buffer->Serial(), stream.stride)) return kOk;
+  ++counters_.glDraws;
+
+
   glDrawArrays(PrimitiveOf(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
   return kOk;
 }
@@ -591,12 +637,30 @@ HResult GlDevice::DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, ui
     }
     if (uint64_t{index} + s.baseVertexIndex >= vertexCount) return kInvalidCall;
   }
-  if (!PrepareDraw(vertices->Name(), vertices->Serial(), stride)) return kOk;
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->Name());
+  const GLenum mode = PrimitiveOf(type);
   const GLenum indexType = indices->IndexSize() == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT;
-  glDrawElementsBaseVertex(PrimitiveOf(type), static_cast<GLsizei>(count), indexType,
-                           reinterpret_cast<const void*>(static_cast<size_t>(startIndex) * indices->IndexSize()),
-                           static_cast<GLint>(s.baseVertexIndex));
+  const void* offset = reinterpret_cast<const void*>(static_cast<size_t>(startIndex) * indices->IndexSize());
+  PendingDraws& p = pending_;
+  // The state is what the held draws were prepared under: GL is already set up for this one too.
+  const bool joins = !p.counts.empty() && p.vertexBuffer == vertices->Serial() && p.indexBuffer == indices->Name() &&
+                     p.mode == mode && p.indexType == indexType &&
+                     (p.serial == serial_ ||
+                      (groupChanged_[static_cast<size_t>(StateGroup::Light)] <= p.serial && SameDrawState(s, p.state)));
+  if (!joins) {
+    if (!PrepareDraw(vertices->Name(), vertices->Serial(), stride)) return kOk;
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->Name());
+    p.serial = serial_;
+    Capture(s, p.state);
+    p.vertexBuffer = vertices->Serial();
+    p.indexBuffer = indices->Name();
+    p.mode = mode;
+    p.indexType = indexType;
+  } else {
+    ++counters_.draws;
+  }
+  p.counts.push_back(static_cast<GLsizei>(count));
+  p.offsets.push_back(offset);
+  p.baseVertices.push_back(static_cast<GLint>(s.baseVertexIndex));
   return kOk;
 }
 
@@ -607,6 +671,9 @@ HResult GlDevice::DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, c
   if (Failed(result) || count == 0) return result;
   const GLuint buffer = StreamVertices(vertexData, static_cast<size_t>(count) * stride);
   if (!PrepareDraw(buffer, 0, stride)) return kOk;
+  ++counters_.glDraws;
+
+
   glDrawArrays(PrimitiveOf(type), 0, static_cast<GLsizei>(count));
   return kOk;
 }
@@ -630,6 +697,9 @@ HResult GlDevice::DrawIndexedPrimitiveUP(PrimitiveType type, uint32_t minVertexI
   const GLuint buffer = StreamVertices(vertexData, vertexBytes);
   if (!PrepareDraw(buffer, 0, stride)) return kOk;
   StreamIndices(indexData, static_cast<size_t>(count) * indexSize);
+  ++counters_.glDraws;
+
+
   glDrawElements(PrimitiveOf(type), static_cast<GLsizei>(count), indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
                  nullptr);
   return kOk;

@@ -21,13 +21,15 @@ std::string GlDevice::DescribeTarget() const {
 
 void GlDevice::SetPassTiming(bool on) {
   if (on == passTiming_) return;
+  FlushDraws();
   if (on) {
     if (samplesQuery_ == 0) glGenQueries(1, &samplesQuery_);
     glFinish();
     passTiming_ = true;
     passTarget_ = DescribeTarget();
     segmentStart_ = std::chrono::steady_clock::now();
-    segmentDraws_ = counters_.draws;
+    segmentDraws_ = counters_.glDraws;
+    segmentRequests_ = counters_.draws;
     glBeginQuery(GL_SAMPLES_PASSED, samplesQuery_);
   } else {
     PassBoundary();
@@ -44,6 +46,7 @@ void GlDevice::MarkPass(const char* name) {
 
 void GlDevice::PassBoundary() {
   if (!passTiming_) return;
+  FlushDraws();
   glEndQuery(GL_SAMPLES_PASSED);
   glFinish();
   const auto now = std::chrono::steady_clock::now();
@@ -58,10 +61,12 @@ void GlDevice::PassBoundary() {
   }
   found->seconds += std::chrono::duration<double>(now - segmentStart_).count();
   found->segments += 1;
-  found->draws += counters_.draws - segmentDraws_;
+  found->draws += counters_.glDraws - segmentDraws_;
+  found->requests += counters_.draws - segmentRequests_;
   found->samples += samples;
   passTarget_ = DescribeTarget();
-  segmentDraws_ = counters_.draws;
+  segmentDraws_ = counters_.glDraws;
+  segmentRequests_ = counters_.draws;
   glBeginQuery(GL_SAMPLES_PASSED, samplesQuery_);
   // The boundary's own waiting is left out of the next segment.
   segmentStart_ = std::chrono::steady_clock::now();

@@ -11,7 +11,12 @@ namespace {
 
 constexpr GLuint kUploadUnit = 15;
 
-bool Alive(const GlContextToken& context) { return context && *context; }
+// True while the context lives, after the device has sent what it held back.
+bool Alive(const GlContextToken& context) {
+  if (!context || !context->alive) return false;
+  if (context->beforeGlWork) context->beforeGlWork();
+  return true;
+}
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 
 #include <epoxy/gl.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -10,8 +11,14 @@
 
 namespace platform::gfx {
 
-// Whether the device's GL context still exists; resources outliving the device skip their GL clean-up.
-using GlContextToken = std::shared_ptr<bool>;
+// The device's GL context as its resources see it: whether it still exists (resources outliving the device skip
+// their GL clean-up), and what must run before a resource does GL work of its own (the device sends the draws it
+// holds back, so they see the buffers and textures as they were when the game asked for them).
+struct GlContextState {
+  bool alive = true;
+  std::function<void()> beforeGlWork;
+};
+using GlContextToken = std::shared_ptr<GlContextState>;
 
 // How a Direct3D-style pixel format is stored in GL.
 struct GlPixelFormat {

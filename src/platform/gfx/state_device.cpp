@@ -2,6 +2,7 @@
 #include "platform/gfx/state_device.h"
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace platform::gfx {
@@ -11,6 +12,15 @@ Matrix4 IdentityMatrix() {
   for (int i = 0; i < 4; ++i) m.m[i][i] = 1;
   return m;
 }
+
+namespace {
+// Setting a value the device already holds changes nothing, so it is not reported as a change: the backends then
+// send state, bindings and uniforms to the driver only where they differ. Bit for bit, as the driver sees them.
+template <typename T>
+bool Same(const T& held, const T& value) {
+  return std::memcmp(&held, &value, sizeof(T)) == 0;
+}
+}  // namespace
 
 bool IsKnownRenderState(uint32_t code) {
   switch (static_cast<RenderState>(code)) {
@@ -180,6 +190,7 @@ void StateDevice::ResetState(uint32_t width, uint32_t height, bool depthEnabled)
 HResult StateDevice::SetViewport(const Viewport& viewport) {
   if (!(viewport.minZ >= 0.0f && viewport.maxZ <= 1.0f && viewport.minZ <= viewport.maxZ)) return kInvalidCall;
   if (viewport.width > 0x7FFFFFFFu || viewport.height > 0x7FFFFFFFu) return kInvalidCall;
+  if (state_.viewport == viewport) return kOk;
   state_.viewport = viewport;
   OnStateChanged(StateGroup::Viewport);
   return kOk;
@@ -193,10 +204,12 @@ HResult StateDevice::GetViewport(Viewport& viewport) const {
 HResult StateDevice::SetTransform(TransformState state, const Matrix4& matrix) {
   uint32_t code = 0;
   if (!ValidTransform(state, code)) return kInvalidCall;
-  if (code == 2) state_.view = matrix;
-  else if (code == 3) state_.projection = matrix;
-  else if (code < 256) state_.texture[code - 16] = matrix;
-  else state_.world[code - 256] = matrix;
+  Matrix4& held = code == 2   ? state_.view
+                  : code == 3 ? state_.projection
+                  : code < 256 ? state_.texture[code - 16]
+                               : state_.world[code - 256];
+  if (Same(held, matrix)) return kOk;
+  held = matrix;
   OnStateChanged(StateGroup::Transform);
   return kOk;
 }
@@ -214,6 +227,7 @@ HResult StateDevice::GetTransform(TransformState state, Matrix4& matrix) const {
 HResult StateDevice::SetRenderState(RenderState state, StateValue value) {
   const uint32_t code = static_cast<uint32_t>(state);
   if (code >= kRenderStateCount || !IsKnownRenderState(code)) return kInvalidCall;
+  if (state_.renderStates[code] == value) return kOk;
   state_.renderStates[code] = value;
   OnStateChanged(StateGroup::Render);
   return kOk;
@@ -229,6 +243,7 @@ HResult StateDevice::GetRenderState(RenderState state, uint32_t& value) const {
 HResult StateDevice::SetTextureStageState(uint32_t stage, TextureStageState state, StateValue value) {
   const uint32_t code = static_cast<uint32_t>(state);
   if (stage >= kMaxTextureStages || !IsKnownStageState(code)) return kInvalidCall;
+  if (state_.stageStates[stage][code] == value) return kOk;
   state_.stageStates[stage][code] = value;
   OnStateChanged(StateGroup::Stage);
   return kOk;
@@ -243,6 +258,7 @@ HResult StateDevice::GetTextureStageState(uint32_t stage, TextureStageState stat
 
 HResult StateDevice::SetTexture(uint32_t stage, BaseTexture* texture) {
   if (stage >= kMaxTextureStages) return kInvalidCall;
+  if (state_.textures[stage] == texture) return kOk;
   if (texture != nullptr) texture->AddRef();
   if (state_.textures[stage] != nullptr) state_.textures[stage]->Release();
   state_.textures[stage] = texture;
@@ -258,6 +274,7 @@ HResult StateDevice::GetTexture(uint32_t stage, BaseTexture** texture) const {
 }
 
 HResult StateDevice::SetMaterial(const Material& material) {
+  if (Same(state_.material, material)) return kOk;
   state_.material = material;
   OnStateChanged(StateGroup::Material);
   return kOk;
@@ -293,7 +310,9 @@ bool ValidLight(const Light& light) {
 
 HResult StateDevice::SetLight(uint32_t index, const Light& light) {
   if (index > kMaxLightIndex || !ValidLight(light)) return kInvalidCall;
-  state_.lights[index].light = light;
+  LightSlot& slot = state_.lights[index];
+  if (Same(slot.light, light)) return kOk;
+  slot.light = light;
   OnStateChanged(StateGroup::Light);
   return kOk;
 }
@@ -320,6 +339,7 @@ HResult StateDevice::LightEnable(uint32_t index, bool enable) {
     for (const auto& [i, slot] : state_.lights) active += slot.enabled ? 1 : 0;
     if (active >= caps_.maxActiveLights) return kInvalidCall;
   }
+  if (found->second.enabled == enable) return kOk;
   found->second.enabled = enable;
   OnStateChanged(StateGroup::Light);
   return kOk;
@@ -334,6 +354,7 @@ HResult StateDevice::GetLightEnable(uint32_t index, bool& enable) const {
 
 HResult StateDevice::SetClipPlane(uint32_t index, const Plane& plane) {
   if (index >= kMaxClipPlanes) return kInvalidCall;
+  if (Same(state_.clipPlanes[index], plane)) return kOk;
   state_.clipPlanes[index] = plane;
   OnStateChanged(StateGroup::ClipPlane);
   return kOk;
@@ -347,6 +368,7 @@ HResult StateDevice::GetClipPlane(uint32_t index, Plane& plane) const {
 
 HResult StateDevice::SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t stride) {
   if (stream >= kMaxStreams) return kInvalidCall;
+  if (state_.streams[stream].buffer == buffer && state_.streams[stream].stride == stride) return kOk;
   if (buffer != nullptr) buffer->AddRef();
   if (state_.streams[stream].buffer != nullptr) state_.streams[stream].buffer->Release();
   state_.streams[stream] = {buffer, stride};
@@ -363,6 +385,7 @@ HResult StateDevice::GetStreamSource(uint32_t stream, VertexBuffer** buffer, uin
 }
 
 HResult StateDevice::SetIndices(IndexBuffer* buffer, uint32_t baseVertexIndex) {
+  if (state_.indices == buffer && state_.baseVertexIndex == baseVertexIndex) return kOk;
   if (buffer != nullptr) buffer->AddRef();
   if (state_.indices != nullptr) state_.indices->Release();
   state_.indices = buffer;
@@ -380,6 +403,7 @@ HResult StateDevice::GetIndices(IndexBuffer** buffer, uint32_t& baseVertexIndex)
 }
 
 HResult StateDevice::SetVertexShader(uint32_t fvfCode) {
+  if (state_.fvf == fvfCode) return kOk;
   state_.fvf = fvfCode;
   OnStateChanged(StateGroup::Fvf);
   return kOk;

@@ -68,4 +68,23 @@ std::optional<platform::gfx::Rect> BoxOnScreen(const Vec3& min, const Vec3& max,
   return rect;
 }
 
+bool BoxOutsideView(const Vec3& min, const Vec3& max, const Matrix4& toClip) {
+  // Bit k of `beyond` stays set while every corner so far lies beyond side k.
+  uint32_t beyond = 0x3F;
+  for (int i = 0; i < 8 && beyond != 0; ++i) {
+    const Vec3 corner{(i & 1) ? max.x : min.x, (i & 2) ? max.y : min.y, (i & 4) ? max.z : min.z};
+    const Matrix4& m = toClip;
+    const float x = corner.x * m.m[0][0] + corner.y * m.m[1][0] + corner.z * m.m[2][0] + m.m[3][0];
+    const float y = corner.x * m.m[0][1] + corner.y * m.m[1][1] + corner.z * m.m[2][1] + m.m[3][1];
+    const float z = corner.x * m.m[0][2] + corner.y * m.m[1][2] + corner.z * m.m[2][2] + m.m[3][2];
+    const float w = corner.x * m.m[0][3] + corner.y * m.m[1][3] + corner.z * m.m[2][3] + m.m[3][3];
+    // A hair of slack so rounding never drops a box that only touches a side.
+    const float slack = 1e-5f * std::fabs(w) + 1e-6f;
+    const uint32_t sides = (x > w + slack ? 1u : 0u) | (x < -w - slack ? 2u : 0u) | (y > w + slack ? 4u : 0u) |
+                           (y < -w - slack ? 8u : 0u) | (z > w + slack ? 16u : 0u) | (z < -slack ? 32u : 0u);
+    beyond &= sides;  // NaN compares false everywhere: such a box is kept
+  }
+  return beyond != 0;
+}
+
 }  // namespace render

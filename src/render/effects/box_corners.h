@@ -33,4 +33,9 @@ class BoxCorners {
 std::optional<platform::gfx::Rect> BoxOnScreen(const Vec3& min, const Vec3& max, const Matrix4& viewProjection,
                                                uint32_t width, uint32_t height);
 
+// Whether a box, carried through the matrix into clip space, lies wholly beyond one side of the view volume (x and
+// y within -w..w, depth 0..w): nothing of it can reach the picture, so it need not be drawn. A box on the edge is
+// kept.
+bool BoxOutsideView(const Vec3& min, const Vec3& max, const Matrix4& toClip);
+
 }  // namespace render

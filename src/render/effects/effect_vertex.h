@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/gfx/graphics.h"
 #include "platform/math/types.h"
@@ -28,5 +29,33 @@ bool WriteSpriteQuad(platform::gfx::VertexBuffer* buffer, float side, float z, f
 
 // The rotation-only inverse of a view: its transpose with the translation row and column cleared.
 platform::Matrix4 BillboardOf(const platform::Matrix4& view);
+
+// Camera-facing sprites gathered for one draw. Each is the sprite quad of WriteSpriteQuad carried by its own matrix
+// into view space on the processor, so sprites that differ only in place, size, turn, flip-book cell and fade go to
+// the device as one triangle list instead of one draw each.
+class SpriteBatch {
+ public:
+  SpriteBatch() = default;
+  ~SpriteBatch();
+  SpriteBatch(const SpriteBatch&) = delete;
+  SpriteBatch& operator=(const SpriteBatch&) = delete;
+
+  void Clear() { vertices_.clear(); }
+  // Adds the quad of side `side` at depth z covering the cell (0, 0)-(cell, cell) moved by (du, dv), carried
+  // through `placed` (sprite to view space), in the vertex colour given.
+  void Add(const platform::Matrix4& placed, float side, float z, float cell, float du, float dv, uint32_t colour);
+  size_t Count() const { return vertices_.size() / 6; }
+  // Draws what was gathered with the device's current states: the effect vertex format, the batch's own buffer on
+  // stream 0 and an identity view transform (the vertices are in view space already). False when there was nothing
+  // or the device gave no buffer.
+  bool Draw(platform::gfx::Device* device);
+  // Gives the device buffer back (it is made again at the next draw).
+  void Release();
+
+ private:
+  std::vector<EffectVertex> vertices_;
+  platform::gfx::VertexBuffer* buffer_ = nullptr;
+  uint32_t capacity_ = 0;  // vertices the buffer holds
+};
 
 }  // namespace render

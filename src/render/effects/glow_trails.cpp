@@ -132,18 +132,8 @@ void GlowBatch::DrawPoints(platform::gfx::Device* device, const Matrix4& view, c
                            bool mirrored) {
   if (!ready || device == nullptr) return;
   const Matrix4 billboard = BillboardOf(view);
-  device->SetVertexShader(kEffectVertexFormat);
-  device->SetStreamSource(0, quad, sizeof(EffectVertex));
   const bool fade = alphaFade && settings != nullptr && settings->GetInt(app::SettingId::ALPHAFADE) > 0;
-  if (fade) {
-    device->SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::BlendFactorAlpha);
-    device->SetTextureStageState(0, TextureStageState::ColorArg2, arg::kTFactor);
-  }
-  if (frames > 1) {
-    device->SetTextureStageState(0, TextureStageState::TextureTransformFlags,
-                                 platform::gfx::texture_transform::kCount2);
-  }
-  int64_t lastFrame = -1;
+  sprites.Clear();
   for (const auto& entry : points) {
     const GlowPoint& point = *entry;
     if (!point.visible || !(point.alpha > 0.0f)) continue;
@@ -151,30 +141,30 @@ void GlowBatch::DrawPoints(platform::gfx::Device* device, const Matrix4& view, c
                                                      point.scale * size)) {
       continue;
     }
+    float cellU = 0, cellV = 0;
     if (frames > 1) {
       const int64_t f = static_cast<int64_t>(std::floor(point.frameTime + 0.5f)) % frames;
-      if (f != lastFrame) {
-        const int64_t row = f / grid;
-        const int64_t column = f - static_cast<int64_t>(grid) * row;
-        Matrix4 texture = platform::IdentityMatrix();
-        texture.m[2][0] = static_cast<float>(column) * uvStep;
-        texture.m[2][1] = static_cast<float>(row) * uvStep;
-        device->SetTransform(platform::gfx::TransformState::Texture0, texture);
-        lastFrame = f;
-      }
+      const int64_t row = f / grid;
+      const int64_t column = f - static_cast<int64_t>(grid) * row;
+      cellU = static_cast<float>(column) * uvStep;
+      cellV = static_cast<float>(row) * uvStep;
     }
     float d = 0.0f;
     if (frustum != nullptr) {
       d = platform::DotCoord(frustum->planes[0], point.position) / kGlowFadeDistance;
       if (d > 1.0f || d < 0.0f) d = 1.0f;
     }
+    // The fade darkens the glow's colour towards black (the quads are added to the picture); it rides in the
+    // vertex colour, which the texture is modulated by.
+    uint32_t colour = kOpaqueWhite;
     if (fade) {
       int32_t a = static_cast<int32_t>(std::floor(point.alpha + 0.5f));
       if (d > 0.5f) a = static_cast<int32_t>(2.0f * (1.0f - d) * static_cast<float>(a));
       // The creator may write any alpha; only the byte's range reaches the device.
       a = std::clamp(a, 0, 255);
       if (a == 0) continue;
-      device->SetRenderState(RenderState::TextureFactor, static_cast<uint32_t>(a) << 24);
+      const auto level = static_cast<uint32_t>(a);
+      colour = 0xFF000000u | (level << 16) | (level << 8) | level;
     }
     Matrix4 placed;
     if (mirrored) {
@@ -186,20 +176,15 @@ void GlowBatch::DrawPoints(platform::gfx::Device* device, const Matrix4& view, c
                platform::RotationZMatrix((d * 360.0f + point.rotation) * kDegreesToRadians) * billboard *
                platform::TranslationMatrix(point.position) * view;
     }
-    device->SetTransform(platform::gfx::TransformState::View, placed);
-    device->DrawPrimitive(platform::gfx::PrimitiveType::TriangleFan, 0, 2);
+    sprites.Add(placed, size, kGlowQuadDepth, uvStep, cellU, cellV, colour);
   }
-  if (frames > 1) {
-    device->SetTextureStageState(0, TextureStageState::TextureTransformFlags,
-                                 platform::gfx::texture_transform::kDisable);
-  }
-  if (fade) {
-    device->SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::Modulate);
-    device->SetTextureStageState(0, TextureStageState::ColorArg2, arg::kCurrent);
-  }
+  if (sprites.Count() == 0) return;
+  sprites.Draw(device);
+  device->SetTransform(platform::gfx::TransformState::View, view);
 }
 
 void GlowBatch::Release() {
+  sprites.Release();
   if (quad != nullptr) quad->Release();
   quad = nullptr;
   ready = false;

@@ -11,6 +11,7 @@
 
 #include "platform/gfx/graphics.h"
 #include "platform/math/types.h"
+#include "render/effects/effect_vertex.h"
 #include "render/scene/view_frustum.h"
 
 namespace app {
@@ -92,6 +93,7 @@ class GlowBatch {
   bool alphaFade;
   std::list<std::unique_ptr<GlowPoint>> points;
   platform::gfx::VertexBuffer* quad = nullptr;
+  SpriteBatch sprites;  // the quads of one draw
 
  private:
   void DrawPoints(platform::gfx::Device* device, const Matrix4& view, const ViewFrustum* frustum, bool mirrored);

@@ -12,11 +12,6 @@ namespace render {
 
 namespace {
 
-using platform::gfx::RenderState;
-using platform::gfx::TextureOp;
-using platform::gfx::TextureStageState;
-namespace arg = platform::gfx::texture_arg;
-
 constexpr float kDegreesToRadians = platform::kPi / 180.0f;
 
 }  // namespace
@@ -101,20 +96,9 @@ void ParticleEmitter::Update(float dt) {
 void ParticleEmitter::Draw(platform::gfx::Device* device, const Matrix4& view, const ViewFrustum* frustum) {
   if (!enabled || device == nullptr) return;
   const Matrix4 billboard = BillboardOf(view);
-  device->SetVertexShader(kEffectVertexFormat);
-  device->SetStreamSource(0, quad, sizeof(EffectVertex));
   const bool fade = FadeActive();
-  if (fade) {
-    device->SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::BlendFactorAlpha);
-    device->SetTextureStageState(0, TextureStageState::ColorArg2, arg::kTexture);
-    device->SetTextureStageState(0, TextureStageState::AlphaArg2, arg::kTFactor);
-  }
   const bool animated = frameCount > 1;
-  if (animated) {
-    device->SetTextureStageState(0, TextureStageState::TextureTransformFlags,
-                                 platform::gfx::texture_transform::kCount2);
-  }
-  int64_t lastFrame = -1;
+  batch.Clear();
   for (const auto& particle : particles) {
     Particle& p = *particle;
     if (frustum != nullptr) {
@@ -124,38 +108,29 @@ void ParticleEmitter::Draw(platform::gfx::Device* device, const Matrix4& view, c
         continue;
       }
     }
+    float cellU = 0, cellV = 0;
     if (animated) {
       // Kept inside the grid even if a long frame pushed the counter past one cycle.
       const int64_t f = static_cast<int64_t>(std::floor(p.frame + 0.5f)) % frameCount;
-      if (f != lastFrame) {
-        const int64_t row = f / gridSize;
-        const int64_t column = f - static_cast<int64_t>(gridSize) * row;
-        Matrix4 texture = platform::IdentityMatrix();
-        texture.m[2][0] = static_cast<float>(column) * cellSize;
-        texture.m[2][1] = static_cast<float>(row) * cellSize;
-        device->SetTransform(platform::gfx::TransformState::Texture0, texture);
-        lastFrame = f;
-      }
+      const int64_t row = f / gridSize;
+      const int64_t column = f - static_cast<int64_t>(gridSize) * row;
+      cellU = static_cast<float>(column) * cellSize;
+      cellV = static_cast<float>(row) * cellSize;
     }
+    // The fade rides in the vertex alpha, which the texture's alpha is modulated by; the colour stays white.
+    uint32_t colour = kOpaqueWhite;
     if (fade) {
       const uint32_t a = static_cast<uint32_t>(static_cast<int32_t>(std::floor(p.alpha + 0.5f))) & 0xFF;
-      device->SetRenderState(RenderState::TextureFactor, a << 24);
+      colour = (a << 24) | 0x00FFFFFFu;
     }
-    const Matrix4 world = platform::ScalingMatrix(p.size, p.size, 0.0f) *
-                          platform::RotationZMatrix(p.angle * kDegreesToRadians) * billboard *
-                          platform::TranslationMatrix(p.position) * view;
-    device->SetTransform(platform::gfx::TransformState::View, world);
-    device->DrawPrimitive(platform::gfx::PrimitiveType::TriangleFan, 0, 2);
+    const Matrix4 placed = platform::ScalingMatrix(p.size, p.size, 0.0f) *
+                           platform::RotationZMatrix(p.angle * kDegreesToRadians) * billboard *
+                           platform::TranslationMatrix(p.position) * view;
+    batch.Add(placed, quadSize, 0.0f, cellSize, cellU, cellV, colour);
   }
-  if (animated) {
-    device->SetTextureStageState(0, TextureStageState::TextureTransformFlags,
-                                 platform::gfx::texture_transform::kDisable);
-  }
-  if (fade) {
-    device->SetTextureStageState(0, TextureStageState::ColorOp, TextureOp::Modulate);
-    device->SetTextureStageState(0, TextureStageState::ColorArg2, arg::kCurrent);
-    device->SetTextureStageState(0, TextureStageState::AlphaArg2, arg::kCurrent);
-  }
+  if (batch.Count() == 0) return;
+  batch.Draw(device);
+  device->SetTransform(platform::gfx::TransformState::View, view);
 }
 
 }  // namespace render

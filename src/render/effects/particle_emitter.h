@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <vector>
 
 #include "platform/gfx/graphics.h"
 #include "platform/math/types.h"
+#include "render/effects/effect_vertex.h"
 #include "render/scene/view_frustum.h"
 
 namespace app {
@@ -52,7 +54,9 @@ class ParticleEmitter {
   // Ages, moves and animates every particle and removes the dead ones (dt in seconds).
   void Update(float dt);
   // Draws every particle inside the frustum's box (null: no culling); one outside is marked to die at the next
-  // update. Leaves the device's view transform at the last particle's matrix.
+  // update. The quads go to the device in one draw, already turned to the camera and carried into view space, each
+  // with its flip-book cell in its texture coordinates and its fade in its vertex alpha; the view transform is
+  // left at the given view.
   void Draw(platform::gfx::Device* device, const Matrix4& view, const ViewFrustum* frustum);
 
   const app::Settings* settings;
@@ -71,6 +75,7 @@ class ParticleEmitter {
   bool enabled = false;
   std::list<std::unique_ptr<Particle>> particles;  // newest first
   platform::gfx::VertexBuffer* quad = nullptr;
+  SpriteBatch batch;  // the quads of one draw
 
  private:
   void CreateQuad(platform::gfx::Device* device);

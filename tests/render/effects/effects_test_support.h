@@ -2,6 +2,8 @@
 // a scratch folder holding the generated effect pictures, and readers of the recorded device state.
 #pragma once
 
+#include <algorithm>
+
 #include <cstring>
 #include <memory>
 #include <string>
@@ -76,6 +78,14 @@ class EffectsTest : public render_test::NullDeviceFixture {
     const auto& bytes = static_cast<platform::gfx::MemoryVertexBuffer*>(buffer)->Bytes();
     std::vector<Vertex> vertices(bytes.size() / sizeof(Vertex));
     std::memcpy(vertices.data(), bytes.data(), vertices.size() * sizeof(Vertex));
+    return vertices;
+  }
+
+  // The vertices the last draw read from the buffer on stream 0.
+  std::vector<render::EffectVertex> DrawnVertices() const {
+    if (device_->Draws().empty() || State().streams[0].buffer == nullptr) return {};
+    std::vector<render::EffectVertex> vertices = Vertices(State().streams[0].buffer);
+    vertices.resize(std::min<size_t>(vertices.size(), device_->Draws().back().vertexCount));
     return vertices;
   }
 

@@ -23,11 +23,12 @@ class GlowTrailTest : public effects_test::EffectsTest {
     frustum.BuildOrdinary(*view, platform::PerspectiveFovLH(1.5f, 1.0f, 1.0f, 40000.0f));
     return frustum;
   }
-  // The scale the last draw used, read back from its matrix (first row's length).
-  float LastScale() const {
-    platform::Matrix4 m;
-    device_->GetTransform(platform::gfx::TransformState::View, m);
-    return std::sqrt(m.m[0][0] * m.m[0][0] + m.m[0][1] * m.m[0][1] + m.m[0][2] * m.m[0][2]);
+  // The scale the last draw's first quad was drawn at: the length of its top edge over the batch's quad side.
+  float LastScale(const render::GlowBatch& batch) const {
+    const std::vector<render::EffectVertex> quad = DrawnVertices();
+    if (quad.size() < 2) return 0;
+    const float dx = quad[1].x - quad[0].x, dy = quad[1].y - quad[0].y, dz = quad[1].z - quad[0].z;
+    return std::sqrt(dx * dx + dy * dy + dz * dz) / batch.size;
   }
 };
 
@@ -59,15 +60,15 @@ TEST_F(GlowTrailTest, DistanceFadesGrowsAndCulls) {
     int kind, batch;
     float z, alpha;
     bool drawn;
-    uint32_t factor;
+    uint32_t level;  // the fade, as the grey the glow's colour is modulated by
     float scale;
     const char* what;
   };
   const Case cases[] = {
-      {render::kGlowBrake, 0, 11251, 255, true, 127u << 24, 1.75f, "d = 0.75"},
-      {render::kGlowCorona, 0, 7501, 255, true, 255u << 24, 6.0f, "a corona at d = 0.5 grows by 5"},
-      {render::kGlowFlare, 3, 30001, 255, true, 255u << 24, -1, "flares never fade"},
-      {render::kGlowBrake, 0, 101, 1000, true, 255u << 24, 1.0067f, "alpha above 255 reaches the device as 255"},
+      {render::kGlowBrake, 0, 11251, 255, true, 127u, 1.75f, "d = 0.75"},
+      {render::kGlowCorona, 0, 7501, 255, true, 255u, 6.0f, "a corona at d = 0.5 grows by 5"},
+      {render::kGlowFlare, 3, 30001, 255, true, 255u, -1, "flares never fade"},
+      {render::kGlowBrake, 0, 101, 1000, true, 255u, 1.0067f, "alpha above 255 reaches the device as 255"},
       {render::kGlowBrake, 0, 15011, 255, false, 0, 0, "beyond full distance"},
       {render::kGlowBrake, 0, -50, 255, false, 0, 0, "behind the camera"},
       {render::kGlowBrake, 0, 101, 0, false, 0, 0, "faded out"},
@@ -81,9 +82,11 @@ TEST_F(GlowTrailTest, DistanceFadesGrowsAndCulls) {
     glows.DrawGlowTrails(device_, view, &frustum);
     ASSERT_EQ(device_->Draws().size(), c.drawn ? 1u : 0u);
     if (!c.drawn) continue;
-    EXPECT_EQ(Render(RenderState::TextureFactor), c.factor);
+    const std::vector<render::EffectVertex> quad = DrawnVertices();
+    ASSERT_EQ(quad.size(), 6u);
+    for (const render::EffectVertex& vertex : quad) EXPECT_EQ(vertex.diffuse, 0xFF000000u | c.level * 0x010101u);
     if (c.scale > 0) {
-      EXPECT_NEAR(LastScale(), c.scale, 1e-3f);
+      EXPECT_NEAR(LastScale(*glows.Batch(c.batch, c.kind)), c.scale, 1e-3f);
     }
   }
   GlowTrailSystem glows(device_, &Resources(), settings_.get());

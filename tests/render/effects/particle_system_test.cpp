@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "platform/math/math.h"
 #include "platform/os.h"
 #include "render/effects/effects_test_support.h"
@@ -112,7 +114,7 @@ TEST_F(ParticleTest, ParticleOutsideTheViewBoxIsDroppedEvenIfTheCameraTurnsBack)
   EXPECT_EQ(emitter->particles.front()->position.z, 100.0f);
 }
 
-TEST_F(ParticleTest, DrawFacesTheCameraPicksFramesAndFadesByTextureFactor) {
+TEST_F(ParticleTest, DrawFacesTheCameraPicksFramesAndFadesByVertexAlpha) {
   auto emitter = Emitter();
   auto made = Make();
   made->position = {10, 20, 300};
@@ -120,25 +122,40 @@ TEST_F(ParticleTest, DrawFacesTheCameraPicksFramesAndFadesByTextureFactor) {
   made->frame = 5.4f;
   made->alpha = 100.4f;
   emitter->AddParticle(std::move(made));
+  auto second = Make();
+  second->position = {-40, 0, 200};
+  second->alpha = 255.0f;
+  emitter->AddParticle(std::move(second));
   platform::Matrix4 view = platform::LookAtLH({0, 0, 0}, {1, 0, 1}, {0, 1, 0});
   emitter->Draw(device_, view, nullptr);
+  // Both quads in one list, the newest first, already in view space.
   ASSERT_EQ(device_->Draws().size(), 1u);
-  EXPECT_EQ(device_->Draws()[0].type, platform::gfx::PrimitiveType::TriangleFan);
-  platform::Matrix4 placed;
-  device_->GetTransform(platform::gfx::TransformState::View, placed);
-  // The quad's corner (7.5, 7.5) lands 15 units right and up of the particle, as the camera sees it.
+  EXPECT_EQ(device_->Draws()[0].type, platform::gfx::PrimitiveType::TriangleList);
+  EXPECT_EQ(device_->Draws()[0].primitiveCount, 4u);
+  const std::vector<render::EffectVertex> vertices = DrawnVertices();
+  ASSERT_EQ(vertices.size(), 12u);
+  // The older particle's quad: its top-right corner (7.5, 7.5) lands 15 units right and up of it, as the camera
+  // sees it.
+  const render::EffectVertex* quad = &vertices[6];
   const Vec3 centre = platform::TransformCoord({10, 20, 300}, view);
-  const Vec3 corner = platform::TransformCoord({7.5f, 7.5f, 0}, placed);
-  EXPECT_NEAR(corner.x - centre.x, 15.0f, 1e-3f);
-  EXPECT_NEAR(corner.y - centre.y, 15.0f, 1e-3f);
-  EXPECT_NEAR(corner.z - centre.z, 0.0f, 1e-3f);
-  platform::Matrix4 texture;
-  device_->GetTransform(platform::gfx::TransformState::Texture0, texture);
-  EXPECT_EQ(texture.m[2][0], 0.25f) << "frame 5 is column 1";
-  EXPECT_EQ(texture.m[2][1], 0.25f) << "and row 1";
-  EXPECT_EQ(Render(RenderState::TextureFactor), 100u << 24);
-  EXPECT_EQ(Stage(TextureStageState::TextureTransformFlags), 0u) << "texture transform off afterwards";
+  EXPECT_NEAR(quad[1].x - centre.x, 15.0f, 1e-3f);
+  EXPECT_NEAR(quad[1].y - centre.y, 15.0f, 1e-3f);
+  EXPECT_NEAR(quad[1].z - centre.z, 0.0f, 1e-3f);
+  // Frame 5 of the 4 x 4 grid is column 1, row 1: the quad's cell starts at (0.25, 0.25) and is 0.25 wide.
+  EXPECT_EQ(quad[0].u, 0.25f);
+  EXPECT_EQ(quad[0].v, 0.25f);
+  EXPECT_EQ(quad[2].u, 0.5f);
+  EXPECT_EQ(quad[2].v, 0.5f);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(quad[i].diffuse, (100u << 24) | 0xFFFFFFu) << "faded to 100";
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(vertices[i].diffuse, 0xFFFFFFFFu) << "the newer one unfaded";
+  // The quad's two triangles are the fan's: corners 0, 1, 2 and 0, 2, 3.
+  EXPECT_EQ(quad[3].x, quad[0].x);
+  EXPECT_EQ(quad[4].x, quad[2].x);
+  EXPECT_EQ(Stage(TextureStageState::TextureTransformFlags), 0u) << "no texture transform";
   EXPECT_EQ(Stage(TextureStageState::ColorOp), static_cast<uint32_t>(platform::gfx::TextureOp::Modulate));
+  platform::Matrix4 left;
+  device_->GetTransform(platform::gfx::TransformState::View, left);
+  EXPECT_EQ(std::memcmp(&left, &view, sizeof(view)), 0) << "the view is left as given";
 }
 
 class ParticleSystemTest : public ParticleTest {};

@@ -96,4 +96,28 @@ TEST(BoxOnScreen, GivesThePixelsABoxCanCoverOrNone) {
   }
 }
 
+TEST(BoxOutsideView, OnlyABoxWhollyBeyondOneSideIsLeftOut) {
+  // Looking down +z from the origin, 90 degrees wide, aspect 2, near 1, far 1000.
+  const platform::Matrix4 viewProjection =
+      platform::LookAtLH({0, 0, 0}, {0, 0, 1}, {0, 1, 0}) * platform::PerspectiveFovLH(platform::kPi / 2, 2.0f, 1, 1000);
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  struct Case {
+    const char* what;
+    Vec3 min, max;
+    bool outside;
+  };
+  const Case cases[] = {
+      {"ahead", {-1, -1, 10}, {1, 1, 12}, false},
+      {"beyond the left side", {-300, -1, 10}, {-200, 1, 20}, true},
+      {"beyond the top", {-1, 50, 10}, {1, 60, 20}, true},
+      {"behind the eye", {-1, -1, -20}, {1, 1, -5}, true},
+      {"beyond the far plane", {-1, -1, 1200}, {1, 1, 1300}, true},
+      {"around the eye, every side reached", {-5, -5, -5}, {5, 5, 5}, false},
+      {"corners left and right of the view but the box across it", {-300, -1, 10}, {300, 1, 20}, false},
+      {"touching the right side", {20, -1, 10}, {30, 1, 10}, false},
+      {"not a number", {nan, nan, nan}, {nan, nan, nan}, false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(render::BoxOutsideView(c.min, c.max, viewProjection), c.outside) << c.what;
+}
+
 }  // namespace
