@@ -14,6 +14,7 @@
 #include "contentgen/data_file_writer.h"
 #include "contentgen/race_content.h"
 #include "game/headless_race.h"
+#include "platform/math/math.h"
 #include "vehicle/vehicle.h"
 #include "vehicle/track_world.h"
 #include "vehicle/vehicle_world.h"
@@ -62,8 +63,10 @@ class SampleTracks : public ::testing::Test {
 };
 std::string* SampleTracks::folder_ = nullptr;
 
-// Every surface a car can meet lies under some triangle of a circuit's collision file. Files a race cannot read
-// are caught by the race report's check that races load without a word on standard error.
+// Every surface a car can drive on lies under some triangle of a circuit's collision file; the walls along the
+// road are not undrivable scenery, so a car rubbing one slides along it (its wheels meet every steep face as
+// undrivable whatever its material). Files a race cannot read are caught by the race report's check that races
+// load without a word on standard error.
 void ExpectEverySurface(race::RaceSession& session) {
   const geometry::ModelGeometry* geometry = session.Collision()->Geometry();
   ASSERT_NE(geometry, nullptr);
@@ -72,9 +75,24 @@ void ExpectEverySurface(race::RaceSession& session) {
   for (uint32_t material : geometry->TriangleFlags()) {
     if (material < surfaces.size()) used.insert(surfaces[material]);
   }
-  for (uint32_t surface = 0; surface < static_cast<uint32_t>(vehicle::kSurfaceVehicle); ++surface) {
+  for (uint32_t surface = 0; surface < static_cast<uint32_t>(vehicle::kSurfaceNoDrive); ++surface) {
     EXPECT_EQ(used.count(surface), 1u) << "no " << vehicle::SurfaceTypeNames[surface];
   }
+  // The walls: steep faces the car bodies slide along.
+  size_t walls = 0, undrivableWalls = 0;
+  for (size_t t = 0; t < geometry->TriangleCount(); ++t) {
+    const platform::Vec3& a = geometry->GetPosition(geometry->CornerA()[t]);
+    const platform::Vec3 n = platform::Normalize(platform::Cross(geometry->GetPosition(geometry->CornerB()[t]) - a,
+                                                                 geometry->GetPosition(geometry->CornerC()[t]) - a));
+    if (std::fabs(n.y) > 0.1f) continue;
+    ++walls;
+    const uint32_t material = geometry->TriangleFlags()[t];
+    if (material < surfaces.size() && surfaces[material] == static_cast<uint32_t>(vehicle::kSurfaceNoDrive)) {
+      ++undrivableWalls;
+    }
+  }
+  EXPECT_GT(walls, 100u);
+  EXPECT_LT(undrivableWalls * 10, walls) << "walls along the road hold a car against them";
 }
 
 TEST_F(SampleTracks, ComputerDriversLapEveryCircuitBothWaysAndJumpItsRamps) {

@@ -14,7 +14,7 @@ namespace {
 enum Straight { kStart, kNorthStreet, kTowpathIn, kTowpathOut, kSouthStreet };
 
 const std::vector<TrackCorner> kCorners = {
-    {6000, 2400, 1000}, {-6000, 2400, 1000}, {-5200, 0, 1200}, {-6000, -2400, 1000}, {6000, -2400, 1000},
+    {6000, 2400, 2000}, {-6000, 2400, 1300}, {-5200, 0, 1600}, {-6000, -2400, 1300}, {6000, -2400, 2000},
 };
 constexpr float kWaterLevel = -40;
 constexpr float kCanalHalfWidth = 240;

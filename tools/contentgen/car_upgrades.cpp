@@ -248,7 +248,7 @@ bool WriteUpgradeFiles(const std::string& folder, const SampleCar& car) {
                                                     {2000, car.peakTorque * 0.1f},
                                                     {3500, car.peakTorque * 0.4f},
                                                     {car.redline, car.peakTorque * 0.45f}});
-  for (auto [name, points] : TyreCurves()) {
+  for (auto [name, points] : TyreCurves(car)) {
     if (name.find("lat") != std::string::npos && name.find("damp") == std::string::npos) {
       for (auto& point : points) point.second *= kSportGrip;
     }

@@ -14,9 +14,10 @@ namespace {
 // Straights in driving order from the start, which lies on the warehouse street up from the quay.
 enum Straight { kEastWarehouses, kWharf, kYardIn, kYard, kYardOut, kNorthWarehouses, kOldQuay, kQuay };
 
+// The yard bay is tight; the harbour corners sweep.
 const std::vector<TrackCorner> kCorners = {
-    {5000, 2500, 900}, {1200, 2500, 700},   {1200, 700, 600},  {-1600, 700, 600},
-    {-1600, 2500, 700}, {-5000, 2500, 900}, {-5000, -2500, 900}, {5000, -2500, 1100},
+    {5000, 2500, 2000}, {1200, 2500, 800},   {1200, 700, 800},  {-1600, 700, 800},
+    {-1600, 2500, 800}, {-5000, 2500, 2000}, {-5000, -2500, 2000}, {5000, -2500, 2000},
 };
 constexpr float kWaterLevel = -60;
 constexpr float kQuayZ = -2500;
@@ -88,7 +89,7 @@ TrackDesign BuildDocksTrack() {
     breaks.push_back(at(s, f));
   }
   b.BuildRoad(style, breaks, {});
-  b.AddRamp(ramp, m.ramp, m.hazard);
+  b.AddRamp(ramp, m.ramp, m.rampSide);
   {
     const Vec3 c0 = b.Loop().CentreAt(-40), c1 = b.Loop().CentreAt(40), l = b.Loop().LeftAt(0) * widths.road;
     const Vec3 lift{0, 1, 0};

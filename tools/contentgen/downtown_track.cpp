@@ -15,9 +15,10 @@ namespace {
 // Straights of the loop, in driving order from the start.
 enum Straight { kAvenue, kEastStreet, kOldTownWest, kOldTownNorth, kBoulevard, kWestStreet };
 
+// Bends as wide as the blocks allow: the old-town jog is two quick bends, the corners of the grid sweep.
 const std::vector<TrackCorner> kCorners = {
-    {5000, -3000, 900}, {5000, 1000, 700}, {2000, 1000, 700},
-    {2000, 4000, 800},  {-5000, 4000, 900}, {-5000, -3000, 900},
+    {5000, -3000, 1800}, {5000, 1000, 1400}, {2000, 1000, 1400},
+    {2000, 4000, 1500},  {-5000, 4000, 2400}, {-5000, -3000, 2400},
 };
 
 }  // namespace
@@ -93,7 +94,7 @@ TrackDesign BuildDowntownTrack() {
     breaks.push_back(at(s, f));
   }
   b.BuildRoad(style, breaks, {});
-  b.AddRamp(kicker, m.ramp, m.hazard);
+  b.AddRamp(kicker, m.ramp, m.rampSide);
 
   // Start line across the avenue.
   {

@@ -31,11 +31,15 @@ TrackMaterials AddTrackMaterials(TrackBuilder& b, const TrackLook& look) {
   m.ice = add("SNOW_ICE", "ice.png", tp::Snow(), 200);
   m.kerb = add("COBBLE_KERB", "kerb.png", tp::Kerb(), 160);
   m.ramp = add("WOOD_RAMP", "ramp.png", tp::Planks(look.wood + 0x00181008u), 120, true, false);
-  m.shopfront = add("NODRIVE_SHOPFRONT", "shopfront.png", tp::Shopfront(), 300, true, false);
-  m.barrier = add("NODRIVE_BARRIER", "barrier.png", tp::Barrier(), 150, true, false);
-  m.brick = add("NODRIVE_BRICK", "brick.png", tp::Brick(), 100, true, false);
-  m.stone = add("NODRIVE_STONE", "stone.png", tp::Stone(), 120, true, false);
-  m.hazard = add("NODRIVE_HAZARD", "hazard.png", tp::Hazard(), 60, true, false);
+  // Walls along the road are solid ground to the car body, not undrivable scenery: a car that rubs one is
+  // pushed back out along it and keeps its speed along the wall instead of being pressed into the kerb.
+  // Wheels still never drive up a wall's face. A ramp's sides stay undrivable.
+  m.shopfront = add("ROUGHPAVE_SHOPFRONT", "shopfront.png", tp::Shopfront(), 300, true, false);
+  m.barrier = add("ROUGHPAVE_BARRIER", "barrier.png", tp::Barrier(), 150, true, false);
+  m.brick = add("ROUGHPAVE_BRICK", "brick.png", tp::Brick(), 100, true, false);
+  m.stone = add("ROUGHPAVE_STONE", "stone.png", tp::Stone(), 120, true, false);
+  m.hazard = add("ROUGHPAVE_HAZARD", "hazard.png", tp::Hazard(), 60, true, false);
+  m.rampSide = add("NODRIVE_RAMPSIDE", "hazard.png", tp::Hazard(), 60, true, false);
   m.facade = add("NODRIVE_FACADE", "facade.png", tp::Facade(3), 300, false, false);
   m.roof = add("NODRIVE_ROOF", "roof.png", tp::Roof(), 200, false, false);
   m.container = add("NODRIVE_CONTAINER", "container.png", tp::Container(), 100, false, false);

@@ -16,7 +16,7 @@ namespace contentgen {
 // Material slots every sample circuit has. The first group collides; its names start with their surface.
 struct TrackMaterials {
   int16_t road, roughRoad, cobbles, planks, tramRails, dirt, ruts, gravel, grass, rocks, water, ice, kerb, ramp;
-  int16_t shopfront, barrier, brick, stone, hazard;
+  int16_t shopfront, barrier, brick, stone, hazard, rampSide;
   // Scenery the cars never reach.
   int16_t facade, roof, container, ground, paving, startLine;
 };

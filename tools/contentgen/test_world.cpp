@@ -1,10 +1,12 @@
 // The procedural test world: a city circuit built as collision triangles, with markers, lights and paths.
 #include "contentgen/test_world.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "platform/file_system.h"
+#include "contentgen/track_builder.h"
 #include "platform/math/math.h"
 
 namespace contentgen {
@@ -75,6 +77,28 @@ Vec3 InwardAt(float distance) {
 }
 
 float RampStart() { return kStraightX / 2 + kArc + kStraightZ + kArc + kStraightX / 2 - kRampUpLength; }
+
+float RacingLineOffset(float distance) {
+  // Every corner turns left; the line swings out through each one, from a wide entry to a wide exit.
+  const RacingLineShape shape;
+  const float offset = kRacingLineOffset, lead = shape.lead, trail = shape.trail;
+  const float perimeter = Perimeter();
+  float d = std::fmod(distance, perimeter);
+  if (d < 0) d += perimeter;
+  float weight = 0;
+  float start = kStraightX / 2;
+  for (int corner = 0; corner < 4; ++corner) {
+    const float end = start + kArc;
+    for (float shift : {-perimeter, 0.0f, perimeter}) {
+      const float from = start + shift, to = end + shift;
+      if (d >= from && d < to) weight = 1;
+      else if (d < from && d >= from - lead) weight = std::max(weight, 1 - (from - d) / lead);
+      else if (d >= to && d < to + trail) weight = std::max(weight, 1 - (d - to) / trail);
+    }
+    start = end + (corner % 2 == 0 ? kStraightZ : kStraightX);
+  }
+  return offset * weight;
+}
 
 Material RoadMaterialAt(float distance) {
   float fraction = std::fmod(distance, Perimeter()) / Perimeter();
@@ -216,8 +240,8 @@ ColMeshBlock BuildWalls(const std::vector<CrossSection>& sections) {
     size_t next = (i + 1) % sections.size();
     Vec3 inward = sections[i].inward;
     // Both walls face the road.
-    block.AddQuad(kNoDriveWall, rows[i], rows[i] + 1, rows[next] + 1, rows[next], inward);
-    block.AddQuad(kNoDriveWall, rows[i] + 2, rows[i] + 3, rows[next] + 3, rows[next] + 2, inward * -1.0f);
+    block.AddQuad(kWall, rows[i], rows[i] + 1, rows[next] + 1, rows[next], inward);
+    block.AddQuad(kWall, rows[i] + 2, rows[i] + 3, rows[next] + 3, rows[next] + 2, inward * -1.0f);
   }
   return block.Take();
 }
@@ -274,8 +298,9 @@ ColFile BuildTestWorld() {
   file.colour1 = {0.6f, 0.65f, 0.7f};
   file.colour2 = {0.2f, 0.2f, 0.25f};
   file.scale = 1;
+  // The walls are solid ground to a car body, so a car that rubs one slides along it.
   file.materialNames = {"PAVE_ASPHALT", "DIRT_TRACK", "GRASS_VERGE", "COBBLE_STREET",
-                        "WATER_POND",   "NODRIVE_WALL", "COBBLE_KERB", "PAVE_RAMP"};
+                        "WATER_POND",   "ROUGHPAVE_WALL", "COBBLE_KERB", "PAVE_RAMP"};
   std::vector<CrossSection> sections = Sections();
   file.blocks.push_back(BuildRoad(sections));
   file.blocks.push_back(BuildRoadside(sections));
@@ -335,7 +360,10 @@ ColFile BuildTestWorld() {
   PathPointList line;
   line.closed = true;
   int points = static_cast<int>(std::lround(Perimeter() / 200));
-  for (int i = 0; i < points; ++i) line.points.push_back(CentreAt(Perimeter() * static_cast<float>(i) / points));
+  for (int i = 0; i < points; ++i) {
+    const float d = Perimeter() * static_cast<float>(i) / points;
+    line.points.push_back(CentreAt(d) - InwardAt(d) * RacingLineOffset(d));
+  }
   aiPath.lists.push_back(line);
   file.paths.push_back(aiPath);
   // A camera flight over the park, open, with a dropped second list as some exporters write.

@@ -21,6 +21,7 @@ constexpr float kKerbHeight = 4;
 constexpr float kVergeWidth = 300;
 constexpr float kWallHeight = 150;
 constexpr float kWallOffset = kRoadWidth / 2 + kKerbWidth + kVergeWidth;  // centreline to each wall
+constexpr float kRacingLineOffset = 250;  // the racing line's swing toward the outside wall through a corner
 constexpr float kSampleStep = 40;        // distance between cross-sections
 constexpr float kRampRise = 48;          // jump ramp on the north straight, across the whole road
 constexpr float kRampUpLength = 480;
@@ -33,7 +34,7 @@ constexpr float kParkHalfX = 3000;       // infield grass grid
 constexpr float kParkHalfZ = 2000;
 
 // Material slots of the file, in order; names begin with the surface the race maps them to.
-enum Material : int16_t { kPave, kDirt, kGrass, kCobble, kWater, kNoDriveWall, kKerb, kRamp, kMaterialCount };
+enum Material : int16_t { kPave, kDirt, kGrass, kCobble, kWater, kWall, kKerb, kRamp, kMaterialCount };
 
 // Length of the centreline loop.
 float Perimeter();
@@ -43,6 +44,8 @@ platform::Vec3 CentreAt(float distance, platform::Vec3* heading = nullptr);
 platform::Vec3 InwardAt(float distance);
 // Distance along the loop where the ramp starts rising (on the north straight, heading −x).
 float RampStart();
+// How far the racing line runs toward the outside wall at a distance along the loop (inches).
+float RacingLineOffset(float distance);
 // Material of the road at a distance along the loop.
 Material RoadMaterialAt(float distance);
 }  // namespace test_world

@@ -60,6 +60,17 @@ struct TrackWidths {
 
 using UvPair = std::pair<float, float>;
 
+// Where the racing line runs across the road. A computer driver aims a second or more ahead along the line
+// and so cuts inside every bend; the line swings out toward the outside wall through each bend, starting
+// `lead` inches before it (a wide entry) and coming back over `trail` inches after it, so that the car the line
+// pulls along clips the inside late and stays off the inner wall. Lead and trail match on a circuit raced both
+// ways round.
+struct RacingLineShape {
+  float bendOffset = 300;  // inches toward the outside of a bend, at most: out to the kerb of a sample road
+  float lead = 1000;
+  float trail = 1000;
+};
+
 class TrackBuilder {
  public:
   TrackBuilder(const std::vector<TrackCorner>& corners, const TrackWidths& widths);
@@ -102,7 +113,9 @@ class TrackBuilder {
 
   // Records: the racing line (closed, every point on the road surface), eight START markers behind distance 0
   // two abreast, and named lights, flares and sounds.
-  void AddRacingLine(const std::string& name);
+  void AddRacingLine(const std::string& name, const RacingLineShape& shape = {});
+  // Signed distance of the racing line from the centreline (positive to the left) at a distance along the loop.
+  float RacingLineOffset(float distance, const RacingLineShape& shape) const;
   void AddStartGrid();
   void AddNode(const NodeRecord& node) { nodes_.push_back(node); }
   void AddMarker(const MarkerRecord& marker) { markers_.push_back(marker); }

@@ -51,7 +51,32 @@ void Compact(ScnPart& part) {
 
 }  // namespace
 
-void TrackBuilder::AddRacingLine(const std::string& name) {
+float TrackBuilder::RacingLineOffset(float distance, const RacingLineShape& shape) const {
+  const float length = loop_.Length();
+  const float d = loop_.Wrap(distance);
+  // The nearest bend decides: between two bends the line crosses over from one outside to the other.
+  float best = 0, weightOfBest = 0;
+  for (const TrackLoop::Bend& bend : loop_.Bends()) {
+    for (float shift : {-length, 0.0f, length}) {
+      const float from = bend.from + shift, to = bend.to + shift;
+      float weight = 0;
+      if (d >= from && d < to) {
+        weight = 1;
+      } else if (d < from && d >= from - shape.lead) {
+        weight = 1 - (from - d) / shape.lead;
+      } else if (d >= to && d < to + shape.trail) {
+        weight = 1 - (d - to) / shape.trail;
+      }
+      if (weight > weightOfBest) {
+        weightOfBest = weight;
+        best = -bend.side * shape.bendOffset * weight;
+      }
+    }
+  }
+  return best;
+}
+
+void TrackBuilder::AddRacingLine(const std::string& name, const RacingLineShape& shape) {
   PathRecord path;
   path.name = name;
   PathPointList line;
@@ -59,7 +84,8 @@ void TrackBuilder::AddRacingLine(const std::string& name) {
   const float length = loop_.Length();
   for (int i = 0; i < kRacingLinePoints; ++i) {
     const float d = length * static_cast<float>(i) / kRacingLinePoints;
-    line.points.push_back(loop_.CentreAt(d) + Vec3{0, SurfaceHeight(d), 0});
+    line.points.push_back(loop_.CentreAt(d) + loop_.LeftAt(d) * RacingLineOffset(d, shape) +
+                          Vec3{0, SurfaceHeight(d), 0});
   }
   path.lists.push_back(std::move(line));
   paths_.push_back(std::move(path));

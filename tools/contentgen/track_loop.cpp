@@ -129,6 +129,14 @@ std::vector<TrackLoop::Span> TrackLoop::Straights() const {
   return spans;
 }
 
+std::vector<TrackLoop::Bend> TrackLoop::Bends() const {
+  std::vector<Bend> bends;
+  for (const Piece& piece : pieces_) {
+    if (piece.bend) bends.push_back({piece.from, piece.from + piece.length, piece.turn >= 0 ? 1.0f : -1.0f});
+  }
+  return bends;
+}
+
 std::vector<float> TrackLoop::Samples(float straightStep, float bendStep) const {
   std::vector<float> samples;
   for (const Piece& piece : pieces_) {

@@ -33,6 +33,11 @@ class TrackLoop {
     float from = 0, to = 0;
   };
   std::vector<Span> Straights() const;
+  // Where each bend runs, as [from, to) distances, and which way it turns (+1 left, -1 right).
+  struct Bend {
+    float from = 0, to = 0, side = 1;
+  };
+  std::vector<Bend> Bends() const;
   // Distances to cut the loop at: every straight in steps of at most straightStep, every bend in steps of at
   // most bendStep radians, each piece's ends included; sorted, first 0, all below Length().
   std::vector<float> Samples(float straightStep, float bendStep) const;

@@ -24,7 +24,7 @@ const char* const kTextureFiles[kTrackTextureCount] = {"asphalt.png", "dirt.png"
                                                        "wall.png",    "kerb.png",  "ramp.png"};
 
 std::pair<float, float> UvAt(const Vec3& p, int16_t material) {
-  if (material == test_world::kNoDriveWall) return {(p.x + p.z) / kWallUvSize, -p.y / kWallUvSize};
+  if (material == test_world::kWall) return {(p.x + p.z) / kWallUvSize, -p.y / kWallUvSize};
   return {p.x / kGroundUvSize, p.z / kGroundUvSize};
 }
 

@@ -1,6 +1,8 @@
 // Sample cars across the classes: definitions, curves and upgrade catalogues written into CARS/<NAME>/.
 #include "contentgen/vehicle_content.h"
 
+#include <cmath>
+
 #include "contentgen/car_models.h"
 #include "contentgen/car_upgrades.h"
 #include "contentgen/data_file_writer.h"
@@ -31,25 +33,25 @@ CurvePoints SteeringRangeCurve() { return {{0, 1.0f}, {600, 0.8f}, {1200, 0.45f}
 const std::vector<SampleCar>& SampleCars() {
   static const std::vector<SampleCar> cars = {
       {.name = "BERLINE", .displayName = "Berline", .carClass = "C", .shape = CarShape::kSaloon, .cost = 4000,
-       .mass = 1100, .cgHeight = 22, .drivetrain = "FWD", .peakTorque = 140, .redline = 6800, .gears = 5,
+       .mass = 1100, .cgHeight = 9, .drivetrain = "FWD", .peakTorque = 140, .redline = 6800, .gears = 5,
        .gearRatios = {3.5, 1, 3.4, 2.1, 1.5, 1.15, 0.9}, .finalDrive = 3.9, .tyreRadius = 11, .halfTrack = 28,
        .frontAxle = 50, .rearAxle = -46, .bodyHalfWidth = 33, .bodyLength = 160, .bodyHeight = 55,
-       .paintArgb = 0xFF2060C0},
+       .tyreGrip = 1.0f, .paintArgb = 0xFF2060C0},
       {.name = "PICKUP", .displayName = "Pickup", .carClass = "C", .shape = CarShape::kPickup, .cost = 6500,
-       .mass = 1650, .cgHeight = 24, .drivetrain = "RWD", .peakTorque = 380, .redline = 6200, .gears = 4,
+       .mass = 1650, .cgHeight = 10, .drivetrain = "RWD", .peakTorque = 380, .redline = 6200, .gears = 4,
        .gearRatios = {3.0, 1, 2.6, 1.7, 1.25, 0.95}, .finalDrive = 3.4, .tyreRadius = 13, .tyreWidth = 10,
        .halfTrack = 32, .frontAxle = 62, .rearAxle = -56, .bodyHalfWidth = 38, .bodyLength = 195,
-       .bodyHeight = 58, .paintArgb = 0xFF3C8C34, .neonArgb = 0xFFFFD8A0},
+       .bodyHeight = 58, .tyreGrip = 0.95f, .paintArgb = 0xFF3C8C34, .neonArgb = 0xFFFFD8A0},
       {.name = "COUPE", .displayName = "Coupe", .carClass = "B", .shape = CarShape::kCoupe, .cost = 14000,
-       .mass = 1350, .drivetrain = "RWD", .peakTorque = 220, .redline = 7000, .gears = 6,
+       .mass = 1350, .cgHeight = 8, .drivetrain = "RWD", .peakTorque = 220, .redline = 7000, .gears = 6,
        .gearRatios = {3.4, 1, 3.3, 2.2, 1.6, 1.25, 1.0, 0.82}, .finalDrive = 3.7, .tyreRadius = 12,
        .halfTrack = 30, .frontAxle = 56, .rearAxle = -52, .bodyHalfWidth = 35, .bodyLength = 175,
-       .bodyHeight = 48, .paintArgb = 0xFFC82020, .neonArgb = 0xFFFFC8C0},
+       .bodyHeight = 48, .tyreGrip = 1.1f, .paintArgb = 0xFFC82020, .neonArgb = 0xFFFFC8C0},
       {.name = "ROADSTER", .displayName = "Roadster", .carClass = "A", .shape = CarShape::kRoadster,
-       .cost = 26000, .mass = 1300, .drivetrain = "AWD", .peakTorque = 260, .redline = 7200, .gears = 6,
+       .cost = 26000, .mass = 1300, .cgHeight = 7, .drivetrain = "AWD", .peakTorque = 260, .redline = 7200, .gears = 6,
        .gearRatios = {3.3, 1, 3.2, 2.1, 1.55, 1.25, 1.05, 0.95}, .finalDrive = 3.9, .turbo = true,
        .tyreRadius = 12, .halfTrack = 30, .frontAxle = 54, .rearAxle = -50, .bodyHalfWidth = 35,
-       .bodyLength = 170, .bodyHeight = 46, .paintArgb = 0xFFE8C020, .neonArgb = 0xFFFFF0C0},
+       .bodyLength = 170, .bodyHeight = 46, .tyreGrip = 1.25f, .paintArgb = 0xFFE8C020, .neonArgb = 0xFFFFF0C0},
   };
   return cars;
 }
@@ -123,13 +125,21 @@ std::string CarDefinitionText(const SampleCar& car) {
   return w.Text();
 }
 
-std::vector<std::pair<std::string, CurvePoints>> TyreCurves() {
+std::vector<std::pair<std::string, CurvePoints>> TyreCurves(const SampleCar& car) {
+  // Sideways grip comes mostly from the lateral retention, which the wheel load does not scale: a car that
+  // brakes or slides sideways unloads its rear wheels, and a rear held by load alone would let go and spin
+  // the car round. The retention stays low far into a slide, so a car that steps out catches itself; grass,
+  // dirt and the handbrake add their slipperiness on top and still slide.
+  CurvePoints lateralGrip = {{0, 0}, {5, 3.0f}, {15, 3.5f}, {40, 3.0f}, {90, 2.0f}};
+  for (auto& point : lateralGrip) point.second *= car.tyreGrip;
+  CurvePoints lateralRetention = {{0, 0.01f}, {10, 0.01f}, {30, 0.02f}, {90, 0.05f}};
+  for (auto& point : lateralRetention) point.second = std::pow(point.second, car.tyreGrip);
   return {
       {"slipcurve.crv", {{0, 0}, {0.02f, 0}, {0.08f, 1.0f}, {0.2f, 0.8f}, {0.5f, 0.2f}, {1.0f, 0.1f}}},
       {"latslipcurve.crv", {{0, 1.0f}, {0.3f, 0.8f}, {1.0f, 0.5f}}},
-      {"slipanglelatcurve.crv", {{0, 0}, {5, 4.0f}, {15, 5.0f}, {40, 3.5f}, {90, 2.0f}}},
+      {"slipanglelatcurve.crv", lateralGrip},
       {"slipanglelongcurve.crv", {{0, 1.0f}, {10, 0.8f}, {90, 0.3f}}},
-      {"slipanglelatdamp.crv", {{0, 0.02f}, {10, 0.05f}, {30, 0.3f}, {90, 0.5f}}},
+      {"slipanglelatdamp.crv", lateralRetention},
       {"slipanglelongdamp.crv", {{0, 0.05f}, {30, 0.2f}, {90, 0.4f}}},
   };
 }
@@ -159,7 +169,7 @@ bool WriteSampleCar(const std::string& folder, const SampleCar& car) {
   ok = ok && WriteCurve(base + "torque.crv", TorqueCurve(car));
   ok = ok && WriteCurve(base + "turbo.crv", TurboCurve(car));
   ok = ok && WriteCurve(base + "steering.crv", SteeringRangeCurve());
-  for (const auto& [name, points] : TyreCurves()) ok = ok && WriteCurve(base + "TIRES/" + name, points);
+  for (const auto& [name, points] : TyreCurves(car)) ok = ok && WriteCurve(base + "TIRES/" + name, points);
   return ok && WriteUpgradeFiles(base, car) && WriteCarModels(base, ModelSpecOf(car));
 }
 

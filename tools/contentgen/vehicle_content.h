@@ -35,6 +35,9 @@ struct SampleCar {
   float frontAxle = 50;     // tyre z
   float rearAxle = -50;
   float bodyHalfWidth = 36, bodyLength = 180, bodyHeight = 50;
+  // Cornering grip of the stock tyres, 1 for a plain road car; a street racer's tyres bite harder and let go
+  // of a slide sooner.
+  float tyreGrip = 1;
   uint32_t paintArgb = 0xFFC02020;
   uint32_t neonArgb = 0xFFFFE0B0;  // the dim glow under the car as it leaves the factory
 };
@@ -49,8 +52,8 @@ constexpr const char* kCarUpgradeFile = "upgrades.dat";
 std::string CarDefinitionText(const SampleCar& car);
 // The model sizes and colours of a car.
 CarModelSpec ModelSpecOf(const SampleCar& car);
-// The tyre slip curves every sample car uses, by file name.
-std::vector<std::pair<std::string, CurvePoints>> TyreCurves();
+// The stock tyre slip curves of a car, by file name.
+std::vector<std::pair<std::string, CurvePoints>> TyreCurves(const SampleCar& car);
 // Where the car's tyre parts sit in car space (front left, front right, rear left, rear right).
 std::vector<platform::Vec3> TyrePositions(const SampleCar& car);
 
