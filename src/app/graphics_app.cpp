@@ -123,6 +123,12 @@ HResult GraphicsApp::ShowFatalError(HResult code, int /*kind*/) {
   std::string text = FatalErrorMessage(code);
   text += kFatalErrorExitText;
   fatalErrorShown = true;
+  // The box must be seen, and the player's desktop must not stay in the game's display mode: leave full screen
+  // first. The game is ending, so the device is not rebuilt for the window.
+  if (!windowed && window != 0 && windows.IsWindow(window)) {
+    windows.ClipCursor(nullptr);
+    windows.SetWindowStyle(window, windowedStyle);
+  }
   windows.MessageBox(text, title, platform::message_box::kIconError | platform::message_box::kOk);
   RequestClose();
   return platform::kFail;
@@ -361,10 +367,23 @@ HResult GraphicsApp::ApplyWindowStyle() {
   if (windowed) {
     windows.SetWindowStyle(window, windowedStyle);
   } else {
+    ApplyFullscreenMode();
     windows.SetWindowStyle(window, platform::window_style::kFullscreen);
     windows.SetFocus(window);
   }
   return platform::kOk;
+}
+
+void GraphicsApp::ApplyFullscreenMode() {
+  if (window == 0) return;
+  const gfx::DisplayMode& mode = deviceSettings.fullscreenChoice.displayMode;
+  platform::FullscreenMode fullscreen;
+  fullscreen.width = static_cast<int>(mode.width);
+  fullscreen.height = static_cast<int>(mode.height);
+  fullscreen.refreshRate = static_cast<int>(mode.refreshRate);
+  fullscreen.pictureWidth = width;
+  fullscreen.pictureHeight = height;
+  windows.SetFullscreenMode(window, fullscreen);
 }
 
 HResult GraphicsApp::Pause() {
@@ -396,8 +415,10 @@ void GraphicsApp::BuildPresentParameters() {
     parameters.backBufferHeight = static_cast<uint32_t>(std::max(0, clientRect.Height()));
     parameters.fullscreenRefreshRate = 0;
   } else {
-    parameters.backBufferWidth = current.displayMode.width;
-    parameters.backBufferHeight = current.displayMode.height;
+    // The picture has the wanted size. The display mode chosen for it has that size too when the screen offers
+    // one; otherwise the window system shows the picture whole within the mode the screen has.
+    parameters.backBufferWidth = static_cast<uint32_t>(std::max(1, width));
+    parameters.backBufferHeight = static_cast<uint32_t>(std::max(1, height));
     parameters.fullscreenRefreshRate = deviceSettings.fullscreenChoice.displayMode.refreshRate;
   }
   presentParameters = parameters;
@@ -534,9 +555,15 @@ HResult GraphicsApp::RenderFrame() {
     if (platform::Failed(result)) return result;
   }
 
-  // Frames per second over application time, so a stopped timer freezes the text and double precision keeps
-  // long runs exact.
-  const double now = services.timer(static_cast<int>(TimerCommand::ApplicationTime));
+  // Frames per second over the real clock, so a paused or stopped game timer still counts frames truly; double
+  // precision keeps long runs exact.
+  const double now = services.timer(static_cast<int>(TimerCommand::AbsoluteTime));
+  // The clock does not start at zero: the first frame starts the first second, so the first text counts frames
+  // over a real second rather than over the time since the machine started.
+  if (!fpsClockStarted) {
+    fpsClockStarted = true;
+    lastFpsUpdateTime = now;
+  }
   ++framesSinceFpsUpdate;
   const double passed = now - lastFpsUpdateTime;
   if (passed > 1.0) {

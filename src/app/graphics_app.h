@@ -129,6 +129,8 @@ class GraphicsApp {
   void RequestClose();
   // Rebuilds or re-creates the device after a switch, keeping it when the adapter and device type stay.
   platform::HResult RebuildDevice(uint32_t previousAdapter, platform::gfx::DeviceType previousType);
+  // Tells the window the display mode and picture size it takes in full screen.
+  void ApplyFullscreenMode();
   // Puts the program back in a window after a failed switch and reports the failure.
   platform::HResult FailDisplayChange(platform::HResult result);
   // Computes windowRect and clientRect for a width × height client area; readWindow takes the top-left corner
@@ -183,7 +185,8 @@ class GraphicsApp {
   bool fatalErrorShown = false;
   // The close sequence has run; a second close request does nothing.
   bool closed = false;
-  // Frame counter of the FPS text: application time of the last update (seconds) and frames since.
+  // Frame counter of the FPS text: clock time of the last update (seconds) and frames since.
+  bool fpsClockStarted = false;
   double lastFpsUpdateTime = 0.0;
   uint32_t framesSinceFpsUpdate = 0;
 };

@@ -14,6 +14,8 @@ HResult GraphicsApp::RebuildDevice(uint32_t previousAdapter, gfx::DeviceType pre
     // Same adapter and device type: keep the device, reset it with new parameters.
     const HResult result = ChooseInitialSettings();
     if (platform::Failed(result)) return result;
+    // A new resolution may choose another display mode.
+    if (!windowed) ApplyFullscreenMode();
     BuildPresentParameters();
     return Reset3DEnvironment();
   }

@@ -8,6 +8,7 @@
 
 #include "platform/gfx/graphics.h"
 #include "platform/os.h"
+#include "platform/window_system.h"
 
 namespace app {
 
@@ -166,6 +167,33 @@ HardwareInfo::HardwareInfo() : HardwareInfo(ReadMachineFacts()) {}
 
 HardwareInfo::HardwareInfo(const MachineFacts& machine) : machine_(machine) { capFlags_.fill(true); }
 
+bool IsWeakIntelName(const std::string& name) {
+  // Mesa names Intel chips "Mesa Intel(R) ..." (older drivers "Mesa DRI Intel(R) ..."). Arc cards are Intel's
+  // discrete ones and not weak.
+  const bool intel = BeginsWith(name, "INTEL") || BeginsWith(name, "MESA INTEL") || BeginsWith(name, "MESA DRI INTEL");
+  return intel && !Contains(name, " ARC");
+}
+
+bool IsWeakIntegratedName(const std::string& name) {
+  if (Contains(name, "INTEGRATED")) return true;
+  // Drivers that draw on the processor.
+  for (const char* software : {"LLVMPIPE", "SOFTPIPE", "SWRAST", "SOFTWARE RASTERIZER"}) {
+    if (Contains(name, software)) return true;
+  }
+  // AMD's processor graphics: Mesa gives them no model number ("AMD Radeon Graphics (renoir, ...)") or a Vega
+  // with its compute-unit count, and names the chip in brackets.
+  if (!Contains(name, "AMD") && !Contains(name, "RADEON")) return false;
+  if (Contains(name, "VEGA") && Contains(name, " GRAPHICS")) return true;
+  if (Contains(name, "RADEON GRAPHICS") || Contains(name, "RADEON(TM) GRAPHICS")) return true;
+  for (const char* chip : {"CARRIZO", "STONEY", "KAVERI", "KABINI", "MULLINS", "RAVEN", "PICASSO", "RENOIR", "CEZANNE",
+                           "LUCIENNE", "BARCELO", "REMBRANDT", "MENDOCINO", "PHOENIX", "VANGOGH", "GFX1036", "GFX1103"}) {
+    if (Contains(name, (std::string("(") + chip).c_str()) || BeginsWith(name, (std::string("AMD ") + chip).c_str())) {
+      return true;
+    }
+  }
+  return false;
+}
+
 void HardwareInfo::Detect(gfx::Device& device, const gfx::GraphicsSystem& graphics,
                           const gfx::PresentParameters& presentParameters) {
   DetectFrom(GatherDeviceFacts(device, graphics, presentParameters));
@@ -182,8 +210,8 @@ void HardwareInfo::DetectFrom(const DeviceFacts& facts) {
   adapterName_ = UpperCase(facts.adapterDescription);
   const std::string& name = adapterName_;
   videoMemoryMB_ = static_cast<int>(std::min<uint64_t>(facts.availableTextureMemory >> 20, INT_MAX));
-  weakIntelAdapter_ = BeginsWith(name, "INTEL");
-  weakIntegratedAdapter_ = Contains(name, "INTEGRATED");
+  weakIntelAdapter_ = IsWeakIntelName(name);
+  weakIntegratedAdapter_ = IsWeakIntegratedName(name);
 
   capValues_[VAL_MAX_TEXTURES] = ToInt(caps.maxSimultaneousTextures);
   capValues_[VAL_MAX_STAGES] = ToInt(caps.maxTextureBlendStages);
@@ -275,7 +303,13 @@ void HardwareInfo::DetectFrom(const DeviceFacts& facts) {
 }
 
 void HardwareInfo::ComplainIfUndetected(const char* question) const {
-  if (!detected_) std::fprintf(stderr, "DETECTION ERROR: %s requested before D3D setup completed\n", question);
+  if (detected_) return;
+  const std::string text = std::string(question) + " requested before D3D setup completed";
+  if (windows_ != nullptr) {
+    windows_->MessageBox(text, "DETECTION ERROR", platform::message_box::kIconError);
+  } else {
+    std::fprintf(stderr, "DETECTION ERROR: %s\n", text.c_str());
+  }
 }
 
 int HardwareInfo::GetCapability(int index) const {

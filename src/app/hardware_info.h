@@ -9,6 +9,9 @@
 #include "platform/gfx/types.h"
 #include "platform/result.h"
 
+namespace platform {
+class WindowSystem;
+}  // namespace platform
 namespace platform::gfx {
 class Device;
 class GraphicsSystem;
@@ -87,6 +90,11 @@ struct DeviceFacts {
 DeviceFacts GatherDeviceFacts(platform::gfx::Device& device, const platform::gfx::GraphicsSystem& graphics,
                               const platform::gfx::PresentParameters& presentParameters);
 
+// Adapter names (upper case) of weak graphics, as the drivers of either desktop spell them: Intel's integrated
+// chips; and any integrated chip, software renderers and AMD's processor graphics included.
+bool IsWeakIntelName(const std::string& name);
+bool IsWeakIntegratedName(const std::string& name);
+
 class HardwareInfo {
  public:
   // Reads the machine facts from the system; the device part waits for Detect.
@@ -100,7 +108,10 @@ class HardwareInfo {
   // Applies the detection rules to gathered facts.
   void DetectFrom(const DeviceFacts& facts);
 
-  // Asked before detection these print one line naming the question, then answer the initial value.
+  // Where a question asked too early is shown: a message box titled "DETECTION ERROR"; without a window system
+  // it goes to the error output.
+  void SetWindowSystem(platform::WindowSystem* windows) { windows_ = windows; }
+  // Asked before detection these show a box naming the question, then answer the initial value.
   // Indices outside the tables answer 0 / false.
   int GetCapability(int index) const;
   bool HasCapability(int index) const;
@@ -124,6 +135,7 @@ class HardwareInfo {
   bool weakIntelAdapter_ = false;
   bool weakIntegratedAdapter_ = false;
   MachineFacts machine_;
+  platform::WindowSystem* windows_ = nullptr;
 };
 
 }  // namespace app

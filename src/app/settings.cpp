@@ -166,7 +166,7 @@ bool Settings::TakeResolutionChanged() { return std::exchange(resolutionChanged_
 int Settings::GetKey(int action) const { return ActionInMaps(action) ? keyMap_[action] : -1; }
 int Settings::GetJoyButton(int action) const { return ActionInMaps(action) ? joyButtonMap_[action] : -1; }
 int Settings::GetJoyAxis(int action) const { return ActionInMaps(action) ? joyAxisMap_[action] : -1; }
-int Settings::GetJoyAxisDir(int action) const { return ActionInMaps(action) ? joyAxisDir_[action] : 0; }
+int Settings::GetJoyAxisDir(int action) const { return ActionInMaps(action) ? joyAxisDir_[action] : -1; }
 
 void Settings::BindKey(int action, int key) {
   UnbindKey(key);

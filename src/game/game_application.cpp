@@ -32,6 +32,7 @@ GameApplication::GameApplication(const app::GraphicsAppServices& services, const
 
   hardwareInfo = gameServices.machine ? std::make_unique<app::HardwareInfo>(*gameServices.machine)
                                       : std::make_unique<app::HardwareInfo>();
+  hardwareInfo->SetWindowSystem(&windows);
   settings = std::make_unique<app::Settings>(*hardwareInfo, programFolder, programFolder);
   settings->LoadConfig(programFolder + app::kConfigFileName);
   // The race lists and cars resolve against the program folder, which need not be the executable's.

@@ -1,6 +1,10 @@
 // Recording window system for tests: window records, an injectable message queue and logs of window calls.
 #include "platform/null_window_system.h"
 
+#include <algorithm>
+
+#include "platform/picture_fit.h"
+
 namespace platform {
 
 namespace {
@@ -50,7 +54,11 @@ WindowHandle NullWindowSystem::CreateWindow(const std::string& title, uint32_t s
 }
 
 void NullWindowSystem::DestroyWindow(WindowHandle window) {
-  if (windows_.erase(window) > 0) ++windowsDestroyed_;
+  WindowRecord* record = Find(window);
+  if (record == nullptr) return;
+  if (record->style == window_style::kFullscreen) displaySize_ = Point{};
+  windows_.erase(window);
+  ++windowsDestroyed_;
 }
 
 bool NullWindowSystem::IsWindow(WindowHandle window) const { return windows_.count(window) > 0; }
@@ -108,12 +116,48 @@ uint32_t NullWindowSystem::GetWindowStyle(WindowHandle window) const {
 void NullWindowSystem::SetWindowStyle(WindowHandle window, uint32_t style) {
   WindowRecord* record = Find(window);
   if (record == nullptr) return;
+  const bool wasFullscreen = record->style == window_style::kFullscreen;
   record->style = style;
-  // Full screen covers the display; going back to a window leaves the window where it is, as a desktop would.
+  // Full screen covers the display; going back to a window leaves the window where it is, as a desktop would,
+  // and gives the screen its desktop mode back.
   if (style == window_style::kFullscreen) {
-    record->outer = Rect{0, 0, desktopWidth_, desktopHeight_};
-    record->visible = true;
+    CoverDisplay(*record);
+    BecomeVisible(window, *record);
+  } else if (wasFullscreen) {
+    displaySize_ = Point{};
   }
+}
+
+void NullWindowSystem::SetFullscreenMode(WindowHandle window, const FullscreenMode& mode) {
+  fullscreenModeCalls_.push_back(mode);
+  WindowRecord* record = Find(window);
+  if (record == nullptr) return;
+  record->fullscreenMode = mode;
+  if (record->style == window_style::kFullscreen) CoverDisplay(*record);
+}
+
+void NullWindowSystem::CoverDisplay(WindowRecord& record) {
+  displaySize_ = Point{};
+  if (record.fullscreenMode && record.fullscreenMode->width > 0 && record.fullscreenMode->height > 0) {
+    const Point wanted{record.fullscreenMode->width, record.fullscreenMode->height};
+    const bool offered = displayModes_.empty() ||
+                         std::any_of(displayModes_.begin(), displayModes_.end(),
+                                     [&](const Point& mode) { return mode.x == wanted.x && mode.y == wanted.y; });
+    if (offered) displaySize_ = wanted;
+  }
+  const Point display = DisplaySize();
+  record.outer = Rect{0, 0, display.x, display.y};
+}
+
+bool NullWindowSystem::ShowsPicture(const WindowRecord& record) const {
+  return record.style == window_style::kFullscreen && record.fullscreenMode &&
+         record.fullscreenMode->pictureWidth > 0 && record.fullscreenMode->pictureHeight > 0;
+}
+
+void NullWindowSystem::BecomeVisible(WindowHandle window, WindowRecord& record) {
+  if (record.visible) return;
+  record.visible = true;
+  PostMessage(window, wm::kSetCursor, window, MakeLParam(static_cast<int>(kHitClient), static_cast<int>(wm::kMouseMove)));
 }
 
 Rect NullWindowSystem::GetWindowRect(WindowHandle window) const {
@@ -124,6 +168,7 @@ Rect NullWindowSystem::GetWindowRect(WindowHandle window) const {
 Rect NullWindowSystem::GetClientRect(WindowHandle window) const {
   const WindowRecord* record = FindWindow(window);
   if (record == nullptr) return Rect{};
+  if (ShowsPicture(*record)) return Rect{0, 0, record->fullscreenMode->pictureWidth, record->fullscreenMode->pictureHeight};
   const Rect client = ClientOnScreen(*record);
   return Rect{0, 0, client.Width(), client.Height()};
 }
@@ -133,12 +178,18 @@ void NullWindowSystem::SetWindowPos(WindowHandle window, const Rect& outer, bool
   WindowRecord* record = Find(window);
   if (record == nullptr) return;
   record->outer = outer;
-  if (show) record->visible = true;
+  if (show) BecomeVisible(window, *record);
 }
 
 void NullWindowSystem::ShowWindow(WindowHandle window, int command) {
   showWindowCalls_.push_back(ShowWindowRecord{window, command});
-  if (WindowRecord* record = Find(window)) record->visible = command != show_command::kHide;
+  WindowRecord* record = Find(window);
+  if (record == nullptr) return;
+  if (command == show_command::kHide) {
+    record->visible = false;
+  } else {
+    BecomeVisible(window, *record);
+  }
 }
 
 void NullWindowSystem::SetFocus(WindowHandle window) { focusCalls_.push_back(window); }
@@ -155,7 +206,11 @@ Point NullWindowSystem::ScreenToClient(WindowHandle window, Point point) const {
   const WindowRecord* record = FindWindow(window);
   if (record == nullptr) return point;
   const Rect client = ClientOnScreen(*record);
-  return Point{point.x - client.left, point.y - client.top};
+  const Point inside{point.x - client.left, point.y - client.top};
+  if (!ShowsPicture(*record)) return inside;
+  const FullscreenMode& mode = *record->fullscreenMode;
+  return AreaToPicture(inside, mode.pictureWidth, mode.pictureHeight,
+                       FitPicture(mode.pictureWidth, mode.pictureHeight, client.Width(), client.Height()));
 }
 
 int NullWindowSystem::MessageBox(const std::string& text, const std::string& caption, uint32_t flags) {

@@ -27,6 +27,7 @@ class NullWindowSystem : public WindowSystem {
     Rect outer;  // screen coordinates
     bool visible = false;
     WindowProc proc;
+    std::optional<FullscreenMode> fullscreenMode;
   };
   struct MessageBoxRecord {
     std::string text;
@@ -50,6 +51,8 @@ class NullWindowSystem : public WindowSystem {
   void SetDesktopSize(int width, int height) { desktopWidth_ = width; desktopHeight_ = height; }
   void SetCreateWindowFails(bool fails) { createWindowFails_ = fails; }
   void SetCursorPos(Point point) { cursor_ = point; }
+  // The display modes the screen can take (width, height); none listed: it takes any.
+  void SetDisplayModes(std::vector<Point> sizes) { displayModes_ = std::move(sizes); }
   // Queues a message as the desktop would (same as PostMessage).
   void InjectMessage(const Message& message) { queue_.push_back(message); }
 
@@ -64,6 +67,10 @@ class NullWindowSystem : public WindowSystem {
   const std::vector<std::optional<Rect>>& ClipCursorCalls() const { return clipCursorCalls_; }
   const std::vector<WindowHandle>& FocusCalls() const { return focusCalls_; }
   bool CursorShown() const { return cursorShown_; }
+  // Every SetFullscreenMode call, in order.
+  const std::vector<FullscreenMode>& FullscreenModeCalls() const { return fullscreenModeCalls_; }
+  // The screen's mode now: the desktop's, unless a full-screen window switched it.
+  Point DisplaySize() const { return displaySize_.x > 0 ? displaySize_ : Point{desktopWidth_, desktopHeight_}; }
   int WaitMessageCalls() const { return waitMessageCalls_; }
   size_t QueuedMessages() const { return queue_.size(); }
   // Every message handed to DispatchMessage, in order.
@@ -85,6 +92,7 @@ class NullWindowSystem : public WindowSystem {
   std::string GetWindowText(WindowHandle window) const override;
   uint32_t GetWindowStyle(WindowHandle window) const override;
   void SetWindowStyle(WindowHandle window, uint32_t style) override;
+  void SetFullscreenMode(WindowHandle window, const FullscreenMode& mode) override;
   Rect GetWindowRect(WindowHandle window) const override;
   Rect GetClientRect(WindowHandle window) const override;
   Rect AdjustWindowRect(const Rect& client, uint32_t style) const override;
@@ -102,6 +110,11 @@ class NullWindowSystem : public WindowSystem {
   WindowRecord* Find(WindowHandle window);
   // Client rectangle in screen coordinates.
   Rect ClientOnScreen(const WindowRecord& record) const;
+  bool ShowsPicture(const WindowRecord& record) const;
+  // Puts a full-screen window over the display in its mode (or the desktop's when the screen cannot take it).
+  void CoverDisplay(WindowRecord& record);
+  // A window coming into view asks which pointer to show over it.
+  void BecomeVisible(WindowHandle window, WindowRecord& record);
 
   std::map<WindowHandle, WindowRecord> windows_;
   WindowHandle nextHandle_ = 1;
@@ -112,6 +125,9 @@ class NullWindowSystem : public WindowSystem {
   bool createWindowFails_ = false;
   Point cursor_;
   bool cursorShown_ = true;
+  std::vector<Point> displayModes_;
+  Point displaySize_;  // 0 x 0: the desktop's
+  std::vector<FullscreenMode> fullscreenModeCalls_;
   int windowsCreated_ = 0;
   int windowsDestroyed_ = 0;
   int waitMessageCalls_ = 0;

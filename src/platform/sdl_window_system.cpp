@@ -3,6 +3,7 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <deque>
 #include <map>
@@ -10,7 +11,9 @@
 #include <string>
 
 #include "platform/key_translation.h"
+#include "platform/picture_fit.h"
 #include "platform/sdl_native.h"
+#include "platform/x11_desktop.h"
 #include "platform/window_system.h"
 
 namespace platform {
@@ -32,6 +35,11 @@ struct Window {
   std::string title;
   // Where the window was before it went full screen.
   Rect windowedRect;
+  // The display mode and picture of full screen; without one, full screen covers the desktop as it is.
+  FullscreenMode fullscreenMode;
+  bool hasFullscreenMode = false;
+  // Full screen on a desktop without a window manager: a borderless window over the whole screen.
+  bool covering = false;
   // The last kSize posted, so a state is not reported twice.
   bool sizeReported = false;
   uint32_t reportedSizeKind = 0;
@@ -209,15 +217,65 @@ class SdlWindowSystem final : public WindowSystem {
     window.style = style;
     if (fullscreen == wasFullscreen) return;
     if (fullscreen) window.windowedRect = GetWindowRect(handle);
-    if (SDL_SetWindowFullscreen(window.sdl, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+    if (fullscreen && !HasWindowManager(window.sdl)) {
+      // Full screen is the window manager's work on X; without one the window itself covers the screen, in the
+      // screen's own mode.
+      CoverDisplay(window);
+      return;
+    }
+    if (!fullscreen && window.covering) {
+      window.covering = false;
+      SDL_SetWindowBordered(window.sdl, SDL_TRUE);
+      RestoreWindowedRect(window);
+      return;
+    }
+    uint32_t flags = 0;
+    if (fullscreen) {
+      flags = SDL_WINDOW_FULLSCREEN_DESKTOP;
+      if (window.hasFullscreenMode) {
+        ApplyDisplayMode(window);
+        flags = SDL_WINDOW_FULLSCREEN;
+      }
+    }
+    int switched = SDL_SetWindowFullscreen(window.sdl, flags);
+    // A screen whose mode cannot be changed still shows the game over the whole desktop.
+    if (switched != 0 && flags == SDL_WINDOW_FULLSCREEN) switched = SDL_SetWindowFullscreen(window.sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    if (switched != 0) {
       std::fprintf(stderr, "window: cannot switch to %s: %s\n", fullscreen ? "full screen" : "a window",
                    SDL_GetError());
       return;
     }
     // Without a window manager nobody gives the window its old size back; ask for it explicitly.
-    if (!fullscreen && window.windowedRect.Width() > 0) {
-      SDL_SetWindowSize(window.sdl, window.windowedRect.Width(), window.windowedRect.Height());
-      SDL_SetWindowPosition(window.sdl, window.windowedRect.left, window.windowedRect.top);
+    if (!fullscreen) RestoreWindowedRect(window);
+  }
+
+  static void RestoreWindowedRect(const Window& window) {
+    if (window.windowedRect.Width() <= 0) return;
+    SDL_SetWindowSize(window.sdl, window.windowedRect.Width(), window.windowedRect.Height());
+    SDL_SetWindowPosition(window.sdl, window.windowedRect.left, window.windowedRect.top);
+  }
+
+  static void CoverDisplay(Window& window) {
+    SDL_Rect bounds{};
+    if (SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(window.sdl)), &bounds) != 0) return;
+    window.covering = true;
+    SDL_SetWindowBordered(window.sdl, SDL_FALSE);
+    SDL_SetWindowPosition(window.sdl, bounds.x, bounds.y);
+    SDL_SetWindowSize(window.sdl, bounds.w, bounds.h);
+    SDL_RaiseWindow(window.sdl);
+  }
+
+  void SetFullscreenMode(WindowHandle handle, const FullscreenMode& mode) override {
+    const auto found = windows_.find(handle);
+    if (found == windows_.end()) return;
+    Window& window = found->second;
+    window.fullscreenMode = mode;
+    window.hasFullscreenMode = mode.width > 0 && mode.height > 0;
+    if (!window.hasFullscreenMode || window.style != window_style::kFullscreen || window.covering) return;
+    // Already full screen: the screen changes mode now (SDL switches a visible full-screen window at once).
+    ApplyDisplayMode(window);
+    if ((SDL_GetWindowFlags(window.sdl) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP) {
+      SDL_SetWindowFullscreen(window.sdl, SDL_WINDOW_FULLSCREEN);
     }
   }
 
@@ -233,6 +291,8 @@ class SdlWindowSystem final : public WindowSystem {
   Rect GetClientRect(WindowHandle handle) const override {
     SDL_Window* sdl = Native(handle);
     if (sdl == nullptr) return {};
+    const Window& window = windows_.at(handle);
+    if (ShowsPicture(window)) return {0, 0, window.fullscreenMode.pictureWidth, window.fullscreenMode.pictureHeight};
     int width = 0, height = 0;
     SDL_GetWindowSize(sdl, &width, &height);
     return {0, 0, width, height};
@@ -310,7 +370,7 @@ class SdlWindowSystem final : public WindowSystem {
     if (sdl == nullptr) return point;
     int x = 0, y = 0;
     SDL_GetWindowPosition(sdl, &x, &y);
-    return {point.x - x, point.y - y};
+    return ToClient(windows_.at(handle), point.x - x, point.y - y);
   }
 
   int MessageBox(const std::string& text, const std::string& caption, uint32_t flags) override {
@@ -341,6 +401,46 @@ class SdlWindowSystem final : public WindowSystem {
 
   void PostToSdlWindow(uint32_t sdlWindowId, uint32_t message, uintptr_t wParam, intptr_t lParam) {
     if (windows_.count(sdlWindowId) != 0) PostMessage(sdlWindowId, message, wParam, lParam);
+  }
+
+  // Mouse position messages carry client coordinates: picture pixels in full screen.
+  intptr_t MouseLParam(uint32_t sdlWindowId, int x, int y) const {
+    const auto found = windows_.find(sdlWindowId);
+    if (found == windows_.end()) return MakeLParam(x, y);
+    const Point client = ToClient(found->second, x, y);
+    return MakeLParam(client.x, client.y);
+  }
+
+  static bool ShowsPicture(const Window& window) {
+    return window.style == window_style::kFullscreen && window.hasFullscreenMode &&
+           window.fullscreenMode.pictureWidth > 0 && window.fullscreenMode.pictureHeight > 0;
+  }
+
+  // A point in the window's own coordinates as a client point.
+  static Point ToClient(const Window& window, int x, int y) {
+    if (!ShowsPicture(window)) return {x, y};
+    int width = 0, height = 0;
+    SDL_GetWindowSize(window.sdl, &width, &height);
+    const FullscreenMode& mode = window.fullscreenMode;
+    const Rect fit = FitPicture(mode.pictureWidth, mode.pictureHeight, width, height);
+    return AreaToPicture({x, y}, mode.pictureWidth, mode.pictureHeight, fit);
+  }
+
+  // Switches the window's full-screen display mode to the nearest one the screen offers at least as large as
+  // asked, else to the desktop's own.
+  static void ApplyDisplayMode(const Window& window) {
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(window.sdl));
+    SDL_DisplayMode wanted{};
+    wanted.w = window.fullscreenMode.width;
+    wanted.h = window.fullscreenMode.height;
+    wanted.refresh_rate = window.fullscreenMode.refreshRate;
+    SDL_DisplayMode mode{};
+    if (SDL_GetClosestDisplayMode(display, &wanted, &mode) == nullptr && SDL_GetDesktopDisplayMode(display, &mode) != 0) {
+      return;
+    }
+    if (SDL_SetWindowDisplayMode(window.sdl, &mode) != 0) {
+      std::fprintf(stderr, "window: cannot use the %dx%d display mode: %s\n", mode.w, mode.h, SDL_GetError());
+    }
   }
 
   void Translate(const SDL_Event& event) {
@@ -381,7 +481,7 @@ class SdlWindowSystem final : public WindowSystem {
       case SDL_MOUSEMOTION:
         mouseButtons_ = event.motion.state;
         PostToSdlWindow(event.motion.windowID, wm::kMouseMove, MouseStateBits(event.motion.state),
-                        MakeLParam(event.motion.x, event.motion.y));
+                        MouseLParam(event.motion.windowID, event.motion.x, event.motion.y));
         break;
       case SDL_MOUSEBUTTONDOWN:
       case SDL_MOUSEBUTTONUP: {
@@ -399,7 +499,8 @@ class SdlWindowSystem final : public WindowSystem {
         } else {
           mouseButtons_ &= ~SDL_BUTTON(button.button);
         }
-        PostToSdlWindow(button.windowID, message, MouseStateBits(mouseButtons_), MakeLParam(button.x, button.y));
+        PostToSdlWindow(button.windowID, message, MouseStateBits(mouseButtons_),
+                        MouseLParam(button.windowID, button.x, button.y));
         break;
       }
       case SDL_MOUSEWHEEL: {
@@ -410,7 +511,7 @@ class SdlWindowSystem final : public WindowSystem {
         const auto delta = static_cast<uint16_t>(static_cast<int16_t>(notches * kWheelDelta));
         PostToSdlWindow(wheel.windowID, wm::kMouseWheel,
                         (static_cast<uintptr_t>(delta) << 16) | MouseStateBits(mouseButtons_),
-                        MakeLParam(wheel.mouseX, wheel.mouseY));
+                        MouseLParam(wheel.windowID, wheel.mouseX, wheel.mouseY));
         break;
       }
       default:
@@ -462,6 +563,11 @@ class SdlWindowSystem final : public WindowSystem {
       }
       case SDL_WINDOWEVENT_EXPOSED:
         PostMessage(id, wm::kPaint, 0, 0);
+        break;
+      case SDL_WINDOWEVENT_SHOWN:
+      case SDL_WINDOWEVENT_ENTER:
+        // The pointer may now be over the window: it asks which pointer to show there.
+        PostMessage(id, wm::kSetCursor, id, MakeLParam(static_cast<int>(kHitClient), static_cast<int>(wm::kMouseMove)));
         break;
       default:
         break;

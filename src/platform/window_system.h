@@ -110,6 +110,18 @@ struct Point {
   int y = 0;
 };
 
+// What a window shows while it has the full-screen style: the display mode the screen is switched to, and the
+// size of the picture drawn in it. A picture of another shape than the mode is shown whole and centred, with
+// bars; a screen that cannot take the mode keeps its own and the picture is fitted to that.
+struct FullscreenMode {
+  int width = 0;
+  int height = 0;
+  int refreshRate = 0;  // 0: the screen's own
+  int pictureWidth = 0;
+  int pictureHeight = 0;
+  bool operator==(const FullscreenMode&) const = default;
+};
+
 // 0 is "no window".
 using WindowHandle = uint32_t;
 
@@ -160,9 +172,14 @@ class WindowSystem {
   virtual void SetWindowText(WindowHandle window, const std::string& text) = 0;
   virtual std::string GetWindowText(WindowHandle window) const = 0;
   virtual uint32_t GetWindowStyle(WindowHandle window) const = 0;
-  // Applies a window style: window_style::kFullscreen makes the window cover its display.
+  // Applies a window style: window_style::kFullscreen makes the window cover its display, switched to the window's
+  // full-screen mode; leaving it, or destroying the window, gives the display its desktop mode back.
   virtual void SetWindowStyle(WindowHandle window, uint32_t style) = 0;
-  // Window rectangle in screen coordinates; client rectangle from (0, 0).
+  // Sets the mode the window takes in full screen; a window already full screen switches at once.
+  virtual void SetFullscreenMode(WindowHandle window, const FullscreenMode& mode) = 0;
+  // Window rectangle in screen coordinates; client rectangle from (0, 0). In full screen with a mode set, the
+  // client area is the picture: its rectangle has the picture's size, and mouse positions (messages and
+  // ScreenToClient) are picture pixels wherever the picture lies on the screen.
   virtual Rect GetWindowRect(WindowHandle window) const = 0;
   virtual Rect GetClientRect(WindowHandle window) const = 0;
   // Outer rectangle for a client rectangle in the given style.
@@ -171,6 +188,8 @@ class WindowSystem {
   virtual void ShowWindow(WindowHandle window, int command) = 0;
   virtual void SetFocus(WindowHandle window) = 0;
 
+  // The system pointer over the window's client area: shown or hidden. The desktop asks the window which it
+  // wants (kSetCursor, hit-test code in lParam's low word) when the pointer comes over it and when it appears.
   virtual void ShowCursor(bool show) = 0;
   // Keeps the pointer inside the rectangle (screen coordinates); null releases it.
   virtual void ClipCursor(const Rect* rect) = 0;

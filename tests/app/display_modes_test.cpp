@@ -1,6 +1,8 @@
 // Tests of display-mode changes while running: window/full-screen switch, resolution change, size changes.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "app/graphics_app.h"
 #include "app/graphics_app_fixture.h"
 
@@ -73,6 +75,82 @@ TEST(HandlePossibleSizeChange, ResetsOnlyWhenTheClientSizeChangedAndReportsAFail
   EXPECT_TRUE(app.closing);
   ASSERT_EQ(harness.windows.MessageBoxes().size(), 1u);
   EXPECT_EQ(harness.windows.MessageBoxes()[0].text, kResetFailed);
+}
+
+TEST(FullScreen, TakesTheChosenModeAndGivesTheDesktopBackOnLeavingOnAFatalErrorAndOnExit) {
+  Harness harness;
+  auto app = std::make_unique<RecordingApp>(harness.Services());
+  app->SetWindowSize(800, 600);
+  ASSERT_EQ(app->Create(), platform::kOk);
+  const platform::Point desktop{1024, 768};
+  const auto displayIs = [&](platform::Point size) {
+    const platform::Point now = harness.windows.DisplaySize();
+    return now.x == size.x && now.y == size.y;
+  };
+
+  ASSERT_EQ(app->ToggleFullscreen(), platform::kOk);
+  ASSERT_FALSE(harness.windows.FullscreenModeCalls().empty());
+  EXPECT_EQ(harness.windows.FullscreenModeCalls().back(), (platform::FullscreenMode{800, 600, 60, 800, 600}));
+  EXPECT_TRUE(displayIs({800, 600})) << "the screen is switched to the wanted mode";
+  EXPECT_EQ(Harness::NullDeviceOf(*app)->Parameters().backBufferWidth, 800u);
+  ASSERT_EQ(app->ChangeResolution(640, 480), platform::kOk);
+  EXPECT_TRUE(displayIs({640, 480})) << "a new resolution in full screen switches the screen again";
+  EXPECT_EQ(harness.windows.GetClientRect(app->window).Width(), 640);
+
+  ASSERT_EQ(app->ToggleFullscreen(), platform::kOk);
+  EXPECT_TRUE(displayIs(desktop)) << "leaving full screen";
+
+  ASSERT_EQ(app->ToggleFullscreen(), platform::kOk);
+  ASSERT_TRUE(displayIs({640, 480}));
+  app->ShowFatalError(static_cast<platform::HResult>(0x8007000Eu), 1);
+  EXPECT_TRUE(displayIs(desktop)) << "before the fatal-error box";
+  ASSERT_EQ(harness.windows.MessageBoxes().size(), 1u);
+
+  Harness second;
+  app.reset();
+  app = std::make_unique<RecordingApp>(second.Services());
+  ASSERT_EQ(app->Create(), platform::kOk);
+  ASSERT_EQ(app->ToggleFullscreen(), platform::kOk);
+  ASSERT_TRUE(second.windows.DisplaySize().x == 640);
+  app.reset();
+  EXPECT_EQ(second.windows.DisplaySize().x, desktop.x) << "on exit";
+}
+
+TEST(FullScreen, AScreenWithoutTheWantedModeShowsThePictureWholeAndTheMouseMapsToIt) {
+  const struct {
+    int desktopWidth, desktopHeight;
+    platform::Point screen, client;
+  } cases[] = {
+      // 1280 x 1024 shows 800 x 600 as 1280 x 960 with bars of 32 above and below.
+      {1280, 1024, {640, 512}, {400, 300}}, {1280, 1024, {0, 32}, {0, 0}}, {1280, 1024, {1279, 991}, {799, 599}},
+      {1280, 1024, {640, 5}, {400, 0}},  // on a bar: the picture's edge
+      // 1920 x 1080 shows it as 1440 x 1080 with bars of 240 left and right.
+      {1920, 1080, {960, 540}, {400, 300}}, {1920, 1080, {240, 0}, {0, 0}}, {1920, 1080, {1679, 1079}, {799, 599}},
+      {1920, 1080, {1800, 540}, {799, 300}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.desktopWidth) + " " + std::to_string(c.screen.x) + "," + std::to_string(c.screen.y));
+    Harness harness;
+    // A screen with one mode, its own, as a virtual or single-mode display has.
+    gfx::NullAdapter& adapter = harness.machine.adapters.at(0);
+    const gfx::DisplayMode only{static_cast<uint32_t>(c.desktopWidth), static_cast<uint32_t>(c.desktopHeight), 60,
+                                gfx::Format::X8R8G8B8};
+    adapter.modes = {only};
+    adapter.desktopMode = only;
+    harness.windows.SetDesktopSize(c.desktopWidth, c.desktopHeight);
+    harness.windows.SetDisplayModes({{c.desktopWidth, c.desktopHeight}});
+    RecordingApp app(harness.Services());
+    app.SetWindowSize(800, 600);
+    ASSERT_EQ(app.Create(), platform::kOk);
+    ASSERT_EQ(app.ToggleFullscreen(), platform::kOk);
+
+    EXPECT_EQ(Harness::NullDeviceOf(app)->Parameters().backBufferWidth, 800u) << "the picture keeps its size";
+    EXPECT_EQ(Harness::NullDeviceOf(app)->Parameters().backBufferHeight, 600u);
+    EXPECT_EQ(harness.windows.GetClientRect(app.window), (platform::Rect{0, 0, 800, 600}));
+    const platform::Point client = harness.windows.ScreenToClient(app.window, c.screen);
+    EXPECT_EQ(client.x, c.client.x);
+    EXPECT_EQ(client.y, c.client.y);
+  }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/app_timer.h"
 #include "app/fatal_errors.h"
 #include "app/graphics_app_fixture.h"
 
@@ -184,6 +185,25 @@ TEST(GraphicsAppKeys, EscapeReachesTheApplicationUnchangedInAWindowAndInFullScre
     EXPECT_EQ(app.keys, (std::vector<std::pair<uint32_t, uintptr_t>>{{wm::kKeyDown, 27}, {wm::kChar, 27}, {wm::kKeyUp, 27}}));
     EXPECT_EQ(app.pauses, 0);
   }
+}
+
+TEST(GraphicsAppFrameRate, CountsFramesOverTheRealClockEvenWhileTheGameTimerStands) {
+  Harness harness;
+  double clock = 5000.0;  // the real clock is far from zero when the game starts
+  GraphicsAppServices services = harness.Services();
+  services.timer = [&clock](int command) {
+    return command == static_cast<int>(TimerCommand::AbsoluteTime) ? clock : 0.0;  // game time stands still
+  };
+  RecordingApp app(services);
+  ASSERT_EQ(app.Create(), platform::kOk);
+  for (int frame = 1; frame <= 4; ++frame) {
+    clock += 0.3;
+    ASSERT_EQ(app.RenderFrame(), platform::kOk);
+    EXPECT_EQ(app.GetFpsText(), "") << "frame " << frame << ": not yet more than a second since the first frame";
+  }
+  clock += 0.3;  // 1.2 s after the first frame, five frames counted
+  ASSERT_EQ(app.RenderFrame(), platform::kOk);
+  EXPECT_EQ(app.GetFpsText(), "FPS : 4.17");
 }
 
 }  // namespace

@@ -5,8 +5,10 @@
 
 #include <functional>
 
+#include "app/settings.h"
 #include "device_facts_fixture.h"
 #include "platform/gfx/null_graphics.h"
+#include "platform/null_window_system.h"
 
 namespace app {
 namespace {
@@ -79,6 +81,56 @@ TEST(HardwareInfo, DetectsANullDeviceAndLeavesItsStatesAlone) {
   EXPECT_EQ(after.stageStates, before.stageStates);
   EXPECT_EQ(after.renderStates, before.renderStates);
   device->Release();
+}
+
+TEST(HardwareInfo, WeakAdapterNamesAsLinuxDriversSpellThem) {
+  const struct {
+    const char* renderer;
+    bool weakIntel, weakIntegrated;
+  } cases[] = {
+      {"Intel(R) 82865G Graphics Controller", true, false},
+      {"Mesa Intel(R) UHD Graphics 620 (KBL GT2)", true, false},
+      {"Mesa DRI Intel(R) HD Graphics 4000 (IVB GT2)", true, false},
+      {"Mesa Intel(R) Arc(tm) A770 Graphics (DG2)", false, false},
+      {"llvmpipe (LLVM 15.0.6, 256 bits)", false, true},
+      {"softpipe", false, true},
+      {"Software Rasterizer", false, true},
+      {"swrast", false, true},
+      {"AMD Radeon Graphics (renoir, LLVM 15.0.6, DRM 3.49, 6.1.0)", false, true},
+      {"AMD Radeon Vega 8 Graphics (raven, LLVM 15.0.6, DRM 3.49, 6.1.0)", false, true},
+      {"AMD RENOIR (DRM 3.41.0, 5.13.0, LLVM 12.0.0)", false, true},
+      {"AMD Radeon RX 6700 XT (navi22, LLVM 15.0.6, DRM 3.49, 6.1.0)", false, false},
+      {"AMD Radeon RX Vega (vega10, LLVM 15.0.6)", false, false},
+      {"NVIDIA GeForce RTX 3060/PCIe/SSE2", false, false},
+      {"Radeon 9600 Integrated", false, true},
+      {"NVIDIA nForce Intel compatible", false, false},  // INTEL not at the start
+  };
+  for (const auto& c : cases) {
+    const HardwareInfo info = Detected(CapableDeviceFacts(c.renderer, 4096));
+    EXPECT_EQ(info.IsWeakIntelAdapter(), c.weakIntel) << c.renderer;
+    EXPECT_EQ(info.IsWeakIntegratedAdapter(), c.weakIntegrated) << c.renderer;
+    // A weak adapter on a fast machine with plenty of memory gets the middle tier; others the top one.
+    HardwareInfo rated(testing_support::FastMachine());
+    rated.DetectFrom(CapableDeviceFacts(c.renderer, 4096));
+    EXPECT_EQ(Settings(rated, "", "").RateMachine(), c.weakIntel || c.weakIntegrated ? 2 : 4) << c.renderer;
+  }
+}
+
+TEST(HardwareInfo, AQuestionBeforeDetectionShowsADetectionErrorBox) {
+  platform::NullWindowSystem windows;
+  HardwareInfo info(testing_support::FastMachine());
+  info.SetWindowSystem(&windows);
+  EXPECT_EQ(info.GetVideoMemory(), 0) << "the initial value still answers";
+  EXPECT_EQ(info.GetAdapterName(), "UNKNOWN");
+  ASSERT_EQ(windows.MessageBoxes().size(), 2u);
+  EXPECT_EQ(windows.MessageBoxes()[0].caption, "DETECTION ERROR");
+  EXPECT_EQ(windows.MessageBoxes()[0].text, "VRAM requested before D3D setup completed");
+  EXPECT_EQ(windows.MessageBoxes()[0].flags & 0xF0u, platform::message_box::kIconError);
+  EXPECT_EQ(windows.MessageBoxes()[1].text, "Adapter name requested before D3D setup completed");
+  info.DetectFrom(CapableDeviceFacts());
+  info.GetVideoMemory();
+  info.HasCapability(CAP_CUBE_MAP);
+  EXPECT_EQ(windows.MessageBoxes().size(), 2u) << "after detection nothing is shown";
 }
 
 }  // namespace

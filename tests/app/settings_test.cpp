@@ -88,6 +88,13 @@ TEST_F(SettingsTest, JoystickBindingsExcludeEachOther) {
   EXPECT_EQ(settings.GetJoyAxis(6), 2);
   settings.SetJoyAxisRaw(255, 1, 1);
   EXPECT_EQ(settings.GetJoyAxis(255), -1);
+  // Every map answers -1 outside its slots, the axis direction included.
+  for (const int action : {255, 256, 1000}) {
+    EXPECT_EQ(settings.GetKey(action), -1) << action;
+    EXPECT_EQ(settings.GetJoyButton(action), -1) << action;
+    EXPECT_EQ(settings.GetJoyAxis(action), -1) << action;
+    EXPECT_EQ(settings.GetJoyAxisDir(action), -1) << action;
+  }
 }
 
 TEST_F(SettingsTest, DefaultJoystickLaysOutAxesThenButtonsInsideTheMaps) {

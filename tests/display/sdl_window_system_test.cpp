@@ -3,9 +3,16 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
+#include "platform/picture_fit.h"
+#include "platform/sdl_native.h"
 #include "platform/window_system.h"
+
+// Last: the X headers define short macro names.
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
 
 namespace platform {
 namespace {
@@ -53,9 +60,54 @@ class SdlWindowSystemTest : public ::testing::Test {
     ASSERT_EQ(SDL_PushEvent(&event), 1);
   }
 
+  // Takes messages, waiting on the display between tries, until done() holds; the messages are kept.
+  bool WaitFor(const std::function<bool(const Message&)>& done, std::vector<Message>* kept = nullptr) {
+    for (int tries = 0; tries < 300; ++tries) {
+      Message message;
+      while (windows_->PeekMessage(message, true)) {
+        if (kept != nullptr) kept->push_back(message);
+        if (done(message)) return true;
+      }
+      windows_->WaitMessage(10);
+    }
+    return false;
+  }
+
+  // Moves the real pointer to a point of the window and waits until the window hears of it; returns the
+  // position message.
+  Message MoveMouseTo(int x, int y) {
+    SDL_WarpMouseInWindow(SdlNativeWindow(*windows_, window_), x, y);
+    Message moved;
+    // Moves from earlier warps may still be on their way; the one wanted is the one after which SDL has the
+    // pointer at the target.
+    for (int tries = 0; tries < 300; ++tries) {
+      Message message;
+      while (windows_->PeekMessage(message, true)) {
+        if (message.message == wm::kMouseMove) moved = message;
+      }
+      int nowX = -1, nowY = -1;
+      SDL_GetMouseState(&nowX, &nowY);
+      if (nowX == x && nowY == y && moved.message == wm::kMouseMove) break;
+      windows_->WaitMessage(10);
+    }
+    return moved;
+  }
+
   std::unique_ptr<WindowSystem> windows_;
   WindowHandle window_ = 0;
 };
+
+// Opaque pixels of the pointer the X server shows now.
+int VisiblePointerPixels(Display* display) {
+  XFixesCursorImage* image = XFixesGetCursorImage(display);
+  if (image == nullptr) return -1;
+  int opaque = 0;
+  for (int i = 0; i < image->width * image->height; ++i) {
+    if ((image->pixels[i] >> 24) != 0) ++opaque;
+  }
+  XFree(image);
+  return opaque;
+}
 
 TEST_F(SdlWindowSystemTest, WindowManagerCloseAndTerminationArriveAsClose) {
   SDL_Event close{};
@@ -177,6 +229,64 @@ TEST_F(SdlWindowSystemTest, FocusAndEachSizeStateAreReportedOnce) {
   EXPECT_EQ(taken[3].lParam, MakeLParam(640, 480));
   EXPECT_EQ(taken[4].wParam, size_kind::kRestored);
   EXPECT_EQ(taken[4].lParam, MakeLParam(800, 600));
+}
+
+TEST_F(SdlWindowSystemTest, TheWindowAsksForItsPointerAndAHiddenOneIsBlankOverIt) {
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  windows_->SetWindowPos(window_, Rect{100, 100, 740, 580}, true);
+  const auto asksForPointer = [this](const Message& message) {
+    return message.message == wm::kSetCursor && message.window == window_ && LowWord(message.lParam) == kHitClient;
+  };
+  EXPECT_TRUE(WaitFor(asksForPointer)) << "shown, the window asks which pointer to show";
+  MoveMouseTo(200, 150);
+
+  windows_->ShowCursor(false);
+  XSync(display, False);
+  EXPECT_EQ(VisiblePointerPixels(display), 0) << "a hidden pointer leaves nothing over the window";
+  // Leaving and coming back asks again.
+  SDL_WarpMouseGlobal(5, 5);
+  SDL_WarpMouseInWindow(SdlNativeWindow(*windows_, window_), 300, 200);
+  EXPECT_TRUE(WaitFor(asksForPointer)) << "the pointer came over the window";
+  windows_->ShowCursor(true);
+  XSync(display, False);
+  EXPECT_GT(VisiblePointerPixels(display), 0) << "shown again, the arrow is back";
+  XCloseDisplay(display);
+}
+
+TEST_F(SdlWindowSystemTest, FullScreenShowsThePictureAndTheMouseIsInPicturePixels) {
+  SDL_DisplayMode desktop{};
+  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+  windows_->ShowWindow(window_, show_command::kNormal);
+  // A mode the virtual screen does not have: it keeps its own and the picture is fitted into it.
+  windows_->SetFullscreenMode(window_, FullscreenMode{800, 600, 0, 800, 600});
+  windows_->SetWindowStyle(window_, window_style::kFullscreen);
+  std::vector<Message> kept;
+  WaitFor([&](const Message&) {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(SdlNativeWindow(*windows_, window_), &width, &height);
+    return width == desktop.w && height == desktop.h;
+  }, &kept);
+  EXPECT_EQ(windows_->GetClientRect(window_), (Rect{0, 0, 800, 600})) << "the client area is the picture";
+
+  const Rect fit = FitPicture(800, 600, desktop.w, desktop.h);
+  const struct {
+    int x, y;
+  } points[] = {{desktop.w / 2, desktop.h / 2}, {fit.left, fit.top}, {fit.right - 1, fit.bottom - 1}, {fit.left + 100, fit.top + 50}};
+  for (const auto& point : points) {
+    const Message moved = MoveMouseTo(point.x, point.y);
+    const Point expected = AreaToPicture({point.x, point.y}, 800, 600, fit);
+    EXPECT_EQ(LowWord(moved.lParam), expected.x) << point.x << "," << point.y;
+    EXPECT_EQ(HighWord(moved.lParam), expected.y) << point.x << "," << point.y;
+    const Point client = windows_->ScreenToClient(window_, windows_->GetCursorPos());
+    EXPECT_EQ(client.x, expected.x);
+    EXPECT_EQ(client.y, expected.y);
+  }
+  EXPECT_EQ(AreaToPicture({desktop.w / 2, desktop.h / 2}, 800, 600, fit).x, 400);
+
+  windows_->SetWindowStyle(window_, window_style::kWindowed);
+  Drain();
+  EXPECT_EQ(windows_->GetClientRect(window_), (Rect{0, 0, 640, 480})) << "a window again, its own size";
 }
 
 }  // namespace

@@ -157,5 +157,49 @@ TEST_F(GameApplicationTest, TheFrameRateLabelIsDrawnOnlyWhenShowFpsIsOn) {
   EXPECT_GT(drawsOfAFrame(), without) << "the label adds its glyphs";
 }
 
+TEST_F(GameApplicationTest, TheSystemPointerIsHiddenOverTheWindowInAWindowAndInFullScreen) {
+  GameApplication& game = Started();
+  ASSERT_TRUE(harness_.windows.CursorShown());
+  // The window came into view during start-up; the desktop asks it which pointer to show.
+  platform::Message message;
+  while (harness_.windows.PeekMessage(message, true)) harness_.windows.DispatchMessage(message);
+  Frames(1);
+  EXPECT_FALSE(harness_.windows.CursorShown()) << "only the game's own pointer shows";
+  game.GetSettings()->SetInt(SettingId::FULLSCREEN, 1);
+  Frames(2);
+  while (harness_.windows.PeekMessage(message, true)) harness_.windows.DispatchMessage(message);
+  ASSERT_EQ(harness_.windows.GetWindowStyle(Window()), platform::window_style::kFullscreen);
+  EXPECT_FALSE(harness_.windows.CursorShown());
+}
+
+TEST_F(GameApplicationTest, InFullScreenOnAWideScreenWithoutTheModeThePointerIsWhereTheMouseIsOverThePicture) {
+  // A 1920 x 1080 screen that offers no other mode: the 800 x 600 picture is shown 1440 x 1080, 240 in from
+  // the left.
+  platform::gfx::NullAdapter& adapter = harness_.machine.adapters.at(0);
+  const platform::gfx::DisplayMode wide{1920, 1080, 60, platform::gfx::Format::X8R8G8B8};
+  adapter.modes = {wide};
+  adapter.desktopMode = wide;
+  harness_.windows.SetDesktopSize(1920, 1080);
+  harness_.windows.SetDisplayModes({{1920, 1080}});
+  GameApplication& game = Started();
+  game.GetSettings()->SetInt(SettingId::RESOLUTION, 2);
+  game.GetSettings()->SetInt(SettingId::FULLSCREEN, 1);
+  game.GetSettings()->UpdateDerived();  // as the video options do
+  Frames(2);
+  ASSERT_EQ(harness_.windows.GetWindowStyle(Window()), platform::window_style::kFullscreen);
+  ASSERT_EQ(game.GetSettings()->GetInt(SettingId::SCREENWIDTH), 800);
+  ASSERT_EQ(harness_.windows.GetClientRect(Window()), (platform::Rect{0, 0, 800, 600}));
+  const struct {
+    platform::Point screen;
+    int x, y;
+  } points[] = {{{960, 540}, 400, 300}, {{420, 360}, 100, 200}, {{1679, 1079}, 799, 599}, {{100, 540}, 0, 300}};
+  for (const auto& point : points) {
+    harness_.windows.SetCursorPos(point.screen);
+    Frames(1);
+    EXPECT_EQ(game.Mouse().scaledCursor.x, point.x) << point.screen.x << "," << point.screen.y;
+    EXPECT_EQ(game.Mouse().scaledCursor.y, point.y) << point.screen.x << "," << point.screen.y;
+  }
+}
+
 }  // namespace
 }  // namespace game

@@ -6,13 +6,15 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/picture_fit.h"
+
 namespace platform::gfx {
 
 namespace {
 
-// Texture memory reported when the driver tells nothing: enough that the game does not take the machine for a
-// low-end one, small enough to be plausible for the hardware the game was made for.
-constexpr uint64_t kFallbackTextureMemory = 256ull << 20;
+// Texture memory reported when the driver tells nothing: a cautious figure, so an unknown adapter is not handed
+// every effect; the detail options can still switch them on.
+constexpr uint64_t kFallbackTextureMemory = 32ull << 20;
 
 }  // namespace
 
@@ -242,8 +244,16 @@ HResult GlDevice::Present() {
     }
     glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    glBlitFramebuffer(0, 0, width, height, 0, drawableHeight, drawableWidth, 0, GL_COLOR_BUFFER_BIT,
-                      sameSize ? GL_NEAREST : GL_LINEAR);
+    // A window of another shape (full screen on a screen without the picture's mode) shows the picture whole,
+    // never stretched, with black bars; the window system maps the mouse through the same rectangle.
+    const platform::Rect fit = FitPicture(width, height, drawableWidth, drawableHeight);
+    if (fit.Width() != drawableWidth || fit.Height() != drawableHeight) {
+      glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+      glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+      glClear(GL_COLOR_BUFFER_BIT);
+    }
+    glBlitFramebuffer(0, 0, width, height, fit.left, drawableHeight - fit.top, fit.right, drawableHeight - fit.bottom,
+                      GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
   }
   SDL_GL_SwapWindow(window_);
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -563,7 +573,9 @@ uint32_t GlDevice::GetAvailableTextureMemory() {
     glGetIntegerv(0x87FC /* texture free memory, ATI */, values);
     bytes = static_cast<uint64_t>(std::max(0, values[0])) * 1024;
   } else {
-    bytes = kFallbackTextureMemory > tally_->textureBytes ? kFallbackTextureMemory - tally_->textureBytes : 0;
+    const uint64_t total =
+        limits_.rendererVideoMemoryMB > 0 ? static_cast<uint64_t>(limits_.rendererVideoMemoryMB) << 20 : kFallbackTextureMemory;
+    bytes = total > tally_->textureBytes ? total - tally_->textureBytes : 0;
   }
   return bytes > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(bytes);
 }

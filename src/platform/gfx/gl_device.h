@@ -29,6 +29,7 @@ struct GlLimits {
   bool mirrorOnce = false;
   bool memoryInfoNvx = false;
   bool memoryInfoAti = false;
+  int rendererVideoMemoryMB = 0;  // from the Mesa renderer query; 0 when unknown
   float maxAnisotropy = 1.0f;
   float maxPointSize = 1.0f;
 };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/gfx/gl_device.h"
+#include "platform/gfx/gl_renderer_memory.h"
 #include "platform/gfx/graphics.h"
 #include "platform/sdl_native.h"
 #include "platform/sdl_window_system.h"
@@ -146,6 +147,7 @@ class GlGraphicsSystem : public GraphicsSystem {
                          HasExtension("GL_EXT_texture_mirror_clamp") || epoxy_gl_version() >= 44;
     limits_.memoryInfoNvx = HasExtension("GL_NVX_gpu_memory_info");
     limits_.memoryInfoAti = HasExtension("GL_ATI_meminfo");
+    limits_.rendererVideoMemoryMB = RendererVideoMemoryMB();
     if (HasExtension("GL_EXT_texture_filter_anisotropic") || HasExtension("GL_ARB_texture_filter_anisotropic"))
       glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY_EXT, &limits_.maxAnisotropy);
     SDL_GL_DeleteContext(context);

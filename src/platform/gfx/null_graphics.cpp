@@ -190,9 +190,10 @@ HResult NullGraphicsSystem::CheckParameters(uint32_t adapter, const PresentParam
       return kInvalidCall;
   }
   if (!p.windowed) {
+    // Full screen needs a display mode of the format and rate; the picture may have any size, since the window
+    // system shows it whole in the mode the screen takes.
     const bool modeExists = std::any_of(entry->modes.begin(), entry->modes.end(), [&](const DisplayMode& m) {
-      return m.width == p.backBufferWidth && m.height == p.backBufferHeight &&
-             m.format == WithoutAlpha(p.backBufferFormat) &&
+      return m.format == WithoutAlpha(p.backBufferFormat) &&
              (p.fullscreenRefreshRate == 0 || m.refreshRate == p.fullscreenRefreshRate);
     });
     if (!modeExists) return kInvalidCall;
