@@ -58,6 +58,7 @@ TEST(Mixer, ScalesByChannelVolumeAndEffectsMasterButNotAbsoluteVolume) {
   const int a = mixer.PlaySound(kFreeChannel, sample);
   mixer.SetVolume(a, 128);
   mixer.SetSfxMasterVolume(51);
+  Render(mixer, kRamp);  // a loop fades in
   std::vector<int16_t> out = Render(mixer, 1);
   EXPECT_EQ(out[0], Scaled(10000.0f * (128 / 255.0f) * (51 / 255.0f)));
 
@@ -73,6 +74,7 @@ TEST(Mixer, ScalesByChannelVolumeAndEffectsMasterButNotAbsoluteVolume) {
 TEST(Mixer, PansBetweenTheTwoSides) {
   Mixer mixer(kRate, 4);
   const int channel = mixer.PlaySound(kFreeChannel, Mono(mixer, {12800}, true));
+  Render(mixer, kRamp);
   const struct {
     int pan, left, right;
   } cases[] = {{platform::audio::kPanLeft, 12800, 0}, {platform::audio::kPanRight, 0, 12800}, {64, 12800, 6400},
@@ -107,6 +109,11 @@ TEST(Mixer, LoopsRepeatAndOneShotsFreeTheirChannel) {
   const SampleId loop = Mono(mixer, {1, 2, 3}, true);
   const SampleId once = Mono(mixer, {100, 200}, false);
   const int looping = mixer.PlaySound(kFreeChannel, loop);
+  // A loop fades in from silence: its first frame is far below the sample, the frame after the ramp is the sample.
+  const std::vector<int16_t> start = Render(mixer, kRamp + 1);
+  EXPECT_LT(start[0], 1);
+  EXPECT_EQ(start[2 * kRamp], 1 + kRamp % 3);
+  Render(mixer, 2);  // back to the loop's start
   const int oneShot = mixer.PlaySound(kFreeChannel, once);
   const std::vector<int16_t> out = Render(mixer, 7);
   const int expected[] = {101, 202, 3, 1, 2, 3, 1};
@@ -228,7 +235,7 @@ TEST(Mixer, ASecondStartOfAnUnheardOneShotIsMergedIntoTheFirst) {
   EXPECT_NE(engineA, engineB);
   EXPECT_EQ(mixer.GetChannelsPlaying(), 3);
   std::vector<int16_t> out = Render(mixer, 1);
-  EXPECT_EQ(out[0], Scaled(10000.0 * 200 / 255.0 + 2000.0));
+  EXPECT_NEAR(out[0], 10000.0 * 200 / 255.0 + 2 * 1000.0 / kRamp, 1.0) << "the engines fading in";
 
   // Once heard, a new start is a new sound at its own place; a named channel is always started.
   const int later = mixer.PlaySound(kFreeChannel, crash);
@@ -263,7 +270,7 @@ TEST(Mixer, StopsPausesAndVolumeChangesRampInsteadOfStepping) {
     Mixer mixer(kRate, 1);
     const SampleId sample = Mono(mixer, {kLevel}, true);
     const int channel = mixer.PlaySound(kFreeChannel, sample);
-    const std::vector<int16_t> before = Render(mixer, 10);
+    const std::vector<int16_t> before = Render(mixer, 2 * kRamp);
     ASSERT_EQ(before.back(), kLevel);
     c.act(mixer, channel, sample);
     const std::vector<int16_t> after = Render(mixer, 2 * kRamp);

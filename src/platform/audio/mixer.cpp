@@ -174,6 +174,8 @@ int Mixer::PlaySound(int requested, SampleId id) {
       Channel& channel = channels_[index];
       channel.sample = sample;
       channel.frequency = sample->data.rate;
+      // A loop is cut to flow from its end into its start, not to start at silence: it fades in like a resume.
+      if (sample->loop) channel.pauseGain = 0;
       ++sample->starts;
       handle = static_cast<int>(channel.generation) * kMaxChannelCount + index;
     }

@@ -65,7 +65,8 @@ class Mixer {
 
   // Starts the sample on `channel` (an index below ChannelCount) or, with kFreeChannel, on an idle channel, else
   // on the playing channel of lowest priority not above the default priority (the longest-playing first).
-  // The channel starts at full volume, centred, at the sample's own rate. Returns the channel handle or kNoChannel.
+  // The channel starts at full volume, centred, at the sample's own rate (a loop fading in over kRampSeconds).
+  // Returns the channel handle or kNoChannel.
   // A one-shot already started on a free channel and not yet heard (nothing of it mixed) is not started a second
   // time at the same place: the start returns that channel, and until it is heard the volume and priority set
   // on it are the larger of those asked for.
