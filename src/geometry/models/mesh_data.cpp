@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "app/box_tests.h"
 #include "geometry/models/material_states.h"
@@ -29,6 +30,20 @@ template <typename T>
 void ReleaseInto(T*& pointer) {
   if (pointer != nullptr) pointer->Release();
   pointer = nullptr;
+}
+
+Format IndexFormat(uint32_t indexSize) { return indexSize == 4 ? Format::Index32 : Format::Index16; }
+
+// Writes the indices as 16-bit or 32-bit values.
+void WriteIndices(uint8_t* data, const std::vector<uint32_t>& indices, uint32_t indexSize) {
+  if (indexSize == 4) {
+    std::memcpy(data, indices.data(), indices.size() * 4);
+    return;
+  }
+  for (size_t i = 0; i < indices.size(); ++i) {
+    const auto value = static_cast<uint16_t>(indices[i]);
+    std::memcpy(data + i * 2, &value, 2);
+  }
 }
 }  // namespace
 
@@ -95,8 +110,10 @@ bool MeshData::Build(Device* device, uint32_t triangleCount, std::vector<uint32_
       cornerPositions[i] = static_cast<uint32_t>(vertices.size() - 1);
     }
   }
-  if (vertices.size() > kMaxMeshVertices) return false;
+  // Four bytes a vertex position and a corner each in the index: far beyond what a file's size allows.
+  if (vertices.size() > std::numeric_limits<uint32_t>::max() / kMeshVertexStride) return false;
   vertexCount_ = static_cast<uint32_t>(vertices.size());
+  indexSize_ = vertexCount_ > kMaxMeshVertices ? 4u : 2u;
   vertexPositions_.clear();
   for (const MeshVertex& vertex : vertices) vertexPositions_.push_back(vertex.position);
   if (vertexCount_ == 0) return true;
@@ -113,8 +130,8 @@ bool MeshData::Build(Device* device, uint32_t triangleCount, std::vector<uint32_
 
   indexCapacity_ = triangleCount * 6;
   if (indexCapacity_ == 0) return true;
-  if (platform::Failed(device->CreateIndexBuffer(indexCapacity_ * 2, kBufferUsage, Format::Index16, Pool::Managed,
-                                                 &indexBuffer_))) {
+  if (platform::Failed(device->CreateIndexBuffer(indexCapacity_ * indexSize_, kBufferUsage, IndexFormat(indexSize_),
+                                                 Pool::Managed, &indexBuffer_))) {
     indexBuffer_ = nullptr;
     return false;
   }
@@ -131,7 +148,7 @@ int32_t MeshData::AddBatch(render::ResourceManager* resourceManager, const app::
   batch->lowestVertex = static_cast<uint32_t>(vertexPositions_.size());
   batch->highestVertex = 0;
 
-  std::vector<uint16_t> indices;
+  std::vector<uint32_t> indices;
   bool first = true;
   app::Aabb box{};
   for (const MeshTriangle& triangle : triangles) {
@@ -147,7 +164,7 @@ int32_t MeshData::AddBatch(render::ResourceManager* resourceManager, const app::
         first = false;
       }
       box.AddPoint(point);
-      indices.push_back(static_cast<uint16_t>(v));
+      indices.push_back(v);
     }
     if (doubleSided) {
       const size_t at = indices.size();
@@ -161,8 +178,9 @@ int32_t MeshData::AddBatch(render::ResourceManager* resourceManager, const app::
   const uint32_t faces = static_cast<uint32_t>(indices.size() / 3);
   uint8_t* data = nullptr;
   if (faces > 0 && indexBuffer_ != nullptr && indexCount_ + faces * 3 <= indexCapacity_ &&
-      platform::Succeeded(indexBuffer_->Lock(indexCount_ * 2, faces * 6, &data, 0)) && data != nullptr) {
-    std::memcpy(data, indices.data(), indices.size() * 2);
+      platform::Succeeded(indexBuffer_->Lock(indexCount_ * indexSize_, faces * 3 * indexSize_, &data, 0)) &&
+      data != nullptr) {
+    WriteIndices(data, indices, indexSize_);
     indexBuffer_->Unlock();
     indexCount_ += faces * 3;
     batch->faceCount = faces;
@@ -185,14 +203,18 @@ void MeshData::Optimize(Device* device) {
   std::vector<uint32_t> indices(indexCount_);
   std::vector<MeshVertex> vertices(vertexCount_);
   uint8_t* data = nullptr;
-  if (platform::Failed(indexBuffer_->Lock(0, indexCount_ * 2, &data, platform::gfx::lock_flags::kReadOnly)) ||
+  if (platform::Failed(indexBuffer_->Lock(0, indexCount_ * indexSize_, &data, platform::gfx::lock_flags::kReadOnly)) ||
       data == nullptr) {
     return;
   }
   for (uint32_t i = 0; i < indexCount_; ++i) {
-    uint16_t value;
-    std::memcpy(&value, data + i * 2, 2);
-    indices[i] = value;
+    if (indexSize_ == 4) {
+      std::memcpy(&indices[i], data + i * 4, 4);
+    } else {
+      uint16_t value;
+      std::memcpy(&value, data + i * 2, 2);
+      indices[i] = value;
+    }
   }
   indexBuffer_->Unlock();
   if (platform::Failed(vertexBuffer_->Lock(0, 0, &data, platform::gfx::lock_flags::kReadOnly)) || data == nullptr) {
@@ -216,16 +238,17 @@ void MeshData::Optimize(Device* device) {
     packed[remap[old]] = vertices[old];
     source[remap[old]] = vertexSource_[old];
   }
-  std::vector<uint16_t> packedIndices(indices.size());
-  for (size_t i = 0; i < indices.size(); ++i) packedIndices[i] = static_cast<uint16_t>(remap[indices[i]]);
+  std::vector<uint32_t> packedIndices(indices.size());
+  for (size_t i = 0; i < indices.size(); ++i) packedIndices[i] = remap[indices[i]];
+  const uint32_t packedIndexSize = unique > kMaxMeshVertices ? 4u : 2u;
 
   platform::gfx::VertexBuffer* newVertices = nullptr;
   platform::gfx::IndexBuffer* newIndices = nullptr;
   bool ok = platform::Succeeded(device->CreateVertexBuffer(static_cast<uint32_t>(unique) * kMeshVertexStride,
                                                            kBufferUsage, kMeshVertexFormat, Pool::Managed,
                                                            &newVertices)) &&
-            platform::Succeeded(device->CreateIndexBuffer(indexCount_ * 2, kBufferUsage, Format::Index16,
-                                                          Pool::Managed, &newIndices));
+            platform::Succeeded(device->CreateIndexBuffer(indexCount_ * packedIndexSize, kBufferUsage,
+                                                          IndexFormat(packedIndexSize), Pool::Managed, &newIndices));
   if (ok && platform::Succeeded(newVertices->Lock(0, 0, &data, platform::gfx::lock_flags::kDiscard)) && data) {
     std::memcpy(data, packed.data(), packed.size() * sizeof(MeshVertex));
     newVertices->Unlock();
@@ -233,7 +256,7 @@ void MeshData::Optimize(Device* device) {
     ok = false;
   }
   if (ok && platform::Succeeded(newIndices->Lock(0, 0, &data, platform::gfx::lock_flags::kDiscard)) && data) {
-    std::memcpy(data, packedIndices.data(), packedIndices.size() * 2);
+    WriteIndices(data, packedIndices, packedIndexSize);
     newIndices->Unlock();
   } else {
     ok = false;
@@ -248,6 +271,7 @@ void MeshData::Optimize(Device* device) {
   vertexBuffer_ = newVertices;
   indexBuffer_ = newIndices;
   vertexCount_ = static_cast<uint32_t>(unique);
+  indexSize_ = packedIndexSize;
   indexCapacity_ = indexCount_;
   vertexSource_ = std::move(source);
   for (const auto& batch : batches_) {

@@ -30,7 +30,7 @@ struct MeshVertex {
 };
 constexpr uint32_t kMeshVertexFormat = platform::gfx::fvf::kXyz | platform::gfx::fvf::kNormal | platform::gfx::fvf::kTex1;
 constexpr uint32_t kMeshVertexStride = 32;
-// 16-bit indices: a mesh holds at most this many vertices.
+// 16-bit indices reach this many vertices; a mesh with more draws with 32-bit indices.
 constexpr uint32_t kMaxMeshVertices = 65535;
 
 // One file triangle: three corner indices and the material slot.
@@ -118,6 +118,8 @@ class MeshData {
   platform::gfx::IndexBuffer* IndexBuffer() const { return indexBuffer_; }
   uint32_t VertexCount() const { return vertexCount_; }
   uint32_t IndexCount() const { return indexCount_; }
+  // Bytes per index in the index buffer: 2, or 4 once the vertices pass what 16-bit indices reach.
+  uint32_t IndexSize() const { return indexSize_; }
   uint32_t FaceCount() const { return faceCount_; }
   const std::vector<uint32_t>& VertexSource() const { return vertexSource_; }
   const std::vector<platform::Vec3>& SourcePositions() const { return sourcePositions_; }
@@ -128,6 +130,7 @@ class MeshData {
  private:
   platform::gfx::VertexBuffer* vertexBuffer_ = nullptr;
   platform::gfx::IndexBuffer* indexBuffer_ = nullptr;
+  uint32_t indexSize_ = 2;
   std::unique_ptr<ShadowVolume> shadow_;
   platform::Vec3 boxMax_, boxMin_;
   bool deformable_ = false;

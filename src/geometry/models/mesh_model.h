@@ -37,7 +37,9 @@ class MeshModel {
   // the object origins; withMaterials loads the material images (without, no image is requested and kinds
   // come from the texture references alone). A missing file leaves the model empty silently; a file that
   // breaks a rule (truncated, counts beyond the bytes left, indices outside their lists, values that are not
-  // finite, more vertices than 16-bit indices reach) leaves it empty and prints one line. Returns true on load.
+  // finite) leaves it empty and prints one line. More vertices than 16-bit indices reach draw with 32-bit
+  // indices; a model whose device buffers cannot be made (or without a device) keeps its collision, parts and
+  // nodes and draws nothing. Returns true on load.
   bool Load(platform::gfx::Device* device, const std::string& path, const std::string& textureFolder,
             bool ignoreOrigins, bool withMaterials);
   // The same from bytes in memory; path names the file in the message and gives the default texture folder.

@@ -267,27 +267,29 @@ bool MeshModel::LoadFromMemory(platform::gfx::Device* device, const std::vector<
     return false;
   }
 
-  // The device side: mesh first, so a mesh that cannot be built requests no image.
+  // The device side: mesh first, so a mesh that cannot be built requests no image. Without it the model
+  // still collides, keeps its parts and nodes, and draws nothing.
   auto mesh = std::make_unique<MeshData>();
   if (haveBox) mesh->SetBox(modelBox.min, modelBox.max);
-  if (!mesh->Build(device, readTriangles, cornerPositions, cornerUvs, positions, uvs, cornerNormals, normals)) {
-    std::printf("%s: the mesh cannot be built (more than %u vertices or no device buffers)\n", path.c_str(),
-                kMaxMeshVertices);
-    Clear();
-    return false;
+  if (device == nullptr ||
+      !mesh->Build(device, readTriangles, cornerPositions, cornerUvs, positions, uvs, cornerNormals, normals)) {
+    std::printf("%s: the mesh cannot be built (no device buffers); it collides but is not drawn\n", path.c_str());
+    mesh.reset();
   }
 
-  MakeMaterialImages(slots, fileMaterialCount, table, folder, resourceManager, device, withMaterials);
-  for (uint32_t i = 0; i < fileMaterialCount; ++i) {
-    const MaterialSlot& slot = slots[i];
-    if (!slot.used) continue;
-    const int32_t batch =
-        mesh->AddBatch(resourceManager, settings, cornerPositions, triangles, static_cast<int32_t>(i), slot.kind,
-                       slot.doubleSided);
-    mesh->SetBatchImage(slot.image, static_cast<size_t>(batch));
-    if (!slot.visible) mesh->SetBatchEnabled(static_cast<size_t>(batch), false);
+  if (mesh) {
+    MakeMaterialImages(slots, fileMaterialCount, table, folder, resourceManager, device, withMaterials);
+    for (uint32_t i = 0; i < fileMaterialCount; ++i) {
+      const MaterialSlot& slot = slots[i];
+      if (!slot.used) continue;
+      const int32_t batch = mesh->AddBatch(resourceManager, settings, cornerPositions, triangles,
+                                           static_cast<int32_t>(i), slot.kind, slot.doubleSided);
+      mesh->SetBatchImage(slot.image, static_cast<size_t>(batch));
+      if (!slot.visible) mesh->SetBatchEnabled(static_cast<size_t>(batch), false);
+    }
+    mesh->Optimize(device);
+    for (const auto& batch : mesh->Batches()) kindLists[static_cast<size_t>(KindIndex(batch->kind))].push_back(batch.get());
   }
-  mesh->Optimize(device);
   collision->MergeDuplicatePositions();
   collision->Finalize();
   collision->ComputeFaceNormals();
@@ -301,7 +303,6 @@ bool MeshModel::LoadFromMemory(platform::gfx::Device* device, const std::vector<
     boundsMin = modelBox.min;
     boundsMax = modelBox.max;
   }
-  for (const auto& batch : mesh->Batches()) kindLists[static_cast<size_t>(KindIndex(batch->kind))].push_back(batch.get());
   meshData = std::move(mesh);
   geometry = std::move(collision);
   nodes = std::move(fileNodes);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <limits>
 
@@ -131,6 +133,67 @@ TEST_F(MeshModelTest, MaterialsSharingPicturesShareAnImageOnlyWhenTheyLookTheSam
   }
   EXPECT_TRUE(bodyChrome->loaded);
   EXPECT_TRUE(tipsChrome->loaded);
+}
+
+// A model past what 16-bit indices reach (a large track object) still collides everywhere and draws every face
+// through 32-bit indices; without a device it keeps its collision.
+TEST_F(MeshModelTest, ModelsPastSixtyFiveThousandVerticesCollideAndDrawWithWideIndices) {
+  // 22000 separate triangles side by side along x: 66000 vertices.
+  constexpr int kTriangles = 22000;
+  MdlFile file = BoxesFile({Material("ground", 0)});
+  contentgen::MdlObject& strip = file.objects[0];
+  strip = {};
+  strip.groups.push_back({0, {}});
+  for (int i = 0; i < kTriangles; ++i) {
+    const float x = 2.0f * static_cast<float>(i);
+    for (const Vec3& corner : {Vec3{x, 0, 0}, Vec3{x, 0, 1}, Vec3{x + 1, 0, 0}}) {
+      strip.vertexPositions.push_back(static_cast<int32_t>(strip.positions.size()));
+      strip.positions.push_back(corner);
+    }
+    const int32_t first = 3 * i;
+    strip.groups[0].triangles.push_back({first, first + 1, first + 2});
+  }
+  auto model = Load(file, false, "big.mdl");
+  ASSERT_FALSE(model->Empty());
+  ASSERT_NE(model->meshData, nullptr);
+  const geometry::MeshData& mesh = *model->meshData;
+  EXPECT_EQ(mesh.VertexCount(), 3u * kTriangles);
+  EXPECT_EQ(mesh.IndexSize(), 4u);
+  // Every face is drawn, and the null device checks each index against the vertex buffer.
+  device_->drawn.clear();
+  model->Draw(device_, platform::gfx::IdentityMatrix(), {0, -1, 0});
+  uint32_t drawn = 0;
+  for (const auto& draw : device_->drawn) drawn += draw.count;
+  EXPECT_EQ(drawn, static_cast<uint32_t>(kTriangles));
+  // The last triangle's indices point past 65535 at its own corners.
+  std::vector<uint32_t> indices(mesh.IndexCount());
+  uint8_t* data = nullptr;
+  ASSERT_EQ(mesh.IndexBuffer()->Lock(0, 0, &data, platform::gfx::lock_flags::kReadOnly), platform::kOk);
+  std::memcpy(indices.data(), data, indices.size() * 4);
+  mesh.IndexBuffer()->Unlock();
+  const auto vertices = model_test::Vertices(mesh);
+  EXPECT_GT(*std::max_element(indices.begin(), indices.end()), 65535u);
+  float farthest = 0;
+  for (uint32_t index : indices) {
+    ASSERT_LT(index, vertices.size());
+    farthest = std::max(farthest, vertices[index].position.x);
+  }
+  EXPECT_FLOAT_EQ(farthest, 2.0f * (kTriangles - 1) + 1);
+
+  const float lastX = 2.0f * (kTriangles - 1) + 0.25f;
+  for (const bool withDevice : {true, false}) {
+    SCOPED_TRACE(withDevice ? "drawn" : "without a device");
+    std::unique_ptr<geometry::MeshModel> loaded = std::move(model);
+    if (!withDevice) {
+      loaded = std::make_unique<geometry::MeshModel>(manager_.get(), settings_.get());
+      EXPECT_TRUE(loaded->Load(nullptr, folder_ + "big.mdl", "", false, false));
+      EXPECT_EQ(loaded->meshData, nullptr);
+    }
+    Vec3 hit, normal;
+    ASSERT_TRUE(loaded->Raycast({lastX, 5, 0.25f}, {lastX, -5, 0.25f}, hit, normal));
+    EXPECT_FLOAT_EQ(hit.y, 0.0f);
+    EXPECT_FLOAT_EQ(loaded->boundsMax.x, 2.0f * (kTriangles - 1) + 1);
+  }
 }
 
 TEST_F(MeshModelTest, BadFilesLeaveTheModelEmptyWithOneLineAndAMissingFileSilently) {
