@@ -12,6 +12,8 @@
 
 #include "contentgen/default_config.h"
 #include "contentgen/images.h"
+#include "app/hardware_info.h"
+#include "app/settings.h"
 #include "contentgen/sounds.h"
 #include "platform/gfx/graphics.h"
 #include "platform/input/virtual_controller.h"
@@ -118,6 +120,30 @@ TEST_F(GameApplicationDisplayTest, SoundsPlayAndMusicStreamsThroughTheMixer) {
   EXPECT_GE(mixer.GetChannelsPlaying(), 2) << "the loop and the music together";
   mixer.StopSound(channel);
   app::ReleaseSoundSample(resources, sample);
+}
+
+TEST_F(GameApplicationDisplayTest, AutoDetectOnASoftwareRendererTakesTheMiddlePresetAndTheDriversMemory) {
+  GameApplication& game = Start();
+  const app::HardwareInfo& hardware = *game.GetHardwareInfo();
+  const std::string adapter = hardware.GetAdapterName();
+  if (adapter.find("LLVMPIPE") == std::string::npos && adapter.find("SOFTPIPE") == std::string::npos) {
+    GTEST_SKIP() << "not Mesa's software renderer: " << adapter;
+  }
+  EXPECT_TRUE(hardware.IsWeakIntegratedAdapter()) << adapter;
+  // Mesa answers the renderer query with the memory it draws in; the cautious figure for silent drivers is 32.
+  EXPECT_GT(hardware.GetVideoMemory(), 64);
+  app::Settings& settings = *game.GetSettings();
+  settings.SetInt(app::SettingId::MOTIONBLUR, 1);
+  settings.SetInt(app::SettingId::REARVIEW, 1);
+  settings.SetInt(app::SettingId::VIEWDISTANCE, 3);
+  settings.AutoConfigure();  // the video options' "Auto Detect"
+  EXPECT_EQ(settings.RateMachine(), 2);
+  EXPECT_EQ(settings.GetInt(app::SettingId::RESOLUTION), 2);
+  EXPECT_EQ(settings.GetInt(app::SettingId::MOTIONBLUR), 0);
+  EXPECT_EQ(settings.GetInt(app::SettingId::REARVIEW), 0);
+  EXPECT_EQ(settings.GetInt(app::SettingId::VIEWDISTANCE), 0);
+  EXPECT_EQ(settings.GetInt(app::SettingId::REFLECTIONDETAIL), 0);
+  EXPECT_EQ(settings.GetInt(app::SettingId::HEADLIGHTS), 0);
 }
 
 }  // namespace
