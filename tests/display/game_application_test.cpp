@@ -19,6 +19,11 @@
 #include "platform/input/virtual_controller.h"
 #include "platform/window_system.h"
 
+// Last: the X headers define short macro names.
+#include <SDL.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xfixes.h>
+
 namespace game {
 namespace {
 
@@ -144,6 +149,33 @@ TEST_F(GameApplicationDisplayTest, AutoDetectOnASoftwareRendererTakesTheMiddlePr
   EXPECT_EQ(settings.GetInt(app::SettingId::VIEWDISTANCE), 0);
   EXPECT_EQ(settings.GetInt(app::SettingId::REFLECTIONDETAIL), 0);
   EXPECT_EQ(settings.GetInt(app::SettingId::HEADLIGHTS), 0);
+}
+
+TEST_F(GameApplicationDisplayTest, OverTheGamesWindowOnlyTheGamesOwnPointerShows) {
+  Display* display = XOpenDisplay(nullptr);
+  ASSERT_NE(display, nullptr);
+  const auto opaquePointerPixels = [display] {
+    XFixesCursorImage* image = XFixesGetCursorImage(display);
+    if (image == nullptr) return -1;
+    int opaque = 0;
+    for (int i = 0; i < image->width * image->height; ++i) opaque += (image->pixels[i] >> 24) != 0 ? 1 : 0;
+    XFree(image);
+    return opaque;
+  };
+  Start();
+  // The window opens in the middle of the screen; the pointer rests there.
+  int screenWidth = 0, screenHeight = 0;
+  SDL_DisplayMode desktop{};
+  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+  screenWidth = desktop.w;
+  screenHeight = desktop.h;
+  SDL_WarpMouseGlobal(screenWidth / 2, screenHeight / 2);
+  EXPECT_TRUE(PumpUntil([&] { return opaquePointerPixels() == 0; }, 100))
+      << "the desktop's arrow still shows over the game's window";
+  // Away from the window the desktop's own pointer is back.
+  SDL_WarpMouseGlobal(2, 2);
+  EXPECT_TRUE(PumpUntil([&] { return opaquePointerPixels() > 0; }, 100));
+  XCloseDisplay(display);
 }
 
 }  // namespace
