@@ -16,7 +16,7 @@ namespace {
 
 constexpr int kStreamBlockFrames = 4096;
 // A stream keeps this much decoded ahead of where it plays, so its end is known before it is heard.
-constexpr double kStreamReadAheadSeconds = 0.25;
+constexpr double kStreamReadAheadSeconds = 1.0;
 constexpr uint32_t kMaxGeneration = INT_MAX / kMaxChannelCount;
 
 int Clamp255(int value) { return std::clamp(value, 0, 255); }

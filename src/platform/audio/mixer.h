@@ -114,7 +114,7 @@ class Mixer {
   StreamId OpenStream(const std::string& path, bool loop);
   int PlayStream(int channel, StreamId stream);
   bool IsStreamEnded(StreamId stream) const;
-  // True once the stream's last frames are decoded (a quarter of a second or less is left to play): the time to
+  // True once the stream's last frames are decoded (a second or less is left to play): the time to
   // queue what follows it. Never for a looping stream.
   bool IsStreamEnding(StreamId stream) const;
   // Queues `next` on the channel playing a stream: when that stream ends, the channel goes on with `next` from
