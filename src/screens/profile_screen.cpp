@@ -33,6 +33,9 @@ constexpr float kThumbTop = 230.0f;
 constexpr float kThumbTravel = 150.0f;
 constexpr uintptr_t kKeyBackspace = 8;
 constexpr uintptr_t kKeyEnter = 13;
+constexpr float kNoticeLeft = 140.0f;
+constexpr float kNoticeTop = 483.0f;
+constexpr float kHidden = -1000.0f;
 
 bool FileExists(const std::string& path) {
   std::error_code error;
@@ -84,8 +87,11 @@ void ProfileScreen::Init(platform::gfx::Device* device) {
   }
   MenuButton* back = AddAtlasButton(device, skin.buttonImage, 5, 567, 159, 29, kBackRect, kBackRect, 0, kBack);
   AddButtonLabels(device, back, "Back", skin.fontImage, skin.font, 145, 4, 0.75f, false, kAlignRight);
-  noticeLabel = AddText(new TextLabel(device, skin.fontImage, skin.font, notice, 400, 492, 0.6f, true, kAlignCentre,
-                                      kVirtualWidth, kVirtualHeight));
+  // The notice sits on a strip of the panel so the showroom behind cannot swallow it; both stay out of sight
+  // until there is something to say.
+  noticeBack = AddAtlasImage(device, skin.buttonImage, kNoticeLeft, kHidden, 520, 52, 22, 204, 25, 509);
+  noticeLabel = AddText(new TextLabel(device, skin.fontImage, skin.font, notice, 400, kNoticeTop + 9, 0.6f, true,
+                                      kAlignCentre, kVirtualWidth, kVirtualHeight));
 }
 
 void ProfileScreen::SetNotice(const std::string& text, const std::string& path) {
@@ -389,6 +395,9 @@ void ProfileScreen::Render(platform::gfx::Device* device) {
     rebuild = false;
     RebuildRows(device);
     if (noticeLabel != nullptr) noticeLabel->SetText(device, notice);
+    if (noticeBack != nullptr) {
+      noticeBack->SetPosition(kNoticeLeft, notice.empty() ? kHidden : kNoticeTop, kVirtualWidth, kVirtualHeight);
+    }
   }
   if (typing && selectedRowButton != nullptr) {
     const std::string text = (blinkTimer < 0.5f ? "" : "*") + names[selectedIndex];

@@ -64,6 +64,7 @@ class ProfileScreen : public frontend::MenuScreen {
   std::string notice;
   std::string rejectedPath;
   frontend::TextLabel* noticeLabel = nullptr;
+  frontend::Sprite* noticeBack = nullptr;
 
  private:
   int32_t Count() const { return static_cast<int32_t>(names.size()); }

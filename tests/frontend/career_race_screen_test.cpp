@@ -107,5 +107,26 @@ TEST_F(CareerRaceScreenTest, EmptyCareerOffersNoRaceAndBackAndEscapeReturnToTheG
   EXPECT_EQ(Requests(), (Queue{{app::game_state::kEnterMenus, 3}, {app::game_state::kEnterMenus, 3}}));
 }
 
+// The arrows and the scroll bar move the choice over the ranked races only and stop at both ends of the list.
+TEST_F(CareerRaceScreenTest, ArrowsAndTheScrollBarStopAtTheEndsOfTheRankedRaces) {
+  CareerRaceScreen& screen = Screen();
+  for (int i = 0; i < 14; ++i) Click(300, 430);  // down arrow
+  EXPECT_EQ(screen.selectedRow, 10) << "eleven ranked races in the sample career";
+  EXPECT_EQ(screen.firstVisibleRow, 5);
+  Click(300, 225);  // up arrow
+  EXPECT_EQ(screen.selectedRow, 9);
+  for (int i = 0; i < 14; ++i) Click(300, 225);
+  EXPECT_EQ(screen.selectedRow, 0);
+  EXPECT_EQ(screen.firstVisibleRow, 0);
+  const struct {
+    int y;
+    int row;  // floor((y - 245) / 150 * 10), held inside the list
+  } bar[] = {{246, 0}, {320, 5}, {395, 10}, {414, 10}};
+  for (const auto& click : bar) {
+    Click(304, click.y);
+    EXPECT_EQ(screen.selectedRow, click.row) << click.y;
+  }
+}
+
 }  // namespace
 }  // namespace frontend_test

@@ -75,5 +75,21 @@ TEST_F(ContestRaceScreenTest, EmptyListOffersNoRace) {
   EXPECT_EQ(Requests(), (Queue{{app::game_state::kEnterMenus, 0}}));
 }
 
+TEST_F(ContestRaceScreenTest, TheScrollBarPicksTheNearestTopRowWithinTheList) {
+  UseRaces(16);  // ten rows hidden
+  const struct {
+    int y;
+    int firstRow;  // floor((y - 245) / 150 * 10 + 0.5), held inside the list
+  } bar[] = {{246, 0}, {320, 5}, {328, 6}, {414, 10}};
+  for (const auto& click : bar) {
+    Click(304, click.y);
+    EXPECT_EQ(Screen().firstVisibleRow, click.firstRow) << click.y;
+  }
+  for (int i = 0; i < 3; ++i) Click(300, 430);  // down arrow at the end
+  EXPECT_EQ(Screen().firstVisibleRow, 10);
+  for (int i = 0; i < 12; ++i) Click(300, 225);  // up arrow
+  EXPECT_EQ(Screen().firstVisibleRow, 0);
+}
+
 }  // namespace
 }  // namespace frontend_test

@@ -1,6 +1,8 @@
-// Help popup: More Help opens the help page only once the game is windowed, then minimises the game.
+// Help popup: More Help opens the help page only once the game is windowed, then minimises the game; the page
+// shows each action's key, and with a controller on, its axis half or button.
 #include "frontend/help_screen.h"
 
+#include "frontend/control_mapping_screen.h"
 #include "frontend_test_support.h"
 
 namespace {
@@ -15,6 +17,11 @@ class HelpScreenTest : public frontend_test::FrontEndTest {
     screen_ = &Open<HelpScreen>("/game/", [this](const std::string& address) { opened_.push_back(address); });
   }
 
+  std::vector<std::string> LabelTexts() const {
+    std::vector<std::string> texts;
+    for (const frontend::TextLabel* label : screen_->bindingLabels) texts.push_back(label->text);
+    return texts;
+  }
   size_t Minimised() const {
     size_t count = 0;
     for (const auto& call : windows_.ShowWindowCalls()) count += call.command == platform::show_command::kMinimized;
@@ -49,6 +56,31 @@ TEST_F(HelpScreenTest, MoreHelpOpensThePageOnceWindowedAndMinimisesTheGame) {
   settings_->SetInt(app::SettingId::FULLSCREEN, 0);
   screen_->Update(Window(), 0.016f);
   EXPECT_EQ(opened_.size(), 1u);
+}
+
+TEST_F(HelpScreenTest, TheSummaryShowsEachActionsKeyAndWithAControllerItsAxisHalfOrButton) {
+  settings_->BindKey(0, 37);  // left arrow
+  settings_->BindKey(4, 32);  // space
+  settings_->SetJoyAxisRaw(0, 0, -1);
+  settings_->SetJoyAxisRaw(1, 2, 1);
+  settings_->SetJoyButtonRaw(2, 4);
+  settings_->SetJoyAxisRaw(3, 1, 0);  // an axis without a direction counts as nothing
+  const std::vector<std::string> keys = {frontend::KeyName(37), "none", "none", "none", frontend::KeyName(32)};
+  const std::vector<std::string> joystick = {"- axis 1", "+ axis 3", "button 5", "none", "none"};
+  for (const int on : {0, 1}) {
+    SCOPED_TRACE(on);
+    settings_->SetInt(app::SettingId::JOYSTICK, on);
+    screen_->OnEnter();
+    screen_->Render(device_);
+    const std::vector<std::string> texts = LabelTexts();
+    const size_t perAction = on != 0 ? 2 : 1;
+    ASSERT_EQ(texts.size(), perAction * app::kInputActionCount);
+    for (size_t action = 0; action < keys.size(); ++action) {
+      EXPECT_EQ(texts[perAction * action], keys[action]) << action;
+      if (on != 0) EXPECT_EQ(texts[perAction * action + 1], joystick[action]) << action;
+    }
+  }
+  EXPECT_EQ(std::string(frontend::KeyName(37)), "left arrow");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "contentgen/garage_content.h"
 #include "frontend/frontend_test_support.h"
+#include "frontend/screen_ids.h"
 #include "vehicle/vehicle.h"
 
 namespace screens_test {
@@ -192,6 +193,78 @@ TEST_F(GarageScreenTest, F9ShowsTheInstalledUpgradesInAnInformationBoxOrFirstLea
   EXPECT_EQ(windows_.MessageBoxes()[0].caption, "UPGRADE INFO");
   EXPECT_EQ(windows_.MessageBoxes()[0].text, ":1:2:4");
   EXPECT_EQ(windows_.MessageBoxes()[0].flags, platform::message_box::kIconInformation);
+}
+
+TEST_F(GarageScreenTest, BuyingACarTakesItsPriceAndIsRefusedWhenThePlayerIsShort) {
+  EXPECT_TRUE(Shows(screen_->buyButton));
+  EXPECT_FALSE(Shows(screen_->nextButton));
+  EXPECT_EQ(screen_->carPriceLabel->text, "$1000");
+  profile_->money = 999;
+  ClickAt(*screen_, 650, 55);  // Buy
+  EXPECT_EQ(profile_->money, 999) << "nothing paid";
+  EXPECT_FALSE(profile_->IsOwned("TESTCAR")) << "nothing owned";
+
+  profile_->money = 1000;  // exactly the price
+  ClickAt(*screen_, 650, 55);
+  EXPECT_EQ(profile_->money, 0);
+  EXPECT_TRUE(profile_->IsOwned("TESTCAR"));
+  screen_->Render(device_);
+  EXPECT_FALSE(Shows(screen_->buyButton));
+  EXPECT_TRUE(Shows(screen_->nextButton));
+  EXPECT_TRUE(Shows(screen_->upgradeButton));
+  ClickAt(*screen_, 700, 580);  // Next
+  EXPECT_EQ(Requests(), (frontend_test::Queue{{app::game_state::kEnterMenus, frontend::screen_index::kCareerRace}}));
+}
+
+TEST_F(GarageScreenTest, AnOwnedUpgradeIsRemovedAndInstalledAgainWithoutPayingTwice) {
+  profile_->money = 5000;
+  OpenUpgradePage(vehicle::kCategorySpoiler, 0);
+  ASSERT_TRUE(Shows(screen_->purchaseButton));
+  EXPECT_EQ(screen_->itemPriceLabel->text, "$1200");
+  ClickAt(*screen_, 650, 90);  // Purchase
+  EXPECT_EQ(profile_->money, 3800);
+  EXPECT_TRUE(Record().IsOwned(4));
+  EXPECT_TRUE(Record().IsInstalled(4));
+  screen_->Render(device_);
+  EXPECT_TRUE(Shows(screen_->removeButton));
+  EXPECT_EQ(screen_->itemPriceLabel->text, "Owned");
+
+  ClickAt(*screen_, 650, 90);  // Remove
+  EXPECT_FALSE(Record().IsInstalled(4));
+  EXPECT_TRUE(Record().IsOwned(4));
+  screen_->Render(device_);
+  EXPECT_TRUE(Shows(screen_->installButton));
+  EXPECT_FALSE(Shows(screen_->purchaseButton));
+  ClickAt(*screen_, 650, 90);  // Install
+  EXPECT_TRUE(Record().IsInstalled(4));
+  EXPECT_EQ(profile_->money, 3800);
+}
+
+TEST_F(GarageScreenTest, ALockedUpgradeOffersNoAction) {
+  // The turbo needs the rear wing fitted first (an id no upgrade of the car carries would not count).
+  car_->upgrades->FindNthInCategory(vehicle::kCategoryFastTurbo, 0)->requiredIds = {4};
+  OpenUpgradePage(vehicle::kCategoryFastTurbo, 0);
+  EXPECT_EQ(screen_->itemPriceLabel->text, "Locked");
+  EXPECT_FALSE(Shows(screen_->purchaseButton) || Shows(screen_->installButton) || Shows(screen_->removeButton));
+  profile_->money = 100000;
+  ClickAt(*screen_, 650, 90);
+  EXPECT_EQ(profile_->money, 100000);
+  EXPECT_FALSE(Record().IsOwned(8));
+}
+
+TEST_F(GarageScreenTest, TransmissionButtonsStoreTheChoice) {
+  const struct {
+    int y;
+    int automatic;
+  } clicks[] = {{90, 0}, {55, 1}, {90, 0}};
+  settings_->SetInt(app::SettingId::USEAUTOMATIC, 1);
+  for (const auto& click : clicks) {
+    ClickAt(*screen_, 100, click.y);
+    EXPECT_EQ(settings_->GetInt(app::SettingId::USEAUTOMATIC), click.automatic) << click.y;
+    screen_->Render(device_);
+    EXPECT_EQ(screen_->automaticButton->label->alternate, click.automatic == 1);
+    EXPECT_EQ(screen_->manualButton->label->alternate, click.automatic == 0);
+  }
 }
 
 }  // namespace

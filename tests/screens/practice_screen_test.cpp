@@ -91,5 +91,25 @@ TEST_F(PracticeRaceScreenTest, AnEmptyListIgnoresEveryChoice) {
   EXPECT_TRUE(screen.rows.empty());
 }
 
+TEST_F(PracticeRaceScreenTest, TheListScrollsByArrowAndBarAndStopsAtBothEnds) {
+  PracticeRaceScreen& screen = Screen(8);  // six rows show: two more to scroll
+  const struct {
+    const char* what;
+    int x, y, clicks;
+    int firstRow;
+  } cases[] = {{"down arrow", 300, 430, 1, 1},   {"down arrow past the end", 300, 430, 4, 2},
+               {"up arrow", 300, 225, 1, 1},     {"up arrow past the start", 300, 225, 4, 0},
+               {"bar bottom", 304, 414, 1, 2},  {"bar top", 304, 246, 1, 0},
+               {"bar middle", 304, 320, 1, 1}};
+  for (const auto& c : cases) {
+    for (int i = 0; i < c.clicks; ++i) {
+      ClickAt(screen, c.x, c.y);
+      screen.Render(device_);
+    }
+    EXPECT_EQ(screen.firstRow, c.firstRow) << c.what;
+  }
+  EXPECT_FLOAT_EQ(screen.scrollThumb->y, 245.0f + 75.0f) << "the thumb halfway down for the middle row";
+}
+
 }  // namespace
 }  // namespace screens

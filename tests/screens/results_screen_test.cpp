@@ -2,6 +2,8 @@
 // leads, and the time format.
 #include "screens/results_screen.h"
 
+#include <array>
+
 #include "frontend/frontend_test_support.h"
 #include "frontend/screen_ids.h"
 #include "race/race_result.h"
@@ -47,6 +49,26 @@ TEST(RaceTimeFormat, WritesMinutesSecondsAndHundredthsAndClampsOutOfRangeTimes) 
   const std::pair<float, const char*> cases[] = {{83.456f, "01:23'45"}, {5999.99f, "99:59'99"}, {6000.0f, "99:99'99"},
                                                  {0.0f, "00:00'00"},    {-5.0f, "00:00'00"},    {1e30f, "99:99'99"}};
   for (const auto& [seconds, text] : cases) EXPECT_EQ(FormatRaceTime(seconds), text) << seconds;
+}
+
+// The share of the prize each place wins: five places pay in a lap race, only the winner of a knockout (every
+// other car was knocked out), and the top three of a time trial or a chicken race; place 0 (no place) pays nothing.
+TEST(PlaceFactors, DependOnPlaceAndRaceType) {
+  const struct {
+    uint32_t type;
+    std::array<float, 8> byPlace;  // places 0 to 7
+  } cases[] = {
+      {race::kRaceLap, {0.0f, 1.0f, 0.75f, 0.5f, 0.25f, 0.1f, 0.0f, 0.0f}},
+      {race::kRaceKnockout, {0.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f}},
+      {race::kRaceTimeTrial, {0.0f, 1.0f, 0.75f, 0.5f, 0.0f, 0.0f, 0.0f, 0.0f}},
+      {race::kRaceChicken, {0.0f, 1.0f, 0.75f, 0.5f, 0.0f, 0.0f, 0.0f, 0.0f}},
+  };
+  for (const auto& c : cases) {
+    for (uint32_t place = 0; place < c.byPlace.size(); ++place) {
+      EXPECT_FLOAT_EQ(PlaceFactor(c.type, place), c.byPlace[place]) << "type " << c.type << " place " << place;
+    }
+  }
+  EXPECT_FLOAT_EQ(PlaceFactor(race::kRaceLap, 1000000), 0.0f);
 }
 
 TEST_F(RaceResultsScreenTest, CareerPaysTheAwardAndTheRewardAndOnlyAWinMovesTheCareerOn) {

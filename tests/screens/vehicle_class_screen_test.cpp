@@ -80,5 +80,21 @@ TEST_F(VehicleClassScreenTest, F9ShowsTheInstalledUpgradesInAnInformationBoxOrFi
   screen.SetShowroomVehicle(nullptr);
 }
 
+TEST_F(VehicleClassScreenTest, TransmissionButtonsStoreTheChoice) {
+  settings_->SetInt(app::SettingId::USEAUTOMATIC, 1);
+  VehicleClassScreen& screen = Screen("ALPHA");
+  const struct {
+    int y;
+    int automatic;
+  } clicks[] = {{95, 0}, {55, 1}, {95, 0}};
+  for (const auto& click : clicks) {
+    ClickAt(screen, 100, click.y);
+    EXPECT_EQ(settings_->GetInt(app::SettingId::USEAUTOMATIC), click.automatic) << click.y;
+    screen.Render(device_);
+    EXPECT_EQ(screen.automaticButton->label->alternate, click.automatic == 1);
+    EXPECT_EQ(screen.manualButton->label->alternate, click.automatic == 0);
+  }
+}
+
 }  // namespace
 }  // namespace screens
