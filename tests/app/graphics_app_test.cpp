@@ -206,5 +206,48 @@ TEST(GraphicsAppFrameRate, CountsFramesOverTheRealClockEvenWhileTheGameTimerStan
   EXPECT_EQ(app.GetFpsText(), "FPS : 4.17");
 }
 
+// Losing the focus or being minimised pauses the game; getting the focus back or being restored resumes it.
+TEST(GraphicsAppMessages, FocusLossAndMinimisingPauseAndRestoringResumes) {
+  Harness harness;
+  RecordingApp app(harness.Services());
+  ASSERT_EQ(app.Create(), platform::kOk);
+  const struct {
+    const char* what;
+    uint32_t message;
+    uintptr_t wParam;
+    bool running;
+  } steps[] = {{"focus lost", wm::kKillFocus, 0, false},
+               {"focus back", wm::kSetFocus, 0, true},
+               {"minimised", wm::kSize, platform::size_kind::kMinimized, false},
+               {"restored", wm::kSize, platform::size_kind::kRestored, true},
+               {"minimised again", wm::kSize, platform::size_kind::kMinimized, false},
+               {"maximised from the taskbar", wm::kSize, platform::size_kind::kMaximized, true}};
+  int pauses = 0;
+  for (const auto& step : steps) {
+    harness.windows.SendMessage(app.window, step.message, step.wParam, 0);
+    EXPECT_EQ(app.running, step.running) << step.what;
+    pauses += step.running ? 0 : 1;
+  }
+  EXPECT_EQ(app.pauses, pauses);
+  EXPECT_EQ(app.resumes, pauses);
+}
+
+// In full screen the window cannot be moved, sized or maximised and every point of it is client area; in a
+// window those requests go on to the system.
+TEST(GraphicsAppMessages, FullScreenRefusesMovesAndSizes) {
+  for (const bool fullscreen : {false, true}) {
+    SCOPED_TRACE(fullscreen);
+    Harness harness;
+    RecordingApp app(harness.Services());
+    ASSERT_EQ(app.Create(), platform::kOk);
+    if (fullscreen) ASSERT_EQ(app.ToggleFullscreen(), platform::kOk);
+    for (const uintptr_t command : {platform::sys_command::kMove, platform::sys_command::kSize,
+                                    platform::sys_command::kMaximize, platform::sys_command::kMove | 2u}) {
+      EXPECT_EQ(harness.windows.SendMessage(app.window, wm::kSysCommand, command, 0), fullscreen ? 1 : 0) << command;
+    }
+    EXPECT_EQ(harness.windows.SendMessage(app.window, wm::kNcHitTest, 0, 0), fullscreen ? platform::kHitClient : 0);
+  }
+}
+
 }  // namespace
 }  // namespace app

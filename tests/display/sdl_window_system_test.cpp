@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "app/hardware_info.h"
+#include "app/settings.h"
 #include "platform/picture_fit.h"
 #include "platform/sdl_native.h"
 #include "platform/window_system.h"
@@ -287,6 +289,35 @@ TEST_F(SdlWindowSystemTest, FullScreenShowsThePictureAndTheMouseIsInPicturePixel
   windows_->SetWindowStyle(window_, window_style::kWindowed);
   Drain();
   EXPECT_EQ(windows_->GetClientRect(window_), (Rect{0, 0, 640, 480})) << "a window again, its own size";
+}
+
+// The default driving keys, sent as real SDL key events, arrive as the very codes the default bindings hold: a
+// wrong row in the key table would leave a new player unable to steer, accelerate, brake or use the handbrake.
+TEST_F(SdlWindowSystemTest, TheDefaultDrivingKeysArriveAsTheCodesTheirActionsAreBoundTo) {
+  const app::HardwareInfo hardware{app::MachineFacts{}};
+  const app::Settings settings(hardware, "", "");
+  const struct {
+    app::InputAction action;
+    SDL_Keycode keycode;
+    SDL_Scancode scancode;
+  } keys[] = {{app::InputAction::Left, SDLK_LEFT, SDL_SCANCODE_LEFT},
+              {app::InputAction::Right, SDLK_RIGHT, SDL_SCANCODE_RIGHT},
+              {app::InputAction::Accelerate, SDLK_UP, SDL_SCANCODE_UP},
+              {app::InputAction::Brake, SDLK_DOWN, SDL_SCANCODE_DOWN},
+              {app::InputAction::Handbrake, SDLK_SPACE, SDL_SCANCODE_SPACE}};
+  for (const auto& key : keys) {
+    const int bound = settings.GetKey(static_cast<int>(key.action));
+    SCOPED_TRACE(app::InputActionNames[static_cast<int>(key.action)]);
+    ASSERT_GT(bound, 0);
+    PushKey(SDL_KEYDOWN, key.keycode, key.scancode, false);
+    PushKey(SDL_KEYUP, key.keycode, key.scancode, false);
+    const std::vector<Message> messages = Take({wm::kKeyDown, wm::kKeyUp});
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].message, wm::kKeyDown);
+    EXPECT_EQ(messages[0].wParam, static_cast<uintptr_t>(bound));
+    EXPECT_EQ(messages[1].message, wm::kKeyUp);
+    EXPECT_EQ(messages[1].wParam, static_cast<uintptr_t>(bound));
+  }
 }
 
 }  // namespace

@@ -78,6 +78,37 @@ void MergeComparingEveryPair(std::vector<Vec3>& positions, std::vector<uint32_t>
   }
 }
 
+// Set with no index appends, with an index in range overwrites, and with any other index (past the end or
+// negative) changes nothing: a bad index read from a file must never write outside the lists.
+TEST(ModelGeometryBuilding, SetRulesAppendOverwriteOrIgnore) {
+  ModelGeometry g;
+  g.SetPosition({1, 2, 3});
+  g.SetColor({1, 0, 0});
+  g.AddTriangle(0, 0, 0);
+  const struct {
+    const char* what;
+    int index;
+    bool overwrites;
+  } cases[] = {{"first", 0, true}, {"past the end", 1, false}, {"far past", 5, false}, {"negative", -2, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    g.SetPosition({1, 2, 3}, 0);
+    g.SetColor({1, 0, 0}, 0);
+    g.SetTriangle(0, 0, 0, 1, 0);
+    g.SetPosition({4, 5, 6}, c.index);
+    g.SetColor({0, 1, 0}, c.index);
+    g.SetTriangle(1, 2, 3, 7, c.index);
+    ASSERT_EQ(g.PositionCount(), 1u);
+    ASSERT_EQ(g.Colours().size(), 1u);
+    ASSERT_EQ(g.TriangleCount(), 1u);
+    ExpectNear(g.GetPosition(0), c.overwrites ? Vec3{4, 5, 6} : Vec3{1, 2, 3});
+    ExpectNear(g.Colours()[0], c.overwrites ? Vec3{0, 1, 0} : Vec3{1, 0, 0});
+    EXPECT_EQ(g.CornerA()[0], c.overwrites ? 1u : 0u);
+    EXPECT_EQ(g.CornerC()[0], c.overwrites ? 3u : 0u);
+    EXPECT_EQ(g.TriangleFlags()[0], c.overwrites ? 7u : 1u);
+  }
+}
+
 TEST(ModelGeometryBuilding, MergeMovesAndRenamesAsComparingEveryPair) {
   std::mt19937 random(11);
   // Few distinct values, so most positions have equals; −0 and +0 are equal, NaN equals nothing.

@@ -160,4 +160,42 @@ TEST_F(MusicStream, AQueuedStreamFollowsInTheSameBufferAndACutFadesOut) {
   EXPECT_EQ(heard.back(), 0);
 }
 
+// MP3 music (a player's own folder) goes through the MP3 decoder: its format is read from the file, the whole
+// tune comes out in blocks, a rewind starts it again, and the mixer plays it to its end.
+TEST_F(MusicStream, MpegAudioDecodesThroughTheMp3Decoder) {
+  for (const int channels : {1, 2}) {
+    SCOPED_TRACE(channels);
+    const std::vector<int16_t> tune = contentgen::SynthesiseTune(1, 1.0, 44100);  // a second of mono samples
+    std::vector<int16_t> samples;
+    for (int16_t sample : tune) samples.insert(samples.end(), static_cast<size_t>(channels), sample);
+    const std::vector<uint8_t> mpeg = contentgen::EncodeMpegAudio(samples, 44100, channels);
+    ASSERT_FALSE(mpeg.empty());
+    const std::string path = Write("tune" + std::to_string(channels) + ".mp3", mpeg);
+    auto decoder = platform::audio::OpenStreamDecoder(path);
+    ASSERT_NE(decoder, nullptr);
+    EXPECT_EQ(decoder->Rate(), 44100);
+    EXPECT_EQ(decoder->Channels(), channels);
+    std::vector<int16_t> block(1152 * 2);
+    size_t frames = 0;
+    int got = 0;
+    double energy = 0;
+    while ((got = decoder->Read(block.data(), 1152)) > 0) {
+      frames += static_cast<size_t>(got);
+      for (int i = 0; i < got * channels; ++i) energy += static_cast<double>(block[i]) * block[i];
+    }
+    // Whole 1152-frame blocks with the encoder's delay: about a second, and not silence.
+    EXPECT_GE(frames, tune.size());
+    EXPECT_LE(frames, tune.size() + 3 * 1152);
+    EXPECT_GT(energy / static_cast<double>(frames * channels), 1e5);
+    ASSERT_TRUE(decoder->Rewind());
+    EXPECT_EQ(decoder->Read(block.data(), 1152), 1152);
+
+    Mixer mixer(44100, 2);
+    const auto stream = mixer.OpenStream(path, false);
+    ASSERT_NE(mixer.PlayStream(kFreeChannel, stream), kNoChannel);
+    mixer.Advance(1.2);
+    EXPECT_TRUE(mixer.IsStreamEnded(stream));
+  }
+}
+
 }  // namespace

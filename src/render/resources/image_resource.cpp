@@ -207,6 +207,9 @@ uint32_t ImageResource::GetImageHeight() const {
 
 void ImageResource::SetImageAnimation(int channel, uint32_t columnCount, uint32_t rowCount, float frameSeconds) {
   if (channel < 0 || channel >= kAnimationChannels) return;
+  // A grid without frames has nothing to step through: stepping it would only slide the picture by whole
+  // textures, which shows the edge texels under clamped addressing.
+  if (columnCount == 0 || rowCount == 0) return;
   // A sheet needs at least one frame each way; 1 / 0 would poison the offsets.
   columns[channel] = std::max(1u, columnCount);
   rows[channel] = std::max(1u, rowCount);

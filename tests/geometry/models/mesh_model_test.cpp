@@ -196,6 +196,43 @@ TEST_F(MeshModelTest, ModelsPastSixtyFiveThousandVerticesCollideAndDrawWithWideI
   }
 }
 
+// A model's light nodes, marker text and paths: only the first point list of a path is kept and a path without
+// points is dropped.
+TEST_F(MeshModelTest, LightsMarkersAndPathsLoadAndOnlyTheFirstPointListOfAPathIsKept) {
+  MdlFile file = BoxesFile({Material("a", 0)});
+  contentgen::NodeRecord light;
+  light.name = "HEADLIGHT";
+  light.kind = 4;
+  light.range = 500;
+  light.text = "front";
+  file.nodes.push_back(light);
+  contentgen::MarkerRecord marker;
+  marker.name = "EXHAUST";
+  marker.position = {1, 0, -2};
+  marker.text = "left";
+  file.markers.push_back(marker);
+  contentgen::PathRecord path;
+  path.name = "LINE";
+  path.lists.push_back({true, {{0, 0, 0}, {1, 0, 0}}});
+  path.lists.push_back({false, {{5, 5, 5}, {6, 6, 6}, {7, 7, 7}}});
+  file.paths.push_back(path);
+  contentgen::PathRecord noPoints;
+  noPoints.name = "EMPTY";
+  noPoints.text = "dropped";
+  file.paths.push_back(noPoints);
+  auto model = Load(file, false);
+  ASSERT_FALSE(model->Empty());
+  ASSERT_EQ(model->nodes.size(), 1u);
+  EXPECT_EQ(model->nodes[0]->kind, 2);
+  EXPECT_FLOAT_EQ(model->nodes[0]->light.range, 500.0f);
+  EXPECT_EQ(model->nodes[0]->leadingString, "front");
+  ASSERT_NE(model->IntArrayAt(0), nullptr);
+  EXPECT_EQ(model->IntArrayAt(0)->leadingString, "left");
+  EXPECT_EQ(model->IntArrayAt(1), nullptr);
+  ASSERT_EQ(model->paths.size(), 1u);
+  EXPECT_EQ(model->paths[0]->PointCount(), 2u);
+}
+
 TEST_F(MeshModelTest, BadFilesLeaveTheModelEmptyWithOneLineAndAMissingFileSilently) {
   MdlFile file = BoxesFile({Material("a", 0, {{0, 0}})}, {"a.png"});
   file.markers.push_back({"M", {0, 0, 0}, {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}}, ""});

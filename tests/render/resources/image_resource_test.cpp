@@ -127,4 +127,43 @@ TEST_F(ImageResourceTest, RenderTargetCannotBeginInsideTheFramesScene) {
   frameTarget->Release();
 }
 
+// A flip-book steps one frame each time its timer is strictly past the frame time (never more than one per
+// update), moves to the next row after the last column, and a grid without frames never starts.
+TEST_F(ImageResourceTest, FlipBookStepsOnlyWhenTheTimerIsStrictlyPastTheDuration) {
+  ImageResource image(manager_.get(), false);
+  image.SetImageAnimation(0, 4, 2, 0.1f);
+  EXPECT_TRUE(image.IsImageAnimating(0));
+  EXPECT_FALSE(image.IsImageAnimating(1));
+  const struct {
+    float u, v;
+  } expected[] = {{0.0f, 0.0f},  {0.25f, 0.0f}, {0.25f, 0.0f}, {0.5f, 0.0f},
+                  {0.5f, 0.0f},  {0.75f, 0.0f}, {0.75f, 0.0f}, {0.0f, 0.5f}};
+  for (const auto& frame : expected) {
+    image.UpdateAnimation(0.06f);  // steps on every second update: 0.12 > 0.1, then the timer starts again
+    EXPECT_FLOAT_EQ(image.offsetU[0], frame.u);
+    EXPECT_FLOAT_EQ(image.offsetV[0], frame.v);
+  }
+  EXPECT_EQ(image.column[0], 0u);
+
+  ImageResource exact(manager_.get(), false);
+  exact.SetImageAnimation(1, 2, 1, 0.25f);
+  exact.UpdateAnimation(0.25f);
+  EXPECT_FLOAT_EQ(exact.offsetU[1], 0.0f) << "a timer equal to the frame time does not step";
+  exact.UpdateAnimation(1.0f);
+  EXPECT_FLOAT_EQ(exact.offsetU[1], 0.5f) << "at most one frame per update";
+
+  for (const auto& [columns, rows] : {std::pair{0u, 0u}, std::pair{0u, 3u}, std::pair{3u, 0u}}) {
+    ImageResource empty(manager_.get(), false);
+    empty.SetImageAnimation(2, columns, rows, 0.1f);
+    EXPECT_FALSE(empty.IsImageAnimating(2)) << columns << " x " << rows;
+    empty.UpdateAnimation(0.2f);
+    EXPECT_EQ(empty.offsetU[2], 0.0f);
+    EXPECT_EQ(empty.offsetV[2], 0.0f);
+  }
+  ImageResource outside(manager_.get(), false);
+  outside.SetImageAnimation(7, 4, 4, 0.1f);
+  outside.SetImageAnimation(-1, 4, 4, 0.1f);
+  for (int channel = 0; channel < 3; ++channel) EXPECT_FALSE(outside.IsImageAnimating(channel));
+}
+
 }  // namespace

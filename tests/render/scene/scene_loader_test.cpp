@@ -193,6 +193,52 @@ TEST_F(SceneLoaderTest, DamagedFilesLeaveTheSceneEmpty) {
   EXPECT_TRUE(LoadBytes(huge)->parts.empty());
 }
 
+// A part with its normals block and a second set of texture coordinates: the layout carries both, and a file that
+// points past its normals or second coordinates, or ends inside them, loads nothing.
+TEST_F(SceneLoaderTest, NormalsAndSecondUvsLoadAndTheirBadIndicesAreRefused) {
+  const auto file = [](auto change) {
+    ScnFile scn;
+    scn.materials = {Material("M", 0)};
+    contentgen::ScnPart part = Square(0, 0, 10, 0);
+    part.hasSecondUv = 1;
+    part.secondUvIndices = {3, 2, 1, 0};
+    part.hasNormals = 1;
+    part.normalIndices = {0, 1, 0, 1};
+    part.normals = {{0, 0}, {64, 32}};
+    scn.parts.push_back(part);
+    change(scn.parts[0]);
+    return scn;
+  };
+  auto scene = LoadFile(file([](contentgen::ScnPart&) {}));
+  ASSERT_EQ(scene->parts.size(), 1u);
+  EXPECT_EQ(scene->parts[0]->vertexFormat, render::kSceneFormatNormalsSecondUv);
+  EXPECT_EQ(scene->parts[0]->stride, 44u);
+
+  const struct {
+    const char* problem;
+    void (*change)(contentgen::ScnPart&);
+  } refused[] = {
+      {"a normal index is out of range", [](contentgen::ScnPart& p) { p.normalIndices[2] = 2; }},
+      {"a normal index is out of range", [](contentgen::ScnPart& p) { p.normalIndices[0] = -1; }},
+      {"a second uv index is out of range", [](contentgen::ScnPart& p) { p.secondUvIndices[1] = 4; }},
+  };
+  for (const auto& c : refused) {
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(LoadFile(file(c.change))->parts.empty()) << c.problem;
+    const std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_NE(printed.find(c.problem), std::string::npos) << printed;
+  }
+
+  // Cut anywhere (inside the normal indices, the normal count or the normals themselves included): nothing loads.
+  const std::vector<unsigned char> good = contentgen::EncodeSceneFile(file([](contentgen::ScnPart&) {}));
+  for (size_t length = 0; length < good.size(); ++length) {
+    testing::internal::CaptureStderr();
+    const bool empty = LoadBytes({good.begin(), good.begin() + static_cast<long>(length)})->parts.empty();
+    testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(empty) << length;
+  }
+}
+
 TEST_F(SceneLoaderTest, PartsBeyondSixteenBitIndicesAreRefused) {
   ScnFile file;
   file.materials = {Material("M", 0)};
