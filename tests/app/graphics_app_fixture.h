@@ -42,6 +42,7 @@ class RecordingApp : public GraphicsApp {
   // Key messages that reached the application's message handling: (message, wParam).
   std::vector<std::pair<uint32_t, uintptr_t>> keys;
   int pauses = 0;
+  int resumes = 0;
   int frameMoves = 0;
   int renders = 0;
   int finalCleanups = 0;
@@ -85,6 +86,7 @@ class RecordingApp : public GraphicsApp {
   }
   bool IsQuitRequested() override { return quitAfterFrames > 0 && frameMoves >= quitAfterFrames; }
   platform::HResult Pause() override { return ++pauses, GraphicsApp::Pause(); }
+  platform::HResult Resume() override { return ++resumes, GraphicsApp::Resume(); }
   intptr_t MsgProc(platform::WindowHandle hwnd, uint32_t message, uintptr_t wParam, intptr_t lParam) override {
     if (message == platform::wm::kKeyDown || message == platform::wm::kKeyUp || message == platform::wm::kChar) {
       keys.emplace_back(message, wParam);

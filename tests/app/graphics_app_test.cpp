@@ -241,8 +241,8 @@ TEST(GraphicsAppMessages, FullScreenRefusesMovesAndSizes) {
     RecordingApp app(harness.Services());
     ASSERT_EQ(app.Create(), platform::kOk);
     if (fullscreen) ASSERT_EQ(app.ToggleFullscreen(), platform::kOk);
-    for (const uintptr_t command : {platform::sys_command::kMove, platform::sys_command::kSize,
-                                    platform::sys_command::kMaximize, platform::sys_command::kMove | 2u}) {
+    for (const uint32_t command : {uint32_t{platform::sys_command::kMove}, uint32_t{platform::sys_command::kSize},
+                                   uint32_t{platform::sys_command::kMaximize}, platform::sys_command::kMove | 2u}) {
       EXPECT_EQ(harness.windows.SendMessage(app.window, wm::kSysCommand, command, 0), fullscreen ? 1 : 0) << command;
     }
     EXPECT_EQ(harness.windows.SendMessage(app.window, wm::kNcHitTest, 0, 0), fullscreen ? platform::kHitClient : 0);
