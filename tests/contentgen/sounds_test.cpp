@@ -11,6 +11,7 @@
 #include "contentgen/ffe_writer.h"
 #include "contentgen/music.h"
 #include "contentgen/sounds.h"
+#include "contentgen/track_sounds.h"
 #include "platform/audio/stream_decoder.h"
 #include "platform/audio/wav.h"
 #include "platform/file_system.h"
@@ -96,6 +97,18 @@ TEST(SoundContent, ImpactsAndSurfacesLeaveHeadroomAndOneShotsStartAndEndAtSilenc
       EXPECT_EQ(data.samples.back(), 0);
       EXPECT_LT(std::abs(data.samples[1]), peak / 4) << "faded in, not stepped";
     }
+  }
+
+  // Track loops play beside the cars' sounds: they leave the same headroom and are never clipped flat.
+  using contentgen::TrackSound;
+  for (TrackSound sound : {TrackSound::kFountain, TrackSound::kWaves, TrackSound::kFoghorn, TrackSound::kWeir,
+                           TrackSound::kTraffic, TrackSound::kWorks}) {
+    SCOPED_TRACE(contentgen::TrackSoundFile(sound));
+    const std::vector<int16_t> loop = contentgen::TrackSoundLoop(sound);
+    int peak = 0;
+    for (int16_t value : loop) peak = std::max(peak, std::abs(static_cast<int>(value)));
+    EXPECT_LE(peak, kHalfScale);
+    EXPECT_GT(peak, kHalfScale / 4) << "still heard";
   }
 
   // The tunes, decoded, start and end close to silence (-32 dBFS, against -12 dBFS unfaded), so one can follow

@@ -35,10 +35,17 @@ double Swell(int i, int count, int cycles, double depth) {
   return 1.0 - depth * 0.5 * (1 + std::cos(kTwoPi * cycles * i / count));
 }
 
+// Loops peak at half of full scale at most: a few of them play at once beside the cars, and a loop that was
+// clipped when it was made keeps its hard edges at any volume.
+constexpr double kLoudestPeak = 0.5;
+
 std::vector<int16_t> ToSamples(const std::vector<double>& values, double gain) {
+  double peak = 0;
+  for (double v : values) peak = std::max(peak, std::abs(v * gain));
+  if (peak > kLoudestPeak) gain *= kLoudestPeak / peak;
   std::vector<int16_t> out;
   out.reserve(values.size());
-  for (double v : values) out.push_back(static_cast<int16_t>(std::lround(std::clamp(v * gain, -1.0, 1.0) * 32767)));
+  for (double v : values) out.push_back(static_cast<int16_t>(std::lround(v * gain * 32767)));
   return out;
 }
 
