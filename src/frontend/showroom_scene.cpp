@@ -190,6 +190,8 @@ void Showroom::LoadVehicle(gfx::Device* device) {
       Vec3 spot = carSpot;
       spot.y += next->GetRestHeight();
       next->SetTransform(spot, carSpotOrientation);
+      // The turntable's light is white; the car is never stepped here, so nothing else colours its wheels.
+      next->SetWheelColour(1, 1, 1);
     }
   }
   car = std::move(next);

@@ -74,7 +74,9 @@ void DamageModel::Dent(float x, float y, float z, float amount) {
     add(kZoneRight, a), add(kZoneGlassRight, a / 2);
   }
   for (int zone = 0; zone < kDamageZoneCount; ++zone) {
-    if (zoneDamage[zone] <= kZoneSwapDamage || swapped[zone]) continue;
+    // Bound again on every dent (the materials skip an image already in place), so whatever replaced a
+    // crumpled zone's material since gives way to it once more.
+    if (zoneDamage[zone] <= kZoneSwapDamage) continue;
     swapped[zone] = true;
     const size_t count = std::min(bodyPartIds[zone].size(), damagedPartIds[zone].size());
     if (!meshes_.setMaterial) continue;

@@ -102,11 +102,11 @@ void VisualPartModel::Release() {
   model = nullptr;
 }
 
-void VisualPartModel::Render(render::SceneLighting* lighting, const Matrix4* matrix) {
+void VisualPartModel::Render(render::SceneLighting* lighting, const Matrix4* matrix, int32_t group) {
   if (!visible || model == nullptr || device == nullptr) return;
   const Matrix4 local = placement.Local();
   const Vec3 light = PartLightDirection(lighting, device, local);
-  model->Draw(device, matrix != nullptr ? local * *matrix : local, light);
+  model->DrawByKind(device, matrix != nullptr ? local * *matrix : local, nullptr, group, light);
 }
 
 void VisualPartModel::RenderWithMatrix(const Matrix4& matrix) {

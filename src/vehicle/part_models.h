@@ -112,8 +112,10 @@ class VisualPartModel {
 
   void SetTransform(const Matrix4& car) { placement.SetTransform(car); }
   void UpdateVisibility(float depth) { visible = WithinViewDistance(viewDistance, depth); }
-  // Only when visible: local × matrix (when given), lit by the scene when a lighting object is given.
-  void Render(render::SceneLighting* lighting, const Matrix4* matrix);
+  // Only when visible: local × matrix (when given), lit by the scene when a lighting object is given; the
+  // model's group, or every group when group is kAllGroups.
+  static constexpr int32_t kAllGroups = -1;
+  void Render(render::SceneLighting* lighting, const Matrix4* matrix, int32_t group = kAllGroups);
   void RenderWithMatrix(const Matrix4& matrix);
   void Release();
 

@@ -144,6 +144,8 @@ class Vehicle {
   void UpdateRespawnTimer(VehicleWorld& world, float dt);
   void DistanceTo(const Vec3& point);
   void SetPlayerFlag(bool flag);
+  // The light of the ground on all four wheels (0-1 per channel; white shows their own colours).
+  void SetWheelColour(float r, float g, float b);
   // The controller whose effects this car drives (not owned; null for none): jolts, rumble, road effects.
   void SetForceFeedbackDevice(ForceFeedbackOutput* device);
   // Hull tests in world space against the car's hull (collisionModel, or its box when the car has no hull

@@ -162,6 +162,19 @@ int ApplyMaterialUpgrades(VehiclePresentation& presentation, const Vehicle& car,
   if (car.upgrades == nullptr || resources == nullptr || presentation.body == nullptr) return 0;
   const UpgradeList& upgrades = *car.upgrades;
   int painted = 0;
+  // The badges the body came with: each MATERIAL property swaps them for the second logo again, whatever an
+  // earlier property put there.
+  std::vector<std::vector<int32_t>> logoSlots(presentation.body->lods.size());
+  for (size_t level = 0; level < presentation.body->lods.size(); ++level) {
+    const geometry::MeshModel* model = presentation.body->lods[level].model;
+    if (model == nullptr) continue;
+    for (size_t slot = 0; slot < model->materialNames.size(); ++slot) {
+      if (Upper(model->materialNames[slot]) != kLogoMaterial) continue;
+      const render::ImageResource* current = model->GetMaterialImage(static_cast<int32_t>(slot));
+      if (current == nullptr || Upper(current->colourName).find(kLogoPicture) == std::string::npos) continue;
+      logoSlots[level].push_back(static_cast<int32_t>(slot));
+    }
+  }
   const int carriers = upgrades.CountInstalledWithProperty(kKeyMaterial);
   for (int n = 0; n < carriers; ++n) {
     const KeyedRecord* upgrade = upgrades.NthInstalledWithProperty(kKeyMaterial, n);
@@ -174,17 +187,14 @@ int ApplyMaterialUpgrades(VehiclePresentation& presentation, const Vehicle& car,
       render::ImageResource* paint =
           resources->CreateImage(device, car.folder + property.values[1], alpha, "", "", "", true, true);
       if (property.values.size() > 3 && std::atoi(property.values[3].c_str()) == 1) paint->SetReflective(true);
-      for (const LodLevel& level : presentation.body->lods) {
-        painted += Repaint(level.model, material, paint);
-        geometry::MeshModel* model = level.model;
+      for (size_t level = 0; level < presentation.body->lods.size(); ++level) {
+        geometry::MeshModel* model = presentation.body->lods[level].model;
+        painted += Repaint(model, material, paint);
         if (model == nullptr) continue;
-        for (size_t slot = 0; slot < model->materialNames.size(); ++slot) {
-          if (Upper(model->materialNames[slot]) != kLogoMaterial) continue;
-          const render::ImageResource* current = model->GetMaterialImage(static_cast<int32_t>(slot));
-          if (current == nullptr || Upper(current->colourName).find(kLogoPicture) == std::string::npos) continue;
+        for (const int32_t slot : logoSlots[level]) {
           render::ImageResource* logo =
               resources->LoadImage(device, car.folder + kSecondLogoFile, false, 0, true, true);
-          model->SetPartMaterial(static_cast<int32_t>(slot), logo);
+          model->SetPartMaterial(slot, logo);
           resources->ReleaseImage(logo);
           ++painted;
         }

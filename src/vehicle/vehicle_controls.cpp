@@ -137,6 +137,12 @@ void Vehicle::SetForceFeedbackDevice(ForceFeedbackOutput* device) {
   if (features) features->SetForceFeedbackDevice(*this, device);
 }
 
+void Vehicle::SetWheelColour(float r, float g, float b) {
+  for (auto& wheel : wheels) {
+    if (wheel) wheel->groundColour = {r, g, b};
+  }
+}
+
 void Vehicle::SetPlayerFlag(bool flag) {
   isPlayer = flag;
   for (auto& wheel : wheels) {

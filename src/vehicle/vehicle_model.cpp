@@ -75,8 +75,9 @@ bool VehicleBody::LoadBodyModel(const std::string& folder, const std::string& fi
   bool hullFound = false;
   for (const BodyPart& part : parts) {
     const std::string name = Upper(part.name);
+    // A part named twice is built twice: the later one replaces the earlier.
     for (int i = 0; i < 4; ++i) {
-      if (name != kTyrePartNames[i] || tyreFound[i]) continue;
+      if (name != kTyrePartNames[i]) continue;
       tyreFound[i] = true;
       std::string tyreFile = part.file;
       if (upgrades != nullptr) {
@@ -84,15 +85,17 @@ bool VehicleBody::LoadBodyModel(const std::string& folder, const std::string& fi
         if (swap != nullptr && !swap->values.empty()) tyreFile = swap->values[0];
       }
       layout.tyrePositions[i] = part.position;
+      if (tyreModels[i] != nullptr) geometry::ReleaseModel(*resources_, tyreModels[i]);
       tyreModels[i] = geometry::LoadModel(*resources_, device_, folder + tyreFile, "", false, true);
-      if (tyreModels[i] != nullptr && !tyreModels[i]->Empty()) {
-        // The tyre's size from its model: radius the largest height, width the x extent.
-        layout.tyreRadius[i] = tyreModels[i]->boundsMax.y;
-        layout.tyreWidth[i] = tyreModels[i]->boundsMax.x - tyreModels[i]->boundsMin.x;
-      }
+      // The tyre's size from its model: radius the largest height, width the x extent; a tyre whose model
+      // does not load has no size.
+      const bool loaded = tyreModels[i] != nullptr && !tyreModels[i]->Empty();
+      layout.tyreRadius[i] = loaded ? tyreModels[i]->boundsMax.y : 0.0f;
+      layout.tyreWidth[i] = loaded ? tyreModels[i]->boundsMax.x - tyreModels[i]->boundsMin.x : 0.0f;
     }
-    if (name == kCollisionPartName && !hullFound) {
+    if (name == kCollisionPartName) {
       hullFound = true;
+      if (collisionModel != nullptr) geometry::ReleaseModel(*resources_, collisionModel);
       collisionModel = geometry::LoadModel(*resources_, device_, folder + part.file, "", false, false);
       if (collisionModel != nullptr && !collisionModel->Empty()) {
         layout.collisionMin = collisionModel->boundsMin;

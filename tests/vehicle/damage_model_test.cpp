@@ -71,6 +71,10 @@ TEST(DamageModel, FourthFullHitOnACornerSwapsItsMaterialsUntilRepaired) {
   EXPECT_FLOAT_EQ(model.zoneDamage[kZoneFrontLeft], 4.0f);
   EXPECT_EQ(recorder.damagedMaterial[0], 0);
   EXPECT_TRUE(model.swapped[kZoneFrontLeft]);
+  // Whatever put the fender's own material back since, the next dent binds the crumpled one again.
+  recorder.damagedMaterial[0] = -1;
+  model.Dent(-30, 10, 90, 1);
+  EXPECT_EQ(recorder.damagedMaterial[0], 0);
   model.Reset();
   EXPECT_EQ(recorder.damagedMaterial[0], -1);
   EXPECT_EQ(model.zoneDamage[kZoneFrontLeft], 0.0f);

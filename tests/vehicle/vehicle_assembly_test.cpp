@@ -8,12 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
 
 #include "contentgen/car_models.h"
+#include "contentgen/mdl_writer.h"
 #include "geometry/models/mesh_model.h"
 #include "platform/math/math.h"
 #include "render/effects/glow_trails.h"
@@ -184,6 +186,66 @@ TEST_F(AssemblyTest, HitTestsFindTheHullsShapeInsideItsBoxWhereverTheCarStands) 
   Vec3 centre, point, normal;
   EXPECT_FALSE(car.HitTestSweptSphere(cases[3].start, cases[3].end, 5, centre, point, normal));
   EXPECT_TRUE(car.HitTestRay(cases[2].start, cases[2].end, point, normal));
+}
+
+// A part named twice takes the later file; a tyre whose model does not load has no size.
+TEST_F(AssemblyTest, TheLastOfARepeatedPartCountsAndATyreThatFailsToLoadHasNoSize) {
+  contentgen::MdlFile body;
+  body.materials.resize(1);
+  body.materials[0].name = "BODY";
+  body.objects.push_back(contentgen::BoxObject({-30, 5, -80}, {30, 40, 80}, 0));
+  const contentgen::CarModelSpec spec;
+  auto part = [](const char* name, Vec3 at, const char* file) {
+    contentgen::MarkerRecord marker;
+    marker.name = name;
+    marker.position = at;
+    marker.text = file;
+    return marker;
+  };
+  body.markers = {part("FRONT_LEFT_TIRE", {-30, 12, 50}, contentgen::kCarTyreModel),
+                  part("FRONT_LEFT_TIRE", {-30, 12, 50}, "missing.MDL"),
+                  part("FRONT_RIGHT_TIRE", {30, 12, 50}, "missing.MDL"),
+                  part("FRONT_RIGHT_TIRE", {30, 12, 50}, contentgen::kCarTyreModel),
+                  part("REAR_LEFT_TIRE", {-30, 12, -50}, contentgen::kCarTyreModel),
+                  part("REAR_RIGHT_TIRE", {30, 12, -50}, contentgen::kCarTyreModel),
+                  part("COLLISION", {}, contentgen::kCarCollisionModel),
+                  part("COLLISION", {}, "twice.MDL")};
+  ASSERT_TRUE(contentgen::WriteMdl(folder_ + "CAR/twice.MDL", body));
+  VehicleBody loaded(fixture.device, &resources);
+  loaded.LoadBodyModel("CAR/", "twice.MDL", nullptr);
+  const ChassisLayout layout = loaded.Layout();
+  EXPECT_FLOAT_EQ(layout.tyreRadius[kFrontLeft], 0.0f) << "the later part's model is missing";
+  EXPECT_FLOAT_EQ(layout.tyreWidth[kFrontLeft], 0.0f);
+  EXPECT_NEAR(layout.tyreRadius[kFrontRight], spec.tyreRadius, 0.5f) << "the later part's model loads";
+  EXPECT_EQ(layout.collisionMax, (Vec3{30, 40, 80})) << "the later hull: the body itself";
+  const render::SharedRecord* tyre = resources.FindSharedRecord(render::ResourceKind::kMeshModel, loaded.tyreModels[kRearLeft]);
+  ASSERT_NE(tyre, nullptr);
+  EXPECT_EQ(tyre->refCount, 3) << "the replaced front-left tyre was given back";
+}
+
+// Every MATERIAL property swaps the badge again, and the wheels take the colour they are given.
+TEST_F(AssemblyTest, EachMaterialPropertySwapsTheBadgeAndWheelsTakeTheirColour) {
+  VehiclePresentation* view = Assemble("");
+  ASSERT_NE(view, nullptr);
+  EXPECT_NE(PictureOf(*view, "LOGO1").find("LOGO1.PNG"), std::string::npos);
+  car.upgrades->LoadFromText(
+      "[UPGRADE]\n<ID>,5\n<CATEGORY>,Color\n<MATERIAL>,roof_paint,glass.png,glassa.png,1\n"
+      "<MATERIAL>,front_paint,glass.png\n[/UPGRADE]\n");
+  for (auto& upgrade : car.upgrades->Upgrades()) upgrade->installed = true;
+  const int badges = static_cast<int>(std::count_if(
+      view->body->lods[0].model->materialNames.begin(), view->body->lods[0].model->materialNames.end(),
+      [](const std::string& name) { return Upper(name) == "LOGO1"; }));
+  ASSERT_GT(badges, 0);
+  int repainted = 0;
+  for (const char* name : {"ROOF_PAINT", "FRONT_PAINT"}) {
+    for (const std::string& material : view->body->lods[0].model->materialNames) repainted += Upper(material) == name;
+  }
+  EXPECT_EQ(ApplyMaterialUpgrades(*view, car, &resources, fixture.device), repainted + 2 * badges)
+      << "two properties: the badge is swapped twice";
+  EXPECT_NE(PictureOf(*view, "LOGO1").find("LOGO2.PNG"), std::string::npos);
+
+  car.SetWheelColour(0.25f, 0.5f, 0.75f);
+  for (const auto& wheel : car.wheels) EXPECT_EQ(wheel->groundColour, (Vec3{0.25f, 0.5f, 0.75f}));
 }
 
 TEST_F(AssemblyTest, BodyWithoutItsPartsIsRefusedAndLeavesTheCarAlone) {
