@@ -40,5 +40,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string error;
   Expect(platform::image::DecodePng(data, size, picture, error), picture);
   Expect(platform::image::DecodeJpeg(data, size, picture, error), picture);
+  Expect(platform::image::DecodeOtherPicture(data, size, picture, error), picture);
   return 0;
 }

@@ -1,13 +1,16 @@
-// PNG decoding through libpng's simplified API and JPEG decoding through libjpeg, both into BGRA texels.
+// PNG decoding through libpng's simplified API, JPEG decoding through libjpeg and the other formats (BMP, TGA)
+// through stb_image, all into BGRA texels.
 #include "platform/image/picture_decoder.h"
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 #include <jpeglib.h>
 #include <jerror.h>
 #include <png.h>
+#include <stb_image.h>
 
 namespace platform::image {
 
@@ -152,6 +155,72 @@ bool DecodeJpeg(const uint8_t* data, size_t size, Picture& picture, std::string&
   picture.texels = std::move(*texels);
   delete texels;
   delete row;
+  return true;
+}
+
+namespace {
+
+uint32_t Little16(const uint8_t* p) { return uint32_t{p[0]} | uint32_t{p[1]} << 8; }
+uint32_t Little32(const uint8_t* p) { return Little16(p) | Little16(p + 2) << 16; }
+
+// The decoder makes up the texels of an uncompressed bitmap or Targa file cut short; such a file is refused
+// like any other broken one. False when the header promises more texel bytes than the file holds.
+bool UncompressedDataComplete(const uint8_t* data, size_t size, uint32_t width, uint32_t height) {
+  if (size >= 54 && data[0] == 'B' && data[1] == 'M') {
+    const uint32_t bits = Little16(data + 28), compression = Little32(data + 30);
+    if (compression != 0 || bits < 8) return true;
+    const uint64_t row = (uint64_t{width} * bits + 31) / 32 * 4;
+    return uint64_t{Little32(data + 10)} + row * height <= size;
+  }
+  if (size >= 18 && (data[2] == 1 || data[2] == 2 || data[2] == 3)) {
+    const uint64_t palette = data[1] != 0 ? uint64_t{Little16(data + 5)} * ((data[7] + 7u) / 8) : 0;
+    return 18 + uint64_t{data[0]} + palette + uint64_t{width} * height * ((data[16] + 7u) / 8) <= size;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool DecodeOtherPicture(const uint8_t* data, size_t size, Picture& picture, std::string& error) {
+  picture = Picture{};
+  if (data == nullptr || size == 0 || size > static_cast<size_t>(std::numeric_limits<int>::max())) {
+    error = "not a picture";
+    return false;
+  }
+  const auto* bytes = reinterpret_cast<const stbi_uc*>(data);
+  const int length = static_cast<int>(size);
+  int width = 0, height = 0, channels = 0;
+  // The header is read first, so a size out of range is refused before any texel is allocated.
+  if (!stbi_info_from_memory(bytes, length, &width, &height, &channels)) {
+    error = "not a PNG, JPEG, BMP, TGA or DDS picture";
+    return false;
+  }
+  if (width <= 0 || height <= 0 || static_cast<uint32_t>(width) > kMaxPictureSide ||
+      static_cast<uint32_t>(height) > kMaxPictureSide) {
+    error = "picture size out of range";
+    return false;
+  }
+  if (!UncompressedDataComplete(data, size, static_cast<uint32_t>(width), static_cast<uint32_t>(height))) {
+    error = "picture data cut short";
+    return false;
+  }
+  stbi_uc* rgba = stbi_load_from_memory(bytes, length, &width, &height, &channels, 4);
+  if (rgba == nullptr) {
+    const char* reason = stbi_failure_reason();
+    error = std::string("bad picture data: ") + (reason != nullptr ? reason : "unreadable");
+    return false;
+  }
+  picture.width = static_cast<uint32_t>(width);
+  picture.height = static_cast<uint32_t>(height);
+  picture.hasAlpha = channels == 2 || channels == 4;
+  picture.texels.resize(size_t{picture.width} * picture.height * 4);
+  for (size_t i = 0; i < picture.texels.size(); i += 4) {
+    picture.texels[i] = rgba[i + 2];
+    picture.texels[i + 1] = rgba[i + 1];
+    picture.texels[i + 2] = rgba[i];
+    picture.texels[i + 3] = rgba[i + 3];
+  }
+  stbi_image_free(rgba);
   return true;
 }
 

@@ -89,7 +89,7 @@ bool DecodeFile(const std::string& fileName, DecodedFile& file, bool& missing) {
   } else if (platform::image::LooksLikeJpeg(bytes.data(), bytes.size())) {
     decoded = platform::image::DecodeJpeg(bytes.data(), bytes.size(), file.picture, error);
   } else {
-    error = "not a PNG, JPEG or DDS picture";
+    decoded = platform::image::DecodeOtherPicture(bytes.data(), bytes.size(), file.picture, error);
   }
   if (!decoded) std::printf("texture: %s: %s\n", fileName.c_str(), error.c_str());
   return decoded;

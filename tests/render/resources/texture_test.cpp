@@ -1,4 +1,4 @@
-// Texture loading (PNG, JPEG, every DDS format), colour keys, bad files and the alpha merge.
+// Texture loading (PNG, JPEG, BMP, TGA, every DDS format), colour keys, bad files and the alpha merge.
 #include "render/resources/texture.h"
 
 #include <gtest/gtest.h>
@@ -45,6 +45,57 @@ TEST_F(TextureTest, PngAndJpegLoadWithSizeFormatAndFullMipChain) {
   Texture jpeg(false);
   EXPECT_EQ(jpeg.Load(device_, folder_ + "photo.jpg", false), platform::kOk);
   EXPECT_FALSE(jpeg.hasAlpha);
+}
+
+// A 2 × 2 picture, red and green over blue and white, as a 24-bit Windows bitmap (rows bottom-up, padded to four
+// bytes) and as a 32-bit Targa file with its origin at the top (the white texel half transparent).
+std::vector<uint8_t> Bitmap2x2() {
+  std::vector<uint8_t> file = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0,
+                               1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 0, 0, 0, 0,
+                               0, 0, 0, 0};
+  const uint8_t rows[] = {0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0,   // bottom: blue, white (BGR)
+                          0, 0, 0xFF, 0, 0xFF, 0, 0, 0};        // top: red, green
+  file.insert(file.end(), std::begin(rows), std::end(rows));
+  return file;
+}
+
+std::vector<uint8_t> Targa2x2() {
+  std::vector<uint8_t> file = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 2, 0, 32, 0x28};
+  const uint8_t texels[] = {0, 0, 0xFF, 0xFF, 0, 0xFF, 0, 0xFF,      // top: red, green (BGRA)
+                            0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0x80};  // bottom: blue, half-clear white
+  file.insert(file.end(), std::begin(texels), std::end(texels));
+  return file;
+}
+
+TEST_F(TextureTest, BitmapAndTargaFilesLoadTheirTexelsAndTheirAlphaOrAreRefusedWhenCut) {
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    bool hasAlpha;
+    uint32_t bottomRight;
+  };
+  const Case cases[] = {{"tiles.bmp", Bitmap2x2(), false, 0xFFFFFFFFu}, {"tiles.tga", Targa2x2(), true, 0x80FFFFFFu}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(contentgen::WriteContentFile(folder_ + c.name, c.bytes));
+    Texture texture(false);
+    ASSERT_EQ(texture.Load(device_, folder_ + c.name, false), platform::kOk);
+    EXPECT_EQ(texture.width, 2u);
+    EXPECT_EQ(texture.hasAlpha, c.hasAlpha);
+    EXPECT_EQ(FormatOf(texture), c.hasAlpha ? Format::A8R8G8B8 : Format::X8R8G8B8);
+    const uint32_t opaque = c.hasAlpha ? 0xFFFFFFFFu : 0x00FFFFFFu;  // an X8 texel's top byte is not alpha
+    EXPECT_EQ(ReadTexel(texture.GetD3DTexture(), 0, 0, 0) & opaque, 0xFFFF0000u & opaque);
+    EXPECT_EQ(ReadTexel(texture.GetD3DTexture(), 0, 1, 0) & opaque, 0xFF00FF00u & opaque);
+    EXPECT_EQ(ReadTexel(texture.GetD3DTexture(), 0, 0, 1) & opaque, 0xFF0000FFu & opaque);
+    EXPECT_EQ(ReadTexel(texture.GetD3DTexture(), 0, 1, 1) & opaque, c.bottomRight & opaque);
+
+    // Cut short, the file is refused and the texture stays empty.
+    const std::string cut = std::string("cut_") + c.name;
+    ASSERT_TRUE(contentgen::WriteContentFile(folder_ + cut, std::vector<uint8_t>(c.bytes.begin(), c.bytes.begin() + 30)));
+    Texture refused(false);
+    EXPECT_EQ(refused.Load(device_, folder_ + cut, false), platform::kFail);
+    EXPECT_FALSE(refused.loaded);
+  }
 }
 
 TEST_F(TextureTest, ColourKeyMakesOneArgbLevelWithKeyTexelsTransparentBlackInEveryFormat) {
