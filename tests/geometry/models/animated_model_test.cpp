@@ -51,6 +51,36 @@ TEST_F(AnimatedModelTest, ClipLinesMapFramesByTheFrameScaleOrKeyTimesAndKeysAtta
   EXPECT_EQ(keyed->clips[0]->lastFrame, 3u);
 }
 
+// Playing a clip at an offset poses it: the frame, the next one (wrapping from the last back to the first) and
+// the fraction between; offsets past the end loop by whole clip lengths.
+TEST_F(AnimatedModelTest, PlayingAClipAtAnOffsetLoopsFromItsLastFrameToItsFirst) {
+  auto animated = LoadWith("SWING:10:20:30\nHOLD:5:5:30\n", 24, 0);
+  ASSERT_EQ(animated->clips.size(), 2u);
+  ASSERT_EQ(animated->clips[0]->firstFrame, 10u);
+  ASSERT_EQ(animated->clips[0]->lastFrame, 20u);
+  struct Case {
+    const char* clip;
+    float offset;
+    uint32_t frame, next;
+    float fraction;
+  };
+  const Case cases[] = {{"SWING", 0, 10, 11, 0},     {"SWING", 9.5f, 19, 20, 0.5f}, {"SWING", 10, 20, 10, 0},
+                        {"SWING", 25, 15, 16, 0},    {"SWING", 10.25f, 10, 11, 0.25f}, {"SWING", -3, 10, 11, 0},
+                        {"HOLD", 7, 5, 5, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.clip << " at " << c.offset);
+    animated->PlayClipByName(c.clip, c.offset);
+    const geometry::ClipState* state = animated->ActiveState();
+    ASSERT_NE(state, nullptr);
+    EXPECT_EQ(state->frame, c.frame);
+    EXPECT_EQ(state->nextFrame, c.next);
+    EXPECT_NEAR(state->fraction, c.fraction, 1e-4f);
+    EXPECT_EQ(animated->activeStates.size(), 1u);
+  }
+  animated->PlayClipByName("NOSUCH", 3);
+  EXPECT_EQ(animated->ActiveState()->frame, 5u) << "an unknown clip changes nothing";
+}
+
 TEST_F(AnimatedModelTest, EveryLoadMakesItsOwnPosedObjectOverOneSharedModel) {
   ASSERT_TRUE(contentgen::WriteDriverModel(folder_));
   const std::string path = folder_ + contentgen::kDriverModel;

@@ -49,4 +49,83 @@ TEST_F(ModelTest, BadFilesAreRefusedWithOneLine) {
   }
 }
 
+// Version 1 files (no prefix) are read from the start with the divisor 64; later versions carry scale and
+// divisor. The frame scale comes from framePercent, clamped; normals unpack from their byte angles with y up.
+TEST_F(ModelTest, VersionsDivisorsFrameScaleAndNormalsAreReadAsTheFileSays) {
+  struct VersionCase {
+    int version;
+    float scale;
+    int32_t divisor;
+    float frameOneX;  // vertex 0 of frame 1 is stored 64 units along x
+  };
+  const VersionCase versions[] = {{1, 3.0f, 32, 1.0f}, {2, 1.0f, 64, 1.0f}, {2, 2.0f, 32, 4.0f}, {3, 0.5f, 16, 2.0f}};
+  for (const VersionCase& c : versions) {
+    SCOPED_TRACE(testing::Message() << "version " << c.version << ", divisor " << c.divisor);
+    contentgen::ModelFileData data = TriangleModel(2, 0, c.version == 3 ? std::vector<int32_t>{0, 5} : std::vector<int32_t>{});
+    data.version = c.version;
+    data.scale = c.scale;
+    data.divisor = c.divisor;  // a version 1 file has no room for them: 1 and 64 hold
+    Model model(manager_.get(), settings_.get());
+    ASSERT_TRUE(model.LoadFromMemory(device_, contentgen::EncodeModelFile(data), folder_ + "tri.MOD", folder_));
+    ASSERT_EQ(model.frameCount, 2u);
+    EXPECT_FLOAT_EQ(model.FramePositions()[model.VertexCount() + 0].x, c.frameOneX);
+    EXPECT_FLOAT_EQ(model.FramePositions()[1].x, 64.0f / (c.version == 1 ? 64 : c.divisor) * (c.version == 1 ? 1 : c.scale));
+  }
+
+  struct PercentCase {
+    int32_t framePercent;
+    float frameScale;
+  };
+  for (const PercentCase& c : {PercentCase{0, 1.0f}, PercentCase{50, 0.5f}, PercentCase{95, 0.1f},
+                               PercentCase{100, 0.1f}, PercentCase{-20, 1.0f}}) {
+    Model model(manager_.get(), settings_.get());
+    ASSERT_TRUE(model.LoadFromMemory(device_, contentgen::EncodeModelFile(TriangleModel(2, c.framePercent)),
+                                     folder_ + "tri.MOD", folder_));
+    EXPECT_FLOAT_EQ(model.frameScale, c.frameScale) << "framePercent " << c.framePercent;
+  }
+
+  struct NormalCase {
+    uint8_t latitude, longitude;
+    platform::Vec3 normal;
+  };
+  // A latitude step is 2π/255 (a quarter turn is 64 steps, give or take a third of a degree).
+  const NormalCase normals[] = {{0, 0, {0, 1, 0}}, {0, 200, {0, 1, 0}}, {64, 0, {1, 0, 0}},
+                                {64, 64, {0, 0, 1}}, {64, 128, {-1, 0, 0}}, {128, 0, {0, -1, 0}}};
+  for (const NormalCase& c : normals) {
+    SCOPED_TRACE(testing::Message() << "angles " << int(c.latitude) << ", " << int(c.longitude));
+    contentgen::ModelFileData data = TriangleModel(1);
+    data.surfaces[0].frameVertices[0][0].latitude = c.latitude;
+    data.surfaces[0].frameVertices[0][0].longitude = c.longitude;
+    Model model(manager_.get(), settings_.get());
+    ASSERT_TRUE(model.LoadFromMemory(device_, contentgen::EncodeModelFile(data), folder_ + "tri.MOD", folder_));
+    const platform::Vec3 n = model.FrameNormals()[0];
+    EXPECT_NEAR(n.x, c.normal.x, 0.02f);
+    EXPECT_NEAR(n.y, c.normal.y, 0.02f);
+    EXPECT_NEAR(n.z, c.normal.z, 0.02f);
+  }
+}
+
+// Showing a pose writes positions and normals between two stored frames; frames past the last show the last, and
+// the same pose again writes nothing.
+TEST_F(ModelTest, PosesBlendBetweenFramesAndAreWrittenOnlyWhenTheyChange) {
+  Model model(manager_.get(), settings_.get());
+  ASSERT_TRUE(model.LoadFromMemory(device_, contentgen::EncodeModelFile(TriangleModel(3)), folder_ + "tri.MOD", folder_));
+  struct Case {
+    uint32_t a, b;
+    float t, x;  // vertex 0 is at x = frame
+  };
+  const Case cases[] = {{0, 1, 0.25f, 0.25f}, {1, 2, 0.5f, 1.5f}, {2, 0, 0.5f, 1.0f}, {7, 9, 0.3f, 2.0f}, {0, 0, 0, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.a << " to " << c.b << " at " << c.t);
+    const uint32_t writes = model.PoseWrites();
+    model.ShowPose(c.a, c.b, c.t);
+    EXPECT_EQ(model.PoseWrites(), writes + 1);
+    model.ShowPose(c.a, c.b, c.t);
+    EXPECT_EQ(model.PoseWrites(), writes + 1) << "the pose already shown";
+    const auto vertices = model_test::Vertices(*model.Drawable().meshData);
+    ASSERT_FALSE(vertices.empty());
+    EXPECT_NEAR(vertices[0].position.x, c.x, 1e-5f);
+  }
+}
+
 }  // namespace
