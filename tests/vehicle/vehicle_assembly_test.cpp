@@ -16,6 +16,7 @@
 
 #include "contentgen/car_models.h"
 #include "contentgen/mdl_writer.h"
+#include "geometry/models/animated_model.h"
 #include "geometry/models/mesh_model.h"
 #include "platform/math/math.h"
 #include "render/effects/glow_trails.h"
@@ -246,6 +247,55 @@ TEST_F(AssemblyTest, EachMaterialPropertySwapsTheBadgeAndWheelsTakeTheirColour) 
 
   car.SetWheelColour(0.25f, 0.5f, 0.75f);
   for (const auto& wheel : car.wheels) EXPECT_EQ(wheel->groundColour, (Vec3{0.25f, 0.5f, 0.75f}));
+}
+
+// Brake lights follow the rear-left wheel's brake (above 0.1 either way), reverse lights the reverse gear; the
+// driver's STEER clip follows the steering from full left (first frame) to full right (last frame).
+TEST_F(AssemblyTest, BrakeAndReverseLightsFollowTheirRulesAndTheDriverTurnsWithTheSteering) {
+  VehiclePresentation* view = Assemble("");
+  ASSERT_NE(view, nullptr);
+  car.engine = std::make_unique<Engine>(app::DataFile::FromText(""), 0, nullptr);
+  ASSERT_FALSE(view->lights.brakeGlows.empty());
+  ASSERT_FALSE(view->lights.reverseGlows.empty());
+  struct LightCase {
+    float brake;
+    int gear;
+    bool brakeOn, reverseOn;
+  };
+  const LightCase lights[] = {{0, 1, false, false},     {0.1f, 2, false, false}, {0.11f, 1, true, false},
+                              {-0.5f, 1, true, false},  {0, 0, false, true},     {1, 0, true, true}};
+  for (const LightCase& c : lights) {
+    SCOPED_TRACE(::testing::Message() << "brake " << c.brake << ", gear " << c.gear);
+    car.wheels[kRearLeft]->brake = c.brake;
+    car.engine->ForceGear(c.gear);
+    ASSERT_EQ(car.engine->Gear(), c.gear);
+    view->UpdateLightGlows({0, 0, 1});
+    for (const render::GlowPoint* glow : view->lights.brakeGlows) EXPECT_EQ(glow->visible, c.brakeOn);
+    for (const render::GlowPoint* glow : view->lights.reverseGlows) EXPECT_EQ(glow->visible, c.reverseOn);
+  }
+
+  ASSERT_NE(view->driverModel, nullptr);
+  car.steering = std::make_unique<Steering>();
+  const geometry::AnimatedModel& driver = *static_cast<SharedAnimatedModel*>(view->driverAnimation.get())->model;
+  const int clip = driver.FindClip(kSteerClip);
+  ASSERT_GE(clip, 0);
+  const geometry::AnimationClip& steer = *driver.clips[static_cast<size_t>(clip)];
+  ASSERT_GT(steer.lastFrame, steer.firstFrame + 1);
+  const float middle = (steer.firstFrame + steer.lastFrame) * 0.5f;
+  struct SteerCase {
+    float share;  // steering angle over its range
+    float frame;  // the frame shown, with its fraction
+  };
+  const SteerCase poses[] = {{-1, float(steer.firstFrame)}, {0, middle}, {0.5f, (middle + steer.lastFrame) * 0.5f},
+                             {1, float(steer.lastFrame)}};
+  for (const SteerCase& c : poses) {
+    SCOPED_TRACE(::testing::Message() << "steering " << c.share);
+    car.steering->angle = c.share * car.steering->range;
+    car.features->UpdateAttachments(car, 0.02f);
+    const geometry::ClipState* state = driver.ActiveState();
+    ASSERT_NE(state, nullptr);
+    EXPECT_NEAR(state->frame + state->fraction, c.frame, 1e-3f);
+  }
 }
 
 TEST_F(AssemblyTest, BodyWithoutItsPartsIsRefusedAndLeavesTheCarAlone) {
