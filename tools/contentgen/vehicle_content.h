@@ -21,6 +21,7 @@ struct SampleCar {
   CarShape shape = CarShape::kSaloon;
   int cost = 0;
   float mass = 1500;
+  // Low, so a braking or sliding car keeps weight on its rear wheels and does not swap ends.
   float cgHeight = 25;
   std::string drivetrain;   // RWD, FWD, AWD
   float peakTorque = 200;   // lb-ft

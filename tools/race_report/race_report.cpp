@@ -94,6 +94,7 @@ void Recorder::Observe() {
     CarLine& line = carLines_[i];
     line.driver = car->driverName;
     line.player = car->isPlayer;
+    line.vehicle = car->vehicleName;
     line.carClass = car->carClass >= 0 && static_cast<size_t>(car->carClass) < race::CarClassNames.size()
                         ? race::CarClassNames[static_cast<size_t>(car->carClass)]
                         : "";
@@ -220,7 +221,7 @@ std::string ToJson(const Report& report) {
             ", \"finished\": " + Bool(car.finished) + ", \"dents\": " + std::to_string(car.dents) +
             ", \"brokenParts\": " + std::to_string(car.brokenParts) + ", \"stuntPoints\": " + std::to_string(car.stuntPoints) +
             ", \"knockedOutAt\": " + (car.knockedOutAt < 0 ? std::string("null") : Number(car.knockedOutAt)) +
-            ", \"carClass\": " + Quoted(car.carClass) + ", \"spins\": " + std::to_string(car.figures.spins) +
+            ", \"vehicle\": " + Quoted(car.vehicle) + ", \"carClass\": " + Quoted(car.carClass) + ", \"spins\": " + std::to_string(car.figures.spins) +
             ", \"spunSeconds\": " + Number(car.figures.spunSeconds) +
             ", \"wrongWaySeconds\": " + Number(car.figures.wrongWaySeconds) +
             ", \"respawns\": " + std::to_string(car.figures.respawns) +

@@ -27,6 +27,7 @@ struct CarLine {
   int32_t brokenParts = 0;  // zones whose parts show the damaged materials (crumpled panels, broken glass)
   int32_t stuntPoints = 0;
   float knockedOutAt = -1;  // simulated seconds when a knock-out took the car out of the race, -1 when never
+  std::string vehicle;      // the car's name
   std::string carClass;     // OPEN, C, B or A
   CarFigures figures;       // spins, wrong-way time, respawns, wall contacts, lap times
 };
