@@ -10,6 +10,10 @@
 // measured frames:
 //   LP_NUM_THREADS=0 RACE_RENDER_FRAMES=20 valgrind --tool=callgrind --collect-atstart=no
 //     --toggle-collect='*RunFrames*' build-rel/bench/bench_race_render --benchmark_filter=BM_RaceFrame/pass_timing:0
+// With RACE_RENDER_SOAK_SECONDS set, BM_RenderedSoak races on, drawing every frame, for that many seconds of the
+// game's time in RACE_RENDER_SOAK_STEP-second frames (0.05 unless given) and reports the resident memory after the
+// first lap (90 s) and at the end, the most it grew between, the heap in use and the bytes of the live textures:
+//   RACE_RENDER_SOAK_SECONDS=600 build-rel/bench/bench_race_render --benchmark_filter=BM_RenderedSoak
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -19,6 +23,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <malloc.h>
+
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <random>
@@ -196,12 +203,14 @@ struct Session {
     return true;
   }
 
-  // From the main menu through the loading screen into a racing field of eight computer-driven cars.
-  bool StartRace() {
+  // From the main menu through the loading screen into a racing field of eight computer-driven cars; endless
+  // asks for a race no car finishes.
+  bool StartRace(bool endless = false) {
     race::ContentDatabase& content = *game->GetContentDatabase();
     race::RaceDefinition* definition = content.quickRaces ? content.quickRaces->At(0) : nullptr;
     if (definition == nullptr) return Fail("no quick race");
     definition->opponents = kCars - 1;  // as the practice screen stores its choice
+    if (endless) definition->laps = 100000;
     const Clock::time_point start = Clock::now();
     const std::clock_t processorStart = std::clock();
     Flow().RequestRaceStart(frontend::EncodeRaceParameter(content, definition));
@@ -325,5 +334,62 @@ void BM_RaceFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_RaceFrame)
     ->ArgName("pass_timing")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(kRaceFrames)->UseRealTime();
+
+double EnvironmentSeconds(const char* name, double otherwise) {
+  const char* text = std::getenv(name);
+  const double value = text != nullptr ? std::atof(text) : 0.0;
+  return value > 0 ? value : otherwise;
+}
+
+// Megabytes of the heap in use (the game's and the driver's allocations alike).
+double HeapMegabytes() { return static_cast<double>(mallinfo2().uordblks) / (1024.0 * 1024.0); }
+
+void BM_RenderedSoak(benchmark::State& state) {
+  constexpr double kFirstLapSeconds = 90.0;
+  const double seconds = EnvironmentSeconds("RACE_RENDER_SOAK_SECONDS", 600.0);
+  const double step = EnvironmentSeconds("RACE_RENDER_SOAK_STEP", 0.05);
+  // A session of its own: its race never ends.
+  Session session;
+  if (!session.WriteGameFolder() || !session.StartToMenus() || !session.StartRace(true)) {
+    state.SkipWithError(session.error.c_str());
+    return;
+  }
+  platform::gfx::GlDevice& gl = *session.game->Gl();
+  for (auto _ : state) {
+    session.frameSeconds = step;
+    const double start = session.clock;
+    double lapRss = 0, lapHeap = 0, lapTextures = 0, highest = 0;
+    long frames = 0;
+    while (session.clock - start < seconds && session.Flow().state == gs::kRacing) {
+      session.Frame();
+      ++frames;
+      const double rss = StatusMegabytes("VmRSS");
+      if (session.clock - start < kFirstLapSeconds) {
+        lapRss = rss;
+        lapHeap = HeapMegabytes();
+        lapTextures = static_cast<double>(gl.TextureBytes()) / (1024.0 * 1024.0);
+      } else {
+        highest = std::max(highest, rss);
+      }
+    }
+    state.counters["frames"] = static_cast<double>(frames);
+    state.counters["race_s"] = session.clock - start;
+    state.counters["rss_first_lap_MB"] = lapRss;
+    state.counters["rss_end_MB"] = StatusMegabytes("VmRSS");
+    state.counters["rss_growth_after_first_lap_MB"] = highest > 0 ? highest - lapRss : 0;
+    state.counters["heap_first_lap_MB"] = lapHeap;
+    state.counters["heap_end_MB"] = HeapMegabytes();
+    state.counters["textures_first_lap_MB"] = lapTextures;
+    state.counters["textures_end_MB"] = static_cast<double>(gl.TextureBytes()) / (1024.0 * 1024.0);
+    if (session.Flow().state != gs::kRacing) state.SkipWithError("the race stopped before the soak's end");
+  }
+}
+// Only when asked for: it runs for many minutes.
+const bool renderedSoakRegistered =
+    std::getenv("RACE_RENDER_SOAK_SECONDS") != nullptr &&
+    benchmark::RegisterBenchmark("BM_RenderedSoak", BM_RenderedSoak)
+            ->Iterations(1)
+            ->Unit(benchmark::kSecond)
+            ->UseRealTime() != nullptr;
 
 }  // namespace
