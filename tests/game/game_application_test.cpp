@@ -84,6 +84,36 @@ TEST_F(GameApplicationTest, SettingsChangedDuringTheRunAreInConfigDatAfterTheWin
       << "default_config.dat and config.dat only: no temporary file is left behind";
 }
 
+// A damaged config.dat starts the game as a first run does (in a window, with the first-run detail) instead of in
+// full screen with every effect; the damaged file stays beside the config.dat the game writes at the end.
+TEST_F(GameApplicationTest, ADamagedConfigDatStartsTheGameAsAFirstRunAndIsKept) {
+  Close(Started());
+  std::ifstream firstRunFile(folder_ / "config.dat", std::ios::binary);
+  const std::string firstRun(std::istreambuf_iterator<char>(firstRunFile), {});
+  app_.reset();
+
+  std::mt19937 random(8);
+  std::string noise(400, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  const std::string damaged[] = {noise + "FULLSCREEN:1\nMASTERVOLUME:99999\n",
+                                 "FULLSCREEN:1\nMOTIONBLUR:1\nMASTERVOLUME:99999\nthis line names no setting\n"};
+  for (const std::string& text : damaged) {
+    fs::remove(folder_ / "config.dat.bad");
+    std::ofstream(folder_ / "config.dat", std::ios::binary) << text;
+    GameApplication& game = Started();
+    Frames(1);
+    EXPECT_EQ(harness_.windows.GetWindowStyle(Window()), platform::window_style::kWindowed);
+    EXPECT_EQ(game.GetSettings()->GetInt(SettingId::FULLSCREEN), 0);
+    EXPECT_NE(game.GetSettings()->GetInt(SettingId::MASTERVOLUME), 99999);
+    Close(game);
+    app_.reset();
+    std::ifstream kept(folder_ / "config.dat.bad", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), text);
+    std::ifstream written(folder_ / "config.dat", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), firstRun) << "as a first run writes it";
+  }
+}
+
 // A long frame counts as a twentieth of a second, for the play time and for the screen flow's delays alike.
 TEST_F(GameApplicationTest, FrameTimeIsClampedToATwentiethOfASecond) {
   GameApplication& game = Started();

@@ -62,12 +62,6 @@ Matrix4 Adjugate(const Matrix4& m, float* determinant) {
 
 }  // namespace
 
-float Determinant(const Matrix4& m) {
-  float determinant = 0;
-  Adjugate(m, &determinant);
-  return determinant;
-}
-
 bool Inverse(const Matrix4& m, Matrix4* out, float* determinant) {
   float det = 0;
   Matrix4 adjugate = Adjugate(m, &det);
@@ -188,16 +182,6 @@ Matrix4 PerspectiveFovLH(float fovY, float aspect, float nearZ, float farZ) {
   Matrix4 r;
   r.m[0][0] = xScale;
   r.m[1][1] = yScale;
-  r.m[2][2] = farZ / (farZ - nearZ);
-  r.m[2][3] = 1;
-  r.m[3][2] = -nearZ * farZ / (farZ - nearZ);
-  return r;
-}
-
-Matrix4 PerspectiveLH(float width, float height, float nearZ, float farZ) {
-  Matrix4 r;
-  r.m[0][0] = 2 * nearZ / width;
-  r.m[1][1] = 2 * nearZ / height;
   r.m[2][2] = farZ / (farZ - nearZ);
   r.m[2][3] = 1;
   r.m[3][2] = -nearZ * farZ / (farZ - nearZ);
@@ -348,14 +332,6 @@ Quaternion Slerp(const Quaternion& a, const Quaternion& b, float t) {
   return cosine < 0.9999f ? r : Normalize(r);
 }
 
-void ToAxisAngle(const Quaternion& q, Vec3* axis, float* angle) {
-  Quaternion n = Normalize(q);
-  Vec3 direction = Normalize(Vec3{n.x, n.y, n.z});
-  if (LengthSquared(direction) == 0) direction = {1, 0, 0};
-  if (axis) *axis = direction;
-  if (angle) *angle = 2 * std::acos(std::clamp(n.w, -1.0f, 1.0f));
-}
-
 // ---- Planes -----------------------------------------------------------------------------------------------
 
 Plane PlaneFromPoints(Vec3 p0, Vec3 p1, Vec3 p2) {
@@ -417,11 +393,5 @@ ColorValue UnpackColor(uint32_t argb) {
   return {static_cast<float>((argb >> 16) & 0xFF) * kStep, static_cast<float>((argb >> 8) & 0xFF) * kStep,
           static_cast<float>(argb & 0xFF) * kStep, static_cast<float>((argb >> 24) & 0xFF) * kStep};
 }
-
-ColorValue Lerp(const ColorValue& a, const ColorValue& b, float t) {
-  return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t, a.a + (b.a - a.a) * t};
-}
-
-ColorValue Modulate(const ColorValue& a, const ColorValue& b) { return {a.r * b.r, a.g * b.g, a.b * b.b, a.a * b.a}; }
 
 }  // namespace platform

@@ -20,7 +20,6 @@ constexpr float kPi = 3.14159265358979323846f;
 Matrix4 IdentityMatrix();
 bool IsIdentity(const Matrix4& m);
 // Multiply, operator* and Transpose are inline at the end of this file.
-float Determinant(const Matrix4& m);
 // Returns false and leaves out untouched when m is singular; determinant (optional) always receives det(m).
 bool Inverse(const Matrix4& m, Matrix4* out, float* determinant = nullptr);
 Matrix4 TranslationMatrix(float x, float y, float z);
@@ -39,8 +38,6 @@ Matrix4 RotationMatrix(const Quaternion& q);
 Matrix4 LookAtLH(Vec3 eye, Vec3 at, Vec3 up);
 // Projections map view-space z in [nearZ, farZ] to depth [0, 1]; fovY is the full vertical field of view.
 Matrix4 PerspectiveFovLH(float fovY, float aspect, float nearZ, float farZ);
-// width and height of the view volume at the near plane.
-Matrix4 PerspectiveLH(float width, float height, float nearZ, float farZ);
 Matrix4 OrthoLH(float width, float height, float nearZ, float farZ);
 Matrix4 OrthoOffCenterLH(float left, float right, float bottom, float top, float nearZ, float farZ);
 // Mirror image through a plane (normalised first); planar reflections are drawn with it.
@@ -75,8 +72,6 @@ Quaternion Normalize(const Quaternion& q);
 float Dot(const Quaternion& a, const Quaternion& b);
 // Spherical interpolation along the shorter arc; t = 0 gives a, t = 1 gives b (or its equivalent −b).
 Quaternion Slerp(const Quaternion& a, const Quaternion& b, float t);
-// Angle in [0, 2π]; an identity rotation gives axis (1,0,0) and angle 0.
-void ToAxisAngle(const Quaternion& q, Vec3* axis, float* angle);
 
 // ---- Planes -----------------------------------------------------------------------------------------------
 // Normal is cross(p1 − p0, p2 − p0), normalised; degenerate points give the zero plane.
@@ -96,8 +91,6 @@ bool TransformPlane(const Plane& p, const Matrix4& m, Plane* out);
 // 0xAARRGGBB; channels clamp to [0, 1] and round to the nearest step.
 uint32_t PackColor(const ColorValue& c);
 ColorValue UnpackColor(uint32_t argb);
-ColorValue Lerp(const ColorValue& a, const ColorValue& b, float t);
-ColorValue Modulate(const ColorValue& a, const ColorValue& b);
 
 // ---- Inline definitions: the vector and transform operations of the simulation's inner loops ----------------
 
