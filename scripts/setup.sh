@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ clang pkg-config
-  libsdl2-dev libepoxy-dev libgl1-mesa-dri libx11-dev libxfixes-dev
+  libsdl2-dev libepoxy-dev libgl1-mesa-dri libx11-dev libxfixes-dev libdbus-1-dev
   libpng-dev libjpeg-dev zlib1g-dev libstb-dev
   libmpg123-dev libvorbis-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev

@@ -9,6 +9,7 @@
 #include "app/sound_system.h"
 #include "frontend/options_panel.h"
 #include "frontend/screen_ids.h"
+#include "platform/desktop.h"
 #include "platform/file_system.h"
 
 namespace frontend {
@@ -36,9 +37,11 @@ int32_t Clamp(int32_t value) { return std::clamp(value, 0, 100); }
 }  // namespace
 
 AudioOptionsScreen::AudioOptionsScreen(const ScreenServices& services, app::SoundSystem* soundSystem)
-    : MenuScreen(services), soundSystem(soundSystem), musicRoot(app::GetExecutableFolder() + "MUSIC/") {
-  folderChooser = [this] { return NextMusicFolder(); };
-}
+    : MenuScreen(services),
+      soundSystem(soundSystem),
+      musicFolder(platform::UserMusicFolder()),
+      folderBrowser(std::make_unique<FolderBrowserScreen>(services, kMusicFolderTitle)),
+      musicRoot(app::GetExecutableFolder() + "MUSIC/") {}
 
 AudioOptionsScreen::~AudioOptionsScreen() {
   ClearListButtons(dynamicButtons);
@@ -46,6 +49,7 @@ AudioOptionsScreen::~AudioOptionsScreen() {
 }
 
 void AudioOptionsScreen::Init(platform::gfx::Device* device) {
+  folderBrowser->Init(device);
   skin.Load(resourceManager, device);
   AddText(new TextLabel(device, skin.fontImage, skin.font, "Audio Menu", 735, 135, 1.25f, false, kAlignRight,
                         kVirtualWidth, kVirtualHeight));
@@ -74,6 +78,7 @@ void AudioOptionsScreen::Init(platform::gfx::Device* device) {
 
 void AudioOptionsScreen::OnEnter() {
   browsePending = false;
+  browserOpen = false;
   TakeSnapshot();
   MenuScreen::OnEnter();
   rebuild = true;
@@ -94,6 +99,10 @@ void AudioOptionsScreen::RestoreSnapshot() {
 }
 
 void AudioOptionsScreen::Render(platform::gfx::Device* device) {
+  if (browserOpen) {
+    folderBrowser->Render(device);
+    return;
+  }
   if (rebuild) {
     rebuild = false;
     RebuildRows(device);
@@ -127,12 +136,35 @@ void AudioOptionsScreen::RebuildRows(platform::gfx::Device* device) {
   if (folderMusic != 0) addRow(15, 275, 400, 480, FolderRowText(settings->GetString(app::StringSettingId::MP3FOLDER)));
 }
 
+void AudioOptionsScreen::OnKeyMessage(uint32_t message, uintptr_t key) {
+  if (browserOpen) {
+    folderBrowser->OnKeyMessage(message, key);
+    return;
+  }
+  MenuScreen::OnKeyMessage(message, key);
+}
+
+void AudioOptionsScreen::OnMouseMessage(uint32_t message) {
+  if (browserOpen) {
+    folderBrowser->OnMouseMessage(message);
+    return;
+  }
+  MenuScreen::OnMouseMessage(message);
+}
+
 void AudioOptionsScreen::Update(const ScreenWindow& window, float frameTime) {
+  if (browserOpen) {
+    folderBrowser->Update(window, frameTime);
+    if (!folderBrowser->closed) return;
+    browserOpen = false;
+    // The click that closed the browser must not count as held on this screen.
+    mouse.ResetMouseButtons();
+    if (folderBrowser->accepted) TakeMusicFolder(folderBrowser->ChosenFolder());
+    return;
+  }
   if (browsePending && settings->GetInt(SettingId::FULLSCREEN) == 0) {
-    BrowseMusicFolder();
-    if (soundSystem != nullptr) soundSystem->StopMusic();
-    RestartMusic();
     browsePending = false;
+    BrowseMusicFolder();
   }
   UpdateUnscaled(window, frameTime);
 }
@@ -211,10 +243,7 @@ void AudioOptionsScreen::OnOptionButton(int32_t n) {
       restart();
       break;
     }
-    case 11:
-      BrowseMusicFolder();
-      restart();
-      break;
+    case 11: BrowseMusicFolder(); break;
     default: break;
   }
   settings->Validate();
@@ -249,23 +278,25 @@ void AudioOptionsScreen::BrowseMusicFolder() {
     browsePending = true;
     return;
   }
-  if (!folderChooser) return;
-  const std::optional<std::string> chosen = folderChooser();
-  if (!chosen || chosen->empty()) return;
-  settings->SetString(app::StringSettingId::MP3FOLDER, *chosen);
-  rebuild = true;
+  std::string chosen;
+  const platform::FolderChoice choice = folderChooser != nullptr
+                                            ? folderChooser->Choose(kMusicFolderTitle, musicFolder, chosen)
+                                            : platform::FolderChoice::kUnavailable;
+  if (choice == platform::FolderChoice::kChosen && !chosen.empty()) {
+    TakeMusicFolder(chosen);
+  } else if (choice == platform::FolderChoice::kUnavailable) {
+    folderBrowser->Open(musicFolder);
+    browserOpen = true;
+    // The click's release goes to the browser.
+    mouse.ResetMouseButtons();
+  }
 }
 
-std::optional<std::string> AudioOptionsScreen::NextMusicFolder() const {
-  std::vector<std::string> folders;
-  for (const platform::FolderEntry& entry : platform::ListFolder(musicRoot)) {
-    if (entry.isFolder && entry.name != "." && entry.name != "..") folders.push_back(musicRoot + entry.name);
-  }
-  if (folders.empty()) return std::nullopt;
-  const std::string& current = settings->GetString(app::StringSettingId::MP3FOLDER);
-  const auto found = std::find(folders.begin(), folders.end(), current);
-  if (found == folders.end() || found + 1 == folders.end()) return folders.front();
-  return *(found + 1);
+void AudioOptionsScreen::TakeMusicFolder(const std::string& folder) {
+  settings->SetString(app::StringSettingId::MP3FOLDER, folder);
+  if (soundSystem != nullptr) soundSystem->StopMusic();
+  RestartMusic();
+  rebuild = true;
 }
 
 }  // namespace frontend

@@ -2,16 +2,19 @@
 #pragma once
 
 #include <array>
-#include <functional>
-#include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/settings.h"
+#include "frontend/folder_browser_screen.h"
 #include "frontend/menu_screen.h"
 
 namespace app {
 class SoundSystem;
+}
+namespace platform {
+class FolderChooser;
 }
 
 namespace frontend {
@@ -24,12 +27,10 @@ inline constexpr float kSliderLeft = 300.0f;
 inline constexpr float kSliderStep = 2.36f;
 // Longest folder text shown on the folder row before it is cut and ends in "...".
 inline constexpr size_t kFolderTextLimit = 40;
+inline constexpr char kMusicFolderTitle[] = "Select MP3 Folder";
 
 class AudioOptionsScreen : public MenuScreen {
  public:
-  // Chooses a music folder: the chosen path, or nothing when the player cancels.
-  using FolderChooser = std::function<std::optional<std::string>()>;
-
   // soundSystem may be null (no music is started then).
   AudioOptionsScreen(const ScreenServices& services, app::SoundSystem* soundSystem);
   ~AudioOptionsScreen() override;
@@ -38,6 +39,9 @@ class AudioOptionsScreen : public MenuScreen {
   void Init(platform::gfx::Device* device) override;
   void Update(const ScreenWindow& window, float frameTime) override;
   void Render(platform::gfx::Device* device) override;
+  // Key and mouse messages go to the folder browser while it is open.
+  void OnKeyMessage(uint32_t message, uintptr_t key) override;
+  void OnMouseMessage(uint32_t message) override;
   int32_t HandleInput(const ScreenWindow& window) override;
 
   void TakeSnapshot();
@@ -46,15 +50,15 @@ class AudioOptionsScreen : public MenuScreen {
   // n is the button id minus 4.
   void OnOptionButton(int32_t n);
   void RestartMusic();
-  // Leaves full-screen mode first (the choice then opens from the next windowed update).
+  // Leaves full-screen mode first (the choice then opens from the next windowed update). Opens the desktop's
+  // folder dialog at the player's music folder, or the in-game browser where the desktop has none.
   void BrowseMusicFolder();
+  // The chosen folder becomes MP3FOLDER and the music starts again from it.
+  void TakeMusicFolder(const std::string& folder);
   void RebuildRows(platform::gfx::Device* device);
 
   // The text of the folder row for a folder setting.
   static std::string FolderRowText(const std::string& folder);
-  // The in-game folder browser: the next sub-folder of the game's MUSIC folder after the current choice, in
-  // name order, wrapping round; nothing when MUSIC holds no folder.
-  std::optional<std::string> NextMusicFolder() const;
 
   ScreenSkin skin;
   std::vector<MenuButton*> dynamicButtons;
@@ -65,12 +69,15 @@ class AudioOptionsScreen : public MenuScreen {
   std::array<int32_t, app::kIntSettingCount> settingsSnapshot{};
   std::string folderSnapshot;
   bool browsePending = false;
-  // Replaceable so a test (or another platform) can answer for the player.
-  FolderChooser folderChooser;
+  // The desktop's folder dialog (not owned); null, or a dialog that cannot be shown, opens the in-game browser.
+  platform::FolderChooser* folderChooser = nullptr;
+  // Where a choice starts: the player's music folder.
+  std::string musicFolder;
+  std::unique_ptr<FolderBrowserScreen> folderBrowser;
+  bool browserOpen = false;
   // The game's own MUSIC folder: where the in-game browser looks and the music played without another source.
   // Ends with its separator.
   std::string musicRoot;
-
 };
 
 }  // namespace frontend

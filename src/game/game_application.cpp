@@ -57,8 +57,17 @@ GameApplication::GameApplication(const app::GraphicsAppServices& services, const
   resourceManager->SetMixer(mixer);
   screenFlow = std::make_unique<app::ScreenFlow>();
   hostStatsReport = std::make_unique<app::HostStatsReport>(kGameName, "", false, gameServices.hostStatsConnector);
-  leaderboard = std::make_unique<app::LeaderboardClient>(kLeaderboardDpValue, kLeaderboardGameValue,
-                                                         gameServices.browserLauncher);
+  launcher = gameServices.launcher != nullptr ? gameServices.launcher : &platform::SystemLauncher();
+  clipboard = gameServices.clipboard != nullptr ? gameServices.clipboard : &platform::SdlClipboard();
+  if (gameServices.folderChooser != nullptr) {
+    folderChooser = gameServices.folderChooser;
+  } else {
+    desktopFolderChooser = platform::CreateDesktopFolderChooser(*launcher);
+    folderChooser = desktopFolderChooser.get();
+  }
+  app::LeaderboardClient::BrowserLauncher browser = gameServices.browserLauncher;
+  if (!browser) browser = [this](const std::string& address) { return launcher->Open(address, {}); };
+  leaderboard = std::make_unique<app::LeaderboardClient>(kLeaderboardDpValue, kLeaderboardGameValue, browser);
   settings->SetString(StringSettingId::GAMENAME, kGameName);
   SetWindowTitle(kGameName);
 }

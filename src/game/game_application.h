@@ -24,6 +24,7 @@
 #include "frontend/menu_manager.h"
 #include "frontend/text_label.h"
 #include "platform/audio/mixer.h"
+#include "platform/desktop.h"
 #include "platform/input/controller.h"
 #include "race/content_database.h"
 #include "race/player_profile.h"
@@ -69,6 +70,13 @@ struct GameServices {
   app::LeaderboardClient::BrowserLauncher browserLauncher;
   // Opens the help screen's web page; empty means the help screen's own default.
   frontend::HelpScreen::PageOpener helpPageOpener;
+  // Starts other programs (the browser, the desktop's folder dialog); null means the system's.
+  platform::ProcessLauncher* launcher = nullptr;
+  // Where F9 copies the upgrade ids; null means the desktop's clipboard.
+  platform::Clipboard* clipboard = nullptr;
+  // The folder dialog of the audio options; null means the desktop's (portal, zenity or kdialog), which falls
+  // back to the in-game browser where none can be shown.
+  platform::FolderChooser* folderChooser = nullptr;
 };
 
 class GameApplication : public app::GraphicsApp {
@@ -191,6 +199,11 @@ class GameApplication : public app::GraphicsApp {
   std::unique_ptr<app::HostStatsReport> hostStatsReport;
   // Outlives the device: the contest and results screens hold it across device re-creations.
   std::unique_ptr<app::LeaderboardClient> leaderboard;
+  // The desktop services the game was given, or the system's.
+  platform::ProcessLauncher* launcher = nullptr;
+  platform::Clipboard* clipboard = nullptr;
+  std::unique_ptr<platform::FolderChooser> desktopFolderChooser;
+  platform::FolderChooser* folderChooser = nullptr;
   std::unique_ptr<frontend::MenuManager> menuManager;
   std::unique_ptr<frontend::ShowroomScene> showroomScene;  // the intro scene
   std::unique_ptr<frontend::GuiContext> guiContext;        // the start-up notice

@@ -63,8 +63,13 @@ void GameApplication::InstallMenuScreens() {
 
   auto garage = std::make_unique<screens::GarageScreen>(screenServices);
   garage->messageWindows = &windows;
+  garage->clipboard = clipboard;
   auto carChoice = std::make_unique<screens::VehicleClassScreen>(screenServices);
   carChoice->messageWindows = &windows;
+  carChoice->clipboard = clipboard;
+  auto audio = std::make_unique<frontend::AudioOptionsScreen>(screenServices, soundSystem.get());
+  audio->folderChooser = folderChooser;
+  audio->musicRoot = programFolder + "MUSIC/";
   auto results = std::make_unique<screens::RaceResultsScreen>(screenServices);
   results->leaderboard = leaderboard.get();
 
@@ -77,8 +82,7 @@ void GameApplication::InstallMenuScreens() {
   menus.InstallScreen(device, index::kVideoOptions, std::make_unique<screens::VideoOptionsScreen>(screenServices));
   menus.InstallScreen(device, index::kControlMenu,
                       std::make_unique<frontend::ControlMenuScreen>(screenServices, inputDevices.get()));
-  menus.InstallScreen(device, index::kAudioOptions,
-                      std::make_unique<frontend::AudioOptionsScreen>(screenServices, soundSystem.get()));
+  menus.InstallScreen(device, index::kAudioOptions, std::move(audio));
   menus.InstallScreen(device, index::kRaceResults, std::move(results));
 
   if (auto* mainMenu = dynamic_cast<frontend::MainMenuScreen*>(menus.Screen(index::kMainMenu))) {

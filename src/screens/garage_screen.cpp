@@ -8,6 +8,7 @@
 #include "app/screen_flow.h"
 #include "app/settings.h"
 #include "frontend/screen_ids.h"
+#include "platform/desktop.h"
 #include "frontend/widget_quad.h"
 #include "race/content_database.h"
 #include "race/player_profile.h"
@@ -524,6 +525,8 @@ int32_t GarageScreen::HandleInput(const frontend::ScreenWindow& window) {
       settings->SetInt(app::SettingId::FULLSCREEN, 0);
     } else {
       upgradeInfo = InstalledUpgradeText();
+      // The player can paste the ids elsewhere; the box shows them either way.
+      if (clipboard != nullptr) clipboard->SetText(upgradeInfo);
       if (messageWindows != nullptr) {
         messageWindows->MessageBox(upgradeInfo, "UPGRADE INFO", platform::message_box::kIconInformation);
       }

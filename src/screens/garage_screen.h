@@ -12,6 +12,10 @@
 #include "screens/garage_widgets.h"
 #include "vehicle/upgrades.h"
 
+namespace platform {
+class Clipboard;
+}
+
 namespace screens {
 
 class GarageScreen : public frontend::MenuScreen {
@@ -139,6 +143,8 @@ class GarageScreen : public frontend::MenuScreen {
   std::string displayedFor;
   // Where F9 shows the upgrade information; the game sets its window system (none: the text is only kept).
   platform::WindowSystem* messageWindows = nullptr;
+  // Where F9 copies the upgrade information; the game sets the desktop's clipboard (none: not copied).
+  platform::Clipboard* clipboard = nullptr;
   // The text F9 last built.
   std::string upgradeInfo;
 };

@@ -7,6 +7,7 @@
 #include "app/screen_flow.h"
 #include "app/settings.h"
 #include "frontend/screen_ids.h"
+#include "platform/desktop.h"
 #include "frontend/skin_rects.h"
 #include "race/content_database.h"
 #include "race/player_profile.h"
@@ -98,8 +99,8 @@ void VehicleClassScreen::OnEnter() {
   BuildChoices();
   const std::string& current = settings != nullptr ? settings->GetString(app::StringSettingId::VEHICLE) : "";
   const int32_t catalogueIndex = contentDatabase != nullptr ? contentDatabase->FindStringIndex(current) : -1;
-  // A VEHICLE the catalogue no longer lists starts from the first car.
-  position = std::max(0, catalogueIndex);
+  // A VEHICLE the catalogue no longer lists gives -1, which the step below turns into the last choice.
+  position = catalogueIndex;
   if (catalogueIndex >= 0 && profile != nullptr && profile->IsOwned(current)) {
     const int32_t catalogueCount = contentDatabase->VehicleCount();
     for (size_t i = static_cast<size_t>(catalogueCount); i < choices.size(); ++i) {
@@ -165,6 +166,8 @@ int32_t VehicleClassScreen::HandleInput(const frontend::ScreenWindow& window) {
   if (keyboard.IsKeyPressed(kKeyF9)) {
     if (settings->GetInt(app::SettingId::FULLSCREEN) == 0) {
       upgradeInfo = UpgradeInfoText();
+      // The player can paste the ids elsewhere; the box shows them either way.
+      if (clipboard != nullptr) clipboard->SetText(upgradeInfo);
       if (messageWindows != nullptr) {
         messageWindows->MessageBox(upgradeInfo, "UPGRADE INFO", platform::message_box::kIconInformation);
       }

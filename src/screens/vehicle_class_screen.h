@@ -7,6 +7,10 @@
 
 #include "frontend/menu_screen.h"
 
+namespace platform {
+class Clipboard;
+}
+
 namespace screens {
 
 inline constexpr uintptr_t kKeyF9 = 120;
@@ -47,6 +51,8 @@ class VehicleClassScreen : public frontend::MenuScreen {
   int32_t position = 0;
   // Where F9 shows the upgrade information; the game sets its window system (none: the text is only kept).
   platform::WindowSystem* messageWindows = nullptr;
+  // Where F9 copies the upgrade information; the game sets the desktop's clipboard (none: not copied).
+  platform::Clipboard* clipboard = nullptr;
   // The text F9 last built.
   std::string upgradeInfo;
 

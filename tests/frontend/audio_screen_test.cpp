@@ -6,6 +6,8 @@
 #include "contentgen/music.h"
 #include "frontend/screen_ids.h"
 #include "frontend_test_support.h"
+#include "platform/file_system.h"
+#include "platform/null_desktop.h"
 
 namespace frontend_test {
 namespace {
@@ -88,7 +90,10 @@ TEST_F(AudioOptionsScreenTest, AChosenFolderPlaysOnAfterItsFirstTrack) {
   for (const char* name : {"mine/one.ogg", "mine/two.ogg"}) {
     ASSERT_TRUE(contentgen::WriteContentFile(folder_ + name, tune));
   }
-  screen_->folderChooser = [&] { return std::optional<std::string>(folder_ + "mine"); };
+  platform::ScriptedFolderChooser chooser;
+  chooser.answer = platform::FolderChoice::kChosen;
+  chooser.folder = folder_ + "mine";
+  screen_->folderChooser = &chooser;
   screen_->rebuild = true;
   screen_->Render(device_);
   Click(400, 420);  // the folder row
@@ -103,6 +108,113 @@ TEST_F(AudioOptionsScreenTest, AChosenFolderPlaysOnAfterItsFirstTrack) {
     ASSERT_TRUE(sound_->IsMusicPlaying()) << "track " << track + 2;
     EXPECT_EQ(sound_->musicFile.rfind(folder_ + "mine", 0), 0u) << sound_->musicFile;
   }
+}
+
+// Two tunes in a folder of the player's own, as they would rip them (an OGG and an upper-case MP3 name).
+void WritePlayersMusic(const std::string& folder) {
+  constexpr int kRate = 8000;
+  const std::vector<uint8_t> tune = contentgen::EncodeOggVorbis(contentgen::SynthesiseTune(0, 0.1, kRate), kRate, 1);
+  ASSERT_TRUE(contentgen::WriteContentFile(folder + "/one.ogg", tune));
+  ASSERT_TRUE(contentgen::WriteContentFile(folder + "/notes.txt", std::vector<uint8_t>{'x'}));
+}
+
+TEST_F(AudioOptionsScreenTest, TheDesktopDialogOpensAtTheMusicFolderAndOnlyAChoiceChangesTheMusic) {
+  ASSERT_TRUE(contentgen::WriteMusic(folder_));
+  WritePlayersMusic(folder_ + "Rock");
+  settings_->SetInt(SettingId::MP3MUSIC, 1);
+  settings_->SetString(StringSettingId::MP3FOLDER, "");
+  screen_->musicFolder = folder_;
+  screen_->rebuild = true;
+  screen_->Render(device_);
+  const struct {
+    const char* what;
+    platform::FolderChoice answer;
+    bool fullScreen;
+    const char* expectedFolder;  // relative to the test folder; null: unchanged
+    bool browserOpens;
+  } cases[] = {
+      {"cancelled", platform::FolderChoice::kCancelled, false, nullptr, false},
+      {"chosen", platform::FolderChoice::kChosen, false, "Rock", false},
+      {"chosen from full screen", platform::FolderChoice::kChosen, true, "Rock", false},
+      {"no dialog on this desktop", platform::FolderChoice::kUnavailable, false, nullptr, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    settings_->SetString(StringSettingId::MP3FOLDER, "kept");
+    settings_->SetInt(SettingId::FULLSCREEN, c.fullScreen ? 1 : 0);
+    screen_->OnEnter();
+    screen_->Render(device_);
+    sound_->StopMusic();
+    platform::ScriptedFolderChooser chooser;
+    chooser.answer = c.answer;
+    chooser.folder = folder_ + "Rock";
+    screen_->folderChooser = &chooser;
+    Click(400, 420);  // the folder row
+    if (c.fullScreen) {
+      EXPECT_EQ(FullScreen(), 0) << "the dialog needs the window";
+      EXPECT_TRUE(chooser.asked.empty()) << "it opens once the window is back";
+      screen_->Update(Window(), 0.016f);
+    }
+    ASSERT_EQ(chooser.asked.size(), 1u);
+    EXPECT_EQ(chooser.asked[0].first, "Select MP3 Folder");
+    EXPECT_EQ(chooser.asked[0].second, folder_);
+    EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER),
+              c.expectedFolder != nullptr ? folder_ + c.expectedFolder : std::string("kept"));
+    EXPECT_EQ(sound_->IsMusicPlaying(), c.expectedFolder != nullptr) << "the music starts again only for a choice";
+    if (c.expectedFolder != nullptr) EXPECT_EQ(sound_->musicFile, folder_ + "Rock/one.ogg");
+    EXPECT_EQ(screen_->browserOpen, c.browserOpens);
+  }
+}
+
+TEST_F(AudioOptionsScreenTest, TheInGameBrowserWalksFoldersAndItsChoicePlays) {
+  WritePlayersMusic(folder_ + "Music/Rock");
+  ASSERT_TRUE(platform::CreateFolders(folder_ + "Music/Jazz"));
+  ASSERT_TRUE(platform::CreateFolders(folder_ + "Music/.cache"));
+  settings_->SetInt(SettingId::MP3MUSIC, 1);
+  settings_->SetString(StringSettingId::MP3FOLDER, "kept");
+  screen_->musicFolder = folder_ + "Music/";
+  screen_->folderChooser = nullptr;  // a desktop without a folder dialog
+  screen_->rebuild = true;
+  screen_->Render(device_);
+  frontend::FolderBrowserScreen& browser = *screen_->folderBrowser;
+
+  // Cancel, then Escape: nothing changes.
+  for (const bool escape : {false, true}) {
+    Click(400, 420);
+    ASSERT_TRUE(screen_->browserOpen);
+    screen_->Render(device_);
+    EXPECT_EQ(browser.subFolders, (std::vector<std::string>{"Jazz", "Rock"})) << "hidden folders are left out";
+    if (escape) {
+      PressKey(*screen_, frontend::kKeyEscape);
+      screen_->Update(Window(), 0.016f);
+    } else {
+      Click(455, 462);  // Cancel
+    }
+    screen_->Update(Window(), 0.016f);
+    EXPECT_FALSE(screen_->browserOpen);
+    EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), "kept");
+  }
+
+  // Into Rock, up to the parent, into Rock again, Accept.
+  Click(400, 420);
+  screen_->Render(device_);
+  Click(300, 258);  // the second row: Rock
+  screen_->Render(device_);
+  EXPECT_EQ(browser.ChosenFolder(), folder_ + "Music/Rock");
+  EXPECT_TRUE(browser.subFolders.empty());
+  Click(280, 462);  // Parent
+  screen_->Render(device_);
+  EXPECT_EQ(browser.ChosenFolder(), folder_ + "Music");
+  Click(300, 258);
+  screen_->Render(device_);
+  Click(630, 462);  // Accept
+  screen_->Update(Window(), 0.016f);
+  EXPECT_FALSE(screen_->browserOpen);
+  EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER), folder_ + "Music/Rock");
+  ASSERT_TRUE(sound_->IsMusicPlaying());
+  EXPECT_EQ(sound_->musicFile, folder_ + "Music/Rock/one.ogg");
+  screen_->Render(device_);
+  EXPECT_EQ(screen_->buttons.front()->label->text, frontend::AudioOptionsScreen::FolderRowText(folder_ + "Music/Rock"));
 }
 
 TEST_F(AudioOptionsScreenTest, MusicStepUpRestartsSilentMusicButStepDownKeepsItPlaying) {

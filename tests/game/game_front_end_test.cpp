@@ -189,6 +189,64 @@ TEST_F(GameFrontEndTest, TheFirstClickOnTheMainMenuAfterAPopupClosedWithEscapeWo
   }
 }
 
+TEST_F(GameFrontEndTest, TheOptionsMenusEntriesLeadToTheirScreensAndEscapeComesBack) {
+  GameApplication& game = AtTheMainMenu();
+  frontend::MenuManager& menus = *game.GetMenuManager();
+  const struct {
+    const char* entry;
+    float y;
+    int32_t screen;
+  } entries[] = {{"Controls", 219, index::kControlMenu}, {"Audio", 259, index::kAudioOptions},
+                 {"Video", 299, index::kVideoOptions}};
+  ClickAt(650, 390);  // Options
+  Frames(3);
+  ASSERT_EQ(menus.current, index::kOptionsMenu);
+  for (const auto& entry : entries) {
+    SCOPED_TRACE(entry.entry);
+    ClickAt(400, entry.y);
+    Frames(3);
+    EXPECT_EQ(menus.current, entry.screen);
+    PressKey(frontend::kKeyEscape);
+    Frames(3);
+    EXPECT_EQ(menus.current, index::kOptionsMenu);
+  }
+}
+
+TEST_F(GameFrontEndTest, F9AndTheMusicFolderReachTheDesktopServicesTheGameRunsOn) {
+  GameApplication& game = AtTheMainMenu();
+  frontend::MenuManager& menus = *game.GetMenuManager();
+  app::Settings& settings = *game.GetSettings();
+  // F9 in the garage and on the car choice: the same text on the clipboard and in the box.
+  for (const int32_t screen : {index::kGarage, index::kVehicleClass}) {
+    game.GetScreenFlow()->RequestBack(screen, 0.0f);
+    Frames(3);
+    ASSERT_EQ(menus.current, screen);
+    clipboard_.texts.clear();
+    const size_t boxes = harness_.windows.MessageBoxes().size();
+    PressKey(120);
+    Frames(1);
+    ASSERT_EQ(clipboard_.texts.size(), 1u) << screen;
+    ASSERT_EQ(harness_.windows.MessageBoxes().size(), boxes + 1);
+    EXPECT_EQ(harness_.windows.MessageBoxes().back().text, clipboard_.texts[0]);
+  }
+
+  // "Select Folder" asks the desktop's dialog, opening at the player's music folder; the choice plays.
+  settings.SetInt(SettingId::MP3MUSIC, 1);
+  settings.SetString(app::StringSettingId::MP3FOLDER, "");
+  folderChooser_.answer = platform::FolderChoice::kChosen;
+  folderChooser_.folder = game_test::SampleGameFolder() + "MUSIC";
+  game.GetScreenFlow()->RequestBack(index::kAudioOptions, 0.0f);
+  Frames(3);
+  ASSERT_EQ(menus.current, index::kAudioOptions);
+  ClickAt(400, 420);
+  Frames(1);
+  ASSERT_EQ(folderChooser_.asked.size(), 1u);
+  EXPECT_EQ(folderChooser_.asked[0].second, platform::UserMusicFolder());
+  EXPECT_EQ(settings.GetString(app::StringSettingId::MP3FOLDER), folderChooser_.folder);
+  EXPECT_TRUE(game.GetSoundSystem()->IsMusicPlaying());
+  EXPECT_EQ(game.GetSoundSystem()->musicFile.rfind(folderChooser_.folder, 0), 0u);
+}
+
 TEST_F(GameFrontEndTest, TheGarageShowsItsCarWithoutBuildingItAgainEveryFrame) {
   GameApplication& game = AtTheMainMenu();
   frontend::MenuManager& menus = *game.GetMenuManager();

@@ -15,6 +15,7 @@
 #include "contentgen/content.h"
 #include "game/game_application.h"
 #include "platform/input/scripted_controller.h"
+#include "platform/null_desktop.h"
 
 namespace game_test {
 
@@ -58,6 +59,9 @@ class GameFixture : public ::testing::Test {
       return true;
     };
     game.helpPageOpener = [this](const std::string& address) { opened_.push_back(address); };
+    game.launcher = &launcher_;
+    game.clipboard = &clipboard_;
+    game.folderChooser = &folderChooser_;
     app_ = std::make_unique<game::GameApplication>(services, "", std::move(game));
     return *app_;
   }
@@ -81,6 +85,9 @@ class GameFixture : public ::testing::Test {
   double applicationTime_ = 0;  // what the game's application clock reads; tests move it on when they need it
   bool controllerAttached_ = false;
   std::vector<std::string> opened_;
+  platform::RecordingLauncher launcher_;
+  platform::RecordingClipboard clipboard_;
+  platform::ScriptedFolderChooser folderChooser_;
   std::unique_ptr<game::GameApplication> app_;
 };
 

@@ -5,6 +5,7 @@
 #include "contentgen/garage_content.h"
 #include "frontend/frontend_test_support.h"
 #include "frontend/screen_ids.h"
+#include "platform/null_desktop.h"
 #include "vehicle/vehicle.h"
 
 namespace screens_test {
@@ -184,11 +185,15 @@ TEST_F(GarageScreenTest, F9ShowsTheInstalledUpgradesInAnInformationBoxOrFirstLea
   screen_->rebuild = true;
   screen_->Render(device_);
   screen_->messageWindows = &windows_;
+  platform::RecordingClipboard clipboard;
+  screen_->clipboard = &clipboard;
   settings_->SetInt(app::SettingId::FULLSCREEN, 1);
   TapKey(*screen_, GarageScreen::kKeyF9);
   EXPECT_EQ(FullScreen(), 0);
   EXPECT_TRUE(windows_.MessageBoxes().empty()) << "a box cannot be seen over a full-screen game";
+  EXPECT_TRUE(clipboard.texts.empty());
   TapKey(*screen_, GarageScreen::kKeyF9);
+  EXPECT_EQ(clipboard.texts, std::vector<std::string>{":1:2:4"});
   ASSERT_EQ(windows_.MessageBoxes().size(), 1u);
   EXPECT_EQ(windows_.MessageBoxes()[0].caption, "UPGRADE INFO");
   EXPECT_EQ(windows_.MessageBoxes()[0].text, ":1:2:4");

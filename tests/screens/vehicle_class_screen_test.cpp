@@ -3,6 +3,7 @@
 #include "screens/vehicle_class_screen.h"
 
 #include "frontend/frontend_test_support.h"
+#include "platform/null_desktop.h"
 #include "vehicle/upgrades.h"
 #include "vehicle/vehicle.h"
 
@@ -56,6 +57,9 @@ TEST_F(VehicleClassScreenTest, ArrowsStepThroughTheCatalogueThenTheOwnedCarsAndS
   // Entering on an owned car keeps its upgrades.
   EXPECT_EQ(Screen("CHARLIE").position, 3);
   EXPECT_EQ(Installed(), (std::vector<uint32_t>{3, 7}));
+  // A car the catalogue no longer lists starts on the last choice.
+  EXPECT_EQ(Screen("GONE").position, 3);
+  EXPECT_EQ(Vehicle(), "CHARLIE");
 }
 
 TEST_F(VehicleClassScreenTest, F9ShowsTheInstalledUpgradesInAnInformationBoxOrFirstLeavesFullScreen) {
@@ -69,14 +73,22 @@ TEST_F(VehicleClassScreenTest, F9ShowsTheInstalledUpgradesInAnInformationBoxOrFi
   }
   screen.SetShowroomVehicle(&car);
   screen.messageWindows = &windows_;
+  platform::RecordingClipboard clipboard;
+  screen.clipboard = &clipboard;
   settings_->SetInt(app::SettingId::FULLSCREEN, 1);
   TapKey(screen, kKeyF9);
   EXPECT_EQ(FullScreen(), 0);
   EXPECT_TRUE(windows_.MessageBoxes().empty());
+  EXPECT_TRUE(clipboard.texts.empty());
   TapKey(screen, kKeyF9);
   ASSERT_EQ(windows_.MessageBoxes().size(), 1u);
   EXPECT_EQ(windows_.MessageBoxes()[0].caption, "UPGRADE INFO");
   EXPECT_EQ(windows_.MessageBoxes()[0].text, ":3:12");
+  EXPECT_EQ(clipboard.texts, std::vector<std::string>{":3:12"});
+  // A clipboard out of reach still leaves the box.
+  clipboard.reachable = false;
+  TapKey(screen, kKeyF9);
+  EXPECT_EQ(windows_.MessageBoxes().size(), 2u);
   screen.SetShowroomVehicle(nullptr);
 }
 
