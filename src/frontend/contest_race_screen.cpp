@@ -32,6 +32,10 @@ using namespace race_screen;
 constexpr int32_t kViewScores = kScrollBar + 1;
 constexpr float kEntryNormal[4] = {10, 88, 11, 89};
 constexpr float kEntryHighlight[4] = {3, 2, 200, 39};
+// The description's widest line: from its left edge to inside the panel's right border.
+constexpr float kDescriptionWidth = 390;
+// Right of the race facts, above the description.
+constexpr OutlineBox kContestOutline = {690, 272, 120};
 }  // namespace
 
 ContestRaceScreen::ContestRaceScreen(const ScreenServices& services, app::LeaderboardClient* leaderboard)
@@ -191,14 +195,17 @@ void ContestRaceScreen::BuildRacePanel(platform::gfx::Device* device) {
   }
   race_screen::AddRaceFacts(*this, device, skin, *race, panelLabels);
   const uint32_t type = race->type < race::kRaceTypeCount ? race->type : 0;
-  panelLabels.push_back(AddText(new TextLabel(device, skin.fontImage, skin.font, CareerRaceDescriptions[type], 350,
-                                              350, 0.75f, true, kAlignLeft, kVirtualWidth, kVirtualHeight)));
+  TextLabel* description = AddText(new TextLabel(device, skin.fontImage, skin.font, "", 350, 350, 0.75f, true,
+                                                 kAlignLeft, kVirtualWidth, kVirtualHeight));
+  // The line runs past the panel in the game's font: it is broken between words to stay inside it.
+  description->SetText(device, description->Wrapped(CareerRaceDescriptions[type], kDescriptionWidth));
+  panelLabels.push_back(description);
   CreateMinimap(device, race->path);
 }
 
 void ContestRaceScreen::CreateMinimap(platform::gfx::Device* device, const std::string& trackPath) {
   if (minimap) minimap->Release();
-  minimap = race_screen::LoadTrackOutline(*this, device, trackPath, minimapBackImage, nullptr);
+  minimap = race_screen::LoadTrackOutline(*this, device, trackPath, minimapBackImage, nullptr, kContestOutline);
 }
 
 }  // namespace frontend

@@ -52,6 +52,30 @@ std::vector<float> TextLabel::LineWidths(const std::string& forText) const {
   return widths;
 }
 
+std::string TextLabel::Wrapped(const std::string& forText, float maxWidth) const {
+  std::string result;
+  std::string line;
+  size_t start = 0;
+  while (start <= forText.size()) {
+    size_t end = forText.find_first_of(" \n", start);
+    if (end == std::string::npos) end = forText.size();
+    const std::string word = forText.substr(start, end - start);
+    const std::string longer = line.empty() ? word : line + " " + word;
+    if (!line.empty() && LineWidths(longer).front() > maxWidth) {
+      result += line + "\n";
+      line = word;
+    } else {
+      line = longer;
+    }
+    if (end < forText.size() && forText[end] == '\n') {
+      result += line + "\n";
+      line.clear();
+    }
+    start = end + 1;
+  }
+  return result + line;
+}
+
 void TextLabel::SetPosition(float newX, float newY, uint32_t newScreenWidth, uint32_t newScreenHeight) {
   x = newX;
   y = newY;

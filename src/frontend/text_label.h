@@ -44,6 +44,9 @@ class TextLabel {
   int32_t GlyphWidth(int32_t glyph) const;
   // Width of each line of a text at this label's scale and glyph set, in virtual pixels.
   std::vector<float> LineWidths(const std::string& forText) const;
+  // The text with line breaks put between words so that no line is wider than maxWidth (virtual pixels) where
+  // a break can help; a single word wider than that keeps its own line.
+  std::string Wrapped(const std::string& forText, float maxWidth) const;
 
   std::string text;
   int32_t glyphCount = -1;

@@ -3,6 +3,7 @@
 #include "screens/vehicle_class_screen.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "app/screen_flow.h"
 #include "app/settings.h"
@@ -34,6 +35,22 @@ constexpr float kStatBarHeight = 16.0f;
 // Stat ratings run 0..10; a bar shows them as 0..1.
 constexpr float kRatingScale = 10.0f;
 enum Rating { kStyle = 0, kHandling = 1, kNitro = 2, kTopSpeed = 3, kAcceleration = 4 };
+
+// The car's braking rating: the STAT_BRAKING values of its installed upgrades, 0..10 like the other ratings,
+// which the car keeps for itself.
+float BrakingRating(const vehicle::Vehicle& car) {
+  if (!car.upgrades) return 0.0f;
+  float sum = 0.0f;
+  for (int n = 0;; ++n) {
+    const vehicle::KeyedRecord* upgrade = car.upgrades->NthInstalledWithProperty(vehicle::kKeyStatBraking, n);
+    if (upgrade == nullptr) break;
+    for (const vehicle::UpgradeProperty& property : upgrade->properties) {
+      if (property.key != vehicle::kKeyStatBraking) continue;
+      for (const std::string& value : property.values) sum += static_cast<float>(std::atof(value.c_str()));
+    }
+  }
+  return std::clamp(sum, 0.0f, kRatingScale);
+}
 }  // namespace
 
 VehicleClassScreen::~VehicleClassScreen() {
@@ -223,11 +240,16 @@ void VehicleClassScreen::ClearStatBars() {
 void VehicleClassScreen::AddStatBar(platform::gfx::Device* device, float x, float y, float value, float valueAgain) {
   const float fill = std::clamp(value, 0.0f, 1.0f);
   const float strip = std::clamp(valueAgain, 0.0f, 1.0f);
-  // The image list draws the newest image first: frame, then strip, then the fill on top.
-  statBars.push_back(AddAtlasImage(device, skin.buttonImage, x, y, kStatBarWidth * fill, kStatBarHeight, 4, 103,
-                                   4 + 109 * fill, 118));
-  statBars.push_back(AddAtlasImage(device, skin.buttonImage, x, y, kStatBarWidth * strip, kStatBarHeight, 85, 121,
-                                   87, 136));
+  // The image list draws the newest image first: frame, then strip, then the fill on top. A stat of 0 leaves
+  // the frame empty (a picture of no width would cut nothing out of the atlas).
+  if (fill > 0.0f) {
+    statBars.push_back(AddAtlasImage(device, skin.buttonImage, x, y, kStatBarWidth * fill, kStatBarHeight, 4, 103,
+                                     4 + 109 * fill, 118));
+  }
+  if (strip > 0.0f) {
+    statBars.push_back(AddAtlasImage(device, skin.buttonImage, x, y, kStatBarWidth * strip, kStatBarHeight, 85, 121,
+                                     87, 136));
+  }
   statBars.push_back(AddAtlasImage(device, skin.buttonImage, x, y, kStatBarWidth, kStatBarHeight, 20, 85, 102, 100));
 }
 
@@ -239,6 +261,10 @@ void VehicleClassScreen::BuildStatBars(platform::gfx::Device* device) {
   AddStatBar(device, 148, 531, ratings[kAcceleration] / kRatingScale, ratings[kAcceleration] / kRatingScale);
   AddStatBar(device, 414, 501, ratings[kHandling] / kRatingScale, ratings[kHandling] / kRatingScale);
   AddStatBar(device, 680, 531, ratings[kStyle] / kRatingScale, ratings[kStyle] / kRatingScale);
+  // Every stat the panel names has its bar.
+  const float braking = BrakingRating(*showroomVehicle) / kRatingScale;
+  AddStatBar(device, 414, 531, braking, braking);
+  AddStatBar(device, 680, 501, ratings[kNitro] / kRatingScale, ratings[kNitro] / kRatingScale);
   if (statsPanel != nullptr) {
     RemoveImage(statsPanel);
     AddImage(statsPanel);

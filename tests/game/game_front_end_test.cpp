@@ -9,6 +9,7 @@
 
 #include "app/data_file.h"
 #include "contentgen/content.h"
+#include "frontend/career_race_screen.h"
 #include "frontend/contest_race_screen.h"
 #include "frontend/loading_screen.h"
 #include "frontend/main_menu_screen.h"
@@ -18,12 +19,15 @@
 #include "platform/file_system.h"
 #include "platform/gfx/memory_resources.h"
 #include "platform/image/picture_decoder.h"
+#include "race/hud/minimap.h"
 #include "race/hud/race_hud.h"
 #include "race/player_profile.h"
 #include "render/resources/image_resource.h"
 #include "screens/garage_screen.h"
+#include "screens/practice_screen.h"
 #include "screens/profile_screen.h"
 #include "screens/results_screen.h"
+#include "screens/vehicle_class_screen.h"
 #include "vehicle/stunt_tracker.h"
 #include "vehicle/vehicle.h"
 
@@ -245,6 +249,113 @@ TEST_F(GameFrontEndTest, F9AndTheMusicFolderReachTheDesktopServicesTheGameRunsOn
   EXPECT_EQ(settings.GetString(app::StringSettingId::MP3FOLDER), folderChooser_.folder);
   EXPECT_TRUE(game.GetSoundSystem()->IsMusicPlaying());
   EXPECT_EQ(game.GetSoundSystem()->musicFile.rfind(folderChooser_.folder, 0), 0u);
+}
+
+// A rectangle of the 800 × 600 screen.
+struct Box {
+  float left, top, right, bottom;
+  bool Overlaps(const Box& other) const {
+    return left < other.right && other.left < right && top < other.bottom && other.top < bottom;
+  }
+};
+
+// Where a text label's lines are drawn: one glyph cell high per line.
+Box TextBox(const frontend::TextLabel& label) {
+  const std::vector<float> widths = label.LineWidths(label.text);
+  const float width = *std::max_element(widths.begin(), widths.end());
+  const float left = label.align == frontend::kAlignRight    ? label.x - width
+                     : label.align == frontend::kAlignCentre ? label.x - width / 2
+                                                             : label.x;
+  const float lineHeight = static_cast<float>(render::GetImageWidth(label.fontImage)) / 16.0f * label.scale;
+  return {left, label.y, left + width, label.y + lineHeight * static_cast<float>(widths.size())};
+}
+
+// Where the track outline's road is drawn.
+Box OutlineBox(const race::Minimap& outline) {
+  Box box{1e9f, 1e9f, -1e9f, -1e9f};
+  for (const race::HudVertex& v : outline.trackStrip) {
+    box = {std::min(box.left, outline.screenPos.x + v.x), std::min(box.top, outline.screenPos.y - v.y),
+           std::max(box.right, outline.screenPos.x + v.x), std::max(box.bottom, outline.screenPos.y - v.y)};
+  }
+  return box;
+}
+
+TEST_F(GameFrontEndTest, RaceScreensKeepTheirOutlineOffTheTextAndTheirWordsOnScreenAndReadable) {
+  GameApplication& game = AtTheMainMenu();
+  frontend::MenuManager& menus = *game.GetMenuManager();
+  race::ContentDatabase& content = *game.GetContentDatabase();
+  ASSERT_TRUE(content.careerRaces && content.contestRaces && content.quickRaces);
+  const auto visit = [&](int32_t screen) -> frontend::MenuScreen& {
+    game.GetScreenFlow()->RequestBack(screen, 0.0f);
+    Frames(3);
+    EXPECT_EQ(menus.current, screen);
+    return *menus.CurrentScreen();
+  };
+  // Every text stays inside the screen and clear of the outline; a lit row names its race in the normal glyphs,
+  // since the lit bar is the alternate glyphs' colour.
+  const auto check = [&](const frontend::MenuScreen& screen, const race::Minimap* outline, const std::string& what) {
+    SCOPED_TRACE(what);
+    ASSERT_NE(outline, nullptr) << "every sample track has an outline";
+    const Box road = OutlineBox(*outline);
+    EXPECT_TRUE(road.left >= 0 && road.right <= 800 && road.top >= 0 && road.bottom <= 600);
+    for (const frontend::TextLabel* label : screen.texts) {
+      if (label->text.empty()) continue;
+      const Box text = TextBox(*label);
+      EXPECT_TRUE(text.left >= 0 && text.right <= 800) << label->text;
+      EXPECT_FALSE(text.Overlaps(road)) << label->text;
+    }
+    for (const frontend::MenuButton* button : screen.buttons) {
+      for (const frontend::TextLabel* label : {button->label.get(), button->highlightLabel.get()}) {
+        if (label == nullptr || button->id < 100) continue;
+        EXPECT_FALSE(label->alternate) << label->text;
+      }
+    }
+  };
+
+  auto& contest = dynamic_cast<frontend::ContestRaceScreen&>(visit(index::kContestRace));
+  for (int32_t race = 0; race < content.contestRaces->Count(); ++race) {
+    contest.selectedIndex = race;
+    contest.rebuild = true;
+    Frames(1);
+    check(contest, contest.minimap.get(), "contest " + content.contestRaces->At(race)->name);
+  }
+  auto& career = dynamic_cast<frontend::CareerRaceScreen&>(visit(index::kCareerRace));
+  check(career, career.minimap.get(), "career");
+  auto& practice = dynamic_cast<screens::PracticeRaceScreen&>(visit(index::kPracticeRace));
+  for (int32_t venue = 0; venue < content.quickRaces->Count(); ++venue) {
+    practice.SelectVenue(venue);
+    Frames(1);
+    check(practice, practice.minimap.get(), "practice " + content.quickRaces->At(venue)->name);
+  }
+  // The profile list's chosen row.
+  auto* mainMenu = dynamic_cast<frontend::MainMenuScreen*>(&visit(index::kMainMenu));
+  ASSERT_NE(mainMenu, nullptr);
+  ClickAt(650, 314);  // Career Mode
+  Frames(2);
+  ASSERT_NE(mainMenu->OpenPopup(), nullptr);
+  for (const frontend::MenuButton* button : mainMenu->profileScreen->buttons) {
+    if (button->id < screens::ProfileScreen::kFirstRow || button->label == nullptr) continue;
+    EXPECT_FALSE(button->label->alternate) << button->label->text;
+  }
+}
+
+TEST_F(GameFrontEndTest, TheCarChoiceShowsABarForEveryStatItNames) {
+  GameApplication& game = AtTheMainMenu();
+  frontend::MenuManager& menus = *game.GetMenuManager();
+  game.GetScreenFlow()->RequestBack(index::kVehicleClass, 0.0f);
+  Frames(4);
+  auto* choice = dynamic_cast<screens::VehicleClassScreen*>(menus.CurrentScreen());
+  ASSERT_TRUE(choice != nullptr && choice->showroomVehicle != nullptr);
+  // A bar's frame stands just right of each stat's name.
+  for (const char* stat : {"Top Speed", "Acceleration", "Handling", "Braking", "Nitro", "Style"}) {
+    const auto name = std::find_if(choice->texts.begin(), choice->texts.end(),
+                                   [&](const frontend::TextLabel* label) { return label->text == stat; });
+    ASSERT_NE(name, choice->texts.end()) << stat;
+    const auto bar = std::find_if(choice->statBars.begin(), choice->statBars.end(), [&](const frontend::Sprite* s) {
+      return std::fabs(s->x - ((*name)->x + 11)) < 2 && std::fabs(s->y - ((*name)->y + 3)) < 2;
+    });
+    EXPECT_NE(bar, choice->statBars.end()) << stat;
+  }
 }
 
 TEST_F(GameFrontEndTest, TheGarageShowsItsCarWithoutBuildingItAgainEveryFrame) {

@@ -5,7 +5,10 @@
 #include <array>
 
 #include "frontend/frontend_test_support.h"
+#include "app/leaderboard.h"
 #include "frontend/screen_ids.h"
+#include "platform/null_desktop.h"
+#include "platform/os.h"
 #include "race/race_result.h"
 
 namespace screens {
@@ -137,6 +140,34 @@ TEST_F(RaceResultsScreenTest, ContinueAndPostScoreLeadOnAndAScreenWithoutResults
   EXPECT_EQ(Requests()[2].second, kMainMenu);
   screen.OnLeave();
   EXPECT_FALSE(Listed(screen.buttons, screen.postScoreButton.get()));
+}
+
+TEST_F(RaceResultsScreenTest, PostScoreOpensTheRacesLeaderboardWithTheTimeInHundredthsTimesTen) {
+  platform::RecordingLauncher launcher;
+  app::LeaderboardClient leaderboard("corsaire", "corsaire",
+                                     [&](const std::string& address) { return launcher.Open(address, {}); });
+  screen_->leaderboard = &leaderboard;
+  const struct {
+    float seconds;
+    int32_t raceIndex;  // the leaderboard is the race's index in its list
+    int score;
+  } cases[] = {{61.5f, 0, 61500}, {12.344f, 3, 12340}, {83.456f, 7, 83460}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.seconds);
+    definition_ = std::make_unique<race::RaceDefinition>(c.raceIndex, "Sprint", "TRACKS/a.scn", &database_->aiNames,
+                                                         race::kModeContest, race::kRaceTimeTrial, 1, 0, 0, false);
+    Finish(1, 0, c.seconds);
+    screen_->Render(device_);
+    // The address carries a scrambling number from the game's random numbers: the same seed gives the same one.
+    platform::CrtSeed(77);
+    const int random = platform::CrtRand() % 10000;
+    platform::CrtSeed(77);
+    launcher.calls.clear();
+    ClickAt(*screen_, 400, 430);  // Post Score
+    ASSERT_EQ(launcher.calls.size(), 1u);
+    EXPECT_EQ(launcher.calls[0].program,
+              leaderboard.BuildPostAddress(static_cast<uint8_t>(c.raceIndex), c.score, random));
+  }
 }
 
 }  // namespace

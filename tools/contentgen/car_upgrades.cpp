@@ -64,16 +64,17 @@ std::vector<Paint> OtherPaints(const SampleCar& car) {
 constexpr float kSportGrip = 1.12f;
 constexpr const char* kSportTyreFolder = "TIRES_SPORT";
 
-// Base ratings of each car's stock body: style, handling, nitro, top speed, acceleration.
+// Base ratings of each car's stock body: style, handling, nitro, top speed, acceleration, braking. No stock car
+// carries nitrous: its bar fills with the Nitrous Kit.
 struct Ratings {
-  double style, handling, nitro, topSpeed, acceleration;
+  double style, handling, nitro, topSpeed, acceleration, braking;
 };
 
 Ratings StockRatings(const SampleCar& car) {
-  if (car.carClass == "A") return {6, 6.5, 0, 6.5, 6.5};
-  if (car.carClass == "B") return {4.5, 5, 0, 5, 5};
-  if (car.shape == CarShape::kPickup) return {3, 2, 0, 3, 3.5};
-  return {2.5, 3, 0, 3, 3};
+  if (car.carClass == "A") return {6, 6.5, 0, 6.5, 6.5, 6};
+  if (car.carClass == "B") return {4.5, 5, 0, 5, 5, 4.5};
+  if (car.shape == CarShape::kPickup) return {3, 2, 0, 3, 3.5, 2.5};
+  return {2.5, 3, 0, 3, 3, 3};
 }
 
 class Catalogue {
@@ -99,6 +100,7 @@ class Catalogue {
     w_.Record("STAT_NITRO", {r.nitro});
     w_.Record("STAT_TOPSPEED", {r.topSpeed});
     w_.Record("STAT_ACCELERATION", {r.acceleration});
+    w_.Record("STAT_BRAKING", {r.braking});
   }
   DataFileWriter& w() { return w_; }
   void End() { w_.EndBlock("UPGRADE"); }
@@ -139,7 +141,7 @@ std::string CarUpgradeText(const SampleCar& car) {
   c.w().Record("MODELTYPE", {std::string(kCarKitModel)});
   c.w().Record("MODEL_IMAGE", {std::string(kCarKitPreviewPicture)});
   // The kit takes the stock body's place, so it carries the body's ratings with its own gain.
-  c.SetRatings({stock.style + 2, stock.handling + 0.5, stock.nitro, stock.topSpeed, stock.acceleration});
+  c.SetRatings({stock.style + 2, stock.handling + 0.5, stock.nitro, stock.topSpeed, stock.acceleration, stock.braking});
   c.End();
 
   c.Begin(kUpgradeFirstPaint, "Factory Paint", "Color", 300);

@@ -243,16 +243,25 @@ PictureData MakeButtonAtlas() {
   return atlas;
 }
 
+PictureData MakePointer() {
+  // The arrow keeps a clear border: a filtered texture's edge texels blend with the opposite edge's, and an
+  // outline on the edge showed as a stray line beside the pointer.
+  PictureData pointer(32, 32);
+  pointer.Fill(0x00000000);
+  for (uint32_t y = 0; y < 24; ++y) {
+    const uint32_t width = y / 2 + y / 4;
+    for (uint32_t x = 0; x <= width && x < 18; ++x) {
+      pointer.Set(x + 1, y + 1, x == 0 || x == width ? 0xFF000000 : 0xFFFFFFFF);
+    }
+  }
+  return pointer;
+}
+
 bool WriteMenuContent(const std::string& gameFolder) {
   const std::string folder = gameFolder + "/MENUS/";
   if (!WritePair(folder, "button.png", "buttonalpha.png", MakeButtonAtlas())) return false;
 
-  PictureData pointer(32, 32);
-  pointer.Fill(0x00000000);
-  for (uint32_t y = 0; y < 24; ++y) {
-    for (uint32_t x = 0; x <= y / 2 + y / 4 && x < 18; ++x) pointer.Set(x, y, x == 0 || x == y / 2 + y / 4 ? 0xFF000000 : 0xFFFFFFFF);
-  }
-  if (!WritePair(folder, "pointer.png", "pointeralpha.png", pointer)) return false;
+  if (!WritePair(folder, "pointer.png", "pointeralpha.png", MakePointer())) return false;
 
   if (!WritePair(folder, "logo.png", "logoalpha.png", MakeLogo())) return false;
 

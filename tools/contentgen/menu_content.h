@@ -13,6 +13,8 @@ inline constexpr uint32_t kButtonAtlasSize = 512;
 
 // The button atlas: panel strips, highlight bars, icons, each where the menus cut them.
 PictureData MakeButtonAtlas();
+// The menu pointer: a white arrow with a black outline, tip at (1, 1), inside a clear border.
+PictureData MakePointer();
 // The alpha picture of a colour picture: grey levels equal to its alpha.
 PictureData AlphaOf(const PictureData& picture);
 
