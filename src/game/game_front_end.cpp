@@ -86,7 +86,10 @@ void GameApplication::InstallMenuScreens() {
   menus.InstallScreen(device, index::kRaceResults, std::move(results));
 
   if (auto* mainMenu = dynamic_cast<frontend::MainMenuScreen*>(menus.Screen(index::kMainMenu))) {
-    mainMenu->SetPopups(std::make_unique<screens::ProfileScreen>(screenServices),
+    // Profiles live in the game's own folder, as its music and help pages do.
+    auto profiles = std::make_unique<screens::ProfileScreen>(screenServices);
+    profiles->profileFolder = programFolder + "PROFILES/";
+    mainMenu->SetPopups(std::move(profiles),
                         std::make_unique<frontend::HelpScreen>(screenServices, programFolder,
                                                                gameServices.helpPageOpener));
   }
