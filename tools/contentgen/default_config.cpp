@@ -5,9 +5,14 @@
 #include "app/machine_tier.h"
 #include "app/settings.h"
 #include "app/settings_file.h"
+#include "app/text_file_reader.h"
 #include "contentgen/data_file_writer.h"
 
 namespace contentgen {
+
+namespace {
+constexpr int kSampleFieldOfView = 65;  // degrees, vertical
+}  // namespace
 
 std::string DefaultConfigText() {
   // Machine facts play no part: the text comes from the tables only.
@@ -25,6 +30,10 @@ std::string DefaultConfigText() {
   settings.SetInt(S::ALLOWCDAUDIO, 0);
   settings.SetInt(S::CDMUSIC, 0);
   settings.SetInt(S::MP3MUSIC, 1);
+  // The chase camera sits close behind the sample cars: a wider view lets the road ahead show past the car.
+  app::TextFileReader view;
+  view.OpenText("FOV:" + std::to_string(kSampleFieldOfView) + "\n", "sample view");
+  settings.ReadConfig(view);
   settings.UpdateDerived();
   settings.SetFirstRun(true);
   return "# Corsaire default settings: read on a first run, when config.dat does not exist yet.\n" +
