@@ -1,8 +1,7 @@
-// Desktop services on Linux: programs started with posix_spawn, the XDG music folder, and folder dialogs from
+// Desktop services on Linux: programs started without a shell, the XDG music folder, and folder dialogs from
 // the desktop portal, zenity or kdialog.
 #include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -17,7 +16,6 @@
 #include "platform/desktop.h"
 #include "platform/os.h"
 
-extern char** environ;
 
 namespace platform {
 
@@ -33,31 +31,9 @@ class PosixLauncher final : public ProcessLauncher {
     output.clear();
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0) return -1;
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    // The child starts with no blocked signals and the default action for the signals the game handles.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (int signal : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD}) sigaddset(&defaults, signal);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    pid_t child = 0;
-    const int error = posix_spawnp(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
+    const auto child = static_cast<pid_t>(SpawnProgram(program, arguments, pipeEnds[1]));
     close(pipeEnds[1]);
-    if (error != 0) {
+    if (child <= 0) {
       close(pipeEnds[0]);
       return -1;
     }

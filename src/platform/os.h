@@ -49,6 +49,11 @@ std::FILE* DivertStandardOutput();
 // the process has ended (the child is reaped either way, never left as a zombie).
 int64_t LaunchProgram(const std::string& programOrDocument, const std::vector<std::string>& arguments, bool wait);
 
+// Starts program (searched on PATH) with no shell, its standard output sent to outputFile unless that is -1.
+// The child starts with no blocked signals and the default action for the signals the game handles. Returns the
+// process id, or 0 with a line on standard error when it cannot start.
+int64_t SpawnProgram(const std::string& program, const std::vector<std::string>& arguments, int outputFile = -1);
+
 // Processor clock in MHz (cpufreq, then /proc/cpuinfo); 0 when unknown.
 int ProcessorMegahertz();
 // Installed memory in bytes; 0 when unknown.

@@ -115,14 +115,18 @@ bool IsProgramOnPath(const std::string& name) {
   return false;
 }
 
-pid_t Spawn(const std::string& program, const std::vector<std::string>& arguments) {
+}  // namespace
+
+int64_t SpawnProgram(const std::string& program, const std::vector<std::string>& arguments, int outputFile) {
   std::vector<char*> argv;
   argv.reserve(arguments.size() + 2);
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
 
-  // The child starts with no blocked signals and the default action for signals the game ignores or handles.
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (outputFile >= 0) posix_spawn_file_actions_adddup2(&actions, outputFile, STDOUT_FILENO);
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
   sigset_t none;
@@ -135,14 +139,17 @@ pid_t Spawn(const std::string& program, const std::vector<std::string>& argument
   posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
   pid_t child = 0;
-  const int error = posix_spawnp(&child, program.c_str(), nullptr, &attributes, argv.data(), environ);
+  const int error = posix_spawnp(&child, program.c_str(), &actions, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
   if (error != 0) {
     std::fprintf(stderr, "launch: cannot start %s: %s\n", program.c_str(), std::strerror(error));
     return 0;
   }
   return child;
 }
+
+namespace {
 
 int ReadIntegerFile(const char* path) {
   std::ifstream file(path);
@@ -219,11 +226,11 @@ int64_t LaunchProgram(const std::string& programOrDocument, const std::vector<st
   const bool hasFolder = programOrDocument.find('/') != std::string::npos;
   if (!isAddress && ((hasFolder && IsExecutableFile(programOrDocument)) ||
                      (!hasFolder && IsProgramOnPath(programOrDocument)))) {
-    child = Spawn(programOrDocument, arguments);
+    child = static_cast<pid_t>(SpawnProgram(programOrDocument, arguments));
   } else {
     // Documents and addresses go to the desktop's handler; a document name is found as data files are.
     const std::string target = isAddress ? programOrDocument : ResolveDataPath(programOrDocument);
-    child = Spawn(kDocumentOpener, {target});
+    child = static_cast<pid_t>(SpawnProgram(kDocumentOpener, {target}));
   }
   if (child <= 0) return 0;
 
