@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "contentgen/png_writer.h"
 #include "loader_refusal.h"
 
@@ -93,6 +95,24 @@ TEST(PictureDecoder, BrokenFilesAreRefusedAndLeaveThePictureEmpty) {
                                      return DecodeJpeg(data, size, picture, error) || !picture.texels.empty() ||
                                             error.empty();
                                    });
+}
+
+TEST(PictureDecoder, TheBitmapAndTargaDecoderTakesNoOtherKindOfPicture) {
+  const contentgen::PictureData source = Checker(8, 8);
+  // A PNG whose second chunk claims about 1.2 GB: the general decoder's PNG reader would allocate it whole.
+  std::vector<uint8_t> greedyPng = contentgen::EncodePng(source, true);
+  const uint8_t claim[] = {0x46, 0x01, 0x00, 0x00};
+  std::copy(std::begin(claim), std::end(claim), greedyPng.begin() + 33);
+  const std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 8, 0, 8, 0, 0x80, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+  loader_refusal::ExpectAllRefused(
+      {{"a PNG", contentgen::EncodePng(source, false)}, {"a PNG claiming a huge chunk", greedyPng},
+       {"a JPEG", contentgen::EncodeJpeg(source, 80)}, {"a GIF", gif}},
+      [](const uint8_t* data, size_t size) {
+        Picture picture;
+        std::string error;
+        return platform::image::DecodeOtherPicture(data, size, picture, error) || !picture.texels.empty() ||
+               error.empty();
+      });
 }
 
 }  // namespace

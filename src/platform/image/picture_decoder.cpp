@@ -179,12 +179,24 @@ bool UncompressedDataComplete(const uint8_t* data, size_t size, uint32_t width, 
   return true;
 }
 
+// Only bitmaps and Targa files go to the general decoder: it reads other kinds too, and its readers of those
+// trust lengths in the file (a PNG chunk claiming gigabytes is allocated). A Targa file has no signature, but its
+// second byte (colour map 0 or 1) rules out every kind that has one.
+bool LooksLikeBitmapOrTarga(const uint8_t* data, size_t size) {
+  if (size >= 2 && data[0] == 'B' && data[1] == 'M') return true;
+  if (size < 18 || data[1] > 1) return false;
+  const uint8_t type = data[2], bits = data[16];
+  const bool knownType = type == 1 || type == 2 || type == 3 || type == 9 || type == 10 || type == 11;
+  return knownType && (bits == 8 || bits == 15 || bits == 16 || bits == 24 || bits == 32);
+}
+
 }  // namespace
 
 bool DecodeOtherPicture(const uint8_t* data, size_t size, Picture& picture, std::string& error) {
   picture = Picture{};
-  if (data == nullptr || size == 0 || size > static_cast<size_t>(std::numeric_limits<int>::max())) {
-    error = "not a picture";
+  if (data == nullptr || size == 0 || size > static_cast<size_t>(std::numeric_limits<int>::max()) ||
+      !LooksLikeBitmapOrTarga(data, size)) {
+    error = "not a PNG, JPEG, BMP, TGA or DDS picture";
     return false;
   }
   const auto* bytes = reinterpret_cast<const stbi_uc*>(data);
