@@ -47,22 +47,14 @@ for tool in xdotool import convert compare od awk; do
   command -v "$tool" >/dev/null || fail "$tool is missing"
 done
 [ -x "$game" ] || fail "$game is not an executable"
-# The X tools wait on the server; none may hold the run for ever.
-xdo() { timeout 20 xdotool "$@"; }
-grab() { timeout 30 import "$@" 2>/dev/null; }
+# shellcheck source=game_play.sh
+source "$(dirname "$0")/game_play.sh"
 
 # The instance lock lives in the runtime folder: a folder of this run's own keeps other games out of the way.
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$shots"
 
-# An empty game folder: the program and its data as built, without settings or profiles. The program is copied
-# (it finds its data beside itself), the data folders are linked.
-mkdir "$folder"
-for entry in "$source_folder"/*; do
-  name=$(basename "$entry")
-  case "$name" in config.dat | PROFILES) continue ;; esac
-  if [ -d "$entry" ]; then ln -s "$entry" "$folder/$name"; else cp "$entry" "$folder/$name"; fi
-done
+make_game_folder "$folder" "$source_folder" || fail "cannot make the game folder"
 
 # ---------------------------------------------------------------------------------------------------------------
 # The window and the pointer. Positions are given in the menus' 800 x 600 virtual screen.
@@ -87,14 +79,6 @@ point() {
   xdo mousemove_relative -- -1 0
 }
 
-click() {
-  point "$1" "$2"
-  sleep 0.3
-  xdo mousedown 1
-  sleep 0.1
-  xdo mouseup 1
-}
-
 press() {
   xdo keydown "$1"
   sleep "${2:-0.15}"
@@ -105,15 +89,6 @@ press() {
 crop() {
   grab -window "$window" -crop "$(($4 * width / 800))x$(($5 * height / 600))+$(($2 * width / 800))+$(($3 * height / 600))" \
     +repage "$1"
-}
-
-# differs A B: true when more than a twentieth of the pixels differ by more than a quarter of full scale. Text,
-# highlight bars and panels appearing or changing pass; the showroom's light seen through a panel does not.
-differs() {
-  local count total
-  count=$(compare -metric AE -fuzz 25% "$1" "$2" null: 2>&1 | awk '{ print int($1) }')
-  total=$(identify -format '%[fx:w*h]' "$1" 2>/dev/null)
-  [ -n "$count" ] && [ -n "$total" ] && [ "$count" -gt $((total / 20)) ]
 }
 
 # wait_change SECONDS X Y W H: polls the region until it differs from what it showed when called.
@@ -130,37 +105,6 @@ wait_change() {
   while [ $SECONDS -lt $end ]; do
     crop "$work/after.png" $before_region && differs "$work/before.png" "$work/after.png" && return 0
     sleep 0.5
-  done
-  return 1
-}
-
-# lights X Y W H: the button with that rectangle lights up under the pointer and goes back when it leaves, twice
-# alike, while the rest of the picture holds still (a moving scene or a fade is no button). The pointer stands at
-# the button's right end and is drawn right of and below that point, so the part compared is left of it.
-lights() {
-  local left=$(($1 + 2)) top=$(($2 + 2)) wide=$(($3 - 40)) high=$(($4 - 4))
-  local pass end
-  for pass in 1 2; do
-    point 790 590
-    sleep 0.5
-    crop "$work/away$pass.png" $left $top $wide $high || return 1
-    point $(($1 + $3 - 8)) $(($2 + $4 / 2))
-    end=$((SECONDS + 6))
-    while :; do
-      sleep 0.3
-      crop "$work/over$pass.png" $left $top $wide $high && differs "$work/away$pass.png" "$work/over$pass.png" && break
-      [ $SECONDS -lt $end ] || return 1
-    done
-  done
-  ! differs "$work/away1.png" "$work/away2.png" && ! differs "$work/over1.png" "$work/over2.png"
-}
-
-# hovers X Y W H: lights, tried again for a while: the showroom behind the menus cuts between its cameras now and
-# then, and a cut during a try spoils it.
-hovers() {
-  local try
-  for try in 1 2 3 4; do
-    lights "$@" && return 0
   done
   return 1
 }

@@ -38,19 +38,14 @@ for tool in xdotool import convert compare identify awk; do
   command -v "$tool" >/dev/null || fail "$tool is missing"
 done
 [ -x "$game" ] || fail "$game is not an executable"
-xdo() { timeout 20 xdotool "$@"; }
-grab() { timeout 30 import "$@" 2>/dev/null; }
+# shellcheck source=game_play.sh
+source "$(dirname "$0")/game_play.sh"
 
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 # A new player's game folder whose settings ask for full screen at 800 x 600.
-mkdir "$folder"
-for entry in "$source_folder"/*; do
-  name=$(basename "$entry")
-  case "$name" in config.dat | PROFILES) continue ;; esac
-  if [ -d "$entry" ]; then ln -s "$entry" "$folder/$name"; else cp "$entry" "$folder/$name"; fi
-done
+make_game_folder "$folder" "$source_folder" || fail "cannot make the game folder"
 sed -e 's/^FULLSCREEN:.*/FULLSCREEN:1/' -e 's/^RESOLUTION:.*/RESOLUTION:2/' "$source_folder/default_config.dat" \
   >"$folder/config.dat"
 
@@ -79,53 +74,9 @@ point() {
   xdo mousemove_relative -- -1 0
 }
 
-click() {
-  point "$1" "$2"
-  sleep 0.3
-  xdo mousedown 1
-  sleep 0.1
-  xdo mouseup 1
-}
-
 # crop FILE X Y W H: that part of the picture, in virtual pixels.
 crop() {
   grab -window root -crop "$(($4 * picture_width / 800))x$(($5 * picture_height / 600))+$(sx "$2")+$(sy "$3")" +repage "$1"
-}
-
-# differs A B: more than a twentieth of the pixels differ by more than a quarter of full scale.
-differs() {
-  local count size
-  count=$(compare -metric AE -fuzz 25% "$1" "$2" null: 2>&1 | awk '{ printf "%d", $1 }')
-  size=$(identify -format '%w %h' "$1" 2>/dev/null)
-  [ -n "$count" ] && [ -n "$size" ] && [ "$count" -gt $((${size% *} * ${size#* } / 20)) ]
-}
-
-# lights X Y W H: the button there lights up under the pointer and goes back when it leaves, twice alike.
-lights() {
-  local left_edge=$(($1 + 2)) top_edge=$(($2 + 2)) wide=$(($3 - 40)) high=$(($4 - 4))
-  local pass end
-  for pass in 1 2; do
-    point 790 590
-    sleep 0.5
-    crop "$work/away$pass.png" $left_edge $top_edge $wide $high || return 1
-    point $(($1 + $3 - 8)) $(($2 + $4 / 2))
-    end=$((SECONDS + 6))
-    while :; do
-      sleep 0.3
-      crop "$work/over$pass.png" $left_edge $top_edge $wide $high && differs "$work/away$pass.png" "$work/over$pass.png" &&
-        break
-      [ $SECONDS -lt $end ] || return 1
-    done
-  done
-  ! differs "$work/away1.png" "$work/away2.png" && ! differs "$work/over1.png" "$work/over2.png"
-}
-
-hovers() {
-  local try
-  for try in 1 2 3 4; do
-    lights "$@" && return 0
-  done
-  return 1
 }
 
 # ===============================================================================================================
