@@ -32,13 +32,8 @@ void FolderBrowserScreen::Init(platform::gfx::Device* device) {
                         kVirtualHeight));
   pathLabel = AddText(new TextLabel(device, skin.fontImage, skin.font, "", 150, 170, 0.75f, true, kAlignLeft,
                                     kVirtualWidth, kVirtualHeight));
-  // The title bar and the list panel of the profile list.
-  AddAtlasImage(device, skin.buttonImage, 8, 7, 18, 32, 135, 442, 152, 474);
-  AddAtlasImage(device, skin.buttonImage, 26, 7, 675, 32, 152, 442, 163, 474);
-  AddAtlasImage(device, skin.buttonImage, 701, 7, 18, 32, 262, 442, 279, 474);
-  AddAtlasImage(device, skin.buttonImage, 125, 160, 20, 306, 3, 204, 21, 509);
-  AddAtlasImage(device, skin.buttonImage, 145, 160, 490, 306, 22, 204, 25, 509);
-  AddAtlasImage(device, skin.buttonImage, 635, 160, 20, 306, 36, 204, 55, 509);
+  // The same title bar and list panel as the profile list.
+  AddListPanel(device, skin.buttonImage);
   AddAtlasButton(device, skin.buttonImage, 592.5f, 405, 22, 24, kDownNormal, kDownHighlight, 0, kScrollDown);
   AddAtlasButton(device, skin.buttonImage, 592.5f, 200, 22, 24, kUpNormal, kUpHighlight, 0, kScrollUp);
   const struct {

@@ -158,6 +158,15 @@ Sprite* MenuScreen::AddAtlasImage(platform::gfx::Device* device, render::ImageRe
                              kVirtualWidth, kVirtualHeight));
 }
 
+void MenuScreen::AddListPanel(platform::gfx::Device* device, render::ImageResource* buttonImage) {
+  AddAtlasImage(device, buttonImage, 8, 7, 18, 32, 135, 442, 152, 474);
+  AddAtlasImage(device, buttonImage, 26, 7, 675, 32, 152, 442, 163, 474);
+  AddAtlasImage(device, buttonImage, 701, 7, 18, 32, 262, 442, 279, 474);
+  AddAtlasImage(device, buttonImage, 125, 160, 20, 306, 3, 204, 21, 509);
+  AddAtlasImage(device, buttonImage, 145, 160, 490, 306, 22, 204, 25, 509);
+  AddAtlasImage(device, buttonImage, 635, 160, 20, 306, 36, 204, 55, 509);
+}
+
 MenuButton* MenuScreen::AddAtlasButton(platform::gfx::Device* device, render::ImageResource* image, float x, float y,
                                        float width, float height, const float normal[4], const float highlight[4],
                                        int mode, int32_t id) {

@@ -115,6 +115,8 @@ class MenuScreen {
   // Widget helpers for Init: images from pixel rectangles of an atlas image, text buttons with both labels.
   Sprite* AddAtlasImage(platform::gfx::Device* device, render::ImageResource* image, float x, float y, float width,
                         float height, float left, float top, float right, float bottom, int mode = 0);
+  // The title bar and the framed list panel that the profile list and the folder browser share.
+  void AddListPanel(platform::gfx::Device* device, render::ImageResource* buttonImage);
   MenuButton* AddAtlasButton(platform::gfx::Device* device, render::ImageResource* image, float x, float y,
                              float width, float height, const float normal[4], const float highlight[4], int mode,
                              int32_t id);

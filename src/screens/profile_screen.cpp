@@ -65,12 +65,7 @@ void ProfileScreen::Init(platform::gfx::Device* device) {
                         kVirtualWidth, kVirtualHeight));
   AddText(new TextLabel(device, skin.fontImage, skin.font, "Profiles", 170, 170, 1.0f, true, kAlignLeft,
                         kVirtualWidth, kVirtualHeight));
-  AddAtlasImage(device, skin.buttonImage, 8, 7, 18, 32, 135, 442, 152, 474);
-  AddAtlasImage(device, skin.buttonImage, 26, 7, 675, 32, 152, 442, 163, 474);
-  AddAtlasImage(device, skin.buttonImage, 701, 7, 18, 32, 262, 442, 279, 474);
-  AddAtlasImage(device, skin.buttonImage, 125, 160, 20, 306, 3, 204, 21, 509);
-  AddAtlasImage(device, skin.buttonImage, 145, 160, 490, 306, 22, 204, 25, 509);
-  AddAtlasImage(device, skin.buttonImage, 635, 160, 20, 306, 36, 204, 55, 509);
+  AddListPanel(device, skin.buttonImage);
   scrollThumb = AddAtlasButton(device, skin.buttonImage, 594, kThumbTop, 20, 20, kThumbRect, kThumbRect, 0, kScrollBar);
   AddAtlasButton(device, skin.buttonImage, 594, kThumbTop, 20, 170, kTrackRect, kTrackRect, 0, kScrollBar);
   AddAtlasButton(device, skin.buttonImage, 592.5f, 405, 22, 24, kDownNormal, kDownHighlight, 0, kScrollDown);
