@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <limits>
 
 extern "C" {
@@ -119,6 +120,53 @@ struct MovieDecoder::State {
   }
 };
 
+namespace {
+
+uint32_t LittleEndian32(const unsigned char* bytes) {
+  return uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24;
+}
+
+// Walks the chunks between begin and end (RIFF and LIST chunks hold more chunks after a four-letter type) and
+// checks that every chunk holding data fits in the file. The AVI reader allocates some chunks (text tags among
+// them) by their declared size before reading them, so a damaged size would ask for gigabytes on a small file.
+// A list running past the file's end is walked as far as the file goes, and the frame data ('movi') and the
+// index are only read as far as the file goes, so a recording cut short still plays what it holds.
+bool ChunksFit(std::ifstream& file, uint64_t begin, uint64_t end, int depth) {
+  if (depth > 8) return false;
+  uint64_t at = begin;
+  while (at + 8 <= end) {
+    unsigned char header[12];
+    file.seekg(static_cast<std::streamoff>(at));
+    if (!file.read(reinterpret_cast<char*>(header), 8)) return false;
+    const uint64_t size = LittleEndian32(header + 4);
+    const bool holdsChunks = std::memcmp(header, "RIFF", 4) == 0 || std::memcmp(header, "LIST", 4) == 0;
+    const uint64_t chunkEnd = at + 8 + size;
+    if (holdsChunks) {
+      if (size < 4 || !file.read(reinterpret_cast<char*>(header + 8), 4)) return false;
+      const bool frameData = std::memcmp(header + 8, "movi", 4) == 0;
+      if (!frameData && !ChunksFit(file, at + 12, std::min(chunkEnd, end), depth + 1)) return false;
+    } else if (chunkEnd > end && std::memcmp(header, "idx1", 4) != 0) {
+      return false;
+    }
+    at = chunkEnd + (size & 1);
+  }
+  return true;
+}
+
+// True when the file is a RIFF AVI whose header chunks all fit in the file.
+bool AviChunksFit(const std::string& path) {
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  if (!file) return false;
+  const auto length = static_cast<uint64_t>(std::max<std::streamoff>(file.tellg(), 0));
+  unsigned char header[12];
+  file.seekg(0);
+  if (!file.read(reinterpret_cast<char*>(header), 12)) return false;
+  if (std::memcmp(header, "RIFF", 4) != 0 || std::memcmp(header + 8, "AVI ", 4) != 0) return false;
+  return ChunksFit(file, 0, length, 0);
+}
+
+}  // namespace
+
 // Frames ahead of the decoder that are decoded through rather than sought to.
 constexpr int64_t kDecodeAheadLimit = 8;
 
@@ -136,8 +184,13 @@ uint32_t MovieDecoder::Scale() const { return state_ ? state_->scale : 0; }
 bool MovieDecoder::Open(const std::string& path, std::string& error) {
   Close();
   av_log_set_level(AV_LOG_QUIET);
+  if (!AviChunksFit(path)) {
+    error = "not an AVI movie, or its header is damaged";
+    return false;
+  }
   auto state = std::make_unique<State>();
-  if (avformat_open_input(&state->format, path.c_str(), nullptr, nullptr) < 0) {
+  // Only the AVI reader: the game's movies are AVI files and nothing else should be probed.
+  if (avformat_open_input(&state->format, path.c_str(), av_find_input_format("avi"), nullptr) < 0) {
     error = "cannot open movie";
     return false;
   }
