@@ -129,14 +129,6 @@ void PartitionNode<kChildCount>::AppendAllItems(std::vector<uint32_t>& out) cons
 }
 
 template <int kChildCount>
-size_t PartitionNode<kChildCount>::NodeCount() const {
-  size_t count = 1;
-  if (hasChildren)
-    for (const auto& child : children) count += child->NodeCount();
-  return count;
-}
-
-template <int kChildCount>
 int PartitionNode<kChildCount>::Depth() const {
   int deepest = 0;
   if (hasChildren)

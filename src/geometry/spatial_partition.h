@@ -39,7 +39,6 @@ class PartitionNode {
   // Appends every item of this node and its children in the order CollectTriangles reports them.
   void AppendAllItems(std::vector<uint32_t>& out) const;
 
-  size_t NodeCount() const;
   int Depth() const;
 
   Vec3 max, min;

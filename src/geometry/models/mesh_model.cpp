@@ -26,13 +26,6 @@ void MeshModel::Clear() {
   shadowEnabled = false;
 }
 
-const SceneMarker* MeshModel::FindMarker(const std::string& name) const {
-  for (const auto& marker : markers) {
-    if (marker->name == name) return marker.get();
-  }
-  return nullptr;
-}
-
 render::ImageResource* MeshModel::GetMaterialImage(int32_t slot) const {
   if (!meshData) return nullptr;
   for (const auto& batch : meshData->Batches()) {

@@ -51,7 +51,6 @@ class MeshModel {
 
   // Marker i; null when out of range.
   SceneMarker* IntArrayAt(size_t index) const { return index < markers.size() ? markers[index].get() : nullptr; }
-  const SceneMarker* FindMarker(const std::string& name) const;
   // The image of the first batch of the slot, or null.
   render::ImageResource* GetMaterialImage(int32_t slot) const;
   // Gives every batch of the slot the image (a reference of its own), releasing the one it held.

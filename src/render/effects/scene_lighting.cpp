@@ -102,9 +102,4 @@ void SceneLighting::Apply(platform::gfx::Device* device, const Matrix4& world) {
   for (; index < maxLights; ++index) device->LightEnable(index, false);
 }
 
-void SceneLighting::Release() {
-  material.reset();
-  lights.reset();
-}
-
 }  // namespace render

@@ -35,8 +35,6 @@ class SceneLighting {
   const Vec3* FindSunLight();
   // Sets material and ambient, then the lights in the object's own frame for an object with this world matrix.
   void Apply(platform::gfx::Device* device, const Matrix4& world);
-  // Drops the material and every light.
-  void Release();
 
   std::array<int32_t, 3> ambientLevel{20, 20, 20};
   std::unique_ptr<platform::gfx::Material> material;

@@ -284,9 +284,6 @@ ImageResource* ResourceManager::AddImageReference(ImageResource* image) {
 }
 
 ImageRecord* ResourceManager::FindImageRecord(const ImageResource* image) { return FindByHandle(images_, image); }
-MovieRecord* ResourceManager::FindMovieRecord(const MovieTexture* movie) { return FindByHandle(movies_, movie); }
-FontRecord* ResourceManager::FindFontRecord(const BitmapFont* font) { return FindByHandle(fonts_, font); }
-CubeMapRecord* ResourceManager::FindCubeMapRecord(const CubeMap* cubeMap) { return FindByHandle(cubeMaps_, cubeMap); }
 SampleRecord* ResourceManager::FindSampleRecord(platform::audio::SampleId sample) {
   return FindByHandle(samples_, sample);
 }

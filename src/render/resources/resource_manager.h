@@ -200,9 +200,6 @@ class ResourceManager : public app::SoundSampleSource {
   ImageResource* ReloadImageById(ImageResource* image) { return AddImageReference(image); }
 
   ImageRecord* FindImageRecord(const ImageResource* image);
-  MovieRecord* FindMovieRecord(const MovieTexture* movie);
-  FontRecord* FindFontRecord(const BitmapFont* font);
-  CubeMapRecord* FindCubeMapRecord(const CubeMap* cubeMap);
   SampleRecord* FindSampleRecord(platform::audio::SampleId sample);
   SharedRecord* FindSharedRecord(ResourceKind kind, const void* object);
 

@@ -91,12 +91,6 @@ bool Scene::HasReflectiveParts() const {
          !allParts[geometry::KindIndex(geometry::MaterialKind::SharedReflectionBlended)].empty();
 }
 
-const geometry::SceneNode* Scene::FindNode(const std::string& name) const {
-  for (const auto& node : nodes)
-    if (node->name == name) return node.get();
-  return nullptr;
-}
-
 const geometry::SceneMarker* Scene::FindMarker(const std::string& name) const {
   for (const auto& marker : markers)
     if (marker->name == name) return marker.get();

@@ -62,8 +62,7 @@ class Scene {
   // Null when out of range.
   const geometry::Path* GetPath(size_t index) const { return index < paths.size() ? paths[index].get() : nullptr; }
   const geometry::SceneNode* GetNode(size_t index) const { return index < nodes.size() ? nodes[index].get() : nullptr; }
-  // First node / marker / path of that exact name, or null.
-  const geometry::SceneNode* FindNode(const std::string& name) const;
+  // First marker / path of that exact name, or null.
   const geometry::SceneMarker* FindMarker(const std::string& name) const;
   const geometry::Path* FindPath(const std::string& name) const;
 
