@@ -293,6 +293,8 @@ HResult Texture::CreateBlank(platform::gfx::Device* device, uint32_t blankWidth,
   }
   if (texture != nullptr) texture->Release();
   texture = created;
+  width = blankWidth;
+  height = blankHeight;
   loaded = true;
   return kOk;
 }
