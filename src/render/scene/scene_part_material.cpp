@@ -1,6 +1,7 @@
 // The material stage operations of scene pieces: textures, blending and uv scroll of a list's material, their
 // undo, and the second-uv texture.
 #include "platform/math/math.h"
+#include "render/resources/cube_map.h"
 #include "render/resources/image_resource.h"
 #include "render/scene/scene_part.h"
 #include "render/scene/scene_settings.h"
@@ -25,7 +26,7 @@ uint32_t MeshPart::ScrollStage() const { return (NormalMapping() && image != nul
 
 uint32_t MeshPart::SecondTextureStage() const {
   const bool stageOneTaken = (NormalMapping() && image->hasNormalMap) || image->hasEnvironmentMap ||
-                             (image->reflective && image->renderTargetReady);
+                             image->hasCubeMap || (image->reflective && image->renderTargetReady);
   return stageOneTaken ? 2 : 1;
 }
 
@@ -41,7 +42,11 @@ void MeshPart::DrawWithMaterial(gfx::Device* device, const ViewFrustum* frustum)
     } else if (image->hasOverlay) {
       device->SetTexture(0, image->GetImageSurface());
     }
-    if (image->hasEnvironmentMap) {
+    // An environment from a .dds file is a cube map: without it bound the reflection would read whatever
+    // texture stage 1 last held.
+    if (image->hasCubeMap && image->GetCubeMap() != nullptr) {
+      device->SetTexture(1, image->GetCubeMap()->GetCubeTexture());
+    } else if (image->hasEnvironmentMap) {
       device->SetTexture(1, image->GetEnvironmentTexture());
     } else if (image->reflective && image->renderTargetReady) {
       device->SetTexture(1, image->GetRenderTargetTexture());
@@ -71,7 +76,7 @@ void MeshPart::DrawWithMaterial(gfx::Device* device, const ViewFrustum* frustum)
 
 void MeshPart::RestoreMaterialStates(gfx::Device* device) const {
   if (image == nullptr) return;
-  if (image->reflective || image->hasEnvironmentMap) {
+  if (image->reflective || image->hasEnvironmentMap || image->hasCubeMap) {
     if (image->additiveBlend) {
       device->SetRenderState(RenderState::ZWriteEnable, true);
       device->SetRenderState(RenderState::AlphaBlendEnable, false);
