@@ -610,6 +610,29 @@ TEST_F(GlPipelineTest, ThirtyTwoBitIndexBuffersDrawAndSurfacesOfAnotherDeviceAre
   other->Release();
 }
 
+TEST_F(GlPipelineTest, ATextureTargetDrawnWithTheBackBuffersDepthTestsDepth) {
+  Texture* target = nullptr;
+  ASSERT_EQ(device().CreateTexture(32, 32, 1, usage::kRenderTarget, Format::X8R8G8B8, Pool::Default, &target), kOk);
+  Surface* level = nullptr;
+  ASSERT_EQ(target->GetSurfaceLevel(0, &level), kOk);
+  Surface* back = nullptr;
+  Surface* depth = nullptr;
+  ASSERT_EQ(device().GetBackBuffer(0, &back), kOk);
+  ASSERT_EQ(device().GetDepthStencilSurface(&depth), kOk);
+  ASSERT_NE(depth, nullptr);
+  ASSERT_EQ(device().SetRenderTarget(level, depth), kOk);
+  device().Clear(clear_flags::kTarget | clear_flags::kZBuffer, 0, 1.0f, 0);
+  DrawScreenRect(0, 0, 16, 16, Argb(255, 255, 0, 0), 0.25f);
+  DrawScreenRect(0, 0, 32, 32, Argb(255, 0, 255, 0), 0.75f);  // behind the red square
+  EXPECT_COLOR_NEAR(Pixel(8, 8), Argb(255, 255, 0, 0), 0);
+  EXPECT_COLOR_NEAR(Pixel(24, 24), Argb(255, 0, 255, 0), 0);
+  ASSERT_EQ(device().SetRenderTarget(back, depth), kOk);
+  back->Release();
+  depth->Release();
+  level->Release();
+  target->Release();
+}
+
 TEST_F(GlPipelineTest, PassTimingBooksSamplesPerPassAndTarget) {
   device().SetRenderState(RenderState::ZEnable, false);
   Texture* target = nullptr;
