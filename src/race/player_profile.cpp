@@ -83,10 +83,6 @@ bool ParseProfileFile(const std::vector<unsigned char>& bytes, ProfileFileData& 
       return false;
     }
   }
-  if (reader.Overrun()) {
-    problem = "ends before its last car";
-    return false;
-  }
   if (!reader.AtEnd()) {
     problem = std::to_string(reader.Remaining()) + " stray bytes after the last car";
     return false;

@@ -92,11 +92,6 @@ void RaceSession::Unload() {
   forceFeedback_.reset();
 }
 
-bool RaceSession::LoadTrack(render::ResourceManager* resources, const std::function<void(uint32_t)>& report) {
-  if (resources != nullptr) resources_ = resources;
-  return LoadTrack(static_cast<platform::gfx::Device*>(nullptr), report);
-}
-
 bool RaceSession::LoadTrack(platform::gfx::Device* device, const std::function<void(uint32_t)>& report) {
   if (loadStage > kLoadComplete) loadStage = 0;
   const std::string trackFile = definition_ != nullptr ? definition_->path : std::string();

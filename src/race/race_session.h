@@ -71,9 +71,7 @@ class RaceSession {
   // is complete, and a value above 10 starts over. Stage 1 takes the lap count, 6 the collision file through the
   // resource manager (kept until the session ends; none when it is missing or unreadable), 7 the surfaces (its
   // materials', else the scene's), 8 the AI paths and the start grid from the scene. Without a device no scene
-  // loads, so no paths or grid either. Returns true once complete.
-  bool LoadTrack(render::ResourceManager* resources, const std::function<void(uint32_t)>& report);
-  // The full staged load: 1 laps, shade quad, lighting and camera; 2 track sounds; 4 skid marks; 5 glows;
+  // loads, so no paths or grid either. Returns true once complete. The stages: 1 laps, shade quad, lighting and camera; 2 track sounds; 4 skid marks; 5 glows;
   // 6 particles, collision and track scene; 7 surfaces; 8 AI paths, start grid, scene objects (flares, sky
   // boxes, sounds: all from the scene's markers and paths) and the racers; 9 overlays and render targets;
   // 10 complete.

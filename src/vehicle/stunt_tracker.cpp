@@ -18,12 +18,6 @@ constexpr float kRadiansToDegrees = 57.295827f;
 constexpr float kSettleTime = 2.0f;
 }  // namespace
 
-StuntInputs StuntTracker::InputsFromCar() const {
-  return vehicle_ != nullptr ? vehicle_->MakeStuntInputs() : StuntInputs{};
-}
-
-void StuntTracker::Update(float dt) { Update(InputsFromCar(), dt); }
-
 void StuntTracker::Update(const StuntInputs& in, float dt) {
   airTime = in.anyWheelOnGround ? 0.0f : airTime + dt;
   for (float& since : sinceType) since += dt;

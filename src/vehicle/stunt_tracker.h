@@ -44,9 +44,7 @@ class StuntTracker {
   StuntTracker() = default;
   explicit StuntTracker(const Vehicle* car) : vehicle_(car) {}
 
-  // One step with the owning car's state.
-  void Update(float dt);
-  // The same with explicit inputs (the car's Update passes its own).
+  // One step with the car's state (the car's Update passes its own).
   void Update(const StuntInputs& inputs, float dt);
   void Wipe();
   bool HasActiveEvent(int32_t type) const;
@@ -68,7 +66,6 @@ class StuntTracker {
   SoundHook playSound;
 
  private:
-  StuntInputs InputsFromCar() const;
   void DetectStunts(const StuntInputs& in);
   void UpdateEvents(const StuntInputs& in, float dt);
   void AddEvent(int32_t type);

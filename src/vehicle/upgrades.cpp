@@ -57,13 +57,6 @@ void RemoveWhere(std::vector<uint32_t>& ids, Test test) {
 
 }  // namespace
 
-uint32_t FindVehicleKey(const std::string& name) {
-  for (uint32_t i = 0; i < kVehicleKeyCount; ++i) {
-    if (name == VehicleKeyNames[i]) return i;
-  }
-  return kVehicleKeyCount;
-}
-
 bool KeyedRecord::HasProperty(uint32_t key) const { return FindProperty(key) != nullptr; }
 
 const UpgradeProperty* KeyedRecord::FindProperty(uint32_t key) const { return FindNth(key, 0); }
@@ -208,14 +201,6 @@ void UpgradeList::MatchStats(const UpgradeList& reference, float margin) {
       if (pick->exclusive && CountInstalledInCategory(pick->category) > 0) continue;
       pick->installed = true;
     }
-  }
-}
-
-void UpgradeList::ExportToSelection(UpgradeSelection* selection) const {
-  if (selection == nullptr) return;
-  for (const auto& upgrade : upgrades_) {
-    if (upgrade->owned) selection->SetOwned(upgrade->id, true);
-    if (upgrade->installed) selection->SetInstalled(upgrade->id, true);
   }
 }
 

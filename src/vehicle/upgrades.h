@@ -34,9 +34,6 @@ enum VehicleKey : uint32_t {
 };
 extern const char* const VehicleKeyNames[kVehicleKeyCount];
 
-// The index of a vehicle key name (exact upper case), or kVehicleKeyCount.
-uint32_t FindVehicleKey(const std::string& name);
-
 struct UpgradeProperty {
   uint32_t upgradeId = 0;
   uint32_t key = 0;
@@ -101,7 +98,6 @@ class UpgradeList {
   // Installs random upgrades until the acceleration, top-speed, nitro and handling totals reach the reference's
   // plus the margin (at most 20 rounds per stat).
   void MatchStats(const UpgradeList& reference, float margin);
-  void ExportToSelection(UpgradeSelection* selection) const;
   bool RequirementsMet(const KeyedRecord& upgrade) const;
   // Sum of value 0 of the key over installed upgrades, never below 0 after each upgrade.
   float StatTotal(uint32_t key) const;

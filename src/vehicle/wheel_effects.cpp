@@ -17,13 +17,6 @@ int SkidMarkStyleOf(int surface) {
   return SkidMarkStyles[surface];
 }
 
-int ImpactSoundFor(float normalSpeed) {
-  if (normalSpeed < -200.0f) return 2;
-  if (normalSpeed < -100.0f) return 1;
-  if (normalSpeed < -40.0f) return 0;
-  return -1;
-}
-
 platform::Vec3 SkidMarkPoint(const WheelContact& wheel) {
   platform::Vec3 point = wheel.position;
   if (wheel.mountX < 0) point -= wheel.right * (wheel.width * 0.5f);

@@ -33,10 +33,6 @@ constexpr int kMaxForceGain = 10000;
 extern const std::array<int, kSurfaceCount> SkidMarkStyles;
 int SkidMarkStyleOf(int surface);
 
-// Which impact sound a landing at this speed along the ground normal (in/s, negative into the ground) makes:
-// 0 light (−100..−40), 1 medium (−200..−100), 2 heavy (below −200), −1 none.
-int ImpactSoundFor(float normalSpeed);
-
 // The wheel as the skid-mark step sees it (world space).
 struct WheelContact {
   bool skidding = false;
