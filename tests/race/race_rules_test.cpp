@@ -332,6 +332,70 @@ TEST(RaceRulesController, TheControllerDrivesWhenChosenAndTheKeyboardsOneOffKeys
   EXPECT_FLOAT_EQ(race::ReadPlayerControls(keys, nullptr, settings).steering, 0.0f);
 }
 
+class RacerPlanRules : public ::testing::Test {
+ protected:
+  RacerPlanRules() : content(nullptr, "no_such_manifest.dat") {
+    content.vehicleNames = {"Berline", "Coupe", "Roadster"};
+    content.vehiclePaths = {"CARS/BERLINE/berline.dat", "CARS/COUPE/coupe.dat", "CARS/ROADSTER/roadster.dat"};
+    content.vehicleClasses = {1, 2, 2};
+  }
+  race::RaceDefinition Definition(uint32_t mode, uint32_t type, uint32_t playerStart, uint32_t opponents) {
+    race::RaceDefinition definition(0, "Test", "TRACKS/CITY/city.scn", &names, mode, type, 3, playerStart,
+                                    opponents, false);
+    definition.classRestriction = race::kClassMixed;
+    return definition;
+  }
+  race::ContentDatabase content;
+  std::vector<std::string> names{"Ada", "Bea", "Cleo", "Dora"};
+};
+
+// An instant race hands the player a car drawn from the list, under the name "Player", against one to four
+// opponents, whatever the draw.
+TEST_F(RacerPlanRules, AnInstantRaceDrawsThePlayersCarAndOneToFourOpponents) {
+  const struct {
+    int draw;
+    size_t car;
+    uint32_t opponents;
+  } cases[] = {{0, 0, 1}, {1, 1, 2}, {5, 2, 2}, {7, 1, 4}, {-1, 2, 4}, {-6, 0, 3}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.draw);
+    race::RaceDefinition instant = Definition(race::kModeInstant, race::kRaceLap, 0, 3);
+    const auto field = race::PlanRacers(instant, content, 8, "Ann", "CARS/MINE/mine.dat", [&c] { return c.draw; });
+    ASSERT_FALSE(field.empty());
+    EXPECT_EQ(field[0].vehicleFile, content.vehiclePaths[c.car]);
+    EXPECT_EQ(field[0].name, "Player");
+    EXPECT_EQ(instant.opponents, c.opponents);
+    EXPECT_EQ(field.size(), c.opponents + 1);
+  }
+  race::ContentDatabase empty(nullptr, "no_such_manifest.dat");
+  race::RaceDefinition instant = Definition(race::kModeInstant, race::kRaceLap, 0, 3);
+  const auto field = race::PlanRacers(instant, empty, 8, "Ann", "CARS/MINE/mine.dat", [] { return 0; });
+  EXPECT_EQ(field[0].vehicleFile, "CARS/MINE/mine.dat") << "an empty list keeps the player's own car";
+  for (size_t i = 1; i < field.size(); ++i) EXPECT_EQ(field[i].vehicleFile, "") << "no car to give";
+}
+
+TEST_F(RacerPlanRules, ARacesOwnPlayerEntryAndNamedOpponentsKeepTheirCarsAndUpgrades) {
+  race::RaceDefinition chicken = Definition(race::kModeCareer, race::kRaceChicken, 3, 0);
+  chicken.hasPlayerEntry = true;
+  chicken.playerVehicle = "CARS/COUPE/coupe.dat";
+  chicken.playerUpgrades = {4, 9};
+  chicken.AddAiRacer("Bea", "CARS/BERLINE/berline.dat", 1, {2});
+  chicken.AddAiRacer("Cleo", "CARS/ROADSTER/roadster.dat", 2, {});
+  const auto field = race::PlanRacers(chicken, content, 8, "Ann", "CARS/MINE/mine.dat", [] { return 0; });
+  ASSERT_EQ(field.size(), 3u);
+  EXPECT_EQ(field[0].slot, 0u) << "no opponents drawn to start among: the first slot";
+  EXPECT_EQ(field[0].vehicleFile, "CARS/COUPE/coupe.dat");
+  EXPECT_EQ(field[0].name, "Ann");
+  EXPECT_TRUE(field[0].hasUpgrades);
+  EXPECT_EQ(field[0].upgrades, (std::vector<uint32_t>{4, 9}));
+  EXPECT_TRUE(field[1].hasUpgrades);
+  EXPECT_EQ(field[1].upgrades, std::vector<uint32_t>{2});
+  EXPECT_FALSE(field[2].hasUpgrades) << "matched to the player's car instead";
+  EXPECT_FLOAT_EQ(field[1].pathFraction, 0.1f);
+  EXPECT_FLOAT_EQ(field[2].pathFraction, 0.5f);
+  EXPECT_LT(field[0].pathFraction, 0.0f) << "the player starts on the grid";
+}
+
 class RaceListRules : public ::testing::Test {
  protected:
   const race::RaceDefinition& Race(const std::string& children) {

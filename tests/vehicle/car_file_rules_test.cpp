@@ -14,6 +14,7 @@
 #include "contentgen/data_file_writer.h"
 #include "vehicle/engine.h"
 #include "vehicle/steering.h"
+#include "vehicle/track_world.h"
 #include "vehicle/upgrades.h"
 #include "vehicle/vehicle.h"
 #include "vehicle/wheel.h"
@@ -335,6 +336,33 @@ TEST(UpgradeFileRules, ComputerCarsMatchTheReferenceStatsWithinTheirCategories) 
   ahead.LoadFromText(catalogue);
   ahead.MatchStats(reference, 10);
   EXPECT_EQ(ahead.CountNotInstalledWithProperty(vehicle::kKeyStatAcceleration), 0) << "all it has, short of it";
+}
+
+// A car is simulated only when its file gave it an engine, steering and wheels, and only when time passes.
+TEST(CarFileRules, ACarWithoutItsEngineOrWithoutTimeDoesNotMove) {
+  auto tree = vehicle_test::FlatWorld("PAVE", 20000);
+  vehicle::TrackWorld world(*tree);
+  auto engineless = Read("<MASS>,1200\n");
+  engineless->AssembleChassis(vehicle_test::LayoutOf(vehicle_test::Design("COUPE")));
+  ASSERT_FALSE(engineless->CanDrive());
+  auto sample = vehicle_test::LoadCar("COUPE");
+  ASSERT_TRUE(sample->CanDrive());
+  vehicle_test::PlaceAt(*sample, world, {0, 0, 0}, {0, 0, 1});
+  struct Case {
+    const char* what;
+    Vehicle* car;
+    float dt;
+  } const cases[] = {{"no engine", engineless.get(), 0.01f}, {"no time", sample.get(), 0.0f},
+                     {"time running backwards", sample.get(), -0.01f}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    c.car->position = {0, 50, 0};
+    c.car->velocity = {0, 0, 500};
+    c.car->Update(world, c.dt);
+    EXPECT_EQ(c.car->position, (platform::Vec3{0, 50, 0}));
+  }
+  sample->Update(world, 0.01f);
+  EXPECT_NE(sample->position, (platform::Vec3{0, 50, 0})) << "the same car moves once time passes";
 }
 
 }  // namespace
