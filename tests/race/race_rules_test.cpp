@@ -1,7 +1,8 @@
 // Tests of the race's rules that hold whatever the cars and tracks are tuned to: an instant race's lap count,
 // the knock-out of a computer car, the race keys, the cars a race refuses to build and what the player's options
-// give the player's car, damaged numbers in a race list, casts that meet cars before the track, and the
-// rubber band's wait.
+// give the player's car, damaged numbers in a race list, casts that meet cars before the track, path edges
+// off the ground, the rubber band's wait, a controller's readings, the grid an instant race draws and a car
+// named twice in a profile.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +25,8 @@
 #include "race/race_list.h"
 #include "race/race_session.h"
 #include "race/race_timing.h"
+#include "race/race_world.h"
+#include "vehicle/ai_vehicle_car.h"
 #include "race/racer_plan.h"
 #include "race_test_support.h"
 #include "vehicle/engine.h"
@@ -394,6 +397,59 @@ TEST_F(RacerPlanRules, ARacesOwnPlayerEntryAndNamedOpponentsKeepTheirCarsAndUpgr
   EXPECT_FLOAT_EQ(field[1].pathFraction, 0.1f);
   EXPECT_FLOAT_EQ(field[2].pathFraction, 0.5f);
   EXPECT_LT(field[0].pathFraction, 0.0f) << "the player starts on the grid";
+}
+
+// A path point with no ground under it keeps open edges, and a path of one point is measured across the way
+// ahead rather than across nothing.
+TEST(RaceRulesWorld, PathPointsOffTheGroundKeepOpenEdgesAndALonePointLooksAhead) {
+  auto tree = vehicle_test::FlatWorld("PAVE", 5000, 1000);
+  race::RaceWorld world;
+  world.SetCollision(tree.get());
+  auto offGround = std::make_unique<geometry::Path>("AIPATH", false, Vec3{});
+  offGround->AddPoint({700, 10, 0});
+  offGround->AddPoint({700, 10, 30000});
+  world.AddAIPath(std::move(offGround));
+  auto lone = std::make_unique<geometry::Path>("AIPATH", false, Vec3{});
+  lone->AddPoint({700, 10, 0});
+  world.AddAIPath(std::move(lone));
+  world.MeasurePathEdges();
+  const geometry::Path& measured = *world.AIPath(0);
+  EXPECT_NEAR(measured.LeftEdges()[0], -300, 1) << "the wall beside the road";
+  EXPECT_FLOAT_EQ(measured.LeftEdges()[1], -measured.RightEdges()[1]) << "no ground: open on both sides";
+  EXPECT_GT(measured.RightEdges()[1], 300.0f);
+  EXPECT_NEAR(world.AIPath(1)->LeftEdges()[0], -300, 1);
+}
+
+TEST(RaceRulesWorld, CarQueriesPassOverEmptyPlacesAndCarsOutOfTheRace) {
+  auto tree = vehicle_test::FlatWorld("PAVE", 5000);
+  race::RaceWorld world;
+  world.SetCollision(tree.get());
+  Vehicle self(nullptr, nullptr, "self", true), near(nullptr, nullptr, "near", true),
+      ghost(nullptr, nullptr, "ghost", true), far(nullptr, nullptr, "far", true);
+  self.worldMatrix = platform::IdentityMatrix();
+  near.position = {0, 0, 200};
+  ghost.position = {0, 0, 100};
+  ghost.collidable = false;
+  far.position = {0, 0, 4000};
+  world.Cars() = {&self, nullptr, &ghost, &near, &far};
+  EXPECT_EQ(world.CountCarsNear({0, 0, 0}, 300), 2) << "itself and the near car; not the one out of the race";
+  vehicle::VehicleAICar view(self, world);
+  vehicle::CarAhead found;
+  ASSERT_TRUE(world.FindCarAhead(view, {0, 0, 1}, 1000, 10, 100, found));
+  EXPECT_FLOAT_EQ(found.distance, 100) << "a car out of the race is still seen ahead";
+  self.worldMatrix = {};  // a car squashed flat has no frame to look from
+  EXPECT_FALSE(world.FindCarAhead(view, {0, 0, 1}, 1000, 10, 100, found));
+
+  world.QueryWorldBox({-100, -3000, -100}, {100, 100, 100});  // the ground near the car, as a step gathers it
+  EXPECT_FALSE(world.IsOffWorld(view)) << "above the ground";
+  self.position = {30000, 0, 0};
+  EXPECT_TRUE(world.IsOffWorld(view)) << "nothing below";
+
+  std::vector<int> spawned;
+  world.SpawnParticles(3, {}, {});
+  world.particleSink = [&](int type, const Vec3&, const Vec3&) { spawned.push_back(type); };
+  world.SpawnParticles(4, {}, {});
+  EXPECT_EQ(spawned, std::vector<int>{4}) << "only once something takes them";
 }
 
 class RaceListRules : public ::testing::Test {

@@ -1,13 +1,17 @@
 // Tests of the rules of driving that hold whatever a car is tuned to: when the gearbox refuses a shift and
 // which gear a bad value falls to, how air time grows into bigger stunts and what ends a slide or counts as a
-// pass, and which upgrade categories each dressing rule may pick from.
+// pass, which upgrade categories each dressing rule may pick from, and which side of the path a computer driver
+// steers across.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "geometry/path.h"
+#include "vehicle/ai_driver.h"
 #include "vehicle/gearbox.h"
 #include "vehicle/random_upgrades.h"
 #include "vehicle/stunt_tracker.h"
@@ -262,6 +266,41 @@ TEST(UpgradeRules, RandomPicksFollowTheirRule) {
   EXPECT_EQ(installed(UpgradeRule::kFull, 0), (std::vector<uint32_t>{1, 3, 4, 6, 7}));
   EXPECT_EQ(installed(UpgradeRule::kCosmetic, 0), (std::vector<uint32_t>{1, 3, 4, 7}));
   EXPECT_EQ(installed(UpgradeRule::kFull, 999), std::vector<uint32_t>{}) << "no draw under the chance, no model";
+}
+
+// The side a computer driver steers across at a path point: at the end of an open road the last stretch's side,
+// on a circuit the stretch back to the start; nothing where the path has no stretch to measure.
+TEST(DrivingLineRules, ThePathsSideAtEachPointFollowsTheStretchLeavingIt) {
+  auto path = [](bool closed, std::vector<platform::Vec3> points) {
+    geometry::Path p("AIPATH", closed, platform::Vec3{});
+    for (const auto& point : points) p.AddPoint(point);
+    return p;
+  };
+  const geometry::Path road = path(false, {{0, 0, 0}, {0, 0, 100}, {100, 0, 100}});
+  const geometry::Path circuit = path(true, {{0, 0, 0}, {0, 0, 100}, {100, 0, 100}});
+  const float r = std::sqrt(0.5f);
+  const struct {
+    const char* what;
+    const geometry::Path* on;
+    size_t point;
+    platform::Vec3 side;
+  } cases[] = {
+      {"the first stretch", &road, 0, {1, 0, 0}},
+      {"the end of a road", &road, 2, {0, 0, -1}},
+      {"the end of a circuit", &circuit, 2, {-r, 0, r}},
+      {"past the last point", &road, 3, {0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const platform::Vec3 side = PathSideVector(*c.on, c.point);
+    EXPECT_NEAR(side.x, c.side.x, 1e-5f);
+    EXPECT_NEAR(side.y, c.side.y, 1e-5f);
+    EXPECT_NEAR(side.z, c.side.z, 1e-5f);
+  }
+  const geometry::Path lone = path(false, {{5, 0, 5}});
+  EXPECT_EQ(PathSideVector(lone, 0), (platform::Vec3{})) << "one point has no stretch";
+  const geometry::Path standing = path(false, {{5, 0, 5}, {5, 0, 5}});
+  EXPECT_EQ(PathSideVector(standing, 0), (platform::Vec3{})) << "a stretch of no length has no side";
 }
 
 }  // namespace
