@@ -1,8 +1,11 @@
 // Tests of the rules a car's appearance is assembled by: which level-of-detail records count and what their
 // missing values read as, the pictures, shadow hull and crumpled body a definition names or leaves out, and
-// upgrade parts and paints whose properties lack values.
+// upgrade parts and paints whose properties lack values, and a chassis laid out from tyres that stand on one
+// axle or at no finite depth, and the engine's sound folder written with or without its separator.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -16,7 +19,9 @@
 #include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
 #include "vehicle/damage_model.h"
+#include "vehicle/engine.h"
 #include "vehicle/part_models.h"
+#include "vehicle/track_world.h"
 #include "vehicle/vehicle_assembly.h"
 #include "vehicle/vehicle_model.h"
 #include "vehicle_fixture.h"
@@ -168,6 +173,74 @@ TEST_F(AssemblyRules, WithoutResourcesNoBodyIsBuilt) {
   auto car = NewCar();
   EXPECT_EQ(Assemble(*car, "", nullptr), nullptr);
   EXPECT_EQ(car->features, nullptr);
+}
+
+// Weight shares follow the axles the body's tyres stand on; a body whose axles stand on top of each other, or
+// whose tyres lie at no finite depth, still gives a car that drives without dividing by zero.
+TEST(CarAssemblyRules, AxlesOnTopOfEachOtherOrAtNoFiniteDepthStillGiveAFiniteCar) {
+  const auto& design = vehicle_test::Design("COUPE");
+  auto car = vehicle_test::LoadCar("COUPE");
+  const ChassisLayout layout = vehicle_test::LayoutOf(design);
+  EXPECT_FLOAT_EQ(car->wheelbase, car->wheels[kFrontLeft]->mountLocal.z - car->wheels[kRearLeft]->mountLocal.z);
+  EXPECT_NEAR(car->frontShare + car->rearShare, 1.0f, 1e-5f);
+
+  const Vehicle plain(nullptr, nullptr, "Plain", false);
+  struct Case {
+    const char* what;
+    std::function<void(ChassisLayout&)> damage;
+  } const cases[] = {
+      {"all four tyres on one axle", [](ChassisLayout& l) { for (auto& p : l.tyrePositions) p.z = 0; }},
+      {"tyres at an infinite depth", [](ChassisLayout& l) { for (auto& p : l.tyrePositions) p.y = -INFINITY; }},
+  };
+  auto tree = vehicle_test::FlatWorld("PAVE", 20000);
+  TrackWorld world(*tree);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto damaged = vehicle_test::LoadCar("COUPE");
+    ChassisLayout broken = layout;
+    c.damage(broken);
+    damaged->AssembleChassis(broken);
+    for (const auto& wheel : damaged->wheels) {
+      EXPECT_TRUE(std::isfinite(wheel->mountLocal.y) && std::isfinite(wheel->mountLocal.z));
+    }
+    if (damaged->wheels[kFrontLeft]->mountLocal.z == damaged->wheels[kRearLeft]->mountLocal.z) {
+      EXPECT_EQ(damaged->wheelbase, plain.wheelbase) << "the even defaults";
+      EXPECT_EQ(damaged->frontShare, 0.5f);
+      EXPECT_EQ(damaged->rearShare, 0.5f);
+    }
+    vehicle_test::PlaceAt(*damaged, world, {0, 0, 0}, {0, 0, 1});
+    vehicle_test::Drive(*damaged, world, 0.5f, 1.0f, 0.0f);
+    EXPECT_TRUE(std::isfinite(damaged->position.x) && std::isfinite(damaged->position.y) &&
+                std::isfinite(damaged->position.z));
+  }
+}
+
+// The engine's sound folder is found whether the definition writes it with its closing separator or without.
+TEST_F(AssemblyRules, TheEngineSoundFolderIsFoundWithOrWithoutItsSeparator) {
+  auto engineSamples = [this](const std::string& folder) {
+    testing::FakeSoundSource own;
+    auto car = NewCar();
+    car->engine = std::make_unique<Engine>(app::DataFile::FromText(""), 0, nullptr);
+    car->engine->soundsFolder = folder;
+    car->upgrades->LoadFromText("");
+    PresentationServices services;
+    services.sounds = &own;
+    services.device = fixture.device;
+    EXPECT_NE(AssembleAppearance(*car, app::DataFile::FromText(""), &resources, services, &glows, {}), nullptr);
+    std::vector<std::string> names;
+    for (const auto& [sample, name] : own.names) {
+      if (name.rfind("CAR/", 0) == 0 && name.find("engine") != std::string::npos) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  const std::vector<std::string> bare = engineSamples("CAR/engine");
+  ASSERT_FALSE(bare.empty());
+  for (const std::string& name : bare) EXPECT_EQ(name.rfind("CAR/engine/", 0), 0u) << name;
+  EXPECT_EQ(engineSamples("CAR/engine/"), bare);
+  for (const std::string& name : engineSamples("CAR\\engine\\")) {
+    EXPECT_EQ(name.find("\\/"), std::string::npos) << name << ": no separator added after one";
+  }
 }
 
 }  // namespace
