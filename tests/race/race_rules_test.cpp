@@ -2,7 +2,7 @@
 // the knock-out of a computer car, the race keys, the cars a race refuses to build and what the player's options
 // give the player's car, damaged numbers in a race list, casts that meet cars before the track, path edges
 // off the ground, the rubber band's wait, a controller's readings, the grid an instant race draws and a car
-// named twice in a profile.
+// named twice in a profile, and how a finished race is placed.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -450,6 +450,50 @@ TEST(RaceRulesWorld, CarQueriesPassOverEmptyPlacesAndCarsOutOfTheRace) {
   world.particleSink = [&](int type, const Vec3&, const Vec3&) { spawned.push_back(type); };
   world.SpawnParticles(4, {}, {});
   EXPECT_EQ(spawned, std::vector<int>{4}) << "only once something takes them";
+}
+
+// Against the clock the place is earned by the race's target times, whatever the order on the road; a career
+// win of the player's own tier moves the career on, and a practice win of the same class does not.
+TEST(RaceRulesFinish, TheClockPlacesTimedRacesAndOnlyCareerWinsMoveTheCareerOn) {
+  const struct {
+    const char* what;
+    uint32_t type;
+    uint32_t mode;
+    float raceTime;
+    uint32_t place;
+    uint32_t progressAfter;
+  } cases[] = {
+      {"a time trial inside the first time", race::kRaceTimeTrial, race::kModeCareer, 50, 1, 2},
+      {"a time trial inside the second time", race::kRaceTimeTrial, race::kModeCareer, 70, 2, 1},
+      {"a chicken race past every time", race::kRaceChicken, race::kModeCareer, 200, 4, 1},
+      {"a lap race won on the road", race::kRaceLap, race::kModeCareer, 500, 1, 2},
+      {"a practice lap race won", race::kRaceLap, race::kModeQuick, 500, 1, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    race::RaceDefinition definition(0, "Test", "", nullptr, c.mode, c.type, 3, 0, 1, false);
+    definition.classRestriction = 1;
+    definition.targetTimes = {0, 60, 90, 120};
+    race::PlayerProfile profile(nullptr);
+    profile.careerProgress = 1;
+    race::RaceSession session(&profile, &definition, false);
+    EXPECT_EQ(session.PlayerPlace(), 0u) << "nobody to place yet";
+    Vehicle* player = session.AddRacer(Car("Me"), true);
+    Vehicle* rival = session.AddRacer(Car("Rival"), false);
+    player->progress = 3.2f;
+    rival->progress = 0.5f;
+    session.raceTime = c.raceTime;
+    app::ScreenFlow flow;
+    flow.state = gs::kRacing;
+    session.Step(flow, 0.01f);
+    ASSERT_NE(session.Result(), nullptr);
+    EXPECT_EQ(session.Result()->place, c.place);
+    EXPECT_EQ(profile.careerProgress, c.progressAfter);
+    EXPECT_TRUE(session.IsDriven(player)) << "the computer takes the player's car over the line";
+    const race::RaceResult* first = session.Result();
+    session.FinishRacer(flow);
+    EXPECT_EQ(session.Result(), first) << "a race finishes once";
+  }
 }
 
 class RaceListRules : public ::testing::Test {
