@@ -167,7 +167,6 @@ class Device : public RefCounted {
   virtual HResult GetLightEnable(uint32_t index, bool& enable) const = 0;
   // The plane in world space: points with a·x + b·y + c·z + d >= 0 are kept.
   virtual HResult SetClipPlane(uint32_t index, const Plane& plane) = 0;
-  virtual HResult GetClipPlane(uint32_t index, Plane& plane) const = 0;
 
   // Buffers and textures; each is returned with one reference held by the caller.
   virtual HResult CreateVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvfCode, Pool pool,
@@ -196,7 +195,6 @@ class Device : public RefCounted {
   virtual HResult GetIndices(IndexBuffer** buffer, uint32_t& baseVertexIndex) const = 0;
   // The vertex layout of the following draws, as a flexible vertex format code.
   virtual HResult SetVertexShader(uint32_t fvfCode) = 0;
-  virtual HResult GetVertexShader(uint32_t& fvfCode) const = 0;
 
   // Draws; a count of 0 draws nothing and succeeds; reads beyond a buffer are kInvalidCall.
   virtual HResult DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) = 0;

@@ -360,12 +360,6 @@ HResult StateDevice::SetClipPlane(uint32_t index, const Plane& plane) {
   return kOk;
 }
 
-HResult StateDevice::GetClipPlane(uint32_t index, Plane& plane) const {
-  if (index >= kMaxClipPlanes) return kInvalidCall;
-  plane = state_.clipPlanes[index];
-  return kOk;
-}
-
 HResult StateDevice::SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t stride) {
   if (stream >= kMaxStreams) return kInvalidCall;
   if (state_.streams[stream].buffer == buffer && state_.streams[stream].stride == stride) return kOk;
@@ -406,11 +400,6 @@ HResult StateDevice::SetVertexShader(uint32_t fvfCode) {
   if (state_.fvf == fvfCode) return kOk;
   state_.fvf = fvfCode;
   OnStateChanged(StateGroup::Fvf);
-  return kOk;
-}
-
-HResult StateDevice::GetVertexShader(uint32_t& fvfCode) const {
-  fvfCode = state_.fvf;
   return kOk;
 }
 

@@ -80,13 +80,11 @@ class StateDevice : public Device {
   HResult LightEnable(uint32_t index, bool enable) override;
   HResult GetLightEnable(uint32_t index, bool& enable) const override;
   HResult SetClipPlane(uint32_t index, const Plane& plane) override;
-  HResult GetClipPlane(uint32_t index, Plane& plane) const override;
   HResult SetStreamSource(uint32_t stream, VertexBuffer* buffer, uint32_t stride) override;
   HResult GetStreamSource(uint32_t stream, VertexBuffer** buffer, uint32_t& stride) const override;
   HResult SetIndices(IndexBuffer* buffer, uint32_t baseVertexIndex) override;
   HResult GetIndices(IndexBuffer** buffer, uint32_t& baseVertexIndex) const override;
   HResult SetVertexShader(uint32_t fvfCode) override;
-  HResult GetVertexShader(uint32_t& fvfCode) const override;
   HResult ValidateDevice(uint32_t& numPasses) override;
 
   const DeviceState& State() const { return state_; }
