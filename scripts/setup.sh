@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev fonts-dejavu-core
   xvfb xauth xdotool imagemagick xdg-utils jq
+  dbus-daemon
 )
 
 missing=()

@@ -195,8 +195,11 @@ FolderChoice ChooseFolderThroughPortal(const std::string& title, const std::stri
   dbus_error_free(&replyError);
   dbus_message_unref(reply);
 
-  // The dialog is modal: the game waits here until the player answers or the bus goes away.
-  while (dbus_connection_read_write(bus.connection, -1)) {
+  // The dialog is modal: the game waits here until the player answers or the bus goes away. An answer that
+  // arrived with the call's reply is already queued, and waiting on the bus would not see it: the queue is
+  // emptied before every wait, and once more after the bus has gone.
+  bool open = true;
+  for (;;) {
     while (DBusMessage* message = dbus_connection_pop_message(bus.connection)) {
       const bool answer = dbus_message_is_signal(message, "org.freedesktop.portal.Request", "Response") &&
                           dbus_message_get_path(message) != nullptr && requestPath == dbus_message_get_path(message);
@@ -222,8 +225,9 @@ FolderChoice ChooseFolderThroughPortal(const std::string& title, const std::stri
       dbus_message_unref(message);
       return result;
     }
+    if (!open) return FolderChoice::kUnavailable;
+    open = dbus_connection_read_write(bus.connection, -1);
   }
-  return FolderChoice::kUnavailable;
 }
 
 }  // namespace platform
