@@ -103,11 +103,6 @@ void NullWindowSystem::SetWindowText(WindowHandle window, const std::string& tex
   if (WindowRecord* record = Find(window)) record->title = text;
 }
 
-std::string NullWindowSystem::GetWindowText(WindowHandle window) const {
-  const WindowRecord* record = FindWindow(window);
-  return record != nullptr ? record->title : std::string();
-}
-
 uint32_t NullWindowSystem::GetWindowStyle(WindowHandle window) const {
   const WindowRecord* record = FindWindow(window);
   return record != nullptr ? record->style : 0;
@@ -185,11 +180,7 @@ void NullWindowSystem::ShowWindow(WindowHandle window, int command) {
   showWindowCalls_.push_back(ShowWindowRecord{window, command});
   WindowRecord* record = Find(window);
   if (record == nullptr) return;
-  if (command == show_command::kHide) {
-    record->visible = false;
-  } else {
-    BecomeVisible(window, *record);
-  }
+  BecomeVisible(window, *record);
 }
 
 void NullWindowSystem::SetFocus(WindowHandle window) { focusCalls_.push_back(window); }

@@ -89,7 +89,6 @@ class NullWindowSystem : public WindowSystem {
   void PostQuitMessage(int exitCode) override;
   intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
   void SetWindowText(WindowHandle window, const std::string& text) override;
-  std::string GetWindowText(WindowHandle window) const override;
   uint32_t GetWindowStyle(WindowHandle window) const override;
   void SetWindowStyle(WindowHandle window, uint32_t style) override;
   void SetFullscreenMode(WindowHandle window, const FullscreenMode& mode) override;

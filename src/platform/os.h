@@ -58,8 +58,6 @@ int64_t SpawnProgram(const std::string& program, const std::vector<std::string>&
 int ProcessorMegahertz();
 // Installed memory in bytes; 0 when unknown.
 uint64_t InstalledMemoryBytes();
-// Operating system name and version, for reports.
-std::string SystemVersionText();
 // Hands the memory freed since the last call back to the system: a load frees far more than it keeps (decoded
 // pictures, file images, building buffers), and the allocator would otherwise hold those pages for good.
 void ReturnFreedMemory();

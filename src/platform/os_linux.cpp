@@ -5,7 +5,6 @@
 #include <spawn.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/utsname.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <malloc.h>
@@ -264,12 +263,6 @@ uint64_t InstalledMemoryBytes() {
   const long pageSize = sysconf(_SC_PAGE_SIZE);
   if (pages <= 0 || pageSize <= 0) return 0;
   return static_cast<uint64_t>(pages) * static_cast<uint64_t>(pageSize);
-}
-
-std::string SystemVersionText() {
-  utsname name{};
-  if (uname(&name) != 0) return "Linux";
-  return std::string(name.sysname) + " " + name.release + " (" + name.machine + ")";
 }
 
 void ReturnFreedMemory() {

@@ -32,7 +32,6 @@ struct Window {
   SDL_Window* sdl = nullptr;
   std::shared_ptr<const WindowProc> proc;
   uint32_t style = 0;
-  std::string title;
   // Where the window was before it went full screen.
   Rect windowedRect;
   // The display mode and picture of full screen; without one, full screen covers the desktop as it is.
@@ -132,7 +131,6 @@ class SdlWindowSystem final : public WindowSystem {
     window.sdl = sdl;
     window.proc = std::make_shared<const WindowProc>(std::move(proc));
     window.style = style;
-    window.title = title;
     return handle;
   }
 
@@ -194,13 +192,7 @@ class SdlWindowSystem final : public WindowSystem {
   void SetWindowText(WindowHandle handle, const std::string& text) override {
     const auto found = windows_.find(handle);
     if (found == windows_.end()) return;
-    found->second.title = text;
     SDL_SetWindowTitle(found->second.sdl, text.c_str());
-  }
-
-  std::string GetWindowText(WindowHandle handle) const override {
-    const auto found = windows_.find(handle);
-    return found == windows_.end() ? std::string() : found->second.title;
   }
 
   uint32_t GetWindowStyle(WindowHandle handle) const override {
@@ -312,26 +304,11 @@ class SdlWindowSystem final : public WindowSystem {
   void ShowWindow(WindowHandle handle, int command) override {
     SDL_Window* sdl = Native(handle);
     if (sdl == nullptr) return;
-    switch (command) {
-      case show_command::kHide:
-        SDL_HideWindow(sdl);
-        break;
-      case show_command::kMinimized:
-        SDL_ShowWindow(sdl);
-        SDL_MinimizeWindow(sdl);
-        break;
-      case show_command::kMaximized:
-        SDL_ShowWindow(sdl);
-        SDL_MaximizeWindow(sdl);
-        break;
-      case show_command::kNormal:
-      case show_command::kRestore:
-        SDL_ShowWindow(sdl);
-        SDL_RestoreWindow(sdl);
-        break;
-      default:
-        SDL_ShowWindow(sdl);
-        break;
+    SDL_ShowWindow(sdl);
+    if (command == show_command::kMinimized) {
+      SDL_MinimizeWindow(sdl);
+    } else {
+      SDL_RestoreWindow(sdl);
     }
   }
 

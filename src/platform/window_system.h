@@ -92,7 +92,7 @@ constexpr int kIdOk = 1;
 
 // ShowWindow commands.
 namespace show_command {
-enum : int { kHide = 0, kNormal = 1, kMinimized = 2, kMaximized = 3, kShow = 5, kRestore = 9 };
+enum : int { kNormal = 1, kMinimized = 2 };
 }
 
 struct Rect {
@@ -170,7 +170,6 @@ class WindowSystem {
   virtual intptr_t DefWindowProc(WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) = 0;
 
   virtual void SetWindowText(WindowHandle window, const std::string& text) = 0;
-  virtual std::string GetWindowText(WindowHandle window) const = 0;
   virtual uint32_t GetWindowStyle(WindowHandle window) const = 0;
   // Applies a window style: window_style::kFullscreen makes the window cover its display, switched to the window's
   // full-screen mode; leaving it, or destroying the window, gives the display its desktop mode back.

@@ -80,14 +80,6 @@ void Mixer::FreeSample(SampleId id) {
   }
 }
 
-int Mixer::SampleRate(SampleId id) const {
-  std::lock_guard lock(mutex_);
-  for (const auto& sample : samples_) {
-    if (sample->id == id) return sample->data.rate;
-  }
-  return 0;
-}
-
 void Mixer::StopChannel(Channel& channel) {
   channel.playing = false;
   channel.paused = false;
@@ -282,12 +274,6 @@ int Mixer::GetVolume(int handle) const {
   std::lock_guard lock(mutex_);
   const Channel* channel = Find(handle);
   return channel != nullptr ? channel->volume : 0;
-}
-
-int Mixer::GetFrequency(int handle) const {
-  std::lock_guard lock(mutex_);
-  const Channel* channel = Find(handle);
-  return channel != nullptr ? channel->frequency : 0;
 }
 
 int Mixer::GetChannelsPlaying() const {

@@ -61,7 +61,6 @@ class Mixer {
   SampleId CreateSample(SampleData data, bool loop);
   // Stops every channel playing it, then forgets it.
   void FreeSample(SampleId sample);
-  int SampleRate(SampleId sample) const;
 
   // Starts the sample on `channel` (an index below ChannelCount) or, with kFreeChannel, on an idle channel, else
   // on the playing channel of lowest priority not above the default priority (the longest-playing first).
@@ -85,7 +84,6 @@ class Mixer {
   bool SetPaused(int channel, bool paused);
   bool IsPlaying(int channel) const;
   int GetVolume(int channel) const;
-  int GetFrequency(int channel) const;
   int GetChannelsPlaying() const;
   // A change a caller made to a channel, for tools and tests that record what was heard: the channel's handle,
   // its sample, and its volume and priority after the change.
