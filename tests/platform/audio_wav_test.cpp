@@ -47,7 +47,8 @@ TEST(WavParsing, RefusesCorruptFilesAndLeavesTheSampleEmpty) {
       {loader_refusal::Cut(good, 11), {"not WAVE", Patched(good, 8, 'X', 1)},
        {"format chunk longer than the file", Patched(good, 17, 0xFF, 1)}, {"three channels", Patched(good, 22, 3, 1)},
        {"24 bits", Patched(good, 34, 24, 1)}, {"compressed", Patched(good, 20, 2, 1)}, {"rate 0", Patched(good, 24, 0)},
-       {"no data chunk", loader_refusal::Cut(good, 36).bytes}, {"empty data chunk", loader_refusal::Cut(good, 44).bytes}},
+       {"no data chunk", loader_refusal::Cut(good, 36).bytes}, {"empty data chunk", loader_refusal::Cut(good, 44).bytes},
+       {"no format chunk before the data", Patched(good, 12, 'X', 1)}},
       [](const uint8_t* data, size_t size) {
         SampleData sample;
         std::string error;

@@ -74,6 +74,18 @@ TEST(ForceEffectFile, RefusesDamagedFilesWhole) {
   wave.kind = ForceEffectKind::kSine;
   const std::vector<uint8_t> sine = contentgen::EncodeForceEffects({wave});
   const size_t tspc = std::search(sine.begin(), sine.end(), std::begin("tspc"), std::end("tspc") - 1) - sine.begin();
+  const size_t id = std::search(good.begin(), good.end(), std::begin("id  "), std::end("id  ") - 1) - good.begin();
+  ForceEffect faded;
+  faded.hasEnvelope = true;
+  faded.envelope = {5000, 100000, 2000, 0};  // the zero fade time reads as an empty chunk once the envelope is cut
+  const std::vector<uint8_t> enveloped = contentgen::EncodeForceEffects({faded});
+  {
+    std::vector<ForceEffect> read;
+    std::string error;
+    ASSERT_TRUE(ReadForceEffects(enveloped.data(), enveloped.size(), read, error)) << error;
+  }
+  const size_t envl =
+      std::search(enveloped.begin(), enveloped.end(), std::begin("envl"), std::end("envl") - 1) - enveloped.begin();
   // Cut anywhere, the RIFF size no longer fits: the file is refused instead of half-read.
   loader_refusal::ExpectAllRefused(
       {loader_refusal::Cut(good, 0), loader_refusal::Cut(good, 13), loader_refusal::Cut(good, good.size() / 3),
@@ -82,7 +94,10 @@ TEST(ForceEffectFile, RefusesDamagedFilesWhole) {
        {"an absurd axis count", Patched(good, parm + 8 + 24, 0x40000000)},
        {"a chunk longer than its list", Patched(good, parm + 4, 0x00FFFFFF)},
        // Claims 8 bytes; the rest of the old body becomes an unknown chunk.
-       {"periodic parameters cut short", Patched(sine, tspc + 4, 8, 1)}},
+       {"periodic parameters cut short", Patched(sine, tspc + 4, 8, 1)},
+       {"an effect without its type", Patched(good, id + 1, 'X', 1)},
+       {"an envelope cut short", Patched(enveloped, envl + 4, 8, 1)},
+       {"a list longer than the file", Patched(good, 16, 0x00FFFFFF)}},
       [](const uint8_t* data, size_t size) {
         std::vector<ForceEffect> read;
         std::string error;

@@ -66,6 +66,16 @@ TEST(InstanceLock, SecondHolderIsRefusedUntilTheFirstReleasesAndLaunchedPrograms
   EXPECT_TRUE(first->TryAcquire()) << "destroying the holder releases the lock";
 }
 
+TEST(InstanceLock, ALockFileThatCannotBeMadeRefusesTheLock) {
+  ScratchFolder runtime;
+  ASSERT_FALSE(runtime.Path().empty());
+  setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+  auto tooLong = CreateInstanceLock(std::string(300, 'c'));  // longer than a file name may be
+  unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_FALSE(tooLong->TryAcquire());
+  tooLong->Release();
+}
+
 TEST(LaunchProgram, PassesArgumentsUninterpreted) {
   ScratchFolder scratch;
   ASSERT_FALSE(scratch.Path().empty());
