@@ -1,7 +1,8 @@
 // Tests of the rules a car's appearance is assembled by: which level-of-detail records count and what their
 // missing values read as, the pictures, shadow hull and crumpled body a definition names or leaves out, and
 // upgrade parts and paints whose properties lack values, and a chassis laid out from tyres that stand on one
-// axle or at no finite depth, and the engine's sound folder written with or without its separator.
+// axle or at no finite depth, the engine's sound folder written with or without its separator, and crash and
+// stunt sounds asked for by kinds that do not exist.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +25,7 @@
 #include "vehicle/track_world.h"
 #include "vehicle/vehicle_assembly.h"
 #include "vehicle/vehicle_model.h"
+#include "vehicle/vehicle_sounds.h"
 #include "vehicle_fixture.h"
 
 namespace vehicle {
@@ -241,6 +243,23 @@ TEST_F(AssemblyRules, TheEngineSoundFolderIsFoundWithOrWithoutItsSeparator) {
   for (const std::string& name : engineSamples("CAR\\engine\\")) {
     EXPECT_EQ(name.find("\\/"), std::string::npos) << name << ": no separator added after one";
   }
+}
+
+// A crash or stunt sound of no known kind plays nothing; known ones play once loaded, however loud asked.
+TEST(CarSoundRules, SoundsOfNoKnownKindPlayNothing) {
+  testing::FakeSoundSource sounds(2);
+  VehicleSounds car(sounds);
+  EXPECT_FALSE(car.PlayCrash(0, 100)) << "nothing loaded yet";
+  EXPECT_FALSE(car.PlayStunt(0));
+  car.LoadSounds("CARS/TEST/");
+  car.LoadStuntSounds();
+  for (int kind : {-1, kCrashSoundCount}) EXPECT_FALSE(car.PlayCrash(kind, 100)) << kind;
+  for (int stunt : {-1, 99}) EXPECT_FALSE(car.PlayStunt(stunt)) << stunt;
+  platform::audio::Mixer& mixer = sounds.SampleMixer();
+  EXPECT_TRUE(car.PlayCrash(0, 1000));
+  EXPECT_EQ(mixer.GetChannelsPlaying(), 1);
+  EXPECT_TRUE(car.PlayStunt(0));
+  EXPECT_EQ(mixer.GetChannelsPlaying(), 2);
 }
 
 }  // namespace
