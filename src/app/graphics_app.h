@@ -74,18 +74,18 @@ class GraphicsApp {
   virtual intptr_t MsgProc(platform::WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
   virtual ~GraphicsApp();
   virtual platform::HResult ApplyWindowStyle();
-  virtual platform::HResult OneTimeInit() { return platform::kOk; }
-  virtual platform::HResult ReservedHook() { return platform::kOk; }
-  virtual platform::HResult InitDeviceObjects() { return platform::kOk; }
-  virtual platform::HResult RestoreDeviceObjects() { return platform::kOk; }
-  virtual platform::HResult FrameMove() { return platform::kOk; }
-  virtual platform::HResult Render() { return platform::kOk; }
-  virtual platform::HResult InvalidateDeviceObjects() { return platform::kOk; }
-  virtual platform::HResult DeleteDeviceObjects() { return platform::kOk; }
-  virtual platform::HResult FinalCleanup() { return platform::kOk; }
+  // What the application itself does at each stage of the device's life and of a frame.
+  virtual platform::HResult OneTimeInit() = 0;
+  virtual platform::HResult InitDeviceObjects() = 0;
+  virtual platform::HResult RestoreDeviceObjects() = 0;
+  virtual platform::HResult FrameMove() = 0;
+  virtual platform::HResult Render() = 0;
+  virtual platform::HResult InvalidateDeviceObjects() = 0;
+  virtual platform::HResult DeleteDeviceObjects() = 0;
+  virtual platform::HResult FinalCleanup() = 0;
   virtual void OnLeftButtonDown() {}
   virtual void OnLeftButtonUp() {}
-  virtual bool IsQuitRequested() { return false; }
+  virtual bool IsQuitRequested() = 0;
   virtual platform::HResult Pause();
   virtual platform::HResult Resume();
 

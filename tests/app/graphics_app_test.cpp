@@ -73,6 +73,38 @@ TEST(GraphicsAppCreate, FailuresAreReportedOnce) {
   }
 }
 
+TEST(GraphicsAppCreate, EachStartUpFailureTellsThePlayerWhatWentWrong) {
+  const struct {
+    HResult failure;
+    const char* message;
+  } cases[] = {
+      {platform::kOutOfVideoMemory, "Not enough video memory."},
+      {platform::kDriverInternalError, "A serious problem occured inside the display driver."},
+      {platform::kFileNotFound, "Could not load required media."},
+      {app_error::kMediaNotFound, "Could not load required media."},
+      {platform::kFail, "Ostrel Torvane requires 3DAcceleration.Currently the system is not configured for "
+                        "3DAcceleration."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.message);
+    Harness harness;
+    RecordingApp app(harness.Services());
+    app.initResult = c.failure;
+    EXPECT_EQ(app.Create(), platform::kFail);
+    EXPECT_EQ(OnlyMessage(harness), std::string(c.message) + "\n\nThis game will now exit.");
+  }
+}
+
+TEST(GraphicsAppCreate, AMachineWithoutAUsableGraphicsDeviceIsToldSo) {
+  Harness harness;
+  harness.machine.adapters.clear();
+  RecordingApp app(harness.Services());
+  EXPECT_EQ(app.Create(), platform::kFail);
+  EXPECT_EQ(OnlyMessage(harness),
+            std::string(FatalErrorMessage(app_error::kNoCompatibleDevice)) + "\n\nThis game will now exit.");
+  EXPECT_EQ(app.device, nullptr);
+}
+
 TEST(GraphicsAppLoop, ThreeFailedFramesInARowCloseTheWindowOnce) {
   Harness harness;
   RecordingApp app(harness.Services());
