@@ -55,8 +55,6 @@ class GuiContext {
   render::ResourceManager* resourceManager = nullptr;
   // The fade to black after Accept has finished: the application moves on to the main menu.
   bool accepted = false;
-  // For the application: the notice never raises it itself (closing the window quits through the shell).
-  bool quit = false;
   bool fading = false;
   bool fadingIn = true;
   bool fadeDone = false;

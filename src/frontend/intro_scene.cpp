@@ -43,14 +43,6 @@ float Aspect(const app::Settings* settings) {
 
 }  // namespace
 
-float IntroBlurAlpha(float framesPerSecond) {
-  // The showroom's value before its own limits, then the intro's much lighter ones.
-  const float a = backdrop::BlurAlphaBeforeLimits(framesPerSecond);
-  if (a > 0.15f) return 0.15f;
-  if (a < 0.10f) return 0.10f;
-  return a;
-}
-
 // --- SceneCamera ---
 
 SceneCamera::SceneCamera(const app::Settings* settings) : settings(settings) {
@@ -249,9 +241,9 @@ void ShowroomScene::Update(float dt) {
   blurTimer += dt;
 }
 
-void ShowroomScene::UpdateMotionBlur(float framesPerSecond) {
+void ShowroomScene::UpdateMotionBlur(float) {
   if (SettingOn(settings, app::SettingId::MOTIONBLUR) == 0 || !blurQuad) return;
-  blurQuad->SetAlpha(IntroBlurAlpha(framesPerSecond));
+  blurQuad->SetAlpha(kIntroBlurAlpha);
 }
 
 void ShowroomScene::DrawSkyBox(gfx::Device* device, const Matrix4& view) {
@@ -332,10 +324,6 @@ void ShowroomScene::RenderReflectionTargets(gfx::Device* device) {
     ++reflectionTargetsDrawn;
   }
   device->SetRenderState(gfx::RenderState::CullMode, gfx::CullMode::CounterClockwise);
-}
-
-bool ShowroomScene::IsCubeMappingOn(gfx::Device*) const {
-  return SettingOn(settings, app::SettingId::CUBEMAPPING) != 0;
 }
 
 void ShowroomScene::RestoreDeviceObjects(gfx::Device* device) {

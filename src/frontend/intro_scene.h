@@ -34,8 +34,9 @@ inline constexpr char kIntroScene[] = "INTRO\\scene.scn";
 // Intro progress per second; the camera covers its path while progress runs 0 to 1 and the fade starts at 2.
 constexpr float kIntroProgressRate = 0.4f;
 
-// The intro's blur alpha for a frame rate: the showroom formula held between 0.10 and 0.15.
-float IntroBlurAlpha(float framesPerSecond);
+// The intro's blur alpha: the showroom formula never falls below a quarter, so the intro's limits hold it at their
+// upper end, 0.15, at every frame rate.
+inline constexpr float kIntroBlurAlpha = 0.15f;
 
 // The intro's camera: a fixed perspective, look-at view and frustum from its eye and target.
 class SceneCamera {
@@ -102,7 +103,6 @@ class ShowroomScene {
   void RenderSecondPass(platform::gfx::Device* device);
   void RenderReflectionTexture(platform::gfx::Device* device);
   void RenderReflectionTargets(platform::gfx::Device* device);
-  bool IsCubeMappingOn(platform::gfx::Device* device) const;
   void RestoreDeviceObjects(platform::gfx::Device* device);
   void Unload();
   void DrawSkyBox(platform::gfx::Device* device, const platform::Matrix4& view);

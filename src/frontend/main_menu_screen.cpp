@@ -120,10 +120,6 @@ void MainMenuScreen::Update(const ScreenWindow& window, float frameTime) {
   UpdateUnscaled(window, frameTime);
 }
 
-void MainMenuScreen::UnusedHook(int32_t value) {
-  if (MenuScreen* popup = OpenPopup()) popup->UnusedHook(value);
-}
-
 void MainMenuScreen::Render(platform::gfx::Device* device) {
   if (MenuScreen* popup = OpenPopup()) {
     popup->Render(device);

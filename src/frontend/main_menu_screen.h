@@ -32,7 +32,6 @@ class MainMenuScreen : public MenuScreen {
   // Closes the profile popup; the help popup stays as it was.
   void OnEnter() override;
   void Update(const ScreenWindow& window, float frameTime) override;
-  void UnusedHook(int32_t value) override;
   void Render(platform::gfx::Device* device) override;
   void OnKeyMessage(uint32_t message, uintptr_t key) override;
   void OnMouseMessage(uint32_t message) override;

@@ -42,7 +42,6 @@ class MenuButton {
   MenuButton(const MenuButton&) = delete;
   MenuButton& operator=(const MenuButton&) = delete;
 
-  bool BuildQuad(platform::gfx::Device* device, float newWidth, float newHeight, const TexRect& rect);
   void Place(float newX, float newY, uint32_t newScreenWidth, uint32_t newScreenHeight);
   void SetPosition(float newX, float newY) { Place(newX, newY, screenWidth, screenHeight); }
   void PlaceLabels(uint32_t labelScreenWidth, uint32_t labelScreenHeight);

@@ -43,8 +43,6 @@ void MenuScreen::UpdateUnscaled(const ScreenWindow& window, float) {
   mouse.ClearMouseClicks();
 }
 
-void MenuScreen::UnusedHook(int32_t) {}
-
 void MenuScreen::Render(platform::gfx::Device* device) {
   RenderImages(device);
   RenderButtons(device);

@@ -70,7 +70,6 @@ class MenuScreen {
   virtual void Init(platform::gfx::Device* device);
   // HandleInput, the hover pass, then this frame's key presses and clicks are cleared. frameTime in seconds.
   virtual void Update(const ScreenWindow& window, float frameTime);
-  virtual void UnusedHook(int32_t value);
   // Images, then buttons, then texts.
   virtual void Render(platform::gfx::Device* device);
   virtual void OnKeyMessage(uint32_t message, uintptr_t key);
@@ -83,7 +82,6 @@ class MenuScreen {
 
   // The shared per-frame form most screens use; the hover pass scales the cursor itself.
   void UpdateUnscaled(const ScreenWindow& window, float frameTime);
-  void ForwardUnusedHook(int32_t value) { MenuScreen::UnusedHook(value); }
 
   // New widgets go to the front of their list: the newest image is drawn first (under the older ones) and the
   // newest of two overlapping buttons takes the click. AppendImage puts an image at the end.

@@ -24,26 +24,20 @@ class Sprite {
   Sprite(const Sprite&) = delete;
   Sprite& operator=(const Sprite&) = delete;
 
-  // False when the buffer cannot be created or filled (the sprite then draws nothing).
-  bool BuildQuad(platform::gfx::Device* device, float width, float height, float texLeft, float texTop,
-                 float texRight, float texBottom);
   void SetPosition(float newX, float newY, uint32_t newScreenWidth, uint32_t newScreenHeight);
   // Rewrites the corners for a new size, keeping texture coordinates; the failed lock's code, else the unlock's.
   platform::HResult SetSize(float width, float height);
   // The HUD's name for SetSize: nothing changes when the buffer cannot be locked.
   void Resize(float width, float height) { SetSize(width, height); }
   void Draw(platform::gfx::Device* device);
-  // Draw without setting a texture: the caller has set texture and stage states.
-  void DrawRotated(platform::gfx::Device* device);
   void DrawWithView(platform::gfx::Device* device, const platform::Matrix4& view);
   // Forgets the image (never released here: the resource manager owns it) and frees the buffer.
   void Release();
 
-  // The view transform Draw uses: translation to the origin, rotated about z first when angle is not 0.
+  // The view transform Draw uses: translation to the origin.
   platform::Matrix4 PlacementView() const;
 
   int32_t mode = 0;
-  float angle = 0;  // degrees
   float x = 0, y = 0;
   float originX = 0, originY = 0;
   uint32_t screenWidth = kVirtualWidth, screenHeight = kVirtualHeight;
@@ -51,7 +45,7 @@ class Sprite {
   platform::gfx::VertexBuffer* vertexBuffer = nullptr;
 
  private:
-  void Submit(platform::gfx::Device* device, const platform::Matrix4& view, bool withTexture);
+  void Submit(platform::gfx::Device* device, const platform::Matrix4& view);
 };
 
 }  // namespace frontend

@@ -325,10 +325,6 @@ void ProfileScreen::OnMouseMessage(uint32_t message) {
   }
 }
 
-void ProfileScreen::UnusedHook(int32_t value) {
-  if (dialogActive) confirmDialog->UnusedHook(value);
-}
-
 void ProfileScreen::Update(const frontend::ScreenWindow& window, float frameTime) {
   blinkTimer += frameTime;
   while (blinkTimer > 1.0f) blinkTimer -= 1.0f;

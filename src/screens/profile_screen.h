@@ -26,7 +26,6 @@ class ProfileScreen : public frontend::MenuScreen {
   void OnEnter() override;
   void Init(platform::gfx::Device* device) override;
   void Update(const frontend::ScreenWindow& window, float frameTime) override;
-  void UnusedHook(int32_t value) override;
   void Render(platform::gfx::Device* device) override;
   void OnKeyMessage(uint32_t message, uintptr_t key) override;
   void OnMouseMessage(uint32_t message) override;

@@ -217,6 +217,31 @@ TEST_F(AudioOptionsScreenTest, TheInGameBrowserWalksFoldersAndItsChoicePlays) {
   EXPECT_EQ(screen_->buttons.front()->label->text, frontend::AudioOptionsScreen::FolderRowText(folder_ + "Music/Rock"));
 }
 
+TEST_F(AudioOptionsScreenTest, TheInGameBrowsersArrowsScrollALongFolderListAndStopAtItsEnds) {
+  for (char c = '0'; c <= '8'; ++c) ASSERT_TRUE(platform::CreateFolders(folder_ + "Music/F" + c));
+  settings_->SetInt(SettingId::MP3MUSIC, 1);
+  screen_->musicFolder = folder_ + "Music/";
+  screen_->folderChooser = nullptr;
+  screen_->rebuild = true;
+  screen_->Render(device_);
+  frontend::FolderBrowserScreen& browser = *screen_->folderBrowser;
+  Click(400, 420);
+  ASSERT_TRUE(screen_->browserOpen);
+  ASSERT_EQ(browser.subFolders.size(), 9u);
+  const struct {
+    const char* arrow;
+    int y, clicks;
+    int32_t firstRow;
+  } steps[] = {{"down", 410, 2, 2}, {"down past the end", 410, 4, 3}, {"up", 210, 1, 2}, {"up past the top", 210, 5, 0}};
+  for (const auto& step : steps) {
+    for (int i = 0; i < step.clicks; ++i) Click(600, step.y);
+    EXPECT_EQ(browser.firstVisibleRow, step.firstRow) << step.arrow;
+  }
+  Click(600, 410);  // one down: the first row shown is F1
+  Click(300, 218);
+  EXPECT_EQ(browser.ChosenFolder(), folder_ + "Music/F1");
+}
+
 TEST_F(AudioOptionsScreenTest, MusicStepUpRestartsSilentMusicButStepDownKeepsItPlaying) {
   ASSERT_TRUE(contentgen::WriteMusic(folder_));
   Click(580, 265);  // music +

@@ -102,6 +102,10 @@ TEST_F(CareerRaceScreenTest, EmptyCareerOffersNoRaceAndBackAndEscapeReturnToTheG
   screen.MoveSelection(1);
   EXPECT_EQ(screen.selectedRow, 0);
   Click(700, 580);
+  for (const int y : {246, 320, 414}) {  // the scroll bar has nothing to move to
+    Click(304, y);
+    EXPECT_EQ(screen.selectedRow, 0) << y;
+  }
   Click(50, 580);
   TapKey(Screen(), frontend::kKeyEscape);
   EXPECT_EQ(Requests(), (Queue{{app::game_state::kEnterMenus, 3}, {app::game_state::kEnterMenus, 3}}));

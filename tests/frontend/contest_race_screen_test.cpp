@@ -75,6 +75,33 @@ TEST_F(ContestRaceScreenTest, EmptyListOffersNoRace) {
   EXPECT_EQ(Requests(), (Queue{{app::game_state::kEnterMenus, 0}}));
 }
 
+TEST_F(ContestRaceScreenTest, AListThatFillsAfterBeingEmptyOffersItsRaceAgain) {
+  UseRaces(0);
+  Screen();
+  EXPECT_FALSE(Listed(Screen().buttons, Screen().raceButton));
+  UseRaces(3);
+  Screen().OnEnter();
+  Screen().rebuild = true;
+  Screen().Render(device_);
+  EXPECT_TRUE(Listed(Screen().buttons, Screen().raceButton));
+  Click(700, 580);  // Race
+  ASSERT_FALSE(flow_.stateQueue.empty());
+  EXPECT_EQ(flow_.stateQueue.back(), app::game_state::kRaceLoading);
+  EXPECT_EQ(frontend::FindRaceByParameter(*database_, flow_.parameterQueue.back()), database_->contestRaces->At(0));
+}
+
+TEST_F(ContestRaceScreenTest, ViewScoresOpensTheLeaderboardAndFirstLeavesFullScreen) {
+  UseRaces(3);
+  for (const int fullScreen : {1, 0}) {
+    settings_->SetInt(app::SettingId::FULLSCREEN, fullScreen);
+    opened_.clear();
+    Click(700, 465);  // View Scores
+    EXPECT_EQ(FullScreen(), 0) << "the browser cannot be seen over a full-screen game";
+    EXPECT_EQ(opened_, std::vector<std::string>{leaderboard_.BuildViewAddress()});
+  }
+  EXPECT_TRUE(Requests().empty()) << "the screen stays";
+}
+
 TEST_F(ContestRaceScreenTest, TheScrollBarPicksTheNearestTopRowWithinTheList) {
   UseRaces(16);  // ten rows hidden
   const struct {

@@ -58,6 +58,17 @@ TEST_F(HelpScreenTest, MoreHelpOpensThePageOnceWindowedAndMinimisesTheGame) {
   EXPECT_EQ(opened_.size(), 1u);
 }
 
+TEST_F(HelpScreenTest, CloseShutsThePopupWithoutOpeningThePage) {
+  settings_->SetInt(app::SettingId::FULLSCREEN, 1);
+  ClickAt(*screen_, 205, 447);  // Close
+  EXPECT_TRUE(screen_->closed);
+  EXPECT_FALSE(screen_->moreHelp);
+  screen_->Update(Window(), 0.016f);
+  EXPECT_TRUE(opened_.empty());
+  EXPECT_EQ(FullScreen(), 1) << "the game stays in full screen";
+  EXPECT_EQ(Minimised(), 0u);
+}
+
 TEST_F(HelpScreenTest, TheSummaryShowsEachActionsKeyAndWithAControllerItsAxisHalfOrButton) {
   settings_->BindKey(0, 37);  // left arrow
   settings_->BindKey(4, 32);  // space

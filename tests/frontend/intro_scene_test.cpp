@@ -2,10 +2,13 @@
 #include "frontend/intro_scene.h"
 
 #include "contentgen/intro_scene.h"
+#include "contentgen/scn_writer.h"
 #include "frontend/showroom_scene.h"
 #include "frontend_test_support.h"
 #include "platform/math/math.h"
+#include "geometry/models/mesh_model.h"
 #include "geometry/path.h"
+#include "render/effects/scene_lighting.h"
 #include "render/effects/screen_quad.h"
 
 namespace {
@@ -62,6 +65,104 @@ TEST_F(IntroSceneTest, CameraAndWingFlyAlongTheirPathsWithTheWingFacingAhead) {
   intro.Update(1.0f);
   ExpectNear(intro.wing->position, {0, 0, 0});
   EXPECT_TRUE(platform::IsIdentity(intro.wing->orientation));
+}
+
+// The intro with its wing and logo nodes naming these model files (in the intro's folder).
+void WriteIntroWithModels(const std::string& folder, const std::string& wing, const std::string& logo,
+                          const platform::Vec3& logoAt) {
+  contentgen::ScnFile scene = contentgen::BuildIntroScene();
+  for (contentgen::NodeRecord& node : scene.nodes) {
+    if (node.name == "WING") node.text = wing;
+  }
+  contentgen::NodeRecord logoNode;
+  logoNode.name = "LOGO";
+  logoNode.position = logoAt;
+  logoNode.text = logo;
+  scene.nodes.push_back(logoNode);
+  ASSERT_TRUE(contentgen::WriteSceneFile(folder + contentgen::kIntroFolder + "/" + contentgen::kIntroSceneFile, scene));
+}
+
+TEST_F(IntroSceneTest, TheLogoAndWingTheSceneNamesAreLoadedPlacedAndDrawnWhereTheCameraLooks) {
+  const platform::Vec3 logoAt{0, 140, -2400};  // a little ahead of the camera, well inside its far clip
+  WriteIntroWithModels(folder_, "sky.MDL", "skyglow.MDL", logoAt);
+  const struct {
+    const char* what;
+    int cubeMapping, dynamicReflections;
+  } cases[] = {{"plain", 0, 0}, {"with a dynamic environment cube", 1, 1}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    settings_->SetInt(app::SettingId::CUBEMAPPING, c.cubeMapping);
+    settings_->SetInt(app::SettingId::DYNAMICREFLECTIONS, c.dynamicReflections);
+    ShowroomScene& intro = Open();
+    ASSERT_TRUE(intro.logo && intro.wing);
+    ASSERT_TRUE(intro.logo->model != nullptr && intro.wing->model != nullptr);
+    ExpectNear(intro.logo->position, logoAt);
+    EXPECT_EQ(intro.logo->cubeMap != nullptr, c.cubeMapping != 0);
+
+    // Through the intro's own drawing: the logo adds draws of its own.
+    device_->ClearRecords();
+    intro.Render(device_);
+    const size_t withLogo = DrawCount();
+    auto logo = std::move(intro.logo);
+    device_->ClearRecords();
+    intro.Render(device_);
+    EXPECT_LT(DrawCount(), withLogo);
+
+    // Where the camera looks it is drawn; far behind the camera it is not.
+    EXPECT_TRUE(logo->Render(device_, intro.lighting.get(), intro.camera->view, &intro.camera->frustum));
+    EXPECT_TRUE(logo->RenderSecondPass(device_, intro.camera->view, &intro.camera->frustum));
+    logo->position = intro.camera->eye + (intro.camera->eye - intro.camera->target) * 4.0f;
+    EXPECT_FALSE(logo->Render(device_, intro.lighting.get(), intro.camera->view, &intro.camera->frustum));
+    EXPECT_FALSE(logo->RenderSecondPass(device_, intro.camera->view, &intro.camera->frustum));
+    EXPECT_TRUE(logo->Render(device_, nullptr, intro.camera->view, nullptr)) << "without a frustum nothing is culled";
+    logo.reset();
+  }
+}
+
+TEST_F(IntroSceneTest, AModelFileTheSceneNamesButTheFolderLacksIsAnEmptyModelThatDrawsNothing) {
+  settings_->SetInt(app::SettingId::CUBEMAPPING, 1);
+  WriteIntroWithModels(folder_, "gone.MDL", "missing.MDL", {0, 140, -2400});
+  ShowroomScene& intro = Open();
+  ASSERT_TRUE(intro.logo && intro.wing);
+  for (const frontend::IntroModel* model : {intro.logo.get(), intro.wing.get()}) {
+    ASSERT_NE(model->model, nullptr);
+    EXPECT_EQ(model->model->triangleCount, 0u);
+    EXPECT_EQ(model->cubeMap, nullptr) << "no environment cube for an empty model";
+  }
+  intro.Update(1.0f);
+  device_->ClearRecords();
+  intro.Render(device_);
+  const size_t withEmptyModels = DrawCount();
+  EXPECT_GT(withEmptyModels, 0u) << "the rest of the intro still draws";
+  intro.logo.reset();
+  intro.wing.reset();
+  device_->ClearRecords();
+  intro.Render(device_);
+  EXPECT_EQ(DrawCount(), withEmptyModels);
+}
+
+TEST_F(IntroSceneTest, MotionBlurCapturesTheSceneAtItsOwnPaceAndItsTrailStaysFaint) {
+  settings_->SetInt(app::SettingId::MOTIONBLUR, 1);
+  WriteIntroWithModels(folder_, "sky.MDL", "skyglow.MDL", {0, 80, 0});
+  ShowroomScene& intro = Open();
+  ASSERT_TRUE(intro.blurQuad && intro.blurQuad->HasTexture()) << "the null device makes render targets";
+  intro.Update(frontend::kBlurCaptureInterval / 2);
+  intro.RenderSecondPass(device_);
+  EXPECT_EQ(intro.blurCaptures, 0u) << "not yet time for a capture";
+  intro.Update(frontend::kBlurCaptureInterval * 3);
+  intro.RenderSecondPass(device_);
+  EXPECT_EQ(intro.blurCaptures, 1u) << "one capture however late it comes";
+  intro.RenderSecondPass(device_);
+  EXPECT_EQ(intro.blurCaptures, 1u);
+  settings_->SetInt(app::SettingId::MOTIONBLUR, 0);
+  intro.Update(1.0f);
+  intro.RenderSecondPass(device_);
+  EXPECT_EQ(intro.blurCaptures, 1u) << "with motion blur off nothing is captured";
+
+  // The intro's trail is fainter than the showroom's at any frame rate.
+  for (const float framesPerSecond : {1.0f, 15.0f, 30.0f, 75.0f, 1000.0f}) {
+    EXPECT_LT(frontend::kIntroBlurAlpha, frontend::ShowroomBlurAlpha(framesPerSecond)) << framesPerSecond;
+  }
 }
 
 }  // namespace

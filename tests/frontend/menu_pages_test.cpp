@@ -52,6 +52,9 @@ TEST_F(MenuPagesTest, LoadingShowsFourDotsPerStageAndItsQuitIconEndsTheGameDropp
   EXPECT_TRUE(Requests().empty()) << "Escape does nothing while loading";
   flow_.Request(gs::kRaceLoading, 0.0f);
   flow_.state = gs::kLoadingScreen;
+  ClickAt(loading, 734, 22);  // the full-screen icon switches and the load goes on
+  EXPECT_EQ(FullScreen(), 1);
+  EXPECT_EQ(flow_.state, gs::kLoadingScreen);
   ClickAt(loading, 775, 20);
   EXPECT_EQ(flow_.state, gs::kQuit);
   EXPECT_EQ(flow_.menuScreen, app::menu_screen::NoScreenChange);

@@ -2,8 +2,11 @@
 #include "frontend/showroom_scene.h"
 
 #include <deque>
+#include <filesystem>
 
+#include "contentgen/car_models.h"
 #include "contentgen/showroom_scene.h"
+#include "contentgen/sky_box.h"
 #include "contentgen/vehicle_content.h"
 #include "frontend_test_support.h"
 #include "geometry/path.h"
@@ -110,6 +113,80 @@ TEST_F(ShowroomTest, CarIsReloadedWhenTheSettingOrTheProfileChanges) {
   EXPECT_FALSE(profile_->changed) << "the showroom takes the change";
   ASSERT_NE(showroom->DisplayedVehicle(), nullptr);
   EXPECT_NEAR(showroom->DisplayedVehicle()->position.x, showroom->carSpot.x, 1e-3f) << "same car reloaded";
+}
+
+// The showroom scene with a sky box and a glow box beside it, and the car's spot given by a marker turned a
+// quarter round.
+void WriteShowroomWithSkiesAndAMarker(const std::string& folder, const platform::Vec3& spot) {
+  contentgen::ScnFile scene = contentgen::BuildShowroomScene();
+  for (const auto& [name, file] : {std::pair{"SKYBOX", "night.MDL"}, std::pair{"GLOWSKYBOX", "nightglow.MDL"}}) {
+    contentgen::NodeRecord node;
+    node.name = name;
+    node.text = file;
+    scene.nodes.push_back(node);
+  }
+  contentgen::MarkerRecord marker;
+  marker.name = "VEHICLE_SPOT";
+  marker.position = spot;
+  const float quarterTurn[3][3] = {{0, 0, -1}, {0, 1, 0}, {1, 0, 0}};
+  std::copy(&quarterTurn[0][0], &quarterTurn[0][0] + 9, &marker.rotation[0][0]);
+  scene.markers.push_back(marker);
+  const std::string showroom = folder + contentgen::kShowroomFolder + "/";
+  ASSERT_TRUE(contentgen::WriteSceneFile(showroom + contentgen::kShowroomSceneFile, scene));
+  ASSERT_TRUE(contentgen::WriteSkyBoxes(showroom, "night", contentgen::SkyLook{}));
+}
+
+TEST_F(ShowroomTest, TheScenesSkyBoxesAndAMarkedCarSpotAreUsed) {
+  const platform::Vec3 spot{30, 25, -10};
+  WriteShowroomWithSkiesAndAMarker(folder_, spot);
+  auto showroom = Open();
+  EXPECT_NE(showroom->skyBox, nullptr);
+  EXPECT_NE(showroom->glowSkyBox, nullptr);
+  ASSERT_TRUE(showroom->hasCarSpot);
+  ExpectNear(showroom->carSpot, spot);
+  EXPECT_FLOAT_EQ(showroom->carSpotOrientation.m[0][2], -1.0f) << "the marker turns the car";
+  EXPECT_FLOAT_EQ(showroom->carSpotOrientation.m[2][0], 1.0f);
+  ASSERT_NE(showroom->DisplayedVehicle(), nullptr);
+  EXPECT_NEAR(showroom->DisplayedVehicle()->position.x, spot.x, 1e-3f);
+  EXPECT_NEAR(showroom->DisplayedVehicle()->position.z, spot.z, 1e-3f);
+}
+
+TEST_F(ShowroomTest, MotionBlurCapturesTheShowroomAtItsOwnPaceOnlyWhileItIsOn) {
+  settings_->SetInt(app::SettingId::MOTIONBLUR, 1);
+  WriteShowroomWithSkiesAndAMarker(folder_, {0, 25, 0});
+  auto showroom = Open();
+  ASSERT_TRUE(showroom->blurQuad && showroom->blurQuad->HasTexture()) << "the null device makes render targets";
+  const auto drawsOfASecondPass = [&](float after) {
+    showroom->Update(after);
+    device_->ClearRecords();
+    showroom->RenderSecondPass(device_);
+    return DrawCount();
+  };
+  EXPECT_EQ(drawsOfASecondPass(frontend::kBlurCaptureInterval / 2), 0u) << "not yet time for a capture";
+  EXPECT_GT(drawsOfASecondPass(frontend::kBlurCaptureInterval * 3), 0u) << "the car, the room and its glows";
+  EXPECT_EQ(drawsOfASecondPass(0.0f), 0u) << "one capture however late it comes";
+  settings_->SetInt(app::SettingId::MOTIONBLUR, 0);
+  EXPECT_EQ(drawsOfASecondPass(1.0f), 0u);
+}
+
+TEST_F(ShowroomTest, ACarWhoseFilesAreMissingLeavesTheTurntableEmpty) {
+  const std::string carFolder = folder_ + contentgen::CarFolder(contentgen::SampleCars()[0]);
+  const struct {
+    const char* what;
+    std::string file;
+  } cases[] = {{"the body model", carFolder + contentgen::kCarBodyModel},
+               {"the definition", carFolder + contentgen::kCarDefinitionFile}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(std::filesystem::remove(c.file));
+    auto showroom = Open();
+    EXPECT_TRUE(showroom->hasCarSpot);
+    EXPECT_EQ(showroom->DisplayedVehicle(), nullptr);
+    device_->ClearRecords();
+    showroom->Update(0.1f);
+    showroom->RenderMain(device_);
+    EXPECT_GT(DrawCount(), 0u) << "the room is still shown";
+  }
 }
 
 }  // namespace

@@ -84,5 +84,24 @@ TEST_F(TextLabelTest, LabelWithoutAFontHasZeroWidthGlyphsAndReadsNoTableOutOfRan
   EXPECT_EQ(Make("A", frontend::kAlignLeft)->GlyphWidth(300), 0);
 }
 
+TEST_F(TextLabelTest, WrappingBreaksBetweenWordsAndKeepsTheTextsOwnLineBreaks) {
+  auto label = Make("", frontend::kAlignLeft);
+  const auto width = [&](const std::string& text) { return label->LineWidths(text).front(); };
+  const struct {
+    const char* text;
+    float maxWidth;
+    const char* wrapped;
+  } cases[] = {
+      {"AA BB", width("AA BB"), "AA BB"},
+      {"AA BB", width("AA BB") - 1, "AA\nBB"},
+      {"AA BB CC", width("AA BB"), "AA BB\nCC"},
+      {"AA\nBB CC", 1000, "AA\nBB CC"},
+      {"AA BB\nCC DD", width("AA B"), "AA\nBB\nCC\nDD"},
+      {"A\n\nB", 1000, "A\n\nB"},
+      {"AAAAAA BB", width("AA"), "AAAAAA\nBB"},  // a word wider than the line stays whole
+  };
+  for (const auto& c : cases) EXPECT_EQ(label->Wrapped(c.text, c.maxWidth), c.wrapped) << c.text;
+}
+
 }  // namespace
 }  // namespace frontend_test
