@@ -257,6 +257,51 @@ TEST_F(GarageScreenTest, ALockedUpgradeOffersNoAction) {
   EXPECT_FALSE(Record().IsOwned(8));
 }
 
+TEST_F(GarageScreenTest, TheUpgradePagesArrowsStepThroughTheCategoryAndPageBackReturnsToTheCar) {
+  OpenUpgradePage(vehicle::kCategorySpoiler, 0);
+  ASSERT_EQ(screen_->pageShown, 1);
+  const struct {
+    const char* arrow;
+    int x, y;
+    const char* firstLine;  // the upgrade then shown
+  } clicks[] = {{"next", 660, 58, "Carbon Fiber Xx"},
+                {"next wraps to the first", 660, 58, "Rear Wing"},
+                {"previous wraps to the last", 380, 58, "Carbon Fiber Xx"},
+                {"previous", 380, 58, "Rear Wing"}};
+  for (const auto& click : clicks) {
+    ClickAt(*screen_, click.x, click.y);
+    screen_->Render(device_);
+    ASSERT_FALSE(screen_->itemNameLines.empty()) << click.arrow;
+    EXPECT_EQ(screen_->itemNameLines[0]->text, click.firstLine) << click.arrow;
+  }
+  ClickAt(*screen_, 380, 90);  // page back
+  screen_->Render(device_);
+  EXPECT_EQ(screen_->pageShown, 0);
+  EXPECT_TRUE(Shows(screen_->upgradeButton));
+  EXPECT_FALSE(Shows(screen_->pageBackButton));
+  ClickAt(*screen_, 380, 90);  // nothing there now: the page stays
+  screen_->Render(device_);
+  EXPECT_EQ(screen_->pageShown, 0);
+}
+
+TEST_F(GarageScreenTest, TheColourArrowsChooseTheNextAndPreviousPaintAndBackLeavesForTheMainMenu) {
+  ASSERT_TRUE(Record().IsInstalled(2));
+  ClickAt(*screen_, 470, 460);  // next colour
+  screen_->Render(device_);
+  EXPECT_TRUE(Record().IsInstalled(3));
+  EXPECT_FALSE(Record().IsInstalled(2));
+  ClickAt(*screen_, 350, 460);  // previous colour
+  screen_->Render(device_);
+  EXPECT_TRUE(Record().IsInstalled(2));
+  EXPECT_FALSE(Record().IsInstalled(3));
+  EXPECT_TRUE(Requests().empty());
+
+  screen_->pageRequested = 1;
+  ClickAt(*screen_, 50, 580);  // Back
+  EXPECT_EQ(Requests(), (frontend_test::Queue{{app::game_state::kEnterMenus, frontend::screen_index::kMainMenu}}));
+  EXPECT_EQ(screen_->pageRequested, 0) << "the garage opens on its car page next time";
+}
+
 TEST_F(GarageScreenTest, TransmissionButtonsStoreTheChoice) {
   const struct {
     int y;

@@ -43,7 +43,11 @@ TEST_F(PracticeRaceScreenTest, StepperArrowsWriteIntoTheVenueAndStopAtTheirLimit
                {"opponents up to 6", 660, 270, 3, opponents, 6},
                {"opponents down to 0", 530, 270, 8, opponents, 0},
                {"class wraps from mixed to open", 660, 310, 1, vehicleClass, static_cast<int32_t>(race::kClassOpen)},
-               {"difficulty wraps from very easy to very hard", 530, 350, 3, difficulty, 4}};
+               {"class wraps back from open to mixed", 530, 310, 1, vehicleClass, static_cast<int32_t>(race::kClassMixed)},
+               {"class steps down from mixed to A", 530, 310, 1, vehicleClass, static_cast<int32_t>(race::kClassA)},
+               {"difficulty wraps from very easy to very hard", 530, 350, 3, difficulty, 4},
+               {"difficulty wraps up from very hard to very easy", 660, 350, 1, difficulty, 0},
+               {"difficulty steps up from very easy", 660, 350, 1, difficulty, 1}};
   for (const auto& test : cases) {
     for (int i = 0; i < test.clicks; ++i) ClickAt(screen, test.x, test.y);
     EXPECT_EQ(test.value(), test.expected) << test.what;

@@ -229,6 +229,65 @@ TEST_F(ProfileScreenTest, ScrollingStopsAtBothEndsOfTheList) {
   }
 }
 
+TEST_F(ProfileScreenTest, AClickOnTheScrollBarShowsThatPartOfTheList) {
+  settings_->SetFirstRun(false);
+  for (char c = 'A'; c < 'A' + 9; ++c) Touch(std::string(1, c) + ".dat");
+  ProfileScreen& screen = Screen();
+  ASSERT_EQ(screen.names.size(), 9u);
+  const struct {
+    int y;
+    int32_t firstRow;
+  } clicks[] = {{395, 3}, {235, 0}, {305, 2}, {280, 1}};
+  for (const auto& click : clicks) {
+    ClickAt(screen, 604, click.y);
+    EXPECT_EQ(screen.firstVisibleRow, click.firstRow) << click.y;
+    screen.Render(device_);
+    ASSERT_FALSE(screen.rowButtons.empty());
+    EXPECT_EQ(screen.rowButtons.front()->label->text, screen.names[static_cast<size_t>(click.firstRow)]);
+  }
+}
+
+TEST_F(ProfileScreenTest, BackClosesThePopupWithoutLoadingAnything) {
+  settings_->SetFirstRun(false);
+  SaveProfile("ANN.dat", 111);
+  ProfileScreen& screen = Screen();
+  ClickAt(screen, 50, 580);
+  EXPECT_TRUE(screen.closed);
+  EXPECT_TRUE(Requests().empty());
+  EXPECT_TRUE(profile_->fileName.empty());
+}
+
+TEST_F(ProfileScreenTest, WhileTheQuestionIsOpenOnlyTheQuestionIsDrawn) {
+  settings_->SetFirstRun(false);
+  Touch("ANN.dat");
+  ProfileScreen& screen = Screen();
+  screen.Render(device_);
+  ClickAt(screen, 380, 447);  // Delete
+  ASSERT_TRUE(screen.dialogActive);
+  device_->ClearRecords();
+  screen.Render(device_);
+  const size_t drawn = DrawCount();
+  device_->ClearRecords();
+  screen.confirmDialog->Render(device_);
+  EXPECT_GT(drawn, 0u);
+  EXPECT_EQ(drawn, DrawCount());
+}
+
+TEST_F(ProfileScreenTest, ANewProfileDoesNotWriteBackTheLoadedOneWhoseFileWasDeletedMeanwhile) {
+  settings_->SetFirstRun(false);
+  SaveProfile("ANN.dat", 111);
+  ASSERT_EQ(profile_->Load(profiles_ + "ANN.dat"), race::ProfileLoad::kLoaded);
+  ProfileScreen& screen = Screen();
+  std::filesystem::remove(profiles_ + "ANN.dat");
+  ClickAt(screen, 205, 447);  // Create
+  ASSERT_TRUE(screen.typing);
+  Type("ZED");
+  PressKey(screen, 13);  // Enter
+  EXPECT_EQ(profile_->name, "ZED");
+  EXPECT_TRUE(Exists("ZED.dat"));
+  EXPECT_FALSE(Exists("ANN.dat"));
+}
+
 // A profile that cannot be read is never silently replaced: the player is told, its bytes are kept where no later
 // damage writes over them, and the file is left alone until the player accepts starting it afresh.
 TEST_F(ProfileScreenTest, ADamagedProfileIsKeptAndTheDamagedFileWaitsForThePlayer) {

@@ -115,6 +115,62 @@ TEST_F(RaceResultsScreenTest, RaceAgainInACareerNeedsTwiceTheEntryFee) {
   EXPECT_EQ(Requests()[0].first, app::game_state::kRestartRace);
 }
 
+TEST_F(RaceResultsScreenTest, RaceAgainOutsideACareerIsFreeAndACareerPlayerShortOfTheFeeIsToldAgain) {
+  definition_->mode = race::kModeQuick;
+  RaceResultsScreen& screen = Finish(2, 500);
+  profile_->money = 100;
+  ClickAt(screen, 180, 485);  // Race Again
+  EXPECT_EQ(Requests(), (frontend_test::Queue{{app::game_state::kRestartRace, 13}}));
+  EXPECT_EQ(profile_->money, 100);
+  EXPECT_EQ(screen.results, nullptr);
+
+  ClearRequests();
+  definition_->mode = race::kModeCareer;
+  Finish(6, 0);
+  profile_->money = 1999;
+  ClickAt(screen, 180, 485);
+  ASSERT_TRUE(screen.notEnoughMoney);
+  screen.Update(Window(), 0.6f);
+  screen.Update(Window(), 0.1f);
+  ASSERT_FALSE(screen.showMoneyMessage);
+  ClickAt(screen, 180, 485);  // again, still short
+  EXPECT_TRUE(screen.showMoneyMessage);
+  EXPECT_EQ(profile_->money, 1999);
+  EXPECT_TRUE(flow_.IsQueueEmpty());
+}
+
+TEST_F(RaceResultsScreenTest, ThePlaceLineAndTheScoreLinesFollowTheRaceTypeAndMode) {
+  const struct {
+    uint32_t mode, type, place;
+    const char* placeLine;
+    const char* scoreCaption;
+  } cases[] = {
+      {race::kModeQuick, race::kRaceLap, 2, "You Placed 2nd", "Score :"},
+      {race::kModeQuick, race::kRaceTimeTrial, 3, "You Placed 3rd", "Score :"},
+      {race::kModeQuick, race::kRaceTimeTrial, 4, "You Did Not Place", "Score :"},
+      {race::kModeInstant, race::kRaceChicken, 1, "You Placed 1st", "Score :"},
+      {race::kModeInstant, race::kRaceChicken, 0, "You Did Not Place", "Score :"},
+      {race::kModeQuick, race::kRaceKnockout, 1, "You Won!", "Score :"},
+      {race::kModeQuick, race::kRaceKnockout, 3, "You Were Knocked Out", "Score :"},
+      {race::kModeCareer, race::kRaceLap, 1, "You Placed 1st", "Cash Earned :"},
+  };
+  // One screen shows each result in turn, as it does race after race.
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.placeLine);
+    definition_->mode = c.mode;
+    definition_->type = c.type;
+    Finish(c.place, 250).Render(device_);
+    EXPECT_TRUE(HasText(c.placeLine));
+    EXPECT_TRUE(HasText(c.scoreCaption));
+    EXPECT_EQ(HasText("Points Awarded :"), c.mode != race::kModeCareer);
+    EXPECT_EQ(HasText("Cash Awarded :"), c.mode == race::kModeCareer);
+    EXPECT_TRUE(HasText(c.mode == race::kModeCareer ? "$250" : "250")) << "the points earned";
+    int tallies = 0;
+    for (const frontend::TextLabel* label : screen_->texts) tallies += label == screen_->tallyLabel ? 1 : 0;
+    EXPECT_EQ(tallies, 1) << "the last result's tally is gone";
+  }
+}
+
 TEST_F(RaceResultsScreenTest, ContinueAndPostScoreLeadOnAndAScreenWithoutResultsIgnoresInput) {
   RaceResultsScreen& screen = Finish(3, 100);
   ClickAt(screen, 620, 485);  // Continue

@@ -3,6 +3,7 @@
 #include "screens/vehicle_class_screen.h"
 
 #include "frontend/frontend_test_support.h"
+#include "frontend/screen_ids.h"
 #include "platform/null_desktop.h"
 #include "vehicle/upgrades.h"
 #include "vehicle/vehicle.h"
@@ -106,6 +107,15 @@ TEST_F(VehicleClassScreenTest, TransmissionButtonsStoreTheChoice) {
     EXPECT_EQ(screen.automaticButton->label->alternate, click.automatic == 1);
     EXPECT_EQ(screen.manualButton->label->alternate, click.automatic == 0);
   }
+}
+
+TEST_F(VehicleClassScreenTest, NextLeadsOnToThePracticeRaceAndBackToTheMainMenu) {
+  VehicleClassScreen& screen = Screen("ALPHA");
+  ClickAt(screen, 700, 580);  // Next
+  ClickAt(screen, 50, 580);   // Back
+  EXPECT_EQ(Requests(), (frontend_test::Queue{{app::game_state::kEnterMenus, frontend::screen_index::kPracticeRace},
+                                              {app::game_state::kEnterMenus, frontend::screen_index::kMainMenu}}));
+  EXPECT_EQ(Vehicle(), "ALPHA") << "leaving keeps the choice";
 }
 
 }  // namespace

@@ -2,6 +2,10 @@
 // pending full-screen choice.
 #include "screens/video_options_screen.h"
 
+#include <algorithm>
+#include <map>
+
+#include "app/machine_tier.h"
 #include "frontend/frontend_test_support.h"
 #include "frontend/screen_ids.h"
 
@@ -64,6 +68,60 @@ TEST_F(VideoOptionsScreenTest, RowsWrapTheirSettingAfterTheLastValueAndShowIt) {
   EXPECT_EQ(Get(SettingId::REFLECTIONDETAIL), 0);
   EXPECT_EQ(Get(SettingId::CUBEMAPPING), 0);
   EXPECT_TRUE(profile_->changed);
+}
+
+TEST_F(VideoOptionsScreenTest, OnOffRowsFlipBetweenTheirTwoValues) {
+  const struct {
+    int32_t row;
+    SettingId id;
+    const char* name;
+  } cases[] = {{8, SettingId::HEADLIGHTS, "Headlights : "},
+               {16, SettingId::RUBBERBAND, "Rubber Band : "},
+               {11, SettingId::REARVIEW, "RearView Mirror : "}};
+  for (const auto& test : cases) {
+    settings_->SetInt(test.id, 0);
+    ClickRow(test.row);
+    EXPECT_EQ(Get(test.id), 1) << test.name;
+    EXPECT_EQ(RowLabel(test.row), std::string(test.name) + "ON");
+    ClickRow(test.row);
+    EXPECT_EQ(Get(test.id), 0) << test.name;
+    EXPECT_EQ(RowLabel(test.row), std::string(test.name) + "OFF");
+  }
+}
+
+TEST_F(VideoOptionsScreenTest, AutoDetectPutsBackTheDetailThisMachineIsSuitedToAndKeepsThePlayersOwnChoices) {
+  app::Settings detected(*hardware_, folder_, folder_);
+  detected.AutoConfigure();
+  const auto detectedByMachine = [](SettingId id) {
+    const auto listed = [id](const auto& presets) {
+      return std::any_of(presets.begin(), presets.end(), [id](const app::PresetEntry& entry) { return entry.id == id; });
+    };
+    return listed(app::DetailPresets) || listed(app::AutoConfigureBase);
+  };
+  // Every row moved away from what detection chooses, as far as the machine allows.
+  for (const screens::VideoRow& row : screens::VideoRows) {
+    if (row.setting == SettingId::FULLSCREEN) continue;
+    settings_->SetInt(row.setting, (detected.GetInt(row.setting) + 1) % row.valueCount);
+  }
+  settings_->Validate();
+  std::map<SettingId, int> before;
+  int moved = 0;
+  for (const screens::VideoRow& row : screens::VideoRows) {
+    before[row.setting] = Get(row.setting);
+    moved += detectedByMachine(row.setting) && Get(row.setting) != detected.GetInt(row.setting);
+  }
+  ASSERT_GT(moved, 5);
+  profile_->changed = false;
+  Click(650, 219);  // AutoDetect
+  screen_->Render(device_);
+  for (const screens::VideoRow& row : screens::VideoRows) {
+    if (row.setting == SettingId::FULLSCREEN) continue;
+    const int expected = detectedByMachine(row.setting) ? detected.GetInt(row.setting) : before[row.setting];
+    EXPECT_EQ(Get(row.setting), expected) << row.label;
+    EXPECT_EQ(RowLabel(row.rowIndex), std::string(row.label) + row.valueNames[expected]);
+  }
+  EXPECT_TRUE(profile_->changed) << "the showroom car is built again with the new detail";
+  EXPECT_TRUE(flow_.IsQueueEmpty()) << "the screen stays";
 }
 
 TEST_F(VideoOptionsScreenTest, RowIndicesWithoutARowChangeNoSetting) {
