@@ -81,7 +81,7 @@ void BM_StartUpToMainMenu(benchmark::State& state) {
     services.sleep = [](int) {};
     game::GameServices gameServices;
     gameServices.programFolder = folder;
-    auto application = std::make_unique<game::GameApplication>(services, "", gameServices);
+    auto application = std::make_unique<game::GameApplication>(services, gameServices);
     if (platform::Failed(application->Create()) || platform::Failed(application->RenderFrame())) {
       state.SkipWithError("the game did not start");
       break;

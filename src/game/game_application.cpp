@@ -25,9 +25,8 @@ using app::FloatSettingId;
 using app::SettingId;
 using app::StringSettingId;
 
-GameApplication::GameApplication(const app::GraphicsAppServices& services, const std::string& commandLineText,
-                                 GameServices gameServicesGiven)
-    : GraphicsApp(services), gameServices(std::move(gameServicesGiven)), commandLine(commandLineText) {
+GameApplication::GameApplication(const app::GraphicsAppServices& services, GameServices gameServicesGiven)
+    : GraphicsApp(services), gameServices(std::move(gameServicesGiven)) {
   programFolder = gameServices.programFolder.empty() ? app::GetExecutableFolder() : gameServices.programFolder;
 
   hardwareInfo = gameServices.machine ? std::make_unique<app::HardwareInfo>(*gameServices.machine)

@@ -82,9 +82,9 @@ struct GameServices {
 class GameApplication : public app::GraphicsApp {
  public:
   // Loads the settings (config.dat, else default_config.dat), the content list and a fresh player profile, and
-  // makes the sound system, the resource manager, the screen flow and the usage report. The command line is accepted and not interpreted.
-  GameApplication(const app::GraphicsAppServices& services, const std::string& commandLine,
-                  GameServices gameServices = {});
+  // makes the sound system, the resource manager, the screen flow and the usage report. The game takes no
+  // command-line arguments.
+  explicit GameApplication(const app::GraphicsAppServices& services, GameServices gameServices = {});
   ~GameApplication() override;
 
   intptr_t MsgProc(platform::WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam) override;
@@ -174,7 +174,6 @@ class GameApplication : public app::GraphicsApp {
   void SavePlayerProfile();
 
   GameServices gameServices;
-  std::string commandLine;
   std::string programFolder;
   platform::audio::Mixer* mixer = nullptr;
 

@@ -10,6 +10,7 @@
 #include "frontend/screen_ids.h"
 #include "frontend/showroom_scene.h"
 #include "game/race_frame.h"
+#include "render/scene/scene.h"
 #include "screens/garage_screen.h"
 #include "screens/practice_screen.h"
 #include "screens/profile_screen.h"
@@ -113,8 +114,9 @@ void GameApplication::DeleteFrontEnd() {
 }
 
 void GameApplication::UpdateIntroScene() {
-  // Without an intro scene (its file missing or unreadable) there is nothing to watch: the notice follows.
-  if (!showroomScene || showroomScene->scene == nullptr) {
+  // Without an intro scene (its file missing or unreadable leaves a scene with nothing in it) there is nothing to
+  // watch: the notice follows at once instead of five seconds of an empty picture.
+  if (!showroomScene || showroomScene->scene == nullptr || !showroomScene->scene->HasGeometry()) {
     if (screenFlow->IsQueueEmpty()) screenFlow->Request(gs::kDisclaimer, 0.0f);
     return;
   }
@@ -130,10 +132,8 @@ void GameApplication::UpdateDisclaimerScreen() {
     return;
   }
   guiContext->Update(GameWindow(), frameTime);
-  if (guiContext->accepted) {
-    if (screenFlow->IsQueueEmpty()) screenFlow->RequestBack(app::menu_screen::kFirstMenu, 0.0f);
-  } else if (guiContext->quit) {
-    quitRequested = true;
+  if (guiContext->accepted && screenFlow->IsQueueEmpty()) {
+    screenFlow->RequestBack(app::menu_screen::kFirstMenu, 0.0f);
   }
 }
 

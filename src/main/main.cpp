@@ -8,13 +8,8 @@
 #include "platform/os.h"
 #include "platform/window_system.h"
 
-int main(int argc, char** argv) {
-  std::string commandLine;
-  for (int index = 1; index < argc; ++index) {
-    if (!commandLine.empty()) commandLine += ' ';
-    commandLine += argv[index];
-  }
-
+// The game takes no command-line arguments.
+int main() {
   // Every data path of the game is relative to the executable's folder.
   const std::string folder = platform::ExecutableFolder();
   if (folder.empty() || !platform::SetCurrentFolder(folder)) {
@@ -34,7 +29,7 @@ int main(int argc, char** argv) {
 
   int exitCode = app::kExitCodeCreateFailed;
   {
-    auto application = std::make_unique<game::GameApplication>(services, commandLine);
+    auto application = std::make_unique<game::GameApplication>(services);
     if (platform::Succeeded(application->Create())) exitCode = application->Run();
   }
   return exitCode;

@@ -63,7 +63,7 @@ class GameApplicationDisplayTest : public ::testing::Test {
     services.sleep = [](int) {};  // a paused game's frames wait; the test does not
     GameServices game;
     game.programFolder = folder_.string() + "/";
-    app_ = std::make_unique<GameApplication>(services, "", game);
+    app_ = std::make_unique<GameApplication>(services, game);
     EXPECT_EQ(app_->Create(), platform::kOk);
     return *app_;
   }

@@ -115,6 +115,25 @@ TEST_F(GameApplicationTest, ADamagedConfigDatStartsTheGameAsAFirstRunAndIsKept) 
 }
 
 // A long frame counts as a twentieth of a second, for the play time and for the screen flow's delays alike.
+TEST_F(GameApplicationTest, WithoutAnIntroSceneTheNoticeComesAtOnceAndAcceptingItOpensTheMenus) {
+  GameApplication& game = Started();
+  app::ScreenFlow& flow = *game.GetScreenFlow();
+  ASSERT_FALSE(fs::exists(folder_ / "INTRO")) << "the folder has no intro";
+  int frames = 0;
+  while (flow.state != gs::kDisclaimer && frames < 10) {
+    Frames(1);
+    ++frames;
+  }
+  EXPECT_EQ(flow.state, gs::kDisclaimer) << "nothing to watch: the notice follows";
+  ASSERT_NE(game.GetGuiContext(), nullptr);
+  Frames(20);
+  EXPECT_EQ(flow.state, gs::kDisclaimer) << "the notice waits for Accept";
+  game.GetGuiContext()->accepted = true;
+  for (frames = 0; flow.state != gs::kMenus && frames < 100; ++frames) Frames(1);
+  EXPECT_EQ(flow.state, gs::kMenus);
+  EXPECT_FALSE(game.IsQuitRequested());
+}
+
 TEST_F(GameApplicationTest, FrameTimeIsClampedToATwentiethOfASecond) {
   GameApplication& game = Started();
   app::ScreenFlow& flow = *game.GetScreenFlow();

@@ -214,6 +214,41 @@ TEST_F(GameFrontEndTest, TheOptionsMenusEntriesLeadToTheirScreensAndEscapeComesB
     Frames(3);
     EXPECT_EQ(menus.current, index::kOptionsMenu);
   }
+  ClickAt(80, 580);  // Back
+  Frames(3);
+  EXPECT_EQ(menus.current, index::kMainMenu);
+  EXPECT_FALSE(game.IsQuitRequested());
+}
+
+TEST_F(GameFrontEndTest, EveryMenuScreensTitleBarIconsSwitchTheWindowToFullScreenAndBackAndQuitTheGame) {
+  const int32_t withIcons[] = {index::kMainMenu,   index::kVehicleClass, index::kPracticeRace, index::kGarage,
+                               index::kCareerRace, index::kContestRace,  index::kOptionsMenu,  index::kVideoOptions,
+                               index::kControlMenu, index::kAudioOptions};
+  for (const int32_t screen : withIcons) {
+    SCOPED_TRACE(screen);
+    GameApplication& game = AtTheMainMenu();
+    frontend::MenuManager& menus = *game.GetMenuManager();
+    // The showroom's glow and particle buffers live through a device reset, which the OpenGL device the game
+    // runs on allows; the null device refuses such a reset unless told otherwise.
+    harness_.graphics->lastDevice->SetRequireDefaultPoolReleased(false);
+    game.GetScreenFlow()->RequestBack(screen, 0.0f);
+    Frames(3);
+    ASSERT_EQ(menus.current, screen);
+    ClickAt(734, 22);  // the full-screen icon
+    Frames(2);
+    EXPECT_EQ(game.GetSettings()->GetInt(SettingId::FULLSCREEN), 1);
+    EXPECT_EQ(harness_.windows.GetWindowStyle(Window()), platform::window_style::kFullscreen);
+    ClickAt(734, 22);
+    Frames(2);
+    EXPECT_EQ(game.GetSettings()->GetInt(SettingId::FULLSCREEN), 0);
+    EXPECT_EQ(harness_.windows.GetWindowStyle(Window()), platform::window_style::kWindowed);
+    EXPECT_EQ(menus.current, screen) << "the switch keeps the screen";
+    EXPECT_FALSE(game.IsQuitRequested());
+    ClickAt(778, 22);  // the close icon
+    Frames(2);
+    EXPECT_TRUE(game.IsQuitRequested());
+    TearDown();
+  }
 }
 
 TEST_F(GameFrontEndTest, F9AndTheMusicFolderReachTheDesktopServicesTheGameRunsOn) {
@@ -619,6 +654,33 @@ TEST_F(GameFrontEndTest, AStuntStillScoringAtTheLineIsPaidAsTheHudCountsIt) {
     newer = label;
   }
   EXPECT_TRUE(shown) << "the results screen's cash earned is the HUD's";
+}
+
+TEST_F(GameFrontEndTest, RaceAgainLoadsTheSameRaceAfreshAndAStaleRaceRequestLeadsBackToTheMenus) {
+  GameApplication& game = AtTheMainMenu();
+  app::ScreenFlow& flow = *game.GetScreenFlow();
+  const race::RaceDefinition* race = RaceFromTheMenus();
+  ASSERT_NE(race, nullptr);
+  ASSERT_GT(RunUntil(gs::kRacing), 0);
+  const race::RaceSession* first = game.GetRaceSession();
+  ASSERT_NE(first, nullptr);
+  const int32_t entry = first->raceEntry;
+
+  // What Race Again on the results screen asks for.
+  flow.Request(gs::kRestartRace, 0.0f);
+  ASSERT_GT(RunUntil(gs::kRaceLoading), 0);
+  EXPECT_EQ(flow.parameter, entry);
+  ASSERT_GT(RunUntil(gs::kRacing), 0);
+  ASSERT_NE(game.GetRaceSession(), nullptr);
+  EXPECT_EQ(game.GetRaceSession()->raceEntry, entry);
+  EXPECT_EQ(frontend::FindRaceByParameter(*game.GetContentDatabase(), game.GetRaceSession()->raceEntry), race);
+
+  // A request for a race the lists no longer hold does not leave the player on a loading screen.
+  flow.Reset(gs::kRaceLoading, 0x7FFF0000, app::menu_screen::NoScreenChange);
+  ASSERT_GT(RunUntil(gs::kMenus), 0);
+  EXPECT_EQ(game.GetRaceSession(), nullptr);
+  EXPECT_NE(game.GetMenuManager()->Showroom(), nullptr);
+  EXPECT_FALSE(game.IsQuitRequested());
 }
 
 TEST_F(GameFrontEndTest, EscapeHeldInThePauseMenuResumesTheRaceAndDoesNotOpenTheMenuAgain) {

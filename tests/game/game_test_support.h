@@ -62,7 +62,7 @@ class GameFixture : public ::testing::Test {
     game.launcher = &launcher_;
     game.clipboard = &clipboard_;
     game.folderChooser = &folderChooser_;
-    app_ = std::make_unique<game::GameApplication>(services, "", std::move(game));
+    app_ = std::make_unique<game::GameApplication>(services, std::move(game));
     return *app_;
   }
   game::GameApplication& Started(const std::string& folder) {
