@@ -192,7 +192,7 @@ struct Session {
     game::GameServices gameServices;
     gameServices.programFolder = folder;
     gameServices.mixer = &mixer;
-    game = std::make_unique<BenchGame>(services, "", gameServices);
+    game = std::make_unique<BenchGame>(services, gameServices);
     if (platform::Failed(game->Create()) || game->Gl() == nullptr) return Fail("no OpenGL 3.3 device");
     Flow().Reset(gs::kEnterMenus, 0, app::menu_screen::kFirstMenu);
     for (int frame = 0; frame < kFrameBudget && Flow().state != gs::kMenus; ++frame) Frame();

@@ -140,7 +140,7 @@ class RaceFrameTest : public ::testing::Test {
     game.randomSeed = [] { return 7u; };
     game.controllerOpener = [](bool) -> std::unique_ptr<platform::input::Controller> { return nullptr; };
     game.machine = app::MachineFacts{1500, 1024, 64};
-    app_ = std::make_unique<RaceGame>(services, "", game);
+    app_ = std::make_unique<RaceGame>(services, game);
     ASSERT_EQ(app_->Create(), platform::kOk);
 
     app::Settings& settings = *app_->GetSettings();
