@@ -1,9 +1,11 @@
 // The OpenGL device on a real (virtual) display: transformed drawing and pixel centres, depth, buffers, resets,
 // presentation, validation, program caching and resource lifetimes, checked on read-back pixels.
+#include <algorithm>
 #include <cstring>
 #include <functional>
 
 #include "gl_fixture.h"
+#include "platform/math/math.h"
 
 namespace platform::gfx::testing {
 namespace {
@@ -384,6 +386,84 @@ TEST_F(GlDeviceTest, DrawsInARowUnderOneStateGoAsOneCallAndKeepTheirOwnPicture) 
   vertices->Release();
   indices->Release();
   texture->Release();
+}
+
+}  // namespace
+}  // namespace platform::gfx::testing
+
+namespace platform::gfx::testing {
+namespace {
+
+// With pass timing on, each pass books its GL draw calls and how many distinct set-ups (buffers, textures, render
+// and stage states) they had: draws apart only in their transforms share a set-up, any real state change does not.
+TEST_F(GlDeviceTest, PassTimingCountsTheDistinctSetUpsOfEachPassApartFromItsCalls) {
+  Texture* first = MakeSolidTexture(Argb(255, 255, 0, 0));
+  Texture* second = MakeSolidTexture(Argb(255, 0, 0, 255));
+  struct Case {
+    const char* name;
+    std::function<void(int rect)> before;  // runs before each of the four rectangles
+    uint64_t draws, setUps;
+  };
+  const Case cases[] = {
+      {"one texture, a new world matrix each", [&](int rect) {
+         device().SetTexture(0, first);
+         device().SetTransform(TransformState::World, platform::TranslationMatrix(Vec3{static_cast<float>(rect), 0, 0}));
+       }, 4, 1},
+      {"two textures taking turns", [&](int rect) { device().SetTexture(0, rect % 2 == 0 ? first : second); }, 4, 2},
+      {"blending switched on for the last",
+       [&](int rect) {
+         device().SetTexture(0, first);
+         device().SetRenderState(RenderState::AlphaBlendEnable, rect == 3);
+       }, 4, 2},
+      {"a texture stage state changed and set back",
+       [&](int rect) {
+         device().SetTexture(0, first);
+         device().SetTextureStageState(0, TextureStageState::AddressU,
+                                       rect == 1 ? TextureAddress::Clamp : TextureAddress::Wrap);
+       }, 4, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    gl().SetPassTiming(true);
+    gl().ClearPassTimes();
+    gl().MarkPass("drawing");
+    for (int rect = 0; rect < 4; ++rect) {
+      c.before(rect);
+      DrawScreenTexRect(static_cast<float>(rect * 16), 0, static_cast<float>(rect * 16 + 16), 64, 0xFFFFFFFF);
+    }
+    gl().MarkPass("after");
+    gl().SetPassTiming(false);
+    device().SetRenderState(RenderState::AlphaBlendEnable, false);
+    device().SetTextureStageState(0, TextureStageState::AddressU, TextureAddress::Wrap);
+    device().SetTransform(TransformState::World, platform::IdentityMatrix());
+    const auto& times = gl().PassTimes();
+    const auto drawing = std::find_if(times.begin(), times.end(),
+                                      [](const GlDevice::PassTime& time) { return time.pass == "drawing"; });
+    ASSERT_NE(drawing, times.end());
+    EXPECT_EQ(drawing->draws, c.draws);
+    EXPECT_EQ(drawing->setUps, c.setUps);
+  }
+  // Every pass counts its own set-ups: the same one drawn in two passes is booked to each.
+  gl().SetPassTiming(true);
+  gl().ClearPassTimes();
+  device().SetTexture(0, first);
+  for (const char* pass : {"one", "two", "one"}) {
+    gl().MarkPass(pass);
+    DrawScreenTexRect(0, 0, 64, 64, 0xFFFFFFFF);
+    DrawScreenTexRect(0, 0, 64, 64, 0xFFFFFFFF);
+  }
+  gl().MarkPass("after");
+  gl().SetPassTiming(false);
+  uint64_t setUps = 0, draws = 0;
+  for (const GlDevice::PassTime& time : gl().PassTimes()) {
+    setUps += time.setUps;
+    draws += time.draws;
+  }
+  EXPECT_EQ(draws, 6u);
+  EXPECT_EQ(setUps, 3u);
+  device().SetTexture(0, nullptr);
+  first->Release();
+  second->Release();
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "platform/gfx/gl_program_key.h"
@@ -108,6 +109,10 @@ class GlDevice : public StateDevice {
     double seconds = 0;
     uint64_t segments = 0, draws = 0, samples = 0;  // draws: GL draw calls
     uint64_t requests = 0;                          // the draws asked for
+    // Of the draw calls, how many distinct set-ups they had within each pass and target: the same buffers,
+    // textures, render and stage states. Draws sharing a set-up differ at most in transforms, material and lights,
+    // so this is what the calls could come down to if the game grouped its draws by set-up.
+    uint64_t setUps = 0;
   };
   void SetPassTiming(bool on);
   // Totals since timing was switched on or last cleared, in the order the pass and target were first seen.
@@ -249,6 +254,12 @@ class GlDevice : public StateDevice {
   std::string passTarget_;
   std::chrono::steady_clock::time_point segmentStart_;
   uint64_t segmentDraws_ = 0, segmentRequests_ = 0;
+  std::unordered_set<uint64_t> segmentSetUps_;
+  // Books a GL draw call's set-up to the running segment (nothing while timing is off).
+  void NoteSetUp(uint64_t vertexBuffer, uint64_t indexBuffer, GLenum mode, const Viewport& viewport,
+                 const std::array<uint32_t, kRenderStateCount>& renderStates,
+                 const std::array<std::array<uint32_t, kTextureStageStateCount>, kMaxTextureStages>& stageStates,
+                 const std::array<BaseTexture*, kMaxTextureStages>& textures, uint32_t fvf, uint32_t stride);
   GLuint samplesQuery_ = 0;
   std::vector<PassTime> passTimes_;
 };

@@ -571,6 +571,8 @@ void GlDevice::FlushDraws() {
   PendingDraws& p = pending_;
   if (p.counts.empty()) return;
   ++counters_.glDraws;
+  NoteSetUp(p.vertexBuffer, p.indexBuffer, p.mode, p.state.viewport, p.state.renderStates, p.state.stageStates,
+            p.state.textures, p.state.fvf, p.state.stride);
   if (p.counts.size() == 1) {
     glDrawElementsBaseVertex(p.mode, p.counts[0], p.indexType, p.offsets[0], p.baseVertices[0]);
   } else {
@@ -605,8 +607,8 @@ HResult GlDevice::DrawPrimitive(PrimitiveType type, uint32_t startVertex, uint32
   if (buffer == nullptr || buffer->IsLocked()) return kInvalidCall;
   if (!PrepareDraw(buffer->Name(), buffer->Serial(), stream.stride)) return kOk;
   ++counters_.glDraws;
-
-
+  NoteSetUp(buffer->Serial(), 0, PrimitiveOf(type), State().viewport, State().renderStates, State().stageStates,
+            State().textures, State().fvf, stream.stride);
   glDrawArrays(PrimitiveOf(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
   return kOk;
 }
@@ -672,8 +674,9 @@ HResult GlDevice::DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, c
   const GLuint buffer = StreamVertices(vertexData, static_cast<size_t>(count) * stride);
   if (!PrepareDraw(buffer, 0, stride)) return kOk;
   ++counters_.glDraws;
-
-
+  // Vertices from the game's memory: draws sharing a set-up could be joined by streaming them together.
+  NoteSetUp(0, 0, PrimitiveOf(type), State().viewport, State().renderStates, State().stageStates, State().textures,
+            State().fvf, stride);
   glDrawArrays(PrimitiveOf(type), 0, static_cast<GLsizei>(count));
   return kOk;
 }
@@ -698,8 +701,8 @@ HResult GlDevice::DrawIndexedPrimitiveUP(PrimitiveType type, uint32_t minVertexI
   if (!PrepareDraw(buffer, 0, stride)) return kOk;
   StreamIndices(indexData, static_cast<size_t>(count) * indexSize);
   ++counters_.glDraws;
-
-
+  NoteSetUp(0, 0, PrimitiveOf(type), State().viewport, State().renderStates, State().stageStates, State().textures,
+            State().fvf, stride);
   glDrawElements(PrimitiveOf(type), static_cast<GLsizei>(count), indexSize == 2 ? GL_UNSIGNED_SHORT : GL_UNSIGNED_INT,
                  nullptr);
   return kOk;

@@ -38,6 +38,30 @@ void GlDevice::SetPassTiming(bool on) {
   }
 }
 
+void GlDevice::NoteSetUp(uint64_t vertexBuffer, uint64_t indexBuffer, GLenum mode, const Viewport& viewport,
+                         const std::array<uint32_t, kRenderStateCount>& renderStates,
+                         const std::array<std::array<uint32_t, kTextureStageStateCount>, kMaxTextureStages>& stageStates,
+                         const std::array<BaseTexture*, kMaxTextureStages>& textures, uint32_t fvf, uint32_t stride) {
+  if (!passTiming_) return;
+  uint64_t hash = 14695981039346656037ull;  // FNV-1a over the set-up's bytes
+  auto add = [&hash](const void* data, size_t bytes) {
+    for (size_t i = 0; i < bytes; ++i) {
+      hash ^= static_cast<const unsigned char*>(data)[i];
+      hash *= 1099511628211ull;
+    }
+  };
+  add(&vertexBuffer, sizeof vertexBuffer);
+  add(&indexBuffer, sizeof indexBuffer);
+  add(&mode, sizeof mode);
+  add(&viewport, sizeof viewport);
+  add(renderStates.data(), sizeof renderStates);
+  add(stageStates.data(), sizeof stageStates);
+  add(textures.data(), sizeof textures);
+  add(&fvf, sizeof fvf);
+  add(&stride, sizeof stride);
+  segmentSetUps_.insert(hash);
+}
+
 void GlDevice::MarkPass(const char* name) {
   if (!passTiming_) return;
   PassBoundary();
@@ -64,6 +88,8 @@ void GlDevice::PassBoundary() {
   found->draws += counters_.glDraws - segmentDraws_;
   found->requests += counters_.draws - segmentRequests_;
   found->samples += samples;
+  found->setUps += segmentSetUps_.size();
+  segmentSetUps_.clear();
   passTarget_ = DescribeTarget();
   segmentDraws_ = counters_.glDraws;
   segmentRequests_ = counters_.draws;
