@@ -13,7 +13,8 @@
 //     --toggle-collect='*RunFrames*' build-rel/bench/bench_race_render --benchmark_filter=BM_RaceFrame/pass_timing:0
 // With RACE_RENDER_SOAK_SECONDS set, BM_RenderedSoak races on, drawing every frame, for that many seconds of the
 // game's time in RACE_RENDER_SOAK_STEP-second frames (0.05 unless given) and reports the resident memory after the
-// first lap (90 s) and at the end, the most it grew between, the heap in use and the bytes of the live textures:
+// first lap (90 s) and at the end, the most it grew between, the heap in use and held free, the resident memory
+// once the allocator has handed back what it held free, and the bytes of the live textures:
 //   RACE_RENDER_SOAK_SECONDS=600 build-rel/bench/bench_race_render --benchmark_filter=BM_RenderedSoak
 #include <benchmark/benchmark.h>
 
@@ -350,6 +351,8 @@ double EnvironmentSeconds(const char* name, double otherwise) {
 
 // Megabytes of the heap in use (the game's and the driver's allocations alike).
 double HeapMegabytes() { return static_cast<double>(mallinfo2().uordblks) / (1024.0 * 1024.0); }
+// Megabytes the allocator holds free inside the heap, which stay resident until trimmed.
+double HeapFreeMegabytes() { return static_cast<double>(mallinfo2().fordblks) / (1024.0 * 1024.0); }
 
 void BM_RenderedSoak(benchmark::State& state) {
   constexpr double kFirstLapSeconds = 90.0;
@@ -365,7 +368,7 @@ void BM_RenderedSoak(benchmark::State& state) {
   for (auto _ : state) {
     session.frameSeconds = step;
     const double start = session.clock;
-    double lapRss = 0, lapHeap = 0, lapTextures = 0, highest = 0;
+    double lapRss = 0, lapHeap = 0, lapHeapFree = 0, lapTextures = 0, highest = 0;
     long frames = 0;
     while (session.clock - start < seconds && session.Flow().state == gs::kRacing) {
       session.Frame();
@@ -374,6 +377,7 @@ void BM_RenderedSoak(benchmark::State& state) {
       if (session.clock - start < kFirstLapSeconds) {
         lapRss = rss;
         lapHeap = HeapMegabytes();
+        lapHeapFree = HeapFreeMegabytes();
         lapTextures = static_cast<double>(gl.TextureBytes()) / (1024.0 * 1024.0);
       } else {
         highest = std::max(highest, rss);
@@ -386,9 +390,19 @@ void BM_RenderedSoak(benchmark::State& state) {
     state.counters["rss_growth_after_first_lap_MB"] = highest > 0 ? highest - lapRss : 0;
     state.counters["heap_first_lap_MB"] = lapHeap;
     state.counters["heap_end_MB"] = HeapMegabytes();
+    state.counters["heap_free_first_lap_MB"] = lapHeapFree;
+    state.counters["heap_free_end_MB"] = HeapFreeMegabytes();
     state.counters["textures_first_lap_MB"] = lapTextures;
     state.counters["textures_end_MB"] = static_cast<double>(gl.TextureBytes()) / (1024.0 * 1024.0);
-    if (session.Flow().state != gs::kRacing) state.SkipWithError("the race stopped before the soak's end");
+    // What the allocator holds free but resident: handing it back shows how much of the growth is live memory
+    // (a leak, the game's or the driver's) and how much is churn the allocator kept.
+    malloc_trim(0);
+    state.counters["rss_after_trim_MB"] = StatusMegabytes("VmRSS");
+    if (session.Flow().state != gs::kRacing) {
+      const std::string why = "the race stopped before the soak's end, " + std::to_string(session.clock - start) +
+                              " s in (game state " + std::to_string(session.Flow().state) + ")";
+      state.SkipWithError(why.c_str());
+    }
   }
 }
 // Only when asked for: it runs for many minutes.
