@@ -124,5 +124,14 @@ TEST_F(HeadlessWindowSystemTest, AWindowOffTheXServerAssumesAWindowManager) {
   EXPECT_TRUE(HasWindowManager(nullptr));
 }
 
+TEST_F(HeadlessWindowSystemTest, BeforeADialogOpensSdlStopsHoldingThePointerOnPresses) {
+  SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "1");
+  ReleaseMouseCapture();
+  const char* capture = SDL_GetHint(SDL_HINT_MOUSE_AUTO_CAPTURE);
+  ASSERT_NE(capture, nullptr);
+  EXPECT_STREQ(capture, "0") << "a press over the window would keep the dialog from getting the mouse";
+  SDL_ResetHint(SDL_HINT_MOUSE_AUTO_CAPTURE);
+}
+
 }  // namespace
 }  // namespace platform
