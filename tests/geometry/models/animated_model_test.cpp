@@ -15,11 +15,12 @@ using geometry::AnimatedModel;
 class AnimatedModelTest : public model_test::ModelFixture {
  protected:
   std::unique_ptr<AnimatedModel> LoadWith(const std::string& clips, int frames, int framePercent = 0,
-                                          std::vector<int32_t> keyTimes = {}) {
-    EXPECT_TRUE(contentgen::WriteModelFile(folder_ + "part.MOD", model_test::TriangleModel(frames, framePercent, keyTimes)));
+                                          std::vector<int32_t> keyTimes = {}, const std::string& name = "part.MOD") {
+    // Each model gets its own file name: the manager shares a model loaded twice under one name.
+    EXPECT_TRUE(contentgen::WriteModelFile(folder_ + name, model_test::TriangleModel(frames, framePercent, keyTimes)));
     EXPECT_TRUE(contentgen::WriteContentFile(folder_ + "animation.dat", std::vector<uint8_t>(clips.begin(), clips.end())));
     auto animated = std::make_unique<AnimatedModel>(manager_.get(), settings_.get());
-    animated->Load(device_, folder_ + "part.MOD", "", "");
+    animated->Load(device_, folder_ + name, "", "");
     return animated;
   }
 };
@@ -45,7 +46,7 @@ TEST_F(AnimatedModelTest, ClipLinesMapFramesByTheFrameScaleOrKeyTimesAndKeysAtta
   ASSERT_NE(animated->ActiveState(), nullptr);  // loading plays clip 0 at its first frame
   EXPECT_EQ(animated->ActiveState()->frame, 5u);
 
-  auto keyed = LoadWith("RUN:5:6:30\n", 4, 0, {0, 2, 4, 6});
+  auto keyed = LoadWith("RUN:5:6:30\n", 4, 0, {0, 2, 4, 6}, "keyed.MOD");
   ASSERT_EQ(keyed->clips.size(), 1u);
   EXPECT_EQ(keyed->clips[0]->firstFrame, 3u);  // key 2 (time 4) + round(1.0)
   EXPECT_EQ(keyed->clips[0]->lastFrame, 3u);
