@@ -15,6 +15,9 @@ namespace {
 constexpr float kDegreesToRadians = 3.14159265f / 180.0f;
 constexpr float kPlaceLift = 20.0f;
 constexpr int kPathSearchBack = 40;
+// A nearest point that far farther from the car than the nearest point of the whole path lies on another
+// stretch of the circuit.
+constexpr float kFarStretch = 1000.0f;
 constexpr float kHeadingProbe = 10.0f;
 
 Vec3 Row(const Matrix4& m, int r) { return {m.m[r][0], m.m[r][1], m.m[r][2]}; }
@@ -181,12 +184,25 @@ void Vehicle::SetTransform(const Vec3& newPosition, const Matrix4& newRotation) 
   if (features) features->OnPlaced(*this);
 }
 
+bool Vehicle::ProjectNearPathIndex(const geometry::Path& path, const Vec3& point, geometry::PathProjection& out) const {
+  // The search starts a little behind the car's place on the race path, so a circuit that passes near itself
+  // puts the car back on its own stretch. A path numbered otherwise (a racing line run the other way round by
+  // a chicken opponent) has that stretch elsewhere: its nearest point overall is taken when the search from the
+  // race path's place ends far off.
+  const int start = pathIndex > static_cast<uint32_t>(kPathSearchBack) ? static_cast<int>(pathIndex) - kPathSearchBack : 0;
+  const bool hinted = path.ProjectPoint(point, out, 0, start);
+  if (start == 0) return hinted;
+  geometry::PathProjection whole;
+  if (!path.ProjectPoint(point, whole, 0, 0)) return hinted;
+  if (!hinted || platform::Length(whole.offset) + kFarStretch < platform::Length(out.offset)) out = whole;
+  return true;
+}
+
 void Vehicle::Reset(VehicleWorld& world, const geometry::Path* path) {
   collidable = false;
   if (path != nullptr) {
-    const int start = pathIndex > static_cast<uint32_t>(kPathSearchBack) ? static_cast<int>(pathIndex) - kPathSearchBack : 0;
     geometry::PathProjection first;
-    if (path->ProjectPoint(position, first, 0, start)) {
+    if (ProjectNearPathIndex(*path, position, first)) {
       const Vec3 ahead = path->PointAt(first.distance + kHeadingProbe);
       const Vec3 forward = Normalize(ahead - first.point);
       if (platform::Length(forward) > 0.5f) rotation = FrameLookingAlong(forward, {0, 1, 0});

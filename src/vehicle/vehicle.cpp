@@ -17,7 +17,6 @@ using platform::Length;
 namespace {
 constexpr float kGroundSearchDepth = 2000.0f;
 constexpr float kRespawnLift = 20.0f;
-constexpr int kRespawnSearchBack = 40;
 constexpr float kHullHeight = 10.0f;
 }  // namespace
 
@@ -197,9 +196,8 @@ StuntInputs Vehicle::MakeStuntInputs() const {
 void Vehicle::Respawn(VehicleWorld& world, const geometry::Path* path) {
   if (path == nullptr) return;
   if (stunts) stunts->Wipe();
-  const int start = pathIndex > static_cast<uint32_t>(kRespawnSearchBack) ? static_cast<int>(pathIndex) - kRespawnSearchBack : 0;
   geometry::PathProjection found;
-  if (!path->ProjectPoint(position, found, 0, start)) return;
+  if (!ProjectNearPathIndex(*path, position, found)) return;
   position = found.point + Vec3{0, kRespawnLift, 0};
   respawning = true;
   respawnTimer = 0;

@@ -24,6 +24,7 @@ class Settings;
 namespace geometry {
 class MeshModel;
 class Path;
+struct PathProjection;
 }
 namespace render {
 class ResourceManager;
@@ -121,6 +122,9 @@ class Vehicle {
   void UpdateSpeed();
   void SetTransform(const Vec3& newPosition, const Matrix4& newRotation);
   void Reset(VehicleWorld& world, const geometry::Path* path);
+  // The point of a path where Respawn and Reset put the car: nearest to point, searched from a little behind
+  // pathIndex unless that lands on another stretch of the circuit.
+  bool ProjectNearPathIndex(const geometry::Path& path, const Vec3& point, geometry::PathProjection& out) const;
   float GetRestHeight() const;
 
   // --- collisions (vehicle_collision.cpp) ---
