@@ -32,6 +32,21 @@ float BendAhead(const geometry::Path& path, float from, float to) {
   return path.BendAngleBetween(from, to);
 }
 
+// Projects a point on the path, searching from a distance on. On a closed path the search runs on past the
+// closing point into the next lap: a car near the end of a lap looks ahead onto the start of the next, and a
+// search stopped at the closing point would hand it a target just in front of its nose.
+void ProjectFrom(const geometry::Path& path, const Vec3& point, float from, geometry::PathProjection& out) {
+  path.ProjectPoint(point, out, from);
+  const float total = path.TotalLength();
+  if (!path.Closed() || !(total > 0) || from < total - 2 * (Tuning::kMaxLookAhead + Tuning::kBendWindow)) return;
+  geometry::PathProjection anywhere;
+  if (!path.ProjectPoint(point, anywhere, 0)) return;
+  // Only a point ahead of the search's start counts, up to half a lap on.
+  float ahead = anywhere.distance - from;
+  if (ahead < 0) ahead += total;
+  if (ahead < total / 2 && platform::Length(anywhere.offset) < platform::Length(out.offset)) out = anywhere;
+}
+
 Vec3 Horizontal(Vec3 v) { return {v.x, 0, v.z}; }
 
 float Heading(Vec3 v) { return std::atan2(v.x, v.z) * kDegreesPerRadian; }
@@ -110,7 +125,7 @@ void AIDriver::Steer(float dt) {
   const float s = here.distance;
   const float lead = WrapOnPath(*path, s + Tuning::kProjectionLead);
   geometry::PathProjection centre;
-  path->ProjectPoint(position, centre, lead);
+  ProjectFrom(*path, position, lead, centre);
   const Vec3 centreSide = PathSideVector(*path, static_cast<size_t>(centre.segment));
   const Vec3 fromCentre = position - centre.point;
   const float c = fromCentre.x * centreSide.x + fromCentre.z * centreSide.z;
@@ -127,7 +142,7 @@ void AIDriver::Steer(float dt) {
     look = look / lookLength * Tuning::kMaxLookAhead;
   }
   geometry::PathProjection ahead;
-  path->ProjectPoint(position + look, ahead, lead);
+  ProjectFrom(*path, position + look, lead, ahead);
   const float t = ahead.distance;
   const Vec3 aheadSide = PathSideVector(*path, static_cast<size_t>(ahead.segment));
 

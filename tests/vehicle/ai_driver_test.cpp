@@ -140,9 +140,9 @@ TEST(AIDriver, BrakesForBendsOnlyAtSpeed) {
     const char* label;
     float distance, mph;
     bool brakes;
-  } const cases[] = {{"straight road ahead", 0, 100, false},
-                     {"bend ahead", cornerStart - 1000, 100, true},
-                     {"slow enough for the bend", cornerStart - 1000, 70, false}};
+  } const cases[] = {{"straight road ahead", contentgen::test_world::Perimeter() - 600, 100, false},
+                     {"bend ahead", cornerStart - 300, 100, true},
+                     {"slow enough for the bend", cornerStart - 300, 70, false}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
     KinematicCar car = CarAt(c.distance, c.mph * kMph);
@@ -157,6 +157,22 @@ TEST(AIDriver, BrakesForBendsOnlyAtSpeed) {
     const float bend = Line()->BendAngleBetween(on.distance + 100, on.distance + 2000);
     EXPECT_GT(bend, 30.0f);
     EXPECT_FLOAT_EQ(driver.brake, std::min((bend - 30) / 20, 1.0f));
+  }
+}
+
+// Near the end of a lap the driver looks on across the finish onto the next lap: a car beside the line on the
+// last stretch of the straight, wide of the line where the line swings out for the next bend, aims well down the
+// road and runs on nearly straight, instead of turning sharply for a point on the line just in front of its nose.
+TEST(AIDriver, LooksAheadAcrossTheFinishOntoTheNextLap) {
+  RaceWithPath race(Line());
+  const float lap = contentgen::test_world::Perimeter();
+  for (const float before : {600.0f, 300.0f, 120.0f}) {
+    SCOPED_TRACE(before);
+    KinematicCar car = CarAt(lap - before, 100 * kMph);
+    car.position -= contentgen::test_world::InwardAt(lap - before) * 250.0f;  // toward the outside wall
+    AIDriver driver(&race, &car, false, Generator(1));
+    driver.Update(10, 0.01f);
+    EXPECT_LT(std::fabs(driver.steering), 0.3f);
   }
 }
 
