@@ -1,10 +1,12 @@
 // Every race of every race list of the built game folder, 200 simulated seconds each with a computer driver in
-// every car, counted by the race report's figures: per list the spins, time turned round, respawns and wall
-// contacts per car, and the racing goals missed (each missed goal is printed). The racing tests run one lap race
+// every car, counted by the race report's figures: per list the time turned round, respawns for every five laps
+// (worst car), wall contacts, cars short of their laps, the widest best-lap spread of one class in a lap race and
+// the racing goals missed (each missed goal is printed, then a summary line per list). The racing tests run one lap race
 // of each circuit the same way; this is the whole sweep, run by hand (bench_race_sweep) after a change to the
 // cars, the circuits or the physics.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -33,9 +35,11 @@ const std::string& GameFolder() {
 }
 
 void BM_RaceSweep(benchmark::State& state, const char* list) {
-  double cars = 0, spins = 0, spun = 0, respawns = 0, walls = 0, missed = 0, races = 0;
+  double cars = 0, spins = 0, spun = 0, respawns = 0, walls = 0, missed = 0, races = 0, unfinished = 0;
+  double carSeconds = 0, worstSpunShare = 0, worstRespawnRate = 0, worstSpread = 0;
   for (auto _ : state) {
-    cars = spins = spun = respawns = walls = missed = races = 0;
+    cars = spins = spun = respawns = walls = missed = races = unfinished = 0;
+    carSeconds = worstSpunShare = worstRespawnRate = worstSpread = 0;
     for (int index = 0;; ++index) {
       game::HeadlessRace race(GameFolder(), 1);
       std::string error;
@@ -54,9 +58,19 @@ void BM_RaceSweep(benchmark::State& state, const char* list) {
         spun += car.figures.spunSeconds;
         respawns += car.figures.respawns;
         walls += car.figures.wallContacts;
+        carSeconds += report.seconds;
+        worstSpunShare = std::max(worstSpunShare, static_cast<double>(car.figures.spunSeconds / report.seconds));
+        // Respawns for every five laps driven; a car that drove none counts as one lap.
+        const double laps = std::max<double>(static_cast<double>(car.figures.lapTimes.size()), 1.0);
+        worstRespawnRate = std::max(worstRespawnRate, car.figures.respawns * 5.0 / laps);
+        const bool needsLaps = report.type != "CHICKEN" || car.player;
+        if (needsLaps && car.knockedOutAt < 0 && static_cast<int32_t>(car.figures.lapTimes.size()) < report.laps) {
+          ++unfinished;
+        }
       }
       cars += static_cast<double>(figures.size());
       ++races;
+      if (report.type == "LAP") worstSpread = std::max(worstSpread, static_cast<double>(race_report::BestLapSpread(figures)));
       race_report::RaceGoals goals;
       goals.maxWallContacts = race_report::kWallContactsPerCar;
       const race_report::RaceFacts facts{report.race, report.type, report.laps, report.seconds};
@@ -70,11 +84,19 @@ void BM_RaceSweep(benchmark::State& state, const char* list) {
     state.SkipWithError("no races");
     return;
   }
+  std::fprintf(stderr,
+               "%s: %.0f races, turned round %.2f%% of the time (worst car %.2f%%), respawns per 5 laps worst car "
+               "%.2f, wall contacts %.0f, unfinished cars %.0f, best-lap spread %.1f%%, goals missed %.0f\n",
+               list, races, 100 * spun / carSeconds, 100 * worstSpunShare, worstRespawnRate, walls, unfinished,
+               100 * worstSpread, missed);
   state.counters["races"] = races;
   state.counters["spins_per_car"] = spins / cars;
-  state.counters["spun_s_per_car"] = spun / cars;
+  state.counters["spun_percent"] = 100 * spun / carSeconds;
   state.counters["respawns_per_car"] = respawns / cars;
+  state.counters["respawns_per_5_laps_worst"] = worstRespawnRate;
   state.counters["wall_contacts"] = walls;
+  state.counters["unfinished"] = unfinished;
+  state.counters["best_lap_spread_percent"] = 100 * worstSpread;
   state.counters["goals_missed"] = missed;
 }
 BENCHMARK_CAPTURE(BM_RaceSweep, CAREER, "CAREER")->Unit(benchmark::kSecond)->Iterations(1);

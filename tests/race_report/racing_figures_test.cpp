@@ -18,6 +18,7 @@ struct Frame {
   bool respawning = false;
   bool wrongWay = false;
   uint32_t contacts = 0;
+  float progress = 0;  // lap count plus the share of the lap driven
 };
 
 void Place(vehicle::Vehicle& car, const Frame& frame) {
@@ -29,6 +30,7 @@ void Place(vehicle::Vehicle& car, const Frame& frame) {
   car.respawning = frame.respawning;
   car.wrongWay = frame.wrongWay;
   car.trackContacts = frame.contacts;
+  car.progress = frame.progress;
 }
 
 // Plays frames after a countdown frame; returns the car's figures.
@@ -99,6 +101,25 @@ TEST(RacingFigures, LapsAreTimedFromTheStartSignalAndTheLineCrossingBehindTheGri
   EXPECT_EQ(CarFigures{}.BestLap(), 0.0f);
 }
 
+TEST(RacingFigures, ACarRacingTheOtherWayRoundClosesALapEachTimeItCrossesTheLineBackwards) {
+  // A chicken opponent's lap count never rises: its place on the lap runs down from the line and wraps.
+  auto at = [](float progress, bool respawning = false) {
+    Frame frame{0, 50, -1, respawning};
+    frame.progress = progress;
+    return frame;
+  };
+  const Frame countdown = at(-0.02f);
+  std::vector<Frame> frames = Join({Repeat(at(-0.3f), 10), Repeat(at(-0.8f), 10), Repeat(at(-0.1f), 10),
+                                    Repeat(at(-0.5f), 10), Repeat(at(-0.9f), 10), Repeat(at(-0.2f), 5)});
+  CarFigures figures = Play(frames, true, countdown);
+  ASSERT_EQ(figures.lapTimes.size(), 2u);
+  EXPECT_NEAR(figures.lapTimes[0], 2.1f, 1e-3);  // from the start signal, a frame before the first
+  EXPECT_NEAR(figures.lapTimes[1], 3.0f, 1e-3);
+  // Put back on the track behind the line is no lap.
+  figures = Play({at(-0.9f), at(-0.1f, true), at(-0.1f)}, true, countdown);
+  EXPECT_TRUE(figures.lapTimes.empty());
+}
+
 TEST(RacingFigures, RespawnsWrongWayAndWallContactsCountFromTheStart) {
   Frame countdown{0, 0, -1};
   countdown.contacts = 7;  // bumps on the grid are not the race's
@@ -148,6 +169,11 @@ TEST(RacingFigures, GoalsNameEveryCarAndClassThatMissesThem) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
+    if (c.race.type == "LAP") {
+      // The spread the goal holds to, as the sweep reports it: widest of any class.
+      const float spread = BestLapSpread(c.cars);
+      EXPECT_EQ(spread > goals.bestLapSpread, std::string(c.name) == "a procession in one class") << spread;
+    }
     const auto missed = MissedGoals(c.race, c.cars, c.knockedOut, goals);
     EXPECT_EQ(missed.size(), c.missed);
     for (const std::string& line : missed) EXPECT_FALSE(line.empty());

@@ -28,6 +28,7 @@ void FigureKeeper::Observe(const std::vector<vehicle::Vehicle*>& racing, double 
       watch.contactsAtStart = car.trackContacts;
       watch.highestLap = car.lapCount;
       watch.wasRespawning = car.respawning;
+      watch.lastFraction = car.progress - std::floor(car.progress);
       continue;
     }
     if (!watch.started) {
@@ -41,7 +42,16 @@ void FigureKeeper::Observe(const std::vector<vehicle::Vehicle*>& racing, double 
     if (car.wrongWay != reversed_[i]) figures.wrongWaySeconds += dt;
 
     // Laps: a new highest lap closes one. Crossing the line from behind the grid (lap -1 to 0) only starts it.
-    if (car.lapCount > watch.highestLap) {
+    // A car racing the other way round never counts a lap up: its lap closes when its place on the circuit
+    // wraps from just past the line to just before it.
+    if (reversed_[i]) {
+      const float fraction = car.progress - std::floor(car.progress);
+      if (watch.lastFraction < 0.25f && fraction > 0.75f && !car.respawning) {
+        figures.lapTimes.push_back(static_cast<float>(now - watch.lapStart));
+        watch.lapStart = now;
+      }
+      watch.lastFraction = fraction;
+    } else if (car.lapCount > watch.highestLap) {
       if (car.lapCount >= 1 && !reversed_[i]) figures.lapTimes.push_back(static_cast<float>(now - watch.lapStart));
       watch.lapStart = now;
       watch.highestLap = car.lapCount;
@@ -75,6 +85,28 @@ std::string Line(const char* format, size_t car, double a, double b) {
 
 }  // namespace
 
+namespace {
+
+// Per class, the fastest and the slowest best lap.
+std::map<int32_t, std::pair<float, float>> BestLapRanges(const std::vector<CarFigures>& figures) {
+  std::map<int32_t, std::pair<float, float>> byClass;
+  for (const CarFigures& car : figures) {
+    const float best = car.BestLap();
+    if (best <= 0) continue;
+    auto [it, fresh] = byClass.try_emplace(car.carClass, best, best);
+    if (!fresh) it->second = {std::min(it->second.first, best), std::max(it->second.second, best)};
+  }
+  return byClass;
+}
+
+}  // namespace
+
+float BestLapSpread(const std::vector<CarFigures>& figures) {
+  float spread = 0;
+  for (const auto& [carClass, range] : BestLapRanges(figures)) spread = std::max(spread, range.second / range.first - 1);
+  return spread;
+}
+
 std::vector<std::string> MissedGoals(const RaceFacts& race, const std::vector<CarFigures>& figures,
                                      const std::vector<bool>& knockedOut, const RaceGoals& goals) {
   std::vector<std::string> missed;
@@ -102,14 +134,7 @@ std::vector<std::string> MissedGoals(const RaceFacts& race, const std::vector<Ca
     }
   }
   if (race.type == "LAP") {
-    std::map<int32_t, std::pair<float, float>> byClass;  // fastest and slowest best lap
-    for (const CarFigures& car : figures) {
-      const float best = car.BestLap();
-      if (best <= 0) continue;
-      auto [it, fresh] = byClass.try_emplace(car.carClass, best, best);
-      if (!fresh) it->second = {std::min(it->second.first, best), std::max(it->second.second, best)};
-    }
-    for (const auto& [carClass, range] : byClass) {
+    for (const auto& [carClass, range] : BestLapRanges(figures)) {
       if (range.second > range.first * (1 + goals.bestLapSpread)) {
         missed.push_back(Line("class %zu best laps run from %.2f s to %.2f s", static_cast<size_t>(carClass),
                               range.first, range.second));

@@ -18,7 +18,7 @@ struct CarFigures {
   float wrongWaySeconds = 0;    // time the car was flagged driving the wrong way
   int32_t respawns = 0;         // times the car was put back on the track
   uint32_t wallContacts = 0;    // hull points that touched the track (walls, ramp sides), counted per step
-  std::vector<float> lapTimes;  // seconds of every lap completed, the first from the start signal
+  std::vector<float> lapTimes;  // seconds of every lap completed (either way round), the first from the start signal
   float BestLap() const;        // the fastest of lapTimes, 0 when none
 };
 
@@ -45,8 +45,8 @@ class FigureKeeper {
     uint32_t contactsAtStart = 0;
     bool wasRespawning = false;
     bool inSpin = false;
-    float settled = 0;
-    platform::Vec3 lastPos;  // seconds the spin condition has been clear
+    float lastFraction = 0;  // the car's share of a lap at the last frame
+    float settled = 0;  // seconds the spin condition has been clear
   };
   std::vector<const vehicle::Vehicle*> cars_;
   std::vector<bool> reversed_;
@@ -73,6 +73,9 @@ struct RaceFacts {
   int32_t laps = 0;
   float seconds = 0;
 };
+// The widest spread of best laps among cars of one class, as a share of the fastest (0.1 is 10%); cars without
+// a lap are left out.
+float BestLapSpread(const std::vector<CarFigures>& figures);
 // One line per goal missed, naming the car (by its index in figures) and the figure; empty when all are met.
 // knockedOut: per car, whether a knock-out took it out (it need not finish).
 std::vector<std::string> MissedGoals(const RaceFacts& race, const std::vector<CarFigures>& figures,
