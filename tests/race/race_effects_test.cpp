@@ -247,7 +247,7 @@ TEST_F(RaceEffects, LockedBrakesStopTheCarOnTheRoadAndSlideItMuchFartherOnTheGra
   for (Vehicle* car : race.Racers()) {
     if (car != player) Place(race, *car, world::Perimeter() / 2, 0, 0);
   }
-  // From 34 mph: along the south straight's road, and diagonally across the infield park's grass from its
+  // From 28 mph: along the south straight's road, and diagonally across the infield park's grass from its
   // south-west corner, passing north of its pond.
   auto stop = [&](bool grass, float& seconds) {
     if (grass) {
@@ -259,7 +259,7 @@ TEST_F(RaceEffects, LockedBrakesStopTheCarOnTheRoadAndSlideItMuchFartherOnTheGra
       Place(race, *player, 0, 0, 0);
     }
     Frames(0.2f);
-    Launch(*player, 600);
+    Launch(*player, 500);
     const Vec3 from = player->position;
     Key(race::kActionBrake, true);
     seconds = 0;
@@ -304,7 +304,9 @@ TEST_F(RaceEffects, JumpOverTheRampShowsTheAirStuntOnTheHudAndBanksItWithTheSucc
       landingShake = player->shake;
     }
   };
-  Place(race, *player, world::RampStart() - 1800, 0, 0);
+  // Out of the last corner onto the straight at 57 mph, the ramp just ahead.
+  Place(race, *player, world::RampStart() - 350, 0, 0);
+  Launch(*player, 1000);
   Key(race::kActionAccelerate, true);
   std::vector<std::string> lines;  // the first stunt line of the HUD, each time it changes
   int joltsBeforeLanding = 0;

@@ -14,10 +14,11 @@ namespace {
 // Straights in driving order from the start, which lies on the warehouse street up from the quay.
 enum Straight { kEastWarehouses, kWharf, kYardIn, kYard, kYardOut, kNorthWarehouses, kOldQuay, kQuay };
 
-// The yard bay is tight; the harbour corners sweep.
+// The harbour corners sweep; the road dips into the yard bay and out again in shallow kinks a driver takes
+// nearly flat out (a bay of right-angle turns spun the cars that reached it at speed).
 const std::vector<TrackCorner> kCorners = {
-    {5000, 2500, 2000}, {1200, 2500, 800},   {1200, 700, 800},  {-1600, 700, 800},
-    {-1600, 2500, 800}, {-5000, 2500, 2000}, {-5000, -2500, 2000}, {5000, -2500, 2000},
+    {5000, 2500, 2000}, {2000, 2500, 1200},  {800, 1600, 1200},      {-800, 1600, 1200},
+    {-2000, 2500, 1200}, {-5000, 2500, 2000}, {-5000, -2500, 2000}, {5000, -2500, 2000},
 };
 constexpr float kWaterLevel = -60;
 constexpr float kQuayZ = -2500;
@@ -48,6 +49,7 @@ TrackDesign BuildDocksTrack() {
   };
   // The loading ramp sits halfway along the quay, with half the quay to land on either way round.
   const Hump ramp{at(kQuay, 0.5f) - 340, 300, 80, 300, 80};
+  const std::pair<float, float> rampGuard{ramp.start - 300, ramp.End() + 300};
 
   auto style = [&](float d) {
     SectionStyle s;
@@ -63,6 +65,8 @@ TrackDesign BuildDocksTrack() {
       s.right = {m.roughRoad, m.stone, 70, false};  // the quay edge: a low wall, then the water
       s.left.wall = m.shopfront;
     }
+    // Beside the ramp the quay wall stands above the ramp's deck.
+    if (d >= rampGuard.first && d < rampGuard.second) s.right.wallHeight = 150;
     if (within(d, kQuay, 0.62f, 0.8f)) s.road = m.tramRails;  // the gantry crane's rails
     if (within(d, kEastWarehouses, 0.65f, 0.9f)) s.road = m.roughRoad;
     if (within(d, kEastWarehouses, 0, 1)) s.left.verge = m.grass;
@@ -88,6 +92,8 @@ TrackDesign BuildDocksTrack() {
                       {kWharf, 0.25f}, {kWharf, 0.75f}, {kOldQuay, 0.45f}, {kOldQuay, 0.55f}}) {
     breaks.push_back(at(s, f));
   }
+  breaks.push_back(rampGuard.first);
+  breaks.push_back(rampGuard.second);
   b.BuildRoad(style, breaks, {});
   b.AddRamp(ramp, m.ramp, m.rampSide);
   {
@@ -136,7 +142,7 @@ TrackDesign BuildDocksTrack() {
   b.StartGroup();
   int box = 0;
   for (float x : {-920.0f, -420.0f, 80.0f}) {
-    for (float z = 1500; z <= 3400; z += 120) {
+    for (float z = 3300; z <= 4400; z += 120) {
       const int stack = 1 + static_cast<int>(Speckle(static_cast<uint32_t>(x + 5000), static_cast<uint32_t>(z)) % 3);
       b.AddBlock({Vec3{x, 0, z}, {x + 480, 0, z}, {x + 480, 0, z + 96}, {x, 0, z + 96}}, 0, 102.0f * stack,
                  m.container, m.container, boxColours[static_cast<size_t>(box++) % boxColours.size()]);

@@ -15,10 +15,11 @@ namespace {
 // Straights of the loop, in driving order from the start.
 enum Straight { kAvenue, kEastStreet, kOldTownWest, kOldTownNorth, kBoulevard, kWestStreet };
 
-// Bends as wide as the blocks allow: the old-town jog is two quick bends, the corners of the grid sweep.
+// Bends as wide as the blocks allow: the old-town jog cuts across the grid in two sweeping diagonals (square
+// turns there spun the cars that reached them at speed), the corners of the grid sweep.
 const std::vector<TrackCorner> kCorners = {
-    {5000, -3000, 1800}, {5000, 1000, 1400}, {2000, 1000, 1400},
-    {2000, 4000, 1500},  {-5000, 4000, 2400}, {-5000, -3000, 2400},
+    {5000, -3000, 1800}, {5000, 0, 2000},    {3200, 1800, 2000},
+    {2200, 4000, 1500},  {-5000, 4000, 2400}, {-5000, -3000, 2400},
 };
 
 }  // namespace
@@ -121,18 +122,18 @@ TrackDesign BuildDowntownTrack() {
 
   // The plaza beyond the old town: paving, a fountain pool and an ice rink, closed by two blocks.
   b.StartGroup();
-  b.AddFlat(m.paving, 2560, 1560, 6400, 5600, 0);
+  b.AddFlat(m.paving, 4000, 2000, 6400, 5600, 0);
   for (int k = 0; k < 8; ++k) {
     // The pool: an octagon of water inside a stone rim.
     const float a0 = platform::kPi * k / 4, a1 = platform::kPi * (k + 1) / 4;
-    const Vec3 centre{3900, 0.5f, 3000};
+    const Vec3 centre{4700, 0.5f, 4500};
     const Vec3 p0 = centre + Vec3{std::cos(a0), 0, std::sin(a0)} * 520, p1 = centre + Vec3{std::cos(a1), 0, std::sin(a1)} * 520;
     b.AddTriangle(m.water, {centre, p1, p0}, {{{0, 0}, {1, 1}, {1, 0}}}, {0, 1, 0});
     b.AddQuad(m.stone, {p0, p1, p1 + Vec3{0, 24, 0}, p0 + Vec3{0, 24, 0}}, {{{0, 0}, {3, 0}, {3, 0.2f}, {0, 0.2f}}},
               ((p0 + p1) * 0.5f - centre));
   }
-  b.AddFlat(m.ice, 4700, 1900, 6100, 3700, 0.5f);
-  b.AddBlock({Vec3{2560, 0, 5600}, {6400, 0, 5600}, {6400, 0, 6400}, {2560, 0, 6400}}, 0, 700, m.facade, m.roof,
+  b.AddFlat(m.ice, 4600, 2300, 6100, 3700, 0.5f);
+  b.AddBlock({Vec3{4000, 0, 5600}, {6400, 0, 5600}, {6400, 0, 6400}, {4000, 0, 6400}}, 0, 700, m.facade, m.roof,
              {0.9f, 0.8f, 0.7f});
   b.AddBlock({Vec3{6400, 0, 1000}, {7200, 0, 1000}, {7200, 0, 6400}, {6400, 0, 6400}}, 0, 1100, m.facade, m.roof,
              {0.8f, 0.85f, 0.95f});
@@ -153,14 +154,14 @@ TrackDesign BuildDowntownTrack() {
       ++lamp;
     }
   }
-  b.AddFlare("FLARE_WHITE1", {3900, 120, 3000});
+  b.AddFlare("FLARE_WHITE1", {4700, 120, 4500});
   for (int k = 0; k < 3; ++k) {
     const float d = at(kEastStreet, 0.2f + 0.3f * static_cast<float>(k));
     b.AddFlare("FLARE_RED" + std::to_string(k + 1),
                b.Loop().CentreAt(d) - b.Loop().LeftAt(d) * (widths.wall - 10) + Vec3{0, 110, 0});
   }
   b.AddFlare("FLARE_YELLOW1", b.Loop().CentreAt(kicker.start) + Vec3{0, 120, 0});
-  b.AddSound("SOUNDFOUNTAIN", {3900, 40, 3000}, TrackSoundFile(TrackSound::kFountain), 2800, 230);
+  b.AddSound("SOUNDFOUNTAIN", {4700, 40, 4500}, TrackSoundFile(TrackSound::kFountain), 2800, 230);
   b.AddSound("SOUNDWORKS", b.Loop().CentreAt(at(kEastStreet, 0.5f)), TrackSoundFile(TrackSound::kWorks), 1600, 200);
   b.AddSound("SOUNDTRAFFIC", b.Loop().CentreAt(at(kAvenue, 0.5f)), TrackSoundFile(TrackSound::kTraffic), 3000, 160);
   b.AddRacingLine("AIPATH1");

@@ -76,7 +76,8 @@ Vec3 InwardAt(float distance) {
   return {-heading.z, 0, heading.x};
 }
 
-float RampStart() { return kStraightX / 2 + kArc + kStraightZ + kArc + kStraightX / 2 - kRampUpLength; }
+// Early on the north straight, so a car lands with the rest of the straight to settle before the corner.
+float RampStart() { return kStraightX / 2 + kArc + kStraightZ + kArc + 400; }
 
 float RacingLineOffset(float distance) {
   // Every corner turns left; the line swings out through each one, from a wide entry to a wide exit.
@@ -259,9 +260,10 @@ ColMeshBlock BuildRamp() {
   for (int i = 0; i < kRows; ++i) {
     float d = RampStart() + along[i];
     Vec3 centre = CentreAt(d), inward = InwardAt(d);
-    rows.push_back(block.AddVertex(centre - inward * (kRoadWidth / 2) + Vec3{0, height[i], 0}));
+    // Wall to wall, so no car catches the ramp with the wheels of one side only and rolls.
+    rows.push_back(block.AddVertex(centre - inward * kWallOffset + Vec3{0, height[i], 0}));
     for (int lane = 1; lane <= kRoadLanes; ++lane)
-      block.AddVertex(centre + inward * (-kRoadWidth / 2 + kRoadWidth * static_cast<float>(lane) / kRoadLanes) +
+      block.AddVertex(centre + inward * (-kWallOffset + 2 * kWallOffset * static_cast<float>(lane) / kRoadLanes) +
                       Vec3{0, height[i], 0});
   }
   for (int i = 0; i + 1 < kRows; ++i)

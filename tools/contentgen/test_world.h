@@ -14,7 +14,7 @@ namespace contentgen {
 namespace test_world {
 constexpr float kHalfWidthX = 4000;      // centreline rectangle half extents
 constexpr float kHalfWidthZ = 3000;
-constexpr float kCornerRadius = 1500;
+constexpr float kCornerRadius = 2200;  // wide enough to take at the speed a driver brakes down to
 constexpr float kRoadWidth = 600;
 constexpr float kKerbWidth = 40;         // each side, rising to kKerbHeight in the middle
 constexpr float kKerbHeight = 4;
@@ -23,15 +23,15 @@ constexpr float kWallHeight = 150;
 constexpr float kWallOffset = kRoadWidth / 2 + kKerbWidth + kVergeWidth;  // centreline to each wall
 constexpr float kRacingLineOffset = 250;  // the racing line's swing toward the outside wall through a corner
 constexpr float kSampleStep = 40;        // distance between cross-sections
-constexpr float kRampRise = 48;          // jump ramp on the north straight, across the whole road
+constexpr float kRampRise = 48;          // jump ramp on the north straight, from wall to wall
 constexpr float kRampUpLength = 480;
 constexpr float kRampTopLength = 120;
 constexpr float kRampDownLength = 240;
 constexpr float kPondRadius = 600;       // water in the infield park
 constexpr float kPondCentreX = -1500;
 constexpr float kPondCentreZ = 0;
-constexpr float kParkHalfX = 3000;       // infield grass grid
-constexpr float kParkHalfZ = 2000;
+constexpr float kParkHalfX = 2900;       // infield grass grid, inside the inner wall of the corners
+constexpr float kParkHalfZ = 1900;
 
 // Material slots of the file, in order; names begin with the surface the race maps them to.
 enum Material : int16_t { kPave, kDirt, kGrass, kCobble, kWater, kWall, kKerb, kRamp, kMaterialCount };

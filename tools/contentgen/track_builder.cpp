@@ -255,7 +255,9 @@ void TrackBuilder::AddRamp(const Hump& ramp, int16_t topMaterial, int16_t sideMa
   StartGroup();
   const float rows[4] = {ramp.start, ramp.start + ramp.up, ramp.start + ramp.up + ramp.top, ramp.End()};
   const float size = materials_[static_cast<size_t>(topMaterial)].uvSize;
-  const float r = widths_.road;
+  // Wall to wall: a ramp narrower than the street leaves an edge that throws a car with only one side's wheels
+  // on it onto its roof.
+  const float r = widths_.wall;
   auto at = [&](int row, float offset, bool top) {
     const float d = rows[row];
     const float lift = top ? ramp.HeightAt(d) : 0.0f;

@@ -98,7 +98,8 @@ class TrackBuilder {
                  const std::vector<Hump>& humps);
   // Road height at a distance: humps and ramps.
   float SurfaceHeight(float distance) const;
-  // A kicker across the road: up, level and down slopes, its sides walls of sideMaterial.
+  // A kicker across the street from wall to wall: up, level and down slopes, its sides of sideMaterial against
+  // the walls.
   void AddRamp(const Hump& ramp, int16_t topMaterial, int16_t sideMaterial);
   // An axis-free box standing on the ground: four walls and a roof, each of its own material (-1: left out).
   // Corners go around its foot counter-clockwise seen from above.

@@ -28,6 +28,8 @@ struct SampleCar {
   float redline = 6500;
   int gears = 5;
   std::vector<double> gearRatios;  // reverse, neutral, first, ...
+  // With the top gear and the redline it sets the top speed, 100-115 mph for the sample cars: short enough that a
+  // driver braking for a bend gets down to cornering speed within the stretch of road it looks ahead over.
   double finalDrive = 3.5;
   bool turbo = false;
   float tyreRadius = 12;
