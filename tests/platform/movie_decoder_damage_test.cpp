@@ -1,5 +1,5 @@
-// Damaged and unusual movies: a recording whose header promises more frames than were written, a movie whose
-// only stream is not video, and frames too large for the game.
+// Damaged and unusual movies: a recording whose header promises more frames than were written, header chunks
+// whose sizes run past what holds them, a movie whose only stream is not video, and frames too large for the game.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -69,6 +69,46 @@ TEST(MovieDecoderDamage, ACutRecordingPlaysWhatItHoldsAndRefusesTheRest) {
     if (step.decodes) {
       EXPECT_EQ(CentreTexel(texels, 8, 6), contentgen::MovieFrameColour(step.frame)) << "frame " << step.frame;
     }
+  }
+}
+
+void SetChunkSize(std::vector<char>& bytes, const char* id, uint32_t size) {
+  const auto at = std::search(bytes.begin(), bytes.end(), id, id + 4);
+  ASSERT_NE(at, bytes.end()) << id;
+  for (int i = 0; i < 4; ++i) at[4 + i] = static_cast<char>(size >> (8 * i));
+}
+
+// A header chunk is allocated by its declared size before it is read, so a size running past the list or file
+// holding it is refused outright.
+TEST(MovieDecoderDamage, HeaderChunksRunningPastWhatHoldsThemAreRefused) {
+  contentgen::MovieSpec spec;
+  spec.width = 8;
+  spec.height = 6;
+  spec.frameCount = 12;
+  const std::string source = ScratchFile("whole.avi");
+  ASSERT_TRUE(contentgen::WriteTestPatternMovie(source, spec));
+  const std::vector<char> whole = ReadBytes(source);
+  const struct {
+    const char* what;
+    const char* chunk;
+    uint32_t size;
+  } cases[] = {
+      {"a text tag claiming 1.8 GB", "ISFT", 0x6E6E6E6Eu},
+      {"the stream header claiming more than the file", "strh", 0x00100000u},
+      {"the stream format running past its list, not the file", "strf", 4200},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<char> bytes = whole;
+    SetChunkSize(bytes, c.chunk, c.size);
+    const std::string path = ScratchFile("damaged_header.avi");
+    WriteBytes(path, bytes);
+    platform::movie::MovieDecoder decoder;
+    std::string error;
+    EXPECT_FALSE(decoder.Open(path, error));
+    EXPECT_FALSE(error.empty());
+    std::vector<uint8_t> texels;
+    EXPECT_FALSE(decoder.DecodeFrame(0, texels));
   }
 }
 
