@@ -18,39 +18,8 @@ using contentgen::ScnFile;
 using gfx::TextureStageState;
 using scene_test::Material;
 using scene_test::Square;
-
-struct StageDraw {
-  gfx::BaseTexture* textures[3] = {};
-  uint32_t colorOp[3] = {}, texCoordIndex[3] = {}, transformFlags[3] = {};
-  platform::Matrix4 texture0;
-};
-
-class StageRecorder : public gfx::NullDevice {
- public:
-  using NullDevice::NullDevice;
-  platform::HResult DrawIndexedPrimitive(gfx::PrimitiveType type, uint32_t minIndex, uint32_t numVertices,
-                                         uint32_t startIndex, uint32_t primitiveCount) override {
-    StageDraw draw;
-    for (uint32_t stage = 0; stage < 3; ++stage) {
-      GetTexture(stage, &draw.textures[stage]);
-      if (draw.textures[stage] != nullptr) draw.textures[stage]->Release();  // only compared, never used
-      GetTextureStageState(stage, TextureStageState::ColorOp, draw.colorOp[stage]);
-      GetTextureStageState(stage, TextureStageState::TexCoordIndex, draw.texCoordIndex[stage]);
-      GetTextureStageState(stage, TextureStageState::TextureTransformFlags, draw.transformFlags[stage]);
-    }
-    GetTransform(gfx::TransformState::Texture0, draw.texture0);
-    draws.push_back(draw);
-    return NullDevice::DrawIndexedPrimitive(type, minIndex, numVertices, startIndex, primitiveCount);
-  }
-  // The draws with that texture on stage 0.
-  std::vector<StageDraw> With(const gfx::BaseTexture* stage0) const {
-    std::vector<StageDraw> out;
-    for (const StageDraw& draw : draws)
-      if (draw.textures[0] == stage0) out.push_back(draw);
-    return out;
-  }
-  std::vector<StageDraw> draws;
-};
+using scene_test::StageDraw;
+using scene_test::StageRecorder;
 
 class SceneStageRulesTest : public scene_test::SceneFixture {
  protected:

@@ -12,6 +12,8 @@
 #include "contentgen/scn_writer.h"
 #include "render/resources/image_test_support.h"
 #include "render/resources/resource_manager.h"
+#include "platform/gfx/null_graphics.h"
+#include "platform/math/math.h"
 #include "render/scene/scene.h"
 
 namespace scene_test {
@@ -69,6 +71,42 @@ class SceneFixture : public render_test::NullDeviceFixture {
   app::HardwareInfo hardware_;
   std::unique_ptr<app::Settings> settings_;
   std::unique_ptr<render::ResourceManager> manager_;
+};
+
+// What one indexed draw had bound: the textures and a few states of the first three stages, and the texture
+// transform of stage 0.
+struct StageDraw {
+  platform::gfx::BaseTexture* textures[3] = {};
+  uint32_t colorOp[3] = {}, texCoordIndex[3] = {}, transformFlags[3] = {};
+  platform::Matrix4 texture0;
+};
+
+// A null device that records the stage set-up of every indexed draw.
+class StageRecorder : public platform::gfx::NullDevice {
+ public:
+  using NullDevice::NullDevice;
+  platform::HResult DrawIndexedPrimitive(platform::gfx::PrimitiveType type, uint32_t minIndex, uint32_t numVertices,
+                                         uint32_t startIndex, uint32_t primitiveCount) override {
+    StageDraw draw;
+    for (uint32_t stage = 0; stage < 3; ++stage) {
+      GetTexture(stage, &draw.textures[stage]);
+      if (draw.textures[stage] != nullptr) draw.textures[stage]->Release();  // only compared, never used
+      GetTextureStageState(stage, platform::gfx::TextureStageState::ColorOp, draw.colorOp[stage]);
+      GetTextureStageState(stage, platform::gfx::TextureStageState::TexCoordIndex, draw.texCoordIndex[stage]);
+      GetTextureStageState(stage, platform::gfx::TextureStageState::TextureTransformFlags, draw.transformFlags[stage]);
+    }
+    GetTransform(platform::gfx::TransformState::Texture0, draw.texture0);
+    draws.push_back(draw);
+    return NullDevice::DrawIndexedPrimitive(type, minIndex, numVertices, startIndex, primitiveCount);
+  }
+  // The draws with that texture on stage 0.
+  std::vector<StageDraw> With(const platform::gfx::BaseTexture* stage0) const {
+    std::vector<StageDraw> out;
+    for (const StageDraw& draw : draws)
+      if (draw.textures[0] == stage0) out.push_back(draw);
+    return out;
+  }
+  std::vector<StageDraw> draws;
 };
 
 }  // namespace scene_test
