@@ -83,4 +83,23 @@ class GlDeviceTest : public ::testing::Test {
   Device* device_ = nullptr;
 };
 
+// Unlit and without culling, for tests of what the raster stages make of plain coloured quads.
+class GlUnlitTest : public GlDeviceTest {
+ protected:
+  void SetUp() override {
+    GlDeviceTest::SetUp();
+    if (HasFatalFailure()) return;
+    device().SetRenderState(RenderState::Lighting, false);
+    device().SetRenderState(RenderState::CullMode, CullMode::None);
+  }
+
+  // A full-target quad of untransformed vertices at depth z (identity transforms); returns the middle pixel.
+  uint32_t DrawDepthQuad(float z, uint32_t color) {
+    const ColorVertex quad[4] = {{-1, 1, z, color}, {1, 1, z, color}, {-1, -1, z, color}, {1, -1, z, color}};
+    device().SetVertexShader(kColorFvf);
+    EXPECT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ColorVertex)), kOk);
+    return Pixel(kSize / 2, kSize / 2);
+  }
+};
+
 }  // namespace platform::gfx::testing

@@ -11,23 +11,7 @@
 namespace platform::gfx::testing {
 namespace {
 
-class GlPipelineTest : public GlDeviceTest {
- protected:
-  void SetUp() override {
-    GlDeviceTest::SetUp();
-    if (HasFatalFailure()) return;
-    device().SetRenderState(RenderState::Lighting, false);
-    device().SetRenderState(RenderState::CullMode, CullMode::None);
-  }
-
-  // A full-target quad of untransformed vertices at depth z (identity transforms); returns the middle pixel.
-  uint32_t DrawDepthQuad(float z, uint32_t color) {
-    const ColorVertex quad[4] = {{-1, 1, z, color}, {1, 1, z, color}, {-1, -1, z, color}, {1, -1, z, color}};
-    device().SetVertexShader(kColorFvf);
-    EXPECT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ColorVertex)), kOk);
-    return Pixel(32, 32);
-  }
-};
+using GlPipelineTest = GlUnlitTest;
 
 TEST_F(GlPipelineTest, StencilOperationsChangeTheStoredValueAsNamed) {
   // The stored value after one passing draw over a stencil of 5 (reference 9), read back by drawing with EQUAL.

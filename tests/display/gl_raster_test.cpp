@@ -13,23 +13,7 @@ struct FogVertex {
   uint32_t diffuse, specular;
 };
 
-class GlRasterTest : public GlDeviceTest {
- protected:
-  void SetUp() override {
-    GlDeviceTest::SetUp();
-    if (HasFatalFailure()) return;
-    device().SetRenderState(RenderState::Lighting, false);
-    device().SetRenderState(RenderState::CullMode, CullMode::None);
-  }
-
-  // A full-target quad of transformed vertices at camera depth z (identity transforms).
-  uint32_t DrawDepthQuad(float z, uint32_t color) {
-    const ColorVertex quad[4] = {{-1, 1, z, color}, {1, 1, z, color}, {-1, -1, z, color}, {1, -1, z, color}};
-    device().SetVertexShader(kColorFvf);
-    EXPECT_EQ(device().DrawPrimitiveUP(PrimitiveType::TriangleStrip, 2, quad, sizeof(ColorVertex)), kOk);
-    return Pixel(32, 32);
-  }
-};
+using GlRasterTest = GlUnlitTest;
 
 TEST_F(GlRasterTest, FogMixesTheFogColourByTheFogFactor) {
   device().SetRenderState(RenderState::ZEnable, false);
