@@ -272,7 +272,9 @@ TEST(GraphicsAppMessages, FullScreenRefusesMovesAndSizes) {
     Harness harness;
     RecordingApp app(harness.Services());
     ASSERT_EQ(app.Create(), platform::kOk);
-    if (fullscreen) ASSERT_EQ(app.ToggleFullscreen(), platform::kOk);
+    if (fullscreen) {
+      ASSERT_EQ(app.ToggleFullscreen(), platform::kOk);
+    }
     for (const uint32_t command : {uint32_t{platform::sys_command::kMove}, uint32_t{platform::sys_command::kSize},
                                    uint32_t{platform::sys_command::kMaximize}, platform::sys_command::kMove | 2u}) {
       EXPECT_EQ(harness.windows.SendMessage(app.window, wm::kSysCommand, command, 0), fullscreen ? 1 : 0) << command;

@@ -90,7 +90,9 @@ TEST(SoundContent, ImpactsAndSurfacesLeaveHeadroomAndOneShotsStartAndEndAtSilenc
     ASSERT_TRUE(platform::audio::ParseWav(bytes.data(), bytes.size(), data, error)) << error;
     int peak = 0;
     for (int16_t value : data.samples) peak = std::max(peak, std::abs(static_cast<int>(value)));
-    if (c.headroom) EXPECT_LE(peak, kHalfScale);
+    if (c.headroom) {
+      EXPECT_LE(peak, kHalfScale);
+    }
     EXPECT_GT(peak, kHalfScale / 16) << "still heard";
     if (c.oneShot) {
       EXPECT_EQ(data.samples.front(), 0);

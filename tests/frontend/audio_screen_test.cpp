@@ -161,7 +161,9 @@ TEST_F(AudioOptionsScreenTest, TheDesktopDialogOpensAtTheMusicFolderAndOnlyAChoi
     EXPECT_EQ(settings_->GetString(StringSettingId::MP3FOLDER),
               c.expectedFolder != nullptr ? folder_ + c.expectedFolder : std::string("kept"));
     EXPECT_EQ(sound_->IsMusicPlaying(), c.expectedFolder != nullptr) << "the music starts again only for a choice";
-    if (c.expectedFolder != nullptr) EXPECT_EQ(sound_->musicFile, folder_ + "Rock/one.ogg");
+    if (c.expectedFolder != nullptr) {
+      EXPECT_EQ(sound_->musicFile, folder_ + "Rock/one.ogg");
+    }
     EXPECT_EQ(screen_->browserOpen, c.browserOpens);
   }
 }

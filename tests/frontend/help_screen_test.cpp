@@ -88,7 +88,9 @@ TEST_F(HelpScreenTest, TheSummaryShowsEachActionsKeyAndWithAControllerItsAxisHal
     ASSERT_EQ(texts.size(), perAction * app::kInputActionCount);
     for (size_t action = 0; action < keys.size(); ++action) {
       EXPECT_EQ(texts[perAction * action], keys[action]) << action;
-      if (on != 0) EXPECT_EQ(texts[perAction * action + 1], joystick[action]) << action;
+      if (on != 0) {
+        EXPECT_EQ(texts[perAction * action + 1], joystick[action]) << action;
+      }
     }
   }
   EXPECT_EQ(std::string(frontend::KeyName(37)), "left arrow");

@@ -244,7 +244,9 @@ TEST(Mixer, ASecondStartOfAnUnheardOneShotIsMergedIntoTheFirst) {
   EXPECT_EQ(mixer.PlaySound(6, crash) % platform::audio::kMaxChannelCount, 6);
   EXPECT_NE(named, later);
   for (const auto& [sample, starts] : mixer.SampleStarts()) {
-    if (sample == crash) EXPECT_EQ(starts, 4u) << "the merged starts started nothing";
+    if (sample == crash) {
+      EXPECT_EQ(starts, 4u) << "the merged starts started nothing";
+    }
   }
 }
 

@@ -201,7 +201,9 @@ TEST_F(RaceRules, UpgradesTheRaceGivesAreFittedAsGiven) {
   const auto given = session->MakeCar(gfx.device, plan);
   ASSERT_NE(given, nullptr);
   for (const auto& upgrade : given->upgrades->Upgrades()) {
-    if (upgrade->id == id) EXPECT_TRUE(upgrade->installed);
+    if (upgrade->id == id) {
+      EXPECT_TRUE(upgrade->installed);
+    }
   }
   plan.upgrades.clear();
   const auto bare = session->MakeCar(gfx.device, plan);

@@ -166,8 +166,12 @@ TEST_F(AssemblyRules, UpgradePropertiesWithoutTheirValuesAreSkipped) {
     const bool glass = name.find("GLASS.PNG") != std::string::npos;
     std::string material = body.materialNames[slot];
     for (char& ch : material) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    if (material == "FRONT_PAINT") EXPECT_TRUE(glass) << "painted, without an alpha picture";
-    if (material == "ROOF_PAINT") EXPECT_FALSE(glass) << "a paint without its picture changes nothing";
+    if (material == "FRONT_PAINT") {
+      EXPECT_TRUE(glass) << "painted, without an alpha picture";
+    }
+    if (material == "ROOF_PAINT") {
+      EXPECT_FALSE(glass) << "a paint without its picture changes nothing";
+    }
   }
 }
 
