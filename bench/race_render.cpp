@@ -120,6 +120,7 @@ struct Session {
   std::string folder;
   std::unique_ptr<platform::WindowSystem> windows;
   platform::audio::Mixer mixer{platform::audio::kDefaultOutputRate, platform::audio::kDefaultChannelCount};
+  platform::FixedClock raceListClock{1};
   std::unique_ptr<BenchGame> game;
   double clock = 0;
   double frameSeconds = kFrameSeconds;
@@ -194,6 +195,7 @@ struct Session {
     game::GameServices gameServices;
     gameServices.programFolder = folder;
     gameServices.mixer = &mixer;
+    gameServices.raceListClock = &raceListClock;  // the same race, opponents and upgrades every run
     game = std::make_unique<BenchGame>(services, gameServices);
     if (platform::Failed(game->Create()) || game->Gl() == nullptr) return Fail("no OpenGL 3.3 device");
     Flow().Reset(gs::kEnterMenus, 0, app::menu_screen::kFirstMenu);

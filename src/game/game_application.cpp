@@ -35,7 +35,7 @@ GameApplication::GameApplication(const app::GraphicsAppServices& services, GameS
   settings = std::make_unique<app::Settings>(*hardwareInfo, programFolder, programFolder);
   settings->LoadConfig(programFolder + app::kConfigFileName);
   // The race lists and cars resolve against the program folder, which need not be the executable's.
-  contentDatabase = std::make_unique<race::ContentDatabase>(settings.get(), "");
+  contentDatabase = std::make_unique<race::ContentDatabase>(settings.get(), "", gameServices.raceListClock);
   contentDatabase->LoadFrom(app::DataFile(programFolder + kContentListFile), programFolder, programFolder);
   playerProfile = std::make_unique<race::PlayerProfile>(contentDatabase.get());
 

@@ -18,6 +18,7 @@
 #include "app/settings.h"
 #include "app/sound_system.h"
 #include "app/usage_report.h"
+#include "platform/os.h"
 #include "frontend/gui_context.h"
 #include "frontend/help_screen.h"
 #include "frontend/intro_scene.h"
@@ -77,6 +78,9 @@ struct GameServices {
   // The folder dialog of the audio options; null means the desktop's (portal, zenity or kdialog), which falls
   // back to the in-game browser where none can be shown.
   platform::FolderChooser* folderChooser = nullptr;
+  // Seeds the race lists' random choices when they are read; null means the system clock, so races differ from
+  // one run to the next.
+  const platform::Clock* raceListClock = nullptr;
 };
 
 class GameApplication : public app::GraphicsApp {

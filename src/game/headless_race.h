@@ -65,19 +65,10 @@ class HeadlessRace {
   double Time() const { return time_; }
 
  private:
-  class FixedClock : public platform::Clock {
-   public:
-    explicit FixedClock(int64_t ms) : ms_(ms) {}
-    int64_t Ticks() const override { return ms_; }
-    int64_t TicksPerSecond() const override { return 1000; }
-
-   private:
-    int64_t ms_;
-  };
   RaceServices Services();
 
   std::string folder_;
-  FixedClock clock_;
+  platform::FixedClock clock_;
   app::HardwareInfo hardware_;
   app::Settings settings_;
   platform::audio::Mixer mixer_;

@@ -36,6 +36,16 @@ class Clock {
 };
 // The system's monotonic clock.
 Clock& SystemClock();
+// A clock stopped at a given number of milliseconds: seeds drawn from it are the same on every run.
+class FixedClock final : public Clock {
+ public:
+  explicit FixedClock(int64_t milliseconds) : milliseconds_(milliseconds) {}
+  int64_t Ticks() const override { return milliseconds_; }
+  int64_t TicksPerSecond() const override { return 1000; }
+
+ private:
+  int64_t milliseconds_;
+};
 
 void SleepMilliseconds(int milliseconds);
 

@@ -138,6 +138,7 @@ class RaceFrameTest : public ::testing::Test {
     game.programFolder = folder_->string() + "/";
     game.mixer = &mixer_;
     game.randomSeed = [] { return 7u; };
+    game.raceListClock = &raceListClock_;
     game.controllerOpener = [](bool) -> std::unique_ptr<platform::input::Controller> { return nullptr; };
     game.machine = app::MachineFacts{1500, 1024, 64};
     app_ = std::make_unique<RaceGame>(services, game);
@@ -336,6 +337,7 @@ class RaceFrameTest : public ::testing::Test {
   static fs::path* folder_;
   std::unique_ptr<platform::WindowSystem> windows_;
   platform::audio::Mixer mixer_{8000, 8};
+  platform::FixedClock raceListClock_{1};
   std::unique_ptr<RaceGame> app_;
   double elapsed_ = 0.0;
   double clock_ = 0.0;

@@ -49,6 +49,7 @@ class GameFixture : public ::testing::Test {
     game.programFolder = folder;
     game.mixer = &mixer_;
     game.randomSeed = [] { return 7u; };
+    game.raceListClock = &raceListClock_;
     game.controllerOpener = [this](bool) -> std::unique_ptr<platform::input::Controller> {
       if (!controllerAttached_) return nullptr;
       return std::make_unique<platform::input::ScriptedController>(false, false, 6, 12);
@@ -81,6 +82,8 @@ class GameFixture : public ::testing::Test {
 
   app::testing::Harness harness_;
   platform::audio::Mixer mixer_{8000, 8};
+  // The same races every run: the race lists' random choices are seeded from this.
+  platform::FixedClock raceListClock_{1};
   double elapsed_ = 0.05;
   double applicationTime_ = 0;  // what the game's application clock reads; tests move it on when they need it
   bool controllerAttached_ = false;
