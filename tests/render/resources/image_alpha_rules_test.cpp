@@ -12,18 +12,7 @@ namespace {
 using platform::gfx::Format;
 using render_test::ReadTexel;
 
-class ImageAlphaRulesTest : public render_test::NullDeviceFixture {
- protected:
-  void SetUp() override {
-    NullDeviceFixture::SetUp();
-    manager_ = std::make_unique<render::ResourceManager>(nullptr, folder_);
-  }
-  void TearDown() override {
-    manager_.reset();
-    NullDeviceFixture::TearDown();
-  }
-  std::unique_ptr<render::ResourceManager> manager_;
-};
+using ImageAlphaRulesTest = render_test::ManagedImageFixture;
 
 TEST_F(ImageAlphaRulesTest, SixteenBitPicturesTakeTheGreyLevelAsTheAlphaTheyCanHold) {
   // Grey levels: white at (1, 1), dark grey at (2, 2), black elsewhere.

@@ -17,11 +17,10 @@ using render::ImageResource;
 using render::ResourceKind;
 using render_test::ReadTexel;
 
-class ImageLayerRulesTest : public render_test::NullDeviceFixture {
+class ImageLayerRulesTest : public render_test::ManagedImageFixture {
  protected:
   void SetUp() override {
-    NullDeviceFixture::SetUp();
-    manager_ = std::make_unique<render::ResourceManager>(nullptr, folder_);
+    ManagedImageFixture::SetUp();
     contentgen::MovieSpec spec;
     spec.width = 8;
     spec.height = 4;
@@ -30,11 +29,6 @@ class ImageLayerRulesTest : public render_test::NullDeviceFixture {
     ASSERT_TRUE(contentgen::WriteContentFile(folder_ + "broken.avi", std::vector<uint8_t>(32, 7)));
     Write("glass.png", Solid(16, 2, 0xFF405060));
   }
-  void TearDown() override {
-    manager_.reset();
-    NullDeviceFixture::TearDown();
-  }
-  std::unique_ptr<render::ResourceManager> manager_;
 };
 
 TEST_F(ImageLayerRulesTest, ALayerOnlyImageTakesItsSizeFromItsLayer) {

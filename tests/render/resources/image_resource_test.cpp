@@ -16,18 +16,7 @@ namespace {
 using render::ImageResource;
 using render_test::ReadTexel;
 
-class ImageResourceTest : public render_test::NullDeviceFixture {
- protected:
-  void SetUp() override {
-    NullDeviceFixture::SetUp();
-    manager_ = std::make_unique<render::ResourceManager>(nullptr, folder_);
-  }
-  void TearDown() override {
-    manager_.reset();
-    NullDeviceFixture::TearDown();
-  }
-  std::unique_ptr<render::ResourceManager> manager_;
-};
+using ImageResourceTest = render_test::ManagedImageFixture;
 
 TEST_F(ImageResourceTest, AlphaPairMergesIntoTheColourTexture) {
   contentgen::PictureData alpha = Solid(8, 8, 0xFF000000);

@@ -3,12 +3,14 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "contentgen/png_writer.h"
 #include "platform/gfx/null_graphics.h"
+#include "render/resources/resource_manager.h"
 
 namespace render_test {
 
@@ -54,6 +56,20 @@ class NullDeviceFixture : public testing::Test {
   platform::gfx::NullGraphicsSystem system_;
   platform::gfx::NullDevice* device_ = nullptr;
   std::string folder_;
+};
+
+// The null device with a resource manager of its own over the scratch folder, for images loaded through it.
+class ManagedImageFixture : public NullDeviceFixture {
+ protected:
+  void SetUp() override {
+    NullDeviceFixture::SetUp();
+    manager_ = std::make_unique<render::ResourceManager>(nullptr, folder_);
+  }
+  void TearDown() override {
+    manager_.reset();
+    NullDeviceFixture::TearDown();
+  }
+  std::unique_ptr<render::ResourceManager> manager_;
 };
 
 // Texel (x, y) of one level of a texture as 0xAARRGGBB (32-bit formats) or the raw 16-bit word.
