@@ -34,18 +34,8 @@ void FolderBrowserScreen::Init(platform::gfx::Device* device) {
                                     kVirtualWidth, kVirtualHeight));
   // The same title bar and list panel as the profile list.
   AddListPanel(device, skin.buttonImage);
-  AddAtlasButton(device, skin.buttonImage, 592.5f, 405, 22, 24, kDownNormal, kDownHighlight, 0, kScrollDown);
-  AddAtlasButton(device, skin.buttonImage, 592.5f, 200, 22, 24, kUpNormal, kUpHighlight, 0, kScrollUp);
-  const struct {
-    int32_t id;
-    const char* text;
-    float x;
-  } choices[] = {{kAccept, "Accept", 555}, {kParent, "Parent", 205}, {kCancel, "Cancel", 380}};
-  for (const auto& choice : choices) {
-    MenuButton* button = AddAtlasButton(device, skin.buttonImage, choice.x, 447, 150, 30, kBlankButtonNormal,
-                                        kWideHighlight, 1, choice.id);
-    AddButtonLabels(device, button, choice.text, skin.fontImage, skin.font, 0, -10, 0.75f, false, kAlignCentre);
-  }
+  AddListControls(device, skin.buttonImage, skin.fontImage, skin.font, kScrollDown, kScrollUp,
+                  {{kAccept, "Accept", 555}, {kParent, "Parent", 205}, {kCancel, "Cancel", 380}});
 }
 
 void FolderBrowserScreen::Open(const std::string& startFolder) {

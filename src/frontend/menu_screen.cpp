@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "app/settings.h"
+#include "frontend/screen_ids.h"
+#include "frontend/skin_rects.h"
 #include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
 
@@ -163,6 +165,18 @@ void MenuScreen::AddListPanel(platform::gfx::Device* device, render::ImageResour
   AddAtlasImage(device, buttonImage, 125, 160, 20, 306, 3, 204, 21, 509);
   AddAtlasImage(device, buttonImage, 145, 160, 490, 306, 22, 204, 25, 509);
   AddAtlasImage(device, buttonImage, 635, 160, 20, 306, 36, 204, 55, 509);
+}
+
+void MenuScreen::AddListControls(platform::gfx::Device* device, render::ImageResource* buttonImage,
+                                 render::ImageResource* fontImage, render::BitmapFont* font, int32_t scrollDown,
+                                 int32_t scrollUp, const ListChoice (&choices)[3]) {
+  AddAtlasButton(device, buttonImage, 592.5f, 405, 22, 24, skin::kDownNormal, skin::kDownHighlight, 0, scrollDown);
+  AddAtlasButton(device, buttonImage, 592.5f, 200, 22, 24, skin::kUpNormal, skin::kUpHighlight, 0, scrollUp);
+  for (const ListChoice& choice : choices) {
+    MenuButton* button =
+        AddAtlasButton(device, buttonImage, choice.x, 447, 150, 30, kBlankButtonNormal, kWideHighlight, 1, choice.id);
+    AddButtonLabels(device, button, choice.text, fontImage, font, 0, -10, 0.75f, false, kAlignCentre);
+  }
 }
 
 MenuButton* MenuScreen::AddAtlasButton(platform::gfx::Device* device, render::ImageResource* image, float x, float y,

@@ -115,6 +115,15 @@ class MenuScreen {
                         float height, float left, float top, float right, float bottom, int mode = 0);
   // The title bar and the framed list panel that the profile list and the folder browser share.
   void AddListPanel(platform::gfx::Device* device, render::ImageResource* buttonImage);
+  // The list's scroll arrows and the three wide buttons under its panel, each at its x with its caption.
+  struct ListChoice {
+    int32_t id;
+    const char* text;
+    float x;
+  };
+  void AddListControls(platform::gfx::Device* device, render::ImageResource* buttonImage,
+                       render::ImageResource* fontImage, render::BitmapFont* font, int32_t scrollDown,
+                       int32_t scrollUp, const ListChoice (&choices)[3]);
   MenuButton* AddAtlasButton(platform::gfx::Device* device, render::ImageResource* image, float x, float y,
                              float width, float height, const float normal[4], const float highlight[4], int mode,
                              int32_t id);

@@ -68,18 +68,8 @@ void ProfileScreen::Init(platform::gfx::Device* device) {
   AddListPanel(device, skin.buttonImage);
   scrollThumb = AddAtlasButton(device, skin.buttonImage, 594, kThumbTop, 20, 20, kThumbRect, kThumbRect, 0, kScrollBar);
   AddAtlasButton(device, skin.buttonImage, 594, kThumbTop, 20, 170, kTrackRect, kTrackRect, 0, kScrollBar);
-  AddAtlasButton(device, skin.buttonImage, 592.5f, 405, 22, 24, kDownNormal, kDownHighlight, 0, kScrollDown);
-  AddAtlasButton(device, skin.buttonImage, 592.5f, 200, 22, 24, kUpNormal, kUpHighlight, 0, kScrollUp);
-  const struct {
-    int32_t id;
-    const char* text;
-    float x;
-  } choices[] = {{kAccept, "Accept", 555}, {kCreate, "Create", 205}, {kDelete, "Delete", 380}};
-  for (const auto& choice : choices) {
-    MenuButton* button = AddAtlasButton(device, skin.buttonImage, choice.x, 447, 150, 30, frontend::kBlankButtonNormal,
-                                        frontend::kWideHighlight, 1, choice.id);
-    AddButtonLabels(device, button, choice.text, skin.fontImage, skin.font, 0, -10, 0.75f, false, kAlignCentre);
-  }
+  AddListControls(device, skin.buttonImage, skin.fontImage, skin.font, kScrollDown, kScrollUp,
+                  {{kAccept, "Accept", 555}, {kCreate, "Create", 205}, {kDelete, "Delete", 380}});
   MenuButton* back = AddAtlasButton(device, skin.buttonImage, 5, 567, 159, 29, kBackRect, kBackRect, 0, kBack);
   AddButtonLabels(device, back, "Back", skin.fontImage, skin.font, 145, 4, 0.75f, false, kAlignRight);
   // The notice sits on a strip of the panel so the showroom behind cannot swallow it; both stay out of sight
