@@ -16,6 +16,9 @@
 // first lap (90 s) and at the end, the most it grew between, the heap in use and held free, the resident memory
 // once the allocator has handed back what it held free, and the bytes of the live textures:
 //   RACE_RENDER_SOAK_SECONDS=600 build-rel/bench/bench_race_render --benchmark_filter=BM_RenderedSoak
+// With RACE_RENDER_SHOTS naming a folder, the race benchmark without pass timing writes four of its frames there
+// (race_0.png to race_3.png, spread over the measured frames), so two builds' pictures of the same race can be
+// compared pixel by pixel.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -38,6 +41,7 @@
 #include "app/hardware_info.h"
 #include "app/settings.h"
 #include "contentgen/content.h"
+#include "contentgen/png_writer.h"
 #include "frontend/race_request.h"
 #include "game/game_application.h"
 #include "platform/audio/mixer.h"
@@ -273,6 +277,22 @@ struct PassTables {
   }
 } passTables;
 
+// Writes the picture the last frame left in the back buffer as a PNG file.
+void WriteShot(Session& session, const std::string& path) {
+  platform::gfx::GlDevice& gl = *session.game->Gl();
+  const auto width = static_cast<uint32_t>(session.game->GetSettings()->GetInt(SettingId::SCREENWIDTH));
+  const auto height = static_cast<uint32_t>(session.game->GetSettings()->GetInt(SettingId::SCREENHEIGHT));
+  const std::vector<uint32_t> pixels = gl.ReadPixels(0, 0, width, height);
+  if (pixels.size() != static_cast<size_t>(width) * height) {
+    std::fprintf(stderr, "race_render: the frame cannot be read back for %s\n", path.c_str());
+    return;
+  }
+  contentgen::PictureData picture(width, height);
+  for (uint32_t y = 0; y < height; ++y)
+    for (uint32_t x = 0; x < width; ++x) picture.Set(x, y, pixels[static_cast<size_t>(y) * width + x]);
+  if (!contentgen::WritePng(path, picture, false)) std::fprintf(stderr, "race_render: %s cannot be written\n", path.c_str());
+}
+
 void RunFrames(benchmark::State& state, Session& session, bool passTiming, const std::string& name) {
   platform::gfx::GlDevice& gl = *session.game->Gl();
   session.Frame();
@@ -284,8 +304,15 @@ void RunFrames(benchmark::State& state, Session& session, bool passTiming, const
   int64_t frames = 0;
   const std::clock_t processorBefore = std::clock();
   const double threadBefore = ThreadSeconds();
+  const char* shots = name == "race" && !passTiming ? std::getenv("RACE_RENDER_SHOTS") : nullptr;
+  const int64_t shotEvery = std::max<int64_t>(1, state.max_iterations / 4);
   for (auto _ : state) {
     session.Frame();
+    if (shots != nullptr && frames % shotEvery == 0 && frames / shotEvery < 4) {
+      state.PauseTiming();
+      WriteShot(session, std::string(shots) + "/race_" + std::to_string(frames / shotEvery) + ".png");
+      state.ResumeTiming();
+    }
     ++frames;
   }
   gl.SetPassTiming(false);
