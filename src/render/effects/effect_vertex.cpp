@@ -68,6 +68,12 @@ void SpriteBatch::Add(const platform::Matrix4& placed, float side, float z, floa
   for (int c : {0, 1, 2, 0, 2, 3}) vertices_.push_back(quad[c]);
 }
 
+void SpriteBatch::AddTriangle(const EffectVertex& a, const EffectVertex& b, const EffectVertex& c) {
+  vertices_.push_back(a);
+  vertices_.push_back(b);
+  vertices_.push_back(c);
+}
+
 bool SpriteBatch::Draw(platform::gfx::Device* device) {
   if (device == nullptr || vertices_.empty()) return false;
   const auto count = static_cast<uint32_t>(vertices_.size());

@@ -44,7 +44,10 @@ class SpriteBatch {
   // Adds the quad of side `side` at depth z covering the cell (0, 0)-(cell, cell) moved by (du, dv), carried
   // through `placed` (sprite to view space), in the vertex colour given.
   void Add(const platform::Matrix4& placed, float side, float z, float cell, float du, float dv, uint32_t colour);
+  // Adds one triangle whose vertices are in view space already.
+  void AddTriangle(const EffectVertex& a, const EffectVertex& b, const EffectVertex& c);
   size_t Count() const { return vertices_.size() / 6; }
+  size_t TriangleCount() const { return vertices_.size() / 3; }
   // Draws what was gathered with the device's current states: the effect vertex format, the batch's own buffer on
   // stream 0 and an identity view transform (the vertices are in view space already). False when there was nothing
   // or the device gave no buffer.

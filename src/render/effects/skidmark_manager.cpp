@@ -2,6 +2,8 @@
 #include "render/effects/skidmark_manager.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 #include "platform/math/math.h"
 #include "render/effects/effect_vertex.h"
@@ -55,10 +57,10 @@ void SkidmarkSegment::Grow(platform::gfx::Device* /*device*/, const Vec3& p, con
   const Vec3 lift = Row(wheel, 1) * kSkidLift;
   const Vec3 left = p - side + lift - origin;
   const Vec3 right = p + side + lift - origin;
-  auto* vertices = reinterpret_cast<EffectVertex*>(data);
   const float v = static_cast<float>(crossSection);
   vertices[2 * crossSection] = {left.x, left.y, left.z, kOpaqueWhite, static_cast<float>(style - 1) * 0.5f, v};
   vertices[2 * crossSection + 1] = {right.x, right.y, right.z, kOpaqueWhite, static_cast<float>(style) * 0.5f, v};
+  std::memcpy(data + 2 * crossSection * sizeof(EffectVertex), &vertices[2 * crossSection], 2 * sizeof(EffectVertex));
   boxMin = platform::ComponentMin(platform::ComponentMin(boxMin, left), right);
   boxMax = platform::ComponentMax(platform::ComponentMax(boxMax, left), right);
   vertexBuffer->Unlock();
@@ -69,17 +71,36 @@ void SkidmarkSegment::Grow(platform::gfx::Device* /*device*/, const Vec3& p, con
 
 uint32_t SkidmarkSegment::TriangleCount() const { return 2 * std::min(crossSection, kLastSkidCrossSection); }
 
-void SkidmarkSegment::Draw(platform::gfx::Device* device, const Matrix4& view, const ViewFrustum* frustum) {
+bool SkidmarkSegment::AddTo(SpriteBatch& batch, const Matrix4& view, const ViewFrustum* frustum) const {
   const uint32_t triangles = TriangleCount();
-  if (triangles == 0 || vertexBuffer == nullptr) return;
-  if (frustum != nullptr && !BoxInFrustum(*frustum, corners->corners)) return;
-  device->SetTransform(platform::gfx::TransformState::View, transform * view);
-  device->SetVertexShader(kEffectVertexFormat);
-  device->SetStreamSource(0, vertexBuffer, sizeof(EffectVertex));
-  device->DrawPrimitive(platform::gfx::PrimitiveType::TriangleStrip, 0, triangles);
-  device->SetRenderState(RenderState::CullMode, platform::gfx::CullMode::Clockwise);
-  device->DrawPrimitive(platform::gfx::PrimitiveType::TriangleStrip, 0, triangles);
-  device->SetRenderState(RenderState::CullMode, platform::gfx::CullMode::CounterClockwise);
+  if (triangles == 0 || vertexBuffer == nullptr) return false;
+  if (frustum != nullptr && !BoxInFrustum(*frustum, corners->corners)) return false;
+  const Matrix4 placed = transform * view;
+  std::vector<EffectVertex> strip(vertices.begin(), vertices.begin() + triangles + 2);
+  for (EffectVertex& vertex : strip) {
+    const Vec3 at = platform::TransformCoord(Vec3{vertex.x, vertex.y, vertex.z}, placed);
+    vertex.x = at.x;
+    vertex.y = at.y;
+    vertex.z = at.z;
+  }
+  // A strip's odd triangles are wound the other way round; taken in that order every triangle keeps the winding
+  // the strip gives it. Seen from the eye at the view's origin, the triple product of its corners is negative
+  // for a triangle the device's usual culling (counter-clockwise faces away) keeps.
+  auto corner = [&strip](uint32_t triangle, int k) -> const EffectVertex& {
+    static constexpr int kEven[3] = {0, 1, 2}, kOdd[3] = {1, 0, 2};
+    return strip[triangle + static_cast<uint32_t>((triangle % 2 == 0 ? kEven : kOdd)[k])];
+  };
+  auto keptFirst = [&corner](uint32_t triangle) {
+    const EffectVertex &a = corner(triangle, 0), &b = corner(triangle, 1), &c = corner(triangle, 2);
+    const Vec3 pa{a.x, a.y, a.z}, pb{b.x, b.y, b.z}, pc{c.x, c.y, c.z};
+    return platform::Dot(pa, platform::Cross(pb, pc)) < 0.0f;
+  };
+  for (bool first : {true, false}) {
+    for (uint32_t t = 0; t < triangles; ++t) {
+      if (keptFirst(t) == first) batch.AddTriangle(corner(t, 0), corner(t, 1), corner(t, 2));
+    }
+  }
+  return true;
 }
 
 void SkidmarkManager::Init(platform::gfx::Device* device, ResourceManager* resourceManager,
@@ -126,7 +147,13 @@ void SkidmarkManager::Draw(platform::gfx::Device* device, const Matrix4& view, c
   device->SetRenderState(RenderState::DestBlend, Blend::InvSrcAlpha);
   device->SetRenderState(RenderState::ZWriteEnable, false);
   device->SetTexture(0, GetImageTexture(treadImage));
-  for (auto& segment : segments) segment->Draw(device, view, frustum);
+  batch_.Clear();
+  for (const auto& segment : segments) segment->AddTo(batch_, view, frustum);
+  if (batch_.TriangleCount() > 0) {
+    device->SetRenderState(RenderState::CullMode, platform::gfx::CullMode::None);
+    batch_.Draw(device);
+    device->SetRenderState(RenderState::CullMode, platform::gfx::CullMode::CounterClockwise);
+  }
   device->SetTextureStageState(0, TextureStageState::AlphaArg1, arg::kDiffuse);
   device->SetRenderState(RenderState::SrcBlend, Blend::One);
   device->SetRenderState(RenderState::DestBlend, Blend::Zero);
@@ -139,6 +166,7 @@ void SkidmarkManager::Shutdown() {
   treadImage = nullptr;
   segments.clear();
   count = 0;
+  batch_.Release();
 }
 
 }  // namespace render

@@ -2,6 +2,7 @@
 // most 41), drawn with one tread texture on both faces; the oldest closed strip gives way when the list is full.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "platform/gfx/graphics.h"
 #include "platform/math/types.h"
 #include "render/effects/box_corners.h"
+#include "render/effects/effect_vertex.h"
 #include "render/scene/view_frustum.h"
 
 namespace app {
@@ -38,8 +40,10 @@ class SkidmarkSegment {
   // While open: advances the cross-section every 0.05 s and writes the current one across the wheel at p
   // (row 0 of the wheel matrix is its side axis, row 1 its up axis). Closes itself at the last cross-section.
   void Grow(platform::gfx::Device* device, const Vec3& p, const Matrix4& wheel, float dt);
-  // Both faces of the fixed cross-sections, unless the strip's box is outside the frustum (null: no culling).
-  void Draw(platform::gfx::Device* device, const Matrix4& view, const ViewFrustum* frustum);
+  // Both faces of the fixed cross-sections carried into view space, unless the strip's box is outside the frustum
+  // (null: no culling): first the triangles facing the way the device's usual culling keeps, then the others, the
+  // order two draws of the strip, one per face, would give. False when nothing was added.
+  bool AddTo(SpriteBatch& batch, const Matrix4& view, const ViewFrustum* frustum) const;
   // Triangles the next draw would make: 2 per fixed cross-section.
   uint32_t TriangleCount() const;
 
@@ -48,6 +52,8 @@ class SkidmarkSegment {
   float timer = 0;
   float width;
   platform::gfx::VertexBuffer* vertexBuffer = nullptr;
+  // What the buffer holds, kept on this side too: the strips of a frame are drawn together from it.
+  std::array<EffectVertex, kSkidCrossSections * 2> vertices{};
   Vec3 origin;
   Matrix4 transform;
   Vec3 boxMin{0, 0, 0};
@@ -71,6 +77,7 @@ class SkidmarkManager {
   // with every segment still open, or when the strip's buffer cannot be made. The wheel keeps the pointer.
   SkidmarkSegment* AddSegment(platform::gfx::Device* device, const Vec3& position, const Matrix4& wheel,
                               int32_t style, float width);
+  // Every visible strip in one draw (both faces, culling off), in list order.
   void Draw(platform::gfx::Device* device, const Matrix4& view, const ViewFrustum* frustum);
   // Removes the oldest closed segment; false when none is closed.
   bool RemoveOldestClosed();
@@ -83,6 +90,9 @@ class SkidmarkManager {
   ImageResource* treadImage = nullptr;
   const app::Settings* settings = nullptr;
   ResourceManager* resources = nullptr;
+
+ private:
+  SpriteBatch batch_;  // the strips of one draw
 };
 
 }  // namespace render

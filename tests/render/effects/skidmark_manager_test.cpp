@@ -1,8 +1,13 @@
 // Skid marks: cross-section timing, self-closing at the last cross-section, the list's capacity and oldest-closed
-// replacement, culling and two-sided drawing. The wheels' tests place the strips under the tyres.
+// replacement, culling, and both faces of every visible strip in one draw. The wheels' tests place the strips
+// under the tyres.
 #include "render/effects/skidmark_manager.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <utility>
+#include <vector>
 
 #include "platform/math/math.h"
 #include "render/effects/effects_test_support.h"
@@ -87,9 +92,24 @@ TEST_F(SkidmarkTest, FullListReplacesTheOldestClosedSegmentOrRefuses) {
   EXPECT_EQ(Add(), nullptr) << "a capacity of 0 makes no segments";
 }
 
-TEST_F(SkidmarkTest, DrawsBothFacesOfVisibleSegmentsAndRestoresStates) {
+// Screen winding of a view-space triangle through a perspective divide (rows top-down): positive when clockwise,
+// the faces the device's usual culling keeps.
+float ScreenWinding(const render::EffectVertex& a, const render::EffectVertex& b, const render::EffectVertex& c) {
+  auto screen = [](const render::EffectVertex& v) { return std::pair<float, float>{v.x / v.z, -v.y / v.z}; };
+  const auto [ax, ay] = screen(a);
+  const auto [bx, by] = screen(b);
+  const auto [cx, cy] = screen(c);
+  return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
+}
+
+TEST_F(SkidmarkTest, DrawsEveryVisibleSegmentInOneDrawEachWithItsKeptFacesFirstAndRestoresStates) {
   SkidmarkSegment* ahead = Add({0, 0, 100});
   ahead->Grow(device_, {0, 0, 110}, platform::IdentityMatrix(), 0.1f);
+  // A strip that folds over: its last cross-section has the wheel turned round, so its last triangle faces the
+  // other way.
+  SkidmarkSegment* folded = Add({20, 0, 200});
+  folded->Grow(device_, {20, 0, 210}, platform::IdentityMatrix(), 0.1f);
+  folded->Grow(device_, {20, 0, 220}, platform::RotationYMatrix(platform::kPi), 0.1f);
   SkidmarkSegment* behind = Add({0, 0, -100});
   behind->Grow(device_, {0, 0, -110}, platform::IdentityMatrix(), 0.1f);
   Add({0, 0, 50});  // cross-section 0 only: nothing to draw
@@ -99,10 +119,26 @@ TEST_F(SkidmarkTest, DrawsBothFacesOfVisibleSegmentsAndRestoresStates) {
   device_->ClearRecords();
   manager_.Draw(device_, view, &frustum);
   const auto& draws = device_->Draws();
-  ASSERT_EQ(draws.size(), 2u) << "one segment, drawn once per face";
-  EXPECT_EQ(draws[0].type, platform::gfx::PrimitiveType::TriangleStrip);
-  EXPECT_EQ(draws[0].primitiveCount, 2u);
+  ASSERT_EQ(draws.size(), 1u) << "the visible strips, both faces, in one draw";
+  EXPECT_EQ(draws[0].type, platform::gfx::PrimitiveType::TriangleList);
+  EXPECT_EQ(draws[0].primitiveCount, 6u) << "every triangle of the two visible strips once";
   EXPECT_EQ(draws[0].texture0, render::GetImageTexture(manager_.treadImage));
+  const auto v = DrawnVertices();
+  ASSERT_EQ(v.size(), 18u);
+  // Newest first: the folded strip, its one kept face before its three others, then the plain strip, whose faces
+  // the usual culling drops, seen from above.
+  std::vector<bool> clockwise;
+  for (size_t t = 0; t < 6; ++t) clockwise.push_back(ScreenWinding(v[3 * t], v[3 * t + 1], v[3 * t + 2]) > 0);
+  EXPECT_EQ(clockwise, (std::vector<bool>{true, false, false, false, false, false}));
+  // The vertices reach the device in view space, the view transform left as identity.
+  const platform::Vec3 expected = platform::TransformCoord({-4.0f, 0.5f, 100.0f}, view);
+  bool found = false;
+  for (size_t i = 12; i < 18; ++i) {
+    found |= std::fabs(v[i].x - expected.x) < 1e-3f && std::fabs(v[i].y - expected.y) < 1e-3f &&
+             std::fabs(v[i].z - expected.z) < 1e-3f;
+  }
+  EXPECT_TRUE(found) << "the plain strip's first left corner, carried into view space";
+  for (const auto& vertex : v) EXPECT_GT(vertex.z, 0.0f) << "nothing of the strip behind the eye was drawn";
   EXPECT_EQ(Render(platform::gfx::RenderState::CullMode),
             static_cast<uint32_t>(platform::gfx::CullMode::CounterClockwise));
   ExpectBaseline();
