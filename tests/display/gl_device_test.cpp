@@ -334,6 +334,8 @@ TEST_F(GlDeviceTest, DrawsInARowUnderOneStateGoAsOneCallAndKeepTheirOwnPicture) 
     std::function<void(int quad)> before;  // runs before each quad's draw but the first
     uint64_t glDraws;
     uint32_t expected[4];
+    // Each quad drawn with the first quad's indices from its own base vertex, as parts sharing buffers draw.
+    bool ownBaseVertex = false;
   };
   const Case cases[] = {
       {"nothing between", [](int) {}, 1, {red, green, red, green}},
@@ -358,6 +360,7 @@ TEST_F(GlDeviceTest, DrawsInARowUnderOneStateGoAsOneCallAndKeepTheirOwnPicture) 
       {"a clear before the third quad",
        [&](int quad) { if (quad == 2) device().Clear(clear_flags::kTarget, ground, 1.0f, 0); }, 2,
        {ground, ground, red, green}},
+      {"each quad from its own base vertex", [](int) {}, 1, {red, green, red, green}, true},
   };
   device().SetRenderState(RenderState::Lighting, false);
   device().SetRenderState(RenderState::CullMode, CullMode::None);
@@ -373,8 +376,13 @@ TEST_F(GlDeviceTest, DrawsInARowUnderOneStateGoAsOneCallAndKeepTheirOwnPicture) 
     const GlDevice::Counters before = gl().GetCounters();
     for (int quad = 0; quad < 4; ++quad) {
       if (quad > 0) c.before(quad);
-      ASSERT_EQ(device().DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 16, static_cast<uint32_t>(quad * 6), 2),
-                kOk);
+      if (c.ownBaseVertex) {
+        device().SetIndices(indices, static_cast<uint32_t>(quad * 4));
+        ASSERT_EQ(device().DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), kOk);
+      } else {
+        ASSERT_EQ(device().DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 16, static_cast<uint32_t>(quad * 6), 2),
+                  kOk);
+      }
     }
     for (int quad = 0; quad < 4; ++quad) EXPECT_COLOR_NEAR(Pixel(static_cast<uint32_t>(quad * 16 + 8), 32), c.expected[quad], 0);
     EXPECT_EQ(gl().GetCounters().draws - before.draws, 4u);

@@ -559,8 +559,8 @@ void GlDevice::Capture(const DeviceState& state, DrawState& out) {
 
 bool GlDevice::SameDrawState(const DeviceState& state, const DrawState& held) {
   auto same = [](const auto& a, const auto& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; };
-  return state.fvf == held.fvf && state.streams[0].stride == held.stride &&
-         state.baseVertexIndex == held.baseVertexIndex && same(state.renderStates, held.renderStates) &&
+  // The base vertex goes with each draw of a multi-draw, so draws from other places in the same buffers join.
+  return state.fvf == held.fvf && state.streams[0].stride == held.stride && same(state.renderStates, held.renderStates) &&
          same(state.stageStates, held.stageStates) && same(state.textures, held.textures) &&
          same(state.material, held.material) && same(state.world, held.world) && same(state.view, held.view) &&
          same(state.projection, held.projection) && same(state.texture, held.texture) &&

@@ -168,6 +168,10 @@ bool SceneLoader::Parse(app::BinaryReader& reader, const std::string& folder, st
     for (uint32_t i = 0; i < partCount; ++i) {
       if (!ReadPart(reader)) return false;
     }
+    std::vector<ScenePart*> built;
+    for (auto& part : scene_.parts) built.push_back(part.get());
+    ShareBuffers(device_, built);
+    for (auto& part : scene_.parts) part->ReleaseBuildData();
     if (!Finite(scene_.boundsMin) || !Finite(scene_.boundsMax)) return Fail("the bounds are not finite");
 
     if (scene_.keepGeometry) {
@@ -458,9 +462,8 @@ bool SceneLoader::ReadPart(app::BinaryReader& reader) {
       }
     }
   }
-  part->Optimize(device_);
+  part->OptimizeOrder();
   if (part->HasNormalMappedPiece()) part->ComputeTangentFrames();
-  part->ReleaseBuildData();
   vertexBase_ += vertexCount;
   if (scene_.parts.empty()) {
     scene_.boundsMin = part->boxMin;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <map>
 
 #include "platform/math/math.h"
 #include "render/resources/image_resource.h"
@@ -42,7 +43,7 @@ void MeshPart::Release() {
 
 void MeshPart::Bind(gfx::Device* device) const {
   device->SetStreamSource(0, part->vertexBuffer, part->stride);
-  device->SetIndices(part->indexBuffer, 0);
+  device->SetIndices(part->indexBuffer, part->baseVertex);
 }
 
 namespace {
@@ -153,6 +154,12 @@ bool ScenePart::CreateVertexBuffer(gfx::Device* device) {
     vertexBuffer = nullptr;
     return false;
   }
+  WriteVertices(data);
+  vertexBuffer->Unlock();
+  return true;
+}
+
+void ScenePart::WriteVertices(uint8_t* data) const {
   for (const Vertex& vertex : vertices_) {
     auto put = [&data](const void* value, size_t bytes) {
       std::memcpy(data, value, bytes);
@@ -164,8 +171,64 @@ bool ScenePart::CreateVertexBuffer(gfx::Device* device) {
     put(&vertex.uv, 8);
     if (hasSecondUv_) put(&vertex.secondUv, 8);
   }
-  vertexBuffer->Unlock();
-  return true;
+}
+
+void ShareBuffers(gfx::Device* device, const std::vector<ScenePart*>& parts) {
+  // Parts of one vertex format, in order; a part without indices draws nothing and takes no room.
+  std::map<uint32_t, std::vector<ScenePart*>> byFormat;
+  for (ScenePart* part : parts) {
+    if (part != nullptr && part->vertexBuffer == nullptr && part->indexBuffer == nullptr && part->indexCount > 0 &&
+        part->HasBuildData()) {
+      byFormat[part->vertexFormat].push_back(part);
+    }
+  }
+  for (auto& [format, group] : byFormat) {
+    uint64_t vertexBytes = 0, indexCount = 0;
+    for (const ScenePart* part : group) {
+      vertexBytes += uint64_t{part->vertexCount} * part->stride;
+      indexCount += part->indexCount;
+    }
+    gfx::VertexBuffer* vertices = nullptr;
+    gfx::IndexBuffer* indices = nullptr;
+    uint8_t* vertexData = nullptr;
+    uint8_t* indexData = nullptr;
+    bool made = group.size() > 1 && vertexBytes <= UINT32_MAX && indexCount * 2 <= UINT32_MAX &&
+                platform::Succeeded(device->CreateVertexBuffer(static_cast<uint32_t>(vertexBytes),
+                                                               gfx::usage::kWriteOnly, format, gfx::Pool::Managed,
+                                                               &vertices)) &&
+                platform::Succeeded(device->CreateIndexBuffer(static_cast<uint32_t>(indexCount * 2),
+                                                              gfx::usage::kWriteOnly, gfx::Format::Index16,
+                                                              gfx::Pool::Managed, &indices));
+    made = made && platform::Succeeded(vertices->Lock(0, 0, &vertexData, 0)) && vertexData != nullptr;
+    made = made && platform::Succeeded(indices->Lock(0, 0, &indexData, 0)) && indexData != nullptr;
+    if (made) {
+      uint32_t firstVertex = 0, firstIndex = 0;
+      for (ScenePart* part : group) {
+        part->WriteVertices(vertexData + size_t{firstVertex} * part->stride);
+        part->WriteIndices(indexData + size_t{firstIndex} * 2);
+        part->vertexBuffer = vertices;
+        part->indexBuffer = indices;
+        vertices->AddRef();
+        indices->AddRef();
+        part->baseVertex = firstVertex;
+        for (auto& piece : part->pieces) {
+          piece->startIndex += firstIndex;
+          for (MeshPart::Run& run : piece->runs) run.startIndex += firstIndex;
+        }
+        firstVertex += part->vertexCount;
+        firstIndex += part->indexCount;
+      }
+      vertices->Unlock();
+      indices->Unlock();
+    }
+    // The parts hold their own references; a single part, or buffers the device would not give, leave each part
+    // to make its own.
+    if (vertices != nullptr) vertices->Release();
+    if (indices != nullptr) indices->Release();
+    if (!made) {
+      for (ScenePart* part : group) part->CreateBuffers(device);
+    }
+  }
 }
 
 size_t ScenePart::AddPiece(ResourceManager* resourceManager, app::Settings* settings,
@@ -226,6 +289,12 @@ void ScenePart::SetPieceEnabled(size_t piece, bool flag) {
 }
 
 void ScenePart::Optimize(gfx::Device* device) {
+  if (vertexBuffer != nullptr || indexBuffer != nullptr) return;
+  OptimizeOrder();
+  CreateBuffers(device);
+}
+
+void ScenePart::OptimizeOrder() {
   if (vertexBuffer != nullptr || indexBuffer != nullptr) return;
   // Each piece's triangles in vertex-cache order, within its own range so the pieces stay contiguous. A large
   // opaque piece is first sorted by place and cut into runs, each in vertex-cache order within itself; blended
@@ -289,8 +358,10 @@ void ScenePart::Optimize(gfx::Device* device) {
       run.halfSize = (high - low) * 0.5f;
     }
   }
-  if (indices_.empty()) return;
+}
 
+void ScenePart::CreateBuffers(gfx::Device* device) {
+  if (indices_.empty() || vertexBuffer != nullptr || indexBuffer != nullptr) return;
   const uint32_t bytes = static_cast<uint32_t>(indices_.size() * sizeof(uint16_t));
   bool made = CreateVertexBuffer(device) &&
               platform::Succeeded(device->CreateIndexBuffer(bytes, gfx::usage::kWriteOnly, gfx::Format::Index16,
@@ -337,6 +408,10 @@ void ScenePart::ComputeTangentFrames() {
     binormals[k] = platform::Normalize(platform::Cross(normals[k], tangents[k]));
     tangents[k] = platform::Normalize(tangents[k]);
   }
+}
+
+void ScenePart::WriteIndices(uint8_t* data) const {
+  std::memcpy(data, indices_.data(), indices_.size() * sizeof(uint16_t));
 }
 
 void ScenePart::ReleaseBuildData() {

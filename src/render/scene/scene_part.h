@@ -133,6 +133,14 @@ class ScenePart {
   // use order dropping unused ones, and creates both buffers. A part whose buffers cannot be made keeps empty
   // pieces, which draw nothing.
   void Optimize(platform::gfx::Device* device);
+  // Optimize in two steps: the orders without buffers, then the part's own buffers (or ShareBuffers below).
+  void OptimizeOrder();
+  void CreateBuffers(platform::gfx::Device* device);
+  // Whether the copies of the vertices and indices that building keeps are still here.
+  bool HasBuildData() const { return !vertices_.empty() && indices_.size() == indexCount; }
+  // The vertices as the buffer holds them (vertexCount x stride bytes), and the indices (indexCount x 2 bytes).
+  void WriteVertices(uint8_t* data) const;
+  void WriteIndices(uint8_t* data) const;
   bool HasNormalMappedPiece() const;
   // Per-vertex tangent, binormal and normal from the uvs (normal-mapped parts only).
   void ComputeTangentFrames();
@@ -147,6 +155,8 @@ class ScenePart {
   uint32_t indexCount = 0;
   platform::gfx::VertexBuffer* vertexBuffer = nullptr;
   platform::gfx::IndexBuffer* indexBuffer = nullptr;
+  // Where the part's vertices start in its vertex buffer: 0 unless the buffers are shared with other parts.
+  uint32_t baseVertex = 0;
   Vec3 boxMin, boxMax;
   std::vector<Vec3> positions;
   std::vector<Vec3> binormals, tangents, normals;
@@ -166,5 +176,12 @@ class ScenePart {
   bool hasNormals_ = false;
   bool hasSecondUv_ = false;
 };
+
+// Puts the parts of each vertex format into one vertex and one index buffer that they all reference, each part's
+// vertices from its own base vertex and its pieces' index ranges moved along, so the pieces of one material in
+// different parts are drawn from the same buffers and the device can send them together. Parts must hold their
+// build data and no buffers yet; a format with one part, or buffers the device will not give, leaves each part to
+// make its own.
+void ShareBuffers(platform::gfx::Device* device, const std::vector<ScenePart*>& parts);
 
 }  // namespace render

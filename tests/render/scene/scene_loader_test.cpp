@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "contentgen/scn_writer.h"
+#include "platform/gfx/memory_resources.h"
 #include "render/resources/image_resource.h"
 #include "render/scene/scene.h"
 #include "render/scene/scene_test_support.h"
@@ -156,6 +158,53 @@ TEST_F(SceneLoaderTest, RepackingKeepsPiecesContiguousAndDropsUnusedVertices) {
   ASSERT_EQ(withBare->parts.size(), 2u) << "a part without triangles loads";
   EXPECT_EQ(withBare->parts[1]->vertexCount, 0u);
   EXPECT_EQ(withBare->parts[1]->vertexBuffer, nullptr);
+}
+
+TEST_F(SceneLoaderTest, PartsOfOneVertexFormatShareBuffersAndEachPieceStillAddressesItsOwnCorners) {
+  ScnFile file;
+  file.materials = {Material("ROAD", 0), Material("KERB", 1)};
+  file.parts.push_back(Square(0, 0, 100, 0));
+  contentgen::ScnPart second = Square(500, 0, 20, 1, 7);
+  second.batches.push_back({0, 0, {{0, 1, 3}}});
+  file.parts.push_back(second);
+  file.parts.push_back(Square(-300, 40, 10, 0, 3));
+  auto scene = LoadFile(file);
+  ASSERT_EQ(scene->parts.size(), 3u);
+  const render::ScenePart& first = *scene->parts[0];
+  ASSERT_NE(first.vertexBuffer, nullptr);
+  uint32_t vertices = 0, indices = 0;
+  for (const auto& part : scene->parts) {
+    EXPECT_EQ(part->vertexBuffer, first.vertexBuffer) << "one vertex buffer for the three plain parts";
+    EXPECT_EQ(part->indexBuffer, first.indexBuffer);
+    EXPECT_EQ(part->baseVertex, vertices) << "each part's vertices follow the parts before it";
+    EXPECT_GE(part->pieces.front()->startIndex, indices) << "and so do its indices";
+    vertices += part->vertexCount;
+    indices += part->indexCount;
+  }
+  const auto& vertexBytes = static_cast<platform::gfx::MemoryVertexBuffer*>(first.vertexBuffer)->Bytes();
+  const auto& indexBytes = static_cast<platform::gfx::MemoryIndexBuffer*>(first.indexBuffer)->Bytes();
+  ASSERT_EQ(vertexBytes.size(), size_t{vertices} * first.stride);
+  ASSERT_EQ(indexBytes.size(), size_t{indices} * 2);
+  // Every corner a piece's range reaches, through the part's base vertex, lies in that piece's own box.
+  int corners = 0;
+  for (const auto& part : scene->parts) {
+    for (const auto& piece : part->pieces) {
+      for (uint32_t i = 0; i < piece->primitiveCount * 3; ++i) {
+        uint16_t index = 0;
+        std::memcpy(&index, indexBytes.data() + (size_t{piece->startIndex} + i) * 2, 2);
+        EXPECT_GE(index, piece->minIndex);
+        EXPECT_LE(index, piece->maxIndex);
+        platform::Vec3 at;
+        std::memcpy(&at, vertexBytes.data() + (size_t{part->baseVertex} + index) * part->stride, sizeof at);
+        EXPECT_TRUE(at.x >= piece->boxMin.x && at.x <= piece->boxMax.x && at.y >= piece->boxMin.y &&
+                    at.y <= piece->boxMax.y && at.z >= piece->boxMin.z && at.z <= piece->boxMax.z)
+            << "corner (" << at.x << ", " << at.y << ", " << at.z << ") of a piece of the part at base "
+            << part->baseVertex;
+        ++corners;
+      }
+    }
+  }
+  EXPECT_EQ(corners, 3 * (2 + 2 + 1 + 2));
 }
 
 TEST_F(SceneLoaderTest, DamagedFilesLeaveTheSceneEmpty) {
