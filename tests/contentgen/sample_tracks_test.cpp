@@ -27,6 +27,9 @@ namespace fs = std::filesystem;
 constexpr float kFrame = 0.05f;
 constexpr float kLapLimit = 80;       // seconds for every car to finish its first lap
 constexpr float kLongJump = 0.9f;     // seconds in the air off a ramp
+// The canal's humpback bridges are low on purpose: the fastest cars reach them much quicker than anyone in a
+// first lap does, and a longer flight tipped them onto their tails. A first-lap car still hops them.
+constexpr float kBridgeHop = 0.55f;
 constexpr float kJumpSpeedMph = 40;   // a car faster than this at take-off is jumping, not lying on its side
 constexpr float kRampTop = 35;        // inches above the ground at take-off
 constexpr int kOpponents = 2;
@@ -137,7 +140,7 @@ TEST_F(SampleTracks, ComputerDriversLapEveryCircuitBothWaysAndJumpItsRamps) {
     for (const vehicle::Vehicle* car : cars) {
       EXPECT_GE(car->lapCount, 1) << car->driverName << " stuck at " << car->position.x << ", " << car->position.z;
     }
-    EXPECT_GT(longestJump, kLongJump);
+    EXPECT_GT(longestJump, kCircuits[index / 2] == std::string(kCanalTrackScene) ? kBridgeHop : kLongJump);
   }
 }
 

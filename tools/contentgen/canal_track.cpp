@@ -13,8 +13,10 @@ namespace {
 
 enum Straight { kStart, kNorthStreet, kTowpathIn, kTowpathOut, kSouthStreet };
 
+// The west bends off the long streets are as wide as the towpath between them allows: a car arrives there at
+// the top of its speed with only its look-ahead to brake in, and a tighter bend turned the fastest cars round.
 const std::vector<TrackCorner> kCorners = {
-    {6000, 2400, 2000}, {-6000, 2400, 1300}, {-5200, 0, 1600}, {-6000, -2400, 1300}, {6000, -2400, 2000},
+    {6000, 2400, 2000}, {-6000, 2400, 1500}, {-5200, 0, 1200}, {-6000, -2400, 1500}, {6000, -2400, 2000},
 };
 constexpr float kWaterLevel = -40;
 constexpr float kCanalHalfWidth = 240;
@@ -53,8 +55,10 @@ TrackDesign BuildCanalTrack() {
     const Vec3 start = b.Loop().CentreAt(straights[s].from, &heading);
     return straights[s].from - start.x / heading.x;
   };
-  // Low humps: cars reach them at full speed from either end, and must land before the next corner.
-  constexpr float kRise = 330, kDeck = 560, kHeight = 72;
+  // Low humps: cars reach them at full speed from either end, and must land before the next corner. Gentle
+  // slopes keep the flight short and the landing flat; a steeper lip threw the fastest cars so high that they
+  // landed on their noses and ground along the street or rolled over.
+  constexpr float kRise = 520, kDeck = 560, kHeight = 48;
   const std::vector<Hump> bridges = {
       {crossing(kNorthStreet) - kDeck / 2 - kRise, kRise, kDeck, kRise, kHeight},
       {crossing(kSouthStreet) - kDeck / 2 - kRise, kRise, kDeck, kRise, kHeight},
