@@ -76,8 +76,13 @@ Vec3 InwardAt(float distance) {
   return {-heading.z, 0, heading.x};
 }
 
-// Early on the north straight, so a car lands with the rest of the straight to settle before the corner.
-float RampStart() { return kStraightX / 2 + kArc + kStraightZ + kArc + 400; }
+// A little past the middle of the north straight, so a car jumping it either way round lands with straight
+// left to settle before the next corner: one coming out of the last corner is slower there than one that has
+// run the whole straight the other way.
+float RampStart() {
+  constexpr float kRampLength = kRampUpLength + kRampTopLength + kRampDownLength;
+  return kStraightX / 2 + kArc + kStraightZ + kArc + (kStraightX - kRampLength) / 2 + 200;
+}
 
 float RacingLineOffset(float distance) {
   // Every corner turns left; the line swings out through each one, from a wide entry to a wide exit.
