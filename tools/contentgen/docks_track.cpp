@@ -56,9 +56,12 @@ TrackDesign BuildDocksTrack() {
     s.road = m.road;
     s.left = {m.roughRoad, m.brick, 150, false};
     s.right = {m.roughRoad, m.brick, 150, false};
-    if (b.Loop().CurvatureAt(d) != 0) {
+    if (const float curvature = b.Loop().CurvatureAt(d); curvature != 0) {
       s.left = {m.gravel, m.barrier, 120, true};
       s.right = {m.gravel, m.barrier, 120, true};
+      // The inside of a bend is paved flush with the road: a car that runs in there on the way out of the bend
+      // keeps its grip instead of hopping a kerb onto gravel and spinning into the barrier.
+      (curvature > 0 ? s.left : s.right) = {m.paving, m.barrier, 120, false};
       return s;
     }
     if (within(d, kQuay, 0, 1)) {
