@@ -45,9 +45,6 @@ TEST_P(RacingGoals, EveryCarRacesCleanlyForTwoHundredSeconds) {
   ASSERT_GE(figures.size(), 3u);
   RaceGoals goals;
   goals.maxWallContacts = kWallContactsPerCar;
-  // A car that ends nose-in against a wall or another car is put back after a few seconds. The sample circuits
-  // keep that to one in five laps in most races; a Pickup on the canal still needs one in four.
-  goals.respawnsPerLap = 0.25f;
   const RaceFacts facts{report.race, report.type, report.laps, report.seconds};
   for (const std::string& line : MissedGoals(facts, figures, knockedOut, goals)) ADD_FAILURE() << line;
   for (size_t i = 0; i < report.cars.size(); ++i) {
