@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <memory>
+
+#include "vehicle/wheel.h"
 
 namespace race_report {
 namespace {
@@ -19,6 +22,9 @@ struct Frame {
   bool wrongWay = false;
   uint32_t contacts = 0;
   float progress = 0;  // lap count plus the share of the lap driven
+  bool grounded = true;  // its wheels on the ground
+  bool overturned = false;
+  platform::Vec3 position{};
 };
 
 void Place(vehicle::Vehicle& car, const Frame& frame) {
@@ -31,6 +37,12 @@ void Place(vehicle::Vehicle& car, const Frame& frame) {
   car.wrongWay = frame.wrongWay;
   car.trackContacts = frame.contacts;
   car.progress = frame.progress;
+  car.position = frame.position;
+  car.upAxis = frame.overturned ? platform::Vec3{0, -1, 0} : platform::Vec3{0, 1, 0};
+  for (auto& wheel : car.wheels) {
+    if (!wheel) wheel = std::make_unique<vehicle::Wheel>();
+    wheel->onGround = frame.grounded;
+  }
 }
 
 // Plays frames after a countdown frame; returns the car's figures.
@@ -132,6 +144,78 @@ TEST(RacingFigures, RespawnsWrongWayAndWallContactsCountFromTheStart) {
   // A chicken opponent drives against the path: its flag is set while it races the way it should.
   figures = Play(Join({Repeat({0, 50, 0, false, true}, 8), Repeat({0, 50, 0, false, false}, 2)}), true);
   EXPECT_NEAR(figures.wrongWaySeconds, 2 * kFrame, 1e-4);
+}
+
+TEST(RacingFigures, PutBacksRecordWhereTheCarWasWhatItWasDoingAndHowFastItHadBeen) {
+  const Frame plain{0, 50};
+  auto with = [](Frame frame, auto change) {
+    change(frame);
+    return frame;
+  };
+  const Frame fast = with(plain, [](Frame& f) { f.mph = 90; });
+  const Frame respawning = with(plain, [](Frame& f) {
+    f.respawning = true;
+    f.position = {9999, 0, 9999};  // put back somewhere else
+  });
+  struct Case {
+    const char* name;
+    Frame before;  // the last frame before the put-back
+    bool reversed;
+    const char* cause;
+  };
+  const Case cases[] = {
+      {"on its roof", with(plain, [](Frame& f) { f.overturned = true; }), false, "overturned"},
+      {"in the air", with(plain, [](Frame& f) { f.grounded = false; }), false, "airborne"},
+      {"against its path", with(plain, [](Frame& f) { f.wrongWay = true; }), false, "wrong way"},
+      {"a chicken opponent turned to race with the field", plain, true, "wrong way"},
+      {"nose in against a wall", with(plain, [](Frame& f) { f.mph = 0; }), false, "stuck"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Frame before = c.before;
+    before.position = {120, 10, -340};
+    // Fast long before the look-back, then 70 mph within it, then the frame before the put-back.
+    const int oldFrames = 10, gapFrames = static_cast<int>(kPutBackLookBack / kFrame) + 10, lateFrames = 5;
+    const Frame racing = c.reversed ? with(plain, [](Frame& f) { f.wrongWay = true; }) : plain;
+    const CarFigures figures =
+        Play(Join({Repeat(with(racing, [](Frame& f) { f.mph = 120; }), oldFrames), Repeat(racing, gapFrames),
+                   Repeat(with(racing, [](Frame& f) { f.mph = 70; }), 1), Repeat(racing, lateFrames), {before},
+                   Repeat(respawning, 3), Repeat(fast, 2)}),
+             c.reversed);
+    ASSERT_EQ(figures.putBacks.size(), 1u);
+    EXPECT_EQ(figures.respawns, 1);
+    const PutBack& put = figures.putBacks[0];
+    EXPECT_EQ(put.cause, c.cause);
+    EXPECT_NEAR(put.at, (oldFrames + gapFrames + 1 + lateFrames + 2) * kFrame, 1e-3);
+    EXPECT_EQ(put.place.x, 120);
+    EXPECT_EQ(put.place.z, -340);
+    EXPECT_EQ(put.fastestMph, 70);
+    EXPECT_EQ(put.nearestCar, 0);  // it raced alone
+    // The goal it misses says where and why, so the sweep's line leads to the corner.
+    const auto missed = MissedGoals({"Test", "CHICKEN", 2, 200}, {figures}, {});
+    ASSERT_EQ(missed.size(), 1u);
+    EXPECT_NE(missed[0].find(std::string("at path point 0 (120, -340), ") + c.cause + " after 70 mph"), std::string::npos)
+        << missed[0];
+  }
+}
+
+TEST(RacingFigures, APutBackNamesTheNearestOtherRacer) {
+  vehicle::Vehicle car(nullptr, nullptr, "Test", true), near(nullptr, nullptr, "Near", true),
+      far(nullptr, nullptr, "Far", true);
+  std::vector<vehicle::Vehicle*> racing{&car, &near, &far};
+  FigureKeeper keeper({&car, &near, &far}, {false, false, false});
+  Frame frame{0, 30};
+  for (vehicle::Vehicle* each : racing) Place(*each, frame);
+  keeper.Observe(racing, 1, kFrame, false);
+  car.position = {0, 0, 0};
+  near.position = {300, 80, 400};  // 500 away on the level, whatever the height
+  far.position = {-2000, 0, 0};
+  keeper.Observe(racing, 1 + kFrame, kFrame, true);
+  car.respawning = true;
+  keeper.Observe(racing, 1 + 2 * kFrame, kFrame, true);
+  ASSERT_EQ(keeper.Figures()[0].putBacks.size(), 1u);
+  EXPECT_NEAR(keeper.Figures()[0].putBacks[0].nearestCar, 500, 1e-2);
+  EXPECT_EQ(keeper.Figures()[0].putBacks[0].cause, "stuck");
 }
 
 TEST(RacingFigures, GoalsNameEveryCarAndClassThatMissesThem) {

@@ -230,6 +230,14 @@ std::string ToJson(const Report& report) {
     for (size_t lap = 0; lap < car.figures.lapTimes.size(); ++lap) {
       json += (lap == 0 ? "" : ", ") + Number(car.figures.lapTimes[lap]);
     }
+    json += "], \"putBacks\": [";
+    for (size_t k = 0; k < car.figures.putBacks.size(); ++k) {
+      const PutBack& put = car.figures.putBacks[k];
+      json += std::string(k == 0 ? "" : ", ") + "{\"at\": " + Number(put.at) + ", \"x\": " + Number(put.place.x) +
+              ", \"y\": " + Number(put.place.y) + ", \"z\": " + Number(put.place.z) +
+              ", \"pathIndex\": " + std::to_string(put.pathIndex) + ", \"fastestMph\": " + Number(put.fastestMph) +
+              ", \"nearestCar\": " + Number(put.nearestCar) + ", \"cause\": " + Quoted(put.cause) + "}";
+    }
     json += "]}";
   }
   json += "],\n \"hudStuntLines\": [";

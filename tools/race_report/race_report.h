@@ -29,7 +29,7 @@ struct CarLine {
   float knockedOutAt = -1;  // simulated seconds when a knock-out took the car out of the race, -1 when never
   std::string vehicle;      // the car's name
   std::string carClass;     // OPEN, C, B or A
-  CarFigures figures;       // spins, wrong-way time, respawns, wall contacts, lap times
+  CarFigures figures;       // spins, wrong-way time, respawns and where they happened, wall contacts, lap times
 };
 
 struct SoundLine {

@@ -35,11 +35,35 @@ void FigureKeeper::Observe(const std::vector<vehicle::Vehicle*>& racing, double 
       // The first frame after the start signal: the clock of the first lap runs from here.
       watch.started = true;
       watch.lapStart = now - dt;
+      watch.start = now - dt;
     }
     figures.wallContacts = car.trackContacts - watch.contactsAtStart;
-    if (car.respawning && !watch.wasRespawning) ++figures.respawns;
+    const bool wrongWay = car.wrongWay != reversed_[i];
+    if (car.respawning && !watch.wasRespawning) {
+      ++figures.respawns;
+      PutBack putBack = watch.last;
+      putBack.at = static_cast<float>(now - watch.start);
+      for (const auto& [time, mph] : watch.speeds) putBack.fastestMph = std::max(putBack.fastestMph, mph);
+      figures.putBacks.push_back(putBack);
+    }
     watch.wasRespawning = car.respawning;
-    if (car.wrongWay != reversed_[i]) figures.wrongWaySeconds += dt;
+    if (wrongWay) figures.wrongWaySeconds += dt;
+    if (!car.respawning) {
+      watch.last.place = car.position;
+      watch.last.pathIndex = car.pathIndex;
+      watch.last.nearestCar = 0;
+      for (const vehicle::Vehicle* other : racing) {
+        if (other == &car) continue;
+        const float d = std::hypot(other->position.x - car.position.x, other->position.z - car.position.z);
+        if (watch.last.nearestCar == 0 || d < watch.last.nearestCar) watch.last.nearestCar = d;
+      }
+      watch.last.cause = car.IsTippedOver() || car.HasBodyContact() ? "overturned"
+                         : !car.AnyWheelOnGround()                  ? "airborne"
+                         : wrongWay                                 ? "wrong way"
+                                                                    : "stuck";
+      watch.speeds.emplace_back(now, car.speedMph);
+    }
+    while (!watch.speeds.empty() && watch.speeds.front().first < now - kPutBackLookBack) watch.speeds.pop_front();
 
     // Laps: a new highest lap closes one. Crossing the line from behind the grid (lap -1 to 0) only starts it.
     // A car racing the other way round never counts a lap up: its lap closes when its place on the circuit
@@ -122,7 +146,19 @@ std::vector<std::string> MissedGoals(const RaceFacts& race, const std::vector<Ca
     const auto laps = static_cast<float>(car.lapTimes.size());
     const float allowed = std::floor(laps * goals.respawnsPerLap + 1e-3f);
     if (static_cast<float>(car.respawns) > allowed) {
-      missed.push_back(Line("car %zu was put back on the track %.0f times (limit %.0f)", i, car.respawns, allowed));
+      std::string line = Line("car %zu was put back on the track %.0f times (limit %.0f)", i, car.respawns, allowed);
+      // Each put-back: when, where along the path, why, how fast the car had been going and how close the
+      // nearest other car was, so a miss can be traced to its corner without running the race again.
+      for (size_t k = 0; k < car.putBacks.size(); ++k) {
+        const PutBack& put = car.putBacks[k];
+        char text[160];
+        std::snprintf(text, sizeof text, "%s %.1f s at path point %u (%.0f, %.0f), %s after %.0f mph, nearest car %.0f",
+                      k == 0 ? ":" : ";", static_cast<double>(put.at), put.pathIndex, static_cast<double>(put.place.x),
+                      static_cast<double>(put.place.z), put.cause.c_str(), static_cast<double>(put.fastestMph),
+                      static_cast<double>(put.nearestCar));
+        line += text;
+      }
+      missed.push_back(line);
     }
     if (car.wallContacts > goals.maxWallContacts) {
       missed.push_back(Line("car %zu touched the walls %.0f times (limit %.0f)", i, car.wallContacts,

@@ -1,15 +1,29 @@
-// How cleanly the cars of a race drive: spins, time spent facing backwards or flagged wrong way, respawns, hull
-// contacts with the track and lap times, watched frame by frame. The race report prints them and the racing
+// How cleanly the cars of a race drive: spins, time spent facing backwards or flagged wrong way, respawns (where
+// and why), hull contacts with the track and lap times, watched frame by frame. The race report prints them and the racing
 // tests hold the sample content to the goals below, from the same code.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
+#include "platform/math/types.h"
 #include "vehicle/vehicle.h"
 
 namespace race_report {
+
+// One time a car was put back on the track: where it was and what it was doing in the frame before.
+struct PutBack {
+  float at = 0;            // seconds after the start signal
+  platform::Vec3 place;    // where the car was
+  uint32_t pathIndex = 0;  // its place along the AI path there
+  float fastestMph = 0;    // its top speed over the few seconds before
+  float nearestCar = 0;    // level distance to the nearest other racer (inches), 0 when it raced alone
+  // "overturned" (on its side or roof, or resting on its body), "airborne" (no wheel on the ground), "wrong way"
+  // (driving against its path) or "stuck" (none of these: held against a wall or another car).
+  std::string cause;
+};
 
 struct CarFigures {
   int32_t carClass = 0;
@@ -19,6 +33,7 @@ struct CarFigures {
   int32_t respawns = 0;         // times the car was put back on the track
   uint32_t wallContacts = 0;    // hull points that touched the track (walls, ramp sides), counted per step
   std::vector<float> lapTimes;  // seconds of every lap completed (either way round), the first from the start signal
+  std::vector<PutBack> putBacks;  // every respawn, in order
   float BestLap() const;        // the fastest of lapTimes, 0 when none
 };
 
@@ -26,6 +41,8 @@ struct CarFigures {
 constexpr float kSpinSpeedMph = 20;
 // A spin ends once the car has pointed the way it travels (or slowed down) for this long.
 constexpr float kSpinSettleSeconds = 0.5f;
+// A put-back names the car's top speed over this many seconds before it.
+constexpr float kPutBackLookBack = 5.0f;
 
 class FigureKeeper {
  public:
@@ -47,6 +64,9 @@ class FigureKeeper {
     bool inSpin = false;
     float lastFraction = 0;  // the car's share of a lap at the last frame
     float settled = 0;  // seconds the spin condition has been clear
+    double start = 0;   // when the start signal went
+    PutBack last;       // the car as a put-back would describe it, from the last frame
+    std::deque<std::pair<double, float>> speeds;  // (time, mph) over the look-back
   };
   std::vector<const vehicle::Vehicle*> cars_;
   std::vector<bool> reversed_;
