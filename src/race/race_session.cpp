@@ -295,7 +295,7 @@ void RaceSession::HandlePlayerInput(app::ScreenFlow& flow) {
   lastControls = settings != nullptr ? ReadPlayerControls(keys, joystick_, *settings) : PlayerControls{};
   const PlayerControls& controls = lastControls;
   if (player_ != nullptr) {
-    if (controls.reset && racing) player_->Respawn(world_, world_.FindNearestPath(player_->position));
+    if (controls.reset && racing) player_->RespawnOnRoad(world_, world_.FindNearestPath(player_->position));
     if (controls.headlights) {
       player_->headlightsOn = !player_->headlightsOn;
       if (settings != nullptr) settings->SetInt(app::SettingId::TURNONHEADLIGHT, player_->headlightsOn ? 1 : 0);
@@ -499,7 +499,13 @@ void RaceSession::AutoResetPlayer(float dt) {
   const ResetDecision decision = resetTimers.Update(dt, world_.IsCarOffWorld(*player_), player_->AllWheelsOnGround(),
                                                     player_->IsTippedOver());
   if (decision.savePosition) player_->SavePreviousPosition();
-  if (decision.respawn) player_->Respawn(world_, world_.FindNearestPath(player_->position));
+  if (!decision.respawn) return;
+  // A car the computer drives (after the finish) is put back on its racing line, as every computer car is.
+  if (IsDriven(player_)) {
+    player_->Respawn(world_, world_.FindNearestPath(player_->position));
+  } else {
+    player_->RespawnOnRoad(world_, world_.FindNearestPath(player_->position));
+  }
 }
 
 void RaceSession::Step(platform::gfx::Device* device, platform::WindowSystem* window, app::ScreenFlow& flow,
@@ -541,6 +547,8 @@ render::CameraSubject RaceSession::SubjectOf(const vehicle::Vehicle& car) {
   subject.anyWheelOnGround = car.AnyWheelOnGround();
   subject.tippedOver = car.IsTippedOver();
   subject.shake = car.shake;
+  subject.chaseOffset = car.chaseCameraOffset;
+  subject.chaseTarget = car.chaseCameraTarget;
   return subject;
 }
 

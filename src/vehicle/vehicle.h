@@ -106,6 +106,9 @@ class Vehicle {
   // --- simulation step (vehicle.cpp) ---
   void Update(VehicleWorld& world, float dt);
   void Respawn(VehicleWorld& world, const geometry::Path* path);
+  // The player's put-back: as Respawn, but the car lands in the middle of the road beside the path's nearest
+  // point, facing along the road (PlaceAlongRoad), rather than on a racing line that may run along a kerb.
+  void RespawnOnRoad(VehicleWorld& world, const geometry::Path* path);
 
   // --- body dynamics (body_dynamics.cpp) ---
   void SavePreviousState();
@@ -125,6 +128,12 @@ class Vehicle {
   // The point of a path where Respawn and Reset put the car: nearest to point, searched from a little behind
   // pathIndex unless that lands on another stretch of the circuit.
   bool ProjectNearPathIndex(const geometry::Path& path, const Vec3& point, geometry::PathProjection& out) const;
+  // Sets position and rotation for a put-back beside a distance along the path: halfway between the road's
+  // walls (never farther from the path than a racing line swings from the middle, so a line drawn out to a
+  // kerb leaves the car on the road), facing from the middle between the walls behind the spot to the middle
+  // ahead of it (when that turns less than 45 degrees from the path). Without walls in reach the car stands on
+  // the path facing along it.
+  void PlaceAlongRoad(VehicleWorld& world, const geometry::Path& path, float distance);
   float GetRestHeight() const;
 
   // --- collisions (vehicle_collision.cpp) ---
@@ -212,6 +221,10 @@ class Vehicle {
   Vec3 collisionMin, collisionMax;  // the hull's box
   const geometry::MeshModel* collisionModel = nullptr;  // the hull in car space (owned by the car's body models)
   float maxBodyPitch = 3.0f, maxBodyRoll = 3.0f;
+  // Where the chase camera sits behind the car and the point above the car it looks at, in the camera's level
+  // heading frame (inches; x right, y up, z forward). A car's definition may set its own.
+  Vec3 chaseCameraOffset{0, 60, -200};
+  Vec3 chaseCameraTarget{0, 60, 0};
   bool headlightsOn = true;
   // File names the presentation side loads: the keys of the definition it does not read itself.
   std::string vehicleModelFile, damageModelFile, shadowModelFile, headlightFile, neonFile;
@@ -253,6 +266,7 @@ class Vehicle {
   void StepWheels(VehicleWorld& world, float dt);
   void GatherCandidates(VehicleWorld& world);
   StuntInputs MakeStuntInputs() const;
+  void PutBack(VehicleWorld& world, const geometry::Path* path, bool onRoad);
   friend class StuntTracker;
 };
 

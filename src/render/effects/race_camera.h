@@ -49,6 +49,10 @@ struct CameraSubject {
   bool tippedOver = false;
   // Camera shake the car gathered this step (impacts, bumps, nitrous).
   float shake = 0;
+  // The car's own chase placement: the eye's offset and the looked-at point above the car, in the level heading
+  // frame (inches).
+  Vec3 chaseOffset{0, 60, -200};
+  Vec3 chaseTarget{0, 60, 0};
 };
 
 // Chase follow rates: a straight car is followed quickly, a car at full lock slowly; a handbrake turn at speed

@@ -1,0 +1,82 @@
+// The chase camera in a race of each sample car: the car sits low in the picture and leaves the road ahead in
+// view, and the camera takes the car's own placement from its definition.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+
+#include "game_test_support.h"
+#include "game/headless_race.h"
+#include "platform/math/math.h"
+#include "platform/window_system.h"
+#include "race/player_input.h"
+#include "race/race_definition.h"
+#include "race/race_list.h"
+#include "vehicle/vehicle.h"
+
+namespace game {
+namespace {
+
+constexpr float kFrame = 1.0f / 60.0f;
+
+struct ScreenBox {
+  float left = 1e9f, right = -1e9f, bottom = 1e9f, top = -1e9f;  // clip space, -1..1 across the screen
+};
+
+// The corners of the car's body box as the race camera puts them on the screen.
+ScreenBox CarOnScreen(const vehicle::Vehicle& car, const render::RaceCamera& camera) {
+  const platform::Matrix4 toScreen = car.worldMatrix * camera.view * camera.projection;
+  ScreenBox box;
+  for (int corner = 0; corner < 8; ++corner) {
+    const platform::Vec3 local{(corner & 1) ? car.bodyMax.x : car.bodyMin.x,
+                               (corner & 2) ? car.bodyMax.y : car.bodyMin.y,
+                               (corner & 4) ? car.bodyMax.z : car.bodyMin.z};
+    const platform::Vec3 p = platform::TransformCoord(local, toScreen);
+    box.left = std::min(box.left, p.x);
+    box.right = std::max(box.right, p.x);
+    box.bottom = std::min(box.bottom, p.y);
+    box.top = std::max(box.top, p.y);
+  }
+  return box;
+}
+
+TEST(ChaseCamera, EverySampleCarLeavesTheRoadAheadInView) {
+  for (const char* carName : {"Berline", "Pickup", "Coupe", "Roadster"}) {
+    SCOPED_TRACE(carName);
+    HeadlessRace race(game_test::SampleGameFolder(), 1);
+    race.Settings().SetString(app::StringSettingId::VEHICLE, carName);
+    RaceListByName(race.Content(), "QUICKRACE")->At(0)->opponents = 0;
+    std::string error;
+    ASSERT_TRUE(race.Load("QUICKRACE", 0, error)) << error;
+    for (int frame = 0; frame < 600 && race.Flow().state != app::game_state::kRacing; ++frame) race.Frame(kFrame);
+    const vehicle::Vehicle& car = *race.Session()->Player();
+    const render::RaceCamera& camera = *race.Session()->Scenery().camera;
+    // The car's own placement reaches the camera.
+    EXPECT_EQ(camera.desiredOffset.z, car.chaseCameraOffset.z);
+    EXPECT_EQ(camera.desiredTargetOffset.y, car.chaseCameraTarget.y);
+
+    // Standing and then at speed down the first straight.
+    race.Session()->ForwardInput(platform::wm::kKeyDown,
+                                 static_cast<uintptr_t>(race.Settings().GetKey(race::kActionAccelerate)));
+    for (float seconds : {0.0f, 3.0f}) {
+      for (float t = 0; t < seconds; t += kFrame) race.Frame(kFrame);
+      const ScreenBox box = CarOnScreen(car, camera);
+      SCOPED_TRACE(car.speedMph);
+      EXPECT_LT(box.right - box.left, 2 * 0.22f) << "the car fills at most about a fifth of the width";
+      EXPECT_GT(box.left, -0.3f);
+      EXPECT_LT(box.right, 0.3f);
+      EXPECT_GT(box.bottom, -1.0f) << "the whole car is on the screen";
+      // The road 40 yards ahead shows above the car's roof.
+      const platform::Vec3 roadAhead =
+          car.position + car.forwardAxis * 1440.0f - platform::Vec3{0, car.GetRestHeight(), 0};
+      const platform::Vec3 ahead = platform::TransformCoord(roadAhead, camera.view * camera.projection);
+      EXPECT_GT(ahead.y, box.top + 0.05f) << "the road ahead is hidden behind the car";
+      EXPECT_LT(ahead.y, 1.0f);
+      EXPECT_GT(camera.eye.y, car.position.y + car.bodyMax.y) << "the eye looks over the roof";
+    }
+  }
+}
+
+}  // namespace
+}  // namespace game
