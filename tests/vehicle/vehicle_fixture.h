@@ -74,11 +74,12 @@ inline vehicle::ChassisLayout LayoutOf(const contentgen::SampleCar& car) {
 }
 
 // A flat square ground of half size `half` (y = 0) of one surface, with an optional wall across +x at wallX
-// (facing -x, 150 high, 4000 long), as a collision tree.
+// (facing -x, 150 high, 4000 long) of the wall material, as a collision tree.
 inline std::unique_ptr<geometry::CollisionTree> FlatWorld(const std::string& groundMaterial, float half = 400000,
-                                                          float wallX = 0) {
+                                                          float wallX = 0,
+                                                          const std::string& wallMaterial = "NODRIVE_WALL") {
   contentgen::ColFile file;
-  file.materialNames = {groundMaterial, "NODRIVE_WALL"};
+  file.materialNames = {groundMaterial, wallMaterial};
   contentgen::ColMeshBlock block;
   auto quad = [&block](int16_t material, Vec3 a, Vec3 b, Vec3 c, Vec3 d, Vec3 facing) {
     const int32_t base = static_cast<int32_t>(block.vertices.size());
