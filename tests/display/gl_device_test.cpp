@@ -106,6 +106,23 @@ TEST_F(GlDeviceTest, BuffersDrawPlainAndIndexedAndRefuseOutOfRangeIndices) {
   indices->Unlock();
   EXPECT_EQ(device().DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), kInvalidCall);
 
+  // In a long buffer, as parts sharing one hold, a stray index far along is refused where a draw reads it and
+  // does not stop draws from elsewhere in the buffer.
+  IndexBuffer* shared = nullptr;
+  ASSERT_EQ(device().CreateIndexBuffer(200 * 2, usage::kWriteOnly, Format::Index16, Pool::Managed, &shared), kOk);
+  ASSERT_EQ(shared->Lock(0, 0, &data, 0), kOk);
+  std::memcpy(data, list, sizeof(list));
+  std::memcpy(data + 130 * 2, &far, 2);
+  shared->Unlock();
+  device().SetIndices(shared, 4);
+  device().Clear(clear_flags::kTarget, 0, 1.0f, 0);
+  EXPECT_EQ(device().DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 0, 2), kOk);
+  EXPECT_COLOR_NEAR(Pixel(40, 40), Argb(255, 0, 255, 0), 0);
+  EXPECT_EQ(device().DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 126, 2), kInvalidCall);
+  EXPECT_EQ(device().DrawIndexedPrimitive(PrimitiveType::TriangleList, 0, 4, 132, 2), kOk) << "zeros past it";
+  device().SetIndices(indices, 4);
+  shared->Release();
+
   // A no-overwrite lock changes part of the buffer and the next draw sees it.
   ASSERT_EQ(vertices->Lock(0, 4 * sizeof(ScreenVertex), &data, lock_flags::kNoOverwrite), kOk);
   for (int i = 0; i < 4; ++i) reinterpret_cast<ScreenVertex*>(data)[i].color = Argb(255, 0, 0, 255);

@@ -627,7 +627,7 @@ HResult GlDevice::DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, ui
   const VertexLayout layout = DescribeVertexFormat(s.fvf);
   const uint64_t vertexCount = (vertices->Bytes().size() - layout.stride) / stride + 1;
   const uint8_t* first = indices->Bytes().data() + static_cast<size_t>(startIndex) * indices->IndexSize();
-  const bool allInside = uint64_t{indices->LargestIndex()} + s.baseVertexIndex < vertexCount;
+  const bool allInside = uint64_t{indices->LargestIndexIn(startIndex, count)} + s.baseVertexIndex < vertexCount;
   for (uint32_t i = 0; i < count && !allInside; ++i) {
     uint32_t index = 0;
     if (indices->IndexSize() == 2) {

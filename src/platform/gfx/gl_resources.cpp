@@ -106,6 +106,17 @@ GlIndexBuffer::GlIndexBuffer(const IndexBufferDesc& desc, std::shared_ptr<Resour
                (desc.usage & usage::kDynamic) ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
 }
 
+uint32_t GlIndexBuffer::LargestIndexIn(uint32_t first, uint32_t count) const {
+  if (count == 0) return 0;
+  const size_t last = std::min<size_t>((size_t{first} + count - 1) / kBlockIndices, blockLargest_.size());
+  uint32_t largest = 0;
+  for (size_t block = first / kBlockIndices; block < last + 1 && block < blockLargest_.size(); ++block) {
+    largest = std::max(largest, blockLargest_[block]);
+  }
+  // Indices past the written blocks were never written: only the whole buffer's bound holds for them.
+  return size_t{first} + count > blockLargest_.size() * kBlockIndices ? largestIndex_ : largest;
+}
+
 GlIndexBuffer::~GlIndexBuffer() {
   if (Alive(context_)) glDeleteBuffers(1, &buffer_);
 }
@@ -115,6 +126,7 @@ void GlIndexBuffer::OnUnlock(uint32_t offset, uint32_t size, uint32_t flags) {
   const uint8_t* bytes = Bytes().data();
   // Every index the written bytes touch, the partly written ones at either end too.
   const size_t end = std::min<size_t>(size_t{offset} + size, Bytes().size());
+  blockLargest_.resize((Bytes().size() / IndexSize() + kBlockIndices - 1) / kBlockIndices, 0);
   for (size_t at = offset - offset % IndexSize(); at < end && at + IndexSize() <= Bytes().size(); at += IndexSize()) {
     uint32_t index = 0;
     if (IndexSize() == 2) {
@@ -125,6 +137,8 @@ void GlIndexBuffer::OnUnlock(uint32_t offset, uint32_t size, uint32_t flags) {
       std::memcpy(&index, bytes + at, 4);
     }
     largestIndex_ = std::max(largestIndex_, index);
+    uint32_t& block = blockLargest_[at / IndexSize() / kBlockIndices];
+    block = std::max(block, index);
   }
   if (!Alive(context_)) return;
   glBindBuffer(GL_COPY_WRITE_BUFFER, buffer_);

@@ -60,6 +60,9 @@ class GlIndexBuffer : public MemoryIndexBuffer {
   GLuint Name() const { return buffer_; }
   // No index in the buffer is larger: draws whose vertices reach past it need not check their indices one by one.
   uint32_t LargestIndex() const { return largestIndex_; }
+  // No index among count indices from first is larger (a bound kept per block of indices): a draw from one part
+  // of a buffer shared by many checks only the blocks it reads.
+  uint32_t LargestIndexIn(uint32_t first, uint32_t count) const;
 
  protected:
   void OnUnlock(uint32_t offset, uint32_t size, uint32_t flags) override;
@@ -67,8 +70,10 @@ class GlIndexBuffer : public MemoryIndexBuffer {
  private:
   GlContextToken context_;
   GLuint buffer_ = 0;
-  // Grows with every write and never shrinks, so it stays a bound whatever was overwritten.
+  // Grow with every write and never shrink, so they stay bounds whatever was overwritten.
+  static constexpr uint32_t kBlockIndices = 64;
   uint32_t largestIndex_ = 0;
+  std::vector<uint32_t> blockLargest_;
 };
 
 class GlTexture : public MemoryTexture {
