@@ -3,11 +3,12 @@
 // (worst car), wall contacts, cars short of their laps, the widest best-lap spread of one class in a lap race and
 // the racing goals missed (each missed goal is printed, then a summary line per list). The racing tests run one lap race
 // of each circuit the same way; this is the whole sweep, run by hand (bench_race_sweep) after a change to the
-// cars, the circuits or the physics.
+// cars, the circuits or the physics. RACE_SWEEP_SEED=N races other fields than the tests' (seed 1).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -34,6 +35,14 @@ const std::string& GameFolder() {
   return folder;
 }
 
+// The seed of every race's random choices (opponents, their cars and upgrades, instant races' laps): 1, or
+// RACE_SWEEP_SEED, so the goals can be checked against other fields than the one the tests race.
+uint32_t Seed() {
+  const char* text = std::getenv("RACE_SWEEP_SEED");
+  const long seed = text != nullptr ? std::strtol(text, nullptr, 10) : 1;
+  return seed > 0 ? static_cast<uint32_t>(seed) : 1;
+}
+
 void BM_RaceSweep(benchmark::State& state, const char* list) {
   double cars = 0, spins = 0, spun = 0, respawns = 0, walls = 0, missed = 0, races = 0, unfinished = 0;
   double carSeconds = 0, worstSpunShare = 0, worstRespawnRate = 0, worstSpread = 0;
@@ -41,7 +50,7 @@ void BM_RaceSweep(benchmark::State& state, const char* list) {
     cars = spins = spun = respawns = walls = missed = races = unfinished = 0;
     carSeconds = worstSpunShare = worstRespawnRate = worstSpread = 0;
     for (int index = 0;; ++index) {
-      game::HeadlessRace race(GameFolder(), 1);
+      game::HeadlessRace race(GameFolder(), Seed());
       std::string error;
       if (!race.Load(list, index, error)) break;
       race.DriveEveryCar();
