@@ -134,6 +134,10 @@ class RaceSession {
   void RenderSecondPass(platform::gfx::Device* device);
   void DrawHud(platform::gfx::Device* device);
   void DrawFadeOverlay(platform::gfx::Device* device);
+  // Whether the camera's passes draw the player's car: not in the in-car view, and not while the chase eye has
+  // been pulled inside the car's body (reversed up against a wall, the wall stops the eye at the car's tail),
+  // where the body would fill the picture from within.
+  bool CameraDrawsPlayer() const;
   RaceScenery& Scenery() { return scenery_; }
   // One sub-step of h seconds: rubber-band clock, path progress, drivers, cars with their distance to the camera
   // and their sounds, then the camera following the player's car (with or without one, the camera steps).

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "geometry/models/mesh_model.h"
+#include "app/settings.h"
 #include "platform/math/math.h"
 #include "race/hud/race_hud.h"
 #include "render/effects/box_corners.h"
@@ -278,11 +279,25 @@ void RaceSession::DrawCarLights(gfx::Device* device, const render::ViewFrustum& 
   device->SetRenderState(RenderState::ZWriteEnable, 1);
 }
 
+bool RaceSession::CameraDrawsPlayer() const {
+  const render::RaceCamera* camera = scenery_.camera.get();
+  if (camera == nullptr || camera->IsInCarView()) return false;
+  if (player_ == nullptr) return true;
+  // The eye in the car's own frame (rows of rotation are its side, up and forward axes), against the body's box
+  // grown by the near clip distance: an eye that close sees the body cut open by the near plane.
+  const Vec3 local = platform::TransformNormal(camera->eye - player_->position, platform::Transpose(player_->rotation));
+  const float nearClip = camera->settings != nullptr ? camera->settings->GetFloat(app::FloatSettingId::NEARCLIP) : 0;
+  const Vec3 margin{nearClip, nearClip, nearClip};
+  const Vec3 low = player_->bodyMin - margin, high = player_->bodyMax + margin;
+  return !(local.x > low.x && local.x < high.x && local.y > low.y && local.y < high.y && local.z > low.z &&
+           local.z < high.z);
+}
+
 void RaceSession::Render(gfx::Device* device) {
   RaceScenery& s = scenery_;
   if (device == nullptr || s.camera == nullptr) return;
   const render::RaceCamera& camera = *s.camera;
-  const bool drawPlayer = !camera.IsInCarView();
+  const bool drawPlayer = CameraDrawsPlayer();
   device->SetTransform(TransformState::Projection, camera.projection);
   device->SetRenderState(RenderState::Lighting, 0);
   if (s.track != nullptr) {
@@ -316,7 +331,7 @@ void RaceSession::RenderSecondPass(gfx::Device* device) {
     return;
   }
   const render::RaceCamera& camera = *s.camera;
-  const bool drawPlayer = !camera.IsInCarView();
+  const bool drawPlayer = CameraDrawsPlayer();
   device->SetRenderState(RenderState::Lighting, 0);
   s.blurOverlay->BeginCapture(device);
   device->SetRenderState(RenderState::ZWriteEnable, 1);

@@ -1,5 +1,6 @@
 // The chase camera in a race of each sample car: the car sits low in the picture and leaves the road ahead in
-// view, and the camera takes the car's own placement from its definition.
+// view, the camera takes the car's own placement from its definition, and an eye pulled into the car by a wall
+// leaves the car out of the picture.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 
 #include "game_test_support.h"
 #include "game/headless_race.h"
+#include "app/settings.h"
 #include "platform/math/math.h"
 #include "platform/window_system.h"
 #include "race/player_input.h"
@@ -19,6 +21,7 @@ namespace game {
 namespace {
 
 constexpr float kFrame = 1.0f / 60.0f;
+constexpr int kHarbourDocks = 5;  // in the quick-race list
 
 struct ScreenBox {
   float left = 1e9f, right = -1e9f, bottom = 1e9f, top = -1e9f;  // clip space, -1..1 across the screen
@@ -76,6 +79,53 @@ TEST(ChaseCamera, EverySampleCarLeavesTheRoadAheadInView) {
       EXPECT_GT(camera.eye.y, car.position.y + car.bodyMax.y) << "the eye looks over the roof";
     }
   }
+}
+
+// Backing up against a wall stops the chase eye at the wall, just behind the car's tail: the car is then left
+// out of the picture instead of being seen cut open from within. Checked on the docks, whose barriers stand
+// higher than the chase eye's line down to the car.
+TEST(ChaseCamera, AnEyePulledIntoTheCarByAWallLeavesTheCarOutOfThePicture) {
+  HeadlessRace race(game_test::SampleGameFolder(), 1);
+  RaceListByName(race.Content(), "QUICKRACE")->At(kHarbourDocks)->opponents = 0;
+  std::string error;
+  ASSERT_TRUE(race.Load("QUICKRACE", kHarbourDocks, error)) << error;
+  for (int frame = 0; frame < 600 && race.Flow().state != app::game_state::kRacing; ++frame) race.Frame(kFrame);
+  const vehicle::Vehicle& car = *race.Session()->Player();
+  const render::RaceCamera& camera = *race.Session()->Scenery().camera;
+  const float nearClip = race.Settings().GetFloat(app::FloatSettingId::NEARCLIP);
+  const auto key = [&race](int action, bool down) {
+    race.Session()->ForwardInput(down ? platform::wm::kKeyDown : platform::wm::kKeyUp,
+                                 static_cast<uintptr_t>(race.Settings().GetKey(action)));
+  };
+  int pulledIn = 0, clear = 0;
+  for (int attempt = 0; attempt < 6; ++attempt) {
+    // Forward and across the road, then back up into the wall behind.
+    const int turn = attempt % 2 == 0 ? race::kActionRight : race::kActionLeft;
+    key(race::kActionAccelerate, true);
+    key(turn, true);
+    for (int frame = 0; frame < 60; ++frame) race.Frame(kFrame);
+    key(race::kActionAccelerate, false);
+    key(turn, false);
+    key(race::kActionBrake, true);
+    for (int frame = 0; frame < 240; ++frame) {
+      race.Frame(kFrame);
+      const platform::Vec3 eye =
+          platform::TransformNormal(camera.eye - car.position, platform::Transpose(car.rotation));
+      const bool within = eye.x > car.bodyMin.x - nearClip && eye.x < car.bodyMax.x + nearClip &&
+                          eye.y > car.bodyMin.y - nearClip && eye.y < car.bodyMax.y + nearClip &&
+                          eye.z > car.bodyMin.z - nearClip && eye.z < car.bodyMax.z + nearClip;
+      if (within) {
+        ++pulledIn;
+        ASSERT_FALSE(race.Session()->CameraDrawsPlayer()) << "frame " << frame;
+      } else if (eye.z < car.bodyMin.z - 2 * nearClip) {
+        ++clear;
+        ASSERT_TRUE(race.Session()->CameraDrawsPlayer()) << "frame " << frame;
+      }
+    }
+    key(race::kActionBrake, false);
+  }
+  EXPECT_GT(pulledIn, 0) << "backing into the barrier never pulled the eye in";
+  EXPECT_GT(clear, 0);
 }
 
 }  // namespace
