@@ -230,7 +230,8 @@ class GlDevice : public StateDevice {
     uint32_t stride = 0, baseVertexIndex = 0, fvf = 0;
   };
   static void Capture(const DeviceState& state, DrawState& out);
-  static bool SameDrawState(const DeviceState& state, const DrawState& held);
+  // exceptPlacement leaves the world and view transforms out of the comparison.
+  static bool SameDrawState(const DeviceState& state, const DrawState& held, bool exceptPlacement);
   // Indexed draws from the same buffers under the same state are held back and sent as one
   // glMultiDrawElementsBaseVertex, however the state went back and forth between them: a software driver pays its
   // per-draw set-up once. Anything else that reaches GL (another draw, a clear, a target switch, a resource's own
@@ -245,6 +246,18 @@ class GlDevice : public StateDevice {
     std::vector<const void*> offsets;
     std::vector<GLint> baseVertices;
   } pending_;
+  // Triangles drawn from the game's memory in a row under one state are held back the same way and sent as one
+  // triangle list (strips and fans taken apart), so a row of sprites costs one draw. Rows whose draws differ only
+  // in their world and view transforms are carried into view space on the processor and drawn with identity ones.
+  struct PendingUserDraws {
+    uint64_t serial = 0;
+    DrawState state;
+    GLenum mode = 0;
+    uint32_t stride = 0;
+    bool placed = false;         // the vertices are in view space
+    std::vector<uint8_t> bytes;  // the vertices, as the game gave them, or as a list once another joined
+  } pendingUser_;
+  void FlushUserDraws();
 
   // Ends the segment running since the last boundary and starts the next one (nothing while timing is off).
   void PassBoundary();

@@ -557,17 +557,19 @@ void GlDevice::Capture(const DeviceState& state, DrawState& out) {
   out.fvf = state.fvf;
 }
 
-bool GlDevice::SameDrawState(const DeviceState& state, const DrawState& held) {
+bool GlDevice::SameDrawState(const DeviceState& state, const DrawState& held, bool exceptPlacement) {
   auto same = [](const auto& a, const auto& b) { return std::memcmp(&a, &b, sizeof(a)) == 0; };
   // The base vertex goes with each draw of a multi-draw, so draws from other places in the same buffers join.
   return state.fvf == held.fvf && state.streams[0].stride == held.stride && same(state.renderStates, held.renderStates) &&
          same(state.stageStates, held.stageStates) && same(state.textures, held.textures) &&
-         same(state.material, held.material) && same(state.world, held.world) && same(state.view, held.view) &&
+         same(state.material, held.material) &&
+         (exceptPlacement || (same(state.world, held.world) && same(state.view, held.view))) &&
          same(state.projection, held.projection) && same(state.texture, held.texture) &&
          same(state.clipPlanes, held.clipPlanes) && same(state.viewport, held.viewport);
 }
 
 void GlDevice::FlushDraws() {
+  FlushUserDraws();
   PendingDraws& p = pending_;
   if (p.counts.empty()) return;
   ++counters_.glDraws;
@@ -647,7 +649,7 @@ HResult GlDevice::DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, ui
   const bool joins = !p.counts.empty() && p.vertexBuffer == vertices->Serial() && p.indexBuffer == indices->Name() &&
                      p.mode == mode && p.indexType == indexType &&
                      (p.serial == serial_ ||
-                      (groupChanged_[static_cast<size_t>(StateGroup::Light)] <= p.serial && SameDrawState(s, p.state)));
+                      (groupChanged_[static_cast<size_t>(StateGroup::Light)] <= p.serial && SameDrawState(s, p.state, false)));
   if (!joins) {
     if (!PrepareDraw(vertices->Name(), vertices->Serial(), stride)) return kOk;
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices->Name());
@@ -666,18 +668,136 @@ HResult GlDevice::DrawIndexedPrimitive(PrimitiveType type, uint32_t minIndex, ui
   return kOk;
 }
 
+namespace {
+
+// Appends the triangles of a list, strip or fan as a triangle list: a strip's odd triangles and a fan's
+// triangles keep the corner order and last corner GL gives them, so their facing and flat colour stay theirs.
+void AppendTriangleList(GLenum mode, const uint8_t* vertices, uint32_t count, uint32_t stride,
+                        std::vector<uint8_t>& out) {
+  auto put = [&](uint32_t index) {
+    out.insert(out.end(), vertices + size_t{index} * stride, vertices + size_t{index + 1} * stride);
+  };
+  if (mode == GL_TRIANGLES) {
+    out.insert(out.end(), vertices, vertices + size_t{count} * stride);
+    return;
+  }
+  for (uint32_t i = 0; i + 2 < count; ++i) {
+    if (mode == GL_TRIANGLE_FAN) {
+      put(0), put(i + 1), put(i + 2);
+    } else if (i % 2 == 0) {
+      put(i), put(i + 1), put(i + 2);
+    } else {
+      put(i + 1), put(i), put(i + 2);
+    }
+  }
+}
+
+// Whether vertices drawn under this state look the same carried into view space on the processor and drawn with
+// identity world and view: plain positions without normals or blending, no lighting, clip planes or coordinates
+// generated from camera space, and a world-view that keeps w at 1.
+bool KeepsW(const Matrix4& m) { return m.m[0][3] == 0 && m.m[1][3] == 0 && m.m[2][3] == 0 && m.m[3][3] == 1; }
+
+bool PlaceableOnProcessor(const DeviceState& s, const Matrix4& worldView) {
+  if ((s.fvf & fvf::kPositionMask) != fvf::kXyz || (s.fvf & fvf::kNormal) != 0) return false;
+  if (s.Render(RenderState::Lighting) != 0 || (s.Render(RenderState::ClipPlaneEnable) & 0x3F) != 0 ||
+      s.Render(RenderState::VertexBlend) != 0) {
+    return false;
+  }
+  for (uint32_t stage = 0; stage < kMaxTextureStages; ++stage) {
+    if ((s.Stage(stage, TextureStageState::TexCoordIndex) >> 16) != 0) return false;
+  }
+  return KeepsW(worldView);
+}
+
+// Carries the positions (the first three floats of each vertex) through the row-vector matrix.
+void PlaceVertices(uint8_t* vertices, size_t bytes, uint32_t stride, const Matrix4& m) {
+  for (size_t at = 0; at + stride <= bytes; at += stride) {
+    float p[3];
+    std::memcpy(p, vertices + at, sizeof p);
+    const float placed[3] = {p[0] * m.m[0][0] + p[1] * m.m[1][0] + p[2] * m.m[2][0] + m.m[3][0],
+                             p[0] * m.m[0][1] + p[1] * m.m[1][1] + p[2] * m.m[2][1] + m.m[3][1],
+                             p[0] * m.m[0][2] + p[1] * m.m[1][2] + p[2] * m.m[2][2] + m.m[3][2]};
+    std::memcpy(vertices + at, placed, sizeof placed);
+  }
+}
+
+}  // namespace
+
+void GlDevice::FlushUserDraws() {
+  PendingUserDraws& u = pendingUser_;
+  if (u.bytes.empty()) return;
+  ++counters_.glDraws;
+  // Lists, strips and fans all join one another: one set-up.
+  NoteSetUp(0, 0, GL_TRIANGLES, u.state.viewport, u.state.renderStates, u.state.stageStates, u.state.textures,
+            u.state.fvf, u.stride);
+  if (u.placed && currentProgram_ != nullptr) {
+    // The vertices are in view space already; the next draw sends its own transforms again.
+    const Matrix4 identity = IdentityMatrix();
+    const GLint* at = currentProgram_->locations;
+    if (at[kWorld] >= 0) glUniformMatrix4fv(at[kWorld], 1, GL_FALSE, &identity.m[0][0]);
+    if (at[kWorldView] >= 0) glUniformMatrix4fv(at[kWorldView], 1, GL_FALSE, &identity.m[0][0]);
+    currentProgram_->uploaded[static_cast<size_t>(StateGroup::Transform)] = 0;
+  }
+  glBindBuffer(GL_ARRAY_BUFFER, streamVertexBuffer_);
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(u.bytes.size()), u.bytes.data(), GL_STREAM_DRAW);
+  glDrawArrays(u.mode, 0, static_cast<GLsizei>(u.bytes.size() / u.stride));
+  u.bytes.clear();
+  u.placed = false;
+}
+
 HResult GlDevice::DrawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertexData,
                                   uint32_t stride) {
   uint32_t count = 0;
   const HResult result = CheckUserDraw(type, primitiveCount, vertexData, stride, count);
   if (Failed(result) || count == 0) return result;
-  const GLuint buffer = StreamVertices(vertexData, static_cast<size_t>(count) * stride);
-  if (!PrepareDraw(buffer, 0, stride)) return kOk;
-  ++counters_.glDraws;
-  // Vertices from the game's memory: draws sharing a set-up could be joined by streaming them together.
-  NoteSetUp(0, 0, PrimitiveOf(type), State().viewport, State().renderStates, State().stageStates, State().textures,
-            State().fvf, stride);
-  glDrawArrays(PrimitiveOf(type), 0, static_cast<GLsizei>(count));
+  const GLenum mode = PrimitiveOf(type);
+  const auto* bytes = static_cast<const uint8_t*>(vertexData);
+  const bool triangles = mode == GL_TRIANGLES || mode == GL_TRIANGLE_STRIP || mode == GL_TRIANGLE_FAN;
+  PendingUserDraws& u = pendingUser_;
+  // Triangles from the game's memory under the state of the held ones go with them, as one list; so do those
+  // whose state differs only in where world and view put them, carried into view space here.
+  const DeviceState& s = State();
+  const bool candidate = triangles && !u.bytes.empty() && u.stride == stride && stride >= 12 &&
+                         groupChanged_[static_cast<size_t>(StateGroup::Light)] <= u.serial;
+  const bool same = candidate && (u.serial == serial_ || SameDrawState(s, u.state, false));
+  const Matrix4 worldView = Multiply(s.world[0], s.view);
+  // The held draws' states equal this one's but for the transforms, so only their world-view is left to check.
+  const Matrix4 heldWorldView = Multiply(u.state.world[0], u.state.view);
+  const bool placed = candidate && !same && SameDrawState(s, u.state, true) && PlaceableOnProcessor(s, worldView) &&
+                      KeepsW(heldWorldView);
+  if (same || placed) {
+    if (u.mode != GL_TRIANGLES) {
+      std::vector<uint8_t> held;
+      held.swap(u.bytes);
+      AppendTriangleList(u.mode, held.data(), static_cast<uint32_t>(held.size() / stride), stride, u.bytes);
+      u.mode = GL_TRIANGLES;
+    }
+    if ((placed || u.placed) && !u.placed) {
+      PlaceVertices(u.bytes.data(), u.bytes.size(), stride, heldWorldView);
+      u.placed = true;
+    }
+    const size_t from = u.bytes.size();
+    AppendTriangleList(mode, bytes, count, stride, u.bytes);
+    if (u.placed) PlaceVertices(u.bytes.data() + from, u.bytes.size() - from, stride, worldView);
+    ++counters_.draws;
+    return kOk;
+  }
+  if (!triangles) {
+    const GLuint buffer = StreamVertices(vertexData, static_cast<size_t>(count) * stride);
+    if (!PrepareDraw(buffer, 0, stride)) return kOk;
+    ++counters_.glDraws;
+    NoteSetUp(0, 0, mode, s.viewport, s.renderStates, s.stageStates, s.textures, s.fvf, stride);
+    glDrawArrays(mode, 0, static_cast<GLsizei>(count));
+    return kOk;
+  }
+  // Held until something else reaches GL; the stream buffer gets the vertices then.
+  if (!PrepareDraw(streamVertexBuffer_, 0, stride)) return kOk;
+  u.serial = serial_;
+  Capture(s, u.state);
+  u.mode = mode;
+  u.stride = stride;
+  u.placed = false;
+  u.bytes.assign(bytes, bytes + size_t{count} * stride);
   return kOk;
 }
 
