@@ -391,7 +391,7 @@ TEST_F(RaceFrameTest, EveryWheelShowsItsFaceFromEitherSideOfTheCar) {
   // Heading +z the car shows the chase camera its left flank, heading -z its right flank.
   for (const float heading : {1.0f, -1.0f}) {
     SCOPED_TRACE(heading > 0 ? "left flank" : "right flank");
-    Place(car, 420, -2800, 0, heading);
+    Place(car, 300, -2850, 0, heading);
     for (auto& level : body.lods) level.drawWheels = true;
     const Frame wheels = Settle(heading > 0 ? "wheels_left" : "wheels_right");
     for (auto& level : body.lods) level.drawWheels = false;
