@@ -18,6 +18,7 @@
 #include "race/race_timing.h"
 #include "race/track_loader.h"
 #include "race_test_support.h"
+#include "render/effects/box_corners.h"
 #include "vehicle/vehicle.h"
 
 namespace {
@@ -172,6 +173,72 @@ TEST_F(RaceScenery, ReflectionAndMirrorPassesRunOnlyWithTheirSettings) {
   }
   // The city's sky box covers the mirror's background: it clears depth only.
   EXPECT_EQ(gfx.Null().Clears().back().flags, platform::gfx::clear_flags::kZBuffer);
+}
+
+// Every pass that draws the cars leaves out a car lying wholly outside its own view, and still draws one that
+// reaches a few inches over the edge of that view.
+TEST_F(RaceScenery, EachPassDrawsACarReachingIntoItsViewAndLeavesOutOneJustOutside) {
+  race::RaceSession& loaded = Loaded(content.get());
+  race::RaceScenery& scenery = loaded.Scenery();
+  holder.settings.SetInt(SettingId::SCENEREFLECTION, 1);
+  holder.settings.SetInt(SettingId::REARVIEW, 1);
+  holder.settings.SetInt(SettingId::MOTIONBLUR, 1);
+  std::vector<vehicle::Vehicle*> opponents;
+  for (vehicle::Vehicle* car : loaded.Racers()) {
+    if (car != loaded.Player()) opponents.push_back(car);
+  }
+  ASSERT_GE(opponents.size(), 2u);
+  auto place = [](vehicle::Vehicle& car, const Vec3& at) {
+    car.position = at;
+    car.UpdateMatrices();
+  };
+  // The others far beyond every pass's reach, so only the one placed can add draws.
+  for (size_t i = 1; i < opponents.size(); ++i) place(*opponents[i], Vec3{1e6f, 0, 1e6f * static_cast<float>(i)});
+  vehicle::Vehicle& car = *opponents.front();
+  session->RenderMirrorView(gfx.device);  // builds the mirror's view volume
+  const render::ViewFrustum& seen = scenery.camera->frustum;
+  const struct {
+    const char* name;
+    std::function<void()> pass;
+    const render::ViewFrustum* view;
+  } passes[] = {
+      {"main", [&] { session->Render(gfx.device); }, &seen},
+      {"second", [&] { session->RenderSecondPass(gfx.device); }, &seen},
+      {"mirror", [&] { session->RenderMirrorView(gfx.device); }, &scenery.mirrorView},
+  };
+  for (const auto& pass : passes) {
+    const render::ViewFrustum& view = *pass.view;
+    // A point on the view's left side 1500 inches past the near plane, and the side's inward normal.
+    const Vec3 nearLeft = (view.corners[0] + view.corners[2]) * 0.5f;
+    const Vec3 farLeft = (view.corners[4] + view.corners[6]) * 0.5f;
+    const Vec3 onSide = nearLeft + platform::Normalize(farLeft - nearLeft) * 1500.0f;
+    const platform::Plane& side = view.planes[2];
+    const Vec3 inward{side.a, side.b, side.c};
+    // How far the car's innermost corner reaches into the view with the car's centre on the side.
+    place(car, onSide);
+    render::BoxCorners box(car.bodyMin, car.bodyMax);
+    box.BoxTransform(car.worldMatrix);
+    float reach = -1e9f;
+    for (const Vec3& corner : box.corners) reach = std::max(reach, platform::DotCoord(side, corner));
+    ASSERT_GT(reach, 10.0f) << pass.name;
+
+    place(car, Vec3{-1e6f, 0, -1e6f});
+    const size_t without = DrawsOf(pass.pass);
+    place(car, onSide - inward * (reach + 5.0f));
+    EXPECT_EQ(DrawsOf(pass.pass), without) << pass.name << ": the car lies 5 inches outside the view";
+    place(car, onSide - inward * (reach - 5.0f));
+    EXPECT_GT(DrawsOf(pass.pass), without) << pass.name << ": a corner reaches 5 inches into the view";
+  }
+
+  // The ground's reflection: the car ahead of the camera is mirrored into it, behind the camera it is not.
+  const Vec3 ahead = scenery.camera->eye + seen.viewDirection * 1500.0f;
+  place(car, Vec3{-1e6f, 0, -1e6f});
+  const size_t without = DrawsOf([&] { session->RenderReflection(gfx.device); });
+  place(car, Vec3{ahead.x, loaded.Player()->position.y, ahead.z});
+  EXPECT_GT(DrawsOf([&] { session->RenderReflection(gfx.device); }), without);
+  const Vec3 behind = scenery.camera->eye - seen.viewDirection * 1500.0f;
+  place(car, Vec3{behind.x, loaded.Player()->position.y, behind.z});
+  EXPECT_EQ(DrawsOf([&] { session->RenderReflection(gfx.device); }), without);
 }
 
 TEST_F(RaceScenery, TheCameraKeyLeavesThePlayersCarOutOfTheInCarViewAndLookBackFollowsItsKey) {
