@@ -3,7 +3,9 @@
 // (worst car), wall contacts, cars short of their laps, the widest best-lap spread of one class in a lap race and
 // the racing goals missed (each missed goal is printed, then a summary line per list). The racing tests run one lap race
 // of each circuit the same way; this is the whole sweep, run by hand (bench_race_sweep) after a change to the
-// cars, the circuits or the physics. RACE_SWEEP_SEED=N races other fields than the tests' (seed 1).
+// cars, the circuits or the physics. RACE_SWEEP_SEED=N races other fields than the tests' (seed 1);
+// RACE_SWEEP_GAME=FOLDER races another game folder than the build's (one written by contentgen from a trial
+// content change), so several trials can be swept side by side from one build (each with its own TMPDIR).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -24,12 +26,14 @@ namespace fs = std::filesystem;
 
 constexpr float kRaceSeconds = 200;
 
-// The game folder copied once, so whatever the races save never touches the build's own.
+// The game folder (the build's, or RACE_SWEEP_GAME) copied once, so whatever the races save never touches it.
 const std::string& GameFolder() {
   static const std::string folder = [] {
+    const char* chosen = std::getenv("RACE_SWEEP_GAME");
+    const fs::path source = chosen != nullptr && *chosen != '\0' ? fs::path(chosen) : fs::path(CORSAIRE_GAME_DIR);
     const fs::path copy = fs::temp_directory_path() / "corsaire_bench_race_sweep";
     fs::remove_all(copy);
-    fs::copy(CORSAIRE_GAME_DIR, copy, fs::copy_options::recursive);
+    fs::copy(source, copy, fs::copy_options::recursive);
     return copy.string() + "/";
   }();
   return folder;
