@@ -142,7 +142,10 @@ void Wheel::DampingStep(float dt) {
     wallScrape = 0;
   }
   if (onGround) {
-    const float u = Length(velocity) - Dot(velocity, groundNormal);
+    // Speed along the ground. A wheel moving straight along the ground's normal (a car rocking at rest on a
+    // slope) has none, and rounding can take the difference a hair below zero; the retentions built from it
+    // below would then raise a negative number to a fractional power and turn the car's position into NaN.
+    const float u = std::max(Length(velocity) - Dot(velocity, groundNormal), 0.0f);
     const float alpha = static_cast<float>(std::fabs(slipAngle)) * kRadiansToDegrees;
     const float curveAt = u < 150 ? 0.0f : alpha;
     const float tyreLong = Finite(slipAngleLongDamp.Evaluate(curveAt), 1.0f);

@@ -161,4 +161,27 @@ TEST(TyreModel, NonFiniteCurveValuesAndBadRetentionsNeverPoisonTheVelocity) {
   EXPECT_TRUE(std::isfinite(wheel.spin));
 }
 
+// A car at rest on a slope rocks on its springs: its wheels move along the ground's normal, so their speed along
+// the ground is zero and rounding can make it come out a hair below zero. Every retention built from that speed
+// must stay a retention, for a coasting wheel and a handbraked one, or the car's position turns to NaN.
+TEST(TyreModel, AWheelRockingOnASlopeAtRestKeepsAFiniteVelocity) {
+  for (bool handbrake : {false, true}) {
+    for (int tilt = 0; tilt <= 40; ++tilt) {
+      for (float speed : {0.05f, 0.44f, 3.2f, 17.0f}) {
+        SCOPED_TRACE(::testing::Message() << "handbrake " << handbrake << ", tilt " << tilt << ", speed " << speed);
+        Wheel wheel = FlatWheel(1, 0.5f, 0.5f);
+        const float angle = static_cast<float>(tilt) * 0.0137f;
+        wheel.groundNormal = {std::sin(angle), std::cos(angle), 0.37f * std::sin(angle)};
+        wheel.groundNormal = platform::Normalize(wheel.groundNormal);
+        wheel.velocity = wheel.groundNormal * speed;
+        wheel.handbrake = handbrake;
+        wheel.TireStep(1.0f / 60);
+        ASSERT_TRUE(std::isfinite(wheel.velocity.x) && std::isfinite(wheel.velocity.y) &&
+                    std::isfinite(wheel.velocity.z));
+        ASSERT_TRUE(std::isfinite(wheel.spin));
+      }
+    }
+  }
+}
+
 }  // namespace
