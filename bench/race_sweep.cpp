@@ -91,6 +91,12 @@ void BM_RaceSweep(benchmark::State& state, const char* list) {
         std::fprintf(stderr, "%s %d (%s): %s\n", list, index, report.race.c_str(), line.c_str());
         ++missed;
       }
+      // A car whose position stops being finite has left the simulation, whatever its figures say.
+      if (report.nonFinite != 0) {
+        std::fprintf(stderr, "%s %d (%s): %u car positions were not finite\n", list, index, report.race.c_str(),
+                     report.nonFinite);
+        ++missed;
+      }
     }
   }
   if (cars == 0) {
