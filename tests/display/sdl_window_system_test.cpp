@@ -10,6 +10,7 @@
 #include "app/settings.h"
 #include "platform/picture_fit.h"
 #include "platform/sdl_native.h"
+#include "platform/taken_messages.h"
 #include "platform/window_system.h"
 
 // Last: the X headers define short macro names.
@@ -40,16 +41,7 @@ class SdlWindowSystemTest : public ::testing::Test {
   }
 
   // The next messages whose id is one of the wanted kinds, in arrival order.
-  std::vector<Message> Take(std::initializer_list<uint32_t> kinds) {
-    std::vector<Message> taken;
-    Message message;
-    while (windows_->PeekMessage(message, true)) {
-      for (uint32_t kind : kinds) {
-        if (message.message == kind) taken.push_back(message);
-      }
-    }
-    return taken;
-  }
+  std::vector<Message> Take(std::initializer_list<uint32_t> kinds) { return TakeMessages(*windows_, kinds); }
 
   void PushKey(uint32_t type, SDL_Keycode keycode, SDL_Scancode scancode, bool repeat) {
     SDL_Event event{};

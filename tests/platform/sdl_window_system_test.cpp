@@ -10,6 +10,7 @@
 
 #include "platform/desktop.h"
 #include "platform/sdl_native.h"
+#include "platform/taken_messages.h"
 #include "platform/x11_desktop.h"
 #include "platform/window_system.h"
 
@@ -27,16 +28,7 @@ class HeadlessWindowSystemTest : public ::testing::Test {
   }
 
   // The waiting messages of the wanted kinds, in arrival order; the others are dropped.
-  std::vector<Message> Take(std::initializer_list<uint32_t> kinds) {
-    std::vector<Message> taken;
-    Message message;
-    while (windows_->PeekMessage(message, true)) {
-      for (uint32_t kind : kinds) {
-        if (message.message == kind) taken.push_back(message);
-      }
-    }
-    return taken;
-  }
+  std::vector<Message> Take(std::initializer_list<uint32_t> kinds) { return TakeMessages(*windows_, kinds); }
 
   std::unique_ptr<WindowSystem> windows_;
 };
