@@ -305,22 +305,30 @@ void RaceSession::Render(gfx::Device* device) {
     s.track->Draw(device, camera.view,
                   s.reflectionTarget != nullptr ? s.reflectionTarget->GetRenderTargetTexture() : nullptr,
                   [&] { s.DrawSkyBehind(device, camera.view); });
+    device->MarkPass("3d: headlight");
     DrawHeadlightProjection(device);
   } else {
     s.DrawSkyBox(device, camera.view);
   }
+  device->MarkPass("3d: cars");
   device->SetRenderState(RenderState::Lighting, 1);
   RenderCars(device, camera.frustum, drawPlayer, false);
   device->SetRenderState(RenderState::Lighting, 0);
   // The shade goes only where the volumes can have set the stencil.
+  device->MarkPass("3d: shadows");
   const std::optional<gfx::Rect> shaded = RenderRacerShadows(device, camera.frustum, drawPlayer);
   if (s.shadeQuad != nullptr && s.Setting(app::SettingId::STENCILSHADOWS) > 0 && shaded) {
     s.shadeQuad->DrawStencilShadow(device, &*shaded);
   }
+  device->MarkPass("3d: car lights");
   DrawCarLights(device, camera.frustum, drawPlayer);
+  device->MarkPass("3d: skid marks");
   if (s.skids != nullptr) s.skids->Draw(device, camera.view, &camera.frustum);
+  device->MarkPass("3d: particles");
   if (s.particles != nullptr) s.particles->Draw(device, camera.view, &camera.frustum);
+  device->MarkPass("3d: glow trails");
   if (s.glows != nullptr) s.glows->DrawGlowTrails(device, camera.view, &camera.frustum);
+  device->MarkPass("3d: blur");
   if (s.blurOverlay != nullptr && s.Setting(app::SettingId::MOTIONBLUR) != 0) s.blurOverlay->DrawPass(device);
 }
 

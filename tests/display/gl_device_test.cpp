@@ -552,6 +552,21 @@ TEST_F(GlDeviceTest, PassTimingCountsTheDistinctSetUpsOfEachPassApartFromItsCall
   }
   EXPECT_EQ(draws, 3u) << "each pass's two rectangles in one call";
   EXPECT_EQ(setUps, 3u);
+  // The driver's counts are booked to the pass that caused them: "one" drew twice what "two" drew.
+  const auto timeOf = [&](const char* pass) {
+    GlDevice::PassTime found;
+    for (const GlDevice::PassTime& time : gl().PassTimes())
+      if (time.pass == pass) found = time;
+    return found;
+  };
+  const GlDevice::PassTime one = timeOf("one"), two = timeOf("two");
+  if (two.vertices > 0) {
+    EXPECT_EQ(one.vertices, 2 * two.vertices);
+    EXPECT_EQ(one.triangles, 2 * two.triangles);
+    EXPECT_EQ(one.fragments, 2 * two.fragments);
+    EXPECT_GE(two.triangles, 4u) << "two rectangles";
+    EXPECT_GE(two.fragments, 2u * 64u * 64u) << "a 64x64 rectangle, twice";
+  }
   device().SetTexture(0, nullptr);
   first->Release();
   second->Release();

@@ -108,6 +108,9 @@ class GlDevice : public StateDevice {
     std::string target;  // what was drawn into: "back buffer 800x600 4x", "texture 256x256", "cube face 128x128"
     double seconds = 0;
     uint64_t segments = 0, draws = 0, samples = 0;  // draws: GL draw calls
+    // The driver's own counts where it keeps them (0 where not): vertex-program runs, primitives leaving the
+    // clipper and fragment-program runs.
+    uint64_t vertices = 0, triangles = 0, fragments = 0;
     uint64_t requests = 0;                          // the draws asked for
     // Of the draw calls, how many distinct set-ups they had within each pass and target: the same buffers,
     // textures, render and stage states. Draws sharing a set-up differ at most in transforms, material and lights,
@@ -261,6 +264,8 @@ class GlDevice : public StateDevice {
 
   // Ends the segment running since the last boundary and starts the next one (nothing while timing is off).
   void PassBoundary();
+  void BeginQueries();
+  void EndQueries();
   std::string DescribeTarget() const;
   bool passTiming_ = false;
   const char* passName_ = "";
@@ -274,6 +279,8 @@ class GlDevice : public StateDevice {
                  const std::array<std::array<uint32_t, kTextureStageStateCount>, kMaxTextureStages>& stageStates,
                  const std::array<BaseTexture*, kMaxTextureStages>& textures, uint32_t fvf, uint32_t stride);
   GLuint samplesQuery_ = 0;
+  std::array<GLuint, 3> statisticsQueries_{};  // vertices, triangles, fragments
+  bool statistics_ = false;
   std::vector<PassTime> passTimes_;
 };
 

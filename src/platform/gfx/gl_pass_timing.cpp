@@ -6,6 +6,11 @@
 
 namespace platform::gfx {
 
+namespace {
+constexpr std::array<GLenum, 3> kStatistics = {GL_VERTEX_SHADER_INVOCATIONS_ARB, GL_CLIPPING_OUTPUT_PRIMITIVES_ARB,
+                                               GL_FRAGMENT_SHADER_INVOCATIONS_ARB};
+}  // namespace
+
 std::string GlDevice::DescribeTarget() const {
   if (currentTarget_ == nullptr) return "none";
   SurfaceDesc desc;
@@ -24,16 +29,18 @@ void GlDevice::SetPassTiming(bool on) {
   FlushDraws();
   if (on) {
     if (samplesQuery_ == 0) glGenQueries(1, &samplesQuery_);
+    statistics_ = epoxy_has_gl_extension("GL_ARB_pipeline_statistics_query");
+    if (statistics_ && statisticsQueries_[0] == 0) glGenQueries(3, statisticsQueries_.data());
     glFinish();
     passTiming_ = true;
     passTarget_ = DescribeTarget();
     segmentStart_ = std::chrono::steady_clock::now();
     segmentDraws_ = counters_.glDraws;
     segmentRequests_ = counters_.draws;
-    glBeginQuery(GL_SAMPLES_PASSED, samplesQuery_);
+    BeginQueries();
   } else {
     PassBoundary();
-    glEndQuery(GL_SAMPLES_PASSED);
+    EndQueries();
     passTiming_ = false;
   }
 }
@@ -71,11 +78,14 @@ void GlDevice::MarkPass(const char* name) {
 void GlDevice::PassBoundary() {
   if (!passTiming_) return;
   FlushDraws();
-  glEndQuery(GL_SAMPLES_PASSED);
+  EndQueries();
   glFinish();
   const auto now = std::chrono::steady_clock::now();
   GLuint64 samples = 0;
   glGetQueryObjectui64v(samplesQuery_, GL_QUERY_RESULT, &samples);
+  std::array<GLuint64, 3> statistics{};
+  for (size_t i = 0; statistics_ && i < kStatistics.size(); ++i)
+    glGetQueryObjectui64v(statisticsQueries_[i], GL_QUERY_RESULT, &statistics[i]);
   auto found = std::find_if(passTimes_.begin(), passTimes_.end(), [this](const PassTime& time) {
     return time.pass == passName_ && time.target == passTarget_;
   });
@@ -88,14 +98,31 @@ void GlDevice::PassBoundary() {
   found->draws += counters_.glDraws - segmentDraws_;
   found->requests += counters_.draws - segmentRequests_;
   found->samples += samples;
+  found->vertices += statistics[0];
+  found->triangles += statistics[1];
+  found->fragments += statistics[2];
   found->setUps += segmentSetUps_.size();
   segmentSetUps_.clear();
   passTarget_ = DescribeTarget();
   segmentDraws_ = counters_.glDraws;
   segmentRequests_ = counters_.draws;
-  glBeginQuery(GL_SAMPLES_PASSED, samplesQuery_);
+  BeginQueries();
   // The boundary's own waiting is left out of the next segment.
   segmentStart_ = std::chrono::steady_clock::now();
+}
+
+}  // namespace platform::gfx
+
+namespace platform::gfx {
+
+void GlDevice::BeginQueries() {
+  glBeginQuery(GL_SAMPLES_PASSED, samplesQuery_);
+  for (size_t i = 0; statistics_ && i < kStatistics.size(); ++i) glBeginQuery(kStatistics[i], statisticsQueries_[i]);
+}
+
+void GlDevice::EndQueries() {
+  glEndQuery(GL_SAMPLES_PASSED);
+  for (size_t i = 0; statistics_ && i < kStatistics.size(); ++i) glEndQuery(kStatistics[i]);
 }
 
 }  // namespace platform::gfx
