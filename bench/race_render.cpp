@@ -3,8 +3,8 @@
 // frames per second, start-up to the first menu frame, the track's load time and the resident memory, the
 // processor time of all threads and of the game's own thread (game_thread_ms: it transforms and bins every
 // triangle the rasteriser's threads then fill), and with pass timing the time, draws, distinct draw set-ups and
-// samples of each pass, and where the driver counts them its vertices shaded, triangles set up and fragment-program
-// runs.
+// samples of each pass, and where the driver counts them its vertex-program runs, primitives out of the clipper
+// and fragment-program runs.
 // Needs a display, best one of 800x600 so presenting does not scale:
 //   XVFB_SCREEN=800x600x24 tests/display/with_xvfb.sh build-rel/bench/bench_race_render
 // RACE_RENDER_SETTINGS="FSAA:0 MOTIONBLUR:0" switches options off to measure what they cost. For a count of
@@ -344,7 +344,7 @@ void RunFrames(benchmark::State& state, Session& session, bool passTiming, const
   // set-ups: the distinct buffer, texture and state set-ups among a pass's draw calls, what grouping the draws by
   // set-up (each keeping its own transforms, material and lights) could bring the calls down to.
   std::snprintf(line, sizeof line, "%-12s %-24s %9s %8s %9s %8s %10s %9s %9s %10s\n", "pass", "target", "ms/frame",
-                "draws", "requests", "set-ups", "samples", "vertices", "triangles", "fragments");
+                "draws", "requests", "set-ups", "samples", "vertices", "primitives", "fragments");
   std::string table = line;
   double setUps = 0;
   for (const auto& time : gl.PassTimes()) {
@@ -354,7 +354,7 @@ void RunFrames(benchmark::State& state, Session& session, bool passTiming, const
                   time.pass.c_str(), time.target.c_str(), time.seconds * 1000.0 * perFrame,
                   static_cast<double>(time.draws) * perFrame, static_cast<double>(time.requests) * perFrame,
                   static_cast<double>(time.setUps) * perFrame, static_cast<double>(time.samples) * perFrame,
-                  static_cast<double>(time.vertices) * perFrame, static_cast<double>(time.triangles) * perFrame,
+                  static_cast<double>(time.vertices) * perFrame, static_cast<double>(time.primitives) * perFrame,
                   static_cast<double>(time.fragments) * perFrame);
     table += line;
   }

@@ -562,9 +562,9 @@ TEST_F(GlDeviceTest, PassTimingCountsTheDistinctSetUpsOfEachPassApartFromItsCall
   const GlDevice::PassTime one = timeOf("one"), two = timeOf("two");
   if (two.vertices > 0) {
     EXPECT_EQ(one.vertices, 2 * two.vertices);
-    EXPECT_EQ(one.triangles, 2 * two.triangles);
+    EXPECT_EQ(one.primitives, 2 * two.primitives);
     EXPECT_EQ(one.fragments, 2 * two.fragments);
-    EXPECT_GE(two.triangles, 4u) << "two rectangles";
+    EXPECT_GE(two.primitives, 4u) << "two rectangles";
     EXPECT_GE(two.fragments, 2u * 64u * 64u) << "a 64x64 rectangle, twice";
   }
   device().SetTexture(0, nullptr);

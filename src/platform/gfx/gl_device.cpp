@@ -54,9 +54,10 @@ GlDevice::~GlDevice() {
   currentTarget_ = currentDepth_ = nullptr;
   ResetState(0, 0, false);  // drops the bound textures and buffers while the context lives
   if (samplesQuery_ != 0) {
-    if (passTiming_) glEndQuery(GL_SAMPLES_PASSED);
+    if (passTiming_) EndQueries();
     glDeleteQueries(1, &samplesQuery_);
   }
+  if (statisticsQueries_[0] != 0) glDeleteQueries(static_cast<GLsizei>(statisticsQueries_.size()), statisticsQueries_.data());
   for (auto& [key, program] : programs_) glDeleteProgram(program.name);
   programs_.clear();
   DestroyBackBuffer();

@@ -110,7 +110,7 @@ class GlDevice : public StateDevice {
     uint64_t segments = 0, draws = 0, samples = 0;  // draws: GL draw calls
     // The driver's own counts where it keeps them (0 where not): vertex-program runs, primitives leaving the
     // clipper and fragment-program runs.
-    uint64_t vertices = 0, triangles = 0, fragments = 0;
+    uint64_t vertices = 0, primitives = 0, fragments = 0;
     uint64_t requests = 0;                          // the draws asked for
     // Of the draw calls, how many distinct set-ups they had within each pass and target: the same buffers,
     // textures, render and stage states. Draws sharing a set-up differ at most in transforms, material and lights,
@@ -279,7 +279,7 @@ class GlDevice : public StateDevice {
                  const std::array<std::array<uint32_t, kTextureStageStateCount>, kMaxTextureStages>& stageStates,
                  const std::array<BaseTexture*, kMaxTextureStages>& textures, uint32_t fvf, uint32_t stride);
   GLuint samplesQuery_ = 0;
-  std::array<GLuint, 3> statisticsQueries_{};  // vertices, triangles, fragments
+  std::array<GLuint, 3> statisticsQueries_{};  // vertices, primitives, fragments
   bool statistics_ = false;
   std::vector<PassTime> passTimes_;
 };

@@ -30,7 +30,7 @@ void GlDevice::SetPassTiming(bool on) {
   if (on) {
     if (samplesQuery_ == 0) glGenQueries(1, &samplesQuery_);
     statistics_ = epoxy_has_gl_extension("GL_ARB_pipeline_statistics_query");
-    if (statistics_ && statisticsQueries_[0] == 0) glGenQueries(3, statisticsQueries_.data());
+    if (statistics_ && statisticsQueries_[0] == 0) glGenQueries(static_cast<GLsizei>(statisticsQueries_.size()), statisticsQueries_.data());
     glFinish();
     passTiming_ = true;
     passTarget_ = DescribeTarget();
@@ -99,7 +99,7 @@ void GlDevice::PassBoundary() {
   found->requests += counters_.draws - segmentRequests_;
   found->samples += samples;
   found->vertices += statistics[0];
-  found->triangles += statistics[1];
+  found->primitives += statistics[1];
   found->fragments += statistics[2];
   found->setUps += segmentSetUps_.size();
   segmentSetUps_.clear();
@@ -110,10 +110,6 @@ void GlDevice::PassBoundary() {
   // The boundary's own waiting is left out of the next segment.
   segmentStart_ = std::chrono::steady_clock::now();
 }
-
-}  // namespace platform::gfx
-
-namespace platform::gfx {
 
 void GlDevice::BeginQueries() {
   glBeginQuery(GL_SAMPLES_PASSED, samplesQuery_);
