@@ -346,7 +346,8 @@ void ShowroomScene::Unload() {
   scene = nullptr;
   skyBox = glowSkyBox = nullptr;
   camera.reset();
-  lighting.reset();
+  // The lights go now; the emptied lighting object goes with the scene.
+  if (lighting) lighting->Release();
 }
 
 }  // namespace frontend

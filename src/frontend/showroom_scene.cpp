@@ -89,6 +89,7 @@ Showroom::~Showroom() {
   blurQuad.reset();
   ReleaseModels();
   camera.reset();
+  if (lighting) lighting->Release();
   lighting.reset();
 }
 

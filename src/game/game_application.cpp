@@ -211,8 +211,12 @@ HResult GameApplication::RestoreDeviceObjects() {
 HResult GameApplication::InvalidateDeviceObjects() {
   // A texture still bound to a stage holds a reference the device keeps through the reset: the intro's and the
   // showroom's render targets are often the last ones drawn, and a reset with them alive fails.
+  // The vertex stream and indices of the last draw are held the same way, and the effects draw from dynamic
+  // buffers of the default pool, which the manager gives back below.
   if (device != nullptr) {
     for (uint32_t stage = 0; stage < gfx::kMaxTextureStages; ++stage) device->SetTexture(stage, nullptr);
+    device->SetStreamSource(0, nullptr, 0);
+    device->SetIndices(nullptr, 0);
   }
   if (resourceManager) resourceManager->InvalidateDeviceObjects();
   return kOk;

@@ -330,6 +330,30 @@ bool ModelGeometry::SphereHit(const Vec3& start, const Vec3& end, const Vec3& bo
   return best != kNoHitDistance;
 }
 
+bool ModelGeometry::SegmentHitSimple(const Vec3& start, const Vec3& end, const Vec3& boxMin, const Vec3& boxMax,
+                                     Vec3& point, Vec3& normal, float& best) const {
+  SurfaceHit hit;
+  hit.point = point;
+  hit.normal = normal;
+  const bool found = SegmentHit(start, end, boxMin, boxMax, hit, best);
+  point = hit.point;
+  normal = hit.normal;
+  return found;
+}
+
+bool ModelGeometry::SphereHitSimple(const Vec3& start, const Vec3& end, const Vec3& boxMin, const Vec3& boxMax,
+                                    float radius, Vec3& centre, Vec3& contact, Vec3& normal, float& best) const {
+  SurfaceHit hit;
+  hit.centre = centre;
+  hit.point = contact;
+  hit.normal = normal;
+  const bool found = SphereHit(start, end, boxMin, boxMax, radius, hit, best);
+  centre = hit.centre;
+  contact = hit.point;
+  normal = hit.normal;
+  return found;
+}
+
 bool ModelGeometry::SphereHitInList(const std::vector<uint32_t>& triangles, const Vec3& start, const Vec3& end,
                                     const Vec3& boxMin, const Vec3& boxMax, float radius, SurfaceHit& hit,
                                     float& best) const {

@@ -82,6 +82,13 @@ class ModelGeometry {
   bool SphereHitInList(const std::vector<uint32_t>& triangles, const Vec3& start, const Vec3& end,
                        const Vec3& boxMin, const Vec3& boxMax, float radius, SurfaceHit& hit, float& best) const;
 
+  // The two searches for callers that want only where and which way: the flag, triangle and colour stay inside.
+  // As above, the outputs change only when a nearer contact is found.
+  bool SegmentHitSimple(const Vec3& start, const Vec3& end, const Vec3& boxMin, const Vec3& boxMax, Vec3& point,
+                        Vec3& normal, float& best) const;
+  bool SphereHitSimple(const Vec3& start, const Vec3& end, const Vec3& boxMin, const Vec3& boxMax, float radius,
+                       Vec3& centre, Vec3& contact, Vec3& normal, float& best) const;
+
  private:
   bool ReadyForQueries() const;
   Vec3 TriangleColour(uint32_t triangle) const;

@@ -294,7 +294,8 @@ void RaceScenery::Unload() {
   skids.reset();
   blurOverlay.reset();
   shadeQuad.reset();
-  lighting.reset();
+  // The lights go now; the emptied lighting object goes with the scenery or the next load.
+  if (lighting != nullptr) lighting->Release();
   camera.reset();
   if (resources_ != nullptr) {
     for (render::Scene** scene : {&track, &reflection}) {

@@ -22,7 +22,7 @@ int Repaint(geometry::MeshModel* model, const std::string& materialName, render:
   if (model == nullptr || image == nullptr) return 0;
   int painted = 0;
   for (size_t slot = 0; slot < model->materialNames.size(); ++slot) {
-    if (Upper(model->materialNames[slot]) != materialName) continue;
+    if (Upper(model->GetNameAt(slot)) != materialName) continue;
     model->SetPartMaterial(static_cast<int32_t>(slot), image);
     ++painted;
   }
@@ -169,7 +169,7 @@ int ApplyMaterialUpgrades(VehiclePresentation& presentation, const Vehicle& car,
     const geometry::MeshModel* model = presentation.body->lods[level].model;
     if (model == nullptr) continue;
     for (size_t slot = 0; slot < model->materialNames.size(); ++slot) {
-      if (Upper(model->materialNames[slot]) != kLogoMaterial) continue;
+      if (Upper(model->GetNameAt(slot)) != kLogoMaterial) continue;
       const render::ImageResource* current = model->GetMaterialImage(static_cast<int32_t>(slot));
       if (current == nullptr || Upper(current->colourName).find(kLogoPicture) == std::string::npos) continue;
       logoSlots[level].push_back(static_cast<int32_t>(slot));

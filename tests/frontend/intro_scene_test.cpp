@@ -119,6 +119,18 @@ TEST_F(IntroSceneTest, TheLogoAndWingTheSceneNamesAreLoadedPlacedAndDrawnWhereTh
   }
 }
 
+// Unloading gives the scene's lights back with the lighting's material; drawing the models afterwards sets none.
+TEST_F(IntroSceneTest, UnloadReleasesTheLightingTheSceneFilled) {
+  ShowroomScene& intro = Open();
+  ASSERT_NE(intro.lighting->lights, nullptr);
+  ASSERT_FALSE(intro.lighting->lights->empty()) << "the intro scene's light nodes";
+  intro.Unload();
+  ASSERT_NE(intro.lighting, nullptr);
+  EXPECT_EQ(intro.lighting->lights, nullptr);
+  EXPECT_EQ(intro.lighting->material, nullptr);
+  intro.Unload();  // twice is harmless
+}
+
 TEST_F(IntroSceneTest, AModelFileTheSceneNamesButTheFolderLacksIsAnEmptyModelThatDrawsNothing) {
   settings_->SetInt(app::SettingId::CUBEMAPPING, 1);
   WriteIntroWithModels(folder_, "gone.MDL", "missing.MDL", {0, 140, -2400});

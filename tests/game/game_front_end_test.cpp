@@ -228,9 +228,6 @@ TEST_F(GameFrontEndTest, EveryMenuScreensTitleBarIconsSwitchTheWindowToFullScree
     SCOPED_TRACE(screen);
     GameApplication& game = AtTheMainMenu();
     frontend::MenuManager& menus = *game.GetMenuManager();
-    // The showroom's glow and particle buffers live through a device reset, which the OpenGL device the game
-    // runs on allows; the null device refuses such a reset unless told otherwise.
-    harness_.graphics->lastDevice->SetRequireDefaultPoolReleased(false);
     game.GetScreenFlow()->RequestBack(screen, 0.0f);
     Frames(3);
     ASSERT_EQ(menus.current, screen);

@@ -166,6 +166,64 @@ TEST(ModelGeometrySegment, HitsFrontFacesOnlyAndAMissLeavesTheOutputs) {
   }
 }
 
+// The searches without flag and colour answer as the full ones do: the same result, best distance, point and
+// normal (and centre for the sphere); a miss, or a contact no nearer than the best passed in, leaves the outputs
+// (the result then tells only whether the best passed in was the no-hit distance).
+TEST(ModelGeometrySimple, SegmentAndSphereAnswerAsTheFullSearchesWithoutFlagOrColour) {
+  ModelGeometry g;
+  AddFloor(g, 0, 4);
+  AddFloor(g, 2, 5);
+  Ready(g);
+  const Vec3 sentinel{-7, -7, -7};
+  const struct {
+    Vec3 start, end;
+    float radius, best;
+    bool writes;  // a nearer contact than best was found
+    const char* what;
+  } cases[] = {
+      {{2, 5, 2}, {2, -5, 2}, 0.5f, kNoHitDistance, true, "down through both floors: the upper one"},
+      {{2, 1, 2}, {2, -5, 2}, 0.5f, kNoHitDistance, true, "between the floors: the lower one"},
+      {{2, -5, 2}, {2, 5, 2}, 0.5f, kNoHitDistance, false, "from behind"},
+      {{20, 5, 20}, {20, -5, 20}, 0.5f, kNoHitDistance, false, "beside them"},
+      {{2, 5, 2}, {2, -5, 2}, 0.5f, 1.0f, false, "nothing nearer than the best passed in"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Vec3 boxMin = platform::ComponentMin(c.start, c.end), boxMax = platform::ComponentMax(c.start, c.end);
+    SurfaceHit full;
+    full.point = full.normal = full.centre = sentinel;
+    float fullBest = c.best;
+    const bool segmentFull = g.SegmentHit(c.start, c.end, boxMin, boxMax, full, fullBest);
+    Vec3 point = sentinel, normal = sentinel;
+    float best = c.best;
+    EXPECT_EQ(g.SegmentHitSimple(c.start, c.end, boxMin, boxMax, point, normal, best), segmentFull);
+    EXPECT_EQ(segmentFull, best != kNoHitDistance);
+    EXPECT_EQ(best, fullBest);
+    EXPECT_EQ(best < c.best, c.writes);
+    ExpectNear(point, full.point);
+    ExpectNear(normal, full.normal);
+    if (!c.writes) ExpectNear(point, sentinel);
+
+    const Vec3 grow{c.radius, c.radius, c.radius};
+    SurfaceHit sphereFull;
+    sphereFull.point = sphereFull.normal = sphereFull.centre = sentinel;
+    fullBest = c.best;
+    const bool sphereFound = g.SphereHit(c.start, c.end, boxMin - grow, boxMax + grow, c.radius, sphereFull, fullBest);
+    Vec3 centre = sentinel, contact = sentinel;
+    normal = sentinel;
+    best = c.best;
+    EXPECT_EQ(g.SphereHitSimple(c.start, c.end, boxMin - grow, boxMax + grow, c.radius, centre, contact, normal, best),
+              sphereFound);
+    EXPECT_EQ(sphereFound, best != kNoHitDistance);
+    EXPECT_EQ(best, fullBest);
+    EXPECT_EQ(best < c.best, c.writes);
+    ExpectNear(centre, sphereFull.centre);
+    ExpectNear(contact, sphereFull.point);
+    ExpectNear(normal, sphereFull.normal);
+    if (!c.writes) ExpectNear(centre, sentinel);
+  }
+}
+
 TEST(ModelGeometrySegment, NearestWinsTiesKeepTheFirstVisitedAndBadTrianglesAreSkipped) {
   ModelGeometry g;
   AddFloor(g, 0, 1);

@@ -316,6 +316,9 @@ TEST_F(RaceScenery, UnloadFreesRacersScenesAndEffectsAndLeavesNothingToDraw) {
               session->hud == nullptr);
   EXPECT_FALSE(scenery.track || scenery.reflection || scenery.reflectionTarget || scenery.glows ||
                scenery.particles || scenery.sounds);
+  ASSERT_NE(scenery.lighting, nullptr);
+  EXPECT_TRUE(scenery.lighting->material == nullptr && scenery.lighting->lights == nullptr)
+      << "the lighting was released: its material and the sun are gone";
   resources.PurgeUnreferenced();
   EXPECT_EQ(resources.Count(render::ResourceKind::kScene), 0u);
   EXPECT_EQ(resources.Count(render::ResourceKind::kCollisionTree), 0u);

@@ -57,6 +57,8 @@ class AnimatedModel {
   void StopAll();
   const ClipState* ActiveState() const { return activeStates.empty() ? nullptr : activeStates.front().get(); }
 
+  // The front state's pose drawn by material kind, without and with an environment cube (the second also named
+  // DrawWithParams), and the self-lit pass.
   void Draw(platform::gfx::Device* device, const platform::Matrix4& matrix);
   void DrawWithEnvironment(platform::gfx::Device* device, const platform::Matrix4& matrix,
                            platform::gfx::BaseTexture* environment);

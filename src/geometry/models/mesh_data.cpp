@@ -138,15 +138,16 @@ bool MeshData::Build(Device* device, uint32_t triangleCount, std::vector<uint32_
   return true;
 }
 
-int32_t MeshData::AddBatch(render::ResourceManager* resourceManager, const app::Settings* settings,
-                           const std::vector<uint32_t>& cornerVertices, const std::vector<MeshTriangle>& triangles,
-                           int32_t materialId, MaterialKind kind, bool doubleSided) {
-  auto batch = std::make_unique<MeshBatch>(resourceManager, settings);
-  batch->startIndex = indexCount_;
-  batch->materialId = materialId;
-  batch->kind = kind;
-  batch->lowestVertex = static_cast<uint32_t>(vertexPositions_.size());
-  batch->highestVertex = 0;
+void MeshBatch::Fill(platform::gfx::IndexBuffer* indexBuffer, uint32_t& indexCount, uint32_t indexCapacity,
+                     uint32_t indexSize, const std::vector<platform::Vec3>& vertexPositions,
+                     const std::vector<MeshTriangle>& triangles, const std::vector<uint32_t>& cornerVertices,
+                     int32_t material, MaterialKind materialKind, bool doubleSided) {
+  startIndex = indexCount;
+  materialId = material;
+  kind = materialKind;
+  lowestVertex = static_cast<uint32_t>(vertexPositions.size());
+  highestVertex = 0;
+  faceCount = 0;
 
   std::vector<uint32_t> indices;
   bool first = true;
@@ -156,9 +157,9 @@ int32_t MeshData::AddBatch(render::ResourceManager* resourceManager, const app::
     const uint32_t corners[3] = {triangle.a, triangle.b, triangle.c};
     for (uint32_t corner : corners) {
       const uint32_t v = corner < cornerVertices.size() ? cornerVertices[corner] : 0;
-      batch->lowestVertex = std::min(batch->lowestVertex, v);
-      batch->highestVertex = std::max(batch->highestVertex, v);
-      const platform::Vec3 point = v < vertexPositions_.size() ? vertexPositions_[v] : platform::Vec3{};
+      lowestVertex = std::min(lowestVertex, v);
+      highestVertex = std::max(highestVertex, v);
+      const platform::Vec3 point = v < vertexPositions.size() ? vertexPositions[v] : platform::Vec3{};
       if (first) {
         box = {point, point};
         first = false;
@@ -173,18 +174,26 @@ int32_t MeshData::AddBatch(render::ResourceManager* resourceManager, const app::
       indices.push_back(indices[at - 3]);
     }
   }
-  batch->boxMin = box.min;
-  batch->boxMax = box.max;
+  boxMin = box.min;
+  boxMax = box.max;
   const uint32_t faces = static_cast<uint32_t>(indices.size() / 3);
   uint8_t* data = nullptr;
-  if (faces > 0 && indexBuffer_ != nullptr && indexCount_ + faces * 3 <= indexCapacity_ &&
-      platform::Succeeded(indexBuffer_->Lock(indexCount_ * indexSize_, faces * 3 * indexSize_, &data, 0)) &&
+  if (faces > 0 && indexBuffer != nullptr && indexCount + faces * 3 <= indexCapacity &&
+      platform::Succeeded(indexBuffer->Lock(indexCount * indexSize, faces * 3 * indexSize, &data, 0)) &&
       data != nullptr) {
-    WriteIndices(data, indices, indexSize_);
-    indexBuffer_->Unlock();
-    indexCount_ += faces * 3;
-    batch->faceCount = faces;
+    WriteIndices(data, indices, indexSize);
+    indexBuffer->Unlock();
+    indexCount += faces * 3;
+    faceCount = faces;
   }
+}
+
+int32_t MeshData::AddBatch(render::ResourceManager* resourceManager, const app::Settings* settings,
+                           const std::vector<uint32_t>& cornerVertices, const std::vector<MeshTriangle>& triangles,
+                           int32_t materialId, MaterialKind kind, bool doubleSided) {
+  auto batch = std::make_unique<MeshBatch>(resourceManager, settings);
+  batch->Fill(indexBuffer_, indexCount_, indexCapacity_, indexSize_, vertexPositions_, triangles, cornerVertices,
+              materialId, kind, doubleSided);
   faceCount_ += batch->faceCount;
   batches_.push_back(std::move(batch));
   return static_cast<int32_t>(batches_.size() - 1);

@@ -55,6 +55,14 @@ class MeshBatch {
   void Render(platform::gfx::Device* device) const;
   // Ends the material run back to the section's states.
   void EndMaterial(platform::gfx::Device* device) const;
+  // Takes the triangles of the material into the index buffer from the cursor indexCount on (each twice, the
+  // second time with its winding reversed, when double-sided): start index, face count, lowest and highest
+  // vertex and the box of their corners. The cursor advances by the indices written. A lock that fails, or
+  // indices that would pass indexCapacity, leave the batch with no faces and the cursor where it was.
+  void Fill(platform::gfx::IndexBuffer* indexBuffer, uint32_t& indexCount, uint32_t indexCapacity, uint32_t indexSize,
+            const std::vector<platform::Vec3>& vertexPositions, const std::vector<MeshTriangle>& triangles,
+            const std::vector<uint32_t>& cornerVertices, int32_t material, MaterialKind materialKind,
+            bool doubleSided);
 
   bool enabled = true;
   render::ResourceManager* resourceManager = nullptr;

@@ -51,12 +51,8 @@ bool MeshModel::Raycast(const platform::Vec3& start, const platform::Vec3& end, 
   if (!geometry) return false;
   app::Aabb box{start, start};
   box.AddPoint(end);
-  SurfaceHit hit;
   float best = kNoHitDistance;
-  if (!geometry->SegmentHit(start, end, box.min, box.max, hit, best)) return false;
-  hitPoint = hit.point;
-  normal = hit.normal;
-  return true;
+  return geometry->SegmentHitSimple(start, end, box.min, box.max, hitPoint, normal, best);
 }
 
 bool MeshModel::SweptSphereHit(const platform::Vec3& start, const platform::Vec3& end, float radius,
@@ -65,13 +61,8 @@ bool MeshModel::SweptSphereHit(const platform::Vec3& start, const platform::Vec3
   app::Aabb box{start, start};
   box.AddPoint(end);
   const platform::Vec3 grow{radius, radius, radius};
-  SurfaceHit hit;
   float best = kNoHitDistance;
-  if (!geometry->SphereHit(start, end, box.min - grow, box.max + grow, radius, hit, best)) return false;
-  centre = hit.centre;
-  contact = hit.point;
-  normal = hit.normal;
-  return true;
+  return geometry->SphereHitSimple(start, end, box.min - grow, box.max + grow, radius, centre, contact, normal, best);
 }
 
 void MeshModel::MakeDeformable() {

@@ -51,11 +51,14 @@ class MeshModel {
 
   // Marker i; null when out of range.
   SceneMarker* IntArrayAt(size_t index) const { return index < markers.size() ? markers[index].get() : nullptr; }
+  // A copy of the name of part (material slot) index, whose index is the part's id; empty when out of range.
+  std::string GetNameAt(size_t index) const { return index < materialNames.size() ? materialNames[index] : std::string(); }
   // The image of the first batch of the slot, or null.
   render::ImageResource* GetMaterialImage(int32_t slot) const;
   // Gives every batch of the slot the image (a reference of its own), releasing the one it held.
   void SetPartMaterial(int32_t slot, render::ImageResource* image);
-  // True when a kind-4 or kind-10 list has batches: drawing then wants an environment cube.
+  // True when a kind-4 or kind-10 list has batches: drawing then wants an environment cube. Also named
+  // HasCollision, after the model's two special triangle lists it looks at.
   bool UsesEnvironmentMap() const;
 
   // Segment cast: true when the segment hits a front face; outputs written only on a hit.
@@ -76,6 +79,7 @@ class MeshModel {
   // Drawing by material kind; matrix is the object-to-view transform, light the model-space light vector used by
   // normal mapping. Group -1 draws every batch, another value only the slots of that group.
   void Draw(platform::gfx::Device* device, const platform::Matrix4& matrix, const platform::Vec3& light);
+  // With the caller's environment cube on the shared-reflection kinds; also named DrawGroup and DrawWithCubeMap.
   void DrawWithEnvironment(platform::gfx::Device* device, const platform::Matrix4& matrix,
                            platform::gfx::BaseTexture* environment, const platform::Vec3& light);
   void DrawByKind(platform::gfx::Device* device, const platform::Matrix4& matrix,

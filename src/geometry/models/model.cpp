@@ -57,23 +57,29 @@ bool RangeFits(uint64_t offset, uint64_t count, uint64_t size, uint64_t fileSize
 }  // namespace
 
 Model::Model(render::ResourceManager* resourceManager, const app::Settings* settings)
-    : resourceManager_(resourceManager), settings_(settings), drawable_(resourceManager, settings) {}
+    : resourceManager_(resourceManager), settings_(settings) {}
 
 Model::~Model() { Release(); }
 
 void Model::Release() {
-  drawable_.Clear();
+  mesh.reset();
   tags.clear();
   keyTimes.clear();
   materialNames.clear();
-  framePositions_.clear();
-  frameNormals_.clear();
   boxMin = boxMax = {};
   frameScale = 1.0f;
-  slotCount = frameCount = vertexCount_ = 0;
-  shownA_ = shownB_ = 0;
-  shownFraction_ = 0;
+  slotCount = frameCount = 0;
   meshName.clear();
+}
+
+const std::vector<Vec3>& Model::FramePositions() const {
+  static const std::vector<Vec3> kNone;
+  return mesh ? mesh->FramePositions() : kNone;
+}
+
+const std::vector<Vec3>& Model::FrameNormals() const {
+  static const std::vector<Vec3> kNone;
+  return mesh ? mesh->FrameNormals() : kNone;
 }
 
 bool Model::Load(platform::gfx::Device* device, const std::string& path, const std::string& textureFolder) {
@@ -256,16 +262,9 @@ bool Model::LoadFromMemory(platform::gfx::Device* device, const std::vector<unsi
     return false;
   }
 
-  // Frame 0 goes into the vertex buffer; every vertex is its own (no welding across vertices).
-  std::vector<uint32_t> identity(vertices);
-  for (uint32_t v = 0; v < vertices; ++v) identity[v] = v;
-  std::vector<Vec3> framePositions0(positions.begin(), positions.begin() + vertices);
-  std::vector<Vec3> frameNormals0(normals.begin(), normals.begin() + vertices);
-  auto mesh = std::make_unique<MeshData>();
-  if (haveBox) mesh->SetBox(box.min, box.max);
-  std::vector<uint32_t> corners = identity;
-  if (!mesh->Build(device, static_cast<uint32_t>(triangles.size()), corners, identity, framePositions0, uvs, identity,
-                   frameNormals0)) {
+  auto built = std::make_unique<ModelMesh>(resourceManager_, settings_);
+  if (haveBox) built->SetBox(box.min, box.max);
+  if (!built->SetGeometry(device, vertices, static_cast<uint32_t>(triangles.size()), positions, uvs, normals)) {
     std::printf("%s: the mesh cannot be built\n", path.c_str());
     Release();
     return false;
@@ -274,25 +273,13 @@ bool Model::LoadFromMemory(platform::gfx::Device* device, const std::vector<unsi
   for (uint32_t i = 0; i < fileMaterialCount; ++i) {
     const MaterialSlot& slot = slots[i];
     if (!slot.used) continue;
-    const int32_t batch = mesh->AddBatch(resourceManager_, settings_, corners, triangles, static_cast<int32_t>(i),
-                                         slot.kind, slot.doubleSided);
-    mesh->SetBatchImage(slot.image, static_cast<size_t>(batch));
-    if (!slot.visible) mesh->SetBatchEnabled(static_cast<size_t>(batch), false);
+    const int32_t batch =
+        built->AddBatch(resourceManager_, settings_, triangles, static_cast<int32_t>(i), slot.kind, slot.doubleSided);
+    built->SetBatchImage(slot.image, static_cast<size_t>(batch));
+    if (!slot.visible) built->SetBatchEnabled(static_cast<size_t>(batch), false);
   }
-  mesh->Optimize(device);
+  built->Optimize(device);
 
-  // The optimisation reorders and drops vertices: every frame follows the same order.
-  const uint32_t packed = mesh->VertexCount();
-  framePositions_.assign(size_t{frames} * packed, Vec3{});
-  frameNormals_.assign(size_t{frames} * packed, Vec3{});
-  for (uint32_t f = 0; f < frames; ++f) {
-    for (uint32_t i = 0; i < packed && i < mesh->VertexSource().size(); ++i) {
-      const uint32_t old = mesh->VertexSource()[i];
-      framePositions_[size_t(f) * packed + i] = positions[size_t(f) * vertices + old];
-      frameNormals_[size_t(f) * packed + i] = normals[size_t(f) * vertices + old];
-    }
-  }
-  vertexCount_ = packed;
   frameCount = frames;
   frameScale = scaleOfFrames;
   keyTimes = std::move(fileKeyTimes);
@@ -304,11 +291,11 @@ bool Model::LoadFromMemory(platform::gfx::Device* device, const std::vector<unsi
     boxMin = box.min;
     boxMax = box.max;
   }
-  drawable_.materialCount = slotCount;
-  drawable_.materialNames = std::move(names);
-  drawable_.materialGroups.assign(slotCount, 0);
-  for (const auto& batch : mesh->Batches()) drawable_.kindLists[static_cast<size_t>(KindIndex(batch->kind))].push_back(batch.get());
-  drawable_.meshData = std::move(mesh);
+  MeshModel& drawable = built->Drawable();
+  drawable.materialCount = slotCount;
+  drawable.materialNames = std::move(names);
+  drawable.materialGroups.assign(slotCount, 0);
+  mesh = std::move(built);
   ReleaseMaterialImages(slots, resourceManager_);
   return true;
 }
@@ -321,46 +308,17 @@ uint32_t Model::FindKeyFrame(int32_t time) const {
   return found;
 }
 
-void Model::ShowPose(uint32_t a, uint32_t b, float t) {
-  if (a == shownA_ && b == shownB_ && t == shownFraction_) return;
-  shownA_ = a;
-  shownB_ = b;
-  shownFraction_ = t;
-  if (!drawable_.meshData || drawable_.meshData->VertexBuffer() == nullptr || frameCount == 0) return;
-  a = std::min(a, frameCount - 1);
-  b = std::min(b, frameCount - 1);
-  uint8_t* data = nullptr;
-  if (platform::Failed(drawable_.meshData->VertexBuffer()->Lock(0, 0, &data, 0)) || data == nullptr) return;
-  ++poseWrites_;
-  for (uint32_t v = 0; v < vertexCount_; ++v) {
-    const Vec3& pa = framePositions_[size_t(a) * vertexCount_ + v];
-    const Vec3& pb = framePositions_[size_t(b) * vertexCount_ + v];
-    const Vec3& na = frameNormals_[size_t(a) * vertexCount_ + v];
-    const Vec3& nb = frameNormals_[size_t(b) * vertexCount_ + v];
-    MeshVertex* vertex = reinterpret_cast<MeshVertex*>(data + size_t(v) * kMeshVertexStride);
-    const Vec3 position = pa + (pb - pa) * t;
-    const Vec3 normal = na + (nb - na) * t;
-    std::memcpy(&vertex->position, &position, sizeof(Vec3));
-    std::memcpy(&vertex->normal, &normal, sizeof(Vec3));
-  }
-  drawable_.meshData->VertexBuffer()->Unlock();
-}
-
-void Model::ApplyClipState(const ClipState* state) {
-  if (state != nullptr) ShowPose(state->frame, state->nextFrame, state->fraction);
-}
-
-void Model::DrawByKind(platform::gfx::Device* device, const platform::Matrix4& matrix, const ClipState* state,
+void Model::DrawByKind(platform::gfx::Device* device, const platform::Matrix4& matrix, const ClipState* frontState,
                        platform::gfx::BaseTexture* environment) {
-  if (Empty()) return;
-  ApplyClipState(state);
-  drawable_.DrawByKind(device, matrix, environment, -1, {0, -1, 0});
+  if (!mesh) return;
+  mesh->ApplyClipStates(frontState);
+  mesh->Drawable().DrawByKind(device, matrix, environment, -1, {0, -1, 0});
 }
 
-void Model::DrawPass(platform::gfx::Device* device, const platform::Matrix4& matrix, const ClipState* state) {
-  if (Empty()) return;
-  ApplyClipState(state);
-  drawable_.DrawPass(device, matrix);
+void Model::DrawPass(platform::gfx::Device* device, const platform::Matrix4& matrix, const ClipState* frontState) {
+  if (!mesh) return;
+  mesh->ApplyClipStates(frontState);
+  mesh->Drawable().DrawPass(device, matrix);
 }
 
 }  // namespace geometry

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "geometry/models/mesh_model.h"
+#include "geometry/models/model_mesh.h"
 #include "platform/gfx/graphics.h"
 #include "platform/math/types.h"
 
@@ -26,14 +27,6 @@ struct ModelTag {
   std::string name;
   std::vector<platform::Quaternion> rotations;
   std::vector<platform::Vec3> positions;
-};
-
-// Which two stored frames are shown and how far between them (0 to below 1).
-struct ClipState {
-  int32_t clip = 0;
-  uint32_t firstFrame = 0, lastFrame = 0;
-  uint32_t frame = 0, nextFrame = 0;
-  float fraction = 0;
 };
 
 // Frames × vertices a model may hold; larger files are refused rather than allocated.
@@ -57,21 +50,21 @@ class Model {
   void Release();
   void ReleaseShadow() {}
   void RestoreShadow(platform::gfx::Device*) {}
-  bool Empty() const { return !drawable_.meshData; }
+  bool Empty() const { return mesh == nullptr; }
 
   // The last key time not greater than time (0 when none or without key times).
   uint32_t FindKeyFrame(int32_t time) const;
 
-  // Writes the pose between stored frames a and b (fraction t) into the vertex buffer, unless it is the pose
-  // already shown. Frames beyond the last are taken as the last.
-  void ShowPose(uint32_t a, uint32_t b, float t);
-  // Shows the state's pose; nothing without a state (the buffer keeps its last pose, frame 0 after loading).
-  void ApplyClipState(const ClipState* state);
+  // The mesh's pose between stored frames a and b (ModelMesh::ShowPose); nothing without a mesh.
+  void ShowPose(uint32_t a, uint32_t b, float t) {
+    if (mesh) mesh->ShowPose(a, b, t);
+  }
 
-  // Drawing by material kind with the light from above, and the self-lit pass (matrix: object to view).
-  void DrawByKind(platform::gfx::Device* device, const platform::Matrix4& matrix, const ClipState* state,
+  // Drawing by material kind with the light from above, and the self-lit pass (matrix: object to view), each
+  // after showing the front state's pose. A model without mesh draws nothing.
+  void DrawByKind(platform::gfx::Device* device, const platform::Matrix4& matrix, const ClipState* frontState,
                   platform::gfx::BaseTexture* environment);
-  void DrawPass(platform::gfx::Device* device, const platform::Matrix4& matrix, const ClipState* state);
+  void DrawPass(platform::gfx::Device* device, const platform::Matrix4& matrix, const ClipState* frontState);
 
   platform::Vec3 boxMax, boxMin;
   std::vector<std::string> materialNames;
@@ -82,23 +75,18 @@ class Model {
   std::vector<int32_t> keyTimes;
   std::string meshName;
 
-  // The batches, buffers and kind lists, drawn with the static model's routines.
-  const MeshModel& Drawable() const { return drawable_; }
-  const std::vector<platform::Vec3>& FramePositions() const { return framePositions_; }
-  const std::vector<platform::Vec3>& FrameNormals() const { return frameNormals_; }
-  uint32_t VertexCount() const { return vertexCount_; }
-  // How many times a pose was written into the vertex buffer.
-  uint32_t PoseWrites() const { return poseWrites_; }
+  // The mesh's frames and counts; empty and 0 without a mesh.
+  const std::vector<platform::Vec3>& FramePositions() const;
+  const std::vector<platform::Vec3>& FrameNormals() const;
+  uint32_t VertexCount() const { return mesh ? mesh->VertexCount() : 0; }
+  uint32_t PoseWrites() const { return mesh ? mesh->PoseWrites() : 0; }
+
+  // Null until a file was read; a model whose file was missing or refused has none and draws nothing.
+  std::unique_ptr<ModelMesh> mesh;
 
  private:
   render::ResourceManager* resourceManager_;
   const app::Settings* settings_;
-  MeshModel drawable_;
-  std::vector<platform::Vec3> framePositions_, frameNormals_;
-  uint32_t vertexCount_ = 0;
-  uint32_t shownA_ = 0, shownB_ = 0;
-  float shownFraction_ = 0;
-  uint32_t poseWrites_ = 0;
 };
 
 }  // namespace geometry

@@ -49,6 +49,27 @@ void SpriteBatch::Release() {
   capacity_ = 0;
 }
 
+void SpriteBatch::ReleaseDeviceBuffers() {
+  if (buffer_ != nullptr) buffer_->Release();
+  buffer_ = nullptr;
+}
+
+void SpriteBatch::RestoreDeviceBuffers(platform::gfx::Device* device) {
+  if (buffer_ == nullptr && capacity_ > 0 && !CreateBuffer(device, capacity_)) capacity_ = 0;
+}
+
+bool SpriteBatch::CreateBuffer(platform::gfx::Device* device, uint32_t vertices) {
+  if (device == nullptr ||
+      platform::Failed(device->CreateVertexBuffer(
+          vertices * sizeof(EffectVertex), platform::gfx::usage::kWriteOnly | platform::gfx::usage::kDynamic,
+          kEffectVertexFormat, platform::gfx::Pool::Default, &buffer_))) {
+    buffer_ = nullptr;
+    return false;
+  }
+  capacity_ = vertices;
+  return true;
+}
+
 void SpriteBatch::Add(const platform::Matrix4& placed, float side, float z, float cell, float du, float dv,
                       uint32_t colour) {
   const float h = side * 0.5f;
@@ -81,13 +102,7 @@ bool SpriteBatch::Draw(platform::gfx::Device* device) {
     // Grown to twice what is asked, so a busy moment seldom makes a new buffer.
     const uint32_t wanted = std::max(count * 2, 256u);
     Release();
-    if (platform::Failed(device->CreateVertexBuffer(
-            wanted * sizeof(EffectVertex), platform::gfx::usage::kWriteOnly | platform::gfx::usage::kDynamic,
-            kEffectVertexFormat, platform::gfx::Pool::Default, &buffer_))) {
-      buffer_ = nullptr;
-      return false;
-    }
-    capacity_ = wanted;
+    if (!CreateBuffer(device, wanted)) return false;
   }
   uint8_t* data = nullptr;
   const auto bytes = static_cast<uint32_t>(count * sizeof(EffectVertex));

@@ -6,6 +6,7 @@
 
 #include "platform/gfx/graphics.h"
 #include "platform/math/types.h"
+#include "render/resources/resource_manager.h"
 
 namespace render {
 
@@ -32,8 +33,10 @@ platform::Matrix4 BillboardOf(const platform::Matrix4& view);
 
 // Camera-facing sprites gathered for one draw. Each is the sprite quad of WriteSpriteQuad carried by its own matrix
 // into view space on the processor, so sprites that differ only in place, size, turn, flip-book cell and fade go to
-// the device as one triangle list instead of one draw each.
-class SpriteBatch {
+// the device as one triangle list instead of one draw each. The batch's buffer is a dynamic one of the default
+// pool: its owner joins it to the resource manager's device resets (JoinDeviceResets), which release it before a
+// reset and make it again, as large as it was, after it.
+class SpriteBatch : public DeviceBufferHolder {
  public:
   SpriteBatch() = default;
   ~SpriteBatch();
@@ -54,8 +57,17 @@ class SpriteBatch {
   bool Draw(platform::gfx::Device* device);
   // Gives the device buffer back (it is made again at the next draw).
   void Release();
+  // The device-reset pair: the buffer goes, keeping its size; then one of that size is made again (a failure
+  // leaves it to the next draw).
+  void ReleaseDeviceBuffers() override;
+  void RestoreDeviceBuffers(platform::gfx::Device* device) override;
+  bool HasBuffer() const { return buffer_ != nullptr; }
+  // Vertices the buffer holds, or held before a reset.
+  uint32_t Capacity() const { return capacity_; }
 
  private:
+  bool CreateBuffer(platform::gfx::Device* device, uint32_t vertices);
+
   std::vector<EffectVertex> vertices_;
   platform::gfx::VertexBuffer* buffer_ = nullptr;
   uint32_t capacity_ = 0;  // vertices the buffer holds

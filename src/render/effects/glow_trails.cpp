@@ -95,6 +95,11 @@ GlowBatch::GlowBatch(platform::gfx::Device* device, const app::Settings* batchSe
       growth(growthRate),
       animated(gridSide > 1),
       alphaFade(fades) {
+  CreateBuffer(device);
+}
+
+void GlowBatch::CreateBuffer(platform::gfx::Device* device) {
+  if (quad != nullptr) return;
   quad = CreateEffectBuffer(device, 4);
   if (quad != nullptr) ready = WriteSpriteQuad(quad, size, kGlowQuadDepth, uvStep);
 }
@@ -217,6 +222,7 @@ void GlowTrailSystem::LoadGlowImages(platform::gfx::Device* device) {
       blurImages[colour].push_back(load(GlowBlurTextureNames[index]));
       const GlowSlotConstants& c = GlowSlotTable[slot];
       batches[colour].push_back(std::make_unique<GlowBatch>(device, settings, c.size, c.growth, c.alphaFade, 0, 0.0f));
+      batches[colour].back()->sprites.JoinDeviceResets(resources);
     }
   }
 }

@@ -69,6 +69,10 @@ class GlowBatch {
   GlowBatch(const GlowBatch&) = delete;
   GlowBatch& operator=(const GlowBatch&) = delete;
 
+  // The batch's quad: a managed buffer of four vertices, a fan of side `size` at depth -3 over one flip-book cell,
+  // opaque white. The batch is ready only once it is written; a failure leaves it not ready. Made by the
+  // constructor; a second call keeps the quad there is.
+  void CreateBuffer(platform::gfx::Device* device);
   // Lists the point only when the batch is ready; returns whether it took ownership.
   bool AddPoint(std::unique_ptr<GlowPoint>& point);
   // Counts and animates the points and frees the expired ones.

@@ -78,6 +78,7 @@ void ParticleSystem::CreateEmitters(platform::gfx::Device* device) {
     const auto cap = static_cast<uint32_t>(std::floor(static_cast<float>(c.baseCap) * factor));
     emitters.push_back(std::make_unique<ParticleEmitter>(device, settings, cap, c.quadSize, c.gravity, c.growth,
                                                          c.alphaRate, c.grid, c.frameTime));
+    emitters.back()->batch.JoinDeviceResets(resources);
   }
 }
 

@@ -102,4 +102,10 @@ void SceneLighting::Apply(platform::gfx::Device* device, const Matrix4& world) {
   for (; index < maxLights; ++index) device->LightEnable(index, false);
 }
 
+void SceneLighting::Release() {
+  material.reset();
+  if (lights != nullptr) lights->clear();
+  lights.reset();
+}
+
 }  // namespace render

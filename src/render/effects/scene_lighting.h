@@ -35,6 +35,9 @@ class SceneLighting {
   const Vec3* FindSunLight();
   // Sets material and ambient, then the lights in the object's own frame for an object with this world matrix.
   void Apply(platform::gfx::Device* device, const Matrix4& world);
+  // Deletes the material and every light with the list that held them; both fields are null afterwards, and the
+  // lighting then sets no material and touches no light index. What was not released goes with the object.
+  void Release();
 
   std::array<int32_t, 3> ambientLevel{20, 20, 20};
   std::unique_ptr<platform::gfx::Material> material;

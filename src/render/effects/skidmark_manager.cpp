@@ -112,6 +112,7 @@ void SkidmarkManager::Init(platform::gfx::Device* device, ResourceManager* resou
   settings = managerSettings;
   resources = resourceManager;
   if (resources != nullptr) treadImage = resources->LoadImagePair(device, colourName, alphaName, false, true);
+  batch_.JoinDeviceResets(resources);
 }
 
 SkidmarkSegment* SkidmarkManager::AddSegment(platform::gfx::Device* device, const Vec3& position,
@@ -167,6 +168,7 @@ void SkidmarkManager::Shutdown() {
   segments.clear();
   count = 0;
   batch_.Release();
+  batch_.LeaveDeviceResets();
 }
 
 }  // namespace render

@@ -53,7 +53,12 @@ void Sweep(std::vector<Record*>& list, bool onlyUnreferenced, Destroy destroy) {
 ResourceManager::ResourceManager(app::Settings* settings, std::string baseFolder)
     : settings_(settings), baseFolder_(std::move(baseFolder)) {}
 
-ResourceManager::~ResourceManager() { FreeAll(); }
+ResourceManager::~ResourceManager() {
+  // A holder that outlives the manager keeps its buffers and no longer reaches the manager.
+  for (DeviceBufferHolder* holder : bufferHolders_) holder->resetManager_ = nullptr;
+  bufferHolders_.clear();
+  FreeAll();
+}
 
 std::string ResourceManager::NormaliseName(const std::string& name) const {
   if (name.empty()) return name;
@@ -283,7 +288,27 @@ ImageResource* ResourceManager::AddImageReference(ImageResource* image) {
   return image;
 }
 
+ResourceRecord* ResourceManager::FindRecordByHandle(ResourceKind kind, const void* handle) {
+  switch (kind) {
+    case ResourceKind::kImage:
+      return FindImageRecord(static_cast<const ImageResource*>(handle));
+    case ResourceKind::kMovie:
+      return FindMovieRecord(static_cast<const MovieTexture*>(handle));
+    case ResourceKind::kFont:
+      return FindFontRecord(static_cast<const BitmapFont*>(handle));
+    case ResourceKind::kCubeMap:
+      return FindCubeMapRecord(static_cast<const CubeMap*>(handle));
+    case ResourceKind::kSample:
+      return nullptr;
+    default:
+      return FindSharedRecord(kind, handle);
+  }
+}
+
 ImageRecord* ResourceManager::FindImageRecord(const ImageResource* image) { return FindByHandle(images_, image); }
+MovieRecord* ResourceManager::FindMovieRecord(const MovieTexture* movie) { return FindByHandle(movies_, movie); }
+FontRecord* ResourceManager::FindFontRecord(const BitmapFont* font) { return FindByHandle(fonts_, font); }
+CubeMapRecord* ResourceManager::FindCubeMapRecord(const CubeMap* cubeMap) { return FindByHandle(cubeMaps_, cubeMap); }
 SampleRecord* ResourceManager::FindSampleRecord(platform::audio::SampleId sample) {
   return FindByHandle(samples_, sample);
 }
@@ -345,6 +370,7 @@ void ResourceManager::InvalidateDeviceObjects() {
   }
   for (CubeMapRecord* record : cubeMaps_) record->object->Invalidate();
   for (ImageRecord* record : images_) record->object->InvalidateRenderTarget();
+  for (DeviceBufferHolder* holder : bufferHolders_) holder->ReleaseDeviceBuffers();
 }
 
 void ResourceManager::RestoreDeviceObjects(platform::gfx::Device* device) {
@@ -355,6 +381,22 @@ void ResourceManager::RestoreDeviceObjects(platform::gfx::Device* device) {
   }
   for (CubeMapRecord* record : cubeMaps_) record->object->Restore(device);
   for (ImageRecord* record : images_) record->object->RestoreRenderTarget(device);
+  for (DeviceBufferHolder* holder : bufferHolders_) holder->RestoreDeviceBuffers(device);
+}
+
+void DeviceBufferHolder::JoinDeviceResets(ResourceManager* manager) {
+  if (manager == resetManager_) return;
+  LeaveDeviceResets();
+  if (manager == nullptr) return;
+  manager->bufferHolders_.push_back(this);
+  resetManager_ = manager;
+}
+
+void DeviceBufferHolder::LeaveDeviceResets() {
+  if (resetManager_ == nullptr) return;
+  auto& holders = resetManager_->bufferHolders_;
+  holders.erase(std::remove(holders.begin(), holders.end(), this), holders.end());
+  resetManager_ = nullptr;
 }
 
 size_t ResourceManager::Count(ResourceKind kind) const {

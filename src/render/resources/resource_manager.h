@@ -53,9 +53,13 @@ class ImageLook {
   std::string key_;
 };
 
-struct ImageRecord {
-  std::unique_ptr<ImageResource> object;
+// What the records of every kind share: the count of handles given out (negative after extra releases).
+struct ResourceRecord {
   int32_t refCount = 0;
+};
+
+struct ImageRecord : ResourceRecord {
+  std::unique_ptr<ImageResource> object;
   std::string givenName;
   // The five normalised names of the image description: colour, alpha, layer, normal map, environment.
   std::array<std::string, 5> names;
@@ -63,42 +67,61 @@ struct ImageRecord {
   std::string look;
 };
 
-struct MovieRecord {
+struct MovieRecord : ResourceRecord {
   std::unique_ptr<MovieTexture> object;
-  int32_t refCount = 0;
   std::string name;
   std::string givenName;
   bool autoUpdate = false;
 };
 
-struct FontRecord {
+struct FontRecord : ResourceRecord {
   std::unique_ptr<BitmapFont> object;
-  int32_t refCount = 0;
   std::string name;
   std::string givenName;
 };
 
-struct CubeMapRecord {
+struct CubeMapRecord : ResourceRecord {
   std::unique_ptr<CubeMap> object;
-  int32_t refCount = 0;
   std::string givenName;
   std::string name;
 };
 
-struct SampleRecord {
+struct SampleRecord : ResourceRecord {
   platform::audio::SampleId object = platform::audio::kNoSample;
-  int32_t refCount = 0;
   std::string name;
 };
 
 // A record of a kind the manager holds without knowing its type (models, scenes, collision trees).
-struct SharedRecord {
+struct SharedRecord : ResourceRecord {
   std::shared_ptr<void> object;
-  int32_t refCount = 0;
   std::string name;
   // The device-reset pair of objects that hold device resources outside the managed pool (shadow volumes).
   std::function<void()> invalidate;
   std::function<void(platform::gfx::Device*)> restore;
+};
+
+class ResourceManager;
+
+// Something that keeps device buffers in the default pool outside the manager's records (the one-draw batches of
+// the effects). Once joined, the manager's device-reset pair releases its buffers before a reset and makes them
+// again after it, with the manager's own resources; leaving (or being destroyed) takes it off the list.
+class DeviceBufferHolder {
+ public:
+  virtual void ReleaseDeviceBuffers() = 0;
+  virtual void RestoreDeviceBuffers(platform::gfx::Device* device) = 0;
+  void JoinDeviceResets(ResourceManager* manager);
+  void LeaveDeviceResets();
+  ResourceManager* ResetManager() const { return resetManager_; }
+
+ protected:
+  DeviceBufferHolder() = default;
+  ~DeviceBufferHolder() { LeaveDeviceResets(); }
+  DeviceBufferHolder(const DeviceBufferHolder&) = delete;
+  DeviceBufferHolder& operator=(const DeviceBufferHolder&) = delete;
+
+ private:
+  friend class ResourceManager;
+  ResourceManager* resetManager_ = nullptr;
 };
 
 // The owner of the game's sound samples too: emitters and other players reach them through SoundSampleSource.
@@ -199,8 +222,17 @@ class ResourceManager : public app::SoundSampleSource {
   ImageResource* AddImageReference(ImageResource* image);
   ImageResource* ReloadImageById(ImageResource* image) { return AddImageReference(image); }
 
+  // The record of that kind whose object is the handle, searched in list order; null when none holds it. For
+  // samples the handle is the sample id (the overload below); a pointer never finds a sample.
+  ResourceRecord* FindRecordByHandle(ResourceKind kind, const void* handle);
+  SampleRecord* FindRecordByHandle(platform::audio::SampleId sample) { return FindSampleRecord(sample); }
+  // The same search with the record's own type.
   ImageRecord* FindImageRecord(const ImageResource* image);
+  MovieRecord* FindMovieRecord(const MovieTexture* movie);
+  FontRecord* FindFontRecord(const BitmapFont* font);
+  CubeMapRecord* FindCubeMapRecord(const CubeMap* cubeMap);
   SampleRecord* FindSampleRecord(platform::audio::SampleId sample);
+  // Models, scenes, collision trees and animated models.
   SharedRecord* FindSharedRecord(ResourceKind kind, const void* object);
 
   // Destroys every record whose count is exactly 0; the remaining records of a list may change order.
@@ -211,9 +243,11 @@ class ResourceManager : public app::SoundSampleSource {
   void FreeAll();
   // Advances the auto-updated movies, then every image's animation channels (dt in seconds).
   void Update(float dt);
-  // The device-reset pair: model and mesh-model shadows, cube maps, image render targets.
+  // The device-reset pair: model and mesh-model shadows, cube maps, image render targets, then the buffers of
+  // the holders that joined (DeviceBufferHolder).
   void InvalidateDeviceObjects();
   void RestoreDeviceObjects(platform::gfx::Device* device);
+  size_t DeviceBufferHolderCount() const { return bufferHolders_.size(); }
 
   size_t Count(ResourceKind kind) const;
   app::Settings* GetSettings() const { return settings_; }
@@ -233,6 +267,8 @@ class ResourceManager : public app::SoundSampleSource {
   std::vector<CubeMapRecord*> cubeMaps_;
   std::vector<SampleRecord*> samples_;
   std::array<std::vector<SharedRecord*>, kResourceKindCount> shared_;
+  friend class DeviceBufferHolder;
+  std::vector<DeviceBufferHolder*> bufferHolders_;
 };
 
 }  // namespace render

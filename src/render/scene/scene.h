@@ -55,6 +55,7 @@ class Scene {
   void CollectInBox(const Vec3& boxMin, const Vec3& boxMax);
   // The visible planar-reflective images facing the camera direction (dot product above −0.5).
   void CollectReflectors(const Vec3& cameraDirection);
+  // The reflection targets of the last collection; also named GetPartCount and GetPart.
   size_t GetReflectorCount() const { return reflectors.size(); }
   ImageResource* GetReflector(size_t index) const { return index < reflectors.size() ? reflectors[index] : nullptr; }
   bool HasReflectiveParts() const;
@@ -65,6 +66,10 @@ class Scene {
   // First marker / path of that exact name, or null.
   const geometry::SceneMarker* FindMarker(const std::string& name) const;
   const geometry::Path* FindPath(const std::string& name) const;
+
+  // The projection a reflection texture is laid on with: left-handed, FOV degrees over the SCREENWIDTH /
+  // SCREENHEIGHT aspect (1 without a height), near plane 0 and far plane FARCLIP.
+  Matrix4 SetupProjection() const;
 
   // Drawing (scene_draw.cpp): every pass leaves the device at the model/scene render-state baseline.
   // `behind`, when given, runs once the opaque kinds are drawn and before anything blends, for what lies behind

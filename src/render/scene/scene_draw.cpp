@@ -131,15 +131,18 @@ void Scene::DrawOverlayKind(gfx::Device* device, const std::vector<std::vector<M
   }
 }
 
-void Scene::Draw(gfx::Device* device, const Matrix4& view, gfx::BaseTexture* reflectionTexture,
-                 const std::function<void()>& behind) {
+Matrix4 Scene::SetupProjection() const {
   const float width = static_cast<float>(Setting(static_cast<int>(app::SettingId::SCREENWIDTH)));
   const float height = static_cast<float>(Setting(static_cast<int>(app::SettingId::SCREENHEIGHT)));
   const float aspect = height > 0 ? width / height : 1.0f;
   const float fov = SceneFloatSetting(settings, app::FloatSettingId::FOV, 45.0f) * kDegreesToRadians;
   const float farClip = SceneFloatSetting(settings, app::FloatSettingId::FARCLIP, kDefaultFarClip);
-  const Matrix4 projection = platform::PerspectiveFovLH(fov, aspect, 0.0f, farClip);
-  const Matrix4 textureMatrix = platform::Multiply(projection, reflectionTextureMatrix);
+  return platform::PerspectiveFovLH(fov, aspect, 0.0f, farClip);
+}
+
+void Scene::Draw(gfx::Device* device, const Matrix4& view, gfx::BaseTexture* reflectionTexture,
+                 const std::function<void()>& behind) {
+  const Matrix4 textureMatrix = platform::Multiply(SetupProjection(), reflectionTextureMatrix);
   DrawVisible(device, view, &textureMatrix, reflectionTexture, behind);
 }
 

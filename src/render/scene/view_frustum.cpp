@@ -32,6 +32,15 @@ void ViewFrustum::BuildFromCorners(const Matrix4& view, const Matrix4& projectio
   planes[5] = platform::PlaneFromPoints(corners[1], corners[0], corners[4]);
 }
 
+int ViewFrustum::ClassifySphere(const Vec3& centre, float radius) const {
+  const bool outside = centre.x < boxMin.x - radius || centre.x > boxMax.x + radius || centre.y < boxMin.y - radius ||
+                       centre.y > boxMax.y + radius || centre.z < boxMin.z - radius || centre.z > boxMax.z + radius;
+  if (outside) return 0;
+  const bool inside = centre.x > boxMin.x + radius && centre.x < boxMax.x - radius && centre.y > boxMin.y + radius &&
+                      centre.y < boxMax.y - radius && centre.z > boxMin.z + radius && centre.z < boxMax.z - radius;
+  return inside ? 1 : 2;
+}
+
 bool BoxInFrustum(const ViewFrustum& frustum, const std::array<Vec3, 8>& boxCorners) {
   for (const Plane& plane : frustum.planes) {
     int behind = 0;

@@ -18,6 +18,9 @@ struct ViewFrustum {
   // Mirrored build: for a reflection matrix times a view (the corner table's y negated), so the planes still
   // face into the volume.
   void Build(const Matrix4& view, const Matrix4& projection);
+  // Where a sphere lies against the box of the corners: 0 when its centre is outside the box grown by the radius
+  // on every side, 1 when inside the box shrunk by the radius on every side, 2 otherwise (it may cross the edge).
+  int ClassifySphere(const Vec3& centre, float radius) const;
 
   // Corner i: x from clip −1/+1 by bit 0, y by bit 1, z near (0) / far (1) by bit 2, in world space.
   std::array<Vec3, 8> corners{};

@@ -36,6 +36,13 @@ TEST_F(MeshModelTest, MaterialsDecideBatchesCollisionAndTheLastSlotTakesStrayGro
   auto mixed = Load(BoxesFile({hidden, Material("b", 1)}), false, "mixed.mdl");
   ASSERT_EQ(mixed->meshData->Batches().size(), 2u);
   EXPECT_FALSE(mixed->meshData->Batches()[0]->enabled);
+  // A part's id is its place in the part-name list; past the list there is no name.
+  EXPECT_EQ(mixed->GetNameAt(0), "hidden");
+  EXPECT_EQ(mixed->GetNameAt(1), "b");
+  EXPECT_EQ(mixed->GetNameAt(2), "");
+  std::string copy = mixed->GetNameAt(1);
+  copy[0] = 'X';
+  EXPECT_EQ(mixed->GetNameAt(1), "b") << "a copy, not the model's own name";
   EXPECT_EQ(mixed->geometry->TriangleCount(), 12u);  // only the colliding box
 
   // Without materials the model still collides but draws nothing.

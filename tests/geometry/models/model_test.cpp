@@ -8,11 +8,13 @@
 #include <cstring>
 
 #include "model_test_support.h"
+#include "platform/math/math.h"
 
 namespace {
 
 using geometry::Model;
 using model_test::TriangleModel;
+using platform::Vec3;
 
 class ModelTest : public model_test::ModelFixture {};
 
@@ -122,9 +124,106 @@ TEST_F(ModelTest, PosesBlendBetweenFramesAndAreWrittenOnlyWhenTheyChange) {
     EXPECT_EQ(model.PoseWrites(), writes + 1);
     model.ShowPose(c.a, c.b, c.t);
     EXPECT_EQ(model.PoseWrites(), writes + 1) << "the pose already shown";
-    const auto vertices = model_test::Vertices(*model.Drawable().meshData);
+    const auto vertices = model_test::Vertices(*model.mesh->Drawable().meshData);
     ASSERT_FALSE(vertices.empty());
     EXPECT_NEAR(vertices[0].position.x, c.x, 1e-5f);
+  }
+}
+
+// The mesh of a model: empty when made; SetGeometry shows frame 0 and keeps every frame; a batch is listed under
+// its kind; the front state's pose is shown, and no state leaves the last pose in the buffer.
+TEST_F(ModelTest, ModelMeshKeepsTheFramesShowsFrameZeroAndThenTheFrontStatesPose) {
+  geometry::ModelMesh mesh(manager_.get(), settings_.get());
+  EXPECT_TRUE(mesh.FramePositions().empty() && mesh.VertexCount() == 0 && mesh.Drawable().meshData == nullptr);
+  EXPECT_EQ(mesh.AddBatch(manager_.get(), settings_.get(), {}, 0, geometry::MaterialKind::Plain, false), -1);
+
+  // Three vertices over two frames: frame 1 moves every vertex 10 along x and turns the normals to +x.
+  const std::vector<Vec3> positions = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {10, 0, 0}, {11, 0, 0}, {10, 1, 0}};
+  const std::vector<Vec3> normals = {{0, 1, 0}, {0, 1, 0}, {0, 1, 0}, {1, 0, 0}, {1, 0, 0}, {1, 0, 0}};
+  const std::vector<Vec3> uvs = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}};
+  ASSERT_TRUE(mesh.SetGeometry(device_, 3, 1, positions, uvs, normals));
+  EXPECT_EQ(mesh.FrameCount(), 2u);
+  EXPECT_EQ(mesh.FramePositions(), positions);
+  EXPECT_EQ(mesh.AddBatch(manager_.get(), settings_.get(), {{0, 1, 2, 4}}, 4, geometry::MaterialKind::AlphaLast, true),
+            0);
+  EXPECT_EQ(mesh.Drawable().kindLists[geometry::KindIndex(geometry::MaterialKind::AlphaLast)].size(), 1u);
+  EXPECT_EQ(mesh.Drawable().meshData->Batches()[0]->faceCount, 2u) << "double-sided";
+  mesh.Optimize(device_);
+  ASSERT_EQ(mesh.VertexCount(), 3u);
+  auto vertexOf = [&](const Vec3& framePosition) {
+    const auto vertices = model_test::Vertices(*mesh.Drawable().meshData);
+    for (const auto& vertex : vertices) {
+      if (vertex.position == framePosition) return vertex;
+    }
+    return geometry::MeshVertex{{-1, -1, -1}, {}, 0, 0};
+  };
+  EXPECT_EQ(vertexOf({1, 0, 0}).normal, (Vec3{0, 1, 0})) << "frame 0 shown after building";
+
+  mesh.ApplyClipStates(nullptr);
+  EXPECT_EQ(mesh.PoseWrites(), 0u) << "no state: the buffer keeps its pose";
+  geometry::ClipState state;
+  state.frame = 0;
+  state.nextFrame = 1;
+  state.fraction = 0.5f;
+  mesh.ApplyClipStates(&state);
+  EXPECT_EQ(mesh.PoseWrites(), 1u);
+  const geometry::MeshVertex halfway = vertexOf({6, 0, 0});
+  EXPECT_EQ(halfway.normal, (Vec3{0.5f, 0.5f, 0})) << "normals blend without renormalising";
+  EXPECT_FLOAT_EQ(halfway.u, 1.0f) << "texture coordinates stay";
+  mesh.ApplyClipStates(&state);
+  EXPECT_EQ(mesh.PoseWrites(), 1u) << "the pose already shown";
+  EXPECT_FALSE(mesh.SetGeometry(device_, 4, 1, positions, uvs, normals)) << "fewer frame entries than vertices";
+}
+
+// The versioned file's first string: "V1.0" is no version of its own, so a file starting with it is read from
+// offset 0 and those bytes land in the header (here as an impossible frame count: refused). A file without
+// materials has one slot "NONE" that every triangle counts as: no batch, nothing drawn, while its frames, box
+// and tags load. A triangle of slot -1 counts as the last slot.
+TEST_F(ModelTest, AV1PrefixIsHeaderBytesNoMaterialsMeansOneNoneSlotAndSlotMinusOneIsTheLast) {
+  contentgen::ModelFileData v1 = TriangleModel(2);
+  v1.version = 1;
+  const std::vector<unsigned char> plain = contentgen::EncodeModelFile(v1);
+  Model model(manager_.get(), settings_.get());
+  ASSERT_TRUE(model.LoadFromMemory(device_, plain, "v1.mod", ""));
+  EXPECT_EQ(model.frameCount, 2u);
+  std::vector<unsigned char> prefixed = {'V', '1', '.', '0', '\0'};
+  prefixed.insert(prefixed.end(), plain.begin(), plain.end());
+  testing::internal::CaptureStdout();
+  EXPECT_FALSE(model.LoadFromMemory(device_, prefixed, "prefixed.mod", ""));
+  const std::string printed = testing::internal::GetCapturedStdout();
+  EXPECT_NE(printed.find("prefixed.mod"), std::string::npos) << printed;
+  EXPECT_TRUE(model.Empty() && model.frameCount == 0);
+
+  contentgen::ModelFileData bare = TriangleModel(2);
+  bare.materials.clear();
+  bare.tags = {{"TAG_HEAD", {{1, 2, 3}, {4, 5, 6}}, {{1, 0, 0, 0, 1, 0, 0, 0, 1}, {1, 0, 0, 0, 1, 0, 0, 0, 1}}}};
+  ASSERT_TRUE(model.LoadFromMemory(device_, contentgen::EncodeModelFile(bare), "bare.mod", ""));
+  EXPECT_EQ(model.slotCount, 1u);
+  EXPECT_EQ(model.materialNames, std::vector<std::string>{"NONE"});
+  ASSERT_NE(model.mesh, nullptr);
+  EXPECT_TRUE(model.mesh->Drawable().meshData->Batches().empty()) << "no batch for the NONE slot";
+  EXPECT_EQ(model.FramePositions().size(), 2u * model.VertexCount());
+  EXPECT_EQ(model.boxMax, (Vec3{1, 1, 0}));
+  ASSERT_EQ(model.tags.size(), 1u);
+  EXPECT_EQ(model.tags[0].positions[1], (Vec3{4, 5, 6}));
+  device_->ClearRecords();
+  model.DrawByKind(device_, platform::IdentityMatrix(), nullptr, nullptr);
+  EXPECT_TRUE(device_->Draws().empty()) << "draws nothing";
+
+  const struct {
+    int32_t slot;
+    int32_t batchOf;
+  } slots[] = {{-1, 1}, {0, 0}, {1, 1}};
+  for (const auto& c : slots) {
+    SCOPED_TRACE(c.slot);
+    contentgen::ModelFileData two = TriangleModel(1);
+    two.materials = {model_test::Material("FIRST", 0), model_test::Material("LAST", 1)};
+    two.surfaces[0].triangles[0][3] = c.slot;
+    ASSERT_TRUE(model.LoadFromMemory(device_, contentgen::EncodeModelFile(two), "two.mod", ""));
+    const auto& batches = model.mesh->Drawable().meshData->Batches();
+    ASSERT_EQ(batches.size(), 1u) << "only the slot the triangle counts as is used";
+    EXPECT_EQ(batches[0]->materialId, c.batchOf);
+    EXPECT_EQ(batches[0]->faceCount, 1u);
   }
 }
 

@@ -39,6 +39,53 @@ TEST(GlowColour, FirstMatchingWordWinsAnywhereInTheName) {
   for (const auto& [name, colour] : cases) EXPECT_EQ(render::GlowColourFromName(name), colour) << name;
 }
 
+// The batch quad: 96 bytes, a fan of side `size` at depth -3, opaque white, over one flip-book cell; a device
+// that gives no buffer leaves the batch not ready (it takes no glow) until a buffer is made.
+TEST_F(GlowTrailTest, CreateBufferWritesTheBatchQuadOrLeavesTheBatchNotReady) {
+  const struct {
+    float size;
+    uint32_t grid;
+    float step;
+  } cases[] = {{30.0f, 0, 1.0f}, {500.0f, 1, 1.0f}, {80.0f, 4, 0.25f}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    render::GlowBatch batch(device_, settings_.get(), c.size, 1.0f, false, c.grid, 0.1f);
+    ASSERT_TRUE(batch.ready);
+    ASSERT_NE(batch.quad, nullptr);
+    const std::vector<render::EffectVertex> quad = Vertices(batch.quad);
+    ASSERT_EQ(quad.size() * sizeof(render::EffectVertex), 96u);
+    const float h = c.size * 0.5f;
+    const float expected[4][4] = {{-h, h, 0, 0}, {h, h, c.step, 0}, {h, -h, c.step, c.step}, {-h, -h, 0, c.step}};
+    for (int v = 0; v < 4; ++v) {
+      EXPECT_FLOAT_EQ(quad[v].x, expected[v][0]) << v;
+      EXPECT_FLOAT_EQ(quad[v].y, expected[v][1]) << v;
+      EXPECT_FLOAT_EQ(quad[v].z, -3.0f) << v;
+      EXPECT_EQ(quad[v].diffuse, 0xFFFFFFFFu) << v;
+      EXPECT_FLOAT_EQ(quad[v].u, expected[v][2]) << v;
+      EXPECT_FLOAT_EQ(quad[v].v, expected[v][3]) << v;
+    }
+    platform::gfx::VertexBuffer* made = batch.quad;
+    batch.CreateBuffer(device_);
+    EXPECT_EQ(batch.quad, made) << "a second call keeps the quad";
+  }
+
+  auto* failing = new effects_test::FailingBufferDevice(system_, 0, system_.description.adapters[0],
+                                                        device_->Parameters());
+  failing->failBuffers = true;
+  {
+    render::GlowBatch batch(failing, settings_.get(), 30.0f, 1.0f, false, 0, 0.0f);
+    EXPECT_FALSE(batch.ready);
+    EXPECT_EQ(batch.quad, nullptr);
+    auto point = std::make_unique<GlowPoint>();
+    EXPECT_FALSE(batch.AddPoint(point));
+    EXPECT_NE(point, nullptr) << "the caller keeps a point the batch did not take";
+    batch.CreateBuffer(device_);
+    EXPECT_TRUE(batch.ready) << "made once a device gives the buffer";
+    EXPECT_TRUE(batch.AddPoint(point));
+  }
+  failing->Release();
+}
+
 TEST_F(GlowTrailTest, DetailLevelDecidesFlaresAndCarLights) {
   GlowTrailSystem glows(device_, &Resources(), settings_.get());
   glows.AddGlowTrailPoint({0, 0, 100}, render::kGlowFlare, 1.0f, 2);

@@ -83,4 +83,45 @@ TEST_F(SceneLightingTest, MaxLightsBoundsTheIndicesSetAndSunsClaimThemFirst) {
   }
 }
 
+// A released lighting holds neither material nor lights: applying it sets the ambient level alone, leaving the
+// device's material and light enables as they were; new lights are not taken; the sun found before stays.
+// Lights never released go with the object (the leak check of the sanitised build watches that).
+TEST_F(SceneLightingTest, ReleaseDropsTheMaterialAndEveryLightAndLeavesAnObjectThatTouchesNoLight) {
+  SetInt(app::SettingId::MAXLIGHTS, 8);
+  SceneLighting kept(settings_.get());
+  kept.AddLight(Lamp({0, 0, 0}, 100.0f));
+  kept.AddLight(Sun({0, 0, 1}));
+
+  SceneLighting lighting(settings_.get());
+  lighting.AddLight(Lamp({0, 0, 0}, 100.0f));
+  lighting.AddLight(Sun({1, 0, 0}));
+  lighting.SetAmbient(0.5f, 0.5f, 0.5f);
+  ASSERT_EQ(*lighting.FindSunLight(), (Vec3{1, 0, 0}));
+  lighting.Release();
+  EXPECT_EQ(lighting.material, nullptr);
+  EXPECT_EQ(lighting.lights, nullptr);
+
+  platform::gfx::Material sentinel;
+  sentinel.power = 77.0f;
+  device_->SetMaterial(sentinel);
+  for (uint32_t i = 0; i < 8; ++i) device_->LightEnable(i, i == 3);
+  lighting.Apply(device_, platform::IdentityMatrix());
+  platform::gfx::Material now;
+  device_->GetMaterial(now);
+  EXPECT_EQ(now.power, 77.0f) << "no material set";
+  for (uint32_t i = 0; i < 8; ++i) EXPECT_EQ(Enabled(i), i == 3) << "light index " << i << " untouched";
+  EXPECT_EQ(Render(platform::gfx::RenderState::Ambient), 0x007F7F7Fu) << "the ambient level still applies";
+
+  EXPECT_EQ(lighting.AddLight(Sun({0, 1, 0})), nullptr) << "no list to take it";
+  EXPECT_EQ(*lighting.FindSunLight(), (Vec3{1, 0, 0})) << "the last sun found stays";
+  lighting.SetSpecular(1, 1, 1);
+  lighting.Release();  // twice is harmless
+  EXPECT_EQ(lighting.lights, nullptr);
+
+  // A lighting never released still lights.
+  kept.Apply(device_, platform::IdentityMatrix());
+  EXPECT_TRUE(Enabled(0) && Enabled(1));
+  EXPECT_FALSE(Enabled(3));
+}
+
 }  // namespace

@@ -4,13 +4,17 @@
 
 #include <cctype>
 #include <filesystem>
+#include <functional>
 
 #include <gtest/gtest.h>
 
 #include "contentgen/dds_writer.h"
 #include "contentgen/movie_writer.h"
 #include "contentgen/wav_writer.h"
+#include "geometry/models/animated_model.h"
+#include "geometry/models/mesh_model.h"
 #include "render/resources/image_test_support.h"
+#include "render/scene/scene.h"
 
 namespace {
 
@@ -105,6 +109,76 @@ TEST_F(ResourceManagerTest, DeviceResetKeepsEveryResourceUsable) {
     EXPECT_EQ(dynamic->BeginCubeRender(), platform::kOk);
     EXPECT_EQ(dynamic->EndCubeRender(), platform::kOk);
   }
+}
+
+// The search by handle answers for every kind from that kind's own list: the record that holds the object (told
+// apart by its count: "one" is loaded twice, "two" once, where the kind shares by name), never a record of
+// another kind, and nothing once the records are freed. Files that cannot be read still register their objects.
+TEST_F(ResourceManagerTest, FindRecordByHandleAnswersForEveryKindFromItsOwnList) {
+  using Load = std::function<const void*(const std::string&)>;
+  ResourceManager& m = *manager_;
+  platform::gfx::Device* d = device_;
+  Write("one.png", Solid(2, 2, 0xFF000000));
+  Write("two.png", Solid(2, 2, 0xFFFFFFFF));
+  const struct {
+    ResourceKind kind;
+    Load load;
+    bool sharedByName;
+  } cases[] = {
+      {ResourceKind::kImage, [&](const std::string& n) { return m.LoadImage(d, n + ".png", false, 0, false, false); }, true},
+      {ResourceKind::kMovie, [&](const std::string& n) { return m.LoadMovie(d, n + ".avi", false); }, true},
+      {ResourceKind::kFont, [&](const std::string& n) { return m.LoadFont(n + ".ini"); }, true},
+      {ResourceKind::kCubeMap, [&](const std::string& n) { return m.LoadCubeMap(d, n + ".dds"); }, true},
+      {ResourceKind::kMeshModel,
+       [&](const std::string& n) { return geometry::LoadMeshModel(m, d, n + ".mdl", "", false, false); }, true},
+      {ResourceKind::kScene,
+       [&](const std::string& n) { return render::LoadScene(m, d, n + ".scn", "", false, false, false, false); }, true},
+      {ResourceKind::kCollisionTree, [&](const std::string& n) { return m.LoadCollisionTree(n + ".col", true, false); },
+       true},
+      {ResourceKind::kModel, [&](const std::string& n) { return geometry::LoadModel(m, d, n + ".mod", ""); }, true},
+      {ResourceKind::kAnimatedModel,
+       [&](const std::string& n) { return geometry::LoadAnimatedModel(m, d, n + ".mod", "", ""); }, false},
+  };
+  std::vector<std::pair<ResourceKind, const void*>> found;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.kind));
+    const void* one = c.load("one");
+    const void* two = c.load("two");
+    const void* oneAgain = c.load("one");
+    EXPECT_EQ(one == oneAgain, c.sharedByName);
+    const render::ResourceRecord* first = m.FindRecordByHandle(c.kind, one);
+    const render::ResourceRecord* second = m.FindRecordByHandle(c.kind, two);
+    ASSERT_NE(first, nullptr);
+    ASSERT_NE(second, nullptr);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first->refCount, c.sharedByName ? 2 : 1);
+    EXPECT_EQ(second->refCount, 1);
+    EXPECT_EQ(m.FindRecordByHandle(c.kind, nullptr), nullptr);
+    EXPECT_EQ(m.FindRecordByHandle(c.kind, &c), nullptr) << "an object the manager never made";
+    found.emplace_back(c.kind, two);
+  }
+  // An object is found only in its own kind's list.
+  for (const auto& [kind, handle] : found) {
+    for (const auto& c : cases) {
+      if (c.kind == kind) continue;
+      EXPECT_EQ(m.FindRecordByHandle(c.kind, handle), nullptr) << static_cast<int>(kind) << " in " << static_cast<int>(c.kind);
+    }
+  }
+  // A sample is found by its id, and never through a pointer.
+  platform::audio::Mixer mixer(8000, 4);
+  m.SetMixer(&mixer);
+  ASSERT_TRUE(contentgen::WriteWav(folder_ + "beep.wav", {1, 2}, 8000, 1));
+  const platform::audio::SampleId sample = m.LoadSoundSample("beep.wav", false);
+  ASSERT_NE(m.FindRecordByHandle(sample), nullptr);
+  EXPECT_EQ(m.FindRecordByHandle(sample)->refCount, 1);
+  EXPECT_EQ(m.FindRecordByHandle(sample + 1), nullptr);
+  EXPECT_EQ(m.FindRecordByHandle(ResourceKind::kSample, found.front().second), nullptr);
+
+  m.FreeAll();
+  for (const auto& [kind, handle] : found) {
+    EXPECT_EQ(m.FindRecordByHandle(kind, handle), nullptr) << "freed with its record: " << static_cast<int>(kind);
+  }
+  EXPECT_EQ(m.FindRecordByHandle(sample), nullptr);
 }
 
 // The manager as the game's sound-sample source: every spelling of a name (absolute ones too) is one record,

@@ -3,6 +3,8 @@
 // answers from its collision octree and says when a name is unknown.
 #include <gtest/gtest.h>
 
+#include "app/text_file_reader.h"
+
 #include "contentgen/dds_writer.h"
 #include "platform/gfx/null_graphics.h"
 #include "platform/math/math.h"
@@ -35,6 +37,35 @@ class SceneReflectionRulesTest : public scene_test::SceneFixture {
   }
   StageRecorder* recorder_ = nullptr;
 };
+
+// The reflection texture's projection: FOV degrees over the screen's aspect, near plane exactly 0 (so depth maps
+// to 1 whatever the far plane), and a square aspect when the height is 0.
+TEST_F(SceneReflectionRulesTest, SetupProjectionTakesTheScreenAspectAndTheFieldOfViewInDegrees) {
+  const struct {
+    int width, height;
+    const char* fov;
+    float xScale, yScale;
+  } cases[] = {
+      {800, 600, "FOV:45\n", 1.8106601f, 2.4142137f},
+      {1024, 768, "FOV:60.5\n", 1.2860462f, 1.7147283f},
+      {640, 0, "FOV:90\n", 1.0f, 1.0f},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fov);
+    app::TextFileReader reader;
+    reader.OpenText(c.fov);
+    settings_->ReadConfig(reader);
+    settings_->SetInt(app::SettingId::SCREENWIDTH, c.width);
+    settings_->SetInt(app::SettingId::SCREENHEIGHT, c.height);
+    const render::Scene scene(manager_.get(), settings_.get());
+    const platform::Matrix4 projection = scene.SetupProjection();
+    EXPECT_NEAR(projection.m[0][0], c.xScale, 1e-5f);
+    EXPECT_NEAR(projection.m[1][1], c.yScale, 1e-5f);
+    EXPECT_FLOAT_EQ(projection.m[2][2], 1.0f);
+    EXPECT_FLOAT_EQ(projection.m[3][2], 0.0f);
+    EXPECT_FLOAT_EQ(projection.m[2][3], 1.0f);
+  }
+}
 
 TEST_F(SceneReflectionRulesTest, AMapReflectionLooksUpItsEnvironmentOnStageOne) {
   WriteTexture("base.png");

@@ -44,6 +44,27 @@ TEST(ViewFrustum, OrdinaryBuildOfIdentityViewSpansNearAndFarRectangles) {
   }
 }
 
+// Against the box of the corners, (-10, -10, 1)-(10, 10, 10) here: outside it grown by the radius is 0, inside it
+// shrunk by the radius is 1, anything between is 2; every axis counts.
+TEST(ViewFrustum, ClassifySphereAgainstTheBoxGrownAndShrunkByTheRadius) {
+  ViewFrustum frustum;
+  frustum.BuildOrdinary(platform::IdentityMatrix(), Projection());
+  const struct {
+    Vec3 centre;
+    float radius;
+    int expected;
+  } cases[] = {
+      {{0, 0, 5}, 1, 1},      {{8.9f, -8.9f, 8.9f}, 1, 1}, {{0, 0, 5}, 4.5f, 2},  {{0, 0, 5}, 3.9f, 1},
+      {{9.5f, 0, 5}, 1, 2},   {{0, 0, 10.5f}, 1, 2},      {{0, 0, 0.5f}, 1, 2},  {{0, 0, 10.9f}, 1, 2},
+      {{0, 0, 11.5f}, 1, 0},  {{0, 0, -0.5f}, 1, 0},      {{-11.5f, 0, 5}, 1, 0}, {{11.5f, 0, 5}, 1, 0},
+      {{0, -11.5f, 5}, 1, 0}, {{0, 11.5f, 5}, 1, 0},      {{0, 11.5f, 5}, 2, 2},  {{0, 0, 5}, 0, 1},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(frustum.ClassifySphere(c.centre, c.radius), c.expected)
+        << c.centre.x << ", " << c.centre.y << ", " << c.centre.z << " radius " << c.radius;
+  }
+}
+
 TEST(BoxInFrustum, RejectsOnlyBoxesWhollyBehindOnePlane) {
   ViewFrustum frustum;
   frustum.BuildOrdinary(platform::IdentityMatrix(), Projection());
