@@ -13,6 +13,9 @@ inline constexpr int kMaxDamagedCopies = 999;
 // an empty string when every name is taken or nothing could be written. An existing copy is never replaced.
 std::string KeepDamagedCopy(const std::string& path, const std::vector<unsigned char>& bytes);
 
+// The same for a file too large to be held: its bytes are copied from the file itself.
+std::string KeepDamagedFile(const std::string& path);
+
 // The part of a path after its last separator ('/' or '\\').
 std::string FileNamePart(const std::string& path);
 

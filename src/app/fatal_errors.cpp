@@ -10,6 +10,22 @@ const char* FatalErrorMessage(platform::HResult code) {
              "DirectX is correctly installed on your\nsystem.";
     case app_error::kNoCompatibleDevice:
       return "Could not find any compatible Direct3D\ndevices.";
+    case app_error::kNoWindowableDevice:
+      return "This game cannot run in a desktop\nwindow with the current display settings.\n"
+             "Please change your desktop settings to a\n16- or 32-bit display mode and re-run this\nsample.";
+    case app_error::kNoHardwareDevice:
+      return "No hardware-accelerated Direct3D devices\nwere found.";
+    case app_error::kHardwareLacksFeatures:
+      return "This game requires functionality that is\nnot available on your Direct3D hardware\naccelerator.";
+    case app_error::kHardwareCannotWindow:
+      return "Your Direct3D hardware accelerator cannot\nrender into a window.\n"
+             "Press F2 while the app is running to see a\nlist of available devices and modes.";
+    case app_error::kHardwareCannotUseDesktop:
+      return "Your Direct3D hardware accelerator cannot\nrender into a window with the current\n"
+             "desktop display settings.\n";
+    case app_error::kHardwareLacksFeaturesOnDesktop:
+      return "This game requires functionality that is\nnot available on your Direct3D hardware\n"
+             "accelerator with the current desktop display\nsettings.\n";
     case app_error::kObjectsStillReferenced:
       return "A D3D object has a non-zero reference\ncount (meaning things were not properly\ncleaned up).";
     case app_error::kMediaNotFound:

@@ -74,18 +74,20 @@ class GraphicsApp {
   virtual intptr_t MsgProc(platform::WindowHandle window, uint32_t message, uintptr_t wParam, intptr_t lParam);
   virtual ~GraphicsApp();
   virtual platform::HResult ApplyWindowStyle();
-  // What the application itself does at each stage of the device's life and of a frame.
-  virtual platform::HResult OneTimeInit() = 0;
-  virtual platform::HResult InitDeviceObjects() = 0;
-  virtual platform::HResult RestoreDeviceObjects() = 0;
-  virtual platform::HResult FrameMove() = 0;
-  virtual platform::HResult Render() = 0;
-  virtual platform::HResult InvalidateDeviceObjects() = 0;
-  virtual platform::HResult DeleteDeviceObjects() = 0;
-  virtual platform::HResult FinalCleanup() = 0;
+  // What the application itself does at each stage of the device's life and of a frame. On its own the framework
+  // does nothing at any of them and succeeds, so a bare application opens its window, draws empty frames and
+  // closes cleanly.
+  virtual platform::HResult OneTimeInit() { return platform::kOk; }
+  virtual platform::HResult InitDeviceObjects() { return platform::kOk; }
+  virtual platform::HResult RestoreDeviceObjects() { return platform::kOk; }
+  virtual platform::HResult FrameMove() { return platform::kOk; }
+  virtual platform::HResult Render() { return platform::kOk; }
+  virtual platform::HResult InvalidateDeviceObjects() { return platform::kOk; }
+  virtual platform::HResult DeleteDeviceObjects() { return platform::kOk; }
+  virtual platform::HResult FinalCleanup() { return platform::kOk; }
   virtual void OnLeftButtonDown() {}
   virtual void OnLeftButtonUp() {}
-  virtual bool IsQuitRequested() = 0;
+  virtual bool IsQuitRequested() { return false; }
   virtual platform::HResult Pause();
   virtual platform::HResult Resume();
 

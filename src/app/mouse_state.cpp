@@ -15,6 +15,13 @@ void MouseState::HandleMouseMessage(uint32_t message) {
     case platform::wm::kLButtonUp:
       leftHeld = 0;
       break;
+    case platform::wm::kRButtonDown:
+      if (rightHeld == 0) rightClicked = 1;
+      rightHeld = 1;
+      break;
+    case platform::wm::kRButtonUp:
+      rightHeld = 0;
+      break;
     default:
       break;
   }

@@ -16,14 +16,16 @@ class MouseState {
  public:
   MouseState() { ResetMouseButtons(); }
 
-  // Left button down/up messages; a down sets clicked only when the button was not already held, an up clears
-  // held and leaves the click until ClearMouseClicks. Nothing in the game answers the other buttons, so their
-  // messages, like double clicks, change nothing.
+  // Left and right button down/up messages; a down sets clicked only when the button was not already held, an up
+  // clears held and leaves the click until ClearMouseClicks. Double clicks and other messages change nothing.
   void HandleMouseMessage(uint32_t message);
-  void ClearMouseClicks() { leftClicked = 0; }
-  void ResetMouseButtons() { leftClicked = leftHeld = 0; }
-  // Button 0 (left) clicked since the last clear.
-  bool IsKeyPressed(int button) const { return button == 0 && leftClicked == 1; }
+  void ClearMouseClicks() {
+    leftClicked = 0;
+    rightClicked = 0;
+  }
+  void ResetMouseButtons() { leftClicked = rightClicked = leftHeld = rightHeld = 0; }
+  // Button 0 (left) or 1 (right) clicked since the last clear.
+  bool IsKeyPressed(int button) const { return button == 0 ? leftClicked == 1 : button == 1 && rightClicked == 1; }
 
   // cursor = the pointer's screen position converted to the window's client coordinates.
   void GetCursorClientPos(const platform::WindowSystem& windows, platform::WindowHandle window);
@@ -32,7 +34,9 @@ class MouseState {
   CursorPosition ScaleMouseToScreen(float windowWidth, float windowHeight, float virtualWidth, float virtualHeight);
 
   uint8_t leftClicked;
+  uint8_t rightClicked;
   uint8_t leftHeld;
+  uint8_t rightHeld;
   CursorPosition cursor;
   CursorPosition scaledCursor;
 };

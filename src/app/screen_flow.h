@@ -53,6 +53,9 @@ class ScreenFlow {
   void RequestWithKind(GameState newState, int32_t screen, float delay);
   // Back to the menus: state 15 from the race states 10, 14, 16 and 17, else state 3.
   void RequestBack(int32_t screen, float delay);
+  // The request by which a menu screen shows another menu screen, forward or back: the screens' name for
+  // RequestBack, queuing exactly what it queues.
+  void RequestScreen(int32_t screen, float delay) { RequestBack(screen, delay); }
   // The pause menu: state 4 with the given screen.
   void RequestOptions(int32_t screen, float delay);
   // The loading screen (state 2, screen 12) unless it is already shown, then the race loading (state 9).

@@ -139,11 +139,15 @@ class Settings {
 
   // Reads the settings file: the given name, else config.dat in the config folder, else default_config.dat in
   // the default folder (and then fits the settings to the machine at the next Validate). Missing files leave
-  // the defaults. Always returns 0.
+  // the defaults. A file that is no settings text at all is kept aside as config.dat.bad (numbered) and the
+  // game starts as a first run; DamagedConfigMessage then says so for the player. Always returns 0.
   int LoadConfig(const std::string& fileName);
   // Applies the lines of an open settings reader, then UpdateDerived. Lines with unknown keys, missing values
   // or bindings out of range are skipped; reading stops at the first empty line.
   void ReadConfig(TextFileReader& reader);
+  // What the player is to be told when the last LoadConfig set a damaged file aside (what happened, where the
+  // old file went, and that the game starts with its first-run settings); empty otherwise.
+  const std::string& DamagedConfigMessage() const { return damagedConfigMessage_; }
   // The settings file's text: every setting, every binding, then FIRSTRUN. Reading it back gives the same text.
   std::string ConfigText() const;
   // Writes config.dat in the config folder through a temporary file; false (old file kept) on failure.
@@ -181,6 +185,7 @@ class Settings {
   unsigned joyButtonCount_ = 0;
   std::string configFolder_;
   std::string defaultConfigFolder_;
+  std::string damagedConfigMessage_;
   std::array<int, kIntSettingCount> intValues_{};
   std::array<float, kFloatSettingCount> floatValues_{};
   std::array<std::string, kStringSettingCount> stringValues_{};

@@ -164,79 +164,70 @@ Value ClampRead(const TextFileReader& reader, const char* key, Value value, Valu
   return clamped;
 }
 
-// True when the token is a number and nothing else (blanks around it aside).
-bool IsNumber(const std::string& token, bool allowFraction) {
-  const size_t start = SkipBlanks(token);
-  const size_t length = DecimalPrefix(token, start, allowFraction);
-  if (length == 0) return false;
-  for (size_t i = start + length; i < token.size(); ++i) {
-    if (!IsBlank(token[i])) return false;
-  }
-  return true;
-}
-
-bool IsKeyOf(const std::string& key, const auto& table) {
-  for (const auto& def : table) {
-    if (key == def.key) return true;
-  }
-  return false;
-}
-
 }  // namespace
 
 std::string ConfigFileProblem(const std::string& text) {
   if (text.empty()) return "it is empty";
-  for (const char c : text) {
+  size_t lineStart = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     const auto byte = static_cast<unsigned char>(c);
     const bool control = byte < 0x20 && c != '\t' && c != '\n' && c != '\r';
     if (control || byte == 0x7f) return "it holds bytes that are not text";
-  }
-  // The game ends every line: a file that does not was cut short.
-  if (text.back() != '\n') return "its last line is cut";
-  size_t lineStart = 0;
-  for (int line = 1; lineStart < text.size(); ++line) {
-    const size_t lineEnd = text.find('\n', lineStart);
-    TokenQueue tokens;
-    TokenizeString(tokens, text.substr(lineStart, lineEnd - lineStart), kConfigSeparators, kConfigComment);
-    lineStart = lineEnd + 1;
-    if (tokens.empty()) continue;
-    const std::string& key = tokens[0];
-    const std::string where = "line " + std::to_string(line) + " ";
-    const bool isInt = IsKeyOf(key, SettingsTable) || key == "FIRSTRUN";
-    if (isInt || IsKeyOf(key, FloatSettingsTable)) {
-      if (tokens.size() < 2 || !IsNumber(tokens[1], !isInt)) return where + "gives " + key + " no number";
-      continue;
+    if (c == '\n') {
+      lineStart = i + 1;
+    } else if (i + 1 - lineStart > kMaxConfigLineBytes) {
+      return "a line is longer than " + std::to_string(kMaxConfigLineBytes) + " characters";
     }
-    // Binding lines are checked one by one as they are read.
-    const bool known = IsKeyOf(key, StringSettingsTable) || key == "KEYMAP" || key == "JOYBUTTONMAP" ||
-                       key == "JOYAXISMAP";
-    if (!known) return where + "holds no setting";
   }
   return {};
 }
 
+namespace {
+
+// What the player reads at start-up when the settings file was set aside.
+std::string DamagedConfigText(const std::string& kept) {
+  std::string text = "The settings file config.dat could not be read.\n";
+  if (kept.empty()) {
+    text += "No copy of it could be kept; the game will write a new one when it ends.\n";
+  } else {
+    text += "The old file was kept as " + kept + ".\n";
+  }
+  return text + "The game starts with its first-run settings.";
+}
+
+}  // namespace
+
 int Settings::LoadConfig(const std::string& fileName) {
   TextFileReader reader;
   std::vector<unsigned char> bytes;
+  damagedConfigMessage_.clear();
   std::string path = fileName;
-  bool opened = platform::ReadWholeFile(path, bytes, platform::kMaxTextFileBytes);
-  if (!opened) {
+  std::string readProblem;
+  bool opened = platform::ReadWholeFile(path, bytes, platform::kMaxTextFileBytes, &readProblem);
+  if (!opened && !platform::IsRegularFile(path)) {
     path = configFolder_ + kConfigFileName;
-    opened = platform::ReadWholeFile(path, bytes, platform::kMaxTextFileBytes);
+    readProblem.clear();
+    opened = platform::ReadWholeFile(path, bytes, platform::kMaxTextFileBytes, &readProblem);
   }
+  // A file that is there but cannot be read whole (larger than any settings file) is damaged too; one that is
+  // simply missing is a first run.
+  std::string problem;
   if (opened) {
-    std::string text(bytes.begin(), bytes.end());
-    const std::string problem = ConfigFileProblem(text);
-    if (problem.empty()) {
-      reader.OpenText(std::move(text), path);
-    } else {
-      // A damaged file is no guide to the machine or the player's wishes: start as a first run does (in a window,
-      // with the detail fitted to the machine) and keep the file for whoever wants to look at it.
-      const std::string kept = KeepDamagedCopy(path, bytes);
-      std::fprintf(stderr, "%s: damaged settings (%s); %s, starting with the first-run settings\n", path.c_str(),
-                   problem.c_str(), kept.empty() ? "no copy could be kept" : ("kept as " + kept).c_str());
-      opened = false;
-    }
+    problem = ConfigFileProblem(std::string(bytes.begin(), bytes.end()));
+  } else if (platform::IsRegularFile(path)) {
+    problem = readProblem.empty() ? "it cannot be read" : readProblem;
+  }
+  if (!problem.empty()) {
+    // A file that is no settings text is no guide to the machine or the player's wishes: start as a first run
+    // does (in a window, with the detail fitted to the machine) and keep the file for whoever wants to look at it.
+    const std::string kept = opened ? KeepDamagedCopy(path, bytes) : KeepDamagedFile(path);
+    std::fprintf(stderr, "%s: damaged settings (%s); %s, starting with the first-run settings\n", path.c_str(),
+                 problem.c_str(), kept.empty() ? "no copy could be kept" : ("kept as " + kept).c_str());
+    damagedConfigMessage_ = DamagedConfigText(kept);
+    opened = false;
+  } else if (opened) {
+    reader.OpenText(std::string(bytes.begin(), bytes.end()), path);
   }
   if (!opened) {
     autoConfigurePending_ = true;

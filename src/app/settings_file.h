@@ -2,6 +2,7 @@
 // Settings::LoadConfig, Settings::ReadConfig, Settings::ConfigText and Settings::SaveConfig.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace app {
@@ -24,9 +25,15 @@ int ParseLeadingInt(const std::string& text);
 // value too large for a float reads as 0.
 float ParseLeadingFloat(const std::string& text);
 
-// Why a config.dat's text cannot be trusted, or an empty string when it can: no text at all, bytes that are not
-// text, a last line cut short, a line that names no setting, or a setting without its number. Numbers out of
-// range are no damage: reading clamps them.
+// The longest line a settings file holds: a setting with a folder of the longest path the system allows fits
+// with room to spare.
+inline constexpr size_t kMaxConfigLineBytes = 8192;
+
+// Why a config.dat is not a settings text at all, or an empty string when it is: no text at all, bytes that are
+// not text (NUL and other control bytes), or a line longer than kMaxConfigLineBytes. Lines the reading rules
+// skip or read leniently (an unknown key, a missing value, a word for a number, a last line without its line
+// end) and numbers out of range are no damage: reading skips, reads 0 or clamps them and keeps the rest.
+// Bytes above 127 are text: a folder's name may be any of them.
 std::string ConfigFileProblem(const std::string& text);
 
 }  // namespace app

@@ -34,6 +34,7 @@ GameApplication::GameApplication(const app::GraphicsAppServices& services, GameS
   hardwareInfo->SetWindowSystem(&windows);
   settings = std::make_unique<app::Settings>(*hardwareInfo, programFolder, programFolder);
   settings->LoadConfig(programFolder + app::kConfigFileName);
+  damagedSettingsMessage = settings->DamagedConfigMessage();
   // The race lists and cars resolve against the program folder, which need not be the executable's.
   contentDatabase = std::make_unique<race::ContentDatabase>(settings.get(), "", gameServices.raceListClock);
   contentDatabase->LoadFrom(app::DataFile(programFolder + kContentListFile), programFolder, programFolder);
@@ -276,6 +277,11 @@ HResult GameApplication::FrameMove() {
   if (device != nullptr) device->MarkPass("update");
   SetWindowTitle(settings->GetString(StringSettingId::GAMENAME));
   if (!running && windowed) services.sleep(kPausedFrameSleepMs);
+  // Told once, over the game's window, before the first frame the player sees.
+  if (!damagedSettingsMessage.empty()) {
+    windows.MessageBox(damagedSettingsMessage, kGameName, platform::message_box::kIconWarning);
+    damagedSettingsMessage.clear();
+  }
 
   frameTime = static_cast<float>(services.timer(static_cast<int>(app::TimerCommand::ElapsedTime)));
   if (!(frameTime <= kMaxFrameTime)) frameTime = kMaxFrameTime;  // NaN too
@@ -509,7 +515,7 @@ void GameApplication::LoadRaceStep() {
     }
   }
   LoadRaceStage(*raceSession, RaceServicesOf(), device,
-                [this](uint32_t step) { SetLoadingProgress(static_cast<int32_t>(step)); });
+                [this](uint32_t step) { SetAudioParam(static_cast<int32_t>(step)); });
 }
 
 RaceServices GameApplication::RaceServicesOf() const {

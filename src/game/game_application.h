@@ -104,8 +104,11 @@ class GameApplication : public app::GraphicsApp {
   platform::HResult Pause() override;
   platform::HResult Resume() override;
 
-  // The race's loader reports each step here; the loading of state 9 reads it back.
+  // The race's loader reports each step here; the loading of state 9 reads it back, and the loading screen
+  // shows it when it is current.
   void SetLoadingProgress(int32_t step);
+  // The track loader's report after every load call: the stage it reached, passed on as SetLoadingProgress.
+  void SetAudioParam(int32_t value) { SetLoadingProgress(value); }
   // Ends the current race, when there is one, and stops the music.
   void DeleteRace();
 
@@ -212,6 +215,8 @@ class GameApplication : public app::GraphicsApp {
   std::unique_ptr<frontend::GuiContext> guiContext;        // the start-up notice
   bool quitRequested = false;
   int32_t loadingStep = 0;
+  // Why the settings file was set aside at start, for the player; empty once told or when there is nothing to tell.
+  std::string damagedSettingsMessage;
 
   // The application's own view of the player's keys and mouse, fed from the window messages.
   app::KeyboardState keyboardState;

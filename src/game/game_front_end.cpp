@@ -128,12 +128,12 @@ void GameApplication::UpdateIntroScene() {
 
 void GameApplication::UpdateDisclaimerScreen() {
   if (!guiContext) {
-    if (screenFlow->IsQueueEmpty()) screenFlow->RequestBack(app::menu_screen::kFirstMenu, 0.0f);
+    if (screenFlow->IsQueueEmpty()) screenFlow->RequestScreen(app::menu_screen::kFirstMenu, 0.0f);
     return;
   }
   guiContext->Update(GameWindow(), frameTime);
   if (guiContext->accepted && screenFlow->IsQueueEmpty()) {
-    screenFlow->RequestBack(app::menu_screen::kFirstMenu, 0.0f);
+    screenFlow->RequestScreen(app::menu_screen::kFirstMenu, 0.0f);
   }
 }
 

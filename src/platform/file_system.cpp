@@ -221,6 +221,11 @@ bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes, s
   return true;
 }
 
+bool IsRegularFile(const std::string& name) {
+  struct stat info {};
+  return stat(ResolveDataPath(name).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 bool WriteFileAtomically(const std::string& name, const void* data, size_t size) {
   const std::string path = ResolveDataPath(name);
   if (path.empty() || path.back() == '/') return false;

@@ -33,6 +33,9 @@ inline constexpr size_t kMaxForceEffectFileBytes = size_t{1} << 20;
 bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes, size_t maxBytes,
                    std::string* problem = nullptr);
 
+// Whether the name (resolved as ResolveDataPath does) is a regular file, readable or not.
+bool IsRegularFile(const std::string& name);
+
 // Writes the bytes to a temporary file in the same folder, flushes it to disk and renames it over the name,
 // so a crash mid-write leaves either the old file or the new one. False on any failure (the old file is kept).
 bool WriteFileAtomically(const std::string& name, const void* data, size_t size);

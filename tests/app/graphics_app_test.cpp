@@ -84,6 +84,23 @@ TEST(GraphicsAppCreate, EachStartUpFailureTellsThePlayerWhatWentWrong) {
       {app_error::kMediaNotFound, "Could not load required media."},
       {platform::kFail, "Ostrel Torvane requires 3DAcceleration.Currently the system is not configured for "
                         "3DAcceleration."},
+      {app_error::kNoWindow, "Ostrel Torvane requires 3DAcceleration.Currently the system is not configured for "
+                             "3DAcceleration."},
+      {app_error::kNoWindowableDevice,
+       "This game cannot run in a desktop\nwindow with the current display settings.\nPlease change your desktop "
+       "settings to a\n16- or 32-bit display mode and re-run this\nsample."},
+      {app_error::kNoHardwareDevice, "No hardware-accelerated Direct3D devices\nwere found."},
+      {app_error::kHardwareLacksFeatures,
+       "This game requires functionality that is\nnot available on your Direct3D hardware\naccelerator."},
+      {app_error::kHardwareCannotWindow,
+       "Your Direct3D hardware accelerator cannot\nrender into a window.\nPress F2 while the app is running to see "
+       "a\nlist of available devices and modes."},
+      {app_error::kHardwareCannotUseDesktop,
+       "Your Direct3D hardware accelerator cannot\nrender into a window with the current\ndesktop display "
+       "settings.\n"},
+      {app_error::kHardwareLacksFeaturesOnDesktop,
+       "This game requires functionality that is\nnot available on your Direct3D hardware\naccelerator with the "
+       "current desktop display\nsettings.\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.message);
@@ -179,6 +196,26 @@ TEST(GraphicsAppFatalError, IsShownOnceAndClosesTheWindowAfterTheCurrentFrame) {
   EXPECT_EQ(app.frameMoves, 2);
   EXPECT_EQ(app.renders, rendersAtFatal + 1);
   EXPECT_EQ(harness.DispatchedCount(wm::kClose), 1);
+}
+
+// The framework on its own: every stage it leaves to the application does nothing and succeeds, so a bare
+// application starts, draws frames, never asks to quit by itself and closes cleanly with the window.
+TEST(GraphicsAppHooks, ABareApplicationStartsDrawsAndClosesOnTheFrameworksOwnDefaults) {
+  struct BareApp : GraphicsApp {
+    using GraphicsApp::GraphicsApp;
+    using GraphicsApp::device;
+    using GraphicsApp::window;
+  };
+  Harness harness;
+  BareApp app(harness.Services());
+  ASSERT_EQ(app.Create(), platform::kOk);
+  EXPECT_NE(app.device, nullptr);
+  EXPECT_TRUE(harness.windows.MessageBoxes().empty()) << "no failure to report";
+  for (int frame = 0; frame < 3; ++frame) EXPECT_EQ(app.RenderFrame(), platform::kOk);
+  EXPECT_FALSE(app.IsQuitRequested());
+  harness.windows.PostMessage(app.window, wm::kClose, 0, 0);
+  EXPECT_EQ(app.Run(), 0);
+  EXPECT_EQ(app.device, nullptr) << "the device went with the window";
 }
 
 TEST(GraphicsAppClose, RunsTheShutdownOnceInOrderAndAWaitingQuitKeepsItsCode) {

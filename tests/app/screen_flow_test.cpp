@@ -33,5 +33,28 @@ TEST(ScreenFlow, ResetDuringAPendingDelayDiscardsEveryPendingRequest) {
   EXPECT_EQ(flow.FrontState(), gs::kNone) << "an empty queue's front reads as no state";
 }
 
+// Showing a menu screen from inside a race (racing, after the finish, the pause menu, the results) leaves the race
+// (state 15); from anywhere else it enters the menus (state 3). The screens' RequestScreen queues the same.
+TEST(ScreenFlow, AScreenRequestLeavesTheRaceOnlyFromTheRaceStates) {
+  for (GameState from = gs::kNone; from <= gs::kQuit; ++from) {
+    const bool inRace = from == gs::kRacing || from == gs::kAfterFinish || from == gs::kPauseMenu ||
+                        from == gs::kResults;
+    const GameState expected = inRace ? gs::kBackFromRace : gs::kEnterMenus;
+    ScreenFlow back;
+    back.Reset(from, 0, menu_screen::NoScreenChange);
+    back.RequestBack(6, 0.25f);
+    ScreenFlow screen;
+    screen.Reset(from, 0, menu_screen::NoScreenChange);
+    screen.RequestScreen(6, 0.25f);
+    for (const ScreenFlow* flow : {&back, &screen}) {
+      ASSERT_EQ(flow->QueuedCount(), 1u) << from;
+      EXPECT_EQ(flow->FrontState(), expected) << from;
+      EXPECT_EQ(flow->FrontScreen(), 6) << from;
+      EXPECT_EQ(flow->FrontParameter(), 0) << from;
+      EXPECT_EQ(flow->delayQueue.front(), 0.25f) << from;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace app

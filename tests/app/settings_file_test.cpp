@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 
@@ -277,13 +278,8 @@ TEST_F(SettingsFileTest, ADamagedConfigIsKeptAndTheGameStartsAsAFirstRun) {
       {"random bytes", noise},
       {"random bytes after good lines", good + noise},
       {"an empty file", ""},
-      {"a file cut inside a line", good.substr(0, good.size() / 2)},
-      {"a line naming no setting", "garbage line\n" + good},
-      {"a misspelt setting", std::string(good).replace(good.find("SHOWFPS"), 7, "SHOWFSP")},
-      {"a setting without its value", WithValue(good, "FULLSCREEN", "")},
-      {"a word for a number", WithValue(good, "MASTERVOLUME", "loud")},
-      {"a number followed by a word", WithValue(good, "FOV", "45deg")},
-      {"FIRSTRUN without its number", WithValue(good, "FIRSTRUN", "yes")},
+      {"a NUL inside a line", WithValue(good, "VEHICLE", std::string("CARS\\co\0upe", 12))},
+      {"a line longer than the reader takes", WithValue(good, "MP3FOLDER", std::string(kMaxConfigLineBytes, 'x'))},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -298,6 +294,10 @@ TEST_F(SettingsFileTest, ADamagedConfigIsKeptAndTheGameStartsAsAFirstRun) {
     EXPECT_NE(said.find("kept as " + folderText + "config.dat.bad,"), std::string::npos) << said;
     EXPECT_EQ(ReadText(folder / "config.dat.bad"), c.text);
     EXPECT_TRUE(loaded.IsFirstRun());
+    const std::string& message = loaded.DamagedConfigMessage();
+    EXPECT_NE(message.find("could not be read"), std::string::npos) << message;
+    EXPECT_NE(message.find("kept as " + folderText + "config.dat.bad."), std::string::npos) << message;
+    EXPECT_NE(message.find("first-run settings"), std::string::npos) << message;
     loaded.Validate();
     EXPECT_EQ(loaded.GetInt(S::FULLSCREEN), 0);
     EXPECT_EQ(loaded.ConfigText(), firstRun.ConfigText());
@@ -314,6 +314,112 @@ TEST_F(SettingsFileTest, ADamagedConfigIsKeptAndTheGameStartsAsAFirstRun) {
   again.LoadConfig("no_such_config.dat");
   EXPECT_EQ(ReadText(folder / "config.dat.bad2"), "\x01");
   EXPECT_EQ(ReadText(folder / "config.dat.bad"), cases[std::size(cases) - 1].text);
+  EXPECT_NE(again.DamagedConfigMessage().find("config.dat.bad2."), std::string::npos);
+}
+
+// A file larger than any settings file is set aside whole, copied from the file itself, and the next start with a
+// sound file has nothing to tell.
+TEST_F(SettingsFileTest, AConfigTooLargeToReadIsKeptWholeAndASoundOneTellsNothing) {
+  ASSERT_TRUE(contentgen::WriteDefaultConfig(folder.string()));
+  const std::string huge = "SHOWFPS:1\n" + std::string(platform::kMaxTextFileBytes, '#') + "\n";
+  WriteText(folder / "config.dat", huge);
+  Settings loaded(hardware, folderText, folderText);
+  ::testing::internal::CaptureStderr();
+  loaded.LoadConfig("no_such_config.dat");
+  const std::string said = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(said.find("damaged settings"), std::string::npos) << said;
+  EXPECT_TRUE(loaded.IsAutoConfigurePending()) << "started as a first run";
+  EXPECT_EQ(loaded.GetInt(S::SHOWFPS), 0);
+  EXPECT_EQ(ReadText(folder / "config.dat.bad"), huge);
+  EXPECT_NE(loaded.DamagedConfigMessage().find("config.dat.bad."), std::string::npos);
+
+  ASSERT_TRUE(loaded.SaveConfig());
+  Settings next(hardware, folderText, folderText);
+  next.LoadConfig("no_such_config.dat");
+  EXPECT_EQ(next.DamagedConfigMessage(), "");
+  EXPECT_FALSE(fs::exists(folder / "config.dat.bad2"));
+}
+
+// Lines the reading rules skip or read leniently are no damage: each has its own small effect, every other line
+// of the file takes effect, no copy is set aside and there is nothing to tell the player.
+TEST_F(SettingsFileTest, SkippedAndLenientLinesKeepTheRestOfTheFile) {
+  const Settings defaults(hardware, folderText, folderText);
+  Settings player(hardware, folderText, folderText);
+  player.SetInt(S::FULLSCREEN, 0);
+  player.SetInt(S::MOTIONBLUR, 0);
+  player.SetInt(S::SHOWFPS, 1);
+  player.SetInt(S::MASTERVOLUME, 37);
+  player.SetFirstRun(false);
+  player.BindKey(static_cast<int>(InputAction::Camera), 'V');
+  const std::string good = WithValue(player.ConfigText(), "FOV", "60.5");
+  ASSERT_NE(defaults.GetInt(S::FULLSCREEN), 0);
+  ASSERT_NE(defaults.GetInt(S::MOTIONBLUR), 0);
+  ASSERT_NE(defaults.GetInt(S::SHOWFPS), 1);
+  ASSERT_NE(defaults.GetFloat(FloatSettingId::FOV), 60.5f);
+  // The file with one line replaced by another.
+  auto withLine = [&](const std::string& key, const std::string& line) {
+    std::string text = good;
+    const size_t start = text.find("\n" + key + ":") + 1;
+    return text.replace(start, text.find('\n', start) - start, line);
+  };
+
+  using Check = std::function<void(const Settings&)>;
+  const int camera = static_cast<int>(InputAction::Camera);
+  const struct {
+    const char* what;
+    std::string text;
+    Check check;
+  } cases[] = {
+      {"a line naming no setting", "garbage line\n" + good, [](const Settings&) {}},
+      {"a key this game does not know", "TURBOBOOST:1\n" + good, [](const Settings&) {}},
+      {"a misspelt setting", withLine("SHOWFPS", "SHOWFSP:1"),
+       [&](const Settings& s) { EXPECT_EQ(s.GetInt(S::SHOWFPS), defaults.GetInt(S::SHOWFPS)); }},
+      {"a space before the colon", withLine("SHOWFPS", "SHOWFPS : 1"),
+       [&](const Settings& s) { EXPECT_EQ(s.GetInt(S::SHOWFPS), defaults.GetInt(S::SHOWFPS)); }},
+      {"a word where a number belongs", withLine("SHOWFPS", "SHOWFPS:abc"),
+       [](const Settings& s) { EXPECT_EQ(s.GetInt(S::SHOWFPS), 0); }},
+      {"a setting without its value", withLine("FOV", "FOV"),
+       [&](const Settings& s) { EXPECT_EQ(s.GetFloat(FloatSettingId::FOV), defaults.GetFloat(FloatSettingId::FOV)); }},
+      {"a word for a number", WithValue(good, "MASTERVOLUME", "loud"),
+       [](const Settings& s) { EXPECT_EQ(s.GetInt(S::MASTERVOLUME), 0); }},
+      {"a number followed by a word", WithValue(good, "FOV", "45deg"),
+       [](const Settings& s) { EXPECT_EQ(s.GetFloat(FloatSettingId::FOV), 45.0f); }},
+      {"a number out of range", WithValue(good, "MASTERVOLUME", "99999"),
+       [](const Settings& s) { EXPECT_EQ(s.GetInt(S::MASTERVOLUME), 100); }},
+      {"FIRSTRUN without its number", WithValue(good, "FIRSTRUN", "yes"),
+       [](const Settings& s) { EXPECT_FALSE(s.IsFirstRun()) << "a word reads as 0"; }},
+      {"a key line without its key", "KEYMAP:" + std::to_string(camera) + "\n" + good,
+       [&](const Settings& s) { EXPECT_EQ(s.GetKey(camera), 'V'); }},
+      {"a last line without its line end", good.substr(0, good.size() - 1),
+       [](const Settings& s) { EXPECT_TRUE(s.IsFirstRun()) << "FIRSTRUN:0 unended is not applied"; }},
+      {"a file cut inside its last line", good.substr(0, good.size() - 3),
+       [](const Settings& s) { EXPECT_TRUE(s.IsFirstRun()); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(ConfigFileProblem(c.text), "");
+    WriteText(folder / "config.dat", c.text);
+    Settings loaded(hardware, folderText, folderText);
+    loaded.LoadConfig("no_such_config.dat");
+    EXPECT_FALSE(fs::exists(folder / "config.dat.bad"));
+    EXPECT_FALSE(loaded.IsAutoConfigurePending()) << "not a first run";
+    EXPECT_EQ(loaded.DamagedConfigMessage(), "");
+    // Every other line took effect.
+    EXPECT_EQ(loaded.GetInt(S::FULLSCREEN), 0);
+    EXPECT_EQ(loaded.GetInt(S::MOTIONBLUR), 0);
+    EXPECT_EQ(loaded.GetKey(camera), 'V');
+    if (c.text.find("FOV:60.5\n") != std::string::npos) EXPECT_EQ(loaded.GetFloat(FloatSettingId::FOV), 60.5f);
+    if (c.text.find("MASTERVOLUME:37\n") != std::string::npos) EXPECT_EQ(loaded.GetInt(S::MASTERVOLUME), 37);
+    c.check(loaded);
+  }
+
+  // An empty line ends the reading: the lines above it count, the ones below are not read.
+  std::string stopped = good;
+  stopped.insert(stopped.find("\nMOTIONBLUR:") + 1, "\n");
+  EXPECT_EQ(ConfigFileProblem(stopped), "");
+  Settings cut = FromText(stopped);
+  EXPECT_EQ(cut.GetInt(S::FULLSCREEN), 0);
+  EXPECT_EQ(cut.GetInt(S::MOTIONBLUR), defaults.GetInt(S::MOTIONBLUR));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/hardware_info.h"
+#include "app/mouse_state.h"
 #include "app/settings.h"
 #include "platform/picture_fit.h"
 #include "platform/sdl_native.h"
@@ -178,6 +179,54 @@ TEST_F(SdlWindowSystemTest, MouseButtonsCarryClientCoordinatesAndTheWheelTheHeld
   EXPECT_EQ(taken[1].wParam & 0x13, 0x01u);
   EXPECT_EQ(taken[2].message, wm::kLButtonUp);
   EXPECT_EQ(taken[2].wParam & 0x13, 0x00u);
+}
+
+// Both buttons of a real mouse reach a window's mouse state through the window's messages: a press clicks and
+// holds, the click is consumed by the frame that reads it, a press while held does not click again, a release
+// ends the hold.
+TEST_F(SdlWindowSystemTest, BothMouseButtonsFeedTheMouseStateThroughTheWindowsMessages) {
+  app::MouseState mouse;
+  const WindowHandle window = windows_->CreateWindow(
+      "Corsaire mouse test", window_style::kWindowed, 320, 240,
+      [this, &mouse](WindowHandle handle, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+        mouse.HandleMouseMessage(message);
+        return windows_->DefWindowProc(handle, message, wParam, lParam);
+      });
+  ASSERT_NE(window, 0u);
+  auto deliver = [&](uint8_t sdlButton, bool down) {
+    SDL_Event event{};
+    event.type = down ? SDL_MOUSEBUTTONDOWN : SDL_MOUSEBUTTONUP;
+    event.button.windowID = static_cast<uint32_t>(window);
+    event.button.button = sdlButton;
+    event.button.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.button.x = 10;
+    event.button.y = 20;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+    Message message;
+    while (windows_->PeekMessage(message, true)) windows_->DispatchMessage(message);
+  };
+  const struct {
+    const char* name;
+    uint8_t sdlButton;
+    int index;
+    const uint8_t app::MouseState::*held;
+  } buttons[] = {{"left", SDL_BUTTON_LEFT, 0, &app::MouseState::leftHeld},
+                 {"right", SDL_BUTTON_RIGHT, 1, &app::MouseState::rightHeld}};
+  for (const auto& button : buttons) {
+    SCOPED_TRACE(button.name);
+    mouse.ResetMouseButtons();
+    deliver(button.sdlButton, true);
+    EXPECT_TRUE(mouse.IsKeyPressed(button.index));
+    EXPECT_EQ(mouse.*button.held, 1);
+    EXPECT_FALSE(mouse.IsKeyPressed(1 - button.index)) << "the other button is untouched";
+    mouse.ClearMouseClicks();
+    EXPECT_FALSE(mouse.IsKeyPressed(button.index)) << "consumed";
+    deliver(button.sdlButton, true);
+    EXPECT_FALSE(mouse.IsKeyPressed(button.index)) << "held, no new click";
+    deliver(button.sdlButton, false);
+    EXPECT_EQ(mouse.*button.held, 0);
+  }
+  windows_->DestroyWindow(window);
 }
 
 TEST_F(SdlWindowSystemTest, FullscreenStyleCoversTheDesktopAndWindowedGivesTheSizeBack) {

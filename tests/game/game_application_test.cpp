@@ -96,12 +96,21 @@ TEST_F(GameApplicationTest, ADamagedConfigDatStartsTheGameAsAFirstRunAndIsKept) 
   std::string noise(400, '\0');
   for (char& c : noise) c = static_cast<char>(random());
   const std::string damaged[] = {noise + "FULLSCREEN:1\nMASTERVOLUME:99999\n",
-                                 "FULLSCREEN:1\nMOTIONBLUR:1\nMASTERVOLUME:99999\nthis line names no setting\n"};
+                                 "FULLSCREEN:1\nMOTIONBLUR:1\nMASTERVOLUME:99999\nthis line holds a \x01 byte\n"};
   for (const std::string& text : damaged) {
     fs::remove(folder_ / "config.dat.bad");
     std::ofstream(folder_ / "config.dat", std::ios::binary) << text;
     GameApplication& game = Started();
+    const size_t boxesBefore = harness_.windows.MessageBoxes().size();
     Frames(1);
+    // The player is told over the game's window, once, in plain words.
+    ASSERT_EQ(harness_.windows.MessageBoxes().size(), boxesBefore + 1);
+    const std::string& told = harness_.windows.MessageBoxes().back().text;
+    EXPECT_NE(told.find("settings file config.dat could not be read"), std::string::npos) << told;
+    EXPECT_NE(told.find("kept as " + Folder() + "config.dat.bad."), std::string::npos) << told;
+    EXPECT_NE(told.find("starts with its first-run settings"), std::string::npos) << told;
+    Frames(2);
+    EXPECT_EQ(harness_.windows.MessageBoxes().size(), boxesBefore + 1) << "told once";
     EXPECT_EQ(harness_.windows.GetWindowStyle(Window()), platform::window_style::kWindowed);
     EXPECT_EQ(game.GetSettings()->GetInt(SettingId::FULLSCREEN), 0);
     EXPECT_NE(game.GetSettings()->GetInt(SettingId::MASTERVOLUME), 99999);
@@ -111,6 +120,103 @@ TEST_F(GameApplicationTest, ADamagedConfigDatStartsTheGameAsAFirstRunAndIsKept) 
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), text);
     std::ifstream written(folder_ / "config.dat", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), firstRun) << "as a first run writes it";
+  }
+}
+
+// A config.dat with lines the game skips or reads leniently is no damage: every other line of it holds through a
+// start and a quit, and nothing is set aside or shown.
+TEST_F(GameApplicationTest, AConfigDatWithSkippedLinesKeepsEveryOtherSettingThroughARun) {
+  const int camera = static_cast<int>(app::InputAction::Camera);
+  GameApplication& first = Started();
+  first.GetSettings()->SetInt(SettingId::MASTERVOLUME, 37);
+  first.GetSettings()->BindKey(camera, 'V');
+  first.GetSettings()->SetFirstRun(false);
+  Close(first);
+  app_.reset();
+  std::ifstream savedFile(folder_ / "config.dat", std::ios::binary);
+  std::string text(std::istreambuf_iterator<char>(savedFile), {});
+  savedFile.close();
+  auto replaceLine = [&text](const std::string& key, const std::string& line) {
+    const size_t start = text.find("\n" + key + ":") + 1;
+    ASSERT_NE(start, 0u) << key;
+    text.replace(start, text.find('\n', start) - start, line);
+  };
+  replaceLine("FOV", "FOV:60.5");
+  replaceLine("SHOWFPS", "SHOWFPS:abc");
+  replaceLine("NEARCLIP", "NEARCLIP");
+  text = "TURBOBOOST:3\n" + text;
+  std::ofstream(folder_ / "config.dat", std::ios::binary) << text;
+
+  const size_t boxesBefore = harness_.windows.MessageBoxes().size();
+  GameApplication& game = Started();
+  Frames(2);
+  EXPECT_EQ(harness_.windows.MessageBoxes().size(), boxesBefore) << "nothing to tell";
+  EXPECT_EQ(game.GetSettings()->GetFloat(app::FloatSettingId::FOV), 60.5f);
+  EXPECT_EQ(game.GetSettings()->GetInt(SettingId::MASTERVOLUME), 37);
+  EXPECT_EQ(game.GetSettings()->GetInt(SettingId::SHOWFPS), 0);
+  EXPECT_EQ(game.GetSettings()->GetKey(camera), 'V');
+  Close(game);
+  app_.reset();
+
+  EXPECT_FALSE(fs::exists(folder_ / "config.dat.bad"));
+  app::Settings saved(hardware_, "", "");
+  app::TextFileReader reader;
+  ASSERT_TRUE(reader.Open(Folder() + app::kConfigFileName));
+  saved.ReadConfig(reader);
+  EXPECT_EQ(saved.GetFloat(app::FloatSettingId::FOV), 60.5f);
+  EXPECT_EQ(saved.GetInt(SettingId::MASTERVOLUME), 37);
+  EXPECT_EQ(saved.GetKey(camera), 'V');
+  EXPECT_FALSE(saved.IsFirstRun());
+}
+
+// The right mouse button reaches the game as the left does: through the window's messages into the game's own
+// mouse state and the menus', where a frame of the menus consumes the click and a release ends the hold.
+TEST_F(GameApplicationTest, BothMouseButtonsArriveThroughTheWindowAndTheMenusConsumeTheirClicks) {
+  GameApplication& game = Started();
+  app::ScreenFlow& flow = *game.GetScreenFlow();
+  for (int frames = 0; flow.state != gs::kDisclaimer && frames < 10; ++frames) Frames(1);
+  ASSERT_NE(game.GetGuiContext(), nullptr);
+  game.GetGuiContext()->accepted = true;
+  for (int frames = 0; flow.state != gs::kMenus && frames < 100; ++frames) Frames(1);
+  ASSERT_EQ(flow.state, gs::kMenus);
+  frontend::MenuManager& menus = *game.GetMenuManager();
+
+  auto deliver = [&](uint32_t message) {
+    harness_.windows.PostMessage(Window(), message, 0, 0);
+    platform::Message taken;
+    while (harness_.windows.PeekMessage(taken, true)) harness_.windows.DispatchMessage(taken);
+  };
+  const struct {
+    const char* name;
+    uint32_t down, up;
+    const uint8_t app::MouseState::*clicked;
+    const uint8_t app::MouseState::*held;
+  } buttons[] = {
+      {"left", wm::kLButtonDown, wm::kLButtonUp, &app::MouseState::leftClicked, &app::MouseState::leftHeld},
+      {"right", wm::kRButtonDown, wm::kRButtonUp, &app::MouseState::rightClicked, &app::MouseState::rightHeld},
+  };
+  for (const auto& button : buttons) {
+    SCOPED_TRACE(button.name);
+    deliver(button.down);
+    EXPECT_EQ(game.Mouse().*button.clicked, 1);
+    EXPECT_EQ(game.Mouse().*button.held, 1);
+    EXPECT_EQ(menus.mouse.*button.clicked, 1);
+    EXPECT_EQ(menus.mouse.*button.held, 1);
+    Frames(1);
+    EXPECT_EQ(menus.mouse.*button.clicked, 0) << "the menus' frame consumed the click";
+    EXPECT_EQ(menus.mouse.*button.held, 1) << "still held";
+    deliver(button.down);
+    EXPECT_EQ(menus.mouse.*button.clicked, 0) << "a held button does not click again";
+    deliver(button.up);
+    EXPECT_EQ(game.Mouse().*button.held, 0);
+    EXPECT_EQ(menus.mouse.*button.held, 0);
+    // A tap between two frames still clicks once.
+    deliver(button.down);
+    deliver(button.up);
+    EXPECT_EQ(menus.mouse.*button.clicked, 1);
+    EXPECT_EQ(menus.mouse.*button.held, 0);
+    Frames(1);
+    EXPECT_EQ(menus.mouse.*button.clicked, 0);
   }
 }
 

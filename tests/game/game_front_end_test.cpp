@@ -587,8 +587,15 @@ TEST_F(GameFrontEndTest, TheShowroomGivesWayToTheLoadingRaceAndComesBackAfterIt)
   ASSERT_TRUE(loading != nullptr && loading->progressLabel != nullptr);
   game.SetLoadingProgress(4);
   EXPECT_EQ(loading->progressLabel->text, frontend::LoadingText(4));
+  // The track loader's report reaches the loading screen the same way.
+  game.SetAudioParam(6);
+  EXPECT_EQ(loading->progressLabel->text, frontend::LoadingText(6));
   Frames(1);
   EXPECT_EQ(menus.Showroom(), nullptr);
+  // Each loading frame reports the stage the track reached.
+  ASSERT_NE(game.GetRaceSession(), nullptr);
+  ASSERT_NE(game.GetRaceSession()->loadStage, 6u);
+  EXPECT_EQ(loading->progressLabel->text, frontend::LoadingText(game.GetRaceSession()->loadStage));
 
   // Back from a race the showroom opens again.
   game.GetScreenFlow()->Reset(gs::kBackFromRace, 0, index::kMainMenu);
