@@ -326,6 +326,10 @@ void ShowroomScene::RenderReflectionTargets(gfx::Device* device) {
   device->SetRenderState(gfx::RenderState::CullMode, gfx::CullMode::CounterClockwise);
 }
 
+bool ShowroomScene::IsCubeMappingOn(gfx::Device*) const {
+  return SettingOn(settings, app::SettingId::CUBEMAPPING) != 0;
+}
+
 void ShowroomScene::RestoreDeviceObjects(gfx::Device* device) {
   if (fadeQuad) fadeQuad->Build(device, settings);
   if (SettingOn(settings, app::SettingId::MOTIONBLUR) != 0 && blurQuad) blurQuad->Build(device, settings);

@@ -103,6 +103,8 @@ class ShowroomScene {
   void RenderSecondPass(platform::gfx::Device* device);
   void RenderReflectionTexture(platform::gfx::Device* device);
   void RenderReflectionTargets(platform::gfx::Device* device);
+  // Whether the CUBEMAPPING setting is on (the intro's models took their cube maps, or none, when they loaded).
+  bool IsCubeMappingOn(platform::gfx::Device* device) const;
   void RestoreDeviceObjects(platform::gfx::Device* device);
   void Unload();
   void DrawSkyBox(platform::gfx::Device* device, const platform::Matrix4& view);

@@ -20,9 +20,18 @@ MenuButton::MenuButton(platform::gfx::Device* device, render::ImageResource* ima
       id(id),
       resourceManager(resourceManager) {
   // Without a buffer (the device could not make one) the button draws nothing but still takes clicks.
-  vertexBuffer = CreateQuadBuffer(device, mode, width, height, normalRect);
+  BuildQuad(device, width, height, normalRect);
   Place(x, y, screenWidth, screenHeight);
   if (resourceManager != nullptr) hoverSound = resourceManager->LoadSoundSample(kHoverSound, false);
+}
+
+bool MenuButton::BuildQuad(platform::gfx::Device* device, float newWidth, float newHeight, const TexRect& rect) {
+  if (vertexBuffer != nullptr) {
+    vertexBuffer->Release();
+    vertexBuffer = nullptr;
+  }
+  vertexBuffer = CreateQuadBuffer(device, mode, newWidth, newHeight, rect);
+  return vertexBuffer != nullptr;
 }
 
 void MenuButton::Place(float newX, float newY, uint32_t newScreenWidth, uint32_t newScreenHeight) {

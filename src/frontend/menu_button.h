@@ -42,6 +42,9 @@ class MenuButton {
   MenuButton(const MenuButton&) = delete;
   MenuButton& operator=(const MenuButton&) = delete;
 
+  // The button's quad in the sprite's corner layout for its mode, in a new managed buffer (a button built again
+  // gives its old buffer back first); false when the buffer cannot be created or filled.
+  bool BuildQuad(platform::gfx::Device* device, float newWidth, float newHeight, const TexRect& rect);
   void Place(float newX, float newY, uint32_t newScreenWidth, uint32_t newScreenHeight);
   void SetPosition(float newX, float newY) { Place(newX, newY, screenWidth, screenHeight); }
   void PlaceLabels(uint32_t labelScreenWidth, uint32_t labelScreenHeight);

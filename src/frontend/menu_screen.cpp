@@ -1,7 +1,6 @@
 // Menu screen base: widget lists, per-frame input with cursor scaling, hover pass and drawing order.
 #include "frontend/menu_screen.h"
 
-#include <algorithm>
 
 #include "app/settings.h"
 #include "frontend/screen_ids.h"
@@ -22,9 +21,9 @@ MenuScreen::MenuScreen(const ScreenServices& services)
 }
 
 MenuScreen::~MenuScreen() {
-  for (Sprite* sprite : images) delete sprite;
-  for (MenuButton* button : buttons) delete button;
-  for (TextLabel* label : texts) delete label;
+  images.DeleteSprites();
+  texts.DeleteTextLabels();
+  buttons.DeleteButtons();
 }
 
 void MenuScreen::OnEnter() {
@@ -66,39 +65,16 @@ int32_t MenuScreen::HandleInput(const ScreenWindow& window) {
   return HitTestButtons(mouse.IsKeyPressed(0));
 }
 
-MenuButton* MenuScreen::AddButton(MenuButton* button) {
-  buttons.push_front(button);
-  return button;
-}
-Sprite* MenuScreen::AddImage(Sprite* sprite) {
-  images.push_front(sprite);
-  return sprite;
-}
-Sprite* MenuScreen::AppendImage(Sprite* sprite) {
-  images.push_back(sprite);
-  return sprite;
-}
-TextLabel* MenuScreen::AddText(TextLabel* label) {
-  texts.push_front(label);
-  return label;
-}
+MenuButton* MenuScreen::AddButton(MenuButton* button) { return buttons.PushFront(button); }
+Sprite* MenuScreen::AddImage(Sprite* sprite) { return images.PushFront(sprite); }
+Sprite* MenuScreen::AppendImage(Sprite* sprite) { return images.PushBack(sprite); }
+TextLabel* MenuScreen::AddText(TextLabel* label) { return texts.PushFront(label); }
 
-namespace {
-template <typename T>
-void UnlinkFirst(std::list<T*>& list, T* object) {
-  const auto found = std::find(list.begin(), list.end(), object);
-  if (found != list.end()) list.erase(found);
-}
-}  // namespace
+void MenuScreen::RemoveButton(MenuButton* button) { buttons.RemoveObject(button); }
+void MenuScreen::RemoveImage(Sprite* sprite) { images.RemoveObject(sprite); }
+void MenuScreen::RemoveText(TextLabel* label) { texts.RemoveObject(label); }
 
-void MenuScreen::RemoveButton(MenuButton* button) { UnlinkFirst(buttons, button); }
-void MenuScreen::RemoveImage(Sprite* sprite) { UnlinkFirst(images, sprite); }
-void MenuScreen::RemoveText(TextLabel* label) { UnlinkFirst(texts, label); }
-
-void MenuScreen::ClearTexts() {
-  for (TextLabel* label : texts) delete label;
-  texts.clear();
-}
+void MenuScreen::ClearTexts() { texts.DeleteTextLabels(); }
 
 void MenuScreen::ClearListButtons(std::vector<MenuButton*>& rows) {
   for (MenuButton* button : rows) {

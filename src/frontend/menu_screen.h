@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
 #include <string>
 #include <vector>
 
@@ -14,6 +13,7 @@
 #include "frontend/text_label.h"
 #include "platform/gfx/graphics.h"
 #include "platform/window_system.h"
+#include "race/hud/ptr_list.h"
 
 namespace app {
 class ScreenFlow;
@@ -57,7 +57,8 @@ inline constexpr uintptr_t kKeyF = 70;
 class MenuScreen {
  public:
   explicit MenuScreen(const ScreenServices& services);
-  // Releases and deletes every widget of the three lists.
+  // The deleting destructor (DeletingDestructor): virtual, so a screen deleted through this base first runs its
+  // own destructor; then every image, button and label still listed is released and deleted with its list.
   virtual ~MenuScreen();
   MenuScreen(const MenuScreen&) = delete;
   MenuScreen& operator=(const MenuScreen&) = delete;
@@ -70,6 +71,8 @@ class MenuScreen {
   virtual void Init(platform::gfx::Device* device);
   // HandleInput, the hover pass, then this frame's key presses and clicks are cleared. frameTime in seconds.
   virtual void Update(const ScreenWindow& window, float frameTime);
+  // No one-value hook sits between Update and Render (UnusedHook, nor its forwarding form ForwardUnusedHook): nothing
+  // in the game would ever call it.
   // Images, then buttons, then texts.
   virtual void Render(platform::gfx::Device* device);
   virtual void OnKeyMessage(uint32_t message, uintptr_t key);
@@ -137,9 +140,9 @@ class MenuScreen {
   app::Settings* settings = nullptr;
   render::ResourceManager* resourceManager = nullptr;
   app::ScreenFlow* screenFlow = nullptr;
-  std::list<MenuButton*> buttons;
-  std::list<Sprite*> images;
-  std::list<TextLabel*> texts;
+  race::PtrList<MenuButton> buttons;
+  race::PtrList<Sprite> images;
+  race::PtrList<TextLabel> texts;
   vehicle::Vehicle* showroomVehicle = nullptr;
   race::PlayerProfile* profile = nullptr;
   bool rebuild = false;

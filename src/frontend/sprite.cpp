@@ -6,13 +6,27 @@
 
 namespace frontend {
 
+namespace {
+constexpr float kDegreesToRadians = 0.0174532924f;
+}
+
 Sprite::Sprite(platform::gfx::Device* device, render::ImageResource* image, float x, float y, float width,
                float height, float texLeft, float texTop, float texRight, float texBottom, int mode,
                uint32_t screenWidth, uint32_t screenHeight)
     : mode(mode), image(image) {
-  // Without a buffer (the device could not make or fill one) the sprite draws nothing.
-  vertexBuffer = CreateQuadBuffer(device, mode, width, height, TexRect{texLeft, texTop, texRight, texBottom});
+  // A sprite without a buffer simply draws nothing, so the result needs no handling here.
+  BuildQuad(device, width, height, texLeft, texTop, texRight, texBottom);
   SetPosition(x, y, screenWidth, screenHeight);
+}
+
+bool Sprite::BuildQuad(platform::gfx::Device* device, float width, float height, float texLeft, float texTop,
+                       float texRight, float texBottom) {
+  if (vertexBuffer != nullptr) {
+    vertexBuffer->Release();
+    vertexBuffer = nullptr;
+  }
+  vertexBuffer = CreateQuadBuffer(device, mode, width, height, TexRect{texLeft, texTop, texRight, texBottom});
+  return vertexBuffer != nullptr;
 }
 
 void Sprite::SetPosition(float newX, float newY, uint32_t newScreenWidth, uint32_t newScreenHeight) {
@@ -34,17 +48,23 @@ platform::HResult Sprite::SetSize(float width, float height) {
 }
 
 platform::Matrix4 Sprite::PlacementView() const {
-  return platform::TranslationMatrix(originX, originY, 1.0f);
+  const platform::Matrix4 translation = platform::TranslationMatrix(originX, originY, 1.0f);
+  if (angle == 0.0f) return translation;
+  return platform::RotationZMatrix(angle * kDegreesToRadians) * translation;
 }
 
 void Sprite::Draw(platform::gfx::Device* device) { DrawWithView(device, PlacementView()); }
 
-void Sprite::DrawWithView(platform::gfx::Device* device, const platform::Matrix4& view) { Submit(device, view); }
+void Sprite::DrawRotated(platform::gfx::Device* device) { Submit(device, PlacementView(), false); }
 
-void Sprite::Submit(platform::gfx::Device* device, const platform::Matrix4& view) {
+void Sprite::DrawWithView(platform::gfx::Device* device, const platform::Matrix4& view) {
+  Submit(device, view, true);
+}
+
+void Sprite::Submit(platform::gfx::Device* device, const platform::Matrix4& view, bool withTexture) {
   if (device == nullptr || vertexBuffer == nullptr) return;
   device->SetVertexShader(kWidgetVertexFormat);
-  if (platform::gfx::Texture* texture = render::GetImageTexture(image); texture != nullptr) {
+  if (platform::gfx::Texture* texture = render::GetImageTexture(image); withTexture && texture != nullptr) {
     device->SetTexture(0, texture);
   }
   device->SetTransform(platform::gfx::TransformState::View, view);

@@ -168,7 +168,12 @@ void GameApplication::RenderPrePass() {
   const app::GameState state = screenFlow->state;
   device->MarkPass("reflection");
   if (state == gs::kIntro) {
-    if (showroomScene) showroomScene->RenderReflectionTexture(device);
+    if (showroomScene) {
+      showroomScene->RenderReflectionTexture(device);
+      // The intro has no cube-map pass to run here, whatever the answer: its models' cube maps were settled when
+      // they loaded.
+      static_cast<void>(showroomScene->IsCubeMappingOn(device));
+    }
   } else if (ShowroomShown(state) && menuManager) {
     menuManager->ShowroomRenderReflections(device);
     device->MarkPass("cube maps");

@@ -30,6 +30,8 @@ class GarageScreen : public frontend::MenuScreen {
 
   // Loads the tally and failure sounds.
   explicit GarageScreen(const frontend::ScreenServices& services);
+  // The deleting destructor (DeletingDestructor), reached through the base: frees the widgets held outside the
+  // lists and gives back every image, font and sound, then the base deletes whatever is still listed.
   ~GarageScreen() override;
 
   void Init(platform::gfx::Device* device) override;

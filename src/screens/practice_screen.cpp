@@ -46,7 +46,7 @@ constexpr frontend::race_screen::OutlineBox kPracticeOutline = {560, 418, 84};
 PracticeRaceScreen::PracticeRaceScreen(const frontend::ScreenServices& services) : MenuScreen(services) {}
 
 PracticeRaceScreen::~PracticeRaceScreen() {
-  ClearListButtons(rows);
+  ClearVenueRows();
   if (minimap) minimap->Release();
   minimap.reset();
   if (resourceManager != nullptr && minimapImage != nullptr) resourceManager->ReleaseImage(minimapImage);
@@ -212,8 +212,10 @@ int32_t PracticeRaceScreen::HandleInput(const frontend::ScreenWindow& window) {
   return id;
 }
 
+void PracticeRaceScreen::ClearVenueRows() { ClearListButtons(rows); }
+
 void PracticeRaceScreen::BuildVenueRows(platform::gfx::Device* device) {
-  ClearListButtons(rows);
+  ClearVenueRows();
   const int32_t last = std::min(firstRow + kPracticeVisibleRows, Count());
   for (int32_t i = firstRow; i < last; ++i) {
     const bool isSelected = i == selected;

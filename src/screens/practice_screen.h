@@ -47,6 +47,8 @@ class PracticeRaceScreen : public frontend::MenuScreen {
   void StepVehicleClass(int32_t step);
   void StepDifficulty(int32_t step);
   void BuildVenueRows(platform::gfx::Device* device);
+  // Takes every row button out of the button list, releases and deletes it, and empties the row vector.
+  void ClearVenueRows();
   // The value texts and the selected venue's outline (none when its model file or path is missing).
   void RefreshValues(platform::gfx::Device* device);
   race::RaceDefinition* Selected() const;

@@ -54,8 +54,13 @@ ProfileScreen::~ProfileScreen() {
   if (resourceManager != nullptr && failureSound != platform::audio::kNoSample) {
     resourceManager->ReleaseSoundSample(failureSound);
   }
-  ClearListButtons(rowButtons);
+  ClearRows();
   skin.Release(resourceManager);
+}
+
+void ProfileScreen::ClearRows() {
+  ClearListButtons(rowButtons);
+  selectedRowButton = nullptr;
 }
 
 void ProfileScreen::Init(platform::gfx::Device* device) {
@@ -344,8 +349,7 @@ void ProfileScreen::Update(const frontend::ScreenWindow& window, float frameTime
 }
 
 void ProfileScreen::RebuildRows(platform::gfx::Device* device) {
-  ClearListButtons(rowButtons);
-  selectedRowButton = nullptr;
+  ClearRows();
   const int32_t last = std::min(firstVisibleRow + kProfileVisibleRows, Count());
   for (int32_t i = firstVisibleRow; i < last; ++i) {
     const bool selected = i == selectedIndex;

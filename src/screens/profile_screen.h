@@ -40,6 +40,8 @@ class ProfileScreen : public frontend::MenuScreen {
   // y in virtual pixels: 230 shows the first rows, 380 and below the last ones.
   void ScrollTo(float y);
   void ShowDeleteConfirm();
+  // Takes every row button out of the button list and deletes it; the next rebuild makes the visible rows again.
+  void ClearRows();
 
   // The folder the profiles live in; the executable's PROFILES folder unless a test points elsewhere.
   std::string profileFolder;

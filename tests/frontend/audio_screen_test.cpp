@@ -216,7 +216,7 @@ TEST_F(AudioOptionsScreenTest, TheInGameBrowserWalksFoldersAndItsChoicePlays) {
   ASSERT_TRUE(sound_->IsMusicPlaying());
   EXPECT_EQ(sound_->musicFile, folder_ + "Music/Rock/one.ogg");
   screen_->Render(device_);
-  EXPECT_EQ(screen_->buttons.front()->label->text, frontend::AudioOptionsScreen::FolderRowText(folder_ + "Music/Rock"));
+  EXPECT_EQ(screen_->buttons.Front()->label->text, frontend::AudioOptionsScreen::FolderRowText(folder_ + "Music/Rock"));
 }
 
 TEST_F(AudioOptionsScreenTest, TheInGameBrowsersArrowsScrollALongFolderListAndStopAtItsEnds) {

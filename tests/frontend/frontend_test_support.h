@@ -141,6 +141,15 @@ class FrontEndTest : public render_test::NullDeviceFixture {
     return std::find(list.begin(), list.end(), item) != list.end();
   }
 
+  // Ids of a screen's listed buttons from firstId up (its run-time rows), in list order.
+  static std::vector<int32_t> ListedIdsFrom(const frontend::MenuScreen& screen, int32_t firstId) {
+    std::vector<int32_t> ids;
+    for (const frontend::MenuButton* button : screen.buttons) {
+      if (button->id >= firstId) ids.push_back(button->id);
+    }
+    return ids;
+  }
+
   static std::vector<frontend::WidgetVertex> Vertices(platform::gfx::VertexBuffer* buffer) {
     const auto& bytes = static_cast<platform::gfx::MemoryVertexBuffer*>(buffer)->Bytes();
     std::vector<frontend::WidgetVertex> vertices(bytes.size() / sizeof(frontend::WidgetVertex));

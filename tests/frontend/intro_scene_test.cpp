@@ -98,6 +98,12 @@ TEST_F(IntroSceneTest, TheLogoAndWingTheSceneNamesAreLoadedPlacedAndDrawnWhereTh
     ASSERT_TRUE(intro.logo->model != nullptr && intro.wing->model != nullptr);
     ExpectNear(intro.logo->position, logoAt);
     EXPECT_EQ(intro.logo->cubeMap != nullptr, c.cubeMapping != 0);
+    EXPECT_EQ(intro.IsCubeMappingOn(device_), c.cubeMapping != 0);
+    // The answer follows the live setting; the models keep the cube maps they were loaded with.
+    settings_->SetInt(app::SettingId::CUBEMAPPING, 1 - c.cubeMapping);
+    EXPECT_EQ(intro.IsCubeMappingOn(device_), c.cubeMapping == 0);
+    EXPECT_EQ(intro.logo->cubeMap != nullptr, c.cubeMapping != 0);
+    settings_->SetInt(app::SettingId::CUBEMAPPING, c.cubeMapping);
 
     // Through the intro's own drawing: the logo adds draws of its own.
     device_->ClearRecords();

@@ -1,4 +1,4 @@
-// Menu buttons: hit rectangles, the highlight following the cursor, hover sounds and clicks.
+// Menu buttons: hit rectangles, the highlight following the cursor, hover sounds, clicks and the quad built again.
 #include "frontend/menu_button.h"
 
 #include "frontend_test_support.h"
@@ -49,6 +49,43 @@ TEST_F(MenuButtonTest, HighlightFollowsTheCursorAndItsSoundPlaysOnceEachTimeTheC
   EXPECT_EQ(button->Click({150, 60}), 7);
   button->UpdateHover({150, 60});
   EXPECT_EQ(mixer_.GetChannelsPlaying(), 2) << "a click sounds at the next hover update";
+}
+
+
+TEST_F(MenuButtonTest, BuildQuadWritesTheQuadForTheModeAndAButtonWithoutOneStillTakesClicks) {
+  const struct {
+    int mode;
+    float left, top, right, bottom;  // local corners 0 and 2 of a 60 x 30 quad
+  } cases[] = {{0, 0, 0, 60, -30}, {1, -30, 15, 30, -15}};
+  for (const auto& test : cases) {
+    SCOPED_TRACE(test.mode);
+    auto button = Make(test.mode);
+    platform::gfx::VertexBuffer* old = button->vertexBuffer;
+    ASSERT_NE(old, nullptr);
+    old->AddRef();  // kept alive to see the button let go of it
+    EXPECT_TRUE(button->BuildQuad(device_, 60, 30, kHighlight));
+    EXPECT_EQ(old->References(), 1u);
+    old->Release();
+    const auto corners = Vertices(button->vertexBuffer);
+    ASSERT_EQ(corners.size(), 4u);
+    EXPECT_FLOAT_EQ(corners[0].x, test.left);
+    EXPECT_FLOAT_EQ(corners[0].y, test.top);
+    EXPECT_FLOAT_EQ(corners[2].x, test.right);
+    EXPECT_FLOAT_EQ(corners[2].y, test.bottom);
+    EXPECT_FLOAT_EQ(corners[1].u, kHighlight.right);
+    EXPECT_FLOAT_EQ(corners[3].v, kHighlight.bottom);
+
+    // The device cannot make a buffer: nothing is drawn, but the hit rectangle and the hover pass still work.
+    EXPECT_FALSE(button->BuildQuad(nullptr, 60, 30, kNormal));
+    EXPECT_EQ(button->vertexBuffer, nullptr);
+    device_->ClearRecords();
+    button->Draw(device_);
+    EXPECT_EQ(DrawCount(), 0u);
+    button->UpdateHover({0, 0});
+    button->UpdateHover({static_cast<int32_t>(button->x), static_cast<int32_t>(button->y)});
+    EXPECT_EQ(button->shownState, 1);
+    EXPECT_EQ(button->Click({static_cast<int32_t>(button->x), static_cast<int32_t>(button->y)}), 7);
+  }
 }
 
 }  // namespace

@@ -317,5 +317,20 @@ TEST_F(GarageScreenTest, TransmissionButtonsStoreTheChoice) {
   }
 }
 
+TEST_F(GarageScreenTest, DeletedThroughItsBaseTheGarageGivesBackEveryImageFontAndSound) {
+  // Both pages built, so the page widgets, colour swatches and stat bars all exist.
+  OpenUpgradePage(0, 0);
+  screen_->pageRequested = 0;
+  screen_->Render(device_);
+  EXPECT_GT(resources_->Count(render::ResourceKind::kImage), 0u);
+  opened_.reset();  // a MenuScreen pointer: the virtual destructor runs the garage's own first
+  screen_ = nullptr;
+  car_.reset();
+  resources_->PurgeUnused();
+  EXPECT_EQ(resources_->Count(render::ResourceKind::kImage), 0u);
+  EXPECT_EQ(resources_->Count(render::ResourceKind::kFont), 0u);
+  EXPECT_EQ(resources_->Count(render::ResourceKind::kSample), 0u);
+}
+
 }  // namespace
 }  // namespace screens_test

@@ -115,5 +115,24 @@ TEST_F(PracticeRaceScreenTest, TheListScrollsByArrowAndBarAndStopsAtBothEnds) {
   EXPECT_FLOAT_EQ(screen.scrollThumb->y, 245.0f + 75.0f) << "the thumb halfway down for the middle row";
 }
 
+TEST_F(PracticeRaceScreenTest, ClearVenueRowsTakesTheRowsOutAndEachRebuildListsOnlyTheVisibleOnes) {
+  PracticeRaceScreen& screen = Screen(8);
+  const size_t fixed = screen.buttons.Count() - screen.rows.size();
+  EXPECT_EQ(ListedIdsFrom(screen, PracticeRaceScreen::kFirstRow),
+            (std::vector<int32_t>{105, 104, 103, 102, 101, 100}));
+
+  screen.ClearVenueRows();
+  EXPECT_TRUE(screen.rows.empty());
+  EXPECT_TRUE(ListedIdsFrom(screen, PracticeRaceScreen::kFirstRow).empty());
+  EXPECT_EQ(screen.buttons.Count(), fixed) << "the fixed buttons stay";
+
+  screen.ScrollVenues(+1);
+  screen.ScrollVenues(+1);
+  screen.Render(device_);
+  EXPECT_EQ(ListedIdsFrom(screen, PracticeRaceScreen::kFirstRow),
+            (std::vector<int32_t>{107, 106, 105, 104, 103, 102}));
+  EXPECT_EQ(screen.buttons.Count(), fixed + 6);
+}
+
 }  // namespace
 }  // namespace screens

@@ -247,6 +247,29 @@ TEST_F(ProfileScreenTest, AClickOnTheScrollBarShowsThatPartOfTheList) {
   }
 }
 
+TEST_F(ProfileScreenTest, ClearRowsTakesTheRowsOutAndEachRebuildListsOnlyTheVisibleOnes) {
+  settings_->SetFirstRun(false);
+  for (char c = 'A'; c < 'A' + 9; ++c) Touch(std::string(1, c) + ".dat");
+  ProfileScreen& screen = Screen();
+  screen.Render(device_);
+  const size_t fixed = screen.buttons.Count() - screen.rowButtons.size();
+  EXPECT_EQ(ListedIdsFrom(screen, ProfileScreen::kFirstRow), (std::vector<int32_t>{105, 104, 103, 102, 101, 100}));
+
+  screen.ClearRows();
+  EXPECT_TRUE(screen.rowButtons.empty());
+  EXPECT_EQ(screen.selectedRowButton, nullptr);
+  EXPECT_TRUE(ListedIdsFrom(screen, ProfileScreen::kFirstRow).empty());
+  EXPECT_EQ(screen.buttons.Count(), fixed) << "the fixed buttons stay";
+
+  // Scrolled to the end, the rebuild lists the last six rows and nothing of the first ones.
+  screen.ScrollTo(1000.0f);
+  screen.Render(device_);
+  EXPECT_EQ(ListedIdsFrom(screen, ProfileScreen::kFirstRow), (std::vector<int32_t>{108, 107, 106, 105, 104, 103}));
+  EXPECT_EQ(screen.buttons.Count(), fixed + 6);
+  ClickRow(0);
+  EXPECT_EQ(screen.selectedIndex, 3) << "the first visible row is the fourth profile";
+}
+
 TEST_F(ProfileScreenTest, BackClosesThePopupWithoutLoadingAnything) {
   settings_->SetFirstRun(false);
   SaveProfile("ANN.dat", 111);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <iterator>
 
 namespace race {
 
@@ -25,6 +26,14 @@ class PtrList {
     Node* node = new Node{object, head, nullptr};
     if (head != nullptr) head->prev = node;
     head = node;
+    return object;
+  }
+  // Links object after the last node (walking there first); returns object.
+  T* PushBack(T* object) {
+    if (head == nullptr) return PushFront(object);
+    Node* last = head;
+    while (last->next != nullptr) last = last->next;
+    last->next = new Node{object, nullptr, last};
     return object;
   }
   // Unlinks and frees the node; the object is untouched.
@@ -58,14 +67,19 @@ class PtrList {
     return count;
   }
   bool Empty() const { return head == nullptr; }
-  // Releases (when the type has a Release step) and deletes every object, front first; the list ends empty.
+  // The first object, or null when the list is empty.
+  T* Front() const { return head != nullptr ? head->object : nullptr; }
+
+  // Bulk deletions of widget lists, one per widget kind: each object, front first, is released with its own
+  // Release (its buffers and handles go back) and deleted; the list ends empty.
+  void DeleteSprites() { DeleteReleased(); }
+  void DeleteButtons() { DeleteReleased(); }
+  void DeleteTextLabels() { DeleteReleased(); }
+  // Plain deletion of every object, front first, for element types without a release step; the list ends empty.
   void DeleteAll() {
     while (head != nullptr) {
       Node* node = head;
       head = node->next;
-      if constexpr (requires(T& t) { t.Release(); }) {
-        if (node->object != nullptr) node->object->Release();
-      }
       delete node->object;
       delete node;
     }
@@ -78,6 +92,35 @@ class PtrList {
       delete node;
     }
   }
+  // Walks the objects from the front; the list must not change while an iterator is in use (ForEach allows it).
+  class Iterator {
+   public:
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = T*;
+    using difference_type = std::ptrdiff_t;
+    using pointer = T* const*;
+    using reference = T* const&;
+
+    Iterator() = default;
+    explicit Iterator(Node* node) : node_(node) {}
+    reference operator*() const { return node_->object; }
+    Iterator& operator++() {
+      node_ = node_->next;
+      return *this;
+    }
+    Iterator operator++(int) {
+      Iterator before = *this;
+      node_ = node_->next;
+      return before;
+    }
+    bool operator==(const Iterator& other) const = default;
+
+   private:
+    Node* node_ = nullptr;
+  };
+  Iterator begin() const { return Iterator(head); }
+  Iterator end() const { return Iterator(); }
+
   template <typename F>
   void ForEach(F&& visit) const {
     for (Node* n = head; n != nullptr;) {
@@ -90,6 +133,16 @@ class PtrList {
   Node* head = nullptr;
 
  private:
+  void DeleteReleased() {
+    static_assert(requires(T& t) { t.Release(); }, "a widget list holds objects with a Release step");
+    while (head != nullptr) {
+      Node* node = head;
+      head = node->next;
+      if (node->object != nullptr) node->object->Release();
+      delete node->object;
+      delete node;
+    }
+  }
   void Unlink(Node* node) {
     if (node == head) {
       head = node->next;

@@ -92,10 +92,10 @@ RaceHud::~RaceHud() {
       if (image != nullptr) resources->ReleaseImage(image);
     }
   }
-  messageLabels.DeleteAll();
-  panelLabels.DeleteAll();
-  overlaySprites.DeleteAll();
-  panelSprites.DeleteAll();
+  messageLabels.DeleteTextLabels();
+  panelLabels.DeleteTextLabels();
+  overlaySprites.DeleteSprites();
+  panelSprites.DeleteSprites();
   gauges.reset();
   mirrorView.reset();
   mirrorFrame.reset();

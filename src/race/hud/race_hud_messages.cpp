@@ -50,8 +50,8 @@ void RaceHud::UpdateCountdown(app::ScreenFlow& flow, float dt) {
 
 void RaceHud::ClearMessages() {
   for (size_t i : {size_t{2}, size_t{1}, size_t{0}, size_t{3}}) messageLabels.RemoveObject(countdownLabels[i].get());
-  overlaySprites.DeleteAll();
-  messageLabels.DeleteAll();
+  overlaySprites.DeleteSprites();
+  messageLabels.DeleteTextLabels();
   countdownClock = 0;
 }
 
