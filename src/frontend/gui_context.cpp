@@ -23,7 +23,7 @@ GuiContext::GuiContext(render::ResourceManager* resourceManager, app::Settings* 
 }
 
 GuiContext::~GuiContext() {
-  buttons.clear();
+  buttons.DeleteButtons();
   fadeQuad.reset();
   pointer.reset();
   disclaimer.reset();
@@ -63,7 +63,7 @@ void GuiContext::CreateDisclaimerScreen(platform::gfx::Device* device) {
                    kVirtualHeight);
   accept->SetSubLabel(device, "Accept", fontImage, font, 0, -10, 0.75f, true, kAlignCentre, kVirtualWidth,
                       kVirtualHeight);
-  buttons.push_front(std::move(accept));
+  buttons.PushFront(accept.release());
 }
 
 void GuiContext::StartFadeIn() {

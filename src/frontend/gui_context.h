@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
 #include <memory>
 
 #include "app/keyboard_state.h"
@@ -11,6 +10,7 @@
 #include "frontend/menu_button.h"
 #include "frontend/menu_screen.h"
 #include "frontend/sprite.h"
+#include "race/hud/ptr_list.h"
 
 namespace render {
 class ColorQuad;
@@ -60,7 +60,7 @@ class GuiContext {
   bool fadeDone = false;
   app::KeyboardState keyboard;
   app::MouseState mouse;
-  std::list<std::unique_ptr<MenuButton>> buttons;
+  race::PtrList<MenuButton> buttons;  // owned
 
  private:
   VirtualPoint ScaledCursor();

@@ -122,7 +122,7 @@ TEST_F(GameFrontEndTest, StartUpRunsTheIntroThenTheNoticeUntilAcceptThenTheMainM
   ClickAt(1.0f, 1.0f);
   Frames(40);
   EXPECT_EQ(flow.state, gs::kDisclaimer);
-  const frontend::MenuButton& accept = *game.GetGuiContext()->buttons.front();
+  const frontend::MenuButton& accept = *game.GetGuiContext()->buttons.Front();
   ClickAt(accept.x, accept.y);  // the button is placed by its centre
   ASSERT_GT(RunUntil(gs::kMenus), 0) << "Accept fades out and enters the menus";
   EXPECT_FALSE(game.IsQuitRequested());
