@@ -547,8 +547,6 @@ render::CameraSubject RaceSession::SubjectOf(const vehicle::Vehicle& car) {
   subject.anyWheelOnGround = car.AnyWheelOnGround();
   subject.tippedOver = car.IsTippedOver();
   subject.shake = car.shake;
-  subject.chaseOffset = car.chaseCameraOffset;
-  subject.chaseTarget = car.chaseCameraTarget;
   return subject;
 }
 

@@ -221,10 +221,6 @@ class Vehicle {
   Vec3 collisionMin, collisionMax;  // the hull's box
   const geometry::MeshModel* collisionModel = nullptr;  // the hull in car space (owned by the car's body models)
   float maxBodyPitch = 3.0f, maxBodyRoll = 3.0f;
-  // Where the chase camera sits behind the car and the point above the car it looks at, in the camera's level
-  // heading frame (inches; x right, y up, z forward). A car's definition may set its own.
-  Vec3 chaseCameraOffset{0, 60, -200};
-  Vec3 chaseCameraTarget{0, 60, 0};
   bool headlightsOn = true;
   // File names the presentation side loads: the keys of the definition it does not read itself.
   std::string vehicleModelFile, damageModelFile, shadowModelFile, headlightFile, neonFile;

@@ -79,21 +79,6 @@ void ChooseUpgrades(UpgradeList& list, UpgradeSelection* selection, const Upgrad
   }
 }
 
-// A camera point of three numbers; a record with fewer, or with a value that is no finite number, keeps the
-// point as it was, so a damaged key cannot put the camera at the car's centre or at infinity.
-void ReadCameraPoint(const app::DataFile& file, const char* key, Vec3& point) {
-  const app::DataRecord* record = file.FindRecord(key);
-  if (record == nullptr || record->values.size() < 3) return;
-  float xyz[3];
-  for (int i = 0; i < 3; ++i) {
-    char* end = nullptr;
-    const std::string& text = record->values[static_cast<size_t>(i)];
-    xyz[i] = std::strtof(text.c_str(), &end);
-    if (end == text.c_str() || !std::isfinite(xyz[i])) return;
-  }
-  point = {xyz[0], xyz[1], xyz[2]};
-}
-
 }  // namespace
 
 bool Vehicle::LoadDefinition(const std::string& path, UpgradeSelection* selection, const UpgradeList* reference,
@@ -136,8 +121,6 @@ void Vehicle::LoadDefinitionFrom(const app::DataFile& file, const std::string& c
   if (!(mass > 0)) mass = 1500.0f;
   read.FileFloat("MAXIMUM_BODY_PITCH", maxBodyPitch);
   read.FileFloat("MAXIMUM_BODY_ROLL", maxBodyRoll);
-  ReadCameraPoint(file, "CHASE_CAMERA_OFFSET", chaseCameraOffset);
-  ReadCameraPoint(file, "CHASE_CAMERA_TARGET", chaseCameraTarget);
   auto drivetrainOf = [](const std::string& text, int32_t fallback) {
     if (text == "RWD") return static_cast<int32_t>(kRearWheelDrive);
     if (text == "FWD") return static_cast<int32_t>(kFrontWheelDrive);

@@ -90,7 +90,10 @@ TEST_F(AssemblyTest, BodyPartsLayOutTheChassisAndEachCarDentsItsOwnBodyOverShare
   ASSERT_TRUE(second.LoadBodyModel("CAR/", contentgen::kCarBodyModel, nullptr));
   const contentgen::CarModelSpec spec;
   const ChassisLayout layout = first.Layout();
-  EXPECT_EQ(layout.tyrePositions[kRearRight], (Vec3{spec.halfTrack, spec.tyreRadius, spec.rearAxle}));
+  // The tyres' centres at the origin's height, the body's floor below it and over the ground.
+  EXPECT_EQ(layout.tyrePositions[kRearRight], (Vec3{spec.halfTrack, 0, spec.rearAxle}));
+  EXPECT_LT(layout.bodyMin.y, 0.0f);
+  EXPECT_GT(layout.bodyMin.y, -spec.tyreRadius);
   EXPECT_FLOAT_EQ(layout.tyreRadius[0], first.tyreModels[0]->boundsMax.y);
   EXPECT_EQ(layout.collisionMax, first.collisionModel->boundsMax);
 

@@ -38,31 +38,6 @@ TEST(VehicleDefinition, BadValuesEmptyRecordsAndMissingFilesNeverBreakTheCar) {
   EXPECT_FALSE(missing.CanDrive());
 }
 
-TEST(VehicleDefinition, ChaseCameraPointsAreReadWholeOrNotAtAll) {
-  const Vec3 standardOffset{0, 60, -200}, standardTarget{0, 60, 0};
-  const struct {
-    const char* what;
-    const char* text;
-    Vec3 offset, target;
-  } cases[] = {
-      {"no keys", "", standardOffset, standardTarget},
-      {"both keys", "<CHASE_CAMERA_OFFSET>,5,90,-300\n<CHASE_CAMERA_TARGET>,0,40.5,10\n", {5, 90, -300}, {0, 40.5f, 10}},
-      {"two numbers", "<CHASE_CAMERA_OFFSET>,90,-300\n", standardOffset, standardTarget},
-      {"a word", "<CHASE_CAMERA_OFFSET>,0,high,-300\n", standardOffset, standardTarget},
-      {"not finite", "<CHASE_CAMERA_TARGET>,0,1e999,0\n", standardOffset, standardTarget},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    auto car = FromText(c.text);
-    EXPECT_EQ(car->chaseCameraOffset.x, c.offset.x);
-    EXPECT_EQ(car->chaseCameraOffset.y, c.offset.y);
-    EXPECT_EQ(car->chaseCameraOffset.z, c.offset.z);
-    EXPECT_EQ(car->chaseCameraTarget.x, c.target.x);
-    EXPECT_EQ(car->chaseCameraTarget.y, c.target.y);
-    EXPECT_EQ(car->chaseCameraTarget.z, c.target.z);
-  }
-}
-
 TEST(VehicleDefinition, InstalledUpgradesOverrideDrivetrainNeonAndRatings) {
   const std::string upgrades =
       "[UPGRADE]\n<ID>,1\n<CATEGORY>,Transmission\n<DRIVETRAIN>,RWD\n<STAT_STYLE>,12.5\n[/UPGRADE]\n"

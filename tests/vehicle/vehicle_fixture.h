@@ -67,9 +67,12 @@ inline vehicle::ChassisLayout LayoutOf(const contentgen::SampleCar& car) {
     layout.tyreRadius[i] = car.tyreRadius;
     layout.tyreWidth[i] = car.tyreWidth;
   }
-  const float half = car.bodyLength / 2;
-  layout.collisionMin = layout.bodyMin = {-car.bodyHalfWidth, 0, -half};
-  layout.collisionMax = layout.bodyMax = {car.bodyHalfWidth, car.bodyHeight, half};
+  // The hull stands on the wheels' centres; the drawn body sits lower, on the ground under them.
+  const float half = car.bodyLength / 2, ground = -contentgen::OriginHeight(contentgen::ModelSpecOf(car));
+  layout.collisionMin = {-car.bodyHalfWidth, 0, -half};
+  layout.collisionMax = {car.bodyHalfWidth, car.bodyHeight, half};
+  layout.bodyMin = {-car.bodyHalfWidth, ground, -half};
+  layout.bodyMax = {car.bodyHalfWidth, ground + car.bodyHeight, half};
   return layout;
 }
 

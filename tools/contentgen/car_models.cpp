@@ -113,6 +113,7 @@ MdlFile BodyFile(const CarMesh& mesh, bool damaged) {
   return file;
 }
 
+// The body's parts in car space: the tyres at the origin's height, every other point lowered with the body.
 std::vector<MarkerRecord> BodyMarkers(const CarModelSpec& spec, const BodyLayout& layout) {
   const float y = spec.tyreRadius;
   std::vector<MarkerRecord> markers = {
@@ -134,7 +135,17 @@ std::vector<MarkerRecord> BodyMarkers(const CarModelSpec& spec, const BodyLayout
       Part(kScoopMount, layout.scoopMount, ""),
       Part(kExhaustTipsMount, layout.exhaustTips, ""),
   };
+  for (MarkerRecord& marker : markers) {
+    if (marker.name != "COLLISION") marker.position.y -= OriginHeight(spec);
+  }
   return markers;
+}
+
+// A mesh built on the ground, lowered into car space.
+CarMesh InCarSpace(const CarModelSpec& spec, CarMesh mesh) {
+  const float drop = OriginHeight(spec);
+  mesh.Transform([drop](const Vec3& p) { return Vec3{p.x, p.y - drop, p.z}; });
+  return mesh;
 }
 
 // The crumpled body: ends pushed in, flanks rippled inward, the roof sagging. Deterministic, every corner kept in
@@ -293,38 +304,42 @@ bool WriteCarPictures(const std::string& folder, const CarModelSpec& spec) {
 
 bool WriteCarModels(const std::string& carFolder, const CarModelSpec& spec) {
   BodyLayout layout, kitLayout;
-  const CarMesh body = BuildBody(spec, BodyDetail::kFull, false, &layout);
-  const CarMesh kit = BuildBody(spec, BodyDetail::kFull, true, &kitLayout);
-  CarMesh damaged = body;
+  const CarMesh groundBody = BuildBody(spec, BodyDetail::kFull, false, &layout);
+  const CarMesh groundKit = BuildBody(spec, BodyDetail::kFull, true, &kitLayout);
+  CarMesh damaged = groundBody;
   damaged.Transform([&](const Vec3& p) { return Crumple(spec, p); });
+  const CarMesh body = InCarSpace(spec, groundBody), kit = InCarSpace(spec, groundKit);
 
   MdlFile bodyFile = BodyFile(body, false);
   bodyFile.markers = BodyMarkers(spec, layout);
   MdlFile kitFile = BodyFile(kit, false);
   kitFile.markers = BodyMarkers(spec, kitLayout);
-  const float half = spec.bodyLength / 2, w = spec.bodyHalfWidth;
+  const float half = spec.bodyLength / 2, w = spec.bodyHalfWidth, ground = -OriginHeight(spec);
 
   MdlFile shadow;
   shadow.materials = {Material("SHADOW", -1, 255, 0, 0, 0.2f)};
-  MdlObject caster = BoxObject({-w, 4, -half}, {w, layout.deckHeightAtRear, half}, 0);
+  MdlObject caster = BoxObject({-w, ground + 4, -half}, {w, ground + layout.deckHeightAtRear, half}, 0);
   if (spec.shape != CarShape::kRoadster) {
-    AppendObject(caster, BoxObject({-w * 0.8f, layout.deckHeightAtRear, -half * 0.35f},
-                                   {w * 0.8f, spec.bodyHeight - 1, half * 0.3f}, 0));
+    AppendObject(caster, BoxObject({-w * 0.8f, ground + layout.deckHeightAtRear, -half * 0.35f},
+                                   {w * 0.8f, ground + spec.bodyHeight - 1, half * 0.3f}, 0));
   }
   shadow.objects.push_back(std::move(caster));
   MdlFile hull;
   hull.materials = {Material("HULL", -1, 255, 0, 0, 0.2f)};
   // The hull follows the body's rough shape, so other cars meet its tapered nose and tail, its bonnet and its
-  // glasshouse rather than the square box around them.
+  // glasshouse rather than the square box around them. It is not lowered with the drawn body: it reaches from the
+  // wheels' centres (about the body's floor) to a wheel's radius over the roof, where the cars' contacts with
+  // walls, kerbs and each other have always been tested and their racing is tuned.
   hull.objects.push_back(BuildHull(spec).ToObject(0));
 
   const CarMesh tyre = TyreMesh(spec.tyreRadius, spec.tyreWidth / 2);
-  const auto preview = SideViewPicture(kit, 128, 112, [&](int16_t m) { return PreviewColour(spec, m); },
+  const auto preview = SideViewPicture(groundKit, 128, 112, [&](int16_t m) { return PreviewColour(spec, m); },
                                        spec.tyreRadius, spec.frontAxle, spec.rearAxle);
   return WriteMdl(carFolder + kCarBodyModel, bodyFile) && WriteMdl(carFolder + kCarKitModel, kitFile) &&
-         WriteMdl(carFolder + kCarDamagedModel, BodyFile(damaged, true)) &&
-         WriteMdl(carFolder + kCarLodModel, BodyFile(BuildBody(spec, BodyDetail::kMiddle, false, nullptr), false)) &&
-         WriteMdl(carFolder + kCarFarLodModel, BodyFile(FarBody(spec), false)) &&
+         WriteMdl(carFolder + kCarDamagedModel, BodyFile(InCarSpace(spec, damaged), true)) &&
+         WriteMdl(carFolder + kCarLodModel,
+                  BodyFile(InCarSpace(spec, BuildBody(spec, BodyDetail::kMiddle, false, nullptr)), false)) &&
+         WriteMdl(carFolder + kCarFarLodModel, BodyFile(InCarSpace(spec, FarBody(spec)), false)) &&
          WriteMdl(carFolder + kCarShadowModel, shadow) && WriteMdl(carFolder + kCarCollisionModel, hull) &&
          WriteMdl(carFolder + kCarTyreModel, PartFile({{"TYRE", "tyre.png"}, {"RIM", "rim.png"}}, tyre)) &&
          WriteMdl(carFolder + kCarSportTyreModel, PartFile({{"TYRE", "tyre.png"}, {"RIM", "rim_sport.png"}}, tyre)) &&

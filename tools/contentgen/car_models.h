@@ -38,7 +38,11 @@ constexpr const char* kCarKitPreviewPicture = "kit_preview.png";
 
 enum class CarShape { kSaloon, kPickup, kCoupe, kRoadster };
 
-// Sizes in inches, car space: x right, y up, z forward, the origin on the ground under the car's centre.
+// Sizes in inches, built standing on the ground (y = 0) with the car's centre over the origin. The drawn models
+// are written in car space, whose origin is at the wheels' axle height (OriginHeight above the ground): the race
+// holds a car's origin at its wheels' centres, so the body and its parts are drawn resting on the wheels, and
+// the chase camera's eye, a fixed height over the origin, looks down over the roof. The collision hull is
+// written as built, from the origin up (see WriteCarModels).
 struct CarModelSpec {
   CarShape shape = CarShape::kSaloon;
   float bodyHalfWidth = 36;
@@ -52,6 +56,9 @@ struct CarModelSpec {
   uint32_t paintArgb = 0xFFC02020;
   uint32_t neonArgb = 0xFFFFE0B0;  // the glow under the car as it leaves the factory
 };
+
+// Height of the car-space origin over the ground the car stands on: its axle height.
+inline float OriginHeight(const CarModelSpec& spec) { return spec.tyreRadius; }
 
 // Writes every model and picture of the car into carFolder (which ends with '/'). False when a file cannot be
 // written (one line printed by the writer).

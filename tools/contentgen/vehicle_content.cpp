@@ -31,25 +31,6 @@ constexpr float kStreetTyreGrip = 1.25f;
 // Share of the steering range left at a speed (in/s): narrower at speed.
 CurvePoints SteeringRangeCurve() { return {{0, 1.0f}, {600, 0.8f}, {1200, 0.45f}, {2000, 0.3f}, {3000, 0.25f}}; }
 
-// The chase camera sits far enough behind the car that the car fills under a fifth of the screen's width (with
-// the first-run 65-degree view on a 4:3 screen) and high enough to look down over its roof at the road ahead.
-constexpr float kCameraWidthsBehindRear = 3.1f;
-constexpr float kCameraAboveRoof = 50.0f;
-constexpr float kCameraTargetShareOfHeight = 0.7f;
-
-platform::Vec3 ChaseCameraOffset(const SampleCar& car) {
-  const float behindRear = kCameraWidthsBehindRear * 2 * car.bodyHalfWidth;
-  return {0, std::round(car.bodyHeight + kCameraAboveRoof), -std::round(car.bodyLength / 2 + behindRear)};
-}
-
-platform::Vec3 ChaseCameraTarget(const SampleCar& car) {
-  return {0, std::round(car.bodyHeight * kCameraTargetShareOfHeight), 0};
-}
-
-std::vector<std::string> Numbers(const platform::Vec3& v) {
-  return {FormatNumber(v.x), FormatNumber(v.y), FormatNumber(v.z)};
-}
-
 }  // namespace
 
 // Fields left out keep SampleCar's defaults.
@@ -82,7 +63,7 @@ const std::vector<SampleCar>& SampleCars() {
 std::string CarFolder(const SampleCar& car) { return "CARS/" + car.name + "/"; }
 
 std::vector<platform::Vec3> TyrePositions(const SampleCar& car) {
-  const float y = car.tyreRadius;
+  const float y = car.tyreRadius - OriginHeight(ModelSpecOf(car));
   return {{-car.halfTrack, y, car.frontAxle}, {car.halfTrack, y, car.frontAxle},
           {-car.halfTrack, y, car.rearAxle},  {car.halfTrack, y, car.rearAxle}};
 }
@@ -98,8 +79,6 @@ std::string CarDefinitionText(const SampleCar& car) {
   w.Record("MASS", {car.mass});
   w.Record("MAXIMUM_BODY_PITCH", {3.0});
   w.Record("MAXIMUM_BODY_ROLL", {3.5});
-  w.Record("CHASE_CAMERA_OFFSET", Numbers(ChaseCameraOffset(car)));
-  w.Record("CHASE_CAMERA_TARGET", Numbers(ChaseCameraTarget(car)));
   w.Record("DRIVETRAIN", {car.drivetrain});
   w.Record("HEADLIGHT", {std::string(kCarHeadlightPicture)});
   w.Record("NEON", {std::string(kCarNeonPicture)});

@@ -66,8 +66,8 @@ void RaceCamera::FollowSubject(const CameraSubject& car) {
     targetOrientation = car.world;
     return;
   }
-  desiredTargetOffset = car.chaseTarget;
-  desiredOffset = car.chaseOffset;
+  desiredTargetOffset = kChaseTarget;
+  desiredOffset = kChaseOffset;
   float rate = kSlowFollowRate + kSteeringFollowRange * (1.0f - std::fabs(car.steeringFraction));
   if (car.handbrakeOn) rate = car.speed < kHandbrakeFreezeSpeed ? kHandbrakeFollowRate : 0.0f;
   if (!car.anyWheelOnGround || car.tippedOver) rate = kSlowFollowRate;

@@ -49,10 +49,6 @@ struct CameraSubject {
   bool tippedOver = false;
   // Camera shake the car gathered this step (impacts, bumps, nitrous).
   float shake = 0;
-  // The car's own chase placement: the eye's offset and the looked-at point above the car, in the level heading
-  // frame (inches).
-  Vec3 chaseOffset{0, 60, -200};
-  Vec3 chaseTarget{0, 60, 0};
 };
 
 // Chase follow rates: a straight car is followed quickly, a car at full lock slowly; a handbrake turn at speed
@@ -62,6 +58,10 @@ constexpr float kSteeringFollowRange = 7.0f;
 constexpr float kHandbrakeFollowRate = 7.0f;
 constexpr float kHandbrakeFreezeSpeed = 150.0f;
 constexpr float kAirborneCameraDistance = -35.0f;
+// The chase eye's offset behind the car and the point above the car it looks at, in the level heading frame
+// (inches), the same for every car.
+constexpr Vec3 kChaseOffset{0, 60, -200};
+constexpr Vec3 kChaseTarget{0, 60, 0};
 
 class RaceCamera {
  public:
