@@ -7,6 +7,7 @@ packages=(
   libsdl2-dev libepoxy-dev libgl1-mesa-dri libx11-dev libxfixes-dev libdbus-1-dev
   libpng-dev libjpeg-dev zlib1g-dev libstb-dev
   libmpg123-dev libvorbis-dev
+  libcdio-dev libcdio-cdda-dev libcdio-paranoia-dev
   libavformat-dev libavcodec-dev libavutil-dev libswscale-dev
   libmeshoptimizer-dev
   libgtest-dev libgmock-dev libbenchmark-dev

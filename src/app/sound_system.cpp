@@ -46,20 +46,28 @@ bool ListInto(const std::string& folder, int level, int& entries, std::vector<st
 }  // namespace
 
 SoundSystem::SoundSystem(Settings& settings, std::string programFolder)
-    : SoundSystem(settings, std::move(programFolder), platform::audio::SystemMixer(), ClockSeed) {
+    : SoundSystem(settings, std::move(programFolder), platform::audio::SystemMixer(), ClockSeed,
+                  platform::audio::OpenCdioDisc, platform::audio::ChosenCdDevice()) {
   // The game's own mixer plays on the audio device (or the null output when there is none).
   ownsOutput_ = platform::audio::SystemMixer().OpenOutput();
 }
 
 SoundSystem::SoundSystem(Settings& settings, std::string programFolder, platform::audio::Mixer& mixer,
-                         SeedSource seedSource)
-    : settings_(settings), programFolder_(std::move(programFolder)), mixer_(mixer), seedSource_(std::move(seedSource)) {
+                         SeedSource seedSource, platform::audio::CdOpener cdOpener, std::string cdDevice)
+    : settings_(settings),
+      programFolder_(std::move(programFolder)),
+      mixer_(mixer),
+      cd_(std::make_unique<platform::audio::CdAudio>(mixer, std::move(cdOpener), std::move(cdDevice))),
+      seedSource_(std::move(seedSource)) {
   ApplyVolumes();
   cdPresent = false;
+  // The first music start asks for the track count: the drive is looked at now, so that the answer is there.
+  cd_->GetNumTracks();
   initialised = true;
 }
 
 SoundSystem::~SoundSystem() {
+  if (cdPlaying) StopCd();
   StopMusic();
   if (initialised && ownsOutput_) mixer_.CloseOutput();
 }
@@ -84,6 +92,9 @@ void SoundSystem::Update(float frameTime) {
     mp3FolderFailed = false;
   }
   mixer_.Advance(frameTime);
+  cd_->Update();
+  // The CD player stops by itself when its disc is taken out: the next music start picks what plays.
+  if (cdPlaying && !cd_->IsPlaying()) cdPlaying = false;
   // The end of a stream is its decoder's end of file.
   if (musicStream != platform::audio::kNoStream && mixer_.IsStreamEnded(musicStream)) {
     if (nextStream != platform::audio::kNoStream && mixer_.IsPlaying(musicChannel)) {
@@ -104,11 +115,13 @@ void SoundSystem::ApplyVolumes() {
   mixer_.SetSfxMasterVolume(Level(sfxVolume));
   if (musicChannel != platform::audio::kNoChannel) mixer_.SetVolumeAbsolute(musicChannel, Level(musicVolume));
   if (musicVolume == 0) StopMusic();
+  if (cdPresent) cd_->SetVolume(Level(musicVolume));
 }
 
 void SoundSystem::Pause() {
   paused = true;
   if (musicChannel != platform::audio::kNoChannel) mixer_.SetPaused(musicChannel, true);
+  if (cdPresent && cdPlaying) cd_->SetPaused(true);
   mixer_.SetSfxMasterVolume(0);
 }
 
@@ -116,21 +129,52 @@ void SoundSystem::Resume() {
   paused = false;
   if (musicChannel != platform::audio::kNoChannel) mixer_.SetPaused(musicChannel, false);
   ApplyVolumes();
+  if (cdPresent && cd_->GetPaused()) cd_->SetPaused(false);
 }
 
 int SoundSystem::GetCdTrackCount() {
-  cdTrackCount = platform::audio::CdTrackCount();
+  cdTrackCount = cd_->GetNumTracks();
   cdPresent = cdTrackCount > 1;
   return cdTrackCount;
 }
 
+int SoundSystem::CdStartVolume() const {
+  return std::clamp(static_cast<int>(std::floor(static_cast<float>(musicVolume) / 100.0f * 255.0f + 0.5f)), 0, 255);
+}
+
+void SoundSystem::StopCd() {
+  cdPlaying = false;
+  cd_->Stop();
+}
+
 void SoundSystem::PlayCdTrack() {
-  // There is no CD drive on this platform, so cdPresent never becomes true and nothing plays.
   if (!cdPresent || musicVolume == 0) return;
+  SeedOnce();
+  int track = 1;
+  if (cdTrackCount > 1) track = 1 + platform::CrtRand() % (cdTrackCount - 1);  // never the last track
+  track = std::min(track, cdTrackCount);
+  cdTrack = track;
+  CloseMusicStream();  // a stream and the CD never play together
+  cd_->Stop();
+  cd_->SetPlayMode(platform::audio::CdPlayMode::kRandom);
+  cd_->Play(track);
+  cd_->SetVolume(CdStartVolume());
+  ApplyVolumes();
+  cdPlaying = true;
 }
 
 void SoundSystem::PlayNextCdTrack() {
   if (!cdPresent || musicVolume == 0) return;
+  if (cdTrack > cdTrackCount) cdTrack = 1;
+  CloseMusicStream();
+  cd_->Stop();
+  cd_->SetPlayMode(platform::audio::CdPlayMode::kContinuous);
+  cd_->Play(cdTrack);
+  cd_->SetVolume(CdStartVolume());
+  cdTrack += 1;
+  if (cdTrack > cdTrackCount) cdTrack = 1;
+  ApplyVolumes();
+  cdPlaying = true;
 }
 
 bool SoundSystem::IsMusicPlaying() const { return musicStream != platform::audio::kNoStream || cdPlaying; }
@@ -149,7 +193,8 @@ void SoundSystem::CloseMusicStream() {
 }
 
 void SoundSystem::StopMusic() {
-  if (cdPresent && cdPlaying) cdPlaying = false;
+  // A disc found gone since the play started still has its player stopped, so the music start can go on.
+  if (cdPlaying) StopCd();
   CloseMusicStream();
 }
 
@@ -164,7 +209,7 @@ void SoundSystem::PlayMusicFile(const std::string& path, bool loop) {
     if (!mixer_.QueueStream(musicChannel, nextStream)) CloseNextStream();
     return;
   }
-  if (cdPlaying) cdPlaying = false;
+  if (cdPlaying) StopCd();
   CloseMusicStream();
   musicFile = path;
   musicStream = mixer_.OpenStream(MakeAbsolutePath(programFolder_, path), loop);
@@ -180,13 +225,16 @@ std::vector<std::string> SoundSystem::ListMusicFiles(const std::string& folder) 
   return files;
 }
 
+void SoundSystem::SeedOnce() {
+  if (seeded_) return;
+  // Once per run: reseeding on every call would repeat the same choices.
+  platform::CrtSeed(seedSource_ ? seedSource_() : 1);
+  seeded_ = true;
+}
+
 bool SoundSystem::PlayMusicFolder(const std::string& folder) {
   if (folder.empty()) return false;
-  if (!seeded_) {
-    // Once per run: reseeding on every call would repeat the same choices.
-    platform::CrtSeed(seedSource_ ? seedSource_() : 1);
-    seeded_ = true;
-  }
+  SeedOnce();
   const std::vector<std::string> files = ListMusicFiles(folder);
   if (files.empty()) return false;
   const int count = static_cast<int>(files.size());
@@ -215,6 +263,8 @@ void SoundSystem::StartMusic(bool playFirst) {
     failedFolder_ = folder;
     failedMp3Music_ = settings_.GetInt(SettingId::MP3MUSIC);
   } else if (settings_.GetInt(SettingId::MP3MUSIC) == 0 && settings_.GetInt(SettingId::CDMUSIC) > 0 && cdPresent) {
+    // Made ahead for an ending stream: the CD starts once the stream has ended, at the next music start.
+    if (queueing_) return;
     if (settings_.GetInt(SettingId::CDMUSIC) == 1) {
       PlayCdTrack();
     } else {

@@ -1,5 +1,5 @@
 // The sound system: the mixer's start and stop, the master, effects and music volumes from the settings, and
-// the music: files streamed from a folder as a playlist (audio CD is reported absent on this platform).
+// the music: files streamed from a folder as a playlist, or the tracks of an audio CD.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+#include <memory>
+
+#include "platform/audio/cd_audio.h"
 #include "platform/audio/mixer.h"
 
 namespace app {
@@ -25,10 +28,13 @@ class SoundSystem {
   using SeedSource = std::function<uint32_t()>;
 
   // programFolder ends with its separator. Plays through the game's mixer, opening its output (the null
-  // output without a device) and seeding from the clock.
+  // output without a device) and seeding from the clock; CD music comes from the drive or image the player
+  // chose (platform::audio::ChosenCdDevice), else the default drive.
   SoundSystem(Settings& settings, std::string programFolder);
-  // Plays through the given mixer, whose output stays the caller's business.
-  SoundSystem(Settings& settings, std::string programFolder, platform::audio::Mixer& mixer, SeedSource seedSource);
+  // Plays through the given mixer, whose output stays the caller's business; CD music from the disc `cdOpener`
+  // opens for `cdDevice` (none without an opener).
+  SoundSystem(Settings& settings, std::string programFolder, platform::audio::Mixer& mixer, SeedSource seedSource,
+              platform::audio::CdOpener cdOpener = {}, std::string cdDevice = "");
   ~SoundSystem();
   SoundSystem(const SoundSystem&) = delete;
   SoundSystem& operator=(const SoundSystem&) = delete;
@@ -43,10 +49,14 @@ class SoundSystem {
   // floor(value / 100 · masterVolume / 100 · 255 + 0.5), in floats: the mixer's 0-255 volume of a setting.
   int Level(int value) const;
 
-  // Audio CD: there is no drive here, so cdPresent stays false and every CD operation does nothing.
+  // Audio CD. The track count comes from the CD player's detection (never a wait on the drive); a disc counts
+  // as present with more than one track. Both plays need a present disc and a music volume above 0, and stop
+  // any music stream: PlayCdTrack draws a track other than the last and plays on at random, PlayNextCdTrack
+  // plays cdTrack and the tracks after it in order.
   int GetCdTrackCount();
   void PlayCdTrack();
   void PlayNextCdTrack();
+  platform::audio::CdAudio& Cd() { return *cd_; }
 
   bool IsMusicPlaying() const;
   void StopMusic();
@@ -92,10 +102,15 @@ class SoundSystem {
  private:
   void CloseMusicStream();
   void CloseNextStream();
+  void SeedOnce();
+  void StopCd();
+  // floor(musicVolume / 100 · 255 + 0.5): the CD volume a play starts at, before the volumes are applied.
+  int CdStartVolume() const;
 
   Settings& settings_;
   std::string programFolder_;
   platform::audio::Mixer& mixer_;
+  std::unique_ptr<platform::audio::CdAudio> cd_;
   SeedSource seedSource_;
   bool seeded_ = false;
   bool ownsOutput_ = false;

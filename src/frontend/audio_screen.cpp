@@ -252,7 +252,8 @@ void AudioOptionsScreen::OnOptionButton(int32_t n) {
 
 void AudioOptionsScreen::RestartMusic() {
   if (soundSystem == nullptr) return;
-  const bool cdPresent = soundSystem->GetCdTrackCount() > 0;
+  soundSystem->GetCdTrackCount();
+  const bool cdPresent = soundSystem->cdPresent;
   if (settings->GetInt(SettingId::MP3MUSIC) != 0) {
     const std::string folder = settings->GetString(app::StringSettingId::MP3FOLDER);
     if (!soundSystem->PlayMusicFolder(folder)) {

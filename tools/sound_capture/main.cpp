@@ -42,10 +42,10 @@ int main(int argc, char** argv) {
   const CaptureFigures figures = Measure(stereo, kCaptureRate, from, to);
   const double seconds = static_cast<double>(figures.frames) / kCaptureRate;
   std::printf("seconds %.3f\nfull_scale_samples %zu\nfull_scale_per_minute %.1f\npeak_dbfs %.2f\nrms_dbfs %.2f\n"
-              "largest_jump %d (%.2f dBFS)\nsilences %zu\n",
+              "largest_jump %d (%.2f dBFS)\ntone_hz %.1f\nsilences %zu\n",
               seconds, figures.fullScaleSamples, seconds > 0 ? figures.fullScaleSamples / seconds * 60 : 0.0,
               Dbfs(figures.peak), Dbfs(figures.rms), figures.largestJump, Dbfs(figures.largestJump),
-              figures.silences.size());
+              ToneHertz(stereo, kCaptureRate, from, to), figures.silences.size());
   for (const Silence& silence : figures.silences) {
     std::printf("silence at %.4f s for %.1f ms: step in %d (%.1f dBFS), step out %d (%.1f dBFS)\n",
                 static_cast<double>(silence.startFrame) / kCaptureRate,

@@ -59,6 +59,24 @@ CaptureFigures Measure(const std::vector<int16_t>& stereo, int rate, size_t from
   return figures;
 }
 
+double ToneHertz(const std::vector<int16_t>& stereo, int rate, size_t from, size_t to) {
+  to = std::min(to, stereo.size() / 2);
+  double first = -1, last = -1;
+  int crossings = 0;
+  for (size_t f = from + 1; f < to; ++f) {
+    const double before = stereo[2 * (f - 1)];
+    const double now = stereo[2 * f];
+    if (before < 0 && now >= 0) {
+      const double at = static_cast<double>(f - 1) + (-before) / (now - before);
+      if (first < 0) first = at;
+      last = at;
+      ++crossings;
+    }
+  }
+  if (crossings < 2 || last <= first) return 0;
+  return (crossings - 1) * static_cast<double>(rate) / (last - first);
+}
+
 bool ReadRawCapture(const std::string& path, std::vector<int16_t>& stereo) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return false;

@@ -33,6 +33,10 @@ struct CaptureFigures {
 // Figures of frames [from, to) of interleaved stereo samples (to is clipped to the capture).
 CaptureFigures Measure(const std::vector<int16_t>& stereo, int rate, size_t from = 0, size_t to = SIZE_MAX);
 
+// The pitch of a steady tone in frames [from, to) of the left side, in Hz: the rising zero crossings, placed
+// between samples, counted over the time from the first to the last. 0 with fewer than two crossings.
+double ToneHertz(const std::vector<int16_t>& stereo, int rate, size_t from = 0, size_t to = SIZE_MAX);
+
 // A level in dB relative to full scale (32768); -inf for 0.
 double Dbfs(double value);
 

@@ -320,6 +320,11 @@ StreamId Mixer::OpenStream(const std::string& path, bool loop) {
     std::printf("music: %s: cannot be decoded\n", path.c_str());
     return kNoStream;
   }
+  return OpenStream(std::move(decoder), loop);
+}
+
+StreamId Mixer::OpenStream(std::unique_ptr<StreamDecoder> decoder, bool loop) {
+  if (decoder == nullptr || decoder->Rate() <= 0 || decoder->Channels() < 1 || decoder->Channels() > 2) return kNoStream;
   std::lock_guard lock(mutex_);
   auto stream = std::make_unique<Stream>();
   stream->id = nextId_++;

@@ -110,6 +110,8 @@ class Mixer {
   // Music streams: opened here, decoded a block at a time while they play. OpenStream returns kNoStream when
   // the file cannot be decoded. A stream ends at its decoder's end of file unless it loops.
   StreamId OpenStream(const std::string& path, bool loop);
+  // A stream from a decoder the caller made (an audio CD track read from its drive); kNoStream for none.
+  StreamId OpenStream(std::unique_ptr<StreamDecoder> decoder, bool loop);
   int PlayStream(int channel, StreamId stream);
   bool IsStreamEnded(StreamId stream) const;
   // True once the stream's last frames are decoded (a second or less is left to play): the time to
@@ -217,8 +219,5 @@ class Mixer {
 
 // The one mixer of the running game, made on first use.
 Mixer& SystemMixer();
-
-// Audio CD: this platform plays no CDs; there is no drive and no track.
-inline int CdTrackCount() { return 0; }
 
 }  // namespace platform::audio
