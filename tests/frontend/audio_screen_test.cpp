@@ -3,6 +3,7 @@
 #include "frontend/audio_screen.h"
 
 #include "app/sound_system.h"
+#include "contentgen/cd_image.h"
 #include "contentgen/music.h"
 #include "frontend/screen_ids.h"
 #include "frontend_test_support.h"
@@ -75,6 +76,42 @@ TEST_F(AudioOptionsScreenTest, MusicSourcesExcludeEachOtherAndCdModeWithoutADisc
   Click(100, 380);  // CD shuffle switches folder music off
   EXPECT_EQ(Get(SettingId::CDMUSIC), 1);
   EXPECT_EQ(Get(SettingId::MP3MUSIC), 0);
+}
+
+TEST_F(AudioOptionsScreenTest, TheAudioCdRowPlaysTheDiscShuffledThenInOrderThenGoesBackToTheGamesMusic) {
+  ASSERT_TRUE(contentgen::WriteMusic(folder_));
+  std::vector<contentgen::CdImageTrack> tracks;
+  for (int t = 0; t < 3; ++t) tracks.push_back({contentgen::CdTone(500.0 + 100 * t, 1.0, 6000), true});
+  const std::string disc = contentgen::WriteCdImage(folder_ + "disc", tracks);
+  auto sound = std::make_unique<app::SoundSystem>(*settings_, folder_, mixer_, [] { return 7u; },
+                                                  platform::audio::OpenCdioDisc, disc);
+  sound->Cd().WaitForDetection();
+  screen_->soundSystem = sound.get();
+  sound->PlayMusicFile(contentgen::MusicFileNames()[0], true);
+  const struct {
+    const char* mode;
+    int cdMusic;
+    bool cd;
+    platform::audio::CdPlayMode playMode;
+  } presses[] = {{"SHUFFLE", 1, true, platform::audio::CdPlayMode::kRandom},
+                 {"CONTINUOUS", 2, true, platform::audio::CdPlayMode::kContinuous},
+                 {"OFF", 0, false, {}}};
+  for (const auto& press : presses) {
+    SCOPED_TRACE(press.mode);
+    Click(100, 380);
+    EXPECT_EQ(Get(SettingId::CDMUSIC), press.cdMusic);
+    EXPECT_EQ(sound->cdPlaying, press.cd);
+    EXPECT_EQ(sound->Cd().IsPlaying(), press.cd);
+    EXPECT_EQ(sound->musicStream != platform::audio::kNoStream, !press.cd) << "a stream or the CD, never both";
+    if (press.cd) {
+      EXPECT_EQ(sound->Cd().GetPlayMode(), press.playMode);
+      EXPECT_GE(sound->Cd().GetTrack(), 1);
+      EXPECT_LE(sound->Cd().GetTrack(), 2) << "the first draw is never the last track, and in order the drawn one";
+    } else {
+      EXPECT_EQ(sound->musicFile.rfind(folder_ + "MUSIC", 0), 0u) << sound->musicFile;
+    }
+  }
+  screen_->soundSystem = sound_.get();
 }
 
 TEST_F(AudioOptionsScreenTest, AChosenFolderPlaysOnAfterItsFirstTrack) {
