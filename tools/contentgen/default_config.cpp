@@ -26,10 +26,6 @@ std::string DefaultConfigText() {
     settings.SetInt(entry.id, entry.valueByTier[app::kFirstRunTier]);
   }
   settings.SetInt(S::FULLSCREEN, 0);
-  // No audio-CD playback on this platform: music comes from the MUSIC folder.
-  settings.SetInt(S::ALLOWCDAUDIO, 0);
-  settings.SetInt(S::CDMUSIC, 0);
-  settings.SetInt(S::MP3MUSIC, 1);
   // The chase camera sits close behind the sample cars: a wider view lets the road ahead show past the car.
   app::TextFileReader view;
   view.OpenText("FOV:" + std::to_string(kSampleFieldOfView) + "\n", "sample view");
