@@ -202,6 +202,13 @@ TEST_F(CdMusic, PauseFadesOutAndResumeGoesOnWhereItStopped) {
   int mismatches = 0;
   for (size_t f = check; f < check + 2000; ++f) mismatches += heard_[2 * f] != track[2 * (position + f - silenceEnd)];
   EXPECT_EQ(mismatches, 0);
+  // A track started while paused is heard.
+  cd.SetPaused(true);
+  ASSERT_TRUE(cd.Play(2));
+  EXPECT_FALSE(cd.GetPaused());
+  const size_t restarted = FramesHeard();
+  Run(0.5);
+  EXPECT_NEAR(HertzOver(restarted + kRate / 10, FramesHeard()), kTones[1], 1.0);
 }
 
 TEST_F(CdMusic, StopEndsTheMusicWithAFade) {

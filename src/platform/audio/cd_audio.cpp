@@ -215,6 +215,7 @@ bool CdAudio::Play(int track) {
   }
   if (track < 1 || track > tracks) return false;
   playTracks_ = tracks;
+  paused_ = false;  // a track started is heard, whatever the one before it was doing
   StartSession(track);
   return true;
 }

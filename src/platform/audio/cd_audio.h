@@ -48,8 +48,8 @@ class CdAudio {
 
   void SetPlayMode(CdPlayMode mode) { mode_ = mode; }
   CdPlayMode GetPlayMode() const { return mode_; }
-  // Starts a track (1 to the count of the last detection) from its beginning. False, and nothing plays, for a
-  // track outside the disc or when no disc was detected.
+  // Starts a track (1 to the count of the last detection) from its beginning, unpaused. False, and nothing
+  // plays, for a track outside the disc or when no disc was detected.
   bool Play(int track);
   void Stop();
   // A pause fades the music out and holds its place; resume fades it in from there.
