@@ -2,7 +2,6 @@
 // outline, the money display counting down after the entry fee is paid, and the race start.
 #include "frontend/career_race_screen.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "app/paths.h"
@@ -35,10 +34,7 @@ constexpr float kRowNormal[4] = {50, 85, 52, 100};
 constexpr float kRowLit[4] = {2, 2, 231, 31};
 constexpr int32_t kClassCount = 5;
 constexpr int32_t kRankedClassCount = 4;
-// The outline's road width and start marker, for a box of kOutlineReferenceSize; smaller boxes scale them down.
-constexpr float kOutlineReferenceSize = 230, kOutlineInset = 12, kOutlineMarker = 16;
-// Left of the entry fee and under the race facts, clear of the rewards.
-constexpr race_screen::OutlineBox kCareerOutline = {450, 378, 96};
+constexpr float kOutlineX = 520, kOutlineY = 310, kOutlineSize = 230, kOutlineInset = 12, kOutlineMarker = 16;
 }  // namespace
 
 namespace race_screen {
@@ -79,10 +75,12 @@ MenuButton* AddRow(MenuScreen& screen, platform::gfx::Device* device, const Scre
                    const std::string& name, bool chosen, float labelScale) {
   MenuButton* row = screen.AddAtlasButton(device, skin.buttonImage, 57, y, 230, 38, chosen ? kRowLit : kRowNormal,
                                           kRowLit, 0, id);
-  // The lit bar (chosen or under the pointer) is the alternate glyphs' own colour, so a row's name is always drawn
-  // in the normal glyphs.
-  row->SetLabel(device, name, skin.fontImage, skin.font, 10, 10, labelScale, false, kAlignLeft, kVirtualWidth,
-                kVirtualHeight);
+  if (chosen) {
+    row->SetLabel(device, name, skin.fontImage, skin.font, 10, 10, labelScale, true, kAlignLeft, kVirtualWidth,
+                  kVirtualHeight);
+  } else {
+    screen.AddButtonLabels(device, row, name, skin.fontImage, skin.font, 10, 10, labelScale, false, kAlignLeft);
+  }
   return row;
 }
 
@@ -119,7 +117,7 @@ std::string TrackModelPath(const std::string& scenePath, const std::string& game
 
 std::unique_ptr<race::Minimap> LoadTrackOutline(MenuScreen& screen, platform::gfx::Device* device,
                                                 const std::string& trackPath, render::ImageResource* backImage,
-                                                render::ImageResource* startImage, const OutlineBox& box) {
+                                                render::ImageResource* startImage) {
   if (screen.resourceManager == nullptr) return nullptr;
   // The track files lie in the game's folder, where its resources are read from.
   const std::string model = TrackModelPath(trackPath, screen.resourceManager->BaseFolder());
@@ -130,24 +128,10 @@ std::unique_ptr<race::Minimap> LoadTrackOutline(MenuScreen& screen, platform::gf
   if (mesh != nullptr && !mesh->paths.empty() && mesh->paths.front() != nullptr) {
     geometry::Path path = *mesh->paths.front();
     path.Decimate(kOutlinePoints);
-    const float shrink = std::min(1.0f, box.size / kOutlineReferenceSize);
-    const float inset = kOutlineInset * shrink;
-    // The outline maps a world point p to (x + s·p.x, y − s·p.z): x and y are chosen so the track's bounds sit
-    // centred in the box, at the scale the outline picks for the box's side.
-    auto low = path.GetPoint(0);
-    auto high = low;
-    for (size_t i = 1; i < path.PointCount(); ++i) {
-      const auto point = path.GetPoint(i);
-      low = {std::min(low.x, point.x), low.y, std::min(low.z, point.z)};
-      high = {std::max(high.x, point.x), high.y, std::max(high.z, point.z)};
-    }
-    const float extent = std::max(high.x - low.x, high.z - low.z);
-    const float scale = extent > 0.0f && std::isfinite(extent) ? (box.size - inset) / extent : 1.0f;
-    const float x = box.centreX - scale * (low.x + high.x) * 0.5f;
-    const float y = box.centreY + scale * (low.z + high.z) * 0.5f;
-    outline = std::make_unique<race::Minimap>(device, path, backImage, nullptr, nullptr, startImage, x, y, box.size,
-                                              box.size, inset, kOutlineMarker * shrink, kVirtualWidth,
-                                              kVirtualHeight);
+    // The world origin is drawn at the outline's position; the labels drawn after it stay on top where they cross.
+    outline = std::make_unique<race::Minimap>(device, path, backImage, nullptr, nullptr, startImage, kOutlineX,
+                                              kOutlineY, kOutlineSize, kOutlineSize, kOutlineInset, kOutlineMarker,
+                                              kVirtualWidth, kVirtualHeight);
     // Without a start picture the start is left out rather than drawn as a blank square.
     if (startImage == nullptr) outline->startMarker.reset();
   }
@@ -400,7 +384,7 @@ void CareerRaceScreen::BuildRacePanel(platform::gfx::Device* device) {
 
 void CareerRaceScreen::CreateMinimap(platform::gfx::Device* device, const std::string& trackPath) {
   if (minimap) minimap->Release();
-  minimap = race_screen::LoadTrackOutline(*this, device, trackPath, minimapBackImage, startEndImage, kCareerOutline);
+  minimap = race_screen::LoadTrackOutline(*this, device, trackPath, minimapBackImage, startEndImage);
 }
 
 void CareerRaceScreen::UpdateMoneyDisplay(float frameTime) {

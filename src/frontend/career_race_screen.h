@@ -56,16 +56,12 @@ MenuButton* AddScrollButtons(MenuScreen& screen, platform::gfx::Device* device, 
 // One list row at y labelled with the race's name; the chosen row is drawn lit and keeps one label.
 MenuButton* AddRow(MenuScreen& screen, platform::gfx::Device* device, const ScreenSkin& skin, int32_t id, float y,
                    const std::string& name, bool chosen, float labelScale);
-// The square a screen leaves for the track outline, in virtual pixels: its centre and side.
-struct OutlineBox {
-  float centreX = 0, centreY = 0, size = 0;
-};
 // The outline of the track whose scene file is given (relative to the game folder): the first path of the model
-// file beside it, thinned, fitted and centred in the box. Null when the file, its name or its path is missing. A
-// null startImage draws no start.
+// file beside it, thinned, drawn with the world origin at (520, 310) in a 230 × 230 map. Null when the file, its
+// name or its path is missing. A null startImage draws no start.
 std::unique_ptr<race::Minimap> LoadTrackOutline(MenuScreen& screen, platform::gfx::Device* device,
                                                 const std::string& trackPath, render::ImageResource* backImage,
-                                                render::ImageResource* startImage, const OutlineBox& box);
+                                                render::ImageResource* startImage);
 // The chosen race's type, laps and opponents as three name/value label pairs, each kept in labels.
 void AddRaceFacts(MenuScreen& screen, platform::gfx::Device* device, const ScreenSkin& skin,
                   const race::RaceDefinition& race, std::vector<TextLabel*>& labels);

@@ -34,8 +34,6 @@ constexpr float kEntryNormal[4] = {10, 88, 11, 89};
 constexpr float kEntryHighlight[4] = {3, 2, 200, 39};
 // The description's widest line: from its left edge to inside the panel's right border.
 constexpr float kDescriptionWidth = 390;
-// Right of the race facts, above the description.
-constexpr OutlineBox kContestOutline = {690, 272, 120};
 }  // namespace
 
 ContestRaceScreen::ContestRaceScreen(const ScreenServices& services, app::LeaderboardClient* leaderboard)
@@ -205,7 +203,7 @@ void ContestRaceScreen::BuildRacePanel(platform::gfx::Device* device) {
 
 void ContestRaceScreen::CreateMinimap(platform::gfx::Device* device, const std::string& trackPath) {
   if (minimap) minimap->Release();
-  minimap = race_screen::LoadTrackOutline(*this, device, trackPath, minimapBackImage, nullptr, kContestOutline);
+  minimap = race_screen::LoadTrackOutline(*this, device, trackPath, minimapBackImage, nullptr);
 }
 
 }  // namespace frontend

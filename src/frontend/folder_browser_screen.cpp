@@ -110,10 +110,10 @@ void FolderBrowserScreen::RebuildRows(platform::gfx::Device* device) {
     MenuButton* row = AddAtlasButton(device, skin.buttonImage, 145, y, 430, 36, kPlainRow, kSelectedRow, 0,
                                      kFirstRow + i);
     const std::string name = ShortPath(subFolders[i], 36);
-    // Normal glyphs: the lit bar under the pointer is the alternate glyphs' own colour.
     row->SetLabel(device, name, skin.fontImage, skin.font, 10, 10, 0.75f, false, kAlignLeft, kVirtualWidth,
                   kVirtualHeight);
-
+    row->SetSubLabel(device, name, skin.fontImage, skin.font, 10, 10, 0.75f, true, kAlignLeft, kVirtualWidth,
+                     kVirtualHeight);
     rowButtons.push_back(row);
   }
 }

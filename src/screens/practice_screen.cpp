@@ -39,8 +39,6 @@ int32_t Wrap(int32_t value) {
   if (value > 4) return 0;
   return value;
 }
-// Under the race settings, inside the panel.
-constexpr frontend::race_screen::OutlineBox kPracticeOutline = {560, 418, 84};
 }  // namespace
 
 PracticeRaceScreen::PracticeRaceScreen(const frontend::ScreenServices& services) : MenuScreen(services) {}
@@ -223,9 +221,12 @@ void PracticeRaceScreen::BuildVenueRows(platform::gfx::Device* device) {
     MenuButton* row = AddAtlasButton(device, skin.buttonImage, 57, y, 230, 38, isSelected ? kSelectedRow : kPlainRow,
                                      kSelectedRow, 0, kFirstRow + i);
     const std::string& name = venues->At(i)->name;
-    // The lit bar is the alternate glyphs' own colour: names are drawn in the normal glyphs on every row.
-    row->SetLabel(device, name, skin.fontImage, skin.font, 10, 10, 0.75f, false, kAlignLeft, kVirtualWidth,
+    row->SetLabel(device, name, skin.fontImage, skin.font, 10, 10, 0.75f, isSelected, kAlignLeft, kVirtualWidth,
                   kVirtualHeight);
+    if (!isSelected) {
+      row->SetSubLabel(device, name, skin.fontImage, skin.font, 10, 10, 0.75f, true, kAlignLeft, kVirtualWidth,
+                       kVirtualHeight);
+    }
     rows.push_back(row);
   }
   if (scrollThumb != nullptr) {
@@ -245,8 +246,7 @@ void PracticeRaceScreen::RefreshValues(platform::gfx::Device* device) {
   if (classLabel != nullptr) classLabel->SetText(device, race::CarClassNames[safeIndex(venue->classRestriction)]);
   if (difficultyLabel != nullptr) difficultyLabel->SetText(device, DifficultyNames[safeIndex(venue->aiDifficulty)]);
   if (minimap) minimap->Release();
-  minimap = frontend::race_screen::LoadTrackOutline(*this, device, venue->path, minimapImage, nullptr,
-                                                    kPracticeOutline);
+  minimap = frontend::race_screen::LoadTrackOutline(*this, device, venue->path, minimapImage, nullptr);
 }
 
 void PracticeRaceScreen::Render(platform::gfx::Device* device) {

@@ -356,10 +356,9 @@ void ProfileScreen::RebuildRows(platform::gfx::Device* device) {
     const float y = 200.0f + 38.0f * static_cast<float>(i - firstVisibleRow);
     MenuButton* row = AddAtlasButton(device, skin.buttonImage, 145, y, 430, 36, selected ? kSelectedRow : kPlainRow,
                                      kSelectedRow, 0, kFirstRow + i);
-    // The lit bar is the alternate glyphs' own colour: names are drawn in the normal glyphs on every row.
-    row->SetLabel(device, names[i], skin.fontImage, skin.font, 10, 10, 0.75f, false, kAlignLeft, kVirtualWidth,
+    row->SetLabel(device, names[i], skin.fontImage, skin.font, 10, 10, 0.75f, selected, kAlignLeft, kVirtualWidth,
                   kVirtualHeight);
-    row->SetSubLabel(device, names[i], skin.fontImage, skin.font, 10, 10, 0.75f, false, kAlignLeft, kVirtualWidth,
+    row->SetSubLabel(device, names[i], skin.fontImage, skin.font, 10, 10, 0.75f, true, kAlignLeft, kVirtualWidth,
                      kVirtualHeight);
     rowButtons.push_back(row);
     if (selected) selectedRowButton = row;

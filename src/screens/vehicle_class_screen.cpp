@@ -3,7 +3,6 @@
 #include "screens/vehicle_class_screen.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "app/screen_flow.h"
 #include "app/settings.h"
@@ -36,21 +35,6 @@ constexpr float kStatBarHeight = 16.0f;
 constexpr float kRatingScale = 10.0f;
 enum Rating { kStyle = 0, kHandling = 1, kNitro = 2, kTopSpeed = 3, kAcceleration = 4 };
 
-// The car's braking rating: the STAT_BRAKING values of its installed upgrades, 0..10 like the other ratings,
-// which the car keeps for itself.
-float BrakingRating(const vehicle::Vehicle& car) {
-  if (!car.upgrades) return 0.0f;
-  float sum = 0.0f;
-  for (int n = 0;; ++n) {
-    const vehicle::KeyedRecord* upgrade = car.upgrades->NthInstalledWithProperty(vehicle::kKeyStatBraking, n);
-    if (upgrade == nullptr) break;
-    for (const vehicle::UpgradeProperty& property : upgrade->properties) {
-      if (property.key != vehicle::kKeyStatBraking) continue;
-      for (const std::string& value : property.values) sum += static_cast<float>(std::atof(value.c_str()));
-    }
-  }
-  return std::clamp(sum, 0.0f, kRatingScale);
-}
 }  // namespace
 
 VehicleClassScreen::~VehicleClassScreen() {
@@ -261,10 +245,7 @@ void VehicleClassScreen::BuildStatBars(platform::gfx::Device* device) {
   AddStatBar(device, 148, 531, ratings[kAcceleration] / kRatingScale, ratings[kAcceleration] / kRatingScale);
   AddStatBar(device, 414, 501, ratings[kHandling] / kRatingScale, ratings[kHandling] / kRatingScale);
   AddStatBar(device, 680, 531, ratings[kStyle] / kRatingScale, ratings[kStyle] / kRatingScale);
-  // Every stat the panel names has its bar.
-  const float braking = BrakingRating(*showroomVehicle) / kRatingScale;
-  AddStatBar(device, 414, 531, braking, braking);
-  AddStatBar(device, 680, 501, ratings[kNitro] / kRatingScale, ratings[kNitro] / kRatingScale);
+  // Braking and Nitro are named on the panel without a bar.
   if (statsPanel != nullptr) {
     RemoveImage(statsPanel);
     AddImage(statsPanel);

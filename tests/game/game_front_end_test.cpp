@@ -312,7 +312,7 @@ Box OutlineBox(const race::Minimap& outline) {
   return box;
 }
 
-TEST_F(GameFrontEndTest, RaceScreensKeepTheirOutlineOffTheTextAndTheirWordsOnScreenAndReadable) {
+TEST_F(GameFrontEndTest, RaceScreensPlaceTheirOutlineAtTheMapsPointAndLightTheirRowsInTheAlternateGlyphs) {
   GameApplication& game = AtTheMainMenu();
   frontend::MenuManager& menus = *game.GetMenuManager();
   race::ContentDatabase& content = *game.GetContentDatabase();
@@ -323,71 +323,104 @@ TEST_F(GameFrontEndTest, RaceScreensKeepTheirOutlineOffTheTextAndTheirWordsOnScr
     EXPECT_EQ(menus.current, screen);
     return *menus.CurrentScreen();
   };
-  // Every text stays inside the screen and clear of the outline; a lit row names its race in the normal glyphs,
-  // since the lit bar is the alternate glyphs' colour.
+  // The outline puts the world origin at (520, 310), fits the path's larger extent into 230 less the road's
+  // width of 12, and turns its start marker 16 wide; every text stays inside the screen. A list row names its
+  // race in the normal glyphs and lights in the alternate ones; the chosen row has one label, in the alternate.
   const auto check = [&](const frontend::MenuScreen& screen, const race::Minimap* outline, const std::string& what) {
     SCOPED_TRACE(what);
-    ASSERT_NE(outline, nullptr) << "every sample track has an outline";
+    EXPECT_NE(outline, nullptr) << "every sample track has an outline";
+    if (outline == nullptr) return 0;
+    EXPECT_FLOAT_EQ(outline->screenPos.x, 520.0f);
+    EXPECT_FLOAT_EQ(outline->screenPos.y, 310.0f);
+    EXPECT_FLOAT_EQ(outline->halfTrackWidth, 6.0f);
+    EXPECT_NE(outline->marker, nullptr);
+    if (outline->marker) EXPECT_FLOAT_EQ(outline->marker->quad[1].x - outline->marker->quad[0].x, 16.0f);
     const Box road = OutlineBox(*outline);
-    EXPECT_TRUE(road.left >= 0 && road.right <= 800 && road.top >= 0 && road.bottom <= 600);
+    const float extent = std::max(road.right - road.left, road.bottom - road.top);
+    EXPECT_NEAR(extent, 230.0f, 12.5f) << "the road's span, its width on both sides";
     for (const frontend::TextLabel* label : screen.texts) {
       if (label->text.empty()) continue;
       const Box text = TextBox(*label);
       EXPECT_TRUE(text.left >= 0 && text.right <= 800) << label->text;
-      EXPECT_FALSE(text.Overlaps(road)) << label->text;
     }
+    int chosen = 0;
     for (const frontend::MenuButton* button : screen.buttons) {
-      for (const frontend::TextLabel* label : {button->label.get(), button->highlightLabel.get()}) {
-        if (label == nullptr || button->id < 100) continue;
-        EXPECT_FALSE(label->alternate) << label->text;
+      if (button->id < 100 || button->label == nullptr) continue;
+      if (button->highlightLabel == nullptr) {
+        ++chosen;
+        EXPECT_TRUE(button->label->alternate) << button->label->text;
+      } else {
+        EXPECT_FALSE(button->label->alternate) << button->label->text;
+        EXPECT_TRUE(button->highlightLabel->alternate) << button->label->text;
       }
     }
+    // The chosen row is lit unless the list shows other rows.
+    EXPECT_LE(chosen, 1);
+    return chosen;
   };
 
   auto& contest = dynamic_cast<frontend::ContestRaceScreen&>(visit(index::kContestRace));
+  int chosenShown = 0;
   for (int32_t race = 0; race < content.contestRaces->Count(); ++race) {
     contest.selectedIndex = race;
     contest.rebuild = true;
     Frames(1);
-    check(contest, contest.minimap.get(), "contest " + content.contestRaces->At(race)->name);
+    chosenShown += check(contest, contest.minimap.get(), "contest " + content.contestRaces->At(race)->name);
   }
+  EXPECT_GT(chosenShown, 0);
   auto& career = dynamic_cast<frontend::CareerRaceScreen&>(visit(index::kCareerRace));
-  check(career, career.minimap.get(), "career");
+  EXPECT_EQ(check(career, career.minimap.get(), "career"), 1);
   auto& practice = dynamic_cast<screens::PracticeRaceScreen&>(visit(index::kPracticeRace));
+  chosenShown = 0;
   for (int32_t venue = 0; venue < content.quickRaces->Count(); ++venue) {
     practice.SelectVenue(venue);
     Frames(1);
-    check(practice, practice.minimap.get(), "practice " + content.quickRaces->At(venue)->name);
+    chosenShown += check(practice, practice.minimap.get(), "practice " + content.quickRaces->At(venue)->name);
   }
-  // The profile list's chosen row.
+  EXPECT_GT(chosenShown, 0);
+  // The profile list: the chosen row's two labels in the alternate glyphs, the others normal and lit alternate.
   auto* mainMenu = dynamic_cast<frontend::MainMenuScreen*>(&visit(index::kMainMenu));
   ASSERT_NE(mainMenu, nullptr);
   ClickAt(650, 314);  // Career Mode
   Frames(2);
   ASSERT_NE(mainMenu->OpenPopup(), nullptr);
-  for (const frontend::MenuButton* button : mainMenu->profileScreen->buttons) {
+  auto& profiles = dynamic_cast<screens::ProfileScreen&>(*mainMenu->profileScreen);
+  int rows = 0;
+  for (const frontend::MenuButton* button : profiles.buttons) {
     if (button->id < screens::ProfileScreen::kFirstRow || button->label == nullptr) continue;
-    EXPECT_FALSE(button->label->alternate) << button->label->text;
+    ++rows;
+    const bool chosen = button->id - screens::ProfileScreen::kFirstRow == profiles.selectedIndex;
+    EXPECT_EQ(button->label->alternate, chosen) << button->label->text;
+    ASSERT_NE(button->highlightLabel, nullptr);
+    EXPECT_TRUE(button->highlightLabel->alternate) << button->label->text;
   }
+  EXPECT_GT(rows, 0) << "the first start lists the default profile";
 }
 
-TEST_F(GameFrontEndTest, TheCarChoiceShowsABarForEveryStatItNames) {
+TEST_F(GameFrontEndTest, TheCarChoiceShowsBarsForItsFourRatingsAndNamesBrakingAndNitroWithoutOne) {
   GameApplication& game = AtTheMainMenu();
   frontend::MenuManager& menus = *game.GetMenuManager();
   game.GetScreenFlow()->RequestBack(index::kVehicleClass, 0.0f);
   Frames(4);
   auto* choice = dynamic_cast<screens::VehicleClassScreen*>(menus.CurrentScreen());
   ASSERT_TRUE(choice != nullptr && choice->showroomVehicle != nullptr);
-  // A bar's frame stands just right of each stat's name.
-  for (const char* stat : {"Top Speed", "Acceleration", "Handling", "Braking", "Nitro", "Style"}) {
+  // A bar's frame stands just right of a rated stat's name; Braking and Nitro are labels alone.
+  const struct {
+    const char* stat;
+    bool bar;
+  } stats[] = {{"Top Speed", true}, {"Acceleration", true}, {"Handling", true},
+               {"Braking", false},  {"Nitro", false},       {"Style", true}};
+  for (const auto& s : stats) {
     const auto name = std::find_if(choice->texts.begin(), choice->texts.end(),
-                                   [&](const frontend::TextLabel* label) { return label->text == stat; });
-    ASSERT_NE(name, choice->texts.end()) << stat;
-    const auto bar = std::find_if(choice->statBars.begin(), choice->statBars.end(), [&](const frontend::Sprite* s) {
-      return std::fabs(s->x - ((*name)->x + 11)) < 2 && std::fabs(s->y - ((*name)->y + 3)) < 2;
+                                   [&](const frontend::TextLabel* label) { return label->text == s.stat; });
+    ASSERT_NE(name, choice->texts.end()) << s.stat;
+    const auto bar = std::find_if(choice->statBars.begin(), choice->statBars.end(), [&](const frontend::Sprite* b) {
+      return std::fabs(b->x - ((*name)->x + 11)) < 2 && std::fabs(b->y - ((*name)->y + 3)) < 2;
     });
-    EXPECT_NE(bar, choice->statBars.end()) << stat;
+    EXPECT_EQ(bar != choice->statBars.end(), s.bar) << s.stat;
   }
+  // Four bars of three pieces at most: frame, strip and fill.
+  EXPECT_LE(choice->statBars.size(), 12u);
 }
 
 TEST_F(GameFrontEndTest, TheGarageShowsItsCarWithoutBuildingItAgainEveryFrame) {

@@ -10,8 +10,10 @@ namespace {
 // The ribbon is merged with the HUD ribbon's alpha picture, which only merges into a picture of its own size.
 constexpr uint32_t kRibbonSize = 16;
 constexpr uint32_t kKerbWidth = 2;
-constexpr uint32_t kKerbColour = 0xFFB0B0B0u;
-constexpr uint32_t kAsphaltColour = 0xFF303038u;
+// Both dark enough that the white and the amber labels drawn across the outline read on them as text does; the
+// blue kerbs draw the track's shape on the dark panel.
+constexpr uint32_t kKerbColour = 0xFF22385Cu;
+constexpr uint32_t kAsphaltColour = 0xFF1A1C24u;
 }  // namespace
 
 PictureData MakeDarkMinimapRibbon() {

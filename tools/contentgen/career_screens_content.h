@@ -7,7 +7,7 @@
 
 namespace contentgen {
 
-// The dark road ribbon behind the practice screen's track outline: bright kerbs, dark asphalt between them.
+// The dark road ribbon of the race screens' track outlines: blue kerbs, near-black asphalt between them.
 PictureData MakeDarkMinimapRibbon();
 
 // Writes HUD/minimapdark.png below gameFolder (its alpha picture HUD/minimapa.png comes with the HUD content).

@@ -91,6 +91,9 @@ constexpr uint32_t kPanel = 0xC0101820;
 constexpr uint32_t kPanelEdge = 0xE0304860;
 constexpr uint32_t kAccent = 0xFFE0A020;
 constexpr uint32_t kIcon = 0xFFD0D8E0;
+constexpr uint32_t kLitBarTop = 0xF0203C64;
+constexpr uint32_t kLitBarBottom = 0xF0101E34;
+constexpr uint32_t kLitBarRim = 0xFF5080C0;
 
 bool WritePair(const std::string& folder, const std::string& name, const std::string& alphaName,
                const PictureData& picture) {
@@ -170,8 +173,11 @@ PictureData AlphaOf(const PictureData& picture) {
 PictureData MakeButtonAtlas() {
   PictureData atlas(kButtonAtlasSize, kButtonAtlasSize);
   atlas.Fill(0x00000000);
-  // Highlight bars of the text buttons and lit list rows (the widest is 3..421 x 2..39).
-  GradientRect(atlas, 3, 2, 421, 39, 0xE0F0B030, 0xE0A06010);
+  // Highlight bars of the text buttons and lit list rows (the widest is 3..421 x 2..39): deep blue under a pale
+  // rim, so the amber and the white glyphs drawn on them both read as text does.
+  GradientRect(atlas, 3, 2, 421, 39, kLitBarTop, kLitBarBottom);
+  FillRect(atlas, 3, 2, 421, 3, kLitBarRim);
+  FillRect(atlas, 3, 38, 421, 39, kLitBarRim);
   // Single-texel "blank" faces: fully transparent, so a button shows only its text (their neighbours too, so
   // filtering never bleeds colour into them).
   FillRect(atlas, 3, 143, 7, 147, 0x00000000);
