@@ -80,11 +80,11 @@ std::string LeaderboardClient::BuildViewAddress() const {
   return std::string(kLeaderboardEndpoint) + "?dp=" + dpValue + "&g=" + gameValue;
 }
 
-void LeaderboardClient::PostScore(uint8_t index, int score) {
+bool LeaderboardClient::PostScore(uint8_t index, int score) {
   const int random = platform::CrtRand() % 10000;
-  launcher_(BuildPostAddress(index, score, random));  // a browser that cannot start shows nothing
+  return launcher_(BuildPostAddress(index, score, random));
 }
 
-void LeaderboardClient::ViewScores() { launcher_(BuildViewAddress()); }
+bool LeaderboardClient::ViewScores() { return launcher_(BuildViewAddress()); }
 
 }  // namespace app

@@ -25,6 +25,9 @@ std::string UrlEscape(const std::string& text);
 // h = (h · 4) XOR c over the characters (as signed bytes) in 32-bit unsigned arithmetic; the low 31 bits.
 uint32_t LeaderboardChecksum(const std::string& text);
 
+// What the score screens say when no browser could be started for the leaderboard.
+inline constexpr char kLeaderboardNotOpened[] = "No web browser could be started for the leaderboard";
+
 class LeaderboardClient {
  public:
   // Opens an address in the browser; returns false when nothing could be started.
@@ -38,9 +41,10 @@ class LeaderboardClient {
   std::string BuildPostAddress(uint8_t index, int score, int random) const;
   std::string BuildViewAddress() const;
 
-  // Draws the scrambling number from the game's random generator and opens the post address.
-  void PostScore(uint8_t index, int score);
-  void ViewScores();
+  // Draws the scrambling number from the game's random generator and opens the post address. Both return
+  // whether a browser could be started.
+  bool PostScore(uint8_t index, int score);
+  bool ViewScores();
 
   std::string dpValue;
   std::string gameValue;

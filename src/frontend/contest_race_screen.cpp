@@ -78,6 +78,8 @@ void ContestRaceScreen::Init(platform::gfx::Device* device) {
   AddButtonLabels(device, viewScoresButton, "View Scores", skin.fontImage, skin.font, 0, -15, 1.0f, false,
                   kAlignCentre);
   scrollThumb = race_screen::AddScrollButtons(*this, device, skin);
+  scoresMessage = AddText(new TextLabel(device, skin.fontImage, skin.font, "", 400, 500, 0.65f, false, kAlignCentre,
+                                        kVirtualWidth, kVirtualHeight));
 }
 
 void ContestRaceScreen::ClampFirstRow() {
@@ -88,6 +90,7 @@ void ContestRaceScreen::ClampFirstRow() {
 
 void ContestRaceScreen::OnEnter() {
   MenuScreen::OnEnter();
+  scoresNotOpened = false;
   firstVisibleRow = selectedIndex;
   ClampFirstRow();
   rebuild = true;
@@ -99,6 +102,7 @@ void ContestRaceScreen::Render(platform::gfx::Device* device) {
     BuildList(device);
     BuildRacePanel(device);
   }
+  if (scoresMessage != nullptr) scoresMessage->SetText(device, scoresNotOpened ? app::kLeaderboardNotOpened : "");
   RenderImages(device);
   if (minimap) minimap->Draw(device);
   RenderButtons(device);
@@ -124,7 +128,7 @@ int32_t ContestRaceScreen::HandleInput(const ScreenWindow& window) {
     case kViewScores:
       // The browser cannot be seen over a full-screen game.
       if (settings->GetInt(app::SettingId::FULLSCREEN) > 0) settings->SetInt(app::SettingId::FULLSCREEN, 0);
-      if (leaderboard != nullptr) leaderboard->ViewScores();
+      if (leaderboard != nullptr) scoresNotOpened = !leaderboard->ViewScores();
       break;
     default:
       if (id >= kFirstRowId) {

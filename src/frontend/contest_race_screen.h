@@ -59,6 +59,9 @@ class ContestRaceScreen : public MenuScreen {
   std::vector<MenuButton*> rowButtons;
   std::vector<TextLabel*> panelLabels;
   app::LeaderboardClient* leaderboard = nullptr;
+  // Under the panel: says so when "View Scores" could start no browser; empty otherwise and on entering.
+  TextLabel* scoresMessage = nullptr;
+  bool scoresNotOpened = false;
 
  private:
   const race::RaceList* ContestList() const;

@@ -19,26 +19,48 @@ constexpr float kRowTop = 200;
 constexpr float kRowStep = 16;
 constexpr float kKeyColumn = 350;
 constexpr float kJoystickColumn = 500;
+// The message for a page that could not be opened: right of the key column, where the joystick column would be.
+constexpr float kMessageX = 410, kMessageY = 200, kMessageWidth = 215, kMessageScale = 0.5f;
+
+// The text broken into lines no wider than width: between words, and a path also after any '/'.
+std::string WrapWithPath(const TextLabel& label, const std::string& words, const std::string& path, float width) {
+  std::string text = label.Wrapped(words, width);
+  std::string line;
+  size_t start = 0;
+  while (start < path.size()) {
+    size_t end = path.find('/', start);
+    end = end == std::string::npos ? path.size() : end + 1;
+    const std::string piece = path.substr(start, end - start);
+    if (!line.empty() && label.LineWidths(line + piece).front() > width) {
+      text += "\n" + line;
+      line.clear();
+    }
+    line += piece;
+    start = end;
+  }
+  return line.empty() ? text : text + "\n" + line;
+}
 
 }  // namespace
 
+std::string HelpPagePath(const std::string& gameFolder) { return app::MakeAbsolutePath(gameFolder, kHelpPage); }
+
 std::string HelpPageAddress(const std::string& gameFolder) {
   // A file address has exactly three slashes before an absolute path's first folder.
-  std::string path = app::MakeAbsolutePath(gameFolder, kHelpPage);
+  std::string path = HelpPagePath(gameFolder);
   path.erase(0, path.find_first_not_of('/'));
   return "file:///" + path;
 }
 
-HelpScreen::HelpScreen(const ScreenServices& services, std::string gameFolder, PageOpener openPage)
-    : MenuScreen(services), gameFolder_(std::move(gameFolder)), openPage_(std::move(openPage)) {
+HelpScreen::HelpScreen(const ScreenServices& services, std::string gameFolder, platform::ProcessLauncher* launcher)
+    : MenuScreen(services),
+      gameFolder_(std::move(gameFolder)),
+      launcher_(launcher != nullptr ? launcher : &platform::SystemLauncher()) {
   if (gameFolder_.empty()) gameFolder_ = app::GetExecutableFolder();
-  if (!openPage_) {
-    // A document handed to the desktop's handler opens in the user's browser; no shell is involved.
-    openPage_ = [](const std::string& address) { app::RunAndWait(address, "", 0); };
-  }
 }
 
 HelpScreen::~HelpScreen() {
+  ClearPageMessage();
   ClearControlSummary();
   if (resourceManager != nullptr) {
     if (font != nullptr) resourceManager->ReleaseFont(font);
@@ -48,6 +70,7 @@ HelpScreen::~HelpScreen() {
 }
 
 void HelpScreen::Init(platform::gfx::Device* device) {
+  device_ = device;
   buttonImage = resourceManager->LoadTextureEx(device, kButtonImage, kButtonAlpha, 0, 1);
   fontImage = resourceManager->LoadTextureEx(device, kFontImage, kFontAlpha, 0, 1);
   font = resourceManager->LoadFont(kFontTable);
@@ -79,19 +102,20 @@ void HelpScreen::Init(platform::gfx::Device* device) {
 void HelpScreen::OnEnter() {
   MenuScreen::OnEnter();
   closed = false;
+  ClearPageMessage();
   rebuild = true;
 }
 
 void HelpScreen::Update(const ScreenWindow& window, float frameTime) {
-  (void)frameTime;
   if (moreHelp && settings->GetInt(app::SettingId::FULLSCREEN) == 0) {
-    openPage_(HelpPageAddress(gameFolder_));
-    // The page takes the desktop: the game steps aside whether or not the browser started.
-    if (window.system != nullptr) {
-      const_cast<platform::WindowSystem*>(window.system)->ShowWindow(window.handle, platform::show_command::kMinimized);
-    }
     moreHelp = false;
+    ClearPageMessage();
+    // A document handed to the desktop's handler opens in the user's browser; no shell is involved.
+    pageLaunch = launcher_->Start(HelpPageAddress(gameFolder_), {});
+    pageLaunchTime = 0.0f;
+    if (pageLaunch == 0) ShowPageNotOpened();
   }
+  if (pageLaunch != 0) FollowPageLaunch(window, frameTime);
   HandleInput(window);
   UpdateHover(window);
   keyboard.ClearKeyPresses();
@@ -113,6 +137,41 @@ int32_t HelpScreen::HandleInput(const ScreenWindow& window) {
   }
   if (keyboard.IsKeyPressed(kKeyF)) ToggleFullScreen();
   return id;
+}
+
+void HelpScreen::FollowPageLaunch(const ScreenWindow& window, float frameTime) {
+  const platform::ProgramOutcome outcome = launcher_->Outcome(pageLaunch);
+  if (outcome == platform::ProgramOutcome::kFailed) {
+    pageLaunch = 0;
+    ShowPageNotOpened();
+    return;
+  }
+  pageLaunchTime += frameTime;
+  if (outcome == platform::ProgramOutcome::kRunning && pageLaunchTime < kBrowserStartGrace) return;
+  // The page takes the desktop: the game steps aside.
+  pageLaunch = 0;
+  if (window.system != nullptr) {
+    const_cast<platform::WindowSystem*>(window.system)->ShowWindow(window.handle, platform::show_command::kMinimized);
+  }
+}
+
+void HelpScreen::ShowPageNotOpened() {
+  ClearPageMessage();
+  pageMessage = AddText(new TextLabel(device_, fontImage, font, "", kMessageX, kMessageY, kMessageScale, false,
+                                      kAlignLeft, kVirtualWidth, kVirtualHeight));
+  // A player without a browser can still read the page: the message says where it lies.
+  pageMessage->SetText(device_, WrapWithPath(*pageMessage, "The help page could not be opened. It is at",
+                                             HelpPagePath(gameFolder_), kMessageWidth));
+  // The joystick column gives the message its place.
+  rebuild = true;
+}
+
+void HelpScreen::ClearPageMessage() {
+  if (pageMessage == nullptr) return;
+  RemoveText(pageMessage);
+  pageMessage->Release();
+  delete pageMessage;
+  pageMessage = nullptr;
 }
 
 void HelpScreen::Render(platform::gfx::Device* device) {
@@ -142,7 +201,7 @@ void HelpScreen::BuildControlSummary(platform::gfx::Device* device) {
     const float y = kRowTop + kRowStep * i;
     bindingLabels.push_back(AddText(new TextLabel(device, fontImage, font, keyText, kKeyColumn, y, 0.6f, true,
                                                   kAlignCentre, kVirtualWidth, kVirtualHeight)));
-    if (!joystick) continue;
+    if (!joystick || pageMessage != nullptr) continue;
     bindingLabels.push_back(AddText(new TextLabel(device, fontImage, font, JoystickBindingText(i), kJoystickColumn,
                                                   y, 0.6f, true, kAlignCentre, kVirtualWidth, kVirtualHeight)));
   }

@@ -3,11 +3,11 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "frontend/menu_screen.h"
+#include "platform/desktop.h"
 
 namespace frontend {
 
@@ -15,20 +15,25 @@ inline constexpr char kHelpPage[] = "HELP/introduction.htm";
 
 // "file:///" and the page's absolute path below the game folder.
 std::string HelpPageAddress(const std::string& gameFolder);
+// The page's absolute path below the game folder.
+std::string HelpPagePath(const std::string& gameFolder);
+// How long the browser's launcher may run before the game takes the browser as started and steps aside (seconds
+// of frame time); a launcher that fails does so well within it.
+inline constexpr float kBrowserStartGrace = 1.5f;
 
 class HelpScreen : public MenuScreen {
  public:
-  // Opens an address in the desktop's browser; the result is not used.
-  using PageOpener = std::function<void(const std::string& address)>;
-
-  // gameFolder holds HELP/ (the program's folder when empty); openPage defaults to starting the desktop's handler
-  // for the address without waiting for it.
-  explicit HelpScreen(const ScreenServices& services, std::string gameFolder = {}, PageOpener openPage = {});
+  // gameFolder holds HELP/ (the program's folder when empty); the page opens through the launcher (the system's
+  // when null) in the desktop's browser.
+  explicit HelpScreen(const ScreenServices& services, std::string gameFolder = {},
+                      platform::ProcessLauncher* launcher = nullptr);
   ~HelpScreen() override;
 
   void Init(platform::gfx::Device* device) override;
   void OnEnter() override;
-  // Opens the page when asked and the game is windowed, then input, hover, and the frame's presses cleared.
+  // Opens the page when asked and the game is windowed, follows the browser's start, then input, hover, and the
+  // frame's presses cleared. The game is minimised once the browser has started; when it cannot start, the game
+  // stays and pageMessage says where the page is.
   void Update(const ScreenWindow& window, float frameTime) override;
   int32_t HandleInput(const ScreenWindow& window) override;
   // Rebuilds the binding labels on the first draw after entering.
@@ -44,10 +49,21 @@ class HelpScreen : public MenuScreen {
   render::BitmapFont* font = nullptr;
   std::vector<TextLabel*> bindingLabels;
   bool moreHelp = false;
+  // The browser started for the page (the launcher's id) while the game waits to see it start, else 0.
+  int64_t pageLaunch = 0;
+  float pageLaunchTime = 0.0f;
+  // Shown in the panel while the page could not be opened; cleared when the popup opens again.
+  TextLabel* pageMessage = nullptr;
 
  private:
+  // Follows the browser's start: steps aside once it runs or has succeeded, or says the page could not open.
+  void FollowPageLaunch(const ScreenWindow& window, float frameTime);
+  void ShowPageNotOpened();
+  void ClearPageMessage();
+
   std::string gameFolder_;
-  PageOpener openPage_;
+  platform::ProcessLauncher* launcher_;
+  platform::gfx::Device* device_ = nullptr;
 };
 
 }  // namespace frontend

@@ -58,7 +58,7 @@ GameApplication::GameApplication(const app::GraphicsAppServices& services, GameS
   screenFlow = std::make_unique<app::ScreenFlow>();
   hostStatsReport = std::make_unique<app::HostStatsReport>(kGameName, "", false, gameServices.hostStatsConnector);
   launcher = gameServices.launcher != nullptr ? gameServices.launcher : &platform::SystemLauncher();
-  clipboard = gameServices.clipboard != nullptr ? gameServices.clipboard : &platform::SdlClipboard();
+  clipboard = gameServices.clipboard != nullptr ? gameServices.clipboard : &platform::DesktopClipboard();
   if (gameServices.folderChooser != nullptr) {
     folderChooser = gameServices.folderChooser;
   } else {
@@ -288,6 +288,8 @@ HResult GameApplication::FrameMove() {
   if (frameTime < 0.0f) frameTime = 0.0f;
 
   hostStatsReport->AddPlayTime(frameTime);
+  // The browser and the desktop's dialogs the game started end on their own time; none is left a zombie.
+  if (launcher != nullptr) launcher->ReapFinished();
   screenFlow->Update(frameTime);
   if (soundSystem) soundSystem->Update(frameTime);
   if (resourceManager) resourceManager->Update(frameTime);

@@ -69,8 +69,6 @@ struct GameServices {
   std::optional<app::MachineFacts> machine;
   // Opens leaderboard addresses; empty means the desktop's browser.
   app::LeaderboardClient::BrowserLauncher browserLauncher;
-  // Opens the help screen's web page; empty means the help screen's own default.
-  frontend::HelpScreen::PageOpener helpPageOpener;
   // Starts other programs (the browser, the desktop's folder dialog); null means the system's.
   platform::ProcessLauncher* launcher = nullptr;
   // Where F9 copies the upgrade ids; null means the desktop's clipboard.

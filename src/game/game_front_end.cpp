@@ -91,8 +91,7 @@ void GameApplication::InstallMenuScreens() {
     auto profiles = std::make_unique<screens::ProfileScreen>(screenServices);
     profiles->profileFolder = programFolder + "PROFILES/";
     mainMenu->SetPopups(std::move(profiles),
-                        std::make_unique<frontend::HelpScreen>(screenServices, programFolder,
-                                                               gameServices.helpPageOpener));
+                        std::make_unique<frontend::HelpScreen>(screenServices, programFolder, launcher));
   }
 }
 

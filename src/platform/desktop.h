@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/os.h"
+
 namespace platform {
 
 // The most a waited-for program's output is kept (bytes); the rest is read and dropped.
@@ -18,6 +20,13 @@ class ProcessLauncher {
   // Starts a program, or opens a document or address with the desktop's default handler, without waiting and
   // without a shell. False when nothing could be started.
   virtual bool Open(const std::string& programOrDocument, const std::vector<std::string>& arguments) = 0;
+  // Starts as Open does and returns an id to follow the program by (0 when nothing could be started).
+  virtual int64_t Start(const std::string& programOrDocument, const std::vector<std::string>& arguments) = 0;
+  // How a started program stands (ProgramOutcome of os.h); asking reaps it once it has ended.
+  virtual ProgramOutcome Outcome(int64_t id) = 0;
+  // Reaps every program started without waiting that has ended; the game does this every frame, so no program
+  // it launched is left a zombie, minimised or not.
+  virtual void ReapFinished() = 0;
   // Runs a program found on the PATH, waits for it to end and keeps its standard output (at most
   // kMaxProgramOutput bytes). Returns its exit status, or -1 when it could not be started or was killed.
   virtual int Run(const std::string& program, const std::vector<std::string>& arguments, std::string& output) = 0;
@@ -35,6 +44,14 @@ class Clipboard {
 // The clipboard through SDL; it needs SDL's video started, as the SDL window system does. Without it every
 // SetText fails.
 Clipboard& SdlClipboard();
+// The clipboard the game uses: on X its own owner of the CLIPBOARD selection (CreateX11Clipboard), elsewhere SDL's.
+Clipboard& DesktopClipboard();
+// Owns the CLIPBOARD selection of an X display (the DISPLAY variable's when the name is empty) on a connection
+// and a thread of its own: every paste request is answered at once, even while the main thread waits in a dialog,
+// with the text as UTF8_STRING, STRING (Latin-1), TEXT or text/plain, the list of TARGETS, or a refusal for any
+// other target. A requestor that went away before its answer costs nothing. Null when the display cannot be
+// opened.
+std::unique_ptr<Clipboard> CreateX11Clipboard(const std::string& displayName);
 
 // Lets go of the pointer the game's window holds while a mouse button is down there, so that another program's
 // window can take the mouse; nothing without SDL's video.

@@ -26,6 +26,11 @@ class PosixLauncher final : public ProcessLauncher {
   bool Open(const std::string& programOrDocument, const std::vector<std::string>& arguments) override {
     return LaunchProgram(programOrDocument, arguments, false) > 0;
   }
+  int64_t Start(const std::string& programOrDocument, const std::vector<std::string>& arguments) override {
+    return LaunchProgram(programOrDocument, arguments, false);
+  }
+  ProgramOutcome Outcome(int64_t id) override { return LaunchedProgramOutcome(id); }
+  void ReapFinished() override { ReapFinishedPrograms(); }
 
   int Run(const std::string& program, const std::vector<std::string>& arguments, std::string& output) override {
     output.clear();

@@ -27,6 +27,14 @@ class RecordingLauncher final : public ProcessLauncher {
     calls.push_back({programOrDocument, arguments, false});
     return opens;
   }
+  int64_t Start(const std::string& programOrDocument, const std::vector<std::string>& arguments) override {
+    return Open(programOrDocument, arguments) ? static_cast<int64_t>(calls.size()) : 0;
+  }
+  ProgramOutcome Outcome(int64_t id) override {
+    asked.push_back(id);
+    return outcome;
+  }
+  void ReapFinished() override { ++reaps; }
   int Run(const std::string& program, const std::vector<std::string>& arguments, std::string& output) override {
     calls.push_back({program, arguments, true});
     const auto found = answers.find(program);
@@ -43,6 +51,11 @@ class RecordingLauncher final : public ProcessLauncher {
   std::map<std::string, Answer> answers;
   // What Open answers.
   bool opens = true;
+  // What every started program's outcome reads, and the ids asked about.
+  ProgramOutcome outcome = ProgramOutcome::kSucceeded;
+  std::vector<int64_t> asked;
+  // How many times the finished programs were reaped.
+  int reaps = 0;
 };
 
 class RecordingClipboard final : public Clipboard {

@@ -59,6 +59,16 @@ std::FILE* DivertStandardOutput();
 // the process has ended (the child is reaped either way, never left as a zombie).
 int64_t LaunchProgram(const std::string& programOrDocument, const std::vector<std::string>& arguments, bool wait);
 
+// How a program started without waiting stands.
+enum class ProgramOutcome { kRunning, kSucceeded, kFailed };
+// kRunning while the process runs; once it has ended, kSucceeded for exit status 0 and kFailed otherwise (kFailed
+// too for a process the launcher never started or was already asked about after its end). Reaps it when it has
+// ended.
+ProgramOutcome LaunchedProgramOutcome(int64_t process);
+// Reaps every program started without waiting that has ended, so none is left a zombie; their outcomes stay to be
+// asked for (the most recent few dozen).
+void ReapFinishedPrograms();
+
 // Starts program (searched on PATH) with no shell, its standard output sent to outputFile unless that is -1.
 // The child starts with no blocked signals and the default action for the signals the game handles. Returns the
 // process id, or 0 with a line on standard error when it cannot start.

@@ -10,6 +10,7 @@
 #include <malloc.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -74,16 +76,28 @@ class MonotonicClock final : public Clock {
   int64_t TicksPerSecond() const override { return kNanosecondsPerSecond; }
 };
 
-// Children started without waiting; reaped as soon as they end, so none stays a zombie.
+// Children started without waiting; reaped as soon as they end, so none stays a zombie. The exit statuses of
+// the last ones reaped are kept for whoever asks how they went.
+constexpr size_t kKeptOutcomes = 32;
 std::mutex childrenMutex;
 std::vector<pid_t> runningChildren;
+std::vector<std::pair<pid_t, int>> endedChildren;
+
+void ReapFinishedChildrenLocked() {
+  std::erase_if(runningChildren, [](pid_t child) {
+    int status = 0;
+    const pid_t result = waitpid(child, &status, WNOHANG);
+    if (result == child) {
+      endedChildren.emplace_back(child, status);
+      if (endedChildren.size() > kKeptOutcomes) endedChildren.erase(endedChildren.begin());
+    }
+    return result == child || (result < 0 && errno == ECHILD);
+  });
+}
 
 void ReapFinishedChildren() {
   std::lock_guard<std::mutex> lock(childrenMutex);
-  std::erase_if(runningChildren, [](pid_t child) {
-    const pid_t result = waitpid(child, nullptr, WNOHANG);
-    return result == child || (result < 0 && errno == ECHILD);
-  });
+  ReapFinishedChildrenLocked();
 }
 
 void ReapFinishedChildrenAtExit() { ReapFinishedChildren(); }
@@ -242,6 +256,23 @@ int64_t LaunchProgram(const std::string& programOrDocument, const std::vector<st
   }
   return child;
 }
+
+ProgramOutcome LaunchedProgramOutcome(int64_t process) {
+  std::lock_guard<std::mutex> lock(childrenMutex);
+  ReapFinishedChildrenLocked();
+  const auto child = static_cast<pid_t>(process);
+  if (std::find(runningChildren.begin(), runningChildren.end(), child) != runningChildren.end()) {
+    return ProgramOutcome::kRunning;
+  }
+  const auto ended = std::find_if(endedChildren.begin(), endedChildren.end(),
+                                  [child](const std::pair<pid_t, int>& entry) { return entry.first == child; });
+  if (ended == endedChildren.end()) return ProgramOutcome::kFailed;
+  const int status = ended->second;
+  endedChildren.erase(ended);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? ProgramOutcome::kSucceeded : ProgramOutcome::kFailed;
+}
+
+void ReapFinishedPrograms() { ReapFinishedChildren(); }
 
 int ProcessorMegahertz() {
   const int kilohertz = ReadIntegerFile("/sys/devices/system/cpu/cpu0/cpufreq/cpuinfo_max_freq");

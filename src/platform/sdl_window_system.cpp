@@ -358,7 +358,8 @@ class SdlWindowSystem final : public WindowSystem {
     if ((flags & 0xF0) == message_box::kIconError) sdlFlags = SDL_MESSAGEBOX_ERROR;
     if ((flags & 0xF0) == message_box::kIconWarning) sdlFlags = SDL_MESSAGEBOX_WARNING;
     if (!canShow || SDL_ShowSimpleMessageBox(sdlFlags, caption.c_str(), text.c_str(), nullptr) != 0) {
-      std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+      std::fprintf(stderr, "%s: %s%s%s\n", caption.c_str(), text.c_str(), canShow ? "\n(no message box: " : "",
+                   canShow ? (std::string(SDL_GetError()) + ")").c_str() : "");
     }
     return message_box::kIdOk;
   }

@@ -109,6 +109,7 @@ void RaceResultsScreen::OnEnter() {
   MenuScreen::OnEnter();
   notEnoughMoney = false;
   showMoneyMessage = false;
+  scoreNotPosted = false;
   tally = 0.0f;
   moneyMessageTimer = kMoneyMessageTime;
 }
@@ -224,8 +225,11 @@ int32_t RaceResultsScreen::HandleInput(const frontend::ScreenWindow& window) {
       if (settings->GetInt(app::SettingId::FULLSCREEN) > 0) settings->SetInt(app::SettingId::FULLSCREEN, 0);
       const int score = static_cast<int>(std::floor(results->raceTime * 100.0f + 0.5f)) * 10;
       if (leaderboard != nullptr && results->definition != nullptr) {
-        leaderboard->PostScore(static_cast<uint8_t>(results->definition->index), score);
+        scoreNotPosted = !leaderboard->PostScore(static_cast<uint8_t>(results->definition->index), score);
       }
+      // Without a browser the score went nowhere: the results stay, saying so, so the player is not left
+      // thinking it was posted.
+      if (scoreNotPosted) break;
       screenFlow->RequestBack(frontend::screen_index::kMainMenu, 0.0f);
       results = nullptr;
       break;
@@ -253,6 +257,7 @@ void RaceResultsScreen::Layout(platform::gfx::Device* device) {
   }
   if (moneyMessageLabel) RemoveText(moneyMessageLabel.get());
   ClearTexts();
+  postMessage = nullptr;
   Label(device, "Race Results", 50, 160, 1.5f, true, kAlignLeft);
   const uint32_t mode = Mode();
   const std::string time = "Time : " + FormatRaceTime(results->raceTime);
@@ -262,6 +267,7 @@ void RaceResultsScreen::Layout(platform::gfx::Device* device) {
       AddButton(postScoreButton.get());
     }
     Label(device, time, 400, 240, 1.0f, true, kAlignCentre);
+    postMessage = Label(device, "", 400, 530, 0.65f, false, kAlignCentre);
     return;
   }
   Label(device, time, 730, 160, 1.0f, true, kAlignRight);
@@ -313,6 +319,7 @@ void RaceResultsScreen::Render(platform::gfx::Device* device) {
     const std::string value = std::to_string(static_cast<int64_t>(tally));
     tallyLabel->SetText(device, Mode() == race::kModeCareer ? "$" + value : value);
   }
+  if (postMessage != nullptr) postMessage->SetText(device, scoreNotPosted ? app::kLeaderboardNotOpened : "");
   MenuScreen::Render(device);
 }
 

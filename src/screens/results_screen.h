@@ -54,6 +54,10 @@ class RaceResultsScreen : public frontend::MenuScreen {
   const race::RaceResult* results = nullptr;
   frontend::TextLabel* tallyLabel = nullptr;  // in the text list while shown
   std::unique_ptr<frontend::TextLabel> moneyMessageLabel;
+  // Under the buttons of a contest's results: says so when "Post Score" could start no browser (the screen then
+  // stays). Rebuilt with the other labels.
+  frontend::TextLabel* postMessage = nullptr;
+  bool scoreNotPosted = false;
   float tally = 0.0f;
   uint32_t cashAwarded = 0;
   uint32_t reward = 0;

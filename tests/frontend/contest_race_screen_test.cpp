@@ -36,9 +36,10 @@ class ContestRaceScreenTest : public FrontEndTest {
   }
 
   std::vector<std::string> opened_;
+  bool browserStarts_ = true;
   app::LeaderboardClient leaderboard_{"dp", "corsaire", [this](const std::string& address) {
                                         opened_.push_back(address);
-                                        return true;
+                                        return browserStarts_;
                                       }};
   ContestRaceScreen* screen_ = nullptr;
 };
@@ -99,6 +100,30 @@ TEST_F(ContestRaceScreenTest, ViewScoresOpensTheLeaderboardAndFirstLeavesFullScr
     EXPECT_EQ(FullScreen(), 0) << "the browser cannot be seen over a full-screen game";
     EXPECT_EQ(opened_, std::vector<std::string>{leaderboard_.BuildViewAddress()});
   }
+  EXPECT_TRUE(Requests().empty()) << "the screen stays";
+}
+
+TEST_F(ContestRaceScreenTest, ViewScoresWithoutABrowserSaysSoUntilTheScreenIsEnteredAgain) {
+  UseRaces(3);
+  ASSERT_NE(Screen().scoresMessage, nullptr);
+  // What the label draws: an emptied label keeps its old text but draws no glyph.
+  const auto shown = [&] {
+    const frontend::TextLabel& label = *Screen().scoresMessage;
+    return label.glyphCount > 0 ? label.text : std::string();
+  };
+  const struct {
+    bool browserStarts;
+    std::string message;
+  } cases[] = {{false, app::kLeaderboardNotOpened}, {true, ""}, {false, app::kLeaderboardNotOpened}};
+  for (const auto& c : cases) {
+    browserStarts_ = c.browserStarts;
+    Click(700, 465);  // View Scores
+    Screen().Render(device_);
+    EXPECT_EQ(shown(), c.message) << c.browserStarts;
+  }
+  Screen().OnEnter();
+  Screen().Render(device_);
+  EXPECT_EQ(shown(), "");
   EXPECT_TRUE(Requests().empty()) << "the screen stays";
 }
 

@@ -11,6 +11,7 @@
 #include "contentgen/content.h"
 #include "frontend/career_race_screen.h"
 #include "frontend/contest_race_screen.h"
+#include "frontend/help_screen.h"
 #include "frontend/loading_screen.h"
 #include "frontend/main_menu_screen.h"
 #include "frontend/race_request.h"
@@ -281,6 +282,51 @@ TEST_F(GameFrontEndTest, F9AndTheMusicFolderReachTheDesktopServicesTheGameRunsOn
   EXPECT_EQ(settings.GetString(app::StringSettingId::MP3FOLDER), folderChooser_.folder);
   EXPECT_TRUE(game.GetSoundSystem()->IsMusicPlaying());
   EXPECT_EQ(game.GetSoundSystem()->musicFile.rfind(folderChooser_.folder, 0), 0u);
+}
+
+TEST_F(GameFrontEndTest, MoreHelpStepsAsideForTheBrowserOrStaysToSayWhereThePageIsAndLaunchesAreReapedEveryFrame) {
+  const struct {
+    const char* what;
+    bool starts;
+    platform::ProgramOutcome outcome;
+    bool minimised;
+  } cases[] = {{"no browser launcher", false, platform::ProgramOutcome::kSucceeded, false},
+               {"the launcher fails", true, platform::ProgramOutcome::kFailed, false},
+               {"the browser opens", true, platform::ProgramOutcome::kSucceeded, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    GameApplication& game = AtTheMainMenu();
+    auto* mainMenu = dynamic_cast<frontend::MainMenuScreen*>(game.GetMenuManager()->CurrentScreen());
+    ASSERT_NE(mainMenu, nullptr);
+    launcher_.opens = c.starts;
+    launcher_.outcome = c.outcome;
+    const int reaps = launcher_.reaps;
+    ClickAt(690, 428);  // Help
+    Frames(2);
+    auto* help = dynamic_cast<frontend::HelpScreen*>(mainMenu->OpenPopup());
+    ASSERT_NE(help, nullptr);
+    ClickAt(555, 447);  // More Help
+    Frames(3);
+    EXPECT_GT(launcher_.reaps, reaps + 3) << "the frames reap what the game launched";
+    ASSERT_FALSE(launcher_.calls.empty());
+    EXPECT_EQ(launcher_.calls.back().program, frontend::HelpPageAddress(game_test::SampleGameFolder()));
+    size_t minimised = 0;
+    for (const auto& call : harness_.windows.ShowWindowCalls()) {
+      minimised += call.command == platform::show_command::kMinimized ? 1 : 0;
+    }
+    EXPECT_EQ(minimised, c.minimised ? 1u : 0u);
+    EXPECT_EQ(help->pageMessage != nullptr, !c.minimised);
+    if (help->pageMessage != nullptr) {
+      std::string message = help->pageMessage->text;
+      std::replace(message.begin(), message.end(), '\n', ' ');
+      EXPECT_NE(message.find("could not be opened"), std::string::npos) << message;
+      std::string path = frontend::HelpPagePath(game_test::SampleGameFolder());
+      message.erase(std::remove(message.begin(), message.end(), ' '), message.end());
+      path.erase(std::remove(path.begin(), path.end(), ' '), path.end());
+      EXPECT_NE(message.find(path), std::string::npos) << message;
+    }
+    TearDown();
+  }
 }
 
 // A rectangle of the 800 × 600 screen.

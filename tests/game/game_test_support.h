@@ -59,7 +59,6 @@ class GameFixture : public ::testing::Test {
       opened_.push_back(address);
       return true;
     };
-    game.helpPageOpener = [this](const std::string& address) { opened_.push_back(address); };
     game.launcher = &launcher_;
     game.clipboard = &clipboard_;
     game.folderChooser = &folderChooser_;

@@ -145,6 +145,34 @@ TEST(LaunchProgram, AWaitedChildIsReapedAtOnceAndOneStartedWithoutWaitingLater) 
   EXPECT_TRUE(Reaped(child));
 }
 
+TEST(LaunchProgram, AProgramStartedWithoutWaitingTellsHowItEndedAndIsReapedWithoutAnotherLaunch) {
+  const struct {
+    const char* program;
+    ProgramOutcome outcome;
+  } cases[] = {{"/bin/true", ProgramOutcome::kSucceeded}, {"/bin/false", ProgramOutcome::kFailed}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program);
+    const int64_t child = LaunchProgram(c.program, {}, false);
+    ASSERT_GT(child, 0);
+    siginfo_t info{};
+    ASSERT_EQ(waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT), 0);
+    EXPECT_FALSE(Reaped(child)) << "ended, not yet collected";
+    // What the game does every frame: no zombie is left, and the outcome is kept for whoever asks.
+    ReapFinishedPrograms();
+    EXPECT_TRUE(Reaped(child));
+    EXPECT_EQ(LaunchedProgramOutcome(child), c.outcome);
+    EXPECT_EQ(LaunchedProgramOutcome(child), ProgramOutcome::kFailed) << "told once, then forgotten";
+  }
+  // Asked before anyone reaped it: the question reaps it.
+  const int64_t child = LaunchProgram("/bin/true", {}, false);
+  ASSERT_GT(child, 0);
+  siginfo_t info{};
+  ASSERT_EQ(waitid(P_PID, static_cast<id_t>(child), &info, WEXITED | WNOWAIT), 0);
+  EXPECT_EQ(LaunchedProgramOutcome(child), ProgramOutcome::kSucceeded);
+  EXPECT_TRUE(Reaped(child));
+  EXPECT_EQ(LaunchedProgramOutcome(0), ProgramOutcome::kFailed) << "nothing was started";
+}
+
 // The leaderboard and the music playlist rely on the classic runtime's sequence for a given seed.
 TEST(CrtRandom, SeedsGiveTheRuntimeSequence) {
   CrtSeed(1);

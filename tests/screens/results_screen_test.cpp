@@ -226,5 +226,34 @@ TEST_F(RaceResultsScreenTest, PostScoreOpensTheRacesLeaderboardWithTheTimeInHund
   }
 }
 
+TEST_F(RaceResultsScreenTest, PostScoreWithoutABrowserStaysOnTheResultsAndSaysSo) {
+  platform::RecordingLauncher launcher;
+  app::LeaderboardClient leaderboard("corsaire", "corsaire",
+                                     [&](const std::string& address) { return launcher.Open(address, {}); });
+  screen_->leaderboard = &leaderboard;
+  definition_->mode = race::kModeContest;
+  const struct {
+    bool browserStarts;
+    bool leaves;  // to the main menu, the results let go
+  } cases[] = {{false, false}, {true, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.browserStarts);
+    launcher.opens = c.browserStarts;
+    RaceResultsScreen& screen = Finish(1, 0, 61.0f);
+    screen.Render(device_);
+    const size_t requests = Requests().size();
+    ClickAt(screen, 400, 430);  // Post Score
+    EXPECT_EQ(launcher.calls.size(), c.browserStarts ? 2u : 1u);
+    EXPECT_EQ(Requests().size() - requests, c.leaves ? 1u : 0u);
+    EXPECT_EQ(screen.results == nullptr, c.leaves);
+    if (c.leaves) continue;
+    screen.Render(device_);
+    ASSERT_NE(screen.postMessage, nullptr);
+    EXPECT_EQ(screen.postMessage->text, app::kLeaderboardNotOpened);
+    EXPECT_GT(screen.postMessage->glyphCount, 0);
+    EXPECT_TRUE(Listed(screen.texts, screen.postMessage));
+  }
+}
+
 }  // namespace
 }  // namespace screens
