@@ -13,7 +13,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libfreetype-dev fonts-dejavu-core
   xvfb xauth xdotool imagemagick xdg-utils jq
-  xfonts-base x11-utils
+  xfonts-base x11-utils openbox procps
   dbus-daemon
 )
 

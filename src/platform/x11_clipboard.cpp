@@ -76,9 +76,8 @@ class X11Clipboard final : public Clipboard {
     {
       std::lock_guard<std::mutex> lock(handlerMutex);
       quietDisplays.push_back(display_);
-      const XErrorHandler replaced = XSetErrorHandler(OnXError);
-      if (replaced != OnXError) previousHandler = replaced;
     }
+    InstallErrorHandler();
     window_ = XCreateSimpleWindow(display_, DefaultRootWindow(display_), 0, 0, 1, 1, 0, 0, 0);
     clipboard_ = XInternAtom(display_, "CLIPBOARD", False);
     targets_ = XInternAtom(display_, "TARGETS", False);
@@ -110,6 +109,8 @@ class X11Clipboard final : public Clipboard {
   }
 
   bool SetText(const std::string& text) override {
+    // Whoever set a handler since (the window system) is chained behind ours again.
+    InstallErrorHandler();
     std::unique_lock<std::mutex> lock(mutex_);
     pending_ = text;
     hasPending_ = true;
@@ -121,6 +122,12 @@ class X11Clipboard final : public Clipboard {
   }
 
  private:
+  static void InstallErrorHandler() {
+    std::lock_guard<std::mutex> lock(handlerMutex);
+    const XErrorHandler replaced = XSetErrorHandler(OnXError);
+    if (replaced != OnXError) previousHandler = replaced;
+  }
+
   void Wake() {
     if (wake_[1] < 0) return;
     const char byte = 1;

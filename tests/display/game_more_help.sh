@@ -1,0 +1,139 @@
+#!/usr/bin/env bash
+# "More Help" in the real game under a window manager (openbox): with a browser launcher that fails, the game stays
+# on screen and its help says where the page is; with one that opens the page, the game is minimised. Either way
+# the launcher is reaped: the game keeps no defunct child. Usage: game_more_help.sh <path to corsaire>
+set -uo pipefail
+
+game=${1:?usage: game_more_help.sh <path to corsaire>}
+source_folder=$(cd "$(dirname "$game")" && pwd)
+work=$(mktemp -d)
+folder="$work/game"
+pid=""
+wm=""
+window=""
+step="start"
+
+progress() {
+  step=$1
+  echo "game_more_help: $SECONDS s: $step"
+}
+
+fail() {
+  echo "game_more_help: FAIL at '$step': $*" >&2
+  for log in "$work"/*.log; do
+    [ -s "$log" ] && { echo "--- $(basename "$log")" >&2; tail -n 20 "$log" >&2; }
+  done
+  exit 1
+}
+
+cleanup() {
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -KILL "$pid" 2>/dev/null; fi
+  if [ -n "$wm" ] && kill -0 "$wm" 2>/dev/null; then kill "$wm" 2>/dev/null; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+for tool in xdotool xwininfo import compare identify openbox ps; do
+  command -v "$tool" >/dev/null || fail "$tool is missing"
+done
+[ -x "$game" ] || fail "$game is not an executable"
+# shellcheck source=game_play.sh
+source "$(dirname "$0")/game_play.sh"
+
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+make_game_folder "$folder" "$source_folder" || fail "cannot make the game folder"
+
+# The desktop's opener: fails while $work/fail exists (as xdg-open does with no browser), else notes the address.
+mkdir "$work/bin"
+cat >"$work/bin/xdg-open" <<EOF
+#!/bin/sh
+[ -e "$work/fail" ] && exit 3
+echo "\$1" >>"$work/opened"
+exit 0
+EOF
+chmod +x "$work/bin/xdg-open"
+export PATH="$work/bin:$PATH"
+
+openbox --sm-disable >"$work/openbox.log" 2>&1 &
+wm=$!
+
+width=640
+height=480
+point() {
+  xdo mousemove --window "$window" $(($1 * width / 800)) $(($2 * height / 600))
+  xdo mousemove_relative 1 0
+  xdo mousemove_relative -- -1 0
+}
+crop() {
+  grab -window "$window" -crop "$(($4 * width / 800))x$(($5 * height / 600))+$(($2 * width / 800))+$(($3 * height / 600))" \
+    +repage "$1"
+}
+game_alive() { kill -0 "$pid" 2>/dev/null; }
+map_state() { xwininfo -id "$window" 2>/dev/null | awk '/Map State:/ { print $3 }'; }
+defunct_children() { ps -o stat= --ppid "$pid" 2>/dev/null | grep -c '^Z'; }
+
+progress "start"
+(cd "$folder" && exec ./corsaire) >"$work/game.log" 2>&1 &
+pid=$!
+window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Corsaire$' 2>/dev/null | head -n 1)
+[ -n "$window" ] || fail "no window titled Corsaire within 60 s"
+eval "$(xdo getwindowgeometry --shell "$window")"
+width=$WIDTH
+height=$HEIGHT
+
+progress "main menu"
+end=$((SECONDS + 240))
+until lights 563 296 200 36; do
+  game_alive || fail "the game ended"
+  [ $SECONDS -lt $end ] || fail "the main menu did not come after the notice"
+  click 400 540
+  sleep 1
+done
+
+progress "help"
+click 690 428  # Help
+sleep 1.5
+
+progress "More Help with a launcher that fails"
+touch "$work/fail"
+crop "$work/before.png" 410 195 220 90
+click 555 447  # More Help
+sleep 2
+point 790 590
+sleep 1
+[ "$(map_state)" = "IsViewable" ] || fail "the game left the screen though no browser opened ($(map_state))"
+crop "$work/after.png" 410 195 220 90
+differs "$work/before.png" "$work/after.png" || fail "the help shows no message where the page is"
+[ "$(defunct_children)" -eq 0 ] || fail "the failed launcher is left defunct"
+
+progress "More Help with a launcher that opens the page"
+rm -f "$work/fail"
+click 555 447
+for _ in $(seq 1 50); do
+  [ "$(map_state)" = "IsUnMapped" ] && break
+  sleep 0.2
+done
+[ "$(map_state)" = "IsUnMapped" ] || fail "the game was not minimised once the browser opened ($(map_state))"
+grep -q '^file:///.*/HELP/introduction.htm$' "$work/opened" || fail "the opener got '$(cat "$work/opened")'"
+sleep 1
+game_alive || fail "the game ended while minimised"
+[ "$(defunct_children)" -eq 0 ] || fail "the launcher is left defunct while the game is minimised"
+
+progress "back and quit"
+xdo windowmap "$window"
+xdo windowactivate "$window" 2>/dev/null
+sleep 1.5
+[ "$(map_state)" = "IsViewable" ] || fail "the game did not come back"
+kill -TERM "$pid"
+for _ in $(seq 1 100); do
+  game_alive || break
+  sleep 0.1
+done
+game_alive && fail "the game did not end on SIGTERM"
+wait "$pid"
+status=$?
+pid=""
+[ "$status" -eq 0 ] || fail "the game exited with status $status"
+echo "game_more_help: the game stayed and said where the page is, stepped aside for the browser, reaped every launch"
+exit 0
