@@ -204,6 +204,14 @@ void UpgradeList::MatchStats(const UpgradeList& reference, float margin) {
   }
 }
 
+void UpgradeList::ExportToSelection(UpgradeSelection* selection) const {
+  if (selection == nullptr) return;
+  for (const auto& upgrade : upgrades_) {
+    if (upgrade->owned) selection->SetOwned(upgrade->id, true);
+    if (upgrade->installed) selection->SetInstalled(upgrade->id, true);
+  }
+}
+
 bool UpgradeList::RequirementsMet(const KeyedRecord& upgrade) const {
   for (uint32_t id : upgrade.requiredIds) {
     for (const auto& other : upgrades_) {

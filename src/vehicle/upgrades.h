@@ -98,6 +98,9 @@ class UpgradeList {
   // Installs random upgrades until the acceleration, top-speed, nitro and handling totals reach the reference's
   // plus the margin (at most 20 rounds per stat).
   void MatchStats(const UpgradeList& reference, float margin);
+  // Adds to the selection every upgrade the list owns (owned ids) and every one it has fitted (installed ids),
+  // in list order, keeping what the selection held; nothing with a null selection.
+  void ExportToSelection(UpgradeSelection* selection) const;
   bool RequirementsMet(const KeyedRecord& upgrade) const;
   // Sum of value 0 of the key over installed upgrades, never below 0 after each upgrade.
   float StatTotal(uint32_t key) const;
@@ -106,6 +109,8 @@ class UpgradeList {
   int CountInCategory(uint32_t category) const;
   KeyedRecord* FindNthInCategory(uint32_t category, int n);
   int CountInstalledInCategory(uint32_t category) const;
+  // What the garage offers (its CountPurchasable, CountPurchasableInCategory and GetNthPurchasableInCategory):
+  // the purchaseable upgrades, in list order.
   int CountPurchaseable() const;
   int CountPurchaseableInCategory(uint32_t category) const;
   KeyedRecord* NthPurchaseableInCategory(uint32_t category, int n);

@@ -51,6 +51,47 @@ TEST(Upgrades, SelectionInstallsOwnedDefaultsOncePerCategory) {
   EXPECT_TRUE(list.Upgrades()[2]->installed);
 }
 
+TEST(Upgrades, ExportingHandsOverWhatTheCatalogueOwnsAndHasFitted) {
+  // 1 an owned default spoiler, 2 a spoiler for sale, 3 rims for sale, 4 owned neon that is not fitted.
+  const std::string text = Upgrade(1, "Spoiler", "<OWNED>,1\n<DEFAULT_INSTALLED>,1\n") + Upgrade(2, "Spoiler") +
+                           Upgrade(3, "Rims") + Upgrade(4, "Neon", "<OWNED>,1\n");
+  struct Case {
+    const char* what;
+    std::vector<uint32_t> applyOwned, applyInstalled;  // the selection applied first (none when both are empty)
+    bool applyNone;                                    // ApplySelection(nullptr) instead
+    std::vector<uint32_t> startOwned;                  // what the export's selection already holds
+    std::vector<uint32_t> owned, installed;            // the selection after the export
+  };
+  const Case cases[] = {
+      {"as loaded: owned flags only, nothing fitted", {}, {}, false, {}, {1, 4}, {}},
+      {"defaults fitted without a selection", {}, {}, true, {}, {1, 4}, {1}},
+      {"a bought part owns and fits through the selection", {3}, {3}, false, {}, {1, 3, 4}, {1, 3}},
+      {"ids already held are kept, never doubled", {}, {}, true, {4, 9}, {4, 9, 1}, {1}},
+  };
+  for (const Case& c : cases) {
+    UpgradeList list = Catalogue(text);
+    if (c.applyNone) {
+      list.ApplySelection(nullptr);
+    } else if (!c.applyOwned.empty()) {
+      UpgradeSelection applied;
+      for (uint32_t id : c.applyOwned) applied.SetOwned(id, true);
+      for (uint32_t id : c.applyInstalled) applied.SetInstalled(id, true);
+      list.ApplySelection(&applied);
+    }
+    UpgradeSelection exported;
+    for (uint32_t id : c.startOwned) exported.SetOwned(id, true);
+    list.ExportToSelection(&exported);
+    EXPECT_EQ(exported.ownedIds, c.owned) << c.what;
+    EXPECT_EQ(exported.installedIds, c.installed) << c.what;
+    EXPECT_FALSE(exported.IsOwned(2)) << c.what << ": a spoiler nobody bought stays out";
+  }
+  // Nothing to write into: the list is left as it was.
+  UpgradeList list = Catalogue(text);
+  list.ExportToSelection(nullptr);
+  EXPECT_TRUE(list.Upgrades()[0]->owned);
+  EXPECT_FALSE(list.Upgrades()[1]->owned);
+}
+
 TEST(Upgrades, ExclusiveUpgradesStandAloneInTheirCategory) {
   UpgradeList list = Catalogue(Upgrade(1, "Rims") + Upgrade(2, "Rims") + Upgrade(3, "Rims", "<EXCLUSIVE>,1\n") +
                                Upgrade(4, "Rims", "<EXCLUSIVE>,1\n") + Upgrade(5, "Neon"));
