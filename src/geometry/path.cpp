@@ -111,6 +111,24 @@ Vec3 Path::GetPoint(size_t i) const {
   return points_[i] + origin_;
 }
 
+Vec3 Path::SideVector(size_t i) const {
+  const size_t count = points_.size();
+  if (count < 2 || i >= count) return {};
+  size_t from = i, to = i + 1;
+  if (to == count) {
+    if (closed_) {
+      to = 0;
+    } else {
+      from = i - 1;
+      to = i;
+    }
+  }
+  const Vec3 d = GetPoint(to) - GetPoint(from);
+  const Vec3 side{d.z, 0, -d.x};
+  const float length = platform::Length(side);
+  return length > 0 ? side / length : Vec3{};
+}
+
 void Path::SetLeftEdge(size_t i, float value) {
   if (i < leftEdge_.size()) leftEdge_[i] = value;
 }

@@ -39,11 +39,17 @@ class Path {
   // Keeps n points spread evenly (point floor(i · count / n + 0.5)); nothing when the path has n or fewer,
   // or when n is 0. Edge offsets return to their defaults.
   void Decimate(size_t n);
-  // Reverses the point order; edge offsets return to their defaults.
+  // Reverses the point order; edge offsets return to their defaults. The track load rebuilds its racing lines
+  // this way (Rebuild) for races run the other way round.
   void Reverse();
 
   // Point i plus the origin; the zero vector when i is out of range.
   Vec3 GetPoint(size_t i) const;
+  // The unit horizontal vector across the segment leaving point i, to the right of the way the path runs:
+  // (d.z, 0, −d.x) normalised, d = the next point − point i (on a closed path the first point follows the
+  // last). The last point of an open path has no segment of its own and takes the one arriving at it. The zero
+  // vector with fewer than two points, for i beyond the last point, or across a segment of no length.
+  Vec3 SideVector(size_t i) const;
   void SetLeftEdge(size_t i, float value);
   void SetRightEdge(size_t i, float value);
 

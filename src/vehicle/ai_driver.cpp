@@ -53,20 +53,6 @@ float Heading(Vec3 v) { return std::atan2(v.x, v.z) * kDegreesPerRadian; }
 
 }  // namespace
 
-Vec3 PathSideVector(const geometry::Path& path, size_t i) {
-  const size_t n = path.PointCount();
-  if (n < 2 || i >= n) return {};
-  size_t next = i + 1;
-  if (next >= n) {
-    if (!path.Closed()) return PathSideVector(path, i - 1);  // the last point keeps the last segment's side
-    next = 0;
-  }
-  const Vec3 d = path.GetPoint(next) - path.GetPoint(i);
-  const Vec3 side{d.z, 0, -d.x};
-  const float length = platform::Length(side);
-  return length > 0 ? side / length : Vec3{};
-}
-
 AIDriver::AIDriver(AIRace* race, AICar* car, bool disabledDriver, std::function<int()> random)
     : disabled(disabledDriver), race_(race), car_(car), random_(std::move(random)) {}
 
@@ -126,7 +112,7 @@ void AIDriver::Steer(float dt) {
   const float lead = WrapOnPath(*path, s + Tuning::kProjectionLead);
   geometry::PathProjection centre;
   ProjectFrom(*path, position, lead, centre);
-  const Vec3 centreSide = PathSideVector(*path, static_cast<size_t>(centre.segment));
+  const Vec3 centreSide = path->SideVector(static_cast<size_t>(centre.segment));
   const Vec3 fromCentre = position - centre.point;
   const float c = fromCentre.x * centreSide.x + fromCentre.z * centreSide.z;
 
@@ -144,7 +130,7 @@ void AIDriver::Steer(float dt) {
   geometry::PathProjection ahead;
   ProjectFrom(*path, position + look, lead, ahead);
   const float t = ahead.distance;
-  const Vec3 aheadSide = PathSideVector(*path, static_cast<size_t>(ahead.segment));
+  const Vec3 aheadSide = path->SideVector(static_cast<size_t>(ahead.segment));
 
   Avoid();
 

@@ -137,8 +137,4 @@ class AIDriver {
   std::function<int()> random_;
 };
 
-// Unit horizontal vector across the segment from point i to the next: (d.z, 0, −d.x) normalised, with the
-// first point following the last on a closed path; zero with fewer than 2 points or i out of range.
-Vec3 PathSideVector(const geometry::Path& path, size_t i);
-
 }  // namespace vehicle

@@ -80,6 +80,31 @@ TEST(Path, EmptyStillAndSinglePointPathsAnswerSafely) {
   EXPECT_EQ(projection.segment, 42);
 }
 
+// The side is horizontal and measured between points as placed (origin included), so a climb changes nothing
+// and a stretch straight up has no side.
+TEST(Path, SideVectorLiesAcrossTheStretchToItsRight) {
+  const float r = std::sqrt(0.5f);
+  const Path ramp = MakePath({{0, 0, 0}, {0, 50, 100}, {100, 150, 200}}, false, {1000, 10, -500});
+  const Path shaft = MakePath({{0, 0, 0}, {0, 100, 0}}, true);
+  const struct {
+    const char* what;
+    const Path* path;
+    size_t point;
+    Vec3 side;
+  } cases[] = {
+      {"climbing north: east", &ramp, 0, {1, 0, 0}},
+      {"climbing north-east: south-east", &ramp, 1, {r, 0, -r}},
+      {"the open end takes the stretch arriving", &ramp, 2, {r, 0, -r}},
+      {"straight up: no side", &shaft, 0, {0, 0, 0}},
+      {"straight down the closing stretch: no side", &shaft, 1, {0, 0, 0}},
+      {"beyond the last point", &ramp, 7, {0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ExpectNear(c.path->SideVector(c.point), c.side, 1e-6f);
+  }
+}
+
 // The projection as defined: every segment from the start segment on tried in order, the strictly nearest
 // candidate kept. The path's own search passes over far segments and must still agree to the last bit.
 PathProjection ProjectTryingEverySegment(const Path& path, const Vec3& position, float minimum, int startSegment) {

@@ -292,15 +292,15 @@ TEST(DrivingLineRules, ThePathsSideAtEachPointFollowsTheStretchLeavingIt) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const platform::Vec3 side = PathSideVector(*c.on, c.point);
+    const platform::Vec3 side = c.on->SideVector(c.point);
     EXPECT_NEAR(side.x, c.side.x, 1e-5f);
     EXPECT_NEAR(side.y, c.side.y, 1e-5f);
     EXPECT_NEAR(side.z, c.side.z, 1e-5f);
   }
   const geometry::Path lone = path(false, {{5, 0, 5}});
-  EXPECT_EQ(PathSideVector(lone, 0), (platform::Vec3{})) << "one point has no stretch";
+  EXPECT_EQ(lone.SideVector(0), (platform::Vec3{})) << "one point has no stretch";
   const geometry::Path standing = path(false, {{5, 0, 5}, {5, 0, 5}});
-  EXPECT_EQ(PathSideVector(standing, 0), (platform::Vec3{})) << "a stretch of no length has no side";
+  EXPECT_EQ(standing.SideVector(0), (platform::Vec3{})) << "a stretch of no length has no side";
 }
 
 }  // namespace

@@ -15,26 +15,6 @@ constexpr float kStartMarkerWidth = 6.0f;
 constexpr float kStartMarkerHeight = 12.0f;
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
-// Unit horizontal vector across the segment leaving point i (the closing segment on a closed path). The last
-// point of an open path has no segment of its own, so it takes the one arriving at it.
-platform::Vec3 SideAt(const geometry::Path& path, size_t i) {
-  const size_t count = path.PointCount();
-  if (count < 2 || i >= count) return {};
-  size_t from = i, to = i + 1;
-  if (to == count) {
-    if (path.Closed()) {
-      to = 0;
-    } else {
-      from = i - 1;
-      to = i;
-    }
-  }
-  const platform::Vec3 d = path.GetPoint(to) - path.GetPoint(from);
-  const platform::Vec3 side{d.z, 0.0f, -d.x};
-  if (platform::LengthSquared(side) <= 0.0f) return {};
-  return platform::Normalize(side);
-}
-
 platform::Vec3 Flatten(platform::Vec3 v) {
   v.y = 0.0f;
   if (platform::LengthSquared(v) <= 0.0f) return {0.0f, 0.0f, 1.0f};
@@ -74,12 +54,12 @@ void Minimap::BuildTrack(const geometry::Path& path) {
   const size_t count = path.PointCount();
   if (count == 0) return;
   startPoint = path.GetPoint(0);
-  startSide = SideAt(path, 0);
+  startSide = path.SideVector(0);
   const size_t n = count + (path.Closed() ? 1 : 0);
   trackStrip.resize(2 * n);
   for (size_t i = 0; i < count; ++i) {
     const platform::Vec3 p = path.GetPoint(i);
-    const platform::Vec3 s = SideAt(path, i);
+    const platform::Vec3 s = path.SideVector(i);
     const float v = static_cast<float>(i);
     trackStrip[2 * i] = {scale * p.x + halfTrackWidth * s.x, scale * p.z + halfTrackWidth * s.z, 0.0f, kWhite, 0.0f, v};
     trackStrip[2 * i + 1] = {scale * p.x - halfTrackWidth * s.x, scale * p.z - halfTrackWidth * s.z, 0.0f, kWhite, 1.0f,
