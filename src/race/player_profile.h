@@ -68,11 +68,12 @@ class PlayerProfile {
   // The car's selection, or null for a name the profile does not hold.
   vehicle::UpgradeSelection* GetVehicleRecord(const std::string& vehicleName);
   bool IsOwned(const std::string& vehicleName) const;
-  // Marks a bought car owned; an unknown name changes nothing.
+  // Marks a bought car owned (the purchase screens' ClearOwned); an unknown name changes nothing.
   void SetOwned(const std::string& vehicleName);
 
   // The working selection is the one the garage edits for the car on display. Setting it copies both id lists
-  // and raises `changed` when they differ from the working ones; clearing always raises it.
+  // and raises `changed` when they differ from the working ones; clearing always raises it. The application
+  // and the screens also call these SetBits, GetBits and ResetBits.
   void SetWorkingSelection(const vehicle::UpgradeSelection& selection);
   void GetWorkingSelection(vehicle::UpgradeSelection& selection) const;
   void ClearWorkingSelection();

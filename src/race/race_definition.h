@@ -48,7 +48,8 @@ struct RaceDefinition {
   // The prize for a finishing place (1 = first, up to 10); 0 for other places.
   int32_t RewardForPlace(uint32_t place) const;
 
-  // The screens' names for RaceList::CountByClass and RaceList::NthByClass; a missing list has no races.
+  // The screens' names for RaceList::CountByClass and RaceList::NthByClass (also known as CountByMode and
+  // NthByMode); a missing list has no races.
   static int CountByClass(const RaceList* list, uint32_t classId);
   static RaceDefinition* NthByClass(const RaceList* list, uint32_t classId, int n);
 

@@ -99,6 +99,7 @@ void RaceScenery::CreateEffects(platform::gfx::Device* device, uint32_t stage) {
       shadeQuad = std::make_unique<render::ColorQuad>();
       shadeQuad->Create(device, settings_);
       shadeQuad->SetColor(0, 0, 0, kShadeAlpha);
+      // The race's lighting (its SetupLighting): a grey ambient and specular and one sun.
       lighting = std::make_unique<render::SceneLighting>(settings_);
       lighting->SetAmbient(kRaceAmbient, kRaceAmbient, kRaceAmbient);
       lighting->SetSpecular(kRaceSpecular, kRaceSpecular, kRaceSpecular);

@@ -65,10 +65,19 @@ RaceSession::RaceSession(render::ResourceManager* resources, app::Settings* game
 }
 
 // Sparks, dust and flames the cars ask for go to the race's particle system once the load has made one.
+// Skid-mark strips go to the race's marks in the same way.
 void RaceSession::ConnectWorld() {
   world_.particleSink = [this](int type, const Vec3& position, const Vec3& velocity) {
     if (scenery_.particles != nullptr) scenery_.particles->SpawnBurst(type, &position, &velocity);
   };
+  world_.skidSink = [this](platform::gfx::Device* device, const Vec3& point, const platform::Matrix4& orientation,
+                           int style, float width) { return AddSkidSegment(device, point, orientation, style, width); };
+}
+
+render::SkidmarkSegment* RaceSession::AddSkidSegment(platform::gfx::Device* device, const Vec3& point,
+                                                     const platform::Matrix4& orientation, int style, float width) {
+  if (scenery_.skids == nullptr) return nullptr;
+  return scenery_.skids->AddSegment(device, point, orientation, style, width);
 }
 
 RaceSession::~RaceSession() { Unload(); }
@@ -130,8 +139,7 @@ bool RaceSession::LoadTrack(platform::gfx::Device* device, const std::function<v
       break;
     }
     case 7:
-      world_.SetCollision(collision_);
-      world_.SetTrackScene(scenery_.track);
+      MapSurfaceTypes();
       break;
     case 8:
       if (scenery_.track != nullptr) {
@@ -152,6 +160,11 @@ bool RaceSession::LoadTrack(platform::gfx::Device* device, const std::function<v
   if (loadStage < kLoadComplete) ++loadStage;
   if (report) report(loadStage);
   return loadStage == kLoadComplete;
+}
+
+void RaceSession::MapSurfaceTypes() {
+  world_.SetCollision(collision_);
+  world_.SetTrackScene(scenery_.track);
 }
 
 void RaceSession::BuildField(platform::gfx::Device* device) {
@@ -236,36 +249,40 @@ vehicle::Vehicle* RaceSession::AddRacer(std::unique_ptr<vehicle::Vehicle> car, b
 
 size_t RaceSession::CreateRacers(const std::vector<RacerPlan>& plans, const CarFactory& factory) {
   size_t created = 0;
-  const geometry::Path* firstPath = world_.AIPath(0);
-  const bool chicken = definition_ != nullptr && definition_->type == kRaceChicken;
-  const std::vector<const geometry::Path*>& reversed = world_.AIPaths(true);
   for (const RacerPlan& plan : plans) {
-    if (plan.slot >= grid_.size() || !factory) continue;
-    std::unique_ptr<vehicle::Vehicle> car = factory(plan);
-    if (car == nullptr) continue;
-    Vec3 start = grid_[plan.slot].position;
-    if (chicken && plan.pathFraction >= 0.0f && firstPath != nullptr) {
-      start = firstPath->PointAt(firstPath->TotalLength() * plan.pathFraction);
-      if (world_.HasTrack()) start.y = (world_.TrackBoundsMax().y - world_.TrackBoundsMin().y) * 0.5f;
-    }
-    car->SetTransform(start, grid_[plan.slot].orientation);
-    car->Reset(world_, firstPath);
-    vehicle::Vehicle* racer = AddRacer(std::move(car), plan.isPlayer);
-    ++created;
-    if (plan.isPlayer) continue;
-    vehicle::AIDriver& driver = *drivers_.front()->driver;
-    if (definition_ != nullptr && definition_->mode == kModeQuick && definition_->flags == 0) {
-      driver.SetSpeedFactor(kQuickRaceSpeedLevel);
-    } else if (definition_ != nullptr && definition_->mode == kModeCareer && definition_->index == 0) {
-      driver.SetSpeedFactor(kFirstCareerRaceSpeedLevel);
-    }
-    if (chicken) {
-      // Opponents run the track the other way round, so they come at the player head-on.
-      driver.reversePaths = true;
-      if (!reversed.empty()) racer->Reset(world_, reversed.front());
-    }
+    if (CreateRacer(plan, factory) != nullptr) ++created;
   }
   return created;
+}
+
+vehicle::Vehicle* RaceSession::CreateRacer(const RacerPlan& plan, const CarFactory& factory) {
+  if (plan.slot >= grid_.size() || !factory) return nullptr;
+  std::unique_ptr<vehicle::Vehicle> car = factory(plan);
+  if (car == nullptr) return nullptr;
+  const geometry::Path* firstPath = world_.AIPath(0);
+  const bool chicken = definition_ != nullptr && definition_->type == kRaceChicken;
+  Vec3 start = grid_[plan.slot].position;
+  if (chicken && plan.pathFraction >= 0.0f && firstPath != nullptr) {
+    start = firstPath->PointAt(firstPath->TotalLength() * plan.pathFraction);
+    if (world_.HasTrack()) start.y = (world_.TrackBoundsMax().y - world_.TrackBoundsMin().y) * 0.5f;
+  }
+  car->SetTransform(start, grid_[plan.slot].orientation);
+  car->Reset(world_, firstPath);
+  vehicle::Vehicle* racer = AddRacer(std::move(car), plan.isPlayer);
+  if (plan.isPlayer) return racer;
+  vehicle::AIDriver& driver = *drivers_.front()->driver;
+  if (definition_ != nullptr && definition_->mode == kModeQuick && definition_->flags == 0) {
+    driver.SetSpeedFactor(kQuickRaceSpeedLevel);
+  } else if (definition_ != nullptr && definition_->mode == kModeCareer && definition_->index == 0) {
+    driver.SetSpeedFactor(kFirstCareerRaceSpeedLevel);
+  }
+  if (chicken) {
+    // Opponents run the track the other way round, so they come at the player head-on.
+    driver.reversePaths = true;
+    const std::vector<const geometry::Path*>& reversed = world_.AIPaths(true);
+    if (!reversed.empty()) racer->Reset(world_, reversed.front());
+  }
+  return racer;
 }
 
 bool RaceSession::IsDriven(const vehicle::Vehicle* car) const {
@@ -526,7 +543,7 @@ void RaceSession::UpdateRacerEffects(float dt) {
   for (vehicle::Vehicle* car : world_.Cars()) {
     vehicle::VehiclePresentation* presentation = PresentationOf(*car);
     if (presentation == nullptr) continue;
-    presentation->UpdateWheelEffects(scenery_.skids.get(), dt);
+    presentation->UpdateWheelEffects(&world_, dt);
     presentation->UpdateLightGlows(cameraDirection);
   }
   scenery_.UpdateEffects(dt);

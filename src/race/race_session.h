@@ -76,6 +76,9 @@ class RaceSession {
   // boxes, sounds: all from the scene's markers and paths) and the racers; 9 overlays and render targets;
   // 10 complete.
   bool LoadTrack(platform::gfx::Device* device, const std::function<void(uint32_t)>& report);
+  // Load stage 7: the world takes the collision file and the track scene and maps their materials to surfaces
+  // (the collision file's when it has any, else the scene's).
+  void MapSurfaceTypes();
   // Frees racers (before the glows they hold lights in), paths, effects, scenes and the collision file. The
   // session can be deleted afterwards; calling it twice is harmless.
   void Unload();
@@ -92,6 +95,11 @@ class RaceSession {
   // the player's car marked, the others given drivers. Entries whose slot the grid lacks are left out. Returns
   // the number of cars created.
   size_t CreateRacers(const std::vector<RacerPlan>& plans, const CarFactory& factory);
+  // One racer of the field: its car from the factory, placed on its slot (a chicken race's on the racing line)
+  // and reset onto the first AI path, taken into the race; a computer racer's driver paced for the race and,
+  // in a chicken race, sent round the other way. Null, and nothing added, when the grid has no such slot or
+  // the factory builds no car.
+  vehicle::Vehicle* CreateRacer(const RacerPlan& plan, const CarFactory& factory);
 
   // Takes a car into the race at the front of the list (the newest racer first). A computer racer gets a
   // driver; the player's car becomes `player`. Returns the car.
@@ -117,6 +125,10 @@ class RaceSession {
   // The frame's effects after the sub-steps: each car's skid marks and light glows toward the camera, then the
   // particles, the glow trails and the track sounds at the camera.
   void UpdateRacerEffects(float dt);
+  // A new skid-mark strip from the race's marks (what a sliding wheel asks of the world); null before the
+  // marks are made, with SKIDMARKS off, or when every strip kept is still being laid.
+  render::SkidmarkSegment* AddSkidSegment(platform::gfx::Device* device, const Vec3& point,
+                                          const platform::Matrix4& orientation, int style, float width);
   // What the camera follows of a car.
   static render::CameraSubject SubjectOf(const vehicle::Vehicle& car);
   // Motion-blur alpha from the frame rate while MOTIONBLUR is on (nitrous blurs more).
@@ -125,8 +137,9 @@ class RaceSession {
   void AttachForceFeedback(app::InputDevices* input);
 
   // Render passes, each skipped without its resources: the reflection (only with SCENEREFLECTION on), one car's
-  // environment cube (each reflective car's in turn, one a frame), the rear-view mirror, the 3D pass, the blur
-  // capture after the scene, the HUD (2D, last) and the overlays rebuilt after a device reset.
+  // environment cube (each reflective car's in turn, one a frame; the application's pre-pass knows it as
+  // RenderMirror), the rear-view mirror, the 3D pass, the blur capture after the scene, the HUD (2D, last) and the
+  // overlays rebuilt after a device reset.
   void RenderReflection(platform::gfx::Device* device);
   void UpdateCarCubeMap(platform::gfx::Device* device);
   void RenderMirrorView(platform::gfx::Device* device);
@@ -200,7 +213,10 @@ class RaceSession {
 
   PlayerProfile* profile_;
   RaceDefinition* definition_;
-  void RenderCars(platform::gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer, bool alternate);
+  // Every racer's main pass (lit, with its environment cube) and its glow-capture pass; the player's car only when
+  // drawPlayer is set.
+  void RenderRacers(platform::gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer);
+  void RenderRacersAltPass(platform::gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer);
   // The ground shadows and, with stencil shadows on, the volumes; returns the pixels where a volume can have set
   // the stencil, nothing when none was drawn.
   std::optional<platform::gfx::Rect> RenderRacerShadows(platform::gfx::Device* device,

@@ -47,7 +47,7 @@ bool Loaded(const render::ImageResource* image) { return image != nullptr && ima
 
 // The car's own cube when it is ready to be looked up (it may still be waiting for its first drawing).
 gfx::BaseTexture* EnvironmentOf(const VehiclePresentation& presentation, bool cubeMapping) {
-  if (!cubeMapping || presentation.cubeMap == nullptr || !presentation.cubeMap->ready) return nullptr;
+  if (!cubeMapping || !presentation.HasReflectionCubeMap() || !presentation.cubeMap->ready) return nullptr;
   return presentation.cubeMap->GetCubeTexture();
 }
 
@@ -103,9 +103,10 @@ void RaceSession::UpdateCarCubeMap(gfx::Device* device) {
     vehicle::Vehicle* car = cars[(start + n) % cars.size()];
     const VehiclePresentation* presentation = Drawable(car);
     if (presentation == nullptr || (car == player_ && s.camera->IsInCarView())) continue;
+    if (!presentation->HasReflectionCubeMap()) continue;
     const render::CubeMap* cube = presentation->cubeMap;
     // A cube read from its file (a static reflection) has nothing to draw.
-    if (cube == nullptr || !cube->ready || cube->mode != render::kCubeRenderTarget) continue;
+    if (!cube->ready || cube->mode != render::kCubeRenderTarget) continue;
     const auto& lods = presentation->body->lods;
     const size_t level = presentation->renderer->lodIndex;
     if (level >= lods.size() || lods[level].model == nullptr || !lods[level].model->UsesEnvironmentMap()) continue;
@@ -188,18 +189,23 @@ void RaceSession::DrawHeadlightProjection(gfx::Device* device) {
   device->SetRenderState(RenderState::ClipPlaneEnable, 0u);
 }
 
-void RaceSession::RenderCars(gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer, bool alternate) {
+void RaceSession::RenderRacers(gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer) {
   const Matrix4& view = scenery_.camera->view;
   const bool cubeMapping = scenery_.Setting(app::SettingId::CUBEMAPPING) != 0;
   for (vehicle::Vehicle* car : world_.Cars()) {
     VehiclePresentation* presentation = Drawable(car);
     if (presentation == nullptr || (car == player_ && !drawPlayer)) continue;
-    if (alternate) {
-      presentation->renderer->RenderAlternatePass(device, view, &frustum, 0);
-    } else {
-      presentation->renderer->Render(device, scenery_.lighting.get(), view, &frustum, 0,
-                                     EnvironmentOf(*presentation, cubeMapping));
-    }
+    presentation->renderer->Render(device, scenery_.lighting.get(), view, &frustum, 0,
+                                   EnvironmentOf(*presentation, cubeMapping));
+  }
+}
+
+void RaceSession::RenderRacersAltPass(gfx::Device* device, const render::ViewFrustum& frustum, bool drawPlayer) {
+  const Matrix4& view = scenery_.camera->view;
+  for (vehicle::Vehicle* car : world_.Cars()) {
+    VehiclePresentation* presentation = Drawable(car);
+    if (presentation == nullptr || (car == player_ && !drawPlayer)) continue;
+    presentation->renderer->RenderAlternatePass(device, view, &frustum, 0);
   }
 }
 
@@ -312,7 +318,7 @@ void RaceSession::Render(gfx::Device* device) {
   }
   device->MarkPass("3d: cars");
   device->SetRenderState(RenderState::Lighting, 1);
-  RenderCars(device, camera.frustum, drawPlayer, false);
+  RenderRacers(device, camera.frustum, drawPlayer);
   device->SetRenderState(RenderState::Lighting, 0);
   // The shade goes only where the volumes can have set the stencil.
   device->MarkPass("3d: shadows");
@@ -343,7 +349,7 @@ void RaceSession::RenderSecondPass(gfx::Device* device) {
   device->SetRenderState(RenderState::Lighting, 0);
   s.blurOverlay->BeginCapture(device);
   device->SetRenderState(RenderState::ZWriteEnable, 1);
-  RenderCars(device, camera.frustum, drawPlayer, true);
+  RenderRacersAltPass(device, camera.frustum, drawPlayer);
   device->SetRenderState(RenderState::ZWriteEnable, 1);
   if (s.track != nullptr) {
     s.track->CollectVisible(camera.frustum);

@@ -42,16 +42,16 @@ bool MayTouchCar(const vehicle::Vehicle& car, const Vec3& pathMin, const Vec3& p
 
 void RaceWorld::SetCollision(geometry::CollisionTree* tree) {
   tree_ = tree;
-  MapSurfaces();
+  MapSurfaceTypes();
 }
 
 void RaceWorld::SetTrackScene(render::Scene* scene) {
   scene_ = scene;
-  MapSurfaces();
+  MapSurfaceTypes();
 }
 
 // The collision file's materials name the surfaces; a track without one is driven on its scene's.
-void RaceWorld::MapSurfaces() {
+void RaceWorld::MapSurfaceTypes() {
   materialSurfaces_.clear();
   const std::vector<std::string>* names = nullptr;
   if (tree_ != nullptr && !tree_->Empty()) {
@@ -178,7 +178,8 @@ const geometry::Path* RaceWorld::FindNearestPath(const Vec3& point, bool reverse
   return nearest;
 }
 
-bool RaceWorld::CastCars(const Vec3& start, const Vec3& end, float& best, SegmentHit& hit) const {
+bool RaceWorld::HitCarsPoint(const Vec3& start, const Vec3& end, SegmentHit& hit) const {
+  float best = kNoHitDistance;
   bool found = false;
   for (vehicle::Vehicle* car : cars_) {
     if (car == nullptr || !car->collidable) continue;
@@ -206,14 +207,14 @@ bool RaceWorld::CastTrack(const Vec3& start, const Vec3& end, bool full, float& 
 
 bool RaceWorld::CastSegment(const Vec3& start, const Vec3& end, bool testCars, SegmentHit& hit) const {
   float best = kNoHitDistance;
-  if (testCars) CastCars(start, end, best, hit);
+  if (testCars && HitCarsPoint(start, end, hit)) best = platform::Length(hit.point - start);
   CastTrack(start, end, false, best, hit);
   return best != kNoHitDistance;
 }
 
 bool RaceWorld::CastSegmentFull(const Vec3& start, const Vec3& end, bool testCars, SegmentHit& hit) const {
   float best = kNoHitDistance;
-  if (testCars) CastCars(start, end, best, hit);
+  if (testCars && HitCarsPoint(start, end, hit)) best = platform::Length(hit.point - start);
   CastTrack(start, end, true, best, hit);
   return best != kNoHitDistance;
 }
@@ -235,23 +236,27 @@ void RaceWorld::QueryWorldBox(const Vec3& boxMin, const Vec3& boxMax) {
   }
 }
 
-bool RaceWorld::CastSphere(const Vec3& start, const Vec3& end, float radius, bool testCars, vehicle::SphereHit& hit) {
+bool RaceWorld::HitCarsSegment(const Vec3& start, const Vec3& end, float radius, vehicle::SphereHit& hit) const {
   float best = kNoHitDistance;
-  if (testCars) {
-    const Vec3 pathMin = platform::ComponentMin(start, end), pathMax = platform::ComponentMax(start, end);
-    const float pathSize = std::max({std::fabs(pathMin.x), std::fabs(pathMin.y), std::fabs(pathMin.z),
-                                     std::fabs(pathMax.x), std::fabs(pathMax.y), std::fabs(pathMax.z)});
-    for (vehicle::Vehicle* car : cars_) {
-      if (car == nullptr || !car->collidable || !MayTouchCar(*car, pathMin, pathMax, pathSize, radius)) continue;
-      Vec3 centre, point, normal;
-      if (!car->HitTestSweptSphere(start, end, radius, centre, point, normal)) continue;
-      const float distance = platform::Length(centre - start);
-      if (distance < best) {
-        best = distance;
-        hit = {centre, point, normal, vehicle::kSurfaceVehicle, {1, 1, 1}, car};
-      }
+  const Vec3 pathMin = platform::ComponentMin(start, end), pathMax = platform::ComponentMax(start, end);
+  const float pathSize = std::max({std::fabs(pathMin.x), std::fabs(pathMin.y), std::fabs(pathMin.z),
+                                   std::fabs(pathMax.x), std::fabs(pathMax.y), std::fabs(pathMax.z)});
+  for (vehicle::Vehicle* car : cars_) {
+    if (car == nullptr || !car->collidable || !MayTouchCar(*car, pathMin, pathMax, pathSize, radius)) continue;
+    Vec3 centre, point, normal;
+    if (!car->HitTestSweptSphere(start, end, radius, centre, point, normal)) continue;
+    const float distance = platform::Length(centre - start);
+    if (distance < best) {
+      best = distance;
+      hit = {centre, point, normal, vehicle::kSurfaceVehicle, {1, 1, 1}, car};
     }
   }
+  return best != kNoHitDistance;
+}
+
+bool RaceWorld::CastSphere(const Vec3& start, const Vec3& end, float radius, bool testCars, vehicle::SphereHit& hit) {
+  float best = kNoHitDistance;
+  if (testCars && HitCarsSegment(start, end, radius, hit)) best = platform::Length(hit.centre - start);
   geometry::SurfaceHit surfaceHit;
   if (TrackHit(start, end, true, radius, false, surfaceHit)) {
     const float distance = platform::Length(surfaceHit.centre - start);
@@ -274,6 +279,11 @@ int RaceWorld::CountCarsNear(const Vec3& point, float radius) const {
 
 void RaceWorld::SpawnParticles(int type, const Vec3& position, const Vec3& velocity) {
   if (particleSink) particleSink(type, position, velocity);
+}
+
+render::SkidmarkSegment* RaceWorld::AddSkidSegment(platform::gfx::Device* device, const Vec3& point,
+                                                   const platform::Matrix4& orientation, int style, float width) {
+  return skidSink ? skidSink(device, point, orientation, style, width) : nullptr;
 }
 
 bool RaceWorld::FindCarAhead(const vehicle::AICar& car, const Vec3& direction, float maxDistance, float minDistance,

@@ -73,11 +73,18 @@ class RaceWorld : public vehicle::VehicleWorld, public vehicle::AIRace {
   // hit at the same distance as the track wins. True on a hit.
   bool CastSegment(const Vec3& start, const Vec3& end, bool testCars, SegmentHit& hit) const;
   bool CastSegmentFull(const Vec3& start, const Vec3& end, bool testCars, SegmentHit& hit) const;
+  // The nearest collidable car a segment crosses (its hull's face turned toward the segment), or a moving sphere
+  // touches, with the car; false and hit untouched when none does.
+  bool HitCarsPoint(const Vec3& start, const Vec3& end, SegmentHit& hit) const;
+  bool HitCarsSegment(const Vec3& start, const Vec3& end, float radius, vehicle::SphereHit& hit) const;
   // True when no wheel touches and nothing lies under the car from 20 above to 2000 below (a track required).
   bool IsCarOffWorld(const vehicle::Vehicle& car) const;
 
   // Particle bursts go here when set.
   std::function<void(int, const Vec3&, const Vec3&)> particleSink;
+  // New skid-mark strips come from here when set.
+  std::function<render::SkidmarkSegment*(platform::gfx::Device*, const Vec3&, const platform::Matrix4&, int, float)>
+      skidSink;
 
   // VehicleWorld
   void QueryWorldBox(const Vec3& boxMin, const Vec3& boxMax) override;
@@ -85,6 +92,8 @@ class RaceWorld : public vehicle::VehicleWorld, public vehicle::AIRace {
                   vehicle::SphereHit& hit) override;
   int CountCarsNear(const Vec3& point, float radius) const override;
   void SpawnParticles(int type, const Vec3& position, const Vec3& velocity) override;
+  render::SkidmarkSegment* AddSkidSegment(platform::gfx::Device* device, const Vec3& point,
+                                          const platform::Matrix4& orientation, int style, float width) override;
 
   // AIRace
   const std::vector<const geometry::Path*>& AIPaths(bool reverse) const override {
@@ -105,9 +114,10 @@ class RaceWorld : public vehicle::VehicleWorld, public vehicle::AIRace {
   // material.
   bool TrackHit(const Vec3& start, const Vec3& end, bool sphere, float radius, bool full,
                 geometry::SurfaceHit& hit) const;
-  void MapSurfaces();
+  // Surfaces by material from the collision tree's material names, else the scene's (a name takes the first
+  // surface word that begins it, else pavement).
+  void MapSurfaceTypes();
   const render::Scene* SceneTrack() const;
-  bool CastCars(const Vec3& start, const Vec3& end, float& best, SegmentHit& hit) const;
 
   geometry::CollisionTree* tree_ = nullptr;
   render::Scene* scene_ = nullptr;

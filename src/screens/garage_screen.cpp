@@ -409,7 +409,7 @@ void GarageScreen::UpdateButtons(platform::gfx::Device* device) {
       // another body's picture whenever a non-purchaseable one (the stock body) comes first.
       const std::string picture = ModelImageName(*upgrade);
       if (!picture.empty()) {
-        modelImage = resourceManager->LoadImage(device, car->folder + picture, true,
+        modelImage = resourceManager->LoadImage(device, car->GetDataFolder() + picture, true,
                                                 kModelImageColourKey, false, true);
         if (render::GetImageWidth(modelImage) > 0) {
           modelSprite = AddImage(new Sprite(device, modelImage, 450, 130, 117, 106, 0, 0, 1, 1, 0,
@@ -609,7 +609,7 @@ void GarageScreen::BuildColorSwatches(platform::gfx::Device* device) {
     carChanged = true;
     return;
   }
-  const std::string& folder = CarOnDisplay()->folder;
+  const std::string folder = CarOnDisplay()->GetDataFolder();
   const int count = list->CountPurchaseableInCategory(vehicle::kCategoryColor);
   for (int i = 0; i < count; ++i) {
     const vehicle::KeyedRecord* upgrade = list->NthPurchaseableInCategory(vehicle::kCategoryColor, i);

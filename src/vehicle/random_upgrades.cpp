@@ -43,4 +43,12 @@ void ChooseRandomUpgrades(UpgradeList& list, UpgradeRule rule, const std::functi
   list.ApplySelection(&picks);
 }
 
+void ChooseCosmeticUpgrades(UpgradeList& list, const std::function<int()>& random) {
+  ChooseRandomUpgrades(list, UpgradeRule::kCosmetic, random);
+}
+
+void ChooseDressUpgrades(UpgradeList& list, const std::function<int()>& random) {
+  ChooseRandomUpgrades(list, UpgradeRule::kDressed, random);
+}
+
 }  // namespace vehicle

@@ -20,5 +20,10 @@ bool RuleCoversCategory(UpgradeRule rule, uint32_t category);
 // Installs the rule's picks: each pick is owned and installed in a temporary selection, which is then applied
 // to the list (so anything installed before is replaced). random: the game's generator (0..32767).
 void ChooseRandomUpgrades(UpgradeList& list, UpgradeRule rule, const std::function<int()>& random);
+// The cosmetic rule: what a computer car matched to the player's is dressed in before its performance upgrades
+// are picked to match.
+void ChooseCosmeticUpgrades(UpgradeList& list, const std::function<int()>& random);
+// The dressed rule: one colour, neon, spoiler and scoop each, and every vinyl (a car shown rather than raced).
+void ChooseDressUpgrades(UpgradeList& list, const std::function<int()>& random);
 
 }  // namespace vehicle

@@ -18,6 +18,10 @@ constexpr float kRadiansToDegrees = 57.295827f;
 constexpr float kSettleTime = 2.0f;
 }  // namespace
 
+void StuntTracker::Update(float dt) {
+  if (vehicle_ != nullptr) Update(vehicle_->MakeStuntInputs(), dt);
+}
+
 void StuntTracker::Update(const StuntInputs& in, float dt) {
   airTime = in.anyWheelOnGround ? 0.0f : airTime + dt;
   for (float& since : sinceType) since += dt;

@@ -44,7 +44,9 @@ class StuntTracker {
   StuntTracker() = default;
   explicit StuntTracker(const Vehicle* car) : vehicle_(car) {}
 
-  // One step with the car's state (the car's Update passes its own).
+  // One step with the owning car's state, as the car's own step runs it (nothing moves without a car to read).
+  void Update(float dt);
+  // The same with the state given.
   void Update(const StuntInputs& inputs, float dt);
   void Wipe();
   bool HasActiveEvent(int32_t type) const;

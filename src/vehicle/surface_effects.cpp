@@ -120,21 +120,41 @@ void SurfaceForceFeedback::DriveEffects() {
   }
 }
 
-void SurfaceForceFeedback::Update(float dt, float speedMph, const std::array<uint8_t, kSurfaceCount>& surfacesTouched,
-                                  bool anySkidding, float engineRpm, float redlineRpm, bool nitrousActive) {
+namespace {
+
+// Full strength at kEffectFullSpeedMph; nothing for a speed that is not a number.
+float EffectStrength(float speedMph) {
+  const float strength = speedMph / kEffectFullSpeedMph;
+  return std::isfinite(strength) ? std::clamp(strength, 0.0f, 1.0f) : 0.0f;
+}
+
+}  // namespace
+
+void SurfaceForceFeedback::UpdateSkidEffects(float dt, float speedMph,
+                                             const std::array<uint8_t, kSurfaceCount>& surfacesTouched,
+                                             bool anySkidding) {
   if (output_ == nullptr || !running) return;
-  float strength = speedMph / kEffectFullSpeedMph;
-  strength = std::isfinite(strength) ? std::clamp(strength, 0.0f, 1.0f) : 0.0f;
+  const float strength = EffectStrength(speedMph);
   for (int surface = 0; surface < kSurfaceCount; ++surface) {
-    const SurfaceFeel& feel = SurfaceFeels[surface];
-    const bool present = surfacesTouched[surface] != 0;
-    const float goal = strength * feel.effectFactor;
-    roadEffectStates[surface] = present ? Approach(roadEffectStates[surface], goal, kEffectRampRate * dt)
-                                        : std::max(roadEffectStates[surface] - kEffectFadeRate * dt, 0.0f);
-    skidEffectStates[surface] = present && anySkidding
+    const float goal = strength * SurfaceFeels[surface].effectFactor;
+    skidEffectStates[surface] = surfacesTouched[surface] != 0 && anySkidding
                                     ? Approach(skidEffectStates[surface], goal, kEffectRampRate * dt)
                                     : std::max(skidEffectStates[surface] - kEffectFadeRate * dt, 0.0f);
   }
+}
+
+void SurfaceForceFeedback::UpdateRoadEffects(float dt, float speedMph,
+                                             const std::array<uint8_t, kSurfaceCount>& surfacesTouched,
+                                             float engineRpm, float redlineRpm, bool nitrousActive) {
+  if (output_ == nullptr || !running) return;
+  const float strength = EffectStrength(speedMph);
+  for (int surface = 0; surface < kSurfaceCount; ++surface) {
+    const float goal = strength * SurfaceFeels[surface].effectFactor;
+    roadEffectStates[surface] = surfacesTouched[surface] != 0
+                                    ? Approach(roadEffectStates[surface], goal, kEffectRampRate * dt)
+                                    : std::max(roadEffectStates[surface] - kEffectFadeRate * dt, 0.0f);
+  }
+  // Road and skid effects share effect numbers, so both sets of states are weighed together once both are new.
   DriveEffects();
 
   float rumble = redlineRpm > 0 ? engineRpm / redlineRpm : 0.0f;

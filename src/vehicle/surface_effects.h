@@ -62,10 +62,15 @@ class SurfaceForceFeedback {
   void Start();
   // Clears every state and stops every effect of a ready device.
   void Stop();
-  // One frame: surface states toward their goals, effects started, re-gained or stopped, and the engine rumble
-  // from (rpm / redline)² × 0.6 + 0.4, doubled under nitrous.
-  void Update(float dt, float speedMph, const std::array<uint8_t, kSurfaceCount>& surfacesTouched, bool anySkidding,
-              float engineRpm, float redlineRpm, bool nitrousActive);
+  // A frame's feel, skid effects first: each surface's skid state ramps toward its goal (min(speed / 20 mph, 1)
+  // × the surface's factor) while a wheel on it slides, and fades otherwise.
+  void UpdateSkidEffects(float dt, float speedMph, const std::array<uint8_t, kSurfaceCount>& surfacesTouched,
+                         bool anySkidding);
+  // Then the road effects: each surface's road state ramps toward its goal while a wheel stands on it; the
+  // effects are started, re-gained or stopped from the strongest road or skid state of each, and the engine
+  // rumble takes (rpm / redline)² × 0.6 + 0.4, doubled under nitrous.
+  void UpdateRoadEffects(float dt, float speedMph, const std::array<uint8_t, kSurfaceCount>& surfacesTouched,
+                         float engineRpm, float redlineRpm, bool nitrousActive);
 
   bool running = false;
   std::array<float, kSurfaceCount> roadEffectStates{};

@@ -8,6 +8,7 @@
 #include "app/data_file.h"
 #include "geometry/path.h"
 #include "platform/math/math.h"
+#include "vehicle/vehicle_lights.h"
 
 namespace vehicle {
 
@@ -167,18 +168,31 @@ void Vehicle::Update(VehicleWorld& world, float dt) {
   ApplyWeightTransfer(dt);
   UpdateBodyTilt(dt);
   ResolveCollisions(world, dt);
-  std::fill(std::begin(surfacesTouched), std::end(surfacesTouched), 0);
-  Vec3 tint;
-  for (auto& wheel : wheels) {
-    if (wheel->onGround && wheel->surface >= 0 && wheel->surface < kSurfaceCount) surfacesTouched[wheel->surface] = 1;
-    tint += wheel->groundColour;
-  }
-  groundTint[0] = tint.x / 4, groundTint[1] = tint.y / 4, groundTint[2] = tint.z / 4;
+  UpdateSurfaces();
+  UpdateGroundTint();
   if (features) features->AfterCollisions(*this, world, dt);
   UpdateSpeed();
   if (!respawning) collidable = true;
   if (features) features->UpdateAttachments(*this, dt);
-  if (stunts && isPlayer) stunts->Update(MakeStuntInputs(), dt);
+  if (stunts && isPlayer) stunts->Update(dt);
+}
+
+void Vehicle::UpdateSurfaces() {
+  std::fill(std::begin(surfacesTouched), std::end(surfacesTouched), uint8_t{0});
+  for (const auto& wheel : wheels) {
+    if (wheel == nullptr || !wheel->onGround) continue;
+    const int surface = wheel->surface >= 0 && wheel->surface < kSurfaceCount ? wheel->surface : kSurfacePave;
+    surfacesTouched[surface] = 1;
+  }
+}
+
+void Vehicle::UpdateGroundTint() {
+  std::array<Vec3, 4> colours{Vec3{1, 1, 1}, Vec3{1, 1, 1}, Vec3{1, 1, 1}, Vec3{1, 1, 1}};
+  for (size_t i = 0; i < wheels.size(); ++i) {
+    if (wheels[i] != nullptr) colours[i] = wheels[i]->groundColour;
+  }
+  const std::array<float, 3> tint = MeanGroundTint(colours);
+  std::copy(tint.begin(), tint.end(), groundTint);
 }
 
 StuntInputs Vehicle::MakeStuntInputs() const {

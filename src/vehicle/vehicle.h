@@ -43,7 +43,8 @@ class ForceFeedbackOutput;
 class VehicleFeatures {
  public:
   virtual ~VehicleFeatures() = default;
-  // After the body's collisions are resolved: surface sounds and ground tint, ground shadow, wheel particles.
+  // After the body's collisions are resolved and the surfaces and ground tint gathered: landing sounds, ground
+  // shadow, wheel particles.
   virtual void AfterCollisions(Vehicle& car, VehicleWorld& world, float dt) { (void)car, (void)world, (void)dt; }
   // Near the end of the step, once the speed is known: driver and visual parts follow the body.
   virtual void UpdateAttachments(Vehicle& car, float dt) { (void)car, (void)dt; }
@@ -102,6 +103,9 @@ class Vehicle {
   bool CanDrive() const;
   // Re-reads the engine, steering and tyre curves from their files (the torque curve loses its upgrade scaling).
   void ReloadCurves();
+  // The folder of the definition file the car was read from, ending in a separator: where its models, pictures
+  // and upgrade images are.
+  std::string GetDataFolder() const { return folder; }
 
   // --- simulation step (vehicle.cpp) ---
   void Update(VehicleWorld& world, float dt);
@@ -156,6 +160,10 @@ class Vehicle {
   void SavePreviousPosition();
   void UpdateRespawnTimer(VehicleWorld& world, float dt);
   void DistanceTo(const Vec3& point);
+  // surfacesTouched from the wheels on the ground (a surface beyond the table counts as pavement).
+  void UpdateSurfaces();
+  // groundTint: the mean of the four wheels' ground colours (white for a missing wheel).
+  void UpdateGroundTint();
   void SetPlayerFlag(bool flag);
   // The light of the ground on all four wheels (0-1 per channel; white shows their own colours).
   void SetWheelColour(float r, float g, float b);
@@ -164,7 +172,8 @@ class Vehicle {
   // Hull tests in world space against the car's hull (collisionModel, or its box when the car has no hull
   // model): the segment's first crossing of a face turned toward it, or the moving sphere's first contact;
   // point, sphere centre and unit normal on a hit. A segment starting inside the hull's box but outside the
-  // hull still finds it. The sphere test never hits an inert car.
+  // hull still finds it. The sphere test never hits an inert car. The race's car tests (HitCarsPoint,
+  // HitCarsSegment) know these two as HitTestPoint and HitTestSegment.
   bool HitTestRay(const Vec3& start, const Vec3& end, Vec3& outPoint, Vec3& outNormal) const;
   bool HitTestSweptSphere(const Vec3& start, const Vec3& end, float radius, Vec3& outCentre, Vec3& outPoint,
                           Vec3& outNormal) const;

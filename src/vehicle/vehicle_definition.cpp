@@ -72,10 +72,12 @@ void ChooseUpgrades(UpgradeList& list, UpgradeSelection* selection, const Upgrad
   if (selection != nullptr) {
     list.ApplySelection(selection);
   } else if (reference != nullptr) {
-    ChooseRandomUpgrades(list, UpgradeRule::kCosmetic, platform::CrtRand);
+    ChooseCosmeticUpgrades(list, platform::CrtRand);
     list.MatchStats(*reference, margin);
+  } else if (dressed) {
+    ChooseDressUpgrades(list, platform::CrtRand);
   } else {
-    ChooseRandomUpgrades(list, dressed ? UpgradeRule::kDressed : UpgradeRule::kFull, platform::CrtRand);
+    ChooseRandomUpgrades(list, UpgradeRule::kFull, platform::CrtRand);
   }
 }
 

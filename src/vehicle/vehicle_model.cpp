@@ -71,6 +71,15 @@ bool VehicleBody::LoadBodyModel(const std::string& folder, const std::string& fi
   for (const auto& marker : body->markers) {
     parts.push_back({marker->name, marker->leadingString, marker->position});
   }
+  const bool complete = LoadParts(folder, upgrades) && !body->Empty();
+  if (!complete) {
+    std::printf("%s%s: a car body needs geometry, four tyre parts and a COLLISION part\n", folder.c_str(),
+                file.c_str());
+  }
+  return complete;
+}
+
+bool VehicleBody::LoadParts(const std::string& folder, const UpgradeList* upgrades) {
   bool tyreFound[4] = {};
   bool hullFound = false;
   for (const BodyPart& part : parts) {
@@ -107,13 +116,7 @@ bool VehicleBody::LoadBodyModel(const std::string& folder, const std::string& fi
       driverPosition = part.position;
     }
   }
-  const bool complete = !body->Empty() && hullFound && std::all_of(std::begin(tyreFound), std::end(tyreFound),
-                                                                   [](bool found) { return found; });
-  if (!complete) {
-    std::printf("%s%s: a car body needs geometry, four tyre parts and a COLLISION part\n", folder.c_str(),
-                file.c_str());
-  }
-  return complete;
+  return hullFound && std::all_of(std::begin(tyreFound), std::end(tyreFound), [](bool found) { return found; });
 }
 
 void VehicleBody::AddLod(const std::string& folder, const std::string& file, float distance, bool drawWheels) {

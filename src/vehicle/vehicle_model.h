@@ -46,6 +46,10 @@ class VehicleBody {
   // first value replaces the part's file), the hull, the driver. False, with nothing usable, when the body has
   // no geometry, lacks one of the four tyres or the hull.
   bool LoadBodyModel(const std::string& folder, const std::string& file, const UpgradeList* upgrades);
+  // The models the body's part list names, in list order: each tyre (an installed tyre upgrade's first value
+  // replaces the part's file; a repeated part's later entry replaces the earlier), the hull, and the first
+  // driver, all from folder. False when a tyre or the hull is missing.
+  bool LoadParts(const std::string& folder, const UpgradeList* upgrades);
   // One more level of detail (a unique copy of folder + file).
   void AddLod(const std::string& folder, const std::string& file, float distance, bool drawWheels);
   // The layout the simulation assembles the car from: tyre positions and sizes, hull and body boxes.

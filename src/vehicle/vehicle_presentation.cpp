@@ -26,7 +26,7 @@ VehiclePresentation::~VehiclePresentation() {
   feedback.Stop();
   lights.ClearLights();
   renderer.reset();
-  visualParts.clear();
+  DeleteVisualParts();
   driverModel.reset();
   driverAnimation.reset();
   body.reset();
@@ -118,17 +118,13 @@ bool VehiclePresentation::AnyWheelSkidding() const {
 
 void VehiclePresentation::AfterCollisions(Vehicle& car, VehicleWorld& world, float dt) {
   (void)dt;
-  // Surfaces under grounded wheels, ground tint, landing sounds.
-  std::fill(std::begin(car.surfacesTouched), std::end(car.surfacesTouched), uint8_t{0});
-  std::array<Vec3, 4> colours{Vec3{1, 1, 1}, Vec3{1, 1, 1}, Vec3{1, 1, 1}, Vec3{1, 1, 1}};
+  // Landing sounds and what each wheel throws up.
   std::vector<WheelDust> dust;
   for (int i = 0; i < 4; ++i) {
     const Wheel* wheel = car.wheels[i].get();
     if (wheel == nullptr) continue;
-    colours[i] = wheel->groundColour;
     int surface = wheel->surface;
     if (surface < 0 || surface >= kSurfaceCount) surface = kSurfacePave;
-    if (wheel->onGround) car.surfacesTouched[surface] = 1;
     if (wheelEffects_[i] != nullptr) {
       WheelEffects& effects = *wheelEffects_[i];
       effects.audible = car.isPlayer;
@@ -146,9 +142,6 @@ void VehiclePresentation::AfterCollisions(Vehicle& car, VehicleWorld& world, flo
     entry.radius = wheel->radius;
     dust.push_back(entry);
   }
-  const auto tint = MeanGroundTint(colours);
-  std::copy(tint.begin(), tint.end(), car.groundTint);
-
   if (shadow != nullptr) shadow->Update(world, car.worldMatrix);
 
   const bool nitrous = car.engine != nullptr && car.engine->IsNitrousActive();
@@ -235,7 +228,8 @@ void VehiclePresentation::UpdateSounds(float dt) {
     const float rpm = car_.engine != nullptr ? car_.engine->engineRpm : 0.0f;
     const float redline = car_.engine != nullptr ? car_.engine->redlineRpm : 1.0f;
     const bool nitrous = car_.engine != nullptr && car_.engine->IsNitrousActive();
-    feedback.Update(dt, car_.speedMph, touched, AnyWheelSkidding(), rpm, redline, nitrous);
+    feedback.UpdateSkidEffects(dt, car_.speedMph, touched, AnyWheelSkidding());
+    feedback.UpdateRoadEffects(dt, car_.speedMph, touched, rpm, redline, nitrous);
   }
   // Without this tick a crash sound of each kind would play once per car and never again.
   car_.TickCrashCooldowns(dt);
@@ -244,10 +238,10 @@ void VehiclePresentation::UpdateSounds(float dt) {
   }
 }
 
-void VehiclePresentation::UpdateWheelEffects(render::SkidmarkManager* marks, float dt) {
+void VehiclePresentation::UpdateWheelEffects(VehicleWorld* world, float dt) {
   for (int i = 0; i < 4; ++i) {
     if (car_.wheels[i] == nullptr || wheelEffects_[i] == nullptr) continue;
-    wheelEffects_[i]->UpdateSkidmark(services_.device, marks, ContactOf(*car_.wheels[i]), dt);
+    wheelEffects_[i]->UpdateSkidmark(services_.device, world, ContactOf(*car_.wheels[i]), dt);
   }
 }
 

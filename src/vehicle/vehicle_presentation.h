@@ -30,7 +30,6 @@ class CubeMap;
 class ImageResource;
 class GlowTrailSystem;
 class ResourceManager;
-class SkidmarkManager;
 }  // namespace render
 
 namespace vehicle {
@@ -79,10 +78,15 @@ class VehiclePresentation final : public VehicleFeatures {
 
   // Once per frame (or sub-step) after the car's update: engine mix, tyre loops, controller rumble and timers.
   void UpdateSounds(float dt);
-  // Skid marks of the four wheels; marks may be null.
-  void UpdateWheelEffects(render::SkidmarkManager* marks, float dt);
-  // Glows and exhausts onto the body, lit toward the camera's view direction.
+  // Skid marks of the four wheels, each new strip asked of the world (null: no marks).
+  void UpdateWheelEffects(VehicleWorld* world, float dt);
+  // Glows and exhausts onto the body, lit toward the camera's view direction: the race's every frame, and the
+  // showroom's for its car (what the showroom calls TransformCollisionPoints).
   void UpdateLightGlows(const Vec3& cameraDirection);
+  // Deletes every upgrade part riding on the body (each gives its model back) and empties the list.
+  void DeleteVisualParts() { visualParts.clear(); }
+  // Whether the car holds its own environment cube (a file's or one the game draws into).
+  bool HasReflectionCubeMap() const { return cubeMap != nullptr; }
   void StartForceFeedback() { feedback.Start(); }
   void StopForceFeedback() { feedback.Stop(); }
   void StopSounds();

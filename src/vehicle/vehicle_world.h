@@ -6,6 +6,13 @@
 
 #include "platform/math/types.h"
 
+namespace platform::gfx {
+class Device;
+}
+namespace render {
+class SkidmarkSegment;
+}
+
 namespace vehicle {
 
 using platform::Vec3;
@@ -49,6 +56,13 @@ class VehicleWorld {
   // A burst of particles of a type; worlds without particles ignore it.
   virtual void SpawnParticles(int type, const Vec3& position, const Vec3& velocity) {
     (void)type, (void)position, (void)velocity;
+  }
+  // A new open skid-mark strip of a style (1 rubber, 2 rut) and width at a point under a wheel of that
+  // orientation, kept by the world's marks; null when the world keeps no marks or has no room for another.
+  virtual render::SkidmarkSegment* AddSkidSegment(platform::gfx::Device* device, const Vec3& point,
+                                                  const platform::Matrix4& orientation, int style, float width) {
+    (void)device, (void)point, (void)orientation, (void)style, (void)width;
+    return nullptr;
   }
 };
 

@@ -78,22 +78,22 @@ void WheelEffects::CloseSegment() {
   skidSegment = nullptr;
 }
 
-void WheelEffects::UpdateSkidmark(platform::gfx::Device* device, render::SkidmarkManager* marks,
-                                  const WheelContact& wheel, float dt) {
-  if (!wheel.skidding || !wheel.onGround || marks == nullptr) {
+void WheelEffects::UpdateSkidmark(platform::gfx::Device* device, VehicleWorld* world, const WheelContact& wheel,
+                                  float dt) {
+  if (!wheel.skidding || !wheel.onGround || world == nullptr) {
     CloseSegment();
     return;
   }
   const platform::Vec3 point = SkidMarkPoint(wheel);
   const int style = SkidMarkStyleOf(wheel.surface);
   if (skidSegment == nullptr) {
-    if (style != 0) skidSegment = marks->AddSegment(device, point, wheel.orientation, style, wheel.width);
+    if (style != 0) skidSegment = world->AddSkidSegment(device, point, wheel.orientation, style, wheel.width);
     return;
   }
   skidSegment->Grow(device, point, wheel.orientation, dt);
   if (!skidSegment->open || skidSegment->style != style) {
     CloseSegment();
-    if (style != 0) skidSegment = marks->AddSegment(device, point, wheel.orientation, style, wheel.width);
+    if (style != 0) skidSegment = world->AddSkidSegment(device, point, wheel.orientation, style, wheel.width);
   }
 }
 

@@ -12,7 +12,6 @@
 #include "vehicle/vehicle_world.h"
 
 namespace render {
-class SkidmarkManager;
 class SkidmarkSegment;
 }  // namespace render
 
@@ -64,9 +63,9 @@ class WheelEffects {
   void UpdateSoundTimers(float dt);
   // Starts the jolt effect once at gain floor(min(m, 10000)); nothing without a controller.
   void ForceFeedbackJolt(float magnitude);
-  // Opens, grows or closes this wheel's skid-mark strip; the manager may be null (no marks).
-  void UpdateSkidmark(platform::gfx::Device* device, render::SkidmarkManager* marks, const WheelContact& wheel,
-                      float dt);
+  // Opens (asking the world for a strip), grows or closes this wheel's skid-mark strip; the world may be null
+  // (no marks).
+  void UpdateSkidmark(platform::gfx::Device* device, VehicleWorld* world, const WheelContact& wheel, float dt);
   // Lets go of the strip without touching it (the manager was cleared).
   void ForgetSkidmark() { skidSegment = nullptr; }
 

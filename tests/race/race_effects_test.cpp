@@ -249,6 +249,7 @@ TEST_F(RaceEffects, LockedBrakesStopTheCarOnTheRoadAndSlideItMuchFartherOnTheGra
   }
   // From 28 mph: along the south straight's road, and diagonally across the infield park's grass from its
   // south-west corner, passing north of its pond.
+  Vec3 brakeFrom;
   auto stop = [&](bool grass, float& seconds) {
     if (grass) {
       const Vec3 diagonal = platform::Normalize(Vec3{world::kParkHalfX, 0, world::kParkHalfZ});
@@ -261,6 +262,7 @@ TEST_F(RaceEffects, LockedBrakesStopTheCarOnTheRoadAndSlideItMuchFartherOnTheGra
     Frames(0.2f);
     Launch(*player, 500);
     const Vec3 from = player->position;
+    brakeFrom = from;
     Key(race::kActionBrake, true);
     seconds = 0;
     do {
@@ -271,8 +273,23 @@ TEST_F(RaceEffects, LockedBrakesStopTheCarOnTheRoadAndSlideItMuchFartherOnTheGra
     EXPECT_EQ(player->wheels[0]->surface, grass ? vehicle::kSurfaceGrass : vehicle::kSurfacePave);
     return platform::Length(player->position - from);
   };
+  // The strips the locked tyres lay reach the race's own skid marks, where the car slid: rubber on the road, ruts
+  // in the grass.
+  auto stripsLaid = [&](int style) {
+    const Vec3 low = platform::ComponentMin(brakeFrom, player->position) - Vec3{150, 0, 150};
+    const Vec3 high = platform::ComponentMax(brakeFrom, player->position) + Vec3{150, 0, 150};
+    const auto& strips = race.Scenery().skids->segments;
+    return std::count_if(strips.begin(), strips.end(), [&](const auto& strip) {
+      const Vec3& at = strip->origin;
+      return strip->style == style && at.x > low.x && at.x < high.x && at.z > low.z && at.z < high.z;
+    });
+  };
   float roadTime = 0, grassTime = 0;
-  const float road = stop(false, roadTime), grass = stop(true, grassTime);
+  const float road = stop(false, roadTime);
+  EXPECT_GT(stripsLaid(1), 0);
+  EXPECT_EQ(stripsLaid(2), 0);
+  const float grass = stop(true, grassTime);
+  EXPECT_GT(stripsLaid(2), 0);
   EXPECT_LT(roadTime, 3.0f);
   // The grass lets the locked tyres keep most of their speed each second; the car still comes to rest.
   EXPECT_GT(grassTime, 3 * roadTime);

@@ -1,5 +1,5 @@
 // Tests of the race session's step: sub-steps and race time, the countdown's hold and release, a knocked-out
-// player and the automatic reset of a fallen player car.
+// player and the automatic reset of a fallen player car; and how each racer of the field is made.
 #include "race/race_session.h"
 
 #include <gtest/gtest.h>
@@ -146,6 +146,70 @@ TEST(RaceTiming, RightingTheCarOrLandingClearsItsResetClock) {
   timers.Update(0.9f, true, false, false);
   EXPECT_TRUE(timers.Update(0.01f, false, true, false).savePosition);
   EXPECT_FALSE(timers.Update(0.9f, true, false, false).respawn);
+}
+
+
+// A chicken race's field one racer at a time on the city's grid: the player on its slot facing round the circuit,
+// an opponent halfway round facing the other way with a driver; a slot the grid lacks or a car that cannot be
+// built adds nothing.
+class RaceSessionField : public race_test::SampleRace {};
+
+TEST_F(RaceSessionField, EachRacerIsPlacedOnItsSlotAndOnlyComputerRacersAreDriven) {
+  definition.type = race::kRaceChicken;
+  race::RaceSession& race = Load(nullptr);
+  const std::vector<race::GridSlot>& grid = race.StartGrid();
+  const geometry::Path* line = race.World().AIPath(0);
+  ASSERT_GE(grid.size(), 2u);
+  ASSERT_NE(line, nullptr);
+  ASSERT_TRUE(race.Racers().empty()) << "without a content list the load builds no field";
+  int built = 0;
+  const race::RaceSession::CarFactory factory = [&built](const race::RacerPlan& plan) -> std::unique_ptr<Vehicle> {
+    ++built;
+    return plan.name == "Nobody" ? nullptr : vehicle_test::LoadCar("COUPE");
+  };
+  race::RacerPlan player;
+  player.name = "Ann";
+  player.slot = 1;
+  player.isPlayer = true;
+  race::RacerPlan rival;
+  rival.name = "Bea";
+  rival.slot = 0;
+  rival.pathFraction = 0.5f;
+  race::RacerPlan offGrid = rival;
+  offGrid.slot = grid.size();
+  race::RacerPlan unbuilt = rival;
+  unbuilt.name = "Nobody";
+
+  EXPECT_EQ(race.CreateRacer(offGrid, factory), nullptr);
+  EXPECT_EQ(built, 0) << "no slot, no car built";
+  EXPECT_EQ(race.CreateRacer(unbuilt, factory), nullptr);
+  EXPECT_TRUE(race.Racers().empty());
+
+  // Which way the circuit runs where a car stands.
+  auto along = [line](const Vec3& at) {
+    geometry::PathProjection here;
+    EXPECT_TRUE(line->ProjectPoint(at, here));
+    return platform::Normalize(line->PointAt(here.distance + 100) - here.point);
+  };
+  Vehicle* me = race.CreateRacer(player, factory);
+  ASSERT_NE(me, nullptr);
+  EXPECT_EQ(race.Player(), me);
+  EXPECT_TRUE(me->isPlayer);
+  EXPECT_EQ(race.DriverCount(), 0u);
+  EXPECT_NEAR(me->position.x, grid[1].position.x, 5.0f);
+  EXPECT_NEAR(me->position.z, grid[1].position.z, 5.0f);
+  EXPECT_GT(platform::Dot(me->forwardAxis, along(me->position)), 0.9f);
+
+  Vehicle* other = race.CreateRacer(rival, factory);
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(race.Racers().front(), other) << "the newest racer first";
+  EXPECT_EQ(race.DriverCount(), 1u);
+  EXPECT_TRUE(race.IsDriven(other));
+  EXPECT_FALSE(race.IsDriven(me));
+  const Vec3 halfway = line->PointAt(line->TotalLength() * 0.5f);
+  EXPECT_NEAR(other->position.x, halfway.x, 5.0f);
+  EXPECT_NEAR(other->position.z, halfway.z, 5.0f);
+  EXPECT_LT(platform::Dot(other->forwardAxis, along(other->position)), -0.9f) << "head-on to the player";
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // steering's keys, and the upgrade catalogue's damaged records.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <string>
@@ -363,6 +364,47 @@ TEST(CarFileRules, ACarWithoutItsEngineOrWithoutTimeDoesNotMove) {
   }
   sample->Update(world, 0.01f);
   EXPECT_NE(sample->position, (platform::Vec3{0, 50, 0})) << "the same car moves once time passes";
+}
+
+
+// Without the player's selection the loader dresses the car by one rule: the showroom's (dressing parts only),
+// a computer car's matched to a reference (the first model and cosmetic parts, never performance parts before
+// the stats are matched), or the full rule (the first model, and any category by chance).
+TEST(CarFileRules, ACarWithoutASelectionIsDressedByTheRuleItIsLoadedFor) {
+  const std::string catalogue =
+      "[UPGRADE]\n<ID>,1\n<CATEGORY>,Model\n[/UPGRADE]\n[UPGRADE]\n<ID>,2\n<CATEGORY>,Color\n[/UPGRADE]\n"
+      "[UPGRADE]\n<ID>,3\n<CATEGORY>,Engine\n[/UPGRADE]\n[UPGRADE]\n<ID>,4\n<CATEGORY>,Rims\n[/UPGRADE]\n";
+  const std::string folder = vehicle_test::ScratchFolder("dressing");
+  contentgen::WriteTextFile(folder + "upgrades.dat", catalogue);
+  contentgen::WriteTextFile(folder + "car.dat", "<UPGRADES>,upgrades.dat\n");
+  const UpgradeList reference;  // nothing to match: only the dressing rule shows
+  enum Rule { kShowroom, kMatched, kFull };
+  auto installed = [&](Rule rule, uint32_t seed) {
+    platform::CrtSeed(seed);
+    Vehicle car(nullptr, nullptr, "Tester", false);
+    EXPECT_TRUE(car.LoadDefinition(folder + "car.dat", nullptr, rule == kMatched ? &reference : nullptr, 0,
+                                   rule == kShowroom));
+    EXPECT_EQ(car.GetDataFolder(), folder) << "where the definition was read";
+    std::vector<uint32_t> ids;
+    for (const auto& upgrade : car.upgrades->Upgrades()) {
+      if (upgrade->installed) ids.push_back(upgrade->id);
+    }
+    return ids;
+  };
+  bool fullFittedAnEngine = false;
+  for (uint32_t seed = 1; seed <= 12; ++seed) {
+    SCOPED_TRACE(seed);
+    EXPECT_EQ(installed(kShowroom, seed), std::vector<uint32_t>{2}) << "the one colour, no model or parts";
+    const std::vector<uint32_t> matched = installed(kMatched, seed);
+    ASSERT_FALSE(matched.empty());
+    EXPECT_EQ(matched.front(), 1u);
+    EXPECT_EQ(std::count(matched.begin(), matched.end(), 3u), 0) << "no engine before the stats are matched";
+    const std::vector<uint32_t> full = installed(kFull, seed);
+    ASSERT_FALSE(full.empty());
+    EXPECT_EQ(full.front(), 1u);
+    fullFittedAnEngine = fullFittedAnEngine || std::count(full.begin(), full.end(), 3u) > 0;
+  }
+  EXPECT_TRUE(fullFittedAnEngine) << "the full rule reaches the performance categories";
 }
 
 }  // namespace

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <vector>
 
+#include "vehicle/vehicle.h"
+
 namespace {
 
 using namespace vehicle;
@@ -70,6 +72,27 @@ TEST(StuntTracker, CrashWipesTheChainAndWrongWayRaisesNothing) {
   wrong.wrongWay = true;
   Hold(tracker, wrong, 0.5f);
   EXPECT_TRUE(tracker.events.empty());
+}
+
+
+// The car's own step hands the tracker nothing: it reads its car. A car with no wheel on the ground is in the
+// air, and the place the car holds is the one the tracker remembers.
+TEST(StuntTracker, StepsWithItsCarsOwnStateAndNothingWithoutACar) {
+  Vehicle car(nullptr, nullptr, "Player", false);
+  car.racePosition = 3;
+  StuntTracker& tracker = *car.stunts;
+  for (int i = 0; i < 160; ++i) tracker.Update(0.01f);
+  EXPECT_NEAR(tracker.airTime, 1.6f, 1e-3f);
+  EXPECT_EQ(tracker.lastPosition, 3);
+  EXPECT_TRUE(tracker.HasActiveEvent(kStuntAir) || tracker.HasActiveEvent(kStuntBigAir) ||
+              tracker.HasActiveEvent(kStuntHugeAir))
+      << "in the air long enough, and not just after a crash";
+
+  StuntTracker alone;
+  alone.Update(1.0f);
+  EXPECT_EQ(alone.airTime, 0.0f);
+  EXPECT_EQ(alone.lastPosition, -1);
+  EXPECT_TRUE(alone.events.empty());
 }
 
 }  // namespace

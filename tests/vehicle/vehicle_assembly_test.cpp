@@ -20,6 +20,7 @@
 #include "geometry/models/mesh_model.h"
 #include "platform/math/math.h"
 #include "render/effects/glow_trails.h"
+#include "render/resources/cube_map.h"
 #include "render/resources/image_resource.h"
 #include "render/resources/resource_manager.h"
 #include "vehicle_fixture.h"
@@ -53,13 +54,14 @@ class AssemblyTest : public ::testing::Test {
     car.upgrades = std::make_unique<UpgradeList>();
   }
 
-  VehiclePresentation* Assemble(const std::string& upgrades, const std::string& definition = "") {
+  VehiclePresentation* Assemble(const std::string& upgrades, const std::string& definition = "",
+                                const AppearanceOptions& options = {}) {
     car.upgrades->LoadFromText(upgrades);
     for (auto& upgrade : car.upgrades->Upgrades()) upgrade->installed = true;
     PresentationServices services;
     services.sounds = &sounds;
     services.device = fixture.device;
-    return AssembleAppearance(car, app::DataFile::FromText(definition), &resources, services, &glows, {});
+    return AssembleAppearance(car, app::DataFile::FromText(definition), &resources, services, &glows, options);
   }
 
   // The colour picture's name of the first material of that name on the body.
@@ -130,6 +132,43 @@ TEST_F(AssemblyTest, BuildsTheCarWithItsLevelsUpgradePartsAndDriver) {
   EXPECT_FLOAT_EQ(view->visualParts[0]->viewDistance, 500.0f);
   EXPECT_EQ(view->visualParts[1]->placement.attachPoint, (Vec3{0, 0, 0})) << "no part named: the car's origin";
   EXPECT_NE(PictureOf(*view, "LOGO1").find("LOGO1.PNG"), std::string::npos) << "no MATERIAL upgrade: logo kept";
+}
+
+// The body mirrors its surroundings, so with cube mapping on the car holds an environment cube of its own: the
+// cube file's, or with dynamic reflections one the game draws into. Deleting the upgrade parts gives their model
+// back.
+TEST_F(AssemblyTest, TheCarsOwnCubeFollowsTheSettingsAndDeletedUpgradePartsGiveTheirModelBack) {
+  const struct {
+    const char* what;
+    AppearanceOptions options;
+    bool cube, drawnInto;
+  } cases[] = {
+      {"cube mapping off", {false, true}, false, false},
+      {"the cube file", {true, false}, true, false},
+      {"drawn by the game", {true, true}, true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    VehiclePresentation* view = Assemble("", "", c.options);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(view->HasReflectionCubeMap(), c.cube);
+    if (c.cube) EXPECT_EQ(view->cubeMap->mode == render::kCubeRenderTarget, c.drawnInto);
+  }
+
+  VehiclePresentation* view =
+      Assemble("[UPGRADE]\n<ID>,6\n<CATEGORY>,Spoiler\n<VISUAL_PART>,tyre.MDL\n[/UPGRADE]\n"
+               "[UPGRADE]\n<ID>,7\n<CATEGORY>,Scoop\n<VISUAL_PART>,tyre.MDL\n[/UPGRADE]\n");
+  ASSERT_NE(view, nullptr);
+  ASSERT_EQ(view->visualParts.size(), 2u);
+  const geometry::MeshModel* model = view->visualParts[0]->model;
+  const render::SharedRecord* record = resources.FindSharedRecord(render::ResourceKind::kMeshModel, model);
+  ASSERT_NE(record, nullptr);
+  const int held = record->refCount;
+  view->DeleteVisualParts();
+  EXPECT_TRUE(view->visualParts.empty());
+  EXPECT_EQ(record->refCount, held - 2) << "each part gives its reference back";
+  view->DeleteVisualParts();  // nothing left: nothing more given back
+  EXPECT_EQ(record->refCount, held - 2);
 }
 
 TEST_F(AssemblyTest, MaterialUpgradeRepaintsAndSwapsTheLogo) {

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <vector>
 
 #include "vehicle_fixture.h"
 
@@ -126,6 +128,57 @@ TEST(Vehicle, CarsThatCannotDriveStayPut) {
   EXPECT_FALSE(bare.CanDrive());
   bare.Update(world, 0.01f);  // must not touch the missing parts
   EXPECT_EQ(bare.position, Vec3{});
+}
+
+// What the wheels stand on after each step: the surfaces under the wheels that touch the ground (an unknown
+// surface as pavement) and the mean of the four ground colours, which tints the body.
+TEST(Vehicle, TheWheelsOnTheGroundGiveTheSurfacesTouchedAndTheBodysTint) {
+  auto car = LoadCar("BERLINE");
+  const struct {
+    const char* what;
+    std::array<bool, 4> onGround;
+    std::array<int, 4> surface;
+    std::vector<int> touched;
+  } cases[] = {
+      {"grass on the left, dirt on the right", {true, true, true, true},
+       {vehicle::kSurfaceGrass, vehicle::kSurfaceDirt, vehicle::kSurfaceGrass, vehicle::kSurfaceDirt},
+       {vehicle::kSurfaceDirt, vehicle::kSurfaceGrass}},
+      {"front wheels in the air over water", {false, false, true, true},
+       {vehicle::kSurfaceWater, vehicle::kSurfaceWater, vehicle::kSurfaceCobble, vehicle::kSurfaceCobble},
+       {vehicle::kSurfaceCobble}},
+      {"a surface beyond the table", {true, false, false, false}, {99, 0, 0, 0}, {vehicle::kSurfacePave}},
+      {"all four in the air", {false, false, false, false}, {1, 2, 3, 4}, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (int i = 0; i < 4; ++i) {
+      car->wheels[i]->onGround = c.onGround[i];
+      car->wheels[i]->surface = c.surface[i];
+    }
+    car->UpdateSurfaces();
+    std::vector<int> touched;
+    for (int s = 0; s < vehicle::kSurfaceCount; ++s) {
+      if (car->surfacesTouched[s] != 0) touched.push_back(s);
+    }
+    EXPECT_EQ(touched, c.touched);
+  }
+  const Vec3 colours[4] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {1, 1, 0.5f}};
+  for (int i = 0; i < 4; ++i) car->wheels[i]->groundColour = colours[i];
+  car->UpdateGroundTint();
+  EXPECT_FLOAT_EQ(car->groundTint[0], 0.5f);
+  EXPECT_FLOAT_EQ(car->groundTint[1], 0.5f);
+  EXPECT_FLOAT_EQ(car->groundTint[2], 0.375f);
+
+  // The car's own step gathers them: on grass, only grass is touched.
+  auto grass = FlatWorld("GRASS_FIELD");
+  vehicle::TrackWorld world(*grass);
+  PlaceAt(*car, world, {0, 30, 0});
+  Drive(*car, world, 0.3f, 0.5f, 0);
+  std::vector<int> touched;
+  for (int s = 0; s < vehicle::kSurfaceCount; ++s) {
+    if (car->surfacesTouched[s] != 0) touched.push_back(s);
+  }
+  EXPECT_EQ(touched, std::vector<int>{vehicle::kSurfaceGrass});
 }
 
 TEST(Vehicle, SameInputsGiveTheSameDriveOnTheCircuit) {

@@ -61,42 +61,6 @@ TEST(WheelEffects, JoltIsCappedAndNeedsAController) {
   EXPECT_EQ(controller.gains[kJoltEffect], 1234);
 }
 
-TEST(WheelEffects, SkidStripLiesAtTheOuterEdgeAndFollowsTheSurfaceUnderTheTyre) {
-  for (const auto& [mountX, x] : {std::pair{-30.0f, 96.0f}, {30.0f, 104.0f}, {0.0f, 100.0f}}) {
-    EXPECT_EQ(SkidMarkPoint(Sliding(kSurfacePave, mountX)), (Vec3{x, 0, 50})) << mountX;
-  }
-  testing::NullDeviceFixture fixture;
-  testing::FakeSoundSource sounds;
-  render::SkidmarkManager marks;
-  WheelEffects wheel(sounds);
-  wheel.UpdateSkidmark(fixture.device, &marks, Sliding(kSurfacePave), 0.01f);
-  render::SkidmarkSegment* pavement = wheel.skidSegment;
-  ASSERT_NE(pavement, nullptr);
-  EXPECT_EQ(pavement->style, 1);
-  wheel.UpdateSkidmark(fixture.device, &marks, Sliding(kSurfacePave), 0.01f);
-  EXPECT_EQ(wheel.skidSegment, pavement) << "the same strip grows";
-  wheel.UpdateSkidmark(fixture.device, &marks, Sliding(kSurfaceDirt), 0.01f);
-  EXPECT_FALSE(pavement->open);
-  ASSERT_NE(wheel.skidSegment, nullptr);
-  EXPECT_EQ(wheel.skidSegment->style, 2);
-  wheel.UpdateSkidmark(fixture.device, &marks, Sliding(kSurfaceWater), 0.01f);
-  EXPECT_EQ(wheel.skidSegment, nullptr) << "water leaves no mark";
-  wheel.UpdateSkidmark(fixture.device, &marks, Sliding(99), 0.01f);
-  ASSERT_NE(wheel.skidSegment, nullptr);
-  EXPECT_EQ(wheel.skidSegment->style, 1) << "a surface id beyond the table counts as pavement";
-  WheelContact gripping = Sliding(kSurfaceGrass);
-  gripping.skidding = false;
-  wheel.UpdateSkidmark(fixture.device, &marks, gripping, 0.01f);
-  EXPECT_EQ(wheel.skidSegment, nullptr);
-
-  marks.capacity = 0;  // no room: no strip, tried again the next frame
-  wheel.UpdateSkidmark(fixture.device, &marks, Sliding(kSurfacePave), 0.01f);
-  EXPECT_EQ(wheel.skidSegment, nullptr);
-  marks.capacity = 10;
-  wheel.UpdateSkidmark(fixture.device, &marks, Sliding(kSurfacePave), 0.01f);
-  EXPECT_NE(wheel.skidSegment, nullptr);
-}
-
 class RecordingWorld final : public VehicleWorld {
  public:
   void QueryWorldBox(const Vec3&, const Vec3&) override {}
@@ -109,6 +73,67 @@ class RecordingWorld final : public VehicleWorld {
   std::vector<int> types;
   std::vector<Vec3> positions;
 };
+
+// A world that keeps skid marks, as a race does.
+class MarkingWorld final : public VehicleWorld {
+ public:
+  explicit MarkingWorld(render::SkidmarkManager& marks) : marks_(marks) {}
+  void QueryWorldBox(const Vec3&, const Vec3&) override {}
+  bool CastSphere(const Vec3&, const Vec3&, float, bool, SphereHit&) override { return false; }
+  int CountCarsNear(const Vec3&, float) const override { return 0; }
+  render::SkidmarkSegment* AddSkidSegment(platform::gfx::Device* device, const Vec3& point,
+                                          const platform::Matrix4& orientation, int style, float width) override {
+    return marks_.AddSegment(device, point, orientation, style, width);
+  }
+
+ private:
+  render::SkidmarkManager& marks_;
+};
+
+TEST(WheelEffects, SkidStripLiesAtTheOuterEdgeAndFollowsTheSurfaceUnderTheTyre) {
+  for (const auto& [mountX, x] : {std::pair{-30.0f, 96.0f}, {30.0f, 104.0f}, {0.0f, 100.0f}}) {
+    EXPECT_EQ(SkidMarkPoint(Sliding(kSurfacePave, mountX)), (Vec3{x, 0, 50})) << mountX;
+  }
+  testing::NullDeviceFixture fixture;
+  testing::FakeSoundSource sounds;
+  render::SkidmarkManager marks;
+  MarkingWorld world(marks);
+  WheelEffects wheel(sounds);
+  wheel.UpdateSkidmark(fixture.device, &world, Sliding(kSurfacePave), 0.01f);
+  render::SkidmarkSegment* pavement = wheel.skidSegment;
+  ASSERT_NE(pavement, nullptr);
+  EXPECT_EQ(pavement->style, 1);
+  wheel.UpdateSkidmark(fixture.device, &world, Sliding(kSurfacePave), 0.01f);
+  EXPECT_EQ(wheel.skidSegment, pavement) << "the same strip grows";
+  wheel.UpdateSkidmark(fixture.device, &world, Sliding(kSurfaceDirt), 0.01f);
+  EXPECT_FALSE(pavement->open);
+  ASSERT_NE(wheel.skidSegment, nullptr);
+  EXPECT_EQ(wheel.skidSegment->style, 2);
+  wheel.UpdateSkidmark(fixture.device, &world, Sliding(kSurfaceWater), 0.01f);
+  EXPECT_EQ(wheel.skidSegment, nullptr) << "water leaves no mark";
+  wheel.UpdateSkidmark(fixture.device, &world, Sliding(99), 0.01f);
+  ASSERT_NE(wheel.skidSegment, nullptr);
+  EXPECT_EQ(wheel.skidSegment->style, 1) << "a surface id beyond the table counts as pavement";
+  WheelContact gripping = Sliding(kSurfaceGrass);
+  gripping.skidding = false;
+  wheel.UpdateSkidmark(fixture.device, &world, gripping, 0.01f);
+  EXPECT_EQ(wheel.skidSegment, nullptr);
+
+  marks.capacity = 0;  // no room: no strip, tried again the next frame
+  wheel.UpdateSkidmark(fixture.device, &world, Sliding(kSurfacePave), 0.01f);
+  EXPECT_EQ(wheel.skidSegment, nullptr);
+  marks.capacity = 10;
+  wheel.UpdateSkidmark(fixture.device, &world, Sliding(kSurfacePave), 0.01f);
+  EXPECT_NE(wheel.skidSegment, nullptr);
+  // A world that keeps no marks gives no strip; without a world the open strip is closed.
+  render::SkidmarkSegment* open = wheel.skidSegment;
+  RecordingWorld unmarked;
+  wheel.UpdateSkidmark(fixture.device, nullptr, Sliding(kSurfacePave), 0.01f);
+  EXPECT_FALSE(open->open);
+  EXPECT_EQ(wheel.skidSegment, nullptr);
+  wheel.UpdateSkidmark(fixture.device, &unmarked, Sliding(kSurfacePave), 0.01f);
+  EXPECT_EQ(wheel.skidSegment, nullptr);
+}
 
 WheelDust Wheel(int surface, float speed, bool skidding = false, bool onGround = true) {
   WheelDust wheel;
@@ -151,6 +176,61 @@ TEST(SurfaceEffects, WheelsThrowTheirSurfacesParticlesAboveWalkingPaceAndNitrous
   EmitWheelParticles(world, {}, true, exhausts, {0, 0, 1000}, [] { return 750; });
   EXPECT_EQ(world.types, (std::vector<int>{kFlameParticle, kFlameParticle}));
   EXPECT_EQ(world.positions, exhausts);
+}
+
+
+// The player's controller through a drive: each frame the skid effects, then the road effects with the engine's
+// rumble, as the car's sound step runs them. Effects ramp in at 500 a second and fade at 5 a second.
+TEST(SurfaceEffects, TheControllerFeelsTheGroundUnderTheWheelsAndTheEngine) {
+  testing::RecordingForceFeedback controller;
+  SurfaceForceFeedback feel(&controller);
+  feel.Start();
+  constexpr int kGrassRoad = 6, kPaveRoad = 11, kSkid = 10, kNoDrive = 13;
+  const struct Step {
+    const char* what;
+    int surface;  // under the wheels; -1 in the air
+    bool skidding;
+    float mph, rpm;
+    bool nitrous;
+    int frames;                            // of 0.01 s
+    std::vector<std::pair<int, int>> gains;  // effect, gain; 0 for an effect that must not play
+  } steps[] = {
+      {"rolling on grass at 40 mph", kSurfaceGrass, false, 40, 3000, false, 1,
+       {{kGrassRoad, 10000}, {kSkid, 0}, {kPaveRoad, 0}}},
+      {"sliding on pavement at 10 mph", kSurfacePave, true, 10, 3000, false, 1,
+       {{kGrassRoad, 9500}, {kSkid, 1250}, {kPaveRoad, 1250}}},
+      {"in the air, everything fades", -1, false, 10, 3000, false, 20, {{kGrassRoad, 0}, {kSkid, 0}, {kPaveRoad, 0}}},
+      {"a no-drive wall is never felt", kSurfaceNoDrive, true, 40, 3000, false, 5, {{kNoDrive, 0}, {kSkid, 0}}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    std::array<uint8_t, kSurfaceCount> touched{};
+    if (step.surface >= 0) touched[step.surface] = 1;
+    for (int i = 0; i < step.frames; ++i) {
+      feel.UpdateSkidEffects(0.01f, step.mph, touched, step.skidding);
+      feel.UpdateRoadEffects(0.01f, step.mph, touched, step.rpm, 6000, step.nitrous);
+    }
+    for (const auto& [effect, gain] : step.gains) {
+      EXPECT_EQ(controller.IsPlaying(effect), gain > 0) << "effect " << effect;
+      if (gain > 0) EXPECT_NEAR(controller.gains[effect], gain, 1) << "effect " << effect;
+    }
+    EXPECT_NEAR(controller.gains[kEngineRumbleEffect], 5500, 1) << "half the redline";
+  }
+  // Idling, then on nitrous: 0.4 of full, doubled.
+  const std::array<uint8_t, kSurfaceCount> none{};
+  for (const auto& [nitrous, gain] : {std::pair{false, 4000}, {true, 8000}}) {
+    feel.UpdateSkidEffects(0.01f, 0, none, false);
+    feel.UpdateRoadEffects(0.01f, 0, none, 0, 6000, nitrous);
+    EXPECT_NEAR(controller.gains[kEngineRumbleEffect], gain, 1) << (nitrous ? "nitrous" : "idle");
+  }
+  // Stopped, nothing more reaches the controller.
+  feel.Stop();
+  controller.gains.clear();
+  std::array<uint8_t, kSurfaceCount> grass{};
+  grass[kSurfaceGrass] = 1;
+  feel.UpdateSkidEffects(0.01f, 40, grass, true);
+  feel.UpdateRoadEffects(0.01f, 40, grass, 3000, 6000, false);
+  EXPECT_TRUE(controller.gains.empty());
 }
 
 }  // namespace
