@@ -97,6 +97,64 @@ TEST(RaceWorld, SphereCastsAnswerAsAskingEveryCar) {
   EXPECT_GT(carHits, 5000);
 }
 
+// The cars a segment or a moving sphere meets: the nearest collidable one along the way, its hull's face and the
+// car itself; a car respawning lets both through, and a miss leaves the answer untouched.
+TEST(RaceWorld, CarHitsFindTheNearestCollidableCarAlongTheWay) {
+  race::RaceWorld world;
+  std::vector<std::unique_ptr<vehicle::Vehicle>> cars;
+  for (float x : {150.0f, 300.0f, 600.0f}) {
+    auto car = std::make_unique<vehicle::Vehicle>(nullptr, nullptr, "car", false);
+    car->position = {x, 0, 0};
+    car->collisionMin = {-36, 0, -90};
+    car->collisionMax = {36, 50, 90};
+    world.Cars().push_back(car.get());
+    cars.push_back(std::move(car));
+  }
+  cars[0]->collidable = false;  // respawning
+  const struct {
+    const char* what;
+    Vec3 start, end;
+    float radius;
+    int car;       // index of the car hit, -1 for none
+    float faceX;   // where the segment or the sphere's centre stops
+  } cases[] = {
+      {"eastward: the first collidable car", {0, 20, 0}, {1000, 20, 0}, 0, 1, 264},
+      {"westward: the far one", {1000, 20, 0}, {0, 20, 0}, 0, 2, 636},
+      {"a sphere stops its radius short", {0, 20, 0}, {1000, 20, 0}, 10, 1, 254},
+      {"over the roofs", {0, 100, 0}, {1000, 100, 0}, 0, -1, 0},
+      {"a sphere clear of the roofs", {0, 100, 0}, {1000, 100, 0}, 20, -1, 0},
+      {"only past the respawning car", {0, 20, 0}, {200, 20, 0}, 0, -1, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    vehicle::Vehicle* const expected = c.car >= 0 ? cars[static_cast<size_t>(c.car)].get() : nullptr;
+    if (c.radius == 0) {
+      race::SegmentHit hit;
+      hit.point = {-1, -1, -1};
+      ASSERT_EQ(world.HitCarsPoint(c.start, c.end, hit), expected != nullptr);
+      if (expected == nullptr) {
+        EXPECT_EQ(hit.point, (Vec3{-1, -1, -1}));
+        continue;
+      }
+      EXPECT_EQ(hit.car, expected);
+      EXPECT_EQ(hit.surface, vehicle::kSurfaceVehicle);
+      EXPECT_NEAR(hit.point.x, c.faceX, 1e-3f);
+      EXPECT_NEAR(std::fabs(hit.normal.x), 1, 1e-5f);
+    } else {
+      vehicle::SphereHit hit;
+      hit.centre = {-1, -1, -1};
+      ASSERT_EQ(world.HitCarsSegment(c.start, c.end, c.radius, hit), expected != nullptr);
+      if (expected == nullptr) {
+        EXPECT_EQ(hit.centre, (Vec3{-1, -1, -1}));
+        continue;
+      }
+      EXPECT_EQ(hit.car, expected);
+      EXPECT_NEAR(hit.centre.x, c.faceX, 1e-3f);
+      EXPECT_NEAR(hit.contact.x, c.faceX + c.radius, 1e-3f);
+    }
+  }
+}
+
 TEST(RaceWorld, NearestPathIsTheHorizontallyClosestAndTheFirstOfEquals) {
   race::RaceWorld world;
   EXPECT_EQ(world.FindNearestPath({0, 0, 0}), nullptr);
