@@ -312,7 +312,7 @@ void RaceSession::HandlePlayerInput(app::ScreenFlow& flow) {
   lastControls = settings != nullptr ? ReadPlayerControls(keys, joystick_, *settings) : PlayerControls{};
   const PlayerControls& controls = lastControls;
   if (player_ != nullptr) {
-    if (controls.reset && racing) player_->RespawnOnRoad(world_, world_.FindNearestPath(player_->position));
+    if (controls.reset && racing) player_->RespawnOnRoad(world_, FindNearestPath(player_->position));
     if (controls.headlights) {
       player_->headlightsOn = !player_->headlightsOn;
       if (settings != nullptr) settings->SetInt(app::SettingId::TURNONHEADLIGHT, player_->headlightsOn ? 1 : 0);
@@ -365,7 +365,7 @@ void RaceSession::Step(app::ScreenFlow& flow, float dt) {
 void RaceSession::StepRacers(app::ScreenFlow& flow, float h) {
   if (rubberBand) rubberBandTimer = std::min(rubberBandTimer + h, kRubberBandDelay);
   if (player_ != nullptr) {
-    if (const geometry::Path* path = world_.FindNearestPath(player_->position)) {
+    if (const geometry::Path* path = FindNearestPath(player_->position)) {
       for (vehicle::Vehicle* car : world_.Cars()) car->UpdatePathProgress(*path);
     }
   }
@@ -519,9 +519,9 @@ void RaceSession::AutoResetPlayer(float dt) {
   if (!decision.respawn) return;
   // A car the computer drives (after the finish) is put back on its racing line, as every computer car is.
   if (IsDriven(player_)) {
-    player_->Respawn(world_, world_.FindNearestPath(player_->position));
+    player_->Respawn(world_, FindNearestPath(player_->position));
   } else {
-    player_->RespawnOnRoad(world_, world_.FindNearestPath(player_->position));
+    player_->RespawnOnRoad(world_, FindNearestPath(player_->position));
   }
 }
 

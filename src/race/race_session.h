@@ -152,6 +152,13 @@ class RaceSession {
   // where the body would fill the picture from within.
   bool CameraDrawsPlayer() const;
   RaceScenery& Scenery() { return scenery_; }
+  // The AI path whose projection of a point is horizontally nearest (the first of equals), or null when none
+  // projects within reach; the Alt search looks over the paths' reversed copies.
+  const geometry::Path* FindNearestPath(const platform::Vec3& point) const { return world_.FindNearestPath(point); }
+  const geometry::Path* FindNearestPathAlt(const platform::Vec3& point) const {
+    return world_.FindNearestPath(point, true);
+  }
+
   // One sub-step of h seconds: rubber-band clock, path progress, drivers, cars with their distance to the camera
   // and their sounds, then the camera following the player's car (with or without one, the camera steps).
   void StepRacers(app::ScreenFlow& flow, float h);

@@ -138,6 +138,28 @@ TEST(RaceSession, AFallenPlayerCarIsPutBackOnThePathAfterItsWait) {
   }
 }
 
+// The session's nearest-path searches: none without paths; the forward search answers a path as loaded, the Alt
+// search that path's reversed copy, which starts where the loaded one ends.
+TEST(RaceSession, NearestPathSearchesTheLoadedPathsOrTheirReversedCopies) {
+  auto definition = MakeDefinition(race::kRaceLap, 3);
+  race::RaceSession session(nullptr, &definition, false);
+  EXPECT_EQ(session.FindNearestPath({0, 0, 0}), nullptr);
+  EXPECT_EQ(session.FindNearestPathAlt({0, 0, 0}), nullptr);
+  for (float x : {0.0f, 1000.0f}) {
+    auto path = std::make_unique<geometry::Path>("AIPATH", true, Vec3{});
+    for (int i = 0; i < 4; ++i) path->AddPoint({x, 0, 2000.0f * i});
+    session.World().AddAIPath(std::move(path));
+  }
+  const geometry::Path* forward = session.FindNearestPath({900, 0, 3000});
+  ASSERT_EQ(forward, session.World().AIPath(1));
+  const geometry::Path* reversed = session.FindNearestPathAlt({900, 0, 3000});
+  ASSERT_NE(reversed, nullptr);
+  EXPECT_NE(reversed, forward);
+  EXPECT_EQ(reversed, session.World().AIPaths(true)[1]);
+  EXPECT_FLOAT_EQ(reversed->GetPoint(0).z, forward->GetPoint(forward->PointCount() - 1).z);
+  EXPECT_EQ(session.FindNearestPath({100, 0, 0}), session.World().AIPath(0));
+}
+
 TEST(RaceTiming, RightingTheCarOrLandingClearsItsResetClock) {
   race::AutoResetTimers timers;
   timers.Update(3.9f, false, false, true);
