@@ -103,7 +103,7 @@ wait_change() {
   # A few frames first, so the next click never arrives in the same frame as this one.
   sleep 0.6
   while [ $SECONDS -lt $end ]; do
-    crop "$work/after.png" $before_region && differs "$work/before.png" "$work/after.png" && return 0
+    crop "$work/after.png" $before_region && differs "$work/before.png" "$work/after.png" "${2:-25}" && return 0
     sleep 0.5
   done
   return 1
@@ -197,7 +197,8 @@ progress "new profile"
 # typed before it would be lost on a slow machine.
 remember 150 245 400 28
 click 205 447
-wait_change 30 || fail "Create opened no row for the new name"
+# The lit row is a deep blue bar on the dark panel: a finer colour step tells it from the empty place.
+wait_change 30 12 || fail "Create opened no row for the new name"
 for letter in $(echo "$profile_name" | grep -o .); do
   press "$(echo "$letter" | tr 'A-Z' 'a-z')" 0.1
   sleep 0.1

@@ -159,6 +159,8 @@ click 650 390  # Options
 sleep 1.5
 click 400 259  # Audio
 sleep 1.5
+click 140 419  # MP3 Folder : OFF -> ON, which shows the folder row
+sleep 1
 click 400 420  # Select Folder
 for _ in $(seq 1 100); do
   [ -e "$work/dialog-open" ] && break

@@ -31,7 +31,7 @@ click() {
 # The size is read as width and height: an fx product past six digits comes back in exponent form.
 differs() {
   local count size
-  count=$(compare -metric AE -fuzz 25% "$1" "$2" null: 2>&1 | awk '{ printf "%d", $1 }')
+  count=$(compare -metric AE -fuzz "${3:-25}%" "$1" "$2" null: 2>&1 | awk '{ printf "%d", $1 }')
   size=$(identify -format '%w %h' "$1" 2>/dev/null)
   [ -n "$count" ] && [ -n "$size" ] && [ "$count" -gt $((${size% *} * ${size#* } / 20)) ]
 }
