@@ -95,23 +95,7 @@ paste_while_waiting() {
   game_alive || fail "the game ended after a paste"
 }
 
-progress "start"
-(cd "$folder" && exec ./corsaire) >"$work/game.log" 2>&1 &
-pid=$!
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Corsaire$' 2>/dev/null | head -n 1)
-[ -n "$window" ] || fail "no window titled Corsaire within 60 s"
-eval "$(xdo getwindowgeometry --shell "$window")"
-width=$WIDTH
-height=$HEIGHT
-
-progress "main menu"
-end=$((SECONDS + 240))
-until lights 563 296 200 36; do
-  game_alive || fail "the game ended"
-  [ $SECONDS -lt $end ] || fail "the main menu did not come after the notice"
-  click 400 540
-  sleep 1
-done
+start_to_main_menu
 
 progress "F9 on the car choice"
 click 650 276  # Practice Race: the car choice

@@ -73,23 +73,7 @@ game_alive() { kill -0 "$pid" 2>/dev/null; }
 map_state() { xwininfo -id "$window" 2>/dev/null | awk '/Map State:/ { print $3 }'; }
 defunct_children() { ps -o stat= --ppid "$pid" 2>/dev/null | grep -c '^Z'; }
 
-progress "start"
-(cd "$folder" && exec ./corsaire) >"$work/game.log" 2>&1 &
-pid=$!
-window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Corsaire$' 2>/dev/null | head -n 1)
-[ -n "$window" ] || fail "no window titled Corsaire within 60 s"
-eval "$(xdo getwindowgeometry --shell "$window")"
-width=$WIDTH
-height=$HEIGHT
-
-progress "main menu"
-end=$((SECONDS + 240))
-until lights 563 296 200 36; do
-  game_alive || fail "the game ended"
-  [ $SECONDS -lt $end ] || fail "the main menu did not come after the notice"
-  click 400 540
-  sleep 1
-done
+start_to_main_menu
 
 progress "help"
 click 690 428  # Help

@@ -67,3 +67,26 @@ hovers() {
   done
   return 1
 }
+
+# start_to_main_menu: starts the game in $folder (its output in $work/game.log), sets pid, window, width and
+# height, and accepts the notice until the main menu's first button lights under the pointer. The script gives
+# progress, fail and game_alive.
+start_to_main_menu() {
+  progress "start"
+  (cd "$folder" && exec ./corsaire) >"$work/game.log" 2>&1 &
+  pid=$!
+  window=$(timeout 60 xdotool search --sync --onlyvisible --name '^Corsaire$' 2>/dev/null | head -n 1)
+  [ -n "$window" ] || fail "no window titled Corsaire within 60 s"
+  eval "$(xdo getwindowgeometry --shell "$window")"
+  width=$WIDTH
+  height=$HEIGHT
+
+  progress "main menu"
+  end=$((SECONDS + 240))
+  until lights 563 296 200 36; do
+    game_alive || fail "the game ended"
+    [ $SECONDS -lt $end ] || fail "the main menu did not come after the notice"
+    click 400 540
+    sleep 1
+  done
+}
