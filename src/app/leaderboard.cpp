@@ -59,12 +59,10 @@ uint32_t LeaderboardChecksum(const std::string& text) {
   return h & 0x7FFFFFFFu;
 }
 
-LeaderboardClient::LeaderboardClient(std::string dp, std::string game, BrowserLauncher launcher)
-    : dpValue(std::move(dp)), gameValue(std::move(game)), launcher_(std::move(launcher)) {
-  if (!launcher_) {
-    launcher_ = [](const std::string& address) { return platform::LaunchProgram(address, {}, false) > 0; };
-  }
-}
+LeaderboardClient::LeaderboardClient(std::string dp, std::string game, platform::ProcessLauncher* launcher)
+    : dpValue(std::move(dp)),
+      gameValue(std::move(game)),
+      launcher_(launcher != nullptr ? launcher : &platform::SystemLauncher()) {}
 
 std::string LeaderboardClient::BuildPostAddress(uint8_t index, int score, int random) const {
   const std::string randomText = std::to_string(random);
@@ -80,11 +78,11 @@ std::string LeaderboardClient::BuildViewAddress() const {
   return std::string(kLeaderboardEndpoint) + "?dp=" + dpValue + "&g=" + gameValue;
 }
 
-bool LeaderboardClient::PostScore(uint8_t index, int score) {
+BrowserLaunch LeaderboardClient::PostScore(uint8_t index, int score) {
   const int random = platform::CrtRand() % 10000;
-  return launcher_(BuildPostAddress(index, score, random));
+  return BrowserLaunch::Open(*launcher_, BuildPostAddress(index, score, random));
 }
 
-bool LeaderboardClient::ViewScores() { return launcher_(BuildViewAddress()); }
+BrowserLaunch LeaderboardClient::ViewScores() { return BrowserLaunch::Open(*launcher_, BuildViewAddress()); }
 
 }  // namespace app

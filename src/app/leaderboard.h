@@ -4,8 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
+
+#include "app/browser_launch.h"
 
 namespace app {
 
@@ -25,32 +26,29 @@ std::string UrlEscape(const std::string& text);
 // h = (h · 4) XOR c over the characters (as signed bytes) in 32-bit unsigned arithmetic; the low 31 bits.
 uint32_t LeaderboardChecksum(const std::string& text);
 
-// What the score screens say when no browser could be started for the leaderboard.
+// What the score screens say when the browser could not be started for the leaderboard, or its launcher failed.
 inline constexpr char kLeaderboardNotOpened[] = "No web browser could be started for the leaderboard";
 
 class LeaderboardClient {
  public:
-  // Opens an address in the browser; returns false when nothing could be started.
-  using BrowserLauncher = std::function<bool(const std::string& address)>;
-
-  // dpValue and gameValue go into the "dp" and "g" fields of every request. The default launcher opens the
-  // desktop's browser (no shell).
-  LeaderboardClient(std::string dpValue, std::string gameValue, BrowserLauncher launcher = {});
+  // dpValue and gameValue go into the "dp" and "g" fields of every request. The pages open through the launcher
+  // (the system's when null) with the desktop's browser.
+  LeaderboardClient(std::string dpValue, std::string gameValue, platform::ProcessLauncher* launcher = nullptr);
 
   // The address posting the score of leaderboard letter 'A' + index; random is the scrambling number 0-9999.
   std::string BuildPostAddress(uint8_t index, int score, int random) const;
   std::string BuildViewAddress() const;
 
-  // Draws the scrambling number from the game's random generator and opens the post address. Both return
-  // whether a browser could be started.
-  bool PostScore(uint8_t index, int score);
-  bool ViewScores();
+  // Draws the scrambling number from the game's random generator and opens the post address. Both return the
+  // browser's launch, for the screen to follow until it has opened or failed.
+  BrowserLaunch PostScore(uint8_t index, int score);
+  BrowserLaunch ViewScores();
 
   std::string dpValue;
   std::string gameValue;
 
  private:
-  BrowserLauncher launcher_;
+  platform::ProcessLauncher* launcher_;
 };
 
 }  // namespace app

@@ -91,9 +91,17 @@ void ContestRaceScreen::ClampFirstRow() {
 void ContestRaceScreen::OnEnter() {
   MenuScreen::OnEnter();
   scoresNotOpened = false;
+  // A launch left behind when the screen was left no longer speaks for this visit.
+  scoresLaunch = {};
   firstVisibleRow = selectedIndex;
   ClampFirstRow();
   rebuild = true;
+}
+
+void ContestRaceScreen::Update(const ScreenWindow& window, float frameTime) {
+  UpdateUnscaled(window, frameTime);
+  // The leaderboard is the browser's once it opens; the game keeps running either way.
+  if (scoresLaunch.Follow(frameTime) == app::BrowserLaunch::Step::kFailed) scoresNotOpened = true;
 }
 
 void ContestRaceScreen::Render(platform::gfx::Device* device) {
@@ -128,7 +136,10 @@ int32_t ContestRaceScreen::HandleInput(const ScreenWindow& window) {
     case kViewScores:
       // The browser cannot be seen over a full-screen game.
       if (settings->GetInt(app::SettingId::FULLSCREEN) > 0) settings->SetInt(app::SettingId::FULLSCREEN, 0);
-      if (leaderboard != nullptr) scoresNotOpened = !leaderboard->ViewScores();
+      if (leaderboard != nullptr) {
+        scoresNotOpened = false;
+        scoresLaunch = leaderboard->ViewScores();
+      }
       break;
     default:
       if (id >= kFirstRowId) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/browser_launch.h"
 #include "frontend/menu_screen.h"
 
 namespace app {
@@ -32,7 +33,8 @@ class ContestRaceScreen : public MenuScreen {
   void OnEnter() override;
   void OnLeave() override {}
   void Init(platform::gfx::Device* device) override;
-  void Update(const ScreenWindow& window, float frameTime) override { UpdateUnscaled(window, frameTime); }
+  // The base's unscaled update (input, hover, presses cleared), then the leaderboard page's launch followed.
+  void Update(const ScreenWindow& window, float frameTime) override;
   void Render(platform::gfx::Device* device) override;
   int32_t HandleInput(const ScreenWindow& window) override;
 
@@ -59,7 +61,10 @@ class ContestRaceScreen : public MenuScreen {
   std::vector<MenuButton*> rowButtons;
   std::vector<TextLabel*> panelLabels;
   app::LeaderboardClient* leaderboard = nullptr;
-  // Under the panel: says so when "View Scores" could start no browser; empty otherwise and on entering.
+  // The browser started by "View Scores", followed until it has opened or failed.
+  app::BrowserLaunch scoresLaunch;
+  // Under the panel: says so when the browser of "View Scores" could not be started or its launcher failed;
+  // empty otherwise and on entering.
   TextLabel* scoresMessage = nullptr;
   bool scoresNotOpened = false;
 

@@ -111,11 +111,9 @@ void HelpScreen::Update(const ScreenWindow& window, float frameTime) {
     moreHelp = false;
     ClearPageMessage();
     // A document handed to the desktop's handler opens in the user's browser; no shell is involved.
-    pageLaunch = launcher_->Start(HelpPageAddress(gameFolder_), {});
-    pageLaunchTime = 0.0f;
-    if (pageLaunch == 0) ShowPageNotOpened();
+    pageLaunch = app::BrowserLaunch::Open(*launcher_, HelpPageAddress(gameFolder_));
   }
-  if (pageLaunch != 0) FollowPageLaunch(window, frameTime);
+  FollowPageLaunch(window, frameTime);
   HandleInput(window);
   UpdateHover(window);
   keyboard.ClearKeyPresses();
@@ -140,16 +138,10 @@ int32_t HelpScreen::HandleInput(const ScreenWindow& window) {
 }
 
 void HelpScreen::FollowPageLaunch(const ScreenWindow& window, float frameTime) {
-  const platform::ProgramOutcome outcome = launcher_->Outcome(pageLaunch);
-  if (outcome == platform::ProgramOutcome::kFailed) {
-    pageLaunch = 0;
-    ShowPageNotOpened();
-    return;
-  }
-  pageLaunchTime += frameTime;
-  if (outcome == platform::ProgramOutcome::kRunning && pageLaunchTime < kBrowserStartGrace) return;
+  const app::BrowserLaunch::Step step = pageLaunch.Follow(frameTime);
+  if (step == app::BrowserLaunch::Step::kFailed) ShowPageNotOpened();
+  if (step != app::BrowserLaunch::Step::kOpened) return;
   // The page takes the desktop: the game steps aside.
-  pageLaunch = 0;
   if (window.system != nullptr) {
     const_cast<platform::WindowSystem*>(window.system)->ShowWindow(window.handle, platform::show_command::kMinimized);
   }

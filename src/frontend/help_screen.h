@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/browser_launch.h"
 #include "frontend/menu_screen.h"
 #include "platform/desktop.h"
 
@@ -49,14 +50,13 @@ class HelpScreen : public MenuScreen {
   render::BitmapFont* font = nullptr;
   std::vector<TextLabel*> bindingLabels;
   bool moreHelp = false;
-  // The browser started for the page (the launcher's id) while the game waits to see it start, else 0.
-  int64_t pageLaunch = 0;
-  float pageLaunchTime = 0.0f;
+  // The browser started for the page, followed until it has opened or failed.
+  app::BrowserLaunch pageLaunch;
   // Shown in the panel while the page could not be opened; cleared when the popup opens again.
   TextLabel* pageMessage = nullptr;
 
  private:
-  // Follows the browser's start: steps aside once it runs or has succeeded, or says the page could not open.
+  // Follows the browser's start: steps aside once it has opened, or says the page could not open.
   void FollowPageLaunch(const ScreenWindow& window, float frameTime);
   void ShowPageNotOpened();
   void ClearPageMessage();

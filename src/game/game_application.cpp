@@ -65,9 +65,7 @@ GameApplication::GameApplication(const app::GraphicsAppServices& services, GameS
     desktopFolderChooser = platform::CreateDesktopFolderChooser(*launcher);
     folderChooser = desktopFolderChooser.get();
   }
-  app::LeaderboardClient::BrowserLauncher browser = gameServices.browserLauncher;
-  if (!browser) browser = [this](const std::string& address) { return launcher->Open(address, {}); };
-  leaderboard = std::make_unique<app::LeaderboardClient>(kLeaderboardDpValue, kLeaderboardGameValue, browser);
+  leaderboard = std::make_unique<app::LeaderboardClient>(kLeaderboardDpValue, kLeaderboardGameValue, launcher);
   settings->SetString(StringSettingId::GAMENAME, kGameName);
   SetWindowTitle(kGameName);
 }

@@ -67,9 +67,8 @@ struct GameServices {
   app::HostStatsConnector hostStatsConnector;
   // Fixed machine facts instead of reading the system's.
   std::optional<app::MachineFacts> machine;
-  // Opens leaderboard addresses; empty means the desktop's browser.
-  app::LeaderboardClient::BrowserLauncher browserLauncher;
-  // Starts other programs (the browser, the desktop's folder dialog); null means the system's.
+  // Starts other programs (the browser for the help page and the leaderboard, the desktop's folder dialog); null
+  // means the system's.
   platform::ProcessLauncher* launcher = nullptr;
   // Where F9 copies the upgrade ids; null means the desktop's clipboard.
   platform::Clipboard* clipboard = nullptr;

@@ -110,6 +110,7 @@ void RaceResultsScreen::OnEnter() {
   notEnoughMoney = false;
   showMoneyMessage = false;
   scoreNotPosted = false;
+  postLaunch = {};
   tally = 0.0f;
   moneyMessageTimer = kMoneyMessageTime;
 }
@@ -193,7 +194,8 @@ void RaceResultsScreen::PayRaceAgainFee() {
 }
 
 int32_t RaceResultsScreen::HandleInput(const frontend::ScreenWindow& window) {
-  if (results == nullptr) return frontend::kNoButton;
+  // Waiting on the posted score's browser, the results take no second action.
+  if (results == nullptr || postLaunch.Waiting()) return frontend::kNoButton;
   const int32_t id = MenuScreen::HandleInput(window);
   const uint32_t mode = Mode();
   switch (id) {
@@ -224,14 +226,13 @@ int32_t RaceResultsScreen::HandleInput(const frontend::ScreenWindow& window) {
     case kPostScore: {
       if (settings->GetInt(app::SettingId::FULLSCREEN) > 0) settings->SetInt(app::SettingId::FULLSCREEN, 0);
       const int score = static_cast<int>(std::floor(results->raceTime * 100.0f + 0.5f)) * 10;
-      if (leaderboard != nullptr && results->definition != nullptr) {
-        scoreNotPosted = !leaderboard->PostScore(static_cast<uint8_t>(results->definition->index), score);
+      if (leaderboard == nullptr || results->definition == nullptr) {
+        LeaveAfterPost();
+        break;
       }
-      // Without a browser the score went nowhere: the results stay, saying so, so the player is not left
-      // thinking it was posted.
-      if (scoreNotPosted) break;
-      screenFlow->RequestBack(frontend::screen_index::kMainMenu, 0.0f);
-      results = nullptr;
+      // The screen stays until the browser is known to have started.
+      scoreNotPosted = false;
+      postLaunch = leaderboard->PostScore(static_cast<uint8_t>(results->definition->index), score);
       break;
     }
     default: break;
@@ -240,9 +241,25 @@ int32_t RaceResultsScreen::HandleInput(const frontend::ScreenWindow& window) {
   return id;
 }
 
+void RaceResultsScreen::LeaveAfterPost() {
+  screenFlow->RequestBack(frontend::screen_index::kMainMenu, 0.0f);
+  results = nullptr;
+}
+
+void RaceResultsScreen::FollowPostLaunch(float frameTime) {
+  switch (postLaunch.Follow(frameTime)) {
+    case app::BrowserLaunch::Step::kOpened: LeaveAfterPost(); break;
+    // Without a browser the score went nowhere: the results stay, saying so, so the player is not left thinking
+    // it was posted.
+    case app::BrowserLaunch::Step::kFailed: scoreNotPosted = true; break;
+    default: break;
+  }
+}
+
 void RaceResultsScreen::Update(const frontend::ScreenWindow& window, float frameTime) {
   UpdateTally(frameTime);
   HandleInput(window);
+  FollowPostLaunch(frameTime);
   UpdateHover(window);
   UpdateMoneyMessage(frameTime);
   keyboard.ClearKeyPresses();

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "app/browser_launch.h"
 #include "frontend/menu_screen.h"
 #include "platform/audio/mixer.h"
 
@@ -35,10 +36,13 @@ class RaceResultsScreen : public frontend::MenuScreen {
   void OnEnter() override;
   void OnLeave() override;
   void Init(platform::gfx::Device* device) override;
+  // The tally, input, then the posted score's launch followed: the screen leaves for the main menu once the
+  // browser has opened, and stays, saying so, when it failed.
   void Update(const frontend::ScreenWindow& window, float frameTime) override;
   void Render(platform::gfx::Device* device) override;
   // Computes the award; in a career race pays it into the profile and opens the next tier after a win.
   void SetRaceResults(const race::RaceResult* results) override;
+  // No button while there are no results or while the posted score's browser is still starting.
   int32_t HandleInput(const frontend::ScreenWindow& window) override;
 
   void UpdateTally(float frameTime);
@@ -54,8 +58,10 @@ class RaceResultsScreen : public frontend::MenuScreen {
   const race::RaceResult* results = nullptr;
   frontend::TextLabel* tallyLabel = nullptr;  // in the text list while shown
   std::unique_ptr<frontend::TextLabel> moneyMessageLabel;
-  // Under the buttons of a contest's results: says so when "Post Score" could start no browser (the screen then
-  // stays). Rebuilt with the other labels.
+  // The browser started by "Post Score", followed until it has opened or failed.
+  app::BrowserLaunch postLaunch;
+  // Under the buttons of a contest's results: says so when the browser of "Post Score" could not be started or
+  // its launcher failed (the screen then stays). Rebuilt with the other labels.
   frontend::TextLabel* postMessage = nullptr;
   bool scoreNotPosted = false;
   float tally = 0.0f;
@@ -70,6 +76,9 @@ class RaceResultsScreen : public frontend::MenuScreen {
 
  private:
   uint32_t Mode() const;
+  // What Post Score leads to once the score is on its way: the main menu, the results let go.
+  void LeaveAfterPost();
+  void FollowPostLaunch(float frameTime);
   void StopTallySound();
   frontend::TextLabel* Label(platform::gfx::Device* device, const std::string& text, float x, float y, float scale,
                              bool alternate, int32_t align);

@@ -192,7 +192,6 @@ class MenuContrastTest : public ::testing::Test {
     game.randomSeed = [] { return 7u; };
     game.controllerOpener = [](bool) -> std::unique_ptr<platform::input::Controller> { return nullptr; };
     game.machine = app::MachineFacts{1500, 1024, 64};
-    game.browserLauncher = [](const std::string&) { return true; };
     game.launcher = &launcher_;
     game.clipboard = &clipboard_;
     game.folderChooser = &folderChooser_;

@@ -7,6 +7,7 @@
 #include "frontend/career_race_screen.h"
 #include "frontend/race_request.h"
 #include "frontend_test_support.h"
+#include "platform/null_desktop.h"
 
 namespace frontend_test {
 namespace {
@@ -35,12 +36,15 @@ class ContestRaceScreenTest : public FrontEndTest {
     return ids;
   }
 
-  std::vector<std::string> opened_;
-  bool browserStarts_ = true;
-  app::LeaderboardClient leaderboard_{"dp", "corsaire", [this](const std::string& address) {
-                                        opened_.push_back(address);
-                                        return browserStarts_;
-                                      }};
+  // The addresses the game asked the launcher to open.
+  std::vector<std::string> Opened() const {
+    std::vector<std::string> opened;
+    for (const auto& call : launcher_.calls) opened.push_back(call.program);
+    return opened;
+  }
+
+  platform::RecordingLauncher launcher_;
+  app::LeaderboardClient leaderboard_{"dp", "corsaire", &launcher_};
   ContestRaceScreen* screen_ = nullptr;
 };
 
@@ -95,15 +99,16 @@ TEST_F(ContestRaceScreenTest, ViewScoresOpensTheLeaderboardAndFirstLeavesFullScr
   UseRaces(3);
   for (const int fullScreen : {1, 0}) {
     settings_->SetInt(app::SettingId::FULLSCREEN, fullScreen);
-    opened_.clear();
+    launcher_.calls.clear();
     Click(700, 465);  // View Scores
     EXPECT_EQ(FullScreen(), 0) << "the browser cannot be seen over a full-screen game";
-    EXPECT_EQ(opened_, std::vector<std::string>{leaderboard_.BuildViewAddress()});
+    EXPECT_EQ(Opened(), std::vector<std::string>{leaderboard_.BuildViewAddress()});
   }
   EXPECT_TRUE(Requests().empty()) << "the screen stays";
 }
 
 TEST_F(ContestRaceScreenTest, ViewScoresWithoutABrowserSaysSoUntilTheScreenIsEnteredAgain) {
+  using platform::ProgramOutcome;
   UseRaces(3);
   ASSERT_NE(Screen().scoresMessage, nullptr);
   // What the label draws: an emptied label keeps its old text but draws no glyph.
@@ -111,20 +116,47 @@ TEST_F(ContestRaceScreenTest, ViewScoresWithoutABrowserSaysSoUntilTheScreenIsEnt
     const frontend::TextLabel& label = *Screen().scoresMessage;
     return label.glyphCount > 0 ? label.text : std::string();
   };
+  const std::string notOpened = app::kLeaderboardNotOpened;
+  // Each case follows the one before on the same screen: a new click clears an earlier message.
   const struct {
-    bool browserStarts;
-    std::string message;
-  } cases[] = {{false, app::kLeaderboardNotOpened}, {true, ""}, {false, app::kLeaderboardNotOpened}};
+    const char* what;
+    bool starts;
+    ProgramOutcome outcome;  // from the frame after the click on
+    std::string message;     // after the click's frame, then once the launcher has ended or run past the grace
+    std::string later;
+  } cases[] = {
+      {"no launcher", false, ProgramOutcome::kSucceeded, notOpened, notOpened},
+      {"the launcher hands the page over", true, ProgramOutcome::kSucceeded, "", ""},
+      {"the launcher fails after starting", true, ProgramOutcome::kFailed, "", notOpened},
+      {"the launcher runs on as the browser", true, ProgramOutcome::kRunning, "", ""},
+      {"the launcher fails at once", true, ProgramOutcome::kFailed, notOpened, notOpened},
+  };
   for (const auto& c : cases) {
-    browserStarts_ = c.browserStarts;
+    SCOPED_TRACE(c.what);
+    launcher_.opens = c.starts;
+    // The click's frame sees the launcher still running, unless it fails at once.
+    launcher_.outcome = c.message.empty() ? ProgramOutcome::kRunning : c.outcome;
     Click(700, 465);  // View Scores
+    EXPECT_EQ(shown(), c.message);
+    launcher_.outcome = c.outcome;
+    for (int frame = 0; frame < 8; ++frame) Screen().Update(Window(), 0.25f);  // past the grace
     Screen().Render(device_);
-    EXPECT_EQ(shown(), c.message) << c.browserStarts;
+    EXPECT_EQ(shown(), c.later);
+    EXPECT_FALSE(Screen().scoresLaunch.Waiting());
   }
+  EXPECT_EQ(Opened().size(), std::size(cases));
+  EXPECT_TRUE(Requests().empty()) << "the screen stays";
+
+  // Entering the screen again clears the message and forgets a launch that was still starting when it was left.
+  launcher_.opens = true;
+  launcher_.outcome = ProgramOutcome::kRunning;
+  Click(700, 465);
+  EXPECT_TRUE(Screen().scoresLaunch.Waiting());
   Screen().OnEnter();
+  launcher_.outcome = ProgramOutcome::kFailed;
+  Screen().Update(Window(), 0.25f);
   Screen().Render(device_);
   EXPECT_EQ(shown(), "");
-  EXPECT_TRUE(Requests().empty()) << "the screen stays";
 }
 
 TEST_F(ContestRaceScreenTest, TheScrollBarPicksTheNearestTopRowWithinTheList) {

@@ -125,7 +125,7 @@ TEST_F(HelpScreenTest, TheGameStepsAsideOnceTheBrowserRunsAndStaysToSayWhereTheP
     } else {
       EXPECT_EQ(screen_->pageMessage, nullptr);
     }
-    EXPECT_EQ(screen_->pageLaunch, 0) << "the launch is no longer followed";
+    EXPECT_FALSE(screen_->pageLaunch.Waiting()) << "the launch is no longer followed";
   }
   // The message goes when the popup opens again.
   screen_->OnEnter();

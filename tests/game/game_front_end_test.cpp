@@ -23,6 +23,7 @@
 #include "race/hud/minimap.h"
 #include "race/hud/race_hud.h"
 #include "race/player_profile.h"
+#include "race/race_result.h"
 #include "render/resources/image_resource.h"
 #include "screens/garage_screen.h"
 #include "screens/practice_screen.h"
@@ -141,7 +142,8 @@ TEST_F(GameFrontEndTest, TheScoreScreensShareTheGamesLeaderboardWhichOpensThroug
   EXPECT_EQ(results->leaderboard, game.GetLeaderboard());
   EXPECT_EQ(contest->leaderboard, game.GetLeaderboard());
   game.GetLeaderboard()->ViewScores();
-  EXPECT_EQ(opened_, std::vector<std::string>{game.GetLeaderboard()->BuildViewAddress()});
+  ASSERT_EQ(launcher_.calls.size(), 1u);
+  EXPECT_EQ(launcher_.calls[0].program, game.GetLeaderboard()->BuildViewAddress());
 }
 
 TEST_F(GameFrontEndTest, AQuickClickAndAQuickKeyTapEachActOnce) {
@@ -324,6 +326,69 @@ TEST_F(GameFrontEndTest, MoreHelpStepsAsideForTheBrowserOrStaysToSayWhereThePage
       message.erase(std::remove(message.begin(), message.end(), ' '), message.end());
       path.erase(std::remove(path.begin(), path.end(), ' '), path.end());
       EXPECT_NE(message.find(path), std::string::npos) << message;
+    }
+    TearDown();
+  }
+}
+
+TEST_F(GameFrontEndTest, ViewScoresAndPostScoreSayWhenTheBrowserFailsAndPostScoreLeadsOnOnceItHasOpened) {
+  using platform::ProgramOutcome;
+  const struct {
+    const char* what;
+    bool starts;
+    ProgramOutcome outcome;  // after a quarter of a second of running
+    bool opened;
+  } cases[] = {{"no browser launcher", false, ProgramOutcome::kSucceeded, false},
+               {"the launcher fails after starting", true, ProgramOutcome::kFailed, false},
+               {"the launcher hands the page over", true, ProgramOutcome::kSucceeded, true},
+               {"the launcher runs on as the browser", true, ProgramOutcome::kRunning, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    GameApplication& game = AtTheMainMenu();
+    frontend::MenuManager& menus = *game.GetMenuManager();
+    launcher_.opens = c.starts;
+    launcher_.outcome = ProgramOutcome::kRunning;
+    const std::string failed = c.opened ? "" : app::kLeaderboardNotOpened;
+
+    game.GetScreenFlow()->RequestBack(index::kContestRace, 0.0f);
+    Frames(3);
+    auto* contest = dynamic_cast<frontend::ContestRaceScreen*>(menus.CurrentScreen());
+    ASSERT_NE(contest, nullptr);
+    const int reaps = launcher_.reaps;
+    ClickAt(600, 445);  // View Scores
+    Frames(5);
+    launcher_.outcome = c.outcome;
+    Frames(40);  // two seconds: past the grace
+    EXPECT_GT(launcher_.reaps, reaps + 40) << "the frames reap what the game launched";
+    ASSERT_FALSE(launcher_.calls.empty());
+    EXPECT_EQ(launcher_.calls.back().program, game.GetLeaderboard()->BuildViewAddress());
+    EXPECT_EQ(contest->scoresMessage->glyphCount > 0 ? contest->scoresMessage->text : "", failed);
+    EXPECT_EQ(menus.current, index::kContestRace) << "the game keeps running on the contest screen";
+
+    // A finished contest race's results, as the game hands them over.
+    const race::RaceDefinition* race = game.GetContentDatabase()->contestRaces->At(0);
+    ASSERT_NE(race, nullptr);
+    const race::RaceResult result(1, 0, 61.5f, {}, {}, race);
+    game.GetScreenFlow()->RequestBack(index::kRaceResults, 0.0f);
+    Frames(3);
+    ASSERT_EQ(menus.current, index::kRaceResults);
+    menus.SetRaceResults(&result);
+    Frames(2);
+    auto* results = dynamic_cast<screens::RaceResultsScreen*>(menus.CurrentScreen());
+    ASSERT_NE(results, nullptr);
+    launcher_.outcome = ProgramOutcome::kRunning;
+    ClickAt(400, 430);  // Post Score
+    Frames(5);
+    EXPECT_EQ(menus.current, index::kRaceResults) << "no leaving before the browser is known to have started";
+    launcher_.outcome = c.outcome;
+    Frames(40);
+    EXPECT_EQ(launcher_.calls.back().program.rfind(app::kLeaderboardEndpoint, 0), 0u);
+    EXPECT_NE(launcher_.calls.back().program.find("&d="), std::string::npos) << "the post address";
+    EXPECT_EQ(menus.current, c.opened ? index::kMainMenu : index::kRaceResults);
+    if (!c.opened) {
+      EXPECT_EQ(results->results, &result) << "the results stay";
+      EXPECT_EQ(results->postMessage->text, failed);
+      EXPECT_GT(results->postMessage->glyphCount, 0);
     }
     TearDown();
   }

@@ -55,10 +55,6 @@ class GameFixture : public ::testing::Test {
       return std::make_unique<platform::input::ScriptedController>(false, false, 6, 12);
     };
     game.machine = app::MachineFacts{1500, 1024, 8};
-    game.browserLauncher = [this](const std::string& address) {
-      opened_.push_back(address);
-      return true;
-    };
     game.launcher = &launcher_;
     game.clipboard = &clipboard_;
     game.folderChooser = &folderChooser_;
@@ -86,7 +82,6 @@ class GameFixture : public ::testing::Test {
   double elapsed_ = 0.05;
   double applicationTime_ = 0;  // what the game's application clock reads; tests move it on when they need it
   bool controllerAttached_ = false;
-  std::vector<std::string> opened_;
   platform::RecordingLauncher launcher_;
   platform::RecordingClipboard clipboard_;
   platform::ScriptedFolderChooser folderChooser_;

@@ -200,8 +200,7 @@ TEST_F(RaceResultsScreenTest, ContinueAndPostScoreLeadOnAndAScreenWithoutResults
 
 TEST_F(RaceResultsScreenTest, PostScoreOpensTheRacesLeaderboardWithTheTimeInHundredthsTimesTen) {
   platform::RecordingLauncher launcher;
-  app::LeaderboardClient leaderboard("corsaire", "corsaire",
-                                     [&](const std::string& address) { return launcher.Open(address, {}); });
+  app::LeaderboardClient leaderboard("corsaire", "corsaire", &launcher);
   screen_->leaderboard = &leaderboard;
   const struct {
     float seconds;
@@ -227,24 +226,47 @@ TEST_F(RaceResultsScreenTest, PostScoreOpensTheRacesLeaderboardWithTheTimeInHund
 }
 
 TEST_F(RaceResultsScreenTest, PostScoreWithoutABrowserStaysOnTheResultsAndSaysSo) {
+  using platform::ProgramOutcome;
   platform::RecordingLauncher launcher;
-  app::LeaderboardClient leaderboard("corsaire", "corsaire",
-                                     [&](const std::string& address) { return launcher.Open(address, {}); });
+  app::LeaderboardClient leaderboard("corsaire", "corsaire", &launcher);
   screen_->leaderboard = &leaderboard;
   definition_->mode = race::kModeContest;
+  constexpr ProgramOutcome kRun = ProgramOutcome::kRunning;
   const struct {
-    bool browserStarts;
-    bool leaves;  // to the main menu, the results let go
-  } cases[] = {{false, false}, {true, true}};
+    const char* what;
+    bool starts;
+    std::vector<ProgramOutcome> outcomes;  // on the click's frame, then on each frame of 0.25 s; the last from then on
+    bool leaves;                           // to the main menu, the results let go
+    int frames;                            // frames after the click's before the screen knows
+  } cases[] = {
+      {"no launcher", false, {kRun}, false, 0},
+      {"the launcher fails at once", true, {ProgramOutcome::kFailed}, false, 0},
+      {"the launcher fails after starting", true, {kRun, kRun, ProgramOutcome::kFailed}, false, 2},
+      {"the launcher hands the page over", true, {kRun, ProgramOutcome::kSucceeded}, true, 1},
+      {"the launcher runs on as the browser", true, {kRun}, true, 6},  // the click's frame and six: the grace
+  };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.browserStarts);
-    launcher.opens = c.browserStarts;
+    SCOPED_TRACE(c.what);
+    launcher.opens = c.starts;
+    launcher.calls.clear();
     RaceResultsScreen& screen = Finish(1, 0, 61.0f);
     screen.Render(device_);
     const size_t requests = Requests().size();
+    launcher.outcome = c.outcomes[0];
     ClickAt(screen, 400, 430);  // Post Score
-    EXPECT_EQ(launcher.calls.size(), c.browserStarts ? 2u : 1u);
+    for (int frame = 1; frame <= c.frames; ++frame) {
+      // Until the launch is known, the results stay and take no second action.
+      EXPECT_EQ(Requests().size(), requests) << frame;
+      ASSERT_NE(screen.results, nullptr) << frame;
+      ClickAt(screen, 620, 485);  // Continue, ignored
+      screen.Render(device_);
+      EXPECT_EQ(screen.postMessage->glyphCount, 0) << frame;
+      launcher.outcome = c.outcomes[std::min<size_t>(frame, c.outcomes.size() - 1)];
+      screen.Update(Window(), 0.25f);
+    }
+    EXPECT_EQ(launcher.calls.size(), 1u) << "posted once";
     EXPECT_EQ(Requests().size() - requests, c.leaves ? 1u : 0u);
+    if (c.leaves) EXPECT_EQ(Requests().back().second, kMainMenu);
     EXPECT_EQ(screen.results == nullptr, c.leaves);
     if (c.leaves) continue;
     screen.Render(device_);
@@ -252,6 +274,9 @@ TEST_F(RaceResultsScreenTest, PostScoreWithoutABrowserStaysOnTheResultsAndSaysSo
     EXPECT_EQ(screen.postMessage->text, app::kLeaderboardNotOpened);
     EXPECT_GT(screen.postMessage->glyphCount, 0);
     EXPECT_TRUE(Listed(screen.texts, screen.postMessage));
+    // The results still answer: Continue leads on.
+    ClickAt(screen, 620, 485);
+    EXPECT_EQ(Requests().size() - requests, 1u);
   }
 }
 
