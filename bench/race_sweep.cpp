@@ -6,9 +6,12 @@
 // cars, the circuits or the physics. RACE_SWEEP_SEED=N races other fields than the tests' (seed 1);
 // RACE_SWEEP_GAME=FOLDER races another game folder than the build's (one written by contentgen from a trial
 // content change), so several trials can be swept side by side from one build (each with its own TMPDIR).
+// PutBacks presses the player's reset key at 192 places round every circuit, both ways round, and prints how
+// many landings left the car's body on the road and the worst angle to the road.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -17,6 +20,7 @@
 
 #include "game/headless_race.h"
 #include "race/race_definition.h"
+#include "race_report/put_back_measure.h"
 #include "race_report/race_report.h"
 #include "race_report/racing_figures.h"
 
@@ -118,6 +122,35 @@ void BM_RaceSweep(benchmark::State& state, const char* list) {
   state.counters["best_lap_spread_percent"] = 100 * worstSpread;
   state.counters["goals_missed"] = missed;
 }
+void BM_PutBacks(benchmark::State& state) {
+  constexpr int kSpots = 192;
+  double spots = 0, onRoad = 0, worstHeading = 0;
+  for (auto _ : state) {
+    spots = onRoad = worstHeading = 0;
+    for (const race_report::SampleCircuit& circuit : race_report::SampleCircuits()) {
+      for (bool reversed : {false, true}) {
+        race_report::PutBackFigures figures;
+        std::string error;
+        if (!race_report::MeasurePutBacks(GameFolder(), circuit, reversed, kSpots, figures, error)) {
+          state.SkipWithError(error.c_str());
+          return;
+        }
+        std::fprintf(stderr, "put-backs %s %s: %d of %d on the road, worst heading %.1f degrees, worst corner %.0f in "
+                     "%s the edge\n", circuit.name.c_str(), reversed ? "reversed" : "forward", figures.onRoad,
+                     figures.spots, figures.worstHeading, std::fabs(figures.worstOverEdge),
+                     figures.worstOverEdge > 0 ? "past" : "inside");
+        spots += figures.spots;
+        onRoad += figures.onRoad;
+        worstHeading = std::max(worstHeading, static_cast<double>(figures.worstHeading));
+      }
+    }
+  }
+  state.counters["put_backs"] = spots;
+  state.counters["off_road"] = spots - onRoad;
+  state.counters["worst_heading_degrees"] = worstHeading;
+}
+BENCHMARK(BM_PutBacks)->Unit(benchmark::kSecond)->Iterations(1);
+
 BENCHMARK_CAPTURE(BM_RaceSweep, CAREER, "CAREER")->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_RaceSweep, CONTEST, "CONTEST")->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK_CAPTURE(BM_RaceSweep, QUICKRACE, "QUICKRACE")->Unit(benchmark::kSecond)->Iterations(1);

@@ -1,5 +1,5 @@
 // Tests of how drivers control a car and what the race reads back: pedals and the automatic gearbox, laps and
-// wrong-way on a path, and a respawned car waiting for a clear spot.
+// wrong-way on a path, a respawned car waiting for a clear spot and where it lands on a path numbered either way.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -103,6 +103,47 @@ TEST(VehicleControls, RespawnedCarWaitsForAClearSpotAndBlinks) {
   car->Update(world, 0.01f);
   EXPECT_FALSE(car->respawning);
   EXPECT_TRUE(car->collidable);
+}
+
+// A respawn searches the path from a little behind the car's place on the race path. A car put back on a
+// copy of the path numbered the other way round (a chicken opponent) has its own stretch elsewhere in that
+// numbering; it still lands on its own stretch, facing the way its path runs. A car whose hinted stretch is
+// near keeps that stretch.
+TEST(VehicleControls, RespawnLandsOnTheCarsOwnStretchOfAPathNumberedEitherWay) {
+  auto tree = FlatWorld("PAVE_TEST", 20000);
+  vehicle::TrackWorld world(*tree);
+  auto car = LoadCar("COUPE");
+  world.AddCar(car.get());
+  const geometry::Path forward = SquareLoop();
+  geometry::Path reversed = SquareLoop();
+  reversed.Reverse();
+  const struct {
+    const char* what;
+    const geometry::Path* path;
+    uint32_t pathIndex;  // the car's place on the race path (numbered forward)
+    Vec3 from;
+    Vec3 lands;
+    float within;  // inches
+    Vec3 facing;
+  } cases[] = {
+      // On the west side (forward points 120-159, running -z), three quarters round the race path.
+      {"reversed path, late in the lap", &reversed, 130, {-2100, 30, 1000}, {-2000, 0, 1000}, 2, {0, 0, 1}},
+      {"forward path, late in the lap", &forward, 130, {-2100, 30, 1000}, {-2000, 0, 1000}, 2, {0, 0, -1}},
+      {"reversed path, early in the lap", &reversed, 30, {1000, 30, -2100}, {1000, 0, -2000}, 2, {-1, 0, 0}},
+      // The east side runs +z. The hinted search starts about 800 beyond the car (z = -200): near enough to
+      // keep; starting about 1400 beyond it (z = 400), the nearest point of the whole path wins.
+      {"hinted stretch near", &forward, 98, {2100, 30, -1000}, {2000, 0, -150}, 60, {0, 0, 1}},
+      {"hinted stretch far", &forward, 104, {2100, 30, -1000}, {2000, 0, -1000}, 2, {0, 0, 1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    car->position = c.from;
+    car->pathIndex = c.pathIndex;
+    car->Respawn(world, c.path);
+    EXPECT_NEAR(car->position.x, c.lands.x, c.within);
+    EXPECT_NEAR(car->position.z, c.lands.z, c.within);
+    EXPECT_GT(platform::Dot(car->forwardAxis, c.facing), 0.99f);
+  }
 }
 
 }  // namespace
