@@ -312,7 +312,7 @@ void RaceSession::HandlePlayerInput(app::ScreenFlow& flow) {
   lastControls = settings != nullptr ? ReadPlayerControls(keys, joystick_, *settings) : PlayerControls{};
   const PlayerControls& controls = lastControls;
   if (player_ != nullptr) {
-    if (controls.reset && racing) player_->RespawnOnRoad(world_, FindNearestPath(player_->position));
+    if (controls.reset && racing) player_->Respawn(world_, FindNearestPath(player_->position));
     if (controls.headlights) {
       player_->headlightsOn = !player_->headlightsOn;
       if (settings != nullptr) settings->SetInt(app::SettingId::TURNONHEADLIGHT, player_->headlightsOn ? 1 : 0);
@@ -516,13 +516,7 @@ void RaceSession::AutoResetPlayer(float dt) {
   const ResetDecision decision = resetTimers.Update(dt, world_.IsCarOffWorld(*player_), player_->AllWheelsOnGround(),
                                                     player_->IsTippedOver());
   if (decision.savePosition) player_->SavePreviousPosition();
-  if (!decision.respawn) return;
-  // A car the computer drives (after the finish) is put back on its racing line, as every computer car is.
-  if (IsDriven(player_)) {
-    player_->Respawn(world_, FindNearestPath(player_->position));
-  } else {
-    player_->RespawnOnRoad(world_, FindNearestPath(player_->position));
-  }
+  if (decision.respawn) player_->Respawn(world_, FindNearestPath(player_->position));
 }
 
 void RaceSession::Step(platform::gfx::Device* device, platform::WindowSystem* window, app::ScreenFlow& flow,

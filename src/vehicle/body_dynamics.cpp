@@ -20,48 +20,11 @@ constexpr int kPathSearchBack = 40;
 // stretch of the circuit.
 constexpr float kFarStretch = 1000.0f;
 constexpr float kHeadingProbe = 10.0f;
-// A put-back moves the car at most this far sideways from the path toward the middle of the road: as far as a
-// racing line swings out toward a kerb, so an edge left open on one side cannot send the car off the road.
-constexpr float kMaxRoadShift = 300.0f;
-// A put-back looks for the walls along the road this far before and after its spot, and this far to each side,
-// at this height over the road (above kerbs and verges).
-constexpr float kRoadHeadingReach = 300.0f;
-constexpr float kWallReach = 1000.0f;
-constexpr float kWallProbeHeight = 50.0f;
-constexpr float kWallProbeRadius = 1.0f;
-// Cosine of the largest turn from the racing line's heading that a put-back takes from the walls (45 degrees).
-constexpr float kMostTurnFromLine = 0.7071f;
-
 Vec3 Row(const Matrix4& m, int r) { return {m.m[r][0], m.m[r][1], m.m[r][2]}; }
 
 // Rows right, up, forward: the transpose of a left-handed look-at view from the origin.
 Matrix4 FrameLookingAlong(const Vec3& forward, const Vec3& up) {
   return platform::Transpose(platform::LookAtLH({}, forward, up));
-}
-
-// The horizontal unit direction of v, or the zero vector when v is vertical or zero.
-Vec3 Flat(const Vec3& v) {
-  const Vec3 flat{v.x, 0, v.z};
-  return platform::Length(flat) > 0 ? Normalize(flat) : Vec3{};
-}
-
-// Horizontal distance from `from` to the track's geometry along the unit direction, when there is some within
-// reach.
-bool WallDistance(VehicleWorld& world, const Vec3& from, const Vec3& direction, float& distance) {
-  SphereHit hit;
-  if (!world.CastSphere(from, from + direction * kWallReach, kWallProbeRadius, false, hit)) return false;
-  distance = platform::Dot(hit.centre - from, direction);
-  return true;
-}
-
-// The point halfway between the walls on either side of a point, across a heading, never farther from it than
-// a racing line swings from the middle of the road; false when a side has no wall within reach.
-bool MiddleBetweenWalls(VehicleWorld& world, const Vec3& point, const Vec3& heading, Vec3& middle) {
-  const Vec3 side = Normalize(platform::Cross(heading, {0, 1, 0}));
-  float right = 0, left = 0;
-  if (!WallDistance(world, point, side, right) || !WallDistance(world, point, side * -1.0f, left)) return false;
-  middle = point + side * std::clamp((right - left) * 0.5f, -kMaxRoadShift, kMaxRoadShift);
-  return true;
 }
 
 Vec3 FiniteOrZero(Vec3 v) {
@@ -256,31 +219,6 @@ void Vehicle::Reset(VehicleWorld& world, const geometry::Path* path) {
   SavePreviousState();
   if (engine) engine->Reset();
   collidable = true;
-}
-
-void Vehicle::PlaceAlongRoad(VehicleWorld& world, const geometry::Path& path, float distance) {
-  Vec3 spot = path.PointAt(distance);
-  position = spot;
-  Vec3 forward = Flat(path.PointAt(distance + kRoadHeadingReach) - path.PointAt(distance - kRoadHeadingReach));
-  if (platform::Length(forward) <= 0) return;
-  const Vec3 reach{kWallReach + kRoadHeadingReach, kWallReach, kWallReach + kRoadHeadingReach};
-  world.QueryWorldBox(spot - reach, spot + reach);
-  const Vec3 lifted = spot + Vec3{0, kWallProbeHeight, 0};
-  // A racing line swings across the road toward each bend, so its own direction can point at a kerb: the road
-  // runs from the middle between the walls behind the spot to the middle ahead of it.
-  Vec3 middles[2];
-  int found = 0;
-  for (float sign : {-1.0f, 1.0f}) {
-    if (MiddleBetweenWalls(world, lifted + forward * (sign * kRoadHeadingReach), forward, middles[found])) ++found;
-  }
-  if (found == 2) {
-    const Vec3 road = Flat(middles[1] - middles[0]);
-    if (platform::Dot(road, forward) > kMostTurnFromLine) forward = road;
-  }
-  Vec3 middle;
-  if (MiddleBetweenWalls(world, lifted, forward, middle)) spot = middle - Vec3{0, kWallProbeHeight, 0};
-  position = spot;
-  rotation = FrameLookingAlong(forward, {0, 1, 0});
 }
 
 float Vehicle::GetRestHeight() const {

@@ -207,27 +207,16 @@ StuntInputs Vehicle::MakeStuntInputs() const {
   return in;
 }
 
-void Vehicle::Respawn(VehicleWorld& world, const geometry::Path* path) { PutBack(world, path, false); }
-
-void Vehicle::RespawnOnRoad(VehicleWorld& world, const geometry::Path* path) { PutBack(world, path, true); }
-
-void Vehicle::PutBack(VehicleWorld& world, const geometry::Path* path, bool onRoad) {
+void Vehicle::Respawn(VehicleWorld& world, const geometry::Path* path) {
   if (path == nullptr) return;
   if (stunts) stunts->Wipe();
   geometry::PathProjection found;
   if (!ProjectNearPathIndex(*path, position, found)) return;
-  if (onRoad) {
-    PlaceAlongRoad(world, *path, found.distance);
-  } else {
-    position = found.point;
-  }
-  position += Vec3{0, kRespawnLift, 0};
+  position = found.point + Vec3{0, kRespawnLift, 0};
   respawning = true;
   respawnTimer = 0;
   collidable = false;
-  // On the road the heading was chosen along it, and the reset keeps it; otherwise the reset faces the car
-  // along the path.
-  Reset(world, onRoad ? nullptr : path);
+  Reset(world, path);
   // Placing makes a car collidable; a respawning one stays a ghost until its spot is clear.
   collidable = false;
 }

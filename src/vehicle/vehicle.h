@@ -110,9 +110,6 @@ class Vehicle {
   // --- simulation step (vehicle.cpp) ---
   void Update(VehicleWorld& world, float dt);
   void Respawn(VehicleWorld& world, const geometry::Path* path);
-  // The player's put-back: as Respawn, but the car lands in the middle of the road beside the path's nearest
-  // point, facing along the road (PlaceAlongRoad), rather than on a racing line that may run along a kerb.
-  void RespawnOnRoad(VehicleWorld& world, const geometry::Path* path);
 
   // --- body dynamics (body_dynamics.cpp) ---
   void SavePreviousState();
@@ -132,12 +129,6 @@ class Vehicle {
   // The point of a path where Respawn and Reset put the car: nearest to point, searched from a little behind
   // pathIndex unless that lands on another stretch of the circuit.
   bool ProjectNearPathIndex(const geometry::Path& path, const Vec3& point, geometry::PathProjection& out) const;
-  // Sets position and rotation for a put-back beside a distance along the path: halfway between the road's
-  // walls (never farther from the path than a racing line swings from the middle, so a line drawn out to a
-  // kerb leaves the car on the road), facing from the middle between the walls behind the spot to the middle
-  // ahead of it (when that turns less than 45 degrees from the path). Without walls in reach the car stands on
-  // the path facing along it.
-  void PlaceAlongRoad(VehicleWorld& world, const geometry::Path& path, float distance);
   float GetRestHeight() const;
 
   // --- collisions (vehicle_collision.cpp) ---
@@ -271,7 +262,6 @@ class Vehicle {
   void StepWheels(VehicleWorld& world, float dt);
   void GatherCandidates(VehicleWorld& world);
   StuntInputs MakeStuntInputs() const;
-  void PutBack(VehicleWorld& world, const geometry::Path* path, bool onRoad);
   friend class StuntTracker;
 };
 

@@ -1,11 +1,17 @@
-// The put-back measure tells a car whose body lies between the road's edges from one over an edge, and measures
-// its heading against the road's way of travel, either way round.
+// The racing lines of the built game folder keep a put-back car on the road: every point leaves the widest
+// car clear of the road's edges and runs along the road, and the reset key pressed round a circuit, both ways,
+// lands the car on the road facing along it. The measure itself tells a car on the road from one over its edge.
 #include "race_report/put_back_measure.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 
+#include "contentgen/vehicle_content.h"
+#include "game/headless_race.h"
+#include "geometry/path.h"
 #include "platform/math/math.h"
 
 namespace race_report {
@@ -14,6 +20,9 @@ namespace {
 using platform::Vec3;
 
 constexpr float kDegrees = 57.29578f;
+constexpr float kMostHeadingError = 15;  // degrees between a put-back car, or the racing line, and the road
+constexpr float kLineInsideEdge = 20;    // inches between the widest car on the line and the road's edge
+constexpr float kRounding = 0.01f;       // inches: the line's points are stored as floats
 
 // A round road of radius 5000 about the origin, run counter-clockwise seen from above (+x toward +z).
 RoadShape RoundRoad() {
@@ -64,6 +73,62 @@ TEST(PutBackMeasure, TellsACarOnTheRoadFromOneOverItsEdgeOrTurnedFromIt) {
                           bodyMax, false)
                   .overEdge,
               -14, 1.0f);
+}
+
+TEST(SampleRacingLines, EveryPointKeepsTheWidestCarClearOfTheEdgesAndRunsAlongTheRoad) {
+  const float room = contentgen::WidestSampleCarHalfWidth() + kLineInsideEdge;
+  // Two places still make the line run across the road: the docks' yard bay, whose four kinks lie too close
+  // together for the line to cross from one outside to the other gently, so it jumps; and the canal's west
+  // dogleg, where the line eases back from the outside of the bends on either side while it runs round the
+  // inside of the kink between them.
+  const struct {
+    const char* circuit;
+    float steepest;  // degrees
+  } limits[] = {{"City", kMostHeadingError},   {"Downtown", kMostHeadingError}, {"Docks", 80},
+                {"Canal", 20},                 {"Plaza", kMostHeadingError}};
+  for (const SampleCircuit& circuit : SampleCircuits()) {
+    SCOPED_TRACE(circuit.name);
+    const auto limit = std::find_if(std::begin(limits), std::end(limits),
+                                    [&](const auto& l) { return circuit.name == l.circuit; });
+    ASSERT_NE(limit, std::end(limits));
+    game::HeadlessRace race(CORSAIRE_GAME_DIR, 1);
+    std::string error;
+    ASSERT_TRUE(race.Load(circuit.list, circuit.index, error)) << error;
+    const auto& paths = race.Session()->World().AIPaths(false);
+    ASSERT_FALSE(paths.empty());
+    for (const geometry::Path* path : paths) {
+      const size_t count = path->PointCount();
+      float widest = 0, steepest = 0;
+      for (size_t i = 0; i < count; ++i) {
+        const Vec3 point = path->GetPoint(i), next = path->GetPoint((i + 1) % count);
+        Vec3 heading;
+        const Vec3 centre = circuit.road.centreAt(AlongRoad(circuit.road, point), heading);
+        widest = std::max(widest, std::hypot(point.x - centre.x, point.z - centre.z));
+        const Vec3 mid = (point + next) * 0.5f;
+        circuit.road.centreAt(AlongRoad(circuit.road, mid), heading);
+        const Vec3 run = platform::Normalize(Vec3{next.x - point.x, 0, next.z - point.z});
+        steepest = std::max(steepest, std::acos(std::clamp(platform::Dot(run, heading), -1.0f, 1.0f)) * kDegrees);
+      }
+      EXPECT_LE(widest + room, circuit.road.halfWidth + kRounding) << "the line runs too near an edge of the road";
+      EXPECT_LE(steepest, limit->steepest) << "the line runs across the road";
+    }
+  }
+}
+
+TEST(SampleRacingLines, TheResetKeyLandsTheCarOnTheRoadFacingAlongItRoundDowntownBothWays) {
+  constexpr int kSpots = 192;
+  for (const SampleCircuit& circuit : SampleCircuits()) {
+    if (circuit.name != "Downtown") continue;
+    for (bool reversed : {false, true}) {
+      SCOPED_TRACE(reversed ? "reversed" : "forward");
+      PutBackFigures figures;
+      std::string error;
+      ASSERT_TRUE(MeasurePutBacks(CORSAIRE_GAME_DIR, circuit, reversed, kSpots, figures, error)) << error;
+      EXPECT_EQ(figures.spots, kSpots);
+      EXPECT_EQ(figures.onRoad, kSpots) << "worst corner " << figures.worstOverEdge << " in past the edge";
+      EXPECT_LE(figures.worstHeading, kMostHeadingError);
+    }
+  }
 }
 
 }  // namespace

@@ -28,7 +28,8 @@ constexpr float kBasinWest = -2600, kBasinHalfDepth = 1700;
 
 TrackDesign BuildCanalTrack() {
   TrackWidths widths;
-  widths.road = 280;
+  // Room for the racing line to swing 300 in out through the bends with the widest car still clear of the kerb.
+  widths.road = 358;
   widths.wall = 600;
   TrackDesign design{"TRACKS/CANAL", "canal", TrackBuilder(kCorners, widths), {}, {}, kWaterLevel};
   TrackBuilder& b = design.builder;

@@ -27,7 +27,8 @@ constexpr float kQuayZ = -2500;
 
 TrackDesign BuildDocksTrack() {
   TrackWidths widths;
-  widths.road = 300;
+  // Room for the racing line to swing 300 in out through the bends with the widest car still clear of the kerb.
+  widths.road = 358;
   widths.wall = 620;
   TrackDesign design{"TRACKS/DOCKS", "docks", TrackBuilder(kCorners, widths), {}, {}, kWaterLevel};
   TrackBuilder& b = design.builder;

@@ -26,7 +26,8 @@ const std::vector<TrackCorner> kCorners = {
 
 TrackDesign BuildDowntownTrack() {
   TrackWidths widths;
-  widths.road = 300;
+  // Room for the racing line to swing 300 in out through the bends with the widest car still clear of the kerb.
+  widths.road = 358;
   widths.wall = 560;
   TrackDesign design{"TRACKS/DOWNTOWN", "downtown", TrackBuilder(kCorners, widths), {}, {}, 0};
   TrackBuilder& b = design.builder;

@@ -24,7 +24,8 @@ enum Straight { kHome, kEast, kBack, kWest };
 
 TrackDesign BuildPlazaTrack() {
   TrackWidths widths;
-  widths.road = 320;
+  // Room for the racing line to swing 300 in out through the bends with the widest car still clear of the kerb.
+  widths.road = 358;
   widths.wall = 620;
   TrackDesign design{"TRACKS/PLAZA", "plaza", TrackBuilder(kCorners, widths), {}, {}, 0};
   TrackBuilder& b = design.builder;

@@ -15,10 +15,10 @@ namespace test_world {
 constexpr float kHalfWidthX = 4000;      // centreline rectangle half extents
 constexpr float kHalfWidthZ = 3000;
 constexpr float kCornerRadius = 2200;  // wide enough to take at the speed a driver brakes down to
-constexpr float kRoadWidth = 600;
+constexpr float kRoadWidth = 616;
 constexpr float kKerbWidth = 40;         // each side, rising to kKerbHeight in the middle
 constexpr float kKerbHeight = 4;
-constexpr float kVergeWidth = 300;
+constexpr float kVergeWidth = 292;
 constexpr float kWallHeight = 150;
 constexpr float kWallOffset = kRoadWidth / 2 + kKerbWidth + kVergeWidth;  // centreline to each wall
 constexpr float kRacingLineOffset = 250;  // the racing line's swing toward the outside wall through a corner

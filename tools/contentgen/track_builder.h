@@ -64,11 +64,15 @@ using UvPair = std::pair<float, float>;
 // and so cuts inside every bend; the line swings out toward the outside wall through each bend, starting
 // `lead` inches before it (a wide entry) and coming back over `trail` inches after it, so that the car the line
 // pulls along clips the inside late and stays off the inner wall. Lead and trail match on a circuit raced both
-// ways round.
+// ways round. A car put back on the track lands on the line facing along it, so the line keeps the widest car
+// clear of the kerbs and never runs across the road more steeply than about 15 degrees: its swing goes on
+// `into` inches into the bend, and a short kink against the run of the road leaves the line where it is.
 struct RacingLineShape {
-  float bendOffset = 300;  // inches toward the outside of a bend, at most: out to the kerb of a sample road
+  float bendOffset = 300;  // inches toward the outside of a bend, at most; never past the road's room
   float lead = 1000;
   float trail = 1000;
+  float into = 160;   // 300 in over 1160: 14.5 degrees
+  float kink = 1000;  // a bend shorter than this, turning against both its neighbours, is a kink
 };
 
 class TrackBuilder {
@@ -117,6 +121,9 @@ class TrackBuilder {
   void AddRacingLine(const std::string& name, const RacingLineShape& shape = {});
   // Signed distance of the racing line from the centreline (positive to the left) at a distance along the loop.
   float RacingLineOffset(float distance, const RacingLineShape& shape) const;
+  // How far the racing line may run from the centreline: the widest sample car stays 20 inches inside the
+  // road's edges.
+  float RacingLineRoom() const;
   void AddStartGrid();
   void AddNode(const NodeRecord& node) { nodes_.push_back(node); }
   void AddMarker(const MarkerRecord& marker) { markers_.push_back(marker); }

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <set>
 
+#include "contentgen/vehicle_content.h"
+
 #include "platform/file_system.h"
 #include "platform/math/math.h"
 
@@ -21,6 +23,8 @@ constexpr int kGridSlots = 8;
 constexpr float kGridFirstRow = 150;    // behind the start line
 constexpr float kGridRowSpacing = 250;
 constexpr float kGridLateral = 120;
+// A racing line keeps the widest car this far inside the road's edges.
+constexpr float kLineInsideEdge = 20;
 
 std::string ReflectionMaskOf(const std::string& texture) { return "reflect" + texture; }
 
@@ -51,25 +55,37 @@ void Compact(ScnPart& part) {
 
 }  // namespace
 
+float TrackBuilder::RacingLineRoom() const { return widths_.road - (WidestSampleCarHalfWidth() + kLineInsideEdge); }
+
 float TrackBuilder::RacingLineOffset(float distance, const RacingLineShape& shape) const {
   const float length = loop_.Length();
+  const float offset = std::min(shape.bendOffset, RacingLineRoom());
+  const std::vector<TrackLoop::Bend> all = loop_.Bends();
   const float d = loop_.Wrap(distance);
   // The nearest bend decides: between two bends the line crosses over from one outside to the other.
   float best = 0, weightOfBest = 0;
-  for (const TrackLoop::Bend& bend : loop_.Bends()) {
+  for (size_t i = 0; i < all.size(); ++i) {
+    const TrackLoop::Bend& bend = all[i];
+    // A kink against the run of the road between two bends that turn the other way does not pull the line
+    // out: the line keeps to the outside of the bends around it and takes the kink on its inside, where it
+    // would otherwise have to jump across the road and back.
+    const TrackLoop::Bend& before = all[(i + all.size() - 1) % all.size()];
+    const TrackLoop::Bend& after = all[(i + 1) % all.size()];
+    if (bend.to - bend.from < shape.kink && before.side != bend.side && after.side != bend.side) continue;
+    const float into = std::min(shape.into, (bend.to - bend.from) / 2);
     for (float shift : {-length, 0.0f, length}) {
-      const float from = bend.from + shift, to = bend.to + shift;
+      const float from = bend.from + shift + into, to = bend.to + shift - into;
       float weight = 0;
       if (d >= from && d < to) {
         weight = 1;
-      } else if (d < from && d >= from - shape.lead) {
-        weight = 1 - (from - d) / shape.lead;
-      } else if (d >= to && d < to + shape.trail) {
-        weight = 1 - (d - to) / shape.trail;
+      } else if (d < from && d >= from - into - shape.lead) {
+        weight = 1 - (from - d) / (into + shape.lead);
+      } else if (d >= to && d < to + into + shape.trail) {
+        weight = 1 - (d - to) / (into + shape.trail);
       }
       if (weight > weightOfBest) {
         weightOfBest = weight;
-        best = -bend.side * shape.bendOffset * weight;
+        best = -bend.side * offset * weight;
       }
     }
   }

@@ -1,6 +1,7 @@
 // Sample cars across the classes: definitions, curves and upgrade catalogues written into CARS/<NAME>/.
 #include "contentgen/vehicle_content.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "contentgen/car_models.h"
@@ -58,6 +59,14 @@ const std::vector<SampleCar>& SampleCars() {
        .bodyLength = 170, .bodyHeight = 46, .tyreGrip = 1.25f, .paintArgb = 0xFFE8C020, .neonArgb = 0xFFFFF0C0},
   };
   return cars;
+}
+
+float WidestSampleCarHalfWidth() {
+  float widest = 0;
+  for (const SampleCar& car : SampleCars()) {
+    widest = std::max({widest, car.bodyHalfWidth, car.halfTrack + car.tyreWidth / 2});
+  }
+  return widest;
 }
 
 std::string CarFolder(const SampleCar& car) { return "CARS/" + car.name + "/"; }

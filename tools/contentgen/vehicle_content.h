@@ -47,6 +47,8 @@ struct SampleCar {
 
 // The cars of the content list, in its order.
 const std::vector<SampleCar>& SampleCars();
+// Half the width of the widest sample car, body or tyres: the room a car needs either side of a racing line.
+float WidestSampleCarHalfWidth();
 // Folder of a car below the game folder ("CARS/<NAME>/") and the definition's file name in it.
 std::string CarFolder(const SampleCar& car);
 constexpr const char* kCarDefinitionFile = "vehicle.dat";
