@@ -77,15 +77,13 @@ TEST(PutBackMeasure, TellsACarOnTheRoadFromOneOverItsEdgeOrTurnedFromIt) {
 
 TEST(SampleRacingLines, EveryPointKeepsTheWidestCarClearOfTheEdgesAndRunsAlongTheRoad) {
   const float room = contentgen::WidestSampleCarHalfWidth() + kLineInsideEdge;
-  // Two places still make the line run across the road: the docks' yard bay, whose four kinks lie too close
-  // together for the line to cross from one outside to the other gently, so it jumps; and the canal's west
-  // dogleg, where the line eases back from the outside of the bends on either side while it runs round the
-  // inside of the kink between them.
+  // One place still makes the line run across the road: the docks' yard bay, whose four kinks lie too close
+  // together for the line to cross from one outside to the other gently, so there it jumps.
   const struct {
     const char* circuit;
     float steepest;  // degrees
-  } limits[] = {{"City", kMostHeadingError},   {"Downtown", kMostHeadingError}, {"Docks", 80},
-                {"Canal", 20},                 {"Plaza", kMostHeadingError}};
+  } limits[] = {{"City", kMostHeadingError},  {"Downtown", kMostHeadingError}, {"Docks", 80},
+                {"Canal", kMostHeadingError}, {"Plaza", kMostHeadingError}};
   for (const SampleCircuit& circuit : SampleCircuits()) {
     SCOPED_TRACE(circuit.name);
     const auto limit = std::find_if(std::begin(limits), std::end(limits),

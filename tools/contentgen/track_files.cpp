@@ -64,17 +64,32 @@ float TrackBuilder::RacingLineOffset(float distance, const RacingLineShape& shap
   const float d = loop_.Wrap(distance);
   // The nearest bend decides: between two bends the line crosses over from one outside to the other.
   float best = 0, weightOfBest = 0;
-  for (size_t i = 0; i < all.size(); ++i) {
+  const size_t count = all.size();
+  // A kink against the run of the road between two bends that turn the other way does not pull the line out:
+  // the line keeps to the outside of the bends around it and takes the kink on its inside, where it would
+  // otherwise have to jump across the road and back.
+  auto isKink = [&](size_t i) {
     const TrackLoop::Bend& bend = all[i];
-    // A kink against the run of the road between two bends that turn the other way does not pull the line
-    // out: the line keeps to the outside of the bends around it and takes the kink on its inside, where it
-    // would otherwise have to jump across the road and back.
-    const TrackLoop::Bend& before = all[(i + all.size() - 1) % all.size()];
-    const TrackLoop::Bend& after = all[(i + 1) % all.size()];
-    if (bend.to - bend.from < shape.kink && before.side != bend.side && after.side != bend.side) continue;
+    return bend.to - bend.from < shape.kink && all[(i + count - 1) % count].side != bend.side &&
+           all[(i + 1) % count].side != bend.side;
+  };
+  for (size_t i = 0; i < count; ++i) {
+    if (isKink(i)) continue;
+    const TrackLoop::Bend& bend = all[i];
     const float into = std::min(shape.into, (bend.to - bend.from) / 2);
+    // Where the kink runs straight on from the bend before it into the bend after it, the line holds its swing
+    // through the kink from one bend to the other rather than easing back while it rounds the kink's inside.
+    float end = bend.to;
+    const TrackLoop::Bend& kink = all[(i + 1) % count];
+    const TrackLoop::Bend& next = all[(i + 2) % count];
+    if (isKink((i + 1) % count) && next.side == bend.side) {
+      const float kinkFrom = loop_.Wrap(kink.from - bend.to), nextFrom = loop_.Wrap(next.from - kink.to);
+      if (kinkFrom < shape.into && nextFrom < shape.into) {
+        end = bend.to + kinkFrom + (kink.to - kink.from) + nextFrom + 2 * into;
+      }
+    }
     for (float shift : {-length, 0.0f, length}) {
-      const float from = bend.from + shift + into, to = bend.to + shift - into;
+      const float from = bend.from + shift + into, to = end + shift - into;
       float weight = 0;
       if (d >= from && d < to) {
         weight = 1;
