@@ -15,10 +15,12 @@ namespace {
 enum Straight { kEastWarehouses, kWharf, kYardIn, kYard, kYardOut, kNorthWarehouses, kOldQuay, kQuay };
 
 // The harbour corners sweep; the road dips into the yard bay and out again in shallow kinks a driver takes
-// nearly flat out (a bay of right-angle turns spun the cars that reached it at speed).
+// nearly flat out (a bay of right-angle turns spun the cars that reached it at speed). The kinks in and out
+// of the bay lie far enough apart for the racing line to cross the road gently from the outside of one to the
+// outside of the next.
 const std::vector<TrackCorner> kCorners = {
-    {5000, 2500, 2000}, {2000, 2500, 1200},  {800, 1600, 1200},      {-800, 1600, 1200},
-    {-2000, 2500, 1200}, {-5000, 2500, 2000}, {-5000, -2500, 2000}, {5000, -2500, 2000},
+    {5000, 2500, 2000}, {2800, 2500, 1200},  {500, 1900, 1200},       {-500, 1900, 1200},
+    {-2800, 2500, 1200}, {-5000, 2500, 2000}, {-5000, -2500, 2000}, {5000, -2500, 2000},
 };
 constexpr float kWaterLevel = -60;
 constexpr float kQuayZ = -2500;
