@@ -17,20 +17,12 @@ window=""
 profile_name="RACER"
 profile="$folder/PROFILES/$profile_name.dat"
 step="start"
+script=game_career
+# shellcheck source=game_play.sh
+source "$(dirname "$0")/game_play.sh"
 
-# Each step is announced, so a run that hangs shows where it stopped.
-progress() {
-  step=$1
-  echo "game_career: $SECONDS s: $step"
-}
-
-fail() {
-  echo "game_career: FAIL at '$step': $*" >&2
+on_fail() {
   [ -n "$window" ] && grab -window "$window" "$shots/failure.png"
-  for log in "$work"/*.log; do
-    [ -s "$log" ] && { echo "--- $(basename "$log")" >&2; tail -n 20 "$log" >&2; }
-  done
-  exit 1
 }
 
 cleanup() {
@@ -47,8 +39,6 @@ for tool in xdotool import convert compare od awk; do
   command -v "$tool" >/dev/null || fail "$tool is missing"
 done
 [ -x "$game" ] || fail "$game is not an executable"
-# shellcheck source=game_play.sh
-source "$(dirname "$0")/game_play.sh"
 
 # The instance lock lives in the runtime folder: a folder of this run's own keeps other games out of the way.
 export XDG_RUNTIME_DIR="$work/runtime"

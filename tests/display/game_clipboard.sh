@@ -15,19 +15,9 @@ folder="$work/game"
 pid=""
 window=""
 step="start"
-
-progress() {
-  step=$1
-  echo "game_clipboard: $SECONDS s: $step"
-}
-
-fail() {
-  echo "game_clipboard: FAIL at '$step': $*" >&2
-  for log in "$work"/*.log; do
-    [ -s "$log" ] && { echo "--- $(basename "$log")" >&2; tail -n 20 "$log" >&2; }
-  done
-  exit 1
-}
+script=game_clipboard
+# shellcheck source=game_play.sh
+source "$(dirname "$0")/game_play.sh"
 
 cleanup() {
   touch "$work/release"
@@ -41,8 +31,6 @@ for tool in xdotool xwininfo import compare identify; do
 done
 [ -x "$game" ] || fail "$game is not an executable"
 [ -x "$requester" ] || fail "$requester is not an executable"
-# shellcheck source=game_play.sh
-source "$(dirname "$0")/game_play.sh"
 
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"

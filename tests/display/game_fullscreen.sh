@@ -13,19 +13,14 @@ folder="$work/game"
 pid=""
 window=""
 step="start"
+script=game_fullscreen
+# shellcheck source=game_play.sh
+source "$(dirname "$0")/game_play.sh"
 
-progress() {
-  step=$1
-  echo "game_fullscreen: $SECONDS s: $step"
-}
-
-fail() {
-  echo "game_fullscreen: FAIL at '$step': $*" >&2
+on_fail() {
   if [ -n "${CORSAIRE_KEEP_SHOTS:-}" ]; then
     mkdir -p "$CORSAIRE_KEEP_SHOTS" && timeout 30 import -window root "$CORSAIRE_KEEP_SHOTS/failure.png" 2>/dev/null
   fi
-  [ -s "$work/game.log" ] && { echo "--- game.log" >&2; tail -n 20 "$work/game.log" >&2; }
-  exit 1
 }
 
 cleanup() {
@@ -38,8 +33,6 @@ for tool in xdotool import convert compare identify awk; do
   command -v "$tool" >/dev/null || fail "$tool is missing"
 done
 [ -x "$game" ] || fail "$game is not an executable"
-# shellcheck source=game_play.sh
-source "$(dirname "$0")/game_play.sh"
 
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"

@@ -14,19 +14,9 @@ pid=""
 wm=""
 window=""
 step="start"
-
-progress() {
-  step=$1
-  echo "game_more_help: $SECONDS s: $step"
-}
-
-fail() {
-  echo "game_more_help: FAIL at '$step': $*" >&2
-  for log in "$work"/*.log; do
-    [ -s "$log" ] && { echo "--- $(basename "$log")" >&2; tail -n 20 "$log" >&2; }
-  done
-  exit 1
-}
+script=game_more_help
+# shellcheck source=game_play.sh
+source "$(dirname "$0")/game_play.sh"
 
 cleanup() {
   if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -KILL "$pid" 2>/dev/null; fi
@@ -39,8 +29,6 @@ for tool in xdotool xwininfo import compare identify convert openbox ps; do
   command -v "$tool" >/dev/null || fail "$tool is missing"
 done
 [ -x "$game" ] || fail "$game is not an executable"
-# shellcheck source=game_play.sh
-source "$(dirname "$0")/game_play.sh"
 
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"

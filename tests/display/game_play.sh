@@ -1,6 +1,23 @@
-# Helpers sourced by the scripts that play the real game on the current X display. Each script defines
-# point X Y (moves the pointer to a virtual 800 x 600 position) and crop FILE X Y W H (grabs that virtual region)
-# for the way its picture lies on the screen; work is the script's scratch folder.
+# Helpers sourced by the scripts that play the real game on the current X display. Each script sets script (its
+# name for messages), work (its scratch folder) and step before sourcing this, and defines point X Y (moves the
+# pointer to a virtual 800 x 600 position) and crop FILE X Y W H (grabs that virtual region) for the way its
+# picture lies on the screen. A script may define on_fail to keep a picture of the failure.
+
+# Each step is announced, so a run that hangs shows where it stopped.
+progress() {
+  step=$1
+  echo "$script: $SECONDS s: $step"
+}
+
+# fail MESSAGE: names the step, keeps the script's picture of the failure and the end of every log, exits 1.
+fail() {
+  echo "$script: FAIL at '$step': $*" >&2
+  if declare -F on_fail >/dev/null; then on_fail; fi
+  for log in "$work"/*.log; do
+    [ -s "$log" ] && { echo "--- $(basename "$log")" >&2; tail -n 20 "$log" >&2; }
+  done
+  exit 1
+}
 
 # The X tools wait on the server; none may hold the run for ever.
 xdo() { timeout 20 xdotool "$@"; }
