@@ -19,6 +19,7 @@
 #include "platform/scoped_env.h"
 #include "platform/window_system.h"
 #include "sound_capture/sound_capture.h"
+#include "gl_game_services.h"
 
 // Last: SDL's headers define short macro names.
 #include <SDL.h>
@@ -32,12 +33,6 @@ constexpr int kRate = sound_capture::kCaptureRate;
 constexpr double kTones[] = {441.0, 630.0, 882.0};
 constexpr double kTrackSeconds = 6.0;
 constexpr int kFrameBudget = 3000;
-
-class FreeLock : public platform::InstanceLock {
- public:
-  bool TryAcquire() override { return true; }
-  void Release() override {}
-};
 
 class CdMusicDisplayTest : public ::testing::Test {
  protected:
@@ -66,11 +61,7 @@ class CdMusicDisplayTest : public ::testing::Test {
 
   GameApplication& Start() {
     platform::WindowSystem& desktop = *windows_;
-    app::GraphicsAppServices services;
-    services.windows = &desktop;
-    services.createGraphics = [&desktop] { return platform::gfx::CreateGlGraphicsSystem(desktop); };
-    services.createInstanceLock = [](const std::string&) { return std::make_unique<FreeLock>(); };
-    services.sleep = [](int) {};
+    app::GraphicsAppServices services = display_test::GlGameServices(desktop);
     GameServices game;
     game.programFolder = folder_.string() + "/";
     app_ = std::make_unique<GameApplication>(services, game);

@@ -18,6 +18,7 @@
 #include "platform/gfx/graphics.h"
 #include "platform/input/virtual_controller.h"
 #include "platform/window_system.h"
+#include "gl_game_services.h"
 
 // Last: the X headers define short macro names.
 #include <SDL.h>
@@ -30,12 +31,6 @@ namespace {
 namespace fs = std::filesystem;
 
 // A lock that always succeeds: the test must not depend on whether a game runs beside it.
-class FreeLock : public platform::InstanceLock {
- public:
-  bool TryAcquire() override { return true; }
-  void Release() override {}
-};
-
 class GameApplicationDisplayTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -56,11 +51,7 @@ class GameApplicationDisplayTest : public ::testing::Test {
 
   GameApplication& Start() {
     platform::WindowSystem& desktop = *windows_;
-    app::GraphicsAppServices services;
-    services.windows = &desktop;
-    services.createGraphics = [&desktop] { return platform::gfx::CreateGlGraphicsSystem(desktop); };
-    services.createInstanceLock = [](const std::string&) { return std::make_unique<FreeLock>(); };
-    services.sleep = [](int) {};  // a paused game's frames wait; the test does not
+    app::GraphicsAppServices services = display_test::GlGameServices(desktop);
     GameServices game;
     game.programFolder = folder_.string() + "/";
     app_ = std::make_unique<GameApplication>(services, game);

@@ -34,6 +34,7 @@
 #include "render/resources/image_resource.h"
 #include "screens/practice_screen.h"
 #include "screens/profile_screen.h"
+#include "gl_game_services.h"
 
 namespace game {
 namespace {
@@ -49,12 +50,6 @@ constexpr double kTextContrast = 4.5;
 constexpr int kFewestFillPixels = 4;
 // The lit bar of the button image: the piece every lit row and highlighted button cuts from.
 constexpr int kLitBarLeft = 2, kLitBarTop = 2, kLitBarRight = 421, kLitBarBottom = 39;
-
-class FreeLock : public platform::InstanceLock {
- public:
-  bool TryAcquire() override { return true; }
-  void Release() override {}
-};
 
 class MenuGame : public GameApplication {
  public:
@@ -179,11 +174,7 @@ class MenuContrastTest : public ::testing::Test {
     windows_ = platform::CreateSdlWindowSystem();
     ASSERT_NE(windows_, nullptr) << "no display";
     platform::WindowSystem& desktop = *windows_;
-    app::GraphicsAppServices services;
-    services.windows = &desktop;
-    services.createGraphics = [&desktop] { return platform::gfx::CreateGlGraphicsSystem(desktop); };
-    services.createInstanceLock = [](const std::string&) { return std::make_unique<FreeLock>(); };
-    services.sleep = [](int) {};
+    app::GraphicsAppServices services = display_test::GlGameServices(desktop);
     services.timer = [](int command) {
       return command == static_cast<int>(app::TimerCommand::ElapsedTime) ? 0.05 : 0.0;
     };

@@ -35,6 +35,7 @@
 #include "render/effects/race_camera.h"
 #include "render/effects/scene_lighting.h"
 #include "geometry/scene_records.h"
+#include "gl_game_services.h"
 
 namespace game {
 namespace {
@@ -44,12 +45,6 @@ namespace gs = app::game_state;
 using app::SettingId;
 using platform::Matrix4;
 using platform::Vec3;
-
-class FreeLock : public platform::InstanceLock {
- public:
-  bool TryAcquire() override { return true; }
-  void Release() override {}
-};
 
 // The application with its device and race in reach of the test.
 class RaceGame : public GameApplication {
@@ -124,11 +119,7 @@ class RaceFrameTest : public ::testing::Test {
     windows_ = platform::CreateSdlWindowSystem();
     ASSERT_NE(windows_, nullptr) << "no display";
     platform::WindowSystem& desktop = *windows_;
-    app::GraphicsAppServices services;
-    services.windows = &desktop;
-    services.createGraphics = [&desktop] { return platform::gfx::CreateGlGraphicsSystem(desktop); };
-    services.createInstanceLock = [](const std::string&) { return std::make_unique<FreeLock>(); };
-    services.sleep = [](int) {};
+    app::GraphicsAppServices services = display_test::GlGameServices(desktop);
     services.timer = [this](int command) {
       if (command == static_cast<int>(app::TimerCommand::ElapsedTime)) return elapsed_;
       if (command == static_cast<int>(app::TimerCommand::ApplicationTime)) return clock_;
