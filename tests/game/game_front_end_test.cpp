@@ -445,7 +445,9 @@ TEST_F(GameFrontEndTest, RaceScreensPlaceTheirOutlineAtTheMapsPointAndLightTheir
     EXPECT_FLOAT_EQ(outline->screenPos.y, 310.0f);
     EXPECT_FLOAT_EQ(outline->halfTrackWidth, 6.0f);
     EXPECT_NE(outline->marker, nullptr);
-    if (outline->marker) EXPECT_FLOAT_EQ(outline->marker->quad[1].x - outline->marker->quad[0].x, 16.0f);
+    if (outline->marker) {
+      EXPECT_FLOAT_EQ(outline->marker->quad[1].x - outline->marker->quad[0].x, 16.0f);
+    }
     const Box road = OutlineBox(*outline);
     const float extent = std::max(road.right - road.left, road.bottom - road.top);
     EXPECT_NEAR(extent, 230.0f, 12.5f) << "the road's span, its width on both sides";
