@@ -4,6 +4,7 @@
 # summed over the seeds. One field is a poor judge of a change to the cars, the circuits or the physics: a car
 # pinned on one wall moves a list's wall count by hundreds, so compare sums over eight fields or more.
 # Usage: bench/race_sweep_seeds.sh BUILD_DIR FIRST LAST [GAME_FOLDER]
+# RACE_SWEEP_KEEP=DIR keeps each field's whole report there (seedN.txt), with every missed goal it printed.
 set -euo pipefail
 build=${1:?usage: race_sweep_seeds.sh BUILD_DIR FIRST LAST [GAME_FOLDER]}
 first=${2:?first seed}
@@ -24,6 +25,7 @@ for seed in $(seq "$first" "$last"); do
   ) &
 done
 wait
+if [ -n "${RACE_SWEEP_KEEP:-}" ]; then mkdir -p "$RACE_SWEEP_KEEP" && cp "$work"/seed*.txt "$RACE_SWEEP_KEEP"/; fi
 
 cat "$work"/seed*.txt | awk -v seeds="$((last - first + 1))" '
   /^[A-Z]+: [0-9]+ races,/ {
