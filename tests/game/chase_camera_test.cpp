@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "game_test_support.h"
+#include "lone_race.h"
 #include "game/headless_race.h"
 #include "app/settings.h"
 #include "platform/math/math.h"
@@ -75,19 +76,13 @@ int BodyHitsInPicture(const vehicle::Vehicle& car, const render::RaceCamera& cam
   return hits;
 }
 
-void RunToTheGreenLight(HeadlessRace& race) {
-  for (int frame = 0; frame < 600 && race.Flow().state != app::game_state::kRacing; ++frame) race.Frame(kFrame);
-}
-
 TEST(ChaseCamera, EverySampleCarLeavesTheRoadAheadInView) {
   for (const char* carName : {"Berline", "Pickup", "Coupe", "Roadster"}) {
     SCOPED_TRACE(carName);
     HeadlessRace race(game_test::SampleGameFolder(), 1);
     race.Settings().SetString(app::StringSettingId::VEHICLE, carName);
-    RaceListByName(race.Content(), "QUICKRACE")->At(0)->opponents = 0;
     std::string error;
-    ASSERT_TRUE(race.Load("QUICKRACE", 0, error)) << error;
-    RunToTheGreenLight(race);
+    ASSERT_TRUE(game_test::StartLonePracticeRace(race, kCityCircuit, error)) << error;
     const vehicle::Vehicle& car = *race.Session()->Player();
     const render::RaceCamera& camera = *race.Session()->Scenery().camera;
     // Every car is followed from the same place: 200 behind and 60 above it, looking level at 60 above it.
@@ -133,10 +128,8 @@ TEST(ChaseCamera, EverySampleCarLeavesTheRoadAheadInView) {
 // higher than the chase eye's line down to the car.
 TEST(ChaseCamera, AnEyePulledIntoTheCarByAWallLeavesTheCarOutOfThePicture) {
   HeadlessRace race(game_test::SampleGameFolder(), 1);
-  RaceListByName(race.Content(), "QUICKRACE")->At(kHarbourDocks)->opponents = 0;
   std::string error;
-  ASSERT_TRUE(race.Load("QUICKRACE", kHarbourDocks, error)) << error;
-  for (int frame = 0; frame < 600 && race.Flow().state != app::game_state::kRacing; ++frame) race.Frame(kFrame);
+  ASSERT_TRUE(game_test::StartLonePracticeRace(race, kHarbourDocks, error)) << error;
   const vehicle::Vehicle& car = *race.Session()->Player();
   const render::RaceCamera& camera = *race.Session()->Scenery().camera;
   const float nearClip = race.Settings().GetFloat(app::FloatSettingId::NEARCLIP);
@@ -209,10 +202,8 @@ TEST(ChaseCamera, AtTheStartNoGridCarBehindThePlayerShowsInThePicture) {
 // usual size.
 TEST(ChaseCamera, BackingOutOfAWallAndDrivingOnBringsTheEyeBackBehindTheCar) {
   HeadlessRace race(game_test::SampleGameFolder(), 1);
-  RaceListByName(race.Content(), "QUICKRACE")->At(kHarbourDocks)->opponents = 0;
   std::string error;
-  ASSERT_TRUE(race.Load("QUICKRACE", kHarbourDocks, error)) << error;
-  RunToTheGreenLight(race);
+  ASSERT_TRUE(game_test::StartLonePracticeRace(race, kHarbourDocks, error)) << error;
   const vehicle::Vehicle& car = *race.Session()->Player();
   const render::RaceCamera& camera = *race.Session()->Scenery().camera;
   const float nearClip = race.Settings().GetFloat(app::FloatSettingId::NEARCLIP);

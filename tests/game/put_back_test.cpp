@@ -9,12 +9,11 @@
 
 #include "contentgen/sample_tracks.h"
 #include "game_test_support.h"
+#include "lone_race.h"
 #include "game/headless_race.h"
 #include "platform/math/math.h"
 #include "platform/window_system.h"
 #include "race/player_input.h"
-#include "race/race_definition.h"
-#include "race/race_list.h"
 #include "vehicle/vehicle.h"
 
 namespace game {
@@ -75,10 +74,8 @@ TEST(PutBack, TheResetKeyLandsTheCarOnTheRoadFacingAlongIt) {
     const contentgen::TrackLoop& loop = design.builder.Loop();
     const float roadHalfWidth = design.builder.Widths().road;
     HeadlessRace race(game_test::SampleGameFolder(), 1);
-    RaceListByName(race.Content(), "QUICKRACE")->At(circuit.index)->opponents = 0;
     std::string error;
-    ASSERT_TRUE(race.Load("QUICKRACE", circuit.index, error)) << error;
-    for (int frame = 0; frame < 600 && race.Flow().state != app::game_state::kRacing; ++frame) race.Frame(kFrame);
+    ASSERT_TRUE(game_test::StartLonePracticeRace(race, circuit.index, error)) << error;
     vehicle::Vehicle& car = *race.Session()->Player();
     const auto resetKey = static_cast<uintptr_t>(race.Settings().GetKey(race::kActionReset));
     float worstAcross = 0, worstSkew = 0;
