@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -35,6 +36,13 @@ std::string Upper(std::string text) {
 }
 
 uint32_t ParseId(const std::string& text) { return static_cast<uint32_t>(std::atol(text.c_str())); }
+
+// A stat value of an upgrade file; text that reads as no finite number ("NAN", "INF", 1e99) counts as 0, so a
+// damaged file cannot turn a car's ratings and stat bars into garbage.
+float StatValue(const std::string& text) {
+  const float value = static_cast<float>(std::atof(text.c_str()));
+  return std::isfinite(value) ? value : 0.0f;
+}
 
 const std::string* FirstValue(const app::DataRecord& record, const char* child) {
   const app::DataRecord* found = record.FindChild(child);
@@ -226,7 +234,7 @@ float UpgradeList::StatTotal(uint32_t key) const {
   for (const auto& upgrade : upgrades_) {
     if (!upgrade->installed || !upgrade->HasProperty(key)) continue;
     for (const UpgradeProperty& p : upgrade->properties) {
-      if (p.key == key && !p.values.empty()) total += static_cast<float>(std::atof(p.values[0].c_str()));
+      if (p.key == key && !p.values.empty()) total += StatValue(p.values[0]);
     }
     if (total < 0) total = 0;
   }
@@ -323,7 +331,7 @@ float RatingFromUpgrades(const UpgradeList& list, int rating) {
     if (upgrade == nullptr) break;
     for (const UpgradeProperty& p : upgrade->properties) {
       if (p.key != key) continue;
-      for (const std::string& value : p.values) sum += static_cast<float>(std::atof(value.c_str()));
+      for (const std::string& value : p.values) sum += StatValue(value);
     }
   }
   return std::clamp(sum, 0.0f, 10.0f);

@@ -132,4 +132,19 @@ TEST(Upgrades, RatingsSumEveryValueAndClampToTen) {
   for (auto& u : list.Upgrades()) EXPECT_TRUE(u->installed) << "the preview leaves the list as it was";
 }
 
+TEST(Upgrades, AStatValueThatIsNoFiniteNumberCountsAsNothing) {
+  for (const char* bad : {"NAN", "nan(1)", "INF", "-inf", "1e99"}) {
+    SCOPED_TRACE(bad);
+    UpgradeList list = Catalogue(Upgrade(1, "Engine", std::string("<STAT_TOPSPEED>,") + bad + "\n") +
+                                 Upgrade(2, "Color", std::string("<STAT_STYLE>,") + bad + ",3\n"));
+    for (auto& u : list.Upgrades()) u->installed = true;
+    EXPECT_FLOAT_EQ(list.StatTotal(kKeyStatTopSpeed), 0.0f);
+    EXPECT_FLOAT_EQ(RatingFromUpgrades(list, 0), 3.0f) << "the good value beside it still counts";
+    UpgradeSelection selection;
+    selection.SetOwned(2, true);
+    selection.SetInstalled(2, true);
+    EXPECT_FLOAT_EQ(UpgradeList::PreviewStat(&selection, &list, 0), 3.0f);
+  }
+}
+
 }  // namespace
