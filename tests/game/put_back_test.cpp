@@ -32,20 +32,12 @@ struct RoadPlace {
 
 // Where a car stands on the circuit's road, from the loop the circuit was built on.
 RoadPlace PlaceOnRoad(const contentgen::TrackLoop& loop, const Vec3& position, const Vec3& forward) {
-  float bestDistance = 0, best = 1e18f;
-  for (float d = 0; d < loop.Length(); d += 10) {
-    const Vec3 centre = loop.CentreAt(d);
-    const float dx = centre.x - position.x, dz = centre.z - position.z;
-    if (dx * dx + dz * dz < best) {
-      best = dx * dx + dz * dz;
-      bestDistance = d;
-    }
-  }
   Vec3 heading;
-  loop.CentreAt(bestDistance, &heading);
+  const Vec3 centre = loop.CentreAt(loop.NearestDistance(position, 0, loop.Length(), 10), &heading);
+  const float dx = centre.x - position.x, dz = centre.z - position.z;
   const Vec3 flat = platform::Normalize(Vec3{forward.x, 0, forward.z});
   const Vec3 road = platform::Normalize(Vec3{heading.x, 0, heading.z});
-  return {std::sqrt(best), std::acos(std::clamp(platform::Dot(flat, road), -1.0f, 1.0f)) * 57.2958f};
+  return {std::sqrt(dx * dx + dz * dz), std::acos(std::clamp(platform::Dot(flat, road), -1.0f, 1.0f)) * 57.2958f};
 }
 
 // Whether the road runs straight for a car's length and more either side of a distance: only there does a

@@ -30,20 +30,6 @@ constexpr float kRunWideAngle = 26;  // degrees from the road's heading toward t
 constexpr float kSteerBack = 25;     // degrees toward the inside once steering back
 constexpr float kRunUp = 1800;       // inches of road before the bend to reach speed on
 
-// The distance along the loop nearest to a point, searched around the last one.
-float NearestDistance(const contentgen::TrackLoop& loop, const Vec3& point, float hint) {
-  float best = 1e18f, bestDistance = hint;
-  for (float d = hint - 600; d < hint + 600; d += 5) {
-    const Vec3 centre = loop.CentreAt(d);
-    const float dx = centre.x - point.x, dz = centre.z - point.z;
-    if (dx * dx + dz * dz < best) {
-      best = dx * dx + dz * dz;
-      bestDistance = d;
-    }
-  }
-  return bestDistance;
-}
-
 struct RunWide {
   bool reachedGravel = false;
   float leavingMph = 0;
@@ -77,7 +63,7 @@ RunWide DriveWide(HeadlessRace& race, const contentgen::TrackLoop& loop, const c
   float distance = bend.from - kRunUp, onGravel = 0;
   RunWide run;
   for (float t = 0; t < 20; t += kFrame) {  // the run-up takes about 4 s
-    distance = NearestDistance(loop, car.position, distance);
+    distance = loop.NearestDistance(car.position, distance - 600, distance + 600, 5);  // near where it was
     Vec3 roadHeading;
     const Vec3 centre = loop.CentreAt(distance, &roadHeading);
     const Vec3 left = loop.LeftAt(distance);

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 #include "platform/math/math.h"
 
@@ -81,6 +82,19 @@ float TrackLoop::Wrap(float distance) const {
   float d = std::fmod(distance, length_);
   if (d < 0) d += length_;
   return d;
+}
+
+float TrackLoop::NearestDistance(const platform::Vec3& point, float from, float to, float step) const {
+  float best = std::numeric_limits<float>::max(), bestDistance = from;
+  for (float d = from; d < to; d += step) {
+    const platform::Vec3 centre = CentreAt(d);
+    const float dx = centre.x - point.x, dz = centre.z - point.z;
+    if (dx * dx + dz * dz < best) {
+      best = dx * dx + dz * dz;
+      bestDistance = d;
+    }
+  }
+  return bestDistance;
 }
 
 const TrackLoop::Piece& TrackLoop::PieceAt(float distance) const {

@@ -44,6 +44,9 @@ class TrackLoop {
 
   // Distance wrapped into [0, Length()).
   float Wrap(float distance) const;
+  // The distance among from, from + step, ... below to whose centreline point lies horizontally nearest to a
+  // point (the first of equals); from when the range is empty.
+  float NearestDistance(const platform::Vec3& point, float from, float to, float step) const;
 
  private:
   struct Piece {
