@@ -58,6 +58,8 @@ inline constexpr std::array<float, kViewDistanceCount> ViewDistanceFarClips = {8
 inline constexpr int kReflectionDetailCount = 3;
 // GLOWDETAIL, SKIDMARKS and PARTICLES are amounts 0-2.
 inline constexpr int kDetailLevelCount = 3;
+// CDMUSIC: 0 off, 1 shuffled, 2 in order.
+inline constexpr int kCdMusicModeCount = 3;
 // The client size of the window whatever RESOLUTION holds.
 inline constexpr int kWindowedWidth = 640;
 inline constexpr int kWindowedHeight = 480;

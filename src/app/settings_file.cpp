@@ -112,14 +112,17 @@ struct IntRange {
   int high;
 };
 
-// The values a setting can hold. A file may hold anything: values beyond these are clamped as they are read, so
-// a damaged or hand-edited number is never used, nor written back.
+// The values the game itself can give a setting: the option screens' cycles and sliders, the race's switches,
+// the presets and the device's counts. A file may hold anything: values beyond these are clamped as they are
+// read, so a damaged or hand-edited number is never used nor written back, while every value the game sets
+// survives a save and a start. Every setting is listed, so a new one cannot fall into a range by accident.
 IntRange RangeOf(SettingId id) {
   using S = SettingId;
   switch (id) {
     case S::MASTERVOLUME:
     case S::MUSICVOLUME:
     case S::SFXVOLUME: return {0, 100};
+    case S::CDMUSIC: return {0, kCdMusicModeCount - 1};
     case S::MAXLIGHTS: return {0, 8};
     case S::RESOLUTION: return {0, kResolutionCount - 1};
     case S::VIEWDISTANCE: return {0, kViewDistanceCount - 1};
@@ -135,8 +138,39 @@ IntRange RangeOf(SettingId id) {
     case S::CLAMPUVS:
     case S::NORMALMODULATE:
     case S::NORMALADDITIVE: return {INT_MIN, INT_MAX};
-    default: return {0, 1};  // switches, and TRACKCAMERA's two views
+    // Switches, and TRACKCAMERA's two views.
+    case S::SHOWFPS:
+    case S::FULLSCREEN:
+    case S::ALLOWCDAUDIO:
+    case S::FSAA:
+    case S::STENCILSHADOWS:
+    case S::CUBEMAPPING:
+    case S::SPECULARMAPPING:
+    case S::REFLECTIONSPECULARMAPPING:
+    case S::NORMALMAPPING:
+    case S::SCENEREFLECTION:
+    case S::JOYSTICK:
+    case S::FORCEFEEDBACK:
+    case S::ONLINE:
+    case S::ALPHAFADE:
+    case S::RUBBERBAND:
+    case S::POINTSPRITES:
+    case S::SPECULAR:
+    case S::ALPHAWRITE:
+    case S::FOGTABLE:
+    case S::FOGVERTEX:
+    case S::POINTLIGHTS:
+    case S::MOTIONBLUR:
+    case S::DYNAMICREFLECTIONS:
+    case S::HEADLIGHTS:
+    case S::REARVIEW:
+    case S::MP3MUSIC:
+    case S::USEAUTOMATIC:
+    case S::TURNONHEADLIGHT:
+    case S::TRACKCAMERA: return {0, 1};
+    case S::Count: break;
   }
+  return {0, 0};
 }
 
 struct FloatRange {
@@ -184,6 +218,59 @@ std::string ConfigFileProblem(const std::string& text) {
 }
 
 namespace {
+
+// A string value is written as it stands but for the bytes its line cannot carry: line breaks, tabs and the
+// other control bytes (no settings text holds them), the comma and comment separators, a colon where reading
+// would drop it (first, last, or doubled), and the escape mark itself. Those go as %XX, so a folder whose name
+// holds any of them reads back as the same folder.
+constexpr char kEscapeMark = '%';
+constexpr char kHexDigits[] = "0123456789ABCDEF";
+
+bool IsEscapedByte(unsigned char byte) {
+  return byte < 0x20 || byte == 0x7f || byte == kEscapeMark || byte == kConfigComment || byte == ',' || byte == ':';
+}
+
+std::string EscapeValue(const std::string& text) {
+  std::string line;
+  line.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const bool plainColon = byte == ':' && i > 0 && i + 1 < text.size() && text[i - 1] != ':';
+    if (IsEscapedByte(byte) && !plainColon) {
+      line += kEscapeMark;
+      line += kHexDigits[byte >> 4];
+      line += kHexDigits[byte & 0xF];
+    } else {
+      line += text[i];
+    }
+  }
+  return line;
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Only the escapes the writer makes are read as escapes: any other '%' (a hand-written "100%", "%41") stays as
+// it is, as older files hold it.
+std::string UnescapeValue(const std::string& line) {
+  std::string text;
+  text.reserve(line.size());
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (line[i] == kEscapeMark && i + 2 < line.size() && HexValue(line[i + 1]) >= 0 && HexValue(line[i + 2]) >= 0) {
+      const auto byte = static_cast<unsigned char>(HexValue(line[i + 1]) * 16 + HexValue(line[i + 2]));
+      if (byte != 0 && IsEscapedByte(byte)) {
+        text += static_cast<char>(byte);
+        i += 2;
+        continue;
+      }
+    }
+    text += line[i];
+  }
+  return text;
+}
 
 // What the player reads at start-up when the settings file was set aside.
 std::string DamagedConfigText(const std::string& kept) {
@@ -284,7 +371,7 @@ void Settings::ReadConfig(TextFileReader& reader) {
           // The colon is a separator, so values such as folders with a drive colon come back joined by it.
           std::string text = tokens[1];
           for (size_t i = 2; i < count; ++i) text += ":" + tokens[i];
-          stringValues_[static_cast<int>(def.id)] = text;
+          stringValues_[static_cast<int>(def.id)] = UnescapeValue(text);
         }
         matched = true;
         break;
@@ -322,19 +409,6 @@ void Settings::ReadConfig(TextFileReader& reader) {
   UpdateDerived();
 }
 
-namespace {
-
-// A string setting is written on one line: line breaks inside it would start new lines.
-std::string OneLine(const std::string& text) {
-  std::string line = text;
-  for (char& c : line) {
-    if (c == '\n' || c == '\r') c = ' ';
-  }
-  return line;
-}
-
-}  // namespace
-
 bool Settings::KeySurvivesReload(int action) const {
   const int key = keyMap_[action];
   if (key < 0) return false;
@@ -356,7 +430,14 @@ std::string Settings::ConfigText() const {
     text += std::string(def.key) + ":" + FloatToString(floatValues_[static_cast<int>(def.id)]) + "\n";
   }
   for (const StringSettingDef& def : StringSettingsTable) {
-    text += std::string(def.key) + ":" + OneLine(stringValues_[static_cast<int>(def.id)]) + "\n";
+    std::string line = std::string(def.key) + ":" + EscapeValue(stringValues_[static_cast<int>(def.id)]);
+    // A line too long to read back would have the whole file set aside at the next start; the value alone is
+    // lost instead.
+    if (line.size() > kMaxConfigLineBytes) {
+      std::fprintf(stderr, "%s is too long to keep in the settings file; it is not saved\n", def.key);
+      line = std::string(def.key) + ":";
+    }
+    text += line + "\n";
   }
   for (int action = 0; action < kActionSlots; ++action) {
     if (KeySurvivesReload(action)) {

@@ -26,8 +26,8 @@ int ParseLeadingInt(const std::string& text);
 float ParseLeadingFloat(const std::string& text);
 
 // The longest line a settings file holds: a setting with a folder of the longest path the system allows fits
-// with room to spare.
-inline constexpr size_t kMaxConfigLineBytes = 8192;
+// with room to spare, even with every byte of it written as an escape.
+inline constexpr size_t kMaxConfigLineBytes = 16384;
 
 // Why a config.dat is not a settings text at all, or an empty string when it is: no text at all, bytes that are
 // not text (NUL and other control bytes), or a line longer than kMaxConfigLineBytes. Lines the reading rules

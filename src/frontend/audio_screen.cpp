@@ -14,7 +14,7 @@
 
 namespace frontend {
 
-const char* const MusicModeNames[3] = {"OFF", "SHUFFLE", "CONTINUOUS"};
+const char* const MusicModeNames[app::kCdMusicModeCount] = {"OFF", "SHUFFLE", "CONTINUOUS"};
 const char* const OnOffNamesAudio[2] = {"OFF", "ON"};
 
 namespace {
@@ -124,7 +124,7 @@ void AudioOptionsScreen::RebuildRows(platform::gfx::Device* device) {
     if (knob != nullptr) knob->SetPosition(kSliderLeft + kSliderStep * static_cast<float>(settings->GetInt(id)), knob->y);
   }
   // Settings are validated, but a stray value must never index past the name tables.
-  const int cdMode = std::clamp(settings->GetInt(SettingId::CDMUSIC), 0, 2);
+  const int cdMode = std::clamp(settings->GetInt(SettingId::CDMUSIC), 0, app::kCdMusicModeCount - 1);
   const int folderMusic = settings->GetInt(SettingId::MP3MUSIC) != 0 ? 1 : 0;
   auto addRow = [&](int32_t id, float x, float y, float width, const std::string& text) {
     MenuButton* row = AddAtlasButton(device, skin.buttonImage, x, y, width, 38, kRowNormal, kRowHighlight, 0, id);
@@ -229,7 +229,7 @@ void AudioOptionsScreen::OnOptionButton(int32_t n) {
     case 8: set(SettingId::SFXVOLUME, Clamp(slider)); break;
     case 9: {
       int32_t mode = value(SettingId::CDMUSIC) + 1;
-      if (mode >= 3) mode = 0;
+      if (mode >= app::kCdMusicModeCount) mode = 0;
       set(SettingId::CDMUSIC, mode);
       if (mode != 0 && value(SettingId::MP3MUSIC) != 0) set(SettingId::MP3MUSIC, 0);
       restart();

@@ -19,7 +19,7 @@ class FolderChooser;
 
 namespace frontend {
 
-extern const char* const MusicModeNames[3];
+extern const char* const MusicModeNames[app::kCdMusicModeCount];
 extern const char* const OnOffNamesAudio[2];
 
 // The slider knob's left edge: kSliderLeft at volume 0, kSliderLeft + 100 * kSliderStep at volume 100.

@@ -8,6 +8,8 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/hardware_info.h"
 #include "app/settings.h"
@@ -201,7 +203,78 @@ TEST_F(SettingsFileTest, SavedStringsStayOnOneLine) {
   Settings loaded(hardware, folderText, folderText);
   loaded.LoadConfig("no_such_config.dat");
   EXPECT_EQ(loaded.GetInt(S::SHOWFPS), 0);
-  EXPECT_EQ(loaded.GetString(StringSettingId::VEHICLE), "coupe SHOWFPS:1");
+  EXPECT_EQ(loaded.GetString(StringSettingId::VEHICLE), "coupe\nSHOWFPS:1");
+}
+
+// A music folder's name may hold any byte but NUL: whatever it holds, the file the game saves reads back whole,
+// with the same folder, and a second save writes the same file.
+TEST_F(SettingsFileTest, AMusicFolderOfAnyByteSurvivesASaveAndAStart) {
+  std::string everyByte;
+  std::vector<std::string> names;
+  for (int byte = 1; byte < 256; ++byte) {
+    const std::string b(1, static_cast<char>(byte));
+    everyByte += b;
+    // First, doubled, inside and last.
+    for (const std::string& name : {b + "/music", "/mu" + b + b + "sic/" + b + "x" + b}) names.push_back(name);
+  }
+  // What reading joins, drops or decodes: doubled and edge colons, commas beside colons, text that looks like
+  // the escapes, and a name as long as the system allows with every byte one that is escaped.
+  for (const char* name : {"::", ":a:", "a::b", "a:,:b", "a:\t:b", "%", "100%", "%23", "%2C%3a", "%%3A", "%0",
+                           "C:\\Music\\Rock", " lead and trail "}) {
+    names.push_back(name);
+  }
+  names.push_back(std::string(4096, '\x1b'));
+  names.push_back(everyByte);
+  Settings player(hardware, folderText, folderText);
+  player.SetInt(S::MP3MUSIC, 1);
+  player.SetInt(S::CDMUSIC, 0);
+  player.SetFirstRun(false);
+  player.UpdateDerived();
+  for (const std::string& name : names) {
+    SCOPED_TRACE(::testing::PrintToString(name));
+    player.SetString(StringSettingId::MP3FOLDER, name);
+    // What LoadConfig does with the bytes it read: the damage check, then the lines.
+    const std::string saved = player.ConfigText();
+    ASSERT_EQ(ConfigFileProblem(saved), "");
+    const Settings loaded = FromText(saved);
+    ASSERT_EQ(loaded.GetString(StringSettingId::MP3FOLDER), name);
+    EXPECT_EQ(loaded.GetInt(S::MP3MUSIC), 1);
+    EXPECT_EQ(loaded.ConfigText(), saved);
+  }
+  // And once through the file itself.
+  ASSERT_TRUE(player.SaveConfig());
+  Settings loaded(hardware, folderText, folderText);
+  loaded.LoadConfig("no_such_config.dat");
+  EXPECT_EQ(loaded.DamagedConfigMessage(), "");
+  EXPECT_FALSE(loaded.IsAutoConfigurePending());
+  EXPECT_EQ(loaded.GetString(StringSettingId::MP3FOLDER), everyByte);
+  EXPECT_FALSE(fs::exists(folder / "config.dat.bad"));
+}
+
+// Files written before names were escaped, or by hand, read as they did: a '%' that is not one of the game's
+// own escapes is a '%'.
+TEST_F(SettingsFileTest, AHandWrittenFolderReadsAsItStands) {
+  const std::pair<const char*, const char*> lines[] = {
+      {"MP3FOLDER:/music/100% hits\n", "/music/100% hits"}, {"MP3FOLDER:/music/%41%4a\n", "/music/%41%4a"},
+      {"MP3FOLDER:C:\\Music\\Rock\n", "C:\\Music\\Rock"}, {"MP3FOLDER:D:\\x,y\n", "D:\\x:y"},
+      {"MP3FOLDER:/music/a%2Cb%3A%00\n", "/music/a,b:%00"}};
+  for (const auto& [line, folderName] : lines) {
+    EXPECT_EQ(FromText(line).GetString(StringSettingId::MP3FOLDER), folderName) << line;
+  }
+}
+
+// A string too long for any line the reader takes is left out of the file rather than have the whole file set
+// aside at the next start.
+TEST_F(SettingsFileTest, AStringTooLongToReadBackIsLeftOutAndTheRestOfTheFileKept) {
+  Settings player(hardware, folderText, folderText);
+  player.SetString(StringSettingId::MP3FOLDER, std::string(kMaxConfigLineBytes, '#'));
+  player.SetInt(S::MASTERVOLUME, 42);
+  ASSERT_TRUE(player.SaveConfig());
+  Settings loaded(hardware, folderText, folderText);
+  loaded.LoadConfig("no_such_config.dat");
+  EXPECT_EQ(loaded.DamagedConfigMessage(), "");
+  EXPECT_EQ(loaded.GetString(StringSettingId::MP3FOLDER), "");
+  EXPECT_EQ(loaded.GetInt(S::MASTERVOLUME), 42);
 }
 
 // A config.dat written by the game, then changed: a setting's value replaced by the given text.
@@ -228,7 +301,7 @@ TEST_F(SettingsFileTest, OutOfRangeNumbersAreClampedWhenReadAndNeverWrittenBack)
     int read;
   } ints[] = {{"MASTERVOLUME", "99999", 100}, {"MUSICVOLUME", "-50", 0},  {"SFXVOLUME", "100", 100},
               {"FULLSCREEN", "7", 1},         {"MAXLIGHTS", "64", 8},     {"TRACKCAMERA", "-3", 0},
-              {"GLOWDETAIL", "5", 2},         {"GAMESPLAYED", "12345", 12345}};
+              {"GLOWDETAIL", "5", 2},         {"GAMESPLAYED", "12345", 12345}, {"CDMUSIC", "3", 2}};
   std::string text = saved;
   for (const auto& c : ints) text = WithValue(text, c.key, c.written);
   text = WithValue(WithValue(text, "FOV", "1000"), "NEARCLIP", "-4.5");

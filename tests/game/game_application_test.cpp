@@ -1,15 +1,23 @@
 // The game application on the null backends: settings and profile kept across the run, the screen flow in the
 // frame update, the pause menu, full screen, frame time and the frame-rate label.
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "app/settings_file.h"
 #include "app/text_file_reader.h"
 #include "contentgen/default_config.h"
 #include "contentgen/images.h"
 #include "contentgen/race_content.h"
+#include "frontend/audio_screen.h"
 #include "game_test_support.h"
+#include "render/effects/race_camera.h"
+#include "screens/video_options_screen.h"
 
 namespace game {
 namespace {
@@ -167,6 +175,83 @@ TEST_F(GameApplicationTest, AConfigDatWithSkippedLinesKeepsEveryOtherSettingThro
   EXPECT_EQ(saved.GetInt(SettingId::MASTERVOLUME), 37);
   EXPECT_EQ(saved.GetKey(camera), 'V');
   EXPECT_FALSE(saved.IsFirstRun());
+}
+
+// Every value an option screen, a car screen or the race can give a setting is in config.dat after a quit and
+// back in the game after the next start, and the file the game writes then is the one it read.
+TEST_F(GameApplicationTest, EveryValueTheGameCanSetSurvivesAQuitAndAStart) {
+  struct Choice {
+    std::string where;
+    SettingId id;
+    std::vector<int> values;
+  };
+  const auto upTo = [](int count) {
+    std::vector<int> values(static_cast<size_t>(count));
+    for (int v = 0; v < count; ++v) values[static_cast<size_t>(v)] = v;
+    return values;
+  };
+  std::vector<Choice> choices;
+  for (const screens::VideoRow& row : screens::VideoRows) {
+    choices.push_back({std::string("video options ") + row.label, row.setting, upTo(row.valueCount)});
+  }
+  // The audio sliders set any volume 0-100; the CD row steps through its named modes, the folder row on and off.
+  for (SettingId volume : {SettingId::MASTERVOLUME, SettingId::MUSICVOLUME, SettingId::SFXVOLUME}) {
+    choices.push_back({"audio options volume", volume, upTo(101)});
+  }
+  choices.push_back({"audio options Audio CD", SettingId::CDMUSIC, upTo(std::size(frontend::MusicModeNames))});
+  choices.push_back({"audio options MP3 folder", SettingId::MP3MUSIC, upTo(2)});
+  // The race stores the camera's view as it steps through them, and the headlight switch.
+  std::vector<int> views;
+  render::RaceCamera camera(nullptr);
+  do {
+    views.push_back(camera.viewMode);
+    camera.NextView();
+  } while (camera.viewMode != 0);
+  choices.push_back({"race camera", SettingId::TRACKCAMERA, views});
+  choices.push_back({"race headlights", SettingId::TURNONHEADLIGHT, upTo(2)});
+  choices.push_back({"car screens gearbox", SettingId::USEAUTOMATIC, upTo(2)});
+  // The controls screen turns the controller on only while one is attached.
+  choices.push_back({"control options controller", SettingId::JOYSTICK, upTo(2)});
+  controllerAttached_ = true;
+
+  // Round r gives every setting its value r (modulo its count), so every value is held in some round. The
+  // screens turn the MP3 folder off when the CD plays, so a round where both would be on holds only the CD.
+  size_t rounds = 0;
+  for (const Choice& choice : choices) rounds = std::max(rounds, choice.values.size());
+  const auto written = [this] {
+    std::ifstream file(folder_ / "config.dat", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+  };
+  std::map<std::pair<SettingId, int>, int> survived;
+  for (size_t round = 0; round < rounds; ++round) {
+    SCOPED_TRACE("round " + std::to_string(round));
+    app::Settings& settings = *Started().GetSettings();
+    for (const Choice& choice : choices) settings.SetInt(choice.id, choice.values[round % choice.values.size()]);
+    settings.Validate();
+    Frames(1);
+    std::array<int, app::kIntSettingCount> held{};
+    for (int i = 0; i < app::kIntSettingCount; ++i) held[i] = settings.GetInt(static_cast<SettingId>(i));
+    Close(*app_);
+    app_.reset();
+    const std::string saved = written();
+
+    GameApplication& again = Started();
+    Frames(1);
+    for (const Choice& choice : choices) {
+      const int value = held[static_cast<int>(choice.id)];
+      const int read = again.GetSettings()->GetInt(choice.id);
+      EXPECT_EQ(read, value) << choice.where;
+      if (read == value) ++survived[{choice.id, value}];
+    }
+    Close(again);
+    app_.reset();
+    EXPECT_EQ(written(), saved) << "the next quit writes what the start read";
+  }
+  for (const Choice& choice : choices) {
+    for (int value : choice.values) {
+      EXPECT_GT((survived[{choice.id, value}]), 0) << choice.where << " " << value << " was never held at a quit";
+    }
+  }
 }
 
 // The right mouse button reaches the game as the left does: through the window's messages into the game's own
