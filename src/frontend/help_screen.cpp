@@ -102,6 +102,10 @@ void HelpScreen::Init(platform::gfx::Device* device) {
 void HelpScreen::OnEnter() {
   MenuScreen::OnEnter();
   closed = false;
+  // A launch or a More Help left behind when Help was closed no longer speaks for this visit: the game must not
+  // step aside, nor tell of a failure, for a page the player gave up on.
+  moreHelp = false;
+  pageLaunch = {};
   ClearPageMessage();
   rebuild = true;
 }

@@ -331,6 +331,52 @@ TEST_F(GameFrontEndTest, MoreHelpStepsAsideForTheBrowserOrStaysToSayWhereThePage
   }
 }
 
+// Help closed while its page is still being launched forgets the launch: opened again later, it neither steps
+// the game aside for that page nor tells of its failure.
+TEST_F(GameFrontEndTest, HelpOpenedAgainAfterALaunchLeftPendingLeavesTheGameOnScreen) {
+  const struct {
+    const char* what;
+    platform::ProgramOutcome later;  // how the launcher left running ends while Help is closed
+  } cases[] = {{"the browser opens", platform::ProgramOutcome::kSucceeded},
+               {"the launcher fails", platform::ProgramOutcome::kFailed}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    GameApplication& game = AtTheMainMenu();
+    auto* mainMenu = dynamic_cast<frontend::MainMenuScreen*>(game.GetMenuManager()->CurrentScreen());
+    ASSERT_NE(mainMenu, nullptr);
+    const auto minimised = [this] {
+      size_t count = 0;
+      for (const auto& call : harness_.windows.ShowWindowCalls()) {
+        count += call.command == platform::show_command::kMinimized ? 1 : 0;
+      }
+      return count;
+    };
+    const size_t before = minimised();
+    launcher_.outcome = platform::ProgramOutcome::kRunning;
+    ClickAt(690, 428);  // Help
+    Frames(2);
+    auto* help = dynamic_cast<frontend::HelpScreen*>(mainMenu->OpenPopup());
+    ASSERT_NE(help, nullptr);
+    ClickAt(555, 447);  // More Help
+    Frames(1);
+    ASSERT_EQ(launcher_.calls.size(), 1u);
+    PressKey(frontend::kKeyEscape);  // within the browser's grace: its launch is still pending
+    Frames(3);
+    ASSERT_EQ(mainMenu->OpenPopup(), nullptr) << "Help closed";
+    launcher_.outcome = c.later;
+    Frames(100);  // five seconds on the main menu
+
+    ClickAt(690, 428);  // Help again
+    Frames(40);
+    ASSERT_EQ(mainMenu->OpenPopup(), help);
+    EXPECT_EQ(minimised(), before) << "the game stays on screen";
+    EXPECT_EQ(help->pageMessage, nullptr) << "no word of a page the player gave up on";
+    EXPECT_EQ(launcher_.calls.size(), 1u) << "nothing opened anew";
+    TearDown();
+    launcher_.calls.clear();
+  }
+}
+
 TEST_F(GameFrontEndTest, ViewScoresAndPostScoreSayWhenTheBrowserFailsAndPostScoreLeadsOnOnceItHasOpened) {
   using platform::ProgramOutcome;
   const struct {
