@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cmath>
 
-#include "app/box_tests.h"
 #include "app/hardware_info.h"
 #include "app/settings.h"
 #include "platform/math/math.h"
@@ -142,8 +141,7 @@ void GlowBatch::DrawPoints(platform::gfx::Device* device, const Matrix4& view, c
   for (const auto& entry : points) {
     const GlowPoint& point = *entry;
     if (!point.visible || !(point.alpha > 0.0f)) continue;
-    if (frustum != nullptr && !app::PointInBoxPadded(frustum->boxMin, frustum->boxMax, point.position,
-                                                     point.scale * size)) {
+    if (frustum != nullptr && frustum->ClassifySphere(point.position, point.scale * size) == kSphereOutside) {
       continue;
     }
     float cellU = 0, cellV = 0;

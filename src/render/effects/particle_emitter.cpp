@@ -3,7 +3,6 @@
 
 #include <cmath>
 
-#include "app/box_tests.h"
 #include "app/settings.h"
 #include "platform/math/math.h"
 #include "render/effects/effect_vertex.h"
@@ -103,7 +102,7 @@ void ParticleEmitter::Draw(platform::gfx::Device* device, const Matrix4& view, c
     Particle& p = *particle;
     if (frustum != nullptr) {
       const float r = p.size * quadSize;
-      if (!app::PointInBoxPadded(frustum->boxMin, frustum->boxMax, p.position, r)) {
+      if (frustum->ClassifySphere(p.position, r) == kSphereOutside) {
         p.alpha = -1.0f;
         continue;
       }

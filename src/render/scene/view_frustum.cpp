@@ -1,6 +1,7 @@
 // View frustum builds from view and projection matrices, and the box test against its planes.
 #include "render/scene/view_frustum.h"
 
+#include "app/box_tests.h"
 #include "platform/math/math.h"
 
 namespace render {
@@ -33,12 +34,8 @@ void ViewFrustum::BuildFromCorners(const Matrix4& view, const Matrix4& projectio
 }
 
 int ViewFrustum::ClassifySphere(const Vec3& centre, float radius) const {
-  const bool outside = centre.x < boxMin.x - radius || centre.x > boxMax.x + radius || centre.y < boxMin.y - radius ||
-                       centre.y > boxMax.y + radius || centre.z < boxMin.z - radius || centre.z > boxMax.z + radius;
-  if (outside) return 0;
-  const bool inside = centre.x > boxMin.x + radius && centre.x < boxMax.x - radius && centre.y > boxMin.y + radius &&
-                      centre.y < boxMax.y - radius && centre.z > boxMin.z + radius && centre.z < boxMax.z - radius;
-  return inside ? 1 : 2;
+  if (!app::PointInBoxPadded(boxMin, boxMax, centre, radius)) return kSphereOutside;
+  return app::PointInBoxInset(boxMin, boxMax, centre, radius) ? kSphereInside : kSphereCrossing;
 }
 
 bool BoxInFrustum(const ViewFrustum& frustum, const std::array<Vec3, 8>& boxCorners) {

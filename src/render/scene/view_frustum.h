@@ -12,14 +12,20 @@ using platform::Matrix4;
 using platform::Plane;
 using platform::Vec3;
 
+// ClassifySphere's answers.
+inline constexpr int kSphereOutside = 0;
+inline constexpr int kSphereInside = 1;
+inline constexpr int kSphereCrossing = 2;
+
 struct ViewFrustum {
   // Ordinary build: for a look-at view, as every camera uses for its own frustum.
   void BuildOrdinary(const Matrix4& view, const Matrix4& projection);
   // Mirrored build: for a reflection matrix times a view (the corner table's y negated), so the planes still
   // face into the volume.
   void Build(const Matrix4& view, const Matrix4& projection);
-  // Where a sphere lies against the box of the corners: 0 when its centre is outside the box grown by the radius
-  // on every side, 1 when inside the box shrunk by the radius on every side, 2 otherwise (it may cross the edge).
+  // Where a sphere lies against the box of the corners: kSphereOutside when its centre is outside the box grown
+  // by the radius on every side (or is not a number), kSphereInside when inside the box shrunk by the radius on
+  // every side, kSphereCrossing otherwise (it may cross the edge).
   int ClassifySphere(const Vec3& centre, float radius) const;
 
   // Corner i: x from clip −1/+1 by bit 0, y by bit 1, z near (0) / far (1) by bit 2, in world space.

@@ -45,7 +45,8 @@ TEST(ViewFrustum, OrdinaryBuildOfIdentityViewSpansNearAndFarRectangles) {
 }
 
 // Against the box of the corners, (-10, -10, 1)-(10, 10, 10) here: outside it grown by the radius is 0, inside it
-// shrunk by the radius is 1, anything between is 2; every axis counts.
+// shrunk by the radius is 1, anything between is 2; every axis counts, and a centre or radius that is no number
+// is outside.
 TEST(ViewFrustum, ClassifySphereAgainstTheBoxGrownAndShrunkByTheRadius) {
   ViewFrustum frustum;
   frustum.BuildOrdinary(platform::IdentityMatrix(), Projection());
@@ -58,6 +59,8 @@ TEST(ViewFrustum, ClassifySphereAgainstTheBoxGrownAndShrunkByTheRadius) {
       {{9.5f, 0, 5}, 1, 2},   {{0, 0, 10.5f}, 1, 2},      {{0, 0, 0.5f}, 1, 2},  {{0, 0, 10.9f}, 1, 2},
       {{0, 0, 11.5f}, 1, 0},  {{0, 0, -0.5f}, 1, 0},      {{-11.5f, 0, 5}, 1, 0}, {{11.5f, 0, 5}, 1, 0},
       {{0, -11.5f, 5}, 1, 0}, {{0, 11.5f, 5}, 1, 0},      {{0, 11.5f, 5}, 2, 2},  {{0, 0, 5}, 0, 1},
+      // A centre that is no number is nowhere in view: the particle or glow at it is not drawn.
+      {{std::numeric_limits<float>::quiet_NaN(), 0, 5}, 1, 0}, {{0, 0, 5}, std::numeric_limits<float>::quiet_NaN(), 0},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(frustum.ClassifySphere(c.centre, c.radius), c.expected)
