@@ -26,7 +26,8 @@ std::string DefaultConfigText() {
     settings.SetInt(entry.id, entry.valueByTier[app::kFirstRunTier]);
   }
   settings.SetInt(S::FULLSCREEN, 0);
-  // The chase camera sits close behind the sample cars: a wider view lets the road ahead show past the car.
+  // The chase eye sits 200 inches behind the car and 60 above it: a wider view than the table's keeps the sample
+  // car to about a third of the picture's width, with the road ahead in sight over its roof.
   app::TextFileReader view;
   view.OpenText("FOV:" + std::to_string(kSampleFieldOfView) + "\n", "sample view");
   settings.ReadConfig(view);

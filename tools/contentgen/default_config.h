@@ -6,7 +6,8 @@
 namespace contentgen {
 
 // The settings text: the table defaults with a window, the middle detail preset (800×600 when full screen),
-// music from MP3 files rather than an audio CD, the default keys and no joystick bindings.
+// music from an audio CD in shuffle when a disc is in the drive (the game's own music otherwise), no MP3 folder,
+// the default keys and no joystick bindings.
 std::string DefaultConfigText();
 // Writes default_config.dat into the game folder.
 bool WriteDefaultConfig(const std::string& gameFolder);
