@@ -1,11 +1,12 @@
 // Music from an audio CD through the libcdio back end, on BIN/CUE images the test writes: tracks counted, the
 // chosen track heard at its own tone, the play modes' follow-on, pause and resume with the mixer's ramp, stop,
-// a data disc and an image cut short.
+// a data disc, an image cut short, and a read asked to stop.
 #include "platform/audio/cd_audio.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <random>
@@ -248,6 +249,18 @@ TEST_F(CdMusic, AnImageCutShortEndsTheTrackThereAndPlayGoesOn) {
   const size_t resumed = after.silences[0].startFrame + after.silences[0].frames;
   EXPECT_LT(resumed - (firstSound + trackTwoFrames), static_cast<size_t>(0.2 * kRate)) << "no stall at the cut";
   EXPECT_NEAR(HertzOver(resumed, resumed + kRate / 2), kTones[0], 1.0);
+}
+
+TEST_F(CdMusic, AReadAskedToStopGivesUpBeforeItsNextSector) {
+  std::atomic<bool> stop{true};
+  const std::unique_ptr<platform::audio::CdDisc> disc = platform::audio::OpenCdioDisc(disc_);
+  ASSERT_NE(disc, nullptr);
+  disc->SetStopFlag(&stop);
+  const int sectors = platform::audio::kCdReadSectors;
+  std::vector<int16_t> frames(static_cast<size_t>(sectors) * kCdFramesPerSector * 2);
+  EXPECT_EQ(disc->ReadSectors(disc->FirstSector(1), sectors, frames.data()), 0);
+  stop = false;
+  EXPECT_EQ(disc->ReadSectors(disc->FirstSector(1), sectors, frames.data()), sectors) << "a read not stopped reads on";
 }
 
 }  // namespace

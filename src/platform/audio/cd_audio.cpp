@@ -3,6 +3,7 @@
 #include "platform/audio/cd_audio.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -15,9 +16,6 @@
 namespace platform::audio {
 namespace {
 
-// A reader behind the mixer (a drive struggling with a scratch) gets this long before the music goes silent
-// for a moment; the mixer already asks a second ahead, so a healthy drive never makes it wait.
-constexpr auto kUnderrunWait = std::chrono::milliseconds(50);
 constexpr size_t kStartBufferFrames = static_cast<size_t>(kCdStartBufferSeconds * kCdSampleRate);
 constexpr size_t kReadAheadFrames = static_cast<size_t>(kCdReadAheadSeconds * kCdSampleRate);
 
@@ -45,6 +43,10 @@ struct CdAudio::Shared {
   std::condition_variable wake;      // the reader has something to do
   std::condition_variable finished;  // a detection or a read finished
   bool quit = false;
+  bool readerDone = false;  // the reader has let the drive go and returns
+  // Raised to cut short a read whose track was stopped, or at the player's end; the disc checks it between
+  // sectors. The reader lowers it, under the mutex, before each read of a track still wanted.
+  std::atomic<bool> stopRead{false};
   bool detectRequested = false;
   bool detecting = false;
   uint64_t detectionsDone = 0;
@@ -56,7 +58,8 @@ struct CdAudio::Shared {
   }
 };
 
-// The mixer's view of a track: the frames the reader has read, taken in order.
+// The mixer's view of a track: the frames the reader has read, taken in order. It runs in the audio callback
+// under the mixer's lock, so it never waits for the reader: the reader holds the mutex only between reads.
 class CdAudio::TrackDecoder final : public StreamDecoder {
  public:
   TrackDecoder(std::shared_ptr<Shared> shared, std::shared_ptr<Session> session)
@@ -64,19 +67,17 @@ class CdAudio::TrackDecoder final : public StreamDecoder {
   int Rate() const override { return kCdSampleRate; }
   int Channels() const override { return 2; }
   int Read(int16_t* frames, int maxFrames) override {
+    waiting_ = false;
     if (maxFrames <= 0) return 0;
-    std::unique_lock lock(shared_->mutex);
+    std::lock_guard lock(shared_->mutex);
     Session& session = *session_;
-    const auto ready = [&session] { return !session.samples.empty() || session.ended || session.cancelled; };
-    if (!ready()) {
-      shared_->wake.notify_all();
-      shared_->finished.wait_for(lock, kUnderrunWait, ready);
-    }
     if (session.samples.empty()) {
       if (session.ended || session.cancelled) return 0;
-      // The reader fell behind: a moment of silence, and the track goes on when it catches up.
-      std::fill(frames, frames + static_cast<size_t>(maxFrames) * 2, int16_t{0});
-      return maxFrames;
+      // The reader fell behind (a scratch, a drive spinning up): nothing for now. The mixer holds the music
+      // where it is rather than ending it, and it goes on from there once the reader catches up.
+      waiting_ = true;
+      shared_->wake.notify_all();
+      return 0;
     }
     const size_t count = std::min(static_cast<size_t>(maxFrames), session.Buffered());
     std::copy_n(session.samples.begin(), count * 2, frames);
@@ -84,11 +85,13 @@ class CdAudio::TrackDecoder final : public StreamDecoder {
     if (session.Buffered() < kReadAheadFrames && !session.ended) shared_->wake.notify_all();
     return static_cast<int>(count);
   }
+  bool Waiting() const override { return waiting_; }
   bool Rewind() override { return false; }  // a track that repeats is read again from the disc
 
  private:
   std::shared_ptr<Shared> shared_;
   std::shared_ptr<Session> session_;
+  bool waiting_ = false;
 };
 
 CdAudio::CdAudio(Mixer& mixer, CdOpener opener, std::string device) : mixer_(mixer), shared_(std::make_shared<Shared>()) {
@@ -99,15 +102,26 @@ CdAudio::CdAudio(Mixer& mixer, CdOpener opener, std::string device) : mixer_(mix
 
 CdAudio::~CdAudio() {
   Stop();
-  {
-    std::lock_guard lock(shared_->mutex);
-    shared_->quit = true;
-  }
+  std::unique_lock lock(shared_->mutex);
+  shared_->quit = true;
+  shared_->stopRead = true;
   shared_->wake.notify_all();
-  reader_.join();
+  // A read cut short between sectors ends well within the wait, and the drive is let go before the game goes on.
+  // A drive that holds the reader inside one sector's retries or inside an open cannot be interrupted: the reader
+  // is left to finish on its own. It may: it owns the disc and what it shares, never touches the mixer or this
+  // player, and once it sees the quit it only closes the disc. Should the process end first, the system closes
+  // the drive.
+  const bool done = shared_->finished.wait_for(lock, std::chrono::duration<double>(kCdQuitWaitSeconds),
+                                               [this] { return shared_->readerDone; });
+  lock.unlock();
+  if (done) {
+    reader_.join();
+  } else {
+    reader_.detach();
+  }
 }
 
-void CdAudio::ReaderLoop(const std::shared_ptr<Shared>& sharedPointer) {
+void CdAudio::ReaderLoop(std::shared_ptr<Shared> sharedPointer) {
   Shared& shared = *sharedPointer;
   std::unique_ptr<CdDisc> disc;  // the disc the session reads; only this thread touches it
   const CdAudio::Session* discSession = nullptr;
@@ -152,6 +166,7 @@ void CdAudio::ReaderLoop(const std::shared_ptr<Shared>& sharedPointer) {
         disc.reset();
         disc = shared.opener(shared.device);
         discSession = session.get();
+        if (disc != nullptr) disc->SetStopFlag(&shared.stopRead);
       }
       const bool audio = disc != nullptr && disc->IsAudioTrack(session->track);
       lock.lock();
@@ -168,6 +183,7 @@ void CdAudio::ReaderLoop(const std::shared_ptr<Shared>& sharedPointer) {
     }
     const int count = std::min(kCdReadSectors, session->endSector - session->nextSector);
     const int32_t from = session->nextSector;
+    shared.stopRead = false;  // any stop asked so far was for a track before this one
     lock.unlock();
     const int got = std::clamp(disc->ReadSectors(from, count, block.data()), 0, count);
     lock.lock();
@@ -183,6 +199,11 @@ void CdAudio::ReaderLoop(const std::shared_ptr<Shared>& sharedPointer) {
     }
     shared.finished.notify_all();
   }
+  lock.unlock();
+  disc.reset();
+  lock.lock();
+  shared.readerDone = true;
+  shared.finished.notify_all();
 }
 
 int CdAudio::GetNumTracks() {
@@ -240,6 +261,7 @@ void CdAudio::EndSession() {
   {
     std::lock_guard lock(shared_->mutex);
     session_->cancelled = true;
+    shared_->stopRead = true;  // a read of it on a scratch need not run its retries out
     if (shared_->session == session_) shared_->session.reset();
   }
   shared_->wake.notify_all();

@@ -30,6 +30,10 @@ constexpr double kCdStartBufferSeconds = 1.5;
 constexpr double kCdReadAheadSeconds = 4.0;
 // Sectors per read: a tenth of a second.
 constexpr int kCdReadSectors = 8;
+// At the player's end the reader gets this long to finish the sector it is on and let the drive go. A drive
+// stuck longer (a disc spinning up, a scratch's retries) is left to the reader, which owns all it touches, so
+// quitting the game never waits on it.
+constexpr double kCdQuitWaitSeconds = 0.25;
 
 class CdAudio {
  public:
@@ -66,7 +70,8 @@ class CdAudio {
   int Channel() const { return channel_; }
 
   // Called every frame: hands a track read far enough to the mixer, and at a track's end goes on as the play
-  // mode says. Never waits for the drive.
+  // mode says. Never waits for the drive; nor does the mixer playing the track: what the reader has not read yet
+  // holds the music, which goes on from there once it is read.
   void Update();
   // Blocks until the reader has read all it may for now (the track's start, or as far ahead as it keeps): for
   // tools and tests, so that what the mixer renders next does not depend on the reader thread's speed.
@@ -77,7 +82,7 @@ class CdAudio {
   struct Shared;
   class TrackDecoder;
 
-  static void ReaderLoop(const std::shared_ptr<Shared>& shared);
+  static void ReaderLoop(std::shared_ptr<Shared> shared);
   void StartSession(int track);
   void EndSession();
   void FollowTrack();

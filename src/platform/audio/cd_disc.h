@@ -3,6 +3,7 @@
 // end never finds a disc.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -26,8 +27,19 @@ class CdDisc {
   virtual int32_t SectorCount(int track) const = 0;
   // Reads up to `count` sectors from `sector` into `frames` (kCdFramesPerSector interleaved stereo frames each).
   // Returns the sectors read: fewer than asked, or 0, where the disc cannot be read any further (a damaged disc,
-  // an image cut short). May take long on a drive: never called on a frame or in the audio callback.
+  // an image cut short) or where the stop flag turned true. May take long on a drive: never called on a frame or
+  // in the audio callback.
   virtual int ReadSectors(int32_t sector, int count, int16_t* frames) = 0;
+
+  // A read in progress gives up before its next sector once `*stop` is true, so that a track change or the
+  // game's exit does not wait out the retries on a scratch. The flag, set from any thread, must outlive the disc.
+  void SetStopFlag(const std::atomic<bool>* stop) { stop_ = stop; }
+
+ protected:
+  bool StopAsked() const { return stop_ != nullptr && stop_->load(std::memory_order_relaxed); }
+
+ private:
+  const std::atomic<bool>* stop_ = nullptr;
 };
 
 // Opens a disc: the default drive for an empty name, else the named device or image file. Null when there is no

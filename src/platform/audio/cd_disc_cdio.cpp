@@ -71,6 +71,7 @@ class CdioDisc final : public CdDisc {
     if (IsImage(cdio_)) {
       // An image reads exactly; sector by sector so that a file cut short still gives what it holds.
       for (int i = 0; i < count; ++i) {
+        if (StopAsked()) return i;
         if (cdio_read_audio_sectors(cdio_, frames + static_cast<size_t>(i) * kCdFramesPerSector * 2, sector + i, 1) !=
             DRIVER_OP_SUCCESS) {
           return i;
@@ -81,7 +82,8 @@ class CdioDisc final : public CdDisc {
     if (!OpenParanoia()) return 0;
     if (sector != nextParanoiaSector_) cdio_paranoia_seek(paranoia_, sector, SEEK_SET);
     for (int i = 0; i < count; ++i) {
-      const int16_t* read = cdio_paranoia_read_limited(paranoia_, nullptr, kParanoiaRetries);
+      // A sector's retries cannot be cut short; the sectors after it can.
+      const int16_t* read = StopAsked() ? nullptr : cdio_paranoia_read_limited(paranoia_, nullptr, kParanoiaRetries);
       if (read == nullptr) {
         nextParanoiaSector_ = -1;
         return i;

@@ -406,21 +406,7 @@ bool Mixer::FetchFrame(Channel& channel, int64_t index, float& left, float& righ
   } else if (channel.stream != nullptr) {
     Stream& stream = *channel.stream;
     channelsInSource = stream.decoder->Channels();
-    const int64_t readAhead = static_cast<int64_t>(kStreamReadAheadSeconds * stream.decoder->Rate());
-    while (index + readAhead >= stream.BufferedEnd() && !stream.decoderEnded) {
-      // Drop what the channel has passed, then decode the next block (rewinding at the end of a looping stream).
-      const int64_t keepFrom = std::clamp<int64_t>(static_cast<int64_t>(channel.position), stream.bufferStart, stream.BufferedEnd());
-      stream.buffer.erase(stream.buffer.begin(), stream.buffer.begin() + (keepFrom - stream.bufferStart) * channelsInSource);
-      stream.bufferStart = keepFrom;
-      const size_t old = stream.buffer.size();
-      stream.buffer.resize(old + static_cast<size_t>(kStreamBlockFrames) * channelsInSource);
-      int got = stream.decoder->Read(stream.buffer.data() + old, kStreamBlockFrames);
-      if (got == 0 && stream.loop && stream.decoder->Rewind()) {
-        got = stream.decoder->Read(stream.buffer.data() + old, kStreamBlockFrames);
-      }
-      stream.buffer.resize(old + static_cast<size_t>(got) * channelsInSource);
-      if (got == 0) stream.decoderEnded = true;
-    }
+    FillStream(channel, index);
     if (index < stream.bufferStart || index >= stream.BufferedEnd()) return false;
     frame = &stream.buffer[static_cast<size_t>(index - stream.bufferStart) * channelsInSource];
   } else {
@@ -431,6 +417,35 @@ bool Mixer::FetchFrame(Channel& channel, int64_t index, float& left, float& righ
   return true;
 }
 
+void Mixer::FillStream(Channel& channel, int64_t index) {
+  Stream& stream = *channel.stream;
+  const int channelsInSource = stream.decoder->Channels();
+  const int64_t readAhead = static_cast<int64_t>(kStreamReadAheadSeconds * stream.decoder->Rate());
+  // A decoder with nothing yet is not asked again in this mix: a second of silence in its place would only push
+  // the music back by as much once its frames come.
+  while (index + readAhead >= stream.BufferedEnd() && !stream.decoderEnded && !stream.waiting) {
+    // Drop what the channel has passed, then decode the next block (rewinding at the end of a looping stream).
+    const int64_t keepFrom = std::clamp<int64_t>(static_cast<int64_t>(channel.position), stream.bufferStart, stream.BufferedEnd());
+    stream.buffer.erase(stream.buffer.begin(), stream.buffer.begin() + (keepFrom - stream.bufferStart) * channelsInSource);
+    stream.bufferStart = keepFrom;
+    const size_t old = stream.buffer.size();
+    stream.buffer.resize(old + static_cast<size_t>(kStreamBlockFrames) * channelsInSource);
+    int got = stream.decoder->Read(stream.buffer.data() + old, kStreamBlockFrames);
+    if (got == 0 && !stream.decoder->Waiting() && stream.loop && stream.decoder->Rewind()) {
+      got = stream.decoder->Read(stream.buffer.data() + old, kStreamBlockFrames);
+    }
+    stream.buffer.resize(old + static_cast<size_t>(got) * channelsInSource);
+    if (got == 0) (stream.decoder->Waiting() ? stream.waiting : stream.decoderEnded) = true;
+  }
+}
+
+bool Mixer::RunningDry(const Channel& channel, double step) const {
+  const Stream* stream = channel.stream;
+  // Two frames to spare: the fade ends on a frame still read, with its neighbour for the interpolation.
+  return stream != nullptr && stream->waiting &&
+         static_cast<double>(stream->BufferedEnd()) - channel.position <= (rampFrames_ + 2) * step;
+}
+
 void Mixer::MixChannel(Channel& channel, float* mix, int frames, const float* sfxGains, bool tail) {
   const float panLeft = channel.pan <= kPanCenter ? 1.0f : static_cast<float>(255 - channel.pan) / 127.0f;
   const float panRight = channel.pan >= kPanCenter ? 1.0f : static_cast<float>(channel.pan) / 128.0f;
@@ -439,12 +454,20 @@ void Mixer::MixChannel(Channel& channel, float* mix, int frames, const float* sf
   // The first volume a channel is heard at needs no ramp: it starts there.
   if (!channel.heard) channel.gain = static_cast<float>(channel.volume) / 255.0f;
   channel.heard = true;
+  if (channel.stream != nullptr && !tail) {
+    // Each mix asks a waiting decoder once more, before the fade below decides whether the stream runs dry.
+    channel.stream->waiting = false;
+    FillStream(channel, static_cast<int64_t>(channel.position));
+  }
   for (int f = 0; f < frames && channel.playing; ++f) {
     // The fade is counted in whole frames: what float steps leave over at either end is rounded away.
-    if (channel.paused) {
+    // A stream whose decoder fell behind (a CD drive on a scratch) is held like a pause: it fades out on its
+    // last frames and picks up from there, fading in, at the first mix that has more. Nothing of the music is
+    // lost or played twice, and it never waits for the decoder.
+    if (channel.paused || RunningDry(channel, step)) {
       channel.pauseGain -= rampStep;
       if (channel.pauseGain < 0.5f * rampStep) channel.pauseGain = 0;
-      if (channel.pauseGain == 0) break;  // faded out: it holds its place until unpaused
+      if (channel.pauseGain == 0) break;  // faded out: it holds its place until unpaused or fed
     } else if (channel.pauseGain < 1) {
       channel.pauseGain += rampStep;
       if (channel.pauseGain > 1.0f - 0.5f * rampStep) channel.pauseGain = 1;
@@ -459,6 +482,11 @@ void Mixer::MixChannel(Channel& channel, float* mix, int frames, const float* sf
     const float fraction = static_cast<float>(channel.position - static_cast<double>(index));
     float left0 = 0, right0 = 0, left1 = 0, right1 = 0;
     if (!FetchFrame(channel, index, left0, right0)) {
+      if (channel.stream != nullptr && channel.stream->waiting) {
+        // Dry before a fade could finish (the decoder had less than a ramp to give): it holds here all the same.
+        channel.pauseGain = 0;
+        break;
+      }
       if (channel.stream != nullptr && !tail) {
         channel.stream->ended = true;
         if (channel.queued != nullptr) {

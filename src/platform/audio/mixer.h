@@ -148,6 +148,7 @@ class Mixer {
     std::vector<int16_t> buffer;  // decoded frames from bufferStart on, interleaved
     int64_t bufferStart = 0;
     bool decoderEnded = false;  // every frame of the file is in the buffer
+    bool waiting = false;       // its decoder had nothing yet in this mix: asked again at the next
     bool ended = false;         // its channel has played the last frame
     int64_t BufferedEnd() const { return bufferStart + static_cast<int64_t>(buffer.size()) / decoder->Channels(); }
   };
@@ -183,6 +184,11 @@ class Mixer {
   // frame, and moves it on. A tail copy only plays out: it neither ends its stream nor moves to a queued one.
   void MixChannel(Channel& channel, float* mix, int frames, const float* sfxGains, bool tail);
   bool FetchFrame(Channel& channel, int64_t index, float& left, float& right);
+  // Decodes the channel's stream on until it holds the read-ahead past `index`, its end, or what its decoder has
+  // for now.
+  void FillStream(Channel& channel, int64_t index);
+  // The channel's stream has less than a fade's worth of frames left and its decoder nothing more for now.
+  bool RunningDry(const Channel& channel, double step) const;
   void SetChannelVolume(Channel& channel, int volume, bool absolute);
   Stream* FindStream(StreamId id) const;
   // Tells the observer about the channel, when there is one; true, for the caller's return.

@@ -12,8 +12,12 @@ class StreamDecoder {
   virtual ~StreamDecoder() = default;
   virtual int Rate() const = 0;
   virtual int Channels() const = 0;  // 1 or 2
-  // Decodes up to maxFrames interleaved 16-bit frames; returns the frames written, 0 at the end of the file.
+  // Decodes up to maxFrames interleaved 16-bit frames; returns the frames written, 0 at the end of the file (or
+  // when Waiting() says so, for now).
   virtual int Read(int16_t* frames, int maxFrames) = 0;
+  // True when the last Read returned 0 only because a decoder fed by another thread (a CD track read off its
+  // drive) has nothing yet: more follows later, the stream has not ended. A file never waits.
+  virtual bool Waiting() const { return false; }
   // Back to the first frame; false when the file cannot seek.
   virtual bool Rewind() = 0;
 };
