@@ -238,6 +238,10 @@ TEST_F(SoundSystemCdTest, ADiscTakenOutLetsTheMusicStartGoOnToTheGamesMusic) {
   Run(1.0);
   EXPECT_FALSE(sound.cdPlaying);
   EXPECT_FALSE(sound.IsMusicPlaying());
+  // The music start takes the last finished look at the drive when a new one is slow (a busy machine): let one
+  // finish after the disc went, as the frames before a real music start do.
+  sound.GetCdTrackCount();
+  sound.Cd().WaitForDetection();
   sound.StartMusic(true);
   EXPECT_NE(sound.musicStream, platform::audio::kNoStream) << "no disc now: the game's own music";
 }
