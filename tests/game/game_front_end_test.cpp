@@ -96,6 +96,22 @@ class GameFrontEndTest : public game_test::GameFixture {
     return game;
   }
 
+  // Opens the Help popup from the main menu.
+  frontend::HelpScreen* OpenHelp(frontend::MainMenuScreen& mainMenu) {
+    ClickAt(690, 428);
+    Frames(2);
+    return dynamic_cast<frontend::HelpScreen*>(mainMenu.OpenPopup());
+  }
+
+  // How often the game has minimised its window.
+  size_t Minimised() const {
+    size_t count = 0;
+    for (const auto& call : harness_.windows.ShowWindowCalls()) {
+      count += call.command == platform::show_command::kMinimized ? 1 : 0;
+    }
+    return count;
+  }
+
   // The first race of the sample lists, started as a race screen starts it.
   const race::RaceDefinition* RaceFromTheMenus() {
     race::ContentDatabase& database = *app_->GetContentDatabase();
@@ -303,20 +319,14 @@ TEST_F(GameFrontEndTest, MoreHelpStepsAsideForTheBrowserOrStaysToSayWhereThePage
     launcher_.opens = c.starts;
     launcher_.outcome = c.outcome;
     const int reaps = launcher_.reaps;
-    ClickAt(690, 428);  // Help
-    Frames(2);
-    auto* help = dynamic_cast<frontend::HelpScreen*>(mainMenu->OpenPopup());
+    auto* help = OpenHelp(*mainMenu);
     ASSERT_NE(help, nullptr);
     ClickAt(555, 447);  // More Help
     Frames(3);
     EXPECT_GT(launcher_.reaps, reaps + 3) << "the frames reap what the game launched";
     ASSERT_FALSE(launcher_.calls.empty());
     EXPECT_EQ(launcher_.calls.back().program, frontend::HelpPageAddress(game_test::SampleGameFolder()));
-    size_t minimised = 0;
-    for (const auto& call : harness_.windows.ShowWindowCalls()) {
-      minimised += call.command == platform::show_command::kMinimized ? 1 : 0;
-    }
-    EXPECT_EQ(minimised, c.minimised ? 1u : 0u);
+    EXPECT_EQ(Minimised(), c.minimised ? 1u : 0u);
     EXPECT_EQ(help->pageMessage != nullptr, !c.minimised);
     if (help->pageMessage != nullptr) {
       std::string message = help->pageMessage->text;
@@ -344,18 +354,9 @@ TEST_F(GameFrontEndTest, HelpOpenedAgainAfterALaunchLeftPendingLeavesTheGameOnSc
     GameApplication& game = AtTheMainMenu();
     auto* mainMenu = dynamic_cast<frontend::MainMenuScreen*>(game.GetMenuManager()->CurrentScreen());
     ASSERT_NE(mainMenu, nullptr);
-    const auto minimised = [this] {
-      size_t count = 0;
-      for (const auto& call : harness_.windows.ShowWindowCalls()) {
-        count += call.command == platform::show_command::kMinimized ? 1 : 0;
-      }
-      return count;
-    };
-    const size_t before = minimised();
+    const size_t before = Minimised();
     launcher_.outcome = platform::ProgramOutcome::kRunning;
-    ClickAt(690, 428);  // Help
-    Frames(2);
-    auto* help = dynamic_cast<frontend::HelpScreen*>(mainMenu->OpenPopup());
+    auto* help = OpenHelp(*mainMenu);
     ASSERT_NE(help, nullptr);
     ClickAt(555, 447);  // More Help
     Frames(1);
@@ -366,10 +367,9 @@ TEST_F(GameFrontEndTest, HelpOpenedAgainAfterALaunchLeftPendingLeavesTheGameOnSc
     launcher_.outcome = c.later;
     Frames(100);  // five seconds on the main menu
 
-    ClickAt(690, 428);  // Help again
-    Frames(40);
-    ASSERT_EQ(mainMenu->OpenPopup(), help);
-    EXPECT_EQ(minimised(), before) << "the game stays on screen";
+    ASSERT_EQ(OpenHelp(*mainMenu), help) << "Help again";
+    Frames(38);
+    EXPECT_EQ(Minimised(), before) << "the game stays on screen";
     EXPECT_EQ(help->pageMessage, nullptr) << "no word of a page the player gave up on";
     EXPECT_EQ(launcher_.calls.size(), 1u) << "nothing opened anew";
     TearDown();
