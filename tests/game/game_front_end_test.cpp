@@ -377,6 +377,28 @@ TEST_F(GameFrontEndTest, HelpOpenedAgainAfterALaunchLeftPendingLeavesTheGameOnSc
   }
 }
 
+// More Help pressed in the very frame Escape closes Help leaves its request unserved; Help opened again must not
+// serve it: the player never sees the page open, nor the game step aside, for a press that came with the close.
+TEST_F(GameFrontEndTest, HelpOpenedAgainAfterMoreHelpAndEscapeInOneFrameOpensNothing) {
+  GameApplication& game = AtTheMainMenu();
+  auto* mainMenu = dynamic_cast<frontend::MainMenuScreen*>(game.GetMenuManager()->CurrentScreen());
+  ASSERT_NE(mainMenu, nullptr);
+  const size_t before = Minimised();
+  launcher_.outcome = platform::ProgramOutcome::kRunning;
+  auto* help = OpenHelp(*mainMenu);
+  ASSERT_NE(help, nullptr);
+  ClickAt(555, 447, true);         // More Help, down and up before the next frame
+  PressKey(frontend::kKeyEscape);  // read in that same frame
+  Frames(3);
+  ASSERT_EQ(mainMenu->OpenPopup(), nullptr) << "Help closed";
+  ASSERT_TRUE(launcher_.calls.empty()) << "the close came first";
+
+  ASSERT_EQ(OpenHelp(*mainMenu), help) << "Help again";
+  Frames(38);
+  EXPECT_TRUE(launcher_.calls.empty()) << "no page opened for the old press";
+  EXPECT_EQ(Minimised(), before) << "the game stays on screen";
+}
+
 TEST_F(GameFrontEndTest, ViewScoresAndPostScoreSayWhenTheBrowserFailsAndPostScoreLeadsOnOnceItHasOpened) {
   using platform::ProgramOutcome;
   const struct {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -65,6 +66,40 @@ TEST(ViewFrustum, ClassifySphereAgainstTheBoxGrownAndShrunkByTheRadius) {
   for (const auto& c : cases) {
     EXPECT_EQ(frustum.ClassifySphere(c.centre, c.radius), c.expected)
         << c.centre.x << ", " << c.centre.y << ", " << c.centre.z << " radius " << c.radius;
+  }
+}
+
+// The box tests include their faces: a centre exactly on a face of the box shrunk by the radius is inside, one
+// float step beyond it crosses; on a face of the box grown by the radius it crosses, one step beyond it is outside.
+TEST(ViewFrustum, ClassifySphereCountsTheFacesOfBothBoxes) {
+  ViewFrustum frustum;
+  frustum.BuildOrdinary(platform::IdentityMatrix(), Projection());
+  const float radius = 1.0f;
+  const Vec3 middle = (frustum.boxMin + frustum.boxMax) * 0.5f;
+  const float kInf = std::numeric_limits<float>::infinity();
+  const auto component = [](Vec3& v, int axis) -> float& { return axis == 0 ? v.x : axis == 1 ? v.y : v.z; };
+  for (int axis = 0; axis < 3; ++axis) {
+    for (int side = 0; side < 2; ++side) {
+      const float face = component(side == 0 ? frustum.boxMin : frustum.boxMax, axis);
+      const float inward = side == 0 ? radius : -radius;
+      const float away = side == 0 ? -kInf : kInf;
+      const struct {
+        const char* what;
+        float coordinate;
+        int expected;
+      } cases[] = {
+          {"on the inset face", face + inward, render::kSphereInside},
+          {"a step outside the inset face", std::nextafter(face + inward, away), render::kSphereCrossing},
+          {"on the padded face", face - inward, render::kSphereCrossing},
+          {"a step outside the padded face", std::nextafter(face - inward, away), render::kSphereOutside},
+      };
+      for (const auto& c : cases) {
+        Vec3 centre = middle;
+        component(centre, axis) = c.coordinate;
+        EXPECT_EQ(frustum.ClassifySphere(centre, radius), c.expected)
+            << c.what << ", axis " << axis << (side == 0 ? " low" : " high");
+      }
+    }
   }
 }
 
