@@ -1,9 +1,10 @@
 // Fuzzes the settings-file reader: any text must load without reading outside a table, keep every binding in
-// range, and save to a text that reads back to itself.
+// range, and save to a text that is settings text and reads back to itself.
 #include <memory>
 
 #include "app/hardware_info.h"
 #include "app/settings.h"
+#include "app/settings_file.h"
 #include "app/text_file_reader.h"
 #include "fuzz_support.h"
 
@@ -22,6 +23,7 @@ std::unique_ptr<app::Settings> Read(const app::HardwareInfo& hardware, const std
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const app::HardwareInfo hardware(app::MachineFacts{2000, 1024, 8});
   const std::string input = fuzz_support::Text(data, size);
+  app::ConfigFileProblem(input);
 
   const std::unique_ptr<app::Settings> settings = Read(hardware, input);
   const std::string saved = settings->ConfigText();
@@ -36,7 +38,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int viewDistance = settings->GetInt(app::SettingId::VIEWDISTANCE);
   Check(viewDistance >= 0 && viewDistance < app::kViewDistanceCount);
 
-  // What was saved reads back to the same settings.
+  // What was saved is never set aside and reads back to the same settings.
+  Check(app::ConfigFileProblem(saved).empty());
   Check(Read(hardware, saved)->ConfigText() == saved);
   return 0;
 }

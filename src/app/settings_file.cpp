@@ -1,6 +1,8 @@
 // Reading and writing the settings file: every setting as KEY:value, the control bindings, the first-run flag.
 #include "app/settings_file.h"
 
+#include <algorithm>
+#include <array>
 #include <cfloat>
 #include <charconv>
 #include <climits>
@@ -8,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <locale>
+#include <optional>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -198,31 +201,48 @@ Value ClampRead(const TextFileReader& reader, const char* key, Value value, Valu
   return clamped;
 }
 
+// The mark line of a file whose string values hold %XX escapes. Older builds and other readers skip it as a key
+// they do not know, and read the values as they stand.
+constexpr char kEscapedStringsKey[] = "ESCAPEDSTRINGS";
+
+// Whether a line with this first token sets anything when read.
+bool IsSettingKey(const std::string& key) {
+  for (const IntSettingDef& def : SettingsTable) {
+    if (key == def.key) return true;
+  }
+  for (const FloatSettingDef& def : FloatSettingsTable) {
+    if (key == def.key) return true;
+  }
+  for (const StringSettingDef& def : StringSettingsTable) {
+    if (key == def.key) return true;
+  }
+  return key == "KEYMAP" || key == "JOYBUTTONMAP" || key == "JOYAXISMAP" || key == "FIRSTRUN";
+}
+
 }  // namespace
 
 std::string ConfigFileProblem(const std::string& text) {
   if (text.empty()) return "it is empty";
-  size_t lineStart = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    const auto byte = static_cast<unsigned char>(c);
-    const bool control = byte < 0x20 && c != '\t' && c != '\n' && c != '\r';
-    if (control || byte == 0x7f) return "it holds bytes that are not text";
-    if (c == '\n') {
-      lineStart = i + 1;
-    } else if (i + 1 - lineStart > kMaxConfigLineBytes) {
-      return "a line is longer than " + std::to_string(kMaxConfigLineBytes) + " characters";
-    }
+  // The lines reading would take, read the same way: one of them naming a setting makes the file the player's.
+  TextFileReader reader;
+  reader.OpenText(text);
+  TokenQueue tokens;
+  while (true) {
+    tokens.clear();
+    reader.ReadTokens(tokens, kConfigSeparators, kConfigComment);
+    if (reader.Eof()) return "no line of it that is read names a setting";
+    if (tokens.empty()) return "reading stops at an empty line before any setting";
+    if (IsSettingKey(tokens[0])) return {};
   }
-  return {};
 }
 
 namespace {
 
-// A string value is written as it stands but for the bytes its line cannot carry: line breaks, tabs and the
-// other control bytes (no settings text holds them), the comma and comment separators, a colon where reading
-// would drop it (first, last, or doubled), and the escape mark itself. Those go as %XX, so a folder whose name
-// holds any of them reads back as the same folder.
+// A string value the game saves may hold bytes its line cannot carry: line breaks, tabs and the other control
+// bytes, the comma and comment separators, a colon where reading would drop it (first, last, or doubled). When
+// some value holds one, every value is written with those bytes and the escape mark itself as %XX, and the file
+// carries the mark line, so a folder whose name holds any of them reads back as the same folder. Otherwise the
+// values are written as they stand and there is no mark line: a '%' in a folder's name is then just a '%'.
 constexpr char kEscapeMark = '%';
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
@@ -230,13 +250,27 @@ bool IsEscapedByte(unsigned char byte) {
   return byte < 0x20 || byte == 0x7f || byte == kEscapeMark || byte == kConfigComment || byte == ',' || byte == ':';
 }
 
+// Whether the byte at i is written as an escape in a file that escapes its values.
+bool EscapedAt(const std::string& text, size_t i) {
+  const auto byte = static_cast<unsigned char>(text[i]);
+  const bool plainColon = byte == ':' && i > 0 && i + 1 < text.size() && text[i - 1] != ':';
+  return IsEscapedByte(byte) && !plainColon;
+}
+
+// Whether the value would not read back as it stands.
+bool NeedsEscapes(const std::string& text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != kEscapeMark && EscapedAt(text, i)) return true;
+  }
+  return false;
+}
+
 std::string EscapeValue(const std::string& text) {
   std::string line;
   line.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const bool plainColon = byte == ':' && i > 0 && i + 1 < text.size() && text[i - 1] != ':';
-    if (IsEscapedByte(byte) && !plainColon) {
+    if (EscapedAt(text, i)) {
+      const auto byte = static_cast<unsigned char>(text[i]);
       line += kEscapeMark;
       line += kHexDigits[byte >> 4];
       line += kHexDigits[byte & 0xF];
@@ -253,8 +287,8 @@ int HexValue(char c) {
   return -1;
 }
 
-// Only the escapes the writer makes are read as escapes: any other '%' (a hand-written "100%", "%41") stays as
-// it is, as older files hold it.
+// Only the escapes the writer makes are read as escapes: any other '%' (a hand-edited "100%", "%41") stays as it
+// is. Used only on the values of a file that carries the mark line.
 std::string UnescapeValue(const std::string& line) {
   std::string text;
   text.reserve(line.size());
@@ -331,6 +365,11 @@ int Settings::LoadConfig(const std::string& fileName) {
 }
 
 void Settings::ReadConfig(TextFileReader& reader) {
+  // String values are kept as the lines hold them until every line is read: only then is it known whether the
+  // mark line was among them. A file without it (written by an older build, by hand, or with no value needing
+  // escapes) reads as it stands, so a folder really named Rock%2CPop is found.
+  std::array<std::optional<std::string>, kStringSettingCount> readStrings;
+  bool escaped = false;
   TokenQueue tokens;
   while (true) {
     tokens.clear();
@@ -371,7 +410,12 @@ void Settings::ReadConfig(TextFileReader& reader) {
           // The colon is a separator, so values such as folders with a drive colon come back joined by it.
           std::string text = tokens[1];
           for (size_t i = 2; i < count; ++i) text += ":" + tokens[i];
-          stringValues_[static_cast<int>(def.id)] = UnescapeValue(text);
+          if (text.size() > kMaxConfigLineBytes) {
+            std::fprintf(stderr, "%s: %s is longer than %zu characters; it is not taken\n", reader.Path().c_str(),
+                         def.key, kMaxConfigLineBytes);
+          } else {
+            readStrings[static_cast<int>(def.id)] = std::move(text);
+          }
         }
         matched = true;
         break;
@@ -404,7 +448,12 @@ void Settings::ReadConfig(TextFileReader& reader) {
       }
     } else if (key == "FIRSTRUN") {
       if (count >= 2) firstRun_ = ParseLeadingInt(tokens[1]) != 0;
+    } else if (key == kEscapedStringsKey) {
+      if (count >= 2) escaped = ParseLeadingInt(tokens[1]) != 0;
     }
+  }
+  for (size_t i = 0; i < readStrings.size(); ++i) {
+    if (readStrings[i]) stringValues_[i] = escaped ? UnescapeValue(*readStrings[i]) : std::move(*readStrings[i]);
   }
   UpdateDerived();
 }
@@ -429,15 +478,17 @@ std::string Settings::ConfigText() const {
   for (const FloatSettingDef& def : FloatSettingsTable) {
     text += std::string(def.key) + ":" + FloatToString(floatValues_[static_cast<int>(def.id)]) + "\n";
   }
+  const bool escaped = std::any_of(stringValues_.begin(), stringValues_.end(), NeedsEscapes);
+  if (escaped) text += std::string(kEscapedStringsKey) + ":1\n";
   for (const StringSettingDef& def : StringSettingsTable) {
-    std::string line = std::string(def.key) + ":" + EscapeValue(stringValues_[static_cast<int>(def.id)]);
-    // A line too long to read back would have the whole file set aside at the next start; the value alone is
-    // lost instead.
-    if (line.size() > kMaxConfigLineBytes) {
+    const std::string& value = stringValues_[static_cast<int>(def.id)];
+    std::string written = escaped ? EscapeValue(value) : value;
+    // Reading does not take a value this long: it is left out rather than promised.
+    if (written.size() > kMaxConfigLineBytes) {
       std::fprintf(stderr, "%s is too long to keep in the settings file; it is not saved\n", def.key);
-      line = std::string(def.key) + ":";
+      written.clear();
     }
-    text += line + "\n";
+    text += std::string(def.key) + ":" + written + "\n";
   }
   for (int action = 0; action < kActionSlots; ++action) {
     if (KeySurvivesReload(action)) {

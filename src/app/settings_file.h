@@ -25,15 +25,17 @@ int ParseLeadingInt(const std::string& text);
 // value too large for a float reads as 0.
 float ParseLeadingFloat(const std::string& text);
 
-// The longest line a settings file holds: a setting with a folder of the longest path the system allows fits
-// with room to spare, even with every byte of it written as an escape.
+// The longest string value reading takes from a settings file: a folder of the longest path the system allows
+// fits with room to spare, even with every byte of it written as an escape. A longer value is not taken (the
+// setting keeps what it held) and the rest of the file reads as usual; the game never writes one.
 inline constexpr size_t kMaxConfigLineBytes = 16384;
 
-// Why a config.dat is not a settings text at all, or an empty string when it is: no text at all, bytes that are
-// not text (NUL and other control bytes), or a line longer than kMaxConfigLineBytes. Lines the reading rules
-// skip or read leniently (an unknown key, a missing value, a word for a number, a last line without its line
-// end) and numbers out of range are no damage: reading skips, reads 0 or clamps them and keeps the rest.
-// Bytes above 127 are text: a folder's name may be any of them.
+// Why a config.dat is no settings text at all, or an empty string when it is. A file is settings text when one of
+// the lines reading takes names a setting; it is none when it is empty, when reading stops at an empty line (a
+// first line that is empty, a file of NUL bytes) before any setting, or when no line read names one (a binary
+// file). Everything else reads as the line rules read it: unknown keys, missing values, words for numbers, a last
+// line without its line end, control bytes and the empty line that a NUL tail leaves all have their small effect
+// and the lines before them count.
 std::string ConfigFileProblem(const std::string& text);
 
 }  // namespace app

@@ -251,13 +251,12 @@ TEST_F(SettingsFileTest, AMusicFolderOfAnyByteSurvivesASaveAndAStart) {
   EXPECT_FALSE(fs::exists(folder / "config.dat.bad"));
 }
 
-// Files written before names were escaped, or by hand, read as they did: a '%' that is not one of the game's
-// own escapes is a '%'.
+// Files without the escapes' mark line (older ones, hand-written ones) read as they stand: a '%' is a '%'.
 TEST_F(SettingsFileTest, AHandWrittenFolderReadsAsItStands) {
   const std::pair<const char*, const char*> lines[] = {
       {"MP3FOLDER:/music/100% hits\n", "/music/100% hits"}, {"MP3FOLDER:/music/%41%4a\n", "/music/%41%4a"},
       {"MP3FOLDER:C:\\Music\\Rock\n", "C:\\Music\\Rock"}, {"MP3FOLDER:D:\\x,y\n", "D:\\x:y"},
-      {"MP3FOLDER:/music/a%2Cb%3A%00\n", "/music/a,b:%00"}};
+      {"MP3FOLDER:/music/a%2Cb%3A%00\n", "/music/a%2Cb%3A%00"}};
   for (const auto& [line, folderName] : lines) {
     EXPECT_EQ(FromText(line).GetString(StringSettingId::MP3FOLDER), folderName) << line;
   }
@@ -349,10 +348,9 @@ TEST_F(SettingsFileTest, ADamagedConfigIsKeptAndTheGameStartsAsAFirstRun) {
     std::string text;
   } cases[] = {
       {"random bytes", noise},
-      {"random bytes after good lines", good + noise},
       {"an empty file", ""},
-      {"a NUL inside a line", WithValue(good, "VEHICLE", std::string("CARS\\co\0upe", 12))},
-      {"a line longer than the reader takes", WithValue(good, "MP3FOLDER", std::string(kMaxConfigLineBytes, 'x'))},
+      {"NUL bytes only", std::string(64, '\0')},
+      {"a first line that is empty", "\n" + good},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -493,6 +491,87 @@ TEST_F(SettingsFileTest, SkippedAndLenientLinesKeepTheRestOfTheFile) {
   Settings cut = FromText(stopped);
   EXPECT_EQ(cut.GetInt(S::FULLSCREEN), 0);
   EXPECT_EQ(cut.GetInt(S::MOTIONBLUR), defaults.GetInt(S::MOTIONBLUR));
+}
+
+// Files as the line rules read them, whoever wrote them: every line reading takes is applied and nothing is set
+// aside, whatever follows the lines (a crash's NUL bytes, a DOS end-of-file byte) or whatever bytes they hold.
+TEST_F(SettingsFileTest, EveryLineTheRulesReadIsAppliedAndNothingSetAside) {
+  Settings player(hardware, folderText, folderText);
+  player.SetInt(S::SHOWFPS, 1);
+  player.SetInt(S::MASTERVOLUME, 37);
+  player.SetString(StringSettingId::MP3FOLDER, "/m/Rock");
+  player.SetFirstRun(false);
+  const std::string good = player.ConfigText();
+  std::string crlf;
+  for (char c : good) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  const std::string tooLong(kMaxConfigLineBytes + 1, 'x');
+  const struct {
+    const char* what;
+    std::string text;
+    int showFps, masterVolume;
+    std::string folder;
+    bool firstRun;
+    std::string said;  // on stderr
+  } cases[] = {
+      {"CRLF lines", crlf, 1, 37, "/m/Rock", false, ""},
+      {"a NUL tail", good + std::string(64, '\0'), 1, 37, "/m/Rock", false, ""},
+      {"a 0x1A byte without line end", good + "\x1a", 1, 37, "/m/Rock", false, ""},
+      {"binary bytes after the lines", good + "\x89\x01\x1b\x7f\xff\n\x02", 1, 37, "/m/Rock", false, ""},
+      {"form feeds in comments", "# by hand\f\n" + WithValue(good, "SHOWFPS", "1 #\f"), 1, 37, "/m/Rock", false, ""},
+      {"a NUL inside a value", WithValue(good, "MP3FOLDER", std::string("/m/Ro\0ck", 8)), 1, 37, "/m/Ro", false, ""},
+      {"older escapes", WithValue(good, "MP3FOLDER", "/m/Rock%2CPop%3A%25%23%0A%41"), 1, 37,
+       "/m/Rock%2CPop%3A%25%23%0A%41", false, ""},
+      {"a comma in a folder", WithValue(good, "MP3FOLDER", "D:\\x,y"), 1, 37, "D:\\x:y", false, ""},
+      {"a last line without line end", good.substr(0, good.size() - 1), 1, 37, "/m/Rock", true, ""},
+      {"an empty third line", "SHOWFPS:1\nMASTERVOLUME:37\n\n" + good, 1, 37, "", true, ""},
+      {"a folder too long to take", WithValue(good, "MP3FOLDER", tooLong), 1, 37, "", false,
+       folderText + "config.dat: MP3FOLDER is longer than " + std::to_string(kMaxConfigLineBytes) +
+           " characters; it is not taken\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove(folder / "config.dat.bad");
+    WriteText(folder / "config.dat", c.text);
+    Settings loaded(hardware, folderText, folderText);
+    ::testing::internal::CaptureStderr();
+    loaded.LoadConfig("no_such_config.dat");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), c.said);
+    EXPECT_EQ(loaded.GetInt(S::SHOWFPS), c.showFps);
+    EXPECT_EQ(loaded.GetInt(S::MASTERVOLUME), c.masterVolume);
+    EXPECT_EQ(loaded.GetString(StringSettingId::MP3FOLDER), c.folder);
+    EXPECT_EQ(loaded.IsFirstRun(), c.firstRun);
+    EXPECT_EQ(loaded.DamagedConfigMessage(), "");
+    EXPECT_FALSE(loaded.IsAutoConfigurePending());
+    EXPECT_FALSE(fs::exists(folder / "config.dat.bad"));
+  }
+}
+
+// Only a save holding a value its line cannot carry escapes its values, and says so in a line of its own that
+// reading needs wherever it stands among the lines read; an ordinary save holds every value as it stands.
+TEST_F(SettingsFileTest, OnlyASaveWithValuesThatNeedEscapesIsMarkedAndEscaped) {
+  Settings player(hardware, folderText, folderText);
+  player.SetString(StringSettingId::MP3FOLDER, "/music/100%/");
+  const std::string plain = player.ConfigText();
+  EXPECT_NE(plain.find("\nMP3FOLDER:/music/100%/\n"), std::string::npos);
+  EXPECT_EQ(plain.find("ESCAPEDSTRINGS"), std::string::npos);
+  EXPECT_EQ(FromText(plain).GetString(StringSettingId::MP3FOLDER), "/music/100%/");
+
+  player.SetString(StringSettingId::VEHICLE, "Rock,Pop");
+  const std::string marked = player.ConfigText();
+  ASSERT_NE(marked.find("\nESCAPEDSTRINGS:1\nGAMENAME:"), std::string::npos) << "before the string lines";
+  EXPECT_NE(marked.find("\nMP3FOLDER:/music/100%25/\n"), std::string::npos);
+  EXPECT_NE(marked.find("\nVEHICLE:Rock%2CPop\n"), std::string::npos);
+  std::string markLast = marked;
+  markLast.erase(markLast.find("ESCAPEDSTRINGS:1\n"), 17);
+  markLast.insert(markLast.find("FIRSTRUN:"), "ESCAPEDSTRINGS:1\n");
+  for (const std::string& text : {marked, markLast}) {
+    const Settings loaded = FromText(text);
+    EXPECT_EQ(loaded.GetString(StringSettingId::MP3FOLDER), "/music/100%/");
+    EXPECT_EQ(loaded.GetString(StringSettingId::VEHICLE), "Rock,Pop");
+  }
+  // A mark after the line where reading stops is not read.
+  const std::string unread = "VEHICLE:Rock%2CPop\n\nESCAPEDSTRINGS:1\n";
+  EXPECT_EQ(FromText(unread).GetString(StringSettingId::VEHICLE), "Rock%2CPop");
 }
 
 }  // namespace
