@@ -1,6 +1,7 @@
 // How the menus read as the game draws them on the OpenGL device under Xvfb: every label the menus put on a lit
 // bar, and every label that crosses a race screen's track outline, stands out from what lies behind it by the
-// contrast ratio asked of text (4.5:1), measured in the game's own frame read back with and without the label.
+// contrast ratio asked of text (4.5:1), measured in the game's own frame read back with and without the label;
+// and the race screens' track outline stands out from the showroom beside it wherever the showroom camera is.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -12,6 +13,7 @@
 #include <map>
 #include <random>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -26,11 +28,16 @@
 #include "frontend/main_menu_screen.h"
 #include "frontend/menu_manager.h"
 #include "frontend/screen_ids.h"
+#include "frontend/showroom_scene.h"
 #include "game/game_application.h"
+#include "geometry/path.h"
 #include "platform/gfx/gl_device.h"
 #include "platform/null_desktop.h"
 #include "platform/window_system.h"
+#include "race/content_database.h"
 #include "race/hud/minimap.h"
+#include "race/race_definition.h"
+#include "race/race_list.h"
 #include "render/resources/image_resource.h"
 #include "screens/practice_screen.h"
 #include "screens/profile_screen.h"
@@ -50,6 +57,14 @@ constexpr double kTextContrast = 4.5;
 constexpr int kFewestFillPixels = 4;
 // The lit bar of the button image: the piece every lit row and highlighted button cuts from.
 constexpr int kLitBarLeft = 2, kLitBarTop = 2, kLitBarRight = 421, kLitBarBottom = 39;
+// Showroom shots taken of each race screen, the camera spread along its paths.
+constexpr int kShowroomShots = 16;
+// The colour distance (CIE 1976) at which the outline plainly parts from what lies beside it, and the share of the
+// pixels beside it that must stand at least that far on each screen.
+constexpr double kOutlineDistance = 30.0;
+constexpr double kOutlineShare = 0.95;
+// The ring of showroom pixels measured: this many window pixels out from the outline's nearest pixel.
+constexpr int kRingNear = 2, kRingFar = 3;
 
 class MenuGame : public GameApplication {
  public:
@@ -81,6 +96,28 @@ double RelativeLuminance(uint32_t argb) {
 double ContrastRatio(uint32_t a, uint32_t b) {
   const double la = RelativeLuminance(a), lb = RelativeLuminance(b);
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+struct Lab {
+  double l = 0, a = 0, b = 0;
+};
+
+// CIE 1976 L*a*b* of an sRGB colour, white point D65.
+Lab ToLab(uint32_t argb) {
+  const double r = Linear((argb >> 16) & 0xFF), g = Linear((argb >> 8) & 0xFF), b = Linear(argb & 0xFF);
+  const double x = (0.4124 * r + 0.3576 * g + 0.1805 * b) / 0.95047;
+  const double y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
+  const double z = (0.0193 * r + 0.1192 * g + 0.9505 * b) / 1.08883;
+  const auto f = [](double t) {
+    constexpr double kEdge = 6.0 / 29.0;
+    return t > kEdge * kEdge * kEdge ? std::cbrt(t) : t / (3 * kEdge * kEdge) + 4.0 / 29.0;
+  };
+  return Lab{116 * f(y) - 16, 500 * (f(x) - f(y)), 200 * (f(y) - f(z))};
+}
+
+double LabDistance(uint32_t first, uint32_t second) {
+  const Lab p = ToLab(first), q = ToLab(second);
+  return std::sqrt((p.l - q.l) * (p.l - q.l) + (p.a - q.a) * (p.a - q.a) + (p.b - q.b) * (p.b - q.b));
 }
 
 int ChannelDistance(uint32_t a, uint32_t b) {
@@ -153,6 +190,71 @@ Contrast MeasureLabel(const Frame& withText, const Frame& withoutText, const Box
   return result;
 }
 
+// The colour distances between the track outline as drawn and the pixels beside it: withOutline and
+// withoutOutline are the same frame with and without the outline's road, whose pixels are those the road changed.
+// Each pixel between kRingNear and kRingFar pixels out from the road is measured against the road's colour nearest
+// it, taken from a pixel the road covers whole (all its neighbours are road): the road's edge pixels are smoothed
+// into what lies behind them.
+std::vector<double> DistancesBesideOutline(const Frame& withOutline, const Frame& withoutOutline) {
+  const int width = withOutline.width, height = withOutline.height;
+  std::vector<bool> road(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      road[static_cast<size_t>(y) * width + x] = withOutline.At(x, y) != withoutOutline.At(x, y);
+    }
+  }
+  const auto isRoad = [&](int x, int y) {
+    return x >= 0 && y >= 0 && x < width && y < height && road[static_cast<size_t>(y) * width + x];
+  };
+  // For every pixel near the road: the squared distance to the road's nearest pixel, and to its nearest whole
+  // pixel with that pixel's colour.
+  constexpr int kReach = kRingFar + 2, kFar = kReach * kReach * 2 + 1;
+  std::vector<int> nearest(road.size(), kFar), nearestWhole(road.size(), kFar);
+  std::vector<uint32_t> wholeColour(road.size());
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      if (!isRoad(x, y)) continue;
+      bool whole = true;
+      for (int dy = -1; dy <= 1; ++dy) {
+        for (int dx = -1; dx <= 1; ++dx) whole = whole && isRoad(x + dx, y + dy);
+      }
+      for (int dy = -kReach; dy <= kReach; ++dy) {
+        for (int dx = -kReach; dx <= kReach; ++dx) {
+          const int nx = x + dx, ny = y + dy, squared = dx * dx + dy * dy;
+          if (nx < 0 || ny < 0 || nx >= width || ny >= height) continue;
+          const size_t at = static_cast<size_t>(ny) * width + nx;
+          nearest[at] = std::min(nearest[at], squared);
+          if (!whole || squared >= nearestWhole[at]) continue;
+          nearestWhole[at] = squared;
+          wholeColour[at] = withOutline.At(x, y);
+        }
+      }
+    }
+  }
+  std::vector<double> distances;
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const size_t at = static_cast<size_t>(y) * width + x;
+      if (road[at] || nearest[at] < kRingNear * kRingNear || nearest[at] > kRingFar * kRingFar) continue;
+      if (nearestWhole[at] == kFar) continue;  // beside a sliver of road too thin to cover a pixel whole
+      distances.push_back(LabDistance(wholeColour[at], withoutOutline.At(x, y)));
+    }
+  }
+  return distances;
+}
+
+double ShareAtLeast(const std::vector<double>& values, double least) {
+  if (values.empty()) return 0;
+  return static_cast<double>(std::count_if(values.begin(), values.end(), [&](double v) { return v >= least; })) /
+         static_cast<double>(values.size());
+}
+
+double Median(std::vector<double> values) {
+  if (values.empty()) return 0;
+  std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+  return values[values.size() / 2];
+}
+
 class MenuContrastTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -200,6 +302,104 @@ class MenuContrastTest : public ::testing::Test {
       ASSERT_EQ(app_->FrameMove(), platform::kOk);
       ASSERT_EQ(app_->Render(), platform::kOk);
     }
+  }
+
+  // The start-up notice, once its fade from black is over.
+  frontend::GuiContext* ShowNotice() {
+    app_->GetScreenFlow()->Reset(gs::kDisclaimer, 0, app::menu_screen::NoScreenChange);
+    frontend::GuiContext* notice = nullptr;
+    for (int frame = 0; frame < 100; ++frame) {
+      Step();
+      notice = app_->GetGuiContext();
+      if (notice != nullptr && notice->fadeDone) return notice;
+    }
+    ADD_FAILURE() << "the notice never finished fading in";
+    return nullptr;
+  }
+
+  // Accepts the notice and waits for the menus; their race lists are loaded. Null when the menus never came.
+  race::ContentDatabase* AcceptNotice(frontend::GuiContext& notice) {
+    notice.accepted = true;
+    for (int frame = 0; frame < 100 && app_->GetScreenFlow()->state != gs::kMenus; ++frame) Step();
+    if (app_->GetScreenFlow()->state != gs::kMenus) return nullptr;
+    race::ContentDatabase& content = *app_->GetContentDatabase();
+    const std::string gameFolder = folder_->string() + "/";
+    content.LoadFrom(app::DataFile(gameFolder + kContentListFile), gameFolder, gameFolder);
+    if (!content.careerRaces || !content.contestRaces || !content.quickRaces) return nullptr;
+    return &content;
+  }
+
+  // Sets the showroom camera on the shot-th of kShowroomShots points spread over its paths, the shots taking the
+  // paths in turn, with no cut pending or under way.
+  void AimShowroom(int shot) {
+    auto* showroom = dynamic_cast<frontend::Showroom*>(app_->GetMenuManager()->Showroom());
+    ASSERT_NE(showroom, nullptr) << "the menus run over the showroom";
+    const int paths = static_cast<int>(showroom->cameraPaths.size());
+    ASSERT_GT(paths, 0);
+    const int path = shot % paths, pointsOnPath = (kShowroomShots + paths - 1) / paths;
+    showroom->currentPath = showroom->nextPath = path;
+    showroom->pathDistance =
+        showroom->cameraPaths[path]->TotalLength() * (static_cast<float>(shot / paths) + 0.5f) / pointsOnPath;
+    showroom->fading = false;
+    showroom->shotTimer = frontend::kFirstShotSeconds;
+    showroom->Update(0);
+  }
+
+  // The colour distances beside the outline's road on the screen as it stands, its texts and buttons left out: only
+  // the showroom and the panels it is seen through lie beside the road then.
+  std::vector<double> MeasureBesideOutline(frontend::MenuScreen& screen, race::Minimap* outline) {
+    if (outline == nullptr) return {};
+    // The texts and buttons leave their lists and come back in their order.
+    std::vector<frontend::TextLabel*> texts;
+    std::vector<frontend::MenuButton*> buttons;
+    for (frontend::TextLabel* label : screen.texts) texts.push_back(label);
+    for (frontend::MenuButton* button : screen.buttons) buttons.push_back(button);
+    for (frontend::TextLabel* label : texts) screen.texts.RemoveObject(label);
+    for (frontend::MenuButton* button : buttons) screen.buttons.RemoveObject(button);
+    const Frame withOutline = Shoot();
+    const uint32_t triangles = outline->stripTriangles;
+    outline->stripTriangles = 0;
+    const Frame withoutOutline = Shoot();
+    outline->stripTriangles = triangles;
+    for (frontend::TextLabel* label : texts) screen.texts.PushBack(label);
+    for (frontend::MenuButton* button : buttons) screen.buttons.PushBack(button);
+    return DistancesBesideOutline(withOutline, withoutOutline);
+  }
+
+  // Takes kShowroomShots shots of a race screen, choose(shot) picking the race shown on each, and asks that the
+  // outline part plainly from the showroom beside it on the whole of them.
+  template <typename Choose>
+  void MeasureOutlineOverShowroom(frontend::MenuScreen& screen, std::unique_ptr<race::Minimap>& outline,
+                                  const std::string& where, Choose choose) {
+    std::vector<double> all;
+    // The worst shot: the smallest share far enough, then the nearest pixel.
+    std::pair<double, double> worstShot{2, 0};
+    std::string worst;
+    for (int shot = 0; shot < kShowroomShots; ++shot) {
+      const std::string race = choose(shot);
+      Step();
+      AimShowroom(shot);
+      if (HasFatalFailure()) return;
+      ASSERT_NE(outline, nullptr) << where << " " << race;
+      const std::vector<double> distances = MeasureBesideOutline(screen, outline.get());
+      // The road runs hundreds of pixels long: a few pixels beside it would be no measure of it.
+      EXPECT_GE(distances.size(), 500u) << where << " shot " << shot << " (" << race << ")";
+      const double share = ShareAtLeast(distances, kOutlineDistance);
+      const double lowest = distances.empty() ? 0 : *std::min_element(distances.begin(), distances.end());
+      std::printf("outline: %-8s shot %2d %-24s median %5.1f, lowest %5.1f, %5.1f%% at %.0f or more, %zu pixels\n",
+                  where.c_str(), shot, race.c_str(), Median(distances), lowest, 100 * share, kOutlineDistance,
+                  distances.size());
+      if (std::make_pair(share, lowest) < worstShot) {
+        worstShot = {share, lowest};
+        worst = "shot " + std::to_string(shot) + " (" + race + ")";
+      }
+      all.insert(all.end(), distances.begin(), distances.end());
+    }
+    const double share = ShareAtLeast(all, kOutlineDistance);
+    std::printf("outline: %-8s all shots: median %5.1f, %5.1f%% at %.0f or more; worst %s: %5.1f%%, lowest %.1f\n",
+                where.c_str(), Median(all), 100 * share, kOutlineDistance, worst.c_str(), 100 * worstShot.first,
+                worstShot.second);
+    EXPECT_GE(share, kOutlineShare) << where << ": the outline is lost in the showroom beside it";
   }
 
   // Draws the frame as it stands (no update, so nothing moves or changes its highlight) and reads it back.
@@ -326,24 +526,13 @@ fs::path* MenuContrastTest::folder_ = nullptr;
 TEST_F(MenuContrastTest, EveryLabelOnALitBarOrOverATrackOutlineReadsAtTheContrastOfText) {
   Start();
   if (HasFatalFailure()) return;
-  // The start-up notice, once its fade from black is over.
-  app_->GetScreenFlow()->Reset(gs::kDisclaimer, 0, app::menu_screen::NoScreenChange);
-  frontend::GuiContext* notice = nullptr;
-  for (int frame = 0; frame < 100; ++frame) {
-    Step();
-    notice = app_->GetGuiContext();
-    if (notice != nullptr && notice->fadeDone) break;
-  }
-  ASSERT_TRUE(notice != nullptr && notice->fadeDone);
+  frontend::GuiContext* notice = ShowNotice();
+  ASSERT_NE(notice, nullptr);
   MeasureLitButtons(notice->buttons, "notice");
 
-  notice->accepted = true;
-  for (int frame = 0; frame < 100 && app_->GetScreenFlow()->state != gs::kMenus; ++frame) Step();
-  ASSERT_EQ(app_->GetScreenFlow()->state, gs::kMenus);
-  race::ContentDatabase& content = *app_->GetContentDatabase();
-  const std::string gameFolder = folder_->string() + "/";
-  content.LoadFrom(app::DataFile(gameFolder + kContentListFile), gameFolder, gameFolder);
-  ASSERT_TRUE(content.careerRaces && content.contestRaces && content.quickRaces);
+  race::ContentDatabase* lists = AcceptNotice(*notice);
+  ASSERT_NE(lists, nullptr) << "the menus open with their race lists";
+  race::ContentDatabase& content = *lists;
 
   auto& mainMenu = dynamic_cast<frontend::MainMenuScreen&>(Visit(index::kMainMenu));
   MeasureLitButtons(mainMenu.buttons, "main menu");
@@ -401,6 +590,45 @@ TEST_F(MenuContrastTest, EveryLabelOnALitBarOrOverATrackOutlineReadsAtTheContras
   std::printf("contrast: %d labels measured, %d crossing an outline\n", measured_, crossings_);
   EXPECT_GE(measured_, 25);
   EXPECT_GE(crossings_, 3) << "the outlines lie under the race facts, as the screens place them";
+}
+
+// The outline is seen on every showroom shot: on each race screen, over shots with the camera all along its paths
+// and the screen's races in turn, nearly every showroom pixel just beside the outline's road differs from the road
+// as drawn by a plainly seen colour distance.
+TEST_F(MenuContrastTest, TheTrackOutlinePartsFromTheShowroomOnEveryShot) {
+  Start();
+  if (HasFatalFailure()) return;
+  frontend::GuiContext* notice = ShowNotice();
+  ASSERT_NE(notice, nullptr);
+  race::ContentDatabase* lists = AcceptNotice(*notice);
+  ASSERT_NE(lists, nullptr) << "the menus open with their race lists";
+  race::ContentDatabase& content = *lists;
+
+  // Every career race by its class and its place in the class, the locked ones too: each shows its outline.
+  std::vector<std::pair<int32_t, int32_t>> careerRaces;
+  for (int32_t c = 0; c < 16 && static_cast<int>(careerRaces.size()) < content.careerRaces->Count(); ++c) {
+    const int32_t count = race::RaceDefinition::CountByClass(content.careerRaces.get(), static_cast<uint32_t>(c));
+    for (int32_t n = 0; n < count; ++n) careerRaces.emplace_back(c, n);
+  }
+  ASSERT_FALSE(careerRaces.empty());
+  auto& career = dynamic_cast<frontend::CareerRaceScreen&>(Visit(index::kCareerRace));
+  MeasureOutlineOverShowroom(career, career.minimap, "career", [&](int shot) {
+    std::tie(career.selectedClass, career.selectedIndex) = careerRaces[shot % careerRaces.size()];
+    career.rebuild = true;
+    return career.ChosenRace()->name;
+  });
+  auto& contest = dynamic_cast<frontend::ContestRaceScreen&>(Visit(index::kContestRace));
+  MeasureOutlineOverShowroom(contest, contest.minimap, "contest", [&](int shot) {
+    contest.selectedIndex = shot % content.contestRaces->Count();
+    contest.rebuild = true;
+    return content.contestRaces->At(contest.selectedIndex)->name;
+  });
+  auto& practice = dynamic_cast<screens::PracticeRaceScreen&>(Visit(index::kPracticeRace));
+  MeasureOutlineOverShowroom(practice, practice.minimap, "practice", [&](int shot) {
+    const int32_t venue = shot % content.quickRaces->Count();
+    practice.SelectVenue(venue);
+    return content.quickRaces->At(venue)->name;
+  });
 }
 
 }  // namespace

@@ -9,21 +9,17 @@ namespace contentgen {
 namespace {
 // The ribbon is merged with the HUD ribbon's alpha picture, which only merges into a picture of its own size.
 constexpr uint32_t kRibbonSize = 16;
-constexpr uint32_t kKerbWidth = 2;
-// Both dark enough that the white and the amber labels drawn across the outline read on them as text does; the
-// blue kerbs draw the track's shape on the dark panel.
-constexpr uint32_t kKerbColour = 0xFF22385Cu;
-constexpr uint32_t kAsphaltColour = 0xFF1A1C24u;
+// The road is one flat colour: the screens lay the picture across the road and repeat it every couple of pixels
+// along it, so its smaller mip levels would blend any kerbs into the asphalt anyway. The showroom seen behind the
+// outline is nearly colourless grey, from black to lit walls, and the road stands out from it by its blue hue, as
+// no lightness dark enough for the race facts could. It is dark (luminance 0.031) so that the white and amber facts
+// drawn across it read as text does, also where its smoothed edge takes in some of the lighter showroom.
+constexpr uint32_t kRoadColour = 0xFF001E96u;
 }  // namespace
 
 PictureData MakeDarkMinimapRibbon() {
   PictureData ribbon(kRibbonSize, kRibbonSize);
-  for (uint32_t y = 0; y < kRibbonSize; ++y) {
-    for (uint32_t x = 0; x < kRibbonSize; ++x) {
-      const bool kerb = x < kKerbWidth || x >= kRibbonSize - kKerbWidth;
-      ribbon.Set(x, y, kerb ? kKerbColour : kAsphaltColour);
-    }
-  }
+  ribbon.Fill(kRoadColour);
   return ribbon;
 }
 

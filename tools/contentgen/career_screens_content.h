@@ -7,7 +7,7 @@
 
 namespace contentgen {
 
-// The dark road ribbon of the race screens' track outlines: blue kerbs, near-black asphalt between them.
+// The road ribbon of the race screens' track outlines: one dark blue that parts from the grey showroom behind it.
 PictureData MakeDarkMinimapRibbon();
 
 // Writes HUD/minimapdark.png below gameFolder (its alpha picture HUD/minimapa.png comes with the HUD content).
