@@ -1,5 +1,6 @@
-// Fuzzing the PNG and JPEG decoders: any bytes are refused, leaving the picture empty, or decode into exactly
-// width × height texels within the size limit. Seeds generated pictures of each kind into the corpus folder.
+// Fuzzing the PNG, JPEG, bitmap and Targa decoders: any bytes are refused, leaving the picture empty, or decode
+// into exactly width × height texels within the size limit. Seeds generated pictures of each kind into the corpus
+// folder; the bitmap and the run-length colour-mapped Targa are small ones made by hand.
 
 #include "contentgen/png_writer.h"
 #include "fuzz_support.h"
@@ -24,6 +25,19 @@ contentgen::PictureData Pattern(uint32_t width, uint32_t height) {
   return picture;
 }
 
+// 3 x 2 texels of 4 bits over a four-entry palette, rows padded to four bytes.
+std::vector<unsigned char> FourBitBitmap() {
+  return {'B', 'M', 78, 0, 0, 0, 0, 0, 0, 0, 70, 0, 0, 0, 40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 4, 0,
+          0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0,
+          0, 0xFF, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0x01, 0x20, 0, 0, 0x32, 0x10, 0, 0};
+}
+
+// 5 x 3 texels of 8-bit indices into three 16-bit colour-map entries: runs and raw packets across the rows.
+std::vector<unsigned char> RunLengthMappedTarga() {
+  return {0, 1, 9, 0, 0, 3, 0, 16, 0, 0, 0, 0, 5, 0, 3, 0, 8, 0x20, 0x1F, 0x00, 0xE0, 0x03, 0x00, 0x7C,
+          0x83, 2, 0x02, 0, 1, 2, 0x84, 1, 0x03, 2, 2, 0, 1, 0x81, 0};
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
@@ -31,7 +45,9 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
                                     {{"alpha.png", contentgen::EncodePng(Pattern(6, 5), true)},
                                      {"opaque.png", contentgen::EncodePng(Pattern(3, 9), false)},
                                      {"small.jpg", contentgen::EncodeJpeg(Pattern(16, 8), 80)},
-                                     {"odd.jpg", contentgen::EncodeJpeg(Pattern(9, 13), 30)}});
+                                     {"odd.jpg", contentgen::EncodeJpeg(Pattern(9, 13), 30)},
+                                     {"four_bit.bmp", FourBitBitmap()},
+                                     {"run_length_mapped.tga", RunLengthMappedTarga()}});
   return 0;
 }
 

@@ -94,4 +94,17 @@ TEST(PictureSizes, SidesPastTheLargestTextureAndEmptyClaimsAreRefused) {
   }
 }
 
+// 32 bytes of run-length greyscale claiming 6168 x 6168 pixels: read past its end as zeros, it filled 145 MB of
+// texels. Refused by its data before the decoder allocates anything, so the refusal names the data, not the size.
+TEST(PictureSizes, ARunLengthTargaClaimingMorePixelsThanItsPacketsHoldIsRefusedBeforeDecoding) {
+  const std::vector<uint8_t> tga = {0x00, 0x00, 0x0B, 0x00, 0x28, 0x00, 0x00, 0x09, 0x08, 0x18, 0x18,
+                                    0x18, 0x18, 0x18, 0x18, 0x18, 0x18, 0x18, 0x18, 0x18, 0x18, 0x18,
+                                    0x18, 0x18, 0x18, 0x18, 0x18, 0x78, 0x78, 0x78, 0x08, 0x08};
+  Picture picture;
+  std::string error;
+  EXPECT_FALSE(platform::image::DecodeOtherPicture(tga.data(), tga.size(), picture, error));
+  EXPECT_EQ(error, "picture data cut short");
+  EXPECT_TRUE(picture.texels.empty());
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 // through stb_image, all into BGRA texels.
 #include "platform/image/picture_decoder.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -163,20 +164,63 @@ namespace {
 uint32_t Little16(const uint8_t* p) { return uint32_t{p[0]} | uint32_t{p[1]} << 8; }
 uint32_t Little32(const uint8_t* p) { return Little16(p) | Little16(p + 2) << 16; }
 
-// The decoder makes up the texels of an uncompressed bitmap or Targa file cut short; such a file is refused
-// like any other broken one. False when the header promises more texel bytes than the file holds.
-bool UncompressedDataComplete(const uint8_t* data, size_t size, uint32_t width, uint32_t height) {
-  if (size >= 54 && data[0] == 'B' && data[1] == 'M') {
-    const uint32_t bits = Little16(data + 28), compression = Little32(data + 30);
-    if (compression != 0 || bits < 8) return true;
-    const uint64_t row = (uint64_t{width} * bits + 31) / 32 * 4;
-    return uint64_t{Little32(data + 10)} + row * height <= size;
+// The general decoder reads zeros past the end of the data, so a file cut short would decode into made-up texels
+// and a few bytes claiming a huge picture would fill all of it. The checks below walk the file the way the decoder
+// reads it and answer why it cannot hold every pixel of its width x height, or nullptr when it can.
+
+// A bitmap's rows start at the offset its file header gives, each padded to four bytes; the last row needs no
+// padding after it. The header must be whole: the decoder fills a missing field with zeros.
+const char* BitmapDataProblem(const uint8_t* data, size_t size, uint32_t width, uint32_t height) {
+  if (size < 18) return "picture data cut short";
+  const uint32_t headerSize = Little32(data + 14);
+  const uint64_t depthEnd = headerSize == 12 ? 26 : 30;
+  if (size < std::max(depthEnd, 14 + uint64_t{headerSize})) return "picture data cut short";
+  const uint32_t bits = Little16(data + depthEnd - 2);
+  // Below 16 bits only 1, 4 and 8 are read (through the palette); any depth from 16 up but 16 and 24 is read as
+  // one 32-bit word a pixel.
+  if (bits < 16 && bits != 1 && bits != 4 && bits != 8) return "unsupported bitmap depth";
+  const uint64_t pixelBits = bits <= 16 || bits == 24 ? bits : 32;
+  // Rows before the header's end would be read from past the file's end (the decoder itself refuses rows that
+  // do not start right after the header and any colour masks when there is no palette).
+  const uint64_t start = Little32(data + 10);
+  if (start < 14 + uint64_t{headerSize}) return "picture data cut short";
+  if (bits < 16) {
+    // The decoder counts the palette's entries in the gap before the rows, 4 bytes each, or 3 in an old 12-byte
+    // header where it counts 12 bytes short. Without a whole entry it would read the rows from the wrong place
+    // through a palette it never filled.
+    const uint64_t entryBytes = headerSize == 12 ? 3 : 4;
+    const uint64_t gap = start - 14 - headerSize;
+    const uint64_t counted = headerSize == 12 ? gap - std::min<uint64_t>(gap, 12) : gap;
+    if (counted < entryBytes || counted / entryBytes > 256) return "bad bitmap palette";
   }
-  if (size >= 18 && (data[2] == 1 || data[2] == 2 || data[2] == 3)) {
-    const uint64_t palette = data[1] != 0 ? uint64_t{Little16(data + 5)} * ((data[7] + 7u) / 8) : 0;
-    return 18 + uint64_t{data[0]} + palette + uint64_t{width} * height * ((data[16] + 7u) / 8) <= size;
+  const uint64_t row = (uint64_t{width} * pixelBits + 7) / 8;
+  const uint64_t stride = (row + 3) / 4 * 4;
+  return start + stride * (height - 1) + row <= size ? nullptr : "picture data cut short";
+}
+
+// A Targa file's pixels follow its 18-byte header, its identification text and, in a colour-mapped file, its
+// colour map, which the decoder finds by skipping the map's first index as a count of bytes. A run-length file is
+// a series of packets: a header byte whose low seven bits count 1 to 128 pixels and whose top bit marks one pixel
+// repeated, otherwise that many pixels follow. The decoder fills the picture's pixels in one sweep, so a packet may
+// run on across a row's end, and a last packet reaching past the picture's end gives only the pixels still needed.
+// The walk takes at least a byte per packet, so its work is bounded by the file's size.
+const char* TargaDataProblem(const uint8_t* data, size_t size, uint32_t width, uint32_t height) {
+  const bool colourMapped = data[1] == 1;
+  const bool runLength = data[2] >= 9;
+  const uint64_t pixelBytes = (data[16] + 7u) / 8;
+  uint64_t at = 18 + uint64_t{data[0]};
+  if (colourMapped) at += Little16(data + 3) + uint64_t{Little16(data + 5)} * ((data[7] + 7u) / 8);
+  uint64_t pixelsLeft = uint64_t{width} * height;
+  if (!runLength) return at + pixelsLeft * pixelBytes <= size ? nullptr : "picture data cut short";
+  while (pixelsLeft > 0) {
+    if (at >= size) return "picture data cut short";
+    const uint8_t packet = data[at++];
+    const uint64_t pixels = std::min<uint64_t>(1 + (packet & 0x7F), pixelsLeft);
+    at += (packet & 0x80) != 0 ? pixelBytes : pixels * pixelBytes;
+    if (at > size) return "picture data cut short";
+    pixelsLeft -= pixels;
   }
-  return true;
+  return nullptr;
 }
 
 // Only bitmaps and Targa files go to the general decoder: it reads other kinds too, and its readers of those
@@ -212,8 +256,11 @@ bool DecodeOtherPicture(const uint8_t* data, size_t size, Picture& picture, std:
     error = "picture size out of range";
     return false;
   }
-  if (!UncompressedDataComplete(data, size, static_cast<uint32_t>(width), static_cast<uint32_t>(height))) {
-    error = "picture data cut short";
+  const bool bitmap = data[0] == 'B' && data[1] == 'M';
+  const auto pictureWidth = static_cast<uint32_t>(width), pictureHeight = static_cast<uint32_t>(height);
+  if (const char* problem = bitmap ? BitmapDataProblem(data, size, pictureWidth, pictureHeight)
+                                   : TargaDataProblem(data, size, pictureWidth, pictureHeight)) {
+    error = problem;
     return false;
   }
   stbi_uc* rgba = stbi_load_from_memory(bytes, length, &width, &height, &channels, 4);

@@ -23,8 +23,9 @@ constexpr uint32_t kMaxPictureSide = 8192;
 // Each returns false, leaves picture empty and puts one line into error when the bytes are not a valid picture.
 bool DecodePng(const uint8_t* data, size_t size, Picture& picture, std::string& error);
 bool DecodeJpeg(const uint8_t* data, size_t size, Picture& picture, std::string& error);
-// The other pictures a texture may be made from: Windows bitmaps and Targa files (and the rarer formats the
-// same decoder reads, such as PPM). Alpha counts when the file stores an alpha channel.
+// The other pictures a texture may be made from: Windows bitmaps and Targa files, plain or run-length. A file
+// whose data cannot hold every pixel its header claims is refused before any texel is allocated. Alpha counts
+// when the file stores an alpha channel.
 bool DecodeOtherPicture(const uint8_t* data, size_t size, Picture& picture, std::string& error);
 
 // True when the bytes start with the PNG or the JPEG signature.
