@@ -32,7 +32,7 @@ enum class BodyDetail { kFull, kMiddle, kFar };
 struct BodyLayout {
   platform::Vec3 headlights[2], brakeLights[2], reverseLight, exhausts[2], driverSeat;
   platform::Vec3 wingMount, scoopMount, exhaustTips;
-  float deckHeightAtRear = 0, bonnetHeight = 0;
+  float bonnetHeight = 0;
 };
 
 // The lofted body of the car's shape. withKit reshapes it (skirts, flares, splitter) without changing the
@@ -43,5 +43,11 @@ CarMesh BuildBody(const CarModelSpec& spec, BodyDetail detail, bool withKit, Bod
 // shell standing on the ground, in the same box as the body (-half width..half width, 0..body height,
 // -half length..half length).
 CarMesh BuildHull(const CarModelSpec& spec);
+
+// The stencil shadow caster: the body's shape (lower body, a bed's or cockpit's walls, a closed glasshouse) as
+// closed pieces standing a little inside the body's skin, on the ground like the body. Its shadow reads as the
+// car's, and the volume it sweeps never shades the air around the body or the body's own skin in a shape of its
+// own.
+CarMesh BuildShadowCaster(const CarModelSpec& spec);
 
 }  // namespace contentgen

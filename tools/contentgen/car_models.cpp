@@ -314,16 +314,12 @@ bool WriteCarModels(const std::string& carFolder, const CarModelSpec& spec) {
   bodyFile.markers = BodyMarkers(spec, layout);
   MdlFile kitFile = BodyFile(kit, false);
   kitFile.markers = BodyMarkers(spec, kitLayout);
-  const float half = spec.bodyLength / 2, w = spec.bodyHalfWidth, ground = -OriginHeight(spec);
 
   MdlFile shadow;
   shadow.materials = {Material("SHADOW", -1, 255, 0, 0, 0.2f)};
-  MdlObject caster = BoxObject({-w, ground + 4, -half}, {w, ground + layout.deckHeightAtRear, half}, 0);
-  if (spec.shape != CarShape::kRoadster) {
-    AppendObject(caster, BoxObject({-w * 0.8f, ground + layout.deckHeightAtRear, -half * 0.35f},
-                                   {w * 0.8f, ground + spec.bodyHeight - 1, half * 0.3f}, 0));
-  }
-  shadow.objects.push_back(std::move(caster));
+  // The caster stands inside the drawn body: what lies inside its volume, the body's own skin included, is shaded,
+  // so any part of it outside the body would darken the road and the paint around the car in its own shape.
+  shadow.objects.push_back(InCarSpace(spec, BuildShadowCaster(spec)).ToObject(0));
   MdlFile hull;
   hull.materials = {Material("HULL", -1, 255, 0, 0, 0.2f)};
   // The hull follows the body's rough shape, so other cars meet its tapered nose and tail, its bonnet and its
