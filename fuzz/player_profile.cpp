@@ -1,5 +1,6 @@
-// Fuzzes the player profile file reader: any bytes either parse into content that encodes back to a file of the
-// same size and content or are rejected; parsed content applied to a profile keeps one entry per database car.
+// Fuzzes the player profile file reader: any bytes either parse into content that encodes back to the file's
+// entries (what follows them is not read) or are rejected; parsed content applied to a profile keeps one entry
+// per database car, and reading the file straight into a profile gives the same profile.
 
 #include "contentgen/race_content.h"
 #include "fuzz_support.h"
@@ -9,7 +10,10 @@
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   contentgen::ProfileFileWriter profile(7500, 2, 3);
   profile.Vehicle("Berline", true, {1, 2, 3}, {2}).Vehicle("Retired", true, {5}, {5}).Vehicle("C", false, {}, {});
-  fuzz_support::WriteGeneratedSeeds(*argc, *argv, {{"profile.dat", profile.Bytes()}});
+  contentgen::ProfileFileWriter tail = profile;
+  tail.RawBytes("\r\n\x1a");
+  fuzz_support::WriteGeneratedSeeds(*argc, *argv,
+                                    {{"profile.dat", profile.Bytes()}, {"profile_tail.dat", tail.Bytes()}});
   return 0;
 }
 
@@ -21,9 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Check(!problem.empty());
     return 0;
   }
-  // Encoding is canonical (any non-zero owned byte reads as owned and is written as 1).
+  // Encoding is canonical (any non-zero owned byte reads as owned and is written as 1) and holds the entries only.
   const std::vector<unsigned char> encoded = race::EncodeProfileFile(content);
-  Check(encoded.size() == bytes.size());
+  Check(encoded.size() <= bytes.size());
   race::ProfileFileData reread;
   Check(race::ParseProfileFile(encoded, reread, problem));
   Check(race::EncodeProfileFile(reread) == encoded);
@@ -45,8 +49,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
   // What the profile holds encodes to a file that reads back to the same profile.
+  const std::vector<unsigned char> saved = race::EncodeProfileFile(profile.ToFileData());
   race::ProfileFileData again;
-  Check(race::ParseProfileFile(race::EncodeProfileFile(profile.ToFileData()), again, problem));
+  Check(race::ParseProfileFile(saved, again, problem));
   Check(again.vehicles.size() == 3 + profile.otherVehicles.size());
+  Check(profile.otherVehicles.size() <= race::kMaxKeptVehicles);
+  // Read straight from the bytes, the file gives the same profile.
+  race::PlayerProfile direct(database);
+  Check(direct.ApplyFile(bytes, problem));
+  Check(race::EncodeProfileFile(direct.ToFileData()) == saved);
   return 0;
 }

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cstdio>
 #include <limits>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "app/binary_reader.h"
 #include "app/damaged_file.h"
@@ -21,13 +21,17 @@ namespace {
 constexpr uint64_t kMinEntryBytes = 4 + 1 + 4 + 4;
 constexpr size_t kHeaderBytes = 12;
 
-// Appends the ids the list does not hold yet, in order. A car has at most vehicle::kMaxUpgrades upgrades, so a
-// list is full there: a damaged profile naming one car many times cannot grow it further.
-void AddUnique(std::vector<uint32_t>& ids, const std::vector<uint32_t>& more) {
-  std::unordered_set<uint32_t> held(ids.begin(), ids.end());
+// Appends the ids the list does not hold yet, in order, as the car's selection takes them. `sorted` holds the
+// list's ids by value, so each id is looked up in a few steps however often the file names the car. A car has at
+// most vehicle::kMaxUpgrades upgrades, so a list is full there: a file repeating ids or naming one car many times
+// cannot grow it further.
+void AddUnique(std::vector<uint32_t>& ids, std::vector<uint32_t>& sorted, const std::vector<uint32_t>& more) {
   for (uint32_t id : more) {
     if (ids.size() >= vehicle::kMaxUpgrades) return;
-    if (held.insert(id).second) ids.push_back(id);
+    const auto at = std::lower_bound(sorted.begin(), sorted.end(), id);
+    if (at != sorted.end() && *at == id) continue;
+    sorted.insert(at, id);
+    ids.push_back(id);
   }
 }
 
@@ -44,25 +48,25 @@ void PutUint32(std::vector<unsigned char>& bytes, uint32_t value) {
   for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<unsigned char>(value >> shift));
 }
 
-}  // namespace
-
-bool ParseProfileFile(const std::vector<unsigned char>& bytes, ProfileFileData& data, std::string& problem) {
-  data = ProfileFileData{};
+// Reads the header into money and progress, then hands each car entry to visit in file order (the entry may be
+// moved from). What follows the last entry is not looked at.
+template <typename Visit>
+bool ReadProfileEntries(const std::vector<unsigned char>& bytes, int32_t& money, uint32_t& careerProgress,
+                        std::string& problem, Visit&& visit) {
   app::BinaryReader reader(bytes);
   if (bytes.size() < kHeaderBytes) {
     problem = "shorter than its header";
     return false;
   }
-  data.money = app::ReadInt32(reader);
-  data.careerProgress = ReadUint32(reader);
+  money = app::ReadInt32(reader);
+  careerProgress = ReadUint32(reader);
   const uint32_t count = ReadUint32(reader);
-  if (count > kMaxProfileVehicles || !reader.CanRead(count, kMinEntryBytes)) {
+  if (!reader.CanRead(count, kMinEntryBytes)) {
     problem = "counts " + std::to_string(count) + " cars, more than the file holds";
     return false;
   }
-  data.vehicles.resize(count);
+  ProfileFileEntry entry;
   for (uint32_t i = 0; i < count; ++i) {
-    ProfileFileEntry& entry = data.vehicles[i];
     const uint32_t nameBytes = ReadUint32(reader);
     if (nameBytes > kMaxProfileNameBytes || !reader.CanRead(nameBytes, 1)) {
       problem = "car " + std::to_string(i) + " has a name of " + std::to_string(nameBytes) + " bytes";
@@ -73,21 +77,81 @@ bool ParseProfileFile(const std::vector<unsigned char>& bytes, ProfileFileData& 
     entry.owned = app::ReadByte(reader) != 0;
     const uint32_t ownedCount = ReadUint32(reader);
     const uint32_t installedCount = ReadUint32(reader);
-    if (ownedCount > vehicle::kMaxUpgrades || installedCount > vehicle::kMaxUpgrades) {
-      problem = "car " + std::to_string(i) + " lists more upgrades than a car has";
-      return false;
-    }
     if (reader.Overrun() || !ReadIds(reader, ownedCount, entry.ownedIds) ||
         !ReadIds(reader, installedCount, entry.installedIds)) {
       problem = "ends inside car " + std::to_string(i);
       return false;
     }
-  }
-  if (!reader.AtEnd()) {
-    problem = std::to_string(reader.Remaining()) + " stray bytes after the last car";
-    return false;
+    visit(entry);
   }
   return true;
+}
+
+// Applies entries to a profile with its name look-ups built once, so a file of many cars costs time in
+// proportion to its length.
+class EntryApplier {
+ public:
+  explicit EntryApplier(PlayerProfile& profile) : profile_(profile) {
+    // The first of two equal names wins, as PlayerProfile::IndexOf finds it.
+    for (size_t i = 0; i < profile.vehicleNames.size(); ++i) known_.emplace(profile.vehicleNames[i], i);
+    for (size_t i = 0; i < profile.otherVehicles.size(); ++i) kept_.emplace(profile.otherVehicles[i].vehicleName, i);
+  }
+
+  void Apply(const ProfileFileEntry& entry) {
+    const auto known = known_.find(entry.vehicleName);
+    if (known != known_.end()) {
+      const size_t index = known->second;
+      profile_.owned[index] = entry.owned;
+      vehicle::UpgradeSelection& selection = *profile_.selections[index];
+      auto [lists, made] = sorted_.try_emplace(index);
+      if (made) {
+        lists->second.owned = Sorted(selection.ownedIds);
+        lists->second.installed = Sorted(selection.installedIds);
+      }
+      AddUnique(selection.ownedIds, lists->second.owned, entry.ownedIds);
+      AddUnique(selection.installedIds, lists->second.installed, entry.installedIds);
+      return;
+    }
+    // A car of another content list: its last entry is kept, its lists held as its selection would hold them.
+    ProfileFileEntry kept;
+    kept.vehicleName = entry.vehicleName;
+    kept.owned = entry.owned;
+    std::vector<uint32_t> sorted;
+    AddUnique(kept.ownedIds, sorted, entry.ownedIds);
+    sorted.clear();
+    AddUnique(kept.installedIds, sorted, entry.installedIds);
+    const auto held = kept_.find(entry.vehicleName);
+    if (held != kept_.end()) {
+      profile_.otherVehicles[held->second] = std::move(kept);
+    } else if (profile_.otherVehicles.size() < kMaxKeptVehicles) {
+      kept_.emplace(entry.vehicleName, profile_.otherVehicles.size());
+      profile_.otherVehicles.push_back(std::move(kept));
+    }
+  }
+
+ private:
+  struct SortedLists {
+    std::vector<uint32_t> owned, installed;
+  };
+  static std::vector<uint32_t> Sorted(std::vector<uint32_t> ids) {
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+    return ids;
+  }
+
+  PlayerProfile& profile_;
+  std::unordered_map<std::string, size_t> known_;
+  std::unordered_map<std::string, size_t> kept_;
+  // The database cars' lists by value, made when the file first names the car.
+  std::unordered_map<size_t, SortedLists> sorted_;
+};
+
+}  // namespace
+
+bool ParseProfileFile(const std::vector<unsigned char>& bytes, ProfileFileData& data, std::string& problem) {
+  data = ProfileFileData{};
+  return ReadProfileEntries(bytes, data.money, data.careerProgress, problem,
+                            [&](ProfileFileEntry& entry) { data.vehicles.push_back(std::move(entry)); });
 }
 
 std::vector<unsigned char> EncodeProfileFile(const ProfileFileData& data) {
@@ -217,23 +281,22 @@ ProfileFileData PlayerProfile::ToFileData() const {
 void PlayerProfile::Apply(const ProfileFileData& data) {
   money = data.money;
   careerProgress = std::min(data.careerProgress, kMaxCareerProgress);
-  for (const ProfileFileEntry& entry : data.vehicles) {
-    const int index = IndexOf(entry.vehicleName);
-    if (index < 0) {
-      auto kept = std::find_if(otherVehicles.begin(), otherVehicles.end(),
-                               [&](const ProfileFileEntry& other) { return other.vehicleName == entry.vehicleName; });
-      if (kept != otherVehicles.end()) {
-        *kept = entry;
-      } else {
-        otherVehicles.push_back(entry);
-      }
-      continue;
-    }
-    owned[static_cast<size_t>(index)] = entry.owned;
-    vehicle::UpgradeSelection& selection = *selections[static_cast<size_t>(index)];
-    AddUnique(selection.ownedIds, entry.ownedIds);
-    AddUnique(selection.installedIds, entry.installedIds);
+  EntryApplier applier(*this);
+  for (const ProfileFileEntry& entry : data.vehicles) applier.Apply(entry);
+}
+
+bool PlayerProfile::ApplyFile(const std::vector<unsigned char>& bytes, std::string& problem) {
+  EntryApplier applier(*this);
+  int32_t fileMoney = kFreshProfileMoney;
+  uint32_t fileProgress = 0;
+  if (!ReadProfileEntries(bytes, fileMoney, fileProgress, problem,
+                          [&](const ProfileFileEntry& entry) { applier.Apply(entry); })) {
+    Reset();
+    return false;
   }
+  money = fileMoney;
+  careerProgress = std::min(fileProgress, kMaxCareerProgress);
+  return true;
 }
 
 bool PlayerProfile::Save() const {
@@ -272,9 +335,8 @@ ProfileLoad PlayerProfile::Load(const std::string& path) {
     fileName.clear();
     return ProfileLoad::kRejected;
   }
-  ProfileFileData data;
   std::string problem;
-  if (!ParseProfileFile(bytes, data, problem)) {
+  if (!ApplyFile(bytes, problem)) {
     damagedCopy = app::KeepDamagedCopy(path, bytes);
     if (!damagedCopy.empty()) {
       std::fprintf(stderr, "%s: damaged profile (%s); kept as %s, playing a fresh profile that is not saved\n",
@@ -286,7 +348,6 @@ ProfileLoad PlayerProfile::Load(const std::string& path) {
     fileName.clear();
     return ProfileLoad::kRejected;
   }
-  Apply(data);
   loaded = true;
   return ProfileLoad::kLoaded;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
 #include "vehicle/upgrades.h"
 
 namespace race {
@@ -17,14 +18,21 @@ struct RaceDefinition;
 
 inline constexpr int32_t kFreshProfileMoney = 5000;
 inline constexpr uint32_t kMaxCareerProgress = 4;
-// Longest car name a profile file may hold; longer ones mark the file as damaged.
+// Longest car name a profile file may hold; a longer one marks the file as damaged.
 inline constexpr uint32_t kMaxProfileNameBytes = 499;
-// Most car entries a profile file may hold: far beyond any content list, and it keeps a damaged count from
-// costing gigabytes.
-inline constexpr uint32_t kMaxProfileVehicles = 4096;
-// Largest profile file read: thousands of times what a player's profile holds (a few kilobytes for every car
-// of the content list with all its upgrades).
-inline constexpr size_t kMaxProfileFileBytes = size_t{4} << 20;
+// Most cars of other content lists a profile keeps aside to write back. The content list's own cars are never
+// limited; an unknown car past this many is read and dropped, so a damaged file's made-up names are not carried
+// from save to save without end.
+inline constexpr size_t kMaxKeptVehicles = 4096;
+// Bytes of the largest car entry the game writes: name length, longest name, owned byte, two counts and every
+// upgrade of a car both owned and installed.
+inline constexpr size_t kMaxProfileEntryBytes = 4 + kMaxProfileNameBytes + 1 + 4 + 4 + 8 * vehicle::kMaxUpgrades;
+// Fewest bytes of a content-list line naming a car: "<VEHICLE>,a,b" and its line end.
+inline constexpr size_t kMinVehicleRecordBytes = 14;
+// Largest profile file read: one largest entry for every car the largest content list can name and for every car
+// kept aside, so no profile the game writes meets it (about 690 MB; a player's profile is a few kilobytes).
+inline constexpr size_t kMaxProfileFileBytes =
+    12 + (platform::kMaxTextFileBytes / kMinVehicleRecordBytes + kMaxKeptVehicles) * kMaxProfileEntryBytes;
 
 // What PlayerProfile::Load found.
 enum class ProfileLoad {
@@ -49,9 +57,10 @@ struct ProfileFileData {
 };
 
 // Little-endian, no header: money, career progress, N, then N entries of name length, name bytes, owned byte,
-// A, B, A owned ids, B installed ids. Counts are checked against the bytes left before anything is allocated;
-// more than kMaxProfileVehicles cars, a name longer than kMaxProfileNameBytes, more than vehicle::kMaxUpgrades
-// ids in a list or bytes after the last entry mark the file as damaged. Returns false with the problem in words.
+// A, B, A owned ids, B installed ids, every id as the file lists it. Bytes after the last entry are not read (an
+// editor's line end, an end-of-file mark or padding leave the profile as it was). Counts are checked against the
+// bytes left before anything is allocated; a name longer than kMaxProfileNameBytes or a file ending before its
+// counts say marks the file as damaged. Returns false with the problem in words.
 bool ParseProfileFile(const std::vector<unsigned char>& bytes, ProfileFileData& data, std::string& problem);
 std::vector<unsigned char> EncodeProfileFile(const ProfileFileData& data);
 
@@ -105,10 +114,16 @@ class PlayerProfile {
   // and extension) as the player's name, then reads it. A missing file is created with the fresh profile. A
   // damaged file prints one line and is handled as ProfileLoad::kRejected says.
   ProfileLoad Load(const std::string& path);
-  // Applies parsed file content: known cars get their owned bit and ids (duplicates dropped), progress is held
-  // at kMaxCareerProgress. Cars the content list no longer names are kept aside in `otherVehicles` and written
-  // back on save, so a car missing for one run (a damaged or edited content list) is not lost for good.
+  // Applies parsed file content: known cars get their owned bit and ids (duplicates dropped, at most
+  // vehicle::kMaxUpgrades in a list, as the selection holds them), progress is held at kMaxCareerProgress. Cars
+  // the content list no longer names are kept aside in `otherVehicles` (up to kMaxKeptVehicles, their lists
+  // held the same way) and written back on save, so a car missing for one run (a damaged or edited content list)
+  // is not lost for good.
   void Apply(const ProfileFileData& data);
+  // Reads a profile file's bytes (as ParseProfileFile reads them) into the profile one car at a time, as Apply
+  // applies them, so a file of many cars is never held twice. On a damaged file returns false with the problem
+  // and leaves the profile reset.
+  bool ApplyFile(const std::vector<unsigned char>& bytes, std::string& problem);
   // The profile as file content: cars in database order, then the cars kept aside.
   ProfileFileData ToFileData() const;
 

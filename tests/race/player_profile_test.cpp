@@ -22,6 +22,15 @@ using vehicle::UpgradeSelection;
 using Ids = std::vector<uint32_t>;
 using Bytes = std::vector<unsigned char>;
 
+// A car entry with id lists of any length.
+void WriteEntry(ProfileFileWriter& file, const std::string& name, bool owned, const Ids& ownedIds,
+                const Ids& installedIds) {
+  file.Raw32(static_cast<uint32_t>(name.size())).RawBytes(name).RawBytes(std::string(1, owned ? '\1' : '\0'));
+  file.Raw32(static_cast<uint32_t>(ownedIds.size())).Raw32(static_cast<uint32_t>(installedIds.size()));
+  for (uint32_t id : ownedIds) file.Raw32(id);
+  for (uint32_t id : installedIds) file.Raw32(id);
+}
+
 class PlayerProfiles : public ::testing::Test {
  protected:
   PlayerProfiles() : database(nullptr, scratch.File("no_manifest.dat")) {
@@ -163,9 +172,10 @@ TEST_F(PlayerProfiles, CareerRacesUnlockTierByTierAndCostTheirEntryFee) {
   EXPECT_EQ(profile.money, INT32_MIN);
 }
 
-// Every cut of a valid file, and counts the rest of the file cannot hold or no profile may hold although the bytes
-// are there, are rejected before anything is allocated for them.
-TEST_F(PlayerProfiles, CutFilesAndCountsBeyondTheirLimitsAreRejected) {
+// Every cut of a valid file, a count the rest of the file cannot hold and a name too long for a profile are
+// rejected before anything is allocated for them; counts a car's selection or the profile itself holds fewer of
+// read every entry.
+TEST_F(PlayerProfiles, CutFilesCountsTheFileCannotHoldAndLongNamesAreRejected) {
   race::ProfileFileData data;
   std::string problem;
   const Bytes whole =
@@ -198,20 +208,123 @@ TEST_F(PlayerProfiles, CutFilesAndCountsBeyondTheirLimitsAreRejected) {
     Bytes bytes;
     bool valid;
   } cases[] = {
-      {"a byte too many", longer, false},
+      {"a byte after the last car", longer, true},
       {"four billion cars", ProfileFileWriter(0, 0, 0xffffffffu).Bytes(), false},
-      {"the most cars", cars(race::kMaxProfileVehicles), true},
-      {"one car too many", cars(race::kMaxProfileVehicles + 1), false},
+      {"more cars than a profile keeps aside", cars(race::kMaxKeptVehicles + 1), true},
       {"a name of 4 GB", ProfileFileWriter(0, 0, 1).Raw32(0xfffffff0u).Bytes(), false},
       {"the longest name", car(longest, 0, 0, 0), true},
       {"a name too long", car(longest + "x", 0, 0, 0), false},
       {"owned ids the file cannot hold", car("C", 0x40000000u, 0, 0), false},
       {"installed ids the file cannot hold", car("C", 1, 0xffffffffu, 1), false},
       {"the most ids", car("C", most, most, 2 * most), true},
-      {"owned ids past a car's upgrades", car("C", most + 1, 0, most + 1), false},
-      {"installed ids past a car's upgrades", car("C", 0, most + 1, most + 1), false},
+      {"more owned ids than a car's upgrades", car("C", most + 1, 0, most + 1), true},
+      {"more installed ids than a car's upgrades", car("C", 0, most + 1, most + 1), true},
   };
   for (const auto& c : cases) EXPECT_EQ(race::ParseProfileFile(c.bytes, data, problem), c.valid) << c.what;
+  // What follows the last car is not read.
+  ASSERT_TRUE(race::ParseProfileFile(longer, data, problem));
+  EXPECT_EQ(race::EncodeProfileFile(data), whole);
+}
+
+// Profiles as an older build, an editor or another system leaves them read as they were written: bytes after the
+// last car are not read, and a list repeating ids or longer than a car's upgrades is taken as the car's selection
+// takes it. None is set aside as damaged.
+TEST_F(PlayerProfiles, FilesWithATailOrLongListsLoadWhatTheirEntriesSay) {
+  const auto written = [](Ids coupeOwned, Ids coupeInstalled) {
+    ProfileFileWriter file(123456, 2, 2);
+    WriteEntry(file, "Coupe", true, coupeOwned, coupeInstalled);
+    file.Vehicle("Berline", false, {4}, {});
+    return file.Bytes();
+  };
+  const auto plus = [](Bytes bytes, const std::string& tail) {
+    bytes.insert(bytes.end(), tail.begin(), tail.end());
+    return bytes;
+  };
+  const Bytes exact = written({7, 3, 9}, {9, 3});
+  // A block that reads as another profile header counting four billion cars, then filler.
+  const std::string garbage =
+      std::string("\x40\xe2\x01\x00\x02\x00\x00\x00\xff\xff\xff\xff", 12) + std::string(4084, '\xcd');
+  // More distinct ids than a car has upgrades: the first ones are kept, in file order.
+  Ids many = {7, 3, 9};
+  for (uint32_t id = 1000; many.size() < vehicle::kMaxUpgrades + 20; ++id) many.push_back(id);
+  const Ids firstMany(many.begin(), many.begin() + static_cast<std::ptrdiff_t>(vehicle::kMaxUpgrades));
+  Ids repeated(3000, 9);
+  repeated.push_back(3);
+  const struct {
+    const char* what;
+    Bytes bytes;
+    Ids owned, installed;
+  } cases[] = {
+      {"as written", exact, {7, 3, 9}, {9, 3}},
+      {"a line end after it", plus(exact, "\r\n"), {7, 3, 9}, {9, 3}},
+      {"zero bytes after it", plus(exact, std::string(64, '\0')), {7, 3, 9}, {9, 3}},
+      {"an end-of-file mark after it", plus(exact, "\x1a"), {7, 3, 9}, {9, 3}},
+      {"a block of garbage after it", plus(exact, garbage), {7, 3, 9}, {9, 3}},
+      {"ids listed twice", written({7, 3, 3, 9, 7}, {9, 9, 3}), {7, 3, 9}, {9, 3}},
+      {"more ids than a car's upgrades", written(many, repeated), firstMany, {9, 3}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string file = std::string("PROFILES/Row") + std::to_string(&c - cases) + ".dat";
+    scratch.Write(file, std::string(c.bytes.begin(), c.bytes.end()));
+    PlayerProfile profile(&database);
+    EXPECT_EQ(profile.Load(scratch.File(file)), ProfileLoad::kLoaded);
+    EXPECT_EQ(profile.money, 123456);
+    EXPECT_EQ(profile.careerProgress, 2u);
+    EXPECT_TRUE(profile.IsOwned("Coupe"));
+    EXPECT_EQ(profile.GetVehicleRecord("Coupe")->ownedIds, c.owned);
+    EXPECT_EQ(profile.GetVehicleRecord("Coupe")->installedIds, c.installed);
+    EXPECT_FALSE(profile.IsOwned("Berline"));
+    EXPECT_EQ(profile.GetVehicleRecord("Berline")->ownedIds, (Ids{4}));
+    EXPECT_TRUE(profile.damagedCopy.empty());
+    EXPECT_FALSE(std::filesystem::exists(scratch.File(file + ".bad")));
+    EXPECT_EQ(profile.fileName, scratch.File(file)) << "the player's own file is saved back";
+  }
+}
+
+// A content list may name more cars than the profile keeps aside for other lists, and cars kept aside with all
+// their upgrades make a file of megabytes: every car of the list is read, and cars of other lists are kept up to
+// kMaxKeptVehicles, their lists held as a selection holds them.
+TEST_F(PlayerProfiles, EveryCarOfALongContentListIsReadAndOtherListsCarsAreKeptUpToALimit) {
+  const uint32_t listed = static_cast<uint32_t>(race::kMaxKeptVehicles) + 100;
+  const uint32_t others = static_cast<uint32_t>(race::kMaxKeptVehicles) + 5;
+  constexpr uint32_t kFullyUpgraded = 600;  // other cars with every upgrade bought and fitted: about 5 MB
+  Ids every;
+  for (uint32_t id = 0; id < vehicle::kMaxUpgrades; ++id) every.push_back(id);
+  database.vehicleNames.clear();
+  database.vehiclePaths.clear();
+  database.vehicleClasses.clear();
+  ProfileFileWriter file(42, 1, listed + others);
+  for (uint32_t i = 0; i < listed; ++i) {
+    database.vehicleNames.push_back("Car" + std::to_string(i));
+    database.vehiclePaths.push_back("car.dat");
+    database.vehicleClasses.push_back(1);
+    file.Vehicle("Car" + std::to_string(i), i + 1 == listed, {i}, {i});
+  }
+  for (uint32_t i = 0; i < others; ++i) {
+    const bool full = i < kFullyUpgraded;
+    WriteEntry(file, "Other" + std::to_string(i), true, full ? every : Ids{i, i}, full ? every : Ids{});
+  }
+  ASSERT_GT(file.Bytes().size(), size_t{4} << 20);
+  ASSERT_TRUE(file.Save(scratch.File("PROFILES/Many.dat")));
+
+  PlayerProfile profile(&database);
+  ASSERT_EQ(profile.Load(scratch.File("PROFILES/Many.dat")), ProfileLoad::kLoaded);
+  EXPECT_EQ(profile.money, 42);
+  const std::string last = "Car" + std::to_string(listed - 1);
+  EXPECT_TRUE(profile.IsOwned(last));
+  EXPECT_EQ(profile.GetVehicleRecord(last)->installedIds, (Ids{listed - 1}));
+  ASSERT_EQ(profile.otherVehicles.size(), race::kMaxKeptVehicles);
+  EXPECT_EQ(profile.otherVehicles.front().installedIds, every);
+  EXPECT_EQ(profile.otherVehicles.back().vehicleName, "Other" + std::to_string(race::kMaxKeptVehicles - 1));
+  const uint32_t lastKept = static_cast<uint32_t>(race::kMaxKeptVehicles) - 1;
+  EXPECT_EQ(profile.otherVehicles.back().ownedIds, (Ids{lastKept})) << "an id listed twice";
+  // What the game writes back it reads again.
+  ASSERT_TRUE(profile.Save());
+  PlayerProfile reread(&database);
+  ASSERT_EQ(reread.Load(scratch.File("PROFILES/Many.dat")), ProfileLoad::kLoaded);
+  EXPECT_TRUE(reread.IsOwned(last));
+  EXPECT_EQ(reread.otherVehicles.size(), race::kMaxKeptVehicles);
 }
 
 TEST_F(PlayerProfiles, DamagedFileIsKeptAsideAndNothingIsWrittenOverIt) {
