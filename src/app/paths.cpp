@@ -15,8 +15,10 @@ std::string GetExecutableFolder() { return platform::ExecutableFolder(); }
 std::string MakeAbsolutePath(const std::string& folder, const std::string& path) {
   if (path.empty()) return path;
   if (path.find(':', 1) != std::string::npos) return path;
-  // A Linux absolute path is as final as a drive letter.
-  if (path[0] == '/') return path;
+  // A full path of this system (a music folder under /home, the game's own folder) is as final as a drive
+  // letter. The data files write separators both ways and sometimes first ("\CARS\...", "//RACES//..."):
+  // those names are still the game's own and join the folder.
+  if (platform::IsSystemRootPath(path)) return path;
   return folder + path;
 }
 

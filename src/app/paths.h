@@ -12,8 +12,11 @@ namespace app {
 // Folder of the executable, with its trailing separator.
 std::string GetExecutableFolder();
 
-// The path unchanged when it is empty or already absolute (a drive colon after the first character, or a
-// leading '/'); otherwise folder + path (the folder carries its own trailing separator).
+// The path unchanged when it is empty, holds a drive colon after its first character, or is a full path of
+// this system (one '/' and a folder of the root, platform::IsSystemRootPath); otherwise folder + path, the
+// folder carrying its own trailing separator. A leading backslash, "//" or "/" before a folder the root does
+// not hold is the data files' way of writing a name of the game's folder, so such a name is joined. Separators
+// are left as they are: normalise them after joining, never before.
 std::string MakeAbsolutePath(const std::string& folder, const std::string& path);
 
 // The path cut after its last '/'; when that changes nothing, cut after its last backslash; else the path.

@@ -149,7 +149,8 @@ void ShowroomScene::Load(gfx::Device* device, const std::string& sceneFile) {
   particles = std::make_unique<render::ParticleSystem>(device, resources, settings);
   if (scene != nullptr) render::ReleaseScene(*resources, scene);
   scene = render::LoadScene(*resources, device, sceneFile, "", true, true, true, false);
-  sceneFolder = app::GetFolderPart(app::MakeAbsolutePath(resources->BaseFolder(), app::NormalizePathSlashes(sceneFile)));
+  sceneFolder =
+      app::GetFolderPart(app::NormalizePathSlashes(app::MakeAbsolutePath(resources->BaseFolder(), sceneFile)));
   LoadSceneObjects(device);
   fadeQuad = std::make_unique<render::ColorQuad>();
   fadeQuad->Create(device, settings);

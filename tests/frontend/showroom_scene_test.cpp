@@ -35,7 +35,7 @@ class ShowroomTest : public frontend_test::FrontEndTest {
   }
 
   // A showroom whose random numbers come from the queue (0 once it runs dry).
-  std::unique_ptr<Showroom> Open(bool randomCar = false) {
+  std::unique_ptr<Showroom> Open(bool randomCar = false, const std::string& scene = "SHOWROOM\\showroom.scn") {
     auto showroom = std::make_unique<Showroom>(resources_.get(), settings_.get(), database_.get(), profile_.get(),
                                                randomCar, [this] {
                                                  if (draws_.empty()) return 0;
@@ -43,7 +43,7 @@ class ShowroomTest : public frontend_test::FrontEndTest {
                                                  draws_.pop_front();
                                                  return r;
                                                });
-    showroom->Load(device_, "SHOWROOM\\showroom.scn");
+    showroom->Load(device_, scene);
     return showroom;
   }
 
@@ -149,6 +149,29 @@ TEST_F(ShowroomTest, TheScenesSkyBoxesAndAMarkedCarSpotAreUsed) {
   ASSERT_NE(showroom->DisplayedVehicle(), nullptr);
   EXPECT_NEAR(showroom->DisplayedVehicle()->position.x, spot.x, 1e-3f);
   EXPECT_NEAR(showroom->DisplayedVehicle()->position.z, spot.z, 1e-3f);
+}
+
+// The data files may write a separator before a name of the game folder: the room, its skies and the car still
+// come from there.
+TEST_F(ShowroomTest, ARoomAndACarNamedWithASeparatorFirstAreTheGameFolders) {
+  WriteShowroomWithSkiesAndAMarker(folder_, {0, 25, 0});
+  const std::string definition = database_->vehiclePaths[0];
+  const struct {
+    const char* what;
+    std::string scene, car;
+  } cases[] = {
+      {"a backslash", "\\SHOWROOM\\showroom.scn", "\\" + definition},
+      {"two slashes", "//SHOWROOM//showroom.scn", "//" + definition},
+      {"a slash", "/SHOWROOM/showroom.scn", "/" + definition},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    database_->vehiclePaths[0] = c.car;
+    auto showroom = Open(false, c.scene);
+    EXPECT_NE(showroom->skyBox, nullptr);
+    ASSERT_NE(showroom->DisplayedVehicle(), nullptr);
+    EXPECT_EQ(showroom->DisplayedVehicle()->mass, contentgen::SampleCars()[0].mass);
+  }
 }
 
 TEST_F(ShowroomTest, MotionBlurCapturesTheShowroomAtItsOwnPaceOnlyWhileItIsOn) {

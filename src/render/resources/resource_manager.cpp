@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "app/paths.h"
 #include "platform/file_system.h"
 
 namespace render {
@@ -62,8 +63,8 @@ ResourceManager::~ResourceManager() {
 
 std::string ResourceManager::NormaliseName(const std::string& name) const {
   if (name.empty()) return name;
-  std::string path = name;
-  if (path.find(':') == std::string::npos && path[0] != '/' && path[0] != '\\') path = baseFolder_ + path;
+  // Joined before any backslash turns into '/', so a data file's "\CARS\..." stays under the game folder.
+  std::string path = app::MakeAbsolutePath(baseFolder_, name);
   for (char& c : path) {
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (c == '\\') c = '/';

@@ -134,8 +134,9 @@ class ResourceManager : public app::SoundSampleSource {
   ResourceManager(const ResourceManager&) = delete;
   ResourceManager& operator=(const ResourceManager&) = delete;
 
-  // The lookup form of a file name: made absolute under the base folder (unless empty, holding ':' or starting
-  // with '/'), upper-cased, backslashes turned into '/', repeated '/' collapsed, "." and "dir/.." removed.
+  // The lookup form of a file name: made absolute under the base folder as app::MakeAbsolutePath makes it
+  // (a full path of this system stays, a name starting with a backslash or "//" joins it), upper-cased,
+  // backslashes turned into '/', repeated '/' collapsed, "." and "dir/.." removed.
   std::string NormaliseName(const std::string& name) const;
 
   // Sound samples come from this mixer; without one LoadSoundSample returns kNoSample.

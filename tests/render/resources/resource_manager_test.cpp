@@ -48,22 +48,33 @@ TEST_F(ResourceManagerTest, NamesAreAbsoluteUpperCaseWithForwardSlashesSoEverySp
   EXPECT_EQ(manager_->NormaliseName("Font\\noire.png"), Upper(folder_) + "FONT/NOIRE.PNG");
   EXPECT_EQ(manager_->NormaliseName("font//NOIRE.png"), Upper(folder_) + "FONT/NOIRE.PNG");
   EXPECT_EQ(manager_->NormaliseName("C:\\Data\\x.png"), "C:/DATA/X.PNG") << "a drive name is not prefixed";
-  EXPECT_EQ(manager_->NormaliseName("/abs/x.png"), "/ABS/X.PNG");
+  EXPECT_EQ(manager_->NormaliseName("/tmp/x.png"), "/TMP/X.PNG") << "a full path of this system is not prefixed";
+  EXPECT_EQ(manager_->NormaliseName("/TMP/X.PNG"), "/TMP/X.PNG") << "nor is one already normalised";
+  // A separator first, either way, still names a file of the game folder.
+  EXPECT_EQ(manager_->NormaliseName("\\Font\\noire.png"), Upper(folder_) + "FONT/NOIRE.PNG");
+  EXPECT_EQ(manager_->NormaliseName("//font//noire.png"), Upper(folder_) + "FONT/NOIRE.PNG");
+  EXPECT_EQ(manager_->NormaliseName("/FONT/noire.png"), Upper(folder_) + "FONT/NOIRE.PNG");
   EXPECT_EQ(manager_->NormaliseName(""), "");
   // Two cars reach the shared sounds through their own folders.
   EXPECT_EQ(manager_->NormaliseName("CARS\\ONE\\..\\..\\SOUNDS\\CARSOUNDS\\skid.wav"),
             manager_->NormaliseName("CARS/TWO/../../sounds/carsounds/SKID.WAV"));
   EXPECT_EQ(manager_->NormaliseName("CARS/./ONE/../x.png"), Upper(folder_) + "CARS/X.PNG");
-  EXPECT_EQ(manager_->NormaliseName("/../../x"), "/X") << "nothing climbs above the root";
+  EXPECT_EQ(manager_->NormaliseName("/tmp/../../x"), "/X") << "nothing climbs above the root";
+  EXPECT_EQ(manager_->NormaliseName("\\..\\x.png"), manager_->NormaliseName("../x.png"))
+      << "a separator first climbs no further than the name without it";
 
   // The same file by any spelling is one shared, counted image.
   Write("TEXTURES/road.png", Solid(4, 4, 0xFF404040));
   ImageResource* first = manager_->LoadImage(device_, "textures\\Road.png", false, 0, false, false);
   ImageResource* second = manager_->LoadImage(device_, "TEXTURES/ROAD.PNG", false, 0, false, false);
   ImageResource* third = manager_->LoadImage(device_, "CARS/A/../../textures//road.png", false, 0, false, false);
+  ImageResource* fourth = manager_->LoadImage(device_, "\\TEXTURES\\road.png", false, 0, false, false);
+  ImageResource* fifth = manager_->LoadImage(device_, folder_ + "textures/road.png", false, 0, false, false);
   EXPECT_EQ(first, second);
   EXPECT_EQ(first, third);
-  EXPECT_EQ(Count(first), 3);
+  EXPECT_EQ(first, fourth);
+  EXPECT_EQ(first, fifth);
+  EXPECT_EQ(Count(first), 5);
   EXPECT_EQ(manager_->Count(ResourceKind::kImage), 1u);
   EXPECT_EQ(manager_->FindImageRecord(first)->givenName, "textures\\Road.png");
 }
