@@ -16,6 +16,7 @@
 #include "contentgen/race_content.h"
 #include "frontend/audio_screen.h"
 #include "game_test_support.h"
+#include "race/player_profile.h"
 #include "render/effects/race_camera.h"
 #include "screens/video_options_screen.h"
 
@@ -129,6 +130,76 @@ TEST_F(GameApplicationTest, ADamagedConfigDatStartsTheGameAsAFirstRunAndIsKept) 
     std::ifstream written(folder_ / "config.dat", std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), firstRun) << "as a first run writes it";
   }
+}
+
+// Files an older build left behind read whole through a run: a config.dat with a music folder whose name holds
+// what now looks like an escape, its lines followed by the zero bytes a crash can leave, and a profile with a line
+// end after its last car. Nothing is set aside or shown, and the quit writes both back as they were read.
+TEST_F(GameApplicationTest, AnOlderConfigDatAndProfileReadWholeThroughARun) {
+  ASSERT_TRUE(contentgen::WriteRaceContent(folder_.string()));
+  Close(Started());
+  app_.reset();
+  std::ifstream firstRunFile(folder_ / "config.dat", std::ios::binary);
+  std::string config(std::istreambuf_iterator<char>(firstRunFile), {});
+  firstRunFile.close();
+  const auto replaceLine = [&config](const std::string& key, const std::string& line) {
+    const size_t start = config.find("\n" + key + ":") + 1;
+    ASSERT_NE(start, 0u) << key;
+    config.replace(start, config.find('\n', start) - start, line);
+  };
+  const std::string folderName = "/m/Rock%2CPop";
+  replaceLine("MP3FOLDER", "MP3FOLDER:" + folderName);
+  replaceLine("SHOWFPS", "SHOWFPS:1");
+  replaceLine("FIRSTRUN", "FIRSTRUN:0");
+  std::ofstream(folder_ / "config.dat", std::ios::binary) << config << std::string(64, '\0');
+
+  race::ProfileFileData older;
+  older.money = 123456;
+  older.careerProgress = 2;
+  const std::string car = contentgen::ManifestCars().front().name;
+  older.vehicles.push_back({car, true, {1, 4}, {4}});
+  std::vector<unsigned char> bytes = race::EncodeProfileFile(older);
+  const size_t profileBytes = bytes.size();
+  bytes.push_back('\r');
+  bytes.push_back('\n');
+  const fs::path profile = folder_ / "PROFILES" / "ANN.dat";
+  fs::create_directories(profile.parent_path());
+  std::ofstream(profile, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+
+  GameApplication& game = Started();
+  const size_t boxesBefore = harness_.windows.MessageBoxes().size();
+  ASSERT_EQ(game.GetPlayerProfile()->Load(profile.string()), race::ProfileLoad::kLoaded);
+  Frames(2);
+  EXPECT_EQ(harness_.windows.MessageBoxes().size(), boxesBefore) << "nothing to tell";
+  EXPECT_EQ(game.GetSettings()->GetString(app::StringSettingId::MP3FOLDER), folderName);
+  EXPECT_EQ(game.GetSettings()->GetInt(SettingId::SHOWFPS), 1);
+  EXPECT_FALSE(game.GetSettings()->IsFirstRun());
+  const race::PlayerProfile& player = *game.GetPlayerProfile();
+  EXPECT_EQ(player.name, "ANN");
+  EXPECT_EQ(player.money, 123456);
+  EXPECT_EQ(player.careerProgress, 2u);
+  EXPECT_TRUE(player.IsOwned(car));
+  const int index = player.IndexOf(car);
+  ASSERT_GE(index, 0);
+  EXPECT_EQ(player.selections[static_cast<size_t>(index)]->ownedIds, (std::vector<uint32_t>{1, 4}));
+  EXPECT_EQ(player.selections[static_cast<size_t>(index)]->installedIds, std::vector<uint32_t>{4});
+  Close(game);
+  app_.reset();
+
+  EXPECT_FALSE(fs::exists(folder_ / "config.dat.bad"));
+  EXPECT_FALSE(fs::exists(folder_ / "PROFILES" / "ANN.dat.bad"));
+  std::ifstream savedConfig(folder_ / "config.dat", std::ios::binary);
+  const std::string saved(std::istreambuf_iterator<char>(savedConfig), {});
+  EXPECT_NE(saved.find("\nMP3FOLDER:" + folderName + "\n"), std::string::npos) << "the folder's name as it stands";
+  EXPECT_NE(saved.find("\nSHOWFPS:1\n"), std::string::npos);
+  std::ifstream savedProfile(profile, std::ios::binary);
+  const std::vector<unsigned char> written{std::istreambuf_iterator<char>(savedProfile), {}};
+  race::ProfileFileData reread;
+  std::string problem;
+  ASSERT_TRUE(race::ParseProfileFile(written, reread, problem)) << problem;
+  EXPECT_EQ(reread.money, 123456);
+  EXPECT_EQ(reread.careerProgress, 2u);
+  EXPECT_GE(written.size(), profileBytes) << "every car of the content list is written";
 }
 
 // A config.dat with lines the game skips or reads leniently is no damage: every other line of it holds through a
