@@ -6,6 +6,7 @@
 #include "app/data_file.h"
 #include "app/paths.h"
 #include "frontend/race_request.h"
+#include "game/race_frame.h"
 #include "race/race_list.h"
 
 namespace game {
@@ -100,6 +101,8 @@ bool HeadlessRace::Load(const std::string& listName, int index, std::string& err
   // As the game does once its device exists: the device's facts, then the settings fitted to them.
   hardware_.Detect(*device_, *graphics, PresentParametersOf(settings_));
   settings_.Validate();
+  // The game's starting device state, which the passes of its frame rely on and put back.
+  SetDeviceBaseline(settings_, device_);
   flow_.Reset(gs::kRaceLoading, entry, app::menu_screen::NoScreenChange);
   session_ = CreateRaceSession(Services(), entry);
   if (session_ == nullptr) {

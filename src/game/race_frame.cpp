@@ -18,6 +18,41 @@ void RenderRaceOffscreen(race::RaceSession& session, const app::Settings& settin
   session.RenderMirrorView(device);
 }
 
+void SetDeviceBaseline(const app::Settings& settings, gfx::Device* device) {
+  if (device == nullptr) return;
+  device->SetTransform(gfx::TransformState::World, platform::IdentityMatrix());
+  for (uint32_t stage = 0; stage < 3; ++stage) {
+    device->SetTextureStageState(stage, gfx::TextureStageState::MinFilter, gfx::TextureFilter::Linear);
+    device->SetTextureStageState(stage, gfx::TextureStageState::MagFilter, gfx::TextureFilter::Linear);
+    device->SetTextureStageState(stage, gfx::TextureStageState::MipFilter,
+                                 static_cast<uint32_t>(settings.GetInt(SettingId::MIPFILTER)));
+  }
+  device->SetTextureStageState(0, gfx::TextureStageState::ColorOp, gfx::TextureOp::Modulate);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::TextureOp::Modulate);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kDiffuse);
+  device->SetTextureStageState(0, gfx::TextureStageState::AlphaArg2, gfx::texture_arg::kCurrent);
+  device->SetTextureStageState(0, gfx::TextureStageState::ColorArg1, gfx::texture_arg::kTexture);
+  device->SetTextureStageState(0, gfx::TextureStageState::ColorArg2, gfx::texture_arg::kCurrent);
+  for (uint32_t stage = 1; stage < 3; ++stage) {
+    device->SetTextureStageState(stage, gfx::TextureStageState::ColorOp, gfx::TextureOp::Disable);
+    device->SetTextureStageState(stage, gfx::TextureStageState::AlphaOp, gfx::TextureOp::Modulate);
+    device->SetTextureStageState(stage, gfx::TextureStageState::AlphaArg1, gfx::texture_arg::kDiffuse);
+    device->SetTextureStageState(stage, gfx::TextureStageState::AlphaArg2, gfx::texture_arg::kCurrent);
+    device->SetTextureStageState(stage, gfx::TextureStageState::TexCoordIndex, 0u);
+    device->SetTextureStageState(stage, gfx::TextureStageState::ColorArg1, gfx::texture_arg::kTexture);
+    device->SetTextureStageState(stage, gfx::TextureStageState::ColorArg2, gfx::texture_arg::kCurrent);
+  }
+  device->SetRenderState(gfx::RenderState::SrcBlend, gfx::Blend::One);
+  device->SetRenderState(gfx::RenderState::DestBlend, gfx::Blend::Zero);
+  device->SetRenderState(gfx::RenderState::Lighting, 1u);
+  device->SetRenderState(gfx::RenderState::AlphaTestEnable, 0u);
+  if (settings.GetInt(SettingId::SPECULAR) != 0) {
+    device->SetRenderState(gfx::RenderState::SpecularEnable, 1u);
+    device->SetRenderState(gfx::RenderState::SpecularMaterialSource, gfx::MaterialColorSource::Material);
+  }
+  device->SetRenderState(gfx::RenderState::CullMode, gfx::CullMode::CounterClockwise);
+}
+
 void ClearFrame(const app::Settings& settings, gfx::Device* device) {
   uint32_t clearFlags = gfx::clear_flags::kTarget | gfx::clear_flags::kZBuffer;
   if (settings.GetInt(SettingId::STENCILSHADOWS) != 0) clearFlags |= gfx::clear_flags::kStencil;

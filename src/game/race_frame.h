@@ -1,5 +1,6 @@
 // The race's share of the game's frame as the application draws it in the race states, the frame's 2D states,
-// and the race frame drawn on its own (the race report's pictures), all through the same steps.
+// the device state every pass starts from, and the race frame drawn on its own (the race report's pictures), all
+// through the same steps.
 #pragma once
 
 #include "app/settings.h"
@@ -16,6 +17,12 @@ namespace game {
 inline constexpr float kVirtualScreenWidth = 800.0f;
 inline constexpr float kVirtualScreenHeight = 600.0f;
 
+// The device state the game's drawing starts from and every pass puts back: linear texture filtering with the
+// MIPFILTER setting's mip filter, stage 0 modulating texture by current colour and diffuse by current alpha,
+// stages 1 and 2 off, blending and the alpha test off, counter-clockwise culling and, with SPECULAR on, specular
+// light from the material. A device fresh from creation or reset holds other values (stage 0 alpha selecting
+// its first argument, point filtering), so whoever draws the game on a device sets this first.
+void SetDeviceBaseline(const app::Settings& settings, platform::gfx::Device* device);
 // Before the frame's scene: the road reflection (with SCENEREFLECTION on), one car's environment cube and the
 // rear-view mirror.
 void RenderRaceOffscreen(race::RaceSession& session, const app::Settings& settings, platform::gfx::Device* device);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 #include <string>
@@ -41,6 +42,7 @@ class GameFixture : public ::testing::Test {
   // The game of `folder` (ending with '/'), made but not started.
   game::GameApplication& Make(const std::string& folder) {
     app::GraphicsAppServices services = harness_.Services();
+    if (graphicsMaker_) services.createGraphics = graphicsMaker_;
     services.timer = [this](int command) {
       if (command == static_cast<int>(app::TimerCommand::ApplicationTime)) return applicationTime_;
       return command == static_cast<int>(app::TimerCommand::ElapsedTime) ? elapsed_ : 0.0;
@@ -76,6 +78,8 @@ class GameFixture : public ::testing::Test {
   }
 
   app::testing::Harness harness_;
+  // When set, makes the graphics system the game draws on in place of the harness's null one.
+  std::function<std::unique_ptr<platform::gfx::GraphicsSystem>()> graphicsMaker_;
   platform::audio::Mixer mixer_{8000, 8};
   // The same races every run: the race lists' random choices are seeded from this.
   platform::FixedClock raceListClock_{1};
