@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "colour_measure.h"
+
 namespace contentgen {
 namespace {
 
@@ -14,35 +16,8 @@ constexpr double kPlainlyApart = 30.0;
 // 4.5:1 asked of text over the road caps the road's luminance at (0.415 + 0.05) / 4.5 - 0.05.
 constexpr double kFactsLuminanceCap = 0.0533;
 
-double Linear(uint32_t channel) {
-  const double c = channel / 255.0;
-  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-}
-
-double RelativeLuminance(uint32_t argb) {
-  return 0.2126 * Linear((argb >> 16) & 0xFF) + 0.7152 * Linear((argb >> 8) & 0xFF) + 0.0722 * Linear(argb & 0xFF);
-}
-
-// CIE 1976 L*a*b* distance between two sRGB colours, white point D65.
-double LabDistance(uint32_t first, uint32_t second) {
-  const auto lab = [](uint32_t argb, double out[3]) {
-    const double r = Linear((argb >> 16) & 0xFF), g = Linear((argb >> 8) & 0xFF), b = Linear(argb & 0xFF);
-    const double xyz[3] = {(0.4124 * r + 0.3576 * g + 0.1805 * b) / 0.95047, 0.2126 * r + 0.7152 * g + 0.0722 * b,
-                           (0.0193 * r + 0.1192 * g + 0.9505 * b) / 1.08883};
-    double f[3];
-    for (int i = 0; i < 3; ++i) {
-      constexpr double kEdge = 6.0 / 29.0;
-      f[i] = xyz[i] > kEdge * kEdge * kEdge ? std::cbrt(xyz[i]) : xyz[i] / (3 * kEdge * kEdge) + 4.0 / 29.0;
-    }
-    out[0] = 116 * f[1] - 16;
-    out[1] = 500 * (f[0] - f[1]);
-    out[2] = 200 * (f[1] - f[2]);
-  };
-  double p[3], q[3];
-  lab(first, p);
-  lab(second, q);
-  return std::sqrt((p[0] - q[0]) * (p[0] - q[0]) + (p[1] - q[1]) * (p[1] - q[1]) + (p[2] - q[2]) * (p[2] - q[2]));
-}
+using colour_measure::LabDistance;
+using colour_measure::RelativeLuminance;
 
 TEST(CareerScreensContent, RibbonIsOneOpaqueColourApartFromEveryGreyAndDarkEnoughForTheFacts) {
   const PictureData ribbon = MakeDarkMinimapRibbon();
