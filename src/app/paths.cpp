@@ -1,6 +1,7 @@
 // Path helpers, launching and float guards.
 #include "app/paths.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -15,11 +16,32 @@ std::string GetExecutableFolder() { return platform::ExecutableFolder(); }
 std::string MakeAbsolutePath(const std::string& folder, const std::string& path) {
   if (path.empty()) return path;
   if (path.find(':', 1) != std::string::npos) return path;
-  // A full path of this system (a music folder under /home, the game's own folder) is as final as a drive
-  // letter. The data files write separators both ways and sometimes first ("\CARS\...", "//RACES//..."):
-  // those names are still the game's own and join the folder.
-  if (platform::IsSystemRootPath(path)) return path;
   return folder + path;
+}
+
+std::string MakeSystemPath(const std::string& folder, const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  return MakeAbsolutePath(folder, path);
+}
+
+namespace {
+
+// Upper case, backslashes as '/', runs of '/' as one: two spellings of one folder compare equal.
+std::string FolderKey(const std::string& path) {
+  std::string key = NormalizePathSlashes(path);
+  for (char& c : key) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return key;
+}
+
+}  // namespace
+
+std::string MakeGameFolderPath(const std::string& folder, const std::string& name) {
+  if (!folder.empty() && !name.empty()) {
+    std::string under = FolderKey(folder);
+    if (under.back() != '/') under.push_back('/');
+    if (FolderKey(name).starts_with(under)) return name;
+  }
+  return MakeAbsolutePath(folder, name);
 }
 
 std::string GetFolderPart(const std::string& path) {

@@ -12,12 +12,22 @@ namespace app {
 // Folder of the executable, with its trailing separator.
 std::string GetExecutableFolder();
 
-// The path unchanged when it is empty, holds a drive colon after its first character, or is a full path of
-// this system (one '/' and a folder of the root, platform::IsSystemRootPath); otherwise folder + path, the
-// folder carrying its own trailing separator. A leading backslash, "//" or "/" before a folder the root does
-// not hold is the data files' way of writing a name of the game's folder, so such a name is joined. Separators
-// are left as they are: normalise them after joining, never before.
+// The path unchanged when it is empty or holds a drive colon after its first character; otherwise folder + path,
+// the folder carrying its own trailing separator. This is how every name read from a data file finds its file,
+// whatever separators start it ("\CARS\...", "//RACES//...", "/RACES/..." all lie in the folder), so a data
+// file reads the same on every machine. Separators are left as they are: normalise them after joining.
 std::string MakeAbsolutePath(const std::string& folder, const std::string& path);
+
+// For a path the game itself holds, never a name read from a data file: the game's and the system's folders,
+// the player's music folder and the files listed in it. A full path of this system (a leading '/') stands;
+// any other path is made absolute under the folder as MakeAbsolutePath makes it.
+std::string MakeSystemPath(const std::string& folder, const std::string& path);
+
+// For a name of the game's folder that may come back already joined to it (the resource manager hands its
+// loaders full names, and the pictures and parts beside them return the same way): a name that already lies
+// under the folder (letter case and separators aside) stands; any other name, data files' names included, is
+// made absolute under the folder as MakeAbsolutePath makes it.
+std::string MakeGameFolderPath(const std::string& folder, const std::string& name);
 
 // The path cut after its last '/'; when that changes nothing, cut after its last backslash; else the path.
 std::string GetFolderPart(const std::string& path);

@@ -203,7 +203,7 @@ void SoundSystem::PlayMusicFile(const std::string& path, bool loop) {
   if (queueing_) {
     // Opened now, heard from the first frame after the playing stream's last.
     CloseNextStream();
-    nextStream = mixer_.OpenStream(MakeAbsolutePath(programFolder_, path), loop);
+    nextStream = mixer_.OpenStream(MakeSystemPath(programFolder_, path), loop);
     if (nextStream == platform::audio::kNoStream) return;
     nextFile = path;
     if (!mixer_.QueueStream(musicChannel, nextStream)) CloseNextStream();
@@ -212,7 +212,7 @@ void SoundSystem::PlayMusicFile(const std::string& path, bool loop) {
   if (cdPlaying) StopCd();
   CloseMusicStream();
   musicFile = path;
-  musicStream = mixer_.OpenStream(MakeAbsolutePath(programFolder_, path), loop);
+  musicStream = mixer_.OpenStream(MakeSystemPath(programFolder_, path), loop);
   if (musicStream == platform::audio::kNoStream) return;  // the next music start tries again
   musicChannel = mixer_.PlayStream(platform::audio::kFreeChannel, musicStream);
   ApplyVolumes();

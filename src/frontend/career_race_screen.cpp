@@ -109,7 +109,7 @@ void ClearLabels(MenuScreen& screen, std::vector<TextLabel*>& labels) {
 
 std::string TrackModelPath(const std::string& scenePath, const std::string& gameFolder) {
   const std::string absolute =
-      app::MakeAbsolutePath(gameFolder.empty() ? app::GetExecutableFolder() : gameFolder, scenePath);
+      app::MakeGameFolderPath(gameFolder.empty() ? app::GetExecutableFolder() : gameFolder, scenePath);
   const std::string file = app::GetFileNamePart(absolute);
   if (file.size() <= 4) return "";
   return app::GetFolderPart(absolute) + file.substr(0, file.size() - 4) + ".MDL";

@@ -150,7 +150,7 @@ void ShowroomScene::Load(gfx::Device* device, const std::string& sceneFile) {
   if (scene != nullptr) render::ReleaseScene(*resources, scene);
   scene = render::LoadScene(*resources, device, sceneFile, "", true, true, true, false);
   sceneFolder =
-      app::GetFolderPart(app::NormalizePathSlashes(app::MakeAbsolutePath(resources->BaseFolder(), sceneFile)));
+      app::GetFolderPart(app::NormalizePathSlashes(app::MakeGameFolderPath(resources->BaseFolder(), sceneFile)));
   LoadSceneObjects(device);
   fadeQuad = std::make_unique<render::ColorQuad>();
   fadeQuad->Create(device, settings);

@@ -112,7 +112,7 @@ void Showroom::Load(gfx::Device* device, const std::string& sceneFile) {
   cameraPaths.clear();
   scene = render::LoadScene(*resources, device, sceneFile, "", true, true, true, false);
   const std::string base = resources->BaseFolder();
-  sceneFolder = app::GetFolderPart(app::NormalizePathSlashes(app::MakeAbsolutePath(base, sceneFile)));
+  sceneFolder = app::GetFolderPart(app::NormalizePathSlashes(app::MakeGameFolderPath(base, sceneFile)));
   LoadSceneObjects(device);
   fadeQuad = std::make_unique<render::ColorQuad>();
   fadeQuad->Create(device, settings);
@@ -170,7 +170,7 @@ void Showroom::LoadVehicle(gfx::Device* device) {
   if (hasCarSpot && !carFile.empty()) {
     next = std::make_unique<vehicle::Vehicle>(resources, settings, "Player", false);
     if (profile != nullptr) profile->GetWorkingSelection(selection_);
-    const std::string path = app::NormalizePathSlashes(app::MakeAbsolutePath(resources->BaseFolder(), carFile));
+    const std::string path = app::NormalizePathSlashes(app::MakeGameFolderPath(resources->BaseFolder(), carFile));
     if (next->LoadDefinition(path, profile != nullptr ? &selection_ : nullptr, nullptr, 0, false)) {
       vehicle::PresentationServices services;
       services.sounds = resources;

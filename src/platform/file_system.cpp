@@ -175,14 +175,6 @@ std::string ResolveDataPath(const std::string& name) {
   return result;
 }
 
-bool IsSystemRootPath(const std::string& name) {
-  if (name.size() < 2 || name[0] != '/') return false;
-  const std::string first = name.substr(1, name.find_first_of("/\\", 1) - 1);
-  if (first.empty() || first == "." || first == "..") return false;
-  // The root's listing is kept while the root is unchanged, so asking for every resource name stays cheap.
-  return Exists("/" + first) || !FindEntryIgnoringCase("/", first).empty();
-}
-
 std::FILE* OpenDataFile(const std::string& name, const char* mode) {
   if (mode == nullptr) return nullptr;
   // Close-on-exec, so programs the game launches do not inherit its open files.

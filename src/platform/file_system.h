@@ -14,11 +14,6 @@ namespace platform {
 // to the current folder.
 std::string ResolveDataPath(const std::string& name);
 
-// True when the name is a full path of this system: exactly one '/' first, then a first component (up to the
-// next '/' or backslash) naming an entry of the root folder, letter case ignored ("/tmp/x", "/HOME/ann/music").
-// A name that starts with two separators, a backslash, or a folder the root does not hold is none.
-bool IsSystemRootPath(const std::string& name);
-
 // fopen on the resolved name. Returns null when the file cannot be opened.
 std::FILE* OpenDataFile(const std::string& name, const char* mode);
 

@@ -27,7 +27,7 @@ ContentDatabase::ContentDatabase(app::Settings* settings, const std::string& fil
 }
 
 void ContentDatabase::Load(const std::string& fileName) {
-  const std::string path = app::MakeAbsolutePath(app::GetExecutableFolder(), fileName);
+  const std::string path = app::MakeSystemPath(app::GetExecutableFolder(), fileName);
   const app::DataFile file(path);
   LoadFrom(file, app::GetFolderPart(path), app::GetExecutableFolder());
 }
@@ -73,7 +73,7 @@ void ContentDatabase::LoadFrom(const app::DataFile& file, const std::string& lis
     const app::DataRecord* record = file.FindRecord(kind.record);
     if (record == nullptr || record->values.empty()) continue;
     *kind.list =
-        std::make_unique<RaceList>(settings, &aiNames, app::MakeAbsolutePath(gameFolder, record->values[0]), clock_);
+        std::make_unique<RaceList>(settings, &aiNames, app::MakeGameFolderPath(gameFolder, record->values[0]), clock_);
   }
 
   if (const app::DataRecord* names = file.FindRecord("AINAMES"); names != nullptr && !names->values.empty()) {

@@ -112,7 +112,7 @@ RaceList::RaceList(app::Settings* settings, const std::vector<std::string>* aiNa
 }
 
 void RaceList::Read(const std::string& fileName) {
-  const app::DataFile file(app::MakeAbsolutePath(app::GetExecutableFolder(), fileName));
+  const app::DataFile file(app::MakeSystemPath(app::GetExecutableFolder(), fileName));
   ReadFrom(file);
 }
 

@@ -36,7 +36,7 @@ std::string Upper(std::string text) {
 
 // Files of the track are named relative to the game folder the resource manager reads from.
 bool DataFileExists(const render::ResourceManager& resources, const std::string& name) {
-  return app::FileExists(app::NormalizePathSlashes(app::MakeAbsolutePath(resources.BaseFolder(), name)));
+  return app::FileExists(app::NormalizePathSlashes(app::MakeGameFolderPath(resources.BaseFolder(), name)));
 }
 
 std::string FolderOf(const std::string& file) {

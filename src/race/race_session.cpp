@@ -207,7 +207,7 @@ std::unique_ptr<vehicle::Vehicle> RaceSession::MakeCar(platform::gfx::Device* de
     margin = kDifficultyMargins[static_cast<size_t>(std::clamp(difficulty, 0, 4))];
   }
   const std::string path =
-      app::NormalizePathSlashes(app::MakeAbsolutePath(resources_->BaseFolder(), plan.vehicleFile));
+      app::NormalizePathSlashes(app::MakeGameFolderPath(resources_->BaseFolder(), plan.vehicleFile));
   if (!car->LoadDefinition(path, chosen, reference, margin, false)) {
     std::printf("%s: the car's definition could not be read\n", path.c_str());
     return nullptr;

@@ -85,7 +85,7 @@ void ChooseUpgrades(UpgradeList& list, UpgradeSelection* selection, const Upgrad
 
 bool Vehicle::LoadDefinition(const std::string& path, UpgradeSelection* selection, const UpgradeList* reference,
                              float margin, bool dressed) {
-  const std::string absolute = app::MakeAbsolutePath(app::GetExecutableFolder(), path);
+  const std::string absolute = app::MakeSystemPath(app::GetExecutableFolder(), path);
   const app::DataFile file(absolute);
   if (file.Records().empty()) {
     std::printf("vehicle: %s has no definition records\n", absolute.c_str());

@@ -8,30 +8,42 @@
 
 namespace {
 
-// A name stays as it is when it is empty, holds a drive colon or is a full path of this system (one '/' and a
-// folder of the root, any letter case); every other name, however its separators start it, is the game's own.
-TEST(Paths, NamesJoinTheGameFolderUnlessTheyAreDrivesOrFullPathsOfThisSystem) {
+// A data file's name joins the game folder whatever separators start it, unless it is empty or holds a drive
+// colon: it reads the same on every machine. A path the game holds stands when it is a full path of this system;
+// a name of the game folder stands when it already lies under that folder (as the resource manager's own names
+// come back), and otherwise joins as a data file's name does.
+TEST(Paths, NamesJoinTheGameFolderAsTheirSourceSays) {
   const struct {
     const char* name;
-    const char* made;
+    const char* dataName;
+    const char* systemPath;
+    const char* gameFolderName;
   } cases[] = {
-      {"", ""},
-      {"SOUNDS\\tally.wav", "/game/SOUNDS\\tally.wav"},
-      {"C:\\x.png", "C:\\x.png"},
-      {":x", "/game/:x"},  // a colon in the first place is no drive letter
-      {"/tmp/x.png", "/tmp/x.png"},
-      {"/TMP/X.PNG", "/TMP/X.PNG"},  // as the resource manager upper-cases a full path
-      {"/usr", "/usr"},
-      {"/tmp\\x", "/tmp\\x"},
-      {"//RACES//x", "/game///RACES//x"},
-      {"\\CARS\\x", "/game/\\CARS\\x"},
-      {"/RACES/x", "/game//RACES/x"},
-      {"//tmp/x", "/game///tmp/x"},
-      {"\\tmp\\x", "/game/\\tmp\\x"},
-      {"/../x", "/game//../x"},
-      {"/", "/game//"},
+      {"", "", "", ""},
+      {"SOUNDS\\tally.wav", "/game/SOUNDS\\tally.wav", "/game/SOUNDS\\tally.wav", "/game/SOUNDS\\tally.wav"},
+      {"C:\\x.png", "C:\\x.png", "C:\\x.png", "C:\\x.png"},
+      {":x", "/game/:x", "/game/:x", "/game/:x"},  // a colon in the first place is no drive letter
+      {"/tmp/x.png", "/game//tmp/x.png", "/tmp/x.png", "/game//tmp/x.png"},
+      {"/ETC/passwd", "/game//ETC/passwd", "/ETC/passwd", "/game//ETC/passwd"},
+      {"/Media/career.dat", "/game//Media/career.dat", "/Media/career.dat", "/game//Media/career.dat"},
+      {"//RACES//x", "/game///RACES//x", "//RACES//x", "/game///RACES//x"},
+      {"\\CARS\\x", "/game/\\CARS\\x", "/game/\\CARS\\x", "/game/\\CARS\\x"},
+      {"/RACES/x", "/game//RACES/x", "/RACES/x", "/game//RACES/x"},
+      {"/../x", "/game//../x", "/../x", "/game//../x"},
+      {"/", "/game//", "/", "/game//"},
+      // Already under the game folder: the resource manager's upper-cased names and a car's joined files.
+      {"/game/CARS/x.mdl", "/game//game/CARS/x.mdl", "/game/CARS/x.mdl", "/game/CARS/x.mdl"},
+      {"/GAME//CARS\\X.MDL", "/game//GAME//CARS\\X.MDL", "/GAME//CARS\\X.MDL", "/GAME//CARS\\X.MDL"},
+      {"/game", "/game//game", "/game", "/game//game"},  // the folder's name is not a file under it
+      {"/gamer/x", "/game//gamer/x", "/gamer/x", "/game//gamer/x"},
   };
-  for (const auto& c : cases) EXPECT_EQ(app::MakeAbsolutePath("/game/", c.name), c.made) << c.name;
+  for (const auto& c : cases) {
+    EXPECT_EQ(app::MakeAbsolutePath("/game/", c.name), c.dataName) << c.name;
+    EXPECT_EQ(app::MakeSystemPath("/game/", c.name), c.systemPath) << c.name;
+    EXPECT_EQ(app::MakeGameFolderPath("/game/", c.name), c.gameFolderName) << c.name;
+  }
+  // Without a folder every name stands, as a join with nothing leaves it.
+  EXPECT_EQ(app::MakeGameFolderPath("", "/tmp/x"), "/tmp/x");
 }
 
 TEST(Paths, FolderPartsAndSlashes) {

@@ -1,5 +1,6 @@
 // Names in the content list written with a separator first, as the data files write them, name files of the game
-// folder; a full path of this system names that file. Each is raced through the game's own loading road.
+// folder whatever the machine's root holds; a full path under the game folder names that file. Each is raced
+// through the game's own loading road.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -26,6 +27,9 @@ class ContentNames : public ::testing::Test {
     folder_ = (std::filesystem::temp_directory_path() / ("corsaire_names_" + std::to_string(std::random_device{}())))
                   .string() + "/";
     ASSERT_TRUE(contentgen::WriteAllContent(folder_));
+    // A copy of the career in a folder named as one of the root's own.
+    std::filesystem::create_directories(folder_ + "Tmp");
+    std::filesystem::copy_file(folder_ + "RACES/career.dat", folder_ + "Tmp/career.dat");
   }
   static void TearDownTestSuite() { std::filesystem::remove_all(folder_); }
 
@@ -49,7 +53,7 @@ std::string Slashes(std::string name) {
   return name;
 }
 
-TEST_F(ContentNames, NamesStartingWithASeparatorAreTheGameFoldersAndFullPathsStayFull) {
+TEST_F(ContentNames, NamesStartingWithASeparatorAreTheGameFoldersOnEveryMachine) {
   const struct {
     const char* what;
     std::function<std::string(const std::string&)> name;
@@ -61,6 +65,8 @@ TEST_F(ContentNames, NamesStartingWithASeparatorAreTheGameFoldersAndFullPathsSta
        }},
       {"after a backslash", [](const std::string& name) { return "\\" + name; }},
       {"after one slash", [](const std::string& name) { return "/" + Slashes(name); }},
+      {"after one slash, in a folder the root holds too",
+       [](const std::string& name) { return name == "RACES\\career.dat" ? "/Tmp/career.dat" : "/" + Slashes(name); }},
       {"full paths of the game folder", [](const std::string& name) { return folder_ + name; }},
   };
   for (const auto& c : cases) {

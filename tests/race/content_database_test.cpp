@@ -76,9 +76,15 @@ TEST_F(ContentDatabases, OpponentNamesComeFromTheFirstNameFileAndRacesShareThem)
   scratch.Write("races.dat", races.Text());
   scratch.Write("names.dat", names.Text());
   DataFileWriter manifest;
-  manifest.Record("CAREER", {scratch.File("races.dat")});
+  manifest.Record("CAREER", {"races.dat"});
   manifest.Record("AINAMES", {"names.dat"}).Record("AINAMES", {"other.dat"});
-  const ContentDatabase& content = Load(manifest.Text());
+  scratch.Write("manifest.dat", manifest.Text());
+  // The scratch folder is the game folder here: race lists are named from it.
+  database = std::make_unique<ContentDatabase>(&holder.settings, scratch.File("absent.dat"), &clock);
+  database->LoadFrom(app::DataFile(scratch.File("manifest.dat")), scratch.Path(), scratch.Path());
+  const ContentDatabase& content = *database;
+  ASSERT_NE(content.careerRaces, nullptr);
+  ASSERT_EQ(content.careerRaces->Count(), 1);
   EXPECT_EQ(content.aiNames, (Strings{"Marcel", "Josette"}));
   EXPECT_EQ(content.careerRaces->At(0)->aiNameList, &content.aiNames);
   EXPECT_EQ(content.careerRaces->settings, &holder.settings);

@@ -63,8 +63,9 @@ ResourceManager::~ResourceManager() {
 
 std::string ResourceManager::NormaliseName(const std::string& name) const {
   if (name.empty()) return name;
-  // Joined before any backslash turns into '/', so a data file's "\CARS\..." stays under the game folder.
-  std::string path = app::MakeAbsolutePath(baseFolder_, name);
+  // Joined before any backslash turns into '/', so a data file's "\CARS\..." stays under the game folder; the
+  // full names this manager hands its loaders come back with the pictures beside them and stand.
+  std::string path = app::MakeGameFolderPath(baseFolder_, name);
   for (char& c : path) {
     c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (c == '\\') c = '/';

@@ -134,8 +134,8 @@ class ResourceManager : public app::SoundSampleSource {
   ResourceManager(const ResourceManager&) = delete;
   ResourceManager& operator=(const ResourceManager&) = delete;
 
-  // The lookup form of a file name: made absolute under the base folder as app::MakeAbsolutePath makes it
-  // (a full path of this system stays, a name starting with a backslash or "//" joins it), upper-cased,
+  // The lookup form of a file name: made absolute under the base folder (app::MakeGameFolderPath: a name that
+  // already lies under it stands, every other one joins it, whatever separators start it), upper-cased,
   // backslashes turned into '/', repeated '/' collapsed, "." and "dir/.." removed.
   std::string NormaliseName(const std::string& name) const;
 
