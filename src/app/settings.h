@@ -141,8 +141,10 @@ class Settings {
 
   // Reads the settings file: the given name, else config.dat in the config folder, else default_config.dat in
   // the default folder (and then fits the settings to the machine at the next Validate). Missing files leave
-  // the defaults. A file that is no settings text at all is kept aside as config.dat.bad (numbered) and the
-  // game starts as a first run; DamagedConfigMessage then says so for the player. Always returns 0.
+  // the defaults. Only a file's leading kMaxTextFileBytes are read, and nothing past its first empty line, so a
+  // long tail after the lines costs nothing. A file that is no settings text at all is kept aside as
+  // config.dat.bad (numbered) and the game starts as a first run; DamagedConfigMessage then says so for the
+  // player. Always returns 0.
   int LoadConfig(const std::string& fileName);
   // Applies the lines of an open settings reader, then UpdateDerived. Lines with unknown keys, missing values
   // or bindings out of range are skipped; reading stops at the first empty line.

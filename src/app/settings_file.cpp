@@ -317,6 +317,22 @@ std::string DamagedConfigText(const std::string& kept) {
   return text + "The game starts with its first-run settings.";
 }
 
+// Reading stops at the first empty line, so nothing after one can change what a file sets: once the bytes hold
+// one, the rest of the file is not read. A line end or NUL byte that starts the text or follows another makes one
+// (a crash's NUL tail ends the read in its first piece). Only the leading kMaxTextFileBytes are ever held; a line
+// running past them is the file's unended last line and is not applied.
+bool ReadConfigStart(const std::string& path, std::vector<unsigned char>& bytes, bool& whole, std::string& problem) {
+  size_t scanned = 0;
+  const auto holdsEmptyLine = [&scanned](const std::vector<unsigned char>& held) {
+    const auto ends = [](unsigned char byte) { return byte == '\n' || byte == '\0'; };
+    for (; scanned < held.size(); ++scanned) {
+      if (ends(held[scanned]) && (scanned == 0 || ends(held[scanned - 1]))) return true;
+    }
+    return false;
+  };
+  return platform::ReadFileStart(path, bytes, platform::kMaxTextFileBytes, holdsEmptyLine, whole, problem);
+}
+
 }  // namespace
 
 int Settings::LoadConfig(const std::string& fileName) {
@@ -325,14 +341,14 @@ int Settings::LoadConfig(const std::string& fileName) {
   damagedConfigMessage_.clear();
   std::string path = fileName;
   std::string readProblem;
-  bool opened = platform::ReadWholeFile(path, bytes, platform::kMaxTextFileBytes, &readProblem);
+  bool whole = false;
+  bool opened = ReadConfigStart(path, bytes, whole, readProblem);
   if (!opened && !platform::IsRegularFile(path)) {
     path = configFolder_ + kConfigFileName;
     readProblem.clear();
-    opened = platform::ReadWholeFile(path, bytes, platform::kMaxTextFileBytes, &readProblem);
+    opened = ReadConfigStart(path, bytes, whole, readProblem);
   }
-  // A file that is there but cannot be read whole (larger than any settings file) is damaged too; one that is
-  // simply missing is a first run.
+  // A file that is there but cannot be read is damaged too; one that is simply missing is a first run.
   std::string problem;
   if (opened) {
     problem = ConfigFileProblem(std::string(bytes.begin(), bytes.end()));
@@ -342,7 +358,8 @@ int Settings::LoadConfig(const std::string& fileName) {
   if (!problem.empty()) {
     // A file that is no settings text is no guide to the machine or the player's wishes: start as a first run
     // does (in a window, with the detail fitted to the machine) and keep the file for whoever wants to look at it.
-    const std::string kept = opened ? KeepDamagedCopy(path, bytes) : KeepDamagedFile(path);
+    // Bytes not read are copied from the file itself rather than held.
+    const std::string kept = opened && whole ? KeepDamagedCopy(path, bytes) : KeepDamagedFile(path);
     std::fprintf(stderr, "%s: damaged settings (%s); %s, starting with the first-run settings\n", path.c_str(),
                  problem.c_str(), kept.empty() ? "no copy could be kept" : ("kept as " + kept).c_str());
     damagedConfigMessage_ = DamagedConfigText(kept);
