@@ -147,7 +147,8 @@ class Settings {
   // player. Always returns 0.
   int LoadConfig(const std::string& fileName);
   // Applies the lines of an open settings reader, then UpdateDerived. Lines with unknown keys, missing values
-  // or bindings out of range are skipped; reading stops at the first empty line.
+  // or bindings out of range are skipped, except that a key line takes its key from actions 0-12 whatever its
+  // action, and a negative key leaves the action unbound; reading stops at the first empty line.
   void ReadConfig(TextFileReader& reader);
   // What the player is to be told when the last LoadConfig set a damaged file aside (what happened, where the
   // old file went, and that the game starts with its first-run settings); empty otherwise.

@@ -444,12 +444,12 @@ void Settings::ReadConfig(TextFileReader& reader) {
       if (count < 3) continue;
       const int action = ParseLeadingInt(tokens[1]);
       const int keyCode = ParseLeadingInt(tokens[2]);
-      if (!InRange(action, kActionSlots)) continue;
-      // Key -1 is how the save marks an action the player left without a key: it stays without one instead
-      // of getting its default key back.
-      if (keyCode == kNoKey && action < kKeyUnbindActions) keyMap_[action] = kNoKey;
-      if (!InRange(keyCode, kKeyCodeLimit)) continue;
-      BindKey(action, keyCode);
+      // A key past the keyboard tables cannot be stored; the line is skipped.
+      if (keyCode >= kKeyCodeLimit) continue;
+      // Any negative key (the save writes -1) marks an action left without one: it stays unbound instead of
+      // getting its default key back, held as -1 like every unbound action. The key leaves the game's actions
+      // first even when the line's action is outside the table, which then stores nothing (BindKey's rule).
+      BindKey(action, keyCode < 0 ? kNoKey : keyCode);
     } else if (key == "JOYBUTTONMAP") {
       if (count < 3) continue;
       const int action = ParseLeadingInt(tokens[1]);

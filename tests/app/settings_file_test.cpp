@@ -147,6 +147,9 @@ TEST_F(SettingsFileTest, AKeyLineChangesOnlyItsKeyAndAction) {
       {"KEYMAP:5:65\nKEYMAP:9:65\n", 9, 65, 5},    // a later line takes the key from "shift up"
       {"KEYMAP:3:-1\n", 3, -1, -1},                // "brake" saved without a key
       {"KEYMAP:40:38\n", 40, 38, 2},               // a high slot still takes the key from the game's actions
+      {"KEYMAP:7:-2\n", 7, -1, -1},                // any negative key leaves the action without one
+      {"KEYMAP:7:66\nKEYMAP:300:66\n", 7, -1, -1}, // an action past the table takes the key and keeps nothing
+      {"KEYMAP:300:65\n", 300, -1, 5},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(platform::WriteFileAtomically(folderText + "config.dat", c.text, std::string(c.text).size()));
@@ -158,6 +161,9 @@ TEST_F(SettingsFileTest, AKeyLineChangesOnlyItsKeyAndAction) {
       const int expected = action == c.robbedAction ? -1 : defaults.GetKey(action);
       EXPECT_EQ(loaded.GetKey(action), expected) << c.text << " action " << action;
     }
+    // What a save then writes reads back the same.
+    const std::string saved = loaded.ConfigText();
+    EXPECT_EQ(FromText(saved).ConfigText(), saved) << c.text;
   }
 }
 
@@ -183,7 +189,7 @@ TEST_F(SettingsFileTest, HandEditedOutOfRangeValuesNeverIndexOutside) {
   EXPECT_EQ(settings.GetInt(S::REFLECTIONDETAIL), 2);
   EXPECT_EQ(settings.GetInt(S::SKIDMARKS), 0);
   EXPECT_EQ(settings.GetKey(3), 40) << "a bad binding line is ignored: the default stands";
-  EXPECT_EQ(settings.GetKey(5), 'A') << "lines for bad actions did not take A away";
+  EXPECT_EQ(settings.GetKey(5), -1) << "a line for an action outside the table still takes its key";
   EXPECT_EQ(settings.GetJoyButton(1), -1);
   EXPECT_EQ(settings.GetJoyButton(254), 127);
   for (int action = 0; action < kActionSlots; ++action) EXPECT_LT(settings.GetJoyAxis(action), kJoyAxisLimit);
