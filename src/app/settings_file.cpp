@@ -222,10 +222,14 @@ bool IsSettingKey(const std::string& key) {
 }  // namespace
 
 std::string ConfigFileProblem(const std::string& text) {
-  if (text.empty()) return "it is empty";
-  // The lines reading would take, read the same way: one of them naming a setting makes the file the player's.
   TextFileReader reader;
   reader.OpenText(text);
+  return ConfigFileProblem(reader);
+}
+
+std::string ConfigFileProblem(TextFileReader& reader) {
+  if (reader.IsEmpty()) return "it is empty";
+  // The lines reading would take, read the same way: one of them naming a setting makes the file the player's.
   TokenQueue tokens;
   while (true) {
     tokens.clear();
@@ -351,22 +355,26 @@ int Settings::LoadConfig(const std::string& fileName) {
   // A file that is there but cannot be read is damaged too; one that is simply missing is a first run.
   std::string problem;
   if (opened) {
-    problem = ConfigFileProblem(std::string(bytes.begin(), bytes.end()));
+    // One copy of the text is held: it is checked first, then its lines are applied from the same reader.
+    reader.OpenText(std::string(bytes.begin(), bytes.end()), path);
+    if (!whole) std::vector<unsigned char>().swap(bytes);
+    problem = ConfigFileProblem(reader);
+    reader.Rewind();
   } else if (platform::IsRegularFile(path)) {
     problem = readProblem.empty() ? "it cannot be read" : readProblem;
   }
   if (!problem.empty()) {
     // A file that is no settings text is no guide to the machine or the player's wishes: start as a first run
     // does (in a window, with the detail fitted to the machine) and keep the file for whoever wants to look at it.
-    // Bytes not read are copied from the file itself rather than held.
+    // A file not read whole is copied from the file itself rather than held.
+    reader.Close();
     const std::string kept = opened && whole ? KeepDamagedCopy(path, bytes) : KeepDamagedFile(path);
     std::fprintf(stderr, "%s: damaged settings (%s); %s, starting with the first-run settings\n", path.c_str(),
                  problem.c_str(), kept.empty() ? "no copy could be kept" : ("kept as " + kept).c_str());
     damagedConfigMessage_ = DamagedConfigText(kept);
     opened = false;
-  } else if (opened) {
-    reader.OpenText(std::string(bytes.begin(), bytes.end()), path);
   }
+  std::vector<unsigned char>().swap(bytes);
   if (!opened) {
     autoConfigurePending_ = true;
     useMiddlePreset_ = true;
