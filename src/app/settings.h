@@ -141,11 +141,14 @@ class Settings {
 
   // Reads the settings file: the given name, else config.dat in the config folder, else default_config.dat in
   // the default folder (and then fits the settings to the machine at the next Validate). Missing files leave
-  // the defaults. A file that is no settings text at all is kept aside as config.dat.bad (numbered) and the
-  // game starts as a first run; DamagedConfigMessage then says so for the player. Always returns 0.
+  // the defaults. Only a file's leading kMaxTextFileBytes are read, and nothing past its first empty line, so a
+  // long tail after the lines costs nothing. A file that is no settings text at all is kept aside as
+  // config.dat.bad (numbered) and the game starts as a first run; DamagedConfigMessage then says so for the
+  // player. Always returns 0.
   int LoadConfig(const std::string& fileName);
   // Applies the lines of an open settings reader, then UpdateDerived. Lines with unknown keys, missing values
-  // or bindings out of range are skipped; reading stops at the first empty line.
+  // or bindings out of range are skipped, except that a key line takes its key from actions 0-12 whatever its
+  // action, and a negative key leaves the action unbound; reading stops at the first empty line.
   void ReadConfig(TextFileReader& reader);
   // What the player is to be told when the last LoadConfig set a damaged file aside (what happened, where the
   // old file went, and that the game starts with its first-run settings); empty otherwise.

@@ -222,10 +222,14 @@ bool IsSettingKey(const std::string& key) {
 }  // namespace
 
 std::string ConfigFileProblem(const std::string& text) {
-  if (text.empty()) return "it is empty";
-  // The lines reading would take, read the same way: one of them naming a setting makes the file the player's.
   TextFileReader reader;
   reader.OpenText(text);
+  return ConfigFileProblem(reader);
+}
+
+std::string ConfigFileProblem(TextFileReader& reader) {
+  if (reader.IsEmpty()) return "it is empty";
+  // The lines reading would take, read the same way: one of them naming a setting makes the file the player's.
   TokenQueue tokens;
   while (true) {
     tokens.clear();
@@ -317,6 +321,22 @@ std::string DamagedConfigText(const std::string& kept) {
   return text + "The game starts with its first-run settings.";
 }
 
+// Reading stops at the first empty line, so nothing after one can change what a file sets: once the bytes hold
+// one, the rest of the file is not read. A line end or NUL byte that starts the text or follows another makes one
+// (a crash's NUL tail ends the read in its first piece). Only the leading kMaxTextFileBytes are ever held; a line
+// running past them is the file's unended last line and is not applied.
+bool ReadConfigStart(const std::string& path, std::vector<unsigned char>& bytes, bool& whole, std::string& problem) {
+  size_t scanned = 0;
+  const auto holdsEmptyLine = [&scanned](const std::vector<unsigned char>& held) {
+    const auto ends = [](unsigned char byte) { return byte == '\n' || byte == '\0'; };
+    for (; scanned < held.size(); ++scanned) {
+      if (ends(held[scanned]) && (scanned == 0 || ends(held[scanned - 1]))) return true;
+    }
+    return false;
+  };
+  return platform::ReadFileStart(path, bytes, platform::kMaxTextFileBytes, holdsEmptyLine, whole, problem);
+}
+
 }  // namespace
 
 int Settings::LoadConfig(const std::string& fileName) {
@@ -325,31 +345,36 @@ int Settings::LoadConfig(const std::string& fileName) {
   damagedConfigMessage_.clear();
   std::string path = fileName;
   std::string readProblem;
-  bool opened = platform::ReadWholeFile(path, bytes, platform::kMaxTextFileBytes, &readProblem);
+  bool whole = false;
+  bool opened = ReadConfigStart(path, bytes, whole, readProblem);
   if (!opened && !platform::IsRegularFile(path)) {
     path = configFolder_ + kConfigFileName;
     readProblem.clear();
-    opened = platform::ReadWholeFile(path, bytes, platform::kMaxTextFileBytes, &readProblem);
+    opened = ReadConfigStart(path, bytes, whole, readProblem);
   }
-  // A file that is there but cannot be read whole (larger than any settings file) is damaged too; one that is
-  // simply missing is a first run.
+  // A file that is there but cannot be read is damaged too; one that is simply missing is a first run.
   std::string problem;
   if (opened) {
-    problem = ConfigFileProblem(std::string(bytes.begin(), bytes.end()));
+    // One copy of the text is held: it is checked first, then its lines are applied from the same reader.
+    reader.OpenText(std::string(bytes.begin(), bytes.end()), path);
+    if (!whole) std::vector<unsigned char>().swap(bytes);
+    problem = ConfigFileProblem(reader);
+    reader.Rewind();
   } else if (platform::IsRegularFile(path)) {
     problem = readProblem.empty() ? "it cannot be read" : readProblem;
   }
   if (!problem.empty()) {
     // A file that is no settings text is no guide to the machine or the player's wishes: start as a first run
     // does (in a window, with the detail fitted to the machine) and keep the file for whoever wants to look at it.
-    const std::string kept = opened ? KeepDamagedCopy(path, bytes) : KeepDamagedFile(path);
+    // A file not read whole is copied from the file itself rather than held.
+    reader.Close();
+    const std::string kept = opened && whole ? KeepDamagedCopy(path, bytes) : KeepDamagedFile(path);
     std::fprintf(stderr, "%s: damaged settings (%s); %s, starting with the first-run settings\n", path.c_str(),
                  problem.c_str(), kept.empty() ? "no copy could be kept" : ("kept as " + kept).c_str());
     damagedConfigMessage_ = DamagedConfigText(kept);
     opened = false;
-  } else if (opened) {
-    reader.OpenText(std::string(bytes.begin(), bytes.end()), path);
   }
+  std::vector<unsigned char>().swap(bytes);
   if (!opened) {
     autoConfigurePending_ = true;
     useMiddlePreset_ = true;
@@ -427,12 +452,12 @@ void Settings::ReadConfig(TextFileReader& reader) {
       if (count < 3) continue;
       const int action = ParseLeadingInt(tokens[1]);
       const int keyCode = ParseLeadingInt(tokens[2]);
-      if (!InRange(action, kActionSlots)) continue;
-      // Key -1 is how the save marks an action the player left without a key: it stays without one instead
-      // of getting its default key back.
-      if (keyCode == kNoKey && action < kKeyUnbindActions) keyMap_[action] = kNoKey;
-      if (!InRange(keyCode, kKeyCodeLimit)) continue;
-      BindKey(action, keyCode);
+      // A key past the keyboard tables cannot be stored; the line is skipped.
+      if (keyCode >= kKeyCodeLimit) continue;
+      // Any negative key (the save writes -1) marks an action left without one: it stays unbound instead of
+      // getting its default key back, held as -1 like every unbound action. The key leaves the game's actions
+      // first even when the line's action is outside the table, which then stores nothing (BindKey's rule).
+      BindKey(action, keyCode < 0 ? kNoKey : keyCode);
     } else if (key == "JOYBUTTONMAP") {
       if (count < 3) continue;
       const int action = ParseLeadingInt(tokens[1]);

@@ -7,6 +7,8 @@
 
 namespace app {
 
+class TextFileReader;
+
 inline constexpr char kConfigFileName[] = "config.dat";
 inline constexpr char kDefaultConfigFileName[] = "default_config.dat";
 // Separators and comment character of the settings file's lines.
@@ -37,5 +39,8 @@ inline constexpr size_t kMaxConfigLineBytes = 16384;
 // line without its line end, control bytes and the empty line that a NUL tail leaves all have their small effect
 // and the lines before them count.
 std::string ConfigFileProblem(const std::string& text);
+// The same for the text of an open reader, read from where it stands up to where reading stops; rewind it to
+// apply the lines after.
+std::string ConfigFileProblem(TextFileReader& reader);
 
 }  // namespace app

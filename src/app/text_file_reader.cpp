@@ -34,12 +34,16 @@ bool TextFileReader::Open(const std::string& path) {
 
 void TextFileReader::OpenText(std::string text, std::string name) {
   Close();
-  text_.assign(text.begin(), text.end());
+  text_ = std::move(text);
   path_ = std::move(name);
   open_ = true;
+  Rewind();
+}
+
+void TextFileReader::Rewind() {
+  position_ = 0;
   eof_ = false;
   streamEnd_ = false;
-  position_ = 0;
 }
 
 void TextFileReader::Close() {
@@ -51,17 +55,21 @@ void TextFileReader::Close() {
 }
 
 std::string TextFileReader::ReadLine() {
-  std::string line;
-  while (true) {
-    if (!open_ || position_ >= text_.size()) {
-      streamEnd_ = true;
-      eof_ = true;
-      return line;
-    }
-    const char c = text_[position_++];
-    if (c == '\n' || c == '\0') return line;
-    line.push_back(c);
+  if (!open_ || position_ >= text_.size()) {
+    streamEnd_ = true;
+    eof_ = true;
+    return {};
   }
+  // The line is taken in one piece: a long line costs its own length once, not its growth.
+  size_t end = position_;
+  while (end < text_.size() && text_[end] != '\n' && text_[end] != '\0') ++end;
+  std::string line = text_.substr(position_, end - position_);
+  if (end == text_.size()) {
+    streamEnd_ = true;
+    eof_ = true;
+  }
+  position_ = end < text_.size() ? end + 1 : end;
+  return line;
 }
 
 void TextFileReader::ReadTokens(TokenQueue& tokens, const char* separators, char comment) {

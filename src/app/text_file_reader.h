@@ -22,10 +22,15 @@ class TextFileReader {
 
   // Opens a data file (any case, either slash). Returns false, with nothing open, when it cannot be read.
   bool Open(const std::string& path);
-  // Reads from text held in memory instead of a file (used by parsers of generated or fuzzed input).
+  // Reads from text held in memory instead of a file (used by parsers of generated or fuzzed input). The text is
+  // taken over, not copied, when it is moved in.
   void OpenText(std::string text, std::string name = "<memory>");
+  // Starts again at the first line, as just after opening.
+  void Rewind();
   void Close();
   bool IsOpen() const { return open_; }
+  // True when the text opened holds nothing at all.
+  bool IsEmpty() const { return text_.empty(); }
   const std::string& Path() const { return path_; }
 
   // True once a read has met the end of the text (or a token read was tried with nothing open).
@@ -40,7 +45,7 @@ class TextFileReader {
   void ReadWhitespaceTokens(TokenQueue& tokens, char comment);
 
  private:
-  std::vector<char> text_;
+  std::string text_;
   size_t position_ = 0;
   std::string path_;
   bool open_ = false;

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -18,6 +19,8 @@ namespace platform {
 namespace {
 
 constexpr size_t kReadChunkBytes = 64 * 1024;
+// First piece of a file read from its front: room for a whole settings file as the game writes it.
+constexpr size_t kFirstPieceBytes = 4 * 1024;
 
 struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
@@ -183,6 +186,33 @@ std::FILE* OpenDataFile(const std::string& name, const char* mode) {
   return std::fopen(ResolveDataPath(name).c_str(), modeText.c_str());
 }
 
+namespace {
+
+// Opens a regular file for reading; null, with the reason in why, when it is missing, unreadable or no regular
+// file. Only regular files: opening a pipe or a terminal named by a damaged list would wait forever.
+FilePointer OpenRegularFile(const std::string& path, struct stat& info, std::string& why) {
+  if (stat(path.c_str(), &info) != 0) {
+    why = "cannot be opened";
+    return nullptr;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    why = "is not a file";
+    return nullptr;
+  }
+  FilePointer file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    why = "cannot be opened";
+    return nullptr;
+  }
+  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) {
+    why = "is not a file";
+    return nullptr;
+  }
+  return file;
+}
+
+}  // namespace
+
 bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes, size_t maxBytes,
                    std::string* problem) {
   bytes.clear();
@@ -194,14 +224,10 @@ bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes, s
     }
     return false;
   };
-  // Only regular files: opening a pipe or a terminal named by a damaged list would wait forever.
   struct stat info {};
-  const std::string path = ResolveDataPath(name);
-  if (stat(path.c_str(), &info) != 0) return fail("cannot be opened", false);
-  if (!S_ISREG(info.st_mode)) return fail("is not a file", false);
-  FilePointer file(std::fopen(path.c_str(), "rb"));
-  if (!file) return fail("cannot be opened", false);
-  if (fstat(fileno(file.get()), &info) != 0 || !S_ISREG(info.st_mode)) return fail("is not a file", false);
+  std::string why;
+  FilePointer file = OpenRegularFile(ResolveDataPath(name), info, why);
+  if (!file) return fail(why, false);
   const std::string tooLarge = "is larger than " + std::to_string(maxBytes) + " bytes, more than any file of its kind";
   if (info.st_size > 0 && static_cast<uint64_t>(info.st_size) > maxBytes) return fail(tooLarge, true);
   // Read to the end rather than trusting the size: files of the proc file system report 0, others may change.
@@ -217,6 +243,43 @@ bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes, s
     if (got < sizeof chunk) break;
   }
   if (std::ferror(file.get())) return fail("cannot be read to its end", true);
+  bytes = std::move(content);
+  return true;
+}
+
+bool ReadFileStart(const std::string& name, std::vector<unsigned char>& bytes, size_t maxBytes,
+                   const std::function<bool(const std::vector<unsigned char>&)>& enough, bool& whole,
+                   std::string& problem) {
+  bytes.clear();
+  whole = false;
+  struct stat info {};
+  FilePointer file = OpenRegularFile(ResolveDataPath(name), info, problem);
+  if (!file) return false;
+  // Read straight into the bytes held, in pieces that start small and grow, so a file whose front says enough
+  // costs about that front whatever follows it. The room reserved is only address space until it is read into.
+  std::vector<unsigned char> content;
+  if (info.st_size > 0) content.reserve(std::min(static_cast<size_t>(info.st_size), maxBytes));
+  size_t piece = kFirstPieceBytes;
+  bool ended = false;
+  while (content.size() < maxBytes) {
+    const size_t held = content.size();
+    const size_t wanted = std::min(piece, maxBytes - held);
+    content.resize(held + wanted);
+    const size_t got = std::fread(content.data() + held, 1, wanted, file.get());
+    content.resize(held + got);
+    if (got < wanted) {
+      ended = true;
+      break;
+    }
+    if (enough && enough(content)) break;
+    piece = std::min(piece * 2, kReadChunkBytes);
+  }
+  if (std::ferror(file.get())) {
+    problem = "cannot be read";
+    return false;
+  }
+  // One byte more tells a file that ends exactly here from one that goes on.
+  whole = ended || std::fgetc(file.get()) == EOF;
   bytes = std::move(content);
   return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,14 @@ inline constexpr size_t kMaxForceEffectFileBytes = size_t{1} << 20;
 // limit prints one line naming it, and a missing file prints nothing (many files are optional).
 bool ReadWholeFile(const std::string& name, std::vector<unsigned char>& bytes, size_t maxBytes,
                    std::string* problem = nullptr);
+
+// The start of a regular file: its bytes are read from the front, a piece at a time, until the file ends, maxBytes
+// are held, or enough (when given) says after a piece that the bytes held are all the caller needs. For files a
+// reader takes only the front of, so a long tail costs nothing. whole tells whether bytes hold the entire file.
+// False, with bytes empty and the reason in problem, when it cannot be opened or read or is no regular file.
+bool ReadFileStart(const std::string& name, std::vector<unsigned char>& bytes, size_t maxBytes,
+                   const std::function<bool(const std::vector<unsigned char>&)>& enough, bool& whole,
+                   std::string& problem);
 
 // Whether the name (resolved as ResolveDataPath does) is a regular file, readable or not.
 bool IsRegularFile(const std::string& name);

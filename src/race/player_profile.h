@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
 #include "vehicle/upgrades.h"
 
 namespace race {
@@ -27,19 +26,19 @@ inline constexpr size_t kMaxKeptVehicles = 4096;
 // Bytes of the largest car entry the game writes: name length, longest name, owned byte, two counts and every
 // upgrade of a car both owned and installed.
 inline constexpr size_t kMaxProfileEntryBytes = 4 + kMaxProfileNameBytes + 1 + 4 + 4 + 8 * vehicle::kMaxUpgrades;
-// Fewest bytes of a content-list line naming a car: "<VEHICLE>,a,b" and its line end.
-inline constexpr size_t kMinVehicleRecordBytes = 14;
-// Largest profile file read: one largest entry for every car the largest content list can name and for every car
-// kept aside, so no profile the game writes meets it (about 690 MB; a player's profile is a few kilobytes).
-inline constexpr size_t kMaxProfileFileBytes =
-    12 + (platform::kMaxTextFileBytes / kMinVehicleRecordBytes + kMaxKeptVehicles) * kMaxProfileEntryBytes;
+// Largest profile file read. A player's profile is a few kilobytes; even a content list of a thousand cars, each
+// with every upgrade bought and fitted, writes under 9 MB. A larger file is refused before any of it is read and
+// left as it is, so a damaged count cannot make the game hold or copy hundreds of megabytes.
+inline constexpr size_t kMaxProfileFileBytes = size_t{16} << 20;
+static_assert(kMaxProfileFileBytes > 12 + 1000 * kMaxProfileEntryBytes);
 
 // What PlayerProfile::Load found.
 enum class ProfileLoad {
   kLoaded,    // the file was read
   kCreated,   // no file: a fresh profile was written under the name
   // The file cannot be read or is damaged: the profile is fresh and its file name is cleared, so nothing is
-  // written over the file until the player chooses. A damaged file's bytes are kept beside it (damagedCopy).
+  // written over the file until the player chooses. A damaged file's bytes are kept beside it (damagedCopy); a
+  // file over kMaxProfileFileBytes is not read, and no copy of it is made.
   kRejected,
 };
 

@@ -147,6 +147,9 @@ TEST_F(SettingsFileTest, AKeyLineChangesOnlyItsKeyAndAction) {
       {"KEYMAP:5:65\nKEYMAP:9:65\n", 9, 65, 5},    // a later line takes the key from "shift up"
       {"KEYMAP:3:-1\n", 3, -1, -1},                // "brake" saved without a key
       {"KEYMAP:40:38\n", 40, 38, 2},               // a high slot still takes the key from the game's actions
+      {"KEYMAP:7:-2\n", 7, -1, -1},                // any negative key leaves the action without one
+      {"KEYMAP:7:66\nKEYMAP:300:66\n", 7, -1, -1}, // an action past the table takes the key and keeps nothing
+      {"KEYMAP:300:65\n", 300, -1, 5},
   };
   for (const Case& c : cases) {
     ASSERT_TRUE(platform::WriteFileAtomically(folderText + "config.dat", c.text, std::string(c.text).size()));
@@ -158,6 +161,9 @@ TEST_F(SettingsFileTest, AKeyLineChangesOnlyItsKeyAndAction) {
       const int expected = action == c.robbedAction ? -1 : defaults.GetKey(action);
       EXPECT_EQ(loaded.GetKey(action), expected) << c.text << " action " << action;
     }
+    // What a save then writes reads back the same.
+    const std::string saved = loaded.ConfigText();
+    EXPECT_EQ(FromText(saved).ConfigText(), saved) << c.text;
   }
 }
 
@@ -183,7 +189,7 @@ TEST_F(SettingsFileTest, HandEditedOutOfRangeValuesNeverIndexOutside) {
   EXPECT_EQ(settings.GetInt(S::REFLECTIONDETAIL), 2);
   EXPECT_EQ(settings.GetInt(S::SKIDMARKS), 0);
   EXPECT_EQ(settings.GetKey(3), 40) << "a bad binding line is ignored: the default stands";
-  EXPECT_EQ(settings.GetKey(5), 'A') << "lines for bad actions did not take A away";
+  EXPECT_EQ(settings.GetKey(5), -1) << "a line for an action outside the table still takes its key";
   EXPECT_EQ(settings.GetJoyButton(1), -1);
   EXPECT_EQ(settings.GetJoyButton(254), 127);
   for (int action = 0; action < kActionSlots; ++action) EXPECT_LT(settings.GetJoyAxis(action), kJoyAxisLimit);
@@ -350,6 +356,7 @@ TEST_F(SettingsFileTest, ADamagedConfigIsKeptAndTheGameStartsAsAFirstRun) {
       {"random bytes", noise},
       {"an empty file", ""},
       {"NUL bytes only", std::string(64, '\0')},
+      {"no setting in the part read of a longer file", std::string(platform::kMaxTextFileBytes + 1, '#') + "\n"},
       {"a first line that is empty", "\n" + good},
   };
   for (const auto& c : cases) {
@@ -388,11 +395,11 @@ TEST_F(SettingsFileTest, ADamagedConfigIsKeptAndTheGameStartsAsAFirstRun) {
   EXPECT_NE(again.DamagedConfigMessage().find("config.dat.bad2."), std::string::npos);
 }
 
-// A file larger than any settings file is set aside whole, copied from the file itself, and the next start with a
-// sound file has nothing to tell.
+// A file whose only setting lies past the part of it that is read is set aside whole, copied from the file
+// itself, and the next start with a sound file has nothing to tell.
 TEST_F(SettingsFileTest, AConfigTooLargeToReadIsKeptWholeAndASoundOneTellsNothing) {
   ASSERT_TRUE(contentgen::WriteDefaultConfig(folder.string()));
-  const std::string huge = "SHOWFPS:1\n" + std::string(platform::kMaxTextFileBytes, '#') + "\n";
+  const std::string huge = std::string(platform::kMaxTextFileBytes, '#') + "\nSHOWFPS:1\n";
   WriteText(folder / "config.dat", huge);
   Settings loaded(hardware, folderText, folderText);
   ::testing::internal::CaptureStderr();
@@ -505,6 +512,12 @@ TEST_F(SettingsFileTest, EveryLineTheRulesReadIsAppliedAndNothingSetAside) {
   std::string crlf;
   for (char c : good) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   const std::string tooLong(kMaxConfigLineBytes + 1, 'x');
+  std::mt19937 random(7);
+  std::string noise(size_t{2} << 20, '\0');
+  for (char& c : noise) c = static_cast<char>(random());
+  // The lines run past the first pieces of the file read.
+  std::string spread = good;
+  spread.insert(spread.find('\n') + 1, "#" + std::string(size_t{200} << 10, 'x') + "\n");
   const struct {
     const char* what;
     std::string text;
@@ -515,6 +528,10 @@ TEST_F(SettingsFileTest, EveryLineTheRulesReadIsAppliedAndNothingSetAside) {
   } cases[] = {
       {"CRLF lines", crlf, 1, 37, "/m/Rock", false, ""},
       {"a NUL tail", good + std::string(64, '\0'), 1, 37, "/m/Rock", false, ""},
+      {"2 MiB of NUL bytes after the lines", good + std::string(size_t{2} << 20, '\0'), 1, 37, "/m/Rock", false, ""},
+      {"2 MiB of random bytes after the lines", good + noise, 1, 37, "/m/Rock", false, ""},
+      {"a long comment among the lines, then NUL bytes", spread + std::string(size_t{2} << 20, '\0'), 1, 37, "/m/Rock",
+       false, ""},
       {"a 0x1A byte without line end", good + "\x1a", 1, 37, "/m/Rock", false, ""},
       {"binary bytes after the lines", good + "\x89\x01\x1b\x7f\xff\n\x02", 1, 37, "/m/Rock", false, ""},
       {"form feeds in comments", "# by hand\f\n" + WithValue(good, "SHOWFPS", "1 #\f"), 1, 37, "/m/Rock", false, ""},
@@ -543,6 +560,11 @@ TEST_F(SettingsFileTest, EveryLineTheRulesReadIsAppliedAndNothingSetAside) {
     EXPECT_EQ(loaded.DamagedConfigMessage(), "");
     EXPECT_FALSE(loaded.IsAutoConfigurePending());
     EXPECT_FALSE(fs::exists(folder / "config.dat.bad"));
+    // A save writes the settings held, without the tail, and the next start reads them back.
+    ASSERT_TRUE(loaded.SaveConfig());
+    Settings next(hardware, folderText, folderText);
+    next.LoadConfig("no_such_config.dat");
+    EXPECT_EQ(next.ConfigText(), loaded.ConfigText());
   }
 }
 

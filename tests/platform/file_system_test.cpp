@@ -100,6 +100,16 @@ TEST_F(FileSystemTest, ReadWholeFileHoldsToItsLimitAndFailsCleanlyOnWhatIsNotAFi
   EXPECT_FALSE(ReadWholeFile(root_ + "/over.bin", bytes, limit, &problem));
   EXPECT_TRUE(bytes.empty());
   EXPECT_NE(problem.find("larger than 204800 bytes"), std::string::npos) << problem;
+  // The start of a file holds at most the limit and tells whether it is all; enough ends the read after a piece.
+  bool whole = true;
+  EXPECT_TRUE(ReadFileStart(root_ + "/over.bin", bytes, limit, nullptr, whole, problem));
+  EXPECT_EQ(bytes.size(), limit);
+  EXPECT_FALSE(whole);
+  EXPECT_TRUE(ReadFileStart(root_ + "/exact.bin", bytes, limit, nullptr, whole, problem));
+  EXPECT_TRUE(whole);
+  EXPECT_TRUE(ReadFileStart(root_ + "/over.bin", bytes, limit, [](const auto&) { return true; }, whole, problem));
+  EXPECT_LT(bytes.size(), limit);
+  EXPECT_FALSE(whole);
   // Files whose size the file system does not know are read to their end, and held to the limit all the same.
   EXPECT_TRUE(ReadWholeFile("/proc/self/stat", bytes, kMaxTextFileBytes));
   EXPECT_FALSE(ReadWholeFile("/proc/self/stat", bytes, 8));
@@ -109,6 +119,7 @@ TEST_F(FileSystemTest, ReadWholeFileHoldsToItsLimitAndFailsCleanlyOnWhatIsNotAFi
     bytes = {1};
     EXPECT_FALSE(ReadWholeFile(path, bytes, kMaxTextFileBytes)) << path;
     EXPECT_TRUE(bytes.empty()) << path;
+    EXPECT_FALSE(ReadFileStart(path, bytes, kMaxTextFileBytes, nullptr, whole, problem)) << path;
   }
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "contentgen/race_content.h"
+#include "platform/file_system.h"
 #include "race/content_database.h"
 #include "race/race_definition.h"
 #include "race_test_support.h"
@@ -228,7 +229,8 @@ TEST_F(PlayerProfiles, CutFilesCountsTheFileCannotHoldAndLongNamesAreRejected) {
 
 // Profiles as an older build, an editor or another system leaves them read as they were written: bytes after the
 // last car are not read, and a list repeating ids or longer than a car's upgrades is taken as the car's selection
-// takes it. None is set aside as damaged.
+// takes it. None is set aside as damaged. A file past the largest read is refused before it is read and left as
+// it is, with no copy made of it.
 TEST_F(PlayerProfiles, FilesWithATailOrLongListsLoadWhatTheirEntriesSay) {
   const auto written = [](Ids coupeOwned, Ids coupeInstalled) {
     ProfileFileWriter file(123456, 2, 2);
@@ -254,6 +256,8 @@ TEST_F(PlayerProfiles, FilesWithATailOrLongListsLoadWhatTheirEntriesSay) {
     const char* what;
     Bytes bytes;
     Ids owned, installed;
+    size_t size = 0;  // when set, zero bytes after the entries make the file this long
+    bool loads = true;
   } cases[] = {
       {"as written", exact, {7, 3, 9}, {9, 3}},
       {"a line end after it", plus(exact, "\r\n"), {7, 3, 9}, {9, 3}},
@@ -262,13 +266,33 @@ TEST_F(PlayerProfiles, FilesWithATailOrLongListsLoadWhatTheirEntriesSay) {
       {"a block of garbage after it", plus(exact, garbage), {7, 3, 9}, {9, 3}},
       {"ids listed twice", written({7, 3, 3, 9, 7}, {9, 9, 3}), {7, 3, 9}, {9, 3}},
       {"more ids than a car's upgrades", written(many, repeated), firstMany, {9, 3}},
+      {"zero bytes up to the largest file read", exact, {7, 3, 9}, {9, 3}, race::kMaxProfileFileBytes},
+      // Past 16 MiB no profile is read: a damaged one must not make the game hold or copy hundreds of megabytes.
+      {"zero bytes one past 16 MiB", exact, {}, {}, (size_t{16} << 20) + 1, false},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const std::string file = std::string("PROFILES/Row") + std::to_string(&c - cases) + ".dat";
     scratch.Write(file, std::string(c.bytes.begin(), c.bytes.end()));
+    Bytes onDisk = c.bytes;
+    if (c.size != 0) {
+      std::filesystem::resize_file(scratch.File(file), c.size);  // a sparse tail: cheap to write
+      onDisk.resize(c.size, 0);
+    }
     PlayerProfile profile(&database);
-    EXPECT_EQ(profile.Load(scratch.File(file)), ProfileLoad::kLoaded);
+    const ProfileLoad result = profile.Load(scratch.File(file));
+    EXPECT_FALSE(std::filesystem::exists(scratch.File(file + ".bad")));
+    if (!c.loads) {
+      EXPECT_EQ(result, ProfileLoad::kRejected);
+      EXPECT_EQ(profile.money, race::kFreshProfileMoney);
+      EXPECT_TRUE(profile.damagedCopy.empty());
+      EXPECT_TRUE(profile.fileName.empty()) << "nothing is saved over it";
+      Bytes after;
+      ASSERT_TRUE(platform::ReadWholeFile(scratch.File(file), after, onDisk.size()));
+      EXPECT_TRUE(after == onDisk) << "left as it was";
+      continue;
+    }
+    EXPECT_EQ(result, ProfileLoad::kLoaded);
     EXPECT_EQ(profile.money, 123456);
     EXPECT_EQ(profile.careerProgress, 2u);
     EXPECT_TRUE(profile.IsOwned("Coupe"));
@@ -277,7 +301,6 @@ TEST_F(PlayerProfiles, FilesWithATailOrLongListsLoadWhatTheirEntriesSay) {
     EXPECT_FALSE(profile.IsOwned("Berline"));
     EXPECT_EQ(profile.GetVehicleRecord("Berline")->ownedIds, (Ids{4}));
     EXPECT_TRUE(profile.damagedCopy.empty());
-    EXPECT_FALSE(std::filesystem::exists(scratch.File(file + ".bad")));
     EXPECT_EQ(profile.fileName, scratch.File(file)) << "the player's own file is saved back";
   }
 }
