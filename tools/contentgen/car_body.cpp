@@ -257,7 +257,9 @@ struct Lofter {
                  {{U(a.z), V(a.y)}, {U(b.z), V(b.y)}, {U(c.z), V(c.y)}, {U(d.z), V(d.y)}}, material);
   }
 
-  void Fan(const std::array<Vec3, 16>& ring, int16_t (*surface)(int band, bool open), bool open) {
+  // A ring closed by triangles from its centre, facing the way the ring runs round by the right hand, or the
+  // other way when reversed.
+  void Fan(const std::array<Vec3, 16>& ring, int16_t (*surface)(int band, bool open), bool open, bool reversed) {
     Vec3 centre{0, 0, 0};
     for (const Vec3& p : ring) centre = centre + p;
     centre = centre * (1.0f / 16.0f);
@@ -265,8 +267,8 @@ struct Lofter {
       MeshTriangle t;
       t.material = surface(Band(j), open);
       t.corners[0] = centre;
-      t.corners[1] = ring[j];
-      t.corners[2] = ring[(j + 1) % 16];
+      t.corners[reversed ? 2 : 1] = ring[j];
+      t.corners[reversed ? 1 : 2] = ring[(j + 1) % 16];
       for (int c = 0; c < 3; ++c) {
         t.uvs[c][0] = U(t.corners[c].z) + t.corners[c].x / spec.bodyLength;
         t.uvs[c][1] = V(t.corners[c].y);
@@ -294,8 +296,9 @@ void LoftLowerBody(const Body& body, BodyDetail detail, CarMesh& mesh, std::vect
       loft.Quad(a[j], a[k], b[k], b[j], BandSurface(Band(j), open));
     }
   }
-  loft.Fan(Ring(sections.front()), BandSurface, false);
-  loft.Fan(Ring(sections.back()), BandSurface, false);
+  // The rings run the same way round at both ends, so the rear fan turns the other way to face out as well.
+  loft.Fan(Ring(sections.front()), BandSurface, false, true);
+  loft.Fan(Ring(sections.back()), BandSurface, false, false);
   mesh.EndPiece({0, body.spec.bodyHeight * 0.3f, 0});
 }
 
