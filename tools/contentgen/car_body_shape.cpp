@@ -22,8 +22,10 @@ ShapeTable Table(CarShape shape) {
     case CarShape::kPickup:
       return {{{-1.00f, .95f, .22f, .50f, .70f, .93f, 0, -1},
                {-0.97f, .97f, .21f, .52f, .70f, .95f, 0, -1},
-               {-0.94f, .97f, .21f, .52f, .70f, .95f, 0, .36f},
-               {-0.14f, .97f, .21f, .52f, .70f, .95f, 0, .36f},
+               // The bed's floor stands over the rear wheel arch, so the tyre stays under it and the body has a
+               // floor's thickness over the wheel.
+               {-0.94f, .97f, .21f, .52f, .70f, .95f, 0, .55f},
+               {-0.14f, .97f, .21f, .52f, .70f, .95f, 0, .55f},
                {-0.11f, .97f, .21f, .52f, .70f, .95f, 1, -1},
                {0.45f, .97f, .21f, .52f, .68f, .92f, 2, -1},
                {0.85f, .95f, .21f, .50f, .64f, .88f, 2, -1},
