@@ -4,214 +4,22 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <optional>
 #include <utility>
 
+#include "contentgen/car_body_shape.h"
 #include "platform/math/math.h"
 
 namespace contentgen {
 
 namespace {
 
+using namespace car_shape;
 using platform::Vec3;
 
 // Working surfaces, turned into zone materials once the whole body stands.
 constexpr int16_t kPaintSurface = 100;
 constexpr int16_t kRoofSurface = 101;
 constexpr int16_t kGlassSurface = 102;
-
-// One key cross-section of the lower body. t runs from -1 (rear) to 1 (front) along the body; heights are
-// shares of the body height, widths shares of the half width; crown is in inches; well < 0 for a closed top,
-// else the height share of an open bed or cockpit floor.
-struct KeySection {
-  float t, halfWidth, bottom, shoulder, top, topWidth, crown, well;
-};
-
-enum class Pane { kWindscreen, kSideGlass, kPillar, kRearWindow };
-
-// One key section of the glasshouse, front to rear; roof < 0 sits flat on the body (the foot of a windscreen or
-// rear window). pane is the kind of the stretch from this section to the next.
-struct CabinSection {
-  float t, roof, baseWidth, roofWidth;
-  Pane pane;
-};
-
-struct ShapeTable {
-  std::vector<KeySection> body;
-  std::vector<CabinSection> cabin;
-  float roofCrown = 2;
-};
-
-ShapeTable Table(CarShape shape) {
-  switch (shape) {
-    case CarShape::kPickup:
-      return {{{-1.00f, .95f, .22f, .50f, .70f, .93f, 0, -1},
-               {-0.97f, .97f, .21f, .52f, .70f, .95f, 0, -1},
-               {-0.94f, .97f, .21f, .52f, .70f, .95f, 0, .36f},
-               {-0.14f, .97f, .21f, .52f, .70f, .95f, 0, .36f},
-               {-0.11f, .97f, .21f, .52f, .70f, .95f, 1, -1},
-               {0.45f, .97f, .21f, .52f, .68f, .92f, 2, -1},
-               {0.85f, .95f, .21f, .50f, .64f, .88f, 2, -1},
-               {0.97f, .92f, .22f, .48f, .60f, .84f, 1, -1},
-               {1.00f, .86f, .24f, .45f, .56f, .78f, 0, -1}},
-              {{0.40f, -1, .92f, .92f, Pane::kWindscreen},
-               {0.15f, 1.0f, .92f, .80f, Pane::kSideGlass},
-               {-0.02f, 1.0f, .92f, .80f, Pane::kPillar},
-               {-0.05f, 1.0f, .92f, .80f, Pane::kSideGlass},
-               {-0.09f, 1.0f, .92f, .80f, Pane::kRearWindow},
-               {-0.11f, -1, .92f, .92f, Pane::kRearWindow}},
-              2.0f};
-    case CarShape::kCoupe:
-      return {{{-1.00f, .86f, .17f, .42f, .54f, .78f, 0, -1},
-               {-0.95f, .95f, .15f, .46f, .60f, .86f, 1, -1},
-               {-0.70f, 1.0f, .14f, .48f, .62f, .88f, 1.5f, -1},
-               {0.30f, 1.0f, .14f, .48f, .60f, .88f, 2, -1},
-               {0.75f, .97f, .14f, .44f, .53f, .84f, 2.5f, -1},
-               {0.95f, .92f, .15f, .38f, .45f, .76f, 1.5f, -1},
-               {1.00f, .84f, .16f, .32f, .39f, .68f, 0, -1}},
-              {{0.30f, -1, .86f, .86f, Pane::kWindscreen},
-               {0.00f, 1.0f, .86f, .66f, Pane::kSideGlass},
-               {-0.25f, .99f, .86f, .66f, Pane::kPillar},
-               {-0.35f, .97f, .86f, .64f, Pane::kRearWindow},
-               {-0.85f, -1, .86f, .86f, Pane::kRearWindow}},
-              1.5f};
-    case CarShape::kRoadster:
-      return {{{-1.00f, .86f, .19f, .45f, .60f, .78f, 0, -1},
-               {-0.95f, .95f, .17f, .50f, .66f, .86f, 1, -1},
-               {-0.60f, 1.0f, .16f, .52f, .70f, .90f, 1.5f, -1},
-               {-0.40f, 1.0f, .16f, .52f, .70f, .90f, 1, -1},
-               {-0.37f, 1.0f, .16f, .52f, .70f, .90f, 0, .30f},
-               {0.20f, 1.0f, .16f, .52f, .68f, .90f, 0, .30f},
-               {0.23f, 1.0f, .16f, .52f, .66f, .90f, 1, -1},
-               {0.80f, .97f, .16f, .46f, .58f, .86f, 2, -1},
-               {0.96f, .92f, .17f, .40f, .50f, .78f, 1, -1},
-               {1.00f, .84f, .18f, .36f, .45f, .70f, 0, -1}},
-              {{0.25f, -1, .88f, .88f, Pane::kWindscreen}, {0.11f, 1.0f, .88f, .84f, Pane::kWindscreen}},
-              0.5f};
-    case CarShape::kSaloon:
-    default:
-      return {{{-1.00f, .88f, .17f, .40f, .55f, .80f, 0, -1},
-               {-0.96f, .96f, .15f, .44f, .60f, .86f, 1, -1},
-               {-0.80f, 1.0f, .14f, .46f, .62f, .88f, 1.5f, -1},
-               {-0.55f, 1.0f, .14f, .46f, .62f, .88f, 1.5f, -1},
-               {0.40f, 1.0f, .14f, .46f, .60f, .88f, 2, -1},
-               {0.80f, .98f, .14f, .44f, .55f, .86f, 2, -1},
-               {0.96f, .94f, .15f, .40f, .49f, .80f, 1, -1},
-               {1.00f, .86f, .17f, .36f, .44f, .72f, 0, -1}},
-              {{0.42f, -1, .86f, .86f, Pane::kWindscreen},
-               {0.08f, 1.0f, .86f, .70f, Pane::kSideGlass},
-               {-0.18f, 1.0f, .86f, .70f, Pane::kPillar},
-               {-0.22f, 1.0f, .86f, .70f, Pane::kSideGlass},
-               {-0.40f, .99f, .86f, .70f, Pane::kRearWindow},
-               {-0.62f, -1, .86f, .86f, Pane::kRearWindow}},
-              2.0f};
-  }
-}
-
-// A cross-section in inches.
-struct Section {
-  float z, halfWidth, bottom, shoulder, top, topWidth, crown, well;
-  bool open() const { return well >= 0; }
-};
-
-float Smooth(float a, float b, float s) {
-  const float k = s * s * (3 - 2 * s);
-  return a + (b - a) * k;
-}
-
-struct Body {
-  const CarModelSpec& spec;
-  ShapeTable table;
-  bool kit;
-  float half() const { return spec.bodyLength / 2; }
-
-  // The section at a point along the body, from the key sections, the wheel arches and the kit.
-  Section At(float z, bool arches) const {
-    const float t = std::clamp(z / half(), -1.0f, 1.0f);
-    const auto& keys = table.body;
-    size_t i = 0;
-    while (i + 2 < keys.size() && t > keys[i + 1].t) ++i;
-    const KeySection& a = keys[i];
-    const KeySection& b = keys[i + 1];
-    const float s = b.t > a.t ? std::clamp((t - a.t) / (b.t - a.t), 0.0f, 1.0f) : 0.0f;
-    const float w = spec.bodyHalfWidth, h = spec.bodyHeight;
-    Section out;
-    out.z = z;
-    out.halfWidth = Smooth(a.halfWidth, b.halfWidth, s) * w;
-    out.bottom = Smooth(a.bottom, b.bottom, s) * h;
-    out.shoulder = Smooth(a.shoulder, b.shoulder, s) * h;
-    out.top = Smooth(a.top, b.top, s) * h;
-    out.topWidth = Smooth(a.topWidth, b.topWidth, s) * out.halfWidth;
-    out.crown = Smooth(a.crown, b.crown, s);
-    // A bed or cockpit is open only between two open key sections (or on an open key itself).
-    const bool open = (a.well >= 0 && (b.well >= 0 || s == 0.0f)) || (b.well >= 0 && s == 1.0f);
-    out.well = open ? (a.well >= 0 ? a.well : b.well) * h : -1;
-    if (kit) {
-      // Side skirts and flares; a deeper lip at both ends.
-      out.halfWidth += 1.2f;
-      out.bottom = std::max(3.5f, out.bottom - (std::fabs(t) > 0.9f ? 3.5f : 2.5f));
-    }
-    if (arches) {
-      const float radius = spec.tyreRadius + 2.5f;
-      for (float axle : {spec.frontAxle, spec.rearAxle}) {
-        const float dz = z - axle;
-        if (std::fabs(dz) >= radius) continue;
-        const float arch = spec.tyreRadius + std::sqrt(radius * radius - dz * dz);
-        out.bottom = std::max(out.bottom, std::min(arch, out.shoulder - 3.0f));
-      }
-    }
-    return out;
-  }
-
-  // Where the sections stand along the body: every key, evenly between them, and closely over the arches.
-  std::vector<float> Stations(BodyDetail detail) const {
-    std::vector<float> z;
-    for (const KeySection& k : table.body) z.push_back(k.t * half());
-    if (detail != BodyDetail::kFar) {
-      const float step = detail == BodyDetail::kFull ? 11.0f : 24.0f;
-      const int archSteps = detail == BodyDetail::kFull ? 4 : 2;
-      const size_t keys = z.size();
-      for (size_t i = 0; i + 1 < keys; ++i) {
-        const int n = static_cast<int>(std::ceil((z[i + 1] - z[i]) / step));
-        for (int k = 1; k < n; ++k) z.push_back(z[i] + (z[i + 1] - z[i]) * k / n);
-      }
-      const float radius = spec.tyreRadius + 2.5f;
-      for (float axle : {spec.frontAxle, spec.rearAxle}) {
-        for (int k = -archSteps; k <= archSteps; ++k) z.push_back(axle + radius * k / archSteps);
-      }
-    }
-    std::sort(z.begin(), z.end());
-    std::vector<float> kept;
-    for (float value : z) {
-      if (value < -half() || value > half()) continue;
-      if (kept.empty() || value - kept.back() > 0.4f) kept.push_back(value);
-    }
-    return kept;
-  }
-};
-
-// The right half of a section, from the bottom centre to the top centre: nine points (x >= 0, y).
-std::array<Vec3, 9> HalfRing(const Section& s) {
-  const float hw = s.halfWidth, b = s.bottom, sh = s.shoulder, tp = s.top, tw = s.topWidth;
-  std::array<Vec3, 9> p;
-  p[0] = {0, b, s.z};
-  p[1] = {hw * 0.86f, b, s.z};
-  p[2] = {hw * 0.98f, b + 0.3f * (sh - b), s.z};
-  p[3] = {hw, sh, s.z};
-  p[4] = {hw + (tw - hw) * 0.65f, sh + (tp - sh) * 0.75f, s.z};
-  p[5] = {tw, tp, s.z};
-  if (s.open()) {
-    const float inner = std::max(0.0f, tw - 2.5f);
-    p[6] = {inner, tp, s.z};
-    p[7] = {inner, s.well, s.z};
-    p[8] = {0, s.well, s.z};
-  } else {
-    p[6] = {tw * 0.62f, tp + s.crown * 0.7f, s.z};
-    p[7] = {tw * 0.3f, tp + s.crown * 0.93f, s.z};
-    p[8] = {0, tp + s.crown, s.z};
-  }
-  return p;
-}
 
 // The whole section as a loop of 16 points: the right half, then the left half mirrored back down.
 std::array<Vec3, 16> Ring(const Section& s) {
@@ -257,7 +65,9 @@ struct Lofter {
                  {{U(a.z), V(a.y)}, {U(b.z), V(b.y)}, {U(c.z), V(c.y)}, {U(d.z), V(d.y)}}, material);
   }
 
-  void Fan(const std::array<Vec3, 16>& ring, int16_t (*surface)(int band, bool open), bool open) {
+  // A ring closed by triangles from its centre, facing the way the ring runs round by the right hand, or the
+  // other way when reversed.
+  void Fan(const std::array<Vec3, 16>& ring, int16_t (*surface)(int band, bool open), bool open, bool reversed) {
     Vec3 centre{0, 0, 0};
     for (const Vec3& p : ring) centre = centre + p;
     centre = centre * (1.0f / 16.0f);
@@ -265,8 +75,8 @@ struct Lofter {
       MeshTriangle t;
       t.material = surface(Band(j), open);
       t.corners[0] = centre;
-      t.corners[1] = ring[j];
-      t.corners[2] = ring[(j + 1) % 16];
+      t.corners[reversed ? 2 : 1] = ring[j];
+      t.corners[reversed ? 1 : 2] = ring[(j + 1) % 16];
       for (int c = 0; c < 3; ++c) {
         t.uvs[c][0] = U(t.corners[c].z) + t.corners[c].x / spec.bodyLength;
         t.uvs[c][1] = V(t.corners[c].y);
@@ -294,22 +104,10 @@ void LoftLowerBody(const Body& body, BodyDetail detail, CarMesh& mesh, std::vect
       loft.Quad(a[j], a[k], b[k], b[j], BandSurface(Band(j), open));
     }
   }
-  loft.Fan(Ring(sections.front()), BandSurface, false);
-  loft.Fan(Ring(sections.back()), BandSurface, false);
+  // The rings run the same way round at both ends, so the rear fan turns the other way to face out as well.
+  loft.Fan(Ring(sections.front()), BandSurface, false, true);
+  loft.Fan(Ring(sections.back()), BandSurface, false, false);
   mesh.EndPiece({0, body.spec.bodyHeight * 0.3f, 0});
-}
-
-// Height of the lower body's top at a point across a section.
-float TopAt(const Section& s, float x) {
-  const auto p = HalfRing(s);
-  x = std::fabs(x);
-  for (int i = 8; i > 5; --i) {
-    if (x <= p[i - 1].x && p[i - 1].x > p[i].x) {
-      const float k = (x - p[i].x) / (p[i - 1].x - p[i].x);
-      return p[i].y + (p[i - 1].y - p[i].y) * k;
-    }
-  }
-  return p[5].y;
 }
 
 // The glasshouse: rings of seven points over the body, glass or paint by stretch.
@@ -405,157 +203,6 @@ void AddStripes(const Body& body, const std::vector<Section>& sections, CarMesh&
       band({x0, roofAt(a, x0), za}, {x1, roofAt(a, x1), za}, {x0, roofAt(b, x0), zb}, {x1, roofAt(b, x1), zb});
     }
   }
-}
-
-// The shadow caster keeps this far inside the body's skin (inches): more than the body's curved sections stray
-// from the straight chords between the caster's stations, so no part of the caster stands outside the body.
-constexpr float kCasterInset = 1.5f;
-// A bed's or cockpit's walls are a couple of inches thick; their casters keep this far inside each face.
-constexpr float kCasterWallInset = 0.5f;
-// Caster sections thinner than this are left out (where an arch lifts the body's underside past a bed's floor).
-constexpr float kCasterMinThickness = 1.0f;
-// How far the glasshouse's caster reaches down into the lower body, so the two pieces overlap.
-constexpr float kCasterCabinRoot = 3.0f;
-
-// x of the section's outer side at height y, from the floor's outer corner up to the top edge.
-float OuterX(const Section& s, float y) {
-  const auto p = HalfRing(s);
-  for (int i = 1; i < 5; ++i) {
-    if (y > p[i + 1].y && i < 4) continue;
-    const float span = p[i + 1].y - p[i].y;
-    const float k = span > 1e-4f ? std::clamp((y - p[i].y) / span, 0.0f, 1.0f) : 1.0f;
-    return p[i].x + (p[i + 1].x - p[i].x) * k;
-  }
-  return p[5].x;
-}
-
-// A closed caster piece: rings of one size joined in order, each end closed by a fan, wound outward.
-void LoftClosed(const std::vector<std::vector<Vec3>>& rings, CarMesh& mesh) {
-  if (rings.size() < 2) return;
-  auto triangle = [&](const Vec3& a, const Vec3& b, const Vec3& c) {
-    MeshTriangle t;
-    t.corners[0] = a;
-    t.corners[1] = b;
-    t.corners[2] = c;
-    mesh.AddTriangle(t);
-  };
-  auto centre = [](const std::vector<Vec3>& ring) {
-    Vec3 sum{0, 0, 0};
-    for (const Vec3& p : ring) sum = sum + p;
-    return sum * (1.0f / static_cast<float>(ring.size()));
-  };
-  mesh.BeginPiece();
-  const size_t n = rings.front().size();
-  for (size_t i = 0; i + 1 < rings.size(); ++i) {
-    for (size_t j = 0; j < n; ++j) {
-      const size_t k = (j + 1) % n;
-      triangle(rings[i][j], rings[i][k], rings[i + 1][k]);
-      triangle(rings[i][j], rings[i + 1][k], rings[i + 1][j]);
-    }
-  }
-  // The two ends meet the sides' edges in opposite directions, so their fans turn opposite ways.
-  const Vec3 first = centre(rings.front()), last = centre(rings.back());
-  for (size_t j = 0; j < n; ++j) {
-    const size_t k = (j + 1) % n;
-    triangle(first, rings.front()[k], rings.front()[j]);
-    triangle(last, rings.back()[j], rings.back()[k]);
-  }
-  mesh.EndPiece(first);
-}
-
-// The right half of a section's outline mirrored onto the left: one closed ring.
-std::vector<Vec3> Mirrored(const std::array<Vec3, 4>& right) {
-  std::vector<Vec3> ring(right.begin(), right.end());
-  for (int i = 3; i >= 0; --i) ring.push_back({-right[i].x, right[i].y, right[i].z});
-  return ring;
-}
-
-// A caster piece's ring at one station. Rings of different shapes (a slab under a floor, a floor hanging below
-// an arch) never join: their corners are not the same points of the body.
-struct CasterRing {
-  enum Shape { kUnderTop, kUnderArch } shape = kUnderTop;
-  std::vector<Vec3> points;
-};
-using CasterStations = std::vector<std::optional<CasterRing>>;
-
-// Lofts each run of consecutive stations that have a ring of one shape as one closed piece.
-void LoftRuns(const CasterStations& stations, CarMesh& mesh) {
-  std::vector<std::vector<Vec3>> run;
-  for (size_t k = 0; k < stations.size(); ++k) {
-    if (!stations[k]) continue;
-    run.push_back(stations[k]->points);
-    const bool joins = k + 1 < stations.size() && stations[k + 1] && stations[k + 1]->shape == stations[k]->shape;
-    if (joins) continue;
-    LoftClosed(run, mesh);
-    run.clear();
-  }
-}
-
-// The lower body's caster at a section: under a closed top and its crown, under the floor of an open bed or
-// cockpit, or, where an arch lifts the underside above a bed's floor, between the two inside the bed's walls;
-// nothing where the body is too thin. The floor's corners stay over the flat of the underside, clear of the
-// bevel beside it, which twists where an arch's underside rises steeply from one station to the next.
-std::optional<CasterRing> SlabRing(const Section& s) {
-  const float i = kCasterInset, z = s.z;
-  if (!s.open() || s.bottom < s.well) {
-    const float lo = s.bottom + i, hi = (s.open() ? s.well : s.top) - i;
-    if (hi - lo < kCasterMinThickness) return std::nullopt;
-    const float side = s.shoulder > lo + 0.5f && s.shoulder < hi - 0.5f ? s.shoulder : (lo + hi) * 0.5f;
-    const float floorX = HalfRing(s)[1].x - i, sideX = OuterX(s, side) - i, topX = OuterX(s, hi) - i;
-    const float crown = s.open() ? 0.0f : s.crown * 0.6f;
-    return CasterRing{CasterRing::kUnderTop, Mirrored({Vec3{floorX, lo, z}, Vec3{sideX, side, z}, Vec3{topX, hi, z},
-                                                       Vec3{topX * 0.5f, hi + crown, z}})};
-  }
-  const float lo = s.well + i, hi = s.bottom - i, x = HalfRing(s)[6].x - i;
-  if (hi - lo < kCasterMinThickness || x < kCasterMinThickness) return std::nullopt;
-  return CasterRing{CasterRing::kUnderArch,
-                    Mirrored({Vec3{x, lo, z}, Vec3{x, (lo + hi) * 0.5f, z}, Vec3{x, hi, z}, Vec3{x * 0.5f, hi, z}})};
-}
-
-// One wall of an open bed or cockpit (side -1 left, 1 right), from below the floor, or from above an arch that
-// lifts the underside past it, to the wall's top edge; nothing where the section is closed. The wall's low
-// corners sit on the bevel beside the underside, so they keep above the underside's highest point at the
-// neighbouring stations (highestBottom): there an arch's bevel twists as the underside rises.
-std::optional<CasterRing> WallRing(Section s, float highestBottom, float side) {
-  if (!s.open()) return std::nullopt;
-  s.bottom = highestBottom;
-  const auto p = HalfRing(s);
-  const float i = kCasterWallInset, z = s.z;
-  const float lo = std::max(s.well - kCasterInset, p[2].y + i), hi = s.top - i;
-  const float inner = p[6].x + i, outerLow = OuterX(s, lo) - i, outerHigh = OuterX(s, hi) - i;
-  if (hi - lo < kCasterMinThickness || std::min(outerLow, outerHigh) - inner < kCasterMinThickness) {
-    return std::nullopt;
-  }
-  return CasterRing{CasterRing::kUnderTop, {{side * inner, lo, z}, {side * outerLow, lo, z},
-                                            {side * outerHigh, hi, z}, {side * inner, hi, z}}};
-}
-
-// The glasshouse's caster when the glasshouse closes onto the body at both ends (a roadster's lone windscreen
-// encloses nothing): under the glass and the roof, and a little down into the lower body. The ends and the
-// tops of the windscreen and rear window stand back from the slanting glass.
-void AddCabinCaster(const Body& body, CarMesh& mesh) {
-  const auto& keys = body.table.cabin;  // front to rear
-  if (keys.size() < 3 || keys.front().roof >= 0 || keys.back().roof >= 0) return;
-  const float half = body.half(), w = body.spec.bodyHalfWidth, h = body.spec.bodyHeight;
-  const float i = kCasterInset, crown = body.table.roofCrown;
-  std::vector<std::vector<Vec3>> rings;
-  for (size_t k = 0; k < keys.size(); ++k) {
-    const CabinSection& key = keys[k];
-    float z = key.t * half;
-    if (k <= 1) z -= i;
-    if (k + 2 >= keys.size()) z += i;
-    const Section s = body.At(z, false);
-    const float baseWidth = key.baseWidth * w, base = TopAt(s, baseWidth) - 0.3f;
-    const Vec3 root{baseWidth - i, base - kCasterCabinRoot, z}, foot{baseWidth - i, base - i, z};
-    if (key.roof < 0) {
-      rings.push_back(Mirrored({root, foot, Vec3{baseWidth * 0.6f, base - i, z}, Vec3{baseWidth * 0.3f, base - i, z}}));
-    } else {
-      const float roof = key.roof * h - crown, roofWidth = key.roofWidth * w;
-      rings.push_back(Mirrored({root, foot, Vec3{roofWidth - i, roof - i, z},
-                                Vec3{roofWidth * 0.5f, roof + crown * 0.5f - i, z}}));
-    }
-  }
-  LoftClosed(rings, mesh);
 }
 
 }  // namespace
@@ -736,33 +383,6 @@ CarMesh BuildHull(const CarModelSpec& spec) {
     for (int j = 1; j + 1 < 6; ++j) face((*end)[0], (*end)[j], (*end)[j + 1], outward);
   }
   mesh.EndPiece({0, h * 0.3f, 0});
-  return mesh;
-}
-
-CarMesh BuildShadowCaster(const CarModelSpec& spec) {
-  const Body body{spec, Table(spec.shape), false};
-  const float end = body.half() - kCasterInset;
-  // The drawn body's own stations (its keys, its steps between them and its arches), the ends pulled in.
-  std::vector<Section> sections;
-  for (const float z : body.Stations(BodyDetail::kFull)) {
-    if (std::fabs(z) < end - 0.4f) sections.push_back(body.At(z, true));
-  }
-  sections.insert(sections.begin(), body.At(-end, true));
-  sections.push_back(body.At(end, true));
-  CarMesh mesh;
-  CasterStations slab, left, right;
-  for (size_t k = 0; k < sections.size(); ++k) {
-    const float before = sections[k > 0 ? k - 1 : k].bottom;
-    const float after = sections[std::min(k + 1, sections.size() - 1)].bottom;
-    const float highest = std::max({before, sections[k].bottom, after});
-    slab.push_back(SlabRing(sections[k]));
-    left.push_back(WallRing(sections[k], highest, -1));
-    right.push_back(WallRing(sections[k], highest, 1));
-  }
-  LoftRuns(slab, mesh);
-  LoftRuns(left, mesh);
-  LoftRuns(right, mesh);
-  AddCabinCaster(body, mesh);
   return mesh;
 }
 

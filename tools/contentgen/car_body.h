@@ -44,10 +44,4 @@ CarMesh BuildBody(const CarModelSpec& spec, BodyDetail detail, bool withKit, Bod
 // -half length..half length).
 CarMesh BuildHull(const CarModelSpec& spec);
 
-// The stencil shadow caster: the body's shape (lower body, a bed's or cockpit's walls, a closed glasshouse) as
-// closed pieces standing a little inside the body's skin, on the ground like the body. Its shadow reads as the
-// car's, and the volume it sweeps never shades the air around the body or the body's own skin in a shape of its
-// own.
-CarMesh BuildShadowCaster(const CarModelSpec& spec);
-
 }  // namespace contentgen

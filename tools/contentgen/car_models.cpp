@@ -7,6 +7,7 @@
 #include "contentgen/animated_models.h"
 #include "contentgen/car_body.h"
 #include "contentgen/car_pictures.h"
+#include "contentgen/car_shadow_caster.h"
 #include "contentgen/mdl_writer.h"
 #include "contentgen/png_writer.h"
 
